@@ -1,0 +1,44 @@
+# Shared build settings: warnings, sanitizers and the per-folder helpers.
+
+add_library(zarvento_options INTERFACE)
+target_compile_options(zarvento_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow=local)
+if(ZARVENTO_WERROR)
+  target_compile_options(zarvento_options INTERFACE -Werror)
+endif()
+target_include_directories(zarvento_options INTERFACE ${PROJECT_SOURCE_DIR})
+
+if(ZARVENTO_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# zarvento_add_library(<target> DEPS <targets>...)
+# Builds every .cpp of the calling folder into one library target.
+function(zarvento_add_library target)
+  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_library(${target} STATIC ${sources})
+  target_link_libraries(${target} PUBLIC zarvento_options ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+endfunction()
+
+# zarvento_add_test_suite(<folder> DEPS <targets>...)
+# One GoogleTest executable per folder of tests/, from every .cpp in it.
+function(zarvento_add_test_suite folder)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  set(target test_${folder})
+  add_executable(${target} ${sources})
+  target_link_libraries(${target} PRIVATE ${ARG_DEPS} zarvento_test_support GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${target} PRIVATE ZARVENTO_FIXTURES="${CMAKE_CURRENT_SOURCE_DIR}/fixtures")
+  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+endfunction()
+
+# zarvento_add_benchmark(<name> DEPS <targets>...)
+function(zarvento_add_benchmark name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  add_executable(bench_${name} ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp)
+  target_link_libraries(bench_${name} PRIVATE ${ARG_DEPS} benchmark::benchmark)
+endfunction()

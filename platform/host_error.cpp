@@ -1,0 +1,19 @@
+// HostError: formatting of the code into its message.
+#include "platform/host_error.h"
+
+#include <cstdio>
+
+namespace zarvento {
+
+std::string FormatHResult(HRESULT code) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%08X", static_cast<unsigned>(code));
+    return buf;
+}
+
+HostError::HostError(HRESULT code, const std::string& what)
+    : std::runtime_error(FormatHResult(code) + ": " + what), code_(code) {}
+
+HostError::HostError(HRESULT code) : std::runtime_error(FormatHResult(code)), code_(code) {}
+
+}  // namespace zarvento

@@ -1,0 +1,51 @@
+// HostFaults: armed failures and call counters.
+#include "platform/host_faults.h"
+
+#include <map>
+
+#include "platform/process_state.h"
+
+namespace zarvento {
+
+namespace {
+struct Armed {
+    HRESULT code;
+    int skip;
+    int times;
+};
+std::map<std::string, Armed, std::less<>> armed;
+std::map<std::string, int, std::less<>> calls;
+}  // namespace
+
+ZARVENTO_STATE_RESET { HostFaults::Clear(); }
+
+void HostFaults::Arm(std::string call, HRESULT code, int skip, int times) {
+    armed[std::move(call)] = Armed{code, skip, times};
+}
+
+void HostFaults::Clear() {
+    armed.clear();
+    calls.clear();
+}
+
+void HostFaults::Check(std::string_view call) {
+    auto c = calls.find(call);
+    if (c == calls.end()) c = calls.emplace(std::string(call), 0).first;
+    ++c->second;
+    auto it = armed.find(call);
+    if (it == armed.end()) return;
+    if (it->second.skip > 0) {
+        --it->second.skip;
+        return;
+    }
+    const HRESULT code = it->second.code;
+    if (--it->second.times <= 0) armed.erase(it);
+    throw HostError(code, "host call " + std::string(call) + " failed");
+}
+
+int HostFaults::Calls(std::string_view call) {
+    auto c = calls.find(call);
+    return c == calls.end() ? 0 : c->second;
+}
+
+}  // namespace zarvento

@@ -1,0 +1,40 @@
+// A local coordinate system of the host's 3D model (object type 85): an
+// origin and three axis vectors in global coordinates.
+#pragma once
+
+#include <array>
+
+#include "platform/host_object.h"
+
+namespace zarvento {
+
+class LocalCoordinateSystem : public HostObject {
+public:
+    static constexpr int kObjectType = 85;
+    // Axis codes of the host's axis query.
+    static constexpr int kAxisX = 71;
+    static constexpr int kAxisY = 72;
+    static constexpr int kAxisZ = 73;
+
+    LocalCoordinateSystem() = default;
+    LocalCoordinateSystem(std::array<double, 3> origin, std::array<double, 3> axisX, std::array<double, 3> axisY,
+                          std::array<double, 3> axisZ);
+
+    int ObjectType() const override { return kObjectType; }
+
+    // The origin's coordinate properties; each may fail like any host call.
+    double OriginX() const;
+    double OriginY() const;
+    double OriginZ() const;
+    // Fills the axis of the given code; false for an unknown code.
+    bool GetAxis(int code, double& x, double& y, double& z) const;
+
+    void SetOrigin(std::array<double, 3> o) { origin_ = o; }
+    void SetAxes(std::array<double, 3> x, std::array<double, 3> y, std::array<double, 3> z);
+
+private:
+    std::array<double, 3> origin_{0, 0, 0};
+    std::array<std::array<double, 3>, 3> axes_{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+};
+
+}  // namespace zarvento

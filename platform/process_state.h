@@ -1,0 +1,25 @@
+// Process-wide state of the system is gathered per subsystem; each owner
+// registers a reset so that tests (and a new document) start clean.
+#pragma once
+
+#include <functional>
+
+namespace zarvento {
+
+// Registers a reset that ResetProcessState runs. Call it from a static
+// initialiser of the owning file (see ZARVENTO_STATE_RESET).
+void RegisterStateReset(std::function<void()> reset);
+
+// Runs every registered reset, in registration order.
+void ResetProcessState();
+
+}  // namespace zarvento
+
+#define ZARVENTO_CONCAT_INNER(a, b) a##b
+#define ZARVENTO_CONCAT(a, b) ZARVENTO_CONCAT_INNER(a, b)
+// ZARVENTO_STATE_RESET { body } registers body as a reset of this file's state.
+#define ZARVENTO_STATE_RESET                                                              \
+    static void ZARVENTO_CONCAT(zarventoReset_, __LINE__)();                               \
+    static const bool ZARVENTO_CONCAT(zarventoResetRegistered_, __LINE__) =               \
+        (::zarvento::RegisterStateReset(&ZARVENTO_CONCAT(zarventoReset_, __LINE__)), true); \
+    static void ZARVENTO_CONCAT(zarventoReset_, __LINE__)()

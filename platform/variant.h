@@ -1,0 +1,75 @@
+// Variant: the value type of host calls and document records, with the type
+// changes the readers rely on (number <-> text, integer <-> real, bool).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/host_object.h"
+
+namespace zarvento {
+
+enum class VarType : std::uint16_t {
+    Empty = 0,
+    I4 = 3,
+    R8 = 5,
+    BStr = 8,
+    Dispatch = 9,
+    Bool = 11,
+    Int = 22,
+    Array = 0x2000,  // an array of Variants
+};
+
+const char* VarTypeName(VarType t);
+
+class Variant {
+public:
+    Variant() = default;
+    static Variant I4(std::int32_t v);
+    static Variant Int(std::int32_t v);
+    static Variant R8(double v);
+    static Variant Bool(bool v);
+    static Variant BStr(std::string utf8);
+    static Variant Dispatch(HostObjectPtr obj);
+    static Variant Array(std::vector<Variant> items);
+
+    VarType Type() const { return type_; }
+    bool IsEmpty() const { return type_ == VarType::Empty; }
+
+    // Direct access; a wrong kind raises HostError(DISP_E_TYPEMISMATCH).
+    std::int32_t AsI4() const;
+    double AsR8() const;
+    bool AsBool() const;
+    const std::string& AsBStr() const;
+    const HostObjectPtr& AsDispatch() const;
+    const std::vector<Variant>& AsArray() const;
+
+    // Conversion as the host's type change does it. Text to number accepts
+    // '.' only and no trailing garbage; real to integer rounds half to even;
+    // a value out of range raises DISP_E_OVERFLOW, an impossible change
+    // DISP_E_TYPEMISMATCH.
+    Variant ChangeType(VarType to) const;
+    std::int32_t ToI4() const { return ChangeType(VarType::I4).AsI4(); }
+    double ToR8() const { return ChangeType(VarType::R8).AsR8(); }
+    bool ToBool() const { return ChangeType(VarType::Bool).AsBool(); }
+    std::string ToBStr() const { return ChangeType(VarType::BStr).AsBStr(); }
+
+    // Short readable form for dumps: kind and value.
+    std::string DumpText() const;
+
+    friend bool operator==(const Variant& a, const Variant& b);
+
+private:
+    VarType type_ = VarType::Empty;
+    std::variant<std::monostate, std::int32_t, double, bool, std::string, HostObjectPtr, std::vector<Variant>> value_;
+};
+
+// Locale-free number text, shortest form that reads back to the same double.
+std::string FormatDouble(double v);
+// Locale-free parse of the whole text; false on any garbage.
+bool ParseDouble(std::string_view text, double& out);
+bool ParseInt(std::string_view text, std::int32_t& out);
+
+}  // namespace zarvento

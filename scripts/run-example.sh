@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds the command-line program and runs the main job on the bundled example.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2" >/dev/null
+cmake --build build/release -j "$(nproc)" --target zarvento
+echo "The NC program of the bundled example is not built yet: the operations and the"
+echo "post-processors are still to come. What the program offers today:"
+build/release/app/zarvento help
