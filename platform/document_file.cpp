@@ -383,9 +383,8 @@ public:
                 if (storage < 0 || static_cast<std::uint64_t>(storage) >= storages.size())
                     throw Damaged{"a record refers to a missing storage"};
                 auto r = std::make_shared<HostRecord>(Text(s, 2), Text(s, 3));
-                for (const auto& other : storages[static_cast<std::size_t>(storage)]->Records())
-                    if (other->Name() == r->Name()) throw Damaged{"two records are named \"" + r->Name() + "\""};
-                storages[static_cast<std::size_t>(storage)]->LoadRecord(r);
+                if (!storages[static_cast<std::size_t>(storage)]->LoadRecord(r))
+                    throw Damaged{"two records are named \"" + r->Name() + "\""};
                 records[sqlite3_column_int64(*s, 0)] = r;
             }
             Finished(rc);

@@ -17,32 +17,32 @@ void HostRecord::CheckKey(const std::string& libraryKey) const {
         throw HostError(E_INVALIDARG_, "record \"" + name_ + "\" does not belong to library key \"" + libraryKey + "\"");
 }
 
+void HostRecord::Append(RecordEntry e) {
+    const std::size_t at = entries_.size();
+    if (e.name == kPositionalName) positional_.push_back(at);
+    lastByName_[e.name] = at;
+    entries_.push_back(std::move(e));
+}
+
 Variant HostRecord::Read(const Variant& which, std::int32_t& flags, std::string& text) const {
     HostFaults::Check("HostRecord.Read");
     flags = 0;
     text.clear();
     if (which.Type() == VarType::I4 || which.Type() == VarType::Int) {
-        std::int32_t left = which.AsI4();
-        if (left < 0) return Variant();
-        for (const auto& e : entries_) {
-            if (e.name != kPositionalName) continue;
-            if (left-- == 0) {
-                flags = 1;
-                text = e.name;
-                return e.value;
-            }
-        }
-        return Variant();
+        const std::int32_t i = which.AsI4();
+        if (i < 0 || static_cast<std::size_t>(i) >= positional_.size()) return Variant();
+        const RecordEntry& e = entries_[positional_[static_cast<std::size_t>(i)]];
+        flags = 1;
+        text = e.name;
+        return e.value;
     }
     if (which.Type() == VarType::BStr) {
-        const std::string& key = which.AsBStr();
-        for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
-            if (it->name != key) continue;
-            flags = 1;
-            text = it->name;
-            return it->value;
-        }
-        return Variant();
+        auto it = lastByName_.find(which.AsBStr());
+        if (it == lastByName_.end()) return Variant();
+        const RecordEntry& e = entries_[it->second];
+        flags = 1;
+        text = e.name;
+        return e.value;
     }
     throw HostError(E_INVALIDARG_, std::string("a record is read by index or name, not by ") + VarTypeName(which.Type()));
 }
@@ -51,7 +51,7 @@ std::int32_t HostRecord::WriteOne(const std::string& libraryKey, const Variant& 
     HostFaults::Check("HostRecord.WriteOne");
     CheckKey(libraryKey);
     if (!attached_) return 0;
-    entries_.push_back({name, value});
+    Append({name, value});
     return 1;
 }
 
@@ -67,7 +67,7 @@ bool HostRecord::Write(const std::string& libraryKey, const Variant& values, con
     for (const auto& name : n) (void)name.AsBStr();
     if (!attached_) return false;
     entries_.reserve(entries_.size() + v.size());
-    for (std::size_t i = 0; i < v.size(); ++i) entries_.push_back({n[i].AsBStr(), v[i]});
+    for (std::size_t i = 0; i < v.size(); ++i) Append({n[i].AsBStr(), v[i]});
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/variant.h"
@@ -47,14 +48,18 @@ public:
     // Used by the storage and the document file.
     void Detach() { attached_ = false; }
     bool Attached() const { return attached_; }
-    void LoadEntry(RecordEntry e) { entries_.push_back(std::move(e)); }
+    void LoadEntry(RecordEntry e) { Append(std::move(e)); }
 
 private:
     void CheckKey(const std::string& libraryKey) const;
+    void Append(RecordEntry e);
 
     std::string name_;
     std::string libraryKey_;
     std::vector<RecordEntry> entries_;
+    // Indexes into entries_, so that reading a whole record stays linear.
+    std::vector<std::size_t> positional_;
+    std::unordered_map<std::string, std::size_t> lastByName_;
     bool attached_ = true;
 };
 

@@ -1,9 +1,10 @@
 // One storage of a document: its records in order of creation, found by name.
 #pragma once
 
+#include <list>
 #include <memory>
 #include <string>
-#include <vector>
+#include <unordered_map>
 
 #include "platform/host_record.h"
 
@@ -11,6 +12,8 @@ namespace zarvento {
 
 class HostStorage {
 public:
+    using RecordList = std::list<std::shared_ptr<HostRecord>>;
+
     // The record of that name (a BSTR), or null when there is none.
     std::shared_ptr<HostRecord> Record(const Variant& name) const;
     // A new empty record; a name already present is refused.
@@ -19,16 +22,18 @@ public:
     // was never bound to one). True when a record was removed.
     bool RemoveRecord(const std::string& libraryKey, const Variant& name);
 
-    const std::vector<std::shared_ptr<HostRecord>>& Records() const { return records_; }
-    // Used by the document file: appends a record read from disk.
-    void LoadRecord(std::shared_ptr<HostRecord> r) { records_.push_back(std::move(r)); }
+    const RecordList& Records() const { return records_; }
+    // Used by the document file: appends a record read from disk; false when
+    // the name is taken.
+    bool LoadRecord(std::shared_ptr<HostRecord> r);
     // Detaches every record, so holders can no longer write into this storage.
     void DetachAll();
 
 private:
-    std::vector<std::shared_ptr<HostRecord>>::const_iterator Find(const std::string& name) const;
-
-    std::vector<std::shared_ptr<HostRecord>> records_;
+    // Records keep their order; the index makes look-up and removal constant
+    // time, so rewriting every record of a large document stays linear.
+    RecordList records_;
+    std::unordered_map<std::string, RecordList::iterator> byName_;
 };
 
 }  // namespace zarvento
