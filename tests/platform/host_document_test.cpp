@@ -29,14 +29,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-HostError ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const HostError& e) {
-        return e;
-    }
-    return HostError(S_OK_, "no error");
-}
+const auto ErrorOf = test::CaughtHostError;
 
 class HostDocumentTest : public test::CleanStateTest {
 protected:

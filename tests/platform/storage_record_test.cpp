@@ -17,14 +17,7 @@
 namespace zarvento {
 namespace {
 
-HRESULT ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const HostError& e) {
-        return e.Code();
-    }
-    return 0;
-}
+using test::ErrorCodeOf;
 
 class StorageRecordTest : public test::CleanStateTest {
 protected:
@@ -169,14 +162,14 @@ TEST_F(StorageRecordTest, EveryPositionalValueIsNamedWithOneBlank) {
 TEST_F(StorageRecordTest, CallsThatNeedAnOpenRecordRaiseEPointer) {
     StorageRecord r;
     Variant v = Variant::I4(5);
-    EXPECT_EQ(ErrorOf([&] { r.ReadValue(v); }), E_POINTER_);
+    EXPECT_EQ(ErrorCodeOf([&] { r.ReadValue(v); }), E_POINTER_);
     EXPECT_TRUE(v.IsEmpty());
-    EXPECT_EQ(ErrorOf([&] { r.ReadNamedValue("k"); }), E_POINTER_);
-    EXPECT_EQ(ErrorOf([&] { r.WriteNamedValueNow("k", Variant::I4(1)); }), E_POINTER_);
+    EXPECT_EQ(ErrorCodeOf([&] { r.ReadNamedValue("k"); }), E_POINTER_);
+    EXPECT_EQ(ErrorCodeOf([&] { r.WriteNamedValueNow("k", Variant::I4(1)); }), E_POINTER_);
     // A read that finds no record leaves none open.
     r.OpenWrite("Zarvento.T");
     EXPECT_FALSE(r.OpenRead("Zarvento.None"));
-    EXPECT_EQ(ErrorOf([&] { r.ReadNamedValue("k"); }), E_POINTER_);
+    EXPECT_EQ(ErrorCodeOf([&] { r.ReadNamedValue("k"); }), E_POINTER_);
 }
 
 TEST_F(StorageRecordTest, NoApplicationOrNoActiveDocumentRaisesEPointer) {
@@ -188,9 +181,9 @@ TEST_F(StorageRecordTest, NoApplicationOrNoActiveDocumentRaisesEPointer) {
     for (const auto& call : calls) {
         StorageRecord r;
         HostApplicationObject()->SetActiveDocument(nullptr);
-        EXPECT_EQ(ErrorOf([&] { call(r); }), E_POINTER_);
+        EXPECT_EQ(ErrorCodeOf([&] { call(r); }), E_POINTER_);
         DisconnectHostApplication();
-        EXPECT_EQ(ErrorOf([&] { call(r); }), E_POINTER_);
+        EXPECT_EQ(ErrorCodeOf([&] { call(r); }), E_POINTER_);
         doc = ConnectHostApplication().Documents().Add(DocumentType::Part);
     }
 }
@@ -198,8 +191,8 @@ TEST_F(StorageRecordTest, NoApplicationOrNoActiveDocumentRaisesEPointer) {
 TEST_F(StorageRecordTest, AFailingHostCallReachesTheCaller) {
     HostFaults::Arm("HostStorage.AddRecord", E_OUTOFMEMORY_);
     StorageRecord r;
-    EXPECT_EQ(ErrorOf([&] { r.OpenWrite("Zarvento.T"); }), E_OUTOFMEMORY_);
-    EXPECT_EQ(ErrorOf([&] { r.WriteNamedValueNow("k", Variant::I4(1)); }), E_POINTER_);
+    EXPECT_EQ(ErrorCodeOf([&] { r.OpenWrite("Zarvento.T"); }), E_OUTOFMEMORY_);
+    EXPECT_EQ(ErrorCodeOf([&] { r.WriteNamedValueNow("k", Variant::I4(1)); }), E_POINTER_);
 }
 
 // Values appended before a second open belong to the record they were
@@ -239,7 +232,7 @@ TEST_F(StorageRecordTest, DestructorSwallowsAFailedWriteButFlushReportsIt) {
         r.OpenWrite("Zarvento.T");
         r.AddValue(Variant::I4(1));
         HostFaults::Arm("HostRecord.Write", E_FAIL_);
-        EXPECT_EQ(ErrorOf([&] { r.Flush(); }), E_FAIL_);
+        EXPECT_EQ(ErrorCodeOf([&] { r.Flush(); }), E_FAIL_);
         r.AddValue(Variant::I4(2));
         HostFaults::Arm("HostRecord.Write", E_FAIL_);
     }  // must not throw
