@@ -37,6 +37,9 @@ constexpr int kPollStepMs = 10;
 // Reads per wake-up, so a child that writes without pause cannot keep the
 // loop from looking at the clock.
 constexpr int kReadsPerWake = 16;
+// Bound of the final reading after the child has ended, should something it
+// started go on writing.
+constexpr int kDrainPasses = 64;
 
 bool IsExecutableFile(const std::filesystem::path& p) {
     struct stat st {};
@@ -150,12 +153,74 @@ void Terminate(pid_t pid, ProcessResult& r) {
     const auto until = Clock::now() + kTerminateGrace;
     while (!HasExited(pid) && Clock::now() < until) ::poll(nullptr, 0, kPollStepMs);
     ::kill(-pid, SIGKILL);
+    ::kill(pid, SIGKILL);  // in case the child left our group for one of its own
     int status = 0;
     pid_t w = 0;
     do {
         w = ::waitpid(pid, &status, 0);
     } while (w < 0 && errno == EINTR);
     if (w == pid) RecordStatus(r, status);
+}
+
+void ReadAll(Capture (&captures)[2], const ProcessRequest& request, ProcessResult& r) {
+    for (auto& c : captures) ReadAvailable(c, request.maxOutputBytes, r.outputTruncated);
+}
+
+// Polls the open captures (and the process descriptor, when there is one)
+// for at most `waitMs`.
+int PollCaptures(Capture (&captures)[2], const UniqueFd& processFd, int waitMs) {
+    pollfd fds[3];
+    nfds_t n = 0;
+    for (auto& c : captures) {
+        if (c.fd.IsOpen()) fds[n++] = pollfd{c.fd.Get(), POLLIN, 0};
+    }
+    if (processFd.IsOpen()) fds[n++] = pollfd{processFd.Get(), POLLIN, 0};
+    return ::poll(fds, n, waitMs);
+}
+
+// Reads what the pipes still hold once the child has ended. What its own
+// children write later is not waited for.
+void DrainCaptures(Capture (&captures)[2], const ProcessRequest& request, ProcessResult& r) {
+    const UniqueFd none;
+    for (int pass = 0; pass < kDrainPasses && PollCaptures(captures, none, 0) > 0; ++pass) ReadAll(captures, request, r);
+}
+
+// Reads the child's output until it ends or the deadline passes; a child
+// still running then is terminated.
+void WaitForChild(pid_t pid, Capture (&captures)[2], const ProcessRequest& request, ProcessResult& r) {
+    const UniqueFd processFd(OpenProcessFd(pid));
+    const auto deadline = Clock::now() + std::chrono::milliseconds(request.timeoutMs);
+    for (;;) {
+        int status = 0;
+        pid_t w = 0;
+        do {
+            w = ::waitpid(pid, &status, WNOHANG);
+        } while (w < 0 && errno == EINTR);
+        if (w == pid || w < 0) {
+            if (w == pid) {
+                RecordStatus(r, status);
+            } else {
+                r.error = std::string("lost the child process: ") + std::strerror(errno);
+            }
+            DrainCaptures(captures, request, r);
+            return;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) {
+            r.timedOut = true;
+            r.error = "the process did not end within " + std::to_string(request.timeoutMs) + " ms";
+            Terminate(pid, r);
+            DrainCaptures(captures, request, r);
+            return;
+        }
+        // Without a process descriptor the end of the child is noticed by looking again soon.
+        const long long step = processFd.IsOpen() ? left : std::min<long long>(left, kPollStepMs);
+        if (PollCaptures(captures, processFd, static_cast<int>(std::min<long long>(step, 1 << 30))) < 0 &&
+            errno != EINTR) {
+            ::poll(nullptr, 0, kPollStepMs);
+        }
+        ReadAll(captures, request, r);
+    }
 }
 
 }  // namespace
@@ -188,8 +253,9 @@ std::optional<std::filesystem::path> ResolveProgram(std::string_view program, bo
     }
     std::filesystem::path file = StoredPathToPath(program);
     // A file that is there but cannot be run is reported as such, not replaced.
+    // Absolute, because the child changes its folder before the program is loaded.
     std::error_code ec;
-    if (std::filesystem::exists(file, ec)) return file;
+    if (std::filesystem::exists(file, ec)) return std::filesystem::absolute(file, ec);
     return fallBackToPath ? FindProgramOnPath(fallback) : std::nullopt;
 }
 
@@ -261,51 +327,8 @@ ProcessResult RunProcess(const ProcessRequest& request) {
     r.pid = pid;
 
     Capture captures[2] = {{std::move(out.read), &r.output}, {std::move(err.read), &r.errorOutput}};
-    UniqueFd processFd(OpenProcessFd(pid));
-    const auto deadline = Clock::now() + std::chrono::milliseconds(request.timeoutMs);
-    for (;;) {
-        int status = 0;
-        pid_t w = 0;
-        do {
-            w = ::waitpid(pid, &status, WNOHANG);
-        } while (w < 0 && errno == EINTR);
-        if (w == pid || w < 0) {
-            if (w == pid) {
-                RecordStatus(r, status);
-            } else {
-                r.error = std::string("lost the child process: ") + std::strerror(errno);
-            }
-            // Output written before the end is in the pipes now. Whatever the
-            // child's own children write later is not waited for.
-            for (bool more = true; more && Clock::now() < deadline;) {
-                pollfd fds[2];
-                nfds_t n = 0;
-                for (auto& c : captures) {
-                    if (c.fd.IsOpen()) fds[n++] = pollfd{c.fd.Get(), POLLIN, 0};
-                }
-                more = n > 0 && ::poll(fds, n, 0) > 0;
-                for (auto& c : captures) ReadAvailable(c, request.maxOutputBytes, r.outputTruncated);
-            }
-            return r;
-        }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) {
-            r.timedOut = true;
-            r.error = "the process did not end within " + std::to_string(request.timeoutMs) + " ms";
-            Terminate(pid, r);
-            return r;
-        }
-        pollfd fds[3];
-        nfds_t n = 0;
-        for (auto& c : captures) {
-            if (c.fd.IsOpen()) fds[n++] = pollfd{c.fd.Get(), POLLIN, 0};
-        }
-        if (processFd.IsOpen()) fds[n++] = pollfd{processFd.Get(), POLLIN, 0};
-        const int wait = processFd.IsOpen() ? static_cast<int>(std::min<long long>(left, 1 << 30))
-                                            : static_cast<int>(std::min<long long>(left, kPollStepMs));
-        if (::poll(fds, n, wait) < 0 && errno != EINTR) ::poll(nullptr, 0, kPollStepMs);
-        for (auto& c : captures) ReadAvailable(c, request.maxOutputBytes, r.outputTruncated);
-    }
+    WaitForChild(pid, captures, request, r);
+    return r;
 }
 
 }  // namespace zarvento

@@ -19,8 +19,8 @@ struct ProcessRequest {
     std::string program;
     std::vector<std::string> arguments;  // argv[1..]; passed as they are
     std::filesystem::path workingDirectory;  // empty: this process's current folder
-    // Wait at most this long; then the child and its process group are
-    // killed. Must be positive.
+    // Wait at most this long; then the child's process group gets SIGTERM and,
+    // after a short grace, SIGKILL, and the child is reaped. Must be positive.
     std::int64_t timeoutMs = 15000;
     // When `program` names a file that is not there (a path stored on
     // Windows), run the program of this name from PATH instead; an empty name

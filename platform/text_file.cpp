@@ -124,7 +124,7 @@ FileWriteResult WriteFileAtomic(const std::filesystem::path& path, std::string_v
         return r;
     };
     try {
-        HostFaults::Check("WriteFile");
+        HostFaults::Check("WriteFileAtomic");
         std::size_t done = 0;
         while (done < bytes.size()) {
             const ssize_t n = ::write(fd.Get(), bytes.data() + done, bytes.size() - done);
@@ -138,7 +138,7 @@ FileWriteResult WriteFileAtomic(const std::filesystem::path& path, std::string_v
         // crash could leave an empty file in place of the old one.
         if (::fsync(fd.Get()) != 0) return fail(ErrnoText("cannot flush", temp, errno));
         if (fd.Close() != 0) return fail(ErrnoText("cannot close", temp, errno));
-        HostFaults::Check("RenameFile");
+        HostFaults::Check("ReplaceFile");
         if (::rename(temp.c_str(), path.c_str()) != 0) return fail(ErrnoText("cannot replace", path, errno));
     } catch (const HostError& e) {
         return fail(std::string("cannot write \"") + path.string() + "\": " + e.what());

@@ -48,7 +48,9 @@ struct FileWriteResult {
 };
 
 // Replaces the file with `bytes`. On failure the previous file, if any, is
-// left as it was and no temporary file stays behind.
+// left as it was and no temporary file stays behind. Tests make it fail with
+// HostFaults: "WriteFileAtomic" before the data is written, "ReplaceFile"
+// before the new file takes the old one's place.
 FileWriteResult WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 
 // Writes UTF-8 lines, each followed by `end`, in `encoding` (a BOM first when

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <thread>
 
 #include "platform/line_reader.h"
 #include "platform/text_file.h"
@@ -43,12 +44,23 @@ protected:
 };
 
 // A process that is gone: no entry in /proc, or a zombie waiting for init.
-bool IsGone(int pid) {
+bool IsGoneNow(int pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
     std::string line;
     if (!std::getline(stat, line)) return true;
     const std::size_t close = line.rfind(')');
     return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
+}
+
+// A killed process is torn down by the kernel a moment after the signal: give
+// it a second.
+bool IsGone(int pid) {
+    const auto until = Clock::now() + std::chrono::seconds(1);
+    while (!IsGoneNow(pid)) {
+        if (Clock::now() > until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
 }
 
 // Sets an environment variable for one test and puts the old value back.
@@ -118,7 +130,7 @@ TEST_F(ProcessRunnerTest, TimeoutKillsTheChildAndWhatItStarted) {
         EXPECT_EQ(r.output, "started\n") << c.name;  // read while it ran
         EXPECT_LT(took, std::chrono::seconds(2)) << c.name;
         EXPECT_NE(r.signal, 0) << c.name;
-        EXPECT_TRUE(IsGone(r.pid)) << c.name;
+        EXPECT_TRUE(IsGoneNow(r.pid)) << c.name;  // the child itself is reaped
         std::ifstream pidFile(dir_ / "grandchild.pid");
         int grandchild = 0;
         ASSERT_TRUE(pidFile >> grandchild) << c.name;
@@ -231,6 +243,14 @@ TEST_F(ProcessRunnerTest, MergedOutputKeepsTheOrderAndEnvironmentChangesApply) {
     ASSERT_TRUE(r.Succeeded()) << r.error;
     EXPECT_EQ(r.output, "a\nb\n[Да][]\n");
     EXPECT_EQ(r.errorOutput, "");
+}
+
+TEST_F(ProcessRunnerTest, InheritedOutputIsNotCaptured) {
+    ProcessRequest req = Request(Script("quiet.sh", "#!/bin/sh\necho >&2 '(a line of the child on the console)'\n"));
+    req.inheritOutput = true;
+    const ProcessResult r = RunProcess(req);
+    ASSERT_TRUE(r.Succeeded()) << r.error;
+    EXPECT_EQ(r.output + r.errorOutput, "");
 }
 
 TEST_F(ProcessRunnerTest, EndsWithTheChildNotWithItsBackgroundChildren) {

@@ -97,7 +97,7 @@ TEST_F(TextFileTest, MissingFileIsAnErrorNotAnEmptyText) {
 TEST_F(TextFileTest, FailedWritesKeepThePreviousFile) {
     const auto path = dir_ / "prog.nc";
     ASSERT_TRUE(WriteFileAtomic(path, "old").ok);
-    for (const char* call : {"WriteFile", "RenameFile"}) {
+    for (const char* call : {"WriteFileAtomic", "ReplaceFile"}) {
         HostFaults::Arm(call, E_FAIL_);
         const FileWriteResult w = WriteFileAtomic(path, "new content");
         EXPECT_FALSE(w.ok) << call;
