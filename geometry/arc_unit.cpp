@@ -279,8 +279,10 @@ int CArcUnit::GetPointAtAngle(double limit, double& z, double& x) const {
     const double t = 10 * EPS;
     double qz = StartPoint.z, qx = StartPoint.x;
     if (DirVector == 1) {
+        // 2*PI itself folds to 0 as well: the end tangent of an arc that ends
+        // at polar angle 0 must find the end, not miss the sweep.
         double b = limit + PI / 2;
-        if (b > 2 * PI) b -= 2 * PI;
+        if (b >= 2 * PI) b -= 2 * PI;
         if (!IsAngleInside(b)) return 0;
         PointAtPolar(b, qz, qx);
     } else {
