@@ -393,3 +393,21 @@ TEST_F(ContourAlgorithmsTest, SimplifiedCopiesOfLinesAndArcs) {
 
 }  // namespace
 }  // namespace zarvento
+
+namespace zarvento {
+namespace {
+
+TEST_F(ContourAlgorithmsTest, UnitsWithoutCoordinatesTakeNoPartInPairSearches) {
+    auto c = MakeContour(test::kFigureEight);
+    const double nan = std::nan("");
+    for (int k = 0; k < 50; ++k) c->AddUnit(std::make_unique<CLineUnit>(nan, k, k, nan));
+    EXPECT_TRUE(c->HasSelfIntersection());
+    IntersectPointList list(5);
+    c->Intersect(*MakeLineContour(-1, -5, 11, -5), list, true);
+    EXPECT_EQ(list.Count(), 1u);
+    c->RemoveLoops();  // the eight no longer closes at the last unit: units 1 and 2 go
+    EXPECT_EQ(c->Count(), 52);
+}
+
+}  // namespace
+}  // namespace zarvento
