@@ -63,8 +63,7 @@ void Sweep(std::vector<SweepBox>& boxes, bool single, Emit emit) {
 
 }  // namespace
 
-std::vector<BoxPair> OverlappingBoxPairs(const std::vector<UnitBox>& a, const std::vector<UnitBox>& b,
-                                         double slack) {
+std::vector<BoxPair> OverlappingBoxPairs(const std::vector<UnitBox>& a, const std::vector<UnitBox>& b, double slack) {
     std::vector<SweepBox> boxes;
     boxes.reserve(a.size() + b.size());
     AddBoxes(boxes, a, 0, slack);

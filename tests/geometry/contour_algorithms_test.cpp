@@ -308,8 +308,8 @@ TEST_F(ContourAlgorithmsTest, ShiftStartAndChain) {
     EXPECT_EQ(ContourScriptText(*rect),
               "LineSeg( 0,0, 10,0, 1 );\nLineSeg( 10,0, 10,-10, 1 );\nLineSeg( 10,-10, 0,-10, 1 );\n"
               "LineSeg( 0,-10, 0,0, 1 );\n");
-    auto shuffled = MakeContour(
-        "LineSeg( 0,0, 10,0, 1 );\nLineSeg( 10,-10, 20,-10, 1 );\nLineSeg( 10,0, 10,-10, 1 );\n");
+    auto shuffled =
+        MakeContour("LineSeg( 0,0, 10,0, 1 );\nLineSeg( 10,-10, 20,-10, 1 );\nLineSeg( 10,0, 10,-10, 1 );\n");
     shuffled->ChainUnits();
     EXPECT_EQ(ContourScriptText(*shuffled), test::kOpenChain);
 }
@@ -341,8 +341,9 @@ public:
 };
 
 TEST_F(ContourAlgorithmsTest, MergeCollapsesOverlappingRunsWithTheirObjects) {
-    auto c = MakeContour("LineSeg( 0,0, 5,0, 1 );\nLineSeg( 3,0, 8,0, 1 );\nLineSeg( 6,0, 10,0, 1 );\n"
-                         "LineSeg( 10,0, 10,-5, 1 );\n");
+    auto c = MakeContour(
+        "LineSeg( 0,0, 5,0, 1 );\nLineSeg( 3,0, 8,0, 1 );\nLineSeg( 6,0, 10,0, 1 );\n"
+        "LineSeg( 10,0, 10,-5, 1 );\n");
     std::vector<HostObjectPtr> objects;
     for (int k = 0; k < 3; ++k) {
         objects.push_back(std::make_shared<HostObject>());
