@@ -76,13 +76,17 @@ private:
 
 void SetUnitDrawableFactory(UnitDrawableFactory* factory) { registered = factory; }
 
+// A factory that cannot make a drawable leaves the recording one in its place,
+// so that a unit always has something to draw with.
 std::unique_ptr<UnitEdgeDrawable> CreateUnitEdge() {
-    if (registered) return registered->CreateEdge();
+    if (registered)
+        if (auto edge = registered->CreateEdge()) return edge;
     return std::make_unique<RecordingEdge>();
 }
 
 std::unique_ptr<UnitFaceDrawable> CreateUnitFace() {
-    if (registered) return registered->CreateFace();
+    if (registered)
+        if (auto face = registered->CreateFace()) return face;
     return std::make_unique<RecordingFace>();
 }
 
