@@ -210,8 +210,7 @@ public:
     // Prolongs a tool path at both ends where the tool stays clear of the
     // obstacle. step (may be null) is the caller's approach length, capped at
     // 5.0 when the start arc was prolonged.
-    void ExtendEnds(double startLength, double endLength, const Contour* obstacle, double toolRadius,
-                    double* step);
+    void ExtendEnds(double startLength, double endLength, const Contour* obstacle, double toolRadius, double* step);
 
     // --- drawing ---
     void CreateTessellation(RegionDrawable& drawable, std::uint32_t colour);

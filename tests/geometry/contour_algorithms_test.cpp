@@ -308,8 +308,8 @@ TEST_F(ContourAlgorithmsTest, ShiftStartAndChain) {
     EXPECT_EQ(ContourScriptText(*rect),
               "LineSeg( 0,0, 10,0, 1 );\nLineSeg( 10,0, 10,-10, 1 );\nLineSeg( 10,-10, 0,-10, 1 );\n"
               "LineSeg( 0,-10, 0,0, 1 );\n");
-    auto shuffled = MakeContour(
-        "LineSeg( 0,0, 10,0, 1 );\nLineSeg( 10,-10, 20,-10, 1 );\nLineSeg( 10,0, 10,-10, 1 );\n");
+    auto shuffled =
+        MakeContour("LineSeg( 0,0, 10,0, 1 );\nLineSeg( 10,-10, 20,-10, 1 );\nLineSeg( 10,0, 10,-10, 1 );\n");
     shuffled->ChainUnits();
     EXPECT_EQ(ContourScriptText(*shuffled), test::kOpenChain);
 }
@@ -341,8 +341,9 @@ public:
 };
 
 TEST_F(ContourAlgorithmsTest, MergeCollapsesOverlappingRunsWithTheirObjects) {
-    auto c = MakeContour("LineSeg( 0,0, 5,0, 1 );\nLineSeg( 3,0, 8,0, 1 );\nLineSeg( 6,0, 10,0, 1 );\n"
-                         "LineSeg( 10,0, 10,-5, 1 );\n");
+    auto c = MakeContour(
+        "LineSeg( 0,0, 5,0, 1 );\nLineSeg( 3,0, 8,0, 1 );\nLineSeg( 6,0, 10,0, 1 );\n"
+        "LineSeg( 10,0, 10,-5, 1 );\n");
     std::vector<HostObjectPtr> objects;
     for (int k = 0; k < 3; ++k) {
         objects.push_back(std::make_shared<HostObject>());
@@ -389,6 +390,24 @@ TEST_F(ContourAlgorithmsTest, SimplifiedCopiesOfLinesAndArcs) {
     ASSERT_NE(gaps, nullptr);
     EXPECT_EQ(gaps->Count(), 8);  // nothing but lines and arcs: every unit cloned
     EXPECT_EQ(c->ExpandComplex(), nullptr);
+}
+
+}  // namespace
+}  // namespace zarvento
+
+namespace zarvento {
+namespace {
+
+TEST_F(ContourAlgorithmsTest, UnitsWithoutCoordinatesTakeNoPartInPairSearches) {
+    auto c = MakeContour(test::kFigureEight);
+    const double nan = std::nan("");
+    for (int k = 0; k < 50; ++k) c->AddUnit(std::make_unique<CLineUnit>(nan, k, k, nan));
+    EXPECT_TRUE(c->HasSelfIntersection());
+    IntersectPointList list(5);
+    c->Intersect(*MakeLineContour(-1, -5, 11, -5), list, true);
+    EXPECT_EQ(list.Count(), 1u);
+    c->RemoveLoops();  // the eight no longer closes at the last unit: units 1 and 2 go
+    EXPECT_EQ(c->Count(), 52);
 }
 
 }  // namespace
