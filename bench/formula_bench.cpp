@@ -45,7 +45,7 @@ public:
 };
 
 constexpr std::array<std::string_view, 8> kFormulas = {
-    "_X1*-2",
+    "_X1*(-2)",
     "_Z2-_Z1",
     "MODEL.Mass*2+_TOSN",
     "_D/2-_AP",
