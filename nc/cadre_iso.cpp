@@ -9,11 +9,26 @@
 #include "nc/frame_text_format.h"
 #include "nc/modal_state.h"
 #include "platform/settings_record.h"
-#include "platform/variant.h"
 
 namespace zarvento {
 
-CCadreISO::CCadreISO() {
+namespace {
+
+// The provider a frame owns: it answers the frame's variables first.
+class FrameCodeParameters : public CODE_PARAMETERS {
+public:
+    explicit FrameCodeParameters(CCadreISO& frame) : frame_(frame) {}
+
+protected:
+    const double* GetVariable(std::string_view name) override { return frame_.GetVariable(name); }
+
+private:
+    CCadreISO& frame_;
+};
+
+}  // namespace
+
+CCadreISO::CCadreISO() : codeParameters(std::make_unique<FrameCodeParameters>(*this)) {
     feed = ModalState.feed;
     spindleSpeed = ModalState.spindleSpeed;
     start = end = aux = FramePoint{ModalState.position[0], ModalState.position[1], ModalState.position[2]};
@@ -101,15 +116,12 @@ void CCadreISO::AddTextLine(std::vector<std::string>& lines, std::string text) {
 }
 
 bool CCadreISO::EvaluateFormula(const std::string& formula, double& value) {
-    if (ParseDouble(formula, value)) return true;
-    if (const double* v = GetVariable(formula)) {
-        value = *v;
-        return true;
-    }
-    return false;
+    return codeParameters->CalcFormula(value, formula, true);
 }
 
-const std::string* CCadreISO::FindTextVariable(const std::string&) { return nullptr; }
+const std::string* CCadreISO::FindTextVariable(const std::string& name) {
+    return codeParameters->GetStringParameter(name);
+}
 
 bool CCadreISO::WriteByTemplate(std::string_view kind, std::vector<std::string>& lines, int& number) {
     const CycleCodeLists* templ = FrameTemplates::Find(kind);

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "nc/code_parameters.h"
 #include "platform/host_object.h"
 
 namespace zarvento {
@@ -80,6 +81,8 @@ public:
     std::int32_t frameNumber = -1;
     HostObjectPtr hostObject;
     CTurn* operation = nullptr;
+    // The frame's variable provider; its own variables are the frame's.
+    std::unique_ptr<CODE_PARAMETERS> codeParameters;
     const CycleCodeLists* usedTemplate = nullptr;
     std::int32_t templateLineCount = 0;
     std::int32_t pointCount = 0;
