@@ -1,0 +1,213 @@
+// Frames written through hand-built post-processor templates.
+#include <memory>
+
+#include "nc/address_table.h"
+#include "nc/cadre_comment.h"
+#include "nc/cadre_g04.h"
+#include "nc/cadre_line_g01.h"
+#include "nc/cadre_m3.h"
+#include "nc/frame_templates.h"
+#include "nc/modal_state.h"
+#include "platform/settings_record.h"
+#include "test_support.h"
+
+namespace zarvento {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// Stands in for the plan's provider: the loop index and the held line.
+class PlanVariables : public PARAMETERS {
+public:
+    const double* GetParameter(std::string_view name) override {
+        if (name == "LOOP") return &ModalState.loopIndex;
+        if (name == "HUGE") return &huge;
+        return nullptr;
+    }
+    const std::string* GetStringParameter(std::string_view name) override {
+        return name == "_sMEMSTR" ? &ModalState.heldLine : nullptr;
+    }
+    double huge = 1e12;
+};
+
+CodeLine Line(std::string text, std::vector<std::string> arguments, bool numbered = false) {
+    CodeLine l;
+    l.text = std::move(text);
+    l.arguments = std::move(arguments);
+    l.numbered = numbered ? 1 : 0;
+    return l;
+}
+
+class FrameTemplatesTest : public test::CleanStateTest {
+protected:
+    void SetUp() override {
+        CleanStateTest::SetUp();
+        ResetModalState();
+        SettingsRecord::Global().xOutputMode = 0;
+        for (const char* w : {"X", "Z", "F"}) AddressTable::Global().AddWord(w);
+    }
+
+    // Loads a one-list template of the kind and hands back its CODE list.
+    static std::vector<CodeLine>& Load(const char* kind) {
+        auto t = std::make_unique<CycleCodeLists>();
+        auto& code = t->code;
+        FrameTemplates::Set(kind, std::move(t));
+        return code;
+    }
+
+    // A dwell frame whose formulas see the plan stand-in.
+    CCadre_G04& Dwell(double seconds = 0.5) {
+        dwell = std::make_unique<CCadre_G04>(seconds);
+        dwell->codeParameters->parent = &plan;
+        return *dwell;
+    }
+
+    Lines Write(CCadreISO& f, int number = 1, int* next = nullptr) {
+        f.SetModalState();
+        f.SetOutputCoordinates();
+        Lines lines;
+        const int n = f.WriteText(lines, number);
+        if (next != nullptr) *next = n;
+        return lines;
+    }
+
+    PlanVariables plan;
+    std::unique_ptr<CCadre_G04> dwell;
+};
+
+TEST_F(FrameTemplatesTest, NumberFieldsWithModalAndNonZeroSuppression) {
+    Load("G01").push_back(Line("G01 X%m Z%m F%n", {"_X2", "_Z2", "_F"}, true));
+    CCadre_LineG01 first(-40, 10, -20, 2, 0.2, false);
+    CCadre_LineG01 second(-20, 2, -20, -30, 0, false);
+    int next = 0;
+    EXPECT_EQ(Write(first, 1, &next), Lines{" N1 G01 X40 Z2 F0.2"});
+    EXPECT_EQ(next, 2);
+    EXPECT_EQ(first.frameNumber, 2);
+    EXPECT_EQ(Write(second, next, &next), Lines{" N2 G01 Z-30"});
+    EXPECT_EQ(next, 3);
+    EXPECT_EQ(second.GetPositionCount(), 1);
+    EXPECT_EQ(second.usedTemplate, FrameTemplates::Find("G01"));
+    EXPECT_EQ(ModalState.builtInTextWritten, 0);
+    EXPECT_EQ(ModalState.frameCounter, 2);
+    // A rapid move with only a G01 template writes its built-in text.
+    CCadre_LineG01 rapid(-20, -30, -50, -30, 0, true);
+    EXPECT_EQ(Write(rapid, 3), Lines{" N003  G00  X100 "});
+    EXPECT_EQ(rapid.usedTemplate, nullptr);
+}
+
+TEST_F(FrameTemplatesTest, TextFieldsWidthAndTransliteration) {
+    Load("Comm").push_back(Line("(%s|%8t|%T)", {"NAME", "Щука", "ёлка"}));
+    CCadre_Comment c("x");
+    EXPECT_EQ(Write(c), Lines{" (NAME|Shchuka |ELKA)"});
+}
+
+TEST_F(FrameTemplatesTest, RepeatsConditionsAndLoopIndex) {
+    auto& code = Load("G04");
+    code.push_back(Line("P%2f", {"LOOP"}));
+    code.back().repeat = "2.6";
+    code.push_back(Line("Q%2f", {"LOOP"}));
+    code.back().repeat = "3";
+    code.back().condition = "LOOP-2";
+    code.push_back(Line("never", {}));
+    code.back().condition = "0";
+    code.push_back(Line("unknown", {}));
+    code.back().condition = "NOSUCH";
+    code.push_back(Line("negative", {}));
+    code.back().repeat = "-3";
+    code.push_back(Line("huge", {}));
+    code.back().repeat = "HUGE";  // a count beyond int32 is refused, not wrapped
+    EXPECT_EQ(Write(Dwell()), (Lines{" P1", " P2", " P3", " Q1", " Q3"}));
+    EXPECT_EQ(ModalState.loopIndex, 0);
+    EXPECT_EQ(dwell->GetPositionCount(), 5);
+}
+
+TEST_F(FrameTemplatesTest, HeldLineEmptyLinesAndDroppedLines) {
+    auto& code = Load("G04");
+    code.push_back(Line("P%3.1f", {"_P"}, true));
+    code.back().hold = 1;
+    code.push_back(Line("MEM=%s", {"_sMEMSTR"}));
+    code.push_back(Line("\\n", {}));
+    code.push_back(Line("%s", {""}));
+    int next = 0;
+    EXPECT_EQ(Write(Dwell(), 4, &next), (Lines{" MEM= P0.5", " "}));
+    EXPECT_EQ(ModalState.heldLine, " P0.5");
+    EXPECT_EQ(next, 4);  // a held line is never numbered
+
+    auto& dropped = Load("G04");
+    dropped.clear();
+    dropped.push_back(Line("%s", {""}, true));
+    EXPECT_EQ(Write(Dwell()), Lines{});
+    EXPECT_EQ(dwell->GetPositionCount(), 0);
+}
+
+TEST_F(FrameTemplatesTest, Numbering) {
+    auto& code = Load("G04");
+    code.push_back(Line("G04 P%3.1f", {"_P"}, true));
+    int next = 0;
+    EXPECT_EQ(Write(Dwell(), 12, &next), Lines{" N12 G04 P0.5"});
+    EXPECT_EQ(next, 13);
+    EXPECT_EQ(dwell->frameNumber, 13);
+    // The builder's rewrite passes frameNumber - 1 and prints the same number again.
+    Lines again;
+    EXPECT_EQ(dwell->WriteText(again, dwell->frameNumber - 1), 13);
+    EXPECT_EQ(again, Lines{" N12 G04 P0.5"});
+
+    EXPECT_EQ(Write(Dwell(), -1, &next), Lines{" G04 P0.5"});
+    EXPECT_EQ(next, -1);
+
+    code.back().numberFormat = "N%03f";
+    EXPECT_EQ(Write(Dwell(), 7), Lines{" N007 G04 P0.5"});
+    code.back().numberFormat = "N";  // no usable number field: written unnumbered
+    EXPECT_EQ(Write(Dwell(), 7, &next), Lines{" G04 P0.5"});
+    EXPECT_EQ(next, 7);
+
+    code.back().numberFormat = "N%3f";
+    auto& d = Dwell();
+    d.inheritNumbering = 1;
+    ModalState.lastLineNumbered = 0;
+    EXPECT_EQ(Write(d, 7), Lines{" G04 P0.5"});
+    EXPECT_EQ(ModalState.lastLineNumbered, 1);  // the record's own mark
+    EXPECT_EQ(Write(d, 7), Lines{" N7 G04 P0.5"});
+}
+
+TEST_F(FrameTemplatesTest, ErrorLinesAndFieldsWithoutResult) {
+    auto& code = Load("G04");
+    code.push_back(Line("G04 P%f", {"_Q"}));
+    code.push_back(Line("A%m B%f", {"_P"}));
+    code.back().formatM = "";
+    code.push_back(Line("C%12345f D%3.1f", {"_P"}));
+    code.push_back(Line("E%3n", {"1/0"}));
+    EXPECT_EQ(Write(Dwell()), (Lines{" G04 P0", " A%m B0.5", " C%12345f D0.5", " E0"}));
+    EXPECT_EQ(ModalState.errorTexts,
+              (Lines{"Неизвестная переменная _Q в строке\nG04 P%f", "Неправильный спецификатор формата в строке\nA%m B%f",
+                     "Неизвестная переменная 1/0 в строке\nE%3n"}));
+}
+
+TEST_F(FrameTemplatesTest, PrefixBlanksExportRunAndDisabledTemplates) {
+    auto& code = Load("G04");
+    code.push_back(Line("  X%3f   Z%3f", {"_X2", "_Z2"}));
+    CCadre_G04& d = Dwell();
+    EXPECT_EQ(Write(d), Lines{" X0 Z0"});
+    {
+        ExportRunGuard exporting;
+        EXPECT_EQ(Write(d), Lines{});
+        EXPECT_EQ(d.GetPositionCount(), 0);
+    }
+    ModalState.templatesEnabled = 0;
+    EXPECT_EQ(Write(d), Lines{});
+}
+
+TEST_F(FrameTemplatesTest, KindNames) {
+    EXPECT_EQ(FrameTemplates::kKindNames.size(), 39u);
+    EXPECT_FALSE(FrameTemplates::Set("G05", std::make_unique<CycleCodeLists>()));
+    EXPECT_TRUE(FrameTemplates::Set("M03", std::make_unique<CycleCodeLists>()));
+    CCadre_M3 m3;
+    Lines lines;
+    EXPECT_EQ(m3.WriteText(lines, 5), 5);  // an empty template writes nothing
+    EXPECT_EQ(m3.GetPositionCount(), 0);
+    EXPECT_TRUE(FrameTemplates::Set("M03", nullptr));
+    EXPECT_EQ(m3.WriteText(lines, 5), 6);
+}
+
+}  // namespace
+}  // namespace zarvento
