@@ -2,25 +2,14 @@
 #include "nc/frame_text_format.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <limits>
 
+#include "geometry/number_format.h"
 #include "nc/address_table.h"
 #include "nc/modal_state.h"
 
 namespace zarvento {
-
-std::string FormatFixedPoint(double value, int decimals) {
-    std::array<char, 400> buf{};
-    auto [end, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), value, std::chars_format::fixed, decimals);
-    if (ec != std::errc{}) {
-        // Only values beyond any machine coordinate get here; the general form keeps them readable.
-        auto [gend, gec] = std::to_chars(buf.data(), buf.data() + buf.size(), value);
-        return gec == std::errc{} ? std::string(buf.data(), gend) : std::string();
-    }
-    return std::string(buf.data(), end);
-}
 
 std::string FormatAddressValue(std::string_view letter, double value, bool force) {
     const double a = std::fabs(value);
@@ -35,7 +24,7 @@ std::string FormatAddressValue(std::string_view letter, double value, bool force
         decimals = 1;
     else if (std::fabs(100 * a - std::floor(100 * a + 0.0001)) < 0.001)
         decimals = 2;
-    return std::string(letter) + FormatFixedPoint(value, decimals) + " ";
+    return std::string(letter) + FormatFixed(value, decimals) + " ";
 }
 
 namespace {
@@ -97,7 +86,7 @@ std::optional<std::string> FormatTemplateNumber(std::string_view prefix, std::st
         if (leaveOut) return std::string(prefix.substr(0, static_cast<std::size_t>(start)));
     }
 
-    std::string printed = FormatFixedPoint(value, field->decimals);
+    std::string printed = FormatFixed(value, field->decimals);
     bool negative = false;
     if (!printed.empty() && printed.front() == '-') {
         negative = true;

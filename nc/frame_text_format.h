@@ -9,9 +9,6 @@
 
 namespace zarvento {
 
-// Fixed-point text of a value with the given decimals, locale-free ("%.*f").
-std::string FormatFixedPoint(double value, int decimals);
-
 // An address word of a built-in frame text: the letter and the shortest of 0
 // to 3 decimals that is exact to 0.001, then one blank. A value below 0.001
 // writes nothing unless forced or the letter is an axis (X, Y, Z).

@@ -2,6 +2,8 @@
 #include <memory>
 #include <numbers>
 
+#include "geometry/arc_unit.h"
+#include "geometry/line_unit.h"
 #include "nc/cadre_arc_g02.h"
 #include "nc/cadre_arc_g03.h"
 #include "nc/cadre_beg_oper.h"
@@ -223,6 +225,29 @@ TEST_F(FramesBuiltInTest, ArcVariables) {
     EXPECT_EQ(half.centreX, -19.0);
     EXPECT_EQ(half.centreZ, 2.0);
     EXPECT_EQ(half.GetVariable("_Q"), nullptr);
+}
+
+TEST_F(FramesBuiltInTest, UnitsMakeTheirMoveFrames) {
+    CLineUnit line(10, -40, 2, -20, true);
+    CadrePtr l = line.CreateCadre();
+    auto* lf = dynamic_cast<CCadre_LineG01*>(l.get());
+    ASSERT_NE(lf, nullptr);
+    EXPECT_EQ(lf->rapid, 1);
+    EXPECT_EQ(lf->start.x, -40.0);
+    EXPECT_EQ(lf->end.z, 2.0);
+    EXPECT_EQ(ModalState.position[0], -20.0);
+    // The frame's sense and sweep agree with the unit's for both directions.
+    for (int dir : {1, -1}) {
+        CArcUnit arc(-35, -30, 5, -35, -25, -40, -30, dir);
+        CadrePtr a = arc.CreateCadre();
+        auto* af = dynamic_cast<CCadre_ArcG02*>(a.get());
+        ASSERT_NE(af, nullptr);
+        EXPECT_EQ(af->arcLetter, dir == 1 ? '2' : '3');
+        EXPECT_NEAR(af->SweepAngle(), arc.GetSweep(), 1e-12);
+        IntersectPoint mid;
+        arc.GetMidPoint(mid, -35, -25, -40, -30);
+        EXPECT_NEAR(*af->GetVariable("_X3"), mid.x, 1e-12);
+    }
 }
 
 TEST_F(FramesBuiltInTest, ArcFeedWordAfterRapid) {
