@@ -87,6 +87,11 @@ double* CCadreISO::GetVariable(std::string_view name) {
     return nullptr;
 }
 
+void CCadreISO::AddPathUnits(StepArray<CUnit*>& list) {
+    if (hidden) return;
+    for (int i = 0; i < path.Count(); ++i) list.Add(path.GetUnit(i));
+}
+
 int CCadreISO::GetPositionCount() const { return usedTemplate != nullptr ? templateLineCount : 1; }
 
 int CCadreISO::WriteText(std::vector<std::string>&, int) { return 0; }
@@ -98,6 +103,7 @@ void CCadreISO::Move(double dx, double dy, double dz) {
     end.y += dy;
     start.z += dz;
     end.z += dz;
+    path.Move3D(dx, dy, dz);
 }
 
 std::string CCadreISO::FormatFrameNumber(int number) {

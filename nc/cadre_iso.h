@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "geometry/contour.h"
+#include "geometry/step_array.h"
 #include "nc/code_parameters.h"
 #include "platform/host_object.h"
 
@@ -38,6 +40,8 @@ public:
     // The number of program lines the frame took.
     virtual int GetPositionCount() const;
     virtual void CreatePathFigure() {}
+    // Appends the units of the frame's path, unless the frame is hidden.
+    virtual void AddPathUnits(StepArray<CUnit*>& list);
     virtual void AddToList(std::vector<CCadreISO*>& list) { list.push_back(this); }
     // Writes the frame's lines and returns the block number for the next frame.
     virtual int WriteText(std::vector<std::string>& lines, int number);
@@ -85,6 +89,7 @@ public:
     std::unique_ptr<CODE_PARAMETERS> codeParameters;
     const CycleCodeLists* usedTemplate = nullptr;
     std::int32_t templateLineCount = 0;
+    Contour path;  // the frame's own geometry
     std::int32_t pointCount = 0;
     std::vector<CCadreISO*> subFrames;  // machine cycles own and free them
     double feedStep = 0.0;

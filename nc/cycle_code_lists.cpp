@@ -4,9 +4,14 @@
 #include <cmath>
 #include <optional>
 
+#include "geometry/contour.h"
+#include "geometry/line_unit.h"
+#include "geometry/primitives.h"
+#include "nc/address_table.h"
 #include "nc/cadre_iso.h"
 #include "nc/frame_text_format.h"
 #include "nc/modal_state.h"
+#include "nc/plan_contours.h"
 
 namespace zarvento {
 
@@ -48,6 +53,58 @@ std::int32_t RepeatCount(CCadreISO& frame, const CodeLine& rec) {
     std::int32_t count = 0;
     if (!TruncateToInt32(v + 0.5, count) || count < 0) return 0;
     return count;
+}
+
+// Keeps ModalState.lastLineNumbered for the unit frames of a contour output
+// and restores it on every exit.
+class LastLineNumberedGuard {
+public:
+    explicit LastLineNumberedGuard(std::uint8_t numbered) : saved_(ModalState.lastLineNumbered) {
+        ModalState.lastLineNumbered = numbered;
+    }
+    ~LastLineNumberedGuard() { ModalState.lastLineNumbered = saved_; }
+    LastLineNumberedGuard(const LastLineNumberedGuard&) = delete;
+    LastLineNumberedGuard& operator=(const LastLineNumberedGuard&) = delete;
+
+private:
+    std::uint8_t saved_;
+};
+
+const Contour* NamedPlanContour(const std::string& name) {
+    const PlanContours* plan = GetPlanContours();
+    if (plan == nullptr) return nullptr;
+    if (name == "DETAIL") return plan->DetailContour();
+    if (name == "STOCK") return plan->StockContour();
+    return nullptr;
+}
+
+// A rapid line of the length at the angle (degrees) that ends where the contour starts.
+void PrependLeadIn(Contour& contour, double length, double angleDegrees) {
+    const CUnit* first = contour.GetFirstUnit();
+    const double a = angleDegrees * PI / 180.0;
+    const double zs = first->StartPoint.z, xs = first->StartPoint.x;
+    contour.InsertUnit(0, std::make_unique<CLineUnit>(zs + length * std::cos(a), xs + length * std::sin(a), zs, xs, true));
+}
+
+// Writes the part or stock contour unit by unit, after a rapid lead-in. The
+// lead-in goes onto a copy: the plan's own contour is never touched.
+void WriteContour(CCadreISO& frame, const CodeLine& rec, std::vector<std::string>& lines, std::int32_t& number) {
+    const Contour* source = NamedPlanContour(rec.text);
+    if (source == nullptr || source->Empty()) return;
+    Contour output(*source);
+    PrependLeadIn(output, 1000.0, output.GetFirstUnit()->GetStartAngle() * 0.25);
+    LastLineNumberedGuard numbering(rec.numbered);
+    AddressTable::Global().SaveValues();
+    for (int i = 0; i < output.Count(); ++i) {
+        CadrePtr unitFrame = output.GetUnit(i)->CreateCadre();
+        if (!unitFrame) continue;
+        unitFrame->codeParameters->parent = frame.codeParameters->parent;
+        unitFrame->inheritNumbering = 1;
+        unitFrame->SetOutputCoordinates();
+        unitFrame->outF = 100000.0;
+        unitFrame->WriteText(lines, number);
+        if (number != -1) ++number;  // whatever the frame returned; -1 keeps numbering off
+    }
 }
 
 bool IsFieldEnd(char c) { return c == 'm' || c == 'n' || c == 'f' || c == 's' || c == 't' || c == 'T'; }
@@ -126,7 +183,10 @@ void CycleCodeLists::WriteLines(const CycleCodeLists* templ, CCadreISO* frame, s
     const std::size_t before = lines.size();
     if (list != nullptr) {
         for (const CodeLine& rec : *list) {
-            if (rec.special) continue;
+            if (rec.special) {
+                if (ConditionHolds(*frame, rec.condition)) WriteContour(*frame, rec, lines, number);
+                continue;
+            }
             const std::int32_t count = RepeatCount(*frame, rec);
             for (std::int32_t i = 1; i <= count; ++i) {
                 ModalState.loopIndex = i;

@@ -1,6 +1,8 @@
 // Frames written through hand-built post-processor templates.
 #include <memory>
 
+#include "geometry/contour.h"
+#include "geometry/line_unit.h"
 #include "nc/address_table.h"
 #include "nc/cadre_comment.h"
 #include "nc/cadre_g04.h"
@@ -8,6 +10,7 @@
 #include "nc/cadre_m3.h"
 #include "nc/frame_templates.h"
 #include "nc/modal_state.h"
+#include "nc/plan_contours.h"
 #include "platform/settings_record.h"
 #include "test_support.h"
 
@@ -195,6 +198,60 @@ TEST_F(FrameTemplatesTest, PrefixBlanksExportRunAndDisabledTemplates) {
     }
     ModalState.templatesEnabled = 0;
     EXPECT_EQ(Write(d), Lines{});
+}
+
+// Stands in for the plan data: a part contour and no stock contour.
+class PlanContoursStandIn : public PlanContours {
+public:
+    PlanContoursStandIn() : previous_(RegisterPlanContours(this)) {
+        part.AddUnit(std::make_unique<CLineUnit>(0, -10, -20, -10));
+        part.AddUnit(std::make_unique<CLineUnit>(-20, -10, -20, -15));
+        part.AddUnit(std::make_unique<CLineUnit>(-20, -15, -40, -15));
+    }
+    ~PlanContoursStandIn() override { RegisterPlanContours(previous_); }
+    PlanContoursStandIn(const PlanContoursStandIn&) = delete;
+    PlanContoursStandIn& operator=(const PlanContoursStandIn&) = delete;
+
+    const Contour* DetailContour() const override { return &part; }
+    const Contour* StockContour() const override { return nullptr; }
+
+    Contour part;
+
+private:
+    PlanContours* previous_;
+};
+
+TEST_F(FrameTemplatesTest, PartContourOutputLeavesThePlanContourUnchanged) {
+    PlanContoursStandIn plan;
+    Load("G00").push_back(Line("G00 X%3.3f Z%3.3f", {"_X2", "_Z2"}));
+    Load("G01").push_back(Line("G01 X%3.3f Z%3.3f F%f", {"_X2", "_Z2", "_F"}));
+    auto& code = Load("G04");
+    CodeLine detail = Line("DETAIL", {}, true);
+    detail.special = 1;
+    code.push_back(detail);
+    code.push_back(Line("STOCK", {}, true));
+    code.back().special = 1;
+    code.push_back(Line("DETAIL", {}, true));
+    code.back().special = 1;
+    code.back().condition = "0";
+    int next = 0;
+    const Lines lines = Write(Dwell(), 10, &next);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0].substr(0, 13), " N10 G00 X20 ");  // the lead-in's start lies far off
+    // The lead-in takes the DETAIL record's numbering; each stored line then
+    // passes on its own record's mark, which the unnumbered G01 lines inherit.
+    EXPECT_EQ(lines[1], " G01 X20 Z-20 F100000");
+    EXPECT_EQ(lines[2], " G01 X30 Z-20 F100000");
+    EXPECT_EQ(lines[3], " G01 X30 Z-40 F100000");
+    EXPECT_EQ(next, 14);  // one number per unit, whatever the unit's frame used
+    EXPECT_EQ(dwell->GetPositionCount(), 4);
+    EXPECT_EQ(ModalState.lastLineNumbered, 0);
+    ASSERT_EQ(plan.part.Count(), 3);
+    EXPECT_EQ(plan.part.GetFirstUnit()->StartPoint.z, 0.0);
+    EXPECT_EQ(plan.part.GetFirstUnit()->StartPoint.x, -10.0);
+
+    EXPECT_EQ(Write(Dwell(), -1, &next).size(), 4u);
+    EXPECT_EQ(next, -1);
 }
 
 TEST_F(FrameTemplatesTest, KindNames) {
