@@ -7,7 +7,7 @@ namespace zarvento {
 
 class CCadre_M30 : public CCadreCode {
 public:
-    CCadre_M30() : CCadreCode("M30", "M30") {}
+    CCadre_M30() : CCadreCode("M30", "M30") { kindLetter = 'e'; }
 };
 
 }  // namespace zarvento

@@ -44,4 +44,13 @@ BuiltInFrameTexts& BuiltInFrameTexts::Global() {
     return texts;
 }
 
+void BuiltInFrameTexts::ApplyOlderLayoutKeys(const std::string& stringInit, const std::string& codeSynchron,
+                                             const std::string& formatT, const std::string& stringOffset) {
+    const BuiltInFrameTexts defaults;
+    startText = stringInit.empty() ? defaults.startText : stringInit;
+    if (!codeSynchron.empty()) syncCode = codeSynchron;
+    toolCallFormat = formatT.empty() ? defaults.toolCallFormat : formatT;
+    toolOffsetText = stringOffset;
+}
+
 }  // namespace zarvento

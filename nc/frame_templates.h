@@ -38,6 +38,11 @@ struct BuiltInFrameTexts {
     std::string toolOffsetText;             // a second tool-change line when set
 
     static BuiltInFrameTexts& Global();
+    // The keys STRING_INIT, CODE_SYNCHRON_NULLSPINDEL, FORMAT_T and
+    // STRING_OFFSET of an older-layout description: an empty start text or
+    // format gives the default again, an empty code keeps the one in force.
+    void ApplyOlderLayoutKeys(const std::string& stringInit, const std::string& codeSynchron,
+                              const std::string& formatT, const std::string& stringOffset);
 };
 
 }  // namespace zarvento

@@ -305,6 +305,20 @@ TEST_F(FramesBuiltInTest, ModalStateThroughConstructionAndSetModalState) {
     EXPECT_EQ(lines, (Lines{" N001  S800 F0.25 ", " N002  G96  S120 _MINS50 "}));
 }
 
+TEST_F(FramesBuiltInTest, OlderLayoutKeysOfTheBuiltInTexts) {
+    BuiltInFrameTexts& texts = BuiltInFrameTexts::Global();
+    texts.ApplyOlderLayoutKeys("G90 G95", "G67", "T%02d", "G43");
+    texts.ApplyOlderLayoutKeys("", "", "", "");
+    EXPECT_EQ(texts.startText, "G90 G40 G17");
+    EXPECT_EQ(texts.syncCode, "G67");
+    EXPECT_EQ(texts.toolCallFormat, "T%d");
+    EXPECT_EQ(texts.toolOffsetText, "");
+    CCadre_Safe safe;
+    Lines lines;
+    safe.WriteText(lines, 1);
+    EXPECT_EQ(lines, Lines{" N001  G90 G40 G17"});
+}
+
 TEST_F(FramesBuiltInTest, ToolChangeUnderVersion18TakesTheModalValues) {
     CCadre_T t(4, 5, 1, false);
     t.spindleSpeed = 900;
