@@ -20,11 +20,8 @@ CCadre_ArcG02::CCadre_ArcG02(double centreXValue, double centreZValue, double ra
     if (feedValue > 0.0) feed = feedValue;
     rapid = isRapid ? 1 : 0;
     kindLetter = 'A';
-    outX1 = start.x;
-    outX2 = end.x;
-    outZ1 = start.z;
-    outZ2 = end.z;
-    outF = feed;
+    aux = end;
+    TakeOutputValues();
     outCentreX = start.x;
     startZCopy = start.z;
     ModalState.position[0] = end.x;

@@ -36,6 +36,10 @@ CCadreISO::CCadreISO() : codeParameters(std::make_unique<FrameCodeParameters>(*t
     feed = ModalState.feed;
     spindleSpeed = ModalState.spindleSpeed;
     start = end = aux = FramePoint{ModalState.position[0], ModalState.position[1], ModalState.position[2]};
+    TakeOutputValues();
+}
+
+void CCadreISO::TakeOutputValues() {
     outX1 = start.x;
     outX2 = end.x;
     outZ1 = start.z;

@@ -97,6 +97,8 @@ public:
     double speedFactor = 1.0;
 
 protected:
+    // Output values equal to the internal start and end and the feed, before any convention.
+    void TakeOutputValues();
     // Writes through the kind's template when one is loaded; otherwise marks
     // the frame as written by its built-in text and returns false.
     bool WriteByTemplate(std::string_view kind, std::vector<std::string>& lines, int& number);

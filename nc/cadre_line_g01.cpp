@@ -25,11 +25,8 @@ CCadre_LineG01::CCadre_LineG01(const FramePoint& from, const FramePoint& to, dou
     forceAll = forceAllWords ? 1 : 0;
     hidden = isHidden ? 1 : 0;
     kindLetter = 'L';
-    outX1 = start.x;
-    outX2 = end.x;
-    outZ1 = start.z;
-    outZ2 = end.z;
-    outF = feed;
+    aux = end;
+    TakeOutputValues();
     ModalState.position[0] = end.x;
     ModalState.position[1] = end.y;
     ModalState.position[2] = end.z;
