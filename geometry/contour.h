@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "geometry/box_pairs.h"
 #include "geometry/checked_array.h"
 #include "geometry/intersect_point.h"
 #include "geometry/unit.h"
@@ -123,6 +124,8 @@ public:
     // An empty contour gives (1e6, 1e6, -1e6, -1e6).
     void GetBoundBox(double& zmin, double& xmin, double& zmax, double& xmax) const;
     BoundBox GetBoundBox() const;
+    // Every unit's own box, in unit order.
+    std::vector<UnitBox> GetUnitBoxes() const;
     double GetLength() const;
     double GetLength3D() const;
 
@@ -227,6 +230,9 @@ private:
     int pairCount_ = 0;
 };
 
+// A contour of one line from (z1, x1) to (z2, x2): the probes of the point
+// tests and the segment tests.
+std::unique_ptr<Contour> MakeLineContour(double z1, double x1, double z2, double x2);
 // The union box of both contours.
 void ContoursBoundingBox(const Contour& a, const Contour& b, BoundBox& box);
 // Whether the segment (z1, x1)-(z2, x2) passes inside the contour.
