@@ -1,0 +1,276 @@
+// Contour storage: lifecycle, unit slots, the relation matrix, lookups and the
+// for-each operations.
+#include "geometry/contour.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "geometry/object_registry.h"
+#include "geometry/primitives.h"
+
+namespace zarvento {
+
+namespace {
+
+// The host object type of the 2D objects SelectBetween accepts.
+constexpr int kSelectableObjectType = 6;
+
+bool SameEnds(const CUnit& a, const CUnit& b) {
+    return IsEqualPoint(a.StartPoint.z, a.StartPoint.x, b.StartPoint.z, b.StartPoint.x) &&
+           IsEqualPoint(a.EndPoint.z, a.EndPoint.x, b.EndPoint.z, b.EndPoint.x);
+}
+
+}  // namespace
+
+Contour::Contour() { RegisterObject(nullptr, this); }
+
+Contour::Contour(const Contour& source) {
+    RegisterObject(nullptr, this);
+    Copy(source);
+}
+
+Contour::~Contour() {
+    units_.clear();
+    relations_.Free();
+    UnregisterObject(nullptr, this);
+}
+
+std::unique_ptr<Contour> Contour::ContourSized(int n) {
+    if (n <= 0) throw Exception("Cannot create array!\n(operation new failed)");
+    auto contour = std::make_unique<Contour>();
+    contour->units_.reserve(static_cast<std::size_t>(n));
+    return contour;
+}
+
+std::unique_ptr<Contour> Contour::ContourCopy(const Contour* source) {
+    return source ? std::make_unique<Contour>(*source) : std::make_unique<Contour>();
+}
+
+std::unique_ptr<Contour> Contour::Clone() const { return std::make_unique<Contour>(*this); }
+
+void Contour::Copy(const Contour& source) {
+    units_.reserve(source.units_.size());
+    for (const UnitPtr& unit : source.units_) units_.push_back(unit->Clone());
+    if (source.pairCount_ != 0) {
+        CreateRelationMatrix();
+        // The source matrix may be older than its units: only the cells it
+        // really has are copied, the others stay 0.
+        const int n = std::min(RelationSize(), source.RelationSize());
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < n; ++j) relations_[i][j] = source.relations_[i][j];
+        pairCount_ = source.pairCount_;
+    }
+    BasePoint = source.BasePoint;
+    Colour = source.Colour;
+    Tag = source.Tag;
+}
+
+void Contour::AppendCopy(const Contour& other) {
+    if (&other == this) return;
+    units_.reserve(units_.size() + other.units_.size());
+    for (const UnitPtr& unit : other.units_) AddUnit(unit->Clone());
+}
+
+int Contour::AddUnit(UnitPtr unit) {
+    if (!unit) return -1;
+    units_.push_back(std::move(unit));
+    return Count() - 1;
+}
+
+UnitPtr Contour::InsertUnit(int i, UnitPtr unit) {
+    if (!unit || i < 0 || i > Count()) return unit;
+    units_.insert(units_.begin() + i, std::move(unit));
+    return nullptr;
+}
+
+int Contour::SlotOf(const CUnit* unit) const {
+    for (int k = Count() - 1; k >= 0; --k)
+        if (units_[static_cast<std::size_t>(k)].get() == unit) return k;
+    return -1;
+}
+
+UnitPtr Contour::RemoveUnit(const CUnit* unit) {
+    if (!unit) return nullptr;
+    const int k = SlotOf(unit);
+    if (k < 0) return nullptr;
+    UnitPtr taken = std::move(units_[static_cast<std::size_t>(k)]);
+    units_.erase(units_.begin() + k);
+    return taken;
+}
+
+void Contour::DeleteUnit(const CUnit* unit) { RemoveUnit(unit); }
+
+void Contour::RotateToIndex(int i) {
+    if (i <= 0 || i >= Count()) return;
+    std::rotate(units_.begin(), units_.begin() + i, units_.end());
+}
+
+void Contour::CreateRelationMatrix() {
+    const int n = Count();
+    if (n == 0) return;
+    pairCount_ = n * (n - 1) / 2;
+    relations_.SetSize(n);
+    for (int i = 0; i < n; ++i) relations_[i].SetSize(n);
+}
+
+int Contour::GetRelation(int i, int j) const { return relations_[i][j]; }
+
+void Contour::SetRelation(int i, int j, int gapType) { relations_[i][j] = gapType; }
+
+CUnit* Contour::GetUnit(int i) const {
+    return i >= 0 && i < Count() ? units_[static_cast<std::size_t>(i)].get() : nullptr;
+}
+
+CUnit* Contour::GetFirstUnit() const { return GetUnit(0); }
+
+CUnit* Contour::GetLastUnit() const { return GetUnit(Count() - 1); }
+
+int Contour::IndexOf(const CUnit* unit) const {
+    for (int k = 0; k < Count(); ++k)
+        if (units_[static_cast<std::size_t>(k)].get() == unit) return k;
+    return -1;
+}
+
+CUnit* Contour::FindUnitByObject(const HostObjectPtr& hostObject) const {
+    if (!hostObject) return nullptr;
+    for (const UnitPtr& unit : units_)
+        if (unit->HasObject(hostObject)) return unit.get();
+    return nullptr;
+}
+
+CUnit* Contour::GetNextUnit(const CUnit* unit) const {
+    if (!unit) return nullptr;
+    for (int k = 0; k < Count(); ++k)
+        if (SameEnds(*GetUnit(k), *unit)) return GetUnit(k + 1 < Count() ? k + 1 : 0);
+    return nullptr;
+}
+
+CUnit* Contour::GetPrevUnit(const CUnit* unit) const {
+    if (!unit) return nullptr;
+    for (int k = 0; k < Count(); ++k)
+        if (SameEnds(*GetUnit(k), *unit)) return GetUnit(k > 0 ? k - 1 : Count() - 1);
+    return nullptr;
+}
+
+CUnit* Contour::GetSelectedUnit(int n) const {
+    if (n < 0) return nullptr;
+    for (const UnitPtr& unit : units_)
+        if (unit->Selected && n-- == 0) return unit.get();
+    return nullptr;
+}
+
+int Contour::GetSelectedCount() const {
+    return static_cast<int>(std::count_if(units_.begin(), units_.end(), [](const UnitPtr& u) { return u->Selected; }));
+}
+
+bool Contour::HasSelectedUnitWithoutObject() const {
+    return std::any_of(units_.begin(), units_.end(),
+                       [](const UnitPtr& u) { return u->Selected && !u->GetSourceObject(0); });
+}
+
+// Gaps whose type is still 0 join nothing and are not listed; the gap type is
+// read through the gap unit once it exists, until then every gap counts.
+CUnit* Contour::GetGapUnit(int n) const {
+    if (n < 0) return nullptr;
+    for (const UnitPtr& unit : units_)
+        if (unit->Kind == kUnitGap && n-- == 0) return unit.get();
+    return nullptr;
+}
+
+int Contour::GetGapCount() const {
+    return static_cast<int>(
+        std::count_if(units_.begin(), units_.end(), [](const UnitPtr& u) { return u->Kind == kUnitGap; }));
+}
+
+int Contour::GetNonZeroUnitCount() const {
+    return static_cast<int>(
+        std::count_if(units_.begin(), units_.end(), [](const UnitPtr& u) { return !u->IsZeroLength(); }));
+}
+
+void Contour::GetStartPoint(double& x, double& z) const {
+    if (const CUnit* first = GetFirstUnit()) {
+        x = first->StartPoint.x;
+        z = first->StartPoint.z;
+    }
+}
+
+void Contour::GetEndPoint(double& x, double& z) const {
+    if (const CUnit* last = GetLastUnit()) {
+        x = last->EndPoint.x;
+        z = last->EndPoint.z;
+    }
+}
+
+void Contour::SelectBetween(const HostObjectPtr& hostObject1, const HostObjectPtr& hostObject2) {
+    if (!hostObject1 || !hostObject2) return;
+    if (hostObject1->ObjectType() != kSelectableObjectType || hostObject2->ObjectType() != kSelectableObjectType)
+        return;
+    int a = IndexOf(FindUnitByObject(hostObject1));
+    int b = IndexOf(FindUnitByObject(hostObject2));
+    if (a < 0 || b < 0) return;
+    if (a > b) std::swap(a, b);
+    for (int k = a + 1; k < b; ++k) GetUnit(k)->Select();
+}
+
+void Contour::CreateTessellationEdges(std::uint32_t colour) {
+    for (UnitPtr& unit : units_) unit->CreateTessellationEdge(colour);
+}
+void Contour::ClearTessellationEdges() {
+    for (UnitPtr& unit : units_) unit->ClearTessellationEdge();
+}
+void Contour::CreateTessellationFaces(std::uint32_t colour) {
+    for (UnitPtr& unit : units_) unit->CreateTessellationFace(colour);
+}
+void Contour::ClearTessellationFaces() {
+    for (UnitPtr& unit : units_) unit->ClearTessellationFace();
+}
+void Contour::Draw2D(int style) {
+    for (UnitPtr& unit : units_) unit->Draw2D(style);
+}
+void Contour::SelectAll() {
+    for (UnitPtr& unit : units_) unit->Select();
+}
+void Contour::DeselectAll() {
+    for (UnitPtr& unit : units_) unit->Deselect();
+}
+void Contour::DeselectGaps() {
+    for (UnitPtr& unit : units_)
+        if (unit->Kind == kUnitGap) unit->Deselect();
+}
+void Contour::ShowTessellation() {
+    for (UnitPtr& unit : units_) unit->ShowTessellation();
+}
+void Contour::HideTessellation() {
+    for (UnitPtr& unit : units_) unit->HideTessellation();
+}
+void Contour::ShowSelection() {
+    for (UnitPtr& unit : units_) unit->ShowSelection();
+}
+void Contour::HideSelection() {
+    for (UnitPtr& unit : units_) unit->HideSelection();
+}
+void Contour::Move(double dz, double dx) {
+    for (UnitPtr& unit : units_) unit->Move(dz, dx);
+}
+void Contour::Move3D(double dx, double dy, double dz) {
+    for (UnitPtr& unit : units_) unit->Move3D(dx, dy, dz);
+}
+void Contour::MoveTo(double z, double x) {
+    Move(z - BasePoint.z, x - BasePoint.x);
+    BasePoint.z = z;
+    BasePoint.x = x;
+}
+void Contour::MirrorX() {
+    for (UnitPtr& unit : units_) unit->MirrorX();
+}
+void Contour::MirrorZ() {
+    for (UnitPtr& unit : units_) unit->MirrorZ();
+}
+void Contour::Rotate90() {
+    for (UnitPtr& unit : units_) unit->Rotate90();
+}
+void Contour::InvertDirection() {
+    for (UnitPtr& unit : units_) unit->InvertDirection();
+}
+
+}  // namespace zarvento
