@@ -476,3 +476,50 @@ TEST_F(ContourAlgorithmsTest, CutsSkipUnitsWithoutACopy) {
 
 }  // namespace
 }  // namespace zarvento
+
+namespace zarvento {
+namespace {
+
+// RemoveLoops written out over every later unit, without box pruning.
+void RemoveLoopsEveryPair(Contour& c) {
+    const int n = c.Count();
+    std::vector<char> marked(static_cast<std::size_t>(n), 0);
+    auto startsWhereEnds = [](const CUnit& next, const CUnit& prev) {
+        return IsEqualPoint(next.StartPoint.z, next.StartPoint.x, prev.EndPoint.z, prev.EndPoint.x);
+    };
+    for (int i = 0; i + 1 < n; ++i) {
+        if (marked[static_cast<std::size_t>(i)]) continue;
+        for (int j = i + 1; j < n; ++j) {
+            CUnit& a = *c.GetUnit(i);
+            CUnit& b = *c.GetUnit(j);
+            if (startsWhereEnds(b, a) || (i == 0 && j == n - 1 && startsWhereEnds(a, b))) continue;
+            IntersectPointList s(5);
+            a.Intersect(&b, s);
+            if (s.Empty()) continue;
+            for (int k = i + 1; k < j; ++k) marked[static_cast<std::size_t>(k)] = 1;
+            a.SetEndPoint(s[0].z, s[0].x);
+            b.SetStartPoint(s[0].z, s[0].x);
+            break;
+        }
+    }
+    for (int k = n - 1; k >= 0; --k)
+        if (marked[static_cast<std::size_t>(k)]) c.DeleteUnit(c.GetUnit(k));
+}
+
+TEST_F(ContourAlgorithmsTest, PrunedRemoveLoopsMatchesEveryPair) {
+    std::mt19937 rng(11);
+    int shortened = 0;
+    for (int round = 0; round < 30; ++round) {
+        auto fast = RandomContour(rng, 5 + round);
+        auto slow = fast->Clone();
+        const int before = fast->Count();
+        fast->RemoveLoops();
+        RemoveLoopsEveryPair(*slow);
+        ASSERT_EQ(ContourScriptText(*fast), ContourScriptText(*slow)) << round;
+        shortened += fast->Count() < before;
+    }
+    EXPECT_GT(shortened, 10);
+}
+
+}  // namespace
+}  // namespace zarvento
