@@ -14,6 +14,7 @@
 #include "geometry/contour.h"
 #include "model/contour_builder_zagotovka.h"
 #include "model/model_tess.h"
+#include "model/point_face_sp.h"
 #include "platform/directory_lock.h"
 #include "platform/grid_control.h"
 #include "platform/host_sketch.h"
@@ -82,6 +83,11 @@ public:
     void UpdateLSCTreeItems();
     void InsertSPIDTreeNode(PlanTree* tree);
     void UpdateSPIDTreeItems();
+    // The start-point marker: drawn at the start point, hidden, or removed
+    // from the view.
+    void ShowStartPoint();
+    void HideStartPoint();
+    void RemoveStartPoint();
 
     // The name a tools-table row shows: one blank before the first "(" (or
     // at the end) dropped, the "(" part after exactly one blank.
@@ -129,6 +135,7 @@ public:
     bool isDetailExtents = false;
     std::int32_t Ngadgets = 0;
     std::array<ParamGadget, kMaxGadgets> gadgets;
+    C3DPointFace_SP startPointMarker;
 
 private:
     // Tree control of the plan tree when both exist.
