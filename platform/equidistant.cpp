@@ -375,7 +375,9 @@ EquidistantResult Equidistant::Execute(double distance) const {
 
     // Split, and keep the pieces whose middle lies no nearer than d to the source.
     const BoxTree sourceTree(BoxesOf(chain_));
-    const double keepTol = 1e-7 * d + 10 * tol;
+    // Valid pieces sit at d up to rounding; invalid ones near a crossing of
+    // nearly tangent pieces fall short by little, so the margin stays tight.
+    const double keepTol = 0.01 * tol;
     std::vector<Kept> kept;
     for (std::size_t i = 0; i < nraw; ++i) {
         auto& s = splits[i];
@@ -444,6 +446,7 @@ EquidistantResult Equidistant::Execute(double distance) const {
         }
     }
 
+    const double crumb = 1e-4 * d + 1000 * tol;
     std::vector<bool> visited(nk, false);
     const auto follow = [&](std::size_t start) {
         std::vector<Kept> comp;
@@ -478,7 +481,12 @@ EquidistantResult Equidistant::Execute(double distance) const {
             }
             chain.pieces.push_back(c);
         }
-        if (chain.pieces.empty()) return;
+        // Where three pieces cross almost at one point, a few micrometres of one
+        // may pass the distance test beside the chain that goes through; such a
+        // crumb is no part of the offset.
+        double length = 0;
+        for (const Curve2D& c : chain.pieces) length += c.Length();
+        if (chain.pieces.empty() || length <= crumb) return;
         if (isClosed) chain.pieces.back().b = chain.pieces.front().a;
         result.chains.push_back(std::move(chain));
     };
