@@ -143,7 +143,10 @@ public:
     void Clear();
 
 private:
+    // Objects made inside a host call: the call itself has checked HostFaults.
     Ref2D Add(Object2D obj);
+    Ref2D AddLine(const LineParam2D& p);
+    Ref2D AddArc(const ArcParam2D& p);
     Ref2D NewGroup(std::vector<Ref2D> members);
     Ref2D AddCurve(const Curve2D& c, int style);
     void AddPlainCopies(const Object2D& o, double tolerance);

@@ -272,7 +272,6 @@ EquidistantResult Equidistant::Execute(double distance) const {
     std::vector<Curve2D> raw;
     raw.reserve(2 * n + 1);
     std::vector<Point2D> offStart(n), offEnd(n);
-    std::vector<int> pieceOf(n, -1);
     std::vector<Curve2D> pieces(n);
     std::vector<bool> hasPiece(n, false);
     for (std::size_t i = 0; i < n; ++i) {
