@@ -141,6 +141,11 @@ Ref2D Document2D::Polyline(const std::vector<Point2D>& points, int style) {
     return Add(std::move(o));
 }
 
+Ref2D Document2D::DrawCurve(const Curve2D& c, int style) {
+    HostFaults::Check(c.arc ? "Document2D.ArcByPoint" : "Document2D.LineSeg");
+    return AddCurve(c, style);
+}
+
 Ref2D Document2D::AddCurve(const Curve2D& c, int style) {
     if (!c.arc) return AddLine({c.a.x, c.a.y, c.b.x, c.b.y, style});
     return AddArc({c.c.x, c.c.y, c.r, c.a.x, c.a.y, c.b.x, c.b.y, c.Direction(), style});

@@ -153,12 +153,7 @@ struct DocRun {
 
 DocRun RunThroughDocument(Document2D& doc, const std::vector<Curve2D>& chain, int side, double distance) {
     doc.BeginObjectSet();
-    for (const Curve2D& c : chain) {
-        if (c.arc)
-            doc.ArcByPoint(c.c.x, c.c.y, c.r, c.a.x, c.a.y, c.b.x, c.b.y, c.Direction(), 1);
-        else
-            doc.LineSeg(c.a.x, c.a.y, c.b.x, c.b.y, 1);
-    }
+    for (const Curve2D& c : chain) doc.DrawCurve(c, 1);
     EquidistantRequest req;
     req.group = doc.EndObjectSet();
     req.side = static_cast<std::uint8_t>(side);
@@ -503,6 +498,13 @@ bool SelfIntersects(const std::vector<Curve2D>& chain, bool closed) {
     return false;
 }
 
+// A random fillet for a corner and a random bulge for the edge after it.
+void DrawCornerAndEdge(std::mt19937& rng, double maxBulge, std::vector<double>& fillet, std::vector<double>& bulge) {
+    std::uniform_real_distribution<double> u(0, 1);
+    fillet.push_back(u(rng) < 0.5 ? 0.2 + 1.8 * u(rng) : 0.0);
+    bulge.push_back(u(rng) < 0.3 ? (u(rng) < 0.5 ? -1 : 1) * (0.2 + maxBulge * u(rng)) : 0.0);
+}
+
 // Random closed chains: corners star-shaped about the origin, fillets at some
 // corners and bulged edges elsewhere; chains that cross themselves are drawn again.
 std::vector<Curve2D> RandomClosed(std::mt19937& rng) {
@@ -515,8 +517,7 @@ std::vector<Curve2D> RandomClosed(std::mt19937& rng) {
         const double ang = 2 * kPi * (k + 0.1 + 0.8 * u(rng)) / n;
         const double rad = 4 + 6 * u(rng);
         pts.push_back({rad * std::cos(ang), rad * std::sin(ang)});
-        fillet.push_back(u(rng) < 0.5 ? 0.2 + 1.8 * u(rng) : 0.0);
-        bulge.push_back(u(rng) < 0.3 ? (u(rng) < 0.5 ? -1 : 1) * (0.2 + 0.5 * u(rng)) : 0.0);
+        DrawCornerAndEdge(rng, 0.5, fillet, bulge);
     }
     return BuildChain(pts, fillet, bulge, true);
 }
@@ -532,8 +533,7 @@ std::vector<Curve2D> RandomOpen(std::mt19937& rng) {
     for (int k = 0; k < n; ++k) {
         pts.push_back({x, -3 + 6 * u(rng)});
         x += 1 + 3 * u(rng);
-        fillet.push_back(u(rng) < 0.5 ? 0.2 + 1.8 * u(rng) : 0.0);
-        bulge.push_back(u(rng) < 0.3 ? (u(rng) < 0.5 ? -1 : 1) * (0.2 + 0.8 * u(rng)) : 0.0);
+        DrawCornerAndEdge(rng, 0.8, fillet, bulge);
     }
     return BuildChain(pts, fillet, bulge, false);
 }
@@ -550,8 +550,7 @@ std::vector<Curve2D> RandomWalk(std::mt19937& rng) {
         const double len = 1 + 4 * u(rng);
         pts.push_back({pts.back().x + len * std::cos(heading), pts.back().y + len * std::sin(heading)});
         heading += (2 * u(rng) - 1) * 0.95 * kPi;
-        fillet.push_back(u(rng) < 0.5 ? 0.2 + 1.8 * u(rng) : 0.0);
-        bulge.push_back(u(rng) < 0.3 ? (u(rng) < 0.5 ? -1 : 1) * (0.2 + 0.8 * u(rng)) : 0.0);
+        DrawCornerAndEdge(rng, 0.8, fillet, bulge);
     }
     return BuildChain(pts, fillet, bulge, false);
 }
