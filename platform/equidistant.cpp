@@ -224,9 +224,14 @@ void Equidistant::Check(double scale) {
                                                       !std::isfinite(c.sweep))))
             return Fail(EquidistantError::NonFiniteValue, which);
         if (c.arc && c.r <= zeroTol) return Fail(EquidistantError::ZeroRadius, which);
-        if (c.arc && (std::abs(Dist(c.a, c.c) - c.r) > linkTol_ + 1e-9 * c.r ||
-                      std::abs(Dist(c.b, c.c) - c.r) > linkTol_ + 1e-9 * c.r))
-            return Fail(EquidistantError::ArcOffCircle, which);
+        if (c.arc) {
+            // The end points must lie on the circle, where the start angle and sweep put them.
+            const double slack = linkTol_ + 1e-9 * c.r;
+            const Curve2D exact = Curve2D::Arc(c.c, c.r, c.a0, c.sweep);
+            if (std::abs(Dist(c.a, c.c) - c.r) > slack || std::abs(Dist(c.b, c.c) - c.r) > slack ||
+                Dist(exact.a, c.a) > 2 * slack || Dist(exact.b, c.b) > 2 * slack)
+                return Fail(EquidistantError::ArcOffCircle, which);
+        }
         if (Dist(c.a, c.b) <= zeroTol || c.Length() <= zeroTol) return Fail(EquidistantError::ZeroLengthUnit, which);
     }
     // Travel order: a unit drawn the other way round is turned to follow its neighbour.

@@ -461,6 +461,11 @@ TEST_F(EquidistantTest, BadInputGivesAClearErrorAndDrawsNothing) {
         EXPECT_FALSE(reply.message.empty()) << c.what;
         EXPECT_EQ(d.Objects().size(), before) << c.what;
     }
+    // An arc whose sweep does not lead to its end point.
+    Curve2D arc = Curve2D::Arc({0, 0}, 1, 0, kPi / 2);
+    arc.sweep = kPi;
+    EXPECT_EQ(Equidistant({arc}).Execute(0.5).error, EquidistantError::ArcOffCircle);
+
     EquidistantRequest missing;
     missing.group = 4242;
     missing.distance = 1;
