@@ -12,8 +12,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
-#include <unordered_set>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -51,22 +50,35 @@ bool SamePoint(const Point3D& a, const Point3D& b) { return IsEqualPoint(a.z, a.
 bool SamePoint(const Point3D& a, double z, double x) { return IsEqualPoint(a.z, a.x, z, x); }
 
 // Points in a grid of cells at least EPS wide: two points equal within EPS
-// always lie in neighbouring cells, so a lookup reads nine cells.
+// always lie in neighbouring cells, so a lookup reads nine cells. The cells
+// live in one open table with chains through a flat entry list, so that a
+// call makes a handful of allocations however many points it holds.
 class PointGrid {
 public:
-    PointGrid() : cell_(EPS > 0.0 ? EPS : kDefaultEps) {}
+    explicit PointGrid(std::size_t expected) : cell_(EPS > 0.0 ? EPS : kDefaultEps) {
+        std::size_t size = 16;
+        while (size < 2 * expected) size *= 2;
+        heads_.assign(size, -1);
+        entries_.reserve(expected);
+    }
 
     void Add(double z, double x, int id) {
         if (!std::isfinite(z) || !std::isfinite(x)) return;
-        grid_[Key(Cell(z), Cell(x))].push_back(id);
+        const std::uint64_t key = Key(Cell(z), Cell(x));
+        int& head = heads_[Slot(key)];
+        entries_.push_back({key, id, head});
+        head = static_cast<int>(entries_.size()) - 1;
     }
     void Remove(double z, double x, int id) {
         if (!std::isfinite(z) || !std::isfinite(x)) return;
-        const auto it = grid_.find(Key(Cell(z), Cell(x)));
-        if (it == grid_.end()) return;
-        std::vector<int>& ids = it->second;
-        const auto at = std::find(ids.begin(), ids.end(), id);
-        if (at != ids.end()) ids.erase(at);
+        const std::uint64_t key = Key(Cell(z), Cell(x));
+        for (int e = heads_[Slot(key)]; e >= 0; e = entries_[static_cast<std::size_t>(e)].next) {
+            Entry& entry = entries_[static_cast<std::size_t>(e)];
+            if (entry.key == key && entry.id == id) {
+                entry.id = -1;
+                return;
+            }
+        }
     }
     // Appends the ids stored in the nine cells around (z, x), unsorted; an id
     // stored at two points may come twice.
@@ -75,12 +87,21 @@ public:
         const std::int64_t cz = Cell(z), cx = Cell(x);
         for (std::int64_t dz = -1; dz <= 1; ++dz)
             for (std::int64_t dx = -1; dx <= 1; ++dx) {
-                const auto it = grid_.find(Key(cz + dz, cx + dx));
-                if (it != grid_.end()) out.insert(out.end(), it->second.begin(), it->second.end());
+                const std::uint64_t key = Key(cz + dz, cx + dx);
+                for (int e = heads_[Slot(key)]; e >= 0; e = entries_[static_cast<std::size_t>(e)].next) {
+                    const Entry& entry = entries_[static_cast<std::size_t>(e)];
+                    if (entry.key == key && entry.id >= 0) out.push_back(entry.id);
+                }
             }
     }
 
 private:
+    struct Entry {
+        std::uint64_t key;
+        int id;  // -1 once removed
+        int next;
+    };
+
     std::int64_t Cell(double v) const {
         constexpr double kLimit = 4.0e18;
         return static_cast<std::int64_t>(std::clamp(std::floor(v / cell_), -kLimit, kLimit));
@@ -88,9 +109,13 @@ private:
     static std::uint64_t Key(std::int64_t cz, std::int64_t cx) {
         return static_cast<std::uint64_t>(cz) * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(cx);
     }
+    std::size_t Slot(std::uint64_t key) const {
+        return static_cast<std::size_t>((key ^ (key >> 29)) * 0xBF58476D1CE4E5B9ull >> 17) & (heads_.size() - 1);
+    }
 
     double cell_;
-    std::unordered_map<std::uint64_t, std::vector<int>> grid_;
+    std::vector<int> heads_;
+    std::vector<Entry> entries_;
 };
 
 void SortUnique(std::vector<int>& ids) {
@@ -162,7 +187,7 @@ std::vector<Vertex> CollectVertices(const Contour& stock, const Contour& cutter,
 // of smaller magnitude. Earlier vertices move while the pass runs, and the
 // grid follows them, so every comparison sees the values a plain scan would.
 void MergeCloseVertices(std::vector<Vertex>& vertices) {
-    PointGrid grid;
+    PointGrid grid(vertices.size() + vertices.size() / 4);
     std::vector<char> duplicate(vertices.size(), 0);
     std::vector<int> near;
     for (std::size_t i = 0; i < vertices.size(); ++i) {
@@ -337,13 +362,21 @@ Vertex FindStartVertex(const std::vector<Vertex>& vertices, const std::vector<CU
         const double d = Distance(vertices[i].z, vertices[i].x, refZ, refX);
         if (d < kFarDistance) ranked.push_back({d, i});
     }
-    // Strictly nearer wins, so the first of equally near vertices comes first.
-    std::stable_sort(ranked.begin(), ranked.end(),
-                     [](const Ranked& a, const Ranked& b) { return a.distance < b.distance; });
+    // Strictly nearer wins, so of equally near vertices the first in the list
+    // comes first. A heap hands them out nearest first: usually the first
+    // one is seen, and the rest need no order.
+    const auto farther = [](const Ranked& a, const Ranked& b) {
+        return a.distance > b.distance || (a.distance == b.distance && a.index > b.index);
+    };
+    std::make_heap(ranked.begin(), ranked.end(), farther);
     const std::vector<UnitBox> boxes = BoxesOf(units);
     IntersectPointList scratch(10);
-    for (const Ranked& r : ranked)
-        if (!IsHidden(units, boxes, refZ, refX, vertices[r.index], scratch)) return vertices[r.index];
+    while (!ranked.empty()) {
+        std::pop_heap(ranked.begin(), ranked.end(), farther);
+        const Vertex& v = vertices[ranked.back().index];
+        ranked.pop_back();
+        if (!IsHidden(units, boxes, refZ, refX, v, scratch)) return v;
+    }
     throw Exception("Не найдена ближайшая точка");
 }
 
@@ -354,7 +387,7 @@ enum class WalkEnd { Closed, Failed };
 class Walk {
 public:
     Walk(const std::vector<CUnit*>& units, UnitChangeLog& log, bool draw)
-        : units_(units), log_(log), draw_(draw) {
+        : units_(units), log_(log), draw_(draw), ends_(2 * units.size()) {
         for (std::size_t k = 0; k < units_.size(); ++k) {
             const int id = static_cast<int>(k);
             ends_.Add(units_[k]->StartPoint.z, units_[k]->StartPoint.x, id);
@@ -454,7 +487,7 @@ private:
 // ordinary way.
 bool ChainAlongBoundary(std::vector<UnitPtr>& units) {
     const std::size_t n = units.size();
-    PointGrid starts;
+    PointGrid starts(n);
     for (std::size_t k = 0; k < n; ++k) starts.Add(units[k]->StartPoint.z, units[k]->StartPoint.x, static_cast<int>(k));
     std::vector<int> next(n, -1);
     std::vector<int> near;
@@ -480,19 +513,34 @@ bool ChainAlongBoundary(std::vector<UnitPtr>& units) {
     return true;
 }
 
+// Unit identities sorted for lookups.
+class SortedUnitSet {
+public:
+    explicit SortedUnitSet(std::vector<const CUnit*> units) : units_(std::move(units)) {
+        std::sort(units_.begin(), units_.end(), std::less<const CUnit*>());
+    }
+    bool count(const CUnit* unit) const {
+        return std::binary_search(units_.begin(), units_.end(), unit, std::less<const CUnit*>());
+    }
+
+private:
+    std::vector<const CUnit*> units_;
+};
+
 // Replaces the stock's units by the boundary: stock units outside it go to
 // the removed list and are destroyed, clones of the other boundary units go
 // to the added list and join the stock, which is then put in chain order.
 void ApplyBoundary(Contour& stock, const std::vector<CUnit*>& boundary, RemovedUnitList& removed,
                    AddedUnitList& added) {
-    const std::unordered_set<const CUnit*> inBoundary(boundary.begin(), boundary.end());
-    std::unordered_set<const CUnit*> inStock;
-    inStock.reserve(static_cast<std::size_t>(stock.Count()));
+    const SortedUnitSet inBoundary(std::vector<const CUnit*>(boundary.begin(), boundary.end()));
+    std::vector<const CUnit*> stockUnits;
+    stockUnits.reserve(static_cast<std::size_t>(stock.Count()));
     for (int k = 0; k < stock.Count(); ++k) {
         const CUnit* unit = stock.GetUnit(k);
-        inStock.insert(unit);
+        stockUnits.push_back(unit);
         if (!inBoundary.count(unit)) removed.Add(unit);
     }
+    const SortedUnitSet inStock(std::move(stockUnits));
     std::vector<UnitPtr> clones;
     for (const CUnit* unit : boundary) {
         if (inStock.count(unit)) continue;
