@@ -88,26 +88,36 @@ TEST_F(SubtractRegionTest, CornerNotchLeavesTheChainedLShape) {
     EXPECT_EQ(EPS, kDefaultEps);
 }
 
-TEST_F(SubtractRegionTest, EdgesOnStockEdgesCollapse) {
-    // The notch's top edge lies on the bar's top edge: the two pieces there
-    // are one, and the cut edge does not stay in the boundary.
-    auto stock = MakeContour(kBar);
-    auto cutter = MakeContour(
-        "LineSeg( 10,0, 10,-5, 1 );\nLineSeg( 10,-5, 20,-5, 1 );\n"
-        "LineSeg( 20,-5, 20,0, 1 );\nLineSeg( 20,0, 10,0, 1 );\n");
-    Result r = Subtract(*stock, *cutter, 5, -10);
-    EXPECT_EQ(r.crossings, 2);
-    // The chain starts at the first stock unit kept whole.
-    EXPECT_EQ(ContourScriptText(*stock),
-              "LineSeg( 40,0, 40,-20, 1 );\n"
-              "LineSeg( 40,-20, 0,-20, 1 );\n"
-              "LineSeg( 0,-20, 0,0, 1 );\n"
-              "LineSeg( 0,0, 10,0, 1 );\n"
-              "LineSeg( 10,0, 10,-5, 1 );\n"
-              "LineSeg( 10,-5, 20,-5, 1 );\n"
-              "LineSeg( 20,-5, 20,0, 1 );\n"
-              "LineSeg( 20,0, 40,0, 1 );\n");
-    EXPECT_NEAR(test::ContourArea(*stock), -750.0, 1e-9);
+TEST_F(SubtractRegionTest, DoubledEdgesAndJunctions) {
+    struct Case {
+        const char* what;
+        std::string_view cutter;
+        double z, x;
+        std::string_view expected;  // the chain starts at the first stock unit kept whole
+    };
+    const Case cases[] = {
+        {"the notch's top edge lies on the bar's: the doubled pieces are one, and the cut edge leaves",
+         "LineSeg( 10,0, 10,-5, 1 );\nLineSeg( 10,-5, 20,-5, 1 );\n"
+         "LineSeg( 20,-5, 20,0, 1 );\nLineSeg( 20,0, 10,0, 1 );\n",
+         5, -10,
+         "LineSeg( 40,0, 40,-20, 1 );\nLineSeg( 40,-20, 0,-20, 1 );\nLineSeg( 0,-20, 0,0, 1 );\n"
+         "LineSeg( 0,0, 10,0, 1 );\nLineSeg( 10,0, 10,-5, 1 );\nLineSeg( 10,-5, 20,-5, 1 );\n"
+         "LineSeg( 20,-5, 20,0, 1 );\nLineSeg( 20,0, 40,0, 1 );\n"},
+        {"a diamond about the corner: four units meet at (35, 0), and the walk turns down its inner edge",
+         "LineSeg( 40,5, 35,0, 1 );\nLineSeg( 35,0, 40,-5, 1 );\n"
+         "LineSeg( 40,-5, 45,0, 1 );\nLineSeg( 45,0, 40,5, 1 );\n",
+         10, -10,
+         "LineSeg( 40,-20, 0,-20, 1 );\nLineSeg( 0,-20, 0,0, 1 );\nLineSeg( 0,0, 35,0, 1 );\n"
+         "LineSeg( 35,0, 40,-5, 1 );\nLineSeg( 40,-5, 40,-20, 1 );\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto stock = MakeContour(kBar);
+        auto cutter = MakeContour(c.cutter);
+        Result r = Subtract(*stock, *cutter, c.z, c.x);
+        EXPECT_EQ(r.crossings, 2);
+        EXPECT_EQ(ContourScriptText(*stock), c.expected);
+    }
 }
 
 TEST_F(SubtractRegionTest, CloseVerticesMergeToTheSmallerValue) {
@@ -149,23 +159,6 @@ TEST_F(SubtractRegionTest, HiddenNearestVertexIsSkipped) {
     EXPECT_TRUE(stock->IsClosed());
     const double cut = 0.5 * (30.0 - 20.0 * 0.6 / 5.6 - 10.0) * 5.0;
     EXPECT_NEAR(std::fabs(test::ContourArea(*stock)), 800.0 - cut, 1e-9);
-}
-
-TEST_F(SubtractRegionTest, JunctionTakesTheUnitBeforeTheArrivingOne) {
-    // A diamond about the bar's corner: four units meet at (35, 0), and the
-    // walk must turn down the diamond's inner edge.
-    auto stock = MakeContour(kBar);
-    auto cutter = MakeContour(
-        "LineSeg( 40,5, 35,0, 1 );\nLineSeg( 35,0, 40,-5, 1 );\n"
-        "LineSeg( 40,-5, 45,0, 1 );\nLineSeg( 45,0, 40,5, 1 );\n");
-    Result r = Subtract(*stock, *cutter, 10, -10);
-    EXPECT_EQ(r.crossings, 2);
-    EXPECT_EQ(ContourScriptText(*stock),
-              "LineSeg( 40,-20, 0,-20, 1 );\n"
-              "LineSeg( 0,-20, 0,0, 1 );\n"
-              "LineSeg( 0,0, 35,0, 1 );\n"
-              "LineSeg( 35,0, 40,-5, 1 );\n"
-              "LineSeg( 40,-5, 40,-20, 1 );\n");
 }
 
 TEST_F(SubtractRegionTest, TinyJunctionIsResolvedAtTheFineTolerance) {
