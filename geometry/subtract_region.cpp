@@ -50,7 +50,7 @@ bool SamePoint(const Point3D& a, const Point3D& b) { return IsEqualPoint(a.z, a.
 bool SamePoint(const Point3D& a, double z, double x) { return IsEqualPoint(a.z, a.x, z, x); }
 
 // Points in a grid of cells at least EPS wide: two points equal within EPS
-// always lie in neighbouring cells, so a lookup reads nine cells. The cells
+// always lie in neighbouring cells, so a lookup reads at most nine. The cells
 // live in one open table with chains through a flat entry list, so that a
 // call makes a handful of allocations however many points it holds.
 class PointGrid {
@@ -80,14 +80,17 @@ public:
             }
         }
     }
-    // Appends the ids stored in the nine cells around (z, x), unsorted; an id
-    // stored at two points may come twice.
+    // Appends the ids of the points that may lie within EPS of (z, x),
+    // unsorted; an id stored at two points may come twice.
     void Near(double z, double x, std::vector<int>& out) const {
         if (!std::isfinite(z) || !std::isfinite(x)) return;
-        const std::int64_t cz = Cell(z), cx = Cell(x);
-        for (std::int64_t dz = -1; dz <= 1; ++dz)
-            for (std::int64_t dx = -1; dx <= 1; ++dx) {
-                const std::uint64_t key = Key(cz + dz, cx + dx);
+        // Only the cells the square of half-width EPS about the point reaches:
+        // two per axis unless the point sits on a cell border.
+        const std::int64_t z1 = Cell(z - cell_), z2 = Cell(z + cell_);
+        const std::int64_t x1 = Cell(x - cell_), x2 = Cell(x + cell_);
+        for (std::int64_t cz = z1; cz <= z2; ++cz)
+            for (std::int64_t cx = x1; cx <= x2; ++cx) {
+                const std::uint64_t key = Key(cz, cx);
                 for (int e = heads_[Slot(key)]; e >= 0; e = entries_[static_cast<std::size_t>(e)].next) {
                     const Entry& entry = entries_[static_cast<std::size_t>(e)];
                     if (entry.key == key && entry.id >= 0) out.push_back(entry.id);
