@@ -135,6 +135,7 @@ void DrawSketchSource(HostSketch& sketch, ModelVariables& vars) {
 }  // namespace
 
 HostDocumentPtr ToolModelText::Parse(std::string_view text, const std::string& origin) {
+    Install();
     auto model = std::make_shared<HostDocument>(DocumentType::Part);
     const auto lines = SplitLines(text);
     std::size_t n = 0;
