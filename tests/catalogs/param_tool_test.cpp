@@ -305,6 +305,26 @@ TEST_F(ParamToolStoreTest, SaveAndLoadRoundTripThroughTheDocumentFile) {
     EXPECT_EQ(back.sKind, "Device");
 }
 
+// A copy shares the model document; only the last record holding it closes it.
+TEST_F(ParamToolStoreTest, TheSharedModelDocumentIsClosedByItsLastHolder) {
+    HostDocumentPtr model = app->Documents().Add(DocumentType::Part, false);
+    auto original = std::make_unique<ParamTool>();
+    original->pModel = model;
+    {
+        ParamTool copy(*original);
+        ParamTool assigned;
+        assigned = *original;
+        EXPECT_EQ(copy.pModel, model);
+    }
+    EXPECT_TRUE(app->Documents().Contains(model));
+    original->Reset();  // releases without closing
+    EXPECT_TRUE(app->Documents().Contains(model));
+    original->pModel = model;
+    model.reset();
+    original.reset();
+    EXPECT_EQ(app->Documents().Count(), 1u);  // only the active part is left
+}
+
 TEST_F(ParamToolStoreTest, LoadOfAMissingRecordChangesNothing) {
     ParamTool t;
     t.sToolName = "keep";
