@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -28,6 +29,22 @@ protected:
 HostError CaughtHostError(const std::function<void()>& f);
 // Its code alone.
 inline HRESULT ErrorCodeOf(const std::function<void()>& f) { return CaughtHostError(f).Code(); }
+
+// A fresh folder under the system's temporary folder, removed with all it
+// holds when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
 
 // The fixture folder of the tests.
 std::string FixturePath(const std::string& relative);
