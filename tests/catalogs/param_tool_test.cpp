@@ -11,6 +11,7 @@
 #include "catalog_test_support.h"
 #include "catalogs/param_gadget.h"
 #include "catalogs/param_tool.h"
+#include "platform/stored_path.h"
 #include "geometry/contour.h"
 #include "geometry/line_unit.h"
 #include "platform/host_record.h"
@@ -383,7 +384,7 @@ TEST_F(ParamToolStoreTest, AToolBesideThePartIsFoundFromThePartsFolder) {
     Reopen();
     ParamTool back;
     ASSERT_TRUE(back.Load(ParamTool::ToolRecordName(0)));
-    EXPECT_EQ(NativePath(back.sFileName), NativePath(dir.string() + "/tools/own.rdp"));
+    EXPECT_EQ(StoredPathToPath(back.sFileName), StoredPathToPath(dir.string() + "/tools/own.rdp"));
 }
 
 TEST_F(ParamToolStoreTest, FormOnLoadBuildsTheInsertDesignation) {

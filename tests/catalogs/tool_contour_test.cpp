@@ -8,6 +8,7 @@
 
 #include "catalog_test_support.h"
 #include "catalogs/param_tool.h"
+#include "platform/stored_path.h"
 #include "catalogs/tool_model_text.h"
 #include "geometry/arc_unit.h"
 #include "geometry/contour.h"
@@ -104,7 +105,7 @@ TEST_F(ToolModelTest, LoadingMakesOneWorkingCopyPerIndexAndReadsTheModel) {
     EXPECT_TRUE(first.isModelLoaded);
     EXPECT_TRUE(fs::exists(dir / "session" / "Tool_1.rdp"));
     EXPECT_TRUE(fs::exists(dir / "session" / "Tool_2.rdp"));
-    EXPECT_EQ(NativePath(second.sWorkFile), NativePath((dir / "session" / "Tool_2.rdp").string()));
+    EXPECT_EQ(StoredPathToPath(second.sWorkFile), StoredPathToPath((dir / "session" / "Tool_2.rdp").string()));
     EXPECT_EQ(first.Npv, 6);
     EXPECT_EQ(first.GetType(), 10);
     EXPECT_EQ(first.r, 0.4);
@@ -153,7 +154,7 @@ TEST_F(ToolModelTest, AMissingCatalogModelGivesThePlansMessage) {
 TEST_F(ToolModelTest, AWorkingCopyThatVanishedGivesTheMessageAndNoContour) {
     Catalog("turning_tool.txt", "Проходной.rdp");
     ParamTool t = LoadedTool();
-    fs::remove(NativePath(t.sWorkFile));
+    fs::remove(StoredPathToPath(t.sWorkFile));
     t.CreateToolContour();
     EXPECT_TRUE(t.isNoContour);
     EXPECT_FALSE(t.pContour);
