@@ -106,16 +106,18 @@ TEST(ParamToolRecord, CopiesShareTheContourWithoutDoubleDelete) {
     EXPECT_TRUE(watch.expired());
 }
 
-TEST(ParamToolRecord, GadgetCopiesShareTheDisplayModelWithoutDoubleDelete) {
-    // The display model's class belongs to the display layer: a stand-in
-    // object reached through the same shared pointer shows when it is freed.
+// The display model's class belongs to the display layer: a stand-in object
+// reached through the same kind of shared pointer shows when it is freed.
+std::shared_ptr<CModelTess> StandInDisplayModel(std::weak_ptr<int>& watch) {
     auto body = std::make_shared<int>(1);
-    std::weak_ptr<int> watch = body;
-    std::shared_ptr<CModelTess> model(body, reinterpret_cast<CModelTess*>(body.get()));
-    body.reset();
+    watch = body;
+    return std::shared_ptr<CModelTess>(body, reinterpret_cast<CModelTess*>(body.get()));
+}
 
+TEST(ParamToolRecord, GadgetCopiesShareTheDisplayModelWithoutDoubleDelete) {
+    std::weak_ptr<int> watch;
     auto a = std::make_unique<ParamGadget>();
-    a->pDisplayModel = std::move(model);
+    a->pDisplayModel = StandInDisplayModel(watch);
     std::vector<ParamGadget> copies(3);
     for (auto& c : copies) c = *a;
     ParamGadget constructed(*a);
@@ -127,12 +129,9 @@ TEST(ParamToolRecord, GadgetCopiesShareTheDisplayModelWithoutDoubleDelete) {
 }
 
 TEST(ParamToolRecord, DestroyingAGadgetThroughItsBaseFreesTheDisplayModel) {
-    auto body = std::make_shared<int>(1);
-    std::weak_ptr<int> watch = body;
+    std::weak_ptr<int> watch;
     std::unique_ptr<ParamTool> record = std::make_unique<ParamGadget>();
-    static_cast<ParamGadget&>(*record).pDisplayModel =
-        std::shared_ptr<CModelTess>(body, reinterpret_cast<CModelTess*>(body.get()));
-    body.reset();
+    static_cast<ParamGadget&>(*record).pDisplayModel = StandInDisplayModel(watch);
     record.reset();
     EXPECT_TRUE(watch.expired());
 }
