@@ -7,7 +7,9 @@
 // integers as INTEGER, reals as their 8 bytes (SQLite would turn NaN into
 // NULL and may drop the sign of -0.0), texts as TEXT, object references as
 // the entity's persistent id (0 for none or lost), arrays as a small binary
-// encoding.
+// encoding. A sketch keeps its source as its text and its lines and arcs as
+// its data; a variable its value and then its equation (absent in older
+// files).
 #include "platform/document_file.h"
 
 #include <fcntl.h>
@@ -91,6 +93,53 @@ private:
     const unsigned char* p_;
     std::size_t left_;
 };
+
+// ---- sketch objects ----
+
+void EncodeSketchObjects(std::string& out, const Document2D& objects) {
+    PutU32(out, static_cast<std::uint32_t>(objects.Objects().size()));
+    for (const auto& o : objects.Objects()) {
+        PutU16(out, static_cast<std::uint16_t>(o.type));
+        if (o.type == kObj2DLine) {
+            for (double d : {o.line.x1, o.line.y1, o.line.x2, o.line.y2}) PutDouble(out, d);
+            PutU32(out, static_cast<std::uint32_t>(o.line.style));
+        } else {
+            const ArcParam2D& a = o.arc;
+            for (double d : {a.xc, a.yc, a.rad, a.x1, a.y1, a.x2, a.y2}) PutDouble(out, d);
+            PutU32(out, static_cast<std::uint32_t>(a.direction));
+            PutU32(out, static_cast<std::uint32_t>(a.style));
+        }
+    }
+}
+
+// False when the data is cut short or holds an unknown object type.
+bool DecodeSketchObjects(ByteReader& in, Document2D& objects) {
+    if (in.Left() == 0) return true;  // a sketch saved without objects
+    std::uint64_t count = 0;
+    if (!in.Get(count, 4)) return false;
+    for (std::uint64_t i = 0; i < count; ++i) {
+        std::uint64_t type = 0, style = 0, dir = 0;
+        if (!in.Get(type, 2)) return false;
+        if (type == kObj2DLine) {
+            double v[4];
+            for (double& d : v)
+                if (!in.GetDouble(d)) return false;
+            if (!in.Get(style, 4)) return false;
+            objects.LineSeg(v[0], v[1], v[2], v[3], static_cast<int>(static_cast<std::int32_t>(style)));
+        } else if (type == kObj2DArc) {
+            double v[7];
+            for (double& d : v)
+                if (!in.GetDouble(d)) return false;
+            if (!in.Get(dir, 4) || !in.Get(style, 4)) return false;
+            objects.ArcByPoint(v[0], v[1], v[2], v[3], v[4], v[5], v[6],
+                               static_cast<int>(static_cast<std::int32_t>(dir)),
+                               static_cast<int>(static_cast<std::int32_t>(style)));
+        } else {
+            return false;
+        }
+    }
+    return in.Left() == 0;
+}
 
 // ---- SQLite handles ----
 
@@ -246,12 +295,16 @@ private:
                 for (double d : lcs->Origin()) PutDouble(data, d);
                 for (const auto& axis : lcs->Axes())
                     for (double d : axis) PutDouble(data, d);
-            } else if (std::dynamic_pointer_cast<HostSketch>(e)) {
+            } else if (auto sketch = std::dynamic_pointer_cast<HostSketch>(e)) {
                 cls = "sketch";
+                text = sketch->Source();
+                EncodeSketchObjects(data, sketch->Objects());
             } else if (auto var = std::dynamic_pointer_cast<HostVariable>(e)) {
                 cls = "variable";
                 text = var->Comment();
                 PutDouble(data, var->Value());
+                PutU32(data, static_cast<std::uint32_t>(var->Equation().size()));
+                data += var->Equation();
             }
             sqlite3_bind_int64(*s, 1, e->PersistentId());
             BindText(s, 2, cls);
@@ -343,11 +396,23 @@ public:
                 obj = std::make_shared<LocalCoordinateSystem>(v[0], v[1], v[2], v[3]);
                 obj->SetName(name);
             } else if (cls == "sketch") {
-                obj = std::make_shared<HostSketch>(name);
+                auto sketch = std::make_shared<HostSketch>(name);
+                sketch->SetSource(text);
+                if (!DecodeSketchObjects(data, sketch->Objects()))
+                    throw Damaged{"the objects of sketch \"" + name + "\" are damaged"};
+                obj = sketch;
             } else if (cls == "variable") {
                 double value = 0;
                 if (!data.GetDouble(value)) throw Damaged{"a variable has no value"};
-                obj = std::make_shared<HostVariable>(name, value, text);
+                auto var = std::make_shared<HostVariable>(name, value, text);
+                if (data.Left() > 0) {
+                    std::uint64_t n = 0;
+                    std::string equation;
+                    if (!data.Get(n, 4) || !data.GetText(equation, static_cast<std::size_t>(n)))
+                        throw Damaged{"the equation of variable \"" + name + "\" is cut short"};
+                    var->SetEquation(std::move(equation));
+                }
+                obj = var;
             } else if (cls == "object") {
                 obj = std::make_shared<HostNamedObject>(static_cast<int>(type), name);
             } else {

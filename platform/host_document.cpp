@@ -127,6 +127,35 @@ std::vector<std::shared_ptr<HostVariable>> HostDocument::Variables() const {
     return out;
 }
 
+std::shared_ptr<HostSketch> HostDocument::FindSketch(const std::string& name) const {
+    HostFaults::Check("HostDocument.FindSketch");
+    for (const auto& e : entities_)
+        if (auto sk = std::dynamic_pointer_cast<HostSketch>(e); sk && sk->Name() == name) return sk;
+    return nullptr;
+}
+
+std::shared_ptr<HostVariable> HostDocument::FindVariable(const std::string& name) const {
+    for (const auto& e : entities_)
+        if (auto v = std::dynamic_pointer_cast<HostVariable>(e); v && v->Name() == name) return v;
+    return nullptr;
+}
+
+namespace {
+DocumentRebuildHandler& RebuildHandler() {
+    static DocumentRebuildHandler handler;
+    return handler;
+}
+}  // namespace
+
+void SetDocumentRebuildHandler(DocumentRebuildHandler handler) { RebuildHandler() = std::move(handler); }
+
+void HostDocument::Rebuild() {
+    HostFaults::Check("HostDocument.Rebuild");
+    if (closed_) throw HostError(E_POINTER_, "the document is closed");
+    ++rebuildCount_;
+    if (RebuildHandler()) RebuildHandler()(*this);
+}
+
 void HostDocument::Save() {
     if (filePath_.empty()) {
         HostFaults::Check("HostDocument.Save");

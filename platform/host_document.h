@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -70,6 +71,16 @@ public:
     std::vector<HostObjectPtr> ObjectsOfType(int objectType) const;
     std::vector<std::shared_ptr<HostVariable>> Variables() const;
 
+    // The sketch of that name (the first one), or null.
+    std::shared_ptr<HostSketch> FindSketch(const std::string& name) const;
+    // The variable of that name (the first one), or null.
+    std::shared_ptr<HostVariable> FindVariable(const std::string& name) const;
+
+    // Rebuilds the model: the registered rebuild (if any) recomputes what
+    // depends on the variables. Counted, so callers can check it happened.
+    void Rebuild();
+    int RebuildCount() const { return rebuildCount_; }
+
     // Saves to the document's own file; E_FAIL when it has none.
     void Save();
     // Saves to the given file and makes it the document's file. The file is
@@ -92,8 +103,14 @@ private:
     std::vector<HostObjectPtr> entities_;
     std::unordered_map<std::int64_t, HostObjectPtr> byId_;
     std::int64_t nextId_ = 1;
+    int rebuildCount_ = 0;
 };
 
 using HostDocumentPtr = std::shared_ptr<HostDocument>;
+
+// What a rebuild of a part computes lives above the host (the model's
+// equations are formulas of the system); that layer registers it here.
+using DocumentRebuildHandler = std::function<void(HostDocument&)>;
+void SetDocumentRebuildHandler(DocumentRebuildHandler handler);
 
 }  // namespace zarvento

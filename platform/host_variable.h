@@ -1,5 +1,6 @@
 // A variable of the part model: a name, a numeric value and a comment, in the
-// model's order.
+// model's order. A variable with an equation is computed by the model: a
+// rebuild of the document sets its value.
 #pragma once
 
 #include <string>
@@ -19,10 +20,13 @@ public:
     void SetValue(double v) { value_ = v; }
     const std::string& Comment() const { return comment_; }
     void SetComment(std::string c) { comment_ = std::move(c); }
+    const std::string& Equation() const { return equation_; }
+    void SetEquation(std::string e) { equation_ = std::move(e); }
 
 private:
     double value_;
     std::string comment_;
+    std::string equation_;
 };
 
 }  // namespace zarvento

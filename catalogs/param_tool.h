@@ -1,0 +1,183 @@
+// ParamTool: one turret position of the plan (which catalog tool is mounted,
+// its model file, corrections, cost data and the model's variable table),
+// with its stored record and the tool's 2D contour taken from its model.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "catalogs/param_variable.h"
+#include "platform/host_document.h"
+
+namespace zarvento {
+
+class Contour;
+class PARAMETERS;
+class ParamsGrid;
+
+class ParamTool {
+public:
+    static constexpr int kMaxVariables = 30;
+    // Caption and icon of the record's message boxes.
+    static constexpr const char* kCaption = "Orbisel";
+    static constexpr int kWarningIcon = 0x30;
+    static constexpr int kInformationIcon = 0x40;
+
+    ParamTool();
+    // Copies share the contour and the model document; each keeps its link to
+    // the sketch source. The contour is freed by its last holder, so a copy
+    // and its source may be destroyed or cleared in any order.
+    ParamTool(const ParamTool& other) = default;
+    ParamTool& operator=(const ParamTool& other) = default;
+    // Closes the model document when no other record shares it.
+    virtual ~ParamTool();
+
+    virtual void Reset();
+
+    // Deletes this record's hold on the contour (the contour goes with its
+    // last holder).
+    void ClearContour();
+    // Closes the held model document without saving and releases it.
+    void CloseModel();
+
+    bool IsEqual(const ParamTool& other) const;
+    // -1 for an empty position, else the integer part of TYPE_ + 0.1.
+    int GetType() const;
+    // Looks the name up among the first Npv entries.
+    bool GetVariable(std::string_view name, double& value) const;
+    void SetVariable(std::string_view name, double value);
+
+    // The record of one position ("Zarvento.TOOLS1.T%d", "Zarvento.GADGETS1.G%d").
+    bool Save(const std::string& recordName) const;
+    bool Load(const std::string& recordName);
+    static std::string ToolRecordName(int index);
+    static std::string GadgetRecordName(int index);
+
+    // --- the model's variables ---
+    // Reads a model's variable table (in the model's order) into the record.
+    void ReadModelVariables(const HostDocument& model);
+    // Opens the working copy and reads its variables.
+    void ReadModelVariablesFromFile();
+    // Writes the record's values into the working copy's variables, rebuilds
+    // it and reads them back. Expressions are evaluated on `provider` (the
+    // plan's provider when null).
+    void WriteModelVariables(PARAMETERS* provider = nullptr);
+    // The tip-position code for the spindle direction, hand and mounting, and
+    // the nose-centre shift from it.
+    void UpdateTipPosition();
+    // The ISO-1832-style insert code into sComment ("" with Form 0).
+    void MakeInsertDesignation();
+    void FillParamsGrid(ParamsGrid& grid) const;
+
+    // --- the model file ---
+    // Copies the catalog model into the session folder as "<kind>_<index+1>.rdp".
+    void CopyModelToSession(int index);
+    // Copies, opens, pushes the record's values, rebuilds, reads back, saves.
+    void LoadModel();
+    // For an adaptive tool, redraws the model's "Contour" sketch from the
+    // contour pSketchSource refers to.
+    void ReadContourSketch();
+    void DrawAdaptiveSketch();
+    // Builds pContour from the model's "Contour" sketch as seen from the view
+    // of the spindle direction.
+    void CreateToolContour();
+
+    // The message shown when a tool's model file is missing, and showing it.
+    static std::string MissingModelMessage(const std::string& path);
+    static void ReportMissingModel(const std::string& path);
+
+    // The catalog model's full path: library folder + sCatalogFolder + sFileName.
+    std::string CatalogModelPath() const;
+
+    // ---- fields, in the record's order ----
+    bool isFromCatalog = true;
+    std::string sToolName;
+    std::string sPsevName;
+    std::string sFileName;
+    std::string sRefrName;
+    std::string sWorkFile;
+    std::string sComment;
+    std::string sGost;
+    std::string sDesignation;
+    std::string sExt = ".rdp";
+    std::string sFileRez;
+    double Cins = 3500.0;
+    double Hzat = 10.0;
+    std::int32_t nTimeFileHigh = 0;
+    std::int32_t nTimeFileLow = 0;
+    std::string sCatalogFolder = "\\TOOLS\\";
+    std::string sKind = "Tool";
+    std::int32_t Position = -1;
+    std::int32_t nCopyIndex = -1;
+    double CorrectX = 0;
+    double CorrectZ = 0;
+    double Angle = 0;
+    std::int16_t M34 = 3;
+    std::shared_ptr<Contour> pContour;
+    // Where the operation keeps its working contour; a link, never owned.
+    const std::unique_ptr<Contour>* pSketchSource = nullptr;
+    bool isNoContour = false;
+    std::array<ParamVariable, kMaxVariables> aVariables{};
+    std::int32_t Npv = 0;
+    bool isModelCopied = false;
+    bool isModelLoaded = false;
+    double r = 0;
+    double dNoseDx = 0;
+    double dNoseDy = 0;
+    std::int32_t nP = -1;
+    double D = 0;
+    double fi = 0;
+    double d_centr = 0;
+    double TYPE_ = 0;
+    bool hasSizeTable = false;
+    bool Adapt = false;
+    bool isSketchContour = false;
+    bool isInter = false;
+    bool isLeft = false;
+    std::int32_t Form = 0;
+    double Lvlt = 0;
+    double offsetZ = 0;
+    double iC = 0;
+    double gamma = 0;
+    double s = 0;
+    HostDocumentPtr pModel;
+
+protected:
+    // Takes the derived field of a protocol variable; `fromModel` adds
+    // "gamma", "s" and "file_rez", which the stored record does not set.
+    void TakeDerivedField(const ParamVariable& var, bool fromModel);
+    // The model of sWorkFile, opened invisibly (already open: that one).
+    static HostDocumentPtr OpenWorkModel(const std::string& path);
+};
+
+// The integer part of value + 0.1 (codes kept in the model's reals); the
+// fallback when no integer holds it (NaN, out of range).
+int CodeOfReal(double value, int fallback);
+// A flag kept in a real: value - 0.1 > 0.
+bool FlagOfReal(double value);
+
+// Note markers of model variables.
+bool IsReferenceNote(std::string_view note);  // ends in '*'
+bool IsHiddenNote(std::string_view note);     // ends in '%'
+// The expression between the note's last "{" and last "}", without the
+// character right after "{" and without leading blanks; false (out
+// untouched) when the note has no such braces.
+bool ExtractNoteExpression(std::string_view note, std::string& out);
+
+// The provider whose formulas the tool variables' expressions are evaluated
+// on (the plan registers its own); null when none is registered.
+PARAMETERS* ToolFormulaProvider();
+void SetToolFormulaProvider(PARAMETERS* provider);
+
+// The session folder that receives the working copies of tool and fixture
+// models (the plan sets its temporary directory here).
+std::string ToolSessionDirectory();
+void SetToolSessionDirectory(std::string dir);
+
+// The folder of a document path with its trailing separator ("" for none).
+std::string DocumentFolderOf(const std::string& documentPath);
+
+}  // namespace zarvento

@@ -1,0 +1,261 @@
+// ParamTool: the model file (working copy, loading) and the tool contour
+// taken from the model's sketch "Contour".
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+#include "catalogs/param_tool.h"
+#include "catalogs/tool_model_text.h"
+#include "geometry/arc_unit.h"
+#include "geometry/contour.h"
+#include "geometry/line_unit.h"
+#include "geometry/primitives.h"
+#include "platform/document_2d.h"
+#include "platform/host_application.h"
+#include "platform/host_error.h"
+#include "platform/host_sketch.h"
+#include "platform/host_variable.h"
+#include "platform/messages.h"
+#include "platform/module.h"
+#include "platform/stored_path.h"
+
+namespace zarvento {
+
+namespace {
+
+constexpr const char* kContourSketch = "Contour";
+// The host's projection closes a flat outline with arcs of this radius.
+constexpr double kProjectionArcRadius = 10000.0;
+
+// Makes the sketch the target of 2D drawing calls for its life.
+class DrawInto {
+public:
+    explicit DrawInto(Document2D& target) : previous_(&ActiveDocument2D()) { SetActiveDocument2D(&target); }
+    DrawInto(const DrawInto&) = delete;
+    DrawInto& operator=(const DrawInto&) = delete;
+    ~DrawInto() { SetActiveDocument2D(previous_ == &HiddenWorkDocument2D() ? nullptr : previous_); }
+
+private:
+    Document2D* previous_;
+};
+
+bool InsideBox(double x, double y, double limit) { return std::fabs(x) <= limit && std::fabs(y) <= limit; }
+
+// Removes the objects lying inside the box -limit..limit in both coordinates.
+void DeleteObjectsInBox(Document2D& objects, double limit) {
+    Document2D kept;
+    for (const Object2D& o : objects.Objects()) {
+        if (o.type == kObj2DLine) {
+            const LineParam2D& l = o.line;
+            if (!(InsideBox(l.x1, l.y1, limit) && InsideBox(l.x2, l.y2, limit)))
+                kept.LineSeg(l.x1, l.y1, l.x2, l.y2, l.style);
+        } else if (o.type == kObj2DArc) {
+            const ArcParam2D& a = o.arc;
+            if (!(InsideBox(a.xc - a.rad, a.yc - a.rad, limit) && InsideBox(a.xc + a.rad, a.yc + a.rad, limit)))
+                kept.ArcByPoint(a.xc, a.yc, a.rad, a.x1, a.y1, a.x2, a.y2, a.direction, a.style);
+        }
+    }
+    objects.Clear();
+    for (const Object2D& o : kept.Objects()) {
+        if (o.type == kObj2DLine) objects.LineSeg(o.line.x1, o.line.y1, o.line.x2, o.line.y2, o.line.style);
+        else
+            objects.ArcByPoint(o.arc.xc, o.arc.yc, o.arc.rad, o.arc.x1, o.arc.y1, o.arc.x2, o.arc.y2, o.arc.direction,
+                               o.arc.style);
+    }
+}
+
+// A point of the view: mirrored for the view from above, then turned about
+// the origin.
+struct ViewTransform {
+    bool fromAbove = false;
+    double cosA = 1, sinA = 0;
+    void Apply(double x, double y, double& outX, double& outY) const {
+        if (fromAbove) y = -y;
+        outX = x * cosA - y * sinA;
+        outY = x * sinA + y * cosA;
+    }
+};
+
+}  // namespace
+
+std::string ParamTool::MissingModelMessage(const std::string& path) { return "Не найден файл\n" + path; }
+
+void ParamTool::ReportMissingModel(const std::string& path) {
+    HostMessageBox(MissingModelMessage(path), kCaption, kWarningIcon);
+}
+
+std::string ParamTool::CatalogModelPath() const {
+    const auto dir = ModuleDirectory();
+    return AppendStoredPath(dir ? *dir : std::filesystem::path(), sCatalogFolder + sFileName).string();
+}
+
+HostDocumentPtr ParamTool::OpenWorkModel(const std::string& path) {
+    ToolModelText::Install();
+    HostDocuments& docs = ConnectHostApplication().Documents();
+    const std::string file = StoredPathToPath(path).string();
+    if (HostDocumentPtr open = docs.FindByPath(file)) return open;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return nullptr;
+    return docs.Open(file, false);
+}
+
+void ParamTool::CopyModelToSession(int index) {
+    if (sToolName.empty()) return;
+    if (!isFromCatalog) {
+        sWorkFile = sFileName;
+        return;
+    }
+    if (isNoContour) return;
+    const std::string source = CatalogModelPath();
+    std::string session = ToolSessionDirectory();
+    std::error_code ec;
+    if (session.empty()) {
+        session = (std::filesystem::temp_directory_path(ec) / "zarvento-tools").string();
+        std::filesystem::create_directories(session, ec);
+    }
+    const std::filesystem::path target =
+        AppendStoredPath(StoredPathToPath(session), "\\" + sKind + "_" + std::to_string(index + 1) + ".rdp");
+    ec.clear();
+    std::filesystem::copy_file(StoredPathToPath(source), target, std::filesystem::copy_options::overwrite_existing,
+                               ec);
+    if (ec || source.empty()) {
+        ReportMissingModel(source);
+        isNoContour = true;
+        return;
+    }
+    isNoContour = false;
+    sWorkFile = target.string();
+}
+
+void ParamTool::LoadModel() {
+    if (isModelLoaded || isNoContour) return;
+    if (!isModelCopied) {
+        CopyModelToSession(nCopyIndex);
+        isModelCopied = true;
+    }
+    if (sWorkFile.empty()) return;
+    if (!isFromCatalog) {
+        ReadModelVariablesFromFile();
+        isModelLoaded = true;
+        return;
+    }
+    HostDocumentPtr model = OpenWorkModel(sWorkFile);
+    if (!model) {
+        ReportMissingModel(sWorkFile);
+        isNoContour = true;
+        return;
+    }
+    hasSizeTable = false;  // the headless host's models carry no size tables yet
+    const int n = std::clamp(Npv, 0, kMaxVariables);
+    for (const auto& var : model->Variables()) {
+        if (var->Name() == "Dclamp")
+            for (int i = 0; i < n; ++i)
+                if (aVariables[i].sName == "d") {
+                    aVariables[i].sName = "Dclamp";
+                    break;
+                }
+        for (int i = 0; i < n; ++i) {
+            const ParamVariable& entry = aVariables[i];
+            if (entry.sName != var->Name()) continue;
+            const std::string& note = var->Comment();
+            if (!entry.sExpression.empty() || !(IsReferenceNote(note) || IsHiddenNote(note)))
+                var->SetValue(entry.dValue);
+            break;
+        }
+    }
+    model->Rebuild();
+    isModelLoaded = true;
+    ReadModelVariables(*model);
+    model->Save();
+    ConnectHostApplication().Documents().Close(model);
+}
+
+void ParamTool::ReadContourSketch() { DrawAdaptiveSketch(); }
+
+void ParamTool::DrawAdaptiveSketch() {
+    if (!Adapt || isSketchContour || !pSketchSource || !*pSketchSource || isNoContour || sWorkFile.empty()) return;
+    HostDocumentPtr model = OpenWorkModel(sWorkFile);
+    if (!model || model->Type() != DocumentType::Part) return;
+    std::shared_ptr<HostSketch> sketch = model->FindSketch(kContourSketch);
+    if (!sketch) return;
+    sketch->BeginEdit();
+    DeleteObjectsInBox(sketch->Objects(), 1000000.0);
+    std::unique_ptr<Contour> copy = (*pSketchSource)->Clone();
+    double zmin, xmin, zmax, xmax;
+    copy->GetBoundBox(zmin, xmin, zmax, xmax);
+    if (isInter) copy->Move(-zmin, -xmin);
+    else copy->Move(-zmax, -xmax);
+    copy->Rotate90();
+    copy->MirrorX();
+    {
+        DrawInto target(sketch->Objects());
+        copy->Draw2D(1);
+    }
+    copy.reset();
+    // The drawn shape replaces what the model's own source would rebuild.
+    sketch->SetSource({});
+    isSketchContour = true;
+    sketch->EndEdit();
+    model->Rebuild();
+}
+
+void ParamTool::CreateToolContour() {
+    if (isNoContour || sWorkFile.empty() || pContour) return;
+    const std::string* switchName = nullptr;
+    const int n = std::clamp(Npv, 0, kMaxVariables);
+    for (int i = 0; i < n; ++i) {
+        const std::string& name = aVariables[i].sName;
+        if (name == "isHide" || name == "isRotated" || name == "isSimple") switchName = &name;
+    }
+    HostDocumentPtr model = OpenWorkModel(sWorkFile);
+    if (!model) {
+        ReportMissingModel(sWorkFile);
+        isNoContour = true;
+        return;
+    }
+    const bool is3D = model->Type() == DocumentType::Part || model->Type() == DocumentType::Assembly;
+    if (switchName && is3D) {
+        if (auto var = model->FindVariable(*switchName)) var->SetValue(1.0);
+        model->Rebuild();
+    }
+
+    ViewTransform view;
+    view.fromAbove = M34 != 3;  // "#Снизу" for M3, "#Сверху" otherwise
+    const double turn = (Angle - 90.0) * PI / 180.0;
+    view.cosA = std::cos(turn);
+    view.sinA = std::sin(turn);
+
+    auto contour = std::make_shared<Contour>();
+    if (auto sketch = model->FindSketch(kContourSketch)) {
+        for (const Object2D& o : sketch->Objects().Objects()) {
+            // 2D x is Z, 2D y is X.
+            if (o.type == kObj2DLine) {
+                double z1, x1, z2, x2;
+                view.Apply(o.line.x1, o.line.y1, z1, x1);
+                view.Apply(o.line.x2, o.line.y2, z2, x2);
+                contour->AddUnit(std::make_unique<CLineUnit>(z1, x1, z2, x2, false));
+            } else if (o.type == kObj2DArc) {
+                const ArcParam2D& a = o.arc;
+                if (std::fabs(a.rad - kProjectionArcRadius) <= EPS) continue;
+                double zc, xc, z1, x1, z2, x2;
+                view.Apply(a.xc, a.yc, zc, xc);
+                view.Apply(a.x1, a.y1, z1, x1);
+                view.Apply(a.x2, a.y2, z2, x2);
+                // The mirror of the view from above turns the arc the other way.
+                const int direction = view.fromAbove ? -a.direction : a.direction;
+                contour->AddUnit(std::make_unique<CArcUnit>(zc, xc, a.rad, z1, x1, z2, x2, -direction, false));
+            }
+        }
+    }
+    ConnectHostApplication().Documents().Close(model);
+    if (contour->Empty()) {
+        isNoContour = true;
+        return;
+    }
+    isNoContour = false;
+    pContour = std::move(contour);
+    UpdateTipPosition();
+    pContour->Move(dNoseDx, -dNoseDy);
+}
+
+}  // namespace zarvento

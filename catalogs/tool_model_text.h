@@ -1,0 +1,55 @@
+// The text form of a tool or fixture model, from which tests and the bundled
+// example make model documents, and the rebuild of such a model.
+//
+// The form, one statement a line (CR, LF or CRLF; "#" starts a comment line;
+// blanks separate words; a note is written in double quotes):
+//
+//   zarvento-tool-model 1
+//   variable <name> <value> ["<note>"] [= <equation>]
+//   sketch <name>
+//   line <x1> <y1> <x2> <y2>
+//   arc <xc> <yc> <radius> <x1> <y1> <x2> <y2> <direction>
+//   end
+//
+// A variable with an equation is computed by the model (a formula of the
+// system over the variables declared before it); its note usually ends in
+// "*". Sketch coordinates are numbers or formulas over the variables, written
+// without blanks; an arc's direction is 1 counter-clockwise from the first
+// point to the second in the sketch's (x, y) plane, -1 clockwise. Lines and
+// arcs take line style 1.
+//
+// The model's 2D views are not stored: the headless host projects a tool
+// from its sketch "Contour", which is drawn as the tool is seen from below
+// ("#Снизу"); the view from above ("#Сверху") is its mirror image about the
+// sketch's x axis. The model origin is the view's origin.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/host_document.h"
+
+namespace zarvento {
+
+class ToolModelText {
+public:
+    static constexpr const char* kHeader = "zarvento-tool-model 1";
+
+    // A new part document (not yet in the host's collection) built from the
+    // text and rebuilt once; installs the rebuild. A statement that cannot be read raises HostError
+    // (E_INVALIDARG) naming `origin` and the line.
+    static HostDocumentPtr Parse(std::string_view text, const std::string& origin);
+    // The same from a file; a missing file raises STG_E_FILENOTFOUND.
+    static HostDocumentPtr Read(const std::string& path);
+    // Reads the text file and saves the model as a document file.
+    static void Convert(const std::string& textPath, const std::string& documentPath);
+
+    // Recomputes the variables' equations in model order, then the objects of
+    // every sketch that has a source. A formula that fails leaves the value
+    // (a sketch object whose formulas fail is left out).
+    static void Rebuild(HostDocument& model);
+    // Makes Rebuild the host's rebuild of part documents (once is enough).
+    static void Install();
+};
+
+}  // namespace zarvento
