@@ -1,0 +1,69 @@
+// DETAIL_PARAMETERS: the part variables, end of every provider chain and base
+// of the plan: a table of "MODEL." entries and the "MTRL." material record.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "nc/material.h"
+#include "nc/parameters.h"
+#include "nc/part_variable.h"
+
+namespace zarvento {
+
+// The table is filled from outside: the reading of the host part model and of
+// the materials reference builds on AddModelVariable, AddNumeric, AddString
+// and AttachTolerance, and keeps its state in the material fields below.
+class DETAIL_PARAMETERS : public PARAMETERS {
+public:
+    DETAIL_PARAMETERS();
+    DETAIL_PARAMETERS(const DETAIL_PARAMETERS&) = delete;
+    DETAIL_PARAMETERS& operator=(const DETAIL_PARAMETERS&) = delete;
+
+    // Names containing "MODEL." look up the table by the text after their
+    // first six characters, a dimension's tolerance as "<name>.t", ".h" or
+    // ".l"; names containing "MTRL." the material record. The parent is
+    // never asked: this is the end of the chain.
+    const double* GetParameter(std::string_view name) override;
+    const std::string* GetStringParameter(std::string_view name) override;
+
+    // Whether an entry of exactly that name exists, of either kind.
+    bool FindVariable(std::string_view name) const;
+    // Added only when value > EPS and the name is free; the new entry or null.
+    PartVariable* AddNumeric(std::string_view name, double value, std::string_view description);
+    // Added only when text is not empty and the name is free.
+    PartVariable* AddString(std::string_view name, std::string_view text, std::string_view description);
+    // A variable of the host model: added as it is, without the two tests.
+    PartVariable* AddModelVariable(std::string_view name, double value, std::string_view description);
+    // Gives a dimension's entry its tolerance: "l" lower, "h" upper, "t" = h - l.
+    static void AttachTolerance(PartVariable& entry, double lower, double upper);
+    void ClearVariables();
+    const std::vector<std::unique_ptr<PartVariable>>& Variables() const { return variables; }
+
+    std::string materialName;
+    std::string materialGroup;
+    std::string mcCodeText;
+    std::string materialLocation;
+    // Last-write time of the part's linked source file when last examined.
+    std::uint32_t linkedFileTimeLow = 0;
+    std::uint32_t linkedFileTimeHigh = 0;
+    double mcCode = 0;
+    double gostGroup = 0;
+    double hardnessHB = 0;
+    double hardnessHRC = 0;
+    double kvMet = 0;
+    double xMat = 0;
+    double kShl = 0;
+    double tensileStrength = 0;  // MPa
+    std::unique_ptr<MATERIAL> material;
+
+private:
+    PartVariable* Append(std::string_view name, char kind, std::string_view description);
+
+    // In the order of creation.
+    std::vector<std::unique_ptr<PartVariable>> variables;
+};
+
+}  // namespace zarvento

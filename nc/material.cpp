@@ -1,0 +1,51 @@
+// Property lookup of the material record.
+#include "nc/material.h"
+
+namespace zarvento {
+
+namespace {
+
+struct NumericProperty {
+    std::string_view name;
+    double MATERIAL::*field;
+};
+
+constexpr NumericProperty kNumeric[] = {
+    {"HB", &MATERIAL::HB}, {"HRC", &MATERIAL::HRC}, {"Density", &MATERIAL::Density},
+    {"MCcode", &MATERIAL::MCcode}, {"SumLeg", &MATERIAL::SumLeg}, {"C", &MATERIAL::C},
+    {"Si", &MATERIAL::Si}, {"Mn", &MATERIAL::Mn}, {"Cr", &MATERIAL::Cr},
+    {"Ni", &MATERIAL::Ni}, {"Mo", &MATERIAL::Mo}, {"Al", &MATERIAL::Al},
+    {"Ti", &MATERIAL::Ti}, {"V", &MATERIAL::V},
+};
+
+struct StringProperty {
+    std::string_view name;
+    std::string MATERIAL::*field;
+};
+
+constexpr StringProperty kStrings[] = {
+    {"sMaterial", &MATERIAL::sMaterial}, {"sGroup", &MATERIAL::sGroup}, {"sMCcode", &MATERIAL::sMCcode},
+    {"sMark", &MATERIAL::sMark},         {"sGOST", &MATERIAL::sGOST},
+};
+
+}  // namespace
+
+double* MATERIAL::FindValue(std::string_view name) {
+    for (const NumericProperty& p : kNumeric)
+        if (p.name == name) return &(this->*p.field);
+    return nullptr;
+}
+
+const double* MATERIAL::FindValue(std::string_view name) const { return const_cast<MATERIAL*>(this)->FindValue(name); }
+
+std::string* MATERIAL::FindString(std::string_view name) {
+    for (const StringProperty& p : kStrings)
+        if (p.name == name) return &(this->*p.field);
+    return nullptr;
+}
+
+const std::string* MATERIAL::FindString(std::string_view name) const {
+    return const_cast<MATERIAL*>(this)->FindString(name);
+}
+
+}  // namespace zarvento

@@ -1,0 +1,523 @@
+// The formula evaluator: table look-up and cycle check, then a logical layer
+// (?:, && ||, comparisons within EPS) over an arithmetic layer (signs, groups,
+// twelve functions, ^ then * / then + -).
+#include "nc/parameters.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <system_error>
+
+#include "geometry/primitives.h"
+#include "nc/post_links.h"
+#include "platform/process_state.h"
+
+namespace zarvento {
+
+std::string FormulaErrorText;
+
+namespace {
+
+// Nesting of EvaluateFormula over all providers: formulas nest through
+// variables from one provider into another, so one counter guards them all.
+int g_formulaDepth = 0;
+
+ZARVENTO_STATE_RESET {
+    FormulaErrorText.clear();
+    g_formulaDepth = 0;
+}
+
+class DepthGuard {
+public:
+    DepthGuard() { ++g_formulaDepth; }
+    ~DepthGuard() { --g_formulaDepth; }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+    bool TooDeep() const { return g_formulaDepth > kMaxFormulaDepth; }
+};
+
+constexpr std::string_view kTableFunction = "select_from_table";
+
+bool IsOperator(char c) { return c == '+' || c == '-' || c == '*' || c == '/' || c == '^'; }
+
+std::string_view TrimBlanks(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+// True when the text's first "(" is closed by its last ")". Testing only the
+// two end characters would strip (a+b)*(c+d) into a+b)*(c+d.
+bool EnclosedInPair(std::string_view text) {
+    if (text.size() < 2 || text.front() != '(' || text.back() != ')') return false;
+    int depth = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '(') {
+            ++depth;
+        } else if (text[i] == ')') {
+            if (--depth == 0) return i == text.size() - 1;
+        }
+    }
+    return false;
+}
+
+// Position of the first c outside parentheses, at or after from.
+std::size_t FindAtTopLevel(std::string_view text, char c, std::size_t from = 0) {
+    int depth = 0;
+    for (std::size_t i = from; i < text.size(); ++i) {
+        const char ch = text[i];
+        if (ch == '(') {
+            ++depth;
+        } else if (ch == ')') {
+            --depth;
+        } else if (depth == 0 && ch == c) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+// Position of the first "&&" or "||" outside parentheses.
+std::size_t FindLogicalOperator(std::string_view text) {
+    int depth = 0;
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        const char ch = text[i];
+        if (ch == '(') {
+            ++depth;
+        } else if (ch == ')') {
+            --depth;
+        } else if (depth == 0 && (ch == '&' || ch == '|') && text[i + 1] == ch) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+enum class Comparison { None, Equal, NotEqual, Greater, GreaterEqual, Less, LessEqual };
+
+// The first comparison outside parentheses; a lone "=" or "!" starts none.
+Comparison FindComparison(std::string_view text, std::size_t& pos, std::size_t& length) {
+    int depth = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char ch = text[i];
+        const bool nextIsEqual = i + 1 < text.size() && text[i + 1] == '=';
+        if (ch == '(') {
+            ++depth;
+            continue;
+        }
+        if (ch == ')') {
+            --depth;
+            continue;
+        }
+        if (depth != 0) continue;
+        pos = i;
+        length = nextIsEqual ? 2 : 1;
+        if (ch == '=' && nextIsEqual) return Comparison::Equal;
+        if (ch == '!' && nextIsEqual) return Comparison::NotEqual;
+        if (ch == '>') return nextIsEqual ? Comparison::GreaterEqual : Comparison::Greater;
+        if (ch == '<') return nextIsEqual ? Comparison::LessEqual : Comparison::Less;
+    }
+    return Comparison::None;
+}
+
+bool ComparisonHolds(Comparison op, double a, double b) {
+    switch (op) {
+        case Comparison::Equal: return std::fabs(a - b) < EPS;
+        case Comparison::NotEqual: return std::fabs(a - b) > EPS;
+        case Comparison::Greater: return a > b + EPS;
+        case Comparison::GreaterEqual: return a > b - EPS;
+        case Comparison::Less: return a < b - EPS;
+        case Comparison::LessEqual: return a < b + EPS;
+        case Comparison::None: break;
+    }
+    return false;
+}
+
+// A number operand that passed IsNumber: "", "." and "5." read as usual.
+// A value beyond the range of a double is no number we can compute with.
+bool ReadNumber(std::string_view text, double& value) {
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        if (!ReadNumber(text.substr(1), value)) return false;
+        if (text.front() == '-') value = -value;
+        return true;
+    }
+    if (text.empty() || text == ".") {
+        value = 0.0;
+        return true;
+    }
+    double v = 0.0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v, std::chars_format::fixed);
+    if (ec == std::errc::result_out_of_range) {
+        // Underflow reads as 0; overflow has a non-zero digit before the point.
+        const std::string_view whole = text.substr(0, text.find('.'));
+        if (whole.find_first_not_of('0') != std::string_view::npos) return false;
+        value = 0.0;
+        return true;
+    }
+    if (ec != std::errc() || end != text.data() + text.size()) return false;
+    value = v;
+    return true;
+}
+
+bool ApplyFunction(std::string_view name, double x, double& value, std::string& errorText) {
+    if (name.size() == 3) {
+        if (name == "cos") return value = std::cos(x), true;
+        if (name == "sin") return value = std::sin(x), true;
+        if (name == "tan") return value = std::tan(x), true;
+        if (name == "log") return value = std::log(x), true;
+        if (name == "exp") return value = std::exp(x), true;
+        if (name == "abs") return value = std::fabs(x), true;
+        if (name == "inv") return value = (x == 0.0 ? 1.0 : 0.0), true;
+    } else if (name.size() == 4) {
+        if (name == "asin") return value = std::asin(x), true;
+        if (name == "atan") return value = std::atan(x), true;
+        if (name == "ceil") return value = std::ceil(x), true;
+        if (name == "sqrt") {
+            // Rounding leaves zero a hair below 0; only a true negative is an error.
+            if (x < -EPS) {
+                errorText = kFormulaSqrtNegative;
+                return false;
+            }
+            value = x > 0.0 ? std::sqrt(x) : 0.0;
+            return true;
+        }
+    } else if (name.size() == 5) {
+        if (name == "floor") return value = std::floor(x), true;
+    }
+    return false;
+}
+
+void AppendIndex(std::string& text, int index) {
+    char buf[16];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, index);
+    text += '$';
+    text.append(buf, end);
+}
+
+// A table value as it replaces the select_from_table call: seven decimals; a
+// negative value in parentheses, so that 2*select_from_table(...) stays valid.
+std::string FormatTableValue(double value) {
+    char buf[400];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 7);
+    std::string text = ec == std::errc() ? std::string(buf, end) : std::string("nan");
+    if (value < 0.0) text = "(" + text + ")";
+    return text;
+}
+
+}  // namespace
+
+// Keeps one formula on its provider's stack for the time of one CalcFormula.
+class FormulaStackEntry {
+public:
+    FormulaStackEntry(PARAMETERS& provider, std::string_view text)
+        : stack_(provider.formulaStack), index_(stack_.size()) {
+        stack_.push_back(text);
+    }
+    ~FormulaStackEntry() {
+        if (stack_.size() > index_) stack_.resize(index_);
+    }
+    FormulaStackEntry(const FormulaStackEntry&) = delete;
+    FormulaStackEntry& operator=(const FormulaStackEntry&) = delete;
+
+private:
+    std::vector<std::string_view>& stack_;
+    std::size_t index_;
+};
+
+const double* PARAMETERS::GetParameter(std::string_view) { return nullptr; }
+
+const std::string* PARAMETERS::GetStringParameter(std::string_view) { return nullptr; }
+
+bool PARAMETERS::CalcFormula(double& result, std::string_view formula, bool reset) {
+    std::string substituted;
+    std::string_view text = formula;
+    const std::size_t name = formula.find(kTableFunction);
+    if (name != std::string_view::npos) {
+        const std::size_t open = formula.find('(', name + kTableFunction.size());
+        const std::size_t close = formula.find(')', name + kTableFunction.size());
+        PostLinks* links = GetPostLinks();
+        double value = 0.0;
+        if (links && open != std::string_view::npos && close != std::string_view::npos && close > open + 1 &&
+            links->SelectFromTable(value, formula.substr(open + 1, close - open - 1), reset, *this)) {
+            substituted.reserve(formula.size() + 16);
+            substituted.append(formula.substr(0, name));
+            substituted += FormatTableValue(value);
+            substituted.append(formula.substr(close + 1));
+            text = substituted;
+        }
+    }
+
+    if (reset) {
+        formulaStack.clear();
+    } else {
+        for (const std::string_view entry : formulaStack) {
+            if (entry == text) {
+                FormulaErrorText = kFormulaCyclicDependency;
+                return false;
+            }
+        }
+    }
+    FormulaStackEntry entry(*this, text);
+    return EvaluateFormula(result, text, true);
+}
+
+bool PARAMETERS::EvaluateFormula(double& result, std::string_view text, bool logical) {
+    DepthGuard depth;
+    if (depth.TooDeep()) {
+        errorText = kFormulaTooDeep;
+        return false;
+    }
+    return logical ? EvaluateLogical(result, text) : EvaluateArithmetic(result, text);
+}
+
+bool PARAMETERS::EvaluateLogical(double& result, std::string_view text) {
+    text = TrimBlanks(text);
+    // Every enclosing pair goes, so ((a>1)) is a comparison like (a>1). Each
+    // pair is one level of nesting and costs a scan of the text.
+    for (int pairs = 0; EnclosedInPair(text); ++pairs) {
+        if (pairs + g_formulaDepth >= kMaxFormulaDepth) {
+            errorText = kFormulaTooDeep;
+            return false;
+        }
+        text = TrimBlanks(text.substr(1, text.size() - 2));
+    }
+
+    if (const std::size_t question = FindAtTopLevel(text, '?'); question != std::string_view::npos) {
+        // The parts are trimmed by their own evaluation, so "1?5:7" reads 5 and
+        // 7 like "1 ? 5 : 7" does.
+        const std::size_t colon = FindAtTopLevel(text, ':', question + 1);
+        const std::string_view condition = text.substr(0, question);
+        const std::string_view thenPart = colon == std::string_view::npos
+                                              ? text.substr(question + 1)
+                                              : text.substr(question + 1, colon - question - 1);
+        double c = 0.0;
+        double a = 0.0;
+        double b = 0.0;
+        // Every part is evaluated, so an error in either branch always shows.
+        const bool conditionOk = EvaluateFormula(c, condition, true);
+        const bool thenOk = EvaluateFormula(a, thenPart, true);
+        if (colon == std::string_view::npos) {
+            if (!conditionOk || !thenOk || c == 0.0) return false;
+            result = a;
+            return true;
+        }
+        const bool elseOk = EvaluateFormula(b, text.substr(colon + 1), true);
+        if (!conditionOk || !thenOk || !elseOk) return false;
+        result = c != 0.0 ? a : b;
+        return true;
+    }
+
+    if (const std::size_t op = FindLogicalOperator(text); op != std::string_view::npos) {
+        double a = 0.0;
+        double b = 0.0;
+        // Both sides always: a side's error must not depend on the other's value.
+        const bool leftOk = EvaluateFormula(a, text.substr(0, op), true);
+        const bool rightOk = EvaluateFormula(b, text.substr(op + 2), true);
+        if (!leftOk || !rightOk) return false;
+        if (text[op] == '&')
+            result = (a != 0.0 && b != 0.0) ? 1.0 : 0.0;
+        else
+            result = (a != 0.0 || b != 0.0) ? 1.0 : 0.0;
+        return true;
+    }
+
+    std::size_t pos = 0;
+    std::size_t length = 0;
+    if (const Comparison op = FindComparison(text, pos, length); op != Comparison::None) {
+        double a = 0.0;
+        double b = 0.0;
+        const bool leftOk = EvaluateFormula(a, text.substr(0, pos), false);
+        const bool rightOk = EvaluateFormula(b, text.substr(pos + length), false);
+        if (!leftOk || !rightOk) return false;
+        if (ComparisonHolds(op, a, b)) result = 1.0;
+        return true;
+    }
+
+    return EvaluateArithmetic(result, text);
+}
+
+bool PARAMETERS::EvaluateArithmetic(double& result, std::string_view text) {
+    std::string normalized;
+    if (!NormalizeSigns(text, normalized)) {
+        errorText = kFormulaSyntaxError;
+        return false;
+    }
+
+    // Groups: each top-level (...) is evaluated and stands as "$index" in work.
+    double groups[kMaxFormulaGroups];
+    int groupCount = 0;
+    std::string substituted;
+    std::string_view work = normalized;
+    if (normalized.find_first_of("()") != std::string::npos) {
+        substituted.reserve(normalized.size());
+        int depth = 0;
+        std::size_t open = 0;
+        std::size_t i = 0;
+        for (; i < normalized.size() && groupCount < kMaxFormulaGroups; ++i) {
+            const char c = normalized[i];
+            if (c == '(') {
+                if (depth == 0) open = i;
+                ++depth;
+            } else if (c == ')') {
+                if (depth == 0) return false;
+                if (--depth == 0) {
+                    double value = 0.0;
+                    if (!EvaluateFormula(value, std::string_view(normalized).substr(open + 1, i - open - 1), false))
+                        return false;
+                    groups[groupCount] = value;
+                    AppendIndex(substituted, groupCount);
+                    ++groupCount;
+                }
+            } else if (depth == 0) {
+                substituted += c;
+            }
+        }
+        if (i < normalized.size()) {
+            // The group limit was reached: the rest stays as it stands.
+            substituted.append(normalized, i, std::string::npos);
+        } else if (depth != 0) {
+            return false;
+        }
+        work = substituted;
+    }
+    if (work.empty()) return true;
+
+    // Operands in text order, folded as they come: a run joined by ^ (left to
+    // right), then * and / over those runs, then + and -. Every operand is
+    // evaluated before a division by zero is reported, as its own error comes first.
+    bool negative = false;
+    std::size_t pos = 0;
+    if (work.front() == '-' || work.front() == '+') {
+        negative = work.front() == '-';
+        pos = 1;
+    }
+    double sum = 0.0;
+    char sumOp = 0;  // 0 until the first term is complete
+    double product = 0.0;
+    char productOp = 0;
+    double power = 0.0;
+    bool divisionByZero = false;
+    const auto closePower = [&] {
+        if (productOp == 0) {
+            product = power;
+        } else if (productOp == '*') {
+            product *= power;
+        } else if (std::fabs(power) < EPS) {
+            divisionByZero = true;
+        } else {
+            product /= power;
+        }
+    };
+    const auto closeProduct = [&] {
+        if (sumOp == 0)
+            sum = product;
+        else if (sumOp == '+')
+            sum += product;
+        else
+            sum -= product;
+    };
+
+    char op = 0;
+    // Each turn consumes at least the operator after the operand.
+    while (true) {
+        std::size_t next = pos;
+        while (next < work.size() && !IsOperator(work[next])) ++next;
+        double value = 0.0;
+        if (!EvaluateOperand(work.substr(pos, next - pos), groups, groupCount, value)) return false;
+        if (op == 0) {
+            power = negative ? -value : value;
+        } else if (op == '^') {
+            power = std::pow(power, value);
+        } else {
+            closePower();
+            if (op == '+' || op == '-') {
+                closeProduct();
+                sumOp = op;
+                productOp = 0;
+            } else {
+                productOp = op;
+            }
+            power = value;
+        }
+        if (next >= work.size()) break;
+        op = work[next];
+        pos = next + 1;
+    }
+    closePower();
+    closeProduct();
+    if (divisionByZero) {
+        errorText = kFormulaDivisionByZero;
+        return false;
+    }
+    result = sum;
+    return true;
+}
+
+bool PARAMETERS::EvaluateOperand(std::string_view operand, const double* groups, int groupCount, double& value) {
+    const std::size_t dollar = operand.find('$');
+    if (dollar != std::string_view::npos) {
+        const std::string_view digits = operand.substr(dollar + 1);
+        int index = -1;
+        const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
+        if (ec != std::errc() || end != digits.data() + digits.size() || index < 0 || index >= groupCount)
+            return false;
+        if (dollar == 0) {
+            value = groups[index];
+            return true;
+        }
+        return ApplyFunction(operand.substr(0, dollar), groups[index], value, errorText);
+    }
+    if (IsNumber(operand)) return ReadNumber(operand, value);
+    const double* variable = GetParameter(operand);
+    if (!variable) return false;
+    value = *variable;
+    return true;
+}
+
+bool PARAMETERS::NormalizeSigns(std::string_view text, std::string& out) {
+    out.clear();
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\n' || text[i] == '\r')) ++i;
+    out.reserve(text.size() - i);
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c == ' ') {
+            ++i;
+            continue;
+        }
+        if (c == '$') return false;
+        if (c == '+' || c == '-') {
+            // A run of signs (blanks between them dropped) folds into one.
+            bool minus = false;
+            while (i < text.size() && (text[i] == '+' || text[i] == '-' || text[i] == ' ')) {
+                if (text[i] == '-') minus = !minus;
+                ++i;
+            }
+            if (!out.empty() && (out.back() == '*' || out.back() == '/' || out.back() == '^')) return false;
+            out += minus ? '-' : '+';
+            continue;
+        }
+        if ((c == '*' || c == '/' || c == '^') && !out.empty() && IsOperator(out.back())) return false;
+        out += c;
+        ++i;
+    }
+    return out.empty() || !IsOperator(out.back());
+}
+
+bool PARAMETERS::IsNumber(std::string_view text) {
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        if (text[i] == '.') {
+            if (point) return false;
+            point = true;
+        } else if (text[i] < '0' || text[i] > '9') {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace zarvento
