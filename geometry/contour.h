@@ -2,8 +2,9 @@
 // the unit-relation matrix of the contour tab and the algorithms over whole
 // contours (intersections, cuts, point tests, clean-up, direction, paths).
 //
-// The storage half lives in contour.cpp, the algorithms in
-// contour_algorithms.cpp and contour_point_tests.cpp.
+// The storage lives in contour.cpp, the algorithms in contour_algorithms.cpp
+// (sequence work), contour_point_tests.cpp (probes) and contour_paths.cpp
+// (prolonging, host objects, region drawing).
 //
 // Conventions:
 // - Points are (z, x) pairs compared with EPS through IsEqualPoint. A box is
@@ -210,8 +211,7 @@ public:
     // Prolongs a tool path at both ends where the tool stays clear of the
     // obstacle. step (may be null) is the caller's approach length, capped at
     // 5.0 when the start arc was prolonged.
-    void ExtendEnds(double startLength, double endLength, const Contour* obstacle, double toolRadius,
-                    double* step);
+    void ExtendEnds(double startLength, double endLength, const Contour* obstacle, double toolRadius, double* step);
 
     // --- drawing ---
     void CreateTessellation(RegionDrawable& drawable, std::uint32_t colour);

@@ -246,8 +246,7 @@ std::unique_ptr<Contour> Contour::CutPartCyclic(const IntersectPoint& p1, const 
     std::vector<UnitPtr> pieces;
     // p2 behind p1 on one unit of a longer contour: the cyclic piece runs all
     // the way round rather than backwards along that unit.
-    const bool roundTrip =
-        i1 == i2 && n > 1 && first.GetLengthToPoint(p2.z, p2.x) < first.GetLengthToPoint(p1.z, p1.x);
+    const bool roundTrip = i1 == i2 && n > 1 && first.GetLengthToPoint(p2.z, p2.x) < first.GetLengthToPoint(p1.z, p1.x);
     if (i1 == i2 && !roundTrip) {
         AddPiece(pieces, Piece(first, a, b, false));
         return SizedOrNull(pieces);
@@ -318,7 +317,9 @@ IntersectPoint& Contour::GetUnitMidPointAtLength(IntersectPoint& out, double L) 
     return out;
 }
 
-IntersectPoint& Contour::GetMidPoint(IntersectPoint& out) const { return GetUnitMidPointAtLength(out, 0.5 * GetLength()); }
+IntersectPoint& Contour::GetMidPoint(IntersectPoint& out) const {
+    return GetUnitMidPointAtLength(out, 0.5 * GetLength());
+}
 
 // ---------------------------------------------------------------- shape checks
 
@@ -424,10 +425,9 @@ void Contour::MergeOverlappingUnits() {
         // The merged unit covers both: it starts at whichever start comes
         // first along the common carrier and ends at whichever end comes last,
         // so a unit that contains the other loses nothing.
-        const Point3D start = unit.IsPointOnUnit(prev.StartPoint.z, prev.StartPoint.x, 0) ? unit.StartPoint
-                                                                                          : prev.StartPoint;
-        const Point3D end =
-            prev.IsPointOnUnit(unit.EndPoint.z, unit.EndPoint.x, 0) ? prev.EndPoint : unit.EndPoint;
+        const Point3D start =
+            unit.IsPointOnUnit(prev.StartPoint.z, prev.StartPoint.x, 0) ? unit.StartPoint : prev.StartPoint;
+        const Point3D end = prev.IsPointOnUnit(unit.EndPoint.z, unit.EndPoint.x, 0) ? prev.EndPoint : unit.EndPoint;
         unit.SetStartPoint(start.z, start.x);
         unit.SetEndPoint(end.z, end.x);
         prev.CopyObjectsTo(unit);

@@ -39,23 +39,34 @@ bool LineClear(const Contour& obstacle, double z, double x, double pz, double px
     return crossings.Empty() && ToolClear(obstacle, pz, px, toolRadius);
 }
 
+bool IsArcToProlong(const CUnit& unit) {
+    return unit.Kind == kUnitArc && static_cast<const CArcUnit&>(unit).Radius >= EPS;
+}
+
 double Degrees(double radians) { return radians * 180.0 / PI; }
 
 bool TakesLine(int filter, int style) {
     switch (filter) {
-        case 1: return style == kStyleMain;
-        case -1: return style != kStyleRapid;
-        case 7: return style == kStyleMain || style == kStyleRapid;
-        default: return false;
+        case 1:
+            return style == kStyleMain;
+        case -1:
+            return style != kStyleRapid;
+        case 7:
+            return style == kStyleMain || style == kStyleRapid;
+        default:
+            return false;
     }
 }
 
 bool TakesArc(int filter, int style) {
     switch (filter) {
         case 1:
-        case 7: return style == kStyleMain;
-        case -1: return style != kStyleRapid;
-        default: return false;
+        case 7:
+            return style == kStyleMain;
+        case -1:
+            return style != kStyleRapid;
+        default:
+            return false;
     }
 }
 
@@ -80,7 +91,7 @@ void Contour::ExtendEnds(double startLength, double endLength, const Contour* ob
     if (Empty() || !obstacle) return;
 
     bool startDone = false;
-    if (GetFirstUnit()->Kind == kUnitArc) {
+    if (IsArcToProlong(*GetFirstUnit())) {
         auto& arc = static_cast<CArcUnit&>(*GetFirstUnit());
         const double a = arc.GetStartPolarAngle() + arc.DirVector * startLength / arc.Radius;
         const double pz = arc.CentrePoint.z + arc.Radius * std::cos(a);
@@ -100,7 +111,7 @@ void Contour::ExtendEnds(double startLength, double endLength, const Contour* ob
     }
 
     bool endDone = false;
-    if (GetLastUnit()->Kind == kUnitArc) {
+    if (IsArcToProlong(*GetLastUnit())) {
         auto& arc = static_cast<CArcUnit&>(*GetLastUnit());
         const double a = arc.GetEndPolarAngle() - arc.DirVector * endLength / arc.Radius;
         const double pz = arc.CentrePoint.z + arc.Radius * std::cos(a);

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "geometry/contour.h"
 #include "geometry/arc_unit.h"
+#include "geometry/contour.h"
 #include "geometry/line_unit.h"
 #include "geometry/number_format.h"
 #include "geometry/primitives.h"
@@ -46,12 +46,12 @@ int SideForCount(const CUnit& unit, bool isPrev) {
 }
 
 std::string CrossingReport(double z, double x, const std::vector<IntersectPoint>& crossings) {
-    std::string text = "Nper=" + std::to_string(crossings.size()) + "\nz=" + FormatFixed(z, 7) +
-                       "  x=" + FormatFixed(x, 7) + "\n\n";
+    std::string text =
+        "Nper=" + std::to_string(crossings.size()) + "\nz=" + FormatFixed(z, 7) + "  x=" + FormatFixed(x, 7) + "\n\n";
     for (std::size_t k = 0; k < crossings.size(); ++k) {
         const std::string n = std::to_string(k + 1);
-        text += "z" + n + "=" + FormatFixed(crossings[k].z, 7) + "  x" + n + "=" + FormatFixed(crossings[k].x, 7) +
-                "\n";
+        text +=
+            "z" + n + "=" + FormatFixed(crossings[k].z, 7) + "  x" + n + "=" + FormatFixed(crossings[k].x, 7) + "\n";
     }
     return text;
 }

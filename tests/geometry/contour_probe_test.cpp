@@ -64,8 +64,7 @@ TEST_F(ContourProbeTest, PointInsideFollowsTheVertexAndTangentRules) {
         {test::kFilleted, 30, -12, true, "below the fillet"},
         {test::kFilleted, 23, -11, false, "in the corner the fillet cuts off"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(MakeContour(c.contour)->IsPointInside(c.z, c.x), c.inside) << c.why;
+    for (const Case& c : cases) EXPECT_EQ(MakeContour(c.contour)->IsPointInside(c.z, c.x), c.inside) << c.why;
     EXPECT_TRUE(MakeContour(test::kSteppedShaft)->IsPointOnContour(30, -17));
     EXPECT_FALSE(MakeContour(test::kSteppedShaft)->IsPointOnContour(31, -17));
 }
@@ -90,8 +89,9 @@ TEST_F(ContourProbeTest, PointInsideReportsItsCrossings) {
     MakeContour(test::kSteppedShaft)->IsPointInside(65, -10, true);
     const auto texts = MessageLog::Instance().Texts(MessageRole::TextOutput);
     ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0], "Nper=2\nz=65.0000000  x=-10.0000000\n\nz1=60.0000000  x1=-10.0000000\n"
-                        "z2=0.0000000  x2=-10.0000000\n");
+    EXPECT_EQ(texts[0],
+              "Nper=2\nz=65.0000000  x=-10.0000000\n\nz1=60.0000000  x1=-10.0000000\n"
+              "z2=0.0000000  x2=-10.0000000\n");
 }
 
 TEST_F(ContourProbeTest, PassesInsideAndSegments) {
@@ -250,11 +250,11 @@ TEST_F(ContourProbeTest, LoadReadsBackWhatDraw2DWrote) {
 TEST_F(ContourProbeTest, LoadFiltersByStyle) {
     Document2D doc;
     doc.LineSeg(0, 0, 10, 0, 1);
-    doc.LineSeg(10, 0, 10, -5, 3);                        // rapid
-    doc.LineSeg(10, -5, 20, -5, 2);                       // another style
-    doc.ArcByPoint(20, -10, 5, 20, -5, 25, -10, -1, 1);   // host -1: DirVector 1
-    doc.ArcByPoint(25, -15, 5, 25, -10, 30, -15, 1, 3);   // arc of style 3
-    doc.LineSeg(30, -15, 30, -15, 1);                     // zero length
+    doc.LineSeg(10, 0, 10, -5, 3);                       // rapid
+    doc.LineSeg(10, -5, 20, -5, 2);                      // another style
+    doc.ArcByPoint(20, -10, 5, 20, -5, 25, -10, -1, 1);  // host -1: DirVector 1
+    doc.ArcByPoint(25, -15, 5, 25, -10, 30, -15, 1, 3);  // arc of style 3
+    doc.LineSeg(30, -15, 30, -15, 1);                    // zero length
     struct Case {
         int filter;
         std::string kinds;
@@ -298,7 +298,8 @@ TEST_F(ContourProbeTest, TessellationHandsTheOutlineToTheRegion) {
     }
     // The edges were drawn first, one per unit.
     int edges = 0;
-    for (const auto& e : View3DLog::Instance().Entries()) edges += e.action == "CreateLine" || e.action == "CreatePolyline";
+    for (const auto& e : View3DLog::Instance().Entries())
+        edges += e.action == "CreateLine" || e.action == "CreatePolyline";
     EXPECT_EQ(edges, c->Count());
 }
 
