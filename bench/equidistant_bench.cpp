@@ -70,12 +70,7 @@ void BM_EquidistantThroughDocument(benchmark::State& state) {
     for (auto _ : state) {
         zarvento::Document2D doc;
         doc.BeginObjectSet();
-        for (const Curve2D& c : chain) {
-            if (c.arc)
-                doc.ArcByPoint(c.c.x, c.c.y, c.r, c.a.x, c.a.y, c.b.x, c.b.y, c.Direction(), 1);
-            else
-                doc.LineSeg(c.a.x, c.a.y, c.b.x, c.b.y, 1);
-        }
+        for (const Curve2D& c : chain) doc.DrawCurve(c, 1);
         zarvento::EquidistantRequest req;
         req.group = doc.EndObjectSet();
         req.distance = req.distance2 = 2.0;

@@ -96,23 +96,31 @@ Ref2D Document2D::Add(Object2D obj) {
     return ref;
 }
 
-Ref2D Document2D::LineSeg(double x1, double y1, double x2, double y2, int style) {
-    HostFaults::Check("Document2D.LineSeg");
+Ref2D Document2D::AddLine(const LineParam2D& p) {
     Object2D o;
     o.type = kObj2DLine;
-    o.line = {x1, y1, x2, y2, style};
-    o.style = style;
+    o.line = p;
+    o.style = p.style;
     return Add(std::move(o));
+}
+
+Ref2D Document2D::AddArc(const ArcParam2D& p) {
+    Object2D o;
+    o.type = kObj2DArc;
+    o.arc = p;
+    o.style = p.style;
+    return Add(std::move(o));
+}
+
+Ref2D Document2D::LineSeg(double x1, double y1, double x2, double y2, int style) {
+    HostFaults::Check("Document2D.LineSeg");
+    return AddLine({x1, y1, x2, y2, style});
 }
 
 Ref2D Document2D::ArcByPoint(double xc, double yc, double rad, double x1, double y1, double x2, double y2,
                              int direction, int style) {
     HostFaults::Check("Document2D.ArcByPoint");
-    Object2D o;
-    o.type = kObj2DArc;
-    o.arc = {xc, yc, rad, x1, y1, x2, y2, direction, style};
-    o.style = style;
-    return Add(std::move(o));
+    return AddArc({xc, yc, rad, x1, y1, x2, y2, direction, style});
 }
 
 Ref2D Document2D::Circle(double xc, double yc, double rad, int style) {
@@ -133,9 +141,14 @@ Ref2D Document2D::Polyline(const std::vector<Point2D>& points, int style) {
     return Add(std::move(o));
 }
 
+Ref2D Document2D::DrawCurve(const Curve2D& c, int style) {
+    HostFaults::Check(c.arc ? "Document2D.ArcByPoint" : "Document2D.LineSeg");
+    return AddCurve(c, style);
+}
+
 Ref2D Document2D::AddCurve(const Curve2D& c, int style) {
-    if (!c.arc) return LineSeg(c.a.x, c.a.y, c.b.x, c.b.y, style);
-    return ArcByPoint(c.c.x, c.c.y, c.r, c.a.x, c.a.y, c.b.x, c.b.y, c.Direction(), style);
+    if (!c.arc) return AddLine({c.a.x, c.a.y, c.b.x, c.b.y, style});
+    return AddArc({c.c.x, c.c.y, c.r, c.a.x, c.a.y, c.b.x, c.b.y, c.Direction(), style});
 }
 
 void Document2D::BeginObjectSet() {
@@ -271,8 +284,8 @@ void Document2D::AddPlainCopies(const Object2D& o, double /*tolerance*/) {
         }
         case kObj2DCircle: {
             const CircleParam2D& c = o.circle;
-            ArcByPoint(c.xc, c.yc, c.rad, c.xc + c.rad, c.yc, c.xc - c.rad, c.yc, 1, c.style);
-            ArcByPoint(c.xc, c.yc, c.rad, c.xc - c.rad, c.yc, c.xc + c.rad, c.yc, 1, c.style);
+            AddArc({c.xc, c.yc, c.rad, c.xc + c.rad, c.yc, c.xc - c.rad, c.yc, 1, c.style});
+            AddArc({c.xc, c.yc, c.rad, c.xc - c.rad, c.yc, c.xc + c.rad, c.yc, 1, c.style});
             return;
         }
         default:
@@ -281,7 +294,7 @@ void Document2D::AddPlainCopies(const Object2D& o, double /*tolerance*/) {
             if (!IsCurveType(o.type)) return;
             for (std::size_t k = 1; k < o.points.size(); ++k) {
                 const Point2D p = o.points[k - 1], q = o.points[k];
-                if (p.x != q.x || p.y != q.y) LineSeg(p.x, p.y, q.x, q.y, o.style);
+                if (p.x != q.x || p.y != q.y) AddLine({p.x, p.y, q.x, q.y, o.style});
             }
     }
 }

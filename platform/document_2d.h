@@ -95,6 +95,8 @@ public:
                      int style);
     Ref2D Circle(double xc, double yc, double rad, int style);
     Ref2D Polyline(const std::vector<Point2D>& points, int style);
+    // A segment or an arc as the line-segment or arc call would draw it.
+    Ref2D DrawCurve(const Curve2D& curve, int style);
 
     // Object sets: every object made between the two calls joins the set;
     // sets may nest (an inner object joins every open set). The end call
@@ -143,9 +145,12 @@ public:
     void Clear();
 
 private:
+    // Objects made inside a host call: the call itself has checked HostFaults.
     Ref2D Add(Object2D obj);
-    Ref2D NewGroup(std::vector<Ref2D> members);
+    Ref2D AddLine(const LineParam2D& p);
+    Ref2D AddArc(const ArcParam2D& p);
     Ref2D AddCurve(const Curve2D& c, int style);
+    Ref2D NewGroup(std::vector<Ref2D> members);
     void AddPlainCopies(const Object2D& o, double tolerance);
     std::vector<const Object2D*> Members(Ref2D group) const;
 

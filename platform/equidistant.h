@@ -43,7 +43,8 @@ struct EquidistantResult {
 class Equidistant {
 public:
     // Takes the pieces in travel order (each starting where the one before ends;
-    // a piece drawn the other way round is turned) and checks them.
+    // a piece drawn the other way round is turned) and checks them. An arc's
+    // start angle and sweep must lead to its end points.
     explicit Equidistant(std::vector<Curve2D> chain);
     // The same from 2D document objects: lines, arcs, circles and polylines;
     // other types are ignored.

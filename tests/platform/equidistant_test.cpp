@@ -66,6 +66,20 @@ std::size_t CheckResult(const std::vector<Curve2D>& source, bool sourceClosed, d
             EXPECT_LE(Dist(chain.pieces.back().b, chain.pieces.front().a), 1e-9) << what;
         }
     }
+    // Nothing is missing: a point straight off the source on the chosen side
+    // that keeps the distance to the whole source lies on the result.
+    for (const Curve2D& c : source) {
+        for (int k = 1; k < 8; ++k) {
+            const Point2D s = c.At(k / 8.0), t = c.Tangent(k / 8.0);
+            const Point2D q{s.x - distance * t.y, s.y + distance * t.x};
+            if (MinDistance(source, q) < d * (1 - 1e-9)) continue;
+            double onResult = std::numeric_limits<double>::infinity();
+            for (const EquidistantChain& chain : r.chains)
+                for (const Curve2D& piece : chain.pieces) onResult = std::min(onResult, piece.Distance(q));
+            EXPECT_LE(onResult, 1e-7 * (1 + d)) << what << ": offset point (" << q.x << ", " << q.y << ") missing";
+            if (onResult > 1e-7 * (1 + d)) return pieces;
+        }
+    }
     return pieces;
 }
 
@@ -139,12 +153,7 @@ struct DocRun {
 
 DocRun RunThroughDocument(Document2D& doc, const std::vector<Curve2D>& chain, int side, double distance) {
     doc.BeginObjectSet();
-    for (const Curve2D& c : chain) {
-        if (c.arc)
-            doc.ArcByPoint(c.c.x, c.c.y, c.r, c.a.x, c.a.y, c.b.x, c.b.y, c.Direction(), 1);
-        else
-            doc.LineSeg(c.a.x, c.a.y, c.b.x, c.b.y, 1);
-    }
+    for (const Curve2D& c : chain) doc.DrawCurve(c, 1);
     EquidistantRequest req;
     req.group = doc.EndObjectSet();
     req.side = static_cast<std::uint8_t>(side);
@@ -356,6 +365,43 @@ TEST_F(EquidistantTest, CircleOffsetsBothWaysAndVanishesInside) {
     }
 }
 
+TEST_F(EquidistantTest, TurningStraightBackGoesRoundTheTip) {
+    const std::vector<Curve2D> chain = {Curve2D::Line({0, 0}, {10, 0}), Curve2D::Line({10, 0}, {2, 0})};
+    const DocRun run = RunThroughDocument(doc, chain, 0, 1.0);
+    ASSERT_EQ(run.reply.error, EquidistantError::None) << run.reply.message;
+    ExpectPieces(run.pieces, {L(0, 1, 10, 1), A(10, 1, 10, -1, 1, -1), L(10, -1, 2, -1)}, "tip");
+    EXPECT_NEAR(run.pieces[1].At(0.5).x, 11, 1e-12);
+    // Back to the start, the chain is closed: a sliver whose offset goes round both tips.
+    const std::vector<Curve2D> loop = {Curve2D::Line({0, 0}, {10, 0}), Curve2D::Line({10, 0}, {0, 0})};
+    const EquidistantResult r = Equidistant(loop).Execute(1.0);
+    ASSERT_EQ(r.chains.size(), 1u);
+    EXPECT_TRUE(r.chains[0].closed);
+    EXPECT_EQ(r.chains[0].pieces.size(), 4u);
+    CheckResult(loop, true, 1.0, r, "sliver");
+}
+
+TEST_F(EquidistantTest, ANarrowNeckSplitsTheInsideIntoTwoClosedChains) {
+    // Two 10 x 10 squares joined by a neck 2 wide and 4 long, counter-clockwise.
+    const std::vector<Point2D> pts = {{0, 0},   {10, 0},  {10, 4}, {14, 4}, {14, 0},  {24, 0},
+                                      {24, 10}, {14, 10}, {14, 6}, {10, 6}, {10, 10}, {0, 10}};
+    const auto chain = BuildChain(pts, std::vector<double>(12, 0), std::vector<double>(12, 0), true);
+    const EquidistantResult r = Equidistant(chain).Execute(1.5);
+    ASSERT_EQ(r.error, EquidistantError::None) << r.message;
+    ASSERT_EQ(r.chains.size(), 2u);
+    const double x = 10 - std::sqrt(1.25);
+    std::vector<Curve2D> left = r.chains[0].pieces;
+    ExpectPieces(left,
+                 {L(1.5, 1.5, 8.5, 1.5), L(8.5, 1.5, 8.5, 4), A(8.5, 4, x, 5, 1.5, -1), A(x, 5, 8.5, 6, 1.5, -1),
+                  L(8.5, 6, 8.5, 8.5), L(8.5, 8.5, 1.5, 8.5), L(1.5, 8.5, 1.5, 1.5)},
+                 "left square");
+    EXPECT_EQ(r.chains[1].pieces.size(), 7u);
+    CheckResult(chain, true, 1.5, r, "neck");
+    // Narrower than the neck, the inside stays one chain.
+    const EquidistantResult one = Equidistant(chain).Execute(0.5);
+    EXPECT_EQ(one.chains.size(), 1u);
+    CheckResult(chain, true, 0.5, one, "neck 0.5");
+}
+
 TEST_F(EquidistantTest, DistanceZeroGivesTheChainItself) {
     const DocRun run = RunThroughDocument(doc, FilletedStep(), 0, 0.0);
     ASSERT_EQ(run.reply.error, EquidistantError::None);
@@ -415,6 +461,11 @@ TEST_F(EquidistantTest, BadInputGivesAClearErrorAndDrawsNothing) {
         EXPECT_FALSE(reply.message.empty()) << c.what;
         EXPECT_EQ(d.Objects().size(), before) << c.what;
     }
+    // An arc whose sweep does not lead to its end point.
+    Curve2D arc = Curve2D::Arc({0, 0}, 1, 0, kPi / 2);
+    arc.sweep = kPi;
+    EXPECT_EQ(Equidistant({arc}).Execute(0.5).error, EquidistantError::ArcOffCircle);
+
     EquidistantRequest missing;
     missing.group = 4242;
     missing.distance = 1;
@@ -434,10 +485,35 @@ TEST_F(EquidistantTest, VeryLongLeadLinesKeepTheirPrecision) {
     }
 }
 
-// Random closed chains: star-shaped about the origin, so they never cross
-// themselves, with fillets at some corners and bulged edges elsewhere.
+// Whether two pieces of a chain cross or touch anywhere but at a shared end.
+bool SelfIntersects(const std::vector<Curve2D>& chain, bool closed) {
+    const std::size_t n = chain.size();
+    std::vector<CurveHit> hits;
+    for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t j = i + 1; j < n; ++j) {
+            hits.clear();
+            IntersectCurves(chain[i], chain[j], 1e-9, hits);
+            for (const CurveHit& h : hits) {
+                const bool sharedEnd = (j == i + 1 && Dist(h.p, chain[i].b) < 1e-7) ||
+                                       (closed && i == 0 && j == n - 1 && Dist(h.p, chain[0].a) < 1e-7);
+                if (!sharedEnd) return true;
+            }
+        }
+    }
+    return false;
+}
+
+// A random fillet for a corner and a random bulge for the edge after it.
+void DrawCornerAndEdge(std::mt19937& rng, double maxBulge, std::vector<double>& fillet, std::vector<double>& bulge) {
+    std::uniform_real_distribution<double> u(0, 1);
+    fillet.push_back(u(rng) < 0.5 ? 0.2 + 1.8 * u(rng) : 0.0);
+    bulge.push_back(u(rng) < 0.3 ? (u(rng) < 0.5 ? -1 : 1) * (0.2 + maxBulge * u(rng)) : 0.0);
+}
+
+// Random closed chains: corners star-shaped about the origin, fillets at some
+// corners and bulged edges elsewhere; chains that cross themselves are drawn again.
 std::vector<Curve2D> RandomClosed(std::mt19937& rng) {
-    std::uniform_int_distribution<int> count(3, 14);
+    std::uniform_int_distribution<int> count(3, 24);
     std::uniform_real_distribution<double> u(0, 1);
     const int n = count(rng);
     std::vector<Point2D> pts;
@@ -446,15 +522,14 @@ std::vector<Curve2D> RandomClosed(std::mt19937& rng) {
         const double ang = 2 * kPi * (k + 0.1 + 0.8 * u(rng)) / n;
         const double rad = 4 + 6 * u(rng);
         pts.push_back({rad * std::cos(ang), rad * std::sin(ang)});
-        fillet.push_back(u(rng) < 0.5 ? 0.2 + 1.8 * u(rng) : 0.0);
-        bulge.push_back(u(rng) < 0.3 ? (u(rng) < 0.5 ? -1 : 1) * (0.2 + 0.5 * u(rng)) : 0.0);
+        DrawCornerAndEdge(rng, 0.5, fillet, bulge);
     }
     return BuildChain(pts, fillet, bulge, true);
 }
 
 // Random open profiles running along +x, like a turned part's outline.
 std::vector<Curve2D> RandomOpen(std::mt19937& rng) {
-    std::uniform_int_distribution<int> count(2, 14);
+    std::uniform_int_distribution<int> count(2, 24);
     std::uniform_real_distribution<double> u(0, 1);
     const int n = count(rng);
     std::vector<Point2D> pts;
@@ -463,8 +538,24 @@ std::vector<Curve2D> RandomOpen(std::mt19937& rng) {
     for (int k = 0; k < n; ++k) {
         pts.push_back({x, -3 + 6 * u(rng)});
         x += 1 + 3 * u(rng);
-        fillet.push_back(u(rng) < 0.5 ? 0.2 + 1.8 * u(rng) : 0.0);
-        bulge.push_back(u(rng) < 0.3 ? (u(rng) < 0.5 ? -1 : 1) * (0.2 + 0.8 * u(rng)) : 0.0);
+        DrawCornerAndEdge(rng, 0.8, fillet, bulge);
+    }
+    return BuildChain(pts, fillet, bulge, false);
+}
+
+// Random open walks with sharp turns either way.
+std::vector<Curve2D> RandomWalk(std::mt19937& rng) {
+    std::uniform_int_distribution<int> count(2, 14);
+    std::uniform_real_distribution<double> u(0, 1);
+    const int n = count(rng);
+    std::vector<Point2D> pts{{0, 0}};
+    std::vector<double> fillet{0}, bulge;
+    double heading = 0;
+    for (int k = 1; k < n; ++k) {
+        const double len = 1 + 4 * u(rng);
+        pts.push_back({pts.back().x + len * std::cos(heading), pts.back().y + len * std::sin(heading)});
+        heading += (2 * u(rng) - 1) * 0.95 * kPi;
+        DrawCornerAndEdge(rng, 0.8, fillet, bulge);
     }
     return BuildChain(pts, fillet, bulge, false);
 }
@@ -473,14 +564,17 @@ TEST_F(EquidistantTest, RandomChainsKeepTheDistanceEverywhere) {
     std::mt19937 rng(20261209);
     std::uniform_real_distribution<double> u(0, 1);
     int made = 0, runs = 0;
-    for (int trial = 0; trial < 300; ++trial) {
+    for (int trial = 0; trial < 400; ++trial) {
         const bool closed = trial % 2 == 0;
-        const auto chain = closed ? RandomClosed(rng) : RandomOpen(rng);
+        const auto make = [&] { return closed ? RandomClosed(rng) : trial % 4 == 1 ? RandomOpen(rng) : RandomWalk(rng); };
+        auto chain = make();
+        for (int again = 0; again < 50 && SelfIntersects(chain, closed); ++again) chain = make();
+        ASSERT_FALSE(SelfIntersects(chain, closed));
         const Equidistant engine(chain);
         ASSERT_EQ(engine.Error(), EquidistantError::None) << engine.Message();
         ASSERT_EQ(engine.Closed(), closed);
         for (double sign : {1.0, -1.0}) {
-            const double d = sign * (0.05 + 2.5 * u(rng));
+            const double d = sign * (0.02 + 4 * u(rng) * u(rng));
             const EquidistantResult r = engine.Execute(d);
             ++runs;
             const std::string what = "trial " + std::to_string(trial) + " d " + std::to_string(d);
