@@ -326,8 +326,49 @@ void CGapUnit::SetEndPoint(double z, double x) {
     if (!MoveBridgeEnd(Bridge2, z, x, false)) MoveBridgeEnd(Bridge1, z, x, false);
 }
 
+void CGapUnit::TransformWhole(void (*apply)(CUnit&)) {
+    for (UnitPtr* part : {&PrevUnit, &NextUnit, &Bridge1, &Bridge2})
+        if (*part) apply(**part);
+    // The corner goes along as a point unit.
+    CLineUnit corner(CornerZ, CornerX, CornerZ, CornerX);
+    apply(corner);
+    CornerZ = corner.StartPoint.z;
+    CornerX = corner.StartPoint.x;
+}
+
+void CGapUnit::Reverse() {
+    TransformWhole([](CUnit& u) { u.Reverse(); });
+    std::swap(PrevUnit, NextUnit);
+    std::swap(Bridge1, Bridge2);
+    CUnit::Reverse();
+}
+
+void CGapUnit::InvertX() {
+    TransformWhole([](CUnit& u) { u.InvertX(); });
+    CUnit::InvertX();
+}
+
+void CGapUnit::Move(double dz, double dx) {
+    for (UnitPtr* part : {&PrevUnit, &NextUnit, &Bridge1, &Bridge2})
+        if (*part) (*part)->Move(dz, dx);
+    CornerZ += dz;
+    CornerX += dx;
+    CUnit::Move(dz, dx);
+}
+
+void CGapUnit::Rotate90() {
+    TransformWhole([](CUnit& u) { u.Rotate90(); });
+    CUnit::Rotate90();
+}
+
+void CGapUnit::MirrorZ() {
+    TransformWhole([](CUnit& u) { u.MirrorZ(); });
+    CUnit::MirrorZ();
+}
+
 void CGapUnit::MirrorX() {
-    ForEachBridge([](CUnit& b) { b.MirrorX(); });
+    TransformWhole([](CUnit& u) { u.MirrorX(); });
+    CUnit::MirrorX();
 }
 
 void CGapUnit::CreateTessellationEdge(std::uint32_t colour) {

@@ -46,6 +46,13 @@ public:
     // length is dropped and the gap becomes a plain segment gap.
     void SetStartPoint(double z, double x) override;
     void SetEndPoint(double z, double x) override;
+    // Transforms move the bridges, the neighbours, the corner and the gap's
+    // own ends alike, so a transformed contour keeps its gaps in place.
+    void Reverse() override;
+    void InvertX() override;
+    void Move(double dz, double dx) override;
+    void Rotate90() override;
+    void MirrorZ() override;
     void MirrorX() override;
     void CreateTessellationEdge(std::uint32_t colour) override;
     void ClearTessellationEdge() override;
@@ -90,6 +97,8 @@ private:
     // Tries the bridge; when it holds the point, moves the bridge's end (start
     // when `start`) there and drops it if no length is left.
     bool MoveBridgeEnd(UnitPtr& bridge, double z, double x, bool start);
+    // Applies a point transform of the unit interface to every part of the gap.
+    void TransformWhole(void (*apply)(CUnit&));
     // The corner search when one or both neighbours are complex units.
     int ComplexCornerSearch();
 };

@@ -213,5 +213,34 @@ TEST_F(GapUnitTest, PrintInfoListsTheTypeAndEachBridge) {
     EXPECT_NE(text.find("\n     Z1=10.0000000 X1=5.0000000  Z2=12.0000000 X2=5.0000000\n"), std::string::npos) << text;
 }
 
+TEST_F(GapUnitTest, TransformsMoveTheBridgesWithTheGap) {
+    struct Case {
+        const char* name;
+        void (*apply)(CUnit&);
+        Seg gap, bridge1, bridge2;
+    };
+    // The corner gap (10, 5) -> (12, 5) -> (12, 8).
+    const Case cases[] = {
+        {"Reverse", [](CUnit& u) { u.Reverse(); }, {12, 8, 10, 5}, {12, 8, 12, 5}, {12, 5, 10, 5}},
+        {"Move", [](CUnit& u) { u.Move(1, 2); }, {11, 7, 13, 10}, {11, 7, 13, 7}, {13, 7, 13, 10}},
+        {"MirrorX", [](CUnit& u) { u.MirrorX(); }, {10, -5, 12, -8}, {10, -5, 12, -5}, {12, -5, 12, -8}},
+        {"MirrorZ", [](CUnit& u) { u.MirrorZ(); }, {-10, 5, -12, 8}, {-10, 5, -12, 5}, {-12, 5, -12, 8}},
+        {"Rotate90", [](CUnit& u) { u.Rotate90(); }, {-5, 10, -8, 12}, {-5, 10, -5, 12}, {-5, 12, -8, 12}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CGapUnit gap = LineGap({0, 5, 10, 5}, {12, 8, 12, 20});
+        c.apply(gap);
+        ExpectEnds(&gap, c.gap);
+        ExpectEnds(gap.Bridge1.get(), c.bridge1);
+        ExpectEnds(gap.Bridge2.get(), c.bridge2);
+        EXPECT_NEAR(gap.CornerZ, c.bridge1.z2, 1e-12);
+        EXPECT_NEAR(gap.CornerX, c.bridge1.x2, 1e-12);
+        // The neighbours still meet the gap's ends.
+        EXPECT_NEAR(gap.PrevUnit->EndPoint.z, c.gap.z1, 1e-12);
+        EXPECT_NEAR(gap.NextUnit->StartPoint.x, c.gap.x2, 1e-12);
+    }
+}
+
 }  // namespace
 }  // namespace zarvento
