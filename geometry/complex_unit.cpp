@@ -277,15 +277,11 @@ void CComplexUnit::GetBoundBox(BoundBox& box) const {
     ForEachSub([&](const CUnit& sub) {
         BoundBox u;
         sub.GetBoundBox(u);
-        if (first) {
+        if (first)
             box = u;
-            first = false;
-            return;
-        }
-        box.zmin = std::min(box.zmin, u.zmin);
-        box.xmin = std::min(box.xmin, u.xmin);
-        box.zmax = std::max(box.zmax, u.zmax);
-        box.xmax = std::max(box.xmax, u.xmax);
+        else
+            UniteBoxes(box, u);
+        first = false;
     });
 }
 

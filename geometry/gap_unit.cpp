@@ -453,15 +453,11 @@ void CGapUnit::GetBoundBox(BoundBox& box) const {
     ForEachBridge([&](const CUnit& b) {
         BoundBox u;
         b.GetBoundBox(u);
-        if (first) {
+        if (first)
             box = u;
-            first = false;
-            return;
-        }
-        box.zmin = std::min(box.zmin, u.zmin);
-        box.xmin = std::min(box.xmin, u.xmin);
-        box.zmax = std::max(box.zmax, u.zmax);
-        box.xmax = std::max(box.xmax, u.xmax);
+        else
+            UniteBoxes(box, u);
+        first = false;
     });
 }
 
