@@ -371,7 +371,8 @@ UnitPtr CComplexUnit::GetOffsetUnit(bool useGiven, double distance) const {
         }
         skipped = 0.0;
         if (t2 > 0.0) {
-            for (; last > 0 && skipped + SubUnit(last)->GetLength() <= t2; --last) skipped += SubUnit(last)->GetLength();
+            for (; last > 0 && skipped + SubUnit(last)->GetLength() <= t2; --last)
+                skipped += SubUnit(last)->GetLength();
             e2 = -(t2 - skipped);
         }
         // Pieces of no length at both ends can make the ranges cross: keep all.
