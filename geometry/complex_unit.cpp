@@ -26,22 +26,6 @@ std::string EndsText(const CUnit& unit) {
            "  Z2=" + FormatFixed(unit.EndPoint.z, 7) + " X2=" + FormatFixed(unit.EndPoint.x, 7) + "\n";
 }
 
-// Copies the lines and arcs of a group of `from` into `to`, so that the
-// contour reader sees that group alone.
-void CopyGroup(const Document2D& from, Ref2D group, Document2D& to) {
-    for (Ref2D ref : from.GroupObjects(group)) {
-        const Object2D* o = from.Find(ref);
-        if (!o) continue;
-        if (o->type == kObj2DLine) {
-            const LineParam2D& l = o->line;
-            to.LineSeg(l.x1, l.y1, l.x2, l.y2, l.style);
-        } else if (o->type == kObj2DArc) {
-            const ArcParam2D& a = o->arc;
-            to.ArcByPoint(a.xc, a.yc, a.rad, a.x1, a.y1, a.x2, a.y2, a.direction, a.style);
-        }
-    }
-}
-
 }  // namespace
 
 CComplexUnit::CComplexUnit() : CUnit(kUnitComplex) { SurfaceName = "Поверхность"; }
@@ -341,11 +325,7 @@ void CComplexUnit::OffsetThroughHost(double d) {
         request.style = 4;
         const EquidistantReply reply = doc.Equidistant(request);
         const Ref2D list = reply.group ? doc.ObjectList(reply.group, 0, kOffsetSlack, 1) : 0;
-        if (list) {
-            Document2D group;
-            CopyGroup(doc, list, group);
-            offset.LoadFromHostObjects(group, -1, 0.01);
-        }
+        if (list) offset.LoadFromHostObjects(doc, list, -1, 0.01);
         // The work document keeps nothing of this call.
         for (Ref2D ref : {list, reply.group, drawn})
             if (ref) doc.DeleteObject(ref);

@@ -183,7 +183,9 @@ public:
     // takes style 1, filter -1 every style but 3, filter 7 lines of styles 1
     // and 3 (style 3 marked rapid) and arcs of style 1; any other filter takes
     // nothing. Zero-length objects are skipped; overlapping neighbours merge.
-    void LoadFromHostObjects(const Document2D& document, int styleFilter, double tolerance);
+    // Reads the objects of one host group (reference 0: the whole document);
+    // curves are broken by the host into segments and arcs at `tolerance`.
+    void LoadFromHostObjects(Document2D& document, Ref2D group, int styleFilter, double tolerance);
 
     // --- simplified copies ---
     std::unique_ptr<Contour> GetSimpleContour() const;
