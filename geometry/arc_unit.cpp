@@ -218,20 +218,25 @@ Ref2D CArcUnit::Draw2D(int style) {
     return HostObjectId;
 }
 
+bool AddCircleCrossings(double zc, double xc, double radius, const CUnit& other, IntersectPointList& list) {
+    if (other.Kind == kUnitLine) {
+        AddLineCircleIntersections(other.StartPoint.z, other.StartPoint.x, other.EndPoint.z, other.EndPoint.x, zc, xc,
+                                   radius, list);
+        return true;
+    }
+    if (other.Kind == kUnitArc) {
+        AddCirclesIntersections(zc, xc, radius, other.CentrePoint.z, other.CentrePoint.x,
+                                static_cast<const CArcUnit&>(other).Radius, list);
+        return true;
+    }
+    return false;
+}
+
 void CArcUnit::Intersect(const CUnit* other, IntersectPointList& list) const {
     if (!other) return;
     if (IntersectSpecialPartner(*other, list)) return;
     const std::uint32_t before = list.Count();
-    if (other->Kind == kUnitLine) {
-        AddLineCircleIntersections(other->StartPoint.z, other->StartPoint.x, other->EndPoint.z, other->EndPoint.x,
-                                   CentrePoint.z, CentrePoint.x, Radius, list);
-    } else if (other->Kind == kUnitArc) {
-        AddCirclesIntersections(CentrePoint.z, CentrePoint.x, Radius, other->CentrePoint.z, other->CentrePoint.x,
-                                static_cast<const CArcUnit*>(other)->Radius, list);
-    } else {
-        return;
-    }
-    FilterNewPoints(*other, list, before);
+    if (AddCircleCrossings(CentrePoint.z, CentrePoint.x, Radius, *other, list)) FilterNewPoints(*other, list, before);
 }
 
 double CArcUnit::GetLength() const { return GetLengthToPoint(EndPoint.z, EndPoint.x); }

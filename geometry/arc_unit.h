@@ -11,6 +11,11 @@ namespace zarvento {
 // type gives (0, 0).
 void MapPointByArcType(int arcType, double x, double y, double z, double& pz, double& px);
 
+// Appends the crossings of the circle (zc, xc, radius) with the carrier of a
+// line or arc (its infinite line or full circle), unfiltered; false for other
+// kinds, which add nothing.
+bool AddCircleCrossings(double zc, double xc, double radius, const CUnit& other, IntersectPointList& list);
+
 class CArcUnit : public CUnit {
 public:
     CArcUnit(double zc, double xc, double radius, double z1, double x1, double z2, double x2, int dirVector,

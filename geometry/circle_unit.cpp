@@ -43,16 +43,7 @@ void CCircleUnit::Intersect(const CUnit* other, IntersectPointList& list) const 
         return;
     }
     const std::uint32_t before = list.Count();
-    if (other->Kind == kUnitLine) {
-        AddLineCircleIntersections(other->StartPoint.z, other->StartPoint.x, other->EndPoint.z, other->EndPoint.x,
-                                   CentrePoint.z, CentrePoint.x, Radius, list);
-    } else if (other->Kind == kUnitArc) {
-        AddCirclesIntersections(CentrePoint.z, CentrePoint.x, Radius, other->CentrePoint.z, other->CentrePoint.x,
-                                static_cast<const CArcUnit*>(other)->Radius, list);
-    } else {
-        return;
-    }
-    FilterNewPoints(*other, list, before);
+    if (AddCircleCrossings(CentrePoint.z, CentrePoint.x, Radius, *other, list)) FilterNewPoints(*other, list, before);
 }
 
 double CCircleUnit::GetLength() const { return 2 * PI * Radius; }

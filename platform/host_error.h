@@ -22,6 +22,7 @@ inline constexpr HRESULT DISP_E_BADINDEX_ = static_cast<HRESULT>(0x8002000Bu);
 inline constexpr HRESULT STG_E_FILENOTFOUND_ = static_cast<HRESULT>(0x80030002u);
 inline constexpr HRESULT STG_E_INVALIDHEADER_ = static_cast<HRESULT>(0x800300FBu);
 inline constexpr HRESULT STG_E_WRITEFAULT_ = static_cast<HRESULT>(0x8003001Du);
+inline constexpr HRESULT STG_E_DOCFILECORRUPT_ = static_cast<HRESULT>(0x80030109u);
 
 class HostError : public std::runtime_error {
 public:

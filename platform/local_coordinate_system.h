@@ -30,6 +30,9 @@ public:
     bool GetAxis(int code, double& x, double& y, double& z) const;
 
     void SetOrigin(std::array<double, 3> o) { origin_ = o; }
+    // Plain access for the document file, outside the host's query calls.
+    const std::array<double, 3>& Origin() const { return origin_; }
+    const std::array<std::array<double, 3>, 3>& Axes() const { return axes_; }
     void SetAxes(std::array<double, 3> x, std::array<double, 3> y, std::array<double, 3> z);
 
 private:

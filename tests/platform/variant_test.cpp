@@ -4,18 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/host_error.h"
+#include "test_support.h"
 
 namespace zarvento {
 namespace {
 
-HRESULT ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const HostError& e) {
-        return e.Code();
-    }
-    return 0;
-}
+const auto ErrorOf = test::ErrorCodeOf;
 
 TEST(Variant, ChangeTypeTable) {
     struct Case {

@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "platform/host_error.h"
 
 #include "platform/messages.h"
 #include "platform/process_state.h"
@@ -19,6 +23,27 @@ protected:
 
     static std::vector<std::string> Messages() { return MessageLog::Instance().AllTexts(); }
     static const std::vector<MessageEntry>& Entries() { return MessageLog::Instance().Entries(); }
+};
+
+// The HostError that f raises; code S_OK_ when it raises none.
+HostError CaughtHostError(const std::function<void()>& f);
+// Its code alone.
+inline HRESULT ErrorCodeOf(const std::function<void()>& f) { return CaughtHostError(f).Code(); }
+
+// A fresh folder under the system's temporary folder, removed with all it
+// holds when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
 };
 
 // The fixture folder of the tests.

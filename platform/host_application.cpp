@@ -1,0 +1,48 @@
+// HostApplication and the process-wide connection to it.
+#include "platform/host_application.h"
+
+#include "platform/host_error.h"
+#include "platform/host_faults.h"
+#include "platform/process_state.h"
+
+namespace zarvento {
+
+namespace {
+std::unique_ptr<HostApplication> application;
+}
+
+ZARVENTO_STATE_RESET { DisconnectHostApplication(); }
+
+HostDocuments& HostApplication::Documents() {
+    HostFaults::Check("HostApplication.Documents");
+    return documents_;
+}
+
+HostDocumentPtr HostApplication::ActiveDocument() const {
+    HostFaults::Check("HostApplication.ActiveDocument");
+    return active_;
+}
+
+void HostApplication::SetActiveDocument(const HostDocumentPtr& doc) {
+    HostFaults::Check("HostApplication.SetActiveDocument");
+    if (doc && !documents_.Contains(doc)) throw HostError(E_INVALIDARG_, "only an open document can be made active");
+    active_ = doc;
+}
+
+HostApplication& ConnectHostApplication() {
+    if (!application) application = std::make_unique<HostApplication>();
+    return *application;
+}
+
+void DisconnectHostApplication() { application.reset(); }
+
+HostApplication* HostApplicationObject() { return application.get(); }
+
+HostDocumentPtr ActiveHostDocument() {
+    if (!application) throw HostError(E_POINTER_, "the host application is not connected");
+    HostDocumentPtr doc = application->ActiveDocument();
+    if (!doc) throw HostError(E_POINTER_, "no active document");
+    return doc;
+}
+
+}  // namespace zarvento

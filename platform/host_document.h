@@ -1,0 +1,99 @@
+// A document of the headless host (part, assembly or 2D drawing): its
+// storages of records and its host entities, saved to and opened from one
+// file (see DocumentFile).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/host_object.h"
+#include "platform/host_storages.h"
+
+namespace zarvento {
+
+class LocalCoordinateSystem;
+class HostSketch;
+class HostNamedObject;
+class HostVariable;
+
+// The host's automation numbering of document types.
+enum class DocumentType : std::int32_t {
+    Drawing2D = 1,
+    Part = 4,
+    Assembly = 5,
+};
+
+// ".rdp", ".rda", ".rdd".
+const char* DocumentExtension(DocumentType type);
+// The type of a known numeric code; false for any other.
+bool DocumentTypeFromCode(std::int64_t code, DocumentType& out);
+
+class HostDocument : public HostObject {
+public:
+    explicit HostDocument(DocumentType type) : type_(type) {}
+
+    DocumentType Type() const;
+    // The file the document was opened from or last saved to; empty when it
+    // was never saved.
+    const std::string& FilePath() const;
+    bool Visible() const { return visible_; }
+    void SetVisible(bool v) { visible_ = v; }
+    bool Closed() const { return closed_; }
+
+    // The storage collection; E_POINTER once the document is closed.
+    HostStorages& Storages();
+    const HostStorages& Storages() const { return storages_; }
+
+    // Entities. Adding gives the object the next persistent id of this
+    // document; an object that already has one (it belongs to a document)
+    // is refused.
+    void AddEntity(const HostObjectPtr& obj);
+    std::shared_ptr<LocalCoordinateSystem> AddLocalCoordinateSystem(std::string name, std::array<double, 3> origin,
+                                                                     std::array<double, 3> axisX,
+                                                                     std::array<double, 3> axisY,
+                                                                     std::array<double, 3> axisZ);
+    std::shared_ptr<HostSketch> AddSketch(std::string name);
+    std::shared_ptr<HostNamedObject> AddNamedObject(int objectType, std::string name);
+    std::shared_ptr<HostVariable> AddVariable(std::string name, double value, std::string comment = {});
+    // Deletes the entity from the document; references to it that records
+    // still hold are saved as lost (a null reference).
+    bool RemoveEntity(const HostObjectPtr& obj);
+    // The entity of that id, or null.
+    HostObjectPtr FindEntity(std::int64_t id) const;
+    // Whether the object is an entity of this document.
+    bool Owns(const HostObject* obj) const;
+    const std::vector<HostObjectPtr>& Entities() const { return entities_; }
+    std::vector<HostObjectPtr> ObjectsOfType(int objectType) const;
+    std::vector<std::shared_ptr<HostVariable>> Variables() const;
+
+    // Saves to the document's own file; E_FAIL when it has none.
+    void Save();
+    // Saves to the given file and makes it the document's file. The file is
+    // replaced as a whole: a failed save leaves the previous one intact.
+    void SaveAs(const std::string& path);
+
+    // Used by the documents collection and the document file.
+    void SetFilePath(std::string path) { filePath_ = std::move(path); }
+    void MarkClosed();
+    std::int64_t NextId() const { return nextId_; }
+    void SetNextId(std::int64_t id) { nextId_ = id; }
+    void LoadEntity(const HostObjectPtr& obj);
+
+private:
+    DocumentType type_;
+    std::string filePath_;
+    bool visible_ = true;
+    bool closed_ = false;
+    HostStorages storages_;
+    std::vector<HostObjectPtr> entities_;
+    std::unordered_map<std::int64_t, HostObjectPtr> byId_;
+    std::int64_t nextId_ = 1;
+};
+
+using HostDocumentPtr = std::shared_ptr<HostDocument>;
+
+}  // namespace zarvento

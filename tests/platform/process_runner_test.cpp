@@ -1,0 +1,266 @@
+// The process runner with small scripts written into a temporary folder.
+#include "platform/process_runner.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+#include "platform/line_reader.h"
+#include "platform/text_file.h"
+#include "test_support.h"
+
+namespace zarvento {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using test::TempDir;
+
+// Generous for a run that should end by itself; the tests that wait for a
+// timeout use short ones.
+constexpr std::int64_t kEnough = 5000;
+
+class ProcessRunnerTest : public ::testing::Test {
+protected:
+    std::string Script(const std::string& name, const std::string& text, bool executable = true) {
+        const auto path = dir_ / name;
+        EXPECT_TRUE(WriteFileAtomic(path, text).ok);
+        if (executable) {
+            std::filesystem::permissions(path, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
+        }
+        return path.string();
+    }
+    ProcessRequest Request(std::string program, std::vector<std::string> args = {}) {
+        ProcessRequest r;
+        r.program = std::move(program);
+        r.arguments = std::move(args);
+        r.workingDirectory = dir_.Path();
+        r.timeoutMs = kEnough;
+        return r;
+    }
+    TempDir dir_;
+};
+
+// A process that is gone: no entry in /proc, or a zombie waiting for init.
+bool IsGoneNow(int pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return true;
+    const std::size_t close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
+}
+
+// A killed process is torn down by the kernel a moment after the signal: give
+// it a second.
+bool IsGone(int pid) {
+    const auto until = Clock::now() + std::chrono::seconds(1);
+    while (!IsGoneNow(pid)) {
+        if (Clock::now() > until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// Sets an environment variable for one test and puts the old value back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (old_) {
+            ::setenv(name_, old_->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST_F(ProcessRunnerTest, ConverterReadsAndWritesCodePageFilesInItsFolder) {
+    const std::string converter = Script("convert.py", R"(import sys
+with open("input.tmp", encoding="cp1251", newline="") as f:
+    lines = f.read().splitlines()
+with open("output.tmp", "w", encoding="cp1251", newline="\r\n") as f:
+    for line in lines:
+        f.write(line.upper() + "\n")
+    f.write("factor " + sys.argv[-1] + "\n")
+print("Готово")
+)");
+    ASSERT_TRUE(WriteTextFile(dir_ / "input.tmp", {"N1 g01 x10", "(фреза Ø)"}, TextEncoding::Cp1251, LineEnd::CrLf).ok);
+    ProcessRequest req = Request("python3", {converter, "25.40038"});
+    req.environment = {"PYTHONIOENCODING=cp1251"};
+    const ProcessResult r = RunProcess(req);
+    ASSERT_TRUE(r.Succeeded()) << r.error << r.errorOutput;
+    const FileReadResult out = ReadTextFile(dir_ / "output.tmp", TextEncoding::Cp1251);
+    ASSERT_TRUE(out.ok);
+    EXPECT_EQ(out.text, "N1 G01 X10\r\n(ФРЕЗА ?)\r\nfactor 25.40038\r\n");
+    EXPECT_EQ(SplitLines(r.output), std::vector<std::string>{"\xC3\xEE\xF2\xEE\xE2\xEE"});  // "Готово"
+    EXPECT_EQ(r.program.filename(), "python3");
+}
+
+TEST_F(ProcessRunnerTest, TimeoutKillsTheChildAndWhatItStarted) {
+    struct Case {
+        const char* name;
+        const char* body;
+    };
+    const Case cases[] = {
+        {"plain", ""},
+        {"ignoring SIGTERM", "trap '' TERM\n"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(dir_ / "grandchild.pid");
+        const std::string sleeper = Script("sleep.sh", std::string("#!/bin/sh\n") + c.body +
+                                                           "echo started\nsleep 30 &\necho $! > grandchild.pid\n"
+                                                           "sleep 30\n");
+        ProcessRequest req = Request(sleeper);
+        req.timeoutMs = 300;
+        const auto start = Clock::now();
+        const ProcessResult r = RunProcess(req);
+        const auto took = Clock::now() - start;
+        EXPECT_TRUE(r.started) << c.name;
+        EXPECT_TRUE(r.timedOut) << c.name;
+        EXPECT_FALSE(r.Succeeded());
+        EXPECT_EQ(r.output, "started\n") << c.name;  // read while it ran
+        EXPECT_LT(took, std::chrono::seconds(2)) << c.name;
+        EXPECT_NE(r.signal, 0) << c.name;
+        EXPECT_TRUE(IsGoneNow(r.pid)) << c.name;  // the child itself is reaped
+        std::ifstream pidFile(dir_ / "grandchild.pid");
+        int grandchild = 0;
+        ASSERT_TRUE(pidFile >> grandchild) << c.name;
+        EXPECT_TRUE(IsGone(grandchild)) << c.name;
+    }
+}
+
+TEST_F(ProcessRunnerTest, ChattyChildNeverBlocksOnFullPipes) {
+    // stderr first: a runner that read only stdout would leave the child stuck.
+    const std::string chatty = Script("chatty.py", R"(import sys
+sys.stderr.write("e" * 100000)
+sys.stderr.flush()
+for i in range(2000):
+    sys.stdout.write("%099d\n" % i)
+)");
+    ProcessResult r = RunProcess(Request("python3", {chatty}));
+    ASSERT_TRUE(r.Succeeded()) << r.error;
+    EXPECT_EQ(r.output.size(), 200000u);
+    EXPECT_EQ(r.output.substr(199900), std::string(95, '0') + "1999\n");
+    EXPECT_EQ(r.errorOutput, std::string(100000, 'e'));
+    EXPECT_FALSE(r.outputTruncated);
+
+    ProcessRequest capped = Request("python3", {chatty});
+    capped.maxOutputBytes = 999;
+    r = RunProcess(capped);
+    ASSERT_TRUE(r.Succeeded()) << r.error;
+    EXPECT_TRUE(r.outputTruncated);
+    EXPECT_EQ(r.output.size(), 999u);
+    EXPECT_EQ(r.errorOutput.size(), 999u);
+}
+
+TEST_F(ProcessRunnerTest, FailingChildrenReportExitCodeSignalAndStderr) {
+    struct Case {
+        std::string program;
+        std::vector<std::string> args;
+        int exitCode;
+        int signal;
+        std::string stderrPart;
+    };
+    const std::string crash = Script("crash.py", "import sys\nprint('before')\n1 / 0\n");
+    const Case cases[] = {
+        {Script("exit3.sh", "#!/bin/sh\necho 'ошибка' >&2\nexit 3\n"), {}, 3, 0, "ошибка\n"},
+        {"python3", {crash}, 1, 0, "ZeroDivisionError"},
+        {Script("segv.sh", "#!/bin/sh\nkill -SEGV $$\n"), {}, -1, SIGSEGV, ""},
+    };
+    for (const auto& c : cases) {
+        const ProcessResult r = RunProcess(Request(c.program, c.args));
+        EXPECT_TRUE(r.started) << c.program << r.error;
+        EXPECT_FALSE(r.timedOut);
+        EXPECT_FALSE(r.Succeeded());
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.program;
+        EXPECT_EQ(r.signal, c.signal) << c.program;
+        EXPECT_NE(r.errorOutput.find(c.stderrPart), std::string::npos) << r.errorOutput;
+    }
+}
+
+TEST_F(ProcessRunnerTest, ProgramsThatCannotStartAreNotStarted) {
+    const std::string plain = Script("plain.sh", "#!/bin/sh\nexit 0\n", /*executable=*/false);
+    std::vector<ProcessRequest> requests = {
+        Request((dir_ / "no-such-program").string()),
+        Request("no-such-program-zarvento"),
+        Request(R"(C:\Python39\python.exe)"),  // no fallback asked for
+        Request(plain),                       // there, but not executable
+        Request(""),
+        Request(dir_.Path().string()),  // a folder
+    };
+    ProcessRequest noFolder = Request("python3", {"-c", "pass"});
+    noFolder.workingDirectory = dir_ / "missing";
+    requests.push_back(noFolder);
+    ProcessRequest noTime = Request("python3", {"-c", "pass"});
+    noTime.timeoutMs = 0;
+    requests.push_back(noTime);
+    for (const auto& req : requests) {
+        const ProcessResult r = RunProcess(req);
+        EXPECT_FALSE(r.started) << req.program;
+        EXPECT_FALSE(r.timedOut);
+        EXPECT_FALSE(r.error.empty()) << req.program;
+        EXPECT_EQ(r.exitCode, -1);
+    }
+}
+
+TEST_F(ProcessRunnerTest, StoredWindowsPathFallsBackToThePathProgram) {
+    ProcessRequest req = Request(R"(C:\Python39\python.exe)", {"-c", "print('ok')"});
+    req.fallBackToPath = true;
+    req.fallbackName = "python3";
+    ProcessResult r = RunProcess(req);
+    ASSERT_TRUE(r.Succeeded()) << r.error;
+    EXPECT_EQ(r.output, "ok\n");
+    EXPECT_EQ(r.program.filename(), "python3");
+
+    // Without a fallback name the stored file name, less ".exe", is looked up.
+    std::filesystem::create_directory(dir_ / "bin");
+    Script("bin/zv-tool", "#!/bin/sh\necho tool \"$@\"\n");
+    ScopedEnv path("PATH", (dir_ / "bin").string() + ":" + std::getenv("PATH"));
+    req = Request(R"(D:\Tools\ZV-TOOL.EXE)", {"a b"});
+    r = RunProcess(req);
+    EXPECT_FALSE(r.started);
+    req.program = R"(D:\Tools\zv-tool.EXE)";
+    req.fallBackToPath = true;
+    r = RunProcess(req);
+    ASSERT_TRUE(r.Succeeded()) << r.error;
+    EXPECT_EQ(r.output, "tool a b\n");  // arguments pass as they are, no shell
+}
+
+TEST_F(ProcessRunnerTest, MergedOutputKeepsTheOrderAndEnvironmentChangesApply) {
+    ProcessRequest req = Request(Script("both.sh", "#!/bin/sh\necho a\necho b >&2\necho \"[$ZV_SET][$HOME]\"\n"));
+    req.mergeStderr = true;
+    req.environment = {"ZV_SET=Да", "HOME"};
+    const ProcessResult r = RunProcess(req);
+    ASSERT_TRUE(r.Succeeded()) << r.error;
+    EXPECT_EQ(r.output, "a\nb\n[Да][]\n");
+    EXPECT_EQ(r.errorOutput, "");
+}
+
+TEST_F(ProcessRunnerTest, InheritedOutputIsNotCaptured) {
+    ProcessRequest req = Request(Script("quiet.sh", "#!/bin/sh\necho >&2 '(a line of the child on the console)'\n"));
+    req.inheritOutput = true;
+    const ProcessResult r = RunProcess(req);
+    ASSERT_TRUE(r.Succeeded()) << r.error;
+    EXPECT_EQ(r.output + r.errorOutput, "");
+}
+
+TEST_F(ProcessRunnerTest, EndsWithTheChildNotWithItsBackgroundChildren) {
+    const auto start = Clock::now();
+    const ProcessResult r = RunProcess(Request(Script("bg.sh", "#!/bin/sh\nsleep 5 &\necho done\n")));
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+    ::kill(-r.pid, SIGKILL);  // the leftover sleep, which still holds the pipe
+    ASSERT_TRUE(r.Succeeded()) << r.error;
+    EXPECT_EQ(r.output, "done\n");
+}
+
+}  // namespace
+}  // namespace zarvento

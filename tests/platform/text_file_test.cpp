@@ -1,0 +1,131 @@
+// Whole-file reading and atomic text writing.
+#include "platform/text_file.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/host_faults.h"
+#include "platform/line_reader.h"
+#include "test_support.h"
+
+namespace zarvento {
+namespace {
+
+using test::TempDir;
+
+class TextFileTest : public test::CleanStateTest {
+protected:
+    std::string Bytes(const std::filesystem::path& p) {
+        const FileReadResult r = ReadFileBytes(p);
+        EXPECT_TRUE(r.ok) << r.error;
+        return r.text;
+    }
+    // The folder holds exactly these names (no temporary file left behind).
+    void ExpectOnly(const std::vector<std::string>& names) {
+        std::vector<std::string> found;
+        for (const auto& e : std::filesystem::directory_iterator(dir_.Path())) found.push_back(e.path().filename());
+        std::sort(found.begin(), found.end());
+        EXPECT_EQ(found, names);
+    }
+    TempDir dir_;
+};
+
+TEST_F(TextFileTest, WritesEachEncodingAndLineEndByteExact) {
+    struct Case {
+        TextEncoding encoding;
+        LineEnd end;
+        bool bom;
+        std::string bytes;
+    };
+    const std::vector<std::string> lines = {"N1 G00 X0", "", "Конец"};
+    const Case cases[] = {
+        {TextEncoding::Cp1251, LineEnd::CrLf, false, "N1 G00 X0\r\n\r\n\xCA\xEE\xED\xE5\xF6\r\n"},
+        {TextEncoding::Utf8, LineEnd::CrLf, false, "N1 G00 X0\r\n\r\nКонец\r\n"},
+        {TextEncoding::Utf8, LineEnd::Lf, true, "\xEF\xBB\xBFN1 G00 X0\n\nКонец\n"},
+        {TextEncoding::Cp1251, LineEnd::Cr, true, "N1 G00 X0\r\r\xCA\xEE\xED\xE5\xF6\r"},  // no BOM in a code page
+    };
+    for (const auto& c : cases) {
+        const auto path = dir_ / "out.nc";
+        const FileWriteResult w = WriteTextFile(path, lines, c.encoding, c.end, c.bom);
+        ASSERT_TRUE(w.ok) << w.error;
+        EXPECT_EQ(Bytes(path), c.bytes);
+        const FileReadResult r = ReadTextFile(path, c.encoding);
+        ASSERT_TRUE(r.ok);
+        EXPECT_EQ(r.utf8Bom, c.bom && c.encoding == TextEncoding::Utf8);
+        EXPECT_EQ(SplitLines(r.text), lines);
+    }
+    ExpectOnly({"out.nc"});
+}
+
+TEST_F(TextFileTest, CharactersOutsideTheCodePageAreCounted) {
+    const FileWriteResult w = WriteTextFile(dir_ / "a.txt", {"Ж€中"}, TextEncoding::Cp1251, LineEnd::Lf);
+    ASSERT_TRUE(w.ok);
+    EXPECT_EQ(w.unconvertible, 1u);
+    EXPECT_EQ(Bytes(dir_ / "a.txt"), "\xC6\x88?\n");
+}
+
+TEST_F(TextFileTest, ABomMakesTheFileUtf8WhateverTheCaller) {
+    ASSERT_TRUE(WriteFileAtomic(dir_ / "d.py3", "\xEF\xBB\xBFVERSION \"18\" Ж").ok);
+    const FileReadResult r = ReadTextFile(dir_ / "d.py3", TextEncoding::Cp1251);
+    EXPECT_TRUE(r.utf8Bom);
+    EXPECT_EQ(r.text, "VERSION \"18\" Ж");
+    EXPECT_TRUE(HasUtf8Bom("\xEF\xBB\xBF"));
+    EXPECT_FALSE(HasUtf8Bom("\xEF\xBB"));
+}
+
+TEST_F(TextFileTest, ReadLimitReportsTruncation) {
+    ASSERT_TRUE(WriteFileAtomic(dir_ / "f", "0123456789").ok);
+    struct Case {
+        std::size_t limit;
+        std::string text;
+        bool truncated;
+    };
+    const Case cases[] = {{4, "0123", true}, {10, "0123456789", false}, {11, "0123456789", false}, {0, "", true}};
+    for (const auto& c : cases) {
+        const FileReadResult r = ReadFileBytes(dir_ / "f", c.limit);
+        EXPECT_TRUE(r.ok);
+        EXPECT_EQ(r.text, c.text);
+        EXPECT_EQ(r.truncated, c.truncated) << c.limit;
+    }
+}
+
+TEST_F(TextFileTest, MissingFileIsAnErrorNotAnEmptyText) {
+    const FileReadResult r = ReadTextFile(dir_ / "none.tmp", TextEncoding::Cp1251);
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.error.find("none.tmp"), std::string::npos);
+}
+
+TEST_F(TextFileTest, FailedWritesKeepThePreviousFile) {
+    const auto path = dir_ / "prog.nc";
+    ASSERT_TRUE(WriteFileAtomic(path, "old").ok);
+    for (const char* call : {"WriteFileAtomic", "ReplaceFile"}) {
+        HostFaults::Arm(call, E_FAIL_);
+        const FileWriteResult w = WriteFileAtomic(path, "new content");
+        EXPECT_FALSE(w.ok) << call;
+        EXPECT_NE(w.error.find("prog.nc"), std::string::npos) << w.error;
+        EXPECT_EQ(Bytes(path), "old");
+        ExpectOnly({"prog.nc"});
+    }
+}
+
+TEST_F(TextFileTest, ImpossibleTargetsReportFailure) {
+    std::filesystem::create_directory(dir_ / "sub");
+    std::filesystem::create_directory(dir_ / "sub" / "x");
+    EXPECT_FALSE(WriteFileAtomic(dir_ / "missing" / "a.txt", "x").ok);
+    const FileWriteResult onDir = WriteFileAtomic(dir_ / "sub" / "x", "x");
+    EXPECT_FALSE(onDir.ok);
+    EXPECT_FALSE(onDir.error.empty());
+    EXPECT_TRUE(std::filesystem::is_directory(dir_ / "sub" / "x"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_ / "sub"), {}), 1);
+    EXPECT_FALSE(WriteFileAtomic(dir_.Path() / "", "x").ok);
+}
+
+TEST_F(TextFileTest, ReplacingKeepsThePermissions) {
+    const auto path = dir_ / "run.sh";
+    ASSERT_TRUE(WriteFileAtomic(path, "a").ok);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+    ASSERT_TRUE(WriteFileAtomic(path, "b").ok);
+    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms::owner_all);
+}
+
+}  // namespace
+}  // namespace zarvento
