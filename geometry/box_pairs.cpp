@@ -3,6 +3,7 @@
 #include "geometry/box_pairs.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 
 namespace zarvento {
@@ -20,6 +21,16 @@ SweepBox Widened(const UnitBox& box, int index, int set, double slack) {
     const double z1 = std::min(box.zmin, box.zmax), z2 = std::max(box.zmin, box.zmax);
     const double x1 = std::min(box.xmin, box.xmax), x2 = std::max(box.xmin, box.xmax);
     return {z1 - slack, z2 + slack, x1 - slack, x2 + slack, index, set};
+}
+
+// A box with a NaN coordinate belongs to a unit on which no point lies; it
+// takes no part (and would break the ordering of the sweep).
+void AddBoxes(std::vector<SweepBox>& boxes, const std::vector<UnitBox>& from, int set, double slack) {
+    for (std::size_t i = 0; i < from.size(); ++i) {
+        const UnitBox& b = from[i];
+        if (std::isnan(b.zmin) || std::isnan(b.zmax) || std::isnan(b.xmin) || std::isnan(b.xmax)) continue;
+        boxes.push_back(Widened(b, static_cast<int>(i), set, slack));
+    }
 }
 
 // Sweeps the boxes of both sets (or one set against itself when single) and
@@ -52,12 +63,11 @@ void Sweep(std::vector<SweepBox>& boxes, bool single, Emit emit) {
 
 }  // namespace
 
-std::vector<BoxPair> OverlappingBoxPairs(const std::vector<UnitBox>& a, const std::vector<UnitBox>& b,
-                                         double slack) {
+std::vector<BoxPair> OverlappingBoxPairs(const std::vector<UnitBox>& a, const std::vector<UnitBox>& b, double slack) {
     std::vector<SweepBox> boxes;
     boxes.reserve(a.size() + b.size());
-    for (std::size_t i = 0; i < a.size(); ++i) boxes.push_back(Widened(a[i], static_cast<int>(i), 0, slack));
-    for (std::size_t j = 0; j < b.size(); ++j) boxes.push_back(Widened(b[j], static_cast<int>(j), 1, slack));
+    AddBoxes(boxes, a, 0, slack);
+    AddBoxes(boxes, b, 1, slack);
     std::vector<BoxPair> pairs;
     Sweep(boxes, false, [&](int i, int j) { pairs.emplace_back(i, j); });
     std::sort(pairs.begin(), pairs.end());
@@ -67,7 +77,7 @@ std::vector<BoxPair> OverlappingBoxPairs(const std::vector<UnitBox>& a, const st
 std::vector<BoxPair> SelfOverlappingBoxPairs(const std::vector<UnitBox>& a, double slack) {
     std::vector<SweepBox> boxes;
     boxes.reserve(a.size());
-    for (std::size_t i = 0; i < a.size(); ++i) boxes.push_back(Widened(a[i], static_cast<int>(i), 0, slack));
+    AddBoxes(boxes, a, 0, slack);
     std::vector<BoxPair> pairs;
     Sweep(boxes, true, [&](int i, int j) { pairs.emplace_back(i, j); });
     std::sort(pairs.begin(), pairs.end());

@@ -22,8 +22,7 @@ using BoxPair = std::pair<int, int>;
 // widened by slack on every side; sorted by i, then j. A caller applies its
 // exact test to the pairs, so the list may hold a few more than needed but
 // never misses a pair whose boxes overlap.
-std::vector<BoxPair> OverlappingBoxPairs(const std::vector<UnitBox>& a, const std::vector<UnitBox>& b,
-                                         double slack);
+std::vector<BoxPair> OverlappingBoxPairs(const std::vector<UnitBox>& a, const std::vector<UnitBox>& b, double slack);
 
 // The same within one list: pairs i < j, sorted by i, then j.
 std::vector<BoxPair> SelfOverlappingBoxPairs(const std::vector<UnitBox>& a, double slack);

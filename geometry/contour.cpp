@@ -20,6 +20,12 @@ bool SameEnds(const CUnit& a, const CUnit& b) {
            IsEqualPoint(a.EndPoint.z, a.EndPoint.x, b.EndPoint.z, b.EndPoint.x);
 }
 
+// Calls one unit operation on every unit, in order.
+template <typename R, typename... Params, typename... Args>
+void ForEachUnit(std::vector<UnitPtr>& units, R (CUnit::*op)(Params...), Args... args) {
+    for (UnitPtr& unit : units) ((*unit).*op)(args...);
+}
+
 }  // namespace
 
 Contour::Contour() { RegisterObject(nullptr, this); }
@@ -213,64 +219,34 @@ void Contour::SelectBetween(const HostObjectPtr& hostObject1, const HostObjectPt
 }
 
 void Contour::CreateTessellationEdges(std::uint32_t colour) {
-    for (UnitPtr& unit : units_) unit->CreateTessellationEdge(colour);
+    ForEachUnit(units_, &CUnit::CreateTessellationEdge, colour);
 }
-void Contour::ClearTessellationEdges() {
-    for (UnitPtr& unit : units_) unit->ClearTessellationEdge();
-}
+void Contour::ClearTessellationEdges() { ForEachUnit(units_, &CUnit::ClearTessellationEdge); }
 void Contour::CreateTessellationFaces(std::uint32_t colour) {
-    for (UnitPtr& unit : units_) unit->CreateTessellationFace(colour);
+    ForEachUnit(units_, &CUnit::CreateTessellationFace, colour);
 }
-void Contour::ClearTessellationFaces() {
-    for (UnitPtr& unit : units_) unit->ClearTessellationFace();
-}
-void Contour::Draw2D(int style) {
-    for (UnitPtr& unit : units_) unit->Draw2D(style);
-}
-void Contour::SelectAll() {
-    for (UnitPtr& unit : units_) unit->Select();
-}
-void Contour::DeselectAll() {
-    for (UnitPtr& unit : units_) unit->Deselect();
-}
+void Contour::ClearTessellationFaces() { ForEachUnit(units_, &CUnit::ClearTessellationFace); }
+void Contour::Draw2D(int style) { ForEachUnit(units_, &CUnit::Draw2D, style); }
+void Contour::SelectAll() { ForEachUnit(units_, &CUnit::Select); }
+void Contour::DeselectAll() { ForEachUnit(units_, &CUnit::Deselect); }
 void Contour::DeselectGaps() {
     for (UnitPtr& unit : units_)
         if (unit->Kind == kUnitGap) unit->Deselect();
 }
-void Contour::ShowTessellation() {
-    for (UnitPtr& unit : units_) unit->ShowTessellation();
-}
-void Contour::HideTessellation() {
-    for (UnitPtr& unit : units_) unit->HideTessellation();
-}
-void Contour::ShowSelection() {
-    for (UnitPtr& unit : units_) unit->ShowSelection();
-}
-void Contour::HideSelection() {
-    for (UnitPtr& unit : units_) unit->HideSelection();
-}
-void Contour::Move(double dz, double dx) {
-    for (UnitPtr& unit : units_) unit->Move(dz, dx);
-}
-void Contour::Move3D(double dx, double dy, double dz) {
-    for (UnitPtr& unit : units_) unit->Move3D(dx, dy, dz);
-}
+void Contour::ShowTessellation() { ForEachUnit(units_, &CUnit::ShowTessellation); }
+void Contour::HideTessellation() { ForEachUnit(units_, &CUnit::HideTessellation); }
+void Contour::ShowSelection() { ForEachUnit(units_, &CUnit::ShowSelection); }
+void Contour::HideSelection() { ForEachUnit(units_, &CUnit::HideSelection); }
+void Contour::Move(double dz, double dx) { ForEachUnit(units_, &CUnit::Move, dz, dx); }
+void Contour::Move3D(double dx, double dy, double dz) { ForEachUnit(units_, &CUnit::Move3D, dx, dy, dz); }
 void Contour::MoveTo(double z, double x) {
     Move(z - BasePoint.z, x - BasePoint.x);
     BasePoint.z = z;
     BasePoint.x = x;
 }
-void Contour::MirrorX() {
-    for (UnitPtr& unit : units_) unit->MirrorX();
-}
-void Contour::MirrorZ() {
-    for (UnitPtr& unit : units_) unit->MirrorZ();
-}
-void Contour::Rotate90() {
-    for (UnitPtr& unit : units_) unit->Rotate90();
-}
-void Contour::InvertDirection() {
-    for (UnitPtr& unit : units_) unit->InvertDirection();
-}
+void Contour::MirrorX() { ForEachUnit(units_, &CUnit::MirrorX); }
+void Contour::MirrorZ() { ForEachUnit(units_, &CUnit::MirrorZ); }
+void Contour::Rotate90() { ForEachUnit(units_, &CUnit::Rotate90); }
+void Contour::InvertDirection() { ForEachUnit(units_, &CUnit::InvertDirection); }
 
 }  // namespace zarvento

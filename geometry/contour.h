@@ -2,8 +2,9 @@
 // the unit-relation matrix of the contour tab and the algorithms over whole
 // contours (intersections, cuts, point tests, clean-up, direction, paths).
 //
-// The storage half lives in contour.cpp, the algorithms in
-// contour_algorithms.cpp and contour_point_tests.cpp.
+// The storage lives in contour.cpp, the algorithms in contour_algorithms.cpp
+// (sequence work), contour_point_tests.cpp (probes) and contour_paths.cpp
+// (prolonging, host objects, region drawing).
 //
 // Conventions:
 // - Points are (z, x) pairs compared with EPS through IsEqualPoint. A box is
@@ -19,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "geometry/box_pairs.h"
 #include "geometry/checked_array.h"
 #include "geometry/intersect_point.h"
 #include "geometry/unit.h"
@@ -123,6 +125,8 @@ public:
     // An empty contour gives (1e6, 1e6, -1e6, -1e6).
     void GetBoundBox(double& zmin, double& xmin, double& zmax, double& xmax) const;
     BoundBox GetBoundBox() const;
+    // Every unit's own box, in unit order.
+    std::vector<UnitBox> GetUnitBoxes() const;
     double GetLength() const;
     double GetLength3D() const;
 
@@ -207,8 +211,7 @@ public:
     // Prolongs a tool path at both ends where the tool stays clear of the
     // obstacle. step (may be null) is the caller's approach length, capped at
     // 5.0 when the start arc was prolonged.
-    void ExtendEnds(double startLength, double endLength, const Contour* obstacle, double toolRadius,
-                    double* step);
+    void ExtendEnds(double startLength, double endLength, const Contour* obstacle, double toolRadius, double* step);
 
     // --- drawing ---
     void CreateTessellation(RegionDrawable& drawable, std::uint32_t colour);
@@ -227,6 +230,9 @@ private:
     int pairCount_ = 0;
 };
 
+// A contour of one line from (z1, x1) to (z2, x2): the probes of the point
+// tests and the segment tests.
+std::unique_ptr<Contour> MakeLineContour(double z1, double x1, double z2, double x2);
 // The union box of both contours.
 void ContoursBoundingBox(const Contour& a, const Contour& b, BoundBox& box);
 // Whether the segment (z1, x1)-(z2, x2) passes inside the contour.

@@ -5,8 +5,6 @@
 #include <optional>
 
 #include "geometry/contour.h"
-#include "geometry/line_unit.h"
-#include "geometry/primitives.h"
 #include "nc/address_table.h"
 #include "nc/cadre_iso.h"
 #include "nc/frame_text_format.h"
@@ -78,21 +76,13 @@ const Contour* NamedPlanContour(const std::string& name) {
     return nullptr;
 }
 
-// A rapid line of the length at the angle (degrees) that ends where the contour starts.
-void PrependLeadIn(Contour& contour, double length, double angleDegrees) {
-    const CUnit* first = contour.GetFirstUnit();
-    const double a = angleDegrees * PI / 180.0;
-    const double zs = first->StartPoint.z, xs = first->StartPoint.x;
-    contour.InsertUnit(0, std::make_unique<CLineUnit>(zs + length * std::cos(a), xs + length * std::sin(a), zs, xs, true));
-}
-
 // Writes the part or stock contour unit by unit, after a rapid lead-in. The
 // lead-in goes onto a copy: the plan's own contour is never touched.
 void WriteContour(CCadreISO& frame, const CodeLine& rec, std::vector<std::string>& lines, std::int32_t& number) {
     const Contour* source = NamedPlanContour(rec.text);
     if (source == nullptr || source->Empty()) return;
     Contour output(*source);
-    PrependLeadIn(output, 1000.0, output.GetFirstUnit()->GetStartAngle() * 0.25);
+    output.PrependLine(1000.0, output.GetFirstUnit()->GetStartAngle() * 0.25, true);
     LastLineNumberedGuard numbering(rec.numbered);
     AddressTable::Global().SaveValues();
     for (int i = 0; i < output.Count(); ++i) {

@@ -12,6 +12,7 @@
 #include "nc/modal_state.h"
 #include "nc/plan_contours.h"
 #include "platform/settings_record.h"
+#include "frame_test_program.h"
 #include "test_support.h"
 
 namespace zarvento {
@@ -77,6 +78,73 @@ protected:
     PlanVariables plan;
     std::unique_ptr<CCadre_G04> dwell;
 };
+
+TEST_F(FrameTemplatesTest, TurningProgramInEachXConvention) {
+    struct Kind {
+        const char* kind;
+        const char* text;
+        std::vector<std::string> arguments;
+    };
+    const Kind kinds[] = {
+        {"Safe", "G90 G54", {}},
+        {"T", "T%02f M06", {"_T"}},
+        {"G96", "G96 S%f", {"_V"}},
+        {"M03", "M03", {}},
+        {"G00", "G00 X%m Z%m", {"_X2", "_Z2"}},
+        {"G01", "G01 X%m Z%m F%m", {"_X2", "_Z2", "_F"}},
+        {"G02", "G02 X%m Z%m R%f", {"_X2", "_Z2", "_R"}},
+        {"G03", "G03 X%m Z%m I%f K%f", {"_X2", "_Z2", "_I", "_K"}},
+        {"G04", "G04 P%f", {"_P"}},
+        {"G28", "G28 U0 W0", {}},
+        {"Comm", "(%t)", {"Конец"}},
+        {"M05", "M05", {}},
+        {"M30", "M30", {}},
+    };
+    struct Case {
+        int mode;
+        const char* x[4];  // rapid approach, first arc, second arc, retract
+    };
+    const Case cases[] = {
+        {0, {"X40", "X50", "X60", "X100"}},
+        {1, {"X-20", "X-25", "X-30", "X-50"}},
+        {2, {"X20", "X25", "X30", "X50"}},
+    };
+    for (const Case& c : cases) {
+        ResetProcessState();
+        ResetModalState();
+        SettingsRecord::Global().xOutputMode = c.mode;
+        for (const char* w : {"X", "Z", "F", "S", "R", "I", "K", "P"}) AddressTable::Global().AddWord(w);
+        for (const Kind& k : kinds) Load(k.kind).push_back(Line(k.text, k.arguments, std::string(k.kind) != "Comm"));
+        test::Frames frames;
+        test::BuildTurningProgram(frames);
+        Lines lines;
+        EXPECT_EQ(test::WriteFrames(frames, lines, 1), 16);
+        const Lines expected = {
+            " N1 G90 G54",
+            " N2 T01 M06",
+            " N3 G96 S150",
+            " N4 M03",
+            std::string(" N5 G00 ") + c.x[0] + " Z2",
+            " N6 G01 Z-30 F0.2",
+            std::string(" N7 G03 ") + c.x[1] + " Z-35 I-5 K0",
+            std::string(" N8 G02 ") + c.x[2] + " Z-40 R-5",
+            std::string(" N9 G00 ") + c.x[3],
+            " N10 G04 P0.5",
+            " N11 G28 U0 W0",
+            " N12 G28 U0 W0",
+            " N13 G28 U0 W0",
+            " (Konec)",
+            " N14 M05",
+            " N15 M30",
+        };
+        EXPECT_EQ(lines, expected) << "X convention " << c.mode;
+        EXPECT_EQ(ModalState.builtInTextWritten, 0);
+        EXPECT_EQ(frames[0]->frameNumber, 2);
+        int count = 0;
+        for (auto& f : frames) count += f->GetPositionCount();
+        EXPECT_EQ(count, 16);
+    }
+}
 
 TEST_F(FrameTemplatesTest, NumberFieldsWithModalAndNonZeroSuppression) {
     Load("G01").push_back(Line("G01 X%m Z%m F%n", {"_X2", "_Z2", "_F"}, true));

@@ -25,12 +25,13 @@
 #include "nc/frame_templates.h"
 #include "nc/modal_state.h"
 #include "platform/settings_record.h"
+#include "frame_test_program.h"
 #include "test_support.h"
 
 namespace zarvento {
 namespace {
 
-using Frames = std::vector<std::unique_ptr<CCadreISO>>;
+using test::Frames;
 using Lines = std::vector<std::string>;
 
 class FramesBuiltInTest : public test::CleanStateTest {
@@ -46,43 +47,8 @@ protected:
         return static_cast<T&>(*frames.back());
     }
 
-    CCadre_G28& AddG28(double x1, double z1, double x2, double z2) {
-        auto& f = Add<CCadre_G28>();
-        f.start = {x1, 0, z1};
-        f.end = {x2, 0, z2};
-        return f;
-    }
-
-    // A turning program: safe block, tool change, G96, spindle, moves, dwell,
-    // the three reference returns, a comment and the end.
-    void BuildProgram() {
-        Add<CCadre_Safe>();
-        Add<CCadre_T>(0, 1.0, 0.0, true);
-        Add<CCadre_G96>(150.0, 100.0, 2500.0);
-        Add<CCadre_M3>();
-        Add<CCadre_LineG01>(-40.0, 10.0, -20.0, 2.0, 0.0, true);
-        Add<CCadre_LineG01>(-20.0, 2.0, -20.0, -30.0, 0.2, false);
-        Add<CCadre_ArcG03>(-25.0, -30.0, 5.0, -20.0, -30.0, -25.0, -35.0, 0.2, false);
-        Add<CCadre_ArcG02>(-30.0, -35.0, 5.0, -25.0, -35.0, -30.0, -40.0, 0.1, false);
-        Add<CCadre_LineG01>(-30.0, -40.0, -50.0, -40.0, 0.0, true);
-        Add<CCadre_G04>(0.5);
-        AddG28(-50, -40, -50, 100);
-        AddG28(-50, 100, -100, 100.05);
-        AddG28(-100, 100, -150, 150);
-        Add<CCadre_Comment>("Конец");
-        Add<CCadre_M5>();
-        Add<CCadre_M30>();
-    }
-
-    // The program builder's pass: modal state into each frame, then the text.
-    int WriteAll(Lines& lines, int number) {
-        for (auto& f : frames) {
-            f->SetModalState();
-            f->SetOutputCoordinates();
-        }
-        for (auto& f : frames) number = f->WriteText(lines, number);
-        return number;
-    }
+    void BuildProgram() { test::BuildTurningProgram(frames); }
+    int WriteAll(Lines& lines, int number) { return test::WriteFrames(frames, lines, number); }
 
     Frames frames;
 };
