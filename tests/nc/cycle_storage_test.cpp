@@ -6,6 +6,7 @@
 #include "nc/cycle_auto.h"
 #include "nc/cycle_g310el.h"
 #include "nc/cycle_g700el.h"
+#include "nc/cycle_g800el.h"
 #include "platform/document_dump.h"
 #include "platform/host_application.h"
 #include "platform/storage_record.h"
@@ -176,6 +177,26 @@ TEST_F(CycleStorageTest, OlderLayoutReadsFromTheOperationRecordWithoutClearing) 
     EXPECT_EQ(cycle.params[0].realValue, 2.5);
     EXPECT_EQ(cycle.params[5].valueText, "kept");
     EXPECT_EQ(op.ReadValue(v).ToBStr(), "after");  // the operation reads on where the cycle stopped
+}
+
+TEST_F(CycleStorageTest, AnIntegerTextThatDoesNotFitReadsAsZero) {
+    {
+        StorageRecord r;
+        r.OpenWrite("Zarvento.Turn.0");
+        r.AddValue(Variant::I4(7));
+        StorageRecord c;
+        c.OpenWrite("Zarvento.Turn.0.G800EL");
+        c.AddValue(Variant::I4(2));
+        c.AddValue(Variant::Int(0));
+        c.AddValue(Variant::BStr("3e9"));
+        c.AddValue(Variant::Int(1));
+        c.AddValue(Variant::BStr("2"));
+    }
+    CCycle_G800EL cycle;
+    Load(cycle);
+    EXPECT_EQ(cycle.params[0].valueText, "3e9");
+    EXPECT_EQ(cycle.params[0].intValue, 0);  // never a wrapped integer
+    EXPECT_EQ(cycle.params[1].intValue, 1);
 }
 
 TEST_F(CycleStorageTest, TapDieCycleRecordCarriesItsCode) {
