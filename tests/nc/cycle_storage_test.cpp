@@ -36,6 +36,19 @@ protected:
         op.ReadValue(v);
         EXPECT_TRUE(cycle.LoadParameters(op));
     }
+    // The operation's record and a cycle record below it with these entries.
+    static void WriteCycleRecord(const std::string& gcode, std::vector<std::pair<int, const char*>> entries) {
+        StorageRecord op;
+        op.OpenWrite("Zarvento.Turn.0");
+        op.AddValue(Variant::I4(7));
+        StorageRecord c;
+        c.OpenWrite("Zarvento.Turn.0." + gcode);
+        c.AddValue(Variant::I4(static_cast<std::int32_t>(entries.size())));
+        for (const auto& [index, text] : entries) {
+            c.AddValue(Variant::Int(index));
+            c.AddValue(Variant::BStr(text));
+        }
+    }
     std::string Records() const { return DumpDocumentRecords(*doc); }
 
     HostDocumentPtr doc;
@@ -99,20 +112,7 @@ TEST_F(CycleStorageTest, ValuesRoundTripThroughTheDocumentFile) {
 }
 
 TEST_F(CycleStorageTest, StoredListIndexOutsideTheListAndSlotsOutsideTheTableAreSafe) {
-    {
-        StorageRecord r;
-        r.OpenWrite("Zarvento.Turn.0");
-        r.AddValue(Variant::I4(7));
-        StorageRecord c;
-        c.OpenWrite("Zarvento.Turn.0.G700EL");
-        c.AddValue(Variant::I4(6));
-        const std::pair<int, const char*> entries[] = {{2, "0"},  {3, "99"}, {7, "-4"},
-                                                       {40, "5"}, {-1, "5"}, {8, "1e300"}};
-        for (const auto& [index, text] : entries) {
-            c.AddValue(Variant::Int(index));
-            c.AddValue(Variant::BStr(text));
-        }
-    }
+    WriteCycleRecord("G700EL", {{2, "0"}, {3, "99"}, {7, "-4"}, {40, "5"}, {-1, "5"}, {8, "1e300"}});
     CCycle_G700EL cycle;
     cycle.params[10].intValue = 2;
     Load(cycle);
@@ -180,18 +180,7 @@ TEST_F(CycleStorageTest, OlderLayoutReadsFromTheOperationRecordWithoutClearing) 
 }
 
 TEST_F(CycleStorageTest, AnIntegerTextThatDoesNotFitReadsAsZero) {
-    {
-        StorageRecord r;
-        r.OpenWrite("Zarvento.Turn.0");
-        r.AddValue(Variant::I4(7));
-        StorageRecord c;
-        c.OpenWrite("Zarvento.Turn.0.G800EL");
-        c.AddValue(Variant::I4(2));
-        c.AddValue(Variant::Int(0));
-        c.AddValue(Variant::BStr("3e9"));
-        c.AddValue(Variant::Int(1));
-        c.AddValue(Variant::BStr("2"));
-    }
+    WriteCycleRecord("G800EL", {{0, "3e9"}, {1, "2"}});
     CCycle_G800EL cycle;
     Load(cycle);
     EXPECT_EQ(cycle.params[0].valueText, "3e9");
