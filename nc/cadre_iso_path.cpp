@@ -22,9 +22,9 @@ constexpr int kRapidTraceColour = 5;
 constexpr int kSpecialTraceColour = 6;
 constexpr std::uint32_t kRedTrace = 255;
 
-// Fewer points than this per unit are plenty for any display; a finer step
-// is coarsened so that a tiny feed cannot make the sampling run away.
-constexpr double kMaxSamplesPerUnit = 1e6;
+// A unit sampled finer than this shows nothing more; a finer step is
+// coarsened so that a tiny feed cannot make the sampling run away.
+constexpr double kMaxSamplesPerUnit = 1e5;
 
 // The step actually walked: never longer than the unit, the whole unit when
 // the step is no usable distance (a zero feed or speed), and never so fine

@@ -188,6 +188,13 @@ TEST_F(FrameSamplingTest, ZeroFeedSpeedOrLimitNeverStallsTheSampling) {
     dot.CreatePathFigure();
     dot.GetSimulationPoints(points);
     EXPECT_EQ(dot.pointCount, 0);  // its one point is the rapid's end
+    // A step just above EPS over a long unit is coarsened to a bounded count.
+    auto fine = Line(-20, 0, -20, -1000, 2e-6, false, 1200);
+    fine->feedIsStep = 1;
+    SimulationPointList finePoints;
+    fine->GetSimulationPoints(finePoints);
+    EXPECT_LE(fine->pointCount, 100001);
+    EXPECT_GE(fine->pointCount, 99999);
     auto stopped = Line(-20, -10, -20, -20, 0.2, false, 1200);
     stopped->speedFactor = 0;
     stopped->GetSimulationPoints(points);
