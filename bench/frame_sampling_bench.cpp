@@ -5,13 +5,11 @@
 #include <memory>
 #include <vector>
 
-#include "nc/cadre_arc_g02.h"
-#include "nc/cadre_arc_g03.h"
 #include "nc/cadre_g96.h"
 #include "nc/cadre_g97.h"
-#include "nc/cadre_line_g01.h"
 #include "nc/modal_state.h"
 #include "nc/path_statistics.h"
+#include "roughing_pass.h"
 
 namespace {
 
@@ -31,12 +29,7 @@ std::vector<std::unique_ptr<CCadreISO>> BuildProgram() {
             if ((i / 20) % 2 == 0) frames.push_back(std::make_unique<CCadre_G96>(180.0, 100.0, 3000.0));
             else frames.push_back(std::make_unique<CCadre_G97>(1200.0));
         }
-        const double x = -50.0 + (i % 40) * 0.5;
-        frames.push_back(std::make_unique<CCadre_LineG01>(x - 2, 2.0, x, 1.0, 0.0, true));
-        frames.push_back(std::make_unique<CCadre_LineG01>(x, 1.0, x, -40.0, 0.2 + (i % 3) * 0.05, false));
-        frames.push_back(std::make_unique<CCadre_ArcG02>(x - 2, -40.0, 2.0, x, -40.0, x - 2, -42.0, 0.15, false));
-        frames.push_back(std::make_unique<CCadre_ArcG03>(x - 2, -44.0, 2.0, x - 2, -42.0, x - 4, -44.0, 0.15, false));
-        frames.push_back(std::make_unique<CCadre_LineG01>(x - 4, -44.0, x - 6, 2.0, 0.0, true));
+        bench::AddRoughingPass(frames, i);
     }
     frames.resize(kFrames);
     for (auto& f : frames) {
@@ -52,17 +45,24 @@ void Rate(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(kFrames), benchmark::Counter::kIsIterationInvariantRate);
 }
 
-void BM_SimulationPoints2D(benchmark::State& state) {
-    auto frames = BuildProgram();
+// Samples the whole program into one list per iteration.
+template <typename List>
+void SamplePoints(benchmark::State& state, std::vector<std::unique_ptr<CCadreISO>>& frames,
+                  void (CCadreISO::*sample)(List&)) {
     std::size_t points = 0;
     for (auto _ : state) {
-        SimulationPointList list(1000);
-        for (auto& f : frames) f->GetSimulationPoints(list);
+        List list(1000);
+        for (auto& f : frames) ((*f).*sample)(list);
         points = list.Count();
         benchmark::DoNotOptimize(list.Count());
     }
     Rate(state);
     state.counters["points"] = static_cast<double>(points);
+}
+
+void BM_SimulationPoints2D(benchmark::State& state) {
+    auto frames = BuildProgram();
+    SamplePoints(state, frames, &CCadreISO::GetSimulationPoints);
 }
 BENCHMARK(BM_SimulationPoints2D)->Unit(benchmark::kMillisecond);
 
@@ -70,15 +70,7 @@ void BM_SimulationPoints3D(benchmark::State& state) {
     auto frames = BuildProgram();
     // Spatial sampling reads the feed per minute: 0.2 mm/rev at about 3000 rpm.
     for (auto& f : frames) f->feed *= 3000.0;
-    std::size_t points = 0;
-    for (auto _ : state) {
-        UnitPoint3DList list(1000);
-        for (auto& f : frames) f->GetSimulationPoints3D(list);
-        points = list.Count();
-        benchmark::DoNotOptimize(list.Count());
-    }
-    Rate(state);
-    state.counters["points"] = static_cast<double>(points);
+    SamplePoints(state, frames, &CCadreISO::GetSimulationPoints3D);
 }
 BENCHMARK(BM_SimulationPoints3D)->Unit(benchmark::kMillisecond);
 

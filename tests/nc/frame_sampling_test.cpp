@@ -33,6 +33,12 @@ protected:
         f->CreatePathFigure();
         return f;
     }
+
+    static void SetSpeedRules(CCadreISO& f, bool constant, double minSpeed, double maxSpeed) {
+        f.constantSpeed = constant;
+        f.minSpindleSpeed = minSpeed;
+        f.maxSpindleSpeed = maxSpeed;
+    }
 };
 
 TEST_F(FrameSamplingTest, PointCountsAndStepsFollowTheFeedAndSpeedRules) {
@@ -68,10 +74,8 @@ TEST_F(FrameSamplingTest, PointCountsAndStepsFollowTheFeedAndSpeedRules) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         auto f = Line(c.x, 0, c.x, -c.length, c.feed, c.rapid, c.speed);
-        f->constantSpeed = c.constant;
+        SetSpeedRules(*f, c.constant, c.minSpeed, c.maxSpeed);
         f->feedIsStep = c.feedIsStep;
-        f->minSpindleSpeed = c.minSpeed;
-        f->maxSpindleSpeed = c.maxSpeed;
         f->speedFactor = c.speedFactor;
         SimulationPointList points;
         f->GetSimulationPoints(points);
@@ -166,9 +170,7 @@ TEST_F(FrameSamplingTest, ZeroFeedSpeedOrLimitNeverStallsTheSampling) {
         SCOPED_TRACE(c.name);
         auto f = Line(c.x, 0, c.x, -10, 0.2, false, c.speed);
         f->feed = c.feed;
-        f->constantSpeed = c.constant;
-        f->minSpindleSpeed = c.minSpeed;
-        f->maxSpindleSpeed = c.maxSpeed;
+        SetSpeedRules(*f, c.constant, c.minSpeed, c.maxSpeed);
         SimulationPointList points;
         f->GetSimulationPoints(points);
         EXPECT_EQ(f->pointCount, c.points);
