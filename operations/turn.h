@@ -64,7 +64,6 @@ public:
     void Load(int position) override;
     void RemoveStorage(int position) override;
     void SetPostProcessorData(CPostProcessor* postProcessor) override;
-    void ToggleExclude() override { isExclude = !isExclude; }
     static std::string RecordName(int position);
 
     // ---- the operation kinds' slots ----
