@@ -30,6 +30,7 @@
 #include "platform/host_sketch.h"
 #include "platform/host_variable.h"
 #include "platform/local_coordinate_system.h"
+#include "platform/revolution_face.h"
 
 namespace zarvento {
 
@@ -179,6 +180,18 @@ private:
 
 // ---- writing ----
 
+// A face of revolution: kind, arc flag and sense, then the axis (origin,
+// direction) and the meridian's ten numbers.
+void WriteRevolutionFace(const HostRevolutionFace& face, std::string& data) {
+    const Meridian& m = face.GetMeridian();
+    PutU32(data, static_cast<std::uint32_t>(face.Kind()));
+    PutU32(data, m.isArc ? 1u : 0u);
+    PutU32(data, static_cast<std::uint32_t>(m.dirVector));
+    for (double d : face.AxisOrigin()) PutDouble(data, d);
+    for (double d : face.AxisDirection()) PutDouble(data, d);
+    for (double d : {m.z1, m.x1, m.z2, m.x2, m.zc, m.xc, m.radius}) PutDouble(data, d);
+}
+
 class Writer {
 public:
     Writer(const HostDocument& doc, sqlite3* db) : doc_(doc), db_(db) {}
@@ -295,6 +308,9 @@ private:
                 for (double d : lcs->Origin()) PutDouble(data, d);
                 for (const auto& axis : lcs->Axes())
                     for (double d : axis) PutDouble(data, d);
+            } else if (auto face = std::dynamic_pointer_cast<HostRevolutionFace>(e)) {
+                cls = "revolution_face";
+                WriteRevolutionFace(*face, data);
             } else if (auto sketch = std::dynamic_pointer_cast<HostSketch>(e)) {
                 cls = "sketch";
                 text = sketch->Source();
@@ -369,6 +385,21 @@ struct Damaged {
     std::string what;
 };
 
+std::shared_ptr<HostRevolutionFace> ReadRevolutionFace(ByteReader& data) {
+    std::uint64_t kind = 0, arc = 0, dir = 0;
+    if (!data.Get(kind, 4) || !data.Get(arc, 4) || !data.Get(dir, 4)) throw Damaged{"a face is cut short"};
+    if (kind > static_cast<std::uint64_t>(SurfaceKind::Sphere)) throw Damaged{"a face has an unknown surface kind"};
+    std::array<double, 13> v{};
+    for (double& d : v)
+        if (!data.GetDouble(d)) throw Damaged{"a face is cut short"};
+    Meridian m;
+    m.isArc = arc != 0;
+    m.dirVector = static_cast<std::int32_t>(static_cast<std::uint32_t>(dir));
+    m.z1 = v[6], m.x1 = v[7], m.z2 = v[8], m.x2 = v[9], m.zc = v[10], m.xc = v[11], m.radius = v[12];
+    return std::make_shared<HostRevolutionFace>(static_cast<SurfaceKind>(kind), std::array<double, 3>{v[0], v[1], v[2]},
+                                                std::array<double, 3>{v[3], v[4], v[5]}, m);
+}
+
 class Reader {
 public:
     Reader(sqlite3* db, HostDocument& doc) : db_(db), doc_(doc) {}
@@ -394,6 +425,9 @@ public:
                     for (double& d : p)
                         if (!data.GetDouble(d)) throw Damaged{"a coordinate system is cut short"};
                 obj = std::make_shared<LocalCoordinateSystem>(v[0], v[1], v[2], v[3]);
+                obj->SetName(name);
+            } else if (cls == "revolution_face") {
+                obj = ReadRevolutionFace(data);
                 obj->SetName(name);
             } else if (cls == "sketch") {
                 auto sketch = std::make_shared<HostSketch>(name);

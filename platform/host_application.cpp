@@ -29,6 +29,11 @@ void HostApplication::SetActiveDocument(const HostDocumentPtr& doc) {
     active_ = doc;
 }
 
+void HostApplication::SetMessageMode(int mode) {
+    HostFaults::Check("HostApplication.SetMessageMode");
+    messageMode_ = mode;
+}
+
 HostApplication& ConnectHostApplication() {
     if (!application) application = std::make_unique<HostApplication>();
     return *application;

@@ -24,6 +24,11 @@ public:
     // The active document without a host call, for the collection itself.
     const HostDocumentPtr& ActiveDocumentOrNull() const { return active_; }
 
+    // The host's message mode: 0 shows the host's own messages, 2 keeps them
+    // quiet while the library works in a hidden document.
+    int MessageMode() const { return messageMode_; }
+    void SetMessageMode(int mode);
+
 private:
     friend class HostDocuments;
     // Switches the active document for the collection's own opens and closes.
@@ -31,6 +36,7 @@ private:
 
     HostDocuments documents_;
     HostDocumentPtr active_;
+    int messageMode_ = 0;
 };
 
 // Creates the process-wide application on first use and returns it.

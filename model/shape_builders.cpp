@@ -1,0 +1,12 @@
+// Storage of the figure drawing's marker sizes.
+#include "model/shape_builders.h"
+
+#include "platform/process_state.h"
+
+namespace zarvento {
+
+double ArrowLength = kDefaultArrowLength;
+
+ZARVENTO_STATE_RESET { ArrowLength = kDefaultArrowLength; }
+
+}  // namespace zarvento

@@ -1,0 +1,35 @@
+// The plan tree window as the plan sees it: a tree control that may be
+// absent (then every update does nothing) and the root item of the plan.
+#pragma once
+
+#include <memory>
+
+#include "platform/tree_control.h"
+
+namespace zarvento {
+
+class PlanTree {
+public:
+    // The tree control; null until the host window makes one.
+    TreeControl* Control() const { return control_.get(); }
+    // Makes the tree control with a root item (the host window does this
+    // when its panel is shown; tests call it directly).
+    TreeControl& CreateControl();
+    TreeItem Root() const { return root_; }
+    // Deletes every item and makes a new root.
+    void Reset();
+
+private:
+    std::unique_ptr<TreeControl> control_;
+    TreeItem root_ = kNoTreeItem;
+};
+
+// The plan tree, made on first use.
+PlanTree& GetPlanTree();
+// The plan tree when it exists, else null.
+PlanTree* ExistingPlanTree();
+void DeletePlanTree();
+// The icon's index in the plan tree's image list, 0 when absent.
+int GetTreeImageIndex(int iconId);
+
+}  // namespace zarvento
