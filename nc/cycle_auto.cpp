@@ -191,6 +191,7 @@ CCycle_Auto& CCycle_Auto::Copy(const CCycle_Auto& source) {
     groupFlag2 = source.groupFlag2;
     operation = source.operation;
     parentProvider = source.parentProvider;
+    if (provider) provider->parent = parentProvider;  // formulas now see the copied chain
     params = source.params;
     postProcessorName = source.postProcessorName;
     cycleVariables = source.cycleVariables;

@@ -51,24 +51,6 @@ private:
     std::uint8_t saved_;
 };
 
-// The box of the working contour over its units' own boxes.
-BoundBox UnitsBox(const Contour& contour) {
-    BoundBox box;
-    for (int i = 0; i < contour.Count(); ++i) {
-        BoundBox b;
-        contour.GetUnit(i)->GetBoundBox(b);
-        if (i == 0) {
-            box = b;
-            continue;
-        }
-        box.zmin = std::min(box.zmin, b.zmin);
-        box.xmin = std::min(box.xmin, b.xmin);
-        box.zmax = std::max(box.zmax, b.zmax);
-        box.xmax = std::max(box.xmax, b.xmax);
-    }
-    return box;
-}
-
 }  // namespace
 
 int CCycle_Auto::WriteText(std::vector<std::string>& lines, int number) {
@@ -224,7 +206,7 @@ void CCycle_Auto::CreatePathFigure() {
     record->fill(0.0);
     MANUFACTUR_FEATURE::FeatureRecord& r = *record;
     if (turning) {
-        const BoundBox box = UnitsBox(*workContour);
+        const BoundBox box = workContour->GetBoundBox();
         r[1] = outX1;
         r[3] = start.z;
         r[6] = box.zmax - EPS > start.z ? start.z - box.zmax : start.z - box.zmin;

@@ -229,5 +229,17 @@ TEST_F(CycleParametersTest, CopyDeepCopiesMembersAndSharesSubFramesWithoutTwoOwn
     EXPECT_EQ(copy->params[0].valueText, "1.5");
 }
 
+TEST_F(CycleParametersTest, ACopyEvaluatesOnTheCopiedChain) {
+    operation.values["D"] = 8.0;
+    Add("H", "D/2");
+    test::VariableTable other;
+    other.values["D"] = 2.0;
+    CCycle_Auto copy;
+    copy.SetParentParameters(&other);
+    copy.Copy(cycle);
+    copy.CalcParameters(false);
+    EXPECT_EQ(copy.params[0].realValue, 4.0);
+}
+
 }  // namespace
 }  // namespace zarvento

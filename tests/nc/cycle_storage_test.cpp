@@ -6,6 +6,7 @@
 #include "nc/cycle_auto.h"
 #include "nc/cycle_g310el.h"
 #include "nc/cycle_g700el.h"
+#include "nc/cycle_g800el.h"
 #include "platform/document_dump.h"
 #include "platform/host_application.h"
 #include "platform/storage_record.h"
@@ -34,6 +35,19 @@ protected:
         Variant v;
         op.ReadValue(v);
         EXPECT_TRUE(cycle.LoadParameters(op));
+    }
+    // The operation's record and a cycle record below it with these entries.
+    static void WriteCycleRecord(const std::string& gcode, std::vector<std::pair<int, const char*>> entries) {
+        StorageRecord op;
+        op.OpenWrite("Zarvento.Turn.0");
+        op.AddValue(Variant::I4(7));
+        StorageRecord c;
+        c.OpenWrite("Zarvento.Turn.0." + gcode);
+        c.AddValue(Variant::I4(static_cast<std::int32_t>(entries.size())));
+        for (const auto& [index, text] : entries) {
+            c.AddValue(Variant::Int(index));
+            c.AddValue(Variant::BStr(text));
+        }
     }
     std::string Records() const { return DumpDocumentRecords(*doc); }
 
@@ -98,20 +112,7 @@ TEST_F(CycleStorageTest, ValuesRoundTripThroughTheDocumentFile) {
 }
 
 TEST_F(CycleStorageTest, StoredListIndexOutsideTheListAndSlotsOutsideTheTableAreSafe) {
-    {
-        StorageRecord r;
-        r.OpenWrite("Zarvento.Turn.0");
-        r.AddValue(Variant::I4(7));
-        StorageRecord c;
-        c.OpenWrite("Zarvento.Turn.0.G700EL");
-        c.AddValue(Variant::I4(6));
-        const std::pair<int, const char*> entries[] = {{2, "0"},  {3, "99"}, {7, "-4"},
-                                                       {40, "5"}, {-1, "5"}, {8, "1e300"}};
-        for (const auto& [index, text] : entries) {
-            c.AddValue(Variant::Int(index));
-            c.AddValue(Variant::BStr(text));
-        }
-    }
+    WriteCycleRecord("G700EL", {{2, "0"}, {3, "99"}, {7, "-4"}, {40, "5"}, {-1, "5"}, {8, "1e300"}});
     CCycle_G700EL cycle;
     cycle.params[10].intValue = 2;
     Load(cycle);
@@ -176,6 +177,15 @@ TEST_F(CycleStorageTest, OlderLayoutReadsFromTheOperationRecordWithoutClearing) 
     EXPECT_EQ(cycle.params[0].realValue, 2.5);
     EXPECT_EQ(cycle.params[5].valueText, "kept");
     EXPECT_EQ(op.ReadValue(v).ToBStr(), "after");  // the operation reads on where the cycle stopped
+}
+
+TEST_F(CycleStorageTest, AnIntegerTextThatDoesNotFitReadsAsZero) {
+    WriteCycleRecord("G800EL", {{0, "3e9"}, {1, "2"}});
+    CCycle_G800EL cycle;
+    Load(cycle);
+    EXPECT_EQ(cycle.params[0].valueText, "3e9");
+    EXPECT_EQ(cycle.params[0].intValue, 0);  // never a wrapped integer
+    EXPECT_EQ(cycle.params[1].intValue, 1);
 }
 
 TEST_F(CycleStorageTest, TapDieCycleRecordCarriesItsCode) {
