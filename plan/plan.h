@@ -79,6 +79,19 @@ public:
     // is made of.
     std::vector<CCadreISO*> CollectProgramFrames() const;
 
+    // ---- the plan record "Zarvento.PLAN" ----
+    static constexpr const char* kPlanRecord = "Zarvento.PLAN";
+    // Document path, type codes, tree states (only with a tree control), the
+    // flags and the material values. Nothing is written when the record
+    // cannot be opened.
+    void Save();
+    // Reads the record into the type codes, tree states, flags and material
+    // values; a missing record leaves all but the two arrays unchanged.
+    void Load();
+    // Reads the part variables from the model through the registered reader;
+    // true when they changed (then the plan record is stored again).
+    bool ReadDetailParameters(bool interactive);
+
     // ---- plan variables ----
     PLAN_PARAMETERS& PlanParameters() { return *planParameters; }
     // Address of the plan's numeric variable, or null.
@@ -142,6 +155,12 @@ CPLAN* GetPLAN();
 CPLAN* ExistingPLAN();
 // Destroys the plan with its operations; the next GetPLAN makes an empty one.
 void DeletePLAN();
+
+// Reads the part variables of the model into the part's provider; the
+// layer that knows the model and the materials reference registers it.
+using DetailParametersReader = bool (*)(DETAIL_PARAMETERS& part, bool interactive);
+// Returns the previous reader, so that a caller can put it back.
+DetailParametersReader RegisterDetailParametersReader(DetailParametersReader reader);
 
 // The operation whose panel left it waiting for a tool-table edit; the plan
 // clears it when it deletes that operation.
