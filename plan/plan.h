@@ -94,8 +94,9 @@ public:
 
     // ---- plan variables ----
     PLAN_PARAMETERS& PlanParameters() { return *planParameters; }
-    // Address of the plan's numeric variable, or null.
-    double* GetNumericVariable(std::string_view name);
+    // Address of the plan's numeric variable, or null. Each answer has a
+    // place of its own, so earlier answers of one formula stay valid.
+    const double* GetNumericVariable(std::string_view name);
     // The plan's string variable, or null.
     const std::string* GetStringVariable(std::string_view name);
     // Zero-based object number of a "TOOL"/"FIXT" name, read from its fifth
@@ -129,10 +130,13 @@ private:
     static TreeControl* Tree();
     void InsertTreeItemAt(PlanTurn& op, int i);
     void WalkPaths(bool redraw);
-    double* ToolVariable(std::string_view name, bool fixture);
+    // The tool (fixture) a "TOOLn.parameter" name names and its parameter
+    // text; null for a name without both or a number outside the positions.
+    ParamTool* ObjectOf(std::string_view name, bool fixture, std::string_view& parameter);
+    const double* ToolVariable(std::string_view name, bool fixture);
     const std::string* ToolString(std::string_view name, bool fixture);
-    double* MissingParameter(std::string_view parameter);
-    double* Slot(double& slot, double value) {
+    const double* MissingParameter(std::string_view parameter);
+    static const double* Slot(double& slot, double value) {
         slot = value;
         return &slot;
     }
@@ -140,12 +144,20 @@ private:
     std::unique_ptr<PLAN_PARAMETERS> planParameters;
     std::vector<std::unique_ptr<PlanTurn>> turns;
     PlanTurn* currentTurn = nullptr;
-    std::array<double, 3> valueSlots{};  // "_NPOS", "_ST_T", "_STBT"
-    std::array<double, 6> stockBox{};    // x1, y1, z1, x2, y2, z2
+    // Copies handed out by address.
+    struct Slots {
+        double positions = 0.0;   // "_NPOS"
+        double stockMethod = 0.0; // "_ST_T"
+        double stockBuild = 0.0;  // "_STBT"
+        double fixtures = 0.0;    // "_NFIX"
+        double safety = 0.0;      // "_DSAF"
+        double inch = 0.0;        // "_INCH"
+        double exists = 0.0;      // "TOOLn._EXIS"
+        double fixtureY = 0.0;    // "FIXTn._YPOS"
+    } slots;
+    std::array<double, 6> stockBox{};  // x1, y1, z1, x2, y2, z2
     std::array<double, 6> detailBox{};
     std::array<double, kCachedCount> cached{};
-    double fixtureCountSlot = 0.0;
-    double toolValueSlot = 0.0;  // "_EXIS", "_DSAF", "_YPOS", "_INCH" answers
     std::string dateText, timeText, stockTypeText;
 };
 
