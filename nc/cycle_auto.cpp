@@ -1,0 +1,303 @@
+// The machine cycle: evaluation of its parameters, copies, storage under the
+// operation's record and ownership of its sub-frames.
+#include "nc/cycle_auto.h"
+
+#include <algorithm>
+#include <charconv>
+#include <unordered_set>
+
+#include "geometry/primitives.h"
+#include "nc/frame_text_format.h"
+#include "nc/modal_state.h"
+#include "nc/parameters.h"
+#include "platform/storage_record.h"
+#include "platform/variant.h"
+
+namespace zarvento {
+
+namespace {
+
+CycleDialogRunner g_dialogRunner = nullptr;
+
+// The value text of a mandatory parameter read as the C library would: the
+// leading number, 0 when there is none.
+double LeadingValue(const std::string& text) {
+    std::string_view t = text;
+    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+    if (!t.empty() && t.front() == '+') t.remove_prefix(1);
+    double v = 0.0;
+    const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
+    return r.ec == std::errc() ? v : 0.0;
+}
+
+}  // namespace
+
+CycleDialogRunner RegisterCycleDialogRunner(CycleDialogRunner runner) {
+    CycleDialogRunner previous = g_dialogRunner;
+    g_dialogRunner = runner;
+    return previous;
+}
+
+CCycle_Auto::CCycle_Auto() : subFrameOwner_(std::make_shared<std::vector<std::unique_ptr<CCadreISO>>>()) {
+    kindLetter = 'U';
+}
+
+CCycle_Auto::~CCycle_Auto() {
+    // The frames go with the last cycle that shares them, through the owner list.
+    AdoptSubFrames();
+    subFrames.clear();
+}
+
+// --- sub-frames ---
+
+void CCycle_Auto::AdoptSubFrames() {
+    std::vector<std::unique_ptr<CCadreISO>>& owned = *subFrameOwner_;
+    if (owned.size() == subFrames.size()) {
+        bool same = true;
+        for (std::size_t i = 0; i < owned.size() && same; ++i) same = owned[i].get() == subFrames[i];
+        if (same) return;
+    }
+    std::unordered_set<const CCadreISO*> known;
+    known.reserve(owned.size());
+    for (const auto& f : owned) known.insert(f.get());
+    for (CCadreISO* f : subFrames)
+        if (f != nullptr && known.insert(f).second) owned.emplace_back(f);
+}
+
+void CCycle_Auto::AddSubFrame(std::unique_ptr<CCadreISO> frame) {
+    if (!frame) return;
+    AdoptSubFrames();
+    subFrames.push_back(frame.get());
+    subFrameOwner_->push_back(std::move(frame));
+}
+
+void CCycle_Auto::ReleaseSubFrames() {
+    AdoptSubFrames();
+    subFrames.clear();
+    subFrames.shrink_to_fit();
+    subFrameOwner_ = std::make_shared<std::vector<std::unique_ptr<CCadreISO>>>();
+}
+
+// --- evaluation ---
+
+void CCycle_Auto::SetParentParameters(PARAMETERS* parent) {
+    if (groupFlag) {
+        for (auto& m : members) m->SetParentParameters(parent);
+        return;
+    }
+    parentProvider = parent;
+    provider = std::make_unique<MANUFACTUR_FEATURE>(this, parent);
+}
+
+bool CCycle_Auto::EvaluateSlot(CycleParameter& p, const std::string& formula, double& result) {
+    if (!provider) SetParentParameters(parentProvider);
+    bool ok = provider->CalcFormula(result, formula, true);
+    if (p.kind == 'i') {
+        std::int32_t n = 0;
+        // A result beyond an integer (or not a number) is a failure, never a wrapped value.
+        if (TruncateToInt32(result + EPS, n)) {
+            p.intValue = n;
+        } else {
+            p.intValue = 0;
+            ok = false;
+        }
+    }
+    p.realValue = result;
+    p.error = ok ? 0 : 1;
+    p.evaluated = 1;
+    return ok;
+}
+
+void CCycle_Auto::CalcParameters(bool automatic) {
+    if (groupFlag) {
+        for (auto& m : members) m->CalcParameters(automatic);
+        return;
+    }
+    automaticPass = automatic ? 1 : 0;
+    if (automatic || !provider) SetParentParameters(parentProvider);
+    const int count = std::clamp(paramCount, 0, kMaxParameters);
+    for (int i = 0; i < count; ++i) params[static_cast<std::size_t>(i)].evaluated = 0;
+    for (int i = 0; i < count; ++i) {
+        CycleParameter& p = params[static_cast<std::size_t>(i)];
+        FormulaErrorText.clear();
+        if (p.IsList() || (automatic && p.kind == 'A')) continue;
+        const std::string formula = p.kind == 'A' ? p.autoFormula : p.valueText;
+        double result = 0.0;
+        const bool ok = EvaluateSlot(p, formula, result);
+        if (!ok)
+            FormulaErrorText = (FormulaErrorText.empty() ? std::string(kEvaluationError) : FormulaErrorText) + p.name;
+        if (automatic && !ok) break;
+    }
+    automaticPass = 0;
+}
+
+const double* CCycle_Auto::FindParameter(std::string_view name) {
+    CycleParameter* p = FindParam(name);
+    if (p == nullptr) return nullptr;
+    if (automaticPass && (p->kind == 'A' || p->IsList())) return nullptr;
+    if (p->IsList()) {
+        if (p->valueText.empty()) p->intValue = 0;
+        const auto index = static_cast<std::size_t>(p->ListIndex());
+        p->realValue = ModalState.templateActive ? p->listCodes[index] : p->listValues[index];
+        return &p->realValue;
+    }
+    if (p->evaluated) {
+        // A value left by a failed evaluation is no value: what depends on it fails too.
+        if (p->error) return nullptr;
+        if (p->kind == 'i') p->realValue = p->intValue;
+        return &p->realValue;
+    }
+    // Not reset: a formula that reaches itself through other parameters is a cycle.
+    if (!provider) SetParentParameters(parentProvider);
+    double result = 0.0;
+    std::int32_t n = 0;
+    const bool ok =
+        provider->CalcFormula(result, p->valueText, false) && (p->kind != 'i' || TruncateToInt32(result + EPS, n));
+    if (!ok) {
+        p->error = 1;
+        return nullptr;
+    }
+    p->error = 0;
+    p->evaluated = 1;
+    p->realValue = result;
+    if (p->kind == 'i') p->intValue = n;
+    return &p->realValue;
+}
+
+std::string CCycle_Auto::GetMissingParameters() {
+    std::string missing;
+    for (const CycleParameter& p : params) {
+        if ((p.kind != 'O' && p.kind != 'K') || p.IsList()) continue;
+        if (LeadingValue(p.valueText) >= EPS) continue;
+        if (!missing.empty()) missing += ", ";
+        missing += p.name;
+    }
+    return missing;
+}
+
+int CCycle_Auto::EditParameters() { return g_dialogRunner ? g_dialogRunner(*this) : 0; }
+
+// --- copies ---
+
+CCycle_Auto& CCycle_Auto::Copy(const CCycle_Auto& source) {
+    if (&source == this) return *this;
+    paramCount = source.paramCount;
+    cycleName = source.cycleName;
+    noteText = source.noteText;
+    comment = source.comment;
+    cycleType = source.cycleType;
+    gcode = source.gcode;
+    groupFlag = source.groupFlag;
+    groupFlag2 = source.groupFlag2;
+    operation = source.operation;
+    parentProvider = source.parentProvider;
+    if (provider) provider->parent = parentProvider;  // formulas now see the copied chain
+    params = source.params;
+    postProcessorName = source.postProcessorName;
+    cycleVariables = source.cycleVariables;
+    toolDemands = source.toolDemands;
+    profilDemands = source.profilDemands;
+    trajectory = source.trajectory;
+    spareText = source.spareText;
+    included = source.included;
+    counter = source.counter;
+    cycleTemplate = source.cycleTemplate;
+
+    // Shared, not duplicated: both cycles hold the one owner list, and the
+    // frames live until the last of them lets go.
+    ReleaseSubFrames();
+    subFrames = source.subFrames;
+    subFrameOwner_ = source.subFrameOwner_;
+
+    textList = source.textList;
+    entryList = source.entryList;
+    // Built aside first: the source may be one of this cycle's own members.
+    std::vector<std::unique_ptr<CCycle_Auto>> copies;
+    copies.reserve(source.members.size());
+    for (const auto& m : source.members) {
+        auto copy = std::make_unique<CCycle_Auto>();
+        if (m) copy->Copy(*m);
+        copies.push_back(std::move(copy));
+    }
+    members = std::move(copies);
+    return *this;
+}
+
+// --- storage ---
+
+bool CCycle_Auto::SaveParameters(StorageRecord& parentRecord) {
+    const bool anyValue =
+        std::any_of(params.begin(), params.end(), [](const CycleParameter& p) { return !p.valueText.empty(); });
+    if (!anyValue) return false;
+    StorageRecord record;
+    if (!record.OpenWrite(parentRecord.Name() + "." + gcode)) return false;
+    CCadreCycle::SaveParameters(record);
+    if (groupFlag) {
+        record.AddNamedValue("Ncycles", Variant::Int(static_cast<std::int32_t>(members.size())));
+        for (auto& m : members) m->SaveParameters(record);
+    }
+    record.Flush();  // here, so that a failing host call reaches the caller
+    return true;
+}
+
+bool CCycle_Auto::LoadParameters(StorageRecord& parentRecord) {
+    StorageRecord record;
+    if (!record.OpenRead(parentRecord.Name() + "." + gcode)) {
+        // Older documents keep the values inside the operation's own record.
+        ReadParameterEntries(parentRecord);
+        return true;
+    }
+    CCadreCycle::LoadParameters(record);
+    if (groupFlag) {
+        record.ReadNamedValue("Ncycles");
+        const Variant& stored = record.ReadBuffer();
+        const std::int32_t n = stored.IsEmpty() ? 0 : stored.ChangeType(VarType::Int).AsI4();
+        const std::int32_t count = std::min<std::int64_t>(n, static_cast<std::int64_t>(members.size()));
+        for (std::int32_t i = 0; i < count; ++i) members[static_cast<std::size_t>(i)]->LoadParameters(record);
+    }
+    return true;
+}
+
+// --- frame slots that walk members and sub-frames ---
+
+void CCycle_Auto::SetModalState() {
+    if (groupFlag) {
+        for (auto& m : members)
+            if (m->included) m->SetModalState();
+        return;
+    }
+    CCadreISO::SetModalState();
+    for (CCadreISO* f : subFrames) f->SetModalState();
+}
+
+double* CCycle_Auto::GetVariable(std::string_view name) {
+    if (!provider) return nullptr;
+    // Template formulas only read through the pointer; the storage behind it
+    // is the cycle's slots, its feature record or an outer provider's value.
+    return const_cast<double*>(provider->GetParameter(name));
+}
+
+void CCycle_Auto::AddToList(std::vector<CCadreISO*>& list) {
+    if (!groupFlag) {
+        list.push_back(this);
+        return;
+    }
+    for (auto& m : members)
+        if (m->included) m->AddToList(list);
+}
+
+void CCycle_Auto::Move(double dx, double dy, double dz) {
+    if (groupFlag) {
+        for (auto& m : members) m->Move(dx, dy, dz);
+        return;
+    }
+    CCadreISO::Move(dx, dy, dz);
+    for (CCadreISO* f : subFrames) f->Move(dx, dy, dz);
+}
+
+const CUnit* CCycle_Auto::WorkUnit(int i) const {
+    if (!workContour || i < 0 || i >= workContour->Count()) return nullptr;
+    return workContour->GetUnit(i);
+}
+
+}  // namespace zarvento

@@ -1,0 +1,122 @@
+// CCycle_Auto: a machine cycle. Its parameters are evaluated through its own
+// variable provider, it is read from description blocks, stored under the
+// operation's record, copied from post-processor definitions and writes its
+// own NC text.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "geometry/contour.h"
+#include "nc/cadre_cycle.h"
+#include "nc/cycle_code_lists.h"
+#include "nc/manufactur_feature.h"
+#include "nc/parameter_source.h"
+
+namespace zarvento {
+
+class CCycle_Auto : public CCadreCycle, public ParameterSource {
+public:
+    // The two lines of the message for a 21st list entry in a description block.
+    static constexpr const char* kListOverflow = "Переполнение списка для цикла %s.\nОшибка постпроцессора";
+    static constexpr const char* kEvaluationError = "Ошибка вычисления ";
+
+    CCycle_Auto();
+    ~CCycle_Auto() override;
+
+    // --- evaluation ---
+    // Evaluates every parameter in slot order; an automatic pass (a set) uses a
+    // fresh provider, skips kind 'A' and stops at the first failure.
+    void CalcParameters(bool automatic);
+    // The evaluated value of one parameter (evaluating it when needed), or null.
+    const double* FindParameter(std::string_view name) override;
+    // Chains a new provider of this cycle to the parent; a group passes the
+    // call to its members.
+    void SetParentParameters(PARAMETERS* parentProvider);
+
+    // --- copies: never two owners of one object ---
+    // Takes over everything of the source that a cycle copy carries; member
+    // cycles are copied deeply and the sub-frames become shared with the source.
+    CCycle_Auto& Copy(const CCycle_Auto& source);
+
+    // --- storage under the parent record ---
+    // Writes the record parent name + "." + GCODE (and a group's members
+    // below it); false when no parameter has a value.
+    bool SaveParameters(StorageRecord& parentRecord) override;
+    // Reads that record, or an older layout from the parent record itself.
+    bool LoadParameters(StorageRecord& parentRecord) override;
+    int EditParameters() override;
+    std::string GetMissingParameters() override;
+
+    // --- description blocks of the older layout ---
+    void ReadCycleDescription(std::string_view block);
+    // Members of a group copied from the definitions of its post-processor.
+    void CreateGroupCycles();
+    void SetPostProcessorName(std::string_view name) { postProcessorName = name; }
+
+    // --- sub-frames ---
+    // The cycle takes ownership; copies of the cycle share the frame.
+    void AddSubFrame(std::unique_ptr<CCadreISO> frame);
+    void ReleaseSubFrames() override;
+
+    // --- frame slots ---
+    void SetModalState() override;
+    double* GetVariable(std::string_view name) override;
+    int GetPositionCount() const override;
+    void CreatePathFigure() override;
+    void AddPathUnits(StepArray<CUnit*>&) override {}
+    void AddToList(std::vector<CCadreISO*>& list) override;
+    int WriteText(std::vector<std::string>& lines, int number) override;
+    void Move(double dx, double dy, double dz) override;
+
+    // The working contour's unit i, or null when it has no such unit.
+    const CUnit* WorkUnit(int i) const;
+    int WorkUnitCount() const { return workContour ? workContour->Count() : 0; }
+
+    // Six texts.
+    std::string postProcessorName;
+    std::string cycleVariables;  // the operation's cycle variables, written into the CYCLE line
+    std::string toolDemands;     // TOOL_DEMANDS
+    std::string profilDemands;   // PROFIL_DEMANDS
+    std::string trajectory;      // TRAJECTORY
+    std::string spareText;
+    // The working contour, the machining region and the contour a template
+    // prints unit by unit.
+    std::unique_ptr<Contour> workContour;
+    std::unique_ptr<Contour> secondContour;
+    std::unique_ptr<Contour> printContour;
+    std::vector<std::string> textList;
+    std::vector<std::unique_ptr<CCycle_Auto>> members;
+    std::vector<std::string> entryList;  // filled by the newer description reader
+    std::int32_t counter = 0;
+    std::uint8_t included = 1;       // a group writes and lists only included members
+    std::uint8_t automaticPass = 0;  // set while an automatic pass runs
+    std::uint8_t selected = 0;
+    // A definition's template, shared by the definition and its copies.
+    std::shared_ptr<const CycleCodeLists> cycleTemplate;
+    std::unique_ptr<MANUFACTUR_FEATURE> provider;
+    PARAMETERS* parentProvider = nullptr;  // not owned
+
+private:
+    // Sub-frames pushed straight into the frame's array are taken into the owner list.
+    void AdoptSubFrames();
+    // One slot of a pass, with the stack of formulas under evaluation reset.
+    bool EvaluateSlot(CycleParameter& p, const std::string& formula, double& result);
+    int WriteBuiltInText(std::vector<std::string>& lines, int number);
+    int WriteWithTemplate(std::vector<std::string>& lines, int number);
+    // The feature record of the provider, made when missing.
+    MANUFACTUR_FEATURE::FeatureRecord& FeatureRecord();
+
+    // Owner of the sub-frames; shared by the copies of a cycle, so the last of
+    // them frees the frames.
+    std::shared_ptr<std::vector<std::unique_ptr<CCadreISO>>> subFrameOwner_;
+};
+
+// Hooks the parameter dialog in; without one EditParameters answers 0 (cancel).
+using CycleDialogRunner = int (*)(CCycle_Auto& cycle);
+CycleDialogRunner RegisterCycleDialogRunner(CycleDialogRunner runner);
+
+}  // namespace zarvento
