@@ -2,8 +2,9 @@
 // the unit-relation matrix of the contour tab and the algorithms over whole
 // contours (intersections, cuts, point tests, clean-up, direction, paths).
 //
-// The storage half lives in contour.cpp, the algorithms in
-// contour_algorithms.cpp and contour_point_tests.cpp.
+// The storage lives in contour.cpp, the algorithms in contour_algorithms.cpp
+// (sequence work), contour_point_tests.cpp (probes) and contour_paths.cpp
+// (prolonging, host objects, region drawing).
 //
 // Conventions:
 // - Points are (z, x) pairs compared with EPS through IsEqualPoint. A box is

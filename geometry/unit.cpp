@@ -241,7 +241,7 @@ UnitFaceDrawable& CUnit::FaceDrawable() {
 }
 
 std::uint32_t CUnit::EdgeColour(std::uint32_t given) const {
-    const UnitColours& c = CurrentUnitColours();
+    const UnitColours c = CurrentUnitColours();
     if (given == c.passThrough) return given;
     if (Selected) return c.selection;
     if (IsRapid) return c.rapid;

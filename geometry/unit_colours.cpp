@@ -1,15 +1,13 @@
-// The process-wide unit colours.
+// The unit colours, taken from the settings record at every call.
 #include "geometry/unit_colours.h"
 
-#include "platform/process_state.h"
+#include "platform/settings_record.h"
 
 namespace zarvento {
 
-UnitColours& CurrentUnitColours() {
-    static UnitColours colours;
-    return colours;
+UnitColours CurrentUnitColours() {
+    const SettingsRecord& s = SettingsRecord::Global();
+    return UnitColours{s.Colour(5), s.Colour(7), s.Colour(8), s.Colour(9)};
 }
-
-ZARVENTO_STATE_RESET { CurrentUnitColours() = UnitColours{}; }
 
 }  // namespace zarvento

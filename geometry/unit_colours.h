@@ -1,5 +1,4 @@
-// The unit colours of the settings record, read at every drawing call. The
-// settings layer overwrites them when it loads; these are its defaults.
+// The unit colours of the settings record, read at every drawing call.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +12,7 @@ struct UnitColours {
     std::uint32_t selection = 0x00FF00;    // selected units
 };
 
-// The process-wide colours (defaults after a state reset).
-UnitColours& CurrentUnitColours();
+// The colours as the settings record holds them now (settings colours 5, 7, 8 and 9).
+UnitColours CurrentUnitColours();
 
 }  // namespace zarvento

@@ -1,20 +1,34 @@
 // A 2D document of the headless host: the sketch or the hidden work document
 // the system draws into. Objects keep their order of creation and carry a
-// line style; a reference is a positive 32-bit number, 0 for none.
+// line style; a reference is a positive 32-bit number, 0 for none. Objects are
+// collected into groups, walked by iterators, broken into plain segments and
+// arcs, and offset (the equidistant of a chain of segments and arcs).
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "platform/curve_2d.h"
+#include "platform/equidistant.h"
 #include "platform/host_object.h"
 
 namespace zarvento {
 
 using Ref2D = std::int32_t;
+using Iter2D = std::int32_t;
 
-// Host object types of 2D objects.
+// Host object types of 2D objects. Types 8, 34 and 80 are curves that readers
+// first break into segments and arcs; a polyline is the one this host makes.
 inline constexpr int kObj2DLine = 1;
+inline constexpr int kObj2DCircle = 2;
 inline constexpr int kObj2DArc = 3;
+inline constexpr int kObj2DCurve8 = 8;
+inline constexpr int kObj2DPolyline = 34;
+inline constexpr int kObj2DCurve80 = 80;
 
 struct LineParam2D {
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
@@ -30,11 +44,46 @@ struct ArcParam2D {
     int style = 1;
 };
 
+struct CircleParam2D {
+    double xc = 0, yc = 0, rad = 0;
+    int style = 1;
+};
+
 struct Object2D {
     Ref2D ref = 0;
     int type = 0;
     LineParam2D line;
     ArcParam2D arc;
+    CircleParam2D circle;
+    std::vector<Point2D> points;  // vertices of a polyline (and of the other curve types)
+    int style = 1;                // the object's line style, for every type
+};
+
+// The equidistant request as callers fill it (a packed 25-byte record:
+// group reference, side byte, two option bytes, two distances, style).
+struct EquidistantRequest {
+    static constexpr std::size_t kSize = 25;
+
+    Ref2D group = 0;            // the group holding the drawn chain
+    std::uint8_t side = 0;      // 0: left of the direction of travel, 1: right
+    std::uint8_t option1 = 0;   // carried for callers; the offset does not depend on it
+    std::uint8_t option2 = 0;   // likewise
+    double distance = 0;        // a negative distance offsets to the other side
+    double distance2 = 0;       // the distance of the second side; callers pass the same value
+    std::int16_t style = 4;     // line style of the objects made
+
+    std::array<std::uint8_t, kSize> Pack() const;
+    static EquidistantRequest Unpack(const std::array<std::uint8_t, kSize>& bytes);
+};
+
+// What the equidistant call made: the group of its objects (0 when nothing
+// was made) and, when it failed, why.
+struct EquidistantReply {
+    Ref2D group = 0;
+    EquidistantError error = EquidistantError::None;
+    std::string message;
+    int chains = 0;         // continuous pieces of the result, drawn one after the other
+    bool closed = false;    // every piece is closed
 };
 
 class Document2D : public HostObject {
@@ -44,15 +93,76 @@ public:
     // The arc call: centre, radius, end points, direction and style.
     Ref2D ArcByPoint(double xc, double yc, double rad, double x1, double y1, double x2, double y2, int direction,
                      int style);
+    Ref2D Circle(double xc, double yc, double rad, int style);
+    Ref2D Polyline(const std::vector<Point2D>& points, int style);
+    // A segment or an arc as the line-segment or arc call would draw it.
+    Ref2D DrawCurve(const Curve2D& curve, int style);
+
+    // Object sets: every object made between the two calls joins the set;
+    // sets may nest (an inner object joins every open set). The end call
+    // returns the group's reference, 0 when no set is open.
+    void BeginObjectSet();
+    Ref2D EndObjectSet();
+    bool IsGroup(Ref2D ref) const;
+    // The group's objects that still exist, in order; empty for no group.
+    std::vector<Ref2D> GroupObjects(Ref2D group) const;
+
+    // Deletes an object, or a group with all its objects. False when the
+    // reference names nothing.
+    bool DeleteObject(Ref2D ref);
+
+    // Iterators walk a group (or the whole document) in drawing order over a
+    // snapshot taken at creation; objects deleted meanwhile are skipped.
+    // An unknown group gives iterator 0, which yields nothing.
+    Iter2D CreateIterator(Ref2D group);
+    Iter2D CreateDocumentIterator();
+    Ref2D MoveFirst(Iter2D it);
+    Ref2D MoveNext(Iter2D it);
+    void DeleteIterator(Iter2D it);
+
+    // Type of an object, 0 for none (and for groups).
+    int ObjectType(Ref2D ref) const;
+    std::optional<LineParam2D> GetLineParam(Ref2D ref) const;
+    std::optional<ArcParam2D> GetArcParam(Ref2D ref) const;
+    std::optional<CircleParam2D> GetCircleParam(Ref2D ref) const;
+
+    // The object list: a new group holding the objects of `source` (a group or
+    // one object) as plain segments and arcs: circles become two arcs, curves
+    // are broken at `tolerance`. 0 when the source names nothing.
+    Ref2D ObjectList(Ref2D source, int mode, double tolerance, int flag);
+    // One curve (types 8, 34, 80) broken into a new group of segments and arcs.
+    Ref2D ApproximateCurve(Ref2D curve, double tolerance);
+
+    // Box of an object, of a group's objects, or (reference 0) of the whole document.
+    std::optional<Box2D> BoundingBox(Ref2D ref) const;
+
+    // The equidistant of the chain drawn in the request's group, as a new
+    // group of segments and arcs in the request's style.
+    EquidistantReply Equidistant(const EquidistantRequest& request);
 
     const std::vector<Object2D>& Objects() const { return objects_; }
     const Object2D* Find(Ref2D ref) const;
     void Clear();
 
 private:
+    // Objects made inside a host call: the call itself has checked HostFaults.
     Ref2D Add(Object2D obj);
+    Ref2D AddLine(const LineParam2D& p);
+    Ref2D AddArc(const ArcParam2D& p);
+    Ref2D AddCurve(const Curve2D& c, int style);
+    Ref2D NewGroup(std::vector<Ref2D> members);
+    void AddPlainCopies(const Object2D& o, double tolerance);
+    std::vector<const Object2D*> Members(Ref2D group) const;
 
     std::vector<Object2D> objects_;
+    std::map<Ref2D, std::vector<Ref2D>> groups_;
+    std::vector<std::vector<Ref2D>> openSets_;
+    struct Iteration {
+        std::vector<Ref2D> refs;
+        std::size_t pos = 0;
+    };
+    std::map<Iter2D, Iteration> iterators_;
+    Iter2D nextIter_ = 1;
     Ref2D nextRef_ = 1;
 };
 

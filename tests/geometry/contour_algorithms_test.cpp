@@ -412,3 +412,114 @@ TEST_F(ContourAlgorithmsTest, UnitsWithoutCoordinatesTakeNoPartInPairSearches) {
 
 }  // namespace
 }  // namespace zarvento
+
+namespace zarvento {
+namespace {
+
+// A stand-in gap from (10, 0) to (10, -10), bridged by two lines.
+class StandInGap final : public CUnit {
+public:
+    StandInGap() : CUnit(kUnitGap), b1(10, 0, 10, -5), b2(10, -5, 10, -10) {
+        StartPoint.z = EndPoint.z = 10;
+        EndPoint.x = -10;
+    }
+    UnitPtr Clone() const override { return std::make_unique<StandInGap>(); }
+    UnitPtr GetSimpleCopy() const override { return nullptr; }
+    bool IsPointOnUnit(double z, double x, int flag = 0) const override {
+        return b1.IsPointOnUnit(z, x, flag) || b2.IsPointOnUnit(z, x, flag);
+    }
+    const CUnit* GetBridge(int index) const override { return index == 0 ? &b1 : index == 1 ? &b2 : nullptr; }
+    double GetLength() const override { return b1.GetLength() + b2.GetLength(); }
+    double GetLength3D() const override { return GetLength(); }
+    double GetLengthToPoint(double, double x) const override { return -x; }
+    double GetLengthToPoint3D(double, double, double) const override { return 0; }
+    void GetMidPoint(IntersectPoint& out, double, double, double, double) const override { out = {}; }
+    void GetBoundBox(BoundBox& box) const override { box = {10, -10, 10, 0}; }
+    CLineUnit b1, b2;
+};
+
+std::unique_ptr<Contour> ChainWithGap() {
+    auto c = MakeContour("LineSeg( 0,0, 10,0, 1 );\n");
+    c->AddUnit(std::make_unique<StandInGap>());
+    c->AddUnit(std::make_unique<CLineUnit>(10, -10, 20, -10));
+    return c;
+}
+
+TEST_F(ContourAlgorithmsTest, GapsGiveTheirBridges) {
+    auto c = ChainWithGap();
+    EXPECT_EQ(c->GetGapCount(), 1);
+    EXPECT_EQ(c->GetGapUnit(0), c->GetUnit(1));
+    const std::string bridged =
+        "LineSeg( 0,0, 10,0, 1 );\nLineSeg( 10,0, 10,-5, 1 );\nLineSeg( 10,-5, 10,-10, 1 );\n"
+        "LineSeg( 10,-10, 20,-10, 1 );\n";
+    auto simple = c->GetSimpleContour();
+    ASSERT_NE(simple, nullptr);
+    EXPECT_EQ(ContourScriptText(*simple), bridged);
+    auto expanded = c->ExpandGaps();
+    ASSERT_NE(expanded, nullptr);
+    EXPECT_EQ(ContourScriptText(*expanded), bridged);
+    EXPECT_EQ(c->ExpandComplex(), nullptr);
+}
+
+// A gap makes no geometry-only copy: a cut across it leaves the gap out
+// instead of failing.
+TEST_F(ContourAlgorithmsTest, CutsSkipUnitsWithoutACopy) {
+    auto c = ChainWithGap();
+    auto plain = c->CutPart(At(5, 0, 0), At(15, -10, 2));
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(ContourScriptText(*plain), "LineSeg( 5,0, 10,0, 1 );\nLineSeg( 10,-10, 15,-10, 1 );\n");
+    auto cyclic = c->CutPartCyclic(At(15, -10, 2), At(5, 0, 0));
+    ASSERT_NE(cyclic, nullptr);
+    EXPECT_EQ(cyclic->Count(), 2);
+    EXPECT_EQ(c->CutPart(At(10, -2, 1), At(10, -8, 1)), nullptr);
+}
+
+}  // namespace
+}  // namespace zarvento
+
+namespace zarvento {
+namespace {
+
+// RemoveLoops written out over every later unit, without box pruning.
+void RemoveLoopsEveryPair(Contour& c) {
+    const int n = c.Count();
+    std::vector<char> marked(static_cast<std::size_t>(n), 0);
+    auto startsWhereEnds = [](const CUnit& next, const CUnit& prev) {
+        return IsEqualPoint(next.StartPoint.z, next.StartPoint.x, prev.EndPoint.z, prev.EndPoint.x);
+    };
+    for (int i = 0; i + 1 < n; ++i) {
+        if (marked[static_cast<std::size_t>(i)]) continue;
+        for (int j = i + 1; j < n; ++j) {
+            CUnit& a = *c.GetUnit(i);
+            CUnit& b = *c.GetUnit(j);
+            if (startsWhereEnds(b, a) || (i == 0 && j == n - 1 && startsWhereEnds(a, b))) continue;
+            IntersectPointList s(5);
+            a.Intersect(&b, s);
+            if (s.Empty()) continue;
+            for (int k = i + 1; k < j; ++k) marked[static_cast<std::size_t>(k)] = 1;
+            a.SetEndPoint(s[0].z, s[0].x);
+            b.SetStartPoint(s[0].z, s[0].x);
+            break;
+        }
+    }
+    for (int k = n - 1; k >= 0; --k)
+        if (marked[static_cast<std::size_t>(k)]) c.DeleteUnit(c.GetUnit(k));
+}
+
+TEST_F(ContourAlgorithmsTest, PrunedRemoveLoopsMatchesEveryPair) {
+    std::mt19937 rng(11);
+    int shortened = 0;
+    for (int round = 0; round < 30; ++round) {
+        auto fast = RandomContour(rng, 5 + round);
+        auto slow = fast->Clone();
+        const int before = fast->Count();
+        fast->RemoveLoops();
+        RemoveLoopsEveryPair(*slow);
+        ASSERT_EQ(ContourScriptText(*fast), ContourScriptText(*slow)) << round;
+        shortened += fast->Count() < before;
+    }
+    EXPECT_GT(shortened, 10);
+}
+
+}  // namespace
+}  // namespace zarvento

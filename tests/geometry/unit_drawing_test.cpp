@@ -8,6 +8,7 @@
 #include "geometry/cadre_factory.h"
 #include "geometry/line_unit.h"
 #include "geometry/unit_colours.h"
+#include "platform/settings_record.h"
 #include "platform/view_3d_log.h"
 #include "test_support.h"
 
@@ -46,7 +47,7 @@ TEST_F(UnitDrawingTest, EdgeColourPrecedence) {
         EXPECT_EQ(e.colour, c.drawn) << c.selected << c.rapid << c.marked;
     }
     // The settings are read at every call.
-    CurrentUnitColours().rapid = 0xABCDEF;
+    SettingsRecord::Global().colours[4] = 0xABCDEF;  // colour 5: rapid moves
     CLineUnit rapid(0, 0, 1, 0, true);
     rapid.CreateTessellationEdge(given);
     EXPECT_EQ(ViewEntries().back().colour, 0xABCDEFu);

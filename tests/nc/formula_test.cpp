@@ -84,8 +84,9 @@ TEST_F(FormulaTableTest, EvaluatesTheTable) {
     ExpectCases(cases);
 }
 
-// Mended faults: each of these failed or gave a wrong value before.
-TEST_F(FormulaTableTest, MendedFaultsGiveTheSoundValue) {
+// Pins the traps of a naive reading: skipping the character after "?" and
+// ":", stripping an outer "(" and ")" that are no pair, and refusing sqrt(0).
+TEST_F(FormulaTableTest, ConditionalWithoutBlanksMatchedPairsAndSqrtOfZero) {
     const Case cases[] = {
         // The conditional's parts were cut one character after "?" and ":".
         {"1?5:7", true, 5}, {"0?5:7", true, 7}, {"1 ?", true, 0}, {"1 ? 5 :", true, 5}, {"?", false, kPreset},

@@ -1,0 +1,630 @@
+// Region subtraction: the arrangement of stock and cutter, the walk round the
+// face that holds the reference point, and applying its boundary to the stock.
+//
+// Every step finds its partners through indexes (a grid of EPS cells over
+// points, vertices sorted along Z, a Z sweep of unit boxes), so one call costs
+// about (n + m) log(n + m) for n stock and m cutter units. The indexes only
+// narrow the search: each candidate still passes the same exact test, in the
+// same order, as a scan over every pair would apply.
+#include "geometry/subtract_region.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "geometry/box_pairs.h"
+#include "geometry/circle_unit.h"
+#include "geometry/exception.h"
+#include "geometry/line_unit.h"
+#include "geometry/primitives.h"
+#include "geometry/scoped_eps.h"
+#include "platform/messages.h"
+#include "platform/process_state.h"
+
+namespace zarvento {
+
+namespace {
+
+bool g_diagnosticRun = false;
+
+ZARVENTO_STATE_RESET { g_diagnosticRun = false; }
+
+// Below this test-circle radius the crossings with the circle are found at a
+// finer tolerance, so that units meeting at a very short vertex still part.
+constexpr double kFineRadius = 1e-5;
+constexpr double kFineEps = 1.5e-7;
+// Vertices at or beyond this distance are never taken as the start.
+constexpr double kFarDistance = 1e10;
+
+// Diagnostic drawing styles: the arrangement, the first walk unit, a
+// single-candidate step.
+constexpr int kStyleArrangement = 3;
+constexpr int kStyleFirstUnit = 7;
+constexpr int kStyleSingleStep = 2;
+
+bool SamePoint(const Point3D& a, const Point3D& b) { return IsEqualPoint(a.z, a.x, b.z, b.x); }
+bool SamePoint(const Point3D& a, double z, double x) { return IsEqualPoint(a.z, a.x, z, x); }
+
+// Points in a grid of cells at least EPS wide: two points equal within EPS
+// always lie in neighbouring cells, so a lookup reads at most nine. The cells
+// live in one open table with chains through a flat entry list, so that a
+// call makes a handful of allocations however many points it holds.
+class PointGrid {
+public:
+    explicit PointGrid(std::size_t expected) : cell_(EPS > 0.0 ? EPS : kDefaultEps) {
+        std::size_t size = 16;
+        while (size < 2 * expected) size *= 2;
+        heads_.assign(size, -1);
+        entries_.reserve(expected);
+    }
+
+    void Add(double z, double x, int id) {
+        if (!std::isfinite(z) || !std::isfinite(x)) return;
+        const std::uint64_t key = Key(Cell(z), Cell(x));
+        int& head = heads_[Slot(key)];
+        entries_.push_back({key, id, head});
+        head = static_cast<int>(entries_.size()) - 1;
+    }
+    void Remove(double z, double x, int id) {
+        if (!std::isfinite(z) || !std::isfinite(x)) return;
+        const std::uint64_t key = Key(Cell(z), Cell(x));
+        for (int e = heads_[Slot(key)]; e >= 0; e = entries_[static_cast<std::size_t>(e)].next) {
+            Entry& entry = entries_[static_cast<std::size_t>(e)];
+            if (entry.key == key && entry.id == id) {
+                entry.id = -1;
+                return;
+            }
+        }
+    }
+    // Appends the ids of the points that may lie within EPS of (z, x),
+    // unsorted; an id stored at two points may come twice.
+    void Near(double z, double x, std::vector<int>& out) const {
+        if (!std::isfinite(z) || !std::isfinite(x)) return;
+        // Only the cells the square of half-width EPS about the point reaches:
+        // two per axis unless the point sits on a cell border.
+        const std::int64_t z1 = Cell(z - cell_), z2 = Cell(z + cell_);
+        const std::int64_t x1 = Cell(x - cell_), x2 = Cell(x + cell_);
+        for (std::int64_t cz = z1; cz <= z2; ++cz)
+            for (std::int64_t cx = x1; cx <= x2; ++cx) {
+                const std::uint64_t key = Key(cz, cx);
+                for (int e = heads_[Slot(key)]; e >= 0; e = entries_[static_cast<std::size_t>(e)].next) {
+                    const Entry& entry = entries_[static_cast<std::size_t>(e)];
+                    if (entry.key == key && entry.id >= 0) out.push_back(entry.id);
+                }
+            }
+    }
+
+private:
+    struct Entry {
+        std::uint64_t key;
+        int id;  // -1 once removed
+        int next;
+    };
+
+    std::int64_t Cell(double v) const {
+        constexpr double kLimit = 4.0e18;
+        return static_cast<std::int64_t>(std::clamp(std::floor(v / cell_), -kLimit, kLimit));
+    }
+    static std::uint64_t Key(std::int64_t cz, std::int64_t cx) {
+        return static_cast<std::uint64_t>(cz) * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(cx);
+    }
+    std::size_t Slot(std::uint64_t key) const {
+        return static_cast<std::size_t>((key ^ (key >> 29)) * 0xBF58476D1CE4E5B9ull >> 17) & (heads_.size() - 1);
+    }
+
+    double cell_;
+    std::vector<int> heads_;
+    std::vector<Entry> entries_;
+};
+
+void SortUnique(std::vector<int>& ids) {
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+}
+
+struct Vertex {
+    double z = 0.0;
+    double x = 0.0;
+};
+
+// Everything the walk changes on units it does not own: each reversal and
+// each cleared rapid flag, so that a call which applies nothing can undo them
+// in reverse order, on the exception path as well.
+class UnitChangeLog {
+public:
+    UnitChangeLog() = default;
+    UnitChangeLog(const UnitChangeLog&) = delete;
+    UnitChangeLog& operator=(const UnitChangeLog&) = delete;
+    ~UnitChangeLog() {
+        if (!kept_) Undo();
+    }
+
+    void Reverse(CUnit* unit) {
+        entries_.push_back({unit, false, false});
+        unit->Reverse();
+    }
+    void ClearRapid(CUnit* unit) {
+        entries_.push_back({unit, true, unit->IsRapid});
+        unit->IsRapid = false;
+    }
+    void Keep() { kept_ = true; }
+    void Undo() {
+        for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
+            if (it->rapid)
+                it->unit->IsRapid = it->wasRapid;
+            else
+                it->unit->Reverse();
+        }
+        entries_.clear();
+    }
+
+private:
+    struct Entry {
+        CUnit* unit;
+        bool rapid;
+        bool wasRapid;
+    };
+    std::vector<Entry> entries_;
+    bool kept_ = false;
+};
+
+// ---------------------------------------------------------------- vertices
+
+std::vector<Vertex> CollectVertices(const Contour& stock, const Contour& cutter, const IntersectPointList& crossings) {
+    std::vector<Vertex> vertices;
+    vertices.reserve(static_cast<std::size_t>(stock.Count() + cutter.Count() + 1) + crossings.Count());
+    for (int k = 0; k < stock.Count(); ++k) vertices.push_back({stock.GetUnit(k)->StartPoint.z, stock.GetUnit(k)->StartPoint.x});
+    for (int k = 0; k < cutter.Count(); ++k)
+        vertices.push_back({cutter.GetUnit(k)->StartPoint.z, cutter.GetUnit(k)->StartPoint.x});
+    if (const CUnit* last = cutter.GetLastUnit()) vertices.push_back({last->EndPoint.z, last->EndPoint.x});
+    for (const IntersectPoint& p : crossings) vertices.push_back({p.z, p.x});
+    return vertices;
+}
+
+// Each vertex equal to an earlier one (the first such, duplicates included)
+// is a duplicate; the earlier one keeps, coordinate by coordinate, the value
+// of smaller magnitude. Earlier vertices move while the pass runs, and the
+// grid follows them, so every comparison sees the values a plain scan would.
+void MergeCloseVertices(std::vector<Vertex>& vertices) {
+    PointGrid grid(vertices.size() + vertices.size() / 4);
+    std::vector<char> duplicate(vertices.size(), 0);
+    std::vector<int> near;
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        Vertex& v = vertices[i];
+        near.clear();
+        grid.Near(v.z, v.x, near);
+        int first = -1;
+        for (int k : near) {
+            const Vertex& w = vertices[static_cast<std::size_t>(k)];
+            if ((first < 0 || k < first) && IsEqualPoint(w.z, w.x, v.z, v.x)) first = k;
+        }
+        if (first >= 0) {
+            duplicate[i] = 1;
+            Vertex& w = vertices[static_cast<std::size_t>(first)];
+            const Vertex merged{std::fabs(v.z) < std::fabs(w.z) ? v.z : w.z,
+                                std::fabs(v.x) < std::fabs(w.x) ? v.x : w.x};
+            if (merged.z != w.z || merged.x != w.x) {
+                grid.Remove(w.z, w.x, first);
+                w = merged;
+                grid.Add(w.z, w.x, first);
+            }
+        }
+        grid.Add(v.z, v.x, static_cast<int>(i));
+    }
+    std::size_t k = 0;
+    std::erase_if(vertices, [&](const Vertex&) { return duplicate[k++] != 0; });
+}
+
+// ---------------------------------------------------------------- split
+
+// The vertices sorted along Z, for the lookups by a unit's box.
+class VertexIndex {
+public:
+    explicit VertexIndex(const std::vector<Vertex>& vertices) : vertices_(vertices) {
+        order_.reserve(vertices.size());
+        for (std::size_t i = 0; i < vertices.size(); ++i)
+            if (std::isfinite(vertices[i].z) && std::isfinite(vertices[i].x)) order_.push_back(static_cast<int>(i));
+        std::sort(order_.begin(), order_.end(), [&](int a, int b) {
+            return vertices_[static_cast<std::size_t>(a)].z < vertices_[static_cast<std::size_t>(b)].z;
+        });
+    }
+
+    // Indices of the vertices within the box widened by slack, in list order.
+    void InBox(const BoundBox& box, double slack, std::vector<int>& out) const {
+        out.clear();
+        const double zlo = std::min(box.zmin, box.zmax) - slack, zhi = std::max(box.zmin, box.zmax) + slack;
+        const double xlo = std::min(box.xmin, box.xmax) - slack, xhi = std::max(box.xmin, box.xmax) + slack;
+        auto it = std::lower_bound(order_.begin(), order_.end(), zlo,
+                                   [&](int a, double z) { return vertices_[static_cast<std::size_t>(a)].z < z; });
+        for (; it != order_.end() && vertices_[static_cast<std::size_t>(*it)].z <= zhi; ++it) {
+            const double x = vertices_[static_cast<std::size_t>(*it)].x;
+            if (x >= xlo && x <= xhi) out.push_back(*it);
+        }
+        std::sort(out.begin(), out.end());
+    }
+
+private:
+    const std::vector<Vertex>& vertices_;
+    std::vector<int> order_;
+};
+
+// Splits the unit at the vertices that lie on it away from its ends. Adds the
+// unit itself, or its pieces (also kept in `pieces`), to the elementary units.
+void SplitUnit(CUnit* unit, const std::vector<Vertex>& vertices, const VertexIndex& index, std::vector<int>& scratch,
+               std::vector<CUnit*>& elementary, std::vector<UnitPtr>& pieces) {
+    BoundBox box;
+    unit->GetBoundBox(box);
+    // A point on the unit lies within EPS of it, so within EPS of its box.
+    index.InBox(box, 2.0 * EPS, scratch);
+    struct Cut {
+        double length;
+        const Vertex* vertex;
+    };
+    std::vector<Cut> cuts;
+    for (int k : scratch) {
+        const Vertex& v = vertices[static_cast<std::size_t>(k)];
+        if (SamePoint(unit->StartPoint, v.z, v.x) || SamePoint(unit->EndPoint, v.z, v.x)) continue;
+        if (!unit->IsPointOnUnit(v.z, v.x, 0)) continue;
+        cuts.push_back({unit->GetLengthToPoint(v.z, v.x), &v});
+    }
+    if (cuts.empty()) {
+        elementary.push_back(unit);
+        return;
+    }
+    std::stable_sort(cuts.begin(), cuts.end(), [](const Cut& a, const Cut& b) { return a.length < b.length; });
+    double z = unit->StartPoint.z, x = unit->StartPoint.x;
+    for (const Cut& cut : cuts) {
+        if (IsEqualPoint(cut.vertex->z, cut.vertex->x, z, x)) continue;
+        if (UnitPtr piece = unit->CloneWithEnds(z, x, cut.vertex->z, cut.vertex->x)) {
+            elementary.push_back(piece.get());
+            pieces.push_back(std::move(piece));
+        }
+        z = cut.vertex->z;
+        x = cut.vertex->x;
+    }
+    if (SamePoint(unit->EndPoint, z, x)) return;
+    if (UnitPtr piece = unit->CloneWithEnds(z, x, unit->EndPoint.z, unit->EndPoint.x)) {
+        elementary.push_back(piece.get());
+        pieces.push_back(std::move(piece));
+    }
+}
+
+// ---------------------------------------------------------------- covered units
+
+std::vector<UnitBox> BoxesOf(const std::vector<CUnit*>& units) {
+    std::vector<UnitBox> boxes;
+    boxes.reserve(units.size());
+    for (const CUnit* unit : units) {
+        BoundBox b;
+        unit->GetBoundBox(b);
+        boxes.push_back({b.zmin, b.xmin, b.zmax, b.xmax});
+    }
+    return boxes;
+}
+
+// `outer` is of the same kind and holds both end points of `inner`.
+bool Covers(const CUnit& outer, const CUnit& inner) {
+    return outer.Kind == inner.Kind && outer.IsPointOnUnit(inner.StartPoint.z, inner.StartPoint.x, 0) &&
+           outer.IsPointOnUnit(inner.EndPoint.z, inner.EndPoint.x, 0);
+}
+
+// One pass: a unit covered by a later (laterCovers) or an earlier unit is
+// dropped; all units take part in the comparisons until the pass is over.
+void DropCovered(std::vector<CUnit*>& units, bool laterCovers) {
+    std::vector<char> dropped(units.size(), 0);
+    for (const BoxPair& pair : SelfOverlappingBoxPairs(BoxesOf(units), 2.0 * EPS)) {
+        const auto i = static_cast<std::size_t>(pair.first), j = static_cast<std::size_t>(pair.second);
+        if (laterCovers) {
+            if (!dropped[i] && Covers(*units[j], *units[i])) dropped[i] = 1;
+        } else {
+            if (!dropped[j] && Covers(*units[i], *units[j])) dropped[j] = 1;
+        }
+    }
+    std::size_t k = 0;
+    std::erase_if(units, [&](const CUnit*) { return dropped[k++] != 0; });
+}
+
+// ---------------------------------------------------------------- start vertex
+
+// Whether a crossing of the sight line from the reference point to the
+// vertex, other than the vertex itself, lies on one of the units.
+bool IsHidden(const std::vector<CUnit*>& units, const std::vector<UnitBox>& boxes, double refZ, double refX,
+              const Vertex& v, IntersectPointList& scratch) {
+    const CLineUnit sight(refZ, refX, v.z, v.x);
+    const double slack = 2.0 * EPS;
+    const double zlo = std::min(refZ, v.z) - slack, zhi = std::max(refZ, v.z) + slack;
+    const double xlo = std::min(refX, v.x) - slack, xhi = std::max(refX, v.x) + slack;
+    for (std::size_t k = 0; k < units.size(); ++k) {
+        const UnitBox& b = boxes[k];
+        if (std::max(b.zmin, b.zmax) < zlo || std::min(b.zmin, b.zmax) > zhi || std::max(b.xmin, b.xmax) < xlo ||
+            std::min(b.xmin, b.xmax) > xhi)
+            continue;
+        scratch.SetCountZero();
+        sight.Intersect(units[k], scratch);
+        for (const IntersectPoint& p : scratch)
+            if (sight.IsPointOnUnit(p.z, p.x, 0) && !IsEqualPoint(p.z, p.x, v.z, v.x)) return true;
+    }
+    return false;
+}
+
+// The nearest vertex that can be seen from the reference point; throws when
+// there is none.
+Vertex FindStartVertex(const std::vector<Vertex>& vertices, const std::vector<CUnit*>& units, double refZ,
+                       double refX) {
+    struct Ranked {
+        double distance;
+        std::size_t index;
+    };
+    std::vector<Ranked> ranked;
+    ranked.reserve(vertices.size());
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        const double d = Distance(vertices[i].z, vertices[i].x, refZ, refX);
+        if (d < kFarDistance) ranked.push_back({d, i});
+    }
+    // Strictly nearer wins, so of equally near vertices the first in the list
+    // comes first. A heap hands them out nearest first: usually the first
+    // one is seen, and the rest need no order.
+    const auto farther = [](const Ranked& a, const Ranked& b) {
+        return a.distance > b.distance || (a.distance == b.distance && a.index > b.index);
+    };
+    std::make_heap(ranked.begin(), ranked.end(), farther);
+    const std::vector<UnitBox> boxes = BoxesOf(units);
+    IntersectPointList scratch(10);
+    while (!ranked.empty()) {
+        std::pop_heap(ranked.begin(), ranked.end(), farther);
+        const Vertex& v = vertices[ranked.back().index];
+        ranked.pop_back();
+        if (!IsHidden(units, boxes, refZ, refX, v, scratch)) return v;
+    }
+    throw Exception("Не найдена ближайшая точка");
+}
+
+// ---------------------------------------------------------------- walk
+
+enum class WalkEnd { Closed, Failed };
+
+class Walk {
+public:
+    Walk(const std::vector<CUnit*>& units, UnitChangeLog& log, bool draw)
+        : units_(units), log_(log), draw_(draw), ends_(2 * units.size()) {
+        for (std::size_t k = 0; k < units_.size(); ++k) {
+            const int id = static_cast<int>(k);
+            ends_.Add(units_[k]->StartPoint.z, units_[k]->StartPoint.x, id);
+            ends_.Add(units_[k]->EndPoint.z, units_[k]->EndPoint.x, id);
+        }
+    }
+
+    // Walks from V, leaving towards the reference point's side; the boundary
+    // runs in walk order.
+    WalkEnd Run(const Vertex& start, double refZ, double refX, std::vector<CUnit*>& boundary) {
+        UnitPtr current = std::make_unique<CLineUnit>(start.z, start.x, refZ, refX);
+        if (draw_) current->Draw2D(kStyleFirstUnit);
+        double pz = start.z, px = start.x;
+        // A closed boundary takes each elementary unit at most once.
+        const std::size_t maxSteps = units_.size() + 1;
+        std::vector<int> near;
+        std::vector<CUnit*> candidates;
+        std::vector<CUnit*> reversedNow;
+        for (std::size_t step = 1; step <= maxSteps; ++step) {
+            near.clear();
+            ends_.Near(pz, px, near);
+            SortUnique(near);
+            candidates.clear();
+            reversedNow.clear();
+            for (int id : near) {
+                CUnit* u = units_[static_cast<std::size_t>(id)];
+                if (SamePoint(u->EndPoint, pz, px)) {
+                    log_.Reverse(u);
+                    reversedNow.push_back(u);
+                }
+                if (SamePoint(u->StartPoint, pz, px) && !SamePoint(u->EndPoint, current->EndPoint))
+                    candidates.push_back(u);
+            }
+            CUnit* chosen = nullptr;
+            if (candidates.size() == 1) {
+                chosen = candidates.front();
+                if (draw_) current->Draw2D(kStyleSingleStep);
+            } else if (candidates.size() > 1) {
+                chosen = TurnNext(*current, candidates, pz, px);
+            }
+            if (!chosen) return WalkEnd::Failed;
+            current = chosen->Clone();
+            current->Reverse();
+            log_.ClearRapid(chosen);
+            boundary.push_back(chosen);
+            pz = chosen->EndPoint.z;
+            px = chosen->EndPoint.x;
+            for (CUnit* u : reversedNow)
+                if (u != chosen) log_.Reverse(u);
+            if (IsEqualPoint(pz, px, start.z, start.x)) return WalkEnd::Closed;
+        }
+        return WalkEnd::Failed;
+    }
+
+private:
+    // Of several units leaving P, the one whose crossing with a small circle
+    // about P comes just before the arriving unit's crossing along the circle
+    // (cyclically). Null when the circle meets nothing or the choice falls on
+    // the arriving unit itself: the walk cannot go on.
+    CUnit* TurnNext(const CUnit& current, const std::vector<CUnit*>& candidates, double pz, double px) const {
+        auto chord = [](const CUnit& u) {
+            return Distance(u.StartPoint.z, u.StartPoint.x, u.EndPoint.z, u.EndPoint.x);
+        };
+        double r = chord(current);
+        for (const CUnit* u : candidates) r = std::min(r, chord(*u));
+        Contour circle;
+        circle.AddUnit(std::make_unique<CCircleUnit>(pz, px, r, 1));
+        Contour arriving;
+        arriving.AddUnit(current.Clone());
+        for (const CUnit* u : candidates) arriving.AddUnit(u->Clone());
+        IntersectPointList crossings(10);
+        {
+            ScopedEps fine(r < kFineRadius ? kFineEps : EPS);
+            circle.Intersect(arriving, crossings, false);
+        }
+        if (crossings.Empty()) return nullptr;
+        const std::uint32_t n = crossings.Count();
+        std::uint32_t last = n;
+        for (std::uint32_t k = 0; k < n; ++k)
+            if (crossings[k].index2 == 0) last = k;
+        const IntersectPoint& taken = (last == n || last == 0) ? crossings[n - 1] : crossings[last - 1];
+        if (taken.index2 <= 0 || static_cast<std::size_t>(taken.index2) > candidates.size()) return nullptr;
+        return candidates[static_cast<std::size_t>(taken.index2 - 1)];
+    }
+
+    const std::vector<CUnit*>& units_;
+    UnitChangeLog& log_;
+    bool draw_;
+    PointGrid ends_;
+};
+
+// ---------------------------------------------------------------- apply
+
+// The order Contour::ChainUnits gives `units` when each unit's end meets the
+// start of exactly one unit: the boundary's cycle, from the unit in front.
+// False when some end meets several starts; the caller then chains the
+// ordinary way.
+bool ChainAlongBoundary(std::vector<UnitPtr>& units) {
+    const std::size_t n = units.size();
+    PointGrid starts(n);
+    for (std::size_t k = 0; k < n; ++k) starts.Add(units[k]->StartPoint.z, units[k]->StartPoint.x, static_cast<int>(k));
+    std::vector<int> next(n, -1);
+    std::vector<int> near;
+    for (std::size_t k = 0; k < n; ++k) {
+        near.clear();
+        starts.Near(units[k]->EndPoint.z, units[k]->EndPoint.x, near);
+        for (int id : near) {
+            if (!SamePoint(units[static_cast<std::size_t>(id)]->StartPoint, units[k]->EndPoint)) continue;
+            if (next[k] >= 0) return false;
+            next[k] = id;
+        }
+        if (next[k] < 0) return false;
+    }
+    std::vector<UnitPtr> chained;
+    chained.reserve(n);
+    std::vector<char> used(n, 0);
+    for (std::size_t k = 0, at = 0; k < n; ++k, at = static_cast<std::size_t>(next[at])) {
+        if (used[at]) return false;
+        used[at] = 1;
+        chained.push_back(std::move(units[at]));
+    }
+    units = std::move(chained);
+    return true;
+}
+
+// Unit identities sorted for lookups.
+class SortedUnitSet {
+public:
+    explicit SortedUnitSet(std::vector<const CUnit*> units) : units_(std::move(units)) {
+        std::sort(units_.begin(), units_.end(), std::less<const CUnit*>());
+    }
+    bool count(const CUnit* unit) const {
+        return std::binary_search(units_.begin(), units_.end(), unit, std::less<const CUnit*>());
+    }
+
+private:
+    std::vector<const CUnit*> units_;
+};
+
+// Replaces the stock's units by the boundary: stock units outside it go to
+// the removed list and are destroyed, clones of the other boundary units go
+// to the added list and join the stock, which is then put in chain order.
+void ApplyBoundary(Contour& stock, const std::vector<CUnit*>& boundary, RemovedUnitList& removed,
+                   AddedUnitList& added) {
+    const SortedUnitSet inBoundary(std::vector<const CUnit*>(boundary.begin(), boundary.end()));
+    std::vector<const CUnit*> stockUnits;
+    stockUnits.reserve(static_cast<std::size_t>(stock.Count()));
+    for (int k = 0; k < stock.Count(); ++k) {
+        const CUnit* unit = stock.GetUnit(k);
+        stockUnits.push_back(unit);
+        if (!inBoundary.count(unit)) removed.Add(unit);
+    }
+    const SortedUnitSet inStock(std::move(stockUnits));
+    std::vector<UnitPtr> clones;
+    for (const CUnit* unit : boundary) {
+        if (inStock.count(unit)) continue;
+        clones.push_back(unit->Clone());
+        added.Add(clones.back().get());
+    }
+    // Taken from the back, each unit leaves its slot in constant time.
+    std::vector<UnitPtr> units;
+    units.reserve(static_cast<std::size_t>(stock.Count()) + clones.size());
+    while (CUnit* last = stock.GetLastUnit()) {
+        UnitPtr unit = stock.RemoveUnit(last);
+        if (inBoundary.count(unit.get())) units.push_back(std::move(unit));
+    }
+    std::reverse(units.begin(), units.end());
+    for (UnitPtr& clone : clones) units.push_back(std::move(clone));
+    const bool chained = ChainAlongBoundary(units);
+    for (UnitPtr& unit : units) stock.AddUnit(std::move(unit));
+    if (!chained) stock.ChainUnits();
+}
+
+void DrawArrangement(const std::vector<CUnit*>& units) {
+    for (CUnit* unit : units) unit->Draw2D(kStyleArrangement);
+}
+
+}  // namespace
+
+void SetRegionDiagnosticRun(bool on) { g_diagnosticRun = on; }
+bool RegionDiagnosticRun() { return g_diagnosticRun; }
+
+int SubtractRegion(Contour& stock, Contour& cutter, double refZ, double refX, RemovedUnitList& removed,
+                   AddedUnitList& added, int stepIndex, int stepCount) {
+    // 1. The cutter loses its zero-length units for good.
+    for (int k = cutter.Count() - 1; k >= 0; --k)
+        if (cutter.GetUnit(k)->IsZeroLength()) cutter.DeleteUnit(cutter.GetUnit(k));
+
+    // 2. Crossings.
+    IntersectPointList crossings(100);
+    stock.Intersect(cutter, crossings, true);
+    if (crossings.Count() < 2) return 0;
+    const int crossingCount = static_cast<int>(crossings.Count());
+
+    // 3-4. Vertices, close ones merged.
+    std::vector<Vertex> vertices = CollectVertices(stock, cutter, crossings);
+    MergeCloseVertices(vertices);
+
+    // 5-6. Elementary units: every unit split at the vertices on it.
+    std::vector<UnitPtr> pieces;
+    std::vector<CUnit*> elementary;
+    elementary.reserve(static_cast<std::size_t>(stock.Count() + cutter.Count()) + 2 * vertices.size());
+    {
+        const VertexIndex index(vertices);
+        std::vector<int> scratch;
+        for (int k = 0; k < stock.Count(); ++k) SplitUnit(stock.GetUnit(k), vertices, index, scratch, elementary, pieces);
+        for (int k = 0; k < cutter.Count(); ++k)
+            SplitUnit(cutter.GetUnit(k), vertices, index, scratch, elementary, pieces);
+    }
+    std::erase_if(elementary, [](const CUnit* unit) { return unit->IsZeroLength(); });
+
+    // 7. Doubled and covered units collapse.
+    DropCovered(elementary, true);
+    DropCovered(elementary, false);
+
+    // 8.
+    if (elementary.empty()) HostTextOutput("AllUnits.MaxIndex()+1<1");
+    const bool draw = g_diagnosticRun && stepIndex == stepCount - 2;
+    if (draw) DrawArrangement(elementary);
+
+    // 9. Start vertex.
+    const Vertex start = FindStartVertex(vertices, elementary, refZ, refX);
+
+    // 10. Walk. The log is declared after the pieces, so that it undoes its
+    // changes while they still exist.
+    UnitChangeLog log;
+    std::vector<CUnit*> boundary;
+    Walk walk(elementary, log, draw);
+    if (walk.Run(start, refZ, refX, boundary) != WalkEnd::Closed) return 0;
+
+    // 11. Apply.
+    log.Keep();
+    ApplyBoundary(stock, boundary, removed, added);
+    return crossingCount;
+}
+
+}  // namespace zarvento

@@ -1,0 +1,111 @@
+// Circular moves: arc variables, output centre and built-in text.
+#include "nc/cadre_arc_g02.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "nc/frame_text_format.h"
+#include "nc/modal_state.h"
+#include "platform/settings_record.h"
+
+namespace zarvento {
+
+CCadre_ArcG02::CCadre_ArcG02(double centreXValue, double centreZValue, double radiusValue, double startX,
+                             double startZ, double endX, double endZ, double feedValue, bool isRapid) {
+    centreX = centreXValue;
+    centreZ = centreZValue;
+    radius = radiusValue;
+    start = FramePoint{startX, 0.0, startZ};
+    end = FramePoint{endX, 0.0, endZ};
+    if (feedValue > 0.0) feed = feedValue;
+    rapid = isRapid ? 1 : 0;
+    kindLetter = 'A';
+    aux = end;
+    TakeOutputValues();
+    outCentreX = start.x;
+    startZCopy = start.z;
+    ModalState.position[0] = end.x;
+    ModalState.position[2] = end.z;
+}
+
+void CCadre_ArcG02::SetOutputCoordinates() {
+    CCadreISO::SetOutputCoordinates();
+    const int mode = SettingsRecord::Global().xOutputMode;
+    outCentreX = mode == 0 ? centreX * -2.0 : mode == 1 ? centreX : -centreX;
+}
+
+double CCadre_ArcG02::SweepAngle() const {
+    constexpr double twoPi = 2.0 * std::numbers::pi;
+    // Angles in the (Z, X) frame from +Z towards +X; G02 runs clockwise.
+    const double a1 = std::atan2(start.x - centreX, start.z - centreZ);
+    const double a2 = std::atan2(end.x - centreX, end.z - centreZ);
+    double sweep = arcLetter == '2' ? a1 - a2 : a2 - a1;
+    sweep = std::fmod(sweep, twoPi);
+    if (sweep < 0.0) sweep += twoPi;
+    return sweep;
+}
+
+double CCadre_ArcG02::SignedRadius() const {
+    return SweepAngle() > std::numbers::pi + 1e-6 ? -radius : radius;
+}
+
+void CCadre_ArcG02::ComputeValues() {
+    if (computed) return;
+    const double sweep = SweepAngle();
+    valueANG = sweep * 180.0 / std::numbers::pi;
+    const double a1 = std::atan2(start.x - centreX, start.z - centreZ);
+    const double mid = arcLetter == '2' ? a1 - sweep / 2.0 : a1 + sweep / 2.0;
+    valueX3 = centreX + radius * std::sin(mid);
+    valueY3 = centreY;
+    valueZ3 = (start.z + end.z) / 2.0;
+    computed = 1;
+}
+
+double* CCadre_ArcG02::GetVariable(std::string_view name) {
+    if (name == "_R") {
+        valueR = SignedRadius();
+        return &valueR;
+    }
+    if (name == "_X0") return &outCentreX;
+    if (name == "_Y0") return &centreY;
+    if (name == "_Z0") return &centreZ;
+    if (name == "_I") return &(valueI = centreX - start.x);
+    if (name == "_J") return &(valueJ = centreY - start.y);
+    if (name == "_K") return &(valueK = centreZ - start.z);
+    if (name == "_ANG" || name == "_X3" || name == "_Y3" || name == "_Z3") {
+        ComputeValues();
+        return name == "_ANG" ? &valueANG : name == "_X3" ? &valueX3 : name == "_Y3" ? &valueY3 : &valueZ3;
+    }
+    return CCadreISO::GetVariable(name);
+}
+
+int CCadre_ArcG02::WriteText(std::vector<std::string>& lines, int number) {
+    if (WriteByTemplate(arcLetter == '2' ? "G02" : "G03", lines, number)) return number;
+    std::string line = FormatFrameNumber(number) + (arcLetter == '2' ? "G02  " : "G03  ");
+    if (!move3D) {
+        line += FormatAddressValue("X", outX2, false);
+        line += FormatAddressValue("Z", end.z, false);
+    } else {
+        line += FormatAddressValue("X", end.x, false);
+        line += FormatAddressValue("Y", end.y, false);
+        if (std::fabs(end.z - start.z) > 0.0001) line += FormatAddressValue("Z", end.z, false);
+    }
+    valueR = SignedRadius();
+    line += FormatAddressValue("R", valueR, false);
+    if ((!rapid && ModalState.lastMoveRapid) || std::fabs(feed - ModalState.feed) > 0.001)
+        line += FormatAddressValue("F", feed, false);
+    ModalState.lastMoveRapid = 0;
+    ModalState.feed = feed;
+    AddTextLine(lines, std::move(line));
+    return NextNumber(number);
+}
+
+void CCadre_ArcG02::Move(double dx, double dy, double dz) {
+    CCadreISO::Move(dx, dy, dz);
+    centreX += dx;
+    centreY += dy;
+    centreZ += dz;
+    computed = 0;
+}
+
+}  // namespace zarvento

@@ -1,0 +1,109 @@
+// CCadreISO: one NC frame (one block of the program). Every frame kind and the
+// machine cycles derive from it; constructors read and update ModalState.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "geometry/contour.h"
+#include "geometry/step_array.h"
+#include "nc/code_parameters.h"
+#include "platform/host_object.h"
+
+namespace zarvento {
+
+class CTurn;
+class CycleCodeLists;
+
+struct FramePoint {
+    double x = 0.0;  // internal X: the negated radius
+    double y = 0.0;
+    double z = 0.0;
+};
+
+class CCadreISO {
+public:
+    CCadreISO();
+    virtual ~CCadreISO();
+    CCadreISO(const CCadreISO&) = delete;
+    CCadreISO& operator=(const CCadreISO&) = delete;
+
+    // Takes the unset speed and feed and the spindle mode from ModalState.
+    virtual void SetModalState();
+    // Output values by the settings' X convention (0 diameter, 1 as is, else radius).
+    virtual void SetOutputCoordinates();
+    // The address of a double frame variable, or null.
+    virtual double* GetVariable(std::string_view name);
+    // The number of program lines the frame took.
+    virtual int GetPositionCount() const;
+    virtual void CreatePathFigure() {}
+    // Appends the units of the frame's path, unless the frame is hidden.
+    virtual void AddPathUnits(StepArray<CUnit*>& list);
+    virtual void AddToList(std::vector<CCadreISO*>& list) { list.push_back(this); }
+    // Writes the frame's lines and returns the block number for the next frame.
+    virtual int WriteText(std::vector<std::string>& lines, int number);
+    virtual void Move(double dx, double dy, double dz);
+    virtual void ReleaseSubFrames() {}
+
+    // The block-number prefix of a built-in text; the frame keeps the number
+    // of its first numbered output.
+    std::string FormatFrameNumber(int number);
+    // Appends a line unless an export run is active.
+    static void AddTextLine(std::vector<std::string>& lines, std::string text);
+
+    // Formulas of templates are evaluated for the frame: its own variables first.
+    bool EvaluateFormula(const std::string& formula, double& value);
+    // A text variable for a template field, or null.
+    const std::string* FindTextVariable(const std::string& name);
+
+    double feed = 0.0;
+    double spindleSpeed = 0.0;
+    std::uint8_t constantSpeed = 0;
+    std::uint8_t rapid = 0;
+    double minSpindleSpeed = 0.0;
+    double maxSpindleSpeed = 0.0;
+    std::int32_t toolNumber = -1;
+    std::int32_t spindleState = 5;
+    double outX1 = 0.0, outX2 = 0.0, outZ1 = 0.0, outZ2 = 0.0, outF = 0.0;
+    double m345 = 5.0;
+    std::uint8_t hidden = 0;
+    char kindLetter = '0';
+    std::uint8_t move3D = 0;
+    std::int32_t traceKind = 0;
+    std::uint8_t option1 = 0;
+    std::uint8_t feedIsStep = 0;  // the feed is itself the simulation step
+    std::uint8_t internalMachining = 0;
+    std::uint8_t noMaterial = 0;  // simulated without removing material
+    std::uint8_t option5 = 0;
+    std::uint8_t inheritNumbering = 0;  // template lines numbered like the previous line
+    FramePoint start;
+    FramePoint end;
+    FramePoint aux;
+    std::int32_t frameNumber = -1;
+    HostObjectPtr hostObject;
+    CTurn* operation = nullptr;
+    // The frame's variable provider; its own variables are the frame's.
+    std::unique_ptr<CODE_PARAMETERS> codeParameters;
+    const CycleCodeLists* usedTemplate = nullptr;
+    std::int32_t templateLineCount = 0;
+    Contour path;  // the frame's own geometry
+    std::int32_t pointCount = 0;
+    std::vector<CCadreISO*> subFrames;  // machine cycles own and free them
+    double feedStep = 0.0;
+    double rapidStep = 0.0;
+    double speedFactor = 1.0;
+
+protected:
+    // Output values equal to the internal start and end and the feed, before any convention.
+    void TakeOutputValues();
+    // Writes through the kind's template when one is loaded; otherwise marks
+    // the frame as written by its built-in text and returns false.
+    bool WriteByTemplate(std::string_view kind, std::vector<std::string>& lines, int& number);
+    // The next number after one built-in line; numbering stays off at -1.
+    static int NextNumber(int number, int lineCount = 1) { return number == -1 ? -1 : number + lineCount; }
+};
+
+}  // namespace zarvento

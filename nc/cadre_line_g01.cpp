@@ -1,0 +1,57 @@
+// The linear move's modal update and built-in text.
+#include "nc/cadre_line_g01.h"
+
+#include <cmath>
+
+#include "nc/frame_text_format.h"
+#include "nc/modal_state.h"
+
+namespace zarvento {
+
+CCadre_LineG01::CCadre_LineG01(double startX, double startZ, double endX, double endZ, double feedValue,
+                               bool isRapid, bool forceAllWords, bool isHidden)
+    : CCadre_LineG01(FramePoint{startX, 0.0, startZ}, FramePoint{endX, 0.0, endZ}, feedValue, isRapid, forceAllWords,
+                     isHidden) {
+    move3D = 0;
+}
+
+CCadre_LineG01::CCadre_LineG01(const FramePoint& from, const FramePoint& to, double feedValue, bool isRapid,
+                               bool forceAllWords, bool isHidden) {
+    start = from;
+    end = to;
+    move3D = std::fabs(from.y) > 1e-6 || std::fabs(to.y) > 1e-6 ? 1 : 0;
+    if (feedValue > 0.0) feed = feedValue;
+    rapid = isRapid ? 1 : 0;
+    forceAll = forceAllWords ? 1 : 0;
+    hidden = isHidden ? 1 : 0;
+    kindLetter = 'L';
+    aux = end;
+    TakeOutputValues();
+    ModalState.position[0] = end.x;
+    ModalState.position[1] = end.y;
+    ModalState.position[2] = end.z;
+}
+
+int CCadre_LineG01::WriteText(std::vector<std::string>& lines, int number) {
+    if (WriteByTemplate(rapid ? "G00" : "G01", lines, number)) return number;
+    std::string line = FormatFrameNumber(number) + (rapid ? "G00  " : "G01  ");
+    auto moved = [&](double a, double b) { return forceAll || std::fabs(a - b) > 0.001; };
+    if (!move3D) {
+        if (moved(end.x, start.x)) line += FormatAddressValue("X", outX2, false);
+        if (moved(end.z, start.z)) line += FormatAddressValue("Z", end.z, false);
+    } else {
+        bool any = false;
+        if (moved(end.x, start.x)) line += FormatAddressValue("X", end.x, false), any = true;
+        if (moved(end.y, start.y)) line += FormatAddressValue("Y", end.y, false), any = true;
+        if (moved(end.z, start.z)) line += FormatAddressValue("Z", end.z, false), any = true;
+        if (!any) line += FormatAddressValue("X", end.x, false);
+    }
+    if (!rapid && ModalState.lastMoveRapid && std::fabs(feed - ModalState.feed) > 0.001)
+        line += FormatAddressValue("F", feed, false);
+    ModalState.lastMoveRapid = rapid;
+    ModalState.feed = feed;
+    AddTextLine(lines, std::move(line));
+    return NextNumber(number);
+}
+
+}  // namespace zarvento

@@ -1,0 +1,22 @@
+// A linear move: G01 at feed or G00 rapid, in the plane or with a Y component.
+#pragma once
+
+#include "nc/cadre_iso.h"
+
+namespace zarvento {
+
+class CCadre_LineG01 : public CCadreISO {
+public:
+    // The feed applies only when above 0; otherwise the frame keeps the modal feed.
+    CCadre_LineG01(double startX, double startZ, double endX, double endZ, double feedValue, bool isRapid,
+                   bool forceAllWords = false, bool isHidden = false);
+    // A move with a Y component (read back from a path file).
+    CCadre_LineG01(const FramePoint& from, const FramePoint& to, double feedValue, bool isRapid,
+                   bool forceAllWords = false, bool isHidden = false);
+
+    int WriteText(std::vector<std::string>& lines, int number) override;
+
+    std::uint8_t forceAll = 0;  // write every address even when unchanged
+};
+
+}  // namespace zarvento

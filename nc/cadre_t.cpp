@@ -1,0 +1,49 @@
+// The tool change frame.
+#include "nc/cadre_t.h"
+
+#include "nc/frame_templates.h"
+#include "nc/frame_text_format.h"
+#include "nc/modal_state.h"
+
+namespace zarvento {
+
+CCadre_T::CCadre_T(std::int32_t toolPosition, double tNumber, double previousTNumber, bool isFirstTool) {
+    toolNumber = toolPosition;
+    toolValue = tNumber;
+    previousToolValue = previousTNumber;
+    firstTool = isFirstTool ? 1 : 0;
+    spindleState = 0;
+    ModalState.previousTool = toolPosition;
+    ModalState.spindleState = 0;
+}
+
+void CCadre_T::SetModalState() {
+    if (ModalState.versionText != "18") {
+        CCadreISO::SetModalState();
+        return;
+    }
+    ModalState.previousTool = toolNumber;
+    ModalState.spindleSpeed = spindleSpeed;
+    ModalState.feed = feed;
+    ModalState.spindleState = spindleState;
+}
+
+double* CCadre_T::GetVariable(std::string_view name) {
+    if (name == "_T") return &toolValue;
+    if (name == "_T0") return &previousToolValue;
+    return CCadreISO::GetVariable(name);
+}
+
+int CCadre_T::WriteText(std::vector<std::string>& lines, int number) {
+    if (WriteByTemplate("T", lines, number)) return number;
+    const BuiltInFrameTexts& texts = BuiltInFrameTexts::Global();
+    // The format comes from a description file: only a checked integer format is used.
+    std::optional<std::string> call = FormatIntegerField(texts.toolCallFormat, toolNumber + 1LL);
+    if (!call) call = FormatIntegerField("T%d", toolNumber + 1LL);
+    AddTextLine(lines, FormatFrameNumber(number) + *call);
+    if (texts.toolOffsetText.empty()) return NextNumber(number);
+    AddTextLine(lines, FormatFrameNumber(number) + texts.toolOffsetText);
+    return NextNumber(number, 2);
+}
+
+}  // namespace zarvento

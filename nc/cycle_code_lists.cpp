@@ -1,0 +1,213 @@
+// Template expansion: conditions, repeats, fields, numbering and held lines.
+#include "nc/cycle_code_lists.h"
+
+#include <cmath>
+#include <optional>
+
+#include "geometry/contour.h"
+#include "nc/address_table.h"
+#include "nc/cadre_iso.h"
+#include "nc/frame_text_format.h"
+#include "nc/modal_state.h"
+#include "nc/plan_contours.h"
+
+namespace zarvento {
+
+namespace {
+
+// Sets ModalState.templateActive for one expansion; an expansion nested in a
+// contour output leaves it set for the outer one.
+class TemplateActiveGuard {
+public:
+    TemplateActiveGuard() : saved_(ModalState.templateActive) { ModalState.templateActive = 1; }
+    ~TemplateActiveGuard() { ModalState.templateActive = saved_; }
+    TemplateActiveGuard(const TemplateActiveGuard&) = delete;
+    TemplateActiveGuard& operator=(const TemplateActiveGuard&) = delete;
+
+private:
+    std::uint8_t saved_;
+};
+
+const std::vector<CodeLine>* SelectList(const CycleCodeLists& t, char selector) {
+    switch (selector) {
+        case '0': return &t.code;
+        case '1': return &t.printPnt;
+        case '2': return &t.printEnd;
+        default: return nullptr;
+    }
+}
+
+bool ConditionHolds(CCadreISO& frame, const std::string& condition) {
+    double v = 0.0;
+    return frame.EvaluateFormula(condition, v) && std::fabs(v) >= 1e-6;
+}
+
+// The repetition count: the repeat formula's value + 0.5, truncated. A value
+// that is not a sane count (not finite, negative, beyond int32) writes nothing.
+std::int32_t RepeatCount(CCadreISO& frame, const CodeLine& rec) {
+    if (rec.repeat.empty() || rec.repeat == "1") return 1;
+    double v = 0.0;
+    frame.EvaluateFormula(rec.repeat, v);
+    std::int32_t count = 0;
+    if (!TruncateToInt32(v + 0.5, count) || count < 0) return 0;
+    return count;
+}
+
+// Keeps ModalState.lastLineNumbered for the unit frames of a contour output
+// and restores it on every exit.
+class LastLineNumberedGuard {
+public:
+    explicit LastLineNumberedGuard(std::uint8_t numbered) : saved_(ModalState.lastLineNumbered) {
+        ModalState.lastLineNumbered = numbered;
+    }
+    ~LastLineNumberedGuard() { ModalState.lastLineNumbered = saved_; }
+    LastLineNumberedGuard(const LastLineNumberedGuard&) = delete;
+    LastLineNumberedGuard& operator=(const LastLineNumberedGuard&) = delete;
+
+private:
+    std::uint8_t saved_;
+};
+
+const Contour* NamedPlanContour(const std::string& name) {
+    const PlanContours* plan = GetPlanContours();
+    if (plan == nullptr) return nullptr;
+    if (name == "DETAIL") return plan->DetailContour();
+    if (name == "STOCK") return plan->StockContour();
+    return nullptr;
+}
+
+// Writes the part or stock contour unit by unit, after a rapid lead-in. The
+// lead-in goes onto a copy: the plan's own contour is never touched.
+void WriteContour(CCadreISO& frame, const CodeLine& rec, std::vector<std::string>& lines, std::int32_t& number) {
+    const Contour* source = NamedPlanContour(rec.text);
+    if (source == nullptr || source->Empty()) return;
+    Contour output(*source);
+    output.PrependLine(1000.0, output.GetFirstUnit()->GetStartAngle() * 0.25, true);
+    LastLineNumberedGuard numbering(rec.numbered);
+    AddressTable::Global().SaveValues();
+    for (int i = 0; i < output.Count(); ++i) {
+        CadrePtr unitFrame = output.GetUnit(i)->CreateCadre();
+        if (!unitFrame) continue;
+        unitFrame->codeParameters->parent = frame.codeParameters->parent;
+        unitFrame->inheritNumbering = 1;
+        unitFrame->SetOutputCoordinates();
+        unitFrame->outF = 100000.0;
+        unitFrame->WriteText(lines, number);
+        if (number != -1) ++number;  // whatever the frame returned; -1 keeps numbering off
+    }
+}
+
+bool IsFieldEnd(char c) { return c == 'm' || c == 'n' || c == 'f' || c == 's' || c == 't' || c == 'T'; }
+
+void AppendError(std::string message, const CodeLine& rec) {
+    ModalState.errorTexts.push_back(std::move(message) + "\n" + rec.text);
+}
+
+// Fills the fields of one template line from the record's arguments.
+std::string BuildLine(CCadreISO& frame, const CodeLine& rec) {
+    const std::string& text = rec.text;
+    std::string out;
+    std::size_t argIndex = 0;
+    std::size_t segStart = 0;  // where the prefix of the next field begins
+    std::size_t pos = 0;
+    while (argIndex < rec.arguments.size()) {
+        const std::size_t pct = text.find('%', pos);
+        if (pct == std::string::npos) break;
+        std::size_t j = pct + 1;
+        while (j < text.size() && text[j] != ' ' && !IsFieldEnd(text[j])) ++j;
+        if (j >= text.size() || text[j] == ' ') {
+            pos = pct + 1;
+            continue;
+        }
+        const char kind = text[j];
+        std::string spec = text.substr(pct, j - pct + 1);
+        std::string_view prefix(text.data() + segStart, pct - segStart);
+        const bool prefixBlank = !prefix.empty() && prefix.front() == ' ';
+        if (!ModalState.exportRun)
+            while (!prefix.empty() && (prefix.front() == ' ' || prefix.front() == '\r')) prefix.remove_prefix(1);
+        pos = j + 1;
+
+        if (spec.size() == 2 && (kind == 'm' || kind == 'n' || kind == 'f')) {
+            const std::string& format = kind == 'm' ? rec.formatM : kind == 'n' ? rec.formatN : rec.formatF;
+            if (format.empty()) {
+                AppendError(CycleCodeLists::kBadSpecifier, rec);
+                continue;
+            }
+            spec = format;
+        }
+        const std::string& argument = rec.arguments[argIndex];
+        std::optional<std::string> field;
+        if (kind == 'm' || kind == 'n' || kind == 'f') {
+            double value = 0.0;
+            if (!frame.EvaluateFormula(argument, value)) {
+                value = 0.0;
+                AppendError(CycleCodeLists::kUnknownVariable + argument + CycleCodeLists::kInLine, rec);
+            }
+            field = FormatTemplateNumber(prefix, spec, value);
+        } else {
+            const std::string* variable = frame.FindTextVariable(argument);
+            std::string value = variable != nullptr ? *variable : argument;
+            if (kind == 't') value = Transliterate(value);
+            if (kind == 'T') value = TransliterateUpper(value);
+            field = FormatTemplateText(prefix, spec, value);
+        }
+        if (!field) continue;  // the field stays as text and its argument serves the next one
+        ++argIndex;
+        if (!field->empty()) {
+            if (prefixBlank && !out.empty() && out.back() != ' ') out += ' ';
+            out += *field;
+        }
+        segStart = pos;
+    }
+    out.append(text, segStart, std::string::npos);
+    return out;
+}
+
+}  // namespace
+
+void CycleCodeLists::WriteLines(const CycleCodeLists* templ, CCadreISO* frame, std::vector<std::string>& lines,
+                                std::int32_t& number, char selector) {
+    if (!ModalState.templatesEnabled || frame == nullptr || templ == nullptr) return;
+    const std::vector<CodeLine>* list = SelectList(*templ, selector);
+    TemplateActiveGuard active;
+    const std::size_t before = lines.size();
+    if (list != nullptr) {
+        for (const CodeLine& rec : *list) {
+            if (rec.special) {
+                if (ConditionHolds(*frame, rec.condition)) WriteContour(*frame, rec, lines, number);
+                continue;
+            }
+            const std::int32_t count = RepeatCount(*frame, rec);
+            for (std::int32_t i = 1; i <= count; ++i) {
+                ModalState.loopIndex = i;
+                if (!ConditionHolds(*frame, rec.condition)) continue;
+                std::string built = BuildLine(*frame, rec);
+                if (built.empty()) continue;
+                if (built == "\\n") built.clear();
+                const bool numbered = !rec.hold && (frame->inheritNumbering ? ModalState.lastLineNumbered != 0
+                                                                            : rec.numbered != 0);
+                std::string line = ModalState.exportRun ? "" : " ";
+                if (numbered && number != -1) {
+                    // A record without a usable number format is written unnumbered.
+                    if (const auto word = FormatNumberWord(rec.numberFormat, number)) {
+                        line += *word + " ";
+                        ++number;
+                        if (frame->frameNumber == -1) frame->frameNumber = number;
+                    }
+                }
+                line += built;
+                if (rec.hold) {
+                    ModalState.heldLine = std::move(line);
+                } else {
+                    CCadreISO::AddTextLine(lines, std::move(line));
+                    ModalState.lastLineNumbered = rec.numbered;
+                }
+            }
+            ModalState.loopIndex = 0;
+        }
+    }
+    frame->usedTemplate = templ;
+    frame->templateLineCount = static_cast<std::int32_t>(lines.size() - before);
+}
+
+}  // namespace zarvento

@@ -1,0 +1,49 @@
+// The routines that turn block numbers, address values and template fields
+// into NC text. Each returns its own text (no shared buffer to copy from).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zarvento {
+
+// An address word of a built-in frame text: the letter and the shortest of 0
+// to 3 decimals that is exact to 0.001, then one blank. A value below 0.001
+// writes nothing unless forced or the letter is an axis (X, Y, Z).
+std::string FormatAddressValue(std::string_view letter, double value, bool force);
+
+// A numeric template field: spec is '%', the field and the kind letter ('f'
+// plain, 'm' modal, 'n' non-zero). The address word that ends the prefix is
+// looked up in the address table, which remembers the value; a modal word that
+// did not change or a non-zero word whose value is zero leaves the address
+// out. No result for a malformed field.
+std::optional<std::string> FormatTemplateNumber(std::string_view prefix, std::string_view spec, double value);
+
+// The block number of a template line from the template's number format (a
+// prefix and one number field); advances ModalState.frameCounter.
+std::optional<std::string> FormatNumberWord(std::string_view numberFormat, double number);
+
+// A text template field: spec is '%', an optional width and the kind letter;
+// the text is left-justified in the width (counted in characters).
+std::optional<std::string> FormatTemplateText(std::string_view prefix, std::string_view spec, std::string_view text);
+
+// Text followed by an integer printed with the given format and one blank.
+std::string FormatSuffixed(std::string_view text, std::int64_t value, std::string_view format);
+
+// An integer printed with a format taken from a file: literal text, "%%" and
+// exactly one integer conversion ('d' or 'i' with flags, width and precision).
+// Anything else is refused, so a file can never reach printf.
+std::optional<std::string> FormatIntegerField(std::string_view format, std::int64_t value);
+
+// Cyrillic letters replaced by Latin ones; other characters copied unchanged.
+std::string Transliterate(std::string_view text);
+// The same with every Latin result and every Latin letter in capitals.
+std::string TransliterateUpper(std::string_view text);
+
+// The integer part of a real, refused (false) when it is not finite or does
+// not fit an int32.
+bool TruncateToInt32(double value, std::int32_t& out);
+
+}  // namespace zarvento

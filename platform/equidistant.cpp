@@ -1,0 +1,511 @@
+// Equidistant: the raw offset (piece offsets joined by arcs about the corners),
+// split at its own crossings, and the pieces nearer than the distance to the
+// source dropped. Candidate pairs and distance queries go through a box tree,
+// so the work grows as n log n with the number of pieces.
+#include "platform/equidistant.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+
+#include "platform/document_2d.h"
+
+namespace zarvento {
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+bool Finite(Point2D p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+Point2D LeftNormal(Point2D t) { return {-t.y, t.x}; }
+
+Point2D Along(Point2D p, Point2D dir, double s) { return {p.x + s * dir.x, p.y + s * dir.y}; }
+
+double Angle(Point2D from, Point2D to) { return std::atan2(to.y - from.y, to.x - from.x); }
+
+Curve2D Reversed(const Curve2D& c) {
+    if (!c.arc) return Curve2D::Line(c.b, c.a);
+    Curve2D r = c;
+    r.a = c.b;
+    r.b = c.a;
+    r.a0 = c.a0 + c.sweep;
+    r.sweep = -c.sweep;
+    return r;
+}
+
+// A bounding-volume tree over boxes: median splits along the longer axis.
+class BoxTree {
+public:
+    explicit BoxTree(std::vector<Box2D> boxes) : boxes_(std::move(boxes)) {
+        order_.resize(boxes_.size());
+        for (std::size_t i = 0; i < order_.size(); ++i) order_[i] = static_cast<int>(i);
+        if (!order_.empty()) Build(0, static_cast<int>(order_.size()));
+    }
+
+    // Calls visit(index) for every box within `slack` of `box`.
+    template <class Visit>
+    void Query(const Box2D& box, double slack, Visit&& visit) const {
+        Walk([&](const Box2D& b) { return b.Overlaps(box, slack); }, visit);
+    }
+
+    // Calls visit(index) for every box nearer than `radius` to `p`; stops when visit returns true.
+    template <class Visit>
+    bool AnyNear(Point2D p, double radius, Visit&& visit) const {
+        bool found = false;
+        Walk([&](const Box2D& b) { return !found && b.Distance(p) < radius; },
+             [&](int i) {
+                 if (!found && visit(i)) found = true;
+             });
+        return found;
+    }
+
+private:
+    struct Node {
+        Box2D box;
+        int left = -1, right = -1;  // children, or -1 for a leaf
+        int lo = 0, hi = 0;         // leaf range in order_
+    };
+
+    int Build(int lo, int hi) {
+        Node node;
+        node.box = boxes_[order_[lo]];
+        for (int i = lo + 1; i < hi; ++i) node.box.Add(boxes_[order_[i]]);
+        node.lo = lo;
+        node.hi = hi;
+        const int id = static_cast<int>(nodes_.size());
+        nodes_.push_back(node);
+        if (hi - lo <= 4) return id;
+        const bool alongX = node.box.xmax - node.box.xmin >= node.box.ymax - node.box.ymin;
+        const int mid = lo + (hi - lo) / 2;
+        std::nth_element(order_.begin() + lo, order_.begin() + mid, order_.begin() + hi, [&](int a, int b) {
+            const Box2D& p = boxes_[a];
+            const Box2D& q = boxes_[b];
+            return alongX ? p.xmin + p.xmax < q.xmin + q.xmax : p.ymin + p.ymax < q.ymin + q.ymax;
+        });
+        const int left = Build(lo, mid);
+        const int right = Build(mid, hi);
+        nodes_[id].left = left;
+        nodes_[id].right = right;
+        return id;
+    }
+
+    template <class Accept, class Visit>
+    void Walk(Accept&& accept, Visit&& visit) const {
+        if (nodes_.empty()) return;
+        // Median splits keep the depth under 33 for any int count, and a
+        // depth-first walk holds at most depth + 1 nodes.
+        std::array<int, 72> stack;
+        std::size_t top = 0;
+        stack[top++] = 0;
+        while (top > 0) {
+            const Node& n = nodes_[static_cast<std::size_t>(stack[--top])];
+            if (!accept(n.box)) continue;
+            if (n.left < 0) {
+                for (int i = n.lo; i < n.hi; ++i)
+                    if (accept(boxes_[order_[i]])) visit(order_[i]);
+                continue;
+            }
+            stack[top++] = n.left;
+            stack[top++] = n.right;
+        }
+    }
+
+    std::vector<Box2D> boxes_;
+    std::vector<int> order_;
+    std::vector<Node> nodes_;
+};
+
+std::vector<Box2D> BoxesOf(const std::vector<Curve2D>& pieces) {
+    std::vector<Box2D> boxes;
+    boxes.reserve(pieces.size());
+    for (const Curve2D& c : pieces) boxes.push_back(c.Box());
+    return boxes;
+}
+
+struct Split {
+    double t;
+    Point2D p;
+};
+
+// A piece of the raw offset that survived, with where it came from.
+struct Kept {
+    Curve2D curve;
+    int raw = 0;
+    double t1 = 0, t2 = 1;
+};
+
+}  // namespace
+
+const char* EquidistantErrorText(EquidistantError error) {
+    switch (error) {
+        case EquidistantError::None: return "no error";
+        case EquidistantError::EmptyChain: return "the chain to offset holds no segments or arcs";
+        case EquidistantError::NonFiniteValue: return "a coordinate, radius or distance is not a finite number";
+        case EquidistantError::ZeroLengthUnit: return "a segment or arc of the chain has no length";
+        case EquidistantError::ZeroRadius: return "an arc of the chain has a radius of 0 or less";
+        case EquidistantError::ArcOffCircle: return "an arc end point does not lie on the arc's circle";
+        case EquidistantError::DisconnectedChain: return "the chain is broken: a unit does not start where the one before ends";
+        case EquidistantError::BadSide: return "the side must be 0 (left) or 1 (right)";
+        case EquidistantError::Vanished: return "nothing is left of the offset at this distance";
+    }
+    return "unknown error";
+}
+
+void Equidistant::Fail(EquidistantError error, std::string message) {
+    if (error_ != EquidistantError::None) return;
+    error_ = error;
+    message_ = std::string(EquidistantErrorText(error)) + (message.empty() ? "" : ": " + message);
+    chain_.clear();
+}
+
+Equidistant::Equidistant(std::vector<Curve2D> chain) : chain_(std::move(chain)) {
+    double scale = 1.0;
+    for (const Curve2D& c : chain_) {
+        for (Point2D p : {c.a, c.b, c.c}) scale = std::max({scale, std::abs(p.x), std::abs(p.y)});
+        scale = std::max(scale, c.r);
+    }
+    Check(scale);
+}
+
+Equidistant Equidistant::FromObjects(const std::vector<const Object2D*>& objects) {
+    Equidistant e;
+    double scale = 1.0;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        const Object2D& o = *objects[i];
+        const std::string which = "unit " + std::to_string(i + 1);
+        if (o.type == kObj2DLine) {
+            e.chain_.push_back(Curve2D::Line({o.line.x1, o.line.y1}, {o.line.x2, o.line.y2}));
+        } else if (o.type == kObj2DArc) {
+            const ArcParam2D& a = o.arc;
+            const Point2D c{a.xc, a.yc}, p1{a.x1, a.y1}, p2{a.x2, a.y2};
+            if (!Finite(c) || !Finite(p1) || !Finite(p2) || !std::isfinite(a.rad)) {
+                e.Fail(EquidistantError::NonFiniteValue, which);
+                return e;
+            }
+            const double a1 = Angle(c, p1), a2 = Angle(c, p2);
+            const double sweep = a.direction < 0 ? -NormalizeAngle(a1 - a2) : NormalizeAngle(a2 - a1);
+            Curve2D arc = Curve2D::Arc(c, a.rad, a1, sweep);
+            // The drawn end points stand; the check below compares them with the circle.
+            arc.a = p1;
+            arc.b = p2;
+            e.chain_.push_back(arc);
+        } else if (o.type == kObj2DCircle) {
+            const Point2D c{o.circle.xc, o.circle.yc};
+            e.chain_.push_back(Curve2D::Arc(c, o.circle.rad, 0.0, kPi));
+            e.chain_.push_back(Curve2D::Arc(c, o.circle.rad, kPi, kPi));
+            e.chain_.back().b = e.chain_[e.chain_.size() - 2].a;
+        } else if (o.type == kObj2DPolyline) {
+            for (std::size_t k = 1; k < o.points.size(); ++k)
+                e.chain_.push_back(Curve2D::Line(o.points[k - 1], o.points[k]));
+        }
+    }
+    for (const Curve2D& c : e.chain_) {
+        for (Point2D p : {c.a, c.b, c.c})
+            if (std::isfinite(p.x) && std::isfinite(p.y)) scale = std::max({scale, std::abs(p.x), std::abs(p.y)});
+        if (std::isfinite(c.r)) scale = std::max(scale, c.r);
+    }
+    e.Check(scale);
+    return e;
+}
+
+void Equidistant::Check(double scale) {
+    if (error_ != EquidistantError::None) return;
+    // Contour points count as equal within 1e-6; the chain is read with that slack.
+    linkTol_ = std::max(2e-6, 1e-12 * scale);
+    geomTol_ = 1e-9 + 1e-11 * scale;
+    const double zeroTol = 1e-9 * scale;
+    if (chain_.empty()) return Fail(EquidistantError::EmptyChain, "");
+    for (std::size_t i = 0; i < chain_.size(); ++i) {
+        const Curve2D& c = chain_[i];
+        const std::string which = "unit " + std::to_string(i + 1);
+        if (!Finite(c.a) || !Finite(c.b) || (c.arc && (!Finite(c.c) || !std::isfinite(c.r) || !std::isfinite(c.a0) ||
+                                                      !std::isfinite(c.sweep))))
+            return Fail(EquidistantError::NonFiniteValue, which);
+        if (c.arc && c.r <= zeroTol) return Fail(EquidistantError::ZeroRadius, which);
+        if (c.arc) {
+            // The end points must lie on the circle, where the start angle and sweep put them.
+            const double slack = linkTol_ + 1e-9 * c.r;
+            const Curve2D exact = Curve2D::Arc(c.c, c.r, c.a0, c.sweep);
+            if (std::abs(Dist(c.a, c.c) - c.r) > slack || std::abs(Dist(c.b, c.c) - c.r) > slack ||
+                Dist(exact.a, c.a) > 2 * slack || Dist(exact.b, c.b) > 2 * slack)
+                return Fail(EquidistantError::ArcOffCircle, which);
+        }
+        if (Dist(c.a, c.b) <= zeroTol || c.Length() <= zeroTol) return Fail(EquidistantError::ZeroLengthUnit, which);
+    }
+    // Travel order: a unit drawn the other way round is turned to follow its neighbour.
+    const auto meets = [&](Point2D p, Point2D q) { return Dist(p, q) <= linkTol_; };
+    if (chain_.size() > 1 && !meets(chain_[0].b, chain_[1].a) && !meets(chain_[0].b, chain_[1].b) &&
+        (meets(chain_[0].a, chain_[1].a) || meets(chain_[0].a, chain_[1].b)))
+        chain_[0] = Reversed(chain_[0]);
+    for (std::size_t i = 1; i < chain_.size(); ++i) {
+        if (!meets(chain_[i - 1].b, chain_[i].a) && meets(chain_[i - 1].b, chain_[i].b)) chain_[i] = Reversed(chain_[i]);
+        if (!meets(chain_[i - 1].b, chain_[i].a))
+            return Fail(EquidistantError::DisconnectedChain,
+                        "unit " + std::to_string(i + 1) + " does not start where unit " + std::to_string(i) + " ends");
+        chain_[i].a = chain_[i - 1].b;
+    }
+    closed_ = chain_.size() > 1 && meets(chain_.back().b, chain_.front().a);
+    if (closed_) chain_.back().b = chain_.front().a;
+}
+
+EquidistantResult Equidistant::Execute(double distance) const {
+    EquidistantResult result;
+    if (error_ != EquidistantError::None) {
+        result.error = error_;
+        result.message = message_;
+        return result;
+    }
+    if (!std::isfinite(distance)) {
+        result.error = EquidistantError::NonFiniteValue;
+        result.message = std::string(EquidistantErrorText(result.error)) + ": the distance";
+        return result;
+    }
+    if (distance == 0.0) {
+        result.chains.push_back({chain_, closed_});
+        return result;
+    }
+    const double dd = distance;
+    const double d = std::abs(dd);
+    const double tol = geomTol_ + 1e-12 * d;
+    const std::size_t n = chain_.size();
+
+    // Raw offset: each unit's offset, joined about the shared corner by an arc
+    // of radius d turning the way the chain turns. At a concave corner that arc
+    // runs backwards into a loop, which the trimming below removes.
+    std::vector<Curve2D> raw;
+    raw.reserve(2 * n + 1);
+    std::vector<Point2D> offStart(n), offEnd(n);
+    std::vector<Curve2D> pieces(n);
+    std::vector<bool> hasPiece(n, false);
+    for (std::size_t i = 0; i < n; ++i) {
+        const Curve2D& c = chain_[i];
+        if (!c.arc) {
+            const Point2D nl = LeftNormal(c.Tangent(0));
+            offStart[i] = Along(c.a, nl, dd);
+            offEnd[i] = Along(c.b, nl, dd);
+            pieces[i] = Curve2D::Line(offStart[i], offEnd[i]);
+            hasPiece[i] = true;
+            continue;
+        }
+        // Left of a counter-clockwise arc lies towards its centre.
+        const double rr = c.r - c.Direction() * dd;
+        offStart[i] = Along(c.c, {std::cos(c.a0), std::sin(c.a0)}, rr);
+        offEnd[i] = Along(c.c, {std::cos(c.a0 + c.sweep), std::sin(c.a0 + c.sweep)}, rr);
+        if (std::abs(rr) <= tol) {
+            offStart[i] = offEnd[i] = c.c;  // the arc shrinks to its centre: no piece
+            continue;
+        }
+        // A negative radius runs through the centre onto the far side; the
+        // trimming takes it away again.
+        pieces[i] = rr > 0 ? Curve2D::Arc(c.c, rr, c.a0, c.sweep) : Curve2D::Arc(c.c, -rr, c.a0 + kPi, c.sweep);
+        pieces[i].a = offStart[i];
+        pieces[i].b = offEnd[i];
+        hasPiece[i] = true;
+    }
+    const auto addJoin = [&](std::size_t i, std::size_t j) {
+        const Point2D e = offEnd[i], s = offStart[j];
+        if (Dist(e, s) <= tol) return false;
+        const Point2D t1 = chain_[i].Tangent(1), t2 = chain_[j].Tangent(0);
+        double turn = std::atan2(t1.x * t2.y - t1.y * t2.x, t1.x * t2.x + t1.y * t2.y);
+        // Turning straight back: the join goes round the tip, away from the offset side.
+        if (std::abs(turn) > kPi - 1e-12) turn = dd > 0 ? -kPi : kPi;
+        const Point2D v = chain_[i].b;
+        Curve2D join = Curve2D::Arc(v, d, Angle(v, e), turn);
+        join.a = raw.empty() ? e : raw.back().b;
+        join.b = s;
+        raw.push_back(join);
+        return true;
+    };
+    for (std::size_t i = 0; i < n; ++i) {
+        if (hasPiece[i]) {
+            if (!raw.empty()) pieces[i].a = raw.back().b;
+            raw.push_back(pieces[i]);
+        }
+        if (i + 1 < n) addJoin(i, i + 1);
+    }
+    if (closed_ && !addJoin(n - 1, 0) && !raw.empty()) raw.back().b = raw.front().a;
+    if (raw.empty()) {
+        result.error = EquidistantError::Vanished;
+        result.message = EquidistantErrorText(result.error);
+        return result;
+    }
+    if (closed_) raw.back().b = raw.front().a;
+    const std::size_t nraw = raw.size();
+
+    // Splitters of an open chain: where the raw offset can enter the band of
+    // width d round the source other than by crossing itself (caps at the
+    // free ends, the far sides of units the offset winds round).
+    std::vector<Curve2D> all = raw;
+    if (!closed_) {
+        for (std::size_t i = 0; i < n; ++i) {
+            const Curve2D& c = chain_[i];
+            if (!c.arc) {
+                const Point2D nl = LeftNormal(c.Tangent(0));
+                all.push_back(Curve2D::Line(Along(c.a, nl, -dd), Along(c.b, nl, -dd)));
+            } else if (const double rr = c.r + c.Direction() * dd; std::abs(rr) > tol) {
+                all.push_back(rr > 0 ? Curve2D::Arc(c.c, rr, c.a0, c.sweep)
+                                     : Curve2D::Arc(c.c, -rr, c.a0 + kPi, c.sweep));
+            }
+            all.push_back(Curve2D::Arc(c.a, d, 0.0, 2 * kPi));
+        }
+        all.push_back(Curve2D::Arc(chain_.back().b, d, 0.0, 2 * kPi));
+    }
+
+    // Crossings of the raw offset with itself and with the splitters.
+    std::vector<std::vector<Split>> splits(nraw);
+    {
+        const BoxTree tree(BoxesOf(all));
+        std::vector<CurveHit> hits;
+        for (std::size_t i = 0; i < nraw; ++i) {
+            tree.Query(raw[i].Box(), tol, [&](int jj) {
+                const auto j = static_cast<std::size_t>(jj);
+                if (j < nraw && j <= i) return;
+                hits.clear();
+                IntersectCurves(raw[i], all[j], tol, hits);
+                const bool next = j == i + 1;
+                const bool wrap = closed_ && i == 0 && j == nraw - 1;
+                for (const CurveHit& h : hits) {
+                    // Neighbours meet at their shared end; that is no crossing.
+                    if (next && Dist(h.p, raw[i].b) <= 10 * tol) continue;
+                    if (wrap && Dist(h.p, raw[i].a) <= 10 * tol) continue;
+                    splits[i].push_back({h.t1, h.p});
+                    if (j < nraw) splits[j].push_back({h.t2, h.p});
+                }
+            });
+        }
+    }
+
+    // Split, and keep the pieces whose middle lies no nearer than d to the source.
+    const BoxTree sourceTree(BoxesOf(chain_));
+    // Valid pieces sit at d up to rounding; invalid ones near a crossing of
+    // nearly tangent pieces fall short by little, so the margin stays tight.
+    const double keepTol = 0.01 * tol;
+    std::vector<Kept> kept;
+    for (std::size_t i = 0; i < nraw; ++i) {
+        auto& s = splits[i];
+        std::sort(s.begin(), s.end(), [](const Split& p, const Split& q) { return p.t < q.t; });
+        const double len = raw[i].Length();
+        double t0 = 0;
+        Point2D p0 = raw[i].a;
+        const auto emit = [&](double t1, Point2D p1) {
+            const Curve2D sub = raw[i].Sub(t0, t1, p0, p1);
+            const Point2D mid = sub.At(0.5);
+            const bool near = sourceTree.AnyNear(mid, d - keepTol, [&](int k) {
+                return chain_[static_cast<std::size_t>(k)].Distance(mid) < d - keepTol;
+            });
+            if (!near) kept.push_back({sub, static_cast<int>(i), t0, t1});
+            t0 = t1;
+            p0 = p1;
+        };
+        for (const Split& sp : s) {
+            if ((sp.t - t0) * len <= tol || (1.0 - sp.t) * len <= tol) continue;
+            emit(sp.t, sp.p);
+        }
+        emit(1.0, raw[i].b);
+    }
+    if (kept.empty()) {
+        result.error = EquidistantError::Vanished;
+        result.message = EquidistantErrorText(result.error);
+        return result;
+    }
+
+    // Chaining: a kept piece goes on with the next one in raw order when that
+    // starts at its end, otherwise with the piece that starts there and comes
+    // soonest after it (the loop in between was cut away).
+    const std::size_t nk = kept.size();
+    const double linkTol = 100 * tol;
+    std::vector<std::size_t> byX(nk);
+    for (std::size_t k = 0; k < nk; ++k) byX[k] = k;
+    std::sort(byX.begin(), byX.end(), [&](std::size_t p, std::size_t q) { return kept[p].curve.a.x < kept[q].curve.a.x; });
+    std::vector<long> succ(nk, -1);
+    std::vector<bool> claimed(nk, false);
+    for (std::size_t k = 0; k < nk; ++k) {
+        const Point2D end = kept[k].curve.b;
+        const std::size_t natural = (k + 1) % nk;
+        if ((k + 1 < nk || closed_) && !claimed[natural] && Dist(kept[natural].curve.a, end) <= linkTol &&
+            natural != k) {
+            succ[k] = static_cast<long>(natural);
+            claimed[natural] = true;
+            continue;
+        }
+        auto it = std::lower_bound(byX.begin(), byX.end(), end.x - linkTol,
+                                   [&](std::size_t q, double x) { return kept[q].curve.a.x < x; });
+        std::size_t best = nk;
+        std::size_t bestGap = nk;
+        for (; it != byX.end() && kept[*it].curve.a.x <= end.x + linkTol; ++it) {
+            const std::size_t q = *it;
+            if (q == k && nk > 1) continue;
+            if (claimed[q] || Dist(kept[q].curve.a, end) > linkTol) continue;
+            const std::size_t gap = (q + nk - k) % nk;
+            if (gap < bestGap) {
+                bestGap = gap;
+                best = q;
+            }
+        }
+        if (best < nk) {
+            succ[k] = static_cast<long>(best);
+            claimed[best] = true;
+        }
+    }
+
+    const double crumb = 1e-4 * d + 1000 * tol;
+    std::vector<bool> visited(nk, false);
+    const auto follow = [&](std::size_t start) {
+        std::vector<Kept> comp;
+        std::size_t cur = start;
+        for (std::size_t steps = 0; steps < nk && !visited[cur]; ++steps) {
+            visited[cur] = true;
+            comp.push_back(kept[cur]);
+            if (succ[cur] < 0) break;
+            cur = static_cast<std::size_t>(succ[cur]);
+        }
+        const bool isClosed = succ[comp.empty() ? start : cur] >= 0 && cur == start;
+        // Pieces of one raw piece that follow each other become one again.
+        std::vector<Kept> merged;
+        for (const Kept& k : comp) {
+            if (!merged.empty() && merged.back().raw == k.raw && merged.back().t2 == k.t1) {
+                Kept& m = merged.back();
+                m.curve = raw[static_cast<std::size_t>(k.raw)].Sub(m.t1, k.t2, m.curve.a, k.curve.b);
+                m.t2 = k.t2;
+                continue;
+            }
+            merged.push_back(k);
+        }
+        EquidistantChain chain;
+        chain.closed = isClosed;
+        for (const Kept& k : merged) {
+            Curve2D c = k.curve;
+            if (!chain.pieces.empty()) c.a = chain.pieces.back().b;
+            if (c.Length() <= linkTol && merged.size() > 1) {
+                // A sliver: its neighbours meet across it.
+                if (!chain.pieces.empty()) chain.pieces.back().b = c.b;
+                continue;
+            }
+            chain.pieces.push_back(c);
+        }
+        // Where three pieces cross almost at one point, a few micrometres of one
+        // may pass the distance test beside the chain that goes through; such a
+        // crumb is no part of the offset.
+        double length = 0;
+        for (const Curve2D& c : chain.pieces) length += c.Length();
+        if (chain.pieces.empty() || length <= crumb) return;
+        if (isClosed) chain.pieces.back().b = chain.pieces.front().a;
+        result.chains.push_back(std::move(chain));
+    };
+    std::vector<bool> hasPred(nk, false);
+    for (std::size_t k = 0; k < nk; ++k)
+        if (succ[k] >= 0) hasPred[static_cast<std::size_t>(succ[k])] = true;
+    for (std::size_t k = 0; k < nk; ++k)
+        if (!hasPred[k] && !visited[k]) follow(k);
+    for (std::size_t k = 0; k < nk; ++k)
+        if (!visited[k]) follow(k);
+    if (result.chains.empty()) {
+        result.error = EquidistantError::Vanished;
+        result.message = EquidistantErrorText(result.error);
+    }
+    return result;
+}
+
+}  // namespace zarvento
