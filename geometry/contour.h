@@ -216,6 +216,16 @@ public:
     // --- drawing ---
     void CreateTessellation(RegionDrawable& drawable, std::uint32_t colour);
 
+    // --- storage of the user's choice over a rebuilt contour ---
+    // Writes the selected units (by their first host object) with their
+    // offset and prolongations, and the non-zero matrix cells, as the record
+    // of that name in the active document; false when it cannot be opened.
+    bool Save(const std::string& recordName) const;
+    // Applies a stored choice: units holding a stored object are selected
+    // (the flag only) and get its offsets; the matrix is rebuilt and the
+    // stored cells that fit it are set. False when there is no such record.
+    bool Load(const std::string& recordName);
+
     std::uint32_t Colour = kDefaultContourColour;
     Point3D BasePoint;
     // A free tag of the caller's; copies keep it.

@@ -7,6 +7,7 @@
 #include <numeric>
 #include <vector>
 
+#include "geometry/contour.h"
 #include "geometry/exception.h"
 #include "geometry/lsc_transform.h"
 #include "geometry/primitives.h"
@@ -271,10 +272,18 @@ void CUnit::ClearTessellationFace() {
 
 Ref2D CUnit::Draw2D(int) { return 0; }
 
-void CUnit::Intersect(const CUnit* other, IntersectPointList&) const {
-    if (!other) return;
-    // Complex partners are intersected as contours of their sub-units; that
-    // path belongs to the contour class, which builds on this one.
+void CUnit::Intersect(const CUnit* other, IntersectPointList& list) const {
+    if (!other || (Kind != kUnitComplex && other->Kind != kUnitComplex)) return;
+    // A complex unit meets its partner piece by piece, as two contours.
+    const std::unique_ptr<Contour> mine = GetContour();
+    const std::unique_ptr<Contour> theirs = other->GetContour();
+    if (mine && theirs) mine->Intersect(*theirs, list, true);
+}
+
+std::unique_ptr<Contour> CUnit::GetContour() const {
+    auto contour = std::make_unique<Contour>();
+    if (UnitPtr copy = Clone()) contour->AddUnit(std::move(copy));
+    return contour;
 }
 
 bool CUnit::IntersectSpecialPartner(const CUnit& other, IntersectPointList& list) const {
