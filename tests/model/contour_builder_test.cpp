@@ -1,6 +1,7 @@
 // Contour builders on generated parts: working contours from picked faces
 // with gap units, the stock, the operation contours and closing onto the stock.
 #include <cmath>
+#include <filesystem>
 #include <memory>
 
 #include "geometry/contour_script.h"
@@ -237,6 +238,44 @@ TEST_F(ContourBuilderTest, BarStockByDiametersAndNothingWithoutAWall) {
     tube.buildMethod = CContourBuilderZagotovka::kBar;
     tube.barLength = 50, tube.barDiameter = 40, tube.barInnerDiameter = 39.85;
     EXPECT_EQ(tube.Build(), nullptr);
+}
+
+TEST_F(ContourBuilderTest, StockFromAModelFileIsReadOnceAndKept) {
+    test::TempDir dir;
+    HostApplication& app = ConnectHostApplication();
+    auto stockPart = app.Documents().Add(DocumentType::Part);
+    AddPartFaces(*stockPart, *Bar(60, 40, 45));
+    const std::string path = (dir.Path() / "stock.rdp").string();
+    stockPart->SaveAs(path);
+    app.Documents().Close(stockPart);
+    app.SetActiveDocument(part);
+    const std::size_t open = app.Documents().Count();
+
+    CContourBuilderZagotovka stock;
+    stock.buildMethod = CContourBuilderZagotovka::kFromFile;
+    stock.SetFileName(path);
+    auto first = stock.Build();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->Count(), 4);
+    EXPECT_EQ(app.Documents().Count(), open);  // opened for the reading and closed again
+    EXPECT_EQ(app.ActiveDocumentOrNull(), part);
+    std::filesystem::remove(path);
+    auto second = stock.Build();  // the kept contour, without the file
+    ASSERT_TRUE(second);
+    EXPECT_EQ(ContourScriptText(*second), ContourScriptText(*first));
+    EXPECT_TRUE(MessageLog::Instance().Entries().empty());
+    stock.DeleteContour();
+    EXPECT_EQ(stock.Build(), nullptr);
+    EXPECT_EQ(MessageLog::Instance().Texts(MessageRole::MessageBox),
+              std::vector<std::string>{"Не удалось открыть файл заготовки"});
+
+    MessageLog::Instance().Clear();
+    part->SaveAs((dir.Path() / "part.rdp").string());
+    stock.SetFileName(part->FilePath());
+    EXPECT_EQ(stock.Build(), nullptr);
+    EXPECT_EQ(MessageLog::Instance().Texts(MessageRole::MessageBox),
+              std::vector<std::string>{"Файл заготовки открыт в текущем окне"});
+    EXPECT_EQ(app.Documents().Count(), open);
 }
 
 TEST_F(ContourBuilderTest, BuildersAreDestroyedThroughTheBase) {
