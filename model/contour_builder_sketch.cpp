@@ -114,29 +114,24 @@ std::unique_ptr<Contour> CContourBuilder::ChainSketchUnits(const Contour& units)
     if (units.Empty()) return chain;
     EndIndex index(units);
     index.Use(0);
-    std::vector<UnitPtr> before;  // in the order found: nearest the first unit first
-    Point3D start = units.GetUnit(0)->StartPoint;
-    // Each pass takes one unused unit, so both walks end within Count passes.
-    for (int pass = 1; pass < units.Count(); ++pass) {
-        const EndIndex::Match m = index.Find(start.z, start.x, true);
-        if (m.unit < 0) break;
-        index.Use(m.unit);
-        UnitPtr copy = units.GetUnit(m.unit)->Clone();
-        if (!m.atEnd) copy->Reverse();
-        start = copy->StartPoint;
-        before.push_back(std::move(copy));
-    }
-    std::vector<UnitPtr> after;
-    Point3D end = units.GetUnit(0)->EndPoint;
-    for (int pass = 1; pass < units.Count(); ++pass) {
-        const EndIndex::Match m = index.Find(end.z, end.x, false);
-        if (m.unit < 0) break;
-        index.Use(m.unit);
-        UnitPtr copy = units.GetUnit(m.unit)->Clone();
-        if (m.atEnd) copy->Reverse();
-        end = copy->EndPoint;
-        after.push_back(std::move(copy));
-    }
+    // Walks away from unit 0 at its start (backwards) or at its end: each
+    // pass takes one unused unit, so a walk ends within Count passes.
+    auto walk = [&](bool backwards) {
+        std::vector<UnitPtr> found;  // nearest unit 0 first
+        Point3D p = backwards ? units.GetUnit(0)->StartPoint : units.GetUnit(0)->EndPoint;
+        for (int pass = 1; pass < units.Count(); ++pass) {
+            const EndIndex::Match m = index.Find(p.z, p.x, backwards);
+            if (m.unit < 0) break;
+            index.Use(m.unit);
+            UnitPtr copy = units.GetUnit(m.unit)->Clone();
+            if (m.atEnd != backwards) copy->Reverse();
+            p = backwards ? copy->StartPoint : copy->EndPoint;
+            found.push_back(std::move(copy));
+        }
+        return found;
+    };
+    std::vector<UnitPtr> before = walk(true);
+    std::vector<UnitPtr> after = walk(false);
     for (auto it = before.rbegin(); it != before.rend(); ++it) chain->AddUnit(std::move(*it));
     chain->AddUnit(units.GetUnit(0)->Clone());
     for (UnitPtr& unit : after) chain->AddUnit(std::move(unit));
