@@ -277,15 +277,11 @@ void CComplexUnit::GetBoundBox(BoundBox& box) const {
     ForEachSub([&](const CUnit& sub) {
         BoundBox u;
         sub.GetBoundBox(u);
-        if (first) {
+        if (first)
             box = u;
-            first = false;
-            return;
-        }
-        box.zmin = std::min(box.zmin, u.zmin);
-        box.xmin = std::min(box.xmin, u.xmin);
-        box.zmax = std::max(box.zmax, u.zmax);
-        box.xmax = std::max(box.xmax, u.xmax);
+        else
+            UniteBoxes(box, u);
+        first = false;
     });
 }
 
@@ -375,7 +371,8 @@ UnitPtr CComplexUnit::GetOffsetUnit(bool useGiven, double distance) const {
         }
         skipped = 0.0;
         if (t2 > 0.0) {
-            for (; last > 0 && skipped + SubUnit(last)->GetLength() <= t2; --last) skipped += SubUnit(last)->GetLength();
+            for (; last > 0 && skipped + SubUnit(last)->GetLength() <= t2; --last)
+                skipped += SubUnit(last)->GetLength();
             e2 = -(t2 - skipped);
         }
         // Pieces of no length at both ends can make the ranges cross: keep all.

@@ -48,13 +48,15 @@ UnitPtr ContinuingBridge(const CUnit* neighbour, double z1, double x1, double z2
     if (!neighbour || IsEqualPoint(z1, x1, z2, x2)) return nullptr;
     switch (neighbour->Kind) {
         case kUnitLine:
-        case kUnitComplex: return std::make_unique<CLineUnit>(z1, x1, z2, x2, false);
+        case kUnitComplex:
+            return std::make_unique<CLineUnit>(z1, x1, z2, x2, false);
         case kUnitArc: {
             double zc = 0, xc = 0, r = 0;
             CircleOf(*neighbour, zc, xc, r);
             return std::make_unique<CArcUnit>(zc, xc, r, z1, x1, z2, x2, neighbour->DirVector);
         }
-        default: return nullptr;
+        default:
+            return nullptr;
     }
 }
 
@@ -76,12 +78,18 @@ std::string Identity(const void* p) { return std::to_string(reinterpret_cast<std
 
 const char* GapTypeText(int type) {
     switch (type) {
-        case kGapNone: return "Нулевой";
-        case kGapFromAxis: return "Под прямым углом от оси";
-        case kGapToAxis: return "Под прямым углом к оси";
-        case kGapSegment: return "Отрезком";
-        case kGapCorner: return "Точка пересечения";
-        default: return "";
+        case kGapNone:
+            return "Нулевой";
+        case kGapFromAxis:
+            return "Под прямым углом от оси";
+        case kGapToAxis:
+            return "Под прямым углом к оси";
+        case kGapSegment:
+            return "Отрезком";
+        case kGapCorner:
+            return "Точка пересечения";
+        default:
+            return "";
     }
 }
 
@@ -153,21 +161,23 @@ int CGapUnit::IntersectNeighbours(const CUnit& prev, const CUnit& next) {
 }
 
 int CGapUnit::ComplexCornerSearch() {
-    const auto* prevComplex = PrevUnit->Kind == kUnitComplex ? static_cast<const CComplexUnit*>(PrevUnit.get()) : nullptr;
-    const auto* nextComplex = NextUnit->Kind == kUnitComplex ? static_cast<const CComplexUnit*>(NextUnit.get()) : nullptr;
+    const auto* prevComplex =
+        PrevUnit->Kind == kUnitComplex ? static_cast<const CComplexUnit*>(PrevUnit.get()) : nullptr;
+    const auto* nextComplex =
+        NextUnit->Kind == kUnitComplex ? static_cast<const CComplexUnit*>(NextUnit.get()) : nullptr;
     // A sub-unit of the previous neighbour takes the corner when it lies on it,
     // or, for the last one, ahead along its chord.
     auto prevAccepts = [&](const CUnit& sub, bool last) {
         return sub.IsPointOnUnit(CornerZ, CornerX, 0) ||
-               (last && SameDirection(sub.StartPoint.z, sub.StartPoint.x, sub.EndPoint.z, sub.EndPoint.x, CornerZ,
-                                      CornerX));
+               (last &&
+                SameDirection(sub.StartPoint.z, sub.StartPoint.x, sub.EndPoint.z, sub.EndPoint.x, CornerZ, CornerX));
     };
     // The same for the next neighbour: on it, or, for the first one, behind
     // its start along its chord.
     auto nextAccepts = [&](const CUnit& sub, bool first) {
         return sub.IsPointOnUnit(CornerZ, CornerX, 0) ||
-               (first && SameDirection(sub.EndPoint.z, sub.EndPoint.x, sub.StartPoint.z, sub.StartPoint.x, CornerZ,
-                                       CornerX));
+               (first &&
+                SameDirection(sub.EndPoint.z, sub.EndPoint.x, sub.StartPoint.z, sub.StartPoint.x, CornerZ, CornerX));
     };
     const int prevCount = prevComplex ? prevComplex->SubUnitCount() : 1;
     const int nextCount = nextComplex ? nextComplex->SubUnitCount() : 1;
@@ -265,9 +275,14 @@ void CGapUnit::BuildBridge() {
             Bridge2 = LineUnlessZero(cz, cx, EndPoint.z, EndPoint.x);
             break;
         }
-        case kGapSegment: Bridge1 = std::make_unique<CLineUnit>(zs, xs, EndPoint.z, EndPoint.x, false); break;
-        case kGapCorner: BuildCornerBridge(); break;
-        default: break;
+        case kGapSegment:
+            Bridge1 = std::make_unique<CLineUnit>(zs, xs, EndPoint.z, EndPoint.x, false);
+            break;
+        case kGapCorner:
+            BuildCornerBridge();
+            break;
+        default:
+            break;
     }
 }
 
@@ -453,15 +468,11 @@ void CGapUnit::GetBoundBox(BoundBox& box) const {
     ForEachBridge([&](const CUnit& b) {
         BoundBox u;
         b.GetBoundBox(u);
-        if (first) {
+        if (first)
             box = u;
-            first = false;
-            return;
-        }
-        box.zmin = std::min(box.zmin, u.zmin);
-        box.xmin = std::min(box.xmin, u.xmin);
-        box.zmax = std::max(box.zmax, u.zmax);
-        box.xmax = std::max(box.xmax, u.xmax);
+        else
+            UniteBoxes(box, u);
+        first = false;
     });
 }
 

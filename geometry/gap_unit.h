@@ -7,11 +7,11 @@
 namespace zarvento {
 
 // The ways a gap is bridged.
-inline constexpr int kGapNone = 0;         // no bridge
-inline constexpr int kGapFromAxis = 1;     // square corner, first along X
-inline constexpr int kGapToAxis = 2;       // square corner, first along Z
-inline constexpr int kGapSegment = 3;      // one segment from start to end
-inline constexpr int kGapCorner = 4;       // the neighbours prolonged to their crossing
+inline constexpr int kGapNone = 0;      // no bridge
+inline constexpr int kGapFromAxis = 1;  // square corner, first along X
+inline constexpr int kGapToAxis = 2;    // square corner, first along Z
+inline constexpr int kGapSegment = 3;   // one segment from start to end
+inline constexpr int kGapCorner = 4;    // the neighbours prolonged to their crossing
 
 // The text of a gap type (empty for an unknown one).
 const char* GapTypeText(int type);

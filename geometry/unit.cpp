@@ -41,6 +41,13 @@ void CheckPointStep(double step, double length) {
     if (!(length / step <= kMaxStepPoints)) throw Exception("Too many points along a unit: the step is too small");
 }
 
+void UniteBoxes(BoundBox& box, const BoundBox& other) {
+    box.zmin = std::min(box.zmin, other.zmin);
+    box.xmin = std::min(box.xmin, other.xmin);
+    box.zmax = std::max(box.zmax, other.zmax);
+    box.xmax = std::max(box.xmax, other.xmax);
+}
+
 CUnit::CUnit(char kind) : Kind(kind) { InitFields(); }
 
 CUnit::~CUnit() = default;

@@ -56,6 +56,9 @@ struct BoundBox {
     double xmax = 0.0;
 };
 
+// Grows the box to hold the other one as well.
+void UniteBoxes(BoundBox& box, const BoundBox& other);
+
 class CUnit;
 class Contour;
 using UnitPtr = std::unique_ptr<CUnit>;

@@ -72,7 +72,7 @@ TEST_F(MixedContourTest, SimplifiedCopiesExpandGapsComplexUnitsOrBoth) {
     plain.AddUnit(std::make_unique<CLineUnit>(0, 0, 1, 0));
     plain.AddUnit(TwoStep(1, 0));
     static_cast<CComplexUnit*>(plain.GetUnit(1))->SetEndPoint(1, 3);  // one piece left
-    EXPECT_EQ(plain.ExpandComplex(), nullptr);  // nothing to expand when each counts once
+    EXPECT_EQ(plain.ExpandComplex(), nullptr);                        // nothing to expand when each counts once
 }
 
 TEST_F(MixedContourTest, SimpleCopiesLeaveOutDegeneratePiecesAndEmptyGaps) {

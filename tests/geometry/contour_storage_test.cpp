@@ -155,10 +155,10 @@ TEST_F(ContourStorageTest, UnknownObjectsAndCellsOutsideTheContourAreSkipped) {
 TEST_F(ContourStorageTest, DamagedCellsAreSkippedOrEndTheReading) {
     // Negative indices, an index past the contour, then a value that is no integer.
     WriteRecord("Zarvento.Turn.3.W",
-                {Variant::I4(3), Variant::I4(0), Variant::I4(5), Variant::I4(-1), Variant::I4(0), Variant::I4(2),
-                 Variant::I4(0), Variant::I4(-7), Variant::I4(2), Variant::I4(3), Variant::I4(0), Variant::I4(2),
-                 Variant::I4(0), Variant::I4(1), Variant::I4(4), Variant::BStr("abc"), Variant::I4(2),
-                 Variant::I4(1), Variant::I4(777), Variant::I4(777)});
+                {Variant::I4(3),       Variant::I4(0), Variant::I4(5),  Variant::I4(-1),  Variant::I4(0),
+                 Variant::I4(2),       Variant::I4(0), Variant::I4(-7), Variant::I4(2),   Variant::I4(3),
+                 Variant::I4(0),       Variant::I4(2), Variant::I4(0),  Variant::I4(1),   Variant::I4(4),
+                 Variant::BStr("abc"), Variant::I4(2), Variant::I4(1),  Variant::I4(777), Variant::I4(777)});
     auto contour = Rebuilt(3, faces);
     ASSERT_TRUE(contour->Load("Zarvento.Turn.3.W"));
     EXPECT_EQ(contour->GetRelation(0, 1), 4);
@@ -191,9 +191,8 @@ TEST_F(ContourStorageTest, UnitsAddedAfterTheMatrixCountAsEmptyCells) {
     contour->AppendLine(5, 0, false);
     ASSERT_TRUE(contour->Save("Zarvento.Turn.0.W"));
     const std::vector<Variant> values = Values("Zarvento.Turn.0.W");
-    const std::vector<Variant> expected = {Variant::I4(3),   Variant::I4(0),   Variant::I4(1), Variant::I4(1),
-                                           Variant::I4(0),   Variant::I4(2),   Variant::I4(777),
-                                           Variant::I4(777)};
+    const std::vector<Variant> expected = {Variant::I4(3), Variant::I4(0), Variant::I4(1),   Variant::I4(1),
+                                           Variant::I4(0), Variant::I4(2), Variant::I4(777), Variant::I4(777)};
     EXPECT_EQ(values, expected);
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "geometry/arc_unit.h"
+#include "geometry/complex_unit.h"
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "test_support.h"
@@ -240,6 +241,34 @@ TEST_F(GapUnitTest, TransformsMoveTheBridgesWithTheGap) {
         EXPECT_NEAR(gap.PrevUnit->EndPoint.z, c.gap.z1, 1e-12);
         EXPECT_NEAR(gap.NextUnit->StartPoint.x, c.gap.x2, 1e-12);
     }
+}
+
+std::unique_ptr<CComplexUnit> Face(std::initializer_list<Seg> pieces) {
+    auto unit = std::make_unique<CComplexUnit>();
+    for (const Seg& p : pieces) unit->AddUnit(std::make_unique<CLineUnit>(p.z1, p.x1, p.z2, p.x2));
+    unit->UpdateEnds();
+    return unit;
+}
+
+TEST_F(GapUnitTest, ComplexNeighboursOfferTheirEndPiecesForTheCorner) {
+    const auto prev = Face({{0, 0, 0, 5}, {0, 5, 10, 5}});
+    const CLineUnit down(12, 8, 12, 20), behind(-2, 8, -2, 20);
+    // The last piece leads on to the corner.
+    const CGapUnit one(prev.get(), &down);
+    EXPECT_EQ(one.GapType, kGapCorner);
+    ExpectEnds(one.Bridge1.get(), {10, 5, 12, 5});
+    EXPECT_EQ(one.Bridge1->Kind, kUnitLine);
+    ExpectEnds(one.Bridge2.get(), {12, 5, 12, 8});
+    // Both complex: a pair accepted on both sides gives the corner as well.
+    const auto next = Face({{12, 8, 12, 20}, {12, 20, 20, 20}});
+    const CGapUnit both(prev.get(), next.get());
+    EXPECT_EQ(both.GapType, kGapCorner);
+    EXPECT_NEAR(both.CornerZ, 12, 1e-12);
+    EXPECT_NEAR(both.CornerX, 5, 1e-12);
+    // A corner behind the last piece that lies on no piece: a segment.
+    const CGapUnit back(prev.get(), &behind);
+    EXPECT_EQ(back.GapType, kGapSegment);
+    ExpectEnds(back.Bridge1.get(), {10, 5, -2, 8});
 }
 
 }  // namespace
