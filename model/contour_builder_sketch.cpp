@@ -89,7 +89,8 @@ private:
     };
     struct KeyHash {
         std::size_t operator()(const Key& k) const {
-            return std::hash<std::int64_t>()(k.pair.first * 1000003 ^ k.pair.second);
+            const auto a = static_cast<std::uint64_t>(k.pair.first), b = static_cast<std::uint64_t>(k.pair.second);
+            return std::hash<std::uint64_t>()(a * 1000003u ^ b);
         }
     };
     static constexpr double kCell = 1e-3;  // well above EPS

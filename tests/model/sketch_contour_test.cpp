@@ -3,6 +3,7 @@
 #include <cmath>
 #include <memory>
 
+#include "geometry/contour_script.h"
 #include "geometry/lsc_transform.h"
 #include "model/contour_builder.h"
 #include "model/contour_builder_zagotovka.h"
@@ -88,6 +89,22 @@ TEST_F(SketchContourTest, PiecesOffTheChainAreDropped) {
     auto contour = builder.CreateContourFromSketch();
     ASSERT_TRUE(contour);
     EXPECT_EQ(contour->Count(), 4);
+}
+
+TEST_F(SketchContourTest, ChainingCopesWithFarAndEqualEnds) {
+    // Ends far beyond any grid, and three pieces meeting at one point: the
+    // lowest index joins first, the rest is dropped.
+    auto pieces = ParseContourScript("LineSeg( 1e300,0, 1e300,5, 1 );\nLineSeg( 1e300,-5, 1e300,0, 1 );\n"
+                                     "LineSeg( 0,0, 1,0, 1 );\nLineSeg( 2,0, 1,0, 1 );\nLineSeg( 1,0, 1,3, 1 );");
+    ASSERT_TRUE(pieces);
+    auto chain = CContourBuilder::ChainSketchUnits(*pieces);
+    EXPECT_EQ(chain->Count(), 2);
+    Contour local;
+    for (int i = 2; i < pieces->Count(); ++i) local.AddUnit(pieces->GetUnit(i)->Clone());
+    chain = CContourBuilder::ChainSketchUnits(local);
+    ASSERT_EQ(chain->Count(), 2);
+    ExpectPoint(chain->GetLastUnit()->StartPoint, 1, 0);
+    ExpectPoint(chain->GetLastUnit()->EndPoint, 2, 0);  // the second piece, turned
 }
 
 TEST_F(SketchContourTest, SketchOffTheNcZxPlaneIsRefused) {
