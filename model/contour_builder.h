@@ -37,7 +37,8 @@ inline constexpr double kExtensionProbe = 100000.0;
 inline constexpr const char* kBuilderCaption = "Orbisel";
 inline constexpr int kBuilderMessageStyle = 0x30;  // exclamation
 inline constexpr const char* kOpenContourMessage = "Рабочий контур должен быть разомкнутым";
-inline constexpr const char* kSketchPlaneMessage = "Зскиз должен лежать в плоскости ZX локальной системы кооординат ЧПУ";
+inline constexpr const char* kSketchPlaneMessage =
+    "Зскиз должен лежать в плоскости ZX локальной системы кооординат ЧПУ";
 inline constexpr const char* kSketchHalfPlaneMessage =
     "Зскиз должен лежать в полуплоскости XOZ ЛСК с положительным направлением оси X.\n"
     "Все координаты X контура должны быть >=0";

@@ -29,8 +29,8 @@ public:
 
     int SposobDrill = kHoleFromFaces;
     double Zbase = 0.0;
-    double Glubina = 0.0;   // depth
-    double Diametr = 0.0;   // diameter
+    double Glubina = 0.0;       // depth
+    double Diametr = 0.0;       // diameter
     double AngleDrill = 118.0;  // tip angle, degrees
     // Take the tip angle from a conical first face.
     bool isAngleFromCone = false;

@@ -9,8 +9,8 @@ bool HoldsConstantLine(const Contour* part, const HostObjectPtr& object, LineCon
     if (!part || !object) return false;
     const CUnit* unit = part->FindUnitByObject(object);
     if (!unit || unit->Kind != kUnitLine) return false;
-    const double d = constant == LineConstant::Z ? unit->EndPoint.z - unit->StartPoint.z
-                                                 : unit->EndPoint.x - unit->StartPoint.x;
+    const double d =
+        constant == LineConstant::Z ? unit->EndPoint.z - unit->StartPoint.z : unit->EndPoint.x - unit->StartPoint.x;
     return std::fabs(d) < 0.01;
 }
 

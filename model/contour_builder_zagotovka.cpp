@@ -2,10 +2,10 @@
 #include "model/contour_builder_zagotovka.h"
 
 #include "geometry/line_unit.h"
-#include "platform/busy_flag.h"
-#include "platform/host_error.h"
-#include "platform/host_application.h"
 #include "model/rotation_contours.h"
+#include "platform/busy_flag.h"
+#include "platform/host_application.h"
+#include "platform/host_error.h"
 
 namespace zarvento {
 
@@ -26,11 +26,16 @@ std::unique_ptr<Contour> CContourBuilderZagotovka::CreateContourFromSketch() {
 
 std::unique_ptr<Contour> CContourBuilderZagotovka::Build() {
     switch (buildMethod) {
-        case kFromSketch: return CreateContourFromSketch();
-        case kFromFaces: return CreateContourFromFaces();
-        case kFromFile: return CreateContourFromFile();
-        case kBar: return CreateBarContour();
-        default: return nullptr;
+        case kFromSketch:
+            return CreateContourFromSketch();
+        case kFromFaces:
+            return CreateContourFromFaces();
+        case kFromFile:
+            return CreateContourFromFile();
+        case kBar:
+            return CreateBarContour();
+        default:
+            return nullptr;
     }
 }
 

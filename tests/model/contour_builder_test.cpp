@@ -1,5 +1,7 @@
 // Contour builders on generated parts: working contours from picked faces
 // with gap units, the stock, the operation contours and closing onto the stock.
+#include "model/contour_builder.h"
+
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -9,7 +11,6 @@
 #include "geometry/gap_unit.h"
 #include "geometry/lsc_transform.h"
 #include "geometry/primitives.h"
-#include "model/contour_builder.h"
 #include "model/contour_builder_drill.h"
 #include "model/contour_builder_kanavka.h"
 #include "model/contour_builder_otrezka.h"
@@ -314,8 +315,8 @@ TEST_F(ContourBuilderTest, HoleWithoutATipAngleOrDiameterIsNoContour) {
     struct Case {
         double diameter, angle;
         bool made;
-    } cases[] = {{5, 0, false}, {5, 1e-9, false}, {5, -30, false}, {5, 181, false}, {0.0005, 118, false},
-                 {5, 180, true},  {5, 1, true},      {0.001, 118, true}};
+    } cases[] = {{5, 0, false},        {5, 1e-9, false}, {5, -30, false}, {5, 181, false},
+                 {0.0005, 118, false}, {5, 180, true},   {5, 1, true},    {0.001, 118, true}};
     for (const Case& c : cases) {
         drill.Diametr = c.diameter, drill.AngleDrill = c.angle;
         auto hole = drill.CreateHoleContour();
@@ -391,9 +392,12 @@ TEST_F(ContourBuilderTest, StartIsProlongedOntoTheStockByEachMode) {
         double angle;
         double z, x;  // where the prolongation starts
         double shown;
-    } cases[] = {{kExtendAuto, 0, -15, -10, 180},     {kExtendPlusZ, 0, 45, -10, 0},
-                 {kExtendPlusX, 0, 0, 0, 90},           {kExtendMinusZ, 0, -15, -10, 180},
-                 {kExtendMinusX, 0, 0, -20, 270},       {kExtendAtAngle, 225, -10, -20, 225},
+    } cases[] = {{kExtendAuto, 0, -15, -10, 180},
+                 {kExtendPlusZ, 0, 45, -10, 0},
+                 {kExtendPlusX, 0, 0, 0, 90},
+                 {kExtendMinusZ, 0, -15, -10, 180},
+                 {kExtendMinusX, 0, 0, -20, 270},
+                 {kExtendAtAngle, 225, -10, -20, 225},
                  {9, 0, -15, -10, 180}};
     for (const Case& c : cases) {
         CContourBuilder builder;
@@ -402,8 +406,8 @@ TEST_F(ContourBuilderTest, StartIsProlongedOntoTheStockByEachMode) {
         builder.startAngleControl = &angle;
         builder.startMode = c.mode;
         builder.startAngle = c.angle;
-        auto contour = builder.CloseContourToSource(ParseContourScript("LineSeg( 0,-10, 30,-10, 1 );"), stock.get(),
-                                                    true, false);
+        auto contour =
+            builder.CloseContourToSource(ParseContourScript("LineSeg( 0,-10, 30,-10, 1 );"), stock.get(), true, false);
         ASSERT_TRUE(contour);
         ASSERT_EQ(contour->Count(), 2) << c.mode;
         const CUnit* line = contour->GetFirstUnit();
@@ -427,8 +431,8 @@ TEST_F(ContourBuilderTest, EndIsProlongedOntoTheStock) {
     for (const Case& c : cases) {
         CContourBuilder builder;
         builder.endMode = c.mode;
-        auto contour = builder.CloseContourToSource(ParseContourScript("LineSeg( 0,-10, 30,-10, 1 );"), stock.get(),
-                                                    false, true);
+        auto contour =
+            builder.CloseContourToSource(ParseContourScript("LineSeg( 0,-10, 30,-10, 1 );"), stock.get(), false, true);
         ASSERT_EQ(contour->Count(), 2) << c.mode;
         ExpectPoint(contour->GetLastUnit()->StartPoint, 30, -10);
         ExpectPoint(contour->GetLastUnit()->EndPoint, c.z, c.x);
@@ -442,13 +446,13 @@ TEST_F(ContourBuilderTest, AutomaticModeTurnsAwayFromThePart) {
     // away from it (towards -X).
     auto stock = Bar(60, 40, 45);
     CContourBuilder builder;
-    auto contour = builder.CloseContourToSource(ParseContourScript("LineSeg( 44,-12, 42,-12, 1 );"), stock.get(),
-                                                false, true);
+    auto contour =
+        builder.CloseContourToSource(ParseContourScript("LineSeg( 44,-12, 42,-12, 1 );"), stock.get(), false, true);
     ASSERT_EQ(contour->Count(), 2);
     ExpectPoint(contour->GetLastUnit()->EndPoint, -15, -12);  // without the part: straight on
     Attach(builder);
-    contour = builder.CloseContourToSource(ParseContourScript("LineSeg( 44,-12, 42,-12, 1 );"), stock.get(), false,
-                                           true);
+    contour =
+        builder.CloseContourToSource(ParseContourScript("LineSeg( 44,-12, 42,-12, 1 );"), stock.get(), false, true);
     ASSERT_EQ(contour->Count(), 2);
     ExpectPoint(contour->GetLastUnit()->EndPoint, 42, -20);
 }
@@ -458,11 +462,12 @@ TEST_F(ContourBuilderTest, EndsOutsideTheStockOrWithoutAStockStayAsTheyAre) {
     CContourBuilder builder;
     BuilderControlLog group;
     builder.startGroupControl = &group;
-    auto outside = builder.CloseContourToSource(ParseContourScript("LineSeg( -20,-10, 30,-30, 1 );"), stock.get(),
-                                                true, true);
+    auto outside =
+        builder.CloseContourToSource(ParseContourScript("LineSeg( -20,-10, 30,-30, 1 );"), stock.get(), true, true);
     EXPECT_EQ(outside->Count(), 1);
     EXPECT_FALSE(group.enabled);
-    auto noStock = builder.CloseContourToSource(ParseContourScript("LineSeg( 0,-10, 30,-10, 1 );"), nullptr, true, true);
+    auto noStock =
+        builder.CloseContourToSource(ParseContourScript("LineSeg( 0,-10, 30,-10, 1 );"), nullptr, true, true);
     EXPECT_EQ(noStock->Count(), 1);
     EXPECT_EQ(builder.CloseContourToSource(nullptr, stock.get(), true, true), nullptr);
     // Built from faces, the base closes onto its own source contour.

@@ -94,8 +94,9 @@ TEST_F(SketchContourTest, PiecesOffTheChainAreDropped) {
 TEST_F(SketchContourTest, ChainingCopesWithFarAndEqualEnds) {
     // Ends far beyond any grid, and three pieces meeting at one point: the
     // lowest index joins first, the rest is dropped.
-    auto pieces = ParseContourScript("LineSeg( 1e300,0, 1e300,5, 1 );\nLineSeg( 1e300,-5, 1e300,0, 1 );\n"
-                                     "LineSeg( 0,0, 1,0, 1 );\nLineSeg( 2,0, 1,0, 1 );\nLineSeg( 1,0, 1,3, 1 );");
+    auto pieces = ParseContourScript(
+        "LineSeg( 1e300,0, 1e300,5, 1 );\nLineSeg( 1e300,-5, 1e300,0, 1 );\n"
+        "LineSeg( 0,0, 1,0, 1 );\nLineSeg( 2,0, 1,0, 1 );\nLineSeg( 1,0, 1,3, 1 );");
     ASSERT_TRUE(pieces);
     auto chain = CContourBuilder::ChainSketchUnits(*pieces);
     EXPECT_EQ(chain->Count(), 2);
@@ -113,7 +114,8 @@ TEST_F(SketchContourTest, SketchOffTheNcZxPlaneIsRefused) {
     struct Case {
         std::shared_ptr<LocalCoordinateSystem> system;
         int plane;
-    } cases[] = {{lsc, LocalCoordinateSystem::kPlaneXY}, {lsc, LocalCoordinateSystem::kPlaneYZ}, {other, 2}, {nullptr, 0}};
+    } cases[] = {
+        {lsc, LocalCoordinateSystem::kPlaneXY}, {lsc, LocalCoordinateSystem::kPlaneYZ}, {other, 2}, {nullptr, 0}};
     for (const Case& c : cases) {
         MessageLog::Instance().Clear();
         sketch->SetPlane(c.system, c.plane);
