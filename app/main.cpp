@@ -1,8 +1,20 @@
 // zarvento: the command-line program. It opens a part document and runs the
 // library's commands on the headless host.
 #include <cstring>
+#include <exception>
+#include <filesystem>
+#include <functional>
 #include <iostream>
+#include <string>
 #include <string_view>
+
+#include "catalogs/param_tool.h"
+#include "catalogs/tool_model_text.h"
+#include "geometry/contour.h"
+#include "geometry/contour_script.h"
+#include "platform/host_application.h"
+#include "platform/messages.h"
+#include "platform/variant.h"
 
 namespace {
 
@@ -12,8 +24,61 @@ constexpr const char* kUsage =
     "commands:\n"
     "  help       show this text\n"
     "  version    show the version\n"
+    "  tool-contour <model> [M3|M4] [angle]\n"
+    "             the 2D contour of a tool from its model (a document file, or\n"
+    "             the model's text form, read into a temporary document), for a\n"
+    "             spindle direction (M3 by default) and a mounting angle (90)\n"
     "\n"
     "exit codes: 0 success, 1 the command failed, 2 wrong usage\n";
+
+int ToolContour(int argc, char** argv) {
+    using namespace zarvento;
+    if (argc < 3 || argc > 5) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    std::string model = argv[2];
+    ParamTool tool;
+    tool.Angle = 90;
+    if (argc > 3) {
+        const std::string_view m = argv[3];
+        if (m != "M3" && m != "M4") {
+            std::cerr << "zarvento: the spindle direction is M3 or M4, not '" << m << "'\n";
+            return 2;
+        }
+        tool.M34 = m == "M3" ? 3 : 4;
+    }
+    if (argc > 4 && !ParseDouble(argv[4], tool.Angle)) {
+        std::cerr << "zarvento: the angle '" << argv[4] << "' is not a number\n";
+        return 2;
+    }
+    MessageLog::Instance().SetEcho([](const MessageEntry& e) { std::cerr << e.caption << ": " << e.text << "\n"; });
+    std::filesystem::path temp;
+    try {
+        if (std::filesystem::path(model).extension() != ".rdp") {
+            temp = std::filesystem::temp_directory_path() /
+                   ("zarvento-tool-" + std::to_string(std::hash<std::string>{}(model)) + ".rdp");
+            ToolModelText::Convert(model, temp.string());
+            model = temp.string();
+        }
+        ConnectHostApplication();
+        tool.sToolName = "tool";
+        tool.sWorkFile = model;
+        tool.ReadModelVariablesFromFile();
+        tool.CreateToolContour();
+    } catch (const std::exception& e) {
+        std::cerr << "zarvento: " << e.what() << "\n";
+        if (!temp.empty()) std::filesystem::remove(temp);
+        return 1;
+    }
+    if (!temp.empty()) std::filesystem::remove(temp);
+    if (!tool.pContour) {
+        std::cerr << "zarvento: the model gives no contour\n";
+        return 1;
+    }
+    std::cout << ContourScriptText(*tool.pContour);
+    return 0;
+}
 
 }  // namespace
 
@@ -31,6 +96,7 @@ int main(int argc, char** argv) {
         std::cout << "zarvento 0.1\n";
         return 0;
     }
+    if (command == "tool-contour") return ToolContour(argc, argv);
     std::cerr << "zarvento: unknown command '" << command << "'\n" << kUsage;
     return 2;
 }

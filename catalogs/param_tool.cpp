@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 #include "geometry/contour.h"
@@ -306,18 +305,6 @@ void SetToolFormulaProvider(PARAMETERS* provider) { formulaProvider = provider; 
 
 std::string ToolSessionDirectory() { return sessionDirectory; }
 void SetToolSessionDirectory(std::string dir) { sessionDirectory = std::move(dir); }
-
-std::string NativePath(std::string_view stored) {
-    std::string out(stored);
-    for (char& c : out)
-        if (c == '\\') c = '/';
-    // Doubled separators from joining "folder\" and "\name" mean one.
-    std::string clean;
-    clean.reserve(out.size());
-    for (char c : out)
-        if (!(c == '/' && !clean.empty() && clean.back() == '/')) clean.push_back(c);
-    return clean;
-}
 
 std::string DocumentFolderOf(const std::string& documentPath) {
     const auto cut = documentPath.find_last_of("/\\");

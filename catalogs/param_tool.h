@@ -177,8 +177,6 @@ void SetToolFormulaProvider(PARAMETERS* provider);
 std::string ToolSessionDirectory();
 void SetToolSessionDirectory(std::string dir);
 
-// A stored path ('\' or '/' separators) as a filesystem path.
-std::string NativePath(std::string_view stored);
 // The folder of a document path with its trailing separator ("" for none).
 std::string DocumentFolderOf(const std::string& documentPath);
 

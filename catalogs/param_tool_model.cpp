@@ -17,6 +17,7 @@
 #include "platform/host_variable.h"
 #include "platform/messages.h"
 #include "platform/module.h"
+#include "platform/stored_path.h"
 
 namespace zarvento {
 
@@ -85,16 +86,17 @@ void ParamTool::ReportMissingModel(const std::string& path) {
 
 std::string ParamTool::CatalogModelPath() const {
     const auto dir = ModuleDirectory();
-    return (dir ? dir->string() : std::string()) + sCatalogFolder + sFileName;
+    return AppendStoredPath(dir ? *dir : std::filesystem::path(), sCatalogFolder + sFileName).string();
 }
 
 HostDocumentPtr ParamTool::OpenWorkModel(const std::string& path) {
     ToolModelText::Install();
     HostDocuments& docs = ConnectHostApplication().Documents();
-    if (HostDocumentPtr open = docs.FindByPath(NativePath(path))) return open;
+    const std::string file = StoredPathToPath(path).string();
+    if (HostDocumentPtr open = docs.FindByPath(file)) return open;
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(NativePath(path), ec)) return nullptr;
-    return docs.Open(NativePath(path), false);
+    if (!std::filesystem::is_regular_file(file, ec)) return nullptr;
+    return docs.Open(file, false);
 }
 
 void ParamTool::CopyModelToSession(int index) {
@@ -111,17 +113,18 @@ void ParamTool::CopyModelToSession(int index) {
         session = (std::filesystem::temp_directory_path(ec) / "zarvento-tools").string();
         std::filesystem::create_directories(session, ec);
     }
-    const std::string target = session + "\\" + sKind + "_" + std::to_string(index + 1) + ".rdp";
+    const std::filesystem::path target =
+        AppendStoredPath(StoredPathToPath(session), "\\" + sKind + "_" + std::to_string(index + 1) + ".rdp");
     ec.clear();
-    std::filesystem::copy_file(NativePath(source), NativePath(target),
-                               std::filesystem::copy_options::overwrite_existing, ec);
+    std::filesystem::copy_file(StoredPathToPath(source), target, std::filesystem::copy_options::overwrite_existing,
+                               ec);
     if (ec || source.empty()) {
         ReportMissingModel(source);
         isNoContour = true;
         return;
     }
     isNoContour = false;
-    sWorkFile = NativePath(target);
+    sWorkFile = target.string();
 }
 
 void ParamTool::LoadModel() {

@@ -1,15 +1,18 @@
 // ToolModelText: reading the text form of a model and rebuilding the model.
 #include "catalogs/tool_model_text.h"
 
-#include <fstream>
+#include <filesystem>
 #include <map>
-#include <sstream>
+#include <system_error>
 #include <vector>
 
 #include "nc/parameters.h"
 #include "platform/host_error.h"
 #include "platform/host_sketch.h"
 #include "platform/host_variable.h"
+#include "platform/line_reader.h"
+#include "platform/text_file.h"
+#include "platform/stored_path.h"
 #include "platform/variant.h"
 
 namespace zarvento {
@@ -39,20 +42,6 @@ public:
 private:
     std::map<std::string, double, std::less<>> values_;
 };
-
-// The lines of a text, with CR, LF and CRLF ends alike.
-std::vector<std::string_view> SplitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-        if (i == text.size() || text[i] == '\n' || text[i] == '\r') {
-            lines.push_back(text.substr(start, i - start));
-            if (i + 1 < text.size() && text[i] == '\r' && text[i + 1] == '\n') ++i;
-            start = i + 1;
-        }
-    }
-    return lines;
-}
 
 struct Words {
     std::vector<std::string> items;
@@ -125,7 +114,7 @@ bool DrawSketchStatement(const Words& w, ModelVariables& vars, Document2D& objec
 void DrawSketchSource(HostSketch& sketch, ModelVariables& vars) {
     Document2D& objects = sketch.Objects();
     objects.Clear();
-    for (std::string_view line : SplitLines(sketch.Source())) {
+    for (const std::string& line : SplitLines(sketch.Source())) {
         Words w;
         if (Trimmed(line).empty() || !SplitWords(line, w)) continue;
         DrawSketchStatement(w, vars, objects);
@@ -135,6 +124,7 @@ void DrawSketchSource(HostSketch& sketch, ModelVariables& vars) {
 }  // namespace
 
 HostDocumentPtr ToolModelText::Parse(std::string_view text, const std::string& origin) {
+    Install();
     auto model = std::make_shared<HostDocument>(DocumentType::Part);
     const auto lines = SplitLines(text);
     std::size_t n = 0;
@@ -146,10 +136,10 @@ HostDocumentPtr ToolModelText::Parse(std::string_view text, const std::string& o
     std::shared_ptr<HostSketch> sketch;  // open sketch, until "end"
     std::string sketchSource;
     ModelVariables check(*model);  // validates sketch formulas as they come
-    for (std::string_view raw : lines) {
+    for (const std::string& raw : lines) {
         ++n;
         std::string_view line = Trimmed(raw);
-        if (n == 1 && line.size() >= 3 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
+        if (n == 1 && HasUtf8Bom(line)) line.remove_prefix(kUtf8Bom.size());
         if (line.empty() || line.front() == '#') continue;
         if (!headerSeen) {
             if (line != kHeader) throw fail(std::string("the model must start with \"") + kHeader + "\"");
@@ -196,11 +186,15 @@ HostDocumentPtr ToolModelText::Parse(std::string_view text, const std::string& o
 }
 
 HostDocumentPtr ToolModelText::Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw HostError(STG_E_FILENOTFOUND_, "tool model text not found: " + path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return Parse(text.str(), path);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(StoredPathToPath(path), ec))
+        throw HostError(STG_E_FILENOTFOUND_, "tool model text not found: " + path);
+    // Models are a few dozen lines; a file far larger is not one.
+    constexpr std::size_t kMaxModelBytes = 1 << 20;
+    FileReadResult file = ReadTextFile(StoredPathToPath(path), TextEncoding::Utf8, kMaxModelBytes);
+    if (!file.ok) throw HostError(STG_E_FILENOTFOUND_, "cannot read the tool model text " + path + ": " + file.error);
+    if (file.truncated) throw HostError(E_INVALIDARG_, path + ": the file is too large for a tool model");
+    return Parse(file.text, path);
 }
 
 void ToolModelText::Convert(const std::string& textPath, const std::string& documentPath) {

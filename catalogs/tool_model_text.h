@@ -36,7 +36,7 @@ public:
     static constexpr const char* kHeader = "zarvento-tool-model 1";
 
     // A new part document (not yet in the host's collection) built from the
-    // text and rebuilt once. A statement that cannot be read raises HostError
+    // text and rebuilt once; installs the rebuild. A statement that cannot be read raises HostError
     // (E_INVALIDARG) naming `origin` and the line.
     static HostDocumentPtr Parse(std::string_view text, const std::string& origin);
     // The same from a file; a missing file raises STG_E_FILENOTFOUND.

@@ -1,7 +1,10 @@
 // Building the part's section from its faces of revolution.
 #include "model/rotation_contours.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "geometry/arc_unit.h"
@@ -20,6 +23,44 @@ constexpr double kJoinTolerance = 1e-4;
 bool Joined(double z1, double x1, double z2, double x2) {
     return std::fabs(z1 - z2) < kJoinTolerance && std::fabs(x1 - x2) < kJoinTolerance;
 }
+
+// Unit ends by their cell of the join tolerance.
+class EndIndex {
+public:
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    void Add(double z, double x, std::size_t unit) { cells_.emplace(Key(Cell(z), Cell(x)), unit); }
+
+    // The first unit of the cell of (z, x) or its neighbours that `accept`
+    // takes, else kNone.
+    template <class Accept>
+    std::size_t Find(double z, double x, Accept accept) const {
+        const std::int64_t cz = Cell(z), cx = Cell(x);
+        std::size_t best = kNone;
+        for (std::int64_t dz = -1; dz <= 1; ++dz)
+            for (std::int64_t dx = -1; dx <= 1; ++dx) {
+                auto [from, to] = cells_.equal_range(Key(cz + dz, cx + dx));
+                // The lowest index wins, so the result does not hang on the
+                // hash table's order.
+                for (auto it = from; it != to; ++it)
+                    if (it->second < best && accept(it->second)) best = it->second;
+            }
+        return best;
+    }
+
+private:
+    static std::int64_t Cell(double v) {
+        const double c = std::floor(v / kJoinTolerance);
+        if (std::isnan(c)) return 0;
+        // Far-off or broken coordinates share the outermost cells; the
+        // acceptance test still compares the real values.
+        return static_cast<std::int64_t>(std::clamp(c, -1e15, 1e15));
+    }
+    static std::uint64_t Key(std::int64_t cz, std::int64_t cx) {
+        return static_cast<std::uint64_t>(cz) * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(cx);
+    }
+    std::unordered_multimap<std::uint64_t, std::size_t> cells_;
+};
 
 // The face's meridian as a unit of the LSC turning plane, or null when the
 // face does not turn about the LSC Z axis.
@@ -106,19 +147,25 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocument& document, std
     used[first] = true;
     double z = units[first]->EndPoint.z, x = units[first]->EndPoint.x;
     contour->AddUnit(std::move(units[first]));
-    // Each pass takes one more unit, so the chain ends within units.size() passes.
-    for (std::size_t pass = 1; pass < units.size(); ++pass) {
-        bool found = false;
-        for (std::size_t i = 0; i < units.size() && !found; ++i) {
-            if (used[i]) continue;
-            if (Joined(units[i]->EndPoint.z, units[i]->EndPoint.x, z, x)) units[i]->Reverse();
-            if (!Joined(units[i]->StartPoint.z, units[i]->StartPoint.x, z, x)) continue;
-            used[i] = true;
-            found = true;
-            z = units[i]->EndPoint.z, x = units[i]->EndPoint.x;
-            contour->AddUnit(std::move(units[i]));
-        }
-        if (!found) return contour;  // a gap: the section is open
+    // The free ends by cell of the join tolerance: a joined end lies in the
+    // same cell or a neighbour, so each step looks at a few ends only.
+    EndIndex ends;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        if (used[i]) continue;
+        ends.Add(units[i]->StartPoint.z, units[i]->StartPoint.x, i);
+        ends.Add(units[i]->EndPoint.z, units[i]->EndPoint.x, i);
+    }
+    // Each step takes one more unit, so the chain ends within units.size() steps.
+    for (std::size_t step = 1; step < units.size(); ++step) {
+        const std::size_t next = ends.Find(z, x, [&](std::size_t i) {
+            return !used[i] && (Joined(units[i]->StartPoint.z, units[i]->StartPoint.x, z, x) ||
+                                Joined(units[i]->EndPoint.z, units[i]->EndPoint.x, z, x));
+        });
+        if (next == EndIndex::kNone) return contour;  // a gap: the section is open
+        if (!Joined(units[next]->StartPoint.z, units[next]->StartPoint.x, z, x)) units[next]->Reverse();
+        used[next] = true;
+        z = units[next]->EndPoint.z, x = units[next]->EndPoint.x;
+        contour->AddUnit(std::move(units[next]));
     }
     if (!Joined(z, x, bestZ, bestX) && std::fabs(x) < kJoinTolerance && std::fabs(bestX) < kJoinTolerance)
         contour->AddUnit(std::make_unique<CLineUnit>(z, x, bestZ, bestX));

@@ -1,10 +1,10 @@
 // The services of the plan data: part recognition, the post-processor check,
 // tool and stock contours, the tools table, the plan-tree groups and the
 // one error message per plan.
-#include <charconv>
 #include <cmath>
 
 #include "geometry/lsc_transform.h"
+#include "geometry/number_format.h"
 #include "model/rotation_contours.h"
 #include "model/shape_builders.h"
 #include "plan/plan_tree.h"
@@ -18,78 +18,26 @@ namespace zarvento {
 
 namespace {
 
-// printf's "%g", without the locale.
-std::string FormatG(double v) {
-    char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, 6);
-    return std::string(buffer, result.ptr);
-}
-
-// printf's "%1.2f", without the locale.
-std::string FormatFixed2(double v) {
-    char buffer[400];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 2);
-    return std::string(buffer, result.ptr);
-}
-
 // Tools-table cells of small values stay empty.
 std::string SignificantG(double v) { return std::fabs(v) > 0.001 ? FormatG(v) : std::string(); }
 
-// Puts the host's active document back when the scope ends (a closed one
-// cannot be active again: then none is).
-class ActiveDocumentRestore {
+// Runs a host call when the scope ends, on every exit. A failure there is
+// dropped: it must not replace the error already on its way out.
+template <class F>
+class OnScopeExit {
 public:
-    explicit ActiveDocumentRestore(HostApplication& app) : app_(app), doc_(app.ActiveDocumentOrNull()) {}
-    ~ActiveDocumentRestore() {
+    explicit OnScopeExit(F f) : f_(std::move(f)) {}
+    ~OnScopeExit() {
         try {
-            app_.SetActiveDocument(doc_ && app_.Documents().Contains(doc_) ? doc_ : nullptr);
+            f_();
         } catch (const HostError&) {
         }
     }
-    ActiveDocumentRestore(const ActiveDocumentRestore&) = delete;
-    ActiveDocumentRestore& operator=(const ActiveDocumentRestore&) = delete;
+    OnScopeExit(const OnScopeExit&) = delete;
+    OnScopeExit& operator=(const OnScopeExit&) = delete;
 
 private:
-    HostApplication& app_;
-    HostDocumentPtr doc_;
-};
-
-// Sets the host's message mode for a scope and puts the previous one back.
-class MessageModeGuard {
-public:
-    MessageModeGuard(HostApplication& app, int mode) : app_(app), previous_(app.MessageMode()) {
-        app.SetMessageMode(mode);
-    }
-    ~MessageModeGuard() {
-        try {
-            app_.SetMessageMode(previous_);
-        } catch (const HostError&) {
-        }
-    }
-    MessageModeGuard(const MessageModeGuard&) = delete;
-    MessageModeGuard& operator=(const MessageModeGuard&) = delete;
-
-private:
-    HostApplication& app_;
-    int previous_;
-};
-
-// Closes a document of the host when the scope ends.
-class DocumentCloser {
-public:
-    DocumentCloser(HostApplication& app, HostDocumentPtr doc) : app_(app), doc_(std::move(doc)) {}
-    ~DocumentCloser() {
-        try {
-            app_.Documents().Close(doc_);
-        } catch (const HostError&) {
-        }
-    }
-    DocumentCloser(const DocumentCloser&) = delete;
-    DocumentCloser& operator=(const DocumentCloser&) = delete;
-
-private:
-    HostApplication& app_;
-    HostDocumentPtr doc_;
+    F f_;
 };
 
 HostApplication& ConnectedApplication() {
@@ -109,6 +57,23 @@ constexpr int kIconStartLine = 10083;
 TreeItem InsertLine(TreeControl& tree, TreeItem parent, const std::string& text, int icon) {
     const int image = GetTreeImageIndex(icon);
     return tree.InsertItem(parent, text, image, image);
+}
+
+struct GroupLayout {
+    const char* text;
+    int icon, firstChildIcon, secondChildIcon;
+};
+
+// A group under the root with two child lines " " (filled by the updates);
+// each item's data is the group item.
+void InsertGroup(TreeControl& tree, TreeItem root, const GroupLayout& layout, TreeItem& group, TreeItem& first,
+                 TreeItem& second) {
+    group = InsertLine(tree, root, layout.text, layout.icon);
+    first = InsertLine(tree, group, " ", layout.firstChildIcon);
+    second = InsertLine(tree, group, " ", layout.secondChildIcon);
+    for (TreeItem item : {group, first, second}) tree.SetItemData(item, group);
+    tree.Expand(root);
+    tree.Expand(group);
 }
 
 }  // namespace
@@ -157,7 +122,11 @@ void CSPID::CheckPostProcessor() {
 void CSPID::CreateContourTool(int position) {
     BusyFlagGuard busy;
     HostApplication& app = ConnectedApplication();
-    ActiveDocumentRestore restoreActive(app);
+    // The user's document is active again afterwards (a closed one cannot
+    // be: then none is).
+    const HostDocumentPtr previous = app.ActiveDocumentOrNull();
+    OnScopeExit restoreActive(
+        [&] { app.SetActiveDocument(previous && app.Documents().Contains(previous) ? previous : nullptr); });
     const int count = std::clamp(Npositions, 0, kMaxTools);
     const bool all = position == kAllPositions;
     // A stale position (a deleted tool, an old panel index) builds nothing.
@@ -168,8 +137,10 @@ void CSPID::CreateContourTool(int position) {
     for (int i = first; i < last; ++i) tools[static_cast<std::size_t>(i)].ReadContourSketch();
     HostDocumentPtr hidden = app.Documents().Add(DocumentType::Drawing2D, false);
     if (!hidden) return;
-    DocumentCloser closeHidden(app, hidden);
-    MessageModeGuard quiet(app, 2);
+    OnScopeExit closeHidden([&] { app.Documents().Close(hidden); });
+    const int previousMode = app.MessageMode();
+    app.SetMessageMode(2);
+    OnScopeExit restoreMode([&] { app.SetMessageMode(previousMode); });
     for (int i = first; i < last; ++i) {
         if (all) app.SetActiveDocument(hidden);
         tools[static_cast<std::size_t>(i)].CreateToolContour();
@@ -239,14 +210,9 @@ TreeControl* CSPID::TreeOf(PlanTree* tree) { return tree ? tree->Control() : nul
 void CSPID::InsertLSCTreeNode(PlanTree* tree) {
     TreeControl* control = TreeOf(tree);
     if (!control) return;
-    if (!control->Exists(hLSCGroup)) {
-        hLSCGroup = InsertLine(*control, tree->Root(), "Система ЧПУ", kIconLSCGroup);
-        hPostLine = InsertLine(*control, hLSCGroup, " ", kIconPostLine);
-        hLSCLine = InsertLine(*control, hLSCGroup, " ", kIconLSCLine);
-        for (TreeItem item : {hLSCGroup, hPostLine, hLSCLine}) control->SetItemData(item, hLSCGroup);
-        control->Expand(tree->Root());
-        control->Expand(hLSCGroup);
-    }
+    if (!control->Exists(hLSCGroup))
+        InsertGroup(*control, tree->Root(), {"Система ЧПУ", kIconLSCGroup, kIconPostLine, kIconLSCLine}, hLSCGroup,
+                    hPostLine, hLSCLine);
     UpdateLSCTreeItems();
 }
 
@@ -260,14 +226,9 @@ void CSPID::UpdateLSCTreeItems() {
 void CSPID::InsertSPIDTreeNode(PlanTree* tree) {
     TreeControl* control = TreeOf(tree);
     if (!control) return;
-    if (!control->Exists(hSPIDGroup)) {
-        hSPIDGroup = InsertLine(*control, tree->Root(), "Заготовка, инструменты", kIconSPIDGroup);
-        hTurretLine = InsertLine(*control, hSPIDGroup, " ", kIconTurretLine);
-        hStartLine = InsertLine(*control, hSPIDGroup, " ", kIconStartLine);
-        for (TreeItem item : {hSPIDGroup, hTurretLine, hStartLine}) control->SetItemData(item, hSPIDGroup);
-        control->Expand(tree->Root());
-        control->Expand(hSPIDGroup);
-    }
+    if (!control->Exists(hSPIDGroup))
+        InsertGroup(*control, tree->Root(), {"Заготовка, инструменты", kIconSPIDGroup, kIconTurretLine, kIconStartLine},
+                    hSPIDGroup, hTurretLine, hStartLine);
     UpdateSPIDTreeItems();
 }
 
@@ -275,7 +236,7 @@ void CSPID::UpdateSPIDTreeItems() {
     TreeControl* control = TreeOf(ExistingPlanTree());
     if (!control || !control->Exists(hTurretLine) || !control->Exists(hStartLine)) return;
     control->SetItemText(hTurretLine, "Число позиций: " + std::to_string(Npositions) + " ");
-    control->SetItemText(hStartLine, "X=" + FormatFixed2(X0tool) + ", Z=" + FormatFixed2(Z0tool));
+    control->SetItemText(hStartLine, "X=" + FormatFixed(X0tool, 2) + ", Z=" + FormatFixed(Z0tool, 2));
     for (TreeItem child : control->Children(hTurretLine)) control->DeleteItem(child);
     hToolLines.fill(kNoTreeItem);
     const int count = std::clamp(Npositions, 0, kMaxTools);

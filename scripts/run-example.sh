@@ -8,3 +8,6 @@ cmake --build build/release -j "$(nproc)" --target zarvento
 echo "The NC program of the bundled example is not built yet: the operations and the"
 echo "post-processors are still to come. What the program offers today:"
 build/release/app/zarvento help
+echo
+echo "The 2D contour of the bundled example tool (examples/tools/turning_tool.txt), M3, mounted at 90 degrees:"
+build/release/app/zarvento tool-contour examples/tools/turning_tool.txt M3 90

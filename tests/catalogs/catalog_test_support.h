@@ -2,11 +2,9 @@
 // application and a scratch folder removed after each test.
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
+#include <memory>
 #include <string>
-#include <system_error>
 
 #include "platform/host_application.h"
 #include "test_support.h"
@@ -17,19 +15,18 @@ class CatalogTest : public CleanStateTest {
 protected:
     void SetUp() override {
         CleanStateTest::SetUp();
-        std::string pattern = (std::filesystem::temp_directory_path() / "zarvento-catalog-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
+        scratch = std::make_unique<TempDir>();
+        dir = scratch->Path();
         app = &ConnectHostApplication();
     }
     void TearDown() override {
         CleanStateTest::TearDown();
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
+        scratch.reset();
     }
 
     std::string PathOf(const std::string& name) const { return (dir / name).string(); }
 
+    std::unique_ptr<TempDir> scratch;
     std::filesystem::path dir;
     HostApplication* app = nullptr;
 };

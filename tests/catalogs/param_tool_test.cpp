@@ -11,6 +11,7 @@
 #include "catalog_test_support.h"
 #include "catalogs/param_gadget.h"
 #include "catalogs/param_tool.h"
+#include "platform/stored_path.h"
 #include "geometry/contour.h"
 #include "geometry/line_unit.h"
 #include "platform/host_record.h"
@@ -105,16 +106,18 @@ TEST(ParamToolRecord, CopiesShareTheContourWithoutDoubleDelete) {
     EXPECT_TRUE(watch.expired());
 }
 
-TEST(ParamToolRecord, GadgetCopiesShareTheDisplayModelWithoutDoubleDelete) {
-    // The display model's class belongs to the display layer: a stand-in
-    // object reached through the same shared pointer shows when it is freed.
+// The display model's class belongs to the display layer: a stand-in object
+// reached through the same kind of shared pointer shows when it is freed.
+std::shared_ptr<CModelTess> StandInDisplayModel(std::weak_ptr<int>& watch) {
     auto body = std::make_shared<int>(1);
-    std::weak_ptr<int> watch = body;
-    std::shared_ptr<CModelTess> model(body, reinterpret_cast<CModelTess*>(body.get()));
-    body.reset();
+    watch = body;
+    return std::shared_ptr<CModelTess>(body, reinterpret_cast<CModelTess*>(body.get()));
+}
 
+TEST(ParamToolRecord, GadgetCopiesShareTheDisplayModelWithoutDoubleDelete) {
+    std::weak_ptr<int> watch;
     auto a = std::make_unique<ParamGadget>();
-    a->pDisplayModel = std::move(model);
+    a->pDisplayModel = StandInDisplayModel(watch);
     std::vector<ParamGadget> copies(3);
     for (auto& c : copies) c = *a;
     ParamGadget constructed(*a);
@@ -126,12 +129,9 @@ TEST(ParamToolRecord, GadgetCopiesShareTheDisplayModelWithoutDoubleDelete) {
 }
 
 TEST(ParamToolRecord, DestroyingAGadgetThroughItsBaseFreesTheDisplayModel) {
-    auto body = std::make_shared<int>(1);
-    std::weak_ptr<int> watch = body;
+    std::weak_ptr<int> watch;
     std::unique_ptr<ParamTool> record = std::make_unique<ParamGadget>();
-    static_cast<ParamGadget&>(*record).pDisplayModel =
-        std::shared_ptr<CModelTess>(body, reinterpret_cast<CModelTess*>(body.get()));
-    body.reset();
+    static_cast<ParamGadget&>(*record).pDisplayModel = StandInDisplayModel(watch);
     record.reset();
     EXPECT_TRUE(watch.expired());
 }
@@ -305,6 +305,26 @@ TEST_F(ParamToolStoreTest, SaveAndLoadRoundTripThroughTheDocumentFile) {
     EXPECT_EQ(back.sKind, "Device");
 }
 
+// A copy shares the model document; only the last record holding it closes it.
+TEST_F(ParamToolStoreTest, TheSharedModelDocumentIsClosedByItsLastHolder) {
+    HostDocumentPtr model = app->Documents().Add(DocumentType::Part, false);
+    auto original = std::make_unique<ParamTool>();
+    original->pModel = model;
+    {
+        ParamTool copy(*original);
+        ParamTool assigned;
+        assigned = *original;
+        EXPECT_EQ(copy.pModel, model);
+    }
+    EXPECT_TRUE(app->Documents().Contains(model));
+    original->Reset();  // releases without closing
+    EXPECT_TRUE(app->Documents().Contains(model));
+    original->pModel = model;
+    model.reset();
+    original.reset();
+    EXPECT_EQ(app->Documents().Count(), 1u);  // only the active part is left
+}
+
 TEST_F(ParamToolStoreTest, LoadOfAMissingRecordChangesNothing) {
     ParamTool t;
     t.sToolName = "keep";
@@ -351,6 +371,13 @@ TEST_F(ParamToolStoreTest, AFailedConversionRaisesAHostError) {
     }
     ParamTool t;
     EXPECT_NE(test::ErrorCodeOf([&] { t.Load("Zarvento.TOOLS1.T0"); }), S_OK_);
+    {
+        StorageRecord rec;
+        ASSERT_TRUE(rec.OpenWrite("Zarvento.TOOLS1.T1"));
+        rec.AddNamedValue("M34", Variant::I4(70000));  // no 16-bit spindle code
+    }
+    EXPECT_EQ(test::ErrorCodeOf([&] { t.Load("Zarvento.TOOLS1.T1"); }), DISP_E_OVERFLOW_);
+    EXPECT_EQ(t.M34, 3);
 }
 
 TEST_F(ParamToolStoreTest, AToolBesideThePartIsFoundFromThePartsFolder) {
@@ -363,7 +390,7 @@ TEST_F(ParamToolStoreTest, AToolBesideThePartIsFoundFromThePartsFolder) {
     Reopen();
     ParamTool back;
     ASSERT_TRUE(back.Load(ParamTool::ToolRecordName(0)));
-    EXPECT_EQ(NativePath(back.sFileName), NativePath(dir.string() + "/tools/own.rdp"));
+    EXPECT_EQ(StoredPathToPath(back.sFileName), StoredPathToPath(dir.string() + "/tools/own.rdp"));
 }
 
 TEST_F(ParamToolStoreTest, FormOnLoadBuildsTheInsertDesignation) {

@@ -340,6 +340,17 @@ TEST_F(HostDocumentTest, ForeignAndDamagedFilesAreRefusedAndChangeNothing) {
              return p;
          },
          STG_E_DOCFILECORRUPT_, "damaged"},
+        {"sketch objects cut short",
+         [&] {
+             const std::string p = PathOf("s.rdp");
+             auto doc = app->Documents().Add(DocumentType::Part, false);
+             doc->AddSketch("Contour")->Objects().LineSeg(0, 0, 1, 1, 1);
+             doc->SaveAs(p);
+             app->Documents().Close(doc);
+             ExecSql(p, "UPDATE entities SET data = substr(data, 1, 10) WHERE class = 'sketch';");
+             return p;
+         },
+         STG_E_DOCFILECORRUPT_, "sketch"},
         {"no document table",
          [&] {
              const std::string p = SavedPart("d.rdp");
@@ -360,6 +371,51 @@ TEST_F(HostDocumentTest, ForeignAndDamagedFilesAreRefusedAndChangeNothing) {
         EXPECT_EQ(app->Documents().Count(), 1u);
         EXPECT_EQ(app->ActiveDocument(), active);
     }
+}
+
+// A sketch keeps its lines and arcs and its source, a variable its
+// equation; a rebuild runs the registered rebuild once per call.
+TEST_F(HostDocumentTest, SketchObjectsAndVariableEquationsSurviveReopeningAndRebuildsRunTheHook) {
+    auto doc = app->Documents().Add(DocumentType::Part);
+    auto sketch = doc->AddSketch("Contour");
+    sketch->Objects().LineSeg(0, 0, 10, -2.5, 1);
+    sketch->Objects().ArcByPoint(10, 0, 2.5, 10, -2.5, 10, 2.5, -1, 3);
+    sketch->SetSource("line 0 0 L 0\n");
+    doc->AddVariable("L", 10, "Длина")->SetEquation("W*2");
+    doc->AddVariable("W", 5);
+    const std::string path = PathOf("tool.rdp");
+    doc->SaveAs(path);
+    app->Documents().Close(doc);
+
+    doc = app->Documents().Open(path);
+    auto back = doc->FindSketch("Contour");
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->Source(), "line 0 0 L 0\n");
+    const auto& objects = back->Objects().Objects();
+    ASSERT_EQ(objects.size(), 2u);
+    EXPECT_EQ(objects[0].type, kObj2DLine);
+    EXPECT_EQ(objects[0].line.y2, -2.5);
+    EXPECT_EQ(objects[1].type, kObj2DArc);
+    EXPECT_EQ(objects[1].arc.direction, -1);
+    EXPECT_EQ(objects[1].arc.style, 3);
+    EXPECT_EQ(objects[1].arc.y2, 2.5);
+    EXPECT_EQ(doc->FindVariable("L")->Equation(), "W*2");
+    EXPECT_EQ(doc->FindVariable("W")->Equation(), "");
+    EXPECT_FALSE(doc->FindSketch("Other"));
+
+    int rebuilt = 0;
+    SetDocumentRebuildHandler([&](HostDocument& d) {
+        ++rebuilt;
+        d.FindVariable("L")->SetValue(d.FindVariable("W")->Value() * 2);
+    });
+    doc->FindVariable("W")->SetValue(7);
+    doc->Rebuild();
+    SetDocumentRebuildHandler(nullptr);
+    EXPECT_EQ(rebuilt, 1);
+    EXPECT_EQ(doc->RebuildCount(), 1);
+    EXPECT_EQ(doc->FindVariable("L")->Value(), 14);
+    app->Documents().Close(doc);
+    EXPECT_EQ(ErrorOf([&] { doc->Rebuild(); }).Code(), E_POINTER_);
 }
 
 }  // namespace
