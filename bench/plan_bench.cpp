@@ -25,7 +25,6 @@ namespace {
 
 using namespace zarvento;
 
-
 // A shaft of n faces: the end faces and steps alternating radius 20 and 21,
 // with the faces added in reverse so the chaining has to search.
 HostDocumentPtr SteppedPart(int n) {
