@@ -17,11 +17,6 @@
 
 namespace zarvento {
 
-std::unique_ptr<Contour> TurnContourBuilderThreading::Build() {
-    if (isModel) return nullptr;
-    return TurnContourBuilder::Build();
-}
-
 CTurnTHREADING::CTurnTHREADING() {
     kind = kTurnTHREADING;
     sNameTurn = "Нарезание резьбы резцом";
@@ -31,24 +26,7 @@ CTurnTHREADING::CTurnTHREADING() {
     Spod = Spod2 = Step;  // the feed per revolution is the pitch
     Nshp = Nshp2 = 500.0;
     Vconst = Vconst2 = 30.0;
-    // The thread line is picked on the part; the new builder keeps the
-    // channel settings of the one it replaces.
-    auto builder = std::make_unique<TurnContourBuilderThreading>();
-    const TurnContourBuilder& old = *workBuilder;
-    builder->buildMethod = old.buildMethod;
-    builder->tolerance = old.tolerance;
-    builder->choice = old.choice;
-    builder->sketch = old.sketch;
-    builder->sketchDirection = old.sketchDirection;
-    builder->stepBezie = old.stepBezie;
-    builder->isPripusk = old.isPripusk;
-    builder->pripusk = old.pripusk;
-    builder->closedSposob1 = old.closedSposob1;
-    builder->closedSposob2 = old.closedSposob2;
-    builder->closedAngle1 = old.closedAngle1;
-    builder->closedAngle2 = old.closedAngle2;
-    builder->workingContourLocation = old.workingContourLocation;
-    workBuilder = std::move(builder);
+    ReplaceWorkBuilder(std::make_unique<CContourBuilderThreading>());
     cycle.SetParentParameters(&Parameters());
 }
 
@@ -62,7 +40,7 @@ CTurnTHREADING& CTurnTHREADING::operator=(const CTurnTHREADING& other) {
     if (this == &other) return *this;
     CTurn::operator=(other);
     isModel = other.isModel;
-    ThreadBuilder().isModel = isModel;
+    ThreadBuilder().suppressBuild = isModel;
     Obj7 = other.Obj7;
     Step = other.Step;
     isAutoStep = other.isAutoStep;
@@ -78,8 +56,8 @@ CTurnTHREADING& CTurnTHREADING::operator=(const CTurnTHREADING& other) {
     return *this;
 }
 
-TurnContourBuilderThreading& CTurnTHREADING::ThreadBuilder() {
-    return static_cast<TurnContourBuilderThreading&>(*workBuilder);
+CContourBuilderThreading& CTurnTHREADING::ThreadBuilder() {
+    return static_cast<CContourBuilderThreading&>(*workBuilder);
 }
 
 double CTurnTHREADING::CalcProfileDepth() const {
@@ -140,7 +118,7 @@ bool CTurnTHREADING::SaveThreadValues(StorageRecord& record) {
 
 bool CTurnTHREADING::LoadThreadValues(StorageRecord& record) {
     isModel = ReadStoredBool(record, "isModel");
-    ThreadBuilder().isModel = isModel;
+    ThreadBuilder().suppressBuild = isModel;
     if (ReadStoredBool(record, "isThread")) {
         record.ReadNamedValue("Obj7");
         const HostObjectPtr stored =

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "model/contour_builder_threading.h"
 #include "nc/cycle_g300el.h"
 #include "operations/turn.h"
 #include "platform/host_object.h"
@@ -14,16 +15,6 @@ namespace zarvento {
 
 // The host object type of a thread designation on the part.
 inline constexpr int kThreadDesignationType = 58;
-
-// The working contour's builder of a threading operation: while the model
-// flag is set the thread line comes from the part's thread designation, so
-// the builder makes nothing.
-class TurnContourBuilderThreading : public TurnContourBuilder {
-public:
-    std::unique_ptr<Contour> Build() override;
-
-    bool isModel = false;
-};
 
 // The roughing depths of one thread start, each a signed step along the
 // depth direction, in cutting order.
@@ -111,7 +102,9 @@ public:
     void CreateThreadCycle();
 
     CCycle_G300EL& Cycle() { return cycle; }
-    TurnContourBuilderThreading& ThreadBuilder();
+    // The working contour's builder; its flag follows isModel, since a thread
+    // taken from the part's designation is no picked line.
+    CContourBuilderThreading& ThreadBuilder();
 
     HostObjectPtr Obj7;  // the part's thread designation the thread was taken from
     bool isModel = false;

@@ -131,7 +131,7 @@ TEST_F(TurnThreadingTest, NewOperationDefaults) {
     EXPECT_EQ(op.Vconst, 30.0);
     EXPECT_EQ(op.Vrezanie, 3.0);
     EXPECT_EQ(op.Perebeg, 3.0);
-    EXPECT_FALSE(op.ThreadBuilder().isModel);
+    EXPECT_FALSE(op.ThreadBuilder().suppressBuild);
     EXPECT_EQ(op.Cycle().GetGCode(), "G300EL");
 }
 
@@ -605,7 +605,7 @@ TEST_F(TurnThreadingStorageTest, ValuesRoundTrip) {
     Load(target);
     EXPECT_FALSE(target.HasMessage());
     EXPECT_TRUE(target.isModel);
-    EXPECT_TRUE(target.ThreadBuilder().isModel) << "the builder follows the model flag";
+    EXPECT_TRUE(target.ThreadBuilder().suppressBuild) << "the builder follows the model flag";
     EXPECT_EQ(target.Obj7, source.Obj7);
     EXPECT_EQ(target.Step, 2.0);
     EXPECT_FALSE(target.isAutoStep);
