@@ -99,7 +99,7 @@ void CTurnTHREADING::SaveCycleParameters(StorageRecord& record) { cycle.SavePara
 
 void CTurnTHREADING::LoadCycleParameters(StorageRecord& record) { cycle.LoadParameters(record); }
 
-bool CTurnTHREADING::SaveThreadValues(StorageRecord& record) {
+bool CTurnTHREADING::SaveKindValues(StorageRecord& record) {
     record.AddNamedValue("isModel", Variant::Bool(isModel));
     HostObjectPtr stored = Obj7 ? TransferInterface(Obj7, 2, 0) : nullptr;
     const bool isThread = stored && stored->ObjectType() == kThreadDesignationType;
@@ -116,7 +116,7 @@ bool CTurnTHREADING::SaveThreadValues(StorageRecord& record) {
     return true;
 }
 
-bool CTurnTHREADING::LoadThreadValues(StorageRecord& record) {
+bool CTurnTHREADING::LoadKindValues(StorageRecord& record) {
     isModel = ReadStoredBool(record, "isModel");
     ThreadBuilder().suppressBuild = isModel;
     if (ReadStoredBool(record, "isThread")) {

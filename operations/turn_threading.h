@@ -93,9 +93,9 @@ public:
     void SaveCycleParameters(StorageRecord& record) override;
     void LoadCycleParameters(StorageRecord& record) override;
 
-    // The kind's own values, appended to the operation's open record.
-    bool SaveThreadValues(StorageRecord& record);
-    bool LoadThreadValues(StorageRecord& record);
+    // The kind's own values, after the base's in the operation's record.
+    bool SaveKindValues(StorageRecord& record) override;
+    bool LoadKindValues(StorageRecord& record) override;
 
     // The path in elementary moves and as the post-processor's cycle.
     void CreateThreadPasses();
@@ -118,10 +118,6 @@ public:
     double dZrep = 0.0;      // Z step between repetitions
 
 private:
-    // The approach to the first point and the retract after the last one.
-    void ApproachTo(double x, double z);
-    void RetractFrom(double x, double z);
-
     CCycle_G300EL cycle;
     // The current region and its paired contour while the path is built: the
     // thread line (moved along Z by the repetitions) and the stock.

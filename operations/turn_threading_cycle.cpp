@@ -70,7 +70,7 @@ void CTurnTHREADING::CreateThreadCycle() {
             c.x = ex.x > sx.x ? sx.x - xx : sx.x + xx;
         }
         if (r == 0) {
-            ApproachTo(c.x, c.z);
+            MoveToStart(c.x, c.z);
             approachZ = c.z;
         } else {
             AddLineFrame(previous.x, previous.z, c.x, c.z, -1.0, true);
@@ -109,7 +109,7 @@ void CTurnTHREADING::CreateThreadCycle() {
         position->CreatePathFigure();
         AddFrame(std::move(position));
     }
-    RetractFrom(c.x, c.z);
+    ReturnToHome(c.x, c.z);
 }
 
 }  // namespace zarvento

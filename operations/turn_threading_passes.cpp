@@ -84,13 +84,6 @@ bool ExtendThreadLine(const CUnit& unit, bool leftHand, double approach, double 
     return true;
 }
 
-void CTurnTHREADING::ApproachTo(double x, double z) {
-    const FramePoint from = frames.empty() ? FramePoint{} : frames.back()->end;
-    AddLineFrame(from.x, from.z, x, z, -1.0, true, true, isPathToggled);
-}
-
-void CTurnTHREADING::RetractFrom(double, double) {}
-
 void CTurnTHREADING::CreateThreadPasses() {
     if (!threadContour_) return;
     currentCycle = &cycle;
@@ -156,7 +149,7 @@ void CTurnTHREADING::CreateThreadPasses() {
         const ThreadPoint startStep = back * (Spod / starts);
 
         if (r == 0) {
-            ApproachTo(sx.x, sx.z);
+            MoveToStart(sx.x, sx.z);
         } else {
             const FramePoint& last = frames.back()->end;
             AddLineFrame(last.x, last.z, sx.x, sx.z, -1.0, true);
@@ -241,7 +234,7 @@ void CTurnTHREADING::CreateThreadPasses() {
         }
     }
     const FramePoint& last = frames.back()->end;
-    RetractFrom(last.x, last.z);
+    ReturnToHome(last.x, last.z);
 }
 
 }  // namespace zarvento

@@ -222,7 +222,8 @@ TEST_F(TurnThreadingTest, SpindleStopSynchronisation) {
     const std::string pass = "T5RR";
     const std::string again = "R3" + pass;
     const std::string oneStart = pass + again + again + again;
-    EXPECT_EQ(Pattern(op), oneStart + again + again + again + again);
+    // Last, the return to the home point.
+    EXPECT_EQ(Pattern(op), oneStart + again + again + again + again + "R");
     const std::vector<Move> moves = ThreadMoves(op);
     ASSERT_EQ(moves.size(), 8u);
     EXPECT_NEAR(moves[4].z1, 3.0 + 1.5 / 2, 1e-12) << "the second start lies half the lead back";
@@ -253,7 +254,7 @@ TEST_F(TurnThreadingTest, SynchronisationCodePasses) {
     EXPECT_EQ(op.Cycle().FindParam("P6")->ListIndex(), 0);
     const std::string rough = "FSTFRRR";
     const std::string full = "FSTRR";
-    EXPECT_EQ(Pattern(op), rough.substr(1) + rough + full + full);
+    EXPECT_EQ(Pattern(op), rough.substr(1) + rough + full + full + "R");
     const std::string text = runner->Text(0);
     EXPECT_NE(text.find("M19"), std::string::npos) << text;
     EXPECT_EQ(text.find("M05"), std::string::npos) << text;
@@ -577,13 +578,13 @@ protected:
     void Save(CTurnTHREADING& op) {
         StorageRecord record;
         ASSERT_TRUE(record.OpenWrite("Zarvento.Turn.0"));
-        EXPECT_TRUE(op.SaveThreadValues(record));
+        EXPECT_TRUE(op.SaveKindValues(record));
         record.Flush();
     }
     void Load(CTurnTHREADING& op) {
         StorageRecord record;
         ASSERT_TRUE(record.OpenRead("Zarvento.Turn.0"));
-        EXPECT_TRUE(op.LoadThreadValues(record));
+        EXPECT_TRUE(op.LoadKindValues(record));
     }
 };
 
