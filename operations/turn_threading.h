@@ -68,6 +68,9 @@ public:
     static constexpr const char* kNoDepth = "Не задана глубина резания";
     static constexpr const char* kTooManyPasses =
         "Слишком много проходов: глубина резания на первом проходе мала для глубины резьбы";
+    static constexpr const char* kNegativeFinish = "Глубина чистового прохода не должна быть отрицательной";
+    static constexpr const char* kNegativeRetract =
+        "Безопасное расстояние для отвода резца не должно быть отрицательным";
     static constexpr const char* kZeroLine = "Линия резьбы имеет нулевую длину";
     static constexpr const char* kNoSyncCode =
         "Не задан код синхронизации с нулем шпинделя в постпроцессоре./n"

@@ -106,6 +106,10 @@ void CTurnTHREADING::CreateThreadPasses() {
     PostProcessorSettings::Current().CodeSynchronNullSpindel = code;
     if (!code.empty()) BuiltInFrameTexts::Global().syncCode = code;
     const double finishDepth = number("P4");
+    // Either would take the tool into the part: roughing below the thread's
+    // depth, or retracts inside the material.
+    if (finishDepth < 0.0) return ReportError(kNegativeFinish);
+    if (number("P3") < 0.0) return ReportError(kNegativeRetract);
     const CycleParameter* springParam = cycle.FindParam("P5");
     const int springs = springParam ? springParam->intValue : 0;
     if (code.empty() && choice("P6") == 0) {

@@ -402,6 +402,22 @@ TEST_F(TurnThreadingTest, NoFirstPassDepth) {
     EXPECT_NE(runner->Text(0).find("M01"), std::string::npos) << "the common end of the path still follows";
 }
 
+TEST_F(TurnThreadingTest, ValuesThatWouldCutIntoThePartAreRefused) {
+    const struct {
+        const char* name;
+        const char* text;
+        const char* message;
+    } cases[] = {{"P4", "-0.1", CTurnTHREADING::kNegativeFinish}, {"P3", "-1", CTurnTHREADING::kNegativeRetract}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        runner->Clear();
+        CTurnTHREADING& op = Thread(kThreadLine, [&](CTurnTHREADING& t) { Value(t, c.name, c.text); });
+        runner->Run();
+        EXPECT_EQ(op.messageText, std::string("Ошибка:\n") + c.message);
+        EXPECT_TRUE(ThreadMoves(op).empty());
+    }
+}
+
 TEST_F(TurnThreadingTest, NoRoughingDepthStillCutsTheFullDepth) {
     CTurnTHREADING& op = Thread(kThreadLine, [](CTurnTHREADING& t) { Value(t, "P4", "1.0"); });
     runner->Run();
