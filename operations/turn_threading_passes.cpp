@@ -187,23 +187,32 @@ void CTurnTHREADING::CreateThreadPasses() {
             ThreadPoint b0 = ex + shift;
             ThreadPoint r1 = ThreadPoint{sx.z, sx.x - retract * q} + shift;
             ThreadPoint r2 = ThreadPoint{ex.z, ex.x - retract * q} + shift;
-            double depth = 0.0;
-            for (int k = 0; k < n; ++k) {
-                const double t = plan.depths[static_cast<std::size_t>(k)];
-                depth += t;
+            // One cut at the depth (an X offset from the line): down to it,
+            // synchronised, along the thread; the end of the cut comes back.
+            auto cut = [&](double depth) {
                 const ThreadPoint a = a0 + ThreadPoint{0.0, depth * q};
                 const ThreadPoint b = b0 + ThreadPoint{0.0, depth * q};
                 if (!spindleStop) {
                     move(a0, a, false);
                     AddFrame(std::make_unique<CCadre_G66>());
                     threadMove(a, b);
-                    move(b, b0, false);
-                    move(b0, r2, true);
                 } else {
                     move(r1, a, true);
                     restart();
                     threadMove(a, b);
                     stop();
+                }
+                return b;
+            };
+            double depth = 0.0;
+            for (int k = 0; k < n; ++k) {
+                const double t = plan.depths[static_cast<std::size_t>(k)];
+                depth += t;
+                const ThreadPoint b = cut(depth);
+                if (!spindleStop) {
+                    move(b, b0, false);
+                    move(b0, r2, true);
+                } else {
                     move(b, r2, true);
                 }
                 const ThreadPoint r2Before = r2;
@@ -218,19 +227,7 @@ void CTurnTHREADING::CreateThreadPasses() {
                 if (!spindleStop) move(r1, a0, true);
             }
             auto fullPass = [&] {
-                const ThreadPoint a = a0 + ThreadPoint{0.0, fullDepth * q};
-                const ThreadPoint b = b0 + ThreadPoint{0.0, fullDepth * q};
-                if (!spindleStop) {
-                    move(a0, a, false);
-                    AddFrame(std::make_unique<CCadre_G66>());
-                    threadMove(a, b);
-                } else {
-                    move(r1, a, true);
-                    restart();
-                    threadMove(a, b);
-                    stop();
-                }
-                move(b, r2, true);
+                move(cut(fullDepth), r2, true);
                 move(r2, r1, true);
             };
             if (finishDepth > 0.01) fullPass();
