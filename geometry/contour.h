@@ -183,7 +183,9 @@ public:
     // takes style 1, filter -1 every style but 3, filter 7 lines of styles 1
     // and 3 (style 3 marked rapid) and arcs of style 1; any other filter takes
     // nothing. Zero-length objects are skipped; overlapping neighbours merge.
-    void LoadFromHostObjects(const Document2D& document, int styleFilter, double tolerance);
+    // Reads the objects of one host group (reference 0: the whole document);
+    // curves are broken by the host into segments and arcs at `tolerance`.
+    void LoadFromHostObjects(Document2D& document, Ref2D group, int styleFilter, double tolerance);
 
     // --- simplified copies ---
     std::unique_ptr<Contour> GetSimpleContour() const;
@@ -215,6 +217,16 @@ public:
 
     // --- drawing ---
     void CreateTessellation(RegionDrawable& drawable, std::uint32_t colour);
+
+    // --- storage of the user's choice over a rebuilt contour ---
+    // Writes the selected units (by their first host object) with their
+    // offset and prolongations, and the non-zero matrix cells, as the record
+    // of that name in the active document; false when it cannot be opened.
+    bool Save(const std::string& recordName) const;
+    // Applies a stored choice: units holding a stored object are selected
+    // (the flag only) and get its offsets; the matrix is rebuilt and the
+    // stored cells that fit it are set. False when there is no such record.
+    bool Load(const std::string& recordName);
 
     std::uint32_t Colour = kDefaultContourColour;
     Point3D BasePoint;

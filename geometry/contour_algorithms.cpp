@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "geometry/arc_unit.h"
+#include "geometry/complex_unit.h"
 #include "geometry/contour.h"
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
@@ -217,12 +218,16 @@ namespace {
 // A geometry-only copy of the unit with new ends; null when the unit makes no
 // copy (a gap) or the piece has no length.
 UnitPtr Piece(const CUnit& unit, const double* start, const double* end, bool keepMarker) {
-    UnitPtr copy = unit.GetSimpleCopy();
+    // A complex unit's own simple copy is empty; its piece is cut from the
+    // geometry of its sub-units instead.
+    UnitPtr copy = unit.Kind == kUnitComplex ? static_cast<const CComplexUnit&>(unit).GetGeometryCopy()
+                                             : unit.GetSimpleCopy();
     if (!copy) return nullptr;
     if (start) copy->SetStartPoint(start[0], start[1]);
     if (end) copy->SetEndPoint(end[0], end[1]);
     if (keepMarker) copy->FromComplex = unit.FromComplex;
     if (copy->IsZeroLength()) return nullptr;
+    if (copy->Kind == kUnitComplex && static_cast<const CComplexUnit&>(*copy).SubUnitCount() == 0) return nullptr;
     return copy;
 }
 
@@ -449,9 +454,22 @@ void AddCloneUnlessZero(std::vector<UnitPtr>& units, const CUnit* unit, bool fro
     units.push_back(std::move(copy));
 }
 
-// COMPLEX: a complex unit counts as its number of sub-units once it exists;
-// until then every unit stands for itself and nothing is ever expanded.
-int ExpandedUnitCount([[maybe_unused]] const CUnit& unit) { return 1; }
+// A complex unit counts as its number of sub-units.
+int ExpandedUnitCount(const CUnit& unit) {
+    return unit.Kind == kUnitComplex ? static_cast<const CComplexUnit&>(unit).SubUnitCount() : 1;
+}
+
+// Clones of a complex unit's sub-units; with `simple` the degenerate ones
+// are left out and the clones marked as taken from a complex unit.
+void AddSubUnits(std::vector<UnitPtr>& units, const CUnit& unit, bool simple) {
+    const auto& complex = static_cast<const CComplexUnit&>(unit);
+    for (int i = 0; i < complex.SubUnitCount(); ++i) {
+        if (simple)
+            AddCloneUnlessZero(units, complex.SubUnit(i), true);
+        else if (UnitPtr copy = complex.SubUnit(i)->Clone())
+            units.push_back(std::move(copy));
+    }
+}
 
 void AddBridges(std::vector<UnitPtr>& units, const CUnit& gap) {
     for (int b = 0; b < 2; ++b) AddCloneUnlessZero(units, gap.GetBridge(b), false);
@@ -466,9 +484,7 @@ std::unique_ptr<Contour> Contour::GetSimpleContour() const {
         if (unit->Kind == kUnitGap) {
             AddBridges(units, *unit);
         } else if (unit->Kind == kUnitComplex) {
-            // COMPLEX: the sub-units, marked FromComplex, take the place of the
-            // complex unit once it exists; until then it is cloned whole.
-            AddCloneUnlessZero(units, unit.get(), false);
+            AddSubUnits(units, *unit, true);
         } else {
             AddCloneUnlessZero(units, unit.get(), false);
         }
@@ -494,9 +510,10 @@ std::unique_ptr<Contour> Contour::ExpandComplex() const {
     std::vector<UnitPtr> units;
     for (const UnitPtr& unit : units_) {
         if (unit->Kind == kUnitGap) continue;
-        // COMPLEX: a complex unit gives clones of its sub-units here (marker
-        // not set) once it exists.
-        units.push_back(unit->Clone());
+        if (unit->Kind == kUnitComplex)
+            AddSubUnits(units, *unit, false);
+        else
+            units.push_back(unit->Clone());
     }
     return SizedOrNull(units);
 }

@@ -132,28 +132,52 @@ void Contour::ExtendEnds(double startLength, double endLength, const Contour* ob
     }
 }
 
-// Reads the plain object list of the document. Curves that the host first
-// turns into segments and arcs at the tolerance, and reading one object
-// group, come with the document's groups and iterator.
-void Contour::LoadFromHostObjects(const Document2D& document, int styleFilter, [[maybe_unused]] double tolerance) {
-    std::vector<UnitPtr> collected;
-    for (const Object2D& object : document.Objects()) {
-        if (object.type == kObj2DLine) {
-            const LineParam2D& l = object.line;
-            if (!TakesLine(styleFilter, l.style)) continue;
-            collected.push_back(std::make_unique<CLineUnit>(l.x1, l.y1, l.x2, l.y2, l.style == kStyleRapid));
-        } else if (object.type == kObj2DArc) {
-            const ArcParam2D& a = object.arc;
-            if (!TakesArc(styleFilter, a.style) || !(a.rad > 0.0)) continue;
-            // The host counts the sense the other way round.
-            const int dirVector = a.direction > 0 ? -1 : 1;
-            collected.push_back(std::make_unique<CArcUnit>(a.xc, a.yc, a.rad, a.x1, a.y1, a.x2, a.y2, dirVector));
-        }
+namespace {
+
+// One object of a group, read into units by the style filter. Curves are first
+// broken by the host into a group of segments and arcs, read with filter 1.
+void CollectHostObject(Document2D& document, Ref2D ref, int styleFilter, double tolerance,
+                       std::vector<UnitPtr>& collected) {
+    const int type = document.ObjectType(ref);
+    if (type == kObj2DLine) {
+        const auto l = document.GetLineParam(ref);
+        if (!l || !TakesLine(styleFilter, l->style)) return;
+        collected.push_back(std::make_unique<CLineUnit>(l->x1, l->y1, l->x2, l->y2, l->style == kStyleRapid));
+    } else if (type == kObj2DArc) {
+        const auto a = document.GetArcParam(ref);
+        if (!a || !TakesArc(styleFilter, a->style) || !(a->rad > 0.0)) return;
+        // The host counts the sense the other way round.
+        const int dirVector = a->direction > 0 ? -1 : 1;
+        collected.push_back(std::make_unique<CArcUnit>(a->xc, a->yc, a->rad, a->x1, a->y1, a->x2, a->y2, dirVector));
+    } else if ((type == kObj2DCurve8 || type == kObj2DPolyline || type == kObj2DCurve80)) {
+        const Ref2D plain = document.ApproximateCurve(ref, tolerance);
+        if (!plain) return;
+        Contour pieces;
+        pieces.LoadFromHostObjects(document, plain, 1, tolerance);
+        document.DeleteObject(plain);
+        for (int k = 0; k < pieces.Count(); ++k) collected.push_back(pieces.GetUnit(k)->Clone());
     }
+    // Every other type (33 among them) is ignored.
+}
+
+}  // namespace
+
+// Walks the objects of one host group (reference 0: the whole document).
+void Contour::LoadFromHostObjects(Document2D& document, Ref2D group, int styleFilter, double tolerance) {
+    std::vector<UnitPtr> collected;
+    const Iter2D it = group ? document.CreateIterator(group) : document.CreateDocumentIterator();
+    struct IteratorGuard {
+        Document2D& doc;
+        Iter2D it;
+        ~IteratorGuard() { doc.DeleteIterator(it); }
+    } guard{document, it};
+    for (Ref2D ref = document.MoveFirst(it); ref; ref = document.MoveNext(it))
+        CollectHostObject(document, ref, styleFilter, tolerance, collected);
     for (UnitPtr& unit : collected)
         if (!unit->IsZeroLength()) AddUnit(std::move(unit));
     MergeOverlappingUnits();
 }
+
 
 void Contour::CreateTessellation(RegionDrawable& drawable, std::uint32_t colour) {
     CreateTessellationEdges(colour);

@@ -7,6 +7,7 @@
 #include <numeric>
 #include <vector>
 
+#include "geometry/contour.h"
 #include "geometry/exception.h"
 #include "geometry/lsc_transform.h"
 #include "geometry/primitives.h"
@@ -38,6 +39,13 @@ double NormalizeAngle(double a, double slack) {
 void CheckPointStep(double step, double length) {
     if (!(step > 0.0) || !std::isfinite(step)) throw Exception("Invalid step for points along a unit");
     if (!(length / step <= kMaxStepPoints)) throw Exception("Too many points along a unit: the step is too small");
+}
+
+void UniteBoxes(BoundBox& box, const BoundBox& other) {
+    box.zmin = std::min(box.zmin, other.zmin);
+    box.xmin = std::min(box.xmin, other.xmin);
+    box.zmax = std::max(box.zmax, other.zmax);
+    box.xmax = std::max(box.xmax, other.xmax);
 }
 
 CUnit::CUnit(char kind) : Kind(kind) { InitFields(); }
@@ -271,10 +279,18 @@ void CUnit::ClearTessellationFace() {
 
 Ref2D CUnit::Draw2D(int) { return 0; }
 
-void CUnit::Intersect(const CUnit* other, IntersectPointList&) const {
-    if (!other) return;
-    // Complex partners are intersected as contours of their sub-units; that
-    // path belongs to the contour class, which builds on this one.
+void CUnit::Intersect(const CUnit* other, IntersectPointList& list) const {
+    if (!other || (Kind != kUnitComplex && other->Kind != kUnitComplex)) return;
+    // A complex unit meets its partner piece by piece, as two contours.
+    const std::unique_ptr<Contour> mine = GetContour();
+    const std::unique_ptr<Contour> theirs = other->GetContour();
+    if (mine && theirs) mine->Intersect(*theirs, list, true);
+}
+
+std::unique_ptr<Contour> CUnit::GetContour() const {
+    auto contour = std::make_unique<Contour>();
+    if (UnitPtr copy = Clone()) contour->AddUnit(std::move(copy));
+    return contour;
 }
 
 bool CUnit::IntersectSpecialPartner(const CUnit& other, IntersectPointList& list) const {

@@ -56,7 +56,11 @@ struct BoundBox {
     double xmax = 0.0;
 };
 
+// Grows the box to hold the other one as well.
+void UniteBoxes(BoundBox& box, const BoundBox& other);
+
 class CUnit;
+class Contour;
 using UnitPtr = std::unique_ptr<CUnit>;
 // A list of units its holder owns (pieces of a split, for example).
 using UnitList = StepArray<UnitPtr>;
@@ -168,6 +172,9 @@ public:
 
     // A gap's bridging units (index 0 and 1); null for every other kind.
     virtual const CUnit* GetBridge(int index) const;
+    // The unit as a contour of its plain pieces: a clone of itself here; a
+    // gap gives its bridges, a complex unit its sub-units (null when empty).
+    virtual std::unique_ptr<Contour> GetContour() const;
 
     std::string SurfaceName;
     bool Selected = false;

@@ -76,6 +76,17 @@ public:
     std::unique_ptr<Contour> CreateSourceContour();
     void FillToolsTable(GridControl& grid, int current) const;
     void FillGadgetsList(ListControl& list) const;
+    // --- display in the part view (the busy flag keeps its value) ---
+    void ToggleShowSource();
+    void HideSource();
+    void ToggleShowLSC();
+    // The coordinate system's model from "TESS/LSK.rdp" in the library folder.
+    void CreateLSCModel();
+    void DeleteLSCModel() { pLSCModel.reset(); }
+    void ToggleShowGadgets();
+    void RebuildGadgetModels();
+    void SetGadgetsRotated(bool on);
+
     // Shows only the first error of this plan instance.
     void ShowError(const std::string& text);
     void InsertLSCTreeNode(PlanTree* tree);
@@ -141,6 +152,9 @@ CSPID* GetSPID();
 CSPID* ExistingSPID();
 // Removes the session directory and destroys the instance; null afterwards.
 void DeleteSPID();
+
+// Makes the source contour when there is none and draws it in the stock colour.
+void CreateTessellationSource(CSPID& spid);
 
 // Builds the part contour in the NC coordinate system, the inner point and
 // the marker size; false (after its message) when there is none.

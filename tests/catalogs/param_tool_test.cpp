@@ -371,6 +371,13 @@ TEST_F(ParamToolStoreTest, AFailedConversionRaisesAHostError) {
     }
     ParamTool t;
     EXPECT_NE(test::ErrorCodeOf([&] { t.Load("Zarvento.TOOLS1.T0"); }), S_OK_);
+    {
+        StorageRecord rec;
+        ASSERT_TRUE(rec.OpenWrite("Zarvento.TOOLS1.T1"));
+        rec.AddNamedValue("M34", Variant::I4(70000));  // no 16-bit spindle code
+    }
+    EXPECT_EQ(test::ErrorCodeOf([&] { t.Load("Zarvento.TOOLS1.T1"); }), DISP_E_OVERFLOW_);
+    EXPECT_EQ(t.M34, 3);
 }
 
 TEST_F(ParamToolStoreTest, AToolBesideThePartIsFoundFromThePartsFolder) {

@@ -242,9 +242,28 @@ TEST_F(ContourProbeTest, LoadReadsBackWhatDraw2DWrote) {
     auto source = MakeContour(test::kFilleted);
     source->Draw2D(1);
     Contour back;
-    back.LoadFromHostObjects(doc, 1, 0.01);
+    back.LoadFromHostObjects(doc, 0, 1, 0.01);
     EXPECT_EQ(ContourScriptText(back), test::kFilleted);
     SetActiveDocument2D(nullptr);
+}
+
+TEST_F(ContourProbeTest, LoadReadsOneGroupAndBreaksCurves) {
+    Document2D doc;
+    doc.LineSeg(0, 5, 0, 0, 1);  // outside the group: not read
+    doc.BeginObjectSet();
+    doc.LineSeg(0, 0, 10, 0, 1);
+    doc.Polyline({{10, 0}, {10, -5}, {20, -5}}, 1);  // a curve: read as its segments
+    const Ref2D group = doc.EndObjectSet();
+    Contour loaded;
+    loaded.LoadFromHostObjects(doc, group, -1, 0.01);
+    ASSERT_EQ(loaded.Count(), 3);
+    EXPECT_DOUBLE_EQ(loaded.GetUnit(0)->StartPoint.z, 0);
+    EXPECT_DOUBLE_EQ(loaded.GetUnit(2)->EndPoint.z, 20);
+    EXPECT_DOUBLE_EQ(loaded.GetUnit(2)->EndPoint.x, -5);
+    // The pieces the host made for the curve do not stay in the document.
+    Contour whole;
+    whole.LoadFromHostObjects(doc, 0, -1, 0.01);
+    EXPECT_EQ(whole.Count(), 4);
 }
 
 TEST_F(ContourProbeTest, LoadFiltersByStyle) {
@@ -262,7 +281,7 @@ TEST_F(ContourProbeTest, LoadFiltersByStyle) {
     const Case cases[] = {{1, "LA"}, {-1, "LLA"}, {7, "LLA"}, {0, ""}, {2, ""}};
     for (const Case& c : cases) {
         Contour loaded;
-        loaded.LoadFromHostObjects(doc, c.filter, 0.01);
+        loaded.LoadFromHostObjects(doc, 0, c.filter, 0.01);
         std::string kinds;
         for (int k = 0; k < loaded.Count(); ++k) kinds += loaded.GetUnit(k)->Kind;
         EXPECT_EQ(kinds, c.kinds) << c.filter;
