@@ -19,7 +19,7 @@
 BEGIN_MACHINE_CYCLES
 ALPHABET(N, G, X, Z, I, K, R, U, W, F, S, T, M, P, Q);
 METRIC(_INCH==1 ? 1/25.4 : (_INCH==2 ? 0.1 : 1), X, Z, I, K, R, U, W, F);
-FORMAT(number=1, format_number=N%4f, %m=%.3m, %f=%.3f, %n=%.3n);
+FORMAT(number=1, format_number=N%4f, %m=%6.3m, %f=%6.3f, %n=%6.3n);
 
 CODE(Head);
 FORMAT(number=0);
@@ -44,15 +44,15 @@ PRINT_MEM(T%02.0f%02.0f, _T, _T);
 PRINT(G28 U0);
 PRINT(M06%s, _sMEMSTR);
 CODE(S);
-PRINT(G97 S%.0f, _S);
+PRINT(G97 S%5.0f, _S);
 CODE(F);
-PRINT(F%.3f, _F);
+PRINT(F%5.3f, _F);
 CODE(SF);
-PRINT(G97 S%.0f F%.3f, _S, _F);
+PRINT(G97 S%5.0f F%5.3f, _S, _F);
 CODE(G96);
-PRINT(G96 S%.0f, _V);
+PRINT(G96 S%5.0f, _V);
 CODE(G97);
-PRINT(G97 S%.0f, _S);
+PRINT(G97 S%5.0f, _S);
 CODE(G40);
 PRINT(G40);
 CODE(G41);
@@ -82,7 +82,7 @@ PRINT(G02 X%m Z%m R%f F%m, _X2, _Z2, _R, _F);
 CODE(G03);
 PRINT(G03 X%m Z%m R%f F%m, _X2, _Z2, _R, _F);
 CODE(G04);
-PRINT(G04 P%.0f, _P*1000);
+PRINT(G04 P%5.0f, _P*1000);
 CODE(G28);
 PRINT(G28 U0 W0);
 CODE(SP);
@@ -125,7 +125,7 @@ CYCLE(G83, Deep-hole drilling, Drilling);
 TOOL(Drill);
 PARAM(_PECK, OD, Peck depth, 2);
 PARAM(_DWELL, D, Dwell at the bottom, 0.5);
-PRINT(G83 Z%f Q%.0f P%.0f F%f, _FZ-_FH, _PECK*1000, _DWELL*1000, _F);
+PRINT(G83 Z%f Q%5.0f P%5.0f, _FZ-_FH, _PECK*1000, _DWELL*1000);
 PRINT(G80);
 
 CYCLE(G76, Thread cutting, Threading_Chisel);
@@ -137,7 +137,7 @@ PARAM(_KIND, O, Thread kind, 0);
 value(Cylinder, 0, 0);
 value(Cone, 1, 1);
 PRINT(G76 P%02.0f0060 Q50 R0.02, _PASSES);
-PRINT(G76 X%f Z%f P%.0f Q%.0f F%f, _FX, _FZ-_FL, _PITCH*613.4, _PITCH*300, _PITCH);
+PRINT(G76 X%f Z%f P%5.0f Q%5.0f F%f, _FX, _FZ-_FL, _PITCH*613.4, _PITCH*300, _PITCH);
 
 CYCLE(G84, Tapping, Threading_Tap_Die);
 TOOL(Tap);
