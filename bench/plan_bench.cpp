@@ -1,58 +1,105 @@
-// Benchmarks of the part recognition over stepped shafts of 50 to 3,000
-// faces: the section from the faces alone, and the whole recognition of the
-// plan (section, relation matrix, inner point, marker size).
+// Benchmarks of the plan layer's own overhead: the whole-plan recalculation
+// of a 20-operation plan whose operations do no work, building the list and
+// tree of such a plan, and the plan-variable lookup.
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
 #include <memory>
+#include <string>
 
-#include "geometry/line_unit.h"
-#include "geometry/lsc_transform.h"
-#include "model/revolution_part.h"
-#include "model/rotation_contours.h"
+#include "nc/modal_state.h"
+#include "plan/plan.h"
+#include "plan/plan_tree.h"
 #include "plan/spid.h"
 #include "platform/host_application.h"
+#include "platform/host_folder.h"
 #include "platform/process_state.h"
 
 namespace {
 
 using namespace zarvento;
 
-// A shaft of n faces: the end faces and steps alternating radius 20 and 21,
-// with the faces added in reverse so the chaining has to search.
-HostDocumentPtr SteppedPart(int n) {
-    ResetProcessState();
-    HostDocumentPtr part = ConnectHostApplication().Documents().Add(DocumentType::Part);
-    LscTransform::Global().ReadFromHost(part->AddLocalCoordinateSystem("ЛСК", {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}));
-    Contour profile;
-    const int steps = std::max(1, (n - 2) / 2);
-    auto radius = [](int k) { return k % 2 == 0 ? -20.0 : -21.0; };
-    profile.AddUnit(std::make_unique<CLineUnit>(0, 0, 0, radius(0)));
-    for (int k = 0; k < steps; ++k) {
-        profile.AddUnit(std::make_unique<CLineUnit>(k, radius(k), k + 1, radius(k)));
-        if (k + 1 < steps) profile.AddUnit(std::make_unique<CLineUnit>(k + 1, radius(k), k + 1, radius(k + 1)));
+constexpr int kOperations = 20;
+
+// An operation whose calculation only reads and advances the modal state, so
+// what is measured is the plan's walk around it.
+class IdleTurn : public PlanTurn {
+public:
+    explicit IdleTurn(int n) : name_("Обработка " + std::to_string(n)) {}
+    std::string GetNameTurn() const override { return name_; }
+    void DiagnosticRaschetPath(int position) override {
+        index = position;
+        ModalState.previousTool = position % 8;
     }
-    profile.AddUnit(std::make_unique<CLineUnit>(steps, radius(steps - 1), steps, 0));
-    Contour reversed;
-    for (int i = profile.Count() - 1; i >= 0; --i) reversed.AddUnit(profile.GetUnit(i)->Clone());
-    AddPartFaces(*part, reversed);
-    return part;
+
+private:
+    std::string name_;
+};
+
+// A connected host with an active part and a scratch host folder.
+class Host {
+public:
+    Host() : folder_(std::filesystem::temp_directory_path() / "zarvento-plan-bench") {
+        ResetProcessState();
+        std::filesystem::create_directories(folder_);
+        SetHostFolder(folder_);
+        ConnectHostApplication().Documents().Add(DocumentType::Part);
+    }
+    ~Host() {
+        ResetProcessState();
+        std::error_code ec;
+        std::filesystem::remove_all(folder_, ec);
+    }
+    Host(const Host&) = delete;
+    Host& operator=(const Host&) = delete;
+
+private:
+    std::filesystem::path folder_;
+};
+
+void FillPlan(CPLAN& plan, bool atFront) {
+    for (int i = 0; i < kOperations; ++i) plan.InsertTurn(atFront ? 0 : -1, std::make_unique<IdleTurn>(i));
 }
 
-void BM_BuildRotationContours(benchmark::State& state) {
-    HostDocumentPtr part = SteppedPart(static_cast<int>(state.range(0)));
-    for (auto _ : state) benchmark::DoNotOptimize(BuildRotationContours(*part));
-    state.SetComplexityN(state.range(0));
-    ResetProcessState();
+void BM_RecalculatePlan20(benchmark::State& state) {
+    Host host;
+    CPLAN& plan = *GetPLAN();
+    FillPlan(plan, false);
+    for (auto _ : state) {
+        plan.DiagnosticRaschetPath();
+        benchmark::DoNotOptimize(ModalState.previousTool);
+    }
+    state.SetItemsProcessed(state.iterations() * kOperations);
 }
-BENCHMARK(BM_BuildRotationContours)->Arg(50)->Arg(200)->Arg(1000)->Arg(3000)->Complexity(benchmark::oN);
+BENCHMARK(BM_RecalculatePlan20);
 
-void BM_RecognizeDetailContour(benchmark::State& state) {
-    HostDocumentPtr part = SteppedPart(static_cast<int>(state.range(0)));
-    CSPID spid;
-    for (auto _ : state) benchmark::DoNotOptimize(RecognizeDetailContour(spid));
-    ResetProcessState();
+void BM_BuildPlanWithTree20(benchmark::State& state) {
+    Host host;
+    GetPlanTree().CreateControl();
+    CPLAN& plan = *GetPLAN();
+    for (auto _ : state) {
+        FillPlan(plan, true);
+        plan.ClearTurns();
+    }
+    state.SetItemsProcessed(state.iterations() * kOperations);
 }
-BENCHMARK(BM_RecognizeDetailContour)->Arg(50)->Arg(200)->Arg(1000);
+BENCHMARK(BM_BuildPlanWithTree20);
+
+void BM_PlanVariableLookup(benchmark::State& state) {
+    Host host;
+    CPLAN& plan = *GetPLAN();
+    GetSPID()->tools[2].D = 20.0;
+    ModalState.loopIndex = 3;
+    const char* names[] = {"_NPOS", "TOOLi._DIAM", "_M_PI", "TOOL3._RCOR", "_ZSAF", "unknown", "_NFIX", "_INCH"};
+    const std::size_t count = std::size(names);
+    std::size_t k = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(plan.PlanParameters().GetParameter(names[k]));
+        k = (k + 1) % count;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_PlanVariableLookup);
 
 }  // namespace
 

@@ -14,6 +14,7 @@
 #include "geometry/contour.h"
 #include "model/contour_builder_zagotovka.h"
 #include "model/model_tess.h"
+#include "model/point_face_sp.h"
 #include "platform/directory_lock.h"
 #include "platform/grid_control.h"
 #include "platform/host_sketch.h"
@@ -93,6 +94,41 @@ public:
     void UpdateLSCTreeItems();
     void InsertSPIDTreeNode(PlanTree* tree);
     void UpdateSPIDTreeItems();
+    // The start-point marker: drawn at the start point, hidden, or removed
+    // from the view.
+    void ShowStartPoint();
+    void HideStartPoint();
+    void RemoveStartPoint();
+
+    // --- records in the document ---
+    static constexpr const char* kSPIDRecord = "Zarvento.SPID";
+    static constexpr const char* kLSCRecord = "Zarvento.LSC";
+    static constexpr const char* kToolsRecord = "Zarvento.TOOLS1";
+    static constexpr const char* kGadgetsRecord = "Zarvento.GADGETS1";
+    // The set-up record with its ".Stock" contour, then the tools and the
+    // fixtures; false when the record cannot be opened for writing.
+    bool Save_SPID();
+    // False, the plan unchanged, when the document has no set-up record. A
+    // value that cannot be converted raises HostError (the fields read before
+    // it keep their new values).
+    bool Load_SPID();
+    // The NC coordinate system and the post-processor name.
+    void Save_LSC_CNC();
+    // False when the record is missing; a coordinate system no longer in the
+    // part is dropped and reported.
+    bool Load_LSC_CNC();
+    // The turret table and the fixtures: a count, then one record per entry.
+    // A stored count is clamped to the table.
+    void SaveTools();
+    void SaveGadgets();
+    bool LoadTools();
+    bool LoadGadgets();
+    void RemoveLSCRecord();
+    void RemoveSPIDRecord();
+    // Replaces the turret table by the one stored in another part file; false
+    // when the file cannot be opened, is not a part or holds no table (each
+    // after its message). An empty path asks for nothing and gives true.
+    bool ImportToolsTable(const std::string& path);
 
     // The name a tools-table row shows: one blank before the first "(" (or
     // at the end) dropped, the "(" part after exactly one blank.
@@ -140,6 +176,7 @@ public:
     bool isDetailExtents = false;
     std::int32_t Ngadgets = 0;
     std::array<ParamGadget, kMaxGadgets> gadgets;
+    C3DPointFace_SP startPointMarker;
 
 private:
     // Tree control of the plan tree when both exist.

@@ -32,6 +32,27 @@ TreeItem TreeControl::InsertItem(TreeItem parent, std::string text, int image, i
     return item;
 }
 
+TreeItem TreeControl::InsertItemAfter(TreeItem parent, TreeItem after, std::string text, int image,
+                                      int selectedImage) {
+    const TreeItem item = InsertItem(parent, std::move(text), image, selectedImage);
+    std::vector<TreeItem>& siblings = parent == kNoTreeItem ? topLevel_ : Get(parent).children;
+    siblings.pop_back();
+    auto place = siblings.begin();
+    if (after != kNoTreeItem) {
+        place = std::find(siblings.begin(), siblings.end(), after);
+        if (place != siblings.end()) ++place;
+    }
+    siblings.insert(place, item);
+    return item;
+}
+
+TreeItem TreeControl::PreviousSibling(TreeItem item) const {
+    const Item& entry = Get(item);
+    const std::vector<TreeItem>& siblings = entry.parent == kNoTreeItem ? topLevel_ : Get(entry.parent).children;
+    auto it = std::find(siblings.begin(), siblings.end(), item);
+    return it == siblings.begin() || it == siblings.end() ? kNoTreeItem : *(it - 1);
+}
+
 bool TreeControl::DeleteItem(TreeItem item) {
     auto it = items_.find(item);
     if (it == items_.end()) return false;

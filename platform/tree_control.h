@@ -17,6 +17,9 @@ class TreeControl {
 public:
     // Inserts last among the parent's children (kNoTreeItem: at the top level).
     TreeItem InsertItem(TreeItem parent, std::string text, int image, int selectedImage);
+    // Inserts just after `after` among the parent's children; kNoTreeItem
+    // inserts first. An `after` that is not a child of the parent inserts last.
+    TreeItem InsertItemAfter(TreeItem parent, TreeItem after, std::string text, int image, int selectedImage);
     // Deletes the item with its subtree; false for an unknown item.
     bool DeleteItem(TreeItem item);
     void DeleteAllItems();
@@ -30,6 +33,8 @@ public:
     TreeItem Parent(TreeItem item) const;
     // In sibling order.
     std::vector<TreeItem> Children(TreeItem parent) const;
+    // The sibling just before the item, kNoTreeItem for the first one.
+    TreeItem PreviousSibling(TreeItem item) const;
     void Expand(TreeItem item);
     bool IsExpanded(TreeItem item) const;
     std::size_t Count() const { return items_.size(); }

@@ -1,0 +1,10 @@
+// CTurnDRILL: the operation of drilling on the axis.
+#pragma once
+
+#include "operations/turn.h"
+
+namespace zarvento {
+
+class CTurnDRILL : public virtual CTurn {};
+
+}  // namespace zarvento
