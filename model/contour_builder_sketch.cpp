@@ -154,7 +154,7 @@ std::unique_ptr<Contour> CContourBuilder::CreateContourFromSketch() {
         SketchEdit edit(*sketch);
         SettingsRecord& settings = SettingsRecord::Global();
         if (settings.accuracy < EPS) settings.accuracy = 0.01;
-        read->LoadFromHostObjects(sketch->Objects(), secondLoadingMode ? 7 : 1, settings.accuracy);
+        read->LoadFromHostObjects(sketch->Objects(), 0, secondLoadingMode ? 7 : 1, settings.accuracy);
     }
     if (read->Empty()) return nullptr;
 
