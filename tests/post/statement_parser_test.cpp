@@ -4,13 +4,13 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "nc/address_table.h"
 #include "nc/frame_templates.h"
 #include "nc/modal_state.h"
+#include "platform/text_file.h"
 #include "post/cycle_definition_parser.h"
 #include "post/description_statement.h"
 #include "post/post_processor.h"
@@ -22,13 +22,6 @@ namespace zarvento {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // Statements as "KEY[arg|arg]" for compact comparison.
 std::vector<std::string> Scan(std::string_view body, bool keepBlanks = false) {
@@ -395,7 +388,7 @@ TEST_P(StatementGoldenTest, ParsesIntoTheGoldenDump) {
     const fs::path golden = test::FixturePath(std::string("post/") + GetParam().golden);
     // ZARVENTO_UPDATE_GOLDEN=1 writes the dumps anew, to be reviewed by diff.
     if (std::getenv("ZARVENTO_UPDATE_GOLDEN") != nullptr) std::ofstream(golden, std::ios::binary) << dump;
-    EXPECT_EQ(dump, ReadAll(golden));
+    EXPECT_EQ(dump, ReadFileBytes(golden).text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Descriptions, StatementGoldenTest,

@@ -3,7 +3,6 @@
 #include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,6 +20,7 @@
 #include "nc/cadre_name_oper.h"
 #include "nc/cycle_auto.h"
 #include "nc/modal_state.h"
+#include "platform/text_file.h"
 #include "platform/settings_record.h"
 #include "post/post_processor.h"
 #include "post/post_processor_links.h"
@@ -134,13 +134,6 @@ protected:
     PlanStandIn plan;
 };
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 TEST_F(TemplateProgramTest, EveryFrameIsWrittenByItsTemplate) {
     for (int inch : {0, 1, 2}) {
         plan.values["_INCH"] = inch;
@@ -148,7 +141,7 @@ TEST_F(TemplateProgramTest, EveryFrameIsWrittenByItsTemplate) {
         const fs::path golden = test::FixturePath("post/ISO_Lathe_program_" + std::to_string(inch) + ".nc");
         // ZARVENTO_UPDATE_GOLDEN=1 writes the programs anew, to be reviewed by diff.
         if (std::getenv("ZARVENTO_UPDATE_GOLDEN") != nullptr) std::ofstream(golden, std::ios::binary) << text;
-        EXPECT_EQ(text, ReadAll(golden)) << "units " << inch;
+        EXPECT_EQ(text, ReadFileBytes(golden).text) << "units " << inch;
         EXPECT_EQ(ModalState.builtInTextWritten, 0) << "units " << inch;
         EXPECT_TRUE(ModalState.errorTexts.empty()) << ModalState.errorTexts.front();
         ResetModalState();
