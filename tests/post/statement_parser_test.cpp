@@ -350,6 +350,17 @@ TEST_F(StatementTest, MessagesKeepAPercentSignInTheirTexts) {
               Texts{"Ошибка постпроцессора в цикле G%s1.\nФункция PARAM должна содержать минимум 3 значения"});
 }
 
+TEST_F(StatementTest, TheParserKeepsLeadingBlanksWhileAScriptExportRuns) {
+    {
+        const ExportRunGuard exporting;
+        Parse("18", "CODE(Head);PRINT(  <x>,  y);");
+    }
+    EXPECT_EQ(FrameTemplates::Find("Head")->code.at(0).text, "  <x>");
+    EXPECT_EQ(FrameTemplates::Find("Head")->code.at(0).arguments, Texts{"y"});
+    Parse("18", "CODE(Head);PRINT(  <x>,  y);");
+    EXPECT_EQ(FrameTemplates::Find("Head")->code.at(0).text, "<x>");
+}
+
 TEST_F(StatementTest, TheCyclesTemplateIsMadeOnceAndSharedWithCopies) {
     Parse("18", "CYCLE(G1, a, b);PRINT(x);PRINT_END(y);CYCLE(G2, c, d);");
     const CCycle_Auto& g1 = *post.GetCycles()[0];
