@@ -93,6 +93,7 @@ protected:
         f.push_back(std::make_unique<CCadre_ArcG02>(-30.0, -35.0, 5.0, -25.0, -35.0, -30.0, -40.0, 0.1, false));
         f.push_back(std::make_unique<CCadre_G40>());
         f.push_back(std::make_unique<CCadre_LineG01>(-30.0, -40.0, -50.0, -40.0, 0.0, true));
+        f.push_back(TurningCycle());
         f.push_back(std::make_unique<CCadre_G04>(0.5));
         f.push_back(std::make_unique<CCadre_LineG01>(-50.0, -40.0, 0.0, 2.0, 0.0, true));
         f.push_back(DrillingCycle());
@@ -106,6 +107,27 @@ protected:
         f.push_back(std::make_unique<ProgramEndFrame>());
         for (auto& frame : f) frame->codeParameters->parent = &plan;
         return f;
+    }
+
+    // The operation's copy of the description's G71 roughing a step from
+    // diameter 20 to 30, with the finishing profile printed unit by unit.
+    std::unique_ptr<CCycle_Auto> TurningCycle() {
+        auto cycle = std::make_unique<CCycle_Auto>();
+        cycle->Copy(*post.FindCycleDefinition("G71"));
+        cycle->start = {-50.0, 0.0, -40.0};
+        cycle->workContour = std::make_unique<Contour>();
+        cycle->printContour = std::make_unique<Contour>();
+        const double points[][2] = {{-40, -10}, {-42, -10}, {-60, -10}, {-60, -15}, {-62, -15}};
+        for (std::size_t i = 1; i < std::size(points); ++i) {
+            cycle->workContour->AddUnit(
+                std::make_unique<CLineUnit>(points[i - 1][0], points[i - 1][1], points[i][0], points[i][1]));
+            if (i >= 2 && i <= 3)
+                cycle->printContour->AddUnit(
+                    std::make_unique<CLineUnit>(points[i - 1][0], points[i - 1][1], points[i][0], points[i][1]));
+        }
+        cycle->SetParentParameters(&plan);
+        cycle->CreatePathFigure();
+        return cycle;
     }
 
     // The operation's copy of the description's G83, drilling from Z 2 to Z -20.
