@@ -1,6 +1,8 @@
-// The operation base: record, frames, and the factory of the seven kinds.
+// The operation base: construction with its defaults, the copy rules,
+// the record, the tool link and the factory of the seven kinds.
 #include "operations/turn.h"
 
+#include "catalogs/param_tool.h"
 #include "operations/turn_drill.h"
 #include "operations/turn_kanavka.h"
 #include "operations/turn_kontur.h"
@@ -9,6 +11,8 @@
 #include "operations/turn_plashka.h"
 #include "operations/turn_threading.h"
 #include "plan/plan.h"
+#include "plan/spid.h"
+#include "platform/host_application.h"
 #include "platform/storage_record.h"
 #include "platform/variant.h"
 
@@ -36,6 +40,11 @@ public:
 
 [[maybe_unused]] const bool factoryRegistered = (RegisterTurnFactory(), true);
 
+// Registration is wiring, not process state: a state reset keeps it.
+TurnEditor turnEditor = nullptr;
+
+std::unique_ptr<Contour> CopyOrNull(const Contour* source) { return source ? source->Clone() : nullptr; }
+
 }  // namespace
 
 void RegisterTurnFactory() {
@@ -43,21 +52,171 @@ void RegisterTurnFactory() {
     RegisterPlanTurnFactory(&factory);
 }
 
-CTurn::CTurn() : parameters(std::make_unique<OPERATION_PARAMETERS>(&GetPLAN()->PlanParameters())) {}
+TurnEditor SetTurnEditor(TurnEditor editor) {
+    TurnEditor previous = turnEditor;
+    turnEditor = editor;
+    return previous;
+}
 
-CTurn::~CTurn() = default;
+CTurn::CTurn() {
+    CSPID* spid = GetSPID();
+    pDetailContour = spid->GetDetailContour();
+    if (pDetailContour) {
+        workChoice = std::make_unique<Contour>(*pDetailContour);
+        sourceChoice = std::make_unique<Contour>(*pDetailContour);
+    }
+    sourceBuilder = std::make_unique<CContourBuilderZagotovka>();
+    workBuilder = std::make_unique<CContourBuilder>();
+    PushChannelSettings();
+    if (HostApplication* app = HostApplicationObject()) {
+        const HostDocumentPtr& doc = app->ActiveDocumentOrNull();
+        if (doc && doc->Type() == DocumentType::Part) partLink = doc;
+    }
+    parameters = std::make_unique<TurnParameters>(&GetPLAN()->PlanParameters(), *this);
+}
 
-void CTurn::DiagnosticRaschetPath(int position) { index = position; }
+CTurn::~CTurn() {
+    // Frames go first: their providers lead to the operation's.
+    frames.clear();
+}
+
+CTurn& CTurn::operator=(const CTurn& other) {
+    if (this != &other) Copy(other);
+    return *this;
+}
+
+void CTurn::Copy(const CTurn& other) {
+    if (this == &other) return;
+    SposobBuildWork = other.SposobBuildWork;
+    SposobBuildSour = other.SposobBuildSour;
+    workChoice = Contour::ContourCopy(other.workChoice.get());
+    sourceChoice = Contour::ContourCopy(other.sourceChoice.get());
+    prevFinalContour = CopyOrNull(other.prevFinalContour.get());
+    finalContour = CopyOrNull(other.finalContour.get());
+    pWorkSketch = other.pWorkSketch;
+    pSourSketch = other.pSourSketch;
+
+    kind = other.kind;
+    index = other.index;
+    sNameTurn = other.sNameTurn;
+    isAutoName = other.isAutoName;
+    typeKey = other.typeKey;
+    isShowPath = other.isShowPath;
+    isExclude = other.isExclude;
+    isExist = other.isExist;
+    partLink = other.partLink;
+    naprSketchW = other.naprSketchW;
+    naprSketchS = other.naprSketchS;
+    StepBezieW = other.StepBezieW;
+    StepBezieS = other.StepBezieS;
+    isPripuskW = other.isPripuskW;
+    isPripuskS = other.isPripuskS;
+    PripuskW = other.PripuskW;
+    PripuskS = other.PripuskS;
+    ClosedSposob1 = other.ClosedSposob1;
+    ClosedSposob2 = other.ClosedSposob2;
+    ClosedAngle1 = other.ClosedAngle1;
+    ClosedAngle2 = other.ClosedAngle2;
+    isUsePrevContour = other.isUsePrevContour;
+
+    indShema = other.indShema;
+    indCycle = other.indCycle;
+    indCycleElementar = other.indCycleElementar;
+    indNapr = other.indNapr;
+    indPerehod = other.indPerehod;
+    naprVihod = other.naprVihod;
+    naprVozvrat = other.naprVozvrat;
+    Vrezanie = other.Vrezanie;
+    VrezanieSposob = other.VrezanieSposob;
+    VrezanieAngle = other.VrezanieAngle;
+    Perebeg = other.Perebeg;
+    PerebegSposob = other.PerebegSposob;
+    PerebegAngle = other.PerebegAngle;
+    isAutoTool = other.isAutoTool;
+    nToolPosition = other.nToolPosition;
+    isCheckTool = other.isCheckTool;
+    isM01 = other.isM01;
+    isM04 = other.isM04;
+    isAutoM34 = other.isAutoM34;
+    Spod = other.Spod;
+    Spod2 = other.Spod2;
+    indSpod = other.indSpod;
+    sSpod = other.sSpod;
+    isVconst = other.isVconst;
+    Nshp = other.Nshp;
+    Nshp2 = other.Nshp2;
+    indNshp = other.indNshp;
+    sNshp = other.sNshp;
+    Vconst = other.Vconst;
+    Vconst2 = other.Vconst2;
+    Nmin = other.Nmin;
+    Nmax = other.Nmax;
+    sVcut = other.sVcut;
+    isCheckCooler = other.isCheckCooler;
+    isM01end = other.isM01end;
+    TT = other.TT;
+    isCorrectRadius = other.isCorrectRadius;
+    Rtool = other.Rtool;
+    DirRcorrect = other.DirRcorrect;
+    TypeObhod = other.TypeObhod;
+    isCorrectLz = other.isCorrectLz;
+    isCorrectLx = other.isCorrectLx;
+    CorrectLz = other.CorrectLz;
+    CorrectLx = other.CorrectLx;
+    postProcessor = other.postProcessor;
+    isNoCycles = other.isNoCycles;
+
+    PushChannelSettings();
+    if (ParamTool* tool = GetTool()) tool->pSketchSource = &workContour;
+}
+
+void CTurn::PushChannelSettings() {
+    workBuilder->buildMethod = SposobBuildWork;
+    workBuilder->partContour = workChoice.get();
+    workBuilder->sketch = pWorkSketch;
+    workBuilder->reverseFlag = naprSketchW != 0;
+    workBuilder->isPripuskZ = isPripuskW;
+    workBuilder->PripuskZ = PripuskW;
+    workBuilder->startMode = ClosedSposob1;
+    workBuilder->endMode = ClosedSposob2;
+    workBuilder->startAngle = ClosedAngle1;
+    workBuilder->endAngle = ClosedAngle2;
+    sourceBuilder->buildMethod = SposobBuildSour;
+    sourceBuilder->partContour = sourceChoice.get();
+    sourceBuilder->sketch = pSourSketch;
+    sourceBuilder->reverseFlag = naprSketchS != 0;
+    sourceBuilder->isPripuskZ = isPripuskS;
+    sourceBuilder->PripuskZ = PripuskS;
+}
+
+void CTurn::ReplaceWorkBuilder(std::unique_ptr<CContourBuilder> builder) {
+    if (!builder) return;
+    workBuilder = std::move(builder);
+    PushChannelSettings();
+}
+
+int CTurn::Edit() { return turnEditor ? turnEditor(*this) : 0; }
+
+ParamTool* CTurn::GetTool() const {
+    if (nToolPosition < 0) return nullptr;
+    CSPID* spid = GetSPID();
+    ParamTool* tool = spid->GetTool(nToolPosition);
+    if (!tool || tool->sToolName.empty()) return nullptr;
+    return tool;
+}
+
+void CTurn::SetupTool() {
+    if (const ParamTool* tool = GetTool()) Rtool = tool->r;
+}
+
+const Contour* CTurn::GetToolContour() const {
+    const ParamTool* tool = GetTool();
+    if (!tool || tool->isNoContour) return nullptr;
+    return tool->pContour.get();
+}
 
 void CTurn::CollectFrames(std::vector<CCadreISO*>& out) const {
     for (const auto& frame : frames) frame->AddToList(out);
-}
-
-void CTurn::AddFrame(std::unique_ptr<CCadreISO> frame) {
-    if (!frame) return;
-    frame->operation = this;
-    if (frame->codeParameters) frame->codeParameters->parent = parameters.get();
-    frames.push_back(std::move(frame));
 }
 
 std::string CTurn::RecordName(int position) { return "Zarvento.Turn." + std::to_string(position); }

@@ -1,49 +1,294 @@
 // CTurn: the base of every turning operation (a virtual base of the seven
-// operation classes): its name, its variable provider under the plan's, its
-// record and its frames. The path builders of the operations grow on it.
+// operation classes): its settings, contour channels and builders, cutting
+// data, the path as owned frames with the frames that open and close it, the
+// recalculation with its diagnosis, the variables formulas read, and the
+// path statistics.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "geometry/contour.h"
 #include "nc/cadre_iso.h"
 #include "nc/operation_parameters.h"
+#include "nc/path_statistics.h"
+#include "model/contour_builder.h"
+#include "model/contour_builder_zagotovka.h"
 #include "plan/plan_turn.h"
+#include "platform/host_document.h"
+#include "platform/host_sketch.h"
+#include "post/post_processor.h"
 
 namespace zarvento {
 
+class CCycle_Auto;
+class CTurn;
+class ParamTool;
+class StorageRecord;
+
+// The operation's variable provider: the operation answers first, then the plan.
+class TurnParameters final : public OPERATION_PARAMETERS {
+public:
+    TurnParameters(PARAMETERS* planProvider, CTurn& owner) : OPERATION_PARAMETERS(planProvider), turn(&owner) {}
+    const double* GetTurnParameter(std::string_view name) override;
+    const std::string* GetTurnStringParameter(std::string_view name) override;
+
+    CTurn* turn;
+};
+
 class CTurn : public PlanTurn {
 public:
+    static constexpr const char* kLibraryKey = "5S7R9G.Zarvento.01";
+    static constexpr const char* kCaption = "Orbisel";
+    static constexpr const char* kHeidenhain = "HEIDENHAIN plus 620";
+    static constexpr const char* kMissingToolParameter = "Инструмент не содержит параметр ";
+
     CTurn();
     ~CTurn() override;
+    CTurn(const CTurn&) = delete;
+    // Copies the settings by the rules of Copy; nothing on self-assignment.
+    CTurn& operator=(const CTurn& other);
+    // Settings, contour choices, previous and final contours and the
+    // post-processor copy; never the frames, built contours or working state.
+    // The target's builders stay bound to the target's own choices.
+    void Copy(const CTurn& other);
 
+    // ---- the plan's interface ----
     std::string GetNameTurn() const override { return sNameTurn; }
-    // Records the position; the operation kinds build their paths here.
     void DiagnosticRaschetPath(int position) override;
     void CollectFrames(std::vector<CCadreISO*>& out) const override;
-
-    // "Zarvento.Turn.%d": kind and name so far.
+    const Contour* GetToolContour() const override;
     void Save(int position) override;
     void Load(int position) override;
     void RemoveStorage(int position) override;
+    void SetPostProcessorData(CPostProcessor* postProcessor) override;
+    // The operation's item and its three lines (tool, cutting data, correction).
+    void InsertTreeItems(TreeControl& tree, TreeItem parent, TreeItem after) override;
+    void UpdateTreeItem(TreeControl& tree) override;
+    // The state image: active, with a message, or excluded.
+    int TreeImageId() const;
     static std::string RecordName(int position);
 
-    // Takes a frame into the operation's list, linked to the operation and
-    // to its variable provider.
+    // ---- the operation kinds' slots ----
+    // 1 when the user confirmed; the headless host has no operation panel,
+    // so it runs the registered editor when there is one.
+    virtual int Edit();
+    virtual void SaveCycleParameters(StorageRecord&) {}
+    virtual void LoadCycleParameters(StorageRecord&) {}
+    virtual void CheckTool() {}
+    // Takes the corner radius of the tool at nToolPosition.
+    virtual void SetupTool();
+    virtual bool SetPlanAnglesFromTool(CCycle_Auto*, Contour*) { return false; }
+    // The common first step of every path; false when the path stops here.
+    // Every failure exit leaves the frame list empty.
+    virtual bool CreateContourPath();
+    virtual void GetCycleVariables(std::string&) {}
+
+    // ---- path building ----
+    void FinishContourPath();
+    void AddSpindleFeedFrames(std::vector<std::unique_ptr<CCadreISO>>& list);
+    void AddLineFrame(double x1, double z1, double x2, double z2, double feedValue, bool isRapid,
+                      bool forceAll = false, bool isHidden = false);
+    void AddUnitFrame(const CUnit& unit, bool isRapid, bool forceAll = false, bool isHidden = false);
+    // Takes a frame into the operation's list, linked to the operation.
     void AddFrame(std::unique_ptr<CCadreISO> frame);
-    void ReleaseFrames() { frames.clear(); }
+    void LinkFrames();
+    void ReleaseFrames();
+    const std::vector<std::unique_ptr<CCadreISO>>& Frames() const { return frames; }
+    // The program's list: frames are pointed to, never owned.
+    void CopyFramesTo(std::vector<CCadreISO*>& program);
+    // The heading comments and the document frame of a program: pointed to
+    // by the program's list, owned by `owned`.
+    void AddCommentFrames(std::vector<CCadreISO*>& program, std::vector<std::unique_ptr<CCadreISO>>& owned);
+    void AddDocFrame(std::vector<CCadreISO*>& program, std::vector<std::unique_ptr<CCadreISO>>& owned);
+
+    // ---- diagnosis ----
+    void ReportError(const std::string& text);
+    void ReportWarning(const std::string& text);
+    // False when the feed formula failed (Spod is then 0).
+    bool EvalFeedFormula();
+    bool EvalSpeedFormulas();
+    void GetPreviousFinalContour(int position);
+    void BuildContours();
+    // The contour offset by the corner radius (plus the finishing allowance
+    // in mode 'c'), or given back when no offset applies.
+    std::unique_ptr<Contour> OffsetContourByRadius(std::unique_ptr<Contour> contour, char mode);
+    std::unique_ptr<Contour> MakeEquidistant(const Contour* contour, double distance, char mode);
+
+    // ---- region and final contour ----
+    bool CreateRegionAndFinalContour();
+    bool CreateFinalContour();
+    bool CheckWorkContour(const Contour& contour);
+    void ClearRegions();
+
+    // ---- approach and retract ----
+    // The idle approach to (z, x), the start of the first working move.
+    void MoveToStart(double x, double z);
+    // Keeps (z, x) as the path's end and retracts from it when one is due.
+    void ReturnToHome(double x, double z);
+    // Appends the route from (z, x) to the home point in the naprVozvrat
+    // order (found and kept at the first automatic use).
+    void BuildDetourPath(double x, double z, Contour& route);
+
+    // ---- the kind's own stored values, after the base's ----
+    virtual bool SaveKindValues(StorageRecord&) { return true; }
+    virtual bool LoadKindValues(StorageRecord&) { return true; }
+
+    // ---- variables and tool data ----
+    ParamTool* GetTool() const;
+    double* GetNumericVariable(std::string_view name);
+    const std::string* GetStringVariable(std::string_view name);
+    void ApplyToolOffsets(Contour& contour) const;
+    void RemoveToolOffsets(Contour& contour) const;
+    void CalcMeanDiameter();
+    std::string GetCycleCaption() const;
+    // The cycle-variable entry "name=value " of one value; empty for a value
+    // below 0.001 in magnitude.
+    static std::string CycleVariablesString(std::string_view name, double value);
+
+    // ---- statistics ----
+    PathStatistics CalcStatistics();
 
     OPERATION_PARAMETERS& Parameters() { return *parameters; }
 
-    std::string sNameTurn;
+    // ---- identity and display ----
+    std::string sNameTurn = "Обработка";
+    bool isAutoName = true;
+    std::string typeKey;
+    bool isExist = false;
+    bool isPathToggled = false;
+    bool isSilent = false;
+    std::array<TreeItem, 3> treeLines{kNoTreeItem, kNoTreeItem, kNoTreeItem};
+    // The part the operation belongs to; the link is lost when its document closes.
+    std::weak_ptr<HostDocument> partLink;
+
+    // ---- contour channels ----
+    const Contour* pDetailContour = nullptr;
+    std::unique_ptr<Contour> workChoice;
+    std::unique_ptr<Contour> sourceChoice;
+    std::int32_t SposobBuildWork = 1, SposobBuildSour = 1;
+    std::shared_ptr<HostSketch> pWorkSketch, pSourSketch;
+    std::int32_t naprSketchW = 0, naprSketchS = 0;
+    double StepBezieW = 1.0, StepBezieS = 1.0;
+    bool isPripuskW = false, isPripuskS = false;
+    double PripuskW = 0.0, PripuskS = 0.0;
+    std::int32_t ClosedSposob1 = 0, ClosedSposob2 = 0;
+    double ClosedAngle1 = 0.0, ClosedAngle2 = 0.0;
+    bool isUsePrevContour = true;
+    std::unique_ptr<CContourBuilder> workBuilder;
+    std::unique_ptr<CContourBuilderZagotovka> sourceBuilder;
+    // A working contour given as a table; it takes the builder's place.
+    std::unique_ptr<Contour> tableWorkContour;
+    std::unique_ptr<Contour> workContour;
+    std::unique_ptr<Contour> sourceContour;
+    std::unique_ptr<Contour> prevFinalContour;
+    std::unique_ptr<Contour> finalContour;
+
+    // ---- approach, tool and cutting data ----
+    std::int32_t indCycle = 0;
+    std::int32_t indCycleElementar = 0;
+    bool indNapr = false;
+    std::int32_t indPerehod = 2;
+    std::int32_t naprVihod = 1, naprVozvrat = 1;
+    double Vrezanie = 0.0;
+    std::int32_t VrezanieSposob = 0;
+    double VrezanieAngle = 0.0;
+    double Perebeg = 0.0;
+    std::int32_t PerebegSposob = 0;
+    double PerebegAngle = 0.0;
+    bool isAutoTool = true;
+    std::int32_t nToolPosition = -1;
+    bool isCheckTool = false;
+    bool isM01 = false, isM04 = false, isAutoM34 = true;
+    double Spod = 0.15, Spod2 = 0.15;
+    std::int32_t indSpod = 0;
+    std::string sSpod = "TOOL.FEED1";
+    bool isVconst = false;
+    double Nshp = 500.0, Nshp2 = 500.0;
+    std::int32_t indNshp = 0;
+    std::string sNshp = "TOOL.SPIN";
+    double Vconst = 180.0, Vconst2 = 180.0;
+    double Nmin = 200.0, Nmax = 2000.0;
+    std::string sVcut = "TOOL.VCUT";
+    bool isCheckCooler = false;
+    bool isM01end = true;
+    double TT = 60.0;
+    bool isCorrectRadius = true;
+    double Rtool = 0.0;  // corner radius taken from the tool
+    std::int32_t DirRcorrect = 0;
+    std::int32_t TypeObhod = 0;
+    bool isCorrectLz = false, isCorrectLx = false;
+    double CorrectLz = 0.0, CorrectLx = 0.0;
+
+    // ---- post-processing ----
+    CCycle_Auto* currentCycle = nullptr;  // not owned; its provider parents the frames while set
+    CPostProcessor postProcessor;
+    bool isNoCycles = false;  // no machine cycle can be used: the path makes elementary moves
+    bool isHeidenhain = false;
+
+    // ---- working state of the path algorithms ----
+    std::unique_ptr<Contour> regionContour, pairedContour;
+    std::vector<std::unique_ptr<Contour>> regionList, pairedList, finishList;
+    std::int32_t pieceIndex = 0, lastPieceIndex = 0;
+    std::int32_t feedDirection = 0;
+    double finishDepth = 0.0, finishSpeed = 0.0, finishFeed = 0.0, finishAllowance = 0.0;
+    double fi = 0.0, fi1 = 0.0;
+    bool internalMachining = false, undercutsIgnored = false, secondRound = false;
+    double retractX = 0.0, retractZ = 0.0, approachX = 0.0, approachZ = 0.0;
+    double depthOfCut = 0.0;
+    double diameter = 0.0;  // the operation's own diameter ("_DIAM" without a tool)
+    double meanDiameter = 0.0;
+    double workTime = 0.0, idleTime = 0.0, workLength = 0.0, idleLength = 0.0;
+    double stopTime = 0.0;
 
 protected:
+    // The skeleton of a path: the opening frames, then at once the closing ones.
+    bool CreateSkeletonPath();
+    // The regions of the kinds that machine an area (multi-pass, groove, drilling).
+    bool CreateAreaRegions();
+    // Joins a finishing piece to one it touches, or lists it on its own.
+    void JoinFinishingPiece(std::unique_ptr<Contour> piece);
+    // A kind that builds its working contour its own way puts its builder in
+    // the base's place, bound to the same choice.
+    void ReplaceWorkBuilder(std::unique_ptr<CContourBuilder> builder);
+    // A failure exit of the path: no frame of it stays; returns false.
+    bool FailPath();
+    // The provider the frames' variables lead to: the current cycle's while
+    // one is set, else the operation's.
+    PARAMETERS* FrameParent() const;
+
     std::vector<std::unique_ptr<CCadreISO>> frames;
 
 private:
-    std::unique_ptr<OPERATION_PARAMETERS> parameters;
+    void InsertToolLifeStop();
+    void PushChannelSettings();
+    double* Slot(double& slot, double value) {
+        slot = value;
+        return &slot;
+    }
+
+    std::unique_ptr<TurnParameters> parameters;
+    // Cells of the numeric variables that are not kept as doubles.
+    double tposSlot = 0.0, tprvSlot = 0.0, tnxtSlot = 0.0, sdirSlot = 0.0, vconSlot = 0.0, typeSlot = 0.0;
+    double frwsSlot = 0.0, towsSlot = 0.0, indpSlot = 0.0, toolSlot = 0.0, exisSlot = 0.0;
+    std::string stringSlot;
 };
+
+// Arms the one notice that a change of post-processor switched operations
+// to elementary moves (the plan does it when the choice changes).
+void ArmPostProcessorChangeNotice();
+
+// Consumes a contour and gives a new one with the units in reverse order,
+// each reversed; null stays null and an empty contour comes back as it is.
+std::unique_ptr<Contour> ReverseContour(std::unique_ptr<Contour> contour);
+
+// The editor Edit runs; null leaves every edit unconfirmed.
+using TurnEditor = int (*)(CTurn&);
+TurnEditor SetTurnEditor(TurnEditor editor);
 
 // Makes the operation factory of the plan build the seven operation kinds.
 // Done once at start-up (linking the operations in does it too).

@@ -83,12 +83,13 @@ TEST_F(TurnTest, RecordsFollowPositionsAndRemovalDropsTheLast) {
 }
 
 // A stand-in operation: a tool change from the previous active tool, then
-// one feed move; excluded, it makes nothing.
+// one feed move; excluded, it makes nothing. It replaces the whole
+// recalculation, so no contour or diagnosis of the base takes part.
 class ToolMoveTurn : public CTurn {
 public:
     ToolMoveTurn(int toolPosition, double z) : tool(toolPosition), targetZ(z) {}
     void DiagnosticRaschetPath(int position) override {
-        CTurn::DiagnosticRaschetPath(position);
+        index = position;
         ReleaseFrames();
         if (isExclude) return;
         const int previous = ModalState.previousTool;

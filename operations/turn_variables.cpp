@@ -1,0 +1,166 @@
+// The variables an operation offers formulas, templates and cycles, its tool
+// values, the tool offsets of contour points, the mean machining diameter
+// and the cycle caption.
+#include <cmath>
+
+#include "catalogs/param_tool.h"
+#include "nc/cycle_auto.h"
+#include "nc/frame_text_format.h"
+#include "operations/turn.h"
+#include "plan/plan.h"
+
+namespace zarvento {
+
+const double* TurnParameters::GetTurnParameter(std::string_view name) {
+    return turn ? turn->GetNumericVariable(name) : nullptr;
+}
+
+const std::string* TurnParameters::GetTurnStringParameter(std::string_view name) {
+    return turn ? turn->GetStringVariable(name) : nullptr;
+}
+
+double* CTurn::GetNumericVariable(std::string_view name) {
+    CPLAN& plan = *GetPLAN();
+    auto statistic = [this](double& value) {
+        if (value < 1e-6) CalcStatistics();
+        return &value;
+    };
+    if (name == "_TPOS") return Slot(tposSlot, nToolPosition + 1.0);
+    if (name == "_TPRV") {
+        if (const auto* p = dynamic_cast<const CTurn*>(plan.GetPrevActiveTurn(index - 1)))
+            tprvSlot = p->nToolPosition + 1.0;
+        return &tprvSlot;
+    }
+    if (name == "_TNXT") {
+        // The next active operation's tool: a post-processor stages it
+        // ahead, so an inactive neighbour must not answer with this one's.
+        if (const auto* n = dynamic_cast<const CTurn*>(plan.GetNextActiveTurn(index + 1)))
+            tnxtSlot = n->nToolPosition + 1.0;
+        return &tnxtSlot;
+    }
+    if (name == "_RCOR") return &Rtool;
+    if (name == "_DIAM") {
+        if (const ParamTool* tool = GetTool(); tool && (kind == kTurnDRILL || kind == kTurnPLASHKA)) diameter = tool->D;
+        return &diameter;
+    }
+    if (name == "_FEED") return &Spod;
+    if (name == "_SPIN") return &Nshp;
+    if (name == "_SDIR") return Slot(sdirSlot, isM04 ? 4.0 : 3.0);
+    if (name == "_VCUT") return &Vconst;
+    if (name == "_VCON") return Slot(vconSlot, isVconst ? 1.0 : 0.0);
+    if (name == "_NMIN") return &Nmin;
+    if (name == "_NMAX") return &Nmax;
+    if (name == "_DEPT") return &depthOfCut;
+    if (name == "_DMID") return &meanDiameter;
+    if (name == "_STOP") return &stopTime;
+    if (name == "_TIME") return &TT;
+    if (name == "_TYPE") return Slot(typeSlot, kind);
+    if (name == "_FRWS") return Slot(frwsSlot, naprVihod);
+    if (name == "_TOWS") return Slot(towsSlot, naprVozvrat);
+    if (name == "_TRAB") return statistic(workTime);
+    if (name == "_THOL") return statistic(idleTime);
+    if (name == "_LRAB") return statistic(workLength);
+    if (name == "_LHOL") return statistic(idleLength);
+    if (name == "_VREZ") return &Vrezanie;
+    if (name == "_PRBG") return &Perebeg;
+    if (name == "_INDP") return Slot(indpSlot, plan.GetActiveTurnNumber(this));
+    if (name.find("TOOL.") == std::string_view::npos) return nullptr;
+
+    const ParamTool* tool = GetTool();
+    if (!tool || name.size() < 5) return nullptr;
+    const std::string_view part = name.substr(5);
+    if (part == "_EXIS") {
+        if (!tool->sFileName.empty()) exisSlot = 1.0;
+        return &exisSlot;
+    }
+    if (part == "_RCOR") return Slot(toolSlot, tool->r);
+    if (part == "_DIAM") return Slot(toolSlot, tool->D);
+    if (part == "_Wx") return Slot(toolSlot, tool->CorrectX);
+    if (part == "_Wy") return Slot(toolSlot, 0.0);  // the tool record keeps no Y offset
+    if (part == "_Wz") return Slot(toolSlot, tool->CorrectZ);
+    if (part == "_TYPE") return Slot(toolSlot, tool->TYPE_);
+    double value = 0.0;
+    if (tool->GetVariable(part, value)) return Slot(toolSlot, value);
+    parameters->errorText = kMissingToolParameter + std::string(part);
+    return nullptr;
+}
+
+const std::string* CTurn::GetStringVariable(std::string_view name) {
+    if (name == "_sNAMEOPER") return &sNameTurn;
+    const ParamTool* tool = GetTool();
+    if (name == "_sNAMETOOL") return tool ? &tool->sToolName : nullptr;
+    if (!tool || name.find("TOOL.") == std::string_view::npos || name.size() < 5) return nullptr;
+    const std::string_view part = name.substr(5);
+    if (part == "sName") return &tool->sToolName;
+    if (part == "sMark") return &tool->sDesignation;
+    if (part == "sGOST") return &tool->sGost;
+    return nullptr;
+}
+
+void CTurn::ApplyToolOffsets(Contour& contour) const {
+    if (kind == kTurnDRILL || isHeidenhain) return;
+    double dz = CorrectLz;
+    double dx = -CorrectLx;
+    if (const ParamTool* tool = GetTool()) {
+        if (isCorrectRadius && Rtool > 0.001) {
+            dz -= tool->dNoseDx;
+            dx += tool->dNoseDy;
+        }
+        if (isCorrectLz) dz += tool->CorrectZ;
+        if (isCorrectLx) dx -= tool->CorrectX;
+    }
+    contour.Move(dz, dx);
+}
+
+void CTurn::RemoveToolOffsets(Contour& contour) const {
+    if (kind == kTurnDRILL || isHeidenhain) return;
+    double dz = CorrectLz;
+    double dx = -CorrectLx;
+    if (const ParamTool* tool = GetTool()) {
+        if (isCorrectRadius && Rtool > 0.001) {
+            dz += tool->dNoseDx;
+            dx -= tool->dNoseDy;
+        }
+        if (isCorrectLz) dz -= tool->CorrectZ;
+        if (isCorrectLx) dx += tool->CorrectX;
+    }
+    contour.Move(dz, dx);
+}
+
+void CTurn::CalcMeanDiameter() {
+    if (kind == kTurnDRILL || kind == kTurnPLASHKA) {
+        meanDiameter = *GetNumericVariable("_DIAM");
+        return;
+    }
+    if (kind == kTurnTHREADING) {
+        meanDiameter = 0.0;
+        if (workContour && !workContour->Empty()) {
+            meanDiameter = -0.5 * (workContour->GetUnit(0)->StartPoint.x +
+                                   workContour->GetUnit(workContour->Count() - 1)->EndPoint.x);
+        }
+        return;
+    }
+    StepArray<CUnit*> units(100);
+    for (const auto& frame : frames) frame->AddPathUnits(units);
+    double sum = 0.0;
+    int count = 0;
+    for (std::uint32_t i = 0; i < units.Count(); ++i) {
+        const CUnit* unit = units[i];
+        if (unit->IsRapid) continue;
+        sum += (unit->StartPoint.x + unit->EndPoint.x) / 2.0;
+        ++count;
+    }
+    meanDiameter = count > 0 ? sum / count : 0.0;
+}
+
+std::string CTurn::GetCycleCaption() const {
+    if (indShema == 0) return {};
+    const CCycle_Auto* cycle = postProcessor.GetCycleOfType(typeKey, indCycle);
+    return cycle ? ", [" + cycle->GetGCode() + "]" : std::string();
+}
+
+std::string CTurn::CycleVariablesString(std::string_view name, double value) {
+    return FormatAddressValue(std::string(name) + "=", value, false);
+}
+
+}  // namespace zarvento
