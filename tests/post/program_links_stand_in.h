@@ -1,0 +1,38 @@
+// A stand-in for the plan's links: a fresh temporary folder and a chosen
+// post-processor, registered for the life of the object.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/text_file.h"
+#include "post/post_processor.h"
+#include "post/program_plan_links.h"
+#include "test_support.h"
+
+namespace zarvento::test {
+
+class ProgramLinksStandIn : public ProgramPlanLinks {
+public:
+    ProgramLinksStandIn() : previous_(RegisterProgramPlanLinks(this)) {}
+    ~ProgramLinksStandIn() override { RegisterProgramPlanLinks(previous_); }
+    ProgramLinksStandIn(const ProgramLinksStandIn&) = delete;
+    ProgramLinksStandIn& operator=(const ProgramLinksStandIn&) = delete;
+
+    std::filesystem::path TemporaryDirectory() const override { return folder.Path(); }
+    const CPostProcessor* PostProcessor() const override { return post.get(); }
+
+    // An exchange file written as the script would: raw bytes.
+    void WriteFile(const std::string& name, const std::string& bytes) const {
+        ASSERT_TRUE(WriteFileAtomic(folder / name, bytes).ok);
+    }
+
+    TempDir folder;
+    std::unique_ptr<CPostProcessor> post;
+
+private:
+    ProgramPlanLinks* previous_;
+};
+
+}  // namespace zarvento::test
