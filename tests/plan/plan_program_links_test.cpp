@@ -2,7 +2,6 @@
 // post-processor run through them from the plan's temporary folder.
 #include <filesystem>
 
-#include "nc/cadre_line_g01.h"
 #include "plan/spid.h"
 #include "plan_test_support.h"
 #include "platform/module.h"
@@ -11,6 +10,7 @@
 #include "post/program.h"
 #include "post/program_plan_links.h"
 #include "post/python_run.h"
+#include "../post/program_links_stand_in.h"
 
 namespace zarvento {
 namespace {
@@ -58,16 +58,11 @@ TEST_F(PlanProgramLinksTest, TheInstalledScriptPostProcessorConvertsTheProgram) 
               (Lines{"%", "(Вал)", "N0005 G00  X20 Z2", "N0010 G01  Z-10 F0.2", "N0015 M05", "%"}));
     EXPECT_EQ(messages.Lines(), Lines{"ISO_Python: 3 blocks, coding 1, units mm"});
 
-    CCadre_LineG01 rapid(-30, 5, -20, 2, 0, true);
-    CCadre_LineG01 cut(-20, 2, -20, -10, 0.2, false);
-    rapid.frameNumber = 1;
-    cut.frameNumber = 2;
-    program.frames.Add(&rapid);
-    program.frames.Add(&cut);
+    test::NumberedMoves moves(program);
     program.ReadPathFile();
-    ASSERT_EQ(cut.subFrames.size(), 1u);
-    EXPECT_DOUBLE_EQ(cut.subFrames[0]->end.z, -10.0);
-    EXPECT_EQ(rapid.subFrames.size(), 1u);
+    ASSERT_EQ(moves.cut.subFrames.size(), 1u);
+    EXPECT_DOUBLE_EQ(moves.cut.subFrames[0]->end.z, -10.0);
+    EXPECT_EQ(moves.rapid.subFrames.size(), 1u);
 }
 
 }  // namespace

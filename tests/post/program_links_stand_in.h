@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "nc/cadre_line_g01.h"
 #include "platform/text_file.h"
 #include "post/post_processor.h"
+#include "post/program.h"
 #include "post/program_plan_links.h"
 #include "test_support.h"
 
@@ -33,6 +35,19 @@ public:
 
 private:
     ProgramPlanLinks* previous_;
+};
+
+// Two moves of a program, numbered 1 and 2 as built-in texts number them:
+// a rapid to (-20, 2) and a cut to (-20, -10).
+struct NumberedMoves {
+    explicit NumberedMoves(CPROGRAM& program) {
+        rapid.frameNumber = 1;
+        cut.frameNumber = 2;
+        program.frames.Add(&rapid);
+        program.frames.Add(&cut);
+    }
+    CCadre_LineG01 rapid{-30, 5, -20, 2, 0, true};
+    CCadre_LineG01 cut{-20, 2, -20, -10, 0.2, false};
 };
 
 }  // namespace zarvento::test

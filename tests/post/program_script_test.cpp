@@ -10,7 +10,6 @@
 #include <sstream>
 #include <thread>
 
-#include "nc/cadre_line_g01.h"
 #include "nc/modal_state.h"
 #include "platform/code_page.h"
 #include "platform/settings_record.h"
@@ -125,15 +124,10 @@ TEST_F(ProgramScriptTest, TheScriptConvertsTheProgramInTheTemporaryFolder) {
     EXPECT_TRUE(fs::exists(links.folder / kPathFileName));
 
     // Its moves reach the frames that printed their numbers.
-    CCadre_LineG01 first(-30, 5, -20, 2, 0, true);
-    CCadre_LineG01 second(-20, 2, -20, -10, 0.2, false);
-    first.frameNumber = 1;
-    second.frameNumber = 2;
-    program.frames.Add(&first);
-    program.frames.Add(&second);
+    test::NumberedMoves moves(program);
     program.ReadPathFile();
-    EXPECT_EQ(first.subFrames.size(), 1u);
-    EXPECT_EQ(second.subFrames.size(), 1u);
+    EXPECT_EQ(moves.rapid.subFrames.size(), 1u);
+    EXPECT_EQ(moves.cut.subFrames.size(), 1u);
 }
 
 TEST_F(ProgramScriptTest, TheExportRunPassesTheFolderAndKeepsTheConsoleAndTheOldOutput) {
@@ -212,11 +206,25 @@ TEST_F(ProgramScriptTest, AChattyScriptEndsAndItsFirstBytesAreShown) {
 
 TEST_F(ProgramScriptTest, ASilentScriptLeavesNoProgram) {
     Use("silent");
+    // Answers of an earlier run never pass for this one's.
+    links.WriteFile(kOutputFileName, "OLD\r\n");
+    links.WriteFile(kPathFileName, "N1 G00 X1 Z1\r\n");
     messages.AddLine("old");
     EXPECT_TRUE(program.RunPostProcessor(&output, &messages));
     EXPECT_TRUE(output.Lines().empty());
     EXPECT_TRUE(messages.Lines().empty());
     EXPECT_EQ(Messages(), Lines{CPROGRAM::kNoOutput});
+    EXPECT_FALSE(fs::exists(links.folder / kPathFileName));
+}
+
+TEST_F(ProgramScriptTest, TheExportRunKeepsTheOutputFileForTheScriptToMerge) {
+    Use("silent");
+    links.WriteFile(kOutputFileName, "<plan/>\r\n");
+    links.WriteFile(kPathFileName, "N1 G00 X1 Z1\r\n");
+    ExportRunGuard exportRun;
+    EXPECT_TRUE(program.RunPostProcessor(&output, nullptr));
+    EXPECT_EQ(output.Lines(), Lines{"<plan/>"});
+    EXPECT_FALSE(fs::exists(links.folder / kPathFileName));
 }
 
 TEST_F(ProgramScriptTest, ACrashShowsItsTraceback) {
@@ -233,16 +241,11 @@ TEST_F(ProgramScriptTest, FilesWithLineFeedsOnlyAreReadWhole) {
     ASSERT_TRUE(program.RunPostProcessor(&output, &messages));
     EXPECT_EQ(output.Lines(), (Lines{"%", "N1 G00 X40 Z2", "", "N2 G01 Z-10 F0.2", "M30"}));
     EXPECT_EQ(messages.Lines(), (Lines{"first", "second"}));
-    CCadre_LineG01 first(-30, 5, -20, 2, 0, true);
-    CCadre_LineG01 second(-20, 2, -20, -10, 0.2, false);
-    first.frameNumber = 1;
-    second.frameNumber = 2;
-    program.frames.Add(&first);
-    program.frames.Add(&second);
+    test::NumberedMoves moves(program);
     program.ReadPathFile();
-    EXPECT_EQ(first.subFrames.size(), 1u);
-    ASSERT_EQ(second.subFrames.size(), 2u);
-    EXPECT_DOUBLE_EQ(second.subFrames[1]->end.x, -25.0);
+    EXPECT_EQ(moves.rapid.subFrames.size(), 1u);
+    ASSERT_EQ(moves.cut.subFrames.size(), 2u);
+    EXPECT_DOUBLE_EQ(moves.cut.subFrames[1]->end.x, -25.0);
 }
 
 TEST_F(ProgramScriptTest, TheOutputFileKeepsItsLastLineAndGainsNoEmptyLines) {
