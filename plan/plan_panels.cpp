@@ -131,8 +131,11 @@ int PlanPanels::EditTurn(PlanTurn& op) {
     }
     // Closed in any other way, the panel no longer waits for the tool table.
     if (WaitingTurn == &op) WaitingTurn = nullptr;
+    if (answer.result == IDOK_) ApplyTurnFields(op, answer);
     return answer.result;
 }
+
+void PlanPanels::ApplyTurnFields(PlanTurn&, PanelAnswer&) {}
 
 int PlanPanels::ShowPanelPROGRAM(const std::vector<CCadreISO*>& program) {
     return Show(kProgram, FramesDetail(program)).result;

@@ -63,6 +63,9 @@ public:
     static void RefuseField(PanelAnswer& answer, const std::string& field, const std::string& value);
 
 protected:
+    // The fields of an accepted operation panel that the operation itself
+    // knows (its name, its parameters); the headless model knows none.
+    virtual void ApplyTurnFields(PlanTurn& op, PanelAnswer& answer);
     // Shows a panel of the script.
     static PanelAnswer Show(const std::string& panel, const std::string& detail = {});
 };
