@@ -320,6 +320,19 @@ TEST_F(PlanPersistenceTest, LscRecordRoundTripsAndALostSystemIsReportedOnce) {
     EXPECT_EQ(CountMessages("Потеряна связь с ЛСК"), 1);
 }
 
+TEST_F(PlanPersistenceTest, SynchronisationReportsALostCoordinateSystemOnce) {
+    BuildPlan({"A"});
+    SaveAll();
+    part->RemoveEntity(GetSPID()->pLSC);
+    MessageLog::Instance().Clear();
+    DoSynchronizationData(*GetPLAN());
+    EXPECT_EQ(GetSPID()->GetLSC(), nullptr);
+    EXPECT_EQ(CountMessages("Потеряна связь с ЛСК"), 1);
+    EXPECT_EQ(CountMessages("Не удалось распознать контур детали"), 1);
+    // The operations are rebuilt all the same.
+    EXPECT_EQ(GetPLAN()->GetTurnCount(), 1);
+}
+
 TEST_F(PlanPersistenceTest, PlanRecordLayoutWithAndWithoutATree) {
     BuildPlan({"A", "B", "C"});
     SaveAll();
@@ -497,6 +510,22 @@ TEST_F(ImportToolsTest, ImportsFromAnotherFileAndReportsEveryFailureAsAFailure) 
     EXPECT_EQ(spid->tools[0].sPsevName, "Из table");
     EXPECT_EQ(app->ActiveDocument(), part);
     EXPECT_EQ(app->Documents().Count(), 1u);
+}
+
+TEST_F(ImportToolsTest, DamagedTableRaisesAndPutsEverythingBack) {
+    HostDocumentPtr other = app->Documents().Add(DocumentType::Part);
+    WriteRecord("Zarvento.TOOLS1", {{"Npositions", Variant::BStr("восемь")}});
+    const std::string path = (folder->Path() / "damaged.rdp").string();
+    other->SaveAs(path);
+    app->Documents().Close(other);
+    app->SetActiveDocument(part);
+    CSPID* spid = GetSPID();
+    spid->Npositions = 6;
+    EXPECT_THROW(spid->ImportToolsTable(path), HostError);
+    EXPECT_EQ(spid->Npositions, 6);
+    EXPECT_EQ(app->ActiveDocument(), part);
+    EXPECT_EQ(app->Documents().Count(), 1u);
+    EXPECT_FALSE(BusyFlag);
 }
 
 TEST_F(ImportToolsTest, ImportFromTheActiveDocumentReadsItsTableAgain) {
