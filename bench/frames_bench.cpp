@@ -11,6 +11,7 @@
 #include "nc/cadre_line_g01.h"
 #include "nc/frame_templates.h"
 #include "nc/modal_state.h"
+#include "roughing_pass.h"
 
 namespace {
 
@@ -25,12 +26,7 @@ std::vector<std::unique_ptr<CCadreISO>> BuildProgram() {
     std::vector<std::unique_ptr<CCadreISO>> frames;
     frames.reserve(kFrames);
     for (int i = 0; static_cast<int>(frames.size()) < kFrames; ++i) {
-        const double x = -50.0 + (i % 40) * 0.5;
-        frames.push_back(std::make_unique<CCadre_LineG01>(x - 2, 2.0, x, 1.0, 0.0, true));
-        frames.push_back(std::make_unique<CCadre_LineG01>(x, 1.0, x, -40.0, 0.2 + (i % 3) * 0.05, false));
-        frames.push_back(std::make_unique<CCadre_ArcG02>(x - 2, -40.0, 2.0, x, -40.0, x - 2, -42.0, 0.15, false));
-        frames.push_back(std::make_unique<CCadre_ArcG03>(x - 2, -44.0, 2.0, x - 2, -42.0, x - 4, -44.0, 0.15, false));
-        frames.push_back(std::make_unique<CCadre_LineG01>(x - 4, -44.0, x - 6, 2.0, 0.0, true));
+        bench::AddRoughingPass(frames, i);
     }
     frames.resize(kFrames);
     for (auto& f : frames) {

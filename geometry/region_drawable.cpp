@@ -23,6 +23,9 @@ public:
         }
         log.Record(std::move(entry));
     }
+    void Hide() override {
+        if (item_ != 0) View3DLog::Instance().Record({item_, "Hide", {}, 0, 0});
+    }
 
 private:
     int item_ = 0;
@@ -31,5 +34,15 @@ private:
 }  // namespace
 
 std::unique_ptr<RegionDrawable> CreateRecordingRegionDrawable() { return std::make_unique<RecordingRegionDrawable>(); }
+
+namespace {
+RegionDrawableMaker registeredMaker = nullptr;
+}  // namespace
+
+void SetRegionDrawableMaker(RegionDrawableMaker maker) { registeredMaker = maker; }
+
+std::unique_ptr<RegionDrawable> CreateRegionDrawable() {
+    return registeredMaker != nullptr ? registeredMaker() : CreateRecordingRegionDrawable();
+}
 
 }  // namespace zarvento

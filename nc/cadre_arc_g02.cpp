@@ -1,9 +1,13 @@
 // Circular moves: arc variables, output centre and built-in text.
 #include "nc/cadre_arc_g02.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
+#include "geometry/arc_unit.h"
+#include "geometry/primitives.h"
+#include "nc/frame_simulation.h"
 #include "nc/frame_text_format.h"
 #include "nc/modal_state.h"
 #include "platform/settings_record.h"
@@ -108,4 +112,61 @@ void CCadre_ArcG02::Move(double dx, double dy, double dz) {
     computed = 0;
 }
 
+
+namespace {
+
+// The (z, x) pair of a 3D point in the arc's plane, and the coordinate across it.
+void PlanePoint(int plane, double x, double y, double z, double& pz, double& px, double& across) {
+    switch (plane) {
+        case 0: pz = y; px = x; across = z; break;
+        case 2: pz = y; px = z; across = x; break;
+        default: pz = z; px = x; across = y; break;
+    }
+}
+
+// More pieces than this add nothing to the accuracy of the time.
+constexpr double kMaxTimedPieces = 1e6;
+
+}  // namespace
+
+void CCadre_ArcG02::CreatePathFigure() {
+    const bool clockwise = arcLetter == '2';
+    if (!move3D) {
+        SetPathUnit(std::make_unique<CArcUnit>(centreZ, centreX, radius, start.z, start.x, end.z, end.x,
+                                               clockwise ? 1 : -1, rapid != 0));
+        return;
+    }
+    double cz = 0.0, cx = 0.0, cAcross = 0.0, sz = 0.0, sx = 0.0, sAcross = 0.0, ez = 0.0, ex = 0.0, eAcross = 0.0;
+    PlanePoint(plane, centreX, centreY, centreZ, cz, cx, cAcross);
+    PlanePoint(plane, start.x, start.y, start.z, sz, sx, sAcross);
+    PlanePoint(plane, end.x, end.y, end.z, ez, ex, eAcross);
+    // Seen from the far side of its plane, a spatial arc runs the other way round.
+    SetPathUnit(CArcUnit::CArcUnitXYZ(cz, cx, radius, sz, sx, ez, ex, clockwise ? -1 : 1, rapid != 0, plane, sAcross,
+                                      eAcross));
+}
+
+std::int32_t CCadre_ArcG02::SimulateStep(FrameSimulation& simulation) {
+    simulation.SetTurn(operation);
+    if (simulation.IsPreCalculation() && !toolEquidistant)
+        toolEquidistant = simulation.CreateToolEquidistant(centreX, centreZ, radius);
+    simulation.ShowStatus(feed, spindleSpeed, toolNumber);
+    return pointCount;
+}
+
+PathStatistics CCadre_ArcG02::GetStatistics() {
+    EnsurePathFigure();
+    const double length = move3D ? path.GetLength3D() : path.GetLength();
+    PathStatistics s = MoveStatistics(length);
+    if (rapid || !ModalState.constantSpeed || path.Empty() || !(length > EPS) || !std::isfinite(length)) return s;
+    const double pieces = std::min(std::ceil(2.0 * length), kMaxTimedPieces);
+    IntersectPointList points(1000);
+    path.GetUnit(0)->GetPointsByStep(points, length / pieces, 1);
+    if (points.Count() < 2) return s;
+    // The walk may round to one piece more than asked; the pieces share the length.
+    const double piece = length / (points.Count() - 1);
+    for (std::uint32_t i = 0; i + 1 < points.Count(); ++i)
+        s.workTime += ConstantSpeedTime(piece, -points[i].x, -points[i + 1].x, ModalState.cuttingSpeed,
+                                        ModalState.minSpindleSpeed, ModalState.maxSpindleSpeed, ModalState.feed);
+    return s;
+}
 }  // namespace zarvento

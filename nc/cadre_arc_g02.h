@@ -15,6 +15,11 @@ public:
     double* GetVariable(std::string_view name) override;
     int WriteText(std::vector<std::string>& lines, int number) override;
     void Move(double dx, double dy, double dz) override;
+    void CreatePathFigure() override;
+    std::int32_t SimulateStep(FrameSimulation& simulation) override;
+    // Under constant cutting speed the arc is timed piece by piece, each
+    // piece as a straight cut between its end radii.
+    PathStatistics GetStatistics() override;
 
     // The swept angle in radians, by the arc's sense.
     double SweepAngle() const;
@@ -32,6 +37,8 @@ public:
     double startZCopy = 0.0;
     double valueANG = 0.0, valueX3 = 0.0, valueY3 = 0.0, valueZ3 = 0.0;
     std::uint8_t computed = 0;
+    // The tool centre's path, made once during the simulation's pre-calculation.
+    std::unique_ptr<Contour> toolEquidistant;
 
 protected:
     void ComputeValues();

@@ -16,4 +16,10 @@ int CCadre_G04::WriteText(std::vector<std::string>& lines, int number) {
     return NextNumber(number);
 }
 
+
+PathStatistics CCadre_G04::GetStatistics() {
+    PathStatistics s;
+    s.auxTime = dwell / 60.0;
+    return s;
+}
 }  // namespace zarvento

@@ -11,6 +11,8 @@ public:
 
     double* GetVariable(std::string_view name) override;
     int WriteText(std::vector<std::string>& lines, int number) override;
+    // The dwell as auxiliary time.
+    PathStatistics GetStatistics() override;
 
     double dwell = 0.0;
 };

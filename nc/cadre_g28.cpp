@@ -14,4 +14,8 @@ int CCadre_G28::WriteText(std::vector<std::string>& lines, int number) {
     return NextNumber(number);
 }
 
+void CCadre_G28::CreatePathFigure() {
+    SetPathLine(true);
+}
+
 }  // namespace zarvento

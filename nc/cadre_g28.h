@@ -9,6 +9,8 @@ namespace zarvento {
 class CCadre_G28 : public CCadreISO {
 public:
     int WriteText(std::vector<std::string>& lines, int number) override;
+    // Always a rapid line, whatever the frame's rapid flag.
+    void CreatePathFigure() override;
 };
 
 }  // namespace zarvento

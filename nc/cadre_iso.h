@@ -11,12 +11,15 @@
 #include "geometry/contour.h"
 #include "geometry/step_array.h"
 #include "nc/code_parameters.h"
+#include "nc/path_statistics.h"
+#include "nc/simulation_point.h"
 #include "platform/host_object.h"
 
 namespace zarvento {
 
 class CTurn;
 class CycleCodeLists;
+class FrameSimulation;
 
 struct FramePoint {
     double x = 0.0;  // internal X: the negated radius
@@ -39,6 +42,7 @@ public:
     virtual double* GetVariable(std::string_view name);
     // The number of program lines the frame took.
     virtual int GetPositionCount() const;
+    // Makes the path contour from the frame's move; kinds without a move keep it empty.
     virtual void CreatePathFigure() {}
     // Appends the units of the frame's path, unless the frame is hidden.
     virtual void AddPathUnits(StepArray<CUnit*>& list);
@@ -47,6 +51,28 @@ public:
     virtual int WriteText(std::vector<std::string>& lines, int number);
     virtual void Move(double dx, double dy, double dz);
     virtual void ReleaseSubFrames() {}
+
+    // --- display of the path: sketches and the 3D view ---
+    virtual void DrawPath2D();
+    virtual void DrawPath();
+    virtual void ErasePath();
+    virtual void ShowPath();
+    virtual void HidePath();
+    virtual void SelectPath();
+    virtual void DeselectPath();
+
+    // --- simulation ---
+    // Appends the path sampled at the distance the tool travels in one time
+    // step, without repeating a point; pointCount is what this frame added.
+    virtual void GetSimulationPoints(SimulationPointList& points);
+    virtual void GetSimulationPoints3D(UnitPoint3DList& points);
+    // Appends the points the trace of the path is drawn through, coloured.
+    virtual void GetTracePoints(UnitPoint3DList& points);
+    // Brings the simulation up to this frame; the frame's point count.
+    virtual std::int32_t SimulateStep(FrameSimulation& simulation);
+
+    // What the frame adds to the operation's lengths and times; all zero here.
+    virtual PathStatistics GetStatistics();
 
     // The block-number prefix of a built-in text; the frame keeps the number
     // of its first numbered output.
@@ -97,6 +123,15 @@ public:
     double speedFactor = 1.0;
 
 protected:
+    // The path contour emptied, back to the path colour, holding the one unit.
+    void SetPathUnit(std::unique_ptr<CUnit> unit);
+    // The path as one line from start to end, in space for a move with Y.
+    void SetPathLine(bool rapidUnit);
+    // Statistics read the path, so a frame whose path was never made makes it.
+    void EnsurePathFigure();
+    // A move's length as idle length when rapid, else as work length.
+    PathStatistics MoveStatistics(double length) const;
+
     // Output values equal to the internal start and end and the feed, before any convention.
     void TakeOutputValues();
     // Writes through the kind's template when one is loaded; otherwise marks

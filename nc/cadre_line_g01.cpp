@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "nc/frame_simulation.h"
 #include "nc/frame_text_format.h"
 #include "nc/modal_state.h"
 
@@ -52,6 +53,32 @@ int CCadre_LineG01::WriteText(std::vector<std::string>& lines, int number) {
     ModalState.feed = feed;
     AddTextLine(lines, std::move(line));
     return NextNumber(number);
+}
+
+void CCadre_LineG01::CreatePathFigure() {
+    SetPathLine(rapid != 0);
+}
+
+std::int32_t CCadre_LineG01::SimulateStep(FrameSimulation& simulation) {
+    simulation.SetTurn(operation);
+    simulation.ShowStatus(feed, spindleSpeed, toolNumber);
+    return pointCount;
+}
+
+PathStatistics CCadre_LineG01::GetStatistics() {
+    double length = 0.0;
+    if (move3D) {
+        length = std::sqrt((end.x - start.x) * (end.x - start.x) + (end.y - start.y) * (end.y - start.y) +
+                           (end.z - start.z) * (end.z - start.z));
+    } else {
+        EnsurePathFigure();
+        length = path.GetLength();
+    }
+    PathStatistics s = MoveStatistics(length);
+    if (!rapid && ModalState.constantSpeed)
+        s.workTime = ConstantSpeedTime(length, -start.x, -end.x, ModalState.cuttingSpeed, ModalState.minSpindleSpeed,
+                                       ModalState.maxSpindleSpeed, ModalState.feed);
+    return s;
 }
 
 }  // namespace zarvento

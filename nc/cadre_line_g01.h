@@ -15,6 +15,10 @@ public:
                    bool forceAllWords = false, bool isHidden = false);
 
     int WriteText(std::vector<std::string>& lines, int number) override;
+    void CreatePathFigure() override;
+    std::int32_t SimulateStep(FrameSimulation& simulation) override;
+    // The cutting time is filled under constant cutting speed only.
+    PathStatistics GetStatistics() override;
 
     std::uint8_t forceAll = 0;  // write every address even when unchanged
 };

@@ -8,6 +8,9 @@ namespace zarvento {
 class CCadre_NameOper : public CCadreCode {
 public:
     CCadre_NameOper() : CCadreCode("NameOper", nullptr, true) {}
+
+    // The operation's name changes nothing in the simulation.
+    std::int32_t SimulateStep(FrameSimulation&) override { return pointCount; }
 };
 
 }  // namespace zarvento

@@ -1,7 +1,9 @@
 // Spindle frames: modal spindle state and built-in text.
 #include "nc/cadre_spindle.h"
 
+#include "nc/frame_simulation.h"
 #include "nc/modal_state.h"
+#include "platform/settings_record.h"
 
 namespace zarvento {
 
@@ -31,4 +33,21 @@ int CCadreSpindle::WriteText(std::vector<std::string>& lines, int number) {
     return NextNumber(number);
 }
 
+
+std::int32_t CCadreSpindle::SimulateStep(FrameSimulation& simulation) {
+    const bool turning = state_ != 5;
+    if (!simulation.IsPreCalculation() && simulation.IsSpindleTurning() != turning) {
+        simulation.SetSpindleTurning(turning);
+        simulation.SetGadgetsRotated(turning);
+        simulation.RedrawPartView();
+    }
+    simulation.ShowStatus(feed, spindleSpeed, toolNumber);
+    return pointCount;
+}
+
+PathStatistics CCadreSpindle::GetStatistics() {
+    PathStatistics s;
+    s.auxTime = SettingsRecord::Global().spindleTime / 60.0;
+    return s;
+}
 }  // namespace zarvento

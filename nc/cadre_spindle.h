@@ -12,6 +12,11 @@ public:
 
     void SetModalState() override;
     int WriteText(std::vector<std::string>& lines, int number) override;
+    // Starting or stopping the spindle turns the fixtures with it in the
+    // timed run; the pre-calculation shows nothing.
+    std::int32_t SimulateStep(FrameSimulation& simulation) override;
+    // The spindle's start or stop time as auxiliary time.
+    PathStatistics GetStatistics() override;
 
 private:
     void RecordState();

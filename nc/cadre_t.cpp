@@ -1,9 +1,13 @@
 // The tool change frame.
 #include "nc/cadre_t.h"
 
+#include <cmath>
+
+#include "nc/frame_simulation.h"
 #include "nc/frame_templates.h"
 #include "nc/frame_text_format.h"
 #include "nc/modal_state.h"
+#include "platform/settings_record.h"
 
 namespace zarvento {
 
@@ -46,4 +50,20 @@ int CCadre_T::WriteText(std::vector<std::string>& lines, int number) {
     return NextNumber(number, 2);
 }
 
+
+std::int32_t CCadre_T::SimulateStep(FrameSimulation& simulation) {
+    simulation.ShowStatus(feed, spindleSpeed, toolNumber);
+    simulation.ChangeTool(toolNumber, operation);
+    return pointCount;
+}
+
+PathStatistics CCadre_T::GetStatistics() {
+    // The frame's own previous tool: the modal one is whatever the last
+    // calculation left by the time statistics are taken. The first tool
+    // travels from position -1, the modal state's "no tool".
+    const double previousPosition = firstTool ? -1.0 : previousToolValue - 1.0;
+    PathStatistics s;
+    s.auxTime = std::fabs(previousPosition - toolNumber) * SettingsRecord::Global().toolChangeTime / 60.0;
+    return s;
+}
 }  // namespace zarvento

@@ -16,6 +16,9 @@ public:
     void SetModalState() override;
     double* GetVariable(std::string_view name) override;
     int WriteText(std::vector<std::string>& lines, int number) override;
+    std::int32_t SimulateStep(FrameSimulation& simulation) override;
+    // The turret's travel from the previous tool position as auxiliary time.
+    PathStatistics GetStatistics() override;
 
     double toolValue = 0.0;          // "_T"
     double previousToolValue = 0.0;  // "_T0"

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "geometry/contour.h"
+#include "geometry/region_drawable.h"
 #include "nc/cadre_cycle.h"
 #include "nc/cycle_code_lists.h"
 #include "nc/manufactur_feature.h"
@@ -72,6 +73,23 @@ public:
     int WriteText(std::vector<std::string>& lines, int number) override;
     void Move(double dx, double dy, double dz) override;
 
+    // --- display, simulation and statistics: passed on to the sub-frames, or
+    // to the included members of a group ---
+    void DrawPath2D() override;
+    // The working contour with its filled region, in the cycle colour or,
+    // when the cycle is selected, in the selected-cycle colour.
+    void DrawPath() override;
+    void HidePath() override;
+    // Only mark the cycle; the next DrawPath shows the mark.
+    void SelectPath() override { selected = 1; }
+    void DeselectPath() override { selected = 0; }
+    void GetSimulationPoints(SimulationPointList& points) override;
+    void GetSimulationPoints3D(UnitPoint3DList& points) override;
+    void GetTracePoints(UnitPoint3DList& points) override;
+    // Without sub-frames the simulation removes the machining region at once.
+    std::int32_t SimulateStep(FrameSimulation& simulation) override;
+    PathStatistics GetStatistics() override;
+
     // The working contour's unit i, or null when it has no such unit.
     const CUnit* WorkUnit(int i) const;
     int WorkUnitCount() const { return workContour ? workContour->Count() : 0; }
@@ -88,6 +106,8 @@ public:
     std::unique_ptr<Contour> workContour;
     std::unique_ptr<Contour> secondContour;
     std::unique_ptr<Contour> printContour;
+    // The working contour's filled region in the 3D view, made on first drawing.
+    std::unique_ptr<RegionDrawable> region;
     std::vector<std::string> textList;
     std::vector<std::unique_ptr<CCycle_Auto>> members;
     std::vector<std::string> entryList;  // filled by the newer description reader

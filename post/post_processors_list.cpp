@@ -2,12 +2,25 @@
 #include "post/post_processors_list.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
 #include "platform/module.h"
 
 namespace zarvento {
+
+namespace {
+
+// Descriptions named on a system that ignores the case of names keep working.
+bool IsDescriptionFile(const std::filesystem::path& p) {
+    std::string extension = p.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".py3";
+}
+
+}  // namespace
 
 CPostProcessorsList::CPostProcessorsList() { ScanFolder(); }
 
@@ -40,7 +53,7 @@ void CPostProcessorsList::ScanFolder() {
     for (const std::filesystem::directory_iterator end; it != end; it.increment(ec)) {
         if (ec) break;
         const std::filesystem::path& p = it->path();
-        if (p.extension() == ".py3" && !it->is_directory(ec)) files.push_back(p);
+        if (IsDescriptionFile(p) && !it->is_directory(ec)) files.push_back(p);
     }
     // The directory's own order differs between file systems; by name the
     // list reads the same everywhere.

@@ -43,6 +43,30 @@ TEST_F(PostProcessorsListTest, ScanTakesDescriptionFilesByName) {
     EXPECT_EQ(list.FindPostProcessor("a"), nullptr);
 }
 
+TEST_F(PostProcessorsListTest, ScanTwiceListsEachDescriptionOnce) {
+    Write("a.py3");
+    Write("b.txt");
+    Write("x.y.py3");
+    Write("UPPER.PY3");
+    fs::create_directories(dir.Path() / "POSTPROCESSORS" / "sub");
+    std::ofstream(dir.Path() / "POSTPROCESSORS" / "sub" / "inner.py3") << "";
+    CPostProcessorsList list;
+    list.ScanFolder();
+    ASSERT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.GetName(0), "UPPER");
+    EXPECT_EQ(list.GetName(1), "a");
+    EXPECT_EQ(list.GetName(2), "x.y");
+    EXPECT_EQ(list.GetAt(1)->GetPath(), (dir.Path() / "POSTPROCESSORS" / "a.py3").string());
+}
+
+TEST_F(PostProcessorsListTest, ShippedFolderListsItsPostProcessorsButNotTheSample) {
+    SetModuleDirectory(fs::path(test::FixturePath("../..")));
+    CPostProcessorsList list;
+    ASSERT_NE(list.FindPostProcessor("ISO_Lathe"), nullptr);
+    EXPECT_EQ(list.FindPostProcessor("sample"), nullptr);
+    EXPECT_TRUE(list.FindPostProcessor("ISO_Lathe")->ReadPostProcessorDescription());
+}
+
 TEST_F(PostProcessorsListTest, NoFolderGivesAnEmptyList) {
     SetModuleDirectory(dir.Path() / "elsewhere");
     CPostProcessorsList list;
@@ -50,7 +74,7 @@ TEST_F(PostProcessorsListTest, NoFolderGivesAnEmptyList) {
 }
 
 TEST_F(PostProcessorsListTest, CopiesOwnTheirEntries) {
-    Write("Fanuc.py3", "FILE_EXTENSION = nc\r\nFORMAT_T=T%02d\r\n");
+    Write("Fanuc.py3", "FILE_EXTENSION nc\r\nFORMAT_T T%02d\r\n");
     CPostProcessorsList list;
     CPostProcessorsList copy(list);
     ASSERT_EQ(copy.Count(), 1);
