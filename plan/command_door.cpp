@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "geometry/exception.h"
-#include "nc/frame_templates.h"
+#include "post/post_processor.h"
 #include "plan/plan.h"
 #include "plan/plan_panels.h"
 #include "plan/plan_tree.h"
@@ -174,7 +174,7 @@ std::int32_t ExecuteAction(CPLAN* plan, std::int32_t type, std::int32_t action, 
             if (!GetPlanTree().Control()) GetPlanTree().CreateControl();
             return 0;
         case kActionRelease:
-            FrameTemplates::Clear();
+            FreeFrameTemplates();
             DeletePlanTree();
             DeleteSPID();
             DeletePLAN();

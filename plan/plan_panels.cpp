@@ -93,8 +93,9 @@ int PlanPanels::ShowPanelSPID(CSPID& spid) {
 }
 
 int PlanPanels::ShowPanel_LSC(CSPID& spid) {
+    // The fields are what the user picked before pressing the button, so a
+    // cancelled panel has had them applied to its copy too.
     PanelAnswer answer = Show(kLSC);
-    if (answer.result != IDOK_) return answer.result;
     auto copy = std::make_unique<CSPID>();
     *copy = spid;
     if (const std::string* name = answer.Field("lsc")) {

@@ -315,14 +315,17 @@ TEST_F(CommandDoorTest, WaitingOperationIsDroppedWhenThePanelIsCancelledAgain) {
 
 TEST_F(CommandDoorTest, CoordinateSystemChangeIsDetectedByObjectOrPostProcessorName) {
     fs::create_directories(folder->Path() / "POSTPROCESSORS");
-    std::ofstream(folder->Path() / "POSTPROCESSORS" / "Alpha.py3") << "# VERSION 16\n# STRING_INIT G90 A\n";
-    std::ofstream(folder->Path() / "POSTPROCESSORS" / "Beta.py3") << "# VERSION 16\n# STRING_INIT G90 B\n";
+    for (const char* name : {"Alpha", "Beta"}) {
+        std::ofstream(folder->Path() / "POSTPROCESSORS" / (std::string(name) + ".py3"))
+            << "# VERSION 16\n# STRING_INIT G90 " << name << "\n\"\"\"\nBEGIN_MACHINE_CYCLES\nEND_MACHINE_CYCLES\n\"\"\"\n";
+    }
     part->AddLocalCoordinateSystem("ЛСК-2", {5, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
     ReadyPlan(1);
     Run("answer lsc ok post=Alpha\ncoordinate-system\n");
     ASSERT_NE(GetSPID()->GetPostProcessor(), nullptr);
     EXPECT_EQ(Saves(), std::vector<std::string>{"save 0 op1k2"});
     const std::string startText = BuiltInFrameTexts::Global().startText;
+    EXPECT_EQ(startText, "G90 Alpha");
     // The same choice again changes nothing.
     log.clear();
     Run("answer lsc ok lsc=ЛСК-1 post=Alpha\ncoordinate-system\n");
