@@ -222,6 +222,17 @@ TEST_F(CommandDoorTest, ActionFourRedrawsAndActionTwentyFiveDoesNot) {
     EXPECT_TRUE(log.empty());
 }
 
+TEST_F(CommandDoorTest, ReleaseDropsThePlanAndTheNextCommandRebuildsItFromTheDocument) {
+    ReadyPlan(2);
+    EXPECT_EQ(RunLibraryCommand(-1, kActionRelease, -1), 1);
+    EXPECT_EQ(ExistingPLAN(), nullptr);
+    EXPECT_EQ(ExistingSPID(), nullptr);
+    EXPECT_EQ(ExistingPlanTree(), nullptr);
+    RunLibraryCommand(-1, 4, -1);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"op1k2", "op2k2"}));
+    EXPECT_NE(GetSPID()->GetLSC(), nullptr);
+}
+
 TEST_F(CommandDoorTest, AnotherDocumentIsSynchronisedBeforeTheCommand) {
     ReadyPlan(2);
     // A second unsaved part: its path is as empty as the first one's.
