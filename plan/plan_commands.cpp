@@ -50,6 +50,15 @@ private:
     double previous_;
 };
 
+// The frames of the program as the NC program, simulation and check runs
+// collect them, from a clean modal state, inside the bracket.
+std::vector<CCadreISO*> BuildProgram(CPLAN& plan, bool recalculate) {
+    ModalBracket bracket;
+    if (recalculate) plan.DiagnosticRaschetPath();
+    ResetModalState();
+    return plan.CollectProgramFrames();
+}
+
 }  // namespace
 
 void CPLAN::SaveTurnsFrom(int first) {
@@ -253,12 +262,7 @@ void CPLAN::ShowPostProcessorsList() {
 
 void CPLAN::RunProgramPanel() {
     if (GetTurnCount() == 0) throw Exception(kEmptyPlan);
-    std::vector<CCadreISO*> program;
-    {
-        ModalBracket bracket;
-        ResetModalState();
-        program = CollectProgramFrames();
-    }
+    const std::vector<CCadreISO*> program = BuildProgram(*this, false);
     if (GetPlanPanels().ShowPanelPROGRAM(program) == 1) {
         ModalBracket bracket;
         GetPlanPanels().SaveProgramSettings();
@@ -283,12 +287,7 @@ void CPLAN::RunVisualization() {
     CheckToolContours();
     DeselectTurn();
     SimulationCheckMode = false;
-    std::vector<CCadreISO*> program;
-    {
-        ModalBracket bracket;
-        ResetModalState();
-        program = CollectProgramFrames();
-    }
+    const std::vector<CCadreISO*> program = BuildProgram(*this, false);
     if (GetPlanPanels().ShowPanelVISUAL(program, false) == 1) {
         ModalBracket bracket;
         GetPlanPanels().SaveProgramSettings();
@@ -300,13 +299,7 @@ void CPLAN::RunCheckSimulation() {
     CheckToolContours();
     DeselectTurn();
     SimulationCheckMode = true;
-    std::vector<CCadreISO*> program;
-    {
-        ModalBracket bracket;
-        DiagnosticRaschetPath();
-        ResetModalState();
-        program = CollectProgramFrames();
-    }
+    const std::vector<CCadreISO*> program = BuildProgram(*this, true);
     GetPlanPanels().ShowPanelVISUAL(program, true);
 }
 
