@@ -293,6 +293,7 @@ public:
             {"isVconst", &CTurn::isVconst},     {"isCheckCooler", &CTurn::isCheckCooler},
             {"isM01end", &CTurn::isM01end},     {"isM04", &CTurn::isM04},
             {"isAutoM34", &CTurn::isAutoM34},   {"isExclude", &CTurn::isExclude},
+            {"isAutoTool", &CTurn::isAutoTool},
             {"isCorrectRadius", &CTurn::isCorrectRadius}};
         double v = 0;
         if (name == "sNameTurn") {
