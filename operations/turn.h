@@ -5,6 +5,7 @@
 // path statistics.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -64,6 +65,11 @@ public:
     void Load(int position) override;
     void RemoveStorage(int position) override;
     void SetPostProcessorData(CPostProcessor* postProcessor) override;
+    // The operation's item and its three lines (tool, cutting data, correction).
+    void InsertTreeItems(TreeControl& tree, TreeItem parent, TreeItem after) override;
+    void UpdateTreeItem(TreeControl& tree) override;
+    // The state image: active, with a message, or excluded.
+    int TreeImageId() const;
     static std::string RecordName(int position);
 
     // ---- the operation kinds' slots ----
@@ -142,6 +148,7 @@ public:
     bool isExist = false;
     bool isPathToggled = false;
     bool isSilent = false;
+    std::array<TreeItem, 3> treeLines{kNoTreeItem, kNoTreeItem, kNoTreeItem};
     // The part the operation belongs to; the link is lost when its document closes.
     std::weak_ptr<HostDocument> partLink;
 
