@@ -61,8 +61,10 @@ public:
     void DiagnosticRaschetPath(int position) override;
     void CollectFrames(std::vector<CCadreISO*>& out) const override;
     const Contour* GetToolContour() const override;
-    void Save(int position) override;
-    void Load(int position) override;
+    // The plan's hooks; the kinds add their rows through SaveKindValues and
+    // LoadKindValues, never by overriding these.
+    void Save(int position) final { SaveTurn(position); }
+    void Load(int position) final { LoadTurn(position); }
     void RemoveStorage(int position) override;
     void SetPostProcessorData(CPostProcessor* postProcessor) override;
     // The operation's item and its three lines (tool, cutting data, correction).
@@ -72,12 +74,27 @@ public:
     int TreeImageId() const;
     static std::string RecordName(int position);
 
+    // ---- storage ----
+    // Writes the sub-records ".W", ".S", ".ELM" and ".PP", then the main
+    // record "Zarvento.Turn.%d" in one piece with the kind's values last.
+    // False, writing nothing, without both contour choices.
+    bool SaveTurn(int position);
+    // Reads the main record and its sub-records by name; false, changing
+    // nothing, when the main record is missing. A value that cannot be
+    // converted raises HostError naming the record and the value.
+    bool LoadTurn(int position);
+
     // ---- the operation kinds' slots ----
     // 1 when the user confirmed; the headless host has no operation panel,
     // so it runs the registered editor when there is one.
     virtual int Edit();
+    // The kind's cycle objects in the open ".ELM" record.
     virtual void SaveCycleParameters(StorageRecord&) {}
     virtual void LoadCycleParameters(StorageRecord&) {}
+    // The kind's own named values, appended to the open main record after
+    // the base values / read from it after the base load (tool included).
+    virtual void SaveKindValues(StorageRecord&) {}
+    virtual void LoadKindValues(StorageRecord&) {}
     virtual void CheckTool() {}
     // Takes the corner radius of the tool at nToolPosition.
     virtual void SetupTool();
@@ -258,7 +275,7 @@ private:
 };
 
 // Arms the one notice that a change of post-processor switched operations
-// to elementary moves (the plan does it when the choice changes).
+// to elementary moves: the plan's notice flag, which a reload arms too.
 void ArmPostProcessorChangeNotice();
 
 // Consumes a contour and gives a new one with the units in reverse order,
