@@ -111,7 +111,9 @@ void CTurn::BuildContours() {
     } else {
         sourceContour = sourceBuilder->Build();
     }
+    workBuilder->sourceContour = sourceContour.get();
     workContour = tableWorkContour ? tableWorkContour->Clone() : workBuilder->Build();
+    workBuilder->sourceContour = nullptr;
 }
 
 bool CTurn::EvalFeedFormula() {

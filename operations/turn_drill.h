@@ -1,6 +1,7 @@
 // CTurnDRILL: the operation of drilling on the axis: its defaults and its path.
 #pragma once
 
+#include "model/contour_builder_drill.h"
 #include "operations/turn.h"
 
 namespace zarvento {
@@ -10,6 +11,7 @@ public:
     CTurnDRILL() {
         kind = kTurnDRILL;
         sNameTurn = "Сверление";
+        ReplaceWorkBuilder(std::make_unique<CContourBuilderDrill>());
         typeKey = "Drilling";
         Vrezanie = 1.0;
         Perebeg = 0.0;

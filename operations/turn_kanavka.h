@@ -1,6 +1,7 @@
 // CTurnKANAVKA: the operation of groove made by a single plunge: its defaults and its path.
 #pragma once
 
+#include "model/contour_builder_kanavka.h"
 #include "operations/turn.h"
 
 namespace zarvento {
@@ -10,6 +11,7 @@ public:
     CTurnKANAVKA() {
         kind = kTurnKANAVKA;
         sNameTurn = "Канавка";
+        ReplaceWorkBuilder(std::make_unique<CContourBuilderKanavka>());
         typeKey = "Turning";
         Vrezanie = 1.0;
         Nshp = Nshp2 = 500.0;

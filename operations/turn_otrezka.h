@@ -1,6 +1,7 @@
 // CTurnOTREZKA: the operation of cut-off: its defaults and its path.
 #pragma once
 
+#include "model/contour_builder_otrezka.h"
 #include "operations/turn.h"
 
 namespace zarvento {
@@ -10,6 +11,7 @@ public:
     CTurnOTREZKA() {
         kind = kTurnOTREZKA;
         sNameTurn = "Отрезка";
+        ReplaceWorkBuilder(std::make_unique<CContourBuilderOtrezka>());
         typeKey = "Turning";
         indShema = 0;
         Vrezanie = 1.0;

@@ -1,6 +1,7 @@
 // CTurnPLASHKA: the operation of thread cutting with a tap or die: its defaults and its path.
 #pragma once
 
+#include "model/contour_builder_tap_die.h"
 #include "operations/turn.h"
 
 namespace zarvento {
@@ -10,6 +11,7 @@ public:
     CTurnPLASHKA() {
         kind = kTurnPLASHKA;
         sNameTurn = "Нарезание резьбы плашкой/метчиком";
+        ReplaceWorkBuilder(std::make_unique<CContourBuilderTapDie>());
         typeKey = "Threading_Tap_Die";
         Vrezanie = 1.0;
         Perebeg = 1.0;
