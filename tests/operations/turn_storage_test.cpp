@@ -372,8 +372,8 @@ TEST_F(TurnStorageTest, ContourChoicesKindRowsCycleValuesAndPostProcessorCopyRou
     EXPECT_EQ(loaded->postProcessor.GetName(), "Станок");
     EXPECT_EQ(loaded->postProcessor.GetCycles()[0]->FindParam("P1")->valueText, "2.5");
     // The builders work from what was loaded.
-    EXPECT_EQ(loaded->workBuilder->choice, loaded->workChoice.get());
-    EXPECT_EQ(loaded->workBuilder->closedSposob1, loaded->ClosedSposob1);
+    EXPECT_EQ(loaded->workBuilder->partContour, loaded->workChoice.get());
+    EXPECT_EQ(loaded->workBuilder->startMode, loaded->ClosedSposob1);
 }
 
 TEST_F(TurnStorageTest, SketchesFollowTheDocumentAndALostOneIsReportedWhileTheLoadGoesOn) {
