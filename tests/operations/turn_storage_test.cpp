@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -32,6 +33,7 @@
 #include "platform/host_storage.h"
 #include "platform/host_storages.h"
 #include "platform/messages.h"
+#include "platform/module.h"
 #include "platform/storage_record.h"
 
 namespace zarvento::test {
@@ -614,6 +616,44 @@ TEST_F(TurnReloadTest, AValueThatCannotBeConvertedFailsTheReloadAndChangesNothin
     DeletePLAN();
     EXPECT_EQ(Dump(), saved);
     BusyFlag = false;
+}
+
+TEST_F(TurnReloadTest, AnotherChosenPostProcessorSwitchesTheReloadedOperationsWithOneNotice) {
+    const std::filesystem::path posts = folder.Path() / "POSTPROCESSORS";
+    std::filesystem::create_directories(posts);
+    // Two machines of one description with a "Turning" cycle.
+    for (const char* name : {"Станок", "Другой станок"})
+        std::filesystem::copy_file(FixturePath("post/old_blocks.py3"), posts / (std::string(name) + ".py3"));
+    SetModuleDirectory(folder.Path());
+    CSPID* spid = GetSPID();
+    spid->PostProcessors().ScanFolder();
+    spid->sNamePostProcessor = "Станок";
+    spid->CheckPostProcessor();
+    ASSERT_NE(spid->GetPostProcessor(), nullptr);
+    ASSERT_FALSE(spid->GetPostProcessor()->GetCycles().empty());
+    for (int i = 0; i < 2; ++i)
+        runner->AddKind(kTurnMnogoProhod, "", [](CTurn& op) {
+            op.SetPostProcessorData(GetSPID()->GetPostProcessor());
+            op.indShema = 1;
+            op.indCycle = 1;
+        });
+    SaveAll();
+
+    DoSynchronizationData(*GetPLAN());
+    ASSERT_EQ(GetPLAN()->GetTurnCount(), 2);
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(runner->Operation(i).indShema, 1) << "the same post-processor keeps the cycles";
+    EXPECT_EQ(CountMessages(kNotice), 0);
+
+    GetSPID()->sNamePostProcessor = "Другой станок";
+    GetSPID()->Save_LSC_CNC();
+    DoSynchronizationData(*GetPLAN());
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(runner->Operation(i).indShema, 0);
+        EXPECT_EQ(runner->Operation(i).indCycle, 0);
+        EXPECT_EQ(runner->Operation(i).postProcessor.GetName(), "Другой станок");
+    }
+    EXPECT_EQ(CountMessages(kNotice), 1);
+    EXPECT_FALSE(PostProcessorNoticeFlag);
 }
 
 }  // namespace
