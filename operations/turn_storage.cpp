@@ -2,6 +2,8 @@
 // "Zarvento.Turn.%d" of named values and its sub-records ".W", ".S", ".ELM"
 // and ".PP", written and read back by name.
 #include <string_view>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 #include "catalogs/param_tool.h"
@@ -24,6 +26,108 @@ namespace {
 
 // The host's sketch interface of an automation object.
 constexpr std::string_view kSketchInterface = "{5F4A21D6-9C1B-4E27-A0D3-6B8E1C7F3A52}";
+
+// One named value of the main record and the member it comes from.
+struct BaseValue {
+    using Member = std::variant<std::int32_t CTurn::*, bool CTurn::*, double CTurn::*, std::string CTurn::*>;
+    const char* name;
+    Member member;
+    bool storedAsInt = false;  // VT_INT in place of VT_I4
+};
+
+// Values 5 to 62 of the main record, in the order they are written.
+const BaseValue kBaseValues[] = {
+    {"isAutoName", &CTurn::isAutoName},
+    {"sNameTurn", &CTurn::sNameTurn},
+    {"isExist", &CTurn::isExist},
+    {"isExclude", &CTurn::isExclude},
+    {"isUsePrevContour", &CTurn::isUsePrevContour},
+    {"isPripuskW", &CTurn::isPripuskW},
+    {"isPripuskS", &CTurn::isPripuskS},
+    {"PripuskW", &CTurn::PripuskW},
+    {"PripuskS", &CTurn::PripuskS},
+    {"ClosedSposob1", &CTurn::ClosedSposob1, true},
+    {"ClosedSposob2", &CTurn::ClosedSposob2, true},
+    {"ClosedAngle1", &CTurn::ClosedAngle1},
+    {"ClosedAngle2", &CTurn::ClosedAngle2},
+    {"StepBezieW", &CTurn::StepBezieW},
+    {"StepBezieS", &CTurn::StepBezieS},
+    {"naprSketchW", &CTurn::naprSketchW},
+    {"naprSketchS", &CTurn::naprSketchS},
+    {"indShema", &CTurn::indShema},
+    {"indCycle", &CTurn::indCycle},
+    {"indCycleElementar", &CTurn::indCycleElementar},
+    {"indNapr", &CTurn::indNapr},
+    {"isShowPath", &CTurn::isShowPath},
+    {"indPerehod", &CTurn::indPerehod},
+    {"naprVihod", &CTurn::naprVihod},
+    {"naprVozvrat", &CTurn::naprVozvrat},
+    {"Vrezanie", &CTurn::Vrezanie},
+    {"VrezanieSposob", &CTurn::VrezanieSposob},
+    {"VrezanieAngle", &CTurn::VrezanieAngle},
+    {"Perebeg", &CTurn::Perebeg},
+    {"PerebegSposob", &CTurn::PerebegSposob},
+    {"PerebegAngle", &CTurn::PerebegAngle},
+    {"isAutoTool", &CTurn::isAutoTool},
+    {"nToolPosition", &CTurn::nToolPosition},
+    {"isCheckTool", &CTurn::isCheckTool},
+    {"isM01", &CTurn::isM01},
+    {"isM04", &CTurn::isM04},
+    {"isAutoM34", &CTurn::isAutoM34},
+    {"Spod", &CTurn::Spod},
+    {"indSpod", &CTurn::indSpod},
+    {"sSpod", &CTurn::sSpod},
+    {"isVconst", &CTurn::isVconst},
+    {"Nshp", &CTurn::Nshp},
+    {"indNshp", &CTurn::indNshp},
+    {"sNshp", &CTurn::sNshp},
+    {"Vconst", &CTurn::Vconst},
+    {"Nmin", &CTurn::Nmin},
+    {"Nmax", &CTurn::Nmax},
+    {"sVcut", &CTurn::sVcut},
+    {"isCheckCooler", &CTurn::isCheckCooler},
+    {"isM01end", &CTurn::isM01end},
+    {"TT", &CTurn::TT},
+    {"isCorrectRadius", &CTurn::isCorrectRadius},
+    {"DirRcorrect", &CTurn::DirRcorrect},
+    {"TypeObhod", &CTurn::TypeObhod},
+    {"isCorrectLz", &CTurn::isCorrectLz},
+    {"isCorrectLx", &CTurn::isCorrectLx},
+    {"CorrectLz", &CTurn::CorrectLz},
+    {"CorrectLx", &CTurn::CorrectLx},
+};
+
+Variant StoredForm(CTurn& op, const BaseValue& v) {
+    return std::visit(
+        [&](auto member) {
+            using T = std::remove_reference_t<decltype(op.*member)>;
+            if constexpr (std::is_same_v<T, std::int32_t>)
+                return v.storedAsInt ? Variant::Int(op.*member) : Variant::I4(op.*member);
+            else if constexpr (std::is_same_v<T, bool>)
+                return Variant::Bool(op.*member);
+            else if constexpr (std::is_same_v<T, double>)
+                return Variant::R8(op.*member);
+            else
+                return Variant::BStr(op.*member);
+        },
+        v.member);
+}
+
+void ReadInto(CTurn& op, const BaseValue& v, StorageRecord& record) {
+    std::visit(
+        [&](auto member) {
+            using T = std::remove_reference_t<decltype(op.*member)>;
+            if constexpr (std::is_same_v<T, std::int32_t>)
+                op.*member = ReadStoredI4(record, v.name);
+            else if constexpr (std::is_same_v<T, bool>)
+                op.*member = ReadStoredBool(record, v.name);
+            else if constexpr (std::is_same_v<T, double>)
+                op.*member = ReadStoredR8(record, v.name);
+            else
+                op.*member = ReadStoredText(record, v.name);
+        },
+        v.member);
+}
 
 // The tool life an operation gets when its record holds none, by kind.
 double DefaultToolLife(std::int32_t kind) {
@@ -118,64 +222,7 @@ bool CTurn::SaveTurn(int position) {
         record.AddNamedValue("SposobBuildSour", Variant::I4(SposobBuildSour));
         SaveSketch(record, "isWorkSketch", "pWorkSketch", pWorkSketch);
         SaveSketch(record, "isSourSketch", "pSourSketch", pSourSketch);
-        record.AddNamedValue("isAutoName", Variant::Bool(isAutoName));
-        record.AddNamedValue("sNameTurn", Variant::BStr(sNameTurn));
-        record.AddNamedValue("isExist", Variant::Bool(isExist));
-        record.AddNamedValue("isExclude", Variant::Bool(isExclude));
-        record.AddNamedValue("isUsePrevContour", Variant::Bool(isUsePrevContour));
-        record.AddNamedValue("isPripuskW", Variant::Bool(isPripuskW));
-        record.AddNamedValue("isPripuskS", Variant::Bool(isPripuskS));
-        record.AddNamedValue("PripuskW", Variant::R8(PripuskW));
-        record.AddNamedValue("PripuskS", Variant::R8(PripuskS));
-        record.AddNamedValue("ClosedSposob1", Variant::Int(ClosedSposob1));
-        record.AddNamedValue("ClosedSposob2", Variant::Int(ClosedSposob2));
-        record.AddNamedValue("ClosedAngle1", Variant::R8(ClosedAngle1));
-        record.AddNamedValue("ClosedAngle2", Variant::R8(ClosedAngle2));
-        record.AddNamedValue("StepBezieW", Variant::R8(StepBezieW));
-        record.AddNamedValue("StepBezieS", Variant::R8(StepBezieS));
-        record.AddNamedValue("naprSketchW", Variant::I4(naprSketchW));
-        record.AddNamedValue("naprSketchS", Variant::I4(naprSketchS));
-        record.AddNamedValue("indShema", Variant::I4(indShema));
-        record.AddNamedValue("indCycle", Variant::I4(indCycle));
-        record.AddNamedValue("indCycleElementar", Variant::I4(indCycleElementar));
-        record.AddNamedValue("indNapr", Variant::Bool(indNapr));
-        record.AddNamedValue("isShowPath", Variant::Bool(isShowPath));
-        record.AddNamedValue("indPerehod", Variant::I4(indPerehod));
-        record.AddNamedValue("naprVihod", Variant::I4(naprVihod));
-        record.AddNamedValue("naprVozvrat", Variant::I4(naprVozvrat));
-        record.AddNamedValue("Vrezanie", Variant::R8(Vrezanie));
-        record.AddNamedValue("VrezanieSposob", Variant::I4(VrezanieSposob));
-        record.AddNamedValue("VrezanieAngle", Variant::R8(VrezanieAngle));
-        record.AddNamedValue("Perebeg", Variant::R8(Perebeg));
-        record.AddNamedValue("PerebegSposob", Variant::I4(PerebegSposob));
-        record.AddNamedValue("PerebegAngle", Variant::R8(PerebegAngle));
-        record.AddNamedValue("isAutoTool", Variant::Bool(isAutoTool));
-        record.AddNamedValue("nToolPosition", Variant::I4(nToolPosition));
-        record.AddNamedValue("isCheckTool", Variant::Bool(isCheckTool));
-        record.AddNamedValue("isM01", Variant::Bool(isM01));
-        record.AddNamedValue("isM04", Variant::Bool(isM04));
-        record.AddNamedValue("isAutoM34", Variant::Bool(isAutoM34));
-        record.AddNamedValue("Spod", Variant::R8(Spod));
-        record.AddNamedValue("indSpod", Variant::I4(indSpod));
-        record.AddNamedValue("sSpod", Variant::BStr(sSpod));
-        record.AddNamedValue("isVconst", Variant::Bool(isVconst));
-        record.AddNamedValue("Nshp", Variant::R8(Nshp));
-        record.AddNamedValue("indNshp", Variant::I4(indNshp));
-        record.AddNamedValue("sNshp", Variant::BStr(sNshp));
-        record.AddNamedValue("Vconst", Variant::R8(Vconst));
-        record.AddNamedValue("Nmin", Variant::R8(Nmin));
-        record.AddNamedValue("Nmax", Variant::R8(Nmax));
-        record.AddNamedValue("sVcut", Variant::BStr(sVcut));
-        record.AddNamedValue("isCheckCooler", Variant::Bool(isCheckCooler));
-        record.AddNamedValue("isM01end", Variant::Bool(isM01end));
-        record.AddNamedValue("TT", Variant::R8(TT));
-        record.AddNamedValue("isCorrectRadius", Variant::Bool(isCorrectRadius));
-        record.AddNamedValue("DirRcorrect", Variant::I4(DirRcorrect));
-        record.AddNamedValue("TypeObhod", Variant::I4(TypeObhod));
-        record.AddNamedValue("isCorrectLz", Variant::Bool(isCorrectLz));
-        record.AddNamedValue("isCorrectLx", Variant::Bool(isCorrectLx));
-        record.AddNamedValue("CorrectLz", Variant::R8(CorrectLz));
-        record.AddNamedValue("CorrectLx", Variant::R8(CorrectLx));
+        for (const BaseValue& v : kBaseValues) record.AddNamedValue(v.name, StoredForm(*this, v));
         SaveKindValues(record);
         record.Flush();
     } catch (...) {
@@ -198,71 +245,14 @@ bool CTurn::LoadTurn(int position) {
     if (sourceChoice) sourceChoice->Load(name + ".S");
     LoadSketch(record, "isWorkSketch", "pWorkSketch", pWorkSketch);
     LoadSketch(record, "isSourSketch", "pSourSketch", pSourSketch);
-    isAutoName = ReadStoredBool(record, "isAutoName");
-    sNameTurn = ReadStoredText(record, "sNameTurn");
-    isExist = ReadStoredBool(record, "isExist");
-    isExclude = ReadStoredBool(record, "isExclude");
-    isUsePrevContour = ReadStoredBool(record, "isUsePrevContour");
-    isPripuskW = ReadStoredBool(record, "isPripuskW");
-    isPripuskS = ReadStoredBool(record, "isPripuskS");
-    PripuskW = ReadStoredR8(record, "PripuskW");
-    PripuskS = ReadStoredR8(record, "PripuskS");
-    ClosedSposob1 = ReadStoredI4(record, "ClosedSposob1");
-    ClosedSposob2 = ReadStoredI4(record, "ClosedSposob2");
-    ClosedAngle1 = ReadStoredR8(record, "ClosedAngle1");
-    ClosedAngle2 = ReadStoredR8(record, "ClosedAngle2");
-    StepBezieW = ReadStoredR8(record, "StepBezieW");
-    StepBezieS = ReadStoredR8(record, "StepBezieS");
-    naprSketchW = ReadStoredI4(record, "naprSketchW");
-    naprSketchS = ReadStoredI4(record, "naprSketchS");
-    indShema = ReadStoredI4(record, "indShema");
-    indCycle = ReadStoredI4(record, "indCycle");
-    indCycleElementar = ReadStoredI4(record, "indCycleElementar");
-    indNapr = ReadStoredBool(record, "indNapr");
-    isShowPath = ReadStoredBool(record, "isShowPath");
-    indPerehod = ReadStoredI4(record, "indPerehod");
-    naprVihod = ReadStoredI4(record, "naprVihod");
-    naprVozvrat = ReadStoredI4(record, "naprVozvrat");
-    Vrezanie = ReadStoredR8(record, "Vrezanie");
-    VrezanieSposob = ReadStoredI4(record, "VrezanieSposob");
-    VrezanieAngle = ReadStoredR8(record, "VrezanieAngle");
-    Perebeg = ReadStoredR8(record, "Perebeg");
-    PerebegSposob = ReadStoredI4(record, "PerebegSposob");
-    PerebegAngle = ReadStoredR8(record, "PerebegAngle");
-    isAutoTool = ReadStoredBool(record, "isAutoTool");
-    nToolPosition = ReadStoredI4(record, "nToolPosition");
-    isCheckTool = ReadStoredBool(record, "isCheckTool");
-    isM01 = ReadStoredBool(record, "isM01");
-    isM04 = ReadStoredBool(record, "isM04");
-    isAutoM34 = ReadStoredBool(record, "isAutoM34");
-    Spod = ReadStoredR8(record, "Spod");
-    indSpod = ReadStoredI4(record, "indSpod");
-    sSpod = ReadStoredText(record, "sSpod");
+    for (const BaseValue& v : kBaseValues) ReadInto(*this, v, record);
     Spod2 = Spod;
     if (sSpod.empty()) sSpod = "TOOL.FEED1";
-    isVconst = ReadStoredBool(record, "isVconst");
-    Nshp = ReadStoredR8(record, "Nshp");
-    indNshp = ReadStoredI4(record, "indNshp");
-    sNshp = ReadStoredText(record, "sNshp");
     Nshp2 = Nshp;
     if (sNshp.empty()) sNshp = "TOOL.SPIN";
-    Vconst = ReadStoredR8(record, "Vconst");
-    Nmin = ReadStoredR8(record, "Nmin");
-    Nmax = ReadStoredR8(record, "Nmax");
-    sVcut = ReadStoredText(record, "sVcut");
     Vconst2 = Vconst;
     if (sVcut.empty()) sVcut = "TOOL.VCUT";
-    isCheckCooler = ReadStoredBool(record, "isCheckCooler");
-    isM01end = ReadStoredBool(record, "isM01end");
-    TT = ReadStoredR8(record, "TT");
     if (TT < 1e-6) TT = DefaultToolLife(kind);
-    isCorrectRadius = ReadStoredBool(record, "isCorrectRadius");
-    DirRcorrect = ReadStoredI4(record, "DirRcorrect");
-    TypeObhod = ReadStoredI4(record, "TypeObhod");
-    isCorrectLz = ReadStoredBool(record, "isCorrectLz");
-    isCorrectLx = ReadStoredBool(record, "isCorrectLx");
-    CorrectLz = ReadStoredR8(record, "CorrectLz");
-    CorrectLx = ReadStoredR8(record, "CorrectLx");
 
     {
         StorageRecord cycles;
