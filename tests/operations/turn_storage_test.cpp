@@ -533,9 +533,15 @@ TEST_F(TurnStorageTest, AnotherPostProcessorSwitchesLoadedOperationsToElementary
 class TurnReloadTest : public TurnStorageTest {
 protected:
     // One operation of every kind, each with values of its own; no machine
-    // cycles, since a recalculation without them would reset the choice.
+    // cycles, since a recalculation without them would reset the choice. The
+    // first one carries every value of the table (it is excluded, so the
+    // recalculation leaves it alone) and the second one a work sketch.
     void BuildPlan() {
         GetSPID()->SetPostProcessor(nullptr);
+        runner->AddKind(kTurnMnogoProhod, "", [](CTurn& op) {
+            for (const BaseValue& row : BaseValues()) Set(op, row, row.value);
+        });
+        runner->AddKind(kTurnKONTUR, "", [this](CTurn& op) { op.pWorkSketch = part->AddSketch("Эскиз"); });
         for (int kind = kFirstTurnType; kind <= kLastTurnType; ++kind) {
             runner->AddKind(kind, "", [kind](CTurn& op) {
                 op.sNameTurn = "Обработка " + std::to_string(kind);
@@ -591,6 +597,9 @@ TEST_F(TurnReloadTest, EveryKindComesBackThroughTheSynchronisationAndTheDocument
     runner = std::make_unique<OperationRunner>();
     DoSynchronizationData(*GetPLAN());
     EXPECT_EQ(Describe(), built);
+    ASSERT_NE(part->FindSketch("Эскиз"), nullptr);
+    EXPECT_EQ(runner->Operation(1).pWorkSketch, part->FindSketch("Эскиз"));
+    EXPECT_EQ(CountMessages(kLostSketch), 0);
     SaveAll();
     EXPECT_EQ(Dump(), saved);
 }
@@ -598,14 +607,14 @@ TEST_F(TurnReloadTest, EveryKindComesBackThroughTheSynchronisationAndTheDocument
 TEST_F(TurnReloadTest, AValueThatCannotBeConvertedFailsTheReloadAndChangesNothing) {
     BuildPlan();
     SaveAll();
-    WriteRecord("Zarvento.Turn.3", {{"sNameTurn", Variant::BStr("Сверление")}, {"PripuskW", Variant::BStr("много")}});
+    WriteRecord("Zarvento.Turn.5", {{"sNameTurn", Variant::BStr("Сверление")}, {"PripuskW", Variant::BStr("много")}});
     const std::string saved = Dump();
 
     // The command door is not here yet: DoSynchronizationData is the door that
     // puts the flags back.
     BusyFlag = true;
     const HostError error = CaughtHostError([] { DoSynchronizationData(*GetPLAN()); });
-    EXPECT_NE(std::string(error.what()).find("Zarvento.Turn.3"), std::string::npos) << error.what();
+    EXPECT_NE(std::string(error.what()).find("Zarvento.Turn.5"), std::string::npos) << error.what();
     EXPECT_NE(std::string(error.what()).find("PripuskW"), std::string::npos) << error.what();
     EXPECT_TRUE(BusyFlag);
     EXPECT_FALSE(SynchronisingFlag);
