@@ -134,6 +134,7 @@ bool CCadreISO::EvaluateFormula(const std::string& formula, double& value) {
 }
 
 const std::string* CCadreISO::FindTextVariable(const std::string& name) {
+    if (const std::string* own = GetTextVariable(name)) return own;
     return codeParameters->GetStringParameter(name);
 }
 

@@ -84,6 +84,8 @@ public:
     bool EvaluateFormula(const std::string& formula, double& value);
     // A text variable for a template field, or null.
     const std::string* FindTextVariable(const std::string& name);
+    // A text of the frame itself that a template field can print, or null.
+    virtual const std::string* GetTextVariable(std::string_view) { return nullptr; }
 
     double feed = 0.0;
     double spindleSpeed = 0.0;

@@ -142,6 +142,19 @@ public:
     bool CheckWorkContour(const Contour& contour);
     void ClearRegions();
 
+    // ---- approach and retract ----
+    // The idle approach to (z, x), the start of the first working move.
+    void MoveToStart(double x, double z);
+    // Keeps (z, x) as the path's end and retracts from it when one is due.
+    void ReturnToHome(double x, double z);
+    // Appends the route from (z, x) to the home point in the naprVozvrat
+    // order (found and kept at the first automatic use).
+    void BuildDetourPath(double x, double z, Contour& route);
+
+    // ---- the kind's own stored values, after the base's ----
+    virtual bool SaveKindValues(StorageRecord&) { return true; }
+    virtual bool LoadKindValues(StorageRecord&) { return true; }
+
     // ---- variables and tool data ----
     ParamTool* GetTool() const;
     double* GetNumericVariable(std::string_view name);
@@ -252,6 +265,10 @@ public:
 protected:
     // The skeleton of a path: the opening frames, then at once the closing ones.
     bool CreateSkeletonPath();
+    // The regions of the kinds that machine an area (multi-pass, groove, drilling).
+    bool CreateAreaRegions();
+    // Joins a finishing piece to one it touches, or lists it on its own.
+    void JoinFinishingPiece(std::unique_ptr<Contour> piece);
     // A kind that builds its working contour its own way puts its builder in
     // the base's place, bound to the same choice.
     void ReplaceWorkBuilder(std::unique_ptr<CContourBuilder> builder);
