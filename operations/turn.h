@@ -92,10 +92,6 @@ public:
     // The kind's cycle objects in the open ".ELM" record.
     virtual void SaveCycleParameters(StorageRecord&) {}
     virtual void LoadCycleParameters(StorageRecord&) {}
-    // The kind's own named values, appended to the open main record after
-    // the base values / read from it after the base load (tool included).
-    virtual void SaveKindValues(StorageRecord&) {}
-    virtual void LoadKindValues(StorageRecord&) {}
     virtual void CheckTool() {}
     // Takes the corner radius of the tool at nToolPosition.
     virtual void SetupTool();
@@ -152,6 +148,9 @@ public:
     void BuildDetourPath(double x, double z, Contour& route);
 
     // ---- the kind's own stored values, after the base's ----
+    // Appended to the open main record after the base values, before it is
+    // written; read from it after the base load is complete (post-processor
+    // and tool included). The record's outcome is the base's.
     virtual bool SaveKindValues(StorageRecord&) { return true; }
     virtual bool LoadKindValues(StorageRecord&) { return true; }
 

@@ -160,12 +160,16 @@ std::string Describe(CTurn& op) {
 // ".ELM", as the operation kinds add theirs.
 class KindWithRows : public CTurnMnogoProhod {
 public:
-    void SaveKindValues(StorageRecord& record) override { record.AddNamedValue("Glubina", Variant::R8(Glubina)); }
-    void LoadKindValues(StorageRecord& record) override {
+    bool SaveKindValues(StorageRecord& record) override {
+        record.AddNamedValue("Glubina", Variant::R8(Glubina));
+        return true;
+    }
+    bool LoadKindValues(StorageRecord& record) override {
         record.ReadNamedValue("Glubina");
         Glubina = record.ReadBuffer().ToR8();
         // The base load is complete when the kind reads: the tool is linked.
         radiusSeen = Rtool;
+        return true;
     }
     void SaveCycleParameters(StorageRecord& cycles) override { cycles.AddNamedValue("P1", Variant::R8(cycleP1)); }
     void LoadCycleParameters(StorageRecord& cycles) override {
