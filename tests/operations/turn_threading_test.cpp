@@ -634,6 +634,28 @@ TEST_F(TurnThreadingStorageTest, ValuesRoundTrip) {
     EXPECT_EQ(target.dZrep, -12.0);
 }
 
+TEST_F(TurnThreadingStorageTest, ThroughTheOperationsRecord) {
+    CTurnTHREADING source;
+    source.workChoice = std::make_unique<Contour>();
+    source.sourceChoice = std::make_unique<Contour>();
+    source.Nzahod = 2;
+    source.dZrep = -5.0;
+    source.Obj7 = part->AddNamedObject(kThreadDesignationType, "M20");
+    Value(source, "I", "0.3");
+    Choice(source, "P1", 0);
+    Choice(source, "P6", 1);
+    source.Save(0);
+
+    CTurnTHREADING target;
+    target.Load(0);
+    EXPECT_EQ(target.Nzahod, 2);
+    EXPECT_EQ(target.dZrep, -5.0);
+    EXPECT_EQ(target.Obj7, source.Obj7);
+    EXPECT_EQ(target.Cycle().FindParam("I")->valueText, "0.3");
+    EXPECT_EQ(target.Cycle().FindParam("P1")->ListIndex(), 0);
+    EXPECT_EQ(target.Cycle().FindParam("P6")->ListIndex(), 1);
+}
+
 TEST_F(TurnThreadingStorageTest, ZeroRepetitionsLoadAsOne) {
     CTurnTHREADING source;
     source.Nrep = 0;
