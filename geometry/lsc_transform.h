@@ -28,6 +28,8 @@ public:
     void LocalToGlobal(double& x, double& y, double& z) const;
 
     void Reset();
+    // Forgets the host object (deleted from the model); the matrix stays.
+    void DropHostObject() { host_.reset(); }
 
     const std::shared_ptr<LocalCoordinateSystem>& HostObjectRef() const { return host_; }
     double originX = 0, originY = 0, originZ = 0;

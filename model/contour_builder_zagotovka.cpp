@@ -2,24 +2,40 @@
 #include "model/contour_builder_zagotovka.h"
 
 #include "geometry/line_unit.h"
-#include "platform/busy_flag.h"
-#include "platform/host_error.h"
-#include "platform/host_application.h"
-#include "platform/messages.h"
 #include "model/rotation_contours.h"
+#include "platform/busy_flag.h"
+#include "platform/host_application.h"
+#include "platform/host_error.h"
 
 namespace zarvento {
 
-namespace {
-constexpr const char* kCaption = "Orbisel";
+CContourBuilderZagotovka::~CContourBuilderZagotovka() = default;
+
+std::unique_ptr<Contour> CContourBuilderZagotovka::CreateContourFromFaces() {
+    std::unique_ptr<Contour> contour = CContourBuilder::CreateContourFromFaces();
+    if (contour) CloseToAxis(*contour);
+    return contour;
+}
+
+std::unique_ptr<Contour> CContourBuilderZagotovka::CreateContourFromSketch() {
+    std::unique_ptr<Contour> contour = CContourBuilder::CreateContourFromSketch();
+    if (contour)
+        for (int i = 0; i < contour->Count(); ++i) contour->GetUnit(i)->IsRapid = false;
+    return contour;
 }
 
 std::unique_ptr<Contour> CContourBuilderZagotovka::Build() {
     switch (buildMethod) {
-        case kBar: return CreateBarContour();
-        case kFromFile: return CreateContourFromFile();
-        // Sketches and chosen faces come with the part model's contour reading.
-        default: return nullptr;
+        case kFromSketch:
+            return CreateContourFromSketch();
+        case kFromFaces:
+            return CreateContourFromFaces();
+        case kFromFile:
+            return CreateContourFromFile();
+        case kBar:
+            return CreateBarContour();
+        default:
+            return nullptr;
     }
 }
 
@@ -40,7 +56,7 @@ std::unique_ptr<Contour> CContourBuilderZagotovka::CreateContourFromFile() {
     HostApplication* app = HostApplicationObject();
     const HostDocumentPtr active = app ? app->ActiveDocumentOrNull() : nullptr;
     if (active && !fileName_.empty() && active->FilePath() == fileName_) {
-        HostMessageBox("Файл заготовки открыт в текущем окне", kCaption, MB_OK_);
+        ShowBuilderMessage("Файл заготовки открыт в текущем окне");
         return nullptr;
     }
     if (!stockContour_ && !fileName_.empty() && app) {
@@ -56,14 +72,14 @@ std::unique_ptr<Contour> CContourBuilderZagotovka::CreateContourFromFile() {
             }
         }
         if (!doc) {
-            HostMessageBox("Не удалось открыть файл заготовки", kCaption, MB_OK_);
+            ShowBuilderMessage("Не удалось открыть файл заготовки");
         } else {
             if (doc->Type() == DocumentType::Part) {
                 stockContour_ = BuildRotationContours(*doc);
                 if (stockContour_ && stockContour_->Empty()) stockContour_.reset();
-                if (!stockContour_) HostMessageBox("Не удалось распознать контур заготовки", kCaption, MB_OK_);
+                if (!stockContour_) ShowBuilderMessage("Не удалось распознать контур заготовки");
             } else {
-                HostMessageBox("Файл заготовки не является деталью VOVUVE", kCaption, MB_OK_);
+                ShowBuilderMessage("Файл заготовки не является деталью VOVUVE");
             }
             if (opened) app->Documents().Close(doc);
             if (active && app->Documents().Contains(active)) app->SetActiveDocument(active);

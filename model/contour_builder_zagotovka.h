@@ -5,26 +5,26 @@
 #include <memory>
 #include <string>
 
-#include "geometry/contour.h"
-#include "platform/host_sketch.h"
+#include "model/contour_builder.h"
 
 namespace zarvento {
 
-class CContourBuilderZagotovka {
+class CContourBuilderZagotovka : public CContourBuilder {
 public:
-    // Build methods.
-    static constexpr int kFromSketch = 0;
-    static constexpr int kFromFaces = 1;
+    // Build methods beyond the sketch and the faces.
     static constexpr int kFromFile = 2;
     static constexpr int kBar = 3;
 
     CContourBuilderZagotovka() = default;
-    CContourBuilderZagotovka(const CContourBuilderZagotovka&) = delete;
-    CContourBuilderZagotovka& operator=(const CContourBuilderZagotovka&) = delete;
+    ~CContourBuilderZagotovka() override;
 
+    // The chosen faces closed down to the axis.
+    std::unique_ptr<Contour> CreateContourFromFaces() override;
+    // The sketch's contour with no unit left a rapid move.
+    std::unique_ptr<Contour> CreateContourFromSketch() override;
     // A new contour by the build method, or null (any other method, no wall,
-    // nothing recognised). The caller owns it.
-    std::unique_ptr<Contour> Build();
+    // nothing recognised). Never closed onto a source. The caller owns it.
+    std::unique_ptr<Contour> Build() override;
     // Bar stock: null when the bore leaves no wall (d/2 > D/2 - 0.1).
     std::unique_ptr<Contour> CreateBarContour() const;
     // The kept stock contour of the model file (recognised once, until
@@ -39,15 +39,7 @@ public:
     void SetStockContour(std::unique_ptr<Contour> contour) { stockContour_ = std::move(contour); }
     void DeleteContour() { stockContour_.reset(); }
 
-    int buildMethod = kFromFaces;
-    std::shared_ptr<HostSketch> sketch;
-    double accuracy = 0.01;
-    bool isPripuskZ = false;
-    double PripuskZ = 0.0;
-    // The stock described on the part's own contour; a link, not owned.
-    const Contour* sourceContour = nullptr;
-    // The result must lie in the half plane of the turned part (x <= 0).
-    bool halfPlaneCheck = false;
+    // Bar sizes: length, outer and inner diameter, the position of its end.
     double barLength = 0.0;
     double barDiameter = 0.0;
     double barInnerDiameter = 0.0;

@@ -22,6 +22,11 @@ public:
     // Removes the drawn object from the view; the model stays usable.
     void Erase();
 
+    // Rebuilds the triangles the collision checks use (1: with their boxes).
+    void CollectTriangles(int withBoxes) { trianglesCollected_ = withBoxes != 0 ? 2 : 1; }
+    // 0 never collected, 1 without boxes, 2 with boxes.
+    int TrianglesCollected() const { return trianglesCollected_; }
+
     bool IsDrawn() const { return drawn_; }
     bool IsVisible() const { return visible_; }
     const std::string& FilePath() const { return path_; }
@@ -32,6 +37,7 @@ private:
     std::string path_;
     bool drawn_ = false;
     bool visible_ = false;
+    int trianglesCollected_ = 0;
 };
 
 }  // namespace zarvento

@@ -139,7 +139,7 @@ void CCycle_Auto::ReadCycleDescription(std::string_view block) {
             *target = t;
             key.clear();
         }
-        if (key == "PARAMETERS" && !listOpen && !listMark) {
+        if (key == "PARAMETERS" && !listOpen && !listMark && paramCount < kMaxParameters) {
             CycleParameter& p = params[static_cast<std::size_t>(paramCount)];
             switch (state) {
                 case 0:

@@ -79,10 +79,24 @@ public:
     // is made of.
     std::vector<CCadreISO*> CollectProgramFrames() const;
 
+    // ---- the plan record "Zarvento.PLAN" ----
+    static constexpr const char* kPlanRecord = "Zarvento.PLAN";
+    // Document path, type codes, tree states (only with a tree control), the
+    // flags and the material values. Nothing is written when the record
+    // cannot be opened.
+    void Save();
+    // Reads the record into the type codes, tree states, flags and material
+    // values; a missing record leaves all but the two arrays unchanged.
+    void Load();
+    // Reads the part variables from the model through the registered reader;
+    // true when they changed (then the plan record is stored again).
+    bool ReadDetailParameters(bool interactive);
+
     // ---- plan variables ----
     PLAN_PARAMETERS& PlanParameters() { return *planParameters; }
-    // Address of the plan's numeric variable, or null.
-    double* GetNumericVariable(std::string_view name);
+    // Address of the plan's numeric variable, or null. Each answer has a
+    // place of its own, so earlier answers of one formula stay valid.
+    const double* GetNumericVariable(std::string_view name);
     // The plan's string variable, or null.
     const std::string* GetStringVariable(std::string_view name);
     // Zero-based object number of a "TOOL"/"FIXT" name, read from its fifth
@@ -116,10 +130,13 @@ private:
     static TreeControl* Tree();
     void InsertTreeItemAt(PlanTurn& op, int i);
     void WalkPaths(bool redraw);
-    double* ToolVariable(std::string_view name, bool fixture);
+    // The tool (fixture) a "TOOLn.parameter" name names and its parameter
+    // text; null for a name without both or a number outside the positions.
+    ParamTool* ObjectOf(std::string_view name, bool fixture, std::string_view& parameter);
+    const double* ToolVariable(std::string_view name, bool fixture);
     const std::string* ToolString(std::string_view name, bool fixture);
-    double* MissingParameter(std::string_view parameter);
-    double* Slot(double& slot, double value) {
+    const double* MissingParameter(std::string_view parameter);
+    static const double* Slot(double& slot, double value) {
         slot = value;
         return &slot;
     }
@@ -127,12 +144,20 @@ private:
     std::unique_ptr<PLAN_PARAMETERS> planParameters;
     std::vector<std::unique_ptr<PlanTurn>> turns;
     PlanTurn* currentTurn = nullptr;
-    std::array<double, 3> valueSlots{};  // "_NPOS", "_ST_T", "_STBT"
-    std::array<double, 6> stockBox{};    // x1, y1, z1, x2, y2, z2
+    // Copies handed out by address.
+    struct Slots {
+        double positions = 0.0;   // "_NPOS"
+        double stockMethod = 0.0; // "_ST_T"
+        double stockBuild = 0.0;  // "_STBT"
+        double fixtures = 0.0;    // "_NFIX"
+        double safety = 0.0;      // "_DSAF"
+        double inch = 0.0;        // "_INCH"
+        double exists = 0.0;      // "TOOLn._EXIS"
+        double fixtureY = 0.0;    // "FIXTn._YPOS"
+    } slots;
+    std::array<double, 6> stockBox{};  // x1, y1, z1, x2, y2, z2
     std::array<double, 6> detailBox{};
     std::array<double, kCachedCount> cached{};
-    double fixtureCountSlot = 0.0;
-    double toolValueSlot = 0.0;  // "_EXIS", "_DSAF", "_YPOS", "_INCH" answers
     std::string dateText, timeText, stockTypeText;
 };
 
@@ -142,6 +167,12 @@ CPLAN* GetPLAN();
 CPLAN* ExistingPLAN();
 // Destroys the plan with its operations; the next GetPLAN makes an empty one.
 void DeletePLAN();
+
+// Reads the part variables of the model into the part's provider; the
+// layer that knows the model and the materials reference registers it.
+using DetailParametersReader = bool (*)(DETAIL_PARAMETERS& part, bool interactive);
+// Returns the previous reader, so that a caller can put it back.
+DetailParametersReader RegisterDetailParametersReader(DetailParametersReader reader);
 
 // The operation whose panel left it waiting for a tool-table edit; the plan
 // clears it when it deletes that operation.

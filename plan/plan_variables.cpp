@@ -82,54 +82,59 @@ int CPLAN::ParseObjectIndex(std::string_view name) {
     return value == INT_MIN ? INT_MIN : value - 1;
 }
 
-double* CPLAN::MissingParameter(std::string_view parameter) {
+const double* CPLAN::MissingParameter(std::string_view parameter) {
     planParameters->errorText = std::string(kMissingToolParameter) + std::string(parameter);
     return nullptr;
 }
 
-double* CPLAN::ToolVariable(std::string_view name, bool fixture) {
+ParamTool* CPLAN::ObjectOf(std::string_view name, bool fixture, std::string_view& parameter) {
     if (name.size() <= 4) return nullptr;
     const std::size_t dot = name.find('.', 4);
     if (dot == std::string_view::npos) return nullptr;
+    parameter = name.substr(dot + 1);
     const int number = ParseObjectIndex(name);
     CSPID* spid = GetSPID();
-    ParamTool* object = fixture ? static_cast<ParamTool*>(spid->GetGadget(number)) : spid->GetTool(number);
+    return fixture ? static_cast<ParamTool*>(spid->GetGadget(number)) : spid->GetTool(number);
+}
+
+const double* CPLAN::ToolVariable(std::string_view name, bool fixture) {
+    std::string_view parameter;
+    ParamTool* object = ObjectOf(name, fixture, parameter);
     if (!object) return nullptr;
-    const std::string_view parameter = name.substr(dot + 1);
     if (!fixture) {
         // There is no stored "exists" flag besides the file name: a position
         // without a model answers 0.
-        if (parameter == "_EXIS") return Slot(toolValueSlot, object->sFileName.empty() ? 0.0 : 1.0);
+        if (parameter == "_EXIS") return Slot(slots.exists, object->sFileName.empty() ? 0.0 : 1.0);
         if (parameter == "_RCOR") return &object->r;
         if (parameter == "_DIAM") return &object->D;
         if (parameter == "_TYPE") return &object->TYPE_;
     } else {
         // A fixture stands where its offsets put it; Y is the turning plane's.
         if (parameter == "_XPOS") return &object->CorrectX;
-        if (parameter == "_YPOS") return Slot(toolValueSlot, 0.0);
+        if (parameter == "_YPOS") return Slot(slots.fixtureY, 0.0);
         if (parameter == "_ZPOS") return &object->CorrectZ;
         if (parameter == "_LVLT") return &object->Lvlt;
         if (parameter == "_DCLM" || parameter == "Dclamp") {
-            if (double* clamp = ModelVariable(*object, "Dclamp")) return clamp;
+            if (const double* clamp = ModelVariable(*object, "Dclamp")) return clamp;
             return MissingParameter(parameter);
         }
     }
-    if (double* value = ModelVariable(*object, parameter)) return value;
+    if (const double* value = ModelVariable(*object, parameter)) return value;
     return MissingParameter(parameter);
 }
 
-double* CPLAN::GetNumericVariable(std::string_view name) {
-    if (name == "M_PI" || name == "_M_PI") return Slot(valueSlots[0], PI);
-    if (name == "_M__E") return Slot(valueSlots[0], e);
-    if (name == "_M_RD") return Slot(valueSlots[0], degreesPerRadian);
-    if (name == "_M_DR") return Slot(valueSlots[0], radiansPerDegree);
-    if (name == "_NPOS") return Slot(valueSlots[0], GetSPID()->Npositions);
+const double* CPLAN::GetNumericVariable(std::string_view name) {
+    if (name == "M_PI" || name == "_M_PI") return &PI;
+    if (name == "_M__E") return &e;
+    if (name == "_M_RD") return &degreesPerRadian;
+    if (name == "_M_DR") return &radiansPerDegree;
+    if (name == "_NPOS") return Slot(slots.positions, GetSPID()->Npositions);
     if (name == "_XTOP" || name == "_X_WS") return &GetSPID()->X0tool;
     if (name == "_ZTOP" || name == "_Z_WS") return &GetSPID()->Z0tool;
-    if (name == "_DSAF") return Slot(toolValueSlot, 2.0 * GetSPID()->Xplane);
+    if (name == "_DSAF") return Slot(slots.safety, 2.0 * GetSPID()->Xplane);
     if (name == "_ZSAF") return &GetSPID()->Zplane;
-    if (name == "_ST_T") return Slot(valueSlots[1], GetSPID()->nSposobStock);
-    if (name == "_STBT") return Slot(valueSlots[2], GetSPID()->StockBuilder().buildMethod);
+    if (name == "_ST_T") return Slot(slots.stockMethod, GetSPID()->nSposobStock);
+    if (name == "_STBT") return Slot(slots.stockBuild, GetSPID()->StockBuilder().buildMethod);
     if (name.size() == 5 && name.substr(0, 3) == "_ST" && name[4] >= '1' && name[4] <= '2') {
         const std::string_view axis = "XYZ";
         const std::size_t a = axis.find(name[3]);
@@ -161,24 +166,19 @@ double* CPLAN::GetNumericVariable(std::string_view name) {
     if (name == "_TVSP") return cachedValue(kAuxTime, [this] { CalculateTime(); });
     if (name == "_NPAR") return cachedValue(kBatchSize, [this] { LoadCalculateC1(); });
     if (name == "_TPZK") return cachedValue(kSetupTime, [this] { LoadCalculateC1(); });
-    if (name == "_NFIX") return Slot(fixtureCountSlot, GetSPID()->Ngadgets);
+    if (name == "_NFIX") return Slot(slots.fixtures, GetSPID()->Ngadgets);
     if (name == "i") return ModalState.loopIndex > 0.0 ? &ModalState.loopIndex : nullptr;
     if (name == "_NumStr") return &ModalState.frameCounter;
-    if (name == "_INCH") return Slot(toolValueSlot, nINCH);
+    if (name == "_INCH") return Slot(slots.inch, nINCH);
     if (name.find("TOOL") != std::string_view::npos) return ToolVariable(name, false);
     if (name.find("FIXT") != std::string_view::npos) return ToolVariable(name, true);
     return nullptr;
 }
 
 const std::string* CPLAN::ToolString(std::string_view name, bool fixture) {
-    if (name.size() <= 4) return nullptr;
-    const std::size_t dot = name.find('.', 4);
-    if (dot == std::string_view::npos) return nullptr;
-    const int number = ParseObjectIndex(name);
-    CSPID* spid = GetSPID();
-    ParamTool* object = fixture ? static_cast<ParamTool*>(spid->GetGadget(number)) : spid->GetTool(number);
+    std::string_view parameter;
+    ParamTool* object = ObjectOf(name, fixture, parameter);
     if (!object) return nullptr;
-    const std::string_view parameter = name.substr(dot + 1);
     if (parameter == "sName") return &object->sToolName;
     if (parameter == "sMark") {
         if (object->sComment.empty() && !object->sFileName.empty()) object->LoadModel();

@@ -18,6 +18,8 @@ ZARVENTO_STATE_RESET { DeleteSPID(); }
 
 CSPID::CSPID() {
     for (int i = 0; i < kMaxTools; ++i) tools[static_cast<std::size_t>(i)].Position = i;
+    // A fixture's record holds its index, as loading sets it.
+    for (int i = 0; i < kMaxGadgets; ++i) gadgets[static_cast<std::size_t>(i)].Position = i;
     stockBuilder.halfPlaneCheck = true;
     RefreshStockBuilder();
 }

@@ -77,6 +77,17 @@ public:
     std::unique_ptr<Contour> CreateSourceContour();
     void FillToolsTable(GridControl& grid, int current) const;
     void FillGadgetsList(ListControl& list) const;
+    // --- display in the part view (the busy flag keeps its value) ---
+    void ToggleShowSource();
+    void HideSource();
+    void ToggleShowLSC();
+    // The coordinate system's model from "TESS/LSK.rdp" in the library folder.
+    void CreateLSCModel();
+    void DeleteLSCModel() { pLSCModel.reset(); }
+    void ToggleShowGadgets();
+    void RebuildGadgetModels();
+    void SetGadgetsRotated(bool on);
+
     // Shows only the first error of this plan instance.
     void ShowError(const std::string& text);
     void InsertLSCTreeNode(PlanTree* tree);
@@ -88,6 +99,36 @@ public:
     void ShowStartPoint();
     void HideStartPoint();
     void RemoveStartPoint();
+
+    // --- records in the document ---
+    static constexpr const char* kSPIDRecord = "Zarvento.SPID";
+    static constexpr const char* kLSCRecord = "Zarvento.LSC";
+    static constexpr const char* kToolsRecord = "Zarvento.TOOLS1";
+    static constexpr const char* kGadgetsRecord = "Zarvento.GADGETS1";
+    // The set-up record with its ".Stock" contour, then the tools and the
+    // fixtures; false when the record cannot be opened for writing.
+    bool Save_SPID();
+    // False, the plan unchanged, when the document has no set-up record. A
+    // value that cannot be converted raises HostError (the fields read before
+    // it keep their new values).
+    bool Load_SPID();
+    // The NC coordinate system and the post-processor name.
+    void Save_LSC_CNC();
+    // False when the record is missing; a coordinate system no longer in the
+    // part is dropped and reported.
+    bool Load_LSC_CNC();
+    // The turret table and the fixtures: a count, then one record per entry.
+    // A stored count is clamped to the table.
+    void SaveTools();
+    void SaveGadgets();
+    bool LoadTools();
+    bool LoadGadgets();
+    void RemoveLSCRecord();
+    void RemoveSPIDRecord();
+    // Replaces the turret table by the one stored in another part file; false
+    // when the file cannot be opened, is not a part or holds no table (each
+    // after its message). An empty path asks for nothing and gives true.
+    bool ImportToolsTable(const std::string& path);
 
     // The name a tools-table row shows: one blank before the first "(" (or
     // at the end) dropped, the "(" part after exactly one blank.
@@ -148,6 +189,9 @@ CSPID* GetSPID();
 CSPID* ExistingSPID();
 // Removes the session directory and destroys the instance; null afterwards.
 void DeleteSPID();
+
+// Makes the source contour when there is none and draws it in the stock colour.
+void CreateTessellationSource(CSPID& spid);
 
 // Builds the part contour in the NC coordinate system, the inner point and
 // the marker size; false (after its message) when there is none.

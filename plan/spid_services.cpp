@@ -21,61 +21,23 @@ namespace {
 // Tools-table cells of small values stay empty.
 std::string SignificantG(double v) { return std::fabs(v) > 0.001 ? FormatG(v) : std::string(); }
 
-// Puts the host's active document back when the scope ends (a closed one
-// cannot be active again: then none is).
-class ActiveDocumentRestore {
+// Runs a host call when the scope ends, on every exit. A failure there is
+// dropped: it must not replace the error already on its way out.
+template <class F>
+class OnScopeExit {
 public:
-    explicit ActiveDocumentRestore(HostApplication& app) : app_(app), doc_(app.ActiveDocumentOrNull()) {}
-    ~ActiveDocumentRestore() {
+    explicit OnScopeExit(F f) : f_(std::move(f)) {}
+    ~OnScopeExit() {
         try {
-            app_.SetActiveDocument(doc_ && app_.Documents().Contains(doc_) ? doc_ : nullptr);
+            f_();
         } catch (const HostError&) {
         }
     }
-    ActiveDocumentRestore(const ActiveDocumentRestore&) = delete;
-    ActiveDocumentRestore& operator=(const ActiveDocumentRestore&) = delete;
+    OnScopeExit(const OnScopeExit&) = delete;
+    OnScopeExit& operator=(const OnScopeExit&) = delete;
 
 private:
-    HostApplication& app_;
-    HostDocumentPtr doc_;
-};
-
-// Sets the host's message mode for a scope and puts the previous one back.
-class MessageModeGuard {
-public:
-    MessageModeGuard(HostApplication& app, int mode) : app_(app), previous_(app.MessageMode()) {
-        app.SetMessageMode(mode);
-    }
-    ~MessageModeGuard() {
-        try {
-            app_.SetMessageMode(previous_);
-        } catch (const HostError&) {
-        }
-    }
-    MessageModeGuard(const MessageModeGuard&) = delete;
-    MessageModeGuard& operator=(const MessageModeGuard&) = delete;
-
-private:
-    HostApplication& app_;
-    int previous_;
-};
-
-// Closes a document of the host when the scope ends.
-class DocumentCloser {
-public:
-    DocumentCloser(HostApplication& app, HostDocumentPtr doc) : app_(app), doc_(std::move(doc)) {}
-    ~DocumentCloser() {
-        try {
-            app_.Documents().Close(doc_);
-        } catch (const HostError&) {
-        }
-    }
-    DocumentCloser(const DocumentCloser&) = delete;
-    DocumentCloser& operator=(const DocumentCloser&) = delete;
-
-private:
-    HostApplication& app_;
-    HostDocumentPtr doc_;
+    F f_;
 };
 
 HostApplication& ConnectedApplication() {
@@ -160,7 +122,11 @@ void CSPID::CheckPostProcessor() {
 void CSPID::CreateContourTool(int position) {
     BusyFlagGuard busy;
     HostApplication& app = ConnectedApplication();
-    ActiveDocumentRestore restoreActive(app);
+    // The user's document is active again afterwards (a closed one cannot
+    // be: then none is).
+    const HostDocumentPtr previous = app.ActiveDocumentOrNull();
+    OnScopeExit restoreActive(
+        [&] { app.SetActiveDocument(previous && app.Documents().Contains(previous) ? previous : nullptr); });
     const int count = std::clamp(Npositions, 0, kMaxTools);
     const bool all = position == kAllPositions;
     // A stale position (a deleted tool, an old panel index) builds nothing.
@@ -171,8 +137,10 @@ void CSPID::CreateContourTool(int position) {
     for (int i = first; i < last; ++i) tools[static_cast<std::size_t>(i)].ReadContourSketch();
     HostDocumentPtr hidden = app.Documents().Add(DocumentType::Drawing2D, false);
     if (!hidden) return;
-    DocumentCloser closeHidden(app, hidden);
-    MessageModeGuard quiet(app, 2);
+    OnScopeExit closeHidden([&] { app.Documents().Close(hidden); });
+    const int previousMode = app.MessageMode();
+    app.SetMessageMode(2);
+    OnScopeExit restoreMode([&] { app.SetMessageMode(previousMode); });
     for (int i = first; i < last; ++i) {
         if (all) app.SetActiveDocument(hidden);
         tools[static_cast<std::size_t>(i)].CreateToolContour();

@@ -16,6 +16,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -139,6 +140,37 @@ bool DecodeSketchObjects(ByteReader& in, Document2D& objects) {
             return false;
         }
     }
+    return true;
+}
+
+// The sketch's plane and placement follow its objects: the id of the
+// coordinate system (0 for none), the plane number, the origin and the x-axis
+// point. Files written before sketches had a placement end after the objects.
+void EncodeSketchPlacement(std::string& out, const HostSketch& sketch) {
+    const auto& system = sketch.PlaneSystem();
+    PutU64(out, system ? static_cast<std::uint64_t>(system->PersistentId()) : 0);
+    PutU32(out, static_cast<std::uint32_t>(sketch.PlaneNumber()));
+    for (double d : sketch.PlacementOrigin()) PutDouble(out, d);
+    for (double d : sketch.PlacementAxisPoint()) PutDouble(out, d);
+}
+
+struct SketchPlacement {
+    std::int64_t systemId = 0;
+    int planeNumber = 0;
+    std::array<double, 3> origin{0, 0, 0};
+    std::array<double, 3> axisPoint{1, 0, 0};
+};
+
+// False when the placement is cut short or data follows it.
+bool DecodeSketchPlacement(ByteReader& in, SketchPlacement& placement) {
+    if (in.Left() == 0) return true;
+    std::uint64_t id = 0, number = 0;
+    if (!in.Get(id, 8) || !in.Get(number, 4)) return false;
+    placement.systemId = static_cast<std::int64_t>(id);
+    placement.planeNumber = static_cast<int>(static_cast<std::int32_t>(number));
+    for (auto* p : {&placement.origin, &placement.axisPoint})
+        for (double& d : *p)
+            if (!in.GetDouble(d)) return false;
     return in.Left() == 0;
 }
 
@@ -315,6 +347,7 @@ private:
                 cls = "sketch";
                 text = sketch->Source();
                 EncodeSketchObjects(data, sketch->Objects());
+                EncodeSketchPlacement(data, *sketch);
             } else if (auto var = std::dynamic_pointer_cast<HostVariable>(e)) {
                 cls = "variable";
                 text = var->Comment();
@@ -432,8 +465,10 @@ public:
             } else if (cls == "sketch") {
                 auto sketch = std::make_shared<HostSketch>(name);
                 sketch->SetSource(text);
-                if (!DecodeSketchObjects(data, sketch->Objects()))
+                SketchPlacement placement;
+                if (!DecodeSketchObjects(data, sketch->Objects()) || !DecodeSketchPlacement(data, placement))
                     throw Damaged{"the objects of sketch \"" + name + "\" are damaged"};
+                sketchPlacements_.emplace_back(sketch, placement);
                 obj = sketch;
             } else if (cls == "variable") {
                 double value = 0;
@@ -457,6 +492,16 @@ public:
             doc_.LoadEntity(obj);
         }
         Finished(rc);
+        // A sketch may be stored before the system it lies on.
+        for (auto& [sketch, placement] : sketchPlacements_) {
+            if (placement.systemId != 0) {
+                auto system = std::dynamic_pointer_cast<LocalCoordinateSystem>(doc_.FindEntity(placement.systemId));
+                if (!system) throw Damaged{"sketch \"" + sketch->Name() + "\" lies on a missing coordinate system"};
+                sketch->SetPlane(system, placement.planeNumber);
+            }
+            sketch->SetPlacement(placement.origin, placement.axisPoint);
+        }
+        sketchPlacements_.clear();
     }
 
     void ReadRecords() {
@@ -618,6 +663,7 @@ private:
 
     sqlite3* db_;
     HostDocument& doc_;
+    std::vector<std::pair<std::shared_ptr<HostSketch>, SketchPlacement>> sketchPlacements_;
 };
 
 // One integer answer of a pragma; false when it cannot be read.

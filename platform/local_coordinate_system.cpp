@@ -2,6 +2,7 @@
 #include "platform/local_coordinate_system.h"
 
 #include "platform/host_faults.h"
+#include "platform/host_named_object.h"
 
 namespace zarvento {
 
@@ -36,6 +37,15 @@ bool LocalCoordinateSystem::GetAxis(int code, double& x, double& y, double& z) c
 
 void LocalCoordinateSystem::SetAxes(std::array<double, 3> x, std::array<double, 3> y, std::array<double, 3> z) {
     axes_ = {{x, y, z}};
+}
+
+HostObjectPtr LocalCoordinateSystem::Plane(int number) const {
+    HostFaults::Check("LocalCoordinateSystem.Plane");
+    if (number < kPlaneXY || number > kPlaneYZ) return nullptr;
+    HostObjectPtr& plane = planes_[static_cast<std::size_t>(number - kPlaneXY)];
+    static const char* const kNames[] = {"XY", "ZX", "YZ"};
+    if (!plane) plane = std::make_shared<HostNamedObject>(kPlaneObjectType, kNames[number - kPlaneXY]);
+    return plane;
 }
 
 }  // namespace zarvento

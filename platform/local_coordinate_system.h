@@ -15,6 +15,12 @@ public:
     static constexpr int kAxisX = 71;
     static constexpr int kAxisY = 72;
     static constexpr int kAxisZ = 73;
+    // Numbers of the system's coordinate planes in the host's plane query.
+    static constexpr int kPlaneXY = 1;
+    static constexpr int kPlaneZX = 2;
+    static constexpr int kPlaneYZ = 3;
+    // Planes are found through their system, never picked by type.
+    static constexpr int kPlaneObjectType = 0;
 
     LocalCoordinateSystem() = default;
     LocalCoordinateSystem(std::array<double, 3> origin, std::array<double, 3> axisX, std::array<double, 3> axisY,
@@ -28,6 +34,10 @@ public:
     double OriginZ() const;
     // Fills the axis of the given code; false for an unknown code.
     bool GetAxis(int code, double& x, double& y, double& z) const;
+    // The plane object of that number: the same object on every call, so
+    // planes compare by identity (a sketch on the system's ZX plane holds
+    // this very object). Null for any other number.
+    HostObjectPtr Plane(int number) const;
 
     void SetOrigin(std::array<double, 3> o) { origin_ = o; }
     // Plain access for the document file, outside the host's query calls.
@@ -38,6 +48,7 @@ public:
 private:
     std::array<double, 3> origin_{0, 0, 0};
     std::array<std::array<double, 3>, 3> axes_{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+    mutable std::array<HostObjectPtr, 3> planes_;
 };
 
 }  // namespace zarvento

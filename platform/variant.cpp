@@ -23,54 +23,13 @@ const char* VarTypeName(VarType t) {
     return "?";
 }
 
-Variant Variant::I4(std::int32_t v) {
-    Variant r;
-    r.type_ = VarType::I4;
-    r.value_ = v;
-    return r;
-}
-
-Variant Variant::Int(std::int32_t v) {
-    Variant r;
-    r.type_ = VarType::Int;
-    r.value_ = v;
-    return r;
-}
-
-Variant Variant::R8(double v) {
-    Variant r;
-    r.type_ = VarType::R8;
-    r.value_ = v;
-    return r;
-}
-
-Variant Variant::Bool(bool v) {
-    Variant r;
-    r.type_ = VarType::Bool;
-    r.value_ = v;
-    return r;
-}
-
-Variant Variant::BStr(std::string utf8) {
-    Variant r;
-    r.type_ = VarType::BStr;
-    r.value_ = std::move(utf8);
-    return r;
-}
-
-Variant Variant::Dispatch(HostObjectPtr obj) {
-    Variant r;
-    r.type_ = VarType::Dispatch;
-    r.value_ = std::move(obj);
-    return r;
-}
-
-Variant Variant::Array(std::vector<Variant> items) {
-    Variant r;
-    r.type_ = VarType::Array;
-    r.value_ = std::move(items);
-    return r;
-}
+Variant Variant::I4(std::int32_t v) { return Make(VarType::I4, v); }
+Variant Variant::Int(std::int32_t v) { return Make(VarType::Int, v); }
+Variant Variant::R8(double v) { return Make(VarType::R8, v); }
+Variant Variant::Bool(bool v) { return Make(VarType::Bool, v); }
+Variant Variant::BStr(std::string utf8) { return Make(VarType::BStr, std::move(utf8)); }
+Variant Variant::Dispatch(HostObjectPtr obj) { return Make(VarType::Dispatch, std::move(obj)); }
+Variant Variant::Array(std::vector<Variant> items) { return Make(VarType::Array, std::move(items)); }
 
 namespace {
 

@@ -62,6 +62,14 @@ public:
     friend bool operator==(const Variant& a, const Variant& b);
 
 private:
+    template <typename T>
+    static Variant Make(VarType type, T value) {
+        Variant r;
+        r.type_ = type;
+        r.value_ = std::move(value);
+        return r;
+    }
+
     VarType type_ = VarType::Empty;
     std::variant<std::monostate, std::int32_t, double, bool, std::string, HostObjectPtr, std::vector<Variant>> value_;
 };

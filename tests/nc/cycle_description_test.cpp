@@ -100,7 +100,7 @@ TEST_F(CycleDescriptionTest, ListsAndTheOverflowMessage) {
 TEST_F(CycleDescriptionTest, ParameterSectionEndsAtForty) {
     std::string block = "G7\nPARAMETERS\n";
     for (int i = 0; i < 42; ++i) block += "P" + std::to_string(i) + " O c" + std::to_string(i) + "\n";
-    block += "NAME late\n";
+    block += "NAME late\nPARAMETERS\nX O again\n";  // a second section finds no free slot
     CCycle_Auto c;
     c.ReadCycleDescription(block);
     EXPECT_EQ(c.paramCount, 40);

@@ -108,11 +108,7 @@ protected:
         return p;
     }
     void Reopen() {
-        const std::string path = (dir / "part.rdp").string();
-        doc->SaveAs(path);
-        HostApplication& app = ConnectHostApplication();
-        app.Documents().Close(doc);
-        doc = app.Documents().Open(path);
+        doc = test::SaveCloseReopen(doc, (dir / "part.rdp").string());
         ASSERT_TRUE(doc);
     }
     test::TempDir dir;

@@ -5,6 +5,8 @@
 
 #include <stdexcept>
 
+#include "platform/host_application.h"
+
 namespace zarvento::test {
 
 HostError CaughtHostError(const std::function<void()>& f) {
@@ -28,5 +30,12 @@ TempDir::~TempDir() {
 }
 
 std::string FixturePath(const std::string& relative) { return std::string(ZARVENTO_FIXTURES) + "/" + relative; }
+
+HostDocumentPtr SaveCloseReopen(const HostDocumentPtr& doc, const std::string& path) {
+    doc->SaveAs(path);
+    HostApplication& app = ConnectHostApplication();
+    app.Documents().Close(doc);
+    return app.Documents().Open(path);
+}
 
 }  // namespace zarvento::test

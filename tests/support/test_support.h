@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/host_document.h"
 #include "platform/host_error.h"
 
 #include "platform/messages.h"
@@ -48,5 +49,9 @@ private:
 
 // The fixture folder of the tests.
 std::string FixturePath(const std::string& relative);
+
+// Saves the document to path, closes it and opens the file again: what a
+// stored record must survive.
+HostDocumentPtr SaveCloseReopen(const HostDocumentPtr& doc, const std::string& path);
 
 }  // namespace zarvento::test

@@ -1,0 +1,71 @@
+// Typed reads of the plan's records with errors that say where they happened.
+#include "plan/stored_value.h"
+
+#include "platform/host_error.h"
+
+namespace zarvento {
+
+namespace {
+
+// A value read from the record, with where it was read for the error text.
+struct ReadValue {
+    Variant value;
+    std::string where;
+};
+
+ReadValue Named(StorageRecord& record, const std::string& key) {
+    record.ReadNamedValue(key);
+    return {record.ReadBuffer(), "value \"" + key + "\""};
+}
+
+ReadValue Positional(StorageRecord& record) {
+    const int position = record.ReadPosition();
+    ReadValue r{{}, "value " + std::to_string(position + 1)};
+    record.ReadValue(r.value);
+    return r;
+}
+
+Variant Convert(const StorageRecord& record, const ReadValue& r, VarType to) {
+    // VT_INT and VT_I4 both hold the field's 32-bit integer.
+    const bool integer = to == VarType::I4 && r.value.Type() == VarType::Int;
+    if (r.value.Type() == to || integer) return r.value;
+    try {
+        return r.value.ChangeType(to);
+    } catch (const HostError& e) {
+        throw HostError(e.Code(), "record \"" + record.Name() + "\", " + r.where + ": " + e.what());
+    }
+}
+
+}  // namespace
+
+std::int32_t ReadStoredI4(StorageRecord& record, const std::string& key) {
+    return Convert(record, Named(record, key), VarType::I4).AsI4();
+}
+
+double ReadStoredR8(StorageRecord& record, const std::string& key) {
+    return Convert(record, Named(record, key), VarType::R8).AsR8();
+}
+
+bool ReadStoredBool(StorageRecord& record, const std::string& key) {
+    return Convert(record, Named(record, key), VarType::Bool).AsBool();
+}
+
+std::string ReadStoredText(StorageRecord& record, const std::string& key) {
+    return Convert(record, Named(record, key), VarType::BStr).AsBStr();
+}
+
+std::optional<std::int32_t> ReadNextI4(StorageRecord& record) {
+    const ReadValue r = Positional(record);
+    if (r.value.IsEmpty()) return std::nullopt;
+    return Convert(record, r, VarType::I4).AsI4();
+}
+
+std::optional<bool> ReadNextBool(StorageRecord& record) {
+    const ReadValue r = Positional(record);
+    if (r.value.IsEmpty()) return std::nullopt;
+    return Convert(record, r, VarType::Bool).AsBool();
+}
+
+std::string ReadNextText(StorageRecord& record) { return Convert(record, Positional(record), VarType::BStr).AsBStr(); }
+
+}  // namespace zarvento

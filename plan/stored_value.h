@@ -1,0 +1,28 @@
+// Typed reads of the plan's records: a value of the field's kind is taken as
+// it is, any other kind is converted as the host converts it (Empty gives 0,
+// 0.0, false or ""). A value that cannot be converted raises the conversion's
+// HostError, its text naming the record and the value.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/storage_record.h"
+
+namespace zarvento {
+
+// Named values of the open record.
+std::int32_t ReadStoredI4(StorageRecord& record, const std::string& key);
+double ReadStoredR8(StorageRecord& record, const std::string& key);
+bool ReadStoredBool(StorageRecord& record, const std::string& key);
+std::string ReadStoredText(StorageRecord& record, const std::string& key);
+
+// The next positional value of the open record; nothing when the record has
+// no value there (its end, or a gap).
+std::optional<std::int32_t> ReadNextI4(StorageRecord& record);
+std::optional<bool> ReadNextBool(StorageRecord& record);
+// The next positional text; a missing one reads as "".
+std::string ReadNextText(StorageRecord& record);
+
+}  // namespace zarvento
