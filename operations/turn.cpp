@@ -65,9 +65,8 @@ CTurn::CTurn() {
         workChoice = std::make_unique<Contour>(*pDetailContour);
         sourceChoice = std::make_unique<Contour>(*pDetailContour);
     }
-    sourceBuilder = std::make_unique<TurnContourBuilder>();
-    sourceBuilder->isStock = true;
-    workBuilder = std::make_unique<TurnContourBuilder>();
+    sourceBuilder = std::make_unique<CContourBuilderZagotovka>();
+    workBuilder = std::make_unique<CContourBuilder>();
     PushChannelSettings();
     if (HostApplication* app = HostApplicationObject()) {
         const HostDocumentPtr& doc = app->ActiveDocumentOrNull();
@@ -172,27 +171,28 @@ void CTurn::Copy(const CTurn& other) {
 }
 
 void CTurn::PushChannelSettings() {
-    auto push = [](TurnContourBuilder& b, std::int32_t method, const Contour* choice,
-                   const std::shared_ptr<HostSketch>& sketch, double step, std::int32_t napr, bool isPripusk,
-                   double pripusk) {
-        b.buildMethod = method;
-        b.choice = choice;
-        b.sketch = sketch;
-        b.stepBezie = step;
-        b.sketchDirection = napr;
-        b.isPripusk = isPripusk;
-        b.pripusk = pripusk;
-    };
-    push(*workBuilder, SposobBuildWork, workChoice.get(), pWorkSketch, StepBezieW, naprSketchW, isPripuskW,
-         PripuskW);
-    push(*sourceBuilder, SposobBuildSour, sourceChoice.get(), pSourSketch, StepBezieS, naprSketchS, isPripuskS,
-         PripuskS);
-    workBuilder->closedSposob1 = ClosedSposob1;
-    workBuilder->closedSposob2 = ClosedSposob2;
-    workBuilder->closedAngle1 = ClosedAngle1;
-    workBuilder->closedAngle2 = ClosedAngle2;
-    workBuilder->workingContourLocation = &workContour;
-    sourceBuilder->workingContourLocation = &workContour;
+    workBuilder->buildMethod = SposobBuildWork;
+    workBuilder->partContour = workChoice.get();
+    workBuilder->sketch = pWorkSketch;
+    workBuilder->reverseFlag = naprSketchW != 0;
+    workBuilder->isPripuskZ = isPripuskW;
+    workBuilder->PripuskZ = PripuskW;
+    workBuilder->startMode = ClosedSposob1;
+    workBuilder->endMode = ClosedSposob2;
+    workBuilder->startAngle = ClosedAngle1;
+    workBuilder->endAngle = ClosedAngle2;
+    sourceBuilder->buildMethod = SposobBuildSour;
+    sourceBuilder->partContour = sourceChoice.get();
+    sourceBuilder->sketch = pSourSketch;
+    sourceBuilder->reverseFlag = naprSketchS != 0;
+    sourceBuilder->isPripuskZ = isPripuskS;
+    sourceBuilder->PripuskZ = PripuskS;
+}
+
+void CTurn::ReplaceWorkBuilder(std::unique_ptr<CContourBuilder> builder) {
+    if (!builder) return;
+    workBuilder = std::move(builder);
+    PushChannelSettings();
 }
 
 int CTurn::Edit() { return turnEditor ? turnEditor(*this) : 0; }

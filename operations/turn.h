@@ -5,6 +5,7 @@
 // path statistics.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -15,7 +16,8 @@
 #include "nc/cadre_iso.h"
 #include "nc/operation_parameters.h"
 #include "nc/path_statistics.h"
-#include "operations/turn_contour_builder.h"
+#include "model/contour_builder.h"
+#include "model/contour_builder_zagotovka.h"
 #include "plan/plan_turn.h"
 #include "platform/host_document.h"
 #include "platform/host_sketch.h"
@@ -64,6 +66,11 @@ public:
     void Load(int position) override;
     void RemoveStorage(int position) override;
     void SetPostProcessorData(CPostProcessor* postProcessor) override;
+    // The operation's item and its three lines (tool, cutting data, correction).
+    void InsertTreeItems(TreeControl& tree, TreeItem parent, TreeItem after) override;
+    void UpdateTreeItem(TreeControl& tree) override;
+    // The state image: active, with a message, or excluded.
+    int TreeImageId() const;
     static std::string RecordName(int position);
 
     // ---- the operation kinds' slots ----
@@ -142,6 +149,7 @@ public:
     bool isExist = false;
     bool isPathToggled = false;
     bool isSilent = false;
+    std::array<TreeItem, 3> treeLines{kNoTreeItem, kNoTreeItem, kNoTreeItem};
     // The part the operation belongs to; the link is lost when its document closes.
     std::weak_ptr<HostDocument> partLink;
 
@@ -158,8 +166,8 @@ public:
     std::int32_t ClosedSposob1 = 0, ClosedSposob2 = 0;
     double ClosedAngle1 = 0.0, ClosedAngle2 = 0.0;
     bool isUsePrevContour = true;
-    std::unique_ptr<TurnContourBuilder> workBuilder;
-    std::unique_ptr<TurnContourBuilder> sourceBuilder;
+    std::unique_ptr<CContourBuilder> workBuilder;
+    std::unique_ptr<CContourBuilderZagotovka> sourceBuilder;
     // A working contour given as a table; it takes the builder's place.
     std::unique_ptr<Contour> tableWorkContour;
     std::unique_ptr<Contour> workContour;
@@ -227,6 +235,9 @@ public:
 protected:
     // The skeleton of a path: the opening frames, then at once the closing ones.
     bool CreateSkeletonPath();
+    // A kind that builds its working contour its own way puts its builder in
+    // the base's place, bound to the same choice.
+    void ReplaceWorkBuilder(std::unique_ptr<CContourBuilder> builder);
     // A failure exit of the path: no frame of it stays; returns false.
     bool FailPath();
     // The provider the frames' variables lead to: the current cycle's while

@@ -117,7 +117,9 @@ void CTurn::BuildContours() {
     } else {
         sourceContour = sourceBuilder->Build();
     }
+    workBuilder->sourceContour = sourceContour.get();
     workContour = tableWorkContour ? tableWorkContour->Clone() : workBuilder->Build();
+    workBuilder->sourceContour = nullptr;
 }
 
 bool CTurn::EvalFeedFormula() {

@@ -39,13 +39,12 @@ CTurnDRILL::CTurnDRILL() {
     Nshp = Nshp2 = 500.0;
     Spod = Spod2 = 0.1;
     TT = 45.0;
-    holeBuilder.startMode = kExtendAtAngle;
-    holeBuilder.endMode = kExtendAtAngle;
-    holeBuilder.SposobDrill = SposobDrill;
-    holeBuilder.Zbase = Zbase;
-    holeBuilder.Glubina = Glubina;
-    holeBuilder.Diametr = Diametr;
-    holeBuilder.AngleDrill = AngleDrill;
+    ReplaceWorkBuilder(std::make_unique<CContourBuilderDrill>());
+    HoleBuilder().SposobDrill = SposobDrill;
+    HoleBuilder().Zbase = Zbase;
+    HoleBuilder().Glubina = Glubina;
+    HoleBuilder().Diametr = Diametr;
+    HoleBuilder().AngleDrill = AngleDrill;
     cycle.SetParentParameters(&Parameters());
 }
 
@@ -157,23 +156,20 @@ void CTurnDRILL::LoadKindValues(StorageRecord& record) {
 void CTurnDRILL::UpdateContourBuilder() {
     if (isAutoTool) SetupTool();
     CheckTool();
-    holeBuilder.Zbase = Zbase;
-    holeBuilder.Glubina = SposobDrill == kCentring ? GlubinaCentr : Glubina;
-    holeBuilder.Diametr = Diametr;
-    holeBuilder.SposobDrill = SposobDrill;
-    holeBuilder.AngleDrill = AngleDrill;
+    HoleBuilder().Zbase = Zbase;
+    HoleBuilder().Glubina = SposobDrill == kCentring ? GlubinaCentr : Glubina;
+    HoleBuilder().Diametr = Diametr;
+    HoleBuilder().SposobDrill = SposobDrill;
+    HoleBuilder().AngleDrill = AngleDrill;
 }
 
 bool CTurnDRILL::SetToolAngle() {
     ClosedAngle1 = 180.0 - AngleDrill / 2.0;
     ClosedSposob1 = ClosedSposob2 = 5;
     ClosedAngle2 = 0.0;
-    workBuilder->closedSposob1 = workBuilder->closedSposob2 = 5;
-    workBuilder->closedAngle1 = ClosedAngle1;
-    workBuilder->closedAngle2 = 0.0;
-    holeBuilder.startMode = holeBuilder.endMode = kExtendAtAngle;
-    holeBuilder.startAngle = ClosedAngle1;
-    holeBuilder.endAngle = 0.0;
+    HoleBuilder().startMode = HoleBuilder().endMode = kExtendAtAngle;
+    HoleBuilder().startAngle = ClosedAngle1;
+    HoleBuilder().endAngle = 0.0;
     UpdateContourBuilder();
     return true;
 }

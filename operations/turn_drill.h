@@ -57,7 +57,8 @@ public:
     double Diametr = 5.0;
     double AngleDrill = 118.0;
     CCycle_G800EL cycle;
-    CContourBuilderDrill holeBuilder;
+    // The working-contour builder: the hole.
+    CContourBuilderDrill& HoleBuilder() { return static_cast<CContourBuilderDrill&>(*workBuilder); }
 
 private:
     // The pecking passes on the axis Xa from the top Zt down to zmin.

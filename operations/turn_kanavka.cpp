@@ -16,6 +16,7 @@ namespace zarvento {
 CTurnKANAVKA::CTurnKANAVKA() {
     kind = kTurnKANAVKA;
     sNameTurn = "Канавка";
+    ReplaceWorkBuilder(std::make_unique<CContourBuilderKanavka>());
     typeKey = "Turning";
     Vrezanie = 1.0;
     Nshp = Nshp2 = 500.0;
@@ -33,7 +34,7 @@ CTurnKANAVKA& CTurnKANAVKA::operator=(const CTurnKANAVKA& other) {
     return *this;
 }
 
-void CTurnKANAVKA::UpdateContourBuilder() { grooveBuilder.grooveDirection = indNapr ? 1 : 0; }
+void CTurnKANAVKA::UpdateContourBuilder() { GrooveBuilder().grooveDirection = indNapr ? 1 : 0; }
 
 void CTurnKANAVKA::SetupTool() {
     nToolPosition = FirstToolOfKind(kGroovingToolKind);

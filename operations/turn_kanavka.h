@@ -34,7 +34,7 @@ public:
     std::int32_t indPrivaz = 0;  // the tool corner bound to the groove: 0, 1 or other
     double Pause = 0.0;          // dwell at the bottom, s
     bool isPrivazFromTool = false;
-    CContourBuilderKanavka grooveBuilder;
+    CContourBuilderKanavka& GrooveBuilder() { return static_cast<CContourBuilderKanavka&>(*workBuilder); }
 };
 
 }  // namespace zarvento

@@ -16,6 +16,7 @@ namespace zarvento {
 CTurnOTREZKA::CTurnOTREZKA() {
     kind = kTurnOTREZKA;
     sNameTurn = "Отрезка";
+    ReplaceWorkBuilder(std::make_unique<CContourBuilderOtrezka>());
     typeKey = "Turning";
     indShema = 0;
     Vrezanie = 1.0;

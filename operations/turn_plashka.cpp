@@ -17,6 +17,7 @@ namespace zarvento {
 CTurnPLASHKA::CTurnPLASHKA() {
     kind = kTurnPLASHKA;
     sNameTurn = "Нарезание резьбы плашкой/метчиком";
+    ReplaceWorkBuilder(std::make_unique<CContourBuilderTapDie>());
     typeKey = "Threading_Tap_Die";
     Vrezanie = 1.0;
     Perebeg = 1.0;

@@ -41,7 +41,6 @@ public:
     bool isAutoStep = true;
     std::int32_t Nzahod = 1;  // number of thread starts
     CCycle_G310EL cycle;
-    CContourBuilderTapDie tapDieBuilder;
 
 private:
     // Whether the spindle already turns the given way when this operation

@@ -1,6 +1,7 @@
 // CTurnTHREADING: the operation of thread cutting with a chisel: its defaults and its path.
 #pragma once
 
+#include "model/contour_builder_threading.h"
 #include "operations/turn.h"
 
 namespace zarvento {
@@ -10,6 +11,7 @@ public:
     CTurnTHREADING() {
         kind = kTurnTHREADING;
         sNameTurn = "Нарезание резьбы резцом";
+        ReplaceWorkBuilder(std::make_unique<CContourBuilderThreading>());
         typeKey = "Threading_Chisel";
         Vrezanie = 3.0;
         Perebeg = 3.0;

@@ -68,9 +68,12 @@ TEST_F(TurnBaseTest, ChoicesAreCopiesOfThePartContourBoundToTheirBuilders) {
     ASSERT_NE(with.sourceChoice, nullptr);
     EXPECT_NE(with.workChoice.get(), with.sourceChoice.get());
     EXPECT_EQ(with.workChoice->Count(), 2);
-    EXPECT_EQ(with.workBuilder->choice, with.workChoice.get());
-    EXPECT_EQ(with.sourceBuilder->choice, with.sourceChoice.get());
-    EXPECT_TRUE(with.sourceBuilder->isStock);
+    EXPECT_EQ(with.workBuilder->partContour, with.workChoice.get());
+    EXPECT_EQ(with.sourceBuilder->partContour, with.sourceChoice.get());
+    // A kind with its own builder binds it to the same choice.
+    CTurnDRILL drill;
+    EXPECT_NE(dynamic_cast<CContourBuilderDrill*>(drill.workBuilder.get()), nullptr);
+    EXPECT_EQ(drill.workBuilder->partContour, drill.workChoice.get());
     EXPECT_EQ(with.workBuilder->Build(), nullptr) << "nothing chosen yet";
     with.workChoice->GetUnit(1)->Selected = true;
     std::unique_ptr<Contour> built = with.workBuilder->Build();
@@ -114,8 +117,8 @@ TEST_F(TurnBaseTest, CopyTakesSettingsAndDeepCopiesButNeverFramesOrBuiltContours
     // Missing choices become empty ones, and the builders hold the target's own.
     ASSERT_NE(target.workChoice, nullptr);
     EXPECT_TRUE(target.workChoice->Empty());
-    EXPECT_EQ(target.workBuilder->choice, target.workChoice.get());
-    EXPECT_EQ(target.sourceBuilder->choice, target.sourceChoice.get());
+    EXPECT_EQ(target.workBuilder->partContour, target.workChoice.get());
+    EXPECT_EQ(target.sourceBuilder->partContour, target.sourceChoice.get());
     EXPECT_EQ(target.workBuilder->sketch, sketch);
     EXPECT_EQ(GetSPID()->GetTool(0)->pSketchSource, &target.workContour)
         << "the tool consults the copy's working contour";

@@ -9,6 +9,7 @@
 #include "operations_test_support.h"
 #include "platform/host_documents.h"
 #include "platform/messages.h"
+#include "plan/plan_tree.h"
 
 namespace zarvento {
 namespace {
@@ -217,6 +218,34 @@ TEST_F(TurnDiagnosisTest, AnotherPostProcessorSwitchesToElementaryMovesWithOneNo
     EXPECT_EQ(b.postProcessor.GetName(), "Второй");
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0], "Постпроцессор был изменен.\nОбработки приняты в элементарных перемещениях");
+}
+
+TEST_F(TurnDiagnosisTest, TreeItemAndItsThreeLines) {
+    TreeControl& tree = GetPlanTree().CreateControl();
+    CTurn& op = Probe();
+    CTurn& other = runner->Add(std::make_unique<test::ProbeTurn>(), test::kStepProfile, [](CTurn& o) {
+        o.isVconst = true;
+        o.isCorrectRadius = false;
+        o.DirRcorrect = 2;
+    });
+    runner->Run();
+    // The recalculation refreshes an item only when its message changes;
+    // the corner radius came with it, so the plan refreshes after a change.
+    op.UpdateTreeItem(tree);
+    auto lines = [&tree](const CTurn& o) {
+        std::vector<std::string> texts{tree.ItemText(o.hTreeItem)};
+        for (TreeItem line : tree.Children(o.hTreeItem)) texts.push_back(tree.ItemText(line));
+        return texts;
+    };
+    EXPECT_EQ(lines(op), (std::vector<std::string>{"Проба", "T1  Резец проходной", "S=500 об/мин, F=0.15 мм/об",
+                                                   "Коррекция: r=0.8"}));
+    EXPECT_EQ(lines(other), (std::vector<std::string>{"Проба", "T?  . . . . . . . . .",
+                                                      "Vconst=180 м/мин, F=0.15 мм/об", "Коррекция: r=0 (G42)"}));
+    EXPECT_EQ(op.TreeImageId(), 10200);
+    op.messageText = "Ошибка:\nтекст";
+    EXPECT_EQ(op.TreeImageId(), 10400);
+    op.isExclude = true;
+    EXPECT_EQ(op.TreeImageId(), 10500);
 }
 
 }  // namespace

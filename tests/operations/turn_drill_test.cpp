@@ -295,7 +295,7 @@ TEST_F(TurnDrillTest, RecordValuesRoundTrip) {
     EXPECT_EQ(loaded.AngleDrill, 120.0);
     EXPECT_EQ(loaded.ClosedSposob1, 5);
     EXPECT_EQ(loaded.ClosedAngle1, 120.0);
-    EXPECT_EQ(loaded.holeBuilder.Glubina, 12.5);
+    EXPECT_EQ(loaded.HoleBuilder().Glubina, 12.5);
 }
 
 }  // namespace
