@@ -1,5 +1,5 @@
-// Pass levels, pass-count checks, cycle values, tool look-ups and the
-// approach and retract of the axial and single-plunge kinds.
+// Pass levels, pass-count checks, cycle values and tool look-ups of the
+// axial and single-plunge kinds.
 #include "operations/kind_support.h"
 
 #include <algorithm>
@@ -84,16 +84,6 @@ bool ToolDiameterVariable(const ParamTool& tool, double& value) {
         }
     }
     return false;
-}
-
-void ApproachTo(CTurn& op, double x, double z) {
-    const CSPID& spid = *GetSPID();
-    op.AddLineFrame(-spid.X0tool, spid.Z0tool, x, z, -1.0, true, true, op.isPathToggled);
-}
-
-void RetractFrom(CTurn& op, double x, double z) {
-    const CSPID& spid = *GetSPID();
-    op.AddLineFrame(x, z, -spid.X0tool, spid.Z0tool, -1.0, true, false, op.isPathToggled);
 }
 
 }  // namespace zarvento

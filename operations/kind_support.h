@@ -1,6 +1,6 @@
 // What the axial and single-plunge kinds share: pass levels shrinking by a
 // factor, the bounded pass count, cycle values, tool look-ups by kind and
-// model variable, and the approach to and retract from a path.
+// model variable.
 #pragma once
 
 #include <cstdint>
@@ -47,9 +47,5 @@ std::int32_t FirstToolOfKind(int toolKind);
 // The tool's first model variable named exactly "D" or "d".
 bool ToolDiameterVariable(const ParamTool& tool, double& value);
 
-// The idle approach to the first working point and the retract from the
-// last one.
-void ApproachTo(CTurn& op, double x, double z);
-void RetractFrom(CTurn& op, double x, double z);
 
 }  // namespace zarvento

@@ -125,6 +125,19 @@ public:
     bool CheckWorkContour(const Contour& contour);
     void ClearRegions();
 
+    // ---- approach and retract ----
+    // The idle approach to (z, x), the start of the first working move.
+    void MoveToStart(double x, double z);
+    // Keeps (z, x) as the path's end and retracts from it when one is due.
+    void ReturnToHome(double x, double z);
+    // Appends the route from (z, x) to the home point in the naprVozvrat
+    // order (found and kept at the first automatic use).
+    void BuildDetourPath(double x, double z, Contour& route);
+
+    // ---- the kind's own stored values, after the base's ----
+    virtual bool SaveKindValues(StorageRecord&) { return true; }
+    virtual bool LoadKindValues(StorageRecord&) { return true; }
+
     // ---- variables and tool data ----
     ParamTool* GetTool() const;
     double* GetNumericVariable(std::string_view name);
@@ -238,6 +251,10 @@ protected:
     // A kind that builds its working contour its own way puts its builder in
     // the base's place, bound to the same choice.
     void ReplaceWorkBuilder(std::unique_ptr<CContourBuilder> builder);
+    // The regions of the kinds that machine an area (multi-pass, groove, drilling).
+    bool CreateAreaRegions();
+    // Joins a finishing piece to one it touches, or lists it on its own.
+    void JoinFinishingPiece(std::unique_ptr<Contour> piece);
     // A failure exit of the path: no frame of it stays; returns false.
     bool FailPath();
     // The provider the frames' variables lead to: the current cycle's while

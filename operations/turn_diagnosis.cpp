@@ -182,12 +182,4 @@ std::unique_ptr<Contour> CTurn::OffsetContourByRadius(std::unique_ptr<Contour> c
     return contour;
 }
 
-std::unique_ptr<Contour> CTurn::MakeEquidistant(const Contour* contour, double, char) {
-    if (!contour) return nullptr;
-    if (isHeidenhain) return contour->Clone();
-    // The offset through the host's 2D geometry belongs to the region
-    // building; until it answers, no offset is made and callers keep theirs.
-    return nullptr;
-}
-
 }  // namespace zarvento

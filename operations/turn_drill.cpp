@@ -124,16 +124,17 @@ void CTurnDRILL::GetCycleVariables(std::string& text) {
     text += FormatAddressValue("_Angle=", AngleDrill, false);
 }
 
-void CTurnDRILL::SaveKindValues(StorageRecord& record) const {
+bool CTurnDRILL::SaveKindValues(StorageRecord& record) {
     record.AddNamedValue("SposobDrill", Variant::I4(SposobDrill));
     record.AddNamedValue("Zbase", Variant::R8(Zbase));
     record.AddNamedValue("Glubina", Variant::R8(Glubina));
     record.AddNamedValue("GlubinaCentr", Variant::R8(GlubinaCentr));
     record.AddNamedValue("Diametr", Variant::R8(Diametr));
     record.AddNamedValue("AngleDrill", Variant::R8(AngleDrill));
+    return true;
 }
 
-void CTurnDRILL::LoadKindValues(StorageRecord& record) {
+bool CTurnDRILL::LoadKindValues(StorageRecord& record) {
     auto real = [&record](const char* name) {
         record.ReadNamedValue(name);
         return record.ReadBuffer().ToR8();
@@ -151,6 +152,7 @@ void CTurnDRILL::LoadKindValues(StorageRecord& record) {
     ClosedAngle1 = 180.0 - AngleDrill / 2.0;
     ClosedAngle2 = 0.0;
     UpdateContourBuilder();
+    return true;
 }
 
 void CTurnDRILL::UpdateContourBuilder() {
@@ -223,13 +225,13 @@ bool CTurnDRILL::CreateContourPath() {
     zone.AddUnit(std::make_unique<CLineUnit>(zt, xe, zt, 0.0));
     zone.MergeOverlappingUnits();
 
-    ApproachTo(*this, xa, zt);
+    MoveToStart(xa, zt);
     if (indShema == 0) {
         if (!AddPeckingPasses(xa, zt, zmax, zmin, zone)) return FailPath();
     } else if (indShema == 1) {
         if (!AddDrillingCycle(xa, zt, zone)) return FailPath();
     }
-    RetractFrom(*this, xa, zt);
+    ReturnToHome(xa, zt);
     FinishContourPath();
     return true;
 }

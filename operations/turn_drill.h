@@ -43,8 +43,8 @@ public:
     void GetCycleVariables(std::string& text) override;
 
     // The kind's own values of the operation's record, after the base's.
-    void SaveKindValues(StorageRecord& record) const;
-    void LoadKindValues(StorageRecord& record);
+    bool SaveKindValues(StorageRecord& record) override;
+    bool LoadKindValues(StorageRecord& record) override;
 
     void UpdateContourBuilder();
     // The panel's reaction to a new tool or hole: the closing angle follows the tip.

@@ -42,17 +42,19 @@ void CTurnKANAVKA::SetupTool() {
     CTurn::SetupTool();
 }
 
-void CTurnKANAVKA::SaveKindValues(StorageRecord& record) const {
+bool CTurnKANAVKA::SaveKindValues(StorageRecord& record) {
     record.AddNamedValue("indPrivaz", Variant::I4(indPrivaz));
     record.AddNamedValue("Pause", Variant::R8(Pause));
+    return true;
 }
 
-void CTurnKANAVKA::LoadKindValues(StorageRecord& record) {
+bool CTurnKANAVKA::LoadKindValues(StorageRecord& record) {
     record.ReadNamedValue("indPrivaz");
     indPrivaz = record.ReadBuffer().ToI4();
     record.ReadNamedValue("Pause");
     Pause = record.ReadBuffer().ToR8();
     UpdateContourBuilder();
+    return true;
 }
 
 bool CTurnKANAVKA::CreateContourPath() {
@@ -126,11 +128,11 @@ bool CTurnKANAVKA::CutGroove(const Contour& H, const Contour& S) {
         }
     }
 
-    ApproachTo(*this, sx, sz);
+    MoveToStart(sx, sz);
     AddLineFrame(sx, sz, ex, ez, -1.0, false);
     if (Pause > 0.01) AddFrame(std::make_unique<CCadre_G04>(Pause));
     AddLineFrame(ex, ez, sx, sz, -1.0, true);
-    RetractFrom(*this, sx, sz);
+    ReturnToHome(sx, sz);
     return true;
 }
 

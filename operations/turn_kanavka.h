@@ -27,8 +27,8 @@ public:
     // False, with the operation's message, when the groove is too narrow.
     bool CutGroove(const Contour& H, const Contour& S);
 
-    void SaveKindValues(StorageRecord& record) const;
-    void LoadKindValues(StorageRecord& record);
+    bool SaveKindValues(StorageRecord& record) override;
+    bool LoadKindValues(StorageRecord& record) override;
     void UpdateContourBuilder();
 
     std::int32_t indPrivaz = 0;  // the tool corner bound to the groove: 0, 1 or other

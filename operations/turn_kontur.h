@@ -1,5 +1,9 @@
-// CTurnKONTUR: the operation of single-pass contour: its defaults and its path.
+// CTurnKONTUR: the operation of single-pass contour: one pass along the
+// working contour or a sketch, offset by the corner radius, between a
+// straight lead-in and lead-out; its defaults, path and stored values.
 #pragma once
+
+#include <memory>
 
 #include "operations/turn.h"
 
@@ -7,6 +11,8 @@ namespace zarvento {
 
 class CTurnKONTUR : public virtual CTurn {
 public:
+    static constexpr const char* kLostSketchText = "Потеряна связь с эскизом";
+
     CTurnKONTUR() {
         kind = kTurnKONTUR;
         sNameTurn = "Контур";
@@ -23,9 +29,19 @@ public:
         Spod = Spod2 = 0.25;
         pWorkSketch.reset();
     }
+    CTurnKONTUR& operator=(const CTurnKONTUR& other);
 
-    // The kind's own moves come later; the path is the common skeleton.
-    bool CreateContourPath() override { return CreateSkeletonPath(); }
+    bool CreateContourPath() override;
+    // The first turret position holding a turning tool (kinds 10 to 12).
+    void SetupTool() override;
+    bool SaveKindValues(StorageRecord& record) override;
+    bool LoadKindValues(StorageRecord& record) override;
+    // The trajectory read from the sketch; null without one.
+    std::unique_ptr<Contour> GetSketchContour();
+
+    // false: along the working contour; true: along the sketch pEskiz.
+    bool SposobTrajectory = false;
+    std::shared_ptr<HostSketch> pEskiz;
 };
 
 }  // namespace zarvento

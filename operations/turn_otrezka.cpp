@@ -48,19 +48,21 @@ void CTurnOTREZKA::SetupTool() {
     CTurn::SetupTool();
 }
 
-void CTurnOTREZKA::SaveKindValues(StorageRecord& record) const {
+bool CTurnOTREZKA::SaveKindValues(StorageRecord& record) {
     record.AddNamedValue("Width", Variant::R8(Width));
     record.AddNamedValue("indPrivaz", Variant::I4(indPrivaz));
     record.AddNamedValue("Pause", Variant::R8(Pause));
+    return true;
 }
 
-void CTurnOTREZKA::LoadKindValues(StorageRecord& record) {
+bool CTurnOTREZKA::LoadKindValues(StorageRecord& record) {
     record.ReadNamedValue("Width");
     Width = record.ReadBuffer().ToR8();
     record.ReadNamedValue("indPrivaz");
     indPrivaz = record.ReadBuffer().ToI4();
     record.ReadNamedValue("Pause");
     Pause = record.ReadBuffer().ToR8();
+    return true;
 }
 
 void CTurnOTREZKA::TakeToolValues() {
@@ -131,7 +133,7 @@ bool CTurnOTREZKA::CutOff(Contour& H) {
 
     const bool shifted = Width > 0.1 && ((isM04 && indPrivaz == 1) || (!isM04 && indPrivaz != 1));
     const double zc = shifted ? z - Width : z;
-    ApproachTo(*this, x0, zc);
+    MoveToStart(x0, zc);
 
     if (chamfer > eps) {
         const double a = chamferAngle * 3.141592653589793 / 180.0;
@@ -180,7 +182,7 @@ bool CTurnOTREZKA::CutOff(Contour& H) {
     }
 
     const bool keepsZ = Width > 0.1 && (!isM04 || indPrivaz == 1);
-    RetractFrom(*this, x0 - chamfer, keepsZ ? zc : u.EndPoint.z);
+    ReturnToHome(x0 - chamfer, keepsZ ? zc : u.EndPoint.z);
     depthOfCut = Width;
     return true;
 }

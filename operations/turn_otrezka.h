@@ -32,8 +32,8 @@ public:
     // where there is one, when the cut is refused.
     bool CutOff(Contour& H);
 
-    void SaveKindValues(StorageRecord& record) const;
-    void LoadKindValues(StorageRecord& record);
+    bool SaveKindValues(StorageRecord& record) override;
+    bool LoadKindValues(StorageRecord& record) override;
 
     double Width = 5.0;          // width of the cut-off tool, mm
     std::int32_t indPrivaz = 0;  // the bound corner: 1 is the right one

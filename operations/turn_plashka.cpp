@@ -75,19 +75,21 @@ void CTurnPLASHKA::GetCycleVariables(std::string& text) {
     text += FormatAddressValue("_L2=", Perebeg, true);
 }
 
-void CTurnPLASHKA::SaveKindValues(StorageRecord& record) const {
+bool CTurnPLASHKA::SaveKindValues(StorageRecord& record) {
     record.AddNamedValue("Step", Variant::R8(Step));
     record.AddNamedValue("isAutoStep", Variant::Bool(isAutoStep));
     record.AddNamedValue("Nzahod", Variant::I4(Nzahod));
+    return true;
 }
 
-void CTurnPLASHKA::LoadKindValues(StorageRecord& record) {
+bool CTurnPLASHKA::LoadKindValues(StorageRecord& record) {
     record.ReadNamedValue("Step");
     Step = record.ReadBuffer().ToR8();
     record.ReadNamedValue("isAutoStep");
     isAutoStep = record.ReadBuffer().ToBool();
     record.ReadNamedValue("Nzahod");
     Nzahod = record.ReadBuffer().ToI4();
+    return true;
 }
 
 bool CTurnPLASHKA::PreviousRunsReversed(bool reversed) const {
@@ -120,7 +122,7 @@ bool CTurnPLASHKA::CreateContourPath() {
         }
     };
 
-    ApproachTo(*this, 0.0, zA);
+    MoveToStart(0.0, zA);
     if (indShema == 0) {
         currentCycle = &cycle;
         cycle.SetParentParameters(&Parameters());
@@ -166,7 +168,7 @@ bool CTurnPLASHKA::CreateContourPath() {
         AddFrame(std::make_unique<CCadre_M3>());
         isM04 = false;
     }
-    RetractFrom(*this, 0.0, zA);
+    ReturnToHome(0.0, zA);
     // The tap or die follows a thread that is there already.
     for (const auto& frame : frames) {
         if (!frame->rapid) frame->noMaterial = 1;

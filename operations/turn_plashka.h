@@ -32,8 +32,8 @@ public:
     bool CreateContourPath() override;
     void GetCycleVariables(std::string& text) override;
 
-    void SaveKindValues(StorageRecord& record) const;
-    void LoadKindValues(StorageRecord& record);
+    bool SaveKindValues(StorageRecord& record) override;
+    bool LoadKindValues(StorageRecord& record) override;
 
     // Set by the tool choice only; 0 until a tap with a diameter was chosen.
     double threadDiameter = 0.0;

@@ -1,19 +1,83 @@
-// Machining regions and the final contour: the preparation every path
-// starts with, the branches of the single-pass and threading kinds, the
-// working-contour check and the part as machined after the operation.
+// Machining regions and the final contour: the areas of material between the
+// working and the source contour with their stock-side pairs, the finishing
+// pieces, the working-contour check, the part as machined after the
+// operation, and the offsets made through the host's 2D geometry.
+#include <cmath>
+#include <utility>
+
+#include "catalogs/param_tool.h"
 #include "geometry/exception.h"
+#include "geometry/primitives.h"
 #include "geometry/subtract_region.h"
+#include "model/contour_builder.h"
+#include "operations/plan_angle_trim.h"
 #include "operations/turn.h"
 #include "plan/spid.h"
 
 namespace zarvento {
 
+namespace {
+
+constexpr const char* kNoCommonAreaText =
+    "Исходный контур и контур обработки должны пересекаться и образовывать хотя бы одну замкнутую область.\n";
+constexpr const char* kNoCommonAreaHints =
+    "Возможноые причины:\n"
+    "1. Если Вы хотите проточить канавку, то выберите цикл \"Многопроходная канавка\"\n"
+    "2. Если Вы хотите проточить поднутрение, то включите учет углов в плане резца в цикле \"Многопроходный токарный "
+    "цкл\"\n"
+    "3. Попробуйте немного продлить концы рабочего контуры, чтобы пересечь контур заготовки\n";
+constexpr const char* kNoCrossingText = "Эквидистанта рабочего контура должна пересекать исходный контур.";
+constexpr const char* kNoRegionText = "Рабочий контур совпадает с исходным контуром.\n";
+constexpr const char* kNoRegionHint =
+    "Возможно, что инструмент на продольной подаче не может зайти в область. Включите учет углов в плане резца или "
+    "выберите цикл точения многопроходной канавки.";
+
+// The end of a working contour turns back into the part (the turn from the
+// neighbouring unit of the part, brought into (-pi, pi), is negative): the
+// closing step prolongs it onto the stock.
+bool TurnsBack(double a, double b) { return (b > a && b - a > PI) || (a > b && a - b < PI); }
+
+// A crossing as the cuts of the second contour read it.
+IntersectPoint OnSecond(const IntersectPoint& p) {
+    IntersectPoint q = p;
+    q.index1 = p.index2;
+    return q;
+}
+
+struct PiecePair {
+    std::unique_ptr<Contour> working, source;
+};
+
+// The pieces of the closed offset working contour and of the offset source
+// between two neighbouring crossings; both null when the pair bounds no area.
+PiecePair CutPair(const Contour& c, const Contour& s1, const IntersectPoint& a, const IntersectPoint& b) {
+    PiecePair pair{c.CutPart(a, b), s1.CutPartCyclic(OnSecond(a), OnSecond(b))};
+    if (!pair.working || !pair.source) return {};
+    pair.working->MergeOverlappingUnits();
+    pair.source->MergeOverlappingUnits();
+    const Contour& pc = *pair.working;
+    const Contour& ps = *pair.source;
+    const bool degenerate = pc.Empty() || ps.Empty() ||
+                            (pc.Count() == 1 && ps.Count() == 1 && ps.GetUnit(0)->IsOverlap(*pc.GetUnit(0))) ||
+                            (pc.Count() == 1 && ps.GetUnit(0)->IsZeroLength());
+    if (degenerate) return {};
+    return pair;
+}
+
+// The headless host has no contour tab to redraw the replaced contour in.
+void ReplaceWorkingContour(CTurn& op, const Contour& w) { op.workContour = w.Clone(); }
+
+}  // namespace
+
 void CTurn::ClearRegions() {
     regionContour.reset();
     pairedContour.reset();
     regionList.clear();
+    regionList.shrink_to_fit();
     pairedList.clear();
+    pairedList.shrink_to_fit();
     finishList.clear();
+    finishList.shrink_to_fit();
 }
 
 bool CTurn::CheckWorkContour(const Contour& contour) {
@@ -32,22 +96,181 @@ bool CTurn::CheckWorkContour(const Contour& contour) {
 bool CTurn::CreateRegionAndFinalContour() {
     ClearRegions();
     if (!workContour || !sourceContour) return false;
-    std::unique_ptr<Contour> w = workContour->GetSimpleContour();
-    if (!w || !CheckWorkContour(*w)) return false;
-    std::unique_ptr<Contour> s = sourceContour->GetSimpleContour();
-    if (!s) return false;
-    if (kind == kTurnTHREADING || kind == kTurnPLASHKA) {
-        w = OffsetContourByRadius(std::move(w), 'w');
-        if (!w) return false;
-        ApplyToolOffsets(*w);
+    // Only the multi-pass, groove and drilling kinds machine an area; the
+    // others follow one contour.
+    if (kind != kTurnMnogoProhod && kind != kTurnKANAVKA && kind != kTurnDRILL) {
+        std::unique_ptr<Contour> w = workContour->GetSimpleContour();
+        if (!w || !CheckWorkContour(*w)) return false;
+        std::unique_ptr<Contour> s = sourceContour->GetSimpleContour();
+        if (!s) return false;
+        const bool threading = kind == kTurnTHREADING || kind == kTurnPLASHKA;
+        if (threading) {
+            w = OffsetContourByRadius(std::move(w), 'w');
+            if (!w) return false;
+            ApplyToolOffsets(*w);
+        } else if (isAutoTool) {
+            SetupTool();
+        }
+        regionList.push_back(std::move(w));
+        pairedList.push_back(std::move(s));
+        if (threading && isAutoTool) SetupTool();
+        CreateFinalContour();
+        return true;
     }
-    // The multi-pass, groove and drilling kinds take the same single region
-    // until the regions between the two contours are built for them.
-    regionList.push_back(std::move(w));
-    pairedList.push_back(std::move(s));
+    return CreateAreaRegions();
+}
+
+bool CTurn::CreateAreaRegions() {
+    std::unique_ptr<Contour> w = workContour->GetSimpleContour();
+    std::unique_ptr<Contour> s = sourceContour->GetSimpleContour();
+    if (!w || !s) return false;
+    const ParamTool* tool = GetTool();
+    const Contour* part = GetSPID()->GetDetailContour();
+    const bool elementaryTurning = kind == kTurnMnogoProhod && indShema == 0 && indCycleElementar == 0;
+
+    // End flags from the operation's own working contour: its units still
+    // know the part units they came from.
+    bool startFlag = false, endFlag = false;
+    if (!workContour->Empty()) {
+        const CUnit* first = workContour->GetFirstUnit();
+        startFlag = first->IsMarked;
+        if (!startFlag && first->SourceUnit && part) {
+            if (const CUnit* p = part->GetPrevUnit(first->SourceUnit))
+                startFlag = TurnsBack(p->GetEndAngle(), first->SourceUnit->GetStartAngle());
+        }
+        const CUnit* last = workContour->GetLastUnit();
+        endFlag = last->IsMarked;
+        if (!endFlag && last->SourceUnit && part) {
+            if (const CUnit* n = part->GetNextUnit(last->SourceUnit))
+                endFlag = TurnsBack(last->SourceUnit->GetEndAngle(), n->GetStartAngle());
+        }
+    }
+
+    w->MergeOverlappingUnits();
+    if (!s->DetermineDirection()) s->Reverse();
+    undercutsIgnored = false;
+    if (elementaryTurning) {
+        undercutsIgnored = SetPlanAnglesFromTool(nullptr, w.get());
+        std::unique_ptr<Contour> trimmed;
+        if (!undercutsIgnored) {
+            if (tool && tool->isLeft && tool->M34 == 4) std::swap(fi, fi1);
+            trimmed = TrimContourByPlanAngles(*w, fi, fi1, *s, internalMachining, false);
+            if (trimmed) ReplaceWorkingContour(*this, *trimmed);
+        } else {
+            trimmed = TrimContourByPlanAngles(*w, 90.0, 0.0, *s, internalMachining, indNapr);
+        }
+        if (trimmed) w = std::move(trimmed);
+    }
+
+    // A trimmed contour that fails the check falls back to the operation's
+    // own; only the report of the first check is dropped, so whatever the
+    // diagnosis found before (cutting data missing, say) still stands.
+    const std::string messageBefore = messageText;
+    if (!CheckWorkContour(*w)) {
+        messageText = messageBefore;
+        w = workContour->GetSimpleContour();
+        if (!w || !CheckWorkContour(*w)) return false;
+    }
+    if (undercutsIgnored) ReplaceWorkingContour(*this, *w);
+
+    w->MergeOverlappingUnits();
+    s->MergeOverlappingUnits();
+    if (!w->PassesInside(*s)) {
+        ReportError(std::string(kNoCommonAreaText) + (elementaryTurning ? kNoCommonAreaHints : ""));
+        return false;
+    }
     if (isAutoTool) SetupTool();
+
+    CContourBuilder closer;
+    closer.buildMethod = CContourBuilder::kFromFaces;
+    closer.accuracy = 0.01;
+    closer.startMode = kExtendAtAngle;
+    closer.endMode = kExtendAtAngle;
+    closer.startAngle = (w->GetFirstUnit()->GetStartAngle() + PI) * 180.0 / PI;
+    closer.endAngle = w->GetLastUnit()->GetEndAngle() * 180.0 / PI;
+    std::unique_ptr<Contour> wc = w->Clone();
+    std::unique_ptr<Contour> sc = s->Clone();
+
+    std::unique_ptr<Contour> s1 = OffsetContourByRadius(std::move(s), 's');
+    if (!s1) return false;
+    if (!s1->DetermineDirection()) s1->Reverse();
+    closer.sourceContour = s1.get();
+    auto closeOnto = [&](std::unique_ptr<Contour> offset, IntersectPointList& points) -> std::unique_ptr<Contour> {
+        std::unique_ptr<Contour> c = closer.CloseContourToSource(std::move(offset), nullptr, startFlag, endFlag);
+        if (!c) return nullptr;
+        if (!c->IsCrossingForward(*s1)) c->Reverse();
+        c->Intersect(*s1, points, true);
+        if (points.Count() < 2) {
+            ReportError(kNoCrossingText);
+            return nullptr;
+        }
+        return c;
+    };
+
+    IntersectPointList crossings(10);
+    std::unique_ptr<Contour> c = closeOnto(OffsetContourByRadius(std::move(w), 'w'), crossings);
+    if (!c) return false;
+
+    // A shifted middle point is where the tool's nose centre would be.
+    auto insideAfterShift = [tool](const Contour& piece, const Contour& area) {
+        IntersectPoint m;
+        piece.GetMidPoint(m);
+        if (tool) {
+            m.z -= tool->dNoseDx;
+            m.x += tool->dNoseDy;
+        }
+        return area.IsPointInside(m.z, m.x);
+    };
+
+    if (finishAllowance > EPS && indShema != 1) {
+        const int n = static_cast<int>(crossings.Count());
+        for (int i = 0; i + 1 < n; ++i) {
+            PiecePair pair = CutPair(*c, *s1, crossings[i], crossings[i + 1]);
+            if (!pair.working || !insideAfterShift(*pair.working, *s1)) continue;
+            ApplyToolOffsets(*pair.working);
+            JoinFinishingPiece(std::move(pair.working));
+        }
+        crossings.SetCountZero();
+        c = closeOnto(OffsetContourByRadius(std::move(wc), 'c'), crossings);
+        if (!c) return false;
+    }
+    wc.reset();
+
+    bool noneFound = true;
+    const int n = static_cast<int>(crossings.Count());
+    for (int i = 0; i + 1 < n; ++i) {
+        PiecePair pair = CutPair(*c, *s1, crossings[i], crossings[i + 1]);
+        if (!pair.working || !insideAfterShift(*pair.working, *sc)) continue;
+        ApplyToolOffsets(*pair.working);
+        ApplyToolOffsets(*pair.source);
+        regionList.push_back(std::move(pair.working));
+        pairedList.push_back(std::move(pair.source));
+        noneFound = false;
+    }
+    if (noneFound) ReportError(std::string(kNoRegionText) + (elementaryTurning ? kNoRegionHint : ""));
     CreateFinalContour();
     return true;
+}
+
+void CTurn::JoinFinishingPiece(std::unique_ptr<Contour> piece) {
+    double sx = 0, sz = 0, ex = 0, ez = 0;
+    piece->GetStartPoint(sx, sz);
+    piece->GetEndPoint(ex, ez);
+    for (auto& held : finishList) {
+        double hsx = 0, hsz = 0, hex = 0, hez = 0;
+        held->GetStartPoint(hsx, hsz);
+        held->GetEndPoint(hex, hez);
+        if (IsEqualPoint(hez, hex, sz, sx)) {
+            held->AppendCopy(*piece);
+            return;
+        }
+        if (IsEqualPoint(hsz, hsx, ez, ex)) {
+            piece->AppendCopy(*held);
+            held = std::move(piece);
+            return;
+        }
+    }
+    finishList.push_back(std::move(piece));
 }
 
 bool CTurn::CreateFinalContour() {
@@ -72,6 +295,44 @@ bool CTurn::CreateFinalContour() {
     if (finalContour->DetermineDirection()) finalContour->Reverse();
     for (int i = 0; i < finalContour->Count(); ++i) finalContour->GetUnit(i)->IsMarked = false;
     return true;
+}
+
+std::unique_ptr<Contour> CTurn::MakeEquidistant(const Contour* contour, double distance, char mode) {
+    if (!contour) return nullptr;
+    if (isHeidenhain) return contour->Clone();
+    Document2D& doc = ActiveDocument2D();
+    doc.BeginObjectSet();
+    std::unique_ptr<Contour> drawn = contour->Clone();
+    drawn->Draw2D(1);
+    const Ref2D group = doc.EndObjectSet();
+
+    const bool sourceLike = mode == 's' || mode == 'v';
+    bool clockwise = true;
+    if (sourceLike) {
+        Contour read;
+        read.LoadFromHostObjects(doc, doc.ObjectList(group, 0, 0.1, 1), -1, 0.01);
+        clockwise = read.DetermineDirection();
+    }
+    EquidistantRequest request;
+    request.group = group;
+    request.side = clockwise ? 0 : 1;
+    request.option1 = (sourceLike && !(mode == 's' && kind == kTurnMnogoProhod)) ? 1 : 0;
+    request.option2 = 0;
+    request.style = 4;
+
+    // An offset stock that does not close is tried nearer, eleven times at most.
+    std::unique_ptr<Contour> result;
+    for (int attempt = 0; attempt <= 10; ++attempt) {
+        request.distance = request.distance2 = distance;
+        const Ref2D offset = doc.Equidistant(request).group;
+        result = std::make_unique<Contour>();
+        if (offset != 0) result->LoadFromHostObjects(doc, doc.ObjectList(offset, 0, 0.0001, 1), -1, 0.01);
+        if (mode != 's' || result->IsClosed()) break;
+        distance *= 0.75;
+    }
+    if (mode == 's' && !result->IsClosed()) result = contour->Clone();
+    if (!clockwise) result->Reverse();
+    return result;
 }
 
 }  // namespace zarvento

@@ -1,0 +1,215 @@
+// The idle moves of a path: the approach to its first working move (from the
+// previous operation, through the safety zone or from the home point), the
+// retract to the home point, and the links between pieces of one path.
+#include <cmath>
+#include <memory>
+
+#include "geometry/line_unit.h"
+#include "geometry/primitives.h"
+#include "nc/cadre_g28.h"
+#include "operations/plan_angle_trim.h"
+#include "operations/turn.h"
+#include "plan/plan.h"
+#include "plan/spid.h"
+
+namespace zarvento {
+
+namespace {
+
+constexpr double kFar = 10000.0;
+
+// A route of rapid lines through the given points (z, x); zero-length legs are left out.
+std::unique_ptr<Contour> Route(std::initializer_list<std::pair<double, double>> points) {
+    auto route = std::make_unique<Contour>();
+    const std::pair<double, double>* previous = nullptr;
+    for (const auto& p : points) {
+        if (previous && !IsEqualPoint(previous->first, previous->second, p.first, p.second))
+            route->AddUnit(std::make_unique<CLineUnit>(previous->first, previous->second, p.first, p.second, true));
+        previous = &p;
+    }
+    return route;
+}
+
+bool IsClear(const Contour& route, const Contour* obstacle) { return CountContourCrossings(&route, obstacle) == 0; }
+
+// The boundary of the plan's safety zone: along -Xplane up to Zplane, then out along Zplane.
+std::unique_ptr<Contour> SafetyBoundary(const CSPID& spid) {
+    return Route({{-kFar, -spid.Xplane}, {spid.Zplane, -spid.Xplane}, {spid.Zplane, kFar}});
+}
+
+// Whether the straight move from q to g passes the protected side of the
+// zone boundary: a crossing away from its ends, or a middle point on the
+// part's side (a move between points on the two legs of the boundary cuts
+// the corner although it touches the boundary only at its ends).
+bool CutsZone(const CSPID& spid, double qz, double qx, double gz, double gx, const Contour& boundary) {
+    auto line = MakeLineContour(qz, qx, gz, gx);
+    IntersectPointList points(10);
+    line->Intersect(boundary, points, true);
+    for (std::uint32_t k = 0; k < points.Count(); ++k) {
+        if (!IsEqualPoint(points[k].z, points[k].x, qz, qx) && !IsEqualPoint(points[k].z, points[k].x, gz, gx))
+            return true;
+    }
+    const double mz = (qz + gz) / 2.0, mx = (qx + gx) / 2.0;
+    return mz < spid.Zplane - EPS && mx > -spid.Xplane + EPS;
+}
+
+// The first crossing of the route with the boundary, as a cut point of the route.
+bool FirstCrossing(const Contour& route, const Contour& boundary, IntersectPoint& at) {
+    IntersectPointList points(100);
+    route.Intersect(boundary, points, true);
+    if (points.Count() == 0) return false;
+    at = points[0];
+    return true;
+}
+
+IntersectPoint RouteStart(const Contour& route) {
+    IntersectPoint p;
+    p.z = route.GetFirstUnit()->StartPoint.z;
+    p.x = route.GetFirstUnit()->StartPoint.x;
+    p.index1 = 0;
+    return p;
+}
+
+IntersectPoint RouteEnd(const Contour& route) {
+    IntersectPoint p;
+    p.z = route.GetLastUnit()->EndPoint.z;
+    p.x = route.GetLastUnit()->EndPoint.x;
+    p.index1 = route.Count() - 1;
+    return p;
+}
+
+}  // namespace
+
+void CTurn::BuildDetourPath(double x, double z, Contour& route) {
+    const CSPID& spid = *GetSPID();
+    const double hz = spid.Z0tool, hx = -spid.X0tool;
+    std::unique_ptr<Contour> candidates[3] = {
+        Route({{z, x}, {hz, hx}}),            // direct
+        Route({{z, x}, {hz, x}, {hz, hx}}),   // Z first
+        Route({{z, x}, {z, hx}, {hz, hx}}),   // X first
+    };
+    int chosen = naprVozvrat;
+    if (naprVozvrat == 0) {
+        chosen = 1;
+        for (int k = 0; k < 3; ++k) {
+            if (IsClear(*candidates[k], finalContour.get())) {
+                chosen = k + 1;
+                break;
+            }
+        }
+        naprVozvrat = chosen;
+    }
+    if (chosen < 1 || chosen > 3) return;
+    route.AppendCopy(*candidates[chosen - 1]);
+}
+
+void CTurn::ReturnToHome(double x, double z) {
+    retractX = x;
+    retractZ = z;
+    if (kind == kTurnMnogoProhod && pieceIndex < lastPieceIndex) return;
+    // The next operation takes over from here unless it starts from the home
+    // point. A different tool means a tool change there, whatever its mode
+    // still says from an earlier calculation: its own prologue has not run yet.
+    const auto* next = dynamic_cast<const CTurn*>(GetPLAN()->GetNextActiveTurn(index + 1));
+    if (next && next->indPerehod != 2 && next->nToolPosition == nToolPosition) return;
+
+    Contour route;
+    BuildDetourPath(x, z, route);
+    const std::size_t first = frames.size();
+    for (int i = 0; i < route.Count(); ++i) AddUnitFrame(*route.GetUnit(i), true, false, isPathToggled);
+    if (!GetSPID()->isReferent) return;
+    for (std::size_t k = first; k < frames.size(); ++k) {
+        auto g28 = std::make_unique<CCadre_G28>();
+        g28->start = frames[k]->start;
+        g28->end = frames[k]->end;
+        g28->CreatePathFigure();
+        g28->operation = this;
+        if (g28->codeParameters) g28->codeParameters->parent = FrameParent();
+        frames[k] = std::move(g28);
+    }
+}
+
+void CTurn::MoveToStart(double x, double z) {
+    approachX = x;
+    approachZ = z;
+    if (pieceIndex != 0) {
+        const double kx = retractX, kz = retractZ;
+        bool zFirst = x > kx;
+        if (internalMachining) zFirst = !zFirst;
+        if (zFirst) {
+            AddLineFrame(kx, kz, kx, z, -1.0, true);
+            AddLineFrame(kx, z, x, z, -1.0, true);
+        } else {
+            AddLineFrame(kx, kz, x, kz, -1.0, true);
+            AddLineFrame(x, kz, x, z, -1.0, true);
+        }
+        return;
+    }
+
+    const bool hidden = isPathToggled;
+    const CSPID& spid = *GetSPID();
+    const double hz = spid.Z0tool, hx = -spid.X0tool;
+    std::unique_ptr<Contour> home;
+    if (indPerehod != 0) {
+        std::unique_ptr<Contour> candidates[3] = {
+            Route({{hz, hx}, {z, x}}),           // direct
+            Route({{hz, hx}, {z, hx}, {z, x}}),  // Z first
+            Route({{hz, hx}, {hz, x}, {z, x}}),  // X first
+        };
+        int chosen = naprVihod;
+        if (naprVihod == 0) {
+            chosen = 1;
+            for (int k : {0, 2, 1}) {
+                if (IsClear(*candidates[k], sourceContour.get())) {
+                    chosen = k + 1;
+                    break;
+                }
+            }
+            naprVihod = chosen;
+        }
+        home = std::make_unique<Contour>();
+        if (chosen >= 1 && chosen <= 3) home = std::move(candidates[chosen - 1]);
+    }
+    auto addUnits = [&](const Contour& route) {
+        for (int i = 0; i < route.Count(); ++i) AddUnitFrame(*route.GetUnit(i), true, true, hidden);
+    };
+    if (indPerehod == 2) {
+        addUnits(*home);
+        return;
+    }
+
+    auto* previous = dynamic_cast<CTurn*>(GetPLAN()->GetPrevActiveTurn(index - 1));
+    if (!previous) return;
+    const double ex = previous->retractX, ez = previous->retractZ;
+    if (indPerehod == 0) {
+        AddLineFrame(ex, ez, x, z, -1.0, true, true, hidden);
+        return;
+    }
+    if (indPerehod != 1) return;
+
+    const std::unique_ptr<Contour> boundary = SafetyBoundary(spid);
+    double qz = ez, qx = ex;
+    Contour back;
+    previous->BuildDetourPath(ex, ez, back);
+    IntersectPoint at;
+    if (!back.Empty() && FirstCrossing(back, *boundary, at)) {
+        if (auto piece = back.CutPart(RouteStart(back), at)) addUnits(*piece);
+        qz = at.z;
+        qx = at.x;
+    }
+    double gz = z, gx = x;
+    std::unique_ptr<Contour> tail;
+    if (home && !home->Empty() && FirstCrossing(*home, *boundary, at)) {
+        gz = at.z;
+        gx = at.x;
+        tail = home->CutPart(at, RouteEnd(*home));
+    }
+    if (!CutsZone(spid, qz, qx, gz, gx, *boundary)) {
+        AddLineFrame(qx, qz, gx, gz, -1.0, true, true, hidden);
+    } else {
+        addUnits(*Route({{qz, qx}, {spid.Zplane, -spid.Xplane}, {gz, gx}}));
+    }
+    if (tail) addUnits(*tail);
+}
+
+}  // namespace zarvento

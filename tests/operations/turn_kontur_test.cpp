@@ -1,0 +1,215 @@
+// The single-pass contour operation: full paths for every lead-in and
+// lead-out mode, direction and overrun cases, the invariants over the
+// fixture parts (clearance of the nose circle, continuity), the sketch mode
+// and the operation's stored values.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "catalogs/param_tool.h"
+#include "fixture_parts.h"
+#include "geometry/arc_unit.h"
+#include "operations/turn_kontur.h"
+#include "operations_test_support.h"
+#include "platform/messages.h"
+#include "platform/storage_record.h"
+
+namespace zarvento {
+namespace {
+
+class TurnKonturTest : public test::OperationTest {
+protected:
+    CTurnKONTUR& Kontur(const std::string& profile, const std::function<void(CTurnKONTUR&)>& setup = {}) {
+        runner->Clear();
+        runner->Part(profile);
+        CTurn& op = runner->AddKind(kTurnKONTUR, profile, [&](CTurn& o) {
+            if (setup) setup(dynamic_cast<CTurnKONTUR&>(o));
+        });
+        runner->Run();
+        return dynamic_cast<CTurnKONTUR&>(op);
+    }
+};
+
+// Distance from a point to a line or arc unit.
+double Distance(const CUnit& u, double z, double x) {
+    auto d = [](double z1, double x1, double z2, double x2) { return std::hypot(z1 - z2, x1 - x2); };
+    const double ends = std::min(d(z, x, u.StartPoint.z, u.StartPoint.x), d(z, x, u.EndPoint.z, u.EndPoint.x));
+    if (u.Kind == kUnitArc) {
+        const auto& arc = static_cast<const CArcUnit&>(u);
+        const double r = d(z, x, u.CentrePoint.z, u.CentrePoint.x);
+        if (r < 1e-12) return arc.Radius;
+        const double qz = u.CentrePoint.z + (z - u.CentrePoint.z) * arc.Radius / r;
+        const double qx = u.CentrePoint.x + (x - u.CentrePoint.x) * arc.Radius / r;
+        return u.IsPointOnUnit(qz, qx, 0) ? std::fabs(r - arc.Radius) : ends;
+    }
+    const double lz = u.EndPoint.z - u.StartPoint.z, lx = u.EndPoint.x - u.StartPoint.x;
+    const double len2 = lz * lz + lx * lx;
+    if (len2 < 1e-24) return ends;
+    const double t = ((z - u.StartPoint.z) * lz + (x - u.StartPoint.x) * lx) / len2;
+    if (t <= 0 || t >= 1) return ends;
+    return d(z, x, u.StartPoint.z + t * lz, u.StartPoint.x + t * lx);
+}
+
+double Distance(const Contour& c, double z, double x) {
+    double best = 1e300;
+    for (int i = 0; i < c.Count(); ++i) best = std::min(best, Distance(*c.GetUnit(i), z, x));
+    return best;
+}
+
+// The golden paths of the default step: lead-in and lead-out by mode, then
+// the cases of direction and overrun.
+TEST_F(TurnKonturTest, FullPathsForEveryLeadMode) {
+    struct Case {
+        const char* name;
+        std::function<void(CTurnKONTUR&)> setup;
+        const char* frames;
+    };
+    const Case cases[] = {
+        {"modes 0: along the contour's tangents", [](CTurnKONTUR&) {}, "T1\nS700 F0.25\nM03\nG00  X63 Z-29.2\nG01  X41.6\nG01  Z6.5\nG00  X200 Z100\nM01\n"},
+        {"modes 1: along +Z", [](CTurnKONTUR& o) { o.VrezanieSposob = o.PerebegSposob = 1; }, "T1\nS700 F0.25\nM03\nG00  X60 Z-30.7\nG01  Z-29.2\nG01  X41.6\nG01  Z6.5\nG00  X200 Z100\nM01\n"},
+        {"modes 2: along +X", [](CTurnKONTUR& o) { o.VrezanieSposob = o.PerebegSposob = 2; }, "T1\nS700 F0.25\nM03\nG00  X63 Z-29.2\nG01  X41.6\nG01  Z5\nG01  X38.6\nG00  X200 Z100\nM01\n"},
+        {"modes 3: along -Z", [](CTurnKONTUR& o) { o.VrezanieSposob = o.PerebegSposob = 3; }, "T1\nS700 F0.25\nM03\nG00  X60 Z-27.7\nG01  Z-29.2\nG01  X41.6\nG01  Z5\nG01  Z3.5\nG00  X200 Z100\nM01\n"},
+        {"modes 4: along -X", [](CTurnKONTUR& o) { o.VrezanieSposob = o.PerebegSposob = 4; }, "T1\nS700 F0.25\nM03\nG00  X57 Z-29.2\nG01  X60\nG01  X41.6\nG01  Z5\nG01  X44.6\nG00  X200 Z100\nM01\n"},
+        {"modes 5: the given angles",
+         [](CTurnKONTUR& o) {
+             o.VrezanieSposob = o.PerebegSposob = 5;
+             o.VrezanieAngle = 45.0;
+             o.PerebegAngle = 135.0;
+         },
+         "T1\nS700 F0.25\nM03\nG00  X62.121 Z-30.261\nG01  X60 Z-29.2\nG01  X41.6\nG01  Z5\nG01  X39.479 Z3.939\nG00  X200 Z100\nM01\n"},
+        {"along the contour's direction", [](CTurnKONTUR& o) { o.indNapr = true; }, "T1\nS700 F0.25\nM03\nG00  X41.6 Z6.5\nG01  Z-29.2\nG01  X63\nG00  X200 Z100\nM01\n"},
+        {"no overrun", [](CTurnKONTUR& o) { o.Perebeg = 0.0; }, "T1\nS700 F0.25\nM03\nG00  X63 Z-29.2\nG01  X41.6\nG01  Z5\nG00  X200 Z100\nM01\n"},
+        {"negative overrun drops the last unit", [](CTurnKONTUR& o) { o.Perebeg = -0.5; }, "T1\nS700 F0.25\nM03\nG00  X63 Z-29.2\nG01  X41.6\nG00  X200 Z100\nM01\n"},
+        {"tool offsets", [](CTurnKONTUR& o) {
+             o.isCorrectLz = true;
+             o.CorrectLz = 0.25;
+         }, "T1\nS700 F0.25\nM03\nG00  X63 Z-28.95\nG01  X41.6\nG01  Z6.75\nG00  X200 Z100\nM01\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTurnKONTUR& op = Kontur(test::kStepProfile, c.setup);
+        EXPECT_EQ(runner->Text(0), c.frames);
+        EXPECT_EQ(op.messageText, "");
+    }
+}
+
+TEST_F(TurnKonturTest, NoseCircleKeepsClearOfThePartAndPathsAreContinuous) {
+    for (const auto& part : test::FixtureParts()) {
+        for (bool along : {false, true}) {
+            SCOPED_TRACE(std::string(part.name) + (along ? ", along" : ", against"));
+            runner->Bar(part.barLength, part.barDiameter, part.barInner, part.barZ).InnerPoint(part.innerZ, part.innerX);
+            CTurnKONTUR& op = Kontur(part.profile, [&](CTurnKONTUR& o) { o.indNapr = along; });
+            ASSERT_EQ(op.messageText, "");
+            const ParamTool& tool = *op.GetTool();
+            const auto profile = test::OperationRunner::Parse(part.profile);
+            const double clearance = tool.r - 1e-6;
+            bool started = false;
+            double lastX = 0, lastZ = 0;
+            int moves = 0;
+            for (const auto& frame : op.Frames()) {
+                StepArray<CUnit*> units(4);
+                frame->AddPathUnits(units);
+                if (units.Count() == 0) continue;
+                ++moves;
+                if (started) {
+                    EXPECT_NEAR(frame->start.x, lastX, 1e-6) << "frame " << moves;
+                    EXPECT_NEAR(frame->start.z, lastZ, 1e-6) << "frame " << moves;
+                }
+                started = true;
+                lastX = frame->end.x;
+                lastZ = frame->end.z;
+                // The idle moves take the route the user chose; the cut keeps clear.
+                if (frame->rapid) continue;
+                for (std::uint32_t k = 0; k < units.Count(); ++k) {
+                    IntersectPointList points(64);
+                    units[k]->GetPointsByStep(points, 0.05, 1);
+                    for (std::uint32_t p = 0; p < points.Count(); ++p) {
+                        const double cz = points[p].z + tool.dNoseDx, cx = points[p].x - tool.dNoseDy;
+                        ASSERT_GE(Distance(*profile, cz, cx), clearance)
+                            << "frame " << moves << " at (" << cz << ", " << cx << ")";
+                    }
+                }
+            }
+            EXPECT_GT(moves, profile->Count());
+        }
+    }
+}
+
+TEST_F(TurnKonturTest, SketchModeWithoutSketchFailsVisibly) {
+    CTurnKONTUR& op = Kontur(test::kStepProfile, [](CTurnKONTUR& o) { o.SposobTrajectory = true; });
+    EXPECT_EQ(op.messageText, "Ошибка:\nПотеряна связь с эскизом");
+    EXPECT_TRUE(op.Frames().empty());
+    EXPECT_FALSE(op.IsActive());
+}
+
+TEST_F(TurnKonturTest, RetractFollowsWhenTheNextOperationChangesTool) {
+    runner->Clear();
+    runner->Part(test::kStepProfile);
+    CTurn& first = runner->AddKind(kTurnKONTUR, test::kStepProfile, [](CTurn& o) {
+        o.isAutoTool = false;
+        o.nToolPosition = 0;
+    });
+    runner->AddKind(kTurnKONTUR, test::kStepProfile, [](CTurn& o) {
+        o.isAutoTool = false;
+        o.nToolPosition = 1;
+        o.indPerehod = 0;  // left from an earlier calculation without the tool change
+    });
+    runner->Run();
+    const std::string text = runner->Text(0);
+    EXPECT_NE(text.find("G00  X200 Z100"), std::string::npos) << text;
+    EXPECT_EQ(first.naprVozvrat, 1);
+}
+
+TEST_F(TurnKonturTest, StoredValuesRoundTripAndALostSketchIsReported) {
+    auto sketch = part->AddSketch("Эскиз1");
+    CTurnKONTUR saved;
+    saved.SposobTrajectory = true;
+    saved.pEskiz = sketch;
+    {
+        StorageRecord record;
+        ASSERT_TRUE(record.OpenWrite("Zarvento.Turn.0"));
+        EXPECT_TRUE(saved.SaveKindValues(record));
+    }
+    CTurnKONTUR loaded;
+    {
+        StorageRecord record;
+        ASSERT_TRUE(record.OpenRead("Zarvento.Turn.0"));
+        EXPECT_TRUE(loaded.LoadKindValues(record));
+    }
+    EXPECT_TRUE(loaded.SposobTrajectory);
+    EXPECT_EQ(loaded.pEskiz, sketch);
+    EXPECT_TRUE(MessageLog::Instance().Entries().empty());
+
+    // Without the sketch mode nothing else is stored or read.
+    CTurnKONTUR plain;
+    {
+        StorageRecord record;
+        ASSERT_TRUE(record.OpenWrite("Zarvento.Turn.1"));
+        plain.SaveKindValues(record);
+        EXPECT_EQ(record.PendingNames(), std::vector<std::string>{"SposobTrajectory"});
+    }
+
+    // A sketch that no open document holds any more.
+    auto other = app->Documents().Add(DocumentType::Part, false);  // the plan's document stays active
+    saved.pEskiz = other->AddSketch("Эскиз2");
+    {
+        StorageRecord record;
+        ASSERT_TRUE(record.OpenWrite("Zarvento.Turn.2"));
+        saved.SaveKindValues(record);
+    }
+    app->Documents().Close(other);
+    CTurnKONTUR lost;
+    {
+        StorageRecord record;
+        ASSERT_TRUE(record.OpenRead("Zarvento.Turn.2"));
+        EXPECT_TRUE(lost.LoadKindValues(record));
+    }
+    EXPECT_TRUE(lost.SposobTrajectory);
+    EXPECT_FALSE(lost.pEskiz);
+    ASSERT_FALSE(MessageLog::Instance().Entries().empty());
+    EXPECT_EQ(MessageLog::Instance().Entries().back().text, "Потеряна связь с эскизом");
+    EXPECT_EQ(MessageLog::Instance().Entries().back().caption, "Orbisel");
+}
+
+}  // namespace
+}  // namespace zarvento

@@ -1,0 +1,274 @@
+// Machining regions and the final contour over the fixture parts, the texts
+// of the failures, finishing pieces, plan-angle trimming, and the working
+// contour's check keeping what the diagnosis found before it.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "fixture_parts.h"
+#include "geometry/contour_script.h"
+#include "geometry/line_unit.h"
+#include "geometry/primitives.h"
+#include "operations/plan_angle_trim.h"
+#include "operations/turn_mnogo_prohod.h"
+#include "operations_test_support.h"
+
+namespace zarvento {
+namespace {
+
+class TurnRegionTest : public test::OperationTest {
+protected:
+    // A multi-pass operation on tool 0 (nose radius 0.8) over the fixture
+    // part, recalculated; in a cycle form unless told otherwise, so that the
+    // profile is taken as it stands (elementary moves trim it first).
+    CTurn& MultiPass(const test::FixturePart& part, const std::function<void(CTurn&)>& setup = {}) {
+        runner->Clear();
+        runner->Bar(part.barLength, part.barDiameter, part.barInner, part.barZ).InnerPoint(part.innerZ, part.innerX);
+        runner->Part(part.profile);
+        CTurn& op = runner->AddKind(kTurnMnogoProhod, part.profile, [&](CTurn& o) {
+            o.nToolPosition = 0;
+            o.fi = 93.0;
+            o.fi1 = 30.0;
+            o.indCycleElementar = 1;
+            if (setup) setup(o);
+        });
+        runner->Run();
+        return op;
+    }
+    static double MidZ(const Contour& c) {
+        double zmin = 0, xmin = 0, zmax = 0, xmax = 0;
+        c.GetBoundBox(zmin, xmin, zmax, xmax);
+        return (zmin + zmax) / 2.0;
+    }
+};
+
+const test::FixturePart& Fixture(const std::string& name) {
+    for (const auto& part : test::FixtureParts())
+        if (part.name == name) return part;
+    throw std::runtime_error("no fixture part " + name);
+}
+
+TEST_F(TurnRegionTest, FixturePartsGiveTheirRegionsWithStockSidePairs) {
+    ASSERT_GE(test::FixtureParts().size(), 20u);
+    for (const auto& part : test::FixtureParts()) {
+        SCOPED_TRACE(part.name);
+        CTurn& op = MultiPass(part);
+        EXPECT_EQ(op.messageText, "");
+        EXPECT_EQ(static_cast<int>(op.regionList.size()), part.regions);
+        EXPECT_EQ(op.pairedList.size(), op.regionList.size());
+        for (std::size_t i = 0; i < op.regionList.size(); ++i) {
+            // Each pair closes one area: the stock side runs back from the
+            // working side's end to its start.
+            double wsx = 0, wsz = 0, wex = 0, wez = 0, ssx = 0, ssz = 0, sex = 0, sez = 0;
+            op.regionList[i]->GetStartPoint(wsx, wsz);
+            op.regionList[i]->GetEndPoint(wex, wez);
+            op.pairedList[i]->GetStartPoint(ssx, ssz);
+            op.pairedList[i]->GetEndPoint(sex, sez);
+            EXPECT_TRUE((IsEqualPoint(wsz, wsx, ssz, ssx) && IsEqualPoint(wez, wex, sez, sex)) ||
+                        (IsEqualPoint(wsz, wsx, sez, sex) && IsEqualPoint(wez, wex, ssz, ssx)))
+                << "region " << i;
+        }
+        ASSERT_TRUE(op.finalContour);
+        EXPECT_TRUE(op.finalContour->IsClosed());
+        EXPECT_TRUE(op.finalContour->IsPointInside(part.innerZ, part.innerX));
+    }
+}
+
+TEST_F(TurnRegionTest, SteppedShaftFromBarHasOneRegionAndTheStepAsFinalContour) {
+    CTurn& op = MultiPass(Fixture("step"));
+    ASSERT_EQ(op.regionList.size(), 1u);
+    // The working side is the profile offset by the nose radius.
+    double zmin = 0, xmin = 0, zmax = 0, xmax = 0;
+    op.regionList[0]->GetBoundBox(zmin, xmin, zmax, xmax);
+    EXPECT_NEAR(xmax, -20.8, 1e-6);
+    const Contour& final = *op.finalContour;
+    EXPECT_TRUE(final.IsPointInside(-10, -19.9));
+    EXPECT_FALSE(final.IsPointInside(-10, -20.1));
+    EXPECT_TRUE(final.IsPointInside(-40, -24.9));
+    final.GetBoundBox(zmin, xmin, zmax, xmax);
+    EXPECT_NEAR(zmin, -58, 1e-6);
+    EXPECT_NEAR(xmin, -25, 1e-6);
+    EXPECT_NEAR(zmax, 2, 1e-6);
+}
+
+TEST_F(TurnRegionTest, ShaftWithALandHasTwoRegionsInCrossingOrder) {
+    CTurn& op = MultiPass(Fixture("shaft with a land"));
+    ASSERT_EQ(op.regionList.size(), 2u);
+    EXPECT_GT(MidZ(*op.regionList[0]), -15.0);
+    EXPECT_LT(MidZ(*op.regionList[1]), -25.0);
+    EXPECT_GT(MidZ(*op.pairedList[0]), MidZ(*op.pairedList[1]));
+    // The land stays in the part as machined.
+    EXPECT_TRUE(op.finalContour->IsPointInside(-20, -24.9));
+}
+
+TEST_F(TurnRegionTest, BoreRegionLiesInsideTheBarsHole) {
+    CTurn& op = MultiPass(Fixture("bore"));
+    ASSERT_EQ(op.regionList.size(), 1u);
+    double zmin = 0, xmin = 0, zmax = 0, xmax = 0;
+    op.regionList[0]->GetBoundBox(zmin, xmin, zmax, xmax);
+    EXPECT_NEAR(xmin, -14.2, 1e-6) << "the offset keeps the nose inside the bore";
+    EXPECT_TRUE(op.finalContour->IsPointInside(-10, -20));
+    EXPECT_FALSE(op.finalContour->IsPointInside(-10, -14));
+    EXPECT_FALSE(op.finalContour->IsPointInside(-30, -11));
+}
+
+TEST_F(TurnRegionTest, UndercutIsBridgedAlongTheAuxiliaryEdge) {
+    CTurn& op = MultiPass(Fixture("undercut"), [](CTurn& o) { o.indCycleElementar = 0; });
+    ASSERT_EQ(op.messageText, "");
+    // The entry wall at 135 degrees is steeper than the tool's edge at
+    // 150 degrees: the working contour now leaves (-10, -20) along the edge.
+    const Contour& w = *op.workContour;
+    bool bridged = false;
+    for (int i = 0; i < w.Count(); ++i) {
+        const CUnit& u = *w.GetUnit(i);
+        if (IsEqualPoint(u.StartPoint.z, u.StartPoint.x, -10, -20)) {
+            EXPECT_NEAR(u.EndPoint.x, -16, 1e-6);
+            EXPECT_NEAR(u.EndPoint.z, -10 - 4 / std::tan(30 * PI / 180), 1e-6);
+            bridged = true;
+        }
+    }
+    EXPECT_TRUE(bridged);
+    EXPECT_EQ(op.regionList.size(), 1u);
+}
+
+TEST_F(TurnRegionTest, FailureTextsAreExact) {
+    const std::string a =
+        "Ошибка:\nИсходный контур и контур обработки должны пересекаться и образовывать хотя бы одну замкнутую "
+        "область.\n";
+    const std::string hints =
+        "Возможноые причины:\n1. Если Вы хотите проточить канавку, то выберите цикл \"Многопроходная канавка\"\n"
+        "2. Если Вы хотите проточить поднутрение, то включите учет углов в плане резца в цикле \"Многопроходный "
+        "токарный цкл\"\n3. Попробуйте немного продлить концы рабочего контуры, чтобы пересечь контур заготовки\n";
+    // A profile wholly outside the bar bounds no area.
+    const test::FixturePart outside{"outside", "LineSeg( 5,-30, -30,-30, 1 );\n", 60, 50, 0, 2, -10, -5, 0};
+    EXPECT_EQ(MultiPass(outside, [](CTurn& o) { o.indCycleElementar = 0; }).messageText, a + hints);
+    EXPECT_EQ(MultiPass(outside).messageText, a) << "the hints are the elementary turning's only";
+    runner->Clear();
+    CTurn& groove = runner->AddKind(kTurnKANAVKA, outside.profile, [](CTurn& o) { o.nToolPosition = 0; });
+    runner->Run();
+    EXPECT_EQ(groove.messageText, a) << "the hints are the multi-pass turning's only";
+    EXPECT_TRUE(groove.Frames().empty());
+
+    EXPECT_EQ(MultiPass(Fixture("step"), [](CTurn& o) { o.tableWorkContour = test::OperationRunner::Parse(
+                                                             "LineSeg( 5,-20, -30,-20, 1 );\n"
+                                                             "LineSeg( -30,-20, -30,-10, 1 );\n"
+                                                             "LineSeg( -30,-10, -10,-25, 1 );\n"); })
+                  .messageText,
+              "Ошибка:\nРабочий контур не должен самопересекаться");
+}
+
+TEST_F(TurnRegionTest, FinishingPiecesFollowTheWorkingContourOnlyWithAnAllowance) {
+    CTurn& op = MultiPass(Fixture("shaft with a land"), [](CTurn& o) { o.finishAllowance = 0.5; });
+    ASSERT_EQ(op.messageText, "");
+    ASSERT_EQ(op.finishList.size(), 2u);
+    double zmin = 0, xmin = 0, zmax = 0, xmax = 0;
+    op.finishList[0]->GetBoundBox(zmin, xmin, zmax, xmax);
+    EXPECT_NEAR(xmax, -20.8, 1e-6) << "finishing pieces lie at the nose radius only";
+    op.regionList[0]->GetBoundBox(zmin, xmin, zmax, xmax);
+    EXPECT_NEAR(xmax, -21.3, 1e-6) << "regions keep the allowance";
+
+    EXPECT_TRUE(MultiPass(Fixture("shaft with a land")).finishList.empty());
+}
+
+TEST_F(TurnRegionTest, TouchingFinishingPiecesAreJoinedInFrontAndBehind) {
+    CTurn& op = MultiPass(Fixture("step"));
+    op.finishList.clear();
+    auto piece = [](double z1, double z2) { return test::OperationRunner::Parse(
+                                                "LineSeg( " + std::to_string(z1) + ",-20, " + std::to_string(z2) +
+                                                ",-20, 1 );\n"); };
+    struct Access : CTurn {
+        using CTurn::JoinFinishingPiece;
+    };
+    auto join = [&](std::unique_ptr<Contour> c) { (op.*(&Access::JoinFinishingPiece))(std::move(c)); };
+    join(piece(0, -5));
+    join(piece(-10, -15));
+    join(piece(-5, -10));   // appended to the first
+    join(piece(5, 0));      // put in front of the first, in its place
+    ASSERT_EQ(op.finishList.size(), 2u);
+    double x = 0, z = 0;
+    op.finishList[0]->GetStartPoint(x, z);
+    EXPECT_NEAR(z, 5, 1e-9);
+    op.finishList[0]->GetEndPoint(x, z);
+    EXPECT_NEAR(z, -10, 1e-9);
+    EXPECT_EQ(op.finishList[0]->Count(), 3);
+}
+
+// Undercuts ignored, with a trimmed contour that fails its test: the report
+// of that first test is dropped, what the diagnosis found before stands.
+class BreakingTrimTurn : public CTurnMnogoProhod {
+public:
+    bool SetPlanAnglesFromTool(CCycle_Auto*, Contour* w) override {
+        if (w && w->Count() > 1) w->GetUnit(1)->Move(0.0, 1.0);  // the copy only
+        return true;
+    }
+};
+
+TEST_F(TurnRegionTest, FailedTrimmedContourKeepsTheMissingCuttingDataMessage) {
+    runner->Part(test::kStepProfile);
+    CTurn& op = runner->Add(std::make_unique<BreakingTrimTurn>(), test::kStepProfile, [](CTurn& o) {
+        o.nToolPosition = 0;
+        o.indCycleElementar = 0;
+        o.fi = 93.0;
+        o.fi1 = 30.0;
+        o.Spod = 0.0;
+        o.sSpod.clear();
+    });
+    runner->Run();
+    EXPECT_EQ(op.messageText, "Не заданы режимы резания");
+    EXPECT_EQ(op.regionList.size(), 1u) << "the operation's own contour took the trimmed one's place";
+}
+
+TEST(PlanAngleTrim, ContourThatNeverTurnsBeyondTheLimitIsCopied) {
+    auto w = test::OperationRunner::Parse(test::kStepProfile);
+    auto s = test::OperationRunner::Parse("LineSeg( 2,0, 2,-25, 1 );\nLineSeg( 2,-25, -58,-25, 1 );\n");
+    auto t = TrimContourByAngle(*w, 30.0, *s);
+    ASSERT_TRUE(t);
+    EXPECT_EQ(ContourScriptText(*t), ContourScriptText(*test::OperationRunner::Parse(test::kStepProfile)));
+}
+
+TEST(PlanAngleTrim, LongProfilesAreTrimmedWhole) {
+    // 600 collinear pieces, then a groove the edge bridges: every piece is kept.
+    std::string script;
+    for (int i = 0; i < 600; ++i)
+        script += "LineSeg( " + std::to_string(5 - 0.05 * i) + ",-20, " + std::to_string(5 - 0.05 * (i + 1)) +
+                  ",-20, 1 );\n";
+    script +=
+        "LineSeg( -25,-20, -25,-17, 1 );\nLineSeg( -25,-17, -28,-17, 1 );\nLineSeg( -28,-17, -28,-20, 1 );\n"
+        "LineSeg( -28,-20, -35,-20, 1 );\n";
+    auto w = test::OperationRunner::Parse(script);
+    auto s = test::OperationRunner::Parse("LineSeg( 2,0, 2,-25, 1 );\nLineSeg( 2,-25, -58,-25, 1 );\n");
+    auto t = TrimContourByAngle(*w, 0.0, *s);
+    ASSERT_TRUE(t);
+    EXPECT_FALSE(t->HasBreaks());
+    EXPECT_NEAR(t->GetLastUnit()->EndPoint.z, -35, 1e-9);
+    EXPECT_GE(t->Count(), 600);
+    // The groove is bridged straight across.
+    for (int i = 0; i < t->Count(); ++i) EXPECT_NEAR(t->GetUnit(i)->EndPoint.x, -20, 1e-9) << i;
+}
+
+TEST(PlanAngleTrim, ClippedArcWithoutBridgeKeepsTheChainWhole) {
+    // A clockwise arc whose travel direction turns from 30 degrees through
+    // 0 to 330: it reaches the limit 10 degrees inside, and its end
+    // direction lies above the limit once past the full turn.
+    auto w = test::OperationRunner::Parse(
+        "LineSeg( -10,0, -5,8.660254037844387, 1 );\n"
+        "ArcByPoint( 0,0, 10, -5,8.660254037844387, 5,8.660254037844387, -1, 1 );\n"
+        "LineSeg( 5,8.660254037844387, 10,0, 1 );\n");
+    auto s = test::OperationRunner::Parse("LineSeg( -20,-5, 20,-5, 1 );\n");
+    auto t = TrimContourByAngle(*w, 170.0, *s);
+    ASSERT_TRUE(t);
+    EXPECT_FALSE(t->HasBreaks());
+    EXPECT_NEAR(t->GetLastUnit()->EndPoint.z, 10, 1e-9);
+    EXPECT_NEAR(t->GetLength(), w->GetLength(), 1e-6);
+}
+
+TEST(PlanAngleTrim, NoCrossingWithTheSourceGivesNothingAndKeepsTheFlag) {
+    auto w = test::OperationRunner::Parse(test::kStepProfile);
+    auto s = test::OperationRunner::Parse("LineSeg( 50,0, 50,-25, 1 );\n");
+    bool mirrored = true;
+    EXPECT_FALSE(TrimContourByPlanAngles(*w, 93, 30, *s, mirrored, false));
+    EXPECT_TRUE(mirrored);
+}
+
+}  // namespace
+}  // namespace zarvento
