@@ -19,9 +19,9 @@
 namespace zarvento {
 namespace {
 
-// A hole of diameter 10 from the bar's face at z = 2 down to z = -20, given
-// by its wall from the bottom up; a 90-degree tip adds 5 below the bottom.
-constexpr const char* kHole = "LineSeg( -20,-5, 2,-5, 1 );\n";
+// A hole of diameter 10 with a 90-degree tip from the axis at z = -25, its
+// wall from z = -20 out past the bar's face at z = 2.
+constexpr const char* kHole = "LineSeg( -25,0, -20,-5, 1 );\nLineSeg( -20,-5, 5,-5, 1 );\n";
 
 class TurnDrillTest : public test::OperationTest {
 protected:
@@ -49,7 +49,7 @@ protected:
 };
 
 TEST_F(TurnDrillTest, GoldenFramesOfThreePecksWithChipRemovalAndOfOnePassWithDwell) {
-    // zmin = -20 - 5 (the tip), zmax = 2, so three equal pecks of 9 from the top Z3.
+    // zmin = -25 (the tip), zmax = 2 (the face), so three equal pecks of 9 from the top Z3.
     Drill([](CTurnDRILL& d) { Cycle(d, 3, 1, 1.5, 1.0); });
     EXPECT_EQ(runner->Text(0),
               "T3\nS500 F0.1\nM03\nG00  X0 Z3\n"
@@ -127,7 +127,7 @@ TEST_F(TurnDrillTest, CentringStrokeTopIsTheBottomPlusDepthPlusApproach) {
             o.Glubina = 2.5;
             o.Vrezanie = 1.0;
         },
-        "LineSeg( -3,0, 1,-4, 1 );\nLineSeg( 1,-4, 2,-4, 1 );\n");
+        "LineSeg( -3,0, 1,-4, 1 );\nLineSeg( 1,-4, 5,-4, 1 );\n");
     EXPECT_EQ(d.nToolPosition, 3);
     ASSERT_FALSE(d.HasMessage()) << d.messageText;
     const std::vector<test::Move> moves = test::Moves(d);
