@@ -248,13 +248,13 @@ public:
 protected:
     // The skeleton of a path: the opening frames, then at once the closing ones.
     bool CreateSkeletonPath();
-    // A kind that builds its working contour its own way puts its builder in
-    // the base's place, bound to the same choice.
-    void ReplaceWorkBuilder(std::unique_ptr<CContourBuilder> builder);
     // The regions of the kinds that machine an area (multi-pass, groove, drilling).
     bool CreateAreaRegions();
     // Joins a finishing piece to one it touches, or lists it on its own.
     void JoinFinishingPiece(std::unique_ptr<Contour> piece);
+    // A kind that builds its working contour its own way puts its builder in
+    // the base's place, bound to the same choice.
+    void ReplaceWorkBuilder(std::unique_ptr<CContourBuilder> builder);
     // A failure exit of the path: no frame of it stays; returns false.
     bool FailPath();
     // The provider the frames' variables lead to: the current cycle's while
