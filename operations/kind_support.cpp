@@ -41,6 +41,37 @@ bool CheckPassPlan(CTurn& op, std::int32_t n, double k) {
     return true;
 }
 
+void UseElementaryCycle(CTurn& op, CCycle_Auto& cycle) {
+    op.currentCycle = &cycle;
+    cycle.SetParentParameters(&op.Parameters());
+    cycle.CalcParameters(false);
+    op.LinkFrames();
+}
+
+std::int32_t CyclePassCount(CCycle_Auto& cycle) {
+    return static_cast<std::int32_t>(std::clamp(CycleValue(cycle, "N"), -1.0, kMaxPasses + 1.0));
+}
+
+std::unique_ptr<CCycle_Auto> MakeCycleFrame(CTurn& op, CCycle_Auto& definition, double x, double z,
+                                            const Contour& contour) {
+    definition.SetParentParameters(&op.Parameters());
+    definition.CalcParameters(false);
+    auto frame = std::make_unique<CCycle_Auto>();
+    frame->Copy(definition);
+    frame->SetParentParameters(&op.Parameters());
+    frame->start = {x, 0.0, z};
+    frame->end = {x, 0.0, z};
+    frame->workContour = contour.Clone();
+    frame->secondContour = contour.Clone();
+    std::string variables;
+    op.GetCycleVariables(variables);
+    frame->cycleVariables = variables;
+    frame->toolNumber = op.nToolPosition;
+    frame->operation = &op;
+    frame->CreatePathFigure();
+    return frame;
+}
+
 double CycleValue(CCycle_Auto& cycle, std::string_view name) {
     const double* value = cycle.FindParameter(name);
     return value && std::isfinite(*value) ? *value : 0.0;

@@ -4,12 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace zarvento {
 
+class Contour;
 class CCycle_Auto;
 class CTurn;
 class ParamTool;
@@ -34,6 +36,17 @@ bool CheckPassPlan(CTurn& op, std::int32_t n, double k);
 
 // The evaluated value of a cycle parameter, 0 when it has none.
 double CycleValue(CCycle_Auto& cycle, std::string_view name);
+// The operation's own cycle in elementary moves becomes its current cycle,
+// chained to the operation and evaluated; the frames follow it.
+void UseElementaryCycle(CTurn& op, CCycle_Auto& cycle);
+// The cycle's number of passes "N", held to the range the checks tell apart.
+std::int32_t CyclePassCount(CCycle_Auto& cycle);
+// A machine-cycle frame copied from a post-processor's definition (chained
+// to the operation and evaluated first), starting and ending at (z, x), with
+// the contour as both of its contours and the operation's cycle variables.
+std::unique_ptr<CCycle_Auto> MakeCycleFrame(CTurn& op, CCycle_Auto& definition, double x, double z,
+                                            const Contour& contour);
+
 // A parameter's value text and kind letter written back by the path; a list
 // parameter takes the text's number as its chosen entry too.
 void SetCycleText(CCycle_Auto& cycle, std::string_view name, const std::string& text);

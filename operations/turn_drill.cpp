@@ -238,12 +238,8 @@ bool CTurnDRILL::CreateContourPath() {
 
 bool CTurnDRILL::AddPeckingPasses(double xa, double zt, double zmax, double zmin, const Contour& zone) {
     if (SposobDrill != kByFaces && !isExist) SetCycleText(cycle, "N", "1");
-    currentCycle = &cycle;
-    cycle.SetParentParameters(&Parameters());
-    cycle.CalcParameters(false);
-    LinkFrames();
-    const double passes = CycleValue(cycle, "N");
-    const auto n = static_cast<std::int32_t>(std::clamp(passes, -1.0, kMaxPasses + 1.0));
+    UseElementaryCycle(*this, cycle);
+    const std::int32_t n = CyclePassCount(cycle);
     const bool removal = CycleValue(cycle, "T") != 0.0;
     const double pause = CycleValue(cycle, "P1");
     const double dwell = CycleValue(cycle, "P2");
@@ -280,22 +276,7 @@ bool CTurnDRILL::AddDrillingCycle(double xa, double zt, const Contour& zone) {
     regionList.front()->GetLastUnit()->IsRapid = true;
     CCycle_Auto* definition = postProcessor.GetCycleOfType("Drilling", indCycle);
     if (!definition) return false;
-    definition->SetParentParameters(&Parameters());
-    definition->CalcParameters(false);
-    auto frame = std::make_unique<CCycle_Auto>();
-    frame->Copy(*definition);
-    frame->SetParentParameters(&Parameters());
-    frame->start = {xa, 0.0, zt};
-    frame->end = {xa, 0.0, zt};
-    frame->workContour = zone.Clone();
-    frame->secondContour = zone.Clone();
-    std::string variables;
-    GetCycleVariables(variables);
-    frame->cycleVariables = variables;
-    frame->toolNumber = nToolPosition;
-    frame->operation = this;
-    frame->CreatePathFigure();
-    AddFrame(std::move(frame));
+    AddFrame(MakeCycleFrame(*this, *definition, xa, zt, zone));
     // Positions the drill at the top for what follows the cycle.
     auto stay = std::make_unique<CCadre_LineG01>(xa, zt, xa, zt, -1.0, true, true, false);
     stay->CreatePathFigure();

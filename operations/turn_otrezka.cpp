@@ -97,12 +97,8 @@ bool CTurnOTREZKA::CreateContourPath() {
 
 bool CTurnOTREZKA::CutOff(Contour& H) {
     TakeToolValues();
-    currentCycle = &cycle;
-    cycle.SetParentParameters(&Parameters());
-    cycle.CalcParameters(false);
-    LinkFrames();
-    const double passes = CycleValue(cycle, "N");
-    const auto n = static_cast<std::int32_t>(std::clamp(passes, -1.0, kMaxPasses + 1.0));
+    UseElementaryCycle(*this, cycle);
+    const std::int32_t n = CyclePassCount(cycle);
     const double k = CycleValue(cycle, "K");
     if (!CheckPassPlan(*this, n, k)) return false;
     Width = CycleValue(cycle, "B");

@@ -124,10 +124,7 @@ bool CTurnPLASHKA::CreateContourPath() {
 
     MoveToStart(0.0, zA);
     if (indShema == 0) {
-        currentCycle = &cycle;
-        cycle.SetParentParameters(&Parameters());
-        cycle.CalcParameters(false);
-        LinkFrames();
+        UseElementaryCycle(*this, cycle);
         startSpindle();
         AddLineFrame(0.0, zA, 0.0, zB, -1.0, false);
         if (left) {
@@ -145,26 +142,11 @@ bool CTurnPLASHKA::CreateContourPath() {
     } else if (indShema == 1) {
         CCycle_Auto* definition = postProcessor.GetCycleOfType(typeKey, indCycle);
         if (!definition) return FailPath();
-        definition->SetParentParameters(&Parameters());
-        definition->CalcParameters(false);
         Contour stroke;
         stroke.AddUnit(std::make_unique<CLineUnit>(zA, 0.0, zB, 0.0));
         stroke.AddUnit(std::make_unique<CLineUnit>(zB, 0.0, zA, 0.0));
         startSpindle();
-        auto frame = std::make_unique<CCycle_Auto>();
-        frame->Copy(*definition);
-        frame->SetParentParameters(&Parameters());
-        frame->start = {0.0, 0.0, zA};
-        frame->end = {0.0, 0.0, zA};
-        frame->workContour = stroke.Clone();
-        frame->secondContour = stroke.Clone();
-        std::string variables;
-        GetCycleVariables(variables);
-        frame->cycleVariables = variables;
-        frame->toolNumber = nToolPosition;
-        frame->operation = this;
-        frame->CreatePathFigure();
-        AddFrame(std::move(frame));
+        AddFrame(MakeCycleFrame(*this, *definition, 0.0, zA, stroke));
         AddFrame(std::make_unique<CCadre_M3>());
         isM04 = false;
     }
