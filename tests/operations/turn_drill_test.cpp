@@ -136,6 +136,39 @@ TEST_F(TurnDrillTest, CentringStrokeTopIsTheBottomPlusDepthPlusApproach) {
     EXPECT_EQ(test::Cuts(d)[0].z2, -3.0);
 }
 
+TEST_F(TurnDrillTest, OverrunDeepensTheHoleAndTheToolOffsetMovesTheAxis) {
+    CTurnDRILL& d = Drill([](CTurnDRILL& o) {
+        Cycle(o, 1, 1, 1.5, 1.0);
+        o.Perebeg = 2.0;
+        o.isCorrectLx = true;
+        o.CorrectLx = 0.5;
+    });
+    ASSERT_FALSE(d.HasMessage()) << d.messageText;
+    const std::vector<test::Move> cuts = test::Cuts(d);
+    ASSERT_EQ(cuts.size(), 1u);
+    EXPECT_EQ(cuts[0].z2, -27.0) << "the overrun below the tip";
+    EXPECT_EQ(cuts[0].x1, -0.5);
+    EXPECT_EQ(cuts[0].x2, -0.5);
+    std::string text;
+    d.GetCycleVariables(text);
+    EXPECT_EQ(text, "_D=10 _L1=1 _L2=2 _Angle=90 ");
+}
+
+TEST_F(TurnDrillTest, TheClosingAngleFollowsTheTip) {
+    CTurnDRILL d;
+    d.AngleDrill = 120.0;
+    EXPECT_TRUE(d.SetToolAngle());
+    EXPECT_EQ(d.ClosedAngle1, 120.0);
+    EXPECT_EQ(d.ClosedSposob1, 5);
+    EXPECT_EQ(d.ClosedSposob2, 5);
+    EXPECT_EQ(d.HoleBuilder().startAngle, 120.0);
+    EXPECT_EQ(d.HoleBuilder().AngleDrill, 120.0);
+    CTurnDRILL copy;
+    copy = d;
+    EXPECT_EQ(copy.AngleDrill, 120.0);
+    EXPECT_EQ(copy.HoleBuilder().AngleDrill, 120.0) << "an assignment hands the hole to the builder";
+}
+
 TEST_F(TurnDrillTest, CheckToolTakesTheHoleFromTheToolAndRefusesANonCentringTool) {
     CTurnDRILL d;
     d.nToolPosition = 2;
