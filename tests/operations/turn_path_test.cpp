@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 
 #include "nc/cadre_sp.h"
 #include "nc/cadre_t.h"
@@ -241,6 +244,23 @@ TEST_F(TurnPathTest, TheSpecialPostProcessorFlagHoldsOnlyWhileItsConditionDoes) 
     EXPECT_EQ(op.indShema, 0);
     runner->Run();
     EXPECT_FALSE(op.isHeidenhain) << "elementary moves take every correction again";
+}
+
+TEST_F(TurnPathTest, PlanFixtureFileGivesItsGoldenProgram) {
+    runner->Clear().LoadFile(test::FixturePath("operations/skeleton.plan")).Run();
+    std::ifstream golden(test::FixturePath("operations/skeleton.golden"));
+    const std::string expected((std::istreambuf_iterator<char>(golden)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(runner->ProgramText(), expected);
+}
+
+TEST_F(TurnPathTest, PlanFixtureErrorsNameTheirLine) {
+    std::istringstream bad("bar 60 50 0 2\noperation 0\nset Spod fast\n");
+    try {
+        runner->Load(bad);
+        FAIL() << "a bad value is refused";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()), "plan fixture line 3: no field Spod = fast");
+    }
 }
 
 }  // namespace
