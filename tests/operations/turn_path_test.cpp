@@ -104,9 +104,13 @@ TEST_F(TurnPathTest, CoolantCompensationReversedSpindleAndNoOptionalStop) {
 }
 
 TEST_F(TurnPathTest, TapAndDieLeavesTheSpindleToItsOwnMoves) {
-    runner->AddKind(kTurnPLASHKA, test::kStepProfile, [](CTurn& op) { op.nToolPosition = 0; });
+    runner->AddKind(kTurnPLASHKA, test::kStepProfile, [](CTurn& op) {
+        op.nToolPosition = 0;
+        op.isAutoTool = false;
+    });
     runner->Run();
-    EXPECT_EQ(runner->Text(0), "T1\nS100 F1.5\nM01\n");
+    // No spindle start between the cutting data and the approach: the stroke starts it.
+    EXPECT_EQ(runner->Text(0), "T1\nS100 F1.5\nG00  X0 Z6\nM03\nG01  Z-30.2\nM04\nG01  Z6\nM03\nG00  X200 Z100\nM01\n");
 }
 
 // Cutting 35 mm and then 10 mm at 500 rpm and 0.15 mm/rev: 7/15 and 2/15 min.
