@@ -1,5 +1,5 @@
 // The operation base: construction with its defaults, the copy rules,
-// the record, the tool link and the factory of the seven kinds.
+// the tool link and the factory of the seven kinds.
 #include "operations/turn.h"
 
 #include "catalogs/param_tool.h"
@@ -13,8 +13,6 @@
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "platform/host_application.h"
-#include "platform/storage_record.h"
-#include "platform/variant.h"
 
 namespace zarvento {
 
@@ -222,33 +220,6 @@ const Contour* CTurn::GetToolContour() const {
 
 void CTurn::CollectFrames(std::vector<CCadreISO*>& out) const {
     for (const auto& frame : frames) frame->AddToList(out);
-}
-
-std::string CTurn::RecordName(int position) { return "Zarvento.Turn." + std::to_string(position); }
-
-void CTurn::Save(int position) {
-    StorageRecord record;
-    if (!record.OpenWrite(RecordName(position))) return;
-    record.AddNamedValue("nTypeTurn", Variant::I4(kind));
-    record.AddNamedValue("sNameTurn", Variant::BStr(sNameTurn));
-    record.AddNamedValue("isExclude", Variant::Bool(isExclude));
-    record.AddNamedValue("isShowPath", Variant::Bool(isShowPath));
-}
-
-void CTurn::Load(int position) {
-    StorageRecord record;
-    if (!record.OpenRead(RecordName(position))) return;
-    record.ReadNamedValue("sNameTurn");
-    sNameTurn = record.ReadBuffer().ToBStr();
-    record.ReadNamedValue("isExclude");
-    isExclude = record.ReadBuffer().ToBool();
-    record.ReadNamedValue("isShowPath");
-    isShowPath = record.ReadBuffer().ToBool();
-}
-
-void CTurn::RemoveStorage(int position) {
-    StorageRecord record;
-    record.Remove(RecordName(position));
 }
 
 }  // namespace zarvento

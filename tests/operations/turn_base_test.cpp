@@ -82,7 +82,8 @@ TEST_F(TurnBaseTest, ChoicesAreCopiesOfThePartContourBoundToTheirBuilders) {
 }
 
 TEST_F(TurnBaseTest, CopyTakesSettingsAndDeepCopiesButNeverFramesOrBuiltContours) {
-    runner->Tool(0, "Резец", 0.8);
+    // A threading tool: the threading kind picks its own tool by kind.
+    runner->Tool(0, "Резец", 0.8).TYPE_ = 15;
     CTurnTHREADING& source = dynamic_cast<CTurnTHREADING&>(
         runner->AddKind(kTurnTHREADING, test::kStepProfile, [](CTurn& o) { o.nToolPosition = 0; }));
     runner->Run();

@@ -1,0 +1,115 @@
+// The chisel threading path as the post-processor's own threading cycle: the
+// check that the cycle takes the kind of thread line, then one cycle frame
+// with its profile and part contours per repetition.
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "geometry/line_unit.h"
+#include "geometry/primitives.h"
+#include "nc/cadre_line_g01.h"
+#include "nc/cycle_auto.h"
+#include "operations/turn_threading.h"
+
+namespace zarvento {
+
+namespace {
+
+std::unique_ptr<CUnit> Line(ThreadPoint a, ThreadPoint b, bool rapid = false) {
+    return std::make_unique<CLineUnit>(a.z, a.x, b.z, b.x, rapid);
+}
+
+}  // namespace
+
+void CTurnTHREADING::CreateThreadCycle() {
+    if (!threadContour_) return;
+    CCycle_Auto* definition = postProcessor.GetCycleOfType(typeKey, indCycle);
+    if (!definition) return;
+    definition->SetParentParameters(&Parameters());
+    definition->CalcParameters(false);
+
+    Contour& line = *threadContour_;
+    line.MergeOverlappingUnits();
+    if (line.Count() == 0) return ReportError(kZeroLine);
+    line.Move(dZ0rep, 0.0);
+
+    const std::string& demands = definition->profilDemands;
+    const std::string& name = definition->GetName();
+    const bool hasClearance = definition->FindParam("xx") != nullptr;
+    ThreadPoint c;
+    double approachZ = 0.0;
+    const int repetitions = std::max(1, Nrep);
+    for (int r = 0; r < repetitions; ++r) {
+        // The first repetition lies where the elementary moves cut it: the
+        // step between repetitions applies from the second one on.
+        if (r > 0) line.Move(dZrep, 0.0);
+        const CUnit& unit = *line.GetUnit(0);
+        const double x1 = unit.StartPoint.x, z1 = unit.StartPoint.z;
+        const double x2 = unit.EndPoint.x, z2 = unit.EndPoint.z;
+        if (std::fabs(x1 - x2) < EPS) {
+            if (demands.find("Cylinder") == std::string::npos) return ReportError(kCylinderRefused + name);
+        } else if (std::fabs(z1 - z2) < EPS) {
+            if (demands.find("Spiral") == std::string::npos) return ReportError(kFaceRefused + name);
+        } else if (demands.find("Cone") == std::string::npos) {
+            return ReportError(kConeRefused + name);
+        }
+
+        ThreadLine thread;
+        if (!ExtendThreadLine(unit, indNapr, Vrezanie, Perebeg, thread)) return ReportError(kZeroLine);
+        const ThreadPoint sx = thread.start;
+        const ThreadPoint ex = thread.end;
+        const double fullDepth = thread.sigma * Depth;
+        const ThreadPoint deepStart{sx.z, sx.x + fullDepth};
+        const ThreadPoint deepEnd{ex.z, ex.x + fullDepth};
+
+        const ThreadPoint previous = c;
+        c = sx;
+        if (hasClearance) {
+            const double* clearance = definition->FindParameter("xx");
+            const double xx = clearance ? *clearance : 0.0;
+            c.x = ex.x > sx.x ? sx.x - xx : sx.x + xx;
+        }
+        if (r == 0) {
+            MoveToStart(c.x, c.z);
+            approachZ = c.z;
+        } else {
+            AddLineFrame(previous.x, previous.z, c.x, c.z, -1.0, true);
+        }
+
+        auto profile = std::make_unique<Contour>();
+        profile->AddUnit(Line(sx, deepStart));
+        profile->AddUnit(Line(deepStart, deepEnd));
+        profile->AddUnit(Line(deepEnd, ex));
+        profile->AddUnit(Line(ex, sx, true));
+
+        auto part = std::make_unique<Contour>();
+        if (workContour && workContour->Count() > 0) {
+            const CUnit& firstWork = *workContour->GetUnit(0);
+            part->AddUnit(Line({approachZ, c.x}, {firstWork.StartPoint.z, firstWork.StartPoint.x}, true));
+            for (int i = 0; i < workContour->Count(); ++i) part->AddUnit(workContour->GetUnit(i)->Clone());
+        }
+
+        auto frame = std::make_unique<CCycle_Auto>();
+        frame->Copy(*definition);
+        frame->SetParentParameters(&Parameters());
+        frame->start.x = frame->end.x = sx.x;
+        frame->start.z = frame->end.z = sx.z;
+        frame->workContour = profile->Clone();
+        frame->secondContour = std::move(profile);
+        frame->printContour = std::move(part);
+        frame->feedIsStep = 1;
+        frame->cycleVariables.clear();
+        GetCycleVariables(frame->cycleVariables);
+        frame->toolNumber = nToolPosition;
+        frame->operation = this;
+        frame->CreatePathFigure();
+        AddFrame(std::move(frame));
+
+        auto position = std::make_unique<CCadre_LineG01>(c.x, c.z, c.x, c.z, -1.0, true, true);
+        position->CreatePathFigure();
+        AddFrame(std::move(position));
+    }
+    ReturnToHome(c.x, c.z);
+}
+
+}  // namespace zarvento
