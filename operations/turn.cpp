@@ -171,22 +171,21 @@ void CTurn::Copy(const CTurn& other) {
 }
 
 void CTurn::PushChannelSettings() {
-    workBuilder->buildMethod = SposobBuildWork;
-    workBuilder->partContour = workChoice.get();
-    workBuilder->sketch = pWorkSketch;
-    workBuilder->reverseFlag = naprSketchW != 0;
-    workBuilder->isPripuskZ = isPripuskW;
-    workBuilder->PripuskZ = PripuskW;
+    auto push = [](CContourBuilder& b, std::int32_t method, Contour* choice, const std::shared_ptr<HostSketch>& sketch,
+                   std::int32_t napr, bool isPripusk, double pripusk) {
+        b.buildMethod = method;
+        b.partContour = choice;
+        b.sketch = sketch;
+        b.reverseFlag = napr != 0;
+        b.isPripuskZ = isPripusk;
+        b.PripuskZ = pripusk;
+    };
+    push(*workBuilder, SposobBuildWork, workChoice.get(), pWorkSketch, naprSketchW, isPripuskW, PripuskW);
+    push(*sourceBuilder, SposobBuildSour, sourceChoice.get(), pSourSketch, naprSketchS, isPripuskS, PripuskS);
     workBuilder->startMode = ClosedSposob1;
     workBuilder->endMode = ClosedSposob2;
     workBuilder->startAngle = ClosedAngle1;
     workBuilder->endAngle = ClosedAngle2;
-    sourceBuilder->buildMethod = SposobBuildSour;
-    sourceBuilder->partContour = sourceChoice.get();
-    sourceBuilder->sketch = pSourSketch;
-    sourceBuilder->reverseFlag = naprSketchS != 0;
-    sourceBuilder->isPripuskZ = isPripuskS;
-    sourceBuilder->PripuskZ = PripuskS;
 }
 
 void CTurn::ReplaceWorkBuilder(std::unique_ptr<CContourBuilder> builder) {

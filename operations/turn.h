@@ -266,6 +266,9 @@ protected:
 private:
     void InsertToolLifeStop();
     void PushChannelSettings();
+    // Moves by the operation's corrections plus (toolSign 1) or minus (-1)
+    // the tool's.
+    void MoveByToolOffsets(Contour& contour, double toolSign) const;
     double* Slot(double& slot, double value) {
         slot = value;
         return &slot;
