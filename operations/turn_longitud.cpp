@@ -376,11 +376,12 @@ void CTurnMnogoProhod::FacingOnePiece() {
     const bool reversed = indNapr;
     double s = SafeDistance;
     const double a = Vrezanie, o = Perebeg, r = Rtool;
+    // The material lies on the side of the box away from the face; a face
+    // running towards the axis with the stock above it is no exception (its
+    // sense alone would put the start on the face itself and lay no pass).
     double zs = box.zmax;
-    if (x2 > x1) {
-        zs = box.zmin;
-        s = -s;
-    }
+    if (x2 > x1 && z1 - box.zmin > box.zmax - z1) zs = box.zmin;
+    if (zs < z1) s = -s;
     const double xs = reversed ? box.xmax + a : box.xmin - a;
     // The passes step from the start level towards the face, whichever side
     // of it the material lies on.

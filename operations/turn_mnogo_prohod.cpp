@@ -195,6 +195,7 @@ bool CTurnMnogoProhod::SetPlanAnglesFromTool(CCycle_Auto* cycle, Contour* contou
 }
 
 void CTurnMnogoProhod::GetCycleVariables(std::string& text) {
+    // At most three decimals, as every address word; zero adds nothing.
     text += FormatAddressValue("_L1=", Vrezanie, false);
     text += FormatAddressValue("_L2=", Perebeg, false);
 }
