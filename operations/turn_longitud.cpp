@@ -31,6 +31,83 @@ struct RoughPassChain {
     std::vector<int> segments;  // indices into the pass segments
 };
 
+// The units of a contour that reach one level across an axis, found without
+// visiting the others: every pass line and every probe ray of the pass loop
+// meets only those, so the loop's cost follows the units near each level
+// instead of the whole contour. A band is handed out as a contour of copies
+// in the contour's order, each unit with its neighbours, so that the vertex
+// rules of the inside test see the same neighbours as on the whole contour.
+class UnitBands {
+public:
+    UnitBands(const Contour& contour, bool byX) : contour_(contour) {
+        const int n = contour.Count();
+        ranges_.resize(static_cast<std::size_t>(n));
+        double lo = 1e300, hi = -1e300;
+        for (int i = 0; i < n; ++i) {
+            BoundBox b;
+            contour.GetUnit(i)->GetBoundBox(b);
+            const double a = (byX ? b.xmin : b.zmin) - kMargin, e = (byX ? b.xmax : b.zmax) + kMargin;
+            ranges_[static_cast<std::size_t>(i)] = {a, e};
+            lo = std::min(lo, a);
+            hi = std::max(hi, e);
+        }
+        if (n == 0 || !(hi > lo) || !std::isfinite(hi - lo)) {
+            for (int i = 0; i < n; ++i) wide_.push_back(i);
+            return;
+        }
+        lo_ = lo;
+        cells_.resize(static_cast<std::size_t>(n));
+        cell_ = (hi - lo) / n;
+        for (int i = 0; i < n; ++i) {
+            const auto [a, e] = ranges_[static_cast<std::size_t>(i)];
+            const std::size_t c0 = Cell(a), c1 = Cell(e);
+            // A unit across many cells is looked at on every query instead.
+            if (c1 - c0 > 64) {
+                wide_.push_back(i);
+                continue;
+            }
+            for (std::size_t c = c0; c <= c1; ++c) cells_[c].push_back(i);
+        }
+    }
+
+    // The units whose range holds the level, each with its two neighbours.
+    std::unique_ptr<Contour> Band(double level) {
+        picked_.clear();
+        const int n = contour_.Count();
+        auto take = [&](int i) {
+            const auto [a, e] = ranges_[static_cast<std::size_t>(i)];
+            if (level < a || level > e) return;
+            picked_.push_back(i);
+            picked_.push_back(i > 0 ? i - 1 : n - 1);
+            picked_.push_back(i + 1 < n ? i + 1 : 0);
+        };
+        for (int i : wide_) take(i);
+        if (!cells_.empty() && level >= lo_ && level <= lo_ + cell_ * static_cast<double>(cells_.size()))
+            for (int i : cells_[Cell(level)]) take(i);
+        std::sort(picked_.begin(), picked_.end());
+        picked_.erase(std::unique(picked_.begin(), picked_.end()), picked_.end());
+        if (picked_.empty()) return std::make_unique<Contour>();
+        auto band = Contour::ContourSized(static_cast<int>(picked_.size()));
+        for (int i : picked_) band->AddUnit(contour_.GetUnit(i)->Clone());
+        return band;
+    }
+
+private:
+    static constexpr double kMargin = 1e-5;
+    std::size_t Cell(double v) const {
+        const double k = std::floor((v - lo_) / cell_);
+        if (!(k > 0.0)) return 0;
+        return std::min(cells_.size() - 1, static_cast<std::size_t>(k));
+    }
+
+    const Contour& contour_;
+    std::vector<std::pair<double, double>> ranges_;
+    std::vector<std::vector<int>> cells_;
+    std::vector<int> wide_;
+    std::vector<int> picked_;
+    double lo_ = 0.0, cell_ = 1.0;
+};
+
 // The region as one closed contour: the working side backwards, then the stock side.
 std::unique_ptr<Contour> RegionOutline(const Contour& w, const Contour& b) {
     auto r = Contour::ContourSized(w.Count() + b.Count());
@@ -200,34 +277,43 @@ void CTurnMnogoProhod::LongitudNew() {
     int firstPairs = -1;
     int previousCount = 0;
     IntersectPointList points(10);
+    // Units by the pass-normal coordinate (the pass lines) and by X (the
+    // inside probes, which run along -Z).
+    UnitBands regionAcross(*R, !facing), regionByX(*R, true), stockAcross(B, !facing);
+    std::unique_ptr<UnitBands> probeByX;
+    if (P) probeByX = std::make_unique<UnitBands>(*P, true);
     for (int pass = 0; pass < kMaxPasses; ++pass) {
         const double level = level0 + pass * step;
         Contour line = facing ? (internalMachining ? PassLine(level, kFar, level, -kFar)
                                                    : PassLine(level, -kFar, level, kFar))
                               : (reversed ? PassLine(-kFar, level, kFar, level) : PassLine(kFar, level, -kFar, level));
         points.SetCountZero();
-        line.Intersect(*R, points, true);
+        const std::unique_ptr<Contour> band = regionAcross.Band(level);
+        line.Intersect(*band, points, true);
+        const std::unique_ptr<Contour> stockBand = stockAcross.Band(level);
         const int n = static_cast<int>(points.Count());
         if (n < 2) break;
         const std::size_t firstOfPass = segments.size();
         for (int i = 1; i < n; ++i) {
             const IntersectPoint& p = points[static_cast<std::uint32_t>(i - 1)];
             const IntersectPoint& q = points[static_cast<std::uint32_t>(i)];
-            if (!R->IsPointInside((p.z + q.z) / 2.0, (p.x + q.x) / 2.0)) continue;
+            const double mz = (p.z + q.z) / 2.0, mx = (p.x + q.x) / 2.0;
+            // A probe along -Z meets only the units across the midpoint's X.
+            if (!(facing ? regionByX.Band(mx) : regionAcross.Band(level))->IsPointInside(mz, mx)) continue;
             if (IsEqualPoint(p.z, p.x, q.z, q.x)) continue;
             PassSegment seg{p.z, p.x, q.z, q.x, level};
             if (i == 1) {
                 ++firstPairs;
-                if (B.IsPointOnContour(p.z, p.x)) {
+                if (stockBand->IsPointOnContour(p.z, p.x)) {
                     if (facing) {
                         seg.startMark = !(internalMachining && !tipAllowsStart);
                     } else {
-                        seg.startMark = !P->IsPointInside(p.z + a + r + 0.1, p.x);
+                        seg.startMark = !probeByX->Band(p.x)->IsPointInside(p.z + a + r + 0.1, p.x);
                     }
                 }
             }
-            if (i == n - 1 && B.IsPointOnContour(q.z, q.x)) {
-                seg.endMark = facing ? true : !P->IsPointInside(q.z - o - r - 0.1, q.x);
+            if (i == n - 1 && stockBand->IsPointOnContour(q.z, q.x)) {
+                seg.endMark = facing ? true : !probeByX->Band(q.x)->IsPointInside(q.z - o - r - 0.1, q.x);
             }
             segments.push_back(seg);
         }
