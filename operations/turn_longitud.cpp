@@ -149,6 +149,8 @@ std::vector<OnePiecePoint> OnePieceCrossings(const Contour& line, const Contour&
 void CTurnMnogoProhod::LongitudNew() {
     RegionClosed = true;
     if (!regionContour || !pairedContour || regionContour->Empty() || pairedContour->Empty()) return;
+    // Passes a zero depth apart would never leave the region.
+    if (!(DepthPass >= 0.001)) return;
     const bool facing = feedDirection == 1;
     const Contour& W = *regionContour;
     const Contour& B = *pairedContour;

@@ -202,40 +202,63 @@ void CTurnMnogoProhod::GetCycleVariables(std::string& text) {
 
 // ---- the path driver ----
 
+bool CTurnMnogoProhod::ReadTurningParameters() {
+    DepthPass = CycleValue(turningCycle, "I");
+    if (!(DepthPass >= 0.001)) {
+        ReportError(kDepthText);
+        return false;
+    }
+    SafeDistance = CycleValue(turningCycle, "P1");
+    isRapidIdle = CycleValue(turningCycle, "P2") != 0.0;
+    feedDirection = static_cast<std::int32_t>(CycleValue(turningCycle, "P3"));
+    finishDepth = CycleValue(turningCycle, "P4");
+    finishSpeed = CycleValue(turningCycle, "P5");
+    finishFeed = CycleValue(turningCycle, "P6");
+    if (finishFeed < 0.001) finishFeed = Spod;
+    if (finishSpeed < 0.001) finishSpeed = isVconst ? Vconst : Nshp;
+    if (finishDepth > 0.001) finishAllowance = finishDepth;
+    for (int i = 0; i < turningCycle.paramCount; ++i) {
+        if (turningCycle.params[static_cast<std::size_t>(i)].name != "P5") continue;
+        turningCycle.SetParamComment(i, isVconst ? " постоянная скорость резания на чистовом проходе, м/мин"
+                                                 : " частота вращения шпинделя на чистовом проходе, об/мин");
+        break;
+    }
+    return true;
+}
+
+CCycle_Auto* CTurnMnogoProhod::PrepareElementaryMoves(bool& failed) {
+    failed = false;
+    CCycle_Auto* cycle = nullptr;
+    if (indCycleElementar == 0) cycle = &turningCycle;
+    if (indCycleElementar == 1) cycle = &grooveCycle;
+    if (cycle) cycle->CalcParameters(false);
+    finishDepth = finishSpeed = finishFeed = finishAllowance = 0.0;
+    if (indCycleElementar == 0) failed = !ReadTurningParameters();
+    return cycle;
+}
+
 bool CTurnMnogoProhod::CreateContourPath() {
     undercutsIgnored = false;
     userNapr = indNapr;
     CCycle_Auto* cycle = nullptr;
-    if (indShema == 0) {
-        if (indCycleElementar == 0) cycle = &turningCycle;
-        if (indCycleElementar == 1) cycle = &grooveCycle;
-        if (cycle) cycle->CalcParameters(false);
-        finishDepth = finishSpeed = finishFeed = finishAllowance = 0.0;
-        if (indCycleElementar == 0) {
-            DepthPass = CycleValue(turningCycle, "I");
-            // Not a single frame of an earlier calculation may outlive this one.
-            if (!(DepthPass >= 0.001)) return ReportError(kDepthText), FailPath();
-            SafeDistance = CycleValue(turningCycle, "P1");
-            isRapidIdle = CycleValue(turningCycle, "P2") != 0.0;
-            feedDirection = static_cast<std::int32_t>(CycleValue(turningCycle, "P3"));
-            finishDepth = CycleValue(turningCycle, "P4");
-            finishSpeed = CycleValue(turningCycle, "P5");
-            finishFeed = CycleValue(turningCycle, "P6");
-            if (finishFeed < 0.001) finishFeed = Spod;
-            if (finishSpeed < 0.001) finishSpeed = isVconst ? Vconst : Nshp;
-            if (finishDepth > 0.001) finishAllowance = finishDepth;
-            const int p5 = [&] {
-                for (int i = 0; i < turningCycle.paramCount; ++i)
-                    if (turningCycle.params[static_cast<std::size_t>(i)].name == "P5") return i;
-                return -1;
-            }();
-            turningCycle.SetParamComment(p5, isVconst ? " постоянная скорость резания на чистовом проходе, м/мин"
-                                                      : " частота вращения шпинделя на чистовом проходе, об/мин");
-        }
+    const bool elementary = indShema == 0;
+    bool failed = false;
+    if (elementary) {
+        cycle = PrepareElementaryMoves(failed);
+        // Not a single frame of an earlier calculation may outlive this one.
+        if (failed) return FailPath();
     }
 
     if (!CTurn::CreateContourPath()) return false;
     if (regionList.empty() || pairedList.empty()) return FailPath();
+    if (!elementary && indShema == 0) {
+        // No machine cycle could be used: the moves are made here, from the
+        // cycle's parameters like any elementary path. The regions were built
+        // without the finishing allowance, which only now is known.
+        cycle = PrepareElementaryMoves(failed);
+        if (failed) return FailPath();
+        if (finishAllowance > 1e-6 && !CreateRegionAndFinalContour()) return FailPath();
+    }
     currentCycle = cycle;
     LinkFrames();
 

@@ -80,6 +80,12 @@ public:
     bool contourReversed = false;
 
 private:
+    // The working copies of the turning cycle's parameters; false, with the
+    // error reported, for a depth of cut that counts as zero.
+    bool ReadTurningParameters();
+    // Evaluates the cycle of the elementary moves and takes its values; the
+    // cycle whose parameters the frames show.
+    CCycle_Auto* PrepareElementaryMoves(bool& failed);
     // One round over the regions: roughing (or the machine cycle) of each.
     void MachineRegions();
     // Appends a straight move from the current point and makes its end current.

@@ -20,6 +20,7 @@
 #include "operations/turn_mnogo_prohod.h"
 #include "operations_test_support.h"
 #include "plan/spid.h"
+#include "post/post_processor.h"
 #include "platform/storage_record.h"
 
 namespace zarvento {
@@ -575,6 +576,37 @@ TEST_F(TurnMnogoProhodTest, PlanAnglesByTraversalMode) {
     op.fi = 1.0;
     EXPECT_FALSE(op.SetPlanAnglesFromTool(nullptr, nullptr));
     EXPECT_DOUBLE_EQ(op.fi, 1.0);
+}
+
+// The special post-processor takes no tool-offset corrections in the first
+// round; the second round machines the regions again with them.
+TEST_F(TurnMnogoProhodTest, SpecialPostProcessorRunsASecondRoundWithCorrections) {
+    CPostProcessor special(CTurn::kHeidenhain, "");
+    auto drilling = std::make_unique<CCycle_Auto>();
+    drilling->SetType("Drilling");
+    drilling->SetGCode("G81");
+    special.AddCycleDefinition(std::move(drilling));
+    CTurnMnogoProhod& op = MultiPass(test::kStepProfile, [&](CTurnMnogoProhod& o) {
+        o.SetPostProcessorData(&special);
+        o.indShema = 1;  // no turning cycle: the moves are elementary all the same
+        test::SetCycleValue(o.turningCycle, "I", 2.0);
+    });
+    EXPECT_EQ(op.messageText, "");
+    EXPECT_FALSE(op.isHeidenhain);
+    const std::string text = runner->Text(0);
+    // The clean-up pass on the part itself, then on the nose-radius offset.
+    const std::size_t first = text.find("G01  X40\nG01  Z-30\n");
+    const std::size_t second = text.find("G00  X41.6\nG01  Z-29.2\n");
+    EXPECT_NE(first, std::string::npos) << text;
+    EXPECT_NE(second, std::string::npos) << text;
+    EXPECT_LT(first, second);
+    ExpectContinuous(Moves(op));
+
+    // A depth of cut that counts as zero stops it before any frame.
+    test::SetCycleValue(op.turningCycle, "I", 0.0);
+    runner->Run();
+    EXPECT_EQ(op.messageText, "Ошибка:\nГлубина резания должна быть больше 0.001 мм");
+    EXPECT_TRUE(op.Frames().empty());
 }
 
 TEST_F(TurnMnogoProhodTest, StoredValuesRoundTrip) {
