@@ -144,6 +144,23 @@ std::vector<OnePiecePoint> OnePieceCrossings(const Contour& line, const Contour&
     return points;
 }
 
+// The working unit's ends and the box of the region, for the one-piece strategies.
+struct OnePiece {
+    BoundBox box;
+    double z1, x1, z2, x2;
+};
+
+OnePiece OnePieceOf(const Contour& w, const Contour& b) {
+    OnePiece piece{};
+    ContoursBoundingBox(w, b, piece.box);
+    const CUnit& u = *w.GetFirstUnit();
+    piece.z1 = u.StartPoint.z;
+    piece.x1 = u.StartPoint.x;
+    piece.z2 = u.EndPoint.z;
+    piece.x2 = u.EndPoint.x;
+    return piece;
+}
+
 }  // namespace
 
 void CTurnMnogoProhod::LongitudNew() {
@@ -403,15 +420,11 @@ void CTurnMnogoProhod::LongitudNew() {
 }
 
 void CTurnMnogoProhod::LongitudOnePiece() {
-    OnePieceAlongPass = false;
     OnePieceAcrossPass = false;
+    OnePieceAlongPass = true;
     const Contour& W = *regionContour;
     const Contour& B = *pairedContour;
-    BoundBox box;
-    ContoursBoundingBox(W, B, box);
-    const CUnit& u = *W.GetFirstUnit();
-    const double z1 = u.StartPoint.z, x1 = u.StartPoint.x, z2 = u.EndPoint.z;
-    OnePieceAlongPass = true;
+    const auto [box, z1, x1, z2, x2] = OnePieceOf(W, B);
     const bool reversed = indNapr;
     double s = SafeDistance;
     const double a = Vrezanie, o = Perebeg;
@@ -453,14 +466,10 @@ void CTurnMnogoProhod::LongitudOnePiece() {
 
 void CTurnMnogoProhod::FacingOnePiece() {
     OnePieceAlongPass = false;
-    OnePieceAcrossPass = false;
+    OnePieceAcrossPass = true;
     const Contour& W = *regionContour;
     const Contour& B = *pairedContour;
-    BoundBox box;
-    ContoursBoundingBox(W, B, box);
-    const CUnit& u = *W.GetFirstUnit();
-    const double z1 = u.StartPoint.z, x1 = u.StartPoint.x, x2 = u.EndPoint.x;
-    OnePieceAcrossPass = true;
+    const auto [box, z1, x1, z2, x2] = OnePieceOf(W, B);
     const bool reversed = indNapr;
     double s = SafeDistance;
     const double a = Vrezanie, o = Perebeg, r = Rtool;

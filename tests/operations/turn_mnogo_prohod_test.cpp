@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "fixture_parts.h"
+#include "path_checks.h"
 #include "geometry/arc_unit.h"
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
@@ -75,32 +76,6 @@ protected:
     }
 };
 
-// Distance from a point to a line or arc unit.
-double Distance(const CUnit& u, double z, double x) {
-    auto d = [](double z1, double x1, double z2, double x2) { return std::hypot(z1 - z2, x1 - x2); };
-    const double ends = std::min(d(z, x, u.StartPoint.z, u.StartPoint.x), d(z, x, u.EndPoint.z, u.EndPoint.x));
-    if (u.Kind == kUnitArc) {
-        const auto& arc = static_cast<const CArcUnit&>(u);
-        const double r = d(z, x, u.CentrePoint.z, u.CentrePoint.x);
-        if (r < 1e-12) return arc.Radius;
-        const double qz = u.CentrePoint.z + (z - u.CentrePoint.z) * arc.Radius / r;
-        const double qx = u.CentrePoint.x + (x - u.CentrePoint.x) * arc.Radius / r;
-        return u.IsPointOnUnit(qz, qx, 0) ? std::fabs(r - arc.Radius) : ends;
-    }
-    const double lz = u.EndPoint.z - u.StartPoint.z, lx = u.EndPoint.x - u.StartPoint.x;
-    const double len2 = lz * lz + lx * lx;
-    if (len2 < 1e-24) return ends;
-    const double t = ((z - u.StartPoint.z) * lz + (x - u.StartPoint.x) * lx) / len2;
-    if (t <= 0 || t >= 1) return ends;
-    return d(z, x, u.StartPoint.z + t * lz, u.StartPoint.x + t * lx);
-}
-
-double Distance(const Contour& c, double z, double x) {
-    double best = 1e300;
-    for (int i = 0; i < c.Count(); ++i) best = std::min(best, Distance(*c.GetUnit(i), z, x));
-    return best;
-}
-
 struct Move {
     double x1, z1, x2, z2;
     bool rapid;
@@ -117,6 +92,17 @@ std::vector<Move> Moves(const CTurn& op) {
         moves.push_back({frame->start.x, frame->start.z, frame->end.x, frame->end.z, frame->rapid != 0, frame.get()});
     }
     return moves;
+}
+
+// The levels of the cuts along the pass direction (along Z, or across it).
+std::vector<double> CutLevels(const CTurn& op, bool alongZ) {
+    std::vector<double> levels;
+    for (const Move& m : Moves(op)) {
+        if (m.rapid) continue;
+        if (alongZ && std::fabs(m.x1 - m.x2) < 1e-9) levels.push_back(m.x1);
+        if (!alongZ && std::fabs(m.z1 - m.z2) < 1e-9) levels.push_back(m.z1);
+    }
+    return levels;
 }
 
 void ExpectContinuous(const std::vector<Move>& moves) {
@@ -230,7 +216,7 @@ TEST_F(TurnMnogoProhodTest, InvariantsOverTheFixtureCorpus) {
                         units[k]->GetPointsByStep(points, 0.05, 1);
                         for (std::uint32_t p = 0; p < points.Count(); ++p) {
                             const double cz = points[p].z + tool.dNoseDx, cx = points[p].x - tool.dNoseDy;
-                            ASSERT_GE(Distance(*profile, cz, cx), limit)
+                            ASSERT_GE(test::Distance(*profile, cz, cx), limit)
                                 << "frame from (" << frame->start.z << ", " << frame->start.x << ") to ("
                                 << frame->end.z << ", " << frame->end.x << ")";
                         }
@@ -351,23 +337,19 @@ TEST_F(TurnMnogoProhodTest, OnePieceStrategiesSpreadTheDepth) {
     });
     EXPECT_TRUE(along.OnePieceAlongPass);
     // 5 mm (bar 25.8 to 20.8 with the nose) in four passes of 1.25.
-    std::vector<double> levels;
-    for (const Move& m : Moves(along))
-        if (!m.rapid && std::fabs(m.x1 - m.x2) < 1e-9) levels.push_back(m.x1);
+    const std::vector<double> levels = CutLevels(along, true);
     ASSERT_EQ(levels.size(), 4u);
     for (std::size_t k = 0; k < levels.size(); ++k) EXPECT_NEAR(levels[k], -25.8 + 1.25 * (k + 1), 1e-9);
 
-    // A face 7.5 below the bar's end (face at z = 2, nose centre 0.8 in front
-    // of the face at z = -5.5 ... the face is the only working unit).
+    // A face through the whole bar, its nose-centre path 7.5 below the bar's
+    // offset end (2.8 down to -4.7): the face is the only working unit.
     CTurnMnogoProhod& face = MultiPass("LineSeg( -5.5,1, -5.5,-30, 1 );\n", [](CTurnMnogoProhod& o) {
         o.isZachistka = false;
         test::SetCycleValue(o.turningCycle, "P3", 1);
         test::SetCycleValue(o.turningCycle, "I", 2.0);
     });
     EXPECT_TRUE(face.OnePieceAcrossPass);
-    std::vector<double> faces;
-    for (const Move& m : Moves(face))
-        if (!m.rapid && std::fabs(m.z1 - m.z2) < 1e-9) faces.push_back(m.z1);
+    const std::vector<double> faces = CutLevels(face, false);
     ASSERT_EQ(faces.size(), 4u);
     EXPECT_NEAR(faces[0], 0.8, 1e-9);
     EXPECT_NEAR(faces[1], -1.2, 1e-9);
@@ -400,9 +382,7 @@ TEST_F(TurnMnogoProhodTest, OnePieceFacingMachinesAFaceWhateverItsSense) {
             op.pairedContour->AddUnit(std::make_unique<CLineUnit>(2, -25, -5.5, -25));
         }
         op.FacingOnePiece();
-        std::vector<double> faces;
-        for (const Move& m : Moves(op))
-            if (!m.rapid && std::fabs(m.z1 - m.z2) < 1e-9) faces.push_back(m.z1);
+        const std::vector<double> faces = CutLevels(op, false);
         ASSERT_EQ(faces.size(), 4u);
         EXPECT_NEAR(faces[0], 0.0, 1e-9);
         EXPECT_NEAR(faces[3], -5.5, 1e-9);
