@@ -313,6 +313,7 @@ void CTurnMnogoProhod::MachineRegions() {
 void CTurnMnogoProhod::RoughPasses() {
     if (indCycleElementar == 0) {
         if (feedDirection == 0 || feedDirection == 1) LongitudNew();
+        if (feedDirection == 2) ApproachProfileRegion();
         // The profile form ends with the clean-up pass of its own; asked for
         // as well, it would only cut air over the same contour a second time.
         if (feedDirection == 2 || isZachistka) CleanUpPass();
@@ -326,11 +327,26 @@ void CTurnMnogoProhod::RoughPasses() {
         isRapidIdle = CycleValue(grooveCycle, "P5") != 0.0;
         TimePause = CycleValue(grooveCycle, "P6");
         SafeDistance = 0.0;
+        // The plunges come with the groove passes; until they are made the
+        // tool has not moved, and a retract would start from nowhere.
+        depthOfCut = DepthPass;
+        return;
     } else {
         return;
     }
     depthOfCut = DepthPass;
     ReturnToHome(retractX, retractZ);
+}
+
+void CTurnMnogoProhod::ApproachProfileRegion() {
+    if (!regionContour || !pairedContour || regionContour->Empty() || pairedContour->Empty()) return;
+    BoundBox box;
+    ContoursBoundingBox(*regionContour, *pairedContour, box);
+    const double xs = internalMachining ? box.xmax + Vrezanie : box.xmin - Vrezanie;
+    const double zs = indNapr ? box.zmin - Vrezanie : box.zmax + Vrezanie;
+    MoveToStart(xs, zs);
+    curX = retractX = xs;
+    curZ = retractZ = zs;
 }
 
 void CTurnMnogoProhod::CleanUpPass() {

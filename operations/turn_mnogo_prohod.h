@@ -36,6 +36,10 @@ public:
 
     // ---- the passes over the current region ----
     void RoughPasses();
+    // The start of the profile form (the stock corner of the region, an
+    // approach length out), from which its clean-up pass runs until the
+    // profile passes themselves are made.
+    void ApproachProfileRegion();
     void CleanUpPass();
     // Longitudinal (feed direction 0) or facing (1) straight passes.
     void LongitudNew();

@@ -459,8 +459,10 @@ TEST_F(TurnMnogoProhodTest, ProfileFeedRunsTheCleanUpPassOnce) {
             o.isZachistka = cleanUp;
             test::SetCycleValue(o.turningCycle, "P3", 2);
         });
+        const std::vector<Move> moves = Moves(op);
+        ExpectContinuous(moves);
         int n = 0;
-        for (const Move& m : Moves(op)) n += m.rapid ? 0 : 1;
+        for (const Move& m : moves) n += m.rapid ? 0 : 1;
         return n;
     };
     const int without = cuts(false);
