@@ -1,24 +1,101 @@
-// CTurnMnogoProhod: the operation of multi-pass turning or grooving: its defaults and its path.
+// CTurnMnogoProhod: the operation of multi-pass turning or grooving: its
+// cycles and defaults, the path driver over the machining regions, the
+// straight roughing passes, the clean-up and finishing passes, the plan
+// angles taken from the tool and its stored values.
 #pragma once
 
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "nc/cycle_g700el.h"
+#include "nc/cycle_g701el.h"
 #include "operations/turn.h"
 
 namespace zarvento {
 
 class CTurnMnogoProhod : public virtual CTurn {
 public:
-    CTurnMnogoProhod() {
-        kind = kTurnMnogoProhod;
-        sNameTurn = "Многопроходная";
-        typeKey = "Turning";
-        Vrezanie = 1.5;
-        Perebeg = 1.5;
-        Spod = Spod2 = 0.25;
-        Nshp = Nshp2 = 500.0;
-    }
+    static constexpr const char* kDepthText = "Глубина резания должна быть больше 0.001 мм";
+    static constexpr const char* kRadiusText = "Глубина резания должна быть больше радиуса резца при вершине";
+    // A stack of passes never grows past this many levels.
+    static constexpr int kMaxPasses = 10000;
 
-    // The kind's own moves come later; the path is the common skeleton.
-    bool CreateContourPath() override { return CreateSkeletonPath(); }
+    CTurnMnogoProhod();
+    ~CTurnMnogoProhod() override = default;
+    CTurnMnogoProhod& operator=(const CTurnMnogoProhod& other);
+
+    bool CreateContourPath() override;
+    void SetupTool() override;
+    bool SetPlanAnglesFromTool(CCycle_Auto* cycle, Contour* contour) override;
+    void GetCycleVariables(std::string& text) override;
+    void SaveCycleParameters(StorageRecord& record) override;
+    void LoadCycleParameters(StorageRecord& record) override;
+    bool SaveKindValues(StorageRecord& record) override;
+    bool LoadKindValues(StorageRecord& record) override;
+
+    // ---- the passes over the current region ----
+    void RoughPasses();
+    // The start of the profile form (the stock corner of the region, an
+    // approach length out), from which its clean-up pass runs until the
+    // profile passes themselves are made.
+    void ApproachProfileRegion();
+    void CleanUpPass();
+    // Longitudinal (feed direction 0) or facing (1) straight passes.
+    void LongitudNew();
+    void LongitudOnePiece();
+    void FacingOnePiece();
+    // One pass along a piece of the part contour: approach, cut, retract.
+    void DoZachistkaContourNew(const Contour& piece);
+
+    // ---- finishing pieces ----
+    // Regroups the pieces by "P10": unchanged, or diameter and face runs.
+    void ChainContourPieces(std::vector<std::unique_ptr<Contour>>& pieces);
+    static void AppendConnectedRuns(std::vector<std::unique_ptr<Contour>>& pieces, std::vector<UnitPtr>& units,
+                                    int tag);
+    // A line that runs more across the axis than along it (X being the
+    // radius, the 45-degree line is not a face).
+    static bool IsFaceUnit(const CUnit& unit);
+
+    CCycle_G700EL turningCycle;
+    CCycle_G701EL grooveCycle;
+    bool isZachistka = true;
+    bool OnePieceAlongPass = false;
+    bool OnePieceAcrossPass = false;
+    bool RegionClosed = true;
+    std::string sFi0 = "TOOL.fi";
+    std::string sFi1 = "TOOL.fi1-3";
+    int indObhodPrev = 0;
+    double DepthPass = 0.0;
+    double SafeDistance = 0.0;
+    double WidthTool = 0.0;
+    double RetractDZ = 0.0, RetractDX = 0.0;
+    bool isCorrectStep = false;
+    bool isRapidIdle = false;
+    int indPrivazTool = 0;
+    double TimePause = 0.0;
+
+    // ---- working state of one calculation ----
+    // Where the tool is; the moves of the passes start here.
+    double curX = 0.0, curZ = 0.0;
+    // The user's direction, restored after a pass that turns it.
+    bool userNapr = false;
+    // The pieces of the finishing contour run against their direction.
+    bool contourReversed = false;
+
+private:
+    // The working copies of the turning cycle's parameters; false, with the
+    // error reported, for a depth of cut that counts as zero.
+    bool ReadTurningParameters();
+    // Evaluates the cycle of the elementary moves and takes its values; the
+    // cycle whose parameters the frames show.
+    CCycle_Auto* PrepareElementaryMoves(bool& failed);
+    // One round over the regions: roughing (or the machine cycle) of each.
+    void MachineRegions();
+    // Appends a straight move from the current point and makes its end current.
+    void MoveTo(double x, double z, bool rapid);
+    // The parameter's evaluated value; 0 when it has none.
+    double CycleValue(CCycle_Auto& cycle, const char* name);
 };
 
 }  // namespace zarvento

@@ -8,6 +8,7 @@
 
 #include "catalogs/param_tool.h"
 #include "fixture_parts.h"
+#include "path_checks.h"
 #include "geometry/arc_unit.h"
 #include "operations/turn_kontur.h"
 #include "operations_test_support.h"
@@ -29,32 +30,6 @@ protected:
         return dynamic_cast<CTurnKONTUR&>(op);
     }
 };
-
-// Distance from a point to a line or arc unit.
-double Distance(const CUnit& u, double z, double x) {
-    auto d = [](double z1, double x1, double z2, double x2) { return std::hypot(z1 - z2, x1 - x2); };
-    const double ends = std::min(d(z, x, u.StartPoint.z, u.StartPoint.x), d(z, x, u.EndPoint.z, u.EndPoint.x));
-    if (u.Kind == kUnitArc) {
-        const auto& arc = static_cast<const CArcUnit&>(u);
-        const double r = d(z, x, u.CentrePoint.z, u.CentrePoint.x);
-        if (r < 1e-12) return arc.Radius;
-        const double qz = u.CentrePoint.z + (z - u.CentrePoint.z) * arc.Radius / r;
-        const double qx = u.CentrePoint.x + (x - u.CentrePoint.x) * arc.Radius / r;
-        return u.IsPointOnUnit(qz, qx, 0) ? std::fabs(r - arc.Radius) : ends;
-    }
-    const double lz = u.EndPoint.z - u.StartPoint.z, lx = u.EndPoint.x - u.StartPoint.x;
-    const double len2 = lz * lz + lx * lx;
-    if (len2 < 1e-24) return ends;
-    const double t = ((z - u.StartPoint.z) * lz + (x - u.StartPoint.x) * lx) / len2;
-    if (t <= 0 || t >= 1) return ends;
-    return d(z, x, u.StartPoint.z + t * lz, u.StartPoint.x + t * lx);
-}
-
-double Distance(const Contour& c, double z, double x) {
-    double best = 1e300;
-    for (int i = 0; i < c.Count(); ++i) best = std::min(best, Distance(*c.GetUnit(i), z, x));
-    return best;
-}
 
 // The golden paths of the default step: lead-in and lead-out by mode, then
 // the cases of direction and overrun.
@@ -125,7 +100,7 @@ TEST_F(TurnKonturTest, NoseCircleKeepsClearOfThePartAndPathsAreContinuous) {
                     units[k]->GetPointsByStep(points, 0.05, 1);
                     for (std::uint32_t p = 0; p < points.Count(); ++p) {
                         const double cz = points[p].z + tool.dNoseDx, cx = points[p].x - tool.dNoseDy;
-                        ASSERT_GE(Distance(*profile, cz, cx), clearance)
+                        ASSERT_GE(test::Distance(*profile, cz, cx), clearance)
                             << "frame " << moves << " at (" << cz << ", " << cx << ")";
                     }
                 }

@@ -11,7 +11,9 @@
 #include "geometry/primitives.h"
 #include "operations/plan_angle_trim.h"
 #include "operations/turn_mnogo_prohod.h"
+#include "multipass_test_support.h"
 #include "operations_test_support.h"
+#include "plan/spid.h"
 
 namespace zarvento {
 namespace {
@@ -27,6 +29,7 @@ protected:
         runner->Part(part.profile);
         CTurn& op = runner->AddKind(kTurnMnogoProhod, part.profile, [&](CTurn& o) {
             o.nToolPosition = 0;
+            o.isAutoTool = false;  // tool 0 whatever kind the default choice looks for
             o.fi = 93.0;
             o.fi1 = 30.0;
             o.indCycleElementar = 1;
@@ -113,7 +116,13 @@ TEST_F(TurnRegionTest, BoreRegionLiesInsideTheBarsHole) {
 }
 
 TEST_F(TurnRegionTest, UndercutIsBridgedAlongTheAuxiliaryEdge) {
-    CTurn& op = MultiPass(Fixture("undercut"), [](CTurn& o) { o.indCycleElementar = 0; });
+    // The plan angles come from the tool's variables.
+    test::SetToolVariable(*GetSPID()->GetTool(0), "fi", 93.0);
+    test::SetToolVariable(*GetSPID()->GetTool(0), "fi1", 30.0);
+    CTurn& op = MultiPass(Fixture("undercut"), [](CTurn& o) {
+        o.indCycleElementar = 0;
+        test::SetCycleValue(dynamic_cast<CTurnMnogoProhod&>(o).turningCycle, "P7", 1);
+    });
     ASSERT_EQ(op.messageText, "");
     // The entry wall at 135 degrees is steeper than the tool's edge at
     // 150 degrees: the working contour now leaves (-10, -20) along the edge.
@@ -158,7 +167,11 @@ TEST_F(TurnRegionTest, FailureTextsAreExact) {
 }
 
 TEST_F(TurnRegionTest, FinishingPiecesFollowTheWorkingContourOnlyWithAnAllowance) {
-    CTurn& op = MultiPass(Fixture("shaft with a land"), [](CTurn& o) { o.finishAllowance = 0.5; });
+    // In the machine-cycle form the path keeps the allowance it is given.
+    CTurn& op = MultiPass(Fixture("shaft with a land"), [](CTurn& o) {
+        o.indShema = 1;
+        o.finishAllowance = 0.5;
+    });
     ASSERT_EQ(op.messageText, "");
     ASSERT_EQ(op.finishList.size(), 2u);
     double zmin = 0, xmin = 0, zmax = 0, xmax = 0;

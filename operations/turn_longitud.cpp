@@ -1,0 +1,528 @@
+// Straight roughing passes of the multi-pass operation over one region:
+// the stack of longitudinal or facing passes with their segments chained
+// across pockets, oblique entries, retracts and lifts, and the one-piece
+// strategies that spread the depth over a counted number of equal passes.
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "catalogs/param_tool.h"
+#include "geometry/line_unit.h"
+#include "geometry/primitives.h"
+#include "operations/turn_mnogo_prohod.h"
+
+namespace zarvento {
+
+namespace {
+
+constexpr double kFar = 100000.0;
+const double kDegree = PI / 180.0;
+
+// One straight cut of a pass, in the pass's own direction.
+struct PassSegment {
+    double z1, x1, z2, x2;
+    double level;  // the pass-normal coordinate of the pass it belongs to
+    bool startMark = false, endMark = false;
+};
+
+// Segments machined one after the other.
+struct RoughPassChain {
+    std::vector<int> segments;  // indices into the pass segments
+};
+
+// The units of a contour that reach one level across an axis, found without
+// visiting the others: every pass line and every probe ray of the pass loop
+// meets only those, so the loop's cost follows the units near each level
+// instead of the whole contour. A band is handed out as a contour of copies
+// in the contour's order, each unit with its neighbours, so that the vertex
+// rules of the inside test see the same neighbours as on the whole contour.
+class UnitBands {
+public:
+    UnitBands(const Contour& contour, bool byX) : contour_(contour) {
+        const int n = contour.Count();
+        ranges_.resize(static_cast<std::size_t>(n));
+        double lo = 1e300, hi = -1e300;
+        for (int i = 0; i < n; ++i) {
+            BoundBox b;
+            contour.GetUnit(i)->GetBoundBox(b);
+            const double a = (byX ? b.xmin : b.zmin) - kMargin, e = (byX ? b.xmax : b.zmax) + kMargin;
+            ranges_[static_cast<std::size_t>(i)] = {a, e};
+            lo = std::min(lo, a);
+            hi = std::max(hi, e);
+        }
+        if (n == 0 || !(hi > lo) || !std::isfinite(hi - lo)) {
+            for (int i = 0; i < n; ++i) wide_.push_back(i);
+            return;
+        }
+        lo_ = lo;
+        cells_.resize(static_cast<std::size_t>(n));
+        cell_ = (hi - lo) / n;
+        for (int i = 0; i < n; ++i) {
+            const auto [a, e] = ranges_[static_cast<std::size_t>(i)];
+            const std::size_t c0 = Cell(a), c1 = Cell(e);
+            // A unit across many cells is looked at on every query instead.
+            if (c1 - c0 > 64) {
+                wide_.push_back(i);
+                continue;
+            }
+            for (std::size_t c = c0; c <= c1; ++c) cells_[c].push_back(i);
+        }
+    }
+
+    // The units whose range holds the level, each with its two neighbours.
+    std::unique_ptr<Contour> Band(double level) {
+        picked_.clear();
+        const int n = contour_.Count();
+        auto take = [&](int i) {
+            const auto [a, e] = ranges_[static_cast<std::size_t>(i)];
+            if (level < a || level > e) return;
+            picked_.push_back(i);
+            picked_.push_back(i > 0 ? i - 1 : n - 1);
+            picked_.push_back(i + 1 < n ? i + 1 : 0);
+        };
+        for (int i : wide_) take(i);
+        if (!cells_.empty() && level >= lo_ && level <= lo_ + cell_ * static_cast<double>(cells_.size()))
+            for (int i : cells_[Cell(level)]) take(i);
+        std::sort(picked_.begin(), picked_.end());
+        picked_.erase(std::unique(picked_.begin(), picked_.end()), picked_.end());
+        if (picked_.empty()) return std::make_unique<Contour>();
+        auto band = Contour::ContourSized(static_cast<int>(picked_.size()));
+        for (int i : picked_) band->AddUnit(contour_.GetUnit(i)->Clone());
+        return band;
+    }
+
+private:
+    static constexpr double kMargin = 1e-5;
+    std::size_t Cell(double v) const {
+        const double k = std::floor((v - lo_) / cell_);
+        if (!(k > 0.0)) return 0;
+        return std::min(cells_.size() - 1, static_cast<std::size_t>(k));
+    }
+
+    const Contour& contour_;
+    std::vector<std::pair<double, double>> ranges_;
+    std::vector<std::vector<int>> cells_;
+    std::vector<int> wide_;
+    std::vector<int> picked_;
+    double lo_ = 0.0, cell_ = 1.0;
+};
+
+// The region as one closed contour: the working side backwards, then the stock side.
+std::unique_ptr<Contour> RegionOutline(const Contour& w, const Contour& b) {
+    auto r = Contour::ContourSized(w.Count() + b.Count());
+    auto backwards = ReverseContour(w.Clone());
+    for (int i = 0; i < backwards->Count(); ++i) r->AddUnit(backwards->GetUnit(i)->Clone());
+    for (int i = 0; i < b.Count(); ++i) r->AddUnit(b.GetUnit(i)->Clone());
+    return r;
+}
+
+Contour PassLine(double z1, double x1, double z2, double x2) {
+    Contour line;
+    line.AddUnit(std::make_unique<CLineUnit>(z1, x1, z2, x2));
+    return line;
+}
+
+// Crossings of a pass line with W (the first one only, marked) and with B,
+// ordered along the pass line.
+struct OnePiecePoint {
+    double along, z, x;
+    bool onWorking;
+};
+
+std::vector<OnePiecePoint> OnePieceCrossings(const Contour& line, const Contour& w, const Contour& b, bool alongZ) {
+    std::vector<OnePiecePoint> points;
+    IntersectPointList found(10);
+    line.Intersect(w, found, true);
+    if (found.Count() > 0) points.push_back({alongZ ? found[0].z : found[0].x, found[0].z, found[0].x, true});
+    found.SetCountZero();
+    line.Intersect(b, found, true);
+    for (std::uint32_t k = 0; k < found.Count(); ++k)
+        points.push_back({alongZ ? found[k].z : found[k].x, found[k].z, found[k].x, false});
+    std::sort(points.begin(), points.end(),
+              [](const OnePiecePoint& p, const OnePiecePoint& q) { return p.along < q.along; });
+    return points;
+}
+
+// The working unit's ends and the box of the region, for the one-piece strategies.
+struct OnePiece {
+    BoundBox box;
+    double z1, x1, z2, x2;
+};
+
+OnePiece OnePieceOf(const Contour& w, const Contour& b) {
+    OnePiece piece{};
+    ContoursBoundingBox(w, b, piece.box);
+    const CUnit& u = *w.GetFirstUnit();
+    piece.z1 = u.StartPoint.z;
+    piece.x1 = u.StartPoint.x;
+    piece.z2 = u.EndPoint.z;
+    piece.x2 = u.EndPoint.x;
+    return piece;
+}
+
+}  // namespace
+
+void CTurnMnogoProhod::LongitudNew() {
+    RegionClosed = true;
+    if (!regionContour || !pairedContour || regionContour->Empty() || pairedContour->Empty()) return;
+    // Passes a zero depth apart would never leave the region.
+    if (!(DepthPass >= 0.001)) return;
+    const bool facing = feedDirection == 1;
+    const Contour& W = *regionContour;
+    const Contour& B = *pairedContour;
+    std::unique_ptr<Contour> R = RegionOutline(W, B);
+    if (!R->IsClosed()) {
+        RegionClosed = false;
+        return;
+    }
+    if (!R->DetermineDirection()) R->Reverse();
+    BoundBox box;
+    ContoursBoundingBox(W, B, box);
+
+    if (W.Count() == 1) {
+        const CUnit& u = *W.GetFirstUnit();
+        const double span = facing ? u.EndPoint.z - u.StartPoint.z : u.EndPoint.x - u.StartPoint.x;
+        if (std::fabs(span) < 0.001) {
+            if (facing) {
+                indNapr = userNapr;
+                FacingOnePiece();
+            } else {
+                LongitudOnePiece();
+            }
+            return;
+        }
+    }
+
+    std::unique_ptr<Contour> P;
+    if (!facing) {
+        P = sourceContour ? sourceContour->Clone() : std::make_unique<Contour>();
+        ApplyToolOffsets(*P);
+    }
+    const double t = DepthPass;
+    double s = SafeDistance;
+    double a = Vrezanie, o = Perebeg;
+    const double r = Rtool;
+    const bool reversed = indNapr;
+    double phi = fi, phi1 = fi1;
+    if (reversed && !facing) std::swap(phi, phi1);
+
+    double theta = phi <= 90.0 ? 90.0 : phi;
+    if (theta > 135.0) theta = 126.0;
+    const double kLift = std::cos(theta * kDegree) / std::sin(theta * kDegree);
+    double dX = 0.0, dZ = 0.0, kIn = 0.0;
+    if (!facing) {
+        dX = s;
+        dZ = phi1 > 45.0 ? -s / std::tan(phi1 * kDegree) : -s;
+        kIn = phi1 * kDegree > 0.001 ? 1.0 / std::tan(phi1 * kDegree) : 0.0;
+    } else {
+        dZ = -s;
+        dX = phi1 > 45.0 ? s * std::tan(phi1 * kDegree) : s;
+    }
+
+    double xs = 0.0, zs = 0.0, level0 = 0.0, step = 0.0;
+    double sSigned = s;
+    double endExtension = o;  // facing: the overrun less the corner radius
+    if (!facing) {
+        xs = box.xmin - a;
+        zs = box.zmax + a;
+        level0 = box.xmin + t;
+        step = t;
+        if (internalMachining) {
+            xs = box.xmax + a;
+            level0 = box.xmax - t;
+            step = -t;
+            dX = -s;
+            sSigned = -s;
+        }
+        if (reversed) {
+            zs = box.zmin - a;
+            a = -a;
+            o = -o;
+            const double base = internalMachining ? -s : s;
+            dZ = phi1 > 45.0 ? base / std::tan(phi1 * kDegree) : base;
+            kIn = -kIn;
+        }
+        endExtension = o;
+    } else {
+        xs = box.xmin - a;
+        zs = box.zmax;
+        level0 = box.zmax - t;
+        step = -t;
+        // A face inside a bore: W climbs towards +Z and lies inside the stock side.
+        internalMachining = false;
+        {
+            const double zm = (W.GetFirstUnit()->StartPoint.z + W.GetLastUnit()->EndPoint.z) / 2.0;
+            Contour probe = PassLine(zm, 10000.0, zm, -10000.0);
+            IntersectPointList onB(10), onW(10);
+            probe.Intersect(B, onB, true);
+            probe.Intersect(W, onW, true);
+            if (onB.Count() > 0 && onW.Count() > 0 &&
+                W.GetFirstUnit()->StartPoint.z < W.GetLastUnit()->EndPoint.z &&
+                onW[onW.Count() - 1].x < onB[0].x)
+                internalMachining = true;
+        }
+        endExtension = o - r;
+        if (internalMachining) {
+            xs = box.xmax + a;
+            a = -a;
+            endExtension = -endExtension;
+            dX = -dX;
+        }
+        if (reversed) {
+            zs = box.zmin;
+            level0 = box.zmin + t;
+            step = t;
+            sSigned = -s;
+            dZ = s;
+        }
+    }
+    contourReversed = internalMachining ? !indNapr : indNapr;
+    if (facing && internalMachining) {
+        MoveToStart(xs, zs + Vrezanie + (reversed ? -s : s));
+        curX = xs;
+        curZ = zs + Vrezanie + (reversed ? -s : s);
+    } else {
+        MoveToStart(xs, zs);
+        curX = xs;
+        curZ = zs;
+    }
+
+    // The stack of passes.
+    const ParamTool* tool = GetTool();
+    const bool tipAllowsStart = !tool || tool->nP == 1 || tool->nP == 2 || tool->nP == 6;
+    std::vector<PassSegment> segments;
+    std::vector<RoughPassChain> chains;
+    int firstPairs = -1;
+    int previousCount = 0;
+    IntersectPointList points(10);
+    // Units by the pass-normal coordinate (the pass lines) and by X (the
+    // inside probes, which run along -Z).
+    UnitBands regionAcross(*R, !facing), regionByX(*R, true), stockAcross(B, !facing);
+    std::unique_ptr<UnitBands> probeByX;
+    if (P) probeByX = std::make_unique<UnitBands>(*P, true);
+    for (int pass = 0; pass < kMaxPasses; ++pass) {
+        const double level = level0 + pass * step;
+        Contour line = facing ? (internalMachining ? PassLine(level, kFar, level, -kFar)
+                                                   : PassLine(level, -kFar, level, kFar))
+                              : (reversed ? PassLine(-kFar, level, kFar, level) : PassLine(kFar, level, -kFar, level));
+        points.SetCountZero();
+        const std::unique_ptr<Contour> band = regionAcross.Band(level);
+        line.Intersect(*band, points, true);
+        const std::unique_ptr<Contour> stockBand = stockAcross.Band(level);
+        const int n = static_cast<int>(points.Count());
+        if (n < 2) break;
+        const std::size_t firstOfPass = segments.size();
+        for (int i = 1; i < n; ++i) {
+            const IntersectPoint& p = points[static_cast<std::uint32_t>(i - 1)];
+            const IntersectPoint& q = points[static_cast<std::uint32_t>(i)];
+            const double mz = (p.z + q.z) / 2.0, mx = (p.x + q.x) / 2.0;
+            // A probe along -Z meets only the units across the midpoint's X.
+            if (!(facing ? regionByX.Band(mx) : regionAcross.Band(level))->IsPointInside(mz, mx)) continue;
+            if (IsEqualPoint(p.z, p.x, q.z, q.x)) continue;
+            PassSegment seg{p.z, p.x, q.z, q.x, level};
+            if (i == 1) {
+                ++firstPairs;
+                if (stockBand->IsPointOnContour(p.z, p.x)) {
+                    if (facing) {
+                        seg.startMark = !(internalMachining && !tipAllowsStart);
+                    } else {
+                        seg.startMark = !probeByX->Band(p.x)->IsPointInside(p.z + a + r + 0.1, p.x);
+                    }
+                }
+            }
+            if (i == n - 1 && stockBand->IsPointOnContour(q.z, q.x)) {
+                seg.endMark = facing ? true : !probeByX->Band(q.x)->IsPointInside(q.z - o - r - 0.1, q.x);
+            }
+            segments.push_back(seg);
+        }
+        const int m = static_cast<int>(segments.size() - firstOfPass);
+        // The chain whose last segment starts nearest to the segment's start.
+        auto nearest = [&](const PassSegment& seg) {
+            int best = -1;
+            double bestDistance = 1e6;
+            for (std::size_t c = 0; c < chains.size(); ++c) {
+                const PassSegment& last = segments[static_cast<std::size_t>(chains[c].segments.back())];
+                const double d = Distance2(last.z1, last.x1, seg.z1, seg.x1);
+                if (d < bestDistance) {
+                    bestDistance = d;
+                    best = static_cast<int>(c);
+                }
+            }
+            return best;
+        };
+        // A segment no chain reaches opens its own: dropping it would leave
+        // its material for the finishing tool.
+        auto join = [&](int index) {
+            const int c = nearest(segments[static_cast<std::size_t>(index)]);
+            if (c < 0) {
+                chains.push_back({{index}});
+            } else {
+                chains[static_cast<std::size_t>(c)].segments.push_back(index);
+            }
+        };
+        for (int k = 0; k < m; ++k) {
+            const int index = static_cast<int>(firstOfPass) + k;
+            if (m > previousCount && (firstPairs == 0 || k > 0)) {
+                chains.push_back({{index}});
+            } else {
+                join(index);
+            }
+        }
+        previousCount = m;
+    }
+
+    // Frames, chain by chain.
+    const double liftSign = indNapr ? -1.0 : 1.0;
+    const double stepSign = step > 0 ? 1.0 : -1.0;
+    for (std::size_t c = 0; c < chains.size(); ++c) {
+        const RoughPassChain& chain = chains[c];
+        for (std::size_t j = 0; j < chain.segments.size(); ++j) {
+            PassSegment seg = segments[static_cast<std::size_t>(chain.segments[j])];
+            if (facing) {
+                if (seg.startMark) seg.x1 -= a;
+                if (seg.endMark) seg.x2 += endExtension;
+            } else {
+                if (seg.startMark) seg.z1 += a;
+                if (seg.endMark) seg.z2 -= endExtension;
+            }
+            const double normal = facing ? seg.z1 : seg.x1;
+            double L = facing ? curZ : curX;
+            if (j == 0 && c > 0) L = normal - stepSign * (t + s);
+            if (!facing) {
+                if (!seg.startMark) {
+                    if (sSigned > 0.5) L = seg.x1 - stepSign * (t + 0.5);
+                    const double ze = seg.z1 + std::fabs(L - seg.x1) * kIn;
+                    MoveTo(curX, ze, true);
+                    MoveTo(L, ze, true);
+                    MoveTo(seg.x1, seg.z1, false);
+                } else {
+                    MoveTo(curX, seg.z1, true);
+                    MoveTo(L, seg.z1, true);
+                    MoveTo(seg.x1, seg.z1, true);
+                }
+            } else {
+                MoveTo(seg.x1, curZ, true);
+                MoveTo(seg.x1, L, true);
+                MoveTo(seg.x1, seg.z1, seg.startMark);
+            }
+            MoveTo(seg.x2, seg.z2, false);
+            MoveTo(seg.x2 - dX, seg.z2 - dZ, false);
+        }
+        MoveTo(xs, curZ - std::fabs(curX - xs - dX) * kLift * liftSign, true);
+    }
+    MoveTo(xs, zs, true);
+    retractX = xs;
+    retractZ = zs;
+    RetractDZ = dZ;
+    RetractDX = dX;
+    indNapr = userNapr;
+}
+
+void CTurnMnogoProhod::LongitudOnePiece() {
+    OnePieceAcrossPass = false;
+    OnePieceAlongPass = true;
+    const Contour& W = *regionContour;
+    const Contour& B = *pairedContour;
+    const auto [box, z1, x1, z2, x2] = OnePieceOf(W, B);
+    const bool reversed = indNapr;
+    double s = SafeDistance;
+    const double a = Vrezanie, o = Perebeg;
+    double xs = box.xmin;
+    if (z2 > z1) {
+        xs = box.xmax;
+        s = -s;
+    }
+    const double zs = reversed ? box.zmin - a : box.zmax + a;
+    const double h = x1 - xs;
+    contourReversed = internalMachining ? !indNapr : indNapr;
+    MoveToStart(xs, zs);
+    curX = xs;
+    curZ = zs;
+    const int n = std::min(kMaxPasses, static_cast<int>(std::ceil(std::fabs(h) / DepthPass - 1e-9)));
+    bool first = true;
+    for (int k = 1; k <= n; ++k) {
+        const double level = xs + h * k / n;
+        Contour line = PassLine(kFar, level, -kFar, level);
+        const std::vector<OnePiecePoint> points = OnePieceCrossings(line, W, B, true);
+        // A level that meets nothing is passed over; the next one still cuts.
+        if (points.size() < 2) continue;
+        OnePiecePoint from = points.back(), to = points.front();
+        if (reversed) std::swap(from, to);
+        const double dir = reversed ? -1.0 : 1.0;
+        double zFrom = from.z, zTo = to.z;
+        if (!from.onWorking) zFrom += dir * a;
+        if (!to.onWorking) zTo -= dir * o;
+        if (!first) MoveTo(curX, zFrom, true);
+        MoveTo(level, zFrom, true);
+        first = false;
+        MoveTo(level, zTo, false);
+        MoveTo(level - s, zTo, isRapidIdle);
+    }
+    MoveTo(xs, zs, true);
+    retractX = xs;
+    retractZ = zs;
+}
+
+void CTurnMnogoProhod::FacingOnePiece() {
+    OnePieceAlongPass = false;
+    OnePieceAcrossPass = true;
+    const Contour& W = *regionContour;
+    const Contour& B = *pairedContour;
+    const auto [box, z1, x1, z2, x2] = OnePieceOf(W, B);
+    const bool reversed = indNapr;
+    double s = SafeDistance;
+    const double a = Vrezanie, o = Perebeg, r = Rtool;
+    // The material lies on the side of the box away from the face; a face
+    // running towards the axis with the stock above it is no exception (its
+    // sense alone would put the start on the face itself and lay no pass).
+    double zs = box.zmax;
+    if (x2 > x1 && z1 - box.zmin > box.zmax - z1) zs = box.zmin;
+    if (zs < z1) s = -s;
+    const double xs = reversed ? box.xmax + a : box.xmin - a;
+    // The passes step from the start level towards the face, whichever side
+    // of it the material lies on.
+    const double height = std::fabs(z1 - zs);
+    const double toward = z1 < zs ? -1.0 : 1.0;
+    contourReversed = internalMachining ? !indNapr : indNapr;
+    const double startZ = reversed ? zs + a : zs;
+    MoveToStart(xs, startZ);
+    curX = xs;
+    curZ = startZ;
+    const double t = DepthPass;
+    std::vector<double> depths;
+    double remaining = height;
+    while (remaining > t && static_cast<int>(depths.size()) < kMaxPasses) {
+        depths.push_back(t);
+        remaining -= t;
+    }
+    if (remaining > 1e-6) depths.push_back(remaining);
+    double level = zs;
+    bool first = true;
+    for (double depth : depths) {
+        level += toward * depth;
+        Contour line = PassLine(level, -kFar, level, kFar);
+        const std::vector<OnePiecePoint> points = OnePieceCrossings(line, W, B, false);
+        if (points.size() < 2) continue;
+        OnePiecePoint from = points.front(), to = points.back();
+        if (reversed) std::swap(from, to);
+        const double dir = reversed ? -1.0 : 1.0;
+        double xFrom = from.x, xTo = to.x;
+        if (!from.onWorking) xFrom -= dir * a;
+        if (!to.onWorking) xTo += dir * (o - r);
+        if (first) {
+            MoveTo(xFrom, level, !reversed);
+        } else {
+            MoveTo(xFrom, curZ, true);
+            MoveTo(xFrom, level, !reversed);
+        }
+        first = false;
+        MoveTo(xTo, level, false);
+        MoveTo(xTo, level + s, isRapidIdle);
+    }
+    MoveTo(xs, startZ, true);
+    retractX = xs;
+    retractZ = startZ;
+}
+
+}  // namespace zarvento

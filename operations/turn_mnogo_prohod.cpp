@@ -1,0 +1,418 @@
+// The multi-pass operation: its cycles and stored values, the default tool
+// and the plan angles, the path driver over the regions with the finishing
+// pass, the roughing dispatcher and the regrouping of the finishing pieces.
+#include "operations/turn_mnogo_prohod.h"
+
+#include <cmath>
+#include <utility>
+
+#include "catalogs/param_tool.h"
+#include "geometry/primitives.h"
+#include "nc/cadre_f.h"
+#include "nc/cadre_g96.h"
+#include "nc/cadre_s_f.h"
+#include "nc/frame_text_format.h"
+#include "nc/modal_state.h"
+#include "plan/spid.h"
+#include "platform/storage_record.h"
+
+namespace zarvento {
+
+namespace {
+
+std::string PrintedG(double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%g", value);
+    return buffer;
+}
+
+// Gives a parameter a fixed value, shown and evaluated as its text.
+void SetFixedValue(CCycle_Auto& cycle, const char* name, double value, char kind) {
+    CycleParameter* p = cycle.FindParam(name);
+    if (!p) return;
+    p->valueText = PrintedG(value);
+    p->realValue = value;
+    p->evaluated = 0;
+    p->kind = kind;
+}
+
+void SetKind(CCycle_Auto& cycle, const char* name, char kind) {
+    if (CycleParameter* p = cycle.FindParam(name)) p->kind = kind;
+}
+
+}  // namespace
+
+CTurnMnogoProhod::CTurnMnogoProhod() {
+    kind = kTurnMnogoProhod;
+    sNameTurn = "Многопроходная";
+    typeKey = "Turning";
+    indCycleElementar = 0;
+    indNapr = false;
+    Vrezanie = 1.5;
+    Perebeg = 1.5;
+    Spod = Spod2 = 0.25;
+    Nshp = Nshp2 = 500.0;
+    turningCycle.SetParentParameters(&Parameters());
+    grooveCycle.SetParentParameters(&Parameters());
+}
+
+CTurnMnogoProhod& CTurnMnogoProhod::operator=(const CTurnMnogoProhod& other) {
+    if (this == &other) return *this;
+    CTurn::operator=(other);
+    isZachistka = other.isZachistka;
+    OnePieceAlongPass = other.OnePieceAlongPass;
+    OnePieceAcrossPass = other.OnePieceAcrossPass;
+    RegionClosed = other.RegionClosed;
+    sFi0 = other.sFi0;
+    sFi1 = other.sFi1;
+    turningCycle.Copy(other.turningCycle);
+    grooveCycle.Copy(other.grooveCycle);
+    // The copies evaluate through this operation's variables.
+    turningCycle.SetParentParameters(&Parameters());
+    grooveCycle.SetParentParameters(&Parameters());
+    return *this;
+}
+
+double CTurnMnogoProhod::CycleValue(CCycle_Auto& cycle, const char* name) {
+    const double* value = cycle.FindParameter(name);
+    return value ? *value : 0.0;
+}
+
+// ---- stored values ----
+
+void CTurnMnogoProhod::SaveCycleParameters(StorageRecord& record) {
+    turningCycle.CCadreCycle::SaveParameters(record);
+    grooveCycle.CCadreCycle::SaveParameters(record);
+}
+
+void CTurnMnogoProhod::LoadCycleParameters(StorageRecord& record) {
+    turningCycle.CCadreCycle::LoadParameters(record);
+    grooveCycle.CCadreCycle::LoadParameters(record);
+}
+
+bool CTurnMnogoProhod::SaveKindValues(StorageRecord& record) {
+    record.AddNamedValue("isZachistka", Variant::Bool(isZachistka));
+    record.AddNamedValue("sFi0", Variant::BStr(sFi0));
+    record.AddNamedValue("sFi1", Variant::BStr(sFi1));
+    return true;
+}
+
+bool CTurnMnogoProhod::LoadKindValues(StorageRecord& record) {
+    record.ReadNamedValue("isZachistka");
+    if (record.ReadBuffer().Type() != VarType::Empty) isZachistka = record.ReadBuffer().ToBool();
+    record.ReadNamedValue("sFi0");
+    sFi0 = record.ReadBuffer().ToBStr();
+    record.ReadNamedValue("sFi1");
+    sFi1 = record.ReadBuffer().ToBStr();
+    if (sFi0.empty()) {
+        if (const CycleParameter* p = turningCycle.FindParam("P8")) sFi0 = p->valueText;
+    }
+    if (sFi1.empty()) {
+        if (const CycleParameter* p = turningCycle.FindParam("P9")) sFi1 = p->valueText;
+    }
+    return true;
+}
+
+// ---- tool, plan angles and cycle variables ----
+
+void CTurnMnogoProhod::SetupTool() {
+    if (!internalMachining && workContour && !workContour->Empty()) {
+        const CUnit& first = *workContour->GetFirstUnit();
+        const CUnit& last = *workContour->GetLastUnit();
+        internalMachining =
+            last.EndPoint.z > first.StartPoint.z && std::fabs(last.EndPoint.x - first.StartPoint.x) > EPS;
+    }
+    nToolPosition = -1;
+    CSPID& spid = *GetSPID();
+    const int count = static_cast<int>(spid.tools.size());
+    auto firstOf = [&](auto accept) {
+        for (int i = 0; i < count; ++i) {
+            const ParamTool* tool = spid.GetTool(i);
+            if (tool && !tool->sToolName.empty() && accept(tool->GetType())) return i;
+        }
+        return -1;
+    };
+    if (indCycleElementar == 1) {
+        nToolPosition = firstOf([](int type) { return type == 13; });
+        if (nToolPosition < 0) nToolPosition = firstOf([](int type) { return type == 14; });
+    } else if (internalMachining) {
+        nToolPosition = firstOf([](int type) { return type == 12; });
+    } else {
+        nToolPosition = firstOf([](int type) { return type == 10 || type == 11; });
+    }
+    CTurn::SetupTool();
+}
+
+bool CTurnMnogoProhod::SetPlanAnglesFromTool(CCycle_Auto* cycle, Contour* contour) {
+    CCycle_Auto& c = cycle ? *cycle : turningCycle;
+    const int mode = static_cast<int>(CycleValue(c, "P7"));
+    if (indObhodPrev == 2) {
+        if (const CycleParameter* p = c.FindParam("P8")) sFi0 = p->valueText;
+        if (const CycleParameter* p = c.FindParam("P9")) sFi1 = p->valueText;
+    }
+    indObhodPrev = mode;
+    if (mode == 0) {
+        SetFixedValue(c, "P8", 90.0, 'R');
+        SetFixedValue(c, "P9", 0.0, 'R');
+        fi = 90.0;
+        fi1 = 0.0;
+        return true;
+    }
+    const ParamTool* tool = GetTool();
+    if (!tool) return false;
+    double correction = contour ? tool->Angle : 0.0;
+    if (!tool->isLeft) correction = -correction;
+    if (contour && !contour->Empty()) {
+        double sx = 0, sz = 0, ex = 0, ez = 0;
+        contour->GetStartPoint(sx, sz);
+        contour->GetEndPoint(ex, ez);
+        if (ex > sx + 1e-6) correction = -correction;
+    }
+    double mainAngle = 0.0, auxAngle = 0.0;
+    if (mode == 1) {
+        if (!tool->GetVariable("fi", mainAngle) || !tool->GetVariable("fi1", auxAngle)) {
+            SetKind(c, "P8", 'd');
+            SetKind(c, "P9", 'd');
+            return false;
+        }
+    } else if (mode == 2) {
+        if (CycleParameter* p = c.FindParam("P8")) p->valueText = sFi0, p->kind = 'd';
+        if (CycleParameter* p = c.FindParam("P9")) p->valueText = sFi1, p->kind = 'd';
+        c.CalcParameters(contour == nullptr);
+        mainAngle = CycleValue(c, "P8");
+        auxAngle = CycleValue(c, "P9");
+    } else {
+        return false;
+    }
+    fi = mainAngle - correction;
+    fi1 = auxAngle + correction;
+    if (tool->isLeft) std::swap(fi, fi1);
+    if (mode == 1) {
+        SetFixedValue(c, "P8", fi, 'R');
+        SetFixedValue(c, "P9", fi1, 'R');
+    }
+    return false;
+}
+
+void CTurnMnogoProhod::GetCycleVariables(std::string& text) {
+    // At most three decimals, as every address word; zero adds nothing.
+    text += FormatAddressValue("_L1=", Vrezanie, false);
+    text += FormatAddressValue("_L2=", Perebeg, false);
+}
+
+// ---- the path driver ----
+
+bool CTurnMnogoProhod::ReadTurningParameters() {
+    DepthPass = CycleValue(turningCycle, "I");
+    if (!(DepthPass >= 0.001)) {
+        ReportError(kDepthText);
+        return false;
+    }
+    SafeDistance = CycleValue(turningCycle, "P1");
+    isRapidIdle = CycleValue(turningCycle, "P2") != 0.0;
+    feedDirection = static_cast<std::int32_t>(CycleValue(turningCycle, "P3"));
+    finishDepth = CycleValue(turningCycle, "P4");
+    finishSpeed = CycleValue(turningCycle, "P5");
+    finishFeed = CycleValue(turningCycle, "P6");
+    if (finishFeed < 0.001) finishFeed = Spod;
+    if (finishSpeed < 0.001) finishSpeed = isVconst ? Vconst : Nshp;
+    if (finishDepth > 0.001) finishAllowance = finishDepth;
+    for (int i = 0; i < turningCycle.paramCount; ++i) {
+        if (turningCycle.params[static_cast<std::size_t>(i)].name != "P5") continue;
+        turningCycle.SetParamComment(i, isVconst ? " постоянная скорость резания на чистовом проходе, м/мин"
+                                                 : " частота вращения шпинделя на чистовом проходе, об/мин");
+        break;
+    }
+    return true;
+}
+
+CCycle_Auto* CTurnMnogoProhod::PrepareElementaryMoves(bool& failed) {
+    failed = false;
+    CCycle_Auto* cycle = nullptr;
+    if (indCycleElementar == 0) cycle = &turningCycle;
+    if (indCycleElementar == 1) cycle = &grooveCycle;
+    if (cycle) cycle->CalcParameters(false);
+    finishDepth = finishSpeed = finishFeed = finishAllowance = 0.0;
+    if (indCycleElementar == 0) failed = !ReadTurningParameters();
+    return cycle;
+}
+
+bool CTurnMnogoProhod::CreateContourPath() {
+    undercutsIgnored = false;
+    userNapr = indNapr;
+    CCycle_Auto* cycle = nullptr;
+    const bool elementary = indShema == 0;
+    bool failed = false;
+    if (elementary) {
+        cycle = PrepareElementaryMoves(failed);
+        // Not a single frame of an earlier calculation may outlive this one.
+        if (failed) return FailPath();
+    }
+
+    if (!CTurn::CreateContourPath()) return false;
+    if (regionList.empty() || pairedList.empty()) return FailPath();
+    if (!elementary && indShema == 0) {
+        // No machine cycle could be used: the moves are made here, from the
+        // cycle's parameters like any elementary path. The regions were built
+        // without the finishing allowance, which only now is known.
+        cycle = PrepareElementaryMoves(failed);
+        if (failed) return FailPath();
+        if (finishAllowance > 1e-6 && !CreateRegionAndFinalContour()) return FailPath();
+    }
+    currentCycle = cycle;
+    LinkFrames();
+
+    ChainContourPieces(finishList);
+    lastPieceIndex = static_cast<std::int32_t>(regionList.size()) - 1 + static_cast<std::int32_t>(finishList.size());
+    MachineRegions();
+
+    if (isHeidenhain) {
+        // The second round: regions with the tool-offset corrections.
+        isHeidenhain = false;
+        if (CreateRegionAndFinalContour()) {
+            ChainContourPieces(finishList);
+            lastPieceIndex =
+                static_cast<std::int32_t>(regionList.size()) - 1 + static_cast<std::int32_t>(finishList.size());
+            MachineRegions();
+        }
+    }
+
+    if (indShema == 0 && indCycleElementar == 0 && finishAllowance > 1e-6 && !finishList.empty()) {
+        if (isVconst) {
+            AddFrame(std::make_unique<CCadre_G96>(finishSpeed, Nmin, Nmax));
+            AddFrame(std::make_unique<CCadre_F>(finishFeed));
+        } else {
+            AddFrame(std::make_unique<CCadre_S_F>(finishSpeed, finishFeed));
+        }
+        for (const auto& piece : finishList) {
+            ++pieceIndex;
+            DoZachistkaContourNew(*piece);
+            ReturnToHome(retractX, retractZ);
+        }
+        finishList.clear();
+    }
+
+    for (const auto& frame : frames) frame->internalMachining = internalMachining ? 1 : 0;
+    FinishContourPath();
+    return true;
+}
+
+void CTurnMnogoProhod::MachineRegions() {
+    const std::size_t n = std::min(regionList.size(), pairedList.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        regionContour = regionList[i]->Clone();
+        pairedContour = pairedList[i]->Clone();
+        pieceIndex = static_cast<std::int32_t>(i);
+        // Machine-cycle output is built by the cycle form of the operation.
+        if (indShema == 0) RoughPasses();
+        regionContour.reset();
+        pairedContour.reset();
+    }
+}
+
+void CTurnMnogoProhod::RoughPasses() {
+    if (indCycleElementar == 0) {
+        if (feedDirection == 0 || feedDirection == 1) LongitudNew();
+        if (feedDirection == 2) ApproachProfileRegion();
+        // The profile form ends with the clean-up pass of its own; asked for
+        // as well, it would only cut air over the same contour a second time.
+        if (feedDirection == 2 || isZachistka) CleanUpPass();
+    } else if (indCycleElementar == 1) {
+        DepthPass = CycleValue(grooveCycle, "P1");
+        if (Rtool > 0.001 && Rtool > DepthPass) return ReportError(kRadiusText);
+        if (DepthPass < 0.001) return ReportError(kDepthText);
+        WidthTool = CycleValue(grooveCycle, "P2");
+        indPrivazTool = static_cast<int>(CycleValue(grooveCycle, "P3"));
+        isCorrectStep = CycleValue(grooveCycle, "P4") != 0.0;
+        isRapidIdle = CycleValue(grooveCycle, "P5") != 0.0;
+        TimePause = CycleValue(grooveCycle, "P6");
+        SafeDistance = 0.0;
+        // The plunges come with the groove passes; until they are made the
+        // tool has not moved, and a retract would start from nowhere.
+        depthOfCut = DepthPass;
+        return;
+    } else {
+        return;
+    }
+    depthOfCut = DepthPass;
+    ReturnToHome(retractX, retractZ);
+}
+
+void CTurnMnogoProhod::ApproachProfileRegion() {
+    if (!regionContour || !pairedContour || regionContour->Empty() || pairedContour->Empty()) return;
+    BoundBox box;
+    ContoursBoundingBox(*regionContour, *pairedContour, box);
+    const double xs = internalMachining ? box.xmax + Vrezanie : box.xmin - Vrezanie;
+    const double zs = indNapr ? box.zmin - Vrezanie : box.zmax + Vrezanie;
+    MoveToStart(xs, zs);
+    curX = retractX = xs;
+    curZ = retractZ = zs;
+}
+
+void CTurnMnogoProhod::CleanUpPass() {
+    if (!regionContour || regionContour->Empty()) return;
+    if (static_cast<int>(CycleValue(turningCycle, "P10")) == 0) {
+        DoZachistkaContourNew(*regionContour);
+        return;
+    }
+    std::vector<std::unique_ptr<Contour>> pieces;
+    pieces.push_back(regionContour->Clone());
+    ChainContourPieces(pieces);
+    for (const auto& piece : pieces) DoZachistkaContourNew(*piece);
+}
+
+// ---- finishing pieces ----
+
+bool CTurnMnogoProhod::IsFaceUnit(const CUnit& unit) {
+    if (unit.Kind != 'L') return false;
+    return std::fabs(unit.EndPoint.x - unit.StartPoint.x) - 1e-6 > std::fabs(unit.EndPoint.z - unit.StartPoint.z);
+}
+
+void CTurnMnogoProhod::ChainContourPieces(std::vector<std::unique_ptr<Contour>>& pieces) {
+    const int mode = static_cast<int>(CycleValue(turningCycle, "P10"));
+    if (pieces.empty() || (mode != 1 && mode != 2)) return;
+    std::vector<UnitPtr> diameters, faces;
+    for (auto& piece : pieces) {
+        while (!piece->Empty()) {
+            UnitPtr unit = piece->RemoveUnit(piece->GetFirstUnit());
+            if (!unit) break;
+            (IsFaceUnit(*unit) ? faces : diameters).push_back(std::move(unit));
+        }
+    }
+    pieces.clear();
+    if (mode == 1) {
+        AppendConnectedRuns(pieces, diameters, 1);
+        AppendConnectedRuns(pieces, faces, 2);
+    } else {
+        AppendConnectedRuns(pieces, faces, 2);
+        AppendConnectedRuns(pieces, diameters, 1);
+    }
+}
+
+void CTurnMnogoProhod::AppendConnectedRuns(std::vector<std::unique_ptr<Contour>>& pieces, std::vector<UnitPtr>& units,
+                                           int tag) {
+    std::size_t i = 0;
+    while (i < units.size()) {
+        auto run = std::make_unique<Contour>();
+        run->Tag = tag;
+        run->AddUnit(std::move(units[i++]));
+        while (i < units.size()) {
+            const CUnit& last = *run->GetLastUnit();
+            const CUnit& next = *units[i];
+            if (std::fabs(last.EndPoint.z - next.StartPoint.z) > 1e-6 ||
+                std::fabs(last.EndPoint.x - next.StartPoint.x) > 1e-6)
+                break;
+            run->AddUnit(std::move(units[i++]));
+        }
+        pieces.push_back(std::move(run));
+    }
+    units.clear();
+}
+
+void CTurnMnogoProhod::MoveTo(double x, double z, bool rapid) {
+    AddLineFrame(curX, curZ, x, z, -1.0, rapid);
+    curX = x;
+    curZ = z;
+}
+
+}  // namespace zarvento

@@ -1,0 +1,634 @@
+// The multi-pass operation: golden paths of longitudinal and facing roughing
+// with finishing, the invariants over the fixture corpus (clearance of the
+// nose circle, material left by roughing, continuity, bounded pass loops),
+// the one-piece strategies, the regrouping of the finishing pieces, the
+// errors, the plan angles from the tool and the stored values.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "fixture_parts.h"
+#include "path_checks.h"
+#include "geometry/arc_unit.h"
+#include "geometry/line_unit.h"
+#include "geometry/primitives.h"
+#include "multipass_test_support.h"
+#include "nc/cadre_s_f.h"
+#include "operations/turn_mnogo_prohod.h"
+#include "operations_test_support.h"
+#include "plan/spid.h"
+#include "post/post_processor.h"
+#include "platform/storage_record.h"
+
+namespace zarvento {
+namespace {
+
+// A land of radius 22 between two pockets under the bar's surface.
+constexpr const char* kLandProfile =
+    "LineSeg( 5,-15, -15,-15, 1 );\nLineSeg( -15,-15, -15,-22, 1 );\nLineSeg( -15,-22, -25,-22, 1 );\n"
+    "LineSeg( -25,-22, -25,-15, 1 );\nLineSeg( -25,-15, -40,-15, 1 );\nLineSeg( -40,-15, -40,-30, 1 );\n";
+
+const test::FixturePart& FixtureByName(const std::string& name) {
+    for (const auto& part : test::FixtureParts())
+        if (part.name == name) return part;
+    throw std::runtime_error("no fixture part " + name);
+}
+
+class TurnMnogoProhodTest : public test::OperationTest {
+protected:
+    void SetUp() override {
+        test::OperationTest::SetUp();
+        ParamTool& boring = runner->Tool(2, "Резец расточной", 0.4);
+        boring.TYPE_ = 12;
+    }
+
+    CTurnMnogoProhod& MultiPass(const std::string& profile, const std::function<void(CTurnMnogoProhod&)>& setup = {}) {
+        runner->Clear();
+        runner->Part(profile);
+        CTurn& op = runner->AddKind(kTurnMnogoProhod, profile, [&](CTurn& o) {
+            if (setup) setup(dynamic_cast<CTurnMnogoProhod&>(o));
+        });
+        runner->Run();
+        return dynamic_cast<CTurnMnogoProhod&>(op);
+    }
+
+    // Compares with the stored path; ZARVENTO_WRITE_GOLDEN=1 stores it anew.
+    static void ExpectGolden(const std::string& name, const std::string& text) {
+        const std::string path = test::FixturePath("multipass/" + name + ".txt");
+        if (const char* write = std::getenv("ZARVENTO_WRITE_GOLDEN"); write && std::string(write) == "1") {
+            std::ofstream(path, std::ios::binary) << text;
+            return;
+        }
+        std::ifstream in(path, std::ios::binary);
+        ASSERT_TRUE(in) << path;
+        std::stringstream golden;
+        golden << in.rdbuf();
+        EXPECT_EQ(text, golden.str()) << name;
+    }
+
+    static void UseToolPlanAngles(ParamTool& tool, double mainAngle, double auxAngle) {
+        test::SetToolVariable(tool, "fi", mainAngle);
+        test::SetToolVariable(tool, "fi1", auxAngle);
+    }
+};
+
+struct Move {
+    double x1, z1, x2, z2;
+    bool rapid;
+    const CCadreISO* frame;
+};
+
+// The moves of the path in order, each with its units' ends.
+std::vector<Move> Moves(const CTurn& op) {
+    std::vector<Move> moves;
+    for (const auto& frame : op.Frames()) {
+        StepArray<CUnit*> units(4);
+        frame->AddPathUnits(units);
+        if (units.Count() == 0) continue;
+        moves.push_back({frame->start.x, frame->start.z, frame->end.x, frame->end.z, frame->rapid != 0, frame.get()});
+    }
+    return moves;
+}
+
+// The levels of the cuts along the pass direction (along Z, or across it).
+std::vector<double> CutLevels(const CTurn& op, bool alongZ) {
+    std::vector<double> levels;
+    for (const Move& m : Moves(op)) {
+        if (m.rapid) continue;
+        if (alongZ && std::fabs(m.x1 - m.x2) < 1e-9) levels.push_back(m.x1);
+        if (!alongZ && std::fabs(m.z1 - m.z2) < 1e-9) levels.push_back(m.z1);
+    }
+    return levels;
+}
+
+void ExpectContinuous(const std::vector<Move>& moves) {
+    for (std::size_t k = 1; k < moves.size(); ++k) {
+        ASSERT_NEAR(moves[k].x1, moves[k - 1].x2, 1e-6) << "move " << k;
+        ASSERT_NEAR(moves[k].z1, moves[k - 1].z2, 1e-6) << "move " << k;
+    }
+}
+
+TEST_F(TurnMnogoProhodTest, GoldenPathsOfLongitudinalAndFacingRoughingWithFinishing) {
+    struct Case {
+        const char* name;
+        const char* profile;
+        std::function<void(CTurnMnogoProhod&)> setup;
+    };
+    const Case cases[] = {
+        {"step_longitudinal", test::kStepProfile, [](CTurnMnogoProhod&) {}},
+        {"step_facing", test::kStepProfile, [](CTurnMnogoProhod& o) { test::SetCycleValue(o.turningCycle, "P3", 1); }},
+        {"step_longitudinal_finishing", test::kStepProfile,
+         [](CTurnMnogoProhod& o) {
+             test::SetCycleValue(o.turningCycle, "P4", 0.5);
+             test::SetCycleValue(o.turningCycle, "P5", 900);
+             test::SetCycleValue(o.turningCycle, "P6", 0.1);
+         }},
+        {"step_facing_finishing_constant_speed", test::kStepProfile,
+         [](CTurnMnogoProhod& o) {
+             o.isVconst = true;
+             test::SetCycleValue(o.turningCycle, "P3", 1);
+             test::SetCycleValue(o.turningCycle, "P4", 0.5);
+             test::SetCycleValue(o.turningCycle, "P6", 0.1);
+         }},
+        {"land_two_pockets", kLandProfile,
+         [](CTurnMnogoProhod& o) {
+             o.isZachistka = false;
+             test::SetCycleValue(o.turningCycle, "P7", 1);
+         }},
+        {"shoulder_fillet_finishing_p10", FixtureByName("shoulder fillet").profile,
+         [](CTurnMnogoProhod& o) {
+             test::SetCycleValue(o.turningCycle, "P4", 0.4);
+             test::SetCycleValue(o.turningCycle, "P10", 2);
+         }},
+    };
+    UseToolPlanAngles(*GetSPID()->GetTool(0), 93.0, 30.0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTurnMnogoProhod& op = MultiPass(c.profile, c.setup);
+        EXPECT_EQ(op.messageText, "");
+        ExpectGolden(c.name, runner->Text(0));
+        ExpectContinuous(Moves(op));
+    }
+}
+
+TEST_F(TurnMnogoProhodTest, TwoPocketsAreRoughedChainByChain) {
+    UseToolPlanAngles(*GetSPID()->GetTool(0), 93.0, 30.0);
+    CTurnMnogoProhod& op = MultiPass(kLandProfile, [](CTurnMnogoProhod& o) {
+        o.isZachistka = false;
+        test::SetCycleValue(o.turningCycle, "P7", 1);
+    });
+    // The cuts along Z in order: every pass of the front pocket comes before
+    // any pass behind the land (z below -25).
+    bool behind = false;
+    int front = 0, back = 0;
+    for (const Move& m : Moves(op)) {
+        if (m.rapid || std::fabs(m.x1 - m.x2) > 1e-9 || std::fabs(m.z1 - m.z2) < 1e-9) continue;
+        const bool isBack = std::max(m.z1, m.z2) < -25.0 + 1e-6;
+        if (isBack) {
+            behind = true;
+            ++back;
+        } else {
+            EXPECT_FALSE(behind) << "a front pass after the back pocket was entered";
+            ++front;
+        }
+    }
+    EXPECT_EQ(front, 6);
+    EXPECT_EQ(back, 5);
+}
+
+// The nose-circle centre keeps the nose radius plus the allowance from the
+// part; every pass of the roughing leaves at most one depth of cut under it
+// across the pass direction; the path is continuous.
+TEST_F(TurnMnogoProhodTest, InvariantsOverTheFixtureCorpus) {
+    for (const auto& part : test::FixtureParts()) {
+        for (int direction : {0, 1}) {
+            for (double allowance : {0.0, 0.3}) {
+                SCOPED_TRACE(std::string(part.name) + (direction ? ", facing" : ", longitudinal") +
+                             (allowance > 0 ? ", finishing" : ""));
+                runner->Bar(part.barLength, part.barDiameter, part.barInner, part.barZ)
+                    .InnerPoint(part.innerZ, part.innerX);
+                CTurnMnogoProhod& op = MultiPass(part.profile, [&](CTurnMnogoProhod& o) {
+                    test::SetCycleValue(o.turningCycle, "P3", direction);
+                    test::SetCycleValue(o.turningCycle, "P4", allowance);
+                    test::SetCycleValue(o.turningCycle, "I", 1.25);
+                });
+                ASSERT_EQ(op.messageText, "");
+                const ParamTool& tool = *op.GetTool();
+                const auto profile = test::OperationRunner::Parse(part.profile);
+                const std::vector<Move> moves = Moves(op);
+                ExpectContinuous(moves);
+                const CSPID& spid = *GetSPID();
+                double limit = tool.r + allowance - 1e-6;
+                for (const auto& frame : op.Frames()) {
+                    if (dynamic_cast<const CCadre_S_F*>(frame.get())) limit = tool.r - 1e-6;  // finishing from here
+                    StepArray<CUnit*> units(4);
+                    frame->AddPathUnits(units);
+                    // The routes to and from the home point are the user's.
+                    const bool home = IsEqualPoint(frame->start.z, frame->start.x, spid.Z0tool, -spid.X0tool) ||
+                                      IsEqualPoint(frame->end.z, frame->end.x, spid.Z0tool, -spid.X0tool);
+                    if (home) continue;
+                    for (std::uint32_t k = 0; k < units.Count(); ++k) {
+                        IntersectPointList points(64);
+                        units[k]->GetPointsByStep(points, 0.05, 1);
+                        for (std::uint32_t p = 0; p < points.Count(); ++p) {
+                            const double cz = points[p].z + tool.dNoseDx, cx = points[p].x - tool.dNoseDy;
+                            ASSERT_GE(test::Distance(*profile, cz, cx), limit)
+                                << "frame from (" << frame->start.z << ", " << frame->start.x << ") to ("
+                                << frame->end.z << ", " << frame->end.x << ")";
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
+// Roughing alone: under every point of a region's working side that lies
+// deeper than one depth of cut, a pass along the pass direction runs at
+// most one depth of cut above it.
+TEST_F(TurnMnogoProhodTest, RoughingLeavesAtMostOneDepthOfCut) {
+    const double t = 1.25;
+    for (const auto& part : test::FixtureParts()) {
+        for (int direction : {0, 1}) {
+            SCOPED_TRACE(std::string(part.name) + (direction ? ", facing" : ", longitudinal"));
+            runner->Bar(part.barLength, part.barDiameter, part.barInner, part.barZ).InnerPoint(part.innerZ, part.innerX);
+            CTurnMnogoProhod& op = MultiPass(part.profile, [&](CTurnMnogoProhod& o) {
+                o.isZachistka = false;
+                test::SetCycleValue(o.turningCycle, "P3", direction);
+                test::SetCycleValue(o.turningCycle, "I", t);
+            });
+            ASSERT_EQ(op.messageText, "");
+            const bool facing = direction == 1;
+            // The passes: cuts parallel to the pass direction.
+            std::vector<Move> passes;
+            for (const Move& m : Moves(op)) {
+                if (m.rapid) continue;
+                const bool along = facing ? std::fabs(m.z1 - m.z2) < 1e-9 : std::fabs(m.x1 - m.x2) < 1e-9;
+                if (along) passes.push_back(m);
+            }
+            ASSERT_FALSE(passes.empty());
+            for (std::size_t i = 0; i < op.regionList.size(); ++i) {
+                const Contour& w = *op.regionList[i];
+                auto outline = ReverseContour(w.Clone());
+                outline->AppendCopy(*op.pairedList[i]);
+                BoundBox box;
+                ContoursBoundingBox(w, *op.pairedList[i], box);
+                // The stacking starts on the stock side of the region.
+                const bool internal = op.internalMachining;
+                const double n0 = facing ? box.zmax : (internal ? box.xmax : box.xmin);
+                const double d = facing ? -1.0 : (internal ? -1.0 : 1.0);
+                IntersectPointList samples(256);
+                for (int k = 0; k < w.Count(); ++k) w.GetUnit(k)->GetPointsByStep(samples, 0.1, 1);
+                for (std::uint32_t p = 0; p < samples.Count(); ++p) {
+                    const double n = facing ? samples[p].z : samples[p].x;
+                    const double a = facing ? samples[p].x : samples[p].z;
+                    if (d * (n - n0) <= t + 1e-6) continue;  // within one depth of the stock
+                    if (op.pairedList[i]->IsPointOnContour(samples[p].z, samples[p].x)) continue;
+                    // Only where more than one depth of material stands over the point.
+                    bool thick = true;
+                    for (double k : {0.01, 0.25, 0.5, 0.75, 1.0}) {
+                        const double probe = n - d * (k * t + (k == 1.0 ? 0.01 : 0.0));
+                        const double pz = facing ? probe : samples[p].z, px = facing ? samples[p].x : probe;
+                        thick = thick && outline->IsPointInside(pz, px);
+                    }
+                    if (!thick) continue;
+                    bool covered = false;
+                    for (const Move& m : passes) {
+                        const double level = facing ? m.z1 : m.x1;
+                        const double lo = facing ? std::min(m.x1, m.x2) : std::min(m.z1, m.z2);
+                        const double hi = facing ? std::max(m.x1, m.x2) : std::max(m.z1, m.z2);
+                        const double gap = d * (n - level);
+                        if (a >= lo - 1e-6 && a <= hi + 1e-6 && gap >= -1e-6 && gap <= t + 1e-6) {
+                            covered = true;
+                            break;
+                        }
+                    }
+                    EXPECT_TRUE(covered) << "region " << i << " point (" << samples[p].z << ", " << samples[p].x
+                                         << ")";
+                    if (!covered) break;
+                }
+            }
+        }
+    }
+}
+
+// Random stepped profiles and depths: every run ends, with a path whose
+// size is bounded by the passes the depth allows, and continuous.
+TEST_F(TurnMnogoProhodTest, RandomProfilesAndDepthsNeverRunAway) {
+    std::mt19937 random(20261209);
+    std::uniform_real_distribution<double> radius(6.0, 24.0), length(1.0, 12.0), depth(0.05, 6.0);
+    for (int run = 0; run < 40; ++run) {
+        std::ostringstream profile;
+        double z = 5.0, x = -radius(random);
+        const int steps = 1 + run % 6;
+        for (int s = 0; s < steps; ++s) {
+            const double z2 = z - length(random);
+            profile << "LineSeg( " << z << "," << x << ", " << z2 << "," << x << ", 1 );\n";
+            const double x2 = s + 1 == steps ? -30.0 : -radius(random);
+            profile << "LineSeg( " << z2 << "," << x << ", " << z2 << "," << x2 << ", 1 );\n";
+            z = z2;
+            x = x2;
+        }
+        const double t = depth(random);
+        const int direction = run % 2;
+        SCOPED_TRACE(profile.str() + "depth " + std::to_string(t) + (direction ? " facing" : " longitudinal"));
+        CTurnMnogoProhod& op = MultiPass(profile.str(), [&](CTurnMnogoProhod& o) {
+            test::SetCycleValue(o.turningCycle, "P3", direction);
+            test::SetCycleValue(o.turningCycle, "I", t);
+            test::SetCycleValue(o.turningCycle, "P4", run % 3 == 0 ? 0.3 : 0.0);
+        });
+        const std::vector<Move> moves = Moves(op);
+        ExpectContinuous(moves);
+        // 60 mm of stock at most in either direction, a few moves per segment.
+        const double levels = 60.0 / t + 2.0;
+        EXPECT_LT(static_cast<double>(moves.size()), 8.0 * levels * (steps + 1) + 100.0);
+    }
+}
+
+TEST_F(TurnMnogoProhodTest, OnePieceStrategiesSpreadTheDepth) {
+    // A cylinder through the whole bar: one working unit at one X.
+    CTurnMnogoProhod& along = MultiPass("LineSeg( 5,-20, -70,-20, 1 );\n", [](CTurnMnogoProhod& o) {
+        o.isZachistka = false;
+        test::SetCycleValue(o.turningCycle, "I", 1.5);
+    });
+    EXPECT_TRUE(along.OnePieceAlongPass);
+    // 5 mm (bar 25.8 to 20.8 with the nose) in four passes of 1.25.
+    const std::vector<double> levels = CutLevels(along, true);
+    ASSERT_EQ(levels.size(), 4u);
+    for (std::size_t k = 0; k < levels.size(); ++k) EXPECT_NEAR(levels[k], -25.8 + 1.25 * (k + 1), 1e-9);
+
+    // A face through the whole bar, its nose-centre path 7.5 below the bar's
+    // offset end (2.8 down to -4.7): the face is the only working unit.
+    CTurnMnogoProhod& face = MultiPass("LineSeg( -5.5,1, -5.5,-30, 1 );\n", [](CTurnMnogoProhod& o) {
+        o.isZachistka = false;
+        test::SetCycleValue(o.turningCycle, "P3", 1);
+        test::SetCycleValue(o.turningCycle, "I", 2.0);
+    });
+    EXPECT_TRUE(face.OnePieceAcrossPass);
+    const std::vector<double> faces = CutLevels(face, false);
+    ASSERT_EQ(faces.size(), 4u);
+    EXPECT_NEAR(faces[0], 0.8, 1e-9);
+    EXPECT_NEAR(faces[1], -1.2, 1e-9);
+    EXPECT_NEAR(faces[2], -3.2, 1e-9);
+    EXPECT_NEAR(faces[3], -4.7, 1e-9) << "the last pass is the thinner one, on the face";
+}
+
+// A face whose working unit runs towards the axis has its material on the
+// far side all the same: the passes step towards it instead of being left out.
+TEST_F(TurnMnogoProhodTest, OnePieceFacingMachinesAFaceWhateverItsSense) {
+    for (bool outward : {true, false}) {
+        SCOPED_TRACE(outward ? "outward" : "towards the axis");
+        CTurnMnogoProhod op;
+        op.Rtool = 0.0;
+        op.DepthPass = 2.0;
+        op.SafeDistance = 1.0;
+        op.feedDirection = 1;
+        // The face at z = -5.5 and the stock side round to the bar's end at z = 2.
+        op.regionContour = std::make_unique<Contour>();
+        op.pairedContour = std::make_unique<Contour>();
+        if (outward) {
+            op.regionContour->AddUnit(std::make_unique<CLineUnit>(-5.5, 0, -5.5, -25));
+            op.pairedContour->AddUnit(std::make_unique<CLineUnit>(-5.5, -25, 2, -25));
+            op.pairedContour->AddUnit(std::make_unique<CLineUnit>(2, -25, 2, 0));
+            op.pairedContour->AddUnit(std::make_unique<CLineUnit>(2, 0, -5.5, 0));
+        } else {
+            op.regionContour->AddUnit(std::make_unique<CLineUnit>(-5.5, -25, -5.5, 0));
+            op.pairedContour->AddUnit(std::make_unique<CLineUnit>(-5.5, 0, 2, 0));
+            op.pairedContour->AddUnit(std::make_unique<CLineUnit>(2, 0, 2, -25));
+            op.pairedContour->AddUnit(std::make_unique<CLineUnit>(2, -25, -5.5, -25));
+        }
+        op.FacingOnePiece();
+        const std::vector<double> faces = CutLevels(op, false);
+        ASSERT_EQ(faces.size(), 4u);
+        EXPECT_NEAR(faces[0], 0.0, 1e-9);
+        EXPECT_NEAR(faces[3], -5.5, 1e-9);
+    }
+}
+
+TEST_F(TurnMnogoProhodTest, FinishingPiecesRegroupIntoDiameterAndFaceRuns) {
+    CTurnMnogoProhod op;
+    auto pieces = [] {
+        std::vector<std::unique_ptr<Contour>> list;
+        auto c = std::make_unique<Contour>();
+        c->AddUnit(std::make_unique<CLineUnit>(5, -20, -10, -20));   // diameter
+        c->AddUnit(std::make_unique<CLineUnit>(-10, -20, -10, -24));  // face
+        c->AddUnit(std::make_unique<CLineUnit>(-10, -24, -12, -26));  // 45 degrees: a diameter
+        c->AddUnit(std::make_unique<CLineUnit>(-12, -26, -20, -26));  // diameter
+        c->AddUnit(std::make_unique<CLineUnit>(-20, -26, -20.5, -30));  // steep: a face
+        list.push_back(std::move(c));
+        return list;
+    };
+    EXPECT_FALSE(CTurnMnogoProhod::IsFaceUnit(CLineUnit(-10, -24, -12, -26)));
+    EXPECT_TRUE(CTurnMnogoProhod::IsFaceUnit(CLineUnit(-10, -24, -12, -26.00001)));
+    EXPECT_FALSE(CTurnMnogoProhod::IsFaceUnit(CArcUnit(0, 0, 1, 1, 0, 0, -1, 1)));
+
+    auto list = pieces();
+    op.ChainContourPieces(list);
+    ASSERT_EQ(list.size(), 1u) << "continuous: the pieces stay as built";
+    EXPECT_EQ(list[0]->Tag, 0);
+
+    test::SetCycleValue(op.turningCycle, "P10", 1);
+    list = pieces();
+    op.ChainContourPieces(list);
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[0]->Tag, 1);
+    EXPECT_EQ(list[0]->Count(), 1);
+    EXPECT_EQ(list[1]->Tag, 1);
+    EXPECT_EQ(list[1]->Count(), 2) << "the chamfer and the next diameter are one run";
+    EXPECT_EQ(list[2]->Tag, 2);
+    EXPECT_EQ(list[3]->Tag, 2);
+
+    test::SetCycleValue(op.turningCycle, "P10", 2);
+    list = pieces();
+    op.ChainContourPieces(list);
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[0]->Tag, 2);
+    EXPECT_EQ(list[1]->Tag, 2);
+    EXPECT_EQ(list[2]->Tag, 1);
+    EXPECT_EQ(list[3]->Tag, 1);
+}
+
+TEST_F(TurnMnogoProhodTest, FinishingPassHasItsOwnCuttingDataOnlyWithAFinishingDepth) {
+    auto count = [](const std::string& text, const std::string& what) {
+        int n = 0;
+        for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+        return n;
+    };
+    MultiPass(test::kStepProfile, [](CTurnMnogoProhod& o) { test::SetCycleValue(o.turningCycle, "P4", 0.001); });
+    EXPECT_EQ(count(runner->Text(0), "S500 F0.25"), 1) << runner->Text(0);
+
+    // Zero finishing speed and feed fall back to the operation's.
+    MultiPass(test::kStepProfile, [](CTurnMnogoProhod& o) { test::SetCycleValue(o.turningCycle, "P4", 0.5); });
+    EXPECT_EQ(count(runner->Text(0), "S500 F0.25"), 2) << runner->Text(0);
+
+    MultiPass(test::kStepProfile, [](CTurnMnogoProhod& o) {
+        test::SetCycleValue(o.turningCycle, "P4", 0.5);
+        test::SetCycleValue(o.turningCycle, "P5", 800);
+        test::SetCycleValue(o.turningCycle, "P6", 0.12);
+    });
+    EXPECT_EQ(count(runner->Text(0), "S800 F0.12"), 1) << runner->Text(0);
+}
+
+TEST_F(TurnMnogoProhodTest, ProfileFeedRunsTheCleanUpPassOnce) {
+    auto cuts = [this](bool cleanUp) {
+        CTurnMnogoProhod& op = MultiPass(test::kStepProfile, [&](CTurnMnogoProhod& o) {
+            o.isZachistka = cleanUp;
+            test::SetCycleValue(o.turningCycle, "P3", 2);
+        });
+        const std::vector<Move> moves = Moves(op);
+        ExpectContinuous(moves);
+        int n = 0;
+        for (const Move& m : moves) n += m.rapid ? 0 : 1;
+        return n;
+    };
+    const int without = cuts(false);
+    EXPECT_GT(without, 0);
+    EXPECT_EQ(cuts(true), without) << "asking for the clean-up adds no second pass over the same contour";
+}
+
+TEST_F(TurnMnogoProhodTest, DepthBelowTheLimitFailsAndLeavesNoOldFrames) {
+    CTurnMnogoProhod& op = MultiPass(test::kStepProfile);
+    ASSERT_FALSE(op.Frames().empty());
+    test::SetCycleValue(op.turningCycle, "I", 0.0009);
+    runner->Run();
+    EXPECT_EQ(op.messageText, "Ошибка:\nГлубина резания должна быть больше 0.001 мм");
+    EXPECT_TRUE(op.Frames().empty());
+    EXPECT_FALSE(op.IsActive());
+}
+
+TEST_F(TurnMnogoProhodTest, GrooveStepBelowTheCornerRadiusIsReported) {
+    CTurnMnogoProhod& op = MultiPass(test::kStepProfile, [](CTurnMnogoProhod& o) {
+        o.indCycleElementar = 1;
+        o.isAutoTool = false;
+        o.nToolPosition = 0;  // corner radius 0.8
+        test::SetCycleValue(o.grooveCycle, "P1", 0.5);
+    });
+    EXPECT_EQ(op.messageText, "Ошибка:\nГлубина резания должна быть больше радиуса резца при вершине");
+
+    CTurnMnogoProhod& zero = MultiPass(test::kStepProfile, [](CTurnMnogoProhod& o) {
+        o.indCycleElementar = 1;
+        o.isAutoTool = false;
+        o.nToolPosition = 3;  // no tool: no radius
+        test::SetCycleValue(o.grooveCycle, "P1", 0.0005);
+    });
+    EXPECT_EQ(zero.messageText, "Ошибка:\nГлубина резания должна быть больше 0.001 мм");
+}
+
+TEST_F(TurnMnogoProhodTest, DefaultToolFollowsTheKindOfMachining) {
+    CTurnMnogoProhod& outer = MultiPass(test::kStepProfile);
+    EXPECT_EQ(outer.nToolPosition, 0);
+    EXPECT_FALSE(outer.internalMachining);
+    runner->Bar(60, 50, 20, 2).InnerPoint(-10, -20);
+    CTurnMnogoProhod& bore = MultiPass(FixtureByName("bore with chamfer").profile);
+    EXPECT_TRUE(bore.internalMachining);
+    EXPECT_EQ(bore.nToolPosition, 2);
+}
+
+TEST_F(TurnMnogoProhodTest, PlanAnglesByTraversalMode) {
+    ParamTool& tool = *GetSPID()->GetTool(0);
+    CTurnMnogoProhod op;
+    op.nToolPosition = 0;
+    // Mode 0: fixed, read-only.
+    EXPECT_TRUE(op.SetPlanAnglesFromTool(nullptr, nullptr));
+    EXPECT_EQ(op.turningCycle.FindParam("P8")->valueText, "90");
+    EXPECT_EQ(op.turningCycle.FindParam("P9")->valueText, "0");
+    EXPECT_EQ(op.turningCycle.FindParam("P8")->kind, 'R');
+
+    // Mode 1 without the tool's angles: editable, nothing else.
+    test::SetCycleValue(op.turningCycle, "P7", 1);
+    EXPECT_FALSE(op.SetPlanAnglesFromTool(nullptr, nullptr));
+    EXPECT_EQ(op.turningCycle.FindParam("P8")->kind, 'd');
+    // With them, corrected by the tool's angle for a contour running outwards.
+    UseToolPlanAngles(tool, 93.0, 30.0);
+    tool.Angle = 2.0;
+    EXPECT_FALSE(op.SetPlanAnglesFromTool(nullptr, nullptr));
+    EXPECT_DOUBLE_EQ(op.fi, 93.0);
+    EXPECT_DOUBLE_EQ(op.fi1, 30.0);
+    Contour down;
+    down.AddUnit(std::make_unique<CLineUnit>(0, -20, -10, -20));
+    op.SetPlanAnglesFromTool(nullptr, &down);
+    EXPECT_DOUBLE_EQ(op.fi, 95.0);
+    EXPECT_DOUBLE_EQ(op.fi1, 28.0);
+    EXPECT_EQ(op.turningCycle.FindParam("P8")->valueText, "95");
+    EXPECT_EQ(op.turningCycle.FindParam("P8")->kind, 'R');
+
+    // Mode 2: the manual formulas, kept across a switch to another mode.
+    test::SetCycleValue(op.turningCycle, "P7", 2);
+    op.sFi0 = "80+5";
+    op.sFi1 = "12";
+    op.SetPlanAnglesFromTool(nullptr, nullptr);
+    EXPECT_DOUBLE_EQ(op.fi, 85.0);
+    EXPECT_DOUBLE_EQ(op.fi1, 12.0);
+    op.turningCycle.FindParam("P8")->valueText = "70";
+    test::SetCycleValue(op.turningCycle, "P7", 0);
+    op.SetPlanAnglesFromTool(nullptr, nullptr);
+    EXPECT_EQ(op.sFi0, "70");
+    EXPECT_EQ(op.sFi1, "12");
+    test::SetCycleValue(op.turningCycle, "P7", 2);
+    op.SetPlanAnglesFromTool(nullptr, nullptr);
+    EXPECT_EQ(op.turningCycle.FindParam("P8")->valueText, "70");
+    EXPECT_DOUBLE_EQ(op.fi, 70.0);
+
+    // No tool: modes 1 and 2 change nothing.
+    op.nToolPosition = 5;
+    op.fi = 1.0;
+    EXPECT_FALSE(op.SetPlanAnglesFromTool(nullptr, nullptr));
+    EXPECT_DOUBLE_EQ(op.fi, 1.0);
+}
+
+// The special post-processor takes no tool-offset corrections in the first
+// round; the second round machines the regions again with them.
+TEST_F(TurnMnogoProhodTest, SpecialPostProcessorRunsASecondRoundWithCorrections) {
+    CPostProcessor special(CTurn::kHeidenhain, "");
+    auto drilling = std::make_unique<CCycle_Auto>();
+    drilling->SetType("Drilling");
+    drilling->SetGCode("G81");
+    special.AddCycleDefinition(std::move(drilling));
+    CTurnMnogoProhod& op = MultiPass(test::kStepProfile, [&](CTurnMnogoProhod& o) {
+        o.SetPostProcessorData(&special);
+        o.indShema = 1;  // no turning cycle: the moves are elementary all the same
+        test::SetCycleValue(o.turningCycle, "I", 2.0);
+    });
+    EXPECT_EQ(op.messageText, "");
+    EXPECT_FALSE(op.isHeidenhain);
+    const std::string text = runner->Text(0);
+    // The clean-up pass on the part itself, then on the nose-radius offset.
+    const std::size_t first = text.find("G01  X40\nG01  Z-30\n");
+    const std::size_t second = text.find("G00  X41.6\nG01  Z-29.2\n");
+    EXPECT_NE(first, std::string::npos) << text;
+    EXPECT_NE(second, std::string::npos) << text;
+    EXPECT_LT(first, second);
+    ExpectContinuous(Moves(op));
+
+    // A depth of cut that counts as zero stops it before any frame.
+    test::SetCycleValue(op.turningCycle, "I", 0.0);
+    runner->Run();
+    EXPECT_EQ(op.messageText, "Ошибка:\nГлубина резания должна быть больше 0.001 мм");
+    EXPECT_TRUE(op.Frames().empty());
+}
+
+TEST_F(TurnMnogoProhodTest, StoredValuesRoundTrip) {
+    CTurnMnogoProhod saved;
+    saved.isZachistka = false;
+    saved.sFi0 = "TOOL.fi+1";
+    saved.sFi1 = "";
+    test::SetCycleValue(saved.turningCycle, "I", 2.5);
+    test::SetCycleValue(saved.grooveCycle, "P2", 4.0);
+    {
+        StorageRecord record;
+        ASSERT_TRUE(record.OpenWrite("Zarvento.Turn.0"));
+        saved.SaveCycleParameters(record);
+        EXPECT_TRUE(saved.SaveKindValues(record));
+    }
+    CTurnMnogoProhod loaded;
+    {
+        StorageRecord record;
+        ASSERT_TRUE(record.OpenRead("Zarvento.Turn.0"));
+        loaded.LoadCycleParameters(record);
+        EXPECT_TRUE(loaded.LoadKindValues(record));
+    }
+    EXPECT_FALSE(loaded.isZachistka);
+    EXPECT_EQ(loaded.sFi0, "TOOL.fi+1");
+    EXPECT_EQ(loaded.sFi1, loaded.turningCycle.FindParam("P9")->valueText) << "an empty text takes P9's formula";
+    EXPECT_EQ(loaded.turningCycle.FindParam("I")->valueText, "2.5");
+    EXPECT_EQ(loaded.grooveCycle.FindParam("P2")->valueText, "4");
+
+    // The copy takes the stored values and the cycles, never the working copies.
+    saved.DepthPass = 3.0;
+    CTurnMnogoProhod copy;
+    copy = saved;
+    EXPECT_FALSE(copy.isZachistka);
+    EXPECT_EQ(copy.turningCycle.FindParam("I")->valueText, "2.5");
+    EXPECT_DOUBLE_EQ(copy.DepthPass, 0.0);
+
+    std::string variables;
+    copy.GetCycleVariables(variables);
+    EXPECT_EQ(variables, "_L1=1.5 _L2=1.5 ");
+}
+
+}  // namespace
+}  // namespace zarvento
