@@ -276,7 +276,11 @@ TEST_F(TurnStorageTest, EveryBaseValueIsStoredByNameWithItsKindAndReadBack) {
 
     std::vector<std::string> expected = {"SposobBuildWork", "SposobBuildSour", "isWorkSketch", "isSourSketch"};
     for (std::size_t k = 2; k < BaseValues().size(); ++k) expected.push_back(BaseValues()[k].name);
-    EXPECT_EQ(EntryNames("Zarvento.Turn.3"), expected);
+    // The kind's own rows follow the base values.
+    std::vector<std::string> names = EntryNames("Zarvento.Turn.3");
+    ASSERT_GE(names.size(), expected.size());
+    names.resize(expected.size());
+    EXPECT_EQ(names, expected);
     const auto record = Record("Zarvento.Turn.3");
     for (const BaseValue& row : BaseValues()) {
         std::int32_t flags = 0;
