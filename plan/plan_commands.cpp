@@ -75,7 +75,18 @@ bool CPLAN::HasSourceContour() {
 
 void CPLAN::Synchronize() {
     synchronisedDocument = ActiveHostDocument();
-    DoSynchronizationData(*this);
+    try {
+        DoSynchronizationData(*this);
+    } catch (...) {
+        // A failed load leaves no half-read plan behind for a later command to
+        // save over the document: the operations read so far are dropped and
+        // the plan counts as synchronised with no document, so the next
+        // command reads the document again.
+        ClearTurns();
+        synchronisedDocument.reset();
+        synchronisedDocumentPath.clear();
+        throw;
+    }
 }
 
 bool CPLAN::IsOtherDocument(const HostDocumentPtr& active) const {

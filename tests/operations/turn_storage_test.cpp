@@ -21,6 +21,7 @@
 #include "operations/turn.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "operations_test_support.h"
+#include "plan/command_door.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "plan/synchronization.h"
@@ -651,6 +652,30 @@ TEST_F(TurnReloadTest, AValueThatCannotBeConvertedFailsTheReloadAndChangesNothin
     DeletePLAN();
     EXPECT_EQ(Dump(), saved);
     BusyFlag = false;
+}
+
+TEST_F(TurnReloadTest, AFailedReloadThroughTheCommandDoorSavesNoPartialPlan) {
+    BuildPlan();
+    SaveAll();
+    WriteRecord("Zarvento.Turn.5", {{"sNameTurn", Variant::BStr("Сверление")}, {"PripuskW", Variant::BStr("много")}});
+    const std::string saved = Dump();
+    runner.reset();
+    DeletePLAN();
+    StartedFlag = false;
+    // Excluding an operation saves the plan; twice, so that the second command
+    // finds the plan of the failed first reload.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        SCOPED_TRACE(attempt);
+        MessageLog::Instance().Clear();
+        RunLibraryCommand(-1, 5, 0);
+        EXPECT_TRUE(LastCommandFailed());
+        const auto texts = MessageLog::Instance().AllTexts();
+        ASSERT_FALSE(texts.empty());
+        EXPECT_NE(texts.back().find("PripuskW"), std::string::npos) << texts.back();
+        EXPECT_FALSE(BusyFlag);
+        EXPECT_EQ(MessageLog::Instance().ModalDepth(), 0);
+        EXPECT_EQ(Dump(), saved);
+    }
 }
 
 TEST_F(TurnReloadTest, AnotherChosenPostProcessorSwitchesTheReloadedOperationsWithOneNotice) {
