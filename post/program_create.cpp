@@ -49,13 +49,13 @@ void CPROGRAM::CreateProgram(ProgramOperation* edited, int editedIndex, int* fir
     // its index without being put into the plan.
     std::vector<ProgramOperation*> operations = links->Operations();
     int last = static_cast<int>(operations.size()) - 1;
+    int editedAt = -1;
     if (edited != nullptr && editedIndex >= 0) {
+        // An index past the end appends.
+        editedAt = std::min(editedIndex, static_cast<int>(operations.size()));
         const bool inPlan = std::find(operations.begin(), operations.end(), edited) != operations.end();
-        if (!inPlan) {
-            const std::size_t at = std::min(static_cast<std::size_t>(editedIndex), operations.size());
-            operations.insert(operations.begin() + static_cast<std::ptrdiff_t>(at), edited);
-        }
-        last = std::min(editedIndex, static_cast<int>(operations.size()) - 1);
+        if (!inPlan) operations.insert(operations.begin() + editedAt, edited);
+        last = std::min(editedAt, static_cast<int>(operations.size()) - 1);
     }
 
     std::vector<CCadreISO*> list;
@@ -69,7 +69,7 @@ void CPROGRAM::CreateProgram(ProgramOperation* edited, int editedIndex, int* fir
 
     for (int i = 0; i <= last; ++i) {
         ProgramOperation* op = operations[static_cast<std::size_t>(i)];
-        if (i == editedIndex && firstFrame != nullptr) *firstFrame = static_cast<int>(list.size());
+        if (i == editedAt && firstFrame != nullptr) *firstFrame = static_cast<int>(list.size());
         op->AddCommentFrames(list, ownFrames_);
         // A failed or warned operation is passed by when its neighbours link
         // their tools and positions, so its frames would break that chain

@@ -40,6 +40,10 @@ void CPROGRAM::WriteProgramText(std::vector<std::string>& lines) {
     for (std::uint32_t i = 0; i < frames.Count(); ++i) {
         CCadreISO* frame = frames[i];
         frame->templateLineCount = 0;
+        // Block numbers are those of this pass: a frame written before, in
+        // a preview with other operations in front of it, would keep the
+        // number it printed there.
+        frame->frameNumber = -1;
         number = frame->WriteText(lines, number);
         if (frame->kindLetter == 'P' && !lines.empty()) rewritten.emplace_back(lines.size() - 1, frame);
     }
