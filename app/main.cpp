@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/program_job.h"
 #include "app/script_run.h"
 #include "catalogs/param_tool.h"
 #include "catalogs/tool_model_text.h"
@@ -26,7 +27,7 @@ std::string Usage() {
                "commands:\n"
                "  help       show this text\n"
                "  version    show the version\n") +
-           zarvento::app::kRunUsage +
+           zarvento::app::kProgramUsage + zarvento::app::kRunUsage +
            "  tool-contour <model> [M3|M4] [angle]\n"
            "             the 2D contour of a tool from its model (a document file, or\n"
            "             the model's text form, read into a temporary document), for a\n"
@@ -106,6 +107,7 @@ int main(int argc, char** argv) {
     }
     if (command == "tool-contour") return ToolContour(argc, argv);
     if (command == "run") return zarvento::app::RunScript(argc, argv);
+    if (command == "program") return zarvento::app::RunProgramJob(argc, argv);
     std::cerr << "zarvento: unknown command '" << command << "'\n" << Usage();
     return 2;
 }
