@@ -1,5 +1,5 @@
 // The operation base: construction with its defaults, the copy rules,
-// the record, the tool link and the factory of the seven kinds.
+// the tool link and the factory of the seven kinds.
 #include "operations/turn.h"
 
 #include "catalogs/param_tool.h"
@@ -13,8 +13,6 @@
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "platform/host_application.h"
-#include "platform/storage_record.h"
-#include "platform/variant.h"
 
 namespace zarvento {
 
@@ -78,6 +76,12 @@ CTurn::CTurn() {
 CTurn::~CTurn() {
     // Frames go first: their providers lead to the operation's.
     frames.clear();
+    // A tool must not keep looking at a working contour that is gone.
+    if (CSPID* spid = ExistingSPID()) {
+        for (ParamTool& tool : spid->tools) {
+            if (tool.pSketchSource == &workContour) tool.pSketchSource = nullptr;
+        }
+    }
 }
 
 CTurn& CTurn::operator=(const CTurn& other) {
@@ -171,22 +175,21 @@ void CTurn::Copy(const CTurn& other) {
 }
 
 void CTurn::PushChannelSettings() {
-    workBuilder->buildMethod = SposobBuildWork;
-    workBuilder->partContour = workChoice.get();
-    workBuilder->sketch = pWorkSketch;
-    workBuilder->reverseFlag = naprSketchW != 0;
-    workBuilder->isPripuskZ = isPripuskW;
-    workBuilder->PripuskZ = PripuskW;
+    auto push = [](CContourBuilder& b, std::int32_t method, Contour* choice, const std::shared_ptr<HostSketch>& sketch,
+                   std::int32_t napr, bool isPripusk, double pripusk) {
+        b.buildMethod = method;
+        b.partContour = choice;
+        b.sketch = sketch;
+        b.reverseFlag = napr != 0;
+        b.isPripuskZ = isPripusk;
+        b.PripuskZ = pripusk;
+    };
+    push(*workBuilder, SposobBuildWork, workChoice.get(), pWorkSketch, naprSketchW, isPripuskW, PripuskW);
+    push(*sourceBuilder, SposobBuildSour, sourceChoice.get(), pSourSketch, naprSketchS, isPripuskS, PripuskS);
     workBuilder->startMode = ClosedSposob1;
     workBuilder->endMode = ClosedSposob2;
     workBuilder->startAngle = ClosedAngle1;
     workBuilder->endAngle = ClosedAngle2;
-    sourceBuilder->buildMethod = SposobBuildSour;
-    sourceBuilder->partContour = sourceChoice.get();
-    sourceBuilder->sketch = pSourSketch;
-    sourceBuilder->reverseFlag = naprSketchS != 0;
-    sourceBuilder->isPripuskZ = isPripuskS;
-    sourceBuilder->PripuskZ = PripuskS;
 }
 
 void CTurn::ReplaceWorkBuilder(std::unique_ptr<CContourBuilder> builder) {
@@ -217,33 +220,6 @@ const Contour* CTurn::GetToolContour() const {
 
 void CTurn::CollectFrames(std::vector<CCadreISO*>& out) const {
     for (const auto& frame : frames) frame->AddToList(out);
-}
-
-std::string CTurn::RecordName(int position) { return "Zarvento.Turn." + std::to_string(position); }
-
-void CTurn::Save(int position) {
-    StorageRecord record;
-    if (!record.OpenWrite(RecordName(position))) return;
-    record.AddNamedValue("nTypeTurn", Variant::I4(kind));
-    record.AddNamedValue("sNameTurn", Variant::BStr(sNameTurn));
-    record.AddNamedValue("isExclude", Variant::Bool(isExclude));
-    record.AddNamedValue("isShowPath", Variant::Bool(isShowPath));
-}
-
-void CTurn::Load(int position) {
-    StorageRecord record;
-    if (!record.OpenRead(RecordName(position))) return;
-    record.ReadNamedValue("sNameTurn");
-    sNameTurn = record.ReadBuffer().ToBStr();
-    record.ReadNamedValue("isExclude");
-    isExclude = record.ReadBuffer().ToBool();
-    record.ReadNamedValue("isShowPath");
-    isShowPath = record.ReadBuffer().ToBool();
-}
-
-void CTurn::RemoveStorage(int position) {
-    StorageRecord record;
-    record.Remove(RecordName(position));
 }
 
 }  // namespace zarvento

@@ -62,8 +62,10 @@ public:
     void DiagnosticRaschetPath(int position) override;
     void CollectFrames(std::vector<CCadreISO*>& out) const override;
     const Contour* GetToolContour() const override;
-    void Save(int position) override;
-    void Load(int position) override;
+    // The plan's hooks; the kinds add their rows through SaveKindValues and
+    // LoadKindValues, never by overriding these.
+    void Save(int position) final { SaveTurn(position); }
+    void Load(int position) final { LoadTurn(position); }
     void RemoveStorage(int position) override;
     void SetPostProcessorData(CPostProcessor* postProcessor) override;
     // The operation's item and its three lines (tool, cutting data, correction).
@@ -73,10 +75,21 @@ public:
     int TreeImageId() const;
     static std::string RecordName(int position);
 
+    // ---- storage ----
+    // Writes the sub-records ".W", ".S", ".ELM" and ".PP", then the main
+    // record "Zarvento.Turn.%d" in one piece with the kind's values last.
+    // False, writing nothing, without both contour choices.
+    bool SaveTurn(int position);
+    // Reads the main record and its sub-records by name; false, changing
+    // nothing, when the main record is missing. A value that cannot be
+    // converted raises HostError naming the record and the value.
+    bool LoadTurn(int position);
+
     // ---- the operation kinds' slots ----
     // 1 when the user confirmed; the headless host has no operation panel,
     // so it runs the registered editor when there is one.
     virtual int Edit();
+    // The kind's cycle objects in the open ".ELM" record.
     virtual void SaveCycleParameters(StorageRecord&) {}
     virtual void LoadCycleParameters(StorageRecord&) {}
     virtual void CheckTool() {}
@@ -136,6 +149,9 @@ public:
     void BuildDetourPath(double x, double z, Contour& route);
 
     // ---- the kind's own stored values, after the base's ----
+    // Appended to the open main record after the base values, before it is
+    // written; read from it after the base load is complete (post-processor
+    // and tool included). The record's outcome is the base's.
     virtual bool SaveKindValues(StorageRecord&) { return true; }
     virtual bool LoadKindValues(StorageRecord&) { return true; }
 
@@ -267,6 +283,9 @@ protected:
 private:
     void InsertToolLifeStop();
     void PushChannelSettings();
+    // Moves by the operation's corrections plus (toolSign 1) or minus (-1)
+    // the tool's.
+    void MoveByToolOffsets(Contour& contour, double toolSign) const;
     double* Slot(double& slot, double value) {
         slot = value;
         return &slot;
@@ -280,7 +299,7 @@ private:
 };
 
 // Arms the one notice that a change of post-processor switched operations
-// to elementary moves (the plan does it when the choice changes).
+// to elementary moves: the plan's notice flag, which a reload arms too.
 void ArmPostProcessorChangeNotice();
 
 // Consumes a contour and gives a new one with the units in reverse order,

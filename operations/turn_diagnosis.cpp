@@ -6,20 +6,14 @@
 #include "plan/plan.h"
 #include "plan/plan_tree.h"
 #include "plan/spid.h"
+#include "plan/synchronization.h"
 #include "platform/host_application.h"
 #include "platform/host_documents.h"
 #include "platform/messages.h"
-#include "platform/process_state.h"
 
 namespace zarvento {
 
 namespace {
-
-// Armed until the first operation that worked in machine cycles is switched
-// to elementary moves by a change of post-processor.
-bool postProcessorChangeNotice = true;
-
-ZARVENTO_STATE_RESET { postProcessorChangeNotice = true; }
 
 // The silent flag for the length of a recalculation, cleared on every exit.
 class SilentScope {
@@ -40,7 +34,7 @@ void RefreshTreeItem(PlanTurn& op) {
 
 }  // namespace
 
-void ArmPostProcessorChangeNotice() { postProcessorChangeNotice = true; }
+void ArmPostProcessorChangeNotice() { PostProcessorNoticeFlag = true; }
 
 void CTurn::ReportError(const std::string& text) {
     messageText = "Ошибка" + std::string(":\n") + text;
@@ -160,11 +154,8 @@ void CTurn::SetPostProcessorData(CPostProcessor* p) {
     // the flag alone makes the paths elementary until one is chosen again.
     if (!p) return;
     if (p->GetName() != postProcessor.GetName()) {
-        if (indShema != 0 && postProcessorChangeNotice) {
-            HostMessageBox("Постпроцессор был изменен." + std::string("\n") + "Обработки приняты в элементарных перемещениях",
-                           kCaption, MB_OK_);
-            postProcessorChangeNotice = false;
-        }
+        // The plan's flag: one notice for all operations of one reload.
+        if (indShema != 0) ShowPostProcessorNotice();
         indShema = 0;
         indCycle = 0;
     }

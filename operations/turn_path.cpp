@@ -95,10 +95,14 @@ bool CTurn::CreateContourPath() {
     }
     if ((kind == kTurnTHREADING || kind == kTurnPLASHKA) && prevFinalContour) sourceContour = prevFinalContour->Clone();
 
-    if (!workContour) return ReportError("Не задан рабочий контур"), FailPath();
-    if (!sourceContour) return ReportError("Не задан исходный контур"), FailPath();
-    if (workContour->GetNonZeroUnitCount() == 0) return ReportError("Не задан рабочий контур"), FailPath();
-    if (sourceContour->GetNonZeroUnitCount() == 0) return ReportError("Не задан исходный контур"), FailPath();
+    auto fail = [this](const char* text) {
+        ReportError(text);
+        return FailPath();
+    };
+    if (!workContour) return fail("Не задан рабочий контур");
+    if (!sourceContour) return fail("Не задан исходный контур");
+    if (workContour->GetNonZeroUnitCount() == 0) return fail("Не задан рабочий контур");
+    if (sourceContour->GetNonZeroUnitCount() == 0) return fail("Не задан исходный контур");
 
     if (indShema == 1) {
         const int n = postProcessor.GetCountCyclesOfType(typeKey);
@@ -122,7 +126,7 @@ bool CTurn::CreateContourPath() {
     regionContour.reset();
     pairedContour.reset();
     if (!CreateRegionAndFinalContour()) return FailPath();
-    if (regionList.empty() || pairedList.empty()) return ReportError("Невозможно рассчитать траекторию"), FailPath();
+    if (regionList.empty() || pairedList.empty()) return fail("Невозможно рассчитать траекторию");
 
     if (NamesOperations()) {
         AddFrame(std::make_unique<CCadre_NameOper>());

@@ -97,10 +97,16 @@ const std::string* CTurn::GetStringVariable(std::string_view name) {
     return nullptr;
 }
 
-void CTurn::ApplyToolOffsets(Contour& contour) const {
+void CTurn::ApplyToolOffsets(Contour& contour) const { MoveByToolOffsets(contour, 1.0); }
+
+void CTurn::RemoveToolOffsets(Contour& contour) const { MoveByToolOffsets(contour, -1.0); }
+
+void CTurn::MoveByToolOffsets(Contour& contour, double toolSign) const {
     if (kind == kTurnDRILL || isHeidenhain) return;
-    double dz = CorrectLz;
-    double dx = -CorrectLx;
+    // The operation's own corrections stay as they are; only the tool's
+    // part (nose radius, tool offsets) is put in or taken out.
+    double dz = 0.0;
+    double dx = 0.0;
     if (const ParamTool* tool = GetTool()) {
         if (isCorrectRadius && Rtool > 0.001) {
             dz -= tool->dNoseDx;
@@ -109,22 +115,7 @@ void CTurn::ApplyToolOffsets(Contour& contour) const {
         if (isCorrectLz) dz += tool->CorrectZ;
         if (isCorrectLx) dx -= tool->CorrectX;
     }
-    contour.Move(dz, dx);
-}
-
-void CTurn::RemoveToolOffsets(Contour& contour) const {
-    if (kind == kTurnDRILL || isHeidenhain) return;
-    double dz = CorrectLz;
-    double dx = -CorrectLx;
-    if (const ParamTool* tool = GetTool()) {
-        if (isCorrectRadius && Rtool > 0.001) {
-            dz += tool->dNoseDx;
-            dx -= tool->dNoseDy;
-        }
-        if (isCorrectLz) dz -= tool->CorrectZ;
-        if (isCorrectLx) dx += tool->CorrectX;
-    }
-    contour.Move(dz, dx);
+    contour.Move(CorrectLz + toolSign * dz, -CorrectLx + toolSign * dx);
 }
 
 void CTurn::CalcMeanDiameter() {

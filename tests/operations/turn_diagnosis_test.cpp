@@ -211,6 +211,7 @@ TEST_F(TurnDiagnosisTest, AnotherPostProcessorSwitchesToElementaryMovesWithOneNo
         op->indCycle = 1;
     }
     MessageLog::Instance().Clear();
+    ArmPostProcessorChangeNotice();
     a.SetPostProcessorData(&second);
     b.SetPostProcessorData(&second);
     EXPECT_EQ(a.indShema, 0);

@@ -1,5 +1,6 @@
 // The operation base: the factory of the seven kinds, the record of a
 // position, and the road from a plan of operations to its frames.
+#include "geometry/contour_script.h"
 #include "nc/cadre_line_g01.h"
 #include "nc/cadre_t.h"
 #include "nc/modal_state.h"
@@ -11,6 +12,7 @@
 #include "operations/turn_plashka.h"
 #include "operations/turn_threading.h"
 #include "plan/plan.h"
+#include "plan/spid.h"
 #include "platform/host_application.h"
 #include "platform/host_folder.h"
 #include "platform/storage_record.h"
@@ -61,6 +63,11 @@ TEST_F(TurnTest, FactoryBuildsEachKindAsItsOwnClass) {
 
 TEST_F(TurnTest, RecordsFollowPositionsAndRemovalDropsTheLast) {
     CPLAN& plan = *GetPLAN();
+    // The operations keep their choice over the part contour; without one
+    // an operation stores nothing.
+    std::string error;
+    GetSPID()->pDetailContour = ParseContourScript("LineSeg( 5,-20, -30,-20, 1 );\n", &error);
+    ASSERT_NE(GetSPID()->pDetailContour, nullptr) << error;
     for (int type : {1, 4, 7}) {
         std::unique_ptr<PlanTurn> op = CPLAN::CreateTurnClass(type);
         static_cast<CTurn&>(*op).sNameTurn = "Обработка " + std::to_string(type);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
+#include <utility>
 
 #include "operations_test_support.h"
 #include "platform/settings_record.h"
@@ -146,6 +148,34 @@ TEST_F(TurnVariablesTest, WorkingTimeVariableCalculatesTheStatisticsWhenUnset) {
     op.workTime = 0.0;
     EXPECT_NEAR(Eval(op, "_TRAB+0"), 45.0 / 500 / 0.15, 1e-12);
     EXPECT_NEAR(op.workLength, 45.0, 1e-9);
+}
+
+TEST_F(TurnVariablesTest, ToolOffsetsMoveContourPoints) {
+    ParamTool& tool = runner->Tool(0, "Резец", 0.8);
+    tool.dNoseDx = 0.5;
+    tool.dNoseDy = 0.3;
+    tool.CorrectZ = 1.0;
+    tool.CorrectX = 2.0;
+    CTurn& op = Probe(0);
+    op.Rtool = 0.8;
+    op.isCorrectLz = op.isCorrectLx = true;
+    op.CorrectLz = 0.1;
+    op.CorrectLx = 0.2;
+    auto moved = [&op](void (CTurn::*move)(Contour&) const) {
+        std::unique_ptr<Contour> c = test::OperationRunner::Parse("LineSeg( 0,-10, -5,-10, 1 );");
+        (op.*move)(*c);
+        return std::make_pair(c->GetUnit(0)->StartPoint.z, c->GetUnit(0)->StartPoint.x);
+    };
+    auto [z, x] = moved(&CTurn::ApplyToolOffsets);
+    EXPECT_NEAR(z, 0.1 - 0.5 + 1.0, 1e-12);
+    EXPECT_NEAR(x, -10 - 0.2 + 0.3 - 2.0, 1e-12);
+    std::tie(z, x) = moved(&CTurn::RemoveToolOffsets);
+    EXPECT_NEAR(z, 0.1 + 0.5 - 1.0, 1e-12);
+    EXPECT_NEAR(x, -10 - 0.2 - 0.3 + 2.0, 1e-12);
+    op.isHeidenhain = true;
+    std::tie(z, x) = moved(&CTurn::ApplyToolOffsets);
+    EXPECT_EQ(z, 0.0);
+    EXPECT_EQ(x, -10.0);
 }
 
 }  // namespace

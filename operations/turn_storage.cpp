@@ -1,0 +1,281 @@
+// The operation's records in the part document: the main record
+// "Zarvento.Turn.%d" of named values and its sub-records ".W", ".S", ".ELM"
+// and ".PP", written and read back by name.
+#include <string_view>
+#include <type_traits>
+#include <variant>
+#include <vector>
+
+#include "catalogs/param_tool.h"
+#include "operations/turn.h"
+#include "plan/spid.h"
+#include "plan/stored_value.h"
+#include "platform/host_application.h"
+#include "platform/host_record.h"
+#include "platform/host_storage.h"
+#include "platform/host_storages.h"
+#include "platform/interface_transfer.h"
+#include "platform/messages.h"
+#include "platform/object_reference.h"
+#include "platform/storage_record.h"
+#include "platform/variant.h"
+
+namespace zarvento {
+
+namespace {
+
+// The host's sketch interface of an automation object.
+constexpr std::string_view kSketchInterface = "{5F4A21D6-9C1B-4E27-A0D3-6B8E1C7F3A52}";
+
+// One named value of the main record and the member it comes from.
+struct BaseValue {
+    using Member = std::variant<std::int32_t CTurn::*, bool CTurn::*, double CTurn::*, std::string CTurn::*>;
+    const char* name;
+    Member member;
+    bool storedAsInt = false;  // VT_INT in place of VT_I4
+};
+
+// Values 5 to 62 of the main record, in the order they are written.
+const BaseValue kBaseValues[] = {
+    {"isAutoName", &CTurn::isAutoName},
+    {"sNameTurn", &CTurn::sNameTurn},
+    {"isExist", &CTurn::isExist},
+    {"isExclude", &CTurn::isExclude},
+    {"isUsePrevContour", &CTurn::isUsePrevContour},
+    {"isPripuskW", &CTurn::isPripuskW},
+    {"isPripuskS", &CTurn::isPripuskS},
+    {"PripuskW", &CTurn::PripuskW},
+    {"PripuskS", &CTurn::PripuskS},
+    {"ClosedSposob1", &CTurn::ClosedSposob1, true},
+    {"ClosedSposob2", &CTurn::ClosedSposob2, true},
+    {"ClosedAngle1", &CTurn::ClosedAngle1},
+    {"ClosedAngle2", &CTurn::ClosedAngle2},
+    {"StepBezieW", &CTurn::StepBezieW},
+    {"StepBezieS", &CTurn::StepBezieS},
+    {"naprSketchW", &CTurn::naprSketchW},
+    {"naprSketchS", &CTurn::naprSketchS},
+    {"indShema", &CTurn::indShema},
+    {"indCycle", &CTurn::indCycle},
+    {"indCycleElementar", &CTurn::indCycleElementar},
+    {"indNapr", &CTurn::indNapr},
+    {"isShowPath", &CTurn::isShowPath},
+    {"indPerehod", &CTurn::indPerehod},
+    {"naprVihod", &CTurn::naprVihod},
+    {"naprVozvrat", &CTurn::naprVozvrat},
+    {"Vrezanie", &CTurn::Vrezanie},
+    {"VrezanieSposob", &CTurn::VrezanieSposob},
+    {"VrezanieAngle", &CTurn::VrezanieAngle},
+    {"Perebeg", &CTurn::Perebeg},
+    {"PerebegSposob", &CTurn::PerebegSposob},
+    {"PerebegAngle", &CTurn::PerebegAngle},
+    {"isAutoTool", &CTurn::isAutoTool},
+    {"nToolPosition", &CTurn::nToolPosition},
+    {"isCheckTool", &CTurn::isCheckTool},
+    {"isM01", &CTurn::isM01},
+    {"isM04", &CTurn::isM04},
+    {"isAutoM34", &CTurn::isAutoM34},
+    {"Spod", &CTurn::Spod},
+    {"indSpod", &CTurn::indSpod},
+    {"sSpod", &CTurn::sSpod},
+    {"isVconst", &CTurn::isVconst},
+    {"Nshp", &CTurn::Nshp},
+    {"indNshp", &CTurn::indNshp},
+    {"sNshp", &CTurn::sNshp},
+    {"Vconst", &CTurn::Vconst},
+    {"Nmin", &CTurn::Nmin},
+    {"Nmax", &CTurn::Nmax},
+    {"sVcut", &CTurn::sVcut},
+    {"isCheckCooler", &CTurn::isCheckCooler},
+    {"isM01end", &CTurn::isM01end},
+    {"TT", &CTurn::TT},
+    {"isCorrectRadius", &CTurn::isCorrectRadius},
+    {"DirRcorrect", &CTurn::DirRcorrect},
+    {"TypeObhod", &CTurn::TypeObhod},
+    {"isCorrectLz", &CTurn::isCorrectLz},
+    {"isCorrectLx", &CTurn::isCorrectLx},
+    {"CorrectLz", &CTurn::CorrectLz},
+    {"CorrectLx", &CTurn::CorrectLx},
+};
+
+Variant StoredForm(CTurn& op, const BaseValue& v) {
+    return std::visit(
+        [&](auto member) {
+            using T = std::remove_reference_t<decltype(op.*member)>;
+            if constexpr (std::is_same_v<T, std::int32_t>)
+                return v.storedAsInt ? Variant::Int(op.*member) : Variant::I4(op.*member);
+            else if constexpr (std::is_same_v<T, bool>)
+                return Variant::Bool(op.*member);
+            else if constexpr (std::is_same_v<T, double>)
+                return Variant::R8(op.*member);
+            else
+                return Variant::BStr(op.*member);
+        },
+        v.member);
+}
+
+void ReadInto(CTurn& op, const BaseValue& v, StorageRecord& record) {
+    std::visit(
+        [&](auto member) {
+            using T = std::remove_reference_t<decltype(op.*member)>;
+            if constexpr (std::is_same_v<T, std::int32_t>)
+                op.*member = ReadStoredI4(record, v.name);
+            else if constexpr (std::is_same_v<T, bool>)
+                op.*member = ReadStoredBool(record, v.name);
+            else if constexpr (std::is_same_v<T, double>)
+                op.*member = ReadStoredR8(record, v.name);
+            else
+                op.*member = ReadStoredText(record, v.name);
+        },
+        v.member);
+}
+
+// The tool life an operation gets when its record holds none, by kind.
+double DefaultToolLife(std::int32_t kind) {
+    switch (kind) {
+        case kTurnDRILL: return 45.0;
+        case kTurnKANAVKA:
+        case kTurnOTREZKA: return 30.0;
+        default: return 60.0;
+    }
+}
+
+void SaveSketch(StorageRecord& record, const char* flag, const char* key, const std::shared_ptr<HostSketch>& sketch) {
+    record.AddNamedValue(flag, Variant::Bool(sketch != nullptr));
+    if (!sketch) return;
+    // The reference is handed over at once; what is pending goes first so
+    // that the record keeps the order in which the values are written.
+    record.Flush();
+    record.WriteNamedValueNow(key, Variant::Dispatch(sketch));
+}
+
+// A cleared flag leaves the member as it is. A reference that is no sketch,
+// or a sketch the host can no longer resolve, leaves none; the loss is
+// reported and the load goes on without it.
+void LoadSketch(StorageRecord& record, const char* flag, const char* key, std::shared_ptr<HostSketch>& sketch) {
+    if (!ReadStoredBool(record, flag)) return;
+    record.ReadNamedValue(key);
+    const Variant& stored = record.ReadBuffer();
+    sketch.reset();
+    if (stored.Type() == VarType::Dispatch)
+        sketch = std::dynamic_pointer_cast<HostSketch>(QueryHostInterfaceOrNull(stored.AsDispatch(), kSketchInterface));
+    if (ProceduralReference(sketch, 3, 5) == 0) {
+        sketch.reset();
+        HostMessageBox("Потеряна связь с эскизом", CTurn::kCaption, CSPID::kExclamation);
+    }
+}
+
+// The entries of a record as they stand in the active document, or nothing
+// when it has no such record.
+std::vector<RecordEntry> StoredEntries(const std::string& name) {
+    std::shared_ptr<HostStorage> storage = ActiveHostDocument()->Storages().Item(Variant::I4(0));
+    std::shared_ptr<HostRecord> record = storage ? storage->Record(Variant::BStr(name)) : nullptr;
+    return record ? record->Entries() : std::vector<RecordEntry>{};
+}
+
+// Puts a record's earlier entries back after a write that failed half-way.
+// The host that failed may fail again: then the error already on its way is
+// the one the caller hears.
+void RestoreEntries(const std::string& name, const std::vector<RecordEntry>& entries) noexcept {
+    try {
+        StorageRecord record;
+        if (!record.OpenWrite(name)) return;
+        for (const RecordEntry& e : entries) {
+            if (e.value.Type() != VarType::Dispatch) {
+                record.AddNamedValue(e.name, e.value);
+                continue;
+            }
+            record.Flush();
+            record.WriteNamedValueNow(e.name, e.value);
+        }
+        record.Flush();
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
+std::string CTurn::RecordName(int position) { return "Zarvento.Turn." + std::to_string(position); }
+
+bool CTurn::SaveTurn(int position) {
+    if (!workChoice || !sourceChoice) return false;
+    const std::string name = RecordName(position);
+
+    // The sub-records first. The main record goes last and in one piece, so
+    // the document holds exactly the latest values of each save and never an
+    // empty main record once a save has returned.
+    workChoice->Save(name + ".W");
+    sourceChoice->Save(name + ".S");
+    {
+        StorageRecord cycles;
+        if (cycles.OpenWrite(name + ".ELM")) {
+            SaveCycleParameters(cycles);
+            cycles.Flush();
+        }
+    }
+    postProcessor.Save(name + ".PP");
+
+    const std::vector<RecordEntry> previous = StoredEntries(name);
+    StorageRecord record;
+    if (!record.OpenWrite(name)) return false;
+    try {
+        record.AddNamedValue("SposobBuildWork", Variant::I4(SposobBuildWork));
+        record.AddNamedValue("SposobBuildSour", Variant::I4(SposobBuildSour));
+        SaveSketch(record, "isWorkSketch", "pWorkSketch", pWorkSketch);
+        SaveSketch(record, "isSourSketch", "pSourSketch", pSourSketch);
+        for (const BaseValue& v : kBaseValues) record.AddNamedValue(v.name, StoredForm(*this, v));
+        SaveKindValues(record);
+        record.Flush();
+    } catch (...) {
+        RestoreEntries(name, previous);
+        throw;
+    }
+    return true;
+}
+
+bool CTurn::LoadTurn(int position) {
+    const std::string name = RecordName(position);
+    StorageRecord record;
+    if (!record.OpenRead(name)) return false;
+
+    // Each value replaces its member also when the record lacks it (0,
+    // false or ""); only the formula texts and the tool life fall back.
+    SposobBuildWork = ReadStoredI4(record, "SposobBuildWork");
+    SposobBuildSour = ReadStoredI4(record, "SposobBuildSour");
+    if (workChoice) workChoice->Load(name + ".W");
+    if (sourceChoice) sourceChoice->Load(name + ".S");
+    LoadSketch(record, "isWorkSketch", "pWorkSketch", pWorkSketch);
+    LoadSketch(record, "isSourSketch", "pSourSketch", pSourSketch);
+    for (const BaseValue& v : kBaseValues) ReadInto(*this, v, record);
+    Spod2 = Spod;
+    if (sSpod.empty()) sSpod = "TOOL.FEED1";
+    Nshp2 = Nshp;
+    if (sNshp.empty()) sNshp = "TOOL.SPIN";
+    Vconst2 = Vconst;
+    if (sVcut.empty()) sVcut = "TOOL.VCUT";
+    if (TT < 1e-6) TT = DefaultToolLife(kind);
+
+    {
+        StorageRecord cycles;
+        if (cycles.OpenRead(name + ".ELM")) LoadCycleParameters(cycles);
+    }
+    // The copy was filled from the plan's post-processor before the load;
+    // the record gives back its name and its definitions' values.
+    postProcessor.Load(name + ".PP");
+    CPostProcessor* current = GetSPID()->GetPostProcessor();
+    if (!current || current->GetName() != postProcessor.GetName()) SetPostProcessorData(current);
+    if (ParamTool* tool = GetTool()) {
+        Rtool = tool->r;
+        tool->pSketchSource = &workContour;
+    }
+    LoadKindValues(record);
+    PushChannelSettings();
+    return true;
+}
+
+void CTurn::RemoveStorage(int position) {
+    // The sub-records stay: the next save under this index replaces them.
+    StorageRecord record;
+    record.Remove(RecordName(position));
+}
+
+}  // namespace zarvento
