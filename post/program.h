@@ -99,6 +99,13 @@ public:
     // "Ошибка сохранения программы в файл". True when written.
     bool SaveProgramFile(const std::string& path, const std::vector<std::string>& lines);
 
+    // The finished program of the frame list: the frame texts, or, when the
+    // script rule calls for it, what the post-processor's script made of
+    // them (its console output goes to `messages`; its moves are attached to
+    // the frames). False, with the reason shown, when the script could not
+    // run or gave no program.
+    bool MakeProgramText(std::vector<std::string>& lines, std::vector<std::string>* messages = nullptr);
+
     // The program's settings record "Zarvento.CPROGRAM".
     bool Save() const;
     bool Load();
