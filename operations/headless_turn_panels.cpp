@@ -70,8 +70,17 @@ void HeadlessTurnPanels::ApplyTurnFields(PlanTurn& op, PanelAnswer& answer) {
         turn->isPripuskW = value > 0.0;
         turn->PripuskW = value;
     }
-    if (const std::string* feed = answer.Field("feed")) turn->sSpod = *feed;
-    if (const std::string* spin = answer.Field("spin")) turn->sNshp = *spin;
+    // A formula typed in the panel is evaluated there, against the tool's
+    // variables among others; a failing one is reported and refused.
+    if (const std::string* feed = answer.Field("feed")) {
+        turn->sSpod = *feed;
+        if (!turn->EvalFeedFormula()) RefuseField(answer, "feed", *feed);
+    }
+    if (const std::string* spin = answer.Field("spin")) {
+        turn->isVconst = false;
+        turn->sNshp = *spin;
+        if (!turn->EvalSpeedFormulas()) RefuseField(answer, "spin", *spin);
+    }
 }
 
 }  // namespace zarvento

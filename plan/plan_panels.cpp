@@ -97,6 +97,10 @@ int PlanPanels::ShowPanelSPID(CSPID& spid) {
             tool.sFileName = file.string();
             tool.sRefrName = file.filename().string();
             if (tool.sToolName.empty()) tool.sToolName = tool.sPsevName.empty() ? file.stem().string() : tool.sPsevName;
+            // The model's variables (corner radius, cutting data) go into
+            // the tool table, as picking a model does.
+            tool.sWorkFile = tool.sFileName;
+            tool.ReadModelVariablesFromFile();
         }
     }
     if (answer.result != IDOK_) return answer.result;

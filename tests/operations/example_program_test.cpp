@@ -1,0 +1,165 @@
+// The bundled NC example end to end: the part and its plan made by their
+// scripts, reopened and synchronised as the main job does it, and its NC
+// program written and read back.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <regex>
+
+#include "catalogs/tool_model_text.h"
+#include "nc/cadre_arc_g02.h"
+#include "nc/cadre_line_g01.h"
+#include "operations/headless_turn_panels.h"
+#include "operations/turn.h"
+#include "plan/command_script.h"
+#include "plan/plan.h"
+#include "plan/spid.h"
+#include "platform/host_application.h"
+#include "platform/host_folder.h"
+#include "platform/line_reader.h"
+#include "platform/messages.h"
+#include "platform/module.h"
+#include "platform/text_file.h"
+#include "post/program.h"
+#include "test_support.h"
+
+namespace zarvento::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The folder the program runs in for a test's life: the example's scripts
+// name the tool models relative to it.
+class WorkingFolder {
+public:
+    explicit WorkingFolder(const fs::path& folder) : previous_(fs::current_path()) { fs::current_path(folder); }
+    ~WorkingFolder() { fs::current_path(previous_); }
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+private:
+    fs::path previous_;
+};
+
+struct MoveEnd {
+    double x, z;
+};
+
+class ExampleProgramTest : public CleanStateTest {
+protected:
+    void SetUp() override {
+        CleanStateTest::SetUp();
+        SetHostFolder(folder.Path());
+        RegisterTurnFactory();
+        app = &ConnectHostApplication();
+        previous = RegisterPlanPanels(&panels);
+        // The installed post-processors, as beside the program.
+        fs::create_directories(folder.Path() / "POSTPROCESSORS");
+        for (const char* name : {"ISO_Lathe.py3", "ISO_Python.py3"})
+            fs::copy_file(examples / ".." / "POSTPROCESSORS" / name, folder.Path() / "POSTPROCESSORS" / name);
+        SetModuleDirectory(folder.Path());
+        working = std::make_unique<WorkingFolder>(folder.Path());
+        fs::create_directories("example");
+        ToolModelText::Convert((examples / "tools" / "roughing_tool.txt").string(), "example/roughing_tool.rdp");
+        ToolModelText::Convert((examples / "tools" / "finishing_tool.txt").string(), "example/finishing_tool.rdp");
+    }
+    void TearDown() override {
+        working.reset();
+        SetModuleDirectory(std::nullopt);
+        RegisterPlanPanels(previous);
+        CleanStateTest::TearDown();
+    }
+
+    void RunExample(const std::string& name) {
+        const fs::path script = examples / "shaft" / name;
+        FileReadResult text = ReadTextFile(script, TextEncoding::Utf8);
+        ASSERT_TRUE(text.ok) << script;
+        CommandScript runner(script.parent_path());
+        runner.Run(text.text);
+        EXPECT_EQ(runner.CommandsFailed(), 0) << name;
+    }
+
+    // Closes the document and forgets the plan, as a new run of the program would.
+    HostDocumentPtr Reopen(HostDocumentPtr part) {
+        const std::string path = part->FilePath();
+        app->Documents().Close(part);
+        DeletePLAN();
+        DeleteSPID();
+        return app->Documents().Open(path);
+    }
+
+    // The end point of every move line, X and Z modal; "G00 G40 G80" of the
+    // operations' brackets moves nothing.
+    static std::vector<MoveEnd> MoveEnds(const std::vector<std::string>& lines) {
+        static const std::regex move("^N\\d+ G0[0-3](?: |$)");
+        static const std::regex word("([XZ])(-?\\d+(?:\\.\\d*)?)");
+        std::vector<MoveEnd> ends;
+        MoveEnd at{0, 0};
+        for (const std::string& line : lines) {
+            if (!std::regex_search(line, move) || !std::regex_search(line, word)) continue;
+            for (std::sregex_iterator w(line.begin(), line.end(), word), end; w != end; ++w) {
+                double value = 0;
+                EXPECT_TRUE(ParseDouble((*w)[2].str(), value)) << line;
+                ((*w)[1] == "X" ? at.x : at.z) = value;
+            }
+            ends.push_back(at);
+        }
+        return ends;
+    }
+
+    const fs::path examples = fs::path(FixturePath("")) / ".." / ".." / "examples";
+    TempDir folder;
+    HostApplication* app = nullptr;
+    HeadlessTurnPanels panels;
+    PlanPanels* previous = nullptr;
+    std::unique_ptr<WorkingFolder> working;
+};
+
+TEST_F(ExampleProgramTest, TheProgramsMovesEndWhereTheFramesEnd) {
+    HostDocumentPtr part = app->Documents().Add(DocumentType::Part);
+    RunExample("make-stepped-shaft.zsc");
+    part->SaveAs((folder.Path() / "example" / "stepped-shaft.rdp").string());
+    part = Reopen(part);
+    RunExample("nc-plan.zsc");
+    part->Save();
+    part = Reopen(part);
+
+    CPLAN& plan = *GetPLAN();
+    plan.Synchronize();
+    ASSERT_EQ(plan.GetTurnCount(), 2);
+    for (int i = 0; i < 2; ++i) EXPECT_FALSE(plan.GetTurn(i)->HasMessage()) << plan.GetTurn(i)->messageText;
+    ASSERT_NE(GetSPID()->GetPostProcessor(), nullptr);
+    EXPECT_EQ(GetSPID()->GetPostProcessor()->GetName(), "ISO_Lathe");
+
+    CPROGRAM program;
+    program.CreateProgram();
+    std::vector<std::string> lines;
+    ASSERT_TRUE(program.MakeProgramText(lines));
+    EXPECT_FALSE(CPROGRAM::UsesScript()) << "the templates alone write the program";
+    const fs::path file = folder.Path() / "example" / "stepped-shaft.nc";
+    ASSERT_TRUE(program.SaveProgramFile(file.string(), lines));
+    FileReadResult read = ReadTextFile(file, TextEncoding::Cp1251);
+    ASSERT_TRUE(read.ok);
+    const std::vector<std::string> saved = SplitLines(read.text);
+    EXPECT_EQ(saved.front(), "(stepped-shaft)");
+    EXPECT_EQ(saved[1], "%");
+
+    std::vector<MoveEnd> frames;
+    for (std::uint32_t i = 0; i < program.frames.Count(); ++i) {
+        CCadreISO* frame = program.frames[i];
+        if (dynamic_cast<CCadre_LineG01*>(frame) || dynamic_cast<CCadre_ArcG02*>(frame))
+            frames.push_back({-2.0 * frame->end.x, frame->end.z});
+    }
+    const std::vector<MoveEnd> moves = MoveEnds(saved);
+    ASSERT_GT(moves.size(), 20u);
+    ASSERT_EQ(moves.size(), frames.size());
+    for (std::size_t k = 0; k < moves.size(); ++k) {
+        // Three decimals are printed.
+        EXPECT_NEAR(moves[k].x, frames[k].x, 0.0005 + 1e-9) << k;
+        EXPECT_NEAR(moves[k].z, frames[k].z, 0.0005 + 1e-9) << k;
+    }
+}
+
+}  // namespace
+}  // namespace zarvento::test
