@@ -27,7 +27,8 @@ bool HasHeadAndEnd() { return PostProcessorSettings::Current().Version >= std::s
 
 // The name of the part the program is for: its document's file name.
 std::string PartName() {
-    const HostDocumentPtr document = ActiveHostDocument();
+    HostApplication* app = HostApplicationObject();
+    const HostDocumentPtr document = app != nullptr ? app->ActiveDocumentOrNull() : nullptr;
     if (!document || document->FilePath().empty()) return std::string();
     return std::filesystem::path(document->FilePath()).stem().string();
 }
