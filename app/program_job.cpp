@@ -106,6 +106,7 @@ int RunProgramJob(int argc, char** argv) {
         std::cerr << "post-processor: " << (post != nullptr ? post->GetName() : std::string("(none)")) << "\n";
         CPROGRAM program;
         program.Load();
+        RadiusCorrectionOff machineCompensates(program);
         program.CreateProgram();
         std::vector<std::string> console;
         const bool made = program.MakeProgramText(lines, &console);

@@ -119,6 +119,9 @@ public:
     void AddCommentFrames(std::vector<CCadreISO*>& program,
                           std::vector<std::unique_ptr<CCadreISO>>& owned) override;
     void AddDocFrame(std::vector<CCadreISO*>& program, std::vector<std::unique_ptr<CCadreISO>>& owned) override;
+    bool CorrectsRadius() const override { return isCorrectRadius; }
+    bool MachineCompensatesRadius() const override { return DirRcorrect != 0; }
+    void SetCorrectsRadius(bool on) override { isCorrectRadius = on; }
 
     // ---- diagnosis ----
     void ReportError(const std::string& text);

@@ -265,6 +265,7 @@ void CPLAN::RunProgramPanel() {
     if (GetTurnCount() == 0) throw Exception(kEmptyPlan);
     CPROGRAM program;
     program.Load();
+    RadiusCorrectionOff machineCompensates(program);
     {
         ModalBracket bracket;
         program.CreateProgram();

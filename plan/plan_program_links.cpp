@@ -30,6 +30,10 @@ std::vector<ProgramOperation*> PlanProgramLinks::Operations() const {
     return operations;
 }
 
+void PlanProgramLinks::Recalculate() {
+    if (CPLAN* plan = ExistingPLAN()) plan->DiagnosticRaschetPath();
+}
+
 PARAMETERS* PlanProgramLinks::PlanProvider() const {
     CPLAN* plan = ExistingPLAN();
     return plan != nullptr ? &plan->PlanParameters() : nullptr;

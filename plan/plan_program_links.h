@@ -16,6 +16,7 @@ public:
     bool HasPlan() const override;
     std::vector<ProgramOperation*> Operations() const override;
     PARAMETERS* PlanProvider() const override;
+    void Recalculate() override;
 };
 
 }  // namespace zarvento

@@ -77,6 +77,14 @@ public:
     // its first heading comment. The plan's list is never touched, so nothing
     // that throws on the way can leave a panel's operation in the plan.
     void CreateProgram(ProgramOperation* edited = nullptr, int editedIndex = -1, int* firstFrame = nullptr);
+    // Where the machine compensates the tool radius (G41/G42), the program
+    // is made from paths without the offset: the operations' radius
+    // corrections are kept and switched off, and the plan is recalculated
+    // when any changed. Restoring puts the kept ones back (as many as the
+    // plan still has) and recalculates again.
+    void SwitchOffRadiusCorrection();
+    void RestoreRadiusCorrection();
+
     // Forgets the frame list (the operations' frames are theirs).
     void ClearFrames();
     // Deletes the frames the program made itself.
@@ -137,6 +145,28 @@ public:
 
 private:
     std::vector<std::unique_ptr<CCadreISO>> ownFrames_;
+    std::unique_ptr<std::vector<bool>> keptCorrection_;
+    bool correctionChanged_ = false;
+};
+
+// Switches the radius correction off for a scope and back on at its end,
+// whatever way the scope is left.
+class RadiusCorrectionOff {
+public:
+    explicit RadiusCorrectionOff(CPROGRAM& program) : program_(program) { program_.SwitchOffRadiusCorrection(); }
+    // The flags are back before the recalculation; one that fails here
+    // leaves the paths to the next recalculation rather than end the process.
+    ~RadiusCorrectionOff() {
+        try {
+            program_.RestoreRadiusCorrection();
+        } catch (...) {
+        }
+    }
+    RadiusCorrectionOff(const RadiusCorrectionOff&) = delete;
+    RadiusCorrectionOff& operator=(const RadiusCorrectionOff&) = delete;
+
+private:
+    CPROGRAM& program_;
 };
 
 // The block number a frame printed first in the text pass, or -1. A frame

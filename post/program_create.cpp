@@ -99,6 +99,34 @@ void CPROGRAM::CreateProgram(ProgramOperation* edited, int editedIndex, int* fir
     for (CCadreISO* frame : list) frames.Add(frame);
 }
 
+void CPROGRAM::SwitchOffRadiusCorrection() {
+    ProgramPlanLinks* links = GetProgramPlanLinks();
+    if (links == nullptr || !links->HasPlan()) return;
+    const std::vector<ProgramOperation*> operations = links->Operations();
+    keptCorrection_ = std::make_unique<std::vector<bool>>();
+    correctionChanged_ = false;
+    for (ProgramOperation* op : operations) {
+        keptCorrection_->push_back(op->CorrectsRadius());
+        if (op->MachineCompensatesRadius()) {
+            correctionChanged_ = true;
+            op->SetCorrectsRadius(false);
+        }
+    }
+    if (correctionChanged_) links->Recalculate();
+}
+
+void CPROGRAM::RestoreRadiusCorrection() {
+    if (!keptCorrection_) return;
+    const std::unique_ptr<std::vector<bool>> kept = std::move(keptCorrection_);
+    ProgramPlanLinks* links = GetProgramPlanLinks();
+    if (links == nullptr) return;
+    // Operations deleted in between leave fewer to restore than were kept.
+    const std::vector<ProgramOperation*> operations = links->Operations();
+    const std::size_t count = std::min(kept->size(), operations.size());
+    for (std::size_t k = 0; k < count; ++k) operations[k]->SetCorrectsRadius((*kept)[k]);
+    if (correctionChanged_) links->Recalculate();
+}
+
 void CPROGRAM::ClearFrames() { frames.RemoveAll(); }
 
 void CPROGRAM::ReleaseFrames() { ownFrames_.clear(); }

@@ -22,6 +22,13 @@ public:
     virtual void CopyFramesTo(std::vector<CCadreISO*>& program) = 0;
     // The operation's document frame, owned by `owned`.
     virtual void AddDocFrame(std::vector<CCadreISO*>& program, std::vector<std::unique_ptr<CCadreISO>>& owned) = 0;
+
+    // Whether the path is offset by the tool's corner radius, and whether the
+    // machine compensates the radius itself (G41/G42): then the program's
+    // path is made without the offset. Kinds without either answer false.
+    virtual bool CorrectsRadius() const { return false; }
+    virtual bool MachineCompensatesRadius() const { return false; }
+    virtual void SetCorrectsRadius(bool) {}
 };
 
 }  // namespace zarvento

@@ -24,6 +24,8 @@ public:
     virtual bool HasPlan() const { return false; }
     // The plan's operations in plan order.
     virtual std::vector<ProgramOperation*> Operations() const { return {}; }
+    // Recalculates every operation of the plan.
+    virtual void Recalculate() {}
     // The plan's variable provider, the parent of the program's own frames.
     virtual PARAMETERS* PlanProvider() const { return nullptr; }
 };

@@ -235,5 +235,26 @@ TEST_F(ProgramTest, ReleasingTheProgramsFramesLeavesTheOperationsFrames) {
     EXPECT_EQ(program.OwnFrames().size(), once);
 }
 
+TEST_F(ProgramTest, RadiusCorrectionIsOffWhileTheMachineCompensatesAndComesBackForTheOperationsLeft) {
+    runner->Operation(0).DirRcorrect = 1;
+    runner->Operation(3).isCorrectRadius = false;
+    runner->Version("17").Run();
+    {
+        CPROGRAM program;
+        RadiusCorrectionOff off(program);
+        EXPECT_FALSE(runner->Operation(0).isCorrectRadius);
+        EXPECT_TRUE(runner->Operation(1).isCorrectRadius);
+        // Deleted while the program is made: fewer operations to restore.
+        GetPLAN()->RemoveTurn(&runner->Operation(3));
+        GetPLAN()->RemoveTurn(&runner->Operation(2));
+    }
+    EXPECT_TRUE(runner->Operation(0).isCorrectRadius);
+    EXPECT_EQ(GetPLAN()->GetTurnCount(), 2);
+    // Nothing kept: restoring does nothing.
+    CPROGRAM program;
+    program.RestoreRadiusCorrection();
+    EXPECT_TRUE(runner->Operation(0).isCorrectRadius);
+}
+
 }  // namespace
 }  // namespace zarvento

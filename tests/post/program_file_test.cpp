@@ -118,3 +118,26 @@ TEST_F(ProgramFileTest, TheSettingsRecordRoundTrips) {
 
 }  // namespace
 }  // namespace zarvento
+
+namespace zarvento {
+namespace {
+
+TEST_F(ProgramFileTest, TheExportRunKeepsItsFlagThroughTheTextPass) {
+    test::NumberedMoves moves(program);
+    std::vector<std::string> text;
+    program.WriteProgramText(text);
+    EXPECT_EQ(text.size(), 2u);
+    {
+        ExportRunGuard exportRun;
+        std::vector<std::string> exported;
+        program.WriteProgramText(exported);
+        // The frames add no lines while an export runs, and the modal reset
+        // of the pass leaves the export's flag to the export.
+        EXPECT_TRUE(exported.empty());
+        EXPECT_EQ(ModalState.exportRun, 1);
+    }
+    EXPECT_EQ(ModalState.exportRun, 0);
+}
+
+}  // namespace
+}  // namespace zarvento
