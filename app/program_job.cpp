@@ -8,16 +8,13 @@
 #include <string_view>
 #include <vector>
 
+#include "app/headless_session.h"
 #include "app/script_run.h"
-#include "operations/headless_turn_panels.h"
-#include "operations/turn.h"
 #include "plan/plan.h"
-#include "plan/plan_panels.h"
 #include "plan/spid.h"
 #include "platform/host_application.h"
 #include "platform/host_error.h"
 #include "platform/messages.h"
-#include "platform/process_state.h"
 #include "post/post_processor.h"
 #include "post/program.h"
 
@@ -58,16 +55,7 @@ int RunProgramJob(int argc, char** argv) {
     }
     if (outputPath.empty()) outputPath = std::filesystem::path(documentPath).replace_extension(".nc").string();
 
-    RegisterTurnFactory();
-    HeadlessTurnPanels panels;
-    RegisterPlanPanels(&panels);
-    struct TearDown {
-        ~TearDown() {
-            MessageLog::Instance().SetEcho(nullptr);
-            RegisterPlanPanels(nullptr);
-            ResetProcessState();
-        }
-    } tearDown;
+    HeadlessSession session;
     MessageLog::Instance().SetEcho([](const MessageEntry& e) {
         std::cerr << MessageRoleName(e.role) << ": " << e.text << "\n";
     });

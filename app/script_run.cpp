@@ -2,6 +2,8 @@
 // the messages, the panels, the plan tree and the document's records.
 #include "app/script_run.h"
 
+#include "app/headless_session.h"
+
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -150,19 +152,7 @@ int RunScript(int argc, char** argv) {
         return kExitUsage;
     }
 
-    RegisterTurnFactory();
-    HeadlessTurnPanels panels;
-    RegisterPlanPanels(&panels);
-    // The plan, its data and the documents go before the program's statics
-    // do, whatever way the run ends.
-    struct TearDown {
-        ~TearDown() {
-            MessageLog::Instance().SetEcho(nullptr);
-            PanelScript::Instance().SetEcho(nullptr);
-            RegisterPlanPanels(nullptr);
-            ResetProcessState();
-        }
-    } tearDown;
+    HeadlessSession session;
     MessageLog::Instance().SetEcho(Echo);
     PanelScript::Instance().SetEcho(EchoPanel);
     HostApplication& app = ConnectHostApplication();
