@@ -34,6 +34,9 @@ void CPROGRAM::WriteProgramText(std::vector<std::string>& lines) {
     const std::uint8_t exportRun = ModalState.exportRun;
     ResetModalState();
     ModalState.exportRun = exportRun;
+    // Whether the script must run is decided by this text alone, not by
+    // whatever was written since the description was read.
+    ModalState.builtInTextWritten = 0;
 
     std::vector<std::pair<std::size_t, CCadreISO*>> rewritten;
     int number = 1;

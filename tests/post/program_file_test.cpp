@@ -139,5 +139,16 @@ TEST_F(ProgramFileTest, TheExportRunKeepsItsFlagThroughTheTextPass) {
     EXPECT_EQ(ModalState.exportRun, 0);
 }
 
+TEST_F(ProgramFileTest, TheScriptRuleLooksAtThisProgramsTextAlone) {
+    PostProcessorSettings::Current().Version = "18";
+    ModalState.builtInTextWritten = 1;  // a text written before this program
+    std::vector<std::string> text;
+    program.WriteProgramText(text);
+    EXPECT_FALSE(CPROGRAM::UsesScript());
+    test::NumberedMoves moves(program);
+    program.WriteProgramText(text);
+    EXPECT_TRUE(CPROGRAM::UsesScript()) << "built-in move texts";
+}
+
 }  // namespace
 }  // namespace zarvento
