@@ -4,9 +4,9 @@
 // program written and read back.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <filesystem>
-#include <regex>
 
 #include "catalogs/tool_model_text.h"
 #include "nc/cadre_arc_g02.h"
@@ -135,18 +135,25 @@ protected:
     // The end point of every move line, X and Z modal; "G00 G40 G80" of the
     // operations' brackets moves nothing.
     static std::vector<MoveEnd> MoveEnds(const std::vector<std::string>& lines) {
-        static const std::regex move("^N\\d+ G0[0-3](?: |$)");
-        static const std::regex word("([XZ])(-?\\d+(?:\\.\\d*)?)");
         std::vector<MoveEnd> ends;
         MoveEnd at{0, 0};
         for (const std::string& line : lines) {
-            if (!std::regex_search(line, move) || !std::regex_search(line, word)) continue;
-            for (std::sregex_iterator w(line.begin(), line.end(), word), end; w != end; ++w) {
+            // "N<number> G0<0..3>" and then the words.
+            std::size_t p = 1;
+            while (p < line.size() && std::isdigit(static_cast<unsigned char>(line[p]))) ++p;
+            if (line.empty() || line[0] != 'N' || p == 1 || line.compare(p, 3, " G0") != 0 || p + 3 >= line.size() ||
+                line[p + 3] < '0' || line[p + 3] > '3' || (p + 4 < line.size() && line[p + 4] != ' '))
+                continue;
+            bool moved = false;
+            for (std::size_t k = p + 4; k < line.size(); ++k) {
+                if (line[k] != 'X' && line[k] != 'Z') continue;
+                const std::size_t end = line.find(' ', k);
                 double value = 0;
-                EXPECT_TRUE(ParseDouble((*w)[2].str(), value)) << line;
-                ((*w)[1] == "X" ? at.x : at.z) = value;
+                EXPECT_TRUE(ParseDouble(line.substr(k + 1, end - k - 1), value)) << line;
+                (line[k] == 'X' ? at.x : at.z) = value;
+                moved = true;
             }
-            ends.push_back(at);
+            if (moved) ends.push_back(at);
         }
         return ends;
     }
