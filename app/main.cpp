@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/program_job.h"
 #include "app/script_run.h"
 #include "catalogs/param_tool.h"
 #include "catalogs/tool_model_text.h"
@@ -26,7 +27,9 @@ std::string Usage() {
                "commands:\n"
                "  help       show this text\n"
                "  version    show the version\n") +
-           zarvento::app::kRunUsage +
+           zarvento::app::kProgramUsage + zarvento::app::kRunUsage +
+           "  tool-model <text> <document>\n"
+           "             makes a tool model document from the model's text form\n"
            "  tool-contour <model> [M3|M4] [angle]\n"
            "             the 2D contour of a tool from its model (a document file, or\n"
            "             the model's text form, read into a temporary document), for a\n"
@@ -88,6 +91,21 @@ int ToolContour(int argc, char** argv) {
     return 0;
 }
 
+int ToolModel(int argc, char** argv) {
+    if (argc != 4) {
+        std::cerr << Usage();
+        return 2;
+    }
+    try {
+        zarvento::ConnectHostApplication();
+        zarvento::ToolModelText::Convert(argv[2], argv[3]);
+    } catch (const std::exception& e) {
+        std::cerr << "zarvento: " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -105,7 +123,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "tool-contour") return ToolContour(argc, argv);
+    if (command == "tool-model") return ToolModel(argc, argv);
     if (command == "run") return zarvento::app::RunScript(argc, argv);
+    if (command == "program") return zarvento::app::RunProgramJob(argc, argv);
     std::cerr << "zarvento: unknown command '" << command << "'\n" << Usage();
     return 2;
 }

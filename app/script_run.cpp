@@ -2,6 +2,8 @@
 // the messages, the panels, the plan tree and the document's records.
 #include "app/script_run.h"
 
+#include "app/headless_session.h"
+
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -42,9 +44,12 @@ const char* ScriptHelp() {
             "  answer <panel> ok|cancel [field=value ...]\n"
             "                                 the answer to the next showing of a panel:\n"
             "    spid      L D d Z method stock positions x0 z0 xplane zplane allowance\n"
-            "              tool1..tool30\n"
+            "              tool1..tool30, model1..model30 (a tool model document)\n"
             "    lsc       lsc=<coordinate system> post=<post-processor>\n"
-            "    turn      name=<name>; wait=1 leaves the panel for the tool table\n"
+            "    turn      name=<name> tool=<position from 1> work=all|<unit>[-<unit>],...\n"
+            "              (the part's units as the working contour) allowance=<mm>\n"
+            "              feed=<formula> spin=<formula>; wait=1 leaves the panel for\n"
+            "              the tool table\n"
             "    settings  rapid accuracy xoutput\n"
             "    save-file file=<path>\n"
             "    program, simulation, statistics, postprocessors (no fields)\n"
@@ -147,19 +152,7 @@ int RunScript(int argc, char** argv) {
         return kExitUsage;
     }
 
-    RegisterTurnFactory();
-    HeadlessTurnPanels panels;
-    RegisterPlanPanels(&panels);
-    // The plan, its data and the documents go before the program's statics
-    // do, whatever way the run ends.
-    struct TearDown {
-        ~TearDown() {
-            MessageLog::Instance().SetEcho(nullptr);
-            PanelScript::Instance().SetEcho(nullptr);
-            RegisterPlanPanels(nullptr);
-            ResetProcessState();
-        }
-    } tearDown;
+    HeadlessSession session;
     MessageLog::Instance().SetEcho(Echo);
     PanelScript::Instance().SetEcho(EchoPanel);
     HostApplication& app = ConnectHostApplication();

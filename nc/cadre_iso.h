@@ -117,6 +117,7 @@ public:
     FramePoint end;
     FramePoint aux;
     std::int32_t frameNumber = -1;
+    std::int32_t programPosition = 0;  // program lines written before the frame's
     HostObjectPtr hostObject;
     CTurn* operation = nullptr;
     // The frame's variable provider; its own variables are the frame's.

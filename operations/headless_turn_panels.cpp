@@ -1,13 +1,86 @@
 // The operation fields of the headless operation panel.
 #include "operations/headless_turn_panels.h"
 
+#include <string_view>
+#include <vector>
+
 #include "operations/turn.h"
+#include "platform/variant.h"
 
 namespace zarvento {
 
+namespace {
+
+// "all", or unit indices and ranges of the part contour: "0-3,5". False for
+// anything else or an index outside [0, count - 1].
+bool ParseUnitChoice(std::string_view text, int count, std::vector<int>& units) {
+    if (text == "all") {
+        for (int i = 0; i < count; ++i) units.push_back(i);
+        return count > 0;
+    }
+    while (!text.empty()) {
+        const std::size_t comma = text.find(',');
+        const std::string_view item = text.substr(0, comma);
+        const std::size_t dash = item.find('-');
+        std::int32_t first = 0, last = 0;
+        if (!ParseInt(item.substr(0, dash), first)) return false;
+        last = first;
+        if (dash != std::string_view::npos && !ParseInt(item.substr(dash + 1), last)) return false;
+        if (first < 0 || last < first || last >= count) return false;
+        for (int i = first; i <= last; ++i) units.push_back(i);
+        text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+    }
+    return !units.empty();
+}
+
+}  // namespace
+
 void HeadlessTurnPanels::ApplyTurnFields(PlanTurn& op, PanelAnswer& answer) {
-    if (const std::string* name = answer.Field("name"))
-        if (auto* turn = dynamic_cast<CTurn*>(&op)) turn->sNameTurn = *name;
+    auto* turn = dynamic_cast<CTurn*>(&op);
+    if (!turn) return;
+    if (const std::string* name = answer.Field("name")) turn->sNameTurn = *name;
+    if (const std::string* tool = answer.Field("tool")) {
+        // Positions are counted from 1, as in the plan-data panel.
+        std::int32_t position = 0;
+        if (!ParseInt(*tool, position) || position < 1 || position > 30) {
+            RefuseField(answer, "tool", *tool);
+            return;
+        }
+        turn->nToolPosition = position - 1;
+        turn->isAutoTool = false;
+    }
+    if (const std::string* work = answer.Field("work")) {
+        std::vector<int> units;
+        Contour* choice = turn->workChoice.get();
+        if (!choice || !ParseUnitChoice(*work, choice->Count(), units)) {
+            RefuseField(answer, "work", *work);
+            return;
+        }
+        // The choice the panel's pick leaves; the headless host shows no
+        // selection, so only the units' marks change.
+        for (int i = 0; i < choice->Count(); ++i) choice->GetUnit(i)->Selected = false;
+        for (int i : units) choice->GetUnit(i)->Selected = true;
+    }
+    if (const std::string* allowance = answer.Field("allowance")) {
+        double value = 0.0;
+        if (!ParseDouble(*allowance, value) || !(value >= 0.0 && value < 100.0)) {
+            RefuseField(answer, "allowance", *allowance);
+            return;
+        }
+        turn->isPripuskW = value > 0.0;
+        turn->PripuskW = value;
+    }
+    // A formula typed in the panel is evaluated there, against the tool's
+    // variables among others; a failing one is reported and refused.
+    if (const std::string* feed = answer.Field("feed")) {
+        turn->sSpod = *feed;
+        if (!turn->EvalFeedFormula()) RefuseField(answer, "feed", *feed);
+    }
+    if (const std::string* spin = answer.Field("spin")) {
+        turn->isVconst = false;
+        turn->sNshp = *spin;
+        if (!turn->EvalSpeedFormulas()) RefuseField(answer, "spin", *spin);
+    }
 }
 
 }  // namespace zarvento

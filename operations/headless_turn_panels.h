@@ -1,6 +1,8 @@
 // HeadlessTurnPanels: the headless plan panels with an operation panel that
-// knows the operations' own fields (name=...), until the operation panels
-// exist. The command-line program registers it.
+// knows the operations' own fields, until the operation panels exist:
+// name=<text>, tool=<turret position from 1>, work=all|<unit>[-<unit>],...
+// (the part contour's units as the working contour), allowance=<mm> (left on
+// the working contour), feed=<formula>, spin=<formula>. The command-line program registers it.
 #pragma once
 
 #include "plan/plan_panels.h"

@@ -113,11 +113,15 @@ public:
     void ReleaseFrames();
     const std::vector<std::unique_ptr<CCadreISO>>& Frames() const { return frames; }
     // The program's list: frames are pointed to, never owned.
-    void CopyFramesTo(std::vector<CCadreISO*>& program);
+    void CopyFramesTo(std::vector<CCadreISO*>& program) override;
     // The heading comments and the document frame of a program: pointed to
     // by the program's list, owned by `owned`.
-    void AddCommentFrames(std::vector<CCadreISO*>& program, std::vector<std::unique_ptr<CCadreISO>>& owned);
-    void AddDocFrame(std::vector<CCadreISO*>& program, std::vector<std::unique_ptr<CCadreISO>>& owned);
+    void AddCommentFrames(std::vector<CCadreISO*>& program,
+                          std::vector<std::unique_ptr<CCadreISO>>& owned) override;
+    void AddDocFrame(std::vector<CCadreISO*>& program, std::vector<std::unique_ptr<CCadreISO>>& owned) override;
+    bool CorrectsRadius() const override { return isCorrectRadius; }
+    bool MachineCompensatesRadius() const override { return DirRcorrect != 0; }
+    void SetCorrectsRadius(bool on) override { isCorrectRadius = on; }
 
     // ---- diagnosis ----
     void ReportError(const std::string& text);

@@ -11,6 +11,7 @@
 #include "plan/spid.h"
 #include "plan/synchronization.h"
 #include "post/post_processor.h"
+#include "post/program.h"
 #include "platform/busy_flag.h"
 #include "platform/host_application.h"
 #include "platform/messages.h"
@@ -273,9 +274,19 @@ void CPLAN::ShowPostProcessorsList() {
 
 void CPLAN::RunProgramPanel() {
     if (GetTurnCount() == 0) throw Exception(kEmptyPlan);
-    const std::vector<CCadreISO*> program = BuildProgram(*this, false);
-    if (GetPlanPanels().ShowPanelPROGRAM(program) == 1) {
+    CPROGRAM program;
+    program.Load();
+    RadiusCorrectionOff machineCompensates(program);
+    {
         ModalBracket bracket;
+        program.CreateProgram();
+    }
+    std::vector<CCadreISO*> frames;
+    frames.reserve(program.frames.Count());
+    for (std::uint32_t i = 0; i < program.frames.Count(); ++i) frames.push_back(program.frames[i]);
+    if (GetPlanPanels().ShowPanelPROGRAM(frames) == 1) {
+        ModalBracket bracket;
+        program.Save();
         GetPlanPanels().SaveProgramSettings();
     }
 }

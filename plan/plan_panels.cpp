@@ -2,6 +2,7 @@
 // panel script, applied to a private copy as the real panels do.
 #include "plan/plan_panels.h"
 
+#include <filesystem>
 #include <memory>
 #include <type_traits>
 
@@ -82,8 +83,25 @@ int PlanPanels::ShowPanelSPID(CSPID& spid) {
     if (answer.result == IDOK_ && (copy->Npositions < 1 || copy->Npositions > CSPID::kMaxTools))
         RefuseField(answer, "positions", std::to_string(copy->Npositions));
     for (int i = 0; i < CSPID::kMaxTools && answer.result == IDOK_; ++i) {
-        if (const std::string* name = answer.Field("tool" + std::to_string(i + 1)))
-            copy->tools[static_cast<std::size_t>(i)].sPsevName = *name;
+        ParamTool& tool = copy->tools[static_cast<std::size_t>(i)];
+        if (const std::string* name = answer.Field("tool" + std::to_string(i + 1))) tool.sPsevName = *name;
+        // A model document of the user's own, kept beside the part document.
+        if (const std::string* model = answer.Field("model" + std::to_string(i + 1))) {
+            const std::filesystem::path file = std::filesystem::absolute(*model);
+            std::error_code ec;
+            if (!std::filesystem::is_regular_file(file, ec)) {
+                RefuseField(answer, "model" + std::to_string(i + 1), *model);
+                break;
+            }
+            tool.isFromCatalog = false;
+            tool.sFileName = file.string();
+            tool.sRefrName = file.filename().string();
+            if (tool.sToolName.empty()) tool.sToolName = tool.sPsevName.empty() ? file.stem().string() : tool.sPsevName;
+            // The model's variables (corner radius, cutting data) go into
+            // the tool table, as picking a model does.
+            tool.sWorkFile = tool.sFileName;
+            tool.ReadModelVariablesFromFile();
+        }
     }
     if (answer.result != IDOK_) return answer.result;
     copy->isPripuskZ = copy->PripuskZ != 0.0;

@@ -1,6 +1,7 @@
 // The plan's links for the NC program.
 #include "plan/plan_program_links.h"
 
+#include "plan/plan.h"
 #include "plan/spid.h"
 
 namespace zarvento {
@@ -18,6 +19,24 @@ std::filesystem::path PlanProgramLinks::TemporaryDirectory() const {
 const CPostProcessor* PlanProgramLinks::PostProcessor() const {
     const CSPID* plan = ExistingSPID();
     return plan != nullptr ? plan->GetPostProcessor() : nullptr;
+}
+
+bool PlanProgramLinks::HasPlan() const { return ExistingPLAN() != nullptr; }
+
+std::vector<ProgramOperation*> PlanProgramLinks::Operations() const {
+    std::vector<ProgramOperation*> operations;
+    if (const CPLAN* plan = ExistingPLAN())
+        for (int k = 0; k < plan->GetTurnCount(); ++k) operations.push_back(plan->GetTurn(k));
+    return operations;
+}
+
+void PlanProgramLinks::Recalculate() {
+    if (CPLAN* plan = ExistingPLAN()) plan->DiagnosticRaschetPath();
+}
+
+PARAMETERS* PlanProgramLinks::PlanProvider() const {
+    CPLAN* plan = ExistingPLAN();
+    return plan != nullptr ? &plan->PlanParameters() : nullptr;
 }
 
 }  // namespace zarvento

@@ -13,6 +13,10 @@ public:
     // Both answer for the plan instance there is; none is made for them.
     std::filesystem::path TemporaryDirectory() const override;
     const CPostProcessor* PostProcessor() const override;
+    bool HasPlan() const override;
+    std::vector<ProgramOperation*> Operations() const override;
+    PARAMETERS* PlanProvider() const override;
+    void Recalculate() override;
 };
 
 }  // namespace zarvento

@@ -18,6 +18,14 @@ PlanTurnFactory* RegisterPlanTurnFactory(PlanTurnFactory* factory) {
 PlanTurn::~PlanTurn() = default;
 
 void PlanTurn::CollectFrames(std::vector<CCadreISO*>&) const {}
+void PlanTurn::AddCommentFrames(std::vector<CCadreISO*>&, std::vector<std::unique_ptr<CCadreISO>>&) {}
+
+void PlanTurn::CopyFramesTo(std::vector<CCadreISO*>& program) {
+    if (!isExclude) CollectFrames(program);
+}
+
+void PlanTurn::AddDocFrame(std::vector<CCadreISO*>&, std::vector<std::unique_ptr<CCadreISO>>&) {}
+
 void PlanTurn::Save(int) {}
 void PlanTurn::Load(int) {}
 void PlanTurn::RemoveStorage(int) {}

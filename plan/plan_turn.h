@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/tree_control.h"
+#include "post/program_operation.h"
 
 namespace zarvento {
 
@@ -29,7 +30,7 @@ enum TurnType : std::int32_t {
 inline constexpr std::int32_t kFirstTurnType = kTurnMnogoProhod;
 inline constexpr std::int32_t kLastTurnType = kTurnOTREZKA;
 
-class PlanTurn {
+class PlanTurn : public ProgramOperation {
 public:
     PlanTurn() = default;
     virtual ~PlanTurn();
@@ -39,7 +40,7 @@ public:
     // An operation produces frames and statistics only when it is neither
     // excluded nor carries a message of its last calculation.
     bool HasMessage() const { return !messageText.empty(); }
-    bool IsActive() const { return !isExclude && !HasMessage(); }
+    bool IsActive() const override { return !isExclude && !HasMessage(); }
 
     virtual std::string GetNameTurn() const = 0;
     // Checks the operation and builds its path from the state the operations
@@ -47,6 +48,11 @@ public:
     virtual void DiagnosticRaschetPath(int position) = 0;
     // The frames of the last calculation, in program order, appended to out.
     virtual void CollectFrames(std::vector<CCadreISO*>& out) const;
+    // What the NC program takes of the operation: by default no heading and
+    // no document frame, and the frames of CollectFrames unless excluded.
+    void AddCommentFrames(std::vector<CCadreISO*>& program, std::vector<std::unique_ptr<CCadreISO>>& owned) override;
+    void CopyFramesTo(std::vector<CCadreISO*>& program) override;
+    void AddDocFrame(std::vector<CCadreISO*>& program, std::vector<std::unique_ptr<CCadreISO>>& owned) override;
     // The contour of the operation's tool, or null.
     virtual const Contour* GetToolContour() const { return nullptr; }
 

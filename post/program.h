@@ -4,8 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "geometry/step_array.h"
 #include "platform/list_control.h"
@@ -13,6 +15,7 @@
 namespace zarvento {
 
 class CCadreISO;
+class ProgramOperation;
 
 // The program units of the plan's program record (nINCH: 0 millimetres, 1
 // inches, 2 centimetres), kept process-wide for the path-file reader and the
@@ -42,6 +45,9 @@ public:
         "Не удалось выполнить постпроцессирование. Возможные причины:\nнеправильный путь к Python;\nслишком "
         "длинная программа ЧПУ.";
     static constexpr const char* kOutputCut = "Программа ЧПУ прочитана не полностью: файл слишком велик";
+    static constexpr const char* kSaveFailed = "Ошибка сохранения программы в файл";
+    static constexpr const char* kInputSaveFailed = "Ошибка сохранения программы во временный файл";
+    static constexpr const char* kRecordName = "Zarvento.CPROGRAM";
 
     // The console output kept for the message list; the rest is read and dropped.
     static constexpr std::size_t kConsoleBytes = 999;
@@ -54,8 +60,63 @@ public:
     static constexpr std::size_t kMaxListLines = 10000;
 
     CPROGRAM() = default;
+    ~CPROGRAM();
     CPROGRAM(const CPROGRAM&) = delete;
     CPROGRAM& operator=(const CPROGRAM&) = delete;
+
+    // Builds the frame list from the plan: the part-name comment, the head
+    // (VERSION "18" or later) and safe blocks, every operation behind its
+    // heading comments, the empty comment, M05, M30, the document frames and
+    // the end block (VERSION "18" or later). An operation that is excluded
+    // or carries a message gives its heading comments only.
+    //
+    // The operation panel's preview passes the operation it edits with the
+    // plan index it will take (-1 for none): when that operation is not in
+    // the plan it stands at the index for this program, the operations after
+    // it are left out, and `firstFrame` (when given) receives the position of
+    // its first heading comment. The plan's list is never touched, so nothing
+    // that throws on the way can leave a panel's operation in the plan.
+    void CreateProgram(ProgramOperation* edited = nullptr, int editedIndex = -1, int* firstFrame = nullptr);
+    // Where the machine compensates the tool radius (G41/G42), the program
+    // is made from paths without the offset: the operations' radius
+    // corrections are kept and switched off, and the plan is recalculated
+    // when any changed. Restoring puts the kept ones back (as many as the
+    // plan still has) and recalculates again.
+    void SwitchOffRadiusCorrection();
+    void RestoreRadiusCorrection();
+
+    // Forgets the frame list (the operations' frames are theirs).
+    void ClearFrames();
+    // Deletes the frames the program made itself.
+    void ReleaseFrames();
+    const std::vector<std::unique_ptr<CCadreISO>>& OwnFrames() const { return ownFrames_; }
+
+    // Writes the program frames' text, numbering the blocks from 1.
+    void WriteProgramText(std::vector<std::string>& lines);
+    // Whether the frame texts go through the post-processor's script: always,
+    // unless the description is VERSION "18" without Python and no frame
+    // fell back to its built-in text.
+    static bool UsesScript();
+    // Writes "input.tmp" for the script when UsesScript; false, with the
+    // host's error message, when it cannot be written.
+    bool SaveInputFile(const std::vector<std::string>& lines);
+    // Saves the program lines with CR LF line ends and leading blanks
+    // removed, in UTF-8 when the post-processor's CODING_CHAR is "UTF8" or
+    // "utf8", else in the 8-bit Cyrillic code page. The file is replaced as
+    // a whole: a failed write leaves the previous file as it was and shows
+    // "Ошибка сохранения программы в файл". True when written.
+    bool SaveProgramFile(const std::string& path, const std::vector<std::string>& lines);
+
+    // The finished program of the frame list: the frame texts, or, when the
+    // script rule calls for it, what the post-processor's script made of
+    // them (its console output goes to `messages`; its moves are attached to
+    // the frames). False, with the reason shown, when the script could not
+    // run or gave no program.
+    bool MakeProgramText(std::vector<std::string>& lines, std::vector<std::string>* messages = nullptr);
+
+    // The program's settings record "Zarvento.CPROGRAM".
+    bool Save() const;
+    bool Load();
 
     // Runs the plan's post-processor script over "input.tmp" in the plan's
     // temporary folder; the finished program goes to `program`, the console
@@ -81,6 +142,31 @@ public:
     bool isPathHide = true;
     std::int32_t indCODE = 0;  // the chosen entry of the post-processor's CNC codes
     std::int32_t nINCH = 0;
+
+private:
+    std::vector<std::unique_ptr<CCadreISO>> ownFrames_;
+    std::unique_ptr<std::vector<bool>> keptCorrection_;
+    bool correctionChanged_ = false;
+};
+
+// Switches the radius correction off for a scope and back on at its end,
+// whatever way the scope is left.
+class RadiusCorrectionOff {
+public:
+    explicit RadiusCorrectionOff(CPROGRAM& program) : program_(program) { program_.SwitchOffRadiusCorrection(); }
+    // The flags are back before the recalculation; one that fails here
+    // leaves the paths to the next recalculation rather than end the process.
+    ~RadiusCorrectionOff() {
+        try {
+            program_.RestoreRadiusCorrection();
+        } catch (...) {
+        }
+    }
+    RadiusCorrectionOff(const RadiusCorrectionOff&) = delete;
+    RadiusCorrectionOff& operator=(const RadiusCorrectionOff&) = delete;
+
+private:
+    CPROGRAM& program_;
 };
 
 // The block number a frame printed first in the text pass, or -1. A frame

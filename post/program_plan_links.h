@@ -4,10 +4,13 @@
 #pragma once
 
 #include <filesystem>
+#include <vector>
 
 namespace zarvento {
 
 class CPostProcessor;
+class PARAMETERS;
+class ProgramOperation;
 
 class ProgramPlanLinks {
 public:
@@ -17,6 +20,14 @@ public:
     virtual std::filesystem::path TemporaryDirectory() const = 0;
     // The plan's chosen post-processor, or null.
     virtual const CPostProcessor* PostProcessor() const = 0;
+    // Whether a plan exists; without one no program is made.
+    virtual bool HasPlan() const { return false; }
+    // The plan's operations in plan order.
+    virtual std::vector<ProgramOperation*> Operations() const { return {}; }
+    // Recalculates every operation of the plan.
+    virtual void Recalculate() {}
+    // The plan's variable provider, the parent of the program's own frames.
+    virtual PARAMETERS* PlanProvider() const { return nullptr; }
 };
 
 // The registered links, or null: then no script can run. Registration is a

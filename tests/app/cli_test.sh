@@ -36,4 +36,37 @@ printf 'frobnicate\n' > "$work/bad.zsc"
 grep -q "line 1: unknown statement 'frobnicate'" "$work/err" || fail "the bad line is not named"
 "$zarvento" run "$work/shaft.rdp" 2> /dev/null
 [ $? -eq 2 ] || fail "a missing argument does not exit 2"
+# The main job on the bundled NC example, with the installed description and
+# then with the Python one.
+mkdir -p "$work/ex/example"
+(
+  cd "$work/ex" || exit 1
+  "$zarvento" tool-model "$examples/tools/roughing_tool.txt" example/roughing_tool.rdp || exit 1
+  "$zarvento" tool-model "$examples/tools/finishing_tool.txt" example/finishing_tool.rdp || exit 1
+  "$zarvento" run --new example/part.rdp "$examples/shaft/make-stepped-shaft.zsc" > /dev/null || exit 1
+  "$zarvento" run example/part.rdp "$examples/shaft/nc-plan.zsc" > /dev/null || exit 1
+) || fail "the NC example cannot be made"
+"$zarvento" program "$work/ex/example/part.rdp" -o "$work/part.nc" > "$work/out" 2> "$work/err" \
+  || fail "program exits $?: $(cat "$work/err")"
+grep -q "NC program: $work/part.nc" "$work/out" || fail "program does not say where the program is"
+grep -q "^N[0-9]* M30" "$work/part.nc" || fail "the NC program has no M30"
+grep -q "post-processor: ISO_Lathe" "$work/err" || fail "the post-processor is not named"
+printf 'answer lsc ok lsc="ЛСК-1" post=ISO_Python\ncoordinate-system\n' > "$work/python.zsc"
+cp "$work/ex/example/part.rdp" "$work/ex/example/python.rdp"
+"$zarvento" run "$work/ex/example/python.rdp" "$work/python.zsc" > /dev/null || fail "choosing ISO_Python exits $?"
+"$zarvento" program "$work/ex/example/python.rdp" -o "$work/python.nc" > /dev/null 2> "$work/err" \
+  || fail "program with ISO_Python exits $?: $(cat "$work/err")"
+grep -q "script: ISO_Python: [0-9]* blocks, coding 0, units mm" "$work/err" || fail "the script's console is not reported"
+head -1 "$work/python.nc" | grep -q "^%" || fail "the script's program does not start with %"
+grep -q "^N[0-9]\{4\} M30" "$work/python.nc" || fail "the script did not renumber the program"
+# The tour plan has an operation without a working contour and no
+# post-processor: its messages are reported and the job fails.
+"$zarvento" program "$work/shaft.rdp" -o "$work/tour.nc" > /dev/null 2> "$work/err"
+[ $? -eq 1 ] || fail "a failed operation does not exit 1"
+grep -q "Не задан рабочий контур" "$work/err" || fail "the operation's message is not reported"
+[ ! -e "$work/tour.nc" ] || fail "a program was written without a post-processor"
+"$zarvento" program "$work/missing.rdp" 2> /dev/null
+[ $? -eq 3 ] || fail "program: a missing document does not exit 3"
+"$zarvento" program 2> /dev/null
+[ $? -eq 2 ] || fail "program: a missing argument does not exit 2"
 echo "ok"

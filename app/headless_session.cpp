@@ -1,0 +1,24 @@
+// The set-up and take-down of a command that runs the library.
+#include "app/headless_session.h"
+
+#include "operations/turn.h"
+#include "plan/plan_panels.h"
+#include "platform/messages.h"
+#include "platform/panel_script.h"
+#include "platform/process_state.h"
+
+namespace zarvento::app {
+
+HeadlessSession::HeadlessSession() {
+    RegisterTurnFactory();
+    RegisterPlanPanels(&panels_);
+}
+
+HeadlessSession::~HeadlessSession() {
+    MessageLog::Instance().SetEcho(nullptr);
+    PanelScript::Instance().SetEcho(nullptr);
+    RegisterPlanPanels(nullptr);
+    ResetProcessState();
+}
+
+}  // namespace zarvento::app

@@ -1,0 +1,123 @@
+// The "program" command of the program: the NC program of a part's plan,
+// made with the plan's post-processor (and its script when it has one).
+#include "app/program_job.h"
+
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/headless_session.h"
+#include "app/script_run.h"
+#include "plan/plan.h"
+#include "plan/spid.h"
+#include "platform/host_application.h"
+#include "platform/host_error.h"
+#include "platform/messages.h"
+#include "post/post_processor.h"
+#include "post/program.h"
+
+namespace zarvento::app {
+
+const char* const kProgramUsage =
+    "  program <document> [-o <file>]\n"
+    "             the main job: opens the part document, synchronises and\n"
+    "             recalculates its plan, and writes the NC program of the plan's\n"
+    "             post-processor (through its Python script when the description\n"
+    "             asks for it) to <file> (by default the document's name with\n"
+    "             \".nc\"); operation messages are reported, and a failed\n"
+    "             operation, script or save gives exit code 1\n";
+
+namespace {
+
+// The error form an operation's message takes; warnings start otherwise.
+bool IsErrorMessage(const std::string& text) { return text.rfind("Ошибка", 0) == 0; }
+
+}  // namespace
+
+int RunProgramJob(int argc, char** argv) {
+    std::string documentPath, outputPath;
+    for (int k = 2; k < argc; ++k) {
+        const std::string_view arg = argv[k];
+        if ((arg == "-o" || arg == "--output") && k + 1 < argc) {
+            outputPath = argv[++k];
+        } else if (!arg.empty() && arg[0] != '-' && documentPath.empty()) {
+            documentPath = arg;
+        } else {
+            std::cerr << "usage: zarvento program <document> [-o <file>]\n";
+            return kExitUsage;
+        }
+    }
+    if (documentPath.empty()) {
+        std::cerr << "usage: zarvento program <document> [-o <file>]\n";
+        return kExitUsage;
+    }
+    if (outputPath.empty()) outputPath = std::filesystem::path(documentPath).replace_extension(".nc").string();
+
+    HeadlessSession session;
+    MessageLog::Instance().SetEcho([](const MessageEntry& e) {
+        std::cerr << MessageRoleName(e.role) << ": " << e.text << "\n";
+    });
+
+    HostApplication& app = ConnectHostApplication();
+    HostDocumentPtr doc;
+    try {
+        doc = app.Documents().Open(documentPath);
+    } catch (const HostError& e) {
+        std::cerr << "zarvento: cannot open " << documentPath << ": " << e.what() << "\n";
+        return kExitDocument;
+    }
+    if (doc->Type() != DocumentType::Part) {
+        std::cerr << "zarvento: " << documentPath << " is not a part\n";
+        return kExitDocument;
+    }
+
+    bool failed = false;
+    std::vector<std::string> lines;
+    try {
+        CPLAN& plan = *GetPLAN();
+        // The synchronisation rebuilds the plan from the document's records
+        // and recalculates every operation.
+        plan.Synchronize();
+        for (int i = 0; i < plan.GetTurnCount(); ++i) {
+            const PlanTurn* op = plan.GetTurn(i);
+            if (op->isExclude || !op->HasMessage()) continue;
+            std::cerr << "operation " << i << " \"" << op->GetNameTurn() << "\": " << op->messageText << "\n";
+            failed = failed || IsErrorMessage(op->messageText);
+        }
+        if (plan.GetTurnCount() == 0) {
+            std::cerr << "zarvento: the plan of " << documentPath << " has no operations\n";
+            return kExitCommandFailed;
+        }
+        const CPostProcessor* post = GetSPID()->GetPostProcessor();
+        std::cerr << "post-processor: " << (post != nullptr ? post->GetName() : std::string("(none)")) << "\n";
+        CPROGRAM program;
+        program.Load();
+        RadiusCorrectionOff machineCompensates(program);
+        program.CreateProgram();
+        std::vector<std::string> console;
+        const bool made = program.MakeProgramText(lines, &console);
+        for (const std::string& line : console) std::cerr << "script: " << line << "\n";
+        // Frame texts that were to go through a script are no program.
+        if (!made) lines.clear();
+        if (!lines.empty() && !program.SaveProgramFile(outputPath, lines)) {
+            std::cerr << "zarvento: cannot write " << outputPath << "\n";
+            return kExitCommandFailed;
+        }
+    } catch (const HostError& e) {
+        std::cerr << "zarvento: " << e.what() << "\n";
+        return kExitCommandFailed;
+    } catch (const std::exception& e) {
+        std::cerr << "zarvento: " << e.what() << "\n";
+        return kExitCommandFailed;
+    }
+    if (lines.empty()) {
+        std::cerr << "zarvento: no NC program was made\n";
+        return kExitCommandFailed;
+    }
+    std::cout << "NC program: " << outputPath << " (" << lines.size() << " lines)\n";
+    return failed ? kExitCommandFailed : kExitOk;
+}
+
+}  // namespace zarvento::app

@@ -1,0 +1,134 @@
+// Building the NC program's frame list from the plan's operations, and the
+// lifetime of the frames the program makes itself.
+#include <algorithm>
+
+#include "nc/cadre_comment.h"
+#include "nc/cadre_end.h"
+#include "nc/cadre_head.h"
+#include "nc/cadre_iso.h"
+#include "nc/cadre_m30.h"
+#include "nc/cadre_m5.h"
+#include "nc/cadre_safe.h"
+#include "nc/modal_state.h"
+#include "platform/host_application.h"
+#include "post/post_processor_links.h"
+#include "post/post_processor_settings.h"
+#include "post/program.h"
+#include "post/program_operation.h"
+#include "post/program_plan_links.h"
+
+namespace zarvento {
+
+namespace {
+
+// Descriptions of VERSION "18" and later (by text order, as the operations
+// compare it) have head and end blocks.
+bool HasHeadAndEnd() { return PostProcessorSettings::Current().Version >= std::string("18"); }
+
+// The name of the part the program is for: its document's file name.
+std::string PartName() {
+    HostApplication* app = HostApplicationObject();
+    const HostDocumentPtr document = app != nullptr ? app->ActiveDocumentOrNull() : nullptr;
+    if (!document || document->FilePath().empty()) return std::string();
+    return std::filesystem::path(document->FilePath()).stem().string();
+}
+
+}  // namespace
+
+CPROGRAM::~CPROGRAM() = default;
+
+void CPROGRAM::CreateProgram(ProgramOperation* edited, int editedIndex, int* firstFrame) {
+    const ProgramPlanLinks* links = GetProgramPlanLinks();
+    if (links == nullptr || !links->HasPlan()) return;
+    ClearFrames();
+    ReleaseFrames();
+    ResetModalState();
+    PARAMETERS* planProvider = links->PlanProvider();
+    ResetAddressWords(0, planProvider);
+
+    // The operations as this program takes them; the edited one stands at
+    // its index without being put into the plan.
+    std::vector<ProgramOperation*> operations = links->Operations();
+    int last = static_cast<int>(operations.size()) - 1;
+    int editedAt = -1;
+    if (edited != nullptr && editedIndex >= 0) {
+        // An index past the end appends.
+        editedAt = std::min(editedIndex, static_cast<int>(operations.size()));
+        const bool inPlan = std::find(operations.begin(), operations.end(), edited) != operations.end();
+        if (!inPlan) operations.insert(operations.begin() + editedAt, edited);
+        last = std::min(editedAt, static_cast<int>(operations.size()) - 1);
+    }
+
+    std::vector<CCadreISO*> list;
+    auto own = [&](std::unique_ptr<CCadreISO> frame) {
+        list.push_back(frame.get());
+        ownFrames_.push_back(std::move(frame));
+    };
+    own(std::make_unique<CCadre_Comment>(PartName()));
+    if (HasHeadAndEnd()) own(std::make_unique<CCadre_Head>());
+    own(std::make_unique<CCadre_Safe>());
+
+    for (int i = 0; i <= last; ++i) {
+        ProgramOperation* op = operations[static_cast<std::size_t>(i)];
+        if (i == editedAt && firstFrame != nullptr) *firstFrame = static_cast<int>(list.size());
+        op->AddCommentFrames(list, ownFrames_);
+        // A failed or warned operation is passed by when its neighbours link
+        // their tools and positions, so its frames would break that chain
+        // (a tool change the next operation does not repeat): the program
+        // shows it by its heading and mark alone.
+        if (op->IsActive()) op->CopyFramesTo(list);
+    }
+
+    own(std::make_unique<CCadre_Comment>(std::string()));
+    own(std::make_unique<CCadre_M5>());
+    own(std::make_unique<CCadre_M30>());
+    for (int i = 0; i <= last; ++i) {
+        ProgramOperation* op = operations[static_cast<std::size_t>(i)];
+        if (op->IsActive()) op->AddDocFrame(list, ownFrames_);
+    }
+
+    for (std::size_t k = 1; k < list.size(); ++k)
+        if (list[k]->toolNumber == -1) list[k]->toolNumber = list[k - 1]->toolNumber;
+
+    if (HasHeadAndEnd()) {
+        own(std::make_unique<CCadre_End>());
+        for (CCadreISO* frame : list)
+            if (frame->codeParameters && frame->codeParameters->parent == nullptr)
+                frame->codeParameters->parent = planProvider;
+    }
+    for (CCadreISO* frame : list) frames.Add(frame);
+}
+
+void CPROGRAM::SwitchOffRadiusCorrection() {
+    ProgramPlanLinks* links = GetProgramPlanLinks();
+    if (links == nullptr || !links->HasPlan()) return;
+    const std::vector<ProgramOperation*> operations = links->Operations();
+    keptCorrection_ = std::make_unique<std::vector<bool>>();
+    correctionChanged_ = false;
+    for (ProgramOperation* op : operations) {
+        keptCorrection_->push_back(op->CorrectsRadius());
+        if (op->MachineCompensatesRadius()) {
+            correctionChanged_ = true;
+            op->SetCorrectsRadius(false);
+        }
+    }
+    if (correctionChanged_) links->Recalculate();
+}
+
+void CPROGRAM::RestoreRadiusCorrection() {
+    if (!keptCorrection_) return;
+    const std::unique_ptr<std::vector<bool>> kept = std::move(keptCorrection_);
+    ProgramPlanLinks* links = GetProgramPlanLinks();
+    if (links == nullptr) return;
+    // Operations deleted in between leave fewer to restore than were kept.
+    const std::vector<ProgramOperation*> operations = links->Operations();
+    const std::size_t count = std::min(kept->size(), operations.size());
+    for (std::size_t k = 0; k < count; ++k) operations[k]->SetCorrectsRadius((*kept)[k]);
+    if (correctionChanged_) links->Recalculate();
+}
+
+void CPROGRAM::ClearFrames() { frames.RemoveAll(); }
+
+void CPROGRAM::ReleaseFrames() { ownFrames_.clear(); }
+
+}  // namespace zarvento

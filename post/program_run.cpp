@@ -1,0 +1,31 @@
+// The finished NC program of a frame list: the frames' own text, or the
+// text the post-processor's script makes of it.
+#include <filesystem>
+
+#include "platform/list_control.h"
+#include "post/program.h"
+#include "post/program_plan_links.h"
+#include "post/python_run.h"
+
+namespace zarvento {
+
+bool CPROGRAM::MakeProgramText(std::vector<std::string>& lines, std::vector<std::string>* messages) {
+    lines.clear();
+    WriteProgramText(lines);
+    if (!UsesScript()) return true;
+    if (!SaveInputFile(lines)) return false;
+    ListControl program;
+    ListControl console;
+    const bool ran = RunPostProcessor(&program, &console);
+    if (messages != nullptr) *messages = console.Lines();
+    if (!ran) return false;
+    ReadPathFile();
+    // The run has already shown why when the script left no program.
+    const ProgramPlanLinks* links = GetProgramPlanLinks();
+    std::error_code ec;
+    if (links == nullptr || !std::filesystem::exists(links->TemporaryDirectory() / kOutputFileName, ec)) return false;
+    lines = program.Lines();
+    return true;
+}
+
+}  // namespace zarvento
