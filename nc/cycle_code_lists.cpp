@@ -120,20 +120,20 @@ std::string BuildLine(CCadreISO& frame, const CodeLine& rec) {
             continue;
         }
         const char kind = text[j];
-        std::string spec = text.substr(pct, j - pct + 1);
+        std::string pattern = text.substr(pct, j - pct + 1);
         std::string_view prefix(text.data() + segStart, pct - segStart);
         const bool prefixBlank = !prefix.empty() && prefix.front() == ' ';
         if (!ModalState.exportRun)
             while (!prefix.empty() && (prefix.front() == ' ' || prefix.front() == '\r')) prefix.remove_prefix(1);
         pos = j + 1;
 
-        if (spec.size() == 2 && (kind == 'm' || kind == 'n' || kind == 'f')) {
+        if (pattern.size() == 2 && (kind == 'm' || kind == 'n' || kind == 'f')) {
             const std::string& format = kind == 'm' ? rec.formatM : kind == 'n' ? rec.formatN : rec.formatF;
             if (format.empty()) {
                 AppendError(CycleCodeLists::kBadSpecifier, rec);
                 continue;
             }
-            spec = format;
+            pattern = format;
         }
         const std::string& argument = rec.arguments[argIndex];
         std::optional<std::string> field;
@@ -143,13 +143,13 @@ std::string BuildLine(CCadreISO& frame, const CodeLine& rec) {
                 value = 0.0;
                 AppendError(CycleCodeLists::kUnknownVariable + argument + CycleCodeLists::kInLine, rec);
             }
-            field = FormatTemplateNumber(prefix, spec, value);
+            field = FormatTemplateNumber(prefix, pattern, value);
         } else {
             const std::string* variable = frame.FindTextVariable(argument);
             std::string value = variable != nullptr ? *variable : argument;
             if (kind == 't') value = Transliterate(value);
             if (kind == 'T') value = TransliterateUpper(value);
-            field = FormatTemplateText(prefix, spec, value);
+            field = FormatTemplateText(prefix, pattern, value);
         }
         if (!field) continue;  // the field stays as text and its argument serves the next one
         ++argIndex;

@@ -69,12 +69,12 @@ std::optional<NumberField> ParseNumberField(std::string_view f) {
 
 }  // namespace
 
-std::optional<std::string> FormatTemplateNumber(std::string_view prefix, std::string_view spec, double value) {
-    if (spec.size() < 2 || spec.front() != '%') return std::nullopt;
-    const char kind = spec.back();
+std::optional<std::string> FormatTemplateNumber(std::string_view prefix, std::string_view pattern, double value) {
+    if (pattern.size() < 2 || pattern.front() != '%') return std::nullopt;
+    const char kind = pattern.back();
     // The field is checked before the address table is touched, so a malformed
     // field leaves the word's last value alone.
-    const std::optional<NumberField> field = ParseNumberField(spec.substr(1, spec.size() - 2));
+    const std::optional<NumberField> field = ParseNumberField(pattern.substr(1, pattern.size() - 2));
     if (!field) return std::nullopt;
 
     int start = -1;
@@ -132,9 +132,9 @@ std::size_t CountCharacters(std::string_view utf8) {
 
 }  // namespace
 
-std::optional<std::string> FormatTemplateText(std::string_view prefix, std::string_view spec, std::string_view text) {
-    if (spec.size() < 2 || spec.front() != '%') return std::nullopt;
-    const std::string_view digits = spec.substr(1, spec.size() - 2);
+std::optional<std::string> FormatTemplateText(std::string_view prefix, std::string_view pattern, std::string_view text) {
+    if (pattern.size() < 2 || pattern.front() != '%') return std::nullopt;
+    const std::string_view digits = pattern.substr(1, pattern.size() - 2);
     std::size_t width = 0;
     if (!digits.empty()) {
         for (char c : digits)

@@ -14,20 +14,20 @@ namespace zarvento {
 // writes nothing unless forced or the letter is an axis (X, Y, Z).
 std::string FormatAddressValue(std::string_view letter, double value, bool force);
 
-// A numeric template field: spec is '%', the field and the kind letter ('f'
+// A numeric template field: pattern is '%', the field and the kind letter ('f'
 // plain, 'm' modal, 'n' non-zero). The address word that ends the prefix is
 // looked up in the address table, which remembers the value; a modal word that
 // did not change or a non-zero word whose value is zero leaves the address
 // out. No result for a malformed field.
-std::optional<std::string> FormatTemplateNumber(std::string_view prefix, std::string_view spec, double value);
+std::optional<std::string> FormatTemplateNumber(std::string_view prefix, std::string_view pattern, double value);
 
 // The block number of a template line from the template's number format (a
 // prefix and one number field); advances ModalState.frameCounter.
 std::optional<std::string> FormatNumberWord(std::string_view numberFormat, double number);
 
-// A text template field: spec is '%', an optional width and the kind letter;
+// A text template field: pattern is '%', an optional width and the kind letter;
 // the text is left-justified in the width (counted in characters).
-std::optional<std::string> FormatTemplateText(std::string_view prefix, std::string_view spec, std::string_view text);
+std::optional<std::string> FormatTemplateText(std::string_view prefix, std::string_view pattern, std::string_view text);
 
 // Text followed by an integer printed with the given format and one blank.
 std::string FormatSuffixed(std::string_view text, std::int64_t value, std::string_view format);

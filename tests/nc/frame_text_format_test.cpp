@@ -31,7 +31,7 @@ class TemplateNumberTest : public CleanStateTest {};
 
 TEST_F(TemplateNumberTest, FieldShapes) {
     struct Case {
-        const char* spec;
+        const char* pattern;
         double value;
         std::optional<std::string> text;
     };
@@ -42,7 +42,7 @@ TEST_F(TemplateNumberTest, FieldShapes) {
         {"%12345f", 1.0, std::nullopt}, {"%0f", 1.0, std::nullopt}, {"%xf", 1.0, std::nullopt},
         {"%x.3f", 1.0, std::nullopt},  {"%f", 1.0, std::nullopt},
     };
-    for (const Case& c : cases) EXPECT_EQ(FormatTemplateNumber("X", c.spec, c.value), c.text) << c.spec << " " << c.value;
+    for (const Case& c : cases) EXPECT_EQ(FormatTemplateNumber("X", c.pattern, c.value), c.text) << c.pattern << " " << c.value;
 }
 
 TEST_F(TemplateNumberTest, ModalAndNonZeroWordsLeaveTheAddressOut) {
