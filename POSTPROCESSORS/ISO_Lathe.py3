@@ -8,37 +8,51 @@
 #
 # Header keys are found by their first occurrence anywhere in this file, so
 # they stand here, before everything else, one to a line.
+#
+# Inside the section below every statement word is found wherever it stands,
+# even inside a longer word, so the section holds statements only.
+# Address words in millimetres, inches (_INCH 1) or centimetres (_INCH 2).
+# The head lists the turret positions of the plan (_NPOS lines, i counting),
+# the tool change keeps its T word as the held line and prints it after M06,
+# and the roughing cycle takes its feed from the table by the depth of cut.
 """
 BEGIN_MACHINE_CYCLES
-ALPHABET(N, G, X, Z, I, K, R, F, S, T, M, P);
-METRIC(_INCH==1 ? 1/25.4 : 1, X, Z, I, K, R);
-FORMAT(number=1, format_number=N%4f, %m=%.3m, %f=%.3f);
+ALPHABET(N, G, X, Z, I, K, R, U, W, F, S, T, M, P, Q);
+METRIC(_INCH==1 ? 1/25.4 : (_INCH==2 ? 0.1 : 1), X, Z, I, K, R, U, W, F);
+FORMAT(number=1, format_number=N%4f, %m=%6.3m, %f=%6.3f, %n=%6.3n);
 
 CODE(Head);
 FORMAT(number=0);
 PRINT(%);
 PRINT(O0001 (%s), _sPOST);
+PRINT_TBL(_NPOS, (T%02.0f %T), i, TOOLi.sName);
 CODE(Safe);
 FORMAT(number=1);
 PRINT(G21 G18 G40 G80 G99);
+CODE(Comm);
+FORMAT(number=0);
+PRINT((%t), _sCOMMENT);
 CODE(NameOper);
-PRINT((%s), _sNAMEOPER);
+PRINT((%T), _sNAMEOPER);
+FORMAT(number=1);
 CODE(BegOper);
-PRINT(G00 G40);
+PRINT(G00 G40 G80);
 CODE(EndOper);
-PRINT(G00 G40);
+PRINT(G00 G40 G80);
 CODE(T);
-PRINT(T%02.0f%02.0f M06, _T, _T);
+PRINT_MEM(T%02.0f%02.0f, _T, _T);
+PRINT(G28 U0);
+PRINT(M06%s, _sMEMSTR);
 CODE(S);
-PRINT(S%.0f, _S);
+PRINT(G97 S%5.0f, _S);
 CODE(F);
-PRINT(F%.3f, _F);
+PRINT(F%5.3f, _F);
 CODE(SF);
-PRINT(S%.0f F%.3f, _S, _F);
+PRINT(G97 S%5.0f F%5.3f, _S, _F);
 CODE(G96);
-PRINT(G96 S%.0f, _V);
+PRINT(G96 S%5.0f, _V);
 CODE(G97);
-PRINT(G97 S%.0f, _S);
+PRINT(G97 S%5.0f, _S);
 CODE(G40);
 PRINT(G40);
 CODE(G41);
@@ -68,16 +82,19 @@ PRINT(G02 X%m Z%m R%f F%m, _X2, _Z2, _R, _F);
 CODE(G03);
 PRINT(G03 X%m Z%m R%f F%m, _X2, _Z2, _R, _F);
 CODE(G04);
-PRINT(G04 P%.0f, _P);
+PRINT(G04 P%5.0f, _P*1000);
 CODE(G28);
 PRINT(G28 U0 W0);
 CODE(SP);
 PRINT(M00);
 CODE(M30);
 PRINT(M30);
-CODE(End);
+CODE(Doc1);
 FORMAT(number=0);
+PRINT(\n);
+CODE(End);
 PRINT(%);
+FORMAT(number=1);
 
 TABLE(Feeds, 0);
 COLUMN_NAMES(Depth, Steel, Aluminium);
@@ -85,7 +102,6 @@ ROW(0, 1, 2);
 ROW(1, 0.25, 0.35);
 ROW(3, 0.3, 0.45);
 
-FORMAT(number=1);
 CYCLE(G71, Longitudinal roughing, Turning);
 COMMENT(Roughing along Z with a finishing allowance);
 FEATURE(Outside);
@@ -95,22 +111,38 @@ PARAM(_DEPTH, OD, Depth of cut, 1.5);
 PARAM(_RETRACT, D, Retract, 0.5);
 PARAM(_ALLOWX, D, Allowance on X, 0.2);
 PARAM(_ALLOWZ, D, Allowance on Z, 0.1);
+PARAM(_FINISH, O, Finishing pass, 1);
+value(No, 0, 0);
+value(Yes, 1, 1);
 PRINT(G71 U%f R%f, _DEPTH, _RETRACT);
 PRINT(G71 U%f W%f F%f, _ALLOWX, _ALLOWZ, select_from_table('Feeds', _DEPTH, 1));
+PRINT_CNT(G01);
+FORMAT(print=_FINISH);
+PRINT_END(G70 F%f, select_from_table('Feeds', _DEPTH, 1)/2);
+FORMAT(print=1);
 
 CYCLE(G83, Deep-hole drilling, Drilling);
 TOOL(Drill);
 PARAM(_PECK, OD, Peck depth, 2);
-PARAM(_DWELL, D, Dwell at the bottom, 0);
-PRINT(G83 Z%f Q%f P%f, _Z2, _PECK, _DWELL);
+PARAM(_DWELL, D, Dwell at the bottom, 0.5);
+PRINT(G83 Z%f Q%5.0f P%5.0f, _FZ-_FH, _PECK*1000, _DWELL*1000);
+PRINT(G80);
 
-CYCLE(G76, Thread cutting, Threading);
+CYCLE(G76, Thread cutting, Threading_Chisel);
 TOOL(Chisel);
+FEATURE(Cylinder Cone);
 PARAM(_PITCH, OD, Pitch, 1.5);
 PARAM(_PASSES, OD, Number of passes, 6);
-PARAM(_KIND, O, Thread kind, 1);
+PARAM(_KIND, O, Thread kind, 0);
 value(Cylinder, 0, 0);
 value(Cone, 1, 1);
-PRINT(G76 P%.0f Z%f F%f, _PASSES, _Z2, _PITCH);
+PRINT(G76 P%02.0f0060 Q50 R0.02, _PASSES);
+PRINT(G76 X%f Z%f P%5.0f Q%5.0f F%f, _FX, _FZ-_FL, _PITCH*613.4, _PITCH*300, _PITCH);
+
+CYCLE(G84, Tapping, Threading_Tap_Die);
+TOOL(Tap);
+PARAM(_PITCH, OD, Pitch, 1.5);
+PRINT(G84 Z%f F%f, _FZ-_FH, _PITCH);
+PRINT(G80);
 END_MACHINE_CYCLES
 """

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/script_run.h"
 #include "catalogs/param_tool.h"
 #include "catalogs/tool_model_text.h"
 #include "geometry/contour.h"
@@ -18,23 +19,30 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: zarvento <command> [arguments]\n"
-    "\n"
-    "commands:\n"
-    "  help       show this text\n"
-    "  version    show the version\n"
-    "  tool-contour <model> [M3|M4] [angle]\n"
-    "             the 2D contour of a tool from its model (a document file, or\n"
-    "             the model's text form, read into a temporary document), for a\n"
-    "             spindle direction (M3 by default) and a mounting angle (90)\n"
-    "\n"
-    "exit codes: 0 success, 1 the command failed, 2 wrong usage\n";
+std::string Usage() {
+    return std::string(
+               "usage: zarvento <command> [arguments]\n"
+               "\n"
+               "commands:\n"
+               "  help       show this text\n"
+               "  version    show the version\n") +
+           zarvento::app::kRunUsage +
+           "  tool-contour <model> [M3|M4] [angle]\n"
+           "             the 2D contour of a tool from its model (a document file, or\n"
+           "             the model's text form, read into a temporary document), for a\n"
+           "             spindle direction (M3 by default) and a mounting angle (90)\n"
+           "\n" +
+           zarvento::app::ScriptHelp() +
+           "\n"
+           "exit codes: 0 success, 1 a command failed (run: a command reported a\n"
+           "failure), 2 wrong usage or a script line that cannot be read, 3 the\n"
+           "document file is missing, damaged, not a part, or cannot be saved\n";
+}
 
 int ToolContour(int argc, char** argv) {
     using namespace zarvento;
     if (argc < 3 || argc > 5) {
-        std::cerr << kUsage;
+        std::cerr << Usage();
         return 2;
     }
     std::string model = argv[2];
@@ -84,12 +92,12 @@ int ToolContour(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::cerr << kUsage;
+        std::cerr << Usage();
         return 2;
     }
     const std::string_view command = argv[1];
     if (command == "help" || command == "--help" || command == "-h") {
-        std::cout << kUsage;
+        std::cout << Usage();
         return 0;
     }
     if (command == "version" || command == "--version") {
@@ -97,6 +105,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "tool-contour") return ToolContour(argc, argv);
-    std::cerr << "zarvento: unknown command '" << command << "'\n" << kUsage;
+    if (command == "run") return zarvento::app::RunScript(argc, argv);
+    std::cerr << "zarvento: unknown command '" << command << "'\n" << Usage();
     return 2;
 }

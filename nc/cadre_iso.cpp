@@ -100,6 +100,19 @@ int CCadreISO::GetPositionCount() const { return usedTemplate != nullptr ? templ
 
 int CCadreISO::WriteText(std::vector<std::string>&, int) { return 0; }
 
+void CCadreISO::AddSubFrame(std::unique_ptr<CCadreISO> frame) {
+    if (!frame) return;
+    subFrames.push_back(frame.get());
+    ownedSubFrames_.push_back(std::move(frame));
+}
+
+void CCadreISO::ReleaseSubFrames() {
+    subFrames.clear();
+    subFrames.shrink_to_fit();
+    ownedSubFrames_.clear();
+    ownedSubFrames_.shrink_to_fit();
+}
+
 void CCadreISO::Move(double dx, double dy, double dz) {
     start.x += dx;
     end.x += dx;
@@ -134,6 +147,7 @@ bool CCadreISO::EvaluateFormula(const std::string& formula, double& value) {
 }
 
 const std::string* CCadreISO::FindTextVariable(const std::string& name) {
+    if (const std::string* own = GetTextVariable(name)) return own;
     return codeParameters->GetStringParameter(name);
 }
 

@@ -50,7 +50,13 @@ public:
     // Writes the frame's lines and returns the block number for the next frame.
     virtual int WriteText(std::vector<std::string>& lines, int number);
     virtual void Move(double dx, double dy, double dz);
-    virtual void ReleaseSubFrames() {}
+    // Moves attached to the frame (the post-processor's path file gives them
+    // to any frame); the frame owns them, and releasing frees them.
+    virtual void AddSubFrame(std::unique_ptr<CCadreISO> frame);
+    virtual void ReleaseSubFrames();
+    // Added to the X of the moves a path file attaches after the first two;
+    // only machine cycles shift their moves.
+    virtual double GetXShift() const { return 0.0; }
 
     // --- display of the path: sketches and the 3D view ---
     virtual void DrawPath2D();
@@ -84,6 +90,8 @@ public:
     bool EvaluateFormula(const std::string& formula, double& value);
     // A text variable for a template field, or null.
     const std::string* FindTextVariable(const std::string& name);
+    // A text of the frame itself that a template field can print, or null.
+    virtual const std::string* GetTextVariable(std::string_view) { return nullptr; }
 
     double feed = 0.0;
     double spindleSpeed = 0.0;
@@ -117,12 +125,15 @@ public:
     std::int32_t templateLineCount = 0;
     Contour path;  // the frame's own geometry
     std::int32_t pointCount = 0;
-    std::vector<CCadreISO*> subFrames;  // machine cycles own and free them
+    std::vector<CCadreISO*> subFrames;  // owned through AddSubFrame (machine cycles share theirs)
     double feedStep = 0.0;
     double rapidStep = 0.0;
     double speedFactor = 1.0;
 
 protected:
+    // What AddSubFrame gave a frame that is no machine cycle.
+    std::vector<std::unique_ptr<CCadreISO>> ownedSubFrames_;
+
     // The path contour emptied, back to the path colour, holding the one unit.
     void SetPathUnit(std::unique_ptr<CUnit> unit);
     // The path as one line from start to end, in space for a move with Y.

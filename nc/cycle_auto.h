@@ -60,7 +60,7 @@ public:
 
     // --- sub-frames ---
     // The cycle takes ownership; copies of the cycle share the frame.
-    void AddSubFrame(std::unique_ptr<CCadreISO> frame);
+    void AddSubFrame(std::unique_ptr<CCadreISO> frame) override;
     void ReleaseSubFrames() override;
 
     // --- frame slots ---

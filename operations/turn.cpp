@@ -78,6 +78,12 @@ CTurn::CTurn() {
 CTurn::~CTurn() {
     // Frames go first: their providers lead to the operation's.
     frames.clear();
+    // A tool must not keep looking at a working contour that is gone.
+    if (CSPID* spid = ExistingSPID()) {
+        for (ParamTool& tool : spid->tools) {
+            if (tool.pSketchSource == &workContour) tool.pSketchSource = nullptr;
+        }
+    }
 }
 
 CTurn& CTurn::operator=(const CTurn& other) {

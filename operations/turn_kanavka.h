@@ -1,25 +1,40 @@
-// CTurnKANAVKA: the operation of groove made by a single plunge: its defaults and its path.
+// CTurnKANAVKA: the operation of a simple groove made by a single plunge:
+// the tool comes to the groove, plunges to its bottom, may dwell, and leaves
+// by the same line.
 #pragma once
+
+#include <cstdint>
 
 #include "model/contour_builder_kanavka.h"
 #include "operations/turn.h"
 
 namespace zarvento {
 
+class StorageRecord;
+
 class CTurnKANAVKA : public virtual CTurn {
 public:
-    CTurnKANAVKA() {
-        kind = kTurnKANAVKA;
-        sNameTurn = "Канавка";
-        ReplaceWorkBuilder(std::make_unique<CContourBuilderKanavka>());
-        typeKey = "Turning";
-        Vrezanie = 1.0;
-        Nshp = Nshp2 = 500.0;
-        Spod = Spod2 = 0.05;
-    }
+    // Tool kinds of the turret: grooving tools first, cut-off tools next.
+    static constexpr int kGroovingToolKind = 13;
+    static constexpr int kCutOffToolKind = 14;
 
-    // The kind's own moves come later; the path is the common skeleton.
-    bool CreateContourPath() override { return CreateSkeletonPath(); }
+    CTurnKANAVKA();
+    CTurnKANAVKA& operator=(const CTurnKANAVKA& other);
+
+    void SetupTool() override;
+    bool CreateContourPath() override;
+    // The plunge into one region: H the working side, S the stock side.
+    // False, with the operation's message, when the groove is too narrow.
+    bool CutGroove(const Contour& H, const Contour& S);
+
+    bool SaveKindValues(StorageRecord& record) override;
+    bool LoadKindValues(StorageRecord& record) override;
+    void UpdateContourBuilder();
+
+    std::int32_t indPrivaz = 0;  // the tool corner bound to the groove: 0, 1 or other
+    double Pause = 0.0;          // dwell at the bottom, s
+    bool isPrivazFromTool = false;
+    CContourBuilderKanavka& GrooveBuilder() { return static_cast<CContourBuilderKanavka&>(*workBuilder); }
 };
 
 }  // namespace zarvento

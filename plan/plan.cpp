@@ -61,7 +61,11 @@ CPLAN::CPLAN()
       storedDocumentPath(ActiveDocumentPath()),
       planParameters(std::make_unique<PlanVariableProvider>(*this)) {}
 
-CPLAN::~CPLAN() { ClearTurns(); }
+CPLAN::~CPLAN() {
+    ClearTurns();
+    // A new operation still waiting for its tool goes with the plan.
+    if (pendingNewTurn && WaitingTurn == pendingNewTurn.get()) WaitingTurn = nullptr;
+}
 
 PlanTurn* CPLAN::GetTurn(int i) const {
     return i >= 0 && i < GetTurnCount() ? turns[static_cast<std::size_t>(i)].get() : nullptr;

@@ -12,6 +12,7 @@
 
 #include "nc/detail_parameters.h"
 #include "nc/plan_parameters.h"
+#include "platform/host_document.h"
 #include "plan/plan_turn.h"
 
 namespace zarvento {
@@ -110,6 +111,47 @@ public:
     void CalculateTime();
     void LoadCalculateC1();
 
+    // ---- commands (the action switch runs them; plan_commands.cpp) ----
+    // Every change ends in the whole-plan recalculation, the operations saved
+    // from the first changed position on and the plan record, inside the
+    // host's modal bracket, which closes on every exit.
+    void SetParamSPID();
+    void CreateNewTurn(std::int32_t type, int index);
+    void EditTurn(int index);
+    void DeleteTurn(int index);
+    void ExcludeTurn(int index);
+    void ToggleTurnPath(int index);
+    // Outside 1 <= i < count (up) or 0 <= i < count - 1 (down): nothing.
+    void MoveTurnUp(int i);
+    void MoveTurnDown(int i);
+    // Resumes the operation that waits for a tool-table edit.
+    void EditTurnTool();
+    void SetParam_LSC();
+    void ToggleShowLSC();
+    void ToggleShowSource();
+    void ToggleShowGadgets();
+    void ShowTurnMessage(int index);
+    void ShowPostProcessorsList();
+    // The program, simulation and check runs throw Exception for an empty
+    // plan, an unusable rapid speed (simulation) or a missing tool contour.
+    void RunProgramPanel();
+    void RunVisualization();
+    void RunCheckSimulation();
+    void ShowStatistics();
+    void EditSettings();
+    void SaveTurnResultModel(int index);
+    void CreateTurnSketch(int index);
+    void ClearPlan();
+    bool IsLSCDefined();
+    // False, after "Задайте контур заготовки", when no stock contour results.
+    bool HasSourceContour();
+    // DoSynchronizationData, remembering which document was synchronised.
+    void Synchronize();
+    // True when the active document is not the one the plan was synchronised
+    // with: another path, or another document object (two unsaved documents
+    // both have an empty path).
+    bool IsOtherDocument(const HostDocumentPtr& active) const;
+
     // ---- fields ----
     const double e = 2.718281828459045;
     const double degreesPerRadian;
@@ -120,8 +162,19 @@ public:
     std::string synchronisedDocumentPath;
     std::vector<std::uint8_t> treeStates;
     std::vector<std::int32_t> typeCodes;
+    // The document of the last synchronisation.
+    std::weak_ptr<HostDocument> synchronisedDocument;
+    // A new operation whose panel was left for a tool-table edit: outside the
+    // plan until action 75 inserts it; deleted with the plan.
+    std::unique_ptr<PlanTurn> pendingNewTurn;
 
 private:
+    // Saves the operations from position `first` to the end under their positions.
+    void SaveTurnsFrom(int first);
+    void MoveAdjacent(int from, int to);
+    // Builds every tool contour and throws when an included operation has none.
+    void CheckToolContours();
+
     enum Cached { kStockMass, kDetailMass, kDensity, kMainTime, kAuxTime, kBatchSize, kSetupTime, kCachedCount };
 
     // Forgets op wherever a link to it is kept, before it goes.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "plan/plan_program_links.h"
 #include "plan/session_dir.h"
 #include "platform/module.h"
 #include "platform/process_state.h"
@@ -12,6 +13,8 @@ namespace zarvento {
 
 namespace {
 std::unique_ptr<CSPID> planInstance;
+// The NC program finds the plan's temporary folder and post-processor here.
+const bool programLinksRegistered = (RegisterProgramPlanLinks(&PlanProgramLinks::Instance()), true);
 }
 
 ZARVENTO_STATE_RESET { DeleteSPID(); }

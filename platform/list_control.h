@@ -10,6 +10,8 @@ class ListControl {
 public:
     void Clear() { lines_.clear(); }
     void AddLine(std::string text) { lines_.push_back(std::move(text)); }
+    // All items at once, in place of those there were (one host call).
+    void SetLines(std::vector<std::string> lines) { lines_ = std::move(lines); }
     const std::vector<std::string>& Lines() const { return lines_; }
 
 private:

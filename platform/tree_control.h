@@ -38,6 +38,9 @@ public:
     void Expand(TreeItem item);
     bool IsExpanded(TreeItem item) const;
     std::size_t Count() const { return items_.size(); }
+    // The selected item (the caret); kNoTreeItem clears the selection.
+    void SelectItem(TreeItem item) { selected_ = Exists(item) ? item : kNoTreeItem; }
+    TreeItem SelectedItem() const { return Exists(selected_) ? selected_ : kNoTreeItem; }
 
     // The image list: icons by resource id.
     int AddImage(int iconId);
@@ -60,6 +63,7 @@ private:
     std::unordered_map<TreeItem, Item> items_;
     std::vector<TreeItem> topLevel_;
     TreeItem next_ = 1;
+    TreeItem selected_ = kNoTreeItem;
     std::vector<int> images_;
 };
 

@@ -8,10 +8,28 @@ namespace zarvento {
 
 class CPostProcessor;
 
+// Messages of the parser; "%s" stands for the statement's keyword, the
+// cycle's code, the parameter's name or the table's name, in order.
+inline constexpr const char* kCycleArgumentCountError =
+    "Ошибка постпроцессора.\nФункция %s должна содержать минимум 3 значения";
+inline constexpr const char* kParamArgumentCountError =
+    "Ошибка постпроцессора в цикле %s.\nФункция PARAM должна содержать минимум 3 значения";
+// A cycle holds 40 parameters and a parameter 20 values: a further one is
+// refused whole, and values that follow a refused PARAM go with it.
+inline constexpr const char* kTooManyParametersError =
+    "Ошибка постпроцессора в цикле %s.\nЦикл может содержать не более 40 параметров, параметр %s пропущен";
+inline constexpr const char* kTooManyValuesError =
+    "Ошибка постпроцессора в цикле %s.\nПараметр %s может содержать не более 20 значений, значение %s пропущено";
+// A named table needs a row of column keys and at least one data row before
+// select_from_table can look anything up in it.
+inline constexpr const char* kTableWithoutDataError =
+    "Ошибка постпроцессора.\nТаблица %s не содержит строк данных";
+
 // Reads the section (from "BEGIN_MACHINE_CYCLES" up to, not including,
 // "END_MACHINE_CYCLES") into the post-processor's definitions and tables and
 // the process-wide frame templates, address words and table list. The
-// description reader has emptied all of them before.
+// description reader has emptied all of them before. Only a VERSION "18"
+// description has templates, address words, formats and tables.
 void ParseCycleDefinition(CPostProcessor& post, std::string_view section);
 
 }  // namespace zarvento

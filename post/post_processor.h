@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "nc/cycle_auto.h"
+#include "post/description_statement.h"
 #include "post/post_processor_table.h"
 
 namespace zarvento {
@@ -61,6 +62,18 @@ public:
     // --- the statement grammar fills these ---
     void AddCycleDefinition(std::unique_ptr<CCycle_Auto> cycle);
     void AddTable(std::shared_ptr<PostProcessorTable> table);
+
+    // --- the statement grammar's scanning (description_statement.cpp) ---
+    // True when the text at pos begins with the keyword, case-sensitive.
+    static bool StartsWithKeyword(std::string_view text, std::size_t pos, std::string_view keyword);
+    // The text [start, end) with its blanks trimmed, appended to the statement's arguments.
+    static void AddArgument(DescriptionStatement& statement, std::string_view text, std::size_t start,
+                            std::size_t end);
+    // Where the value of "name = value" begins in the argument (blanks, CR
+    // and LF allowed around '='), or npos. Only the first occurrence of the
+    // name is tried, also inside a longer word; a value beginning with a
+    // second '=' is refused.
+    static std::size_t FindAssignment(std::string_view argument, std::string_view name);
 
     // --- the operation's record "...PP": name, definition count, then each
     // definition's parameters ---

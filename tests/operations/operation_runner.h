@@ -6,7 +6,10 @@
 // Header-only so that benchmarks include it as they are.
 #pragma once
 
+#include <fstream>
 #include <functional>
+#include <map>
+#include <sstream>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -41,6 +44,7 @@
 #include "operations/turn.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
+#include "platform/variant.h"
 #include "post/post_processor_settings.h"
 
 namespace zarvento::test {
@@ -73,6 +77,24 @@ inline std::string FrameKindName(CCadreISO& frame) {
     if (is(static_cast<CCadre_Doc1*>(nullptr))) return "Doc1";
     return "?";
 }
+
+// A stand-in kind for the skeleton: the common opening, a rapid approach to
+// the working contour's start, one cutting frame per unit of the first
+// region, then the common closing.
+class ProbeTurn : public CTurn {
+public:
+    ProbeTurn() { sNameTurn = "Проба"; typeKey = "Turning"; }
+    bool CreateContourPath() override {
+        if (!CTurn::CreateContourPath()) return false;
+        const Contour& region = *regionList.front();
+        double x = 0, z = 0;
+        region.GetStartPoint(x, z);
+        AddLineFrame(ModalState.position[0], ModalState.position[2], x, z, -1.0, true);
+        for (int i = 0; i < region.Count(); ++i) AddUnitFrame(*region.GetUnit(i), false);
+        FinishContourPath();
+        return true;
+    }
+};
 
 class OperationRunner {
 public:
@@ -178,6 +200,121 @@ public:
         return text;
     }
 
+    // Reads a plan fixture, one statement a line ("#" starts a comment):
+    //   bar <length> <outer diameter> <inner diameter> <z>
+    //   inner <z> <x>
+    //   tool <position> <corner radius> <M34> <name ...>
+    //   version <text>            (nothing after it: no VERSION)
+    //   stops on|off              (tool-life stops)
+    //   operation <kind>          (0: the probe kind of the skeleton)
+    //   set <field> <value>       (a field of the last operation)
+    //   work ... end              (the last operation's working contour, unit scripts)
+    // Throws std::runtime_error naming the line of the first bad statement.
+    OperationRunner& Load(std::istream& in) {
+        std::string line;
+        int number = 0;
+        CTurn* op = nullptr;
+        auto fail = [&number](const std::string& what) {
+            throw std::runtime_error("plan fixture line " + std::to_string(number) + ": " + what);
+        };
+        auto real = [&fail](const std::string& word) {
+            double v = 0;
+            if (!ParseDouble(word, v)) fail("not a number: " + word);
+            return v;
+        };
+        while (std::getline(in, line)) {
+            ++number;
+            std::istringstream words(line);
+            std::string key;
+            if (!(words >> key) || key[0] == '#') continue;
+            std::vector<std::string> args;
+            for (std::string w; words >> w;) args.push_back(w);
+            auto need = [&](std::size_t n) {
+                if (args.size() < n) fail(key + " needs " + std::to_string(n) + " values");
+            };
+            if (key == "bar") {
+                need(4);
+                Bar(real(args[0]), real(args[1]), real(args[2]), real(args[3]));
+            } else if (key == "inner") {
+                need(2);
+                InnerPoint(real(args[0]), real(args[1]));
+            } else if (key == "tool") {
+                need(4);
+                std::string name = args[3];
+                for (std::size_t k = 4; k < args.size(); ++k) name += " " + args[k];
+                const int position = static_cast<int>(real(args[0]));
+                if (!spid_.GetTool(position)) fail("no turret position " + args[0]);
+                Tool(position, name, real(args[1]), static_cast<int>(real(args[2])));
+            } else if (key == "version") {
+                Version(args.empty() ? std::string() : args[0]);
+            } else if (key == "stops") {
+                need(1);
+                ToolLifeStops(args[0] == "on");
+            } else if (key == "operation") {
+                need(1);
+                const int kind = static_cast<int>(real(args[0]));
+                op = kind == 0 ? &Add(std::make_unique<ProbeTurn>(), "") : &AddKind(kind, "");
+            } else if (key == "set") {
+                need(2);
+                if (!op) fail("set before any operation");
+                if (!SetField(*op, args[0], args[1])) fail("no field " + args[0] + " = " + args[1]);
+            } else if (key == "work") {
+                if (!op) fail("work before any operation");
+                std::string script;
+                while (std::getline(in, line) && line != "end") {
+                    ++number;
+                    script += line + "\n";
+                }
+                ++number;
+                op->tableWorkContour = Parse(script);
+            } else {
+                fail("unknown statement " + key);
+            }
+        }
+        return *this;
+    }
+    OperationRunner& LoadFile(const std::string& path) {
+        std::ifstream in(path);
+        if (!in) throw std::runtime_error("cannot read " + path);
+        return Load(in);
+    }
+
+    // A field of an operation by its name; false for an unknown name or value.
+    static bool SetField(CTurn& op, const std::string& name, const std::string& value) {
+        const std::map<std::string, double CTurn::*> reals = {
+            {"Spod", &CTurn::Spod},       {"Nshp", &CTurn::Nshp}, {"Vconst", &CTurn::Vconst},
+            {"Nmin", &CTurn::Nmin},       {"Nmax", &CTurn::Nmax}, {"TT", &CTurn::TT},
+            {"Vrezanie", &CTurn::Vrezanie}, {"Perebeg", &CTurn::Perebeg}, {"CorrectLz", &CTurn::CorrectLz},
+            {"CorrectLx", &CTurn::CorrectLx}};
+        const std::map<std::string, std::int32_t CTurn::*> ints = {
+            {"nToolPosition", &CTurn::nToolPosition}, {"DirRcorrect", &CTurn::DirRcorrect},
+            {"indCycle", &CTurn::indCycle}, {"indCycleElementar", &CTurn::indCycleElementar}};
+        const std::map<std::string, bool CTurn::*> flags = {
+            {"isVconst", &CTurn::isVconst},     {"isCheckCooler", &CTurn::isCheckCooler},
+            {"isM01end", &CTurn::isM01end},     {"isM04", &CTurn::isM04},
+            {"isAutoM34", &CTurn::isAutoM34},   {"isExclude", &CTurn::isExclude},
+            {"isAutoTool", &CTurn::isAutoTool},
+            {"isCorrectRadius", &CTurn::isCorrectRadius}};
+        double v = 0;
+        if (name == "sNameTurn") {
+            op.sNameTurn = value;
+            return true;
+        }
+        if (!ParseDouble(value, v)) return false;
+        if (auto r = reals.find(name); r != reals.end()) {
+            op.*(r->second) = v;
+        } else if (auto i = ints.find(name); i != ints.end()) {
+            op.*(i->second) = static_cast<std::int32_t>(v);
+        } else if (auto f = flags.find(name); f != flags.end()) {
+            op.*(f->second) = v != 0;
+        } else if (name == "indShema") {
+            op.indShema = static_cast<std::int32_t>(v);
+        } else {
+            return false;
+        }
+        return true;
+    }
+
     static std::unique_ptr<Contour> Parse(const std::string& script) {
         std::string error;
         std::unique_ptr<Contour> contour = ParseContourScript(script, &error);
@@ -194,24 +331,6 @@ private:
 
     CSPID& spid_;
     CPLAN& plan_;
-};
-
-// A stand-in kind for the skeleton: the common opening, a rapid approach to
-// the working contour's start, one cutting frame per unit of the first
-// region, then the common closing.
-class ProbeTurn : public CTurn {
-public:
-    ProbeTurn() { sNameTurn = "Проба"; typeKey = "Turning"; }
-    bool CreateContourPath() override {
-        if (!CTurn::CreateContourPath()) return false;
-        const Contour& region = *regionList.front();
-        double x = 0, z = 0;
-        region.GetStartPoint(x, z);
-        AddLineFrame(ModalState.position[0], ModalState.position[2], x, z, -1.0, true);
-        for (int i = 0; i < region.Count(); ++i) AddUnitFrame(*region.GetUnit(i), false);
-        FinishContourPath();
-        return true;
-    }
 };
 
 }  // namespace zarvento::test

@@ -128,6 +128,19 @@ TEST_F(TurnBaseTest, CopyTakesSettingsAndDeepCopiesButNeverFramesOrBuiltContours
     EXPECT_EQ(ContourScriptText(*target.finalContour), before) << "self-assignment changes nothing";
 }
 
+TEST_F(TurnBaseTest, ADeletedOperationLeavesNoToolLookingAtItsContour) {
+    runner->Tool(0, "Резец", 0.8);
+    auto op = std::make_unique<test::ProbeTurn>();
+    op->nToolPosition = 0;
+    test::ProbeTurn other;
+    other = *op;
+    ASSERT_EQ(GetSPID()->GetTool(0)->pSketchSource, &other.workContour);
+    *op = other;
+    ASSERT_EQ(GetSPID()->GetTool(0)->pSketchSource, &op->workContour);
+    op.reset();
+    EXPECT_EQ(GetSPID()->GetTool(0)->pSketchSource, nullptr);
+}
+
 int ConfirmAndRename(CTurn& op) {
     op.sNameTurn = "Изменена";
     return 1;

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 
 #include "nc/cadre_sp.h"
 #include "nc/cadre_t.h"
@@ -101,9 +104,13 @@ TEST_F(TurnPathTest, CoolantCompensationReversedSpindleAndNoOptionalStop) {
 }
 
 TEST_F(TurnPathTest, TapAndDieLeavesTheSpindleToItsOwnMoves) {
-    runner->AddKind(kTurnPLASHKA, test::kStepProfile, [](CTurn& op) { op.nToolPosition = 0; });
+    runner->AddKind(kTurnPLASHKA, test::kStepProfile, [](CTurn& op) {
+        op.nToolPosition = 0;
+        op.isAutoTool = false;
+    });
     runner->Run();
-    EXPECT_EQ(runner->Text(0), "T1\nS100 F1.5\nM01\n");
+    // No spindle start between the cutting data and the approach: the stroke starts it.
+    EXPECT_EQ(runner->Text(0), "T1\nS100 F1.5\nG00  X0 Z6\nM03\nG01  Z-30.2\nM04\nG01  Z6\nM03\nG00  X200 Z100\nM01\n");
 }
 
 // Cutting 35 mm and then 10 mm at 500 rpm and 0.15 mm/rev: 7/15 and 2/15 min.
@@ -237,6 +244,23 @@ TEST_F(TurnPathTest, TheSpecialPostProcessorFlagHoldsOnlyWhileItsConditionDoes) 
     EXPECT_EQ(op.indShema, 0);
     runner->Run();
     EXPECT_FALSE(op.isHeidenhain) << "elementary moves take every correction again";
+}
+
+TEST_F(TurnPathTest, PlanFixtureFileGivesItsGoldenProgram) {
+    runner->Clear().LoadFile(test::FixturePath("operations/skeleton.plan")).Run();
+    std::ifstream golden(test::FixturePath("operations/skeleton.golden"));
+    const std::string expected((std::istreambuf_iterator<char>(golden)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(runner->ProgramText(), expected);
+}
+
+TEST_F(TurnPathTest, PlanFixtureErrorsNameTheirLine) {
+    std::istringstream bad("bar 60 50 0 2\noperation 0\nset Spod fast\n");
+    try {
+        runner->Load(bad);
+        FAIL() << "a bad value is refused";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()), "plan fixture line 3: no field Spod = fast");
+    }
 }
 
 }  // namespace

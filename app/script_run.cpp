@@ -1,0 +1,207 @@
+// The "run" command of the program: a document, a script, and the report of
+// the messages, the panels, the plan tree and the document's records.
+#include "app/script_run.h"
+
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "operations/headless_turn_panels.h"
+#include "operations/turn.h"
+#include "plan/command_script.h"
+#include "plan/plan.h"
+#include "plan/plan_panels.h"
+#include "plan/plan_tree.h"
+#include "platform/document_dump.h"
+#include "platform/host_application.h"
+#include "platform/host_error.h"
+#include "platform/messages.h"
+#include "platform/panel_script.h"
+#include "platform/process_state.h"
+#include "platform/text_file.h"
+
+namespace zarvento::app {
+
+const char* const kRunUsage =
+    "  run [--new] [--no-save] <document> <script>\n"
+    "             opens the part document (with --new: makes a new part that is\n"
+    "             saved as <document>), runs the command script on it, saves it\n"
+    "             (unless --no-save) and prints the messages and panels as they\n"
+    "             come, then the plan, the plan tree and the document's records\n";
+
+const char* ScriptHelp() {
+    static std::string help = [] {
+        std::string h =
+            "script (one statement a line, '#' starts a comment, \"...\" keeps blanks):\n"
+            "  lsc <name> [x y z]             add an NC coordinate system to the part\n"
+            "  profile <file>                 add the part's faces of revolution from a\n"
+            "                                 profile of LineSeg/ArcByPoint lines (z, x <= 0)\n"
+            "  answer question yes|no         the answer to the next question\n"
+            "  answer <panel> ok|cancel [field=value ...]\n"
+            "                                 the answer to the next showing of a panel:\n"
+            "    spid      L D d Z method stock positions x0 z0 xplane zplane allowance\n"
+            "              tool1..tool30\n"
+            "    lsc       lsc=<coordinate system> post=<post-processor>\n"
+            "    turn      name=<name>; wait=1 leaves the panel for the tool table\n"
+            "    settings  rapid accuracy xoutput\n"
+            "    save-file file=<path>\n"
+            "    program, simulation, statistics, postprocessors (no fields)\n"
+            "             an unanswered panel is cancelled, an unanswered question\n"
+            "             takes its first button; both are marked (default)\n"
+            "  command <type> <action> <index> one command as the host sends it\n"
+            "  or a command by name (operation indexes start at 0):\n";
+        for (const auto& c : CommandScript::Commands()) {
+            std::string line = "    " + std::string(c.name) + (*c.arguments ? " " : "") + c.arguments;
+            if (line.size() < 34) line.resize(34, ' ');
+            h += line + " " + c.help + " (" + std::to_string(c.action) + ")\n";
+        }
+        return h;
+    }();
+    return help.c_str();
+}
+
+namespace {
+
+void Echo(const MessageEntry& e) {
+    std::cout << MessageRoleName(e.role);
+    if (!e.caption.empty() && e.caption != " ") std::cout << " [" << e.caption << "]";
+    std::cout << ": " << e.text;
+    if (e.role == MessageRole::Question && e.buttons.size() == 2)
+        std::cout << " -> " << (e.answer == IDYES_ ? e.buttons[0] : e.buttons[1]);
+    if (e.defaulted) std::cout << " (default)";
+    std::cout << "\n";
+}
+
+void EchoPanel(const PanelEntry& e) {
+    std::cout << "panel " << e.panel;
+    if (!e.detail.empty()) std::cout << " [" << e.detail << "]";
+    if (e.panel == PlanPanels::kSPID || e.panel == PlanPanels::kLSC || e.panel == PlanPanels::kTurn ||
+        e.panel == PlanPanels::kProgram || e.panel == PlanPanels::kSimulation ||
+        e.panel == PlanPanels::kSettings || e.panel == PlanPanels::kSaveFile)
+        std::cout << ": " << (e.result == IDOK_ ? "ok" : "cancel");
+    if (e.defaulted) std::cout << " (default)";
+    std::cout << "\n";
+}
+
+void PrintTree(const TreeControl& tree, TreeItem parent, int depth) {
+    // Depth is bounded by the tree itself: every item has one parent.
+    for (TreeItem item : tree.Children(parent)) {
+        std::cout << std::string(static_cast<std::size_t>(depth) * 2, ' ') << tree.ItemText(item) << "\n";
+        PrintTree(tree, item, depth + 1);
+    }
+}
+
+void PrintReport(const HostDocument& doc) {
+    std::cout << "== plan\n";
+    if (CPLAN* plan = ExistingPLAN()) {
+        for (int i = 0; i < plan->GetTurnCount(); ++i) {
+            const PlanTurn* op = plan->GetTurn(i);
+            std::cout << i << ": type " << op->kind << " \"" << op->GetNameTurn() << "\""
+                      << (op->isExclude ? " excluded" : "") << (op->HasMessage() ? " message: " + op->messageText : "")
+                      << "\n";
+        }
+    }
+    std::cout << "== plan tree\n";
+    if (PlanTree* tree = ExistingPlanTree(); tree && tree->Control()) PrintTree(*tree->Control(), kNoTreeItem, 0);
+    std::cout << "== document\n" << DumpDocumentRecords(doc);
+}
+
+std::string DocumentProblem(const HostError& e) {
+    switch (e.Code()) {
+        case STG_E_FILENOTFOUND_: return "the file does not exist";
+        case STG_E_INVALIDHEADER_: return "the file is not a Zarvento document";
+        case STG_E_DOCFILECORRUPT_: return "the file is damaged";
+        default: return e.what();
+    }
+}
+
+}  // namespace
+
+int RunScript(int argc, char** argv) {
+    bool makeNew = false, save = true;
+    std::vector<std::string> paths;
+    for (int k = 2; k < argc; ++k) {
+        const std::string_view arg = argv[k];
+        if (arg == "--new") {
+            makeNew = true;
+        } else if (arg == "--no-save") {
+            save = false;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            std::cerr << "zarvento: unknown option '" << arg << "'\n";
+            return kExitUsage;
+        } else {
+            paths.emplace_back(arg);
+        }
+    }
+    if (paths.size() != 2) {
+        std::cerr << "usage: zarvento run [--new] [--no-save] <document> <script>\n";
+        return kExitUsage;
+    }
+    const std::string& documentPath = paths[0];
+    const std::filesystem::path scriptPath = paths[1];
+    FileReadResult script = ReadTextFile(scriptPath, TextEncoding::Utf8);
+    if (!script.ok) {
+        std::cerr << "zarvento: cannot read the script " << scriptPath.string() << ": " << script.error << "\n";
+        return kExitUsage;
+    }
+
+    RegisterTurnFactory();
+    HeadlessTurnPanels panels;
+    RegisterPlanPanels(&panels);
+    // The plan, its data and the documents go before the program's statics
+    // do, whatever way the run ends.
+    struct TearDown {
+        ~TearDown() {
+            MessageLog::Instance().SetEcho(nullptr);
+            PanelScript::Instance().SetEcho(nullptr);
+            RegisterPlanPanels(nullptr);
+            ResetProcessState();
+        }
+    } tearDown;
+    MessageLog::Instance().SetEcho(Echo);
+    PanelScript::Instance().SetEcho(EchoPanel);
+    HostApplication& app = ConnectHostApplication();
+    HostDocumentPtr doc;
+    try {
+        doc = makeNew ? app.Documents().Add(DocumentType::Part) : app.Documents().Open(documentPath);
+    } catch (const HostError& e) {
+        std::cerr << "zarvento: cannot open " << documentPath << ": " << DocumentProblem(e) << "\n";
+        return kExitDocument;
+    }
+    if (doc->Type() != DocumentType::Part && doc->Type() != DocumentType::Assembly) {
+        std::cerr << "zarvento: " << documentPath << " is not a part or an assembly\n";
+        return kExitDocument;
+    }
+
+    CommandScript runner(scriptPath.parent_path());
+    try {
+        runner.Run(script.text);
+    } catch (const ScriptError& e) {
+        std::cerr << "zarvento: " << scriptPath.string() << ", " << e.what() << "\n";
+        return kExitUsage;
+    } catch (const std::exception& e) {
+        std::cerr << "zarvento: " << scriptPath.string() << ": " << e.what() << "\n";
+        return kExitUsage;
+    }
+
+    if (save) {
+        try {
+            if (makeNew) {
+                doc->SaveAs(documentPath);
+            } else {
+                doc->Save();
+            }
+        } catch (const HostError& e) {
+            std::cerr << "zarvento: cannot save " << documentPath << ": " << e.what() << "\n";
+            return kExitDocument;
+        }
+    }
+    PrintReport(*doc);
+    std::cout << "== " << runner.CommandsRun() << " commands, " << runner.CommandsFailed() << " failed, "
+              << MessageLog::Instance().ModalDepth() << " modal brackets open\n";
+    return runner.CommandsFailed() > 0 ? kExitCommandFailed : kExitOk;
+}
+
+}  // namespace zarvento::app

@@ -1,0 +1,207 @@
+// The command wrapper and the action switch.
+#include "plan/command_door.h"
+
+#include <exception>
+
+#include "geometry/exception.h"
+#include "post/post_processor.h"
+#include "plan/plan.h"
+#include "plan/plan_panels.h"
+#include "plan/plan_tree.h"
+#include "plan/spid.h"
+#include "platform/busy_flag.h"
+#include "platform/hidden_document.h"
+#include "platform/host_application.h"
+#include "platform/host_error.h"
+#include "platform/host_faults.h"
+#include "platform/messages.h"
+#include "platform/process_state.h"
+
+namespace zarvento {
+
+bool StartedFlag = false;
+
+namespace {
+
+// The host references of the command. The active document and its view
+// outlive the command (the display commands refresh the view later); the
+// per-command ones exist between InitGlobalVariables and ReleaseGlobalVariable.
+struct DocumentReferences {
+    HostDocumentPtr activeDocument;
+    HostDocumentPtr view;
+    bool commandHeld = false;
+} references;
+
+bool lastFailed = false;
+
+ZARVENTO_STATE_RESET {
+    StartedFlag = false;
+    references = DocumentReferences{};
+    lastFailed = false;
+}
+
+HostApplication& ConnectedApplication() {
+    HostApplication* app = HostApplicationObject();
+    if (!app) throw HostError(E_POINTER_, "no host application");
+    return *app;
+}
+
+// Gives the command's references back when the command ends, however it ends.
+class ReleaseAtEnd {
+public:
+    ReleaseAtEnd() = default;
+    ~ReleaseAtEnd() {
+        try {
+            ReleaseGlobalVariable();
+        } catch (const HostError& e) {
+            // Reported, not thrown: a destructor may run while an error is
+            // already on its way out.
+            ShowHostMessage(std::string("Ошибка обращения к системе: ") + e.what());
+            lastFailed = true;
+        }
+    }
+    ReleaseAtEnd(const ReleaseAtEnd&) = delete;
+    ReleaseAtEnd& operator=(const ReleaseAtEnd&) = delete;
+};
+
+void ReportHostError(const HostError& e) {
+    ShowHostMessage(std::string("Ошибка обращения к системе (") + FormatHResult(e.Code()) + "): " + e.what());
+    lastFailed = true;
+}
+
+bool RunsWithoutChecks(std::int32_t action) {
+    return action == kActionLSC || action == kActionSettings || action == kActionSelectTurn;
+}
+
+void Dispatch(CPLAN& plan, std::int32_t type, std::int32_t action, std::int32_t index) {
+    switch (action) {
+        case 0: plan.SetParamSPID(); break;
+        case 1: plan.CreateNewTurn(type, index); break;
+        case 2: plan.EditTurn(index); break;
+        case 3: plan.DeleteTurn(index); break;
+        case 5: plan.ExcludeTurn(index); break;
+        case 6: plan.SelectTurn(index); break;
+        case 7: plan.ToggleTurnPath(index); break;
+        case 8: plan.MoveTurnUp(index); break;
+        case 9: plan.MoveTurnDown(index); break;
+        case 10: plan.RunProgramPanel(); break;
+        case 11: plan.ShowPostProcessorsList(); break;
+        case 12: plan.RunVisualization(); break;
+        case 23: plan.ShowTurnMessage(index); break;
+        case 24: plan.ShowStatistics(); break;
+        case 25: plan.EditSettings(); break;
+        case 26: plan.SaveTurnResultModel(index); break;
+        case 27: plan.CreateTurnSketch(index); break;
+        case 30: plan.SetParam_LSC(); break;
+        case 31: plan.ToggleShowLSC(); break;
+        case 32: plan.ToggleShowSource(); break;
+        case 33: plan.ToggleShowGadgets(); break;
+        case 34: GetPlanPanels().CreatePlanDocument(""); break;
+        case 35: GetPlanPanels().CreateDocumentSet(); break;
+        case 75: plan.EditTurnTool(); break;
+        case 111: plan.RunCheckSimulation(); break;
+        default: break;  // no command: the checks and the redraw still run
+    }
+}
+
+}  // namespace
+
+bool LastCommandFailed() { return lastFailed; }
+
+HostDocumentPtr HeldActiveDocument() { return references.activeDocument; }
+
+bool IsPartOrAssemblyActive() {
+    HostApplication& app = ConnectedApplication();
+    HostDocumentPtr doc = app.ActiveDocument();
+    if (!doc || doc == HiddenDocument()) return false;
+    const DocumentType type = doc->Type();
+    return type == DocumentType::Part || type == DocumentType::Assembly;
+}
+
+void InitGlobalVariables() {
+    HostFaults::Check("InitGlobalVariables");
+    HostDocumentPtr doc = ConnectedApplication().ActiveDocument();
+    if (!doc) throw HostError(E_POINTER_, "no active document");
+    references.activeDocument = doc;
+    references.view = doc;
+    references.commandHeld = true;
+}
+
+void ReleaseGlobalVariable() {
+    HostFaults::Check("ReleaseGlobalVariable");
+    if (!references.activeDocument) throw HostError(E_POINTER_, "no active document held");
+    references.commandHeld = false;
+}
+
+std::int32_t RunLibraryCommand(std::int32_t type, std::int32_t action, std::int32_t index) {
+    lastFailed = false;
+    try {
+        if (!IsPartOrAssemblyActive()) return 0;
+        if (!StartedFlag) {
+            StartedFlag = true;
+            if (action != kActionSynchronize && action != kActionCreateTree) {
+                BusyFlagGuard busy;
+                RunLibraryCommand(-1, kActionCreateTree, -1);
+                RunLibraryCommand(-1, kActionSynchronize, -1);
+            }
+        }
+        InitGlobalVariables();
+        ReleaseAtEnd release;
+        try {
+            ExecuteAction(GetPLAN(), type, action, index);
+        } catch (const Exception& e) {
+            ShowHostMessage(e.Message());
+            lastFailed = true;
+        }
+    } catch (const HostError& e) {
+        ReportHostError(e);
+    } catch (const std::exception& e) {
+        // Nothing may cross the door; whatever else failed is reported alike.
+        ShowHostMessage(std::string("Ошибка выполнения команды: ") + e.what());
+        lastFailed = true;
+    }
+    return 1;
+}
+
+std::int32_t ExecuteAction(CPLAN* plan, std::int32_t type, std::int32_t action, std::int32_t index) {
+    if (!plan) return 0;
+    switch (action) {
+        case kActionSynchronize:
+            plan->Synchronize();
+            plan->RedrawPaths();
+            return 0;
+        case kActionCreateTree:
+            if (!GetPlanTree().Control()) GetPlanTree().CreateControl();
+            return 0;
+        case kActionRelease:
+            FreeFrameTemplates();
+            DeletePlanTree();
+            DeleteSPID();
+            DeletePLAN();
+            return 0;
+        case kActionClearPlan:
+            plan->ClearPlan();
+            return 0;
+        default: break;
+    }
+    const HostDocumentPtr active = references.activeDocument;
+    if (!active) throw HostError(E_POINTER_, "no active document held");
+    if (plan->IsOtherDocument(active)) plan->Synchronize();
+    if (!RunsWithoutChecks(action)) {
+        if (!plan->IsLSCDefined()) {
+            plan->Synchronize();
+            if (!plan->IsLSCDefined()) {
+                ShowHostMessage("Задайте систему координат ЧПУ");
+                return 0;
+            }
+            plan->RedrawPaths();
+        }
+        if (action != kActionSPID && !plan->HasSourceContour()) return 0;
+    }
+    Dispatch(*plan, type, action, index);
+    if (action == kActionSettings) return 1;
+    plan->RedrawPaths();
+    return 1;
+}
+
+}  // namespace zarvento

@@ -1,0 +1,203 @@
+// Reading and running the command script.
+#include "plan/command_script.h"
+
+#include <array>
+
+#include "geometry/contour.h"
+#include "geometry/contour_script.h"
+#include "model/revolution_part.h"
+#include "plan/command_door.h"
+#include "platform/host_application.h"
+#include "platform/line_reader.h"
+#include "platform/messages.h"
+#include "platform/panel_script.h"
+#include "platform/posted_commands.h"
+#include "platform/text_file.h"
+#include "platform/variant.h"
+
+namespace zarvento {
+
+namespace {
+
+// Posted commands may post again (a resumed panel left once more); a host
+// would run each once per posting, so the number of rounds is bounded.
+constexpr int kMaxPostedRounds = 100;
+
+std::string At(int lineNumber) { return "line " + std::to_string(lineNumber) + ": "; }
+
+std::int32_t Number(const std::string& word, int lineNumber, const char* what) {
+    std::int32_t v = 0;
+    if (!ParseInt(word, v)) throw ScriptError(At(lineNumber) + what + " '" + word + "' is not a whole number");
+    return v;
+}
+
+double Real(const std::string& word, int lineNumber) {
+    double v = 0;
+    if (!ParseDouble(word, v)) throw ScriptError(At(lineNumber) + "'" + word + "' is not a number");
+    return v;
+}
+
+}  // namespace
+
+const std::vector<CommandScript::NamedCommand>& CommandScript::Commands() {
+    static const std::vector<NamedCommand> commands = {
+        {"plan-data", 0, "", "the plan-data panel (stock, tools, start point)"},
+        {"create", 1, "<type> [index]", "a new operation of type 1..7 at index (default: append)"},
+        {"edit", 2, "<index>", "edit an operation in its panel"},
+        {"delete", 3, "<index>", "delete an operation (asks first)"},
+        {"exclude", 5, "<index>", "exclude an operation from the program, or include it again"},
+        {"select", 6, "<index>", "highlight an operation's path"},
+        {"toggle-path", 7, "<index>", "show or hide an operation's path"},
+        {"up", 8, "<index>", "move an operation up"},
+        {"down", 9, "<index>", "move an operation down"},
+        {"program", 10, "", "the NC program panel"},
+        {"postprocessors", 11, "", "the post-processor list"},
+        {"simulate", 12, "", "the machining simulation"},
+        {"synchronize", 20, "", "rebuild the plan from the document"},
+        {"message", 23, "<index>", "show an operation's message"},
+        {"statistics", 24, "", "the statistics dialog"},
+        {"settings", 25, "", "the settings dialog"},
+        {"result-model", 26, "<index>", "save the part as machined up to an operation"},
+        {"sketch", 27, "<index>", "an operation's sketch document"},
+        {"coordinate-system", 30, "", "the NC coordinate-system and post-processor panel"},
+        {"show-lsc", 31, "", "show or hide the coordinate system's model"},
+        {"show-stock", 32, "", "show or hide the stock"},
+        {"show-fixtures", 33, "", "show or hide the fixtures"},
+        {"plan-document", 34, "", "the plan sketch"},
+        {"document-set", 35, "", "the set of sketch documents"},
+        {"clear", 36, "", "clear the plan (asks first)"},
+        {"resume", 75, "", "resume the operation waiting for a tool-table edit"},
+        {"check", 111, "", "the check run of the simulation"},
+    };
+    return commands;
+}
+
+std::vector<std::string> CommandScript::Words(std::string_view line, int lineNumber) {
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false, quoted = false;
+    for (char c : line) {
+        if (quoted) {
+            if (c == '"') {
+                quoted = false;
+            } else {
+                word += c;
+            }
+            continue;
+        }
+        if (c == '#') break;
+        if (c == ' ' || c == '\t') {
+            if (inWord) words.push_back(std::move(word));
+            word.clear();
+            inWord = false;
+            continue;
+        }
+        inWord = true;
+        if (c == '"') {
+            quoted = true;
+        } else {
+            word += c;
+        }
+    }
+    if (quoted) throw ScriptError(At(lineNumber) + "a quoted value is not closed");
+    if (inWord) words.push_back(std::move(word));
+    return words;
+}
+
+void CommandScript::Run(std::string_view text) {
+    LineReader reader(text);
+    std::string_view line;
+    int number = 0;
+    while (reader.Next(line)) RunLine(line, ++number);
+}
+
+void CommandScript::Command(std::int32_t type, std::int32_t action, std::int32_t index) {
+    std::vector<int> posted;
+    ++commandsRun_;
+    RunLibraryCommand(type, action, index);
+    if (LastCommandFailed()) ++commandsFailed_;
+    for (int round = 0; round < kMaxPostedRounds; ++round) {
+        posted = PostedCommands::Instance().Take();
+        if (posted.empty()) return;
+        for (int command : posted) {
+            ++commandsRun_;
+            RunLibraryCommand(-1, command, -1);
+            if (LastCommandFailed()) ++commandsFailed_;
+        }
+    }
+}
+
+void CommandScript::Answer(const std::vector<std::string>& words, int lineNumber) {
+    if (words.size() < 3) throw ScriptError(At(lineNumber) + "answer needs what to answer and the answer");
+    const std::string& what = words[1];
+    const std::string& reply = words[2];
+    if (what == "question") {
+        if (words.size() != 3 || (reply != "yes" && reply != "no"))
+            throw ScriptError(At(lineNumber) + "a question is answered yes or no");
+        MessageLog::Instance().QueueAnswer(reply == "yes" ? IDYES_ : IDNO_);
+        return;
+    }
+    if (reply != "ok" && reply != "cancel")
+        throw ScriptError(At(lineNumber) + "a panel is answered ok or cancel, not '" + reply + "'");
+    PanelAnswer answer;
+    answer.result = reply == "ok" ? IDOK_ : IDCANCEL_;
+    for (std::size_t k = 3; k < words.size(); ++k) {
+        const std::size_t eq = words[k].find('=');
+        if (eq == std::string::npos || eq == 0)
+            throw ScriptError(At(lineNumber) + "a panel field is written name=value, not '" + words[k] + "'");
+        answer.fields.emplace_back(words[k].substr(0, eq), words[k].substr(eq + 1));
+    }
+    PanelScript::Instance().Queue(what, std::move(answer));
+}
+
+void CommandScript::RunLine(std::string_view line, int lineNumber) {
+    const std::vector<std::string> words = Words(line, lineNumber);
+    if (words.empty()) return;
+    const std::string& verb = words[0];
+    if (verb == "answer") return Answer(words, lineNumber);
+    if (verb == "command") {
+        if (words.size() != 4) throw ScriptError(At(lineNumber) + "command needs <type> <action> <index>");
+        return Command(Number(words[1], lineNumber, "type"), Number(words[2], lineNumber, "action"),
+                       Number(words[3], lineNumber, "index"));
+    }
+    if (verb == "lsc") {
+        if (words.size() != 2 && words.size() != 5)
+            throw ScriptError(At(lineNumber) + "lsc needs a name and optionally the origin x y z");
+        std::array<double, 3> origin{0, 0, 0};
+        if (words.size() == 5)
+            for (int k = 0; k < 3; ++k) origin[static_cast<std::size_t>(k)] = Real(words[static_cast<std::size_t>(k) + 2], lineNumber);
+        ActiveHostDocument()->AddLocalCoordinateSystem(words[1], origin, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
+        return;
+    }
+    if (verb == "profile") {
+        if (words.size() != 2) throw ScriptError(At(lineNumber) + "profile needs a file");
+        const std::filesystem::path file = base_ / words[1];
+        FileReadResult read = ReadTextFile(file, TextEncoding::Utf8);
+        if (!read.ok) throw ScriptError(At(lineNumber) + "cannot read " + file.string() + ": " + read.error);
+        std::string error;
+        std::unique_ptr<Contour> profile = ParseContourScript(read.text, &error);
+        if (!profile) throw ScriptError(At(lineNumber) + file.string() + ": " + error);
+        AddPartFaces(*ActiveHostDocument(), *profile);
+        return;
+    }
+    for (const NamedCommand& named : Commands()) {
+        if (verb != named.name) continue;
+        const std::string_view args = named.arguments;
+        std::int32_t type = -1, index = -1;
+        if (args.empty()) {
+            if (words.size() != 1) throw ScriptError(At(lineNumber) + verb + " takes no arguments");
+        } else if (args == "<index>") {
+            if (words.size() != 2) throw ScriptError(At(lineNumber) + verb + " needs an operation index");
+            index = Number(words[1], lineNumber, "index");
+        } else {
+            if (words.size() != 2 && words.size() != 3)
+                throw ScriptError(At(lineNumber) + verb + " needs a type and optionally an index");
+            type = Number(words[1], lineNumber, "type");
+            if (words.size() == 3) index = Number(words[2], lineNumber, "index");
+        }
+        return Command(type, named.action, index);
+    }
+    throw ScriptError(At(lineNumber) + "unknown statement '" + verb + "'");
+}
+
+}  // namespace zarvento

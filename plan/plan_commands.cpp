@@ -1,0 +1,356 @@
+// The plan commands: panels of the plan data and the coordinate system, the
+// operation list edits, the display toggles, the program, simulation and
+// statistics runs, the settings and the clearing of the plan.
+#include <algorithm>
+
+#include "geometry/exception.h"
+#include "nc/modal_state.h"
+#include "plan/plan.h"
+#include "plan/plan_panels.h"
+#include "plan/plan_tree.h"
+#include "plan/spid.h"
+#include "plan/synchronization.h"
+#include "post/post_processor.h"
+#include "platform/busy_flag.h"
+#include "platform/host_application.h"
+#include "platform/messages.h"
+#include "platform/modal_bracket.h"
+#include "platform/module.h"
+#include "platform/posted_commands.h"
+#include "platform/settings_record.h"
+
+namespace zarvento {
+
+namespace {
+
+constexpr const char* kEmptyPlan = "Не создано ни одной обработки";
+constexpr const char* kBadRapidSpeed =
+    "Некорректное значение ускоренной подачи. Вызовите команду Настройки. Скорость ускоренных перемещений должна "
+    "быть от 0.1 до 1000 м/мин.";
+
+// The action the host runs to resume an operation waiting for its tool.
+constexpr int kResumeWaitingTurn = 75;
+
+TreeControl* PlanTreeControl() {
+    PlanTree* tree = ExistingPlanTree();
+    return tree ? tree->Control() : nullptr;
+}
+
+// The settings' approximation accuracy for a scope, put back on every exit.
+class AccuracyScope {
+public:
+    explicit AccuracyScope(double value) : previous_(SettingsRecord::Global().accuracy) {
+        SettingsRecord::Global().accuracy = value;
+    }
+    ~AccuracyScope() { SettingsRecord::Global().accuracy = previous_; }
+    AccuracyScope(const AccuracyScope&) = delete;
+    AccuracyScope& operator=(const AccuracyScope&) = delete;
+
+private:
+    double previous_;
+};
+
+// The frames of the program as the NC program, simulation and check runs
+// collect them, from a clean modal state, inside the bracket.
+std::vector<CCadreISO*> BuildProgram(CPLAN& plan, bool recalculate) {
+    ModalBracket bracket;
+    if (recalculate) plan.DiagnosticRaschetPath();
+    ResetModalState();
+    return plan.CollectProgramFrames();
+}
+
+}  // namespace
+
+void CPLAN::SaveTurnsFrom(int first) {
+    for (int k = std::max(first, 0); k < GetTurnCount(); ++k) GetTurn(k)->Save(k);
+}
+
+bool CPLAN::IsLSCDefined() { return GetSPID()->GetLSC() != nullptr; }
+
+bool CPLAN::HasSourceContour() {
+    if (GetSPID()->CreateSourceContour()) return true;
+    ShowHostMessage("Задайте контур заготовки");
+    return false;
+}
+
+void CPLAN::Synchronize() {
+    synchronisedDocument = ActiveHostDocument();
+    DoSynchronizationData(*this);
+}
+
+bool CPLAN::IsOtherDocument(const HostDocumentPtr& active) const {
+    if (synchronisedDocumentPath != (active ? active->FilePath() : std::string())) return true;
+    return synchronisedDocument.lock() != active;
+}
+
+void CPLAN::SetParamSPID() {
+    CSPID* spid = GetSPID();
+    if (!spid->GetDetailContour()) {
+        ShowHostMessage("Не удалось распознать контур детали");
+        return;
+    }
+    if (GetPlanPanels().ShowPanelSPID(*spid) == 1) {
+        ModalBracket bracket;
+        spid->Save_SPID();
+        RefreshSPIDTreeNode();
+        Save();
+        DiagnosticRaschetPath();
+        if (TreeControl* tree = PlanTreeControl())
+            for (int k = 0; k < GetTurnCount(); ++k) GetTurn(k)->UpdateTreeItem(*tree);
+        SaveTurnsFrom(0);
+    }
+    if (WaitingTurn) {
+        PostHostCommand(kResumeWaitingTurn);
+    } else if (spid->isShowGadgets) {
+        // Built again from the fixtures as they are now.
+        spid->isShowGadgets = false;
+        spid->ToggleShowGadgets();
+    }
+}
+
+void CPLAN::CreateNewTurn(std::int32_t type, int index) {
+    std::unique_ptr<PlanTurn> op = CreateTurnClass(type);
+    if (!op) return;
+    op->SetPostProcessorData(GetSPID()->GetPostProcessor());
+    if (index < 0 || index > GetTurnCount()) index = GetTurnCount();
+    op->index = index;
+    if (GetPlanPanels().EditTurn(*op) == 1) {
+        ModalBracket bracket;
+        InsertTurn(index, std::move(op));
+        DiagnosticRaschetPath();
+        SaveTurnsFrom(index);
+        Save();
+        return;
+    }
+    // Left for the tool table: it lives on outside the plan until action 75.
+    if (WaitingTurn == op.get()) pendingNewTurn = std::move(op);
+}
+
+void CPLAN::EditTurn(int index) {
+    PlanTurn* op = GetTurn(index);
+    if (!op || GetPlanPanels().EditTurn(*op) != 1) return;
+    ModalBracket bracket;
+    DiagnosticRaschetPath();
+    if (TreeControl* tree = PlanTreeControl()) op->UpdateTreeItem(*tree);
+    op->Save(index);
+    Save();
+}
+
+void CPLAN::DeleteTurn(int index) {
+    if (!AskQuestion("Вы действительно хотите удалить обработку?", "Да", "Отмена")) return;
+    PlanTurn* op = GetTurn(index);
+    if (!op) return;
+    ModalBracket bracket;
+    RemoveTurn(op);
+    DiagnosticRaschetPath();
+    SaveTurnsFrom(index);
+    Save();
+}
+
+void CPLAN::ExcludeTurn(int index) {
+    if (!GetTurn(index)) return;
+    ModalBracket bracket;
+    ToggleExclude(index);
+    DiagnosticRaschetPath();
+    SaveTurnsFrom(index);
+    Save();
+}
+
+void CPLAN::ToggleTurnPath(int index) {
+    PlanTurn* op = GetTurn(index);
+    if (!op) return;
+    ModalBracket bracket;
+    op->ToggleShowPath();
+    op->Save(index);
+    RefreshHostView();
+}
+
+void CPLAN::MoveAdjacent(int from, int to) {
+    // A stale index from the tree moves nothing.
+    if (!GetTurn(from) || !GetTurn(to)) return;
+    ModalBracket bracket;
+    PlanTurn* moved = GetTurn(from);
+    MoveTurn(from, to);
+    DiagnosticRaschetPath();
+    SaveTurnsFrom(std::min(from, to));
+    Save();
+    if (TreeControl* tree = PlanTreeControl()) {
+        tree->SelectItem(kNoTreeItem);
+        tree->SelectItem(moved->hTreeItem);
+    }
+}
+
+void CPLAN::MoveTurnUp(int i) { MoveAdjacent(i, i - 1); }
+
+void CPLAN::MoveTurnDown(int i) { MoveAdjacent(i, i + 1); }
+
+void CPLAN::EditTurnTool() {
+    PlanTurn* op = WaitingTurn;
+    if (!op) return;
+    const bool inPlan = ContainsTurn(op);
+    // Only the plan's own operations and the pending new one can wait here.
+    if (!inPlan && op != pendingNewTurn.get()) {
+        WaitingTurn = nullptr;
+        return;
+    }
+    if (GetPlanPanels().EditTurn(*op) == 1) {
+        if (WaitingTurn == op) WaitingTurn = nullptr;
+        ModalBracket bracket;
+        const int p = op->index;
+        if (inPlan) {
+            DiagnosticRaschetPath();
+            if (TreeControl* tree = PlanTreeControl()) op->UpdateTreeItem(*tree);
+            op->Save(IndexOfTurn(op));
+        } else {
+            // A position beyond the plan (operations deleted meanwhile) appends.
+            InsertTurn(p, std::move(pendingNewTurn));
+            DiagnosticRaschetPath();
+            SaveTurnsFrom(IndexOfTurn(op));
+        }
+        Save();
+        return;
+    }
+    if (WaitingTurn != op && !inPlan) pendingNewTurn.reset();
+}
+
+void CPLAN::SetParam_LSC() {
+    CSPID* spid = ExistingSPID();
+    if (!spid) return;
+    const std::shared_ptr<LocalCoordinateSystem> keptLSC = spid->GetLSC();
+    const std::string keptName = spid->GetPostProcessor() ? spid->GetPostProcessor()->GetName() : std::string();
+    if (GetPlanPanels().ShowPanel_LSC(*spid) != 1) {
+        // Picking a post-processor in the panel read its description into the
+        // process-wide templates; the plan keeps its own, so read that again.
+        if (CPostProcessor* kept = spid->GetPostProcessor()) kept->ReadPostProcessorDescription();
+        return;
+    }
+    const bool changed = spid->GetLSC() != keptLSC ||
+                         (spid->GetPostProcessor() && spid->GetPostProcessor()->GetName() != keptName);
+    if (!changed) return;
+    ModalBracket bracket;
+    spid->Save_LSC_CNC();
+    Synchronize();
+    SaveTurnsFrom(0);
+}
+
+void CPLAN::ToggleShowLSC() {
+    ModalBracket bracket;
+    GetSPID()->ToggleShowLSC();
+    RefreshHostView();
+}
+
+void CPLAN::ToggleShowSource() {
+    ModalBracket bracket;
+    GetSPID()->ToggleShowSource();
+    RefreshHostView();
+}
+
+void CPLAN::ToggleShowGadgets() {
+    ModalBracket bracket;
+    GetSPID()->ToggleShowGadgets();
+    RefreshHostView();
+}
+
+void CPLAN::ShowTurnMessage(int index) {
+    if (PlanTurn* op = GetTurn(index)) ShowHostMessage(op->messageText);
+}
+
+void CPLAN::ShowPostProcessorsList() {
+    ModalBracket bracket;
+    GetPlanPanels().ShowPostProcessorsList();
+}
+
+void CPLAN::RunProgramPanel() {
+    if (GetTurnCount() == 0) throw Exception(kEmptyPlan);
+    const std::vector<CCadreISO*> program = BuildProgram(*this, false);
+    if (GetPlanPanels().ShowPanelPROGRAM(program) == 1) {
+        ModalBracket bracket;
+        GetPlanPanels().SaveProgramSettings();
+    }
+}
+
+void CPLAN::CheckToolContours() {
+    GetSPID()->CreateContourTool(CSPID::kAllPositions);
+    for (int k = 0; k < GetTurnCount(); ++k) {
+        const PlanTurn* op = GetTurn(k);
+        if (op->isExclude || op->GetToolContour()) continue;
+        throw Exception(op->GetNameTurn() + " (" + "обработка №" + std::to_string(k + 1) + ").\n" +
+                        "Не определен контур инструмента." + "\n" + "Невозможно визуализировать обработку.");
+    }
+}
+
+void CPLAN::RunVisualization() {
+    if (GetTurnCount() == 0) throw Exception(kEmptyPlan);
+    const double speed = SettingsRecord::Global().rapidSpeed;
+    // Written so that a NaN speed is refused too.
+    if (!(speed >= 0.1 && speed <= 1000.0)) throw Exception(kBadRapidSpeed);
+    CheckToolContours();
+    DeselectTurn();
+    SimulationCheckMode = false;
+    const std::vector<CCadreISO*> program = BuildProgram(*this, false);
+    if (GetPlanPanels().ShowPanelVISUAL(program, false) == 1) {
+        ModalBracket bracket;
+        GetPlanPanels().SaveProgramSettings();
+    }
+}
+
+void CPLAN::RunCheckSimulation() {
+    if (GetTurnCount() == 0) throw Exception(kEmptyPlan);
+    CheckToolContours();
+    DeselectTurn();
+    SimulationCheckMode = true;
+    const std::vector<CCadreISO*> program = BuildProgram(*this, true);
+    GetPlanPanels().ShowPanelVISUAL(program, true);
+}
+
+void CPLAN::ShowStatistics() {
+    ModalBracket bracket;
+    CSPID* spid = GetSPID();
+    if (!spid->pSourceContour) {
+        AccuracyScope fine(0.0001);
+        spid->RefreshStockBuilder();
+        spid->pSourceContour = spid->CreateSourceContour();
+    }
+    spid->RefreshStockBuilder();
+    ResetModalState();
+    GetPlanPanels().ShowStatistics(CollectProgramFrames());
+}
+
+void CPLAN::EditSettings() {
+    ModalBracket bracket;
+    if (GetPlanPanels().EditSettings() != IDOK_) return;
+    Synchronize();
+    RedrawPaths();
+}
+
+void CPLAN::SaveTurnResultModel(int index) {
+    ModalBracket bracket;
+    BusyFlagGuard busy;
+    PlanTurn* op = GetTurn(index);
+    if (!op) return;
+    const std::string path = GetPlanPanels().AskSaveFile("VOVUVE-Деталь (*.rdp)|*.rdp|", "*.rdp");
+    if (!path.empty()) GetPlanPanels().SaveTurnResultModel(*op, path);
+}
+
+void CPLAN::CreateTurnSketch(int index) {
+    ModalBracket bracket;
+    BusyFlagGuard busy;
+    if (PlanTurn* op = GetTurn(index)) GetPlanPanels().CreateTurnSketch(*op, "");
+}
+
+void CPLAN::ClearPlan() {
+    if (!AskQuestion(std::string("Внимание! Вся информация из Плана обработки будет удалена.") + "\n" + "Продолжить?",
+                     "Да", "Отмена"))
+        return;
+    ModalBracket bracket;
+    CSPID* spid = GetSPID();
+    spid->RemoveLSCRecord();
+    spid->RemoveSPIDRecord();
+    for (int k = 0; k < GetTurnCount(); ++k) GetTurn(k)->RemoveStorage(k);
+    ClearTurns();
+    Save();
+    Synchronize();
+    DeleteSPID();
+}
+
+}  // namespace zarvento

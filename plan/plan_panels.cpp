@@ -1,0 +1,195 @@
+// The headless model of the plan's panels and dialogs: answers from the
+// panel script, applied to a private copy as the real panels do.
+#include "plan/plan_panels.h"
+
+#include <memory>
+#include <type_traits>
+
+#include "geometry/lsc_transform.h"
+#include "plan/plan.h"
+#include "plan/spid.h"
+#include "platform/host_application.h"
+#include "platform/local_coordinate_system.h"
+#include "platform/messages.h"
+#include "platform/process_state.h"
+#include "platform/settings_record.h"
+#include "platform/variant.h"
+
+namespace zarvento {
+
+bool SimulationCheckMode = false;
+
+ZARVENTO_STATE_RESET { SimulationCheckMode = false; }
+
+namespace {
+
+PlanPanels* registered = nullptr;
+
+// Sets a numeric field of the answer into `target`; a text that is no number
+// cancels the answer (after its message) and leaves the target as it was.
+template <class T>
+void TakeNumber(PanelAnswer& answer, const char* field, T& target) {
+    const std::string* text = answer.Field(field);
+    if (!text || answer.result != IDOK_) return;
+    if constexpr (std::is_same_v<T, double>) {
+        double v = 0;
+        if (ParseDouble(*text, v)) {
+            target = v;
+            return;
+        }
+    } else {
+        std::int32_t v = 0;
+        if (ParseInt(*text, v)) {
+            target = v;
+            return;
+        }
+    }
+    PlanPanels::RefuseField(answer, field, *text);
+}
+
+std::string FramesDetail(const std::vector<CCadreISO*>& program) {
+    return std::to_string(program.size()) + " frames";
+}
+
+}  // namespace
+
+PanelAnswer PlanPanels::Show(const std::string& panel, const std::string& detail) {
+    return PanelScript::Instance().Show(panel, detail);
+}
+
+void PlanPanels::RefuseField(PanelAnswer& answer, const std::string& field, const std::string& value) {
+    ShowMessageBox("Недопустимое значение поля " + field + ": \"" + value + "\"");
+    answer.result = IDCANCEL_;
+}
+
+int PlanPanels::ShowPanelSPID(CSPID& spid) {
+    PanelAnswer answer = Show(kSPID);
+    if (answer.result != IDOK_) return answer.result;
+    auto copy = std::make_unique<CSPID>();
+    *copy = spid;
+    TakeNumber(answer, "L", copy->ProkatL);
+    TakeNumber(answer, "D", copy->ProkatD);
+    TakeNumber(answer, "d", copy->Prokatd);
+    TakeNumber(answer, "Z", copy->ProkatZ);
+    TakeNumber(answer, "method", copy->SposobBuildSource);
+    TakeNumber(answer, "stock", copy->nSposobStock);
+    TakeNumber(answer, "positions", copy->Npositions);
+    TakeNumber(answer, "x0", copy->X0tool);
+    TakeNumber(answer, "z0", copy->Z0tool);
+    TakeNumber(answer, "xplane", copy->Xplane);
+    TakeNumber(answer, "zplane", copy->Zplane);
+    TakeNumber(answer, "allowance", copy->PripuskZ);
+    if (answer.result == IDOK_ && (copy->Npositions < 1 || copy->Npositions > CSPID::kMaxTools))
+        RefuseField(answer, "positions", std::to_string(copy->Npositions));
+    for (int i = 0; i < CSPID::kMaxTools && answer.result == IDOK_; ++i) {
+        if (const std::string* name = answer.Field("tool" + std::to_string(i + 1)))
+            copy->tools[static_cast<std::size_t>(i)].sPsevName = *name;
+    }
+    if (answer.result != IDOK_) return answer.result;
+    copy->isPripuskZ = copy->PripuskZ != 0.0;
+    copy->RefreshStockBuilder();
+    spid = *copy;
+    return IDOK_;
+}
+
+int PlanPanels::ShowPanel_LSC(CSPID& spid) {
+    // The fields are what the user picked before pressing the button, so a
+    // cancelled panel has had them applied to its copy too.
+    PanelAnswer answer = Show(kLSC);
+    auto copy = std::make_unique<CSPID>();
+    *copy = spid;
+    if (const std::string* name = answer.Field("lsc")) {
+        std::shared_ptr<LocalCoordinateSystem> found;
+        for (const HostObjectPtr& obj : ActiveHostDocument()->ObjectsOfType(LocalCoordinateSystem::kObjectType)) {
+            if (obj->Name() == *name) {
+                found = std::static_pointer_cast<LocalCoordinateSystem>(obj);
+                break;
+            }
+        }
+        if (!found) {
+            RefuseField(answer, "lsc", *name);
+            return answer.result;
+        }
+        copy->pLSC = found;
+    }
+    if (const std::string* post = answer.Field("post")) {
+        // Picking a post-processor reads its description, as the panel does;
+        // that replaces the process-wide templates until someone reads another.
+        copy->sNamePostProcessor = *post;
+        copy->CheckPostProcessor();
+    }
+    if (answer.result != IDOK_) return answer.result;
+    spid = *copy;
+    if (spid.pLSC) LscTransform::Global().ReadFromHost(spid.pLSC);
+    return IDOK_;
+}
+
+int PlanPanels::EditTurn(PlanTurn& op) {
+    PanelAnswer answer = Show(kTurn, op.GetNameTurn());
+    if (const std::string* wait = answer.Field("wait"); wait && *wait == "1") {
+        WaitingTurn = &op;
+        return IDCANCEL_;
+    }
+    // Closed in any other way, the panel no longer waits for the tool table.
+    if (WaitingTurn == &op) WaitingTurn = nullptr;
+    if (answer.result == IDOK_) ApplyTurnFields(op, answer);
+    return answer.result;
+}
+
+void PlanPanels::ApplyTurnFields(PlanTurn&, PanelAnswer&) {}
+
+int PlanPanels::ShowPanelPROGRAM(const std::vector<CCadreISO*>& program) {
+    return Show(kProgram, FramesDetail(program)).result;
+}
+
+int PlanPanels::ShowPanelVISUAL(const std::vector<CCadreISO*>& program, bool checkMode) {
+    return Show(kSimulation, FramesDetail(program) + (checkMode ? ", check" : "")).result;
+}
+
+void PlanPanels::SaveProgramSettings() { PanelScript::Instance().Note("program-settings", "saved"); }
+
+void PlanPanels::ShowPostProcessorsList() { Show(kPostProcessors); }
+
+void PlanPanels::ShowStatistics(const std::vector<CCadreISO*>& program) { Show(kStatistics, FramesDetail(program)); }
+
+int PlanPanels::EditSettings() {
+    PanelAnswer answer = Show(kSettings);
+    if (answer.result != IDOK_) return answer.result;
+    SettingsRecord edited = SettingsRecord::Global();
+    TakeNumber(answer, "rapid", edited.rapidSpeed);
+    TakeNumber(answer, "accuracy", edited.accuracy);
+    TakeNumber(answer, "xoutput", edited.xOutputMode);
+    if (answer.result == IDOK_) SettingsRecord::Global() = edited;
+    return answer.result;
+}
+
+std::string PlanPanels::AskSaveFile(const std::string& filter, const std::string& defaultExtension) {
+    PanelAnswer answer = Show(kSaveFile, filter + " " + defaultExtension);
+    const std::string* file = answer.Field("file");
+    return answer.result == IDOK_ && file ? *file : std::string();
+}
+
+void PlanPanels::SaveTurnResultModel(PlanTurn& op, const std::string& path) {
+    PanelScript::Instance().Note("result-model", op.GetNameTurn() + " -> " + path);
+}
+
+void PlanPanels::CreateTurnSketch(PlanTurn& op, const std::string& name) {
+    PanelScript::Instance().Note("sketch", op.GetNameTurn() + (name.empty() ? "" : " " + name));
+}
+
+void PlanPanels::CreatePlanDocument(const std::string& name) { PanelScript::Instance().Note("plan-document", name); }
+
+void PlanPanels::CreateDocumentSet() { PanelScript::Instance().Note("document-set", ""); }
+
+PlanPanels& GetPlanPanels() {
+    static PlanPanels headless;
+    return registered ? *registered : headless;
+}
+
+PlanPanels* RegisterPlanPanels(PlanPanels* panels) {
+    PlanPanels* previous = registered;
+    registered = panels;
+    return previous;
+}
+
+}  // namespace zarvento

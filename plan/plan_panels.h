@@ -1,0 +1,83 @@
+// PlanPanels: the panels and dialogs that the plan commands open, and the
+// documents of the reports that they ask for. Those subsystems sit above the
+// plan; until they register their own, the headless model here answers each
+// one from the panel script (platform/panel_script.h) under its panel name.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/panel_script.h"
+
+namespace zarvento {
+
+class CCadreISO;
+class CSPID;
+class PlanTurn;
+
+class PlanPanels {
+public:
+    // Panel names in the script.
+    static constexpr const char* kSPID = "spid";
+    static constexpr const char* kLSC = "lsc";
+    static constexpr const char* kTurn = "turn";
+    static constexpr const char* kProgram = "program";
+    static constexpr const char* kSimulation = "simulation";
+    static constexpr const char* kStatistics = "statistics";
+    static constexpr const char* kSettings = "settings";
+    static constexpr const char* kPostProcessors = "postprocessors";
+    static constexpr const char* kSaveFile = "save-file";
+
+    virtual ~PlanPanels() = default;
+
+    // The plan-data panel on a private copy; on 1 (OK) the copy has been
+    // assigned back to `spid`. Fields: L D d Z (bar sizes), method, stock,
+    // positions, x0 z0 (start point), xplane zplane (safety zone),
+    // tool1..tool30 (display names), allowance.
+    virtual int ShowPanelSPID(CSPID& spid);
+    // The NC coordinate-system and post-processor panel, likewise. Fields:
+    // lsc (name of a coordinate system of the part), post (post-processor
+    // name; picking one reads its description, as the panel does).
+    virtual int ShowPanel_LSC(CSPID& spid);
+    // The operation's panel; 1 for OK. The field wait=1 leaves the panel for
+    // a tool-table edit: the operation becomes the waiting one.
+    virtual int EditTurn(PlanTurn& op);
+    virtual int ShowPanelPROGRAM(const std::vector<CCadreISO*>& program);
+    virtual int ShowPanelVISUAL(const std::vector<CCadreISO*>& program, bool checkMode);
+    // The program's settings record, written after an accepted panel.
+    virtual void SaveProgramSettings();
+    virtual void ShowPostProcessorsList();
+    virtual void ShowStatistics(const std::vector<CCadreISO*>& program);
+    // The settings dialog; IDOK when the settings changed. Fields: rapid,
+    // accuracy, xoutput.
+    virtual int EditSettings();
+    // The save-file dialog; the chosen path (field file), empty when cancelled.
+    virtual std::string AskSaveFile(const std::string& filter, const std::string& defaultExtension);
+    virtual void SaveTurnResultModel(PlanTurn& op, const std::string& path);
+    virtual void CreateTurnSketch(PlanTurn& op, const std::string& name);
+    virtual void CreatePlanDocument(const std::string& name);
+    virtual void CreateDocumentSet();
+
+    // Reports a field value that the panel cannot take in a message box; the
+    // answer becomes a cancel.
+    static void RefuseField(PanelAnswer& answer, const std::string& field, const std::string& value);
+
+protected:
+    // The fields of an accepted operation panel that the operation itself
+    // knows (its name, its parameters); the headless model knows none.
+    virtual void ApplyTurnFields(PlanTurn& op, PanelAnswer& answer);
+    // Shows a panel of the script.
+    static PanelAnswer Show(const std::string& panel, const std::string& detail = {});
+};
+
+// The simulation's check mode: set by the check run, cleared by the
+// visualisation; the simulation reads it.
+extern bool SimulationCheckMode;
+
+// The registered panels, or the headless model.
+PlanPanels& GetPlanPanels();
+// Returns the previous registration (null for the headless model).
+// Registration is wiring, not process state: a state reset keeps it.
+PlanPanels* RegisterPlanPanels(PlanPanels* panels);
+
+}  // namespace zarvento
