@@ -313,7 +313,7 @@ void CTurnMnogoProhod::MachineRegions() {
 void CTurnMnogoProhod::RoughPasses() {
     if (indCycleElementar == 0) {
         if (feedDirection == 0 || feedDirection == 1) LongitudNew();
-        if (feedDirection == 2) ApproachProfileRegion();
+        if (feedDirection == 2) ProfileNew();
         // The profile form ends with the clean-up pass of its own; asked for
         // as well, it would only cut air over the same contour a second time.
         if (feedDirection == 2 || isZachistka) CleanUpPass();

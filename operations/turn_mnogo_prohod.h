@@ -41,6 +41,10 @@ public:
     // profile passes themselves are made.
     void ApproachProfileRegion();
     void CleanUpPass();
+    // Passes along offsets of the working side, outermost first (feed direction 2).
+    void ProfileNew();
+    // The host's offset of a curve at a distance to one side.
+    std::unique_ptr<Contour> ProfileOffset(const Contour& curve, double distance, bool side);
     // Longitudinal (feed direction 0) or facing (1) straight passes.
     void LongitudNew();
     void LongitudOnePiece();
