@@ -327,10 +327,9 @@ void CTurnMnogoProhod::RoughPasses() {
         isRapidIdle = CycleValue(grooveCycle, "P5") != 0.0;
         TimePause = CycleValue(grooveCycle, "P6");
         SafeDistance = 0.0;
-        // The plunges come with the groove passes; until they are made the
-        // tool has not moved, and a retract would start from nowhere.
         depthOfCut = DepthPass;
-        return;
+        ElementarGroovCycleAcross();
+        if (!messageText.empty()) return;
     } else {
         return;
     }

@@ -18,6 +18,7 @@ class CTurnMnogoProhod : public virtual CTurn {
 public:
     static constexpr const char* kDepthText = "Глубина резания должна быть больше 0.001 мм";
     static constexpr const char* kRadiusText = "Глубина резания должна быть больше радиуса резца при вершине";
+    static constexpr const char* kGrooveWidthText = "Ширина канавки меньше ширины резца";
     // A stack of passes never grows past this many levels.
     static constexpr int kMaxPasses = 10000;
 
@@ -41,6 +42,8 @@ public:
     // profile passes themselves are made.
     void ApproachProfileRegion();
     void CleanUpPass();
+    // Plunges side by side across a groove (multi-pass groove in elementary moves).
+    void ElementarGroovCycleAcross();
     // Passes along offsets of the working side, outermost first (feed direction 2).
     void ProfileNew();
     // The host's offset of a curve at a distance to one side.
