@@ -303,8 +303,8 @@ void CTurnMnogoProhod::MachineRegions() {
         regionContour = regionList[i]->Clone();
         pairedContour = pairedList[i]->Clone();
         pieceIndex = static_cast<std::int32_t>(i);
-        // Machine-cycle output is built by the cycle form of the operation.
         if (indShema == 0) RoughPasses();
+        else if (indCycleElementar == 0) OutputMachineCycle();
         regionContour.reset();
         pairedContour.reset();
     }
