@@ -93,5 +93,46 @@ TEST_F(TurnCycleOutputTest, DemandsChooseTheTrapezoidForm) {
     EXPECT_TRUE(Cycles(v2).empty());
 }
 
+// Start points by the region's shape: a step falling from the free end, a
+// single face and a single diameter, each from the stock's rectangle.
+TEST_F(TurnCycleOutputTest, StartPointFollowsTheRegionShape) {
+    struct Case {
+        const char* name;
+        const char* profile;
+        bool across, along;
+    };
+    const std::vector<Case> cases = {
+        {"stairs", kStairs, false, false},
+        {"face", "LineSeg( -5.5,1, -5.5,-30, 1 );\n", true, false},
+        {"diameter", "LineSeg( 5,-20, -70,-20, 1 );\n", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTurnMnogoProhod& op = Cycle(c.profile, " ");
+        ASSERT_EQ(op.messageText, "");
+        ASSERT_EQ(op.regionList.size(), 1u);
+        EXPECT_EQ(op.OnePieceAcrossPass, c.across);
+        EXPECT_EQ(op.OnePieceAlongPass, c.along);
+        const auto cycles = Cycles(op);
+        ASSERT_EQ(cycles.size(), 1u);
+        BoundBox box;
+        ContoursBoundingBox(*op.pairedList[0], *op.pairedList[0], box);
+        const Contour& w = *op.regionList[0];
+        const double x1 = w.GetFirstUnit()->StartPoint.x, xn = w.GetLastUnit()->EndPoint.x;
+        const double a = op.Vrezanie, o = op.Perebeg;
+        double rx = box.xmin - o, rz = box.zmax + a;
+        if (c.across) {
+            rz = x1 <= xn ? box.zmin - a : box.zmax + a;
+            rx = box.xmin - a;
+        }
+        if (c.along) {
+            rx = box.xmin - a;
+            rz = box.zmax + a;
+        }
+        EXPECT_NEAR(cycles[0]->start.x, rx, 1e-9);
+        EXPECT_NEAR(cycles[0]->start.z, rz, 1e-9);
+    }
+}
+
 }  // namespace
 }  // namespace zarvento
