@@ -54,6 +54,12 @@ std::int32_t CyclePassCount(CCycle_Auto& cycle) {
 
 std::unique_ptr<CCycle_Auto> MakeCycleFrame(CTurn& op, CCycle_Auto& definition, double x, double z,
                                             const Contour& contour) {
+    return MakeCycleFrame(op, definition, x, z, contour.Clone(), contour.Clone(), nullptr);
+}
+
+std::unique_ptr<CCycle_Auto> MakeCycleFrame(CTurn& op, CCycle_Auto& definition, double x, double z,
+                                            std::unique_ptr<Contour> work, std::unique_ptr<Contour> second,
+                                            std::unique_ptr<Contour> print) {
     definition.SetParentParameters(&op.Parameters());
     definition.CalcParameters(false);
     auto frame = std::make_unique<CCycle_Auto>();
@@ -61,8 +67,9 @@ std::unique_ptr<CCycle_Auto> MakeCycleFrame(CTurn& op, CCycle_Auto& definition, 
     frame->SetParentParameters(&op.Parameters());
     frame->start = {x, 0.0, z};
     frame->end = {x, 0.0, z};
-    frame->workContour = contour.Clone();
-    frame->secondContour = contour.Clone();
+    frame->workContour = std::move(work);
+    frame->secondContour = std::move(second);
+    frame->printContour = std::move(print);
     std::string variables;
     op.GetCycleVariables(variables);
     frame->cycleVariables = variables;

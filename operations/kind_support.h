@@ -46,6 +46,11 @@ std::int32_t CyclePassCount(CCycle_Auto& cycle);
 // the contour as both of its contours and the operation's cycle variables.
 std::unique_ptr<CCycle_Auto> MakeCycleFrame(CTurn& op, CCycle_Auto& definition, double x, double z,
                                             const Contour& contour);
+// The same with three contours of its own: the working contour, the second
+// (the region at the tool's offset) and the contour a template prints.
+std::unique_ptr<CCycle_Auto> MakeCycleFrame(CTurn& op, CCycle_Auto& definition, double x, double z,
+                                            std::unique_ptr<Contour> work, std::unique_ptr<Contour> second,
+                                            std::unique_ptr<Contour> print);
 
 // A parameter's value text and kind letter written back by the path; a list
 // parameter takes the text's number as its chosen entry too.

@@ -303,8 +303,8 @@ void CTurnMnogoProhod::MachineRegions() {
         regionContour = regionList[i]->Clone();
         pairedContour = pairedList[i]->Clone();
         pieceIndex = static_cast<std::int32_t>(i);
-        // Machine-cycle output is built by the cycle form of the operation.
         if (indShema == 0) RoughPasses();
+        else if (indCycleElementar == 0) OutputMachineCycle();
         regionContour.reset();
         pairedContour.reset();
     }
@@ -313,7 +313,7 @@ void CTurnMnogoProhod::MachineRegions() {
 void CTurnMnogoProhod::RoughPasses() {
     if (indCycleElementar == 0) {
         if (feedDirection == 0 || feedDirection == 1) LongitudNew();
-        if (feedDirection == 2) ApproachProfileRegion();
+        if (feedDirection == 2) ProfileNew();
         // The profile form ends with the clean-up pass of its own; asked for
         // as well, it would only cut air over the same contour a second time.
         if (feedDirection == 2 || isZachistka) CleanUpPass();
@@ -327,10 +327,9 @@ void CTurnMnogoProhod::RoughPasses() {
         isRapidIdle = CycleValue(grooveCycle, "P5") != 0.0;
         TimePause = CycleValue(grooveCycle, "P6");
         SafeDistance = 0.0;
-        // The plunges come with the groove passes; until they are made the
-        // tool has not moved, and a retract would start from nowhere.
         depthOfCut = DepthPass;
-        return;
+        ElementarGroovCycleAcross();
+        if (!messageText.empty()) return;
     } else {
         return;
     }

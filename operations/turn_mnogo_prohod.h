@@ -18,6 +18,8 @@ class CTurnMnogoProhod : public virtual CTurn {
 public:
     static constexpr const char* kDepthText = "Глубина резания должна быть больше 0.001 мм";
     static constexpr const char* kRadiusText = "Глубина резания должна быть больше радиуса резца при вершине";
+    static constexpr const char* kGrooveWidthText = "Ширина канавки меньше ширины резца";
+    static constexpr const char* kCycleRefusalText = "Контур нельзя обработать в циклах ";
     // A stack of passes never grows past this many levels.
     static constexpr int kMaxPasses = 10000;
 
@@ -41,6 +43,18 @@ public:
     // profile passes themselves are made.
     void ApproachProfileRegion();
     void CleanUpPass();
+    // The region as machine-cycle frames of the post-processor's turning cycle.
+    void OutputMachineCycle();
+    // The region cut into trapezoids of one form (1..4), stepping along Z or X;
+    // false when it does not fit the form.
+    bool OutputTrapezoidsG(const Contour& piece, int form);
+    bool OutputTrapezoidsV(const Contour& piece, int form);
+    // Plunges side by side across a groove (multi-pass groove in elementary moves).
+    void ElementarGroovCycleAcross();
+    // Passes along offsets of the working side, outermost first (feed direction 2).
+    void ProfileNew();
+    // The host's offset of a curve at a distance to one side.
+    std::unique_ptr<Contour> ProfileOffset(const Contour& curve, double distance, bool side);
     // Longitudinal (feed direction 0) or facing (1) straight passes.
     void LongitudNew();
     void LongitudOnePiece();
@@ -96,6 +110,9 @@ private:
     void MoveTo(double x, double z, bool rapid);
     // The parameter's evaluated value; 0 when it has none.
     double CycleValue(CCycle_Auto& cycle, const char* name);
+    // The chosen turning cycle of the post-processor, evaluated; null when it has none.
+    CCycle_Auto* TurningCycleDefinition();
+    bool OutputTrapezoids(const Contour& piece, int form, bool stepsAlongX);
 };
 
 }  // namespace zarvento

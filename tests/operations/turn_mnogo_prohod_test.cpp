@@ -185,10 +185,10 @@ TEST_F(TurnMnogoProhodTest, TwoPocketsAreRoughedChainByChain) {
 // across the pass direction; the path is continuous.
 TEST_F(TurnMnogoProhodTest, InvariantsOverTheFixtureCorpus) {
     for (const auto& part : test::FixtureParts()) {
-        for (int direction : {0, 1}) {
+        for (int direction : {0, 1, 2}) {
             for (double allowance : {0.0, 0.3}) {
-                SCOPED_TRACE(std::string(part.name) + (direction ? ", facing" : ", longitudinal") +
-                             (allowance > 0 ? ", finishing" : ""));
+                const char* form = direction == 2 ? ", profile" : direction ? ", facing" : ", longitudinal";
+                SCOPED_TRACE(std::string(part.name) + form + (allowance > 0 ? ", finishing" : ""));
                 runner->Bar(part.barLength, part.barDiameter, part.barInner, part.barZ)
                     .InnerPoint(part.innerZ, part.innerX);
                 CTurnMnogoProhod& op = MultiPass(part.profile, [&](CTurnMnogoProhod& o) {

@@ -1,0 +1,167 @@
+// Multi-pass groove in elementary moves: plunges side by side across the
+// groove, each down to the region's depth at its place, the count and step
+// from the groove's width less the tool's.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "catalogs/param_tool.h"
+#include "geometry/line_unit.h"
+#include "geometry/primitives.h"
+#include "nc/cadre_g04.h"
+#include "operations/turn_mnogo_prohod.h"
+
+namespace zarvento {
+
+namespace {
+
+bool FindToolVariable(const ParamTool& tool, const char* name, double& value) {
+    const int count = std::min(tool.Npv, ParamTool::kMaxVariables);
+    for (int i = 0; i < count; ++i) {
+        const ParamVariable& v = tool.aVariables[static_cast<std::size_t>(i)];
+        if (v.sName == name) {
+            value = v.dValue;
+            return true;
+        }
+    }
+    return false;
+}
+
+struct GrooveCrossing {
+    double x, z;
+    bool onRegion;
+};
+
+}  // namespace
+
+void CTurnMnogoProhod::ElementarGroovCycleAcross() {
+    if (!regionContour || !pairedContour || regionContour->Empty() || pairedContour->Empty()) return;
+    if (const ParamTool* tool = GetTool()) {
+        double width = 0.0, base = 0.0;
+        if (CycleParameter* p2 = grooveCycle.FindParam("P2")) {
+            if (FindToolVariable(*tool, "width", width)) {
+                WidthTool = width;
+                char text[64];
+                std::snprintf(text, sizeof text, "%g", width);
+                p2->valueText = text;
+                p2->realValue = width;
+                p2->kind = 'R';
+            } else {
+                p2->kind = 'd';
+            }
+        }
+        if (CycleParameter* p3 = grooveCycle.FindParam("P3")) {
+            if (FindToolVariable(*tool, "base", base)) {
+                indPrivazTool = static_cast<int>(base + 0.01);
+                p3->valueText = std::to_string(indPrivazTool);
+                p3->intValue = indPrivazTool;
+                p3->kind = 'R';
+            } else {
+                p3->kind = 'i';
+            }
+        }
+    }
+    double t = DepthPass;
+    const double w = WidthTool;
+    const double a = Vrezanie, o = Perebeg;
+    OnePieceAlongPass = OnePieceAcrossPass = false;
+    RegionClosed = true;
+    const Contour& W = *regionContour;
+    BoundBox box;
+    ContoursBoundingBox(W, *pairedContour, box);
+    const Point3D first = W.GetFirstUnit()->StartPoint, last = W.GetLastUnit()->EndPoint;
+    const bool xChanges = std::fabs(first.x - last.x) >= 0.001, zChanges = std::fabs(first.z - last.z) >= 0.001;
+    if (xChanges && !zChanges) OnePieceAcrossPass = true;
+    if (!xChanges) {
+        OnePieceAlongPass = true;
+        if (box.xmin < first.x - 1e-6) internalMachining = true;
+    }
+
+    // A groove narrower than the tool has no room for a second plunge: a
+    // negative step would cut its walls.
+    const double H = std::fabs(first.z - last.z) - w;
+    if (H < -EPS) return ReportError(kGrooveWidthText);
+
+    double rz = indNapr ? box.zmin : box.zmax;
+    double rx = internalMachining ? box.xmax + a : box.xmin - a;
+    if (indPrivazTool == 0 && !indNapr) rz -= w;
+    if (indPrivazTool != 0 && indNapr) rz += w;
+    if (sourceContour) {
+        // The retract X comes as near the stock as the source contour allows
+        // at the plunge's two edges.
+        double nearest = internalMachining ? rx - a : rx + a;
+        for (int i = 0; i < sourceContour->Count(); ++i) {
+            const Point3D s = sourceContour->GetUnit(i)->StartPoint;
+            if (std::fabs(s.z - rz) > 1e-6 && std::fabs(s.z - rz - w) > 1e-6) continue;
+            if (internalMachining ? !(s.x > nearest) : !(s.x < nearest)) continue;
+            nearest = s.x;
+            rx = internalMachining ? s.x + a : s.x - a;
+        }
+    }
+    MoveToStart(rx, rz);
+    curX = rx;
+    curZ = rz;
+
+    int N = static_cast<int>(std::ceil(H / t - 1e-6) + 0.1) + 1;
+    if (N < 2) N = 2;
+    if (N > kMaxPasses) N = kMaxPasses;
+    if (isCorrectStep && N > 1) t = H / (N - 1);
+    if (indNapr) t = -t;
+    const double lastStep = isCorrectStep ? t : (indNapr ? -1.0 : 1.0) * H - (N - 2) * t;
+    const double edge = indPrivazTool == 0 ? w : -w;
+
+    double z = rz;
+    bool plunged = false;
+    for (int k = 0; k < N; ++k) {
+        auto crossings = [&](double zc, const Contour& c, std::vector<GrooveCrossing>& out, bool region) {
+            Contour probe;
+            probe.AddUnit(std::make_unique<CLineUnit>(zc, -10000.0, zc, 10000.0));
+            IntersectPointList found(8);
+            probe.Intersect(c, found, true);
+            for (std::uint32_t i = 0; i < found.Count(); ++i) out.push_back({found[i].x, found[i].z, region});
+        };
+        std::vector<GrooveCrossing> A, B;
+        crossings(z, W, A, true);
+        crossings(z + edge, W, B, true);
+        if (!A.empty() && !B.empty()) {
+            if (std::fabs(B[0].x - rx) + 1e-6 < std::fabs(A[0].x - rx))
+                for (std::size_t i = 0; i < std::min(A.size(), B.size()); ++i) A[i].x = B[i].x;
+            double lo = A[0].x, hi = A[0].x;
+            for (const auto& c : A) {
+                lo = std::min(lo, c.x);
+                hi = std::max(hi, c.x);
+            }
+            std::vector<GrooveCrossing> list = A, stock;
+            crossings(z, *pairedContour, stock, false);
+            crossings(z + edge, *pairedContour, stock, false);
+            for (const auto& c : stock)
+                if (internalMachining ? c.x >= hi + 1e-6 : c.x <= lo - 1e-6) list.push_back(c);
+            if (list.size() >= 2) {
+                std::sort(list.begin(), list.end(),
+                          [](const GrooveCrossing& p, const GrooveCrossing& q) { return p.x > q.x; });
+                const GrooveCrossing& xhi = list.front();
+                const GrooveCrossing& xlo = list.back();
+                bool fromHigh = internalMachining;
+                if (OnePieceAcrossPass) fromHigh = indNapr;
+                double s = fromHigh ? xhi.x : xlo.x, b = fromHigh ? xlo.x : xhi.x;
+                if (!(fromHigh ? xhi : xlo).onRegion) s += fromHigh ? a : -a;
+                if (!(fromHigh ? xlo : xhi).onRegion) b += fromHigh ? -o : o;
+                if (std::fabs(s - b) >= 1e-6) {
+                    MoveTo(s, z, plunged && isRapidIdle);
+                    MoveTo(b, z, false);
+                    if (TimePause > 0.01) AddFrame(std::make_unique<CCadre_G04>(TimePause));
+                    MoveTo(s, z, isRapidIdle);
+                    plunged = true;
+                }
+            }
+        }
+        if (k + 1 < N) z -= k + 2 == N ? lastStep : t;
+    }
+    MoveTo(rx, curZ, true);
+    retractX = rx;
+    retractZ = curZ;
+}
+
+}  // namespace zarvento

@@ -1,0 +1,189 @@
+// Profile roughing of the multi-pass operation: passes along offsets of the
+// working side of a region at growing distances, made by the host's
+// equidistant, cut to the region and machined outermost first.
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "geometry/line_unit.h"
+#include "geometry/primitives.h"
+#include "operations/turn_mnogo_prohod.h"
+#include "platform/document_2d.h"
+
+namespace zarvento {
+
+namespace {
+
+constexpr double kFar = 100000.0;
+const double kDegree = PI / 180.0;
+
+// The region as one closed contour: the working side backwards, then the stock side.
+std::unique_ptr<Contour> ProfileRegionOutline(const Contour& w, const Contour& b) {
+    auto r = ReverseContour(w.Clone());
+    for (int i = 0; i < b.Count(); ++i) r->AddUnit(b.GetUnit(i)->Clone());
+    return r;
+}
+
+// One piece of an offset that lies inside the region.
+struct ProfileSegment {
+    std::unique_ptr<Contour> piece;
+    bool startMark = false, endMark = false;
+};
+
+}  // namespace
+
+std::unique_ptr<Contour> CTurnMnogoProhod::ProfileOffset(const Contour& curve, double distance, bool side) {
+    Document2D& doc = ActiveDocument2D();
+    doc.BeginObjectSet();
+    std::unique_ptr<Contour> drawn = curve.Clone();
+    drawn->Draw2D(4);
+    EquidistantRequest request;
+    request.group = doc.EndObjectSet();
+    request.side = side ? 1 : 0;
+    request.distance = request.distance2 = distance;
+    request.style = 4;
+    auto result = std::make_unique<Contour>();
+    const Ref2D offset = doc.Equidistant(request).group;
+    if (offset != 0) result->LoadFromHostObjects(doc, doc.ObjectList(offset, 0, 5.0, 1), -1, 0.01);
+    return result;
+}
+
+void CTurnMnogoProhod::ProfileNew() {
+    RegionClosed = true;
+    if (!regionContour || !pairedContour || regionContour->Empty() || pairedContour->Empty()) return;
+    // Offsets a zero distance apart would never leave the region.
+    if (!(DepthPass >= 0.001)) return;
+    const Contour& W = *regionContour;
+    const Contour& B = *pairedContour;
+
+    // A single face is roughed by the facing passes.
+    if (W.Count() == 1 && std::fabs(W.GetFirstUnit()->StartPoint.z - W.GetFirstUnit()->EndPoint.z) < 0.001) {
+        const int direction = feedDirection;
+        feedDirection = 1;
+        LongitudNew();
+        feedDirection = direction;
+        indNapr = userNapr;
+        return;
+    }
+
+    const double approach = std::max(Vrezanie, DepthPass + 1.0);
+    std::unique_ptr<Contour> R = ProfileRegionOutline(W, B);
+    if (!R->IsClosed()) {
+        RegionClosed = false;
+        return;
+    }
+    if (!R->DetermineDirection()) R->Reverse();
+    std::unique_ptr<Contour> P = sourceContour ? sourceContour->Clone() : std::make_unique<Contour>();
+    ApplyToolOffsets(*P);
+
+    double t = DepthPass, s = SafeDistance;
+    double theta = fi <= 90.0 ? 90.0 : fi;
+    if (theta > 135.0) theta = 126.0;
+    const double kLift = std::cos(theta * kDegree) / std::sin(theta * kDegree);
+    const double dZ = fi1 > 45.0 ? s / std::tan(fi1 * kDegree) : s;
+    BoundBox box;
+    ContoursBoundingBox(W, B, box);
+
+    contourReversed = indNapr;
+    indNapr = userNapr;
+    double xs = box.xmin - approach;
+    double zs = box.zmax + approach;
+    if (internalMachining) {
+        xs = box.xmax + s;
+        t = -t;
+        s = -s;
+    }
+    if (contourReversed) zs = box.zmin - approach;
+    if (internalMachining) contourReversed = !indNapr;
+    const double retractZ0 = indNapr ? dZ : -dZ;
+
+    double alphaStart = W.GetFirstUnit()->GetStartAngle() / kDegree - 180.0;
+    double alphaEnd = W.GetLastUnit()->GetEndAngle() / kDegree;
+    MoveToStart(xs, zs);
+    curX = xs;
+    curZ = zs;
+
+    std::unique_ptr<Contour> first = W.Clone();
+    if (contourReversed) {
+        first = ReverseContour(std::move(first));
+        std::swap(alphaStart, alphaEnd);
+    }
+    first->ExtendEnds(approach, Perebeg, finalContour.get(), 0.0, nullptr);
+    first->MergeOverlappingUnits();
+
+    // The offsets, innermost first; each is bounded by the region it must cross.
+    std::vector<std::unique_ptr<Contour>> offsets;
+    offsets.reserve(25);
+    std::unique_ptr<Contour> current = std::move(first);
+    IntersectPointList crossings(16);
+    for (int k = 0; k < kMaxPasses && current && !current->Empty(); ++k) {
+        current->RemoveZeroLengthUnits();
+        if (current->Empty()) break;
+        current->PrependLine(kFar, alphaStart, false);
+        current->AppendLine(kFar, alphaEnd, false);
+        std::unique_ptr<Contour> next = ProfileOffset(*current, t, contourReversed);
+        offsets.push_back(std::move(current));
+        crossings.SetCountZero();
+        if (!next->Empty()) next->Intersect(*R, crossings, true);
+        if (crossings.Count() < 2) break;
+        current = std::move(next);
+    }
+
+    // The pieces inside the region, outermost offset first.
+    std::vector<ProfileSegment> segments;
+    for (auto it = offsets.rbegin(); it != offsets.rend(); ++it) {
+        const Contour& curve = **it;
+        crossings.SetCountZero();
+        curve.Intersect(*R, crossings, true);
+        const int n = static_cast<int>(crossings.Count());
+        if (n < 2) break;
+        for (int i = 1; i < n; ++i) {
+            const IntersectPoint& p = crossings[static_cast<std::uint32_t>(i - 1)];
+            const IntersectPoint& q = crossings[static_cast<std::uint32_t>(i)];
+            IntersectPoint mid;
+            curve.GetMidPointBetween(mid, p, q);
+            if (!R->IsPointInside(mid.z, mid.x)) continue;
+            std::unique_ptr<Contour> piece = curve.CutPart(p, q);
+            if (!piece || piece->Empty()) continue;
+            piece->MergeOverlappingUnits();
+            ProfileSegment seg;
+            seg.startMark = i == 1 && B.IsPointOnContour(p.z, p.x);
+            seg.endMark = i == n - 1 && B.IsPointOnContour(q.z, q.x);
+            seg.piece = std::move(piece);
+            segments.push_back(std::move(seg));
+        }
+    }
+    offsets.clear();
+
+    for (ProfileSegment& seg : segments) {
+        Contour& piece = *seg.piece;
+        if (seg.startMark || seg.endMark)
+            piece.ExtendEnds(seg.startMark ? approach : 0.0, seg.endMark ? Perebeg : 0.0, finalContour.get(), 0.0,
+                             nullptr);
+        if (piece.Empty()) continue;
+        const Point3D start = piece.GetFirstUnit()->StartPoint;
+        MoveTo(curX, start.z, true);
+        // The move down to the piece is a rapid only where it meets no part.
+        Contour probe;
+        probe.AddUnit(std::make_unique<CLineUnit>(start.z, curX, start.z, start.x));
+        IntersectPointList hits(4);
+        if (!IsEqualPoint(start.z, curX, start.z, start.x)) probe.Intersect(*P, hits, true);
+        MoveTo(start.x, start.z, hits.Count() == 0);
+        for (int i = 0; i < piece.Count(); ++i) AddUnitFrame(*piece.GetUnit(i), piece.GetUnit(i)->IsRapid);
+        const Point3D end = piece.GetLastUnit()->EndPoint;
+        curX = end.x;
+        curZ = end.z;
+        MoveTo(end.x - s, end.z - retractZ0, false);
+        MoveTo(xs, curZ - std::fabs(curX - xs - s) * kLift, true);
+    }
+
+    MoveTo(xs, zs, true);
+    RetractDZ = retractZ0;
+    RetractDX = s;
+    retractX = xs;
+    retractZ = zs;
+    indNapr = userNapr;
+}
+
+}  // namespace zarvento
