@@ -14,18 +14,13 @@
 #include "platform/host_record.h"
 #include "platform/host_storage.h"
 #include "platform/host_storages.h"
-#include "platform/interface_transfer.h"
 #include "platform/messages.h"
-#include "platform/object_reference.h"
 #include "platform/storage_record.h"
 #include "platform/variant.h"
 
 namespace zarvento {
 
 namespace {
-
-// The host's sketch interface of an automation object.
-constexpr std::string_view kSketchInterface = "{5F4A21D6-9C1B-4E27-A0D3-6B8E1C7F3A52}";
 
 // One named value of the main record and the member it comes from.
 struct BaseValue {
@@ -148,22 +143,6 @@ void SaveSketch(StorageRecord& record, const char* flag, const char* key, const 
     record.WriteNamedValueNow(key, Variant::Dispatch(sketch));
 }
 
-// A cleared flag leaves the member as it is. A reference that is no sketch,
-// or a sketch the host can no longer resolve, leaves none; the loss is
-// reported and the load goes on without it.
-void LoadSketch(StorageRecord& record, const char* flag, const char* key, std::shared_ptr<HostSketch>& sketch) {
-    if (!ReadStoredBool(record, flag)) return;
-    record.ReadNamedValue(key);
-    const Variant& stored = record.ReadBuffer();
-    sketch.reset();
-    if (stored.Type() == VarType::Dispatch)
-        sketch = std::dynamic_pointer_cast<HostSketch>(QueryHostInterfaceOrNull(stored.AsDispatch(), kSketchInterface));
-    if (ProceduralReference(sketch, 3, 5) == 0) {
-        sketch.reset();
-        HostMessageBox("Потеряна связь с эскизом", CTurn::kCaption, CSPID::kExclamation);
-    }
-}
-
 // The entries of a record as they stand in the active document, or nothing
 // when it has no such record.
 std::vector<RecordEntry> StoredEntries(const std::string& name) {
@@ -243,8 +222,8 @@ bool CTurn::LoadTurn(int position) {
     SposobBuildSour = ReadStoredI4(record, "SposobBuildSour");
     if (workChoice) workChoice->Load(name + ".W");
     if (sourceChoice) sourceChoice->Load(name + ".S");
-    LoadSketch(record, "isWorkSketch", "pWorkSketch", pWorkSketch);
-    LoadSketch(record, "isSourSketch", "pSourSketch", pSourSketch);
+    ReadStoredSketch(record, "isWorkSketch", "pWorkSketch", pWorkSketch);
+    ReadStoredSketch(record, "isSourSketch", "pSourSketch", pSourSketch);
     for (const BaseValue& v : kBaseValues) ReadInto(*this, v, record);
     Spod2 = Spod;
     if (sSpod.empty()) sSpod = "TOOL.FEED1";

@@ -4,17 +4,12 @@
 #include "plan/spid.h"
 #include "plan/stored_value.h"
 #include "platform/host_application.h"
-#include "platform/interface_transfer.h"
 #include "platform/messages.h"
-#include "platform/object_reference.h"
 #include "platform/storage_record.h"
 
 namespace zarvento {
 
 namespace {
-
-// The host's sketch interface of an automation object.
-constexpr std::string_view kSketchInterface = "{5F4A21D6-9C1B-4E27-A0D3-6B8E1C7F3A52}";
 
 std::string StockRecordName() { return std::string(CSPID::kSPIDRecord) + ".Stock"; }
 
@@ -62,19 +57,7 @@ bool CSPID::Load_SPID() {
     StorageRecord record;
     if (!record.OpenRead(kSPIDRecord)) return false;
     SposobBuildSource = ReadStoredI4(record, "SposobBuildSource");
-    if (ReadStoredBool(record, "isSourceSketch")) {
-        record.ReadNamedValue("pSourceSketch");
-        const Variant& stored = record.ReadBuffer();
-        pSourceSketch.reset();
-        if (stored.Type() == VarType::Dispatch)
-            pSourceSketch =
-                std::dynamic_pointer_cast<HostSketch>(QueryHostInterfaceOrNull(stored.AsDispatch(), kSketchInterface));
-        // A sketch deleted from the document leaves the plan without one.
-        if (ProceduralReference(pSourceSketch, 3, 5) == 0) {
-            pSourceSketch.reset();
-            HostMessageBox("Потеряна связь с эскизом", kCaption, kExclamation);
-        }
-    }
+    ReadStoredSketch(record, "isSourceSketch", "pSourceSketch", pSourceSketch);
     // The stored choice applies to the part contour recognised before the
     // load; without one the stock contour on the part stays as it is.
     if (ReadStoredBool(record, "isContourSourDetail") && pDetailContour) {

@@ -1,11 +1,18 @@
 // Typed reads of the plan's records with errors that say where they happened.
 #include "plan/stored_value.h"
 
+#include "plan/spid.h"
 #include "platform/host_error.h"
+#include "platform/interface_transfer.h"
+#include "platform/messages.h"
+#include "platform/object_reference.h"
 
 namespace zarvento {
 
 namespace {
+
+// The host's sketch interface of an automation object.
+constexpr std::string_view kSketchInterface = "{5F4A21D6-9C1B-4E27-A0D3-6B8E1C7F3A52}";
 
 // A value read from the record, with where it was read for the error text.
 struct ReadValue {
@@ -67,5 +74,20 @@ std::optional<bool> ReadNextBool(StorageRecord& record) {
 }
 
 std::string ReadNextText(StorageRecord& record) { return Convert(record, Positional(record), VarType::BStr).AsBStr(); }
+
+void ReadStoredSketch(StorageRecord& record, const std::string& flag, const std::string& key,
+                      std::shared_ptr<HostSketch>& sketch) {
+    if (!ReadStoredBool(record, flag)) return;
+    record.ReadNamedValue(key);
+    const Variant& stored = record.ReadBuffer();
+    sketch.reset();
+    if (stored.Type() == VarType::Dispatch)
+        sketch = std::dynamic_pointer_cast<HostSketch>(QueryHostInterfaceOrNull(stored.AsDispatch(), kSketchInterface));
+    // A sketch deleted from the document leaves none.
+    if (ProceduralReference(sketch, 3, 5) == 0) {
+        sketch.reset();
+        HostMessageBox("Потеряна связь с эскизом", CSPID::kCaption, CSPID::kExclamation);
+    }
+}
 
 }  // namespace zarvento

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "platform/host_sketch.h"
 #include "platform/storage_record.h"
 
 namespace zarvento {
@@ -17,6 +19,13 @@ std::int32_t ReadStoredI4(StorageRecord& record, const std::string& key);
 double ReadStoredR8(StorageRecord& record, const std::string& key);
 bool ReadStoredBool(StorageRecord& record, const std::string& key);
 std::string ReadStoredText(StorageRecord& record, const std::string& key);
+
+// A sketch stored under `key` when the flag `flag` is set; a cleared flag
+// leaves `sketch` as it is. A reference that is no sketch, or a sketch the
+// host can no longer resolve, leaves none: "Потеряна связь с эскизом" is shown
+// and the load goes on.
+void ReadStoredSketch(StorageRecord& record, const std::string& flag, const std::string& key,
+                      std::shared_ptr<HostSketch>& sketch);
 
 // The next positional value of the open record; nothing when the record has
 // no value there (its end, or a gap).

@@ -5,17 +5,6 @@
 
 namespace zarvento {
 
-WorkDocumentScope::WorkDocumentScope() : previous_(&ActiveDocument2D()), work_(HiddenWorkDocument2D()) {
-    SetActiveDocument2D(&work_);
-    try {
-        RefreshHostView();
-    } catch (...) {
-        // No destructor runs for a scope that failed to open.
-        SetActiveDocument2D(previous_);
-        throw;
-    }
-}
-
-WorkDocumentScope::~WorkDocumentScope() { SetActiveDocument2D(previous_); }
+WorkDocumentScope::WorkDocumentScope() : switch_(HiddenWorkDocument2D()) { RefreshHostView(); }
 
 }  // namespace zarvento

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/document_2d.h"
+#include "platform/hidden_document.h"
 
 namespace zarvento {
 
@@ -11,15 +12,13 @@ class WorkDocumentScope {
 public:
     // Activates the work document and asks the host to refresh its view.
     WorkDocumentScope();
-    ~WorkDocumentScope();
-    WorkDocumentScope(const WorkDocumentScope&) = delete;
-    WorkDocumentScope& operator=(const WorkDocumentScope&) = delete;
 
-    Document2D& Document() const { return work_; }
+    Document2D& Document() const { return HiddenWorkDocument2D(); }
 
 private:
-    Document2D* previous_;
-    Document2D& work_;
+    // Constructed before the refresh, so a failed refresh still puts the
+    // previous document back.
+    ActiveDocument2DSwitch switch_;
 };
 
 }  // namespace zarvento
