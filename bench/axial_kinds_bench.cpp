@@ -7,14 +7,11 @@
 #include <memory>
 #include <string>
 
-#include "../tests/operations/operation_runner.h"
+#include "runner_session.h"
 #include "nc/cycle_auto.h"
 #include "operations/kind_support.h"
 #include "operations/turn_drill.h"
 #include "operations/turn_otrezka.h"
-#include "platform/host_application.h"
-#include "platform/host_folder.h"
-#include "platform/process_state.h"
 
 namespace {
 
@@ -24,17 +21,11 @@ using namespace zarvento;
 // one operation of the kind with `passes` passes.
 class KindPlan {
 public:
-    KindPlan(int kind, const char* profile, int passes)
-        : folder_(std::filesystem::temp_directory_path() / "zarvento-axial-bench") {
-        ResetProcessState();
-        std::filesystem::create_directories(folder_);
-        SetHostFolder(folder_);
-        ConnectHostApplication().Documents().Add(DocumentType::Part);
-        runner_ = std::make_unique<test::OperationRunner>();
-        runner_->Bar(60, 50, 0, 2).InnerPoint(-10, -5);
-        ParamTool& tool = runner_->Tool(0, "Сверло", 0.0);
+    KindPlan(int kind, const char* profile, int passes) : session_("zarvento-axial-bench") {
+        session_.Runner().Bar(60, 50, 0, 2).InnerPoint(-10, -5);
+        ParamTool& tool = session_.Runner().Tool(0, "Сверло", 0.0);
         tool.TYPE_ = kind == kTurnDRILL ? CTurnDRILL::kDrillKind : CTurnOTREZKA::kCutOffToolKind;
-        runner_->AddKind(kind, profile, [passes](CTurn& op) {
+        session_.Runner().AddKind(kind, profile, [passes](CTurn& op) {
             CCycle_Auto* cycle = nullptr;
             if (auto* d = dynamic_cast<CTurnDRILL*>(&op)) cycle = &d->cycle;
             if (auto* c = dynamic_cast<CTurnOTREZKA*>(&op)) cycle = &c->cycle;
@@ -46,20 +37,13 @@ public:
             SetCycleText(*cycle, "K", "0.999");
         });
     }
-    ~KindPlan() {
-        runner_.reset();
-        ResetProcessState();
-        std::error_code ec;
-        std::filesystem::remove_all(folder_, ec);
-    }
     KindPlan(const KindPlan&) = delete;
     KindPlan& operator=(const KindPlan&) = delete;
 
-    test::OperationRunner& Runner() { return *runner_; }
+    test::OperationRunner& Runner() { return session_.Runner(); }
 
 private:
-    std::filesystem::path folder_;
-    std::unique_ptr<test::OperationRunner> runner_;
+    bench::RunnerSession session_;
 };
 
 void BM_RecalculateDrilling(benchmark::State& state) {

@@ -12,11 +12,8 @@
 #include <string>
 
 #include "../tests/operations/multipass_test_support.h"
-#include "../tests/operations/operation_runner.h"
+#include "runner_session.h"
 #include "operations/turn_mnogo_prohod.h"
-#include "platform/host_application.h"
-#include "platform/host_folder.h"
-#include "platform/process_state.h"
 
 namespace {
 
@@ -66,39 +63,26 @@ Shaft SteppedShaft(int units) {
 
 class Bench {
 public:
-    Bench(const Shaft& shaft, int feedDirection)
-        : folder_(std::filesystem::temp_directory_path() / "zarvento-multipass-bench") {
-        ResetProcessState();
-        std::filesystem::create_directories(folder_);
-        SetHostFolder(folder_);
-        ConnectHostApplication().Documents().Add(DocumentType::Part);
-        runner_ = std::make_unique<test::OperationRunner>();
+    Bench(const Shaft& shaft, int feedDirection) : session_("zarvento-multipass-bench") {
         // The bar reaches past the shoulder at the profile's end.
-        runner_->Bar(shaft.length + 5.0, 50, 0, 2).InnerPoint(-1, -5);
-        runner_->Tool(0, "Резец проходной", 0.8);
-        runner_->Part(shaft.profile);
-        op_ = &dynamic_cast<CTurnMnogoProhod&>(runner_->AddKind(kTurnMnogoProhod, shaft.profile, [&](CTurn& o) {
+        session_.Runner().Bar(shaft.length + 5.0, 50, 0, 2).InnerPoint(-1, -5);
+        session_.Runner().Tool(0, "Резец проходной", 0.8);
+        session_.Runner().Part(shaft.profile);
+        op_ = &dynamic_cast<CTurnMnogoProhod&>(session_.Runner().AddKind(kTurnMnogoProhod, shaft.profile, [&](CTurn& o) {
             auto& m = dynamic_cast<CTurnMnogoProhod&>(o);
             test::SetCycleValue(m.turningCycle, "I", 1.0);
             test::SetCycleValue(m.turningCycle, "P3", feedDirection);
             test::SetCycleValue(m.turningCycle, "P4", 0.3);
         }));
     }
-    ~Bench() {
-        runner_.reset();
-        ResetProcessState();
-        std::error_code ec;
-        std::filesystem::remove_all(folder_, ec);
-    }
     Bench(const Bench&) = delete;
     Bench& operator=(const Bench&) = delete;
 
-    void Run() { runner_->Run(); }
+    void Run() { session_.Runner().Run(); }
     const CTurnMnogoProhod& Operation() const { return *op_; }
 
 private:
-    std::filesystem::path folder_;
-    std::unique_ptr<test::OperationRunner> runner_;
+    bench::RunnerSession session_;
     CTurnMnogoProhod* op_ = nullptr;
 };
 

@@ -7,10 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "../tests/operations/operation_runner.h"
-#include "platform/host_application.h"
-#include "platform/host_folder.h"
-#include "platform/process_state.h"
+#include "runner_session.h"
 
 namespace {
 
@@ -24,36 +21,24 @@ constexpr const char* kProfile =
 // `count` probe operations over four tools, tool-life stops on.
 class Plan {
 public:
-    explicit Plan(int count) : folder_(std::filesystem::temp_directory_path() / "zarvento-operation-bench") {
-        ResetProcessState();
-        std::filesystem::create_directories(folder_);
-        SetHostFolder(folder_);
-        ConnectHostApplication().Documents().Add(DocumentType::Part);
-        runner_ = std::make_unique<test::OperationRunner>();
-        runner_->Bar(60, 50, 0, 2).InnerPoint(-10, -5).Version("18").ToolLifeStops(true);
-        for (int t = 0; t < 4; ++t) runner_->Tool(t, "Резец " + std::to_string(t), 0.4);
+    explicit Plan(int count) : session_("zarvento-operation-bench") {
+        session_.Runner().Bar(60, 50, 0, 2).InnerPoint(-10, -5).Version("18").ToolLifeStops(true);
+        for (int t = 0; t < 4; ++t) session_.Runner().Tool(t, "Резец " + std::to_string(t), 0.4);
         for (int i = 0; i < count; ++i) {
-            runner_->Add(std::make_unique<test::ProbeTurn>(), kProfile, [i](CTurn& op) {
+            session_.Runner().Add(std::make_unique<test::ProbeTurn>(), kProfile, [i](CTurn& op) {
                 op.nToolPosition = (i / 2) % 4;
                 op.TT = 1.0;
                 op.isVconst = i % 3 == 0;
             });
         }
     }
-    ~Plan() {
-        runner_.reset();
-        ResetProcessState();
-        std::error_code ec;
-        std::filesystem::remove_all(folder_, ec);
-    }
     Plan(const Plan&) = delete;
     Plan& operator=(const Plan&) = delete;
 
-    test::OperationRunner& Runner() { return *runner_; }
+    test::OperationRunner& Runner() { return session_.Runner(); }
 
 private:
-    std::filesystem::path folder_;
-    std::unique_ptr<test::OperationRunner> runner_;
+    bench::RunnerSession session_;
 };
 
 void BM_RecalculateSkeletonPlan(benchmark::State& state) {

@@ -9,11 +9,8 @@
 #include <string>
 
 #include "../tests/operations/multipass_test_support.h"
-#include "../tests/operations/operation_runner.h"
 #include "operations/turn_mnogo_prohod.h"
-#include "platform/host_application.h"
-#include "platform/host_folder.h"
-#include "platform/process_state.h"
+#include "runner_session.h"
 
 namespace {
 
@@ -39,30 +36,22 @@ std::string RibbedTaper(int units, double& length) {
 }
 
 void BM_ProfileRoughing(benchmark::State& state) {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "zarvento-profile-bench";
-    ResetProcessState();
-    std::filesystem::create_directories(folder);
-    SetHostFolder(folder);
-    ConnectHostApplication().Documents().Add(DocumentType::Part);
+    bench::RunnerSession session("zarvento-profile-bench");
     double length = 0.0;
     const std::string profile = RibbedTaper(static_cast<int>(state.range(0)), length);
-    auto runner = std::make_unique<test::OperationRunner>();
-    runner->Bar(length + 5.0, 50, 0, 2).InnerPoint(-1, -5);
-    runner->Tool(0, "Резец проходной", 0.8);
-    runner->Part(profile);
-    auto& op = dynamic_cast<CTurnMnogoProhod&>(runner->AddKind(kTurnMnogoProhod, profile, [](CTurn& o) {
+    test::OperationRunner& runner = session.Runner();
+    runner.Bar(length + 5.0, 50, 0, 2).InnerPoint(-1, -5);
+    runner.Tool(0, "Резец проходной", 0.8);
+    runner.Part(profile);
+    auto& op = dynamic_cast<CTurnMnogoProhod&>(runner.AddKind(kTurnMnogoProhod, profile, [](CTurn& o) {
         auto& m = dynamic_cast<CTurnMnogoProhod&>(o);
         test::SetCycleValue(m.turningCycle, "I", 1.5);
         test::SetCycleValue(m.turningCycle, "P3", 2);
     }));
-    for (auto _ : state) runner->Run();
+    for (auto _ : state) runner.Run();
     state.counters["frames"] = static_cast<double>(op.Frames().size());
     state.counters["units"] = static_cast<double>(state.range(0));
     if (!op.messageText.empty()) state.SkipWithError(op.messageText.c_str());
-    runner.reset();
-    ResetProcessState();
-    std::error_code ec;
-    std::filesystem::remove_all(folder, ec);
 }
 BENCHMARK(BM_ProfileRoughing)->Arg(100)->Arg(1000)->Arg(5000)->ArgName("units")->Unit(benchmark::kMillisecond);
 

@@ -7,11 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "../tests/operations/operation_runner.h"
+#include "runner_session.h"
 #include "operations/turn_threading.h"
-#include "platform/host_application.h"
-#include "platform/host_folder.h"
-#include "platform/process_state.h"
 
 namespace {
 
@@ -27,15 +24,10 @@ BENCHMARK(BM_ConstantAreaPlan)->Arg(10)->Arg(100)->Arg(400)->Unit(benchmark::kMi
 // 0.005 mm and the thread depth giving the ratio.
 class ThreadPlan {
 public:
-    explicit ThreadPlan(double ratio) : folder_(std::filesystem::temp_directory_path() / "zarvento-threading-bench") {
-        ResetProcessState();
-        std::filesystem::create_directories(folder_);
-        SetHostFolder(folder_);
-        ConnectHostApplication().Documents().Add(DocumentType::Part);
-        runner_ = std::make_unique<test::OperationRunner>();
-        runner_->Bar(60, 50, 0, 2).InnerPoint(-10, -5);
-        runner_->Tool(0, "Резец резьбовой", 0.0).TYPE_ = 15;
-        runner_->AddKind(kTurnTHREADING, "LineSeg( 0,-20, -40,-20, 1 );\n", [ratio](CTurn& op) {
+    explicit ThreadPlan(double ratio) : session_("zarvento-threading-bench") {
+        session_.Runner().Bar(60, 50, 0, 2).InnerPoint(-10, -5);
+        session_.Runner().Tool(0, "Резец резьбовой", 0.0).TYPE_ = 15;
+        session_.Runner().AddKind(kTurnTHREADING, "LineSeg( 0,-20, -40,-20, 1 );\n", [ratio](CTurn& op) {
             auto& t = dynamic_cast<CTurnTHREADING&>(op);
             t.Nzahod = 2;
             t.Depth = 0.25 + ratio * 0.005;
@@ -43,20 +35,13 @@ public:
             t.Cycle().FindParam("P1")->intValue = 1;
         });
     }
-    ~ThreadPlan() {
-        runner_.reset();
-        ResetProcessState();
-        std::error_code ec;
-        std::filesystem::remove_all(folder_, ec);
-    }
     ThreadPlan(const ThreadPlan&) = delete;
     ThreadPlan& operator=(const ThreadPlan&) = delete;
 
-    test::OperationRunner& Runner() { return *runner_; }
+    test::OperationRunner& Runner() { return session_.Runner(); }
 
 private:
-    std::filesystem::path folder_;
-    std::unique_ptr<test::OperationRunner> runner_;
+    bench::RunnerSession session_;
 };
 
 void BM_RecalculateThreading(benchmark::State& state) {
