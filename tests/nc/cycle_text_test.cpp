@@ -10,6 +10,7 @@
 #include "nc/frame_templates.h"
 #include "nc/modal_state.h"
 #include "platform/settings_record.h"
+#include "code_line_builder.h"
 #include "test_support.h"
 
 namespace zarvento {
@@ -17,13 +18,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-CodeLine Line(std::string text, std::vector<std::string> arguments, bool numbered) {
-    CodeLine l;
-    l.text = std::move(text);
-    l.arguments = std::move(arguments);
-    l.numbered = numbered ? 1 : 0;
-    return l;
-}
+using test::Line;
 
 class CycleTextTest : public test::CleanStateTest {
 protected:

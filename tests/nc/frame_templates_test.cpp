@@ -13,6 +13,7 @@
 #include "nc/plan_contours.h"
 #include "platform/settings_record.h"
 #include "frame_test_program.h"
+#include "code_line_builder.h"
 #include "test_support.h"
 
 namespace zarvento {
@@ -34,13 +35,7 @@ public:
     double huge = 1e12;
 };
 
-CodeLine Line(std::string text, std::vector<std::string> arguments, bool numbered = false) {
-    CodeLine l;
-    l.text = std::move(text);
-    l.arguments = std::move(arguments);
-    l.numbered = numbered ? 1 : 0;
-    return l;
-}
+using test::Line;
 
 class FrameTemplatesTest : public test::CleanStateTest {
 protected:
