@@ -230,22 +230,11 @@ protected:
         return turn;
     }
 
-    std::shared_ptr<HostRecord> Record(const std::string& name) const {
-        auto storage = part->Storages().Item(Variant::I4(0));
-        return storage ? storage->Record(Variant::BStr(name)) : nullptr;
-    }
-    std::vector<std::string> EntryNames(const std::string& name) const {
-        std::vector<std::string> names;
-        if (auto r = Record(name))
-            for (const auto& e : r->Entries()) names.push_back(e.name);
-        return names;
-    }
+    std::shared_ptr<HostRecord> Record(const std::string& name) const { return test::StoredRecord(*part, name); }
+    std::vector<std::string> EntryNames(const std::string& name) const { return test::StoredEntryNames(*part, name); }
     // Writes a record of named values straight into the part.
     static void WriteRecord(const std::string& name, const std::vector<std::pair<std::string, Variant>>& values) {
-        StorageRecord record;
-        ASSERT_TRUE(record.OpenWrite(name));
-        for (const auto& [key, value] : values) record.AddNamedValue(key, value);
-        record.Flush();
+        test::WriteNamedRecord(name, values);
     }
     std::string Dump() const { return DumpDocumentRecords(*part); }
 

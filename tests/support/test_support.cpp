@@ -6,6 +6,9 @@
 #include <stdexcept>
 
 #include "platform/host_application.h"
+#include "platform/host_storage.h"
+#include "platform/host_storages.h"
+#include "platform/storage_record.h"
 
 namespace zarvento::test {
 
@@ -36,6 +39,25 @@ HostDocumentPtr SaveCloseReopen(const HostDocumentPtr& doc, const std::string& p
     HostApplication& app = ConnectHostApplication();
     app.Documents().Close(doc);
     return app.Documents().Open(path);
+}
+
+std::shared_ptr<HostRecord> StoredRecord(HostDocument& doc, const std::string& name) {
+    auto storage = doc.Storages().Item(Variant::I4(0));
+    return storage ? storage->Record(Variant::BStr(name)) : nullptr;
+}
+
+std::vector<std::string> StoredEntryNames(HostDocument& doc, const std::string& name) {
+    std::vector<std::string> names;
+    if (auto r = StoredRecord(doc, name))
+        for (const auto& e : r->Entries()) names.push_back(e.name);
+    return names;
+}
+
+void WriteNamedRecord(const std::string& name, const std::vector<std::pair<std::string, Variant>>& values) {
+    StorageRecord record;
+    ASSERT_TRUE(record.OpenWrite(name));
+    for (const auto& [key, value] : values) record.AddNamedValue(key, value);
+    record.Flush();
 }
 
 }  // namespace zarvento::test

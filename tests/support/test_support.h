@@ -6,11 +6,14 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/host_document.h"
 #include "platform/host_error.h"
+#include "platform/host_record.h"
 
 #include "platform/messages.h"
 #include "platform/process_state.h"
@@ -53,5 +56,12 @@ std::string FixturePath(const std::string& relative);
 // Saves the document to path, closes it and opens the file again: what a
 // stored record must survive.
 HostDocumentPtr SaveCloseReopen(const HostDocumentPtr& doc, const std::string& path);
+
+// One record of a document's storage 0, or null when it is missing.
+std::shared_ptr<HostRecord> StoredRecord(HostDocument& doc, const std::string& name);
+// The names of a record's entries in order (none when it is missing).
+std::vector<std::string> StoredEntryNames(HostDocument& doc, const std::string& name);
+// Writes a record of named values straight into the active document.
+void WriteNamedRecord(const std::string& name, const std::vector<std::pair<std::string, Variant>>& values);
 
 }  // namespace zarvento::test
