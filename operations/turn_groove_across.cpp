@@ -3,7 +3,8 @@
 // from the groove's width less the tool's.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <cstdint>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -11,23 +12,13 @@
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "nc/cadre_g04.h"
+#include "nc/frame_text_format.h"
+#include "operations/kind_support.h"
 #include "operations/turn_mnogo_prohod.h"
 
 namespace zarvento {
 
 namespace {
-
-bool FindToolVariable(const ParamTool& tool, const char* name, double& value) {
-    const int count = std::min(tool.Npv, ParamTool::kMaxVariables);
-    for (int i = 0; i < count; ++i) {
-        const ParamVariable& v = tool.aVariables[static_cast<std::size_t>(i)];
-        if (v.sName == name) {
-            value = v.dValue;
-            return true;
-        }
-    }
-    return false;
-}
 
 struct GrooveCrossing {
     double x, z;
@@ -40,27 +31,21 @@ void CTurnMnogoProhod::ElementarGroovCycleAcross() {
     if (!regionContour || !pairedContour || regionContour->Empty() || pairedContour->Empty()) return;
     if (const ParamTool* tool = GetTool()) {
         double width = 0.0, base = 0.0;
-        if (CycleParameter* p2 = grooveCycle.FindParam("P2")) {
-            if (FindToolVariable(*tool, "width", width)) {
-                WidthTool = width;
-                char text[64];
-                std::snprintf(text, sizeof text, "%g", width);
-                p2->valueText = text;
-                p2->realValue = width;
-                p2->kind = 'R';
-            } else {
-                p2->kind = 'd';
-            }
+        if (tool->GetVariable("width", width)) {
+            WidthTool = width;
+            SetCycleText(grooveCycle, "P2", FormatGeneral(width));
+            SetCycleKind(grooveCycle, "P2", 'R');
+        } else {
+            SetCycleKind(grooveCycle, "P2", 'd');
         }
-        if (CycleParameter* p3 = grooveCycle.FindParam("P3")) {
-            if (FindToolVariable(*tool, "base", base)) {
-                indPrivazTool = static_cast<int>(base + 0.01);
-                p3->valueText = std::to_string(indPrivazTool);
-                p3->intValue = indPrivazTool;
-                p3->kind = 'R';
-            } else {
-                p3->kind = 'i';
-            }
+        std::int32_t corner = 0;
+        // A base out of the integer range is no vertex: the cycle's own stays.
+        if (tool->GetVariable("base", base) && TruncateToInt32(base + 0.01, corner)) {
+            indPrivazTool = corner;
+            SetCycleText(grooveCycle, "P3", std::to_string(corner));
+            SetCycleKind(grooveCycle, "P3", 'R');
+        } else {
+            SetCycleKind(grooveCycle, "P3", 'i');
         }
     }
     double t = DepthPass;
@@ -81,8 +66,14 @@ void CTurnMnogoProhod::ElementarGroovCycleAcross() {
 
     // A groove narrower than the tool has no room for a second plunge: a
     // negative step would cut its walls.
+    if (!(w >= 0.0)) return ReportError(kToolWidthText);
     const double H = std::fabs(first.z - last.z) - w;
     if (H < -EPS) return ReportError(kGrooveWidthText);
+    // The count is bounded before any move is made: a step far below the
+    // groove's width is refused rather than cut in millions of plunges.
+    const double plunges = std::ceil(H / t - 1e-6) + 0.1 + 1.0;
+    if (!(plunges <= kMaxPasses)) return ReportError(kTooManyPassesMessage);
+    int N = std::max(static_cast<int>(plunges), 2);
 
     double rz = indNapr ? box.zmin : box.zmax;
     double rx = internalMachining ? box.xmax + a : box.xmin - a;
@@ -104,9 +95,6 @@ void CTurnMnogoProhod::ElementarGroovCycleAcross() {
     curX = rx;
     curZ = rz;
 
-    int N = static_cast<int>(std::ceil(H / t - 1e-6) + 0.1) + 1;
-    if (N < 2) N = 2;
-    if (N > kMaxPasses) N = kMaxPasses;
     if (isCorrectStep && N > 1) t = H / (N - 1);
     if (indNapr) t = -t;
     const double lastStep = isCorrectStep ? t : (indNapr ? -1.0 : 1.0) * H - (N - 2) * t;
