@@ -150,7 +150,12 @@ void CTurnMnogoProhod::OutputMachineCycle() {
     for (int k = 0; k < 8; ++k) {
         if (demands.find(kForms[k]) == std::string::npos) continue;
         const bool fitted = k < 4 ? OutputTrapezoidsG(*W, k + 1) : OutputTrapezoidsV(*W, k - 3);
-        if (fitted) return;
+        if (fitted) {
+            // As after the whole-region cycle: the tool leaves the part from
+            // the retract point rather than staying there for the next operation.
+            ReturnToHome(retractX, retractZ);
+            return;
+        }
     }
     ReportError(std::string(kCycleRefusalText) + definition->GetGCode());
 }

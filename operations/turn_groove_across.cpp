@@ -20,6 +20,10 @@ namespace zarvento {
 
 namespace {
 
+// How far inside the tool's edges the groove is probed: clear of the equal
+// points' tolerance, and far below what a path or its printed text shows.
+constexpr double kEdgeInset = 1e-5;
+
 struct GrooveCrossing {
     double x, z;
     bool onRegion;
@@ -99,6 +103,10 @@ void CTurnMnogoProhod::ElementarGroovCycleAcross() {
     if (indNapr) t = -t;
     const double lastStep = isCorrectStep ? t : (indNapr ? -1.0 : 1.0) * H - (N - 2) * t;
     const double edge = indPrivazTool == 0 ? w : -w;
+    // The probes lie a hair inside the tool's edges: an edge that only
+    // touches a wall of the groove must not take that wall's top for the
+    // depth there, which would leave a strip of the groove uncut.
+    const double inset = std::fabs(edge) > 4.0 * kEdgeInset ? std::copysign(kEdgeInset, edge) : 0.0;
 
     double z = rz;
     bool plunged = false;
@@ -111,8 +119,8 @@ void CTurnMnogoProhod::ElementarGroovCycleAcross() {
             for (std::uint32_t i = 0; i < found.Count(); ++i) out.push_back({found[i].x, found[i].z, region});
         };
         std::vector<GrooveCrossing> A, B;
-        crossings(z, W, A, true);
-        crossings(z + edge, W, B, true);
+        crossings(z + inset, W, A, true);
+        crossings(z + edge - inset, W, B, true);
         if (!A.empty() && !B.empty()) {
             if (std::fabs(B[0].x - rx) + 1e-6 < std::fabs(A[0].x - rx))
                 for (std::size_t i = 0; i < std::min(A.size(), B.size()); ++i) A[i].x = B[i].x;
@@ -122,8 +130,8 @@ void CTurnMnogoProhod::ElementarGroovCycleAcross() {
                 hi = std::max(hi, c.x);
             }
             std::vector<GrooveCrossing> list = A, stock;
-            crossings(z, *pairedContour, stock, false);
-            crossings(z + edge, *pairedContour, stock, false);
+            crossings(z + inset, *pairedContour, stock, false);
+            crossings(z + edge - inset, *pairedContour, stock, false);
             for (const auto& c : stock)
                 if (internalMachining ? c.x >= hi + 1e-6 : c.x <= lo - 1e-6) list.push_back(c);
             if (list.size() >= 2) {

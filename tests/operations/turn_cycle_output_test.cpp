@@ -27,7 +27,7 @@ constexpr const char* kStairs =
 
 class TurnCycleOutputTest : public test::OperationTest {
 protected:
-    CTurnMnogoProhod& Cycle(const std::string& profile, const std::string& demands) {
+    CTurnMnogoProhod& Cycle(const std::string& profile, const std::string& demands, double cornerRadius = 0.0) {
         post = std::make_unique<CPostProcessor>("Станок", "");
         auto turning = std::make_unique<CCycle_Auto>();
         turning->SetType("Turning");
@@ -35,7 +35,7 @@ protected:
         turning->profilDemands = demands;
         post->AddCycleDefinition(std::move(turning));
         // A sharp tool keeps the region's corners sharp: trapezoids take lines only.
-        runner->Tool(0, "Резец проходной", 0.0);
+        runner->Tool(0, "Резец проходной", cornerRadius);
         runner->Clear();
         runner->Part(profile);
         CTurn& op = runner->AddKind(kTurnMnogoProhod, profile, [&](CTurn& o) {
@@ -300,6 +300,58 @@ TEST_F(TurnCycleOutputTest, StartPointFollowsTheRegionShape) {
         }
         EXPECT_NEAR(cycles[0]->start.x, rx, 1e-9);
         EXPECT_NEAR(cycles[0]->start.z, rz, 1e-9);
+    }
+}
+
+// The operation's program text, then the contours each cycle frame owns
+// (a rapid unit marked so).
+std::string CycleFramesText(test::OperationRunner& runner, const CTurn& op) {
+    std::string text = runner.Text(0);
+    int k = 0;
+    for (const auto& frame : op.Frames()) {
+        const auto* c = dynamic_cast<const CCycle_Auto*>(frame.get());
+        if (!c) continue;
+        text += "cycle " + std::to_string(++k) + "\n";
+        const std::pair<const char*, const Contour*> contours[] = {
+            {"work", c->workContour.get()}, {"second", c->secondContour.get()}, {"print", c->printContour.get()}};
+        for (const auto& [name, contour] : contours) {
+            if (!contour) continue;
+            text += std::string(" ") + name + "\n";
+            for (int i = 0; i < contour->Count(); ++i)
+                text += std::string(contour->GetUnit(i)->IsRapid ? "  rapid " : "  ") +
+                        contour->GetUnit(i)->GetScriptText();
+        }
+    }
+    return text;
+}
+
+// Each form over the fixture parts that fit it: the general form (with a
+// rounded tool, whose offset makes the second contour) takes every part;
+// the trapezoid forms, with a sharp tool, the parts of lines that step the
+// right way.
+TEST_F(TurnCycleOutputTest, GoldenFramesOfTheFixtureParts) {
+    struct Form {
+        const char* file;
+        const char* demands;
+        double cornerRadius;
+    };
+    const Form forms[] = {
+        {"general", " ", 0.8},  {"trapezoid_g1", "TrapecG1", 0.0}, {"trapezoid_g3", "TrapecG3", 0.0},
+        {"trapezoid_v1", "TrapecV1", 0.0}, {"trapezoid_v3", "TrapecV3", 0.0},
+    };
+    for (const Form& form : forms) {
+        SCOPED_TRACE(form.file);
+        std::string text;
+        for (const test::FixturePart& part : test::FixtureParts()) {
+            runner->Bar(part.barLength, part.barDiameter, part.barInner, part.barZ).InnerPoint(part.innerZ, part.innerX);
+            CTurnMnogoProhod& op = Cycle(part.profile, form.demands, form.cornerRadius);
+            if (!op.messageText.empty()) {
+                EXPECT_NE(form.cornerRadius, 0.8) << part.name << ": " << op.messageText;
+                continue;
+            }
+            text += std::string("== ") + part.name + "\n" + CycleFramesText(*runner, op);
+        }
+        test::ExpectGolden(std::string("cycles/") + form.file + ".txt", text);
     }
 }
 

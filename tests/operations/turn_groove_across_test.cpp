@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include "fixture_parts.h"
+#include "golden_file.h"
 #include "multipass_test_support.h"
 #include "nc/cadre_g04.h"
 #include "nc/cadre_line_g01.h"
@@ -297,6 +299,49 @@ TEST_F(TurnGrooveAcrossTest, UnusableWidthOrStepIsRefused) {
         EXPECT_EQ(op.messageText, c.message);
         EXPECT_TRUE(PlungeZ(op).empty());
     }
+}
+
+// A plunge whose tool edge falls on a wall of the groove still reaches the
+// groove's bottom beside that wall: the wall's top is not the depth there.
+TEST_F(TurnGrooveAcrossTest, AnEdgeOnAWallReachesTheBottomBesideIt) {
+    // A groove of radius 17 from z = -14 to -10 in a step of radius 20; the
+    // plunges at z = -12 and -14 lie wholly over it, the one at -12 with its
+    // second edge on the wall at z = -10.
+    const char* profile = test::FixtureParts()[9].profile;
+    ASSERT_STREQ(test::FixtureParts()[9].name, "groove");
+    CTurnMnogoProhod& op = Groove(profile, [](CTurnMnogoProhod& o) {
+        test::SetCycleValue(o.grooveCycle, "P1", 2.0);
+        test::SetCycleValue(o.grooveCycle, "P2", 2.0);
+    });
+    ASSERT_EQ(op.messageText, "");
+    int plunges = 0;
+    for (const auto& frame : op.Frames()) {
+        if (frame->rapid || std::fabs(frame->start.z - frame->end.z) > 1e-9 || frame->end.x <= frame->start.x) continue;
+        ++plunges;
+        const double z = frame->start.z;
+        const bool overGroove = z <= -12.0 + 1e-9 && z >= -14.0 - 1e-9;
+        EXPECT_NEAR(frame->end.x, overGroove ? -17.0 : -20.0, 1e-9) << "z " << z;
+    }
+    EXPECT_EQ(plunges, 16);
+}
+
+// The plunges with their dwell over the fixture parts that hold grooves
+// (pockets under the bar's surface), each region in turn.
+TEST_F(TurnGrooveAcrossTest, GoldenPlungesOfTheFixtureGrooves) {
+    std::string text;
+    for (const test::FixturePart& part : test::FixtureParts()) {
+        const std::string name = part.name;
+        if (name != "groove" && name != "undercut" && name != "two lands") continue;
+        runner->Bar(part.barLength, part.barDiameter, part.barInner, part.barZ).InnerPoint(part.innerZ, part.innerX);
+        CTurnMnogoProhod& op = Groove(part.profile, [](CTurnMnogoProhod& o) {
+            test::SetCycleValue(o.grooveCycle, "P1", 1.5);
+            test::SetCycleValue(o.grooveCycle, "P2", 2.0);
+            test::SetCycleValue(o.grooveCycle, "P6", 0.5);
+        });
+        EXPECT_EQ(op.messageText, "") << name;
+        text += "== " + name + "\n" + runner->Text(0);
+    }
+    test::ExpectGolden("cycles/groove_plunges.txt", text);
 }
 
 }  // namespace
