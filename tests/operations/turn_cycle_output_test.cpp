@@ -148,6 +148,10 @@ TEST_F(TurnCycleOutputTest, TrapezoidFormsAndTheRefusal) {
         "LineSeg( -30,-12, -10,-12, 1 );\nLineSeg( -10,-12, -10,-15, 1 );\nLineSeg( -10,-15, 2,-15, 1 );\n";
     constexpr const char* kRisingToPlusZ =
         "LineSeg( -30,-20, -10,-20, 1 );\nLineSeg( -10,-20, -10,-15, 1 );\nLineSeg( -10,-15, 2,-15, 1 );\n";
+    // An undercut: its rise towards the axis is no step down along Z.
+    constexpr const char* kUndercut =
+        "LineSeg( 2,-20, -10,-20, 1 );\nLineSeg( -10,-20, -14,-16, 1 );\nLineSeg( -14,-16, -18,-16, 1 );\n"
+        "LineSeg( -18,-16, -18,-20, 1 );\nLineSeg( -18,-20, -30,-20, 1 );\n";
     constexpr const char* kArc = "LineSeg( 2,-15, -10,-15, 1 );\nArcByPoint( -10,-20, 5, -10,-15, -15,-20, 1, 1 );\n"
                                  "LineSeg( -15,-20, -30,-20, 1 );\n";
     struct Case {
@@ -168,6 +172,7 @@ TEST_F(TurnCycleOutputTest, TrapezoidFormsAndTheRefusal) {
         {"V3", kFallingToPlusZ, "TrapecV3", 2, 3, -8, 3, -15},
         {"G4", kRisingToPlusZ, "TrapecG4", 2, -31, -8, -31, -15},
         {"V4", kRisingToPlusZ, "TrapecV4", 2, -31, -8, -31, -20},
+        {"G1 refused, V1 taken", kUndercut, "TrapecG1 TrapecV1", 4, 2, -25, 2, -20},
         {"V2 alone does not fit", kFallingToMinusZ, "TrapecV2", 0, 0, 0, 0, 0},
         {"mirrored forms do not fit", kFallingToMinusZ, "TrapecG2 TrapecG3 TrapecG4 TrapecV3 TrapecV4", 0, 0, 0, 0, 0},
         {"an arc fits no form", kArc, "TrapecG1 TrapecV1", 0, 0, 0, 0, 0},
