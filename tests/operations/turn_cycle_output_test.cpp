@@ -161,21 +161,22 @@ TEST_F(TurnCycleOutputTest, TrapezoidFormsAndTheRefusal) {
         std::size_t trapezoids;  // 0: refused
         double pz, px;           // where the first trapezoid starts
         double qz, qx;           // and where its first (rapid) line ends
+        double rz, rx;           // the retract point the last move returns to
     };
     const std::vector<Case> cases = {
-        {"G1", kFallingToMinusZ, "TrapecG1", 2, 3, -27, 3, -20},
-        {"V1", kFallingToMinusZ, "TrapecV1", 2, 3, -27, 3, -15},
-        {"V1 named first, G1 tried first", kFallingToMinusZ, "TrapecV1 TrapecG1", 2, 3, -27, 3, -20},
-        {"G2", kRisingToMinusZ, "TrapecG2", 2, -31, -27, -31, -20},
-        {"V2", kRisingToMinusZ, "TrapecV2", 2, -31, -27, -31, -15},
-        {"G3", kFallingToPlusZ, "TrapecG3", 2, 3, -8, 3, -12},
-        {"V3", kFallingToPlusZ, "TrapecV3", 2, 3, -8, 3, -15},
-        {"G4", kRisingToPlusZ, "TrapecG4", 2, -31, -8, -31, -15},
-        {"V4", kRisingToPlusZ, "TrapecV4", 2, -31, -8, -31, -20},
-        {"G1 refused, V1 taken", kUndercut, "TrapecG1 TrapecV1", 4, 2, -25, 2, -20},
-        {"V2 alone does not fit", kFallingToMinusZ, "TrapecV2", 0, 0, 0, 0, 0},
-        {"mirrored forms do not fit", kFallingToMinusZ, "TrapecG2 TrapecG3 TrapecG4 TrapecV3 TrapecV4", 0, 0, 0, 0, 0},
-        {"an arc fits no form", kArc, "TrapecG1 TrapecV1", 0, 0, 0, 0, 0},
+        {"G1", kFallingToMinusZ, "TrapecG1", 2, 3, -27, 3, -20, 3, -27},
+        {"V1", kFallingToMinusZ, "TrapecV1", 2, 3, -27, 3, -15, 3, -27},
+        {"V1 named first, G1 tried first", kFallingToMinusZ, "TrapecV1 TrapecG1", 2, 3, -27, 3, -20, 3, -27},
+        {"G2", kRisingToMinusZ, "TrapecG2", 2, -31, -27, -31, -20, -31, -27},
+        {"V2", kRisingToMinusZ, "TrapecV2", 2, -31, -27, -31, -15, -31, -27},
+        {"G3", kFallingToPlusZ, "TrapecG3", 2, 3, -8, 3, -12, 3, -8},
+        {"V3", kFallingToPlusZ, "TrapecV3", 2, 3, -8, 3, -15, 3, -8},
+        {"G4", kRisingToPlusZ, "TrapecG4", 2, -31, -8, -31, -15, -31, -8},
+        {"V4", kRisingToPlusZ, "TrapecV4", 2, -31, -8, -31, -20, -31, -8},
+        {"G1 refused, V1 taken", kUndercut, "TrapecG1 TrapecV1", 4, 2, -25, 2, -20, 2, -25},
+        {"V2 alone does not fit", kFallingToMinusZ, "TrapecV2", 0, 0, 0, 0, 0, 0, 0},
+        {"mirrored forms do not fit", kFallingToMinusZ, "TrapecG2 TrapecG3 TrapecG4 TrapecV3 TrapecV4", 0, 0, 0, 0, 0, 0, 0},
+        {"an arc fits no form", kArc, "TrapecG1 TrapecV1", 0, 0, 0, 0, 0, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -220,8 +221,8 @@ TEST_F(TurnCycleOutputTest, TrapezoidFormsAndTheRefusal) {
             EXPECT_EQ(stay->start.z, stay->end.z);
             EXPECT_EQ(stay->start.x, stay->end.x);
         }
-        EXPECT_NEAR(z, op.retractZ, 1e-9);
-        EXPECT_NEAR(x, op.retractX, 1e-9);
+        EXPECT_NEAR(z, c.rz, 1e-9);
+        EXPECT_NEAR(x, c.rx, 1e-9);
     }
 }
 
