@@ -1,6 +1,7 @@
-// Machine-cycle output of the multi-pass operation: the whole region as one
-// cycle frame with its three contours, the trapezoid forms chosen by the
-// cycle's profile demands, and the refusal when none fits.
+// Machine-cycle output of the multi-pass operation: the start point and lead
+// lines by the region's shape, the whole region as one cycle frame with its
+// three contours, the trapezoid forms chosen by the cycle's profile demands,
+// the refusal when none fits, and the golden frames of the fixture parts.
 #include <gtest/gtest.h>
 
 #include <cmath>

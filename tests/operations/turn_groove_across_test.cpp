@@ -1,6 +1,7 @@
 // Multi-pass groove in elementary moves: the plunge count and step, the
-// dwell, the binding vertex, the tool's width and base, and the refusal of a
-// groove narrower than the tool.
+// dwell, the binding vertex, direction and side, the retract clear of the
+// stock, the tool's width and base, the refusals, and the golden plunges of
+// the fixture grooves.
 #include <gtest/gtest.h>
 
 #include <cmath>
