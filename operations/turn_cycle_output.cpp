@@ -49,12 +49,13 @@ CCycle_Auto* CTurnMnogoProhod::TurningCycleDefinition() {
     return definition;
 }
 
-void CTurnMnogoProhod::OutputMachineCycle() {
-    CCycle_Auto* definition = TurningCycleDefinition();
-    if (!definition || !regionContour || !pairedContour || regionContour->Empty() || pairedContour->Empty()) return;
+std::unique_ptr<Contour> CTurnMnogoProhod::MachineCycleContour() {
     feedDirection = 0;
     OnePieceAlongPass = OnePieceAcrossPass = false;
+    if (!regionContour || !pairedContour || regionContour->Empty() || pairedContour->Empty()) return nullptr;
     std::unique_ptr<Contour> W = regionContour->Clone();
+    // The host's rectangle of the drawn stock side is the stock side's own
+    // box; nothing is left drawn in the user's document for it.
     BoundBox box;
     ContoursBoundingBox(*pairedContour, *pairedContour, box);
     const double a = Vrezanie, o = Perebeg;
@@ -62,8 +63,8 @@ void CTurnMnogoProhod::OutputMachineCycle() {
     const Point3D s0 = W->GetFirstUnit()->StartPoint, e0 = W->GetLastUnit()->EndPoint;
     const double x1 = s0.x, z1 = s0.z, xn = e0.x, zn = e0.z;
     double rx = 0.0, rz = 0.0;
-    bool reverse = false;
     if (std::fabs(z1 - zn) >= 0.001 && std::fabs(x1 - xn) >= 0.001) {
+        bool reverse = false;
         if (z1 < zn) {
             rx = box.xmax + o;
             rz = xn < x1 ? box.zmax + a : box.zmin - a;
@@ -74,12 +75,15 @@ void CTurnMnogoProhod::OutputMachineCycle() {
             rz = x1 < xn ? box.zmin - a : box.zmax + a;
             reverse = x1 < xn;
         }
+        if (reverse) W = ReverseContour(std::move(W));
     } else if (std::fabs(z1 - zn) < 0.001) {
         OnePieceAcrossPass = true;
         rz = xn < x1 ? box.zmax : box.zmin;
         rx = indNapr ? box.xmax : box.xmin;
-        reverse = (xn < x1) != static_cast<bool>(indNapr);
+        if ((xn < x1) != static_cast<bool>(indNapr)) W = ReverseContour(std::move(W));
         if (W->Count() == 1) {
+            // A lone face is cut in the direction it now runs, on through
+            // the stock to the overrun.
             rz = x1 <= xn ? box.zmin - a : box.zmax + a;
             rx = indNapr ? box.xmax + a : box.xmin - a;
             CUnit& line = *W->GetFirstUnit();
@@ -89,7 +93,7 @@ void CTurnMnogoProhod::OutputMachineCycle() {
         OnePieceAlongPass = true;
         rx = zn <= z1 ? box.xmin : box.xmax;
         rz = indNapr ? box.zmin : box.zmax;
-        reverse = (zn > z1) != static_cast<bool>(indNapr);
+        if ((zn > z1) != static_cast<bool>(indNapr)) W = ReverseContour(std::move(W));
         if (W->Count() == 1) {
             rx = zn <= z1 ? box.xmin - a : box.xmax + a;
             rz = indNapr ? box.zmin - a : box.zmax + a;
@@ -97,7 +101,6 @@ void CTurnMnogoProhod::OutputMachineCycle() {
             line.SetEndPoint(indNapr ? box.zmax + o : box.zmin - o, line.EndPoint.x);
         }
     }
-    if (reverse) W = ReverseContour(std::move(W));
     retractX = rx;
     retractZ = rz;
 
@@ -111,6 +114,15 @@ void CTurnMnogoProhod::OutputMachineCycle() {
         if (std::fabs(e1.z - rz) > 1e-6) W->AddUnit(std::make_unique<CLineUnit>(e1.z, e1.x, rz, e1.x));
     }
     W->MergeOverlappingUnits();
+    return W;
+}
+
+void CTurnMnogoProhod::OutputMachineCycle() {
+    CCycle_Auto* definition = TurningCycleDefinition();
+    if (!definition) return;
+    std::unique_ptr<Contour> W = MachineCycleContour();
+    if (!W) return;
+    const double rx = retractX, rz = retractZ;
 
     const std::string demands = definition->profilDemands;
     if (demands.empty() || demands == " ") {
@@ -138,7 +150,12 @@ void CTurnMnogoProhod::OutputMachineCycle() {
     for (int k = 0; k < 8; ++k) {
         if (demands.find(kForms[k]) == std::string::npos) continue;
         const bool fitted = k < 4 ? OutputTrapezoidsG(*W, k + 1) : OutputTrapezoidsV(*W, k - 3);
-        if (fitted) return;
+        if (fitted) {
+            // As after the whole-region cycle: the tool leaves the part from
+            // the retract point rather than staying there for the next operation.
+            ReturnToHome(retractX, retractZ);
+            return;
+        }
     }
     ReportError(std::string(kCycleRefusalText) + definition->GetGCode());
 }

@@ -3,7 +3,8 @@
 // from the groove's width less the tool's.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <cstdint>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -11,23 +12,17 @@
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "nc/cadre_g04.h"
+#include "nc/frame_text_format.h"
+#include "operations/kind_support.h"
 #include "operations/turn_mnogo_prohod.h"
 
 namespace zarvento {
 
 namespace {
 
-bool FindToolVariable(const ParamTool& tool, const char* name, double& value) {
-    const int count = std::min(tool.Npv, ParamTool::kMaxVariables);
-    for (int i = 0; i < count; ++i) {
-        const ParamVariable& v = tool.aVariables[static_cast<std::size_t>(i)];
-        if (v.sName == name) {
-            value = v.dValue;
-            return true;
-        }
-    }
-    return false;
-}
+// How far inside the tool's edges the groove is probed: clear of the equal
+// points' tolerance, and far below what a path or its printed text shows.
+constexpr double kEdgeInset = 1e-5;
 
 struct GrooveCrossing {
     double x, z;
@@ -40,27 +35,21 @@ void CTurnMnogoProhod::ElementarGroovCycleAcross() {
     if (!regionContour || !pairedContour || regionContour->Empty() || pairedContour->Empty()) return;
     if (const ParamTool* tool = GetTool()) {
         double width = 0.0, base = 0.0;
-        if (CycleParameter* p2 = grooveCycle.FindParam("P2")) {
-            if (FindToolVariable(*tool, "width", width)) {
-                WidthTool = width;
-                char text[64];
-                std::snprintf(text, sizeof text, "%g", width);
-                p2->valueText = text;
-                p2->realValue = width;
-                p2->kind = 'R';
-            } else {
-                p2->kind = 'd';
-            }
+        if (tool->GetVariable("width", width)) {
+            WidthTool = width;
+            SetCycleText(grooveCycle, "P2", FormatGeneral(width));
+            SetCycleKind(grooveCycle, "P2", 'R');
+        } else {
+            SetCycleKind(grooveCycle, "P2", 'd');
         }
-        if (CycleParameter* p3 = grooveCycle.FindParam("P3")) {
-            if (FindToolVariable(*tool, "base", base)) {
-                indPrivazTool = static_cast<int>(base + 0.01);
-                p3->valueText = std::to_string(indPrivazTool);
-                p3->intValue = indPrivazTool;
-                p3->kind = 'R';
-            } else {
-                p3->kind = 'i';
-            }
+        std::int32_t corner = 0;
+        // A base out of the integer range is no vertex: the cycle's own stays.
+        if (tool->GetVariable("base", base) && TruncateToInt32(base + 0.01, corner)) {
+            indPrivazTool = corner;
+            SetCycleText(grooveCycle, "P3", std::to_string(corner));
+            SetCycleKind(grooveCycle, "P3", 'R');
+        } else {
+            SetCycleKind(grooveCycle, "P3", 'i');
         }
     }
     double t = DepthPass;
@@ -81,8 +70,14 @@ void CTurnMnogoProhod::ElementarGroovCycleAcross() {
 
     // A groove narrower than the tool has no room for a second plunge: a
     // negative step would cut its walls.
+    if (!(w >= 0.0)) return ReportError(kToolWidthText);
     const double H = std::fabs(first.z - last.z) - w;
     if (H < -EPS) return ReportError(kGrooveWidthText);
+    // The count is bounded before any move is made: a step far below the
+    // groove's width is refused rather than cut in millions of plunges.
+    const double plunges = std::ceil(H / t - 1e-6) + 0.1 + 1.0;
+    if (!(plunges <= kMaxPasses)) return ReportError(kTooManyPassesMessage);
+    int N = std::max(static_cast<int>(plunges), 2);
 
     double rz = indNapr ? box.zmin : box.zmax;
     double rx = internalMachining ? box.xmax + a : box.xmin - a;
@@ -104,13 +99,14 @@ void CTurnMnogoProhod::ElementarGroovCycleAcross() {
     curX = rx;
     curZ = rz;
 
-    int N = static_cast<int>(std::ceil(H / t - 1e-6) + 0.1) + 1;
-    if (N < 2) N = 2;
-    if (N > kMaxPasses) N = kMaxPasses;
     if (isCorrectStep && N > 1) t = H / (N - 1);
     if (indNapr) t = -t;
     const double lastStep = isCorrectStep ? t : (indNapr ? -1.0 : 1.0) * H - (N - 2) * t;
     const double edge = indPrivazTool == 0 ? w : -w;
+    // The probes lie a hair inside the tool's edges: an edge that only
+    // touches a wall of the groove must not take that wall's top for the
+    // depth there, which would leave a strip of the groove uncut.
+    const double inset = std::fabs(edge) > 4.0 * kEdgeInset ? std::copysign(kEdgeInset, edge) : 0.0;
 
     double z = rz;
     bool plunged = false;
@@ -123,8 +119,8 @@ void CTurnMnogoProhod::ElementarGroovCycleAcross() {
             for (std::uint32_t i = 0; i < found.Count(); ++i) out.push_back({found[i].x, found[i].z, region});
         };
         std::vector<GrooveCrossing> A, B;
-        crossings(z, W, A, true);
-        crossings(z + edge, W, B, true);
+        crossings(z + inset, W, A, true);
+        crossings(z + edge - inset, W, B, true);
         if (!A.empty() && !B.empty()) {
             if (std::fabs(B[0].x - rx) + 1e-6 < std::fabs(A[0].x - rx))
                 for (std::size_t i = 0; i < std::min(A.size(), B.size()); ++i) A[i].x = B[i].x;
@@ -134,8 +130,8 @@ void CTurnMnogoProhod::ElementarGroovCycleAcross() {
                 hi = std::max(hi, c.x);
             }
             std::vector<GrooveCrossing> list = A, stock;
-            crossings(z, *pairedContour, stock, false);
-            crossings(z + edge, *pairedContour, stock, false);
+            crossings(z + inset, *pairedContour, stock, false);
+            crossings(z + edge - inset, *pairedContour, stock, false);
             for (const auto& c : stock)
                 if (internalMachining ? c.x >= hi + 1e-6 : c.x <= lo - 1e-6) list.push_back(c);
             if (list.size() >= 2) {

@@ -19,6 +19,7 @@ public:
     static constexpr const char* kDepthText = "Глубина резания должна быть больше 0.001 мм";
     static constexpr const char* kRadiusText = "Глубина резания должна быть больше радиуса резца при вершине";
     static constexpr const char* kGrooveWidthText = "Ширина канавки меньше ширины резца";
+    static constexpr const char* kToolWidthText = "Ширина канавочного резца не может быть отрицательной";
     static constexpr const char* kCycleRefusalText = "Контур нельзя обработать в циклах ";
     // A stack of passes never grows past this many levels.
     static constexpr int kMaxPasses = 10000;
@@ -45,6 +46,10 @@ public:
     void CleanUpPass();
     // The region as machine-cycle frames of the post-processor's turning cycle.
     void OutputMachineCycle();
+    // The region contour as the cycle takes it (turned to run from the start
+    // point, with lead lines from the start point's levels); sets the start
+    // point (the retract point) and the one-piece flags. Null without a region.
+    std::unique_ptr<Contour> MachineCycleContour();
     // The region cut into trapezoids of one form (1..4), stepping along Z or X;
     // false when it does not fit the form.
     bool OutputTrapezoidsG(const Contour& piece, int form);

@@ -16,6 +16,7 @@
 #include "geometry/arc_unit.h"
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
+#include "golden_file.h"
 #include "multipass_test_support.h"
 #include "nc/cadre_s_f.h"
 #include "operations/turn_mnogo_prohod.h"
@@ -56,18 +57,8 @@ protected:
         return dynamic_cast<CTurnMnogoProhod&>(op);
     }
 
-    // Compares with the stored path; ZARVENTO_WRITE_GOLDEN=1 stores it anew.
     static void ExpectGolden(const std::string& name, const std::string& text) {
-        const std::string path = test::FixturePath("multipass/" + name + ".txt");
-        if (const char* write = std::getenv("ZARVENTO_WRITE_GOLDEN"); write && std::string(write) == "1") {
-            std::ofstream(path, std::ios::binary) << text;
-            return;
-        }
-        std::ifstream in(path, std::ios::binary);
-        ASSERT_TRUE(in) << path;
-        std::stringstream golden;
-        golden << in.rdbuf();
-        EXPECT_EQ(text, golden.str()) << name;
+        test::ExpectGolden("multipass/" + name + ".txt", text);
     }
 
     static void UseToolPlanAngles(ParamTool& tool, double mainAngle, double auxAngle) {
