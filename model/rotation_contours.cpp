@@ -169,6 +169,16 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocument& document, std
     }
     if (!Joined(z, x, bestZ, bestX) && std::fabs(x) < kJoinTolerance && std::fabs(bestX) < kJoinTolerance)
         contour->AddUnit(std::make_unique<CLineUnit>(z, x, bestZ, bestX));
+    // The chain goes down the back face first, so a closed section comes out
+    // counter-clockwise; the operations offset their contours to the left of
+    // the run and take the material on the right, so the section must run
+    // clockwise: an outer profile from the face towards -Z, a bore towards
+    // the face. It starts again at the same point.
+    const BoundBox box = contour->GetBoundBox();
+    if (contour->IsClosed() && box.zmax - box.zmin > EPS && !contour->DetermineDirection()) {
+        contour->Reverse();
+        contour->ShiftStartToExtreme();
+    }
     return contour;
 }
 

@@ -17,8 +17,10 @@ inline constexpr const char* kNoRotationFacesMessage = "Деталь не сод
 // without faces about the LSC Z axis (then `message` gets the text above for
 // the caller to report). Each unit keeps its face as host object and its
 // surface kind name. The profile starts at its smallest z, nearest the axis
-// there, and is closed along the axis when both its ends lie on it; a profile
-// whose pieces do not join is returned open, as far as it joins.
+// there, and is closed along the axis when both its ends lie on it; a closed
+// profile runs clockwise in the (z right, x up) plane (the material on the
+// right: a solid part first along the axis, a tube first along its bore). A
+// profile whose pieces do not join is returned open, as far as it joins.
 std::unique_ptr<Contour> BuildRotationContours(const HostDocument& document, std::string* message = nullptr);
 
 }  // namespace zarvento

@@ -81,12 +81,17 @@ void CCycle_Auto::ReleaseSubFrames() {
 // --- evaluation ---
 
 void CCycle_Auto::SetParentParameters(PARAMETERS* parent) {
+    // The frames an operation makes from this cycle's values ask the cycle's
+    // own provider first; past it they must still reach the operation and
+    // the plan (the operation's name, the tool of a tool change).
     if (groupFlag) {
         for (auto& m : members) m->SetParentParameters(parent);
+        codeParameters->parent = parent;
         return;
     }
     parentProvider = parent;
     provider = std::make_unique<MANUFACTUR_FEATURE>(this, parent);
+    codeParameters->parent = provider.get();
 }
 
 bool CCycle_Auto::EvaluateSlot(CycleParameter& p, const std::string& formula, double& result) {

@@ -27,15 +27,16 @@
 namespace zarvento {
 namespace {
 
-// A stepped shaft: end face, cylinder 10, cone, cylinder 15, end face; the
-// section closes along the axis (unit 5).
+// A stepped shaft: end face, cylinder 10, cone, cylinder 15, end face. Its
+// section runs clockwise: along the axis (unit 0) to the face at z = 40, then
+// back along the outside to z = 0.
 constexpr const char* kShaft =
     "LineSeg( 0,0, 0,-10, 1 );\n"
     "LineSeg( 0,-10, 20,-10, 1 );\n"
     "LineSeg( 20,-10, 25,-15, 1 );\n"
     "LineSeg( 25,-15, 40,-15, 1 );\n"
     "LineSeg( 40,-15, 40,0, 1 );\n";
-enum { kEnd1, kCyl10, kCone, kCyl15, kEnd2 };
+enum { kAxis, kEnd2, kCyl15, kCone, kCyl10, kEnd1 };
 
 class BuilderControlLog : public BuilderControl {
 public:
@@ -91,13 +92,16 @@ TEST_F(ContourBuilderTest, PickedFacesAreJoinedByASegmentGapFirstAndByTheStoredT
     const CUnit* gap = contour->GetUnit(1);
     ASSERT_EQ(gap->Kind, kUnitGap);
     EXPECT_EQ(static_cast<const CGapUnit*>(gap)->GapType, kGapSegment);
-    ExpectPoint(gap->StartPoint, 20, -10);
-    ExpectPoint(gap->EndPoint, 25, -15);
+    // In the part's order: from the cylinder 15 down the step to the cylinder 10.
+    ExpectPoint(contour->GetUnit(0)->StartPoint, 40, -15);
+    ExpectPoint(gap->StartPoint, 25, -15);
+    ExpectPoint(gap->EndPoint, 20, -10);
+    ExpectPoint(contour->GetUnit(2)->EndPoint, 0, -10);
     EXPECT_EQ(partContour->GetRelation(kCyl10, kCyl15), kGapSegment);
     EXPECT_EQ(partContour->GetRelation(kCyl15, kCyl10), kGapSegment);
 
-    // The user joins the pair by a square corner away from the axis: the
-    // next build uses it.
+    // The user joins the pair by a square corner whose first leg runs across
+    // the axis: the next build uses it.
     partContour->SetRelation(kCyl10, kCyl15, kGapFromAxis);
     partContour->SetRelation(kCyl15, kCyl10, kGapFromAxis);
     contour = builder.CreateContourFromFaces();
@@ -107,7 +111,7 @@ TEST_F(ContourBuilderTest, PickedFacesAreJoinedByASegmentGapFirstAndByTheStoredT
     ASSERT_EQ(square->Kind, kUnitGap);
     EXPECT_EQ(square->GapType, kGapFromAxis);
     ASSERT_TRUE(square->GetBridge(0));
-    ExpectPoint(square->GetBridge(0)->EndPoint, 20, -15);
+    ExpectPoint(square->GetBridge(0)->EndPoint, 25, -10);
     EXPECT_EQ(partContour->GetRelation(kCyl10, kCyl15), kGapFromAxis);
 }
 
@@ -119,12 +123,18 @@ TEST_F(ContourBuilderTest, CommonOffsetMovesEveryUnitAndGapsBridgeTheOpenCorners
     builder.PripuskZ = 1.0;
     auto contour = builder.CreateContourFromFaces();
     ASSERT_TRUE(contour);
-    // The convex corner opens a gap; the concave one is trimmed to the crossing.
+    // Every unit moves away from the material. The convex corner at the top
+    // of the cone opens a gap; the concave one at its foot is trimmed to the
+    // crossing.
     EXPECT_EQ(contour->GetGapCount(), 1);
-    EXPECT_EQ(contour->Count(), 4);
+    ASSERT_EQ(contour->Count(), 4);
     EXPECT_FALSE(contour->HasBreaks());
-    EXPECT_NEAR(std::fabs(contour->GetFirstUnit()->StartPoint.x + 10), 1.0, 1e-9);
-    EXPECT_NEAR(std::fabs(contour->GetLastUnit()->EndPoint.x + 15), 1.0, 1e-9);
+    ExpectPoint(contour->GetFirstUnit()->StartPoint, 40, -16);
+    ExpectPoint(contour->GetUnit(1)->StartPoint, 25, -16);
+    EXPECT_EQ(contour->GetUnit(1)->Kind, kUnitGap);
+    ExpectPoint(contour->GetLastUnit()->EndPoint, 0, -11);
+    // The foot of the cone, offset: where the two offsets cross.
+    ExpectPoint(contour->GetLastUnit()->StartPoint, 20 - std::tan(PI / 8), -11);
 }
 
 TEST_F(ContourBuilderTest, PicksToggleInTheBaseAndAreSingleInTheSingleChoiceBuilders) {
@@ -191,9 +201,9 @@ TEST_F(ContourBuilderTest, ThreadingTakesLinesOnlyAndBuildsNothingWhenSuppressed
     ASSERT_TRUE(pin);
     CContourBuilderThreading thread;
     thread.partContour = pin.get();
-    thread.HighlightUnit(pin->GetUnit(2)->GetSourceObject(0));  // the spherical cap
+    thread.HighlightUnit(pin->GetUnit(1)->GetSourceObject(0));  // the spherical cap
     EXPECT_EQ(pin->GetSelectedCount(), 0);
-    thread.HighlightUnit(pin->GetUnit(1)->GetSourceObject(0));
+    thread.HighlightUnit(pin->GetUnit(2)->GetSourceObject(0));
     EXPECT_EQ(pin->GetSelectedCount(), 1);
     auto contour = thread.Build();
     ASSERT_TRUE(contour);
@@ -222,8 +232,10 @@ TEST_F(ContourBuilderTest, StockFromFacesIsClosedDownToTheAxis) {
     ASSERT_TRUE(contour);
     EXPECT_TRUE(contour->IsClosed());
     EXPECT_EQ(contour->Count(), 6);
-    ExpectPoint(contour->GetFirstUnit()->StartPoint, 40, 0);  // the closing line along the axis comes first
-    ExpectPoint(contour->GetFirstUnit()->EndPoint, 0, 0);
+    ExpectPoint(contour->GetFirstUnit()->StartPoint, 0, 0);  // the closing line along the axis comes first
+    ExpectPoint(contour->GetFirstUnit()->EndPoint, 40, 0);
+    ExpectPoint(contour->GetUnit(1)->EndPoint, 40, -15);  // then down to the picked faces
+    ExpectPoint(contour->GetLastUnit()->StartPoint, 0, -10);
 }
 
 TEST_F(ContourBuilderTest, BarStockByDiametersAndNothingWithoutAWall) {
@@ -347,18 +359,30 @@ TEST_F(ContourBuilderTest, CentreDrillAlwaysTakesOneHundredTwenty) {
 }
 
 TEST_F(ContourBuilderTest, DrillTakesTheTipAngleFromAChosenCone) {
+    // A blind hole of diameter 5 drilled 10 deep into the face at z = 40 with
+    // a tip of 90 degrees.
+    auto drilled = ConnectHostApplication().Documents().Add(DocumentType::Part);
+    AddPartFaces(*drilled, *ParseContourScript("LineSeg( 0,0, 0,-15, 1 );\nLineSeg( 0,-15, 40,-15, 1 );\n"
+                                               "LineSeg( 40,-15, 40,-2.5, 1 );\nLineSeg( 40,-2.5, 30,-2.5, 1 );\n"
+                                               "LineSeg( 30,-2.5, 27.5,0, 1 );"));
+    auto section = BuildRotationContours(*drilled);
+    ASSERT_TRUE(section);
+    const CUnit* tip = section->GetUnit(1);  // after the axis
+    ASSERT_EQ(tip->SurfaceName, "Конус");
     CContourBuilderDrill drill;
-    Attach(drill);
+    drill.partContour = section.get();
     BuilderControlLog angle;
     drill.startAngleControl = &angle;
     drill.isAngleFromCone = true;
-    drill.HighlightUnit(Face(kCone));  // from (20,-10) to (25,-15)
+    drill.HighlightUnit(tip->GetSourceObject(0));
     auto contour = drill.CreateContourFromFaces();
     ASSERT_TRUE(contour);
     EXPECT_TRUE(drill.isAngleChanged);
-    EXPECT_NEAR(drill.startAngle, 135, 1e-9);
-    drill.HighlightUnit(Face(kCone));
-    drill.HighlightUnit(Face(kCyl10));  // a cylinder gives no angle
+    EXPECT_NEAR(drill.startAngle, 135, 1e-9);  // 180 - tip / 2, as for a hole by parameters
+    ASSERT_TRUE(drill.Build());
+    EXPECT_NEAR(angle.value.ToR8(), 90, 1e-9);  // the tip angle shown
+    drill.HighlightUnit(tip->GetSourceObject(0));
+    drill.HighlightUnit(section->GetUnit(2)->GetSourceObject(0));  // the hole's wall gives no angle
     drill.CreateContourFromFaces();
     EXPECT_FALSE(drill.isAngleChanged);
 }
@@ -374,13 +398,16 @@ TEST_F(ContourBuilderTest, GrooveWidthIsCheckedAndSetsTheExtensionModes) {
     groove.grooveDirection = 1;  // width along X: 15
     auto contour = groove.Build();
     ASSERT_TRUE(contour);
-    EXPECT_EQ(groove.startMode, kExtendMinusZ);  // x runs up from -15 to 0
-    EXPECT_EQ(groove.endMode, kExtendMinusZ);
+    // x runs down from 0 to -15: the ends are prolonged out of the face.
+    EXPECT_EQ(groove.startMode, kExtendPlusZ);
+    EXPECT_EQ(groove.endMode, kExtendPlusZ);
     groove.HighlightUnit(Face(kEnd2));
     groove.HighlightUnit(Face(kCyl10));
     groove.grooveDirection = 0;
     ASSERT_TRUE(groove.Build());
-    EXPECT_EQ(groove.startMode, kExtendPlusX);
+    // z runs down from 20 to 0: the ends are prolonged away from the axis.
+    EXPECT_EQ(groove.startMode, kExtendMinusX);
+    EXPECT_EQ(groove.endMode, kExtendMinusX);
 }
 
 // --- closing onto the stock ---
@@ -477,7 +504,9 @@ TEST_F(ContourBuilderTest, EndsOutsideTheStockOrWithoutAStockStayAsTheyAre) {
     builder.HighlightUnit(Face(kCyl10));
     auto built = builder.Build();
     ASSERT_TRUE(built);
-    EXPECT_EQ(built->Count(), 3);
+    ASSERT_EQ(built->Count(), 3);
+    ExpectPoint(built->GetFirstUnit()->StartPoint, 20, -20);
+    ExpectPoint(built->GetLastUnit()->EndPoint, 0, -20);
 }
 
 }  // namespace

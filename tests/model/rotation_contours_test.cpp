@@ -7,6 +7,7 @@
 #include "model/revolution_part.h"
 #include "model/rotation_contours.h"
 #include "platform/host_application.h"
+#include "platform/messages.h"
 #include "platform/revolution_face.h"
 #include "test_support.h"
 
@@ -31,6 +32,11 @@ protected:
     HostDocumentPtr part;
 };
 
+void ExpectPoint(const Point3D& p, double z, double x) {
+    EXPECT_NEAR(p.z, z, 1e-9);
+    EXPECT_NEAR(p.x, x, 1e-9);
+}
+
 // A rounded pin: a plane end, a cylinder and a spherical end cap.
 constexpr const char* kPin =
     "LineSeg( 0,0, 0,-10, 1 );\n"
@@ -51,15 +57,20 @@ TEST_F(RotationContoursTest, PinSectionStartsAtTheSmallestZOnTheAxisAndClosesAlo
     ASSERT_TRUE(contour);
     ASSERT_EQ(contour->Count(), 4);
     EXPECT_TRUE(contour->IsClosed());
-    const CUnit* first = contour->GetUnit(0);
-    EXPECT_NEAR(first->StartPoint.z, 0, 1e-9);
-    EXPECT_NEAR(first->StartPoint.x, 0, 1e-9);
-    EXPECT_EQ(first->SurfaceName, "Плоскость");
-    EXPECT_EQ(contour->GetUnit(1)->SurfaceName, "Цилиндр");
-    EXPECT_EQ(contour->GetUnit(2)->Kind, 'A');
-    EXPECT_EQ(contour->GetUnit(2)->SurfaceName, "Сфера");
-    EXPECT_EQ(contour->GetUnit(2)->HostObjectCount(), 1);
-    EXPECT_EQ(contour->GetUnit(3)->HostObjectCount(), 0);  // the closing line along the axis
+    // Clockwise: along the axis to the cap, then back along the outside.
+    const CUnit* axis = contour->GetUnit(0);
+    ExpectPoint(axis->StartPoint, 0, 0);
+    ExpectPoint(axis->EndPoint, 40, 0);
+    EXPECT_EQ(axis->HostObjectCount(), 0);  // the closing line along the axis
+    const CUnit* cap = contour->GetUnit(1);
+    EXPECT_EQ(cap->Kind, 'A');
+    EXPECT_EQ(cap->SurfaceName, "Сфера");
+    EXPECT_EQ(cap->HostObjectCount(), 1);
+    ExpectPoint(cap->EndPoint, 30, -10);
+    EXPECT_EQ(contour->GetUnit(2)->SurfaceName, "Цилиндр");
+    ExpectPoint(contour->GetUnit(2)->EndPoint, 0, -10);
+    EXPECT_EQ(contour->GetUnit(3)->SurfaceName, "Плоскость");
+    ExpectPoint(contour->GetUnit(3)->EndPoint, 0, 0);
 }
 
 TEST_F(RotationContoursTest, AxisAgainstTheCoordinateSystemGivesTheSameSection) {
@@ -83,7 +94,52 @@ TEST_F(RotationContoursTest, TubeClosesOnItsBore) {
     ASSERT_TRUE(contour);
     EXPECT_EQ(contour->Count(), 4);
     EXPECT_TRUE(contour->IsClosed());
-    EXPECT_NEAR(contour->GetUnit(0)->EndPoint.x, -10, 1e-9);  // the end face comes first
+    // The bore comes first, towards the face; the outside runs back from it.
+    ExpectPoint(contour->GetUnit(0)->StartPoint, 0, -5);
+    ExpectPoint(contour->GetUnit(0)->EndPoint, 30, -5);
+    ExpectPoint(contour->GetUnit(2)->StartPoint, 30, -10);
+    ExpectPoint(contour->GetUnit(2)->EndPoint, 0, -10);
+}
+
+// Twice the signed area of a section of lines: negative when it runs
+// clockwise with z to the right and x up.
+double TwiceSignedArea(const Contour& contour) {
+    double sum = 0;
+    for (int i = 0; i < contour.Count(); ++i) {
+        const CUnit& u = *contour.GetUnit(i);
+        sum += u.StartPoint.z * u.EndPoint.x - u.EndPoint.z * u.StartPoint.x;
+    }
+    return sum;
+}
+
+TEST_F(RotationContoursTest, ClosedSectionsRunClockwiseFromTheirFirstPoint) {
+    SetLSC({0, 0, 0}, {0, 0, 1});
+    struct Case {
+        const char* name;
+        const char* faces;
+        double z, x;  // the first point
+    } cases[] = {
+        {"shaft given from the face", "LineSeg( 40,0, 40,-15, 1 );\nLineSeg( 40,-15, 0,-15, 1 );\nLineSeg( 0,-15, 0,0, 1 );",
+         0, 0},
+        // a step face right at the middle of the length
+        {"stepped shaft", "LineSeg( 0,0, 0,-10, 1 );\nLineSeg( 0,-10, 20,-10, 1 );\nLineSeg( 20,-10, 20,-15, 1 );\n"
+         "LineSeg( 20,-15, 40,-15, 1 );\nLineSeg( 40,-15, 40,0, 1 );", 0, 0},
+        {"stepped tube", "LineSeg( -10,-4, -10,-12, 1 );\nLineSeg( -10,-12, 10,-12, 1 );\nLineSeg( 10,-12, 10,-8, 1 );\n"
+         "LineSeg( 10,-8, 30,-8, 1 );\nLineSeg( 30,-8, 30,-4, 1 );\nLineSeg( 30,-4, -10,-4, 1 );", -10, -4},
+        {"blind hole from the face", "LineSeg( 0,0, 0,-15, 1 );\nLineSeg( 0,-15, 40,-15, 1 );\n"
+         "LineSeg( 40,-15, 40,-2.5, 1 );\nLineSeg( 40,-2.5, 30,-2.5, 1 );\nLineSeg( 30,-2.5, 27.5,0, 1 );", 0, 0},
+    };
+    for (const Case& c : cases) {
+        part = ConnectHostApplication().Documents().Add(DocumentType::Part);
+        Add(c.faces);
+        auto contour = BuildRotationContours(*part);
+        ASSERT_TRUE(contour) << c.name;
+        EXPECT_TRUE(contour->IsClosed()) << c.name;
+        EXPECT_LT(TwiceSignedArea(*contour), 0) << c.name;
+        EXPECT_NEAR(contour->GetUnit(0)->StartPoint.z, c.z, 1e-9) << c.name;
+        EXPECT_NEAR(contour->GetUnit(0)->StartPoint.x, c.x, 1e-9) << c.name;
+    }
+    EXPECT_TRUE(MessageLog::Instance().Entries().empty());
 }
 
 TEST_F(RotationContoursTest, FacesAboutAnotherAxisGiveTheMessage) {
@@ -106,7 +162,7 @@ TEST_F(RotationContoursTest, FacesAreSavedWithTheDocument) {
     auto contour = BuildRotationContours(*part);
     ASSERT_TRUE(contour);
     EXPECT_EQ(contour->Count(), 4);
-    const CUnit* arc = contour->GetUnit(2);
+    const CUnit* arc = contour->GetUnit(1);
     EXPECT_NEAR(arc->CentrePoint.z, 30, 1e-12);
     EXPECT_EQ(arc->SurfaceName, "Сфера");
 }

@@ -7,8 +7,12 @@
 #include <cctype>
 #include <cmath>
 #include <filesystem>
+#include <map>
 
 #include "catalogs/tool_model_text.h"
+#include "geometry/contour_script.h"
+#include "geometry/line_unit.h"
+#include "geometry/primitives.h"
 #include "nc/cadre_arc_g02.h"
 #include "nc/cadre_line_g01.h"
 #include "operations/headless_turn_panels.h"
@@ -23,6 +27,7 @@
 #include "platform/module.h"
 #include "platform/text_file.h"
 #include "post/program.h"
+#include "path_checks.h"
 #include "test_support.h"
 
 namespace zarvento::test {
@@ -158,35 +163,48 @@ protected:
         return ends;
     }
 
+    // The example as the run script makes it: the part, its plan, and the
+    // plan synchronised in a new run of the program, as the main job does.
+    void MakeExamplePlan() {
+        HostDocumentPtr part = app->Documents().Add(DocumentType::Part);
+        RunExample("make-stepped-shaft.zsc");
+        part->SaveAs((folder.Path() / "example" / "stepped-shaft.rdp").string());
+        part = Reopen(part);
+        RunExample("nc-plan.zsc");
+        part->Save();
+        part = Reopen(part);
+
+        CPLAN& plan = *GetPLAN();
+        plan.Synchronize();
+        ASSERT_EQ(plan.GetTurnCount(), 2);
+        for (int i = 0; i < 2; ++i) EXPECT_FALSE(plan.GetTurn(i)->HasMessage()) << plan.GetTurn(i)->messageText;
+        EXPECT_EQ(plan.GetTurn(0)->kind, kTurnMnogoProhod);
+        EXPECT_EQ(plan.GetTurn(1)->kind, kTurnKONTUR);
+        ASSERT_NE(GetSPID()->GetPostProcessor(), nullptr);
+        EXPECT_EQ(GetSPID()->GetPostProcessor()->GetName(), "ISO_Lathe");
+    }
+
+    // Writes the plan's program as the main job does and reads the file back.
+    std::vector<std::string> SavedProgram(CPROGRAM& program) {
+        program.CreateProgram();
+        std::vector<std::string> lines;
+        EXPECT_TRUE(program.MakeProgramText(lines));
+        EXPECT_FALSE(CPROGRAM::UsesScript()) << "the templates alone write the program";
+        const fs::path file = folder.Path() / "example" / "stepped-shaft.nc";
+        EXPECT_TRUE(program.SaveProgramFile(file.string(), lines));
+        FileReadResult read = ReadTextFile(file, TextEncoding::Cp1251);
+        EXPECT_TRUE(read.ok);
+        return SplitLines(read.text);
+    }
+
     std::unique_ptr<WorkingFolder> working;
 };
 
 TEST_F(ExampleProgramTest, TheProgramsMovesEndWhereTheFramesEnd) {
-    HostDocumentPtr part = app->Documents().Add(DocumentType::Part);
-    RunExample("make-stepped-shaft.zsc");
-    part->SaveAs((folder.Path() / "example" / "stepped-shaft.rdp").string());
-    part = Reopen(part);
-    RunExample("nc-plan.zsc");
-    part->Save();
-    part = Reopen(part);
-
-    CPLAN& plan = *GetPLAN();
-    plan.Synchronize();
-    ASSERT_EQ(plan.GetTurnCount(), 2);
-    for (int i = 0; i < 2; ++i) EXPECT_FALSE(plan.GetTurn(i)->HasMessage()) << plan.GetTurn(i)->messageText;
-    ASSERT_NE(GetSPID()->GetPostProcessor(), nullptr);
-    EXPECT_EQ(GetSPID()->GetPostProcessor()->GetName(), "ISO_Lathe");
-
+    ASSERT_NO_FATAL_FAILURE(MakeExamplePlan());
     CPROGRAM program;
-    program.CreateProgram();
-    std::vector<std::string> lines;
-    ASSERT_TRUE(program.MakeProgramText(lines));
-    EXPECT_FALSE(CPROGRAM::UsesScript()) << "the templates alone write the program";
-    const fs::path file = folder.Path() / "example" / "stepped-shaft.nc";
-    ASSERT_TRUE(program.SaveProgramFile(file.string(), lines));
-    FileReadResult read = ReadTextFile(file, TextEncoding::Cp1251);
-    ASSERT_TRUE(read.ok);
-    const std::vector<std::string> saved = SplitLines(read.text);
+    const std::vector<std::string> saved = SavedProgram(program);
+    ASSERT_GT(saved.size(), 2u);
     EXPECT_EQ(saved.front(), "(stepped-shaft)");
     EXPECT_EQ(saved[1], "%");
 
@@ -203,6 +221,139 @@ TEST_F(ExampleProgramTest, TheProgramsMovesEndWhereTheFramesEnd) {
         // Three decimals are printed.
         EXPECT_NEAR(moves[k].x, frames[k].x, 0.0005 + 1e-9) << k;
         EXPECT_NEAR(moves[k].z, frames[k].z, 0.0005 + 1e-9) << k;
+    }
+}
+
+// One move of the program read back: its kind (0 to 3), where it ends
+// (diameter X, Z) and the radius of an arc.
+struct ProgramMove {
+    int g;
+    double x, z, r;
+};
+
+// The moves of the program by the tool that makes them ("M06 T0101" starts
+// tool 1's), X, Z and R modal as printed.
+std::map<int, std::vector<ProgramMove>> MovesByTool(const std::vector<std::string>& lines) {
+    std::map<int, std::vector<ProgramMove>> moves;
+    int tool = 0, g = 0;
+    double x = 0, z = 0;
+    for (const std::string& line : lines) {
+        if (const std::size_t t = line.find("M06 T"); t != std::string::npos) {
+            std::int32_t position = 0;
+            EXPECT_TRUE(ParseInt(line.substr(t + 5, 2), position)) << line;
+            tool = position;
+            continue;
+        }
+        if (line.empty() || line[0] != 'N') continue;
+        bool moved = false;
+        double r = 0;
+        std::size_t k = line.find(' ');
+        while (k != std::string::npos) {
+            const std::size_t begin = k + 1, end = line.find(' ', begin);
+            const std::string word = line.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+            k = end;
+            if (word.size() < 2) continue;
+            double value = 0;
+            if (!ParseDouble(word.substr(1), value)) continue;
+            switch (word[0]) {
+                case 'G':
+                    if (value >= 0 && value <= 3) g = static_cast<int>(value);
+                    break;
+                case 'X': x = value, moved = true; break;
+                case 'Z': z = value, moved = true; break;
+                case 'R': r = value; break;
+                default: break;
+            }
+        }
+        if (moved && tool > 0) moves[tool].push_back({g, x, z, r});
+    }
+    return moves;
+}
+
+struct PlanePoint {
+    double z, x;
+};
+
+// Points along a move from (z1, x1) in the turning plane (x the negated
+// radius): a line, or an arc of the printed radius, G03 turning clockwise
+// with Z to the right and the radius up, as the program's arcs run.
+std::vector<PlanePoint> PointsAlong(const ProgramMove& m, double z1, double x1) {
+    const double z2 = m.z, x2 = -m.x / 2;
+    std::vector<PlanePoint> points;
+    constexpr int kSteps = 20;
+    if (m.g < 2) {
+        for (int i = 0; i <= kSteps; ++i) {
+            const double t = static_cast<double>(i) / kSteps;
+            points.push_back({z1 + t * (z2 - z1), x1 + t * (x2 - x1)});
+        }
+        return points;
+    }
+    // In (Z, radius): the centre lies right of the chord for G03, left for G02.
+    const double r1 = -x1, r2 = -x2;
+    const double dz = z2 - z1, dr = r2 - r1, chord = std::hypot(dz, dr);
+    if (chord < 1e-9) return {{z2, x2}};
+    const double h = std::sqrt(std::max(0.0, m.r * m.r - chord * chord / 4));
+    const double side = m.g == 3 ? 1.0 : -1.0;
+    const double cz = (z1 + z2) / 2 + side * h * dr / chord, cr = (r1 + r2) / 2 - side * h * dz / chord;
+    const double a1 = std::atan2(r1 - cr, z1 - cz);
+    double sweep = std::atan2(r2 - cr, z2 - cz) - a1;
+    // The minor arc the radius gives, in the arc's own sense.
+    if (m.g == 3 && sweep > 0) sweep -= 2 * PI;
+    if (m.g == 2 && sweep < 0) sweep += 2 * PI;
+    for (int i = 0; i <= kSteps; ++i) {
+        const double a = a1 + sweep * i / kSteps;
+        points.push_back({cz + m.r * std::cos(a), -(cr + m.r * std::sin(a))});
+    }
+    return points;
+}
+
+TEST_F(ExampleProgramTest, TheToolsKeepOffThePartAndRoughingLeavesItsAllowance) {
+    ASSERT_NO_FATAL_FAILURE(MakeExamplePlan());
+    CPROGRAM program;
+    const std::vector<std::string> saved = SavedProgram(program);
+    const auto moves = MovesByTool(saved);
+    ASSERT_EQ(moves.size(), 2u);
+
+    FileReadResult text = ReadTextFile(examples / "shaft" / "stepped-shaft.profile", TextEncoding::Utf8);
+    ASSERT_TRUE(text.ok);
+    std::unique_ptr<Contour> part = ParseContourScript(text.text);
+    ASSERT_TRUE(part);
+    const CUnit& last = *part->GetLastUnit();
+    part->AddUnit(std::make_unique<CLineUnit>(last.EndPoint.z, last.EndPoint.x, 0, 0));  // along the axis
+    ASSERT_TRUE(part->IsClosed());
+
+    // X is printed to 0.001 of the diameter, Z to 0.001.
+    const double printed = std::hypot(0.0005 / 2, 0.0005);
+    CPLAN& plan = *GetPLAN();
+    for (int i = 0; i < plan.GetTurnCount(); ++i) {
+        const auto& op = dynamic_cast<const CTurn&>(*plan.GetTurn(i));
+        const ParamTool& tool = GetSPID()->tools[static_cast<std::size_t>(op.nToolPosition)];
+        const double allowance = op.isPripuskW ? op.PripuskW : 0.0;
+        SCOPED_TRACE(op.sNameTurn);
+        ASSERT_GT(tool.r, 0);
+        const auto found = moves.find(op.nToolPosition + 1);
+        ASSERT_NE(found, moves.end());
+        ASSERT_GT(found->second.size(), 10u);
+        // The point the program drives is the imaginary tip, off the nose
+        // circle by up to (sqrt 2 - 1) r: in a hollow it may lie that much in
+        // the material while the tool itself keeps clear; never deeper.
+        const double tipDepth = (std::sqrt(2.0) - 1.0) * tool.r + printed;
+        double z = 0, x = 0;
+        bool started = false;
+        for (const ProgramMove& m : found->second) {
+            const double ez = m.z, ex = -m.x / 2;
+            EXPECT_FALSE(part->IsPointInside(ez, ex) && test::Distance(*part, ez, ex) > tipDepth)
+                << "X" << m.x << " Z" << m.z << " lies in the part";
+            if (started && m.g != 0) {
+                for (const PlanePoint& p : PointsAlong(m, z, x)) {
+                    const double cz = p.z + tool.dNoseDx, cx = p.x - tool.dNoseDy;
+                    EXPECT_FALSE(part->IsPointInside(cz, cx)) << "G0" << m.g << " X" << m.x << " Z" << m.z;
+                    EXPECT_GE(test::Distance(*part, cz, cx), tool.r + allowance - printed)
+                        << "G0" << m.g << " X" << m.x << " Z" << m.z << " at (" << p.z << ", " << p.x << ")";
+                }
+            }
+            z = ez, x = ex, started = true;
+        }
     }
 }
 

@@ -88,6 +88,27 @@ TEST_F(TurnVariablesTest, NeighbouringToolsSkipInactiveOperations) {
     EXPECT_EQ(*a.GetNumericVariable("_TPRV"), 0);
 }
 
+TEST_F(TurnVariablesTest, FramesOfAPathMadeFromCycleValuesStillReachTheOperation) {
+    // The multi-pass roughing makes its moves from its turning cycle's
+    // values; the frames' templates still print the operation's name and
+    // the tool of the tool change.
+    runner->Part(test::kStepProfile);
+    CTurn& op = runner->AddKind(kTurnMnogoProhod, test::kStepProfile, [](CTurn& o) { o.sNameTurn = "Обдирка"; });
+    runner->Run();
+    ASSERT_EQ(op.messageText, "");
+    ASSERT_FALSE(op.Frames().empty());
+    for (const auto& frame : op.Frames()) {
+        const std::string* name = frame->codeParameters->GetStringParameter("_sNAMEOPER");
+        ASSERT_NE(name, nullptr);
+        EXPECT_EQ(*name, "Обдирка");
+        double position = -1, depth = -1;
+        EXPECT_TRUE(frame->codeParameters->CalcFormula(position, "_TPOS+0", true));
+        EXPECT_EQ(position, 1);
+        EXPECT_TRUE(frame->codeParameters->CalcFormula(depth, "I+0", true));  // the cycle's own value first
+        EXPECT_EQ(depth, 1.5);
+    }
+}
+
 TEST_F(TurnVariablesTest, CycleVariableEntries) {
     EXPECT_EQ(CTurn::CycleVariablesString("_L1", 1.5), "_L1=1.5 ");
     EXPECT_EQ(CTurn::CycleVariablesString("_L2", 2.0), "_L2=2 ");
