@@ -50,7 +50,7 @@ const char* ScriptHelp() {
             "              (units of the part's section as the working contour; the\n"
             "              section runs clockwise from 0, along the axis from the back\n"
             "              end, then down the face and back along the outside)\n"
-            "              allowance=<mm>\n"
+            "              allowance=<mm> direction=along|against (the working contour)\n"
             "              feed=<formula> spin=<formula>; wait=1 leaves the panel for\n"
             "              the tool table\n"
             "    settings  rapid accuracy xoutput\n"

@@ -70,6 +70,15 @@ void HeadlessTurnPanels::ApplyTurnFields(PlanTurn& op, PanelAnswer& answer) {
         turn->isPripuskW = value > 0.0;
         turn->PripuskW = value;
     }
+    // The panel's direction switch: along the working contour's own
+    // direction, or against it (the operation's default).
+    if (const std::string* direction = answer.Field("direction")) {
+        if (*direction != "along" && *direction != "against") {
+            RefuseField(answer, "direction", *direction);
+            return;
+        }
+        turn->indNapr = *direction == "along";
+    }
     // A formula typed in the panel is evaluated there, against the tool's
     // variables among others; a failing one is reported and refused.
     if (const std::string* feed = answer.Field("feed")) {

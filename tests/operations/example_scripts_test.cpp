@@ -4,6 +4,7 @@
 // program written and read back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <filesystem>
@@ -87,6 +88,32 @@ TEST_F(ExampleScriptsTest, ShaftIsMadeThenPlannedByItsScripts) {
     EXPECT_EQ(plan->GetTurn(1)->GetNameTurn(), "Чистовая обработка");
     EXPECT_TRUE(plan->GetTurn(1)->isExclude);
     EXPECT_EQ(plan->GetTurn(1)->kind, kTurnKONTUR);
+}
+
+TEST_F(ExampleScriptsTest, OperationPanelRefusesWhatItCannotTake) {
+    app->Documents().Add(DocumentType::Part);
+    RunExample("make-shaft.zsc");
+    struct Case {
+        const char* field;
+        const char* value;
+    };
+    for (const Case c : {Case{"tool", "0"}, Case{"tool", "31"}, Case{"work", "1-99"}, Case{"work", "3-1"},
+                         Case{"allowance", "-0.5"}, Case{"allowance", "1e3"}, Case{"direction", "sideways"},
+                         Case{"feed", "0.2*"}}) {
+        SCOPED_TRACE(std::string(c.field) + "=" + c.value);
+        MessageLog::Instance().Clear();
+        CommandScript runner(examples / "shaft");
+        runner.Run(std::string("answer turn ok ") + c.field + "=" + c.value + "\ncreate 2\n");
+        EXPECT_EQ(GetPLAN()->GetTurnCount(), 0) << "a refused panel creates nothing";
+        const std::vector<std::string> texts = MessageLog::Instance().AllTexts();
+        const std::string refusal = std::string("Недопустимое значение поля ") + c.field + ": \"" + c.value + "\"";
+        EXPECT_NE(std::find(texts.begin(), texts.end(), refusal), texts.end());
+    }
+    CommandScript runner(examples / "shaft");
+    runner.Run("answer turn ok direction=along\ncreate 2\nanswer turn ok direction=against\ncreate 2\n");
+    ASSERT_EQ(GetPLAN()->GetTurnCount(), 2);
+    EXPECT_TRUE(dynamic_cast<CTurn&>(*GetPLAN()->GetTurn(0)).indNapr);
+    EXPECT_FALSE(dynamic_cast<CTurn&>(*GetPLAN()->GetTurn(1)).indNapr);
 }
 
 // The folder the program runs in for a test's life: the example's scripts
@@ -180,6 +207,7 @@ protected:
         for (int i = 0; i < 2; ++i) EXPECT_FALSE(plan.GetTurn(i)->HasMessage()) << plan.GetTurn(i)->messageText;
         EXPECT_EQ(plan.GetTurn(0)->kind, kTurnMnogoProhod);
         EXPECT_EQ(plan.GetTurn(1)->kind, kTurnKONTUR);
+        EXPECT_TRUE(dynamic_cast<CTurn&>(*plan.GetTurn(1)).indNapr) << "finishing runs from the face towards the collar";
         ASSERT_NE(GetSPID()->GetPostProcessor(), nullptr);
         EXPECT_EQ(GetSPID()->GetPostProcessor()->GetName(), "ISO_Lathe");
     }
