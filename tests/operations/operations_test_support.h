@@ -3,7 +3,13 @@
 // z = -58 to z = 2 with tools at positions 0 and 1.
 #pragma once
 
+#include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
 
 #include "operation_runner.h"
 #include "platform/host_application.h"
@@ -16,6 +22,21 @@ namespace zarvento::test {
 inline constexpr const char* kStepProfile =
     "LineSeg( 5,-20, -30,-20, 1 );\n"
     "LineSeg( -30,-20, -30,-30, 1 );\n";
+
+// Compares a path text with the stored one under tests/fixtures/;
+// ZARVENTO_WRITE_GOLDEN=1 stores it anew, to be reviewed by diff.
+inline void ExpectGolden(const std::string& fixture, const std::string& text) {
+    const std::string path = FixturePath(fixture);
+    if (const char* write = std::getenv("ZARVENTO_WRITE_GOLDEN"); write && std::string(write) == "1") {
+        std::ofstream(path, std::ios::binary) << text;
+        return;
+    }
+    std::ifstream in(path, std::ios::binary);
+    ASSERT_TRUE(in) << path;
+    std::stringstream golden;
+    golden << in.rdbuf();
+    EXPECT_EQ(text, golden.str()) << fixture;
+}
 
 class OperationTest : public CleanStateTest {
 protected:

@@ -56,20 +56,6 @@ protected:
         return dynamic_cast<CTurnMnogoProhod&>(op);
     }
 
-    // Compares with the stored path; ZARVENTO_WRITE_GOLDEN=1 stores it anew.
-    static void ExpectGolden(const std::string& name, const std::string& text) {
-        const std::string path = test::FixturePath("multipass/" + name + ".txt");
-        if (const char* write = std::getenv("ZARVENTO_WRITE_GOLDEN"); write && std::string(write) == "1") {
-            std::ofstream(path, std::ios::binary) << text;
-            return;
-        }
-        std::ifstream in(path, std::ios::binary);
-        ASSERT_TRUE(in) << path;
-        std::stringstream golden;
-        golden << in.rdbuf();
-        EXPECT_EQ(text, golden.str()) << name;
-    }
-
     static void UseToolPlanAngles(ParamTool& tool, double mainAngle, double auxAngle) {
         test::SetToolVariable(tool, "fi", mainAngle);
         test::SetToolVariable(tool, "fi1", auxAngle);
@@ -150,7 +136,7 @@ TEST_F(TurnMnogoProhodTest, GoldenPathsOfLongitudinalAndFacingRoughingWithFinish
         SCOPED_TRACE(c.name);
         CTurnMnogoProhod& op = MultiPass(c.profile, c.setup);
         EXPECT_EQ(op.messageText, "");
-        ExpectGolden(c.name, runner->Text(0));
+        test::ExpectGolden(std::string("multipass/") + c.name + ".txt", runner->Text(0));
         ExpectContinuous(Moves(op));
     }
 }
