@@ -77,7 +77,7 @@ void CTurnMnogoProhod::ProfileNew() {
     std::unique_ptr<Contour> P = sourceContour ? sourceContour->Clone() : std::make_unique<Contour>();
     ApplyToolOffsets(*P);
 
-    double t = DepthPass, s = SafeDistance;
+    double s = SafeDistance;
     double theta = fi <= 90.0 ? 90.0 : fi;
     if (theta > 135.0) theta = 126.0;
     const double kLift = std::cos(theta * kDegree) / std::sin(theta * kDegree);
@@ -91,7 +91,6 @@ void CTurnMnogoProhod::ProfileNew() {
     double zs = box.zmax + approach;
     if (internalMachining) {
         xs = box.xmax + s;
-        t = -t;
         s = -s;
     }
     if (contourReversed) zs = box.zmin - approach;
@@ -122,7 +121,9 @@ void CTurnMnogoProhod::ProfileNew() {
         if (current->Empty()) break;
         current->PrependLine(kFar, alphaStart, false);
         current->AppendLine(kFar, alphaEnd, false);
-        std::unique_ptr<Contour> next = ProfileOffset(*current, t, contourReversed);
+        // The side alone says where the stock lies; a bore's signed depth would
+        // turn the offsets away from it.
+        std::unique_ptr<Contour> next = ProfileOffset(*current, DepthPass, contourReversed);
         offsets.push_back(std::move(current));
         crossings.SetCountZero();
         if (!next->Empty()) next->Intersect(*R, crossings, true);
