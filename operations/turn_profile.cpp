@@ -159,8 +159,10 @@ void CTurnMnogoProhod::ProfileNew() {
 
     for (ProfileSegment& seg : segments) {
         Contour& piece = *seg.piece;
+        // An extension continues an arc along its circle, which can swing back
+        // onto the part: the nose circle at its end must keep clear of it.
         if (seg.startMark || seg.endMark)
-            piece.ExtendEnds(seg.startMark ? approach : 0.0, seg.endMark ? Perebeg : 0.0, finalContour.get(), 0.0,
+            piece.ExtendEnds(seg.startMark ? approach : 0.0, seg.endMark ? Perebeg : 0.0, finalContour.get(), Rtool,
                              nullptr);
         if (piece.Empty()) continue;
         const Point3D start = piece.GetFirstUnit()->StartPoint;

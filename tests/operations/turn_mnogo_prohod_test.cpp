@@ -183,31 +183,9 @@ TEST_F(TurnMnogoProhodTest, InvariantsOverTheFixtureCorpus) {
                     test::SetCycleValue(o.turningCycle, "I", 1.25);
                 });
                 ASSERT_EQ(op.messageText, "");
-                const ParamTool& tool = *op.GetTool();
                 const auto profile = test::OperationRunner::Parse(part.profile);
-                const std::vector<Move> moves = Moves(op);
-                ExpectContinuous(moves);
-                const CSPID& spid = *GetSPID();
-                double limit = tool.r + allowance - 1e-6;
-                for (const auto& frame : op.Frames()) {
-                    if (dynamic_cast<const CCadre_S_F*>(frame.get())) limit = tool.r - 1e-6;  // finishing from here
-                    StepArray<CUnit*> units(4);
-                    frame->AddPathUnits(units);
-                    // The routes to and from the home point are the user's.
-                    const bool home = IsEqualPoint(frame->start.z, frame->start.x, spid.Z0tool, -spid.X0tool) ||
-                                      IsEqualPoint(frame->end.z, frame->end.x, spid.Z0tool, -spid.X0tool);
-                    if (home) continue;
-                    for (std::uint32_t k = 0; k < units.Count(); ++k) {
-                        IntersectPointList points(64);
-                        units[k]->GetPointsByStep(points, 0.05, 1);
-                        for (std::uint32_t p = 0; p < points.Count(); ++p) {
-                            const double cz = points[p].z + tool.dNoseDx, cx = points[p].x - tool.dNoseDy;
-                            ASSERT_GE(test::Distance(*profile, cz, cx), limit)
-                                << "frame from (" << frame->start.z << ", " << frame->start.x << ") to ("
-                                << frame->end.z << ", " << frame->end.x << ")";
-                        }
-                    }
-                }
+                ExpectContinuous(Moves(op));
+                EXPECT_EQ(test::FirstGouge(op, *profile, allowance), "");
             }
         }
     }
