@@ -8,6 +8,7 @@
 
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
+#include "geometry/unit_locator.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "platform/document_2d.h"
 
@@ -23,6 +24,20 @@ std::unique_ptr<Contour> ProfileRegionOutline(const Contour& w, const Contour& b
     auto r = ReverseContour(w.Clone());
     for (int i = 0; i < b.Count(); ++i) r->AddUnit(b.GetUnit(i)->Clone());
     return r;
+}
+
+// A point on the outline is not inside it. Looked up near the point: the
+// innermost offset lies on the outline and crosses it at every vertex, and a
+// test along the whole outline for each of those crossings costs its square.
+bool OnOutline(const Contour& outline, UnitLocator& units, double z, double x) {
+    for (int k : units.Candidates(z, x)) {
+        const CUnit& u = *outline.GetUnit(k);
+        BoundBox b;
+        u.GetBoundBox(b);
+        if (z > b.zmin - EPS && z < b.zmax + EPS && x > b.xmin - EPS && x < b.xmax + EPS && u.IsPointOnUnit(z, x, 0))
+            return true;
+    }
+    return false;
 }
 
 // One piece of an offset that lies inside the region.
@@ -133,18 +148,20 @@ void CTurnMnogoProhod::ProfileNew() {
 
     // The pieces inside the region, outermost offset first.
     std::vector<ProfileSegment> segments;
+    UnitLocator outlineUnits(*R, 16.0 * EPS);
     for (auto it = offsets.rbegin(); it != offsets.rend(); ++it) {
         const Contour& curve = **it;
         crossings.SetCountZero();
         curve.Intersect(*R, crossings, true);
         const int n = static_cast<int>(crossings.Count());
         if (n < 2) break;
+        UnitLocator curveUnits(curve, 16.0 * EPS);
         for (int i = 1; i < n; ++i) {
             const IntersectPoint& p = crossings[static_cast<std::uint32_t>(i - 1)];
             const IntersectPoint& q = crossings[static_cast<std::uint32_t>(i)];
             IntersectPoint mid;
-            curve.GetMidPointBetween(mid, p, q);
-            if (!R->IsPointInside(mid.z, mid.x)) continue;
+            curve.GetMidPointBetween(mid, p, q, curveUnits);
+            if (OnOutline(*R, outlineUnits, mid.z, mid.x) || !R->IsPointInside(mid.z, mid.x)) continue;
             std::unique_ptr<Contour> piece = curve.CutPart(p, q);
             if (!piece || piece->Empty()) continue;
             piece->MergeOverlappingUnits();
