@@ -11,6 +11,7 @@
 #include "geometry/unit_locator.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "platform/document_2d.h"
+#include "platform/module.h"
 
 namespace zarvento {
 
@@ -203,6 +204,8 @@ void CTurnMnogoProhod::ProfileNew() {
     RetractDX = s;
     retractX = xs;
     retractZ = zs;
+    // The host shows the passes drawn so far; its failure is the command's.
+    RefreshHostView();
     indNapr = userNapr;
 }
 

@@ -15,6 +15,7 @@
 #include "operations/turn_mnogo_prohod.h"
 #include "operations_test_support.h"
 #include "plan/spid.h"
+#include "platform/host_faults.h"
 #include "platform/variant.h"
 
 namespace zarvento {
@@ -289,6 +290,26 @@ TEST_F(TurnProfileTest, InvariantsOnProfilesThatOnceFailed) {
             test::SetCycleValue(o.turningCycle, "I", c.t);
         });
         ExpectProfileInvariants(op, c.profile, c.t);
+    }
+}
+
+// After the passes of each region the host is asked once to show them; the
+// other feed directions make no such call of their own.
+TEST_F(TurnProfileTest, HostIsCalledOnceAfterTheProfilePassesOfARegion) {
+    for (const char* name : {"step", "shaft with a land", "bore"}) {
+        SCOPED_TRACE(name);
+        const test::FixturePart* part = nullptr;
+        for (const auto& p : test::FixtureParts())
+            if (std::string(p.name) == name) part = &p;
+        ASSERT_NE(part, nullptr);
+        runner->Bar(part->barLength, part->barDiameter, part->barInner, part->barZ).InnerPoint(part->innerZ, part->innerX);
+        int before = HostFaults::Calls("RefreshHostView");
+        Profile(part->profile, [](CTurnMnogoProhod& o) { test::SetCycleValue(o.turningCycle, "P3", 0); });
+        const int longitudinal = HostFaults::Calls("RefreshHostView") - before;
+        before = HostFaults::Calls("RefreshHostView");
+        const CTurnMnogoProhod& op = Profile(part->profile);
+        ASSERT_EQ(op.messageText, "");
+        EXPECT_EQ(HostFaults::Calls("RefreshHostView") - before - longitudinal, static_cast<int>(op.regionList.size()));
     }
 }
 
