@@ -83,8 +83,9 @@ UnitBox RoughBox(const CUnit& unit) {
     }
     const double r = static_cast<const CArcUnit&>(unit).Radius;
     const double zc = unit.CentrePoint.z, xc = unit.CentrePoint.x;
-    return {std::min({zc - r, unit.StartPoint.z, unit.EndPoint.z}), std::min({xc - r, unit.StartPoint.x, unit.EndPoint.x}),
-            std::max({zc + r, unit.StartPoint.z, unit.EndPoint.z}), std::max({xc + r, unit.StartPoint.x, unit.EndPoint.x})};
+    return {
+        std::min({zc - r, unit.StartPoint.z, unit.EndPoint.z}), std::min({xc - r, unit.StartPoint.x, unit.EndPoint.x}),
+        std::max({zc + r, unit.StartPoint.z, unit.EndPoint.z}), std::max({xc + r, unit.StartPoint.x, unit.EndPoint.x})};
 }
 
 // Every pair of boxes that passes BoxesOverlap passes this too, and so does

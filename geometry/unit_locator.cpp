@@ -84,9 +84,9 @@ const std::vector<int>& UnitLocator::Candidates(double z, double x) {
         found_ = wide_;
         return found_;
     }
-    const std::vector<int>& cell = cells_[static_cast<std::size_t>(CellOf(z, zmin_, cellZ_, columns_)) *
-                                              static_cast<std::size_t>(rows_) +
-                                          static_cast<std::size_t>(CellOf(x, xmin_, cellX_, rows_))];
+    const std::vector<int>& cell =
+        cells_[static_cast<std::size_t>(CellOf(z, zmin_, cellZ_, columns_)) * static_cast<std::size_t>(rows_) +
+               static_cast<std::size_t>(CellOf(x, xmin_, cellX_, rows_))];
     // Both lists ascend: merge them.
     std::size_t a = 0, b = 0;
     while (a < cell.size() || b < wide_.size()) {

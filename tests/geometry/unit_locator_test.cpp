@@ -1,5 +1,7 @@
 // The unit locator and the contour services that use it or skip the sweep
 // for short probes: the same answers as a look at every unit.
+#include "geometry/unit_locator.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +12,6 @@
 #include "geometry/contour.h"
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
-#include "geometry/unit_locator.h"
 #include "test_support.h"
 
 namespace zarvento {
@@ -57,9 +58,10 @@ TEST(UnitLocatorTest, CandidatesHoldEveryUnitWhoseBoxHoldsThePoint) {
     EXPECT_GT(hits, 2000);
 }
 
-// The crossings with lines along the ribs, which cross every rib: the middle between each two found through the locator and by the
-// whole scan, and the crossings of a one-unit probe against those of the
-// same probe among four far-away units (which takes the sweep).
+// Lines along the ribs, which cross every rib: the middle between each two
+// crossings found through the locator and by the whole scan, and the
+// crossings of a one-unit probe against those of the same probe among four
+// far-away units (which takes the sweep).
 TEST(UnitLocatorTest, ContourServicesAnswerAsTheWholeScan) {
     const auto chain = RibbedChain(300);
     UnitLocator locator(*chain, 16.0 * EPS);

@@ -3,13 +3,13 @@
 // z = -58 to z = 2 with tools at positions 0 and 1.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "operation_runner.h"
 #include "platform/host_application.h"

@@ -1,10 +1,14 @@
-// Geometry checks of the operation suites: the distance from a point to a
-// unit or a contour, and the clearance of the nose circle along a path.
+// Path checks of the operation suites: the moves of a path, its continuity,
+// the distance from a point to a unit or a contour, and the clearance of the
+// nose circle along a path.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "catalogs/param_tool.h"
 #include "geometry/arc_unit.h"
@@ -15,6 +19,33 @@
 #include "plan/spid.h"
 
 namespace zarvento::test {
+
+// One move of a path: its ends, whether it is a rapid, and its frame.
+struct PathMove {
+    double x1, z1, x2, z2;
+    bool rapid;
+    const CCadreISO* frame;
+};
+
+// The moves of the path in order, each with its units' ends.
+inline std::vector<PathMove> PathMoves(const CTurn& op) {
+    std::vector<PathMove> moves;
+    for (const auto& frame : op.Frames()) {
+        StepArray<CUnit*> units(4);
+        frame->AddPathUnits(units);
+        if (units.Count() == 0) continue;
+        moves.push_back({frame->start.x, frame->start.z, frame->end.x, frame->end.z, frame->rapid != 0, frame.get()});
+    }
+    return moves;
+}
+
+// Every move starts where the one before it ended.
+inline void ExpectContinuous(const std::vector<PathMove>& moves) {
+    for (std::size_t k = 1; k < moves.size(); ++k) {
+        ASSERT_NEAR(moves[k].x1, moves[k - 1].x2, 1e-6) << "move " << k;
+        ASSERT_NEAR(moves[k].z1, moves[k - 1].z2, 1e-6) << "move " << k;
+    }
+}
 
 // Distance from a point to a line or arc unit.
 inline double Distance(const CUnit& u, double z, double x) {

@@ -62,40 +62,18 @@ protected:
     }
 };
 
-struct Move {
-    double x1, z1, x2, z2;
-    bool rapid;
-    const CCadreISO* frame;
-};
-
-// The moves of the path in order, each with its units' ends.
-std::vector<Move> Moves(const CTurn& op) {
-    std::vector<Move> moves;
-    for (const auto& frame : op.Frames()) {
-        StepArray<CUnit*> units(4);
-        frame->AddPathUnits(units);
-        if (units.Count() == 0) continue;
-        moves.push_back({frame->start.x, frame->start.z, frame->end.x, frame->end.z, frame->rapid != 0, frame.get()});
-    }
-    return moves;
-}
+using Move = test::PathMove;
+using test::ExpectContinuous;
 
 // The levels of the cuts along the pass direction (along Z, or across it).
 std::vector<double> CutLevels(const CTurn& op, bool alongZ) {
     std::vector<double> levels;
-    for (const Move& m : Moves(op)) {
+    for (const Move& m : test::PathMoves(op)) {
         if (m.rapid) continue;
         if (alongZ && std::fabs(m.x1 - m.x2) < 1e-9) levels.push_back(m.x1);
         if (!alongZ && std::fabs(m.z1 - m.z2) < 1e-9) levels.push_back(m.z1);
     }
     return levels;
-}
-
-void ExpectContinuous(const std::vector<Move>& moves) {
-    for (std::size_t k = 1; k < moves.size(); ++k) {
-        ASSERT_NEAR(moves[k].x1, moves[k - 1].x2, 1e-6) << "move " << k;
-        ASSERT_NEAR(moves[k].z1, moves[k - 1].z2, 1e-6) << "move " << k;
-    }
 }
 
 TEST_F(TurnMnogoProhodTest, GoldenPathsOfLongitudinalAndFacingRoughingWithFinishing) {
@@ -137,7 +115,7 @@ TEST_F(TurnMnogoProhodTest, GoldenPathsOfLongitudinalAndFacingRoughingWithFinish
         CTurnMnogoProhod& op = MultiPass(c.profile, c.setup);
         EXPECT_EQ(op.messageText, "");
         test::ExpectGolden(std::string("multipass/") + c.name + ".txt", runner->Text(0));
-        ExpectContinuous(Moves(op));
+        ExpectContinuous(test::PathMoves(op));
     }
 }
 
@@ -151,7 +129,7 @@ TEST_F(TurnMnogoProhodTest, TwoPocketsAreRoughedChainByChain) {
     // any pass behind the land (z below -25).
     bool behind = false;
     int front = 0, back = 0;
-    for (const Move& m : Moves(op)) {
+    for (const Move& m : test::PathMoves(op)) {
         if (m.rapid || std::fabs(m.x1 - m.x2) > 1e-9 || std::fabs(m.z1 - m.z2) < 1e-9) continue;
         const bool isBack = std::max(m.z1, m.z2) < -25.0 + 1e-6;
         if (isBack) {
@@ -184,7 +162,7 @@ TEST_F(TurnMnogoProhodTest, InvariantsOverTheFixtureCorpus) {
                 });
                 ASSERT_EQ(op.messageText, "");
                 const auto profile = test::OperationRunner::Parse(part.profile);
-                ExpectContinuous(Moves(op));
+                ExpectContinuous(test::PathMoves(op));
                 EXPECT_EQ(test::FirstGouge(op, *profile, allowance), "");
             }
         }
@@ -209,7 +187,7 @@ TEST_F(TurnMnogoProhodTest, RoughingLeavesAtMostOneDepthOfCut) {
             const bool facing = direction == 1;
             // The passes: cuts parallel to the pass direction.
             std::vector<Move> passes;
-            for (const Move& m : Moves(op)) {
+            for (const Move& m : test::PathMoves(op)) {
                 if (m.rapid) continue;
                 const bool along = facing ? std::fabs(m.z1 - m.z2) < 1e-9 : std::fabs(m.x1 - m.x2) < 1e-9;
                 if (along) passes.push_back(m);
@@ -285,7 +263,7 @@ TEST_F(TurnMnogoProhodTest, RandomProfilesAndDepthsNeverRunAway) {
             test::SetCycleValue(o.turningCycle, "I", t);
             test::SetCycleValue(o.turningCycle, "P4", run % 3 == 0 ? 0.3 : 0.0);
         });
-        const std::vector<Move> moves = Moves(op);
+        const std::vector<Move> moves = test::PathMoves(op);
         ExpectContinuous(moves);
         // 60 mm of stock at most in either direction, a few moves per segment.
         const double levels = 60.0 / t + 2.0;
@@ -423,7 +401,7 @@ TEST_F(TurnMnogoProhodTest, ProfileFeedRunsTheCleanUpPassOnce) {
             o.isZachistka = cleanUp;
             test::SetCycleValue(o.turningCycle, "P3", 2);
         });
-        const std::vector<Move> moves = Moves(op);
+        const std::vector<Move> moves = test::PathMoves(op);
         ExpectContinuous(moves);
         int n = 0;
         for (const Move& m : moves) n += m.rapid ? 0 : 1;
@@ -546,7 +524,7 @@ TEST_F(TurnMnogoProhodTest, SpecialPostProcessorRunsASecondRoundWithCorrections)
     EXPECT_NE(first, std::string::npos) << text;
     EXPECT_NE(second, std::string::npos) << text;
     EXPECT_LT(first, second);
-    ExpectContinuous(Moves(op));
+    ExpectContinuous(test::PathMoves(op));
 
     // A depth of cut that counts as zero stops it before any frame.
     test::SetCycleValue(op.turningCycle, "I", 0.0);

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "fixture_parts.h"
-#include "path_checks.h"
 #include "geometry/primitives.h"
 #include "multipass_test_support.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "operations_test_support.h"
+#include "path_checks.h"
 #include "plan/spid.h"
 #include "platform/host_faults.h"
 #include "platform/variant.h"
@@ -21,22 +21,8 @@
 namespace zarvento {
 namespace {
 
-struct ProfileMove {
-    double x1, z1, x2, z2;
-    bool rapid;
-};
-
-// The moves of the path in order.
-std::vector<ProfileMove> Moves(const CTurn& op) {
-    std::vector<ProfileMove> moves;
-    for (const auto& frame : op.Frames()) {
-        StepArray<CUnit*> units(4);
-        frame->AddPathUnits(units);
-        if (units.Count() == 0) continue;
-        moves.push_back({frame->start.x, frame->start.z, frame->end.x, frame->end.z, frame->rapid != 0});
-    }
-    return moves;
-}
+using Move = test::PathMove;
+using test::ExpectContinuous;
 
 class TurnProfileTest : public test::OperationTest {
 protected:
@@ -60,20 +46,13 @@ protected:
 };
 
 // The cuts that run along Z, in path order, as their X levels.
-std::vector<double> AlongZLevels(const std::vector<ProfileMove>& moves) {
+std::vector<double> AlongZLevels(const std::vector<Move>& moves) {
     std::vector<double> levels;
-    for (const ProfileMove& m : moves)
+    for (const Move& m : moves)
         if (!m.rapid && std::fabs(m.x1 - m.x2) < 1e-9 && std::fabs(m.z1 - m.z2) > 1.0 &&
             (levels.empty() || std::fabs(levels.back() - m.x1) > 1e-9))
             levels.push_back(m.x1);
     return levels;
-}
-
-void ExpectContinuous(const std::vector<ProfileMove>& moves) {
-    for (std::size_t k = 1; k < moves.size(); ++k) {
-        ASSERT_NEAR(moves[k].x1, moves[k - 1].x2, 1e-6) << "move " << k;
-        ASSERT_NEAR(moves[k].z1, moves[k - 1].z2, 1e-6) << "move " << k;
-    }
 }
 
 // A step 5 deep with t = 2: the offsets at 0, 2 and 4 are cut, the one at 6
@@ -86,7 +65,7 @@ TEST_F(TurnProfileTest, PassesFollowTheOffsetsOutermostFirst) {
         test::SetCycleValue(o.turningCycle, "I", 2);
     });
     ASSERT_EQ(op.messageText, "");
-    const std::vector<ProfileMove> moves = Moves(op);
+    const std::vector<Move> moves = test::PathMoves(op);
     ExpectContinuous(moves);
     const std::vector<double> levels = AlongZLevels(moves);
     ASSERT_EQ(levels.size(), 3u);
@@ -111,12 +90,12 @@ TEST_F(TurnProfileTest, OneFacePieceFallsBackToFacing) {
     const char* face = "LineSeg( -5.5,1, -5.5,-30, 1 );\n";
     CTurnMnogoProhod& profile = Profile(face, [](CTurnMnogoProhod& o) { o.isZachistka = false; });
     ASSERT_EQ(profile.messageText, "");
-    const std::vector<ProfileMove> byProfile = Moves(profile);
+    const std::vector<Move> byProfile = test::PathMoves(profile);
     CTurnMnogoProhod& facing = Profile(face, [](CTurnMnogoProhod& o) {
         o.isZachistka = false;
         test::SetCycleValue(o.turningCycle, "P3", 1);
     });
-    const std::vector<ProfileMove> byFacing = Moves(facing);
+    const std::vector<Move> byFacing = test::PathMoves(facing);
     ASSERT_GT(byFacing.size(), 2u);
     ASSERT_GE(byProfile.size(), byFacing.size());
     // The facing passes, up to the return home; the clean-up pass of the
@@ -203,7 +182,7 @@ double NearestCut(const std::vector<const CUnit*>& cuts, double z, double x, dou
 // one depth of material is left behind.
 void ExpectProfileInvariants(const CTurnMnogoProhod& op, const RandomProfile& profile, double t) {
     ASSERT_EQ(op.messageText, "");
-    const std::vector<ProfileMove> moves = Moves(op);
+    const std::vector<Move> moves = test::PathMoves(op);
     ExpectContinuous(moves);
     const auto part = test::OperationRunner::Parse(profile.inBar);
     ASSERT_EQ(test::FirstGouge(op, *part, 0.0), "");
@@ -279,7 +258,8 @@ TEST_F(TurnProfileTest, InvariantsOnProfilesThatOnceFailed) {
         "LineSeg( -5.547065053967629,-17.34332777638116, -9.529235672403885,-17.34332777638116, 1 );\n"
         "LineSeg( -9.529235672403885,-17.34332777638116, -9.529235672403885,-30, 1 );\n";
     const Case cases[] = {
-        {"approach round an edge", 3.8306238500028047,
+        {"approach round an edge",
+         3.8306238500028047,
          {"LineSeg( 5,-12.283614202958121, 2,-12.283614202958121, 1 );\n" + edgeRound,
           "LineSeg( 2,0, 2,-12.283614202958121, 1 );\n" + edgeRound}},
     };
@@ -302,7 +282,8 @@ TEST_F(TurnProfileTest, HostIsCalledOnceAfterTheProfilePassesOfARegion) {
         for (const auto& p : test::FixtureParts())
             if (std::string(p.name) == name) part = &p;
         ASSERT_NE(part, nullptr);
-        runner->Bar(part->barLength, part->barDiameter, part->barInner, part->barZ).InnerPoint(part->innerZ, part->innerX);
+        runner->Bar(part->barLength, part->barDiameter, part->barInner, part->barZ)
+            .InnerPoint(part->innerZ, part->innerX);
         int before = HostFaults::Calls("RefreshHostView");
         Profile(part->profile, [](CTurnMnogoProhod& o) { test::SetCycleValue(o.turningCycle, "P3", 0); });
         const int longitudinal = HostFaults::Calls("RefreshHostView") - before;
@@ -319,9 +300,8 @@ TEST_F(TurnProfileTest, GoldenPathsOfTheFixtureCorpus) {
     for (const test::FixturePart& part : test::FixtureParts()) {
         SCOPED_TRACE(part.name);
         runner->Bar(part.barLength, part.barDiameter, part.barInner, part.barZ).InnerPoint(part.innerZ, part.innerX);
-        CTurnMnogoProhod& op = Profile(part.profile, [](CTurnMnogoProhod& o) {
-            test::SetCycleValue(o.turningCycle, "I", 1.5);
-        });
+        CTurnMnogoProhod& op =
+            Profile(part.profile, [](CTurnMnogoProhod& o) { test::SetCycleValue(o.turningCycle, "I", 1.5); });
         ASSERT_EQ(op.messageText, "");
         std::string file = std::string("profile/") + part.name + ".txt";
         for (char& c : file)
