@@ -19,6 +19,8 @@ namespace {
 
 constexpr double kFar = 100000.0;
 const double kDegree = PI / 180.0;
+// The lead-in before a piece that starts up a face, in degrees from +Z.
+const double kLeadInDegrees = PI;
 
 // The region as one closed contour: the working side backwards, then the stock side.
 std::unique_ptr<Contour> ProfileRegionOutline(const Contour& w, const Contour& b) {
@@ -183,6 +185,14 @@ void CTurnMnogoProhod::ProfileNew() {
             piece.ExtendEnds(seg.startMark ? approach : 0.0, seg.endMark ? Perebeg : 0.0, finalContour.get(), Rtool,
                              nullptr);
         if (piece.Empty()) continue;
+        // A piece that sets off straight away from the axis (up a face) is
+        // entered by a line from the free end's side, along the axis but for
+        // a few degrees.
+        if (!internalMachining) {
+            const double a = piece.GetFirstUnit()->GetStartAngle();
+            if (std::fabs(std::remainder(a - 1.5 * PI, 2.0 * PI)) < 0.5)
+                piece.PrependLine(approach, kLeadInDegrees, false);
+        }
         const Point3D start = piece.GetFirstUnit()->StartPoint;
         MoveTo(curX, start.z, true);
         // The move down to the piece is a rapid only where it meets no part.
