@@ -1,6 +1,7 @@
 // Benchmark of profile roughing (passes along the host's offsets of the
 // working side) through the headless runner: a tapered, ribbed shaft of 100,
-// 1,000 and 5,000 units; the counters give the frames made.
+// 1,000 and 5,000 units, and longitudinal roughing of the same shafts beside
+// it; the counters give the frames made.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -35,7 +36,8 @@ std::string RibbedTaper(int units, double& length) {
     return s.str();
 }
 
-void BM_ProfileRoughing(benchmark::State& state) {
+// Feed direction 2 is the profile form, 0 the longitudinal one.
+void Roughing(benchmark::State& state, int feedDirection) {
     bench::RunnerSession session("zarvento-profile-bench");
     double length = 0.0;
     const std::string profile = RibbedTaper(static_cast<int>(state.range(0)), length);
@@ -43,17 +45,20 @@ void BM_ProfileRoughing(benchmark::State& state) {
     runner.Bar(length + 5.0, 50, 0, 2).InnerPoint(-1, -5);
     runner.Tool(0, "Резец проходной", 0.8);
     runner.Part(profile);
-    auto& op = dynamic_cast<CTurnMnogoProhod&>(runner.AddKind(kTurnMnogoProhod, profile, [](CTurn& o) {
+    auto& op = dynamic_cast<CTurnMnogoProhod&>(runner.AddKind(kTurnMnogoProhod, profile, [&](CTurn& o) {
         auto& m = dynamic_cast<CTurnMnogoProhod&>(o);
         test::SetCycleValue(m.turningCycle, "I", 1.5);
-        test::SetCycleValue(m.turningCycle, "P3", 2);
+        test::SetCycleValue(m.turningCycle, "P3", feedDirection);
     }));
     for (auto _ : state) runner.Run();
     state.counters["frames"] = static_cast<double>(op.Frames().size());
     state.counters["units"] = static_cast<double>(state.range(0));
     if (!op.messageText.empty()) state.SkipWithError(op.messageText.c_str());
 }
+void BM_ProfileRoughing(benchmark::State& state) { Roughing(state, 2); }
+void BM_LongitudinalRoughing(benchmark::State& state) { Roughing(state, 0); }
 BENCHMARK(BM_ProfileRoughing)->Arg(100)->Arg(1000)->Arg(5000)->ArgName("units")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LongitudinalRoughing)->Arg(100)->Arg(1000)->Arg(5000)->ArgName("units")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

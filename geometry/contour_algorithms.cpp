@@ -13,6 +13,7 @@
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "geometry/simulation_hook.h"
+#include "geometry/unit_locator.h"
 
 namespace zarvento {
 
@@ -67,6 +68,30 @@ bool Overlaps(double a1, double a2, double b1, double b2) {
 
 bool BoxesOverlap(const UnitBox& a, const UnitBox& b) {
     return Overlaps(a.zmin, a.zmax, b.zmin, b.zmax) && Overlaps(a.xmin, a.xmax, b.xmin, b.xmax);
+}
+
+// Probes of at most this many units skip the sweep.
+constexpr std::size_t kShortProbe = 4;
+
+// A box that holds the unit's exact box and costs no angle tests: an arc's
+// whole circle with its ends.
+UnitBox RoughBox(const CUnit& unit) {
+    if (unit.Kind != kUnitArc) {
+        BoundBox b;
+        unit.GetBoundBox(b);
+        return {b.zmin, b.xmin, b.zmax, b.xmax};
+    }
+    const double r = static_cast<const CArcUnit&>(unit).Radius;
+    const double zc = unit.CentrePoint.z, xc = unit.CentrePoint.x;
+    return {
+        std::min({zc - r, unit.StartPoint.z, unit.EndPoint.z}), std::min({xc - r, unit.StartPoint.x, unit.EndPoint.x}),
+        std::max({zc + r, unit.StartPoint.z, unit.EndPoint.z}), std::max({xc + r, unit.StartPoint.x, unit.EndPoint.x})};
+}
+
+// Every pair of boxes that passes BoxesOverlap passes this too, and so does
+// any pair with the second box grown: a necessary test on a rough box.
+bool MayOverlap(const UnitBox& a, const UnitBox& b) {
+    return b.zmin < a.zmax + EPS && a.zmin < b.zmax + EPS && b.xmin < a.xmax + EPS && a.xmin < b.xmax + EPS;
 }
 
 // Sorts the crossings of one unit by their length along it. Short lists take
@@ -175,10 +200,31 @@ double Contour::GetLength3D() const {
 // ---------------------------------------------------------------- Intersect
 
 void Contour::Intersect(const Contour& other, IntersectPointList& points, bool unique) const {
-    const std::vector<UnitBox> mine = GetUnitBoxes(), theirs = other.GetUnitBoxes();
-    // The sweep widens by EPS on every side, which takes in every pair the
-    // interval test below accepts; that test then decides exactly.
-    const std::vector<BoxPair> pairs = OverlappingBoxPairs(mine, theirs, EPS);
+    const std::vector<UnitBox> mine = GetUnitBoxes();
+    std::vector<UnitBox> theirs;
+    std::vector<BoxPair> pairs;
+    if (mine.size() <= kShortProbe) {
+        // A probe of a unit or two against a long contour, as the point and
+        // trimming tests make one per unit: each unit of the other is looked
+        // at once, and its exact box made only where its rough box comes near.
+        theirs.resize(static_cast<std::size_t>(other.Count()));
+        for (int i = 0; i < static_cast<int>(mine.size()); ++i) {
+            const UnitBox& a = mine[static_cast<std::size_t>(i)];
+            for (int j = 0; j < other.Count(); ++j) {
+                const CUnit& unit = *other.GetUnit(j);
+                if (!MayOverlap(a, RoughBox(unit))) continue;
+                BoundBox b;
+                unit.GetBoundBox(b);
+                theirs[static_cast<std::size_t>(j)] = {b.zmin, b.xmin, b.zmax, b.xmax};
+                pairs.emplace_back(i, j);
+            }
+        }
+    } else {
+        theirs = other.GetUnitBoxes();
+        // The sweep widens by EPS on every side, which takes in every pair the
+        // interval test below accepts; that test then decides exactly.
+        pairs = OverlappingBoxPairs(mine, theirs, EPS);
+    }
     NearPointSet found;
     if (unique)
         for (const IntersectPoint& p : points) found.Add(p.z, p.x);
@@ -277,6 +323,28 @@ std::unique_ptr<Contour> Contour::CutPart(const IntersectPoint& p1, const Inters
 
 // ---------------------------------------------------------------- midpoints
 
+namespace {
+
+// The point between p1 on unit u1 and p2 on unit u2: the middle of the two
+// on one unit, else the end of u1.
+IntersectPoint& MidPointOnUnits(const Contour& c, IntersectPoint& out, const IntersectPoint& p1, int u1,
+                                const IntersectPoint& p2, int u2) {
+    out = IntersectPoint{};
+    const CUnit* unit = c.GetUnit(u1);
+    if (!unit) return out;
+    if (u1 == u2) {
+        unit->GetMidPoint(out, p1.z, p1.x, p2.z, p2.x);
+    } else {
+        out.z = unit->EndPoint.z;
+        out.x = unit->EndPoint.x;
+    }
+    out.index1 = out.index2 = 0;
+    out.length = 0.0;
+    return out;
+}
+
+}  // namespace
+
 IntersectPoint& Contour::GetMidPointBetween(IntersectPoint& out, const IntersectPoint& p1,
                                             const IntersectPoint& p2) const {
     int u1 = p1.index1, u2 = p2.index1;
@@ -290,18 +358,24 @@ IntersectPoint& Contour::GetMidPointBetween(IntersectPoint& out, const Intersect
             u2 = k;
             break;
         }
-    out = IntersectPoint{};
-    const CUnit* unit = GetUnit(u1);
-    if (!unit) return out;
-    if (u1 == u2) {
-        unit->GetMidPoint(out, p1.z, p1.x, p2.z, p2.x);
-    } else {
-        out.z = unit->EndPoint.z;
-        out.x = unit->EndPoint.x;
-    }
-    out.index1 = out.index2 = 0;
-    out.length = 0.0;
-    return out;
+    return MidPointOnUnits(*this, out, p1, u1, p2, u2);
+}
+
+IntersectPoint& Contour::GetMidPointBetween(IntersectPoint& out, const IntersectPoint& p1, const IntersectPoint& p2,
+                                            UnitLocator& units) const {
+    int u1 = p1.index1, u2 = p2.index1;
+    const std::vector<int>& near1 = units.Candidates(p1.z, p1.x);
+    for (auto k = near1.rbegin(); k != near1.rend(); ++k)
+        if (GetUnit(*k)->IsPointOnUnit(p1.z, p1.x, 0)) {
+            u1 = *k;
+            break;
+        }
+    for (int k : units.Candidates(p2.z, p2.x))
+        if (GetUnit(k)->IsPointOnUnit(p2.z, p2.x, 0)) {
+            u2 = k;
+            break;
+        }
+    return MidPointOnUnits(*this, out, p1, u1, p2, u2);
 }
 
 IntersectPoint& Contour::GetUnitMidPointAtLength(IntersectPoint& out, double L) const {

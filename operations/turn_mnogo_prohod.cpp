@@ -337,17 +337,6 @@ void CTurnMnogoProhod::RoughPasses() {
     ReturnToHome(retractX, retractZ);
 }
 
-void CTurnMnogoProhod::ApproachProfileRegion() {
-    if (!regionContour || !pairedContour || regionContour->Empty() || pairedContour->Empty()) return;
-    BoundBox box;
-    ContoursBoundingBox(*regionContour, *pairedContour, box);
-    const double xs = internalMachining ? box.xmax + Vrezanie : box.xmin - Vrezanie;
-    const double zs = indNapr ? box.zmin - Vrezanie : box.zmax + Vrezanie;
-    MoveToStart(xs, zs);
-    curX = retractX = xs;
-    curZ = retractZ = zs;
-}
-
 void CTurnMnogoProhod::CleanUpPass() {
     if (!regionContour || regionContour->Empty()) return;
     if (static_cast<int>(CycleValue(turningCycle, "P10")) == 0) {

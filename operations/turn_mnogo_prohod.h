@@ -39,10 +39,6 @@ public:
 
     // ---- the passes over the current region ----
     void RoughPasses();
-    // The start of the profile form (the stock corner of the region, an
-    // approach length out), from which its clean-up pass runs until the
-    // profile passes themselves are made.
-    void ApproachProfileRegion();
     void CleanUpPass();
     // The region as machine-cycle frames of the post-processor's turning cycle.
     void OutputMachineCycle();

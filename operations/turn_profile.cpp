@@ -8,8 +8,10 @@
 
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
+#include "geometry/unit_locator.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "platform/document_2d.h"
+#include "platform/module.h"
 
 namespace zarvento {
 
@@ -17,12 +19,28 @@ namespace {
 
 constexpr double kFar = 100000.0;
 const double kDegree = PI / 180.0;
+// The lead-in before a piece that starts up a face, in degrees from +Z.
+const double kLeadInDegrees = PI;
 
 // The region as one closed contour: the working side backwards, then the stock side.
 std::unique_ptr<Contour> ProfileRegionOutline(const Contour& w, const Contour& b) {
     auto r = ReverseContour(w.Clone());
     for (int i = 0; i < b.Count(); ++i) r->AddUnit(b.GetUnit(i)->Clone());
     return r;
+}
+
+// A point on the outline is not inside it. Looked up near the point: the
+// innermost offset lies on the outline and crosses it at every vertex, and a
+// test along the whole outline for each of those crossings costs its square.
+bool OnOutline(const Contour& outline, UnitLocator& units, double z, double x) {
+    for (int k : units.Candidates(z, x)) {
+        const CUnit& u = *outline.GetUnit(k);
+        BoundBox b;
+        u.GetBoundBox(b);
+        if (z > b.zmin - EPS && z < b.zmax + EPS && x > b.xmin - EPS && x < b.xmax + EPS && u.IsPointOnUnit(z, x, 0))
+            return true;
+    }
+    return false;
 }
 
 // One piece of an offset that lies inside the region.
@@ -77,7 +95,7 @@ void CTurnMnogoProhod::ProfileNew() {
     std::unique_ptr<Contour> P = sourceContour ? sourceContour->Clone() : std::make_unique<Contour>();
     ApplyToolOffsets(*P);
 
-    double t = DepthPass, s = SafeDistance;
+    double s = SafeDistance;
     double theta = fi <= 90.0 ? 90.0 : fi;
     if (theta > 135.0) theta = 126.0;
     const double kLift = std::cos(theta * kDegree) / std::sin(theta * kDegree);
@@ -91,7 +109,6 @@ void CTurnMnogoProhod::ProfileNew() {
     double zs = box.zmax + approach;
     if (internalMachining) {
         xs = box.xmax + s;
-        t = -t;
         s = -s;
     }
     if (contourReversed) zs = box.zmin - approach;
@@ -122,7 +139,9 @@ void CTurnMnogoProhod::ProfileNew() {
         if (current->Empty()) break;
         current->PrependLine(kFar, alphaStart, false);
         current->AppendLine(kFar, alphaEnd, false);
-        std::unique_ptr<Contour> next = ProfileOffset(*current, t, contourReversed);
+        // The side alone says where the stock lies; a bore's signed depth would
+        // turn the offsets away from it.
+        std::unique_ptr<Contour> next = ProfileOffset(*current, DepthPass, contourReversed);
         offsets.push_back(std::move(current));
         crossings.SetCountZero();
         if (!next->Empty()) next->Intersect(*R, crossings, true);
@@ -132,18 +151,20 @@ void CTurnMnogoProhod::ProfileNew() {
 
     // The pieces inside the region, outermost offset first.
     std::vector<ProfileSegment> segments;
+    UnitLocator outlineUnits(*R, 16.0 * EPS);
     for (auto it = offsets.rbegin(); it != offsets.rend(); ++it) {
         const Contour& curve = **it;
         crossings.SetCountZero();
         curve.Intersect(*R, crossings, true);
         const int n = static_cast<int>(crossings.Count());
         if (n < 2) break;
+        UnitLocator curveUnits(curve, 16.0 * EPS);
         for (int i = 1; i < n; ++i) {
             const IntersectPoint& p = crossings[static_cast<std::uint32_t>(i - 1)];
             const IntersectPoint& q = crossings[static_cast<std::uint32_t>(i)];
             IntersectPoint mid;
-            curve.GetMidPointBetween(mid, p, q);
-            if (!R->IsPointInside(mid.z, mid.x)) continue;
+            curve.GetMidPointBetween(mid, p, q, curveUnits);
+            if (OnOutline(*R, outlineUnits, mid.z, mid.x) || !R->IsPointInside(mid.z, mid.x)) continue;
             std::unique_ptr<Contour> piece = curve.CutPart(p, q);
             if (!piece || piece->Empty()) continue;
             piece->MergeOverlappingUnits();
@@ -158,10 +179,20 @@ void CTurnMnogoProhod::ProfileNew() {
 
     for (ProfileSegment& seg : segments) {
         Contour& piece = *seg.piece;
+        // An extension continues an arc along its circle, which can swing back
+        // onto the part: the nose circle at its end must keep clear of it.
         if (seg.startMark || seg.endMark)
-            piece.ExtendEnds(seg.startMark ? approach : 0.0, seg.endMark ? Perebeg : 0.0, finalContour.get(), 0.0,
+            piece.ExtendEnds(seg.startMark ? approach : 0.0, seg.endMark ? Perebeg : 0.0, finalContour.get(), Rtool,
                              nullptr);
         if (piece.Empty()) continue;
+        // A piece that sets off straight away from the axis (up a face) is
+        // entered by a line from the free end's side, along the axis but for
+        // a few degrees.
+        if (!internalMachining) {
+            const double a = piece.GetFirstUnit()->GetStartAngle();
+            if (std::fabs(std::remainder(a - 1.5 * PI, 2.0 * PI)) < 0.5)
+                piece.PrependLine(approach, kLeadInDegrees, false);
+        }
         const Point3D start = piece.GetFirstUnit()->StartPoint;
         MoveTo(curX, start.z, true);
         // The move down to the piece is a rapid only where it meets no part.
@@ -183,6 +214,8 @@ void CTurnMnogoProhod::ProfileNew() {
     RetractDX = s;
     retractX = xs;
     retractZ = zs;
+    // The host shows the passes drawn so far; its failure is the command's.
+    RefreshHostView();
     indNapr = userNapr;
 }
 

@@ -3,8 +3,12 @@
 // z = -58 to z = 2 with tools at positions 0 and 1.
 #pragma once
 
-#include <memory>
+#include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+
+#include "golden_file.h"
 #include "operation_runner.h"
 #include "platform/host_application.h"
 #include "platform/host_folder.h"

@@ -57,50 +57,24 @@ protected:
         return dynamic_cast<CTurnMnogoProhod&>(op);
     }
 
-    static void ExpectGolden(const std::string& name, const std::string& text) {
-        test::ExpectGolden("multipass/" + name + ".txt", text);
-    }
-
     static void UseToolPlanAngles(ParamTool& tool, double mainAngle, double auxAngle) {
         test::SetToolVariable(tool, "fi", mainAngle);
         test::SetToolVariable(tool, "fi1", auxAngle);
     }
 };
 
-struct Move {
-    double x1, z1, x2, z2;
-    bool rapid;
-    const CCadreISO* frame;
-};
-
-// The moves of the path in order, each with its units' ends.
-std::vector<Move> Moves(const CTurn& op) {
-    std::vector<Move> moves;
-    for (const auto& frame : op.Frames()) {
-        StepArray<CUnit*> units(4);
-        frame->AddPathUnits(units);
-        if (units.Count() == 0) continue;
-        moves.push_back({frame->start.x, frame->start.z, frame->end.x, frame->end.z, frame->rapid != 0, frame.get()});
-    }
-    return moves;
-}
+using Move = test::PathMove;
+using test::ExpectContinuous;
 
 // The levels of the cuts along the pass direction (along Z, or across it).
 std::vector<double> CutLevels(const CTurn& op, bool alongZ) {
     std::vector<double> levels;
-    for (const Move& m : Moves(op)) {
+    for (const Move& m : test::PathMoves(op)) {
         if (m.rapid) continue;
         if (alongZ && std::fabs(m.x1 - m.x2) < 1e-9) levels.push_back(m.x1);
         if (!alongZ && std::fabs(m.z1 - m.z2) < 1e-9) levels.push_back(m.z1);
     }
     return levels;
-}
-
-void ExpectContinuous(const std::vector<Move>& moves) {
-    for (std::size_t k = 1; k < moves.size(); ++k) {
-        ASSERT_NEAR(moves[k].x1, moves[k - 1].x2, 1e-6) << "move " << k;
-        ASSERT_NEAR(moves[k].z1, moves[k - 1].z2, 1e-6) << "move " << k;
-    }
 }
 
 TEST_F(TurnMnogoProhodTest, GoldenPathsOfLongitudinalAndFacingRoughingWithFinishing) {
@@ -141,8 +115,8 @@ TEST_F(TurnMnogoProhodTest, GoldenPathsOfLongitudinalAndFacingRoughingWithFinish
         SCOPED_TRACE(c.name);
         CTurnMnogoProhod& op = MultiPass(c.profile, c.setup);
         EXPECT_EQ(op.messageText, "");
-        ExpectGolden(c.name, runner->Text(0));
-        ExpectContinuous(Moves(op));
+        test::ExpectGolden(std::string("multipass/") + c.name + ".txt", runner->Text(0));
+        ExpectContinuous(test::PathMoves(op));
     }
 }
 
@@ -156,7 +130,7 @@ TEST_F(TurnMnogoProhodTest, TwoPocketsAreRoughedChainByChain) {
     // any pass behind the land (z below -25).
     bool behind = false;
     int front = 0, back = 0;
-    for (const Move& m : Moves(op)) {
+    for (const Move& m : test::PathMoves(op)) {
         if (m.rapid || std::fabs(m.x1 - m.x2) > 1e-9 || std::fabs(m.z1 - m.z2) < 1e-9) continue;
         const bool isBack = std::max(m.z1, m.z2) < -25.0 + 1e-6;
         if (isBack) {
@@ -188,31 +162,9 @@ TEST_F(TurnMnogoProhodTest, InvariantsOverTheFixtureCorpus) {
                     test::SetCycleValue(o.turningCycle, "I", 1.25);
                 });
                 ASSERT_EQ(op.messageText, "");
-                const ParamTool& tool = *op.GetTool();
                 const auto profile = test::OperationRunner::Parse(part.profile);
-                const std::vector<Move> moves = Moves(op);
-                ExpectContinuous(moves);
-                const CSPID& spid = *GetSPID();
-                double limit = tool.r + allowance - 1e-6;
-                for (const auto& frame : op.Frames()) {
-                    if (dynamic_cast<const CCadre_S_F*>(frame.get())) limit = tool.r - 1e-6;  // finishing from here
-                    StepArray<CUnit*> units(4);
-                    frame->AddPathUnits(units);
-                    // The routes to and from the home point are the user's.
-                    const bool home = IsEqualPoint(frame->start.z, frame->start.x, spid.Z0tool, -spid.X0tool) ||
-                                      IsEqualPoint(frame->end.z, frame->end.x, spid.Z0tool, -spid.X0tool);
-                    if (home) continue;
-                    for (std::uint32_t k = 0; k < units.Count(); ++k) {
-                        IntersectPointList points(64);
-                        units[k]->GetPointsByStep(points, 0.05, 1);
-                        for (std::uint32_t p = 0; p < points.Count(); ++p) {
-                            const double cz = points[p].z + tool.dNoseDx, cx = points[p].x - tool.dNoseDy;
-                            ASSERT_GE(test::Distance(*profile, cz, cx), limit)
-                                << "frame from (" << frame->start.z << ", " << frame->start.x << ") to ("
-                                << frame->end.z << ", " << frame->end.x << ")";
-                        }
-                    }
-                }
+                ExpectContinuous(test::PathMoves(op));
+                EXPECT_EQ(test::FirstGouge(op, *profile, allowance), "");
             }
         }
     }
@@ -236,7 +188,7 @@ TEST_F(TurnMnogoProhodTest, RoughingLeavesAtMostOneDepthOfCut) {
             const bool facing = direction == 1;
             // The passes: cuts parallel to the pass direction.
             std::vector<Move> passes;
-            for (const Move& m : Moves(op)) {
+            for (const Move& m : test::PathMoves(op)) {
                 if (m.rapid) continue;
                 const bool along = facing ? std::fabs(m.z1 - m.z2) < 1e-9 : std::fabs(m.x1 - m.x2) < 1e-9;
                 if (along) passes.push_back(m);
@@ -312,7 +264,7 @@ TEST_F(TurnMnogoProhodTest, RandomProfilesAndDepthsNeverRunAway) {
             test::SetCycleValue(o.turningCycle, "I", t);
             test::SetCycleValue(o.turningCycle, "P4", run % 3 == 0 ? 0.3 : 0.0);
         });
-        const std::vector<Move> moves = Moves(op);
+        const std::vector<Move> moves = test::PathMoves(op);
         ExpectContinuous(moves);
         // 60 mm of stock at most in either direction, a few moves per segment.
         const double levels = 60.0 / t + 2.0;
@@ -450,7 +402,7 @@ TEST_F(TurnMnogoProhodTest, ProfileFeedRunsTheCleanUpPassOnce) {
             o.isZachistka = cleanUp;
             test::SetCycleValue(o.turningCycle, "P3", 2);
         });
-        const std::vector<Move> moves = Moves(op);
+        const std::vector<Move> moves = test::PathMoves(op);
         ExpectContinuous(moves);
         int n = 0;
         for (const Move& m : moves) n += m.rapid ? 0 : 1;
@@ -573,7 +525,7 @@ TEST_F(TurnMnogoProhodTest, SpecialPostProcessorRunsASecondRoundWithCorrections)
     EXPECT_NE(first, std::string::npos) << text;
     EXPECT_NE(second, std::string::npos) << text;
     EXPECT_LT(first, second);
-    ExpectContinuous(Moves(op));
+    ExpectContinuous(test::PathMoves(op));
 
     // A depth of cut that counts as zero stops it before any frame.
     test::SetCycleValue(op.turningCycle, "I", 0.0);
