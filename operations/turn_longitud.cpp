@@ -11,6 +11,7 @@
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "operations/turn_mnogo_prohod.h"
+#include "platform/module.h"
 
 namespace zarvento {
 
@@ -416,7 +417,8 @@ void CTurnMnogoProhod::LongitudNew() {
     retractZ = zs;
     RetractDZ = dZ;
     RetractDX = dX;
-    indNapr = userNapr;
+    indNapr = userNapr;    // The host shows the passes drawn so far; its failure is the command's.
+    RefreshHostView();
 }
 
 void CTurnMnogoProhod::LongitudOnePiece() {
@@ -461,7 +463,8 @@ void CTurnMnogoProhod::LongitudOnePiece() {
     }
     MoveTo(xs, zs, true);
     retractX = xs;
-    retractZ = zs;
+    retractZ = zs;    // The host shows the passes drawn so far; its failure is the command's.
+    RefreshHostView();
 }
 
 void CTurnMnogoProhod::FacingOnePiece() {
@@ -522,7 +525,8 @@ void CTurnMnogoProhod::FacingOnePiece() {
     }
     MoveTo(xs, startZ, true);
     retractX = xs;
-    retractZ = startZ;
+    retractZ = startZ;    // The host shows the passes drawn so far; its failure is the command's.
+    RefreshHostView();
 }
 
 }  // namespace zarvento

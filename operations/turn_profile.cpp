@@ -214,9 +214,9 @@ void CTurnMnogoProhod::ProfileNew() {
     RetractDX = s;
     retractX = xs;
     retractZ = zs;
+    indNapr = userNapr;
     // The host shows the passes drawn so far; its failure is the command's.
     RefreshHostView();
-    indNapr = userNapr;
 }
 
 }  // namespace zarvento

@@ -273,24 +273,32 @@ TEST_F(TurnProfileTest, InvariantsOnProfilesThatOnceFailed) {
     }
 }
 
-// After the passes of each region the host is asked once to show them; the
-// other feed directions make no such call of their own.
-TEST_F(TurnProfileTest, HostIsCalledOnceAfterTheProfilePassesOfARegion) {
+// After the passes of each region the host is asked once to show them, in
+// every feed direction.
+TEST_F(TurnProfileTest, HostIsCalledOnceAfterThePassesOfARegion) {
     for (const char* name : {"step", "shaft with a land", "bore"}) {
-        SCOPED_TRACE(name);
         const test::FixturePart* part = nullptr;
         for (const auto& p : test::FixtureParts())
             if (std::string(p.name) == name) part = &p;
         ASSERT_NE(part, nullptr);
         runner->Bar(part->barLength, part->barDiameter, part->barInner, part->barZ)
             .InnerPoint(part->innerZ, part->innerX);
+        // What running an operation asks of the host anyway: a contour pass
+        // lays no roughing passes.
         int before = HostFaults::Calls("RefreshHostView");
-        Profile(part->profile, [](CTurnMnogoProhod& o) { test::SetCycleValue(o.turningCycle, "P3", 0); });
-        const int longitudinal = HostFaults::Calls("RefreshHostView") - before;
-        before = HostFaults::Calls("RefreshHostView");
-        const CTurnMnogoProhod& op = Profile(part->profile);
-        ASSERT_EQ(op.messageText, "");
-        EXPECT_EQ(HostFaults::Calls("RefreshHostView") - before - longitudinal, static_cast<int>(op.regionList.size()));
+        runner->Clear();
+        runner->Part(part->profile);
+        runner->AddKind(kTurnKONTUR, part->profile);
+        runner->Run();
+        const int anyway = HostFaults::Calls("RefreshHostView") - before;
+        for (int feed : {0, 1, 2}) {
+            SCOPED_TRACE(std::string(name) + ", feed direction " + std::to_string(feed));
+            before = HostFaults::Calls("RefreshHostView");
+            const CTurnMnogoProhod& op =
+                Profile(part->profile, [&](CTurnMnogoProhod& o) { test::SetCycleValue(o.turningCycle, "P3", feed); });
+            ASSERT_EQ(op.messageText, "");
+            EXPECT_EQ(HostFaults::Calls("RefreshHostView") - before - anyway, static_cast<int>(op.regionList.size()));
+        }
     }
 }
 
