@@ -19,8 +19,9 @@ namespace {
 
 constexpr double kFar = 100000.0;
 const double kDegree = PI / 180.0;
-// The lead-in before a piece that starts up a face, in degrees from +Z.
-const double kLeadInDegrees = PI;
+// The lead-in before a piece that starts up a face, in degrees from +Z: from
+// the free end, along the axis.
+constexpr double kLeadInDegrees = 0.0;
 
 // The region as one closed contour: the working side backwards, then the stock side.
 std::unique_ptr<Contour> ProfileRegionOutline(const Contour& w, const Contour& b) {
@@ -186,8 +187,8 @@ void CTurnMnogoProhod::ProfileNew() {
                              nullptr);
         if (piece.Empty()) continue;
         // A piece that sets off straight away from the axis (up a face) is
-        // entered by a line from the free end's side, along the axis but for
-        // a few degrees.
+        // entered by a line along the axis from the free end's side, so the
+        // tool meets the face's foot moving as the pass before it did.
         if (!internalMachining) {
             const double a = piece.GetFirstUnit()->GetStartAngle();
             if (std::fabs(std::remainder(a - 1.5 * PI, 2.0 * PI)) < 0.5)
