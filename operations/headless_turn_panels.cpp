@@ -1,10 +1,15 @@
 // The operation fields of the headless operation panel.
 #include "operations/headless_turn_panels.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
+#include "nc/cycle_auto.h"
 #include "operations/turn.h"
+#include "operations/turn_mnogo_prohod.h"
+#include "platform/messages.h"
 #include "platform/variant.h"
 
 namespace zarvento {
@@ -33,11 +38,41 @@ bool ParseUnitChoice(std::string_view text, int count, std::vector<int>& units) 
     return !units.empty();
 }
 
+constexpr std::string_view kCyclePrefix = "cycle.";
+
+// Sets a parameter of the operation's cycle as typed into the panel's grid:
+// a value or formula (checked when the operation is calculated), or for a
+// list the entry's number from 1. False for a parameter the cycle does not
+// have, a read-only one or an entry outside the list.
+bool SetCycleParameter(CCycle_Auto& cycle, std::string_view name, const std::string& value) {
+    CycleParameter* p = cycle.FindParam(name);
+    if (!p || p->kind == 'R' || value.empty()) return false;
+    if (p->IsList()) {
+        std::int32_t entry = 0;
+        if (!ParseInt(value, entry) || entry < 1 || entry > p->listCount) return false;
+        p->intValue = entry - 1;
+    }
+    p->valueText = value;
+    p->evaluated = 0;
+    return true;
+}
+
 }  // namespace
 
 void HeadlessTurnPanels::ApplyTurnFields(PlanTurn& op, PanelAnswer& answer) {
     auto* turn = dynamic_cast<CTurn*>(&op);
     if (!turn) return;
+    // A field the panel does not have is a typing error, not something to
+    // pass over in silence.
+    static constexpr std::string_view kFields[] = {"name", "tool", "work", "allowance", "direction",
+                                                   "output", "strategy", "feed", "spin", "wait"};
+    for (const auto& [field, value] : answer.fields) {
+        if (std::find(std::begin(kFields), std::end(kFields), field) != std::end(kFields)) continue;
+        if (field.starts_with(kCyclePrefix) && turn->PanelCycle()) continue;
+        ShowMessageBox("Операция не имеет поля " + field);
+        answer.result = IDCANCEL_;
+        return;
+    }
     if (const std::string* name = answer.Field("name")) turn->sNameTurn = *name;
     if (const std::string* tool = answer.Field("tool")) {
         // Positions are counted from 1, as in the plan-data panel.
@@ -78,6 +113,30 @@ void HeadlessTurnPanels::ApplyTurnFields(PlanTurn& op, PanelAnswer& answer) {
             return;
         }
         turn->indNapr = *direction == "along";
+    }
+    // Elementary moves or the machine's own cycle, for a kind with a cycle.
+    if (const std::string* output = answer.Field("output")) {
+        if (!turn->PanelCycle() || (*output != "moves" && *output != "cycle")) {
+            RefuseField(answer, "output", *output);
+            return;
+        }
+        turn->indShema = *output == "cycle" ? 1 : 0;
+    }
+    // Multi-pass turning: passes over the regions, or plunges across a groove.
+    if (const std::string* strategy = answer.Field("strategy")) {
+        if (!dynamic_cast<CTurnMnogoProhod*>(turn) || (*strategy != "turning" && *strategy != "groove")) {
+            RefuseField(answer, "strategy", *strategy);
+            return;
+        }
+        turn->indCycleElementar = *strategy == "groove" ? 1 : 0;
+    }
+    // The cycle's parameters, after the strategy that picks the cycle.
+    for (const auto& [field, value] : answer.fields) {
+        if (!field.starts_with(kCyclePrefix)) continue;
+        if (!SetCycleParameter(*turn->PanelCycle(), std::string_view(field).substr(kCyclePrefix.size()), value)) {
+            RefuseField(answer, field, value);
+            return;
+        }
     }
     // A formula typed in the panel is evaluated there, against the tool's
     // variables among others; a failing one is reported and refused.

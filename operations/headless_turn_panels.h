@@ -2,7 +2,10 @@
 // knows the operations' own fields, until the operation panels exist:
 // name=<text>, tool=<turret position from 1>, work=all|<unit>[-<unit>],...
 // (the part contour's units as the working contour), allowance=<mm> (left on
-// the working contour), feed=<formula>, spin=<formula>. The command-line program registers it.
+// the working contour), direction=along|against, output=moves|cycle,
+// strategy=turning|groove (multi-pass turning), cycle.<parameter>=<text>
+// (the operation's cycle grid), feed=<formula>, spin=<formula>. Any other
+// field is refused. The command-line program registers it.
 #pragma once
 
 #include "plan/plan_panels.h"

@@ -100,6 +100,9 @@ public:
     // Every failure exit leaves the frame list empty.
     virtual bool CreateContourPath();
     virtual void GetCycleVariables(std::string&) {}
+    // The cycle whose parameters the operation panel shows; none for a kind
+    // without one.
+    virtual CCycle_Auto* PanelCycle() { return nullptr; }
 
     // ---- path building ----
     void FinishContourPath();

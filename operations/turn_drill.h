@@ -33,6 +33,7 @@ public:
     CTurnDRILL& operator=(const CTurnDRILL& other);
 
     void SaveCycleParameters(StorageRecord& record) override { cycle.SaveParameters(record); }
+    CCycle_Auto* PanelCycle() override { return &cycle; }
     void LoadCycleParameters(StorageRecord& record) override { cycle.LoadParameters(record); }
     // Takes the hole's diameter and tip angle from the tool.
     void CheckTool() override;

@@ -80,6 +80,11 @@ double CTurnMnogoProhod::CycleValue(CCycle_Auto& cycle, const char* name) {
 
 // ---- stored values ----
 
+CCycle_Auto* CTurnMnogoProhod::PanelCycle() {
+    if (indCycleElementar == 1) return &grooveCycle;
+    return &turningCycle;
+}
+
 void CTurnMnogoProhod::SaveCycleParameters(StorageRecord& record) {
     turningCycle.CCadreCycle::SaveParameters(record);
     grooveCycle.CCadreCycle::SaveParameters(record);

@@ -33,6 +33,8 @@ public:
     bool SetPlanAnglesFromTool(CCycle_Auto* cycle, Contour* contour) override;
     void GetCycleVariables(std::string& text) override;
     void SaveCycleParameters(StorageRecord& record) override;
+    // The groove cycle for plunges across a groove, else the turning cycle.
+    CCycle_Auto* PanelCycle() override;
     void LoadCycleParameters(StorageRecord& record) override;
     bool SaveKindValues(StorageRecord& record) override;
     bool LoadKindValues(StorageRecord& record) override;

@@ -25,6 +25,7 @@ public:
     CTurnOTREZKA& operator=(const CTurnOTREZKA& other);
 
     void SaveCycleParameters(StorageRecord& record) override { cycle.SaveParameters(record); }
+    CCycle_Auto* PanelCycle() override { return &cycle; }
     void LoadCycleParameters(StorageRecord& record) override { cycle.LoadParameters(record); }
     void SetupTool() override;
     bool CreateContourPath() override;

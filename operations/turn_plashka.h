@@ -25,6 +25,7 @@ public:
     CTurnPLASHKA& operator=(const CTurnPLASHKA& other);
 
     void SaveCycleParameters(StorageRecord& record) override { cycle.SaveParameters(record); }
+    CCycle_Auto* PanelCycle() override { return &cycle; }
     void LoadCycleParameters(StorageRecord& record) override { cycle.LoadParameters(record); }
     // A long enough contour running towards smaller Z takes the first tap
     // with a diameter; any other the first die.

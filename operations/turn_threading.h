@@ -94,6 +94,7 @@ public:
     bool CreateContourPath() override;
     void GetCycleVariables(std::string& text) override;
     void SaveCycleParameters(StorageRecord& record) override;
+    CCycle_Auto* PanelCycle() override { return &cycle; }
     void LoadCycleParameters(StorageRecord& record) override;
 
     // The kind's own values, after the base's in the operation's record.

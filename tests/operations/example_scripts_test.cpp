@@ -18,6 +18,7 @@
 #include "nc/cadre_line_g01.h"
 #include "operations/headless_turn_panels.h"
 #include "operations/turn.h"
+#include "operations/turn_mnogo_prohod.h"
 #include "plan/command_script.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
@@ -88,32 +89,6 @@ TEST_F(ExampleScriptsTest, ShaftIsMadeThenPlannedByItsScripts) {
     EXPECT_EQ(plan->GetTurn(1)->GetNameTurn(), "Чистовая обработка");
     EXPECT_TRUE(plan->GetTurn(1)->isExclude);
     EXPECT_EQ(plan->GetTurn(1)->kind, kTurnKONTUR);
-}
-
-TEST_F(ExampleScriptsTest, OperationPanelRefusesWhatItCannotTake) {
-    app->Documents().Add(DocumentType::Part);
-    RunExample("make-shaft.zsc");
-    struct Case {
-        const char* field;
-        const char* value;
-    };
-    for (const Case c : {Case{"tool", "0"}, Case{"tool", "31"}, Case{"work", "1-99"}, Case{"work", "3-1"},
-                         Case{"allowance", "-0.5"}, Case{"allowance", "1e3"}, Case{"direction", "sideways"},
-                         Case{"feed", "0.2*"}}) {
-        SCOPED_TRACE(std::string(c.field) + "=" + c.value);
-        MessageLog::Instance().Clear();
-        CommandScript runner(examples / "shaft");
-        runner.Run(std::string("answer turn ok ") + c.field + "=" + c.value + "\ncreate 2\n");
-        EXPECT_EQ(GetPLAN()->GetTurnCount(), 0) << "a refused panel creates nothing";
-        const std::vector<std::string> texts = MessageLog::Instance().AllTexts();
-        const std::string refusal = std::string("Недопустимое значение поля ") + c.field + ": \"" + c.value + "\"";
-        EXPECT_NE(std::find(texts.begin(), texts.end(), refusal), texts.end());
-    }
-    CommandScript runner(examples / "shaft");
-    runner.Run("answer turn ok direction=along\ncreate 2\nanswer turn ok direction=against\ncreate 2\n");
-    ASSERT_EQ(GetPLAN()->GetTurnCount(), 2);
-    EXPECT_TRUE(dynamic_cast<CTurn&>(*GetPLAN()->GetTurn(0)).indNapr);
-    EXPECT_FALSE(dynamic_cast<CTurn&>(*GetPLAN()->GetTurn(1)).indNapr);
 }
 
 // The folder the program runs in for a test's life: the example's scripts
@@ -227,6 +202,56 @@ protected:
 
     std::unique_ptr<WorkingFolder> working;
 };
+
+TEST_F(ExampleProgramTest, OperationPanelRefusesWhatItCannotTake) {
+    app->Documents().Add(DocumentType::Part);
+    RunExample("make-shaft.zsc");
+    const std::string kValue = "Недопустимое значение поля ";
+    struct Case {
+        int kind;  // 1 multi-pass turning, 2 contour pass
+        const char* field;
+        std::string refusal;
+    };
+    for (const Case& c : {Case{2, "tool=0", kValue + "tool: \"0\""}, Case{2, "tool=31", kValue + "tool: \"31\""},
+                          Case{2, "work=1-99", kValue + "work: \"1-99\""}, Case{2, "work=3-1", kValue + "work: \"3-1\""},
+                          Case{2, "allowance=-0.5", kValue + "allowance: \"-0.5\""},
+                          Case{2, "allowance=1e3", kValue + "allowance: \"1e3\""},
+                          Case{2, "direction=sideways", kValue + "direction: \"sideways\""},
+                          Case{2, "feed=0.2*", kValue + "feed: \"0.2*\""},
+                          Case{2, "alowance=0.5", "Операция не имеет поля alowance"},
+                          Case{2, "output=cycle", kValue + "output: \"cycle\""},
+                          Case{2, "strategy=groove", kValue + "strategy: \"groove\""},
+                          Case{2, "cycle.I=2", "Операция не имеет поля cycle.I"},
+                          Case{1, "output=both", kValue + "output: \"both\""},
+                          Case{1, "cycle.P3=4", kValue + "cycle.P3: \"4\""},
+                          Case{1, "cycle.P3=0", kValue + "cycle.P3: \"0\""},
+                          Case{1, "cycle.Q=1", kValue + "cycle.Q: \"1\""}}) {
+        SCOPED_TRACE(c.field);
+        MessageLog::Instance().Clear();
+        CommandScript runner(examples / "shaft");
+        runner.Run(std::string("answer turn ok ") + c.field + "\ncreate " + std::to_string(c.kind) + "\n");
+        EXPECT_EQ(GetPLAN()->GetTurnCount(), 0) << "a refused panel creates nothing";
+        const std::vector<std::string> texts = MessageLog::Instance().AllTexts();
+        EXPECT_NE(std::find(texts.begin(), texts.end(), c.refusal), texts.end());
+    }
+    CommandScript runner(examples / "shaft");
+    // A post-processor with a turning cycle, so the machine's cycle stays chosen.
+    runner.Run(
+        "answer lsc ok lsc=\"ЛСК-1\" post=ISO_Lathe\ncoordinate-system\n"
+        "answer turn ok direction=along\ncreate 2\nanswer turn ok direction=against\ncreate 2\n"
+        "answer turn ok output=cycle cycle.P3=3 cycle.I=TOOL.r*2\ncreate 1\n"
+        "answer turn ok strategy=groove cycle.P1=0.5\ncreate 1\n");
+    ASSERT_EQ(GetPLAN()->GetTurnCount(), 4);
+    EXPECT_TRUE(dynamic_cast<CTurn&>(*GetPLAN()->GetTurn(0)).indNapr);
+    EXPECT_FALSE(dynamic_cast<CTurn&>(*GetPLAN()->GetTurn(1)).indNapr);
+    auto& turning = dynamic_cast<CTurnMnogoProhod&>(*GetPLAN()->GetTurn(2));
+    EXPECT_EQ(turning.indShema, 1);
+    EXPECT_EQ(turning.turningCycle.FindParam("P3")->intValue, 2) << "the third entry, profile feed";
+    EXPECT_EQ(turning.turningCycle.FindParam("I")->valueText, "TOOL.r*2");
+    auto& groove = dynamic_cast<CTurnMnogoProhod&>(*GetPLAN()->GetTurn(3));
+    EXPECT_EQ(groove.indCycleElementar, 1);
+    EXPECT_EQ(groove.grooveCycle.FindParam("P1")->valueText, "0.5");
+}
 
 TEST_F(ExampleProgramTest, TheProgramsMovesEndWhereTheFramesEnd) {
     ASSERT_NO_FATAL_FAILURE(MakeExamplePlan());
