@@ -2,6 +2,7 @@
 #include "operations/plan_angle_trim.h"
 
 #include <cmath>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -63,12 +64,17 @@ std::unique_ptr<Contour> TrimContourByAngle(Contour& w, double angleDegrees, con
         auto ray = MakeLineContour(pz, px, pz + rz, px + rx);
         IntersectPointList onW(10);
         ray->Intersect(w, onW, true);
+        // The first crossing past p. Mostly p itself comes first, but not when
+        // the unit at p has been cut down to nothing by an earlier bridge or
+        // runs along the ray: then the first crossing is already the far one.
+        std::uint32_t ahead = 0;
+        while (ahead < onW.Count() && IsEqualPoint(onW[ahead].z, onW[ahead].x, pz, px)) ++ahead;
         double qz = 0, qx = 0;
         int j = 0;
-        if (onW.Count() >= 2) {
-            qz = onW[1].z;
-            qx = onW[1].x;
-            j = onW[1].index2;
+        if (ahead < onW.Count()) {
+            qz = onW[ahead].z;
+            qx = onW[ahead].x;
+            j = onW[ahead].index2;
         } else {
             IntersectPointList onS(1);
             ray->Intersect(s, onS, true);
@@ -81,6 +87,16 @@ std::unique_ptr<Contour> TrimContourByAngle(Contour& w, double angleDegrees, con
         if (j <= i) return false;
         out.push_back(std::make_unique<CLineUnit>(pz, px, qz, qx));
         if (i < n - 1) {
+            // A crossing at the very end of unit j leaves nothing of it; the
+            // contour goes on with the unit after it (or ends on the bridge).
+            const CUnit& reached = *w.GetUnit(j);
+            if (IsEqualPoint(qz, qx, reached.EndPoint.z, reached.EndPoint.x)) {
+                if (j == n - 1) {
+                    i = n - 1;
+                    return true;
+                }
+                ++j;
+            }
             w.GetUnit(j)->SetStartPoint(qz, qx);
             i = j - 1;
         }

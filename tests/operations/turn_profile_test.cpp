@@ -225,9 +225,6 @@ TEST_F(TurnProfileTest, InvariantsOnRandomProfiles) {
     for (int run = 0; run < 200; ++run) {
         const RandomProfile profile = RandomOuterProfile(random);
         const double t = depth(random);
-        // Region building refuses this one (two lands at the full radius
-        // around a pocket) before any roughing; that is its own matter.
-        if (run == 111) continue;
         SCOPED_TRACE("run " + std::to_string(run) + ", depth " + FormatDouble(t) + "\n" + profile.text);
         const CTurnMnogoProhod& op = Profile(profile.text, [&](CTurnMnogoProhod& o) {
             o.isZachistka = false;

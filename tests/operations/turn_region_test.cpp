@@ -3,7 +3,10 @@
 // contour's check keeping what the diagnosis found before it.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "fixture_parts.h"
 #include "geometry/contour_script.h"
@@ -140,6 +143,45 @@ TEST_F(TurnRegionTest, UndercutIsBridgedAlongTheAuxiliaryEdge) {
     EXPECT_EQ(op.regionList.size(), 1u);
 }
 
+// Two lands at the full diameter round a pocket whose far wall stands on a
+// fillet smaller than the nose radius: the straight bridge across the pocket
+// ends on the foot of that wall, and the land and shoulder beyond still count.
+const char* const kPocketWithSmallFillet =
+    "LineSeg( 5,-23, -9.901041635976672,-23, 1 );\n"
+    "LineSeg( -9.901041635976672,-23, -9.901041635976672,-22.0771952303352, 1 );\n"
+    "LineSeg( -9.901041635976672,-22.0771952303352, -15.004001809721217,-22.0771952303352, 1 );\n"
+    "ArcByPoint( -15.004001809721217,-22.289050601619447, 0.21185537128424903, -15.004001809721217,"
+    "-22.0771952303352, -15.215857181005466,-22.289050601619447, 1, 1 );\n"
+    "LineSeg( -15.215857181005466,-22.289050601619447, -15.215857181005466,-23, 1 );\n"
+    "LineSeg( -15.215857181005466,-23, -21.997048157022974,-23, 1 );\n"
+    "LineSeg( -21.997048157022974,-23, -21.997048157022974,-30, 1 );\n";
+
+TEST_F(TurnRegionTest, PocketBehindAFilletSmallerThanTheNoseKeepsItsRegion) {
+    const test::FixturePart part{"pocket with a small fillet", kPocketWithSmallFillet, 60, 50, 0, 2, -10, -5, 1};
+    // Elementary moves bridge the pocket in every feed direction, so the
+    // nose centre stays one radius over the lands; the cycle form follows the
+    // pocket's floor, its offset dropping the fillet the nose cannot enter.
+    const double overLands = -23.8, overFloor = -22.0771952303352 - 0.8;
+    const struct {
+        int elementary, feed;
+        double top;  // the highest x of the working side
+    } cases[] = {{0, 0, overLands}, {0, 1, overLands}, {0, 2, overLands}, {1, 2, overFloor}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("cycle form " + std::to_string(c.elementary) + ", feed direction " + std::to_string(c.feed));
+        CTurn& op = MultiPass(part, [c](CTurn& o) {
+            o.indCycleElementar = c.elementary;
+            test::SetCycleValue(dynamic_cast<CTurnMnogoProhod&>(o).turningCycle, "P3", c.feed);
+        });
+        EXPECT_EQ(op.messageText, "");
+        ASSERT_EQ(op.regionList.size(), 1u);
+        // The region reaches the shoulder, well past the pocket.
+        double zmin = 0, xmin = 0, zmax = 0, xmax = 0;
+        op.regionList[0]->GetBoundBox(zmin, xmin, zmax, xmax);
+        EXPECT_LT(zmin, -21.0);
+        EXPECT_NEAR(xmax, c.top, 1e-6);
+    }
+}
+
 TEST_F(TurnRegionTest, FailureTextsAreExact) {
     const std::string a =
         "Ошибка:\nИсходный контур и контур обработки должны пересекаться и образовывать хотя бы одну замкнутую "
@@ -273,6 +315,47 @@ TEST(PlanAngleTrim, ClippedArcWithoutBridgeKeepsTheChainWhole) {
     EXPECT_FALSE(t->HasBreaks());
     EXPECT_NEAR(t->GetLastUnit()->EndPoint.z, 10, 1e-9);
     EXPECT_NEAR(t->GetLength(), w->GetLength(), 1e-6);
+}
+
+TEST(PlanAngleTrim, BridgeEndingOnTheFootOfAWallGoesOnBeyondIt) {
+    struct Case {
+        const char* what;
+        std::string profile;
+        std::vector<std::array<double, 4>> want;  // each unit's start and end (z, x)
+    };
+    const double wall = -15.215857181005466;
+    const std::vector<Case> cases = {
+        {"fillet smaller than the nose at the foot", kPocketWithSmallFillet,
+         {{5, -23, -9.901041635976672, -23}, {-9.901041635976672, -23, wall, -23}, {wall, -23, -21.997048157022974, -23},
+          {-21.997048157022974, -23, -21.997048157022974, -30}}},
+        {"sharp foot",
+         "LineSeg( 5,-20, -10,-20, 1 );\nLineSeg( -10,-20, -10,-17, 1 );\nLineSeg( -10,-17, -15,-17, 1 );\n"
+         "LineSeg( -15,-17, -15,-20, 1 );\nLineSeg( -15,-20, -22,-20, 1 );\nLineSeg( -22,-20, -22,-30, 1 );\n",
+         {{5, -20, -10, -20}, {-10, -20, -15, -20}, {-15, -20, -22, -20}, {-22, -20, -22, -30}}},
+        {"the wall ends the contour",
+         "LineSeg( 5,-20, -10,-20, 1 );\nLineSeg( -10,-20, -10,-17, 1 );\nLineSeg( -10,-17, -15,-17, 1 );\n"
+         "LineSeg( -15,-17, -15,-20, 1 );\n",
+         {{5, -20, -10, -20}, {-10, -20, -15, -20}}},
+    };
+    auto s = test::OperationRunner::Parse("LineSeg( 2,0, 2,-25, 1 );\nLineSeg( 2,-25, -58,-25, 1 );\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto w = test::OperationRunner::Parse(c.profile);
+        auto t = TrimContourByAngle(*w, 0.0, *s);
+        ASSERT_TRUE(t);
+        if (t->Count() != static_cast<int>(c.want.size())) {
+            ADD_FAILURE() << "units\n" << ContourScriptText(*t);
+            continue;
+        }
+        for (int i = 0; i < t->Count(); ++i) {
+            const CUnit& u = *t->GetUnit(i);
+            const auto& e = c.want[static_cast<std::size_t>(i)];
+            EXPECT_NEAR(u.StartPoint.z, e[0], 1e-9) << i;
+            EXPECT_NEAR(u.StartPoint.x, e[1], 1e-9) << i;
+            EXPECT_NEAR(u.EndPoint.z, e[2], 1e-9) << i;
+            EXPECT_NEAR(u.EndPoint.x, e[3], 1e-9) << i;
+        }
+    }
 }
 
 TEST(PlanAngleTrim, NoCrossingWithTheSourceGivesNothingAndKeepsTheFlag) {
