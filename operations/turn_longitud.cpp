@@ -338,15 +338,24 @@ void CTurnMnogoProhod::LongitudNew() {
             segments.push_back(seg);
         }
         const int m = static_cast<int>(segments.size() - firstOfPass);
-        // The chain whose last segment starts nearest to the segment's start.
+        // The chain whose last segment starts nearest to the segment's start,
+        // of those whose last segment it lies under if any. A chain goes on
+        // to its next segment along the pass at the retract level, which is
+        // clear of the part only above the cut before it: a nearer chain in
+        // the next pocket along would take the tool through the wall between.
         auto nearest = [&](const PassSegment& seg) {
             int best = -1;
+            bool bestUnder = false;
             double bestDistance = 1e6;
             for (std::size_t c = 0; c < chains.size(); ++c) {
                 const PassSegment& last = segments[static_cast<std::size_t>(chains[c].segments.back())];
+                const double a1 = facing ? last.x1 : last.z1, a2 = facing ? last.x2 : last.z2;
+                const double along = facing ? seg.x1 : seg.z1;
+                const bool under = along > std::min(a1, a2) - EPS && along < std::max(a1, a2) + EPS;
                 const double d = Distance2(last.z1, last.x1, seg.z1, seg.x1);
-                if (d < bestDistance) {
+                if ((under && !bestUnder) || (under == bestUnder && d < bestDistance)) {
                     bestDistance = d;
+                    bestUnder = under;
                     best = static_cast<int>(c);
                 }
             }

@@ -172,9 +172,9 @@ RandomProfile RandomOuterProfile(std::mt19937& random) {
 }
 
 // The hole of the bar the bores are turned in, and a point of every bored part.
-constexpr double kBoreBarInner = 20.0, kBoreInnerZ = -10.0, kBoreInnerX = -24.0;
+constexpr double kBoreBarInner = 12.0, kBoreInnerZ = -10.0, kBoreInnerX = -24.0;
 
-// A bore in a bar bored to 20, the way an inner profile runs: from its bottom
+// A bore in a bar bored to 12, the way an inner profile runs: from its bottom
 // face, which starts inside the bar's hole, towards +Z and on out past the
 // bar's face at z = 2. On the way diameters, tapers, steps widening towards
 // the face with a round on the edge or a fillet in the corner, now and then a
@@ -187,9 +187,12 @@ RandomProfile RandomBoreProfile(std::mt19937& random) {
     ProfileWriter w{"", bottom, -between(11.0, 16.0)};
     double& z = w.z;
     double& x = w.x;
-    const std::string inside =
-        "LineSeg( " + FormatDouble(bottom) + ",-5, " + FormatDouble(bottom) + "," + FormatDouble(x) + ", 1 );\n";
-    const std::string fromHole = "LineSeg( " + FormatDouble(bottom) + "," + FormatDouble(hole) + ", " +
+    // The bottom is flat or the cone a drill leaves, deepest at the axis.
+    const double point = random() % 3 ? 0.0 : between(0.5, 3.0);
+    const double atHole = bottom - point * (x - hole) / (x + 5.0);
+    const std::string inside = "LineSeg( " + FormatDouble(bottom - point) + ",-5, " + FormatDouble(bottom) + "," +
+                               FormatDouble(x) + ", 1 );\n";
+    const std::string fromHole = "LineSeg( " + FormatDouble(atHole) + "," + FormatDouble(hole) + ", " +
                                  FormatDouble(bottom) + "," + FormatDouble(x) + ", 1 );\n";
     const int features = 1 + static_cast<int>(random() % 6);
     for (int f = 0; f < features && z < -12.0; ++f) {
@@ -341,7 +344,8 @@ TEST_F(TurnProfileTest, InvariantsOnProfilesThatOnceFailed) {
         const char* why;
         double t;
         RandomProfile profile;
-        bool bore = false;
+        double barInner = 0.0;  // a bore's bar is bored to this
+        int feed = 2;
     };
     // A pass that starts on the round of a step's edge, its approach carried
     // on round the circle back towards the diameter in front of the step.
@@ -361,6 +365,13 @@ TEST_F(TurnProfileTest, InvariantsOnProfilesThatOnceFailed) {
     const std::string barelyTurning =
         "LineSeg( -16.806804964563803,-15.67234575902675, -12.190062421469756,-15.67234575902675, 1 );\n"
         "LineSeg( -12.190062421469756,-15.67234575902675, -6.735797262817917,-15.67275989803599, 1 );\n";
+    // A bore with a hollow in its narrow diameter and another past a step:
+    // the last cut in the first hollow starts nearer the second than the
+    // cut along the diameter above it does.
+    const std::string twoPockets =
+        "LineSeg( -36,-14, -27.5,-14, 1 );\nArcByPoint( -25,-14, 2.5, -27.5,-14, -22.5,-14, 1, 1 );\n"
+        "LineSeg( -22.5,-14, -18,-14, 1 );\nLineSeg( -18,-14, -18,-17, 1 );\nLineSeg( -18,-17, -16.5,-17, 1 );\n"
+        "ArcByPoint( -13.75,-17, 2.75, -16.5,-17, -11,-17, 1, 1 );\n";
     const Case cases[] = {
         {"approach round an edge",
          3.8306238500028047,
@@ -373,19 +384,27 @@ TEST_F(TurnProfileTest, InvariantsOnProfilesThatOnceFailed) {
           "LineSeg( -16.806804964563803,-10, -16.806804964563803,-15.67234575902675, 1 );\n" + barelyTurning +
               "LineSeg( -6.735797262817917,-15.67275989803599, 2,-15.67275989803599, 1 );\n"
               "LineSeg( 2,-15.67275989803599, 2,-25, 1 );\n"},
-         true},
+         20.0},
+        {"along Z from one pocket into the next through the wall between",
+         2.5,
+         {"LineSeg( -36,-5, -36,-14, 1 );\n" + twoPockets + "LineSeg( -11,-17, 5,-17, 1 );\n",
+          "LineSeg( -36,-6, -36,-14, 1 );\n" + twoPockets +
+              "LineSeg( -11,-17, 2,-17, 1 );\nLineSeg( 2,-17, 2,-25, 1 );\n"},
+         12.0,
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
-        if (c.bore)
-            runner->Bar(60, 50, kBoreBarInner, 2).InnerPoint(kBoreInnerZ, kBoreInnerX);
+        if (c.barInner > 0)
+            runner->Bar(60, 50, c.barInner, 2).InnerPoint(kBoreInnerZ, kBoreInnerX);
         else
             runner->Bar(60, 50, 0, 2).InnerPoint(-10, -5);
         const CTurnMnogoProhod& op = Profile(c.profile.text, [&](CTurnMnogoProhod& o) {
             o.isZachistka = false;
+            test::SetCycleValue(o.turningCycle, "P3", c.feed);
             test::SetCycleValue(o.turningCycle, "I", c.t);
         });
-        ExpectProfileInvariants(op, c.profile, c.t);
+        ExpectProfileInvariants(op, c.profile, c.t, c.feed == 0);
     }
 }
 
