@@ -162,6 +162,23 @@ OnePiece OnePieceOf(const Contour& w, const Contour& b) {
     return piece;
 }
 
+// The end of a retract from (z1, x1) towards (z2, x2): where it first meets
+// the working side after leaving it. In a pocket narrower than the retract
+// the fixed slant would carry the nose into the pocket's other wall.
+void ClipRetract(const Contour& w, double z1, double x1, double& z2, double& x2) {
+    IntersectPointList hits(8);
+    PassLine(z1, x1, z2, x2).Intersect(w, hits, true);
+    double nearest = Distance(z1, x1, z2, x2);
+    for (std::uint32_t k = 0; k < hits.Count(); ++k) {
+        const double d = Distance(z1, x1, hits[k].z, hits[k].x);
+        if (d > 1e-6 && d < nearest) {
+            nearest = d;
+            z2 = hits[k].z;
+            x2 = hits[k].x;
+        }
+    }
+}
+
 }  // namespace
 
 void CTurnMnogoProhod::LongitudNew() {
@@ -417,7 +434,9 @@ void CTurnMnogoProhod::LongitudNew() {
                 MoveTo(seg.x1, seg.z1, seg.startMark);
             }
             MoveTo(seg.x2, seg.z2, false);
-            MoveTo(seg.x2 - dX, seg.z2 - dZ, false);
+            double retractZ2 = seg.z2 - dZ, retractX2 = seg.x2 - dX;
+            ClipRetract(W, seg.z2, seg.x2, retractZ2, retractX2);
+            MoveTo(retractX2, retractZ2, false);
         }
         MoveTo(xs, curZ - std::fabs(curX - xs - dX) * kLift * liftSign, true);
     }

@@ -189,8 +189,8 @@ RandomProfile RandomBoreProfile(std::mt19937& random) {
     double& x = w.x;
     // The bottom is flat or the cone a drill leaves, deepest at the axis.
     const double point = random() % 3 ? 0.0 : between(0.5, 3.0);
-    const double atHole = bottom - point * (x - hole) / (x + 5.0);
-    const std::string inside = "LineSeg( " + FormatDouble(bottom - point) + ",-5, " + FormatDouble(bottom) + "," +
+    const double atHole = bottom - point * (x - hole) / (x + 2.0);
+    const std::string inside = "LineSeg( " + FormatDouble(bottom - point) + ",-2, " + FormatDouble(bottom) + "," +
                                FormatDouble(x) + ", 1 );\n";
     const std::string fromHole = "LineSeg( " + FormatDouble(atHole) + "," + FormatDouble(hole) + ", " +
                                  FormatDouble(bottom) + "," + FormatDouble(x) + ", 1 );\n";
@@ -317,7 +317,8 @@ TEST_F(TurnProfileTest, InvariantsOnRandomProfiles) {
     }
 }
 
-// Random bores from a fixed seed, roughed along the profile and along Z.
+// Random bores from a fixed seed, roughed along the profile and along Z
+// with noses of 0.4 to 1.6.
 TEST_F(TurnProfileTest, InvariantsOnRandomBores) {
     runner->Bar(60, 50, kBoreBarInner, 2).InnerPoint(kBoreInnerZ, kBoreInnerX);
     for (int feed : {2, 0}) {
@@ -325,9 +326,10 @@ TEST_F(TurnProfileTest, InvariantsOnRandomBores) {
         std::uniform_real_distribution<double> depth(0.5, 4.0);
         for (int run = 0; run < 150; ++run) {
             const RandomProfile profile = RandomBoreProfile(random);
-            const double t = depth(random);
+            const double t = depth(random), nose = 0.4 * static_cast<double>(1 + random() % 4);
+            runner->Tool(2, "Резец расточной", nose).TYPE_ = 12;
             SCOPED_TRACE("feed direction " + std::to_string(feed) + ", run " + std::to_string(run) + ", depth " +
-                         FormatDouble(t) + "\n" + profile.text);
+                         FormatDouble(t) + ", nose radius " + FormatDouble(nose) + "\n" + profile.text);
             const CTurnMnogoProhod& op = Profile(profile.text, [&](CTurnMnogoProhod& o) {
                 o.isZachistka = false;
                 test::SetCycleValue(o.turningCycle, "P3", feed);
@@ -346,6 +348,7 @@ TEST_F(TurnProfileTest, InvariantsOnProfilesThatOnceFailed) {
         RandomProfile profile;
         double barInner = 0.0;  // a bore's bar is bored to this
         int feed = 2;
+        double nose = 0.4;
     };
     // A pass that starts on the round of a step's edge, its approach carried
     // on round the circle back towards the diameter in front of the step.
@@ -372,6 +375,11 @@ TEST_F(TurnProfileTest, InvariantsOnProfilesThatOnceFailed) {
         "LineSeg( -36,-14, -27.5,-14, 1 );\nArcByPoint( -25,-14, 2.5, -27.5,-14, -22.5,-14, 1, 1 );\n"
         "LineSeg( -22.5,-14, -18,-14, 1 );\nLineSeg( -18,-14, -18,-17, 1 );\nLineSeg( -18,-17, -16.5,-17, 1 );\n"
         "ArcByPoint( -13.75,-17, 2.75, -16.5,-17, -11,-17, 1, 1 );\n";
+    // A hollow in a bore a little narrower than the nose: the one cut in it
+    // is short, and a retract at the usual slant would pass the far rim
+    // nearer than the nose radius.
+    const std::string narrowHollow =
+        "LineSeg( -36,-19.5, -22.1,-19.5, 1 );\nArcByPoint( -20.6,-19.5, 1.5, -22.1,-19.5, -19.1,-19.5, 1, 1 );\n";
     const Case cases[] = {
         {"approach round an edge",
          3.8306238500028047,
@@ -392,9 +400,18 @@ TEST_F(TurnProfileTest, InvariantsOnProfilesThatOnceFailed) {
               "LineSeg( -11,-17, 2,-17, 1 );\nLineSeg( 2,-17, 2,-25, 1 );\n"},
          12.0,
          0},
+        {"a retract out of a narrow hollow into its other rim",
+         1.80625,
+         {"LineSeg( -36,-2, -36,-19.5, 1 );\n" + narrowHollow + "LineSeg( -19.1,-19.5, 5,-19.5, 1 );\n",
+          "LineSeg( -36,-6, -36,-19.5, 1 );\n" + narrowHollow +
+              "LineSeg( -19.1,-19.5, 2,-19.5, 1 );\nLineSeg( 2,-19.5, 2,-25, 1 );\n"},
+         12.0,
+         0,
+         1.6},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
+        runner->Tool(2, "Резец расточной", c.nose).TYPE_ = 12;
         if (c.barInner > 0)
             runner->Bar(60, 50, c.barInner, 2).InnerPoint(kBoreInnerZ, kBoreInnerX);
         else
