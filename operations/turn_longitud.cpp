@@ -162,6 +162,14 @@ OnePiece OnePieceOf(const Contour& w, const Contour& b) {
     return piece;
 }
 
+// The segment starts within the stretch an earlier pass cut, so the way to
+// it along the pass at the retract level runs where that pass has cut.
+bool LiesUnder(const PassSegment& earlier, const PassSegment& seg, bool facing) {
+    const double a1 = facing ? earlier.x1 : earlier.z1, a2 = facing ? earlier.x2 : earlier.z2;
+    const double along = facing ? seg.x1 : seg.z1;
+    return earlier.level != seg.level && along > std::min(a1, a2) - EPS && along < std::max(a1, a2) + EPS;
+}
+
 // The end of a retract from (z1, x1) towards (z2, x2): where it first meets
 // the working side after leaving it. In a pocket narrower than the retract
 // the fixed slant would carry the nose into the pocket's other wall.
@@ -356,19 +364,21 @@ void CTurnMnogoProhod::LongitudNew() {
         }
         const int m = static_cast<int>(segments.size() - firstOfPass);
         // The chain whose last segment starts nearest to the segment's start,
-        // of those whose last segment it lies under if any. A chain goes on
-        // to its next segment along the pass at the retract level, which is
-        // clear of the part only above the cut before it: a nearer chain in
-        // the next pocket along would take the tool through the wall between.
+        // of those whose last cut of an earlier pass it lies under if any. A
+        // chain goes on to its next segment along the pass at the retract
+        // level, which is clear of the part only above the cut before it: a
+        // nearer chain in the next pocket along would take the tool through
+        // the wall between.
         auto nearest = [&](const PassSegment& seg) {
             int best = -1;
             bool bestUnder = false;
             double bestDistance = 1e6;
             for (std::size_t c = 0; c < chains.size(); ++c) {
-                const PassSegment& last = segments[static_cast<std::size_t>(chains[c].segments.back())];
-                const double a1 = facing ? last.x1 : last.z1, a2 = facing ? last.x2 : last.z2;
-                const double along = facing ? seg.x1 : seg.z1;
-                const bool under = along > std::min(a1, a2) - EPS && along < std::max(a1, a2) + EPS;
+                const std::vector<int>& held = chains[c].segments;
+                const PassSegment& last = segments[static_cast<std::size_t>(held.back())];
+                std::size_t k = held.size();
+                while (k > 0 && segments[static_cast<std::size_t>(held[k - 1])].level == seg.level) --k;
+                const bool under = k > 0 && LiesUnder(segments[static_cast<std::size_t>(held[k - 1])], seg, facing);
                 const double d = Distance2(last.z1, last.x1, seg.z1, seg.x1);
                 if ((under && !bestUnder) || (under == bestUnder && d < bestDistance)) {
                     bestDistance = d;
@@ -406,6 +416,11 @@ void CTurnMnogoProhod::LongitudNew() {
         const RoughPassChain& chain = chains[c];
         for (std::size_t j = 0; j < chain.segments.size(); ++j) {
             PassSegment seg = segments[static_cast<std::size_t>(chain.segments[j])];
+            // A segment that does not lie under the one before it is reached
+            // as the first of a chain is, from outside the part.
+            const bool fromOutside =
+                j > 0 && !LiesUnder(segments[static_cast<std::size_t>(chain.segments[j - 1])], seg, facing);
+            if (fromOutside) MoveTo(xs, curZ - std::fabs(curX - xs - dX) * kLift * liftSign, true);
             if (facing) {
                 if (seg.startMark) seg.x1 -= a;
                 if (seg.endMark) seg.x2 += endExtension;
@@ -415,7 +430,7 @@ void CTurnMnogoProhod::LongitudNew() {
             }
             const double normal = facing ? seg.z1 : seg.x1;
             double L = facing ? curZ : curX;
-            if (j == 0 && c > 0) L = normal - stepSign * (t + s);
+            if ((j == 0 && c > 0) || fromOutside) L = normal - stepSign * (t + s);
             if (!facing) {
                 if (!seg.startMark) {
                     if (sSigned > 0.5) L = seg.x1 - stepSign * (t + 0.5);

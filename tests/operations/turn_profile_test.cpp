@@ -318,22 +318,34 @@ TEST_F(TurnProfileTest, InvariantsOnRandomProfiles) {
 }
 
 // Random bores from a fixed seed, roughed along the profile and along Z
-// with noses of 0.4 to 1.6.
+// with noses of 0.4 to 1.6, a third of them heeding the plan angles.
 TEST_F(TurnProfileTest, InvariantsOnRandomBores) {
     runner->Bar(60, 50, kBoreBarInner, 2).InnerPoint(kBoreInnerZ, kBoreInnerX);
     for (int feed : {2, 0}) {
         std::mt19937 random(52061);
-        std::uniform_real_distribution<double> depth(0.5, 4.0);
+        std::uniform_real_distribution<double> depth(0.5, 4.0), angle(0.0, 1.0);
         for (int run = 0; run < 150; ++run) {
             const RandomProfile profile = RandomBoreProfile(random);
             const double t = depth(random), nose = 0.4 * static_cast<double>(1 + random() % 4);
-            runner->Tool(2, "Резец расточной", nose).TYPE_ = 12;
+            // Now and then the tool's plan angles are heeded, which bridges a recess.
+            const bool planAngles = random() % 3 == 0;
+            const double fi = 90.5 + 10.0 * angle(random), fi1 = 5.0 + 55.0 * angle(random);
+            ParamTool& boring = runner->Tool(2, "Резец расточной", nose);
+            boring.TYPE_ = 12;
+            test::SetToolVariable(boring, "fi", fi);
+            test::SetToolVariable(boring, "fi1", fi1);
             SCOPED_TRACE("feed direction " + std::to_string(feed) + ", run " + std::to_string(run) + ", depth " +
-                         FormatDouble(t) + ", nose radius " + FormatDouble(nose) + "\n" + profile.text);
+                         FormatDouble(t) + ", nose radius " + FormatDouble(nose) +
+                         (planAngles ? ", plan angles " + FormatDouble(fi) + " and " + FormatDouble(fi1) : "") + "\n" +
+                         profile.text);
             const CTurnMnogoProhod& op = Profile(profile.text, [&](CTurnMnogoProhod& o) {
                 o.isZachistka = false;
                 test::SetCycleValue(o.turningCycle, "P3", feed);
                 test::SetCycleValue(o.turningCycle, "I", t);
+                if (planAngles) {
+                    o.indCycleElementar = 0;
+                    test::SetCycleValue(o.turningCycle, "P7", 1);
+                }
             });
             ExpectProfileInvariants(op, profile, t, feed == 0);
         }
@@ -349,6 +361,7 @@ TEST_F(TurnProfileTest, InvariantsOnProfilesThatOnceFailed) {
         double barInner = 0.0;  // a bore's bar is bored to this
         int feed = 2;
         double nose = 0.4;
+        double fi = 0.0, fi1 = 0.0;  // the tool's plan angles, heeded when set
     };
     // A pass that starts on the round of a step's edge, its approach carried
     // on round the circle back towards the diameter in front of the step.
@@ -380,6 +393,19 @@ TEST_F(TurnProfileTest, InvariantsOnProfilesThatOnceFailed) {
     // nearer than the nose radius.
     const std::string narrowHollow =
         "LineSeg( -36,-19.5, -22.1,-19.5, 1 );\nArcByPoint( -20.6,-19.5, 1.5, -22.1,-19.5, -19.1,-19.5, 1, 1 );\n";
+    // A bore recessed behind a lip, with a hollow further out and a chamfer
+    // at the mouth: one pass cuts at the mouth and in the hollow, and the
+    // hollow's cut lies under no cut of the chain it joins.
+    const std::string lipAndHollow =
+        "LineSeg( -23.06120090035619,-13.506111121242235, -20.401555625555858,-13.506111121242235, 1 );\n"
+        "LineSeg( -20.401555625555858,-13.506111121242235, -20.401555625555858,-11, 1 );\n"
+        "LineSeg( -20.401555625555858,-11, -18.953815555641192,-11, 1 );\n"
+        "LineSeg( -18.953815555641192,-11, -14.86023695289253,-14.393181915524881, 1 );\n"
+        "LineSeg( -14.86023695289253,-14.393181915524881, -11.755680330247275,-14.393181915524881, 1 );\n"
+        "ArcByPoint( -10.72837905992793,-14.331209020532812, 1.0291688586978511, -11.755680330247275,"
+        "-14.393181915524881, -9.701077789608586,-14.393181915524881, 1, 1 );\n"
+        "LineSeg( -9.701077789608586,-14.393181915524881, 0.6101560908727535,-14.393181915524881, 1 );\n"
+        "LineSeg( 0.6101560908727535,-14.393181915524881, 2,-15.783025824652128, 1 );\n";
     const Case cases[] = {
         {"approach round an edge",
          3.8306238500028047,
@@ -408,10 +434,26 @@ TEST_F(TurnProfileTest, InvariantsOnProfilesThatOnceFailed) {
          12.0,
          0,
          1.6},
+        {"along Z at one level from a cut past the mouth into a hollow",
+         1.784906407284494,
+         {"LineSeg( -23.06120090035619,-2, -23.06120090035619,-13.506111121242235, 1 );\n" + lipAndHollow +
+              "LineSeg( 2,-15.783025824652128, 5,-15.783025824652128, 1 );\n",
+          "LineSeg( -23.06120090035619,-6, -23.06120090035619,-13.506111121242235, 1 );\n" + lipAndHollow +
+              "LineSeg( 2,-15.783025824652128, 2,-25, 1 );\n"},
+         12.0,
+         0,
+         0.4,
+         93.0,
+         60.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
-        runner->Tool(2, "Резец расточной", c.nose).TYPE_ = 12;
+        ParamTool& boring = runner->Tool(2, "Резец расточной", c.nose);
+        boring.TYPE_ = 12;
+        if (c.fi > 0) {
+            test::SetToolVariable(boring, "fi", c.fi);
+            test::SetToolVariable(boring, "fi1", c.fi1);
+        }
         if (c.barInner > 0)
             runner->Bar(60, 50, c.barInner, 2).InnerPoint(kBoreInnerZ, kBoreInnerX);
         else
@@ -420,6 +462,10 @@ TEST_F(TurnProfileTest, InvariantsOnProfilesThatOnceFailed) {
             o.isZachistka = false;
             test::SetCycleValue(o.turningCycle, "P3", c.feed);
             test::SetCycleValue(o.turningCycle, "I", c.t);
+            if (c.fi > 0) {
+                o.indCycleElementar = 0;
+                test::SetCycleValue(o.turningCycle, "P7", 1);
+            }
         });
         ExpectProfileInvariants(op, c.profile, c.t, c.feed == 0);
     }
