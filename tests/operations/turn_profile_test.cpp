@@ -324,7 +324,7 @@ TEST_F(TurnProfileTest, InvariantsOnRandomBores) {
     for (int feed : {2, 0}) {
         std::mt19937 random(52061);
         std::uniform_real_distribution<double> depth(0.5, 4.0), angle(0.0, 1.0);
-        for (int run = 0; run < 150; ++run) {
+        for (int run = 0; run < 100; ++run) {
             const RandomProfile profile = RandomBoreProfile(random);
             const double t = depth(random), nose = 0.4 * static_cast<double>(1 + random() % 4);
             // Now and then the tool's plan angles are heeded, which bridges a recess.
