@@ -144,10 +144,12 @@ void CTurnMnogoProhod::ProfileNew() {
     // the region to leave it again, and no further: the host reads a chain
     // with a tolerance that grows with its size, and at the size of a far
     // run a short unit (the round of a corner that barely turns) counts as
-    // of no length, the offset fails and its passes are lost. The offset of
-    // a run is the run itself, so it is added again only once too short.
-    const double far =
-        2.0 * (std::hypot(box.zmax - box.zmin, box.xmax - box.xmin) + approach + std::fabs(Perebeg) + DepthPass) + 10.0;
+    // of no length, the offset fails and its passes are lost. An offset that
+    // meets the region lies within its diagonal of the working side, so a
+    // run of `reach` from its end leaves the region's box. The offset of a
+    // run is the run itself, so it is added again only once too short.
+    const double reach =
+        2.0 * std::hypot(box.zmax - box.zmin, box.xmax - box.xmin) + approach + std::fabs(Perebeg) + DepthPass + 5.0;
 
     // The offsets, innermost first; each is bounded by the region it must cross.
     std::vector<std::unique_ptr<Contour>> offsets;
@@ -157,10 +159,10 @@ void CTurnMnogoProhod::ProfileNew() {
     for (int k = 0; k < kMaxPasses && current && !current->Empty(); ++k) {
         current->RemoveZeroLengthUnits();
         if (current->Empty()) break;
-        if (!RunsOnStraight(*current->GetFirstUnit(), 0.5 * far, alphaStart, true))
-            current->PrependLine(far, alphaStart, false);
-        if (!RunsOnStraight(*current->GetLastUnit(), 0.5 * far, alphaEnd, false))
-            current->AppendLine(far, alphaEnd, false);
+        if (!RunsOnStraight(*current->GetFirstUnit(), reach, alphaStart, true))
+            current->PrependLine(2.0 * reach, alphaStart, false);
+        if (!RunsOnStraight(*current->GetLastUnit(), reach, alphaEnd, false))
+            current->AppendLine(2.0 * reach, alphaEnd, false);
         // The side alone says where the stock lies; a bore's signed depth would
         // turn the offsets away from it.
         std::unique_ptr<Contour> next = ProfileOffset(*current, DepthPass, contourReversed);
