@@ -71,6 +71,20 @@ public:
         }
     }
 
+    // The units whose range meets [lo, hi], in the contour's order.
+    std::unique_ptr<Contour> Across(double lo, double hi) {
+        picked_.clear();
+        auto take = [&](int i) {
+            const auto [a, e] = ranges_[static_cast<std::size_t>(i)];
+            if (hi >= a && lo <= e) picked_.push_back(i);
+        };
+        for (int i : wide_) take(i);
+        if (!cells_.empty() && hi >= lo_ && lo <= lo_ + cell_ * static_cast<double>(cells_.size()))
+            for (std::size_t c = Cell(lo); c <= Cell(hi); ++c)
+                for (int i : cells_[c]) take(i);
+        return Picked();
+    }
+
     // The units whose range holds the level, each with its two neighbours.
     std::unique_ptr<Contour> Band(double level) {
         picked_.clear();
@@ -85,6 +99,11 @@ public:
         for (int i : wide_) take(i);
         if (!cells_.empty() && level >= lo_ && level <= lo_ + cell_ * static_cast<double>(cells_.size()))
             for (int i : cells_[Cell(level)]) take(i);
+        return Picked();
+    }
+
+private:
+    std::unique_ptr<Contour> Picked() {
         std::sort(picked_.begin(), picked_.end());
         picked_.erase(std::unique(picked_.begin(), picked_.end()), picked_.end());
         if (picked_.empty()) return std::make_unique<Contour>();
@@ -93,7 +112,6 @@ public:
         return band;
     }
 
-private:
     static constexpr double kMargin = 1e-5;
     std::size_t Cell(double v) const {
         const double k = std::floor((v - lo_) / cell_);
@@ -172,10 +190,14 @@ bool LiesUnder(const PassSegment& earlier, const PassSegment& seg, bool facing) 
 
 // The end of a retract from (z1, x1) towards (z2, x2): where it first meets
 // the working side after leaving it. In a pocket narrower than the retract
-// the fixed slant would carry the nose into the pocket's other wall.
-void ClipRetract(const Contour& w, double z1, double x1, double& z2, double& x2) {
+// the fixed slant would carry the nose into the pocket's other wall. Only
+// the units across the retract's span of the pass-normal coordinate are met.
+void ClipRetract(UnitBands& working, bool facing, double z1, double x1, double& z2, double& x2) {
+    const double n1 = facing ? z1 : x1, n2 = facing ? z2 : x2;
+    const std::unique_ptr<Contour> near = working.Across(std::min(n1, n2), std::max(n1, n2));
+    if (near->Empty()) return;
     IntersectPointList hits(8);
-    PassLine(z1, x1, z2, x2).Intersect(w, hits, true);
+    PassLine(z1, x1, z2, x2).Intersect(*near, hits, true);
     double nearest = Distance(z1, x1, z2, x2);
     for (std::uint32_t k = 0; k < hits.Count(); ++k) {
         const double d = Distance(z1, x1, hits[k].z, hits[k].x);
@@ -324,7 +346,7 @@ void CTurnMnogoProhod::LongitudNew() {
     IntersectPointList points(10);
     // Units by the pass-normal coordinate (the pass lines) and by X (the
     // inside probes, which run along -Z).
-    UnitBands regionAcross(*R, !facing), regionByX(*R, true), stockAcross(B, !facing);
+    UnitBands regionAcross(*R, !facing), regionByX(*R, true), stockAcross(B, !facing), workingAcross(W, !facing);
     std::unique_ptr<UnitBands> probeByX;
     if (P) probeByX = std::make_unique<UnitBands>(*P, true);
     for (int pass = 0; pass < kMaxPasses; ++pass) {
@@ -450,7 +472,7 @@ void CTurnMnogoProhod::LongitudNew() {
             }
             MoveTo(seg.x2, seg.z2, false);
             double retractZ2 = seg.z2 - dZ, retractX2 = seg.x2 - dX;
-            ClipRetract(W, seg.z2, seg.x2, retractZ2, retractX2);
+            ClipRetract(workingAcross, facing, seg.z2, seg.x2, retractZ2, retractX2);
             MoveTo(retractX2, retractZ2, false);
         }
         MoveTo(xs, curZ - std::fabs(curX - xs - dX) * kLift * liftSign, true);
