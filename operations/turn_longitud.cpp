@@ -71,6 +71,20 @@ public:
         }
     }
 
+    // The units whose range meets [lo, hi], in the contour's order.
+    std::unique_ptr<Contour> Across(double lo, double hi) {
+        picked_.clear();
+        auto take = [&](int i) {
+            const auto [a, e] = ranges_[static_cast<std::size_t>(i)];
+            if (hi >= a && lo <= e) picked_.push_back(i);
+        };
+        for (int i : wide_) take(i);
+        if (!cells_.empty() && hi >= lo_ && lo <= lo_ + cell_ * static_cast<double>(cells_.size()))
+            for (std::size_t c = Cell(lo); c <= Cell(hi); ++c)
+                for (int i : cells_[c]) take(i);
+        return Picked();
+    }
+
     // The units whose range holds the level, each with its two neighbours.
     std::unique_ptr<Contour> Band(double level) {
         picked_.clear();
@@ -85,6 +99,11 @@ public:
         for (int i : wide_) take(i);
         if (!cells_.empty() && level >= lo_ && level <= lo_ + cell_ * static_cast<double>(cells_.size()))
             for (int i : cells_[Cell(level)]) take(i);
+        return Picked();
+    }
+
+private:
+    std::unique_ptr<Contour> Picked() {
         std::sort(picked_.begin(), picked_.end());
         picked_.erase(std::unique(picked_.begin(), picked_.end()), picked_.end());
         if (picked_.empty()) return std::make_unique<Contour>();
@@ -93,7 +112,6 @@ public:
         return band;
     }
 
-private:
     static constexpr double kMargin = 1e-5;
     std::size_t Cell(double v) const {
         const double k = std::floor((v - lo_) / cell_);
@@ -160,6 +178,35 @@ OnePiece OnePieceOf(const Contour& w, const Contour& b) {
     piece.z2 = u.EndPoint.z;
     piece.x2 = u.EndPoint.x;
     return piece;
+}
+
+// The segment starts within the stretch an earlier pass cut, so the way to
+// it along the pass at the retract level runs where that pass has cut.
+bool LiesUnder(const PassSegment& earlier, const PassSegment& seg, bool facing) {
+    const double a1 = facing ? earlier.x1 : earlier.z1, a2 = facing ? earlier.x2 : earlier.z2;
+    const double along = facing ? seg.x1 : seg.z1;
+    return earlier.level != seg.level && along > std::min(a1, a2) - EPS && along < std::max(a1, a2) + EPS;
+}
+
+// The end of a retract from (z1, x1) towards (z2, x2): where it first meets
+// the working side after leaving it. In a pocket narrower than the retract
+// the fixed slant would carry the nose into the pocket's other wall. Only
+// the units across the retract's span of the pass-normal coordinate are met.
+void ClipRetract(UnitBands& working, bool facing, double z1, double x1, double& z2, double& x2) {
+    const double n1 = facing ? z1 : x1, n2 = facing ? z2 : x2;
+    const std::unique_ptr<Contour> near = working.Across(std::min(n1, n2), std::max(n1, n2));
+    if (near->Empty()) return;
+    IntersectPointList hits(8);
+    PassLine(z1, x1, z2, x2).Intersect(*near, hits, true);
+    double nearest = Distance(z1, x1, z2, x2);
+    for (std::uint32_t k = 0; k < hits.Count(); ++k) {
+        const double d = Distance(z1, x1, hits[k].z, hits[k].x);
+        if (d > 1e-6 && d < nearest) {
+            nearest = d;
+            z2 = hits[k].z;
+            x2 = hits[k].x;
+        }
+    }
 }
 
 }  // namespace
@@ -299,7 +346,7 @@ void CTurnMnogoProhod::LongitudNew() {
     IntersectPointList points(10);
     // Units by the pass-normal coordinate (the pass lines) and by X (the
     // inside probes, which run along -Z).
-    UnitBands regionAcross(*R, !facing), regionByX(*R, true), stockAcross(B, !facing);
+    UnitBands regionAcross(*R, !facing), regionByX(*R, true), stockAcross(B, !facing), workingAcross(W, !facing);
     std::unique_ptr<UnitBands> probeByX;
     if (P) probeByX = std::make_unique<UnitBands>(*P, true);
     for (int pass = 0; pass < kMaxPasses; ++pass) {
@@ -338,15 +385,26 @@ void CTurnMnogoProhod::LongitudNew() {
             segments.push_back(seg);
         }
         const int m = static_cast<int>(segments.size() - firstOfPass);
-        // The chain whose last segment starts nearest to the segment's start.
+        // The chain whose last segment starts nearest to the segment's start,
+        // of those whose last cut of an earlier pass it lies under if any. A
+        // chain goes on to its next segment along the pass at the retract
+        // level, which is clear of the part only above the cut before it: a
+        // nearer chain in the next pocket along would take the tool through
+        // the wall between.
         auto nearest = [&](const PassSegment& seg) {
             int best = -1;
+            bool bestUnder = false;
             double bestDistance = 1e6;
             for (std::size_t c = 0; c < chains.size(); ++c) {
-                const PassSegment& last = segments[static_cast<std::size_t>(chains[c].segments.back())];
+                const std::vector<int>& held = chains[c].segments;
+                const PassSegment& last = segments[static_cast<std::size_t>(held.back())];
+                std::size_t k = held.size();
+                while (k > 0 && segments[static_cast<std::size_t>(held[k - 1])].level == seg.level) --k;
+                const bool under = k > 0 && LiesUnder(segments[static_cast<std::size_t>(held[k - 1])], seg, facing);
                 const double d = Distance2(last.z1, last.x1, seg.z1, seg.x1);
-                if (d < bestDistance) {
+                if ((under && !bestUnder) || (under == bestUnder && d < bestDistance)) {
                     bestDistance = d;
+                    bestUnder = under;
                     best = static_cast<int>(c);
                 }
             }
@@ -380,6 +438,11 @@ void CTurnMnogoProhod::LongitudNew() {
         const RoughPassChain& chain = chains[c];
         for (std::size_t j = 0; j < chain.segments.size(); ++j) {
             PassSegment seg = segments[static_cast<std::size_t>(chain.segments[j])];
+            // A segment that does not lie under the one before it is reached
+            // as the first of a chain is, from outside the part.
+            const bool fromOutside =
+                j > 0 && !LiesUnder(segments[static_cast<std::size_t>(chain.segments[j - 1])], seg, facing);
+            if (fromOutside) MoveTo(xs, curZ - std::fabs(curX - xs - dX) * kLift * liftSign, true);
             if (facing) {
                 if (seg.startMark) seg.x1 -= a;
                 if (seg.endMark) seg.x2 += endExtension;
@@ -389,7 +452,7 @@ void CTurnMnogoProhod::LongitudNew() {
             }
             const double normal = facing ? seg.z1 : seg.x1;
             double L = facing ? curZ : curX;
-            if (j == 0 && c > 0) L = normal - stepSign * (t + s);
+            if ((j == 0 && c > 0) || fromOutside) L = normal - stepSign * (t + s);
             if (!facing) {
                 if (!seg.startMark) {
                     if (sSigned > 0.5) L = seg.x1 - stepSign * (t + 0.5);
@@ -408,7 +471,9 @@ void CTurnMnogoProhod::LongitudNew() {
                 MoveTo(seg.x1, seg.z1, seg.startMark);
             }
             MoveTo(seg.x2, seg.z2, false);
-            MoveTo(seg.x2 - dX, seg.z2 - dZ, false);
+            double retractZ2 = seg.z2 - dZ, retractX2 = seg.x2 - dX;
+            ClipRetract(workingAcross, facing, seg.z2, seg.x2, retractZ2, retractX2);
+            MoveTo(retractX2, retractZ2, false);
         }
         MoveTo(xs, curZ - std::fabs(curX - xs - dX) * kLift * liftSign, true);
     }

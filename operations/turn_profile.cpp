@@ -17,7 +17,6 @@ namespace zarvento {
 
 namespace {
 
-constexpr double kFar = 100000.0;
 const double kDegree = PI / 180.0;
 // The lead-in before a piece that starts up a face, in degrees from +Z: from
 // the free end, along the axis.
@@ -42,6 +41,17 @@ bool OnOutline(const Contour& outline, UnitLocator& units, double z, double x) {
             return true;
     }
     return false;
+}
+
+// The unit is a straight run of at least `length` from (towards the chain)
+// or to (away from it) the given direction, in degrees from +Z.
+bool RunsOnStraight(const CUnit& u, double length, double angleDegrees, bool towards) {
+    if (u.Kind != kUnitLine) return false;
+    const Point3D& from = towards ? u.EndPoint : u.StartPoint;
+    const Point3D& to = towards ? u.StartPoint : u.EndPoint;
+    if (Distance(from.z, from.x, to.z, to.x) < length) return false;
+    const double a = std::atan2(to.x - from.x, to.z - from.z);
+    return std::fabs(std::remainder(a - angleDegrees * kDegree, 2.0 * PI)) < 1e-6;
 }
 
 // One piece of an offset that lies inside the region.
@@ -130,6 +140,17 @@ void CTurnMnogoProhod::ProfileNew() {
     first->ExtendEnds(approach, Perebeg, finalContour.get(), 0.0, nullptr);
     first->MergeOverlappingUnits();
 
+    // The ends run on straight far enough for every offset that still meets
+    // the region to leave it again, and no further: the host reads a chain
+    // with a tolerance that grows with its size, and at the size of a far
+    // run a short unit (the round of a corner that barely turns) counts as
+    // of no length, the offset fails and its passes are lost. An offset that
+    // meets the region lies within its diagonal of the working side, so a
+    // run of `reach` from its end leaves the region's box. The offset of a
+    // run is the run itself, so it is added again only once too short.
+    const double reach =
+        2.0 * std::hypot(box.zmax - box.zmin, box.xmax - box.xmin) + approach + std::fabs(Perebeg) + DepthPass + 5.0;
+
     // The offsets, innermost first; each is bounded by the region it must cross.
     std::vector<std::unique_ptr<Contour>> offsets;
     offsets.reserve(25);
@@ -138,8 +159,10 @@ void CTurnMnogoProhod::ProfileNew() {
     for (int k = 0; k < kMaxPasses && current && !current->Empty(); ++k) {
         current->RemoveZeroLengthUnits();
         if (current->Empty()) break;
-        current->PrependLine(kFar, alphaStart, false);
-        current->AppendLine(kFar, alphaEnd, false);
+        if (!RunsOnStraight(*current->GetFirstUnit(), reach, alphaStart, true))
+            current->PrependLine(2.0 * reach, alphaStart, false);
+        if (!RunsOnStraight(*current->GetLastUnit(), reach, alphaEnd, false))
+            current->AppendLine(2.0 * reach, alphaEnd, false);
         // The side alone says where the stock lies; a bore's signed depth would
         // turn the offsets away from it.
         std::unique_ptr<Contour> next = ProfileOffset(*current, DepthPass, contourReversed);

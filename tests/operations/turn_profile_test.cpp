@@ -117,49 +117,125 @@ struct RandomProfile {
     std::string text, inBar;
 };
 
-RandomProfile RandomOuterProfile(std::mt19937& random) {
-    std::uniform_real_distribution<double> unit(0.0, 1.0);
-    const auto between = [&](double lo, double hi) { return lo + (hi - lo) * unit(random); };
+// A profile written unit by unit in the script form, each unit from where
+// the one before it ended.
+struct ProfileWriter {
     std::string text;
-    double z = 2.0, x = -between(6.0, 20.0);
-    const auto line = [&](double z2, double x2) {
+    double z, x;
+
+    void Line(double z2, double x2) {
         text += "LineSeg( " + FormatDouble(z) + "," + FormatDouble(x) + ", " + FormatDouble(z2) + "," +
                 FormatDouble(x2) + ", 1 );\n";
         z = z2;
         x = x2;
-    };
-    const auto arc = [&](double cz, double cx, double r, double z2, double x2, int dir) {
+    }
+    void Arc(double cz, double cx, double r, double z2, double x2, int dir) {
         text += "ArcByPoint( " + FormatDouble(cz) + "," + FormatDouble(cx) + ", " + FormatDouble(r) + ", " +
                 FormatDouble(z) + "," + FormatDouble(x) + ", " + FormatDouble(z2) + "," + FormatDouble(x2) + ", " +
                 std::to_string(dir) + ", 1 );\n";
         z = z2;
         x = x2;
-    };
+    }
+};
+
+RandomProfile RandomOuterProfile(std::mt19937& random) {
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const auto between = [&](double lo, double hi) { return lo + (hi - lo) * unit(random); };
+    ProfileWriter w{"", 2.0, -between(6.0, 20.0)};
+    double& z = w.z;
+    double& x = w.x;
     // The first diameter starts beyond the bar's face at z = 2 and runs on into the bar.
     const std::string face = "LineSeg( 2,0, 2," + FormatDouble(x) + ", 1 );\n";
     const std::string beyond = "LineSeg( 5," + FormatDouble(x) + ", 2," + FormatDouble(x) + ", 1 );\n";
-    line(between(-3.0, 0.0), x);
+    w.Line(between(-3.0, 0.0), x);
     const int features = 1 + static_cast<int>(random() % 6);
     for (int f = 0; f < features && z > -38.0; ++f) {
-        if (f > 0) line(z - between(1.0, 5.0), x);
+        if (f > 0) w.Line(z - between(1.0, 5.0), x);
         const int kind = static_cast<int>(random() % 8);
         if (kind < 2) {  // taper, mostly growing
-            line(z - between(1.0, 6.0), std::clamp(x - between(-1.5, 4.0), -23.0, -6.0));
+            w.Line(z - between(1.0, 6.0), std::clamp(x - between(-1.5, 4.0), -23.0, -6.0));
         } else if (kind < 7) {  // step up
             const double x2 = std::max(x - between(1.0, 5.0), -23.0);
             if (x2 > x - 0.5) continue;
             const double foot = random() % 2 ? between(0.1, 0.45) * (x - x2) : 0.0;
             const double edge = random() % 2 ? between(0.1, 0.45) * (x - x2) : 0.0;
-            if (foot > 0) arc(z, x - foot, foot, z - foot, x - foot, 1);
-            line(z, x2 + edge);
-            if (edge > 0) arc(z - edge, x2 + edge, edge, z - edge, x2, -1);
+            if (foot > 0) w.Arc(z, x - foot, foot, z - foot, x - foot, 1);
+            w.Line(z, x2 + edge);
+            if (edge > 0) w.Arc(z - edge, x2 + edge, edge, z - edge, x2, -1);
         } else {  // step down into a pocket
-            line(z, std::min(x + between(0.5, 3.0), -6.0));
+            w.Line(z, std::min(x + between(0.5, 3.0), -6.0));
         }
     }
-    line(z - between(1.0, 5.0), x);
-    line(z, -30.0);
-    return {beyond + text, face + text};
+    w.Line(z - between(1.0, 5.0), x);
+    w.Line(z, -30.0);
+    return {beyond + w.text, face + w.text};
+}
+
+// The hole of the bar the bores are turned in, and a point of every bored part.
+constexpr double kBoreBarInner = 12.0, kBoreInnerZ = -10.0, kBoreInnerX = -24.0;
+
+// A bore in a bar bored to 12, the way an inner profile runs: from its bottom
+// face, which starts inside the bar's hole, towards +Z and on out past the
+// bar's face at z = 2. On the way diameters, tapers, steps widening towards
+// the face with a round on the edge or a fillet in the corner, now and then a
+// narrower step behind which the bore is recessed. `inBar` starts the bottom
+// at the hole's wall and closes the bore by the bar's face out to the rim.
+RandomProfile RandomBoreProfile(std::mt19937& random) {
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const auto between = [&](double lo, double hi) { return lo + (hi - lo) * unit(random); };
+    const double hole = -kBoreBarInner / 2.0, bottom = -between(15.0, 40.0);
+    ProfileWriter w{"", bottom, -between(11.0, 16.0)};
+    double& z = w.z;
+    double& x = w.x;
+    // The bottom is flat or the cone a drill leaves, deepest at the axis.
+    const double point = random() % 3 ? 0.0 : between(0.5, 3.0);
+    const double atHole = bottom - point * (x - hole) / (x + 2.0);
+    const std::string inside = "LineSeg( " + FormatDouble(bottom - point) + ",-2, " + FormatDouble(bottom) + "," +
+                               FormatDouble(x) + ", 1 );\n";
+    const std::string fromHole = "LineSeg( " + FormatDouble(atHole) + "," + FormatDouble(hole) + ", " +
+                                 FormatDouble(bottom) + "," + FormatDouble(x) + ", 1 );\n";
+    const int features = 1 + static_cast<int>(random() % 6);
+    for (int f = 0; f < features && z < -12.0; ++f) {
+        w.Line(z + between(1.0, 5.0), x);
+        const int kind = static_cast<int>(random() % 10);
+        if (kind < 2) {  // taper, mostly widening
+            w.Line(z + between(1.0, 6.0), std::clamp(x - between(-1.5, 4.0), -23.0, -11.0));
+        } else if (kind < 6) {  // step wider
+            const double x2 = std::max(x - between(1.0, 5.0), -23.0);
+            if (x2 > x - 0.5) continue;
+            const double edge = random() % 2 ? between(0.1, 0.45) * (x - x2) : 0.0;
+            const double corner = random() % 2 ? between(0.1, 0.45) * (x - x2) : 0.0;
+            if (edge > 0) w.Arc(z, x - edge, edge, z + edge, x - edge, -1);
+            w.Line(z, x2 + corner);
+            if (corner > 0) w.Arc(z + corner, x2 + corner, corner, z + corner, x2, 1);
+        } else if (kind < 7) {  // step wider by a chamfer
+            const double c = std::min(between(0.5, 3.0), x + 23.0);
+            if (c > 0.1) w.Line(z + c, x - c);
+        } else if (kind < 9) {  // a hollow into the wall or a bulge out of it, along a diameter
+            const double length = between(2.0, 6.0);
+            const bool hollow = random() % 2 || x > -12.0;
+            const double h = std::min(between(0.3, 0.5 * length), hollow ? x + 23.0 : -11.0 - x);
+            if (h < 0.1) continue;
+            const double r = (length * length / 4.0 + h * h) / (2.0 * h);
+            const double cx = hollow ? x - h + r : x + h - r;
+            w.Arc(z + length / 2.0, cx, r, z + length, x, hollow ? 1 : -1);
+        } else {  // a narrower step: the bore behind it is a recess
+            w.Line(z, std::min(x + between(0.5, 3.0), -11.0));
+        }
+    }
+    // Now and then a chamfer at the mouth, out to the bar's face.
+    if (random() % 2 && z < -4.0 && x > -22.0) {
+        const double c = between(0.5, std::min(2.5, x + 23.0));
+        w.Line(2.0 - c, x);
+        w.Line(2.0, x - c);
+        const std::string inBar = fromHole + w.text + "LineSeg( 2," + FormatDouble(x) + ", 2,-25, 1 );\n";
+        return {inside + w.text + "LineSeg( 2," + FormatDouble(x) + ", 5," + FormatDouble(x) + ", 1 );\n", inBar};
+    }
+    // The last diameter runs out past the face; the part ends at it.
+    const std::string last = "LineSeg( " + FormatDouble(z) + "," + FormatDouble(x) + ", ";
+    const std::string inBar =
+        fromHole + w.text + last + "2," + FormatDouble(x) + ", 1 );\nLineSeg( 2," + FormatDouble(x) + ", 2,-25, 1 );\n";
+    return {inside + w.text + last + "5," + FormatDouble(x) + ", 1 );\n", inBar};
 }
 
 // The distance from a point to the nearest of the cuts, or more than `reach`.
@@ -179,8 +255,12 @@ double NearestCut(const std::vector<const CUnit*>& cuts, double z, double x, dou
 // without the optional clean-up: no error, a continuous path within a
 // bounded number of moves, the nose circle clear of the part, and every
 // point of every region within one depth of cut of a cut, so no more than
-// one depth of material is left behind.
-void ExpectProfileInvariants(const CTurnMnogoProhod& op, const RandomProfile& profile, double t) {
+// one depth of material is left behind. Passes along Z stop at levels one
+// depth apart and leave what lies past the last level they reach: with
+// `thinLayersStay` a point may instead lie in a layer thinner than one depth
+// between the working and the stock side.
+void ExpectProfileInvariants(const CTurnMnogoProhod& op, const RandomProfile& profile, double t,
+                             bool thinLayersStay = false) {
     ASSERT_EQ(op.messageText, "");
     const std::vector<Move> moves = test::PathMoves(op);
     ExpectContinuous(moves);
@@ -211,7 +291,10 @@ void ExpectProfileInvariants(const CTurnMnogoProhod& op, const RandomProfile& pr
             for (int r = 0; r < rows; ++r) {
                 const double z = box.zmin + 0.5 * c + 0.01, x = box.xmin + 0.5 * r + 0.01;
                 if (!outline->IsPointInside(z, x)) continue;
-                ASSERT_LE(NearestCut(cuts, z, x, t + 1e-3), t + 1e-3)
+                if (NearestCut(cuts, z, x, t + 1e-3) <= t + 1e-3) continue;
+                ASSERT_TRUE(thinLayersStay &&
+                            test::Distance(*op.regionList[i], z, x) + test::Distance(*op.pairedList[i], z, x) <=
+                                t + 1e-3)
                     << "region " << i << " point (" << z << ", " << x << ")";
             }
         }
@@ -234,12 +317,51 @@ TEST_F(TurnProfileTest, InvariantsOnRandomProfiles) {
     }
 }
 
+// Random bores from a fixed seed, roughed along the profile and along Z
+// with noses of 0.4 to 1.6, a third of them heeding the plan angles.
+TEST_F(TurnProfileTest, InvariantsOnRandomBores) {
+    runner->Bar(60, 50, kBoreBarInner, 2).InnerPoint(kBoreInnerZ, kBoreInnerX);
+    for (int feed : {2, 0}) {
+        std::mt19937 random(52061);
+        std::uniform_real_distribution<double> depth(0.5, 4.0), angle(0.0, 1.0);
+        for (int run = 0; run < 100; ++run) {
+            const RandomProfile profile = RandomBoreProfile(random);
+            const double t = depth(random), nose = 0.4 * static_cast<double>(1 + random() % 4);
+            // Now and then the tool's plan angles are heeded, which bridges a recess.
+            const bool planAngles = random() % 3 == 0;
+            const double fi = 90.5 + 10.0 * angle(random), fi1 = 5.0 + 55.0 * angle(random);
+            ParamTool& boring = runner->Tool(2, "Резец расточной", nose);
+            boring.TYPE_ = 12;
+            test::SetToolVariable(boring, "fi", fi);
+            test::SetToolVariable(boring, "fi1", fi1);
+            SCOPED_TRACE("feed direction " + std::to_string(feed) + ", run " + std::to_string(run) + ", depth " +
+                         FormatDouble(t) + ", nose radius " + FormatDouble(nose) +
+                         (planAngles ? ", plan angles " + FormatDouble(fi) + " and " + FormatDouble(fi1) : "") + "\n" +
+                         profile.text);
+            const CTurnMnogoProhod& op = Profile(profile.text, [&](CTurnMnogoProhod& o) {
+                o.isZachistka = false;
+                test::SetCycleValue(o.turningCycle, "P3", feed);
+                test::SetCycleValue(o.turningCycle, "I", t);
+                if (planAngles) {
+                    o.indCycleElementar = 0;
+                    test::SetCycleValue(o.turningCycle, "P7", 1);
+                }
+            });
+            ExpectProfileInvariants(op, profile, t, feed == 0);
+        }
+    }
+}
+
 // Profiles that once broke an invariant.
 TEST_F(TurnProfileTest, InvariantsOnProfilesThatOnceFailed) {
     struct Case {
         const char* why;
         double t;
         RandomProfile profile;
+        double barInner = 0.0;  // a bore's bar is bored to this
+        int feed = 2;
+        double nose = 0.4;
+        double fi = 0.0, fi1 = 0.0;  // the tool's plan angles, heeded when set
     };
     // A pass that starts on the round of a step's edge, its approach carried
     // on round the circle back towards the diameter in front of the step.
@@ -254,19 +376,98 @@ TEST_F(TurnProfileTest, InvariantsOnProfilesThatOnceFailed) {
         "-16.893555311022045, -5.547065053967629,-17.34332777638116, -1, 1 );\n"
         "LineSeg( -5.547065053967629,-17.34332777638116, -9.529235672403885,-17.34332777638116, 1 );\n"
         "LineSeg( -9.529235672403885,-17.34332777638116, -9.529235672403885,-30, 1 );\n";
+    // A bore whose diameter turns by less than a ten-thousandth of a degree:
+    // the offset working side rounds that corner by an arc some 3e-5 long.
+    const std::string barelyTurning =
+        "LineSeg( -16.806804964563803,-15.67234575902675, -12.190062421469756,-15.67234575902675, 1 );\n"
+        "LineSeg( -12.190062421469756,-15.67234575902675, -6.735797262817917,-15.67275989803599, 1 );\n";
+    // A bore with a hollow in its narrow diameter and another past a step:
+    // the last cut in the first hollow starts nearer the second than the
+    // cut along the diameter above it does.
+    const std::string twoPockets =
+        "LineSeg( -36,-14, -27.5,-14, 1 );\nArcByPoint( -25,-14, 2.5, -27.5,-14, -22.5,-14, 1, 1 );\n"
+        "LineSeg( -22.5,-14, -18,-14, 1 );\nLineSeg( -18,-14, -18,-17, 1 );\nLineSeg( -18,-17, -16.5,-17, 1 );\n"
+        "ArcByPoint( -13.75,-17, 2.75, -16.5,-17, -11,-17, 1, 1 );\n";
+    // A hollow in a bore a little narrower than the nose: the one cut in it
+    // is short, and a retract at the usual slant would pass the far rim
+    // nearer than the nose radius.
+    const std::string narrowHollow =
+        "LineSeg( -36,-19.5, -22.1,-19.5, 1 );\nArcByPoint( -20.6,-19.5, 1.5, -22.1,-19.5, -19.1,-19.5, 1, 1 );\n";
+    // A bore recessed behind a lip, with a hollow further out and a chamfer
+    // at the mouth: one pass cuts at the mouth and in the hollow, and the
+    // hollow's cut lies under no cut of the chain it joins.
+    const std::string lipAndHollow =
+        "LineSeg( -23.06120090035619,-13.506111121242235, -20.401555625555858,-13.506111121242235, 1 );\n"
+        "LineSeg( -20.401555625555858,-13.506111121242235, -20.401555625555858,-11, 1 );\n"
+        "LineSeg( -20.401555625555858,-11, -18.953815555641192,-11, 1 );\n"
+        "LineSeg( -18.953815555641192,-11, -14.86023695289253,-14.393181915524881, 1 );\n"
+        "LineSeg( -14.86023695289253,-14.393181915524881, -11.755680330247275,-14.393181915524881, 1 );\n"
+        "ArcByPoint( -10.72837905992793,-14.331209020532812, 1.0291688586978511, -11.755680330247275,"
+        "-14.393181915524881, -9.701077789608586,-14.393181915524881, 1, 1 );\n"
+        "LineSeg( -9.701077789608586,-14.393181915524881, 0.6101560908727535,-14.393181915524881, 1 );\n"
+        "LineSeg( 0.6101560908727535,-14.393181915524881, 2,-15.783025824652128, 1 );\n";
     const Case cases[] = {
         {"approach round an edge",
          3.8306238500028047,
          {"LineSeg( 5,-12.283614202958121, 2,-12.283614202958121, 1 );\n" + edgeRound,
           "LineSeg( 2,0, 2,-12.283614202958121, 1 );\n" + edgeRound}},
+        {"offsets lost at a corner that barely turns",
+         2.2759481168341438,
+         {"LineSeg( -16.806804964563803,-5, -16.806804964563803,-15.67234575902675, 1 );\n" + barelyTurning +
+              "LineSeg( -6.735797262817917,-15.67275989803599, 5,-15.67275989803599, 1 );\n",
+          "LineSeg( -16.806804964563803,-10, -16.806804964563803,-15.67234575902675, 1 );\n" + barelyTurning +
+              "LineSeg( -6.735797262817917,-15.67275989803599, 2,-15.67275989803599, 1 );\n"
+              "LineSeg( 2,-15.67275989803599, 2,-25, 1 );\n"},
+         20.0},
+        {"along Z from one pocket into the next through the wall between",
+         2.5,
+         {"LineSeg( -36,-5, -36,-14, 1 );\n" + twoPockets + "LineSeg( -11,-17, 5,-17, 1 );\n",
+          "LineSeg( -36,-6, -36,-14, 1 );\n" + twoPockets +
+              "LineSeg( -11,-17, 2,-17, 1 );\nLineSeg( 2,-17, 2,-25, 1 );\n"},
+         12.0,
+         0},
+        {"a retract out of a narrow hollow into its other rim",
+         1.80625,
+         {"LineSeg( -36,-2, -36,-19.5, 1 );\n" + narrowHollow + "LineSeg( -19.1,-19.5, 5,-19.5, 1 );\n",
+          "LineSeg( -36,-6, -36,-19.5, 1 );\n" + narrowHollow +
+              "LineSeg( -19.1,-19.5, 2,-19.5, 1 );\nLineSeg( 2,-19.5, 2,-25, 1 );\n"},
+         12.0,
+         0,
+         1.6},
+        {"along Z at one level from a cut past the mouth into a hollow",
+         1.784906407284494,
+         {"LineSeg( -23.06120090035619,-2, -23.06120090035619,-13.506111121242235, 1 );\n" + lipAndHollow +
+              "LineSeg( 2,-15.783025824652128, 5,-15.783025824652128, 1 );\n",
+          "LineSeg( -23.06120090035619,-6, -23.06120090035619,-13.506111121242235, 1 );\n" + lipAndHollow +
+              "LineSeg( 2,-15.783025824652128, 2,-25, 1 );\n"},
+         12.0,
+         0,
+         0.4,
+         93.0,
+         60.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
+        ParamTool& boring = runner->Tool(2, "Резец расточной", c.nose);
+        boring.TYPE_ = 12;
+        if (c.fi > 0) {
+            test::SetToolVariable(boring, "fi", c.fi);
+            test::SetToolVariable(boring, "fi1", c.fi1);
+        }
+        if (c.barInner > 0)
+            runner->Bar(60, 50, c.barInner, 2).InnerPoint(kBoreInnerZ, kBoreInnerX);
+        else
+            runner->Bar(60, 50, 0, 2).InnerPoint(-10, -5);
         const CTurnMnogoProhod& op = Profile(c.profile.text, [&](CTurnMnogoProhod& o) {
             o.isZachistka = false;
+            test::SetCycleValue(o.turningCycle, "P3", c.feed);
             test::SetCycleValue(o.turningCycle, "I", c.t);
+            if (c.fi > 0) {
+                o.indCycleElementar = 0;
+                test::SetCycleValue(o.turningCycle, "P7", 1);
+            }
         });
-        ExpectProfileInvariants(op, c.profile, c.t);
+        ExpectProfileInvariants(op, c.profile, c.t, c.feed == 0);
     }
 }
 
