@@ -108,6 +108,54 @@ struct MoveEnd {
     double x, z;
 };
 
+// One move of the program read back: the tool making it (from its
+// "M06 Txx"; 0 before the first), its kind (0 to 3), where it ends (diameter
+// X, Z, modal as printed) and the radius of an arc.
+struct ProgramMove {
+    int tool, g;
+    double x, z, r;
+};
+
+// The move lines of the program, "N<number> G0<0..3>" and then the words;
+// "G00 G40 G80" of the operations' brackets moves nothing.
+std::vector<ProgramMove> ProgramMoves(const std::vector<std::string>& lines) {
+    std::vector<ProgramMove> moves;
+    int tool = 0;
+    double x = 0, z = 0;
+    for (const std::string& line : lines) {
+        if (const std::size_t t = line.find("M06 T"); t != std::string::npos) {
+            std::int32_t position = 0;
+            EXPECT_TRUE(ParseInt(line.substr(t + 5, 2), position)) << line;
+            tool = position;
+            continue;
+        }
+        std::size_t p = 1;
+        while (p < line.size() && std::isdigit(static_cast<unsigned char>(line[p]))) ++p;
+        if (line.empty() || line[0] != 'N' || p == 1 || line.compare(p, 3, " G0") != 0 || p + 3 >= line.size() ||
+            line[p + 3] < '0' || line[p + 3] > '3' || (p + 4 < line.size() && line[p + 4] != ' '))
+            continue;
+        const int g = line[p + 3] - '0';
+        bool moved = false;
+        double r = 0;
+        for (std::size_t k = p + 4; k < line.size();) {
+            const std::size_t begin = k + 1, end = std::min(line.find(' ', begin), line.size());
+            const std::string word = line.substr(begin, end - begin);
+            k = end;
+            if (word.empty() || (word[0] != 'X' && word[0] != 'Z' && word[0] != 'R')) continue;
+            double value = 0;
+            EXPECT_TRUE(ParseDouble(word.substr(1), value)) << line;
+            if (word[0] == 'R') {
+                r = value;
+                continue;
+            }
+            (word[0] == 'X' ? x : z) = value;
+            moved = true;
+        }
+        if (moved) moves.push_back({tool, g, x, z, r});
+    }
+    return moves;
+}
+
 // The NC example: the tool models beside the part, the installed
 // post-processors beside the program, the program run from the folder the
 // example's scripts name their files from.
@@ -137,32 +185,6 @@ protected:
         DeletePLAN();
         DeleteSPID();
         return app->Documents().Open(path);
-    }
-
-    // The end point of every move line, X and Z modal; "G00 G40 G80" of the
-    // operations' brackets moves nothing.
-    static std::vector<MoveEnd> MoveEnds(const std::vector<std::string>& lines) {
-        std::vector<MoveEnd> ends;
-        MoveEnd at{0, 0};
-        for (const std::string& line : lines) {
-            // "N<number> G0<0..3>" and then the words.
-            std::size_t p = 1;
-            while (p < line.size() && std::isdigit(static_cast<unsigned char>(line[p]))) ++p;
-            if (line.empty() || line[0] != 'N' || p == 1 || line.compare(p, 3, " G0") != 0 || p + 3 >= line.size() ||
-                line[p + 3] < '0' || line[p + 3] > '3' || (p + 4 < line.size() && line[p + 4] != ' '))
-                continue;
-            bool moved = false;
-            for (std::size_t k = p + 4; k < line.size(); ++k) {
-                if (line[k] != 'X' && line[k] != 'Z') continue;
-                const std::size_t end = line.find(' ', k);
-                double value = 0;
-                EXPECT_TRUE(ParseDouble(line.substr(k + 1, end - k - 1), value)) << line;
-                (line[k] == 'X' ? at.x : at.z) = value;
-                moved = true;
-            }
-            if (moved) ends.push_back(at);
-        }
-        return ends;
     }
 
     // The example as the run script makes it: the part, its plan, and the
@@ -267,7 +289,7 @@ TEST_F(ExampleProgramTest, TheProgramsMovesEndWhereTheFramesEnd) {
         if (dynamic_cast<CCadre_LineG01*>(frame) || dynamic_cast<CCadre_ArcG02*>(frame))
             frames.push_back({-2.0 * frame->end.x, frame->end.z});
     }
-    const std::vector<MoveEnd> moves = MoveEnds(saved);
+    const std::vector<ProgramMove> moves = ProgramMoves(saved);
     ASSERT_GT(moves.size(), 20u);
     ASSERT_EQ(moves.size(), frames.size());
     for (std::size_t k = 0; k < moves.size(); ++k) {
@@ -277,49 +299,11 @@ TEST_F(ExampleProgramTest, TheProgramsMovesEndWhereTheFramesEnd) {
     }
 }
 
-// One move of the program read back: its kind (0 to 3), where it ends
-// (diameter X, Z) and the radius of an arc.
-struct ProgramMove {
-    int g;
-    double x, z, r;
-};
-
-// The moves of the program by the tool that makes them ("M06 T0101" starts
-// tool 1's), X, Z and R modal as printed.
+// The moves of the program by the tool that makes them.
 std::map<int, std::vector<ProgramMove>> MovesByTool(const std::vector<std::string>& lines) {
     std::map<int, std::vector<ProgramMove>> moves;
-    int tool = 0, g = 0;
-    double x = 0, z = 0;
-    for (const std::string& line : lines) {
-        if (const std::size_t t = line.find("M06 T"); t != std::string::npos) {
-            std::int32_t position = 0;
-            EXPECT_TRUE(ParseInt(line.substr(t + 5, 2), position)) << line;
-            tool = position;
-            continue;
-        }
-        if (line.empty() || line[0] != 'N') continue;
-        bool moved = false;
-        double r = 0;
-        std::size_t k = line.find(' ');
-        while (k != std::string::npos) {
-            const std::size_t begin = k + 1, end = line.find(' ', begin);
-            const std::string word = line.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
-            k = end;
-            if (word.size() < 2) continue;
-            double value = 0;
-            if (!ParseDouble(word.substr(1), value)) continue;
-            switch (word[0]) {
-                case 'G':
-                    if (value >= 0 && value <= 3) g = static_cast<int>(value);
-                    break;
-                case 'X': x = value, moved = true; break;
-                case 'Z': z = value, moved = true; break;
-                case 'R': r = value; break;
-                default: break;
-            }
-        }
-        if (moved && tool > 0) moves[tool].push_back({g, x, z, r});
-    }
+    for (const ProgramMove& m : ProgramMoves(lines))
+        if (m.tool > 0) moves[m.tool].push_back(m);
     return moves;
 }
 
