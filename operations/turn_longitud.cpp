@@ -482,7 +482,8 @@ void CTurnMnogoProhod::LongitudNew() {
     retractZ = zs;
     RetractDZ = dZ;
     RetractDX = dX;
-    indNapr = userNapr;    // The host shows the passes drawn so far; its failure is the command's.
+    indNapr = userNapr;
+    // The host shows the passes drawn so far; its failure is the command's.
     RefreshHostView();
 }
 
@@ -528,7 +529,8 @@ void CTurnMnogoProhod::LongitudOnePiece() {
     }
     MoveTo(xs, zs, true);
     retractX = xs;
-    retractZ = zs;    // The host shows the passes drawn so far; its failure is the command's.
+    retractZ = zs;
+    // The host shows the passes drawn so far; its failure is the command's.
     RefreshHostView();
 }
 
@@ -590,7 +592,8 @@ void CTurnMnogoProhod::FacingOnePiece() {
     }
     MoveTo(xs, startZ, true);
     retractX = xs;
-    retractZ = startZ;    // The host shows the passes drawn so far; its failure is the command's.
+    retractZ = startZ;
+    // The host shows the passes drawn so far; its failure is the command's.
     RefreshHostView();
 }
 
