@@ -56,8 +56,7 @@ std::unique_ptr<Contour> CTurnMnogoProhod::MachineCycleContour() {
     std::unique_ptr<Contour> W = regionContour->Clone();
     // The host's rectangle of the drawn stock side is the stock side's own
     // box; nothing is left drawn in the user's document for it.
-    BoundBox box;
-    ContoursBoundingBox(*pairedContour, *pairedContour, box);
+    const BoundBox box = pairedContour->GetBoundBox();
     const double a = Vrezanie, o = Perebeg;
 
     const Point3D s0 = W->GetFirstUnit()->StartPoint, e0 = W->GetLastUnit()->EndPoint;
