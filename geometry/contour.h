@@ -254,6 +254,9 @@ private:
 std::unique_ptr<Contour> MakeLineContour(double z1, double x1, double z2, double x2);
 // The union box of both contours.
 void ContoursBoundingBox(const Contour& a, const Contour& b, BoundBox& box);
+// Whether the point lies on the unit: within EPS of its box, then exactly
+// (the box spares the exact test for the units far off).
+bool IsPointOnUnitNear(const CUnit& unit, double z, double x);
 // Whether the segment (z1, x1)-(z2, x2) passes inside the contour.
 bool IsSegmentInside(const Contour& contour, double z1, double x1, double z2, double x2);
 

@@ -70,14 +70,16 @@ bool Contour::IsPointOnContour(double z, double x) const {
     return false;
 }
 
+bool IsPointOnUnitNear(const CUnit& unit, double z, double x) {
+    BoundBox b;
+    unit.GetBoundBox(b);
+    return z > b.zmin - EPS && z < b.zmax + EPS && x > b.xmin - EPS && x < b.xmax + EPS &&
+           unit.IsPointOnUnit(z, x, 0);
+}
+
 bool Contour::IsPointInside(double z, double x, bool report) const {
-    for (const UnitPtr& unit : units_) {
-        BoundBox b;
-        unit->GetBoundBox(b);
-        if (z > b.zmin - EPS && z < b.zmax + EPS && x > b.xmin - EPS && x < b.xmax + EPS &&
-            unit->IsPointOnUnit(z, x, 0))
-            return false;
-    }
+    for (const UnitPtr& unit : units_)
+        if (IsPointOnUnitNear(*unit, z, x)) return false;
     const auto probe = MakeLineContour(z, x, z - kProbeReach, x);
     IntersectPointList found(10);
     probe->Intersect(*this, found, true);

@@ -33,13 +33,8 @@ std::unique_ptr<Contour> ProfileRegionOutline(const Contour& w, const Contour& b
 // innermost offset lies on the outline and crosses it at every vertex, and a
 // test along the whole outline for each of those crossings costs its square.
 bool OnOutline(const Contour& outline, UnitLocator& units, double z, double x) {
-    for (int k : units.Candidates(z, x)) {
-        const CUnit& u = *outline.GetUnit(k);
-        BoundBox b;
-        u.GetBoundBox(b);
-        if (z > b.zmin - EPS && z < b.zmax + EPS && x > b.xmin - EPS && x < b.xmax + EPS && u.IsPointOnUnit(z, x, 0))
-            return true;
-    }
+    for (int k : units.Candidates(z, x))
+        if (IsPointOnUnitNear(*outline.GetUnit(k), z, x)) return true;
     return false;
 }
 
