@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <ranges>
 #include <unordered_map>
 
 #include "geometry/arc_unit.h"
@@ -325,6 +326,15 @@ std::unique_ptr<Contour> Contour::CutPart(const IntersectPoint& p1, const Inters
 
 namespace {
 
+// The first of the units at `indices` that holds the point, else the unit
+// the point was found on.
+template <class Indices>
+int UnitHolding(const Contour& c, Indices&& indices, const IntersectPoint& p) {
+    for (int k : indices)
+        if (c.GetUnit(k)->IsPointOnUnit(p.z, p.x, 0)) return k;
+    return p.index1;
+}
+
 // The point between p1 on unit u1 and p2 on unit u2: the middle of the two
 // on one unit, else the end of u1.
 IntersectPoint& MidPointOnUnits(const Contour& c, IntersectPoint& out, const IntersectPoint& p1, int u1,
@@ -347,35 +357,16 @@ IntersectPoint& MidPointOnUnits(const Contour& c, IntersectPoint& out, const Int
 
 IntersectPoint& Contour::GetMidPointBetween(IntersectPoint& out, const IntersectPoint& p1,
                                             const IntersectPoint& p2) const {
-    int u1 = p1.index1, u2 = p2.index1;
-    for (int k = Count() - 1; k >= 0; --k)
-        if (GetUnit(k)->IsPointOnUnit(p1.z, p1.x, 0)) {
-            u1 = k;
-            break;
-        }
-    for (int k = 0; k < Count(); ++k)
-        if (GetUnit(k)->IsPointOnUnit(p2.z, p2.x, 0)) {
-            u2 = k;
-            break;
-        }
-    return MidPointOnUnits(*this, out, p1, u1, p2, u2);
+    const auto all = std::views::iota(0, Count());
+    return MidPointOnUnits(*this, out, p1, UnitHolding(*this, all | std::views::reverse, p1), p2,
+                           UnitHolding(*this, all, p2));
 }
 
 IntersectPoint& Contour::GetMidPointBetween(IntersectPoint& out, const IntersectPoint& p1, const IntersectPoint& p2,
                                             UnitLocator& units) const {
-    int u1 = p1.index1, u2 = p2.index1;
-    const std::vector<int>& near1 = units.Candidates(p1.z, p1.x);
-    for (auto k = near1.rbegin(); k != near1.rend(); ++k)
-        if (GetUnit(*k)->IsPointOnUnit(p1.z, p1.x, 0)) {
-            u1 = *k;
-            break;
-        }
-    for (int k : units.Candidates(p2.z, p2.x))
-        if (GetUnit(k)->IsPointOnUnit(p2.z, p2.x, 0)) {
-            u2 = k;
-            break;
-        }
-    return MidPointOnUnits(*this, out, p1, u1, p2, u2);
+    // Each list of candidates is walked before the next is asked for.
+    const int u1 = UnitHolding(*this, units.Candidates(p1.z, p1.x) | std::views::reverse, p1);
+    return MidPointOnUnits(*this, out, p1, u1, p2, UnitHolding(*this, units.Candidates(p2.z, p2.x), p2));
 }
 
 IntersectPoint& Contour::GetUnitMidPointAtLength(IntersectPoint& out, double L) const {
