@@ -7,6 +7,7 @@
 // runs that way, so that the tool keeps to its left).
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,13 @@ inline const std::vector<FixturePart>& FixtureParts() {
          60, 50, 0, 2, -20, -3, 1},
     };
     return parts;
+}
+
+// The part of the corpus of that name.
+inline const FixturePart& FixturePartNamed(const std::string& name) {
+    for (const FixturePart& part : FixtureParts())
+        if (part.name == name) return part;
+    throw std::runtime_error("no fixture part " + name);
 }
 
 }  // namespace zarvento::test

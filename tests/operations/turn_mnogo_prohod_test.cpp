@@ -33,12 +33,6 @@ constexpr const char* kLandProfile =
     "LineSeg( 5,-15, -15,-15, 1 );\nLineSeg( -15,-15, -15,-22, 1 );\nLineSeg( -15,-22, -25,-22, 1 );\n"
     "LineSeg( -25,-22, -25,-15, 1 );\nLineSeg( -25,-15, -40,-15, 1 );\nLineSeg( -40,-15, -40,-30, 1 );\n";
 
-const test::FixturePart& FixtureByName(const std::string& name) {
-    for (const auto& part : test::FixtureParts())
-        if (part.name == name) return part;
-    throw std::runtime_error("no fixture part " + name);
-}
-
 class TurnMnogoProhodTest : public test::OperationTest {
 protected:
     void SetUp() override {
@@ -104,7 +98,7 @@ TEST_F(TurnMnogoProhodTest, GoldenPathsOfLongitudinalAndFacingRoughingWithFinish
              o.isZachistka = false;
              test::SetCycleValue(o.turningCycle, "P7", 1);
          }},
-        {"shoulder_fillet_finishing_p10", FixtureByName("shoulder fillet").profile,
+        {"shoulder_fillet_finishing_p10", test::FixturePartNamed("shoulder fillet").profile,
          [](CTurnMnogoProhod& o) {
              test::SetCycleValue(o.turningCycle, "P4", 0.4);
              test::SetCycleValue(o.turningCycle, "P10", 2);
@@ -446,7 +440,7 @@ TEST_F(TurnMnogoProhodTest, DefaultToolFollowsTheKindOfMachining) {
     EXPECT_EQ(outer.nToolPosition, 0);
     EXPECT_FALSE(outer.internalMachining);
     runner->Bar(60, 50, 20, 2).InnerPoint(-10, -20);
-    CTurnMnogoProhod& bore = MultiPass(FixtureByName("bore with chamfer").profile);
+    CTurnMnogoProhod& bore = MultiPass(test::FixturePartNamed("bore with chamfer").profile);
     EXPECT_TRUE(bore.internalMachining);
     EXPECT_EQ(bore.nToolPosition, 2);
 }

@@ -475,10 +475,7 @@ TEST_F(TurnProfileTest, InvariantsOnProfilesThatOnceFailed) {
 // every feed direction.
 TEST_F(TurnProfileTest, HostIsCalledOnceAfterThePassesOfARegion) {
     for (const char* name : {"step", "shaft with a land", "bore"}) {
-        const test::FixturePart* part = nullptr;
-        for (const auto& p : test::FixtureParts())
-            if (std::string(p.name) == name) part = &p;
-        ASSERT_NE(part, nullptr);
+        const test::FixturePart* part = &test::FixturePartNamed(name);
         runner->Bar(part->barLength, part->barDiameter, part->barInner, part->barZ)
             .InnerPoint(part->innerZ, part->innerX);
         // What running an operation asks of the host anyway: a contour pass

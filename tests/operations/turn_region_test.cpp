@@ -48,12 +48,6 @@ protected:
     }
 };
 
-const test::FixturePart& Fixture(const std::string& name) {
-    for (const auto& part : test::FixtureParts())
-        if (part.name == name) return part;
-    throw std::runtime_error("no fixture part " + name);
-}
-
 TEST_F(TurnRegionTest, FixturePartsGiveTheirRegionsWithStockSidePairs) {
     ASSERT_GE(test::FixtureParts().size(), 20u);
     for (const auto& part : test::FixtureParts()) {
@@ -81,7 +75,7 @@ TEST_F(TurnRegionTest, FixturePartsGiveTheirRegionsWithStockSidePairs) {
 }
 
 TEST_F(TurnRegionTest, SteppedShaftFromBarHasOneRegionAndTheStepAsFinalContour) {
-    CTurn& op = MultiPass(Fixture("step"));
+    CTurn& op = MultiPass(test::FixturePartNamed("step"));
     ASSERT_EQ(op.regionList.size(), 1u);
     // The working side is the profile offset by the nose radius.
     double zmin = 0, xmin = 0, zmax = 0, xmax = 0;
@@ -98,7 +92,7 @@ TEST_F(TurnRegionTest, SteppedShaftFromBarHasOneRegionAndTheStepAsFinalContour) 
 }
 
 TEST_F(TurnRegionTest, ShaftWithALandHasTwoRegionsInCrossingOrder) {
-    CTurn& op = MultiPass(Fixture("shaft with a land"));
+    CTurn& op = MultiPass(test::FixturePartNamed("shaft with a land"));
     ASSERT_EQ(op.regionList.size(), 2u);
     EXPECT_GT(MidZ(*op.regionList[0]), -15.0);
     EXPECT_LT(MidZ(*op.regionList[1]), -25.0);
@@ -108,7 +102,7 @@ TEST_F(TurnRegionTest, ShaftWithALandHasTwoRegionsInCrossingOrder) {
 }
 
 TEST_F(TurnRegionTest, BoreRegionLiesInsideTheBarsHole) {
-    CTurn& op = MultiPass(Fixture("bore"));
+    CTurn& op = MultiPass(test::FixturePartNamed("bore"));
     ASSERT_EQ(op.regionList.size(), 1u);
     double zmin = 0, xmin = 0, zmax = 0, xmax = 0;
     op.regionList[0]->GetBoundBox(zmin, xmin, zmax, xmax);
@@ -122,7 +116,7 @@ TEST_F(TurnRegionTest, UndercutIsBridgedAlongTheAuxiliaryEdge) {
     // The plan angles come from the tool's variables.
     test::SetToolVariable(*GetSPID()->GetTool(0), "fi", 93.0);
     test::SetToolVariable(*GetSPID()->GetTool(0), "fi1", 30.0);
-    CTurn& op = MultiPass(Fixture("undercut"), [](CTurn& o) {
+    CTurn& op = MultiPass(test::FixturePartNamed("undercut"), [](CTurn& o) {
         o.indCycleElementar = 0;
         test::SetCycleValue(dynamic_cast<CTurnMnogoProhod&>(o).turningCycle, "P7", 1);
     });
@@ -200,7 +194,7 @@ TEST_F(TurnRegionTest, FailureTextsAreExact) {
     EXPECT_EQ(groove.messageText, a) << "the hints are the multi-pass turning's only";
     EXPECT_TRUE(groove.Frames().empty());
 
-    EXPECT_EQ(MultiPass(Fixture("step"), [](CTurn& o) { o.tableWorkContour = test::OperationRunner::Parse(
+    EXPECT_EQ(MultiPass(test::FixturePartNamed("step"), [](CTurn& o) { o.tableWorkContour = test::OperationRunner::Parse(
                                                              "LineSeg( 5,-20, -30,-20, 1 );\n"
                                                              "LineSeg( -30,-20, -30,-10, 1 );\n"
                                                              "LineSeg( -30,-10, -10,-25, 1 );\n"); })
@@ -210,7 +204,7 @@ TEST_F(TurnRegionTest, FailureTextsAreExact) {
 
 TEST_F(TurnRegionTest, FinishingPiecesFollowTheWorkingContourOnlyWithAnAllowance) {
     // In the machine-cycle form the path keeps the allowance it is given.
-    CTurn& op = MultiPass(Fixture("shaft with a land"), [](CTurn& o) {
+    CTurn& op = MultiPass(test::FixturePartNamed("shaft with a land"), [](CTurn& o) {
         o.indShema = 1;
         o.finishAllowance = 0.5;
     });
@@ -222,11 +216,11 @@ TEST_F(TurnRegionTest, FinishingPiecesFollowTheWorkingContourOnlyWithAnAllowance
     op.regionList[0]->GetBoundBox(zmin, xmin, zmax, xmax);
     EXPECT_NEAR(xmax, -21.3, 1e-6) << "regions keep the allowance";
 
-    EXPECT_TRUE(MultiPass(Fixture("shaft with a land")).finishList.empty());
+    EXPECT_TRUE(MultiPass(test::FixturePartNamed("shaft with a land")).finishList.empty());
 }
 
 TEST_F(TurnRegionTest, TouchingFinishingPiecesAreJoinedInFrontAndBehind) {
-    CTurn& op = MultiPass(Fixture("step"));
+    CTurn& op = MultiPass(test::FixturePartNamed("step"));
     op.finishList.clear();
     auto piece = [](double z1, double z2) { return test::OperationRunner::Parse(
                                                 "LineSeg( " + std::to_string(z1) + ",-20, " + std::to_string(z2) +
