@@ -21,6 +21,7 @@
 #include "operations/turn.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "operations_test_support.h"
+#include "../plan/plan_test_support.h"
 #include "plan/command_door.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
@@ -237,16 +238,6 @@ protected:
         test::WriteNamedRecord(name, values);
     }
     std::string Dump() const { return DumpDocumentRecords(*part); }
-
-    // Everything the plan's synchronisation reads back.
-    void SaveAll() {
-        CSPID* spid = GetSPID();
-        spid->Save_LSC_CNC();
-        spid->Save_SPID();
-        CPLAN* plan = GetPLAN();
-        for (int i = 0; i < plan->GetTurnCount(); ++i) plan->GetTurn(i)->Save(i);
-        plan->Save();
-    }
 
     static int CountMessages(const std::string& text) {
         const auto texts = MessageLog::Instance().AllTexts();
@@ -581,7 +572,7 @@ TEST_F(TurnReloadTest, EveryKindComesBackThroughTheSynchronisationAndTheDocument
     part->SaveAs(path);
     BuildPlan();
     const std::vector<std::string> asBuilt = Describe();
-    SaveAll();
+    SaveWholePlan();
 
     // The first reload: every value as built, but for what a kind derives
     // from its own values when it loads (the drill's closing at its point).
@@ -594,13 +585,13 @@ TEST_F(TurnReloadTest, EveryKindComesBackThroughTheSynchronisationAndTheDocument
         }
     EXPECT_EQ(runner->Operation(5).sNameTurn, "Обработка 4");
     EXPECT_DOUBLE_EQ(runner->Operation(5).TT, 14);
-    SaveAll();
+    SaveWholePlan();
     const std::string saved = Dump();
     part->Save();
 
     DoSynchronizationData(*GetPLAN());
     EXPECT_EQ(Describe(), built);
-    SaveAll();
+    SaveWholePlan();
     EXPECT_EQ(Dump(), saved);
 
     app->Documents().Close(part);
@@ -616,13 +607,13 @@ TEST_F(TurnReloadTest, EveryKindComesBackThroughTheSynchronisationAndTheDocument
     ASSERT_NE(part->FindSketch("Эскиз"), nullptr);
     EXPECT_EQ(runner->Operation(1).pWorkSketch, part->FindSketch("Эскиз"));
     EXPECT_EQ(CountMessages(kLostSketch), 0);
-    SaveAll();
+    SaveWholePlan();
     EXPECT_EQ(Dump(), saved);
 }
 
 TEST_F(TurnReloadTest, AValueThatCannotBeConvertedFailsTheReloadAndChangesNothing) {
     BuildPlan();
-    SaveAll();
+    SaveWholePlan();
     WriteRecord("Zarvento.Turn.5", {{"sNameTurn", Variant::BStr("Сверление")}, {"PripuskW", Variant::BStr("много")}});
     const std::string saved = Dump();
 
@@ -645,7 +636,7 @@ TEST_F(TurnReloadTest, AValueThatCannotBeConvertedFailsTheReloadAndChangesNothin
 
 TEST_F(TurnReloadTest, AFailedReloadThroughTheCommandDoorSavesNoPartialPlan) {
     BuildPlan();
-    SaveAll();
+    SaveWholePlan();
     WriteRecord("Zarvento.Turn.5", {{"sNameTurn", Variant::BStr("Сверление")}, {"PripuskW", Variant::BStr("много")}});
     const std::string saved = Dump();
     runner.reset();
@@ -686,7 +677,7 @@ TEST_F(TurnReloadTest, AnotherChosenPostProcessorSwitchesTheReloadedOperationsWi
             op.indShema = 1;
             op.indCycle = 1;
         });
-    SaveAll();
+    SaveWholePlan();
 
     DoSynchronizationData(*GetPLAN());
     ASSERT_EQ(GetPLAN()->GetTurnCount(), 2);

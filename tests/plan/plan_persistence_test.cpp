@@ -108,16 +108,6 @@ protected:
         }
     }
 
-    // What the plan commands store after a change of the plan.
-    void SaveAll() {
-        CSPID* spid = GetSPID();
-        spid->Save_LSC_CNC();
-        spid->Save_SPID();
-        CPLAN* plan = GetPLAN();
-        for (int i = 0; i < plan->GetTurnCount(); ++i) plan->GetTurn(i)->Save(i);
-        plan->Save();
-    }
-
     std::vector<std::string> log;
     StoredTurnFactory factory{log};
 };
@@ -311,7 +301,7 @@ TEST_F(PlanPersistenceTest, LscRecordRoundTripsAndALostSystemIsReportedOnce) {
 
 TEST_F(PlanPersistenceTest, SynchronisationReportsALostCoordinateSystemOnce) {
     BuildPlan({"A"});
-    SaveAll();
+    SaveWholePlan();
     part->RemoveEntity(GetSPID()->pLSC);
     MessageLog::Instance().Clear();
     DoSynchronizationData(*GetPLAN());
@@ -324,7 +314,7 @@ TEST_F(PlanPersistenceTest, SynchronisationReportsALostCoordinateSystemOnce) {
 
 TEST_F(PlanPersistenceTest, PlanRecordLayoutWithAndWithoutATree) {
     BuildPlan({"A", "B", "C"});
-    SaveAll();
+    SaveWholePlan();
     // Without a tree control the positional part ends with m.
     std::vector<std::string> names = EntryNames("Zarvento.PLAN");
     EXPECT_EQ(std::count(names.begin(), names.end(), " "), 6);
@@ -382,7 +372,7 @@ TEST_F(PlanPersistenceTest, RoundTripThroughSynchronisationAndTheDocumentFile) {
     part->SaveAs(path);
     GetPlanTree().CreateControl();
     BuildPlan({"Подрезка", "Контур", "Отрезка"});
-    SaveAll();
+    SaveWholePlan();
     const std::string saved = Dump();
     part->Save();
 
@@ -391,7 +381,7 @@ TEST_F(PlanPersistenceTest, RoundTripThroughSynchronisationAndTheDocumentFile) {
     ASSERT_EQ(plan->GetTurnCount(), 3);
     EXPECT_EQ(static_cast<StoredTurn*>(plan->GetTurn(2))->name, "Отрезка");
     EXPECT_EQ(GetSPID()->tools[1].sPsevName, "Резец проходной");
-    SaveAll();
+    SaveWholePlan();
     EXPECT_EQ(Dump(), saved);
 
     // Closed and opened again: the same plan from the file.
@@ -404,14 +394,14 @@ TEST_F(PlanPersistenceTest, RoundTripThroughSynchronisationAndTheDocumentFile) {
     DoSynchronizationData(*GetPLAN());
     ASSERT_NE(GetSPID()->GetLSC(), nullptr);
     EXPECT_NE(GetSPID()->GetDetailContour(), nullptr);
-    SaveAll();
+    SaveWholePlan();
     EXPECT_EQ(Dump(), saved);
     EXPECT_FALSE(SynchronisingFlag);
 }
 
 TEST_F(PlanPersistenceTest, SynchronisationFailureRestoresTheFlagsAndWritesNothing) {
     BuildPlan({"A"});
-    SaveAll();
+    SaveWholePlan();
     WriteRecord("Zarvento.TOOLS1", {{"Npositions", Variant::BStr("много")}});
     const std::string saved = Dump();
     BusyFlag = true;
@@ -425,7 +415,7 @@ TEST_F(PlanPersistenceTest, SynchronisationFailureRestoresTheFlagsAndWritesNothi
 
 TEST_F(PlanPersistenceTest, PostProcessorNoticeIsShownOncePerSynchronisation) {
     BuildPlan({"A", "B", "C"});
-    SaveAll();
+    SaveWholePlan();
     const char* notice = "Постпроцессор был изменен.\nОбработки приняты в элементарных перемещениях";
     for (int round = 1; round <= 2; ++round) {
         DoSynchronizationData(*GetPLAN());
@@ -436,7 +426,7 @@ TEST_F(PlanPersistenceTest, PostProcessorNoticeIsShownOncePerSynchronisation) {
 
 TEST_F(PlanPersistenceTest, StoredPlanIsSavedAgainWhenThePartVariablesChanged) {
     BuildPlan({"A"});
-    SaveAll();
+    SaveWholePlan();
     const auto previous = RegisterDetailParametersReader([](DETAIL_PARAMETERS& part, bool) {
         part.materialName = "Сталь 45";
         return true;

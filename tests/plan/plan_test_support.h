@@ -8,6 +8,8 @@
 #include "geometry/contour_script.h"
 #include "geometry/lsc_transform.h"
 #include "model/revolution_part.h"
+#include "plan/plan.h"
+#include "plan/spid.h"
 #include "platform/host_application.h"
 #include "platform/host_folder.h"
 #include "platform/local_coordinate_system.h"
@@ -47,6 +49,18 @@ protected:
     HostApplication* app = nullptr;
     HostDocumentPtr part;
 };
+
+// Stores everything the plan's synchronisation reads back, as the plan
+// commands do after a change of the plan: the coordinate system, the plan
+// data, every operation and the plan.
+inline void SaveWholePlan() {
+    CSPID* spid = GetSPID();
+    spid->Save_LSC_CNC();
+    spid->Save_SPID();
+    CPLAN* plan = GetPLAN();
+    for (int i = 0; i < plan->GetTurnCount(); ++i) plan->GetTurn(i)->Save(i);
+    plan->Save();
+}
 
 // A shaft of two steps, on the axis from z = 0 to z = length: the small step
 // (radius `radius` / 2) from 0 to length / 2, then the full radius.
