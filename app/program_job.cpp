@@ -56,9 +56,8 @@ int RunProgramJob(int argc, char** argv) {
     if (outputPath.empty()) outputPath = std::filesystem::path(documentPath).replace_extension(".nc").string();
 
     HeadlessSession session;
-    MessageLog::Instance().SetEcho([](const MessageEntry& e) {
-        std::cerr << MessageRoleName(e.role) << ": " << e.text << "\n";
-    });
+    MessageLog::Instance().SetEcho(
+        [](const MessageEntry& e) { std::cerr << MessageRoleName(e.role) << ": " << e.text << "\n"; });
 
     HostApplication& app = ConnectHostApplication();
     HostDocumentPtr doc;

@@ -89,8 +89,8 @@ void EchoPanel(const PanelEntry& e) {
     std::cout << "panel " << e.panel;
     if (!e.detail.empty()) std::cout << " [" << e.detail << "]";
     if (e.panel == PlanPanels::kSPID || e.panel == PlanPanels::kLSC || e.panel == PlanPanels::kTurn ||
-        e.panel == PlanPanels::kProgram || e.panel == PlanPanels::kSimulation ||
-        e.panel == PlanPanels::kSettings || e.panel == PlanPanels::kSaveFile)
+        e.panel == PlanPanels::kProgram || e.panel == PlanPanels::kSimulation || e.panel == PlanPanels::kSettings ||
+        e.panel == PlanPanels::kSaveFile)
         std::cout << ": " << (e.result == IDOK_ ? "ok" : "cancel");
     if (e.defaulted) std::cout << " (default)";
     std::cout << "\n";

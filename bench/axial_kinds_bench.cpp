@@ -7,11 +7,11 @@
 #include <memory>
 #include <string>
 
-#include "runner_session.h"
 #include "nc/cycle_auto.h"
 #include "operations/kind_support.h"
 #include "operations/turn_drill.h"
 #include "operations/turn_otrezka.h"
+#include "runner_session.h"
 
 namespace {
 

@@ -60,7 +60,11 @@ void BM_EquidistantClosed(benchmark::State& state) {
     }
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_EquidistantClosed)->Arg(100)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_EquidistantClosed)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(5000)
+    ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oNLogN);
 
 // The whole host call: the chain drawn into a group, the request, the result

@@ -26,8 +26,10 @@ std::vector<std::unique_ptr<CCadreISO>> BuildProgram() {
     frames.reserve(kFrames + 2);
     for (int i = 0; static_cast<int>(frames.size()) < kFrames; ++i) {
         if (i % 20 == 0) {
-            if ((i / 20) % 2 == 0) frames.push_back(std::make_unique<CCadre_G96>(180.0, 100.0, 3000.0));
-            else frames.push_back(std::make_unique<CCadre_G97>(1200.0));
+            if ((i / 20) % 2 == 0)
+                frames.push_back(std::make_unique<CCadre_G96>(180.0, 100.0, 3000.0));
+            else
+                frames.push_back(std::make_unique<CCadre_G97>(1200.0));
         }
         bench::AddRoughingPass(frames, i);
     }

@@ -72,8 +72,8 @@ CodeLine TemplateLine(std::string text, std::vector<std::string> arguments) {
 void LoadTemplates() {
     AddressTable& t = AddressTable::Global();
     t.Clear();
-    for (const char* w : {"A", "B", "C", "D", "E", "H", "I", "J", "K", "L", "M", "N", "P", "Q", "R", "S", "U", "W",
-                          "X", "Z", "F"})
+    for (const char* w :
+         {"A", "B", "C", "D", "E", "H", "I", "J", "K", "L", "M", "N", "P", "Q", "R", "S", "U", "W", "X", "Z", "F"})
         t.AddWord(w);
     t.Reset(0);
     auto set = [](const char* kind, CodeLine line) {

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "../tests/operations/multipass_test_support.h"
-#include "runner_session.h"
 #include "operations/turn_mnogo_prohod.h"
+#include "runner_session.h"
 
 namespace {
 
@@ -68,12 +68,13 @@ public:
         session_.Runner().Bar(shaft.length + 5.0, 50, 0, 2).InnerPoint(-1, -5);
         session_.Runner().Tool(0, "Резец проходной", 0.8);
         session_.Runner().Part(shaft.profile);
-        op_ = &dynamic_cast<CTurnMnogoProhod&>(session_.Runner().AddKind(kTurnMnogoProhod, shaft.profile, [&](CTurn& o) {
-            auto& m = dynamic_cast<CTurnMnogoProhod&>(o);
-            test::SetCycleValue(m.turningCycle, "I", 1.0);
-            test::SetCycleValue(m.turningCycle, "P3", feedDirection);
-            test::SetCycleValue(m.turningCycle, "P4", 0.3);
-        }));
+        op_ =
+            &dynamic_cast<CTurnMnogoProhod&>(session_.Runner().AddKind(kTurnMnogoProhod, shaft.profile, [&](CTurn& o) {
+                auto& m = dynamic_cast<CTurnMnogoProhod&>(o);
+                test::SetCycleValue(m.turningCycle, "I", 1.0);
+                test::SetCycleValue(m.turningCycle, "P3", feedDirection);
+                test::SetCycleValue(m.turningCycle, "P4", 0.3);
+            }));
     }
     Bench(const Bench&) = delete;
     Bench& operator=(const Bench&) = delete;

@@ -22,7 +22,8 @@ using namespace zarvento;
 HostDocumentPtr SteppedPart(int n) {
     ResetProcessState();
     HostDocumentPtr part = ConnectHostApplication().Documents().Add(DocumentType::Part);
-    LscTransform::Global().ReadFromHost(part->AddLocalCoordinateSystem("ЛСК", {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}));
+    LscTransform::Global().ReadFromHost(
+        part->AddLocalCoordinateSystem("ЛСК", {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}));
     Contour profile;
     const int steps = std::max(1, (n - 2) / 2);
     auto radius = [](int k) { return k % 2 == 0 ? -20.0 : -21.0; };

@@ -17,18 +17,26 @@ using namespace zarvento;
 // Frame templates, a table and cycles with parameters and lists, repeated up
 // to the size.
 std::string StatementSection(std::size_t size) {
-    std::string text = "BEGIN_MACHINE_CYCLES\nALPHABET(N, G, X, Z, F, S, T, M);\nMETRIC(_INCH==1 ? 1/25.4 : 1, X, Z);\n";
+    std::string text =
+        "BEGIN_MACHINE_CYCLES\nALPHABET(N, G, X, Z, F, S, T, M);\nMETRIC(_INCH==1 ? 1/25.4 : 1, X, Z);\n";
     for (int c = 0; text.size() < size; ++c) {
         const std::string n = std::to_string(c);
-        text += "FORMAT(number=1, format_number=N%4f, %m=%6.3m);\nCODE(G01);\n"
-                "PRINT(G01 X%m Z%m F%m, _X2, _Z2, _F);\nPRINT_MEM('held, ' %s, _sPOST);\n"
-                "TABLE(Feeds" + n + ", 0);\nROW(0, 1, 2, 3);\nROW(1, 0.1, 0.2, 0.3);\nROW(2, 0.2, 0.3, 0.4);\n"
-                "CYCLE(G7" + n + ", Roughing " + n + ", Turning);\nCOMMENT(Along the axis);\n"
-                "TRAJECTORY(TrapecG1, TrapecG2);\n";
+        text +=
+            "FORMAT(number=1, format_number=N%4f, %m=%6.3m);\nCODE(G01);\n"
+            "PRINT(G01 X%m Z%m F%m, _X2, _Z2, _F);\nPRINT_MEM('held, ' %s, _sPOST);\n"
+            "TABLE(Feeds" +
+            n +
+            ", 0);\nROW(0, 1, 2, 3);\nROW(1, 0.1, 0.2, 0.3);\nROW(2, 0.2, 0.3, 0.4);\n"
+            "CYCLE(G7" +
+            n + ", Roughing " + n +
+            ", Turning);\nCOMMENT(Along the axis);\n"
+            "TRAJECTORY(TrapecG1, TrapecG2);\n";
         for (int p = 0; p < 8; ++p)
             text += "PARAM(_P" + std::to_string(p) + ", OD, Parameter " + std::to_string(p) + ", 1.5);\n";
-        text += "PARAM(_MODE, O, Mode, 0);\nvalue(One, 1, 1);\nvalue(Two, 2, 2);\n"
-                "PRINT(G71 U%f F%f, _P0, select_from_table('Feeds" + n + "', _P0, 1));\nPRINT_END(G80);\n";
+        text +=
+            "PARAM(_MODE, O, Mode, 0);\nvalue(One, 1, 1);\nvalue(Two, 2, 2);\n"
+            "PRINT(G71 U%f F%f, _P0, select_from_table('Feeds" +
+            n + "', _P0, 1));\nPRINT_END(G80);\n";
     }
     return text;
 }

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "runner_session.h"
 #include "operations/turn_threading.h"
+#include "runner_session.h"
 
 namespace {
 

@@ -37,7 +37,8 @@ void BM_IntersectUnits(benchmark::State& state) {
     std::vector<UnitPtr> probes;
     for (int k = 0; k < 8; ++k) {
         probes.push_back(std::make_unique<CLineUnit>(-1.0, -12.5 + 0.1 * k, 2.0 * state.range(0) + 1, -12.5));
-        probes.push_back(std::make_unique<CArcUnit>(0.5 * k, -20.0, 8.0, 0.5 * k + 8.0, -20.0, 0.5 * k - 8.0, -20.0, 1));
+        probes.push_back(
+            std::make_unique<CArcUnit>(0.5 * k, -20.0, 8.0, 0.5 * k + 8.0, -20.0, 0.5 * k - 8.0, -20.0, 1));
     }
     IntersectPointList list(1000);
     for (auto _ : state) {

@@ -284,20 +284,34 @@ bool ParamTool::Load(const std::string& recordName) {
 void ParamTool::TakeDerivedField(const ParamVariable& var, bool fromModel) {
     const std::string& n = var.sName;
     const double v = var.dValue;
-    if (n == "r") r = v;
-    else if (n == "nP") nP = CodeOfReal(v, -1);
-    else if (n == "__D") D = v;
-    else if (n == "fi") fi = v;
-    else if (n == "d_centr") d_centr = v;
-    else if (n == "TYPE_") TYPE_ = v;
-    else if (n == "Adapt") Adapt = FlagOfReal(v);
-    else if (n == "isInter") isInter = FlagOfReal(v);
-    else if (n == "isLeft") isLeft = FlagOfReal(v);
-    else if (n == "offsetZ") offsetZ = v;
-    else if (n == "Form") Form = CodeOfReal(v, 0);
-    else if (fromModel && n == "gamma") gamma = v;
-    else if (fromModel && n == "s") s = v;
-    else if (fromModel && n == "file_rez") sFileRez = var.sNote;
+    if (n == "r")
+        r = v;
+    else if (n == "nP")
+        nP = CodeOfReal(v, -1);
+    else if (n == "__D")
+        D = v;
+    else if (n == "fi")
+        fi = v;
+    else if (n == "d_centr")
+        d_centr = v;
+    else if (n == "TYPE_")
+        TYPE_ = v;
+    else if (n == "Adapt")
+        Adapt = FlagOfReal(v);
+    else if (n == "isInter")
+        isInter = FlagOfReal(v);
+    else if (n == "isLeft")
+        isLeft = FlagOfReal(v);
+    else if (n == "offsetZ")
+        offsetZ = v;
+    else if (n == "Form")
+        Form = CodeOfReal(v, 0);
+    else if (fromModel && n == "gamma")
+        gamma = v;
+    else if (fromModel && n == "s")
+        s = v;
+    else if (fromModel && n == "file_rez")
+        sFileRez = var.sNote;
 }
 
 PARAMETERS* ToolFormulaProvider() { return formulaProvider; }

@@ -57,7 +57,8 @@ void DeleteObjectsInBox(Document2D& objects, double limit) {
     }
     objects.Clear();
     for (const Object2D& o : kept.Objects()) {
-        if (o.type == kObj2DLine) objects.LineSeg(o.line.x1, o.line.y1, o.line.x2, o.line.y2, o.line.style);
+        if (o.type == kObj2DLine)
+            objects.LineSeg(o.line.x1, o.line.y1, o.line.x2, o.line.y2, o.line.style);
         else
             objects.ArcByPoint(o.arc.xc, o.arc.yc, o.arc.rad, o.arc.x1, o.arc.y1, o.arc.x2, o.arc.y2, o.arc.direction,
                                o.arc.style);
@@ -116,8 +117,7 @@ void ParamTool::CopyModelToSession(int index) {
     const std::filesystem::path target =
         AppendStoredPath(StoredPathToPath(session), "\\" + sKind + "_" + std::to_string(index + 1) + ".rdp");
     ec.clear();
-    std::filesystem::copy_file(StoredPathToPath(source), target, std::filesystem::copy_options::overwrite_existing,
-                               ec);
+    std::filesystem::copy_file(StoredPathToPath(source), target, std::filesystem::copy_options::overwrite_existing, ec);
     if (ec || source.empty()) {
         ReportMissingModel(source);
         isNoContour = true;
@@ -183,8 +183,10 @@ void ParamTool::DrawAdaptiveSketch() {
     std::unique_ptr<Contour> copy = (*pSketchSource)->Clone();
     double zmin, xmin, zmax, xmax;
     copy->GetBoundBox(zmin, xmin, zmax, xmax);
-    if (isInter) copy->Move(-zmin, -xmin);
-    else copy->Move(-zmax, -xmax);
+    if (isInter)
+        copy->Move(-zmin, -xmin);
+    else
+        copy->Move(-zmax, -xmax);
     copy->Rotate90();
     copy->MirrorX();
     {

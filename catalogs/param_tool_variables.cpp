@@ -57,12 +57,12 @@ struct Clearance {
     double angle;
     const char* letter;
 };
-constexpr std::array<Clearance, 9> kClearances{{{3, "A"}, {5, "B"}, {7, "C"}, {15, "D"}, {20, "E"},
-                                                {25, "F"}, {30, "G"}, {0, "N"}, {11, "P"}}};
+constexpr std::array<Clearance, 9> kClearances{
+    {{3, "A"}, {5, "B"}, {7, "C"}, {15, "D"}, {20, "E"}, {25, "F"}, {30, "G"}, {0, "N"}, {11, "P"}}};
 
-constexpr std::array<double, 23> kInscribedCircles{3.97,  4.76,   5.56, 6.0,   6.35, 7.94,  8.0,  9.525,
-                                                   10.0,  11.11,  12.0, 12.7,  14.29, 15.875, 16.0, 17.46,
-                                                   19.05, 20.0,   22.22, 25.0, 25.4, 31.75, 32.0};
+constexpr std::array<double, 23> kInscribedCircles{3.97,  4.76,  5.56,  6.0,  6.35,  7.94,   8.0,  9.525,
+                                                   10.0,  11.11, 12.0,  12.7, 14.29, 15.875, 16.0, 17.46,
+                                                   19.05, 20.0,  22.22, 25.0, 25.4,  31.75,  32.0};
 
 // Size numbers by shape (rows C D K R S T V W) and inscribed circle.
 constexpr std::array<std::array<int, 23>, 8> kSizeNumbers{{
@@ -76,8 +76,8 @@ constexpr std::array<std::array<int, 23>, 8> kSizeNumbers{{
     {0, 3, 3, 0, 4, 5, 0, 6, 0, 7, 0, 8, 9, 10, 0, 11, 13, 0, 15, 0, 17, 21, 0},
 }};
 
-constexpr std::array<double, 14> kThicknesses{1.0, 1.59, 1.98, 2.38, 3.18, 3.97, 4.76,
-                                              5.56, 6.35, 7.94, 9.52, 10, 11, 12};
+constexpr std::array<double, 14> kThicknesses{1.0,  1.59, 1.98, 2.38, 3.18, 3.97, 4.76,
+                                              5.56, 6.35, 7.94, 9.52, 10,   11,   12};
 // The fourteenth thickness, 12, has no code of its own in the list; ISO
 // 1832's symbol of the nearest standard thickness (12.70) is "12".
 constexpr std::array<const char*, 14> kThicknessCodes{"T0", "T1", "02", "03", "T3", "04", "05",
@@ -110,7 +110,8 @@ bool ExtractNoteExpression(std::string_view note, std::string& out) {
     if (open == std::string_view::npos || close == std::string_view::npos || open > close) return false;
     std::string_view inside = note.substr(open + 1, close - open - 1);
     // The first character after "{" marks the expression and is not part of it.
-    if (!inside.empty()) inside.remove_prefix(std::min(Utf8Length(static_cast<unsigned char>(inside[0])), inside.size()));
+    if (!inside.empty())
+        inside.remove_prefix(std::min(Utf8Length(static_cast<unsigned char>(inside[0])), inside.size()));
     while (!inside.empty() && (inside.front() == ' ' || inside.front() == '\t')) inside.remove_prefix(1);
     out.assign(inside);
     return true;
@@ -181,8 +182,10 @@ void ParamTool::UpdateTipPosition() {
     // Mirrored first for the spindle direction and the hand of the tool ...
     static constexpr std::array<int, 3> kRightM3From{4, 5, 1}, kRightM3To{3, 7, 2};
     static constexpr std::array<int, 3> kRightM4From{3, 7, 2}, kRightM4To{4, 5, 1};
-    if (M34 == 3) nP = isLeft ? MapCode(nP, kRightM4From, kRightM4To) : MapCode(nP, kRightM3From, kRightM3To);
-    else if (M34 == 4) nP = isLeft ? MapCode(nP, kRightM3From, kRightM3To) : MapCode(nP, kRightM4From, kRightM4To);
+    if (M34 == 3)
+        nP = isLeft ? MapCode(nP, kRightM4From, kRightM4To) : MapCode(nP, kRightM3From, kRightM3To);
+    else if (M34 == 4)
+        nP = isLeft ? MapCode(nP, kRightM3From, kRightM3To) : MapCode(nP, kRightM4From, kRightM4To);
     // ... then for the mounting side.
     nP = isInter ? MapCode(nP, {3, 8, 4}, {2, 6, 1}) : MapCode(nP, {2, 6, 1}, {3, 8, 4});
     SetVariable("nP", static_cast<double>(nP));
@@ -225,7 +228,8 @@ void ParamTool::MakeInsertDesignation() {
     code += chars.size() > 3 ? std::string(chars[3]) : std::string("G");
     code += TwoDigits(kSizeNumbers[shape][Nearest(kInscribedCircles, iC)]);
     code += kThicknessCodes[Nearest(kThicknesses, s)];
-    if (kShapeLetters[shape][0] == 'R') code += "M0";
+    if (kShapeLetters[shape][0] == 'R')
+        code += "M0";
     else {
         // Two digits hold corners up to 9.9 mm; a NaN or negative radius gives 00.
         const double tenths = r * 10 + 0.01;

@@ -28,9 +28,7 @@ private:
         std::string text;
         bool readOnly = false;
     };
-    bool Inside(int row, int column) const {
-        return row >= 0 && row < Rows() && column >= 0 && column < columns_;
-    }
+    bool Inside(int row, int column) const { return row >= 0 && row < Rows() && column >= 0 && column < columns_; }
 
     std::vector<std::vector<CellData>> cells_;
     int columns_ = 0;

@@ -11,8 +11,8 @@
 #include "platform/host_sketch.h"
 #include "platform/host_variable.h"
 #include "platform/line_reader.h"
-#include "platform/text_file.h"
 #include "platform/stored_path.h"
+#include "platform/text_file.h"
 #include "platform/variant.h"
 
 namespace zarvento {
@@ -159,8 +159,9 @@ HostDocumentPtr ToolModelText::Parse(std::string_view text, const std::string& o
             }
             Document2D scratch;
             if (!DrawSketchStatement(w, check, scratch))
-                throw fail("expected \"line x1 y1 x2 y2\", \"arc xc yc radius x1 y1 x2 y2 direction\" or \"end\","
-                           " with numbers or formulas of the variables above");
+                throw fail(
+                    "expected \"line x1 y1 x2 y2\", \"arc xc yc radius x1 y1 x2 y2 direction\" or \"end\","
+                    " with numbers or formulas of the variables above");
             sketchSource.append(line).push_back('\n');
             continue;
         }

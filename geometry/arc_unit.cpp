@@ -14,10 +14,22 @@ namespace zarvento {
 
 void MapPointByArcType(int arcType, double x, double y, double z, double& pz, double& px) {
     switch (arcType) {
-        case 0: pz = x; px = y; break;
-        case 1: pz = z; px = x; break;
-        case 2: pz = y; px = z; break;
-        default: pz = 0.0; px = 0.0; break;
+        case 0:
+            pz = x;
+            px = y;
+            break;
+        case 1:
+            pz = z;
+            px = x;
+            break;
+        case 2:
+            pz = y;
+            px = z;
+            break;
+        default:
+            pz = 0.0;
+            px = 0.0;
+            break;
     }
 }
 
@@ -39,8 +51,8 @@ CArcUnit::CArcUnit(double zc, double xc, double radius, double z1, double x1, do
 }
 
 std::unique_ptr<CArcUnit> CArcUnit::CArcUnitXYZ(double zc, double xc, double radius, double z1, double x1, double z2,
-                                                double x2, int dirVector, bool rapid, int arcType,
-                                                double yStartCentre, double yEnd) {
+                                                double x2, int dirVector, bool rapid, int arcType, double yStartCentre,
+                                                double yEnd) {
     auto arc = std::make_unique<CArcUnit>(zc, xc, radius, z1, x1, z2, x2, dirVector, rapid);
     arc->ArcType = arcType;
     arc->StartPoint.y = yStartCentre;
@@ -136,8 +148,10 @@ void CArcUnit::AddSweepPoints(IntersectPointList& list, std::uint32_t n, bool ta
         } else {
             PointAtPolar(as - DirVector * (i * delta), p.z, p.x);
         }
-        if (tagByIndex) p.index1 = static_cast<int>(i);
-        else p.unit = this;
+        if (tagByIndex)
+            p.index1 = static_cast<int>(i);
+        else
+            p.unit = this;
         list.Add(p);
     }
 }
@@ -292,9 +306,9 @@ int CArcUnit::GetPointAtAngle(double limit, double& z, double& x) const {
         PointAtPolar(b, qz, qx);
     } else {
         Point2 p1, p2;
-        const int n = IntersectLineCircle(StartPoint.z, StartPoint.x, StartPoint.z + 1000 * std::cos(limit),
-                                          StartPoint.x + 1000 * std::sin(limit), CentrePoint.z, CentrePoint.x, Radius,
-                                          p1, p2);
+        const int n =
+            IntersectLineCircle(StartPoint.z, StartPoint.x, StartPoint.z + 1000 * std::cos(limit),
+                                StartPoint.x + 1000 * std::sin(limit), CentrePoint.z, CentrePoint.x, Radius, p1, p2);
         // The line leaves from the start, which lies on the circle; a miss can
         // only come from rounding and is answered as the start.
         if (n > 0) {
@@ -381,9 +395,12 @@ void CArcUnit::GetPointsByStep3D(UnitPoint3DList& list, double step, int mode) c
         const double z = points[i].z, x = points[i].x;
         const double y = CentrePoint.y - i * (StartPoint.y - EndPoint.y) / (n - 1);
         UnitPoint3D p;
-        if (ArcType == 1) p = {x, y, z, 0, this};
-        else if (ArcType == 2) p = {y, z, x, 0, this};
-        else p = {x, z, y, 0, this};
+        if (ArcType == 1)
+            p = {x, y, z, 0, this};
+        else if (ArcType == 2)
+            p = {y, z, x, 0, this};
+        else
+            p = {x, z, y, 0, this};
         list.Add(p);
     }
 }

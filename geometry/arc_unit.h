@@ -22,8 +22,8 @@ public:
              bool rapid = false);
     // The same in another plane: start and centre share one Y value.
     static std::unique_ptr<CArcUnit> CArcUnitXYZ(double zc, double xc, double radius, double z1, double x1, double z2,
-                                                 double x2, int dirVector, bool rapid, int arcType,
-                                                 double yStartCentre, double yEnd);
+                                                 double x2, int dirVector, bool rapid, int arcType, double yStartCentre,
+                                                 double yEnd);
     // Common fields plus the arc's own; an empty polyline.
     static std::unique_ptr<CArcUnit> CArcUnitCopy(const CArcUnit& other);
     void CopyArcFields(const CArcUnit& other);

@@ -14,7 +14,9 @@ class CCadreISO;
 using CadreDeleter = void (*)(CCadreISO*);
 using CadrePtr = std::unique_ptr<CCadreISO, CadreDeleter>;
 
-inline CadrePtr NoCadre() { return CadrePtr(nullptr, [](CCadreISO*) {}); }
+inline CadrePtr NoCadre() {
+    return CadrePtr(nullptr, [](CCadreISO*) {});
+}
 
 class CadreFactory {
 public:

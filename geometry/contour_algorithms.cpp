@@ -267,8 +267,8 @@ namespace {
 UnitPtr Piece(const CUnit& unit, const double* start, const double* end, bool keepMarker) {
     // A complex unit's own simple copy is empty; its piece is cut from the
     // geometry of its sub-units instead.
-    UnitPtr copy = unit.Kind == kUnitComplex ? static_cast<const CComplexUnit&>(unit).GetGeometryCopy()
-                                             : unit.GetSimpleCopy();
+    UnitPtr copy =
+        unit.Kind == kUnitComplex ? static_cast<const CComplexUnit&>(unit).GetGeometryCopy() : unit.GetSimpleCopy();
     if (!copy) return nullptr;
     if (start) copy->SetStartPoint(start[0], start[1]);
     if (end) copy->SetEndPoint(end[0], end[1]);

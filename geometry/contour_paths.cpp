@@ -47,26 +47,19 @@ double Degrees(double radians) { return radians * 180.0 / PI; }
 
 bool TakesLine(int filter, int style) {
     switch (filter) {
-        case 1:
-            return style == kStyleMain;
-        case -1:
-            return style != kStyleRapid;
-        case 7:
-            return style == kStyleMain || style == kStyleRapid;
-        default:
-            return false;
+        case 1: return style == kStyleMain;
+        case -1: return style != kStyleRapid;
+        case 7: return style == kStyleMain || style == kStyleRapid;
+        default: return false;
     }
 }
 
 bool TakesArc(int filter, int style) {
     switch (filter) {
         case 1:
-        case 7:
-            return style == kStyleMain;
-        case -1:
-            return style != kStyleRapid;
-        default:
-            return false;
+        case 7: return style == kStyleMain;
+        case -1: return style != kStyleRapid;
+        default: return false;
     }
 }
 
@@ -177,7 +170,6 @@ void Contour::LoadFromHostObjects(Document2D& document, Ref2D group, int styleFi
         if (!unit->IsZeroLength()) AddUnit(std::move(unit));
     MergeOverlappingUnits();
 }
-
 
 void Contour::CreateTessellation(RegionDrawable& drawable, std::uint32_t colour) {
     CreateTessellationEdges(colour);

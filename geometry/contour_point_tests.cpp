@@ -73,8 +73,7 @@ bool Contour::IsPointOnContour(double z, double x) const {
 bool IsPointOnUnitNear(const CUnit& unit, double z, double x) {
     BoundBox b;
     unit.GetBoundBox(b);
-    return z > b.zmin - EPS && z < b.zmax + EPS && x > b.xmin - EPS && x < b.xmax + EPS &&
-           unit.IsPointOnUnit(z, x, 0);
+    return z > b.zmin - EPS && z < b.zmax + EPS && x > b.xmin - EPS && x < b.xmax + EPS && unit.IsPointOnUnit(z, x, 0);
 }
 
 bool Contour::IsPointInside(double z, double x, bool report) const {

@@ -48,15 +48,13 @@ UnitPtr ContinuingBridge(const CUnit* neighbour, double z1, double x1, double z2
     if (!neighbour || IsEqualPoint(z1, x1, z2, x2)) return nullptr;
     switch (neighbour->Kind) {
         case kUnitLine:
-        case kUnitComplex:
-            return std::make_unique<CLineUnit>(z1, x1, z2, x2, false);
+        case kUnitComplex: return std::make_unique<CLineUnit>(z1, x1, z2, x2, false);
         case kUnitArc: {
             double zc = 0, xc = 0, r = 0;
             CircleOf(*neighbour, zc, xc, r);
             return std::make_unique<CArcUnit>(zc, xc, r, z1, x1, z2, x2, neighbour->DirVector);
         }
-        default:
-            return nullptr;
+        default: return nullptr;
     }
 }
 
@@ -78,18 +76,12 @@ std::string Identity(const void* p) { return std::to_string(reinterpret_cast<std
 
 const char* GapTypeText(int type) {
     switch (type) {
-        case kGapNone:
-            return "Нулевой";
-        case kGapFromAxis:
-            return "Под прямым углом от оси";
-        case kGapToAxis:
-            return "Под прямым углом к оси";
-        case kGapSegment:
-            return "Отрезком";
-        case kGapCorner:
-            return "Точка пересечения";
-        default:
-            return "";
+        case kGapNone: return "Нулевой";
+        case kGapFromAxis: return "Под прямым углом от оси";
+        case kGapToAxis: return "Под прямым углом к оси";
+        case kGapSegment: return "Отрезком";
+        case kGapCorner: return "Точка пересечения";
+        default: return "";
     }
 }
 
@@ -275,14 +267,9 @@ void CGapUnit::BuildBridge() {
             Bridge2 = LineUnlessZero(cz, cx, EndPoint.z, EndPoint.x);
             break;
         }
-        case kGapSegment:
-            Bridge1 = std::make_unique<CLineUnit>(zs, xs, EndPoint.z, EndPoint.x, false);
-            break;
-        case kGapCorner:
-            BuildCornerBridge();
-            break;
-        default:
-            break;
+        case kGapSegment: Bridge1 = std::make_unique<CLineUnit>(zs, xs, EndPoint.z, EndPoint.x, false); break;
+        case kGapCorner: BuildCornerBridge(); break;
+        default: break;
     }
 }
 

@@ -11,9 +11,9 @@ class CUnit;
 struct IntersectPoint {
     double z = 0.0;
     double x = 0.0;
-    int index1 = 0;       // unit index on the first contour (or a unit's tag)
-    int index2 = 0;       // unit index on the second contour
-    double length = 0.0;  // length along the first contour's unit to the point
+    int index1 = 0;               // unit index on the first contour (or a unit's tag)
+    int index2 = 0;               // unit index on the second contour
+    double length = 0.0;          // length along the first contour's unit to the point
     const CUnit* unit = nullptr;  // the unit that produced a sampled point
 };
 

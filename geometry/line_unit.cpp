@@ -27,9 +27,12 @@ CLineUnit::CLineUnit(double z1, double x1, double z2, double x2, bool rapid) : C
     EndPoint.z = z2;
     EndPoint.x = x2;
     IsRapid = rapid;
-    if (std::fabs(x1 - x2) < EPS) SurfaceName = "Цилиндр";
-    else if (std::fabs(z1 - z2) < EPS) SurfaceName = "Плоскость";
-    else SurfaceName = "Конус";
+    if (std::fabs(x1 - x2) < EPS)
+        SurfaceName = "Цилиндр";
+    else if (std::fabs(z1 - z2) < EPS)
+        SurfaceName = "Плоскость";
+    else
+        SurfaceName = "Конус";
 }
 
 std::unique_ptr<CLineUnit> CLineUnit::CLineUnitXYZ(double x1, double y1, double z1, double x2, double y2, double z2,
@@ -179,8 +182,7 @@ void CLineUnit::GetNearestPoint(double z, double x, IntersectPointList& list, in
 
 void CLineUnit::GetFarthestPoint(double z, double x, IntersectPointList& list, int tag) const {
     IntersectPoint p;
-    const bool startFarther =
-        Distance(z, x, StartPoint.z, StartPoint.x) > Distance(z, x, EndPoint.z, EndPoint.x);
+    const bool startFarther = Distance(z, x, StartPoint.z, StartPoint.x) > Distance(z, x, EndPoint.z, EndPoint.x);
     p.z = startFarther ? StartPoint.z : EndPoint.z;
     p.x = startFarther ? StartPoint.x : EndPoint.x;
     p.index1 = tag;
@@ -260,8 +262,9 @@ std::string CLineUnit::GetScriptText() const {
 }
 
 void CLineUnit::PrintInfo() const {
-    HostTextOutput(std::string(1, Kind) + " Z1=" + FormatFixed(StartPoint.z, 7) + " X1=" + FormatFixed(StartPoint.x, 7) +
-                   "  Z2=" + FormatFixed(EndPoint.z, 7) + " X2=" + FormatFixed(EndPoint.x, 7) + "\n");
+    HostTextOutput(std::string(1, Kind) + " Z1=" + FormatFixed(StartPoint.z, 7) +
+                   " X1=" + FormatFixed(StartPoint.x, 7) + "  Z2=" + FormatFixed(EndPoint.z, 7) +
+                   " X2=" + FormatFixed(EndPoint.x, 7) + "\n");
 }
 
 }  // namespace zarvento

@@ -65,7 +65,7 @@ double Det3(double a00, double a01, double a02, double a10, double a11, double a
 
 void LscTransform::LocalToGlobal(double& x, double& y, double& z) const {
     // Solve d . column j = local j for d: the system's rows are the matrix columns.
-    const double (&m)[3][3] = matrix;
+    const double(&m)[3][3] = matrix;
     const double det = Det3(m[0][0], m[1][0], m[2][0], m[0][1], m[1][1], m[2][1], m[0][2], m[1][2], m[2][2]);
     if (std::fabs(det) < EPS) return;
     const double l0 = x, l1 = y, l2 = z;

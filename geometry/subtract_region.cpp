@@ -177,7 +177,8 @@ private:
 std::vector<Vertex> CollectVertices(const Contour& stock, const Contour& cutter, const IntersectPointList& crossings) {
     std::vector<Vertex> vertices;
     vertices.reserve(static_cast<std::size_t>(stock.Count() + cutter.Count() + 1) + crossings.Count());
-    for (int k = 0; k < stock.Count(); ++k) vertices.push_back({stock.GetUnit(k)->StartPoint.z, stock.GetUnit(k)->StartPoint.x});
+    for (int k = 0; k < stock.Count(); ++k)
+        vertices.push_back({stock.GetUnit(k)->StartPoint.z, stock.GetUnit(k)->StartPoint.x});
     for (int k = 0; k < cutter.Count(); ++k)
         vertices.push_back({cutter.GetUnit(k)->StartPoint.z, cutter.GetUnit(k)->StartPoint.x});
     if (const CUnit* last = cutter.GetLastUnit()) vertices.push_back({last->EndPoint.z, last->EndPoint.x});
@@ -596,7 +597,8 @@ int SubtractRegion(Contour& stock, Contour& cutter, double refZ, double refX, Re
     {
         const VertexIndex index(vertices);
         std::vector<int> scratch;
-        for (int k = 0; k < stock.Count(); ++k) SplitUnit(stock.GetUnit(k), vertices, index, scratch, elementary, pieces);
+        for (int k = 0; k < stock.Count(); ++k)
+            SplitUnit(stock.GetUnit(k), vertices, index, scratch, elementary, pieces);
         for (int k = 0; k < cutter.Count(); ++k)
             SplitUnit(cutter.GetUnit(k), vertices, index, scratch, elementary, pieces);
     }

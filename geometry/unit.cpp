@@ -185,8 +185,8 @@ void CUnit::OrientByLSC() {
     LscTransform::Global().GlobalToLocal(RefPoint.x, RefPoint.y, RefPoint.z);
     if (std::fabs(RefPoint.x) < EPS) RefPoint.x = RefPoint.y;
     if (std::fabs(RefVector.x) < EPS) RefVector.x = RefVector.y;
-    if (RefVector.x < EPS && ((RefPoint.x > EPS && StartPoint.z > EndPoint.z) ||
-                              (RefPoint.x < EPS && StartPoint.z < EndPoint.z)))
+    if (RefVector.x < EPS &&
+        ((RefPoint.x > EPS && StartPoint.z > EndPoint.z) || (RefPoint.x < EPS && StartPoint.z < EndPoint.z)))
         Reverse();
 }
 

@@ -26,18 +26,12 @@ bool Within(double a, double lo, double hi) { return a > lo && a < hi; }
 Point FarPoint(int mode, const Point& end, double angleDegrees, double angle, const Point& from, double turn,
                const Contour* part) {
     switch (mode) {
-        case kExtendPlusZ:
-            return {end.z + kExtensionProbe, end.x};
-        case kExtendPlusX:
-            return {end.z, end.x + kExtensionProbe};
-        case kExtendMinusZ:
-            return {end.z - kExtensionProbe, end.x};
-        case kExtendMinusX:
-            return {end.z, end.x - kExtensionProbe};
-        case kExtendAtAngle:
-            return Along(end, angleDegrees * PI / 180.0);
-        default:
-            break;
+        case kExtendPlusZ: return {end.z + kExtensionProbe, end.x};
+        case kExtendPlusX: return {end.z, end.x + kExtensionProbe};
+        case kExtendMinusZ: return {end.z - kExtensionProbe, end.x};
+        case kExtendMinusX: return {end.z, end.x - kExtensionProbe};
+        case kExtendAtAngle: return Along(end, angleDegrees * PI / 180.0);
+        default: break;
     }
     Point p = Along(end, angle);
     // Mostly along Z: a probe through the part is tried again along the axis

@@ -91,17 +91,10 @@ std::unique_ptr<Contour> CContourBuilderDrill::Build() {
     std::unique_ptr<Contour> contour;
     if (buildMethod != kFromSketch) {
         switch (SposobDrill) {
-            case kHoleFromFaces:
-                contour = isByParameters ? CreateHoleContour() : CreateContourFromFaces();
-                break;
-            case kHoleByParameters:
-                contour = CreateHoleContour();
-                break;
-            case kCentreDrill:
-                contour = CreateCentreDrillContour();
-                break;
-            default:
-                break;
+            case kHoleFromFaces: contour = isByParameters ? CreateHoleContour() : CreateContourFromFaces(); break;
+            case kHoleByParameters: contour = CreateHoleContour(); break;
+            case kCentreDrill: contour = CreateCentreDrillContour(); break;
+            default: break;
         }
     } else {
         contour = CreateContourFromSketch();

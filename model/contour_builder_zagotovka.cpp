@@ -26,16 +26,11 @@ std::unique_ptr<Contour> CContourBuilderZagotovka::CreateContourFromSketch() {
 
 std::unique_ptr<Contour> CContourBuilderZagotovka::Build() {
     switch (buildMethod) {
-        case kFromSketch:
-            return CreateContourFromSketch();
-        case kFromFaces:
-            return CreateContourFromFaces();
-        case kFromFile:
-            return CreateContourFromFile();
-        case kBar:
-            return CreateBarContour();
-        default:
-            return nullptr;
+        case kFromSketch: return CreateContourFromSketch();
+        case kFromFaces: return CreateContourFromFaces();
+        case kFromFile: return CreateContourFromFile();
+        case kBar: return CreateBarContour();
+        default: return nullptr;
     }
 }
 

@@ -28,9 +28,12 @@ int AddPartFaces(HostDocument& document, const Contour& profile, std::array<doub
             kind = std::fabs(m.xc) < EPS ? SurfaceKind::Sphere : SurfaceKind::Torus;
         } else if (unit->Kind == 'L') {
             if (std::fabs(m.x1) < EPS && std::fabs(m.x2) < EPS) continue;  // on the axis
-            if (std::fabs(m.z1 - m.z2) < EPS) kind = SurfaceKind::Plane;
-            else if (std::fabs(m.x1 - m.x2) < EPS) kind = SurfaceKind::Cylinder;
-            else kind = SurfaceKind::Cone;
+            if (std::fabs(m.z1 - m.z2) < EPS)
+                kind = SurfaceKind::Plane;
+            else if (std::fabs(m.x1 - m.x2) < EPS)
+                kind = SurfaceKind::Cylinder;
+            else
+                kind = SurfaceKind::Cone;
         } else {
             continue;
         }

@@ -11,7 +11,8 @@
 namespace zarvento {
 
 // The message when the document has faces but none turns about the LSC Z axis.
-inline constexpr const char* kNoRotationFacesMessage = "Деталь не содержит поверхностей вращения, совпадающих с осью Z ЛСК";
+inline constexpr const char* kNoRotationFacesMessage =
+    "Деталь не содержит поверхностей вращения, совпадающих с осью Z ЛСК";
 
 // A new contour, or null: without an LSC (no message), without faces, or
 // without faces about the LSC Z axis (then `message` gets the text above for

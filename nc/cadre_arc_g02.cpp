@@ -14,8 +14,8 @@
 
 namespace zarvento {
 
-CCadre_ArcG02::CCadre_ArcG02(double centreXValue, double centreZValue, double radiusValue, double startX,
-                             double startZ, double endX, double endZ, double feedValue, bool isRapid) {
+CCadre_ArcG02::CCadre_ArcG02(double centreXValue, double centreZValue, double radiusValue, double startX, double startZ,
+                             double endX, double endZ, double feedValue, bool isRapid) {
     centreX = centreXValue;
     centreZ = centreZValue;
     radius = radiusValue;
@@ -49,9 +49,7 @@ double CCadre_ArcG02::SweepAngle() const {
     return sweep;
 }
 
-double CCadre_ArcG02::SignedRadius() const {
-    return SweepAngle() > std::numbers::pi + 1e-6 ? -radius : radius;
-}
+double CCadre_ArcG02::SignedRadius() const { return SweepAngle() > std::numbers::pi + 1e-6 ? -radius : radius; }
 
 void CCadre_ArcG02::ComputeValues() {
     if (computed) return;
@@ -112,15 +110,26 @@ void CCadre_ArcG02::Move(double dx, double dy, double dz) {
     computed = 0;
 }
 
-
 namespace {
 
 // The (z, x) pair of a 3D point in the arc's plane, and the coordinate across it.
 void PlanePoint(int plane, double x, double y, double z, double& pz, double& px, double& across) {
     switch (plane) {
-        case 0: pz = y; px = x; across = z; break;
-        case 2: pz = y; px = z; across = x; break;
-        default: pz = z; px = x; across = y; break;
+        case 0:
+            pz = y;
+            px = x;
+            across = z;
+            break;
+        case 2:
+            pz = y;
+            px = z;
+            across = x;
+            break;
+        default:
+            pz = z;
+            px = x;
+            across = y;
+            break;
     }
 }
 
@@ -141,8 +150,8 @@ void CCadre_ArcG02::CreatePathFigure() {
     PlanePoint(plane, start.x, start.y, start.z, sz, sx, sAcross);
     PlanePoint(plane, end.x, end.y, end.z, ez, ex, eAcross);
     // Seen from the far side of its plane, a spatial arc runs the other way round.
-    SetPathUnit(CArcUnit::CArcUnitXYZ(cz, cx, radius, sz, sx, ez, ex, clockwise ? -1 : 1, rapid != 0, plane, sAcross,
-                                      eAcross));
+    SetPathUnit(
+        CArcUnit::CArcUnitXYZ(cz, cx, radius, sz, sx, ez, ex, clockwise ? -1 : 1, rapid != 0, plane, sAcross, eAcross));
 }
 
 std::int32_t CCadre_ArcG02::SimulateStep(FrameSimulation& simulation) {

@@ -13,9 +13,7 @@ public:
 
     int WriteText(std::vector<std::string>& lines, int number) override;
     // "_sCOMMENT": the comment, so that a template can print it.
-    const std::string* GetTextVariable(std::string_view name) override {
-        return name == "_sCOMMENT" ? &text : nullptr;
-    }
+    const std::string* GetTextVariable(std::string_view name) override { return name == "_sCOMMENT" ? &text : nullptr; }
 
     std::string text;
 };

@@ -16,7 +16,6 @@ int CCadre_G04::WriteText(std::vector<std::string>& lines, int number) {
     return NextNumber(number);
 }
 
-
 PathStatistics CCadre_G04::GetStatistics() {
     PathStatistics s;
     s.auxTime = dwell / 60.0;

@@ -88,8 +88,10 @@ void CCadreISO::SetPathUnit(std::unique_ptr<CUnit> unit) {
 }
 
 void CCadreISO::SetPathLine(bool rapidUnit) {
-    if (move3D) SetPathUnit(CLineUnit::CLineUnitXYZ(start.x, start.y, start.z, end.x, end.y, end.z, rapidUnit));
-    else SetPathUnit(std::make_unique<CLineUnit>(start.z, start.x, end.z, end.x, rapidUnit));
+    if (move3D)
+        SetPathUnit(CLineUnit::CLineUnitXYZ(start.x, start.y, start.z, end.x, end.y, end.z, rapidUnit));
+    else
+        SetPathUnit(std::make_unique<CLineUnit>(start.z, start.x, end.z, end.x, rapidUnit));
 }
 
 // --- simulation ---
@@ -168,8 +170,10 @@ void CCadreISO::GetTracePoints(UnitPoint3DList& points) {
             step = std::min(step, r > 1.0 ? r / 10.0 : r / 4.0);
         }
         std::uint32_t colour = kRedTrace;
-        if (traceKind < 11) colour = settings.Colour(unit.IsRapid ? kRapidTraceColour : kPathColour);
-        else if (traceKind == 11) colour = settings.Colour(kSpecialTraceColour);
+        if (traceKind < 11)
+            colour = settings.Colour(unit.IsRapid ? kRapidTraceColour : kPathColour);
+        else if (traceKind == 11)
+            colour = settings.Colour(kSpecialTraceColour);
         sampled.RemoveAll();
         SampleUnit3D(unit, step, sampled);
         for (UnitPoint3D p : sampled) {

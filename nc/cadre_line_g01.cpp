@@ -9,8 +9,8 @@
 
 namespace zarvento {
 
-CCadre_LineG01::CCadre_LineG01(double startX, double startZ, double endX, double endZ, double feedValue,
-                               bool isRapid, bool forceAllWords, bool isHidden)
+CCadre_LineG01::CCadre_LineG01(double startX, double startZ, double endX, double endZ, double feedValue, bool isRapid,
+                               bool forceAllWords, bool isHidden)
     : CCadre_LineG01(FramePoint{startX, 0.0, startZ}, FramePoint{endX, 0.0, endZ}, feedValue, isRapid, forceAllWords,
                      isHidden) {
     move3D = 0;
@@ -55,9 +55,7 @@ int CCadre_LineG01::WriteText(std::vector<std::string>& lines, int number) {
     return NextNumber(number);
 }
 
-void CCadre_LineG01::CreatePathFigure() {
-    SetPathLine(rapid != 0);
-}
+void CCadre_LineG01::CreatePathFigure() { SetPathLine(rapid != 0); }
 
 std::int32_t CCadre_LineG01::SimulateStep(FrameSimulation& simulation) {
     simulation.SetTurn(operation);

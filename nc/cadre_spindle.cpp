@@ -33,7 +33,6 @@ int CCadreSpindle::WriteText(std::vector<std::string>& lines, int number) {
     return NextNumber(number);
 }
 
-
 std::int32_t CCadreSpindle::SimulateStep(FrameSimulation& simulation) {
     const bool turning = state_ != 5;
     if (!simulation.IsPreCalculation() && simulation.IsSpindleTurning() != turning) {

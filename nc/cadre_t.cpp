@@ -50,7 +50,6 @@ int CCadre_T::WriteText(std::vector<std::string>& lines, int number) {
     return NextNumber(number, 2);
 }
 
-
 std::int32_t CCadre_T::SimulateStep(FrameSimulation& simulation) {
     simulation.ShowStatus(feed, spindleSpeed, toolNumber);
     simulation.ChangeTool(toolNumber, operation);

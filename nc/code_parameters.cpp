@@ -13,9 +13,7 @@ const double* CODE_PARAMETERS::GetParameter(std::string_view name) {
     return links ? links->AddressWordValue(name) : nullptr;
 }
 
-const std::string* CODE_PARAMETERS::GetStringParameter(std::string_view name) {
-    return ParentStringParameter(name);
-}
+const std::string* CODE_PARAMETERS::GetStringParameter(std::string_view name) { return ParentStringParameter(name); }
 
 const double* CODE_PARAMETERS::GetVariable(std::string_view) { return nullptr; }
 

@@ -87,16 +87,11 @@ char KindOfToken(std::string_view t) {
     if (t.rfind("OP", 0) == 0) return '1';
     if (t.empty()) return 0;
     switch (t.front()) {
-        case 'O':
-            return 'O';
-        case 'A':
-            return 'A';
-        case 'D':
-            return 'D';
-        case 'R':
-            return 'R';
-        default:
-            return 0;
+        case 'O': return 'O';
+        case 'A': return 'A';
+        case 'D': return 'D';
+        case 'R': return 'R';
+        default: return 0;
     }
 }
 

@@ -23,12 +23,9 @@ constexpr const char* kTemplateVersion = "18";
 // three known ones prints the diameter.
 double CycleX(double x) {
     switch (SettingsRecord::Global().xOutputMode) {
-        case 1:
-            return x;
-        case 2:
-            return -x;
-        default:
-            return x * -2.0;
+        case 1: return x;
+        case 2: return -x;
+        default: return x * -2.0;
     }
 }
 

@@ -184,8 +184,8 @@ void CycleCodeLists::WriteLines(const CycleCodeLists* templ, CCadreISO* frame, s
                 std::string built = BuildLine(*frame, rec);
                 if (built.empty()) continue;
                 if (built == "\\n") built.clear();
-                const bool numbered = !rec.hold && (frame->inheritNumbering ? ModalState.lastLineNumbered != 0
-                                                                            : rec.numbered != 0);
+                const bool numbered =
+                    !rec.hold && (frame->inheritNumbering ? ModalState.lastLineNumbered != 0 : rec.numbered != 0);
                 std::string line = ModalState.exportRun ? "" : " ";
                 if (numbered && number != -1) {
                     // A record without a usable number format is written unnumbered.

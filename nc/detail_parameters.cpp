@@ -69,16 +69,14 @@ PartVariable* DETAIL_PARAMETERS::AddNumeric(std::string_view name, double value,
     return entry;
 }
 
-PartVariable* DETAIL_PARAMETERS::AddString(std::string_view name, std::string_view text,
-                                           std::string_view description) {
+PartVariable* DETAIL_PARAMETERS::AddString(std::string_view name, std::string_view text, std::string_view description) {
     if (text.empty() || FindVariable(name)) return nullptr;
     PartVariable* entry = Append(name, 's', description);
     entry->text = text;
     return entry;
 }
 
-PartVariable* DETAIL_PARAMETERS::AddModelVariable(std::string_view name, double value,
-                                                  std::string_view description) {
+PartVariable* DETAIL_PARAMETERS::AddModelVariable(std::string_view name, double value, std::string_view description) {
     PartVariable* entry = Append(name, 'd', description);
     entry->value = value;
     return entry;

@@ -17,10 +17,11 @@ public:
     // The kind names in the order the description reader tests them. The
     // reader's two "G00" slots are one entry here: the rapid line reads "G00".
     static constexpr std::array<std::string_view, 39> kKindNames = {
-        "Head", "Safe", "Comm", "NameOper", "BegOper", "EndOper", "T", "S", "F", "SF",
-        "G96", "G97", "G40", "G41", "G42", "G66", "M01", "M03", "M04", "M05",
-        "M08", "M09", "M30", "G00", "G01", "G02", "G03", "G04", "G28", "Offset",
-        "Rotate", "CallSubProg", "BegSubProg", "EndSubProg", "BegSpiralCyl", "EndSpiralCyl", "SP", "End", "Doc1"};
+        "Head",       "Safe",       "Comm",         "NameOper",     "BegOper", "EndOper", "T",      "S",
+        "F",          "SF",         "G96",          "G97",          "G40",     "G41",     "G42",    "G66",
+        "M01",        "M03",        "M04",          "M05",          "M08",     "M09",     "M30",    "G00",
+        "G01",        "G02",        "G03",          "G04",          "G28",     "Offset",  "Rotate", "CallSubProg",
+        "BegSubProg", "EndSubProg", "BegSpiralCyl", "EndSpiralCyl", "SP",      "End",     "Doc1"};
 
     static bool IsKindName(std::string_view kind);
     // The loaded template of a kind, or null.

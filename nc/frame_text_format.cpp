@@ -132,7 +132,8 @@ std::size_t CountCharacters(std::string_view utf8) {
 
 }  // namespace
 
-std::optional<std::string> FormatTemplateText(std::string_view prefix, std::string_view pattern, std::string_view text) {
+std::optional<std::string> FormatTemplateText(std::string_view prefix, std::string_view pattern,
+                                              std::string_view text) {
     if (pattern.size() < 2 || pattern.front() != '%') return std::nullopt;
     const std::string_view digits = pattern.substr(1, pattern.size() - 2);
     std::size_t width = 0;
@@ -169,11 +170,16 @@ std::optional<std::string> FormatIntegerField(std::string_view format, std::int6
         std::size_t j = i + 1;
         for (; j < format.size(); ++j) {
             const char c = format[j];
-            if (c == '-') left = true;
-            else if (c == '+') plus = true;
-            else if (c == ' ') space = true;
-            else if (c == '0') zero = true;
-            else if (c != '#') break;
+            if (c == '-')
+                left = true;
+            else if (c == '+')
+                plus = true;
+            else if (c == ' ')
+                space = true;
+            else if (c == '0')
+                zero = true;
+            else if (c != '#')
+                break;
         }
         auto readNumber = [&](int& n) {
             n = 0;
@@ -191,16 +197,22 @@ std::optional<std::string> FormatIntegerField(std::string_view format, std::int6
             if (!readNumber(precision)) return std::nullopt;
         }
         if (j >= format.size() || (format[j] != 'd' && format[j] != 'i')) return std::nullopt;
-        std::string digits = value == 0 && precision == 0 ? std::string() : std::to_string(value < 0 ? -(value + 1) + 1ULL : static_cast<unsigned long long>(value));
+        std::string digits =
+            value == 0 && precision == 0
+                ? std::string()
+                : std::to_string(value < 0 ? -(value + 1) + 1ULL : static_cast<unsigned long long>(value));
         if (precision > 0 && digits.size() < static_cast<std::size_t>(precision))
             digits.insert(0, static_cast<std::size_t>(precision) - digits.size(), '0');
         std::string sign = value < 0 ? "-" : plus ? "+" : space ? " " : "";
         const std::size_t len = sign.size() + digits.size();
         if (len < static_cast<std::size_t>(width)) {
             const std::size_t pad = static_cast<std::size_t>(width) - len;
-            if (left) digits.append(pad, ' ');
-            else if (zero && precision < 0) digits.insert(0, pad, '0');
-            else sign.insert(0, pad, ' ');
+            if (left)
+                digits.append(pad, ' ');
+            else if (zero && precision < 0)
+                digits.insert(0, pad, '0');
+            else
+                sign.insert(0, pad, ' ');
         }
         out += sign + digits;
         i = j;
@@ -217,9 +229,9 @@ std::string FormatSuffixed(std::string_view text, std::int64_t value, std::strin
 namespace {
 
 // Latin forms of а..я (U+0430..U+044F); capitals take the first letter up.
-constexpr std::array<const char*, 32> kLatin = {
-    "a", "b", "v", "g", "d", "e", "zh", "z", "i", "j", "k", "l", "m", "n",    "o", "p",
-    "r", "s", "t", "u", "f", "h", "c",  "ch", "sh", "shch", "", "y", "", "e", "ju", "ja"};
+constexpr std::array<const char*, 32> kLatin = {"a", "b",  "v",  "g",    "d", "e", "zh", "z", "i",  "j", "k",
+                                                "l", "m",  "n",  "o",    "p", "r", "s",  "t", "u",  "f", "h",
+                                                "c", "ch", "sh", "shch", "",  "y", "",   "e", "ju", "ja"};
 
 std::string Transliterated(std::string_view text, bool upper) {
     std::string out;

@@ -13,11 +13,28 @@ struct FeatureName {
 
 // In the order names are tried; fields 13 to 16 are not for formulas.
 constexpr FeatureName kFeatureNames[] = {
-    {"_FT", 0, 0},   {"_FX", 1, 0},   {"_FY", 2, 0},   {"_FZ", 3, 0},   {"_FD", 4, 0},
-    {"_FL", 5, 0},   {"_FW", 6, 0},   {"_FH", 7, 0},   {"_FA", 8, 0},   {"_FB", 9, 0},
-    {"_FR", 10, 0},  {"_Fd", 11, 0},  {"_C_N", 12, 0}, {"_HOLE", -1, 10},
-    {"_POCKET_RECT", -1, 31}, {"_POCKET_CIRC", -1, 32}, {"_POCKET_SLOT", -1, 33}, {"_POCKET_CIRCSLOT", -1, 34},
-    {"_FACE_RECT", -1, 41},   {"_FACE_CIRC", -1, 42},   {"_FACE_SLOT", -1, 43},   {"_FACE_CIRCSLOT", -1, 44},
+    {"_FT", 0, 0},
+    {"_FX", 1, 0},
+    {"_FY", 2, 0},
+    {"_FZ", 3, 0},
+    {"_FD", 4, 0},
+    {"_FL", 5, 0},
+    {"_FW", 6, 0},
+    {"_FH", 7, 0},
+    {"_FA", 8, 0},
+    {"_FB", 9, 0},
+    {"_FR", 10, 0},
+    {"_Fd", 11, 0},
+    {"_C_N", 12, 0},
+    {"_HOLE", -1, 10},
+    {"_POCKET_RECT", -1, 31},
+    {"_POCKET_CIRC", -1, 32},
+    {"_POCKET_SLOT", -1, 33},
+    {"_POCKET_CIRCSLOT", -1, 34},
+    {"_FACE_RECT", -1, 41},
+    {"_FACE_CIRC", -1, 42},
+    {"_FACE_SLOT", -1, 43},
+    {"_FACE_CIRCSLOT", -1, 44},
 };
 
 }  // namespace
@@ -44,8 +61,6 @@ const double* MANUFACTUR_FEATURE::GetParameter(std::string_view name) {
     return ParentParameter(name);
 }
 
-const std::string* MANUFACTUR_FEATURE::GetStringParameter(std::string_view name) {
-    return ParentStringParameter(name);
-}
+const std::string* MANUFACTUR_FEATURE::GetStringParameter(std::string_view name) { return ParentStringParameter(name); }
 
 }  // namespace zarvento

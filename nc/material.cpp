@@ -11,11 +11,11 @@ struct NumericProperty {
 };
 
 constexpr NumericProperty kNumeric[] = {
-    {"HB", &MATERIAL::HB}, {"HRC", &MATERIAL::HRC}, {"Density", &MATERIAL::Density},
+    {"HB", &MATERIAL::HB},         {"HRC", &MATERIAL::HRC},       {"Density", &MATERIAL::Density},
     {"MCcode", &MATERIAL::MCcode}, {"SumLeg", &MATERIAL::SumLeg}, {"C", &MATERIAL::C},
-    {"Si", &MATERIAL::Si}, {"Mn", &MATERIAL::Mn}, {"Cr", &MATERIAL::Cr},
-    {"Ni", &MATERIAL::Ni}, {"Mo", &MATERIAL::Mo}, {"Al", &MATERIAL::Al},
-    {"Ti", &MATERIAL::Ti}, {"V", &MATERIAL::V},
+    {"Si", &MATERIAL::Si},         {"Mn", &MATERIAL::Mn},         {"Cr", &MATERIAL::Cr},
+    {"Ni", &MATERIAL::Ni},         {"Mo", &MATERIAL::Mo},         {"Al", &MATERIAL::Al},
+    {"Ti", &MATERIAL::Ti},         {"V", &MATERIAL::V},
 };
 
 struct StringProperty {

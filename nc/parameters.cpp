@@ -460,8 +460,7 @@ bool PARAMETERS::EvaluateOperand(std::string_view operand, const double* groups,
         const std::string_view digits = operand.substr(dollar + 1);
         int index = -1;
         const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
-        if (ec != std::errc() || end != digits.data() + digits.size() || index < 0 || index >= groupCount)
-            return false;
+        if (ec != std::errc() || end != digits.data() + digits.size() || index < 0 || index >= groupCount) return false;
         if (dollar == 0) {
             value = groups[index];
             return true;

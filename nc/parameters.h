@@ -63,9 +63,7 @@ protected:
     }
 
     // The parent's answer, null at the end of the chain.
-    const double* ParentParameter(std::string_view name) const {
-        return parent ? parent->GetParameter(name) : nullptr;
-    }
+    const double* ParentParameter(std::string_view name) const { return parent ? parent->GetParameter(name) : nullptr; }
     const std::string* ParentStringParameter(std::string_view name) const {
         return parent ? parent->GetStringParameter(name) : nullptr;
     }

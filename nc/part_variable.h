@@ -20,9 +20,9 @@ struct PartVariable {
 
 // Read in formulas as "MODEL." + dimension + ".t", ".h" or ".l".
 struct PartTolerance {
-    PartVariable t;  // upper minus lower deviation
-    PartVariable h;  // upper deviation
-    PartVariable l;  // lower deviation
+    PartVariable t;                     // upper minus lower deviation
+    PartVariable h;                     // upper deviation
+    PartVariable l;                     // lower deviation
     PartVariable* dimension = nullptr;  // the entry this belongs to; not owned
 };
 

@@ -64,8 +64,8 @@ void HeadlessTurnPanels::ApplyTurnFields(PlanTurn& op, PanelAnswer& answer) {
     if (!turn) return;
     // A field the panel does not have is a typing error, not something to
     // pass over in silence.
-    static constexpr std::string_view kFields[] = {"name", "tool", "work", "allowance", "direction",
-                                                   "output", "strategy", "feed", "spin", "wait"};
+    static constexpr std::string_view kFields[] = {"name",   "tool",     "work", "allowance", "direction",
+                                                   "output", "strategy", "feed", "spin",      "wait"};
     for (const auto& [field, value] : answer.fields) {
         if (std::find(std::begin(kFields), std::end(kFields), field) != std::end(kFields)) continue;
         if (field.starts_with(kCyclePrefix) && turn->PanelCycle()) continue;

@@ -65,5 +65,4 @@ std::int32_t FirstToolOfKind(int toolKind);
 // The tool's first model variable named exactly "D" or "d".
 bool ToolDiameterVariable(const ParamTool& tool, double& value);
 
-
 }  // namespace zarvento

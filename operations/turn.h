@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "geometry/contour.h"
+#include "model/contour_builder.h"
+#include "model/contour_builder_zagotovka.h"
 #include "nc/cadre_iso.h"
 #include "nc/operation_parameters.h"
 #include "nc/path_statistics.h"
-#include "model/contour_builder.h"
-#include "model/contour_builder_zagotovka.h"
 #include "plan/plan_turn.h"
 #include "platform/host_document.h"
 #include "platform/host_sketch.h"
@@ -107,8 +107,8 @@ public:
     // ---- path building ----
     void FinishContourPath();
     void AddSpindleFeedFrames(std::vector<std::unique_ptr<CCadreISO>>& list);
-    void AddLineFrame(double x1, double z1, double x2, double z2, double feedValue, bool isRapid,
-                      bool forceAll = false, bool isHidden = false);
+    void AddLineFrame(double x1, double z1, double x2, double z2, double feedValue, bool isRapid, bool forceAll = false,
+                      bool isHidden = false);
     void AddUnitFrame(const CUnit& unit, bool isRapid, bool forceAll = false, bool isHidden = false);
     // Takes a frame into the operation's list, linked to the operation.
     void AddFrame(std::unique_ptr<CCadreISO> frame);
@@ -119,8 +119,7 @@ public:
     void CopyFramesTo(std::vector<CCadreISO*>& program) override;
     // The heading comments and the document frame of a program: pointed to
     // by the program's list, owned by `owned`.
-    void AddCommentFrames(std::vector<CCadreISO*>& program,
-                          std::vector<std::unique_ptr<CCadreISO>>& owned) override;
+    void AddCommentFrames(std::vector<CCadreISO*>& program, std::vector<std::unique_ptr<CCadreISO>>& owned) override;
     void AddDocFrame(std::vector<CCadreISO*>& program, std::vector<std::unique_ptr<CCadreISO>>& owned) override;
     bool CorrectsRadius() const override { return isCorrectRadius; }
     bool MachineCompensatesRadius() const override { return DirRcorrect != 0; }

@@ -159,7 +159,9 @@ void CTurnMnogoProhod::OutputMachineCycle() {
     ReportError(std::string(kCycleRefusalText) + definition->GetGCode());
 }
 
-bool CTurnMnogoProhod::OutputTrapezoidsG(const Contour& piece, int form) { return OutputTrapezoids(piece, form, false); }
+bool CTurnMnogoProhod::OutputTrapezoidsG(const Contour& piece, int form) {
+    return OutputTrapezoids(piece, form, false);
+}
 
 bool CTurnMnogoProhod::OutputTrapezoidsV(const Contour& piece, int form) { return OutputTrapezoids(piece, form, true); }
 
@@ -219,7 +221,10 @@ bool CTurnMnogoProhod::OutputTrapezoids(const Contour& piece, int form, bool ste
     // The retract point: the level just found on the stepping axis, the
     // region's start point on the other.
     double px = retractX, pz = retractZ;
-    if (stepsAlongX) px = -rz; else pz = rz;
+    if (stepsAlongX)
+        px = -rz;
+    else
+        pz = rz;
     const double homeX = px, homeZ = pz;
     MoveToStart(px, pz);
     for (auto it = traps.rbegin(); it != traps.rend(); ++it) {

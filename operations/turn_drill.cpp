@@ -82,8 +82,7 @@ void CTurnDRILL::CheckTool() {
         double mainDiameter = 0.0;
         if (!tool->GetVariable("__D", mainDiameter)) mainDiameter = 0.0;
         if (Diametr < 0.01 || mainDiameter < 0.01) {
-            ReportError(std::string(kToolInPosition) + " " + std::to_string(nToolPosition + 1) + " " +
-                        kNotCentreDrill);
+            ReportError(std::string(kToolInPosition) + " " + std::to_string(nToolPosition + 1) + " " + kNotCentreDrill);
         }
     }
 }

@@ -21,18 +21,12 @@ constexpr double kPi = 3.141592653589793;
 // directions, anything else the angle the user gave.
 double LeadAngle(std::int32_t mode, double tangentRadians, double given) {
     switch (mode) {
-        case 0:
-            return tangentRadians * 180.0 / kPi;
-        case 1:
-            return 0.0;
-        case 2:
-            return 90.0;
-        case 3:
-            return 180.0;
-        case 4:
-            return 270.0;
-        default:
-            return given;
+        case 0: return tangentRadians * 180.0 / kPi;
+        case 1: return 0.0;
+        case 2: return 90.0;
+        case 3: return 180.0;
+        case 4: return 270.0;
+        default: return given;
     }
 }
 

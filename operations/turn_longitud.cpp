@@ -305,8 +305,7 @@ void CTurnMnogoProhod::LongitudNew() {
             IntersectPointList onB(10), onW(10);
             probe.Intersect(B, onB, true);
             probe.Intersect(W, onW, true);
-            if (onB.Count() > 0 && onW.Count() > 0 &&
-                W.GetFirstUnit()->StartPoint.z < W.GetLastUnit()->EndPoint.z &&
+            if (onB.Count() > 0 && onW.Count() > 0 && W.GetFirstUnit()->StartPoint.z < W.GetLastUnit()->EndPoint.z &&
                 onW[onW.Count() - 1].x < onB[0].x)
                 internalMachining = true;
         }
@@ -351,9 +350,9 @@ void CTurnMnogoProhod::LongitudNew() {
     if (P) probeByX = std::make_unique<UnitBands>(*P, true);
     for (int pass = 0; pass < kMaxPasses; ++pass) {
         const double level = level0 + pass * step;
-        Contour line = facing ? (internalMachining ? PassLine(level, kFar, level, -kFar)
-                                                   : PassLine(level, -kFar, level, kFar))
-                              : (reversed ? PassLine(-kFar, level, kFar, level) : PassLine(kFar, level, -kFar, level));
+        Contour line =
+            facing ? (internalMachining ? PassLine(level, kFar, level, -kFar) : PassLine(level, -kFar, level, kFar))
+                   : (reversed ? PassLine(-kFar, level, kFar, level) : PassLine(kFar, level, -kFar, level));
         points.SetCountZero();
         const std::unique_ptr<Contour> band = regionAcross.Band(level);
         line.Intersect(*band, points, true);

@@ -308,8 +308,10 @@ void CTurnMnogoProhod::MachineRegions() {
         regionContour = regionList[i]->Clone();
         pairedContour = pairedList[i]->Clone();
         pieceIndex = static_cast<std::int32_t>(i);
-        if (indShema == 0) RoughPasses();
-        else if (indCycleElementar == 0) OutputMachineCycle();
+        if (indShema == 0)
+            RoughPasses();
+        else if (indCycleElementar == 0)
+            OutputMachineCycle();
         regionContour.reset();
         pairedContour.reset();
     }

@@ -84,9 +84,9 @@ void CTurn::BuildDetourPath(double x, double z, Contour& route) {
     const CSPID& spid = *GetSPID();
     const double hz = spid.Z0tool, hx = -spid.X0tool;
     std::unique_ptr<Contour> candidates[3] = {
-        Route({{z, x}, {hz, hx}}),            // direct
-        Route({{z, x}, {hz, x}, {hz, hx}}),   // Z first
-        Route({{z, x}, {z, hx}, {hz, hx}}),   // X first
+        Route({{z, x}, {hz, hx}}),           // direct
+        Route({{z, x}, {hz, x}, {hz, hx}}),  // Z first
+        Route({{z, x}, {z, hx}, {hz, hx}}),  // X first
     };
     int chosen = naprVozvrat;
     if (naprVozvrat == 0) {

@@ -36,12 +36,12 @@ inline ThreadPoint operator*(ThreadPoint a, double k) { return {a.z * k, a.x * k
 // The thread line as it is cut: from the start S to the end E, prolonged by
 // the approach length before S and the overrun length past E.
 struct ThreadLine {
-    bool reversed = false;  // cut from the unit's end towards its start
-    double sigma = 1.0;     // -1 when reversed: the side depths and retracts go to
+    bool reversed = false;   // cut from the unit's end towards its start
+    double sigma = 1.0;      // -1 when reversed: the side depths and retracts go to
     ThreadPoint start, end;  // the prolonged line
     double length = 0.0;
-    double q = 0.0;          // the Z share of the direction end -> start
-    ThreadPoint back;        // unit vector end -> start
+    double q = 0.0;    // the Z share of the direction end -> start
+    ThreadPoint back;  // unit vector end -> start
 };
 
 // False when the line or its prolongation has no length to cut along.
@@ -117,9 +117,9 @@ public:
     std::int32_t Nzahod = 1;  // thread starts
     double Depth = 2.0;       // profile depth, mm
     bool isAutoDepth = true;
-    double dZ0rep = 0.0;     // Z shift before the first repetition
-    std::int32_t Nrep = 1;   // repetitions of the whole thread
-    double dZrep = 0.0;      // Z step between repetitions
+    double dZ0rep = 0.0;    // Z shift before the first repetition
+    std::int32_t Nrep = 1;  // repetitions of the whole thread
+    double dZrep = 0.0;     // Z step between repetitions
 
 private:
     CCycle_G300EL cycle;

@@ -52,8 +52,8 @@ void CTurn::UpdateTreeItem(TreeControl& tree) {
     std::string toolLine = nToolPosition < 0 ? "T?  " : "T" + std::to_string(nToolPosition + 1) + "  ";
     toolLine += tool && !tool->sToolName.empty() ? tool->sToolName : ". . . . . . . . .";
     const std::string feedText = ", F=" + Fixed(Spod, 2) + " мм/об";
-    const std::string dataLine = isVconst ? "Vconst=" + General(Vconst) + " м/мин" + feedText
-                                          : "S=" + General(Nshp) + " об/мин" + feedText;
+    const std::string dataLine =
+        isVconst ? "Vconst=" + General(Vconst) + " м/мин" + feedText : "S=" + General(Nshp) + " об/мин" + feedText;
     std::string correction = "Коррекция" + std::string(":") + (isCorrectRadius ? " r=" + General(Rtool) : " r=0");
     if (DirRcorrect == 1) correction += " (G41)";
     if (DirRcorrect == 2) correction += " (G42)";

@@ -4,7 +4,6 @@
 #include <exception>
 
 #include "geometry/exception.h"
-#include "post/post_processor.h"
 #include "plan/plan.h"
 #include "plan/plan_panels.h"
 #include "plan/plan_tree.h"
@@ -16,6 +15,7 @@
 #include "platform/host_faults.h"
 #include "platform/messages.h"
 #include "platform/process_state.h"
+#include "post/post_processor.h"
 
 namespace zarvento {
 
@@ -179,9 +179,7 @@ std::int32_t ExecuteAction(CPLAN* plan, std::int32_t type, std::int32_t action, 
             DeleteSPID();
             DeletePLAN();
             return 0;
-        case kActionClearPlan:
-            plan->ClearPlan();
-            return 0;
+        case kActionClearPlan: plan->ClearPlan(); return 0;
         default: break;
     }
     const HostDocumentPtr active = references.activeDocument;

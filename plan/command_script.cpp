@@ -165,7 +165,8 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
             throw ScriptError(At(lineNumber) + "lsc needs a name and optionally the origin x y z");
         std::array<double, 3> origin{0, 0, 0};
         if (words.size() == 5)
-            for (int k = 0; k < 3; ++k) origin[static_cast<std::size_t>(k)] = Real(words[static_cast<std::size_t>(k) + 2], lineNumber);
+            for (int k = 0; k < 3; ++k)
+                origin[static_cast<std::size_t>(k)] = Real(words[static_cast<std::size_t>(k) + 2], lineNumber);
         ActiveHostDocument()->AddLocalCoordinateSystem(words[1], origin, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
         return;
     }

@@ -24,9 +24,7 @@ class PlanVariableProvider final : public PLAN_PARAMETERS {
 public:
     explicit PlanVariableProvider(CPLAN& plan) : PLAN_PARAMETERS(&plan), plan_(plan) {}
     const double* GetPlanParameter(std::string_view name) override { return plan_.GetNumericVariable(name); }
-    const std::string* GetPlanStringParameter(std::string_view name) override {
-        return plan_.GetStringVariable(name);
-    }
+    const std::string* GetPlanStringParameter(std::string_view name) override { return plan_.GetStringVariable(name); }
 
 private:
     CPLAN& plan_;

@@ -12,8 +12,8 @@
 
 #include "nc/detail_parameters.h"
 #include "nc/plan_parameters.h"
-#include "platform/host_document.h"
 #include "plan/plan_turn.h"
+#include "platform/host_document.h"
 
 namespace zarvento {
 
@@ -199,14 +199,14 @@ private:
     PlanTurn* currentTurn = nullptr;
     // Copies handed out by address.
     struct Slots {
-        double positions = 0.0;   // "_NPOS"
-        double stockMethod = 0.0; // "_ST_T"
-        double stockBuild = 0.0;  // "_STBT"
-        double fixtures = 0.0;    // "_NFIX"
-        double safety = 0.0;      // "_DSAF"
-        double inch = 0.0;        // "_INCH"
-        double exists = 0.0;      // "TOOLn._EXIS"
-        double fixtureY = 0.0;    // "FIXTn._YPOS"
+        double positions = 0.0;    // "_NPOS"
+        double stockMethod = 0.0;  // "_ST_T"
+        double stockBuild = 0.0;   // "_STBT"
+        double fixtures = 0.0;     // "_NFIX"
+        double safety = 0.0;       // "_DSAF"
+        double inch = 0.0;         // "_INCH"
+        double exists = 0.0;       // "TOOLn._EXIS"
+        double fixtureY = 0.0;     // "FIXTn._YPOS"
     } slots;
     std::array<double, 6> stockBox{};  // x1, y1, z1, x2, y2, z2
     std::array<double, 6> detailBox{};

@@ -10,8 +10,6 @@
 #include "plan/plan_tree.h"
 #include "plan/spid.h"
 #include "plan/synchronization.h"
-#include "post/post_processor.h"
-#include "post/program.h"
 #include "platform/busy_flag.h"
 #include "platform/host_application.h"
 #include "platform/messages.h"
@@ -19,6 +17,8 @@
 #include "platform/module.h"
 #include "platform/posted_commands.h"
 #include "platform/settings_record.h"
+#include "post/post_processor.h"
+#include "post/program.h"
 
 namespace zarvento {
 
@@ -236,8 +236,8 @@ void CPLAN::SetParam_LSC() {
         if (CPostProcessor* kept = spid->GetPostProcessor()) kept->ReadPostProcessorDescription();
         return;
     }
-    const bool changed = spid->GetLSC() != keptLSC ||
-                         (spid->GetPostProcessor() && spid->GetPostProcessor()->GetName() != keptName);
+    const bool changed =
+        spid->GetLSC() != keptLSC || (spid->GetPostProcessor() && spid->GetPostProcessor()->GetName() != keptName);
     if (!changed) return;
     ModalBracket bracket;
     spid->Save_LSC_CNC();

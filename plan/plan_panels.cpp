@@ -48,9 +48,7 @@ void TakeNumber(PanelAnswer& answer, const char* field, T& target) {
     PlanPanels::RefuseField(answer, field, *text);
 }
 
-std::string FramesDetail(const std::vector<CCadreISO*>& program) {
-    return std::to_string(program.size()) + " frames";
-}
+std::string FramesDetail(const std::vector<CCadreISO*>& program) { return std::to_string(program.size()) + " frames"; }
 
 }  // namespace
 

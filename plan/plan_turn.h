@@ -75,12 +75,12 @@ public:
     virtual void ToggleShowPath();
     virtual void ToggleExclude();
 
-    std::int32_t kind = 0;        // type code 1..7
-    std::int32_t index = -1;      // position in the plan at the last calculation
-    bool isExclude = false;       // left out of the program
-    bool isShowPath = true;       // path shown in the view
-    std::string messageText;      // error or warning of the last calculation
-    std::int32_t indShema = 0;    // non-zero: the path is a machine cycle of the post-processor
+    std::int32_t kind = 0;      // type code 1..7
+    std::int32_t index = -1;    // position in the plan at the last calculation
+    bool isExclude = false;     // left out of the program
+    bool isShowPath = true;     // path shown in the view
+    std::string messageText;    // error or warning of the last calculation
+    std::int32_t indShema = 0;  // non-zero: the path is a machine cycle of the post-processor
     TreeItem hTreeItem = kNoTreeItem;
 };
 

@@ -15,7 +15,7 @@ namespace {
 std::unique_ptr<CSPID> planInstance;
 // The NC program finds the plan's temporary folder and post-processor here.
 const bool programLinksRegistered = (RegisterProgramPlanLinks(&PlanProgramLinks::Instance()), true);
-}
+}  // namespace
 
 ZARVENTO_STATE_RESET { DeleteSPID(); }
 

@@ -15,6 +15,7 @@
 #include "model/contour_builder_zagotovka.h"
 #include "model/model_tess.h"
 #include "model/point_face_sp.h"
+#include "plan/stock_tab.h"
 #include "platform/directory_lock.h"
 #include "platform/grid_control.h"
 #include "platform/host_sketch.h"
@@ -22,7 +23,6 @@
 #include "platform/local_coordinate_system.h"
 #include "platform/tree_control.h"
 #include "post/post_processors_list.h"
-#include "plan/stock_tab.h"
 
 namespace zarvento {
 

@@ -40,14 +40,17 @@ void RemakeModel(ParamGadget& gadget, bool displayFlag) {
 
 void CreateTessellationSource(CSPID& spid) {
     if (!spid.pSourceContour) spid.pSourceContour = spid.CreateSourceContour();
-    if (spid.pSourceContour) spid.pSourceContour->CreateTessellationFaces(SettingsRecord::Global().Colour(kStockColour));
+    if (spid.pSourceContour)
+        spid.pSourceContour->CreateTessellationFaces(SettingsRecord::Global().Colour(kStockColour));
 }
 
 void CSPID::ToggleShowSource() {
     BusyFlagGuard busy;
     isShowSource = !isShowSource;
-    if (isShowSource) CreateTessellationSource(*this);
-    else HideSource();
+    if (isShowSource)
+        CreateTessellationSource(*this);
+    else
+        HideSource();
 }
 
 void CSPID::HideSource() {
@@ -57,8 +60,10 @@ void CSPID::HideSource() {
 void CSPID::ToggleShowLSC() {
     BusyFlagGuard busy;
     isShowLSC = !isShowLSC;
-    if (isShowLSC) CreateLSCModel();
-    else DeleteLSCModel();
+    if (isShowLSC)
+        CreateLSCModel();
+    else
+        DeleteLSCModel();
 }
 
 void CSPID::CreateLSCModel() {

@@ -241,9 +241,9 @@ void CSPID::UpdateSPIDTreeItems() {
     hToolLines.fill(kNoTreeItem);
     const int count = std::clamp(Npositions, 0, kMaxTools);
     for (int i = 0; i < count; ++i) {
-        const TreeItem line = InsertLine(*control, hTurretLine,
-                                         std::to_string(i + 1) + "." + tools[static_cast<std::size_t>(i)].sPsevName,
-                                         kIconTurretLine);
+        const TreeItem line =
+            InsertLine(*control, hTurretLine,
+                       std::to_string(i + 1) + "." + tools[static_cast<std::size_t>(i)].sPsevName, kIconTurretLine);
         control->SetItemData(line, hSPIDGroup);
         hToolLines[static_cast<std::size_t>(i)] = line;
     }

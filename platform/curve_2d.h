@@ -22,11 +22,11 @@ struct Box2D {
 
 struct Curve2D {
     bool arc = false;
-    Point2D a, b;       // start and end point
-    Point2D c;          // arc centre
-    double r = 0;       // arc radius
-    double a0 = 0;      // arc start angle
-    double sweep = 0;   // arc signed sweep: positive counter-clockwise
+    Point2D a, b;      // start and end point
+    Point2D c;         // arc centre
+    double r = 0;      // arc radius
+    double a0 = 0;     // arc start angle
+    double sweep = 0;  // arc signed sweep: positive counter-clockwise
 
     static Curve2D Line(Point2D from, Point2D to);
     // An arc from its centre, radius, start angle and signed sweep; the end

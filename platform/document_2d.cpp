@@ -363,8 +363,8 @@ EquidistantReply Document2D::Equidistant(const EquidistantRequest& request) {
     if (!IsGroup(request.group)) return fail(EquidistantError::EmptyChain, "");
     if (request.side > 1) return fail(EquidistantError::BadSide, "");
     if (!std::isfinite(request.distance) || !std::isfinite(request.distance2))
-        return fail(EquidistantError::NonFiniteValue, std::string(EquidistantErrorText(EquidistantError::NonFiniteValue)) +
-                                                          ": the distance");
+        return fail(EquidistantError::NonFiniteValue,
+                    std::string(EquidistantErrorText(EquidistantError::NonFiniteValue)) + ": the distance");
     const zarvento::Equidistant engine = zarvento::Equidistant::FromObjects(Members(request.group));
     const EquidistantResult result = engine.Execute(request.side == 0 ? request.distance : -request.distance);
     if (result.error != EquidistantError::None) return fail(result.error, result.message);
@@ -382,8 +382,8 @@ EquidistantReply Document2D::Equidistant(const EquidistantRequest& request) {
 }
 
 const Object2D* Document2D::Find(Ref2D ref) const {
-    auto it = std::lower_bound(objects_.begin(), objects_.end(), ref,
-                               [](const Object2D& o, Ref2D r) { return o.ref < r; });
+    auto it =
+        std::lower_bound(objects_.begin(), objects_.end(), ref, [](const Object2D& o, Ref2D r) { return o.ref < r; });
     return it != objects_.end() && it->ref == ref ? &*it : nullptr;
 }
 

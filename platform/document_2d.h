@@ -64,13 +64,13 @@ struct Object2D {
 struct EquidistantRequest {
     static constexpr std::size_t kSize = 25;
 
-    Ref2D group = 0;            // the group holding the drawn chain
-    std::uint8_t side = 0;      // 0: left of the direction of travel, 1: right
-    std::uint8_t option1 = 0;   // carried for callers; the offset does not depend on it
-    std::uint8_t option2 = 0;   // likewise
-    double distance = 0;        // a negative distance offsets to the other side
-    double distance2 = 0;       // the distance of the second side; callers pass the same value
-    std::int16_t style = 4;     // line style of the objects made
+    Ref2D group = 0;           // the group holding the drawn chain
+    std::uint8_t side = 0;     // 0: left of the direction of travel, 1: right
+    std::uint8_t option1 = 0;  // carried for callers; the offset does not depend on it
+    std::uint8_t option2 = 0;  // likewise
+    double distance = 0;       // a negative distance offsets to the other side
+    double distance2 = 0;      // the distance of the second side; callers pass the same value
+    std::int16_t style = 4;    // line style of the objects made
 
     std::array<std::uint8_t, kSize> Pack() const;
     static EquidistantRequest Unpack(const std::array<std::uint8_t, kSize>& bytes);
@@ -82,8 +82,8 @@ struct EquidistantReply {
     Ref2D group = 0;
     EquidistantError error = EquidistantError::None;
     std::string message;
-    int chains = 0;         // continuous pieces of the result, drawn one after the other
-    bool closed = false;    // every piece is closed
+    int chains = 0;       // continuous pieces of the result, drawn one after the other
+    bool closed = false;  // every piece is closed
 };
 
 class Document2D : public HostObject {

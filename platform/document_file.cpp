@@ -546,7 +546,8 @@ public:
 
     static std::string Text(Statement& s, int col) {
         const auto* p = sqlite3_column_text(*s, col);
-        return p ? std::string(reinterpret_cast<const char*>(p), static_cast<std::size_t>(sqlite3_column_bytes(*s, col)))
+        return p ? std::string(reinterpret_cast<const char*>(p),
+                               static_cast<std::size_t>(sqlite3_column_bytes(*s, col)))
                  : std::string();
     }
 
@@ -595,7 +596,8 @@ private:
             }
             case VarType::BStr: {
                 std::string s;
-                if (!in.Get(v, 4) || !in.GetText(s, static_cast<std::size_t>(v))) throw Damaged{"an array is cut short"};
+                if (!in.Get(v, 4) || !in.GetText(s, static_cast<std::size_t>(v)))
+                    throw Damaged{"an array is cut short"};
                 return Variant::BStr(std::move(s));
             }
             case VarType::Dispatch:

@@ -146,7 +146,8 @@ const char* EquidistantErrorText(EquidistantError error) {
         case EquidistantError::ZeroLengthUnit: return "a segment or arc of the chain has no length";
         case EquidistantError::ZeroRadius: return "an arc of the chain has a radius of 0 or less";
         case EquidistantError::ArcOffCircle: return "an arc end point does not lie on the arc's circle";
-        case EquidistantError::DisconnectedChain: return "the chain is broken: a unit does not start where the one before ends";
+        case EquidistantError::DisconnectedChain:
+            return "the chain is broken: a unit does not start where the one before ends";
         case EquidistantError::BadSide: return "the side must be 0 (left) or 1 (right)";
         case EquidistantError::Vanished: return "nothing is left of the offset at this distance";
     }
@@ -220,8 +221,8 @@ void Equidistant::Check(double scale) {
     for (std::size_t i = 0; i < chain_.size(); ++i) {
         const Curve2D& c = chain_[i];
         const std::string which = "unit " + std::to_string(i + 1);
-        if (!Finite(c.a) || !Finite(c.b) || (c.arc && (!Finite(c.c) || !std::isfinite(c.r) || !std::isfinite(c.a0) ||
-                                                      !std::isfinite(c.sweep))))
+        if (!Finite(c.a) || !Finite(c.b) ||
+            (c.arc && (!Finite(c.c) || !std::isfinite(c.r) || !std::isfinite(c.a0) || !std::isfinite(c.sweep))))
             return Fail(EquidistantError::NonFiniteValue, which);
         if (c.arc && c.r <= zeroTol) return Fail(EquidistantError::ZeroRadius, which);
         if (c.arc) {
@@ -240,7 +241,8 @@ void Equidistant::Check(double scale) {
         (meets(chain_[0].a, chain_[1].a) || meets(chain_[0].a, chain_[1].b)))
         chain_[0] = Reversed(chain_[0]);
     for (std::size_t i = 1; i < chain_.size(); ++i) {
-        if (!meets(chain_[i - 1].b, chain_[i].a) && meets(chain_[i - 1].b, chain_[i].b)) chain_[i] = Reversed(chain_[i]);
+        if (!meets(chain_[i - 1].b, chain_[i].a) && meets(chain_[i - 1].b, chain_[i].b))
+            chain_[i] = Reversed(chain_[i]);
         if (!meets(chain_[i - 1].b, chain_[i].a))
             return Fail(EquidistantError::DisconnectedChain,
                         "unit " + std::to_string(i + 1) + " does not start where unit " + std::to_string(i) + " ends");
@@ -418,7 +420,8 @@ EquidistantResult Equidistant::Execute(double distance) const {
     const double linkTol = 100 * tol;
     std::vector<std::size_t> byX(nk);
     for (std::size_t k = 0; k < nk; ++k) byX[k] = k;
-    std::sort(byX.begin(), byX.end(), [&](std::size_t p, std::size_t q) { return kept[p].curve.a.x < kept[q].curve.a.x; });
+    std::sort(byX.begin(), byX.end(),
+              [&](std::size_t p, std::size_t q) { return kept[p].curve.a.x < kept[q].curve.a.x; });
     std::vector<long> succ(nk, -1);
     std::vector<bool> claimed(nk, false);
     for (std::size_t k = 0; k < nk; ++k) {

@@ -14,14 +14,14 @@ struct Object2D;
 
 enum class EquidistantError {
     None,
-    EmptyChain,       // nothing to offset
-    NonFiniteValue,   // a coordinate, radius or distance is not a finite number
-    ZeroLengthUnit,   // a segment or arc without length
-    ZeroRadius,       // an arc of radius 0
-    ArcOffCircle,     // an arc end point does not lie on its circle
+    EmptyChain,      // nothing to offset
+    NonFiniteValue,  // a coordinate, radius or distance is not a finite number
+    ZeroLengthUnit,  // a segment or arc without length
+    ZeroRadius,      // an arc of radius 0
+    ArcOffCircle,    // an arc end point does not lie on its circle
     DisconnectedChain,
     BadSide,
-    Vanished,         // the offset at this distance leaves nothing
+    Vanished,  // the offset at this distance leaves nothing
 };
 
 // English text of an error, for logs and test output.

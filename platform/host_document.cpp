@@ -52,7 +52,8 @@ void HostDocument::AddEntity(const HostObjectPtr& obj) {
     HostFaults::Check("HostDocument.AddEntity");
     if (!obj) throw HostError(E_POINTER_, "no entity to add");
     if (obj->PersistentId() != 0)
-        throw HostError(E_INVALIDARG_, "entity #" + std::to_string(obj->PersistentId()) + " already belongs to a document");
+        throw HostError(E_INVALIDARG_,
+                        "entity #" + std::to_string(obj->PersistentId()) + " already belongs to a document");
     obj->SetPersistentId(nextId_++);
     LoadEntity(obj);
 }
@@ -170,8 +171,7 @@ void HostDocument::SaveAs(const std::string& path) {
     if (path.empty()) throw HostError(E_INVALIDARG_, "no file name to save the document to");
     if (HostApplication* app = HostApplicationObject()) {
         HostDocumentPtr other = app->Documents().FindByPath(path);
-        if (other && other.get() != this)
-            throw HostError(E_INVALIDARG_, "another open document uses the file " + path);
+        if (other && other.get() != this) throw HostError(E_INVALIDARG_, "another open document uses the file " + path);
     }
     const std::string target = NormalizeDocumentPath(path);
     DocumentFile::Write(*this, target);

@@ -54,9 +54,9 @@ public:
     // is refused.
     void AddEntity(const HostObjectPtr& obj);
     std::shared_ptr<LocalCoordinateSystem> AddLocalCoordinateSystem(std::string name, std::array<double, 3> origin,
-                                                                     std::array<double, 3> axisX,
-                                                                     std::array<double, 3> axisY,
-                                                                     std::array<double, 3> axisZ);
+                                                                    std::array<double, 3> axisX,
+                                                                    std::array<double, 3> axisY,
+                                                                    std::array<double, 3> axisZ);
     std::shared_ptr<HostSketch> AddSketch(std::string name);
     std::shared_ptr<HostNamedObject> AddNamedObject(int objectType, std::string name);
     std::shared_ptr<HostVariable> AddVariable(std::string name, double value, std::string comment = {});

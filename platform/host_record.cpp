@@ -14,7 +14,8 @@ std::int32_t HostRecord::Init(const std::string& /*text*/, const std::string& li
 
 void HostRecord::CheckKey(const std::string& libraryKey) const {
     if (libraryKey != libraryKey_)
-        throw HostError(E_INVALIDARG_, "record \"" + name_ + "\" does not belong to library key \"" + libraryKey + "\"");
+        throw HostError(E_INVALIDARG_,
+                        "record \"" + name_ + "\" does not belong to library key \"" + libraryKey + "\"");
 }
 
 void HostRecord::Append(RecordEntry e) {
@@ -44,7 +45,8 @@ Variant HostRecord::Read(const Variant& which, std::int32_t& flags, std::string&
         text = e.name;
         return e.value;
     }
-    throw HostError(E_INVALIDARG_, std::string("a record is read by index or name, not by ") + VarTypeName(which.Type()));
+    throw HostError(E_INVALIDARG_,
+                    std::string("a record is read by index or name, not by ") + VarTypeName(which.Type()));
 }
 
 std::int32_t HostRecord::WriteOne(const std::string& libraryKey, const Variant& value, const std::string& name) {

@@ -43,8 +43,8 @@ std::vector<std::string> MessageLog::AllTexts() const {
     return out;
 }
 
-int MessageLog::Record(MessageRole role, std::string_view caption, std::string_view text, int style,
-                       int defaultAnswer, bool takesAnswer, std::vector<std::string> buttons) {
+int MessageLog::Record(MessageRole role, std::string_view caption, std::string_view text, int style, int defaultAnswer,
+                       bool takesAnswer, std::vector<std::string> buttons) {
     MessageEntry e;
     e.role = role;
     e.caption = caption;

@@ -42,8 +42,8 @@ struct MessageEntry {
     std::string text;
     int style = 0;
     std::vector<std::string> buttons;  // questions: the button texts
-    int answer = 0;          // the answer given (questions and boxes)
-    bool defaulted = false;  // no queued answer: the default was taken
+    int answer = 0;                    // the answer given (questions and boxes)
+    bool defaulted = false;            // no queued answer: the default was taken
 };
 
 class MessageLog {
@@ -70,7 +70,10 @@ public:
     void SetEcho(std::function<void(const MessageEntry&)> echo) { echo_ = std::move(echo); }
 
     // The host's modal bracket around a command's dialogs and document changes.
-    void BeginModal() { ++modalDepth_; ++modalOpened_; }
+    void BeginModal() {
+        ++modalDepth_;
+        ++modalOpened_;
+    }
     void EndModal() { --modalDepth_; }
     int ModalDepth() const { return modalDepth_; }
     int ModalOpened() const { return modalOpened_; }

@@ -182,7 +182,8 @@ int PollCaptures(Capture (&captures)[2], const UniqueFd& processFd, int waitMs) 
 // children write later is not waited for.
 void DrainCaptures(Capture (&captures)[2], const ProcessRequest& request, ProcessResult& r) {
     const UniqueFd none;
-    for (int pass = 0; pass < kDrainPasses && PollCaptures(captures, none, 0) > 0; ++pass) ReadAll(captures, request, r);
+    for (int pass = 0; pass < kDrainPasses && PollCaptures(captures, none, 0) > 0; ++pass)
+        ReadAll(captures, request, r);
 }
 
 // Reads the child's output until it ends or the deadline passes; a child

@@ -17,7 +17,7 @@ struct ProcessRequest {
     // A path, a stored Windows path ("C:\Python39\python.exe") or a bare name
     // looked up on PATH ("python3").
     std::string program;
-    std::vector<std::string> arguments;  // argv[1..]; passed as they are
+    std::vector<std::string> arguments;      // argv[1..]; passed as they are
     std::filesystem::path workingDirectory;  // empty: this process's current folder
     // Wait at most this long; then the child's process group gets SIGTERM and,
     // after a short grace, SIGKILL, and the child is reaped. Must be positive.
@@ -41,16 +41,16 @@ struct ProcessRequest {
 };
 
 struct ProcessResult {
-    bool started = false;   // false: the program could not be run at all (see error)
-    bool timedOut = false;  // killed after the timeout
-    int exitCode = -1;      // the child's exit status when it ended by itself
-    int signal = 0;         // the signal that ended it, if one did
-    std::string output;     // captured stdout (and stderr when merged)
-    std::string errorOutput;  // captured stderr
-    bool outputTruncated = false;  // some output exceeded maxOutputBytes
+    bool started = false;           // false: the program could not be run at all (see error)
+    bool timedOut = false;          // killed after the timeout
+    int exitCode = -1;              // the child's exit status when it ended by itself
+    int signal = 0;                 // the signal that ended it, if one did
+    std::string output;             // captured stdout (and stderr when merged)
+    std::string errorOutput;        // captured stderr
+    bool outputTruncated = false;   // some output exceeded maxOutputBytes
     std::filesystem::path program;  // the file that was run
-    std::string error;  // why it did not start, or what went wrong while waiting
-    int pid = 0;        // the child's process id (also its process group)
+    std::string error;              // why it did not start, or what went wrong while waiting
+    int pid = 0;                    // the child's process id (also its process group)
 
     // Started, ended by itself, exit code 0.
     bool Succeeded() const { return started && !timedOut && signal == 0 && exitCode == 0; }

@@ -18,8 +18,8 @@ void ResetProcessState();
 #define ZARVENTO_CONCAT_INNER(a, b) a##b
 #define ZARVENTO_CONCAT(a, b) ZARVENTO_CONCAT_INNER(a, b)
 // ZARVENTO_STATE_RESET { body } registers body as a reset of this file's state.
-#define ZARVENTO_STATE_RESET                                                              \
-    static void ZARVENTO_CONCAT(zarventoReset_, __LINE__)();                               \
-    static const bool ZARVENTO_CONCAT(zarventoResetRegistered_, __LINE__) =               \
+#define ZARVENTO_STATE_RESET                                                                \
+    static void ZARVENTO_CONCAT(zarventoReset_, __LINE__)();                                \
+    static const bool ZARVENTO_CONCAT(zarventoResetRegistered_, __LINE__) =                 \
         (::zarvento::RegisterStateReset(&ZARVENTO_CONCAT(zarventoReset_, __LINE__)), true); \
     static void ZARVENTO_CONCAT(zarventoReset_, __LINE__)()

@@ -29,9 +29,9 @@ std::string SettingsRecord::DefaultPythonPath(int major) {
 
 void SettingsRecord::SetDefaults(int hostMajorVersion) {
     static constexpr std::uint32_t kColours[15] = {
-        Rgb(0, 0, 0),       Rgb(0, 150, 0),     Rgb(0, 0, 255),     Rgb(150, 0, 120),   Rgb(255, 150, 0),
-        Rgb(0, 0, 255),     Rgb(0, 255, 255),   Rgb(200, 225, 255), Rgb(0, 255, 0),     Rgb(150, 180, 170),
-        Rgb(100, 150, 255), Rgb(150, 180, 170), Rgb(250, 150, 250), Rgb(0, 0, 255),     Rgb(250, 250, 250),
+        Rgb(0, 0, 0),       Rgb(0, 150, 0),     Rgb(0, 0, 255),     Rgb(150, 0, 120), Rgb(255, 150, 0),
+        Rgb(0, 0, 255),     Rgb(0, 255, 255),   Rgb(200, 225, 255), Rgb(0, 255, 0),   Rgb(150, 180, 170),
+        Rgb(100, 150, 255), Rgb(150, 180, 170), Rgb(250, 150, 250), Rgb(0, 0, 255),   Rgb(250, 250, 250),
     };
     storedValue1 = 1;
     storedValue2 = 0;

@@ -11,8 +11,8 @@
 namespace zarvento {
 
 struct SimulationEntry {
-    std::string action;         // "ShowStatus", "ChangeTool", "SetTurn", ...
-    std::vector<double> args;   // the call's numeric arguments in order
+    std::string action;            // "ShowStatus", "ChangeTool", "SetTurn", ...
+    std::vector<double> args;      // the call's numeric arguments in order
     const void* object = nullptr;  // the operation or contour passed, when any
 };
 

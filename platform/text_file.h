@@ -25,8 +25,8 @@ bool HasUtf8Bom(std::string_view bytes);
 
 struct FileReadResult {
     bool ok = false;
-    std::string error;      // why the file could not be read (ok false)
-    std::string text;       // raw bytes, or UTF-8 text for ReadTextFile
+    std::string error;       // why the file could not be read (ok false)
+    std::string text;        // raw bytes, or UTF-8 text for ReadTextFile
     bool truncated = false;  // the file holds more than the limit allowed
     bool utf8Bom = false;    // ReadTextFile: the file began with a UTF-8 BOM (not kept in text)
 };
@@ -43,7 +43,7 @@ FileReadResult ReadTextFile(const std::filesystem::path& path, TextEncoding enco
 
 struct FileWriteResult {
     bool ok = false;
-    std::string error;             // why nothing was written (ok false)
+    std::string error;              // why nothing was written (ok false)
     std::size_t unconvertible = 0;  // code-page text: characters written as '?'
 };
 

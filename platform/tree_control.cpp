@@ -32,8 +32,7 @@ TreeItem TreeControl::InsertItem(TreeItem parent, std::string text, int image, i
     return item;
 }
 
-TreeItem TreeControl::InsertItemAfter(TreeItem parent, TreeItem after, std::string text, int image,
-                                      int selectedImage) {
+TreeItem TreeControl::InsertItemAfter(TreeItem parent, TreeItem after, std::string text, int image, int selectedImage) {
     const TreeItem item = InsertItem(parent, std::move(text), image, selectedImage);
     std::vector<TreeItem>& siblings = parent == kNoTreeItem ? topLevel_ : Get(parent).children;
     siblings.pop_back();

@@ -36,8 +36,10 @@ bool View3DLog::IsDrawn(int item) const {
     bool drawn = false;
     for (const auto& e : entries_) {
         if (e.item != item) continue;
-        if (e.action == "Erase") drawn = false;
-        else if (e.action.rfind("Create", 0) == 0) drawn = true;
+        if (e.action == "Erase")
+            drawn = false;
+        else if (e.action.rfind("Create", 0) == 0)
+            drawn = true;
     }
     return drawn;
 }
@@ -46,8 +48,10 @@ bool View3DLog::IsVisible(int item) const {
     bool visible = false;
     for (const auto& e : entries_) {
         if (e.item != item) continue;
-        if (e.action == "Erase" || e.action == "Hide") visible = false;
-        else if (e.action == "Show" || e.action.rfind("Create", 0) == 0) visible = true;
+        if (e.action == "Erase" || e.action == "Hide")
+            visible = false;
+        else if (e.action == "Show" || e.action.rfind("Create", 0) == 0)
+            visible = true;
     }
     return visible;
 }

@@ -11,11 +11,11 @@
 namespace zarvento {
 
 struct View3DEntry {
-    int item = 0;             // the drawable item, numbered from 1 in creation order
-    std::string action;       // "CreateLine", "CreatePolyline", "CreateRevolvedLine", "Erase", ...
-    std::vector<double> args; // the call's numeric arguments in order
+    int item = 0;              // the drawable item, numbered from 1 in creation order
+    std::string action;        // "CreateLine", "CreatePolyline", "CreateRevolvedLine", "Erase", ...
+    std::vector<double> args;  // the call's numeric arguments in order
     std::uint32_t colour = 0;
-    int kind = 0;             // the item's kind when the call was made
+    int kind = 0;  // the item's kind when the call was made
 };
 
 class View3DLog {

@@ -65,9 +65,8 @@ std::int64_t LeadingInteger(std::string_view text) {
 }
 
 std::int32_t LeadingInt32(std::string_view text) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(LeadingInteger(text),
-                                                              std::numeric_limits<std::int32_t>::min(),
-                                                              std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        LeadingInteger(text), std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
 // A ROW value: a decimal number with '.' as its point at the start of the
@@ -200,7 +199,7 @@ void StatementInterpreter::Interpret(const DescriptionStatement& s) {
     } else if (k == "PRINT_PNT" || k == "PRINT_CNT" || k == "PRINT_END") {
         if (cycle_) {
             CycleCodeLists& lines = CycleLines();
-            std::vector<CodeLine>& list = k == "PRINT_PNT" ? lines.printPnt
+            std::vector<CodeLine>& list = k == "PRINT_PNT"   ? lines.printPnt
                                           : k == "PRINT_CNT" ? lines.printCnt
                                                              : lines.printEnd;
             list.push_back(MakeLine(a, 0));

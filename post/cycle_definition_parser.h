@@ -22,8 +22,7 @@ inline constexpr const char* kTooManyValuesError =
     "Ошибка постпроцессора в цикле %s.\nПараметр %s может содержать не более 20 значений, значение %s пропущено";
 // A named table needs a row of column keys and at least one data row before
 // select_from_table can look anything up in it.
-inline constexpr const char* kTableWithoutDataError =
-    "Ошибка постпроцессора.\nТаблица %s не содержит строк данных";
+inline constexpr const char* kTableWithoutDataError = "Ошибка постпроцессора.\nТаблица %s не содержит строк данных";
 
 // Reads the section (from "BEGIN_MACHINE_CYCLES" up to, not including,
 // "END_MACHINE_CYCLES") into the post-processor's definitions and tables and

@@ -51,15 +51,16 @@ std::string_view KeywordAt(std::string_view text, std::size_t pos) {
 // arguments at ";". Each stretch is rewritten once, however the calls overlap.
 void RewriteTableCalls(std::string& text) {
     std::size_t done = 0;  // rewritten up to here, which is a ')' or the end
-    for (std::size_t at = text.find(kTableFunction); at != std::string::npos;
-         at = text.find(kTableFunction, at + 1)) {
+    for (std::size_t at = text.find(kTableFunction); at != std::string::npos; at = text.find(kTableFunction, at + 1)) {
         const std::size_t from = at + 1;
         if (from < done) continue;  // inside a stretch already rewritten, with the same ')'
         const std::size_t close = text.find(')', from);
         const std::size_t end = close == std::string::npos ? text.size() : close;
         for (std::size_t i = from; i < end; ++i) {
-            if (text[i] == '\'') text[i] = ' ';
-            else if (text[i] == ',') text[i] = ';';
+            if (text[i] == '\'')
+                text[i] = ' ';
+            else if (text[i] == ',')
+                text[i] = ';';
         }
         done = end;
     }

@@ -22,10 +22,9 @@ struct DescriptionStatement {
 // The keywords in the order they are tried at each position: a longer word
 // stands before the shorter one it begins with (CYCLE_GROUP before CYCLE).
 inline constexpr std::array<std::string_view, 24> kStatementKeywords = {
-    "CYCLE_GROUP", "CYCLE_PREPARE", "CYCLE",     "COMMENT",   "FEATURE",   "TRAJECTORY",
-    "TOOL",        "PARAM",         "value",     "ALPHABET",  "METRIC",    "FORMAT",
-    "CODE",        "PRINT_CONTOUR", "PRINT_PNT", "PRINT_CNT", "PRINT_END", "PRINT_TBL",
-    "PRINT_MEM",   "PRINT",         "FORMULA",   "TABLE",     "COLUMN_NAMES", "ROW"};
+    "CYCLE_GROUP", "CYCLE_PREPARE", "CYCLE",     "COMMENT", "FEATURE", "TRAJECTORY",    "TOOL",         "PARAM",
+    "value",       "ALPHABET",      "METRIC",    "FORMAT",  "CODE",    "PRINT_CONTOUR", "PRINT_PNT",    "PRINT_CNT",
+    "PRINT_END",   "PRINT_TBL",     "PRINT_MEM", "PRINT",   "FORMULA", "TABLE",         "COLUMN_NAMES", "ROW"};
 
 // The statements of a section that begins with "BEGIN_MACHINE_CYCLES".
 // Keywords are found wherever they stand, also inside longer words and

@@ -35,9 +35,9 @@ public:
 
     const std::string& GetName() const { return name_; }
     const std::string& GetPath() const { return path_; }
-    const std::string& GetFileExtension() const { return fileExtension_; }          // FILE_EXTENSION
+    const std::string& GetFileExtension() const { return fileExtension_; }              // FILE_EXTENSION
     const std::string& GetSpindleSynchronCode() const { return spindleSynchronCode_; }  // CODE_SYNCHRON_NULLSPINDEL
-    const std::string& GetToolFormat() const { return toolFormat_; }                // FORMAT_T as written
+    const std::string& GetToolFormat() const { return toolFormat_; }                    // FORMAT_T as written
     const std::vector<std::string>& GetCncCodes() const { return cncCodes_; }
     const std::vector<std::unique_ptr<CCycle_Auto>>& GetCycles() const { return cycles_; }
     const std::vector<std::shared_ptr<PostProcessorTable>>& GetTables() const { return tables_; }
@@ -67,8 +67,7 @@ public:
     // True when the text at pos begins with the keyword, case-sensitive.
     static bool StartsWithKeyword(std::string_view text, std::size_t pos, std::string_view keyword);
     // The text [start, end) with its blanks trimmed, appended to the statement's arguments.
-    static void AddArgument(DescriptionStatement& statement, std::string_view text, std::size_t start,
-                            std::size_t end);
+    static void AddArgument(DescriptionStatement& statement, std::string_view text, std::size_t start, std::size_t end);
     // Where the value of "name = value" begins in the argument (blanks, CR
     // and LF allowed around '='), or npos. Only the first occurrence of the
     // name is tried, also inside a longer word; a value beginning with a

@@ -18,8 +18,7 @@ PostProcessorLinks& PostProcessorLinks::Instance() {
     return links;
 }
 
-bool PostProcessorLinks::SelectFromTable(double& result, std::string_view arguments, bool reset,
-                                         PARAMETERS& provider) {
+bool PostProcessorLinks::SelectFromTable(double& result, std::string_view arguments, bool reset, PARAMETERS& provider) {
     return zarvento::SelectFromTable(GlobalTableList(), result, arguments, reset, provider);
 }
 

@@ -57,8 +57,7 @@ void PostProcessorTable::Finish() {
 double PostProcessorTable::Lookup(double x, double y) const {
     // A table one value wide has row keys and no values.
     if (!HasData()) return 0.0;
-    const std::size_t row =
-        NearestIndex(dataRows.size(), x, [this](std::size_t i) { return dataRows[i].front(); });
+    const std::size_t row = NearestIndex(dataRows.size(), x, [this](std::size_t i) { return dataRows[i].front(); });
     const std::size_t column =
         width > 2 ? NearestIndex(columnKeys.size(), y, [this](std::size_t i) { return columnKeys[i]; }) : 0;
     return dataRows[row][column + 1];

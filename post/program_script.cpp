@@ -47,8 +47,8 @@ bool CPROGRAM::RunPostProcessor(ListControl* program, ListControl* messages) {
 
     ProcessRequest request;
     request.program = python;
-    request.arguments = ScriptArguments(post->GetPath(), !post->GetCncCodes().empty(), indCODE, exportRun,
-                                        folder.string(), nINCH);
+    request.arguments =
+        ScriptArguments(post->GetPath(), !post->GetCncCodes().empty(), indCODE, exportRun, folder.string(), nINCH);
     request.workingDirectory = folder;
     // A stored Windows path (or a name this system lacks) falls back to python3.
     request.fallBackToPath = true;

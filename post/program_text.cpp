@@ -74,10 +74,9 @@ bool CPROGRAM::SaveInputFile(const std::vector<std::string>& lines) {
     if (!UsesScript()) return true;
     const ProgramPlanLinks* links = GetProgramPlanLinks();
     const std::filesystem::path folder = links != nullptr ? links->TemporaryDirectory() : std::filesystem::path();
-    const FileWriteResult written =
-        folder.empty() ? FileWriteResult{}
-                       : WriteTextFile(folder / kInputFileName, WithoutLeadingBlanks(lines), TextEncoding::Cp1251,
-                                       LineEnd::CrLf);
+    const FileWriteResult written = folder.empty() ? FileWriteResult{}
+                                                   : WriteTextFile(folder / kInputFileName, WithoutLeadingBlanks(lines),
+                                                                   TextEncoding::Cp1251, LineEnd::CrLf);
     if (!written.ok) ShowHostMessage(kInputSaveFailed);
     return written.ok;
 }

@@ -12,11 +12,13 @@ configure() {
   cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
 }
 
-configure build/release -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2" -DZARVENTO_BENCH=ON
-configure build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DZARVENTO_SANITIZE=ON \
+configure build/release -DZARVENTO_WERROR=ON -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2" -DZARVENTO_BENCH=ON
+configure build/asan -DZARVENTO_WERROR=ON -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DZARVENTO_SANITIZE=ON \
   -DZARVENTO_BENCH=OFF
 
 status=0
+echo "== format"
+bash scripts/check-format.sh || status=1
 for dir in build/release build/asan; do
   echo "== $dir: build"
   cmake --build "$dir" -j "$jobs"

@@ -11,12 +11,12 @@
 #include "catalog_test_support.h"
 #include "catalogs/param_gadget.h"
 #include "catalogs/param_tool.h"
-#include "platform/stored_path.h"
 #include "geometry/contour.h"
 #include "geometry/line_unit.h"
 #include "platform/host_record.h"
 #include "platform/host_storage.h"
 #include "platform/storage_record.h"
+#include "platform/stored_path.h"
 
 namespace zarvento {
 namespace {
@@ -182,8 +182,7 @@ TEST(ParamToolRecord, GetTypeTakesTheIntegerPartOfTypePlusATenth) {
     const struct {
         double type;
         int kind;
-    } cases[] = {{2.95, 3}, {12, 12}, {11.89, 11}, {0, 0}, {std::numeric_limits<double>::quiet_NaN(), -1},
-                 {1e300, -1}};
+    } cases[] = {{2.95, 3}, {12, 12}, {11.89, 11}, {0, 0}, {std::numeric_limits<double>::quiet_NaN(), -1}, {1e300, -1}};
     for (const auto& c : cases) {
         t.TYPE_ = c.type;
         EXPECT_EQ(t.GetType(), c.kind) << c.type;
@@ -237,10 +236,10 @@ TEST_F(ParamToolStoreTest, ARecordWithoutVariablesHasTheNineteenNamedValues) {
     ASSERT_TRUE(t.Save(ParamTool::ToolRecordName(0)));
     Reopen();
     const auto entries = Entries("Zarvento.TOOLS1.T0");
-    const char* names[] = {"Position", "isFromCatalog", "sToolName", "sPsevName",     "sFileName",
-                           "sRefrName", "sComment",      "sExt",      "sFileRez",      "Cins",
+    const char* names[] = {"Position",  "isFromCatalog", "sToolName",    "sPsevName", "sFileName",
+                           "sRefrName", "sComment",      "sExt",         "sFileRez",  "Cins",
                            "Hzat",      "nTimeFileHigh", "nTimeFileLow", "Angle",     "CorrectZ",
-                           "CorrectX",  "Lvlt",          "M34",       "Npv"};
+                           "CorrectX",  "Lvlt",          "M34",          "Npv"};
     ASSERT_EQ(entries.size(), std::size(names));
     for (std::size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(entries[i].name, names[i]);
 }

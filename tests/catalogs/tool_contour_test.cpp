@@ -8,7 +8,6 @@
 
 #include "catalog_test_support.h"
 #include "catalogs/param_tool.h"
-#include "platform/stored_path.h"
 #include "catalogs/tool_model_text.h"
 #include "geometry/arc_unit.h"
 #include "geometry/contour.h"
@@ -16,6 +15,7 @@
 #include "platform/host_sketch.h"
 #include "platform/host_variable.h"
 #include "platform/module.h"
+#include "platform/stored_path.h"
 
 namespace zarvento {
 namespace {
@@ -229,10 +229,11 @@ TEST_F(ToolModelTest, AModelWithoutContourSketchGivesNoContour) {
 
 TEST_F(ToolModelTest, TheSwitchVariableIsSetBeforeTheProjection) {
     const std::string path = PathOf("switch.rdp");
-    ToolModelText::Parse("zarvento-tool-model 1\n"
-                         "variable isSimple 0 \"Упрощённо%\"\n"
-                         "sketch Contour\nline 0 0 5*isSimple+1 0\nend\n",
-                         "switch")
+    ToolModelText::Parse(
+        "zarvento-tool-model 1\n"
+        "variable isSimple 0 \"Упрощённо%\"\n"
+        "sketch Contour\nline 0 0 5*isSimple+1 0\nend\n",
+        "switch")
         ->SaveAs(path);
     ParamTool t;
     t.sToolName = "С переключателем";

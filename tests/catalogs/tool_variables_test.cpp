@@ -61,12 +61,11 @@ TEST(TipPosition, MirroredForSpindleAndHandThenForTheMountingSide) {
     } cases[] = {
         {false, 4, false, 3, 4},  // 3 -> 4, then 4 stays
         {false, 4, false, 2, 4},  // 2 -> 1 -> 4
-        {false, 3, false, 4, 3},  {false, 3, false, 5, 7}, {false, 3, false, 1, 3},
-        {false, 4, false, 7, 5},  {true, 3, false, 3, 4},  {true, 3, false, 7, 5},
-        {true, 4, false, 4, 3},   {true, 4, false, 1, 3},  {false, 3, true, 4, 2},
-        {false, 4, true, 8, 6},   {true, 4, true, 1, 2},   {false, 3, true, 3, 2},
+        {false, 3, false, 4, 3}, {false, 3, false, 5, 7}, {false, 3, false, 1, 3},   {false, 4, false, 7, 5},
+        {true, 3, false, 3, 4},  {true, 3, false, 7, 5},  {true, 4, false, 4, 3},    {true, 4, false, 1, 3},
+        {false, 3, true, 4, 2},  {false, 4, true, 8, 6},  {true, 4, true, 1, 2},     {false, 3, true, 3, 2},
         {false, 5, false, 6, 8},  // any other spindle code: only the mounting side
-        {false, 5, true, 4, 1},   {false, 3, false, 9, 9}, {false, 3, false, -1, -1},
+        {false, 5, true, 4, 1},  {false, 3, false, 9, 9}, {false, 3, false, -1, -1},
     };
     for (const auto& c : cases) {
         ParamTool t;
@@ -90,7 +89,7 @@ TEST(TipPosition, NoseOffsetsFollowTheCode) {
         bool isInter;  // chosen so that the code is not remapped
         double dx, dy;
     } cases[] = {{1, true, -r, -r}, {2, true, r, -r}, {3, false, r, r}, {4, false, -r, r}, {5, false, -r, 0},
-                 {6, true, 0, -r},  {7, false, r, 0}, {8, false, 0, r}, {0, false, 0, 0}, {12, false, 0, 0}};
+                 {6, true, 0, -r},  {7, false, r, 0}, {8, false, 0, r}, {0, false, 0, 0},  {12, false, 0, 0}};
     for (const auto& c : cases) {
         ParamTool t;
         t.M34 = 0;  // no spindle mirroring
@@ -111,21 +110,17 @@ TEST(InsertDesignation, TableCases) {
         const char* comment;
         const char* code;
     } cases[] = {
-        {1, 7, 12.7, 4.76, 0.8, "", "CCMG120508"},
-        {6, 0, 12.7, 4.76, 0.4, "", "TNMG220504"},
-        {1, 7, 9.525, 3.18, 0.8, "", "CCMG09T308"},
-        {8, 0, 12.7, 4.76, 0.8, "", "WNMG080508"},
-        {4, 7, 12.7, 4.76, 0.8, "", "RCMG1205M0"},
-        {2, 11, 15.875, 6.35, 1.2, "", "DPMG190712"},
-        {5, 13, 12.7, 4.76, 0.8, "", "SOMG120508"},       // no clearance letter for 13
-        {5, 0.05, 12.7, 4.76, 0.8, "", "SNMG120508"},     // within 0.1 of 0
-        {1, 7, 4.365, 1.0, 0.2, "", "CCMG04T002"},        // a tie takes the first size
-        {1, 7, 12.7, 12, 0.8, "", "CCMG121208"},          // the fourteenth thickness
-        {1, 7, 12.7, 10, 0.8, "", "CCMG121108"},
-        {1, 7, 12.7, 11, 0.8, "", "CCMG121208"},
-        {1, 7, 6.0, 4.76, 0.8, "", "CCMG000508"},         // no C insert of 6.0: "00"
-        {1, 7, 12.7, 4.76, 0.8, "CNTX", "CCTX120508"},    // tolerance and type kept
-        {1, 7, 12.7, 4.76, 0.8, "ABЖ", "CCЖG120508"},     // characters, not bytes
+        {1, 7, 12.7, 4.76, 0.8, "", "CCMG120508"},     {6, 0, 12.7, 4.76, 0.4, "", "TNMG220504"},
+        {1, 7, 9.525, 3.18, 0.8, "", "CCMG09T308"},    {8, 0, 12.7, 4.76, 0.8, "", "WNMG080508"},
+        {4, 7, 12.7, 4.76, 0.8, "", "RCMG1205M0"},     {2, 11, 15.875, 6.35, 1.2, "", "DPMG190712"},
+        {5, 13, 12.7, 4.76, 0.8, "", "SOMG120508"},    // no clearance letter for 13
+        {5, 0.05, 12.7, 4.76, 0.8, "", "SNMG120508"},  // within 0.1 of 0
+        {1, 7, 4.365, 1.0, 0.2, "", "CCMG04T002"},     // a tie takes the first size
+        {1, 7, 12.7, 12, 0.8, "", "CCMG121208"},       // the fourteenth thickness
+        {1, 7, 12.7, 10, 0.8, "", "CCMG121108"},       {1, 7, 12.7, 11, 0.8, "", "CCMG121208"},
+        {1, 7, 6.0, 4.76, 0.8, "", "CCMG000508"},       // no C insert of 6.0: "00"
+        {1, 7, 12.7, 4.76, 0.8, "CNTX", "CCTX120508"},  // tolerance and type kept
+        {1, 7, 12.7, 4.76, 0.8, "ABЖ", "CCЖG120508"},   // characters, not bytes
         {1, 7, 12.7, 4.76, 0.79, "", "CCMG120507"},
     };
     for (const auto& c : cases) {
@@ -248,7 +243,7 @@ TEST_F(WriteVariablesTest, ValuesAndExpressionsAreWrittenAndTheModelRebuilt) {
     EXPECT_EQ(ModelValue("A"), 70);  // the rebuild recomputed the reference variable
     EXPECT_EQ(ModelValue("H"), 1);   // hidden: never written
     EXPECT_EQ(ModelValue("d"), 12);
-    EXPECT_EQ(ModelValue("Q"), 3);   // the expression fails: its default (the value read) is written
+    EXPECT_EQ(ModelValue("Q"), 3);             // the expression fails: its default (the value read) is written
     EXPECT_EQ(tool.aVariables[2].dValue, 70);  // read back
     EXPECT_TRUE(Messages().empty());
 }

@@ -67,11 +67,12 @@ TEST_F(ArcUnitTest, PointOnUnitTakesTheSweepAndTheEnds) {
         bool on;
     };
     const Case cases[] = {
-        {1, 0, 10, true},          {1, 10, 0, true},   {1, kR2, kR2, true},   {1, -10, 0, false},
-        {1, 0, -10, false},        {-1, -10, 0, true}, {-1, kR2, kR2, false}, {1, kR2 + 0.5e-6, kR2, true},
-        {1, 10 + 2e-6, 0, false},  {1, 0, 10.0000005, true},
+        {1, 0, 10, true},         {1, 10, 0, true},         {1, kR2, kR2, true},   {1, -10, 0, false},
+        {1, 0, -10, false},       {-1, -10, 0, true},       {-1, kR2, kR2, false}, {1, kR2 + 0.5e-6, kR2, true},
+        {1, 10 + 2e-6, 0, false}, {1, 0, 10.0000005, true},
     };
-    for (const auto& c : cases) EXPECT_EQ(Quarter(c.dir).IsPointOnUnit(c.z, c.x), c.on) << c.dir << " " << c.z << "," << c.x;
+    for (const auto& c : cases)
+        EXPECT_EQ(Quarter(c.dir).IsPointOnUnit(c.z, c.x), c.on) << c.dir << " " << c.z << "," << c.x;
 }
 
 TEST_F(ArcUnitTest, SurfaceNamesAndCopies) {
@@ -114,8 +115,8 @@ TEST_F(ArcUnitTest, OffsetsWithExtensionsAndThroughZeroRadius) {
         double expectedRadius;  // 0: no arc
     };
     const Case cases[] = {
-        {1, 5, -6, 0}, {1, 5, 2, 7}, {1, 5, -5, 0}, {1, 5, -(5 - 0.5e-6), 0}, {1, 5, -4.9, 0.1},
-        {-1, 5, 2, 3}, {-1, 5, 5, 0}, {-1, 5, -1, 6},
+        {1, 5, -6, 0},     {1, 5, 2, 7},  {1, 5, -5, 0}, {1, 5, -(5 - 0.5e-6), 0},
+        {1, 5, -4.9, 0.1}, {-1, 5, 2, 3}, {-1, 5, 5, 0}, {-1, 5, -1, 6},
     };
     for (const auto& c : cases) {
         const CArcUnit arc(0, 0, c.radius, 0, c.radius, c.radius, 0, c.dir);
@@ -160,14 +161,10 @@ TEST_F(ArcUnitTest, PointAtAngleCodesForBothSenses) {
     // Clockwise quarter: tangent 0 at (0, 10) down to 3*PI/2 at (10, 0).
     // Counter-clockwise quarter from (10, 0) to (0, 10): tangent PI/2 to PI.
     const Case cases[] = {
-        {1, 0.0, 1, 0, 10},
-        {1, 7 * PI / 4, 3, kR2, kR2},
-        {1, 3 * PI / 2, 2, 10, 0},
-        {1, 3 * PI / 2 + 1e-9, 2, 10, 0},
-        {1, PI, 0, 0, 0},
-        {-1, PI / 2, 1, 10, 0},
-        {-1, 3 * PI / 4, 2, 0, 10},
-        {-1, 5 * PI / 8, 3, kR2, kR2},
+        {1, 0.0, 1, 0, 10},         {1, 7 * PI / 4, 3, kR2, kR2},
+        {1, 3 * PI / 2, 2, 10, 0},  {1, 3 * PI / 2 + 1e-9, 2, 10, 0},
+        {1, PI, 0, 0, 0},           {-1, PI / 2, 1, 10, 0},
+        {-1, 3 * PI / 4, 2, 0, 10}, {-1, 5 * PI / 8, 3, kR2, kR2},
         {-1, 7 * PI / 8, 1, 10, 0},
     };
     for (const auto& c : cases) {

@@ -116,8 +116,8 @@ TEST_F(CursorListTest, MisuseIsReportedAndTheHeadReturned) {
     EXPECT_EQ(list.Cursor(), nullptr);
     list.SetCursor(-1);
     EXPECT_EQ(list.Cursor(), list.Head());
-    EXPECT_EQ(Messages(), (std::vector<std::string>{"Empty array", "Invalid index of array\ni=5 N=3", "next Invalid pCurr",
-                                                    "curr: Invalid index of array\ni=7 N=3",
+    EXPECT_EQ(Messages(), (std::vector<std::string>{"Empty array", "Invalid index of array\ni=5 N=3",
+                                                    "next Invalid pCurr", "curr: Invalid index of array\ni=7 N=3",
                                                     "curr: Invalid index of array\ni=-1 N=3"}));
     for (const auto& e : Entries()) EXPECT_EQ(e.caption, "");
     list.RemoveAll();

@@ -60,15 +60,26 @@ TEST_F(LineUnitTest, PointOnUnitCoversTheThreeShapes) {
     const double c = std::cos(std::atan2(5, 10)), s = std::sin(std::atan2(5, 10));
     const Case cases[] = {
         // parallel to the axis
-        {0, 0, 10, 0, 0, 0, true}, {0, 0, 10, 0, 10, 0, true}, {0, 0, 10, 0, 5, 0, true},
-        {0, 0, 10, 0, 5, 0.5 * e, true}, {0, 0, 10, 0, 5, 2 * e, false}, {0, 0, 10, 0, 10 + 2 * e, 0, false},
-        {0, 0, 10, 0, 10 + 0.5 * e, 0, true}, {0, 0, 10, 0, -2 * e, 0, false},
+        {0, 0, 10, 0, 0, 0, true},
+        {0, 0, 10, 0, 10, 0, true},
+        {0, 0, 10, 0, 5, 0, true},
+        {0, 0, 10, 0, 5, 0.5 * e, true},
+        {0, 0, 10, 0, 5, 2 * e, false},
+        {0, 0, 10, 0, 10 + 2 * e, 0, false},
+        {0, 0, 10, 0, 10 + 0.5 * e, 0, true},
+        {0, 0, 10, 0, -2 * e, 0, false},
         // perpendicular to the axis
-        {0, 0, 0, 10, 0, 0, true}, {0, 0, 0, 10, 0, 10, true}, {0, 0, 0, 10, 0, 5, true},
-        {0, 0, 0, 10, 0, 10 + 2 * e, false}, {0, 0, 0, 10, 2 * e, 5, false},
+        {0, 0, 0, 10, 0, 0, true},
+        {0, 0, 0, 10, 0, 10, true},
+        {0, 0, 0, 10, 0, 5, true},
+        {0, 0, 0, 10, 0, 10 + 2 * e, false},
+        {0, 0, 0, 10, 2 * e, 5, false},
         // oblique
-        {0, 0, 10, 5, 0, 0, true}, {0, 0, 10, 5, 10, 5, true}, {0, 0, 10, 5, 5, 2.5, true},
-        {0, 0, 10, 5, 10 + 2 * e * c, 5 + 2 * e * s, false}, {0, 0, 10, 5, 5, 2.5 + 3 * e, false},
+        {0, 0, 10, 5, 0, 0, true},
+        {0, 0, 10, 5, 10, 5, true},
+        {0, 0, 10, 5, 5, 2.5, true},
+        {0, 0, 10, 5, 10 + 2 * e * c, 5 + 2 * e * s, false},
+        {0, 0, 10, 5, 5, 2.5 + 3 * e, false},
         {0, 0, 10, 5, -2 * e * c, -2 * e * s, false},
     };
     for (const auto& k : cases) {

@@ -40,8 +40,9 @@ TEST_F(LscTransformTest, RotatedSystemRoundTrip) {
 }
 
 TEST_F(LscTransformTest, NonOrthogonalAxesInvertExactly) {
-    auto lsc = std::make_shared<LocalCoordinateSystem>(std::array<double, 3>{1, 2, 3}, std::array<double, 3>{1, 0.3, 0},
-                                                       std::array<double, 3>{0.2, 1, 0.1}, std::array<double, 3>{0, 0.4, 1});
+    auto lsc =
+        std::make_shared<LocalCoordinateSystem>(std::array<double, 3>{1, 2, 3}, std::array<double, 3>{1, 0.3, 0},
+                                                std::array<double, 3>{0.2, 1, 0.1}, std::array<double, 3>{0, 0.4, 1});
     LscTransform t;
     t.ReadFromHost(lsc);
     for (double v : {-7.0, 0.0, 2.5}) {
@@ -96,8 +97,8 @@ TEST_F(RegistryTest, DuplicateAndUnknownAreReportedOnce) {
 
 TEST(NumberText, NormalizeTable) {
     const std::pair<const char*, const char*> cases[] = {
-        {"12,5", "12.5"}, {"-3", "-3"}, {"1.2.3", ""}, {"12a", ""}, {"--1", "--1"}, {"", ""}, {"1,2,3", ""},
-        {"0.5", "0.5"},
+        {"12,5", "12.5"}, {"-3", "-3"}, {"1.2.3", ""}, {"12a", ""},
+        {"--1", "--1"},   {"", ""},     {"1,2,3", ""}, {"0.5", "0.5"},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(NormalizeNumberText(in), out) << in;
 }

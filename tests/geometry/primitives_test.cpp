@@ -21,8 +21,8 @@ TEST(Primitives, DistancesTable) {
     EXPECT_DOUBLE_EQ(Distance2(0, 0, 3, 4), 25);
     EXPECT_DOUBLE_EQ(Distance3D(0, 0, 0, 1, 2, 2), 3);
     EXPECT_DOUBLE_EQ(DistPointLine(0, 5, -1, 0, 1, 0), 5);
-    EXPECT_DOUBLE_EQ(DistPointLine(0, 5, -1, 0, 1, 0, 2.0), 5);   // given length
-    EXPECT_DOUBLE_EQ(DistPointLine(3, 4, 0, 0, 0, 0), 5);          // degenerate line: the point distance
+    EXPECT_DOUBLE_EQ(DistPointLine(0, 5, -1, 0, 1, 0, 2.0), 5);  // given length
+    EXPECT_DOUBLE_EQ(DistPointLine(3, 4, 0, 0, 0, 0), 5);        // degenerate line: the point distance
 }
 
 TEST(Primitives, AngleOfVectorTable) {
@@ -30,8 +30,8 @@ TEST(Primitives, AngleOfVectorTable) {
         double a2, b2, angle;
     };
     const Case cases[] = {
-        {0, 1, PI / 2}, {0, -1, 3 * PI / 2}, {-1, 0, PI}, {1, -1, 7 * PI / 4}, {0, 0, 3 * PI / 2}, {1, 0, 0},
-        {1, 1, PI / 4},
+        {0, 1, PI / 2},     {0, -1, 3 * PI / 2}, {-1, 0, PI},    {1, -1, 7 * PI / 4},
+        {0, 0, 3 * PI / 2}, {1, 0, 0},           {1, 1, PI / 4},
     };
     for (const auto& c : cases) EXPECT_NEAR(AngleOfVector(0, 0, c.a2, c.b2), c.angle, 1e-15) << c.a2 << "," << c.b2;
 }

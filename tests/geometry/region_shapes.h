@@ -27,11 +27,9 @@ inline std::unique_ptr<Contour> SweptNose(double z1, double x1, double z2, doubl
         dx = (x2 - x1) / length;
     }
     const double nz = -dx * r, nx = dz * r;  // left of travel
-    if (length > 1e-9)
-        figure->AddUnit(std::make_unique<CLineUnit>(z1 - nz, x1 - nx, z2 - nz, x2 - nx));
+    if (length > 1e-9) figure->AddUnit(std::make_unique<CLineUnit>(z1 - nz, x1 - nx, z2 - nz, x2 - nx));
     figure->AddUnit(std::make_unique<CArcUnit>(z2, x2, r, z2 - nz, x2 - nx, z2 + nz, x2 + nx, -1));
-    if (length > 1e-9)
-        figure->AddUnit(std::make_unique<CLineUnit>(z2 + nz, x2 + nx, z1 + nz, x1 + nx));
+    if (length > 1e-9) figure->AddUnit(std::make_unique<CLineUnit>(z2 + nz, x2 + nx, z1 + nz, x1 + nx));
     figure->AddUnit(std::make_unique<CArcUnit>(z1, x1, r, z1 + nz, x1 + nx, z1 - nz, x1 - nx, -1));
     return figure;
 }
@@ -84,8 +82,8 @@ inline ClipperLib::Path Flatten(const Contour& contour, double chord) {
         const double a0 = arc.GetStartPolarAngle();
         for (int i = 1; i < n; ++i) {
             const double a = a0 - arc.DirVector * sweep * i / n;
-            path.push_back(ToClipper(arc.CentrePoint.z + arc.Radius * std::cos(a),
-                                     arc.CentrePoint.x + arc.Radius * std::sin(a)));
+            path.push_back(
+                ToClipper(arc.CentrePoint.z + arc.Radius * std::cos(a), arc.CentrePoint.x + arc.Radius * std::sin(a)));
         }
     }
     return path;

@@ -153,7 +153,8 @@ TEST_F(SubtractRegionTest, HiddenNearestVertexIsSkipped) {
     // The figure's tip (30, 0.6) is nearest to the reference point but lies
     // behind the bar's top edge; starting there would walk round the figure.
     auto stock = MakeContour(kBar);
-    auto cutter = MakeContour("LineSeg( 30,0.6, 10,-5, 1 );\nLineSeg( 10,-5, 10,5, 1 );\nLineSeg( 10,5, 30,0.6, 1 );\n");
+    auto cutter =
+        MakeContour("LineSeg( 30,0.6, 10,-5, 1 );\nLineSeg( 10,-5, 10,5, 1 );\nLineSeg( 10,5, 30,0.6, 1 );\n");
     Result r = Subtract(*stock, *cutter, 30, -0.5);
     EXPECT_EQ(r.crossings, 2);
     EXPECT_TRUE(stock->IsClosed());
@@ -338,8 +339,8 @@ std::unique_ptr<Contour> RandomStock(std::mt19937& rng) {
 }
 
 std::unique_ptr<Contour> RandomFigure(std::mt19937& rng, const BoundBox& box) {
-    std::uniform_real_distribution<double> pz(box.zmin - 5, box.zmax + 5), px(box.xmin - 5, box.xmax + 5),
-        r(0.5, 6.0), coin(0.0, 1.0);
+    std::uniform_real_distribution<double> pz(box.zmin - 5, box.zmax + 5), px(box.xmin - 5, box.xmax + 5), r(0.5, 6.0),
+        coin(0.0, 1.0);
     if (coin(rng) < 0.7) return test::SweptNose(pz(rng), px(rng), pz(rng), px(rng), r(rng));
     // A random triangle, counter-clockwise or not.
     const double z1 = pz(rng), x1 = px(rng), z2 = pz(rng), x2 = px(rng), z3 = pz(rng), x3 = px(rng);

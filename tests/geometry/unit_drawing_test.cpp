@@ -29,8 +29,8 @@ TEST_F(UnitDrawingTest, EdgeColourPrecedence) {
         std::uint32_t drawn;
     };
     const Case cases[] = {
-        {pass, true, true, true, pass},          {given, true, true, true, 0x00FF00},
-        {given, false, true, true, 0x0096FF},    {given, false, false, true, 0xFFFF00},
+        {pass, true, true, true, pass},       {given, true, true, true, 0x00FF00},
+        {given, false, true, true, 0x0096FF}, {given, false, false, true, 0xFFFF00},
         {given, false, false, false, given},
     };
     for (const auto& c : cases) {
@@ -106,9 +106,8 @@ TEST_F(UnitDrawingTest, ClearShowAndHideReachTheDrawables) {
     line.ShowTessellation();
     line.ClearTessellationFace();
     line.ClearTessellationEdge();
-    EXPECT_EQ(View3DLog::Instance().Actions(),
-              (std::vector<std::string>{"CreateLine", "CreateRevolvedLine", "Hide", "Hide", "Show", "Show", "Erase",
-                                        "Erase"}));
+    EXPECT_EQ(View3DLog::Instance().Actions(), (std::vector<std::string>{"CreateLine", "CreateRevolvedLine", "Hide",
+                                                                         "Hide", "Show", "Show", "Erase", "Erase"}));
     const int edge = ViewEntries()[0].item, face = ViewEntries()[1].item;
     EXPECT_NE(edge, face);
     EXPECT_EQ(ViewEntries()[2].item, edge);  // the edge first, then the face

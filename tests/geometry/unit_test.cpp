@@ -42,9 +42,7 @@ std::vector<UnitPtr> RandomUnits(std::mt19937& rng, int n) {
     for (int i = 0; i < n; ++i) {
         const int dir = (i / 3) % 2 ? 1 : -1;
         switch (i % 3) {
-            case 0:
-                units.push_back(std::make_unique<CLineUnit>(coord(rng), coord(rng), coord(rng), coord(rng)));
-                break;
+            case 0: units.push_back(std::make_unique<CLineUnit>(coord(rng), coord(rng), coord(rng), coord(rng))); break;
             case 1: {
                 const double zc = coord(rng), xc = coord(rng), r = radius(rng), a1 = angle(rng), a2 = angle(rng);
                 units.push_back(std::make_unique<CArcUnit>(zc, xc, r, zc + r * std::cos(a1), xc + r * std::sin(a1),
@@ -301,11 +299,11 @@ public:
 TEST_F(UnitTest, GapPartnersAreIntersectedThroughTheirBridges) {
     const FakeGap gap;
     IntersectPointList list;
-    CLineUnit(2, 0, 2, 10).Intersect(&gap, list);    // crosses the first bridge
-    CLineUnit(0, 2, 10, 2).Intersect(&gap, list);    // crosses the second bridge
-    CLineUnit(0, 0, 10, 10).Intersect(&gap, list);   // through the corner: found on both bridges
+    CLineUnit(2, 0, 2, 10).Intersect(&gap, list);            // crosses the first bridge
+    CLineUnit(0, 2, 10, 2).Intersect(&gap, list);            // crosses the second bridge
+    CLineUnit(0, 0, 10, 10).Intersect(&gap, list);           // through the corner: found on both bridges
     CArcUnit(5, 5, 1, 4, 5, 5, 4, 1).Intersect(&gap, list);  // ends on the bridges
-    CCircleUnit(5, 5, 1, 1).Intersect(&gap, list);  // circles do not look at gaps
+    CCircleUnit(5, 5, 1, 1).Intersect(&gap, list);           // circles do not look at gaps
     ASSERT_EQ(list.Count(), 6u);
     EXPECT_EQ(list[0].z, 2);
     EXPECT_EQ(list[0].x, 5);

@@ -119,15 +119,21 @@ TEST_F(RotationContoursTest, ClosedSectionsRunClockwiseFromTheirFirstPoint) {
         const char* faces;
         double z, x;  // the first point
     } cases[] = {
-        {"shaft given from the face", "LineSeg( 40,0, 40,-15, 1 );\nLineSeg( 40,-15, 0,-15, 1 );\nLineSeg( 0,-15, 0,0, 1 );",
-         0, 0},
+        {"shaft given from the face",
+         "LineSeg( 40,0, 40,-15, 1 );\nLineSeg( 40,-15, 0,-15, 1 );\nLineSeg( 0,-15, 0,0, 1 );", 0, 0},
         // a step face right at the middle of the length
-        {"stepped shaft", "LineSeg( 0,0, 0,-10, 1 );\nLineSeg( 0,-10, 20,-10, 1 );\nLineSeg( 20,-10, 20,-15, 1 );\n"
-         "LineSeg( 20,-15, 40,-15, 1 );\nLineSeg( 40,-15, 40,0, 1 );", 0, 0},
-        {"stepped tube", "LineSeg( -10,-4, -10,-12, 1 );\nLineSeg( -10,-12, 10,-12, 1 );\nLineSeg( 10,-12, 10,-8, 1 );\n"
-         "LineSeg( 10,-8, 30,-8, 1 );\nLineSeg( 30,-8, 30,-4, 1 );\nLineSeg( 30,-4, -10,-4, 1 );", -10, -4},
-        {"blind hole from the face", "LineSeg( 0,0, 0,-15, 1 );\nLineSeg( 0,-15, 40,-15, 1 );\n"
-         "LineSeg( 40,-15, 40,-2.5, 1 );\nLineSeg( 40,-2.5, 30,-2.5, 1 );\nLineSeg( 30,-2.5, 27.5,0, 1 );", 0, 0},
+        {"stepped shaft",
+         "LineSeg( 0,0, 0,-10, 1 );\nLineSeg( 0,-10, 20,-10, 1 );\nLineSeg( 20,-10, 20,-15, 1 );\n"
+         "LineSeg( 20,-15, 40,-15, 1 );\nLineSeg( 40,-15, 40,0, 1 );",
+         0, 0},
+        {"stepped tube",
+         "LineSeg( -10,-4, -10,-12, 1 );\nLineSeg( -10,-12, 10,-12, 1 );\nLineSeg( 10,-12, 10,-8, 1 );\n"
+         "LineSeg( 10,-8, 30,-8, 1 );\nLineSeg( 30,-8, 30,-4, 1 );\nLineSeg( 30,-4, -10,-4, 1 );",
+         -10, -4},
+        {"blind hole from the face",
+         "LineSeg( 0,0, 0,-15, 1 );\nLineSeg( 0,-15, 40,-15, 1 );\n"
+         "LineSeg( 40,-15, 40,-2.5, 1 );\nLineSeg( 40,-2.5, 30,-2.5, 1 );\nLineSeg( 30,-2.5, 27.5,0, 1 );",
+         0, 0},
     };
     for (const Case& c : cases) {
         part = ConnectHostApplication().Documents().Add(DocumentType::Part);
@@ -173,9 +179,9 @@ TEST_F(RotationContoursTest, BarStockContour) {
     builder.barLength = 100, builder.barDiameter = 50, builder.barInnerDiameter = 20, builder.barZ = 5;
     auto bar = builder.Build();
     ASSERT_TRUE(bar);
-    EXPECT_EQ(ContourScriptText(*bar), ContourScriptText(*ParseContourScript(
-                                           "LineSeg( -95,-10, 5,-10, 1 );\nLineSeg( 5,-10, 5,-25, 1 );\n"
-                                           "LineSeg( 5,-25, -95,-25, 1 );\nLineSeg( -95,-25, -95,-10, 1 );")));
+    EXPECT_EQ(ContourScriptText(*bar),
+              ContourScriptText(*ParseContourScript("LineSeg( -95,-10, 5,-10, 1 );\nLineSeg( 5,-10, 5,-25, 1 );\n"
+                                                    "LineSeg( 5,-25, -95,-25, 1 );\nLineSeg( -95,-25, -95,-10, 1 );")));
     builder.barInnerDiameter = 49.9;  // a wall of 0.05
     EXPECT_EQ(builder.Build(), nullptr);
     builder.buildMethod = 7;

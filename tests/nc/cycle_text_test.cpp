@@ -2,6 +2,7 @@
 // unit frames and G80, groups, and the template of a VERSION "18" description.
 #include <memory>
 
+#include "code_line_builder.h"
 #include "cycle_test_support.h"
 #include "geometry/line_unit.h"
 #include "nc/address_table.h"
@@ -10,7 +11,6 @@
 #include "nc/frame_templates.h"
 #include "nc/modal_state.h"
 #include "platform/settings_record.h"
-#include "code_line_builder.h"
 #include "test_support.h"
 
 namespace zarvento {

@@ -49,37 +49,86 @@ protected:
 TEST_F(FormulaTableTest, EvaluatesTheTable) {
     const Case cases[] = {
         // Precedence: ^ binds tightest and folds left; the leading sign binds before it.
-        {"2+3*4", true, 14}, {"(2+3)*4", true, 20}, {"2^3^2", true, 64}, {"-2^2", true, 4},
-        {"10/4/5", true, 0.5}, {"7-2-1", true, 4}, {"2*3^2", true, 18}, {"a*b+c/d", true, 6.8},
+        {"2+3*4", true, 14},
+        {"(2+3)*4", true, 20},
+        {"2^3^2", true, 64},
+        {"-2^2", true, 4},
+        {"10/4/5", true, 0.5},
+        {"7-2-1", true, 4},
+        {"2*3^2", true, 18},
+        {"a*b+c/d", true, 6.8},
         // Signs.
-        {"2*-3", false, kPreset, kFormulaSyntaxError}, {"2*(-3)", true, -6}, {"a--b", true, 5},
-        {"a+-b", true, -1}, {"a - - b", true, 5}, {"2^-1", false, kPreset, kFormulaSyntaxError},
-        {"2*/3", false, kPreset, kFormulaSyntaxError}, {"2+", false, kPreset, kFormulaSyntaxError},
-        {"$0", false, kPreset, kFormulaSyntaxError}, {"  \r\n 3", true, 3},
+        {"2*-3", false, kPreset, kFormulaSyntaxError},
+        {"2*(-3)", true, -6},
+        {"a--b", true, 5},
+        {"a+-b", true, -1},
+        {"a - - b", true, 5},
+        {"2^-1", false, kPreset, kFormulaSyntaxError},
+        {"2*/3", false, kPreset, kFormulaSyntaxError},
+        {"2+", false, kPreset, kFormulaSyntaxError},
+        {"$0", false, kPreset, kFormulaSyntaxError},
+        {"  \r\n 3", true, 3},
         // Numbers: no exponent, "." and "5." read as usual.
-        {".", true, 0}, {"5.", true, 5}, {".5", true, 0.5}, {"1.2.3", false, kPreset}, {"1e-5", false, kPreset},
+        {".", true, 0},
+        {"5.", true, 5},
+        {".5", true, 0.5},
+        {"1.2.3", false, kPreset},
+        {"1e-5", false, kPreset},
         // Division and functions (radians).
-        {"1/0.0000001", false, kPreset, kFormulaDivisionByZero}, {"1/(a-2)", false, kPreset, kFormulaDivisionByZero},
-        {"sqrt(4)", true, 2}, {"-sqrt(4)", true, -2}, {"sqrt(-1)", false, kPreset, kFormulaSqrtNegative},
-        {"sin(90)", true, std::sin(90.0)}, {"cos(0)", true, 1}, {"tan(1)", true, std::tan(1.0)},
-        {"asin(1)", true, std::asin(1.0)}, {"atan(1)*4", true, std::atan(1.0) * 4}, {"log(exp(2))", true, 2},
-        {"abs(-3)", true, 3}, {"floor(-1.5)", true, -2}, {"ceil(1.2)", true, 2}, {"inv(0)", true, 1},
-        {"inv(a)", true, 0}, {"sqrt(abs(-16))+1", true, 5},
-        {"foo(1)", false, kPreset}, {"sinx(1)", false, kPreset}, {"2(3)", false, kPreset}, {"SIN(1)", false, kPreset},
+        {"1/0.0000001", false, kPreset, kFormulaDivisionByZero},
+        {"1/(a-2)", false, kPreset, kFormulaDivisionByZero},
+        {"sqrt(4)", true, 2},
+        {"-sqrt(4)", true, -2},
+        {"sqrt(-1)", false, kPreset, kFormulaSqrtNegative},
+        {"sin(90)", true, std::sin(90.0)},
+        {"cos(0)", true, 1},
+        {"tan(1)", true, std::tan(1.0)},
+        {"asin(1)", true, std::asin(1.0)},
+        {"atan(1)*4", true, std::atan(1.0) * 4},
+        {"log(exp(2))", true, 2},
+        {"abs(-3)", true, 3},
+        {"floor(-1.5)", true, -2},
+        {"ceil(1.2)", true, 2},
+        {"inv(0)", true, 1},
+        {"inv(a)", true, 0},
+        {"sqrt(abs(-16))+1", true, 5},
+        {"foo(1)", false, kPreset},
+        {"sinx(1)", false, kPreset},
+        {"2(3)", false, kPreset},
+        {"SIN(1)", false, kPreset},
         // Parentheses.
-        {"()", true, kPreset}, {"1+()", true, 1}, {"(1+2", false, kPreset}, {"1+2)", false, kPreset}, {")(", false, kPreset},
+        {"()", true, kPreset},
+        {"1+()", true, 1},
+        {"(1+2", false, kPreset},
+        {"1+2)", false, kPreset},
+        {")(", false, kPreset},
         // Conditional, logical and comparison layer.
-        {"1 ? 5 : 7", true, 5}, {"0 ? 5 : 7", true, 7}, {"0 ? 5", false, kPreset}, {"2 ? 5", true, 5},
-        {"a>1 ? a : b", true, 2}, {"0 ? 1 : 0 ? 2 : 3", true, 3},
-        {"1==1.0000005", true, 1}, {"1<1.0000005", true, kPreset}, {"1!=1.0000005", true, kPreset},
-        {"1!=1.000002", true, 1}, {"1>=1.0000005", true, 1}, {"1<=0.9999995", true, 1}, {"2>1", true, 1},
-        {"1>1.0000005", true, kPreset}, {"a = b", false, kPreset},
-        {"2 && 0", true, 0}, {"0 || 3", true, 1}, {"2 && 3", true, 1}, {"0 || 0", true, 0},
+        {"1 ? 5 : 7", true, 5},
+        {"0 ? 5 : 7", true, 7},
+        {"0 ? 5", false, kPreset},
+        {"2 ? 5", true, 5},
+        {"a>1 ? a : b", true, 2},
+        {"0 ? 1 : 0 ? 2 : 3", true, 3},
+        {"1==1.0000005", true, 1},
+        {"1<1.0000005", true, kPreset},
+        {"1!=1.0000005", true, kPreset},
+        {"1!=1.000002", true, 1},
+        {"1>=1.0000005", true, 1},
+        {"1<=0.9999995", true, 1},
+        {"2>1", true, 1},
+        {"1>1.0000005", true, kPreset},
+        {"a = b", false, kPreset},
+        {"2 && 0", true, 0},
+        {"0 || 3", true, 1},
+        {"2 && 3", true, 1},
+        {"0 || 0", true, 0},
         {"0 && 0 || 1", true, 0},  // split at the first operator: a && (b || c)
         // Both sides are evaluated even when the left one decides.
-        {"0 && q", false, kPreset}, {"1 || q", false, kPreset},
+        {"0 && q", false, kPreset},
+        {"1 || q", false, kPreset},
         // Nothing to evaluate.
-        {"", true, kPreset}, {"   ", true, kPreset},
+        {"", true, kPreset},
+        {"   ", true, kPreset},
     };
     ExpectCases(cases);
 }
@@ -89,13 +138,23 @@ TEST_F(FormulaTableTest, EvaluatesTheTable) {
 TEST_F(FormulaTableTest, ConditionalWithoutBlanksMatchedPairsAndSqrtOfZero) {
     const Case cases[] = {
         // The conditional's parts were cut one character after "?" and ":".
-        {"1?5:7", true, 5}, {"0?5:7", true, 7}, {"1 ?", true, 0}, {"1 ? 5 :", true, 5}, {"?", false, kPreset},
+        {"1?5:7", true, 5},
+        {"0?5:7", true, 7},
+        {"1 ?", true, 0},
+        {"1 ? 5 :", true, 5},
+        {"?", false, kPreset},
         {":", false, kPreset},
         // Splits and the enclosing pair respect parentheses.
-        {"(a+b)*(c+d)", true, 45}, {"(a>1) && (b<2)", true, 0}, {"(a>1) && (b>2)", true, 1},
-        {"1 ? (0 ? 5 : 6) : 7", true, 6}, {"((a>1))", true, 1}, {"(a<1) || (a==2)", true, 1},
+        {"(a+b)*(c+d)", true, 45},
+        {"(a>1) && (b<2)", true, 0},
+        {"(a>1) && (b>2)", true, 1},
+        {"1 ? (0 ? 5 : 6) : 7", true, 6},
+        {"((a>1))", true, 1},
+        {"(a<1) || (a==2)", true, 1},
         // sqrt(0) is 0; rounding noise below zero reads as 0.
-        {"sqrt(0)", true, 0}, {"sqrt(0-0.0000001)", true, 0}, {"sqrt(0.0001)", true, 0.01},
+        {"sqrt(0)", true, 0},
+        {"sqrt(0-0.0000001)", true, 0},
+        {"sqrt(0.0001)", true, 0.01},
     };
     ExpectCases(cases);
 }
@@ -254,8 +313,12 @@ TEST_F(FormulaTest, RandomAndTruncatedTextsNeverCrash) {
     };
 
     const std::string samples[] = {
-        "a>1 ? sqrt(a*b) : (c-d)/2",  "(a+b)*(c+d)^2-floor(X/0.3)", "select_from_table('T'; a; b)*2",
-        "(a>1) && (b<2) || inv(c)",   "0 ? P : Q",                  "-2^2+atan(1)*4-log(exp(1))",
+        "a>1 ? sqrt(a*b) : (c-d)/2",
+        "(a+b)*(c+d)^2-floor(X/0.3)",
+        "select_from_table('T'; a; b)*2",
+        "(a>1) && (b<2) || inv(c)",
+        "0 ? P : Q",
+        "-2^2+atan(1)*4-log(exp(1))",
     };
     for (const std::string& s : samples)
         for (std::size_t n = 0; n <= s.size(); ++n) check(s.substr(0, n));

@@ -85,8 +85,10 @@ TEST_F(FrameSamplingTest, PointCountsAndStepsFollowTheFeedAndSpeedRules) {
         EXPECT_EQ(points[0].frame, f.get());
         EXPECT_EQ(points[0].unit, f->path.GetUnit(0));
         EXPECT_NEAR(points[c.points - 1].z, -c.length, 1e-12);
-        if (!c.feedIsStep) EXPECT_NEAR(points[0].z, 0.0, 1e-12);
-        else EXPECT_NEAR(points[0].z, -c.feed, 1e-12);
+        if (!c.feedIsStep)
+            EXPECT_NEAR(points[0].z, 0.0, 1e-12);
+        else
+            EXPECT_NEAR(points[0].z, -c.feed, 1e-12);
     }
 }
 
@@ -244,7 +246,7 @@ TEST_F(FrameSamplingTest, TracePointsTakeTheirColourFromTheTraceKind) {
         int traceKind;
         std::int64_t colour;
     };
-    const Case cases[] = {{false, 0, 0x111111}, {true, 0, 0x222222}, {false, 10, 0x111111},
+    const Case cases[] = {{false, 0, 0x111111},  {true, 0, 0x222222},  {false, 10, 0x111111},
                           {false, 11, 0x333333}, {true, 11, 0x333333}, {false, 12, 255}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.traceKind);

@@ -43,7 +43,8 @@ TEST(ConstantSpeedTimeTest, FourRadiusCases) {
     const double rA = 100 * 500 / pi / 200, rB = 100 * 500 / pi / 2000;
     // Across all zones, radius 0 to 100 over 100 mm: l1 = rB, l2 = 100 - rA,
     // the rest at n = 100000 / pi / (rB + rA).
-    const double across = rB / 2000 / 0.2 + (100 - rA) / 200 / 0.2 + (100 - rB - (100 - rA)) / (100000 / pi / (rB + rA)) / 0.2;
+    const double across =
+        rB / 2000 / 0.2 + (100 - rA) / 200 / 0.2 + (100 - rB - (100 - rA)) / (100000 / pi / (rB + rA)) / 0.2;
     const Case cases[] = {
         {"below rB: at Smax", 10, 2, 5, 200, 2000, 10 / 2000.0 / 0.2},
         {"beyond rA: at Smin", 20, 120, 100, 200, 2000, 20 / 200.0 / 0.2},
@@ -88,7 +89,7 @@ TEST(ConstantSpeedTimeTest, DegenerateInputsGiveFiniteTimes) {
 
 TEST_F(FrameStatisticsTest, MovesCountTheirLengthsAsWorkOrIdle) {
     CCadre_LineG01 rapid(-20, 0, -20, 100, 0, true);
-    CCadre_LineG01 cut(-20, 100, -50, 60, 0.2, false);                                   // 50 long
+    CCadre_LineG01 cut(-20, 100, -50, 60, 0.2, false);                                    // 50 long
     CCadre_LineG01 spatial(FramePoint{-50, 0, 60}, FramePoint{-50, 12, 55}, 0.2, false);  // 13 long
     CCadre_ArcG02 arc(-50, 50, 5, -50, 55, -50, 45, 0.2, false);                          // half a turn, 5 pi
     CCadre_G28 home;

@@ -1,6 +1,8 @@
 // Frames written through hand-built post-processor templates.
 #include <memory>
 
+#include "code_line_builder.h"
+#include "frame_test_program.h"
 #include "geometry/contour.h"
 #include "geometry/line_unit.h"
 #include "nc/address_table.h"
@@ -12,8 +14,6 @@
 #include "nc/modal_state.h"
 #include "nc/plan_contours.h"
 #include "platform/settings_record.h"
-#include "frame_test_program.h"
-#include "code_line_builder.h"
 #include "test_support.h"
 
 namespace zarvento {
@@ -244,9 +244,9 @@ TEST_F(FrameTemplatesTest, ErrorLinesAndFieldsWithoutResult) {
     code.push_back(Line("C%12345f D%3.1f", {"_P"}));
     code.push_back(Line("E%3n", {"1/0"}));
     EXPECT_EQ(Write(Dwell()), (Lines{" G04 P0", " A%m B0.5", " C%12345f D0.5", " E0"}));
-    EXPECT_EQ(ModalState.errorTexts,
-              (Lines{"Неизвестная переменная _Q в строке\nG04 P%f", "Неправильный спецификатор формата в строке\nA%m B%f",
-                     "Неизвестная переменная 1/0 в строке\nE%3n"}));
+    EXPECT_EQ(ModalState.errorTexts, (Lines{"Неизвестная переменная _Q в строке\nG04 P%f",
+                                            "Неправильный спецификатор формата в строке\nA%m B%f",
+                                            "Неизвестная переменная 1/0 в строке\nE%3n"}));
 }
 
 TEST_F(FrameTemplatesTest, PrefixBlanksExportRunAndDisabledTemplates) {

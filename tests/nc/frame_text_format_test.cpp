@@ -1,6 +1,6 @@
 // Number and text formatting of frame text.
-#include "nc/address_table.h"
 #include "nc/frame_text_format.h"
+#include "nc/address_table.h"
 #include "nc/modal_state.h"
 #include "platform/variant.h"
 #include "test_support.h"
@@ -18,11 +18,11 @@ TEST(FormatAddressValue, ShortestExactFormAndZeroRules) {
         const char* text;
     };
     const Case cases[] = {
-        {"F", 0.0, false, ""},          {"F", 0.0, true, "F0 "},       {"X", 0.0, false, "X0 "},
-        {"Y", 0.0, false, "Y0 "},       {"Z", -0.0005, false, "Z0 "},  {"X", 12.5, false, "X12.5 "},
-        {"Z", -3.25, false, "Z-3.25 "}, {"X", 1.2346, false, "X1.235 "}, {"X", 2.9995, false, "X3 "},
-        {"X", 1.2999, false, "X1.300 "}, {"S", 1500, false, "S1500 "}, {"_MAXS", 0.0, false, ""},
-        {"F", 0.15, false, "F0.15 "},   {"R", -5.0, false, "R-5 "},
+        {"F", 0.0, false, ""},           {"F", 0.0, true, "F0 "},         {"X", 0.0, false, "X0 "},
+        {"Y", 0.0, false, "Y0 "},        {"Z", -0.0005, false, "Z0 "},    {"X", 12.5, false, "X12.5 "},
+        {"Z", -3.25, false, "Z-3.25 "},  {"X", 1.2346, false, "X1.235 "}, {"X", 2.9995, false, "X3 "},
+        {"X", 1.2999, false, "X1.300 "}, {"S", 1500, false, "S1500 "},    {"_MAXS", 0.0, false, ""},
+        {"F", 0.15, false, "F0.15 "},    {"R", -5.0, false, "R-5 "},
     };
     for (const Case& c : cases) EXPECT_EQ(FormatAddressValue(c.letter, c.value, c.force), c.text) << c.value;
 }
@@ -36,13 +36,14 @@ TEST_F(TemplateNumberTest, FieldShapes) {
         std::optional<std::string> text;
     };
     const Case cases[] = {
-        {"%3.3f", 12.5, "X12.5"},  {"%3.3.f", 12.0, "X12."},    {"%04.1f", 5.0, "X0005"},
-        {"%04.1f", -5.0, "X-0005"}, {"%5f", 12.7, "X13"},       {"%52f", 1.256, "X1.26"},
-        {"%5xf", 1.256, "X1"},     {"%3.3f", -0.00001, "X0"},   {"%3.3f", -0.0002, "X0"},
+        {"%3.3f", 12.5, "X12.5"},       {"%3.3.f", 12.0, "X12."},   {"%04.1f", 5.0, "X0005"},
+        {"%04.1f", -5.0, "X-0005"},     {"%5f", 12.7, "X13"},       {"%52f", 1.256, "X1.26"},
+        {"%5xf", 1.256, "X1"},          {"%3.3f", -0.00001, "X0"},  {"%3.3f", -0.0002, "X0"},
         {"%12345f", 1.0, std::nullopt}, {"%0f", 1.0, std::nullopt}, {"%xf", 1.0, std::nullopt},
-        {"%x.3f", 1.0, std::nullopt},  {"%f", 1.0, std::nullopt},
+        {"%x.3f", 1.0, std::nullopt},   {"%f", 1.0, std::nullopt},
     };
-    for (const Case& c : cases) EXPECT_EQ(FormatTemplateNumber("X", c.pattern, c.value), c.text) << c.pattern << " " << c.value;
+    for (const Case& c : cases)
+        EXPECT_EQ(FormatTemplateNumber("X", c.pattern, c.value), c.text) << c.pattern << " " << c.value;
 }
 
 TEST_F(TemplateNumberTest, ModalAndNonZeroWordsLeaveTheAddressOut) {
@@ -93,10 +94,20 @@ TEST(FormatIntegerField, OnlyOneCheckedIntegerConversion) {
         std::optional<std::string> text;
     };
     const Case cases[] = {
-        {"T%d", "T3"},       {"T%02d", "T03"},    {"T%-3d|", "T3  |"}, {"T%+d", "T+3"},
-        {"T%.3d", "T003"},   {"%d%%", "3%"},      {"T%i", "T3"},       {"T%s", std::nullopt},
-        {"T%n", std::nullopt}, {"T%d%d", std::nullopt}, {"T", std::nullopt}, {"T%ld", std::nullopt},
-        {"T%99999d", std::nullopt}, {"T%", std::nullopt},
+        {"T%d", "T3"},
+        {"T%02d", "T03"},
+        {"T%-3d|", "T3  |"},
+        {"T%+d", "T+3"},
+        {"T%.3d", "T003"},
+        {"%d%%", "3%"},
+        {"T%i", "T3"},
+        {"T%s", std::nullopt},
+        {"T%n", std::nullopt},
+        {"T%d%d", std::nullopt},
+        {"T", std::nullopt},
+        {"T%ld", std::nullopt},
+        {"T%99999d", std::nullopt},
+        {"T%", std::nullopt},
     };
     for (const Case& c : cases) EXPECT_EQ(FormatIntegerField(c.format, 3), c.text) << c.format;
     EXPECT_EQ(FormatIntegerField("%05d", -42), "-0042");

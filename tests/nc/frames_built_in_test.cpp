@@ -2,6 +2,7 @@
 #include <memory>
 #include <numbers>
 
+#include "frame_test_program.h"
 #include "geometry/arc_unit.h"
 #include "geometry/line_unit.h"
 #include "nc/cadre_arc_g02.h"
@@ -25,7 +26,6 @@
 #include "nc/frame_templates.h"
 #include "nc/modal_state.h"
 #include "platform/settings_record.h"
-#include "frame_test_program.h"
 #include "test_support.h"
 
 namespace zarvento {
@@ -125,8 +125,8 @@ TEST_F(FramesBuiltInTest, ToolChangeFormats) {
         const char* line;
     };
     // A format from a description file is used only when it is one integer conversion.
-    const Case cases[] = {{"T%d", " N001  T3"}, {"T%02d02", " N001  T0302"}, {"T%s", " N001  T3"},
-                          {"%n%n", " N001  T3"}, {"T%d%d", " N001  T3"},    {"", " N001  T3"}};
+    const Case cases[] = {{"T%d", " N001  T3"},  {"T%02d02", " N001  T0302"}, {"T%s", " N001  T3"},
+                          {"%n%n", " N001  T3"}, {"T%d%d", " N001  T3"},      {"", " N001  T3"}};
     for (const Case& c : cases) {
         BuiltInFrameTexts::Global().toolCallFormat = c.format;
         Lines lines;

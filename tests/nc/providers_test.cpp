@@ -135,10 +135,14 @@ TEST_F(ChainTest, FeatureNamesNeedTheRecordAndAreExact) {
     feature.featureRecord = std::make_unique<MANUFACTUR_FEATURE::FeatureRecord>();
     for (int i = 0; i < MANUFACTUR_FEATURE::kFeatureFields; ++i) (*feature.featureRecord)[i] = 100 + i;
     const std::pair<const char*, double> names[] = {
-        {"_FT", 100}, {"_FX", 101}, {"_FY", 102}, {"_FZ", 103}, {"_FD", 104}, {"_FL", 105}, {"_FW", 106},
-        {"_FH", 107}, {"_FA", 108}, {"_FB", 109}, {"_FR", 110}, {"_Fd", 111}, {"_C_N", 112}, {"_HOLE", 10},
-        {"_POCKET_RECT", 31}, {"_POCKET_CIRC", 32}, {"_POCKET_SLOT", 33}, {"_POCKET_CIRCSLOT", 34},
-        {"_FACE_RECT", 41}, {"_FACE_CIRC", 42}, {"_FACE_SLOT", 43}, {"_FACE_CIRCSLOT", 44},
+        {"_FT", 100},           {"_FX", 101},         {"_FY", 102},
+        {"_FZ", 103},           {"_FD", 104},         {"_FL", 105},
+        {"_FW", 106},           {"_FH", 107},         {"_FA", 108},
+        {"_FB", 109},           {"_FR", 110},         {"_Fd", 111},
+        {"_C_N", 112},          {"_HOLE", 10},        {"_POCKET_RECT", 31},
+        {"_POCKET_CIRC", 32},   {"_POCKET_SLOT", 33}, {"_POCKET_CIRCSLOT", 34},
+        {"_FACE_RECT", 41},     {"_FACE_CIRC", 42},   {"_FACE_SLOT", 43},
+        {"_FACE_CIRCSLOT", 44},
     };
     for (const auto& [name, value] : names) EXPECT_EQ(Eval(feature, name), value) << name;
     // The cycle's own parameter still comes first; fields 13-16 stay hidden.

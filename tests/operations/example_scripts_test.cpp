@@ -19,6 +19,7 @@
 #include "operations/headless_turn_panels.h"
 #include "operations/turn.h"
 #include "operations/turn_mnogo_prohod.h"
+#include "path_checks.h"
 #include "plan/command_script.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
@@ -29,7 +30,6 @@
 #include "platform/module.h"
 #include "platform/text_file.h"
 #include "post/program.h"
-#include "path_checks.h"
 #include "test_support.h"
 
 namespace zarvento::test {
@@ -204,7 +204,8 @@ protected:
         for (int i = 0; i < 2; ++i) EXPECT_FALSE(plan.GetTurn(i)->HasMessage()) << plan.GetTurn(i)->messageText;
         EXPECT_EQ(plan.GetTurn(0)->kind, kTurnMnogoProhod);
         EXPECT_EQ(plan.GetTurn(1)->kind, kTurnKONTUR);
-        EXPECT_TRUE(dynamic_cast<CTurn&>(*plan.GetTurn(1)).indNapr) << "finishing runs from the face towards the collar";
+        EXPECT_TRUE(dynamic_cast<CTurn&>(*plan.GetTurn(1)).indNapr)
+            << "finishing runs from the face towards the collar";
         ASSERT_NE(GetSPID()->GetPostProcessor(), nullptr);
         EXPECT_EQ(GetSPID()->GetPostProcessor()->GetName(), "ISO_Lathe");
     }
@@ -234,20 +235,18 @@ TEST_F(ExampleProgramTest, OperationPanelRefusesWhatItCannotTake) {
         const char* field;
         std::string refusal;
     };
-    for (const Case& c : {Case{2, "tool=0", kValue + "tool: \"0\""}, Case{2, "tool=31", kValue + "tool: \"31\""},
-                          Case{2, "work=1-99", kValue + "work: \"1-99\""}, Case{2, "work=3-1", kValue + "work: \"3-1\""},
-                          Case{2, "allowance=-0.5", kValue + "allowance: \"-0.5\""},
-                          Case{2, "allowance=1e3", kValue + "allowance: \"1e3\""},
-                          Case{2, "direction=sideways", kValue + "direction: \"sideways\""},
-                          Case{2, "feed=0.2*", kValue + "feed: \"0.2*\""},
-                          Case{2, "alowance=0.5", "Операция не имеет поля alowance"},
-                          Case{2, "output=cycle", kValue + "output: \"cycle\""},
-                          Case{2, "strategy=groove", kValue + "strategy: \"groove\""},
-                          Case{2, "cycle.I=2", "Операция не имеет поля cycle.I"},
-                          Case{1, "output=both", kValue + "output: \"both\""},
-                          Case{1, "cycle.P3=4", kValue + "cycle.P3: \"4\""},
-                          Case{1, "cycle.P3=0", kValue + "cycle.P3: \"0\""},
-                          Case{1, "cycle.Q=1", kValue + "cycle.Q: \"1\""}}) {
+    for (const Case& c :
+         {Case{2, "tool=0", kValue + "tool: \"0\""}, Case{2, "tool=31", kValue + "tool: \"31\""},
+          Case{2, "work=1-99", kValue + "work: \"1-99\""}, Case{2, "work=3-1", kValue + "work: \"3-1\""},
+          Case{2, "allowance=-0.5", kValue + "allowance: \"-0.5\""},
+          Case{2, "allowance=1e3", kValue + "allowance: \"1e3\""},
+          Case{2, "direction=sideways", kValue + "direction: \"sideways\""},
+          Case{2, "feed=0.2*", kValue + "feed: \"0.2*\""}, Case{2, "alowance=0.5", "Операция не имеет поля alowance"},
+          Case{2, "output=cycle", kValue + "output: \"cycle\""},
+          Case{2, "strategy=groove", kValue + "strategy: \"groove\""},
+          Case{2, "cycle.I=2", "Операция не имеет поля cycle.I"}, Case{1, "output=both", kValue + "output: \"both\""},
+          Case{1, "cycle.P3=4", kValue + "cycle.P3: \"4\""}, Case{1, "cycle.P3=0", kValue + "cycle.P3: \"0\""},
+          Case{1, "cycle.Q=1", kValue + "cycle.Q: \"1\""}}) {
         SCOPED_TRACE(c.field);
         MessageLog::Instance().Clear();
         CommandScript runner(examples / "shaft");

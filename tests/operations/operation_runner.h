@@ -9,8 +9,8 @@
 #include <fstream>
 #include <functional>
 #include <map>
-#include <sstream>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -83,7 +83,10 @@ inline std::string FrameKindName(CCadreISO& frame) {
 // region, then the common closing.
 class ProbeTurn : public CTurn {
 public:
-    ProbeTurn() { sNameTurn = "Проба"; typeKey = "Turning"; }
+    ProbeTurn() {
+        sNameTurn = "Проба";
+        typeKey = "Turning";
+    }
     bool CreateContourPath() override {
         if (!CTurn::CreateContourPath()) return false;
         const Contour& region = *regionList.front();
@@ -282,19 +285,19 @@ public:
     // A field of an operation by its name; false for an unknown name or value.
     static bool SetField(CTurn& op, const std::string& name, const std::string& value) {
         const std::map<std::string, double CTurn::*> reals = {
-            {"Spod", &CTurn::Spod},       {"Nshp", &CTurn::Nshp}, {"Vconst", &CTurn::Vconst},
-            {"Nmin", &CTurn::Nmin},       {"Nmax", &CTurn::Nmax}, {"TT", &CTurn::TT},
-            {"Vrezanie", &CTurn::Vrezanie}, {"Perebeg", &CTurn::Perebeg}, {"CorrectLz", &CTurn::CorrectLz},
+            {"Spod", &CTurn::Spod},          {"Nshp", &CTurn::Nshp},       {"Vconst", &CTurn::Vconst},
+            {"Nmin", &CTurn::Nmin},          {"Nmax", &CTurn::Nmax},       {"TT", &CTurn::TT},
+            {"Vrezanie", &CTurn::Vrezanie},  {"Perebeg", &CTurn::Perebeg}, {"CorrectLz", &CTurn::CorrectLz},
             {"CorrectLx", &CTurn::CorrectLx}};
-        const std::map<std::string, std::int32_t CTurn::*> ints = {
-            {"nToolPosition", &CTurn::nToolPosition}, {"DirRcorrect", &CTurn::DirRcorrect},
-            {"indCycle", &CTurn::indCycle}, {"indCycleElementar", &CTurn::indCycleElementar}};
+        const std::map<std::string, std::int32_t CTurn::*> ints = {{"nToolPosition", &CTurn::nToolPosition},
+                                                                   {"DirRcorrect", &CTurn::DirRcorrect},
+                                                                   {"indCycle", &CTurn::indCycle},
+                                                                   {"indCycleElementar", &CTurn::indCycleElementar}};
         const std::map<std::string, bool CTurn::*> flags = {
             {"isVconst", &CTurn::isVconst},     {"isCheckCooler", &CTurn::isCheckCooler},
             {"isM01end", &CTurn::isM01end},     {"isM04", &CTurn::isM04},
             {"isAutoM34", &CTurn::isAutoM34},   {"isExclude", &CTurn::isExclude},
-            {"isAutoTool", &CTurn::isAutoTool},
-            {"isCorrectRadius", &CTurn::isCorrectRadius}};
+            {"isAutoTool", &CTurn::isAutoTool}, {"isCorrectRadius", &CTurn::isCorrectRadius}};
         double v = 0;
         if (name == "sNameTurn") {
             op.sNameTurn = value;

@@ -203,7 +203,10 @@ TEST_F(ProgramTest, TheEditedOperationStandsAtItsIndexAndTheRestIsLeftOut) {
         EXPECT_EQ(text.find("Чистовая") != std::string::npos, index >= 4) << index;
         EXPECT_LT(text.find("( правка )"), text.find("M05")) << index;
         // Numbered in this program, whatever an earlier one gave the frame.
-        EXPECT_NE(text.find("( правка )\n N" + std::string(index == 0 ? "002" : index == 1 ? "009" : "016") +
+        EXPECT_NE(text.find("( правка )\n N" +
+                            std::string(index == 0   ? "002"
+                                        : index == 1 ? "009"
+                                                     : "016") +
                             "  G01  Z-5"),
                   std::string::npos)
             << text;

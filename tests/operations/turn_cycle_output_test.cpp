@@ -86,14 +86,16 @@ TEST_F(TurnCycleOutputTest, StartPointAndLeadLinesByShape) {
         const char* name;
         const char* region;
         bool napr;
-        double rz, rx;                  // the start point
-        double z1, x1, zn, xn;          // the contour's first start and last end
+        double rz, rx;          // the start point
+        double z1, x1, zn, xn;  // the contour's first start and last end
         bool internal, across, along;
     };
     const std::vector<Case> cases = {
-        {"towards -Z, falling", "LineSeg( 2,-15, -10,-15, 1 );\nLineSeg( -10,-15, -10,-20, 1 );\nLineSeg( -10,-20, -30,-20, 1 );\n",
-         false, 3, -27, 3, -15, -30, -27, false, false, false},
-        {"towards -Z, rising", "LineSeg( 2,-20, -30,-15, 1 );\n", false, -31, -27, -31, -15, 2, -27, false, false, false},
+        {"towards -Z, falling",
+         "LineSeg( 2,-15, -10,-15, 1 );\nLineSeg( -10,-15, -10,-20, 1 );\nLineSeg( -10,-20, -30,-20, 1 );\n", false, 3,
+         -27, 3, -15, -30, -27, false, false, false},
+        {"towards -Z, rising", "LineSeg( 2,-20, -30,-15, 1 );\n", false, -31, -27, -31, -15, 2, -27, false, false,
+         false},
         {"towards +Z, rising", "LineSeg( -30,-20, 2,-15, 1 );\n", false, -31, -8, -31, -20, 2, -8, true, false, false},
         {"towards +Z, falling", "LineSeg( -30,-12, 2,-20, 1 );\n", false, 3, -8, 3, -20, -30, -8, true, false, false},
         {"face of two units", "LineSeg( -5,-10, -10,-15, 1 );\nLineSeg( -10,-15, -5,-25, 1 );\n", false, 2, -25, -5,
@@ -105,10 +107,11 @@ TEST_F(TurnCycleOutputTest, StartPointAndLeadLinesByShape) {
         {"one face up", "LineSeg( -5,-25, -5,-10, 1 );\n", false, -31, -26, -5, -26, -31, -8, false, true, false},
         {"diameter of two units", "LineSeg( 2,-20, -10,-22, 1 );\nLineSeg( -10,-22, -30,-20, 1 );\n", false, 2, -25, 2,
          -20, -30, -25, false, false, true},
-        {"diameter of two units, indNapr", "LineSeg( 2,-20, -10,-22, 1 );\nLineSeg( -10,-22, -30,-20, 1 );\n", true, -30,
-         -25, -30, -20, 2, -25, false, false, true},
+        {"diameter of two units, indNapr", "LineSeg( 2,-20, -10,-22, 1 );\nLineSeg( -10,-22, -30,-20, 1 );\n", true,
+         -30, -25, -30, -20, 2, -25, false, false, true},
         {"one diameter", "LineSeg( 2,-20, -30,-20, 1 );\n", false, 3, -26, 3, -20, -32, -26, false, false, true},
-        {"one diameter, indNapr", "LineSeg( 2,-20, -30,-20, 1 );\n", true, -31, -26, -31, -20, 4, -26, false, false, true},
+        {"one diameter, indNapr", "LineSeg( 2,-20, -30,-20, 1 );\n", true, -31, -26, -31, -20, 4, -26, false, false,
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -122,7 +125,9 @@ TEST_F(TurnCycleOutputTest, StartPointAndLeadLinesByShape) {
         EXPECT_NEAR(w->GetLastUnit()->EndPoint.z, c.zn, 1e-9);
         EXPECT_NEAR(w->GetLastUnit()->EndPoint.x, c.xn, 1e-9);
         for (int i = 1; i < w->Count(); ++i)
-            EXPECT_TRUE(IsEqualPoint(w->GetUnit(i - 1)->EndPoint.z, w->GetUnit(i - 1)->EndPoint.x, w->GetUnit(i)->StartPoint.z, w->GetUnit(i)->StartPoint.x)) << "unit " << i;
+            EXPECT_TRUE(IsEqualPoint(w->GetUnit(i - 1)->EndPoint.z, w->GetUnit(i - 1)->EndPoint.x,
+                                     w->GetUnit(i)->StartPoint.z, w->GetUnit(i)->StartPoint.x))
+                << "unit " << i;
         EXPECT_EQ(op.internalMachining, c.internal);
         EXPECT_EQ(op.OnePieceAcrossPass, c.across);
         EXPECT_EQ(op.OnePieceAlongPass, c.along);
@@ -153,8 +158,9 @@ TEST_F(TurnCycleOutputTest, TrapezoidFormsAndTheRefusal) {
     constexpr const char* kUndercut =
         "LineSeg( 2,-20, -10,-20, 1 );\nLineSeg( -10,-20, -14,-16, 1 );\nLineSeg( -14,-16, -18,-16, 1 );\n"
         "LineSeg( -18,-16, -18,-20, 1 );\nLineSeg( -18,-20, -30,-20, 1 );\n";
-    constexpr const char* kArc = "LineSeg( 2,-15, -10,-15, 1 );\nArcByPoint( -10,-20, 5, -10,-15, -15,-20, 1, 1 );\n"
-                                 "LineSeg( -15,-20, -30,-20, 1 );\n";
+    constexpr const char* kArc =
+        "LineSeg( 2,-15, -10,-15, 1 );\nArcByPoint( -10,-20, 5, -10,-15, -15,-20, 1, 1 );\n"
+        "LineSeg( -15,-20, -30,-20, 1 );\n";
     struct Case {
         const char* name;
         const char* region;
@@ -176,7 +182,8 @@ TEST_F(TurnCycleOutputTest, TrapezoidFormsAndTheRefusal) {
         {"V4", kRisingToPlusZ, "TrapecV4", 2, -31, -8, -31, -20, -31, -8},
         {"G1 refused, V1 taken", kUndercut, "TrapecG1 TrapecV1", 4, 2, -25, 2, -20, 2, -25},
         {"V2 alone does not fit", kFallingToMinusZ, "TrapecV2", 0, 0, 0, 0, 0, 0, 0},
-        {"mirrored forms do not fit", kFallingToMinusZ, "TrapecG2 TrapecG3 TrapecG4 TrapecV3 TrapecV4", 0, 0, 0, 0, 0, 0, 0},
+        {"mirrored forms do not fit", kFallingToMinusZ, "TrapecG2 TrapecG3 TrapecG4 TrapecV3 TrapecV4", 0, 0, 0, 0, 0,
+         0, 0},
         {"an arc fits no form", kArc, "TrapecG1 TrapecV1", 0, 0, 0, 0, 0, 0, 0},
     };
     for (const Case& c : cases) {
@@ -343,14 +350,18 @@ TEST_F(TurnCycleOutputTest, GoldenFramesOfTheFixtureParts) {
         double cornerRadius;
     };
     const Form forms[] = {
-        {"general", " ", 0.8},  {"trapezoid_g1", "TrapecG1", 0.0}, {"trapezoid_g3", "TrapecG3", 0.0},
-        {"trapezoid_v1", "TrapecV1", 0.0}, {"trapezoid_v3", "TrapecV3", 0.0},
+        {"general", " ", 0.8},
+        {"trapezoid_g1", "TrapecG1", 0.0},
+        {"trapezoid_g3", "TrapecG3", 0.0},
+        {"trapezoid_v1", "TrapecV1", 0.0},
+        {"trapezoid_v3", "TrapecV3", 0.0},
     };
     for (const Form& form : forms) {
         SCOPED_TRACE(form.file);
         std::string text;
         for (const test::FixturePart& part : test::FixtureParts()) {
-            runner->Bar(part.barLength, part.barDiameter, part.barInner, part.barZ).InnerPoint(part.innerZ, part.innerX);
+            runner->Bar(part.barLength, part.barDiameter, part.barInner, part.barZ)
+                .InnerPoint(part.innerZ, part.innerX);
             CTurnMnogoProhod& op = Cycle(part.profile, form.demands, form.cornerRadius);
             if (!op.messageText.empty()) {
                 EXPECT_NE(form.cornerRadius, 0.8) << part.name << ": " << op.messageText;

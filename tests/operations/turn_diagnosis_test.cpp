@@ -7,9 +7,9 @@
 #include "nc/cycle_auto.h"
 #include "operations/turn_kontur.h"
 #include "operations_test_support.h"
+#include "plan/plan_tree.h"
 #include "platform/host_documents.h"
 #include "platform/messages.h"
-#include "plan/plan_tree.h"
 
 namespace zarvento {
 namespace {
@@ -59,7 +59,8 @@ TEST_F(TurnDiagnosisTest, WhichMessageStands) {
              o.tableWorkContour.reset();
          },
          "Ошибка:\nНе задан рабочий контур", false},
-        {"a working contour of zero length", [](CTurn& o) { o.tableWorkContour = test::OperationRunner::Parse("LineSeg( 1,-20, 1,-20, 1 );"); },
+        {"a working contour of zero length",
+         [](CTurn& o) { o.tableWorkContour = test::OperationRunner::Parse("LineSeg( 1,-20, 1,-20, 1 );"); },
          "Ошибка:\nНе задан рабочий контур", false},
         {"self-crossing",
          [](CTurn& o) {
@@ -144,7 +145,8 @@ TEST_F(TurnDiagnosisTest, FinalContourIsTheStockLessTheMachinedRegionAndFeedsThe
     EXPECT_EQ(ContourScriptText(*second.prevFinalContour), ContourScriptText(done));
     // Kinds 2 and 7 machine along the working contour itself.
     ASSERT_EQ(first.regionList.size(), 1u);
-    EXPECT_EQ(ContourScriptText(*first.regionList[0]), ContourScriptText(*test::OperationRunner::Parse(test::kStepProfile)));
+    EXPECT_EQ(ContourScriptText(*first.regionList[0]),
+              ContourScriptText(*test::OperationRunner::Parse(test::kStepProfile)));
 }
 
 TEST_F(TurnDiagnosisTest, AnOperationWithAMessagePassesItsSourceOn) {

@@ -10,11 +10,11 @@
 #include "kind_test_support.h"
 #include "nc/cadre_g04.h"
 #include "nc/cycle_auto.h"
-#include "platform/variant.h"
 #include "operations/kind_support.h"
 #include "operations/turn_drill.h"
 #include "operations_test_support.h"
 #include "platform/storage_record.h"
+#include "platform/variant.h"
 
 namespace zarvento {
 namespace {
@@ -312,8 +312,8 @@ TEST_F(TurnDrillTest, RecordValuesRoundTrip) {
         StorageRecord record;
         ASSERT_TRUE(record.OpenWrite("Zarvento.Turn.3"));
         saved.SaveKindValues(record);
-        EXPECT_EQ(record.PendingNames(),
-                  (std::vector<std::string>{"SposobDrill", "Zbase", "Glubina", "GlubinaCentr", "Diametr", "AngleDrill"}));
+        EXPECT_EQ(record.PendingNames(), (std::vector<std::string>{"SposobDrill", "Zbase", "Glubina", "GlubinaCentr",
+                                                                   "Diametr", "AngleDrill"}));
     }
     CTurnDRILL loaded;
     StorageRecord record;

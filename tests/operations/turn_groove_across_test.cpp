@@ -7,11 +7,11 @@
 #include <cmath>
 
 #include "fixture_parts.h"
+#include "geometry/contour_script.h"
 #include "golden_file.h"
 #include "multipass_test_support.h"
 #include "nc/cadre_g04.h"
 #include "nc/cadre_line_g01.h"
-#include "geometry/contour_script.h"
 #include "operations/kind_support.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "operations_test_support.h"
@@ -83,13 +83,13 @@ TEST_F(TurnGrooveAcrossTest, PlungeCountAndStep) {
         std::vector<double> plunges;
     };
     const std::vector<Case> cases = {
-        {2.0, 2.0, false, {-12, -14, -16}},       // H an exact multiple of t
-        {3.0, 2.0, false, {-12, -15, -16}},       // the last step takes the rest
+        {2.0, 2.0, false, {-12, -14, -16}},  // H an exact multiple of t
+        {3.0, 2.0, false, {-12, -15, -16}},  // the last step takes the rest
         {2.5, 2.0, false, {-12, -14.5, -16}},
-        {2.5, 2.0, true, {-12, -14, -16}},        // spread evenly
+        {2.5, 2.0, true, {-12, -14, -16}},  // spread evenly
         {3.0, 1.0, true, {-11, -13.5, -16}},
-        {2.0, 6.0, false, {-16, -16}},            // as wide as the tool: two plunges at one Z
-        {5.0, 2.0, false, {-12, -16}},            // narrower than a step: still two plunges
+        {2.0, 6.0, false, {-16, -16}},                  // as wide as the tool: two plunges at one Z
+        {5.0, 2.0, false, {-12, -16}},                  // narrower than a step: still two plunges
         {0.7, 3.9, false, {-13.9, -14.6, -15.3, -16}},  // 2.1 / 0.7 a hair above 3 counts as 3
     };
     for (const Case& c : cases) {

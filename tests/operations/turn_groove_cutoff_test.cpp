@@ -26,7 +26,8 @@ constexpr const char* kGroove =
     "LineSeg( -10,-25, -10,-22, 1 );\nLineSeg( -10,-22, -14,-22, 1 );\nLineSeg( -14,-22, -14,-25, 1 );\n";
 constexpr const char* kGrooveStock = "LineSeg( -14,-25, -10,-25, 1 );\n";
 // A face groove at the face z = 0 between the radii 10 and 14, 3 deep.
-constexpr const char* kFaceGroove = "LineSeg( 0,-10, -3,-10, 1 );\nLineSeg( -3,-10, -3,-14, 1 );\nLineSeg( -3,-14, 0,-14, 1 );\n";
+constexpr const char* kFaceGroove =
+    "LineSeg( 0,-10, -3,-10, 1 );\nLineSeg( -3,-10, -3,-14, 1 );\nLineSeg( -3,-14, 0,-14, 1 );\n";
 constexpr const char* kFaceGrooveStock = "LineSeg( 0,-14, 0,-10, 1 );\n";
 
 class GrooveTest : public test::OperationTest {
@@ -53,13 +54,12 @@ TEST_F(GrooveTest, GoldenFramesOfAnOuterGrooveThroughTheRunner) {
     // The groove's walls run out past the bar, so its region is the groove itself.
     const char* profile =
         "LineSeg( -10,-26, -10,-22, 1 );\nLineSeg( -10,-22, -14,-22, 1 );\nLineSeg( -14,-22, -14,-26, 1 );\n";
-    CTurn& g = runner->AddKind(kTurnKANAVKA, profile, [](CTurn& o) {
-        dynamic_cast<CTurnKANAVKA&>(o).Pause = 0.5;
-    });
+    CTurn& g = runner->AddKind(kTurnKANAVKA, profile, [](CTurn& o) { dynamic_cast<CTurnKANAVKA&>(o).Pause = 0.5; });
     runner->Run();
     EXPECT_EQ(g.nToolPosition, 2);
     EXPECT_EQ(g.depthOfCut, 4.0) << "the tool's width";
-    EXPECT_EQ(runner->Text(0), "T3\nS500 F0.05\nM03\nG00  X52 Z-14\nG01  X44\nG04  P0.5\nG00  X52\nG00  X200 Z100\nM01\n");
+    EXPECT_EQ(runner->Text(0),
+              "T3\nS500 F0.05\nM03\nG00  X52 Z-14\nG01  X44\nG04  P0.5\nG00  X52\nG00  X200 Z100\nM01\n");
 }
 
 TEST_F(GrooveTest, PlungeByDirectionAndBinding) {
@@ -82,10 +82,13 @@ TEST_F(GrooveTest, PlungeByDirectionAndBinding) {
         SCOPED_TRACE(c.name);
         runner->Clear();
         bool ok = false;
-        CTurnKANAVKA& g = Groove(c.region, c.stock, [&](CTurnKANAVKA& o) {
-            o.indNapr = c.face;
-            o.indPrivaz = c.binding;
-        }, &ok);
+        CTurnKANAVKA& g = Groove(
+            c.region, c.stock,
+            [&](CTurnKANAVKA& o) {
+                o.indNapr = c.face;
+                o.indPrivaz = c.binding;
+            },
+            &ok);
         ASSERT_TRUE(ok);
         const std::vector<test::Move> moves = Plunges(g);
         ASSERT_EQ(moves.size(), 2u);
@@ -102,7 +105,8 @@ TEST_F(GrooveTest, PlungeByDirectionAndBinding) {
 
 TEST_F(GrooveTest, ThePlungeStaysInsideTheRegion) {
     // An inner groove running the other way: the plunge goes outwards.
-    const char* inner = "LineSeg( -14,-10, -14,-12, 1 );\nLineSeg( -14,-12, -10,-12, 1 );\nLineSeg( -10,-12, -10,-10, 1 );\n";
+    const char* inner =
+        "LineSeg( -14,-10, -14,-12, 1 );\nLineSeg( -14,-12, -10,-12, 1 );\nLineSeg( -10,-12, -10,-10, 1 );\n";
     const char* stock = "LineSeg( -10,-10, -14,-10, 1 );\n";
     for (int binding : {0, 1}) {
         runner->Clear();
@@ -187,7 +191,9 @@ protected:
         runner->Run();
         return dynamic_cast<CTurnOTREZKA&>(op);
     }
-    static void Set(CTurnOTREZKA& c, const char* name, double value) { SetCycleText(c.cycle, name, FormatDouble(value)); }
+    static void Set(CTurnOTREZKA& c, const char* name, double value) {
+        SetCycleText(c.cycle, name, FormatDouble(value));
+    }
 };
 
 TEST_F(CutOffTest, GoldenFramesOfOnePassWithTheReducedFeedStretch) {

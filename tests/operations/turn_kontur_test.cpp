@@ -8,10 +8,10 @@
 
 #include "catalogs/param_tool.h"
 #include "fixture_parts.h"
-#include "path_checks.h"
 #include "geometry/arc_unit.h"
 #include "operations/turn_kontur.h"
 #include "operations_test_support.h"
+#include "path_checks.h"
 #include "platform/messages.h"
 #include "platform/storage_record.h"
 
@@ -40,25 +40,36 @@ TEST_F(TurnKonturTest, FullPathsForEveryLeadMode) {
         const char* frames;
     };
     const Case cases[] = {
-        {"modes 0: along the contour's tangents", [](CTurnKONTUR&) {}, "T1\nS700 F0.25\nM03\nG00  X63 Z-29.2\nG01  X41.6\nG01  Z6.5\nG00  X200 Z100\nM01\n"},
-        {"modes 1: along +Z", [](CTurnKONTUR& o) { o.VrezanieSposob = o.PerebegSposob = 1; }, "T1\nS700 F0.25\nM03\nG00  X60 Z-30.7\nG01  Z-29.2\nG01  X41.6\nG01  Z6.5\nG00  X200 Z100\nM01\n"},
-        {"modes 2: along +X", [](CTurnKONTUR& o) { o.VrezanieSposob = o.PerebegSposob = 2; }, "T1\nS700 F0.25\nM03\nG00  X63 Z-29.2\nG01  X41.6\nG01  Z5\nG01  X38.6\nG00  X200 Z100\nM01\n"},
-        {"modes 3: along -Z", [](CTurnKONTUR& o) { o.VrezanieSposob = o.PerebegSposob = 3; }, "T1\nS700 F0.25\nM03\nG00  X60 Z-27.7\nG01  Z-29.2\nG01  X41.6\nG01  Z5\nG01  Z3.5\nG00  X200 Z100\nM01\n"},
-        {"modes 4: along -X", [](CTurnKONTUR& o) { o.VrezanieSposob = o.PerebegSposob = 4; }, "T1\nS700 F0.25\nM03\nG00  X57 Z-29.2\nG01  X60\nG01  X41.6\nG01  Z5\nG01  X44.6\nG00  X200 Z100\nM01\n"},
+        {"modes 0: along the contour's tangents", [](CTurnKONTUR&) {},
+         "T1\nS700 F0.25\nM03\nG00  X63 Z-29.2\nG01  X41.6\nG01  Z6.5\nG00  X200 Z100\nM01\n"},
+        {"modes 1: along +Z", [](CTurnKONTUR& o) { o.VrezanieSposob = o.PerebegSposob = 1; },
+         "T1\nS700 F0.25\nM03\nG00  X60 Z-30.7\nG01  Z-29.2\nG01  X41.6\nG01  Z6.5\nG00  X200 Z100\nM01\n"},
+        {"modes 2: along +X", [](CTurnKONTUR& o) { o.VrezanieSposob = o.PerebegSposob = 2; },
+         "T1\nS700 F0.25\nM03\nG00  X63 Z-29.2\nG01  X41.6\nG01  Z5\nG01  X38.6\nG00  X200 Z100\nM01\n"},
+        {"modes 3: along -Z", [](CTurnKONTUR& o) { o.VrezanieSposob = o.PerebegSposob = 3; },
+         "T1\nS700 F0.25\nM03\nG00  X60 Z-27.7\nG01  Z-29.2\nG01  X41.6\nG01  Z5\nG01  Z3.5\nG00  X200 Z100\nM01\n"},
+        {"modes 4: along -X", [](CTurnKONTUR& o) { o.VrezanieSposob = o.PerebegSposob = 4; },
+         "T1\nS700 F0.25\nM03\nG00  X57 Z-29.2\nG01  X60\nG01  X41.6\nG01  Z5\nG01  X44.6\nG00  X200 Z100\nM01\n"},
         {"modes 5: the given angles",
          [](CTurnKONTUR& o) {
              o.VrezanieSposob = o.PerebegSposob = 5;
              o.VrezanieAngle = 45.0;
              o.PerebegAngle = 135.0;
          },
-         "T1\nS700 F0.25\nM03\nG00  X62.121 Z-30.261\nG01  X60 Z-29.2\nG01  X41.6\nG01  Z5\nG01  X39.479 Z3.939\nG00  X200 Z100\nM01\n"},
-        {"along the contour's direction", [](CTurnKONTUR& o) { o.indNapr = true; }, "T1\nS700 F0.25\nM03\nG00  X41.6 Z6.5\nG01  Z-29.2\nG01  X63\nG00  X200 Z100\nM01\n"},
-        {"no overrun", [](CTurnKONTUR& o) { o.Perebeg = 0.0; }, "T1\nS700 F0.25\nM03\nG00  X63 Z-29.2\nG01  X41.6\nG01  Z5\nG00  X200 Z100\nM01\n"},
-        {"negative overrun drops the last unit", [](CTurnKONTUR& o) { o.Perebeg = -0.5; }, "T1\nS700 F0.25\nM03\nG00  X63 Z-29.2\nG01  X41.6\nG00  X200 Z100\nM01\n"},
-        {"tool offsets", [](CTurnKONTUR& o) {
+         "T1\nS700 F0.25\nM03\nG00  X62.121 Z-30.261\nG01  X60 Z-29.2\nG01  X41.6\nG01  Z5\nG01  X39.479 Z3.939\nG00  "
+         "X200 Z100\nM01\n"},
+        {"along the contour's direction", [](CTurnKONTUR& o) { o.indNapr = true; },
+         "T1\nS700 F0.25\nM03\nG00  X41.6 Z6.5\nG01  Z-29.2\nG01  X63\nG00  X200 Z100\nM01\n"},
+        {"no overrun", [](CTurnKONTUR& o) { o.Perebeg = 0.0; },
+         "T1\nS700 F0.25\nM03\nG00  X63 Z-29.2\nG01  X41.6\nG01  Z5\nG00  X200 Z100\nM01\n"},
+        {"negative overrun drops the last unit", [](CTurnKONTUR& o) { o.Perebeg = -0.5; },
+         "T1\nS700 F0.25\nM03\nG00  X63 Z-29.2\nG01  X41.6\nG00  X200 Z100\nM01\n"},
+        {"tool offsets",
+         [](CTurnKONTUR& o) {
              o.isCorrectLz = true;
              o.CorrectLz = 0.25;
-         }, "T1\nS700 F0.25\nM03\nG00  X63 Z-28.95\nG01  X41.6\nG01  Z6.75\nG00  X200 Z100\nM01\n"},
+         },
+         "T1\nS700 F0.25\nM03\nG00  X63 Z-28.95\nG01  X41.6\nG01  Z6.75\nG00  X200 Z100\nM01\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -72,7 +83,8 @@ TEST_F(TurnKonturTest, NoseCircleKeepsClearOfThePartAndPathsAreContinuous) {
     for (const auto& part : test::FixtureParts()) {
         for (bool along : {false, true}) {
             SCOPED_TRACE(std::string(part.name) + (along ? ", along" : ", against"));
-            runner->Bar(part.barLength, part.barDiameter, part.barInner, part.barZ).InnerPoint(part.innerZ, part.innerX);
+            runner->Bar(part.barLength, part.barDiameter, part.barInner, part.barZ)
+                .InnerPoint(part.innerZ, part.innerX);
             CTurnKONTUR& op = Kontur(part.profile, [&](CTurnKONTUR& o) { o.indNapr = along; });
             ASSERT_EQ(op.messageText, "");
             const ParamTool& tool = *op.GetTool();

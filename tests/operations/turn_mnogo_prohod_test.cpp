@@ -12,7 +12,6 @@
 #include <sstream>
 
 #include "fixture_parts.h"
-#include "path_checks.h"
 #include "geometry/arc_unit.h"
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
@@ -21,9 +20,10 @@
 #include "nc/cadre_s_f.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "operations_test_support.h"
+#include "path_checks.h"
 #include "plan/spid.h"
-#include "post/post_processor.h"
 #include "platform/storage_record.h"
+#include "post/post_processor.h"
 
 namespace zarvento {
 namespace {
@@ -172,7 +172,8 @@ TEST_F(TurnMnogoProhodTest, RoughingLeavesAtMostOneDepthOfCut) {
     for (const auto& part : test::FixtureParts()) {
         for (int direction : {0, 1}) {
             SCOPED_TRACE(std::string(part.name) + (direction ? ", facing" : ", longitudinal"));
-            runner->Bar(part.barLength, part.barDiameter, part.barInner, part.barZ).InnerPoint(part.innerZ, part.innerX);
+            runner->Bar(part.barLength, part.barDiameter, part.barInner, part.barZ)
+                .InnerPoint(part.innerZ, part.innerX);
             CTurnMnogoProhod& op = MultiPass(part.profile, [&](CTurnMnogoProhod& o) {
                 o.isZachistka = false;
                 test::SetCycleValue(o.turningCycle, "P3", direction);
@@ -224,8 +225,7 @@ TEST_F(TurnMnogoProhodTest, RoughingLeavesAtMostOneDepthOfCut) {
                             break;
                         }
                     }
-                    EXPECT_TRUE(covered) << "region " << i << " point (" << samples[p].z << ", " << samples[p].x
-                                         << ")";
+                    EXPECT_TRUE(covered) << "region " << i << " point (" << samples[p].z << ", " << samples[p].x << ")";
                     if (!covered) break;
                 }
             }
@@ -331,10 +331,10 @@ TEST_F(TurnMnogoProhodTest, FinishingPiecesRegroupIntoDiameterAndFaceRuns) {
     auto pieces = [] {
         std::vector<std::unique_ptr<Contour>> list;
         auto c = std::make_unique<Contour>();
-        c->AddUnit(std::make_unique<CLineUnit>(5, -20, -10, -20));   // diameter
-        c->AddUnit(std::make_unique<CLineUnit>(-10, -20, -10, -24));  // face
-        c->AddUnit(std::make_unique<CLineUnit>(-10, -24, -12, -26));  // 45 degrees: a diameter
-        c->AddUnit(std::make_unique<CLineUnit>(-12, -26, -20, -26));  // diameter
+        c->AddUnit(std::make_unique<CLineUnit>(5, -20, -10, -20));      // diameter
+        c->AddUnit(std::make_unique<CLineUnit>(-10, -20, -10, -24));    // face
+        c->AddUnit(std::make_unique<CLineUnit>(-10, -24, -12, -26));    // 45 degrees: a diameter
+        c->AddUnit(std::make_unique<CLineUnit>(-12, -26, -20, -26));    // diameter
         c->AddUnit(std::make_unique<CLineUnit>(-20, -26, -20.5, -30));  // steep: a face
         list.push_back(std::move(c));
         return list;

@@ -80,8 +80,8 @@ TEST_F(TurnPathTest, OpeningAndClosingFramesOverVersionToolChangeAndSpeedMode) {
 }
 
 TEST_F(TurnPathTest, FirstOperationChangesToolWithTheFirstToolFlag) {
-    CTurn& op = runner->Add(std::make_unique<test::ProbeTurn>(), test::kStepProfile,
-                            [](CTurn& o) { o.nToolPosition = 1; });
+    CTurn& op =
+        runner->Add(std::make_unique<test::ProbeTurn>(), test::kStepProfile, [](CTurn& o) { o.nToolPosition = 1; });
     runner->Run();
     ASSERT_FALSE(op.Frames().empty());
     auto* t = dynamic_cast<CCadre_T*>(op.Frames().front().get());

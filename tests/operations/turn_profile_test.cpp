@@ -74,8 +74,7 @@ TEST_F(TurnProfileTest, PassesFollowTheOffsetsOutermostFirst) {
     ASSERT_EQ(op.regionList.size(), 1u);
     const Contour& w = *op.regionList[0];
     double nearest = 1e300;
-    for (int i = 0; i < w.Count(); ++i)
-        nearest = std::min(nearest, std::fabs(w.GetUnit(i)->StartPoint.x - levels[2]));
+    for (int i = 0; i < w.Count(); ++i) nearest = std::min(nearest, std::fabs(w.GetUnit(i)->StartPoint.x - levels[2]));
     EXPECT_LT(nearest, 1e-6) << "the last pass runs on the working side itself";
     BoundBox box;
     ContoursBoundingBox(w, *op.pairedList[0], box);

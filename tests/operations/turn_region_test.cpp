@@ -12,9 +12,9 @@
 #include "geometry/contour_script.h"
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
+#include "multipass_test_support.h"
 #include "operations/plan_angle_trim.h"
 #include "operations/turn_mnogo_prohod.h"
-#include "multipass_test_support.h"
 #include "operations_test_support.h"
 #include "plan/spid.h"
 
@@ -194,10 +194,13 @@ TEST_F(TurnRegionTest, FailureTextsAreExact) {
     EXPECT_EQ(groove.messageText, a) << "the hints are the multi-pass turning's only";
     EXPECT_TRUE(groove.Frames().empty());
 
-    EXPECT_EQ(MultiPass(test::FixturePartNamed("step"), [](CTurn& o) { o.tableWorkContour = test::OperationRunner::Parse(
-                                                             "LineSeg( 5,-20, -30,-20, 1 );\n"
-                                                             "LineSeg( -30,-20, -30,-10, 1 );\n"
-                                                             "LineSeg( -30,-10, -10,-25, 1 );\n"); })
+    EXPECT_EQ(MultiPass(test::FixturePartNamed("step"),
+                        [](CTurn& o) {
+                            o.tableWorkContour = test::OperationRunner::Parse(
+                                "LineSeg( 5,-20, -30,-20, 1 );\n"
+                                "LineSeg( -30,-20, -30,-10, 1 );\n"
+                                "LineSeg( -30,-10, -10,-25, 1 );\n");
+                        })
                   .messageText,
               "Ошибка:\nРабочий контур не должен самопересекаться");
 }
@@ -222,17 +225,18 @@ TEST_F(TurnRegionTest, FinishingPiecesFollowTheWorkingContourOnlyWithAnAllowance
 TEST_F(TurnRegionTest, TouchingFinishingPiecesAreJoinedInFrontAndBehind) {
     CTurn& op = MultiPass(test::FixturePartNamed("step"));
     op.finishList.clear();
-    auto piece = [](double z1, double z2) { return test::OperationRunner::Parse(
-                                                "LineSeg( " + std::to_string(z1) + ",-20, " + std::to_string(z2) +
-                                                ",-20, 1 );\n"); };
+    auto piece = [](double z1, double z2) {
+        return test::OperationRunner::Parse("LineSeg( " + std::to_string(z1) + ",-20, " + std::to_string(z2) +
+                                            ",-20, 1 );\n");
+    };
     struct Access : CTurn {
         using CTurn::JoinFinishingPiece;
     };
     auto join = [&](std::unique_ptr<Contour> c) { (op.*(&Access::JoinFinishingPiece))(std::move(c)); };
     join(piece(0, -5));
     join(piece(-10, -15));
-    join(piece(-5, -10));   // appended to the first
-    join(piece(5, 0));      // put in front of the first, in its place
+    join(piece(-5, -10));  // appended to the first
+    join(piece(5, 0));     // put in front of the first, in its place
     ASSERT_EQ(op.finishList.size(), 2u);
     double x = 0, z = 0;
     op.finishList[0]->GetStartPoint(x, z);
@@ -279,8 +283,8 @@ TEST(PlanAngleTrim, LongProfilesAreTrimmedWhole) {
     // 600 collinear pieces, then a groove the edge bridges: every piece is kept.
     std::string script;
     for (int i = 0; i < 600; ++i)
-        script += "LineSeg( " + std::to_string(5 - 0.05 * i) + ",-20, " + std::to_string(5 - 0.05 * (i + 1)) +
-                  ",-20, 1 );\n";
+        script +=
+            "LineSeg( " + std::to_string(5 - 0.05 * i) + ",-20, " + std::to_string(5 - 0.05 * (i + 1)) + ",-20, 1 );\n";
     script +=
         "LineSeg( -25,-20, -25,-17, 1 );\nLineSeg( -25,-17, -28,-17, 1 );\nLineSeg( -28,-17, -28,-20, 1 );\n"
         "LineSeg( -28,-20, -35,-20, 1 );\n";
@@ -319,8 +323,11 @@ TEST(PlanAngleTrim, BridgeEndingOnTheFootOfAWallGoesOnBeyondIt) {
     };
     const double wall = -15.215857181005466;
     const std::vector<Case> cases = {
-        {"fillet smaller than the nose at the foot", kPocketWithSmallFillet,
-         {{5, -23, -9.901041635976672, -23}, {-9.901041635976672, -23, wall, -23}, {wall, -23, -21.997048157022974, -23},
+        {"fillet smaller than the nose at the foot",
+         kPocketWithSmallFillet,
+         {{5, -23, -9.901041635976672, -23},
+          {-9.901041635976672, -23, wall, -23},
+          {wall, -23, -21.997048157022974, -23},
           {-21.997048157022974, -23, -21.997048157022974, -30}}},
         {"sharp foot",
          "LineSeg( 5,-20, -10,-20, 1 );\nLineSeg( -10,-20, -10,-17, 1 );\nLineSeg( -10,-17, -15,-17, 1 );\n"

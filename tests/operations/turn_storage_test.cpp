@@ -13,6 +13,7 @@
 #include <variant>
 #include <vector>
 
+#include "../plan/plan_test_support.h"
 #include "catalogs/param_tool.h"
 #include "geometry/contour_script.h"
 #include "geometry/lsc_transform.h"
@@ -21,7 +22,6 @@
 #include "operations/turn.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "operations_test_support.h"
-#include "../plan/plan_test_support.h"
 #include "plan/command_door.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
@@ -299,8 +299,8 @@ TEST_F(TurnStorageTest, MissingValuesLoadEmptyWithTheToolLifeAndFormulaFallbacks
         int kind;
         double toolLife;
     };
-    const Case cases[] = {{kTurnMnogoProhod, 60}, {kTurnKONTUR, 60},     {kTurnKANAVKA, 30}, {kTurnDRILL, 45},
-                          {kTurnTHREADING, 60},   {kTurnPLASHKA, 60},    {kTurnOTREZKA, 30}};
+    const Case cases[] = {{kTurnMnogoProhod, 60}, {kTurnKONTUR, 60},  {kTurnKANAVKA, 30}, {kTurnDRILL, 45},
+                          {kTurnTHREADING, 60},   {kTurnPLASHKA, 60}, {kTurnOTREZKA, 30}};
     for (const Case& c : cases) {
         // No value at all, then every value present but empty or zero.
         for (int variant = 0; variant < 2; ++variant) {
@@ -681,7 +681,8 @@ TEST_F(TurnReloadTest, AnotherChosenPostProcessorSwitchesTheReloadedOperationsWi
 
     DoSynchronizationData(*GetPLAN());
     ASSERT_EQ(GetPLAN()->GetTurnCount(), 2);
-    for (int i = 0; i < 2; ++i) EXPECT_EQ(runner->Operation(i).indShema, 1) << "the same post-processor keeps the cycles";
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(runner->Operation(i).indShema, 1) << "the same post-processor keeps the cycles";
     EXPECT_EQ(CountMessages(kNotice), 0);
 
     GetSPID()->sNamePostProcessor = "Другой станок";

@@ -46,8 +46,8 @@ bool Is(PlanTurn* op) {
 }
 
 TEST_F(TurnTest, FactoryBuildsEachKindAsItsOwnClass) {
-    bool (*const checks[])(PlanTurn*) = {Is<CTurnMnogoProhod>, Is<CTurnKONTUR>, Is<CTurnKANAVKA>, Is<CTurnDRILL>,
-                                         Is<CTurnTHREADING>,  Is<CTurnPLASHKA>, Is<CTurnOTREZKA>};
+    bool (*const checks[])(PlanTurn*) = {Is<CTurnMnogoProhod>, Is<CTurnKONTUR>,  Is<CTurnKANAVKA>, Is<CTurnDRILL>,
+                                         Is<CTurnTHREADING>,   Is<CTurnPLASHKA>, Is<CTurnOTREZKA>};
     for (int type = 1; type <= 7; ++type) {
         SCOPED_TRACE(type);
         std::unique_ptr<PlanTurn> op = CPLAN::CreateTurnClass(type);

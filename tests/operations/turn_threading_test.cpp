@@ -60,7 +60,9 @@ protected:
     static void Value(CTurnTHREADING& op, const char* name, const char* text) {
         op.Cycle().FindParam(name)->valueText = text;
     }
-    static void Choice(CTurnTHREADING& op, const char* name, int index) { op.Cycle().FindParam(name)->intValue = index; }
+    static void Choice(CTurnTHREADING& op, const char* name, int index) {
+        op.Cycle().FindParam(name)->intValue = index;
+    }
 
     // The frames that cut the thread, in order.
     static std::vector<Move> ThreadMoves(const CTurn& op) {

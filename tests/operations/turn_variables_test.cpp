@@ -35,8 +35,8 @@ TEST_F(TurnVariablesTest, NumericVariablesAnswerFromTheOperation) {
     runner->Run();
     const std::pair<const char*, double> table[] = {
         {"_TPOS", 1}, {"_RCOR", 0.8}, {"_FEED", 0.15}, {"_SPIN", 500}, {"_SDIR", 4}, {"_VCUT", 180},
-        {"_VCON", 1}, {"_NMIN", 200},  {"_NMAX", 2000}, {"_TIME", 60},  {"_TYPE", 0}, {"_FRWS", 2},
-        {"_TOWS", 1}, {"_VREZ", 0},    {"_PRBG", 0},    {"_INDP", 0},
+        {"_VCON", 1}, {"_NMIN", 200}, {"_NMAX", 2000}, {"_TIME", 60},  {"_TYPE", 0}, {"_FRWS", 2},
+        {"_TOWS", 1}, {"_VREZ", 0},   {"_PRBG", 0},    {"_INDP", 0},
     };
     for (const auto& [name, value] : table) EXPECT_EQ(Eval(op, std::string(name) + "+0"), value) << name;
     EXPECT_EQ(op.GetNumericVariable("_NONE"), nullptr);

@@ -190,9 +190,9 @@ TEST_F(CommandDoorTest, WhichActionsNeedACoordinateSystemAndAStock) {
         const char* panel;
     };
     const Case cases[] = {
-        {30, false, nullptr, "lsc"},     {25, false, nullptr, "settings"}, {6, false, nullptr, nullptr},
-        {0, false, kNoLSC, nullptr},     {4, false, kNoLSC, nullptr},      {1, false, kNoLSC, nullptr},
-        {0, true, nullptr, "spid"},      {1, true, kNoStock, nullptr},     {4, true, kNoStock, nullptr},
+        {30, false, nullptr, "lsc"},   {25, false, nullptr, "settings"}, {6, false, nullptr, nullptr},
+        {0, false, kNoLSC, nullptr},   {4, false, kNoLSC, nullptr},      {1, false, kNoLSC, nullptr},
+        {0, true, nullptr, "spid"},    {1, true, kNoStock, nullptr},     {4, true, kNoStock, nullptr},
         {-3, true, kNoStock, nullptr},
     };
     part->AddLocalCoordinateSystem("ЛСК-1", {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
@@ -328,7 +328,8 @@ TEST_F(CommandDoorTest, CoordinateSystemChangeIsDetectedByObjectOrPostProcessorN
     fs::create_directories(folder->Path() / "POSTPROCESSORS");
     for (const char* name : {"Alpha", "Beta"}) {
         std::ofstream(folder->Path() / "POSTPROCESSORS" / (std::string(name) + ".py3"))
-            << "# VERSION 16\n# STRING_INIT G90 " << name << "\n\"\"\"\nBEGIN_MACHINE_CYCLES\nEND_MACHINE_CYCLES\n\"\"\"\n";
+            << "# VERSION 16\n# STRING_INIT G90 " << name
+            << "\n\"\"\"\nBEGIN_MACHINE_CYCLES\nEND_MACHINE_CYCLES\n\"\"\"\n";
     }
     part->AddLocalCoordinateSystem("ЛСК-2", {5, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
     ReadyPlan(1);
@@ -491,8 +492,7 @@ TEST_F(CommandDoorTest, ScriptLinesThatCannotBeReadNameTheLine) {
             EXPECT_EQ(std::string(e.what()).rfind("line 3: ", 0), 0u) << e.what();
         }
     }
-    EXPECT_EQ(CommandScript::Words("a \"b c\"  d=\"e f\" # g", 1),
-              (std::vector<std::string>{"a", "b c", "d=e f"}));
+    EXPECT_EQ(CommandScript::Words("a \"b c\"  d=\"e f\" # g", 1), (std::vector<std::string>{"a", "b c", "d=e f"}));
 }
 
 }  // namespace

@@ -83,9 +83,9 @@ TEST_F(PlanExecutorTest, InsertionKeepsListAndTreeInTheSameOrder) {
         const char* expected;
     };
     const Step steps[] = {
-        {-1, 'a', "a"},   {1, 'b', "ab"},    // -1 and count append
-        {0, 'c', "cab"},                     // the front, behind the plan-data groups
-        {2, 'd', "cadb"},                    // the middle
+        {-1, 'a', "a"},     {1, 'b', "ab"},       // -1 and count append
+        {0, 'c', "cab"},                          // the front, behind the plan-data groups
+        {2, 'd', "cadb"},                         // the middle
         {99, 'e', "cadbe"}, {-7, 'f', "cadbef"},  // stale positions append
     };
     for (const Step& s : steps) {
@@ -186,8 +186,7 @@ TEST_F(PlanExecutorTest, ActiveSearchesSkipExcludedAndFailingOperations) {
         const char* next;
     };
     const Case cases[] = {
-        {0, 0, "a", "a"}, {1, 1, "a", "d"}, {2, 1, "a", "d"},
-        {3, 1, "d", "d"}, {4, 2, "d", "f"}, {5, 2, "f", "f"},
+        {0, 0, "a", "a"}, {1, 1, "a", "d"}, {2, 1, "a", "d"}, {3, 1, "d", "d"}, {4, 2, "d", "f"}, {5, 2, "f", "f"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.i);

@@ -2,6 +2,7 @@
 // post-processor run through them from the plan's temporary folder.
 #include <filesystem>
 
+#include "../post/program_links_stand_in.h"
 #include "plan/spid.h"
 #include "plan_test_support.h"
 #include "platform/module.h"
@@ -10,7 +11,6 @@
 #include "post/program.h"
 #include "post/program_plan_links.h"
 #include "post/python_run.h"
-#include "../post/program_links_stand_in.h"
 
 namespace zarvento {
 namespace {
@@ -54,8 +54,7 @@ TEST_F(PlanProgramLinksTest, TheInstalledScriptPostProcessorConvertsTheProgram) 
     ListControl output;
     ListControl messages;
     ASSERT_TRUE(program.RunPostProcessor(&output, &messages));
-    EXPECT_EQ(output.Lines(),
-              (Lines{"%", "(Вал)", "N0005 G00  X20 Z2", "N0010 G01  Z-10 F0.2", "N0015 M05", "%"}));
+    EXPECT_EQ(output.Lines(), (Lines{"%", "(Вал)", "N0005 G00  X20 Z2", "N0010 G01  Z-10 F0.2", "N0015 M05", "%"}));
     EXPECT_EQ(messages.Lines(), Lines{"ISO_Python: 3 blocks, coding 1, units mm"});
 
     test::NumberedMoves moves(program);

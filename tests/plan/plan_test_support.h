@@ -67,9 +67,9 @@ inline void SaveWholePlan() {
 inline std::string SteppedShaft(double length, double radius) {
     const std::string L = std::to_string(length), R = std::to_string(radius), h = std::to_string(length / 2),
                       r = std::to_string(radius / 2);
-    return "LineSeg( 0,0, 0,-" + r + ", 1 );\n" + "LineSeg( 0,-" + r + ", " + h + ",-" + r + ", 1 );\n" +
-           "LineSeg( " + h + ",-" + r + ", " + h + ",-" + R + ", 1 );\n" + "LineSeg( " + h + ",-" + R + ", " + L +
-           ",-" + R + ", 1 );\n" + "LineSeg( " + L + ",-" + R + ", " + L + ",0, 1 );\n";
+    return "LineSeg( 0,0, 0,-" + r + ", 1 );\n" + "LineSeg( 0,-" + r + ", " + h + ",-" + r + ", 1 );\n" + "LineSeg( " +
+           h + ",-" + r + ", " + h + ",-" + R + ", 1 );\n" + "LineSeg( " + h + ",-" + R + ", " + L + ",-" + R +
+           ", 1 );\n" + "LineSeg( " + L + ",-" + R + ", " + L + ",0, 1 );\n";
 }
 
 }  // namespace zarvento::test

@@ -75,8 +75,8 @@ TEST_F(SessionDirTest, LiveSessionOfAnotherPlanIsNotSwept) {
 
 TEST_F(SessionDirTest, DeleteSPIDRemovesTheFilesAndTheDirectory) {
     const fs::path session = GetSPID()->sessionDirectory;
-    for (const char* name : {"Tool_1.rdp", "Tool_12.r3d", "Device_2.rdp", "input.tmp", "output.tmp", "path.tmp",
-                             "LSC.txt", "Rastr.tif"})
+    for (const char* name :
+         {"Tool_1.rdp", "Tool_12.r3d", "Device_2.rdp", "input.tmp", "output.tmp", "path.tmp", "LSC.txt", "Rastr.tif"})
         Touch(session / name);
     DeleteSPID();
     EXPECT_EQ(ExistingSPID(), nullptr);

@@ -20,10 +20,9 @@ struct MarkerCase {
 // The box diagonal of a shaft of length L and radius R is hypot(L, R).
 TEST_F(SpidServicesTest, RecognitionOfAStepppedShaftSetsTheMarkerAtTheBoundaries) {
     const MarkerCase cases[] = {
-        {80, 59.9, 2.0},  // 99.93
-        {80, 60, 3.5},    // 100
-        {160, 119.9, 3.5},
-        {160, 120, 5.0},  // 200
+        {80, 59.9, 2.0},                     // 99.93
+        {80, 60, 3.5},                       // 100
+        {160, 119.9, 3.5}, {160, 120, 5.0},  // 200
         {300, 40, 5.0},
     };
     SetLSC();
@@ -64,8 +63,9 @@ TEST_F(SpidServicesTest, SectionIsTakenInTheCoordinateSystem) {
 TEST_F(SpidServicesTest, OpenSectionGivesOneMessageAndNoContour) {
     SetLSC();
     // The shaft without its step face.
-    AddProfile("LineSeg( 0,0, 0,-10, 1 );\nLineSeg( 0,-10, 40,-10, 1 );\n"
-               "LineSeg( 40,-20, 80,-20, 1 );\nLineSeg( 80,-20, 80,0, 1 );");
+    AddProfile(
+        "LineSeg( 0,0, 0,-10, 1 );\nLineSeg( 0,-10, 40,-10, 1 );\n"
+        "LineSeg( 40,-20, 80,-20, 1 );\nLineSeg( 80,-20, 80,0, 1 );");
     CSPID spid;
     BusyFlag = true;
     EXPECT_FALSE(RecognizeDetailContour(spid));
@@ -141,8 +141,7 @@ TEST_F(SpidServicesTest, ToolsTableCellTexts) {
 
 TEST_F(SpidServicesTest, DisplayNameNormalisation) {
     const std::pair<const char*, const char*> cases[] = {
-        {"A (b)", "A (b)"}, {"A(b)", "A (b)"}, {"A ", "A"}, {"A  (b)", "A  (b)"}, {"A", "A"}, {"", ""},
-        {"(b)", " (b)"},
+        {"A (b)", "A (b)"}, {"A(b)", "A (b)"}, {"A ", "A"}, {"A  (b)", "A  (b)"}, {"A", "A"}, {"", ""}, {"(b)", " (b)"},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(CSPID::ToolDisplayName(in), out) << in;
 }

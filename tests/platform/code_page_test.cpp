@@ -25,7 +25,7 @@ std::string IconvCp1251ToUtf8(std::string in) {
 TEST(CodePage, RussianTextRoundTrips) {
     const std::string russian = "Ошибка сохранения программы в файл: «Ёлка» №5 — ок";
     const std::string cp = Utf8ToCp1251(russian).text;
-    EXPECT_EQ(cp.size(), 50u);  // one byte per character
+    EXPECT_EQ(cp.size(), 50u);                               // one byte per character
     EXPECT_EQ(cp.substr(0, 6), "\xCE\xF8\xE8\xE1\xEA\xE0");  // "Ошибка"
     EXPECT_EQ(Cp1251ToUtf8(cp), russian);
     EXPECT_TRUE(Utf8ToCp1251(russian).Exact());
@@ -62,14 +62,16 @@ TEST(CodePage, UnconvertibleInputBecomesCountedQuestionMarks) {
         std::size_t first;
     };
     const Case cases[] = {
-        {"a\xE4\xB8\xAD" "b", "a?b", 1, 1},        // a CJK character
-        {"\xF0\x9F\x98\x80", "?", 1, 0},           // outside the BMP
-        {"\xC2\x80", "?", 1, 0},                   // a C1 control other than U+0098
-        {"x\xFFy", "x?y", 1, 1},                   // a byte that never starts UTF-8
-        {"\xD0", "?", 1, 0},                       // a sequence cut short at the end
-        {"\xC0\xAF", "??", 2, 0},                  // overlong '/'
-        {"\xED\xA0\x80", "???", 3, 0},             // a surrogate
-        {"Я\xE2\x82", "\xDF??", 2, 2},             // cut three-byte sequence after a letter
+        {"a\xE4\xB8\xAD"
+         "b",
+         "a?b", 1, 1},                    // a CJK character
+        {"\xF0\x9F\x98\x80", "?", 1, 0},  // outside the BMP
+        {"\xC2\x80", "?", 1, 0},          // a C1 control other than U+0098
+        {"x\xFFy", "x?y", 1, 1},          // a byte that never starts UTF-8
+        {"\xD0", "?", 1, 0},              // a sequence cut short at the end
+        {"\xC0\xAF", "??", 2, 0},         // overlong '/'
+        {"\xED\xA0\x80", "???", 3, 0},    // a surrogate
+        {"Я\xE2\x82", "\xDF??", 2, 2},    // cut three-byte sequence after a letter
     };
     for (const auto& c : cases) {
         const CodePageConversion r = Utf8ToCp1251(c.utf8);
@@ -83,7 +85,7 @@ TEST(CodePage, Utf8Validity) {
     EXPECT_TRUE(IsValidUtf8(""));
     EXPECT_TRUE(IsValidUtf8("Привет, \xF0\x9F\x98\x80"));
     EXPECT_FALSE(IsValidUtf8("\xCF\xF0\xE8\xE2\xE5\xF2"));  // "Привет" in the code page
-    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));           // above U+10FFFF
+    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));          // above U+10FFFF
 }
 
 }  // namespace

@@ -236,7 +236,10 @@ TEST_F(Document2DTest, EveryHostCallChecksHostFaultsFirst) {
         {"Document2D.ObjectList", [&] { doc.ObjectList(g, 0, 0.01, 1); }},
         {"Document2D.ApproximateCurve", [&] { doc.ApproximateCurve(1, 0.01); }},
         {"Document2D.BoundingBox", [&] { doc.BoundingBox(g); }},
-        {"Document2D.Equidistant", [&] { doc.Equidistant({g, 0, 0, 0, 1.0, 1.0, 4}); }},
+        {"Document2D.Equidistant",
+         [&] {
+             doc.Equidistant({g, 0, 0, 0, 1.0, 1.0, 4});
+         }},
     };
     for (const auto& [name, call] : calls) {
         const std::size_t before = doc.Objects().size();

@@ -260,10 +260,16 @@ TEST_F(EquidistantTest, FilletsGrowOrShrinkAndVanishPastTheirRadius) {
         std::vector<Expected> want;
     };
     const std::vector<Case> cases = {
-        {"left 0.5", 0, 0.5, {L(0, 0.5, 9, 0.5), A(9, 0.5, 9.5, 1, 0.5, 1), L(9.5, 1, 9.5, 4), A(9.5, 4, 11, 5.5, 1.5, -1),
-                              L(11, 5.5, 20, 5.5)}},
-        {"right 0.5", 1, 0.5, {L(0, -0.5, 9, -0.5), A(9, -0.5, 10.5, 1, 1.5, 1), L(10.5, 1, 10.5, 4),
-                               A(10.5, 4, 11, 4.5, 0.5, -1), L(11, 4.5, 20, 4.5)}},
+        {"left 0.5",
+         0,
+         0.5,
+         {L(0, 0.5, 9, 0.5), A(9, 0.5, 9.5, 1, 0.5, 1), L(9.5, 1, 9.5, 4), A(9.5, 4, 11, 5.5, 1.5, -1),
+          L(11, 5.5, 20, 5.5)}},
+        {"right 0.5",
+         1,
+         0.5,
+         {L(0, -0.5, 9, -0.5), A(9, -0.5, 10.5, 1, 1.5, 1), L(10.5, 1, 10.5, 4), A(10.5, 4, 11, 4.5, 0.5, -1),
+          L(11, 4.5, 20, 4.5)}},
         // The first fillet shrinks exactly to its centre: the lines meet there.
         {"left 1", 0, 1.0, {L(0, 1, 9, 1), L(9, 1, 9, 4), A(9, 4, 11, 6, 2, -1), L(11, 6, 20, 6)}},
         // Past its radius the fillet's offset vanishes and the lines are trimmed.
@@ -295,11 +301,15 @@ TEST_F(EquidistantTest, ConcaveArcShrinksThenVanishes) {
         std::vector<Expected> want;
     };
     const std::vector<Case> cases = {
-        {"inside the groove", 0, 1.0, {L(0, 1, 3, 1), A(3, 1, 4, 0, 1, -1), A(4, 0, 6, 0, 1, 1), A(6, 0, 7, 1, 1, -1),
-                                       L(7, 1, 10, 1)}},
+        {"inside the groove",
+         0,
+         1.0,
+         {L(0, 1, 3, 1), A(3, 1, 4, 0, 1, -1), A(4, 0, 6, 0, 1, 1), A(6, 0, 7, 1, 1, -1), L(7, 1, 10, 1)}},
         // Wider than the groove: only the rounds about its edges are left, meeting over its middle.
-        {"over the groove", 0, 2.5, {L(0, 2.5, 3, 2.5), A(3, 2.5, 5, 1.5, 2.5, -1), A(5, 1.5, 7, 2.5, 2.5, -1),
-                                     L(7, 2.5, 10, 2.5)}},
+        {"over the groove",
+         0,
+         2.5,
+         {L(0, 2.5, 3, 2.5), A(3, 2.5, 5, 1.5, 2.5, -1), A(5, 1.5, 7, 2.5, 2.5, -1), L(7, 2.5, 10, 2.5)}},
         {"below", 1, 1.0, {L(0, -1, x, -1), A(x, -1, 10 - x, -1, 3, 1), L(10 - x, -1, 10, -1)}},
     };
     for (const Case& c : cases) {
@@ -428,8 +438,12 @@ TEST_F(EquidistantTest, BadInputGivesAClearErrorAndDrawsNothing) {
         EquidistantError error;
     };
     const std::vector<Case> cases = {
-        {"zero-length line", [](Document2D& d) { d.LineSeg(0, 0, 1, 0, 1); d.LineSeg(1, 0, 1, 0, 1); }, 0, 1,
-         EquidistantError::ZeroLengthUnit},
+        {"zero-length line",
+         [](Document2D& d) {
+             d.LineSeg(0, 0, 1, 0, 1);
+             d.LineSeg(1, 0, 1, 0, 1);
+         },
+         0, 1, EquidistantError::ZeroLengthUnit},
         {"zero radius", [](Document2D& d) { d.ArcByPoint(0, 0, 0, 1, 0, 0, 1, 1, 1); }, 0, 1,
          EquidistantError::ZeroRadius},
         {"arc end off its circle", [](Document2D& d) { d.ArcByPoint(0, 0, 1, 2, 0, 0, 1, 1, 1); }, 0, 1,
@@ -441,8 +455,12 @@ TEST_F(EquidistantTest, BadInputGivesAClearErrorAndDrawsNothing) {
          EquidistantError::NonFiniteValue},
         {"infinite distance", [](Document2D& d) { d.LineSeg(0, 0, 1, 0, 1); }, 0,
          std::numeric_limits<double>::infinity(), EquidistantError::NonFiniteValue},
-        {"disconnected", [](Document2D& d) { d.LineSeg(0, 0, 1, 0, 1); d.LineSeg(2, 0, 3, 0, 1); }, 0, 1,
-         EquidistantError::DisconnectedChain},
+        {"disconnected",
+         [](Document2D& d) {
+             d.LineSeg(0, 0, 1, 0, 1);
+             d.LineSeg(2, 0, 3, 0, 1);
+         },
+         0, 1, EquidistantError::DisconnectedChain},
         {"bad side", [](Document2D& d) { d.LineSeg(0, 0, 1, 0, 1); }, 2, 1, EquidistantError::BadSide},
         {"empty group", [](Document2D&) {}, 0, 1, EquidistantError::EmptyChain},
     };
@@ -566,7 +584,9 @@ TEST_F(EquidistantTest, RandomChainsKeepTheDistanceEverywhere) {
     int made = 0, runs = 0;
     for (int trial = 0; trial < 400; ++trial) {
         const bool closed = trial % 2 == 0;
-        const auto make = [&] { return closed ? RandomClosed(rng) : trial % 4 == 1 ? RandomOpen(rng) : RandomWalk(rng); };
+        const auto make = [&] {
+            return closed ? RandomClosed(rng) : trial % 4 == 1 ? RandomOpen(rng) : RandomWalk(rng);
+        };
         auto chain = make();
         for (int again = 0; again < 50 && SelfIntersects(chain, closed); ++again) chain = make();
         ASSERT_FALSE(SelfIntersects(chain, closed));

@@ -15,7 +15,7 @@ TEST(Guid, NewTextsHaveTheRegistryFormAndDiffer) {
         ASSERT_EQ(g.size(), kGuidTextLength);
         EXPECT_TRUE(IsGuidText(g)) << g;
         for (char c : g) EXPECT_FALSE(c >= 'a' && c <= 'z') << g;  // upper case
-        EXPECT_EQ(g[15], '4') << g;                                 // version 4
+        EXPECT_EQ(g[15], '4') << g;                                // version 4
         EXPECT_NE(std::string("89AB").find(g[20]), std::string::npos) << g;
         seen.insert(g);
     }

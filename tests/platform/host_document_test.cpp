@@ -107,8 +107,8 @@ TEST_F(HostDocumentTest, SaveCloseReopenKeepsEveryValueKindAndObjectReference) {
     auto sketch = doc->AddSketch("Эскиз:1");
     auto face = doc->AddNamedObject(6, "Грань:4");
     doc->AddVariable("HB", 210.5, "твёрдость");
-    const Variant nested = Variant::Array({Variant::I4(1), Variant::Array({Variant::BStr("a"), Variant::Dispatch(face)}),
-                                           Variant(), Variant::R8(0.1)});
+    const Variant nested = Variant::Array(
+        {Variant::I4(1), Variant::Array({Variant::BStr("a"), Variant::Dispatch(face)}), Variant(), Variant::R8(0.1)});
     {
         StorageRecord r;
         ASSERT_TRUE(r.OpenWrite("Zarvento.ALL"));

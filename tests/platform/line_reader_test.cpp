@@ -23,9 +23,9 @@ TEST(LineReader, EveryLineEndCountsOnce) {
         {"a\r\n\r\nb\r\n", {"a", "", "b"}},  // a blank line stays
         {"\n", {""}},
         {"\r\n\n", {"", ""}},
-        {"a\n\r", {"a", ""}},          // LF CR is two line ends
+        {"a\n\r", {"a", ""}},  // LF CR is two line ends
         {"a\r\r\n", {"a", ""}},
-        {"M30\r\n%", {"M30", "%"}},     // the last line without a line end is kept
+        {"M30\r\n%", {"M30", "%"}},                            // the last line without a line end is kept
         {std::string("x\0y\n", 4), {std::string("x\0y", 3)}},  // other bytes are data
     };
     for (const auto& c : cases) EXPECT_EQ(SplitLines(c.text), c.lines) << '"' << c.text << '"';

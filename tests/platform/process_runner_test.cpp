@@ -193,7 +193,7 @@ TEST_F(ProcessRunnerTest, ProgramsThatCannotStartAreNotStarted) {
         Request((dir_ / "no-such-program").string()),
         Request("no-such-program-zarvento"),
         Request(R"(C:\Python39\python.exe)"),  // no fallback asked for
-        Request(plain),                       // there, but not executable
+        Request(plain),                        // there, but not executable
         Request(""),
         Request(dir_.Path().string()),  // a folder
     };

@@ -10,9 +10,10 @@ namespace {
 
 class SettingsRecordTest : public test::CleanStateTest {
 protected:
-    std::filesystem::path file = std::filesystem::temp_directory_path() /
-                                 ("zarvento_settings_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                  "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".cfg");
+    std::filesystem::path file =
+        std::filesystem::temp_directory_path() /
+        ("zarvento_settings_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+         ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".cfg");
     void TearDown() override {
         std::filesystem::remove(file);
         CleanStateTest::TearDown();
@@ -27,7 +28,8 @@ TEST_F(SettingsRecordTest, Defaults) {
     EXPECT_EQ(s.xOutputMode, 0);
     EXPECT_EQ(s.editorPath, "C:\\Windows\\notepad.exe");
     EXPECT_EQ(SettingsRecord::DefaultPythonPath(16), "C:\\Python26\\Python.exe");
-    EXPECT_EQ(SettingsRecord::DefaultPythonPath(21), "C:\\ProgramData\\DEDEV\\REDOZU-3D\\21\\Python 3\\App\\python.exe");
+    EXPECT_EQ(SettingsRecord::DefaultPythonPath(21),
+              "C:\\ProgramData\\DEDEV\\REDOZU-3D\\21\\Python 3\\App\\python.exe");
     EXPECT_EQ(SettingsRecord::DefaultPythonPath(24), "");
 }
 

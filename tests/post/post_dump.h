@@ -12,8 +12,8 @@ namespace zarvento::test {
 inline std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 inline void DumpCycle(std::string& out, const CCycle_Auto& c, const std::string& indent) {
-    out += indent + "cycle " + Quoted(c.GetGCode()) + " type " + Quoted(c.GetType()) +
-           (c.groupFlag ? " group" : "") + "\n";
+    out += indent + "cycle " + Quoted(c.GetGCode()) + " type " + Quoted(c.GetType()) + (c.groupFlag ? " group" : "") +
+           "\n";
     out += indent + "  name " + Quoted(c.GetName()) + "\n";
     out += indent + "  comment " + Quoted(c.comment) + "\n";
     out += indent + "  tool " + Quoted(c.toolDemands) + " profile " + Quoted(c.profilDemands) + " trajectory " +
@@ -21,8 +21,8 @@ inline void DumpCycle(std::string& out, const CCycle_Auto& c, const std::string&
     out += indent + "  post-processor " + Quoted(c.postProcessorName) + "\n";
     for (int i = 0; i < c.paramCount && i < CCadreCycle::kMaxParameters; ++i) {
         const CycleParameter& p = c.params[static_cast<std::size_t>(i)];
-        out += indent + "  param " + Quoted(p.name) + " kind " + p.kind + " caption " + Quoted(p.caption) +
-               " value " + Quoted(p.valueText);
+        out += indent + "  param " + Quoted(p.name) + " kind " + p.kind + " caption " + Quoted(p.caption) + " value " +
+               Quoted(p.valueText);
         if (p.listCount > 0) {
             out += " list";
             for (int k = 0; k < p.listCount && k < CycleParameter::kMaxListEntries; ++k)
@@ -46,8 +46,7 @@ inline std::string DumpPostProcessor(const CPostProcessor& post) {
     out += "string init " + Quoted(s.StringInit) + "\n";
     out += "string offset " + Quoted(s.StringOffset) + "\n";
     out += "string offset Z " + Quoted(s.StringOffsetZ) + "\n";
-    out += "synchron " + Quoted(s.CodeSynchronNullSpindel) + " written " + Quoted(post.GetSpindleSynchronCode()) +
-           "\n";
+    out += "synchron " + Quoted(s.CodeSynchronNullSpindel) + " written " + Quoted(post.GetSpindleSynchronCode()) + "\n";
     for (const std::string& code : post.GetCncCodes()) out += "cnc code " + Quoted(code) + "\n";
     out += "tables " + std::to_string(post.GetTables().size()) + "\n";
     for (const auto& c : post.GetCycles()) DumpCycle(out, *c, "");

@@ -92,12 +92,12 @@ TEST(KeyLookup, FirstOccurrenceAnywhereBlanksSkippedValueCut) {
     const std::string sixty(60, 'x');
     const std::vector<Case> cases = {
         {"VERSION 18\n", "VERSION", "18"},
-        {"VERSION 18 \r\n", "VERSION", "18 "},               // trailing blanks stay
-        {"VERSION=18\n", "VERSION", "=18"},                  // an equals sign is part of the value
-        {"VERSION\t18\n", "VERSION", "\t18"},                // tabs are not skipped
-        {"VERSION     18", "VERSION", "18"},                 // up to the end of the text
+        {"VERSION 18 \r\n", "VERSION", "18 "},                                  // trailing blanks stay
+        {"VERSION=18\n", "VERSION", "=18"},                                     // an equals sign is part of the value
+        {"VERSION\t18\n", "VERSION", "\t18"},                                   // tabs are not skipped
+        {"VERSION     18", "VERSION", "18"},                                    // up to the end of the text
         {"# the VERSION of the file\nVERSION 18\n", "VERSION", "of the file"},  // a comment comes first
-        {"XVERSION 9\n", "VERSION", "9"},                    // not only a whole word
+        {"XVERSION 9\n", "VERSION", "9"},                                       // not only a whole word
         {"VERSION\r\n18\n", "VERSION", ""},
         {"FILE_EXTENSION nc\n", "VERSION", ""},
         {"STRING_INIT " + sixty + "\n", "STRING_INIT", std::string(49, 'x')},
@@ -116,7 +116,8 @@ TEST(KeyLookup, FirstOccurrenceAnywhereBlanksSkippedValueCut) {
 // --- settings of the two grammars ---
 
 TEST_F(DescriptionTest, TrailingBlankAfterVersion18SelectsTheBlockGrammar) {
-    const std::string section = "BEGIN_MACHINE_CYCLES\nBEGIN_CYCLE\nG800EL\nTYPE Drilling\nEND_CYCLE\nEND_MACHINE_CYCLES\n";
+    const std::string section =
+        "BEGIN_MACHINE_CYCLES\nBEGIN_CYCLE\nG800EL\nTYPE Drilling\nEND_CYCLE\nEND_MACHINE_CYCLES\n";
     CPostProcessor blocks = Read("VERSION 18 \nUSE_PYTHON 1\nFORMAT_T N%d\n" + section);
     EXPECT_EQ(Settings().Version, "18 ");
     EXPECT_EQ(blocks.GetCycles().size(), 1u);
@@ -124,7 +125,8 @@ TEST_F(DescriptionTest, TrailingBlankAfterVersion18SelectsTheBlockGrammar) {
     EXPECT_EQ(Settings().FormatT, "N%d");
 
     for (const char* version : {"17", "18"}) {
-        CPostProcessor statements = Read(std::string("VERSION ") + version + "\nUSE_PYTHON 2\nFORMAT_T Q%d\n" + section);
+        CPostProcessor statements =
+            Read(std::string("VERSION ") + version + "\nUSE_PYTHON 2\nFORMAT_T Q%d\n" + section);
         EXPECT_EQ(Settings().Version, version);
         EXPECT_EQ(ModalState.versionText, version);
         EXPECT_TRUE(statements.GetCycles().empty());  // BEGIN_CYCLE is no statement
@@ -134,8 +136,9 @@ TEST_F(DescriptionTest, TrailingBlankAfterVersion18SelectsTheBlockGrammar) {
 }
 
 TEST_F(DescriptionTest, OlderLayoutSettingsAndTheirDefaults) {
-    Read("VERSION 16\nFORMAT_T T%02d\nSTRING_INIT G18\nSTRING_OFFSET G43\nSTRING_OFFSET_Z G43 Z0\n"
-         "CODE_SYNCHRON_NULLSPINDEL M19\nEDM_ARTA 1\n");
+    Read(
+        "VERSION 16\nFORMAT_T T%02d\nSTRING_INIT G18\nSTRING_OFFSET G43\nSTRING_OFFSET_Z G43 Z0\n"
+        "CODE_SYNCHRON_NULLSPINDEL M19\nEDM_ARTA 1\n");
     EXPECT_EQ(Settings().FormatT, "T%02d");
     EXPECT_EQ(Settings().StringInit, "G18");
     EXPECT_EQ(Settings().StringOffset, "G43");
@@ -191,8 +194,8 @@ TEST_F(DescriptionTest, OnlyTheFirst50000BytesCountUnlessTheFileIsUtf8) {
     EXPECT_EQ(Read(text).GetFileExtension(), "far");
     EXPECT_EQ(Settings().CodingChar, "UTF8");
     // A UTF-8 text stays bounded too.
-    const std::string huge = "CODING_CHAR UTF8\n" + std::string(CPostProcessor::kUtf8DescriptionBytes, '.') +
-                             "\nFILE_EXTENSION beyond\n";
+    const std::string huge =
+        "CODING_CHAR UTF8\n" + std::string(CPostProcessor::kUtf8DescriptionBytes, '.') + "\nFILE_EXTENSION beyond\n";
     EXPECT_EQ(Read(huge).GetFileExtension(), "");
 }
 
@@ -200,7 +203,9 @@ TEST_F(DescriptionTest, CodePageAndUtf8TextsReadAlike) {
     // "Токарный" in Windows-1251, and the same word in UTF-8 with a BOM and CR LF.
     const std::string cp1251 = "VERSION 16\r\nFILE_EXTENSION \xD2\xEE\xEA\xE0\xF0\xED\xFB\xE9\r\n";
     EXPECT_EQ(Read(cp1251).GetFileExtension(), "Токарный");
-    const std::string utf8 = "\xEF\xBB\xBF" "CODING_CHAR UTF8\r\nFILE_EXTENSION Токарный\r\n";
+    const std::string utf8 =
+        "\xEF\xBB\xBF"
+        "CODING_CHAR UTF8\r\nFILE_EXTENSION Токарный\r\n";
     EXPECT_EQ(Read(utf8).GetFileExtension(), "Токарный");
     // Bytes that are no UTF-8 are kept out of our texts.
     EXPECT_EQ(Read("CODING_CHAR UTF8\nFILE_EXTENSION a\xFF\xD0z\n").GetFileExtension(), "a??z");
@@ -267,7 +272,8 @@ TEST_F(DescriptionTest, GroupMembersComeFromThePostProcessorBeingRead) {
     // Not the plan's choice, not in any list: its groups still find their members.
     CPostProcessor post = Read(
         "VERSION 16\nBEGIN_MACHINE_CYCLES\n"
-        "BEGIN_CYCLE_GROUP\nG9\nPROFIL_DEMANDS \" \"\nTRAJECTORY T9\nPARAMETERS\nG1 s One\nG9 s Self\nG7 s None\nEND_CYCLE\n"
+        "BEGIN_CYCLE_GROUP\nG9\nPROFIL_DEMANDS \" \"\nTRAJECTORY T9\nPARAMETERS\nG1 s One\nG9 s Self\nG7 s "
+        "None\nEND_CYCLE\n"
         "BEGIN_CYCLE\nG1\nTRAJECTORY T1\nPARAMETERS\nA D Depth 2\nEND_CYCLE\n"
         "END_MACHINE_CYCLES\n");
     const CCycle_Auto* group = post.FindCycleDefinition("G9");
@@ -276,8 +282,8 @@ TEST_F(DescriptionTest, GroupMembersComeFromThePostProcessorBeingRead) {
     EXPECT_EQ(group->members[0]->GetGCode(), "G1");
     EXPECT_EQ(group->members[0]->params[0].valueText, "2");
     EXPECT_EQ(group->members[0]->trajectory, "T1");  // a blank feature keeps the member's own
-    EXPECT_EQ(group->members[1]->GetGCode(), "");     // never itself
-    EXPECT_EQ(group->members[2]->GetGCode(), "");     // no such definition
+    EXPECT_EQ(group->members[1]->GetGCode(), "");    // never itself
+    EXPECT_EQ(group->members[2]->GetGCode(), "");    // no such definition
 }
 
 // --- malformed descriptions ---
@@ -289,10 +295,15 @@ TEST_F(DescriptionTest, MalformedBlocksAreBounded) {
     std::string list = "L O Choice\nbegin_list\n";
     for (int i = 0; i < 21; ++i) list += "e" + std::to_string(i) + "\n";
     list += "end_list\n";
-    CPostProcessor post = Read("VERSION 16\nBEGIN_MACHINE_CYCLES\n"
-                               "BEGIN_CYCLE\n" + longName + "\nPARAMETERS\n" + params + "END_CYCLE\n"
-                               "BEGIN_CYCLE\nG2\nPARAMETERS\n" + list + "END_CYCLE\n"
-                               "BEGIN_CYCLE\nG3\nEND_MACHINE_CYCLES\n");
+    CPostProcessor post = Read(
+        "VERSION 16\nBEGIN_MACHINE_CYCLES\n"
+        "BEGIN_CYCLE\n" +
+        longName + "\nPARAMETERS\n" + params +
+        "END_CYCLE\n"
+        "BEGIN_CYCLE\nG2\nPARAMETERS\n" +
+        list +
+        "END_CYCLE\n"
+        "BEGIN_CYCLE\nG3\nEND_MACHINE_CYCLES\n");
     ASSERT_EQ(post.GetCycles().size(), 2u);  // the last block has no end
     const CCycle_Auto& first = *post.GetCycles()[0];
     EXPECT_EQ(first.GetGCode(), std::string(1023, 'N'));
@@ -312,10 +323,22 @@ TEST_F(DescriptionTest, SectionEndBeforeItsBeginGivesNoDefinitions) {
 // (the sanitizer build watches), and every definition within its bounds.
 TEST_F(DescriptionTest, RandomAndTruncatedDescriptionsAreSafe) {
     const std::string base = ReadAll(test::FixturePath("post/old_blocks.py3"));
-    const std::vector<std::string> words = {"BEGIN_CYCLE",   "BEGIN_CYCLE_GROUP", "END_CYCLE", "PARAMETERS",
-                                            "begin_list",    "end_list",          "\"",        "\r",
-                                            "\n",            "NAME",              "TYPE",      "CODING_CHAR UTF8\n",
-                                            "END_MACHINE_CYCLES", "BEGIN_MACHINE_CYCLES", " ", "\xD0"};
+    const std::vector<std::string> words = {"BEGIN_CYCLE",
+                                            "BEGIN_CYCLE_GROUP",
+                                            "END_CYCLE",
+                                            "PARAMETERS",
+                                            "begin_list",
+                                            "end_list",
+                                            "\"",
+                                            "\r",
+                                            "\n",
+                                            "NAME",
+                                            "TYPE",
+                                            "CODING_CHAR UTF8\n",
+                                            "END_MACHINE_CYCLES",
+                                            "BEGIN_MACHINE_CYCLES",
+                                            " ",
+                                            "\xD0"};
     std::mt19937 random(20261209u);
     const fs::path path = dir / "fuzz.py3";
     for (int round = 0; round < 300; ++round) {
@@ -324,15 +347,11 @@ TEST_F(DescriptionTest, RandomAndTruncatedDescriptionsAreSafe) {
         for (int e = 0; e < edits && !text.empty(); ++e) {
             const std::size_t at = random() % (text.size() + 1);
             switch (random() % 4) {
-                case 0:
-                    text.insert(at, words[random() % words.size()]);
-                    break;
+                case 0: text.insert(at, words[random() % words.size()]); break;
                 case 1:
                     if (at < text.size()) text[at] = static_cast<char>(random() % 256);
                     break;
-                case 2:
-                    text.erase(at, random() % 64);
-                    break;
+                case 2: text.erase(at, random() % 64); break;
                 default:
                     text.resize(at);  // cut short
                     break;

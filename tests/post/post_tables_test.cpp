@@ -122,8 +122,9 @@ protected:
 
 TEST_F(ParsedTablesTest, FormulasLookUpTheTablesOfTheDescriptionReadLast) {
     ASSERT_EQ(GetPostLinks(), &PostProcessorLinks::Instance());
-    Parse("TABLE(Feeds, 0);ROW(0, 10, 20);ROW(5, 1, 2);ROW(8, -3, -4);"
-          "CODE(G01);PRINT(F%f, 2*select_from_table('Feeds', _D, 16)+1);");
+    Parse(
+        "TABLE(Feeds, 0);ROW(0, 10, 20);ROW(5, 1, 2);ROW(8, -3, -4);"
+        "CODE(G01);PRINT(F%f, 2*select_from_table('Feeds', _D, 16)+1);");
     const std::string formula = FrameTemplatesFormula();
     EXPECT_EQ(formula, "2*select_from_table( Feeds ; _D; 16)+1");
     PlanStandIn plan;
@@ -186,19 +187,19 @@ TEST_P(FindWordTest, TakesTheLongestWordThatEndsTheLine) {
     EXPECT_EQ(*table.LastValue(c.found), c.suffix == 'f' ? 100000.0 : 7.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lines, FindWordTest,
-    ::testing::Values(FindWordCase{"EndsWithX", {"X", "Y"}, "G01 X", -1, 'm', "X", 4},
-                      FindWordCase{"TrailingBlanks", {"X", "Y"}, "G01 X   ", -1, 'm', "X", 4},
-                      FindWordCase{"XYEndsWithY", {"X", "Y"}, "G01 XY", -1, 'm', "Y", 5},
-                      FindWordCase{"LongerWordWins", {"Z", "UZ"}, "G00 UZ", -1, 'm', "UZ", 4},
-                      FindWordCase{"LongerWordWinsInEitherOrder", {"UZ", "Z"}, "G00 UZ", -1, 'm', "UZ", 4},
-                      FindWordCase{"MustBeginAfterStart", {"Z", "UZ"}, "G00 UZ", 4, 'm', "Z", 5},
-                      FindWordCase{"NothingAfterStart", {"X"}, "G01 X", 4, 'm', nullptr, 0},
-                      FindWordCase{"NoWordAtTheEnd", {"X"}, "G01 X1", -1, 'm', nullptr, 0},
-                      FindWordCase{"EmptyLine", {"X"}, "", -1, 'm', nullptr, 0},
-                      FindWordCase{"SuffixFForgets", {"F"}, "G01 F", -1, 'f', "F", 4}),
-    [](const ::testing::TestParamInfo<FindWordCase>& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Lines, FindWordTest,
+                         ::testing::Values(FindWordCase{"EndsWithX", {"X", "Y"}, "G01 X", -1, 'm', "X", 4},
+                                           FindWordCase{"TrailingBlanks", {"X", "Y"}, "G01 X   ", -1, 'm', "X", 4},
+                                           FindWordCase{"XYEndsWithY", {"X", "Y"}, "G01 XY", -1, 'm', "Y", 5},
+                                           FindWordCase{"LongerWordWins", {"Z", "UZ"}, "G00 UZ", -1, 'm', "UZ", 4},
+                                           FindWordCase{
+                                               "LongerWordWinsInEitherOrder", {"UZ", "Z"}, "G00 UZ", -1, 'm', "UZ", 4},
+                                           FindWordCase{"MustBeginAfterStart", {"Z", "UZ"}, "G00 UZ", 4, 'm', "Z", 5},
+                                           FindWordCase{"NothingAfterStart", {"X"}, "G01 X", 4, 'm', nullptr, 0},
+                                           FindWordCase{"NoWordAtTheEnd", {"X"}, "G01 X1", -1, 'm', nullptr, 0},
+                                           FindWordCase{"EmptyLine", {"X"}, "", -1, 'm', nullptr, 0},
+                                           FindWordCase{"SuffixFForgets", {"F"}, "G01 F", -1, 'f', "F", 4}),
+                         [](const ::testing::TestParamInfo<FindWordCase>& row) { return std::string(row.param.name); });
 
 class MetricTest : public ParsedTablesTest, public ::testing::WithParamInterface<std::pair<int, double>> {};
 

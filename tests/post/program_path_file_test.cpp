@@ -38,8 +38,8 @@ protected:
     template <typename Frame = CCadre_LineG01>
     void AddMoves(int count = 3) {
         for (int i = 0; i < count; ++i) {
-            owned.push_back(std::make_unique<Frame>(-30.0, 5.0 - 10.0 * i, -30.0, -5.0 - 10.0 * i, 0.1 * (i + 1),
-                                                    false));
+            owned.push_back(
+                std::make_unique<Frame>(-30.0, 5.0 - 10.0 * i, -30.0, -5.0 - 10.0 * i, 0.1 * (i + 1), false));
             program.frames.Add(owned.back().get());
         }
     }

@@ -33,8 +33,8 @@ inline void DumpCodeLines(std::string& out, const char* list, const std::vector<
     for (const CodeLine& l : lines) {
         out += indent + list + " " + Quoted(l.text) + " args" + JoinQuoted(l.arguments) + " |";
         out += " numbered " + std::to_string(l.numbered) + " hold " + std::to_string(l.hold) + " contour " +
-               std::to_string(l.special) + " print " + Quoted(l.condition) + " repeat " + Quoted(l.repeat) +
-               " N " + Quoted(l.numberFormat) + " m " + Quoted(l.formatM) + " n " + Quoted(l.formatN) + " f " +
+               std::to_string(l.special) + " print " + Quoted(l.condition) + " repeat " + Quoted(l.repeat) + " N " +
+               Quoted(l.numberFormat) + " m " + Quoted(l.formatM) + " n " + Quoted(l.formatN) + " f " +
                Quoted(l.formatF) + "\n";
     }
 }

@@ -26,7 +26,8 @@ namespace fs = std::filesystem;
 // Statements as "KEY[arg|arg]" for compact comparison.
 std::vector<std::string> Scan(std::string_view body, bool keepBlanks = false) {
     std::vector<std::string> out;
-    for (const DescriptionStatement& s : ScanDescriptionStatements("BEGIN_MACHINE_CYCLES" + std::string(body), keepBlanks)) {
+    for (const DescriptionStatement& s :
+         ScanDescriptionStatements("BEGIN_MACHINE_CYCLES" + std::string(body), keepBlanks)) {
         std::string t = s.keyword + "[";
         for (std::size_t i = 0; i < s.arguments.size(); ++i) t += (i ? "|" : "") + s.arguments[i];
         out.push_back(t + "]");
@@ -56,20 +57,20 @@ INSTANTIATE_TEST_SUITE_P(
         ScanCase{"QuotedKeepsBlanksAndTail", "PRINT(' x ' y , z);", {"PRINT[ x  y|z]"}},
         ScanCase{"UnclosedQuoteRunsToTheEnd", "PRINT(a, 'b, c);", {"PRINT[a|b, c]"}},
         ScanCase{"EmptyArguments", "PRINT(a,, b,);", {"PRINT[a||b|]"}},
-        ScanCase{"LeadingComma", "PRINT(, b);", {"PRINT[|b]"}},
-        ScanCase{"BlankList", "PRINT( );", {"PRINT[]"}},
+        ScanCase{"LeadingComma", "PRINT(, b);", {"PRINT[|b]"}}, ScanCase{"BlankList", "PRINT( );", {"PRINT[]"}},
         ScanCase{"EmptyListIsNoStatement", "PRINT();TOOL(x);", {"TOOL[x]"}},
-        ScanCase{"MissingEndIsNoStatement", "PRINT(x)\n", {}},
-        ScanCase{"EndBeforeOpening", "PRINT x); (y", {}},
+        ScanCase{"MissingEndIsNoStatement", "PRINT(x)\n", {}}, ScanCase{"EndBeforeOpening", "PRINT x); (y", {}},
         ScanCase{"KeywordInsideAWord", "GCODE(Head);", {"CODE[Head]"}},
         ScanCase{"ParamInsideParameters", "PARAMETERS(a, b, c);", {"PARAM[a|b|c]"}},
-        ScanCase{"LongerKeywordFirst", "CYCLE_GROUP(G1, a, b);PRINT_MEM(m);PRINT_TBL(2, t);",
+        ScanCase{"LongerKeywordFirst",
+                 "CYCLE_GROUP(G1, a, b);PRINT_MEM(m);PRINT_TBL(2, t);",
                  {"CYCLE_GROUP[G1|a|b]", "PRINT_MEM[m]", "PRINT_TBL[2|t]"}},
         // The borrowed list is read again, as the scan goes on behind the keyword
         // by the length of the list only.
         ScanCase{"FreeTextBorrowsTheNextList", "a TOOL note\nCODE(Head);", {"TOOL[Head]", "CODE[Head]"}},
         ScanCase{"CaseSensitive", "print(x);Value(y);value(z);", {"value[z]"}},
-        ScanCase{"TableCallRewritten", "PRINT(F%f, select_from_table('Feeds', _D, 1)*2, X);",
+        ScanCase{"TableCallRewritten",
+                 "PRINT(F%f, select_from_table('Feeds', _D, 1)*2, X);",
                  {"PRINT[F%f|select_from_table( Feeds ; _D; 1)*2|X]"}},
         ScanCase{"TableCallWithoutClose", "PRINT(select_from_table('a', b);", {"PRINT[select_from_table( a ; b]"}},
         ScanCase{"NoKeywordBeforeTheSectionWord", "", {}}));
@@ -102,16 +103,13 @@ TEST_P(AssignmentTest, FindsTheValue) {
 
 constexpr std::size_t kNone = std::string_view::npos;
 
-INSTANTIATE_TEST_SUITE_P(Arguments, AssignmentTest,
-                         ::testing::Values(AssignmentCase{"code=12", "code", 5},
-                                           AssignmentCase{"code \r\n= \n 12", "code", 11},
-                                           AssignmentCase{"code==1", "code", kNone},
-                                           AssignmentCase{"code 12", "code", kNone},
-                                           AssignmentCase{"format_number=N%3f", "number", 14},
-                                           AssignmentCase{"number", "number", kNone},
-                                           AssignmentCase{"x number=1 number=0", "number", 9},
-                                           AssignmentCase{"print=", "print", 6},
-                                           AssignmentCase{"print=1", "", kNone}));
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, AssignmentTest,
+    ::testing::Values(AssignmentCase{"code=12", "code", 5}, AssignmentCase{"code \r\n= \n 12", "code", 11},
+                      AssignmentCase{"code==1", "code", kNone}, AssignmentCase{"code 12", "code", kNone},
+                      AssignmentCase{"format_number=N%3f", "number", 14}, AssignmentCase{"number", "number", kNone},
+                      AssignmentCase{"x number=1 number=0", "number", 9}, AssignmentCase{"print=", "print", 6},
+                      AssignmentCase{"print=1", "", kNone}));
 
 TEST(KeywordTest, StartsWithKeywordComparesExactly) {
     EXPECT_TRUE(CPostProcessor::StartsWithKeyword("xCODE(", 1, "CODE"));
@@ -148,7 +146,8 @@ class InterpretTest : public StatementTest, public ::testing::WithParamInterface
 TEST_P(InterpretTest, BuildsWhatTheStatementSays) {
     const InterpretCase& c = GetParam();
     const std::string dump = Parse(c.version, c.body);
-    for (const std::string& line : c.present) EXPECT_NE(dump.find(line + "\n"), std::string::npos) << line << "\n" << dump;
+    for (const std::string& line : c.present)
+        EXPECT_NE(dump.find(line + "\n"), std::string::npos) << line << "\n" << dump;
     for (const std::string& text : c.absent) EXPECT_EQ(dump.find(text), std::string::npos) << text << "\n" << dump;
     EXPECT_EQ(Messages(), c.messages) << dump;
 }
@@ -164,52 +163,64 @@ std::string Line(const std::string& list, const std::string& text, const std::st
 INSTANTIATE_TEST_SUITE_P(
     Statements, InterpretTest,
     ::testing::Values(
-        InterpretCase{"Cycle", "18", "CYCLE(G800EL, Drilling cycle, Drilling, more);",
+        InterpretCase{"Cycle",
+                      "18",
+                      "CYCLE(G800EL, Drilling cycle, Drilling, more);",
                       {"cycle \"G800EL\" type \"Drilling\"", "  name \"Drilling cycle\"", "  post-processor \"P\"",
                        "definition \"G800EL\" keyword \"CYCLE\" group 0 prepare 0 entries"},
                       {},
                       {}},
-        InterpretCase{"CycleWithTwoArguments", "17", "CYCLE(G800EL, Drilling cycle);",
+        InterpretCase{"CycleWithTwoArguments",
+                      "17",
+                      "CYCLE(G800EL, Drilling cycle);",
                       {"cycle \"\" type \"\"", "  name \"\""},
                       {"G800EL"},
                       {"Ошибка постпроцессора.\nФункция CYCLE должна содержать минимум 3 значения"}},
-        InterpretCase{"CyclePrepare", "17", "CYCLE_PREPARE(G1, a);",
+        InterpretCase{"CyclePrepare",
+                      "17",
+                      "CYCLE_PREPARE(G1, a);",
                       {"definition \"\" keyword \"CYCLE_PREPARE\" group 0 prepare 1 entries"},
                       {},
                       {"Ошибка постпроцессора.\nФункция CYCLE_PREPARE должна содержать минимум 3 значения"}},
-        InterpretCase{"CycleGroup", "17", "CYCLE_GROUP(G9, g, Turning);",
+        InterpretCase{"CycleGroup",
+                      "17",
+                      "CYCLE_GROUP(G9, g, Turning);",
                       {"cycle \"G9\" type \"Turning\" group",
                        "definition \"G9\" keyword \"CYCLE_GROUP\" group 1 prepare 0 entries"},
                       {},
                       {}},
-        InterpretCase{"CommentNeedsExactlyOne", "17", "COMMENT(lost);CYCLE(G1, a, b);COMMENT(x, y);COMMENT(kept);",
+        InterpretCase{"CommentNeedsExactlyOne",
+                      "17",
+                      "COMMENT(lost);CYCLE(G1, a, b);COMMENT(x, y);COMMENT(kept);",
                       {"  comment \"kept\""},
                       {"lost", "\"x\""},
                       {}},
-        InterpretCase{"FeatureTrajectoryTool", "17",
+        InterpretCase{"FeatureTrajectoryTool",
+                      "17",
                       "CYCLE(G1, a, b);FEATURE(Face, more);TRAJECTORY(T1, T2, T3);TOOL(x, y);TOOL(Drill);",
                       {"  tool \"Drill\" profile \"Face\" trajectory \"T1\"",
                        "definition \"G1\" keyword \"CYCLE\" group 0 prepare 0 entries \"T2\" \"T3\""},
                       {"more"},
                       {}},
-        InterpretCase{"ParamKinds", "17",
-                      "CYCLE(G1, a, b);PARAM(_DEPTH, OD, Depth of cut, 2);PARAM(_B, OP, b);PARAM(_C, R, c, 1, _A*2);"
-                      "PARAM(_D, ODD, d);",
-                      {"  param \"_DEPTH\" kind K caption \"Depth of cut\" value \"2\"",
-                       "  param \"_B\" kind 1 caption \"b\" value \"\"",
-                       "  param \"_C\" kind R caption \"c\" value \"1\"", "  param \"_C\" formula \"_A*2\" index 0",
-                       "  param \"_D\" kind s caption \"d\" value \"\""},
-                      {},
-                      {}},
-        InterpretCase{"ParamWithTwoArguments", "18", "CYCLE(G7, a, b);PARAM(_A, D);value(kept);",
+        InterpretCase{
+            "ParamKinds",
+            "17",
+            "CYCLE(G1, a, b);PARAM(_DEPTH, OD, Depth of cut, 2);PARAM(_B, OP, b);PARAM(_C, R, c, 1, _A*2);"
+            "PARAM(_D, ODD, d);",
+            {"  param \"_DEPTH\" kind K caption \"Depth of cut\" value \"2\"",
+             "  param \"_B\" kind 1 caption \"b\" value \"\"", "  param \"_C\" kind R caption \"c\" value \"1\"",
+             "  param \"_C\" formula \"_A*2\" index 0", "  param \"_D\" kind s caption \"d\" value \"\""},
+            {},
+            {}},
+        InterpretCase{"ParamWithTwoArguments",
+                      "18",
+                      "CYCLE(G7, a, b);PARAM(_A, D);value(kept);",
                       {"  param \"\" kind s caption \"\" value \"1\" list \"kept\""},
                       {},
                       {"Ошибка постпроцессора в цикле G7.\nФункция PARAM должна содержать минимум 3 значения"}},
-        InterpretCase{"ParamOutsideACycle", "18", "PARAM(_A, D, a);CODE(Head);PARAM(_B, D, b);",
-                      {},
-                      {"_A", "_B"},
-                      {}},
-        InterpretCase{"ValuesAndTheIndexFixUp", "17",
+        InterpretCase{"ParamOutsideACycle", "18", "PARAM(_A, D, a);CODE(Head);PARAM(_B, D, b);", {}, {"_A", "_B"}, {}},
+        InterpretCase{"ValuesAndTheIndexFixUp",
+                      "17",
                       "CYCLE(G1, a, b);PARAM(_MODE, 1, Mode, 0);value(First);value(Second, 7, 9);"
                       "PARAM(_SIDE, O, Side, 2);value(L, 4);value(R);value(B);PARAM(_PLAIN, D, p, 5);",
                       {"  param \"_MODE\" kind 1 caption \"Mode\" value \"1\" list \"First\" \"Second\"",
@@ -219,55 +230,71 @@ INSTANTIATE_TEST_SUITE_P(
                        "  param \"_PLAIN\" kind D caption \"p\" value \"5\""},
                       {},
                       {}},
-        InterpretCase{"ValueWithoutAParameterOfItsCycle", "17",
+        InterpretCase{"ValueWithoutAParameterOfItsCycle",
+                      "17",
                       "CYCLE(G1, a, b);PARAM(_A, O, a);value(one);CYCLE(G2, c, d);value(stray);",
                       {"  param \"_A\" formula \"\" index 0 [one 0 0]"},
                       {"stray"},
                       {}},
-        InterpretCase{"Alphabet", "18", "ALPHABET(X, X, , \nZ);ALPHABET(\nX);",
+        InterpretCase{"Alphabet",
+                      "18",
+                      "ALPHABET(X, X, , \nZ);ALPHABET(\nX);",
                       {"word \"X\" formula \"\"", "word \"Z\" formula \"\""},
                       {"word \"\""},
                       {}},
-        InterpretCase{"Metric", "18", "ALPHABET(X, Z, Y);METRIC(_INCH*2, X, Q, Z);",
+        InterpretCase{"Metric",
+                      "18",
+                      "ALPHABET(X, Z, Y);METRIC(_INCH*2, X, Q, Z);",
                       {"word \"X\" formula \"_INCH*2\"", "word \"Z\" formula \"_INCH*2\"", "word \"Y\" formula \"\""},
                       {"Q"},
                       {}},
-        InterpretCase{"CodeTemplateAndPrint", "18", "CODE(Head);PRINT(G90 G54);PRINT(X%f, _X2, more);",
+        InterpretCase{"CodeTemplateAndPrint",
+                      "18",
+                      "CODE(Head);PRINT(G90 G54);PRINT(X%f, _X2, more);",
                       {"template Head", Line("CODE", "G90 G54", ""), Line("CODE", "X%f", " \"_X2\" \"more\"")},
                       {},
                       {}},
-        InterpretCase{"CodeReplaces", "18", "CODE(Head);PRINT(old);CODE(Head, extra);PRINT(new);",
+        InterpretCase{"CodeReplaces",
+                      "18",
+                      "CODE(Head);PRINT(old);CODE(Head, extra);PRINT(new);",
                       {Line("CODE", "new", "")},
                       {"\"old\""},
                       {}},
-        InterpretCase{"CodeUnknownName", "18", "CODE(Head);PRINT(a);CODE(Foo);PRINT(x);CODE(head);PRINT(y);",
+        InterpretCase{"CodeUnknownName",
+                      "18",
+                      "CODE(Head);PRINT(a);CODE(Foo);PRINT(x);CODE(head);PRINT(y);",
                       {Line("CODE", "a", "")},
                       {"\"x\"", "\"y\"", "template Foo"},
                       {}},
-        InterpretCase{"CodeEndsTheCycle", "18", "CYCLE(G1, a, b);CODE(Foo);PRINT(x);PARAM(_A, D, a);",
-                      {},
-                      {"\"x\"", "_A"},
-                      {}},
-        InterpretCase{"PrintMemAndFormula", "18", "CODE(T);PRINT_MEM(T%f, _T);FORMULA(X*2, a);",
+        InterpretCase{
+            "CodeEndsTheCycle", "18", "CYCLE(G1, a, b);CODE(Foo);PRINT(x);PARAM(_A, D, a);", {}, {"\"x\"", "_A"}, {}},
+        InterpretCase{"PrintMemAndFormula",
+                      "18",
+                      "CODE(T);PRINT_MEM(T%f, _T);FORMULA(X*2, a);",
                       {"  CODE \"T%f\" args \"_T\" | numbered 1 hold 1 contour 0 print \"1\" repeat \"1\" N \"N%3f\" m "
                        "\"%5.3m\" n \"%5.3n\" f \"%5.3f\"",
                        "  CODE \"X*2%m\" args \"a\" | numbered 1 hold 1 contour 0 print \"1\" repeat \"1\" N \"N%3f\" "
                        "m \"%5.3m\" n \"%5.3n\" f \"%5.3f\""},
                       {},
                       {}},
-        InterpretCase{"PrintContour", "18", "CODE(G01);PRINT_CONTOUR(DETAIL, ignored);",
+        InterpretCase{"PrintContour",
+                      "18",
+                      "CODE(G01);PRINT_CONTOUR(DETAIL, ignored);",
                       {"  CODE \"DETAIL\" args | numbered 1 hold 0 contour 1 print \"1\" repeat \"1\" N \"N%3f\" m "
                        "\"%5.3m\" n \"%5.3n\" f \"%5.3f\""},
                       {"ignored"},
                       {}},
-        InterpretCase{"PrintTable", "18", "CODE(Head);PRINT_TBL(_NPOS, T%f, i, x);PRINT_TBL(3);",
+        InterpretCase{"PrintTable",
+                      "18",
+                      "CODE(Head);PRINT_TBL(_NPOS, T%f, i, x);PRINT_TBL(3);",
                       {"  CODE \"T%f\" args \"i\" \"x\" | numbered 1 hold 0 contour 0 print \"1\" repeat \"_NPOS\" N "
                        "\"N%3f\" m \"%5.3m\" n \"%5.3n\" f \"%5.3f\"",
                        "  CODE \"\" args | numbered 1 hold 0 contour 0 print \"1\" repeat \"3\" N \"N%3f\" m "
                        "\"%5.3m\" n \"%5.3n\" f \"%5.3f\""},
                       {},
                       {}},
-        InterpretCase{"CycleLines", "18",
+        InterpretCase{"CycleLines",
+                      "18",
                       "CYCLE(G1, a, b);PRINT(G1 X%f, _FX);PRINT_MEM(held);PRINT_PNT(p);PRINT_CNT(c);PRINT_END(e);"
                       "FORMULA(f);PRINT_TBL(2, t);PRINT_CONTOUR(STOCK);",
                       {Line("CODE", "G1 X%f", " \"_FX\""), Line("PRINT_PNT", "p", ""), Line("PRINT_CNT", "c", ""),
@@ -276,32 +303,40 @@ INSTANTIATE_TEST_SUITE_P(
                        "\"%5.3m\" n \"%5.3n\" f \"%5.3f\""},
                       {"\"f", "\"t\"", "STOCK"},
                       {}},
-        InterpretCase{"CycleStatementsInATemplate", "18", "CODE(G01);PRINT_PNT(p);COMMENT(c);TOOL(t);",
+        InterpretCase{"CycleStatementsInATemplate",
+                      "18",
+                      "CODE(G01);PRINT_PNT(p);COMMENT(c);TOOL(t);",
                       {"template G01"},
                       {"\"p\"", "\"c\"", "\"t\""},
                       {}},
-        InterpretCase{"Format", "18",
-                      "FORMAT(%f=%8.3f);CODE(G01);PRINT(a);"
-                      "FORMAT(number=0, format_number=O%4f, print=_ON, code=5, %m=%.2m, %n=%.1n, other);PRINT(b);"
-                      "FORMAT(number = 1);PRINT(c);",
-                      {Line("CODE", "a", "",
-                            " | numbered 1 hold 0 contour 0 print \"1\" repeat \"1\" N \"N%3f\" m \"%5.3m\" n \"%5.3n\" "
-                            "f \"%8.3f\""),
-                       Line("CODE", "b", "",
-                            " | numbered 0 hold 0 contour 0 print \"_ON\" repeat \"1\" N \"O%4f\" m \"%.2m\" n \"%.1n\" "
-                            "f \"%8.3f\""),
-                       Line("CODE", "c", "",
-                            " | numbered 1 hold 0 contour 0 print \"_ON\" repeat \"1\" N \"O%4f\" m \"%.2m\" n \"%.1n\" "
-                            "f \"%8.3f\"")},
-                      {},
-                      {}},
-        InterpretCase{"FormatCarriesIntoCycles", "18", "FORMAT(number=0);CYCLE(G1, a, b);PRINT(a);",
-                      {Line("CODE", "a", "",
-                            " | numbered 0 hold 0 contour 0 print \"1\" repeat \"1\" N \"N%3f\" m \"%5.3m\" n \"%5.3n\" "
-                            "f \"%5.3f\"")},
-                      {},
-                      {}},
-        InterpretCase{"Tables", "18",
+        InterpretCase{
+            "Format",
+            "18",
+            "FORMAT(%f=%8.3f);CODE(G01);PRINT(a);"
+            "FORMAT(number=0, format_number=O%4f, print=_ON, code=5, %m=%.2m, %n=%.1n, other);PRINT(b);"
+            "FORMAT(number = 1);PRINT(c);",
+            {Line("CODE", "a", "",
+                  " | numbered 1 hold 0 contour 0 print \"1\" repeat \"1\" N \"N%3f\" m \"%5.3m\" n \"%5.3n\" "
+                  "f \"%8.3f\""),
+             Line("CODE", "b", "",
+                  " | numbered 0 hold 0 contour 0 print \"_ON\" repeat \"1\" N \"O%4f\" m \"%.2m\" n \"%.1n\" "
+                  "f \"%8.3f\""),
+             Line("CODE", "c", "",
+                  " | numbered 1 hold 0 contour 0 print \"_ON\" repeat \"1\" N \"O%4f\" m \"%.2m\" n \"%.1n\" "
+                  "f \"%8.3f\"")},
+            {},
+            {}},
+        InterpretCase{
+            "FormatCarriesIntoCycles",
+            "18",
+            "FORMAT(number=0);CYCLE(G1, a, b);PRINT(a);",
+            {Line("CODE", "a", "",
+                  " | numbered 0 hold 0 contour 0 print \"1\" repeat \"1\" N \"N%3f\" m \"%5.3m\" n \"%5.3n\" "
+                  "f \"%5.3f\"")},
+            {},
+            {}},
+        InterpretCase{"Tables",
+                      "18",
                       "TABLE(Feeds, 1);COLUMN_NAMES(Depth, Steel);ROW(0, 10, 20);ROW(5, 1, 2);ROW(9, 3);"
                       "ROW(x, 1.5e1, +2);TABLE(Named);ROW(0, 1);ROW(1, 2);TABLE(a, b, c);",
                       {"table \"Feeds\" second \"1\" columns \"Depth\" \"Steel\" width 3 keys 10 20", "  row 5 1 2",
@@ -309,12 +344,15 @@ INSTANTIATE_TEST_SUITE_P(
                        "table \"\" second \"\" columns width 0 keys", "global tables 3"},
                       {"Named"},
                       {}},
-        InterpretCase{"TableEndsTheTemplate", "18", "CODE(G01);TABLE(T, 0);PRINT(x);ROW(0, 1);CODE(G00);ROW(5);",
+        InterpretCase{"TableEndsTheTemplate",
+                      "18",
+                      "CODE(G01);TABLE(T, 0);PRINT(x);ROW(0, 1);CODE(G00);ROW(5);",
                       {"table \"T\" second \"0\" columns width 2 keys 1"},
                       {"\"x\"", "row"},
                       {"Ошибка постпроцессора.\nТаблица T не содержит строк данных"}},
         InterpretCase{"RowsWithoutATable", "18", "ROW(1, 2);COLUMN_NAMES(a);", {"global tables 0"}, {"row"}, {}},
-        InterpretCase{"VersionSeventeenIgnoresTheRest", "17",
+        InterpretCase{"VersionSeventeenIgnoresTheRest",
+                      "17",
                       "ALPHABET(X);METRIC(2, X);FORMAT(number=0);CODE(Head);PRINT(x);TABLE(T, 0);ROW(0, 1);"
                       "CYCLE(G1, a, b);PRINT(y);PRINT_PNT(z);",
                       {"global tables 0", "definition \"G1\" keyword \"CYCLE\" group 0 prepare 0 entries"},
@@ -336,12 +374,13 @@ TEST_F(StatementTest, AFortyFirstParameterAndATwentyFirstValueAreRefused) {
     const CCycle_Auto& list = *post.GetCycles()[1];
     EXPECT_EQ(list.params[0].listCount, 20);
     EXPECT_EQ(list.params[0].listTexts[19], "v20");
-    EXPECT_EQ(Messages(), (Texts{"Ошибка постпроцессора в цикле G9.\nЦикл может содержать не более 40 параметров, "
-                                 "параметр _P41 пропущен",
-                                 "Ошибка постпроцессора в цикле G10.\nПараметр _L может содержать не более 20 значений, "
-                                 "значение v21 пропущено",
-                                 "Ошибка постпроцессора в цикле G10.\nПараметр _L может содержать не более 20 значений, "
-                                 "значение v22 пропущено"}));
+    EXPECT_EQ(Messages(),
+              (Texts{"Ошибка постпроцессора в цикле G9.\nЦикл может содержать не более 40 параметров, "
+                     "параметр _P41 пропущен",
+                     "Ошибка постпроцессора в цикле G10.\nПараметр _L может содержать не более 20 значений, "
+                     "значение v21 пропущено",
+                     "Ошибка постпроцессора в цикле G10.\nПараметр _L может содержать не более 20 значений, "
+                     "значение v22 пропущено"}));
 }
 
 TEST_F(StatementTest, MessagesKeepAPercentSignInTheirTexts) {
@@ -405,15 +444,15 @@ TEST_P(StatementGoldenTest, ParsesIntoTheGoldenDump) {
 INSTANTIATE_TEST_SUITE_P(Descriptions, StatementGoldenTest,
                          ::testing::Values(GoldenCase{"post/statements_v17.py3", "statements_v17.statements"},
                                            GoldenCase{"post/statements_v18.py3", "statements_v18.statements"},
-                                           GoldenCase{"../../POSTPROCESSORS/ISO_Lathe.py3",
-                                                      "ISO_Lathe.statements"}));
+                                           GoldenCase{"../../POSTPROCESSORS/ISO_Lathe.py3", "ISO_Lathe.statements"}));
 
 TEST_F(SectionTest, TheInstalledDescriptionHasATemplateForEveryFrameKindTheOperationsWrite) {
     CPostProcessor post("ISO_Lathe", test::FixturePath("../../POSTPROCESSORS/ISO_Lathe.py3"));
     ASSERT_TRUE(post.ReadPostProcessorDescription());
-    for (const char* kind : {"Head", "Safe", "Comm", "NameOper", "BegOper", "EndOper", "T", "S", "F", "SF", "G96",
-                             "G97", "G40", "G41", "G42", "G66", "M01", "M03", "M04", "M05", "M08", "M09", "M30", "G00",
-                             "G01", "G02", "G03", "G04", "G28", "SP", "End", "Doc1"})
+    for (const char* kind :
+         {"Head", "Safe", "Comm", "NameOper", "BegOper", "EndOper", "T",   "S",   "F",   "SF",  "G96",
+          "G97",  "G40",  "G41",  "G42",      "G66",     "M01",     "M03", "M04", "M05", "M08", "M09",
+          "M30",  "G00",  "G01",  "G02",      "G03",     "G04",     "G28", "SP",  "End", "Doc1"})
         EXPECT_NE(FrameTemplates::Find(kind), nullptr) << kind;
     for (const char* type : {"Turning", "Drilling", "Threading_Chisel", "Threading_Tap_Die"}) {
         ASSERT_GE(post.GetCountCyclesOfType(type), 1) << type;
@@ -427,11 +466,45 @@ TEST_F(SectionTest, TheInstalledDescriptionHasATemplateForEveryFrameKindTheOpera
 TEST_F(StatementTest, RandomSectionsNeverBreakTheReader) {
     // Pieces that steer the scanner into every branch: keywords, lists, quotes,
     // table calls, statements cut short.
-    const std::vector<std::string> pieces = {
-        "CYCLE", "CYCLE_GROUP", "PARAM", "value", "CODE", "Head", "G01", "PRINT", "PRINT_TBL", "PRINT_CONTOUR",
-        "PRINT_PNT", "FORMULA", "FORMAT", "number=", "code=", "%m=", "ALPHABET", "METRIC", "TABLE", "ROW",
-        "COLUMN_NAMES", "select_from_table", "(", ")", ");", "();", ",", ",,", "'", " ", "\n", "X", "1", "-2.5",
-        "OD", "OP", "=", "%s", "%f"};
+    const std::vector<std::string> pieces = {"CYCLE",
+                                             "CYCLE_GROUP",
+                                             "PARAM",
+                                             "value",
+                                             "CODE",
+                                             "Head",
+                                             "G01",
+                                             "PRINT",
+                                             "PRINT_TBL",
+                                             "PRINT_CONTOUR",
+                                             "PRINT_PNT",
+                                             "FORMULA",
+                                             "FORMAT",
+                                             "number=",
+                                             "code=",
+                                             "%m=",
+                                             "ALPHABET",
+                                             "METRIC",
+                                             "TABLE",
+                                             "ROW",
+                                             "COLUMN_NAMES",
+                                             "select_from_table",
+                                             "(",
+                                             ")",
+                                             ");",
+                                             "();",
+                                             ",",
+                                             ",,",
+                                             "'",
+                                             " ",
+                                             "\n",
+                                             "X",
+                                             "1",
+                                             "-2.5",
+                                             "OD",
+                                             "OP",
+                                             "=",
+                                             "%s",
+                                             "%f"};
     std::mt19937 random(20261209);
     for (int round = 0; round < 1500; ++round) {
         ResetProcessState();
