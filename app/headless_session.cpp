@@ -1,7 +1,7 @@
 // The set-up and take-down of a command that runs the library.
 #include "app/headless_session.h"
 
-#include "operations/turn.h"
+#include "operations/operations_layer.h"
 #include "plan/plan_panels.h"
 #include "platform/messages.h"
 #include "platform/panel_script.h"
@@ -10,7 +10,7 @@
 namespace zarvento::app {
 
 HeadlessSession::HeadlessSession() {
-    RegisterTurnFactory();
+    RegisterOperationsLayer();
     RegisterPlanPanels(&panels_);
 }
 

@@ -64,5 +64,3 @@ void BM_RecalculateCutOff(benchmark::State& state) {
 BENCHMARK(BM_RecalculateCutOff)->Arg(10)->Arg(1000)->Arg(kMaxPasses)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -89,4 +89,3 @@ void BM_ContourFromSketch(benchmark::State& state) {
 BENCHMARK(BM_ContourFromSketch)->Arg(500)->Arg(1000)->Arg(2000)->Complexity();
 
 }  // namespace
-BENCHMARK_MAIN();

@@ -143,5 +143,3 @@ void BM_ContourManySmall(benchmark::State& state) {
 BENCHMARK(BM_ContourManySmall)->Apply(Sizes)->Complexity(benchmark::oN);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -57,5 +57,3 @@ void BM_CalcParametersDependent(benchmark::State& state) {
 BENCHMARK(BM_CalcParametersDependent);
 
 }  // namespace
-
-BENCHMARK_MAIN();

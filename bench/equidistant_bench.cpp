@@ -85,5 +85,3 @@ void BM_EquidistantThroughDocument(benchmark::State& state) {
 BENCHMARK(BM_EquidistantThroughDocument)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -81,5 +81,3 @@ void BM_SmallFormulas(benchmark::State& state) {
 BENCHMARK(BM_SmallFormulas)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();

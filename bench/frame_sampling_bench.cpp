@@ -94,5 +94,3 @@ void BM_Statistics(benchmark::State& state) {
 BENCHMARK(BM_Statistics)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -97,5 +97,3 @@ void BM_TemplateText(benchmark::State& state) {
 BENCHMARK(BM_TemplateText)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();

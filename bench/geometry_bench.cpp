@@ -32,5 +32,3 @@ void BM_StepArrayAppend(benchmark::State& state) {
 BENCHMARK(BM_StepArrayAppend)->RangeMultiplier(10)->Range(1000, 100000)->Complexity(benchmark::oN);
 
 }  // namespace
-
-BENCHMARK_MAIN();

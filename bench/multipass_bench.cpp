@@ -114,5 +114,3 @@ BENCHMARK(BM_RoughAndFinishSteppedShaft)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -57,5 +57,3 @@ void BM_WriteSkeletonProgram(benchmark::State& state) {
 BENCHMARK(BM_WriteSkeletonProgram)->Arg(20)->Arg(200)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -56,5 +56,3 @@ void BM_RecognizeDetailContour(benchmark::State& state) {
 BENCHMARK(BM_RecognizeDetailContour)->Arg(50)->Arg(200)->Arg(1000);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -102,5 +102,3 @@ void BM_PlanVariableLookup(benchmark::State& state) {
 BENCHMARK(BM_PlanVariableLookup);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -64,5 +64,3 @@ void BM_SynchronisePlan20(benchmark::State& state) {
 BENCHMARK(BM_SynchronisePlan20);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -48,5 +48,3 @@ void BM_ReadBlockDescription(benchmark::State& state) {
 BENCHMARK(BM_ReadBlockDescription)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -76,5 +76,3 @@ BENCHMARK_TEMPLATE(BM_ParseSection, UnclosedSection)
     ->Complexity(benchmark::oN);
 
 }  // namespace
-
-BENCHMARK_MAIN();

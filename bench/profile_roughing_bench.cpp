@@ -61,5 +61,3 @@ BENCHMARK(BM_ProfileRoughing)->Arg(100)->Arg(1000)->Arg(5000)->ArgName("units")-
 BENCHMARK(BM_LongitudinalRoughing)->Arg(100)->Arg(1000)->Arg(5000)->ArgName("units")->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -96,5 +96,3 @@ void BM_ProgramOfAPlan(benchmark::State& state) {
 BENCHMARK(BM_ProgramOfAPlan)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -111,5 +111,3 @@ void BM_RecordsRoundTrip(benchmark::State& state) {
 BENCHMARK(BM_RecordsRoundTrip)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();

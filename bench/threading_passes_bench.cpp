@@ -52,5 +52,3 @@ void BM_RecalculateThreading(benchmark::State& state) {
 BENCHMARK(BM_RecalculateThreading)->Arg(10)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -79,5 +79,3 @@ void BM_PointsByStep3D(benchmark::State& state) {
 BENCHMARK(BM_PointsByStep3D)->RangeMultiplier(4)->Range(50, 3200)->Complexity(benchmark::oN);
 
 }  // namespace
-
-BENCHMARK_MAIN();

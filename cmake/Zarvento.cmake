@@ -27,7 +27,9 @@ function(zarvento_add_library target)
 endfunction()
 
 # zarvento_add_test_suite(<folder> DEPS <targets>...)
-# One GoogleTest executable per folder of tests/, from every .cpp in it.
+# One GoogleTest executable per folder of tests/, from every .cpp in it. A
+# suite whose layers need wiring has its own main.cpp that makes their
+# start-up call, as the program does; the others take GoogleTest's main.
 function(zarvento_add_test_suite folder)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
@@ -36,7 +38,12 @@ function(zarvento_add_test_suite folder)
   endif()
   set(target test_${folder})
   add_executable(${target} ${sources})
-  target_link_libraries(${target} PRIVATE ${ARG_DEPS} zarvento_test_support GTest::gtest_main GTest::gmock)
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/main.cpp)
+    set(main)
+  else()
+    set(main GTest::gtest_main)
+  endif()
+  target_link_libraries(${target} PRIVATE ${ARG_DEPS} zarvento_test_support ${main} GTest::gmock)
   target_compile_definitions(${target} PRIVATE ZARVENTO_FIXTURES="${CMAKE_CURRENT_SOURCE_DIR}/fixtures")
   gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 endfunction()

@@ -1,13 +1,15 @@
 // The registered NC-frame factory.
 #include "geometry/cadre_factory.h"
 
+#include "platform/registration.h"
+
 namespace zarvento {
 
 namespace {
-CadreFactory* registered = nullptr;
-}
+Registration<CadreFactory> registration;
+}  // namespace
 
-void SetCadreFactory(CadreFactory* factory) { registered = factory; }
-CadreFactory* GetCadreFactory() { return registered; }
+void SetCadreFactory(CadreFactory* factory) { registration.Register(factory); }
+CadreFactory* GetCadreFactory() { return registration.Get(); }
 
 }  // namespace zarvento

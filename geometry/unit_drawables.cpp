@@ -5,13 +5,14 @@
 #include <utility>
 #include <vector>
 
+#include "platform/registration.h"
 #include "platform/view_3d_log.h"
 
 namespace zarvento {
 
 namespace {
 
-UnitDrawableFactory* registered = nullptr;
+Registration<UnitDrawableFactory> registration;
 
 // One item of the recording view. Its number is taken at the first call, so a
 // drawable that never draws leaves no trace.
@@ -74,18 +75,18 @@ private:
 
 }  // namespace
 
-void SetUnitDrawableFactory(UnitDrawableFactory* factory) { registered = factory; }
+void SetUnitDrawableFactory(UnitDrawableFactory* factory) { registration.Register(factory); }
 
 // A factory that cannot make a drawable leaves the recording one in its place,
 // so that a unit always has something to draw with.
 std::unique_ptr<UnitEdgeDrawable> CreateUnitEdge() {
-    if (registered)
+    if (UnitDrawableFactory* registered = registration.Get())
         if (auto edge = registered->CreateEdge()) return edge;
     return std::make_unique<RecordingEdge>();
 }
 
 std::unique_ptr<UnitFaceDrawable> CreateUnitFace() {
-    if (registered)
+    if (UnitDrawableFactory* registered = registration.Get())
         if (auto face = registered->CreateFace()) return face;
     return std::make_unique<RecordingFace>();
 }

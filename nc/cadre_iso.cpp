@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "nc/cycle_code_lists.h"
-#include "nc/frame_factory.h"
 #include "nc/frame_templates.h"
 #include "nc/frame_text_format.h"
 #include "nc/modal_state.h"
@@ -14,9 +13,6 @@
 namespace zarvento {
 
 namespace {
-
-// Units make their move frames through nc's factory wherever frames are linked in.
-[[maybe_unused]] const bool factoryRegistered = FrameFactory::Register();
 
 // The provider a frame owns: it answers the frame's variables first.
 class FrameCodeParameters : public CODE_PARAMETERS {

@@ -1,18 +1,16 @@
 // The registration of the plan's cycle-definition links.
 #include "nc/cycle_definition_links.h"
 
+#include "platform/registration.h"
+
 namespace zarvento {
 
 namespace {
-CycleDefinitionLinks* registeredLinks = nullptr;
+Registration<CycleDefinitionLinks> registration;
 }  // namespace
 
-CycleDefinitionLinks* GetCycleDefinitionLinks() { return registeredLinks; }
+CycleDefinitionLinks* GetCycleDefinitionLinks() { return registration.Get(); }
 
-CycleDefinitionLinks* RegisterCycleDefinitionLinks(CycleDefinitionLinks* links) {
-    CycleDefinitionLinks* previous = registeredLinks;
-    registeredLinks = links;
-    return previous;
-}
+CycleDefinitionLinks* RegisterCycleDefinitionLinks(CycleDefinitionLinks* links) { return registration.Register(links); }
 
 }  // namespace zarvento

@@ -23,10 +23,9 @@ CadrePtr FrameFactory::MakeArcFrame(bool clockwise, double xc, double zc, double
     return CadrePtr(new CCadre_ArcG03(xc, zc, radius, x1, z1, x2, z2, feed, rapid), &DeleteFrame);
 }
 
-bool FrameFactory::Register() {
+void FrameFactory::Register() {
     static FrameFactory factory;
     SetCadreFactory(&factory);
-    return true;
 }
 
 }  // namespace zarvento

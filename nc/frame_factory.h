@@ -12,8 +12,8 @@ public:
     CadrePtr MakeArcFrame(bool clockwise, double xc, double zc, double radius, double x1, double z1, double x2,
                           double z2, double feed, bool rapid) override;
 
-    // Registers the one factory with the unit layer; done once when frames are first linked in.
-    static bool Register();
+    // Registers the one factory with the unit layer (nc's start-up call does).
+    static void Register();
 };
 
 }  // namespace zarvento

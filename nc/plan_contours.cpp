@@ -1,18 +1,16 @@
 // The registration point of the plan's contours.
 #include "nc/plan_contours.h"
 
+#include "platform/registration.h"
+
 namespace zarvento {
 
 namespace {
-PlanContours* g_planContours = nullptr;
-}
+Registration<PlanContours> registration;
+}  // namespace
 
-PlanContours* GetPlanContours() { return g_planContours; }
+PlanContours* GetPlanContours() { return registration.Get(); }
 
-PlanContours* RegisterPlanContours(PlanContours* contours) {
-    PlanContours* previous = g_planContours;
-    g_planContours = contours;
-    return previous;
-}
+PlanContours* RegisterPlanContours(PlanContours* contours) { return registration.Register(contours); }
 
 }  // namespace zarvento

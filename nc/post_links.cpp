@@ -1,18 +1,16 @@
 // The registration point of the post-processing links.
 #include "nc/post_links.h"
 
+#include "platform/registration.h"
+
 namespace zarvento {
 
 namespace {
-PostLinks* g_postLinks = nullptr;
-}
+Registration<PostLinks> registration;
+}  // namespace
 
-PostLinks* GetPostLinks() { return g_postLinks; }
+PostLinks* GetPostLinks() { return registration.Get(); }
 
-PostLinks* RegisterPostLinks(PostLinks* links) {
-    PostLinks* previous = g_postLinks;
-    g_postLinks = links;
-    return previous;
-}
+PostLinks* RegisterPostLinks(PostLinks* links) { return registration.Register(links); }
 
 }  // namespace zarvento

@@ -36,8 +36,6 @@ public:
     }
 };
 
-[[maybe_unused]] const bool factoryRegistered = (RegisterTurnFactory(), true);
-
 // Registration is wiring, not process state: a state reset keeps it.
 TurnEditor turnEditor = nullptr;
 

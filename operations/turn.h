@@ -316,7 +316,7 @@ using TurnEditor = int (*)(CTurn&);
 TurnEditor SetTurnEditor(TurnEditor editor);
 
 // Makes the operation factory of the plan build the seven operation kinds.
-// Done once at start-up (linking the operations in does it too).
+// The operations layer's start-up call does it.
 void RegisterTurnFactory();
 
 }  // namespace zarvento

@@ -13,6 +13,7 @@
 #include "platform/local_coordinate_system.h"
 #include "platform/messages.h"
 #include "platform/process_state.h"
+#include "platform/registration.h"
 #include "platform/settings_record.h"
 #include "platform/variant.h"
 
@@ -24,7 +25,7 @@ ZARVENTO_STATE_RESET { SimulationCheckMode = false; }
 
 namespace {
 
-PlanPanels* registered = nullptr;
+Registration<PlanPanels> registration;
 
 // Sets a numeric field of the answer into `target`; a text that is no number
 // cancels the answer (after its message) and leaves the target as it was.
@@ -199,13 +200,10 @@ void PlanPanels::CreateDocumentSet() { PanelScript::Instance().Note("document-se
 
 PlanPanels& GetPlanPanels() {
     static PlanPanels headless;
+    PlanPanels* registered = registration.Get();
     return registered ? *registered : headless;
 }
 
-PlanPanels* RegisterPlanPanels(PlanPanels* panels) {
-    PlanPanels* previous = registered;
-    registered = panels;
-    return previous;
-}
+PlanPanels* RegisterPlanPanels(PlanPanels* panels) { return registration.Register(panels); }
 
 }  // namespace zarvento

@@ -1,18 +1,16 @@
 // Registration of the plan's statistics values.
 #include "plan/plan_reports.h"
 
+#include "platform/registration.h"
+
 namespace zarvento {
 
 namespace {
-PlanReports* registeredReports = nullptr;
-}
+Registration<PlanReports> registration;
+}  // namespace
 
-PlanReports* GetPlanReports() { return registeredReports; }
+PlanReports* GetPlanReports() { return registration.Get(); }
 
-PlanReports* RegisterPlanReports(PlanReports* reports) {
-    PlanReports* previous = registeredReports;
-    registeredReports = reports;
-    return previous;
-}
+PlanReports* RegisterPlanReports(PlanReports* reports) { return registration.Register(reports); }
 
 }  // namespace zarvento

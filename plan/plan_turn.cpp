@@ -1,19 +1,17 @@
 // The defaults of the operation interface and the factory registration.
 #include "plan/plan_turn.h"
 
+#include "platform/registration.h"
+
 namespace zarvento {
 
 namespace {
-PlanTurnFactory* registeredFactory = nullptr;
-}
+Registration<PlanTurnFactory> registration;
+}  // namespace
 
-PlanTurnFactory* GetPlanTurnFactory() { return registeredFactory; }
+PlanTurnFactory* GetPlanTurnFactory() { return registration.Get(); }
 
-PlanTurnFactory* RegisterPlanTurnFactory(PlanTurnFactory* factory) {
-    PlanTurnFactory* previous = registeredFactory;
-    registeredFactory = factory;
-    return previous;
-}
+PlanTurnFactory* RegisterPlanTurnFactory(PlanTurnFactory* factory) { return registration.Register(factory); }
 
 PlanTurn::~PlanTurn() = default;
 

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "plan/plan_program_links.h"
 #include "plan/session_dir.h"
 #include "platform/module.h"
 #include "platform/process_state.h"
@@ -13,8 +12,6 @@ namespace zarvento {
 
 namespace {
 std::unique_ptr<CSPID> planInstance;
-// The NC program finds the plan's temporary folder and post-processor here.
-const bool programLinksRegistered = (RegisterProgramPlanLinks(&PlanProgramLinks::Instance()), true);
 }  // namespace
 
 ZARVENTO_STATE_RESET { DeleteSPID(); }

@@ -15,10 +15,6 @@ const CCycle_Auto* FindByCode(const std::vector<std::unique_ptr<CCycle_Auto>>& c
     return nullptr;
 }
 
-// Registered before any code of ours runs; a test may put its own in place
-// for a while and then give this one back.
-const bool registered = (RegisterCycleDefinitionLinks(&CycleDefinitionLookup::Instance()), true);
-
 }  // namespace
 
 ZARVENTO_STATE_RESET { CycleDefinitionLookup::Instance().ClearCurrent(); }

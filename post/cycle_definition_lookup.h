@@ -1,5 +1,5 @@
 // CycleDefinitionLookup: how machine cycles find the definitions of the
-// post-processors, registered with the cycles when the library loads.
+// post-processors, registered with the cycles by the post layer's start-up call.
 #pragma once
 
 #include <memory>

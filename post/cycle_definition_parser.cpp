@@ -19,7 +19,6 @@
 #include "platform/messages.h"
 #include "post/description_statement.h"
 #include "post/post_processor.h"
-#include "post/post_processor_links.h"
 #include "post/post_processor_settings.h"
 #include "post/post_processor_table.h"
 
@@ -357,7 +356,6 @@ void StatementInterpreter::Finish() {
 }  // namespace
 
 void ParseCycleDefinition(CPostProcessor& post, std::string_view section) {
-    PostProcessorLinks::Instance();  // the formulas find the tables read here through it
     const bool templates = PostProcessorSettings::Current().Version == kTemplateVersion;
     StatementInterpreter interpreter(post, templates);
     {

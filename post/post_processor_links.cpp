@@ -7,12 +7,6 @@
 
 namespace zarvento {
 
-namespace {
-// Registered before any code of ours runs; a test may put its own in place
-// and restore this one.
-const bool registered = (RegisterPostLinks(&PostProcessorLinks::Instance()), true);
-}  // namespace
-
 PostProcessorLinks& PostProcessorLinks::Instance() {
     static PostProcessorLinks links;
     return links;

@@ -12,7 +12,7 @@ class PARAMETERS;
 
 class PostProcessorLinks : public PostLinks {
 public:
-    // The one instance, registered with the formulas when the library loads.
+    // The one instance, registered with the formulas by the post layer's start-up call.
     static PostProcessorLinks& Instance();
 
     bool SelectFromTable(double& result, std::string_view arguments, bool reset, PARAMETERS& provider) override;

@@ -1,18 +1,16 @@
 // The registration point of the plan's links for the NC program.
 #include "post/program_plan_links.h"
 
+#include "platform/registration.h"
+
 namespace zarvento {
 
 namespace {
-ProgramPlanLinks* g_programPlanLinks = nullptr;
-}
+Registration<ProgramPlanLinks> registration;
+}  // namespace
 
-ProgramPlanLinks* GetProgramPlanLinks() { return g_programPlanLinks; }
+ProgramPlanLinks* GetProgramPlanLinks() { return registration.Get(); }
 
-ProgramPlanLinks* RegisterProgramPlanLinks(ProgramPlanLinks* links) {
-    ProgramPlanLinks* previous = g_programPlanLinks;
-    g_programPlanLinks = links;
-    return previous;
-}
+ProgramPlanLinks* RegisterProgramPlanLinks(ProgramPlanLinks* links) { return registration.Register(links); }
 
 }  // namespace zarvento

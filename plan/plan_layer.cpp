@@ -1,0 +1,14 @@
+// The plan layer's registrations.
+#include "plan/plan_layer.h"
+
+#include "plan/plan_program_links.h"
+#include "post/post_layer.h"
+
+namespace zarvento {
+
+void RegisterPlanLayer() {
+    RegisterPostLayer();
+    RegisterProgramPlanLinks(&PlanProgramLinks::Instance());
+}
+
+}  // namespace zarvento

@@ -1,0 +1,11 @@
+// The start-up call of the plan layer: what it provides to the layers below
+// it, put in place explicitly by whoever starts the library.
+#pragma once
+
+namespace zarvento {
+
+// Registers the post-processing layer first, then the plan's answers to the
+// NC program (its temporary folder, post-processor and operations).
+void RegisterPlanLayer();
+
+}  // namespace zarvento
