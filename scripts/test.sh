@@ -19,6 +19,8 @@ configure build/asan -DZARVENTO_WERROR=ON -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_F
 status=0
 echo "== format"
 bash scripts/check-format.sh || status=1
+echo "== layers"
+python3 scripts/check-layers.py || status=1
 for dir in build/release build/asan; do
   echo "== $dir: build"
   cmake --build "$dir" -j "$jobs"
