@@ -11,18 +11,34 @@ if(ZARVENTO_WERROR)
   target_compile_options(zarvento_options INTERFACE -Werror)
 endif()
 target_include_directories(zarvento_options INTERFACE ${PROJECT_SOURCE_DIR})
+# A module must really go when the host unloads it, so that its detach step
+# runs while the host is still there: objects marked unique would pin it.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  target_compile_options(zarvento_options INTERFACE -fno-gnu-unique)
+endif()
+
+# The program, the host module and the library module lie in one folder: the
+# host finds its module beside its executable, as the CAD host does.
+set(ZARVENTO_PROGRAM_DIR ${PROJECT_BINARY_DIR}/app)
 
 if(ZARVENTO_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# zarvento_add_library(<target> DEPS <targets>...)
-# Builds every .cpp of the calling folder into one library target.
+# zarvento_add_library(<target> [SHARED] DEPS <targets>... PRIVATE_DEPS <targets>...)
+# Builds every .cpp of the calling folder into one library target: a static
+# library, or with SHARED a shared one that lies beside the program (the host
+# module and the library module the program loads).
 function(zarvento_add_library target)
-  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "SHARED" "" "DEPS;PRIVATE_DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  add_library(${target} STATIC ${sources})
+  if(ARG_SHARED)
+    add_library(${target} SHARED ${sources})
+    set_target_properties(${target} PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${ZARVENTO_PROGRAM_DIR})
+  else()
+    add_library(${target} STATIC ${sources})
+  endif()
   target_link_libraries(${target} PUBLIC zarvento_options ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
 endfunction()
 

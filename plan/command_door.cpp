@@ -108,6 +108,8 @@ void Dispatch(CPLAN& plan, std::int32_t type, std::int32_t action, std::int32_t 
 
 bool LastCommandFailed() { return lastFailed; }
 
+void SetLastCommandFailed(bool failed) { lastFailed = failed; }
+
 HostDocumentPtr HeldActiveDocument() { return references.activeDocument; }
 
 bool IsPartOrAssemblyActive() {

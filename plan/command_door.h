@@ -37,6 +37,9 @@ std::int32_t RunLibraryCommand(std::int32_t type, std::int32_t action, std::int3
 
 // Whether the last RunLibraryCommand ended in a reported failure.
 bool LastCommandFailed();
+// The host binding's entry sets it for a command it refuses with a message
+// before the command reaches the door (and clears it for one that passes).
+void SetLastCommandFailed(bool failed);
 
 // The action switch: 0 for actions 20, 21, 22, 36 and for a refusal, else 1.
 std::int32_t ExecuteAction(CPLAN* plan, std::int32_t type, std::int32_t action, std::int32_t index);

@@ -8,20 +8,16 @@
 #include "model/revolution_part.h"
 #include "plan/command_door.h"
 #include "platform/host_application.h"
+#include "platform/host_libraries.h"
 #include "platform/line_reader.h"
 #include "platform/messages.h"
 #include "platform/panel_script.h"
-#include "platform/posted_commands.h"
 #include "platform/text_file.h"
 #include "platform/variant.h"
 
 namespace zarvento {
 
 namespace {
-
-// Posted commands may post again (a resumed panel left once more); a host
-// would run each once per posting, so the number of rounds is bounded.
-constexpr int kMaxPostedRounds = 100;
 
 std::string At(int lineNumber) { return "line " + std::to_string(lineNumber) + ": "; }
 
@@ -111,20 +107,21 @@ void CommandScript::Run(std::string_view text) {
     while (reader.Next(line)) RunLine(line, ++number);
 }
 
-void CommandScript::Command(std::int32_t type, std::int32_t action, std::int32_t index) {
-    std::vector<int> posted;
+void CommandScript::CountCommand() {
     ++commandsRun_;
-    RunLibraryCommand(type, action, index);
     if (LastCommandFailed()) ++commandsFailed_;
-    for (int round = 0; round < kMaxPostedRounds; ++round) {
-        posted = PostedCommands::Instance().Take();
-        if (posted.empty()) return;
-        for (int command : posted) {
-            ++commandsRun_;
-            RunLibraryCommand(-1, command, -1);
-            if (LastCommandFailed()) ++commandsFailed_;
-        }
-    }
+}
+
+void CommandScript::Command(std::int32_t type, std::int32_t action, std::int32_t index) {
+    RunLibraryCommand(type, action, index);
+    CountCommand();
+    // The host runs what the command posted once it has returned.
+    HostLibraries::Instance().RunPosted([this] { CountCommand(); });
+}
+
+void CommandScript::MenuCommand(std::int32_t id, int lineNumber) {
+    if (!SendMenuCommand(id, [this] { CountCommand(); }))
+        throw ScriptError(At(lineNumber) + "no library is loaded to take menu command " + std::to_string(id));
 }
 
 void CommandScript::Answer(const std::vector<std::string>& words, int lineNumber) {
@@ -155,6 +152,10 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
     if (words.empty()) return;
     const std::string& verb = words[0];
     if (verb == "answer") return Answer(words, lineNumber);
+    if (verb == "menu") {
+        if (words.size() != 2) throw ScriptError(At(lineNumber) + "menu needs a command id");
+        return MenuCommand(Number(words[1], lineNumber, "command id"), lineNumber);
+    }
     if (verb == "command") {
         if (words.size() != 4) throw ScriptError(At(lineNumber) + "command needs <type> <action> <index>");
         return Command(Number(words[1], lineNumber, "type"), Number(words[2], lineNumber, "action"),

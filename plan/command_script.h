@@ -9,6 +9,8 @@
 //   answer question yes|no       answers the next question
 //   answer <panel> ok|cancel [field=value ...]
 //                                answers the next showing of a panel
+//   menu <id>                    a command of the library's menu by its id,
+//                                sent as the host's menu sends it
 //   command <type> <action> <index>
 //                                one action triple through the command door
 //   <name> [arguments]           the same by name (see kCommandNames)
@@ -60,6 +62,8 @@ public:
 
 private:
     void Command(std::int32_t type, std::int32_t action, std::int32_t index);
+    void MenuCommand(std::int32_t id, int lineNumber);
+    void CountCommand();
     void Answer(const std::vector<std::string>& words, int lineNumber);
 
     std::filesystem::path base_;

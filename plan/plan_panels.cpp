@@ -26,6 +26,7 @@ ZARVENTO_STATE_RESET { SimulationCheckMode = false; }
 namespace {
 
 Registration<PlanPanels> registration;
+Registration<SettingsDialogRunner> settingsDialog;
 
 // Sets a numeric field of the answer into `target`; a text that is no number
 // cancels the answer (after its message) and leaves the target as it was.
@@ -170,6 +171,7 @@ void PlanPanels::ShowPostProcessorsList() { Show(kPostProcessors); }
 void PlanPanels::ShowStatistics(const std::vector<CCadreISO*>& program) { Show(kStatistics, FramesDetail(program)); }
 
 int PlanPanels::EditSettings() {
+    if (SettingsDialogRunner* dialog = settingsDialog.Get()) return dialog->RunSettingsDialog();
     PanelAnswer answer = Show(kSettings);
     if (answer.result != IDOK_) return answer.result;
     SettingsRecord edited = SettingsRecord::Global();
@@ -205,5 +207,7 @@ PlanPanels& GetPlanPanels() {
 }
 
 PlanPanels* RegisterPlanPanels(PlanPanels* panels) { return registration.Register(panels); }
+
+SettingsDialogRunner* RegisterSettingsDialog(SettingsDialogRunner* runner) { return settingsDialog.Register(runner); }
 
 }  // namespace zarvento

@@ -48,8 +48,8 @@ public:
     virtual void SaveProgramSettings();
     virtual void ShowPostProcessorsList();
     virtual void ShowStatistics(const std::vector<CCadreISO*>& program);
-    // The settings dialog; IDOK when the settings changed. Fields: rapid,
-    // accuracy, xoutput.
+    // The settings dialog; IDOK when the settings changed. The registered
+    // dialog when there is one, else the script's fields rapid, accuracy, xoutput.
     virtual int EditSettings();
     // The save-file dialog; the chosen path (field file), empty when cancelled.
     virtual std::string AskSaveFile(const std::string& filter, const std::string& defaultExtension);
@@ -73,6 +73,17 @@ protected:
 // The simulation's check mode: set by the check run, cleared by the
 // visualisation; the simulation reads it.
 extern bool SimulationCheckMode;
+
+// The settings dialog, which the host binding provides; without one the
+// panel script's "settings" answer stands in for it (PlanPanels::EditSettings).
+class SettingsDialogRunner {
+public:
+    virtual ~SettingsDialogRunner() = default;
+    // Runs the dialog modally; IDOK_ when the settings were changed and saved.
+    virtual int RunSettingsDialog() = 0;
+};
+// Returns the previous registration.
+SettingsDialogRunner* RegisterSettingsDialog(SettingsDialogRunner* runner);
 
 // The registered panels, or the headless model.
 PlanPanels& GetPlanPanels();

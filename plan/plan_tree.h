@@ -16,6 +16,12 @@ public:
     // when its panel is shown; tests call it directly).
     TreeControl& CreateControl();
     TreeItem Root() const { return root_; }
+    // The role of the selected item: 1000 the root, 0 the NC-system group, 1
+    // the stock-and-tools group, k + 2 the group of operation k; -1 for
+    // nothing selected, an unknown item or no tree.
+    int GetSelectedRole() const;
+    // Clears the tree's selection when `role` is -1.
+    void Deselect(int role);
     // Deletes every item and makes a new root.
     void Reset();
 

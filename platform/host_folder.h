@@ -14,4 +14,14 @@ std::filesystem::path HostFolder();
 // Sets the folder; nullopt goes back to the default.
 void SetHostFolder(std::optional<std::filesystem::path> folder);
 
+// The host's folder call by kind: 2 the temporary folder, 3 the folder of the
+// user's settings; E_INVALIDARG for any other kind. The folder exists when
+// returned. Defaults: "Temp" and "Settings" under a host folder that was set
+// (so tests keep to their own folder); else the system's temporary folder,
+// and "zarvento" under $XDG_CONFIG_HOME (or ~/.config), so that settings
+// outlive the session.
+std::filesystem::path HostFolderOfKind(int kind);
+// Sets one kind's folder; nullopt goes back to the default.
+void SetHostFolderOfKind(int kind, std::optional<std::filesystem::path> folder);
+
 }  // namespace zarvento

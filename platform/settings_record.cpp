@@ -1,10 +1,11 @@
 // SettingsRecord: defaults and the raw settings file.
 #include "platform/settings_record.h"
 
+#include <cmath>
 #include <cstring>
-#include <fstream>
 
 #include "platform/process_state.h"
+#include "platform/text_file.h"
 
 namespace zarvento {
 
@@ -84,12 +85,14 @@ void PutPath(std::string& out, const std::string& utf8) {
     }
 }
 
+// The path ends at its first zero unit, and at unit 511 at the latest: a field
+// without a zero inside reads no further than its own end.
 std::string GetPath(const char* bytes) {
     std::string utf8;
-    for (std::size_t i = 0; i < SettingsRecord::kPathChars; ++i) {
+    for (std::size_t i = 0; i + 1 < SettingsRecord::kPathChars; ++i) {
         char32_t u = static_cast<unsigned char>(bytes[2 * i]) | (static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
         if (u == 0) break;
-        if (u >= 0xD800 && u < 0xDC00 && i + 1 < SettingsRecord::kPathChars) {
+        if (u >= 0xD800 && u < 0xDC00 && i + 2 < SettingsRecord::kPathChars) {
             const char32_t lo =
                 static_cast<unsigned char>(bytes[2 * i + 2]) | (static_cast<unsigned char>(bytes[2 * i + 3]) << 8);
             if (lo >= 0xDC00 && lo < 0xE000) {
@@ -124,11 +127,11 @@ void PutRaw(std::string& out, T v) {
 }
 
 template <typename T>
-bool GetRaw(std::istream& in, T& v) {
-    char bytes[sizeof(T)];
-    if (!in.read(bytes, sizeof(T))) return false;
-    std::memcpy(&v, bytes, sizeof(T));
-    return true;
+T GetRaw(const char*& at) {
+    T v;
+    std::memcpy(&v, at, sizeof(T));
+    at += sizeof(T);
+    return v;
 }
 
 }  // namespace
@@ -145,24 +148,31 @@ bool SettingsRecord::Save(const std::filesystem::path& file) const {
     PutPath(image, editorPath);
     PutRaw(image, xOutputMode);
     PutRaw(image, accuracy);
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(image.data(), static_cast<std::streamsize>(image.size()));
-    return static_cast<bool>(out);
+    return WriteFileAtomic(file, image).ok;
 }
 
 bool SettingsRecord::Load(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return false;
-    char path[kPathChars * 2];
-    if (!GetRaw(in, storedValue1) || !GetRaw(in, storedValue2) || !GetRaw(in, rapidSpeed) ||
-        !GetRaw(in, toolChangeTime) || !GetRaw(in, spindleTime))
-        return false;
-    if (!in.read(path, sizeof path)) return false;
-    pythonPath = GetPath(path);
-    if (!in.read(path, sizeof path)) return false;
-    editorPath = GetPath(path);
-    return GetRaw(in, xOutputMode) && GetRaw(in, accuracy);
+    // One byte more than an image, so that a longer file shows itself.
+    const FileReadResult read = ReadFileBytes(file, kFileSize + 1);
+    if (!read.ok || read.text.size() != kFileSize) return false;
+    const char* at = read.text.data();
+    SettingsRecord r = *this;
+    r.storedValue1 = GetRaw<std::int32_t>(at);
+    r.storedValue2 = GetRaw<std::int32_t>(at);
+    r.rapidSpeed = GetRaw<double>(at);
+    r.toolChangeTime = GetRaw<double>(at);
+    r.spindleTime = GetRaw<double>(at);
+    r.pythonPath = GetPath(at);
+    at += kPathChars * 2;
+    r.editorPath = GetPath(at);
+    at += kPathChars * 2;
+    r.xOutputMode = GetRaw<std::int32_t>(at);
+    r.accuracy = GetRaw<double>(at);
+    for (double v : {r.rapidSpeed, r.toolChangeTime, r.spindleTime, r.accuracy})
+        if (!std::isfinite(v)) return false;
+    if (r.xOutputMode < 0 || r.xOutputMode > 2) return false;
+    *this = std::move(r);
+    return true;
 }
 
 }  // namespace zarvento

@@ -19,10 +19,12 @@ public:
 
     // Defaults by the host's major version (the interpreter path depends on it).
     void SetDefaults(int hostMajorVersion = kHostMajorVersion);
-    // Reads the stored fields; a missing or short file leaves what was there
-    // before the first field that could not be read. True when all were read.
+    // Reads the stored fields from the whole file at once. A missing file, or
+    // one that is not a settings image of ours (another size, a number that is
+    // not finite, an unknown X output mode), changes nothing and gives false.
     bool Load(const std::filesystem::path& file);
-    // Creates or truncates the file; false when it cannot be written.
+    // Replaces the file with the image; false when it cannot be written (a
+    // previous file is then left as it was).
     bool Save(const std::filesystem::path& file) const;
 
     static std::string DefaultPythonPath(int hostMajorVersion);

@@ -21,7 +21,6 @@
 #include "platform/messages.h"
 #include "platform/module.h"
 #include "platform/panel_script.h"
-#include "platform/posted_commands.h"
 #include "platform/settings_record.h"
 #include "platform/storage_record.h"
 

@@ -1,5 +1,6 @@
 // A fixture for the plan suites: clean process state, a connected host with
-// an active part document, and the host folder in a scratch directory.
+// an active part document, the host folder in a scratch directory, and the
+// library in the host's list with a stand-in command entry.
 #pragma once
 
 #include <memory>
@@ -8,14 +9,21 @@
 #include "geometry/contour_script.h"
 #include "geometry/lsc_transform.h"
 #include "model/revolution_part.h"
+#include "plan/command_door.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "platform/host_application.h"
 #include "platform/host_folder.h"
+#include "platform/host_libraries.h"
 #include "platform/local_coordinate_system.h"
 #include "test_support.h"
 
 namespace zarvento::test {
+
+// The host runs the commands the plan posts through the library's command
+// entry. The host binding's command table lies above the plan; its commands
+// posted by the plan (75) run the action of the same number, as here.
+inline void PlanCommandEntry(unsigned int command) { RunLibraryCommand(-1, static_cast<std::int32_t>(command), -1); }
 
 class PlanTest : public CleanStateTest {
 protected:
@@ -25,6 +33,7 @@ protected:
         SetHostFolder(folder->Path());
         app = &ConnectHostApplication();
         part = app->Documents().Add(DocumentType::Part);
+        HostLibraries::Instance().Add(HostLibraryEntry{LibraryTitle(), "", &PlanCommandEntry});
     }
     void TearDown() override {
         CleanStateTest::TearDown();
