@@ -1,131 +1,132 @@
-// zarvento: the command-line program. It opens a part document and runs the
-// library's commands on the headless host.
-#include <cstring>
-#include <exception>
+// zarvento: the command-line program, the headless host. It loads the
+// Zarvento library module as the CAD host loads an add-in (libzarvento.so
+// beside the program, or the file ZARVENTO_MODULE names), and its verbs reach
+// the library only through the module's exports.
+#include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <string_view>
 
-#include "app/program_job.h"
-#include "app/script_run.h"
-#include "catalogs/param_tool.h"
-#include "catalogs/tool_model_text.h"
-#include "geometry/contour.h"
-#include "geometry/contour_script.h"
-#include "platform/host_application.h"
+#include "host/zarvento_module.h"
+#include "platform/host_version.h"
+#include "platform/library_module.h"
 #include "platform/messages.h"
+#include "platform/redozu_object.h"
 #include "platform/variant.h"
 
 namespace {
 
-std::string Usage() {
-    return std::string(
-               "usage: zarvento <command> [arguments]\n"
-               "\n"
-               "commands:\n"
-               "  help       show this text\n"
-               "  version    show the version\n") +
-           zarvento::app::kProgramUsage + zarvento::app::kRunUsage +
-           "  tool-model <text> <document>\n"
-           "             makes a tool model document from the model's text form\n"
-           "  tool-contour <model> [M3|M4] [angle]\n"
-           "             the 2D contour of a tool from its model (a document file, or\n"
-           "             the model's text form, read into a temporary document), for a\n"
-           "             spindle direction (M3 by default) and a mounting angle (90)\n"
-           "\n" +
-           zarvento::app::ScriptHelp() +
-           "\n"
-           "exit codes: 0 success, 1 a command failed (run: a command reported a\n"
-           "failure), 2 wrong usage or a script line that cannot be read, 3 the\n"
-           "document file is missing, damaged, not a part, or cannot be saved\n";
+constexpr int kExitUsage = 2;
+// The library module is missing, cannot be loaded or is not Zarvento's.
+constexpr int kExitModule = 4;
+
+constexpr const char* kModuleFileName = "libzarvento.so";
+// The id every Zarvento library module answers.
+constexpr unsigned int kZarventoLibraryId = 100;
+
+const char* const kHostUsage =
+    "usage: zarvento <command> [arguments]\n"
+    "\n"
+    "commands:\n"
+    "  help       show this text\n"
+    "  version    show the version\n";
+
+const char* const kHostNotes =
+    "\n"
+    "environment: ZARVENTO_MODULE names the library module to load (by default\n"
+    "libzarvento.so beside the program); ZARVENTO_HOST_VERSION sets the version\n"
+    "the host reports (23 by default; an older one than 16.1 is refused by the\n"
+    "library when it loads)\n"
+    "\n"
+    "exit codes: 0 success, 1 a command failed (run: a command reported a\n"
+    "failure), 2 wrong usage or a script line that cannot be read, 3 the\n"
+    "document file is missing, damaged, not a part, or cannot be saved, 4 the\n"
+    "library module is missing, cannot be loaded or is not Zarvento's\n";
+
+using Verb = int (*)(int, char**);
+using UsageFunction = const char* (*)();
+
+std::filesystem::path ModuleFile() {
+    if (const char* named = std::getenv("ZARVENTO_MODULE"); named && *named) return named;
+    return zarvento::HostExecutablePath().replace_filename(kModuleFileName);
 }
 
-int ToolContour(int argc, char** argv) {
-    using namespace zarvento;
-    if (argc < 3 || argc > 5) {
-        std::cerr << Usage();
-        return 2;
+// The host's version from ZARVENTO_HOST_VERSION ("major" or four numbers
+// with dots); false when it cannot be read.
+bool TakeHostVersion() {
+    const char* text = std::getenv("ZARVENTO_HOST_VERSION");
+    if (!text || !*text) return true;
+    zarvento::HostVersion version{0, 0, 0, 0};
+    std::string_view rest = text;
+    for (std::size_t k = 0; k < version.size() && !rest.empty(); ++k) {
+        const std::size_t dot = rest.find('.');
+        if (!zarvento::ParseInt(rest.substr(0, dot), version[k])) return false;
+        rest = dot == std::string_view::npos ? std::string_view() : rest.substr(dot + 1);
     }
-    std::string model = argv[2];
-    ParamTool tool;
-    tool.Angle = 90;
-    if (argc > 3) {
-        const std::string_view m = argv[3];
-        if (m != "M3" && m != "M4") {
-            std::cerr << "zarvento: the spindle direction is M3 or M4, not '" << m << "'\n";
-            return 2;
-        }
-        tool.M34 = m == "M3" ? 3 : 4;
-    }
-    if (argc > 4 && !ParseDouble(argv[4], tool.Angle)) {
-        std::cerr << "zarvento: the angle '" << argv[4] << "' is not a number\n";
-        return 2;
-    }
-    MessageLog::Instance().SetEcho([](const MessageEntry& e) { std::cerr << e.caption << ": " << e.text << "\n"; });
-    std::filesystem::path temp;
-    try {
-        if (std::filesystem::path(model).extension() != ".rdp") {
-            temp = std::filesystem::temp_directory_path() /
-                   ("zarvento-tool-" + std::to_string(std::hash<std::string>{}(model)) + ".rdp");
-            ToolModelText::Convert(model, temp.string());
-            model = temp.string();
-        }
-        ConnectHostApplication();
-        tool.sToolName = "tool";
-        tool.sWorkFile = model;
-        tool.ReadModelVariablesFromFile();
-        tool.CreateToolContour();
-    } catch (const std::exception& e) {
-        std::cerr << "zarvento: " << e.what() << "\n";
-        if (!temp.empty()) std::filesystem::remove(temp);
-        return 1;
-    }
-    if (!temp.empty()) std::filesystem::remove(temp);
-    if (!tool.pContour) {
-        std::cerr << "zarvento: the model gives no contour\n";
-        return 1;
-    }
-    std::cout << ContourScriptText(*tool.pContour);
-    return 0;
+    if (!rest.empty()) return false;
+    zarvento::SetHostVersion(version);
+    return true;
 }
 
-int ToolModel(int argc, char** argv) {
-    if (argc != 4) {
-        std::cerr << Usage();
-        return 2;
+// The library module, loaded and checked to be Zarvento's; null after a
+// message on the standard error.
+std::unique_ptr<zarvento::LibraryModule> LoadZarvento() {
+    const std::filesystem::path file = ModuleFile();
+    std::string error;
+    auto module = zarvento::LibraryModule::Load(file, error);
+    if (!module) {
+        std::cerr << "zarvento: " << error << "\n";
+        return nullptr;
     }
-    try {
-        zarvento::ConnectHostApplication();
-        zarvento::ToolModelText::Convert(argv[2], argv[3]);
-    } catch (const std::exception& e) {
-        std::cerr << "zarvento: " << e.what() << "\n";
-        return 1;
+    for (const char* name :
+         {"ZarventoRunScript", "ZarventoProgramJob", "ZarventoToolModel", "ZarventoToolContour", "ZarventoUsage"}) {
+        if (module->LibraryId() != kZarventoLibraryId || !module->Symbol(name)) {
+            std::cerr << "zarvento: " << file.string() << " is not the Zarvento library module\n";
+            return nullptr;
+        }
     }
-    return 0;
+    return module;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::cerr << Usage();
-        return 2;
-    }
-    const std::string_view command = argv[1];
-    if (command == "help" || command == "--help" || command == "-h") {
-        std::cout << Usage();
-        return 0;
-    }
+    const std::string_view command = argc < 2 ? std::string_view() : std::string_view(argv[1]);
     if (command == "version" || command == "--version") {
         std::cout << "zarvento 0.1\n";
         return 0;
     }
-    if (command == "tool-contour") return ToolContour(argc, argv);
-    if (command == "tool-model") return ToolModel(argc, argv);
-    if (command == "run") return zarvento::app::RunScript(argc, argv);
-    if (command == "program") return zarvento::app::RunProgramJob(argc, argv);
-    std::cerr << "zarvento: unknown command '" << command << "'\n" << Usage();
-    return 2;
+    if (!TakeHostVersion()) {
+        std::cerr << "zarvento: ZARVENTO_HOST_VERSION is one to four whole numbers with dots between\n";
+        return kExitUsage;
+    }
+    // What the library says while it loads (an older host's refusal) is shown
+    // as it comes; each verb then prints its messages its own way.
+    zarvento::MessageLog::Instance().SetEcho([](const zarvento::MessageEntry& e) {
+        std::cerr << zarvento::MessageRoleName(e.role) << ": " << e.text << "\n";
+    });
+    std::unique_ptr<zarvento::LibraryModule> module = LoadZarvento();
+    if (!module) return kExitModule;
+    const std::string usage =
+        std::string(kHostUsage) + reinterpret_cast<UsageFunction>(module->Symbol("ZarventoUsage"))() + kHostNotes;
+    if (command == "help" || command == "--help" || command == "-h") {
+        std::cout << usage;
+        return 0;
+    }
+    const char* verb = command == "run"            ? "ZarventoRunScript"
+                       : command == "program"      ? "ZarventoProgramJob"
+                       : command == "tool-model"   ? "ZarventoToolModel"
+                       : command == "tool-contour" ? "ZarventoToolContour"
+                                                   : nullptr;
+    if (!verb) {
+        if (!command.empty()) std::cerr << "zarvento: unknown command '" << command << "'\n";
+        std::cerr << usage;
+        return kExitUsage;
+    }
+    const int status = reinterpret_cast<Verb>(module->Symbol(verb))(argc, argv);
+    // The library is unloaded (its detach step runs) while the host is still there.
+    module.reset();
+    return status;
 }

@@ -10,6 +10,7 @@ namespace zarvento {
 
 namespace {
 std::optional<std::filesystem::path> moduleOverride;
+std::filesystem::path libraryModuleFile;
 int refreshCount = 0;
 }  // namespace
 
@@ -20,6 +21,7 @@ ZARVENTO_STATE_RESET {
 
 std::optional<std::filesystem::path> ModuleDirectory() {
     if (moduleOverride) return moduleOverride;
+    if (libraryModuleFile.has_parent_path()) return libraryModuleFile.parent_path();
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&ModuleDirectory), &info) == 0 || info.dli_fname == nullptr) return std::nullopt;
     std::error_code ec;
@@ -30,6 +32,8 @@ std::optional<std::filesystem::path> ModuleDirectory() {
 }
 
 void SetModuleDirectory(std::optional<std::filesystem::path> dir) { moduleOverride = std::move(dir); }
+
+void RegisterLibraryModule(std::filesystem::path file) { libraryModuleFile = std::move(file); }
 
 int ModuleFilePath(std::string& out, std::string_view fileName, std::size_t bufferSize) {
     const auto dir = ModuleDirectory();

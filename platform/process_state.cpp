@@ -1,21 +1,41 @@
 // The list of registered resets of process-wide state.
 #include "platform/process_state.h"
 
+#include <dlfcn.h>
+
 #include <vector>
 
 namespace zarvento {
 
 namespace {
-std::vector<std::function<void()>>& Resets() {
-    static std::vector<std::function<void()>> resets;
+
+using Reset = void (*)();
+
+std::vector<Reset>& Resets() {
+    static std::vector<Reset> resets;
     return resets;
 }
+
+// The base address of the loaded module that holds `address`, or null.
+const void* ModuleBase(const void* address) {
+    Dl_info info{};
+    return dladdr(address, &info) != 0 ? info.dli_fbase : nullptr;
+}
+
 }  // namespace
 
-void RegisterStateReset(std::function<void()> reset) { Resets().push_back(std::move(reset)); }
+void RegisterStateReset(Reset reset) { Resets().push_back(reset); }
 
 void ResetProcessState() {
-    for (auto& r : Resets()) r();
+    // A reset registers none; the list stays as it is while it runs.
+    const std::vector<Reset> resets = Resets();
+    for (Reset r : resets) r();
+}
+
+void RemoveStateResetsOf(const void* anchor) {
+    const void* base = ModuleBase(anchor);
+    if (!base) return;
+    std::erase_if(Resets(), [base](Reset r) { return ModuleBase(reinterpret_cast<const void*>(r)) == base; });
 }
 
 }  // namespace zarvento

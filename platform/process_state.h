@@ -2,16 +2,20 @@
 // registers a reset so that tests (and a new document) start clean.
 #pragma once
 
-#include <functional>
-
 namespace zarvento {
 
 // Registers a reset that ResetProcessState runs. Call it from a static
-// initialiser of the owning file (see ZARVENTO_STATE_RESET).
-void RegisterStateReset(std::function<void()> reset);
+// initialiser of the owning file (see ZARVENTO_STATE_RESET): a file the
+// linker leaves out has no state to reset.
+void RegisterStateReset(void (*reset)());
 
 // Runs every registered reset, in registration order.
 void ResetProcessState();
+
+// Drops the resets whose code lies in the loaded module that holds `anchor`
+// (an address inside it): a library module that is unloaded takes its state
+// with it.
+void RemoveStateResetsOf(const void* anchor);
 
 }  // namespace zarvento
 

@@ -1,22 +1,17 @@
-// HeadlessSession: what a command of the program that runs the library sets
-// up (the operations' factory, the headless panels) and takes down again.
+// HeadlessSession: what a verb of the command-line program takes down when it
+// ends (the library's wiring was done when the module was attached).
 #pragma once
-
-#include "operations/headless_turn_panels.h"
 
 namespace zarvento::app {
 
 class HeadlessSession {
 public:
-    HeadlessSession();
+    HeadlessSession() = default;
     // The plan, its data and the documents go before the program's statics
     // do, whatever way the command ends; the echoes are switched off.
     ~HeadlessSession();
     HeadlessSession(const HeadlessSession&) = delete;
     HeadlessSession& operator=(const HeadlessSession&) = delete;
-
-private:
-    HeadlessTurnPanels panels_;
 };
 
 }  // namespace zarvento::app

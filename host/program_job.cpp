@@ -1,6 +1,6 @@
 // The "program" command of the program: the NC program of a part's plan,
 // made with the plan's post-processor (and its script when it has one).
-#include "app/program_job.h"
+#include "host/program_job.h"
 
 #include <filesystem>
 #include <iostream>
@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/headless_session.h"
-#include "app/script_run.h"
+#include "host/headless_session.h"
+#include "host/script_run.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "platform/host_application.h"

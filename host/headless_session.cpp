@@ -1,23 +1,15 @@
-// The set-up and take-down of a command that runs the library.
-#include "app/headless_session.h"
+// The take-down of a verb that ran the library.
+#include "host/headless_session.h"
 
-#include "operations/operations_layer.h"
-#include "plan/plan_panels.h"
 #include "platform/messages.h"
 #include "platform/panel_script.h"
 #include "platform/process_state.h"
 
 namespace zarvento::app {
 
-HeadlessSession::HeadlessSession() {
-    RegisterOperationsLayer();
-    RegisterPlanPanels(&panels_);
-}
-
 HeadlessSession::~HeadlessSession() {
     MessageLog::Instance().SetEcho(nullptr);
     PanelScript::Instance().SetEcho(nullptr);
-    RegisterPlanPanels(nullptr);
     ResetProcessState();
 }
 

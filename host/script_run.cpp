@@ -1,8 +1,8 @@
 // The "run" command of the program: a document, a script, and the report of
 // the messages, the panels, the plan tree and the document's records.
-#include "app/script_run.h"
+#include "host/script_run.h"
 
-#include "app/headless_session.h"
+#include "host/headless_session.h"
 
 #include <filesystem>
 #include <iostream>
@@ -56,12 +56,18 @@ const char* ScriptHelp() {
             "              list entry from 1>, e.g. cycle.I=2 cycle.P3=3 (profile feed)\n"
             "              feed=<formula> spin=<formula>; wait=1 leaves the panel for\n"
             "              the tool table\n"
-            "    settings  rapid accuracy xoutput\n"
+            "    settings  rapid spindle tool-change python editor xoutput accuracy (or\n"
+            "              the dialog's control ids); an OK the dialog refuses keeps it\n"
+            "              open for the next answer\n"
             "    save-file file=<path>\n"
             "    program, simulation, statistics, postprocessors (no fields)\n"
             "             an unanswered panel is cancelled, an unanswered question\n"
             "             takes its first button; both are marked (default)\n"
-            "  command <type> <action> <index> one command as the host sends it\n"
+            "  menu <id>                      a command of the library's menu or plan tree\n"
+            "                                 by its id, sent as the host's menu sends it\n"
+            "                                 (e.g. 1 plan data, 2..8 a new operation, 9 the\n"
+            "                                 NC program, 22 settings, 30 the NC system)\n"
+            "  command <type> <action> <index> one action triple through the command door\n"
             "  or a command by name (operation indexes start at 0):\n";
         for (const auto& c : CommandScript::Commands()) {
             std::string line = "    " + std::string(c.name) + (*c.arguments ? " " : "") + c.arguments;

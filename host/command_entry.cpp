@@ -1,0 +1,130 @@
+// The command entry's checks and its command table.
+#include "host/command_entry.h"
+
+#include "host/base_event.h"
+#include "host/library_binding.h"
+#include "plan/command_door.h"
+#include "plan/plan_tree.h"
+#include "platform/busy_flag.h"
+#include "platform/hidden_document.h"
+#include "platform/host_application.h"
+#include "platform/host_events.h"
+#include "platform/host_procedures.h"
+#include "platform/messages.h"
+#include "platform/resource_strings.h"
+
+namespace zarvento {
+
+namespace {
+
+CommandWrapper wrapper = &RunLibraryCommand;
+
+constexpr int kNoDocumentString = 300, kNotAPartString = 301;
+// The selected roles of the tree's groups.
+constexpr int kRootRole = 1000, kNcSystemRole = 0, kStockRole = 1;
+
+void W(std::int32_t type, std::int32_t action, std::int32_t index) { wrapper(type, action, index); }
+
+// The tree's insert and create items: 521 to 527 insert above the selected
+// operation, 621 to 627 below it; 540/640 its result model, 541/641 its sketch.
+void RunTreeItem(int id, int role) {
+    int index = role - 2;
+    if (id > 600) {
+        index = role - 1;
+        id -= 100;
+    }
+    if (index < 0) return;
+    if (id >= 521 && id <= 527) {
+        W(id - 520, 1, index);
+    } else if (id == 540) {
+        W(-1, 26, index);
+    } else if (id == 541) {
+        W(-1, 27, index);
+    }
+}
+
+}  // namespace
+
+CommandWrapper SetCommandWrapper(CommandWrapper next) {
+    CommandWrapper previous = wrapper;
+    wrapper = next ? next : &RunLibraryCommand;
+    return previous;
+}
+
+bool RunCommandTable(int id, bool hasTree, int role) {
+    switch (id) {
+        case 1: W(-1, 0, -1); return true;
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+        case 6:
+        case 7:
+        case 8: W(id - 1, 1, -1); return true;
+        case 9: W(-1, 10, -1); return true;
+        case 10: W(-1, 11, -1); return true;
+        case 11: W(-1, 12, -1); return true;
+        case 15:
+            if (!hasTree) return false;
+            if (role == kRootRole || role == kNcSystemRole) {
+                W(-1, 30, -1);
+            } else if (role == kStockRole) {
+                W(-1, 0, -1);
+            } else {
+                W(-1, 2, role - 2);
+            }
+            return false;
+        case 21: W(-1, 24, -1); return false;
+        case 22: W(-1, 25, -1); return false;
+        case 23:
+            W(-1, 22, -1);
+            SynchronizeWithModel();
+            return false;
+        case 30: W(-1, 30, -1); return true;
+        case 50:
+            OpenHelp(1);
+            W(-1, -1, -1);
+            return true;
+        case 75: W(-1, 75, -1); return false;
+        case 111: W(-1, 111, -1); return false;
+        case 116:
+            if (!hasTree) return false;
+            W(1, 6, role - 2);
+            if (PlanTree* tree = ExistingPlanTree()) tree->Deselect(role);
+            return false;
+        case 777: SynchronizeWithModel(); return false;
+        default:
+            if (id >= 521 && id <= 729 && hasTree) RunTreeItem(id, role);
+            return false;
+    }
+}
+
+void LibraryEntry(unsigned int command) {
+    // The command's numeric conventions come first, also for a command that
+    // goes no further.
+    SetCommandLocale();
+    SetLastCommandFailed(false);
+    if (!CheckHostVersion(false)) return;
+    if (BusyFlag) return;
+    HostDocumentPtr doc = ConnectedApplication().ActiveDocument();
+    if (!doc || doc == HiddenDocument()) {
+        ShowHostMessage(LoadResString(kNoDocumentString));
+        SetLastCommandFailed(true);
+        return;
+    }
+    if (doc->Type() == DocumentType::Assembly) {
+        ShowHostMessage(LoadResString(kNotAPartString));
+        SetLastCommandFailed(true);
+        return;
+    }
+    // A 3D document's first window reports its events to the library.
+    if (doc->Type() != DocumentType::Drawing2D) {
+        HostObjectPtr frame = DocumentFrame(doc, 0);
+        EnsureDocumentFrameEvent(DocumentReference(doc), frame);
+    }
+    PlanTree* tree = ExistingPlanTree();
+    const int id = static_cast<int>(command);
+    if (RunCommandTable(id, tree != nullptr, tree ? tree->GetSelectedRole() : -1)) HostPostCommand();
+}
+
+}  // namespace zarvento

@@ -1,0 +1,201 @@
+// Attach, detach, the host's first notification and the library's host objects.
+#include "host/library_binding.h"
+
+#include <dlfcn.h>
+
+#include "host/base_event.h"
+#include "host/settings_dialog.h"
+#include "operations/headless_turn_panels.h"
+#include "operations/operations_layer.h"
+#include "plan/command_door.h"
+#include "plan/plan.h"
+#include "plan/plan_panels.h"
+#include "plan/plan_tree.h"
+#include "plan/spid.h"
+#include "platform/busy_flag.h"
+#include "platform/hidden_document.h"
+#include "platform/host_error.h"
+#include "platform/host_folder.h"
+#include "platform/host_libraries.h"
+#include "platform/host_procedures.h"
+#include "platform/host_registry.h"
+#include "platform/host_version.h"
+#include "platform/messages.h"
+#include "platform/module.h"
+#include "platform/process_state.h"
+#include "platform/redozu_object.h"
+#include "platform/resource_strings.h"
+#include "platform/settings_record.h"
+#include "post/post_processor.h"
+
+namespace zarvento {
+
+namespace {
+
+constexpr int kHostModuleString = 103;
+constexpr int kHelpCommand = 1;
+// The host version from which the library list and the newer panels exist.
+constexpr int kNewerHost = 17;
+
+std::filesystem::path moduleFile;
+
+// Every step of the detach runs, whatever the one before it met.
+template <typename Step>
+void DetachStep(Step&& step) {
+    try {
+        step();
+    } catch (const std::exception&) {
+        // Unloading goes on: there is no one left to tell.
+    }
+}
+
+}  // namespace
+
+LibraryGlobals& Globals() {
+    static LibraryGlobals globals;
+    return globals;
+}
+
+// The library's host objects belong to the host's state: a reset of it (a
+// test, the end of a program's verb) lets them go with the host's application.
+ZARVENTO_STATE_RESET { Globals() = LibraryGlobals{}; }
+
+const std::filesystem::path& LibraryModuleFile() { return moduleFile; }
+
+void AttachLibrary(const std::filesystem::path& file) {
+    moduleFile = file;
+    RegisterLibraryModule(file);
+    try {
+        CheckHostVersion(true);
+        AttachHostMainWindow();
+    } catch (const HostError& e) {
+        ShowMessageBox(std::string("Ошибка обращения к системе: ") + e.what());
+    }
+    // The library's layers, wired once: frames, post-processors, the plan and
+    // the operations, the headless operation panel until the panels exist,
+    // and the settings dialog.
+    RegisterOperationsLayer();
+    static HeadlessTurnPanels panels;
+    RegisterPlanPanels(&panels);
+    RegisterSettingsDialog(&SettingsDialogRunnerInstance());
+}
+
+void DetachLibrary() {
+    DetachStep([] { FreeFrameTemplates(); });
+    DetachStep([] { DeletePlanTree(); });
+    DetachStep([] { DeleteSPID(); });
+    DetachStep([] { DeletePLAN(); });
+    DetachStep([] { ReleaseHostObjects(); });
+    DetachStep([] { CloseHiddenDocument(); });
+    DetachStep([] { DetachHostMainWindow(); });
+    // What the library left with the host goes with it: the rebuild of the
+    // models' equations and the resets of the library's own state.
+    DetachStep([] { SetDocumentRebuildHandler(nullptr); });
+    DetachStep([] { RemoveStateResetsOf(reinterpret_cast<const void*>(&DetachLibrary)); });
+}
+
+void NotifyLibraryLoaded() {
+    ConnectHost();
+    LoadSettings();
+    EnsureApplicationEvent();
+    if (Globals().hostMajorVersion < kNewerHost) return;
+    const HostLibraryEntry* entry = HostLibraries::Instance().Item(LibraryTitle());
+    if (!entry) throw HostError(E_INVALIDARG_, "the library is not in the host's library list");
+    Globals().libraryEntryText = entry->text;
+}
+
+void ConnectHost() {
+    LibraryGlobals& g = Globals();
+    if (g.automation) return;
+    std::filesystem::path hostModule = HostExecutablePath();
+    hostModule.replace_filename(SharedLibraryFileName(LoadResString(kHostModuleString)));
+    void* library = dlopen(hostModule.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!library) return;
+    using CreateFunction = RedozuObject* (*)();
+    if (auto create = reinterpret_cast<CreateFunction>(dlsym(library, "CreateRedozuObject"))) {
+        g.automation = create();
+        if (g.automation && !g.application) g.application = &g.automation->Application();
+    }
+    // The host keeps its own module loaded; this load only looked it up.
+    dlclose(library);
+}
+
+HostApplication& ConnectedApplication() {
+    if (!Globals().application) throw HostError(E_POINTER_, "the host is not connected");
+    return *Globals().application;
+}
+
+void CloseHiddenDocument() {
+    HostDocumentPtr hidden = HiddenDocument();
+    if (!hidden) return;
+    if (HostApplication* app = HostApplicationObject()) app->Documents().Close(hidden);
+}
+
+void ReleaseHostObjects() {
+    RemoveAllEvents();
+    LibraryGlobals& g = Globals();
+    g.firstFrame.reset();
+    g.activeDocument.reset();
+    g.application = nullptr;
+}
+
+bool CheckHostVersion(bool showMessage) {
+    const HostVersion version = QueryHostVersion();
+    Globals().hostMajorVersion = version[0];
+    if (version[0] >= 16 || (version[0] == 15 && version[2] == 2)) return true;
+    if (showMessage) ShowMessageBox(kHostTooOldMessage);
+    return false;
+}
+
+std::string HelpFileName(int hostMajorVersion, const std::string& language) {
+    if (hostMajorVersion > kNewerHost) {
+        if (language == "en-US") return "Zarvento_en-US.chm";
+        if (language == "tr-TR") return "Zarvento_tr-TR.chm";
+    }
+    return "Zarvento.chm";
+}
+
+void OpenHelp(int topic) {
+    const int major = Globals().hostMajorVersion;
+    const std::string name = HelpFileName(major, major > kNewerHost ? HostInterfaceLanguage() : std::string());
+    std::string path;
+    if (ModuleFilePath(path, name, 1024)) OpenHostHelp(path, kHelpCommand, topic);
+}
+
+std::string GetModuleFolder() {
+    const auto folder = ModuleDirectory();
+    if (!folder || folder->empty()) {
+        HostTextOutput("Error:\nPath for Orbisel not found");
+        return {};
+    }
+    return folder->string();
+}
+
+void SynchronizeWithModel() {
+    if (!CheckHostVersion(false)) return;
+    BusyFlagGuard busy;
+    RunLibraryCommand(-1, kActionCreateTree, -1);
+    RunLibraryCommand(-1, kActionSynchronize, -1);
+}
+
+std::uint32_t RegisterLibrary() {
+    constexpr std::uint32_t kFailed = 0x8000FFFFu;
+    const std::string path = moduleFile.string();
+    if (path.empty() || !HostRegistry::CreateKey(kHkeyLocalMachine, kAddInKey)) return kFailed;
+    if (!HostRegistry::SetString(kHkeyLocalMachine, kAddInKey, "Path", path) ||
+        !HostRegistry::SetDword(kHkeyLocalMachine, kAddInKey, "AutoConnect", 1))
+        return kFailed;
+    return 0;
+}
+
+std::uint32_t UnregisterLibrary() { return HostRegistry::DeleteKey(kHkeyLocalMachine, kAddInKey) ? 0 : 0x8000FFFFu; }
+
+std::filesystem::path SettingsFilePath() { return HostFolderOfKind(3) / SettingsRecord::kFileName; }
+
+void LoadSettings() {
+    SettingsRecord& record = SettingsRecord::Global();
+    record.SetDefaults(QueryHostVersion()[0]);
+    record.Load(SettingsFilePath());
+}
+
+}  // namespace zarvento

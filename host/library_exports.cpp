@@ -1,0 +1,138 @@
+// The library's exports: the narrow door where the host meets the library.
+// Nothing thrown inside crosses it: a host error or any other failure is
+// reported through the host's message call, as the command wrapper reports it.
+#include "host/zarvento_module.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <exception>
+#include <string>
+
+#include "geometry/exception.h"
+#include "host/command_entry.h"
+#include "host/library_binding.h"
+#include "plan/command_door.h"
+#include "plan/plan_panels.h"
+#include "plan/plan_tree.h"
+#include "platform/host_error.h"
+#include "platform/host_libraries.h"
+#include "platform/messages.h"
+
+namespace zarvento {
+
+namespace {
+
+template <typename F>
+void Guarded(F&& f) {
+    try {
+        f();
+    } catch (const HostError& e) {
+        ShowHostMessage(std::string("Ошибка обращения к системе (") + FormatHResult(e.Code()) + "): " + e.what());
+        SetLastCommandFailed(true);
+    } catch (const Exception& e) {
+        ShowHostMessage(e.Message());
+        SetLastCommandFailed(true);
+    } catch (const std::exception& e) {
+        ShowHostMessage(std::string("Ошибка выполнения команды: ") + e.what());
+        SetLastCommandFailed(true);
+    }
+}
+
+// The library's file, found from an address inside it.
+std::filesystem::path ThisModuleFile() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&ThisModuleFile), &info) == 0 || info.dli_fname == nullptr) return {};
+    std::error_code ec;
+    std::filesystem::path file = std::filesystem::canonical(info.dli_fname, ec);
+    return ec ? std::filesystem::path(info.dli_fname) : file;
+}
+
+// Set once the process is ending without unloading the library first: its
+// objects and the host's are then already gone, and so is the need to detach.
+bool processEnding = false;
+void MarkProcessEnding() { processEnding = true; }
+
+// The module's attach and detach steps: the loader runs them when the host
+// loads and unloads the library, as the platform's entry point is called for
+// a library of the CAD host. Unloading runs the detach before the module's
+// own objects are destroyed; the end of the process runs the exit handlers,
+// the one registered here included, before it.
+[[gnu::constructor]] void AttachModule() {
+    std::atexit(&MarkProcessEnding);
+    try {
+        AttachLibrary(ThisModuleFile());
+    } catch (...) {
+        // Loading must not fail for what the host can be told later.
+    }
+}
+
+[[gnu::destructor]] void DetachModule() {
+    if (!processEnding) DetachLibrary();
+}
+
+}  // namespace
+
+}  // namespace zarvento
+
+using namespace zarvento;
+
+extern "C" {
+
+unsigned int LIBRARYID() { return 100; }
+
+const char* LIBRARYNAMEW() {
+    // One buffer for the string resources, valid until the next call.
+    static std::string buffer;
+    buffer.clear();
+    Guarded([] { buffer = LibraryTitle(); });
+    return buffer.c_str();
+}
+
+const char* LIBRARYHELPFILEW() { return nullptr; }
+
+std::int32_t LibToolBarId(std::int32_t type, std::int32_t index) {
+    constexpr std::int32_t kToolBar = 6001;
+    return type != 0 && index == 0 ? kToolBar : -1;
+}
+
+std::int32_t LibraryBmpBeginID(std::int32_t kind) { return kind >= 0 && kind <= 3 ? 1000 * (kind + 1) : 0; }
+
+std::int32_t LibIsOnApplication7() { return 1; }
+
+std::int32_t LibInterfaceNotifyEntry() {
+    Guarded([] { NotifyLibraryLoaded(); });
+    return 0;
+}
+
+void LIBRARYENTRY(unsigned int command) {
+    Guarded([command] { LibraryEntry(command); });
+}
+
+std::int32_t CreatePlanSketch(const char* name) {
+    Guarded([name] { GetPlanPanels().CreatePlanDocument(name ? name : ""); });
+    return 1;
+}
+
+TreeControl* SYNCHRON() {
+    TreeControl* control = nullptr;
+    Guarded([&control] {
+        SynchronizeWithModel();
+        control = GetPlanTree().Control();
+    });
+    return control;
+}
+
+std::uint32_t DllRegisterServer() {
+    std::uint32_t result = 0x8000FFFFu;
+    Guarded([&result] { result = RegisterLibrary(); });
+    return result;
+}
+
+std::uint32_t DllUnregisterServer() {
+    std::uint32_t result = 0x8000FFFFu;
+    Guarded([&result] { result = UnregisterLibrary(); });
+    return result;
+}
+
+}  // extern "C"

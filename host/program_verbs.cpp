@@ -1,0 +1,44 @@
+// The module's interface for the command-line program's verbs. Like every
+// export, it lets nothing thrown cross into the program.
+#include <exception>
+#include <iostream>
+#include <string>
+
+#include "host/program_job.h"
+#include "host/script_run.h"
+#include "host/tool_verbs.h"
+#include "host/zarvento_module.h"
+
+namespace {
+
+template <typename Verb>
+int Guarded(Verb verb, int argc, char** argv) {
+    try {
+        return verb(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "zarvento: " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << "zarvento: the command failed\n";
+    }
+    return 1;
+}
+
+}  // namespace
+
+extern "C" {
+
+int ZarventoRunScript(int argc, char** argv) { return Guarded(&zarvento::app::RunScript, argc, argv); }
+
+int ZarventoProgramJob(int argc, char** argv) { return Guarded(&zarvento::app::RunProgramJob, argc, argv); }
+
+int ZarventoToolModel(int argc, char** argv) { return Guarded(&zarvento::app::RunToolModel, argc, argv); }
+
+int ZarventoToolContour(int argc, char** argv) { return Guarded(&zarvento::app::RunToolContour, argc, argv); }
+
+const char* ZarventoUsage() {
+    static const std::string usage = std::string(zarvento::app::kProgramUsage) + zarvento::app::kRunUsage +
+                                     zarvento::app::kToolUsage + "\n" + zarvento::app::ScriptHelp();
+    return usage.c_str();
+}
+
+}  // extern "C"

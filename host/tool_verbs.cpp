@@ -1,0 +1,96 @@
+// The tool verbs of the program.
+#include "host/tool_verbs.h"
+
+#include <exception>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include "catalogs/param_tool.h"
+#include "catalogs/tool_model_text.h"
+#include "geometry/contour.h"
+#include "geometry/contour_script.h"
+#include "host/headless_session.h"
+#include "host/script_run.h"
+#include "platform/host_application.h"
+#include "platform/messages.h"
+#include "platform/variant.h"
+
+namespace zarvento::app {
+
+const char* const kToolUsage =
+    "  tool-model <text> <document>\n"
+    "             makes a tool model document from the model's text form\n"
+    "  tool-contour <model> [M3|M4] [angle]\n"
+    "             the 2D contour of a tool from its model (a document file, or\n"
+    "             the model's text form, read into a temporary document), for a\n"
+    "             spindle direction (M3 by default) and a mounting angle (90)\n";
+
+int RunToolContour(int argc, char** argv) {
+    if (argc < 3 || argc > 5) {
+        std::cerr << "usage: zarvento tool-contour <model> [M3|M4] [angle]\n";
+        return kExitUsage;
+    }
+    HeadlessSession session;
+    std::string model = argv[2];
+    ParamTool tool;
+    tool.Angle = 90;
+    if (argc > 3) {
+        const std::string_view m = argv[3];
+        if (m != "M3" && m != "M4") {
+            std::cerr << "zarvento: the spindle direction is M3 or M4, not '" << m << "'\n";
+            return kExitUsage;
+        }
+        tool.M34 = m == "M3" ? 3 : 4;
+    }
+    if (argc > 4 && !ParseDouble(argv[4], tool.Angle)) {
+        std::cerr << "zarvento: the angle '" << argv[4] << "' is not a number\n";
+        return kExitUsage;
+    }
+    MessageLog::Instance().SetEcho([](const MessageEntry& e) { std::cerr << e.caption << ": " << e.text << "\n"; });
+    std::filesystem::path temp;
+    try {
+        if (std::filesystem::path(model).extension() != ".rdp") {
+            temp = std::filesystem::temp_directory_path() /
+                   ("zarvento-tool-" + std::to_string(std::hash<std::string>{}(model)) + ".rdp");
+            ToolModelText::Convert(model, temp.string());
+            model = temp.string();
+        }
+        ConnectHostApplication();
+        tool.sToolName = "tool";
+        tool.sWorkFile = model;
+        tool.ReadModelVariablesFromFile();
+        tool.CreateToolContour();
+    } catch (const std::exception& e) {
+        std::cerr << "zarvento: " << e.what() << "\n";
+        if (!temp.empty()) std::filesystem::remove(temp);
+        return kExitCommandFailed;
+    }
+    if (!temp.empty()) std::filesystem::remove(temp);
+    if (!tool.pContour) {
+        std::cerr << "zarvento: the model gives no contour\n";
+        return kExitCommandFailed;
+    }
+    std::cout << ContourScriptText(*tool.pContour);
+    return kExitOk;
+}
+
+int RunToolModel(int argc, char** argv) {
+    if (argc != 4) {
+        std::cerr << "usage: zarvento tool-model <text> <document>\n";
+        return kExitUsage;
+    }
+    HeadlessSession session;
+    try {
+        ConnectHostApplication();
+        ToolModelText::Convert(argv[2], argv[3]);
+    } catch (const std::exception& e) {
+        std::cerr << "zarvento: " << e.what() << "\n";
+        return kExitCommandFailed;
+    }
+    return kExitOk;
+}
+
+}  // namespace zarvento::app
