@@ -2,6 +2,7 @@
 // Zarvento library module as the CAD host loads an add-in (libzarvento.so
 // beside the program, or the file ZARVENTO_MODULE names), and its verbs reach
 // the library only through the module's exports.
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -10,6 +11,8 @@
 #include <string_view>
 
 #include "host/zarvento_module.h"
+#include "platform/host_error.h"
+#include "platform/host_registry.h"
 #include "platform/host_version.h"
 #include "platform/library_module.h"
 #include "platform/messages.h"
@@ -31,7 +34,10 @@ const char* const kHostUsage =
     "\n"
     "commands:\n"
     "  help       show this text\n"
-    "  version    show the version\n";
+    "  version    show the version\n"
+    "  register   enters the library module under the host's add-in key in the\n"
+    "             host's registry (its whole path, connected at start)\n"
+    "  unregister takes it out again\n";
 
 const char* const kHostNotes =
     "\n"
@@ -47,6 +53,7 @@ const char* const kHostNotes =
 
 using Verb = int (*)(int, char**);
 using UsageFunction = const char* (*)();
+using RegisterFunction = std::uint32_t (*)();
 
 std::filesystem::path ModuleFile() {
     if (const char* named = std::getenv("ZARVENTO_MODULE"); named && *named) return named;
@@ -113,6 +120,23 @@ int main(int argc, char** argv) {
         std::string(kHostUsage) + reinterpret_cast<UsageFunction>(module->Symbol("ZarventoUsage"))() + kHostNotes;
     if (command == "help" || command == "--help" || command == "-h") {
         std::cout << usage;
+        return 0;
+    }
+    if (command == "register" || command == "unregister") {
+        try {
+            zarvento::HostRegistry::Instance().Open(zarvento::DefaultRegistryFile());
+        } catch (const zarvento::HostError& e) {
+            std::cerr << "zarvento: the host's registry cannot be read: " << e.what() << "\n";
+            return 1;
+        }
+        const char* name = command == "register" ? "DllRegisterServer" : "DllUnregisterServer";
+        const std::uint32_t result = reinterpret_cast<RegisterFunction>(module->Symbol(name))();
+        if (result != 0) {
+            std::cerr << "zarvento: " << name << " failed (0x" << std::hex << result << ")\n";
+            return 1;
+        }
+        std::cout << (command == "register" ? "registered " : "unregistered ") << module->File().string() << " in "
+                  << zarvento::HostRegistry::Instance().File().string() << "\n";
         return 0;
     }
     const char* verb = command == "run"            ? "ZarventoRunScript"

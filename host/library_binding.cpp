@@ -179,16 +179,27 @@ void SynchronizeWithModel() {
 }
 
 std::uint32_t RegisterLibrary() {
-    constexpr std::uint32_t kFailed = 0x8000FFFFu;
     const std::string path = moduleFile.string();
-    if (path.empty() || !HostRegistry::CreateKey(kHkeyLocalMachine, kAddInKey)) return kFailed;
-    if (!HostRegistry::SetString(kHkeyLocalMachine, kAddInKey, "Path", path) ||
-        !HostRegistry::SetDword(kHkeyLocalMachine, kAddInKey, "AutoConnect", 1))
-        return kFailed;
+    if (path.empty()) return kRegistrationFailed;
+    try {
+        // Both values or neither: a key without its path is no add-in.
+        HostRegistry::Instance().Update([&path] {
+            HostRegistry::Instance().SetText(kAddInKey, "Path", path);
+            HostRegistry::Instance().SetNumber(kAddInKey, "AutoConnect", 1);
+        });
+    } catch (const HostError&) {
+        return kRegistrationFailed;
+    }
     return 0;
 }
 
-std::uint32_t UnregisterLibrary() { return HostRegistry::DeleteKey(kHkeyLocalMachine, kAddInKey) ? 0 : 0x8000FFFFu; }
+std::uint32_t UnregisterLibrary() {
+    try {
+        return HostRegistry::Instance().DeleteKey(kAddInKey) ? 0 : kRegistrationFailed;
+    } catch (const HostError&) {
+        return kRegistrationFailed;
+    }
+}
 
 std::filesystem::path SettingsFilePath() { return HostFolderOfKind(3) / SettingsRecord::kFileName; }
 

@@ -75,9 +75,12 @@ std::string GetModuleFolder();
 // Runs actions 21 and 20 under the busy flag, when the version gate passes.
 void SynchronizeWithModel();
 
-// The add-in key the host reads (under HKEY_LOCAL_MACHINE).
-inline constexpr const char* kAddInKey = "Software\\DEDEV\\REDOZU-3D\\AddIns\\Orbisel";
-// 0 or 0x8000FFFF.
+// The add-in key the host reads.
+inline constexpr const char* kAddInKey = "HKLM\\Software\\DEDEV\\REDOZU-3D\\AddIns\\Orbisel";
+inline constexpr std::uint32_t kRegistrationFailed = 0x8000FFFFu;
+// Writes the library's whole path as "Path" and 1 as "AutoConnect" under the
+// add-in key, or deletes the key: 0, or kRegistrationFailed when the host's
+// registry cannot be written (or has no such key to delete).
 std::uint32_t RegisterLibrary();
 std::uint32_t UnregisterLibrary();
 

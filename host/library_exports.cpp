@@ -5,7 +5,6 @@
 
 #include <dlfcn.h>
 
-#include <cstdlib>
 #include <exception>
 #include <string>
 
@@ -17,6 +16,7 @@
 #include "plan/plan_tree.h"
 #include "platform/host_error.h"
 #include "platform/host_libraries.h"
+#include "platform/loaded_module.h"
 #include "platform/messages.h"
 
 namespace zarvento {
@@ -48,29 +48,6 @@ std::filesystem::path ThisModuleFile() {
     return ec ? std::filesystem::path(info.dli_fname) : file;
 }
 
-// Set once the process is ending without unloading the library first: its
-// objects and the host's are then already gone, and so is the need to detach.
-bool processEnding = false;
-void MarkProcessEnding() { processEnding = true; }
-
-// The module's attach and detach steps: the loader runs them when the host
-// loads and unloads the library, as the platform's entry point is called for
-// a library of the CAD host. Unloading runs the detach before the module's
-// own objects are destroyed; the end of the process runs the exit handlers,
-// the one registered here included, before it.
-[[gnu::constructor]] void AttachModule() {
-    std::atexit(&MarkProcessEnding);
-    try {
-        AttachLibrary(ThisModuleFile());
-    } catch (...) {
-        // Loading must not fail for what the host can be told later.
-    }
-}
-
-[[gnu::destructor]] void DetachModule() {
-    if (!processEnding) DetachLibrary();
-}
-
 }  // namespace
 
 }  // namespace zarvento
@@ -78,6 +55,23 @@ void MarkProcessEnding() { processEnding = true; }
 using namespace zarvento;
 
 extern "C" {
+
+// The module's start and end: the host calls it when it loads the library
+// and before it unloads it, as the platform's entry point is called for a
+// library of the CAD host.
+int DllMain(int reason) {
+    if (reason == kDllProcessAttach) {
+        try {
+            AttachLibrary(ThisModuleFile());
+        } catch (const std::exception& e) {
+            // The library loads all the same; its commands report what fails.
+            ShowMessageBox(std::string("Ошибка загрузки библиотеки: ") + e.what());
+        }
+    } else if (reason == kDllProcessDetach) {
+        DetachLibrary();
+    }
+    return 1;
+}
 
 unsigned int LIBRARYID() { return 100; }
 

@@ -14,6 +14,10 @@ class TreeControl;
 
 extern "C" {
 
+// The module's start (reason 1: the attach step: the version gate, the
+// host's main window, the wiring of every layer) and end (reason 0: the
+// detach step); 1.
+int DllMain(int reason);
 // The library's id in the host: 100.
 unsigned int LIBRARYID();
 // The library title shown in the host's library list ("Zarvento V23"); valid

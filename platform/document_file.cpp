@@ -40,17 +40,6 @@ namespace {
 // Nesting of arrays inside a stored value; deeper data is refused on reading.
 constexpr int kMaxArrayDepth = 16;
 
-// The stored kind of an array of Variants. Records hold no other arrays: the
-// typed ones only pass through host calls.
-constexpr std::uint16_t kStoredArrayKind = 0x2000;
-
-std::uint16_t StoredKind(const Variant& v) {
-    if (v.Type() == VarType::Array) return kStoredArrayKind;
-    if (IsArrayType(v.Type()))
-        throw HostError(DISP_E_TYPEMISMATCH_, std::string("a record cannot hold an ") + VarTypeName(v.Type()));
-    return static_cast<std::uint16_t>(v.Type());
-}
-
 const char* const kSchema =
     "CREATE TABLE document(key TEXT PRIMARY KEY NOT NULL, value);"
     "CREATE TABLE entities(id INTEGER PRIMARY KEY, class TEXT NOT NULL, type INTEGER NOT NULL,"
@@ -267,7 +256,7 @@ public:
     std::int64_t RefId(const HostObjectPtr& obj) const { return doc_.Owns(obj.get()) ? obj->PersistentId() : 0; }
 
     void EncodeItem(std::string& out, const Variant& v) const {
-        PutU16(out, StoredKind(v));
+        PutU16(out, static_cast<std::uint16_t>(v.Type()));
         switch (v.Type()) {
             case VarType::Empty: break;
             case VarType::I4:
@@ -283,7 +272,6 @@ public:
                 PutU32(out, static_cast<std::uint32_t>(v.AsArray().size()));
                 for (const auto& item : v.AsArray()) EncodeItem(out, item);
                 break;
-            default: break;  // refused by StoredKind
         }
     }
 
@@ -307,7 +295,6 @@ public:
                 BindBlob(s, col, b);
                 break;
             }
-            default: StoredKind(v); break;  // refuses the typed arrays
         }
     }
 
@@ -403,7 +390,7 @@ private:
                     sqlite3_bind_int64(*ent, 1, recordId);
                     sqlite3_bind_int64(*ent, 2, seq++);
                     BindText(ent, 3, e.name);
-                    sqlite3_bind_int64(*ent, 4, StoredKind(e.value));
+                    sqlite3_bind_int64(*ent, 4, static_cast<std::int64_t>(e.value.Type()));
                     BindValue(ent, 5, e.value);
                     Done(ent);
                 }
@@ -589,15 +576,6 @@ private:
         if (depth > kMaxArrayDepth) throw Damaged{"arrays are nested too deeply"};
         std::uint64_t kind = 0, v = 0;
         if (!in.Get(kind, 2)) throw Damaged{"an array is cut short"};
-        if (kind == kStoredArrayKind) {
-            if (!in.Get(v, 4)) throw Damaged{"an array is cut short"};
-            // Every item takes at least its two kind bytes.
-            if (v > in.Left() / 2) throw Damaged{"an array is cut short"};
-            std::vector<Variant> items;
-            items.reserve(static_cast<std::size_t>(v));
-            for (std::uint64_t i = 0; i < v; ++i) items.push_back(DecodeItem(in, depth + 1));
-            return Variant::Array(std::move(items));
-        }
         switch (static_cast<VarType>(kind)) {
             case VarType::Empty: return Variant();
             case VarType::I4:
@@ -625,7 +603,15 @@ private:
             case VarType::Dispatch:
                 if (!in.Get(v, 8)) throw Damaged{"an array is cut short"};
                 return Variant::Dispatch(Resolve(static_cast<std::int64_t>(v)));
-            default: break;
+            case VarType::Array: {
+                if (!in.Get(v, 4)) throw Damaged{"an array is cut short"};
+                // Every item takes at least its two kind bytes.
+                if (v > in.Left() / 2) throw Damaged{"an array is cut short"};
+                std::vector<Variant> items;
+                items.reserve(static_cast<std::size_t>(v));
+                for (std::uint64_t i = 0; i < v; ++i) items.push_back(DecodeItem(in, depth + 1));
+                return Variant::Array(std::move(items));
+            }
         }
         throw Damaged{"unknown value kind " + std::to_string(kind)};
     }
@@ -664,7 +650,7 @@ private:
             case static_cast<std::int64_t>(VarType::Dispatch):
                 expect(SQLITE_INTEGER);
                 return Variant::Dispatch(Resolve(sqlite3_column_int64(*s, 3)));
-            case kStoredArrayKind: {
+            case static_cast<std::int64_t>(VarType::Array): {
                 // An empty array is stored as an empty blob, which SQLite may give back as NULL.
                 if (storage == SQLITE_NULL) return Variant::Array({});
                 expect(SQLITE_BLOB);

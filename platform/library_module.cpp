@@ -1,8 +1,6 @@
 // Loading and unloading a library module.
 #include "platform/library_module.h"
 
-#include <dlfcn.h>
-
 #include "platform/host_libraries.h"
 
 namespace zarvento {
@@ -24,36 +22,32 @@ std::unique_ptr<LibraryModule> LibraryModule::Load(const std::filesystem::path& 
         error = "the library " + file.string() + " does not exist";
         return nullptr;
     }
-    // Resolved at once, so that a library missing a symbol fails here and not
-    // in the middle of a command; kept to itself, as the host keeps each add-in.
-    void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        const char* why = dlerror();
-        error = "cannot load the library " + file.string() + ": " + (why ? why : "unknown error");
+    std::string why;
+    std::unique_ptr<LoadedModule> loaded = LoadedModule::Load(std::filesystem::absolute(file, ec), &why);
+    if (!loaded) {
+        error = "cannot load the library " + file.string() + ": " + why;
         return nullptr;
     }
-    std::unique_ptr<LibraryModule> module(new LibraryModule(handle, std::filesystem::absolute(file, ec)));
+    std::unique_ptr<LibraryModule> module(new LibraryModule(std::move(loaded)));
     for (const char* name : kRequiredExports) {
         if (!module->Symbol(name)) {
             error = file.string() + " is not a library of this host: it does not export " + name;
-            module->title_.clear();
             return nullptr;
         }
     }
     module->id_ = reinterpret_cast<LibraryIdFunction>(module->Symbol("LIBRARYID"))();
     const char* title = reinterpret_cast<LibraryNameFunction>(module->Symbol("LIBRARYNAMEW"))();
     module->title_ = title ? title : "";
-    HostLibraries::Instance().Add(HostLibraryEntry{
-        module->title_, module->file_.string(), reinterpret_cast<LibraryCommandEntry>(module->Symbol("LIBRARYENTRY"))});
+    HostLibraries::Instance().Add(
+        HostLibraryEntry{module->title_, module->File().string(),
+                         reinterpret_cast<LibraryCommandEntry>(module->Symbol("LIBRARYENTRY"))});
+    module->listed_ = true;
     reinterpret_cast<NotifyEntryFunction>(module->Symbol("LibInterfaceNotifyEntry"))();
     return module;
 }
 
 LibraryModule::~LibraryModule() {
-    if (!title_.empty()) HostLibraries::Instance().Remove(title_);
-    dlclose(handle_);
+    if (listed_) HostLibraries::Instance().Remove(title_);
 }
-
-void* LibraryModule::Symbol(const char* name) const { return dlsym(handle_, name); }
 
 }  // namespace zarvento

@@ -1,13 +1,16 @@
 // A library the host loads from its file, as the CAD host loads an add-in:
-// the file is loaded (its attach step runs), its exports are checked, the
-// library is entered in the host's library list under its title, and it is
-// told once that it has been loaded (LibInterfaceNotifyEntry). Unloading
-// takes it off the list and unloads the file, which runs its detach step.
+// the module is loaded and started (its DllMain attach step), its exports
+// are checked, the library is entered in the host's library list under its
+// title and told once that it has been loaded (LibInterfaceNotifyEntry).
+// Unloading takes it off the list and ends the module (its detach step runs
+// while the host is still there).
 #pragma once
 
 #include <filesystem>
 #include <memory>
 #include <string>
+
+#include "platform/loaded_module.h"
 
 namespace zarvento {
 
@@ -22,19 +25,19 @@ public:
     LibraryModule& operator=(const LibraryModule&) = delete;
 
     // An export of the library, or null.
-    void* Symbol(const char* name) const;
+    void* Symbol(const char* name) const { return module_->Symbol(name); }
     // The library's id (LIBRARYID) and title (LIBRARYNAMEW).
     unsigned int LibraryId() const { return id_; }
     const std::string& Title() const { return title_; }
-    const std::filesystem::path& File() const { return file_; }
+    const std::filesystem::path& File() const { return module_->File(); }
 
 private:
-    LibraryModule(void* handle, std::filesystem::path file) : handle_(handle), file_(std::move(file)) {}
+    explicit LibraryModule(std::unique_ptr<LoadedModule> module) : module_(std::move(module)) {}
 
-    void* handle_;
-    std::filesystem::path file_;
+    std::unique_ptr<LoadedModule> module_;
     unsigned int id_ = 0;
     std::string title_;
+    bool listed_ = false;
 };
 
 }  // namespace zarvento

@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <type_traits>
 
 #include "platform/host_error.h"
 
@@ -20,10 +19,6 @@ const char* VarTypeName(VarType t) {
         case VarType::Bool: return "BOOL";
         case VarType::Int: return "INT";
         case VarType::Array: return "ARRAY";
-        case VarType::ArrayI4: return "ARRAY I4";
-        case VarType::ArrayR8: return "ARRAY R8";
-        case VarType::ArrayBStr: return "ARRAY BSTR";
-        case VarType::ArrayDispatch: return "ARRAY DISPATCH";
     }
     return "?";
 }
@@ -34,49 +29,20 @@ Variant Variant::R8(double v) { return Make(VarType::R8, v); }
 Variant Variant::Bool(bool v) { return Make(VarType::Bool, v); }
 Variant Variant::BStr(std::string utf8) { return Make(VarType::BStr, std::move(utf8)); }
 Variant Variant::Dispatch(HostObjectPtr obj) { return Make(VarType::Dispatch, std::move(obj)); }
-Variant Variant::Array(std::vector<Variant> items) { return FromSafeArray(SafeArray(std::move(items))); }
-Variant Variant::ArrayOfI4(std::vector<std::int32_t> items) { return FromSafeArray(SafeArray(std::move(items))); }
-Variant Variant::ArrayOfR8(std::vector<double> items) { return FromSafeArray(SafeArray(std::move(items))); }
-Variant Variant::ArrayOfBStr(std::vector<std::string> items) { return FromSafeArray(SafeArray(std::move(items))); }
-Variant Variant::ArrayOfDispatch(std::vector<HostObjectPtr> items) {
-    return FromSafeArray(SafeArray(std::move(items)));
-}
+Variant Variant::Array(std::vector<Variant> items) { return Make(VarType::Array, std::move(items)); }
 
-Variant Variant::FromSafeArray(SafeArray array) {
-    const VarType type = array.Type();
-    return Make(type, std::shared_ptr<const SafeArray>(std::make_shared<SafeArray>(std::move(array))));
-}
-
-SafeArray::SafeArray(Elements elements) : elements_(std::move(elements)) {
-    const std::size_t n = std::visit([](const auto& v) { return v.size(); }, elements_);
-    if (n > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-        throw HostError(E_INVALIDARG_, "an array of more elements than a dimension can count");
-    bounds_.push_back(ArrayBound{static_cast<std::int32_t>(n), 0});
-}
-
-SafeArray::SafeArray(Elements elements, std::vector<ArrayBound> bounds)
-    : elements_(std::move(elements)), bounds_(std::move(bounds)) {
-    if (bounds_.empty()) throw HostError(E_INVALIDARG_, "an array has at least one dimension");
-    std::size_t product = 1;
-    for (const ArrayBound& b : bounds_) {
-        if (b.count < 0) throw HostError(E_INVALIDARG_, "a dimension of negative size");
-        product *= static_cast<std::size_t>(b.count);
-    }
-    if (product != Count()) throw HostError(E_INVALIDARG_, "the dimensions do not hold the elements given");
-}
-
-VarType SafeArray::Type() const {
-    switch (elements_.index()) {
-        case 1: return VarType::ArrayI4;
-        case 2: return VarType::ArrayR8;
-        case 3: return VarType::ArrayBStr;
-        case 4: return VarType::ArrayDispatch;
-        default: return VarType::Array;
-    }
-}
-
-std::size_t SafeArray::Count() const {
-    return std::visit([](const auto& v) { return v.size(); }, elements_);
+Variant Variant::Array(std::vector<Variant> items, VarType elementType, std::int32_t lowerBound, int dimensions) {
+    for (const Variant& item : items)
+        if (elementType != VarType::Empty && item.type_ != elementType)
+            throw HostError(DISP_E_TYPEMISMATCH_, std::string("an array of ") + VarTypeName(elementType) +
+                                                      " cannot hold " + VarTypeName(item.type_));
+    if (dimensions < 0 || (dimensions == 0 && !items.empty()))
+        throw HostError(E_INVALIDARG_, "an array without dimensions holds nothing");
+    Variant r = Make(VarType::Array, std::move(items));
+    r.arrayElement_ = elementType;
+    r.arrayLowerBound_ = lowerBound;
+    r.arrayDimensions_ = dimensions;
+    return r;
 }
 
 namespace {
@@ -123,17 +89,12 @@ const HostObjectPtr& Variant::AsDispatch() const {
 
 const std::vector<Variant>& Variant::AsArray() const {
     if (type_ != VarType::Array) Mismatch(type_, VarType::Array);
-    return std::get<std::vector<Variant>>(AsSafeArray().Items());
-}
-
-const SafeArray& Variant::AsSafeArray() const {
-    if (!IsArrayType(type_)) Mismatch(type_, VarType::Array);
-    return *std::get<std::shared_ptr<const SafeArray>>(value_);
+    return std::get<std::vector<Variant>>(value_);
 }
 
 Variant Variant::ChangeType(VarType to) const {
     if (to == type_) return *this;
-    if (type_ == VarType::Dispatch || IsArrayType(type_) || to == VarType::Dispatch || IsArrayType(to) ||
+    if (type_ == VarType::Dispatch || type_ == VarType::Array || to == VarType::Dispatch || to == VarType::Array ||
         to == VarType::Empty)
         Mismatch(type_, to);
 
@@ -216,40 +177,14 @@ std::string Variant::DumpText() const {
             if (!o) return kind + " null";
             return kind + " #" + std::to_string(o->PersistentId()) + (o->Name().empty() ? "" : " " + o->Name());
         }
-        case VarType::Array:
-        case VarType::ArrayI4:
-        case VarType::ArrayR8:
-        case VarType::ArrayBStr:
-        case VarType::ArrayDispatch: {
-            const SafeArray& array = AsSafeArray();
-            std::string s = kind;
-            // The shape only where it is not the common one-dimensional, from 0.
-            if (array.Dimensions() != 1 || array.Bounds()[0].lowerBound != 0)
-                for (const ArrayBound& b : array.Bounds())
-                    s += " (" + std::to_string(b.lowerBound) + ".." +
-                         std::to_string(static_cast<std::int64_t>(b.lowerBound) + b.count - 1) + ")";
-            s += " [";
+        case VarType::Array: {
+            std::string s = kind + " [";
             bool first = true;
-            std::visit(
-                [&](const auto& items) {
-                    for (const auto& item : items) {
-                        s += first ? "" : ", ";
-                        first = false;
-                        using T = std::decay_t<decltype(item)>;
-                        if constexpr (std::is_same_v<T, Variant>) {
-                            s += item.DumpText();
-                        } else if constexpr (std::is_same_v<T, std::int32_t>) {
-                            s += std::to_string(item);
-                        } else if constexpr (std::is_same_v<T, double>) {
-                            s += FormatDouble(item);
-                        } else if constexpr (std::is_same_v<T, std::string>) {
-                            s += "\"" + item + "\"";
-                        } else {
-                            s += Dispatch(item).DumpText();
-                        }
-                    }
-                },
-                array.Items());
+            for (const auto& v : std::get<std::vector<Variant>>(value_)) {
+                s += first ? "" : ", ";
+                s += v.DumpText();
+                first = false;
+            }
             return s + "]";
         }
     }
@@ -258,7 +193,9 @@ std::string Variant::DumpText() const {
 
 bool operator==(const Variant& a, const Variant& b) {
     if (a.type_ != b.type_) return false;
-    if (IsArrayType(a.type_)) return a.AsSafeArray() == b.AsSafeArray();
+    if (a.type_ == VarType::Array && (a.arrayElement_ != b.arrayElement_ || a.arrayLowerBound_ != b.arrayLowerBound_ ||
+                                      a.arrayDimensions_ != b.arrayDimensions_))
+        return false;
     return a.value_ == b.value_;
 }
 

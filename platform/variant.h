@@ -1,11 +1,8 @@
 // Variant: the value type of host calls and document records, with the type
-// changes the readers rely on (number <-> text, integer <-> real, bool), and
-// arrays of reals, integers, Variants, texts and host objects that carry their
-// dimensions and lower bounds as the host's arrays do.
+// changes the readers rely on (number <-> text, integer <-> real, bool).
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <variant>
 #include <vector>
@@ -22,18 +19,10 @@ enum class VarType : std::uint16_t {
     Dispatch = 9,
     Bool = 11,
     Int = 22,
-    // Arrays: the array flag 0x2000 with the element type.
-    Array = 0x200C,  // of Variants
-    ArrayI4 = 0x2003,
-    ArrayR8 = 0x2005,
-    ArrayBStr = 0x2008,
-    ArrayDispatch = 0x2009,
+    Array = 0x2000,  // an array of Variants
 };
 
 const char* VarTypeName(VarType t);
-inline constexpr bool IsArrayType(VarType t) { return (static_cast<std::uint16_t>(t) & 0x2000) != 0; }
-
-class SafeArray;
 
 class Variant {
 public:
@@ -44,14 +33,13 @@ public:
     static Variant Bool(bool v);
     static Variant BStr(std::string utf8);
     static Variant Dispatch(HostObjectPtr obj);
-    // One-dimensional arrays with lower bound 0.
     static Variant Array(std::vector<Variant> items);
-    static Variant ArrayOfI4(std::vector<std::int32_t> items);
-    static Variant ArrayOfR8(std::vector<double> items);
-    static Variant ArrayOfBStr(std::vector<std::string> items);
-    static Variant ArrayOfDispatch(std::vector<HostObjectPtr> items);
-    // Any array, its type from its elements.
-    static Variant FromSafeArray(SafeArray array);
+    // An array with its shape: the type of its elements (each item must have
+    // it; VarType::Empty: VARIANTs, as above), its number of dimensions (0: a
+    // null array, which holds nothing) and the lower bound of its first
+    // dimension. The items of several dimensions are kept in storage order.
+    static Variant Array(std::vector<Variant> items, VarType elementType, std::int32_t lowerBound = 0,
+                         int dimensions = 1);
 
     VarType Type() const { return type_; }
     bool IsEmpty() const { return type_ == VarType::Empty; }
@@ -62,10 +50,11 @@ public:
     bool AsBool() const;
     const std::string& AsBStr() const;
     const HostObjectPtr& AsDispatch() const;
-    // The elements of an array of Variants.
     const std::vector<Variant>& AsArray() const;
-    // Any array with its dimensions.
-    const SafeArray& AsSafeArray() const;
+    // The shape of an array (see Array).
+    VarType ArrayElementType() const { return arrayElement_; }
+    std::int32_t ArrayLowerBound() const { return arrayLowerBound_; }
+    int ArrayDimensions() const { return arrayDimensions_; }
 
     // Conversion as the host's type change does it. Text to number accepts
     // '.' only and no trailing garbage; real to integer rounds half to even;
@@ -92,44 +81,10 @@ private:
     }
 
     VarType type_ = VarType::Empty;
-    // Arrays are shared between copies: a made array is never changed.
-    std::variant<std::monostate, std::int32_t, double, bool, std::string, HostObjectPtr,
-                 std::shared_ptr<const SafeArray>>
-        value_;
-};
-
-// The elements of an array Variant and its shape: per dimension the element
-// count and the lower bound; the elements lie in the host's order (the first
-// index fastest), their count the product of the dimensions' counts.
-struct ArrayBound {
-    std::int32_t count = 0;
-    std::int32_t lowerBound = 0;
-    friend bool operator==(const ArrayBound&, const ArrayBound&) = default;
-};
-
-class SafeArray {
-public:
-    using Elements = std::variant<std::vector<Variant>, std::vector<std::int32_t>, std::vector<double>,
-                                  std::vector<std::string>, std::vector<HostObjectPtr>>;
-
-    // One dimension of the elements' count, lower bound 0.
-    explicit SafeArray(Elements elements);
-    // Given dimensions; E_INVALIDARG when none are given, a count is negative
-    // or the counts' product is not the elements' count.
-    SafeArray(Elements elements, std::vector<ArrayBound> bounds);
-
-    // The array type of the Variant holding it (VarType::ArrayR8, ...).
-    VarType Type() const;
-    std::size_t Dimensions() const { return bounds_.size(); }
-    const std::vector<ArrayBound>& Bounds() const { return bounds_; }
-    std::size_t Count() const;
-    const Elements& Items() const { return elements_; }
-
-    friend bool operator==(const SafeArray&, const SafeArray&) = default;
-
-private:
-    Elements elements_;
-    std::vector<ArrayBound> bounds_;
+    VarType arrayElement_ = VarType::Empty;
+    std::int32_t arrayLowerBound_ = 0;
+    int arrayDimensions_ = 1;
+    std::variant<std::monostate, std::int32_t, double, bool, std::string, HostObjectPtr, std::vector<Variant>> value_;
 };
 
 // Locale-free number text, shortest form that reads back to the same double.
