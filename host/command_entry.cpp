@@ -23,7 +23,7 @@ constexpr int kNoDocumentString = 300, kNotAPartString = 301;
 // The selected roles of the tree's groups.
 constexpr int kRootRole = 1000, kNcSystemRole = 0, kStockRole = 1;
 
-void W(std::int32_t type, std::int32_t action, std::int32_t index) { wrapper(type, action, index); }
+void W(std::int32_t type, std::int32_t action, std::int32_t index) { RunCommandWrapper(type, action, index); }
 
 // The tree's insert and create items: 521 to 527 insert above the selected
 // operation, 621 to 627 below it; 540/640 its result model, 541/641 its sketch.
@@ -44,6 +44,10 @@ void RunTreeItem(int id, int role) {
 }
 
 }  // namespace
+
+std::int32_t RunCommandWrapper(std::int32_t type, std::int32_t action, std::int32_t index) {
+    return wrapper(type, action, index);
+}
 
 CommandWrapper SetCommandWrapper(CommandWrapper next) {
     CommandWrapper previous = wrapper;

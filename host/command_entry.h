@@ -12,6 +12,8 @@ namespace zarvento {
 // recorder in its place. Returns the previous one.
 using CommandWrapper = std::int32_t (*)(std::int32_t type, std::int32_t action, std::int32_t index);
 CommandWrapper SetCommandWrapper(CommandWrapper wrapper);
+// Runs the command wrapper in place.
+std::int32_t RunCommandWrapper(std::int32_t type, std::int32_t action, std::int32_t index);
 
 // The command entry. Every call first sets the command's locale; then the
 // version (silent), busy (silent) and active-document checks ("Нет открытых

@@ -4,6 +4,7 @@
 #include <dlfcn.h>
 
 #include "host/base_event.h"
+#include "host/command_entry.h"
 #include "host/settings_dialog.h"
 #include "operations/headless_turn_panels.h"
 #include "operations/operations_layer.h"
@@ -88,16 +89,17 @@ void DetachLibrary() {
     DetachStep([] { ReleaseHostObjects(); });
     DetachStep([] { CloseHiddenDocument(); });
     DetachStep([] { DetachHostMainWindow(); });
-    // What the library left with the host goes with it: the rebuild of the
-    // models' equations and the resets of the library's own state.
+    // The rebuild of the models' equations the library left with the host
+    // goes with it (a later use of the library puts it back).
     DetachStep([] { SetDocumentRebuildHandler(nullptr); });
-    DetachStep([] { RemoveStateResetsOf(reinterpret_cast<const void*>(&DetachLibrary)); });
 }
 
 void NotifyLibraryLoaded() {
     ConnectHost();
     LoadSettings();
     EnsureApplicationEvent();
+    // The version known since attach (asked again when a reset forgot it).
+    if (Globals().hostMajorVersion == 0) CheckHostVersion(false);
     if (Globals().hostMajorVersion < kNewerHost) return;
     const HostLibraryEntry* entry = HostLibraries::Instance().Item(LibraryTitle());
     if (!entry) throw HostError(E_INVALIDARG_, "the library is not in the host's library list");
@@ -174,8 +176,8 @@ std::string GetModuleFolder() {
 void SynchronizeWithModel() {
     if (!CheckHostVersion(false)) return;
     BusyFlagGuard busy;
-    RunLibraryCommand(-1, kActionCreateTree, -1);
-    RunLibraryCommand(-1, kActionSynchronize, -1);
+    RunCommandWrapper(-1, kActionCreateTree, -1);
+    RunCommandWrapper(-1, kActionSynchronize, -1);
 }
 
 std::uint32_t RegisterLibrary() {

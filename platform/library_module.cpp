@@ -2,6 +2,7 @@
 #include "platform/library_module.h"
 
 #include "platform/host_libraries.h"
+#include "platform/process_state.h"
 
 namespace zarvento {
 
@@ -48,6 +49,9 @@ std::unique_ptr<LibraryModule> LibraryModule::Load(const std::filesystem::path& 
 
 LibraryModule::~LibraryModule() {
     if (listed_) HostLibraries::Instance().Remove(title_);
+    module_.reset();
+    // The resets of the state an unloaded module held went with it.
+    DropStateResetsOfUnloadedModules();
 }
 
 }  // namespace zarvento

@@ -32,10 +32,8 @@ void ResetProcessState() {
     for (Reset r : resets) r();
 }
 
-void RemoveStateResetsOf(const void* anchor) {
-    const void* base = ModuleBase(anchor);
-    if (!base) return;
-    std::erase_if(Resets(), [base](Reset r) { return ModuleBase(reinterpret_cast<const void*>(r)) == base; });
+void DropStateResetsOfUnloadedModules() {
+    std::erase_if(Resets(), [](Reset r) { return ModuleBase(reinterpret_cast<const void*>(r)) == nullptr; });
 }
 
 }  // namespace zarvento

@@ -12,10 +12,9 @@ void RegisterStateReset(void (*reset)());
 // Runs every registered reset, in registration order.
 void ResetProcessState();
 
-// Drops the resets whose code lies in the loaded module that holds `anchor`
-// (an address inside it): a library module that is unloaded takes its state
-// with it.
-void RemoveStateResetsOf(const void* anchor);
+// Drops the resets whose code no longer lies in any loaded module: a library
+// module that was unloaded took its state with it.
+void DropStateResetsOfUnloadedModules();
 
 }  // namespace zarvento
 

@@ -7,6 +7,8 @@ zarvento="$1"
 examples="$2"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
+# The host's settings and registry stay in the test's folder.
+export XDG_CONFIG_HOME="$work/config"
 fail() { echo "FAIL: $*"; exit 1; }
 
 "$zarvento" --help > "$work/help" || fail "--help exits $?"
@@ -20,6 +22,15 @@ grep -q '^0: type 1 "Черновая обработка"' "$work/turning" || fa
 grep -q '^1: type 2 "Чистовая обработка" excluded' "$work/turning" || fail "the exclusion is not listed"
 grep -q '^record "Zarvento.Turn.1"$' "$work/turning" || fail "the document dump lacks the operations"
 grep -q '0 modal brackets open' "$work/turning" || fail "a modal bracket was left open"
+# The settings dialog by its menu command: a refused OK keeps it open for the
+# next answer, its edits as the user left them; an accepted one saves the
+# settings file.
+printf 'answer settings ok spindle=0.05 tool-change=0.05\nanswer settings ok spindle=0.3 tool-change=0.3 rapid=6\nmenu 22\n' > "$work/settings.zsc"
+"$zarvento" run --no-save "$work/shaft.rdp" "$work/settings.zsc" > "$work/settings" || fail "settings exits $?"
+grep -q "^output: Длительность вкл./выкл. шпинделя должна быть >= 0.1 сек" "$work/settings" \
+  || fail "the refused duration is not reported"
+[ "$(grep -c '^panel settings' "$work/settings")" -eq 2 ] || fail "the settings dialog did not stay open"
+[ "$(stat -c %s "$work/config/zarvento/Kestrane.cfg")" -eq 2092 ] || fail "the settings file was not saved"
 # Saved: a second run without a script's changes reads the same plan.
 printf '# nothing\n' > "$work/empty.zsc"
 "$zarvento" run --no-save "$work/shaft.rdp" "$work/empty.zsc" > "$work/again" || fail "reopen exits $?"
