@@ -1,6 +1,7 @@
 // MessageLog and the message calls of the headless host.
 #include "platform/messages.h"
 
+#include "platform/host_version.h"
 #include "platform/process_state.h"
 
 namespace zarvento {
@@ -87,6 +88,12 @@ void HostTextOutput(std::string_view text) {
 }
 
 bool AskQuestion(std::string_view message, std::string_view firstButton, std::string_view secondButton) {
+    // Hosts before 17 have no message box of the application: their own
+    // yes/no question shows its own buttons and no caption of ours.
+    constexpr int kApplicationMessageBoxHost = 17;
+    if (QueryHostVersion()[0] < kApplicationMessageBoxHost)
+        return MessageLog::Instance().Record(MessageRole::Question, "", message, MB_YESNO_, IDYES_, true,
+                                             {"Да", "Нет"}) == IDYES_;
     return MessageLog::Instance().Record(MessageRole::Question, kProductTitle, message, MB_YESNO_, IDYES_, true,
                                          {std::string(firstButton), std::string(secondButton)}) == IDYES_;
 }

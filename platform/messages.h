@@ -98,7 +98,8 @@ void ShowHostMessage(std::string_view text);
 void HostTextOutput(std::string_view text);
 // The host's question dialog with two buttons and the product title as
 // caption; true for the first button (answer IDYES). Unanswered, it takes the
-// first button.
+// first button. A host before 17 asks its own yes/no question instead
+// (no caption, its own "Да" and "Нет").
 bool AskQuestion(std::string_view message, std::string_view firstButton, std::string_view secondButton);
 
 }  // namespace zarvento

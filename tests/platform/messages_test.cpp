@@ -2,6 +2,7 @@
 #include "platform/messages.h"
 
 #include "platform/host_faults.h"
+#include "platform/host_version.h"
 #include "platform/module.h"
 #include "platform/resource_strings.h"
 #include "test_support.h"
@@ -34,6 +35,12 @@ TEST_F(MessagesTest, QuestionsTakeQueuedAnswersThenTheDefault) {
     EXPECT_TRUE(Entries()[1].defaulted);
     EXPECT_EQ(Entries()[1].caption, kProductTitle);
     EXPECT_EQ(Entries()[1].buttons, (std::vector<std::string>{"Да", "Нет"}));
+    // A host before 17 asks its own yes/no question: no caption of ours.
+    SetHostVersion({16, 0, 0, 0});
+    MessageLog::Instance().QueueAnswer(IDNO_);
+    EXPECT_FALSE(AskQuestion("Очистить?", "Очистить", "Оставить"));
+    EXPECT_EQ(Entries()[2].caption, "");
+    EXPECT_EQ(Entries()[2].buttons, (std::vector<std::string>{"Да", "Нет"}));
     MessageLog::Instance().QueueAnswer(IDCANCEL_);
     EXPECT_EQ(HostMessageBox("?", "Orbisel", MB_OKCANCEL_), IDCANCEL_);
     EXPECT_EQ(HostMessageBox("!", "Orbisel", MB_OK_), IDOK_);

@@ -1,0 +1,168 @@
+// The headless host's services for a library module: event subscriptions,
+// the library list with its posted commands, the folders by kind, the host
+// module's file name, and the dialog model.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/dialog_model.h"
+#include "platform/host_events.h"
+#include "platform/host_faults.h"
+#include "platform/host_folder.h"
+#include "platform/host_libraries.h"
+#include "platform/messages.h"
+#include "platform/panel_script.h"
+#include "platform/redozu_object.h"
+#include "test_support.h"
+
+namespace zarvento::test {
+namespace {
+
+class HostServicesTest : public CleanStateTest {};
+
+// A sink that logs its events and may end its own or another's subscription.
+class LoggingSink : public HostNotifySink {
+public:
+    LoggingSink(std::string name, std::vector<std::string>& log) : name_(std::move(name)), log_(log) {}
+    bool IsEventHandled(std::int32_t event) override { return event <= 5; }
+    bool OnHostEvent(std::int32_t event, const HostEventArgs&) override {
+        log_.push_back(name_ + std::to_string(event));
+        if (unsubscribeOnEvent) UnsubscribeHostEvents(unsubscribeOnEvent);
+        return answer;
+    }
+    std::int32_t unsubscribeOnEvent = 0;
+    bool answer = true;
+
+private:
+    std::string name_;
+    std::vector<std::string>& log_;
+};
+
+TEST_F(HostServicesTest, EventsReachTheirSinksInSubscriptionOrder) {
+    std::vector<std::string> log;
+    LoggingSink a("a", log), b("b", log), other("other", log);
+    auto doc = std::make_shared<HostDocument>(DocumentType::Part);
+    const std::uint32_t ref = DocumentReference(doc);
+    EXPECT_EQ(DocumentReference(doc), ref);
+    EXPECT_EQ(DocumentOfReference(ref), doc);
+    EXPECT_EQ(DocumentReference(nullptr), 0u);
+    const std::int32_t ca = SubscribeHostEvents({ref, 0, kDocumentFileEvents, nullptr, nullptr}, &a);
+    const std::int32_t cb = SubscribeHostEvents({ref, 0, kDocumentFileEvents, nullptr, nullptr}, &b);
+    SubscribeHostEvents({0, 0, kApplicationEvents, nullptr, nullptr}, &other);
+    ASSERT_NE(ca, 0);
+    ASSERT_NE(cb, ca);
+    EXPECT_TRUE(FireHostEvent(kDocumentFileEvents, ref, 2));
+    EXPECT_TRUE(FireHostEvent(kDocumentFileEvents, ref, 9));  // handled by no one
+    EXPECT_EQ(log, (std::vector<std::string>{"a2", "b2"}));
+    // A sink that ends another's subscription in its handler: that one is skipped.
+    log.clear();
+    a.unsubscribeOnEvent = cb;
+    a.answer = false;
+    EXPECT_FALSE(FireHostEvent(kDocumentFileEvents, ref, 3));
+    EXPECT_EQ(log, std::vector<std::string>{"a3"});
+    EXPECT_EQ(HostSubscriptionCount(kDocumentFileEvents), 1);
+    // Refusals: by the host's switch and by an injected failure.
+    RefuseHostSubscriptions(true);
+    EXPECT_EQ(SubscribeHostEvents({ref, 0, kDocumentFileEvents, nullptr, nullptr}, &b), 0);
+    RefuseHostSubscriptions(false);
+    HostFaults::Arm("SubscribeHostEvents", E_FAIL_);
+    EXPECT_EQ(ErrorCodeOf([&] { SubscribeHostEvents({ref, 0, kDocumentFileEvents, nullptr, nullptr}, &b); }), E_FAIL_);
+    // One window per 3D document, none for a drawing.
+    EXPECT_EQ(DocumentFrame(doc, 0), DocumentFrame(doc, 0));
+    EXPECT_EQ(ErrorCodeOf([&] { DocumentFrame(doc, 1); }), E_INVALIDARG_);
+    EXPECT_EQ(ErrorCodeOf([] { DocumentFrame(std::make_shared<HostDocument>(DocumentType::Drawing2D), 0); }),
+              E_NOINTERFACE_);
+}
+
+std::vector<unsigned int> entered;
+void RecordingEntry(unsigned int command) {
+    entered.push_back(command);
+    // A command that posts itself again, as a panel left once more would.
+    if (command == 9) PostHostCommand(9);
+}
+
+TEST_F(HostServicesTest, PostedCommandsRunThroughTheLibrarysEntryAfterTheCommand) {
+    entered.clear();
+    // Not loaded: nothing is posted and the menu has no one to send to.
+    PostHostCommand(75);
+    EXPECT_TRUE(HostLibraries::Instance().Posted().empty());
+    EXPECT_FALSE(SendMenuCommand(1));
+    HostLibraries::Instance().Add(HostLibraryEntry{LibraryTitle(), "text", &RecordingEntry});
+    EXPECT_EQ(HostLibraries::Instance().Item(LibraryTitle())->text, "text");
+    int after = 0;
+    PostHostCommand(75);
+    EXPECT_TRUE(SendMenuCommand(1, [&after] { ++after; }));
+    EXPECT_EQ(entered, (std::vector<unsigned int>{1, 75}));
+    EXPECT_EQ(after, 2);
+    // A command that keeps posting itself runs once a round, and the rounds end.
+    entered.clear();
+    PostHostCommand(9);
+    EXPECT_EQ(HostLibraries::Instance().RunPosted(), HostLibraries::kMaxPostedRounds);
+    EXPECT_EQ(entered.size(), static_cast<std::size_t>(HostLibraries::kMaxPostedRounds));
+    // Unloading takes the library's waiting commands with it.
+    HostLibraries::Instance().Remove(LibraryTitle());
+    EXPECT_TRUE(HostLibraries::Instance().Posted().empty());
+}
+
+TEST_F(HostServicesTest, FoldersByKindAndTheHostModulesFile) {
+    TempDir dir;
+    SetHostFolder(dir.Path());
+    EXPECT_EQ(HostFolderOfKind(2), dir.Path() / "Temp");
+    EXPECT_EQ(HostFolderOfKind(3), dir.Path() / "Settings");
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "Settings"));
+    SetHostFolderOfKind(3, dir.Path() / "elsewhere");
+    EXPECT_EQ(HostFolderOfKind(3), dir.Path() / "elsewhere");
+    EXPECT_EQ(ErrorCodeOf([] { HostFolderOfKind(4); }), E_INVALIDARG_);
+    EXPECT_EQ(SharedLibraryFileName("rdzAPI5.dll"), "librdzAPI5.so");
+    EXPECT_EQ(SharedLibraryFileName("RDZAPI7.DLL"), "libRDZAPI7.so");
+    EXPECT_EQ(SharedLibraryFileName("tool"), "libtool.so");
+    ASSERT_NE(CreateRedozuObject(), nullptr);
+    EXPECT_EQ(&CreateRedozuObject()->Application(), &ConnectHostApplication());
+    HostFaults::Arm("CreateRedozuObject", E_FAIL_);
+    EXPECT_EQ(CreateRedozuObject(), nullptr);
+}
+
+class TwoEditsDialog : public DialogModel {
+public:
+    TwoEditsDialog() : DialogModel(7, "Проба", "probe") {
+        AddControl(10, ControlKind::Edit, "Число", "number");
+        AddControl(11, ControlKind::Edit, "Имя", "name").maxChars = 3;
+        AddControl(12, ControlKind::DropDownList, "Режим", "mode");
+    }
+    int oks = 0;
+
+protected:
+    void OnInitDialog() override { SetItems(12, {"первый", "второй"}); }
+    // OK is refused until the number is 1.
+    void OnButton(int id) override {
+        if (id == IDOK_) {
+            ++oks;
+            if (Text(10) == "1") EndDialog(IDOK_);
+            return;
+        }
+        DialogModel::OnButton(id);
+    }
+};
+
+TEST_F(HostServicesTest, DialogModelTakesAnswersUntilAButtonEndsIt) {
+    TwoEditsDialog dialog;
+    PanelScript::Instance().Queue("probe", PanelAnswer{IDOK_, {{"number", "2"}, {"name", "Абвгд"}, {"mode", "1"}}});
+    PanelScript::Instance().Queue("probe", PanelAnswer{IDOK_, {{"10", "1"}}});
+    EXPECT_EQ(dialog.DoModal(), IDOK_);
+    EXPECT_EQ(dialog.oks, 2);
+    // Cut by characters, not bytes; the entry chosen by number or by text.
+    EXPECT_EQ(dialog.Find(11)->text, "Абв");
+    EXPECT_EQ(dialog.Find(12)->selected, 1);
+    EXPECT_EQ(dialog.Dump(), "10 Число: 1\n11 Имя: Абв\n12 Режим: второй\n");
+    // An entry the list has not is refused with a message; no answer is a cancel.
+    PanelScript::Instance().Queue("probe", PanelAnswer{IDOK_, {{"mode", "третий"}, {"number", "2"}}});
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL_);
+    EXPECT_EQ(dialog.Find(12)->selected, -1);  // refilled when it opened
+    EXPECT_EQ(MessageLog::Instance().Texts(MessageRole::MessageBox).size(), 1u);
+    ASSERT_FALSE(PanelScript::Instance().Entries().empty());
+    EXPECT_TRUE(PanelScript::Instance().Entries().back().defaulted);
+}
+
+}  // namespace
+}  // namespace zarvento::test
