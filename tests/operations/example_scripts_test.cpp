@@ -311,8 +311,9 @@ struct PlanePoint {
 };
 
 // Points along a move from (z1, x1) in the turning plane (x the negated
-// radius): a line, or an arc of the printed radius, G03 turning clockwise
-// with Z to the right and the radius up, as the program's arcs run.
+// radius): a line, or an arc of the printed radius, G02 turning clockwise
+// with Z to the right and the printed X (the diameter) up, as a control
+// reads it.
 std::vector<PlanePoint> PointsAlong(const ProgramMove& m, double z1, double x1) {
     const double z2 = m.z, x2 = -m.x / 2;
     std::vector<PlanePoint> points;
@@ -324,18 +325,18 @@ std::vector<PlanePoint> PointsAlong(const ProgramMove& m, double z1, double x1) 
         }
         return points;
     }
-    // In (Z, radius): the centre lies right of the chord for G03, left for G02.
+    // In (Z, radius): the centre lies right of the chord for G02, left for G03.
     const double r1 = -x1, r2 = -x2;
     const double dz = z2 - z1, dr = r2 - r1, chord = std::hypot(dz, dr);
     if (chord < 1e-9) return {{z2, x2}};
     const double h = std::sqrt(std::max(0.0, m.r * m.r - chord * chord / 4));
-    const double side = m.g == 3 ? 1.0 : -1.0;
+    const double side = m.g == 2 ? 1.0 : -1.0;
     const double cz = (z1 + z2) / 2 + side * h * dr / chord, cr = (r1 + r2) / 2 - side * h * dz / chord;
     const double a1 = std::atan2(r1 - cr, z1 - cz);
     double sweep = std::atan2(r2 - cr, z2 - cz) - a1;
     // The minor arc the radius gives, in the arc's own sense.
-    if (m.g == 3 && sweep > 0) sweep -= 2 * PI;
-    if (m.g == 2 && sweep < 0) sweep += 2 * PI;
+    if (m.g == 2 && sweep > 0) sweep -= 2 * PI;
+    if (m.g == 3 && sweep < 0) sweep += 2 * PI;
     for (int i = 0; i <= kSteps; ++i) {
         const double a = a1 + sweep * i / kSteps;
         points.push_back({cz + m.r * std::cos(a), -(cr + m.r * std::sin(a))});
