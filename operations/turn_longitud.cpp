@@ -348,8 +348,16 @@ void CTurnMnogoProhod::LongitudNew() {
     UnitBands regionAcross(*R, !facing), regionByX(*R, true), stockAcross(B, !facing), workingAcross(W, !facing);
     std::unique_ptr<UnitBands> probeByX;
     if (P) probeByX = std::make_unique<UnitBands>(*P, true);
+    // Facing levels that step past the chuck's face stop at it: the last
+    // layer there is no clean-up pass's (that one follows the working side).
+    double reachX = 0.0, reachZ = 0.0;
+    GetLatheReach(reachX, reachZ);
     for (int pass = 0; pass < kMaxPasses; ++pass) {
-        const double level = level0 + pass * step;
+        double level = level0 + pass * step;
+        if (facing && step < 0 && level < reachZ) {
+            if (pass > 0 && level0 + (pass - 1) * step <= reachZ + EPS) break;
+            level = reachZ;
+        }
         Contour line =
             facing ? (internalMachining ? PassLine(level, kFar, level, -kFar) : PassLine(level, -kFar, level, kFar))
                    : (reversed ? PassLine(-kFar, level, kFar, level) : PassLine(kFar, level, -kFar, level));
@@ -430,7 +438,10 @@ void CTurnMnogoProhod::LongitudNew() {
         previousCount = m;
     }
 
-    // Frames, chain by chain.
+    // Frames, chain by chain; the marks' approach and overrun stop where
+    // the lathe's reach does.
+    double axisX = 0.0, chuckZ = 0.0;
+    GetLatheReach(axisX, chuckZ);
     const double liftSign = indNapr ? -1.0 : 1.0;
     const double stepSign = step > 0 ? 1.0 : -1.0;
     for (std::size_t c = 0; c < chains.size(); ++c) {
@@ -445,9 +456,13 @@ void CTurnMnogoProhod::LongitudNew() {
             if (facing) {
                 if (seg.startMark) seg.x1 -= a;
                 if (seg.endMark) seg.x2 += endExtension;
+                seg.x1 = std::min(seg.x1, axisX);
+                seg.x2 = std::min(seg.x2, axisX);
             } else {
                 if (seg.startMark) seg.z1 += a;
                 if (seg.endMark) seg.z2 -= endExtension;
+                seg.z1 = std::max(seg.z1, chuckZ);
+                seg.z2 = std::max(seg.z2, chuckZ);
             }
             const double normal = facing ? seg.z1 : seg.x1;
             double L = facing ? curZ : curX;
@@ -507,6 +522,8 @@ void CTurnMnogoProhod::LongitudOnePiece() {
     curX = xs;
     curZ = zs;
     const int n = std::min(kMaxPasses, static_cast<int>(std::ceil(std::fabs(h) / DepthPass - 1e-9)));
+    double axisX = 0.0, chuckZ = 0.0;
+    GetLatheReach(axisX, chuckZ);
     bool first = true;
     for (int k = 1; k <= n; ++k) {
         const double level = xs + h * k / n;
@@ -520,6 +537,8 @@ void CTurnMnogoProhod::LongitudOnePiece() {
         double zFrom = from.z, zTo = to.z;
         if (!from.onWorking) zFrom += dir * a;
         if (!to.onWorking) zTo -= dir * o;
+        zFrom = std::max(zFrom, chuckZ);
+        zTo = std::max(zTo, chuckZ);
         if (!first) MoveTo(curX, zFrom, true);
         MoveTo(level, zFrom, true);
         first = false;
@@ -567,6 +586,8 @@ void CTurnMnogoProhod::FacingOnePiece() {
     }
     if (remaining > 1e-6) depths.push_back(remaining);
     double level = zs;
+    double axisX = 0.0, chuckZ = 0.0;
+    GetLatheReach(axisX, chuckZ);
     bool first = true;
     for (double depth : depths) {
         level += toward * depth;
@@ -579,6 +600,8 @@ void CTurnMnogoProhod::FacingOnePiece() {
         double xFrom = from.x, xTo = to.x;
         if (!from.onWorking) xFrom -= dir * a;
         if (!to.onWorking) xTo += dir * (o - r);
+        xFrom = std::min(xFrom, axisX);
+        xTo = std::min(xTo, axisX);
         if (first) {
             MoveTo(xFrom, level, !reversed);
         } else {

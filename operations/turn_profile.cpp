@@ -203,6 +203,7 @@ void CTurnMnogoProhod::ProfileNew() {
         if (seg.startMark || seg.endMark)
             piece.ExtendEnds(seg.startMark ? approach : 0.0, seg.endMark ? Perebeg : 0.0, finalContour.get(), Rtool,
                              nullptr);
+        TrimToLatheReach(piece);
         if (piece.Empty()) continue;
         // A piece that sets off straight away from the axis (up a face) is
         // entered by a line along the axis from the free end's side, so the
