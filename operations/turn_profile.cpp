@@ -98,7 +98,10 @@ void CTurnMnogoProhod::ProfileNew() {
         return;
     }
     if (!R->DetermineDirection()) R->Reverse();
-    std::unique_ptr<Contour> P = sourceContour ? sourceContour->Clone() : std::make_unique<Contour>();
+    // Where the tool's point would bring the nose into the stock: the stock
+    // offset by the nose radius, moved by the tool's offsets.
+    std::unique_ptr<Contour> P = sourceContour ? OffsetContourByRadius(sourceContour->Clone(), 's') : nullptr;
+    if (!P) P = std::make_unique<Contour>();
     ApplyToolOffsets(*P);
 
     double s = SafeDistance;
