@@ -130,7 +130,16 @@ void HeadlessTurnPanels::ApplyTurnFields(PlanTurn& op, PanelAnswer& answer) {
         }
         turn->indCycleElementar = *strategy == "groove" ? 1 : 0;
     }
-    // The cycle's parameters, after the strategy that picks the cycle.
+    // The cycle's parameters, after the strategy that picks the cycle. A new
+    // traversal mode goes first, as the panel switches the plan angles it
+    // offers with it: the angles typed beside it then take their place.
+    if (const std::string* mode = answer.Field(std::string(kCyclePrefix) + "P7"); mode && turn->PanelCycle()) {
+        if (!SetCycleParameter(*turn->PanelCycle(), "P7", *mode)) {
+            RefuseField(answer, std::string(kCyclePrefix) + "P7", *mode);
+            return;
+        }
+        turn->SetPlanAnglesFromTool(turn->PanelCycle(), nullptr);
+    }
     for (const auto& [field, value] : answer.fields) {
         if (!field.starts_with(kCyclePrefix)) continue;
         if (!SetCycleParameter(*turn->PanelCycle(), std::string_view(field).substr(kCyclePrefix.size()), value)) {

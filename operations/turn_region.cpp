@@ -188,6 +188,10 @@ bool CTurn::CreateAreaRegions() {
     undercutsIgnored = false;
     if (elementaryTurning) {
         undercutsIgnored = SetPlanAnglesFromTool(nullptr, w.get());
+        // Angles no tool has (none given, say) would bridge the whole
+        // contour: the undercuts are left out as when the angles are not
+        // heeded.
+        if (!undercutsIgnored && !(fi > 0.0 && fi1 >= 0.0 && fi + fi1 < 180.0)) undercutsIgnored = true;
         std::unique_ptr<Contour> trimmed;
         if (!undercutsIgnored) {
             if (tool && tool->isLeft && tool->M34 == 4) std::swap(fi, fi1);
