@@ -209,6 +209,17 @@ void ClipRetract(UnitBands& working, bool facing, double z1, double x1, double& 
     }
 }
 
+// Whether a move from a point of the working side W sets off out of the
+// region outline R, that is into what lies beyond W.
+bool LeavesIntoTheWorkingSide(const Contour& R, const Contour& W, double z1, double x1, double z2, double x2) {
+    const double length = Distance(z1, x1, z2, x2);
+    if (length < 1e-6 || !W.IsPointOnContour(z1, x1)) return false;
+    constexpr double kStep = 0.01;
+    const double t = std::min(kStep, length) / length;
+    const double z = z1 + t * (z2 - z1), x = x1 + t * (x2 - x1);
+    return !R.IsPointInside(z, x) && !R.IsPointOnContour(z, x);
+}
+
 }  // namespace
 
 void CTurnMnogoProhod::LongitudNew() {
@@ -487,6 +498,12 @@ void CTurnMnogoProhod::LongitudNew() {
             MoveTo(seg.x2, seg.z2, false);
             double retractZ2 = seg.z2 - dZ, retractX2 = seg.x2 - dX;
             ClipRetract(workingAcross, facing, seg.z2, seg.x2, retractZ2, retractX2);
+            // A pass that ends on the far side of a hollow in the working
+            // side would set off into the part: it leaves without a retract.
+            if (LeavesIntoTheWorkingSide(*R, W, seg.z2, seg.x2, retractZ2, retractX2)) {
+                retractZ2 = seg.z2;
+                retractX2 = seg.x2;
+            }
             MoveTo(retractX2, retractZ2, false);
         }
         MoveTo(xs, curZ - std::fabs(curX - xs - dX) * kLift * liftSign, true);
