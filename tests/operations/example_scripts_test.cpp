@@ -30,6 +30,7 @@
 #include "platform/module.h"
 #include "platform/text_file.h"
 #include "post/program.h"
+#include "program_checks.h"
 #include "test_support.h"
 
 namespace zarvento::test {
@@ -391,6 +392,40 @@ TEST_F(ExampleProgramTest, TheToolsKeepOffThePartAndRoughingLeavesItsAllowance) 
             }
             z = ez, x = ex, started = true;
         }
+    }
+}
+
+// The saved program read as a control reads it, the nose circle swept along
+// it against the bar and the part: no move into the part or the chuck, no
+// rapid into the stock, the finishing pass on the part all along its
+// working contour; with the plan angles heeded in the roughing too.
+TEST_F(ExampleProgramTest, AControlRunsTheProgramWithoutAFault) {
+    ASSERT_NO_FATAL_FAILURE(MakeExamplePlan());
+    FileReadResult profile = ReadTextFile(examples / "shaft" / "stepped-shaft.profile", TextEncoding::Utf8);
+    ASSERT_TRUE(profile.ok);
+    std::unique_ptr<Contour> part = ParseContourScript(profile.text);
+    ASSERT_TRUE(part);
+    const auto bar = BarContour(90, 45, 0, 2);
+    CPLAN& plan = *GetPLAN();
+    auto op = [&](int i) -> CTurn& { return dynamic_cast<CTurn&>(*plan.GetTurn(i)); };
+    for (const char* angles : {"", "cycle.P7=3 cycle.P8=93 cycle.P9=32", "cycle.P7=2"}) {
+        SCOPED_TRACE(angles);
+        if (*angles) {
+            CommandScript runner(examples / "shaft");
+            runner.Run(std::string("answer turn ok ") + angles + "\nedit 0\n");
+            EXPECT_EQ(runner.CommandsFailed(), 0);
+        }
+        for (int i = 0; i < plan.GetTurnCount(); ++i) EXPECT_FALSE(op(i).HasMessage()) << op(i).messageText;
+        CPROGRAM program;
+        std::string text;
+        for (const std::string& line : SavedProgram(program)) text += line + "\n";
+        std::vector<ReadMove> moves = ReadProgram(text, 0, 0.0, 0.0);
+        for (ReadMove& m : moves) m.op = m.tool / 100 - 1;  // T0101: the roughing, T0202: the finishing
+        for (int i = 0; i < plan.GetTurnCount(); ++i) ExpectArcsReadAsComputed(op(i), moves, i);
+        MachiningCheck check(*bar, *part);
+        EXPECT_EQ(check.Run(moves, [&](const ReadMove& m) { return m.op < 0 ? Nose{} : NoseOf(op(m.op)); }), "")
+            << text;
+        EXPECT_EQ(check.FirstUnreached(*op(1).workContour, NoseOf(op(1)).r), "") << text;
     }
 }
 
