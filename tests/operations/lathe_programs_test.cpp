@@ -425,6 +425,37 @@ TEST_F(LatheProgramTest, TheScriptPostProcessorWritesALatheProgram) {
     EXPECT_EQ(Count(blocks, "M05"), 1) << text;
 }
 
+TEST_F(LatheProgramTest, ABoringBarDrivesThePointItsTipPositionNames) {
+    // A bore of diameter 20 finished by a bar of corner radius 0.4 whose
+    // model gives tip position 2 (or is of the boring kind 12): the program
+    // drives that point, along the bore itself; the outer tool's point would
+    // make the bore 1.6 small.
+    for (const char* model : {"variable TYPE_ 11 \"Тип\"\nvariable nP 2 \"Положение%\"\n",
+                              "variable TYPE_ 12 \"Тип\"\nvariable nP 3 \"Положение%\"\n"}) {
+        SCOPED_TRACE(model);
+        const std::vector<Block> blocks = Program(
+            {"LineSeg( 0,-10, 0,-20, 1 );\nLineSeg( 0,-20, -40,-20, 1 );\nLineSeg( -40,-20, -40,-10, 1 );\n"
+             "LineSeg( -40,-10, 0,-10, 1 );\n",
+             "L=42 D=44 d=18 Z=0",
+             std::string(model) + "variable r 0.4 \"Радиус\"\nsketch Contour\nline 0 0 16 0\narc 16 2 2 16 0 16 4 1\n"
+                                  "line 16 4 0 0\narc 0 -10000 10000 0 0 0 0 1\nend\n",
+             "answer turn ok name=\"Bore\" tool=1 work=0\ncreate 2\n"});
+        ASSERT_FALSE(Operation(0).HasMessage()) << Operation(0).messageText;
+        // The cut along the bore, with X as the control holds it then.
+        std::optional<double> boreX;
+        double x = 0.0;
+        for (const Block& b : blocks) {
+            if (b.Has('X')) x = b['X'];
+            if (b.IsG("G01") && b.Has('Z') && b['Z'] < -30.0) {
+                boreX = x;
+                break;
+            }
+        }
+        ASSERT_TRUE(boreX) << text;
+        EXPECT_NEAR(*boreX, 20.0, 1e-9) << text;
+    }
+}
+
 TEST_F(LatheProgramTest, ThePanelRefusesFieldsTheKindHasNot) {
     const std::string kValue = "Недопустимое значение поля ";
     struct Case {
