@@ -16,6 +16,7 @@
 #include "nc/cycle_auto.h"
 #include "operations/turn_threading.h"
 #include "operations_test_support.h"
+#include "path_checks.h"
 #include "platform/host_named_object.h"
 #include "platform/messages.h"
 #include "platform/storage_record.h"
@@ -275,6 +276,24 @@ TEST_F(TurnThreadingTest, SynchronisationCodePasses) {
     const std::string text = runner->Text(0);
     EXPECT_NE(text.find("M19"), std::string::npos) << text;
     EXPECT_EQ(text.find("M05"), std::string::npos) << text;
+}
+
+TEST_F(TurnThreadingTest, TheReturnStartsWhereTheLastPassLeftTheTool) {
+    // Roughing passes alone: after the last one the tool went from its
+    // retract point R1 (3, -11.5) back to the line at (3, -10), and the
+    // retract to the home point, like the next operation's approach, starts
+    // there and not at R1.
+    PostProcessorWithSyncCode("M19");
+    CTurnTHREADING& op = Thread(kThreadLine, [](CTurnTHREADING& t) {
+        Choice(t, "P6", 0);
+        Value(t, "P4", "0");
+        Value(t, "P5", "0");
+    });
+    runner->Run();
+    ASSERT_EQ(ThreadMoves(op).size(), 2u);
+    EXPECT_NEAR(op.retractZ, 3.0, 1e-12);
+    EXPECT_NEAR(op.retractX, -10.0, 1e-12);
+    test::ExpectContinuous(test::PathMoves(op));
 }
 
 TEST_F(TurnThreadingTest, WithoutASynchronisationCodeOnlyOneCutIsMade) {
