@@ -152,7 +152,10 @@ bool ApplyHoleFields(CTurn& turn, PanelAnswer& answer) {
         !NumberField(answer, "zbase", -10000.0, 10000.0, drill->Zbase) ||
         !NumberField(answer, "diameter", 0.1, 100.0, drill->Diametr))
         return false;
-    drill->SetToolAngle();
+    // The panel applies a changed hole to the builder through the tip angle.
+    const bool changed =
+        answer.Field("hole") || answer.Field("depth") || answer.Field("zbase") || answer.Field("diameter");
+    if (changed) drill->SetToolAngle();
     return true;
 }
 

@@ -16,6 +16,7 @@
 #include "catalogs/tool_model_text.h"
 #include "operations/headless_turn_panels.h"
 #include "operations/turn.h"
+#include "operations/turn_drill.h"
 #include "operations/turn_kanavka.h"
 #include "path_checks.h"
 #include "plan/command_script.h"
@@ -322,6 +323,24 @@ TEST_F(LatheProgramTest, TappingAndDrillingCyclesTakeTheOperationsValues) {
     // From 1 mm above the face to the tip in four pecks, each rounded up.
     EXPECT_NEAR(drill[0]['Q'], std::ceil((1.0 - tip) * 1000 / 4), 1e-9) << drill[0].text;
     EXPECT_NEAR(drill[0]['P'], 300, 1e-9) << drill[0].text;
+}
+
+TEST_F(LatheProgramTest, TheDrillingPanelTakesACentringHole) {
+    // A centre drill (kind 20) makes a centring 2 deep on the face.
+    const std::vector<Block> blocks =
+        Program({kThreadPart, kThreadStock,
+                 std::string("variable TYPE_ 20 \"Тип\"\nvariable __D 8 \"Диаметр\"\nvariable d_centr 3.15 \"Центр\"\n"
+                             "variable fi 59 \"Угол\"\n") +
+                     kPlate,
+                 "answer turn ok name=\"Centre\" tool=1 work=1 hole=centring depth=2\ncreate 4\n"});
+    const auto& drill = dynamic_cast<const CTurnDRILL&>(Operation(0));
+    ASSERT_FALSE(drill.HasMessage()) << drill.messageText;
+    EXPECT_EQ(drill.SposobDrill, CTurnDRILL::kCentring);
+    EXPECT_EQ(drill.GlubinaCentr, 2.0);
+    EXPECT_EQ(drill.Diametr, 3.15);
+    const std::vector<Block> strokes = With(blocks, "G01");
+    ASSERT_FALSE(strokes.empty()) << text;
+    for (const Block& b : strokes) EXPECT_FALSE(b.Has('X') && std::fabs(b['X']) > 1e-9) << "on the axis: " << b.text;
 }
 
 TEST_F(LatheProgramTest, RoughingInTheMachinesCycleNamesTheRegionsProfile) {
