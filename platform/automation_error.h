@@ -17,8 +17,6 @@
 
 namespace zarvento {
 
-inline constexpr HRESULT E_UNEXPECTED_ = static_cast<HRESULT>(0x8000FFFFu);
-
 // The 16-bit code of an interface's own error as an HRESULT: severity error,
 // facility of the interface.
 constexpr HRESULT InterfaceError(std::uint16_t code) { return static_cast<HRESULT>(0x80040000u | code); }

@@ -66,6 +66,11 @@ ZARVENTO_STATE_RESET {
 
 void ComponentRegistry::RegisterClass(const ClassRegistration& entry) {
     HostRegistry& registry = HostRegistry::Instance();
+    registry.Update([&] { WriteClass(entry); });
+}
+
+void ComponentRegistry::WriteClass(const ClassRegistration& entry) {
+    HostRegistry& registry = HostRegistry::Instance();
     const std::string key = ClassKey(entry.clsid);
     registry.SetText(key, "", entry.typeName);
     registry.SetText(key + "\\InprocServer32", "", entry.modulePath.string());
@@ -89,17 +94,21 @@ void ComponentRegistry::RegisterClass(const ClassRegistration& entry) {
 
 void ComponentRegistry::UnregisterClass(std::string_view clsid) {
     HostRegistry& registry = HostRegistry::Instance();
-    if (std::optional<std::string> progId = ProgIdFromClsid(clsid)) {
-        std::optional<std::string> named = ClsidFromProgId(*progId);
-        if (named && SameId(*named, clsid)) UnregisterProgId(*progId);
-    }
-    registry.DeleteKey(ClassKey(clsid));
+    registry.Update([&] {
+        if (std::optional<std::string> progId = ProgIdFromClsid(clsid)) {
+            std::optional<std::string> named = ClsidFromProgId(*progId);
+            if (named && SameId(*named, clsid)) UnregisterProgId(*progId);
+        }
+        registry.DeleteKey(ClassKey(clsid));
+    });
 }
 
 void ComponentRegistry::RegisterProgId(std::string_view progId, std::string_view clsid, std::string_view typeName) {
     HostRegistry& registry = HostRegistry::Instance();
-    registry.SetText(ProgIdKey(progId), "", typeName);
-    registry.SetText(ProgIdKey(progId) + "\\CLSID", "", clsid);
+    registry.Update([&] {
+        registry.SetText(ProgIdKey(progId), "", typeName);
+        registry.SetText(ProgIdKey(progId) + "\\CLSID", "", clsid);
+    });
 }
 
 void ComponentRegistry::UnregisterProgId(std::string_view progId) {
@@ -109,17 +118,21 @@ void ComponentRegistry::UnregisterProgId(std::string_view progId) {
 void ComponentRegistry::RegisterTypeLib(const TypeLibRegistration& entry) {
     HostRegistry& registry = HostRegistry::Instance();
     const std::string key = TypeLibKey(entry.libid) + "\\" + entry.version;
-    registry.SetText(key, "", entry.name);
-    registry.SetText(key + "\\0\\linux", "", entry.path.string());
-    registry.SetText(key + "\\FLAGS", "", "0");
-    registry.SetText(key + "\\HELPDIR", "", entry.helpDir.string());
+    registry.Update([&] {
+        registry.SetText(key, "", entry.name);
+        registry.SetText(key + "\\0\\linux", "", entry.path.string());
+        registry.SetText(key + "\\FLAGS", "", "0");
+        registry.SetText(key + "\\HELPDIR", "", entry.helpDir.string());
+    });
 }
 
 void ComponentRegistry::UnregisterTypeLib(std::string_view libid, std::string_view version) {
     HostRegistry& registry = HostRegistry::Instance();
-    registry.DeleteKey(TypeLibKey(libid) + "\\" + std::string(version));
-    if (registry.KeyExists(TypeLibKey(libid)) && registry.SubKeys(TypeLibKey(libid)).empty())
-        registry.DeleteKey(TypeLibKey(libid));
+    registry.Update([&] {
+        registry.DeleteKey(TypeLibKey(libid) + "\\" + std::string(version));
+        if (registry.KeyExists(TypeLibKey(libid)) && registry.SubKeys(TypeLibKey(libid)).empty())
+            registry.DeleteKey(TypeLibKey(libid));
+    });
 }
 
 std::optional<std::string> ComponentRegistry::ClsidFromProgId(std::string_view progId) {

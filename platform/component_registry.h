@@ -71,8 +71,10 @@ struct TypeLibRegistration {
 
 class ComponentRegistry {
 public:
-    // Registration writes and removes host registry entries; a failed write
-    // raises HostError (see HostRegistry).
+    // Registration writes and removes host registry entries, each call as one
+    // update; a failed write raises HostError and leaves the registry as it
+    // was (see HostRegistry). A module registers all it has in one update by
+    // making its calls inside HostRegistry::Update.
     static void RegisterClass(const ClassRegistration& entry);
     // Removes the class's key, and its ProgID's key while that still names it.
     static void UnregisterClass(std::string_view clsid);
@@ -111,6 +113,9 @@ public:
     // registration tool does: loads it, calls it, and lets it go again.
     // CO_E_DLLNOTFOUND / CO_E_ERRORINDLL as above, with the reason in `error`.
     static HRESULT RegisterModule(const std::filesystem::path& module, bool unregister, std::string* error = nullptr);
+
+private:
+    static void WriteClass(const ClassRegistration& entry);
 };
 
 }  // namespace zarvento

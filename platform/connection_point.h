@@ -2,6 +2,8 @@
 // client advises a sink and gets a cookie back; Unadvise with the cookie ends
 // it. Events go to every sink in the order they were advised; a sink advised
 // or unadvised while an event is being fired takes effect from the next one.
+// A sink that fails (raises) fails its own call only: the object firing the
+// event goes on, as it ignores what an event call answers.
 #pragma once
 
 #include <cstdint>
@@ -9,9 +11,13 @@
 #include <utility>
 #include <vector>
 
+#include "platform/host_error.h"
+
 namespace zarvento {
 
 using AdviseCookie = std::uint32_t;  // 0: no connection
+// Unadvise with a cookie that names no connection.
+inline constexpr HRESULT CONNECT_E_NOCONNECTION_ = static_cast<HRESULT>(0x80040200u);
 
 template <typename Sink>
 class ConnectionPoint {
@@ -39,7 +45,12 @@ public:
     template <typename Event>
     void Fire(Event&& event) const {
         const std::vector<std::pair<AdviseCookie, std::shared_ptr<Sink>>> sinks = sinks_;
-        for (const auto& entry : sinks) event(*entry.second);
+        for (const auto& entry : sinks) {
+            try {
+                event(*entry.second);
+            } catch (...) {
+            }
+        }
     }
 
 private:

@@ -114,13 +114,34 @@ void HostRegistry::Close() {
 }
 
 void HostRegistry::Commit(Keys_ keys) {
-    if (!file_.empty()) {
+    if (!file_.empty() && updateDepth_ == 0) {
         std::error_code ec;
         if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), ec);
         const FileWriteResult written = WriteFileAtomic(file_, Serialize(keys));
         if (!written.ok) throw HostError(STG_E_WRITEFAULT_, "the host registry cannot be written: " + written.error);
     }
     keys_ = std::move(keys);
+}
+
+void HostRegistry::Update(const std::function<void()>& changes) {
+    const Keys_ before = keys_;
+    ++updateDepth_;
+    try {
+        changes();
+    } catch (...) {
+        --updateDepth_;
+        keys_ = before;
+        throw;
+    }
+    if (--updateDepth_ > 0) return;
+    try {
+        Keys_ after = std::move(keys_);
+        keys_ = before;
+        Commit(std::move(after));
+    } catch (...) {
+        keys_ = before;
+        throw;
+    }
 }
 
 namespace {

@@ -4,7 +4,8 @@
 // names are compared without regard to ASCII case, as the host does. The
 // registry lives in one file of the host's; every change rewrites that file
 // at once (atomically), and a failed write leaves both the file and the
-// registry as they were. Until a file is opened the registry lives in memory.
+// registry as they were (Update makes several changes one). Until a file is
+// opened the registry lives in memory.
 //
 // The file is a text of ours, UTF-8:
 //
@@ -18,6 +19,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -51,6 +53,10 @@ public:
     // malformed key path.
     void SetText(std::string_view key, std::string_view name, std::string_view text);
     void SetNumber(std::string_view key, std::string_view name, std::uint32_t number);
+    // Makes the changes `changes` makes as one: the file is written once at
+    // the end; when that write or any change fails, none of them stays (the
+    // failure goes on to the caller). Updates may nest; the outermost writes.
+    void Update(const std::function<void()>& changes);
     // Deletes the key with every key below it; false when there is no such key.
     bool DeleteKey(std::string_view key);
     bool DeleteValue(std::string_view key, std::string_view name);
@@ -82,6 +88,7 @@ private:
 
     std::filesystem::path file_;
     Keys_ keys_;
+    int updateDepth_ = 0;  // changes inside Update wait for its end to be written
 };
 
 // The host's registry file: $ZARVENTO_REGISTRY when set, else "registry" in
