@@ -15,7 +15,7 @@ HRESULT ErrorFromCurrentException(const AutomationSource& source) {
     // Building the record may itself run out of memory: then the code alone goes back.
     try {
         ErrorRecord record;
-        record.interfaceName = source.interfaceName;
+        record.interfaceId = source.interfaceId;
         record.source = source.applicationName;
         try {
             throw;

@@ -22,7 +22,7 @@ namespace zarvento {
 constexpr HRESULT InterfaceError(std::uint16_t code) { return static_cast<HRESULT>(0x80040000u | code); }
 
 struct ErrorRecord {
-    std::string interfaceName;  // the interface whose method failed
+    std::string interfaceId;  // the id of the interface whose method failed
     std::string source;
     std::string description;
     std::string helpFile;
@@ -57,10 +57,18 @@ private:
     std::uint32_t helpContext_;
 };
 
+// An object whose methods leave error records says for which of its
+// interfaces they do: S_OK_ for those, S_FALSE (1) for any other.
+class ISupportErrorInfo {
+public:
+    virtual ~ISupportErrorInfo() = default;
+    virtual HRESULT InterfaceSupportsErrorInfo(std::string_view interfaceId) = 0;
+};
+
 // Who answers for a method: the interface, and the application's name and
 // help file that a record falls back on.
 struct AutomationSource {
-    std::string_view interfaceName;
+    std::string_view interfaceId;
     std::string_view applicationName;
     std::string_view helpFile;
 };

@@ -2,6 +2,7 @@
 // keys and context menu turned into events.
 #include "treecontrol/pelmora.h"
 
+#include "platform/component_registry.h"
 #include "platform/host_faults.h"
 #include "platform/message_loop.h"
 #include "platform/popup_menu.h"
@@ -18,7 +19,7 @@ using zarvento::TreeItem;
 
 namespace {
 
-const zarvento::AutomationSource kSource = CPelmoraApp::Source("IPelmora");
+const zarvento::AutomationSource kSource = CPelmoraApp::Source(kIPelmoraIid);
 
 bool IsMenuCommand(int id) { return id >= pmTVGN_IDM_MIN && id <= pmTVGN_IDM_MAX; }
 
@@ -72,6 +73,10 @@ void CPelmora::SetControlRect(const zarvento::WindowRect& rect) {
 }
 
 std::vector<std::string> CPelmora::PropertyPages() const { return {kPelmoraPropPageClsid}; }
+
+HRESULT CPelmora::InterfaceSupportsErrorInfo(std::string_view interfaceId) {
+    return CPelmoraApp::SameId(interfaceId, kIPelmoraIid) ? S_OK_ : zarvento::S_FALSE_;
+}
 
 // --- IPelmora ---
 

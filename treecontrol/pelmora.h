@@ -27,6 +27,7 @@ namespace pelmora {
 class CPelmora : public zarvento::HostObject,
                  public IPelmora,
                  public zarvento::HostControl,
+                 public zarvento::ISupportErrorInfo,
                  private zarvento::TreeControlOwner,
                  private PreTranslateTarget {
 public:
@@ -67,6 +68,9 @@ public:
                           std::uint32_t extraStyle);
     // The tree window; null before it exists.
     zarvento::TreeControl* Tree() const { return tree_.get(); }
+
+    // Error records come from IPelmora's methods only.
+    HRESULT InterfaceSupportsErrorInfo(std::string_view interfaceId) override;
 
     // The class ids of the pages the "Properties" verb shows.
     std::vector<std::string> PropertyPages() const;

@@ -56,7 +56,9 @@ constexpr ClassEntry kClasses[] = {
     {kPelmoraPropPageClsid, kPelmoraPropPageProgId, "Pelmora Property Page", false, 0},
 };
 
-bool SameClsid(std::string_view a, std::string_view b) {
+}  // namespace
+
+bool CPelmoraApp::SameId(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
@@ -64,8 +66,6 @@ bool SameClsid(std::string_view a, std::string_view b) {
     }
     return true;
 }
-
-}  // namespace
 
 CPelmoraApp& CPelmoraApp::Instance() {
     static CPelmoraApp app;
@@ -103,13 +103,13 @@ HRESULT CPelmoraApp::GetClassObject(const char* clsid, std::shared_ptr<ClassFact
     if (!factory || !clsid) return zarvento::E_INVALIDARG_;
     factory->reset();
     try {
-        if (SameClsid(clsid, kPmTreeDlgClsid)) {
+        if (SameId(clsid, kPmTreeDlgClsid)) {
             *factory = std::make_shared<Factory<CpmTreeDlg>>();
-        } else if (SameClsid(clsid, kPelmoraClsid)) {
+        } else if (SameId(clsid, kPelmoraClsid)) {
             *factory = std::make_shared<Factory<CPelmora>>();
-        } else if (SameClsid(clsid, kPmTreeDlgPropPageClsid)) {
+        } else if (SameId(clsid, kPmTreeDlgPropPageClsid)) {
             *factory = std::make_shared<Factory<CpmTreeDlgPropPage>>();
-        } else if (SameClsid(clsid, kPelmoraPropPageClsid)) {
+        } else if (SameId(clsid, kPelmoraPropPageClsid)) {
             *factory = std::make_shared<Factory<CPelmoraPropPage>>();
         } else {
             return zarvento::CLASS_E_CLASSNOTAVAILABLE_;
@@ -169,7 +169,7 @@ HRESULT CPelmoraApp::UnregisterServer() {
     try {
         zarvento::HostRegistry::Instance().Update([] {
             std::optional<std::string> alias = ComponentRegistry::ClsidFromProgId(kPmTreeDlgAliasProgId);
-            if (alias && SameClsid(*alias, kPmTreeDlgClsid)) ComponentRegistry::UnregisterProgId(kPmTreeDlgAliasProgId);
+            if (alias && SameId(*alias, kPmTreeDlgClsid)) ComponentRegistry::UnregisterProgId(kPmTreeDlgAliasProgId);
             for (const ClassEntry& c : kClasses) ComponentRegistry::UnregisterClass(c.clsid);
         });
     } catch (...) {

@@ -54,9 +54,13 @@ public:
     bool PreTranslate(HostMessage& message);
 
     // Who answers for a method of an interface of the library.
-    static zarvento::AutomationSource Source(const char* interfaceName) {
-        return {interfaceName, kApplicationName, "Pelmora.hlp"};
+    static zarvento::AutomationSource Source(const char* interfaceId) {
+        return {interfaceId, kApplicationName, "Pelmora.hlp"};
     }
+
+    // True when two class or interface ids are the same (their hex digits in
+    // either case).
+    static bool SameId(std::string_view a, std::string_view b);
 
     // The class factory of one of the four classes; CLASS_E_CLASSNOTAVAILABLE
     // for any other class id.

@@ -18,7 +18,7 @@ using zarvento::VarType;
 
 namespace {
 
-const zarvento::AutomationSource kSource = CPelmoraApp::Source("IPelmora");
+const zarvento::AutomationSource kSource = CPelmoraApp::Source(kIPelmoraIid);
 
 int Code(TreeNext code) { return static_cast<int>(code); }
 

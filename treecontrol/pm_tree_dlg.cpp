@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/component_registry.h"
 #include "platform/host_faults.h"
 
 namespace pelmora {
@@ -13,7 +14,7 @@ using zarvento::S_OK_;
 
 namespace {
 
-const zarvento::AutomationSource kSource = CPelmoraApp::Source("IpmTreeDlg");
+const zarvento::AutomationSource kSource = CPelmoraApp::Source(kIpmTreeDlgIid);
 
 bool IsToolBarCommand(int id) { return id >= pmTVGN_IDCM_MIN && id <= pmTVGN_IDCM_MAX; }
 
@@ -90,6 +91,10 @@ void CpmTreeDlg::Layout(int cx, int cy) {
 }
 
 std::vector<std::string> CpmTreeDlg::PropertyPages() const { return {kPmTreeDlgPropPageClsid}; }
+
+HRESULT CpmTreeDlg::InterfaceSupportsErrorInfo(std::string_view interfaceId) {
+    return CPelmoraApp::SameId(interfaceId, kIpmTreeDlgIid) ? S_OK_ : zarvento::S_FALSE_;
+}
 
 HRESULT CpmTreeDlg::get_TreeView(std::shared_ptr<IPelmora>* tree) {
     return AutomationCall(kSource, [&] {

@@ -17,7 +17,10 @@
 
 namespace pelmora {
 
-class CpmTreeDlg : public zarvento::HostObject, public IpmTreeDlg, public zarvento::HostControl {
+class CpmTreeDlg : public zarvento::HostObject,
+                   public IpmTreeDlg,
+                   public zarvento::HostControl,
+                   public zarvento::ISupportErrorInfo {
 public:
     static constexpr int kTreeId = 2002;
     // The tree's styles beside its own: no dragging, the selection shown
@@ -40,6 +43,9 @@ public:
     zarvento::HostWindow* ControlWindow() const override;
     // Lays the toolbar and the tree out anew, as on a resize.
     void SetControlRect(const zarvento::WindowRect& rect) override;
+
+    // Error records come from IpmTreeDlg's methods only.
+    HRESULT InterfaceSupportsErrorInfo(std::string_view interfaceId) override;
 
     CExternalToolBar& ToolBar() { return toolBar_; }
     CPelmora& Tree() { return *tree_; }

@@ -12,7 +12,7 @@
 namespace zarvento {
 namespace {
 
-const AutomationSource kSource{"IPelmora", "Pelmora", "Pelmora.hlp"};
+const AutomationSource kSource{"{F8328F9C-4406-42EB-A5A6-B919559CDA71}", "Pelmora", "Pelmora.hlp"};
 
 TEST(AutomationErrorTest, EachKindOfFailureGivesItsCodeAndRecord) {
     struct Case {
@@ -43,7 +43,7 @@ TEST(AutomationErrorTest, EachKindOfFailureGivesItsCodeAndRecord) {
         const std::optional<ErrorRecord> record = TakeErrorInfo();
         ASSERT_EQ(record.has_value(), c.record) << c.what;
         if (!record) continue;
-        EXPECT_EQ(record->interfaceName, "IPelmora") << c.what;
+        EXPECT_EQ(record->interfaceId, kSource.interfaceId) << c.what;
         EXPECT_EQ(record->description, c.description) << c.what;
         EXPECT_EQ(record->source, c.source) << c.what;
         EXPECT_EQ(record->helpFile, c.helpFile) << c.what;

@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "platform/component_registry.h"
 #include "platform/host_faults.h"
 #include "platform/message_loop.h"
 #include "platform/resource_module.h"
@@ -195,6 +196,11 @@ TEST_F(PmTreeDlgTest, TheTreeViewIsTheEmbeddedTree) {
     EXPECT_EQ(dlg->get_TreeView(nullptr), zarvento::E_INVALIDARG_);
     EXPECT_EQ(dlg->LoadToolBar(Variant(), Variant(), nullptr), zarvento::E_INVALIDARG_);
     EXPECT_EQ(dlg->PropertyPages(), std::vector<std::string>{kPmTreeDlgPropPageClsid});
+    // Each control's methods leave error records for its own interface only.
+    EXPECT_EQ(dlg->InterfaceSupportsErrorInfo("{9ab0260e-a1d2-4be5-b7ec-0ae35b71a676}"), zarvento::S_OK_);
+    EXPECT_EQ(dlg->InterfaceSupportsErrorInfo(kIPelmoraIid), zarvento::S_FALSE_);
+    EXPECT_EQ(dlg->Tree().InterfaceSupportsErrorInfo(kIPelmoraIid), zarvento::S_OK_);
+    EXPECT_EQ(dlg->Tree().InterfaceSupportsErrorInfo(kIpmTreeDlgIid), zarvento::S_FALSE_);
     EXPECT_EQ(dlg->Tree().PropertyPages(), std::vector<std::string>{kPelmoraPropPageClsid});
 }
 
