@@ -123,6 +123,22 @@ TEST_F(TextModelTest, AFileThatCannotBeReadOrWrittenGivesZeroAndChangesNothing) 
     EXPECT_FALSE(std::filesystem::exists(dir / "no folder"));
 }
 
+// A save that fails half-way must not leave a cut tree where the old one was,
+// nor say it saved.
+TEST_F(TextModelTest, ASaveThatFailsKeepsTheOldFileAndSaysSo) {
+    zarvento::test::TempDir dir;
+    ASSERT_TRUE(zarvento::WriteFileAtomic(dir / "tree.txt", "Old\r\n\tTree\r\n").ok);
+    Add(0, "New");
+    for (const char* call : {"WriteFileAtomic", "ReplaceFile"}) {
+        zarvento::HostFaults::Arm(call, zarvento::STG_E_WRITEFAULT_);
+        VARIANT_BOOL ok = 1;
+        EXPECT_EQ(control->SaveToFile((dir / "tree.txt").string(), &ok), zarvento::S_OK_) << call;
+        EXPECT_EQ(ok, 0) << call;
+        EXPECT_EQ(FileBytes(dir / "tree.txt"), "Old\r\n\tTree\r\n") << call;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1) << "no temporary file stays";
+}
+
 TEST_F(TextModelTest, FilesFromWindowsAndOtherEditorsLoad) {
     zarvento::test::TempDir dir;
     struct Case {
