@@ -498,7 +498,10 @@ TreeHit TreeControl::HitTest(int x, int y) const {
 bool TreeControl::ItemPoint(TreeItem item, TreeHitPart part, int& x, int& y) const {
     if (!IsVisible(item)) return false;
     int row = 0;
-    for (TreeItem t = firstRoot_; t != item; t = NextVisible(t)) ++row;
+    for (TreeItem t = firstRoot_; t != item; t = NextVisible(t)) {
+        if (t == kNoTreeItem) return false;
+        ++row;
+    }
     const RowLayout layout = Layout(item);
     int px = -1;
     switch (part) {
