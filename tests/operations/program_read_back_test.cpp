@@ -50,7 +50,7 @@ struct Strategy {
     }
 };
 
-class LatheProgramTest : public test::OperationTest {
+class ProgramReadBackTest : public test::OperationTest {
 protected:
     void SetUp() override {
         test::OperationTest::SetUp();
@@ -134,7 +134,7 @@ const Strategy kStrategies[] = {
 };
 
 // The fixture corpus, outer parts and bores, in every strategy.
-TEST_F(LatheProgramTest, ProgramsOfTheFixtureCorpusKeepOffThePartAndReachIt) {
+TEST_F(ProgramReadBackTest, ProgramsOfTheFixtureCorpusKeepOffThePartAndReachIt) {
     for (const test::FixturePart& part : test::FixtureParts()) {
         const bool bore = part.barInner > 0;
         runner->Bar(part.barLength, part.barDiameter, part.barInner, part.barZ).InnerPoint(part.innerZ, part.innerX);
@@ -151,7 +151,7 @@ TEST_F(LatheProgramTest, ProgramsOfTheFixtureCorpusKeepOffThePartAndReachIt) {
 // Random shafts, with the face in the working contour or the last diameter
 // running on into the chuck now and then, and random bores, each in every
 // strategy at a random depth of cut.
-TEST_F(LatheProgramTest, ProgramsOfRandomPartsKeepOffThePartAndReachIt) {
+TEST_F(ProgramReadBackTest, ProgramsOfRandomPartsKeepOffThePartAndReachIt) {
 #ifdef __SANITIZE_ADDRESS__
     constexpr int kShafts = 12, kBores = 8;
 #else
@@ -185,7 +185,7 @@ TEST_F(LatheProgramTest, ProgramsOfRandomPartsKeepOffThePartAndReachIt) {
 // Arcs are written with the letter of the sense they have with X as it is
 // printed, in every convention: a control reading them finds the centres the
 // path has and keeps the nose on the part's offset.
-TEST_F(LatheProgramTest, ArcsReadWithTheSenseTheyHaveAsPrinted) {
+TEST_F(ProgramReadBackTest, ArcsReadWithTheSenseTheyHaveAsPrinted) {
     for (const char* name : {"shoulder fillet", "rounded step edge", "fillets both sides of a collar",
                              "hollow in the diameter", "stepped bore with fillet"}) {
         const test::FixturePart& part = test::FixturePartNamed(name);
@@ -205,7 +205,7 @@ TEST_F(LatheProgramTest, ArcsReadWithTheSenseTheyHaveAsPrinted) {
 // An arc a control would read badly is not written whole: one of half a turn
 // or more in pieces of at most a third of a turn, one whose radius or bow off
 // its chord the three decimals do not carry as its chord.
-TEST_F(LatheProgramTest, ArcsAreWrittenAsAControlCanReadThem) {
+TEST_F(ProgramReadBackTest, ArcsAreWrittenAsAControlCanReadThem) {
     const double pi = std::numbers::pi, flatSweep = 5e-5;
     struct Case {
         const char* name;
