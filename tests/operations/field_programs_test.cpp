@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 #include "catalogs/tool_model_text.h"
@@ -32,6 +31,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+std::string ReplaceAll(std::string text, const std::string& what, const std::string& with) {
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
+        text.replace(at, what.size(), with);
+    return text;
+}
+
 class FieldProgramsTest : public CleanStateTest {
 protected:
     void SetUp() override {
@@ -50,8 +55,7 @@ protected:
         ASSERT_TRUE(roughing.ok);
         for (const char* r : {"0.4", "0.8", "1.2"}) {
             const fs::path text = folder.Path() / (std::string("r") + r + ".txt");
-            std::ofstream(text) << std::regex_replace(roughing.text, std::regex("variable r 0.8"),
-                                                      std::string("variable r ") + r);
+            std::ofstream(text) << ReplaceAll(roughing.text, "variable r 0.8", std::string("variable r ") + r);
             ToolModelText::Convert(text.string(), (folder.Path() / (std::string("r") + r + ".rdp")).string());
         }
     }
@@ -67,7 +71,7 @@ protected:
     HostDocumentPtr MakePlan(const std::string& profile, const std::string& spid,
                              const std::vector<std::string>& operations, const char* tool1 = "r0.8.rdp",
                              const char* tool2 = "r0.4.rdp") {
-        std::ofstream(folder.Path() / "part.profile") << std::regex_replace(profile, std::regex("; "), ";\n");
+        std::ofstream(folder.Path() / "part.profile") << ReplaceAll(profile, "; ", ";\n");
         std::string script =
             "lsc \"ЛСК-1\"\nprofile part.profile\n"
             "answer lsc ok lsc=\"ЛСК-1\" post=ISO_Lathe\ncoordinate-system\n"
