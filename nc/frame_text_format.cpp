@@ -226,6 +226,27 @@ std::string FormatSuffixed(std::string_view text, std::int64_t value, std::strin
     return std::string(text) + (number ? *number : std::to_string(value)) + " ";
 }
 
+std::string BlockSafeText(std::string_view text, bool insideComment) {
+    std::string out(text);
+    for (char& c : out) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F)
+            c = ' ';
+        else if (insideComment && c == '(')
+            c = '[';
+        else if (insideComment && c == ')')
+            c = ']';
+    }
+    return out;
+}
+
+bool IsInsideComment(std::string_view blockText) {
+    const std::size_t open = blockText.rfind('(');
+    if (open == std::string_view::npos) return false;
+    const std::size_t close = blockText.rfind(')');
+    return close == std::string_view::npos || close < open;
+}
+
 namespace {
 
 // Latin forms of а..я (U+0430..U+044F); capitals take the first letter up.

@@ -37,6 +37,16 @@ std::string FormatSuffixed(std::string_view text, std::int64_t value, std::strin
 // Anything else is refused, so a file can never reach printf.
 std::optional<std::string> FormatIntegerField(std::string_view format, std::int64_t value);
 
+// Text that goes into a block as a control reads it: a line break or another
+// control character would end the block or confuse the reader, so each
+// becomes a blank. Inside a comment, brackets become square ones as well:
+// a ")" from an operation's name would end the comment and what follows
+// would run as code.
+std::string BlockSafeText(std::string_view text, bool insideComment);
+// Whether a comment is open at the end of this block text: its last "(" is
+// not closed.
+bool IsInsideComment(std::string_view blockText);
+
 // Cyrillic letters replaced by Latin ones; other characters copied unchanged.
 std::string Transliterate(std::string_view text);
 // The same with every Latin result and every Latin letter in capitals.

@@ -123,6 +123,16 @@ TEST(Transliterate, TableAndCapitals) {
     EXPECT_EQ(Transliterate(longText), longText);
 }
 
+TEST(BlockSafeText, ControlCharactersAlwaysAndBracketsInsideComments) {
+    EXPECT_EQ(BlockSafeText("a)b(c\r\nd\te\x7f", true), "a]b[c  d e ");
+    EXPECT_EQ(BlockSafeText("T0101 (x)\n", false), "T0101 (x) ");
+    EXPECT_EQ(BlockSafeText("Резец (T1)", true), "Резец [T1]");
+    EXPECT_TRUE(IsInsideComment("N10 (T01 "));
+    EXPECT_TRUE(IsInsideComment("(a) (b"));
+    EXPECT_FALSE(IsInsideComment("(a) G00 "));
+    EXPECT_FALSE(IsInsideComment("G00 X"));
+}
+
 TEST(TruncateToInt32, RefusesWhatDoesNotFit) {
     std::int32_t n = 0;
     EXPECT_TRUE(TruncateToInt32(3.1, n));
