@@ -31,10 +31,11 @@ public:
     }
     void Set(const std::string& name, double value) { values_[name] = value; }
     // A number, or a formula over the variables; false when neither.
+    // A value beyond what a tool measures counts as neither.
     bool Evaluate(std::string_view text, double& out) {
-        if (ParseDouble(text, out)) return true;
         double result = 0;
-        if (!CalcFormula(result, text, true)) return false;
+        if (!ParseDouble(text, result) && !CalcFormula(result, text, true)) return false;
+        if (!IsPlausibleValue(result)) return false;
         out = result;
         return true;
     }
@@ -169,6 +170,9 @@ HostDocumentPtr ToolModelText::Parse(std::string_view text, const std::string& o
             double value = 0;
             if (w.items.size() != 3 || !ParseDouble(w.items[2], value))
                 throw fail("expected \"variable <name> <value> [\\\"note\\\"] [= equation]\"");
+            if (!IsPlausibleValue(value))
+                throw fail("the value " + w.items[2] + " of " + w.items[1] + " is out of range (at most " +
+                           FormatDouble(kMaxPlausibleValue) + " either way)");
             if (w.hasEquation && w.equation.empty()) throw fail("the equation after '=' is empty");
             auto var = model->AddVariable(w.items[1], value, w.note);
             var->SetEquation(w.equation);

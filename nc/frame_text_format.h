@@ -9,6 +9,13 @@
 
 namespace zarvento {
 
+// The last guard of every number that goes into a block: a value that is not
+// finite, or has more than nine digits before the point, is no word a control
+// reads. Such a word is written as the letter and "?" and noted in
+// ModalState.refusedWords, so that the program that holds it is refused.
+inline constexpr double kMaxWordValue = 1e9;
+bool IsWordValue(double value);
+
 // An address word of a built-in frame text: the letter and the shortest of 0
 // to 3 decimals that is exact to 0.001, then one blank. A value below 0.001
 // writes nothing unless forced or the letter is an axis (X, Y, Z).

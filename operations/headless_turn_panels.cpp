@@ -142,12 +142,12 @@ void HeadlessTurnPanels::ApplyTurnFields(PlanTurn& op, PanelAnswer& answer) {
     // variables among others; a failing one is reported and refused.
     if (const std::string* feed = answer.Field("feed")) {
         turn->sSpod = *feed;
-        if (!turn->EvalFeedFormula()) RefuseField(answer, "feed", *feed);
+        if (!turn->EvalFeedFormula() || !IsPlausibleValue(turn->Spod)) RefuseField(answer, "feed", *feed);
     }
     if (const std::string* spin = answer.Field("spin")) {
         turn->isVconst = false;
         turn->sNshp = *spin;
-        if (!turn->EvalSpeedFormulas()) RefuseField(answer, "spin", *spin);
+        if (!turn->EvalSpeedFormulas() || !IsPlausibleValue(turn->Nshp)) RefuseField(answer, "spin", *spin);
     }
 }
 

@@ -34,6 +34,7 @@ std::int32_t Number(const std::string& word, int lineNumber, const char* what) {
 double Real(const std::string& word, int lineNumber) {
     double v = 0;
     if (!ParseDouble(word, v)) throw ScriptError(At(lineNumber) + "'" + word + "' is not a number");
+    if (!IsPlausibleValue(v)) throw ScriptError(At(lineNumber) + "'" + word + "' is out of range");
     return v;
 }
 

@@ -27,14 +27,15 @@ namespace {
 PlanPanels* registered = nullptr;
 
 // Sets a numeric field of the answer into `target`; a text that is no number
-// cancels the answer (after its message) and leaves the target as it was.
+// (or a real beyond any size of a lathe job) cancels the answer (after its
+// message) and leaves the target as it was.
 template <class T>
 void TakeNumber(PanelAnswer& answer, const char* field, T& target) {
     const std::string* text = answer.Field(field);
     if (!text || answer.result != IDOK_) return;
     if constexpr (std::is_same_v<T, double>) {
         double v = 0;
-        if (ParseDouble(*text, v)) {
+        if (ParseDouble(*text, v) && IsPlausibleValue(v)) {
             target = v;
             return;
         }

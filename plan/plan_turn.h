@@ -43,6 +43,7 @@ public:
     bool IsActive() const override { return !isExclude && !HasMessage(); }
 
     virtual std::string GetNameTurn() const = 0;
+    std::string ProgramName() const override { return GetNameTurn(); }
     // Checks the operation and builds its path from the state the operations
     // before it left; errors and warnings become its message text.
     virtual void DiagnosticRaschetPath(int position) = 0;

@@ -47,6 +47,8 @@ public:
     static constexpr const char* kOutputCut = "Программа ЧПУ прочитана не полностью: файл слишком велик";
     static constexpr const char* kSaveFailed = "Ошибка сохранения программы в файл";
     static constexpr const char* kInputSaveFailed = "Ошибка сохранения программы во временный файл";
+    // A word whose value no control reads (see IsWordValue): the program is refused.
+    static constexpr const char* kRefusedWord = "Недопустимое значение в программе ЧПУ: ";
     static constexpr const char* kRecordName = "Zarvento.CPROGRAM";
 
     // The console output kept for the message list; the rest is read and dropped.
@@ -91,8 +93,11 @@ public:
     void ReleaseFrames();
     const std::vector<std::unique_ptr<CCadreISO>>& OwnFrames() const { return ownFrames_; }
 
-    // Writes the program frames' text, numbering the blocks from 1.
+    // Writes the program frames' text, numbering the blocks from 1. Words
+    // whose value no control reads are listed in RefusedWords, each with the
+    // operation whose frame wrote it.
     void WriteProgramText(std::vector<std::string>& lines);
+    const std::vector<std::string>& RefusedWords() const { return refusedWords_; }
     // Whether the frame texts go through the post-processor's script: always,
     // unless the description is VERSION "18" without Python and no frame
     // fell back to its built-in text.
@@ -111,7 +116,7 @@ public:
     // script rule calls for it, what the post-processor's script made of
     // them (its console output goes to `messages`; its moves are attached to
     // the frames). False, with the reason shown, when the script could not
-    // run or gave no program.
+    // run or gave no program, or when a word was refused (RefusedWords).
     bool MakeProgramText(std::vector<std::string>& lines, std::vector<std::string>* messages = nullptr);
 
     // The program's settings record "Zarvento.CPROGRAM".
@@ -145,6 +150,13 @@ public:
 
 private:
     std::vector<std::unique_ptr<CCadreISO>> ownFrames_;
+    // For each frame of `frames` made by CreateProgram, the index of its
+    // operation in `operationNames_` (-1: the program's own frame).
+    std::vector<int> frameOperations_;
+    std::vector<std::string> operationNames_;
+    std::vector<std::string> refusedWords_;
+    // Moves the words the frame at that index refused into refusedWords_.
+    void NoteRefusedWords(std::uint32_t frame);
     std::unique_ptr<std::vector<bool>> keptCorrection_;
     bool correctionChanged_ = false;
 };

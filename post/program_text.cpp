@@ -39,6 +39,8 @@ void CPROGRAM::WriteProgramText(std::vector<std::string>& lines) {
     ModalState.builtInTextWritten = 0;
 
     std::vector<std::pair<std::size_t, CCadreISO*>> rewritten;
+    ModalState.refusedWords.clear();
+    refusedWords_.clear();
     int number = 1;
     for (std::uint32_t i = 0; i < frames.Count(); ++i) {
         CCadreISO* frame = frames[i];
@@ -49,6 +51,7 @@ void CPROGRAM::WriteProgramText(std::vector<std::string>& lines) {
         frame->frameNumber = -1;
         number = frame->WriteText(lines, number);
         if (frame->kindLetter == 'P' && !lines.empty()) rewritten.emplace_back(lines.size() - 1, frame);
+        if (!ModalState.refusedWords.empty()) NoteRefusedWords(i);
     }
     std::int32_t position = 0;
     for (std::uint32_t i = 0; i < frames.Count(); ++i) {
@@ -63,6 +66,17 @@ void CPROGRAM::WriteProgramText(std::vector<std::string>& lines) {
         frame->WriteText(again, frame->frameNumber - 1);
         if (!again.empty()) lines[line] = again.front();
     }
+}
+
+void CPROGRAM::NoteRefusedWords(std::uint32_t frame) {
+    const int owner = frame < frameOperations_.size() ? frameOperations_[frame] : -1;
+    for (const std::string& word : ModalState.refusedWords) {
+        std::string text = word;
+        if (owner >= 0 && static_cast<std::size_t>(owner) < operationNames_.size())
+            text += " (обработка " + operationNames_[static_cast<std::size_t>(owner)] + ")";
+        refusedWords_.push_back(std::move(text));
+    }
+    ModalState.refusedWords.clear();
 }
 
 bool CPROGRAM::UsesScript() {

@@ -41,6 +41,12 @@ TEST(ToolModelTextReader, BadStatementsNameTheirLine) {
         {"zarvento-tool-model 1\nsketch Contour\nline 0 0 q 1\nend\n", ":3:"},
         {"zarvento-tool-model 1\nsketch Contour\narc 0 0 0 1 0 0 1 1\nend\n", ":3:"},
         {"zarvento-tool-model 1\nsketch Contour\nline 0 0 1 1\n", "no \"end\""},
+        // Values no tool has once went on as "Fnan" and a 300-digit S.
+        {"zarvento-tool-model 1\nvariable FEED1 nan\n", ":2:"},
+        {"zarvento-tool-model 1\nvariable FEED1 inf\n", ":2:"},
+        {"zarvento-tool-model 1\n\nvariable SPIN 1e300\n", ":3: the value 1e300 of SPIN is out of range"},
+        {"zarvento-tool-model 1\nvariable L 1e200\nsketch Contour\nline 0 0 L*L 0\nend\n", ":2:"},
+        {"zarvento-tool-model 1\nvariable L 1e5\nsketch Contour\nline 0 0 L*L 0\nend\n", ":4:"},
     };
     for (const auto& c : cases) {
         HostError e = test::CaughtHostError([&] { ToolModelText::Parse(c.text, "m.txt"); });

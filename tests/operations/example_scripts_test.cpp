@@ -25,9 +25,14 @@
 #include "plan/spid.h"
 #include "platform/host_application.h"
 #include "platform/host_folder.h"
+#include "platform/host_record.h"
+#include "platform/host_storage.h"
+#include "platform/host_storages.h"
 #include "platform/line_reader.h"
 #include "platform/messages.h"
 #include "platform/module.h"
+#include "platform/settings_record.h"
+#include "platform/storage_record.h"
 #include "platform/text_file.h"
 #include "post/program.h"
 #include "test_support.h"
@@ -272,6 +277,96 @@ TEST_F(ExampleProgramTest, OperationPanelRefusesWhatItCannotTake) {
     auto& groove = dynamic_cast<CTurnMnogoProhod&>(*GetPLAN()->GetTurn(3));
     EXPECT_EQ(groove.indCycleElementar, 1);
     EXPECT_EQ(groove.grooveCycle.FindParam("P1")->valueText, "0.5");
+}
+
+// "answer spid ok x0=nan z0=inf" once gave "G00 Xnan Zinf", and x0=1e300 a
+// 301-digit word: the panels refuse what no lathe job has, as the operation
+// panel refuses allowance=nan, and keep the values they had.
+TEST_F(ExampleProgramTest, PanelsRefuseValuesNoLatheJobHas) {
+    app->Documents().Add(DocumentType::Part);
+    RunExample("make-shaft.zsc");
+    const double x0 = GetSPID()->X0tool;
+    const std::string kValue = "Недопустимое значение поля ";
+    struct Case {
+        const char* answer;
+        std::string refusal;
+    };
+    for (const Case& c : {Case{"answer spid ok x0=nan\nplan-data", kValue + "x0: \"nan\""},
+                          Case{"answer spid ok z0=inf\nplan-data", kValue + "z0: \"inf\""},
+                          Case{"answer spid ok x0=1e300\nplan-data", kValue + "x0: \"1e300\""},
+                          Case{"answer spid ok L=-1e7\nplan-data", kValue + "L: \"-1e7\""},
+                          Case{"answer settings ok accuracy=nan\nsettings", kValue + "accuracy: \"nan\""},
+                          Case{"answer turn ok feed=1e300\ncreate 2", kValue + "feed: \"1e300\""},
+                          Case{"answer turn ok spin=1e300\ncreate 2", kValue + "spin: \"1e300\""},
+                          Case{"answer turn ok allowance=nan\ncreate 2", kValue + "allowance: \"nan\""}}) {
+        SCOPED_TRACE(c.answer);
+        MessageLog::Instance().Clear();
+        CommandScript runner(examples / "shaft");
+        runner.Run(c.answer);
+        const std::vector<std::string> texts = MessageLog::Instance().AllTexts();
+        EXPECT_NE(std::find(texts.begin(), texts.end(), c.refusal), texts.end());
+    }
+    EXPECT_EQ(GetSPID()->X0tool, x0);
+    EXPECT_EQ(GetPLAN()->GetTurnCount(), 0);
+    EXPECT_TRUE(std::isfinite(SettingsRecord::Global().accuracy));
+}
+
+// Values edited in the document (NaN, absurd sizes, a turret position of a
+// million that printed "T10000011000001") are refused when the plan is read,
+// with the record and the value named, and no program is made of them.
+TEST_F(ExampleProgramTest, StoredValuesNoLatheJobHasRefuseThePlan) {
+    ASSERT_NO_FATAL_FAILURE(MakeExamplePlan());
+    const std::string path = ActiveHostDocument()->FilePath();
+    struct Case {
+        const char* record;
+        const char* key;
+        Variant value;
+        const char* named;
+    };
+    const double nan = std::nan("");
+    for (const Case& c : {Case{"Zarvento.SPID", "X0tool", Variant::R8(nan), "value \"X0tool\": nan is out of range"},
+                          Case{"Zarvento.SPID", "Z0tool", Variant::R8(1e300), "\"Z0tool\": 1e+300 is out of range"},
+                          Case{"Zarvento.Turn.0", "Vrezanie", Variant::R8(1e300), "\"Vrezanie\": 1e+300"},
+                          Case{"Zarvento.Turn.1", "Perebeg", Variant::R8(-nan), "\"Perebeg\": "},
+                          Case{"Zarvento.Turn.1", "nToolPosition", Variant::I4(1000000),
+                               "\"nToolPosition\": 1000000 is outside -1..29"}}) {
+        SCOPED_TRACE(std::string(c.record) + " " + c.key);
+        HostDocumentPtr part = Reopen(ActiveHostDocument());
+        // The record as it is, with the one value replaced.
+        std::shared_ptr<HostRecord> stored = part->Storages().Item(Variant::I4(0))->Record(Variant::BStr(c.record));
+        ASSERT_TRUE(stored);
+        const std::vector<RecordEntry> entries = stored->Entries();
+        const Variant kept = [&] {
+            for (const RecordEntry& e : entries)
+                if (e.name == c.key) return e.value;
+            return Variant();
+        }();
+        auto write = [&](const Variant& value) {
+            StorageRecord record;
+            ASSERT_TRUE(record.OpenWrite(c.record));
+            for (const RecordEntry& e : entries) {
+                if (e.value.Type() == VarType::Dispatch) {
+                    record.Flush();
+                    record.WriteNamedValueNow(e.name, e.value);
+                } else {
+                    record.AddNamedValue(e.name, e.name == c.key ? value : e.value);
+                }
+            }
+            record.Flush();
+        };
+        write(c.value);
+        part->Save();
+        part = Reopen(part);
+        const HostError e = test::CaughtHostError([] { GetPLAN()->Synchronize(); });
+        EXPECT_EQ(e.Code(), DISP_E_OVERFLOW_);
+        EXPECT_NE(std::string(e.what()).find(c.named), std::string::npos) << e.what();
+        EXPECT_EQ(GetPLAN()->GetTurnCount(), 0) << "no half-read plan";
+        write(kept);
+        part->Save();
+    }
+    Reopen(ActiveHostDocument());
+    GetPLAN()->Synchronize();
+    EXPECT_EQ(GetPLAN()->GetTurnCount(), 2);
 }
 
 TEST_F(ExampleProgramTest, TheProgramsMovesEndWhereTheFramesEnd) {
