@@ -15,6 +15,7 @@
 #include "geometry/contour.h"
 #include "geometry/contour_script.h"
 #include "platform/host_application.h"
+#include "platform/host_error.h"
 #include "platform/messages.h"
 #include "platform/variant.h"
 
@@ -77,6 +78,10 @@ int ToolContour(int argc, char** argv) {
         tool.sWorkFile = model;
         tool.ReadModelVariablesFromFile();
         tool.CreateToolContour();
+    } catch (const zarvento::HostError& e) {
+        std::cerr << "zarvento: " << e.Message() << "\n";
+        if (!temp.empty()) std::filesystem::remove(temp);
+        return 1;
     } catch (const std::exception& e) {
         std::cerr << "zarvento: " << e.what() << "\n";
         if (!temp.empty()) std::filesystem::remove(temp);
@@ -99,6 +104,9 @@ int ToolModel(int argc, char** argv) {
     try {
         zarvento::ConnectHostApplication();
         zarvento::ToolModelText::Convert(argv[2], argv[3]);
+    } catch (const zarvento::HostError& e) {
+        std::cerr << "zarvento: " << e.Message() << "\n";
+        return 1;
     } catch (const std::exception& e) {
         std::cerr << "zarvento: " << e.what() << "\n";
         return 1;

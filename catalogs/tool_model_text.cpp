@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "nc/parameters.h"
+#include "platform/file_identity.h"
 #include "platform/host_error.h"
 #include "platform/host_sketch.h"
 #include "platform/host_variable.h"
@@ -172,7 +173,7 @@ HostDocumentPtr ToolModelText::Parse(std::string_view text, const std::string& o
                 throw fail("expected \"variable <name> <value> [\\\"note\\\"] [= equation]\"");
             if (!IsPlausibleValue(value))
                 throw fail("the value " + w.items[2] + " of " + w.items[1] + " is out of range (at most " +
-                           FormatDouble(kMaxPlausibleValue) + " either way)");
+                           std::to_string(static_cast<long long>(kMaxPlausibleValue)) + " either way)");
             if (w.hasEquation && w.equation.empty()) throw fail("the equation after '=' is empty");
             auto var = model->AddVariable(w.items[1], value, w.note);
             var->SetEquation(w.equation);
@@ -203,6 +204,10 @@ HostDocumentPtr ToolModelText::Read(const std::string& path) {
 }
 
 void ToolModelText::Convert(const std::string& textPath, const std::string& documentPath) {
+    // The document would take the place of the text it is made from.
+    if (IsSameFile(StoredPathToPath(textPath), documentPath))
+        throw HostError(E_INVALIDARG_,
+                        "the tool model document " + documentPath + " would replace its own text " + textPath);
     Read(textPath)->SaveAs(documentPath);
 }
 

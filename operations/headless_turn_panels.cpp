@@ -10,6 +10,7 @@
 #include "operations/turn.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "platform/messages.h"
+#include "platform/panel_script.h"
 #include "platform/variant.h"
 
 namespace zarvento {
@@ -71,6 +72,7 @@ void HeadlessTurnPanels::ApplyTurnFields(PlanTurn& op, PanelAnswer& answer) {
         if (field.starts_with(kCyclePrefix) && turn->PanelCycle()) continue;
         ShowMessageBox("Операция не имеет поля " + field);
         answer.result = IDCANCEL_;
+        PanelScript::Instance().NoteRefusal();
         return;
     }
     if (const std::string* name = answer.Field("name")) turn->sNameTurn = *name;

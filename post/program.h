@@ -111,6 +111,9 @@ public:
     // a whole: a failed write leaves the previous file as it was and shows
     // "Ошибка сохранения программы в файл". True when written.
     bool SaveProgramFile(const std::string& path, const std::vector<std::string>& lines);
+    // Why the last SaveProgramFile failed; empty after one that succeeded.
+    // The file is never written over a Zarvento document.
+    const std::string& SaveError() const { return saveError_; }
 
     // The finished program of the frame list: the frame texts, or, when the
     // script rule calls for it, what the post-processor's script made of
@@ -155,6 +158,7 @@ private:
     std::vector<int> frameOperations_;
     std::vector<std::string> operationNames_;
     std::vector<std::string> refusedWords_;
+    std::string saveError_;
     // Moves the words the frame at that index refused into refusedWords_.
     void NoteRefusedWords(std::uint32_t frame);
     std::unique_ptr<std::vector<bool>> keptCorrection_;

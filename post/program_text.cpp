@@ -4,6 +4,7 @@
 
 #include "nc/cadre_iso.h"
 #include "nc/modal_state.h"
+#include "platform/document_file.h"
 #include "platform/messages.h"
 #include "platform/storage_record.h"
 #include "platform/text_file.h"
@@ -100,9 +101,17 @@ bool CPROGRAM::SaveProgramFile(const std::string& path, const std::vector<std::s
     // spellings make a UTF-8 program.
     const std::string& coding = PostProcessorSettings::Current().CodingChar;
     const bool utf8 = (coding == "UTF8" || coding == "utf8");
-    const FileWriteResult written = WriteTextFile(path, WithoutLeadingBlanks(lines),
-                                                  utf8 ? TextEncoding::Utf8 : TextEncoding::Cp1251, LineEnd::CrLf);
-    if (!written.ok) ShowHostMessage(kSaveFailed);
+    FileWriteResult written;
+    // NC text in place of a part document would lose the part and its plan.
+    if (DocumentFile::IsDocumentFile(path))
+        written.error = "\"" + path + "\" is a Zarvento document and is left as it is";
+    else
+        written = WriteTextFile(path, WithoutLeadingBlanks(lines), utf8 ? TextEncoding::Utf8 : TextEncoding::Cp1251,
+                                LineEnd::CrLf);
+    saveError_ = written.ok ? std::string() : written.error;
+    // The writer's reason goes with the message: a missing folder, a folder
+    // of that name, a protected file or a full disk each want another remedy.
+    if (!written.ok) ShowHostMessage(std::string(kSaveFailed) + ":\n" + written.error);
     return written.ok;
 }
 

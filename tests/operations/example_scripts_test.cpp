@@ -279,6 +279,20 @@ TEST_F(ExampleProgramTest, OperationPanelRefusesWhatItCannotTake) {
     EXPECT_EQ(groove.grooveCycle.FindParam("P1")->valueText, "0.5");
 }
 
+// An operation the plan takes with an error has no path: the command that
+// created it has failed, though the plan keeps the operation to be edited.
+TEST_F(ExampleProgramTest, AnOperationCreatedWithAnErrorFailsItsCommand) {
+    app->Documents().Add(DocumentType::Part);
+    RunExample("make-shaft.zsc");
+    CommandScript runner(examples / "shaft");
+    runner.Run("answer turn ok name=A work=1-4\ncreate 2\nanswer turn ok name=B\ncreate 2\n");
+    ASSERT_EQ(GetPLAN()->GetTurnCount(), 2);
+    EXPECT_FALSE(GetPLAN()->GetTurn(0)->HasMessage()) << GetPLAN()->GetTurn(0)->messageText;
+    EXPECT_TRUE(GetPLAN()->GetTurn(1)->HasErrorMessage());
+    EXPECT_EQ(runner.CommandsFailed(), 1);
+    EXPECT_EQ(runner.FailedLines(), std::vector<int>{4});
+}
+
 // "answer spid ok x0=nan z0=inf" once gave "G00 Xnan Zinf", and x0=1e300 a
 // 301-digit word: the panels refuse what no lathe job has, as the operation
 // panel refuses allowance=nan, and keep the values they had.
