@@ -44,7 +44,8 @@ public:
     static constexpr const char* kNoOutput =
         "Не удалось выполнить постпроцессирование. Возможные причины:\nнеправильный путь к Python;\nслишком "
         "длинная программа ЧПУ.";
-    static constexpr const char* kOutputCut = "Программа ЧПУ прочитана не полностью: файл слишком велик";
+    // A run that failed otherwise: this, a line break and the cause.
+    static constexpr const char* kScriptFailed = "Не удалось выполнить постпроцессирование.";
     static constexpr const char* kSaveFailed = "Ошибка сохранения программы в файл";
     static constexpr const char* kInputSaveFailed = "Ошибка сохранения программы во временный файл";
     // A word whose value no control reads (see IsWordValue): the program is refused.
@@ -53,8 +54,12 @@ public:
 
     // The console output kept for the message list; the rest is read and dropped.
     static constexpr std::size_t kConsoleBytes = 999;
-    // A finished program larger than this is shown cut, with a message.
+    // A finished program larger than this, or of more lines than this, is
+    // no program: the run fails (a program cut short would be saved as if it
+    // were whole). The lines bound the memory a file of zero bytes or empty
+    // lines could take.
     static constexpr std::size_t kMaxOutputBytes = std::size_t{64} << 20;
+    static constexpr std::size_t kMaxOutputLines = kMaxOutputBytes / 16;
     static constexpr std::size_t kMaxPathBytes = 50000;
     static constexpr std::size_t kMaxPathLines = 10000;
     // Console lines longer than this go on in the next list item.
@@ -128,11 +133,20 @@ public:
 
     // Runs the plan's post-processor script over "input.tmp" in the plan's
     // temporary folder; the finished program goes to `program`, the console
-    // output to `messages` (either may be null). True when the script ended
-    // in time, whatever it wrote.
+    // output to `messages` (either may be null). False, with the cause shown
+    // and kept in ScriptError, when the script could not start, did not end
+    // in time (it is ended with everything it started), ended by a signal or
+    // with a status other than 0, or left an "output.tmp" that cannot be read
+    // whole; true when it ended well, with or without "output.tmp" (a
+    // missing one is shown and is the caller's to judge). Whatever the script
+    // left running when it ended is ended too.
     bool RunPostProcessor(ListControl* program, ListControl* messages);
-    // Shows "output.tmp" in the list; false without a list or a file.
+    // Shows "output.tmp" in the list; false without a list, or (with the
+    // cause shown and kept) without a regular file that is read whole.
     bool ReadOutputFile(ListControl* list);
+    // Why the last script run or output reading failed, in the words of the
+    // message shown; empty after one that went well.
+    const std::string& ScriptError() const { return scriptError_; }
     // Attaches the moves of "path.tmp" to the frames that printed their
     // block numbers.
     void ReadPathFile();
@@ -159,6 +173,9 @@ private:
     std::vector<std::string> operationNames_;
     std::vector<std::string> refusedWords_;
     std::string saveError_;
+    std::string scriptError_;
+    // Shows the failure of the script run and keeps its cause.
+    void FailScript(const std::string& head, const std::string& cause);
     // Moves the words the frame at that index refused into refusedWords_.
     void NoteRefusedWords(std::uint32_t frame);
     std::unique_ptr<std::vector<bool>> keptCorrection_;

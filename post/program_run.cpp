@@ -29,11 +29,9 @@ bool CPROGRAM::MakeProgramText(std::vector<std::string>& lines, std::vector<std:
     const bool ran = RunPostProcessor(&program, &console);
     if (messages != nullptr) *messages = console.Lines();
     if (!ran) return false;
-    ReadPathFile();
     // The run has already shown why when the script left no program.
-    const ProgramPlanLinks* links = GetProgramPlanLinks();
-    std::error_code ec;
-    if (links == nullptr || !std::filesystem::exists(links->TemporaryDirectory() / kOutputFileName, ec)) return false;
+    if (!ScriptError().empty()) return false;
+    ReadPathFile();
     lines = program.Lines();
     return true;
 }
