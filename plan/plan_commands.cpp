@@ -128,8 +128,13 @@ void CPLAN::CreateNewTurn(std::int32_t type, int index) {
     op->index = index;
     if (GetPlanPanels().EditTurn(*op) == 1) {
         ModalBracket bracket;
+        const bool appended = index == GetTurnCount();
         InsertTurn(index, std::move(op));
-        DiagnosticRaschetPath();
+        if (appended) {
+            DiagnosticRaschetPathAppended();
+        } else {
+            DiagnosticRaschetPath();
+        }
         SaveTurnsFrom(index);
         Save();
         return;
