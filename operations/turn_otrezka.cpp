@@ -24,6 +24,7 @@ CTurnOTREZKA::CTurnOTREZKA() {
     Perebeg = 0.5;
     Nshp = Nshp2 = 500.0;
     Spod = Spod2 = 0.05;
+    CutOffBuilder().width = Width;
     cycle.SetParentParameters(&Parameters());
 }
 
@@ -41,6 +42,7 @@ CTurnOTREZKA& CTurnOTREZKA::operator=(const CTurnOTREZKA& other) {
     Pause = other.Pause;
     cycle.Copy(other.cycle);
     cycle.SetParentParameters(&Parameters());
+    CutOffBuilder().width = Width;
     return *this;
 }
 
@@ -61,6 +63,7 @@ bool CTurnOTREZKA::LoadKindValues(StorageRecord& record) {
     record.ReadNamedValue("indPrivaz");
     indPrivaz = record.ReadBuffer().ToI4();
     Pause = ReadStoredR8(record, "Pause");
+    CutOffBuilder().width = Width;
     return true;
 }
 

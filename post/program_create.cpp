@@ -95,11 +95,14 @@ void CPROGRAM::CreateProgram(ProgramOperation* edited, int editedIndex, int* fir
     own(std::make_unique<CCadre_Comment>(std::string()));
     own(std::make_unique<CCadre_M5>());
     own(std::make_unique<CCadre_M30>());
-    for (int i = 0; i <= last; ++i) {
-        ProgramOperation* op = operations[static_cast<std::size_t>(i)];
+    // Every operation of the plan documents itself, those behind an edited
+    // one included (an excluded one gives nothing); an edited operation the
+    // plan does not hold yet has no place in the plan's documents.
+    for (ProgramOperation* op : links->Operations()) {
         markOwner(-1);
-        if (op->IsActive()) op->AddDocFrame(list, ownFrames_);
-        markOwner(i);
+        op->AddDocFrame(list, ownFrames_);
+        const auto at = std::find(operations.begin(), operations.end(), op) - operations.begin();
+        markOwner(at <= last ? static_cast<int>(at) : -1);
     }
     markOwner(-1);
 
