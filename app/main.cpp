@@ -49,9 +49,11 @@ const char* const kHostNotes =
     "~/.config/zarvento)\n"
     "\n"
     "exit codes: 0 success, 1 a command failed (run: a command reported a\n"
-    "failure), 2 wrong usage or a script line that cannot be read, 3 the\n"
-    "document file is missing, damaged, not a part, or cannot be saved, 4 the\n"
-    "library module is missing, cannot be loaded or is not Zarvento's\n";
+    "failure, a panel refused a field, no operation at an index, an operation\n"
+    "created with an error), 2 wrong usage or a script line that cannot be\n"
+    "read, 3 the document file is missing, damaged, not a part, of a newer\n"
+    "version, in use by another run, or cannot be saved, 4 the library module\n"
+    "is missing, cannot be loaded or is not Zarvento's\n";
 
 using Verb = int (*)(int, char**);
 using UsageFunction = const char* (*)();

@@ -15,6 +15,7 @@
 #include "host/headless_session.h"
 #include "host/script_run.h"
 #include "platform/host_application.h"
+#include "platform/host_error.h"
 #include "platform/messages.h"
 #include "platform/variant.h"
 
@@ -63,6 +64,10 @@ int RunToolContour(int argc, char** argv) {
         tool.sWorkFile = model;
         tool.ReadModelVariablesFromFile();
         tool.CreateToolContour();
+    } catch (const HostError& e) {
+        std::cerr << "zarvento: " << e.Message() << "\n";
+        if (!temp.empty()) std::filesystem::remove(temp);
+        return kExitCommandFailed;
     } catch (const std::exception& e) {
         std::cerr << "zarvento: " << e.what() << "\n";
         if (!temp.empty()) std::filesystem::remove(temp);
@@ -86,6 +91,9 @@ int RunToolModel(int argc, char** argv) {
     try {
         ConnectHostApplication();
         ToolModelText::Convert(argv[2], argv[3]);
+    } catch (const HostError& e) {
+        std::cerr << "zarvento: " << e.Message() << "\n";
+        return kExitCommandFailed;
     } catch (const std::exception& e) {
         std::cerr << "zarvento: " << e.what() << "\n";
         return kExitCommandFailed;
