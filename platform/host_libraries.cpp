@@ -65,13 +65,12 @@ int HostLibraries::RunPosted(const AfterCommand& after) {
     for (int round = 0; round < kMaxPostedRounds && !posted_.empty(); ++round) {
         std::vector<std::pair<std::string, int>> batch;
         batch.swap(posted_);
-        for (const auto& [title, command] : batch) {
+        for (const auto& posted : batch) {
             // A library unloaded meanwhile takes its commands with it.
-            auto it =
-                std::find_if(libraries_.begin(), libraries_.end(), [&](const auto& e) { return e.title == title; });
-            if (it == libraries_.end() || !it->entry) continue;
-            const LibraryCommandEntry entry = it->entry;
-            entry(static_cast<unsigned int>(command));
+            const HostLibraryEntry* library = Item(posted.first);
+            if (!library || !library->entry) continue;
+            const LibraryCommandEntry entry = library->entry;
+            entry(static_cast<unsigned int>(posted.second));
             if (after) after();
             ++run;
         }
