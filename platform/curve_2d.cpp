@@ -249,8 +249,25 @@ Curve2D Curve2D::Sub(double t1, double t2, Point2D p1, Point2D p2) const {
     return s;
 }
 
+namespace {
+
+// The distance between two segments: 0 when they cross, else from an end of
+// one to the other.
+double SegmentDistance(const Curve2D& p, const Curve2D& q) {
+    const Point2D d1 = Diff(p.b, p.a), d2 = Diff(q.b, q.a);
+    const double s1 = Cross(d1, Diff(q.a, p.a)), s2 = Cross(d1, Diff(q.b, p.a));
+    const double s3 = Cross(d2, Diff(p.a, q.a)), s4 = Cross(d2, Diff(p.b, q.a));
+    if (((s1 > 0 && s2 < 0) || (s1 < 0 && s2 > 0)) && ((s3 > 0 && s4 < 0) || (s3 < 0 && s4 > 0))) return 0.0;
+    return std::min({p.Distance(q.a), p.Distance(q.b), q.Distance(p.a), q.Distance(p.b)});
+}
+
+}  // namespace
+
 double CurveDistance(const Curve2D& p, const Curve2D& q) {
-    std::vector<CurveHit> hits;
+    if (!p.arc && !q.arc) return SegmentDistance(p, q);
+    // Callers measure many pairs: the crossings go into one buffer.
+    thread_local std::vector<CurveHit> hits;
+    hits.clear();
     IntersectCurves(p, q, 0.0, hits);
     if (!hits.empty()) return 0.0;
     // Apart, the nearest pair has an end of one piece in it, or lies on a
