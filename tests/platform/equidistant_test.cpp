@@ -608,6 +608,42 @@ TEST_F(EquidistantTest, RandomChainsKeepTheDistanceEverywhere) {
     EXPECT_GT(made, runs * 8 / 10);  // most offsets exist: the property was really exercised
 }
 
+// A dense polyline whose neighbours turn by micro-radians either way, as a
+// CAD system exports a curved face: at each concave corner the offsets
+// overlap by a few micrometres. Nothing of the loop a join would make there
+// stays in the offset: every piece keeps the distance to the rounding, none
+// runs back against the chain, and the pieces meet end to start.
+TEST_F(EquidistantTest, BarelyTurningNeighboursLeaveNoLoopBehind) {
+    std::mt19937 rng(561);
+    std::uniform_real_distribution<double> turn(-8e-5, 8e-5);
+    std::vector<Curve2D> chain;
+    Point2D p{-56.0, -20.5};
+    double heading = kPi + 0.05;
+    for (int i = 0; i < 400; ++i) {
+        heading += turn(rng);
+        const Point2D q{p.x + 0.033 * std::cos(heading), p.y + 0.033 * std::sin(heading)};
+        chain.push_back(Curve2D::Line(p, q));
+        p = q;
+    }
+    const Equidistant engine(chain);
+    for (double d : {1.5, -1.5, 0.8}) {
+        SCOPED_TRACE(d);
+        const EquidistantResult r = engine.Execute(d);
+        ASSERT_EQ(r.error, EquidistantError::None);
+        ASSERT_EQ(r.chains.size(), 1u);
+        const std::vector<Curve2D>& pieces = r.chains.front().pieces;
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            const Curve2D& c = pieces[i];
+            for (int k = 0; k <= 4; ++k) EXPECT_NEAR(MinDistance(chain, c.At(k / 4.0)), std::abs(d), 1e-12) << i;
+            const Point2D t = c.Tangent(0.5);
+            EXPECT_GT(t.x * std::cos(kPi + 0.05) + t.y * std::sin(kPi + 0.05), 0.99) << "piece " << i << " runs back";
+            if (i > 0) {
+                EXPECT_LE(Dist(pieces[i - 1].b, c.a), 1e-12);
+            }
+        }
+    }
+}
+
 TEST(Curve2DTest, ArcDistanceMatchesDenseSampling) {
     std::mt19937 rng(7);
     std::uniform_real_distribution<double> u(-1, 1);
