@@ -375,12 +375,15 @@ EquidistantResult Equidistant::Execute(double distance) const {
                 all.push_back(rr > 0 ? Curve2D::Arc(c.c, rr, c.a0, c.sweep)
                                      : Curve2D::Arc(c.c, -rr, c.a0 + kPi, c.sweep));
             }
-            // Between two segments the band's edge about their shared point
-            // is only the arc on the far side when that side is convex (the
-            // near side's is the raw offset's own join). The whole circle
-            // would do as well, but on a dense polyline every raw piece would
-            // meet hundreds of them.
-            if (i > 0 && !c.arc && !chain_[i - 1].arc) {
+            // Between two units whose offsets on the far side exist and end
+            // at the shared point's far normal (segments, and arcs that keep
+            // a radius there), the band's edge about that point is only the
+            // arc on the far side when that side is convex (the near side's
+            // is the raw offset's own join). The whole circle would do as
+            // well, but on a dense polyline (or an offset of one, with a round
+            // at every corner) every raw piece would meet hundreds of them.
+            const auto farSideKept = [&](const Curve2D& u) { return !u.arc || u.r + u.Direction() * dd > tol; };
+            if (i > 0 && farSideKept(c) && farSideKept(chain_[i - 1])) {
                 const Point2D t1 = chain_[i - 1].Tangent(1), t2 = c.Tangent(0);
                 const double turn = std::atan2(t1.x * t2.y - t1.y * t2.x, t1.x * t2.x + t1.y * t2.y);
                 if (turn * dd > 0.0)

@@ -644,6 +644,38 @@ TEST_F(EquidistantTest, BarelyTurningNeighboursLeaveNoLoopBehind) {
     }
 }
 
+// Offsets of offsets, as profile roughing makes them: every corner of the
+// first offset is a round, so every unit of the chain offset again meets an
+// arc. The offset of an open chain that does not cross itself stays in one
+// piece: no splitter may leave a gap of a micrometre between two of its
+// pieces.
+TEST_F(EquidistantTest, OffsetOfAnOffsetStaysInOnePiece) {
+    std::mt19937 rng(99);
+    std::uniform_real_distribution<double> u(0, 1);
+    for (int run = 0; run < 170; ++run) {
+        std::vector<Curve2D> chain;
+        Point2D p{0, 0};
+        double a = 0;
+        const bool dense = run % 2 == 1;
+        for (int i = 0; i < 20 + run % 200; ++i) {
+            const double len = dense ? 0.01 + 0.03 * u(rng) : 0.2 + 2 * u(rng);
+            a += dense ? (u(rng) - 0.5) * 0.1 : (u(rng) - 0.5) * 1.2;
+            const Point2D q{p.x + len * std::cos(a), p.y + len * std::sin(a)};
+            chain.push_back(Curve2D::Line(p, q));
+            p = q;
+        }
+        if (!dense || SelfIntersects(chain, false)) continue;
+        const EquidistantResult first = Equidistant(chain).Execute(run % 3 ? 1.0 : -1.0);
+        ASSERT_EQ(first.chains.size(), 1u) << run;
+        const Equidistant again(first.chains.front().pieces);
+        for (double d : {1.5, -1.5}) {
+            const EquidistantResult r = again.Execute(d);
+            if (r.error == EquidistantError::Vanished) continue;
+            EXPECT_EQ(r.chains.size(), 1u) << "run " << run << " d " << d;
+        }
+    }
+}
+
 TEST(Curve2DTest, ArcDistanceMatchesDenseSampling) {
     std::mt19937 rng(7);
     std::uniform_real_distribution<double> u(-1, 1);
