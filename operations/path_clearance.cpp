@@ -109,9 +109,17 @@ struct Follower {
             known = true;
             end = piece.b;
         } else {
-            // A point tool may run along the surface: its middle tells.
-            inside = outline->Inside(piece.At(0.5));
+            // A point tool runs along the surface itself: the piece enters the
+            // outline where a point of it lies inside, farther from the
+            // surface than the tolerance.
             known = false;
+            const int n = std::clamp(static_cast<int>(piece.Length() / 0.01), 8, 10000);
+            for (int k = 0; k <= n; ++k) {
+                const Point2D p = piece.At(static_cast<double>(k) / n);
+                if (outline->Inside(p) && outline->Distance(Curve2D::Line(p, p), tolerance) >= tolerance)
+                    return outline->Depth(piece, limit);
+            }
+            return std::nullopt;
         }
         if (!inside) return std::nullopt;
         return outline->Depth(piece, limit);

@@ -124,9 +124,10 @@ std::string FirstPointLeft(const CTurn& op, double t) {
     return "";
 }
 
-// The first point of the working units first .. last of the section farther
+// The first middle of the working units first .. last of the section farther
 // than the nose radius (and a micrometre) from the nose centre's path, as
-// text; empty when none.
+// text; empty when none. (A corner where the pass sets in may keep a few
+// micrometres: the nose's round cannot fill a sharp valley.)
 std::string FirstPointNotReached(const CTurn& op, const Contour& section, int first, int last) {
     const ParamTool* tool = op.GetTool();
     std::vector<const CUnit*> cuts;
@@ -143,7 +144,8 @@ std::string FirstPointNotReached(const CTurn& op, const Contour& section, int fi
     const ClearanceOutline path(*centres);
     const double reach = tool->r + 1e-3;
     for (int i = first; i <= last; ++i) {
-        const Point3D& p = section.GetUnit(i)->StartPoint;
+        IntersectPoint p;
+        section.GetUnit(i)->GetMiddlePoint(p);
         if (PointDistance(path, p.z, p.x, reach + 1.0) >= reach)
             return "unit " + std::to_string(i) + " at (" + std::to_string(p.z) + ", " + std::to_string(p.x) + ")";
     }

@@ -133,5 +133,25 @@ TEST_F(PathClearanceTest, ArcsAreMeasuredAsArcs) {
     }
 }
 
+// A tool without a corner radius runs on the part's surface itself: along
+// the surface it keeps clear, across a corner it cuts in.
+TEST_F(PathClearanceTest, APointToolMayRunOnTheSurfaceButNotThroughIt) {
+    CTurn& op = ContourPass();
+    GetSPID()->GetTool(0)->r = 0.0;
+    struct Case {
+        const char* name;
+        double z1, x1, z2, x2;
+        bool found;
+    };
+    for (const Case& c :
+         {Case{"along the diameter", 5, -20, -30, -20, false}, Case{"up the shoulder", -30, -20, -30, -30, false},
+          Case{"across the shoulder's corner", -29, -20.5, -31, -29.5, true}}) {
+        SCOPED_TRACE(c.name);
+        op.ReleaseFrames();
+        op.AddLineFrame(c.x1, c.z1, c.x2, c.z2, 0.2, false);
+        EXPECT_EQ(Check(op).has_value(), c.found);
+    }
+}
+
 }  // namespace
 }  // namespace zarvento
