@@ -339,12 +339,24 @@ std::optional<PathIntrusion> FindPathIntrusion(const CTurn& op, const ClearanceO
 bool CheckPathClearance(CTurn& op) {
     const Contour* section = GetSPID()->GetDetailContour();
     if (!section) return true;
+    // A path the machine compensates runs along the contour without the
+    // nose's offset: the nose goes where the operation's corrected path
+    // would, and that is the path judged.
+    const bool compensated = op.MachineCompensatesRadius() && !op.CorrectsRadius();
+    if (compensated) {
+        op.SetCorrectsRadius(true);
+        op.DiagnosticRaschetPath(op.index);
+    }
     const ClearanceOutline part(*section);
     std::optional<ClearanceOutline> before, after;
     if (op.prevFinalContour) before.emplace(*op.prevFinalContour);
     if (op.finalContour) after.emplace(*op.finalContour);
     const std::optional<PathIntrusion> intrusion =
         FindPathIntrusion(op, part, before ? &*before : nullptr, after ? &*after : nullptr);
+    if (compensated) {
+        op.SetCorrectsRadius(false);
+        op.DiagnosticRaschetPath(op.index);
+    }
     if (!intrusion) return true;
     // The check reports as the recalculation does: into the message, no box.
     const bool silent = std::exchange(op.isSilent, true);

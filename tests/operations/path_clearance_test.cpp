@@ -133,6 +133,24 @@ TEST_F(PathClearanceTest, ArcsAreMeasuredAsArcs) {
     }
 }
 
+// A path the machine compensates is written along the contour itself; the
+// check judges the nose where the compensation puts it and leaves the path
+// as it was.
+TEST_F(PathClearanceTest, APathTheMachineCompensatesIsJudgedWhereTheNoseRuns) {
+    runner->Clear();
+    runner->Part(kStepSection);
+    CTurn& op = runner->AddKind(kTurnKONTUR, test::kStepProfile, [](CTurn& o) {
+        o.DirRcorrect = 1;
+        o.isCorrectRadius = false;
+    });
+    runner->Run();
+    ASSERT_EQ(op.messageText, "");
+    const std::string written = runner->Text(0);
+    EXPECT_TRUE(Check(op)) << "the contour itself, taken for the nose's path, cuts in";
+    EXPECT_TRUE(CheckPathClearance(op)) << op.messageText;
+    EXPECT_EQ(runner->Text(0), written);
+}
+
 // A tool without a corner radius runs on the part's surface itself: along
 // the surface it keeps clear, across a corner it cuts in.
 TEST_F(PathClearanceTest, APointToolMayRunOnTheSurfaceButNotThroughIt) {
