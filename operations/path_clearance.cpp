@@ -11,7 +11,6 @@
 #include "catalogs/param_tool.h"
 #include "geometry/arc_unit.h"
 #include "geometry/contour.h"
-#include "geometry/primitives.h"
 #include "nc/cadre_s_f.h"
 #include "operations/turn.h"
 #include "plan/spid.h"
@@ -294,14 +293,10 @@ std::optional<PathIntrusion> FindPathIntrusion(const CTurn& op, const ClearanceO
     double allowance = limits.allowance;
     bool fed = false;
     Follower onPart(&part), onBefore(stockBefore), onAfter(stockAfter);
-    const CSPID& spid = *GetSPID();
     const auto& frames = op.Frames();
     for (std::size_t k = 0; k < frames.size(); ++k) {
         CCadreISO& frame = *frames[k];
         if (dynamic_cast<const CCadre_S_F*>(&frame)) allowance = 0.0;
-        if (!limits.homeRoutes && (IsEqualPoint(frame.start.z, frame.start.x, spid.Z0tool, -spid.X0tool) ||
-                                   IsEqualPoint(frame.end.z, frame.end.x, spid.Z0tool, -spid.X0tool)))
-            continue;
         StepArray<CUnit*> units(4);
         frame.AddPathUnits(units);
         const bool rapid = frame.rapid != 0;

@@ -76,10 +76,6 @@ struct ClearanceLimits {
     double allowance = 0.0;
     // Intrusions this shallow are no cut: the resolution of a machine.
     double tolerance = 1e-3;
-    // Whether the moves to and from the home point (the tool-change
-    // position) are judged; checks of a path builder's own moves leave them
-    // to the route the user set.
-    bool homeRoutes = true;
 };
 
 // The first intrusion of the operation's path, or none. Outlines that are

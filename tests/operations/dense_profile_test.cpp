@@ -238,14 +238,10 @@ protected:
                       4.0 * (c.segments + 2) * (c.strategy == kProfile ? levels : 1.0) + 50.0 * levels);
             const bool isRoughing = i == 0;
             std::optional<ClearanceOutline> before, after;
-            if (isRoughing && op.prevFinalContour) before.emplace(*op.prevFinalContour);
-            if (isRoughing && op.finalContour) after.emplace(*op.finalContour);
-            // The finishing pass's routes from and to the home point are the
-            // user's (a bore's runs straight through the wall): its own moves
-            // are judged.
+            if (op.prevFinalContour) before.emplace(*op.prevFinalContour);
+            if (op.finalContour) after.emplace(*op.finalContour);
             ClearanceLimits limits;
             limits.allowance = isRoughing ? kAllowance : 0.0;
-            limits.homeRoutes = isRoughing;
             const std::optional<PathIntrusion> intrusion =
                 FindPathIntrusion(op, part, before ? &*before : nullptr, after ? &*after : nullptr, limits);
             EXPECT_FALSE(intrusion) << intrusion->Describe();
