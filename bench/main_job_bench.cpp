@@ -8,11 +8,11 @@
 // program doing the same job in a process of its own.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -24,8 +24,6 @@
 #include "catalogs/tool_model_text.h"
 #include "platform/module.h"
 #include "platform/process_state.h"
-
-extern char** environ;
 
 namespace {
 
@@ -61,6 +59,94 @@ public:
 private:
     int out_, err_;
 };
+
+// The built program's peak memory is taken from a process of its own. A
+// child of this process would count this process's memory up to its exec
+// (which a job of 20,000 segments run in process makes large), so the
+// children come from a helper forked while this process is still small: it
+// runs the program in the folder it is sent and answers its peak in KiB.
+class PeakProbe {
+public:
+    PeakProbe() {
+        int toHelper[2], fromHelper[2];
+        if (pipe(toHelper) != 0 || pipe(fromHelper) != 0) return;
+        helper_ = fork();
+        if (helper_ == 0) {
+            close(toHelper[1]);
+            close(fromHelper[0]);
+            Serve(toHelper[0], fromHelper[1]);
+            _exit(0);
+        }
+        close(toHelper[0]);
+        close(fromHelper[1]);
+        out_ = toHelper[1];
+        in_ = fromHelper[0];
+    }
+    ~PeakProbe() {
+        if (helper_ <= 0) return;
+        close(out_);
+        close(in_);
+        waitpid(helper_, nullptr, 0);
+    }
+    PeakProbe(const PeakProbe&) = delete;
+    PeakProbe& operator=(const PeakProbe&) = delete;
+
+    // The peak in MiB of the program's job in the folder; negative when it
+    // could not run or failed.
+    double PeakIn(const fs::path& folder) {
+        if (helper_ <= 0) return -1.0;
+        const std::string request = folder.string() + "\n";
+        if (write(out_, request.data(), request.size()) != static_cast<ssize_t>(request.size())) return -1.0;
+        long kib = -1;
+        if (!ReadLong(in_, kib) || kib < 0) return -1.0;
+        return static_cast<double>(kib) / 1024.0;
+    }
+
+private:
+    static bool ReadLine(int fd, std::string& line) {
+        line.clear();
+        char c = 0;
+        while (read(fd, &c, 1) == 1) {
+            if (c == '\n') return true;
+            line += c;
+        }
+        return false;
+    }
+    static bool ReadLong(int fd, long& value) {
+        std::string line;
+        if (!ReadLine(fd, line)) return false;
+        value = std::strtol(line.c_str(), nullptr, 10);
+        return true;
+    }
+    [[noreturn]] static void Serve(int in, int out) {
+        std::string folder;
+        while (ReadLine(in, folder)) {
+            long kib = -1;
+            const pid_t pid = fork();
+            if (pid == 0) {
+                const int null = open("/dev/null", O_WRONLY);
+                dup2(null, 1);
+                dup2(null, 2);
+                if (chdir(folder.c_str()) != 0) _exit(127);
+                execl(ZARVENTO_PROGRAM, ZARVENTO_PROGRAM, "program", "part.rdp", "-o", "child.nc",
+                      static_cast<char*>(nullptr));
+                _exit(127);
+            }
+            int status = 0;
+            rusage usage{};
+            if (pid > 0 && wait4(pid, &status, 0, &usage) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0)
+                kib = usage.ru_maxrss;
+            const std::string answer = std::to_string(kib) + "\n";
+            if (write(out, answer.data(), answer.size()) != static_cast<ssize_t>(answer.size())) break;
+        }
+        _exit(0);
+    }
+
+    pid_t helper_ = -1;
+    int out_ = -1, in_ = -1;
+};
+
+PeakProbe* probe = nullptr;
 
 // A command of the program run in process, from the folder of the job.
 int Command(std::vector<std::string> args, int (*command)(int, char**)) {
@@ -107,26 +193,7 @@ public:
         Quiet quiet;
         return Command({"zarvento", "program", "part.rdp", "-o", "part.nc"}, app::RunProgramJob);
     }
-    // The peak resident memory of the built program doing the job, in MiB;
-    // negative when it could not run or failed.
-    double PeakOfTheProgram() {
-        std::vector<std::string> args = {ZARVENTO_PROGRAM, "program", "part.rdp", "-o", "child.nc"};
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        pid_t pid = 0;
-        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0) return -1.0;
-        int status = 0;
-        rusage usage{};
-        if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1.0;
-        return static_cast<double>(usage.ru_maxrss) / 1024.0;
-    }
+    const fs::path& Folder() const { return folder_; }
 
 private:
     fs::path folder_, previous_;
@@ -148,7 +215,7 @@ void BM_MainJobOnAWavyShaft(benchmark::State& state) {
     }
     state.SetComplexityN(n);
     state.counters["segments"] = n;
-    state.counters["peak_MiB"] = job.PeakOfTheProgram();
+    state.counters["peak_MiB"] = probe ? probe->PeakIn(job.Folder()) : -1.0;
     ResetProcessState();
 }
 BENCHMARK(BM_MainJobOnAWavyShaft)
@@ -160,4 +227,13 @@ BENCHMARK(BM_MainJobOnAWavyShaft)
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    PeakProbe peaks;
+    probe = &peaks;
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    probe = nullptr;
+    return 0;
+}
