@@ -35,13 +35,13 @@ HostDocumentPtr SteppedPart(int n) {
     profile.AddUnit(std::make_unique<CLineUnit>(steps, radius(steps - 1), steps, 0));
     Contour reversed;
     for (int i = profile.Count() - 1; i >= 0; --i) reversed.AddUnit(profile.GetUnit(i)->Clone());
-    AddPartFaces(*part, reversed);
+    SetPartFromProfile(part, reversed);
     return part;
 }
 
 void BM_BuildRotationContours(benchmark::State& state) {
     HostDocumentPtr part = SteppedPart(static_cast<int>(state.range(0)));
-    for (auto _ : state) benchmark::DoNotOptimize(BuildRotationContours(*part));
+    for (auto _ : state) benchmark::DoNotOptimize(BuildRotationContours(part));
     state.SetComplexityN(state.range(0));
     ResetProcessState();
 }

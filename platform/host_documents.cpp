@@ -9,6 +9,7 @@
 #include "platform/host_application.h"
 #include "platform/host_error.h"
 #include "platform/host_faults.h"
+#include "platform/part_model.h"
 
 namespace zarvento {
 
@@ -36,8 +37,14 @@ HostDocumentPtr HostDocuments::Open(const std::string& path, bool visible) {
     HostFaults::Check("HostDocuments.Open");
     HostDocumentPtr doc = FindByPath(path);
     if (!doc) {
-        doc = DocumentFile::Read(path);
-        doc->SetFilePath(NormalizeDocumentPath(path));
+        // A STEP file is read into a new document that has no file of its own
+        // until it is saved, so saving never writes over the STEP file.
+        if (IsStepFile(path)) {
+            doc = OpenStepDocument(path);
+        } else {
+            doc = DocumentFile::Read(path);
+            doc->SetFilePath(NormalizeDocumentPath(path));
+        }
         doc->SetVisible(visible);
         docs_.push_back(doc);
     }

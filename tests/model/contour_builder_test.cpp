@@ -56,8 +56,8 @@ protected:
             part->AddLocalCoordinateSystem("ЛСК", {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}));
         auto profile = ParseContourScript(kShaft);
         ASSERT_TRUE(profile);
-        AddPartFaces(*part, *profile);
-        partContour = BuildRotationContours(*part);
+        SetPartFromProfile(part, *profile);
+        partContour = BuildRotationContours(part);
         ASSERT_TRUE(partContour);
         ASSERT_EQ(partContour->Count(), 6);
     }
@@ -195,9 +195,9 @@ TEST_F(ContourBuilderTest, WhichFacesEachBuilderTakes) {
 
 TEST_F(ContourBuilderTest, ThreadingTakesLinesOnlyAndBuildsNothingWhenSuppressed) {
     auto arcPart = ConnectHostApplication().Documents().Add(DocumentType::Part);
-    AddPartFaces(*arcPart, *ParseContourScript("LineSeg( 0,0, 0,-10, 1 );\nLineSeg( 0,-10, 30,-10, 1 );\n"
-                                               "ArcByPoint( 30,0, 10, 30,-10, 40,0, 1, 1 );\n"));
-    auto pin = BuildRotationContours(*arcPart);
+    SetPartFromProfile(arcPart, *ParseContourScript("LineSeg( 0,0, 0,-10, 1 );\nLineSeg( 0,-10, 30,-10, 1 );\n"
+                                                    "ArcByPoint( 30,0, 10, 30,-10, 40,0, 1, 1 );\n"));
+    auto pin = BuildRotationContours(arcPart);
     ASSERT_TRUE(pin);
     CContourBuilderThreading thread;
     thread.partContour = pin.get();
@@ -257,7 +257,7 @@ TEST_F(ContourBuilderTest, StockFromAModelFileIsReadOnceAndKept) {
     test::TempDir dir;
     HostApplication& app = ConnectHostApplication();
     auto stockPart = app.Documents().Add(DocumentType::Part);
-    AddPartFaces(*stockPart, *Bar(60, 40, 45));
+    SetPartFromProfile(stockPart, *Bar(60, 40, 45));
     const std::string path = (dir.Path() / "stock.rdp").string();
     stockPart->SaveAs(path);
     app.Documents().Close(stockPart);
@@ -362,10 +362,10 @@ TEST_F(ContourBuilderTest, DrillTakesTheTipAngleFromAChosenCone) {
     // A blind hole of diameter 5 drilled 10 deep into the face at z = 40 with
     // a tip of 90 degrees.
     auto drilled = ConnectHostApplication().Documents().Add(DocumentType::Part);
-    AddPartFaces(*drilled, *ParseContourScript("LineSeg( 0,0, 0,-15, 1 );\nLineSeg( 0,-15, 40,-15, 1 );\n"
-                                               "LineSeg( 40,-15, 40,-2.5, 1 );\nLineSeg( 40,-2.5, 30,-2.5, 1 );\n"
-                                               "LineSeg( 30,-2.5, 27.5,0, 1 );"));
-    auto section = BuildRotationContours(*drilled);
+    SetPartFromProfile(drilled, *ParseContourScript("LineSeg( 0,0, 0,-15, 1 );\nLineSeg( 0,-15, 40,-15, 1 );\n"
+                                                    "LineSeg( 40,-15, 40,-2.5, 1 );\nLineSeg( 40,-2.5, 30,-2.5, 1 );\n"
+                                                    "LineSeg( 30,-2.5, 27.5,0, 1 );"));
+    auto section = BuildRotationContours(drilled);
     ASSERT_TRUE(section);
     const CUnit* tip = section->GetUnit(1);  // after the axis
     ASSERT_EQ(tip->SurfaceName, "Конус");

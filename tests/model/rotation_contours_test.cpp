@@ -8,7 +8,6 @@
 #include "model/rotation_contours.h"
 #include "platform/host_application.h"
 #include "platform/messages.h"
-#include "platform/revolution_face.h"
 #include "test_support.h"
 
 namespace zarvento {
@@ -27,7 +26,7 @@ protected:
     void Add(const std::string& script, std::array<double, 3> direction = {0, 0, 1}) {
         auto profile = ParseContourScript(script);
         ASSERT_TRUE(profile);
-        AddPartFaces(*part, *profile, {0, 0, 0}, direction);
+        SetPartFromProfile(part, *profile, {0, 0, 0}, direction);
     }
     HostDocumentPtr part;
 };
@@ -46,14 +45,14 @@ constexpr const char* kPin =
 TEST_F(RotationContoursTest, WithoutCoordinateSystemNothingAndNoMessage) {
     Add(kPin);
     std::string message;
-    EXPECT_EQ(BuildRotationContours(*part, &message), nullptr);
+    EXPECT_EQ(BuildRotationContours(part, &message), nullptr);
     EXPECT_EQ(message, "");
 }
 
 TEST_F(RotationContoursTest, PinSectionStartsAtTheSmallestZOnTheAxisAndClosesAlongIt) {
     SetLSC({0, 0, 0}, {0, 0, 1});
     Add(kPin);
-    auto contour = BuildRotationContours(*part);
+    auto contour = BuildRotationContours(part);
     ASSERT_TRUE(contour);
     ASSERT_EQ(contour->Count(), 4);
     EXPECT_TRUE(contour->IsClosed());
@@ -76,7 +75,7 @@ TEST_F(RotationContoursTest, PinSectionStartsAtTheSmallestZOnTheAxisAndClosesAlo
 TEST_F(RotationContoursTest, AxisAgainstTheCoordinateSystemGivesTheSameSection) {
     SetLSC({0, 0, 0}, {0, 0, -1});
     Add("LineSeg( 0,0, 0,-10, 1 );\nLineSeg( 0,-10, 30,-10, 1 );\nLineSeg( 30,-10, 30,0, 1 );");
-    auto contour = BuildRotationContours(*part);
+    auto contour = BuildRotationContours(part);
     ASSERT_TRUE(contour);
     double zmin, xmin, zmax, xmax;
     contour->GetBoundBox(zmin, xmin, zmax, xmax);
@@ -90,7 +89,7 @@ TEST_F(RotationContoursTest, TubeClosesOnItsBore) {
     SetLSC({0, 0, 0}, {0, 0, 1});
     Add("LineSeg( 0,-5, 0,-10, 1 );\nLineSeg( 0,-10, 30,-10, 1 );\nLineSeg( 30,-10, 30,-5, 1 );\n"
         "LineSeg( 30,-5, 0,-5, 1 );");
-    auto contour = BuildRotationContours(*part);
+    auto contour = BuildRotationContours(part);
     ASSERT_TRUE(contour);
     EXPECT_EQ(contour->Count(), 4);
     EXPECT_TRUE(contour->IsClosed());
@@ -138,7 +137,7 @@ TEST_F(RotationContoursTest, ClosedSectionsRunClockwiseFromTheirFirstPoint) {
     for (const Case& c : cases) {
         part = ConnectHostApplication().Documents().Add(DocumentType::Part);
         Add(c.faces);
-        auto contour = BuildRotationContours(*part);
+        auto contour = BuildRotationContours(part);
         ASSERT_TRUE(contour) << c.name;
         EXPECT_TRUE(contour->IsClosed()) << c.name;
         EXPECT_LT(TwiceSignedArea(*contour), 0) << c.name;
@@ -152,7 +151,7 @@ TEST_F(RotationContoursTest, FacesAboutAnotherAxisGiveTheMessage) {
     SetLSC({0, 0, 0}, {0, 0, 1});
     Add(kPin, {1, 0, 0});
     std::string message;
-    EXPECT_EQ(BuildRotationContours(*part, &message), nullptr);
+    EXPECT_EQ(BuildRotationContours(part, &message), nullptr);
     EXPECT_EQ(message, kNoRotationFacesMessage);
 }
 
@@ -165,7 +164,7 @@ TEST_F(RotationContoursTest, FacesAreSavedWithTheDocument) {
     app.Documents().Close(part);
     part = app.Documents().Open(path);
     SetLSC({0, 0, 0}, {0, 0, 1});
-    auto contour = BuildRotationContours(*part);
+    auto contour = BuildRotationContours(part);
     ASSERT_TRUE(contour);
     EXPECT_EQ(contour->Count(), 4);
     const CUnit* arc = contour->GetUnit(1);
