@@ -12,7 +12,9 @@
 #include <BRepPrimAPI_MakeBox.hxx>
 #include <BRepPrimAPI_MakeCylinder.hxx>
 #include <BRepPrimAPI_MakeRevol.hxx>
+#include <BRep_Builder.hxx>
 #include <BinTools.hxx>
+#include <ElCLib.hxx>
 #include <GC_MakeArcOfCircle.hxx>
 #include <GProp_GProps.hxx>
 #include <Geom_BSplineCurve.hxx>
@@ -31,12 +33,14 @@
 #include <TopExp_Explorer.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS.hxx>
+#include <TopoDS_Compound.hxx>
 #include <TopoDS_Solid.hxx>
 #include <TopoDS_Wire.hxx>
 #include <XCAFApp_Application.hxx>
 #include <XCAFDoc_ColorTool.hxx>
 #include <XCAFDoc_DocumentTool.hxx>
 #include <XCAFDoc_ShapeTool.hxx>
+#include <gce_MakeCirc.hxx>
 #include <gp_Ax1.hxx>
 #include <gp_Ax2.hxx>
 #include <gp_Trsf.hxx>
@@ -118,9 +122,24 @@ TopoDS_Edge MakeEdge(const MeridianPiece& piece, const ProfilePlane& plane) {
         }
         case MeridianPiece::Kind::Arc: {
             if (pts.size() != 3) Refuse("has an arc without its three points");
-            GC_MakeArcOfCircle arc(plane.At(pts[0]), plane.At(pts[1]), plane.At(pts[2]));
-            if (!arc.IsDone()) Refuse("has an arc whose points lie on one line at " + PointText(pts[0]));
-            return BRepBuilderAPI_MakeEdge(arc.Value()).Edge();
+            const gp_Pnt a = plane.At(pts[0]), m = plane.At(pts[1]), b = plane.At(pts[2]);
+            gce_MakeCirc through(a, m, b);
+            if (!through.IsDone()) Refuse("has an arc whose points lie on one line at " + PointText(pts[0]));
+            // The circle's x axis points away from the axis of revolution: so
+            // placed, an arc off the axis turns into a torus, not a general
+            // surface of revolution.
+            const gp_Circ c = through.Value();
+            const gp_Ax1 axis = plane.Axis();
+            gp_Vec out(axis.Location(), c.Location());
+            out -= gp_Vec(axis.Direction()) * out.Dot(gp_Vec(axis.Direction()));
+            const gp_Dir x = out.Magnitude() > 1e-9 ? gp_Dir(out) : c.XAxis().Direction();
+            gp_Circ placed(gp_Ax2(c.Location(), c.Axis().Direction(), x), c.Radius());
+            const auto sweep = [&](const gp_Pnt& p) {
+                return ElCLib::InPeriod(ElCLib::Parameter(placed, p) - ElCLib::Parameter(placed, a), 0, 2 * M_PI);
+            };
+            if (sweep(m) > sweep(b))
+                placed = gp_Circ(gp_Ax2(c.Location(), c.Axis().Direction().Reversed(), x), c.Radius());
+            return BRepBuilderAPI_MakeEdge(placed, a, b).Edge();
         }
         case MeridianPiece::Kind::Spline: {
             const int n = static_cast<int>(pts.size());
@@ -271,6 +290,16 @@ PartShape PartShape::Translated(const Point3& offset) const {
         gp_Trsf move;
         move.SetTranslation(gp_Vec(offset[0], offset[1], offset[2]));
         return MakePartShape(BRepBuilderAPI_Transform(ShapeOf(*this), move, true).Shape());
+    });
+}
+
+PartShape PartShape::Skin() const {
+    return Modelling("taking the body's skin", [&] {
+        TopoDS_Compound shells;
+        BRep_Builder builder;
+        builder.MakeCompound(shells);
+        for (TopExp_Explorer e(ShapeOf(*this), TopAbs_SHELL); e.More(); e.Next()) builder.Add(shells, e.Current());
+        return MakePartShape(shells);
     });
 }
 

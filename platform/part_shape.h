@@ -62,6 +62,9 @@ public:
     PartShape Cut(const PartShape& tool) const;
     PartShape Fuse(const PartShape& other) const;
     PartShape Translated(const Point3& offset) const;
+    // The body's boundary faces as shells, without the solid they bound: a
+    // surface model, as some STEP files hold.
+    PartShape Skin() const;
 
     // Writes the body as a STEP file (AP214) of one part of that name, with
     // colours (0x00BBGGRR) given to some of its faces by number (from 1).
