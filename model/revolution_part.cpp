@@ -54,13 +54,17 @@ std::vector<MeridianPiece> MeridianOfProfile(const Contour& profile) {
     return pieces;
 }
 
-int SetPartFromProfile(const HostDocumentPtr& document, const Contour& profile, std::array<double, 3> origin,
-                       std::array<double, 3> direction) {
+PartShape BodyOfProfile(const Contour& profile, std::array<double, 3> origin, std::array<double, 3> direction) {
     RevolutionAxis axis;
     axis.origin = origin;
     axis.direction = direction;
     axis.radial = RadialOf(direction);
-    const PartShape body = PartShape::Revolve(MeridianOfProfile(profile), axis);
+    return PartShape::Revolve(MeridianOfProfile(profile), axis);
+}
+
+int SetPartFromProfile(const HostDocumentPtr& document, const Contour& profile, std::array<double, 3> origin,
+                       std::array<double, 3> direction) {
+    const PartShape body = BodyOfProfile(profile, origin, direction);
     SetPartBody(*TopPart(document), body);
     return body.FaceCount();
 }

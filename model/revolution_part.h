@@ -18,10 +18,14 @@ namespace zarvento {
 std::vector<MeridianPiece> MeridianOfProfile(const Contour& profile);
 
 // The body turned from the profile (z along the axis, x the negated radius)
-// about the axis through `origin` along `direction` becomes the body of the
-// document's top part. Units on the axis sweep nothing; the ends of an open
-// profile must both lie on the axis. HostError (E_INVALIDARG) says what is
-// wrong with a profile that bounds no body. Returns the body's face count.
+// about the axis through `origin` along `direction`. Units on the axis sweep
+// nothing; the ends of an open profile must both lie on the axis. HostError
+// (E_INVALIDARG) says what is wrong with a profile that bounds no body.
+PartShape BodyOfProfile(const Contour& profile, std::array<double, 3> origin = {0, 0, 0},
+                        std::array<double, 3> direction = {0, 0, 1});
+
+// The body turned from the profile becomes the body of the document's top
+// part. Returns the body's face count.
 int SetPartFromProfile(const HostDocumentPtr& document, const Contour& profile,
                        std::array<double, 3> origin = {0, 0, 0}, std::array<double, 3> direction = {0, 0, 1});
 

@@ -28,6 +28,13 @@ constexpr int kMaxPostedRounds = 100;
 
 std::string At(int lineNumber) { return "line " + std::to_string(lineNumber) + ": "; }
 
+// What a host error says, without its code.
+std::string Said(const HostError& e) {
+    const std::string what = e.what();
+    const std::string code = FormatHResult(e.Code()) + ": ";
+    return what.rfind(code, 0) == 0 ? what.substr(code.size()) : what;
+}
+
 std::int32_t Number(const std::string& word, int lineNumber, const char* what) {
     std::int32_t v = 0;
     if (!ParseInt(word, v)) throw ScriptError(At(lineNumber) + what + " '" + word + "' is not a whole number");
@@ -250,7 +257,7 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
         try {
             SetPartFromProfile(ActiveHostDocument(), *profile);
         } catch (const HostError& e) {
-            throw ScriptError(At(lineNumber) + file.string() + ": " + e.what());
+            throw ScriptError(At(lineNumber) + file.string() + ": " + Said(e));
         }
         return;
     }
@@ -259,7 +266,7 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
         try {
             ImportStep(ActiveHostDocument(), words[1]);
         } catch (const HostError& e) {
-            throw ScriptError(At(lineNumber) + e.what());
+            throw ScriptError(At(lineNumber) + Said(e));
         }
         return;
     }

@@ -46,6 +46,10 @@ inline Point3 ToPoint3(const gp_Pnt& p) { return {p.X(), p.Y(), p.Z()}; }
 
 PartShape MakePartShape(const TopoDS_Shape& shape);
 
+// Keeps the modelling library's traces off the standard output, which belongs
+// to the program's own report.
+void QuietModelling();
+
 // The faces and edges of a body in the host's order (the order of the body's
 // maps of faces and edges, which reading the body back keeps).
 std::vector<std::shared_ptr<HostFace>> MakeFaces(const TopoDS_Shape& body);

@@ -2,9 +2,6 @@
 // solids of each part with their face colours and names.
 #include <BRep_Builder.hxx>
 #include <IFSelect_ReturnStatus.hxx>
-#include <Message.hxx>
-#include <Message_Messenger.hxx>
-#include <Message_PrinterOStream.hxx>
 #include <Quantity_ColorRGBA.hxx>
 #include <STEPCAFControl_Reader.hxx>
 #include <Standard_Failure.hxx>
@@ -156,15 +153,6 @@ void CollectParts(const Handle(XCAFDoc_ShapeTool) & shapes, const Handle(XCAFDoc
         StepPart part = ReadPart(shapes, colours, referred, placed, name);
         if (!part.faces.empty()) parts.push_back(std::move(part));
     }
-}
-
-void QuietModelling() {
-    static bool quiet = false;
-    if (quiet) return;
-    quiet = true;
-    // The modelling library writes its traces to the standard output, which
-    // belongs to the program's own report.
-    Message::DefaultMessenger()->RemovePrinters(STANDARD_TYPE(Message_PrinterOStream));
 }
 
 StepContent ReadStepContent(const std::string& path) {

@@ -20,6 +20,9 @@
 #include <Geom_BSplineCurve.hxx>
 #include <Geom_TrimmedCurve.hxx>
 #include <IFSelect_ReturnStatus.hxx>
+#include <Message.hxx>
+#include <Message_Messenger.hxx>
+#include <Message_PrinterOStream.hxx>
 #include <Quantity_Color.hxx>
 #include <STEPCAFControl_Writer.hxx>
 #include <STEPControl_StepModelType.hxx>
@@ -177,6 +180,13 @@ MeridianPiece MeridianPiece::Spline(std::vector<std::array<double, 2>> poles) {
 PartShape::PartShape() = default;
 PartShape::PartShape(std::shared_ptr<const Impl> impl) : impl_(std::move(impl)) {}
 
+void QuietModelling() {
+    static bool quiet = false;
+    if (quiet) return;
+    quiet = true;
+    Message::DefaultMessenger()->RemovePrinters(STANDARD_TYPE(Message_PrinterOStream));
+}
+
 PartShape MakePartShape(const TopoDS_Shape& shape) {
     auto impl = std::make_shared<PartShape::Impl>();
     impl->shape = shape;
@@ -317,6 +327,7 @@ Handle(TDocStd_Document) NewXdeDocument() {
 }
 
 void WriteXdeDocument(const Handle(TDocStd_Document) & doc, const std::string& path) {
+    QuietModelling();
     STEPCAFControl_Writer writer;
     writer.SetNameMode(true);
     writer.SetColorMode(true);
