@@ -234,8 +234,8 @@ std::vector<UnitPtr> MergeRuns(std::vector<UnitPtr> units) {
     std::vector<UnitPtr> output;
     const std::size_t n = units.size();
     for (std::size_t i = 0; i < n;) {
-        const HostObjectPtr source = units[i]->SourceObject;
-        if (i + 1 >= n || !source || !SameHostObject(units[i + 1]->SourceObject, source)) {
+        const HostObjectPtr source = units[i]->GetSourceInterface();
+        if (i + 1 >= n || !source || !SameHostObject(units[i + 1]->GetSourceInterface(), source)) {
             output.push_back(std::move(units[i++]));
             continue;
         }
@@ -250,7 +250,7 @@ std::vector<UnitPtr> MergeRuns(std::vector<UnitPtr> units) {
         complex->EndPoint = units[i]->EndPoint;
         complex->AddUnit(std::move(units[i++]));
         // Each pass takes one more unit of the run.
-        while (i < n && SameHostObject(units[i]->SourceObject, source)) {
+        while (i < n && SameHostObject(units[i]->GetSourceInterface(), source)) {
             complex->EndPoint = units[i]->EndPoint;
             complex->AddUnit(std::move(units[i++]));
         }
@@ -466,7 +466,7 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
         std::vector<UnitPtr> clones;
         for (int i = 0; i < contour->Count(); ++i) {
             clones.push_back(contour->GetUnit(i)->Clone());
-            clones.back()->SetSourceObject(contour->GetUnit(i)->SourceObject);
+            clones.back()->SetSourceObject(contour->GetUnit(i)->GetSourceInterface());
         }
         contour.reset();
         double zmin = 1e6, xmax = -1e6;
