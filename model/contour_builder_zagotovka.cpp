@@ -77,14 +77,13 @@ std::unique_ptr<Contour> CContourBuilderZagotovka::CreateBarContour() const {
 std::unique_ptr<Contour> CContourBuilderZagotovka::CreateContourFromFile() {
     HostApplication* app = HostApplicationObject();
     const HostDocumentPtr active = app ? app->ActiveDocumentOrNull() : nullptr;
-    // 1: the document of the current window is not opened a second time.
+    // The document of the current window is not opened a second time.
     if (active && active->FilePath() == fileName_) {
         ShowBuilderMessage("Файл заготовки открыт в текущем окне");
         return nullptr;
     }
-    // 2, 3: the kept contour is reused; without a file there is nothing to read.
+    // The kept contour is reused; without a file there is nothing to read.
     if (!stockContour_ && !fileName_.empty() && app) {
-        // 4
         BusyFlagGuard busy;
         HostDocumentPtr doc = app->Documents().FindByPath(fileName_);
         bool opened = false;
@@ -99,10 +98,9 @@ std::unique_ptr<Contour> CContourBuilderZagotovka::CreateContourFromFile() {
         if (!doc) {
             ShowBuilderMessage("Не удалось открыть файл заготовки");
         } else {
-            // 6 on every way out: a document opened here is closed unsaved,
+            // On every way out a document opened here is closed unsaved and
             // the noted one is active again.
             StockDocumentScope restore(*app, opened ? doc : nullptr, active);
-            // 5
             if (doc->Type() == DocumentType::Part) {
                 stockContour_ = BuildRotationContours(doc);
                 if (stockContour_ && stockContour_->Empty()) stockContour_.reset();
@@ -112,7 +110,7 @@ std::unique_ptr<Contour> CContourBuilderZagotovka::CreateContourFromFile() {
             }
         }
     }
-    // 7
+    // The host's call that ends a library command.
     HostPostCommandCall();
     return stockContour_ ? stockContour_->Clone() : nullptr;
 }

@@ -113,7 +113,7 @@ bool PointOnZ(const Point3& p) {
     return true;
 }
 
-// Step 15: the host's yes/no answers in order, the first yes decides.
+// A face of rotation by the host's yes/no answers in order, the first yes deciding.
 bool IsFaceOfRotation(const HostFace& face) {
     Point3 p, q;
     if (face.IsKind(SurfaceKind::Plane)) return face.Placement(p, q) && AxisAlongZ(p, q);
@@ -123,14 +123,14 @@ bool IsFaceOfRotation(const HostFace& face) {
     return face.IsKind(SurfaceKind::Nurbs);
 }
 
-// A section curve with the box the library knows of it from step 7.
+// A section curve with the box its points read so far span.
 struct SectionCurve {
     std::shared_ptr<HostCurve> curve;
     Box3 box;
 };
 
-// Step 7: one unit of a section curve, in the (z, X) plane of the LSC (x is
-// mirrored afterwards).
+// One unit of a section curve, in the (z, X) plane of the LSC (x is mirrored
+// afterwards).
 UnitPtr UnitOfCurve(SectionCurve& section, double accuracy) {
     HostCurve& curve = *section.curve;
     double tmin = 0, tmax = 0;
@@ -176,7 +176,7 @@ UnitPtr UnitOfCurve(SectionCurve& section, double accuracy) {
     return complex;
 }
 
-// Steps 14 and 21: a line from the last end to the first start when they differ.
+// A line from the last end to the first start when they differ.
 void CloseProfile(Contour& contour) {
     if (contour.Empty()) return;
     const Point3D& s = contour.GetFirstUnit()->StartPoint;
@@ -184,7 +184,8 @@ void CloseProfile(Contour& contour) {
     if (!IsEqualPoint(s.z, s.x, e.z, e.x)) contour.AddUnit(std::make_unique<CLineUnit>(e.z, e.x, s.z, s.x));
 }
 
-// Step 17: the kept faces, the section curves and the edges in the plane.
+// Ties each unit to the first kept face holding both its ends (else an edge in
+// the plane) and to the first section curve holding them.
 void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_ptr<HostFace>>& faces,
                      const std::vector<SectionCurve>& curves, const std::vector<std::shared_ptr<HostEdge>>& edges) {
     std::vector<Box3> faceBoxes;
@@ -229,7 +230,7 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
     }
 }
 
-// Step 18: runs of units of one section curve become one complex unit.
+// Runs of units of one section curve become one complex unit.
 std::vector<UnitPtr> MergeRuns(std::vector<UnitPtr> units) {
     std::vector<UnitPtr> output;
     const std::size_t n = units.size();
@@ -263,7 +264,7 @@ bool Joins(const Point3D& a, const Point3D& b) {
     return std::fabs(a.z - b.z) < kReadBackTolerance && std::fabs(a.x - b.x) < kReadBackTolerance;
 }
 
-// Step 19: each line starts where the unit before it ends; a complex unit
+// Each line starts where the unit before it ends; a complex unit
 // inside the profile runs from the previous end to the next start. Only ends
 // that meet within the read-back tolerance are joined: a section of several
 // regions keeps its breaks (moving a line's start across to another region
@@ -332,20 +333,20 @@ void RemoveSectionObject() {
 }
 
 std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, std::string* message) {
-    // 1
+    // No NC coordinate system: nothing is asked of the host.
     if (!LscTransform::Global().HostObjectRef()) return nullptr;
     if (!document) throw HostError(E_POINTER_, "no document to take the section of");
-    // 2
+    // The message at the end names the part for the active document, else the stock.
     HostApplication* app = HostApplicationObject();
     const bool activeDocument = app && SameHostObject(app->ActiveDocument(), document);
-    // 3
+    // The host's switches stay off while the library works in the model.
     const std::shared_ptr<HostPart> part = TopPart(document);
     part->SetRebuildSwitch(0);
     part->SetRedrawSwitch(0);
     part->SetUndoSwitch(0);
     documentStateFlag = part->StateFlag();
     SectionCleanup cleanup;
-    // 4
+    // The outline object, taken again by its name or made, in the LSC's ZX plane.
     auto outline = std::dynamic_pointer_cast<HostOutline>(part->FindModelObject(kSectionObjectName));
     if (outline) {
         outline->ClearReferences();
@@ -355,10 +356,10 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
     }
     sectionObject = outline;
     outline->AddReference(1, LscTransform::Global().HostObjectRef()->Plane(LocalCoordinateSystem::kPlaneZX));
-    // 5
     const std::vector<std::shared_ptr<HostFace>> faces = part->Faces();
     for (const auto& face : faces) outline->AddReference(0, face);
-    // 6 (the outline goes on this path too, so no stray object stays in the part)
+    // The section; without a result the outline goes on this path too, so that
+    // no stray object stays in the part.
     outline->Rebuild();
     const int items = outline->ResultCount();
     if (items == 0) {
@@ -366,7 +367,7 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
         RemoveSectionObject();
         return nullptr;
     }
-    // 7
+    // One unit per section curve, x mirrored onto the part's side of the axis.
     const double accuracy = SettingsRecord::Global().accuracy;
     std::vector<SectionCurve> curves;
     std::vector<UnitPtr> units;
@@ -378,14 +379,15 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
             units.push_back(std::move(unit));
         }
     }
-    // 8
     if (units.empty()) {
         documentStateFlag = true;
         RestoreDocumentAfterSection(document);
         RemoveSectionObject();
         return nullptr;
     }
-    // 9
+    // The outer profile: the units drawn in the hidden work document inside a
+    // frame, the boundary of the region outside the part, and its pieces on the
+    // part's side read back as units.
     if (!HiddenDocument()) CreateHiddenDocument();
     std::unique_ptr<Contour> contour = std::make_unique<Contour>();
     {
@@ -394,12 +396,10 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
         WorkDocumentScope work;
         Document2D& sheet = work.Document();
         sheet.DeleteAllObjects();
-        // 10
         sheet.BeginObjectSet();
         for (const UnitPtr& unit : units) unit->Draw2D(kStyleMain);
         const Ref2D group = sheet.EndObjectSet();
         units.clear();
-        // 11
         const std::optional<Box2D> box = sheet.BoundingBox(group);
         if (!box) return nullptr;
         const double zmin = box->xmin, xmin = box->ymin, zmax = box->xmax;
@@ -408,31 +408,27 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
              {std::array<double, 4>{left, 0, right, 0}, std::array<double, 4>{right, 0, right, bottom},
               std::array<double, 4>{right, bottom, left, bottom}, std::array<double, 4>{left, bottom, left, 0}})
             sheet.AddToGroup(group, sheet.LineSeg(side[0], side[1], side[2], side[3], kStyleMain));
-        // 12
         const Ref2D boundary = sheet.RegionBoundary(group, zmax + kSeedOffset, xmin - kSeedOffset);
         const Iter2D it = sheet.CreateIterator(boundary);
         for (Ref2D element = sheet.MoveFirst(it); element; element = sheet.MoveNext(it))
             if (sheet.ObjectType(element) == kObj2DContour)
                 sheet.ReleaseGroup(sheet.ObjectList(element, 0, kSeedOffset, 1));
         sheet.DeleteIterator(it);
-        // 13
         sheet.BeginObjectSet();
         sheet.SelectInRect(zmin, bottom, zmax, 0, 1);
         const Ref2D inside = sheet.EndObjectSet();
         contour->LoadFromHostObjects(sheet, inside, -1, kReadBackTolerance);
     }
-    // 14
     if (contour->Empty()) {
         contour.reset();
         RemoveSectionObject();
         return nullptr;
     }
     CloseProfile(*contour);
-    // 15
+    // The faces of rotation about the LSC Z axis and the edges in the plane.
     std::vector<std::shared_ptr<HostFace>> rotation;
     for (const auto& face : faces)
         if (IsFaceOfRotation(*face)) rotation.push_back(face);
-    // 16
     std::vector<std::shared_ptr<HostEdge>> inPlane;
     for (const auto& edge : part->Edges()) {
         Point3 a, b;
@@ -441,22 +437,21 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
         b = ToLocal(b);
         if (std::fabs(a[1]) < EPS && std::fabs(b[1]) < EPS && a[0] > 0 && b[0] > 0) inPlane.push_back(edge);
     }
-    // 17
+    // Each unit tied to its face (or edge) and its section curve.
     std::vector<UnitPtr> profile;
     while (!contour->Empty()) profile.push_back(contour->RemoveUnit(contour->GetLastUnit()));
     std::reverse(profile.begin(), profile.end());
     TieUnitsToModel(profile, rotation, curves, inPlane);
     cleanup.Disarm();
     RemoveSectionObject();
-    // 18, 19
+    // Runs of one curve become one unit, and the units are joined end to start.
     profile = MergeRuns(std::move(profile));
     JoinUnits(profile);
     contour = Contour::ContourSized(static_cast<int>(std::max<std::size_t>(profile.size(), 1)));
     contour->Colour = kDefaultContourColour;
     for (UnitPtr& unit : profile) contour->AddUnit(std::move(unit));
-    // 20
     if (contour->Empty()) return nullptr;
-    // 21
+    // The profile starts at its smallest z, nearest the axis there.
     int tied = 0;
     for (int i = 0; i < contour->Count(); ++i)
         if (contour->GetUnit(i)->GetSourceObject(0)) ++tied;
@@ -481,7 +476,7 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
         CloseProfile(*result);
         return result;
     }
-    // 22
+    // No unit lies on the model's faces of rotation or edges in the plane.
     contour.reset();
     const char* text = activeDocument ? kNoRotationFacesMessage : kNoStockRotationFacesMessage;
     if (message)

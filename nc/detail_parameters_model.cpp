@@ -137,15 +137,14 @@ bool DETAIL_PARAMETERS::ReadFromModel(bool force) {
     const PartProperties& properties = part->Properties();
     bool changed = false;
 
-    // 1
     if (force) hardnessHB = hardnessHRC = 0;
     ClearVariables();
-    // 2
+    // The model's own variables come first, as they are.
     for (const auto& variable : document->Variables()) {
         AddModelVariable(variable->Name(), variable->Value(), variable->Comment());
         if (variable->Name() == "HB") hardnessHB = variable->Value();
     }
-    // 3
+    // The part's properties.
     AddString("Name", part->Name(), "Наименование детали");
     AddString("Mark", properties.designation, "Обозначение детали");
     AddString("File", FileStem(document->FilePath()), "Имя файла детали");
@@ -158,11 +157,11 @@ bool DETAIL_PARAMETERS::ReadFromModel(bool force) {
     AddNumeric("Density", properties.density, "Плотность, г/см3");
     AddNumeric("RGH", NumberFromFirstDigit(properties.unspecifiedRoughness), "Неуказанная шероховатость");
 
-    // 4.1 the part's own material
+    // The part's own material.
     bool read = false;
     if (force || properties.material != materialName) read = ReadMaterial(*part);
     changed = read;
-    // 4.2 the material of the file the part is linked to
+    // The material of the file the part is linked to.
     if (!read && properties.material != materialName && !properties.linkedFile.empty()) {
         std::uint32_t low = 0, high = 0;
         if (LastWriteTime(properties.linkedFile, low, high) &&
@@ -190,11 +189,10 @@ bool DETAIL_PARAMETERS::ReadFromModel(bool force) {
     }
     materialGroup = material->sGroup;
 
-    // 5
     mcCode = McCodeOf(mcCodeText);
     material->MCcode = mcCode;
 
-    // 6
+    // The steel table completes what the materials reference left empty.
     material->HB = hardnessHB;
     material->HRC = hardnessHRC;
     if (const SteelGrade* steel = FindSteelGrade(MATERIAL::ExtractMark(properties.material))) {
@@ -214,7 +212,7 @@ bool DETAIL_PARAMETERS::ReadFromModel(bool force) {
         Complete(m.V, steel->V);
     }
 
-    // 7
+    // The material's values.
     AddString("sGroup", materialGroup, "Группа материала");
     AddString("sMCcode", mcCodeText, "MC-код материала (строка)");
     AddNumeric("MCcode", mcCode, "MC-код материала (число)");
@@ -226,7 +224,7 @@ bool DETAIL_PARAMETERS::ReadFromModel(bool force) {
     AddNumeric("KShl", kShl, "Коэффициент KShl");
     AddNumeric("SigmV", tensileStrength, "Предел прочности, МПа");
 
-    // 8
+    // The dimensions by kind, numbered by their place in the model.
     static const struct {
         DimensionKind kind;
         const char* prefix;
@@ -244,7 +242,7 @@ bool DETAIL_PARAMETERS::ReadFromModel(bool force) {
         }
     }
 
-    // 9
+    // The roughness signs, each kind counted on its own.
     int ra = 0, rz = 0;
     for (const auto& sign : ModelRoughnessSigns(*document)) {
         const std::string& text = sign->Text();
