@@ -315,7 +315,9 @@ TEST_F(ContourBuilderTest, StockFromAStepFileAndTheFilesItRefuses) {
     sectionReports.clear();
     const SectionErrorReport previous = RegisterSectionErrorReport(&RecordSectionReport);
     const std::size_t open = app.Documents().Count();
-    TopPart(part)->ResetState();
+    // The user's part has unsaved changes, which the stock's section must not
+    // touch (it runs in the stock's own document).
+    TopPart(part)->MarkChanged();
     auto build = [&](const std::string& file) {
         CContourBuilderZagotovka stock;
         stock.buildMethod = CContourBuilderZagotovka::kFromFile;
@@ -339,8 +341,8 @@ TEST_F(ContourBuilderTest, StockFromAStepFileAndTheFilesItRefuses) {
     EXPECT_EQ(HostPostCommandCallCount(), posts + 1);
     EXPECT_EQ(app.Documents().Count(), open);
     EXPECT_EQ(app.ActiveDocumentOrNull(), part);
-    // The user's part is not touched by the stock's section.
-    EXPECT_FALSE(TopPart(part)->StateFlag());
+    EXPECT_TRUE(TopPart(part)->StateFlag());
+    EXPECT_TRUE(TopPart(part)->RebuildSwitch());
     for (const auto& e : part->Entities()) EXPECT_NE(e->Name(), kSectionObjectName);
     // The second build reuses the kept contour without opening the file.
     const int opens = HostFaults::Calls("HostDocuments.Open");
