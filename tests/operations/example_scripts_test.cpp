@@ -9,6 +9,8 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <random>
+#include <typeinfo>
 
 #include "catalogs/tool_model_text.h"
 #include "geometry/contour_script.h"
@@ -26,12 +28,18 @@
 #include "plan/spid.h"
 #include "platform/host_application.h"
 #include "platform/host_folder.h"
+#include "platform/host_record.h"
+#include "platform/host_storage.h"
+#include "platform/host_storages.h"
 #include "platform/line_reader.h"
 #include "platform/messages.h"
 #include "platform/module.h"
 #include "platform/part_model.h"
+#include "platform/settings_record.h"
+#include "platform/storage_record.h"
 #include "platform/text_file.h"
 #include "post/program.h"
+#include "program_checks.h"
 #include "test_support.h"
 
 namespace zarvento::test {
@@ -354,6 +362,155 @@ TEST_F(ExampleProgramTest, OperationPanelRefusesWhatItCannotTake) {
     EXPECT_EQ(groove.grooveCycle.FindParam("P1")->valueText, "0.5");
 }
 
+// Every operation's path and message as a text, to compare calculations.
+std::string PlanPaths() {
+    std::string text;
+    CPLAN& plan = *GetPLAN();
+    for (int i = 0; i < plan.GetTurnCount(); ++i) {
+        const auto& op = dynamic_cast<const CTurn&>(*plan.GetTurn(i));
+        text += "op " + std::to_string(i) + " " + op.messageText + "\n";
+        for (const auto& f : op.Frames())
+            text += std::string(typeid(*f).name()) + " " + FormatDouble(f->start.x) + " " + FormatDouble(f->start.z) +
+                    " " + FormatDouble(f->end.x) + " " + FormatDouble(f->end.z) + " " + FormatDouble(f->feed) + " " +
+                    std::to_string(f->toolNumber) + " " + std::to_string(f->rapid) + "\n";
+    }
+    return text;
+}
+
+// Appending operations one after another once recalculated the whole plan
+// each time: 2,000 "create" lines took minutes. The calculation now goes on
+// from the last active operation before the new one, and must give what the
+// whole calculation gives, whatever kinds, tools, failures and exclusions
+// stand before.
+TEST_F(ExampleProgramTest, AnAppendedOperationIsCalculatedAsTheWholePlanWouldBe) {
+    ASSERT_NO_FATAL_FAILURE(MakeExamplePlan());
+    const char* answers[] = {
+        "answer turn ok tool=1 work=2-11 allowance=0.5 feed=TOOL.FEED1 spin=TOOL.SPIN\ncreate 1",
+        "answer turn ok tool=2 work=2-11 direction=along feed=TOOL.FEED1 spin=TOOL.SPIN\ncreate 2",
+        "answer turn ok tool=1 work=2-5 feed=TOOL.FEED1 spin=TOOL.SPIN\ncreate 2",
+        "answer turn ok tool=2 work=6-11\ncreate 2",
+        "answer turn ok tool=1\ncreate 2",  // no working contour: an error
+        "answer turn ok tool=1 work=2-11 allowance=0.5\ncreate 1",
+        "answer turn ok tool=2 work=3 feed=TOOL.FEED1 spin=TOOL.SPIN\ncreate 7",
+    };
+    std::mt19937 random(35);
+    for (int step = 0; step < 24; ++step) {
+        SCOPED_TRACE(step);
+        CommandScript runner(examples / "shaft");
+        runner.Run(answers[random() % std::size(answers)]);
+        // Now and then an operation is left out, which the next append must
+        // see through.
+        if (random() % 5 == 0) runner.Run("exclude " + std::to_string(GetPLAN()->GetTurnCount() - 1));
+        const std::string appended = PlanPaths();
+        GetPLAN()->DiagnosticRaschetPath();
+        ASSERT_EQ(PlanPaths(), appended);
+    }
+}
+
+// An operation the plan takes with an error has no path: the command that
+// created it has failed, though the plan keeps the operation to be edited.
+TEST_F(ExampleProgramTest, AnOperationCreatedWithAnErrorFailsItsCommand) {
+    app->Documents().Add(DocumentType::Part);
+    RunExample("make-shaft.zsc");
+    CommandScript runner(examples / "shaft");
+    runner.Run("answer turn ok name=A work=1-4\ncreate 2\nanswer turn ok name=B\ncreate 2\n");
+    ASSERT_EQ(GetPLAN()->GetTurnCount(), 2);
+    EXPECT_FALSE(GetPLAN()->GetTurn(0)->HasMessage()) << GetPLAN()->GetTurn(0)->messageText;
+    EXPECT_TRUE(GetPLAN()->GetTurn(1)->HasErrorMessage());
+    EXPECT_EQ(runner.CommandsFailed(), 1);
+    EXPECT_EQ(runner.FailedLines(), std::vector<int>{4});
+}
+
+// "answer spid ok x0=nan z0=inf" once gave "G00 Xnan Zinf", and x0=1e300 a
+// 301-digit word: the panels refuse what no lathe job has, as the operation
+// panel refuses allowance=nan, and keep the values they had.
+TEST_F(ExampleProgramTest, PanelsRefuseValuesNoLatheJobHas) {
+    app->Documents().Add(DocumentType::Part);
+    RunExample("make-shaft.zsc");
+    const double x0 = GetSPID()->X0tool;
+    const std::string kValue = "Недопустимое значение поля ";
+    struct Case {
+        const char* answer;
+        std::string refusal;
+    };
+    for (const Case& c : {Case{"answer spid ok x0=nan\nplan-data", kValue + "x0: \"nan\""},
+                          Case{"answer spid ok z0=inf\nplan-data", kValue + "z0: \"inf\""},
+                          Case{"answer spid ok x0=1e300\nplan-data", kValue + "x0: \"1e300\""},
+                          Case{"answer spid ok L=-1e7\nplan-data", kValue + "L: \"-1e7\""},
+                          Case{"answer settings ok accuracy=nan\nsettings", kValue + "accuracy: \"nan\""},
+                          Case{"answer turn ok feed=1e300\ncreate 2", kValue + "feed: \"1e300\""},
+                          Case{"answer turn ok spin=1e300\ncreate 2", kValue + "spin: \"1e300\""},
+                          Case{"answer turn ok allowance=nan\ncreate 2", kValue + "allowance: \"nan\""}}) {
+        SCOPED_TRACE(c.answer);
+        MessageLog::Instance().Clear();
+        CommandScript runner(examples / "shaft");
+        runner.Run(c.answer);
+        const std::vector<std::string> texts = MessageLog::Instance().AllTexts();
+        EXPECT_NE(std::find(texts.begin(), texts.end(), c.refusal), texts.end());
+    }
+    EXPECT_EQ(GetSPID()->X0tool, x0);
+    EXPECT_EQ(GetPLAN()->GetTurnCount(), 0);
+    EXPECT_TRUE(std::isfinite(SettingsRecord::Global().accuracy));
+}
+
+// Values edited in the document (NaN, absurd sizes, a turret position of a
+// million that printed "T10000011000001") are refused when the plan is read,
+// with the record and the value named, and no program is made of them.
+TEST_F(ExampleProgramTest, StoredValuesNoLatheJobHasRefuseThePlan) {
+    ASSERT_NO_FATAL_FAILURE(MakeExamplePlan());
+    const std::string path = ActiveHostDocument()->FilePath();
+    struct Case {
+        const char* record;
+        const char* key;
+        Variant value;
+        const char* named;
+    };
+    const double nan = std::nan("");
+    for (const Case& c : {Case{"Zarvento.SPID", "X0tool", Variant::R8(nan), "value \"X0tool\": nan is out of range"},
+                          Case{"Zarvento.SPID", "Z0tool", Variant::R8(1e300), "\"Z0tool\": 1e+300 is out of range"},
+                          Case{"Zarvento.Turn.0", "Vrezanie", Variant::R8(1e300), "\"Vrezanie\": 1e+300"},
+                          Case{"Zarvento.Turn.1", "Perebeg", Variant::R8(-nan), "\"Perebeg\": "},
+                          Case{"Zarvento.Turn.1", "nToolPosition", Variant::I4(1000000),
+                               "\"nToolPosition\": 1000000 is outside -1..29"}}) {
+        SCOPED_TRACE(std::string(c.record) + " " + c.key);
+        HostDocumentPtr part = Reopen(ActiveHostDocument());
+        // The record as it is, with the one value replaced.
+        std::shared_ptr<HostRecord> stored = part->Storages().Item(Variant::I4(0))->Record(Variant::BStr(c.record));
+        ASSERT_TRUE(stored);
+        const std::vector<RecordEntry> entries = stored->Entries();
+        const Variant kept = [&] {
+            for (const RecordEntry& e : entries)
+                if (e.name == c.key) return e.value;
+            return Variant();
+        }();
+        auto write = [&](const Variant& value) {
+            StorageRecord record;
+            ASSERT_TRUE(record.OpenWrite(c.record));
+            for (const RecordEntry& e : entries) {
+                if (e.value.Type() == VarType::Dispatch) {
+                    record.Flush();
+                    record.WriteNamedValueNow(e.name, e.value);
+                } else {
+                    record.AddNamedValue(e.name, e.name == c.key ? value : e.value);
+                }
+            }
+            record.Flush();
+        };
+        write(c.value);
+        part->Save();
+        part = Reopen(part);
+        const HostError e = test::CaughtHostError([] { GetPLAN()->Synchronize(); });
+        EXPECT_EQ(e.Code(), DISP_E_OVERFLOW_);
+        EXPECT_NE(std::string(e.what()).find(c.named), std::string::npos) << e.what();
+        EXPECT_EQ(GetPLAN()->GetTurnCount(), 0) << "no half-read plan";
+        write(kept);
+        part->Save();
+    }
+    Reopen(ActiveHostDocument());
+    GetPLAN()->Synchronize();
+    EXPECT_EQ(GetPLAN()->GetTurnCount(), 2);
+}
+
 TEST_F(ExampleProgramTest, TheProgramsMovesEndWhereTheFramesEnd) {
     ASSERT_NO_FATAL_FAILURE(MakeExamplePlan());
     CPROGRAM program;
@@ -391,8 +548,9 @@ struct PlanePoint {
 };
 
 // Points along a move from (z1, x1) in the turning plane (x the negated
-// radius): a line, or an arc of the printed radius, G03 turning clockwise
-// with Z to the right and the radius up, as the program's arcs run.
+// radius): a line, or an arc of the printed radius, G02 turning clockwise
+// with Z to the right and the printed X (the diameter) up, as a control
+// reads it.
 std::vector<PlanePoint> PointsAlong(const ProgramMove& m, double z1, double x1) {
     const double z2 = m.z, x2 = -m.x / 2;
     std::vector<PlanePoint> points;
@@ -404,18 +562,18 @@ std::vector<PlanePoint> PointsAlong(const ProgramMove& m, double z1, double x1) 
         }
         return points;
     }
-    // In (Z, radius): the centre lies right of the chord for G03, left for G02.
+    // In (Z, radius): the centre lies right of the chord for G02, left for G03.
     const double r1 = -x1, r2 = -x2;
     const double dz = z2 - z1, dr = r2 - r1, chord = std::hypot(dz, dr);
     if (chord < 1e-9) return {{z2, x2}};
     const double h = std::sqrt(std::max(0.0, m.r * m.r - chord * chord / 4));
-    const double side = m.g == 3 ? 1.0 : -1.0;
+    const double side = m.g == 2 ? 1.0 : -1.0;
     const double cz = (z1 + z2) / 2 + side * h * dr / chord, cr = (r1 + r2) / 2 - side * h * dz / chord;
     const double a1 = std::atan2(r1 - cr, z1 - cz);
     double sweep = std::atan2(r2 - cr, z2 - cz) - a1;
     // The minor arc the radius gives, in the arc's own sense.
-    if (m.g == 3 && sweep > 0) sweep -= 2 * PI;
-    if (m.g == 2 && sweep < 0) sweep += 2 * PI;
+    if (m.g == 2 && sweep > 0) sweep -= 2 * PI;
+    if (m.g == 3 && sweep < 0) sweep += 2 * PI;
     for (int i = 0; i <= kSteps; ++i) {
         const double a = a1 + sweep * i / kSteps;
         points.push_back({cz + m.r * std::cos(a), -(cr + m.r * std::sin(a))});
@@ -470,6 +628,40 @@ TEST_F(ExampleProgramTest, TheToolsKeepOffThePartAndRoughingLeavesItsAllowance) 
             }
             z = ez, x = ex, started = true;
         }
+    }
+}
+
+// The saved program read as a control reads it, the nose circle swept along
+// it against the bar and the part: no move into the part or the chuck, no
+// rapid into the stock, the finishing pass on the part all along its
+// working contour; with the plan angles heeded in the roughing too.
+TEST_F(ExampleProgramTest, AControlRunsTheProgramWithoutAFault) {
+    ASSERT_NO_FATAL_FAILURE(MakeExamplePlan());
+    FileReadResult profile = ReadTextFile(examples / "shaft" / "stepped-shaft.profile", TextEncoding::Utf8);
+    ASSERT_TRUE(profile.ok);
+    std::unique_ptr<Contour> part = ParseContourScript(profile.text);
+    ASSERT_TRUE(part);
+    const auto bar = BarContour(90, 45, 0, 2);
+    CPLAN& plan = *GetPLAN();
+    auto op = [&](int i) -> CTurn& { return dynamic_cast<CTurn&>(*plan.GetTurn(i)); };
+    for (const char* angles : {"", "cycle.P7=3 cycle.P8=93 cycle.P9=32", "cycle.P7=2"}) {
+        SCOPED_TRACE(angles);
+        if (*angles) {
+            CommandScript runner(examples / "shaft");
+            runner.Run(std::string("answer turn ok ") + angles + "\nedit 0\n");
+            EXPECT_EQ(runner.CommandsFailed(), 0);
+        }
+        for (int i = 0; i < plan.GetTurnCount(); ++i) EXPECT_FALSE(op(i).HasMessage()) << op(i).messageText;
+        CPROGRAM program;
+        std::string text;
+        for (const std::string& line : SavedProgram(program)) text += line + "\n";
+        std::vector<ReadMove> moves = ReadProgram(text, 0, 0.0, 0.0);
+        for (ReadMove& m : moves) m.op = m.tool / 100 - 1;  // T0101: the roughing, T0202: the finishing
+        for (int i = 0; i < plan.GetTurnCount(); ++i) ExpectArcsReadAsComputed(op(i), moves, i);
+        MachiningCheck check(*bar, *part);
+        EXPECT_EQ(check.Run(moves, [&](const ReadMove& m) { return m.op < 0 ? Nose{} : NoseOf(op(m.op)); }), "")
+            << text;
+        EXPECT_EQ(check.FirstUnreached(*op(1).workContour, NoseOf(op(1)).r), "") << text;
     }
 }
 

@@ -130,10 +130,14 @@ TEST_F(TurnDrillTest, CentringStrokeTopIsTheBottomPlusDepthPlusApproach) {
         "LineSeg( -3,0, 1,-4, 1 );\nLineSeg( 1,-4, 5,-4, 1 );\n");
     EXPECT_EQ(d.nToolPosition, 3);
     ASSERT_FALSE(d.HasMessage()) << d.messageText;
-    const std::vector<test::Move> moves = test::Moves(d);
-    ASSERT_EQ(test::Cuts(d).size(), 1u);
-    EXPECT_EQ(test::Cuts(d)[0].z1, -3.0 + 2.5 + 1.0);
-    EXPECT_EQ(test::Cuts(d)[0].z2, -3.0);
+    // The stroke's top lies inside the bar (its face is at z = 2): the drill
+    // comes along the axis and feeds from just before the face.
+    const std::vector<test::Move> cuts = test::Cuts(d);
+    ASSERT_EQ(cuts.size(), 2u);
+    EXPECT_EQ(cuts[0].x1, 0.0);
+    EXPECT_NEAR(cuts[0].z1, 2.0 + 1.0, 1e-9);
+    EXPECT_EQ(cuts[1].z1, -3.0 + 2.5 + 1.0);
+    EXPECT_EQ(cuts[1].z2, -3.0);
 }
 
 TEST_F(TurnDrillTest, OverrunDeepensTheHoleAndTheToolOffsetMovesTheAxis) {
@@ -261,6 +265,25 @@ TEST_F(TurnDrillTest, MachineCycleIsOneFrameAndAZeroLengthPositioningMove) {
     EXPECT_EQ(stay->start.z, 3.0);
     EXPECT_EQ(stay->end.z, 3.0);
     EXPECT_EQ(test::Cuts(d).size(), 0u) << "no pecks of its own";
+}
+
+// A description whose only drilling definition is a group
+// (CYCLE_GROUP(G83,,Drilling)) once crashed the operation: it took the group
+// as its cycle. Now it has no cycle of its type and says nothing, as with none.
+TEST_F(TurnDrillTest, AGroupIsNoDrillingCycle) {
+    CPostProcessor post("Станок", "");
+    auto group = std::make_unique<CCycle_Auto>();
+    group->SetType("Drilling");
+    group->SetGCode("G83");
+    group->groupFlag = 1;
+    post.AddCycleDefinition(std::move(group));
+    EXPECT_EQ(post.GetCountCyclesOfType("Drilling"), 0);
+    EXPECT_EQ(post.GetCycleOfType("Drilling", 0), nullptr);
+    CTurnDRILL& d = Drill([&](CTurnDRILL& o) {
+        o.SetPostProcessorData(&post);
+        o.indShema = 1;
+    });
+    for (const auto& f : d.Frames()) EXPECT_EQ(dynamic_cast<CCycle_Auto*>(f.get()), nullptr);
 }
 
 TEST_F(TurnDrillTest, WithoutAToolTheOldPathGoesAndTheOperationReportsIt) {
