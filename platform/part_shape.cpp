@@ -8,6 +8,7 @@
 #include <BRepBuilderAPI_MakeFace.hxx>
 #include <BRepBuilderAPI_MakeWire.hxx>
 #include <BRepBuilderAPI_Transform.hxx>
+#include <BRepCheck_Analyzer.hxx>
 #include <BRepGProp.hxx>
 #include <BRepPrimAPI_MakeBox.hxx>
 #include <BRepPrimAPI_MakeCylinder.hxx>
@@ -257,6 +258,8 @@ PartShape PartShape::Revolve(const std::vector<MeridianPiece>& profile, const Re
         if (!wire.IsDone() || !wire.Wire().Closed()) Refuse("does not close");
         BRepBuilderAPI_MakeFace face(wire.Wire(), true);
         if (!face.IsDone()) Refuse("does not bound a flat region");
+        // A profile that crosses itself bounds no body.
+        if (!BRepCheck_Analyzer(face.Face()).IsValid()) Refuse("crosses itself");
         BRepPrimAPI_MakeRevol revol(face.Face(), plane.Axis(), 2 * M_PI);
         if (!revol.IsDone()) Refuse("cannot be turned about the axis");
         TopoDS_Shape solid = revol.Shape();

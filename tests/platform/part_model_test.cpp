@@ -359,3 +359,31 @@ TEST_F(PartModelTest, RegionBoundaryRunsAroundTheSeedsRegionAndTheSelectionTakes
 
 }  // namespace
 }  // namespace zarvento
+
+namespace zarvento {
+namespace {
+
+TEST(PartShapeTest, ProfilesThatBoundNoBodyAreRefusedWithWhatIsWrong) {
+    const struct {
+        std::vector<MeridianPiece> profile;
+        const char* says;
+    } cases[] = {
+        // A bow tie: the profile crosses itself.
+        {{MeridianPiece::Segment(0, 0, 0, 10), MeridianPiece::Segment(0, 10, 20, 0),
+          MeridianPiece::Segment(20, 0, 20, 10), MeridianPiece::Segment(20, 10, 0, 0)},
+         "crosses itself"},
+        {{MeridianPiece::Segment(0, 0, 0, 10), MeridianPiece::Segment(0, 10, 20, 10)}, "open"},
+        {{MeridianPiece::Segment(0, 0, 0, 10), MeridianPiece::Segment(5, 10, 20, 10),
+          MeridianPiece::Segment(20, 10, 20, 0)},
+         "breaks"},
+        {{MeridianPiece::Segment(0, 0, 0, -10)}, "wrong side"},
+    };
+    for (const auto& c : cases) {
+        const HostError e = test::CaughtHostError([&] { PartShape::Revolve(c.profile); });
+        EXPECT_EQ(e.Code(), E_INVALIDARG_) << c.says;
+        EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
+    }
+}
+
+}  // namespace
+}  // namespace zarvento
