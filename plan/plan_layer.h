@@ -5,7 +5,8 @@
 namespace zarvento {
 
 // Registers the post-processing layer first, then the plan's answers to the
-// NC program (its temporary folder, post-processor and operations).
+// NC program (its temporary folder, post-processor and operations) and the
+// part model's services (the part variables' reader, the section's error report).
 void RegisterPlanLayer();
 
 }  // namespace zarvento

@@ -4,8 +4,10 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
+#include "dense_profiles.h"
 #include "geometry/contour_script.h"
 #include "geometry/exception.h"
 #include "geometry/gap_unit.h"
@@ -20,8 +22,12 @@
 #include "model/revolution_part.h"
 #include "model/rotation_contours.h"
 #include "platform/host_application.h"
+#include "platform/host_faults.h"
+#include "platform/host_procedures.h"
 #include "platform/messages.h"
+#include "platform/part_model.h"
 #include "platform/selection_manager.h"
+#include "test_parts.h"
 #include "test_support.h"
 
 namespace zarvento {
@@ -56,8 +62,8 @@ protected:
             part->AddLocalCoordinateSystem("ЛСК", {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}));
         auto profile = ParseContourScript(kShaft);
         ASSERT_TRUE(profile);
-        AddPartFaces(*part, *profile);
-        partContour = BuildRotationContours(*part);
+        SetPartFromProfile(part, *profile);
+        partContour = BuildRotationContours(part);
         ASSERT_TRUE(partContour);
         ASSERT_EQ(partContour->Count(), 6);
     }
@@ -137,6 +143,64 @@ TEST_F(ContourBuilderTest, CommonOffsetMovesEveryUnitAndGapsBridgeTheOpenCorners
     ExpectPoint(contour->GetLastUnit()->StartPoint, 20 - std::tan(PI / 8), -11);
 }
 
+// Dense polylines as CAD systems export curved faces, offset by an
+// allowance: neighbours that turn by micro-radians still meet at a corner,
+// so the offset runs unit after unit to the end without a break and without
+// a unit that runs back against its face. Once such a pair was taken for
+// one line: a backward bridge cut the working contour short at it (1,000
+// segments) or left its nodes apart (3,000).
+TEST_F(ContourBuilderTest, AllowanceOnADensePolylineKeepsTheContourWhole) {
+    struct Case {
+        test::DenseForm form;
+        int segments, decimals;
+    };
+    for (const Case& c : {Case{test::DenseForm::WavyShaft, 1000, 9}, Case{test::DenseForm::WavyShaft, 3000, 9},
+                          Case{test::DenseForm::MonotoneShaft, 2000, 4}, Case{test::DenseForm::Bore, 1500, 5}}) {
+        SCOPED_TRACE(std::to_string(c.segments) + " segments, " + std::to_string(c.decimals) + " decimals");
+        const test::DenseProfile dense = test::DenseProfileOf(c.form, c.segments, c.decimals);
+        HostDocumentPtr doc = ConnectHostApplication().Documents().Add(DocumentType::Part);
+        auto profile = ParseContourScript(dense.script);
+        ASSERT_TRUE(profile);
+        SetPartFromProfile(doc, *profile);
+        auto section = BuildRotationContours(doc);
+        ASSERT_TRUE(section);
+        // The curved face: every unit that is neither a face across the axis,
+        // nor the axis, nor the bore's outside.
+        for (int i = 0; i < section->Count(); ++i) {
+            CUnit& unit = *section->GetUnit(i);
+            const bool across = std::fabs(unit.StartPoint.z - unit.EndPoint.z) < 1e-9;
+            const bool flat = std::fabs(unit.StartPoint.x - unit.EndPoint.x) < 1e-9 &&
+                              (std::fabs(unit.StartPoint.x) < 1e-9 || std::fabs(unit.StartPoint.x + 30.0) < 1e-9);
+            unit.Selected = !across && !flat;
+        }
+        EXPECT_EQ(section->GetSelectedCount(), dense.last - dense.first + 1);
+        CContourBuilder builder;
+        builder.partContour = section.get();
+        builder.isPripuskZ = true;
+        builder.PripuskZ = 0.5;
+        auto contour = builder.CreateContourFromFaces();
+        ASSERT_TRUE(contour);
+        auto simple = contour->GetSimpleContour();
+        ASSERT_TRUE(simple);
+        EXPECT_FALSE(simple->HasBreaks());
+        // From one end of the curve to the other, 0.5 off it.
+        double zs = 0, xs = 0, ze = 0, xe = 0;
+        simple->GetStartPoint(xs, zs);
+        simple->GetEndPoint(xe, ze);
+        EXPECT_NEAR(std::fabs(zs - ze), 100.0, 0.5 + 1e-6);
+        // Every unit runs the way the curve runs (towards -Z or +Z as the
+        // whole does): none turns back.
+        const double sense = ze < zs ? -1.0 : 1.0;
+        for (int i = 0; i < simple->Count(); ++i) {
+            const CUnit& unit = *simple->GetUnit(i);
+            EXPECT_GT(sense * (unit.EndPoint.z - unit.StartPoint.z), -1e-9)
+                << "unit " << i << " from (" << unit.StartPoint.z << ", " << unit.StartPoint.x << ") to ("
+                << unit.EndPoint.z << ", " << unit.EndPoint.x << ")";
+        }
+        ConnectHostApplication().Documents().Close(doc);
+    }
+}
+
 TEST_F(ContourBuilderTest, PicksToggleInTheBaseAndAreSingleInTheSingleChoiceBuilders) {
     CContourBuilder base;
     Attach(base);
@@ -195,9 +259,9 @@ TEST_F(ContourBuilderTest, WhichFacesEachBuilderTakes) {
 
 TEST_F(ContourBuilderTest, ThreadingTakesLinesOnlyAndBuildsNothingWhenSuppressed) {
     auto arcPart = ConnectHostApplication().Documents().Add(DocumentType::Part);
-    AddPartFaces(*arcPart, *ParseContourScript("LineSeg( 0,0, 0,-10, 1 );\nLineSeg( 0,-10, 30,-10, 1 );\n"
-                                               "ArcByPoint( 30,0, 10, 30,-10, 40,0, 1, 1 );\n"));
-    auto pin = BuildRotationContours(*arcPart);
+    SetPartFromProfile(arcPart, *ParseContourScript("LineSeg( 0,0, 0,-10, 1 );\nLineSeg( 0,-10, 30,-10, 1 );\n"
+                                                    "ArcByPoint( 30,0, 10, 30,-10, 40,0, 1, 1 );\n"));
+    auto pin = BuildRotationContours(arcPart);
     ASSERT_TRUE(pin);
     CContourBuilderThreading thread;
     thread.partContour = pin.get();
@@ -257,7 +321,7 @@ TEST_F(ContourBuilderTest, StockFromAModelFileIsReadOnceAndKept) {
     test::TempDir dir;
     HostApplication& app = ConnectHostApplication();
     auto stockPart = app.Documents().Add(DocumentType::Part);
-    AddPartFaces(*stockPart, *Bar(60, 40, 45));
+    SetPartFromProfile(stockPart, *Bar(60, 40, 45));
     const std::string path = (dir.Path() / "stock.rdp").string();
     stockPart->SaveAs(path);
     app.Documents().Close(stockPart);
@@ -289,6 +353,90 @@ TEST_F(ContourBuilderTest, StockFromAModelFileIsReadOnceAndKept) {
     EXPECT_EQ(MessageLog::Instance().Texts(MessageRole::MessageBox),
               std::vector<std::string>{"Файл заготовки открыт в текущем окне"});
     EXPECT_EQ(app.Documents().Count(), open);
+}
+
+namespace {
+std::vector<std::string> sectionReports;
+void RecordSectionReport(const std::string& text) { sectionReports.push_back(text); }
+}  // namespace
+
+TEST_F(ContourBuilderTest, StockFromAStepFileAndTheFilesItRefuses) {
+    test::TempDir dir;
+    HostApplication& app = ConnectHostApplication();
+    const std::string bar = (dir / "bar.step").string(), cross = (dir / "cross.step").string(),
+                      pair = (dir / "pair.step").string(), junk = (dir / "junk.step").string();
+    PartShape::Revolve({MeridianPiece::Segment(-15, 0, -15, 20), MeridianPiece::Segment(-15, 20, 45, 20),
+                        MeridianPiece::Segment(45, 20, 45, 0)})
+        .WriteStep(bar, "Пруток");
+    test::CrossBar().WriteStep(cross, "Поперечина");
+    PartShape::WriteStepAssembly(pair, "Узел", {{"Вал", test::SteppedShaft(), {0, 0, 0}}});
+    std::ofstream(junk) << "ISO-10303-21;\nnot really\n";
+    sectionReports.clear();
+    const SectionErrorReport previous = RegisterSectionErrorReport(&RecordSectionReport);
+    const std::size_t open = app.Documents().Count();
+    // The user's part has unsaved changes, which the stock's section must not
+    // touch (it runs in the stock's own document).
+    TopPart(part)->MarkChanged();
+    auto build = [&](const std::string& file) {
+        CContourBuilderZagotovka stock;
+        stock.buildMethod = CContourBuilderZagotovka::kFromFile;
+        stock.SetFileName(file);
+        return stock.Build();
+    };
+
+    CContourBuilderZagotovka stock;
+    stock.buildMethod = CContourBuilderZagotovka::kFromFile;
+    stock.SetFileName(bar);
+    const int posts = HostPostCommandCount();
+    auto first = stock.Build();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->Count(), 4);
+    EXPECT_TRUE(first->IsClosed());
+    double zmin, xmin, zmax, xmax;
+    first->GetBoundBox(zmin, xmin, zmax, xmax);
+    EXPECT_NEAR(zmin, -15, 1e-6);
+    EXPECT_NEAR(zmax, 45, 1e-6);
+    EXPECT_NEAR(xmin, -20, 1e-6);
+    EXPECT_EQ(HostPostCommandCount(), posts + 1);
+    EXPECT_EQ(app.Documents().Count(), open);
+    EXPECT_EQ(app.ActiveDocumentOrNull(), part);
+    EXPECT_TRUE(TopPart(part)->StateFlag());
+    EXPECT_TRUE(TopPart(part)->RebuildSwitch());
+    for (const auto& e : part->Entities()) EXPECT_NE(e->Name(), kSectionObjectName);
+    // The second build reuses the kept contour without opening the file.
+    const int opens = HostFaults::Calls("HostDocuments.Open");
+    ASSERT_TRUE(stock.Build());
+    EXPECT_EQ(HostFaults::Calls("HostDocuments.Open"), opens);
+    EXPECT_TRUE(MessageLog::Instance().Entries().empty());
+
+    const struct {
+        std::string file;
+        const char* message;
+    } refused[] = {
+        {junk, "Не удалось открыть файл заготовки"},
+        {pair, "Файл заготовки не является деталью VOVUVE"},
+        {cross, "Не удалось распознать контур заготовки"},
+    };
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.file);
+        MessageLog::Instance().Clear();
+        EXPECT_EQ(build(r.file), nullptr);
+        EXPECT_EQ(MessageLog::Instance().Texts(MessageRole::MessageBox), std::vector<std::string>{r.message});
+        EXPECT_EQ(app.Documents().Count(), open);
+        EXPECT_EQ(app.ActiveDocumentOrNull(), part);
+    }
+    // The stock without faces of rotation was reported by the plan data too.
+    EXPECT_EQ(sectionReports, std::vector<std::string>{kNoStockRotationFacesMessage});
+
+    // The file of the current window is refused before anything is opened.
+    MessageLog::Instance().Clear();
+    part->SaveAs((dir / "part.rdp").string());
+    HostFaults::Clear();
+    EXPECT_EQ(build(part->FilePath()), nullptr);
+    EXPECT_EQ(MessageLog::Instance().Texts(MessageRole::MessageBox),
+              std::vector<std::string>{"Файл заготовки открыт в текущем окне"});
+    EXPECT_EQ(HostFaults::Calls("HostDocuments.Open") + HostFaults::Calls("HostDocuments.FindByPath"), 0);
+    RegisterSectionErrorReport(previous);
 }
 
 TEST_F(ContourBuilderTest, BuildersAreDestroyedThroughTheBase) {
@@ -362,10 +510,10 @@ TEST_F(ContourBuilderTest, DrillTakesTheTipAngleFromAChosenCone) {
     // A blind hole of diameter 5 drilled 10 deep into the face at z = 40 with
     // a tip of 90 degrees.
     auto drilled = ConnectHostApplication().Documents().Add(DocumentType::Part);
-    AddPartFaces(*drilled, *ParseContourScript("LineSeg( 0,0, 0,-15, 1 );\nLineSeg( 0,-15, 40,-15, 1 );\n"
-                                               "LineSeg( 40,-15, 40,-2.5, 1 );\nLineSeg( 40,-2.5, 30,-2.5, 1 );\n"
-                                               "LineSeg( 30,-2.5, 27.5,0, 1 );"));
-    auto section = BuildRotationContours(*drilled);
+    SetPartFromProfile(drilled, *ParseContourScript("LineSeg( 0,0, 0,-15, 1 );\nLineSeg( 0,-15, 40,-15, 1 );\n"
+                                                    "LineSeg( 40,-15, 40,-2.5, 1 );\nLineSeg( 40,-2.5, 30,-2.5, 1 );\n"
+                                                    "LineSeg( 30,-2.5, 27.5,0, 1 );"));
+    auto section = BuildRotationContours(drilled);
     ASSERT_TRUE(section);
     const CUnit* tip = section->GetUnit(1);  // after the axis
     ASSERT_EQ(tip->SurfaceName, "Конус");
