@@ -66,7 +66,7 @@ public:
     // LoadKindValues, never by overriding these.
     void Save(int position) final { SaveTurn(position); }
     void Load(int position) final { LoadTurn(position); }
-    void RemoveStorage(int position) override;
+    bool RemoveStorage(int position) override;
     void SetPostProcessorData(CPostProcessor* postProcessor) override;
     // The operation's item and its three lines (tool, cutting data, correction).
     void InsertTreeItems(TreeControl& tree, TreeItem parent, TreeItem after) override;

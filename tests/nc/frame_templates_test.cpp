@@ -249,6 +249,17 @@ TEST_F(FrameTemplatesTest, ErrorLinesAndFieldsWithoutResult) {
                                             "Неизвестная переменная 1/0 в строке\nE%3n"}));
 }
 
+TEST_F(FrameTemplatesTest, AnArgumentIsTakenWholeHoweverLong) {
+    // Cut at 259 characters this formula would end in "1+" and fail; a
+    // description's long formula is evaluated as written.
+    std::string sum = "1";
+    while (sum.size() < 301) sum += "+1";
+    ASSERT_EQ(sum.size(), 301u);
+    Load("G04").push_back(Line("G04 P%5.0f", {sum}));
+    EXPECT_EQ(Write(Dwell()), Lines{" G04 P151"});
+    EXPECT_TRUE(ModalState.errorTexts.empty());
+}
+
 TEST_F(FrameTemplatesTest, PrefixBlanksExportRunAndDisabledTemplates) {
     auto& code = Load("G04");
     code.push_back(Line("  X%3f   Z%3f", {"_X2", "_Z2"}));

@@ -51,10 +51,11 @@ public:
         record.ReadNamedValue("sNameTurn");
         name_ = record.ReadBuffer().ToBStr();
     }
-    void RemoveStorage(int position) override {
+    bool RemoveStorage(int position) override {
         log_.push_back("remove " + std::to_string(position));
         StorageRecord record;
         record.Remove("Zarvento.Turn." + std::to_string(position));
+        return true;
     }
     void ShowFrames() override { log_.push_back("show " + name_); }
     const Contour* GetToolContour() const override { return hasTool ? &tool_ : nullptr; }
