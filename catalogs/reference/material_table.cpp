@@ -38,17 +38,18 @@ constexpr Element kElements[] = {
 struct FigureColumn {
     const char* name;
     const char* id;
-    double scale;  // what the table's unit is in the reference's
+    double scale;      // what the table's unit is in the reference's
+    const char* unit;  // the reference's unit, when it has one
 };
 
 constexpr FigureColumn kFigures[] = {
-    {"HB", property::kHardness, 1},
-    {"HB max", property::kHardnessMax, 1},
-    {"HRC", property::kHRC, 1},
-    {"density", property::kDensity, 1},
-    {"tensile strength", property::kTensileStrength, 1e6},  // MPa in the table, Pa in the reference
-    {"Kmv", property::kSpeedFactor, 1},
-    {"nv", property::kSpeedExponent, 1},
+    {"HB", property::kHardness, 1, ""},
+    {"HB max", property::kHardnessMax, 1, ""},
+    {"HRC", property::kHRC, 1, ""},
+    {"density", property::kDensity, 1, "g/cm3"},
+    {"σв", property::kTensileStrength, 1e6, "Pa"},  // MPa in the table
+    {"Kmv", property::kSpeedFactor, 1, ""},
+    {"nv", property::kSpeedExponent, 1, ""},
 };
 
 constexpr std::size_t kColumns = 3 + std::size(kFigures) + 1;
@@ -205,6 +206,15 @@ const char* ElementPropertyId(std::string_view symbol) {
     return nullptr;
 }
 
+std::string PropertyName(std::string_view id) {
+    if (id == property::kGroup) return "group";
+    for (const FigureColumn& f : kFigures)
+        if (id == f.id) return *f.unit ? std::string(f.name) + ", " + f.unit : std::string(f.name);
+    for (const Element& e : kElements)
+        if (id == e.id) return std::string(e.symbol);
+    return std::string(id);
+}
+
 TableReadResult ReadMaterialTable(std::string_view text) {
     TableReadResult result;
     std::set<std::string> locations;
@@ -294,7 +304,7 @@ std::optional<MaterialProperty> MaterialDatabase::Property(std::string_view loca
 
 std::vector<MaterialProperty> MaterialDatabase::Properties(std::string_view location) const {
     std::vector<MaterialProperty> properties;
-    Statement s(db_, "SELECT id, value1, value2 FROM property WHERE location = ? ORDER BY id");
+    Statement s(db_, "SELECT id, value1, value2 FROM property WHERE location = ? ORDER BY rowid");
     s.Bind(1, location);
     while (s.stmt && sqlite3_step(s.stmt) == SQLITE_ROW) properties.push_back({s.Column(0), s.Column(1), s.Column(2)});
     return properties;

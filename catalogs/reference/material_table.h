@@ -44,6 +44,10 @@ inline constexpr const char* kSpeedExponent = "V4E21F004D00111D69930000021274E8E
 // bismuth); null for an element the reference does not keep.
 const char* ElementPropertyId(std::string_view symbol);
 
+// What a property id stands for, in the table's words ("HB max", "C");
+// the id itself for one the table does not give.
+std::string PropertyName(std::string_view id);
+
 struct TableReadResult {
     std::vector<Material> materials;
     std::string error;  // "<line>: <what>" of the first fault; empty when read
@@ -72,7 +76,7 @@ public:
     std::optional<std::string> Designation(std::string_view location) const;
     // One property of the material; none when it has not that property.
     std::optional<MaterialProperty> Property(std::string_view location, std::string_view id) const;
-    // Every property of the material in the order of their ids.
+    // Every property of the material, in the table's order.
     std::vector<MaterialProperty> Properties(std::string_view location) const;
 
 private:

@@ -121,7 +121,8 @@ int Show(const Options& o) {
     }
     std::cout << *designation << "\n";
     for (const ref::MaterialProperty& p : database->Properties(o.words[1]))
-        std::cout << "  " << p.id << "  " << p.value1 << (p.value2.empty() ? "" : "  " + p.value2) << "\n";
+        std::cout << "  " << ref::PropertyName(p.id) << ": " << p.value1 << (p.value2.empty() ? "" : " - " + p.value2)
+                  << "\n";
     return 0;
 }
 

@@ -41,7 +41,7 @@ TEST(MaterialTableTest, AFaultNamesItsLineAndNothingIsRead) {
         {" | Сталь | 01 | | | | | | | | \n", "a material needs a location, a designation and a group"},
         {"x | Сталь | 01 | hard | | | | | | | \n", "HB \"hard\" is no number"},
         {"x | Сталь | 01 | -5 | | | | | | | \n", "HB \"-5\" is no number"},
-        {"x | Сталь | 01 | | | | | 1e3x | | | \n", "tensile strength \"1e3x\" is no number"},
+        {"x | Сталь | 01 | | | | | 1e3x | | | \n", "σв \"1e3x\" is no number"},
         {"x | Сталь | 01 | | | | | | | | Xx 1\n", "the reference keeps no element \"Xx\""},
         {"x | Сталь | 01 | | | | | | | | C 0.1; C 0.2\n", "C is given twice"},
         {"x | Сталь | 01 | | | | | | | | C 0.5-0.4\n", "C: the range \"0.5-0.4\" ends below its start"},
