@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogs/integrator_ex.h"
+#include "catalogs/integrator_reference_client.h"
 #include "materials_test_support.h"
 #include "nc/detail_parameters.h"
 #include "platform/host_environment.h"
@@ -178,6 +179,25 @@ TEST_F(ReadMaterialTest, WithoutAServerTheClientRaises) {
     IntegratorEx client;
     DETAIL_PARAMETERS part;
     EXPECT_THROW(client.ReadMaterialProperties("steel/45", part), IntegratorException);
+}
+
+// What the part's reader of its material gets: a client that connects,
+// reads and lets go, or says it cannot connect.
+TEST_F(ReadMaterialTest, ThePartReadersClientConnectsReadsAndLetsGo) {
+    const std::unique_ptr<MaterialsReferenceClient> unregistered = NewIntegratorReferenceClient();
+    EXPECT_FALSE(unregistered->Connect());
+
+    Serve({{"t/40Х", "Сталь 40Х", {{IntegratorEx::kGroup, "01.04", ""}, Element("Cr", "0.8", "1.1")}}});
+    const std::unique_ptr<MaterialsReferenceClient> client = NewIntegratorReferenceClient();
+    ASSERT_TRUE(client->Connect());
+    DETAIL_PARAMETERS part;
+    part.materialName = "Сталь 40Х ГОСТ 4543-2016";
+    client->ReadMaterialProperties("t/40Х", part);
+    client->Disconnect();
+    EXPECT_DOUBLE_EQ(part.material->Cr, 0.95);
+    EXPECT_NEAR(part.material->C, 0.4, 1e-12);
+    EXPECT_EQ(part.mcCodeText, "P2.2.Z.AN");
+    EXPECT_THROW(client->ReadMaterialProperties("t/40Х", part), IntegratorException);
 }
 
 // The bundled reference, whole: each material's group and composition lead
