@@ -70,6 +70,8 @@ StockFormSource RegisterStockFormSource(StockFormSource source) {
     return previous;
 }
 
+std::int32_t CurrentStockForm() { return stockFormSource ? stockFormSource() : 0; }
+
 void IntegratorEx::ReadMaterialProperties(std::string_view location, DETAIL_PARAMETERS& part) {
     const AutomationObjectPtr info = GetMaterialInfo(location);
     if (!info) return;
@@ -94,7 +96,7 @@ void IntegratorEx::ReadMaterialProperties(std::string_view location, DETAIL_PARA
     m.HRC = part.hardnessHRC;
     const double* density = part.GetParameter("MODEL.Density");
     m.Density = density ? *density : 0;
-    m.nSposobStock = stockFormSource ? stockFormSource() : 0;
+    m.nSposobStock = CurrentStockForm();
     // The class of the material read before must not stay with this one.
     m.sSteelClass.clear();
 

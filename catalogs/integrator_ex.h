@@ -37,5 +37,7 @@ public:
 // stock is rolled (0). Returns the previous source.
 using StockFormSource = std::int32_t (*)();
 StockFormSource RegisterStockFormSource(StockFormSource source);
+// The registered source's answer, or 0.
+std::int32_t CurrentStockForm();
 
 }  // namespace zarvento
