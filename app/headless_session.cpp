@@ -2,7 +2,7 @@
 #include "app/headless_session.h"
 
 #include "operations/turn.h"
-#include "plan/plan_material_services.h"
+#include "plan/part_model_services.h"
 #include "plan/plan_panels.h"
 #include "platform/messages.h"
 #include "platform/panel_script.h"
@@ -12,7 +12,7 @@ namespace zarvento::app {
 
 HeadlessSession::HeadlessSession() {
     RegisterTurnFactory();
-    RegisterPlanMaterialServices();
+    RegisterPartModelServices();
     RegisterPlanPanels(&panels_);
 }
 

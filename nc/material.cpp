@@ -68,9 +68,9 @@ void MATERIAL::SplitMarkAndGost() {
 
 std::string MATERIAL::ExtractMark(std::string_view designation) {
     std::string_view rest = designation;
-    for (std::string_view word : {std::string_view("Сталь"), std::string_view("Сплав")})
-        if (rest.substr(0, word.size()) == word) {
-            rest.remove_prefix(word.size());
+    for (std::string_view prefix : {std::string_view("Сталь"), std::string_view("Сплав")})
+        if (rest.substr(0, prefix.size()) == prefix) {
+            rest.remove_prefix(prefix.size());
             break;
         }
     if (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
