@@ -64,4 +64,15 @@ std::vector<MaterialPropertyRow> MaterialPropertyRows(const MATERIAL& m) {
     return rows;
 }
 
+CPropertyMaterial::CPropertyMaterial(const MATERIAL& material) {
+    Clear();
+    static_cast<MATERIAL&>(*this) = material;
+}
+
+void CPropertyMaterial::OnInitDialog(int listClientWidth) {
+    columns_ = {{" ", 240}, {" ", listClientWidth - 260}};
+    rows_ = MaterialPropertyRows(*this);
+    note_ = kMaterialSourceNote;
+}
+
 }  // namespace zarvento

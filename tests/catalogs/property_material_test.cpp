@@ -57,5 +57,23 @@ TEST(PropertyMaterialTest, TheStockFormIsNamedAndUnknownOnesAreRolled) {
     }
 }
 
+TEST(PropertyMaterialTest, TheDialogShowsACopyInTwoColumnsWithTheNote) {
+    MATERIAL m;
+    m.sMaterial = "Сталь 45 ГОСТ 1050-2013";
+    m.HB = 207;
+    CPropertyMaterial dialog(m);
+    m.HB = 0;  // the dialog keeps what it was given
+    dialog.OnInitDialog(440);
+    ASSERT_EQ(dialog.Columns().size(), 2u);
+    EXPECT_EQ(dialog.Columns()[0].title, " ");
+    EXPECT_EQ(dialog.Columns()[0].width, 240);
+    EXPECT_EQ(dialog.Columns()[1].title, " ");
+    EXPECT_EQ(dialog.Columns()[1].width, 180);
+    ASSERT_EQ(dialog.Rows().size(), 3u);
+    EXPECT_EQ(dialog.Rows()[2].caption, "Твердость HB");
+    EXPECT_EQ(dialog.Rows()[2].value, "207");
+    EXPECT_EQ(dialog.Note(), "Хим. состав получен из справочника \"Материалы и Сортаменты для VOVUVE\"");
+}
+
 }  // namespace
 }  // namespace zarvento
