@@ -91,6 +91,10 @@ void IntegratorEx::ReadMaterialProperties(std::string_view location, DETAIL_PARA
 
     MATERIAL& m = *part.material;
     m.sMaterial = part.materialName;
+    // The mark and the standard are split from the designation when first
+    // asked for; those of the material read before must not answer for this one.
+    m.sMark.clear();
+    m.sGOST.clear();
     m.sGroup = part.materialGroup;
     m.HB = part.hardnessHB;
     m.HRC = part.hardnessHRC;

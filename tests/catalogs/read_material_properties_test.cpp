@@ -175,6 +175,22 @@ TEST_F(ReadMaterialTest, AMaterialTheReferenceLacksChangesNothing) {
     EXPECT_EQ(part.material->sMCcode, "P2.1.Z.AN");
 }
 
+// Once the mark and the standard of one material had been asked for, they
+// answered for every material read after it.
+TEST_F(ReadMaterialTest, TheMarkAndStandardAreThoseOfTheMaterialReadLast) {
+    Serve({{"t/45", "Сталь 45 ГОСТ 1050-2013", {{IntegratorEx::kGroup, "01.01", ""}}},
+           {"t/ВТ6", "Сплав ВТ6", {{IntegratorEx::kGroup, "11", ""}}}});
+    DETAIL_PARAMETERS part;
+    part.materialName = "Сталь 45 ГОСТ 1050-2013";
+    Read("t/45", part);
+    EXPECT_EQ(*part.material->FindString("sMark"), "Сталь 45");
+    EXPECT_EQ(*part.material->FindString("sGOST"), "ГОСТ 1050-2013");
+    part.materialName = "Сплав ВТ6";
+    Read("t/ВТ6", part);
+    EXPECT_EQ(*part.material->FindString("sMark"), "");
+    EXPECT_EQ(*part.material->FindString("sGOST"), "");
+}
+
 TEST_F(ReadMaterialTest, WithoutAServerTheClientRaises) {
     IntegratorEx client;
     DETAIL_PARAMETERS part;
