@@ -175,14 +175,17 @@ TEST_F(ReadMaterialTest, AMaterialTheReferenceLacksChangesNothing) {
     EXPECT_EQ(part.material->sMCcode, "P2.1.Z.AN");
 }
 
-// Once the mark and the standard of one material had been asked for, they
-// answered for every material read after it.
-TEST_F(ReadMaterialTest, TheMarkAndStandardAreThoseOfTheMaterialReadLast) {
+// What was derived from the material read before goes with it: once asked
+// for, the mark and the standard of one material answered for every material
+// read after it.
+TEST_F(ReadMaterialTest, WhatWasDerivedFromTheMaterialReadBeforeGoesWithIt) {
     Serve({{"t/45", "Сталь 45 ГОСТ 1050-2013", {{IntegratorEx::kGroup, "01.01", ""}}},
            {"t/ВТ6", "Сплав ВТ6", {{IntegratorEx::kGroup, "11", ""}}}});
     DETAIL_PARAMETERS part;
+    part.material->sSteelClass = "аустенитная A2";
     part.materialName = "Сталь 45 ГОСТ 1050-2013";
     Read("t/45", part);
+    EXPECT_EQ(part.material->sSteelClass, "");
     EXPECT_EQ(*part.material->FindString("sMark"), "Сталь 45");
     EXPECT_EQ(*part.material->FindString("sGOST"), "ГОСТ 1050-2013");
     part.materialName = "Сплав ВТ6";
