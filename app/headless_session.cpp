@@ -1,6 +1,7 @@
 // The set-up and take-down of a command that runs the library.
 #include "app/headless_session.h"
 
+#include "model/model_layer.h"
 #include "operations/turn.h"
 #include "plan/plan_panels.h"
 #include "platform/messages.h"
@@ -10,6 +11,7 @@
 namespace zarvento::app {
 
 HeadlessSession::HeadlessSession() {
+    RegisterModelLayer();
     RegisterTurnFactory();
     RegisterPlanPanels(&panels_);
 }
@@ -19,6 +21,7 @@ HeadlessSession::~HeadlessSession() {
     PanelScript::Instance().SetEcho(nullptr);
     RegisterPlanPanels(nullptr);
     ResetProcessState();
+    UnregisterModelLayer();
 }
 
 }  // namespace zarvento::app

@@ -16,7 +16,7 @@ struct ScenePictureOptions {
     // From the scene towards the eye, in model coordinates. The default looks
     // down on the turning plane (the LSC XZ plane of a system aligned with the
     // model) from above its X side, with the axis running to the right.
-    ScenePoint eye{1.0, 0.75, 0.3};
+    ScenePoint eye{0.45, 1.0, 0.25};
     // The model direction that runs to the right across the picture.
     ScenePoint right{0, 0, 1};
     RgbaImage::Pixel background{255, 255, 255, 255};

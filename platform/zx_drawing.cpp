@@ -40,13 +40,13 @@ std::string Coord(double v) { return FormatDouble(std::round(v * 1000.0) / 1000.
 
 void ZxDrawing::BeginGroup(const std::string& id, const std::string& title) {
     if (inGroup_) EndGroup();
-    body_ += "<g id=\"" + Escaped(id) + "\"><title>" + Escaped(title) + "</title>\n";
+    items_.push_back({"<g id=\"" + Escaped(id) + "\"><title>" + Escaped(title) + "</title>\n", {}, {}, {}, false});
     inGroup_ = true;
 }
 
 void ZxDrawing::EndGroup() {
     if (!inGroup_) return;
-    body_ += "</g>\n";
+    items_.push_back({{}, {}, {}, {}, true});
     inGroup_ = false;
 }
 
@@ -61,14 +61,11 @@ void ZxDrawing::AddPath(const std::string& id, const std::vector<ZxRun>& runs, c
             xmin_ = std::min(xmin_, x), xmax_ = std::max(xmax_, x);
         }
     }
-    if (d.empty()) return;
-    body_ += "<path id=\"" + Escaped(id) + "\" d=\"" + d + "\" stroke=\"" + Hex(style.colour) + "\" stroke-width=\"" +
-             Coord(style.width) + "\"";
-    if (style.dashed) body_ += " stroke-dasharray=\"6,4\"";
-    body_ += style.filled ? " fill=\"" + Hex(style.colour) + "\" fill-opacity=\"0.25\"" : std::string(" fill=\"none\"");
-    body_ += " vector-effect=\"non-scaling-stroke\" stroke-linejoin=\"round\"/>\n";
+    if (!d.empty()) items_.push_back({{}, id, std::move(d), style, false});
 }
 
+// Strokes and dashes are given in page pixels; the page shows the drawing's
+// millimetres at `unit` pixels each, so they are written divided by it.
 std::string ZxDrawing::Text() const {
     double zmin = zmin_, zmax = zmax_, xmin = std::min(xmin_, 0.0), xmax = std::max(xmax_, 0.0);
     if (zmin > zmax) zmin = -1, zmax = 1, xmin = -1, xmax = 1;
@@ -76,18 +73,34 @@ std::string ZxDrawing::Text() const {
     zmin -= margin, zmax += margin, xmin -= margin, xmax += margin;
     const double w = zmax - zmin, h = xmax - xmin;
     const double pageWidth = 1200.0;
-    const double pageHeight = std::clamp(pageWidth * h / w, 200.0, 2400.0);
+    const double unit = pageWidth / w;
+    const double pageHeight = h * unit;
+    const auto px = [&](double pixels) { return Coord(std::max(pixels / unit, 0.001)); };
     std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     s += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Coord(pageWidth) + "\" height=\"" + Coord(pageHeight) +
-         "\" viewBox=\"" + Coord(zmin) + " " + Coord(xmin) + " " + Coord(w) + " " + Coord(h) +
-         "\" preserveAspectRatio=\"xMidYMid meet\">\n";
+         "\" viewBox=\"" + Coord(zmin) + " " + Coord(xmin) + " " + Coord(w) + " " + Coord(h) + "\">\n";
     s += "<title>" + Escaped(title_) + "</title>\n";
     s += "<rect x=\"" + Coord(zmin) + "\" y=\"" + Coord(xmin) + "\" width=\"" + Coord(w) + "\" height=\"" + Coord(h) +
          "\" fill=\"#ffffff\"/>\n";
     s += "<line id=\"axis\" x1=\"" + Coord(zmin) + "\" y1=\"0\" x2=\"" + Coord(zmax) +
-         "\" y2=\"0\" stroke=\"#808080\" stroke-width=\"1\" stroke-dasharray=\"12,3,2,3\" "
-         "vector-effect=\"non-scaling-stroke\"/>\n";
-    s += body_;
+         "\" y2=\"0\" stroke=\"#808080\" stroke-width=\"" + px(1) + "\" stroke-dasharray=\"" + px(12) + "," + px(3) +
+         "," + px(2) + "," + px(3) + "\"/>\n";
+    for (const Item& item : items_) {
+        if (item.close) {
+            s += "</g>\n";
+            continue;
+        }
+        if (!item.open.empty()) {
+            s += item.open;
+            continue;
+        }
+        const ZxStyle& style = item.style;
+        s += "<path id=\"" + Escaped(item.id) + "\" d=\"" + item.data + "\" stroke=\"" + Hex(style.colour) +
+             "\" stroke-width=\"" + px(style.width) + "\"";
+        if (style.dashed) s += " stroke-dasharray=\"" + px(6) + "," + px(4) + "\"";
+        s += style.filled ? " fill=\"" + Hex(style.colour) + "\" fill-opacity=\"0.25\"" : std::string(" fill=\"none\"");
+        s += " stroke-linejoin=\"round\" stroke-linecap=\"round\"/>\n";
+    }
     if (inGroup_) s += "</g>\n";
     return s + "</svg>\n";
 }

@@ -36,8 +36,16 @@ public:
     void Write(const std::string& path) const;
 
 private:
+    struct Item {
+        std::string open;  // a group's start, or empty for a path
+        std::string id;
+        std::string data;  // the path's d attribute
+        ZxStyle style;
+        bool close = false;  // a group's end
+    };
+
     std::string title_;
-    std::string body_;
+    std::vector<Item> items_;
     bool inGroup_ = false;
     double zmin_ = 1e300, zmax_ = -1e300, xmin_ = 1e300, xmax_ = -1e300;
 };
