@@ -3,6 +3,7 @@
 
 #include "model/model_layer.h"
 #include "operations/turn.h"
+#include "plan/part_model_services.h"
 #include "plan/plan_panels.h"
 #include "platform/messages.h"
 #include "platform/panel_script.h"
@@ -13,6 +14,7 @@ namespace zarvento::app {
 HeadlessSession::HeadlessSession() {
     RegisterModelLayer();
     RegisterTurnFactory();
+    RegisterPartModelServices();
     RegisterPlanPanels(&panels_);
 }
 
