@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "model/tessellation_object.h"
+#include "platform/variant.h"
 
 namespace zarvento {
 
@@ -33,6 +34,10 @@ public:
     // tessellation (model coordinates, or LSC ones under the LSC-input flag).
     // Arrays that do not fit together leave it empty.
     void LoadFromHostFace(const std::shared_ptr<HostFace>& face);
+    // The host's arrays (points, three corner indices per triangle, a normal
+    // per point) as triangles of this face; false, adding nothing, when they
+    // are not arrays of data in threes or a corner names no point.
+    bool AppendHostTriangles(const Variant& points, const Variant& indices, const Variant& normals);
 
     bool mirror = false;
     double tessellationValue = 0.0;
