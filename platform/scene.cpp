@@ -4,9 +4,12 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/face_tessellation.h"
 #include "platform/host_document.h"
+#include "platform/host_drawable.h"
 #include "platform/host_drawing_container.h"
 #include "platform/host_error.h"
+#include "platform/part_model.h"
 
 namespace zarvento {
 
@@ -70,11 +73,53 @@ void AddDrawable(const HostDrawable& d, Scene& scene) {
     }
 }
 
+// The document's own bodies, as the host shows them: every face in its
+// colour and opacity. Corners that name no point are left out, so that a
+// damaged tessellation shows less rather than reading past its points.
+void AddBodies(const HostDocument& doc, Scene& scene) {
+    for (const HostObjectPtr& object : doc.ObjectsOfType(HostPart::kObjectType)) {
+        const auto* part = dynamic_cast<const HostPart*>(object.get());
+        if (!part || !part->HasBody()) continue;
+        const std::string partName = part->Name().empty() ? std::string("part") : part->Name();
+        for (const std::shared_ptr<HostFace>& face : part->Faces()) {
+            const std::shared_ptr<FaceTessellation> tessellation = face ? FaceTessellation::Of(*face) : nullptr;
+            if (!tessellation) continue;
+            Variant points, indices, normals;
+            tessellation->PointsAndIndices(points, indices);
+            tessellation->Normals(normals);
+            const std::vector<Variant>& p = points.AsArray();
+            const std::vector<Variant>& n = normals.AsArray();
+            const std::vector<Variant>& corners = indices.AsArray();
+            SceneMesh mesh;
+            mesh.name = partName + " face " + std::to_string(face->Index());
+            mesh.colour = face->Colour();
+            mesh.opacity = std::clamp(face->Light()[kOpacityLight], 0.0, 1.0);
+            mesh.corners.reserve(corners.size());
+            mesh.normals.reserve(corners.size());
+            for (std::size_t t = 0; t + 2 < corners.size(); t += 3) {
+                bool fits = true;
+                for (std::size_t c = t; c < t + 3; ++c) {
+                    const std::int32_t i = corners[c].AsI4();
+                    fits = fits && i >= 0 && static_cast<std::size_t>(i) * 3 + 2 < std::min(p.size(), n.size());
+                }
+                if (!fits) continue;
+                for (std::size_t c = t; c < t + 3; ++c) {
+                    const auto k = static_cast<std::size_t>(corners[c].AsI4()) * 3;
+                    mesh.corners.push_back({p[k].AsR8(), p[k + 1].AsR8(), p[k + 2].AsR8()});
+                    mesh.normals.push_back({n[k].AsR8(), n[k + 1].AsR8(), n[k + 2].AsR8()});
+                }
+            }
+            if (!mesh.corners.empty()) scene.meshes.push_back(std::move(mesh));
+        }
+    }
+}
+
 }  // namespace
 
 Scene CollectScene(const HostDocument& doc, std::int64_t viewKey) {
     if (doc.Closed()) throw HostError(E_POINTER_, "the document is closed");
     Scene scene;
+    AddBodies(doc, scene);
     if (const HostDrawingContainer* drawings = doc.DrawingsOrNull())
         for (const auto& d : drawings->Live())
             if (d->Enabled() && d->VisibleIn(viewKey) && d->Opacity() > 0.0) AddDrawable(*d, scene);

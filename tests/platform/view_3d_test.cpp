@@ -13,6 +13,8 @@
 #include "platform/host_application.h"
 #include "platform/host_drawable.h"
 #include "platform/host_drawing_container.h"
+#include "platform/part_model.h"
+#include "platform/part_shape.h"
 #include "platform/rgba_image.h"
 #include "platform/scene.h"
 #include "platform/scene_gltf.h"
@@ -157,6 +159,30 @@ TEST_F(View3DTest, TheSceneHoldsWhatIsEnabledAndVisible) {
     EXPECT_EQ(view.WithColour(0x00FF00).size(), 1u);
     EXPECT_EQ(view.Drawables()[1].box.min, (ScenePoint{0, 0, 1}));
     EXPECT_NE(view.Text().find("4 drawables (2 shown, 2 triangles shown)"), std::string::npos) << view.Text();
+}
+
+TEST_F(View3DTest, TheSceneShowsThePartsBodyFaceByFaceInItsColours) {
+    SetPartBody(*TopPart(part), PartShape::Box({0, 0, 0}, {10, 20, 30}));
+    LightValues light = kDefaultLight;
+    light[kOpacityLight] = 0.25;
+    TopPart(part)->Faces()[0]->SetColour(0x0000FF, light);
+    Square(40, 0x00FF00);
+    const Scene scene = CollectScene(*part);
+    ASSERT_EQ(scene.meshes.size(), 7u) << "six faces, then the drawable";
+    EXPECT_EQ(scene.TriangleCount(), 12 + 2);
+    EXPECT_EQ(scene.meshes[0].colour, 0x0000FFu);
+    EXPECT_DOUBLE_EQ(scene.meshes[0].opacity, 0.25);
+    EXPECT_EQ(scene.meshes[1].colour, kDefaultFaceColour);
+    EXPECT_EQ(scene.meshes[6].colour, 0x00FF00u);
+    for (int f = 0; f < 6; ++f) {
+        const SceneMesh& face = scene.meshes[f];
+        ASSERT_EQ(face.normals.size(), face.corners.size());
+        for (std::size_t k = 0; k < face.corners.size(); ++k) {
+            const ScenePoint &p = face.corners[k], &n = face.normals[k];
+            EXPECT_GT((p[0] - 5) * n[0] + (p[1] - 10) * n[1] + (p[2] - 15) * n[2], 0) << "faces look out";
+        }
+    }
+    EXPECT_EQ(scene.Box().max, (ScenePoint{10, 20, 40}));
 }
 
 // The binary glTF file as a reader meets it: a header, a JSON chunk, a binary chunk.
