@@ -7,9 +7,11 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "gltf_read_back.h"
 #include "platform/host_application.h"
 #include "platform/host_drawable.h"
 #include "platform/host_drawing_container.h"
@@ -235,6 +237,11 @@ TEST_F(View3DTest, TheSceneIsWrittenAsBinaryGltf) {
     const std::array<double, 3> blue = GltfLinearColour(0x3366CC);
     EXPECT_NEAR(blue[0], std::pow((0xCC / 255.0 + 0.055) / 1.055, 2.4), 1e-12) << "red is the low byte";
     EXPECT_NE(glb.json.find("\"baseColorFactor\":[" + FormatDouble(blue[0])), std::string::npos) << glb.json;
+
+    const test::GltfReadBack occt = test::ReadGltfWithOcct(path);
+    ASSERT_TRUE(occt.ok) << "Open CASCADE's own reader reads the file";
+    EXPECT_EQ(occt.triangles, 2);
+    EXPECT_EQ(occt.colours, (std::set<std::uint32_t>{0x3366CC})) << "the lines are no faces";
 
     WriteSceneGlb(Scene{}, path);
     EXPECT_EQ(ReadGlb(path).bin, "") << "an empty view is a valid file of no meshes";
