@@ -143,6 +143,14 @@ int main(int argc, char** argv) {
                   << zarvento::HostRegistry::Instance().File().string() << "\n";
         return 0;
     }
+    // The servers the library starts by class id (the materials reference)
+    // are found in the host's registry. One that cannot be read costs those
+    // servers only, never the command.
+    try {
+        zarvento::HostRegistry::Instance().Open(zarvento::DefaultRegistryFile());
+    } catch (const zarvento::HostError& e) {
+        std::cerr << "zarvento: " << e.Message() << "; servers registered there are not found\n";
+    }
     const char* verb = command == "run"            ? "ZarventoRunScript"
                        : command == "program"      ? "ZarventoProgramJob"
                        : command == "tool-model"   ? "ZarventoToolModel"

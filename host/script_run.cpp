@@ -91,6 +91,9 @@ const char* ScriptHelp() {
             "                                 by its id, sent as the host's menu sends it\n"
             "                                 (e.g. 1 plan data, 2..8 a new operation, 9 the\n"
             "                                 NC program, 22 settings, 30 the NC system)\n"
+            "  view <file>.glb|.png|.svg      save the part's view: the 3D scene as glTF\n"
+            "                                 or a picture, or a drawing of the turning\n"
+            "                                 plane (section, stock, each operation's path)\n"
             "  command <type> <action> <index> one action triple through the command door\n"
             "  or a command by name (operation indexes start at 0):\n";
         for (const auto& c : CommandScript::Commands()) {

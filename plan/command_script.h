@@ -18,6 +18,7 @@
 //   answer question yes|no       answers the next question
 //   answer <panel> ok|cancel [field=value ...]
 //                                answers the next showing of a panel
+//   view <file>                  saves the part's view (.glb, .png or .svg)
 //   menu <id>                    a command of the library's menu by its id,
 //                                sent as the host's menu sends it
 //   command <type> <action> <index>

@@ -1,6 +1,7 @@
 // The plan layer's registrations.
 #include "plan/plan_layer.h"
 
+#include "model/model_layer.h"
 #include "plan/part_model_services.h"
 #include "plan/plan_program_links.h"
 #include "post/post_layer.h"
@@ -9,6 +10,7 @@ namespace zarvento {
 
 void RegisterPlanLayer() {
     RegisterPostLayer();
+    RegisterModelLayer();
     RegisterProgramPlanLinks(&PlanProgramLinks::Instance());
     RegisterPartModelServices();
 }

@@ -1,5 +1,5 @@
 // The seven packing helpers.
-#include "host/value_packing.h"
+#include "geometry/value_packing.h"
 
 namespace zarvento {
 

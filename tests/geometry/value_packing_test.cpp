@@ -1,5 +1,5 @@
 // Packing values for host calls, by table.
-#include "host/value_packing.h"
+#include "geometry/value_packing.h"
 
 #include <gtest/gtest.h>
 
