@@ -16,6 +16,8 @@ namespace zarvento {
 // The host object type of a thread designation on the part.
 inline constexpr int kThreadDesignationType = 58;
 
+struct ThreadRun;
+
 // The roughing depths of one thread start, each a signed step along the
 // depth direction, in cutting order.
 struct ThreadPassPlan {
@@ -134,6 +136,10 @@ public:
     double dZrep = 0.0;     // Z step between repetitions
 
 private:
+    // Evaluates the cycle and reads the values of a run of thread passes;
+    // false, with the operation's message, when they are refused.
+    bool PrepareThreadRun(ThreadRun& run);
+
     CCycle_G300EL cycle;
     // The current region and its paired contour while the path is built: the
     // thread line (moved along Z by the repetitions) and the stock.
