@@ -237,14 +237,29 @@ void HeadlessTurnPanels::ApplyTurnFields(PlanTurn& op, PanelAnswer& answer) {
     // machine-cycle output those of the chosen cycle of the post-processor,
     // as the panel's cycle button opens them, and the strategy's for a name
     // that cycle has not (the panel reaches them with the output switched).
-    for (const auto& [field, value] : answer.fields) {
-        if (!field.starts_with(kCyclePrefix)) continue;
-        const std::string_view name = std::string_view(field).substr(kCyclePrefix.size());
+    auto cycleFor = [turn](std::string_view name) {
         CCycle_Auto* cycle = turn->PanelCycle();
         if (turn->indShema == 1) {
             CCycle_Auto* machine = turn->postProcessor.GetCycleOfType(turn->typeKey, turn->indCycle);
             if (machine && machine->FindParam(name)) cycle = machine;
         }
+        return cycle;
+    };
+    // A new traversal mode of the operation's own cycle goes first, as the
+    // panel switches the plan angles it offers with it: the angles typed
+    // beside it then take their place.
+    if (const std::string* mode = answer.Field(std::string(kCyclePrefix) + "P7");
+        mode && turn->PanelCycle() && cycleFor("P7") == turn->PanelCycle()) {
+        if (!SetCycleParameter(*turn->PanelCycle(), "P7", *mode)) {
+            RefuseField(answer, std::string(kCyclePrefix) + "P7", *mode);
+            return;
+        }
+        turn->SetPlanAnglesFromTool(turn->PanelCycle(), nullptr);
+    }
+    for (const auto& [field, value] : answer.fields) {
+        if (!field.starts_with(kCyclePrefix)) continue;
+        const std::string_view name = std::string_view(field).substr(kCyclePrefix.size());
+        CCycle_Auto* cycle = cycleFor(name);
         if (!cycle || !SetCycleParameter(*cycle, name, value)) {
             RefuseField(answer, field, value);
             return;
