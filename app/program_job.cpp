@@ -10,6 +10,8 @@
 
 #include "app/headless_session.h"
 #include "app/script_run.h"
+#include "operations/path_clearance.h"
+#include "operations/turn.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "platform/host_application.h"
@@ -28,13 +30,6 @@ const char* const kProgramUsage =
     "             asks for it) to <file> (by default the document's name with\n"
     "             \".nc\"); operation messages are reported, and a failed\n"
     "             operation, script or save gives exit code 1\n";
-
-namespace {
-
-// The error form an operation's message takes; warnings start otherwise.
-bool IsErrorMessage(const std::string& text) { return text.rfind("Ошибка", 0) == 0; }
-
-}  // namespace
 
 int RunProgramJob(int argc, char** argv) {
     std::string documentPath, outputPath;
@@ -64,7 +59,7 @@ int RunProgramJob(int argc, char** argv) {
     try {
         doc = app.Documents().Open(documentPath);
     } catch (const HostError& e) {
-        std::cerr << "zarvento: cannot open " << documentPath << ": " << e.what() << "\n";
+        std::cerr << "zarvento: cannot open " << documentPath << ": " << e.Message() << "\n";
         return kExitDocument;
     }
     if (doc->Type() != DocumentType::Part) {
@@ -83,10 +78,25 @@ int RunProgramJob(int argc, char** argv) {
             const PlanTurn* op = plan.GetTurn(i);
             if (op->isExclude || !op->HasMessage()) continue;
             std::cerr << "operation " << i << " \"" << op->GetNameTurn() << "\": " << op->messageText << "\n";
-            failed = failed || IsErrorMessage(op->messageText);
+            // A warned operation is reported; one with an error has no path
+            // in the program, which is then not the plan's.
+            failed = failed || op->HasErrorMessage();
         }
         if (plan.GetTurnCount() == 0) {
             std::cerr << "zarvento: the plan of " << documentPath << " has no operations\n";
+            return kExitCommandFailed;
+        }
+        // No path builder is trusted with the part: every calculated path is
+        // measured against the part and the stock before anything is written.
+        bool intrudes = false;
+        for (int i = 0; i < plan.GetTurnCount(); ++i) {
+            auto* op = dynamic_cast<CTurn*>(plan.GetTurn(i));
+            if (!op || !op->IsActive() || CheckPathClearance(*op)) continue;
+            std::cerr << "operation " << i << " \"" << op->GetNameTurn() << "\": " << op->messageText << "\n";
+            intrudes = true;
+        }
+        if (intrudes) {
+            std::cerr << "zarvento: a tool path cuts into the part or runs into the stock; no program is written\n";
             return kExitCommandFailed;
         }
         const CPostProcessor* post = GetSPID()->GetPostProcessor();
@@ -101,11 +111,11 @@ int RunProgramJob(int argc, char** argv) {
         // Frame texts that were to go through a script are no program.
         if (!made) lines.clear();
         if (!lines.empty() && !program.SaveProgramFile(outputPath, lines)) {
-            std::cerr << "zarvento: cannot write " << outputPath << "\n";
+            std::cerr << "zarvento: cannot write " << outputPath << ": " << program.SaveError() << "\n";
             return kExitCommandFailed;
         }
     } catch (const HostError& e) {
-        std::cerr << "zarvento: " << e.what() << "\n";
+        std::cerr << "zarvento: " << e.Message() << "\n";
         return kExitCommandFailed;
     } catch (const std::exception& e) {
         std::cerr << "zarvento: " << e.what() << "\n";

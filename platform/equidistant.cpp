@@ -266,9 +266,11 @@ public:
     // Phase 1, the raw offset: each unit's offset, joined about the shared
     // corner by an arc of radius d turning the way the chain turns. At a
     // concave corner that arc runs backwards into a loop, which the trimming
-    // removes. False when nothing is left (every arc shrank to its centre).
+    // removes (between two segments the offsets are cut at their crossing
+    // instead). False when nothing is left (every arc shrank to its centre).
     bool BuildRawOffset() {
         UnitOffsets units = OffsetUnits();
+        CutConcaveCorners(units);
         JoinUnitOffsets(units);
         if (raw_.empty()) return false;
         if (closed_) raw_.back().b = raw_.front().a;
@@ -285,13 +287,29 @@ public:
     std::vector<Curve2D> RawAndSplitters() const {
         std::vector<Curve2D> all = raw_;
         if (closed_) return all;
-        for (const Curve2D& c : chain_) {
+        // Between two units whose offsets on the far side exist and end at the
+        // shared point's far normal (segments, and arcs that keep a radius
+        // there), the band's edge about that point is only the arc on the far
+        // side when that side is convex (the near side's is the raw offset's
+        // own join). The whole circle would do as well, but on a dense
+        // polyline (or an offset of one, with a round at every corner) every
+        // raw piece would meet hundreds of them.
+        const auto farSideKept = [&](const Curve2D& u) { return !u.arc || u.r + u.Direction() * dd_ > tol_; };
+        for (std::size_t i = 0; i < chain_.size(); ++i) {
+            const Curve2D& c = chain_[i];
             if (!c.arc) {
                 const Point2D nl = LeftNormal(c.Tangent(0));
                 all.push_back(Curve2D::Line(Along(c.a, nl, -dd_), Along(c.b, nl, -dd_)));
             } else if (const double rr = c.r + c.Direction() * dd_; std::abs(rr) > tol_) {
                 all.push_back(rr > 0 ? Curve2D::Arc(c.c, rr, c.a0, c.sweep)
                                      : Curve2D::Arc(c.c, -rr, c.a0 + kPi, c.sweep));
+            }
+            if (i > 0 && farSideKept(c) && farSideKept(chain_[i - 1])) {
+                const Point2D t1 = chain_[i - 1].Tangent(1), t2 = c.Tangent(0);
+                const double turn = std::atan2(t1.x * t2.y - t1.y * t2.x, t1.x * t2.x + t1.y * t2.y);
+                if (turn * dd_ > 0.0)
+                    all.push_back(Curve2D::Arc(c.a, d_, Angle(c.a, Along(c.a, LeftNormal(t1), -dd_)), turn));
+                continue;
             }
             all.push_back(Curve2D::Arc(c.a, d_, 0.0, 2 * kPi));
         }
@@ -459,6 +477,34 @@ private:
             u.hasPiece[i] = true;
         }
         return u;
+    }
+
+    // Two segments that meet at a concave corner: their offsets cross just
+    // short of it and are cut there at once. The loop a join would make is
+    // of the size of the turn; between neighbours of a dense polyline that
+    // barely turn it lies within rounding of the distance the keeping test
+    // tells it by, and a piece of it could stay in the offset. A corner that
+    // swallows a whole offset is left to the loop and the test.
+    void CutConcaveCorners(UnitOffsets& u) const {
+        const std::size_t n = chain_.size();
+        const auto cutConcave = [&](std::size_t i, std::size_t j) {
+            if (!u.hasPiece[i] || !u.hasPiece[j] || chain_[i].arc || chain_[j].arc) return;
+            const Point2D t1 = chain_[i].Tangent(1), t2 = chain_[j].Tangent(0);
+            if ((t1.x * t2.y - t1.y * t2.x) * dd_ <= 0.0) return;
+            const Point2D p = u.pieces[i].a, q = u.pieces[j].a;
+            const Point2D r1{u.pieces[i].b.x - p.x, u.pieces[i].b.y - p.y};
+            const Point2D r2{u.pieces[j].b.x - q.x, u.pieces[j].b.y - q.y};
+            const double denom = r1.x * r2.y - r1.y * r2.x;
+            if (denom == 0.0) return;
+            const Point2D w{q.x - p.x, q.y - p.y};
+            const double t = (w.x * r2.y - w.y * r2.x) / denom, v = (w.x * r1.y - w.y * r1.x) / denom;
+            if (!(t > 0.0 && t < 1.0 && v > 0.0 && v < 1.0)) return;
+            const Point2D x = Along(p, r1, t);
+            u.pieces[i].b = u.end[i] = x;
+            u.pieces[j].a = u.start[j] = x;
+        };
+        for (std::size_t i = 0; i + 1 < n; ++i) cutConcave(i, i + 1);
+        if (closed_ && n > 1) cutConcave(n - 1, 0);
     }
 
     void JoinUnitOffsets(UnitOffsets& u) {
