@@ -10,7 +10,9 @@
 #include "catalogs/param_tool.h"
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
+#include "operations/kind_support.h"
 #include "operations/turn_mnogo_prohod.h"
+#include "platform/check.h"
 #include "platform/module.h"
 
 namespace zarvento {
@@ -220,305 +222,402 @@ bool LeavesIntoTheWorkingSide(const Contour& R, const Contour& W, double z1, dou
     return !R.IsPointInside(z, x) && !R.IsPointOnContour(z, x);
 }
 
+// Whether a face W lies inside a bore: W climbs towards +Z and lies inside
+// the stock side B.
+bool FaceInsideBore(const Contour& W, const Contour& B) {
+    const double zm = (W.GetFirstUnit()->StartPoint.z + W.GetLastUnit()->EndPoint.z) / 2.0;
+    Contour probe = PassLine(zm, 10000.0, zm, -10000.0);
+    IntersectPointList onB(10), onW(10);
+    probe.Intersect(B, onB, true);
+    probe.Intersect(W, onW, true);
+    return onB.Count() > 0 && onW.Count() > 0 && W.GetFirstUnit()->StartPoint.z < W.GetLastUnit()->EndPoint.z &&
+           onW[onW.Count() - 1].x < onB[0].x;
+}
+
 }  // namespace
 
-void CTurnMnogoProhod::LongitudNew() {
+// The signs and offsets of a stack of straight passes, built once per region.
+// Legend: pass i cuts at level0 + i·step across the feed, from (xs, zs) and
+// back there; a and o are the approach and overrun signed along the passes,
+// (dX, dZ) the retract after a cut, kIn the run of an oblique entry per unit
+// of depth, kLift the slope of a lift back to the start level.
+struct StraightPassLayout {
+    bool facing = false;    // passes across the axis (feed direction 1)
+    bool reversed = false;  // the user's direction: passes towards +Z, or out from the axis
+    double t = 0.0;         // depth of a pass
+    double s = 0.0;         // safe distance
+    double sSigned = 0.0;   // the safe distance, negative where it points the other way
+    double a = 0.0, o = 0.0;
+    double r = 0.0;             // the tool's corner radius
+    double endExtension = 0.0;  // past a marked end: the overrun (facing: less the radius)
+    double kLift = 0.0, kIn = 0.0;
+    double dX = 0.0, dZ = 0.0;
+    double xs = 0.0, zs = 0.0;
+    double level0 = 0.0, step = 0.0;
+};
+
+namespace {
+
+StraightPassLayout LayOutStraightPasses(const CTurnMnogoProhod& op, bool facing, const BoundBox& box) {
+    StraightPassLayout L;
+    L.facing = facing;
+    L.reversed = op.indNapr;
+    L.t = op.DepthPass;
+    L.s = op.SafeDistance;
+    L.a = op.Vrezanie;
+    L.o = op.Perebeg;
+    L.r = op.Rtool;
+    const double t = L.t, s = L.s;
+    double phi = op.fi, phi1 = op.fi1;
+    if (L.reversed && !facing) std::swap(phi, phi1);
+    double theta = phi <= 90.0 ? 90.0 : phi;
+    if (theta > 135.0) theta = 126.0;
+    L.kLift = std::cos(theta * kDegree) / std::sin(theta * kDegree);
+    if (!facing) {
+        L.dX = s;
+        L.dZ = phi1 > 45.0 ? -s / std::tan(phi1 * kDegree) : -s;
+        L.kIn = phi1 * kDegree > 0.001 ? 1.0 / std::tan(phi1 * kDegree) : 0.0;
+    } else {
+        L.dZ = -s;
+        L.dX = phi1 > 45.0 ? s * std::tan(phi1 * kDegree) : s;
+    }
+    L.sSigned = s;
+    if (!facing) {
+        L.xs = box.xmin - L.a;
+        L.zs = box.zmax + L.a;
+        L.level0 = box.xmin + t;
+        L.step = t;
+        if (op.internalMachining) {
+            L.xs = box.xmax + L.a;
+            L.level0 = box.xmax - t;
+            L.step = -t;
+            L.dX = -s;
+            L.sSigned = -s;
+        }
+        if (L.reversed) {
+            L.zs = box.zmin - L.a;
+            L.a = -L.a;
+            L.o = -L.o;
+            const double base = op.internalMachining ? -s : s;
+            L.dZ = phi1 > 45.0 ? base / std::tan(phi1 * kDegree) : base;
+            L.kIn = -L.kIn;
+        }
+        L.endExtension = L.o;
+        return L;
+    }
+    L.xs = box.xmin - L.a;
+    L.zs = box.zmax;
+    L.level0 = box.zmax - t;
+    L.step = -t;
+    L.endExtension = L.o - L.r;
+    if (op.internalMachining) {
+        L.xs = box.xmax + L.a;
+        L.a = -L.a;
+        L.endExtension = -L.endExtension;
+        L.dX = -L.dX;
+    }
+    if (L.reversed) {
+        L.zs = box.zmin;
+        L.level0 = box.zmin + t;
+        L.step = t;
+        L.sSigned = -s;
+        L.dZ = s;
+    }
+    return L;
+}
+
+}  // namespace
+
+// The stack of straight passes over one region: the levels cut into segments
+// inside the region, the segments chained across pockets, and the chains
+// written as frames.
+class CTurnMnogoProhod::StraightPasses {
+public:
+    StraightPasses(CTurnMnogoProhod& op, const StraightPassLayout& layout, const Contour& W, const Contour& B,
+                   const Contour& R)
+        : op_(op),
+          layout_(layout),
+          W_(W),
+          B_(B),
+          R_(R),
+          // Units by the pass-normal coordinate (the pass lines) and by X
+          // (the inside probes, which run along -Z).
+          regionAcross_(R, !layout.facing),
+          regionByX_(R, true),
+          stockAcross_(B, !layout.facing),
+          workingAcross_(W, !layout.facing) {
+        const ParamTool* tool = op.GetTool();
+        tipAllowsStart_ = !tool || tool->nP == 1 || tool->nP == 2 || tool->nP == 6;
+        if (!layout.facing) {
+            // Where the tool's point would bring the nose into the stock.
+            probe_ = op.sourceContour ? op.sourceContour->Clone() : std::make_unique<Contour>();
+            op.ApplyToolOffsets(*probe_);
+            probeByX_ = std::make_unique<UnitBands>(*probe_, true);
+        }
+    }
+
+    // The approach to the start of the passes.
+    void Approach() {
+        double x = layout_.xs, z = layout_.zs;
+        if (layout_.facing && op_.internalMachining)
+            z = layout_.zs + op_.Vrezanie + (layout_.reversed ? -layout_.s : layout_.s);
+        op_.MoveToStart(x, z);
+        op_.curX = x;
+        op_.curZ = z;
+    }
+
+    // The levels one after the other until one meets the region no more;
+    // false, with the operation's message, past kMaxPasses of them. Facing
+    // levels that step past the chuck's face stop at it: the last layer
+    // there is no clean-up pass's (that one follows the working side).
+    bool StackLevels() {
+        double reachX = 0.0, reachZ = 0.0;
+        op_.GetLatheReach(reachX, reachZ);
+        for (int pass = 0;; ++pass) {
+            if (pass == kMaxPasses) {
+                op_.ReportError(kTooManyPassesText);
+                return false;
+            }
+            double level = layout_.level0 + pass * layout_.step;
+            if (layout_.facing && layout_.step < 0 && level < reachZ) {
+                if (pass > 0 && layout_.level0 + (pass - 1) * layout_.step <= reachZ + EPS) break;
+                level = reachZ;
+            }
+            const std::size_t first = segments_.size();
+            if (!CutLevel(level)) break;
+            ChainLevel(first);
+        }
+        return true;
+    }
+
+    // The frames, chain by chain, and the way back to the start; the marks'
+    // approach and overrun stop where the lathe's reach does.
+    void WriteChains() {
+        op_.GetLatheReach(axisX_, chuckZ_);
+        const double liftSign = op_.indNapr ? -1.0 : 1.0;
+        for (std::size_t c = 0; c < chains_.size(); ++c) {
+            const std::vector<int>& held = chains_[c].segments;
+            for (std::size_t j = 0; j < held.size(); ++j) {
+                ZARVENTO_CHECK(held[j] >= 0 && static_cast<std::size_t>(held[j]) < segments_.size(),
+                               "a chain holds segments of the stack");
+                const PassSegment* before = j > 0 ? &Segment(held[j - 1]) : nullptr;
+                WriteSegment(Segment(held[j]), before, j == 0 && c > 0);
+            }
+            op_.MoveTo(layout_.xs, op_.curZ - std::fabs(op_.curX - layout_.xs - layout_.dX) * layout_.kLift * liftSign,
+                       true);
+        }
+        op_.MoveTo(layout_.xs, layout_.zs, true);
+    }
+
+private:
+    const PassSegment& Segment(int index) const { return segments_[static_cast<std::size_t>(index)]; }
+
+    // The segments of one level inside the region, with the marks of ends
+    // that lie on the stock side; false when the level meets the region no more.
+    bool CutLevel(double level) {
+        const bool facing = layout_.facing;
+        Contour line =
+            facing ? (op_.internalMachining ? PassLine(level, kFar, level, -kFar) : PassLine(level, -kFar, level, kFar))
+                   : (layout_.reversed ? PassLine(-kFar, level, kFar, level) : PassLine(kFar, level, -kFar, level));
+        points_.SetCountZero();
+        const std::unique_ptr<Contour> band = regionAcross_.Band(level);
+        line.Intersect(*band, points_, true);
+        const std::unique_ptr<Contour> stockBand = stockAcross_.Band(level);
+        const int n = static_cast<int>(points_.Count());
+        if (n < 2) return false;
+        for (int i = 1; i < n; ++i) {
+            const IntersectPoint& p = points_[static_cast<std::uint32_t>(i - 1)];
+            const IntersectPoint& q = points_[static_cast<std::uint32_t>(i)];
+            const double mz = (p.z + q.z) / 2.0, mx = (p.x + q.x) / 2.0;
+            // A probe along -Z meets only the units across the midpoint's X.
+            if (!(facing ? regionByX_.Band(mx) : regionAcross_.Band(level))->IsPointInside(mz, mx)) continue;
+            if (IsEqualPoint(p.z, p.x, q.z, q.x)) continue;
+            PassSegment seg{p.z, p.x, q.z, q.x, level};
+            if (i == 1) {
+                ++firstPairs_;
+                if (stockBand->IsPointOnContour(p.z, p.x)) {
+                    if (facing) {
+                        seg.startMark = !(op_.internalMachining && !tipAllowsStart_);
+                    } else {
+                        seg.startMark = !probeByX_->Band(p.x)->IsPointInside(p.z + layout_.a + layout_.r + 0.1, p.x);
+                    }
+                }
+            }
+            if (i == n - 1 && stockBand->IsPointOnContour(q.z, q.x)) {
+                seg.endMark =
+                    facing ? true : !probeByX_->Band(q.x)->IsPointInside(q.z - layout_.o - layout_.r - 0.1, q.x);
+            }
+            segments_.push_back(seg);
+        }
+        return true;
+    }
+
+    // The segments of the level from `first` on join the chains: a level
+    // with more segments than the one before opens a chain for each new
+    // one; the others go on with the nearest chain.
+    void ChainLevel(std::size_t first) {
+        const int m = static_cast<int>(segments_.size() - first);
+        for (int k = 0; k < m; ++k) {
+            const int index = static_cast<int>(first) + k;
+            if (m > previousCount_ && (firstPairs_ == 0 || k > 0)) {
+                chains_.push_back({{index}});
+                continue;
+            }
+            // A segment no chain reaches opens its own: dropping it would
+            // leave its material for the finishing tool.
+            const int c = NearestChain(Segment(index));
+            if (c < 0) {
+                chains_.push_back({{index}});
+            } else {
+                chains_[static_cast<std::size_t>(c)].segments.push_back(index);
+            }
+        }
+        previousCount_ = m;
+    }
+
+    // The chain whose last segment starts nearest to the segment's start, of
+    // those whose last cut of an earlier pass it lies under if any. A chain
+    // goes on to its next segment along the pass at the retract level, which
+    // is clear of the part only above the cut before it: a nearer chain in
+    // the next pocket along would take the tool through the wall between.
+    int NearestChain(const PassSegment& seg) const {
+        int best = -1;
+        bool bestUnder = false;
+        double bestDistance = 1e6;
+        for (std::size_t c = 0; c < chains_.size(); ++c) {
+            const std::vector<int>& held = chains_[c].segments;
+            const PassSegment& last = Segment(held.back());
+            std::size_t k = held.size();
+            while (k > 0 && Segment(held[k - 1]).level == seg.level) --k;
+            const bool under = k > 0 && LiesUnder(Segment(held[k - 1]), seg, layout_.facing);
+            const double d = Distance2(last.z1, last.x1, seg.z1, seg.x1);
+            if ((under && !bestUnder) || (under == bestUnder && d < bestDistance)) {
+                bestDistance = d;
+                bestUnder = under;
+                best = static_cast<int>(c);
+            }
+        }
+        return best;
+    }
+
+    // One segment: the way to its start (from outside the part for the
+    // first of a chain, or one that does not lie under the segment before
+    // it), the cut, and the retract.
+    void WriteSegment(PassSegment seg, const PassSegment* before, bool opensChain) {
+        const bool facing = layout_.facing;
+        const double stepSign = layout_.step > 0 ? 1.0 : -1.0;
+        const bool fromOutside = before != nullptr && !LiesUnder(*before, seg, facing);
+        if (fromOutside)
+            op_.MoveTo(
+                layout_.xs,
+                op_.curZ - std::fabs(op_.curX - layout_.xs - layout_.dX) * layout_.kLift * (op_.indNapr ? -1.0 : 1.0),
+                true);
+        if (facing) {
+            if (seg.startMark) seg.x1 -= layout_.a;
+            if (seg.endMark) seg.x2 += layout_.endExtension;
+            seg.x1 = std::min(seg.x1, axisX_);
+            seg.x2 = std::min(seg.x2, axisX_);
+        } else {
+            if (seg.startMark) seg.z1 += layout_.a;
+            if (seg.endMark) seg.z2 -= layout_.endExtension;
+            seg.z1 = std::max(seg.z1, chuckZ_);
+            seg.z2 = std::max(seg.z2, chuckZ_);
+        }
+        const double normal = facing ? seg.z1 : seg.x1;
+        double level = facing ? op_.curZ : op_.curX;
+        if (opensChain || fromOutside) level = normal - stepSign * (layout_.t + layout_.s);
+        if (!facing) {
+            if (!seg.startMark) {
+                if (layout_.sSigned > 0.5) level = seg.x1 - stepSign * (layout_.t + 0.5);
+                const double ze = seg.z1 + std::fabs(level - seg.x1) * layout_.kIn;
+                op_.MoveTo(op_.curX, ze, true);
+                op_.MoveTo(level, ze, true);
+                op_.MoveTo(seg.x1, seg.z1, false);
+            } else {
+                op_.MoveTo(op_.curX, seg.z1, true);
+                op_.MoveTo(level, seg.z1, true);
+                op_.MoveTo(seg.x1, seg.z1, true);
+            }
+        } else {
+            op_.MoveTo(seg.x1, op_.curZ, true);
+            op_.MoveTo(seg.x1, level, true);
+            op_.MoveTo(seg.x1, seg.z1, seg.startMark);
+        }
+        op_.MoveTo(seg.x2, seg.z2, false);
+        double retractZ2 = seg.z2 - layout_.dZ, retractX2 = seg.x2 - layout_.dX;
+        ClipRetract(workingAcross_, facing, seg.z2, seg.x2, retractZ2, retractX2);
+        // A pass that ends on the far side of a hollow in the working side
+        // would set off into the part: it leaves without a retract.
+        if (LeavesIntoTheWorkingSide(R_, W_, seg.z2, seg.x2, retractZ2, retractX2)) {
+            retractZ2 = seg.z2;
+            retractX2 = seg.x2;
+        }
+        op_.MoveTo(retractX2, retractZ2, false);
+    }
+
+    CTurnMnogoProhod& op_;
+    const StraightPassLayout& layout_;
+    const Contour& W_;
+    const Contour& B_;
+    const Contour& R_;
+    std::unique_ptr<Contour> probe_;  // longitudinal: the stock moved by the tool's offsets
+    UnitBands regionAcross_, regionByX_, stockAcross_, workingAcross_;
+    std::unique_ptr<UnitBands> probeByX_;
+    bool tipAllowsStart_ = true;
+    std::vector<PassSegment> segments_;
+    std::vector<RoughPassChain> chains_;
+    IntersectPointList points_{10};
+    int firstPairs_ = -1;
+    int previousCount_ = 0;
+    double axisX_ = 0.0, chuckZ_ = 0.0;
+};
+
+bool CTurnMnogoProhod::LongitudNew() {
     RegionClosed = true;
-    if (!regionContour || !pairedContour || regionContour->Empty() || pairedContour->Empty()) return;
+    if (!regionContour || !pairedContour || regionContour->Empty() || pairedContour->Empty()) return true;
     // Passes a zero depth apart would never leave the region.
-    if (!(DepthPass >= 0.001)) return;
+    if (!(DepthPass >= 0.001)) return true;
     const bool facing = feedDirection == 1;
     const Contour& W = *regionContour;
     const Contour& B = *pairedContour;
     std::unique_ptr<Contour> R = RegionOutline(W, B);
     if (!R->IsClosed()) {
         RegionClosed = false;
-        return;
+        return true;
     }
     if (!R->DetermineDirection()) R->Reverse();
     BoundBox box;
     ContoursBoundingBox(W, B, box);
 
+    // A working side of one unit that spans no level: passes of equal depth over its whole length.
     if (W.Count() == 1) {
         const CUnit& u = *W.GetFirstUnit();
         const double span = facing ? u.EndPoint.z - u.StartPoint.z : u.EndPoint.x - u.StartPoint.x;
         if (std::fabs(span) < 0.001) {
-            if (facing) {
-                indNapr = userNapr;
-                FacingOnePiece();
-            } else {
-                LongitudOnePiece();
-            }
-            return;
+            if (!facing) return LongitudOnePiece();
+            indNapr = userNapr;
+            return FacingOnePiece();
         }
     }
 
-    std::unique_ptr<Contour> P;
-    if (!facing) {
-        P = sourceContour ? sourceContour->Clone() : std::make_unique<Contour>();
-        ApplyToolOffsets(*P);
-    }
-    const double t = DepthPass;
-    double s = SafeDistance;
-    double a = Vrezanie, o = Perebeg;
-    const double r = Rtool;
-    const bool reversed = indNapr;
-    double phi = fi, phi1 = fi1;
-    if (reversed && !facing) std::swap(phi, phi1);
-
-    double theta = phi <= 90.0 ? 90.0 : phi;
-    if (theta > 135.0) theta = 126.0;
-    const double kLift = std::cos(theta * kDegree) / std::sin(theta * kDegree);
-    double dX = 0.0, dZ = 0.0, kIn = 0.0;
-    if (!facing) {
-        dX = s;
-        dZ = phi1 > 45.0 ? -s / std::tan(phi1 * kDegree) : -s;
-        kIn = phi1 * kDegree > 0.001 ? 1.0 / std::tan(phi1 * kDegree) : 0.0;
-    } else {
-        dZ = -s;
-        dX = phi1 > 45.0 ? s * std::tan(phi1 * kDegree) : s;
-    }
-
-    double xs = 0.0, zs = 0.0, level0 = 0.0, step = 0.0;
-    double sSigned = s;
-    double endExtension = o;  // facing: the overrun less the corner radius
-    if (!facing) {
-        xs = box.xmin - a;
-        zs = box.zmax + a;
-        level0 = box.xmin + t;
-        step = t;
-        if (internalMachining) {
-            xs = box.xmax + a;
-            level0 = box.xmax - t;
-            step = -t;
-            dX = -s;
-            sSigned = -s;
-        }
-        if (reversed) {
-            zs = box.zmin - a;
-            a = -a;
-            o = -o;
-            const double base = internalMachining ? -s : s;
-            dZ = phi1 > 45.0 ? base / std::tan(phi1 * kDegree) : base;
-            kIn = -kIn;
-        }
-        endExtension = o;
-    } else {
-        xs = box.xmin - a;
-        zs = box.zmax;
-        level0 = box.zmax - t;
-        step = -t;
-        // A face inside a bore: W climbs towards +Z and lies inside the stock side.
-        internalMachining = false;
-        {
-            const double zm = (W.GetFirstUnit()->StartPoint.z + W.GetLastUnit()->EndPoint.z) / 2.0;
-            Contour probe = PassLine(zm, 10000.0, zm, -10000.0);
-            IntersectPointList onB(10), onW(10);
-            probe.Intersect(B, onB, true);
-            probe.Intersect(W, onW, true);
-            if (onB.Count() > 0 && onW.Count() > 0 && W.GetFirstUnit()->StartPoint.z < W.GetLastUnit()->EndPoint.z &&
-                onW[onW.Count() - 1].x < onB[0].x)
-                internalMachining = true;
-        }
-        endExtension = o - r;
-        if (internalMachining) {
-            xs = box.xmax + a;
-            a = -a;
-            endExtension = -endExtension;
-            dX = -dX;
-        }
-        if (reversed) {
-            zs = box.zmin;
-            level0 = box.zmin + t;
-            step = t;
-            sSigned = -s;
-            dZ = s;
-        }
-    }
+    if (facing) internalMachining = FaceInsideBore(W, B);
+    const StraightPassLayout layout = LayOutStraightPasses(*this, facing, box);
     contourReversed = internalMachining ? !indNapr : indNapr;
-    if (facing && internalMachining) {
-        MoveToStart(xs, zs + Vrezanie + (reversed ? -s : s));
-        curX = xs;
-        curZ = zs + Vrezanie + (reversed ? -s : s);
-    } else {
-        MoveToStart(xs, zs);
-        curX = xs;
-        curZ = zs;
-    }
-
-    // The stack of passes.
-    const ParamTool* tool = GetTool();
-    const bool tipAllowsStart = !tool || tool->nP == 1 || tool->nP == 2 || tool->nP == 6;
-    std::vector<PassSegment> segments;
-    std::vector<RoughPassChain> chains;
-    int firstPairs = -1;
-    int previousCount = 0;
-    IntersectPointList points(10);
-    // Units by the pass-normal coordinate (the pass lines) and by X (the
-    // inside probes, which run along -Z).
-    UnitBands regionAcross(*R, !facing), regionByX(*R, true), stockAcross(B, !facing), workingAcross(W, !facing);
-    std::unique_ptr<UnitBands> probeByX;
-    if (P) probeByX = std::make_unique<UnitBands>(*P, true);
-    // Facing levels that step past the chuck's face stop at it: the last
-    // layer there is no clean-up pass's (that one follows the working side).
-    double reachX = 0.0, reachZ = 0.0;
-    GetLatheReach(reachX, reachZ);
-    for (int pass = 0; pass < kMaxPasses; ++pass) {
-        double level = level0 + pass * step;
-        if (facing && step < 0 && level < reachZ) {
-            if (pass > 0 && level0 + (pass - 1) * step <= reachZ + EPS) break;
-            level = reachZ;
-        }
-        Contour line =
-            facing ? (internalMachining ? PassLine(level, kFar, level, -kFar) : PassLine(level, -kFar, level, kFar))
-                   : (reversed ? PassLine(-kFar, level, kFar, level) : PassLine(kFar, level, -kFar, level));
-        points.SetCountZero();
-        const std::unique_ptr<Contour> band = regionAcross.Band(level);
-        line.Intersect(*band, points, true);
-        const std::unique_ptr<Contour> stockBand = stockAcross.Band(level);
-        const int n = static_cast<int>(points.Count());
-        if (n < 2) break;
-        const std::size_t firstOfPass = segments.size();
-        for (int i = 1; i < n; ++i) {
-            const IntersectPoint& p = points[static_cast<std::uint32_t>(i - 1)];
-            const IntersectPoint& q = points[static_cast<std::uint32_t>(i)];
-            const double mz = (p.z + q.z) / 2.0, mx = (p.x + q.x) / 2.0;
-            // A probe along -Z meets only the units across the midpoint's X.
-            if (!(facing ? regionByX.Band(mx) : regionAcross.Band(level))->IsPointInside(mz, mx)) continue;
-            if (IsEqualPoint(p.z, p.x, q.z, q.x)) continue;
-            PassSegment seg{p.z, p.x, q.z, q.x, level};
-            if (i == 1) {
-                ++firstPairs;
-                if (stockBand->IsPointOnContour(p.z, p.x)) {
-                    if (facing) {
-                        seg.startMark = !(internalMachining && !tipAllowsStart);
-                    } else {
-                        seg.startMark = !probeByX->Band(p.x)->IsPointInside(p.z + a + r + 0.1, p.x);
-                    }
-                }
-            }
-            if (i == n - 1 && stockBand->IsPointOnContour(q.z, q.x)) {
-                seg.endMark = facing ? true : !probeByX->Band(q.x)->IsPointInside(q.z - o - r - 0.1, q.x);
-            }
-            segments.push_back(seg);
-        }
-        const int m = static_cast<int>(segments.size() - firstOfPass);
-        // The chain whose last segment starts nearest to the segment's start,
-        // of those whose last cut of an earlier pass it lies under if any. A
-        // chain goes on to its next segment along the pass at the retract
-        // level, which is clear of the part only above the cut before it: a
-        // nearer chain in the next pocket along would take the tool through
-        // the wall between.
-        auto nearest = [&](const PassSegment& seg) {
-            int best = -1;
-            bool bestUnder = false;
-            double bestDistance = 1e6;
-            for (std::size_t c = 0; c < chains.size(); ++c) {
-                const std::vector<int>& held = chains[c].segments;
-                const PassSegment& last = segments[static_cast<std::size_t>(held.back())];
-                std::size_t k = held.size();
-                while (k > 0 && segments[static_cast<std::size_t>(held[k - 1])].level == seg.level) --k;
-                const bool under = k > 0 && LiesUnder(segments[static_cast<std::size_t>(held[k - 1])], seg, facing);
-                const double d = Distance2(last.z1, last.x1, seg.z1, seg.x1);
-                if ((under && !bestUnder) || (under == bestUnder && d < bestDistance)) {
-                    bestDistance = d;
-                    bestUnder = under;
-                    best = static_cast<int>(c);
-                }
-            }
-            return best;
-        };
-        // A segment no chain reaches opens its own: dropping it would leave
-        // its material for the finishing tool.
-        auto join = [&](int index) {
-            const int c = nearest(segments[static_cast<std::size_t>(index)]);
-            if (c < 0) {
-                chains.push_back({{index}});
-            } else {
-                chains[static_cast<std::size_t>(c)].segments.push_back(index);
-            }
-        };
-        for (int k = 0; k < m; ++k) {
-            const int index = static_cast<int>(firstOfPass) + k;
-            if (m > previousCount && (firstPairs == 0 || k > 0)) {
-                chains.push_back({{index}});
-            } else {
-                join(index);
-            }
-        }
-        previousCount = m;
-    }
-
-    // Frames, chain by chain; the marks' approach and overrun stop where
-    // the lathe's reach does.
-    double axisX = 0.0, chuckZ = 0.0;
-    GetLatheReach(axisX, chuckZ);
-    const double liftSign = indNapr ? -1.0 : 1.0;
-    const double stepSign = step > 0 ? 1.0 : -1.0;
-    for (std::size_t c = 0; c < chains.size(); ++c) {
-        const RoughPassChain& chain = chains[c];
-        for (std::size_t j = 0; j < chain.segments.size(); ++j) {
-            PassSegment seg = segments[static_cast<std::size_t>(chain.segments[j])];
-            // A segment that does not lie under the one before it is reached
-            // as the first of a chain is, from outside the part.
-            const bool fromOutside =
-                j > 0 && !LiesUnder(segments[static_cast<std::size_t>(chain.segments[j - 1])], seg, facing);
-            if (fromOutside) MoveTo(xs, curZ - std::fabs(curX - xs - dX) * kLift * liftSign, true);
-            if (facing) {
-                if (seg.startMark) seg.x1 -= a;
-                if (seg.endMark) seg.x2 += endExtension;
-                seg.x1 = std::min(seg.x1, axisX);
-                seg.x2 = std::min(seg.x2, axisX);
-            } else {
-                if (seg.startMark) seg.z1 += a;
-                if (seg.endMark) seg.z2 -= endExtension;
-                seg.z1 = std::max(seg.z1, chuckZ);
-                seg.z2 = std::max(seg.z2, chuckZ);
-            }
-            const double normal = facing ? seg.z1 : seg.x1;
-            double L = facing ? curZ : curX;
-            if ((j == 0 && c > 0) || fromOutside) L = normal - stepSign * (t + s);
-            if (!facing) {
-                if (!seg.startMark) {
-                    if (sSigned > 0.5) L = seg.x1 - stepSign * (t + 0.5);
-                    const double ze = seg.z1 + std::fabs(L - seg.x1) * kIn;
-                    MoveTo(curX, ze, true);
-                    MoveTo(L, ze, true);
-                    MoveTo(seg.x1, seg.z1, false);
-                } else {
-                    MoveTo(curX, seg.z1, true);
-                    MoveTo(L, seg.z1, true);
-                    MoveTo(seg.x1, seg.z1, true);
-                }
-            } else {
-                MoveTo(seg.x1, curZ, true);
-                MoveTo(seg.x1, L, true);
-                MoveTo(seg.x1, seg.z1, seg.startMark);
-            }
-            MoveTo(seg.x2, seg.z2, false);
-            double retractZ2 = seg.z2 - dZ, retractX2 = seg.x2 - dX;
-            ClipRetract(workingAcross, facing, seg.z2, seg.x2, retractZ2, retractX2);
-            // A pass that ends on the far side of a hollow in the working
-            // side would set off into the part: it leaves without a retract.
-            if (LeavesIntoTheWorkingSide(*R, W, seg.z2, seg.x2, retractZ2, retractX2)) {
-                retractZ2 = seg.z2;
-                retractX2 = seg.x2;
-            }
-            MoveTo(retractX2, retractZ2, false);
-        }
-        MoveTo(xs, curZ - std::fabs(curX - xs - dX) * kLift * liftSign, true);
-    }
-    MoveTo(xs, zs, true);
-    retractX = xs;
-    retractZ = zs;
-    RetractDZ = dZ;
-    RetractDX = dX;
+    StraightPasses passes(*this, layout, W, B, *R);
+    passes.Approach();
+    if (!passes.StackLevels()) return false;
+    passes.WriteChains();
+    retractX = layout.xs;
+    retractZ = layout.zs;
+    RetractDZ = layout.dZ;
+    RetractDX = layout.dX;
     indNapr = userNapr;
     // The host shows the passes drawn so far; its failure is the command's.
     RefreshHostView();
+    return true;
 }
 
-void CTurnMnogoProhod::LongitudOnePiece() {
+bool CTurnMnogoProhod::LongitudOnePiece() {
     OnePieceAcrossPass = false;
     OnePieceAlongPass = true;
     const Contour& W = *regionContour;
@@ -538,7 +637,12 @@ void CTurnMnogoProhod::LongitudOnePiece() {
     MoveToStart(xs, zs);
     curX = xs;
     curZ = zs;
-    const int n = std::min(kMaxPasses, static_cast<int>(std::ceil(std::fabs(h) / DepthPass - 1e-9)));
+    const double levels = std::ceil(std::fabs(h) / DepthPass - 1e-9);
+    if (!(levels <= kMaxPasses)) {
+        ReportError(kTooManyPassesText);
+        return false;
+    }
+    const int n = static_cast<int>(levels);
     double axisX = 0.0, chuckZ = 0.0;
     GetLatheReach(axisX, chuckZ);
     bool first = true;
@@ -567,9 +671,10 @@ void CTurnMnogoProhod::LongitudOnePiece() {
     retractZ = zs;
     // The host shows the passes drawn so far; its failure is the command's.
     RefreshHostView();
+    return true;
 }
 
-void CTurnMnogoProhod::FacingOnePiece() {
+bool CTurnMnogoProhod::FacingOnePiece() {
     OnePieceAlongPass = false;
     OnePieceAcrossPass = true;
     const Contour& W = *regionContour;
@@ -597,7 +702,11 @@ void CTurnMnogoProhod::FacingOnePiece() {
     const double t = DepthPass;
     std::vector<double> depths;
     double remaining = height;
-    while (remaining > t && static_cast<int>(depths.size()) < kMaxPasses) {
+    while (remaining > t) {
+        if (static_cast<int>(depths.size()) == kMaxPasses) {
+            ReportError(kTooManyPassesText);
+            return false;
+        }
         depths.push_back(t);
         remaining -= t;
     }
@@ -634,6 +743,7 @@ void CTurnMnogoProhod::FacingOnePiece() {
     retractZ = startZ;
     // The host shows the passes drawn so far; its failure is the command's.
     RefreshHostView();
+    return true;
 }
 
 }  // namespace zarvento

@@ -275,7 +275,7 @@ bool CTurnMnogoProhod::CreateContourPath() {
 
     ChainContourPieces(finishList);
     lastPieceIndex = static_cast<std::int32_t>(regionList.size()) - 1 + static_cast<std::int32_t>(finishList.size());
-    MachineRegions();
+    if (!MachineRegions()) return FailPath();
 
     if (isHeidenhain) {
         // The second round: regions with the tool-offset corrections.
@@ -284,7 +284,7 @@ bool CTurnMnogoProhod::CreateContourPath() {
             ChainContourPieces(finishList);
             lastPieceIndex =
                 static_cast<std::int32_t>(regionList.size()) - 1 + static_cast<std::int32_t>(finishList.size());
-            MachineRegions();
+            if (!MachineRegions()) return FailPath();
         }
     }
 
@@ -308,32 +308,37 @@ bool CTurnMnogoProhod::CreateContourPath() {
     return true;
 }
 
-void CTurnMnogoProhod::MachineRegions() {
+bool CTurnMnogoProhod::MachineRegions() {
     const std::size_t n = std::min(regionList.size(), pairedList.size());
     for (std::size_t i = 0; i < n; ++i) {
         regionContour = regionList[i]->Clone();
         pairedContour = pairedList[i]->Clone();
         pieceIndex = static_cast<std::int32_t>(i);
+        bool machined = true;
         if (indShema == 0)
-            RoughPasses();
+            machined = RoughPasses();
         else if (indCycleElementar == 0)
             OutputMachineCycle();
         regionContour.reset();
         pairedContour.reset();
+        if (!machined) return false;
     }
+    return true;
 }
 
-void CTurnMnogoProhod::RoughPasses() {
+bool CTurnMnogoProhod::RoughPasses() {
     if (indCycleElementar == 0) {
-        if (feedDirection == 0 || feedDirection == 1) LongitudNew();
-        if (feedDirection == 2) ProfileNew();
+        if ((feedDirection == 0 || feedDirection == 1) && !LongitudNew()) return false;
+        if (feedDirection == 2 && !ProfileNew()) return false;
         // The profile form ends with the clean-up pass of its own; asked for
         // as well, it would only cut air over the same contour a second time.
         if (feedDirection == 2 || isZachistka) CleanUpPass();
     } else if (indCycleElementar == 1) {
+        // The groove's refusals are the operation's message, as before: they
+        // do not stop the other regions.
         DepthPass = CycleValue(grooveCycle, "P1");
-        if (Rtool > 0.001 && Rtool > DepthPass) return ReportError(kRadiusText);
-        if (DepthPass < 0.001) return ReportError(kDepthText);
+        if (Rtool > 0.001 && Rtool > DepthPass) return ReportError(kRadiusText), true;
+        if (DepthPass < 0.001) return ReportError(kDepthText), true;
         WidthTool = CycleValue(grooveCycle, "P2");
         indPrivazTool = static_cast<int>(CycleValue(grooveCycle, "P3"));
         isCorrectStep = CycleValue(grooveCycle, "P4") != 0.0;
@@ -342,12 +347,13 @@ void CTurnMnogoProhod::RoughPasses() {
         SafeDistance = 0.0;
         depthOfCut = DepthPass;
         ElementarGroovCycleAcross();
-        if (!messageText.empty()) return;
+        if (!messageText.empty()) return true;
     } else {
-        return;
+        return true;
     }
     depthOfCut = DepthPass;
     ReturnToHome(retractX, retractZ);
+    return true;
 }
 
 void CTurnMnogoProhod::CleanUpPass() {

@@ -8,6 +8,7 @@
 
 #include "model/contour_builder_threading.h"
 #include "nc/cycle_g300el.h"
+#include "operations/kind_support.h"
 #include "operations/turn.h"
 #include "platform/host_object.h"
 
@@ -55,7 +56,7 @@ bool ExtendThreadLine(const CUnit& unit, bool leftHand, double approach, double 
 
 // Passes per thread start beyond which a plan is refused: a first-pass depth
 // far below the thread depth would otherwise build passes without end.
-inline constexpr int kMaxThreadPasses = 10000;
+inline constexpr int kMaxThreadPasses = kMaxPasses;
 
 // The roughing passes for the depth D (signed, finishing depth taken off)
 // and the first-pass depth I (same sign): equal steps of D / ceil(D / I), or

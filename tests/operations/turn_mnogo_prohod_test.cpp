@@ -348,6 +348,43 @@ TEST_F(TurnMnogoProhodTest, OnePieceStrategiesSpreadTheDepth) {
     EXPECT_NEAR(faces[3], -4.7, 1e-9) << "the last pass is the thinner one, on the face";
 }
 
+// At the least depth of cut a region deeper than kMaxPasses passes of it is
+// refused in every strategy, with the message and without a frame, rather
+// than cut part of the way.
+TEST_F(TurnMnogoProhodTest, ADepthTooSmallForTheRegionIsRefusedWithoutFrames) {
+    // A diameter of 20 in the bar of 50: 15 deep across the axis, 32 along it.
+    constexpr const char* kDeepStep = "LineSeg( 5,-10, -30,-10, 1 );\nLineSeg( -30,-10, -30,-30, 1 );\n";
+    struct Case {
+        const char* strategy;
+        const char* profile;
+        int feed;
+    };
+    const Case cases[] = {
+        {"longitudinal", kDeepStep, 0},
+        {"facing", kDeepStep, 1},
+        {"profile", kDeepStep, 2},
+        {"one piece along the axis", "LineSeg( 5,-10, -70,-10, 1 );\n", 0},
+        {"one piece across it", "LineSeg( -15,1, -15,-30, 1 );\n", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.strategy);
+        CTurnMnogoProhod& op = MultiPass(c.profile, [&](CTurnMnogoProhod& o) {
+            o.isZachistka = false;
+            test::SetCycleValue(o.turningCycle, "P3", c.feed);
+            test::SetCycleValue(o.turningCycle, "I", 0.001);
+        });
+        EXPECT_EQ(op.messageText, std::string("Ошибка:\n") + CTurnMnogoProhod::kTooManyPassesText);
+        EXPECT_TRUE(op.Frames().empty());
+    }
+    // A depth that needs just under the limit still cuts.
+    CTurnMnogoProhod& op = MultiPass(kDeepStep, [](CTurnMnogoProhod& o) {
+        o.isZachistka = false;
+        test::SetCycleValue(o.turningCycle, "I", 0.002);
+    });
+    EXPECT_EQ(op.messageText, "");
+    EXPECT_FALSE(op.Frames().empty());
+}
+
 // A face whose working unit runs towards the axis has its material on the
 // far side all the same: the passes step towards it instead of being left out.
 TEST_F(TurnMnogoProhodTest, OnePieceFacingMachinesAFaceWhateverItsSense) {
