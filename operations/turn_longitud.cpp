@@ -268,7 +268,7 @@ StraightPassLayout LayOutStraightPasses(const CTurnMnogoProhod& op, bool facing,
     L.o = op.Perebeg;
     L.r = op.Rtool;
     const double t = L.t, s = L.s;
-    double phi = op.fi, phi1 = op.fi1;
+    double phi = op.calc.fi, phi1 = op.calc.fi1;
     if (L.reversed && !facing) std::swap(phi, phi1);
     double theta = phi <= 90.0 ? 90.0 : phi;
     if (theta > 135.0) theta = 126.0;
@@ -574,12 +574,13 @@ private:
 
 bool CTurnMnogoProhod::LongitudNew() {
     RegionClosed = true;
-    if (!regionContour || !pairedContour || regionContour->Empty() || pairedContour->Empty()) return true;
+    if (!calc.regionContour || !calc.pairedContour || calc.regionContour->Empty() || calc.pairedContour->Empty())
+        return true;
     // Passes a zero depth apart would never leave the region.
     if (!(DepthPass >= 0.001)) return true;
-    const bool facing = feedDirection == 1;
-    const Contour& W = *regionContour;
-    const Contour& B = *pairedContour;
+    const bool facing = calc.feedDirection == 1;
+    const Contour& W = *calc.regionContour;
+    const Contour& B = *calc.pairedContour;
     std::unique_ptr<Contour> R = RegionOutline(W, B);
     if (!R->IsClosed()) {
         RegionClosed = false;
@@ -607,8 +608,8 @@ bool CTurnMnogoProhod::LongitudNew() {
     passes.Approach();
     if (!passes.StackLevels()) return false;
     passes.WriteChains();
-    retractX = layout.xs;
-    retractZ = layout.zs;
+    calc.retractX = layout.xs;
+    calc.retractZ = layout.zs;
     RetractDZ = layout.dZ;
     RetractDX = layout.dX;
     indNapr = userNapr;
@@ -620,8 +621,8 @@ bool CTurnMnogoProhod::LongitudNew() {
 bool CTurnMnogoProhod::LongitudOnePiece() {
     OnePieceAcrossPass = false;
     OnePieceAlongPass = true;
-    const Contour& W = *regionContour;
-    const Contour& B = *pairedContour;
+    const Contour& W = *calc.regionContour;
+    const Contour& B = *calc.pairedContour;
     const auto [box, z1, x1, z2, x2] = OnePieceOf(W, B);
     const bool reversed = indNapr;
     double s = SafeDistance;
@@ -667,8 +668,8 @@ bool CTurnMnogoProhod::LongitudOnePiece() {
         MoveTo(level - s, zTo, isRapidIdle);
     }
     MoveTo(xs, zs, true);
-    retractX = xs;
-    retractZ = zs;
+    calc.retractX = xs;
+    calc.retractZ = zs;
     // The host shows the passes drawn so far; its failure is the command's.
     RefreshHostView();
     return true;
@@ -677,8 +678,8 @@ bool CTurnMnogoProhod::LongitudOnePiece() {
 bool CTurnMnogoProhod::FacingOnePiece() {
     OnePieceAlongPass = false;
     OnePieceAcrossPass = true;
-    const Contour& W = *regionContour;
-    const Contour& B = *pairedContour;
+    const Contour& W = *calc.regionContour;
+    const Contour& B = *calc.pairedContour;
     const auto [box, z1, x1, z2, x2] = OnePieceOf(W, B);
     const bool reversed = indNapr;
     double s = SafeDistance;
@@ -739,8 +740,8 @@ bool CTurnMnogoProhod::FacingOnePiece() {
         MoveTo(xTo, level + s, isRapidIdle);
     }
     MoveTo(xs, startZ, true);
-    retractX = xs;
-    retractZ = startZ;
+    calc.retractX = xs;
+    calc.retractZ = startZ;
     // The host shows the passes drawn so far; its failure is the command's.
     RefreshHostView();
     return true;

@@ -108,10 +108,10 @@ public:
         ProfilePassLayout& L = layout_;
         L.approach = std::max(op_.Vrezanie, op_.DepthPass + 1.0);
         double s = op_.SafeDistance;
-        double theta = op_.fi <= 90.0 ? 90.0 : op_.fi;
+        double theta = op_.calc.fi <= 90.0 ? 90.0 : op_.calc.fi;
         if (theta > 135.0) theta = 126.0;
         L.kLift = std::cos(theta * kDegree) / std::sin(theta * kDegree);
-        const double dZ = op_.fi1 > 45.0 ? s / std::tan(op_.fi1 * kDegree) : s;
+        const double dZ = op_.calc.fi1 > 45.0 ? s / std::tan(op_.calc.fi1 * kDegree) : s;
         ContoursBoundingBox(W_, B_, box_);
 
         op_.contourReversed = op_.indNapr;
@@ -263,18 +263,19 @@ private:
 
 bool CTurnMnogoProhod::ProfileNew() {
     RegionClosed = true;
-    if (!regionContour || !pairedContour || regionContour->Empty() || pairedContour->Empty()) return true;
+    if (!calc.regionContour || !calc.pairedContour || calc.regionContour->Empty() || calc.pairedContour->Empty())
+        return true;
     // Offsets a zero distance apart would never leave the region.
     if (!(DepthPass >= 0.001)) return true;
-    const Contour& W = *regionContour;
-    const Contour& B = *pairedContour;
+    const Contour& W = *calc.regionContour;
+    const Contour& B = *calc.pairedContour;
 
     // A single face is roughed by the facing passes.
     if (W.Count() == 1 && std::fabs(W.GetFirstUnit()->StartPoint.z - W.GetFirstUnit()->EndPoint.z) < 0.001) {
-        const int direction = feedDirection;
-        feedDirection = 1;
+        const int direction = calc.feedDirection;
+        calc.feedDirection = 1;
         const bool roughed = LongitudNew();
-        feedDirection = direction;
+        calc.feedDirection = direction;
         indNapr = userNapr;
         return roughed;
     }
@@ -293,8 +294,8 @@ bool CTurnMnogoProhod::ProfileNew() {
     const ProfilePassLayout& layout = passes.Layout();
     RetractDZ = layout.dZ;
     RetractDX = layout.s;
-    retractX = layout.xs;
-    retractZ = layout.zs;
+    calc.retractX = layout.xs;
+    calc.retractZ = layout.zs;
     indNapr = userNapr;
     // The host shows the passes drawn so far; its failure is the command's.
     RefreshHostView();

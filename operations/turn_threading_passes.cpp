@@ -240,7 +240,7 @@ bool CTurnTHREADING::PrepareThreadRun(ThreadRun& run) {
     if (number("P3") < 0.0) return refuse(kNegativeRetract);
     const CycleParameter* springParam = cycle.FindParam("P5");
     run.springs = springParam ? springParam->intValue : 0;
-    depthOfCut = firstDepth;
+    calc.depthOfCut = firstDepth;
 
     Contour& line = *threadContour_;
     line.MergeOverlappingUnits();
