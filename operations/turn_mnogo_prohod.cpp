@@ -14,6 +14,7 @@
 #include "nc/frame_text_format.h"
 #include "nc/modal_state.h"
 #include "plan/spid.h"
+#include "platform/check.h"
 #include "platform/storage_record.h"
 
 namespace zarvento {
@@ -310,6 +311,7 @@ bool CTurnMnogoProhod::CreateContourPath() {
 }
 
 bool CTurnMnogoProhod::MachineRegions() {
+    ZARVENTO_CHECK(calc.regionList.size() == calc.pairedList.size(), "every region has its paired contour");
     const std::size_t n = std::min(calc.regionList.size(), calc.pairedList.size());
     for (std::size_t i = 0; i < n; ++i) {
         calc.regionContour = calc.regionList[i]->Clone();

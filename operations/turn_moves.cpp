@@ -13,6 +13,7 @@
 #include "operations/turn.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
+#include "platform/check.h"
 
 namespace zarvento {
 
@@ -164,6 +165,8 @@ void CTurn::BuildDetourPath(double x, double z, Contour& route) {
 }
 
 void CTurn::ReturnToHome(double x, double z) {
+    ZARVENTO_CHECK(calc.pieceIndex >= 0 && calc.pieceIndex <= std::max(calc.lastPieceIndex, 0),
+                   "the piece the tool leaves is one of the path's");
     calc.retractX = x;
     calc.retractZ = z;
     if (kind == kTurnMnogoProhod && calc.pieceIndex < calc.lastPieceIndex) return;

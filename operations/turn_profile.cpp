@@ -11,6 +11,7 @@
 #include "geometry/unit_locator.h"
 #include "operations/kind_support.h"
 #include "operations/turn_mnogo_prohod.h"
+#include "platform/check.h"
 #include "platform/document_2d.h"
 #include "platform/module.h"
 
@@ -224,6 +225,7 @@ private:
                              op_.Rtool, nullptr);
         op_.TrimToLatheReach(piece);
         if (piece.Empty()) return;
+        ZARVENTO_CHECK(!piece.HasBreaks(), "a profile pass is one continuous chain");
         // A piece that sets off straight away from the axis (up a face) is
         // entered by a line along the axis from the free end's side, so the
         // tool meets the face's foot moving as the pass before it did.

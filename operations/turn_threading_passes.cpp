@@ -14,6 +14,7 @@
 #include "nc/frame_templates.h"
 #include "operations/turn_threading.h"
 #include "plan/spid.h"
+#include "platform/check.h"
 #include "post/post_processor.h"
 #include "post/post_processor_settings.h"
 
@@ -111,6 +112,7 @@ public:
     // rapid from where the last one left the tool for the others.
     void Approach(const ThreadLine& thread, bool first) {
         if (first) return op_.MoveToStart(thread.start.x, thread.start.z);
+        ZARVENTO_CHECK(!op_.Frames().empty(), "a repetition follows the passes of the one before");
         const FramePoint& last = op_.Frames().back()->end;
         op_.AddLineFrame(last.x, last.z, thread.start.x, thread.start.z, -1.0, true);
     }
@@ -188,6 +190,7 @@ private:
         const ThreadPoint b = c.b0 + ThreadPoint{0.0, depth * q};
         if (!run_.spindleStop) {
             // A full-depth pass after another starts from its retract point.
+            ZARVENTO_CHECK(!op_.Frames().empty(), "a cut follows the approach");
             const FramePoint& at = op_.Frames().back()->end;
             Move({at.z, at.x}, c.a0, true);
             Move(c.a0, a, false);
