@@ -3,6 +3,7 @@
 
 #include <iostream>
 
+#include "model/model_layer.h"
 #include "operations/turn.h"
 #include "plan/part_model_services.h"
 #include "plan/plan_panels.h"
@@ -23,6 +24,7 @@ HeadlessSession::HeadlessSession() {
     } catch (const HostError& e) {
         std::cerr << "zarvento: " << e.Message() << "; servers registered there are not found\n";
     }
+    RegisterModelLayer();
     RegisterTurnFactory();
     RegisterPartModelServices();
     RegisterPlanPanels(&panels_);
@@ -33,6 +35,7 @@ HeadlessSession::~HeadlessSession() {
     PanelScript::Instance().SetEcho(nullptr);
     RegisterPlanPanels(nullptr);
     ResetProcessState();
+    UnregisterModelLayer();
 }
 
 }  // namespace zarvento::app
