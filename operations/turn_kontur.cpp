@@ -67,7 +67,7 @@ std::unique_ptr<Contour> CTurnKONTUR::GetSketchContour() {
 bool CTurnKONTUR::CreateContourPath() {
     indShema = 0;
     if (!CTurn::CreateContourPath()) return false;
-    const Contour& region = *regionList.front();
+    const Contour& region = *calc.regionList.front();
 
     std::unique_ptr<Contour> c;
     if (SposobTrajectory) {

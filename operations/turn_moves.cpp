@@ -13,6 +13,7 @@
 #include "operations/turn.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
+#include "platform/check.h"
 
 namespace zarvento {
 
@@ -164,9 +165,11 @@ void CTurn::BuildDetourPath(double x, double z, Contour& route) {
 }
 
 void CTurn::ReturnToHome(double x, double z) {
-    retractX = x;
-    retractZ = z;
-    if (kind == kTurnMnogoProhod && pieceIndex < lastPieceIndex) return;
+    ZARVENTO_CHECK(calc.pieceIndex >= 0 && calc.pieceIndex <= std::max(calc.lastPieceIndex, 0),
+                   "the piece the tool leaves is one of the path's");
+    calc.retractX = x;
+    calc.retractZ = z;
+    if (kind == kTurnMnogoProhod && calc.pieceIndex < calc.lastPieceIndex) return;
     // The next operation takes over from here unless it starts from the home
     // point. A different tool means a tool change there, whatever its mode
     // still says from an earlier calculation: its own prologue has not run yet.
@@ -190,10 +193,10 @@ void CTurn::ReturnToHome(double x, double z) {
 }
 
 void CTurn::MoveToStart(double x, double z) {
-    approachX = x;
-    approachZ = z;
-    if (pieceIndex != 0) {
-        const double kx = retractX, kz = retractZ;
+    calc.approachX = x;
+    calc.approachZ = z;
+    if (calc.pieceIndex != 0) {
+        const double kx = calc.retractX, kz = calc.retractZ;
         bool zFirst = x > kx;
         if (internalMachining) zFirst = !zFirst;
         if (zFirst) {
@@ -295,7 +298,7 @@ void CTurn::MoveToStart(double x, double z) {
 
     auto* previous = dynamic_cast<CTurn*>(GetPLAN()->GetPrevActiveTurn(index - 1));
     if (!previous) return;
-    const double ex = previous->retractX, ez = previous->retractZ;
+    const double ex = previous->calc.retractX, ez = previous->calc.retractZ;
     if (indPerehod == 0) {
         AddLineFrame(ex, ez, x, z, -1.0, true, true, hidden);
         return;

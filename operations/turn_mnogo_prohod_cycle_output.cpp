@@ -50,13 +50,14 @@ CCycle_Auto* CTurnMnogoProhod::TurningCycleDefinition() {
 }
 
 std::unique_ptr<Contour> CTurnMnogoProhod::MachineCycleContour() {
-    feedDirection = 0;
+    calc.feedDirection = 0;
     OnePieceAlongPass = OnePieceAcrossPass = false;
-    if (!regionContour || !pairedContour || regionContour->Empty() || pairedContour->Empty()) return nullptr;
-    std::unique_ptr<Contour> W = regionContour->Clone();
+    if (!calc.regionContour || !calc.pairedContour || calc.regionContour->Empty() || calc.pairedContour->Empty())
+        return nullptr;
+    std::unique_ptr<Contour> W = calc.regionContour->Clone();
     // The host's rectangle of the drawn stock side is the stock side's own
     // box; nothing is left drawn in the user's document for it.
-    const BoundBox box = pairedContour->GetBoundBox();
+    const BoundBox box = calc.pairedContour->GetBoundBox();
     const double a = Vrezanie, o = Perebeg;
 
     const Point3D s0 = W->GetFirstUnit()->StartPoint, e0 = W->GetLastUnit()->EndPoint;
@@ -100,8 +101,8 @@ std::unique_ptr<Contour> CTurnMnogoProhod::MachineCycleContour() {
             line.SetEndPoint(indNapr ? box.zmax + o : box.zmin - o, line.EndPoint.x);
         }
     }
-    retractX = rx;
-    retractZ = rz;
+    calc.retractX = rx;
+    calc.retractZ = rz;
 
     // Lead lines from the start point's levels to the contour's ends.
     const Point3D s1 = W->GetFirstUnit()->StartPoint, e1 = W->GetLastUnit()->EndPoint;
@@ -121,12 +122,12 @@ void CTurnMnogoProhod::OutputMachineCycle() {
     if (!definition) return;
     std::unique_ptr<Contour> W = MachineCycleContour();
     if (!W) return;
-    const double rx = retractX, rz = retractZ;
+    const double rx = calc.retractX, rz = calc.retractZ;
 
     const std::string demands = definition->profilDemands;
     if (demands.empty() || demands == " ") {
-        auto R1 = regionContour->Clone();
-        auto stock = ReverseContour(pairedContour->Clone());
+        auto R1 = calc.regionContour->Clone();
+        auto stock = ReverseContour(calc.pairedContour->Clone());
         for (int i = 0; i < stock->Count(); ++i) R1->AddUnit(stock->GetUnit(i)->Clone());
         std::unique_ptr<Contour> R2;
         if (isCorrectRadius && Rtool > 0.0001) {
@@ -134,7 +135,7 @@ void CTurnMnogoProhod::OutputMachineCycle() {
             if (R2) RemoveToolOffsets(*R2);
         }
         if (!R2) R2 = R1->Clone();
-        auto R3 = regionContour->Clone();
+        auto R3 = calc.regionContour->Clone();
         // The lead-in runs back along the region's first direction.
         R3->PrependLine(1000.0, R3->GetFirstUnit()->GetStartAngle() * 180.0 / PI + 180.0, true);
         MoveToStart(rx, rz);
@@ -152,7 +153,7 @@ void CTurnMnogoProhod::OutputMachineCycle() {
         if (fitted) {
             // As after the whole-region cycle: the tool leaves the part from
             // the retract point rather than staying there for the next operation.
-            ReturnToHome(retractX, retractZ);
+            ReturnToHome(calc.retractX, calc.retractZ);
             return;
         }
     }
@@ -220,7 +221,7 @@ bool CTurnMnogoProhod::OutputTrapezoids(const Contour& piece, int form, bool ste
     if (mirrorX && stepsAlongX) rz = -rz;
     // The retract point: the level just found on the stepping axis, the
     // region's start point on the other.
-    double px = retractX, pz = retractZ;
+    double px = calc.retractX, pz = calc.retractZ;
     if (stepsAlongX)
         px = -rz;
     else
@@ -252,8 +253,8 @@ bool CTurnMnogoProhod::OutputTrapezoids(const Contour& piece, int form, bool ste
         stay->CreatePathFigure();
         AddFrame(std::move(stay));
     }
-    curX = retractX = homeX;
-    curZ = retractZ = homeZ;
+    curX = calc.retractX = homeX;
+    curZ = calc.retractZ = homeZ;
     return true;
 }
 

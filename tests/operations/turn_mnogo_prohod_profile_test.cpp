@@ -78,13 +78,13 @@ TEST_F(TurnProfileTest, PassesFollowTheOffsetsOutermostFirst) {
     ASSERT_EQ(levels.size(), 3u);
     EXPECT_NEAR(levels[1] - levels[0], 2.0, 1e-6);
     EXPECT_NEAR(levels[2] - levels[1], 2.0, 1e-6);
-    ASSERT_EQ(op.regionList.size(), 1u);
-    const Contour& w = *op.regionList[0];
+    ASSERT_EQ(op.calc.regionList.size(), 1u);
+    const Contour& w = *op.calc.regionList[0];
     double nearest = 1e300;
     for (int i = 0; i < w.Count(); ++i) nearest = std::min(nearest, std::fabs(w.GetUnit(i)->StartPoint.x - levels[2]));
     EXPECT_LT(nearest, 1e-6) << "the last pass runs on the working side itself";
     BoundBox box;
-    ContoursBoundingBox(w, *op.pairedList[0], box);
+    ContoursBoundingBox(w, *op.calc.pairedList[0], box);
     ASSERT_FALSE(moves.empty());
     EXPECT_NEAR(moves[0].z2, box.zmax + 3.0, 1e-6);
     EXPECT_NEAR(moves[0].x2, box.xmin - 3.0, 1e-6);
@@ -156,10 +156,10 @@ void ExpectProfileInvariants(const CTurnMnogoProhod& op, const RandomProfile& pr
         frame->AddPathUnits(held.back());
         for (std::uint32_t k = 0; k < held.back().Count(); ++k) cuts.push_back(held.back()[k]);
     }
-    ASSERT_FALSE(op.regionList.empty());
-    for (std::size_t i = 0; i < op.regionList.size(); ++i) {
-        auto outline = ReverseContour(op.regionList[i]->Clone());
-        outline->AppendCopy(*op.pairedList[i]);
+    ASSERT_FALSE(op.calc.regionList.empty());
+    for (std::size_t i = 0; i < op.calc.regionList.size(); ++i) {
+        auto outline = ReverseContour(op.calc.regionList[i]->Clone());
+        outline->AppendCopy(*op.calc.pairedList[i]);
         const BoundBox box = outline->GetBoundBox();
         const int columns = static_cast<int>((box.zmax - box.zmin) / 0.5) + 1;
         const int rows = static_cast<int>((box.xmax - box.xmin) / 0.5) + 1;
@@ -168,9 +168,9 @@ void ExpectProfileInvariants(const CTurnMnogoProhod& op, const RandomProfile& pr
                 const double z = box.zmin + 0.5 * c + 0.01, x = box.xmin + 0.5 * r + 0.01;
                 if (!outline->IsPointInside(z, x)) continue;
                 if (NearestCut(cuts, z, x, t + 1e-3) <= t + 1e-3) continue;
-                ASSERT_TRUE(thinLayersStay &&
-                            test::Distance(*op.regionList[i], z, x) + test::Distance(*op.pairedList[i], z, x) <=
-                                t + 1e-3)
+                ASSERT_TRUE(thinLayersStay && test::Distance(*op.calc.regionList[i], z, x) +
+                                                      test::Distance(*op.calc.pairedList[i], z, x) <=
+                                                  t + 1e-3)
                     << "region " << i << " point (" << z << ", " << x << ")";
             }
         }
@@ -368,7 +368,8 @@ TEST_F(TurnProfileTest, HostIsCalledOnceAfterThePassesOfARegion) {
             const CTurnMnogoProhod& op =
                 Profile(part->profile, [&](CTurnMnogoProhod& o) { test::SetCycleValue(o.turningCycle, "P3", feed); });
             ASSERT_EQ(op.messageText, "");
-            EXPECT_EQ(HostFaults::Calls("RefreshHostView") - before - anyway, static_cast<int>(op.regionList.size()));
+            EXPECT_EQ(HostFaults::Calls("RefreshHostView") - before - anyway,
+                      static_cast<int>(op.calc.regionList.size()));
         }
     }
 }

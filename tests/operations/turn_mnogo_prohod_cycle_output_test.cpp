@@ -69,16 +69,16 @@ protected:
     // apart), between pieces so that it starts from its retract point.
     CTurnMnogoProhod& Region(const std::string& demands, const char* region, const char* stock, bool napr) {
         CTurnMnogoProhod& op = Cycle(kStairs, demands);
-        op.regionContour = ParseContourScript(region);
-        op.pairedContour = ParseContourScript(stock);
+        op.calc.regionContour = ParseContourScript(region);
+        op.calc.pairedContour = ParseContourScript(stock);
         op.ReleaseFrames();
         op.messageText.clear();
         op.internalMachining = false;
         op.indNapr = napr;
         op.Vrezanie = 1.0;
         op.Perebeg = 2.0;
-        op.pieceIndex = 1;
-        op.lastPieceIndex = 2;
+        op.calc.pieceIndex = 1;
+        op.calc.lastPieceIndex = 2;
         return op;
     }
 
@@ -128,8 +128,8 @@ TEST_F(TurnCycleOutputTest, StartPointAndLeadLinesByShape) {
         CTurnMnogoProhod& op = Region(" ", c.region, kStock, c.napr);
         std::unique_ptr<Contour> w = op.MachineCycleContour();
         ASSERT_TRUE(w);
-        EXPECT_NEAR(op.retractZ, c.rz, 1e-9);
-        EXPECT_NEAR(op.retractX, c.rx, 1e-9);
+        EXPECT_NEAR(op.calc.retractZ, c.rz, 1e-9);
+        EXPECT_NEAR(op.calc.retractX, c.rx, 1e-9);
         EXPECT_NEAR(w->GetFirstUnit()->StartPoint.z, c.z1, 1e-9);
         EXPECT_NEAR(w->GetFirstUnit()->StartPoint.x, c.x1, 1e-9);
         EXPECT_NEAR(w->GetLastUnit()->EndPoint.z, c.zn, 1e-9);
@@ -259,7 +259,7 @@ TEST_F(TurnCycleOutputTest, BlankDemandsGiveOneFrameWithThreeContours) {
         // The stairs fall from the free end: the start lies beyond the stock's
         // least X and greatest Z.
         BoundBox box;
-        ContoursBoundingBox(*op.pairedList[0], *op.pairedList[0], box);
+        ContoursBoundingBox(*op.calc.pairedList[0], *op.calc.pairedList[0], box);
         EXPECT_NEAR(c.start.x, box.xmin - op.Perebeg, 1e-9);
         EXPECT_NEAR(c.start.z, box.zmax + op.Vrezanie, 1e-9);
         EXPECT_NEAR(c.printContour->GetFirstUnit()->GetLength(), 1000.0, 1e-6) << "the lead-in";
@@ -316,14 +316,14 @@ TEST_F(TurnCycleOutputTest, StartPointFollowsTheRegionShape) {
         SCOPED_TRACE(c.name);
         CTurnMnogoProhod& op = Cycle(c.profile, " ");
         ASSERT_EQ(op.messageText, "");
-        ASSERT_EQ(op.regionList.size(), 1u);
+        ASSERT_EQ(op.calc.regionList.size(), 1u);
         EXPECT_EQ(op.OnePieceAcrossPass, c.across);
         EXPECT_EQ(op.OnePieceAlongPass, c.along);
         const auto cycles = Cycles(op);
         ASSERT_EQ(cycles.size(), 1u);
         BoundBox box;
-        ContoursBoundingBox(*op.pairedList[0], *op.pairedList[0], box);
-        const Contour& w = *op.regionList[0];
+        ContoursBoundingBox(*op.calc.pairedList[0], *op.calc.pairedList[0], box);
+        const Contour& w = *op.calc.regionList[0];
         const double x1 = w.GetFirstUnit()->StartPoint.x, xn = w.GetLastUnit()->EndPoint.x;
         const double a = op.Vrezanie, o = op.Perebeg;
         double rx = box.xmin - o, rz = box.zmax + a;

@@ -35,7 +35,7 @@ void CTurnMnogoProhod::DoZachistkaContourNew(const Contour& piece) {
     ApplyToolOffsets(*obstacle);
 
     bool rev = indNapr;
-    if (feedDirection == 1) rev = !rev;
+    if (calc.feedDirection == 1) rev = !rev;
     contourReversed = internalMachining ? !rev : rev;
     if (contourReversed) c = ReverseContour(std::move(c));
     double overrun = std::max(Perebeg, 0.0);
@@ -70,7 +70,7 @@ void CTurnMnogoProhod::DoZachistkaContourNew(const Contour& piece) {
     const double xe = c->GetLastUnit()->EndPoint.x, ze = c->GetLastUnit()->EndPoint.z;
     const double a0 = c->GetFirstUnit()->GetStartAngle();
     const int k = CircleCrossings(sourceContour.get(), zs, xs, R + 1.0);
-    const double rx = retractX, rz = retractZ;
+    const double rx = calc.retractX, rz = calc.retractZ;
     // "Outside" the current point: towards the axis for a bore, away from it otherwise.
     auto beyond = [this](double x, double current) { return internalMachining ? !(x > current) : x > current; };
 
@@ -117,7 +117,7 @@ void CTurnMnogoProhod::DoZachistkaContourNew(const Contour& piece) {
     if (OnePieceAcrossPass) {
         if (tag == 2) {
             MoveTo(rx, ze, true);
-            retractZ = ze;
+            calc.retractZ = ze;
         } else {
             MoveTo(xe, rz, true);
             MoveTo(rx, rz, true);
@@ -134,14 +134,14 @@ void CTurnMnogoProhod::DoZachistkaContourNew(const Contour& piece) {
         } else {
             MoveTo(rx, curZ, true);
             if (tag == 1) {
-                retractZ = curZ;
+                calc.retractZ = curZ;
             } else {
                 MoveTo(rx, rz, true);
             }
         }
     }
-    curX = retractX;
-    curZ = retractZ;
+    curX = calc.retractX;
+    curZ = calc.retractZ;
 }
 
 }  // namespace zarvento

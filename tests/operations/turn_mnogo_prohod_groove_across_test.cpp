@@ -229,13 +229,13 @@ TEST_F(TurnGrooveAcrossTest, RetractClearsTheStockAtThePlungeEdges) {
             test::SetCycleValue(o.grooveCycle, "P1", 2.0);
             test::SetCycleValue(o.grooveCycle, "P2", 2.0);
         });
-        op.regionContour = op.regionList[0]->Clone();
-        op.pairedContour = op.pairedList[0]->Clone();
+        op.calc.regionContour = op.calc.regionList[0]->Clone();
+        op.calc.pairedContour = op.calc.pairedList[0]->Clone();
         op.sourceContour = ParseContourScript(c.source);
         op.ReleaseFrames();
-        op.pieceIndex = 1;
+        op.calc.pieceIndex = 1;
         op.ElementarGroovCycleAcross();
-        EXPECT_NEAR(op.retractX, c.rx, 1e-9);
+        EXPECT_NEAR(op.calc.retractX, c.rx, 1e-9);
         ASSERT_FALSE(op.Frames().empty());
         EXPECT_NEAR(op.Frames().back()->end.x, c.rx, 1e-9) << "the last plunge returns there";
         EXPECT_NEAR(op.Frames().back()->end.z, -16.0, 1e-9);

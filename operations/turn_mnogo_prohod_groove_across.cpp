@@ -32,7 +32,8 @@ struct GrooveCrossing {
 }  // namespace
 
 void CTurnMnogoProhod::ElementarGroovCycleAcross() {
-    if (!regionContour || !pairedContour || regionContour->Empty() || pairedContour->Empty()) return;
+    if (!calc.regionContour || !calc.pairedContour || calc.regionContour->Empty() || calc.pairedContour->Empty())
+        return;
     if (const ParamTool* tool = GetTool()) {
         double width = 0.0, base = 0.0;
         if (tool->GetVariable("width", width)) {
@@ -57,9 +58,9 @@ void CTurnMnogoProhod::ElementarGroovCycleAcross() {
     const double a = Vrezanie, o = Perebeg;
     OnePieceAlongPass = OnePieceAcrossPass = false;
     RegionClosed = true;
-    const Contour& W = *regionContour;
+    const Contour& W = *calc.regionContour;
     BoundBox box;
-    ContoursBoundingBox(W, *pairedContour, box);
+    ContoursBoundingBox(W, *calc.pairedContour, box);
     const Point3D first = W.GetFirstUnit()->StartPoint, last = W.GetLastUnit()->EndPoint;
     const bool xChanges = std::fabs(first.x - last.x) >= 0.001, zChanges = std::fabs(first.z - last.z) >= 0.001;
     if (xChanges && !zChanges) OnePieceAcrossPass = true;
@@ -130,8 +131,8 @@ void CTurnMnogoProhod::ElementarGroovCycleAcross() {
                 hi = std::max(hi, c.x);
             }
             std::vector<GrooveCrossing> list = A, stock;
-            crossings(z + inset, *pairedContour, stock, false);
-            crossings(z + edge - inset, *pairedContour, stock, false);
+            crossings(z + inset, *calc.pairedContour, stock, false);
+            crossings(z + edge - inset, *calc.pairedContour, stock, false);
             for (const auto& c : stock)
                 if (internalMachining ? c.x >= hi + 1e-6 : c.x <= lo - 1e-6) list.push_back(c);
             if (list.size() >= 2) {
@@ -156,8 +157,8 @@ void CTurnMnogoProhod::ElementarGroovCycleAcross() {
         if (k + 1 < N) z -= k + 2 == N ? lastStep : t;
     }
     MoveTo(rx, curZ, true);
-    retractX = rx;
-    retractZ = curZ;
+    calc.retractX = rx;
+    calc.retractZ = curZ;
 }
 
 }  // namespace zarvento
