@@ -22,16 +22,12 @@
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "geometry/scoped_eps.h"
+#include "geometry/simulation_hook.h"
 #include "platform/messages.h"
-#include "platform/process_state.h"
 
 namespace zarvento {
 
 namespace {
-
-bool g_diagnosticRun = false;
-
-ZARVENTO_STATE_RESET { g_diagnosticRun = false; }
 
 // Below this test-circle radius the crossings with the circle are found at a
 // finer tolerance, so that units meeting at a very short vertex still part.
@@ -565,14 +561,16 @@ void ApplyBoundary(Contour& stock, const std::vector<CUnit*>& boundary, RemovedU
     if (!chained) stock.ChainUnits();
 }
 
+// The arrangement, then the host's view call that shows it.
 void DrawArrangement(const std::vector<CUnit*>& units) {
     for (CUnit* unit : units) unit->Draw2D(kStyleArrangement);
+    ActiveDocument2D().RefreshView(2);
 }
 
 }  // namespace
 
-void SetRegionDiagnosticRun(bool on) { g_diagnosticRun = on; }
-bool RegionDiagnosticRun() { return g_diagnosticRun; }
+void SetRegionDiagnosticRun(bool on) { SimulationCheckMode = on; }
+bool RegionDiagnosticRun() { return SimulationCheckMode; }
 
 int SubtractRegion(Contour& stock, Contour& cutter, double refZ, double refX, RemovedUnitList& removed,
                    AddedUnitList& added, int stepIndex, int stepCount) {
@@ -610,7 +608,7 @@ int SubtractRegion(Contour& stock, Contour& cutter, double refZ, double refX, Re
 
     // 8.
     if (elementary.empty()) HostTextOutput("AllUnits.MaxIndex()+1<1");
-    const bool draw = g_diagnosticRun && stepIndex == stepCount - 2;
+    const bool draw = SimulationCheckMode && stepIndex == stepCount - 2;
     if (draw) DrawArrangement(elementary);
 
     // 9. Start vertex.

@@ -11,6 +11,7 @@
 #include "geometry/exception.h"
 #include "geometry/primitives.h"
 #include "geometry/scoped_eps.h"
+#include "geometry/simulation_hook.h"
 #include "geometry/subtract_region.h"
 #include "platform/document_2d.h"
 #include "platform/host_faults.h"
@@ -306,9 +307,14 @@ TEST_F(SubtractRegionTest, DiagnosticDrawingOnlyOnTheChosenStep) {
         return ActiveDocument2D().Objects().size() - before;
     };
     EXPECT_EQ(draw(3, 5), 0u);
-    SetRegionDiagnosticRun(true);
+    // The diagnostic run is the simulation's check mode.
+    SimulationCheckMode = true;
+    EXPECT_TRUE(RegionDiagnosticRun());
     EXPECT_EQ(draw(2, 5), 0u);
+    EXPECT_TRUE(ActiveDocument2D().ViewRefreshes().empty());
     EXPECT_GT(draw(3, 5), 5u);
+    // The arrangement is followed by the host's view call.
+    EXPECT_EQ(ActiveDocument2D().ViewRefreshes(), std::vector<int>{2});
 }
 
 // ---------------------------------------------------------------- properties
