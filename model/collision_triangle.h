@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 
 namespace zarvento {
 
@@ -13,5 +14,15 @@ struct CollisionTriangle {
     // Minimum x, y, z, then maximum x, y, z.
     std::array<double, 6> box{};
 };
+
+// The box of the three vertices.
+inline void ComputeTriangleBox(CollisionTriangle& t) {
+    t.box = {1e9, 1e9, 1e9, -1e9, -1e9, -1e9};
+    for (const auto& v : t.vertices)
+        for (std::size_t k = 0; k < 3; ++k) {
+            if (v[k] < t.box[k]) t.box[k] = v[k];
+            if (v[k] > t.box[k + 3]) t.box[k + 3] = v[k];
+        }
+}
 
 }  // namespace zarvento

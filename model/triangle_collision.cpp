@@ -67,16 +67,6 @@ bool TriangleIntersect(const CollisionTriangle& a, const CollisionTriangle& b) {
     return !PlaneSeparatesPoints(B[0], B[1], B[2], A[0], A[1], A[2], 0);
 }
 
-void ComputeTriangleBox(CollisionTriangle& triangle) {
-    CollisionBox box{1e9, 1e9, 1e9, -1e9, -1e9, -1e9};
-    for (const auto& v : triangle.vertices)
-        for (int axis = 0; axis < 3; ++axis) {
-            box[axis] = std::min(box[axis], v[axis]);
-            box[axis + 3] = std::max(box[axis + 3], v[axis]);
-        }
-    triangle.box = box;
-}
-
 bool IntervalsOverlap(double lo1, double hi1, double lo2, double hi2) {
     return (lo1 > lo2 - EPS && lo1 < hi2 + EPS) || (lo2 > lo1 - EPS && lo2 < hi1 + EPS);
 }

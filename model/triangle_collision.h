@@ -30,9 +30,6 @@ bool PlaneSeparatesPoints(const CollisionPoint& p, const CollisionPoint& q, cons
 
 bool TriangleIntersect(const CollisionTriangle& a, const CollisionTriangle& b);
 
-// Fills the triangle's box from its vertices.
-void ComputeTriangleBox(CollisionTriangle& triangle);
-
 // Intervals [lo1, hi1] and [lo2, hi2] overlap when the lower end of one lies
 // strictly between the other's ends widened by EPS, either way round.
 bool IntervalsOverlap(double lo1, double hi1, double lo2, double hi2);
