@@ -6,18 +6,21 @@
 #include "platform/messages.h"
 #include "platform/panel_script.h"
 #include "platform/process_state.h"
+#include "simulation/simulation_layer.h"
 
 namespace zarvento::app {
 
 HeadlessSession::HeadlessSession() {
     RegisterTurnFactory();
     RegisterPlanPanels(&panels_);
+    RegisterSimulationLayer();
 }
 
 HeadlessSession::~HeadlessSession() {
     MessageLog::Instance().SetEcho(nullptr);
     PanelScript::Instance().SetEcho(nullptr);
     RegisterPlanPanels(nullptr);
+    UnregisterSimulationLayer();
     ResetProcessState();
 }
 
