@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "geometry/arc_unit.h"
 #include "geometry/exception.h"
@@ -174,6 +175,31 @@ std::unique_ptr<Contour> CSimulation::SweepToolAlongArc(const CUnit& move) {
             UnitPtr generator = Translated(move, u.CentrePoint.z - baseZ, u.CentrePoint.x - baseX);
             static_cast<CArcUnit&>(*generator).SetRadius(radius);
             figure.Add(std::move(generator));
+        }
+    }
+    // Where the move runs parallel to a straight edge of the outline, the
+    // figure's boundary leaves the trace of one end of the edge for the other:
+    // the edge itself closes it there, so the outline stands there too.
+    const auto& arc = static_cast<const CArcUnit&>(move);
+    std::vector<double> placed;
+    for (int k = 0; k < tool.Count(); ++k) {
+        const CUnit& u = *tool.GetUnit(k);
+        if (u.Kind == kUnitArc || u.IsZeroLength()) continue;
+        const double edge = AngleOfVector(u.StartPoint.z, u.StartPoint.x, u.EndPoint.z, u.EndPoint.x);
+        for (const double side : {PI / 2, 3 * PI / 2}) {
+            const double polar = NormalizeAngle(edge + side, 0.0);
+            const bool known = std::any_of(placed.begin(), placed.end(), [&](double a) {
+                return std::fabs(std::remainder(a - polar, 2 * PI)) < arc.GetAngleTolerance();
+            });
+            if (known || !arc.IsAngleInside(polar)) continue;
+            const double z = arc.CentrePoint.z + R * std::cos(polar), x = arc.CentrePoint.x + R * std::sin(polar);
+            if (IsEqualPoint(z, x, move.StartPoint.z, move.StartPoint.x) ||
+                IsEqualPoint(z, x, move.EndPoint.z, move.EndPoint.x))
+                continue;
+            placed.push_back(polar);
+            auto outline = tool.Clone();
+            outline->MoveTo(z, x);
+            for (int j = 0; j < outline->Count(); ++j) figure.Add(outline->GetUnit(j)->Clone());
         }
     }
     return figure.Finish();

@@ -9,9 +9,12 @@
 
 #include "geometry/contour_script.h"
 #include "geometry/line_unit.h"
+#include "nc/cadre_m3.h"
 #include "nc/cadre_t.h"
 #include "nc/cycle_auto.h"
 #include "platform/document_2d.h"
+#include "platform/settings_record.h"
+#include "platform/view_3d_log.h"
 #include "simulation/section_comparison.h"
 #include "simulation_test_support.h"
 #include "tests/geometry/region_shapes.h"
@@ -377,6 +380,199 @@ TEST_F(SimulationChecksTest, TheCheckRunTestsNoFixtureMovesNoModelAndWritesItsLi
     EXPECT_NE(lines[2].find("  N=" + std::to_string(simulation.Stock()->Count())), std::string::npos) << lines[2];
     // The part stays the active document.
     EXPECT_EQ(app->ActiveDocument(), part);
+}
+
+// A tool that reaches across its point towards the axis: a slanted block
+// from 0 to 6 above the point, about 2 along Z.
+std::shared_ptr<Contour> AcrossTheAxisTool() {
+    return std::shared_ptr<Contour>(
+        ParseContourScript("LineSeg( 0,0, 2,0, 1 );\nLineSeg( 2,0, 2,6, 1 );\nLineSeg( 2,6, -1,6, 1 );\n"
+                           "LineSeg( -1,6, 0,0, 1 );\n"));
+}
+
+TEST_F(SimulationChecksTest, ABoringPassWhoseMirroredToolReachesMaterialIsListedOncePerFrame) {
+    // Along the axis at radius 2 with a tool reaching 4 beyond it: mirrored
+    // across the axis it reaches radius 4, which the tool itself does not.
+    GetSPID()->tools[0].pContour = AcrossTheAxisTool();
+    auto boring = [&] {
+        CCadreISO* enter = Line(40, -60, 0, -2, false);
+        CCadreISO* along = Line(0, -2, -30, -2, false);
+        CCadreISO* back = Line(-30, -2, -40, -2, false);
+        enter->frameNumber = 20;
+        along->frameNumber = 21;
+        back->frameNumber = 22;
+        along->internalMachining = 1;
+        return std::vector<CCadreISO*>{Comment("start"), Tool(0), enter, along, back};
+    };
+    Run(boring(), 0);
+    const std::vector<std::string> listed = Listed(messages);
+    // The mirrored tool reaches material at every point of the pass; the
+    // 3D scene checks its first point and lists the frame once.
+    EXPECT_EQ(listed, std::vector<std::string>{"Error: кадр N21 - соударение в зоне -X при растачивании"});
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Обработка завершена"}) << "the run goes on";
+    const double area3D = std::fabs(ContourArea(*simulation.Stock()));
+
+    // The check run tests every point of a boring frame: the mirrored tool
+    // cuts along the whole pass, where on the 3D scene it cut at the first
+    // point of each frame only.
+    SimulationCheckMode = true;
+    CSimulation check;
+    SimulationMessages checkMessages;
+    check.SetFrames(boring());
+    check.SetSpeedFactor(1);
+    check.SetControls(&controls, &checkMessages);
+    check.GoToFrame(0, 1);
+    check.Start();
+    RunToEnd(check);
+    EXPECT_EQ(Listed(checkMessages), listed);
+    const double area2D = std::fabs(ContourArea(*check.Stock()));
+    // The band from radius 2 to 4 along the pass's 30 mm, less the notch
+    // the 3D run cut at its first point.
+    EXPECT_NEAR(area2D, area3D - 2.0 * 30.0, 1.0);
+}
+
+TEST_F(SimulationChecksTest, AMachineCycleRemovesItsRegionAtOnceAndWarnsOnThe3DScene) {
+    auto cycle = std::make_unique<CCycle_Auto>();
+    cycle->frameNumber = 30;
+    cycle->toolNumber = 0;
+    cycle->secondContour = ParseContourScript(
+        "LineSeg( 5,-30, -40,-30, 1 );\nLineSeg( -40,-30, -40,-18, 1 );\nLineSeg( -40,-18, 5,-18, 1 );\n"
+        "LineSeg( 5,-18, 5,-30, 1 );\n");
+    CCadreISO* region = cycle.get();
+    owned.push_back(std::move(cycle));
+    Run({Comment("start"), Tool(0), Line(40, -60, 10, -40, true), region, Line(10, -40, 40, -60, true)}, 0);
+    EXPECT_EQ(Listed(messages), std::vector<std::string>{"Warning: кадр N30 - Цикл не визуализируется"});
+    // The bar of radius 22.5 lost the ring from radius 18 outwards over 42 mm.
+    const double before = 90.0 * 22.5;
+    EXPECT_NEAR(std::fabs(ContourArea(*simulation.Stock())), before - 42 * 4.5, 1e-6);
+
+    // A cycle that changes nothing still warns; the pre-calculation does not.
+    MessageLog::Instance().Clear();
+    CSimulation again;
+    SimulationMessages list;
+    again.SetFrames({Comment("start"), Tool(0), region, Line(10, -40, 40, -60, true)});
+    again.SetControls(&controls, &list);
+    again.SetSpeedFactor(1);
+    again.CalculateAllFrames();
+    EXPECT_EQ(list.Count(), 0u);
+    again.GoToFrame(2, 1);
+    again.Start();
+    RunToEnd(again);
+    EXPECT_EQ(Listed(list), std::vector<std::string>{"Warning: кадр N30 - Цикл не визуализируется"});
+}
+
+TEST_F(SimulationChecksTest, ABusyHostFrameHoldsThePointWithoutHoldingTheThread) {
+    simulation.SetFrames({Comment("start"), Tool(0), Line(40, -60, 5, -20, false), Line(5, -20, -20, -20, false)});
+    simulation.SetSpeedFactor(1);
+    simulation.SetControls(&controls, &messages);
+    simulation.GoToFrame(0, 1);
+    simulation.Start();
+    // Into the first cut, then the host's frame is busy for 12 seconds.
+    while (simulation.PointIndex() < 5) ASSERT_TRUE(FireNextHostTimer());
+    const int held = simulation.PointIndex();
+    CSimulation::SetHostFrameBusy(true);
+    const int ticks = AdvanceHostClock(12000);
+    EXPECT_GT(ticks, 200);
+    EXPECT_EQ(simulation.PointIndex(), held);
+    // Shown after five seconds of the hold and again after ten, no more.
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{"Задержка", "Задержка"}));
+    CSimulation::SetHostFrameBusy(false);
+    FireNextHostTimer();
+    EXPECT_EQ(simulation.PointIndex(), held + 1);
+    RunToEnd(simulation);
+    EXPECT_EQ(Boxes().back(), "Обработка завершена");
+}
+
+TEST_F(SimulationChecksTest, AThreadFrameTicksOncePerRevolution) {
+    CCadreISO* approach = Line(40, -60, 5, -24, true);
+    CCadreISO* thread = Line(5, -24, -20, -24, false);
+    CCadreISO* still = Line(-20, -24, -30, -24, false);
+    thread->feedIsStep = still->feedIsStep = 1;
+    thread->feed = still->feed = 1.5;
+    thread->spindleSpeed = 600;
+    still->spindleSpeed = 0;  // no spindle speed: the normal interval
+    CCadreISO* after = Line(-30, -24, 40, -60, true);
+    simulation.SetFrames({Comment("start"), Tool(0), approach, thread, Comment("between"), still, after});
+    simulation.SetSpeedFactor(1);
+    simulation.SetControls(&controls, &messages);
+    simulation.GoToFrame(0, 1);
+    simulation.Start();
+    const WindowHandle window = HostMainWindowHandle();
+    EXPECT_EQ(HostTimerInterval(window, CSimulation::kTimerId), 40u);
+    std::vector<std::uint32_t> intervals;
+    while (simulation.IsRunning() && FireNextHostTimer()) {
+        const std::uint32_t interval = HostTimerInterval(window, CSimulation::kTimerId);
+        if (interval != 0 && (intervals.empty() || intervals.back() != interval)) intervals.push_back(interval);
+    }
+    // 60000 / 600 for the thread; back to 40 for the frame without a speed.
+    EXPECT_EQ(intervals, (std::vector<std::uint32_t>{40, 100, 40}));
+}
+
+TEST_F(SimulationChecksTest, OnThe3DSceneTheStocksNewUnitsGetFacesInTheCheckRunNone) {
+    auto revolved = [] {
+        int n = 0;
+        for (const View3DEntry& e : View3DLog::Instance().Entries())
+            n += e.action == "CreateRevolvedLine" || e.action == "CreateRevolvedArc";
+        return n;
+    };
+    const auto frames =
+        std::vector<CCadreISO*>{Comment("start"), Tool(0), Line(40, -60, 5, -20, false), Line(5, -20, -20, -20, false)};
+    Run(frames, 0);
+    const int faces = revolved();
+    EXPECT_GT(faces, 4);
+    const std::uint32_t stockColour = SettingsRecord::Global().Colour(12);
+    for (const View3DEntry& e : View3DLog::Instance().Entries())
+        if (e.action == "CreateRevolvedLine") {
+            EXPECT_EQ(e.colour, stockColour);
+        }
+    SimulationCheckMode = true;
+    CSimulation check;
+    check.SetFrames(frames);
+    check.SetSpeedFactor(1);
+    check.GoToFrame(0, 1);
+    check.Start();
+    RunToEnd(check);
+    EXPECT_EQ(revolved(), faces);
+}
+
+TEST_F(SimulationChecksTest, AJumpReplaysTheSpindleAndTakesTheFramesTool) {
+    auto m3 = std::make_unique<CCadre_M3>();
+    CCadreISO* on = m3.get();
+    owned.push_back(std::move(m3));
+    CCadreISO* cut = Line(5, -20, -20, -20, false, 1);
+    cut->feed = 0.12;
+    cut->spindleSpeed = 1400;
+    cut->toolEndZ = -20;
+    cut->toolEndX = -20;
+    simulation.SetFrames({Comment("start"), Tool(1), on, cut});
+    simulation.SetControls(&controls, &messages);
+    simulation.GoToFrame(3, 1);
+    EXPECT_TRUE(simulation.IsSpindleTurning());
+    ASSERT_NE(simulation.ToolContour(), nullptr);
+    EXPECT_EQ(controls.status, "T 2    F 0.120    S 1400");
+    const ParamTool& tool = GetSPID()->tools[1];
+    EXPECT_EQ(simulation.ToolReferenceZ(), tool.dNoseDx);
+    EXPECT_EQ(simulation.ToolReferenceX(), tool.dNoseDy);
+    simulation.GoToFrame(1, 1);
+    EXPECT_FALSE(simulation.IsSpindleTurning());
+}
+
+TEST_F(SimulationChecksTest, TheOperationsLengthCorrectionsMoveTheToolAndItsPoint) {
+    PlanExample();
+    CTurn* op = dynamic_cast<CTurn*>(GetPLAN()->GetTurn(0));
+    ASSERT_NE(op, nullptr);
+    ParamTool& tool = GetSPID()->tools[0];
+    tool.CorrectZ = 3;
+    tool.CorrectX = 2;
+    op->isCorrectLz = op->isCorrectLx = true;
+    simulation.ChangeTool(0, op);
+    EXPECT_EQ(simulation.CurrentTurn(), op);
+    EXPECT_EQ(simulation.ToolReferenceZ(), tool.dNoseDx - 3);
+    EXPECT_EQ(simulation.ToolReferenceX(), tool.dNoseDy - 2);
+    const BoundBox plain = tool.pContour->GetBoundBox();
+    const BoundBox moved = simulation.ToolContour()->GetBoundBox();
+    EXPECT_NEAR(moved.zmin, plain.zmin - 3, 1e-12);
+    EXPECT_NEAR(moved.xmin, plain.xmin + 2, 1e-12);
 }
 
 }  // namespace

@@ -1,0 +1,152 @@
+// The figure a tool's outline sweeps along a line or an arc move, cut from a
+// stock as the simulation cuts it, against a polygon clipper cutting the
+// outline's Minkowski sum with the same move; and the outline's equidistant
+// about an arc frame's centre.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "geometry/arc_unit.h"
+#include "geometry/contour_script.h"
+#include "geometry/line_unit.h"
+#include "geometry/subtract_region.h"
+#include "simulation_test_support.h"
+#include "tests/geometry/region_shapes.h"
+
+namespace zarvento::test {
+namespace {
+
+constexpr double kChord = 2e-4;
+
+// A bar of radius 20 from z = 0 to z = 100, kept about (95, -1), away from
+// every move.
+std::unique_ptr<Contour> Bar() {
+    return ParseContourScript(
+        "LineSeg( 0,0, 100,0, 1 );\nLineSeg( 100,0, 100,-20, 1 );\nLineSeg( 100,-20, 0,-20, 1 );\n"
+        "LineSeg( 0,-20, 0,0, 1 );\n");
+}
+
+class ToolSweepTest : public ExamplePlanTest {
+protected:
+    void SetUp() override {
+        ExamplePlanTest::SetUp();
+        GetSPID()->CreateContourTool(CSPID::kAllPositions);
+    }
+    // The simulation with the outline as the tool of position 0.
+    void UseTool(const std::string& outline) {
+        GetSPID()->tools[0].pContour = std::shared_ptr<Contour>(ParseContourScript(outline));
+        simulation.ChangeTool(0, nullptr);
+        ASSERT_NE(simulation.ToolContour(), nullptr);
+    }
+    std::unique_ptr<Contour> Sweep(const CUnit& move) {
+        return move.Kind == kUnitArc ? simulation.SweepToolAlongArc(move) : simulation.SweepToolAlongLine(move);
+    }
+    // The stock's area after the move, ours and the clipper's. As in a run,
+    // the outline is cut where the move starts (a step before) and then the
+    // figure it sweeps, which has no outline at its start.
+    std::pair<double, double> CutAreas(const CUnit& move) {
+        auto stock = Bar();
+        ClipperLib::Path clipped = Flatten(*stock, kChord);
+        auto start = simulation.ToolContour()->Clone();
+        start->MoveTo(move.StartPoint.z, move.StartPoint.x);
+        RemovedUnitList removed(100);
+        AddedUnitList added(100);
+        SubtractRegion(*stock, *start, 95, -1, removed, added, 0, 0);
+        auto figure = Sweep(move);
+        SubtractRegion(*stock, *figure, 95, -1, removed, added, 0, 0);
+
+        auto outline = GetSPID()->tools[0].pContour->Clone();
+        outline->MoveTo(0, 0);
+        Contour one;
+        one.AddUnit(move.Clone());
+        ClipperLib::Path path = Flatten(one, kChord);
+        path.push_back(ToClipper(move.EndPoint.z, move.EndPoint.x));
+        ClipperLib::Paths swept, result;
+        ClipperLib::MinkowskiSum(Flatten(*outline, kChord), path, swept, false);
+        ClipperLib::Clipper clipper;
+        clipper.AddPath(clipped, ClipperLib::ptSubject, true);
+        clipper.AddPaths(swept, ClipperLib::ptClip, true);
+        clipper.Execute(ClipperLib::ctDifference, result, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
+        double clipperArea = 0.0;
+        for (const auto& polygon : result)
+            if (ClipperLib::PointInPolygon(ToClipper(95, -1), polygon) != 0)
+                clipperArea = std::fabs(ClipperLib::Area(polygon)) / (kClipperScale * kClipperScale);
+        return {std::fabs(ContourArea(*stock)), clipperArea};
+    }
+
+    CSimulation simulation;
+};
+
+constexpr const char* kSquare =
+    "LineSeg( 0,0, 2,0, 1 );\nLineSeg( 2,0, 2,-2, 1 );\nLineSeg( 2,-2, 0,-2, 1 );\n"
+    "LineSeg( 0,-2, 0,0, 1 );\n";
+// An insert's nose of radius 0.8 about (0.8, -0.8), its edges tangent to it.
+constexpr const char* kNosed =
+    "LineSeg( 0,-0.8, 0,-12, 1 );\nLineSeg( 0,-12, 5,-12, 1 );\nLineSeg( 5,-12, 1.6,-0.8, 1 );\n"
+    "ArcByPoint( 0.8,-0.8, 0.8, 1.6,-0.8, 0,-0.8, 1, 1 );\n";
+
+TEST_F(ToolSweepTest, AnOutlineOfLinesSweepsIntoItselfAndACopyOfTheMovePerVertex) {
+    UseTool(kSquare);
+    const CLineUnit move(10, -30, 13, -29);
+    auto figure = Sweep(move);
+    ASSERT_TRUE(figure);
+    // Splitting keeps every length: the outline's 8 and four moves of sqrt 10.
+    EXPECT_NEAR(figure->GetLength(), 8 + 4 * std::sqrt(10.0), 1e-9);
+    // Each vertex's copy of the move is there, and the outline ends where the move does.
+    for (const auto& [dz, dx] : {std::pair{0.0, 0.0}, {2.0, 0.0}, {2.0, -2.0}, {0.0, -2.0}}) {
+        SCOPED_TRACE(dz * 10 + dx);
+        EXPECT_TRUE(figure->IsPointOnContour(11.5 + dz, -29.5 + dx));
+    }
+    EXPECT_TRUE(figure->IsPointOnContour(14, -29));
+    EXPECT_FALSE(figure->IsPointOnContour(11, -30)) << "no outline at the start";
+    EXPECT_EQ(simulation.ToolContour()->BasePoint.z, 13) << "the outline ends at the move's end";
+}
+
+TEST_F(ToolSweepTest, CutsWhatTheMinkowskiSumCutsAlongLinesAndArcs) {
+    std::mt19937 rng(11);
+    // Every move starts with its outline across the bar's surface or off it.
+    std::uniform_real_distribution<double> z(10, 60), depth(-22, -18), angle(0, 2 * std::acos(-1.0)), radius(1.0, 12.0),
+        sweep(0.2, 2.5), length(0.05, 6.0);
+    int compared = 0;
+    for (const char* outline : {kSquare, kNosed}) {
+        UseTool(outline);
+        for (int k = 0; k < 40; ++k) {
+            SCOPED_TRACE(k);
+            UnitPtr move;
+            if (k % 2 == 0) {
+                const double z1 = z(rng), x1 = depth(rng), a = angle(rng), l = length(rng);
+                move = std::make_unique<CLineUnit>(z1, x1, z1 + l * std::cos(a), x1 + l * std::sin(a));
+            } else {
+                const double z0 = z(rng), x0 = depth(rng), r = radius(rng), a0 = angle(rng), s = sweep(rng);
+                const double cz = z0 - r * std::cos(a0), cx = x0 - r * std::sin(a0);
+                const int dir = k % 4 == 1 ? 1 : -1;
+                const double a1 = a0 - dir * s;
+                move = std::make_unique<CArcUnit>(cz, cx, r, z0, x0, cz + r * std::cos(a1), cx + r * std::sin(a1), dir);
+            }
+            const auto [ours, clipper] = CutAreas(*move);
+            // The flattening errs by the chord along the arcs swept.
+            EXPECT_NEAR(ours, clipper, 5e-3) << move->GetScriptText();
+            ++compared;
+        }
+    }
+    EXPECT_EQ(compared, 80);
+}
+
+TEST_F(ToolSweepTest, TheEquidistantOfAnArcFrameLiesAboutItsCentre) {
+    UseTool(kSquare);
+    // The arc's centre off the axis and off the origin: z 30, x -10.
+    auto equidistant = simulation.CreateToolEquidistant(30, -10, 5);
+    ASSERT_TRUE(equidistant);
+    ASSERT_FALSE(equidistant->Empty());
+    const BoundBox box = equidistant->GetBoundBox();
+    // The square from (30, -12) to (32, -10), grown by 5 on every side.
+    EXPECT_NEAR(box.zmin, 25, 1e-6);
+    EXPECT_NEAR(box.zmax, 37, 1e-6);
+    EXPECT_NEAR(box.xmin, -17, 1e-6);
+    EXPECT_NEAR(box.xmax, -5, 1e-6);
+    EXPECT_TRUE(HiddenWorkDocument2D().Objects().empty()) << "the work document keeps nothing of it";
+}
+
+}  // namespace
+}  // namespace zarvento::test
