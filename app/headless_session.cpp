@@ -2,6 +2,7 @@
 #include "app/headless_session.h"
 
 #include "operations/turn.h"
+#include "plan/part_model_services.h"
 #include "plan/plan_panels.h"
 #include "platform/messages.h"
 #include "platform/panel_script.h"
@@ -12,6 +13,7 @@ namespace zarvento::app {
 
 HeadlessSession::HeadlessSession() {
     RegisterTurnFactory();
+    RegisterPartModelServices();
     RegisterPlanPanels(&panels_);
     RegisterSimulationLayer();
 }

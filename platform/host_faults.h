@@ -20,6 +20,8 @@ public:
     static void Check(std::string_view call);
     // How many times Check saw this call since the last Clear.
     static int Calls(std::string_view call);
+    // How many host calls of any kind Check saw since the last Clear.
+    static int TotalCalls();
 };
 
 }  // namespace zarvento
