@@ -13,7 +13,9 @@
 
 #include "catalogs/tool_model_text.h"
 #include "geometry/contour.h"
+#include "geometry/contour_script.h"
 #include "geometry/simulation_hook.h"
+#include "model/revolution_part.h"
 #include "nc/cadre_comment.h"
 #include "nc/cadre_iso.h"
 #include "nc/cadre_line_g01.h"
@@ -96,6 +98,10 @@ protected:
         fs::create_directories("example");
         ToolModelText::Convert((examples / "tools" / "roughing_tool.txt").string(), "example/roughing_tool.rdp");
         ToolModelText::Convert((examples / "tools" / "finishing_tool.txt").string(), "example/finishing_tool.rdp");
+        // The example's STEP file, as the build writes it from the profile.
+        FileReadResult profile = ReadTextFile(examples / "shaft" / "stepped-shaft.profile", TextEncoding::Utf8);
+        ASSERT_TRUE(profile.ok);
+        BodyOfProfile(*ParseContourScript(profile.text)).WriteStep("example/stepped-shaft.step", "stepped-shaft");
         part = app->Documents().Add(DocumentType::Part);
         RunExample("make-stepped-shaft.zsc");
     }
