@@ -12,6 +12,7 @@
 
 #include "app/headless_session.h"
 #include "app/script_run.h"
+#include "app/section_svg.h"
 #include "plan/command_door.h"
 #include "plan/plan.h"
 #include "plan/plan_panels.h"
@@ -19,12 +20,13 @@
 #include "platform/host_error.h"
 #include "platform/messages.h"
 #include "platform/panel_script.h"
+#include "platform/text_file.h"
 #include "simulation/headless_simulation.h"
 
 namespace zarvento::app {
 
 const char* const kSimulateUsage =
-    "  simulate <document> [--check] [--row <n>] [--speed <v>] [--stock]\n"
+    "  simulate <document> [--check] [--row <n>] [--speed <v>] [--stock] [--svg <file>]\n"
     "             the machining simulation of the part's plan, as the command\n"
     "             \"Визуализация обработки\" runs it: every frame's stock is\n"
     "             pre-calculated, then the program runs from row <n> (0) at the\n"
@@ -35,11 +37,16 @@ const char* const kSimulateUsage =
     "             run ended and its messages, the stock's unit count (--stock:\n"
     "             its units); a long run shows its progress on the standard\n"
     "             error. The document is not saved. Exit code 1 when the run\n"
-    "             listed an error (a rapid cut, a collision) or did not run\n";
+    "             listed an error (a rapid cut, a collision) or did not run.\n"
+    "             --svg draws what the run shows in the turning plane: the\n"
+    "             part, the stock before and as machined, the path stepped,\n"
+    "             the tool where the run ended, the part's units it departs\n"
+    "             from\n";
 
 namespace {
 
-constexpr const char* kUsage = "usage: zarvento simulate <document> [--check] [--row <n>] [--speed <v>] [--stock]\n";
+constexpr const char* kUsage =
+    "usage: zarvento simulate <document> [--check] [--row <n>] [--speed <v>] [--stock] [--svg <file>]\n";
 
 // A progress line on the standard error, once the run has taken a second,
 // redrawn at most every half second.
@@ -71,7 +78,7 @@ std::string Millimetres(double value) {
 }  // namespace
 
 int RunSimulationJob(int argc, char** argv) {
-    std::string documentPath, row, speed;
+    std::string documentPath, row, speed, svgPath;
     bool check = false, printStock = false;
     for (int k = 2; k < argc; ++k) {
         const std::string_view arg = argv[k];
@@ -83,6 +90,8 @@ int RunSimulationJob(int argc, char** argv) {
             row = argv[++k];
         } else if (arg == "--speed" && k + 1 < argc) {
             speed = argv[++k];
+        } else if (arg == "--svg" && k + 1 < argc) {
+            svgPath = argv[++k];
         } else if (!arg.empty() && arg[0] != '-' && documentPath.empty()) {
             documentPath = arg;
         } else {
@@ -154,6 +163,18 @@ int RunSimulationJob(int argc, char** argv) {
         std::cout << line << "\n";
     }
     if (printStock) std::cout << outcome->stock;
+    if (!svgPath.empty()) {
+        SimulationPicture picture = outcome->picture;
+        picture.title = documentPath + ": " + picture.title +
+                        (outcome->ending.empty() ? std::string() : " (" + outcome->ending + ")");
+        for (char& c : picture.title)
+            if (c == '\n') c = ' ';
+        const FileWriteResult written = WriteFileAtomic(svgPath, SectionSvgText(picture));
+        if (!written.ok) {
+            std::cerr << "zarvento: cannot write " << svgPath << ": " << written.error << "\n";
+            return kExitCommandFailed;
+        }
+    }
     return error ? kExitCommandFailed : kExitOk;
 }
 

@@ -88,13 +88,27 @@ private:
     const CPROGRAM& program_;
 };
 
-void TakeStock(SimulationOutcome& outcome, const Contour* stock) {
+// The stock as the simulation left it, where it departs from the part, and
+// the picture of the run.
+void TakeStock(SimulationOutcome& outcome, const CSimulation& simulation) {
+    const Contour* stock = simulation.Stock();
     outcome.stockUnits = stock ? stock->Count() : 0;
     outcome.stock = stock ? ContourScriptText(*stock) : std::string();
     outcome.deviations.clear();
-    const CSPID* spid = ExistingSPID();
-    if (stock && spid && spid->GetDetailContour())
-        outcome.deviations = CompareSections(*spid->GetDetailContour(), *stock, SettingsRecord::Global().accuracy);
+    CSPID* spid = ExistingSPID();
+    const Contour* part = spid ? spid->GetDetailContour() : nullptr;
+    if (stock && part) outcome.deviations = CompareSections(*part, *stock, SettingsRecord::Global().accuracy);
+
+    const std::unique_ptr<Contour> initial = spid ? spid->CreateSourceContour() : nullptr;
+    SimulationScene scene;
+    scene.part = part;
+    scene.initialStock = initial.get();
+    scene.machined = stock;
+    scene.points = &simulation.Points();
+    scene.pointsStepped = simulation.PointIndex();
+    scene.tool = simulation.ToolContour();
+    scene.deviations = &outcome.deviations;
+    outcome.picture = MakeSimulationPicture(scene, outcome.checkMode ? "check run" : "simulation");
 }
 
 }  // namespace
@@ -126,7 +140,7 @@ void HeadlessSimulation::RunPanel(CPROGRAM& program, bool checkMode, PanelAnswer
         if (progress_) pre.SetProgress([this](int done, int total) { progress_("pre-calculation", done, total); });
         pre.CalculateAllFrames();
         outcome->preCalculated = true;
-        TakeStock(*outcome, pre.Stock());
+        TakeStock(*outcome, pre);
         PanelScript::Instance().Note(PlanPanels::kSimulation,
                                      "pre-calculated " + std::to_string(frameCount) + " frames, stock " +
                                          std::to_string(pre.Stock() ? pre.Stock()->Count() : 0) + " units");
@@ -163,7 +177,7 @@ void HeadlessSimulation::RunPanel(CPROGRAM& program, bool checkMode, PanelAnswer
             outcome->messages.push_back(messages.Text(k));
             PanelScript::Instance().Note(PlanPanels::kSimulation, messages.Text(k));
         }
-        TakeStock(*outcome, simulation.Stock());
+        TakeStock(*outcome, simulation);
         PanelScript::Instance().Note(
             PlanPanels::kSimulation,
             "ran " + std::to_string(outcome->points) + " points from row " + std::to_string(row) + ", stock " +

@@ -19,6 +19,7 @@
 
 #include "plan/plan_simulation.h"
 #include "simulation/section_comparison.h"
+#include "simulation/simulation_picture.h"
 
 namespace zarvento {
 
@@ -41,6 +42,9 @@ struct SimulationOutcome {
     // Where that stock departs from the part's section by more than the
     // settings' accuracy.
     std::vector<SectionDeviation> deviations;
+    // What the run shows in the turning plane: the part, the stock before and
+    // as machined, the path stepped, the tool where the run ended.
+    SimulationPicture picture;
 };
 
 class HeadlessSimulation final : public PlanSimulation {

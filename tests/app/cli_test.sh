@@ -86,7 +86,7 @@ grep -q "^N[0-9]\{4\} M30" "$work/python.nc" || fail "the script did not renumbe
 # with its diagnostic lines. The document is not saved.
 sim="$work/ex/example/part.rdp"
 before=$(md5sum < "$sim")
-(cd "$work/ex" && "$zarvento" simulate "$sim" --stock) > "$work/out" 2> "$work/err" \
+(cd "$work/ex" && "$zarvento" simulate "$sim" --stock --svg "$work/sim.svg") > "$work/out" 2> "$work/err" \
   || fail "simulate exits $?: $(cat "$work/err")"
 grep -q "^pre-calculated: [0-9]* frames$" "$work/out" || fail "simulate does not report the pre-calculation"
 grep -q "^run: [0-9]* points, Обработка завершена$" "$work/out" || fail "simulate does not report the run's end"
@@ -94,6 +94,12 @@ grep -q "^stock: 16 units$" "$work/out" || fail "simulate does not report the st
 grep -q "^part unit 4: 0.166 mm left" "$work/out" || fail "simulate does not report the material the nose leaves"
 grep -q "^LineSeg( -41,-20, -68.5,-20, 1 );$" "$work/out" || fail "the stock's units are not printed"
 [ "$(md5sum < "$sim")" = "$before" ] || fail "simulate changed the document"
+for layer in stock machined part feed rapid tool departures; do
+  grep -q "<path id=\"$layer\"" "$work/sim.svg" || fail "the simulation's picture has no $layer"
+done
+"$zarvento" simulate "$sim" --svg "$work/no-such-folder/sim.svg" > /dev/null 2> "$work/err"
+[ $? -eq 1 ] || fail "simulate with a picture it cannot write does not exit 1"
+grep -q "cannot write $work/no-such-folder/sim.svg" "$work/err" || fail "the picture that cannot be written is not named"
 (cd "$work/ex" && "$zarvento" simulate "$sim" --check --row 3) > "$work/out" 2> /dev/null \
   || fail "simulate --check exits $?"
 grep -q "^Niterations [0-9]*$" "$work/out" || fail "the check run writes no diagnostic lines"
