@@ -112,6 +112,77 @@ TEST_F(SimulationEngineTest, PreCalculationKeepsEveryFramesStockAndToolEnd) {
               ContourScriptText(*pre.Stock()));
 }
 
+TEST_F(SimulationEngineTest, EachFramesStockIsTheOneBeforeLessItsSweeps) {
+    PlanExample();
+    const auto program = Program();
+    CSimulation pre;
+    pre.SetFrames(program->frames);
+    pre.SetSpeedFactor(CSimulation::kPreCalculationSpeed);
+    pre.CalculateAllFrames();
+
+    // The clipper cuts, from the stock before the frame, the tool's outline
+    // (the frame operation's tool) swept along each move that ends at one of
+    // the frame's points.
+    constexpr double kChord = 1e-3;
+    const SimulationPointList& points = pre.Points();
+    std::uint32_t next = 0;  // the first point not yet taken
+    int framesCut = 0;
+    // Where the finishing nose (r = 0.4) rounds a corner on an arc of its own
+    // radius, the region subtraction keeps the lens between the nose at the
+    // arc's end and the trace of the vertex where the nose meets the flank
+    // (see ArcOfTheNosesRadiusLeavesNoLens in tool_sweep_test.cpp); the next
+    // moves take it.
+    const double kLens = 0.4 * 0.4 * (M_PI / 2 - 1);
+    std::vector<std::int32_t> keptLens;
+    for (std::uint32_t k = 1; k < program->frames.Count(); ++k) {
+        const CCadreISO* frame = program->frames[k];
+        const Contour& before = *program->frames[k - 1]->simulatedStock;
+        ClipperLib::Paths sweeps;
+        double travel = 0.0;  // along which the flattened nose loses up to a chord
+        CSimulation probe;
+        probe.SetTurn(frame->operation);
+        for (; next < points.Count() && points[next].frame == frame; ++next) {
+            if (next == 0) continue;
+            ASSERT_NE(probe.ToolContour(), nullptr) << k;
+            const SimulationPoint& a = points[next - 1];
+            const SimulationPoint& b = points[next];
+            auto outline = probe.ToolContour()->Clone();
+            outline->MoveTo(a.z, a.x);
+            Contour move;
+            move.AddUnit(b.unit->CloneWithEnds(a.z, a.x, b.z, b.x));
+            travel += move.GetLength();
+            ClipperLib::Path path = Flatten(move, kChord);
+            path.push_back(ToClipper(b.z, b.x));
+            for (ClipperLib::IntPoint& p : path) p = {p.X - ToClipper(a.z, a.x).X, p.Y - ToClipper(a.z, a.x).Y};
+            ClipperLib::Paths swept;
+            ClipperLib::MinkowskiSum(Flatten(*outline, kChord), path, swept, false);
+            sweeps.insert(sweeps.end(), swept.begin(), swept.end());
+        }
+        if (sweeps.empty()) continue;
+        ClipperLib::Clipper clipper;
+        clipper.AddPath(Flatten(before, kChord), ClipperLib::ptSubject, true);
+        clipper.AddPaths(sweeps, ClipperLib::ptClip, true);
+        ClipperLib::Paths result;
+        clipper.Execute(ClipperLib::ctDifference, result, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
+        double area = 0.0;
+        for (const auto& piece : result) area += ClipperLib::Area(piece) / (kClipperScale * kClipperScale);
+        const Contour& after = *frame->simulatedStock;
+        // Never more than the tool sweeps; and no less, but in the lens
+        // below.
+        const double kept = std::fabs(ContourArea(after)) - std::fabs(area);
+        const double tolerance = kChord * (ArcLength(before) + 2 * travel);
+        EXPECT_GT(kept, -tolerance) << "frame " << k << " removes more than its sweeps";
+        if (kept > tolerance) {
+            EXPECT_LE(kept, kLens + tolerance) << "frame " << k;
+            keptLens.push_back(frame->frameNumber);
+        }
+        ++framesCut;
+    }
+    EXPECT_EQ(next, points.Count());
+    EXPECT_GT(framesCut, 20);
+    EXPECT_EQ(keptLens, (std::vector<std::int32_t>{67, 73}));
+}
+
 TEST_F(SimulationEngineTest, TheMachinedSectionIsThePartsWhereTheToolReaches) {
     PlanExample();
     const auto program = Program();

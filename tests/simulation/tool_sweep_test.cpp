@@ -149,5 +149,57 @@ TEST_F(ToolSweepTest, TheEquidistantOfAnArcFrameLiesAboutItsCentre) {
     EXPECT_EQ(HiddenWorkDocument2D().Objects().size(), before) << "the work document keeps nothing of it";
 }
 
+// The finishing nose (r = 0.4) rounding the corner of the example's collar on
+// an arc of its own radius, from (-70, -21.6) to (-70.4, -22) about
+// (-70.4, -21.6): the stock before it, and the figure the move sweeps. The
+// trace of the vertex where the nose meets the flank (the arc about
+// (-70.4, -22)) and the nose at the arc's end bound a lens of the figure;
+// the subtraction keeps it in the stock, though the tool's outline at the
+// end covers it. Without the trace it goes, as it should.
+// TODO(region subtraction): the walk leaves the nose's arc for the trace at
+// (-70.4, -22.4); enable once it keeps to the nose.
+TEST(ToolSweepRegression, DISABLED_ArcOfTheNosesRadiusLeavesNoLens) {
+    auto stock = ParseContourScript(
+        "LineSeg( -88,-0, 2,-0, 1 );\n"
+        "LineSeg( 2,-0, 2,-12, 1 );\n"
+        "LineSeg( 2,-12, -1,-15, 1 );\n"
+        "LineSeg( -1,-15, -35.8377,-15, 1 );\n"
+        "LineSeg( -35.8377,-15, -36.0119,-14.303, 1 );\n"
+        "ArcByPoint( -36.4,-14.4, 0.4, -36.0119,-14.303, -36.4,-14, 1, 1 );\n"
+        "LineSeg( -36.4,-14, -39.6,-14, 1 );\n"
+        "ArcByPoint( -39.6,-14.4, 0.4, -39.6,-14, -40,-14.4, 1, 1 );\n"
+        "LineSeg( -40,-14.4, -40,-19, 1 );\n"
+        "LineSeg( -40,-19, -41,-20, 1 );\n"
+        "LineSeg( -41,-20, -68.5,-20, 1 );\n"
+        "ArcByPoint( -68.5,-21.5, 1.5, -68.5,-20, -70,-21.5, 1, 1 );\n"
+        "LineSeg( -70,-21.5, -70,-22.5, 1 );\n"
+        "LineSeg( -70,-22.5, -88,-22.5, 1 );\n"
+        "LineSeg( -88,-22.5, -88,-0, 1 );\n");
+    auto figure = ParseContourScript(
+        "LineSeg( -70.4,-22.4, -70.4,-38.4, 1 );\n"
+        "LineSeg( -70.4,-38.4, -65.5877,-38.4, 1 );\n"
+        "LineSeg( -65.5877,-38.4, -65.6877,-38, 1 );\n"
+        "LineSeg( -65.6877,-38, -69.5265,-22.6448, 1 );\n"
+        "LineSeg( -69.5265,-22.6448, -69.6119,-22.303, 1 );\n"
+        "ArcByPoint( -70,-22.4, 0.4, -69.6119,-22.303, -70,-22, 1, 1 );\n"
+        "ArcByPoint( -70,-22.4, 0.4, -70,-22, -70.4,-22.4, 1, 1 );\n"
+        "ArcByPoint( -70.4,-22, 0.4, -70,-22, -70.4,-22.4, -1, 1 );\n"
+        "ArcByPoint( -70.4,-38, 0.4, -70,-38, -70.4,-38.4, -1, 1 );\n"
+        "ArcByPoint( -65.5877,-38, 0.4, -65.1877,-38, -65.5877,-38.4, -1, 1 );\n"
+        "ArcByPoint( -70,-22, 0.8, -69.2,-22, -69.5265,-22.6448, -1, 1 );\n"
+        "ArcByPoint( -70,-22, 0.8, -69.5265,-22.6448, -70,-22.8, -1, 1 );\n"
+        "LineSeg( -70,-22, -70,-22.8, 1 );\n"
+        "LineSeg( -70,-22.8, -70,-38, 1 );\n"
+        "LineSeg( -70,-38, -65.6877,-38, 1 );\n"
+        "LineSeg( -65.6877,-38, -65.1877,-38, 1 );\n"
+        "LineSeg( -65.1877,-38, -69.2119,-21.903, 1 );\n"
+        "ArcByPoint( -69.6,-22, 0.4, -69.2119,-21.903, -70,-22, 1, 1 );\n");
+    RemovedUnitList removed(100);
+    AddedUnitList added(100);
+    ASSERT_GE(SubtractRegion(*stock, *figure, -42.5, -11, removed, added, 0, 0), 2);
+    EXPECT_FALSE(stock->IsPointInside(-70.2, -22.2)) << ContourScriptText(*stock);
+    EXPECT_TRUE(stock->IsPointInside(-70.35, -22.05));
+}
+
 }  // namespace
 }  // namespace zarvento::test
