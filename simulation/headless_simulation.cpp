@@ -89,8 +89,8 @@ private:
 };
 
 // The stock as the simulation left it, where it departs from the part, and
-// the picture of the run.
-void TakeStock(SimulationOutcome& outcome, const CSimulation& simulation) {
+// the picture of the run, which began from `initial` (null: the plan's stock).
+void TakeStock(SimulationOutcome& outcome, const CSimulation& simulation, const Contour* initial = nullptr) {
     const Contour* stock = simulation.Stock();
     outcome.stockUnits = stock ? stock->Count() : 0;
     outcome.stock = stock ? ContourScriptText(*stock) : std::string();
@@ -99,10 +99,10 @@ void TakeStock(SimulationOutcome& outcome, const CSimulation& simulation) {
     const Contour* part = spid ? spid->GetDetailContour() : nullptr;
     if (stock && part) outcome.deviations = CompareSections(*part, *stock, SettingsRecord::Global().accuracy);
 
-    const std::unique_ptr<Contour> initial = spid ? spid->CreateSourceContour() : nullptr;
+    const std::unique_ptr<Contour> planStock = !initial && spid ? spid->CreateSourceContour() : nullptr;
     SimulationScene scene;
     scene.part = part;
-    scene.initialStock = initial.get();
+    scene.initialStock = initial ? initial : planStock.get();
     scene.machined = stock;
     scene.points = &simulation.Points();
     scene.pointsStepped = simulation.PointIndex();
@@ -155,6 +155,7 @@ void HeadlessSimulation::RunPanel(CPROGRAM& program, bool checkMode, PanelAnswer
         simulation.SetToolHidden(program.isToolHide);
         simulation.SetControls(&controls, &messages);
         simulation.GoToFrame(row, 1);
+        const std::unique_ptr<Contour> startStock = simulation.Stock() ? simulation.Stock()->Clone() : nullptr;
         const std::size_t boxesBefore = MessageLog::Instance().Entries().size();
         simulation.Start();
         // A tick steps a point or begins a frame; the bound leaves room for
@@ -177,7 +178,7 @@ void HeadlessSimulation::RunPanel(CPROGRAM& program, bool checkMode, PanelAnswer
             outcome->messages.push_back(messages.Text(k));
             PanelScript::Instance().Note(PlanPanels::kSimulation, messages.Text(k));
         }
-        TakeStock(*outcome, simulation);
+        TakeStock(*outcome, simulation, startStock.get());
         PanelScript::Instance().Note(
             PlanPanels::kSimulation,
             "ran " + std::to_string(outcome->points) + " points from row " + std::to_string(row) + ", stock " +

@@ -97,8 +97,8 @@ void AppendContourRuns(const Contour& contour, double chord, std::vector<Section
 SimulationPicture MakeSimulationPicture(const SimulationScene& scene, const std::string& title, double chord) {
     SimulationPicture picture;
     picture.title = title;
-    AddContourLayer(picture, Layer("stock", "stock before the run", kStockColour, 1.0, true, false), scene.initialStock,
-                    chord);
+    AddContourLayer(picture, Layer("stock", "stock the run began from", kStockColour, 1.0, true, false),
+                    scene.initialStock, chord);
     AddContourLayer(picture, Layer("machined", "stock as machined", kMachinedColour, 1.5, false, true), scene.machined,
                     chord);
     // The part's outline over the machined stock: material left shows
