@@ -303,10 +303,18 @@ std::vector<UnitBox> BoxesOf(const std::vector<CUnit*>& units) {
     return boxes;
 }
 
-// `outer` is of the same kind and holds both end points of `inner`.
+// `outer` is of the same kind and holds both end points of `inner`, and its
+// middle too: two arcs of different circles through the same two points (the
+// nose of a tool at the end of a move and the trace of a vertex of it) bound
+// a lens, and neither covers the other.
 bool Covers(const CUnit& outer, const CUnit& inner) {
-    return outer.Kind == inner.Kind && outer.IsPointOnUnit(inner.StartPoint.z, inner.StartPoint.x, 0) &&
-           outer.IsPointOnUnit(inner.EndPoint.z, inner.EndPoint.x, 0);
+    if (outer.Kind != inner.Kind || !outer.IsPointOnUnit(inner.StartPoint.z, inner.StartPoint.x, 0) ||
+        !outer.IsPointOnUnit(inner.EndPoint.z, inner.EndPoint.x, 0))
+        return false;
+    if (inner.Kind == kUnitLine) return true;
+    IntersectPoint middle;
+    inner.GetMiddlePoint(middle);
+    return outer.IsPointOnUnit(middle.z, middle.x, 0);
 }
 
 // One pass: a unit covered by a later (laterCovers) or an earlier unit is
@@ -453,6 +461,10 @@ private:
         };
         double r = chord(current);
         for (const CUnit* u : candidates) r = std::min(r, chord(*u));
+        // Half the shortest chord: a circle through the far end of the
+        // shortest unit meets every unit that shares that end there too (two
+        // arcs through the same two points), and cannot order them.
+        r *= 0.5;
         Contour circle;
         circle.AddUnit(std::make_unique<CCircleUnit>(pz, px, r, 1));
         Contour arriving;

@@ -152,13 +152,11 @@ TEST_F(ToolSweepTest, TheEquidistantOfAnArcFrameLiesAboutItsCentre) {
 // The finishing nose (r = 0.4) rounding the corner of the example's collar on
 // an arc of its own radius, from (-70, -21.6) to (-70.4, -22) about
 // (-70.4, -21.6): the stock before it, and the figure the move sweeps. The
-// trace of the vertex where the nose meets the flank (the arc about
-// (-70.4, -22)) and the nose at the arc's end bound a lens of the figure;
-// the subtraction keeps it in the stock, though the tool's outline at the
-// end covers it. Without the trace it goes, as it should.
-// TODO(region subtraction): the walk leaves the nose's arc for the trace at
-// (-70.4, -22.4); enable once it keeps to the nose.
-TEST(ToolSweepRegression, DISABLED_ArcOfTheNosesRadiusLeavesNoLens) {
+// nose at the arc's end and the trace of the vertex where the nose meets the
+// flank (the arc about (-70.4, -22)) are two arcs through the same two points;
+// the subtraction took either for covering the other, dropped the nose and
+// kept the lens between them in the stock.
+TEST(ToolSweepRegression, AnArcOfTheNosesRadiusLeavesNoLens) {
     auto stock = ParseContourScript(
         "LineSeg( -88,-0, 2,-0, 1 );\n"
         "LineSeg( 2,-0, 2,-12, 1 );\n"
