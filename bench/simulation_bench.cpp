@@ -29,6 +29,7 @@
 #include "app/script_run.h"
 #include "catalogs/tool_model_text.h"
 #include "geometry/subtract_region.h"
+#include "model/model_layer.h"
 #include "operations/headless_turn_panels.h"
 #include "operations/turn.h"
 #include "plan/plan.h"
@@ -120,6 +121,7 @@ public:
         if (!ok_) return;
         RegisterTurnFactory();
         RegisterPlanPanels(&panels_);
+        RegisterModelLayer();
         RegisterSimulationLayer();
         SetModuleDirectory(fs::current_path());
         ConnectHostApplication().Documents().Open("part.rdp");
@@ -135,6 +137,7 @@ public:
         program_.ClearFrames();
         program_.ReleaseFrames();
         UnregisterSimulationLayer();
+        UnregisterModelLayer();
         RegisterPlanPanels(nullptr);
         ResetProcessState();
         fs::current_path(previous_);

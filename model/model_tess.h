@@ -1,65 +1,67 @@
-// A 3D model drawn in the part view (the coordinate-system model, fixture
-// bodies, the simulated tool): loaded from a model file, drawn at a point,
-// turned, shown, hidden, erased, and its triangles collected for the
-// simulation's collision tests.
+// CModelTess: a model file (a part or an assembly: a tool, a fixture, the
+// stock, the coordinate system's sign) shown in the part's 3D view as a copy
+// of its host tessellation, one part per part and one face per host face, and
+// its triangles collected for the simulation's collision tests.
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
-#include "geometry/step_array.h"
-#include "model/collision_triangle.h"
-#include "model/triangle_collision.h"
+#include "model/model_tess_part.h"
 
 namespace zarvento {
 
-class CModelTess {
+class CModelTess : public CTessellationObjectFace {
 public:
     CModelTess() = default;
-    virtual ~CModelTess() = default;
-    CModelTess(const CModelTess&) = delete;
-    CModelTess& operator=(const CModelTess&) = delete;
 
-    // False when the file does not exist.
-    bool LoadFromFile(const std::string& path);
-    // Draws the model at the coordinate system's point (z, x, y).
+    // Reads the model file through the host: a document open in the host
+    // under that name is used and left open, any other is opened invisibly
+    // and closed again. False without a message when the file cannot be
+    // opened; "!GetFileName" and false when the library's folder cannot be read.
+    bool LoadFromFile(const std::string& name);
+
+    // Every face of every part, each with its own reference point.
+    void Erase() override;
+    void Show() override;
+    void Hide() override;
+    bool IsVisible() const override;
     void DrawAt(double z, double x, double y);
-    // Moves the drawn model's origin to the coordinate system's point (z, x, y).
+    void DrawAtXYZ(double x, double y, double z) { DrawAt(z, x, y); }
     void MoveTo(double z, double x, double y);
-    // Turns the model about the X (Y) axis through its origin to an absolute
-    // angle in radians.
-    void RotateX(double angle) { angleX_ = angle; }
-    void RotateY(double angle) { angleY_ = angle; }
-    void Show() { visible_ = drawn_; }
-    void Hide() { visible_ = false; }
-    // Removes the drawn object from the view; the model stays usable.
-    void Erase();
+    void Shift(double dz, double dx, double dy);
+    void RotateX(double angle);
+    void RotateY(double angle);
+    // Some face of the model has a drawable.
+    bool IsDrawn() const;
 
-    // Rebuilds the placed triangles the collision checks use from the mesh
-    // (1: with their boxes and the model's box).
-    void CollectTriangles(int withBoxes);
-    // 0 never collected, 1 without boxes, 2 with boxes.
-    int TrianglesCollected() const { return trianglesCollected_; }
-    const StepArray<CollisionTriangle>& Triangles() const { return triangles_; }
-    const CollisionBox& Box() const { return box_; }
+    // Rebuilds the triangle list (faces in part order), their boxes when
+    // asked, and the model box.
+    void CollectTriangles(bool withBoxes);
+    // The model box over the triangles' boxes; (1e9, 1e9, 1e9, -1e9, -1e9,
+    // -1e9) without triangles.
+    void ComputeBox();
 
-    bool IsDrawn() const { return drawn_; }
-    bool IsVisible() const { return visible_; }
     const std::string& FilePath() const { return path_; }
 
+    // Minimum x, y, z, then maximum x, y, z (model coordinates).
+    std::array<double, 6> modelBox{};
+    // Written by the simulation's collision test.
+    std::array<double, 6> overlapBox{};
+    std::vector<std::unique_ptr<CModelTessPart>> parts;
+    std::int32_t partCount = 0;
+    StepArray<CollisionTriangle> triangles{100};
+    // The plan data's display of this model (the coordinate system's sign, a
+    // turned fixture).
     bool displayFlag = false;
-    // The model's triangles in its own coordinates (x, y, z of the
-    // coordinate system about the model's origin).
-    StepArray<CollisionTriangle> mesh{100};
 
 private:
+    void AddPart(const HostPart& part);
+
     std::string path_;
-    bool drawn_ = false;
-    bool visible_ = false;
-    int trianglesCollected_ = 0;
-    double x_ = 0.0, y_ = 0.0, z_ = 0.0;
-    double angleX_ = 0.0, angleY_ = 0.0;
-    StepArray<CollisionTriangle> triangles_{100};
-    CollisionBox box_{};
 };
 
 }  // namespace zarvento

@@ -10,6 +10,8 @@
 #include "geometry/exception.h"
 #include "geometry/primitives.h"
 #include "geometry/simulation_hook.h"
+#include "model/simulation_changed_units.h"
+#include "model/tessellation_object.h"
 #include "nc/cadre_iso.h"
 #include "nc/modal_state.h"
 #include "operations/turn.h"
@@ -23,7 +25,6 @@
 #include "platform/module.h"
 #include "platform/process_state.h"
 #include "platform/settings_record.h"
-#include "simulation/merged_unit_list.h"
 #include "simulation/simulation_controls.h"
 #include "simulation/simulation_messages.h"
 
@@ -178,10 +179,7 @@ void CSimulation::AddMessage(std::int32_t frameNumber, const std::string& text) 
 
 void CSimulation::ResetTickInterval() { tickInterval_ = TickInterval(speedFactor_); }
 
-void CSimulation::FlushDeletions() {
-    // The headless view deletes at once, so nothing waits here; the 3D
-    // view's deferred deletions are flushed by its own layer.
-}
+void CSimulation::FlushDeletions() { FlushHostDeletions(); }
 
 // ---------------------------------------------------------------- called back by frames
 
@@ -233,7 +231,7 @@ void CSimulation::ChangeTool(std::int32_t toolNumber, CTurn* operation) {
         if (tool->M34 == 4) model->RotateX(PI);
         model->RotateY(PI * tool->Angle / -180.0);
         if (toolHidden_) model->Hide();
-        model->CollectTriangles(1);
+        model->CollectTriangles(true);
         toolModel_ = std::move(model);
     }
     RefreshHostView();
@@ -302,14 +300,14 @@ void CSimulation::Start() {
     mainWindow_ = HostMainWindowHandle();
     stopped = false;
     running_ = true;
-    if (!Is2D()) MergedUnitList::Instance().defers = true;
+    if (!Is2D()) DeferHostDeletions = true;
     current = this;
     try {
         SetHostTimer(mainWindow_, kTimerId, static_cast<std::uint32_t>(tickInterval_), SimulationTimerProc);
     } catch (...) {
         running_ = false;
         current = nullptr;
-        MergedUnitList::Instance().defers = false;
+        DeferHostDeletions = false;
         throw;
     }
 }
@@ -329,7 +327,7 @@ void CSimulation::EndRun(const std::string& message) {
     if (current == this) current = nullptr;
     KillHostTimer(mainWindow_, kTimerId);
     insideStep = false;
-    MergedUnitList::Instance().defers = false;
+    DeferHostDeletions = false;
     running_ = false;
     if (spindleShown_) {
         spindleShown_ = false;
@@ -432,7 +430,7 @@ bool CSimulation::Step() {
                        "Error: кадр " + CurrentLabel() + "- соударение в зоне -X при растачивании");
         if (!Is2D() && !toolHidden_ && toolModel_) {
             PlaceToolModel(point.z, point.x);
-            toolModel_->CollectTriangles(1);
+            toolModel_->CollectTriangles(true);
         }
     }
     if (!Is2D()) {
@@ -539,7 +537,7 @@ void CSimulation::GoToFrame(int row, int rowOffset) {
         spindleShown_ = spindle;
         SetGadgetsRotated(spindle);
     }
-    if (toolModel_) toolModel_->CollectTriangles(1);
+    if (toolModel_) toolModel_->CollectTriangles(true);
     CheckFixtureCollisions(frame ? frame->frameNumber : -1);
     RefreshHostView();
 }

@@ -37,7 +37,7 @@ bool CSimulation::CheckFixtureCollisions(std::int32_t frameNumber) {
 
 bool CSimulation::ModelsCollide(const CModelTess* fixture) const {
     if (!toolModel_ || !fixture) return false;
-    return MeshesCollide(toolModel_->Triangles(), toolModel_->Box(), fixture->Triangles(), fixture->Box());
+    return MeshesCollide(toolModel_->triangles, toolModel_->modelBox, fixture->triangles, fixture->modelBox);
 }
 
 }  // namespace zarvento

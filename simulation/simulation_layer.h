@@ -1,7 +1,7 @@
 // The start-up call of the simulation layer: what it provides to the layers
-// below it (the list of units the contour merge changes while a run goes
-// on, and the simulation run of the plan's panel), put in place explicitly
-// by whoever starts the library.
+// below it (the simulation run of the plan's panel), put in place explicitly
+// by whoever starts the library. The list of units the contour merge changes
+// while a run goes on is the model layer's (RegisterModelLayer).
 #pragma once
 
 namespace zarvento {

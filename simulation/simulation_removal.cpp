@@ -11,11 +11,11 @@
 #include "geometry/primitives.h"
 #include "geometry/simulation_hook.h"
 #include "geometry/subtract_region.h"
+#include "model/simulation_changed_units.h"
 #include "plan/spid.h"
 #include "platform/document_2d.h"
 #include "platform/messages.h"
 #include "platform/work_document_scope.h"
-#include "simulation/merged_unit_list.h"
 #include "simulation/simulation.h"
 #include "simulation/simulation_messages.h"
 
@@ -255,7 +255,7 @@ int CSimulation::RemoveMaterial(int i, bool rapid) {
     if (pieces >= 2) {
         ++stockVersion_;
         DrawNewUnits(added);
-        MergedUnitList& merged = MergedUnitList::Instance();
+        SimulationChangedUnits& merged = SimulationChangedUnits::Instance();
         merged.Clear();
         stock_->MergeOverlappingUnits();
         if (!Is2D() && !preCalculation_)
@@ -294,7 +294,7 @@ void CSimulation::SetCycleOptions(std::uint8_t noMaterial, std::uint8_t feedIsSt
 
 void CSimulation::SimulateCycle(const Contour* region, std::int32_t frameNumber) {
     if (!region) return;
-    MergedUnitList& merged = MergedUnitList::Instance();
+    SimulationChangedUnits& merged = SimulationChangedUnits::Instance();
     merged.Clear();
     if (!perRevolution_ && !noRemoval_ && stock_) {
         const std::unique_ptr<Contour> cutter = region->Clone();

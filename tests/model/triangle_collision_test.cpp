@@ -8,7 +8,6 @@
 #include <random>
 #include <string>
 
-#include "model/model_tess.h"
 #include "model/triangle_collision.h"
 #include "test_support.h"
 
@@ -181,21 +180,6 @@ TEST(MeshesCollide, FindsWhatThePlainDoubleLoopFinds) {
     }
     EXPECT_GT(hits, 20);
     EXPECT_LT(hits, 180);
-}
-
-TEST(CModelTess, CollectsItsTrianglesWherePlacedAndTurned) {
-    CModelTess model;
-    model.mesh.Add(Tri({0, 0, 0}, {1, 0, 0}, {0, 1, 0}));
-    model.DrawAt(10, 20, 0);  // z, x, y
-    model.RotateX(std::acos(-1.0));
-    model.CollectTriangles(1);
-    ASSERT_EQ(model.Triangles().Count(), 1u);
-    const auto& v = model.Triangles()[0].vertices;
-    EXPECT_NEAR(v[2][0], 20, 1e-12);
-    EXPECT_NEAR(v[2][1], -1, 1e-12);  // turned about X: y to -y
-    EXPECT_NEAR(v[2][2], 10, 1e-12);
-    EXPECT_NEAR(model.Box()[3], 21, 1e-12);
-    EXPECT_EQ(model.TrianglesCollected(), 2);
 }
 
 }  // namespace

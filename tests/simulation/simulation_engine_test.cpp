@@ -13,8 +13,10 @@
 #include "nc/cadre_t.h"
 #include "nc/cycle_auto.h"
 #include "platform/document_2d.h"
+#include "platform/part_model.h"
+#include "platform/part_shape.h"
 #include "platform/settings_record.h"
-#include "platform/view_3d_log.h"
+#include "platform/scene_inspector.h"
 #include "simulation/section_comparison.h"
 #include "simulation_test_support.h"
 #include "tests/geometry/region_shapes.h"
@@ -374,26 +376,24 @@ TEST_F(SimulationChecksTest, ARapidMoveThroughTheAirChangesNothing) {
 
 TEST_F(SimulationChecksTest, AToolModelDrivenIntoAChuckJawStops) {
     // A jaw of the chuck beyond the bar's end, from z = -95 to -90, and the
-    // tool's model a block about its point.
+    // tool's model a block about its point; both are model files of a box.
+    HostApplication& app = ConnectHostApplication();
+    auto saveBox = [&](const std::string& path, Point3 min, Point3 max) {
+        HostDocumentPtr doc = app.Documents().Add(DocumentType::Part, false);
+        SetPartBody(*TopPart(doc), PartShape::Box(min, max));
+        doc->SaveAs(path);
+        app.Documents().Close(doc);
+        return path;
+    };
     ParamGadget& jaw = GetSPID()->gadgets[0];
     GetSPID()->Ngadgets = 1;
     jaw.sPsevName = "Кулачок (3 шт.)";
     jaw.pDisplayModel = std::make_shared<CModelTess>();
-    auto block = [](StepArray<CollisionTriangle>& mesh, double x0, double x1, double y0, double y1, double z0,
-                    double z1) {
-        const CollisionPoint c[8] = {{x0, y0, z0}, {x1, y0, z0}, {x1, y1, z0}, {x0, y1, z0},
-                                     {x0, y0, z1}, {x1, y0, z1}, {x1, y1, z1}, {x0, y1, z1}};
-        const int faces[12][3] = {{0, 1, 2}, {0, 2, 3}, {4, 5, 6}, {4, 6, 7}, {0, 1, 5}, {0, 5, 4},
-                                  {2, 3, 7}, {2, 7, 6}, {1, 2, 6}, {1, 6, 5}, {0, 3, 7}, {0, 7, 4}};
-        for (const auto& f : faces) {
-            CollisionTriangle t;
-            t.vertices = {c[f[0]], c[f[1]], c[f[2]]};
-            mesh.Add(t);
-        }
-    };
-    block(jaw.pDisplayModel->mesh, 25, 35, -5, 5, -95, -90);
+    ASSERT_TRUE(jaw.pDisplayModel->LoadFromFile(saveBox("example/jaw.rdp", {25, -5, -95}, {35, 5, -90})));
     jaw.pDisplayModel->DrawAt(0, 0, 0);
-    jaw.pDisplayModel->CollectTriangles(1);
+    jaw.pDisplayModel->CollectTriangles(true);
+    ASSERT_GT(jaw.pDisplayModel->triangles.Count(), 0u);
+    GetSPID()->tools[0].sWorkFile = saveBox("example/block_tool.rdp", {-1, -1, -1}, {1, 1, 1});
 
     CCadreISO* approach = Line(40, -60, 5, -30, true);
     CCadreISO* along = Line(5, -30, -100, -30, false);
@@ -402,16 +402,19 @@ TEST_F(SimulationChecksTest, AToolModelDrivenIntoAChuckJawStops) {
     simulation.SetFrames({Comment("start"), approach, along});
     simulation.GoToFrame(1, 1);
     ASSERT_NE(simulation.ToolModel(), nullptr);
-    block(simulation.ToolModel()->mesh, -1, 1, -1, 1, -1, 1);
+    ASSERT_GT(simulation.ToolModel()->triangles.Count(), 0u);
     simulation.SetControls(&controls, &messages);
     simulation.SetSpeedFactor(20);
     simulation.Start();
     RunToEnd(simulation);
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Обработка завершена.\nСтолкновение инструмента с приспособлением"});
     EXPECT_EQ(Listed(messages), std::vector<std::string>{"Error: кадр N6 - соударение Инструмент-Кулачок"});
-    // The run stopped at the first point whose model reaches the jaw.
-    EXPECT_GT(simulation.ToolModel()->Box()[5], -90.0);
-    EXPECT_LT(simulation.ToolModel()->Box()[5], -88.0);
+    // The run stopped at the first point whose model reaches the jaw: the
+    // block's far end just past the jaw's face at z = -90.
+    const SimulationPoint& stopped = simulation.Points()[static_cast<std::uint32_t>(simulation.PointIndex())];
+    const double blockEnd = simulation.ToolReferenceZ() + stopped.z - 1;
+    EXPECT_LT(blockEnd, -90.0);
+    EXPECT_GT(blockEnd, -92.0);
 }
 
 TEST_F(SimulationChecksTest, TheCheckRunTestsNoFixtureMovesNoModelAndWritesItsLines) {
@@ -565,22 +568,15 @@ TEST_F(SimulationChecksTest, AThreadFrameTicksOncePerRevolution) {
 }
 
 TEST_F(SimulationChecksTest, OnThe3DSceneTheStocksNewUnitsGetFacesInTheCheckRunNone) {
-    auto revolved = [] {
-        int n = 0;
-        for (const View3DEntry& e : View3DLog::Instance().Entries())
-            n += e.action == "CreateRevolvedLine" || e.action == "CreateRevolvedArc";
-        return n;
-    };
+    const std::uint32_t stockColour = SettingsRecord::Global().Colour(12);
     const auto frames =
         std::vector<CCadreISO*>{Comment("start"), Tool(0), Line(40, -60, 5, -20, false), Line(5, -20, -20, -20, false)};
+    const std::int64_t before = SceneInspector(*part).CreatedCount();
     Run(frames, 0);
-    const int faces = revolved();
-    EXPECT_GT(faces, 4);
-    const std::uint32_t stockColour = SettingsRecord::Global().Colour(12);
-    for (const View3DEntry& e : View3DLog::Instance().Entries())
-        if (e.action == "CreateRevolvedLine") {
-            EXPECT_EQ(e.colour, stockColour);
-        }
+    // The stock's faces, and those of the units the cut made, in the stock's colour.
+    const SceneInspector view(*part);
+    EXPECT_GT(view.CreatedCount() - before, 4);
+    EXPECT_GT(view.WithColour(stockColour).size(), 4u);
     SimulationCheckMode = true;
     CSimulation check;
     check.SetFrames(frames);
@@ -588,7 +584,7 @@ TEST_F(SimulationChecksTest, OnThe3DSceneTheStocksNewUnitsGetFacesInTheCheckRunN
     check.GoToFrame(0, 1);
     check.Start();
     RunToEnd(check);
-    EXPECT_EQ(revolved(), faces);
+    EXPECT_EQ(SceneInspector(*part).CreatedCount(), view.CreatedCount()) << "the check run draws in 2D only";
 }
 
 TEST_F(SimulationChecksTest, AJumpReplaysTheSpindleAndTakesTheFramesTool) {

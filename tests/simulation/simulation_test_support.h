@@ -15,6 +15,7 @@
 #include "geometry/contour.h"
 #include "geometry/contour_script.h"
 #include "geometry/simulation_hook.h"
+#include "model/model_layer.h"
 #include "model/revolution_part.h"
 #include "nc/cadre_comment.h"
 #include "nc/cadre_iso.h"
@@ -89,6 +90,7 @@ protected:
         RegisterTurnFactory();
         app = &ConnectHostApplication();
         previous = RegisterPlanPanels(&panels);
+        RegisterModelLayer();
         RegisterSimulationLayer();
         fs::create_directories(folder.Path() / "POSTPROCESSORS");
         fs::copy_file(examples / ".." / "POSTPROCESSORS" / "ISO_Lathe.py3",
@@ -110,6 +112,7 @@ protected:
         working.reset();
         SetModuleDirectory(std::nullopt);
         UnregisterSimulationLayer();
+        UnregisterModelLayer();
         RegisterPlanPanels(previous);
         CleanStateTest::TearDown();
     }
