@@ -1,6 +1,6 @@
-// A simulation picture as an SVG drawing of the turning plane, for a person to
-// look at: Z runs to the right and x upwards from the axis (the part, at
-// x <= 0, lies above it), each layer a path in its colour, with a legend.
+// A simulation picture as an SVG drawing of the turning plane, as the 3D view
+// draws it: Z runs to the right and x upwards from the axis (the part, at
+// x <= 0, lies above it), each layer a titled group of one path in its colour.
 #pragma once
 
 #include <string>
