@@ -12,6 +12,7 @@
 #include "platform/messages.h"
 #include "platform/panel_script.h"
 #include "platform/process_state.h"
+#include "simulation/simulation_layer.h"
 
 namespace zarvento::app {
 
@@ -28,12 +29,14 @@ HeadlessSession::HeadlessSession() {
     RegisterTurnFactory();
     RegisterPartModelServices();
     RegisterPlanPanels(&panels_);
+    RegisterSimulationLayer();
 }
 
 HeadlessSession::~HeadlessSession() {
     MessageLog::Instance().SetEcho(nullptr);
     PanelScript::Instance().SetEcho(nullptr);
     RegisterPlanPanels(nullptr);
+    UnregisterSimulationLayer();
     ResetProcessState();
     UnregisterModelLayer();
 }

@@ -132,6 +132,11 @@ public:
     double feedStep = 0.0;
     double rapidStep = 0.0;
     double speedFactor = 1.0;
+    // What the simulation's pre-calculation keeps for a jump to the frame:
+    // the stock after it (shared with the frames before it that changed
+    // nothing) and the point where the tool stood at its end.
+    std::shared_ptr<const Contour> simulatedStock;
+    double toolEndZ = 0.0, toolEndX = 0.0;
 
 protected:
     // Makes this frame's sub-frames those of the source, shared rather than

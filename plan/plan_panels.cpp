@@ -9,19 +9,16 @@
 
 #include "geometry/lsc_transform.h"
 #include "plan/plan.h"
+#include "plan/plan_simulation.h"
 #include "plan/spid.h"
 #include "platform/host_application.h"
 #include "platform/local_coordinate_system.h"
 #include "platform/messages.h"
-#include "platform/process_state.h"
 #include "platform/settings_record.h"
 #include "platform/variant.h"
+#include "post/program.h"
 
 namespace zarvento {
-
-bool SimulationCheckMode = false;
-
-ZARVENTO_STATE_RESET { SimulationCheckMode = false; }
 
 namespace {
 
@@ -195,9 +192,13 @@ int PlanPanels::ShowPanelPROGRAM(const std::vector<CCadreISO*>& program) {
     return answer.result;
 }
 
-int PlanPanels::ShowPanelVISUAL(const std::vector<CCadreISO*>& program, bool checkMode) {
-    PanelAnswer answer = Show(kSimulation, FramesDetail(program) + (checkMode ? ", check" : ""));
-    RefuseUnknownFields(answer, {});
+int PlanPanels::ShowPanelVISUAL(CPROGRAM& program, bool checkMode) {
+    PanelAnswer answer =
+        Show(kSimulation, std::to_string(program.frames.Count()) + " frames" + (checkMode ? ", check" : ""));
+    if (PlanSimulation* simulation = GetPlanSimulation())
+        simulation->RunPanel(program, checkMode, answer);
+    else
+        RefuseUnknownFields(answer, {});
     return answer.result;
 }
 

@@ -14,6 +14,7 @@
 namespace zarvento {
 
 class CCadreISO;
+class CPROGRAM;
 class CSPID;
 class PlanTurn;
 
@@ -45,7 +46,10 @@ public:
     // a tool-table edit: the operation becomes the waiting one.
     virtual int EditTurn(PlanTurn& op);
     virtual int ShowPanelPROGRAM(const std::vector<CCadreISO*>& program);
-    virtual int ShowPanelVISUAL(const std::vector<CCadreISO*>& program, bool checkMode);
+    // The simulation panel on the program the plan command made (with the
+    // registered simulation run, see plan/plan_simulation.h); 1 for OK, when
+    // the program has taken the panel's settings.
+    virtual int ShowPanelVISUAL(CPROGRAM& program, bool checkMode);
     // The program's settings record, written after an accepted panel.
     virtual void SaveProgramSettings();
     virtual void ShowPostProcessorsList();
@@ -77,10 +81,6 @@ protected:
     // Shows a panel of the script.
     static PanelAnswer Show(const std::string& panel, const std::string& detail = {});
 };
-
-// The simulation's check mode: set by the check run, cleared by the
-// visualisation; the simulation reads it.
-extern bool SimulationCheckMode;
 
 // The registered panels, or the headless model.
 PlanPanels& GetPlanPanels();

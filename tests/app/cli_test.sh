@@ -93,6 +93,37 @@ cp "$work/ex/example/part.rdp" "$work/ex/example/python.rdp"
 grep -q "script: ISO_Python: [0-9]* blocks, coding 0, units mm" "$work/err" || fail "the script's console is not reported"
 head -1 "$work/python.nc" | grep -q "^%" || fail "the script's program does not start with %"
 grep -q "^N[0-9]\{4\} M30" "$work/python.nc" || fail "the script did not renumber the program"
+# The simulation of the NC example: every frame pre-calculated, the run to its
+# end, the stock as machined and where it departs from the part; the check run
+# with its diagnostic lines. The document is not saved.
+sim="$work/ex/example/part.rdp"
+before=$(md5sum < "$sim")
+(cd "$work/ex" && "$zarvento" simulate "$sim" --stock --svg "$work/sim.svg") > "$work/out" 2> "$work/err" \
+  || fail "simulate exits $?: $(cat "$work/err")"
+grep -q "^pre-calculated: [0-9]* frames$" "$work/out" || fail "simulate does not report the pre-calculation"
+grep -q "^run: [0-9]* points, Обработка завершена$" "$work/out" || fail "simulate does not report the run's end"
+grep -q "^stock: 16 units$" "$work/out" || fail "simulate does not report the stock"
+grep -q "^part unit 4: 0.166 mm left" "$work/out" || fail "simulate does not report the material the nose leaves"
+grep -q "^LineSeg( -41,-20, -68.5,-20, 1 );$" "$work/out" || fail "the stock's units are not printed"
+[ "$(md5sum < "$sim")" = "$before" ] || fail "simulate changed the document"
+for layer in stock machined part feed rapid tool departures; do
+  grep -q "<path id=\"$layer\"" "$work/sim.svg" || fail "the simulation's picture has no $layer"
+done
+"$zarvento" simulate "$sim" --svg "$work/no-such-folder/sim.svg" > /dev/null 2> "$work/err"
+[ $? -eq 1 ] || fail "simulate with a picture it cannot write does not exit 1"
+grep -q "cannot write $work/no-such-folder/sim.svg" "$work/err" || fail "the picture that cannot be written is not named"
+(cd "$work/ex" && "$zarvento" simulate "$sim" --check --row 3) > "$work/out" 2> /dev/null \
+  || fail "simulate --check exits $?"
+grep -q "^Niterations [0-9]*$" "$work/out" || fail "the check run writes no diagnostic lines"
+grep -q "^check run: [0-9]* points" "$work/out" || fail "the check run is not reported"
+! grep -q "^pre-calculated" "$work/out" || fail "the check run pre-calculated"
+"$zarvento" simulate "$sim" --speed fast > /dev/null 2> "$work/err"
+[ $? -eq 1 ] || fail "simulate with a speed that is no number does not exit 1"
+grep -q 'Недопустимое значение поля speed: "fast"' "$work/err" || fail "the refused speed is not named"
+"$zarvento" simulate 2> /dev/null
+[ $? -eq 2 ] || fail "simulate: a missing argument does not exit 2"
+"$zarvento" simulate "$work/missing.rdp" 2> /dev/null
+[ $? -eq 3 ] || fail "simulate: a missing document does not exit 3"
 # An operation without a working contour: the run that creates it fails, and
 # so does the main job, which reports the operation's message and writes no
 # program.
