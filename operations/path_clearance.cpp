@@ -18,11 +18,6 @@
 
 namespace zarvento {
 
-namespace {
-
-constexpr double kPi = std::numbers::pi;
-
-// A unit as an exact piece in the (z, x) plane, moved by (dz, dx).
 Curve2D PieceOf(const CUnit& unit, double dz, double dx) {
     const Point2D a{unit.StartPoint.z + dz, unit.StartPoint.x + dx};
     const Point2D b{unit.EndPoint.z + dz, unit.EndPoint.x + dx};
@@ -35,6 +30,10 @@ Curve2D PieceOf(const CUnit& unit, double dz, double dx) {
     c.b = b;
     return c;
 }
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
 
 // An arc cut where it turns in y (at its top and bottom), so that every
 // piece crosses a horizontal line at most once.

@@ -30,8 +30,12 @@
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "nc/cadre_arc_g02.h"
+#include "operation_runner.h"
+#include "operations/path_clearance.h"
 #include "operations/turn.h"
 #include "path_checks.h"
+#include "plan/plan.h"
+#include "plan/spid.h"
 
 namespace zarvento::test {
 
@@ -604,6 +608,40 @@ inline std::unique_ptr<Contour> ClosedPart(const Contour& profile, bool bore) {
     }
     part->AddUnit(std::make_unique<CLineUnit>(z, x, z1, x1));
     return part;
+}
+
+// The shared checks over the runner's plan: its program read back in the X
+// convention (the settings' own must say the same) against the bar and the
+// part. A fault is an operation's message, the main job's clearance check's
+// included; an arc read otherwise than computed; a move into the part or the
+// chuck, a feed past the axis, a rapid into the stock; and with `reach` the
+// last operation's working contour left unreached where the nose fits. The
+// first fault with the program's text, or an empty text.
+inline std::string PlanFault(OperationRunner& runner, const Contour& bar, const Contour& part, int xMode = 0,
+                             bool reach = true) {
+    CPLAN& plan = *GetPLAN();
+    // The main job judges against the part's section: the part as closed.
+    CSPID& spid = *GetSPID();
+    std::unique_ptr<Contour> section = part.Clone();
+    std::swap(spid.pDetailContour, section);
+    for (int i = 0; i < plan.GetTurnCount(); ++i) {
+        CTurn& op = runner.Operation(i);
+        if (!op.HasMessage()) CheckPathClearance(op);
+        if (op.HasMessage()) {
+            std::swap(spid.pDetailContour, section);
+            return "operation " + std::to_string(i) + ": " + op.messageText + "\n" + runner.ProgramText();
+        }
+    }
+    std::swap(spid.pDetailContour, section);
+    const std::string text = runner.ProgramText();
+    const std::vector<ReadMove> moves = ReadProgram(text, xMode, spid.Z0tool, -spid.X0tool);
+    for (int i = 0; i < plan.GetTurnCount(); ++i) ExpectArcsReadAsComputed(runner.Operation(i), moves, i);
+    MachiningCheck check(bar, part);
+    const std::string fault = check.Run(moves, [&](const ReadMove& m) { return NoseOf(runner.Operation(m.op)); });
+    if (!fault.empty() || !reach || plan.GetTurnCount() == 0) return fault.empty() ? fault : fault + "\n" + text;
+    const CTurn& last = runner.Operation(plan.GetTurnCount() - 1);
+    const std::string unreached = check.FirstUnreached(*last.workContour, NoseOf(last).r);
+    return unreached.empty() ? unreached : unreached + "\n" + text;
 }
 
 }  // namespace zarvento::test

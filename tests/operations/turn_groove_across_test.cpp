@@ -231,7 +231,8 @@ TEST_F(TurnGrooveAcrossTest, RetractClearsTheStockAtThePlungeEdges) {
         });
         op.regionContour = op.regionList[0]->Clone();
         op.pairedContour = op.pairedList[0]->Clone();
-        op.sourceContour = ParseContourScript(c.source);
+        // The stock runs on to the bar's back end, where the chuck is.
+        op.sourceContour = ParseContourScript(std::string(c.source) + "LineSeg( -40,-30, -40,-29, 1 );\n");
         op.ReleaseFrames();
         op.pieceIndex = 1;
         op.ElementarGroovCycleAcross();
