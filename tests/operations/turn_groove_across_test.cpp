@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "catalogs/param_tool.h"
 #include "fixture_parts.h"
 #include "geometry/contour_script.h"
 #include "golden_file.h"
@@ -15,6 +16,7 @@
 #include "operations/kind_support.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "operations_test_support.h"
+#include "path_checks.h"
 
 namespace zarvento {
 namespace {
@@ -240,6 +242,44 @@ TEST_F(TurnGrooveAcrossTest, RetractClearsTheStockAtThePlungeEdges) {
         ASSERT_FALSE(op.Frames().empty());
         EXPECT_NEAR(op.Frames().back()->end.x, c.rx, 1e-9) << "the last plunge returns there";
         EXPECT_NEAR(op.Frames().back()->end.z, -16.0, 1e-9);
+    }
+}
+
+// The link from one groove to the next where a collar of the part stands
+// higher than both ends: the route at the ends' level would run through it,
+// so the link goes out over it, in either direction, its nose off the part.
+TEST_F(TurnGrooveAcrossTest, LinkBetweenGroovesClearsACollarBetweenThem) {
+    // Two grooves at radius 20 beside a collar of radius 24.
+    const std::string profile =
+        "LineSeg( 5,-22, -4,-22, 1 );\nLineSeg( -4,-22, -4,-20, 1 );\nLineSeg( -4,-20, -10,-20, 1 );\n"
+        "LineSeg( -10,-20, -10,-24, 1 );\nLineSeg( -10,-24, -16,-24, 1 );\nLineSeg( -16,-24, -16,-20, 1 );\n"
+        "LineSeg( -16,-20, -22,-20, 1 );\nLineSeg( -22,-20, -22,-25, 1 );\nLineSeg( -22,-25, -40,-25, 1 );\n";
+    ParamTool& blade = runner->Tool(3, "Резец канавочный", 0.2);
+    test::SetToolVariable(blade, "width", 2.0);
+    for (bool towardsTheChuck : {true, false}) {
+        SCOPED_TRACE(towardsTheChuck ? "towards the chuck" : "towards the face");
+        CTurnMnogoProhod& op = Groove(profile, [](CTurnMnogoProhod&) {});
+        ASSERT_EQ(op.messageText, "");
+        ASSERT_NE(op.GetTool(), nullptr);
+        op.ReleaseFrames();
+        op.pieceIndex = static_cast<int>(op.regionList.size());
+        op.retractX = -21.0;
+        op.retractZ = towardsTheChuck ? -6.0 : -19.0;
+        op.LinkPieces(-21.0, towardsTheChuck ? -19.0 : -6.0);
+        ASSERT_FALSE(op.Frames().empty());
+        const ParamTool& tool = *op.GetTool();
+        const auto part = test::OperationRunner::Parse(profile);
+        for (const auto& frame : op.Frames()) {
+            EXPECT_TRUE(frame->rapid);
+            for (int k = 0; k <= 100; ++k) {
+                const double t = k / 100.0;
+                const double z = frame->start.z + t * (frame->end.z - frame->start.z) + tool.dNoseDx;
+                const double x = frame->start.x + t * (frame->end.x - frame->start.x) - tool.dNoseDy;
+                ASSERT_GE(test::Distance(*part, z, x), tool.r - 1e-3) << "at (" << z << ", " << x << ")";
+            }
+        }
+        EXPECT_NEAR(op.Frames().back()->end.z, towardsTheChuck ? -19.0 : -6.0, 1e-9);
+        EXPECT_NEAR(op.Frames().back()->end.x, -21.0, 1e-9);
     }
 }
 
