@@ -85,6 +85,9 @@ const char* ScriptHelp() {
             "    program, simulation, statistics, postprocessors (no fields)\n"
             "             an unanswered panel is cancelled, an unanswered question\n"
             "             takes its first button; both are marked (default)\n"
+            "  view <file>.glb|.png|.svg      save the part's view: the 3D scene as glTF\n"
+            "                                 or a picture, or a drawing of the turning\n"
+            "                                 plane (section, stock, each operation's path)\n"
             "  command <type> <action> <index> one command as the host sends it\n"
             "  or a command by name (operation indexes start at 0):\n";
         for (const auto& c : CommandScript::Commands()) {

@@ -18,6 +18,7 @@
 //   answer question yes|no       answers the next question
 //   answer <panel> ok|cancel [field=value ...]
 //                                answers the next showing of a panel
+//   view <file>                  saves the part's view (.glb, .png or .svg)
 //   command <type> <action> <index>
 //                                one action triple through the command door
 //   <name> [arguments]           the same by name (see kCommandNames)

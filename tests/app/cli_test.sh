@@ -9,8 +9,11 @@ set -u
 zarvento="$1"
 examples="$2"
 profile_to_step="$3"
+materials_reference="$4"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
+# The host's registry and the user's settings of these runs are their own.
+export ZARVENTO_REGISTRY="$work/registry" XDG_CONFIG_HOME="$work/config"
 fail() { echo "FAIL: $*"; exit 1; }
 
 "$zarvento" --help > "$work/help" || fail "--help exits $?"
@@ -72,6 +75,15 @@ printf 'synchronize\n' > "$work/section.zsc"
   || fail "listing the section exits $?"
 grep -q '^2: LineSeg( 0,-14, -1,-15, 1 );$' "$work/section" || fail "the section's units are not listed by number"
 grep -q "^N[0-9]* M30" "$work/part.nc" || fail "the NC program has no M30"
+# The view saved for a person in its three forms; another form is a script error.
+printf 'synchronize\nview %s\nview %s\nview %s\n' "$work/view.glb" "$work/view.png" "$work/view.svg" > "$work/view.zsc"
+"$zarvento" run --no-save "$work/ex/example/part.rdp" "$work/view.zsc" > /dev/null || fail "saving the view exits $?"
+[ "$(head -c 4 "$work/view.glb")" = "glTF" ] || fail "the view is no binary glTF file"
+[ "$(head -c 4 "$work/view.png" | tail -c 3)" = "PNG" ] || fail "the view's picture is no PNG"
+grep -q '<g id="operation-2">' "$work/view.svg" || fail "the drawing lacks the second operation"
+printf 'view %s\n' "$work/view.bmp" > "$work/view.zsc"
+"$zarvento" run --no-save "$work/ex/example/part.rdp" "$work/view.zsc" > /dev/null 2>&1
+[ $? -eq 2 ] || fail "a view in an unknown form does not exit 2"
 grep -q "post-processor: ISO_Lathe" "$work/err" || fail "the post-processor is not named"
 printf 'answer lsc ok lsc="ЛСК-1" post=ISO_Python\ncoordinate-system\n' > "$work/python.zsc"
 cp "$work/ex/example/part.rdp" "$work/ex/example/python.rdp"
@@ -182,4 +194,25 @@ done
 
 "$zarvento" program 2> /dev/null
 [ $? -eq 2 ] || fail "program: a missing argument does not exit 2"
+
+# The part's material read from the materials reference registered in the
+# host's registry: the plan keeps its group and MC code.
+printf 'part material="Сталь 12Х18Н10Т ГОСТ 5632-2014" location=stainless/12Х18Н10Т\nplan-data\n' > "$work/material.zsc"
+"$zarvento" run --no-save "$work/shaft.rdp" "$work/material.zsc" > "$work/material" 2>&1
+grep -q "Не удалось установить соединение со справочником материалов" "$work/material" ||
+  fail "an unregistered materials reference is not reported"
+"$materials_reference" register > /dev/null || fail "the materials reference does not register"
+"$zarvento" run --no-save "$work/shaft.rdp" "$work/material.zsc" > "$work/material" 2>&1 ||
+  fail "reading the material exits $?"
+grep -q "Считывание свойств материала: Сталь 12Х18Н10Т ГОСТ 5632-2014" "$work/material" || fail "no reading is shown"
+! grep -q "Не удалось установить соединение" "$work/material" || fail "the registered reference is not reached"
+grep -q '"DP.sMCcode" BSTR "M1.3.Z.AQ"' "$work/material" || fail "the plan lacks the material's MC code"
+grep -q '"DP.sGroup" BSTR "04.01"' "$work/material" || fail "the plan lacks the material's group"
+# A damaged registry costs its servers only, with a word on why.
+printf 'not a registry\n' > "$ZARVENTO_REGISTRY"
+"$zarvento" run --no-save "$work/shaft.rdp" "$work/material.zsc" > "$work/material" 2> "$work/material.err" ||
+  fail "a damaged registry fails the run"
+grep -q "registry.*damaged" "$work/material.err" || fail "a damaged registry is not named"
+grep -q "Не удалось установить соединение со справочником материалов" "$work/material" ||
+  fail "a damaged registry does not leave the reference unreached"
 echo "ok"
