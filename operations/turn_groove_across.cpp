@@ -132,8 +132,25 @@ void CTurnMnogoProhod::ElementarGroovCycleAcross() {
         crossings(zk + inset, W, A, true);
         crossings(zk + edge - inset, W, B, true);
         if (!A.empty() && !B.empty()) {
-            if (std::fabs(B[0].x - rx) + 1e-6 < std::fabs(A[0].x - rx))
-                for (std::size_t i = 0; i < std::min(A.size(), B.size()); ++i) A[i].x = B[i].x;
+            const auto shallower = [&](const std::vector<GrooveCrossing>& C) {
+                if (!C.empty() && std::fabs(C[0].x - rx) + 1e-6 < std::fabs(A[0].x - rx))
+                    for (std::size_t i = 0; i < std::min(A.size(), C.size()); ++i) A[i].x = C[i].x;
+            };
+            shallower(B);
+            // The edge between the corners stops at the shallowest point of
+            // the groove under it: a step or a bulge between them stands
+            // higher than either corner's line. That point lies at a vertex
+            // or at an arc's top within the edge's span.
+            const double zlo = std::min(zk + inset, zk + edge - inset), zhi = std::max(zk + inset, zk + edge - inset);
+            for (int i = 0; i < W.Count(); ++i) {
+                const CUnit& u = *W.GetUnit(i);
+                for (double zu : {u.StartPoint.z, u.EndPoint.z, u.Kind == kUnitArc ? u.CentrePoint.z : zlo}) {
+                    if (!(zu > zlo && zu < zhi)) continue;
+                    std::vector<GrooveCrossing> C;
+                    crossings(zu, W, C, true);
+                    shallower(C);
+                }
+            }
             double lo = A[0].x, hi = A[0].x;
             for (const auto& c : A) {
                 lo = std::min(lo, c.x);

@@ -33,6 +33,7 @@
 #include "operation_runner.h"
 #include "operations/path_clearance.h"
 #include "operations/turn.h"
+#include "operations/turn_mnogo_prohod.h"
 #include "path_checks.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
@@ -447,13 +448,22 @@ inline std::vector<std::pair<double, double>> ContourPoints(const Contour& c) {
 // theoretical tip.
 struct Nose {
     double r = 0, dz = 0, dx = 0;
+    // A blade's width along Z: its other corner's circle lies that far from
+    // the first, the cutting edge between them.
+    double width = 0;
     int BodyZ() const { return dz > 1e-9 ? 1 : dz < -1e-9 ? -1 : 0; }
     int BodyX() const { return dx > 1e-9 ? 1 : dx < -1e-9 ? -1 : 0; }
 };
 
 inline Nose NoseOf(const CTurn& op) {
     const ParamTool* tool = op.GetTool();
-    return tool ? Nose{tool->r, tool->dNoseDx, -tool->dNoseDy} : Nose{};
+    if (!tool) return Nose{};
+    Nose nose{tool->r, tool->dNoseDx, -tool->dNoseDy};
+    // The groove's plunges drive the blade's corner its cycle binds; the
+    // blade runs from it towards +Z from the first corner, else towards -Z.
+    if (const auto* groove = dynamic_cast<const CTurnMnogoProhod*>(&op); groove && groove->indCycleElementar == 1)
+        nose.width = groove->indPrivazTool == 0 ? groove->WidthTool : -groove->WidthTool;
+    return nose;
 }
 
 // What a program did to its stock, read move by move: the first move that
@@ -484,23 +494,30 @@ public:
             if (!m.fromKnownPoint) continue;
             const Nose n = nose(m);
             const auto points = PointsAlong(m, 1e9);
+            // A blade as circles along its edge, near enough that the cusps
+            // between them stay under the tolerance.
+            const int corners = static_cast<int>(std::ceil(std::fabs(n.width) / 0.1));
             for (std::size_t i = 0; i + 1 < points.size(); ++i) {
-                const double az = points[i].first + n.dz, ax = points[i].second + n.dx;
-                const double bz = points[i + 1].first + n.dz, bx = points[i + 1].second + n.dx;
-                if (std::min(az, bz) - n.r < chuckZ_ - tolerance)
-                    return Describe("runs past the bar's back end into the chuck", m, std::min(az, bz) - n.r,
-                                    az < bz ? ax : bx);
-                if (m.g != 0 && std::max(ax, bx) > tolerance)
-                    return Describe("feeds past the spindle's axis", m, ax > bx ? az : bz, std::max(ax, bx));
-                for (double side : {1.0, -1.0}) {
-                    if (side < 0 && std::max(ax, bx) + n.r <= 0.0) break;
-                    double wz = 0, wx = 0;
-                    const double pa = side * ax, pb = side * bx;
-                    if (part_->Hits(az, pa, bz, pb, std::max(0.0, n.r - tolerance), &wz, &wx))
-                        return Describe("cuts into the part", m, wz, side * wx);
-                    if (m.g == 0 && stock_->Hits(az, pa, bz, pb, std::max(0.0, n.r - tolerance), &wz, &wx))
-                        return Describe("rapids into the stock", m, wz, side * wx);
-                    if (m.g != 0) stock_->Remove(az, pa, bz, pb, n.r, n.BodyZ(), static_cast<int>(side) * n.BodyX());
+                for (int c = 0; c <= corners; ++c) {
+                    const double along = corners > 0 ? n.width * c / corners : 0.0;
+                    const double az = points[i].first + n.dz + along, ax = points[i].second + n.dx;
+                    const double bz = points[i + 1].first + n.dz + along, bx = points[i + 1].second + n.dx;
+                    if (std::min(az, bz) - n.r < chuckZ_ - tolerance)
+                        return Describe("runs past the bar's back end into the chuck", m, std::min(az, bz) - n.r,
+                                        az < bz ? ax : bx);
+                    if (m.g != 0 && std::max(ax, bx) > tolerance)
+                        return Describe("feeds past the spindle's axis", m, ax > bx ? az : bz, std::max(ax, bx));
+                    for (double side : {1.0, -1.0}) {
+                        if (side < 0 && std::max(ax, bx) + n.r <= 0.0) break;
+                        double wz = 0, wx = 0;
+                        const double pa = side * ax, pb = side * bx;
+                        if (part_->Hits(az, pa, bz, pb, std::max(0.0, n.r - tolerance), &wz, &wx))
+                            return Describe("cuts into the part", m, wz, side * wx);
+                        if (m.g == 0 && stock_->Hits(az, pa, bz, pb, std::max(0.0, n.r - tolerance), &wz, &wx))
+                            return Describe("rapids into the stock", m, wz, side * wx);
+                        if (m.g != 0)
+                            stock_->Remove(az, pa, bz, pb, n.r, n.BodyZ(), static_cast<int>(side) * n.BodyX());
+                    }
                 }
             }
         }

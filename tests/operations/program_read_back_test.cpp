@@ -213,26 +213,34 @@ TEST_F(ProgramReadBackTest, ContourPassesInEveryLeadModeKeepOffThePart) {
 }
 
 // The multi-pass groove in elementary moves over random shafts, taken as
-// one groove from the bar or after roughing that left the pockets, plunging
-// from either side: its plunges keep within the lathe's reach and its links
-// between the grooves off the part.
-TEST_F(ProgramReadBackTest, GroovesOfRandomShaftsKeepOffThePart) {
+// one groove from the bar or after roughing that left the pockets, and over
+// random bores from the bar's hole, plunging from either side: its plunges
+// keep within the lathe's reach, the blade's edge off the part, and its
+// links between the grooves off the part and the stock.
+TEST_F(ProgramReadBackTest, GroovesOfRandomPartsKeepOffThePart) {
 #ifdef __SANITIZE_ADDRESS__
-    constexpr int kShafts = 12;
+    constexpr int kShafts = 12, kBores = 6;
 #else
-    constexpr int kShafts = 60;
+    constexpr int kShafts = 60, kBores = 30;
 #endif
     ParamTool& blade = runner->Tool(3, "Резец канавочный", 0.2);
     blade.TYPE_ = 13;
     test::SetToolVariable(blade, "width", 2.0);
     std::mt19937 random(3303);
-    for (int run = 0; run < kShafts; ++run) {
-        const test::ShaftEnds ends{run % 2 == 1, run % 4 >= 2};
-        const test::RandomProfile profile = test::RandomShaftProfile(random, ends);
-        runner->Bar(60, 50, 0, 2).InnerPoint(-10, -3);
-        const auto bar = test::BarContour(60, 50, 0, 2);
-        const auto part = test::ClosedPart(*test::OperationRunner::Parse(profile.inBar), false);
-        for (int k = 0; k < 4; ++k) {
+    for (int run = 0; run < kShafts + kBores; ++run) {
+        const bool bore = run >= kShafts;
+        const test::ShaftEnds ends = bore ? test::ShaftEnds{} : test::ShaftEnds{run % 2 == 1, run % 4 >= 2};
+        const test::RandomProfile profile =
+            bore ? test::RandomBoreProfile(random) : test::RandomShaftProfile(random, ends);
+        const double inner = bore ? test::kBoreBarInner : 0.0;
+        runner->Bar(60, 50, inner, 2);
+        if (bore)
+            runner->InnerPoint(test::kBoreInnerZ, test::kBoreInnerX);
+        else
+            runner->InnerPoint(-10, -3);
+        const auto bar = test::BarContour(60, 50, inner, 2);
+        const auto part = test::ClosedPart(*test::OperationRunner::Parse(profile.inBar), bore);
+        for (int k = 0; k < (bore ? 2 : 4); ++k) {
             const bool roughed = k >= 2, reversed = k % 2 == 1;
             SCOPED_TRACE("run " + std::to_string(run) + (roughed ? ", after roughing" : ", from the bar") +
                          (reversed ? ", reversed" : "") + "\n" + profile.text);
