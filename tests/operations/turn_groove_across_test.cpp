@@ -14,6 +14,7 @@
 #include "nc/cadre_g04.h"
 #include "nc/cadre_line_g01.h"
 #include "operations/kind_support.h"
+#include "operations/path_clearance.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "operations_test_support.h"
 #include "path_checks.h"
@@ -281,6 +282,39 @@ TEST_F(TurnGrooveAcrossTest, LinkBetweenGroovesClearsACollarBetweenThem) {
         EXPECT_NEAR(op.Frames().back()->end.z, towardsTheChuck ? -19.0 : -6.0, 1e-9);
         EXPECT_NEAR(op.Frames().back()->end.x, -21.0, 1e-9);
     }
+}
+
+// The clearance check follows the blade's whole edge, not its bound corner
+// only: a ridge under the middle of the edge at a plunge's bottom is met.
+TEST_F(TurnGrooveAcrossTest, ClearanceCheckFollowsTheBladesEdge) {
+    ParamTool& blade = runner->Tool(3, "Резец канавочный", 0.2);
+    test::SetToolVariable(blade, "width", 2.0);
+    CTurnMnogoProhod& op = Groove(kGroove, [](CTurnMnogoProhod&) {});
+    ASSERT_EQ(op.messageText, "");
+    const std::vector<double> plunges = PlungeZ(op);
+    ASSERT_FALSE(plunges.empty());
+    double bottom = -1e9;
+    for (const auto& frame : op.Frames())
+        if (!frame->rapid && std::fabs(frame->start.z - plunges.front()) < 1e-9 &&
+            std::fabs(frame->end.z - plunges.front()) < 1e-9)
+            bottom = std::max(bottom, frame->end.x);
+    // A ridge 0.2 wide standing 0.3 into the first plunge's bottom, halfway along the edge.
+    const double edge = op.indPrivazTool == 0 ? op.WidthTool : -op.WidthTool;
+    const double zm = plunges.front() + edge / 2;
+    const std::string ridge = "LineSeg( " + FormatGeneral(zm - 0.1) + ",-19, " + FormatGeneral(zm - 0.1) + "," +
+                              FormatGeneral(bottom - 0.3) + ", 1 );\nLineSeg( " + FormatGeneral(zm - 0.1) + "," +
+                              FormatGeneral(bottom - 0.3) + ", " + FormatGeneral(zm + 0.1) + "," +
+                              FormatGeneral(bottom - 0.3) + ", 1 );\nLineSeg( " + FormatGeneral(zm + 0.1) + "," +
+                              FormatGeneral(bottom - 0.3) + ", " + FormatGeneral(zm + 0.1) + ",-19, 1 );\nLineSeg( " +
+                              FormatGeneral(zm + 0.1) + ",-19, " + FormatGeneral(zm - 0.1) + ",-19, 1 );\n";
+    const ClearanceOutline part(*ParseContourScript(ridge));
+    const std::optional<PathIntrusion> met = FindPathIntrusion(op, part, nullptr, nullptr);
+    ASSERT_TRUE(met.has_value()) << ridge << runner->Text(0);
+    EXPECT_FALSE(met->rapid);
+    EXPECT_GT(met->depth, 0.05);
+    // The bound corner alone passes it by.
+    op.WidthTool = 0.0;
+    EXPECT_FALSE(FindPathIntrusion(op, part, nullptr, nullptr).has_value());
 }
 
 // Without the tool's own values the cycle's width and vertex stay editable;
