@@ -177,6 +177,16 @@ public:
     // Appends the route from (z, x) to the home point in the naprVozvrat
     // order (found and kept at the first automatic use).
     void BuildDetourPath(double x, double z, Contour& route);
+    // The rapid link from the end of one piece of a multi-piece path to the
+    // start (z, x) of the next.
+    void LinkPieces(double x, double z);
+    // Rapid frames from (z1, x1) to (z2, x2) in the order asked for when it
+    // keeps the nose off the part and off the stock still there, else in
+    // another that does, else out over them.
+    enum RapidOrder { kZFirst, kXFirst, kDirect };
+    void AddRapidRoute(double x1, double z1, double x2, double z2, RapidOrder order);
+    // Rapid frames along the route's lines.
+    void AddRoute(const Contour& route);
 
     // ---- the kind's own stored values, after the base's ----
     // Appended to the open main record after the base values, before it is

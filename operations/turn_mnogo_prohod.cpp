@@ -425,4 +425,10 @@ void CTurnMnogoProhod::MoveTo(double x, double z, bool rapid) {
     curZ = z;
 }
 
+void CTurnMnogoProhod::RapidTo(double x, double z, RapidOrder order) {
+    AddRapidRoute(curX, curZ, x, z, order);
+    curX = x;
+    curZ = z;
+}
+
 }  // namespace zarvento

@@ -121,6 +121,9 @@ private:
     bool MachineRegions();
     // Appends a straight move from the current point and makes its end current.
     void MoveTo(double x, double z, bool rapid);
+    // A rapid route from the current point that keeps off the part and the
+    // stock still there, in the order asked for where it can.
+    void RapidTo(double x, double z, RapidOrder order);
     // The parameter's evaluated value; 0 when it has none.
     double CycleValue(CCycle_Auto& cycle, const char* name);
     // The chosen turning cycle of the post-processor, evaluated; null when it has none.

@@ -64,6 +64,10 @@ void CTurnMnogoProhod::ElementarGroovCycleAcross() {
     const Point3D first = W.GetFirstUnit()->StartPoint, last = W.GetLastUnit()->EndPoint;
     const bool xChanges = std::fabs(first.x - last.x) >= 0.001, zChanges = std::fabs(first.z - last.z) >= 0.001;
     if (xChanges && !zChanges) OnePieceAcrossPass = true;
+    // A region that climbs towards +Z across diameters is a bore's, as the
+    // machine cycle takes it: its plunges run out from the axis, whichever
+    // tool was picked.
+    if (xChanges && zChanges) internalMachining = first.z < last.z;
     if (!xChanges) {
         OnePieceAlongPass = true;
         if (box.xmin < first.x - 1e-6) internalMachining = true;
@@ -96,14 +100,19 @@ void CTurnMnogoProhod::ElementarGroovCycleAcross() {
             rx = internalMachining ? s.x + a : s.x - a;
         }
     }
-    MoveToStart(rx, rz);
+    const double edge = indPrivazTool == 0 ? w : -w;
+    // No plunge takes the blade past the bar's back end, where the chuck
+    // holds it: one that would is made against that end instead.
+    double axisX = 0.0, chuckZ = 0.0;
+    GetLatheReach(axisX, chuckZ);
+    const auto withinReach = [&](double zk) { return std::max(zk, chuckZ - std::min(edge, 0.0)); };
+    MoveToStart(rx, withinReach(rz));
     curX = rx;
-    curZ = rz;
+    curZ = withinReach(rz);
 
     if (isCorrectStep && N > 1) t = H / (N - 1);
     if (indNapr) t = -t;
     const double lastStep = isCorrectStep ? t : (indNapr ? -1.0 : 1.0) * H - (N - 2) * t;
-    const double edge = indPrivazTool == 0 ? w : -w;
     // The probes lie a hair inside the tool's edges: an edge that only
     // touches a wall of the groove must not take that wall's top for the
     // depth there, which would leave a strip of the groove uncut.
@@ -119,20 +128,38 @@ void CTurnMnogoProhod::ElementarGroovCycleAcross() {
             probe.Intersect(c, found, true);
             for (std::uint32_t i = 0; i < found.Count(); ++i) out.push_back({found[i].x, found[i].z, region});
         };
+        const double zk = withinReach(z);
         std::vector<GrooveCrossing> A, B;
-        crossings(z + inset, W, A, true);
-        crossings(z + edge - inset, W, B, true);
+        crossings(zk + inset, W, A, true);
+        crossings(zk + edge - inset, W, B, true);
         if (!A.empty() && !B.empty()) {
-            if (std::fabs(B[0].x - rx) + 1e-6 < std::fabs(A[0].x - rx))
-                for (std::size_t i = 0; i < std::min(A.size(), B.size()); ++i) A[i].x = B[i].x;
+            const auto shallower = [&](const std::vector<GrooveCrossing>& C) {
+                if (!C.empty() && std::fabs(C[0].x - rx) + 1e-6 < std::fabs(A[0].x - rx))
+                    for (std::size_t i = 0; i < std::min(A.size(), C.size()); ++i) A[i].x = C[i].x;
+            };
+            shallower(B);
+            // The edge between the corners stops at the shallowest point of
+            // the groove under it: a step or a bulge between them stands
+            // higher than either corner's line. That point lies at a vertex
+            // or at an arc's top within the edge's span.
+            const double zlo = std::min(zk + inset, zk + edge - inset), zhi = std::max(zk + inset, zk + edge - inset);
+            for (int i = 0; i < W.Count(); ++i) {
+                const CUnit& u = *W.GetUnit(i);
+                for (double zu : {u.StartPoint.z, u.EndPoint.z, u.Kind == kUnitArc ? u.CentrePoint.z : zlo}) {
+                    if (!(zu > zlo && zu < zhi)) continue;
+                    std::vector<GrooveCrossing> C;
+                    crossings(zu, W, C, true);
+                    shallower(C);
+                }
+            }
             double lo = A[0].x, hi = A[0].x;
             for (const auto& c : A) {
                 lo = std::min(lo, c.x);
                 hi = std::max(hi, c.x);
             }
             std::vector<GrooveCrossing> list = A, stock;
-            crossings(z + inset, *calc.pairedContour, stock, false);
-            crossings(z + edge - inset, *calc.pairedContour, stock, false);
+            crossings(zk + inset, *calc.pairedContour, stock, false);
+            crossings(zk + edge - inset, *calc.pairedContour, stock, false);
             for (const auto& c : stock)
                 if (internalMachining ? c.x >= hi + 1e-6 : c.x <= lo - 1e-6) list.push_back(c);
             if (list.size() >= 2) {
@@ -146,10 +173,10 @@ void CTurnMnogoProhod::ElementarGroovCycleAcross() {
                 if (!(fromHigh ? xhi : xlo).onRegion) s += fromHigh ? a : -a;
                 if (!(fromHigh ? xlo : xhi).onRegion) b += fromHigh ? -o : o;
                 if (std::fabs(s - b) >= 1e-6) {
-                    MoveTo(s, z, plunged && isRapidIdle);
-                    MoveTo(b, z, false);
+                    MoveTo(s, zk, plunged && isRapidIdle);
+                    MoveTo(b, zk, false);
                     if (TimePause > 0.01) AddFrame(std::make_unique<CCadre_G04>(TimePause));
-                    MoveTo(s, z, isRapidIdle);
+                    MoveTo(s, zk, isRapidIdle);
                     plunged = true;
                 }
             }

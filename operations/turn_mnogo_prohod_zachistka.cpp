@@ -94,20 +94,10 @@ void CTurnMnogoProhod::DoZachistkaContourNew(const Contour& piece) {
         if (a0 > 1.4 * PI && a0 < 1.7 * PI) d = r + DepthPass + approach;
         if (rev) b -= PI;
         const double pz = zs + d * std::cos(b), px = xs + d * std::sin(b);
-        if (beyond(px, curX)) {
-            MoveTo(curX, pz, true);
-        } else {
-            MoveTo(px, curZ, true);
-        }
-        MoveTo(px, pz, true);
+        RapidTo(px, pz, beyond(px, curX) ? kZFirst : kXFirst);
         MoveTo(xs, zs, false);
     } else {
-        if (beyond(xs, curX)) {
-            MoveTo(curX, zs, true);
-        } else {
-            MoveTo(xs, curZ, true);
-        }
-        MoveTo(xs, zs, true);
+        RapidTo(xs, zs, beyond(xs, curX) ? kZFirst : kXFirst);
     }
 
     for (int i = 0; i < c->Count(); ++i) AddUnitFrame(*c->GetUnit(i), false);
@@ -129,15 +119,11 @@ void CTurnMnogoProhod::DoZachistkaContourNew(const Contour& piece) {
         if (rev && endAngle > 0.4 * PI && endAngle < 0.7 * PI) oz = -(R + DepthPass + approach);
         MoveTo(xe - ox, ze - oz, false);
         const bool outward = internalMachining ? rx < curX : rx > curX;
-        if (outward) {
-            MoveTo(rx, rz, true);
-        } else {
+        if (tag == 1 && !outward) {
             MoveTo(rx, curZ, true);
-            if (tag == 1) {
-                calc.retractZ = curZ;
-            } else {
-                MoveTo(rx, rz, true);
-            }
+            calc.retractZ = curZ;
+        } else {
+            RapidTo(rx, rz, outward ? kDirect : kXFirst);
         }
     }
     curX = calc.retractX;

@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "catalogs/param_tool.h"
 #include "fixture_parts.h"
 #include "geometry/contour_script.h"
 #include "golden_file.h"
@@ -13,8 +14,10 @@
 #include "nc/cadre_g04.h"
 #include "nc/cadre_line_g01.h"
 #include "operations/kind_support.h"
+#include "operations/path_clearance.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "operations_test_support.h"
+#include "path_checks.h"
 
 namespace zarvento {
 namespace {
@@ -231,7 +234,8 @@ TEST_F(TurnGrooveAcrossTest, RetractClearsTheStockAtThePlungeEdges) {
         });
         op.calc.regionContour = op.calc.regionList[0]->Clone();
         op.calc.pairedContour = op.calc.pairedList[0]->Clone();
-        op.sourceContour = ParseContourScript(c.source);
+        // The stock runs on to the bar's back end, where the chuck is.
+        op.sourceContour = ParseContourScript(std::string(c.source) + "LineSeg( -40,-30, -40,-29, 1 );\n");
         op.ReleaseFrames();
         op.calc.pieceIndex = 1;
         op.ElementarGroovCycleAcross();
@@ -240,6 +244,77 @@ TEST_F(TurnGrooveAcrossTest, RetractClearsTheStockAtThePlungeEdges) {
         EXPECT_NEAR(op.Frames().back()->end.x, c.rx, 1e-9) << "the last plunge returns there";
         EXPECT_NEAR(op.Frames().back()->end.z, -16.0, 1e-9);
     }
+}
+
+// The link from one groove to the next where a collar of the part stands
+// higher than both ends: the route at the ends' level would run through it,
+// so the link goes out over it, in either direction, its nose off the part.
+TEST_F(TurnGrooveAcrossTest, LinkBetweenGroovesClearsACollarBetweenThem) {
+    // Two grooves at radius 20 beside a collar of radius 24.
+    const std::string profile =
+        "LineSeg( 5,-22, -4,-22, 1 );\nLineSeg( -4,-22, -4,-20, 1 );\nLineSeg( -4,-20, -10,-20, 1 );\n"
+        "LineSeg( -10,-20, -10,-24, 1 );\nLineSeg( -10,-24, -16,-24, 1 );\nLineSeg( -16,-24, -16,-20, 1 );\n"
+        "LineSeg( -16,-20, -22,-20, 1 );\nLineSeg( -22,-20, -22,-25, 1 );\nLineSeg( -22,-25, -40,-25, 1 );\n";
+    ParamTool& blade = runner->Tool(3, "Резец канавочный", 0.2);
+    test::SetToolVariable(blade, "width", 2.0);
+    for (bool towardsTheChuck : {true, false}) {
+        SCOPED_TRACE(towardsTheChuck ? "towards the chuck" : "towards the face");
+        CTurnMnogoProhod& op = Groove(profile, [](CTurnMnogoProhod&) {});
+        ASSERT_EQ(op.messageText, "");
+        ASSERT_NE(op.GetTool(), nullptr);
+        op.ReleaseFrames();
+        op.calc.pieceIndex = static_cast<int>(op.calc.regionList.size());
+        op.calc.retractX = -21.0;
+        op.calc.retractZ = towardsTheChuck ? -6.0 : -19.0;
+        op.LinkPieces(-21.0, towardsTheChuck ? -19.0 : -6.0);
+        ASSERT_FALSE(op.Frames().empty());
+        const ParamTool& tool = *op.GetTool();
+        const auto part = test::OperationRunner::Parse(profile);
+        for (const auto& frame : op.Frames()) {
+            EXPECT_TRUE(frame->rapid);
+            for (int k = 0; k <= 100; ++k) {
+                const double t = k / 100.0;
+                const double z = frame->start.z + t * (frame->end.z - frame->start.z) + tool.dNoseDx;
+                const double x = frame->start.x + t * (frame->end.x - frame->start.x) - tool.dNoseDy;
+                ASSERT_GE(test::Distance(*part, z, x), tool.r - 1e-3) << "at (" << z << ", " << x << ")";
+            }
+        }
+        EXPECT_NEAR(op.Frames().back()->end.z, towardsTheChuck ? -19.0 : -6.0, 1e-9);
+        EXPECT_NEAR(op.Frames().back()->end.x, -21.0, 1e-9);
+    }
+}
+
+// The clearance check follows the blade's whole edge, not its bound corner
+// only: a ridge under the middle of the edge at a plunge's bottom is met.
+TEST_F(TurnGrooveAcrossTest, ClearanceCheckFollowsTheBladesEdge) {
+    ParamTool& blade = runner->Tool(3, "Резец канавочный", 0.2);
+    test::SetToolVariable(blade, "width", 2.0);
+    CTurnMnogoProhod& op = Groove(kGroove, [](CTurnMnogoProhod&) {});
+    ASSERT_EQ(op.messageText, "");
+    const std::vector<double> plunges = PlungeZ(op);
+    ASSERT_FALSE(plunges.empty());
+    double bottom = -1e9;
+    for (const auto& frame : op.Frames())
+        if (!frame->rapid && std::fabs(frame->start.z - plunges.front()) < 1e-9 &&
+            std::fabs(frame->end.z - plunges.front()) < 1e-9)
+            bottom = std::max(bottom, frame->end.x);
+    // A ridge 0.2 wide standing 0.3 into the first plunge's bottom, halfway along the edge.
+    const double edge = op.indPrivazTool == 0 ? op.WidthTool : -op.WidthTool;
+    const double zm = plunges.front() + edge / 2;
+    const std::string ridge = "LineSeg( " + FormatGeneral(zm - 0.1) + ",-19, " + FormatGeneral(zm - 0.1) + "," +
+                              FormatGeneral(bottom - 0.3) + ", 1 );\nLineSeg( " + FormatGeneral(zm - 0.1) + "," +
+                              FormatGeneral(bottom - 0.3) + ", " + FormatGeneral(zm + 0.1) + "," +
+                              FormatGeneral(bottom - 0.3) + ", 1 );\nLineSeg( " + FormatGeneral(zm + 0.1) + "," +
+                              FormatGeneral(bottom - 0.3) + ", " + FormatGeneral(zm + 0.1) + ",-19, 1 );\nLineSeg( " +
+                              FormatGeneral(zm + 0.1) + ",-19, " + FormatGeneral(zm - 0.1) + ",-19, 1 );\n";
+    const ClearanceOutline part(*ParseContourScript(ridge));
+    const std::optional<PathIntrusion> met = FindPathIntrusion(op, part, nullptr, nullptr);
+    ASSERT_TRUE(met.has_value()) << ridge << runner->Text(0);
+    EXPECT_FALSE(met->rapid);
+    EXPECT_GT(met->depth, 0.05);
+    // The bound corner alone passes it by.
+    op.WidthTool = 0.0;
+    EXPECT_FALSE(FindPathIntrusion(op, part, nullptr, nullptr).has_value());
 }
 
 // Without the tool's own values the cycle's width and vertex stay editable;
