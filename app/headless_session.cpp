@@ -2,22 +2,25 @@
 #include "app/headless_session.h"
 
 #include "operations/turn.h"
+#include "panels/host_panels.h"
 #include "plan/plan_panels.h"
 #include "platform/messages.h"
 #include "platform/panel_script.h"
 #include "platform/process_state.h"
+#include "platform/scripted_user.h"
 
 namespace zarvento::app {
 
 HeadlessSession::HeadlessSession() {
     RegisterTurnFactory();
-    RegisterPlanPanels(&panels_);
+    StartPanels(panels_);
 }
 
 HeadlessSession::~HeadlessSession() {
     MessageLog::Instance().SetEcho(nullptr);
     PanelScript::Instance().SetEcho(nullptr);
-    RegisterPlanPanels(nullptr);
+    ScriptedUser::Instance().SetEcho(nullptr);
+    StopPanels();
     ResetProcessState();
 }
 

@@ -2,11 +2,14 @@
 #include "plan/command_script.h"
 
 #include <array>
+#include <optional>
 
 #include "geometry/contour.h"
 #include "geometry/contour_script.h"
 #include "model/revolution_part.h"
 #include "plan/command_door.h"
+#include "plan/plan_panels.h"
+#include "platform/file_dialogs.h"
 #include "platform/host_application.h"
 #include "platform/line_reader.h"
 #include "platform/messages.h"
@@ -109,22 +112,68 @@ void CommandScript::Run(std::string_view text) {
     std::string_view line;
     int number = 0;
     while (reader.Next(line)) RunLine(line, ++number);
+    if (block_) {
+        const int opened = block_->line;
+        const std::string name = block_->name;
+        block_.reset();
+        throw ScriptError(At(opened) + "the steps of " + name + " are not closed by end");
+    }
+}
+
+void CommandScript::CountRun() {
+    ++commandsRun_;
+    const bool stepsFailed = ScriptedUser::Instance().TakeFailures() > 0;
+    if (LastCommandFailed() || stepsFailed) ++commandsFailed_;
 }
 
 void CommandScript::Command(std::int32_t type, std::int32_t action, std::int32_t index) {
     std::vector<int> posted;
-    ++commandsRun_;
+    ScriptedUser::Instance().TakeFailures();
     RunLibraryCommand(type, action, index);
-    if (LastCommandFailed()) ++commandsFailed_;
+    CountRun();
     for (int round = 0; round < kMaxPostedRounds; ++round) {
         posted = PostedCommands::Instance().Take();
         if (posted.empty()) return;
         for (int command : posted) {
-            ++commandsRun_;
             RunLibraryCommand(-1, command, -1);
-            if (LastCommandFailed()) ++commandsFailed_;
+            CountRun();
         }
     }
+}
+
+void CommandScript::BeginBlock(const std::vector<std::string>& words, int lineNumber) {
+    const bool panel = words[0] == "panel";
+    if (words.size() != 2) throw ScriptError(At(lineNumber) + words[0] + " needs a name");
+    const std::string& name = words[1];
+    const PlanPanels::HostShown shown = GetPlanPanels().ShownOnHost(name);
+    if (shown == PlanPanels::HostShown::No)
+        throw ScriptError(At(lineNumber) + "no " + words[0] + " " + name +
+                          " runs on the host; answer it whole: answer " + name + " ok|cancel ...");
+    if (panel != (shown == PlanPanels::HostShown::Panel))
+        throw ScriptError(At(lineNumber) + name + " is a " + (panel ? "dialog" : "panel") + ": write " +
+                          (panel ? "dialog " : "panel ") + name);
+    block_ = std::make_unique<UserSession>();
+    block_->kind = panel ? UserSession::Kind::Panel : UserSession::Kind::Dialog;
+    block_->name = name;
+    block_->line = lineNumber;
+}
+
+void CommandScript::BlockLine(const std::vector<std::string>& words, int lineNumber) {
+    if (words[0] == "end") {
+        if (words.size() != 1) throw ScriptError(At(lineNumber) + "end takes nothing");
+        ScriptedUser::Instance().Queue(std::move(*block_));
+        block_.reset();
+        return;
+    }
+    // File dialogs and questions that a step opens are answered in order.
+    if (words[0] == "answer") return Answer(words, lineNumber);
+    UserStep step;
+    std::string error;
+    const bool read = block_->kind == UserSession::Kind::Panel ? ParsePanelStep(words, step, error)
+                                                               : ParseDialogStep(words, step, error);
+    if (!read) throw ScriptError(At(lineNumber) + error);
+    step.line = lineNumber;
+    block_->steps.push_back(std::move(step));
 }
 
 void CommandScript::Answer(const std::vector<std::string>& words, int lineNumber) {
@@ -139,6 +188,26 @@ void CommandScript::Answer(const std::vector<std::string>& words, int lineNumber
     }
     if (reply != "ok" && reply != "cancel")
         throw ScriptError(At(lineNumber) + "a panel is answered ok or cancel, not '" + reply + "'");
+    if (what == "save-file" || what == "open-file") {
+        std::optional<std::string> path;
+        if (reply == "ok") {
+            if (words.size() != 4 || words[3].rfind("file=", 0) != 0 || words[3].size() == 5)
+                throw ScriptError(At(lineNumber) + "a file dialog is answered ok file=<path>");
+            path = words[3].substr(5);
+        } else if (words.size() != 3) {
+            throw ScriptError(At(lineNumber) + "a cancelled file dialog takes no fields");
+        }
+        if (what == "save-file") {
+            FileDialogs::Instance().QueueSave(std::move(path));
+        } else {
+            FileDialogs::Instance().QueueOpen(std::move(path));
+        }
+        return;
+    }
+    if (GetPlanPanels().ShownOnHost(what) != PlanPanels::HostShown::No)
+        throw ScriptError(At(lineNumber) + what + " runs on the host and is driven step by step: " +
+                          (GetPlanPanels().ShownOnHost(what) == PlanPanels::HostShown::Panel ? "panel " : "dialog ") +
+                          what + " ... end");
     PanelAnswer answer;
     answer.result = reply == "ok" ? IDOK_ : IDCANCEL_;
     for (std::size_t k = 3; k < words.size(); ++k) {
@@ -153,8 +222,10 @@ void CommandScript::Answer(const std::vector<std::string>& words, int lineNumber
 void CommandScript::RunLine(std::string_view line, int lineNumber) {
     const std::vector<std::string> words = Words(line, lineNumber);
     if (words.empty()) return;
+    if (block_) return BlockLine(words, lineNumber);
     const std::string& verb = words[0];
     if (verb == "answer") return Answer(words, lineNumber);
+    if (verb == "panel" || verb == "dialog") return BeginBlock(words, lineNumber);
     if (verb == "command") {
         if (words.size() != 4) throw ScriptError(At(lineNumber) + "command needs <type> <action> <index>");
         return Command(Number(words[1], lineNumber, "type"), Number(words[2], lineNumber, "action"),

@@ -6,15 +6,14 @@
 #include <memory>
 #include <type_traits>
 
-#include "geometry/lsc_transform.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
-#include "platform/host_application.h"
-#include "platform/local_coordinate_system.h"
+#include "platform/file_dialogs.h"
 #include "platform/messages.h"
 #include "platform/process_state.h"
 #include "platform/settings_record.h"
 #include "platform/variant.h"
+#include "post/program.h"
 
 namespace zarvento {
 
@@ -108,37 +107,7 @@ int PlanPanels::ShowPanelSPID(CSPID& spid) {
     return IDOK_;
 }
 
-int PlanPanels::ShowPanel_LSC(CSPID& spid) {
-    // The fields are what the user picked before pressing the button, so a
-    // cancelled panel has had them applied to its copy too.
-    PanelAnswer answer = Show(kLSC);
-    auto copy = std::make_unique<CSPID>();
-    *copy = spid;
-    if (const std::string* name = answer.Field("lsc")) {
-        std::shared_ptr<LocalCoordinateSystem> found;
-        for (const HostObjectPtr& obj : ActiveHostDocument()->ObjectsOfType(LocalCoordinateSystem::kObjectType)) {
-            if (obj->Name() == *name) {
-                found = std::static_pointer_cast<LocalCoordinateSystem>(obj);
-                break;
-            }
-        }
-        if (!found) {
-            RefuseField(answer, "lsc", *name);
-            return answer.result;
-        }
-        copy->pLSC = found;
-    }
-    if (const std::string* post = answer.Field("post")) {
-        // Picking a post-processor reads its description, as the panel does;
-        // that replaces the process-wide templates until someone reads another.
-        copy->sNamePostProcessor = *post;
-        copy->CheckPostProcessor();
-    }
-    if (answer.result != IDOK_) return answer.result;
-    spid = *copy;
-    if (spid.pLSC) LscTransform::Global().ReadFromHost(spid.pLSC);
-    return IDOK_;
-}
+int PlanPanels::ShowPanel_LSC(CSPID&) { return Show(kLSC).result; }
 
 int PlanPanels::EditTurn(PlanTurn& op) {
     PanelAnswer answer = Show(kTurn, op.GetNameTurn());
@@ -154,8 +123,8 @@ int PlanPanels::EditTurn(PlanTurn& op) {
 
 void PlanPanels::ApplyTurnFields(PlanTurn&, PanelAnswer&) {}
 
-int PlanPanels::ShowPanelPROGRAM(const std::vector<CCadreISO*>& program) {
-    return Show(kProgram, FramesDetail(program)).result;
+int PlanPanels::ShowPanelPROGRAM(CPROGRAM& program) {
+    return Show(kProgram, std::to_string(program.frames.Count()) + " frames").result;
 }
 
 int PlanPanels::ShowPanelVISUAL(const std::vector<CCadreISO*>& program, bool checkMode) {
@@ -179,10 +148,10 @@ int PlanPanels::EditSettings() {
     return answer.result;
 }
 
+PlanPanels::HostShown PlanPanels::ShownOnHost(std::string_view) const { return HostShown::No; }
+
 std::string PlanPanels::AskSaveFile(const std::string& filter, const std::string& defaultExtension) {
-    PanelAnswer answer = Show(kSaveFile, filter + " " + defaultExtension);
-    const std::string* file = answer.Field("file");
-    return answer.result == IDOK_ && file ? *file : std::string();
+    return ShowSaveFileDialog(defaultExtension, filter).value_or(std::string());
 }
 
 void PlanPanels::SaveTurnResultModel(PlanTurn& op, const std::string& path) {

@@ -17,6 +17,7 @@
 namespace zarvento {
 
 class LocalCoordinateSystem;
+class HostDocument3D;
 class HostSketch;
 class HostNamedObject;
 class HostVariable;
@@ -87,6 +88,10 @@ public:
     // replaced as a whole: a failed save leaves the previous one intact.
     void SaveAs(const std::string& path);
 
+    // The 3D side of a part or an assembly (picks, highlights, selection,
+    // picking processes); null for a drawing; E_POINTER once closed.
+    HostDocument3D* Document3D();
+
     // Used by the documents collection and the document file.
     void SetFilePath(std::string path) { filePath_ = std::move(path); }
     void MarkClosed();
@@ -104,6 +109,7 @@ private:
     std::unordered_map<std::int64_t, HostObjectPtr> byId_;
     std::int64_t nextId_ = 1;
     int rebuildCount_ = 0;
+    std::shared_ptr<HostDocument3D> document3D_;
 };
 
 using HostDocumentPtr = std::shared_ptr<HostDocument>;

@@ -51,7 +51,7 @@ mkdir -p "$work/ex/example"
 grep -q "NC program: $work/part.nc" "$work/out" || fail "program does not say where the program is"
 grep -q "^N[0-9]* M30" "$work/part.nc" || fail "the NC program has no M30"
 grep -q "post-processor: ISO_Lathe" "$work/err" || fail "the post-processor is not named"
-printf 'answer lsc ok lsc="ЛСК-1" post=ISO_Python\ncoordinate-system\n' > "$work/python.zsc"
+printf 'panel lsc\n  set "Система ЧПУ (постпроцессор)" ISO_Python\n  ok\nend\ncoordinate-system\n' > "$work/python.zsc"
 cp "$work/ex/example/part.rdp" "$work/ex/example/python.rdp"
 "$zarvento" run "$work/ex/example/python.rdp" "$work/python.zsc" > /dev/null || fail "choosing ISO_Python exits $?"
 "$zarvento" program "$work/ex/example/python.rdp" -o "$work/python.nc" > /dev/null 2> "$work/err" \
