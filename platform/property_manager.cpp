@@ -328,12 +328,23 @@ PropertyControl* PropertyManager::FindControl(std::string_view name, int occurre
     std::vector<PropertyControl*> visible, hidden;
     auto scan = [&](const PropertyTab& tab) {
         for (const auto& control : tab.Controls()) {
-            if (control->Hint() != name && control->Caption() != name) continue;
+            if (!name.empty() && control->Hint() != name && control->Caption() != name) continue;
             (control->Visible() && tab.Visible() ? visible : hidden).push_back(control.get());
         }
     };
     scan(*defaultTab_);
     for (const auto& tab : tabs_) scan(*tab);
+    if (name.empty()) {
+        // By position: visible or not, in order.
+        std::vector<PropertyControl*> all;
+        auto collect = [&all](const PropertyTab& tab) {
+            for (const auto& control : tab.Controls()) all.push_back(control.get());
+        };
+        collect(*defaultTab_);
+        for (const auto& tab : tabs_) collect(*tab);
+        if (occurrence < 1 || occurrence > static_cast<int>(all.size())) return nullptr;
+        return all[static_cast<std::size_t>(occurrence - 1)];
+    }
     const std::vector<PropertyControl*>& found = visible.empty() ? hidden : visible;
     if (occurrence < 1 || occurrence > static_cast<int>(found.size())) return nullptr;
     return found[static_cast<std::size_t>(occurrence - 1)];

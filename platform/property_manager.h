@@ -118,7 +118,9 @@ public:
     static int GridSelectionIndex(int row, int column) { return (column << 8) | (row & 0xFF); }
 
     // Finds a visible control by its hint or caption (the n-th match, from 1);
-    // a hidden one only when no visible one matches. Null when none does.
+    // a hidden one only when no visible one matches. An empty name finds the
+    // n-th control of the panel, in the order of its tabs (for a control the
+    // panel leaves without a name). Null when none does.
     PropertyControl* FindControl(std::string_view name, int occurrence = 1) const;
     PropertyTab* FindTab(std::string_view caption) const;
 

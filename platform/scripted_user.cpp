@@ -19,12 +19,13 @@ namespace {
 
 using Action = UserStep::Action;
 
-// "<name>@<n>" names the n-th control (or object) of that name.
+// "<name>@<n>" names the n-th control (or object) of that name; "@<n>" alone
+// the n-th control of the panel.
 void SetTarget(UserStep& step, const std::string& word) {
     step.target = word;
     step.occurrence = 1;
     const std::size_t at = word.rfind('@');
-    if (at == std::string::npos || at == 0 || at + 1 == word.size()) return;
+    if (at == std::string::npos || at + 1 == word.size()) return;
     std::int32_t n = 0;
     if (!ParseInt(std::string_view(word).substr(at + 1), n) || n < 1) return;
     step.target = word.substr(0, at);

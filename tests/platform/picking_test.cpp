@@ -185,6 +185,9 @@ TEST(PanelStepTest, StepsThatCannotBeReadSayWhy) {
     ASSERT_TRUE(ParsePanelStep({"press", "Сохранить в файл@2"}, step, error));
     EXPECT_EQ(step.target, "Сохранить в файл");
     EXPECT_EQ(step.occurrence, 2);
+    ASSERT_TRUE(ParsePanelStep({"set", "@7", "ISO"}, step, error));
+    EXPECT_EQ(step.target, "");
+    EXPECT_EQ(step.occurrence, 7);
     ASSERT_TRUE(ParsePanelStep({"select", "list", "none"}, step, error));
     EXPECT_EQ(step.row, -1);
 }

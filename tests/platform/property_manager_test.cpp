@@ -287,6 +287,9 @@ TEST_F(PropertyManagerTest, ControlsAreFoundByHintOrCaptionVisibleOnesFirst) {
     shown.SetVisible(false);
     third.SetVisible(false);
     EXPECT_EQ(pm->FindControl("Сохранить в файл"), &hidden) << "a hidden one when none is visible";
+    // Without a name, by position.
+    EXPECT_EQ(pm->FindControl("", 4), &captioned);
+    EXPECT_EQ(pm->FindControl("", 5), nullptr);
 }
 
 TEST_F(PropertyManagerTest, TheDumpShowsTheWholePanel) {
