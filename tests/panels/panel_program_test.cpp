@@ -65,6 +65,14 @@ TEST_P(PanelProgramHostTest, TemplatesWriteTheNCTextAndUnitsComeFromTheAddressTa
     EXPECT_EQ(stored.nINCH, 1);
     EXPECT_EQ(ProgramUnits::Global().nINCH, 1);
     EXPECT_EQ(nINCH, 1) << "the plan's _INCH follows";
+    // The main job, which loads the stored settings, writes inches too.
+    ProgramUnits::Global().Set(0);
+    CPROGRAM job;
+    ASSERT_TRUE(job.Load());
+    job.CreateProgram();
+    std::vector<std::string> jobLines;
+    ASSERT_TRUE(job.MakeProgramText(jobLines));
+    EXPECT_EQ(jobLines, nc);
 
     // Saved with the post-processor's extension, as shown.
     const FileDialogEntry& dialog = FileDialogs::Instance().Entries().back();
