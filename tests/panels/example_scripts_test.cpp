@@ -20,7 +20,6 @@
 #include "operations/turn.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "panels/host_panels.h"
-#include "path_checks.h"
 #include "plan/command_script.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
@@ -32,6 +31,7 @@
 #include "platform/text_file.h"
 #include "post/program.h"
 #include "test_support.h"
+#include "tests/operations/path_checks.h"
 
 namespace zarvento::test {
 namespace {
