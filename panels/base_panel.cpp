@@ -4,7 +4,7 @@
 #include "plan/plan.h"
 #include "platform/busy_flag.h"
 #include "platform/host_error.h"
-#include "platform/host_version.h"
+#include "platform/host_major_version.h"
 #include "platform/pick_process.h"
 
 namespace zarvento {

@@ -3,7 +3,7 @@
 
 #include "plan/spid.h"
 #include "platform/help_calls.h"
-#include "platform/host_version.h"
+#include "platform/host_major_version.h"
 #include "platform/local_coordinate_system.h"
 #include "platform/messages.h"
 #include "platform/object_queries.h"

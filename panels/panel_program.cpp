@@ -11,7 +11,7 @@
 #include "platform/file_dialogs.h"
 #include "platform/help_calls.h"
 #include "platform/host_application.h"
-#include "platform/host_version.h"
+#include "platform/host_major_version.h"
 #include "post/post_processor.h"
 #include "post/post_processor_links.h"
 #include "post/program_plan_links.h"

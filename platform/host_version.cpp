@@ -1,20 +1,22 @@
-// The headless host's version and its reset.
+// The version the headless host reports.
 #include "platform/host_version.h"
 
+#include "platform/host_faults.h"
 #include "platform/process_state.h"
 
 namespace zarvento {
 
 namespace {
-HostVersionNumbers current;
+HostVersion hostVersion = kDefaultHostVersion;
 }
 
-ZARVENTO_STATE_RESET { current = HostVersionNumbers{}; }
+ZARVENTO_STATE_RESET { hostVersion = kDefaultHostVersion; }
 
-HostVersionNumbers HostVersion() { return current; }
+HostVersion QueryHostVersion() {
+    HostFaults::Check("QueryHostVersion");
+    return hostVersion;
+}
 
-int HostMajorVersion() { return current.major; }
-
-void SetHostVersion(HostVersionNumbers version) { current = version; }
+void SetHostVersion(const HostVersion& version) { hostVersion = version; }
 
 }  // namespace zarvento

@@ -1,19 +1,18 @@
-// The host's version as its version query answers it. The headless host
-// reports 23.0.0.0 unless a test sets another: panels lay themselves out by
-// the major version (16, 17, 21 and later differ).
+// The host's version query: four numbers, the first the major version. The
+// headless host answers what it is set to, (23, 0, 0, 0) by default, so that
+// tests and scripts can play an older or newer host.
 #pragma once
+
+#include <array>
 
 namespace zarvento {
 
-struct HostVersionNumbers {
-    int major = 23;
-    int minor = 0;
-    int build = 0;
-    int revision = 0;
-};
+using HostVersion = std::array<int, 4>;
 
-HostVersionNumbers HostVersion();
-int HostMajorVersion();
-void SetHostVersion(HostVersionNumbers version);
+inline constexpr HostVersion kDefaultHostVersion{23, 0, 0, 0};
+
+// Asks the host for its version (a host call: it can be made to fail).
+HostVersion QueryHostVersion();
+void SetHostVersion(const HostVersion& version);
 
 }  // namespace zarvento

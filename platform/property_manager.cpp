@@ -6,7 +6,7 @@
 
 #include "platform/host_application.h"
 #include "platform/host_faults.h"
-#include "platform/host_version.h"
+#include "platform/host_major_version.h"
 #include "platform/process_state.h"
 
 namespace zarvento {
