@@ -21,6 +21,23 @@ std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\
 
 bool TabsOpenAndClose() { return HostMajorVersion() >= 17; }
 
+// A panel that answers a selection or a tab's change by making another one
+// is notified again from inside its handler; one that does so without end
+// is stopped here rather than by the stack.
+constexpr int kMaxNesting = 64;
+int nesting = 0;
+
+class Nested {
+public:
+    Nested() {
+        if (nesting >= kMaxNesting) throw HostError(E_FAIL_, "the panel's notifications nest too deep");
+        ++nesting;
+    }
+    ~Nested() { --nesting; }
+    Nested(const Nested&) = delete;
+    Nested& operator=(const Nested&) = delete;
+};
+
 std::string Trimmed(const std::string& text) {
     const std::size_t first = text.find_first_not_of(" \t");
     if (first == std::string::npos) return {};
@@ -285,6 +302,7 @@ UserActionResult PropertyManager::UserCloseTab(PropertyTab& tab) {
 }
 
 bool PropertyManager::SelectRow(PropertyControl& control, int index) {
+    const Nested nested;
     const int previous = control.CurrentItem();
     if (previous == index) return true;
     if (!subscriber_) {
@@ -303,6 +321,7 @@ bool PropertyManager::SelectRow(PropertyControl& control, int index) {
 }
 
 bool PropertyManager::SelectCell(PropertyControl& control, int row, int column) {
+    const Nested nested;
     const int previousRow = control.CurrentRow(), previousColumn = control.CurrentColumn();
     if (previousRow == row && previousColumn == column) return true;
     if (!subscriber_) {
@@ -321,6 +340,7 @@ bool PropertyManager::SelectCell(PropertyControl& control, int row, int column) 
 }
 
 void PropertyManager::TabStateChanged(PropertyTab& tab) {
+    const Nested nested;
     if (TabsOpenAndClose() && subscriber_) subscriber_->OnTabStateChanged(tab.Index());
 }
 

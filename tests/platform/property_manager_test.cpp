@@ -176,6 +176,28 @@ TEST_F(PropertyManagerTest, RowsThePanelSelectsAreReportedLikeTheUsersOnlyWhileI
     EXPECT_EQ(ErrorCodeOf([&] { units.SetCurrentItem(1); }), E_INVALIDARG_);
 }
 
+// A panel that answers each selection by selecting the other row.
+class PingPongPanel : public RecordingPanel {
+public:
+    bool OnSelectListItem(PropertyControl& c, int index, int state) override {
+        if (state == 1) c.SetCurrentItem(1 - index);
+        return true;
+    }
+};
+
+TEST_F(PropertyManagerTest, NotificationsThatNeverEndAreStopped) {
+    PropertyControl& list = Add(PropertyControlKind::ListWithButtons, "list");
+    list.AddItem("a");
+    list.AddItem("b");
+    PingPongPanel pingPong;
+    pm->Subscribe(kPropertyManagerNotifications, &pingPong);
+    EXPECT_EQ(ErrorCodeOf([&] { pm->UserSelect(list, 0); }), E_FAIL_);
+    // The host is itself again afterwards.
+    pm->Unsubscribe(kPropertyManagerNotifications, &pingPong);
+    Listen();
+    EXPECT_TRUE(pm->UserSelect(list, 0).done);
+}
+
 TEST_F(PropertyManagerTest, AGridSelectionIndexCarriesTheRowInItsLowEightBits) {
     PropertyControl& grid = Add(PropertyControlKind::Grid, "table");
     grid.SetGridSize(4, 3);
