@@ -16,6 +16,7 @@ inline constexpr HRESULT E_OUTOFMEMORY_ = static_cast<HRESULT>(0x8007000Eu);
 inline constexpr HRESULT E_NOINTERFACE_ = static_cast<HRESULT>(0x80004002u);
 inline constexpr HRESULT E_INVALIDARG_ = static_cast<HRESULT>(0x80070057u);
 inline constexpr HRESULT E_FAIL_ = static_cast<HRESULT>(0x80004005u);
+inline constexpr HRESULT E_UNEXPECTED_ = static_cast<HRESULT>(0x8000FFFFu);
 inline constexpr HRESULT DISP_E_TYPEMISMATCH_ = static_cast<HRESULT>(0x80020005u);
 inline constexpr HRESULT DISP_E_OVERFLOW_ = static_cast<HRESULT>(0x8002000Au);
 inline constexpr HRESULT DISP_E_BADINDEX_ = static_cast<HRESULT>(0x8002000Bu);

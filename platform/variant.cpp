@@ -31,6 +31,20 @@ Variant Variant::BStr(std::string utf8) { return Make(VarType::BStr, std::move(u
 Variant Variant::Dispatch(HostObjectPtr obj) { return Make(VarType::Dispatch, std::move(obj)); }
 Variant Variant::Array(std::vector<Variant> items) { return Make(VarType::Array, std::move(items)); }
 
+Variant Variant::Array(std::vector<Variant> items, VarType elementType, std::int32_t lowerBound, int dimensions) {
+    for (const Variant& item : items)
+        if (elementType != VarType::Empty && item.type_ != elementType)
+            throw HostError(DISP_E_TYPEMISMATCH_, std::string("an array of ") + VarTypeName(elementType) +
+                                                      " cannot hold " + VarTypeName(item.type_));
+    if (dimensions < 0 || (dimensions == 0 && !items.empty()))
+        throw HostError(E_INVALIDARG_, "an array without dimensions holds nothing");
+    Variant r = Make(VarType::Array, std::move(items));
+    r.arrayElement_ = elementType;
+    r.arrayLowerBound_ = lowerBound;
+    r.arrayDimensions_ = dimensions;
+    return r;
+}
+
 namespace {
 
 [[noreturn]] void Mismatch(VarType from, VarType to) {
@@ -179,6 +193,9 @@ std::string Variant::DumpText() const {
 
 bool operator==(const Variant& a, const Variant& b) {
     if (a.type_ != b.type_) return false;
+    if (a.type_ == VarType::Array && (a.arrayElement_ != b.arrayElement_ || a.arrayLowerBound_ != b.arrayLowerBound_ ||
+                                      a.arrayDimensions_ != b.arrayDimensions_))
+        return false;
     return a.value_ == b.value_;
 }
 

@@ -34,6 +34,12 @@ public:
     static Variant BStr(std::string utf8);
     static Variant Dispatch(HostObjectPtr obj);
     static Variant Array(std::vector<Variant> items);
+    // An array with its shape: the type of its elements (each item must have
+    // it; VarType::Empty: VARIANTs, as above), its number of dimensions (0: a
+    // null array, which holds nothing) and the lower bound of its first
+    // dimension. The items of several dimensions are kept in storage order.
+    static Variant Array(std::vector<Variant> items, VarType elementType, std::int32_t lowerBound = 0,
+                         int dimensions = 1);
 
     VarType Type() const { return type_; }
     bool IsEmpty() const { return type_ == VarType::Empty; }
@@ -45,6 +51,10 @@ public:
     const std::string& AsBStr() const;
     const HostObjectPtr& AsDispatch() const;
     const std::vector<Variant>& AsArray() const;
+    // The shape of an array (see Array).
+    VarType ArrayElementType() const { return arrayElement_; }
+    std::int32_t ArrayLowerBound() const { return arrayLowerBound_; }
+    int ArrayDimensions() const { return arrayDimensions_; }
 
     // Conversion as the host's type change does it. Text to number accepts
     // '.' only and no trailing garbage; real to integer rounds half to even;
@@ -71,6 +81,9 @@ private:
     }
 
     VarType type_ = VarType::Empty;
+    VarType arrayElement_ = VarType::Empty;
+    std::int32_t arrayLowerBound_ = 0;
+    int arrayDimensions_ = 1;
     std::variant<std::monostate, std::int32_t, double, bool, std::string, HostObjectPtr, std::vector<Variant>> value_;
 };
 
