@@ -5,6 +5,7 @@
 # FILE_EXTENSION nc
 # USE_PYTHON 0
 # CNC_CODE_0 ISO
+# CODE_SYNCHRON_NULLSPINDEL G32
 #
 # Header keys are found by their first occurrence anywhere in this file, so
 # they stand here, before everything else, one to a line.
@@ -15,6 +16,11 @@
 # The head lists the turret positions of the plan (_NPOS lines, i counting),
 # the tool change keeps its T word as the held line and prints it after M06,
 # and the roughing cycle takes its feed from the table by the depth of cut.
+# Thread passes are G32 moves, which start on the spindle's index by
+# themselves: the synchronisation block before each of them writes nothing,
+# and a move the path marks as a thread cut (_THREAD) writes G32 with its
+# lead. A move that carries no feed of its own (the profile of a cycle)
+# writes no F word.
 """
 BEGIN_MACHINE_CYCLES
 ALPHABET(N, G, X, Z, I, K, R, U, W, F, S, T, M, P, Q);
@@ -60,7 +66,6 @@ PRINT(G41);
 CODE(G42);
 PRINT(G42);
 CODE(G66);
-PRINT(M19);
 CODE(M01);
 PRINT(M01);
 CODE(M03);
@@ -76,11 +81,23 @@ PRINT(M09);
 CODE(G00);
 PRINT(G00 X%m Z%m, _X2, _Z2);
 CODE(G01);
+FORMAT(print=_THREAD);
+PRINT(G32 X%m Z%m F%f, _X2, _Z2, _F);
+FORMAT(print=_THREAD==0 && _F>0.0005);
 PRINT(G01 X%m Z%m F%m, _X2, _Z2, _F);
+FORMAT(print=_THREAD==0 && _F<0.0005);
+PRINT(G01 X%m Z%m, _X2, _Z2);
 CODE(G02);
+FORMAT(print=_F>0.0005);
 PRINT(G02 X%m Z%m R%f F%m, _X2, _Z2, _R, _F);
+FORMAT(print=_F<0.0005);
+PRINT(G02 X%m Z%m R%f, _X2, _Z2, _R);
 CODE(G03);
+FORMAT(print=_F>0.0005);
 PRINT(G03 X%m Z%m R%f F%m, _X2, _Z2, _R, _F);
+FORMAT(print=_F<0.0005);
+PRINT(G03 X%m Z%m R%f, _X2, _Z2, _R);
+FORMAT(print=1);
 CODE(G04);
 PRINT(G04 P%5.0f, _P*1000);
 CODE(G28);
@@ -103,9 +120,7 @@ ROW(1, 0.25, 0.35);
 ROW(3, 0.3, 0.45);
 
 CYCLE(G71, Longitudinal roughing, Turning);
-COMMENT(Roughing along Z with a finishing allowance);
-FEATURE(Outside);
-TRAJECTORY(TrapecG1, TrapecG2);
+COMMENT(Roughing along Z of the whole region with a finishing allowance and G70 along its profile);
 TOOL(Chisel);
 PARAM(_DEPTH, OD, Depth of cut, 1.5);
 PARAM(_RETRACT, D, Retract, 0.5);
@@ -115,34 +130,34 @@ PARAM(_FINISH, O, Finishing pass, 1);
 value(No, 0, 0);
 value(Yes, 1, 1);
 PRINT(G71 U%f R%f, _DEPTH, _RETRACT);
-PRINT(G71 U%f W%f F%f, _ALLOWX, _ALLOWZ, select_from_table('Feeds', _DEPTH, 1));
+PRINT(G71 P%5.0f Q%5.0f U%f W%f F%f, _NumStr+2, _NumStr+1+_C_NP, _ALLOWX, _ALLOWZ, select_from_table('Feeds', _DEPTH, 1));
 PRINT_CNT(G01);
 FORMAT(print=_FINISH);
-PRINT_END(G70 F%f, select_from_table('Feeds', _DEPTH, 1)/2);
+PRINT_END(F%f, select_from_table('Feeds', _DEPTH, 1)/2);
+PRINT_END(G70 P%5.0f Q%5.0f, _NumStr-_C_NP, _NumStr-1);
 FORMAT(print=1);
 
-CYCLE(G83, Deep-hole drilling, Drilling);
+CYCLE(G83, Peck drilling, Drilling);
 TOOL(Drill);
-PARAM(_PECK, OD, Peck depth, 2);
-PARAM(_DWELL, D, Dwell at the bottom, 0.5);
-PRINT(G83 Z%f Q%5.0f P%5.0f, _FZ-_FH, _PECK*1000, _DWELL*1000);
+PARAM(_PECKS, OD, Number of pecks, 3);
+PARAM(_DWELL, D, Dwell at the bottom, 0);
+PRINT(G83 Z%f Q%5.0f P%n, _FZ-_FH, ceil(_FH*1000/_PECKS), _DWELL*1000);
 PRINT(G80);
 
 CYCLE(G76, Thread cutting, Threading_Chisel);
 TOOL(Chisel);
 FEATURE(Cylinder Cone);
-PARAM(_PITCH, OD, Pitch, 1.5);
-PARAM(_PASSES, OD, Number of passes, 6);
-PARAM(_KIND, O, Thread kind, 0);
-value(Cylinder, 0, 0);
-value(Cone, 1, 1);
-PRINT(G76 P%02.0f0060 Q50 R0.02, _PASSES);
-PRINT(G76 X%f Z%f P%5.0f Q%5.0f F%f, _FX, _FZ-_FL, _PITCH*613.4, _PITCH*300, _PITCH);
+PARAM(xx, D, Clearance of the start on a side, 1);
+PARAM(_PASSES, OD, Number of roughing passes, 6);
+PARAM(_SPRINGS, OD, Number of finishing passes, 1);
+PARAM(_MINCUT, D, Least depth of cut, 0.05);
+PARAM(_ALLOW, D, Finishing allowance, 0.02);
+PRINT(G76 P%02.0f0060 Q%5.0f R%f, _SPRINGS, _MINCUT*1000, _ALLOW);
+PRINT(G76 X%f Z%f R%n P%5.0f Q%5.0f F%f, _FX+2*_FB-2*_FH, _FZ-_FW, -_FB, abs(_FH)*1000, (abs(_FH)-_ALLOW)/sqrt(_PASSES)*1000, _FEED);
 
 CYCLE(G84, Tapping, Threading_Tap_Die);
 TOOL(Tap);
-PARAM(_PITCH, OD, Pitch, 1.5);
-PRINT(G84 Z%f F%f, _FZ-_FH, _PITCH);
+PRINT(G84 Z%f F%f, _FZ-_FH, _FEED);
 PRINT(G80);
 END_MACHINE_CYCLES
 """

@@ -6,11 +6,24 @@
 # USE_PYTHON 1
 # CNC_CODE_0 ISO-DIAMETER
 # CNC_CODE_1 ISO-RADIUS
+# CODE_SYNCHRON_NULLSPINDEL G32
 #
 # Header keys are found by their first occurrence anywhere in this file, so
 # they stand here, before everything else, one to a line. No frame templates:
 # every frame writes its built-in text, and the script turns that into the
-# program.
+# program of a two-axis ISO lathe control (Fanuc-T style, as ISO_Lathe):
+# - the start block selects millimetres (inches), the ZX plane, no
+#   compensation, no cycle and feed per revolution: G21 G18 G40 G80 G99;
+#   the built-in start text's G90 (a turning cycle on such a control) and
+#   G17 (the XY plane) are left out;
+# - a tool call goes to the reference point and calls the tool with its own
+#   offset: G28 U0, then M06 T0101;
+# - the spindle speed states its mode, G97 S..., and a constant cutting
+#   speed its upper limit first, G50 S<max>, then G96 S<speed>;
+# - a dwell is written in milliseconds, G04 P500;
+# - a thread pass follows its synchronisation block (the code above): the
+#   two become one G32 move with the lead as its F word, which starts on the
+#   spindle's index by itself.
 #
 # The script runs in the plan's temporary folder. It reads input.tmp and
 # writes output.tmp (the program) and path.tmp (the moves of each block for
@@ -50,11 +63,68 @@ def halve_x(line):
     return X_WORD.sub(radius, line)
 
 
+def number(text):
+    return ("%.3f" % text).rstrip("0").rstrip(".")
+
+
+START_WORDS = {"G17", "G18", "G19", "G20", "G21", "G40", "G80", "G90", "G99"}
+
+
+class Lathe:
+    """Turns the blocks of the built-in text into the control's blocks."""
+
+    def __init__(self, inch):
+        self.units = "G20" if inch else "G21"
+        self.feed = None  # the modal F word, the lead of a thread pass
+        self.thread = False  # the next feed move is a thread pass
+
+    def blocks(self, words):
+        """The blocks one block of the built-in text becomes (word lists)."""
+        codes = words.split()
+        if not codes:
+            return [words]
+        for code in codes:
+            if code.startswith("F"):
+                self.feed = code
+        if codes == [SYNC_CODE]:
+            self.thread = True
+            return []
+        if "G17" in codes or "G19" in codes:
+            rest = [c for c in codes if c not in START_WORDS]
+            return [" ".join([self.units, "G18 G40 G80 G99"] + rest)]
+        if len(codes) == 1 and TOOL_CALL.match(codes[0]):
+            tool = int(codes[0][1:])
+            return ["G28 U0", "M06 T%02d%02d" % (tool, tool)]
+        if codes[0] == "G96":
+            speed = [c for c in codes if c.startswith("S")]
+            limit = [c[len("_MAXS"):] for c in codes if c.startswith("_MAXS")]
+            return (["G50 S" + limit[0]] if limit else []) + [" ".join(["G96"] + speed)]
+        if codes[0].startswith("S") and "G97" not in codes:
+            return ["G97 " + words]
+        if codes[0] == "G04":
+            out = ["G04"]
+            for c in codes[1:]:
+                out.append("P%d" % round(float(c[1:]) * 1000) if c.startswith("P") else c)
+            return [" ".join(out)]
+        if self.thread and codes[0] == "G01":
+            self.thread = False
+            out = ["G32"] + codes[1:]
+            if not any(c.startswith("F") for c in out) and self.feed:
+                out.append(self.feed)
+            return [" ".join(out)]
+        return [words]
+
+
+SYNC_CODE = "G32"
+TOOL_CALL = re.compile(r"^T\d+$")
+
+
 def main():
     coding, factor = parse_arguments(sys.argv)
     with open("input.tmp", encoding="cp1251", newline="") as source:
         lines = [line.strip() for line in source.read().splitlines()]
 
+    lathe = Lathe(factor == 25.40038)
     program = ["%"]
     moves = []
     block = 0
@@ -65,13 +135,14 @@ def main():
         if match is None:
             program.append(line)
             continue
-        block += STEP
         words = line[match.end():]
         if re.search(r"G0[0-3]|G04", words):
             moves.append("N%s %s" % (match.group(1), words))
-        if coding == 1:
-            words = halve_x(words)
-        program.append("N%04d %s" % (block, words))
+        for out in lathe.blocks(words):
+            block += STEP
+            if coding == 1:
+                out = halve_x(out)
+            program.append("N%04d %s" % (block, out))
     program.append("%")
 
     with open("output.tmp", "w", encoding="cp1251", newline="\r\n") as target:

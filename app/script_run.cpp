@@ -16,6 +16,7 @@
 #include "plan/plan.h"
 #include "plan/plan_panels.h"
 #include "plan/plan_tree.h"
+#include "plan/spid.h"
 #include "platform/document_dump.h"
 #include "platform/host_application.h"
 #include "platform/host_error.h"
@@ -32,7 +33,10 @@ const char* const kRunUsage =
     "             opens the part document (with --new: makes a new part that is\n"
     "             saved as <document>), runs the command script on it, saves it\n"
     "             (unless --no-save) and prints the messages and panels as they\n"
-    "             come, then the plan, the plan tree and the document's records\n";
+    "             come, then the part's section (its units by the numbers the\n"
+    "             work field takes, once the plan has read the part: a script of\n"
+    "             one line \"synchronize\" lists them), the plan, the plan tree\n"
+    "             and the document's records\n";
 
 const char* ScriptHelp() {
     static std::string help = [] {
@@ -84,7 +88,9 @@ const char* ScriptHelp() {
             "                                 the answer to the next showing of a panel\n"
             "                                 that does not run on the host yet:\n"
             "    spid      L D d Z method stock positions x0 z0 xplane zplane allowance\n"
-            "              tool1..tool30, model1..model30 (a tool model document)\n"
+            "              tool1..tool30, model1..model30 (a tool model document, as\n"
+            "              a panel's file field takes it: from the folder the program\n"
+            "              runs in; the profile statement reads from the script's)\n"
             "    turn      name=<name> tool=<position from 1> work=all|<unit>[-<unit>],...\n"
             "              (units of the part's section as the working contour; the\n"
             "              section runs clockwise from 0, along the axis from the back\n"
@@ -92,9 +98,14 @@ const char* ScriptHelp() {
             "              allowance=<mm> direction=along|against (the working contour)\n"
             "              output=moves|cycle (the machine's own cycle), strategy=turning|groove\n"
             "              (multi-pass turning), cycle.<parameter>=<value or formula, or a\n"
-            "              list entry from 1>, e.g. cycle.I=2 cycle.P3=3 (profile feed)\n"
+            "              list entry from 1>, e.g. cycle.I=2 cycle.P3=3 (profile feed;\n"
+            "              with output=cycle first the post-processor's cycle, cycle._PECKS=4)\n"
             "              feed=<formula> spin=<formula>; wait=1 leaves the panel for\n"
             "              the tool table\n"
+            "              threads: pitch=<mm> starts=<n> (the feed becomes the lead),\n"
+            "              depth=<mm>|auto (chisel; auto: the metric profile depth)\n"
+            "              groove: dwell=<s>; drilling: hole=surface|base|centring\n"
+            "              depth=<mm> zbase=<mm> diameter=<mm>\n"
             "    settings  rapid accuracy xoutput\n"
             "    simulation, statistics (no fields)\n"
             "             an unanswered panel or dialog is cancelled, an unanswered\n"
@@ -143,6 +154,17 @@ void PrintTree(const TreeControl& tree, TreeItem parent, int depth) {
 }
 
 void PrintReport(const HostDocument& doc) {
+    // The units of the part's section by the numbers an operation's working
+    // contour is chosen with (the work field of its panel).
+    std::cout << "== section\n";
+    if (const CSPID* spid = ExistingSPID(); spid && spid->GetDetailContour()) {
+        const Contour& section = *spid->GetDetailContour();
+        for (int i = 0; i < section.Count(); ++i) {
+            std::string text = section.GetUnit(i)->GetScriptText();
+            while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+            std::cout << i << ": " << text << "\n";
+        }
+    }
     std::cout << "== plan\n";
     if (CPLAN* plan = ExistingPLAN()) {
         for (int i = 0; i < plan->GetTurnCount(); ++i) {

@@ -30,9 +30,12 @@ public:
         session_.Runner().AddKind(kTurnTHREADING, "LineSeg( 0,-20, -40,-20, 1 );\n", [ratio](CTurn& op) {
             auto& t = dynamic_cast<CTurnTHREADING&>(op);
             t.Nzahod = 2;
+            t.isAutoDepth = false;
             t.Depth = 0.25 + ratio * 0.005;
             t.Cycle().FindParam("I")->valueText = "0.005";
             t.Cycle().FindParam("P1")->intValue = 1;
+            // No post-processor gives a synchronisation code: the spindle stops.
+            t.Cycle().FindParam("P6")->intValue = 1;
         });
     }
     ThreadPlan(const ThreadPlan&) = delete;

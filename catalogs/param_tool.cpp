@@ -276,7 +276,7 @@ bool ParamTool::Load(const std::string& recordName) {
         for (int i = 0; i < Npv; ++i) TakeDerivedField(aVariables[i], false);
     }
 
-    if (GetType() == 12) isInter = true;
+    TakeMounting();
     if (Form != 0) MakeInsertDesignation();
     return true;
 }

@@ -68,6 +68,11 @@ public:
     // The tip-position code for the spindle direction, hand and mounting, and
     // the nose-centre shift from it.
     void UpdateTipPosition();
+    // The mounting side from the variables just read: a tool of kind 12 is
+    // internal, and so is one whose model gives an internal tip position
+    // (1, 2 or 6: a boring bar) without saying how it is mounted, so that the
+    // program drives the point its tip position names.
+    void TakeMounting();
     // The ISO-1832-style insert code into sComment ("" with Form 0).
     void MakeInsertDesignation();
     void FillParamsGrid(ParamsGrid& grid) const;

@@ -135,7 +135,7 @@ void ParamTool::ReadModelVariables(const HostDocument& model) {
             entry.dDefault = entry.dValue;
         }
     }
-    if (GetType() == 12) isInter = true;
+    TakeMounting();
     if (Form != 0) MakeInsertDesignation();
 }
 
@@ -176,6 +176,15 @@ void ParamTool::WriteModelVariables(PARAMETERS* provider) {
     }
     model->Rebuild();
     ReadModelVariables(*model);
+}
+
+void ParamTool::TakeMounting() {
+    double stated = 0.0;
+    if (GetType() == 12) {
+        isInter = true;
+    } else if (!GetVariable("isInter", stated) && (nP == 1 || nP == 2 || nP == 6)) {
+        isInter = true;
+    }
 }
 
 void ParamTool::UpdateTipPosition() {

@@ -98,6 +98,10 @@ public:
     bool reverseFlag = false;
     // Carried for the owners; the builder's own operations do not read it.
     double accuracy = 0.01;
+    // The operation's approximation step of spline curves (StepBezieW or
+    // StepBezieS of its channel). Carried for the owners: a sketch comes as
+    // lines and arcs, approximated by the settings' accuracy.
+    double stepBezie = 1.0;
     // A sketch contour must lie at X >= 0 and is closed down to the axis
     // and oriented.
     bool halfPlaneCheck = false;

@@ -82,11 +82,14 @@ void CContourBuilder::ExtendEnd(Contour& contour, const Contour& source, bool at
     Point end;
     if (atStart) {
         end = {first->StartPoint.z, first->StartPoint.x};
-        const CUnit* second = contour.Count() > 1 ? contour.GetUnit(1) : first;
-        const Point q{second->EndPoint.z, second->EndPoint.x};
         double a = first->GetStartAngle() + PI;
         if (a > 2 * PI) a -= 2 * PI;
-        far = FarPoint(mode, end, startAngle, a, q, -PI / 2, partContour);
+        // Whether the way back along the first unit runs through the part is
+        // asked of the start itself, as the end asks it of the end: asked from
+        // further along (the second unit's end), a way out over the face
+        // from a chamfer at its edge seemed to cut the part, and the start
+        // ran on along the axis instead, into a corner the nose cannot fill.
+        far = FarPoint(mode, end, startAngle, a, end, -PI / 2, partContour);
     } else {
         end = {last->EndPoint.z, last->EndPoint.x};
         double a = last->GetEndAngle();

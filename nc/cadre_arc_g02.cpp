@@ -51,6 +51,20 @@ double CCadre_ArcG02::SweepAngle() const {
 
 double CCadre_ArcG02::SignedRadius() const { return SweepAngle() > std::numbers::pi + 1e-6 ? -radius : radius; }
 
+namespace {
+
+// X is printed mirrored (the diameter, or the radius in +X) in every
+// convention but the internal value's.
+bool PrintedXMirrored() { return SettingsRecord::Global().xOutputMode != 1; }
+
+}  // namespace
+
+char CCadre_ArcG02::PrintedArcLetter() const {
+    // A spatial arc prints its internal X, Y and Z as they are.
+    if (move3D || !PrintedXMirrored()) return arcLetter;
+    return arcLetter == '2' ? '3' : '2';
+}
+
 void CCadre_ArcG02::ComputeValues() {
     if (computed) return;
     const double sweep = SweepAngle();
@@ -71,7 +85,9 @@ double* CCadre_ArcG02::GetVariable(std::string_view name) {
     if (name == "_X0") return &outCentreX;
     if (name == "_Y0") return &centreY;
     if (name == "_Z0") return &centreZ;
-    if (name == "_I") return &(valueI = centreX - start.x);
+    // The centre's X offset is a radius along the printed X, as every lathe
+    // control reads it, diameter programming included.
+    if (name == "_I") return &(valueI = !move3D && PrintedXMirrored() ? start.x - centreX : centreX - start.x);
     if (name == "_J") return &(valueJ = centreY - start.y);
     if (name == "_K") return &(valueK = centreZ - start.z);
     if (name == "_ANG" || name == "_X3" || name == "_Y3" || name == "_Z3") {
@@ -82,8 +98,9 @@ double* CCadre_ArcG02::GetVariable(std::string_view name) {
 }
 
 int CCadre_ArcG02::WriteText(std::vector<std::string>& lines, int number) {
-    if (WriteByTemplate(arcLetter == '2' ? "G02" : "G03", lines, number)) return number;
-    std::string line = FormatFrameNumber(number) + (arcLetter == '2' ? "G02  " : "G03  ");
+    const bool g02 = PrintedArcLetter() == '2';
+    if (WriteByTemplate(g02 ? "G02" : "G03", lines, number)) return number;
+    std::string line = FormatFrameNumber(number) + (g02 ? "G02  " : "G03  ");
     if (!move3D) {
         line += FormatAddressValue("X", outX2, false);
         line += FormatAddressValue("Z", end.z, false);

@@ -1,4 +1,7 @@
-// A circular move: G02 (clockwise in the (Z, X) frame) and the base of G03.
+// A circular move: G02 (clockwise in the internal (Z, X) frame) and the base
+// of G03. The program names the sense the arc has in the coordinates it
+// prints: where X is written mirrored (the diameter, or the radius in +X)
+// a clockwise arc of the internal frame is a G03 block.
 #pragma once
 
 #include "nc/cadre_iso.h"
@@ -25,6 +28,9 @@ public:
     double SweepAngle() const;
     // The radius, negated for an arc of more than a half turn.
     double SignedRadius() const;
+    // '2' or '3': the letter of the block, for the sense the arc has in the
+    // printed coordinates.
+    char PrintedArcLetter() const;
 
     double centreX = 0.0;
     double centreY = 0.0;

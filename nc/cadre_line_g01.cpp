@@ -33,6 +33,14 @@ CCadre_LineG01::CCadre_LineG01(const FramePoint& from, const FramePoint& to, dou
     ModalState.position[2] = end.z;
 }
 
+double* CCadre_LineG01::GetVariable(std::string_view name) {
+    if (name == "_THREAD") {
+        threadMove_ = feedIsStep && !rapid ? 1.0 : 0.0;
+        return &threadMove_;
+    }
+    return CCadreISO::GetVariable(name);
+}
+
 int CCadre_LineG01::WriteText(std::vector<std::string>& lines, int number) {
     if (WriteByTemplate(rapid ? "G00" : "G01", lines, number)) return number;
     std::string line = FormatFrameNumber(number) + (rapid ? "G00  " : "G01  ");

@@ -14,6 +14,10 @@ public:
     CCadre_LineG01(const FramePoint& from, const FramePoint& to, double feedValue, bool isRapid,
                    bool forceAllWords = false, bool isHidden = false);
 
+    // The base names, and "_THREAD": 1 for a move that cuts a thread in step
+    // with the spindle, so that a template can write the control's thread
+    // move (G32) for it, else 0.
+    double* GetVariable(std::string_view name) override;
     int WriteText(std::vector<std::string>& lines, int number) override;
     void CreatePathFigure() override;
     std::int32_t SimulateStep(FrameSimulation& simulation) override;
@@ -21,6 +25,9 @@ public:
     PathStatistics GetStatistics() override;
 
     std::uint8_t forceAll = 0;  // write every address even when unchanged
+
+private:
+    double threadMove_ = 0.0;  // the value behind "_THREAD"
 };
 
 }  // namespace zarvento

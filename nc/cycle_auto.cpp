@@ -276,6 +276,10 @@ void CCycle_Auto::SetModalState() {
 }
 
 double* CCycle_Auto::GetVariable(std::string_view name) {
+    if (name == "_C_NP") {
+        printUnitCount_ = printContour ? printContour->Count() : 0;
+        return &printUnitCount_;
+    }
     if (!provider) return nullptr;
     // Template formulas only read through the pointer; the storage behind it
     // is the cycle's slots, its feature record or an outer provider's value.

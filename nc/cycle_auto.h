@@ -65,6 +65,9 @@ public:
 
     // --- frame slots ---
     void SetModalState() override;
+    // The provider's names, and "_C_NP", the number of units of the contour
+    // the template prints: a control whose roughing cycle names the blocks
+    // of its profile (G71 P.. Q..) needs it before the profile is written.
     double* GetVariable(std::string_view name) override;
     int GetPositionCount() const override;
     void CreatePathFigure() override;
@@ -133,6 +136,7 @@ private:
     // Owner of the sub-frames; shared by the copies of a cycle, so the last of
     // them frees the frames.
     std::shared_ptr<std::vector<std::unique_ptr<CCadreISO>>> subFrameOwner_;
+    double printUnitCount_ = 0.0;  // the value behind "_C_NP"
 };
 
 // Hooks the parameter dialog in; without one EditParameters answers 0 (cancel).

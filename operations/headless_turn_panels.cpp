@@ -2,13 +2,19 @@
 #include "operations/headless_turn_panels.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 #include <string_view>
 #include <vector>
 
 #include "nc/cycle_auto.h"
+#include "operations/kind_support.h"
 #include "operations/turn.h"
+#include "operations/turn_drill.h"
+#include "operations/turn_kanavka.h"
 #include "operations/turn_mnogo_prohod.h"
+#include "operations/turn_plashka.h"
+#include "operations/turn_threading.h"
 #include "platform/messages.h"
 #include "platform/variant.h"
 
@@ -57,6 +63,102 @@ bool SetCycleParameter(CCycle_Auto& cycle, std::string_view name, const std::str
     return true;
 }
 
+// A number of the field within [low, high]; false (the field refused) otherwise.
+bool NumberField(PanelAnswer& answer, const char* field, double low, double high, double& out) {
+    const std::string* text = answer.Field(field);
+    if (!text) return true;
+    double value = 0.0;
+    if (!ParseDouble(*text, value) || !(value >= low && value <= high)) {
+        PlanPanels::RefuseField(answer, field, *text);
+        return false;
+    }
+    out = value;
+    return true;
+}
+
+// The thread fields of the chisel-threading and tap/die panels: the pitch
+// and the starts make the lead, which is the feed per revolution; a chisel
+// thread's depth is a number, or "auto" for the metric profile depth.
+bool ApplyThreadFields(CTurn& turn, PanelAnswer& answer) {
+    auto* chisel = dynamic_cast<CTurnTHREADING*>(&turn);
+    auto* tap = dynamic_cast<CTurnPLASHKA*>(&turn);
+    const bool thread = chisel || tap;
+    for (const char* field : {"pitch", "starts"}) {
+        if (answer.Field(field) && !thread) {
+            PlanPanels::RefuseField(answer, field, *answer.Field(field));
+            return false;
+        }
+    }
+    if (!thread) return true;
+    double& step = chisel ? chisel->Step : tap->Step;
+    std::int32_t& starts = chisel ? chisel->Nzahod : tap->Nzahod;
+    double pitch = step;
+    double count = starts;
+    if (!NumberField(answer, "pitch", 0.01, 500.0, pitch) || !NumberField(answer, "starts", 1.0, 100.0, count))
+        return false;
+    if (count != std::floor(count)) {
+        PlanPanels::RefuseField(answer, "starts", *answer.Field("starts"));
+        return false;
+    }
+    if (answer.Field("pitch") || answer.Field("starts")) {
+        step = pitch;
+        starts = static_cast<std::int32_t>(count);
+        turn.Spod = starts * step;
+        turn.sSpod = FormatGeneral(turn.Spod);
+    }
+    if (chisel) {
+        if (const std::string* depth = answer.Field("depth")) {
+            if (*depth == "auto") {
+                chisel->isAutoDepth = true;
+            } else {
+                double value = 0.0;
+                if (!NumberField(answer, "depth", 0.01, 500.0, value)) return false;
+                chisel->isAutoDepth = false;
+                chisel->Depth = value;
+            }
+        }
+        chisel->ApplyAutoDepth();
+    }
+    return true;
+}
+
+// The hole of the drilling panel: how it is given (hole=surface|base|
+// centring), its depth (the centring depth when centring), the Z of its base
+// and its diameter; a centring hole starts from the centre drill's 3.15.
+bool ApplyHoleFields(CTurn& turn, PanelAnswer& answer) {
+    auto* drill = dynamic_cast<CTurnDRILL*>(&turn);
+    if (!drill) {
+        const bool chisel = dynamic_cast<CTurnTHREADING*>(&turn) != nullptr;
+        for (const char* field : {"hole", "zbase", "diameter", "depth"}) {
+            if (answer.Field(field) && !(chisel && std::string_view(field) == "depth")) {
+                PlanPanels::RefuseField(answer, field, *answer.Field(field));
+                return false;
+            }
+        }
+        return true;
+    }
+    if (const std::string* hole = answer.Field("hole")) {
+        static constexpr std::string_view kModes[] = {"surface", "base", "centring"};
+        const auto* mode = std::find(std::begin(kModes), std::end(kModes), *hole);
+        if (mode == std::end(kModes)) {
+            PlanPanels::RefuseField(answer, "hole", *hole);
+            return false;
+        }
+        drill->SposobDrill = static_cast<std::int32_t>(mode - std::begin(kModes));
+        if (drill->SposobDrill == CTurnDRILL::kCentring) drill->Diametr = 3.15;
+    }
+    double& depth = drill->SposobDrill == CTurnDRILL::kCentring ? drill->GlubinaCentr : drill->Glubina;
+    if (!NumberField(answer, "depth", 0.01, 500.0, depth) ||
+        !NumberField(answer, "zbase", -10000.0, 10000.0, drill->Zbase) ||
+        !NumberField(answer, "diameter", 0.1, 100.0, drill->Diametr))
+        return false;
+    // The panel applies a changed hole to the builder through the tip angle.
+    const bool changed =
+        answer.Field("hole") || answer.Field("depth") || answer.Field("zbase") || answer.Field("diameter");
+    if (changed) drill->SetToolAngle();
+    return true;
+}
+
 }  // namespace
 
 void HeadlessTurnPanels::ApplyTurnFields(PlanTurn& op, PanelAnswer& answer) {
@@ -64,8 +166,9 @@ void HeadlessTurnPanels::ApplyTurnFields(PlanTurn& op, PanelAnswer& answer) {
     if (!turn) return;
     // A field the panel does not have is a typing error, not something to
     // pass over in silence.
-    static constexpr std::string_view kFields[] = {"name",   "tool",     "work", "allowance", "direction",
-                                                   "output", "strategy", "feed", "spin",      "wait"};
+    static constexpr std::string_view kFields[] = {"name",     "tool",  "work", "allowance", "direction", "output",
+                                                   "strategy", "feed",  "spin", "wait",      "pitch",     "depth",
+                                                   "starts",   "dwell", "hole", "zbase",     "diameter"};
     for (const auto& [field, value] : answer.fields) {
         if (std::find(std::begin(kFields), std::end(kFields), field) != std::end(kFields)) continue;
         if (field.starts_with(kCyclePrefix) && turn->PanelCycle()) continue;
@@ -130,19 +233,55 @@ void HeadlessTurnPanels::ApplyTurnFields(PlanTurn& op, PanelAnswer& answer) {
         }
         turn->indCycleElementar = *strategy == "groove" ? 1 : 0;
     }
-    // The cycle's parameters, after the strategy that picks the cycle.
+    // The cycle's parameters, after the strategy that picks the cycle: in
+    // machine-cycle output those of the chosen cycle of the post-processor,
+    // as the panel's cycle button opens them, and the strategy's for a name
+    // that cycle has not (the panel reaches them with the output switched).
+    auto cycleFor = [turn](std::string_view name) {
+        CCycle_Auto* cycle = turn->PanelCycle();
+        if (turn->indShema == 1) {
+            CCycle_Auto* machine = turn->postProcessor.GetCycleOfType(turn->typeKey, turn->indCycle);
+            if (machine && machine->FindParam(name)) cycle = machine;
+        }
+        return cycle;
+    };
+    // A new traversal mode of the operation's own cycle goes first, as the
+    // panel switches the plan angles it offers with it: the angles typed
+    // beside it then take their place.
+    if (const std::string* mode = answer.Field(std::string(kCyclePrefix) + "P7");
+        mode && turn->PanelCycle() && cycleFor("P7") == turn->PanelCycle()) {
+        if (!SetCycleParameter(*turn->PanelCycle(), "P7", *mode)) {
+            RefuseField(answer, std::string(kCyclePrefix) + "P7", *mode);
+            return;
+        }
+        turn->SetPlanAnglesFromTool(turn->PanelCycle(), nullptr);
+    }
     for (const auto& [field, value] : answer.fields) {
         if (!field.starts_with(kCyclePrefix)) continue;
-        if (!SetCycleParameter(*turn->PanelCycle(), std::string_view(field).substr(kCyclePrefix.size()), value)) {
+        const std::string_view name = std::string_view(field).substr(kCyclePrefix.size());
+        CCycle_Auto* cycle = cycleFor(name);
+        if (!cycle || !SetCycleParameter(*cycle, name, value)) {
             RefuseField(answer, field, value);
             return;
         }
+    }
+    if (!ApplyThreadFields(*turn, answer) || !ApplyHoleFields(*turn, answer)) return;
+    // The dwell at the bottom of a single-plunge groove.
+    if (answer.Field("dwell")) {
+        auto* groove = dynamic_cast<CTurnKANAVKA*>(turn);
+        if (!groove) {
+            RefuseField(answer, "dwell", *answer.Field("dwell"));
+            return;
+        }
+        if (!NumberField(answer, "dwell", 0.0, 3600.0, groove->Pause)) return;
     }
     // A formula typed in the panel is evaluated there, against the tool's
     // variables among others; a failing one is reported and refused.
     if (const std::string* feed = answer.Field("feed")) {
         turn->sSpod = *feed;
         if (!turn->EvalFeedFormula()) RefuseField(answer, "feed", *feed);
+        // A thread's feed is its lead, which a pitch typed with it gives.
+        if (answer.Field("pitch") || answer.Field("starts")) ApplyThreadFields(*turn, answer);
     }
     if (const std::string* spin = answer.Field("spin")) {
         turn->isVconst = false;

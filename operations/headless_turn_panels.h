@@ -4,8 +4,12 @@
 // (the part contour's units as the working contour), allowance=<mm> (left on
 // the working contour), direction=along|against, output=moves|cycle,
 // strategy=turning|groove (multi-pass turning), cycle.<parameter>=<text>
-// (the operation's cycle grid), feed=<formula>, spin=<formula>. Any other
-// field is refused. The command-line program registers it.
+// (the operation's cycle grid; in machine-cycle output the chosen cycle of
+// the post-processor first), feed=<formula>, spin=<formula>, the thread's
+// pitch=<mm>, starts=<n> and depth=<mm>|auto, the groove's dwell=<s>, the
+// drilled hole's hole=surface|base|centring, depth=<mm>, zbase=<mm> and
+// diameter=<mm>. Any other field, or one the operation's kind has not, is
+// refused. The command-line program registers it.
 #pragma once
 
 #include "plan/plan_panels.h"

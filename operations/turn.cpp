@@ -176,16 +176,18 @@ void CTurn::Copy(const CTurn& other) {
 
 void CTurn::PushChannelSettings() {
     auto push = [](CContourBuilder& b, std::int32_t method, Contour* choice, const std::shared_ptr<HostSketch>& sketch,
-                   std::int32_t napr, bool isPripusk, double pripusk) {
+                   double stepBezie, std::int32_t napr, bool isPripusk, double pripusk) {
         b.buildMethod = method;
         b.partContour = choice;
         b.sketch = sketch;
+        b.stepBezie = stepBezie;
         b.reverseFlag = napr != 0;
         b.isPripuskZ = isPripusk;
         b.PripuskZ = pripusk;
     };
-    push(*workBuilder, SposobBuildWork, workChoice.get(), pWorkSketch, naprSketchW, isPripuskW, PripuskW);
-    push(*sourceBuilder, SposobBuildSour, sourceChoice.get(), pSourSketch, naprSketchS, isPripuskS, PripuskS);
+    push(*workBuilder, SposobBuildWork, workChoice.get(), pWorkSketch, StepBezieW, naprSketchW, isPripuskW, PripuskW);
+    push(*sourceBuilder, SposobBuildSour, sourceChoice.get(), pSourSketch, StepBezieS, naprSketchS, isPripuskS,
+         PripuskS);
     workBuilder->startMode = ClosedSposob1;
     workBuilder->endMode = ClosedSposob2;
     workBuilder->startAngle = ClosedAngle1;

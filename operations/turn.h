@@ -66,7 +66,7 @@ public:
     // LoadKindValues, never by overriding these.
     void Save(int position) final { SaveTurn(position); }
     void Load(int position) final { LoadTurn(position); }
-    void RemoveStorage(int position) override;
+    bool RemoveStorage(int position) override;
     void SetPostProcessorData(CPostProcessor* postProcessor) override;
     // The operation's item and its three lines (tool, cutting data, correction).
     void InsertTreeItems(TreeControl& tree, TreeItem parent, TreeItem after) override;
@@ -166,6 +166,18 @@ public:
     const std::string* GetStringVariable(std::string_view name);
     void ApplyToolOffsets(Contour& contour) const;
     void RemoveToolOffsets(Contour& contour) const;
+    // How far the point the program drives may go on a lathe: the nose's
+    // centre not past the spindle's axis (x up to axisX; a bore's tool never
+    // gets there), the nose not past the source contour's back end, where
+    // the chuck holds the bar (z down to chuckZ).
+    void GetLatheReach(double& axisX, double& chuckZ) const;
+    // Shortens the path's ends (a pass's approach and overrun) that run out
+    // of that reach.
+    void TrimToLatheReach(Contour& path) const;
+    // What the point the program drives must keep off for the nose to keep
+    // off the contour: the contour offset by the nose radius, moved by the
+    // tool's offsets (none for no contour).
+    std::unique_ptr<Contour> NoseObstacle(const Contour* contour);
     void CalcMeanDiameter();
     std::string GetCycleCaption() const;
     // The cycle-variable entry "name=value " of one value; empty for a value
@@ -291,6 +303,8 @@ private:
     // Moves by the operation's corrections plus (toolSign 1) or minus (-1)
     // the tool's.
     void MoveByToolOffsets(Contour& contour, double toolSign) const;
+    // The shift MoveByToolOffsets makes, (dz, dx).
+    void ToolOffsetShift(double toolSign, double& dz, double& dx) const;
     double* Slot(double& slot, double value) {
         slot = value;
         return &slot;

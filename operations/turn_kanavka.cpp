@@ -9,6 +9,7 @@
 #include "nc/cadre_g04.h"
 #include "nc/frame_text_format.h"
 #include "operations/kind_support.h"
+#include "operations/turn_mnogo_prohod.h"
 #include "platform/storage_record.h"
 
 namespace zarvento {
@@ -66,6 +67,7 @@ bool CTurnKANAVKA::CreateContourPath() {
 
 bool CTurnKANAVKA::CutGroove(const Contour& H, const Contour& S) {
     bool adapt = false;
+    double bladeWidth = 0.0;
     isPrivazFromTool = false;
     if (const ParamTool* tool = GetTool()) {
         double value = 0.0;
@@ -77,9 +79,8 @@ bool CTurnKANAVKA::CutGroove(const Contour& H, const Contour& S) {
             }
         }
         adapt = tool->Adapt;
-        double width = 0.0;
-        if (!tool->GetVariable("width", width)) width = 0.0;
-        depthOfCut = width;
+        if (!tool->GetVariable("width", bladeWidth)) bladeWidth = 0.0;
+        depthOfCut = bladeWidth;
     }
 
     // An adaptive tool follows the whole working contour, yet plunges no
@@ -100,6 +101,13 @@ bool CTurnKANAVKA::CutGroove(const Contour& H, const Contour& S) {
     const double width = indNapr ? std::fabs(xe - x0) : std::fabs(ze - z0);
     // 0.1 itself is a usable width, whatever the rounding of the end points.
     if (width < 0.1 - 1e-9) return ReportError(kGrooveWidthMessage), false;
+    // The blade against the groove, when the tool gives its width; a form
+    // tool that adapts to the contour is made for its groove.
+    constexpr double kWidthTolerance = 0.001;
+    if (bladeWidth > 0.0 && !adapt) {
+        if (bladeWidth > width + kWidthTolerance) return ReportError(CTurnMnogoProhod::kGrooveWidthText), false;
+        if (bladeWidth < width - kWidthTolerance) ReportWarning(kBladeNarrower);
+    }
 
     constexpr double eps = 1e-6;
     const double vr = Vrezanie;

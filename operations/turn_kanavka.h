@@ -17,6 +17,11 @@ public:
     // Tool kinds of the turret: grooving tools first, cut-off tools next.
     static constexpr int kGroovingToolKind = 13;
     static constexpr int kCutOffToolKind = 14;
+    // One plunge makes a groove exactly as wide as the blade: a wider blade
+    // cuts into the groove's wall, a narrower one leaves a strip standing.
+    static constexpr const char* kBladeNarrower =
+        "Ширина резца меньше ширины канавки: одним врезанием канавка не будет проточена. Выберите многопроходную "
+        "канавку";
 
     CTurnKANAVKA();
     CTurnKANAVKA& operator=(const CTurnKANAVKA& other);

@@ -98,6 +98,8 @@ bool CTurnKONTUR::CreateContourPath() {
     c->AppendLine(Perebeg, aOut, false);
     c->MergeOverlappingUnits();
     if (Perebeg < -1e-6 && c->Count() > 1) c->DeleteUnit(c->GetLastUnit());
+    TrimToLatheReach(*c);
+    if (c->Empty()) return FailPath();
 
     double ex = 0, ez = 0, sx = 0, sz = 0;
     c->GetEndPoint(ex, ez);

@@ -209,6 +209,17 @@ void ClipRetract(UnitBands& working, bool facing, double z1, double x1, double& 
     }
 }
 
+// Whether a move from a point of the working side W sets off out of the
+// region outline R, that is into what lies beyond W.
+bool LeavesIntoTheWorkingSide(const Contour& R, const Contour& W, double z1, double x1, double z2, double x2) {
+    const double length = Distance(z1, x1, z2, x2);
+    if (length < 1e-6 || !W.IsPointOnContour(z1, x1)) return false;
+    constexpr double kStep = 0.01;
+    const double t = std::min(kStep, length) / length;
+    const double z = z1 + t * (z2 - z1), x = x1 + t * (x2 - x1);
+    return !R.IsPointInside(z, x) && !R.IsPointOnContour(z, x);
+}
+
 }  // namespace
 
 void CTurnMnogoProhod::LongitudNew() {
@@ -348,8 +359,16 @@ void CTurnMnogoProhod::LongitudNew() {
     UnitBands regionAcross(*R, !facing), regionByX(*R, true), stockAcross(B, !facing), workingAcross(W, !facing);
     std::unique_ptr<UnitBands> probeByX;
     if (P) probeByX = std::make_unique<UnitBands>(*P, true);
+    // Facing levels that step past the chuck's face stop at it: the last
+    // layer there is no clean-up pass's (that one follows the working side).
+    double reachX = 0.0, reachZ = 0.0;
+    GetLatheReach(reachX, reachZ);
     for (int pass = 0; pass < kMaxPasses; ++pass) {
-        const double level = level0 + pass * step;
+        double level = level0 + pass * step;
+        if (facing && step < 0 && level < reachZ) {
+            if (pass > 0 && level0 + (pass - 1) * step <= reachZ + EPS) break;
+            level = reachZ;
+        }
         Contour line =
             facing ? (internalMachining ? PassLine(level, kFar, level, -kFar) : PassLine(level, -kFar, level, kFar))
                    : (reversed ? PassLine(-kFar, level, kFar, level) : PassLine(kFar, level, -kFar, level));
@@ -430,7 +449,10 @@ void CTurnMnogoProhod::LongitudNew() {
         previousCount = m;
     }
 
-    // Frames, chain by chain.
+    // Frames, chain by chain; the marks' approach and overrun stop where
+    // the lathe's reach does.
+    double axisX = 0.0, chuckZ = 0.0;
+    GetLatheReach(axisX, chuckZ);
     const double liftSign = indNapr ? -1.0 : 1.0;
     const double stepSign = step > 0 ? 1.0 : -1.0;
     for (std::size_t c = 0; c < chains.size(); ++c) {
@@ -445,9 +467,13 @@ void CTurnMnogoProhod::LongitudNew() {
             if (facing) {
                 if (seg.startMark) seg.x1 -= a;
                 if (seg.endMark) seg.x2 += endExtension;
+                seg.x1 = std::min(seg.x1, axisX);
+                seg.x2 = std::min(seg.x2, axisX);
             } else {
                 if (seg.startMark) seg.z1 += a;
                 if (seg.endMark) seg.z2 -= endExtension;
+                seg.z1 = std::max(seg.z1, chuckZ);
+                seg.z2 = std::max(seg.z2, chuckZ);
             }
             const double normal = facing ? seg.z1 : seg.x1;
             double L = facing ? curZ : curX;
@@ -472,6 +498,12 @@ void CTurnMnogoProhod::LongitudNew() {
             MoveTo(seg.x2, seg.z2, false);
             double retractZ2 = seg.z2 - dZ, retractX2 = seg.x2 - dX;
             ClipRetract(workingAcross, facing, seg.z2, seg.x2, retractZ2, retractX2);
+            // A pass that ends on the far side of a hollow in the working
+            // side would set off into the part: it leaves without a retract.
+            if (LeavesIntoTheWorkingSide(*R, W, seg.z2, seg.x2, retractZ2, retractX2)) {
+                retractZ2 = seg.z2;
+                retractX2 = seg.x2;
+            }
             MoveTo(retractX2, retractZ2, false);
         }
         MoveTo(xs, curZ - std::fabs(curX - xs - dX) * kLift * liftSign, true);
@@ -507,6 +539,8 @@ void CTurnMnogoProhod::LongitudOnePiece() {
     curX = xs;
     curZ = zs;
     const int n = std::min(kMaxPasses, static_cast<int>(std::ceil(std::fabs(h) / DepthPass - 1e-9)));
+    double axisX = 0.0, chuckZ = 0.0;
+    GetLatheReach(axisX, chuckZ);
     bool first = true;
     for (int k = 1; k <= n; ++k) {
         const double level = xs + h * k / n;
@@ -520,6 +554,8 @@ void CTurnMnogoProhod::LongitudOnePiece() {
         double zFrom = from.z, zTo = to.z;
         if (!from.onWorking) zFrom += dir * a;
         if (!to.onWorking) zTo -= dir * o;
+        zFrom = std::max(zFrom, chuckZ);
+        zTo = std::max(zTo, chuckZ);
         if (!first) MoveTo(curX, zFrom, true);
         MoveTo(level, zFrom, true);
         first = false;
@@ -567,6 +603,8 @@ void CTurnMnogoProhod::FacingOnePiece() {
     }
     if (remaining > 1e-6) depths.push_back(remaining);
     double level = zs;
+    double axisX = 0.0, chuckZ = 0.0;
+    GetLatheReach(axisX, chuckZ);
     bool first = true;
     for (double depth : depths) {
         level += toward * depth;
@@ -579,6 +617,8 @@ void CTurnMnogoProhod::FacingOnePiece() {
         double xFrom = from.x, xTo = to.x;
         if (!from.onWorking) xFrom -= dir * a;
         if (!to.onWorking) xTo += dir * (o - r);
+        xFrom = std::min(xFrom, axisX);
+        xTo = std::min(xTo, axisX);
         if (first) {
             MoveTo(xFrom, level, !reversed);
         } else {

@@ -176,8 +176,14 @@ bool CTurnMnogoProhod::SetPlanAnglesFromTool(CCycle_Auto* cycle, Contour* contou
     double mainAngle = 0.0, auxAngle = 0.0;
     if (mode == 1) {
         if (!tool->GetVariable("fi", mainAngle) || !tool->GetVariable("fi1", auxAngle)) {
+            // A tool without its plan angles: the panel offers them to be
+            // typed, and what is typed there is what the tool has.
             SetKind(c, "P8", 'd');
             SetKind(c, "P9", 'd');
+            c.CalcParameters(contour == nullptr);
+            fi = CycleValue(c, "P8") - correction;
+            fi1 = CycleValue(c, "P9") + correction;
+            if (tool->isLeft) std::swap(fi, fi1);
             return false;
         }
     } else if (mode == 2) {

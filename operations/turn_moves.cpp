@@ -1,8 +1,10 @@
 // The idle moves of a path: the approach to its first working move (from the
 // previous operation, through the safety zone or from the home point), the
 // retract to the home point, and the links between pieces of one path.
+#include <algorithm>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
@@ -30,7 +32,28 @@ std::unique_ptr<Contour> Route(std::initializer_list<std::pair<double, double>> 
     return route;
 }
 
-bool IsClear(const Contour& route, const Contour* obstacle) { return CountContourCrossings(&route, obstacle) == 0; }
+// The crossings of a route with the obstacle, but where the route touches it
+// at the point it leaves from (a pass ends on the part) or comes to.
+std::vector<IntersectPoint> CrossingsOnTheWay(const Contour& route, const Contour* obstacle) {
+    std::vector<IntersectPoint> found;
+    if (!obstacle || route.Empty()) return found;
+    IntersectPointList points(100);
+    route.Intersect(*obstacle, points, true);
+    const Point3D& from = route.GetFirstUnit()->StartPoint;
+    const Point3D& to = route.GetLastUnit()->EndPoint;
+    constexpr double kTouch = 1e-3;
+    for (std::uint32_t k = 0; k < points.Count(); ++k) {
+        const IntersectPoint& p = points[k];
+        if (std::hypot(p.z - from.z, p.x - from.x) < kTouch || std::hypot(p.z - to.z, p.x - to.x) < kTouch) continue;
+        found.push_back(p);
+    }
+    return found;
+}
+
+bool KeepsOff(const Contour& route, const Contour* obstacle) { return CrossingsOnTheWay(route, obstacle).empty(); }
+
+// Clearance kept before the tool's point reaches the stock on a fed approach.
+constexpr double kApproachClearance = 1.0;
 
 // The boundary of the plan's safety zone: along -Xplane up to Zplane, then out along Zplane.
 std::unique_ptr<Contour> SafetyBoundary(const CSPID& spid) {
@@ -78,10 +101,36 @@ IntersectPoint RouteEnd(const Contour& route) {
     return p;
 }
 
+// The length along the route's last leg up to the clearance before its
+// first meeting with the stock (0 when that is nearer than the clearance).
+double FedStart(const Contour& route, const Contour* stock) {
+    const CUnit& last = *route.GetLastUnit();
+    double first = std::hypot(last.EndPoint.z - last.StartPoint.z, last.EndPoint.x - last.StartPoint.x);
+    for (const IntersectPoint& p : CrossingsOnTheWay(route, stock))
+        first = std::min(first, std::hypot(p.z - last.StartPoint.z, p.x - last.StartPoint.x));
+    return std::max(0.0, first - kApproachClearance);
+}
+
+// The length of the route's last leg that runs at feed.
+double FedLength(const Contour& route, const Contour* stock) {
+    const CUnit& last = *route.GetLastUnit();
+    return std::hypot(last.EndPoint.z - last.StartPoint.z, last.EndPoint.x - last.StartPoint.x) -
+           FedStart(route, stock);
+}
+
 }  // namespace
+
+std::unique_ptr<Contour> CTurn::NoseObstacle(const Contour* contour) {
+    if (!contour || contour->Empty()) return nullptr;
+    std::unique_ptr<Contour> around = OffsetContourByRadius(contour->Clone(), 's');
+    if (!around || around->Empty()) around = contour->Clone();
+    ApplyToolOffsets(*around);
+    return around;
+}
 
 void CTurn::BuildDetourPath(double x, double z, Contour& route) {
     const CSPID& spid = *GetSPID();
+    const std::unique_ptr<Contour> part = NoseObstacle(finalContour.get());
     const double hz = spid.Z0tool, hx = -spid.X0tool;
     std::unique_ptr<Contour> candidates[3] = {
         Route({{z, x}, {hz, hx}}),           // direct
@@ -92,7 +141,7 @@ void CTurn::BuildDetourPath(double x, double z, Contour& route) {
     if (naprVozvrat == 0) {
         chosen = 1;
         for (int k = 0; k < 3; ++k) {
-            if (IsClear(*candidates[k], finalContour.get())) {
+            if (KeepsOff(*candidates[k], part.get())) {
                 chosen = k + 1;
                 break;
             }
@@ -100,6 +149,17 @@ void CTurn::BuildDetourPath(double x, double z, Contour& route) {
         naprVozvrat = chosen;
     }
     if (chosen < 1 || chosen > 3) return;
+    // A pass that ends in a corner of the part: the order chosen would take
+    // the tool through it. This return takes the first order that keeps off
+    // the part, the choice itself stays.
+    if (!KeepsOff(*candidates[chosen - 1], part.get())) {
+        for (int k = 0; k < 3; ++k) {
+            if (KeepsOff(*candidates[k], part.get())) {
+                chosen = k + 1;
+                break;
+            }
+        }
+    }
     route.AppendCopy(*candidates[chosen - 1]);
 }
 
@@ -150,17 +210,20 @@ void CTurn::MoveToStart(double x, double z) {
     const CSPID& spid = *GetSPID();
     const double hz = spid.Z0tool, hx = -spid.X0tool;
     std::unique_ptr<Contour> home;
+    double fedFrom = -1.0;  // where on the last leg of the home route the feed starts; none below 0
     if (indPerehod != 0) {
         std::unique_ptr<Contour> candidates[3] = {
             Route({{hz, hx}, {z, x}}),           // direct
             Route({{hz, hx}, {z, hx}, {z, x}}),  // Z first
             Route({{hz, hx}, {hz, x}, {z, x}}),  // X first
         };
+        const std::unique_ptr<Contour> nosed = NoseObstacle(sourceContour.get());
+        const Contour* stock = nosed.get();
         int chosen = naprVihod;
         if (naprVihod == 0) {
             chosen = 1;
             for (int k : {0, 2, 1}) {
-                if (IsClear(*candidates[k], sourceContour.get())) {
+                if (KeepsOff(*candidates[k], stock)) {
                     chosen = k + 1;
                     break;
                 }
@@ -168,12 +231,64 @@ void CTurn::MoveToStart(double x, double z) {
             naprVihod = chosen;
         }
         home = std::make_unique<Contour>();
-        if (chosen >= 1 && chosen <= 3) home = std::move(candidates[chosen - 1]);
+        if (chosen >= 1 && chosen <= 3) {
+            // An order that would take the tool through the stock gives way,
+            // this time, to the first that keeps off it; a start inside the
+            // stock (the allowance left on it) is reached by the first order
+            // that meets the stock on its last leg only, at feed from just
+            // before the stock.
+            int way = chosen - 1;
+            if (!KeepsOff(*candidates[way], stock)) {
+                // Of the orders that meet the stock on their last leg only,
+                // the one that has the least of it to go through at feed.
+                int lastLegOnly = -1;
+                double leastFed = 0.0;
+                for (int k : {way, 0, 2, 1}) {
+                    const std::vector<IntersectPoint> met = CrossingsOnTheWay(*candidates[k], stock);
+                    if (met.empty()) {
+                        lastLegOnly = -1;
+                        way = k;
+                        break;
+                    }
+                    const int lastLeg = candidates[k]->Count() - 1;
+                    const bool onLastLeg = std::all_of(met.begin(), met.end(),
+                                                       [&](const IntersectPoint& p) { return p.index1 == lastLeg; });
+                    if (!onLastLeg) continue;
+                    const double fed = FedLength(*candidates[k], stock);
+                    if (lastLegOnly < 0 || fed < leastFed - EPS) {
+                        lastLegOnly = k;
+                        leastFed = fed;
+                    }
+                }
+                if (lastLegOnly >= 0) {
+                    way = lastLegOnly;
+                    fedFrom = FedStart(*candidates[way], stock);
+                }
+            } else if (stock && !candidates[way]->Empty() &&
+                       (stock->IsPointInside(z, x) || stock->IsPointOnContour(z, x))) {
+                // A start on the stock as the last operation left it: what
+                // its nose left in a corner is met at feed.
+                fedFrom = FedStart(*candidates[way], stock);
+            }
+            home = std::move(candidates[way]);
+        }
     }
     auto addUnits = [&](const Contour& route) {
         for (int i = 0; i < route.Count(); ++i) AddUnitFrame(*route.GetUnit(i), true, true, hidden);
     };
     if (indPerehod == 2) {
+        if (fedFrom >= 0.0 && !home->Empty()) {
+            // The last leg: at rapid up to the clearance before the stock, then at feed.
+            const CUnit& last = *home->GetLastUnit();
+            const double len = std::hypot(last.EndPoint.z - last.StartPoint.z, last.EndPoint.x - last.StartPoint.x);
+            const double t = len > EPS ? fedFrom / len : 0.0;
+            const double mz = last.StartPoint.z + t * (last.EndPoint.z - last.StartPoint.z);
+            const double mx = last.StartPoint.x + t * (last.EndPoint.x - last.StartPoint.x);
+            for (int i = 0; i + 1 < home->Count(); ++i) AddUnitFrame(*home->GetUnit(i), true, true, hidden);
+            AddLineFrame(last.StartPoint.x, last.StartPoint.z, mx, mz, -1.0, true, true, hidden);
+            AddLineFrame(mx, mz, last.EndPoint.x, last.EndPoint.z, -1.0, false, true, hidden);
+            return;
+        }
         addUnits(*home);
         return;
     }

@@ -23,6 +23,7 @@ CTurnOTREZKA::CTurnOTREZKA() {
     Perebeg = 0.5;
     Nshp = Nshp2 = 500.0;
     Spod = Spod2 = 0.05;
+    CutOffBuilder().width = Width;
     cycle.SetParentParameters(&Parameters());
 }
 
@@ -40,6 +41,7 @@ CTurnOTREZKA& CTurnOTREZKA::operator=(const CTurnOTREZKA& other) {
     Pause = other.Pause;
     cycle.Copy(other.cycle);
     cycle.SetParentParameters(&Parameters());
+    CutOffBuilder().width = Width;
     return *this;
 }
 
@@ -62,6 +64,7 @@ bool CTurnOTREZKA::LoadKindValues(StorageRecord& record) {
     indPrivaz = record.ReadBuffer().ToI4();
     record.ReadNamedValue("Pause");
     Pause = record.ReadBuffer().ToR8();
+    CutOffBuilder().width = Width;
     return true;
 }
 

@@ -40,6 +40,7 @@ public:
     std::int32_t indPrivaz = 0;  // the bound corner: 1 is the right one
     double Pause = 0.0;          // kept for the record; the dwells come from the cycle
     CCycle_G900EL cycle;
+    CContourBuilderOtrezka& CutOffBuilder() { return static_cast<CContourBuilderOtrezka&>(*workBuilder); }
 
 private:
     // Width and binding given by the tool turn the cycle's values read-only.

@@ -1,6 +1,7 @@
 // The frames every path opens and closes with, the tool-life stop, the frame
 // factories of the path algorithms and the hand-over of frames to a program.
 #include <cmath>
+#include <numbers>
 
 #include "catalogs/param_tool.h"
 #include "geometry/arc_unit.h"
@@ -267,12 +268,52 @@ void CTurn::AddLineFrame(double x1, double z1, double x2, double z2, double feed
     AddFrame(std::move(frame));
 }
 
+namespace {
+
+// An arc the program cannot write as one: a radius below what its three
+// decimals carry, or a bow off its chord below half their step, so that a
+// control would find no centre for it, or a full circle. Its chord is the
+// move instead.
+constexpr double kLongestWrittenArc = 2.0 * std::numbers::pi / 3.0;
+
+bool IsBelowPrintedStep(const CArcUnit& arc) {
+    constexpr double kLeastRadius = 0.002, kLeastBow = 0.0005;
+    const double sweep = arc.GetSweep();
+    const double bow = sweep >= std::numbers::pi ? arc.Radius : arc.Radius * (1.0 - std::cos(sweep / 2.0));
+    return arc.Radius < kLeastRadius || bow < kLeastBow;
+}
+
+}  // namespace
+
 void CTurn::AddUnitFrame(const CUnit& unit, bool isRapid, bool forceAll, bool isHidden) {
     if (unit.IsZeroLength()) return;
+    // A control finds an arc's centre from its radius and ends, which fix it
+    // badly near half a turn: a longer arc is written in pieces of at most a
+    // third of a turn, whose centres its numbers carry.
+    if (unit.Kind == 'A') {
+        const auto& arc = static_cast<const CArcUnit&>(unit);
+        const double sweep = arc.GetSweep();
+        const int pieces = static_cast<int>(std::ceil(sweep / kLongestWrittenArc - 1e-9));
+        if (pieces > 1 && !IsBelowPrintedStep(arc)) {
+            const double start = arc.GetStartPolarAngle();
+            double z1 = unit.StartPoint.z, x1 = unit.StartPoint.x;
+            for (int k = 1; k <= pieces; ++k) {
+                double z2 = unit.EndPoint.z, x2 = unit.EndPoint.x;
+                if (k < pieces) {
+                    const double a = start - unit.DirVector * sweep * k / pieces;
+                    z2 = unit.CentrePoint.z + arc.Radius * std::cos(a);
+                    x2 = unit.CentrePoint.x + arc.Radius * std::sin(a);
+                }
+                AddUnitFrame(*unit.CloneWithEnds(z1, x1, z2, x2), isRapid, forceAll, isHidden);
+                z1 = z2, x1 = x2;
+            }
+            return;
+        }
+    }
     std::unique_ptr<CCadreISO> frame;
     const Point3D& s = unit.StartPoint;
     const Point3D& e = unit.EndPoint;
-    if (unit.Kind == 'L') {
+    if (unit.Kind == 'L' || (unit.Kind == 'A' && IsBelowPrintedStep(static_cast<const CArcUnit&>(unit)))) {
         frame = std::make_unique<CCadre_LineG01>(s.x, s.z, e.x, e.z, -1.0, isRapid, forceAll, isHidden);
     } else if (unit.Kind == 'A') {
         const auto& arc = static_cast<const CArcUnit&>(unit);

@@ -98,7 +98,10 @@ void CTurnMnogoProhod::ProfileNew() {
         return;
     }
     if (!R->DetermineDirection()) R->Reverse();
-    std::unique_ptr<Contour> P = sourceContour ? sourceContour->Clone() : std::make_unique<Contour>();
+    // Where the tool's point would bring the nose into the stock: the stock
+    // offset by the nose radius, moved by the tool's offsets.
+    std::unique_ptr<Contour> P = sourceContour ? OffsetContourByRadius(sourceContour->Clone(), 's') : nullptr;
+    if (!P) P = std::make_unique<Contour>();
     ApplyToolOffsets(*P);
 
     double s = SafeDistance;
@@ -203,6 +206,7 @@ void CTurnMnogoProhod::ProfileNew() {
         if (seg.startMark || seg.endMark)
             piece.ExtendEnds(seg.startMark ? approach : 0.0, seg.endMark ? Perebeg : 0.0, finalContour.get(), Rtool,
                              nullptr);
+        TrimToLatheReach(piece);
         if (piece.Empty()) continue;
         // A piece that sets off straight away from the axis (up a face) is
         // entered by a line along the axis from the free end's side, so the

@@ -4,9 +4,11 @@
 // operation, and the offsets made through the host's 2D geometry.
 #include <cmath>
 #include <utility>
+#include <vector>
 
 #include "catalogs/param_tool.h"
 #include "geometry/exception.h"
+#include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "geometry/subtract_region.h"
 #include "model/contour_builder.h"
@@ -62,6 +64,41 @@ PiecePair CutPair(const Contour& c, const Contour& s1, const IntersectPoint& a, 
                             (pc.Count() == 1 && ps.GetUnit(0)->IsZeroLength());
     if (degenerate) return {};
     return pair;
+}
+
+// The closed contour cut along the line x = level (acrossX) or z = level,
+// keeping what lies on the side below the level (keepBelow) or above it; the
+// cut is closed along the line. A contour the line does not cut is kept.
+std::unique_ptr<Contour> KeepSide(std::unique_ptr<Contour> closed, bool acrossX, double level, bool keepBelow) {
+    constexpr double kFar = 100000.0;
+    auto line = acrossX ? MakeLineContour(-kFar, level, kFar, level) : MakeLineContour(level, -kFar, level, kFar);
+    IntersectPointList crossings(10);
+    closed->Intersect(*line, crossings, true);
+    const int n = static_cast<int>(crossings.Count());
+    if (n < 2) return closed;
+    const auto kept = [&](double z, double x) {
+        const double v = acrossX ? x : z;
+        return keepBelow ? v < level : v > level;
+    };
+    std::vector<std::unique_ptr<Contour>> pieces;
+    for (int i = 0; i < n; ++i) {
+        std::unique_ptr<Contour> piece = closed->CutPartCyclic(crossings[static_cast<std::uint32_t>(i)],
+                                                               crossings[static_cast<std::uint32_t>((i + 1) % n)]);
+        if (!piece || piece->Empty()) continue;
+        IntersectPoint m;
+        piece->GetMidPoint(m);
+        if (kept(m.z, m.x)) pieces.push_back(std::move(piece));
+    }
+    if (pieces.empty()) return closed;
+    auto result = std::make_unique<Contour>();
+    for (std::size_t k = 0; k < pieces.size(); ++k) {
+        result->AppendCopy(*pieces[k]);
+        double ez = 0, ex = 0, sz = 0, sx = 0;
+        pieces[k]->GetEndPoint(ex, ez);
+        pieces[(k + 1) % pieces.size()]->GetStartPoint(sx, sz);
+        if (!IsEqualPoint(ez, ex, sz, sx)) result->AddUnit(std::make_unique<CLineUnit>(ez, ex, sz, sx));
+    }
+    return result;
 }
 
 // The headless host has no contour tab to redraw the replaced contour in.
@@ -151,6 +188,10 @@ bool CTurn::CreateAreaRegions() {
     undercutsIgnored = false;
     if (elementaryTurning) {
         undercutsIgnored = SetPlanAnglesFromTool(nullptr, w.get());
+        // Angles no tool has (none given, say) would bridge the whole
+        // contour: the undercuts are left out as when the angles are not
+        // heeded.
+        if (!undercutsIgnored && !(fi > 0.0 && fi1 >= 0.0 && fi + fi1 < 180.0)) undercutsIgnored = true;
         std::unique_ptr<Contour> trimmed;
         if (!undercutsIgnored) {
             if (tool && tool->isLeft && tool->M34 == 4) std::swap(fi, fi1);
@@ -194,6 +235,9 @@ bool CTurn::CreateAreaRegions() {
     std::unique_ptr<Contour> s1 = OffsetContourByRadius(std::move(s), 's');
     if (!s1) return false;
     if (!s1->DetermineDirection()) s1->Reverse();
+    // The stock is no loose block: the bar goes on through the axis, and the
+    // nose's centre takes what lies at the axis from the axis itself.
+    if (elementaryTurning) s1 = KeepSide(std::move(s1), true, 0.0, true);
     closer.sourceContour = s1.get();
     auto closeOnto = [&](std::unique_ptr<Contour> offset, IntersectPointList& points) -> std::unique_ptr<Contour> {
         std::unique_ptr<Contour> c = closer.CloseContourToSource(std::move(offset), nullptr, startFlag, endFlag);

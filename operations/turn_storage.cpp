@@ -251,10 +251,11 @@ bool CTurn::LoadTurn(int position) {
     return true;
 }
 
-void CTurn::RemoveStorage(int position) {
+bool CTurn::RemoveStorage(int position) {
     // The sub-records stay: the next save under this index replaces them.
     StorageRecord record;
     record.Remove(RecordName(position));
+    return true;
 }
 
 }  // namespace zarvento

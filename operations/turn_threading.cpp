@@ -142,10 +142,12 @@ bool CTurnTHREADING::LoadKindValues(StorageRecord& record) {
     Nrep = ReadStoredI4(record, "Nrep");
     dZrep = ReadStoredR8(record, "dZrep");
     if (Nrep < 1) Nrep = 1;
+    ApplyAutoDepth();
     return true;
 }
 
 bool CTurnTHREADING::CreateContourPath() {
+    ApplyAutoDepth();
     if (!CTurn::CreateContourPath()) return false;
     threadContour_ = regionList.front().get();
     pairedThread_ = pairedList.front().get();

@@ -42,6 +42,10 @@ struct ThreadLine {
     double length = 0.0;
     double q = 0.0;    // the Z share of the direction end -> start
     ThreadPoint back;  // unit vector end -> start
+    // The sign of the X offsets that take the tool deeper, as the passes
+    // offset it (sigma times the sign of q): +1 towards the axis for an
+    // outer thread, -1 away from it for an inner one, whatever the hand.
+    double deeper = 1.0;
 };
 
 // False when the line or its prolongation has no length to cut along.
@@ -72,9 +76,12 @@ public:
     static constexpr const char* kNegativeRetract =
         "Безопасное расстояние для отвода резца не должно быть отрицательным";
     static constexpr const char* kZeroLine = "Линия резьбы имеет нулевую длину";
+    // Passes that stop and restart the spindle each begin at another angle of
+    // it on an ISO control, so without the code no helix is cut twice.
     static constexpr const char* kNoSyncCode =
-        "Не задан код синхронизации с нулем шпинделя в постпроцессоре./n"
-        "Синхронизация будет выполняться через остановку шпинделя.";
+        "Не задан код синхронизации с нулем шпинделя в постпроцессоре: проходы резьбы не попадут в один виток. "
+        "Задайте код CODE_SYNCHRON_NULLSPINDEL в постпроцессоре или выберите синхронизацию через остановку "
+        "шпинделя.";
     static constexpr const char* kLostDesignation = "Потеряна связь с обозначением резьбы";
     static constexpr const char* kCylinderRefused = "Нельзя нарезать цилиндрическую резьбу циклом ";
     static constexpr const char* kFaceRefused = "Нельзя нарезать торцовую резьбу циклом ";
@@ -89,6 +96,11 @@ public:
     // The thread depth for the pitch: 17/24 of the fundamental triangle's
     // height, to the nearest thousandth (an exact half going down).
     double CalcProfileDepth() const;
+    // A metric thread's depth follows its pitch: however the pitch was set
+    // (the panel, a script, a stored record), Depth is the profile depth.
+    void ApplyAutoDepth() {
+        if (isAutoDepth) Depth = CalcProfileDepth();
+    }
 
     void SetupTool() override;
     bool CreateContourPath() override;

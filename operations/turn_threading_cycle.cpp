@@ -58,16 +58,21 @@ void CTurnTHREADING::CreateThreadCycle() {
         if (!ExtendThreadLine(unit, indNapr, Vrezanie, Perebeg, thread)) return ReportError(kZeroLine);
         const ThreadPoint sx = thread.start;
         const ThreadPoint ex = thread.end;
-        const double fullDepth = thread.sigma * Depth;
+        // The depth goes where the passes take it, also for a left-hand
+        // outer thread, which is cut from its other end.
+        const double fullDepth = thread.deeper * Depth;
         const ThreadPoint deepStart{sx.z, sx.x + fullDepth};
         const ThreadPoint deepEnd{ex.z, ex.x + fullDepth};
 
         const ThreadPoint previous = c;
         c = sx;
+        // The cycle returns to its start X after every pass, so the clearance
+        // lies on the side away from the depth, outside an outer thread and
+        // inside an inner one.
         if (hasClearance) {
             const double* clearance = definition->FindParameter("xx");
             const double xx = clearance ? *clearance : 0.0;
-            c.x = ex.x > sx.x ? sx.x - xx : sx.x + xx;
+            c.x = sx.x - thread.deeper * xx;
         }
         if (r == 0) {
             MoveToStart(c.x, c.z);

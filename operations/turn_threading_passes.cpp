@@ -14,7 +14,6 @@
 #include "nc/frame_templates.h"
 #include "operations/turn_threading.h"
 #include "plan/spid.h"
-#include "platform/messages.h"
 #include "post/post_processor.h"
 #include "post/post_processor_settings.h"
 
@@ -81,6 +80,7 @@ bool ExtendThreadLine(const CUnit& unit, bool leftHand, double approach, double 
     if (out.length < 0.001) return false;
     out.q = (out.start.z - out.end.z) / out.length;
     out.back = (out.start - out.end) * (1.0 / out.length);
+    out.deeper = out.q < -EPS ? -out.sigma : out.sigma;
     return true;
 }
 
@@ -112,12 +112,6 @@ void CTurnTHREADING::CreateThreadPasses() {
     if (number("P3") < 0.0) return ReportError(kNegativeRetract);
     const CycleParameter* springParam = cycle.FindParam("P5");
     const int springs = springParam ? springParam->intValue : 0;
-    if (code.empty() && choice("P6") == 0) {
-        if (CycleParameter* p = cycle.FindParam("P6")) p->intValue = 1;
-        const bool severalPasses = std::fabs(Depth - firstDepth) > 0.001 || finishDepth > 0.001 || springs > 1;
-        if (severalPasses && !isSilent) HostMessageBox(kNoSyncCode, kCaption, CSPID::kExclamation);
-    }
-    const bool spindleStop = choice("P6") != 0;
     depthOfCut = firstDepth;
 
     Contour& line = *threadContour_;
@@ -134,6 +128,17 @@ void CTurnTHREADING::CreateThreadPasses() {
     const ThreadPassPlan plan = PlanThreadPasses(sigma * roughDepth, sigma * firstDepth, choice("P1") != 0);
     if (plan.tooMany || springs > kMaxThreadPasses) return ReportError(kTooManyPasses);
     const int n = static_cast<int>(plan.depths.size());
+
+    // A synchronisation code the description does not give cannot be
+    // written: passes that need it are refused rather than cut on as many
+    // helices as there are passes. A thread of one cut needs none, and the
+    // chosen method stays as the user left it.
+    bool spindleStop = choice("P6") != 0;
+    if (code.empty() && !spindleStop) {
+        const int cuts = n + (finishDepth > 0.01 ? 1 : 0) + springs;
+        if (cuts > 1 || Nzahod > 1) return ReportError(kNoSyncCode);
+        spindleStop = true;
+    }
     const double retract = sigma * number("P3");
     const double fullDepth = sigma * Depth;
     const bool flank = choice("P2") != 0;
@@ -193,6 +198,9 @@ void CTurnTHREADING::CreateThreadPasses() {
                 const ThreadPoint a = a0 + ThreadPoint{0.0, depth * q};
                 const ThreadPoint b = b0 + ThreadPoint{0.0, depth * q};
                 if (!spindleStop) {
+                    // A full-depth pass after another starts from its retract point.
+                    const FramePoint& at = frames.back()->end;
+                    move({at.z, at.x}, a0, true);
                     move(a0, a, false);
                     AddFrame(std::make_unique<CCadre_G66>());
                     threadMove(a, b);

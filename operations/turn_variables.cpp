@@ -2,8 +2,11 @@
 // values, the tool offsets of contour points, the mean machining diameter
 // and the cycle caption.
 #include <cmath>
+#include <limits>
+#include <tuple>
 
 #include "catalogs/param_tool.h"
+#include "geometry/primitives.h"
 #include "nc/cycle_auto.h"
 #include "nc/frame_text_format.h"
 #include "operations/turn.h"
@@ -103,6 +106,12 @@ void CTurn::RemoveToolOffsets(Contour& contour) const { MoveByToolOffsets(contou
 
 void CTurn::MoveByToolOffsets(Contour& contour, double toolSign) const {
     if (kind == kTurnDRILL || isHeidenhain) return;
+    double dz = 0.0, dx = 0.0;
+    ToolOffsetShift(toolSign, dz, dx);
+    contour.Move(dz, dx);
+}
+
+void CTurn::ToolOffsetShift(double toolSign, double& shiftZ, double& shiftX) const {
     // The operation's own corrections stay as they are; only the tool's
     // part (nose radius, tool offsets) is put in or taken out.
     double dz = 0.0;
@@ -115,7 +124,60 @@ void CTurn::MoveByToolOffsets(Contour& contour, double toolSign) const {
         if (isCorrectLz) dz += tool->CorrectZ;
         if (isCorrectLx) dx -= tool->CorrectX;
     }
-    contour.Move(CorrectLz + toolSign * dz, -CorrectLx + toolSign * dx);
+    shiftZ = CorrectLz + toolSign * dz;
+    shiftX = -CorrectLx + toolSign * dx;
+}
+
+void CTurn::GetLatheReach(double& axisX, double& chuckZ) const {
+    double dz = 0.0, dx = 0.0;
+    if (kind != kTurnDRILL && !isHeidenhain) ToolOffsetShift(1.0, dz, dx);
+    axisX = dx;
+    chuckZ = -std::numeric_limits<double>::infinity();
+    if (sourceContour && !sourceContour->Empty()) chuckZ = sourceContour->GetBoundBox().zmin + Rtool + dz;
+}
+
+void CTurn::TrimToLatheReach(Contour& path) const {
+    double axisX = 0.0, chuckZ = 0.0;
+    GetLatheReach(axisX, chuckZ);
+    const auto within = [&](double z, double x) { return x <= axisX + EPS && z >= chuckZ - EPS; };
+    // The stretch [t0, t1] of a line that lies within the reach; false when none does.
+    const auto stretch = [&](const CUnit& u, double& t0, double& t1) {
+        t0 = 0.0, t1 = 1.0;
+        const double sz = u.StartPoint.z, sx = u.StartPoint.x, dz = u.EndPoint.z - sz, dx = u.EndPoint.x - sx;
+        // x <= axisX and -z <= -chuckZ, each a half of the line's parameter.
+        for (const auto& [v0, dv, limit] : {std::tuple{sx, dx, axisX}, std::tuple{-sz, -dz, -chuckZ}}) {
+            if (std::fabs(dv) < 1e-12) {
+                if (v0 > limit + EPS) return false;
+                continue;
+            }
+            const double t = (limit - v0) / dv;
+            if (dv > 0)
+                t1 = std::min(t1, t);
+            else
+                t0 = std::max(t0, t);
+        }
+        return t0 < t1 - 1e-12;
+    };
+    // Only the ends: a pass runs out of the reach by what it is extended.
+    for (bool atStart : {true, false}) {
+        while (!path.Empty()) {
+            CUnit* u = atStart ? path.GetFirstUnit() : path.GetLastUnit();
+            const Point3D& end = atStart ? u->StartPoint : u->EndPoint;
+            if (within(end.z, end.x) || u->Kind != 'L') break;
+            double t0 = 0.0, t1 = 0.0;
+            if (!stretch(*u, t0, t1)) {
+                path.DeleteUnit(u);
+                continue;
+            }
+            const double sz = u->StartPoint.z, sx = u->StartPoint.x;
+            const double dz = u->EndPoint.z - sz, dx = u->EndPoint.x - sx;
+            if (atStart)
+                u->SetStartPoint(sz + t0 * dz, sx + t0 * dx);
+            else
+                u->SetEndPoint(sz + t1 * dz, sx + t1 * dx);
+            break;
+        }
+    }
 }
 
 void CTurn::CalcMeanDiameter() {

@@ -63,6 +63,7 @@ void CTurnMnogoProhod::DoZachistkaContourNew(const Contour& piece) {
         const double turn = subtract ? -135.0 : 135.0;
         c->AppendLine(overrun > 0.0 ? overrun : 0.5, c->GetLastUnit()->GetEndAngle() * 180.0 / PI + turn, false);
     }
+    TrimToLatheReach(*c);
     if (c->Empty()) return;
 
     const double xs = c->GetFirstUnit()->StartPoint.x, zs = c->GetFirstUnit()->StartPoint.z;

@@ -6,9 +6,12 @@
 #include <memory>
 #include <type_traits>
 
+#include "geometry/lsc_transform.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "platform/file_dialogs.h"
+#include "platform/host_application.h"
+#include "platform/local_coordinate_system.h"
 #include "platform/messages.h"
 #include "platform/process_state.h"
 #include "platform/settings_record.h"
@@ -107,7 +110,37 @@ int PlanPanels::ShowPanelSPID(CSPID& spid) {
     return IDOK_;
 }
 
-int PlanPanels::ShowPanel_LSC(CSPID&) { return Show(kLSC).result; }
+int PlanPanels::ShowPanel_LSC(CSPID& spid) {
+    // The fields are what the user picked before pressing the button, so a
+    // cancelled panel has had them applied to its copy too.
+    PanelAnswer answer = Show(kLSC);
+    auto copy = std::make_unique<CSPID>();
+    *copy = spid;
+    if (const std::string* name = answer.Field("lsc")) {
+        std::shared_ptr<LocalCoordinateSystem> found;
+        for (const HostObjectPtr& obj : ActiveHostDocument()->ObjectsOfType(LocalCoordinateSystem::kObjectType)) {
+            if (obj->Name() == *name) {
+                found = std::static_pointer_cast<LocalCoordinateSystem>(obj);
+                break;
+            }
+        }
+        if (!found) {
+            RefuseField(answer, "lsc", *name);
+            return answer.result;
+        }
+        copy->pLSC = found;
+    }
+    if (const std::string* post = answer.Field("post")) {
+        // Picking a post-processor reads its description, as the panel does;
+        // that replaces the process-wide templates until someone reads another.
+        copy->sNamePostProcessor = *post;
+        copy->CheckPostProcessor();
+    }
+    if (answer.result != IDOK_) return answer.result;
+    spid = *copy;
+    if (spid.pLSC) LscTransform::Global().ReadFromHost(spid.pLSC);
+    return IDOK_;
+}
 
 int PlanPanels::EditTurn(PlanTurn& op) {
     PanelAnswer answer = Show(kTurn, op.GetNameTurn());

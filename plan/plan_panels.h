@@ -39,8 +39,10 @@ public:
     // positions, x0 z0 (start point), xplane zplane (safety zone),
     // tool1..tool30 (display names), allowance.
     virtual int ShowPanelSPID(CSPID& spid);
-    // The NC coordinate-system and post-processor panel; 1 for OK, when the
-    // choice has been assigned to `spid`.
+    // The NC coordinate-system and post-processor panel, likewise. Fields of
+    // the headless model: lsc (name of a coordinate system of the part), post
+    // (post-processor name; picking one reads its description, as the panel
+    // does).
     virtual int ShowPanel_LSC(CSPID& spid);
     // The operation's panel; 1 for OK. The field wait=1 leaves the panel for
     // a tool-table edit: the operation becomes the waiting one.

@@ -28,7 +28,7 @@ void PlanTurn::AddDocFrame(std::vector<CCadreISO*>&, std::vector<std::unique_ptr
 
 void PlanTurn::Save(int) {}
 void PlanTurn::Load(int) {}
-void PlanTurn::RemoveStorage(int) {}
+bool PlanTurn::RemoveStorage(int) { return true; }
 void PlanTurn::SetPostProcessorData(CPostProcessor*) {}
 
 void PlanTurn::InsertTreeItems(TreeControl& tree, TreeItem parent, TreeItem after) {

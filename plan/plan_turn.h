@@ -59,7 +59,8 @@ public:
     // The operation's record "Zarvento.Turn.%d" of a position.
     virtual void Save(int position);
     virtual void Load(int position);
-    virtual void RemoveStorage(int position);
+    // Removes the record of a position; true, as the host's removal reports nothing.
+    virtual bool RemoveStorage(int position);
     virtual void SetPostProcessorData(CPostProcessor* postProcessor);
 
     // Puts the operation's item (and its lines) into the plan tree just after
@@ -76,7 +77,7 @@ public:
     virtual void ToggleExclude();
 
     std::int32_t kind = 0;      // type code 1..7
-    std::int32_t index = -1;    // position in the plan at the last calculation
+    std::int32_t index = 0;     // position in the plan at the last calculation
     bool isExclude = false;     // left out of the program
     bool isShowPath = true;     // path shown in the view
     std::string messageText;    // error or warning of the last calculation

@@ -110,17 +110,22 @@ void SplitStatementArguments(DescriptionStatement& statement, std::string_view t
         const bool keepLead = first && keepFirstLeadingBlanks;
         std::size_t comma;
         if (lead < text.size() && text[lead] == '\'') {
-            // Quoted: the text up to the next apostrophe as it stands, commas
-            // and blanks included, then whatever follows up to the comma.
+            // Quoted: the text up to the next apostrophe, commas included,
+            // then whatever follows up to the comma; the argument as a whole
+            // loses its blanks at both ends like any other (the first one
+            // keeps its leading blanks while a script export runs).
             const std::size_t closing = std::min(text.find('\'', lead + 1), text.size());
             const std::size_t afterQuote = std::min(closing + 1, text.size());
             comma = text.find(separator, afterQuote);
             const std::size_t end = comma == std::string_view::npos ? text.size() : comma;
-            std::string argument(keepLead ? text.substr(pos, lead - pos) : std::string_view());
-            argument += text.substr(lead + 1, closing - lead - 1);
-            std::string_view tail = text.substr(afterQuote, end - afterQuote);
-            while (!tail.empty() && IsBlank(tail.back())) tail.remove_suffix(1);
-            argument += tail;
+            std::string argument(text.substr(lead + 1, closing - lead - 1));
+            argument += text.substr(afterQuote, end - afterQuote);
+            while (!argument.empty() && IsBlank(argument.back())) argument.pop_back();
+            if (keepLead) {
+                argument.insert(0, text.substr(pos, lead - pos));
+            } else {
+                argument.erase(0, std::min(argument.find_first_not_of(' '), argument.size()));
+            }
             statement.arguments.push_back(std::move(argument));
         } else {
             comma = text.find(separator, lead);

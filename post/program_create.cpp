@@ -82,10 +82,10 @@ void CPROGRAM::CreateProgram(ProgramOperation* edited, int editedIndex, int* fir
     own(std::make_unique<CCadre_Comment>(std::string()));
     own(std::make_unique<CCadre_M5>());
     own(std::make_unique<CCadre_M30>());
-    for (int i = 0; i <= last; ++i) {
-        ProgramOperation* op = operations[static_cast<std::size_t>(i)];
-        if (op->IsActive()) op->AddDocFrame(list, ownFrames_);
-    }
+    // Every operation of the plan documents itself, those behind an edited
+    // one included (an excluded one gives nothing); an edited operation the
+    // plan does not hold yet has no place in the plan's documents.
+    for (ProgramOperation* op : links->Operations()) op->AddDocFrame(list, ownFrames_);
 
     for (std::size_t k = 1; k < list.size(); ++k)
         if (list[k]->toolNumber == -1) list[k]->toolNumber = list[k - 1]->toolNumber;

@@ -61,6 +61,12 @@ mkdir -p "$work/ex/example"
 "$zarvento" program "$work/ex/example/part.rdp" -o "$work/part.nc" > "$work/out" 2> "$work/err" \
   || fail "program exits $?: $(cat "$work/err")"
 grep -q "NC program: $work/part.nc" "$work/out" || fail "program does not say where the program is"
+# The part's section by the numbers the work field takes (the chamfer at the
+# face is unit 2 of the example's working contour 2-11).
+printf 'synchronize\n' > "$work/section.zsc"
+"$zarvento" run --no-save "$work/ex/example/part.rdp" "$work/section.zsc" > "$work/section" \
+  || fail "listing the section exits $?"
+grep -q '^2: LineSeg( 0,-14, -1,-15, 1 );$' "$work/section" || fail "the section's units are not listed by number"
 grep -q "^N[0-9]* M30" "$work/part.nc" || fail "the NC program has no M30"
 grep -q "post-processor: ISO_Lathe" "$work/err" || fail "the post-processor is not named"
 printf 'panel lsc\n  set "Система ЧПУ (постпроцессор)" ISO_Python\n  ok\nend\ncoordinate-system\n' > "$work/python.zsc"

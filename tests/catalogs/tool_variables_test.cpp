@@ -2,6 +2,7 @@
 // writing the model's variables, the tip position, the insert code and the grid.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "catalog_test_support.h"
@@ -201,6 +202,41 @@ TEST_F(ModelVariablesTest, ReadingTakesAtMostThirtyVariablesAndTheirDerivedField
     EXPECT_EQ(t.aVariables[6].sExpression, "d*2");
     EXPECT_EQ(t.aVariables[6].sNote, "Длина {=d*2}");
     EXPECT_EQ(t.aVariables[29].sName, "v29");
+}
+
+TEST_F(ModelVariablesTest, ATipPositionOfABoringBarMountsTheToolInside) {
+    // The model's tip position names the point the program drives: 1, 2 and
+    // 6 lie inside a bore. A model that says how the tool is mounted keeps
+    // its word; kind 12 is inside in any case.
+    struct Case {
+        int nP, type;
+        std::optional<double> inter;  // the model's "isInter", when it has one
+        bool inside;
+        int tip;  // after the spindle and mounting mirrors (a right-hand tool, M3)
+    };
+    const Case cases[] = {{2, 11, std::nullopt, true, 2}, {6, 11, std::nullopt, true, 6},
+                          {1, 11, std::nullopt, true, 2}, {3, 11, std::nullopt, false, 3},
+                          {2, 11, 0.0, false, 3},         {3, 12, std::nullopt, true, 2},
+                          {3, 12, 0.0, true, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE("nP " + std::to_string(c.nP) + ", kind " + std::to_string(c.type));
+        auto model = std::make_shared<HostDocument>(DocumentType::Part);
+        model->AddVariable("TYPE_", c.type);
+        model->AddVariable("r", 0.4);
+        model->AddVariable("nP", c.nP);
+        if (c.inter) model->AddVariable("isInter", *c.inter);
+        ParamTool t;
+        t.sToolName = "Резец";
+        t.M34 = 3;
+        t.ReadModelVariables(*model);
+        EXPECT_EQ(t.isInter, c.inside);
+        t.UpdateTipPosition();
+        EXPECT_EQ(t.nP, c.tip);
+        // The nose centre lies towards the axis from the tip of an inside tool.
+        if (c.tip == 2) {
+            EXPECT_EQ(t.dNoseDy, -0.4);
+        }
+    }
 }
 
 class WriteVariablesTest : public CatalogTest {

@@ -95,14 +95,18 @@ TEST_F(FrameTemplatesTest, TurningProgramInEachXConvention) {
         {"M05", "M05", {}},
         {"M30", "M30", {}},
     };
+    // Each arc takes the template of the letter it prints: the sense it has
+    // with X as printed (see FramesBuiltInTest), its centre's I a radius
+    // along the printed X.
     struct Case {
         int mode;
         const char* x[4];  // rapid approach, first arc, second arc, retract
+        const char* arcs[2];
     };
     const Case cases[] = {
-        {0, {"X40", "X50", "X60", "X100"}},
-        {1, {"X-20", "X-25", "X-30", "X-50"}},
-        {2, {"X20", "X25", "X30", "X50"}},
+        {0, {"X40", "X50", "X60", "X100"}, {"G02 X50 Z-35 R5", "G03 X60 Z-40 I5 K0"}},
+        {1, {"X-20", "X-25", "X-30", "X-50"}, {"G03 X-25 Z-35 I-5 K0", "G02 X-30 Z-40 R-5"}},
+        {2, {"X20", "X25", "X30", "X50"}, {"G02 X25 Z-35 R5", "G03 X30 Z-40 I5 K0"}},
     };
     for (const Case& c : cases) {
         ResetProcessState();
@@ -121,8 +125,8 @@ TEST_F(FrameTemplatesTest, TurningProgramInEachXConvention) {
             " N4 M03",
             std::string(" N5 G00 ") + c.x[0] + " Z2",
             " N6 G01 Z-30 F0.2",
-            std::string(" N7 G03 ") + c.x[1] + " Z-35 I-5 K0",
-            std::string(" N8 G02 ") + c.x[2] + " Z-40 R-5",
+            std::string(" N7 ") + c.arcs[0],
+            std::string(" N8 ") + c.arcs[1],
             std::string(" N9 G00 ") + c.x[3],
             " N10 G04 P0.5",
             " N11 G28 U0 W0",
@@ -247,6 +251,17 @@ TEST_F(FrameTemplatesTest, ErrorLinesAndFieldsWithoutResult) {
     EXPECT_EQ(ModalState.errorTexts, (Lines{"Неизвестная переменная _Q в строке\nG04 P%f",
                                             "Неправильный спецификатор формата в строке\nA%m B%f",
                                             "Неизвестная переменная 1/0 в строке\nE%3n"}));
+}
+
+TEST_F(FrameTemplatesTest, AnArgumentIsTakenWholeHoweverLong) {
+    // Cut at 259 characters this formula would end in "1+" and fail; a
+    // description's long formula is evaluated as written.
+    std::string sum = "1";
+    while (sum.size() < 301) sum += "+1";
+    ASSERT_EQ(sum.size(), 301u);
+    Load("G04").push_back(Line("G04 P%5.0f", {sum}));
+    EXPECT_EQ(Write(Dwell()), Lines{" G04 P151"});
+    EXPECT_TRUE(ModalState.errorTexts.empty());
 }
 
 TEST_F(FrameTemplatesTest, PrefixBlanksExportRunAndDisabledTemplates) {

@@ -54,14 +54,17 @@ protected:
 };
 
 TEST_F(FramesBuiltInTest, ProgramInEachXConvention) {
+    // The first arc turns counter-clockwise in the internal (Z, X) frame; X
+    // printed mirrored (diameter, radius in +X) turns it clockwise.
     struct Case {
         int mode;
         const char* x[4];  // rapid approach, first arc, second arc, retract
+        const char* g[2];  // the arcs' letters
     };
     const Case cases[] = {
-        {0, {"X40 ", "X50 ", "X60 ", "X100 "}},
-        {1, {"X-20 ", "X-25 ", "X-30 ", "X-50 "}},
-        {2, {"X20 ", "X25 ", "X30 ", "X50 "}},
+        {0, {"X40 ", "X50 ", "X60 ", "X100 "}, {"G02  ", "G03  "}},
+        {1, {"X-20 ", "X-25 ", "X-30 ", "X-50 "}, {"G03  ", "G02  "}},
+        {2, {"X20 ", "X25 ", "X30 ", "X50 "}, {"G02  ", "G03  "}},
     };
     for (const Case& c : cases) {
         ResetProcessState();
@@ -80,8 +83,8 @@ TEST_F(FramesBuiltInTest, ProgramInEachXConvention) {
             " N005  M03",
             std::string(" N006  G00  ") + c.x[0] + "Z2 ",
             " N007  G01  Z-30 F0.2 ",
-            std::string(" N008  G03  ") + c.x[1] + "Z-35 R5 ",
-            std::string(" N009  G02  ") + c.x[2] + "Z-40 R-5 F0.1 ",
+            std::string(" N008  ") + c.g[0] + c.x[1] + "Z-35 R5 ",
+            std::string(" N009  ") + c.g[1] + c.x[2] + "Z-40 R-5 F0.1 ",
             std::string(" N010  G00  ") + c.x[3],
             " N011  G04  P0.5 ",
             " N012  G28 W0",
@@ -176,7 +179,12 @@ TEST_F(FramesBuiltInTest, ArcVariables) {
     CCadre_ArcG02 half(-20, 0, 5, -15, 0, -25, 0, 0.1, false);
     EXPECT_EQ(*half.GetVariable("_R"), 5.0);
     EXPECT_NEAR(*half.GetVariable("_ANG"), 180.0, 1e-9);
-    EXPECT_EQ(*half.GetVariable("_I"), -5.0);
+    // The centre's X offset is a radius along the printed X: the diameter's
+    // and the radius in +X run against the internal X.
+    for (int mode : {0, 1, 2}) {
+        SettingsRecord::Global().xOutputMode = mode;
+        EXPECT_EQ(*half.GetVariable("_I"), mode == 1 ? -5.0 : 5.0) << mode;
+    }
     EXPECT_EQ(*half.GetVariable("_K"), 0.0);
     EXPECT_NEAR(*half.GetVariable("_X3"), -20.0, 1e-9);
     CCadre_ArcG03 most(-20, 0, 5, -15, 0, -25, -0.001, 0.1, false);
@@ -221,7 +229,7 @@ TEST_F(FramesBuiltInTest, ArcFeedWordAfterRapid) {
     Add<CCadre_ArcG03>(-25.0, 2.0, 5.0, -20.0, 2.0, -25.0, -3.0, 0.2, false);
     Lines lines;
     WriteAll(lines, 1);
-    EXPECT_EQ(lines[1], " N002  G03  X50 Z-3 R5 F0.2 ");
+    EXPECT_EQ(lines[1], " N002  G02  X50 Z-3 R5 F0.2 ");
 }
 
 TEST_F(FramesBuiltInTest, XConventionOfTheOutputValues) {

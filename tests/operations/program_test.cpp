@@ -103,11 +103,11 @@ TEST_F(ProgramTest, GoldenProgramOfActiveExcludedAndFailingOperations) {
     CPROGRAM program;
     program.CreateProgram();
     EXPECT_EQ(Text(program), kGolden);
-    // No head or end block before VERSION "18"; the document frames of the
-    // two active operations only.
+    // No head or end block before VERSION "18"; the document frames of every
+    // operation but the excluded one, the failing one included.
     EXPECT_EQ(CountOf<CCadre_Head>(program), 0);
     EXPECT_EQ(CountOf<CCadre_End>(program), 0);
-    EXPECT_EQ(CountOf<CCadre_Doc1>(program), 2);
+    EXPECT_EQ(CountOf<CCadre_Doc1>(program), 3);
     EXPECT_NE(dynamic_cast<CCadre_Doc1*>(program.frames[program.frames.Count() - 1]), nullptr);
     // From the first tool change on, every frame knows the tool it runs with.
     bool toolKnown = false;
@@ -168,8 +168,12 @@ TEST_F(ProgramTest, AnOperationWithAMessageGivesItsHeadingButNoFrames) {
     EXPECT_NE(text.find(" (  Предупреждение )\n ( ================================== )\n (  )\n ( Ошибка )\n (  )"),
               std::string::npos)
         << text;
-    for (std::uint32_t i = 0; i < program.frames.Count(); ++i)
+    // Of the warned operation only its document frame.
+    for (std::uint32_t i = 0; i < program.frames.Count(); ++i) {
+        if (dynamic_cast<CCadre_Doc1*>(program.frames[i])) continue;
         EXPECT_NE(program.frames[i]->operation, &runner->Operation(1)) << i;
+    }
+    EXPECT_EQ(CountOf<CCadre_Doc1>(program), 3);
 }
 
 // An operation that stands in for the one an operation panel edits.
@@ -211,6 +215,10 @@ TEST_F(ProgramTest, TheEditedOperationStandsAtItsIndexAndTheRestIsLeftOut) {
                   std::string::npos)
             << text;
         EXPECT_EQ(GetPLAN()->GetTurnCount(), 4);
+        // Every operation of the plan documents itself, those left out behind
+        // the edited one included; the excluded one and the edited one, which
+        // the plan does not hold, do not.
+        EXPECT_EQ(CountOf<CCadre_Doc1>(program), 3) << index;
     }
     edited.throwing = true;
     CPROGRAM program;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "operations/turn_drill.h"
+#include "operations/turn_otrezka.h"
 #include "operations/turn_threading.h"
 #include "operations_test_support.h"
 
@@ -127,6 +128,36 @@ TEST_F(TurnBaseTest, CopyTakesSettingsAndDeepCopiesButNeverFramesOrBuiltContours
     const std::string before = ContourScriptText(*target.finalContour);
     target = target;
     EXPECT_EQ(ContourScriptText(*target.finalContour), before) << "self-assignment changes nothing";
+}
+
+TEST_F(TurnBaseTest, BuildersReceiveTheApproximationStepsAndTheCutOffWidth) {
+    // On copy, on load and on assignment the builders get the channel's
+    // spline step, and the cut-off builder the tool width.
+    CTurnOTREZKA source;
+    EXPECT_EQ(source.CutOffBuilder().width, 5.0) << "from the construction";
+    source.workChoice = std::make_unique<Contour>();
+    source.sourceChoice = std::make_unique<Contour>();
+    source.StepBezieW = 0.25;
+    source.StepBezieS = 0.75;
+    source.Width = 3.0;
+    auto expect = [](CTurnOTREZKA& op, const char* how) {
+        EXPECT_EQ(op.workBuilder->stepBezie, 0.25) << how;
+        EXPECT_EQ(op.sourceBuilder->stepBezie, 0.75) << how;
+        EXPECT_EQ(op.CutOffBuilder().width, 3.0) << how;
+    };
+    CTurnOTREZKA copy;
+    copy = source;
+    expect(copy, "assigned");
+    ASSERT_TRUE(copy.SaveTurn(0));
+    CTurnOTREZKA loaded;
+    ASSERT_TRUE(loaded.LoadTurn(0));
+    expect(loaded, "loaded");
+}
+
+TEST_F(TurnBaseTest, ANewOperationStandsAtThePlansFirstIndexAndRemovingItsRecordSucceeds) {
+    test::ProbeTurn op;
+    EXPECT_EQ(op.index, 0);
+    EXPECT_TRUE(op.RemoveStorage(0)) << "even without a record to remove";
 }
 
 TEST_F(TurnBaseTest, ADeletedOperationLeavesNoToolLookingAtItsContour) {

@@ -130,10 +130,14 @@ TEST_F(TurnDrillTest, CentringStrokeTopIsTheBottomPlusDepthPlusApproach) {
         "LineSeg( -3,0, 1,-4, 1 );\nLineSeg( 1,-4, 5,-4, 1 );\n");
     EXPECT_EQ(d.nToolPosition, 3);
     ASSERT_FALSE(d.HasMessage()) << d.messageText;
-    const std::vector<test::Move> moves = test::Moves(d);
-    ASSERT_EQ(test::Cuts(d).size(), 1u);
-    EXPECT_EQ(test::Cuts(d)[0].z1, -3.0 + 2.5 + 1.0);
-    EXPECT_EQ(test::Cuts(d)[0].z2, -3.0);
+    // The stroke's top lies inside the bar (its face is at z = 2): the drill
+    // comes along the axis and feeds from just before the face.
+    const std::vector<test::Move> cuts = test::Cuts(d);
+    ASSERT_EQ(cuts.size(), 2u);
+    EXPECT_EQ(cuts[0].x1, 0.0);
+    EXPECT_NEAR(cuts[0].z1, 2.0 + 1.0, 1e-9);
+    EXPECT_EQ(cuts[1].z1, -3.0 + 2.5 + 1.0);
+    EXPECT_EQ(cuts[1].z2, -3.0);
 }
 
 TEST_F(TurnDrillTest, OverrunDeepensTheHoleAndTheToolOffsetMovesTheAxis) {

@@ -159,7 +159,8 @@ TEST_F(TurnGrooveAcrossTest, GrooveNarrowerThanTheToolIsRefused) {
 // from the home point back to it: the start one tool width inside the wall
 // of the binding vertex's side, plunges from the stock less the approach
 // down to the region, idle moves rapid or at feed, the dwell, a groove in a
-// bore plunging outwards.
+// bore plunging outwards (the straight way to and from the home point would
+// cut through the bar's wall).
 TEST_F(TurnGrooveAcrossTest, PlungesByVertexDirectionAndSide) {
     struct Case {
         const char* name;
@@ -185,8 +186,9 @@ TEST_F(TurnGrooveAcrossTest, PlungesByVertexDirectionAndSide) {
          "R-16,-26.5 R100,-100"},
         {"a dwell of 0.01 is none", kGroove, false, 0, 1, 0.01,
          "R-12,-26.5 F-12,-20 R-12,-26.5 R-14,-26.5 F-14,-20 R-14,-26.5 R-16,-26.5 F-16,-20 R-16,-26.5 R100,-100"},
-        {"in a bore", kBoreGroove, false, 0, 1, 0,
-         "R-16,-8.5 F-16,-13 R-16,-8.5 R-18,-8.5 F-18,-13 R-18,-8.5 R-20,-8.5 F-20,-13 R-20,-8.5 R100,-100"},
+        {"in a bore, reached and left along the axis", kBoreGroove, false, 0, 1, 0,
+         "R100,-8.5 R-16,-8.5 F-16,-13 R-16,-8.5 R-18,-8.5 F-18,-13 R-18,-8.5 R-20,-8.5 F-20,-13 R-20,-8.5 R100,-8.5 "
+         "R100,-100"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

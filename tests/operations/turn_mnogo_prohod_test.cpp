@@ -114,6 +114,60 @@ TEST_F(TurnMnogoProhodTest, GoldenPathsOfLongitudinalAndFacingRoughingWithFinish
     }
 }
 
+TEST_F(TurnMnogoProhodTest, ReversedRoughingTakesTheEdgesAsTheyCutThatWay) {
+    // Passes towards +Z from the shoulder at z = -30, over the region z -30
+    // to 2, x -25 to -20, with a tool of plan angles 95 and 30, t = 1, s = 1.
+    // Turned round, the tool leads with its 30 degree edge and trails its 95
+    // degree one: the oblique entry from the shoulder side follows the
+    // trailing edge (a Z run of 1.5 / tan 95 back over the start, not the
+    // 1.5 / tan 30 = 2.6 that would come out of the shoulder), and the lift
+    // at the end of a chain the leading one (straight up). The operation's
+    // angles stay as they are, so a second region or calculation is cut the
+    // same way.
+    auto setup = [](CTurnMnogoProhod& o) {
+        o.indNapr = true;
+        o.isExist = true;
+        test::SetCycleValue(o.turningCycle, "I", 1.0);
+        test::SetCycleValue(o.turningCycle, "P1", 1.0);
+        test::SetCycleValue(o.turningCycle, "P7", 2);
+        o.sFi0 = "95";
+        o.sFi1 = "30";
+        o.isCorrectRadius = false;
+        o.isZachistka = false;
+    };
+    CTurnMnogoProhod& op = MultiPass(test::kStepProfile, setup);
+    ASSERT_EQ(op.messageText, "");
+    const std::vector<Move> moves = test::PathMoves(op);
+    const double kDegree = PI / 180.0;
+    int entries = 0, lifts = 0;
+    for (std::size_t k = 1; k + 1 < moves.size(); ++k) {
+        const Move& m = moves[k];
+        // No cut goes behind the shoulder.
+        if (!m.rapid) {
+            EXPECT_GE(std::min(m.z1, m.z2), -30.0 - 1e-9) << "(" << m.z1 << ", " << m.x1 << ")";
+        }
+        // The oblique entries: from 1.5 above the pass, down to the shoulder.
+        if (!m.rapid && moves[k - 1].rapid && std::fabs(m.x2 - m.x1 - 1.5) < 1e-9) {
+            ++entries;
+            EXPECT_NEAR(m.z1, -30.0 - 1.5 / std::tan(95.0 * kDegree), 1e-9);
+            EXPECT_NEAR(m.z2, -30.0, 1e-9);
+        }
+        // The lift at the end of the chain, from the last retract out to X_S.
+        if (m.rapid && std::fabs(m.x2 + 26.5) < 1e-9 && m.x1 > -26.0) {
+            ++lifts;
+            EXPECT_NEAR(m.z2, m.z1, 1e-9) << "straight up";
+            EXPECT_NEAR(m.z1, 2.0 + 1.5 - 1.0 / std::tan(95.0 * kDegree), 1e-9) << "the retract follows the 95 edge";
+        }
+    }
+    EXPECT_EQ(entries, 4);
+    EXPECT_EQ(lifts, 1);
+    EXPECT_DOUBLE_EQ(op.fi, 95.0);
+    EXPECT_DOUBLE_EQ(op.fi1, 30.0);
+    const std::string first = runner->Text(0);
+    runner->Run();
+    EXPECT_EQ(runner->Text(0), first) << "the angles do not alternate between calculations";
+}
+
 TEST_F(TurnMnogoProhodTest, TwoPocketsAreRoughedChainByChain) {
     UseToolPlanAngles(*GetSPID()->GetTool(0), 93.0, 30.0);
     CTurnMnogoProhod& op = MultiPass(kLandProfile, [](CTurnMnogoProhod& o) {

@@ -16,6 +16,7 @@
 #include "nc/cycle_auto.h"
 #include "operations/turn_threading.h"
 #include "operations_test_support.h"
+#include "path_checks.h"
 #include "platform/host_named_object.h"
 #include "platform/messages.h"
 #include "platform/storage_record.h"
@@ -44,15 +45,18 @@ protected:
     }
 
     // A threading operation on the line with the worked example's strategy:
-    // first pass 0.5, finishing 0.25, one spring pass, depth 0.92, constant
-    // depth, no flank infeed.
+    // first pass 0.5, finishing 0.25, one spring pass, depth 0.92 as given
+    // (not from the pitch), constant depth, no flank infeed, and the spindle
+    // stopped and restarted for every pass (no post-processor gives a code).
     CTurnTHREADING& Thread(const std::string& script = kThreadLine,
                            const std::function<void(CTurnTHREADING&)>& setup = {}) {
         CTurn& op = runner->AddKind(kTurnTHREADING, script, [&](CTurn& o) {
             auto& t = dynamic_cast<CTurnTHREADING&>(o);
+            t.isAutoDepth = false;
             t.Depth = 0.92;
             Choice(t, "P1", 0);
             Choice(t, "P2", 0);
+            Choice(t, "P6", 1);
             if (setup) setup(t);
         });
         return dynamic_cast<CTurnTHREADING&>(op);
@@ -251,61 +255,108 @@ TEST_F(TurnThreadingTest, RestartsTurnTheSpindleAsTheFirstPassDid) {
 
 TEST_F(TurnThreadingTest, SynchronisationCodePasses) {
     PostProcessorWithSyncCode("M19");
-    CTurnTHREADING& op = Thread();
+    CTurnTHREADING& op = Thread(kThreadLine, [](CTurnTHREADING& t) { Choice(t, "P6", 0); });
     runner->Run();
     EXPECT_EQ(op.Cycle().FindParam("P6")->ListIndex(), 0);
     const std::string rough = "FSTFRRR";
     const std::string full = "FSTRR";
-    EXPECT_EQ(Pattern(op), rough.substr(1) + rough + full + full + "R");
+    // A full pass after another comes down from the retract point, where the
+    // one before left the tool.
+    EXPECT_EQ(Pattern(op), rough.substr(1) + rough + full + "R" + full + "R");
+    const CCadreISO* previous = nullptr;
+    for (const auto& f : op.Frames()) {
+        if (f->kindLetter != 'L') continue;
+        if (previous) {
+            EXPECT_TRUE(std::fabs(previous->end.x - f->start.x) < 1e-9 &&
+                        std::fabs(previous->end.z - f->start.z) < 1e-9)
+                << "a move starts away from the end of the one before";
+        }
+        previous = f.get();
+    }
     const std::string text = runner->Text(0);
     EXPECT_NE(text.find("M19"), std::string::npos) << text;
     EXPECT_EQ(text.find("M05"), std::string::npos) << text;
 }
 
-TEST_F(TurnThreadingTest, WarningWithoutSynchronisationCode) {
-    const std::string warning =
-        "Не задан код синхронизации с нулем шпинделя в постпроцессоре./nСинхронизация будет выполняться через "
-        "остановку шпинделя.";
+TEST_F(TurnThreadingTest, TheReturnStartsWhereTheLastPassLeftTheTool) {
+    // Roughing passes alone: after the last one the tool went from its
+    // retract point R1 (3, -11.5) back to the line at (3, -10), and the
+    // retract to the home point, like the next operation's approach, starts
+    // there and not at R1.
+    PostProcessorWithSyncCode("M19");
+    CTurnTHREADING& op = Thread(kThreadLine, [](CTurnTHREADING& t) {
+        Choice(t, "P6", 0);
+        Value(t, "P4", "0");
+        Value(t, "P5", "0");
+    });
+    runner->Run();
+    ASSERT_EQ(ThreadMoves(op).size(), 2u);
+    EXPECT_NEAR(op.retractZ, 3.0, 1e-12);
+    EXPECT_NEAR(op.retractX, -10.0, 1e-12);
+    test::ExpectContinuous(test::PathMoves(op));
+}
+
+TEST_F(TurnThreadingTest, WithoutASynchronisationCodeOnlyOneCutIsMade) {
+    // No post-processor, so no code: passes that need it are refused rather
+    // than cut on as many helices; a thread of one cut needs none. The
+    // choice of the method stays as it was.
     struct Case {
         const char* name;
         std::function<void(CTurnTHREADING&)> setup;
-        bool warned;
+        bool refused;
     };
     const Case cases[] = {
         {"several passes", {}, true},
-        {"one pass",
+        {"one cut",
+         [](CTurnTHREADING& t) {
+             t.Depth = 0.5;
+             Value(t, "P4", "0");
+             Value(t, "P5", "0");
+         },
+         false},
+        {"one cut and one spring pass",
          [](CTurnTHREADING& t) {
              t.Depth = 0.5;
              Value(t, "P4", "0");
          },
-         false},
-        {"one pass and two spring passes",
+         true},
+        {"one cut of each of two starts",
          [](CTurnTHREADING& t) {
              t.Depth = 0.5;
+             t.Nzahod = 2;
              Value(t, "P4", "0");
-             Value(t, "P5", "2");
+             Value(t, "P5", "0");
          },
          true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         runner->Clear();
-        CTurnTHREADING& op = Thread(kThreadLine, c.setup);
+        CTurnTHREADING& op = Thread(kThreadLine, [&](CTurnTHREADING& t) {
+            Choice(t, "P6", 0);
+            if (c.setup) c.setup(t);
+        });
         MessageLog::Instance().Clear();
         runner->Run();
         EXPECT_TRUE(Entries().empty()) << "silent during the recalculation";
-        // Outside a recalculation, with the choice back on the code.
-        Choice(op, "P6", 0);
-        MessageLog::Instance().Clear();
-        op.CreateContourPath();
-        ASSERT_EQ(Entries().size(), c.warned ? 1u : 0u);
-        if (c.warned) {
-            EXPECT_EQ(Entries()[0].text, warning);
-            EXPECT_EQ(Entries()[0].caption, "Orbisel");
-            EXPECT_EQ(Entries()[0].style, 0x30);
+        EXPECT_EQ(op.Cycle().FindParam("P6")->ListIndex(), 0);
+        if (c.refused) {
+            EXPECT_EQ(op.messageText, std::string("Ошибка:\n") + CTurnTHREADING::kNoSyncCode);
+            EXPECT_TRUE(ThreadMoves(op).empty());
+        } else {
+            EXPECT_FALSE(op.HasMessage()) << op.messageText;
+            EXPECT_EQ(Pattern(op), "T5RRR") << "the cut, the retract and the return";
         }
-        EXPECT_EQ(op.Cycle().FindParam("P6")->ListIndex(), 1);
     }
+    // Outside a recalculation the refusal is shown.
+    runner->Clear();
+    CTurnTHREADING& op = Thread(kThreadLine, [](CTurnTHREADING& t) { Choice(t, "P6", 0); });
+    runner->Run();
+    MessageLog::Instance().Clear();
+    op.CreateContourPath();
+    ASSERT_EQ(Entries().size(), 1u);
+    EXPECT_EQ(Entries()[0].text, std::string("Ошибка:\n") + CTurnTHREADING::kNoSyncCode);
+    EXPECT_EQ(Entries()[0].caption, "Orbisel");
 }
 
 TEST_F(TurnThreadingTest, EveryPassOfAStartBeginsAtOneZ) {
@@ -548,16 +599,38 @@ TEST_F(TurnThreadingCycleTest, CycleFrameCarriesTheProfileAndTheVariables) {
     }
 }
 
-TEST_F(TurnThreadingCycleTest, ClearanceMovesTheCycleStart) {
-    CTurnTHREADING& op = CycleOperation(kThreadLine, "Cylinder", true);
-    runner->Run();
-    const std::vector<CCycle_Auto*> cycles = CycleFrames(op);
-    ASSERT_EQ(cycles.size(), 1u);
-    const auto& frames = op.Frames();
-    const auto at = std::find_if(frames.begin(), frames.end(), [&](const auto& f) { return f.get() == cycles[0]; });
-    ASSERT_NE(at + 1, frames.end());
-    EXPECT_NEAR((*(at + 1))->end.x, -8.0, 1e-12);
-    EXPECT_NEAR((*(at + 1))->end.z, 3.0, 1e-12);
+TEST_F(TurnThreadingCycleTest, ClearanceMovesTheCycleStartAwayFromTheDepth) {
+    // The cycle comes back to its start X after every pass: outside an outer
+    // thread, inside an inner one (a line drawn towards +Z), also for a
+    // left-hand outer thread cut from its other end. Taken towards the depth
+    // the start of an outer thread would lie in the material.
+    const struct {
+        const char* name;
+        const char* line;
+        bool left;
+        double x, z;
+    } cases[] = {{"outer", kThreadLine, false, -12.0, 3.0},
+                 {"outer, left-hand", kThreadLine, true, -12.0, -23.0},
+                 {"inner", kThreadLineTowardsPlusZ, false, -8.0, 3.0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        runner->Clear();
+        CTurnTHREADING& op = CycleOperation(c.line, "Cylinder", true, [&](CTurnTHREADING& t) {
+            t.indNapr = c.left;
+            t.isExist = true;
+        });
+        runner->Run();
+        const std::vector<CCycle_Auto*> cycles = CycleFrames(op);
+        ASSERT_EQ(cycles.size(), 1u);
+        const auto& frames = op.Frames();
+        const auto at = std::find_if(frames.begin(), frames.end(), [&](const auto& f) { return f.get() == cycles[0]; });
+        ASSERT_NE(at + 1, frames.end());
+        EXPECT_NEAR((*(at + 1))->end.x, c.x, 1e-12);
+        EXPECT_NEAR((*(at + 1))->end.z, c.z, 1e-12);
+        // The profile goes as deep as the passes do, on the same side.
+        const CUnit& deep = *cycles[0]->secondContour->GetUnit(1);
+        EXPECT_NEAR(deep.StartPoint.x, -10.0 + (c.x < -10.0 ? 0.92 : -0.92), 1e-12);
+    }
 }
 
 TEST_F(TurnThreadingCycleTest, RepetitionsLieWhereTheElementaryMovesCutThem) {

@@ -32,6 +32,7 @@
 #include "post/program.h"
 #include "test_support.h"
 #include "tests/operations/path_checks.h"
+#include "tests/operations/program_checks.h"
 
 namespace zarvento::test {
 namespace {
@@ -311,8 +312,9 @@ struct PlanePoint {
 };
 
 // Points along a move from (z1, x1) in the turning plane (x the negated
-// radius): a line, or an arc of the printed radius, G03 turning clockwise
-// with Z to the right and the radius up, as the program's arcs run.
+// radius): a line, or an arc of the printed radius, G02 turning clockwise
+// with Z to the right and the printed X (the diameter) up, as a control
+// reads it.
 std::vector<PlanePoint> PointsAlong(const ProgramMove& m, double z1, double x1) {
     const double z2 = m.z, x2 = -m.x / 2;
     std::vector<PlanePoint> points;
@@ -324,18 +326,18 @@ std::vector<PlanePoint> PointsAlong(const ProgramMove& m, double z1, double x1) 
         }
         return points;
     }
-    // In (Z, radius): the centre lies right of the chord for G03, left for G02.
+    // In (Z, radius): the centre lies right of the chord for G02, left for G03.
     const double r1 = -x1, r2 = -x2;
     const double dz = z2 - z1, dr = r2 - r1, chord = std::hypot(dz, dr);
     if (chord < 1e-9) return {{z2, x2}};
     const double h = std::sqrt(std::max(0.0, m.r * m.r - chord * chord / 4));
-    const double side = m.g == 3 ? 1.0 : -1.0;
+    const double side = m.g == 2 ? 1.0 : -1.0;
     const double cz = (z1 + z2) / 2 + side * h * dr / chord, cr = (r1 + r2) / 2 - side * h * dz / chord;
     const double a1 = std::atan2(r1 - cr, z1 - cz);
     double sweep = std::atan2(r2 - cr, z2 - cz) - a1;
     // The minor arc the radius gives, in the arc's own sense.
-    if (m.g == 3 && sweep > 0) sweep -= 2 * PI;
-    if (m.g == 2 && sweep < 0) sweep += 2 * PI;
+    if (m.g == 2 && sweep > 0) sweep -= 2 * PI;
+    if (m.g == 3 && sweep < 0) sweep += 2 * PI;
     for (int i = 0; i <= kSteps; ++i) {
         const double a = a1 + sweep * i / kSteps;
         points.push_back({cz + m.r * std::cos(a), -(cr + m.r * std::sin(a))});
@@ -390,6 +392,40 @@ TEST_F(ExampleProgramTest, TheToolsKeepOffThePartAndRoughingLeavesItsAllowance) 
             }
             z = ez, x = ex, started = true;
         }
+    }
+}
+
+// The saved program read as a control reads it, the nose circle swept along
+// it against the bar and the part: no move into the part or the chuck, no
+// rapid into the stock, the finishing pass on the part all along its
+// working contour; with the plan angles heeded in the roughing too.
+TEST_F(ExampleProgramTest, AControlRunsTheProgramWithoutAFault) {
+    ASSERT_NO_FATAL_FAILURE(MakeExamplePlan());
+    FileReadResult profile = ReadTextFile(examples / "shaft" / "stepped-shaft.profile", TextEncoding::Utf8);
+    ASSERT_TRUE(profile.ok);
+    std::unique_ptr<Contour> part = ParseContourScript(profile.text);
+    ASSERT_TRUE(part);
+    const auto bar = BarContour(90, 45, 0, 2);
+    CPLAN& plan = *GetPLAN();
+    auto op = [&](int i) -> CTurn& { return dynamic_cast<CTurn&>(*plan.GetTurn(i)); };
+    for (const char* angles : {"", "cycle.P7=3 cycle.P8=93 cycle.P9=32", "cycle.P7=2"}) {
+        SCOPED_TRACE(angles);
+        if (*angles) {
+            CommandScript runner(examples / "shaft");
+            runner.Run(std::string("answer turn ok ") + angles + "\nedit 0\n");
+            EXPECT_EQ(runner.CommandsFailed(), 0);
+        }
+        for (int i = 0; i < plan.GetTurnCount(); ++i) EXPECT_FALSE(op(i).HasMessage()) << op(i).messageText;
+        CPROGRAM program;
+        std::string text;
+        for (const std::string& line : SavedProgram(program)) text += line + "\n";
+        std::vector<ReadMove> moves = ReadProgram(text, 0, 0.0, 0.0);
+        for (ReadMove& m : moves) m.op = m.tool / 100 - 1;  // T0101: the roughing, T0202: the finishing
+        for (int i = 0; i < plan.GetTurnCount(); ++i) ExpectArcsReadAsComputed(op(i), moves, i);
+        MachiningCheck check(*bar, *part);
+        EXPECT_EQ(check.Run(moves, [&](const ReadMove& m) { return m.op < 0 ? Nose{} : NoseOf(op(m.op)); }), "")
+            << text;
+        EXPECT_EQ(check.FirstUnreached(*op(1).workContour, NoseOf(op(1)).r), "") << text;
     }
 }
 

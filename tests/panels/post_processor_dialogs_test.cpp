@@ -109,19 +109,23 @@ TEST_F(PostProcessorDialogsTest, PropertiesListEveryCycleAndThePlanKeepsItsOwnTe
     Run("panel lsc\n pick ЛСК-1\n set \"Система ЧПУ (постпроцессор)\" ISO_Python\n ok\nend\ncoordinate-system\n");
     ASSERT_TRUE(PostProcessorSettings::Current().UsePython);
     Open({{"select", "100", "0"}, {"click", "105"}, {"close"}}, {{"dump"}, {"close"}});
+    // The plan's program is written by its own description again, not by the
+    // one the properties read.
+    EXPECT_TRUE(PostProcessorSettings::Current().UsePython);
     ASSERT_EQ(said.size(), 1u);
     const std::string& shown = said[0];
     EXPECT_NE(shown.find("dialog [postprocessor-properties] 1121 \"Свойства постпроцессора ISO_Lathe\""),
               std::string::npos);
     EXPECT_NE(shown.find("10: label \"Поддерживаемые циклы\""), std::string::npos);
     EXPECT_NE(shown.find("columns \"Код\" 60 \"Название цикла\" 255"), std::string::npos);
-    EXPECT_NE(shown.find("| \"G71\" \"Longitudinal roughing\"\n    | \"G83\" \"Deep-hole drilling\"\n"
-                         "    | \"G76\" \"Thread cutting\"\n    | \"G84\" \"Tapping\"\n"),
-              std::string::npos)
-        << shown;
-    // The plan's program is written by its own description again, not by the
-    // one the properties read.
-    EXPECT_TRUE(PostProcessorSettings::Current().UsePython);
+    // Every cycle of the description, code and name, in its order.
+    CPostProcessor lathe("ISO_Lathe", (installed / "ISO_Lathe.py3").string());
+    ASSERT_TRUE(lathe.ReadPostProcessorDescription());
+    ASSERT_GT(lathe.GetCycles().size(), 2u);
+    std::string rows;
+    for (const auto& cycle : lathe.GetCycles())
+        rows += "    | \"" + cycle->GetGCode() + "\" \"" + cycle->GetName() + "\"\n";
+    EXPECT_NE(shown.find(rows), std::string::npos) << shown;
 }
 
 TEST_F(PostProcessorDialogsTest, EditAndCreateStartTheEditorWithoutWaiting) {

@@ -3,7 +3,6 @@
 // Scenarios are written in the command script the command-line program runs.
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <filesystem>
 #include <fstream>
 
@@ -52,10 +51,11 @@ public:
         record.ReadNamedValue("sNameTurn");
         name_ = record.ReadBuffer().ToBStr();
     }
-    void RemoveStorage(int position) override {
+    bool RemoveStorage(int position) override {
         log_.push_back("remove " + std::to_string(position));
         StorageRecord record;
         record.Remove("Zarvento.Turn." + std::to_string(position));
+        return true;
     }
     void ShowFrames() override { log_.push_back("show " + name_); }
     const Contour* GetToolContour() const override { return hasTool ? &tool_ : nullptr; }
@@ -85,72 +85,30 @@ private:
     int made_ = 0;
 };
 
-// The coordinate-system panel as the plan command sees it: the choice of a
-// user (a system of the part by name, a post-processor by name) made on a
-// copy of the plan data and assigned back on OK, as the panel on the host
-// does (that one is tested with the panels).
-class ChoosingPanels : public PlanPanels {
-public:
-    struct Choice {
-        std::string lsc;
-        std::string post;
-        int result = IDOK_;
-    };
-
-    int ShowPanel_LSC(CSPID& spid) override {
-        if (choices.empty()) {
-            PanelScript::Instance().Record(PanelEntry{kLSC, {}, IDCANCEL_, true});
-            return IDCANCEL_;
-        }
-        const Choice choice = choices.front();
-        choices.pop_front();
-        PanelScript::Instance().Record(PanelEntry{kLSC, {}, choice.result, false});
-        auto copy = std::make_unique<CSPID>();
-        *copy = spid;
-        for (const HostObjectPtr& obj : ActiveHostDocument()->ObjectsOfType(LocalCoordinateSystem::kObjectType))
-            if (!choice.lsc.empty() && obj->Name() == choice.lsc)
-                copy->pLSC = std::static_pointer_cast<LocalCoordinateSystem>(obj);
-        if (!choice.post.empty()) {
-            copy->sNamePostProcessor = choice.post;
-            copy->CheckPostProcessor();
-        }
-        if (choice.result == IDOK_) spid = *copy;
-        return choice.result;
-    }
-
-    std::deque<Choice> choices;
-};
-
 class CommandDoorTest : public PlanTest {
 protected:
     void SetUp() override {
         PlanTest::SetUp();
         SetModuleDirectory(folder->Path());
-        previousPanels = RegisterPlanPanels(&panels);
     }
     void TearDown() override {
         // Every path closes the bracket and gives the busy flag back.
         EXPECT_EQ(MessageLog::Instance().ModalDepth(), 0);
         EXPECT_FALSE(BusyFlag);
-        RegisterPlanPanels(previousPanels);
         SetModuleDirectory(std::nullopt);
         PlanTest::TearDown();
     }
 
     void Run(const std::string& text) { script.Run(text); }
-    // The coordinate-system command with the user's choice in its panel.
-    void Choose(const std::string& lsc, const std::string& post = {}, int result = IDOK_) {
-        panels.choices.push_back({lsc, post, result});
-        Run("coordinate-system\n");
-    }
 
     // A part with its coordinate system set through the panel and a bar stock
     // through the plan-data panel.
     void ReadyPlan(int operations = 0) {
         part->AddLocalCoordinateSystem("ЛСК-1", {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
         AddProfile(SteppedShaft(80, 20));
-        Choose("ЛСК-1");
-        Run("answer spid ok L=90 D=45\n"
+        Run("answer lsc ok lsc=ЛСК-1\n"
+            "coordinate-system\n"
+            "answer spid ok L=90 D=45\n"
             "plan-data\n");
         for (int k = 0; k < operations; ++k) Run("answer turn ok\ncreate 2\n");
         log.clear();
@@ -189,8 +147,6 @@ protected:
     std::vector<std::string> log;
     ScenarioFactory factory{log};
     CommandScript script;
-    ChoosingPanels panels;
-    PlanPanels* previousPanels = nullptr;
 };
 
 const char* kNoLSC = "Задайте систему координат ЧПУ";
@@ -246,7 +202,7 @@ TEST_F(CommandDoorTest, WhichActionsNeedACoordinateSystemAndAStock) {
         SCOPED_TRACE(c.action);
         DeletePLAN();
         DeleteSPID();
-        if (c.lsc) Choose("ЛСК-1");
+        if (c.lsc) Run("answer lsc ok lsc=ЛСК-1\ncoordinate-system\n");
         MessageLog::Instance().Clear();
         PanelScript::Instance().Reset();
         RunLibraryCommand(2, c.action, -1);
@@ -378,23 +334,23 @@ TEST_F(CommandDoorTest, CoordinateSystemChangeIsDetectedByObjectOrPostProcessorN
     }
     part->AddLocalCoordinateSystem("ЛСК-2", {5, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
     ReadyPlan(1);
-    Choose("", "Alpha");
+    Run("answer lsc ok post=Alpha\ncoordinate-system\n");
     ASSERT_NE(GetSPID()->GetPostProcessor(), nullptr);
     EXPECT_EQ(Saves(), std::vector<std::string>{"save 0 op1k2"});
     const std::string startText = BuiltInFrameTexts::Global().startText;
     EXPECT_EQ(startText, "G90 Alpha");
     // The same choice again changes nothing.
     log.clear();
-    Choose("ЛСК-1", "Alpha");
+    Run("answer lsc ok lsc=ЛСК-1 post=Alpha\ncoordinate-system\n");
     EXPECT_TRUE(Saves().empty());
     // Another system alone is a change.
-    Choose("ЛСК-2");
+    Run("answer lsc ok lsc=ЛСК-2\ncoordinate-system\n");
     EXPECT_EQ(GetSPID()->GetLSC()->Name(), "ЛСК-2");
     EXPECT_EQ(Saves(), std::vector<std::string>{"save 0 op1k2"});
     // Beta picked, then the panel cancelled: the plan keeps Alpha, and so do
     // the process-wide templates that picking Beta replaced.
     log.clear();
-    Choose("", "Beta", IDCANCEL_);
+    Run("answer lsc cancel post=Beta\ncoordinate-system\n");
     EXPECT_TRUE(Saves().empty());
     EXPECT_EQ(GetSPID()->GetPostProcessor()->GetName(), "Alpha");
     EXPECT_EQ(BuiltInFrameTexts::Global().startText, startText);

@@ -21,7 +21,10 @@ public:
         log_.push_back(name_ + "@" + std::to_string(position));
         if (onCalculate) onCalculate(*this);
     }
-    void RemoveStorage(int position) override { log_.push_back("remove " + std::to_string(position)); }
+    bool RemoveStorage(int position) override {
+        log_.push_back("remove " + std::to_string(position));
+        return true;
+    }
     void SelectFrames(bool select) override { log_.push_back(name_ + (select ? " select" : " deselect")); }
     void ShowFrames() override { log_.push_back(name_ + " show"); }
     void UnhideFrames() override { log_.push_back(name_ + " unhide"); }

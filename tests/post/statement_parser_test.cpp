@@ -54,7 +54,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ScanCase{"Plain", "\nCYCLE(G800EL, Drilling cycle, Drilling);\n", {"CYCLE[G800EL|Drilling cycle|Drilling]"}},
         ScanCase{"QuotedComma", "PRINT('a, b', c);", {"PRINT[a, b|c]"}},
-        ScanCase{"QuotedKeepsBlanksAndTail", "PRINT(' x ' y , z);", {"PRINT[ x  y|z]"}},
+        // Blanks at both ends go, quoted or not; those inside stay.
+        ScanCase{"QuotedLosesItsEndBlanksAndKeepsItsTail", "PRINT(' x ' y , z);", {"PRINT[x  y|z]"}},
+        ScanCase{"QuotedBlanksAtTheEnds", "PRINT(' G90 ', x);", {"PRINT[G90|x]"}},
+        ScanCase{"QuotedBlanksOnly", "PRINT(a, '   ');", {"PRINT[a|]"}},
         ScanCase{"UnclosedQuoteRunsToTheEnd", "PRINT(a, 'b, c);", {"PRINT[a|b, c]"}},
         ScanCase{"EmptyArguments", "PRINT(a,, b,);", {"PRINT[a||b|]"}},
         ScanCase{"LeadingComma", "PRINT(, b);", {"PRINT[|b]"}}, ScanCase{"BlankList", "PRINT( );", {"PRINT[]"}},

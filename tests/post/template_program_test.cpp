@@ -43,6 +43,7 @@ class PlanStandIn : public PARAMETERS {
 public:
     const double* GetParameter(std::string_view name) override {
         if (name == "i") return ModalState.loopIndex > 0 ? &(loop = ModalState.loopIndex) : nullptr;
+        if (name == "_NumStr") return &ModalState.frameCounter;
         auto v = values.find(std::string(name));
         return v == values.end() ? nullptr : &v->second;
     }

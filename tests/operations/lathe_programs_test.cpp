@@ -1,0 +1,511 @@
+// Small parts planned by scripts and written by the installed post-processors
+// as the main job does it (stored, reopened, synchronised), read back as an
+// ISO lathe control reads them: threads cut as synchronised G32 passes to the
+// profile depth of their pitch, the threading, tapping, drilling and roughing
+// cycles with the operation's values, grooves no wider or narrower than the
+// blade, and the lathe's own start, tool call and spindle blocks.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+
+#include "catalogs/tool_model_text.h"
+#include "operations/headless_turn_panels.h"
+#include "operations/turn.h"
+#include "operations/turn_drill.h"
+#include "operations/turn_kanavka.h"
+#include "path_checks.h"
+#include "plan/command_script.h"
+#include "plan/plan.h"
+#include "plan/spid.h"
+#include "platform/host_application.h"
+#include "platform/host_folder.h"
+#include "platform/line_reader.h"
+#include "platform/messages.h"
+#include "platform/module.h"
+#include "platform/settings_record.h"
+#include "post/program.h"
+#include "post/python_run.h"
+#include "test_support.h"
+
+namespace zarvento::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The outside of a bar of diameter 20 from the face to z = -20 with a 1 mm
+// chamfer: the thread line is unit 3, the cylinder.
+constexpr const char* kThreadPart =
+    "LineSeg( 0,0, 0,-9, 1 );\nLineSeg( 0,-9, -1,-10, 1 );\nLineSeg( -1,-10, -20,-10, 1 );\n"
+    "LineSeg( -20,-10, -20,0, 1 );\n";
+constexpr const char* kThreadStock = "L=22 D=20 Z=0";
+// A threading chisel: a 60 degree triangle with its tip at the origin.
+constexpr const char* kChisel =
+    "variable TYPE_ 15 \"Тип инструмента%\"\nsketch Contour\nline 0 0 3 -5.196\nline 3 -5.196 -3 -5.196\n"
+    "line -3 -5.196 0 0\nend\n";
+// A drill or tap: a 20 x 4 plate; its kind and diameter come first.
+constexpr const char* kPlate = "sketch Contour\nline 0 0 20 0\nline 20 0 20 4\nline 20 4 0 4\nline 0 4 0 0\nend\n";
+
+// The folder the program runs in for a test's life: the scripts name the
+// tool models relative to it.
+class WorkingFolder {
+public:
+    explicit WorkingFolder(const fs::path& folder) : previous_(fs::current_path()) { fs::current_path(folder); }
+    ~WorkingFolder() { fs::current_path(previous_); }
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+private:
+    fs::path previous_;
+};
+
+// The words of a program block after its number, as a control reads them:
+// letter and value, the G codes in order.
+struct Block {
+    std::string text;
+    std::vector<std::string> g;
+    std::map<char, double> words;
+
+    bool Has(char letter) const { return words.count(letter) != 0; }
+    double operator[](char letter) const { return words.at(letter); }
+    bool IsG(const std::string& code) const { return std::find(g.begin(), g.end(), code) != g.end(); }
+};
+
+std::vector<Block> Blocks(const std::vector<std::string>& lines) {
+    std::vector<Block> blocks;
+    for (std::string line : lines) {
+        line.erase(0, std::min(line.find_first_not_of(' '), line.size()));
+        if (line.empty() || line[0] != 'N') continue;
+        Block b;
+        b.text = line;
+        std::size_t k = 0;
+        while (k < line.size()) {
+            while (k < line.size() && line[k] == ' ') ++k;
+            const std::size_t end = std::min(line.find(' ', k), line.size());
+            const std::string word = line.substr(k, end - k);
+            k = end;
+            if (word.size() < 2 || !std::isalpha(static_cast<unsigned char>(word[0]))) continue;
+            if (word[0] == 'G') {
+                b.g.push_back(word);
+                continue;
+            }
+            double value = 0.0;
+            if (ParseDouble(word.substr(1), value)) b.words[word[0]] = value;
+        }
+        blocks.push_back(std::move(b));
+    }
+    return blocks;
+}
+
+// The blocks of one G code, in order.
+std::vector<Block> With(const std::vector<Block>& blocks, const std::string& code) {
+    std::vector<Block> out;
+    for (const Block& b : blocks)
+        if (b.IsG(code)) out.push_back(b);
+    return out;
+}
+
+int Count(const std::vector<Block>& blocks, const std::string& text) {
+    return static_cast<int>(std::count_if(blocks.begin(), blocks.end(),
+                                          [&](const Block& b) { return b.text.find(text) != std::string::npos; }));
+}
+
+class LatheProgramTest : public CleanStateTest {
+protected:
+    void SetUp() override {
+        CleanStateTest::SetUp();
+        SetHostFolder(folder.Path());
+        RegisterTurnFactory();
+        app = &ConnectHostApplication();
+        previous = RegisterPlanPanels(&panels);
+        fs::create_directories(folder.Path() / "POSTPROCESSORS");
+        const fs::path installed = fs::path(FixturePath("")) / ".." / ".." / "POSTPROCESSORS";
+        for (const char* name : {"ISO_Lathe.py3", "ISO_Python.py3"})
+            fs::copy_file(installed / name, folder.Path() / "POSTPROCESSORS" / name);
+        SetModuleDirectory(folder.Path());
+        SettingsRecord::Global().SetDefaults();
+        PythonRunTimeouts::Current().programMs = 5000;
+        working = std::make_unique<WorkingFolder>(folder.Path());
+    }
+    void TearDown() override {
+        working.reset();
+        SetModuleDirectory(std::nullopt);
+        RegisterPlanPanels(previous);
+        CleanStateTest::TearDown();
+    }
+
+    struct Plan {
+        std::string profile;  // the part's faces in the units' text form
+        std::string stock;    // the plan-data panel's stock fields
+        std::string tool;     // the tool model's text after its first line
+        std::string operations;
+        std::string post = "ISO_Lathe";
+    };
+
+    // Makes the part, plans it, stores the document and synchronises it in a
+    // new run, as the main job does; then the program's blocks. The plan's
+    // operations as they came out of the synchronisation stay in `plan`.
+    std::vector<Block> Program(const Plan& p) {
+        // Each part and tool of its own: documents still open keep their files.
+        const std::string n = std::to_string(++made);
+        std::ofstream("part.profile") << p.profile;
+        std::ofstream("tool.txt") << "zarvento-tool-model 1\n" << p.tool;
+        ToolModelText::Convert("tool.txt", "tool" + n + ".rdp");
+        HostDocumentPtr part = app->Documents().Add(DocumentType::Part);
+        CommandScript runner(folder.Path());
+        runner.Run("lsc \"ЛСК-1\"\nprofile part.profile\nanswer lsc ok lsc=\"ЛСК-1\" post=" + p.post +
+                   "\ncoordinate-system\nanswer spid ok " + p.stock +
+                   " positions=4 x0=60 z0=40 tool1=\"T\" model1=tool" + n + ".rdp\nplan-data\n" + p.operations);
+        const std::string path = (folder.Path() / ("part" + n + ".rdp")).string();
+        part->SaveAs(path);
+        app->Documents().Close(part);
+        DeletePLAN();
+        DeleteSPID();
+        app->Documents().Open(path);
+        plan = GetPLAN();
+        plan->Synchronize();
+        CPROGRAM program;
+        program.CreateProgram();
+        std::vector<std::string> lines;
+        EXPECT_TRUE(program.MakeProgramText(lines));
+        text.clear();
+        for (const std::string& line : lines) text += line + "\n";
+        return Blocks(lines);
+    }
+    CTurn& Operation(int i) { return dynamic_cast<CTurn&>(*plan->GetTurn(i)); }
+
+    TempDir folder;
+    HostApplication* app = nullptr;
+    HeadlessTurnPanels panels;
+    PlanPanels* previous = nullptr;
+    std::unique_ptr<WorkingFolder> working;
+    CPLAN* plan = nullptr;
+    int made = 0;
+    std::string text;  // the program, for the messages of failed checks
+};
+
+// The thread passes of a program: the G32 moves, and the X every one starts
+// at (the block before it), as a diameter.
+struct ThreadPasses {
+    std::vector<Block> moves;
+    std::vector<double> depthX;
+};
+
+ThreadPasses Passes(const std::vector<Block>& blocks) {
+    ThreadPasses passes;
+    double x = 0.0;
+    for (const Block& b : blocks) {
+        if (b.IsG("G32")) {
+            passes.moves.push_back(b);
+            passes.depthX.push_back(b.Has('X') ? b['X'] : x);
+        }
+        if (b.Has('X')) x = b['X'];
+    }
+    return passes;
+}
+
+TEST_F(LatheProgramTest, AThreadIsCutInG32PassesToTheProfileDepthOfItsPitch) {
+    struct Case {
+        const char* name;
+        const char* fields;
+        double lead, rootX;
+    };
+    // M20 x 1.5: 0.613 P deep, root 18.16; a pitch of 2 typed in the panel
+    // gives its own depth, 1.227; two starts make the lead; a depth typed
+    // by hand holds.
+    const Case cases[] = {{"pitch by the feed", "feed=1.5", 1.5, 18.16},
+                          {"pitch 2", "pitch=2", 2.0, 17.546},
+                          {"two starts", "pitch=1.5 starts=2", 3.0, 18.16},
+                          {"depth by hand", "pitch=1.5 depth=1.2", 1.5, 17.6}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<Block> blocks =
+            Program({kThreadPart, kThreadStock, kChisel,
+                     std::string("answer turn ok name=\"Thread\" tool=1 work=3 ") + c.fields + "\ncreate 5\n"});
+        ASSERT_FALSE(Operation(0).HasMessage()) << Operation(0).messageText;
+        const ThreadPasses passes = Passes(blocks);
+        ASSERT_GE(passes.moves.size(), 3u) << text;
+        for (const Block& pass : passes.moves) {
+            EXPECT_NEAR(pass['F'], c.lead, 1e-9) << pass.text;
+            EXPECT_LT(pass['Z'], -20.0) << "past the thread's end: " << pass.text;
+        }
+        // The first pass above the root, the last one at it, none below it.
+        EXPECT_GT(passes.depthX.front(), c.rootX + 0.1) << text;
+        EXPECT_NEAR(passes.depthX.back(), c.rootX, 1e-9) << text;
+        EXPECT_NEAR(*std::min_element(passes.depthX.begin(), passes.depthX.end()), c.rootX, 1e-9) << text;
+        // One helix: the spindle runs through, no stop and no synchronisation block of its own.
+        EXPECT_EQ(Count(blocks, "M05"), 1) << "at the end of the program only";
+        EXPECT_EQ(Count(blocks, "M19"), 0);
+        ExpectContinuous(PathMoves(Operation(0)));
+    }
+}
+
+TEST_F(LatheProgramTest, AnInnerThreadIsCutOutToItsProfileDepth) {
+    // M30 x 2 in a bore of 27.84: cut out to 27.84 + 2 x 1.227, not past it.
+    const std::vector<Block> blocks =
+        Program({"LineSeg( 0,-13.92, 0,-25, 1 );\nLineSeg( 0,-25, -30,-25, 1 );\nLineSeg( -30,-25, -30,-13.92, 1 );\n"
+                 "LineSeg( -30,-13.92, 0,-13.92, 1 );\n",
+                 "L=31 D=50 d=27.84 Z=0",
+                 "variable TYPE_ 16 \"Тип инструмента%\"\nsketch Contour\nline 0 0 3 5.196\nline 3 5.196 -3 5.196\n"
+                 "line -3 5.196 0 0\nend\n",
+                 "answer turn ok name=\"Inner\" tool=1 work=0 pitch=2\ncreate 5\n"});
+    ASSERT_FALSE(Operation(0).HasMessage()) << Operation(0).messageText;
+    const ThreadPasses passes = Passes(blocks);
+    ASSERT_GE(passes.moves.size(), 3u) << text;
+    for (const Block& pass : passes.moves) EXPECT_NEAR(pass['F'], 2.0, 1e-9);
+    EXPECT_NEAR(passes.depthX.back(), 27.84 + 2 * 1.227, 1e-9) << text;
+    for (double x : passes.depthX) EXPECT_GT(x, 27.84) << text;
+}
+
+TEST_F(LatheProgramTest, TheThreadingCycleTakesTheOperationsThread) {
+    struct Case {
+        const char* fields;
+        double rootX, height, lead;
+    };
+    for (const Case& c : {Case{"feed=1.5", 18.16, 920, 1.5}, Case{"pitch=2", 17.546, 1227, 2.0}}) {
+        SCOPED_TRACE(c.fields);
+        const std::vector<Block> blocks = Program(
+            {kThreadPart, kThreadStock, kChisel,
+             std::string("answer turn ok name=\"Thread\" tool=1 work=3 output=cycle ") + c.fields + "\ncreate 5\n"});
+        ASSERT_FALSE(Operation(0).HasMessage()) << Operation(0).messageText;
+        const std::vector<Block> cycle = With(blocks, "G76");
+        ASSERT_EQ(cycle.size(), 2u) << text;
+        // G76 X(root) Z(end) P(height, microns) Q(first cut) F(lead), from
+        // a start point 1 mm outside the thread.
+        const Block& thread = cycle[1];
+        EXPECT_NEAR(thread['X'], c.rootX, 1e-9) << thread.text;
+        EXPECT_NEAR(thread['Z'], -23.0, 1e-9) << thread.text;
+        EXPECT_FALSE(thread.Has('R')) << "a cylindrical thread has no taper";
+        EXPECT_NEAR(thread['P'], c.height, 0.5) << thread.text;
+        EXPECT_NEAR(thread['Q'], (c.height - 20) / std::sqrt(6.0), 0.5) << thread.text;
+        EXPECT_NEAR(thread['F'], c.lead, 1e-9) << thread.text;
+        EXPECT_NEAR(cycle[0]['P'], 10060, 1e-9) << "one finishing pass, a 60 degree tool";
+        const auto start = std::find_if(blocks.begin(), blocks.end(), [](const Block& b) { return b.IsG("G76"); });
+        ASSERT_NE(start, blocks.begin());
+        EXPECT_NEAR((start - 1)->words.at('X'), 22.0, 1e-9) << (start - 1)->text;
+    }
+}
+
+TEST_F(LatheProgramTest, TappingAndDrillingCyclesTakeTheOperationsValues) {
+    constexpr const char* kHolePart =
+        "LineSeg( 0,-3.4, 0,-15, 1 );\nLineSeg( 0,-15, -20,-15, 1 );\nLineSeg( -20,-15, -20,-3.4, 1 );\n"
+        "LineSeg( -20,-3.4, 0,-3.4, 1 );\n";
+    for (const char* fields : {"feed=1.25", "pitch=1.25"}) {
+        SCOPED_TRACE(fields);
+        const std::vector<Block> blocks =
+            Program({kHolePart, "L=21 D=30 d=6.8 Z=0",
+                     std::string("variable TYPE_ 31 \"Тип\"\nvariable D 8 \"Диаметр\"\n") + kPlate,
+                     std::string("answer turn ok name=\"Tap\" tool=1 work=0 output=cycle ") + fields + "\ncreate 6\n"});
+        ASSERT_FALSE(Operation(0).HasMessage()) << Operation(0).messageText;
+        const std::vector<Block> tap = With(blocks, "G84");
+        ASSERT_EQ(tap.size(), 1u) << text;
+        EXPECT_NEAR(tap[0]['Z'], -21.0, 1e-9);
+        EXPECT_NEAR(tap[0]['F'], 1.25, 1e-9) << tap[0].text;
+    }
+
+    // A blind hole of diameter 8 and 20 deep, drilled in 4 pecks with a dwell.
+    const std::vector<Block> blocks = Program(
+        {"LineSeg( 0,-4, 0,-15, 1 );\nLineSeg( 0,-15, -30,-15, 1 );\nLineSeg( -30,-15, -30,0, 1 );\n"
+         "LineSeg( -30,0, -20,0, 1 );\nLineSeg( -20,0, -20,-4, 1 );\nLineSeg( -20,-4, 0,-4, 1 );\n",
+         "L=31 D=30 Z=0",
+         std::string("variable TYPE_ 21 \"Тип\"\nvariable __D 8 \"Диаметр\"\nvariable fi 59 \"Угол\"\n") + kPlate,
+         "answer turn ok name=\"Drill\" tool=1 work=2 output=cycle cycle._PECKS=4 cycle._DWELL=0.3\n"
+         "create 4\n"});
+    ASSERT_FALSE(Operation(0).HasMessage()) << Operation(0).messageText;
+    const std::vector<Block> drill = With(blocks, "G83");
+    ASSERT_EQ(drill.size(), 1u) << text;
+    const double tip = -20.0 - 4.0 / std::tan(59.0 * PI / 180.0);
+    EXPECT_NEAR(drill[0]['Z'], tip, 0.0005) << drill[0].text;
+    // From 1 mm above the face to the tip in four pecks, each rounded up.
+    EXPECT_NEAR(drill[0]['Q'], std::ceil((1.0 - tip) * 1000 / 4), 1e-9) << drill[0].text;
+    EXPECT_NEAR(drill[0]['P'], 300, 1e-9) << drill[0].text;
+}
+
+TEST_F(LatheProgramTest, TheDrillingPanelTakesACentringHole) {
+    // A centre drill (kind 20) makes a centring 2 deep on the face.
+    const std::vector<Block> blocks =
+        Program({kThreadPart, kThreadStock,
+                 std::string("variable TYPE_ 20 \"Тип\"\nvariable __D 8 \"Диаметр\"\nvariable d_centr 3.15 \"Центр\"\n"
+                             "variable fi 59 \"Угол\"\n") +
+                     kPlate,
+                 "answer turn ok name=\"Centre\" tool=1 work=1 hole=centring depth=2\ncreate 4\n"});
+    const auto& drill = dynamic_cast<const CTurnDRILL&>(Operation(0));
+    ASSERT_FALSE(drill.HasMessage()) << drill.messageText;
+    EXPECT_EQ(drill.SposobDrill, CTurnDRILL::kCentring);
+    EXPECT_EQ(drill.GlubinaCentr, 2.0);
+    EXPECT_EQ(drill.Diametr, 3.15);
+    const std::vector<Block> strokes = With(blocks, "G01");
+    ASSERT_FALSE(strokes.empty()) << text;
+    for (const Block& b : strokes) EXPECT_FALSE(b.Has('X') && std::fabs(b['X']) > 1e-9) << "on the axis: " << b.text;
+}
+
+TEST_F(LatheProgramTest, RoughingInTheMachinesCycleNamesTheRegionsProfile) {
+    // Two steps; the G71 profile (P to Q) is the region left with the
+    // allowance, and G70 finishes along the same blocks.
+    for (const char* direction : {"along", "against"}) {
+        SCOPED_TRACE(direction);
+        const std::vector<Block> blocks = Program(
+            {"LineSeg( 0,0, 0,-10, 1 );\nLineSeg( 0,-10, -30,-10, 1 );\nLineSeg( -30,-10, -30,-18, 1 );\n"
+             "LineSeg( -30,-18, -60,-18, 1 );\nLineSeg( -60,-18, -60,0, 1 );\n",
+             "L=62 D=40 Z=0",
+             "variable TYPE_ 10 \"Тип\"\nvariable r 0.8 \"Радиус\"\nvariable nP 3 \"Положение%\"\nsketch Contour\n"
+             "line 0 0 20 0\narc 20 3 3 20 0 20 6 1\nline 20 6 0 0\narc 0 -10000 10000 0 0 0 0 1\nend\n",
+             std::string("answer turn ok name=\"Rough\" tool=1 work=2-4 allowance=0.5 output=cycle direction=") +
+                 direction + "\ncreate 1\n"});
+        ASSERT_FALSE(Operation(0).HasMessage()) << Operation(0).messageText;
+        const std::vector<Block> g71 = With(blocks, "G71");
+        const std::vector<Block> g70 = With(blocks, "G70");
+        ASSERT_EQ(g71.size(), 2u) << text;
+        ASSERT_EQ(g70.size(), 1u) << text;
+        const double p = g71[1]['P'], q = g71[1]['Q'];
+        EXPECT_EQ(g70[0]['P'], p);
+        EXPECT_EQ(g70[0]['Q'], q);
+        std::vector<Block> profile;
+        for (const Block& b : blocks)
+            if (b['N'] >= p && b['N'] <= q) profile.push_back(b);
+        ASSERT_EQ(profile.size(), static_cast<std::size_t>(q - p + 1)) << text;
+        EXPECT_EQ(profile.front()['N'], g71[1]['N'] + 1) << "the profile follows the cycle";
+        // From the face on the first step with the allowance, down to the second.
+        EXPECT_NEAR(profile.front()['X'], 21.0, 1e-9) << text;
+        EXPECT_NEAR(profile.front()['Z'], 0.0, 1e-9) << text;
+        double x = profile.front()['X'], z = profile.front()['Z'];
+        for (const Block& b : profile) {
+            EXPECT_FALSE(b.Has('F')) << "the profile carries no feed of its own: " << b.text;
+            const double nx = b.Has('X') ? b['X'] : x, nz = b.Has('Z') ? b['Z'] : z;
+            EXPECT_GE(nx, x - 1e-9) << "the profile only grows: " << b.text;
+            EXPECT_LE(nz, z + 1e-9) << "and runs towards the chuck: " << b.text;
+            x = nx, z = nz;
+        }
+        EXPECT_NEAR(x, 37.0, 1e-9) << "the second step with the allowance";
+        EXPECT_LT(z, -60.0);
+    }
+}
+
+TEST_F(LatheProgramTest, ASinglePlungeGrooveTakesABladeAsWideAsTheGroove) {
+    // A groove 4 wide (z -20 to -24) and 3 deep in a bar of diameter 40.
+    constexpr const char* kGroovePart =
+        "LineSeg( 0,0, 0,-20, 1 );\nLineSeg( 0,-20, -20,-20, 1 );\nLineSeg( -20,-20, -20,-17, 1 );\n"
+        "LineSeg( -20,-17, -24,-17, 1 );\nLineSeg( -24,-17, -24,-20, 1 );\nLineSeg( -24,-20, -50,-20, 1 );\n"
+        "LineSeg( -50,-20, -50,0, 1 );\n";
+    struct Case {
+        double blade;
+        std::string message;  // empty: the groove is cut
+    };
+    const Case cases[] = {{5.0, "Ошибка:\nШирина канавки меньше ширины резца"},
+                          {4.0, ""},
+                          {3.0, std::string("Предупреждение\n") + CTurnKANAVKA::kBladeNarrower}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.blade);
+        const std::string w = std::to_string(c.blade);
+        const std::vector<Block> blocks =
+            Program({kGroovePart, "L=52 D=40 Z=0",
+                     "variable TYPE_ 13 \"Тип\"\nvariable width " + w + " \"Ширина\"\nsketch Contour\nline 0 0 " + w +
+                         " 0\nline " + w + " 0 " + w + " 10\nline " + w + " 10 0 10\nline 0 10 0 0\nend\n",
+                     "answer turn ok name=\"Groove\" tool=1 work=3-5 dwell=0.5\ncreate 3\n"});
+        EXPECT_EQ(Operation(0).messageText, c.message);
+        const std::vector<Block> plunges = With(blocks, "G01");
+        if (!c.message.empty()) {
+            EXPECT_TRUE(plunges.empty()) << "no groove in the program: " << text;
+            continue;
+        }
+        ASSERT_EQ(plunges.size(), 1u) << text;
+        EXPECT_NEAR(plunges[0]['X'], 34.0, 1e-9);
+        ASSERT_EQ(With(blocks, "G04").size(), 1u);
+        EXPECT_NEAR(With(blocks, "G04")[0]['P'], 500, 1e-9);
+    }
+}
+
+TEST_F(LatheProgramTest, TheScriptPostProcessorWritesALatheProgram) {
+    const std::vector<Block> blocks =
+        Program({kThreadPart, kThreadStock, kChisel,
+                 "answer turn ok name=\"Thread\" tool=1 work=3 feed=1.5\ncreate 5\n", "ISO_Python"});
+    ASSERT_FALSE(Operation(0).HasMessage()) << Operation(0).messageText;
+    ASSERT_GT(blocks.size(), 5u) << text;
+    // Millimetres, the ZX plane, feed per revolution; no G90, a turning
+    // cycle on such a control, and no XY plane.
+    EXPECT_EQ(blocks[0].g, (std::vector<std::string>{"G21", "G18", "G40", "G80", "G99"})) << text;
+    EXPECT_EQ(text.find("G17"), std::string::npos) << text;
+    EXPECT_EQ(text.find("G90"), std::string::npos) << text;
+    // The tool called with its offset, the spindle speed with its mode
+    // before the spindle starts.
+    EXPECT_EQ(Count(blocks, "M06 T0101"), 1) << text;
+    const auto m03 = std::find_if(blocks.begin(), blocks.end(),
+                                  [](const Block& b) { return b.text.find("M03") != std::string::npos; });
+    ASSERT_NE(m03, blocks.end());
+    EXPECT_TRUE((m03 - 1)->IsG("G97") && (m03 - 1)->Has('S')) << (m03 - 1)->text;
+    const ThreadPasses passes = Passes(blocks);
+    ASSERT_GE(passes.moves.size(), 3u) << text;
+    for (const Block& pass : passes.moves) EXPECT_NEAR(pass['F'], 1.5, 1e-9) << pass.text;
+    EXPECT_NEAR(passes.depthX.back(), 18.16, 1e-9);
+    EXPECT_EQ(Count(blocks, "M05"), 1) << text;
+}
+
+TEST_F(LatheProgramTest, ABoringBarDrivesThePointItsTipPositionNames) {
+    // A bore of diameter 20 finished by a bar of corner radius 0.4 whose
+    // model gives tip position 2 (or is of the boring kind 12): the program
+    // drives that point, along the bore itself; the outer tool's point would
+    // make the bore 1.6 small.
+    for (const char* model : {"variable TYPE_ 11 \"Тип\"\nvariable nP 2 \"Положение%\"\n",
+                              "variable TYPE_ 12 \"Тип\"\nvariable nP 3 \"Положение%\"\n"}) {
+        SCOPED_TRACE(model);
+        const std::vector<Block> blocks = Program(
+            {"LineSeg( 0,-10, 0,-20, 1 );\nLineSeg( 0,-20, -40,-20, 1 );\nLineSeg( -40,-20, -40,-10, 1 );\n"
+             "LineSeg( -40,-10, 0,-10, 1 );\n",
+             "L=42 D=44 d=18 Z=0",
+             std::string(model) + "variable r 0.4 \"Радиус\"\nsketch Contour\nline 0 0 16 0\narc 16 2 2 16 0 16 4 1\n"
+                                  "line 16 4 0 0\narc 0 -10000 10000 0 0 0 0 1\nend\n",
+             "answer turn ok name=\"Bore\" tool=1 work=0\ncreate 2\n"});
+        ASSERT_FALSE(Operation(0).HasMessage()) << Operation(0).messageText;
+        // The cut along the bore, with X as the control holds it then.
+        std::optional<double> boreX;
+        double x = 0.0;
+        for (const Block& b : blocks) {
+            if (b.Has('X')) x = b['X'];
+            if (b.IsG("G01") && b.Has('Z') && b['Z'] < -30.0) {
+                boreX = x;
+                break;
+            }
+        }
+        ASSERT_TRUE(boreX) << text;
+        EXPECT_NEAR(*boreX, 20.0, 1e-9) << text;
+    }
+}
+
+TEST_F(LatheProgramTest, ThePanelRefusesFieldsTheKindHasNot) {
+    const std::string kValue = "Недопустимое значение поля ";
+    struct Case {
+        int kind;
+        const char* fields;
+        std::string refusal;
+    };
+    const Case cases[] = {{2, "pitch=1.5", kValue + "pitch: \"1.5\""},
+                          {1, "dwell=1", kValue + "dwell: \"1\""},
+                          {2, "depth=1", kValue + "depth: \"1\""},
+                          {5, "hole=base", kValue + "hole: \"base\""},
+                          {5, "pitch=0", kValue + "pitch: \"0\""},
+                          {5, "starts=1.5", kValue + "starts: \"1.5\""},
+                          {5, "depth=deep", kValue + "depth: \"deep\""},
+                          {4, "hole=drilled", kValue + "hole: \"drilled\""},
+                          {4, "output=cycle cycle.Q=1", kValue + "cycle.Q: \"1\""}};
+    std::ofstream("part.profile") << kThreadPart;
+    app->Documents().Add(DocumentType::Part);
+    CommandScript runner(folder.Path());
+    runner.Run(
+        "lsc \"ЛСК-1\"\nprofile part.profile\nanswer lsc ok lsc=\"ЛСК-1\" post=ISO_Lathe\ncoordinate-system\n"
+        "answer spid ok L=22 D=20 Z=0\nplan-data\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fields);
+        MessageLog::Instance().Clear();
+        runner.Run("answer turn ok work=3 " + std::string(c.fields) + "\ncreate " + std::to_string(c.kind) + "\n");
+        EXPECT_EQ(GetPLAN()->GetTurnCount(), 0) << "a refused panel creates nothing";
+        const std::vector<std::string> texts = MessageLog::Instance().AllTexts();
+        EXPECT_NE(std::find(texts.begin(), texts.end(), c.refusal), texts.end());
+    }
+}
+
+}  // namespace
+}  // namespace zarvento::test

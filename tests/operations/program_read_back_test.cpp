@@ -1,0 +1,250 @@
+// Programs a lathe runs right: every program read back as a control reads it
+// (program_checks.h), with the tool's nose circle swept along its moves
+// against the part and against the stock still there: over the fixture
+// corpus and random shafts and bores in every roughing strategy, with the
+// finishing pass of the operation itself or of a contour pass; the arc
+// frames in each X convention; and the parts of programs from the field
+// whose faults these checks were made to catch.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <random>
+#include <string>
+
+#include "fixture_parts.h"
+#include "geometry/arc_unit.h"
+#include "geometry/line_unit.h"
+#include "multipass_test_support.h"
+#include "operations/turn_kontur.h"
+#include "operations/turn_mnogo_prohod.h"
+#include "operations_test_support.h"
+#include "plan/spid.h"
+#include "platform/settings_record.h"
+#include "program_checks.h"
+#include "random_profiles.h"
+
+namespace zarvento {
+namespace {
+
+// The theoretical tip of a tool for the outside or for bores, as a tool
+// model gives it: its tip position code, mounted inside for a bore.
+void GiveTip(ParamTool& tool, bool bore) {
+    tool.nP = 3;
+    tool.isInter = bore;
+    tool.UpdateTipPosition();
+}
+
+// How a part is machined: the roughing's feed direction (0 along Z, 1
+// across, 2 along the profile), whether it heeds the tool's plan angles, and
+// whether the operation finishes the part itself or a contour pass does.
+struct Strategy {
+    int direction = 0;
+    bool planAngles = false;
+    bool contourPass = false;
+
+    std::string Name() const {
+        const char* feed[] = {"longitudinal", "facing", "profile"};
+        return std::string(feed[direction]) + (planAngles ? " with plan angles" : "") +
+               (contourPass ? ", contour pass" : ", finishing pass");
+    }
+};
+
+class ProgramReadBackTest : public test::OperationTest {
+protected:
+    void SetUp() override {
+        test::OperationTest::SetUp();
+        ParamTool& roughing = runner->Tool(0, "Резец проходной", 0.8);
+        ParamTool& finishing = runner->Tool(1, "Резец чистовой", 0.4);
+        ParamTool& boring = runner->Tool(2, "Резец расточной", 0.4);
+        boring.TYPE_ = 12;
+        for (ParamTool* tool : {&roughing, &finishing, &boring}) {
+            GiveTip(*tool, tool == &boring);
+            test::SetToolVariable(*tool, "fi", 93.0);
+            test::SetToolVariable(*tool, "fi1", 32.0);
+        }
+    }
+
+    // The plan for the profile in the runner's bar: multi-pass roughing at
+    // depth t, and the finishing by the operation (a finishing depth of 0.5)
+    // or by a contour pass with its own tool after roughing with an
+    // allowance of 0.5. An end of the working contour inside the stock (the
+    // face from the axis, the last diameter at the chuck) is marked as
+    // closing onto it, as a part's units prolonged onto the stock are.
+    void MakePlan(const std::string& profile, bool bore, const Strategy& s, double t, test::ShaftEnds ends = {}) {
+        runner->Clear();
+        runner->Part(profile);
+        auto markEnds = [&](CTurn& o) {
+            o.tableWorkContour->GetFirstUnit()->IsMarked = ends.face;
+            o.tableWorkContour->GetLastUnit()->IsMarked = ends.chuck;
+            o.isAutoTool = false;
+        };
+        runner->AddKind(kTurnMnogoProhod, profile, [&](CTurn& o) {
+            auto& m = dynamic_cast<CTurnMnogoProhod&>(o);
+            markEnds(o);
+            o.nToolPosition = bore ? 2 : 0;
+            test::SetCycleValue(m.turningCycle, "P3", s.direction);
+            test::SetCycleValue(m.turningCycle, "I", t);
+            if (s.planAngles) test::SetCycleValue(m.turningCycle, "P7", 1);
+            if (s.contourPass) {
+                o.isPripuskW = true;
+                o.PripuskW = 0.5;
+            } else {
+                test::SetCycleValue(m.turningCycle, "P4", 0.5);
+            }
+        });
+        if (s.contourPass) {
+            runner->AddKind(kTurnKONTUR, profile, [&](CTurn& o) {
+                markEnds(o);
+                o.nToolPosition = bore ? 2 : 1;
+            });
+        }
+        runner->Run();
+    }
+
+    // The plan's program read back in the X convention, against the bar and
+    // the part: no message, its arcs read as computed, no move into the part
+    // or the chuck, no feed past the axis, no rapid into the stock, and the
+    // last operation's working contour reached wherever the nose fits. The
+    // first fault as text, or an empty text.
+    std::string Check(const Contour& bar, const Contour& part, int xMode = 0) {
+        SettingsRecord::Global().xOutputMode = xMode;
+        const std::string text = runner->ProgramText();
+        const CSPID& spid = *GetSPID();
+        const std::vector<test::ReadMove> moves = test::ReadProgram(text, xMode, spid.Z0tool, -spid.X0tool);
+        CPLAN& plan = *GetPLAN();
+        for (int i = 0; i < plan.GetTurnCount(); ++i) {
+            const CTurn& op = runner->Operation(i);
+            if (op.HasMessage()) return "operation " + std::to_string(i) + ": " + op.messageText;
+            test::ExpectArcsReadAsComputed(op, moves, i);
+        }
+        test::MachiningCheck check(bar, part);
+        const std::string fault =
+            check.Run(moves, [&](const test::ReadMove& m) { return test::NoseOf(runner->Operation(m.op)); });
+        if (!fault.empty()) return fault + "\n" + text;
+        const CTurn& last = runner->Operation(plan.GetTurnCount() - 1);
+        const std::string unreached = check.FirstUnreached(*last.workContour, test::NoseOf(last).r);
+        return unreached.empty() ? unreached : unreached + "\n" + text;
+    }
+};
+
+const Strategy kStrategies[] = {
+    {0, false, false}, {1, false, false}, {2, false, false}, {0, true, false},
+    {1, true, false},  {2, true, false},  {0, false, true},  {2, true, true},
+};
+
+// The fixture corpus, outer parts and bores, in every strategy.
+TEST_F(ProgramReadBackTest, ProgramsOfTheFixtureCorpusKeepOffThePartAndReachIt) {
+    for (const test::FixturePart& part : test::FixtureParts()) {
+        const bool bore = part.barInner > 0;
+        runner->Bar(part.barLength, part.barDiameter, part.barInner, part.barZ).InnerPoint(part.innerZ, part.innerX);
+        const auto bar = test::BarContour(part.barLength, part.barDiameter, part.barInner, part.barZ);
+        const auto closed = test::ClosedPart(*test::OperationRunner::Parse(part.profile), bore);
+        for (const Strategy& s : kStrategies) {
+            SCOPED_TRACE(std::string(part.name) + ", " + s.Name());
+            MakePlan(part.profile, bore, s, 1.25);
+            EXPECT_EQ(Check(*bar, *closed), "");
+        }
+    }
+}
+
+// Random shafts, with the face in the working contour or the last diameter
+// running on into the chuck now and then, and random bores, each in every
+// strategy at a random depth of cut.
+TEST_F(ProgramReadBackTest, ProgramsOfRandomPartsKeepOffThePartAndReachIt) {
+#ifdef __SANITIZE_ADDRESS__
+    constexpr int kShafts = 12, kBores = 8;
+#else
+    constexpr int kShafts = 60, kBores = 40;
+#endif
+    std::mt19937 random(20331);
+    std::uniform_real_distribution<double> depth(0.8, 3.0);
+    for (int run = 0; run < kShafts + kBores; ++run) {
+        const bool bore = run >= kShafts;
+        const test::ShaftEnds ends{run % 2 == 1, run % 4 >= 2};
+        const test::RandomProfile profile =
+            bore ? test::RandomBoreProfile(random) : test::RandomShaftProfile(random, ends);
+        const double t = depth(random);
+        const double inner = bore ? test::kBoreBarInner : 0.0;
+        runner->Bar(60, 50, inner, 2);
+        if (bore)
+            runner->InnerPoint(test::kBoreInnerZ, test::kBoreInnerX);
+        else
+            runner->InnerPoint(-10, -3);
+        const auto bar = test::BarContour(60, 50, inner, 2);
+        const auto part = test::ClosedPart(*test::OperationRunner::Parse(profile.inBar), bore);
+        for (const Strategy& s : kStrategies) {
+            SCOPED_TRACE("run " + std::to_string(run) + ", " + s.Name() + ", depth " + FormatDouble(t) + "\n" +
+                         profile.text);
+            MakePlan(profile.text, bore, s, t, bore ? test::ShaftEnds{} : ends);
+            EXPECT_EQ(Check(*bar, *part), "");
+        }
+    }
+}
+
+// Arcs are written with the letter of the sense they have with X as it is
+// printed, in every convention: a control reading them finds the centres the
+// path has and keeps the nose on the part's offset.
+TEST_F(ProgramReadBackTest, ArcsReadWithTheSenseTheyHaveAsPrinted) {
+    for (const char* name : {"shoulder fillet", "rounded step edge", "fillets both sides of a collar",
+                             "hollow in the diameter", "stepped bore with fillet"}) {
+        const test::FixturePart& part = test::FixturePartNamed(name);
+        const bool bore = part.barInner > 0;
+        runner->Bar(part.barLength, part.barDiameter, part.barInner, part.barZ).InnerPoint(part.innerZ, part.innerX);
+        const auto bar = test::BarContour(part.barLength, part.barDiameter, part.barInner, part.barZ);
+        const auto closed = test::ClosedPart(*test::OperationRunner::Parse(part.profile), bore);
+        for (int mode : {0, 1, 2}) {
+            SCOPED_TRACE(std::string(name) + ", X convention " + std::to_string(mode));
+            MakePlan(part.profile, bore, {2, false, true}, 1.5);
+            EXPECT_EQ(Check(*bar, *closed, mode), "");
+        }
+    }
+    SettingsRecord::Global().xOutputMode = 0;
+}
+
+// An arc a control would read badly is not written whole: one of half a turn
+// or more in pieces of at most a third of a turn, one whose radius or bow off
+// its chord the three decimals do not carry as its chord.
+TEST_F(ProgramReadBackTest, ArcsAreWrittenAsAControlCanReadThem) {
+    const double pi = std::numbers::pi, flatSweep = 5e-5;
+    struct Case {
+        const char* name;
+        CArcUnit arc;
+        int pieces;  // arcs written; 0: one straight move
+    } cases[] = {
+        {"half a turn", CArcUnit(0, -20, 5, 5, -20, -5, -20, 1), 2},
+        {"three quarters", CArcUnit(0, -20, 5, 0, -15, 5, -20, -1), 3},
+        {"a third of a turn", CArcUnit(0, -20, 5, 5, -20, 5 * std::cos(2 * pi / 3), -20 + 5 * std::sin(2 * pi / 3), -1),
+         1},
+        {"a radius under the step", CArcUnit(0, -20, 0.0015, 0.0015, -20, 0, -20.0015, 1), 0},
+        {"a bow of a micrometre",
+         CArcUnit(0, -1020, 1000, 0, -20, -1000 * std::sin(flatSweep), -1020 + 1000 * std::cos(flatSweep), -1), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::ProbeTurn probe;
+        probe.AddUnitFrame(c.arc, false);
+        ASSERT_EQ(probe.Frames().size(), static_cast<std::size_t>(std::max(c.pieces, 1)));
+        double z = c.arc.StartPoint.z, x = c.arc.StartPoint.x, sweep = 0.0;
+        for (const auto& frame : probe.Frames()) {
+            const auto* arc = dynamic_cast<const CCadre_ArcG02*>(frame.get());
+            EXPECT_EQ(arc != nullptr, c.pieces > 0);
+            if (arc) {
+                EXPECT_LE(arc->SweepAngle(), 2 * pi / 3 + 1e-9);
+                EXPECT_EQ(arc->arcLetter, c.arc.DirVector == 1 ? '2' : '3');
+                sweep += arc->SweepAngle();
+            }
+            EXPECT_NEAR(frame->start.z, z, 1e-9);
+            EXPECT_NEAR(frame->start.x, x, 1e-9);
+            z = frame->end.z, x = frame->end.x;
+        }
+        EXPECT_NEAR(z, c.arc.EndPoint.z, 1e-9);
+        EXPECT_NEAR(x, c.arc.EndPoint.x, 1e-9);
+        if (c.pieces > 0) {
+            EXPECT_NEAR(sweep, c.arc.GetSweep(), 1e-9);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zarvento
