@@ -15,6 +15,7 @@
 #include "geometry/contour.h"
 #include "geometry/contour_script.h"
 #include "platform/host_application.h"
+#include "platform/host_error.h"
 #include "platform/messages.h"
 #include "platform/variant.h"
 
@@ -38,8 +39,10 @@ std::string Usage() {
            zarvento::app::ScriptHelp() +
            "\n"
            "exit codes: 0 success, 1 a command failed (run: a command reported a\n"
-           "failure), 2 wrong usage or a script line that cannot be read, 3 the\n"
-           "document file is missing, damaged, not a part, or cannot be saved\n";
+           "failure, a panel refused a field, no operation at an index, an operation\n"
+           "created with an error), 2 wrong usage or a script line that cannot be\n"
+           "read, 3 the document file is missing, damaged, not a part, of a newer\n"
+           "version, in use by another run, or cannot be saved\n";
 }
 
 int ToolContour(int argc, char** argv) {
@@ -77,6 +80,10 @@ int ToolContour(int argc, char** argv) {
         tool.sWorkFile = model;
         tool.ReadModelVariablesFromFile();
         tool.CreateToolContour();
+    } catch (const zarvento::HostError& e) {
+        std::cerr << "zarvento: " << e.Message() << "\n";
+        if (!temp.empty()) std::filesystem::remove(temp);
+        return 1;
     } catch (const std::exception& e) {
         std::cerr << "zarvento: " << e.what() << "\n";
         if (!temp.empty()) std::filesystem::remove(temp);
@@ -99,6 +106,9 @@ int ToolModel(int argc, char** argv) {
     try {
         zarvento::ConnectHostApplication();
         zarvento::ToolModelText::Convert(argv[2], argv[3]);
+    } catch (const zarvento::HostError& e) {
+        std::cerr << "zarvento: " << e.Message() << "\n";
+        return 1;
     } catch (const std::exception& e) {
         std::cerr << "zarvento: " << e.what() << "\n";
         return 1;

@@ -29,13 +29,6 @@ const char* const kProgramUsage =
     "             \".nc\"); operation messages are reported, and a failed\n"
     "             operation, script or save gives exit code 1\n";
 
-namespace {
-
-// The error form an operation's message takes; warnings start otherwise.
-bool IsErrorMessage(const std::string& text) { return text.rfind("Ошибка", 0) == 0; }
-
-}  // namespace
-
 int RunProgramJob(int argc, char** argv) {
     std::string documentPath, outputPath;
     for (int k = 2; k < argc; ++k) {
@@ -64,7 +57,7 @@ int RunProgramJob(int argc, char** argv) {
     try {
         doc = app.Documents().Open(documentPath);
     } catch (const HostError& e) {
-        std::cerr << "zarvento: cannot open " << documentPath << ": " << e.what() << "\n";
+        std::cerr << "zarvento: cannot open " << documentPath << ": " << e.Message() << "\n";
         return kExitDocument;
     }
     if (doc->Type() != DocumentType::Part) {
@@ -83,7 +76,9 @@ int RunProgramJob(int argc, char** argv) {
             const PlanTurn* op = plan.GetTurn(i);
             if (op->isExclude || !op->HasMessage()) continue;
             std::cerr << "operation " << i << " \"" << op->GetNameTurn() << "\": " << op->messageText << "\n";
-            failed = failed || IsErrorMessage(op->messageText);
+            // A warned operation is reported; one with an error has no path
+            // in the program, which is then not the plan's.
+            failed = failed || op->HasErrorMessage();
         }
         if (plan.GetTurnCount() == 0) {
             std::cerr << "zarvento: the plan of " << documentPath << " has no operations\n";
@@ -101,11 +96,11 @@ int RunProgramJob(int argc, char** argv) {
         // Frame texts that were to go through a script are no program.
         if (!made) lines.clear();
         if (!lines.empty() && !program.SaveProgramFile(outputPath, lines)) {
-            std::cerr << "zarvento: cannot write " << outputPath << "\n";
+            std::cerr << "zarvento: cannot write " << outputPath << ": " << program.SaveError() << "\n";
             return kExitCommandFailed;
         }
     } catch (const HostError& e) {
-        std::cerr << "zarvento: " << e.what() << "\n";
+        std::cerr << "zarvento: " << e.Message() << "\n";
         return kExitCommandFailed;
     } catch (const std::exception& e) {
         std::cerr << "zarvento: " << e.what() << "\n";

@@ -18,6 +18,7 @@
 #include "plan/plan_tree.h"
 #include "plan/spid.h"
 #include "platform/document_dump.h"
+#include "platform/document_lock.h"
 #include "platform/host_application.h"
 #include "platform/host_error.h"
 #include "platform/messages.h"
@@ -29,14 +30,16 @@
 namespace zarvento::app {
 
 const char* const kRunUsage =
-    "  run [--new] [--no-save] <document> <script>\n"
+    "  run [--new [--replace]] [--no-save] <document> <script>\n"
     "             opens the part document (with --new: makes a new part that is\n"
-    "             saved as <document>), runs the command script on it, saves it\n"
-    "             (unless --no-save) and prints the messages and panels as they\n"
-    "             come, then the part's section (its units by the numbers the\n"
-    "             work field takes, once the plan has read the part: a script of\n"
-    "             one line \"synchronize\" lists them), the plan, the plan tree\n"
-    "             and the document's records\n";
+    "             saved as <document>; an existing file is replaced only with\n"
+    "             --replace), runs the command script on it, saves it (unless\n"
+    "             --no-save) and prints the messages and panels as they come,\n"
+    "             then the part's section (its units by the numbers the work\n"
+    "             field takes, once the plan has read the part: a script of one\n"
+    "             line \"synchronize\" lists them), the plan, the plan tree and\n"
+    "             the document's records; the document is locked while the run\n"
+    "             works on it\n";
 
 const char* ScriptHelp() {
     static std::string help = [] {
@@ -179,24 +182,23 @@ void PrintReport(const HostDocument& doc) {
     std::cout << "== document\n" << DumpDocumentRecords(doc);
 }
 
+// The reader's own words name the file and say what is wrong (not ours, a
+// newer version, damaged and where); only a missing file is said shorter.
 std::string DocumentProblem(const HostError& e) {
-    switch (e.Code()) {
-        case STG_E_FILENOTFOUND_: return "the file does not exist";
-        case STG_E_INVALIDHEADER_: return "the file is not a Zarvento document";
-        case STG_E_DOCFILECORRUPT_: return "the file is damaged";
-        default: return e.what();
-    }
+    return e.Code() == STG_E_FILENOTFOUND_ ? std::string("the file does not exist") : e.Message();
 }
 
 }  // namespace
 
 int RunScript(int argc, char** argv) {
-    bool makeNew = false, save = true;
+    bool makeNew = false, replace = false, save = true;
     std::vector<std::string> paths;
     for (int k = 2; k < argc; ++k) {
         const std::string_view arg = argv[k];
         if (arg == "--new") {
             makeNew = true;
+        } else if (arg == "--replace") {
+            replace = true;
         } else if (arg == "--no-save") {
             save = false;
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -206,8 +208,8 @@ int RunScript(int argc, char** argv) {
             paths.emplace_back(arg);
         }
     }
-    if (paths.size() != 2) {
-        std::cerr << "usage: zarvento run [--new] [--no-save] <document> <script>\n";
+    if (paths.size() != 2 || (replace && !makeNew)) {
+        std::cerr << "usage: zarvento run [--new [--replace]] [--no-save] <document> <script>\n";
         return kExitUsage;
     }
     const std::string& documentPath = paths[0];
@@ -216,6 +218,23 @@ int RunScript(int argc, char** argv) {
     if (!script.ok) {
         std::cerr << "zarvento: cannot read the script " << scriptPath.string() << ": " << script.error << "\n";
         return kExitUsage;
+    }
+
+    // A run that saves holds its document from before reading it to its
+    // end: a second run on it is refused rather than saving over this one.
+    std::error_code ec;
+    const bool exists = std::filesystem::exists(documentPath, ec);
+    if (makeNew && exists && !replace && save) {
+        std::cerr << "zarvento: " << documentPath << " exists; --new --replace makes a new document in its place\n";
+        return kExitDocument;
+    }
+    DocumentLock lock;
+    if (save && exists) {
+        std::string error;
+        if (!lock.Acquire(documentPath, &error)) {
+            std::cerr << "zarvento: " << error << "\n";
+            return kExitDocument;
+        }
     }
 
     HeadlessSession session;
@@ -249,18 +268,25 @@ int RunScript(int argc, char** argv) {
     if (save) {
         try {
             if (makeNew) {
-                doc->SaveAs(documentPath);
+                doc->SaveAs(documentPath, replace);
             } else {
                 doc->Save();
             }
         } catch (const HostError& e) {
-            std::cerr << "zarvento: cannot save " << documentPath << ": " << e.what() << "\n";
+            std::cerr << "zarvento: cannot save " << documentPath << ": " << e.Message() << "\n";
             return kExitDocument;
         }
     }
     PrintReport(*doc);
-    std::cout << "== " << runner.CommandsRun() << " commands, " << runner.CommandsFailed() << " failed, "
-              << MessageLog::Instance().ModalDepth() << " modal brackets open\n";
+    std::cout << "== " << runner.CommandsRun() << " commands, " << runner.CommandsFailed() << " failed";
+    if (!runner.FailedLines().empty()) {
+        std::cout << " (line";
+        if (runner.FailedLines().size() > 1) std::cout << "s";
+        for (std::size_t k = 0; k < runner.FailedLines().size(); ++k)
+            std::cout << (k == 0 ? " " : ", ") << runner.FailedLines()[k];
+        std::cout << ")";
+    }
+    std::cout << ", " << MessageLog::Instance().ModalDepth() << " modal brackets open\n";
     return runner.CommandsFailed() > 0 ? kExitCommandFailed : kExitOk;
 }
 

@@ -1,6 +1,7 @@
 // Benchmarks of the plan layer's own overhead: the whole-plan recalculation
-// of a 20-operation plan whose operations do no work, building the list and
-// tree of such a plan, and the plan-variable lookup.
+// of a 20-operation plan whose operations do no work, appending operations one
+// by one, building the list and tree of such a plan, and the plan-variable
+// lookup.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -84,6 +85,27 @@ void BM_BuildPlanWithTree20(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kOperations);
 }
 BENCHMARK(BM_BuildPlanWithTree20);
+
+// A script of "create" lines: each appended operation is calculated with
+// the ones before it, as after a new operation. The time per operation must
+// stay flat as the plan grows (it once grew with the plan: the whole plan was
+// calculated again for every new operation).
+void BM_AppendOperations(benchmark::State& state) {
+    Host host;
+    const int count = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        CPLAN& plan = *GetPLAN();
+        for (int i = 0; i < count; ++i) {
+            plan.InsertTurn(-1, std::make_unique<IdleTurn>(i));
+            plan.DiagnosticRaschetPathAppended();
+        }
+        state.PauseTiming();
+        plan.ClearTurns();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_AppendOperations)->Arg(250)->Arg(2000);
 
 void BM_PlanVariableLookup(benchmark::State& state) {
     Host host;

@@ -11,6 +11,7 @@
 #include "platform/host_error.h"
 #include "platform/process_state.h"
 #include "platform/storage_record.h"
+#include "platform/variant.h"
 
 namespace zarvento {
 
@@ -44,7 +45,14 @@ void ReadText(StorageRecord& rec, const char* key, std::string& field) {
     if (const Variant* v = Named(rec, key)) field = v->ToBStr();
 }
 void ReadReal(StorageRecord& rec, const char* key, double& field) {
-    if (const Variant* v = Named(rec, key)) field = v->ToR8();
+    const Variant* v = Named(rec, key);
+    if (!v) return;
+    const double value = v->ToR8();
+    // An edited record must not bring NaN or an absurd size into the paths.
+    if (!IsPlausibleValue(value))
+        throw HostError(DISP_E_OVERFLOW_, "record \"" + rec.Name() + "\", value \"" + key +
+                                              "\": " + FormatDouble(value) + " is out of range");
+    field = value;
 }
 void ReadInt(StorageRecord& rec, const char* key, std::int32_t& field) {
     if (const Variant* v = Named(rec, key)) field = v->ToI4();

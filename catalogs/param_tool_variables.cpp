@@ -11,8 +11,10 @@
 #include "catalogs/param_tool.h"
 #include "catalogs/params_grid.h"
 #include "nc/plan_parameters.h"
+#include "platform/host_error.h"
 #include "platform/host_variable.h"
 #include "platform/messages.h"
+#include "platform/variant.h"
 
 namespace zarvento {
 
@@ -125,6 +127,11 @@ void ParamTool::ReadModelVariables(const HostDocument& model) {
         entry.sName = vars[i]->Name();
         entry.sNote = vars[i]->Comment();
         entry.dValue = vars[i]->Value();
+        // A model edited by hand must not bring NaN or an absurd value into
+        // the tool table, whence feeds and speeds reach the program.
+        if (!IsPlausibleValue(entry.dValue))
+            throw HostError(DISP_E_OVERFLOW_, "the tool model \"" + model.FilePath() + "\": variable " + entry.sName +
+                                                  " = " + FormatDouble(entry.dValue) + " is out of range");
         TakeDerivedField(entry, true);
         std::string expression;
         if (ExtractNoteExpression(entry.sNote, expression)) {

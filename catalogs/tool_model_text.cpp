@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "nc/parameters.h"
+#include "platform/file_identity.h"
 #include "platform/host_error.h"
 #include "platform/host_sketch.h"
 #include "platform/host_variable.h"
@@ -31,10 +32,11 @@ public:
     }
     void Set(const std::string& name, double value) { values_[name] = value; }
     // A number, or a formula over the variables; false when neither.
+    // A value beyond what a tool measures counts as neither.
     bool Evaluate(std::string_view text, double& out) {
-        if (ParseDouble(text, out)) return true;
         double result = 0;
-        if (!CalcFormula(result, text, true)) return false;
+        if (!ParseDouble(text, result) && !CalcFormula(result, text, true)) return false;
+        if (!IsPlausibleValue(result)) return false;
         out = result;
         return true;
     }
@@ -169,6 +171,9 @@ HostDocumentPtr ToolModelText::Parse(std::string_view text, const std::string& o
             double value = 0;
             if (w.items.size() != 3 || !ParseDouble(w.items[2], value))
                 throw fail("expected \"variable <name> <value> [\\\"note\\\"] [= equation]\"");
+            if (!IsPlausibleValue(value))
+                throw fail("the value " + w.items[2] + " of " + w.items[1] + " is out of range (at most " +
+                           std::to_string(static_cast<long long>(kMaxPlausibleValue)) + " either way)");
             if (w.hasEquation && w.equation.empty()) throw fail("the equation after '=' is empty");
             auto var = model->AddVariable(w.items[1], value, w.note);
             var->SetEquation(w.equation);
@@ -199,6 +204,10 @@ HostDocumentPtr ToolModelText::Read(const std::string& path) {
 }
 
 void ToolModelText::Convert(const std::string& textPath, const std::string& documentPath) {
+    // The document would take the place of the text it is made from.
+    if (IsSameFile(StoredPathToPath(textPath), documentPath))
+        throw HostError(E_INVALIDARG_,
+                        "the tool model document " + documentPath + " would replace its own text " + textPath);
     Read(textPath)->SaveAs(documentPath);
 }
 

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <ranges>
 #include <unordered_map>
 
 #include "geometry/arc_unit.h"
@@ -326,6 +325,37 @@ std::unique_ptr<Contour> Contour::CutPart(const IntersectPoint& p1, const Inters
 
 namespace {
 
+// The unit indices from `first` on by `step`, `count` of them, for a range-for
+// (Clang 14, which builds the fuzz targets, cannot take libstdc++ 12's views).
+class IndexRun {
+public:
+    IndexRun(int first, int step, int count) : first_(first), step_(step), count_(count) {}
+    struct Iterator {
+        int k, step;
+        int operator*() const { return k; }
+        Iterator& operator++() {
+            k += step;
+            return *this;
+        }
+        bool operator!=(const Iterator& other) const { return k != other.k; }
+    };
+    Iterator begin() const { return {first_, step_}; }
+    Iterator end() const { return {first_ + step_ * count_, step_}; }
+
+private:
+    int first_, step_, count_;
+};
+
+// A list walked from its end, for a range-for (the same reason).
+template <class List>
+struct Backwards {
+    const List& list;
+    auto begin() const { return list.rbegin(); }
+    auto end() const { return list.rend(); }
+};
+template <class List>
+Backwards(const List&) -> Backwards<List>;
+
 // The first of the units at `indices` that holds the point, else the unit
 // the point was found on.
 template <class Indices>
@@ -357,15 +387,15 @@ IntersectPoint& MidPointOnUnits(const Contour& c, IntersectPoint& out, const Int
 
 IntersectPoint& Contour::GetMidPointBetween(IntersectPoint& out, const IntersectPoint& p1,
                                             const IntersectPoint& p2) const {
-    const auto all = std::views::iota(0, Count());
-    return MidPointOnUnits(*this, out, p1, UnitHolding(*this, all | std::views::reverse, p1), p2,
-                           UnitHolding(*this, all, p2));
+    const int n = Count();
+    return MidPointOnUnits(*this, out, p1, UnitHolding(*this, IndexRun(n - 1, -1, n), p1), p2,
+                           UnitHolding(*this, IndexRun(0, 1, n), p2));
 }
 
 IntersectPoint& Contour::GetMidPointBetween(IntersectPoint& out, const IntersectPoint& p1, const IntersectPoint& p2,
                                             UnitLocator& units) const {
     // Each list of candidates is walked before the next is asked for.
-    const int u1 = UnitHolding(*this, units.Candidates(p1.z, p1.x) | std::views::reverse, p1);
+    const int u1 = UnitHolding(*this, Backwards{units.Candidates(p1.z, p1.x)}, p1);
     return MidPointOnUnits(*this, out, p1, u1, p2, UnitHolding(*this, units.Candidates(p2.z, p2.x), p2));
 }
 

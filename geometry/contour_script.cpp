@@ -1,10 +1,13 @@
 // ParseContourScript: a small reader of the units' call texts.
 #include "geometry/contour_script.h"
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "geometry/arc_unit.h"
 #include "geometry/line_unit.h"
+#include "geometry/number_format.h"
 #include "platform/variant.h"
 
 namespace zarvento {
@@ -40,7 +43,7 @@ bool SplitCall(std::string_view line, std::string_view& name, std::vector<double
 
 }  // namespace
 
-std::unique_ptr<Contour> ParseContourScript(std::string_view text, std::string* error) {
+std::unique_ptr<Contour> ParseContourScript(std::string_view text, std::string* error, double maxMagnitude) {
     auto contour = std::make_unique<Contour>();
     int lineNo = 0;
     std::vector<double> args;
@@ -54,6 +57,9 @@ std::unique_ptr<Contour> ParseContourScript(std::string_view text, std::string* 
         std::string problem;
         if (!SplitCall(line, name, args)) {
             problem = "not a call with numbers";
+        } else if (std::find_if(args.begin(), args.end(), [&](double v) { return !(std::fabs(v) <= maxMagnitude); }) !=
+                   args.end()) {
+            problem = "a value beyond " + FormatFixed(maxMagnitude, 0);
         } else if (name == "LineSeg" && args.size() == 5) {
             contour->AddUnit(std::make_unique<CLineUnit>(args[0], args[1], args[2], args[3]));
         } else if (name == "ArcByPoint" && args.size() == 9 && (args[7] == 1.0 || args[7] == -1.0)) {

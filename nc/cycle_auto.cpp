@@ -96,7 +96,8 @@ void CCycle_Auto::SetParentParameters(PARAMETERS* parent) {
 
 bool CCycle_Auto::EvaluateSlot(CycleParameter& p, const std::string& formula, double& result) {
     if (!provider) SetParentParameters(parentProvider);
-    bool ok = provider->CalcFormula(result, formula, true);
+    // A group has no provider of its own: its slots are no values.
+    bool ok = provider && provider->CalcFormula(result, formula, true);
     if (p.kind == 'i') {
         std::int32_t n = 0;
         // A result beyond an integer (or not a number) is a failure, never a wrapped value.
@@ -154,6 +155,7 @@ const double* CCycle_Auto::FindParameter(std::string_view name) {
     }
     // Not reset: a formula that reaches itself through other parameters is a cycle.
     if (!provider) SetParentParameters(parentProvider);
+    if (!provider) return nullptr;  // a group
     double result = 0.0;
     std::int32_t n = 0;
     const bool ok =

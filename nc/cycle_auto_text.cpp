@@ -139,6 +139,9 @@ int CCycle_Auto::WriteBuiltInText(std::vector<std::string>& lines, int number) {
 
 MANUFACTUR_FEATURE::FeatureRecord& CCycle_Auto::FeatureRecord() {
     if (!provider) SetParentParameters(parentProvider);
+    // A group writes through its members; should one be written by itself,
+    // it gets a provider rather than a write through none.
+    if (!provider) provider = std::make_unique<MANUFACTUR_FEATURE>(this, parentProvider);
     if (!provider->featureRecord) provider->featureRecord = std::make_unique<MANUFACTUR_FEATURE::FeatureRecord>();
     return *provider->featureRecord;
 }
@@ -199,6 +202,7 @@ void CCycle_Auto::CreatePathFigure() {
     const bool chisel = cycleType == "Threading_Chisel";
     if (!(turning || hole || chisel) || n == 0) return;  // the old record stays
     if (!provider) SetParentParameters(parentProvider);
+    if (!provider) return;  // a group: its members have the records
     auto record = std::make_unique<MANUFACTUR_FEATURE::FeatureRecord>();
     record->fill(0.0);
     MANUFACTUR_FEATURE::FeatureRecord& r = *record;

@@ -149,6 +149,9 @@ std::string BuildLine(CCadreISO& frame, const CodeLine& rec) {
             std::string value = variable != nullptr ? *variable : argument;
             if (kind == 't') value = Transliterate(value);
             if (kind == 'T') value = TransliterateUpper(value);
+            // Names come from users and file names: inside a comment they
+            // must not close it, nowhere may they break the block.
+            value = BlockSafeText(value, IsInsideComment(out + std::string(prefix)));
             field = FormatTemplateText(prefix, pattern, value);
         }
         if (!field) continue;  // the field stays as text and its argument serves the next one

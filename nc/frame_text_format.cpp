@@ -8,10 +8,27 @@
 #include "geometry/number_format.h"
 #include "nc/address_table.h"
 #include "nc/modal_state.h"
+#include "platform/variant.h"
 
 namespace zarvento {
 
+bool IsWordValue(double value) { return std::isfinite(value) && std::fabs(value) < kMaxWordValue; }
+
+namespace {
+
+std::string RefuseWord(std::string_view address, double value) {
+    // The address is the last word of what stands before the value.
+    std::string_view word = address;
+    if (const std::size_t blank = word.find_last_of(' '); blank != std::string_view::npos)
+        word.remove_prefix(blank + 1);
+    ModalState.refusedWords.push_back(std::string(word) + (word.ends_with('=') ? "" : "=") + FormatDouble(value));
+    return std::string(address) + "?";
+}
+
+}  // namespace
+
 std::string FormatAddressValue(std::string_view letter, double value, bool force) {
+    if (!IsWordValue(value)) return RefuseWord(letter, value) + " ";
     const double a = std::fabs(value);
     if (a < 0.001) {
         if (force || letter == "X" || letter == "Y" || letter == "Z") return std::string(letter) + "0 ";
@@ -86,6 +103,7 @@ std::optional<std::string> FormatTemplateNumber(std::string_view prefix, std::st
         if (leaveOut) return std::string(prefix.substr(0, static_cast<std::size_t>(start)));
     }
 
+    if (!IsWordValue(value)) return RefuseWord(prefix, value);
     std::string printed = FormatFixed(value, field->decimals);
     bool negative = false;
     if (!printed.empty() && printed.front() == '-') {
@@ -224,6 +242,27 @@ std::optional<std::string> FormatIntegerField(std::string_view format, std::int6
 std::string FormatSuffixed(std::string_view text, std::int64_t value, std::string_view format) {
     const std::optional<std::string> number = FormatIntegerField(format, value);
     return std::string(text) + (number ? *number : std::to_string(value)) + " ";
+}
+
+std::string BlockSafeText(std::string_view text, bool insideComment) {
+    std::string out(text);
+    for (char& c : out) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F)
+            c = ' ';
+        else if (insideComment && c == '(')
+            c = '[';
+        else if (insideComment && c == ')')
+            c = ']';
+    }
+    return out;
+}
+
+bool IsInsideComment(std::string_view blockText) {
+    const std::size_t open = blockText.rfind('(');
+    if (open == std::string_view::npos) return false;
+    const std::size_t close = blockText.rfind(')');
+    return close == std::string_view::npos || close < open;
 }
 
 namespace {

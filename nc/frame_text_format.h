@@ -9,6 +9,13 @@
 
 namespace zarvento {
 
+// The last guard of every number that goes into a block: a value that is not
+// finite, or has more than nine digits before the point, is no word a control
+// reads. Such a word is written as the letter and "?" and noted in
+// ModalState.refusedWords, so that the program that holds it is refused.
+inline constexpr double kMaxWordValue = 1e9;
+bool IsWordValue(double value);
+
 // An address word of a built-in frame text: the letter and the shortest of 0
 // to 3 decimals that is exact to 0.001, then one blank. A value below 0.001
 // writes nothing unless forced or the letter is an axis (X, Y, Z).
@@ -36,6 +43,16 @@ std::string FormatSuffixed(std::string_view text, std::int64_t value, std::strin
 // exactly one integer conversion ('d' or 'i' with flags, width and precision).
 // Anything else is refused, so a file can never reach printf.
 std::optional<std::string> FormatIntegerField(std::string_view format, std::int64_t value);
+
+// Text that goes into a block as a control reads it: a line break or another
+// control character would end the block or confuse the reader, so each
+// becomes a blank. Inside a comment, brackets become square ones as well:
+// a ")" from an operation's name would end the comment and what follows
+// would run as code.
+std::string BlockSafeText(std::string_view text, bool insideComment);
+// Whether a comment is open at the end of this block text: its last "(" is
+// not closed.
+bool IsInsideComment(std::string_view blockText);
 
 // Cyrillic letters replaced by Latin ones; other characters copied unchanged.
 std::string Transliterate(std::string_view text);

@@ -36,6 +36,10 @@ struct ModalStateRecord {
     std::string furtherText2;
     // Messages of the template expansion, shown by the program builder.
     std::vector<std::string> errorTexts;
+    // Address words the formatting refused (a value that is no number or has
+    // more digits than any control reads), as "X=nan"; the program builder
+    // clears the list, reads it after every frame and fails the job on any.
+    std::vector<std::string> refusedWords;
 };
 
 // The one record; all zero when the library is loaded.

@@ -16,6 +16,7 @@
 #include "operations/turn_plashka.h"
 #include "operations/turn_threading.h"
 #include "platform/messages.h"
+#include "platform/panel_script.h"
 #include "platform/variant.h"
 
 namespace zarvento {
@@ -174,6 +175,7 @@ void HeadlessTurnPanels::ApplyTurnFields(PlanTurn& op, PanelAnswer& answer) {
         if (field.starts_with(kCyclePrefix) && turn->PanelCycle()) continue;
         ShowMessageBox("Операция не имеет поля " + field);
         answer.result = IDCANCEL_;
+        PanelScript::Instance().NoteRefusal();
         return;
     }
     if (const std::string* name = answer.Field("name")) turn->sNameTurn = *name;
@@ -279,14 +281,14 @@ void HeadlessTurnPanels::ApplyTurnFields(PlanTurn& op, PanelAnswer& answer) {
     // variables among others; a failing one is reported and refused.
     if (const std::string* feed = answer.Field("feed")) {
         turn->sSpod = *feed;
-        if (!turn->EvalFeedFormula()) RefuseField(answer, "feed", *feed);
+        if (!turn->EvalFeedFormula() || !IsPlausibleValue(turn->Spod)) RefuseField(answer, "feed", *feed);
         // A thread's feed is its lead, which a pitch typed with it gives.
         if (answer.Field("pitch") || answer.Field("starts")) ApplyThreadFields(*turn, answer);
     }
     if (const std::string* spin = answer.Field("spin")) {
         turn->isVconst = false;
         turn->sNshp = *spin;
-        if (!turn->EvalSpeedFormulas()) RefuseField(answer, "spin", *spin);
+        if (!turn->EvalSpeedFormulas() || !IsPlausibleValue(turn->Nshp)) RefuseField(answer, "spin", *spin);
     }
 }
 

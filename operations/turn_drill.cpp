@@ -12,6 +12,7 @@
 #include "nc/frame_text_format.h"
 #include "operations/kind_support.h"
 #include "plan/spid.h"
+#include "plan/stored_value.h"
 #include "platform/storage_record.h"
 
 namespace zarvento {
@@ -134,10 +135,7 @@ bool CTurnDRILL::SaveKindValues(StorageRecord& record) {
 }
 
 bool CTurnDRILL::LoadKindValues(StorageRecord& record) {
-    auto real = [&record](const char* name) {
-        record.ReadNamedValue(name);
-        return record.ReadBuffer().ToR8();
-    };
+    auto real = [&record](const char* name) { return ReadStoredR8(record, name); };
     record.ReadNamedValue("SposobDrill");
     SposobDrill = record.ReadBuffer().ToI4();
     Zbase = real("Zbase");

@@ -10,6 +10,7 @@
 #include "nc/frame_text_format.h"
 #include "operations/kind_support.h"
 #include "operations/turn_mnogo_prohod.h"
+#include "plan/stored_value.h"
 #include "platform/storage_record.h"
 
 namespace zarvento {
@@ -52,8 +53,7 @@ bool CTurnKANAVKA::SaveKindValues(StorageRecord& record) {
 bool CTurnKANAVKA::LoadKindValues(StorageRecord& record) {
     record.ReadNamedValue("indPrivaz");
     indPrivaz = record.ReadBuffer().ToI4();
-    record.ReadNamedValue("Pause");
-    Pause = record.ReadBuffer().ToR8();
+    Pause = ReadStoredR8(record, "Pause");
     UpdateContourBuilder();
     return true;
 }

@@ -9,6 +9,7 @@
 #include "nc/cadre_g04.h"
 #include "nc/frame_text_format.h"
 #include "operations/kind_support.h"
+#include "plan/stored_value.h"
 #include "platform/storage_record.h"
 
 namespace zarvento {
@@ -58,12 +59,10 @@ bool CTurnOTREZKA::SaveKindValues(StorageRecord& record) {
 }
 
 bool CTurnOTREZKA::LoadKindValues(StorageRecord& record) {
-    record.ReadNamedValue("Width");
-    Width = record.ReadBuffer().ToR8();
+    Width = ReadStoredR8(record, "Width");
     record.ReadNamedValue("indPrivaz");
     indPrivaz = record.ReadBuffer().ToI4();
-    record.ReadNamedValue("Pause");
-    Pause = record.ReadBuffer().ToR8();
+    Pause = ReadStoredR8(record, "Pause");
     CutOffBuilder().width = Width;
     return true;
 }

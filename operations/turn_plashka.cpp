@@ -10,6 +10,7 @@
 #include "operations/kind_support.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
+#include "plan/stored_value.h"
 #include "platform/storage_record.h"
 
 namespace zarvento {
@@ -83,8 +84,7 @@ bool CTurnPLASHKA::SaveKindValues(StorageRecord& record) {
 }
 
 bool CTurnPLASHKA::LoadKindValues(StorageRecord& record) {
-    record.ReadNamedValue("Step");
-    Step = record.ReadBuffer().ToR8();
+    Step = ReadStoredR8(record, "Step");
     record.ReadNamedValue("isAutoStep");
     isAutoStep = record.ReadBuffer().ToBool();
     record.ReadNamedValue("Nzahod");

@@ -112,8 +112,10 @@ void ReadInto(CTurn& op, const BaseValue& v, StorageRecord& record) {
     std::visit(
         [&](auto member) {
             using T = std::remove_reference_t<decltype(op.*member)>;
+            // A position beyond the turret would print as a tool number.
             if constexpr (std::is_same_v<T, std::int32_t>)
-                op.*member = ReadStoredI4(record, v.name);
+                op.*member = member == &CTurn::nToolPosition ? ReadStoredI4(record, v.name, -1, CSPID::kMaxTools - 1)
+                                                             : ReadStoredI4(record, v.name);
             else if constexpr (std::is_same_v<T, bool>)
                 op.*member = ReadStoredBool(record, v.name);
             else if constexpr (std::is_same_v<T, double>)

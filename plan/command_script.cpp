@@ -8,7 +8,10 @@
 #include "geometry/contour_script.h"
 #include "model/revolution_part.h"
 #include "plan/command_door.h"
+#include "plan/plan.h"
 #include "plan/plan_panels.h"
+#include "plan/plan_turn.h"
+#include "platform/busy_flag.h"
 #include "platform/file_dialogs.h"
 #include "platform/host_application.h"
 #include "platform/line_reader.h"
@@ -37,6 +40,7 @@ std::int32_t Number(const std::string& word, int lineNumber, const char* what) {
 double Real(const std::string& word, int lineNumber) {
     double v = 0;
     if (!ParseDouble(word, v)) throw ScriptError(At(lineNumber) + "'" + word + "' is not a number");
+    if (!IsPlausibleValue(v)) throw ScriptError(At(lineNumber) + "'" + word + "' is out of range");
     return v;
 }
 
@@ -120,25 +124,65 @@ void CommandScript::Run(std::string_view text) {
     }
 }
 
-void CommandScript::CountRun() {
-    ++commandsRun_;
-    const bool stepsFailed = ScriptedUser::Instance().TakeFailures() > 0;
-    if (LastCommandFailed() || stepsFailed) ++commandsFailed_;
-}
-
 void CommandScript::Command(std::int32_t type, std::int32_t action, std::int32_t index) {
     std::vector<int> posted;
-    ScriptedUser::Instance().TakeFailures();
-    RunLibraryCommand(type, action, index);
-    CountRun();
+    auto run = [this](std::int32_t t, std::int32_t a, std::int32_t i) {
+        ++commandsRun_;
+        const int refusals = PanelScript::Instance().Refusals();
+        ScriptedUser::Instance().TakeFailures();
+        RunLibraryCommand(t, a, i);
+        // A step of a panel on the host that named what is not there fails
+        // the command that showed the panel.
+        const bool stepsFailed = ScriptedUser::Instance().TakeFailures() > 0;
+        if (LastCommandFailed() || stepsFailed || PanelScript::Instance().Refusals() != refusals) CountFailure();
+    };
+    run(type, action, index);
     for (int round = 0; round < kMaxPostedRounds; ++round) {
         posted = PostedCommands::Instance().Take();
         if (posted.empty()) return;
-        for (int command : posted) {
-            RunLibraryCommand(-1, command, -1);
-            CountRun();
+        for (int command : posted) run(-1, command, -1);
+    }
+}
+
+void CommandScript::Create(std::int32_t type, std::int32_t index, std::int32_t action) {
+    const int before = OperationCount();
+    const int failed = commandsFailed_;
+    Command(type, action, index);
+    // An operation that the plan took with an error has no path: the
+    // command did not do what it was asked.
+    CPLAN* plan = ExistingPLAN();
+    if (commandsFailed_ != failed || !plan || plan->GetTurnCount() != before + 1) return;
+    const PlanTurn* made = plan->GetTurn(index < 0 ? before : index);
+    if (made && made->HasErrorMessage()) CountFailure();
+}
+
+int CommandScript::OperationCount() {
+    // The door reads the plan from the document at the first command; an
+    // index is checked against that plan, so it is read first here.
+    if (!StartedFlag) {
+        try {
+            if (IsPartOrAssemblyActive()) {
+                BusyFlagGuard busy;
+                RunLibraryCommand(-1, kActionCreateTree, -1);
+                RunLibraryCommand(-1, kActionSynchronize, -1);
+            }
+        } catch (const std::exception&) {
+            // No host to ask: the command itself will report it.
         }
     }
+    CPLAN* plan = ExistingPLAN();
+    return plan ? plan->GetTurnCount() : 0;
+}
+
+void CommandScript::CountFailure() {
+    ++commandsFailed_;
+    if (failedLines_.empty() || failedLines_.back() != line_) failedLines_.push_back(line_);
+}
+
+void CommandScript::Refuse(const std::string& why, int lineNumber) {
+    ++commandsRun_;
+    CountFailure();
+    ShowHostMessage(At(lineNumber) + why);
 }
 
 void CommandScript::BeginBlock(const std::vector<std::string>& words, int lineNumber) {
@@ -220,6 +264,7 @@ void CommandScript::Answer(const std::vector<std::string>& words, int lineNumber
 }
 
 void CommandScript::RunLine(std::string_view line, int lineNumber) {
+    line_ = lineNumber;
     const std::vector<std::string> words = Words(line, lineNumber);
     if (words.empty()) return;
     if (block_) return BlockLine(words, lineNumber);
@@ -247,7 +292,7 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
         FileReadResult read = ReadTextFile(file, TextEncoding::Utf8);
         if (!read.ok) throw ScriptError(At(lineNumber) + "cannot read " + file.string() + ": " + read.error);
         std::string error;
-        std::unique_ptr<Contour> profile = ParseContourScript(read.text, &error);
+        std::unique_ptr<Contour> profile = ParseContourScript(read.text, &error, kMaxPlausibleValue);
         if (!profile) throw ScriptError(At(lineNumber) + file.string() + ": " + error);
         AddPartFaces(*ActiveHostDocument(), *profile);
         return;
@@ -261,11 +306,31 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
         } else if (args == "<index>") {
             if (words.size() != 2) throw ScriptError(At(lineNumber) + verb + " needs an operation index");
             index = Number(words[1], lineNumber, "index");
+            // The door passes a stale index by in silence, as a host's tree
+            // would; a script that names no operation has failed.
+            const int count = OperationCount();
+            if (index < 0 || index >= count)
+                return Refuse(verb + " " + words[1] + ": the plan has no operation " + words[1] + " (it has " +
+                                  std::to_string(count) +
+                                  (count == 1  ? ", index 0)"
+                                   : count > 1 ? ", indexes 0.." + std::to_string(count - 1) + ")"
+                                               : ")"),
+                              lineNumber);
         } else {
             if (words.size() != 2 && words.size() != 3)
                 throw ScriptError(At(lineNumber) + verb + " needs a type and optionally an index");
             type = Number(words[1], lineNumber, "type");
             if (words.size() == 3) index = Number(words[2], lineNumber, "index");
+            if (type < kFirstTurnType || type > kLastTurnType)
+                return Refuse(verb + " " + words[1] + ": no operation type " + words[1] + " (types are " +
+                                  std::to_string(kFirstTurnType) + ".." + std::to_string(kLastTurnType) + ")",
+                              lineNumber);
+            const int count = OperationCount();
+            if (words.size() == 3 && (index < 0 || index > count))
+                return Refuse(
+                    verb + " " + words[1] + " " + words[2] + ": an operation goes in at 0.." + std::to_string(count),
+                    lineNumber);
+            return Create(type, index, named.action);
         }
         return Command(type, named.action, index);
     }

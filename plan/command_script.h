@@ -64,24 +64,35 @@ public:
     // Commands run and how many of them ended in a reported failure.
     int CommandsRun() const { return commandsRun_; }
     int CommandsFailed() const { return commandsFailed_; }
+    // The script lines of the failed commands, in order, each once.
+    const std::vector<int>& FailedLines() const { return failedLines_; }
 
     // Splits a line into words; double quotes keep blanks inside a word.
     static std::vector<std::string> Words(std::string_view line, int lineNumber);
 
 private:
+    // Runs the command and the commands it posts; a command counts as failed
+    // when the door reports a failure or a panel refused a field of the
+    // answer it was given.
     void Command(std::int32_t type, std::int32_t action, std::int32_t index);
+    // A named command the plan cannot carry out as written (no operation at
+    // the index, no such type) fails without reaching the door.
+    void Refuse(const std::string& why, int lineNumber);
+    // A new operation; one the plan takes with an error message fails too.
+    void Create(std::int32_t type, std::int32_t index, std::int32_t action);
+    static int OperationCount();
     void Answer(const std::vector<std::string>& words, int lineNumber);
     void BeginBlock(const std::vector<std::string>& words, int lineNumber);
     void BlockLine(const std::vector<std::string>& words, int lineNumber);
-    // Counts the command as failed when it failed or a panel step of it could
-    // not be played.
-    void CountRun();
 
     std::filesystem::path base_;
     // The block of a panel or dialog being read, between its line and "end".
     std::unique_ptr<UserSession> block_;
     int commandsRun_ = 0;
     int commandsFailed_ = 0;
+    int line_ = 0;  // the line being run
+    std::vector<int> failedLines_;
+    void CountFailure();
 };
 
 }  // namespace zarvento

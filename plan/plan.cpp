@@ -114,6 +114,8 @@ PlanTurn* CPLAN::InsertTurn(int i, std::unique_ptr<PlanTurn> op) {
     const int at = i >= 0 && i < GetTurnCount() ? i : GetTurnCount();
     PlanTurn* raw = op.get();
     InsertTreeItemAt(*raw, at);
+    // Only an appended operation leaves the calculation of the others as it was.
+    if (at != GetTurnCount()) ForgetCalculation();
     turns.insert(turns.begin() + at, std::move(op));
     return raw;
 }
@@ -134,6 +136,7 @@ bool CPLAN::RemoveTurn(PlanTurn* op) {
 bool CPLAN::MoveTurn(int from, int to) {
     if (!GetTurn(from) || !GetTurn(to)) return false;
     if (from == to) return true;
+    ForgetCalculation();
     std::unique_ptr<PlanTurn> op = std::move(turns[static_cast<std::size_t>(from)]);
     turns.erase(turns.begin() + from);
     if (TreeControl* tree = Tree()) tree->DeleteItem(op->hTreeItem);
@@ -146,6 +149,7 @@ bool CPLAN::MoveTurn(int from, int to) {
 bool CPLAN::ToggleExclude(int i) {
     PlanTurn* op = GetTurn(i);
     if (!op) return false;
+    ForgetCalculation();
     op->ToggleExclude();
     if (TreeControl* tree = Tree()) op->UpdateTreeItem(*tree);
     return true;
@@ -162,6 +166,8 @@ void CPLAN::ClearTurns() {
 }
 
 void CPLAN::ForgetTurn(const PlanTurn* op) {
+    // A removed operation changes what every later one starts from.
+    ForgetCalculation();
     if (currentTurn == op) currentTurn = nullptr;
     if (WaitingTurn == op) WaitingTurn = nullptr;
 }

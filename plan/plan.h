@@ -23,6 +23,8 @@ class ParamTool;
 
 inline constexpr const char* kMissingToolParameter = "Инструмент не содержит параметра ";
 
+struct ModalStateRecord;
+
 class CPLAN : public DETAIL_PARAMETERS {
 public:
     CPLAN();
@@ -73,6 +75,16 @@ public:
     // with the hidden work document active; busy flag and active documents
     // are restored on every exit.
     void DiagnosticRaschetPath();
+    // The same after an operation was appended to a calculated plan. An
+    // operation's path depends on the ones before it (through the modal state
+    // and their final contours) and on the next active one (its retract), so
+    // those before the last active operation that precedes the new one are
+    // as they were; the calculation starts there, from the modal state it
+    // left before that operation, and its result is the whole calculation's.
+    // Where that state is not at hand (the list changed otherwise since) the
+    // whole plan is calculated. A script that appends operation after
+    // operation thus costs in proportion to its length, not to its square.
+    void DiagnosticRaschetPathAppended();
     void RedrawPaths();
     void RestorePaths();
     void HidePaths();
@@ -171,6 +183,9 @@ public:
 private:
     // Saves the operations from position `first` to the end under their positions.
     void SaveTurnsFrom(int first);
+    // Calculates the operations from `first` on, starting from `modal` (a
+    // clean modal state when null).
+    void CalculateFrom(std::size_t first, const ModalStateRecord* modal);
     void MoveAdjacent(int from, int to);
     // Builds every tool contour and throws when an included operation has none.
     void CheckToolContours();
@@ -196,6 +211,15 @@ private:
 
     std::unique_ptr<PLAN_PARAMETERS> planParameters;
     std::vector<std::unique_ptr<PlanTurn>> turns;
+    // The modal state before each operation as the last calculations left it,
+    // and the operation it was taken before: what an appended operation's
+    // calculation starts from. Cleared when the list changes otherwise.
+    struct ModalBefore {
+        const PlanTurn* op = nullptr;
+        std::shared_ptr<const ModalStateRecord> state;
+    };
+    std::vector<ModalBefore> modalBefore_;
+    void ForgetCalculation() { modalBefore_.clear(); }
     PlanTurn* currentTurn = nullptr;
     // Copies handed out by address.
     struct Slots {

@@ -129,8 +129,13 @@ void CPLAN::CreateNewTurn(std::int32_t type, int index) {
     op->index = index;
     if (GetPlanPanels().EditTurn(*op) == 1) {
         ModalBracket bracket;
+        const bool appended = index == GetTurnCount();
         InsertTurn(index, std::move(op));
-        DiagnosticRaschetPath();
+        if (appended) {
+            DiagnosticRaschetPathAppended();
+        } else {
+            DiagnosticRaschetPath();
+        }
         SaveTurnsFrom(index);
         Save();
         return;
@@ -193,9 +198,15 @@ void CPLAN::MoveAdjacent(int from, int to) {
     }
 }
 
-void CPLAN::MoveTurnUp(int i) { MoveAdjacent(i, i - 1); }
+// The index is checked before its neighbour is computed: i - 1 of the least
+// int (or i + 1 of the greatest) is no index but an overflow.
+void CPLAN::MoveTurnUp(int i) {
+    if (GetTurn(i)) MoveAdjacent(i, i - 1);
+}
 
-void CPLAN::MoveTurnDown(int i) { MoveAdjacent(i, i + 1); }
+void CPLAN::MoveTurnDown(int i) {
+    if (GetTurn(i)) MoveAdjacent(i, i + 1);
+}
 
 void CPLAN::EditTurnTool() {
     PlanTurn* op = WaitingTurn;

@@ -2,6 +2,7 @@
 // panel script, applied to a private copy as the real panels do.
 #include "plan/plan_panels.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <type_traits>
@@ -29,14 +30,15 @@ namespace {
 PlanPanels* registered = nullptr;
 
 // Sets a numeric field of the answer into `target`; a text that is no number
-// cancels the answer (after its message) and leaves the target as it was.
+// (or a real beyond any size of a lathe job) cancels the answer (after its
+// message) and leaves the target as it was.
 template <class T>
 void TakeNumber(PanelAnswer& answer, const char* field, T& target) {
     const std::string* text = answer.Field(field);
     if (!text || answer.result != IDOK_) return;
     if constexpr (std::is_same_v<T, double>) {
         double v = 0;
-        if (ParseDouble(*text, v)) {
+        if (ParseDouble(*text, v) && IsPlausibleValue(v)) {
             target = v;
             return;
         }
@@ -61,11 +63,37 @@ PanelAnswer PlanPanels::Show(const std::string& panel, const std::string& detail
 void PlanPanels::RefuseField(PanelAnswer& answer, const std::string& field, const std::string& value) {
     ShowMessageBox("Недопустимое значение поля " + field + ": \"" + value + "\"");
     answer.result = IDCANCEL_;
+    PanelScript::Instance().NoteRefusal();
+}
+
+bool PlanPanels::RefuseUnknownFields(PanelAnswer& answer, std::initializer_list<std::string_view> known,
+                                     std::initializer_list<std::string_view> numbered) {
+    for (const auto& [field, value] : answer.fields) {
+        const std::string_view name = field;
+        bool ok = std::find(known.begin(), known.end(), name) != known.end();
+        // "tool1".."tool30": a prefix and a number from 1 to the count of positions.
+        for (std::string_view prefix : numbered) {
+            std::int32_t n = 0;
+            if (!ok && name.starts_with(prefix) && name.size() > prefix.size() && name[prefix.size()] != '0' &&
+                ParseInt(name.substr(prefix.size()), n) && n >= 1 && n <= CSPID::kMaxTools)
+                ok = true;
+        }
+        if (ok) continue;
+        ShowMessageBox("Панель не имеет поля " + field);
+        answer.result = IDCANCEL_;
+        PanelScript::Instance().NoteRefusal();
+        return true;
+    }
+    return false;
 }
 
 int PlanPanels::ShowPanelSPID(CSPID& spid) {
     PanelAnswer answer = Show(kSPID);
     if (answer.result != IDOK_) return answer.result;
+    if (RefuseUnknownFields(
+            answer, {"L", "D", "d", "Z", "method", "stock", "positions", "x0", "z0", "xplane", "zplane", "allowance"},
+            {"tool", "model"}))
+        return answer.result;
     auto copy = std::make_unique<CSPID>();
     *copy = spid;
     TakeNumber(answer, "L", copy->ProkatL);
@@ -114,6 +142,7 @@ int PlanPanels::ShowPanel_LSC(CSPID& spid) {
     // The fields are what the user picked before pressing the button, so a
     // cancelled panel has had them applied to its copy too.
     PanelAnswer answer = Show(kLSC);
+    if (RefuseUnknownFields(answer, {"lsc", "post"})) return answer.result;
     auto copy = std::make_unique<CSPID>();
     *copy = spid;
     if (const std::string* name = answer.Field("lsc")) {
@@ -135,6 +164,12 @@ int PlanPanels::ShowPanel_LSC(CSPID& spid) {
         // that replaces the process-wide templates until someone reads another.
         copy->sNamePostProcessor = *post;
         copy->CheckPostProcessor();
+        // The panel lists the installed post-processors only: a name that is
+        // none of them (or whose description cannot be read) is no choice.
+        if (!copy->GetPostProcessor()) {
+            RefuseField(answer, "post", *post);
+            return answer.result;
+        }
     }
     if (answer.result != IDOK_) return answer.result;
     spid = *copy;
@@ -157,22 +192,32 @@ int PlanPanels::EditTurn(PlanTurn& op) {
 void PlanPanels::ApplyTurnFields(PlanTurn&, PanelAnswer&) {}
 
 int PlanPanels::ShowPanelPROGRAM(CPROGRAM& program) {
-    return Show(kProgram, std::to_string(program.frames.Count()) + " frames").result;
+    PanelAnswer answer = Show(kProgram, std::to_string(program.frames.Count()) + " frames");
+    RefuseUnknownFields(answer, {});
+    return answer.result;
 }
 
 int PlanPanels::ShowPanelVISUAL(const std::vector<CCadreISO*>& program, bool checkMode) {
-    return Show(kSimulation, FramesDetail(program) + (checkMode ? ", check" : "")).result;
+    PanelAnswer answer = Show(kSimulation, FramesDetail(program) + (checkMode ? ", check" : ""));
+    RefuseUnknownFields(answer, {});
+    return answer.result;
 }
 
 void PlanPanels::SaveProgramSettings() { PanelScript::Instance().Note("program-settings", "saved"); }
 
-void PlanPanels::ShowPostProcessorsList() { Show(kPostProcessors); }
+void PlanPanels::ShowPostProcessorsList() {
+    PanelAnswer answer = Show(kPostProcessors);
+    RefuseUnknownFields(answer, {});
+}
 
-void PlanPanels::ShowStatistics(const std::vector<CCadreISO*>& program) { Show(kStatistics, FramesDetail(program)); }
+void PlanPanels::ShowStatistics(const std::vector<CCadreISO*>& program) {
+    PanelAnswer answer = Show(kStatistics, FramesDetail(program));
+    RefuseUnknownFields(answer, {});
+}
 
 int PlanPanels::EditSettings() {
     PanelAnswer answer = Show(kSettings);
-    if (answer.result != IDOK_) return answer.result;
+    if (answer.result != IDOK_ || RefuseUnknownFields(answer, {"rapid", "accuracy", "xoutput"})) return answer.result;
     SettingsRecord edited = SettingsRecord::Global();
     TakeNumber(answer, "rapid", edited.rapidSpeed);
     TakeNumber(answer, "accuracy", edited.accuracy);

@@ -6,6 +6,7 @@
 // host and is driven control by control (platform/scripted_user.h).
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,6 +74,12 @@ public:
     // Reports a field value that the panel cannot take in a message box; the
     // answer becomes a cancel.
     static void RefuseField(PanelAnswer& answer, const std::string& field, const std::string& value);
+    // Refuses (as RefuseField, with "Панель не имеет поля ...") the first
+    // field of the answer that the panel does not have: one of `known`, or
+    // one of the `numbered` prefixes followed by 1 .. the count of turret
+    // positions. True when one was refused.
+    static bool RefuseUnknownFields(PanelAnswer& answer, std::initializer_list<std::string_view> known,
+                                    std::initializer_list<std::string_view> numbered = {});
 
 protected:
     // The fields of an accepted operation panel that the operation itself

@@ -1,6 +1,8 @@
 // The whole-plan recalculation and the display of the operations' paths.
 #include "nc/modal_state.h"
 #include "plan/plan.h"
+
+#include <algorithm>
 #include "plan/spid.h"
 #include "platform/busy_flag.h"
 #include "platform/hidden_document.h"
@@ -9,7 +11,26 @@
 
 namespace zarvento {
 
-void CPLAN::DiagnosticRaschetPath() {
+void CPLAN::DiagnosticRaschetPath() { CalculateFrom(0, nullptr); }
+
+void CPLAN::DiagnosticRaschetPathAppended() {
+    const std::size_t count = turns.size();
+    // The last active operation before the new one: the first whose next
+    // active operation is the new one (those after it are not active).
+    std::size_t first = count >= 2 ? count - 2 : 0;
+    while (first > 0 && !turns[first]->IsActive()) --first;
+    // Its state as the last calculation left it: any other change of the
+    // list since has cleared the states, so those kept are the operations'.
+    const bool known = first < modalBefore_.size() && modalBefore_[first].op == turns[first].get();
+    if (!known || first == 0) {
+        CalculateFrom(0, nullptr);
+        return;
+    }
+    const std::shared_ptr<const ModalStateRecord> modal = modalBefore_[first].state;
+    CalculateFrom(first, modal.get());
+}
+
+void CPLAN::CalculateFrom(std::size_t first, const ModalStateRecord* modal) {
     // The flag keeps the host's notifications about the document switches
     // out of the library; it goes back to what it was, since callers (the
     // first run, a panel's close) may hold it themselves.
@@ -21,10 +42,27 @@ void CPLAN::DiagnosticRaschetPath() {
     ActiveDocument2DSwitch drawIntoHidden(HiddenWorkDocument2D());
     RefreshHostView();
     ResetModalState();
+    // The description's texts and the program builder's lists are not the
+    // calculation's: they stay as the reset leaves them.
+    if (modal) {
+        const ModalStateRecord kept = ModalState;
+        ModalState = *modal;
+        ModalState.versionText = kept.versionText;
+        ModalState.builtInTextWritten = kept.builtInTextWritten;
+        ModalState.furtherText2 = kept.furtherText2;
+        ModalState.errorTexts = kept.errorTexts;
+        ModalState.refusedWords = kept.refusedWords;
+    }
     // Every operation starts from what the ones before it left (tool, end
     // point, modal state), excluded ones included, so the order is the plan's.
     const std::size_t count = turns.size();
-    for (std::size_t k = 0; k < count && k < turns.size(); ++k) {
+    modalBefore_.resize(std::min(first, modalBefore_.size()));
+    for (std::size_t k = first; k < count && k < turns.size(); ++k) {
+        auto state = std::make_shared<ModalStateRecord>(ModalState);
+        // The program builder's lists are no part of the calculation.
+        state->errorTexts.clear();
+        state->refusedWords.clear();
+        modalBefore_.push_back({turns[k].get(), std::move(state)});
         turns[k]->DiagnosticRaschetPath(static_cast<int>(k));
     }
 }

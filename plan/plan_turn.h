@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/tree_control.h"
@@ -40,9 +41,13 @@ public:
     // An operation produces frames and statistics only when it is neither
     // excluded nor carries a message of its last calculation.
     bool HasMessage() const { return !messageText.empty(); }
+    // A message that is more than a warning: the operation has no path.
+    bool HasErrorMessage() const { return HasMessage() && !messageText.starts_with(kWarningPrefix); }
+    static constexpr std::string_view kWarningPrefix = "Предупреждение";
     bool IsActive() const override { return !isExclude && !HasMessage(); }
 
     virtual std::string GetNameTurn() const = 0;
+    std::string ProgramName() const override { return GetNameTurn(); }
     // Checks the operation and builds its path from the state the operations
     // before it left; errors and warnings become its message text.
     virtual void DiagnosticRaschetPath(int position) = 0;

@@ -114,7 +114,7 @@ void CSPID::CheckPostProcessor() {
     pPostProcessor = postProcessors.FindPostProcessor(sNamePostProcessor);
     if (pPostProcessor && !pPostProcessor->ReadPostProcessorDescription()) pPostProcessor = nullptr;
     if (!pPostProcessor)
-        HostMessageBox("Не обнаружен постпроцессор )" + sNamePostProcessor +
+        HostMessageBox("Не обнаружен постпроцессор \"" + sNamePostProcessor + "\"" +
                            "\nВсе обработки будут приняты в элементарных перемещениях",
                        kCaption, kExclamation);
 }

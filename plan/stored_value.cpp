@@ -49,8 +49,21 @@ std::int32_t ReadStoredI4(StorageRecord& record, const std::string& key) {
     return Convert(record, Named(record, key), VarType::I4).AsI4();
 }
 
+std::int32_t ReadStoredI4(StorageRecord& record, const std::string& key, std::int32_t min, std::int32_t max) {
+    const std::int32_t v = ReadStoredI4(record, key);
+    if (v < min || v > max)
+        throw HostError(DISP_E_OVERFLOW_, "record \"" + record.Name() + "\", value \"" + key +
+                                              "\": " + std::to_string(v) + " is outside " + std::to_string(min) + ".." +
+                                              std::to_string(max));
+    return v;
+}
+
 double ReadStoredR8(StorageRecord& record, const std::string& key) {
-    return Convert(record, Named(record, key), VarType::R8).AsR8();
+    const double v = Convert(record, Named(record, key), VarType::R8).AsR8();
+    if (!IsPlausibleValue(v))
+        throw HostError(DISP_E_OVERFLOW_, "record \"" + record.Name() + "\", value \"" + key +
+                                              "\": " + FormatDouble(v) + " is out of range");
+    return v;
 }
 
 bool ReadStoredBool(StorageRecord& record, const std::string& key) {

@@ -14,8 +14,12 @@
 
 namespace zarvento {
 
-// Named values of the open record.
+// Named values of the open record. A real must be a plausible value
+// (IsPlausibleValue): a record edited outside the system must not bring NaN
+// or an absurd size into the paths; such a value raises DISP_E_OVERFLOW.
 std::int32_t ReadStoredI4(StorageRecord& record, const std::string& key);
+// An integer that must lie in [min, max] (an index, a position), likewise.
+std::int32_t ReadStoredI4(StorageRecord& record, const std::string& key, std::int32_t min, std::int32_t max);
 double ReadStoredR8(StorageRecord& record, const std::string& key);
 bool ReadStoredBool(StorageRecord& record, const std::string& key);
 std::string ReadStoredText(StorageRecord& record, const std::string& key);

@@ -14,14 +14,19 @@
 
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
 #include <bit>
+#include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <random>
+#include <string_view>
 #include <system_error>
 #include <unordered_map>
 
@@ -676,31 +681,125 @@ bool PragmaInt(sqlite3* db, const char* sql, std::int64_t& out) {
     return true;
 }
 
+// A name beside the target that no other save uses: "<file>.saving-<hex>".
+std::string TemporaryName(const std::string& path) {
+    static const char* digits = "0123456789abcdef";
+    std::random_device rd;
+    std::string name = path + ".saving-";
+    for (int i = 0; i < 2; ++i) {
+        const unsigned v = rd();
+        for (int k = 0; k < 8; ++k) name += digits[(v >> (4 * k)) & 0xF];
+    }
+    return name;
+}
+
+// Creates the temporary file, empty (SQLite takes an empty file as a new
+// database), with the mode the saved file is to have.
+std::string CreateTemporary(const std::string& path, mode_t mode) {
+    // A name taken by chance is tried again; a few tries are plenty for 64 random bits.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        std::string temp = TemporaryName(path);
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0) {
+            // The umask took bits of a mode that the replaced file had.
+            ::fchmod(fd, mode);
+            ::close(fd);
+            return temp;
+        }
+        if (errno != EEXIST) throw HostError(STG_E_WRITEFAULT_, "cannot create " + temp + ": " + std::strerror(errno));
+    }
+    throw HostError(STG_E_WRITEFAULT_, "cannot create a temporary file beside " + path);
+}
+
+void CheckUnchanged(const std::string& path, const FileIdentity* expected) {
+    if (expected == nullptr || !expected->exists) return;
+    const FileIdentity now = FileIdentity::Of(path);
+    // A file deleted meanwhile has nothing to lose; one replaced or written has.
+    if (now.exists && !(now == *expected))
+        throw HostError(STG_E_WRITEFAULT_, "the document " + path +
+                                               " was changed by another program since it was opened; it is left as "
+                                               "that program saved it");
+}
+
+// Puts the finished file in place: over what is there, or only where nothing is.
+void MoveIntoPlace(const std::string& temp, const std::string& path, bool mayReplace) {
+    if (mayReplace) {
+        if (::rename(temp.c_str(), path.c_str()) != 0)
+            throw HostError(STG_E_WRITEFAULT_, "cannot replace " + path + ": " + std::strerror(errno));
+        return;
+    }
+    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) return;
+    int err = errno;
+    if (err == EINVAL || err == ENOSYS) {
+        // A file system without the no-replace rename: a hard link fails alike on an existing name.
+        if (::link(temp.c_str(), path.c_str()) == 0) {
+            ::unlink(temp.c_str());
+            return;
+        }
+        err = errno;
+    }
+    if (err == EEXIST) throw HostError(STG_E_FILEALREADYEXISTS_, "the file " + path + " exists already");
+    throw HostError(STG_E_WRITEFAULT_, "cannot create " + path + ": " + std::strerror(err));
+}
+
 }  // namespace
 
-void DocumentFile::Write(const HostDocument& doc, const std::string& path) {
-    const std::string temp = path + ".saving";
+FileIdentity DocumentFile::Write(const HostDocument& doc, const std::string& path, bool mayReplace,
+                                 const FileIdentity* expected) {
+    if (const std::string refusal = ReplaceRefusal(path); !refusal.empty())
+        throw HostError(STG_E_ACCESSDENIED_, "cannot save the document: " + refusal);
+    struct stat old {};
+    const bool exists = ::stat(path.c_str(), &old) == 0;
+    if (exists && !mayReplace) throw HostError(STG_E_FILEALREADYEXISTS_, "the file " + path + " exists already");
+    // A document takes the place of a document (or of an empty file), never
+    // of someone's text, program or picture.
+    if (exists && old.st_size > 0 && !IsDocumentFile(path))
+        throw HostError(STG_E_ACCESSDENIED_,
+                        "cannot save the document: \"" + path + "\" is not a Zarvento document and is left as it is");
+    CheckUnchanged(path, expected);
+    // What a cut-off save of an older version left under its one fixed name.
     std::error_code ec;
-    std::filesystem::remove(temp, ec);
+    std::filesystem::remove(path + ".saving", ec);
+    const std::string temp = CreateTemporary(path, exists ? (old.st_mode & 07777) : 0666);
+    FileIdentity saved;
     try {
         {
             Database db;
-            if (sqlite3_open_v2(temp.c_str(), &db.Handle(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-                SQLITE_OK)
+            if (sqlite3_open_v2(temp.c_str(), &db.Handle(), SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
                 throw HostError(STG_E_WRITEFAULT_, "cannot create " + temp + ": " + db.Error());
             Writer(doc, *db).WriteAll();
             if (db.Close() != SQLITE_OK) throw HostError(STG_E_WRITEFAULT_, "cannot finish " + temp);
         }
         HostFaults::Check("DocumentFile.Replace");
         if (!SyncFile(temp, false)) throw HostError(STG_E_WRITEFAULT_, "cannot flush " + temp + " to disk");
-        std::filesystem::rename(temp, path, ec);
-        if (ec) throw HostError(STG_E_WRITEFAULT_, "cannot replace " + path + ": " + ec.message());
+        saved = FileIdentity::Of(temp);
+        // Once more, as late as can be: a save of another program meanwhile is not overwritten.
+        CheckUnchanged(path, expected);
+        MoveIntoPlace(temp, path, mayReplace);
     } catch (...) {
         std::filesystem::remove(temp, ec);
         throw;
     }
     const std::filesystem::path dir = std::filesystem::path(path).parent_path();
     SyncFile(dir.empty() ? std::string(".") : dir.string(), true);
+    return saved;
+}
+
+bool DocumentFile::IsDocumentFile(const std::string& path) {
+    // The database header: its magic text, and the application id stored
+    // big-endian at byte 68.
+    constexpr std::string_view kMagic("SQLite format 3\0", 16);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat st {};
+    unsigned char header[72] = {};
+    const bool read =
+        ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::read(fd, header, sizeof header) == sizeof header;
+    ::close(fd);
+    if (!read || std::string_view(reinterpret_cast<const char*>(header), kMagic.size()) != kMagic) return false;
+    const std::uint32_t id = (std::uint32_t{header[68]} << 24) | (std::uint32_t{header[69]} << 16) |
+                             (std::uint32_t{header[70]} << 8) | std::uint32_t{header[71]};
+    return id == static_cast<std::uint32_t>(kApplicationId);
 }
 
 HostDocumentPtr DocumentFile::Read(const std::string& path) {

@@ -190,7 +190,7 @@ DialogControl* HostDialog::FindControlByText(std::string_view text) const {
 UserActionResult HostDialog::UserClick(int id) {
     DialogControl* c = FindControl(id);
     // OK and Cancel answer the keyboard (Enter, Escape) even without a button.
-    if (!c && id != 1 && id != 2) return UserActionResult::Refused("no control " + std::to_string(id));
+    if (!c && id != 1 && id != 2) return UserActionResult::Missing("no control " + std::to_string(id));
     if (c) {
         if (std::string why = Unusable(*c); !why.empty()) return UserActionResult::Refused(why);
         if (c->Kind() == DialogControlKind::CheckBox) c->SetChecked(!c->Checked());
@@ -207,7 +207,7 @@ UserActionResult HostDialog::UserClick(int id) {
 
 UserActionResult HostDialog::UserSetValue(int id, const std::string& text) {
     DialogControl* c = FindControl(id);
-    if (!c) return UserActionResult::Refused("no control " + std::to_string(id));
+    if (!c) return UserActionResult::Missing("no control " + std::to_string(id));
     if (std::string why = Unusable(*c); !why.empty()) return UserActionResult::Refused(why);
     switch (c->Kind()) {
         case DialogControlKind::Edit:
@@ -248,10 +248,10 @@ UserActionResult HostDialog::UserSetValue(int id, const std::string& text) {
 UserActionResult HostDialog::UserSelectRow(int listId, int row) {
     DialogControl* c = FindControl(listId);
     if (!c || c->Kind() != DialogControlKind::ListView)
-        return UserActionResult::Refused("no list " + std::to_string(listId));
+        return UserActionResult::Missing("no list " + std::to_string(listId));
     if (std::string why = Unusable(*c); !why.empty()) return UserActionResult::Refused(why);
     if (row < -1 || row >= c->RowCount())
-        return UserActionResult::Refused("the list has no row " + std::to_string(row));
+        return UserActionResult::Missing("the list has no row " + std::to_string(row));
     if (row < 0) {
         // A click beside the rows deselects the row; the mark stays.
         const int previous = c->SelectedRow();
@@ -278,10 +278,10 @@ UserActionResult HostDialog::UserDoubleClick(int listId, int row) {
 UserActionResult HostDialog::UserCheckRow(int listId, int row, bool checked) {
     DialogControl* c = FindControl(listId);
     if (!c || c->Kind() != DialogControlKind::ListView)
-        return UserActionResult::Refused("no list " + std::to_string(listId));
+        return UserActionResult::Missing("no list " + std::to_string(listId));
     if (std::string why = Unusable(*c); !why.empty()) return UserActionResult::Refused(why);
     if (!c->CheckBoxes()) return UserActionResult::Refused("the list has no check boxes");
-    if (row < 0 || row >= c->RowCount()) return UserActionResult::Refused("the list has no row " + std::to_string(row));
+    if (row < 0 || row >= c->RowCount()) return UserActionResult::Missing("the list has no row " + std::to_string(row));
     if (c->RowChecked(row) == checked) return {};
     c->SetRowChecked(row, checked);
     OnListItemChanged(listId, row, true);
@@ -291,10 +291,10 @@ UserActionResult HostDialog::UserCheckRow(int listId, int row, bool checked) {
 UserActionResult HostDialog::UserEditCell(int listId, int row, int column, const std::string& text) {
     DialogControl* c = FindControl(listId);
     if (!c || c->Kind() != DialogControlKind::ListView)
-        return UserActionResult::Refused("no list " + std::to_string(listId));
+        return UserActionResult::Missing("no list " + std::to_string(listId));
     if (std::string why = Unusable(*c); !why.empty()) return UserActionResult::Refused(why);
     if (row < 0 || row >= c->RowCount() || column < 0 || column >= static_cast<int>(c->Columns().size()))
-        return UserActionResult::Refused("the list has no cell " + std::to_string(row) + ", " + std::to_string(column));
+        return UserActionResult::Missing("the list has no cell " + std::to_string(row) + ", " + std::to_string(column));
     if (!OnBeginLabelEdit(listId, row, column)) return UserActionResult::Refused("the cell cannot be edited");
     if (!OnEndLabelEdit(listId, row, column, text))
         return UserActionResult::Refused("the dialog refused \"" + text + "\"");
@@ -305,10 +305,10 @@ UserActionResult HostDialog::UserEditCell(int listId, int row, int column, const
 UserActionResult HostDialog::UserOpenPage(int tabId, int page) {
     DialogControl* c = FindControl(tabId);
     if (!c || c->Kind() != DialogControlKind::TabControl)
-        return UserActionResult::Refused("no tabs " + std::to_string(tabId));
+        return UserActionResult::Missing("no tabs " + std::to_string(tabId));
     if (std::string why = Unusable(*c); !why.empty()) return UserActionResult::Refused(why);
     if (page < 0 || page >= static_cast<int>(c->Pages().size()))
-        return UserActionResult::Refused("no page " + std::to_string(page));
+        return UserActionResult::Missing("no page " + std::to_string(page));
     if (c->CurrentPage() == page) return {};
     c->SetCurrentPage(page);
     OnTabChanged(tabId, page);

@@ -165,7 +165,7 @@ void HostDocument::Save() {
     SaveAs(filePath_);
 }
 
-void HostDocument::SaveAs(const std::string& path) {
+void HostDocument::SaveAs(const std::string& path, bool mayReplace) {
     HostFaults::Check("HostDocument.Save");
     if (closed_) throw HostError(E_POINTER_, "the document is closed");
     if (path.empty()) throw HostError(E_INVALIDARG_, "no file name to save the document to");
@@ -174,7 +174,9 @@ void HostDocument::SaveAs(const std::string& path) {
         if (other && other.get() != this) throw HostError(E_INVALIDARG_, "another open document uses the file " + path);
     }
     const std::string target = NormalizeDocumentPath(path);
-    DocumentFile::Write(*this, target);
+    // Our own file must be as we left it; another file is replaced knowingly.
+    const bool ownFile = !filePath_.empty() && target == NormalizeDocumentPath(filePath_);
+    fileIdentity_ = DocumentFile::Write(*this, target, mayReplace, ownFile ? &fileIdentity_ : nullptr);
     filePath_ = target;
 }
 

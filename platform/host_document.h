@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/file_identity.h"
 #include "platform/host_object.h"
 #include "platform/host_storages.h"
 
@@ -82,11 +83,17 @@ public:
     void Rebuild();
     int RebuildCount() const { return rebuildCount_; }
 
-    // Saves to the document's own file; E_FAIL when it has none.
+    // Saves to the document's own file; E_FAIL when it has none. The file
+    // must still be the one the document was opened from or last saved to,
+    // unchanged: a save of another program meanwhile is never overwritten
+    // (STG_E_WRITEFAULT, see DocumentFile::Write).
     void Save();
     // Saves to the given file and makes it the document's file. The file is
     // replaced as a whole: a failed save leaves the previous one intact.
-    void SaveAs(const std::string& path);
+    // With `mayReplace` false an existing file is refused
+    // (STG_E_FILEALREADYEXISTS): a new document never takes another's place
+    // unasked.
+    void SaveAs(const std::string& path, bool mayReplace = true);
 
     // The 3D side of a part or an assembly (picks, highlights, selection,
     // picking processes); null for a drawing; E_POINTER once closed.
@@ -94,6 +101,8 @@ public:
 
     // Used by the documents collection and the document file.
     void SetFilePath(std::string path) { filePath_ = std::move(path); }
+    // The file as it stood when the document was read from it.
+    void SetFileIdentity(const FileIdentity& identity) { fileIdentity_ = identity; }
     void MarkClosed();
     std::int64_t NextId() const { return nextId_; }
     void SetNextId(std::int64_t id) { nextId_ = id; }
@@ -102,6 +111,8 @@ public:
 private:
     DocumentType type_;
     std::string filePath_;
+    // The file at filePath_ as this document last read or wrote it.
+    FileIdentity fileIdentity_;
     bool visible_ = true;
     bool closed_ = false;
     HostStorages storages_;

@@ -36,8 +36,12 @@ HostDocumentPtr HostDocuments::Open(const std::string& path, bool visible) {
     HostFaults::Check("HostDocuments.Open");
     HostDocumentPtr doc = FindByPath(path);
     if (!doc) {
+        // Taken before the reading: a file replaced meanwhile is taken for
+        // changed at the next save, never the other way round.
+        const FileIdentity identity = FileIdentity::Of(path);
         doc = DocumentFile::Read(path);
         doc->SetFilePath(NormalizeDocumentPath(path));
+        doc->SetFileIdentity(identity);
         doc->SetVisible(visible);
         docs_.push_back(doc);
     }

@@ -12,8 +12,9 @@ std::string FormatHResult(HRESULT code) {
 }
 
 HostError::HostError(HRESULT code, const std::string& what)
-    : std::runtime_error(FormatHResult(code) + ": " + what), code_(code) {}
+    : std::runtime_error(FormatHResult(code) + ": " + what), code_(code), message_(what) {}
 
-HostError::HostError(HRESULT code) : std::runtime_error(FormatHResult(code)), code_(code) {}
+HostError::HostError(HRESULT code)
+    : std::runtime_error(FormatHResult(code)), code_(code), message_(FormatHResult(code)) {}
 
 }  // namespace zarvento

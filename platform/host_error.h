@@ -21,6 +21,9 @@ inline constexpr HRESULT DISP_E_TYPEMISMATCH_ = static_cast<HRESULT>(0x80020005u
 inline constexpr HRESULT DISP_E_OVERFLOW_ = static_cast<HRESULT>(0x8002000Au);
 inline constexpr HRESULT DISP_E_BADINDEX_ = static_cast<HRESULT>(0x8002000Bu);
 inline constexpr HRESULT STG_E_FILENOTFOUND_ = static_cast<HRESULT>(0x80030002u);
+inline constexpr HRESULT STG_E_ACCESSDENIED_ = static_cast<HRESULT>(0x80030005u);
+inline constexpr HRESULT STG_E_LOCKVIOLATION_ = static_cast<HRESULT>(0x80030021u);
+inline constexpr HRESULT STG_E_FILEALREADYEXISTS_ = static_cast<HRESULT>(0x80030050u);
 inline constexpr HRESULT STG_E_INVALIDHEADER_ = static_cast<HRESULT>(0x800300FBu);
 inline constexpr HRESULT STG_E_WRITEFAULT_ = static_cast<HRESULT>(0x8003001Du);
 inline constexpr HRESULT STG_E_DOCFILECORRUPT_ = static_cast<HRESULT>(0x80030109u);
@@ -31,9 +34,12 @@ public:
     explicit HostError(HRESULT code);
 
     HRESULT Code() const noexcept { return code_; }
+    // The text without the code, for people.
+    const std::string& Message() const noexcept { return message_; }
 
 private:
     HRESULT code_;
+    std::string message_;
 };
 
 // "0x80004003" for messages and logs.

@@ -23,6 +23,7 @@ PanelScript& PanelScript::Instance() {
 void PanelScript::Reset() {
     answers_.clear();
     entries_.clear();
+    refusals_ = 0;
 }
 
 void PanelScript::Queue(const std::string& panel, PanelAnswer answer) { answers_[panel].push_back(std::move(answer)); }

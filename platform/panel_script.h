@@ -48,6 +48,12 @@ public:
     void Record(PanelEntry entry) { Add(std::move(entry)); }
 
     const std::vector<PanelEntry>& Entries() const { return entries_; }
+
+    // A field the panel could not take (the panel says why in a message and
+    // cancels): counted, so that whoever drives the host can tell that the
+    // user's answer did not go through.
+    void NoteRefusal() { ++refusals_; }
+    int Refusals() const { return refusals_; }
     // Every entry is also passed here (the command-line program prints them).
     void SetEcho(std::function<void(const PanelEntry&)> echo) { echo_ = std::move(echo); }
 
@@ -56,6 +62,7 @@ private:
 
     std::map<std::string, std::deque<PanelAnswer>, std::less<>> answers_;
     std::vector<PanelEntry> entries_;
+    int refusals_ = 0;
     std::function<void(const PanelEntry&)> echo_;
 };
 

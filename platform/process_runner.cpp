@@ -192,6 +192,9 @@ void WaitForChild(pid_t pid, Capture (&captures)[2], const ProcessRequest& reque
     const UniqueFd processFd(OpenProcessFd(pid));
     const auto deadline = Clock::now() + std::chrono::milliseconds(request.timeoutMs);
     for (;;) {
+        // The group goes while the child, ended but not yet reaped, still
+        // holds its id: no other process can have taken it.
+        if (request.endGroupAtExit && HasExited(pid)) ::kill(-pid, SIGKILL);
         int status = 0;
         pid_t w = 0;
         do {

@@ -38,6 +38,10 @@ struct ProcessRequest {
     bool mergeStderr = false;
     // The child writes to this process's own stdout and stderr; nothing is captured.
     bool inheritOutput = false;
+    // When the child ends, whatever it left running in its process group is
+    // killed too, so that nothing it started goes on writing into files the
+    // caller is about to read. Off: what the child left behind lives on.
+    bool endGroupAtExit = false;
 };
 
 struct ProcessResult {

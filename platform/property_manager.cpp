@@ -205,7 +205,7 @@ UserActionResult PropertyManager::UserSetValue(PropertyControl& control, const s
         }
         case PropertyControlKind::DropDownList: {
             const int index = control.IndexOfValue(typed);
-            if (index < 0) return UserActionResult::Refused("the list has no item \"" + typed + "\"");
+            if (index < 0) return UserActionResult::Missing("the list has no item \"" + typed + "\"");
             control.StoreCurrentItem(index);
             break;
         }
@@ -229,7 +229,7 @@ UserActionResult PropertyManager::UserPress(PropertyControl& control) {
 UserActionResult PropertyManager::UserCommand(PropertyControl& control, int id) {
     if (std::string why = Unusable(control); !why.empty()) return UserActionResult::Refused(why);
     const PropertyButton* button = control.Button(id);
-    if (!button) return UserActionResult::Refused("the control has no button " + std::to_string(id));
+    if (!button) return UserActionResult::Missing("the control has no button " + std::to_string(id));
     if (!button->enabled) return UserActionResult::Refused("the button " + std::to_string(id) + " is disabled");
     if (subscriber_) subscriber_->OnControlCommand(control, id);
     if (subscriber_) RefreshButtons();
@@ -243,7 +243,7 @@ UserActionResult PropertyManager::UserSelect(PropertyControl& control, int row) 
         control.Kind() != PropertyControlKind::ImageList)
         return UserActionResult::Refused("rows are selected in lists only");
     const int count = static_cast<int>(textList ? control.Lines().Lines().size() : control.Items().size());
-    if (row < -1 || row >= count) return UserActionResult::Refused("the list has no row " + std::to_string(row));
+    if (row < -1 || row >= count) return UserActionResult::Missing("the list has no row " + std::to_string(row));
     const bool kept = SelectRow(control, row);
     if (subscriber_) RefreshButtons();
     if (!kept) return UserActionResult::Refused("the panel kept its selection");
@@ -254,7 +254,7 @@ UserActionResult PropertyManager::UserSelectCell(PropertyControl& control, int r
     if (std::string why = Unusable(control); !why.empty()) return UserActionResult::Refused(why);
     if (control.Kind() != PropertyControlKind::Grid) return UserActionResult::Refused("the control is no grid");
     if (row < 0 || row >= control.Grid().RowCount() || column < 0 || column >= control.ColumnCount())
-        return UserActionResult::Refused("the grid has no cell " + std::to_string(row) + ", " + std::to_string(column));
+        return UserActionResult::Missing("the grid has no cell " + std::to_string(row) + ", " + std::to_string(column));
     const bool kept = SelectCell(control, row, column);
     if (subscriber_) RefreshButtons();
     if (!kept) return UserActionResult::Refused("the panel kept its selection");

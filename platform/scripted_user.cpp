@@ -355,6 +355,10 @@ bool ScriptedUser::PlayPanelStep(const UserStep& step, PickProcess& process, Pro
         case Action::Dump: Say(manager.Dump()); break;
         default: Fail(who, step, "the step is one of a dialog's"); return false;
     }
+    if (result.missing) {
+        Fail(who, step, result.refusal);
+        return false;
+    }
     if (!result.done) Refused(who, step, result.refusal);
     return true;
 }
@@ -411,6 +415,10 @@ bool ScriptedUser::PlayDialogStep(const UserStep& step, HostDialog& dialog) {
         }
         case Action::Dump: Say(dialog.Dump()); break;
         default: Fail(who, step, "the step is one of a panel's"); return false;
+    }
+    if (result.missing) {
+        Fail(who, step, result.refusal);
+        return false;
     }
     if (!result.done) Refused(who, step, result.refusal);
     return true;

@@ -6,8 +6,8 @@
 // before the panel closes, the user presses Cancel and the record says the
 // default was taken. A step the host refuses (a disabled button, a value out
 // of range, an object the panel will not pick) is reported and the session
-// goes on; a step that names what is not there (no such control) is a
-// failure that ends the session.
+// goes on; a step that names what is not there (no such control, list item,
+// row or object) is a failure that ends the session.
 #pragma once
 
 #include <deque>

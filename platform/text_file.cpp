@@ -12,6 +12,7 @@
 #include <random>
 
 #include "platform/code_page.h"
+#include "platform/file_identity.h"
 #include "platform/host_error.h"
 #include "platform/host_faults.h"
 #include "platform/unique_fd.h"
@@ -98,6 +99,11 @@ FileWriteResult WriteFileAtomic(const std::filesystem::path& path, std::string_v
     FileWriteResult r;
     if (path.filename().empty()) {
         r.error = "no file name in \"" + path.string() + "\"";
+        return r;
+    }
+    // A folder, a device or a file the user protected is never replaced.
+    if (std::string refusal = ReplaceRefusal(path); !refusal.empty()) {
+        r.error = "cannot write " + refusal;
         return r;
     }
     const std::filesystem::path dir = path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();

@@ -47,8 +47,10 @@ struct FileWriteResult {
     std::size_t unconvertible = 0;  // code-page text: characters written as '?'
 };
 
-// Replaces the file with `bytes`. On failure the previous file, if any, is
-// left as it was and no temporary file stays behind. Tests make it fail with
+// Replaces the file with `bytes`, keeping its mode. On failure the previous
+// file, if any, is left as it was and no temporary file stays behind. A
+// folder, another kind of file or a write-protected file is not replaced
+// (see ReplaceRefusal). Tests make it fail with
 // HostFaults: "WriteFileAtomic" before the data is written, "ReplaceFile"
 // before the new file takes the old one's place.
 FileWriteResult WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);

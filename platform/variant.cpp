@@ -210,9 +210,14 @@ bool ParseDouble(std::string_view text, double& out) {
     const char* b = text.data();
     const char* e = b + text.size();
     if (*b == '+') ++b;
-    auto res = std::from_chars(b, e, out);
-    return res.ec == std::errc() && res.ptr == e;
+    double v = 0;
+    auto res = std::from_chars(b, e, v);
+    if (res.ec != std::errc() || res.ptr != e || !std::isfinite(v)) return false;
+    out = v;
+    return true;
 }
+
+bool IsPlausibleValue(double v) { return std::isfinite(v) && std::fabs(v) <= kMaxPlausibleValue; }
 
 bool ParseInt(std::string_view text, std::int32_t& out) {
     if (text.empty()) return false;

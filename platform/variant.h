@@ -89,8 +89,15 @@ private:
 
 // Locale-free number text, shortest form that reads back to the same double.
 std::string FormatDouble(double v);
-// Locale-free parse of the whole text; false on any garbage.
+// Locale-free parse of the whole text; false on any garbage. "nan", "inf"
+// and numbers beyond a double are no values a user means: refused too.
 bool ParseDouble(std::string_view text, double& out);
+// Bound of the values a lathe job deals in (lengths in mm, speeds, feeds,
+// angles, tool dimensions): readers of user input and of stored records
+// refuse anything beyond it, so it never reaches a path or a program.
+inline constexpr double kMaxPlausibleValue = 1e6;
+// Finite and within kMaxPlausibleValue either way.
+bool IsPlausibleValue(double v);
 bool ParseInt(std::string_view text, std::int32_t& out);
 
 }  // namespace zarvento

@@ -44,17 +44,25 @@ CPostProcessor& CPostProcessor::operator=(const CPostProcessor& other) {
 
 CPostProcessor::~CPostProcessor() = default;
 
+namespace {
+
+// A group bundles other definitions; an operation takes one cycle, never a
+// group, so the look-ups by type pass groups by.
+bool IsSingleCycleOfType(const CCycle_Auto& c, std::string_view type) { return !c.groupFlag && c.GetType() == type; }
+
+}  // namespace
+
 int CPostProcessor::GetCountCyclesOfType(std::string_view type) const {
     int count = 0;
     for (const auto& c : cycles_)
-        if (c->GetType() == type) ++count;
+        if (IsSingleCycleOfType(*c, type)) ++count;
     return count;
 }
 
 CCycle_Auto* CPostProcessor::GetCycleOfType(std::string_view type, int n) const {
     if (n < 0) return nullptr;
     for (const auto& c : cycles_)
-        if (c->GetType() == type && n-- == 0) return c.get();
+        if (IsSingleCycleOfType(*c, type) && n-- == 0) return c.get();
     return nullptr;
 }
 

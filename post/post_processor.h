@@ -53,8 +53,9 @@ public:
     static std::string GetKeyValue(std::string_view text, std::string_view key);
 
     // --- the definitions, as operations and panels ask for them ---
+    // Groups are not counted: an operation takes a single cycle.
     int GetCountCyclesOfType(std::string_view type) const;
-    // The n-th definition (from 0) of that type, or null.
+    // The n-th single-cycle definition (from 0) of that type, or null.
     CCycle_Auto* GetCycleOfType(std::string_view type, int n) const;
     // The first definition with that GCODE, or null.
     CCycle_Auto* FindCycleDefinition(std::string_view code) const;

@@ -48,15 +48,22 @@ public:
     static constexpr const char* kNoOutput =
         "Не удалось выполнить постпроцессирование. Возможные причины:\nнеправильный путь к Python;\nслишком "
         "длинная программа ЧПУ.";
-    static constexpr const char* kOutputCut = "Программа ЧПУ прочитана не полностью: файл слишком велик";
+    // A run that failed otherwise: this, a line break and the cause.
+    static constexpr const char* kScriptFailed = "Не удалось выполнить постпроцессирование.";
     static constexpr const char* kSaveFailed = "Ошибка сохранения программы в файл";
     static constexpr const char* kInputSaveFailed = "Ошибка сохранения программы во временный файл";
+    // A word whose value no control reads (see IsWordValue): the program is refused.
+    static constexpr const char* kRefusedWord = "Недопустимое значение в программе ЧПУ: ";
     static constexpr const char* kRecordName = "Zarvento.CPROGRAM";
 
     // The console output kept for the message list; the rest is read and dropped.
     static constexpr std::size_t kConsoleBytes = 999;
-    // A finished program larger than this is shown cut, with a message.
+    // A finished program larger than this, or of more lines than this, is
+    // no program: the run fails (a program cut short would be saved as if it
+    // were whole). The lines bound the memory a file of zero bytes or empty
+    // lines could take.
     static constexpr std::size_t kMaxOutputBytes = std::size_t{64} << 20;
+    static constexpr std::size_t kMaxOutputLines = kMaxOutputBytes / 16;
     static constexpr std::size_t kMaxPathBytes = 50000;
     static constexpr std::size_t kMaxPathLines = 10000;
     // Console lines longer than this go on in the next list item.
@@ -95,8 +102,11 @@ public:
     void ReleaseFrames();
     const std::vector<std::unique_ptr<CCadreISO>>& OwnFrames() const { return ownFrames_; }
 
-    // Writes the program frames' text, numbering the blocks from 1.
+    // Writes the program frames' text, numbering the blocks from 1. Words
+    // whose value no control reads are listed in RefusedWords, each with the
+    // operation whose frame wrote it.
     void WriteProgramText(std::vector<std::string>& lines);
+    const std::vector<std::string>& RefusedWords() const { return refusedWords_; }
     // Whether the frame texts go through the post-processor's script: always,
     // unless the description is VERSION "18" without Python and no frame
     // fell back to its built-in text.
@@ -110,12 +120,15 @@ public:
     // a whole: a failed write leaves the previous file as it was and shows
     // "Ошибка сохранения программы в файл". True when written.
     bool SaveProgramFile(const std::string& path, const std::vector<std::string>& lines);
+    // Why the last SaveProgramFile failed; empty after one that succeeded.
+    // The file is never written over a Zarvento document.
+    const std::string& SaveError() const { return saveError_; }
 
     // The finished program of the frame list: the frame texts, or, when the
     // script rule calls for it, what the post-processor's script made of
     // them (its console output goes to `messages`; its moves are attached to
     // the frames). False, with the reason shown, when the script could not
-    // run or gave no program.
+    // run or gave no program, or when a word was refused (RefusedWords).
     bool MakeProgramText(std::vector<std::string>& lines, std::vector<std::string>* messages = nullptr);
 
     // The program's settings record "Zarvento.CPROGRAM".
@@ -124,11 +137,20 @@ public:
 
     // Runs the plan's post-processor script over "input.tmp" in the plan's
     // temporary folder; the finished program goes to `program`, the console
-    // output to `messages` (either may be null). True when the script ended
-    // in time, whatever it wrote.
+    // output to `messages` (either may be null). False, with the cause shown
+    // and kept in ScriptError, when the script could not start, did not end
+    // in time (it is ended with everything it started), ended by a signal or
+    // with a status other than 0, or left an "output.tmp" that cannot be read
+    // whole; true when it ended well, with or without "output.tmp" (a
+    // missing one is shown and is the caller's to judge). Whatever the script
+    // left running when it ended is ended too.
     bool RunPostProcessor(ListControl* program, ListControl* messages);
-    // Shows "output.tmp" in the list; false without a list or a file.
+    // Shows "output.tmp" in the list; false without a list, or (with the
+    // cause shown and kept) without a regular file that is read whole.
     bool ReadOutputFile(ListControl* list);
+    // Why the last script run or output reading failed, in the words of the
+    // message shown; empty after one that went well.
+    const std::string& ScriptError() const { return scriptError_; }
     // Attaches the moves of "path.tmp" to the frames that printed their
     // block numbers.
     void ReadPathFile();
@@ -149,6 +171,17 @@ public:
 
 private:
     std::vector<std::unique_ptr<CCadreISO>> ownFrames_;
+    // For each frame of `frames` made by CreateProgram, the index of its
+    // operation in `operationNames_` (-1: the program's own frame).
+    std::vector<int> frameOperations_;
+    std::vector<std::string> operationNames_;
+    std::vector<std::string> refusedWords_;
+    std::string saveError_;
+    std::string scriptError_;
+    // Shows the failure of the script run and keeps its cause.
+    void FailScript(const std::string& head, const std::string& cause);
+    // Moves the words the frame at that index refused into refusedWords_.
+    void NoteRefusedWords(std::uint32_t frame);
     std::unique_ptr<std::vector<bool>> keptCorrection_;
     bool correctionChanged_ = false;
 };

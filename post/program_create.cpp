@@ -64,6 +64,15 @@ void CPROGRAM::CreateProgram(ProgramOperation* edited, int editedIndex, int* fir
         list.push_back(frame.get());
         ownFrames_.push_back(std::move(frame));
     };
+    // Which operation each frame of the list belongs to, for the messages
+    // about its text.
+    frameOperations_.clear();
+    operationNames_.clear();
+    auto markOwner = [&](int owner) { frameOperations_.resize(list.size(), owner); };
+    auto operationIndex = [&](int i, ProgramOperation* op) {
+        operationNames_.push_back(std::to_string(i + 1) + " \"" + op->ProgramName() + "\"");
+        return static_cast<int>(operationNames_.size()) - 1;
+    };
     own(std::make_unique<CCadre_Comment>(PartName()));
     if (HasHeadAndEnd()) own(std::make_unique<CCadre_Head>());
     own(std::make_unique<CCadre_Safe>());
@@ -71,13 +80,17 @@ void CPROGRAM::CreateProgram(ProgramOperation* edited, int editedIndex, int* fir
     for (int i = 0; i <= last; ++i) {
         ProgramOperation* op = operations[static_cast<std::size_t>(i)];
         if (i == editedAt && firstFrame != nullptr) *firstFrame = static_cast<int>(list.size());
+        markOwner(-1);
+        const int owner = operationIndex(i, op);
         op->AddCommentFrames(list, ownFrames_);
         // A failed or warned operation is passed by when its neighbours link
         // their tools and positions, so its frames would break that chain
         // (a tool change the next operation does not repeat): the program
         // shows it by its heading and mark alone.
         if (op->IsActive()) op->CopyFramesTo(list);
+        markOwner(owner);
     }
+    markOwner(-1);
 
     own(std::make_unique<CCadre_Comment>(std::string()));
     own(std::make_unique<CCadre_M5>());
@@ -85,7 +98,13 @@ void CPROGRAM::CreateProgram(ProgramOperation* edited, int editedIndex, int* fir
     // Every operation of the plan documents itself, those behind an edited
     // one included (an excluded one gives nothing); an edited operation the
     // plan does not hold yet has no place in the plan's documents.
-    for (ProgramOperation* op : links->Operations()) op->AddDocFrame(list, ownFrames_);
+    for (ProgramOperation* op : links->Operations()) {
+        markOwner(-1);
+        op->AddDocFrame(list, ownFrames_);
+        const auto at = std::find(operations.begin(), operations.end(), op) - operations.begin();
+        markOwner(at <= last ? static_cast<int>(at) : -1);
+    }
+    markOwner(-1);
 
     for (std::size_t k = 1; k < list.size(); ++k)
         if (list[k]->toolNumber == -1) list[k]->toolNumber = list[k - 1]->toolNumber;
@@ -127,7 +146,10 @@ void CPROGRAM::RestoreRadiusCorrection() {
     if (correctionChanged_) links->Recalculate();
 }
 
-void CPROGRAM::ClearFrames() { frames.RemoveAll(); }
+void CPROGRAM::ClearFrames() {
+    frames.RemoveAll();
+    frameOperations_.clear();
+}
 
 void CPROGRAM::ReleaseFrames() { ownFrames_.clear(); }
 

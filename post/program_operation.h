@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace zarvento {
@@ -12,6 +13,9 @@ class CCadreISO;
 class ProgramOperation {
 public:
     virtual ~ProgramOperation() = default;
+
+    // The operation's name, as messages about its part of the program call it.
+    virtual std::string ProgramName() const { return {}; }
 
     // Neither excluded nor carrying a message of its last calculation.
     virtual bool IsActive() const = 0;

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/list_control.h"
+#include "platform/messages.h"
 #include "post/program.h"
 #include "post/program_plan_links.h"
 #include "post/python_run.h"
@@ -12,6 +13,15 @@ namespace zarvento {
 bool CPROGRAM::MakeProgramText(std::vector<std::string>& lines, std::vector<std::string>* messages) {
     lines.clear();
     WriteProgramText(lines);
+    if (!refusedWords_.empty()) {
+        // A few are enough to find the cause; the rest are alike.
+        constexpr std::size_t kShown = 5;
+        std::string text = kRefusedWord;
+        for (std::size_t k = 0; k < refusedWords_.size() && k < kShown; ++k) text += "\n" + refusedWords_[k];
+        if (refusedWords_.size() > kShown) text += "\n... (" + std::to_string(refusedWords_.size()) + ")";
+        ShowHostMessage(text);
+        return false;
+    }
     if (!UsesScript()) return true;
     if (!SaveInputFile(lines)) return false;
     ListControl program;
@@ -19,11 +29,9 @@ bool CPROGRAM::MakeProgramText(std::vector<std::string>& lines, std::vector<std:
     const bool ran = RunPostProcessor(&program, &console);
     if (messages != nullptr) *messages = console.Lines();
     if (!ran) return false;
-    ReadPathFile();
     // The run has already shown why when the script left no program.
-    const ProgramPlanLinks* links = GetProgramPlanLinks();
-    std::error_code ec;
-    if (links == nullptr || !std::filesystem::exists(links->TemporaryDirectory() / kOutputFileName, ec)) return false;
+    if (!ScriptError().empty()) return false;
+    ReadPathFile();
     lines = program.Lines();
     return true;
 }

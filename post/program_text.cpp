@@ -4,6 +4,7 @@
 
 #include "nc/cadre_iso.h"
 #include "nc/modal_state.h"
+#include "platform/document_file.h"
 #include "platform/messages.h"
 #include "platform/storage_record.h"
 #include "platform/text_file.h"
@@ -39,6 +40,8 @@ void CPROGRAM::WriteProgramText(std::vector<std::string>& lines) {
     ModalState.builtInTextWritten = 0;
 
     std::vector<std::pair<std::size_t, CCadreISO*>> rewritten;
+    ModalState.refusedWords.clear();
+    refusedWords_.clear();
     int number = 1;
     for (std::uint32_t i = 0; i < frames.Count(); ++i) {
         CCadreISO* frame = frames[i];
@@ -49,6 +52,7 @@ void CPROGRAM::WriteProgramText(std::vector<std::string>& lines) {
         frame->frameNumber = -1;
         number = frame->WriteText(lines, number);
         if (frame->kindLetter == 'P' && !lines.empty()) rewritten.emplace_back(lines.size() - 1, frame);
+        if (!ModalState.refusedWords.empty()) NoteRefusedWords(i);
     }
     std::int32_t position = 0;
     for (std::uint32_t i = 0; i < frames.Count(); ++i) {
@@ -63,6 +67,17 @@ void CPROGRAM::WriteProgramText(std::vector<std::string>& lines) {
         frame->WriteText(again, frame->frameNumber - 1);
         if (!again.empty()) lines[line] = again.front();
     }
+}
+
+void CPROGRAM::NoteRefusedWords(std::uint32_t frame) {
+    const int owner = frame < frameOperations_.size() ? frameOperations_[frame] : -1;
+    for (const std::string& word : ModalState.refusedWords) {
+        std::string text = word;
+        if (owner >= 0 && static_cast<std::size_t>(owner) < operationNames_.size())
+            text += " (обработка " + operationNames_[static_cast<std::size_t>(owner)] + ")";
+        refusedWords_.push_back(std::move(text));
+    }
+    ModalState.refusedWords.clear();
 }
 
 bool CPROGRAM::UsesScript() {
@@ -86,9 +101,17 @@ bool CPROGRAM::SaveProgramFile(const std::string& path, const std::vector<std::s
     // spellings make a UTF-8 program.
     const std::string& coding = PostProcessorSettings::Current().CodingChar;
     const bool utf8 = (coding == "UTF8" || coding == "utf8");
-    const FileWriteResult written = WriteTextFile(path, WithoutLeadingBlanks(lines),
-                                                  utf8 ? TextEncoding::Utf8 : TextEncoding::Cp1251, LineEnd::CrLf);
-    if (!written.ok) ShowHostMessage(kSaveFailed);
+    FileWriteResult written;
+    // NC text in place of a part document would lose the part and its plan.
+    if (DocumentFile::IsDocumentFile(path))
+        written.error = "\"" + path + "\" is a Zarvento document and is left as it is";
+    else
+        written = WriteTextFile(path, WithoutLeadingBlanks(lines), utf8 ? TextEncoding::Utf8 : TextEncoding::Cp1251,
+                                LineEnd::CrLf);
+    saveError_ = written.ok ? std::string() : written.error;
+    // The writer's reason goes with the message: a missing folder, a folder
+    // of that name, a protected file or a full disk each want another remedy.
+    if (!written.ok) ShowHostMessage(std::string(kSaveFailed) + ":\n" + written.error);
     return written.ok;
 }
 

@@ -2,6 +2,8 @@
 # Builds the project twice and runs every test in both builds:
 #   build/release  optimised, assertions on, benchmarks built
 #   build/asan     AddressSanitizer + UndefinedBehaviorSanitizer
+# then builds the fuzz targets with Clang (build/fuzz) and runs each for a few
+# seconds from its seeds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -26,4 +28,6 @@ for dir in build/release build/asan; do
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$dir" --output-on-failure -j "$jobs" || status=1
 done
+echo "== fuzz"
+bash scripts/fuzz.sh 5 || status=1
 exit $status

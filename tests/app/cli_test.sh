@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The command-line program: its help, the bundled example made and planned by
-# its scripts, and the exit codes for a missing or damaged document and a
-# script line that cannot be read.
+# its scripts, the exit codes for a missing or damaged document and a script
+# line that cannot be read, and hostile use: names that would end their
+# comment, outputs that are inputs, protected and newer documents, commands
+# that do nothing, and two runs on one document.
 set -u
 zarvento="$1"
 examples="$2"
@@ -10,7 +12,7 @@ trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 "$zarvento" --help > "$work/help" || fail "--help exits $?"
-grep -q "run \[--new\] \[--no-save\] <document> <script>" "$work/help" || fail "--help does not describe run"
+grep -q "run \[--new \[--replace\]\] \[--no-save\] <document> <script>" "$work/help" || fail "--help does not describe run"
 grep -q "answer <panel> ok|cancel" "$work/help" || fail "--help does not describe the script"
 
 "$zarvento" run --new "$work/shaft.rdp" "$examples/shaft/make-shaft.zsc" > "$work/make" || fail "make-shaft exits $?"
@@ -84,14 +86,106 @@ printf 'panel program\n  set "Единицы измерения" дюймы\n  a
 grep -q "panel save-file \[\*.nc|\*.nc| \*.nc\]: ok" "$work/out" || fail "the save dialog is not shown"
 grep -q "^N7 G00 X1.89 Z0.138" "$work/inches.nc" || fail "the saved program is not in inches"
 grep -q "^N[0-9]\{4\} M30" "$work/python.nc" || fail "the script did not renumber the program"
-# The tour plan has an operation without a working contour and no
-# post-processor: its messages are reported and the job fails.
-"$zarvento" program "$work/shaft.rdp" -o "$work/tour.nc" > /dev/null 2> "$work/err"
+# An operation without a working contour: the run that creates it fails, and
+# so does the main job, which reports the operation's message and writes no
+# program.
+cp "$work/shaft.rdp" "$work/broken.rdp"
+printf 'answer turn ok name="Без контура"\ncreate 2\n' > "$work/broken.zsc"
+"$zarvento" run "$work/broken.rdp" "$work/broken.zsc" > "$work/out" 2>&1
+[ $? -eq 1 ] || fail "an operation created with an error does not exit 1"
+grep -q "commands, 1 failed (line 2)" "$work/out" || fail "the failed line is not named"
+"$zarvento" program "$work/broken.rdp" -o "$work/tour.nc" > /dev/null 2> "$work/err"
 [ $? -eq 1 ] || fail "a failed operation does not exit 1"
 grep -q "Не задан рабочий контур" "$work/err" || fail "the operation's message is not reported"
 [ ! -e "$work/tour.nc" ] || fail "a program was written without a post-processor"
 "$zarvento" program "$work/missing.rdp" 2> /dev/null
 [ $? -eq 3 ] || fail "program: a missing document does not exit 3"
+
+# Hostile use. Names reach the program inside comments and never close them.
+cp "$work/ex/example/part.rdp" "$work/inj2) M30 (.rdp"
+printf 'answer turn ok name="Finish) G00 X0 Z-50 (" tool=2 work=2-11 feed=TOOL.FEED1 spin=TOOL.SPIN\ncreate 2\n' \
+  > "$work/inj.zsc"
+(cd "$work/ex" && "$zarvento" run "$work/inj2) M30 (.rdp" "$work/inj.zsc" > /dev/null) || fail "the named operation exits $?"
+"$zarvento" program "$work/inj2) M30 (.rdp" -o "$work/inj.nc" > /dev/null 2>&1 || fail "program of the names exits $?"
+grep -q "(FINISH] G00 X0 Z-50 \[)" "$work/inj.nc" || fail "the operation's name is not kept inside its comment"
+grep -q "(inj2] M30 \[)" "$work/inj.nc" || fail "the document's name is not kept inside its comment"
+! grep -q ") G00 X0 Z-50\|) M30" "$work/inj.nc" || fail "a name closed its comment"
+
+# The output is never an input: NC text over the part document, a tool
+# model's document over its text.
+cp "$work/ex/example/part.rdp" "$work/same.rdp"
+"$zarvento" program "$work/same.rdp" -o "$work/same.rdp" > /dev/null 2> "$work/err"
+[ $? -eq 1 ] || fail "program over its own document does not exit 1"
+grep -q "is a Zarvento document and is left as it is" "$work/err" || fail "no reason for refusing the document"
+"$zarvento" run --no-save "$work/same.rdp" "$work/empty.zsc" > /dev/null || fail "the document was replaced"
+cp "$examples/tools/roughing_tool.txt" "$work/rt.txt"
+"$zarvento" tool-model "$work/rt.txt" "$work/rt.txt" 2> "$work/err"
+[ $? -eq 1 ] || fail "tool-model over its own text does not exit 1"
+grep -q "would replace its own text" "$work/err" || fail "no reason for refusing the text"
+cmp -s "$work/rt.txt" "$examples/tools/roughing_tool.txt" || fail "the tool model's text was replaced"
+"$zarvento" program "$work/ex/example/part.rdp" -o "$work/nowhere/part.nc" > /dev/null 2> "$work/err"
+[ $? -eq 1 ] || fail "a program into a missing folder does not exit 1"
+grep -q "cannot write $work/nowhere/part.nc: .*No such file or directory" "$work/err" || fail "no reason for the failed save"
+
+# A new document never takes an existing file's place unasked; a protected
+# document is not replaced and keeps its mode.
+"$zarvento" run --new "$work/same.rdp" "$work/empty.zsc" > /dev/null 2> "$work/err"
+[ $? -eq 3 ] || fail "--new over an existing document does not exit 3"
+grep -q "exists; --new --replace" "$work/err" || fail "--new over a document does not say how to replace it"
+"$zarvento" run --no-save "$work/same.rdp" "$work/empty.zsc" > /dev/null || fail "--new replaced the document"
+"$zarvento" run --new --replace "$work/same.rdp" "$work/empty.zsc" > /dev/null || fail "--new --replace exits $?"
+chmod 444 "$work/same.rdp"
+"$zarvento" run "$work/same.rdp" "$work/empty.zsc" > /dev/null 2> "$work/err"
+[ $? -eq 3 ] || fail "saving a write-protected document does not exit 3"
+grep -q "write-protected" "$work/err" || fail "no reason for refusing the protected document"
+[ "$(stat -c %a "$work/same.rdp")" = 444 ] || fail "the protected document changed its mode"
+chmod 644 "$work/same.rdp"
+
+# A document of a newer version is named so by both commands.
+cp "$work/shaft.rdp" "$work/newer.rdp"
+python3 -c "import sqlite3,sys; c=sqlite3.connect(sys.argv[1]); c.execute(\"UPDATE document SET value=99 WHERE key='version'\"); c.commit()" \
+  "$work/newer.rdp" || fail "cannot make a newer document"
+for command in "run --no-save" program; do
+  "$zarvento" $command "$work/newer.rdp" $([ "$command" = program ] || echo "$work/empty.zsc") > /dev/null 2> "$work/err"
+  [ $? -eq 3 ] || fail "$command: a newer document does not exit 3"
+  grep -q "was written by a newer version (format 99" "$work/err" || fail "$command: the newer version is not named"
+  ! grep -q "0x8003" "$work/err" || fail "$command: the message shows a raw code"
+done
+
+# Exit codes that tell the truth: a refused panel field, an index out of
+# range, a post-processor that is not installed.
+for line in "answer spid ok x0=nan\nplan-data" "edit 5" "down 2147483647" \
+  "panel lsc\n set \"Система ЧПУ (постпроцессор)\" NoSuchPost\n ok\nend\ncoordinate-system"; do
+  printf "$line\n" > "$work/bad.zsc"
+  "$zarvento" run --no-save "$work/shaft.rdp" "$work/bad.zsc" > "$work/out" 2>&1
+  [ $? -eq 1 ] || fail "'$line' does not exit 1"
+  grep -q "commands, 1 failed (line" "$work/out" || fail "'$line' is not counted as failed"
+  ! grep -q "постпроцессор )" "$work/out" || fail "a stray bracket in the missing post-processor's message"
+done
+
+# Two runs on one document: the second is refused while the first works, and
+# what each run reports is what the file holds.
+for i in 1 2 3 4 5 6; do
+  printf 'answer turn ok name=A%s work=1-4\ncreate 2\n' "$i" > "$work/a.zsc"
+  printf 'answer turn ok name=B%s work=1-4\ncreate 2\n' "$i" > "$work/b.zsc"
+  "$zarvento" run "$work/shaft.rdp" "$work/a.zsc" > /dev/null 2> "$work/a.err" &
+  a=$!
+  "$zarvento" run "$work/shaft.rdp" "$work/b.zsc" > /dev/null 2> "$work/b.err" &
+  b=$!
+  wait $a
+  ea=$?
+  wait $b
+  eb=$?
+  "$zarvento" run --no-save "$work/shaft.rdp" "$work/empty.zsc" > "$work/plan" 2>&1
+  for run in A B; do
+    e=$([ $run = A ] && echo $ea || echo $eb)
+    if grep -q "\"$run$i\"" "$work/plan"; then held=0; else held=1; fi
+    [ "$e" -eq 0 ] && [ $held -ne 0 ] && fail "pair $i: run $run reported success but its change is lost"
+    [ "$e" -ne 0 ] && [ $held -eq 0 ] && fail "pair $i: run $run reported failure but its change is there"
+    [ "$e" -eq 0 ] || [ "$e" -eq 3 ] || fail "pair $i: run $run exits $e"
+  done
+done
+
 "$zarvento" program 2> /dev/null
 [ $? -eq 2 ] || fail "program: a missing argument does not exit 2"
 echo "ok"

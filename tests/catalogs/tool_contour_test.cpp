@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 
 #include "catalog_test_support.h"
 #include "catalogs/param_tool.h"
@@ -16,6 +17,7 @@
 #include "platform/host_variable.h"
 #include "platform/module.h"
 #include "platform/stored_path.h"
+#include "platform/text_file.h"
 
 namespace zarvento {
 namespace {
@@ -41,6 +43,12 @@ TEST(ToolModelTextReader, BadStatementsNameTheirLine) {
         {"zarvento-tool-model 1\nsketch Contour\nline 0 0 q 1\nend\n", ":3:"},
         {"zarvento-tool-model 1\nsketch Contour\narc 0 0 0 1 0 0 1 1\nend\n", ":3:"},
         {"zarvento-tool-model 1\nsketch Contour\nline 0 0 1 1\n", "no \"end\""},
+        // Values no tool has once went on as "Fnan" and a 300-digit S.
+        {"zarvento-tool-model 1\nvariable FEED1 nan\n", ":2:"},
+        {"zarvento-tool-model 1\nvariable FEED1 inf\n", ":2:"},
+        {"zarvento-tool-model 1\n\nvariable SPIN 1e300\n", ":3: the value 1e300 of SPIN is out of range"},
+        {"zarvento-tool-model 1\nvariable L 1e200\nsketch Contour\nline 0 0 L*L 0\nend\n", ":2:"},
+        {"zarvento-tool-model 1\nvariable L 1e5\nsketch Contour\nline 0 0 L*L 0\nend\n", ":4:"},
     };
     for (const auto& c : cases) {
         HostError e = test::CaughtHostError([&] { ToolModelText::Parse(c.text, "m.txt"); });
@@ -77,6 +85,32 @@ protected:
         CatalogTest::TearDown();
     }
 };
+
+// "zarvento tool-model rt.txt rt.txt" once replaced the model's text by the
+// document made of it. The document takes neither the place of its own text
+// (by any name) nor that of a file that is no document.
+TEST_F(ToolModelTest, TheDocumentNeverReplacesItsTextNorAForeignFile) {
+    const std::string text = PathOf("rt.txt");
+    fs::copy_file(test::FixturePath("tools/turning_tool.txt"), text);
+    const std::string bytes = ReadFileBytes(text).text;
+    fs::create_symlink(text, PathOf("alias.rdp"));
+    for (const std::string& target : {text, PathOf("alias.rdp"), PathOf("./rt.txt")}) {
+        SCOPED_TRACE(target);
+        const HostError e = test::CaughtHostError([&] { ToolModelText::Convert(text, target); });
+        EXPECT_EQ(e.Code(), E_INVALIDARG_);
+        EXPECT_NE(std::string(e.what()).find("would replace its own text"), std::string::npos) << e.what();
+        EXPECT_EQ(ReadFileBytes(text).text, bytes);
+    }
+    std::ofstream(PathOf("notes.rdp")) << "not a document";
+    const HostError foreign = test::CaughtHostError([&] { ToolModelText::Convert(text, PathOf("notes.rdp")); });
+    EXPECT_EQ(foreign.Code(), STG_E_ACCESSDENIED_);
+    EXPECT_EQ(ReadFileBytes(PathOf("notes.rdp")).text, "not a document");
+    // A document, or an empty file, is replaced as before.
+    ToolModelText::Convert(text, PathOf("rt.rdp"));
+    ToolModelText::Convert(text, PathOf("rt.rdp"));
+    std::ofstream(PathOf("empty.rdp")).flush();
+    ToolModelText::Convert(text, PathOf("empty.rdp"));
+}
 
 TEST_F(ToolModelTest, SketchesAndEquationsSurviveSaveAndReopenAndFollowARebuild) {
     const std::string path = Catalog("turning_tool.txt", "Проходной.rdp");

@@ -2,6 +2,8 @@
 // writing the model's variables, the tip position, the insert code and the grid.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -202,6 +204,20 @@ TEST_F(ModelVariablesTest, ReadingTakesAtMostThirtyVariablesAndTheirDerivedField
     EXPECT_EQ(t.aVariables[6].sExpression, "d*2");
     EXPECT_EQ(t.aVariables[6].sNote, "Длина {=d*2}");
     EXPECT_EQ(t.aVariables[29].sName, "v29");
+}
+
+// A model document edited outside the system must not bring NaN or an absurd
+// value into the tool table, whence feeds and speeds reach the program.
+TEST_F(ModelVariablesTest, AValueNoToolHasRefusesTheModel) {
+    for (double bad : {std::nan(""), 1e300, -std::numeric_limits<double>::infinity()}) {
+        auto model = std::make_shared<HostDocument>(DocumentType::Part);
+        model->AddVariable("r", 0.8);
+        model->AddVariable("FEED1", bad);
+        ParamTool t;
+        const HostError e = test::CaughtHostError([&] { t.ReadModelVariables(*model); });
+        EXPECT_EQ(e.Code(), DISP_E_OVERFLOW_);
+        EXPECT_NE(std::string(e.what()).find("variable FEED1 = "), std::string::npos) << e.what();
+    }
 }
 
 TEST_F(ModelVariablesTest, ATipPositionOfABoringBarMountsTheToolInside) {

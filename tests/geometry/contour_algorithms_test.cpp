@@ -55,6 +55,12 @@ TEST_F(ContourAlgorithmsTest, ScriptFormRoundTrips) {
     EXPECT_EQ(ParseContourScript("\n// note\nArcByPoint( 0,0, -5, 0,5, 5,0, -1, 1 );", &error), nullptr);
     EXPECT_EQ(error, "line 3: the radius must be positive");
     EXPECT_EQ(ParseContourScript("LineSeg( 0,0, 1,x, 1 );", &error), nullptr);
+    // A profile with nan was once taken, and failed later without its line.
+    EXPECT_EQ(ParseContourScript("LineSeg( 0,0, 1,1, 1 );\nLineSeg( 1,1, nan,1, 1 );", &error), nullptr);
+    EXPECT_EQ(error, "line 2: not a call with numbers");
+    EXPECT_EQ(ParseContourScript("\n\nLineSeg( 0,0, 1e300,1, 1 );", &error, 1e6), nullptr);
+    EXPECT_EQ(error, "line 3: a value beyond 1000000");
+    EXPECT_NE(ParseContourScript("LineSeg( 0,0, 1e300,1, 1 );"), nullptr);
 }
 
 TEST_F(ContourAlgorithmsTest, BoxesAndLengths) {

@@ -1,5 +1,11 @@
 // Number and text formatting of frame text.
 #include "nc/frame_text_format.h"
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
 #include "nc/address_table.h"
 #include "nc/modal_state.h"
 #include "platform/variant.h"
@@ -69,6 +75,28 @@ TEST_F(TemplateNumberTest, ScaledWordsPrintAndRememberTheScaledValue) {
     EXPECT_EQ(FormatTemplateNumber("X", "%3.3m", 10.0), "");
 }
 
+// "G00 Xnan Zinf" and a 301-digit X once went into programs: a word no control
+// reads is written as its letter and "?" and noted, so the program is refused.
+TEST_F(TemplateNumberTest, WordsThatNoControlReadsAreRefusedAndNoted) {
+    const double nan = std::nan("");
+    const double inf = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(FormatTemplateNumber("G00 X", "%3.3m", nan), "G00 X?");
+    EXPECT_EQ(FormatTemplateNumber(" Z", "%3.3f", -inf), " Z?");
+    EXPECT_EQ(FormatTemplateNumber("S", "%5.0f", 1e300), "S?");
+    EXPECT_EQ(FormatAddressValue("F", nan, false), "F? ");
+    EXPECT_EQ(FormatAddressValue("_Zend=", 1e9, true), "_Zend=? ");
+    EXPECT_EQ(FormatTemplateNumber("X", "%3.3f", 999999999.0), "X999999999");
+    EXPECT_EQ(ModalState.refusedWords,
+              (std::vector<std::string>{"X=nan", "Z=-inf", "S=1e+300", "F=nan", "_Zend=1e+09"}));
+    // A scale that blows a sane value up past the bound is caught too.
+    ModalState.refusedWords.clear();
+    AddressTable::Global().AddWord("X");
+    AddressTable::Global().SetFormula("X", "1e300");
+    AddressTable::Global().Reset(0, [](const std::string& f, double& v) { return ParseDouble(f, v); });
+    EXPECT_EQ(FormatTemplateNumber("X", "%3.3m", 10.0), "X?");
+    EXPECT_EQ(ModalState.refusedWords.size(), 1u);
+}
+
 TEST_F(TemplateNumberTest, NumberWordPrintsTheGivenNumberAndCounts) {
     ModalState.frameCounter = 7;
     EXPECT_EQ(FormatNumberWord("N%3f", 12), "N12");
@@ -121,6 +149,16 @@ TEST(Transliterate, TableAndCapitals) {
     EXPECT_EQ(TransliterateUpper("резец 3"), "REZEC 3");
     const std::string longText(3000, 'b');
     EXPECT_EQ(Transliterate(longText), longText);
+}
+
+TEST(BlockSafeText, ControlCharactersAlwaysAndBracketsInsideComments) {
+    EXPECT_EQ(BlockSafeText("a)b(c\r\nd\te\x7f", true), "a]b[c  d e ");
+    EXPECT_EQ(BlockSafeText("T0101 (x)\n", false), "T0101 (x) ");
+    EXPECT_EQ(BlockSafeText("Резец (T1)", true), "Резец [T1]");
+    EXPECT_TRUE(IsInsideComment("N10 (T01 "));
+    EXPECT_TRUE(IsInsideComment("(a) (b"));
+    EXPECT_FALSE(IsInsideComment("(a) G00 "));
+    EXPECT_FALSE(IsInsideComment("G00 X"));
 }
 
 TEST(TruncateToInt32, RefusesWhatDoesNotFit) {

@@ -2,6 +2,7 @@
 // operation behind its heading comments, with the exact lines of its text.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <stdexcept>
 
 #include "nc/cadre_end.h"
@@ -174,6 +175,28 @@ TEST_F(ProgramTest, AnOperationWithAMessageGivesItsHeadingButNoFrames) {
         EXPECT_NE(program.frames[i]->operation, &runner->Operation(1)) << i;
     }
     EXPECT_EQ(CountOf<CCadre_Doc1>(program), 3);
+}
+
+// A value no control reads (here a feed turned NaN after the calculation)
+// once went into the program as "Fnan" with the job ending well: the
+// program is refused, naming the word and the operation that wrote it.
+TEST_F(ProgramTest, AWordNoControlReadsRefusesTheProgramNamingItsOperation) {
+    runner->Version("17").Run();
+    for (const auto& frame : runner->Operation(3).Frames()) frame->feed = std::nan("");
+    CPROGRAM program;
+    program.CreateProgram();
+    std::vector<std::string> lines;
+    EXPECT_FALSE(program.MakeProgramText(lines));
+    ASSERT_FALSE(program.RefusedWords().empty());
+    EXPECT_EQ(program.RefusedWords().front(), "F=nan (обработка 4 \"Чистовая\")");
+    ASSERT_FALSE(Messages().empty());
+    EXPECT_NE(Messages().back().find(CPROGRAM::kRefusedWord), std::string::npos);
+    EXPECT_NE(Messages().back().find("F=nan (обработка 4 \"Чистовая\")"), std::string::npos);
+    // The same plan with a sane feed writes again without complaint.
+    runner->Run();
+    program.CreateProgram();
+    program.WriteProgramText(lines);
+    EXPECT_TRUE(program.RefusedWords().empty());
 }
 
 // An operation that stands in for the one an operation panel edits.

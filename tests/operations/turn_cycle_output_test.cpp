@@ -28,8 +28,18 @@ constexpr const char* kStairs =
 
 class TurnCycleOutputTest : public test::OperationTest {
 protected:
-    CTurnMnogoProhod& Cycle(const std::string& profile, const std::string& demands, double cornerRadius = 0.0) {
+    CTurnMnogoProhod& Cycle(const std::string& profile, const std::string& demands, double cornerRadius = 0.0,
+                            bool groupFirst = false) {
         post = std::make_unique<CPostProcessor>("Станок", "");
+        if (groupFirst) {
+            // A group of the same type stands before the cycle, as a
+            // description may list one; it is no cycle an operation takes.
+            auto group = std::make_unique<CCycle_Auto>();
+            group->SetType("Turning");
+            group->SetGCode("G70");
+            group->groupFlag = 1;
+            post->AddCycleDefinition(std::move(group));
+        }
         auto turning = std::make_unique<CCycle_Auto>();
         turning->SetType("Turning");
         turning->SetGCode("G71");
@@ -254,6 +264,19 @@ TEST_F(TurnCycleOutputTest, BlankDemandsGiveOneFrameWithThreeContours) {
         EXPECT_NEAR(c.start.z, box.zmax + op.Vrezanie, 1e-9);
         EXPECT_NEAR(c.printContour->GetFirstUnit()->GetLength(), 1000.0, 1e-6) << "the lead-in";
     }
+}
+
+// A description that lists a group of the operation's type before the cycle
+// (CYCLE_GROUP(G70, ..., Turning)) once made the operation take the group,
+// whose frame then wrote through a provider it never had.
+TEST_F(TurnCycleOutputTest, AGroupOfTheTypeIsPassedByForTheCycleAfterIt) {
+    CTurnMnogoProhod& op = Cycle(kStairs, "", 0.0, true);
+    EXPECT_EQ(post->GetCountCyclesOfType("Turning"), 1);
+    ASSERT_EQ(op.messageText, "");
+    const auto cycles = Cycles(op);
+    ASSERT_EQ(cycles.size(), 1u);
+    EXPECT_EQ(cycles[0]->GetGCode(), "G71");
+    EXPECT_FALSE(cycles[0]->groupFlag);
 }
 
 // Only the forms named are tried: the staircase fits form 1 (one trapezoid

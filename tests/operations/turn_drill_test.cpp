@@ -267,6 +267,25 @@ TEST_F(TurnDrillTest, MachineCycleIsOneFrameAndAZeroLengthPositioningMove) {
     EXPECT_EQ(test::Cuts(d).size(), 0u) << "no pecks of its own";
 }
 
+// A description whose only drilling definition is a group
+// (CYCLE_GROUP(G83,,Drilling)) once crashed the operation: it took the group
+// as its cycle. Now it has no cycle of its type and says nothing, as with none.
+TEST_F(TurnDrillTest, AGroupIsNoDrillingCycle) {
+    CPostProcessor post("Станок", "");
+    auto group = std::make_unique<CCycle_Auto>();
+    group->SetType("Drilling");
+    group->SetGCode("G83");
+    group->groupFlag = 1;
+    post.AddCycleDefinition(std::move(group));
+    EXPECT_EQ(post.GetCountCyclesOfType("Drilling"), 0);
+    EXPECT_EQ(post.GetCycleOfType("Drilling", 0), nullptr);
+    CTurnDRILL& d = Drill([&](CTurnDRILL& o) {
+        o.SetPostProcessorData(&post);
+        o.indShema = 1;
+    });
+    for (const auto& f : d.Frames()) EXPECT_EQ(dynamic_cast<CCycle_Auto*>(f.get()), nullptr);
+}
+
 TEST_F(TurnDrillTest, WithoutAToolTheOldPathGoesAndTheOperationReportsIt) {
     CTurnDRILL& d = Drill();
     ASSERT_FALSE(d.Frames().empty());

@@ -9,6 +9,8 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <random>
+#include <typeinfo>
 
 #include "catalogs/tool_model_text.h"
 #include "geometry/contour_script.h"
@@ -25,9 +27,14 @@
 #include "plan/spid.h"
 #include "platform/host_application.h"
 #include "platform/host_folder.h"
+#include "platform/host_record.h"
+#include "platform/host_storage.h"
+#include "platform/host_storages.h"
 #include "platform/line_reader.h"
 #include "platform/messages.h"
 #include "platform/module.h"
+#include "platform/settings_record.h"
+#include "platform/storage_record.h"
 #include "platform/text_file.h"
 #include "post/program.h"
 #include "test_support.h"
@@ -273,6 +280,155 @@ TEST_F(ExampleProgramTest, OperationPanelRefusesWhatItCannotTake) {
     auto& groove = dynamic_cast<CTurnMnogoProhod&>(*GetPLAN()->GetTurn(3));
     EXPECT_EQ(groove.indCycleElementar, 1);
     EXPECT_EQ(groove.grooveCycle.FindParam("P1")->valueText, "0.5");
+}
+
+// Every operation's path and message as a text, to compare calculations.
+std::string PlanPaths() {
+    std::string text;
+    CPLAN& plan = *GetPLAN();
+    for (int i = 0; i < plan.GetTurnCount(); ++i) {
+        const auto& op = dynamic_cast<const CTurn&>(*plan.GetTurn(i));
+        text += "op " + std::to_string(i) + " " + op.messageText + "\n";
+        for (const auto& f : op.Frames())
+            text += std::string(typeid(*f).name()) + " " + FormatDouble(f->start.x) + " " + FormatDouble(f->start.z) +
+                    " " + FormatDouble(f->end.x) + " " + FormatDouble(f->end.z) + " " + FormatDouble(f->feed) + " " +
+                    std::to_string(f->toolNumber) + " " + std::to_string(f->rapid) + "\n";
+    }
+    return text;
+}
+
+// Appending operations one after another once recalculated the whole plan
+// each time: 2,000 "create" lines took minutes. The calculation now goes on
+// from the last active operation before the new one, and must give what the
+// whole calculation gives, whatever kinds, tools, failures and exclusions
+// stand before.
+TEST_F(ExampleProgramTest, AnAppendedOperationIsCalculatedAsTheWholePlanWouldBe) {
+    ASSERT_NO_FATAL_FAILURE(MakeExamplePlan());
+    const char* answers[] = {
+        "answer turn ok tool=1 work=2-11 allowance=0.5 feed=TOOL.FEED1 spin=TOOL.SPIN\ncreate 1",
+        "answer turn ok tool=2 work=2-11 direction=along feed=TOOL.FEED1 spin=TOOL.SPIN\ncreate 2",
+        "answer turn ok tool=1 work=2-5 feed=TOOL.FEED1 spin=TOOL.SPIN\ncreate 2",
+        "answer turn ok tool=2 work=6-11\ncreate 2",
+        "answer turn ok tool=1\ncreate 2",  // no working contour: an error
+        "answer turn ok tool=1 work=2-11 allowance=0.5\ncreate 1",
+        "answer turn ok tool=2 work=3 feed=TOOL.FEED1 spin=TOOL.SPIN\ncreate 7",
+    };
+    std::mt19937 random(35);
+    for (int step = 0; step < 24; ++step) {
+        SCOPED_TRACE(step);
+        CommandScript runner(examples / "shaft");
+        runner.Run(answers[random() % std::size(answers)]);
+        // Now and then an operation is left out, which the next append must
+        // see through.
+        if (random() % 5 == 0) runner.Run("exclude " + std::to_string(GetPLAN()->GetTurnCount() - 1));
+        const std::string appended = PlanPaths();
+        GetPLAN()->DiagnosticRaschetPath();
+        ASSERT_EQ(PlanPaths(), appended);
+    }
+}
+
+// An operation the plan takes with an error has no path: the command that
+// created it has failed, though the plan keeps the operation to be edited.
+TEST_F(ExampleProgramTest, AnOperationCreatedWithAnErrorFailsItsCommand) {
+    app->Documents().Add(DocumentType::Part);
+    RunExample("make-shaft.zsc");
+    CommandScript runner(examples / "shaft");
+    runner.Run("answer turn ok name=A work=1-4\ncreate 2\nanswer turn ok name=B\ncreate 2\n");
+    ASSERT_EQ(GetPLAN()->GetTurnCount(), 2);
+    EXPECT_FALSE(GetPLAN()->GetTurn(0)->HasMessage()) << GetPLAN()->GetTurn(0)->messageText;
+    EXPECT_TRUE(GetPLAN()->GetTurn(1)->HasErrorMessage());
+    EXPECT_EQ(runner.CommandsFailed(), 1);
+    EXPECT_EQ(runner.FailedLines(), std::vector<int>{4});
+}
+
+// "answer spid ok x0=nan z0=inf" once gave "G00 Xnan Zinf", and x0=1e300 a
+// 301-digit word: the panels refuse what no lathe job has, as the operation
+// panel refuses allowance=nan, and keep the values they had.
+TEST_F(ExampleProgramTest, PanelsRefuseValuesNoLatheJobHas) {
+    app->Documents().Add(DocumentType::Part);
+    RunExample("make-shaft.zsc");
+    const double x0 = GetSPID()->X0tool;
+    const std::string kValue = "Недопустимое значение поля ";
+    struct Case {
+        const char* answer;
+        std::string refusal;
+    };
+    for (const Case& c : {Case{"answer spid ok x0=nan\nplan-data", kValue + "x0: \"nan\""},
+                          Case{"answer spid ok z0=inf\nplan-data", kValue + "z0: \"inf\""},
+                          Case{"answer spid ok x0=1e300\nplan-data", kValue + "x0: \"1e300\""},
+                          Case{"answer spid ok L=-1e7\nplan-data", kValue + "L: \"-1e7\""},
+                          Case{"answer settings ok accuracy=nan\nsettings", kValue + "accuracy: \"nan\""},
+                          Case{"answer turn ok feed=1e300\ncreate 2", kValue + "feed: \"1e300\""},
+                          Case{"answer turn ok spin=1e300\ncreate 2", kValue + "spin: \"1e300\""},
+                          Case{"answer turn ok allowance=nan\ncreate 2", kValue + "allowance: \"nan\""}}) {
+        SCOPED_TRACE(c.answer);
+        MessageLog::Instance().Clear();
+        CommandScript runner(examples / "shaft");
+        runner.Run(c.answer);
+        const std::vector<std::string> texts = MessageLog::Instance().AllTexts();
+        EXPECT_NE(std::find(texts.begin(), texts.end(), c.refusal), texts.end());
+    }
+    EXPECT_EQ(GetSPID()->X0tool, x0);
+    EXPECT_EQ(GetPLAN()->GetTurnCount(), 0);
+    EXPECT_TRUE(std::isfinite(SettingsRecord::Global().accuracy));
+}
+
+// Values edited in the document (NaN, absurd sizes, a turret position of a
+// million that printed "T10000011000001") are refused when the plan is read,
+// with the record and the value named, and no program is made of them.
+TEST_F(ExampleProgramTest, StoredValuesNoLatheJobHasRefuseThePlan) {
+    ASSERT_NO_FATAL_FAILURE(MakeExamplePlan());
+    const std::string path = ActiveHostDocument()->FilePath();
+    struct Case {
+        const char* record;
+        const char* key;
+        Variant value;
+        const char* named;
+    };
+    const double nan = std::nan("");
+    for (const Case& c : {Case{"Zarvento.SPID", "X0tool", Variant::R8(nan), "value \"X0tool\": nan is out of range"},
+                          Case{"Zarvento.SPID", "Z0tool", Variant::R8(1e300), "\"Z0tool\": 1e+300 is out of range"},
+                          Case{"Zarvento.Turn.0", "Vrezanie", Variant::R8(1e300), "\"Vrezanie\": 1e+300"},
+                          Case{"Zarvento.Turn.1", "Perebeg", Variant::R8(-nan), "\"Perebeg\": "},
+                          Case{"Zarvento.Turn.1", "nToolPosition", Variant::I4(1000000),
+                               "\"nToolPosition\": 1000000 is outside -1..29"}}) {
+        SCOPED_TRACE(std::string(c.record) + " " + c.key);
+        HostDocumentPtr part = Reopen(ActiveHostDocument());
+        // The record as it is, with the one value replaced.
+        std::shared_ptr<HostRecord> stored = part->Storages().Item(Variant::I4(0))->Record(Variant::BStr(c.record));
+        ASSERT_TRUE(stored);
+        const std::vector<RecordEntry> entries = stored->Entries();
+        const Variant kept = [&] {
+            for (const RecordEntry& e : entries)
+                if (e.name == c.key) return e.value;
+            return Variant();
+        }();
+        auto write = [&](const Variant& value) {
+            StorageRecord record;
+            ASSERT_TRUE(record.OpenWrite(c.record));
+            for (const RecordEntry& e : entries) {
+                if (e.value.Type() == VarType::Dispatch) {
+                    record.Flush();
+                    record.WriteNamedValueNow(e.name, e.value);
+                } else {
+                    record.AddNamedValue(e.name, e.name == c.key ? value : e.value);
+                }
+            }
+            record.Flush();
+        };
+        write(c.value);
+        part->Save();
+        part = Reopen(part);
+        const HostError e = test::CaughtHostError([] { GetPLAN()->Synchronize(); });
+        EXPECT_EQ(e.Code(), DISP_E_OVERFLOW_);
+        EXPECT_NE(std::string(e.what()).find(c.named), std::string::npos) << e.what();
+        EXPECT_EQ(GetPLAN()->GetTurnCount(), 0) << "no half-read plan";
+        write(kept);
+        part->Save();
+    }
+    Reopen(ActiveHostDocument());
+    GetPLAN()->Synchronize();
+    EXPECT_EQ(GetPLAN()->GetTurnCount(), 2);
 }
 
 TEST_F(ExampleProgramTest, TheProgramsMovesEndWhereTheFramesEnd) {

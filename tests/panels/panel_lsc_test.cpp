@@ -122,8 +122,16 @@ TEST_F(PanelLscTest, APostProcessorWhoseDescriptionIsMissingKeepsItsNameAndShows
     const std::vector<std::string> texts = MessageLog::Instance().AllTexts();
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Ошибка открытия файла постпроцессора"), texts.end());
     EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::string& t) {
-        return t.rfind("Не обнаружен постпроцессор )ISO_Python", 0) == 0;
+        return t.rfind("Не обнаружен постпроцессор \"ISO_Python\"", 0) == 0;
     }));
+}
+
+TEST_F(PanelLscTest, AnItemTheListDoesNotHaveEndsTheStepsAndFailsTheCommand) {
+    Choose("pick ЛСК-1\nset \"Система ЧПУ\" NoSuchPost\nok\n");
+    EXPECT_EQ(script.CommandsFailed(), 1);
+    EXPECT_TRUE(Said("panel lsc, line 3: the list has no item \"NoSuchPost\""));
+    EXPECT_TRUE(PanelScript::Instance().Entries().back().defaulted);
+    EXPECT_EQ(GetSPID()->GetLSC(), nullptr) << "cancelled, not accepted";
 }
 
 TEST_F(PanelLscTest, AfterOkTheFilterTakesEveryObjectAndAViewOfASystemIsOne) {

@@ -293,6 +293,47 @@ TEST_F(CommandDoorTest, MovingUpSavesFromThePositionAboveAndKeepsTheMovedItemSel
     EXPECT_TRUE(Saves().empty());
 }
 
+// A run whose commands did nothing (an index out of range, a refused panel
+// field, an unknown type) once ended with "N commands, 0 failed", exit 0;
+// and "down 2147483647" and "up -2147483648" overflowed computing the neighbour.
+TEST_F(CommandDoorTest, CommandsThatCannotBeCarriedOutFailAndNameTheirLine) {
+    ReadyPlan(2);
+    struct Case {
+        const char* line;
+        const char* message;  // empty: the panel's own refusal
+    };
+    for (const Case& c :
+         {Case{"edit 2", "line 1: edit 2: the plan has no operation 2 (it has 2, indexes 0..1)"},
+          Case{"delete -1", "line 1: delete -1: the plan has no operation -1 (it has 2, indexes 0..1)"},
+          Case{"up 2147483647", "line 1: up 2147483647: the plan has no operation 2147483647"},
+          Case{"down -2147483648", "line 1: down -2147483648: the plan has no operation"},
+          Case{"create 9", "line 1: create 9: no operation type 9 (types are 1..7)"},
+          Case{"create 2 3", "line 1: create 2 3: an operation goes in at 0..2"},
+          Case{"answer spid ok L=nan\nplan-data", "Недопустимое значение поля L: \"nan\""},
+          Case{"answer spid ok lenght=90\nplan-data", "Панель не имеет поля lenght"},
+          Case{"answer lsc ok lsc=ЛСК-1 psot=X\ncoordinate-system", "Панель не имеет поля psot"},
+          // Once "Не обнаружен постпроцессор )NoSuchPost", and the run went on well.
+          Case{"answer lsc ok post=NoSuchPost\ncoordinate-system", "Недопустимое значение поля post: \"NoSuchPost\""},
+          Case{"answer settings ok rapid=10 speed=2\nsettings", "Панель не имеет поля speed"},
+          Case{"answer program ok file=a.nc\nprogram", "Панель не имеет поля file"}}) {
+        SCOPED_TRACE(c.line);
+        MessageLog::Instance().Clear();
+        script = CommandScript();
+        Run(c.line);
+        EXPECT_EQ(script.CommandsFailed(), 1);
+        ASSERT_EQ(script.FailedLines().size(), 1u);
+        EXPECT_EQ(script.FailedLines().front(), std::string(c.line).find('\n') == std::string::npos ? 1 : 2);
+        EXPECT_NE(LastText().find(c.message), std::string::npos) << LastText();
+        EXPECT_EQ(Names(), (std::vector<std::string>{"op1k2", "op2k2"}));
+    }
+    // The raw triple goes to the door as a host would send it: a stale index
+    // does nothing, and nothing overflows on the way.
+    script = CommandScript();
+    Run("command -1 8 -2147483648\ncommand -1 9 2147483647\n");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"op1k2", "op2k2"}));
+    EXPECT_TRUE(Saves().empty());
+}
+
 TEST_F(CommandDoorTest, ExcludingSavesFromThatPositionOn) {
     ReadyPlan(3);
     Run("exclude 1\n");

@@ -288,7 +288,7 @@ TEST_F(PlanPersistenceTest, LscRecordRoundTripsAndALostSystemIsReportedOnce) {
     EXPECT_EQ(LscTransform::Global().HostObjectRef(), lsc);
     EXPECT_DOUBLE_EQ(LscTransform::Global().originX, 5);
     EXPECT_EQ(loaded->sNamePostProcessor, "Нет такого");
-    EXPECT_EQ(CountMessages("Не обнаружен постпроцессор )Нет такого"), 1);
+    EXPECT_EQ(CountMessages("Не обнаружен постпроцессор \"Нет такого\""), 1);
 
     part->RemoveEntity(lsc);
     DeleteSPID();

@@ -153,7 +153,7 @@ TEST_F(SpidTest, MissingPostProcessorMessageIsExact) {
     EXPECT_EQ(spid.GetPostProcessor(), nullptr);
     ASSERT_EQ(Entries().size(), 1u);
     EXPECT_EQ(Entries()[0].text,
-              "Не обнаружен постпроцессор )Mazak\nВсе обработки будут приняты в элементарных перемещениях");
+              "Не обнаружен постпроцессор \"Mazak\"\nВсе обработки будут приняты в элементарных перемещениях");
     EXPECT_EQ(Entries()[0].caption, "Orbisel");
     EXPECT_EQ(Entries()[0].style, 0x30);
 }

@@ -239,6 +239,59 @@ TEST_F(HostDocumentTest, AFailedSaveLeavesThePreviousFileIntact) {
     EXPECT_FALSE(fs::exists(path + ".saving"));
 }
 
+// A write-protected document was replaced by a save and came back with
+// another mode; a new document took an existing one's place unasked; a save
+// went over a file another program had saved since it was read.
+TEST_F(HostDocumentTest, SavesKeepTheModeRefuseProtectedFilesAndNeverOverwriteAnotherSave) {
+    namespace perms = std::filesystem;
+    const std::string path = PathOf("mode.rdp");
+    auto doc = app->Documents().Add(DocumentType::Part);
+    doc->SaveAs(path);
+    fs::permissions(path, perms::perms::owner_read | perms::perms::owner_write | perms::perms::group_read);
+    doc->AddSketch("s");
+    doc->Save();
+    EXPECT_EQ(fs::status(path).permissions(),
+              perms::perms::owner_read | perms::perms::owner_write | perms::perms::group_read);
+
+    fs::permissions(path, perms::perms::owner_read);
+    auto entities = [&] { return DocumentFile::Read(path)->Entities().size(); };
+    const std::size_t before = entities();
+    doc->AddSketch("t");
+    const HostError protectedFile = ErrorOf([&] { doc->Save(); });
+    EXPECT_EQ(protectedFile.Code(), STG_E_ACCESSDENIED_);
+    EXPECT_NE(std::string(protectedFile.what()).find("write-protected"), std::string::npos) << protectedFile.what();
+    EXPECT_EQ(entities(), before);
+    EXPECT_EQ(fs::status(path).permissions(), perms::perms::owner_read);
+    fs::permissions(path, perms::perms::owner_read | perms::perms::owner_write);
+
+    // A new document does not take the place of an existing file unless told to.
+    auto fresh = app->Documents().Add(DocumentType::Part);
+    EXPECT_EQ(ErrorOf([&] { fresh->SaveAs(PathOf("mode.rdp"), false); }).Code(), E_INVALIDARG_)
+        << "the open document's own file";
+    EXPECT_EQ(ErrorOf([&] { fresh->SaveAs(SavedPart("other.rdp"), false); }).Code(), STG_E_FILEALREADYEXISTS_);
+    fresh->SaveAs(PathOf("new.rdp"), false);
+    EXPECT_TRUE(DocumentFile::IsDocumentFile(PathOf("new.rdp")));
+
+    // Another program saves the document meanwhile: its save stays, ours is refused.
+    auto other = DocumentFile::Read(path);
+    other->AddSketch("theirs");
+    DocumentFile::Write(*other, path);
+    const std::size_t theirs = entities();
+    const HostError changed = ErrorOf([&] { doc->Save(); });
+    EXPECT_EQ(changed.Code(), STG_E_WRITEFAULT_);
+    EXPECT_NE(std::string(changed.what()).find("changed by another program"), std::string::npos) << changed.what();
+    EXPECT_EQ(entities(), theirs);
+    // Saved elsewhere, the document is free again.
+    doc->SaveAs(PathOf("mine.rdp"));
+    doc->Save();
+
+    // Only our own files pass for documents.
+    std::ofstream(PathOf("text.rdp")) << "SQLite format 3";
+    EXPECT_FALSE(DocumentFile::IsDocumentFile(PathOf("text.rdp")));
+    EXPECT_FALSE(DocumentFile::IsDocumentFile(dir.string()));
+    EXPECT_FALSE(DocumentFile::IsDocumentFile(PathOf("none.rdp")));
+}
+
 TEST_F(HostDocumentTest, SavingNeedsAFileNameAnOpenDocumentAndAFreePath) {
     auto a = app->Documents().Add(DocumentType::Part);
     auto b = app->Documents().Add(DocumentType::Part);

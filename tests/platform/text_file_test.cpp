@@ -127,5 +127,20 @@ TEST_F(TextFileTest, ReplacingKeepsThePermissions) {
     EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms::owner_all);
 }
 
+// A write-protected NC file was replaced by a save: its user made it
+// read-only on purpose, root included.
+TEST_F(TextFileTest, AWriteProtectedFileIsNotReplaced) {
+    const auto path = dir_ / "prog.nc";
+    ASSERT_TRUE(WriteFileAtomic(path, "kept").ok);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    const FileWriteResult w = WriteFileAtomic(path, "new");
+    EXPECT_FALSE(w.ok);
+    EXPECT_NE(w.error.find("write-protected"), std::string::npos) << w.error;
+    EXPECT_EQ(Bytes(path), "kept");
+    EXPECT_EQ(std::filesystem::status(path).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    ExpectOnly({"prog.nc"});
+}
+
 }  // namespace
 }  // namespace zarvento

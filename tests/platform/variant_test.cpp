@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/host_error.h"
 #include "test_support.h"
 
@@ -59,6 +61,15 @@ TEST(Variant, NumbersAreLocaleFree) {
     EXPECT_EQ(d, -0.125);
     EXPECT_FALSE(ParseDouble("0,125", d));
     EXPECT_FALSE(ParseDouble("", d));
+    // What from_chars takes but no user means.
+    for (const char* text : {"nan", "-nan", "inf", "+inf", "infinity", "nan(1)", "1e400"}) {
+        d = 7.0;
+        EXPECT_FALSE(ParseDouble(text, d)) << text;
+        EXPECT_EQ(d, 7.0) << text;
+    }
+    EXPECT_TRUE(IsPlausibleValue(-1e6));
+    EXPECT_FALSE(IsPlausibleValue(1e300));
+    EXPECT_FALSE(IsPlausibleValue(std::nan("")));
     EXPECT_EQ(FormatDouble(1e-7), "1e-07");
     EXPECT_EQ(FormatDouble(123.5), "123.5");
 }

@@ -4,6 +4,7 @@
 
 #include "nc/modal_state.h"
 #include "platform/host_application.h"
+#include "platform/host_document.h"
 #include "platform/host_faults.h"
 #include "platform/messages.h"
 #include "post/post_processor_settings.h"
@@ -55,17 +56,44 @@ TEST_F(ProgramFileTest, AFailedSaveReportsInBothCodingsAndLeavesThePreviousFile)
             HostFaults::Arm(call, E_FAIL_);
             EXPECT_FALSE(program.SaveProgramFile(path.string(), lines)) << coding << call;
             HostFaults::Clear();
-            EXPECT_EQ(Messages(), std::vector<std::string>{CPROGRAM::kSaveFailed}) << coding << call;
+            ASSERT_EQ(Messages().size(), 1u) << coding << call;
+            EXPECT_EQ(Messages()[0].rfind(std::string(CPROGRAM::kSaveFailed) + ":\n", 0), 0u) << Messages()[0];
+            EXPECT_EQ(Messages()[0].find("part.nc") != std::string::npos, true) << Messages()[0];
             EXPECT_EQ(Bytes(path), "old program\r\n");
             EXPECT_EQ(std::distance(std::filesystem::directory_iterator(links.folder.Path()),
                                     std::filesystem::directory_iterator()),
                       1);
         }
     }
-    // A folder that does not exist.
-    MessageLog::Instance().Clear();
-    EXPECT_FALSE(program.SaveProgramFile((links.folder / "нет" / "part.nc").string(), lines));
-    EXPECT_EQ(Messages(), std::vector<std::string>{CPROGRAM::kSaveFailed});
+    // The writer's reason goes with the message (it was dropped once): a
+    // folder that does not exist, a folder in the file's place, a
+    // write-protected file, and a part document, which NC text never replaces.
+    std::filesystem::create_directory(links.folder / "folder.nc");
+    const auto protectedFile = links.folder / "protected.nc";
+    ASSERT_TRUE(WriteFileAtomic(protectedFile, "kept").ok);
+    std::filesystem::permissions(protectedFile, std::filesystem::perms::owner_read);
+    const auto document = links.folder / "part.rdp";
+    HostDocument(DocumentType::Part).SaveAs(document.string());
+    const std::string documentBytes = Bytes(document);
+    struct Target {
+        std::filesystem::path path;
+        const char* reason;
+    };
+    for (const Target& t :
+         {Target{links.folder / "нет" / "part.nc", "No such file or directory"},
+          Target{links.folder / "folder.nc", "is a folder"}, Target{protectedFile, "is write-protected"},
+          Target{document, "is a Zarvento document and is left as it is"}}) {
+        SCOPED_TRACE(t.path.string());
+        MessageLog::Instance().Clear();
+        EXPECT_FALSE(program.SaveProgramFile(t.path.string(), lines));
+        EXPECT_NE(program.SaveError().find(t.reason), std::string::npos) << program.SaveError();
+        EXPECT_EQ(Messages(),
+                  std::vector<std::string>{std::string(CPROGRAM::kSaveFailed) + ":\n" + program.SaveError()});
+    }
+    EXPECT_EQ(Bytes(protectedFile), "kept");
+    EXPECT_EQ(Bytes(document), documentBytes);
+    EXPECT_TRUE(program.SaveProgramFile((links.folder / "part.nc").string(), lines));
+    EXPECT_EQ(program.SaveError(), "");
 }
 
 TEST_F(ProgramFileTest, TheInputFileIsWrittenOnlyWhenTheScriptRuns) {

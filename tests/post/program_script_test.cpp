@@ -58,6 +58,8 @@ bool ProcessGone(int pid) {
     return false;
 }
 
+const std::string kNoOutputFile = std::string(CPROGRAM::kNoOutput) + "\nСкрипт не создал файл output.tmp.";
+
 class ProgramScriptTest : public test::CleanStateTest {
 protected:
     void SetUp() override {
@@ -184,7 +186,7 @@ TEST_F(ProgramScriptTest, ASleeperIsEndedAtTheTimeoutWithAllItStarted) {
     const auto started = std::chrono::steady_clock::now();
     EXPECT_FALSE(program.RunPostProcessor(&output, &messages));
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(6));
-    EXPECT_EQ(Messages(), Lines{CPROGRAM::kTimedOut});
+    EXPECT_EQ(Messages(), Lines{std::string(CPROGRAM::kTimedOut) + "\nСкрипт остановлен через 2.5 с."});
     std::ifstream pids(links.folder / "pids.txt");
     int script = 0;
     int helper = 0;
@@ -213,7 +215,8 @@ TEST_F(ProgramScriptTest, ASilentScriptLeavesNoProgram) {
     EXPECT_TRUE(program.RunPostProcessor(&output, &messages));
     EXPECT_TRUE(output.Lines().empty());
     EXPECT_TRUE(messages.Lines().empty());
-    EXPECT_EQ(Messages(), Lines{CPROGRAM::kNoOutput});
+    EXPECT_EQ(Messages(), Lines{kNoOutputFile});
+    EXPECT_EQ(program.ScriptError(), kNoOutputFile);
     EXPECT_FALSE(fs::exists(links.folder / kPathFileName));
 }
 
@@ -227,13 +230,66 @@ TEST_F(ProgramScriptTest, TheExportRunKeepsTheOutputFileForTheScriptToMerge) {
     EXPECT_FALSE(fs::exists(links.folder / kPathFileName));
 }
 
-TEST_F(ProgramScriptTest, ACrashShowsItsTraceback) {
+// A script that fails has failed, whatever it wrote: its status is the cause
+// named (once every failure was "wrong path to Python; program too long").
+TEST_F(ProgramScriptTest, ACrashShowsItsTracebackAndFailsTheRun) {
     Use("crash");
-    EXPECT_TRUE(program.RunPostProcessor(&output, &messages));
+    EXPECT_FALSE(program.RunPostProcessor(&output, &messages));
     ASSERT_GE(messages.Lines().size(), 2u);
     EXPECT_EQ(messages.Lines().front(), "Traceback (most recent call last):");
     EXPECT_EQ(messages.Lines().back(), "RuntimeError: intermediate code not understood");
-    EXPECT_EQ(Messages(), Lines{CPROGRAM::kNoOutput});
+    EXPECT_EQ(Messages(), Lines{std::string(CPROGRAM::kScriptFailed) + "\nСкрипт завершился с кодом 1."});
+}
+
+// A script that fails after writing a program that would pass for a good one,
+// or leaves an output no program is: once its program was saved (cut at 64 MB,
+// zero bytes taken for line ends in gigabytes of memory), or the job waited
+// for ever on a FIFO. Each fails the run, naming its cause.
+TEST_F(ProgramScriptTest, EveryFailureOfTheScriptFailsTheRunAndNamesItsCause) {
+    Use("hostile");
+    struct Case {
+        const char* mode;
+        std::string message;
+    };
+    const std::string failed = std::string(CPROGRAM::kScriptFailed) + "\n";
+    for (const Case& c : {Case{"status", failed + "Скрипт завершился с кодом 3."},
+                          Case{"signal", failed + "Скрипт завершён сигналом 11."},
+                          Case{"big", failed + "Файл output.tmp больше 64 МБ."},
+                          Case{"zeros", failed + "Файл output.tmp содержит больше 4194304 строк."},
+                          Case{"fifo", failed + "output.tmp - не обычный файл."},
+                          Case{"device", failed + "output.tmp - не обычный файл."},
+                          Case{"folder", failed + "output.tmp - не обычный файл."}}) {
+        SCOPED_TRACE(c.mode);
+        MessageLog::Instance().Clear();
+        links.WriteFile("mode.txt", c.mode);
+        WriteInput({" N001  G00 X40 Z2"});
+        output.SetLines({"old"});
+        const auto started = std::chrono::steady_clock::now();
+        CPROGRAM run;
+        std::vector<std::string> lines;
+        EXPECT_FALSE(run.MakeProgramText(lines));
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4));
+        EXPECT_TRUE(lines.empty());
+        EXPECT_EQ(Messages(), Lines{c.message});
+        EXPECT_EQ(run.ScriptError(), c.message);
+        fs::remove_all(links.folder / kOutputFileName);
+    }
+}
+
+// What the script left running when it ended is ended with it: it can no
+// longer write over the program while it is read, nor into the next run.
+TEST_F(ProgramScriptTest, WhatTheScriptLeftRunningEndsWithIt) {
+    Use("hostile");
+    links.WriteFile("mode.txt", "background");
+    WriteInput({" N001  G00 X40 Z2"});
+    ASSERT_TRUE(program.RunPostProcessor(&output, &messages)) << program.ScriptError();
+    EXPECT_EQ(output.Lines(), (Lines{"%", "N1 G00 X40 Z2", "M30", "%"}));
+    std::ifstream pids(links.folder / "pids.txt");
+    int late = 0;
+    ASSERT_TRUE(pids >> late);
+    EXPECT_TRUE(ProcessGone(late));
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    EXPECT_NE(ReadFileBytes(links.folder / kOutputFileName).text, "LATE");
 }
 
 TEST_F(ProgramScriptTest, FilesWithLineFeedsOnlyAreReadWhole) {
@@ -272,7 +328,7 @@ TEST_F(ProgramScriptTest, TheOutputFileKeepsItsLastLineAndGainsNoEmptyLines) {
     EXPECT_FALSE(program.ReadOutputFile(nullptr));
     fs::remove(links.folder / kOutputFileName);
     EXPECT_FALSE(program.ReadOutputFile(&output));
-    EXPECT_EQ(Messages(), Lines{CPROGRAM::kNoOutput});
+    EXPECT_EQ(Messages(), Lines{kNoOutputFile});
 }
 
 TEST(FillListFromTextTest, LinesOfAnyEndLongLinesAndTheCap) {

@@ -180,5 +180,43 @@ TEST_F(TemplateProgramTest, AFrameWithoutItsTemplateFallsBackToTheBuiltInText) {
     EXPECT_EQ(ModalState.builtInTextWritten, 1);
 }
 
+// Names typed by users and file names reach the program inside comments: an
+// operation named "Finish) G00 X0 Z-50 (" once wrote "(FINISH) G00 X0 Z-50 ()",
+// and a document "inj2) M30 (.rdp" the block "(inj2) M30 ()"; a control ends
+// the comment at the first ")" and runs the move. A line break in a name
+// would start a block of its own.
+TEST_F(TemplateProgramTest, NamesInsideCommentsNeverCloseThemNorBreakTheBlock) {
+    plan.texts["_sNAMEOPER"] = "Finish) G00 X0 Z-50 (";
+    plan.texts["_sPOST"] = "inj2) M30 (\r\nG00 X0";
+    test::Frames frames;
+    frames.push_back(std::make_unique<CCadre_Head>());
+    frames.push_back(std::make_unique<CCadre_Comment>("part) M30 (\nN1 G00 X0"));
+    frames.push_back(std::make_unique<CCadre_NameOper>());
+    for (auto& frame : frames) frame->codeParameters->parent = &plan;
+    ResetAddressWords(0, &plan);
+    std::vector<std::string> lines;
+    test::WriteFrames(frames, lines, 1);
+    std::string text;
+    for (const std::string& l : lines) text += l + "\n";
+    EXPECT_NE(text.find("O0001 (inj2] M30 [  G00 X0)"), std::string::npos) << text;
+    EXPECT_NE(text.find("(part] M30 [ N1 G00 X0)"), std::string::npos) << text;
+    EXPECT_NE(text.find("(FINISH] G00 X0 Z-50 [)"), std::string::npos) << text;
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << line;
+        // Every comment opened on a line is the last thing on it.
+        if (line.find('(') != std::string::npos) {
+            EXPECT_EQ(line.find(')'), line.size() - 1) << line;
+        }
+    }
+
+    // The frames' own text, without a template, keeps its comment shut too.
+    FrameTemplates::Set("Comm", nullptr);
+    CCadre_Comment bare("a) G00 X0 (b");
+    lines.clear();
+    bare.WriteText(lines, 1);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], " ( a] G00 X0 [b )");
+}
+
 }  // namespace
 }  // namespace zarvento
