@@ -10,6 +10,8 @@
 
 #include "app/headless_session.h"
 #include "app/script_run.h"
+#include "operations/path_clearance.h"
+#include "operations/turn.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "platform/host_application.h"
@@ -82,6 +84,19 @@ int RunProgramJob(int argc, char** argv) {
         }
         if (plan.GetTurnCount() == 0) {
             std::cerr << "zarvento: the plan of " << documentPath << " has no operations\n";
+            return kExitCommandFailed;
+        }
+        // No path builder is trusted with the part: every calculated path is
+        // measured against the part and the stock before anything is written.
+        bool intrudes = false;
+        for (int i = 0; i < plan.GetTurnCount(); ++i) {
+            auto* op = dynamic_cast<CTurn*>(plan.GetTurn(i));
+            if (!op || !op->IsActive() || CheckPathClearance(*op)) continue;
+            std::cerr << "operation " << i << " \"" << op->GetNameTurn() << "\": " << op->messageText << "\n";
+            intrudes = true;
+        }
+        if (intrudes) {
+            std::cerr << "zarvento: a tool path cuts into the part or runs into the stock; no program is written\n";
             return kExitCommandFailed;
         }
         const CPostProcessor* post = GetSPID()->GetPostProcessor();

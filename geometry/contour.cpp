@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <utility>
 
 #include "geometry/object_registry.h"
 #include "geometry/primitives.h"
@@ -18,6 +21,11 @@ constexpr int kSelectableObjectType = 6;
 bool SameEnds(const CUnit& a, const CUnit& b) {
     return IsEqualPoint(a.StartPoint.z, a.StartPoint.x, b.StartPoint.z, b.StartPoint.x) &&
            IsEqualPoint(a.EndPoint.z, a.EndPoint.x, b.EndPoint.z, b.EndPoint.x);
+}
+
+// The key of a matrix cell: rows first, then cells, in key order.
+std::uint64_t CellKey(int i, int j) {
+    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(i)) << 32 | static_cast<std::uint32_t>(j);
 }
 
 // Calls one unit operation on every unit, in order.
@@ -37,7 +45,6 @@ Contour::Contour(const Contour& source) {
 
 Contour::~Contour() {
     units_.clear();
-    relations_.Free();
     UnregisterObject(nullptr, this);
 }
 
@@ -62,8 +69,9 @@ void Contour::Copy(const Contour& source) {
         // The source matrix may be older than its units: only the cells it
         // really has are copied, the others stay 0.
         const int n = std::min(RelationSize(), source.RelationSize());
-        for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j) relations_[i][j] = source.relations_[i][j];
+        source.ForEachRelation([&](int i, int j, int gapType) {
+            if (i < n && j < n) relations_.emplace_hint(relations_.end(), CellKey(i, j), gapType);
+        });
         pairCount_ = source.pairCount_;
     }
     BasePoint = source.BasePoint;
@@ -115,13 +123,35 @@ void Contour::CreateRelationMatrix() {
     const int n = Count();
     if (n == 0) return;
     pairCount_ = n * (n - 1) / 2;
-    relations_.SetSize(n);
-    for (int i = 0; i < n; ++i) relations_[i].SetSize(n);
+    relationSize_ = n;
+    relations_.clear();
 }
 
-int Contour::GetRelation(int i, int j) const { return relations_[i][j]; }
+void Contour::CheckRelationCell(int i, int j) const {
+    // The matrix was rows of cells, and its index checks say so still: a row
+    // took 16 bytes, a cell 4.
+    for (const auto& [index, size] : {std::pair{i, 16}, std::pair{j, 4}}) {
+        if (index >= 0 && index < relationSize_) continue;
+        char text[128];
+        std::snprintf(text, sizeof text, "Invalid index of array\ni=%d N=%d\nSize of struct=%d", index, relationSize_,
+                      size);
+        throw Exception(text);
+    }
+}
 
-void Contour::SetRelation(int i, int j, int gapType) { relations_[i][j] = gapType; }
+int Contour::GetRelation(int i, int j) const {
+    CheckRelationCell(i, j);
+    const auto cell = relations_.find(CellKey(i, j));
+    return cell == relations_.end() ? 0 : cell->second;
+}
+
+void Contour::SetRelation(int i, int j, int gapType) {
+    CheckRelationCell(i, j);
+    if (gapType == 0)
+        relations_.erase(CellKey(i, j));
+    else
+        relations_[CellKey(i, j)] = gapType;
+}
 
 CUnit* Contour::GetUnit(int i) const {
     return i >= 0 && i < Count() ? units_[static_cast<std::size_t>(i)].get() : nullptr;
@@ -142,6 +172,20 @@ CUnit* Contour::FindUnitByObject(const HostObjectPtr& hostObject) const {
     for (const UnitPtr& unit : units_)
         if (unit->HasObject(hostObject)) return unit.get();
     return nullptr;
+}
+
+UnitsByObject::UnitsByObject(const Contour& contour) {
+    for (int k = 0; k < contour.Count(); ++k) {
+        CUnit* unit = contour.GetUnit(k);
+        for (int i = 0; i < unit->HostObjects.Size(); ++i)
+            if (const HostObjectPtr& object = unit->HostObjects[i]) first_.emplace(object.get(), unit);
+    }
+}
+
+CUnit* UnitsByObject::Find(const HostObjectPtr& hostObject) const {
+    if (!hostObject) return nullptr;
+    const auto found = first_.find(hostObject.get());
+    return found == first_.end() ? nullptr : found->second;
 }
 
 CUnit* Contour::GetNextUnit(const CUnit* unit) const {

@@ -16,8 +16,10 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "geometry/box_pairs.h"
@@ -69,20 +71,29 @@ public:
 
     // --- the unit-relation matrix (gap types chosen per pair of units) ---
     // Count rows of Count cells, all 0; nothing on an empty contour. The
-    // matrix keeps its size when units are later added or removed.
+    // matrix keeps its size when units are later added or removed. Only the
+    // cells that are not 0 are held, so the matrix costs what it holds.
     void CreateRelationMatrix();
     int PairCount() const { return pairCount_; }
     // Rows (and cells per row) of the matrix as last built; 0 when none.
-    int RelationSize() const { return relations_.Size(); }
+    int RelationSize() const { return relationSize_; }
     // Cells outside the built size throw Exception.
     int GetRelation(int i, int j) const;
     void SetRelation(int i, int j, int gapType);
+    // Calls visit(i, j, gapType) for every cell that is not 0, row by row.
+    template <class Visit>
+    void ForEachRelation(Visit&& visit) const {
+        for (const auto& [key, gapType] : relations_)
+            visit(static_cast<int>(key >> 32), static_cast<int>(key & 0xFFFFFFFFu), gapType);
+    }
 
     // --- lookups ---
     CUnit* GetUnit(int i) const;
     CUnit* GetFirstUnit() const;
     CUnit* GetLastUnit() const;
     int IndexOf(const CUnit* unit) const;
+    // The first unit that holds the host object. Looking up many objects, a
+    // UnitsByObject index costs less than a scan for each.
     CUnit* FindUnitByObject(const HostObjectPtr& hostObject) const;
     // The unit after (before) the first unit whose ends equal the given unit's,
     // cyclically; null when none matches.
@@ -244,9 +255,27 @@ private:
     void Copy(const Contour& source);
     int SlotOf(const CUnit* unit) const;  // last slot holding the unit, -1 when none
 
+    // Throws as an index check of the matrix's rows and cells does.
+    void CheckRelationCell(int i, int j) const;
+
     std::vector<UnitPtr> units_;
-    CheckedArray<CheckedArray<int>> relations_;
+    // The cells that are not 0, keyed row then column (i << 32 | j), so that
+    // they come in the order of the rows.
+    std::map<std::uint64_t, int> relations_;
+    int relationSize_ = 0;
     int pairCount_ = 0;
+};
+
+// The units of a contour by the host objects they hold: for each object the
+// first unit holding it, as FindUnitByObject gives it, found without a scan.
+// It indexes the contour as it is when made.
+class UnitsByObject {
+public:
+    explicit UnitsByObject(const Contour& contour);
+    CUnit* Find(const HostObjectPtr& hostObject) const;
+
+private:
+    std::unordered_map<const HostObject*, CUnit*> first_;
 };
 
 // A contour of one line from (z1, x1) to (z2, x2): the probes of the point

@@ -38,16 +38,16 @@ bool Contour::Save(const std::string& recordName) const {
         values.push_back(Variant::R8(unit->StartExtension));
         values.push_back(Variant::R8(unit->EndExtension));
     }
-    // Cells past the matrix as last built (units added since) count as 0.
+    // Cells past the contour (units removed since the matrix was built) are
+    // not written; they come row by row.
     const int n = std::min(Count(), RelationSize());
     std::vector<Variant> cells;
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j)
-            if (const int v = GetRelation(i, j); v != 0) {
-                cells.push_back(Variant::I4(i));
-                cells.push_back(Variant::I4(j));
-                cells.push_back(Variant::I4(v));
-            }
+    ForEachRelation([&](int i, int j, int v) {
+        if (i >= n || j >= n) return;
+        cells.push_back(Variant::I4(i));
+        cells.push_back(Variant::I4(j));
+        cells.push_back(Variant::I4(v));
+    });
     values.push_back(Variant::I4(static_cast<std::int32_t>(cells.size() / 3)));
     values.insert(values.end(), cells.begin(), cells.end());
     values.push_back(Variant::I4(kRecordEnd));
@@ -64,6 +64,7 @@ bool Contour::Load(const std::string& recordName) {
     if (!record.OpenRead(recordName)) return false;
     Next(record);  // the unit count of the saved contour: units are matched by object
     const std::int32_t selected = Next(record).ToI4();
+    const UnitsByObject units(*this);
     // A stored count past the record's end stops at the end.
     for (std::int32_t k = 0; k < selected; ++k) {
         const Variant stored = Next(record);
@@ -76,7 +77,7 @@ bool Contour::Load(const std::string& recordName) {
         const double endExtension = Next(record).ToR8();
         const HostObjectPtr live = QueryHostInterfaceOrNull(TransferInterface(object, 3, 105), kLiveObjectInterface);
         if (!live) continue;
-        CUnit* unit = FindUnitByObject(live);
+        CUnit* unit = units.Find(live);
         if (!unit) continue;  // the object no longer belongs to this contour
         unit->Selected = true;
         unit->OffsetDistance = offset;

@@ -59,7 +59,15 @@ UnitPtr CLineUnit::GetSimpleCopy() const {
 bool CLineUnit::IsSameCarrier(const CUnit& other) const {
     if (other.Kind != kUnitLine) return false;
     const auto& line = static_cast<const CLineUnit&>(other);
-    return std::fabs(GetAngle() - line.GetAngle()) < EPS / GetLength();
+    // A unit without length lies on any carrier through its point.
+    const double length = std::max(GetLength(), line.GetLength());
+    if (GetLength() == 0.0 || line.GetLength() == 0.0) return true;
+    // Angles are compared as angles: the difference brought into [0, PI]
+    // (directions just either side of +Z are 2 PI apart as numbers), within
+    // the turn that moves the longer line's far end by EPS.
+    double turn = std::fabs(GetAngle() - line.GetAngle());
+    if (turn > PI) turn = 2.0 * PI - turn;
+    return turn < EPS / length;
 }
 
 UnitPtr CLineUnit::GetOffsetUnit(bool useGiven, double distance) const {

@@ -60,15 +60,26 @@ int IntersectLines(double a1, double b1, double a2, double b2, double a3, double
                    double& b) {
     const double d1a = a2 - a1, d1b = b2 - b1;
     const double d2a = a4 - a3, d2b = b4 - b3;
+    const double det = d2a * d1b - d2b * d1a;
+    const double L1 = std::sqrt(d1a * d1a + d1b * d1b), L2 = std::sqrt(d2a * d2a + d2b * d2b);
+    if (L1 > 0.0 && L2 > 0.0) {
+        // Like with like: the angle between the lines (its sine) against the
+        // direction tolerance EPS squared, their distance against EPS. Short
+        // units that turn by a few micro-radians still meet where they meet,
+        // which is what keeps an offset of a dense polyline in one piece.
+        if (std::fabs(det) > EPS * EPS * L1 * L2) {
+            // About the first line's start, so that the point carries the
+            // rounding of the lines' lengths and not of their coordinates.
+            const double c2 = d2a * (b3 - b1) - d2b * (a3 - a1);
+            a = a1 + c2 * d1a / det;
+            b = b1 + c2 * d1b / det;
+            return 1;
+        }
+        return DistPointLine(a3, b3, a1, b1, a2, b2, L1) < EPS ? -1 : 0;
+    }
+    // A line without length: the carriers' constants decide, as they always have.
     const double c1 = d1a * b1 - d1b * a1;
     const double c2 = d2a * b3 - d2b * a3;
-    const double det = d2a * d1b - d2b * d1a;
-    // The determinant is compared unscaled: long, nearly parallel lines still meet.
-    if (std::fabs(det) >= EPS) {
-        a = (c2 * d1a - d2a * c1) / det;
-        b = (c2 * d1b - d2b * c1) / det;
-        return 1;
-    }
     if (std::fabs(c2 * d1b - d2b * c1) < EPS && std::fabs(c2 * d1a - d2a * c1) < EPS) return -1;
     return 0;
 }

@@ -2,6 +2,7 @@
 // contour, offset and joined by gap units.
 #include <algorithm>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "geometry/exception.h"
@@ -34,11 +35,24 @@ private:
 
 bool Undecided(int type) { return type == kGapNone || type == kGapCorner; }
 
-int IndexInPart(const Contour& part, const CUnit* unit, const char* what) {
-    const int index = unit ? part.IndexOf(unit) : -1;
-    if (index < 0) throw Exception(std::string(what) + "=-1");
-    return index;
-}
+// The slots of the part contour's units, looked up once per join rather than
+// by a scan of the contour each time.
+class PartSlots {
+public:
+    explicit PartSlots(const Contour& part) {
+        slots_.reserve(static_cast<std::size_t>(part.Count()));
+        // The first slot holding a unit, as Contour::IndexOf gives it.
+        for (int k = part.Count() - 1; k >= 0; --k) slots_[part.GetUnit(k)] = k;
+    }
+    int IndexOf(const CUnit* unit, const char* what) const {
+        const auto found = unit ? slots_.find(unit) : slots_.end();
+        if (found == slots_.end()) throw Exception(std::string(what) + "=-1");
+        return found->second;
+    }
+
+private:
+    std::unordered_map<const CUnit*, int> slots_;
+};
 
 // Joins `gap` by the stored type of the pair, or by a straight segment the
 // first time (the type the gap settles on is stored for both orders).
@@ -69,6 +83,7 @@ std::unique_ptr<Contour> CContourBuilder::CreateContourFromFaces() {
     const int chosen = partContour->GetSelectedCount();
     if (chosen == 0) return nullptr;
     Relations relations(*partContour);
+    const PartSlots slots(*partContour);
 
     auto joined = Contour::ContourSized(2 * chosen - 1);
     const CUnit* previous = nullptr;  // the chosen unit the contour's last unit was made from
@@ -84,7 +99,7 @@ std::unique_ptr<Contour> CContourBuilder::CreateContourFromFaces() {
             continue;
         }
         auto gap = std::make_unique<CGapUnit>(joined->GetLastUnit(), offset.get());
-        ApplyJoin(*gap, relations, IndexInPart(*partContour, previous, "indPrev"), i, true);
+        ApplyJoin(*gap, relations, slots.IndexOf(previous, "indPrev"), i, true);
         AppendGap(*joined, std::move(gap), *offset);
         if (!offset->IsZeroLength()) joined->AddUnit(std::move(offset));
         previous = unit;
@@ -112,8 +127,8 @@ std::unique_ptr<Contour> CContourBuilder::CreateContourFromFaces() {
             auto gap = std::make_unique<CGapUnit>(last, copy.get());
             const bool twoPieces = run.size() == 2;
             if (twoPieces) gap->SetBridge(*run[0], *run[1]);
-            ApplyJoin(*gap, relations, IndexInPart(*partContour, last->SourceUnit, "indPrev"),
-                      IndexInPart(*partContour, unit->SourceUnit, "indCurr"), !twoPieces);
+            ApplyJoin(*gap, relations, slots.IndexOf(last->SourceUnit, "indPrev"),
+                      slots.IndexOf(unit->SourceUnit, "indCurr"), !twoPieces);
             AppendGap(*result, std::move(gap), *copy);
             run.clear();
         }

@@ -2,6 +2,7 @@
 // contours it starts from, the cutting-data formulas and the hand-over of
 // the post-processor.
 #include "catalogs/param_tool.h"
+#include "operations/path_clearance.h"
 #include "operations/turn.h"
 #include "plan/plan.h"
 #include "plan/plan_tree.h"
@@ -31,6 +32,10 @@ void RefreshTreeItem(PlanTurn& op) {
     PlanTree* tree = ExistingPlanTree();
     if (tree && tree->Control()) op.UpdateTreeItem(*tree->Control());
 }
+
+constexpr const char* kBrokenOffsetText =
+    "Эквидистанта рабочего контура распадается на части: резец с таким радиусом при вершине не может пройти "
+    "вдоль контура";
 
 }  // namespace
 
@@ -75,7 +80,10 @@ void CTurn::DiagnosticRaschetPath(int position) {
 
     // Whatever way a path gives up, no frame of it may reach the program or
     // give the next operation its start point.
-    if (!CreateContourPath()) ReleaseFrames();
+    if (!CreateContourPath())
+        ReleaseFrames();
+    else
+        ApplyPathTamper(*this);
 
     if (workChoice && workChoice->HasSelectedUnitWithoutObject())
         messageText = "Потеряна связь контура обработки с опорной поверхностью";
@@ -167,6 +175,12 @@ std::unique_ptr<Contour> CTurn::OffsetContourByRadius(std::unique_ptr<Contour> c
     const double r = Rtool + (mode == 'c' ? finishAllowance : 0.0);
     if (isCorrectRadius && r > 0.001) {
         std::unique_ptr<Contour> offset = MakeEquidistant(contour.get(), r, mode);
+        // An open contour whose offset falls into pieces has no path for the
+        // nose along it: the tool would have to jump from piece to piece.
+        if (offset && mode != 's' && mode != 'v' && offset->HasBreaks()) {
+            ReportError(kBrokenOffsetText);
+            return nullptr;
+        }
         return offset ? std::move(offset) : std::move(contour);
     }
     if (mode == 's' && kind == kTurnMnogoProhod && indShema == 0 && indCycleElementar == 0) contour->Reverse();

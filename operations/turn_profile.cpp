@@ -59,17 +59,18 @@ struct ProfileSegment {
 
 std::unique_ptr<Contour> CTurnMnogoProhod::ProfileOffset(const Contour& curve, double distance, bool side) {
     Document2D& doc = ActiveDocument2D();
+    WorkObjects made(doc);
     doc.BeginObjectSet();
     std::unique_ptr<Contour> drawn = curve.Clone();
     drawn->Draw2D(4);
     EquidistantRequest request;
-    request.group = doc.EndObjectSet();
+    request.group = made.Keep(doc.EndObjectSet());
     request.side = side ? 1 : 0;
     request.distance = request.distance2 = distance;
     request.style = 4;
     auto result = std::make_unique<Contour>();
-    const Ref2D offset = doc.Equidistant(request).group;
-    if (offset != 0) result->LoadFromHostObjects(doc, doc.ObjectList(offset, 0, 5.0, 1), -1, 0.01);
+    const Ref2D offset = made.Keep(doc.Equidistant(request).group);
+    if (offset != 0) result->LoadFromHostObjects(doc, made.Keep(doc.ObjectList(offset, 0, 5.0, 1)), -1, 0.01);
     return result;
 }
 

@@ -345,16 +345,17 @@ std::unique_ptr<Contour> CTurn::MakeEquidistant(const Contour* contour, double d
     if (!contour) return nullptr;
     if (isHeidenhain) return contour->Clone();
     Document2D& doc = ActiveDocument2D();
+    WorkObjects made(doc);
     doc.BeginObjectSet();
     std::unique_ptr<Contour> drawn = contour->Clone();
     drawn->Draw2D(1);
-    const Ref2D group = doc.EndObjectSet();
+    const Ref2D group = made.Keep(doc.EndObjectSet());
 
     const bool sourceLike = mode == 's' || mode == 'v';
     bool clockwise = true;
     if (sourceLike) {
         Contour read;
-        read.LoadFromHostObjects(doc, doc.ObjectList(group, 0, 0.1, 1), -1, 0.01);
+        read.LoadFromHostObjects(doc, made.Keep(doc.ObjectList(group, 0, 0.1, 1)), -1, 0.01);
         clockwise = read.DetermineDirection();
     }
     EquidistantRequest request;
@@ -368,9 +369,9 @@ std::unique_ptr<Contour> CTurn::MakeEquidistant(const Contour* contour, double d
     std::unique_ptr<Contour> result;
     for (int attempt = 0; attempt <= 10; ++attempt) {
         request.distance = request.distance2 = distance;
-        const Ref2D offset = doc.Equidistant(request).group;
+        const Ref2D offset = made.Keep(doc.Equidistant(request).group);
         result = std::make_unique<Contour>();
-        if (offset != 0) result->LoadFromHostObjects(doc, doc.ObjectList(offset, 0, 0.0001, 1), -1, 0.01);
+        if (offset != 0) result->LoadFromHostObjects(doc, made.Keep(doc.ObjectList(offset, 0, 0.0001, 1)), -1, 0.01);
         if (mode != 's' || result->IsClosed()) break;
         distance *= 0.75;
     }

@@ -124,6 +124,16 @@ void ArcArc(const Curve2D& p, const Curve2D& q, double tol, std::vector<CurveHit
     AddHit(p, q, {base.x + h * u.y, base.y - h * u.x}, tol, out);
 }
 
+// The points of an arc's circle on the line through its centre along `u`
+// that lie on the arc: where the distance to another piece can be least
+// away from both pieces' ends.
+void CirclePointsAlong(const Curve2D& arc, Point2D u, std::vector<Point2D>& out) {
+    for (double s : {1.0, -1.0}) {
+        const Point2D p{arc.c.x + s * arc.r * u.x, arc.c.y + s * arc.r * u.y};
+        if (AngleOnArc(arc, std::atan2(s * u.y, s * u.x))) out.push_back(p);
+    }
+}
+
 }  // namespace
 
 double Dist(Point2D p, Point2D q) { return Len(p.x - q.x, p.y - q.y); }
@@ -237,6 +247,59 @@ Curve2D Curve2D::Sub(double t1, double t2, Point2D p1, Point2D p2) const {
         s.sweep = (t2 - t1) * sweep;
     }
     return s;
+}
+
+namespace {
+
+// The distance between two segments: 0 when they cross, else from an end of
+// one to the other.
+double SegmentDistance(const Curve2D& p, const Curve2D& q) {
+    const Point2D d1 = Diff(p.b, p.a), d2 = Diff(q.b, q.a);
+    const double s1 = Cross(d1, Diff(q.a, p.a)), s2 = Cross(d1, Diff(q.b, p.a));
+    const double s3 = Cross(d2, Diff(p.a, q.a)), s4 = Cross(d2, Diff(p.b, q.a));
+    if (((s1 > 0 && s2 < 0) || (s1 < 0 && s2 > 0)) && ((s3 > 0 && s4 < 0) || (s3 < 0 && s4 > 0))) return 0.0;
+    return std::min({p.Distance(q.a), p.Distance(q.b), q.Distance(p.a), q.Distance(p.b)});
+}
+
+}  // namespace
+
+double CurveDistance(const Curve2D& p, const Curve2D& q) {
+    if (!p.arc && !q.arc) return SegmentDistance(p, q);
+    // Callers measure many pairs: the crossings go into one buffer.
+    thread_local std::vector<CurveHit> hits;
+    hits.clear();
+    IntersectCurves(p, q, 0.0, hits);
+    if (!hits.empty()) return 0.0;
+    // Apart, the nearest pair has an end of one piece in it, or lies on a
+    // normal common to both: a line's normal through an arc's centre, or the
+    // line through two arcs' centres.
+    double best = std::min({p.Distance(q.a), p.Distance(q.b), q.Distance(p.a), q.Distance(p.b)});
+    std::vector<Point2D> onP, onQ;
+    if (p.arc != q.arc) {
+        const Curve2D& line = p.arc ? q : p;
+        const Curve2D& arc = p.arc ? p : q;
+        const Point2D d = Diff(line.b, line.a);
+        const double len = Len(d.x, d.y);
+        if (len > 0) CirclePointsAlong(arc, {-d.y / len, d.x / len}, p.arc ? onP : onQ);
+    } else if (p.arc) {
+        const Point2D dc = Diff(q.c, p.c);
+        const double dist = Len(dc.x, dc.y);
+        if (dist > 0) {
+            const Point2D u{dc.x / dist, dc.y / dist};
+            CirclePointsAlong(p, u, onP);
+            CirclePointsAlong(q, u, onQ);
+        } else {
+            // One centre: where the arcs share a direction their distance is
+            // the difference of the radii.
+            const bool shared = AngleOnArc(p, std::atan2(q.a.y - q.c.y, q.a.x - q.c.x)) ||
+                                AngleOnArc(p, std::atan2(q.b.y - q.c.y, q.b.x - q.c.x)) ||
+                                AngleOnArc(q, std::atan2(p.a.y - p.c.y, p.a.x - p.c.x));
+            if (shared) best = std::min(best, std::abs(p.r - q.r));
+        }
+    }
+    for (Point2D e : onP) best = std::min(best, q.Distance(e));
+    for (Point2D e : onQ) best = std::min(best, p.Distance(e));
+    return best;
 }
 
 void IntersectCurves(const Curve2D& p, const Curve2D& q, double tol, std::vector<CurveHit>& out) {

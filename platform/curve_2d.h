@@ -59,6 +59,9 @@ struct CurveHit {
 // report the ends of each piece that lie on the other.
 void IntersectCurves(const Curve2D& p, const Curve2D& q, double tol, std::vector<CurveHit>& out);
 
+// The least distance between two pieces: 0 when they cross or touch.
+double CurveDistance(const Curve2D& p, const Curve2D& q);
+
 double Dist(Point2D p, Point2D q);
 // Angle brought into [0, 2*pi).
 double NormalizeAngle(double a);

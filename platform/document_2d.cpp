@@ -403,6 +403,15 @@ Document2D& HiddenWorkDocument2D() {
 
 Document2D& ActiveDocument2D() { return active ? *active : HiddenWorkDocument2D(); }
 
+WorkObjects::~WorkObjects() {
+    if (&doc_ != &HiddenWorkDocument2D()) return;
+    // A destructor lets no host failure out: what cannot be deleted stays.
+    try {
+        for (auto it = refs_.rbegin(); it != refs_.rend(); ++it) doc_.DeleteObject(*it);
+    } catch (...) {
+    }
+}
+
 void SetActiveDocument2D(Document2D* doc) { active = doc; }
 
 }  // namespace zarvento

@@ -172,4 +172,26 @@ Document2D& ActiveDocument2D();
 void SetActiveDocument2D(Document2D* doc);  // null: back to the work document
 Document2D& HiddenWorkDocument2D();
 
+// What a computation makes in the hidden work document for its own use (a
+// chain drawn to be offset, the offset, their object lists): deleted with
+// their members when it goes, so that the work document does not grow with
+// every recalculation. In any other document the objects stay as drawn.
+class WorkObjects {
+public:
+    explicit WorkObjects(Document2D& doc) : doc_(doc) {}
+    ~WorkObjects();
+    WorkObjects(const WorkObjects&) = delete;
+    WorkObjects& operator=(const WorkObjects&) = delete;
+
+    // Takes an object or group to delete; gives it back for the caller's use.
+    Ref2D Keep(Ref2D ref) {
+        if (ref != 0) refs_.push_back(ref);
+        return ref;
+    }
+
+private:
+    Document2D& doc_;
+    std::vector<Ref2D> refs_;
+};
+
 }  // namespace zarvento

@@ -275,7 +275,8 @@ EquidistantResult Equidistant::Execute(double distance) const {
 
     // Raw offset: each unit's offset, joined about the shared corner by an arc
     // of radius d turning the way the chain turns. At a concave corner that arc
-    // runs backwards into a loop, which the trimming below removes.
+    // runs backwards into a loop, which the trimming below removes (between
+    // two segments the offsets are cut at their crossing instead).
     std::vector<Curve2D> raw;
     raw.reserve(2 * n + 1);
     std::vector<Point2D> offStart(n), offEnd(n);
@@ -306,6 +307,30 @@ EquidistantResult Equidistant::Execute(double distance) const {
         pieces[i].b = offEnd[i];
         hasPiece[i] = true;
     }
+    // Two segments that meet at a concave corner: their offsets cross just
+    // short of it and are cut there at once. The loop a join would make is
+    // of the size of the turn; between neighbours of a dense polyline that
+    // barely turn it lies within rounding of the distance the test below
+    // tells it by, and a piece of it could stay in the offset. A corner that
+    // swallows a whole offset is left to the loop and the test.
+    const auto cutConcave = [&](std::size_t i, std::size_t j) {
+        if (!hasPiece[i] || !hasPiece[j] || chain_[i].arc || chain_[j].arc) return;
+        const Point2D t1 = chain_[i].Tangent(1), t2 = chain_[j].Tangent(0);
+        if ((t1.x * t2.y - t1.y * t2.x) * dd <= 0.0) return;
+        const Point2D p = pieces[i].a, q = pieces[j].a;
+        const Point2D r1{pieces[i].b.x - p.x, pieces[i].b.y - p.y}, r2{pieces[j].b.x - q.x, pieces[j].b.y - q.y};
+        const double denom = r1.x * r2.y - r1.y * r2.x;
+        if (denom == 0.0) return;
+        const Point2D w{q.x - p.x, q.y - p.y};
+        const double t = (w.x * r2.y - w.y * r2.x) / denom, u = (w.x * r1.y - w.y * r1.x) / denom;
+        if (!(t > 0.0 && t < 1.0 && u > 0.0 && u < 1.0)) return;
+        const Point2D x = Along(p, r1, t);
+        pieces[i].b = offEnd[i] = x;
+        pieces[j].a = offStart[j] = x;
+    };
+    for (std::size_t i = 0; i + 1 < n; ++i) cutConcave(i, i + 1);
+    if (closed_ && n > 1) cutConcave(n - 1, 0);
+
     const auto addJoin = [&](std::size_t i, std::size_t j) {
         const Point2D e = offEnd[i], s = offStart[j];
         if (Dist(e, s) <= tol) return false;
@@ -349,6 +374,21 @@ EquidistantResult Equidistant::Execute(double distance) const {
             } else if (const double rr = c.r + c.Direction() * dd; std::abs(rr) > tol) {
                 all.push_back(rr > 0 ? Curve2D::Arc(c.c, rr, c.a0, c.sweep)
                                      : Curve2D::Arc(c.c, -rr, c.a0 + kPi, c.sweep));
+            }
+            // Between two units whose offsets on the far side exist and end
+            // at the shared point's far normal (segments, and arcs that keep
+            // a radius there), the band's edge about that point is only the
+            // arc on the far side when that side is convex (the near side's
+            // is the raw offset's own join). The whole circle would do as
+            // well, but on a dense polyline (or an offset of one, with a round
+            // at every corner) every raw piece would meet hundreds of them.
+            const auto farSideKept = [&](const Curve2D& u) { return !u.arc || u.r + u.Direction() * dd > tol; };
+            if (i > 0 && farSideKept(c) && farSideKept(chain_[i - 1])) {
+                const Point2D t1 = chain_[i - 1].Tangent(1), t2 = c.Tangent(0);
+                const double turn = std::atan2(t1.x * t2.y - t1.y * t2.x, t1.x * t2.x + t1.y * t2.y);
+                if (turn * dd > 0.0)
+                    all.push_back(Curve2D::Arc(c.a, d, Angle(c.a, Along(c.a, LeftNormal(t1), -dd)), turn));
+                continue;
             }
             all.push_back(Curve2D::Arc(c.a, d, 0.0, 2 * kPi));
         }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "contour_fixtures.h"
 #include "geometry/line_unit.h"
 #include "geometry/object_registry.h"
@@ -139,6 +141,26 @@ TEST_F(ContourTest, CopyOfAStaleMatrixTakesOnlyItsCells) {
     EXPECT_EQ(copy.GetRelation(3, 3), 0);
 }
 
+// The matrix of a contour holds only the cells that are not 0: a cell set
+// back to 0 is gone, and the cells come row by row.
+TEST_F(ContourTest, MatrixHoldsItsNonZeroCellsRowByRow) {
+    auto c = MakeContour(test::kSteppedShaft);
+    c->CreateRelationMatrix();
+    c->SetRelation(4, 3, 2);
+    c->SetRelation(1, 4, 3);
+    c->SetRelation(1, 2, 1);
+    c->SetRelation(1, 2, 0);
+    std::vector<std::array<int, 3>> cells;
+    c->ForEachRelation([&](int i, int j, int v) { cells.push_back({i, j, v}); });
+    EXPECT_EQ(cells, (std::vector<std::array<int, 3>>{{1, 4, 3}, {4, 3, 2}}));
+    EXPECT_EQ(c->GetRelation(1, 2), 0);
+    // Built again, the matrix starts empty.
+    c->CreateRelationMatrix();
+    cells.clear();
+    c->ForEachRelation([&](int i, int j, int v) { cells.push_back({i, j, v}); });
+    EXPECT_TRUE(cells.empty());
+}
+
 TEST_F(ContourTest, MatrixCellsOutsideTheBuiltSizeThrow) {
     Contour empty;
     empty.CreateRelationMatrix();
@@ -221,6 +243,22 @@ TEST_F(ContourTest, SelectBetweenSelectsTheUnitsStrictlyBetween) {
     EXPECT_EQ(c->GetSelectedUnit(2), nullptr);
     EXPECT_TRUE(c->HasSelectedUnitWithoutObject());  // unit 3 holds no object
     EXPECT_EQ(c->FindUnitByObject(b), c->GetUnit(1));
+}
+
+// The index finds what the scan finds: the first unit holding each object.
+TEST_F(ContourTest, UnitsByObjectFindTheFirstUnitHoldingEachObject) {
+    auto c = MakeContour(test::kSteppedShaft);
+    auto a = std::make_shared<TypedObject>(6), b = std::make_shared<TypedObject>(6);
+    auto loose = std::make_shared<TypedObject>(6);
+    c->GetUnit(3)->AddObject(a);
+    c->GetUnit(1)->AddObject(b);
+    c->GetUnit(4)->AddObject(b);
+    c->GetUnit(4)->AddObject(a);
+    const UnitsByObject index(*c);
+    for (const HostObjectPtr& object : {HostObjectPtr(a), HostObjectPtr(b), HostObjectPtr(loose), HostObjectPtr()})
+        EXPECT_EQ(index.Find(object), c->FindUnitByObject(object));
+    EXPECT_EQ(index.Find(a), c->GetUnit(3));
+    EXPECT_EQ(index.Find(b), c->GetUnit(1));
 }
 
 }  // namespace

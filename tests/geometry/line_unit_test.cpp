@@ -127,6 +127,12 @@ TEST_F(LineUnitTest, SameCarrierComparesDirections) {
     EXPECT_TRUE(a.IsOverlap(CLineUnit(5, 0, 20, 0)));
     EXPECT_FALSE(a.IsOverlap(CLineUnit(11, 0, 20, 0)));
     EXPECT_FALSE(a.IsOverlap(CArcUnit(10, 5, 5, 10, 0, 15, 5, -1)));  // touches, other kind
+    // Directions either side of +Z are close as angles though 2 PI apart as
+    // numbers; the turn allowed moves the longer line's far end by EPS.
+    EXPECT_TRUE(CLineUnit(0, 0, 1, -1e-8).IsSameCarrier(CLineUnit(1, -1e-8, 11, 0)));
+    EXPECT_FALSE(CLineUnit(0, 0, 1, -1e-8).IsSameCarrier(CLineUnit(1, -1e-8, 101, 1e-5)));
+    // A point lies on every carrier through it.
+    EXPECT_TRUE(a.IsSameCarrier(CLineUnit(10, 0, 10, 0)));
 }
 
 TEST_F(LineUnitTest, IntersectionsAreFilteredToBothUnits) {

@@ -50,6 +50,32 @@ TEST(Primitives, IntersectLinesCodes) {
     EXPECT_NEAR(a, 1e6, 1e-3);
 }
 
+// Two units of a dense polyline, 0.1 long, that turn by 8.6e-5 rad: their
+// determinant (8.6e-7) lies below EPS, yet they are no more parallel than the
+// angle says. Taking them for one line once left the offset of such a corner
+// without its crossing, which cut the working contour short there.
+TEST(Primitives, ShortUnitsThatBarelyTurnStillMeet) {
+    const double turn = 8.6e-5;
+    double a = 99, b = 99;
+    EXPECT_EQ(IntersectLines(0, 0, 0.1, 0, 0.1, 0, 0.2, 0.1 * turn, a, b), 1);
+    EXPECT_NEAR(a, 0.1, 1e-12);
+    EXPECT_NEAR(b, 0.0, 1e-12);
+    // Their offsets by 0.5 to the concave side overlap by about 2e-5 and
+    // cross at the offset corner, far from any coordinate's rounding.
+    const double s = std::sin(turn), c = std::cos(turn);
+    EXPECT_EQ(IntersectLines(0, 0.5, 0.1, 0.5, 0.1 - 0.5 * s, 0.5 * c, 0.2 - 0.5 * s, 0.5 * c + 0.1 * s, a, b), 1);
+    EXPECT_NEAR(a, 0.1 - 0.5 * std::tan(turn / 2), 1e-12);
+    EXPECT_NEAR(b, 0.5, 1e-12);
+    // Far from the origin the point keeps the same precision.
+    EXPECT_EQ(IntersectLines(-56.0, -20.5, -56.1, -20.5, -56.1, -20.5, -56.2, -20.5 - 0.1 * turn, a, b), 1);
+    EXPECT_NEAR(a, -56.1, 1e-12);
+    EXPECT_NEAR(b, -20.5, 1e-12);
+    // Parallel within the direction tolerance: one line when the carriers lie
+    // within EPS, else none.
+    EXPECT_EQ(IntersectLines(0, 0, 0.1, 0, 0.2, 5e-7, 0.3, 5e-7, a, b), -1);
+    EXPECT_EQ(IntersectLines(0, 0, 0.1, 0, 0.2, 2e-6, 0.3, 2e-6, a, b), 0);
+}
+
 TEST(Primitives, LineCircleOrderAndTangency) {
     Point2 p1{7, 7}, p2{7, 7};
     // Horizontal line b = 0 through the unit circle: A*B == 0 takes the abs branch.

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "dense_profiles.h"
 #include "geometry/contour_script.h"
 #include "geometry/exception.h"
 #include "geometry/gap_unit.h"
@@ -135,6 +136,64 @@ TEST_F(ContourBuilderTest, CommonOffsetMovesEveryUnitAndGapsBridgeTheOpenCorners
     ExpectPoint(contour->GetLastUnit()->EndPoint, 0, -11);
     // The foot of the cone, offset: where the two offsets cross.
     ExpectPoint(contour->GetLastUnit()->StartPoint, 20 - std::tan(PI / 8), -11);
+}
+
+// Dense polylines as CAD systems export curved faces, offset by an
+// allowance: neighbours that turn by micro-radians still meet at a corner,
+// so the offset runs unit after unit to the end without a break and without
+// a unit that runs back against its face. Once such a pair was taken for
+// one line: a backward bridge cut the working contour short at it (1,000
+// segments) or left its nodes apart (3,000).
+TEST_F(ContourBuilderTest, AllowanceOnADensePolylineKeepsTheContourWhole) {
+    struct Case {
+        test::DenseForm form;
+        int segments, decimals;
+    };
+    for (const Case& c : {Case{test::DenseForm::WavyShaft, 1000, 9}, Case{test::DenseForm::WavyShaft, 3000, 9},
+                          Case{test::DenseForm::MonotoneShaft, 2000, 4}, Case{test::DenseForm::Bore, 1500, 5}}) {
+        SCOPED_TRACE(std::to_string(c.segments) + " segments, " + std::to_string(c.decimals) + " decimals");
+        const test::DenseProfile dense = test::DenseProfileOf(c.form, c.segments, c.decimals);
+        HostDocumentPtr doc = ConnectHostApplication().Documents().Add(DocumentType::Part);
+        auto profile = ParseContourScript(dense.script);
+        ASSERT_TRUE(profile);
+        AddPartFaces(*doc, *profile);
+        auto section = BuildRotationContours(*doc);
+        ASSERT_TRUE(section);
+        // The curved face: every unit that is neither a face across the axis,
+        // nor the axis, nor the bore's outside.
+        for (int i = 0; i < section->Count(); ++i) {
+            CUnit& unit = *section->GetUnit(i);
+            const bool across = std::fabs(unit.StartPoint.z - unit.EndPoint.z) < 1e-9;
+            const bool flat = std::fabs(unit.StartPoint.x - unit.EndPoint.x) < 1e-9 &&
+                              (std::fabs(unit.StartPoint.x) < 1e-9 || std::fabs(unit.StartPoint.x + 30.0) < 1e-9);
+            unit.Selected = !across && !flat;
+        }
+        EXPECT_EQ(section->GetSelectedCount(), dense.last - dense.first + 1);
+        CContourBuilder builder;
+        builder.partContour = section.get();
+        builder.isPripuskZ = true;
+        builder.PripuskZ = 0.5;
+        auto contour = builder.CreateContourFromFaces();
+        ASSERT_TRUE(contour);
+        auto simple = contour->GetSimpleContour();
+        ASSERT_TRUE(simple);
+        EXPECT_FALSE(simple->HasBreaks());
+        // From one end of the curve to the other, 0.5 off it.
+        double zs = 0, xs = 0, ze = 0, xe = 0;
+        simple->GetStartPoint(xs, zs);
+        simple->GetEndPoint(xe, ze);
+        EXPECT_NEAR(std::fabs(zs - ze), 100.0, 0.5 + 1e-6);
+        // Every unit runs the way the curve runs (towards -Z or +Z as the
+        // whole does): none turns back.
+        const double sense = ze < zs ? -1.0 : 1.0;
+        for (int i = 0; i < simple->Count(); ++i) {
+            const CUnit& unit = *simple->GetUnit(i);
+            EXPECT_GT(sense * (unit.EndPoint.z - unit.StartPoint.z), -1e-9)
+                << "unit " << i << " from (" << unit.StartPoint.z << ", " << unit.StartPoint.x << ") to ("
+                << unit.EndPoint.z << ", " << unit.EndPoint.x << ")";
+        }
+        ConnectHostApplication().Documents().Close(doc);
+    }
 }
 
 TEST_F(ContourBuilderTest, PicksToggleInTheBaseAndAreSingleInTheSingleChoiceBuilders) {

@@ -17,6 +17,7 @@
 #include "operations/turn_mnogo_prohod.h"
 #include "operations_test_support.h"
 #include "plan/spid.h"
+#include "platform/document_2d.h"
 
 namespace zarvento {
 namespace {
@@ -89,6 +90,21 @@ TEST_F(TurnRegionTest, SteppedShaftFromBarHasOneRegionAndTheStepAsFinalContour) 
     EXPECT_NEAR(zmin, -58, 1e-6);
     EXPECT_NEAR(xmin, -25, 1e-6);
     EXPECT_NEAR(zmax, 2, 1e-6);
+}
+
+// The offsets are made in the hidden work document and leave nothing in it:
+// recalculating again and again does not make it grow.
+TEST_F(TurnRegionTest, OffsetsLeaveTheWorkDocumentAsTheyFoundIt) {
+    const std::size_t before = HiddenWorkDocument2D().Objects().size();
+    for (int direction : {0, 2}) {
+        MultiPass(test::FixturePartNamed("shaft with a land"), [direction](CTurn& o) {
+            o.indCycleElementar = 0;
+            auto& m = dynamic_cast<CTurnMnogoProhod&>(o);
+            test::SetCycleValue(m.turningCycle, "P3", direction);
+            test::SetCycleValue(m.turningCycle, "P4", 0.3);
+        });
+        EXPECT_EQ(HiddenWorkDocument2D().Objects().size(), before) << "direction " << direction;
+    }
 }
 
 TEST_F(TurnRegionTest, ShaftWithALandHasTwoRegionsInCrossingOrder) {

@@ -117,6 +117,27 @@ TEST_F(Document2DTest, DeletingObjectsAndGroups) {
     EXPECT_FALSE(doc.DeleteObject(0));
 }
 
+// What a computation keeps for its own use goes from the hidden work
+// document when it is done; in a document someone made active it stays.
+TEST_F(Document2DTest, WorkObjectsLeaveTheWorkDocumentAsTheyFoundIt) {
+    Document2D& work = HiddenWorkDocument2D();
+    const Ref2D before = work.LineSeg(9, 9, 10, 9, 1);
+    for (Document2D* target : {&work, &doc}) {
+        const std::size_t count = target->Objects().size();
+        {
+            WorkObjects made(*target);
+            target->BeginObjectSet();
+            target->LineSeg(0, 0, 1, 0, 1);
+            target->LineSeg(1, 0, 1, 1, 1);
+            const Ref2D group = made.Keep(target->EndObjectSet());
+            made.Keep(target->ObjectList(group, 0, 0.1, 1));
+            EXPECT_EQ(target->Objects().size(), count + 4);
+        }
+        EXPECT_EQ(target->Objects().size(), target == &work ? count : count + 4);
+    }
+    EXPECT_NE(work.Find(before), nullptr);
+}
+
 TEST_F(Document2DTest, ObjectListBreaksIntoPlainSegmentsAndArcs) {
     doc.BeginObjectSet();
     doc.LineSeg(0, 0, 2, 0, 1);

@@ -608,6 +608,74 @@ TEST_F(EquidistantTest, RandomChainsKeepTheDistanceEverywhere) {
     EXPECT_GT(made, runs * 8 / 10);  // most offsets exist: the property was really exercised
 }
 
+// A dense polyline whose neighbours turn by micro-radians either way, as a
+// CAD system exports a curved face: at each concave corner the offsets
+// overlap by a few micrometres. Nothing of the loop a join would make there
+// stays in the offset: every piece keeps the distance to the rounding, none
+// runs back against the chain, and the pieces meet end to start.
+TEST_F(EquidistantTest, BarelyTurningNeighboursLeaveNoLoopBehind) {
+    std::mt19937 rng(561);
+    std::uniform_real_distribution<double> turn(-8e-5, 8e-5);
+    std::vector<Curve2D> chain;
+    Point2D p{-56.0, -20.5};
+    double heading = kPi + 0.05;
+    for (int i = 0; i < 400; ++i) {
+        heading += turn(rng);
+        const Point2D q{p.x + 0.033 * std::cos(heading), p.y + 0.033 * std::sin(heading)};
+        chain.push_back(Curve2D::Line(p, q));
+        p = q;
+    }
+    const Equidistant engine(chain);
+    for (double d : {1.5, -1.5, 0.8}) {
+        SCOPED_TRACE(d);
+        const EquidistantResult r = engine.Execute(d);
+        ASSERT_EQ(r.error, EquidistantError::None);
+        ASSERT_EQ(r.chains.size(), 1u);
+        const std::vector<Curve2D>& pieces = r.chains.front().pieces;
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            const Curve2D& c = pieces[i];
+            for (int k = 0; k <= 4; ++k) EXPECT_NEAR(MinDistance(chain, c.At(k / 4.0)), std::abs(d), 1e-12) << i;
+            const Point2D t = c.Tangent(0.5);
+            EXPECT_GT(t.x * std::cos(kPi + 0.05) + t.y * std::sin(kPi + 0.05), 0.99) << "piece " << i << " runs back";
+            if (i > 0) {
+                EXPECT_LE(Dist(pieces[i - 1].b, c.a), 1e-12);
+            }
+        }
+    }
+}
+
+// Offsets of offsets, as profile roughing makes them: every corner of the
+// first offset is a round, so every unit of the chain offset again meets an
+// arc. The offset of an open chain that does not cross itself stays in one
+// piece: no splitter may leave a gap of a micrometre between two of its
+// pieces.
+TEST_F(EquidistantTest, OffsetOfAnOffsetStaysInOnePiece) {
+    std::mt19937 rng(99);
+    std::uniform_real_distribution<double> u(0, 1);
+    for (int run = 0; run < 170; ++run) {
+        std::vector<Curve2D> chain;
+        Point2D p{0, 0};
+        double a = 0;
+        const bool dense = run % 2 == 1;
+        for (int i = 0; i < 20 + run % 200; ++i) {
+            const double len = dense ? 0.01 + 0.03 * u(rng) : 0.2 + 2 * u(rng);
+            a += dense ? (u(rng) - 0.5) * 0.1 : (u(rng) - 0.5) * 1.2;
+            const Point2D q{p.x + len * std::cos(a), p.y + len * std::sin(a)};
+            chain.push_back(Curve2D::Line(p, q));
+            p = q;
+        }
+        if (!dense || SelfIntersects(chain, false)) continue;
+        const EquidistantResult first = Equidistant(chain).Execute(run % 3 ? 1.0 : -1.0);
+        ASSERT_EQ(first.chains.size(), 1u) << run;
+        const Equidistant again(first.chains.front().pieces);
+        for (double d : {1.5, -1.5}) {
+            const EquidistantResult r = again.Execute(d);
+            if (r.error == EquidistantError::Vanished) continue;
+            EXPECT_EQ(r.chains.size(), 1u) << "run " << run << " d " << d;
+        }
+    }
+}
+
 TEST(Curve2DTest, ArcDistanceMatchesDenseSampling) {
     std::mt19937 rng(7);
     std::uniform_real_distribution<double> u(-1, 1);

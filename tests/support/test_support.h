@@ -20,6 +20,14 @@
 
 namespace zarvento::test {
 
+// The sanitizer build runs an order of magnitude slower: property tests take
+// fewer or smaller cases there.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kSanitizedBuild = true;
+#else
+inline constexpr bool kSanitizedBuild = false;
+#endif
+
 class CleanStateTest : public ::testing::Test {
 protected:
     void SetUp() override { ResetProcessState(); }

@@ -1,0 +1,369 @@
+// The clearance check of tool paths: outlines indexed in a grid, the nose
+// circle's centre path of every move measured against them exactly.
+#include "operations/path_clearance.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+#include <utility>
+
+#include "catalogs/param_tool.h"
+#include "geometry/arc_unit.h"
+#include "geometry/contour.h"
+#include "nc/cadre_s_f.h"
+#include "operations/turn.h"
+#include "plan/spid.h"
+#include "platform/process_state.h"
+
+namespace zarvento {
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+// A unit as an exact piece in the (z, x) plane, moved by (dz, dx).
+Curve2D PieceOf(const CUnit& unit, double dz, double dx) {
+    const Point2D a{unit.StartPoint.z + dz, unit.StartPoint.x + dx};
+    const Point2D b{unit.EndPoint.z + dz, unit.EndPoint.x + dx};
+    if (unit.Kind != kUnitArc) return Curve2D::Line(a, b);
+    const auto& arc = static_cast<const CArcUnit&>(unit);
+    // Polar angles run from +Z towards +X, and DirVector 1 travels clockwise.
+    Curve2D c = Curve2D::Arc({arc.CentrePoint.z + dz, arc.CentrePoint.x + dx}, arc.Radius, arc.GetStartPolarAngle(),
+                             -arc.DirVector * arc.GetSweep());
+    c.a = a;
+    c.b = b;
+    return c;
+}
+
+// An arc cut where it turns in y (at its top and bottom), so that every
+// piece crosses a horizontal line at most once.
+void AddMonotonePieces(const Curve2D& c, std::vector<Curve2D>& out) {
+    if (!c.arc || c.sweep == 0.0) {
+        out.push_back(c);
+        return;
+    }
+    std::vector<double> cuts;
+    for (double turn : {0.5 * kPi, 1.5 * kPi}) {
+        const double along = c.sweep > 0 ? NormalizeAngle(turn - c.a0) : NormalizeAngle(c.a0 - turn);
+        const double t = along / std::abs(c.sweep);
+        if (t > 1e-12 && t < 1.0 - 1e-12) cuts.push_back(t);
+    }
+    std::sort(cuts.begin(), cuts.end());
+    double t0 = 0.0;
+    Point2D p0 = c.a;
+    for (double t : cuts) {
+        const Point2D p = c.At(t);
+        out.push_back(c.Sub(t0, t, p0, p));
+        t0 = t;
+        p0 = p;
+    }
+    out.push_back(c.Sub(t0, 1.0, p0, c.b));
+}
+
+// Where a piece that runs monotonically in y crosses the height y (which lies
+// between its ends).
+double CrossingAt(const Curve2D& c, double y) {
+    if (!c.arc) return c.a.x + (y - c.a.y) * (c.b.x - c.a.x) / (c.b.y - c.a.y);
+    const double dy = y - c.c.y;
+    const double w = std::sqrt(std::max(0.0, c.r * c.r - dy * dy));
+    const Point2D mid = c.At(0.5);
+    return mid.x >= c.c.x ? c.c.x + w : c.c.x - w;
+}
+
+Box2D Grown(Box2D box, double by) {
+    box.xmin -= by;
+    box.ymin -= by;
+    box.xmax += by;
+    box.ymax += by;
+    return box;
+}
+
+// Ends closer than this continue one another.
+constexpr double kJoin = 1e-6;
+
+// One outline followed along the path: the in-or-out state of the end of the
+// last piece measured against it, which the next piece inherits when it
+// starts there and kept clear of the outline.
+struct Follower {
+    explicit Follower(const ClearanceOutline* o) : outline(o) {}
+
+    const ClearanceOutline* outline = nullptr;
+    Point2D end;
+    bool known = false;
+    bool inside = false;
+
+    // How far a nose circle of `limit` about the piece reaches past the
+    // outline's surface; nothing when it keeps clear.
+    std::optional<double> Reach(const Curve2D& piece, double limit, double tolerance) {
+        const double clear = limit - tolerance;
+        if (clear > 0.0) {
+            const double d = outline->Distance(piece, clear);
+            if (d < clear) {
+                known = false;
+                return std::max(limit - d, outline->Depth(piece, limit));
+            }
+            // Clear of the surface, the whole piece lies on one side of it.
+            if (!known || Dist(end, piece.a) > kJoin) inside = outline->Inside(piece.a);
+            known = true;
+            end = piece.b;
+        } else {
+            // A point tool runs along the surface itself: the piece enters the
+            // outline where a point of it lies inside, farther from the
+            // surface than the tolerance.
+            known = false;
+            const int n = std::clamp(static_cast<int>(piece.Length() / 0.01), 8, 10000);
+            for (int k = 0; k <= n; ++k) {
+                const Point2D p = piece.At(static_cast<double>(k) / n);
+                if (outline->Inside(p) && outline->Distance(Curve2D::Line(p, p), tolerance) >= tolerance)
+                    return outline->Depth(piece, limit);
+            }
+            return std::nullopt;
+        }
+        if (!inside) return std::nullopt;
+        return outline->Depth(piece, limit);
+    }
+};
+
+PathTamper& Tamper() {
+    static PathTamper tamper = nullptr;
+    return tamper;
+}
+
+ZARVENTO_STATE_RESET { Tamper() = nullptr; }
+
+std::string Number(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", std::fabs(v) < 5e-4 ? 0.0 : v);
+    return text;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- the outline index
+
+ClearanceOutline::ClearanceOutline(const Contour& outline) {
+    std::vector<Curve2D> units;
+    for (int i = 0; i < outline.Count(); ++i) {
+        const CUnit& unit = *outline.GetUnit(i);
+        if (unit.Kind != kUnitLine && unit.Kind != kUnitArc) continue;
+        if (unit.IsZeroLength()) continue;
+        units.push_back(PieceOf(unit, 0.0, 0.0));
+    }
+    if (units.empty()) return;
+    closed_ = Dist(units.back().b, units.front().a) <= kJoin;
+    for (const Curve2D& c : units) AddMonotonePieces(c, pieces_);
+
+    boxes_.reserve(pieces_.size());
+    for (const Curve2D& c : pieces_) boxes_.push_back(c.Box());
+    bounds_ = boxes_.front();
+    for (const Box2D& b : boxes_) bounds_.Add(b);
+    // About one piece a cell: the cost of a query follows the pieces near it.
+    const double width = bounds_.xmax - bounds_.xmin, height = bounds_.ymax - bounds_.ymin;
+    const double n = static_cast<double>(pieces_.size());
+    cell_ = std::max({std::sqrt(width * height / n), std::max(width, height) / (4.0 * n), 1e-6});
+    columns_ = static_cast<int>(width / cell_) + 1;
+    rows_ = static_cast<int>(height / cell_) + 1;
+
+    std::vector<int> counts(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_) + 1, 0);
+    const auto spread = [&](auto&& add) {
+        for (std::size_t i = 0; i < boxes_.size(); ++i) {
+            const Box2D& b = boxes_[i];
+            for (int row = Row(b.ymin); row <= Row(b.ymax); ++row)
+                for (int column = Column(b.xmin); column <= Column(b.xmax); ++column)
+                    add(static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
+                            static_cast<std::size_t>(column),
+                        static_cast<int>(i));
+        }
+    };
+    spread([&](std::size_t cell, int) { ++counts[cell + 1]; });
+    for (std::size_t k = 1; k < counts.size(); ++k) counts[k] += counts[k - 1];
+    cellItems_.resize(static_cast<std::size_t>(counts.back()));
+    std::vector<int> fill(counts.begin(), counts.end() - 1);
+    spread([&](std::size_t cell, int item) { cellItems_[static_cast<std::size_t>(fill[cell]++)] = item; });
+    cellStart_ = std::move(counts);
+    seen_.assign(pieces_.size(), 0);
+}
+
+int ClearanceOutline::Column(double v) const {
+    return std::clamp(static_cast<int>(std::floor((v - bounds_.xmin) / cell_)), 0, columns_ - 1);
+}
+
+int ClearanceOutline::Row(double v) const {
+    return std::clamp(static_cast<int>(std::floor((v - bounds_.ymin) / cell_)), 0, rows_ - 1);
+}
+
+template <class Visit>
+void ClearanceOutline::ForCellsOf(const Box2D& box, Visit&& visit) const {
+    if (pieces_.empty() || !box.Overlaps(bounds_, 0.0)) return;
+    if (++visit_ == 0) {
+        std::fill(seen_.begin(), seen_.end(), 0u);
+        visit_ = 1;
+    }
+    for (int row = Row(box.ymin); row <= Row(box.ymax); ++row) {
+        const std::size_t base = static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_);
+        for (int column = Column(box.xmin); column <= Column(box.xmax); ++column) {
+            const std::size_t cell = base + static_cast<std::size_t>(column);
+            for (int k = cellStart_[cell]; k < cellStart_[cell + 1]; ++k) {
+                const int item = cellItems_[static_cast<std::size_t>(k)];
+                if (seen_[static_cast<std::size_t>(item)] == visit_) continue;
+                seen_[static_cast<std::size_t>(item)] = visit_;
+                visit(item);
+            }
+        }
+    }
+}
+
+double ClearanceOutline::Distance(const Curve2D& piece, double within) const {
+    double best = within;
+    const Box2D box = piece.Box();
+    // Any piece of the outline will do for a search without bound.
+    const Box2D reach = within < 1e12 ? Grown(box, within) : Grown(bounds_, 1.0);
+    // The piece lies within `spread` of its box's centre: a unit farther than
+    // best + spread from that point cannot come nearer than best, which
+    // spares the exact measure for most units of a dense outline.
+    const Point2D centre{0.5 * (box.xmin + box.xmax), 0.5 * (box.ymin + box.ymax)};
+    const double spread = 0.5 * std::hypot(box.xmax - box.xmin, box.ymax - box.ymin);
+    ForCellsOf(reach, [&](int item) {
+        const Box2D& b = boxes_[static_cast<std::size_t>(item)];
+        if (!b.Overlaps(box, best)) return;
+        const Curve2D& unit = pieces_[static_cast<std::size_t>(item)];
+        if (unit.Distance(centre) - spread >= best) return;
+        best = std::min(best, CurveDistance(piece, unit));
+    });
+    return best;
+}
+
+double ClearanceOutline::PointDistance(Point2D p) const {
+    // Rings of growing reach: a point deep inside costs a few searches, not
+    // the whole outline.
+    const double whole = std::max(bounds_.xmax - bounds_.xmin, bounds_.ymax - bounds_.ymin) + bounds_.Distance(p);
+    for (double within = cell_;; within *= 2.0) {
+        double best = within;
+        ForCellsOf(Grown({p.x, p.y, p.x, p.y}, within),
+                   [&](int item) { best = std::min(best, pieces_[static_cast<std::size_t>(item)].Distance(p)); });
+        if (best < within || within > whole) return best;
+    }
+}
+
+double ClearanceOutline::Depth(const Curve2D& piece, double r) const {
+    if (pieces_.empty()) return -r;
+    const int n = std::clamp(static_cast<int>(piece.Length() / 0.01), 16, 4000);
+    double deepest = -1e300;
+    for (int k = 0; k <= n; ++k) {
+        const Point2D p = piece.At(static_cast<double>(k) / n);
+        const double d = PointDistance(p);
+        deepest = std::max(deepest, Inside(p) ? r + d : r - d);
+    }
+    return deepest;
+}
+
+bool ClearanceOutline::Inside(Point2D p) const {
+    if (!closed_ || pieces_.empty() || p.y < bounds_.ymin || p.y > bounds_.ymax || p.x < bounds_.xmin) return false;
+    // Crossings of the ray from p towards -x, each piece counted on its
+    // half-open span in y so that a shared end counts once.
+    bool inside = false;
+    ForCellsOf({bounds_.xmin, p.y, p.x, p.y}, [&](int item) {
+        const Curve2D& c = pieces_[static_cast<std::size_t>(item)];
+        if ((c.a.y > p.y) == (c.b.y > p.y)) return;
+        if (CrossingAt(c, p.y) < p.x) inside = !inside;
+    });
+    return inside;
+}
+
+// ---------------------------------------------------------------- the path check
+
+std::string PathIntrusion::Describe() const {
+    // Internal X is the negated radius; the text gives diameters as the program does.
+    return std::string(intoStock ? "Ускоренное перемещение врезается в заготовку на "
+                                 : (rapid ? "Ускоренное перемещение врезается в деталь на "
+                                          : "Траектория врезается в деталь на ")) +
+           Number(depth) + " мм: перемещение из Z" + Number(z1) + " D" + Number(-2.0 * x1) + " в Z" + Number(z2) +
+           " D" + Number(-2.0 * x2);
+}
+
+std::optional<PathIntrusion> FindPathIntrusion(const CTurn& op, const ClearanceOutline& part,
+                                               const ClearanceOutline* stockBefore, const ClearanceOutline* stockAfter,
+                                               const ClearanceLimits& limits) {
+    const ParamTool* tool = op.GetTool();
+    if (!tool) return std::nullopt;
+    const double r = std::max(0.0, tool->r);
+    // The path drives the tool's point; its nose circle's centre lies off it.
+    const double dz = tool->dNoseDx, dx = -tool->dNoseDy;
+    double allowance = limits.allowance;
+    bool fed = false;
+    Follower onPart(&part), onBefore(stockBefore), onAfter(stockAfter);
+    const auto& frames = op.Frames();
+    for (std::size_t k = 0; k < frames.size(); ++k) {
+        CCadreISO& frame = *frames[k];
+        if (dynamic_cast<const CCadre_S_F*>(&frame)) allowance = 0.0;
+        StepArray<CUnit*> units(4);
+        frame.AddPathUnits(units);
+        const bool rapid = frame.rapid != 0;
+        for (std::uint32_t u = 0; u < units.Count(); ++u) {
+            const CUnit& unit = *units[u];
+            const Curve2D move = PieceOf(unit, dz, dx);
+            const auto found = [&](double depth, bool intoStock) {
+                PathIntrusion out;
+                out.frame = static_cast<int>(k);
+                out.rapid = rapid;
+                out.intoStock = intoStock;
+                out.depth = depth;
+                out.z1 = unit.StartPoint.z;
+                out.x1 = unit.StartPoint.x;
+                out.z2 = unit.EndPoint.z;
+                out.x2 = unit.EndPoint.x;
+                return out;
+            };
+            if (!part.Empty())
+                if (auto depth = onPart.Reach(move, r + (rapid ? 0.0 : allowance), limits.tolerance))
+                    return found(*depth, false);
+            if (!rapid) {
+                fed = true;
+                continue;
+            }
+            for (Follower* stock : {fed ? nullptr : &onBefore, &onAfter}) {
+                if (!stock || !stock->outline || stock->outline->Empty()) continue;
+                if (auto depth = stock->Reach(move, r, limits.tolerance)) return found(*depth, true);
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+bool CheckPathClearance(CTurn& op) {
+    const Contour* section = GetSPID()->GetDetailContour();
+    if (!section) return true;
+    // A path the machine compensates runs along the contour without the
+    // nose's offset: the nose goes where the operation's corrected path
+    // would, and that is the path judged.
+    const bool compensated = op.MachineCompensatesRadius() && !op.CorrectsRadius();
+    if (compensated) {
+        op.SetCorrectsRadius(true);
+        op.DiagnosticRaschetPath(op.index);
+    }
+    const ClearanceOutline part(*section);
+    std::optional<ClearanceOutline> before, after;
+    if (op.prevFinalContour) before.emplace(*op.prevFinalContour);
+    if (op.finalContour) after.emplace(*op.finalContour);
+    const std::optional<PathIntrusion> intrusion =
+        FindPathIntrusion(op, part, before ? &*before : nullptr, after ? &*after : nullptr);
+    if (compensated) {
+        op.SetCorrectsRadius(false);
+        op.DiagnosticRaschetPath(op.index);
+    }
+    if (!intrusion) return true;
+    // The check reports as the recalculation does: into the message, no box.
+    const bool silent = std::exchange(op.isSilent, true);
+    op.ReportError(intrusion->Describe());
+    op.isSilent = silent;
+    return false;
+}
+
+PathTamper SetPathTamper(PathTamper tamper) { return std::exchange(Tamper(), tamper); }
+
+void ApplyPathTamper(CTurn& op) {
+    if (PathTamper tamper = Tamper()) tamper(op);
+}
+
+}  // namespace zarvento

@@ -1,0 +1,100 @@
+// The clearance check of tool paths: it reads an operation's frames as the
+// machine will run them and trusts no path builder. Every feed move keeps the
+// tool's nose circle out of the part's section; every rapid keeps it out of
+// the part and out of the stock it cannot pass through: the stock as it stands
+// before the operation until the first feed move, and all along what the
+// operation leaves of it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/curve_2d.h"
+
+namespace zarvento {
+
+class Contour;
+class CTurn;
+
+// A closed outline (a part's section, a stock) indexed for clearance queries:
+// its units as exact pieces in a grid of cells, so that a query costs the
+// pieces near the move and not the whole outline. An open outline (a bare
+// profile) bounds no area: only moves that come near it are found.
+class ClearanceOutline {
+public:
+    explicit ClearanceOutline(const Contour& outline);
+
+    bool Empty() const { return pieces_.empty(); }
+    // The least distance from the piece to the outline when it is below
+    // `within`, else `within`: only the cells near the piece are searched.
+    double Distance(const Curve2D& piece, double within) const;
+    // Whether the point lies inside a closed outline; a point on the outline
+    // may go either way.
+    bool Inside(Point2D p) const;
+    // How far a circle of radius r running along the piece reaches past the
+    // outline's surface at its deepest (sampled along the piece); 0 or less
+    // when it keeps clear.
+    double Depth(const Curve2D& piece, double r) const;
+
+private:
+    double PointDistance(Point2D p) const;
+    template <class Visit>
+    void ForCellsOf(const Box2D& box, Visit&& visit) const;
+    int Column(double v) const;
+    int Row(double v) const;
+
+    // Pieces that run monotonically in y (arcs are split at their top and bottom).
+    std::vector<Curve2D> pieces_;
+    std::vector<Box2D> boxes_;
+    Box2D bounds_;
+    bool closed_ = false;
+    double cell_ = 1.0;
+    int columns_ = 0, rows_ = 0;
+    std::vector<int> cellStart_;  // per cell, where its pieces start in cellItems_
+    std::vector<int> cellItems_;
+    mutable std::vector<unsigned> seen_;
+    mutable unsigned visit_ = 0;
+};
+
+// What the check found wrong with a path: the first move that reaches too far.
+struct PathIntrusion {
+    int frame = -1;                                 // index among the operation's frames
+    bool rapid = false;                             // a rapid move (else a feed move)
+    bool intoStock = false;                         // into stock the move may not pass through (else into the part)
+    double depth = 0.0;                             // how far the nose circle reaches past what it must keep clear of
+    double z1 = 0.0, x1 = 0.0, z2 = 0.0, x2 = 0.0;  // the move's ends as programmed
+
+    // The operation's error text: what, where and how deep.
+    std::string Describe() const;
+};
+
+struct ClearanceLimits {
+    // Material the feed moves leave on the part until the frame that sets the
+    // finishing cutting data (the test suites' roughing invariant; the main
+    // job asks for none).
+    double allowance = 0.0;
+    // Intrusions this shallow are no cut: the resolution of a machine.
+    double tolerance = 1e-3;
+};
+
+// The first intrusion of the operation's path, or none. Outlines that are
+// null or empty are not checked against.
+std::optional<PathIntrusion> FindPathIntrusion(const CTurn& op, const ClearanceOutline& part,
+                                               const ClearanceOutline* stockBefore, const ClearanceOutline* stockAfter,
+                                               const ClearanceLimits& limits = {});
+
+// The main job's check of one calculated operation against the plan's part
+// and the stock before and after it. False, with the operation's error
+// message set, when the path cuts into the part or crashes into the stock.
+bool CheckPathClearance(CTurn& op);
+
+// A test seam: a function every operation's path passes through right after
+// it is built, so that a test can spoil a path and see it refused. Returns
+// the previous one; null (the default) leaves paths as they are.
+using PathTamper = void (*)(CTurn&);
+PathTamper SetPathTamper(PathTamper tamper);
+// Called by the operations once their path is complete.
+void ApplyPathTamper(CTurn& op);
+
+}  // namespace zarvento
