@@ -3,6 +3,7 @@
 
 #include "operations/turn.h"
 #include "panels/host_panels.h"
+#include "plan/part_model_services.h"
 #include "plan/plan_panels.h"
 #include "platform/messages.h"
 #include "platform/panel_script.h"
@@ -13,6 +14,7 @@ namespace zarvento::app {
 
 HeadlessSession::HeadlessSession() {
     RegisterTurnFactory();
+    RegisterPartModelServices();
     StartPanels(panels_);
 }
 

@@ -19,6 +19,8 @@ target_include_directories(zarvento_options INTERFACE ${PROJECT_SOURCE_DIR})
 if(ZARVENTO_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
+  # What the leak checker is to pass over in libraries not our own.
+  set(ZARVENTO_TEST_ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan-suppressions.txt")
 endif()
 
 # The fuzz targets: every library is instrumented for the fuzzer's coverage
@@ -53,7 +55,11 @@ function(zarvento_add_test_suite folder)
   add_executable(${target} ${sources})
   target_link_libraries(${target} PRIVATE ${ARG_DEPS} zarvento_test_support GTest::gtest_main GTest::gmock)
   target_compile_definitions(${target} PRIVATE ZARVENTO_FIXTURES="${CMAKE_CURRENT_SOURCE_DIR}/fixtures")
-  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  set(properties TIMEOUT 300)
+  if(ZARVENTO_TEST_ENVIRONMENT)
+    list(APPEND properties ENVIRONMENT "${ZARVENTO_TEST_ENVIRONMENT}")
+  endif()
+  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
 endfunction()
 
 # zarvento_add_benchmark(<name> DEPS <targets>...)

@@ -1,6 +1,7 @@
-// Profiles: any text as the part's profile of the "profile" statement, its
-// faces of revolution added to a part and the part's section recognised by
-// the plan data, as the examples' first scripts do.
+// Profiles: any text as the part's profile of the "profile" statement, the
+// body turned from it given to a part (a profile that bounds no body is
+// refused) and the part's section recognised by the plan data, as the
+// examples' first scripts do.
 #include "fuzz_support.h"
 #include "geometry/contour_script.h"
 #include "model/revolution_part.h"
@@ -9,6 +10,7 @@
 #include "plan/command_script.h"
 #include "plan/plan_panels.h"
 #include "platform/host_application.h"
+#include "platform/host_error.h"
 #include "platform/host_folder.h"
 #include "platform/variant.h"
 
@@ -23,7 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     HeadlessTurnPanels panels;
     PlanPanels* previous = RegisterPlanPanels(&panels);
     HostDocumentPtr part = ConnectHostApplication().Documents().Add(DocumentType::Part);
-    AddPartFaces(*part, *profile);
+    try {
+        SetPartFromProfile(part, *profile);
+    } catch (const HostError&) {
+        RegisterPlanPanels(previous);
+        return 0;
+    }
     CommandScript runner;
     runner.Run(
         "lsc L\nanswer lsc ok lsc=L\ncoordinate-system\nanswer spid ok L=90 D=45 Z=2\nplan-data\n"

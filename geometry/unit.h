@@ -163,6 +163,8 @@ public:
     void SplitAtPoints(UnitList& units, IntersectPointList& points) const;
 
     void SetSourceObject(const HostObjectPtr& object);
+    // The host curve the unit was made from (null when none).
+    const HostObjectPtr& GetSourceInterface() const { return SourceObject; }
     void AddObject(const HostObjectPtr& object);
     bool HasObject(const HostObjectPtr& object) const;
     void CopyObjectsTo(CUnit& other) const;

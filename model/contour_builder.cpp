@@ -6,7 +6,7 @@
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "platform/messages.h"
-#include "platform/revolution_face.h"
+#include "platform/part_model.h"
 
 namespace zarvento {
 
@@ -42,7 +42,7 @@ bool CContourBuilder::HasUnitForObject(const HostObjectPtr& object) const {
 }
 
 bool CContourBuilder::IsObjectAccepted(const HostObjectPtr& object) const {
-    return object && object->ObjectType() == HostRevolutionFace::kObjectType;
+    return object && object->ObjectType() == HostFace::kObjectType;
 }
 
 std::unique_ptr<Contour> CContourBuilder::ContourByMethod() {

@@ -6,8 +6,35 @@
 #include "platform/busy_flag.h"
 #include "platform/host_application.h"
 #include "platform/host_error.h"
+#include "platform/posted_commands.h"
 
 namespace zarvento {
+
+namespace {
+
+// Closes a stock document the builder opened (unsaved) and makes the noted
+// document active again, on every way out.
+class StockDocumentScope {
+public:
+    StockDocumentScope(HostApplication& app, HostDocumentPtr opened, HostDocumentPtr active)
+        : app_(app), opened_(std::move(opened)), active_(std::move(active)) {}
+    StockDocumentScope(const StockDocumentScope&) = delete;
+    StockDocumentScope& operator=(const StockDocumentScope&) = delete;
+    ~StockDocumentScope() {
+        try {
+            if (opened_) app_.Documents().Close(opened_);
+            if (active_ && app_.Documents().Contains(active_)) app_.SetActiveDocument(active_);
+        } catch (const HostError&) {
+            // A destructor must not throw; the next command takes its document afresh.
+        }
+    }
+
+private:
+    HostApplication& app_;
+    HostDocumentPtr opened_, active_;
+};
+
+}  // namespace
 
 CContourBuilderZagotovka::~CContourBuilderZagotovka() = default;
 
@@ -50,10 +77,12 @@ std::unique_ptr<Contour> CContourBuilderZagotovka::CreateBarContour() const {
 std::unique_ptr<Contour> CContourBuilderZagotovka::CreateContourFromFile() {
     HostApplication* app = HostApplicationObject();
     const HostDocumentPtr active = app ? app->ActiveDocumentOrNull() : nullptr;
-    if (active && !fileName_.empty() && active->FilePath() == fileName_) {
+    // The document of the current window is not opened a second time.
+    if (active && active->FilePath() == fileName_) {
         ShowBuilderMessage("Файл заготовки открыт в текущем окне");
         return nullptr;
     }
+    // The kept contour is reused; without a file there is nothing to read.
     if (!stockContour_ && !fileName_.empty() && app) {
         BusyFlagGuard busy;
         HostDocumentPtr doc = app->Documents().FindByPath(fileName_);
@@ -69,17 +98,20 @@ std::unique_ptr<Contour> CContourBuilderZagotovka::CreateContourFromFile() {
         if (!doc) {
             ShowBuilderMessage("Не удалось открыть файл заготовки");
         } else {
+            // On every way out a document opened here is closed unsaved and
+            // the noted one is active again.
+            StockDocumentScope restore(*app, opened ? doc : nullptr, active);
             if (doc->Type() == DocumentType::Part) {
-                stockContour_ = BuildRotationContours(*doc);
+                stockContour_ = BuildRotationContours(doc);
                 if (stockContour_ && stockContour_->Empty()) stockContour_.reset();
                 if (!stockContour_) ShowBuilderMessage("Не удалось распознать контур заготовки");
             } else {
                 ShowBuilderMessage("Файл заготовки не является деталью VOVUVE");
             }
-            if (opened) app->Documents().Close(doc);
-            if (active && app->Documents().Contains(active)) app->SetActiveDocument(active);
         }
     }
+    // The host's call that ends a library command.
+    HostPostCommandCall();
     return stockContour_ ? stockContour_->Clone() : nullptr;
 }
 

@@ -1,185 +1,489 @@
-// Building the part's section from its faces of revolution.
+// The part's section from its faces of rotation: the outline object of the
+// model gives the section's curves, the hidden work document the outer
+// boundary, and projections tie each unit back to its face and curve.
 #include "model/rotation_contours.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 #include "geometry/arc_unit.h"
+#include "geometry/complex_unit.h"
 #include "geometry/line_unit.h"
 #include "geometry/lsc_transform.h"
 #include "geometry/primitives.h"
-#include "platform/revolution_face.h"
+#include "platform/document_2d.h"
+#include "platform/hidden_document.h"
+#include "platform/host_application.h"
+#include "platform/host_error.h"
+#include "platform/local_coordinate_system.h"
+#include "platform/part_model.h"
+#include "platform/process_state.h"
+#include "platform/settings_record.h"
+#include "platform/work_document_scope.h"
 
 namespace zarvento {
 
 namespace {
 
-// Per-coordinate distance within which unit ends count as joined.
-constexpr double kJoinTolerance = 1e-4;
+// Per-coordinate distance within which a point lies on a face, curve or edge.
+constexpr double kOnModel = 1e-4;
+// The frame drawn about the section, and the seed point inside its corner.
+constexpr double kFrameMargin = 10.0;
+constexpr double kSeedOffset = 5.0;
+// Tolerance with which the boundary is read back as units.
+constexpr double kReadBackTolerance = 0.01;
+// Line style of everything drawn for the boundary.
+constexpr int kStyleMain = 1;
 
-bool Joined(double z1, double x1, double z2, double x2) {
-    return std::fabs(z1 - z2) < kJoinTolerance && std::fabs(x1 - x2) < kJoinTolerance;
+// The outline object from its creation until RemoveSectionObject.
+std::shared_ptr<HostOutline> sectionObject;
+// The document's state flag as read at the start; set on the paths where the
+// model keeps a change.
+bool documentStateFlag = false;
+SectionErrorReport errorReport = nullptr;
+
+ZARVENTO_STATE_RESET {
+    sectionObject.reset();
+    documentStateFlag = false;
 }
 
-// Unit ends by their cell of the join tolerance.
-class EndIndex {
-public:
-    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+Point3 ToLocal(Point3 p) {
+    LscTransform::Global().GlobalToLocal(p[0], p[1], p[2]);
+    return p;
+}
 
-    void Add(double z, double x, std::size_t unit) { cells_.emplace(Key(Cell(z), Cell(x)), unit); }
+Point3 ToGlobal(Point3 p) {
+    LscTransform::Global().LocalToGlobal(p[0], p[1], p[2]);
+    return p;
+}
 
-    // The first unit of the cell of (z, x) or its neighbours that `accept`
-    // takes, else kNone.
-    template <class Accept>
-    std::size_t Find(double z, double x, Accept accept) const {
-        const std::int64_t cz = Cell(z), cx = Cell(x);
-        std::size_t best = kNone;
-        for (std::int64_t dz = -1; dz <= 1; ++dz)
-            for (std::int64_t dx = -1; dx <= 1; ++dx) {
-                auto [from, to] = cells_.equal_range(Key(cz + dz, cx + dx));
-                // The lowest index wins, so the result does not hang on the
-                // hash table's order.
-                for (auto it = from; it != to; ++it)
-                    if (it->second < best && accept(it->second)) best = it->second;
-            }
-        return best;
-    }
+bool Near(const Point3& a, const Point3& b) {
+    return std::fabs(a[0] - b[0]) < kOnModel && std::fabs(a[1] - b[1]) < kOnModel && std::fabs(a[2] - b[2]) < kOnModel;
+}
 
-private:
-    static std::int64_t Cell(double v) {
-        const double c = std::floor(v / kJoinTolerance);
-        if (std::isnan(c)) return 0;
-        // Far-off or broken coordinates share the outermost cells; the
-        // acceptance test still compares the real values.
-        return static_cast<std::int64_t>(std::clamp(c, -1e15, 1e15));
+// An axis-aligned box about a face or curve, grown by the tolerance: a point
+// outside it cannot lie within the tolerance of the face or curve.
+struct Box3 {
+    Point3 min{1e300, 1e300, 1e300}, max{-1e300, -1e300, -1e300};
+    void Add(const Point3& p) {
+        for (int i = 0; i < 3; ++i) {
+            min[static_cast<std::size_t>(i)] =
+                std::min(min[static_cast<std::size_t>(i)], p[static_cast<std::size_t>(i)]);
+            max[static_cast<std::size_t>(i)] =
+                std::max(max[static_cast<std::size_t>(i)], p[static_cast<std::size_t>(i)]);
+        }
     }
-    static std::uint64_t Key(std::int64_t cz, std::int64_t cx) {
-        return static_cast<std::uint64_t>(cz) * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(cx);
+    bool Holds(const Point3& p) const {
+        for (std::size_t i = 0; i < 3; ++i)
+            if (p[i] < min[i] - kOnModel || p[i] > max[i] + kOnModel) return false;
+        return true;
     }
-    std::unordered_multimap<std::uint64_t, std::size_t> cells_;
 };
 
-// The face's meridian as a unit of the LSC turning plane, or null when the
-// face does not turn about the LSC Z axis.
-UnitPtr UnitOfFace(const HostRevolutionFace& face, const LscTransform& lsc) {
-    double ox = face.AxisOrigin()[0], oy = face.AxisOrigin()[1], oz = face.AxisOrigin()[2];
-    double tx = ox + face.AxisDirection()[0], ty = oy + face.AxisDirection()[1], tz = oz + face.AxisDirection()[2];
-    lsc.GlobalToLocal(ox, oy, oz);
-    lsc.GlobalToLocal(tx, ty, tz);
-    double dx = tx - ox, dy = ty - oy, dz = tz - oz;
-    const double length = std::sqrt(dx * dx + dy * dy + dz * dz);
-    if (!(length > EPS)) return nullptr;
-    dx /= length, dy /= length, dz /= length;
-    if (std::fabs(dx) > EPS || std::fabs(dy) > EPS || std::fabs(std::fabs(dz) - 1.0) > EPS) return nullptr;
-    if (std::fabs(ox) > kJoinTolerance || std::fabs(oy) > kJoinTolerance) return nullptr;
-    // Along the LSC Z axis the meridian's z runs with the axis or against it.
-    const double s = dz > 0 ? 1.0 : -1.0;
-    const Meridian& m = face.GetMeridian();
-    UnitPtr unit;
-    if (m.isArc) {
-        if (!(m.radius > EPS)) return nullptr;
-        const int dir = m.dirVector >= 0 ? 1 : -1;
-        unit = std::make_unique<CArcUnit>(oz + s * m.zc, m.xc, m.radius, oz + s * m.z1, m.x1, oz + s * m.z2, m.x2,
-                                          s > 0 ? dir : -dir);
-    } else {
-        unit = std::make_unique<CLineUnit>(oz + s * m.z1, m.x1, oz + s * m.z2, m.x2);
-    }
-    unit->SurfaceName = SurfaceKindName(face.Kind());
-    return unit;
+// The LSC Z axis in model coordinates, as unit components.
+Point3 LscAxisZ() {
+    const LscTransform& lsc = LscTransform::Global();
+    return {lsc.matrix[0][2], lsc.matrix[1][2], lsc.matrix[2][2]};
 }
+
+// Each component of |Q - P| equals the matching |Z| component: the axis runs
+// along the LSC Z axis, in either sense.
+bool AxisAlongZ(const Point3& p, const Point3& q) {
+    const Point3 z = LscAxisZ();
+    for (std::size_t i = 0; i < 3; ++i)
+        if (std::fabs(std::fabs(q[i] - p[i]) - std::fabs(z[i])) > EPS) return false;
+    return true;
+}
+
+// The point lies on the LSC Z axis: its offset from the origin runs along it.
+bool PointOnZ(const Point3& p) {
+    const LscTransform& lsc = LscTransform::Global();
+    const Point3 o{lsc.originX, lsc.originY, lsc.originZ};
+    const Point3 z = LscAxisZ();
+    const double length =
+        std::sqrt((p[0] - o[0]) * (p[0] - o[0]) + (p[1] - o[1]) * (p[1] - o[1]) + (p[2] - o[2]) * (p[2] - o[2]));
+    if (!(length > EPS)) return true;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const double d = std::fabs(p[i] - o[i]);
+        const double c = d < EPS ? std::fabs(z[i]) : d / length;
+        if (std::fabs(c - std::fabs(z[i])) > EPS) return false;
+    }
+    return true;
+}
+
+// A face of rotation by the host's yes/no answers in order, the first yes deciding.
+bool IsFaceOfRotation(const HostFace& face) {
+    Point3 p, q;
+    if (face.IsKind(SurfaceKind::Plane)) return face.Placement(p, q) && AxisAlongZ(p, q);
+    for (SurfaceKind kind : {SurfaceKind::Cylinder, SurfaceKind::Cone, SurfaceKind::Torus})
+        if (face.IsKind(kind)) return face.Placement(p, q) && AxisAlongZ(p, q) && PointOnZ(p);
+    if (face.IsKind(SurfaceKind::Sphere)) return face.Centre(p) && PointOnZ(p);
+    return face.IsKind(SurfaceKind::Nurbs);
+}
+
+// A section curve with the box its points read so far span.
+struct SectionCurve {
+    std::shared_ptr<HostCurve> curve;
+    Box3 box;
+};
+
+// One unit of a section curve, in the (z, X) plane of the LSC (x is mirrored
+// afterwards).
+UnitPtr UnitOfCurve(SectionCurve& section, double accuracy) {
+    HostCurve& curve = *section.curve;
+    double tmin = 0, tmax = 0;
+    curve.Range(tmin, tmax);
+    const Point3 g1 = curve.PointAt(tmin), g2 = curve.PointAt(tmax), gm = curve.PointAt(0.5 * (tmin + tmax));
+    const Point3 p1 = ToLocal(g1), p2 = ToLocal(g2), pm = ToLocal(gm);
+    section.box.Add(g1);
+    section.box.Add(g2);
+    section.box.Add(gm);
+    switch (curve.Kind()) {
+        case CurveKind::Segment: return std::make_unique<CLineUnit>(p1[2], p1[0], p2[2], p2[0]);
+        case CurveKind::Arc: {
+            Point3 centre{0, 0, 0};
+            double radius = 0;
+            curve.Arc(centre, radius);
+            for (double d : {-radius, radius}) section.box.Add({centre[0] + d, centre[1] + d, centre[2] + d});
+            const Point3 c = ToLocal(centre);
+            auto arc = std::make_unique<CArcUnit>(c[2], c[0], radius, p1[2], p1[0], p2[2], p2[0], 1);
+            IntersectPoint middle;
+            arc->GetMiddlePoint(middle);
+            if (!IsEqualPoint(middle.z, middle.x, pm[2], pm[0]))
+                arc = std::make_unique<CArcUnit>(c[2], c[0], radius, p1[2], p1[0], p2[2], p2[0], -1);
+            return arc;
+        }
+        case CurveKind::Other: break;
+    }
+    std::unique_ptr<CComplexUnit> complex = CComplexUnit::CComplexUnitObject(section.curve);
+    const std::vector<double> points = curve.Polyline(accuracy);
+    if (!points.empty() && points.size() % 3 == 0 && points.size() > 3) {
+        Point3 previous{};
+        for (std::size_t k = 0; k < points.size(); k += 3) {
+            const Point3 g{points[k], points[k + 1], points[k + 2]};
+            section.box.Add(g);
+            const Point3 p = ToLocal(g);
+            if (k > 0) complex->AddUnit(std::make_unique<CLineUnit>(previous[2], previous[0], p[2], p[0]));
+            previous = p;
+        }
+    }
+    complex->StartPoint.z = p1[2];
+    complex->StartPoint.x = p1[0];
+    complex->EndPoint.z = p2[2];
+    complex->EndPoint.x = p2[0];
+    return complex;
+}
+
+// A line from the last end to the first start when they differ.
+void CloseProfile(Contour& contour) {
+    if (contour.Empty()) return;
+    const Point3D& s = contour.GetFirstUnit()->StartPoint;
+    const Point3D& e = contour.GetLastUnit()->EndPoint;
+    if (!IsEqualPoint(s.z, s.x, e.z, e.x)) contour.AddUnit(std::make_unique<CLineUnit>(e.z, e.x, s.z, s.x));
+}
+
+// Ties each unit to the first kept face holding both its ends (else an edge in
+// the plane) and to the first section curve holding them.
+void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_ptr<HostFace>>& faces,
+                     const std::vector<SectionCurve>& curves, const std::vector<std::shared_ptr<HostEdge>>& edges) {
+    std::vector<Box3> faceBoxes;
+    for (const auto& face : faces) {
+        Box3 box;
+        face->Box(box.min, box.max);
+        faceBoxes.push_back(box);
+    }
+    std::vector<std::shared_ptr<HostCurve>> edgeCurves;
+    for (const auto& edge : edges) edgeCurves.push_back(edge->Curve());
+    auto onFace = [](const HostFace& face, const Point3& p) {
+        double u = 0, v = 0;
+        return face.Project(p, u, v) && Near(face.PointAt(u, v), p);
+    };
+    auto onCurve = [](const HostCurve& curve, const Point3& p) { return Near(curve.PointAt(curve.Project(p)), p); };
+    for (UnitPtr& unit : units) {
+        const Point3 p1 = ToGlobal({-unit->StartPoint.x, 0, unit->StartPoint.z});
+        const Point3 p2 = ToGlobal({-unit->EndPoint.x, 0, unit->EndPoint.z});
+        bool onAFace = false;
+        for (std::size_t k = 0; k < faces.size() && !onAFace; ++k) {
+            if (!faceBoxes[k].Holds(p1) || !faceBoxes[k].Holds(p2)) continue;
+            if (onFace(*faces[k], p1) && onFace(*faces[k], p2)) {
+                unit->AddObject(faces[k]);
+                onAFace = true;
+            }
+        }
+        for (const SectionCurve& section : curves) {
+            if (!section.box.Holds(p1) || !section.box.Holds(p2)) continue;
+            if (onCurve(*section.curve, p1) && onCurve(*section.curve, p2)) {
+                unit->SetSourceObject(section.curve);
+                break;
+            }
+        }
+        if (onAFace) continue;
+        for (std::size_t k = 0; k < edges.size(); ++k) {
+            if (!edgeCurves[k]) continue;
+            if (onCurve(*edgeCurves[k], p1) && onCurve(*edgeCurves[k], p2)) {
+                unit->AddObject(edges[k]);
+                break;
+            }
+        }
+    }
+}
+
+// Runs of units of one section curve become one complex unit.
+std::vector<UnitPtr> MergeRuns(std::vector<UnitPtr> units) {
+    std::vector<UnitPtr> output;
+    const std::size_t n = units.size();
+    for (std::size_t i = 0; i < n;) {
+        const HostObjectPtr source = units[i]->GetSourceInterface();
+        if (i + 1 >= n || !source || !SameHostObject(units[i + 1]->GetSourceInterface(), source)) {
+            output.push_back(std::move(units[i++]));
+            continue;
+        }
+        auto complex = std::make_unique<CComplexUnit>();
+        if (const HostObjectPtr face = units[i]->GetSourceObject(0)) {
+            complex->AddObject(face);
+            const auto hostFace = std::dynamic_pointer_cast<HostFace>(face);
+            if (hostFace && hostFace->IsKind(SurfaceKind::Nurbs)) complex->SurfaceName = "NURBS";
+        }
+        complex->SetSourceObject(source);
+        complex->StartPoint = units[i]->StartPoint;
+        complex->EndPoint = units[i]->EndPoint;
+        complex->AddUnit(std::move(units[i++]));
+        // Each pass takes one more unit of the run.
+        while (i < n && SameHostObject(units[i]->GetSourceInterface(), source)) {
+            complex->EndPoint = units[i]->EndPoint;
+            complex->AddUnit(std::move(units[i++]));
+        }
+        output.push_back(std::move(complex));
+    }
+    return output;
+}
+
+bool Joins(const Point3D& a, const Point3D& b) {
+    return std::fabs(a.z - b.z) < kReadBackTolerance && std::fabs(a.x - b.x) < kReadBackTolerance;
+}
+
+// Each line starts where the unit before it ends; a complex unit
+// inside the profile runs from the previous end to the next start. Only ends
+// that meet within the read-back tolerance are joined: a section of several
+// regions keeps its breaks (moving a line's start across to another region
+// would make a closed profile of a shape that is not the part).
+void JoinUnits(std::vector<UnitPtr>& units) {
+    if (units.empty()) return;
+    Point3D previous = units.back()->EndPoint;
+    for (std::size_t k = 0; k < units.size(); ++k) {
+        CUnit& unit = *units[k];
+        if (unit.Kind == kUnitLine && Joins(unit.StartPoint, previous)) {
+            unit.SetStartPoint(previous.z, previous.x);
+        } else if (unit.Kind == kUnitComplex && k + 1 < units.size()) {
+            if (Joins(unit.StartPoint, previous)) unit.SetStartPoint(previous.z, previous.x);
+            const Point3D& next = units[k + 1]->StartPoint;
+            if (Joins(unit.EndPoint, next)) unit.SetEndPoint(next.z, next.x);
+        }
+        previous = unit.EndPoint;
+    }
+}
+
+// Runs RemoveSectionObject when the section ends by a failure, so that no
+// outline stays in the model and the host's switches come back on.
+class SectionCleanup {
+public:
+    ~SectionCleanup() {
+        if (!armed_ || !sectionObject) return;
+        try {
+            RemoveSectionObject();
+        } catch (const HostError&) {
+            // The failure that ended the section is the one reported.
+        }
+    }
+    void Disarm() { armed_ = false; }
+
+private:
+    bool armed_ = true;
+};
 
 }  // namespace
 
-std::unique_ptr<Contour> BuildRotationContours(const HostDocument& document, std::string* message) {
-    const LscTransform& lsc = LscTransform::Global();
-    if (!lsc.HostObjectRef()) return nullptr;
+SectionErrorReport RegisterSectionErrorReport(SectionErrorReport report) {
+    const SectionErrorReport previous = errorReport;
+    errorReport = report;
+    return previous;
+}
 
-    std::vector<UnitPtr> units;
-    bool anyFace = false;
-    for (const auto& entity : document.Entities()) {
-        auto face = std::dynamic_pointer_cast<HostRevolutionFace>(entity);
-        if (!face) continue;
-        anyFace = true;
-        UnitPtr unit = UnitOfFace(*face, lsc);
-        if (!unit || unit->IsZeroLength()) continue;
-        unit->AddObject(face);
-        units.push_back(std::move(unit));
+void RestoreDocumentAfterSection(const HostDocumentPtr& document) {
+    const std::shared_ptr<HostPart> part = TopPart(document);
+    part->SetUndoSwitch(1);
+    if (!documentStateFlag) part->ResetState();
+    part->SetRebuildSwitch(1);
+    part->SetRedrawSwitch(1);
+}
+
+void RemoveSectionObject() {
+    const std::shared_ptr<HostOutline> outline = std::move(sectionObject);
+    sectionObject.reset();
+    if (!outline) return;
+    // The outline belongs to the model it was made in, which is not the active
+    // document when a stock model is read.
+    HostDocument* owner = outline->Document();
+    if (!owner) return;
+    const HostDocumentPtr document = std::static_pointer_cast<HostDocument>(owner->shared_from_this());
+    document->RemoveEntity(outline);
+    RestoreDocumentAfterSection(document);
+}
+
+std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, std::string* message) {
+    // No NC coordinate system: nothing is asked of the host.
+    if (!LscTransform::Global().HostObjectRef()) return nullptr;
+    if (!document) throw HostError(E_POINTER_, "no document to take the section of");
+    // The message at the end names the part for the active document, else the stock.
+    HostApplication* app = HostApplicationObject();
+    const bool activeDocument = app && SameHostObject(app->ActiveDocument(), document);
+    // The host's switches stay off while the library works in the model.
+    const std::shared_ptr<HostPart> part = TopPart(document);
+    part->SetRebuildSwitch(0);
+    part->SetRedrawSwitch(0);
+    part->SetUndoSwitch(0);
+    documentStateFlag = part->StateFlag();
+    SectionCleanup cleanup;
+    // The outline object, taken again by its name or made, in the LSC's ZX plane.
+    auto outline = std::dynamic_pointer_cast<HostOutline>(part->FindModelObject(kSectionObjectName));
+    if (outline) {
+        outline->ClearReferences();
+        outline->ClearResult();
+    } else {
+        outline = part->CreateOutline(kSectionObjectName);
     }
-    if (!anyFace) return nullptr;
-    if (units.empty()) {
-        if (message) *message = kNoRotationFacesMessage;
+    sectionObject = outline;
+    outline->AddReference(1, LscTransform::Global().HostObjectRef()->Plane(LocalCoordinateSystem::kPlaneZX));
+    const std::vector<std::shared_ptr<HostFace>> faces = part->Faces();
+    for (const auto& face : faces) outline->AddReference(0, face);
+    // The section; without a result the outline goes on this path too, so that
+    // no stray object stays in the part.
+    outline->Rebuild();
+    const int items = outline->ResultCount();
+    if (items == 0) {
+        documentStateFlag = true;
+        RemoveSectionObject();
         return nullptr;
     }
-
-    // The start: the smallest z, nearest the axis there (x <= 0, so the
-    // largest x).
-    std::size_t first = 0;
-    bool firstAtEnd = false;
-    double bestZ = 1e6, bestX = -1e6;
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        for (int end = 0; end < 2; ++end) {
-            const Point3D& p = end == 0 ? units[i]->StartPoint : units[i]->EndPoint;
-            if (p.z < bestZ - EPS || (std::fabs(p.z - bestZ) <= EPS && p.x > bestX + EPS)) {
-                bestZ = p.z, bestX = p.x, first = i, firstAtEnd = end == 1;
-            }
+    // One unit per section curve, x mirrored onto the part's side of the axis.
+    const double accuracy = SettingsRecord::Global().accuracy;
+    std::vector<SectionCurve> curves;
+    std::vector<UnitPtr> units;
+    for (int i = 0; i < items; ++i) {
+        for (const auto& curve : outline->ResultCurves(i)) {
+            curves.push_back({curve, {}});
+            UnitPtr unit = UnitOfCurve(curves.back(), accuracy);
+            unit->MirrorX();
+            units.push_back(std::move(unit));
         }
     }
-    std::vector<bool> used(units.size(), false);
-    auto contour = std::make_unique<Contour>();
-    // Of the units touching the start, go first along the one that stays
-    // nearest in z (an end face before the long run of the bore).
+    if (units.empty()) {
+        documentStateFlag = true;
+        RestoreDocumentAfterSection(document);
+        RemoveSectionObject();
+        return nullptr;
+    }
+    // The outer profile: the units drawn in the hidden work document inside a
+    // frame, the boundary of the region outside the part, and its pieces on the
+    // part's side read back as units.
+    if (!HiddenDocument()) CreateHiddenDocument();
+    std::unique_ptr<Contour> contour = std::make_unique<Contour>();
     {
-        double nearest = 1e300;
-        for (std::size_t i = 0; i < units.size(); ++i) {
-            for (int end = 0; end < 2; ++end) {
-                const Point3D& p = end == 0 ? units[i]->StartPoint : units[i]->EndPoint;
-                const Point3D& q = end == 0 ? units[i]->EndPoint : units[i]->StartPoint;
-                if (!Joined(p.z, p.x, bestZ, bestX)) continue;
-                const double along = std::fabs(q.z - bestZ);
-                if (along < nearest - EPS) nearest = along, first = i, firstAtEnd = end == 1;
-            }
+        std::unique_ptr<ActiveDocumentSwitch> current;
+        if (app) current = std::make_unique<ActiveDocumentSwitch>(*app, HiddenDocument());
+        WorkDocumentScope work;
+        Document2D& sheet = work.Document();
+        sheet.DeleteAllObjects();
+        sheet.BeginObjectSet();
+        for (const UnitPtr& unit : units) unit->Draw2D(kStyleMain);
+        const Ref2D group = sheet.EndObjectSet();
+        units.clear();
+        const std::optional<Box2D> box = sheet.BoundingBox(group);
+        if (!box) return nullptr;
+        const double zmin = box->xmin, xmin = box->ymin, zmax = box->xmax;
+        const double left = zmin - kFrameMargin, right = zmax + kFrameMargin, bottom = xmin - kFrameMargin;
+        for (const std::array<double, 4>& side :
+             {std::array<double, 4>{left, 0, right, 0}, std::array<double, 4>{right, 0, right, bottom},
+              std::array<double, 4>{right, bottom, left, bottom}, std::array<double, 4>{left, bottom, left, 0}})
+            sheet.AddToGroup(group, sheet.LineSeg(side[0], side[1], side[2], side[3], kStyleMain));
+        const Ref2D boundary = sheet.RegionBoundary(group, zmax + kSeedOffset, xmin - kSeedOffset);
+        const Iter2D it = sheet.CreateIterator(boundary);
+        for (Ref2D element = sheet.MoveFirst(it); element; element = sheet.MoveNext(it))
+            if (sheet.ObjectType(element) == kObj2DContour)
+                sheet.ReleaseGroup(sheet.ObjectList(element, 0, kSeedOffset, 1));
+        sheet.DeleteIterator(it);
+        sheet.BeginObjectSet();
+        sheet.SelectInRect(zmin, bottom, zmax, 0, 1);
+        const Ref2D inside = sheet.EndObjectSet();
+        contour->LoadFromHostObjects(sheet, inside, -1, kReadBackTolerance);
+    }
+    if (contour->Empty()) {
+        contour.reset();
+        RemoveSectionObject();
+        return nullptr;
+    }
+    CloseProfile(*contour);
+    // The faces of rotation about the LSC Z axis and the edges in the plane.
+    std::vector<std::shared_ptr<HostFace>> rotation;
+    for (const auto& face : faces)
+        if (IsFaceOfRotation(*face)) rotation.push_back(face);
+    std::vector<std::shared_ptr<HostEdge>> inPlane;
+    for (const auto& edge : part->Edges()) {
+        Point3 a, b;
+        edge->Vertices(a, b);
+        a = ToLocal(a);
+        b = ToLocal(b);
+        if (std::fabs(a[1]) < EPS && std::fabs(b[1]) < EPS && a[0] > 0 && b[0] > 0) inPlane.push_back(edge);
+    }
+    // Each unit tied to its face (or edge) and its section curve.
+    std::vector<UnitPtr> profile;
+    while (!contour->Empty()) profile.push_back(contour->RemoveUnit(contour->GetLastUnit()));
+    std::reverse(profile.begin(), profile.end());
+    TieUnitsToModel(profile, rotation, curves, inPlane);
+    cleanup.Disarm();
+    RemoveSectionObject();
+    // Runs of one curve become one unit, and the units are joined end to start.
+    profile = MergeRuns(std::move(profile));
+    JoinUnits(profile);
+    contour = Contour::ContourSized(static_cast<int>(std::max<std::size_t>(profile.size(), 1)));
+    contour->Colour = kDefaultContourColour;
+    for (UnitPtr& unit : profile) contour->AddUnit(std::move(unit));
+    if (contour->Empty()) return nullptr;
+    // The profile starts at its smallest z, nearest the axis there.
+    int tied = 0;
+    for (int i = 0; i < contour->Count(); ++i)
+        if (contour->GetUnit(i)->GetSourceObject(0)) ++tied;
+    if (tied > 0) {
+        // A clone leaves the source curve behind (it is drawn state); the
+        // profile's units keep theirs, which is what ties them to the section.
+        std::vector<UnitPtr> clones;
+        for (int i = 0; i < contour->Count(); ++i) {
+            clones.push_back(contour->GetUnit(i)->Clone());
+            clones.back()->SetSourceObject(contour->GetUnit(i)->GetSourceInterface());
         }
+        contour.reset();
+        double zmin = 1e6, xmax = -1e6;
+        for (const UnitPtr& u : clones)
+            if (u->StartPoint.z < zmin) zmin = u->StartPoint.z;
+        std::size_t first = 0;
+        for (std::size_t i = 0; i < clones.size(); ++i)
+            if (std::fabs(clones[i]->StartPoint.z - zmin) < EPS && clones[i]->StartPoint.x > xmax)
+                xmax = clones[i]->StartPoint.x, first = i;
+        auto result = Contour::ContourSized(static_cast<int>(clones.size()));
+        for (std::size_t k = 0; k < clones.size(); ++k) result->AddUnit(std::move(clones[(first + k) % clones.size()]));
+        CloseProfile(*result);
+        return result;
     }
-    if (firstAtEnd) units[first]->Reverse();
-    used[first] = true;
-    double z = units[first]->EndPoint.z, x = units[first]->EndPoint.x;
-    contour->AddUnit(std::move(units[first]));
-    // The free ends by cell of the join tolerance: a joined end lies in the
-    // same cell or a neighbour, so each step looks at a few ends only.
-    EndIndex ends;
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        if (used[i]) continue;
-        ends.Add(units[i]->StartPoint.z, units[i]->StartPoint.x, i);
-        ends.Add(units[i]->EndPoint.z, units[i]->EndPoint.x, i);
-    }
-    // Each step takes one more unit, so the chain ends within units.size() steps.
-    for (std::size_t step = 1; step < units.size(); ++step) {
-        const std::size_t next = ends.Find(z, x, [&](std::size_t i) {
-            return !used[i] && (Joined(units[i]->StartPoint.z, units[i]->StartPoint.x, z, x) ||
-                                Joined(units[i]->EndPoint.z, units[i]->EndPoint.x, z, x));
-        });
-        if (next == EndIndex::kNone) return contour;  // a gap: the section is open
-        if (!Joined(units[next]->StartPoint.z, units[next]->StartPoint.x, z, x)) units[next]->Reverse();
-        used[next] = true;
-        z = units[next]->EndPoint.z, x = units[next]->EndPoint.x;
-        contour->AddUnit(std::move(units[next]));
-    }
-    if (!Joined(z, x, bestZ, bestX) && std::fabs(x) < kJoinTolerance && std::fabs(bestX) < kJoinTolerance)
-        contour->AddUnit(std::make_unique<CLineUnit>(z, x, bestZ, bestX));
-    // The chain goes down the back face first, so a closed section comes out
-    // counter-clockwise; the operations offset their contours to the left of
-    // the run and take the material on the right, so the section must run
-    // clockwise: an outer profile from the face towards -Z, a bore towards
-    // the face. It starts again at the same point.
-    const BoundBox box = contour->GetBoundBox();
-    if (contour->IsClosed() && box.zmax - box.zmin > EPS && !contour->DetermineDirection()) {
-        contour->Reverse();
-        contour->ShiftStartToExtreme();
-    }
-    return contour;
+    // No unit lies on the model's faces of rotation or edges in the plane.
+    contour.reset();
+    const char* text = activeDocument ? kNoRotationFacesMessage : kNoStockRotationFacesMessage;
+    if (message)
+        *message = text;
+    else if (errorReport)
+        errorReport(text);
+    return nullptr;
 }
 
 }  // namespace zarvento

@@ -13,9 +13,14 @@
 
 namespace zarvento {
 
-// The table is filled from outside: the reading of the host part model and of
-// the materials reference builds on AddModelVariable, AddNumeric, AddString
-// and AttachTolerance, and keeps its state in the material fields below.
+class GridControl;
+class HostDimension;
+class HostPart;
+
+// ReadFromModel rebuilds the table from the active part document of the host:
+// the model's variables, the part's properties, its material (through the
+// materials reference, completed from the steel table), the dimensions with
+// their tolerances and the roughness signs.
 class DETAIL_PARAMETERS : public PARAMETERS {
 public:
     DETAIL_PARAMETERS();
@@ -42,6 +47,24 @@ public:
     void ClearVariables();
     const std::vector<std::unique_ptr<PartVariable>>& Variables() const { return variables; }
 
+    // Rebuilds the table from the active part. The material is read again
+    // only when forced, or when the part's material name differs from the one
+    // last read (then also from the linked source file, when its last-write
+    // time changed). True when the material state changed, which the plan
+    // record stores.
+    bool ReadFromModel(bool force);
+    // Reads the material of the part from the materials reference; false
+    // (and nothing shown) for a part whose material has no "Location".
+    bool ReadMaterial(const HostPart& part);
+    // Attaches the dimension's tolerance to its entry when the dimension
+    // shows one.
+    void ReadTolerance(PartVariable& entry, const HostDimension& dimension);
+    // The table in a grid: a header row, then name, value and description.
+    void FillGrid(GridControl& grid) const;
+    // "P3.0.Z.HT" gives 130: the letter's hundreds, ten times the main
+    // number, then the sub number.
+    static double McCodeOf(const std::string& text);
+
     std::string materialName;
     std::string materialGroup;
     std::string mcCodeText;
@@ -49,6 +72,9 @@ public:
     // Last-write time of the part's linked source file when last examined.
     std::uint32_t linkedFileTimeLow = 0;
     std::uint32_t linkedFileTimeHigh = 0;
+    // Cleared before each reading of the material.
+    double clearedBeforeRead1 = 0;
+    double clearedBeforeRead2 = 0;
     double mcCode = 0;
     double gostGroup = 0;
     double hardnessHB = 0;
@@ -65,5 +91,8 @@ private:
     // In the order of creation.
     std::vector<std::unique_ptr<PartVariable>> variables;
 };
+
+// ReadFromModel for the plan's reader of the part variables.
+bool ReadPartVariables(DETAIL_PARAMETERS& part, bool force);
 
 }  // namespace zarvento

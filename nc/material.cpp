@@ -48,4 +48,15 @@ const std::string* MATERIAL::FindString(std::string_view name) const {
     return const_cast<MATERIAL*>(this)->FindString(name);
 }
 
+std::string MATERIAL::ExtractMark(std::string_view designation) {
+    std::string_view rest = designation;
+    for (std::string_view prefix : {std::string_view("Сталь"), std::string_view("Сплав")})
+        if (rest.substr(0, prefix.size()) == prefix) {
+            rest.remove_prefix(prefix.size());
+            break;
+        }
+    if (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+    return std::string(rest.substr(0, rest.find(' ')));
+}
+
 }  // namespace zarvento

@@ -14,9 +14,12 @@
 #include "platform/busy_flag.h"
 #include "platform/file_dialogs.h"
 #include "platform/host_application.h"
+#include "platform/host_error.h"
+#include "platform/host_variable.h"
 #include "platform/line_reader.h"
 #include "platform/messages.h"
 #include "platform/panel_script.h"
+#include "platform/part_model.h"
 #include "platform/posted_commands.h"
 #include "platform/text_file.h"
 #include "platform/variant.h"
@@ -30,6 +33,13 @@ namespace {
 constexpr int kMaxPostedRounds = 100;
 
 std::string At(int lineNumber) { return "line " + std::to_string(lineNumber) + ": "; }
+
+// What a host error says, without its code.
+std::string Said(const HostError& e) {
+    const std::string what = e.what();
+    const std::string code = FormatHResult(e.Code()) + ": ";
+    return what.rfind(code, 0) == 0 ? what.substr(code.size()) : what;
+}
 
 std::int32_t Number(const std::string& word, int lineNumber, const char* what) {
     std::int32_t v = 0;
@@ -263,6 +273,72 @@ void CommandScript::Answer(const std::vector<std::string>& words, int lineNumber
     PanelScript::Instance().Queue(what, std::move(answer));
 }
 
+void CommandScript::PartProperty(const std::vector<std::string>& words, int lineNumber) {
+    if (words.size() < 2) throw ScriptError(At(lineNumber) + "part needs at least one field=value");
+    const std::shared_ptr<HostPart> part = TopPart(ActiveHostDocument());
+    PartProperties& p = part->Properties();
+    for (std::size_t k = 1; k < words.size(); ++k) {
+        const std::size_t eq = words[k].find('=');
+        if (eq == std::string::npos || eq == 0)
+            throw ScriptError(At(lineNumber) + "a part field is written name=value, not '" + words[k] + "'");
+        const std::string field = words[k].substr(0, eq), value = words[k].substr(eq + 1);
+        if (field == "name") {
+            part->SetName(value);
+        } else if (field == "designation") {
+            p.designation = value;
+        } else if (field == "material") {
+            p.material = value;
+        } else if (field == "location") {
+            p.hasLocation = true;
+            p.location = value;
+        } else if (field == "density") {
+            p.density = Real(value, lineNumber);
+        } else if (field == "author") {
+            p.author = value;
+        } else if (field == "organization") {
+            p.organization = value;
+        } else if (field == "roughness") {
+            p.unspecifiedRoughness = value;
+        } else if (field == "link") {
+            p.linkedFile = value;
+        } else {
+            throw ScriptError(At(lineNumber) + "unknown part field '" + field + "'");
+        }
+    }
+}
+
+void CommandScript::Dimension(const std::vector<std::string>& words, int lineNumber) {
+    static const std::pair<const char*, DimensionKind> kKinds[] = {{"linear", DimensionKind::Linear},
+                                                                   {"diametral", DimensionKind::Diametral},
+                                                                   {"radial", DimensionKind::Radial},
+                                                                   {"angular", DimensionKind::Angular}};
+    if (words.size() < 3 || words.size() > 5)
+        throw ScriptError(At(lineNumber) + "dimension needs a kind, a nominal value and optionally the deviations");
+    const DimensionKind* kind = nullptr;
+    for (const auto& [name, k] : kKinds)
+        if (words[1] == name) kind = &k;
+    if (!kind)
+        throw ScriptError(At(lineNumber) + "a dimension is linear, diametral, radial or angular, not '" + words[1] +
+                          "'");
+    auto dimension = std::make_shared<HostDimension>(*kind, Real(words[2], lineNumber));
+    std::string upper, lower;
+    for (std::size_t k = 3; k < words.size(); ++k) {
+        const std::size_t eq = words[k].find('=');
+        const std::string field = eq == std::string::npos ? "" : words[k].substr(0, eq);
+        if (field == "upper")
+            upper = words[k].substr(eq + 1);
+        else if (field == "lower")
+            lower = words[k].substr(eq + 1);
+        else
+            throw ScriptError(At(lineNumber) + "a deviation is written upper=<text> or lower=<text>, not '" + words[k] +
+                              "'");
+    }
+    // Deviations written on the dimension show its tolerance.
+    const bool deviations = !upper.empty() || !lower.empty();
+    dimension->SetTolerance(false, deviations, upper, lower);
+    ActiveHostDocument()->AddEntity(dimension);
+}
+
 void CommandScript::RunLine(std::string_view line, int lineNumber) {
     line_ = lineNumber;
     const std::vector<std::string> words = Words(line, lineNumber);
@@ -294,7 +370,33 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
         std::string error;
         std::unique_ptr<Contour> profile = ParseContourScript(read.text, &error, kMaxPlausibleValue);
         if (!profile) throw ScriptError(At(lineNumber) + file.string() + ": " + error);
-        AddPartFaces(*ActiveHostDocument(), *profile);
+        try {
+            SetPartFromProfile(ActiveHostDocument(), *profile);
+        } catch (const HostError& e) {
+            throw ScriptError(At(lineNumber) + file.string() + ": " + Said(e));
+        }
+        return;
+    }
+    if (verb == "step") {
+        if (words.size() != 2) throw ScriptError(At(lineNumber) + "step needs a file");
+        try {
+            ImportStep(ActiveHostDocument(), words[1]);
+        } catch (const HostError& e) {
+            throw ScriptError(At(lineNumber) + Said(e));
+        }
+        return;
+    }
+    if (verb == "part") return PartProperty(words, lineNumber);
+    if (verb == "variable") {
+        if (words.size() != 3 && words.size() != 4)
+            throw ScriptError(At(lineNumber) + "variable needs a name, a value and optionally a comment");
+        ActiveHostDocument()->AddVariable(words[1], Real(words[2], lineNumber), words.size() == 4 ? words[3] : "");
+        return;
+    }
+    if (verb == "dimension") return Dimension(words, lineNumber);
+    if (verb == "roughness") {
+        if (words.size() != 2) throw ScriptError(At(lineNumber) + "roughness needs the sign's text");
+        ActiveHostDocument()->AddEntity(std::make_shared<HostRoughnessSign>(words[1]));
         return;
     }
     for (const NamedCommand& named : Commands()) {

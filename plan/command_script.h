@@ -4,8 +4,17 @@
 // a comment; values with blanks are written in double quotes.
 //
 //   lsc <name> [x y z]           adds an NC coordinate system to the part
-//   profile <file>               adds the part's faces of revolution from a
-//                                profile in the contour units' script form
+//   profile <file>               makes the part's body by turning a profile
+//                                in the contour units' script form
+//   step <file>                  makes the part's body from a STEP file
+//   part <field>=<value> ...     the part's properties (name, designation,
+//                                material, location, density, author,
+//                                organization, roughness, link)
+//   variable <name> <value> [comment]
+//                                a variable of the part model
+//   dimension <kind> <nominal> [upper=<text>] [lower=<text>]
+//                                a dimension on the model
+//   roughness <text>             a roughness sign on the model
 //   answer question yes|no       answers the next question
 //   answer save-file|open-file ok file=<path> | cancel
 //                                answers the next file dialog
@@ -52,7 +61,9 @@ public:
     };
     static const std::vector<NamedCommand>& Commands();
 
-    // Files named in the script are found relative to `baseFolder`.
+    // Profiles named in the script are found relative to `baseFolder`; STEP
+    // files, like the documents named in panel answers, relative to the
+    // folder the program runs in.
     explicit CommandScript(std::filesystem::path baseFolder = {}) : base_(std::move(baseFolder)) {}
 
     // Runs every line in order; stops with ScriptError at a line it cannot
@@ -84,6 +95,8 @@ private:
     void Answer(const std::vector<std::string>& words, int lineNumber);
     void BeginBlock(const std::vector<std::string>& words, int lineNumber);
     void BlockLine(const std::vector<std::string>& words, int lineNumber);
+    void PartProperty(const std::vector<std::string>& words, int lineNumber);
+    void Dimension(const std::vector<std::string>& words, int lineNumber);
 
     std::filesystem::path base_;
     // The block of a panel or dialog being read, between its line and "end".

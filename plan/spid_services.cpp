@@ -87,7 +87,7 @@ bool RecognizeDetailContour(CSPID& spid) {
     spid.pDetailContour.reset();
     HostDocumentPtr document = ActiveHostDocument();
     std::string message;
-    spid.pDetailContour = BuildRotationContours(*document, &message);
+    spid.pDetailContour = BuildRotationContours(document, &message);
     if (!message.empty()) spid.ShowError(message);
     if (spid.pDetailContour && spid.pDetailContour->Empty()) spid.pDetailContour.reset();
     if (!spid.pDetailContour) {

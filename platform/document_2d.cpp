@@ -40,6 +40,12 @@ std::optional<Box2D> ObjectBox(const Object2D& o) {
         case kObj2DCircle:
             return Box2D{o.circle.xc - o.circle.rad, o.circle.yc - o.circle.rad, o.circle.xc + o.circle.rad,
                          o.circle.yc + o.circle.rad};
+        case kObj2DContour: {
+            if (o.pieces.empty()) return std::nullopt;
+            Box2D b = o.pieces.front().Box();
+            for (const Curve2D& c : o.pieces) b.Add(c.Box());
+            return b;
+        }
         default:
             if (o.points.empty()) return std::nullopt;
             Box2D b = PointBox(o.points.front());
@@ -172,6 +178,14 @@ Ref2D Document2D::NewGroup(std::vector<Ref2D> members) {
 
 bool Document2D::IsGroup(Ref2D ref) const { return groups_.count(ref) != 0; }
 
+bool Document2D::AddToGroup(Ref2D group, Ref2D object) {
+    HostFaults::Check("Document2D.AddToGroup");
+    const auto it = groups_.find(group);
+    if (it == groups_.end() || !Find(object)) return false;
+    it->second.push_back(object);
+    return true;
+}
+
 std::vector<const Object2D*> Document2D::Members(Ref2D group) const {
     std::vector<const Object2D*> out;
     const auto it = groups_.find(group);
@@ -288,6 +302,9 @@ void Document2D::AddPlainCopies(const Object2D& o, double /*tolerance*/) {
             AddArc({c.xc, c.yc, c.rad, c.xc - c.rad, c.yc, c.xc + c.rad, c.yc, 1, c.style});
             return;
         }
+        case kObj2DContour:
+            for (const Curve2D& c : o.pieces) AddCurve(c, o.style);
+            return;
         default:
             // The curves this host makes are polylines: their segments are exact
             // at any tolerance. Repeated vertices make no segment.
@@ -328,6 +345,40 @@ Ref2D Document2D::ApproximateCurve(Ref2D curve, double tolerance) {
     std::vector<Ref2D> made;
     for (std::size_t i = first; i < objects_.size(); ++i) made.push_back(objects_[i].ref);
     return NewGroup(std::move(made));
+}
+
+bool Document2D::ReleaseGroup(Ref2D group) {
+    HostFaults::Check("Document2D.ReleaseGroup");
+    return groups_.erase(group) != 0;
+}
+
+int Document2D::SelectInRect(double x1, double y1, double x2, double y2, int mode) {
+    HostFaults::Check("Document2D.SelectInRect");
+    const Box2D rect{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
+    // Objects on the rectangle's sides count as inside.
+    const double slack =
+        1e-9 *
+        (1.0 + std::max({std::fabs(rect.xmin), std::fabs(rect.xmax), std::fabs(rect.ymin), std::fabs(rect.ymax)}));
+    auto inside = [&](const Object2D& o) {
+        const auto b = ObjectBox(o);
+        return b && b->xmin >= rect.xmin - slack && b->xmax <= rect.xmax + slack && b->ymin >= rect.ymin - slack &&
+               b->ymax <= rect.ymax + slack;
+    };
+    std::set<Ref2D> outside;  // objects of a group that reaches out of the rectangle
+    if (mode == 1) {
+        for (const auto& [ref, members] : groups_) {
+            bool whole = true;
+            for (const Object2D* o : Members(ref)) whole = whole && inside(*o);
+            if (!whole) outside.insert(members.begin(), members.end());
+        }
+    }
+    int count = 0;
+    for (const Object2D& o : objects_) {
+        if (!inside(o) || outside.count(o.ref)) continue;
+        for (auto& set : openSets_) set.push_back(o.ref);
+        ++count;
+    }
+    return count;
 }
 
 std::optional<Box2D> Document2D::BoundingBox(Ref2D ref) const {
@@ -385,6 +436,12 @@ const Object2D* Document2D::Find(Ref2D ref) const {
     auto it =
         std::lower_bound(objects_.begin(), objects_.end(), ref, [](const Object2D& o, Ref2D r) { return o.ref < r; });
     return it != objects_.end() && it->ref == ref ? &*it : nullptr;
+}
+
+void Document2D::DeleteAllObjects() {
+    HostFaults::Check("Document2D.DeleteAllObjects");
+    objects_.clear();
+    groups_.clear();
 }
 
 void Document2D::Clear() {

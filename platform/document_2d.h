@@ -29,6 +29,8 @@ inline constexpr int kObj2DArc = 3;
 inline constexpr int kObj2DCurve8 = 8;
 inline constexpr int kObj2DPolyline = 34;
 inline constexpr int kObj2DCurve80 = 80;
+// A closed contour of segments and arcs, as the region boundary makes it.
+inline constexpr int kObj2DContour = 26;
 
 struct LineParam2D {
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
@@ -56,6 +58,7 @@ struct Object2D {
     ArcParam2D arc;
     CircleParam2D circle;
     std::vector<Point2D> points;  // vertices of a polyline (and of the other curve types)
+    std::vector<Curve2D> pieces;  // the pieces of a contour, in order
     int style = 1;                // the object's line style, for every type
 };
 
@@ -104,6 +107,8 @@ public:
     void BeginObjectSet();
     Ref2D EndObjectSet();
     bool IsGroup(Ref2D ref) const;
+    // Adds an object to a group made earlier; false when either is missing.
+    bool AddToGroup(Ref2D group, Ref2D object);
     // The group's objects that still exist, in order; empty for no group.
     std::vector<Ref2D> GroupObjects(Ref2D group) const;
 
@@ -133,12 +138,29 @@ public:
     // One curve (types 8, 34, 80) broken into a new group of segments and arcs.
     Ref2D ApproximateCurve(Ref2D curve, double tolerance);
 
+    // The boundary of the region that holds the point (x, y), bounded by the
+    // group's objects where they cross and touch: a new group of contour
+    // objects (type 26), the outer one first, each running with the region on
+    // its left from its lowest-left point (least x, then least y). 0 when the
+    // point lies on a curve or in no closed region.
+    Ref2D RegionBoundary(Ref2D group, double x, double y);
+    // The object call on a group the host made: its objects become free
+    // objects of the drawing and the group goes. False for no group.
+    bool ReleaseGroup(Ref2D group);
+    // The rectangle selection: adds to every open object set the objects that
+    // lie wholly inside the rectangle. Mode 1 takes an object of a group only
+    // when its whole group lies inside; mode 0 any object. Returns how many.
+    int SelectInRect(double x1, double y1, double x2, double y2, int mode);
+
     // Box of an object, of a group's objects, or (reference 0) of the whole document.
     std::optional<Box2D> BoundingBox(Ref2D ref) const;
 
     // The equidistant of the chain drawn in the request's group, as a new
     // group of segments and arcs in the request's style.
     EquidistantReply Equidistant(const EquidistantRequest& request);
+
+    // Deletes every object and group; references made later stay new.
+    void DeleteAllObjects();
 
     const std::vector<Object2D>& Objects() const { return objects_; }
     const Object2D* Find(Ref2D ref) const;

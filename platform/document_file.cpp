@@ -36,7 +36,7 @@
 #include "platform/host_sketch.h"
 #include "platform/host_variable.h"
 #include "platform/local_coordinate_system.h"
-#include "platform/revolution_face.h"
+#include "platform/part_model.h"
 
 namespace zarvento {
 
@@ -217,18 +217,6 @@ private:
 
 // ---- writing ----
 
-// A face of revolution: kind, arc flag and sense, then the axis (origin,
-// direction) and the meridian's ten numbers.
-void WriteRevolutionFace(const HostRevolutionFace& face, std::string& data) {
-    const Meridian& m = face.GetMeridian();
-    PutU32(data, static_cast<std::uint32_t>(face.Kind()));
-    PutU32(data, m.isArc ? 1u : 0u);
-    PutU32(data, static_cast<std::uint32_t>(m.dirVector));
-    for (double d : face.AxisOrigin()) PutDouble(data, d);
-    for (double d : face.AxisDirection()) PutDouble(data, d);
-    for (double d : {m.z1, m.x1, m.z2, m.x2, m.zc, m.xc, m.radius}) PutDouble(data, d);
-}
-
 class Writer {
 public:
     Writer(const HostDocument& doc, sqlite3* db) : doc_(doc), db_(db) {}
@@ -340,14 +328,13 @@ private:
         for (const auto& e : doc_.Entities()) {
             HostFaults::Check("DocumentFile.WriteEntity");
             std::string cls = "object", text, data;
-            if (auto lcs = std::dynamic_pointer_cast<LocalCoordinateSystem>(e)) {
+            if (EncodePartModelEntity(*e, cls, text, data)) {
+                // the part model's own entities
+            } else if (auto lcs = std::dynamic_pointer_cast<LocalCoordinateSystem>(e)) {
                 cls = "lcs";
                 for (double d : lcs->Origin()) PutDouble(data, d);
                 for (const auto& axis : lcs->Axes())
                     for (double d : axis) PutDouble(data, d);
-            } else if (auto face = std::dynamic_pointer_cast<HostRevolutionFace>(e)) {
-                cls = "revolution_face";
-                WriteRevolutionFace(*face, data);
             } else if (auto sketch = std::dynamic_pointer_cast<HostSketch>(e)) {
                 cls = "sketch";
                 text = sketch->Source();
@@ -423,21 +410,6 @@ struct Damaged {
     std::string what;
 };
 
-std::shared_ptr<HostRevolutionFace> ReadRevolutionFace(ByteReader& data) {
-    std::uint64_t kind = 0, arc = 0, dir = 0;
-    if (!data.Get(kind, 4) || !data.Get(arc, 4) || !data.Get(dir, 4)) throw Damaged{"a face is cut short"};
-    if (kind > static_cast<std::uint64_t>(SurfaceKind::Sphere)) throw Damaged{"a face has an unknown surface kind"};
-    std::array<double, 13> v{};
-    for (double& d : v)
-        if (!data.GetDouble(d)) throw Damaged{"a face is cut short"};
-    Meridian m;
-    m.isArc = arc != 0;
-    m.dirVector = static_cast<std::int32_t>(static_cast<std::uint32_t>(dir));
-    m.z1 = v[6], m.x1 = v[7], m.z2 = v[8], m.x2 = v[9], m.zc = v[10], m.xc = v[11], m.radius = v[12];
-    return std::make_shared<HostRevolutionFace>(static_cast<SurfaceKind>(kind), std::array<double, 3>{v[0], v[1], v[2]},
-                                                std::array<double, 3>{v[3], v[4], v[5]}, m);
-}
-
 class Reader {
 public:
     Reader(sqlite3* db, HostDocument& doc) : db_(db), doc_(doc) {}
@@ -457,7 +429,10 @@ public:
             if (type < std::numeric_limits<int>::min() || type > std::numeric_limits<int>::max())
                 throw Damaged{"an entity has no valid type"};
             HostObjectPtr obj;
-            if (cls == "lcs") {
+            std::string error;
+            if (DecodePartModelEntity(cls, name, text, Blob(s, 5), obj, error)) {
+                if (!obj) throw Damaged{error};
+            } else if (cls == "lcs") {
                 std::array<std::array<double, 3>, 4> v{};
                 for (auto& p : v)
                     for (double& d : p)
@@ -465,8 +440,9 @@ public:
                 obj = std::make_shared<LocalCoordinateSystem>(v[0], v[1], v[2], v[3]);
                 obj->SetName(name);
             } else if (cls == "revolution_face") {
-                obj = ReadRevolutionFace(data);
-                obj->SetName(name);
+                throw Damaged{
+                    "it was made by an older version whose faces of revolution are no longer read; make "
+                    "the part again from its profile or its STEP file"};
             } else if (cls == "sketch") {
                 auto sketch = std::make_shared<HostSketch>(name);
                 sketch->SetSource(text);
@@ -547,6 +523,11 @@ public:
             it->second->LoadEntry({Text(s, 1), Value(s)});
         }
         Finished(rc);
+    }
+
+    static std::string Blob(Statement& s, int col) {
+        const auto* p = static_cast<const char*>(sqlite3_column_blob(*s, col));
+        return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(*s, col))) : std::string();
     }
 
     static std::string Text(Statement& s, int col) {
@@ -852,6 +833,7 @@ HostDocumentPtr DocumentFile::Read(const std::string& path) {
         auto doc = std::make_shared<HostDocument>(docType);
         Reader reader(*db, *doc);
         reader.ReadEntities();
+        if (std::string error; !LinkPartModelEntities(doc, error)) throw Damaged{error};
         reader.ReadRecords();
         std::int64_t nextId = 0;
         {

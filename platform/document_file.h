@@ -15,7 +15,9 @@ public:
     static constexpr int kApplicationId = 0x5A525644;
     static constexpr const char* kFormatName = "Zarvento document";
     // Version 1: document, entities, storages, records, entries.
-    static constexpr int kFormatVersion = 1;
+    // Version 2: the part model's entities (parts with their bodies, faces,
+    // edges, outlines, dimensions, roughness signs).
+    static constexpr int kFormatVersion = 2;
 
     // Writes the whole document in one transaction into a file of its own
     // beside the target and renames it over the target once it is complete,

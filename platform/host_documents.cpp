@@ -9,6 +9,7 @@
 #include "platform/host_application.h"
 #include "platform/host_error.h"
 #include "platform/host_faults.h"
+#include "platform/part_model.h"
 
 namespace zarvento {
 
@@ -36,12 +37,18 @@ HostDocumentPtr HostDocuments::Open(const std::string& path, bool visible) {
     HostFaults::Check("HostDocuments.Open");
     HostDocumentPtr doc = FindByPath(path);
     if (!doc) {
-        // Taken before the reading: a file replaced meanwhile is taken for
-        // changed at the next save, never the other way round.
-        const FileIdentity identity = FileIdentity::Of(path);
-        doc = DocumentFile::Read(path);
-        doc->SetFilePath(NormalizeDocumentPath(path));
-        doc->SetFileIdentity(identity);
+        // A STEP file is read into a new document that has no file of its own
+        // until it is saved, so saving never writes over the STEP file.
+        if (IsStepFile(path)) {
+            doc = OpenStepDocument(path);
+        } else {
+            // Taken before the reading: a file replaced meanwhile is taken for
+            // changed at the next save, never the other way round.
+            const FileIdentity identity = FileIdentity::Of(path);
+            doc = DocumentFile::Read(path);
+            doc->SetFilePath(NormalizeDocumentPath(path));
+            doc->SetFileIdentity(identity);
+        }
         doc->SetVisible(visible);
         docs_.push_back(doc);
     }

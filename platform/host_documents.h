@@ -25,9 +25,10 @@ public:
 
     // A new empty document; a visible one becomes the active document.
     HostDocumentPtr Add(DocumentType type, bool visible = true);
-    // Opens a document file, or gives the open document of that path. A
-    // visible document becomes active. A missing, foreign or damaged file
-    // raises HostError and changes nothing.
+    // Opens a document file, or gives the open document of that path; a STEP
+    // file becomes a new part or assembly document. A visible document
+    // becomes active. A missing, foreign or damaged file raises HostError and
+    // changes nothing.
     HostDocumentPtr Open(const std::string& path, bool visible = true);
     // The open document of that file, or null.
     HostDocumentPtr FindByPath(const std::string& path) const;

@@ -43,6 +43,12 @@ void HostFaults::Check(std::string_view call) {
     throw HostError(code, "host call " + std::string(call) + " failed");
 }
 
+int HostFaults::TotalCalls() {
+    int total = 0;
+    for (const auto& [name, count] : calls) total += count;
+    return total;
+}
+
 int HostFaults::Calls(std::string_view call) {
     auto c = calls.find(call);
     return c == calls.end() ? 0 : c->second;

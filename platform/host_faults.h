@@ -23,6 +23,8 @@ public:
     static int Calls(std::string_view call);
     // Every call Check saw since the last Clear, by name.
     static std::vector<std::string> CalledNames();
+    // How many host calls of any kind Check saw since the last Clear.
+    static int TotalCalls();
 };
 
 }  // namespace zarvento

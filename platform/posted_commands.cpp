@@ -8,7 +8,14 @@
 
 namespace zarvento {
 
-ZARVENTO_STATE_RESET { PostedCommands::Instance().Reset(); }
+namespace {
+int postCommandCalls = 0;
+}  // namespace
+
+ZARVENTO_STATE_RESET {
+    PostedCommands::Instance().Reset();
+    postCommandCalls = 0;
+}
 
 PostedCommands& PostedCommands::Instance() {
     static PostedCommands commands;
@@ -25,5 +32,16 @@ void PostHostCommand(int command) {
     HostFaults::Check("PostHostCommand");
     PostedCommands::Instance().Post(command);
 }
+
+}  // namespace zarvento
+
+namespace zarvento {
+
+void HostPostCommandCall() {
+    HostFaults::Check("HostPostCommandCall");
+    ++postCommandCalls;
+}
+
+int HostPostCommandCallCount() { return postCommandCalls; }
 
 }  // namespace zarvento

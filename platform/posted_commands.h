@@ -23,4 +23,9 @@ private:
 // Asks the host to run a command of this library.
 void PostHostCommand(int command);
 
+// The host's post-command call that ends a library command (no arguments, no
+// result used). The headless host counts the calls.
+void HostPostCommandCall();
+int HostPostCommandCallCount();
+
 }  // namespace zarvento

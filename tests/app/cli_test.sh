@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# The command-line program: its help, the bundled example made and planned by
-# its scripts, the exit codes for a missing or damaged document and a script
-# line that cannot be read, and hostile use: names that would end their
-# comment, outputs that are inputs, protected and newer documents, commands
-# that do nothing, and two runs on one document.
+# The command-line program: its help, the bundled example made from its STEP
+# file and planned by its scripts, the exit codes for a missing or damaged
+# document, a STEP file that cannot be read and a script line that cannot be
+# read, and hostile use: names that would end their comment, outputs that are
+# inputs, protected and newer documents, commands that do nothing, and two
+# runs on one document.
 set -u
 zarvento="$1"
 examples="$2"
+profile_to_step="$3"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
@@ -32,6 +34,15 @@ grep -q "the file does not exist" "$work/err" || fail "no message for a missing 
 printf 'not a document' > "$work/damaged.rdp"
 "$zarvento" run "$work/damaged.rdp" "$work/empty.zsc" 2> "$work/err"
 [ $? -eq 3 ] || fail "a damaged document does not exit 3"
+# A STEP file that cannot be read names the file and leaves the document as it was.
+printf 'ISO-10303-21;\nHEADER;\n' > "$work/broken.step"
+printf 'step %s\n' "$work/broken.step" > "$work/broken.zsc"
+cp "$work/shaft.rdp" "$work/before.rdp"
+"$zarvento" run "$work/shaft.rdp" "$work/broken.zsc" 2> "$work/err"
+[ $? -eq 2 ] || fail "a damaged STEP file does not exit 2"
+grep -q "line 1: cannot import \"$work/broken.step\": the STEP file is damaged" "$work/err" \
+  || fail "the damaged STEP file is not named: $(cat "$work/err")"
+cmp -s "$work/shaft.rdp" "$work/before.rdp" || fail "a refused STEP file changed the document"
 printf 'frobnicate\n' > "$work/bad.zsc"
 "$zarvento" run --no-save "$work/shaft.rdp" "$work/bad.zsc" 2> "$work/err"
 [ $? -eq 2 ] || fail "a bad script line does not exit 2"
@@ -53,6 +64,9 @@ grep -q "panel lsc: cancel (default)" "$work/out" || fail "the panel is not canc
 # The main job on the bundled NC example, with the installed description and
 # then with the Python one.
 mkdir -p "$work/ex/example"
+"$profile_to_step" "$examples/shaft/stepped-shaft.profile" "$work/ex/example/stepped-shaft.step" \
+  || fail "profile-to-step exits $?"
+head -1 "$work/ex/example/stepped-shaft.step" | grep -q "^ISO-10303-21;" || fail "no STEP file was written"
 (
   cd "$work/ex" || exit 1
   "$zarvento" tool-model "$examples/tools/roughing_tool.txt" example/roughing_tool.rdp || exit 1

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "dense_profiles.h"
@@ -21,8 +22,12 @@
 #include "model/revolution_part.h"
 #include "model/rotation_contours.h"
 #include "platform/host_application.h"
+#include "platform/host_faults.h"
 #include "platform/messages.h"
+#include "platform/part_model.h"
+#include "platform/posted_commands.h"
 #include "platform/selection_manager.h"
+#include "test_parts.h"
 #include "test_support.h"
 
 namespace zarvento {
@@ -57,8 +62,8 @@ protected:
             part->AddLocalCoordinateSystem("ЛСК", {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}));
         auto profile = ParseContourScript(kShaft);
         ASSERT_TRUE(profile);
-        AddPartFaces(*part, *profile);
-        partContour = BuildRotationContours(*part);
+        SetPartFromProfile(part, *profile);
+        partContour = BuildRotationContours(part);
         ASSERT_TRUE(partContour);
         ASSERT_EQ(partContour->Count(), 6);
     }
@@ -254,9 +259,9 @@ TEST_F(ContourBuilderTest, WhichFacesEachBuilderTakes) {
 
 TEST_F(ContourBuilderTest, ThreadingTakesLinesOnlyAndBuildsNothingWhenSuppressed) {
     auto arcPart = ConnectHostApplication().Documents().Add(DocumentType::Part);
-    AddPartFaces(*arcPart, *ParseContourScript("LineSeg( 0,0, 0,-10, 1 );\nLineSeg( 0,-10, 30,-10, 1 );\n"
-                                               "ArcByPoint( 30,0, 10, 30,-10, 40,0, 1, 1 );\n"));
-    auto pin = BuildRotationContours(*arcPart);
+    SetPartFromProfile(arcPart, *ParseContourScript("LineSeg( 0,0, 0,-10, 1 );\nLineSeg( 0,-10, 30,-10, 1 );\n"
+                                                    "ArcByPoint( 30,0, 10, 30,-10, 40,0, 1, 1 );\n"));
+    auto pin = BuildRotationContours(arcPart);
     ASSERT_TRUE(pin);
     CContourBuilderThreading thread;
     thread.partContour = pin.get();
@@ -316,7 +321,7 @@ TEST_F(ContourBuilderTest, StockFromAModelFileIsReadOnceAndKept) {
     test::TempDir dir;
     HostApplication& app = ConnectHostApplication();
     auto stockPart = app.Documents().Add(DocumentType::Part);
-    AddPartFaces(*stockPart, *Bar(60, 40, 45));
+    SetPartFromProfile(stockPart, *Bar(60, 40, 45));
     const std::string path = (dir.Path() / "stock.rdp").string();
     stockPart->SaveAs(path);
     app.Documents().Close(stockPart);
@@ -348,6 +353,90 @@ TEST_F(ContourBuilderTest, StockFromAModelFileIsReadOnceAndKept) {
     EXPECT_EQ(MessageLog::Instance().Texts(MessageRole::MessageBox),
               std::vector<std::string>{"Файл заготовки открыт в текущем окне"});
     EXPECT_EQ(app.Documents().Count(), open);
+}
+
+namespace {
+std::vector<std::string> sectionReports;
+void RecordSectionReport(const std::string& text) { sectionReports.push_back(text); }
+}  // namespace
+
+TEST_F(ContourBuilderTest, StockFromAStepFileAndTheFilesItRefuses) {
+    test::TempDir dir;
+    HostApplication& app = ConnectHostApplication();
+    const std::string bar = (dir / "bar.step").string(), cross = (dir / "cross.step").string(),
+                      pair = (dir / "pair.step").string(), junk = (dir / "junk.step").string();
+    PartShape::Revolve({MeridianPiece::Segment(-15, 0, -15, 20), MeridianPiece::Segment(-15, 20, 45, 20),
+                        MeridianPiece::Segment(45, 20, 45, 0)})
+        .WriteStep(bar, "Пруток");
+    test::CrossBar().WriteStep(cross, "Поперечина");
+    PartShape::WriteStepAssembly(pair, "Узел", {{"Вал", test::SteppedShaft(), {0, 0, 0}}});
+    std::ofstream(junk) << "ISO-10303-21;\nnot really\n";
+    sectionReports.clear();
+    const SectionErrorReport previous = RegisterSectionErrorReport(&RecordSectionReport);
+    const std::size_t open = app.Documents().Count();
+    // The user's part has unsaved changes, which the stock's section must not
+    // touch (it runs in the stock's own document).
+    TopPart(part)->MarkChanged();
+    auto build = [&](const std::string& file) {
+        CContourBuilderZagotovka stock;
+        stock.buildMethod = CContourBuilderZagotovka::kFromFile;
+        stock.SetFileName(file);
+        return stock.Build();
+    };
+
+    CContourBuilderZagotovka stock;
+    stock.buildMethod = CContourBuilderZagotovka::kFromFile;
+    stock.SetFileName(bar);
+    const int posts = HostPostCommandCallCount();
+    auto first = stock.Build();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->Count(), 4);
+    EXPECT_TRUE(first->IsClosed());
+    double zmin, xmin, zmax, xmax;
+    first->GetBoundBox(zmin, xmin, zmax, xmax);
+    EXPECT_NEAR(zmin, -15, 1e-6);
+    EXPECT_NEAR(zmax, 45, 1e-6);
+    EXPECT_NEAR(xmin, -20, 1e-6);
+    EXPECT_EQ(HostPostCommandCallCount(), posts + 1);
+    EXPECT_EQ(app.Documents().Count(), open);
+    EXPECT_EQ(app.ActiveDocumentOrNull(), part);
+    EXPECT_TRUE(TopPart(part)->StateFlag());
+    EXPECT_TRUE(TopPart(part)->RebuildSwitch());
+    for (const auto& e : part->Entities()) EXPECT_NE(e->Name(), kSectionObjectName);
+    // The second build reuses the kept contour without opening the file.
+    const int opens = HostFaults::Calls("HostDocuments.Open");
+    ASSERT_TRUE(stock.Build());
+    EXPECT_EQ(HostFaults::Calls("HostDocuments.Open"), opens);
+    EXPECT_TRUE(MessageLog::Instance().Entries().empty());
+
+    const struct {
+        std::string file;
+        const char* message;
+    } refused[] = {
+        {junk, "Не удалось открыть файл заготовки"},
+        {pair, "Файл заготовки не является деталью VOVUVE"},
+        {cross, "Не удалось распознать контур заготовки"},
+    };
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.file);
+        MessageLog::Instance().Clear();
+        EXPECT_EQ(build(r.file), nullptr);
+        EXPECT_EQ(MessageLog::Instance().Texts(MessageRole::MessageBox), std::vector<std::string>{r.message});
+        EXPECT_EQ(app.Documents().Count(), open);
+        EXPECT_EQ(app.ActiveDocumentOrNull(), part);
+    }
+    // The stock without faces of rotation was reported by the plan data too.
+    EXPECT_EQ(sectionReports, std::vector<std::string>{kNoStockRotationFacesMessage});
+
+    // The file of the current window is refused before anything is opened.
+    MessageLog::Instance().Clear();
+    part->SaveAs((dir / "part.rdp").string());
+    HostFaults::Clear();
+    EXPECT_EQ(build(part->FilePath()), nullptr);
+    EXPECT_EQ(MessageLog::Instance().Texts(MessageRole::MessageBox),
+              std::vector<std::string>{"Файл заготовки открыт в текущем окне"});
+    EXPECT_EQ(HostFaults::Calls("HostDocuments.Open") + HostFaults::Calls("HostDocuments.FindByPath"), 0);
+    RegisterSectionErrorReport(previous);
 }
 
 TEST_F(ContourBuilderTest, BuildersAreDestroyedThroughTheBase) {
@@ -421,10 +510,10 @@ TEST_F(ContourBuilderTest, DrillTakesTheTipAngleFromAChosenCone) {
     // A blind hole of diameter 5 drilled 10 deep into the face at z = 40 with
     // a tip of 90 degrees.
     auto drilled = ConnectHostApplication().Documents().Add(DocumentType::Part);
-    AddPartFaces(*drilled, *ParseContourScript("LineSeg( 0,0, 0,-15, 1 );\nLineSeg( 0,-15, 40,-15, 1 );\n"
-                                               "LineSeg( 40,-15, 40,-2.5, 1 );\nLineSeg( 40,-2.5, 30,-2.5, 1 );\n"
-                                               "LineSeg( 30,-2.5, 27.5,0, 1 );"));
-    auto section = BuildRotationContours(*drilled);
+    SetPartFromProfile(drilled, *ParseContourScript("LineSeg( 0,0, 0,-15, 1 );\nLineSeg( 0,-15, 40,-15, 1 );\n"
+                                                    "LineSeg( 40,-15, 40,-2.5, 1 );\nLineSeg( 40,-2.5, 30,-2.5, 1 );\n"
+                                                    "LineSeg( 30,-2.5, 27.5,0, 1 );"));
+    auto section = BuildRotationContours(drilled);
     ASSERT_TRUE(section);
     const CUnit* tip = section->GetUnit(1);  // after the axis
     ASSERT_EQ(tip->SurfaceName, "Конус");

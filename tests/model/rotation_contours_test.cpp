@@ -1,176 +1,380 @@
-// The part's section from its faces of revolution, and the faces' storage.
+// The part's section from its faces of rotation, on bodies made with the
+// host's modelling: the profile, its ties to faces, curves and edges, the
+// messages, and the model left as it was.
 #include <cmath>
 
+#include "geometry/complex_unit.h"
 #include "geometry/contour_script.h"
 #include "geometry/lsc_transform.h"
+#include "geometry/primitives.h"
 #include "model/contour_builder_zagotovka.h"
 #include "model/revolution_part.h"
 #include "model/rotation_contours.h"
 #include "platform/host_application.h"
+#include "platform/host_faults.h"
 #include "platform/messages.h"
-#include "platform/revolution_face.h"
+#include "platform/part_model.h"
+#include "test_parts.h"
 #include "test_support.h"
 
 namespace zarvento {
 namespace {
 
+std::vector<std::string> reported;
+void Report(const std::string& text) { reported.push_back(text); }
+
 class RotationContoursTest : public test::CleanStateTest {
 protected:
     void SetUp() override {
         CleanStateTest::SetUp();
-        part = ConnectHostApplication().Documents().Add(DocumentType::Part);
+        reported.clear();
+        previousReport = RegisterSectionErrorReport(&Report);
+        app = &ConnectHostApplication();
     }
-    void SetLSC(std::array<double, 3> origin, std::array<double, 3> z, std::array<double, 3> x = {1, 0, 0}) {
-        const std::array<double, 3> y{z[1] * x[2] - z[2] * x[1], z[2] * x[0] - z[0] * x[2], z[0] * x[1] - z[1] * x[0]};
-        LscTransform::Global().ReadFromHost(part->AddLocalCoordinateSystem("ЛСК", origin, x, y, z));
+    void TearDown() override {
+        RegisterSectionErrorReport(previousReport);
+        CleanStateTest::TearDown();
     }
-    void Add(const std::string& script, std::array<double, 3> direction = {0, 0, 1}) {
-        auto profile = ParseContourScript(script);
-        ASSERT_TRUE(profile);
-        AddPartFaces(*part, *profile, {0, 0, 0}, direction);
+
+    // The NC coordinate system of the document: its Z and X axes at `origin`.
+    static void SetLSC(const HostDocumentPtr& doc, Point3 origin = {0, 0, 0}, Point3 z = {0, 0, 1},
+                       Point3 x = {1, 0, 0}) {
+        const Point3 y{z[1] * x[2] - z[2] * x[1], z[2] * x[0] - z[0] * x[2], z[0] * x[1] - z[1] * x[0]};
+        LscTransform::Global().ReadFromHost(doc->AddLocalCoordinateSystem("ЛСК", origin, x, y, z));
     }
-    HostDocumentPtr part;
+    // A part document of the body with the global axes as its system.
+    HostDocumentPtr Part(const PartShape& body) {
+        HostDocumentPtr doc = test::PartDocument(body);
+        SetLSC(doc);
+        return doc;
+    }
+
+    SectionErrorReport previousReport = nullptr;
+    HostApplication* app = nullptr;
 };
 
-void ExpectPoint(const Point3D& p, double z, double x) {
-    EXPECT_NEAR(p.z, z, 1e-9);
-    EXPECT_NEAR(p.x, x, 1e-9);
+// A point (z, x) of the contour in model coordinates.
+Point3 ModelPoint(double z, double x) {
+    double px = -x, py = 0, pz = z;
+    LscTransform::Global().LocalToGlobal(px, py, pz);
+    return {px, py, pz};
 }
 
-// A rounded pin: a plane end, a cylinder and a spherical end cap.
-constexpr const char* kPin =
-    "LineSeg( 0,0, 0,-10, 1 );\n"
-    "LineSeg( 0,-10, 30,-10, 1 );\n"
-    "ArcByPoint( 30,0, 10, 30,-10, 40,0, 1, 1 );\n";
+double Distance(const Point3& a, const Point3& b) {
+    return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) + (a[2] - b[2]) * (a[2] - b[2]));
+}
 
-TEST_F(RotationContoursTest, WithoutCoordinateSystemNothingAndNoMessage) {
-    Add(kPin);
+bool OnFace(const HostFace& face, double z, double x) {
+    const Point3 p = ModelPoint(z, x);
+    double u = 0, v = 0;
+    return face.Project(p, u, v) && Distance(face.PointAt(u, v), p) < 1e-6;
+}
+
+bool OnCurve(const HostCurve& curve, double z, double x) {
+    const Point3 p = ModelPoint(z, x);
+    return Distance(curve.PointAt(curve.Project(p)), p) < 1e-6;
+}
+
+// Whether the face turns about the LSC Z axis, asked independently of the
+// section: its axis (a plane's normal) along Z, its axis or centre on it.
+bool TurnsAboutZ(const HostFace& face) {
+    const LscTransform& lsc = LscTransform::Global();
+    auto local = [&](Point3 p) {
+        lsc.GlobalToLocal(p[0], p[1], p[2]);
+        return p;
+    };
+    Point3 p, q;
+    if (face.Kind() == SurfaceKind::Nurbs) return true;
+    if (face.Kind() == SurfaceKind::Sphere) {
+        face.Centre(p);
+        p = local(p);
+        return std::hypot(p[0], p[1]) < 1e-6;
+    }
+    if (!face.Placement(p, q)) return false;
+    p = local(p), q = local(q);
+    const bool along = std::hypot(q[0] - p[0], q[1] - p[1]) < 1e-6;
+    return along && (face.Kind() == SurfaceKind::Plane || std::hypot(p[0], p[1]) < 1e-6);
+}
+
+struct Expected {
+    char kind;
+    double z1, x1, z2, x2;
+    const char* surface;
+};
+
+// The stepped shaft's section: along the axis from the spherical end, down
+// the bore's bottom, the bore, the face, the chamfer, the collar, the fillet,
+// the step, the cylinders with the groove, back over the sphere.
+const Expected kShaftSection[] = {
+    {'L', 0, 0, 45, 0, "Цилиндр"},       {'L', 45, 0, 45, -5, "Плоскость"},    {'L', 45, -5, 62, -5, "Цилиндр"},
+    {'L', 62, -5, 62, -16, "Плоскость"}, {'L', 62, -16, 60, -18, "Конус"},     {'L', 60, -18, 42, -18, "Цилиндр"},
+    {'A', 42, -18, 40, -16, "Тор"},      {'L', 40, -16, 40, -10, "Плоскость"}, {'L', 40, -10, 34, -10, "Цилиндр"},
+    {'L', 34, -10, 34, -8, "Плоскость"}, {'L', 34, -8, 30, -8, "Цилиндр"},     {'L', 30, -8, 30, -10, "Плоскость"},
+    {'L', 30, -10, 10, -10, "Цилиндр"},  {'A', 10, -10, 0, 0, "Сфера"},
+};
+
+void ExpectShaftSection(const Contour& contour) {
+    ASSERT_EQ(contour.Count(), static_cast<int>(std::size(kShaftSection)));
+    for (int i = 0; i < contour.Count(); ++i) {
+        SCOPED_TRACE(i);
+        const CUnit& u = *contour.GetUnit(i);
+        const Expected& e = kShaftSection[i];
+        EXPECT_EQ(u.Kind, e.kind);
+        EXPECT_NEAR(u.StartPoint.z, e.z1, 1e-6);
+        EXPECT_NEAR(u.StartPoint.x, e.x1, 1e-6);
+        EXPECT_NEAR(u.EndPoint.z, e.z2, 1e-6);
+        EXPECT_NEAR(u.EndPoint.x, e.x2, 1e-6);
+        EXPECT_EQ(u.SurfaceName, e.surface);
+    }
+}
+
+TEST_F(RotationContoursTest, SteppedShaftSectionRunsClockwiseWithEveryUnitTiedToItsFaceAndCurve) {
+    HostDocumentPtr part = Part(test::SteppedShaft());
+    auto contour = BuildRotationContours(part);
+    ASSERT_TRUE(contour);
+    ExpectShaftSection(*contour);
+    EXPECT_TRUE(contour->IsClosed());
+    EXPECT_EQ(contour->Colour, kDefaultContourColour);
+    // The closing line along the axis lies on no face and came from no curve.
+    EXPECT_EQ(contour->GetUnit(0)->HostObjectCount(), 0);
+    EXPECT_EQ(contour->GetUnit(0)->SourceObject, nullptr);
+    for (int i = 1; i < contour->Count(); ++i) {
+        SCOPED_TRACE(i);
+        const CUnit& u = *contour->GetUnit(i);
+        auto face = std::dynamic_pointer_cast<HostFace>(u.GetSourceObject(0));
+        ASSERT_TRUE(face);
+        EXPECT_TRUE(TurnsAboutZ(*face));
+        IntersectPoint m;
+        u.GetMiddlePoint(m);
+        for (auto [z, x] : {std::pair{u.StartPoint.z, u.StartPoint.x}, {m.z, m.x}, {u.EndPoint.z, u.EndPoint.x}})
+            EXPECT_TRUE(OnFace(*face, z, x)) << z << " " << x;
+        auto curve = std::dynamic_pointer_cast<HostCurve>(u.SourceObject);
+        ASSERT_TRUE(curve);
+        EXPECT_TRUE(OnCurve(*curve, u.StartPoint.z, u.StartPoint.x));
+        EXPECT_TRUE(OnCurve(*curve, u.EndPoint.z, u.EndPoint.x));
+    }
+    EXPECT_TRUE(reported.empty());
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(RotationContoursTest, SystemsAlongMinusZOrOffTheOriginGiveTheSameProfile) {
+    // The shaft turned about the model's -Z axis, with the LSC along it.
+    RevolutionAxis minusZ;
+    minusZ.direction = {0, 0, -1};
+    HostDocumentPtr reversed = test::PartDocument(test::SteppedShaft(minusZ));
+    SetLSC(reversed, {0, 0, 0}, {0, 0, -1});
+    auto a = BuildRotationContours(reversed);
+    ASSERT_TRUE(a);
+    ExpectShaftSection(*a);
+    // Turned about an axis through (10, 20, 30), with the LSC there.
+    RevolutionAxis moved;
+    moved.origin = {10, 20, 30};
+    HostDocumentPtr offset = test::PartDocument(test::SteppedShaft(moved));
+    SetLSC(offset, {10, 20, 30});
+    auto b = BuildRotationContours(offset);
+    ASSERT_TRUE(b);
+    ExpectShaftSection(*b);
+    EXPECT_TRUE(reported.empty());
+}
+
+TEST_F(RotationContoursTest, RunOfASplineCurveBecomesOneComplexUnitNamedNurbs) {
+    HostDocumentPtr part = Part(test::TurnedSpline());
+    auto contour = BuildRotationContours(part);
+    ASSERT_TRUE(contour);
+    ASSERT_EQ(contour->Count(), 4);  // the axis, the end face, the spline, the other end face
+    const CUnit& spline = *contour->GetUnit(2);
+    ASSERT_EQ(spline.Kind, kUnitComplex);
+    EXPECT_EQ(spline.SurfaceName, "NURBS");
+    EXPECT_GT(static_cast<const CComplexUnit&>(spline).SubUnitCount(), 10);
+    auto face = std::dynamic_pointer_cast<HostFace>(spline.GetSourceObject(0));
+    ASSERT_TRUE(face);
+    EXPECT_TRUE(face->IsKind(SurfaceKind::Nurbs));
+    ASSERT_TRUE(std::dynamic_pointer_cast<HostCurve>(spline.SourceObject));
+    EXPECT_NEAR(spline.StartPoint.z, 40, 1e-6);
+    EXPECT_NEAR(spline.StartPoint.x, -10, 1e-6);
+    EXPECT_NEAR(spline.EndPoint.z, 0, 1e-6);
+    EXPECT_NEAR(spline.EndPoint.x, -10, 1e-6);
+    EXPECT_TRUE(contour->IsClosed());
+}
+
+// Units lying on faces that do not turn about Z are tied to an edge in the
+// plane or to nothing; every other unit of these parts to its face.
+void ExpectFeatureUnitsOnEdgesOrNothing(const Contour& contour, int& features) {
+    features = 0;
+    for (int i = 0; i < contour.Count(); ++i) {
+        const CUnit& u = *contour.GetUnit(i);
+        const HostObjectPtr object = u.GetSourceObject(0);
+        if (auto face = std::dynamic_pointer_cast<HostFace>(object)) {
+            EXPECT_TRUE(TurnsAboutZ(*face)) << i;
+            continue;
+        }
+        ++features;
+        if (auto edge = std::dynamic_pointer_cast<HostEdge>(object)) {
+            Point3 a, b;
+            edge->Vertices(a, b);
+            EXPECT_NEAR(a[1], 0, 1e-6);
+            EXPECT_NEAR(b[1], 0, 1e-6);
+        } else {
+            EXPECT_EQ(object, nullptr) << i;
+        }
+    }
+}
+
+TEST_F(RotationContoursTest, MilledFlatAndCrossHoleAreTiedToEdgesInThePlaneOrToNothing) {
+    int features = 0;
+    auto flat = BuildRotationContours(Part(test::ShaftWithFlat()));
+    ASSERT_TRUE(flat);
+    ExpectFeatureUnitsOnEdgesOrNothing(*flat, features);
+    EXPECT_EQ(features, 2);  // the flat and the closing line
+    // The flat at x = 16 from z = 44 to z = 56 replaces part of the collar.
+    bool flatFound = false;
+    for (int i = 0; i < flat->Count(); ++i) {
+        const CUnit& u = *flat->GetUnit(i);
+        if (std::fabs(u.StartPoint.x + 16) < 1e-6 && std::fabs(u.EndPoint.x + 16) < 1e-6) {
+            flatFound = true;
+            EXPECT_NEAR(std::fabs(u.EndPoint.z - u.StartPoint.z), 12, 1e-6);
+        }
+    }
+    EXPECT_TRUE(flatFound);
+    auto holed = BuildRotationContours(Part(test::ShaftWithCrossHole()));
+    ASSERT_TRUE(holed);
+    ExpectFeatureUnitsOnEdgesOrNothing(*holed, features);
+    // The hole's two walls reach down to the axis, and the axis between them.
+    EXPECT_GE(features, 3);
+}
+
+TEST_F(RotationContoursTest, CylinderParallelToZOffTheAxisIsNoFaceOfRotation) {
+    auto contour = BuildRotationContours(Part(test::OffAxisCylinder()));
+    // Its end faces square to Z count, its side does not.
+    ASSERT_TRUE(contour);
+    int sides = 0;
+    for (int i = 0; i < contour->Count(); ++i) {
+        const CUnit& u = *contour->GetUnit(i);
+        auto face = std::dynamic_pointer_cast<HostFace>(u.GetSourceObject(0));
+        if (face) {
+            EXPECT_TRUE(face->IsKind(SurfaceKind::Plane)) << i;
+        }
+        if (std::fabs(u.StartPoint.x - u.EndPoint.x) < 1e-6 && !face) ++sides;
+    }
+    EXPECT_EQ(sides, 2);
+}
+
+TEST_F(RotationContoursTest, WithoutFacesOfRotationTheMessageNamesThePartOrTheStock) {
+    HostDocumentPtr part = Part(test::CrossBar());
     std::string message;
-    EXPECT_EQ(BuildRotationContours(*part, &message), nullptr);
+    EXPECT_EQ(BuildRotationContours(part, &message), nullptr);
+    EXPECT_EQ(message, kNoRotationFacesMessage);
+    EXPECT_TRUE(reported.empty());  // the caller reports what it was handed
+    // A document that is not the active one is a stock model; without a place
+    // for the message the plan data's report shows it.
+    HostDocumentPtr stock = test::PartDocument(test::CrossBar(), false);
+    EXPECT_EQ(BuildRotationContours(stock), nullptr);
+    EXPECT_EQ(reported, std::vector<std::string>{kNoStockRotationFacesMessage});
+}
+
+TEST_F(RotationContoursTest, WithoutCoordinateSystemNoHostCallIsMade) {
+    HostDocumentPtr part = test::PartDocument(test::SteppedShaft());
+    HostFaults::Clear();
+    std::string message;
+    EXPECT_EQ(BuildRotationContours(part, &message), nullptr);
+    EXPECT_EQ(HostFaults::TotalCalls(), 0);
     EXPECT_EQ(message, "");
 }
 
-TEST_F(RotationContoursTest, PinSectionStartsAtTheSmallestZOnTheAxisAndClosesAlongIt) {
-    SetLSC({0, 0, 0}, {0, 0, 1});
-    Add(kPin);
-    auto contour = BuildRotationContours(*part);
-    ASSERT_TRUE(contour);
-    ASSERT_EQ(contour->Count(), 4);
-    EXPECT_TRUE(contour->IsClosed());
-    // Clockwise: along the axis to the cap, then back along the outside.
-    const CUnit* axis = contour->GetUnit(0);
-    ExpectPoint(axis->StartPoint, 0, 0);
-    ExpectPoint(axis->EndPoint, 40, 0);
-    EXPECT_EQ(axis->HostObjectCount(), 0);  // the closing line along the axis
-    const CUnit* cap = contour->GetUnit(1);
-    EXPECT_EQ(cap->Kind, 'A');
-    EXPECT_EQ(cap->SurfaceName, "Сфера");
-    EXPECT_EQ(cap->HostObjectCount(), 1);
-    ExpectPoint(cap->EndPoint, 30, -10);
-    EXPECT_EQ(contour->GetUnit(2)->SurfaceName, "Цилиндр");
-    ExpectPoint(contour->GetUnit(2)->EndPoint, 0, -10);
-    EXPECT_EQ(contour->GetUnit(3)->SurfaceName, "Плоскость");
-    ExpectPoint(contour->GetUnit(3)->EndPoint, 0, 0);
+// The outline object goes from the model on every way out, and the host's
+// switches come back on with the document's state as it was.
+TEST_F(RotationContoursTest, OutlineGoesOnEveryPathAndTheModelStateComesBack) {
+    auto outlines = [](const HostDocumentPtr& doc) {
+        int n = 0;
+        for (const auto& e : doc->Entities()) n += e->Name() == kSectionObjectName ? 1 : 0;
+        return n;
+    };
+    auto expectRestored = [&](const HostDocumentPtr& doc, bool changed) {
+        auto part = TopPart(doc);
+        EXPECT_TRUE(part->RebuildSwitch());
+        EXPECT_TRUE(part->RedrawSwitch());
+        EXPECT_TRUE(part->UndoSwitch());
+        EXPECT_EQ(part->StateFlag(), changed);
+        EXPECT_EQ(outlines(doc), 0);
+    };
+    // The main path, on an unchanged and on a changed document; an outline
+    // left in the model by an earlier run is taken again.
+    HostDocumentPtr part = Part(test::SteppedShaft());
+    TopPart(part)->ResetState();
+    TopPart(part)->CreateOutline(kSectionObjectName);
+    TopPart(part)->ResetState();
+    ASSERT_TRUE(BuildRotationContours(part));
+    expectRestored(part, false);
+    TopPart(part)->MarkChanged();
+    ASSERT_TRUE(BuildRotationContours(part));
+    expectRestored(part, true);
+    // The outline gives no curves: the body lies beside the plane's half.
+    HostDocumentPtr aside = Part(PartShape::Box({-30, -5, 0}, {-10, 5, 10}));
+    TopPart(aside)->ResetState();
+    EXPECT_EQ(BuildRotationContours(aside), nullptr);
+    EXPECT_EQ(outlines(aside), 0);
+    EXPECT_TRUE(TopPart(aside)->RebuildSwitch());
+    // A host call that fails half way: the error reaches the caller, the
+    // model is cleaned up all the same.
+    HostFaults::Arm("HostFace.Project", E_FAIL_);
+    EXPECT_EQ(test::ErrorCodeOf([&] { BuildRotationContours(part); }), E_FAIL_);
+    expectRestored(part, true);
 }
 
-TEST_F(RotationContoursTest, AxisAgainstTheCoordinateSystemGivesTheSameSection) {
-    SetLSC({0, 0, 0}, {0, 0, -1});
-    Add("LineSeg( 0,0, 0,-10, 1 );\nLineSeg( 0,-10, 30,-10, 1 );\nLineSeg( 30,-10, 30,0, 1 );");
-    auto contour = BuildRotationContours(*part);
-    ASSERT_TRUE(contour);
-    double zmin, xmin, zmax, xmax;
-    contour->GetBoundBox(zmin, xmin, zmax, xmax);
-    EXPECT_NEAR(zmin, -30, 1e-9);
-    EXPECT_NEAR(zmax, 0, 1e-9);
-    EXPECT_NEAR(xmin, -10, 1e-9);
-    EXPECT_TRUE(contour->IsClosed());
-}
-
-TEST_F(RotationContoursTest, TubeClosesOnItsBore) {
-    SetLSC({0, 0, 0}, {0, 0, 1});
-    Add("LineSeg( 0,-5, 0,-10, 1 );\nLineSeg( 0,-10, 30,-10, 1 );\nLineSeg( 30,-10, 30,-5, 1 );\n"
-        "LineSeg( 30,-5, 0,-5, 1 );");
-    auto contour = BuildRotationContours(*part);
-    ASSERT_TRUE(contour);
-    EXPECT_EQ(contour->Count(), 4);
-    EXPECT_TRUE(contour->IsClosed());
-    // The bore comes first, towards the face; the outside runs back from it.
-    ExpectPoint(contour->GetUnit(0)->StartPoint, 0, -5);
-    ExpectPoint(contour->GetUnit(0)->EndPoint, 30, -5);
-    ExpectPoint(contour->GetUnit(2)->StartPoint, 30, -10);
-    ExpectPoint(contour->GetUnit(2)->EndPoint, 0, -10);
-}
-
-// Twice the signed area of a section of lines: negative when it runs
-// clockwise with z to the right and x up.
-double TwiceSignedArea(const Contour& contour) {
-    double sum = 0;
-    for (int i = 0; i < contour.Count(); ++i) {
-        const CUnit& u = *contour.GetUnit(i);
-        sum += u.StartPoint.z * u.EndPoint.x - u.EndPoint.z * u.StartPoint.x;
-    }
-    return sum;
-}
-
-TEST_F(RotationContoursTest, ClosedSectionsRunClockwiseFromTheirFirstPoint) {
-    SetLSC({0, 0, 0}, {0, 0, 1});
+TEST_F(RotationContoursTest, ProfileSectionsRunClockwiseFromTheirFirstPoint) {
     struct Case {
         const char* name;
-        const char* faces;
+        const char* profile;
         double z, x;  // the first point
+        int units;
     } cases[] = {
         {"shaft given from the face",
-         "LineSeg( 40,0, 40,-15, 1 );\nLineSeg( 40,-15, 0,-15, 1 );\nLineSeg( 0,-15, 0,0, 1 );", 0, 0},
-        // a step face right at the middle of the length
-        {"stepped shaft",
-         "LineSeg( 0,0, 0,-10, 1 );\nLineSeg( 0,-10, 20,-10, 1 );\nLineSeg( 20,-10, 20,-15, 1 );\n"
-         "LineSeg( 20,-15, 40,-15, 1 );\nLineSeg( 40,-15, 40,0, 1 );",
-         0, 0},
-        {"stepped tube",
+         "LineSeg( 40,0, 40,-15, 1 );\nLineSeg( 40,-15, 0,-15, 1 );\nLineSeg( 0,-15, 0,0, 1 );", 0, 0, 4},
+        {"tube, its bore first",
          "LineSeg( -10,-4, -10,-12, 1 );\nLineSeg( -10,-12, 10,-12, 1 );\nLineSeg( 10,-12, 10,-8, 1 );\n"
          "LineSeg( 10,-8, 30,-8, 1 );\nLineSeg( 30,-8, 30,-4, 1 );\nLineSeg( 30,-4, -10,-4, 1 );",
-         -10, -4},
+         -10, -4, 6},
         {"blind hole from the face",
          "LineSeg( 0,0, 0,-15, 1 );\nLineSeg( 0,-15, 40,-15, 1 );\n"
          "LineSeg( 40,-15, 40,-2.5, 1 );\nLineSeg( 40,-2.5, 30,-2.5, 1 );\nLineSeg( 30,-2.5, 27.5,0, 1 );",
-         0, 0},
+         0, 0, 6},
     };
     for (const Case& c : cases) {
-        part = ConnectHostApplication().Documents().Add(DocumentType::Part);
-        Add(c.faces);
-        auto contour = BuildRotationContours(*part);
-        ASSERT_TRUE(contour) << c.name;
-        EXPECT_TRUE(contour->IsClosed()) << c.name;
-        EXPECT_LT(TwiceSignedArea(*contour), 0) << c.name;
-        EXPECT_NEAR(contour->GetUnit(0)->StartPoint.z, c.z, 1e-9) << c.name;
-        EXPECT_NEAR(contour->GetUnit(0)->StartPoint.x, c.x, 1e-9) << c.name;
+        SCOPED_TRACE(c.name);
+        HostDocumentPtr part = app->Documents().Add(DocumentType::Part);
+        SetLSC(part);
+        SetPartFromProfile(part, *ParseContourScript(c.profile));
+        auto contour = BuildRotationContours(part);
+        ASSERT_TRUE(contour);
+        EXPECT_EQ(contour->Count(), c.units);
+        EXPECT_TRUE(contour->IsClosed());
+        double area = 0;
+        for (int i = 0; i < contour->Count(); ++i) {
+            const CUnit& u = *contour->GetUnit(i);
+            area += u.StartPoint.z * u.EndPoint.x - u.EndPoint.z * u.StartPoint.x;
+        }
+        EXPECT_LT(area, 0);  // clockwise with z to the right and x up
+        EXPECT_NEAR(contour->GetUnit(0)->StartPoint.z, c.z, 1e-9);
+        EXPECT_NEAR(contour->GetUnit(0)->StartPoint.x, c.x, 1e-9);
     }
-    EXPECT_TRUE(MessageLog::Instance().Entries().empty());
 }
 
-TEST_F(RotationContoursTest, FacesAboutAnotherAxisGiveTheMessage) {
-    SetLSC({0, 0, 0}, {0, 0, 1});
-    Add(kPin, {1, 0, 0});
-    std::string message;
-    EXPECT_EQ(BuildRotationContours(*part, &message), nullptr);
-    EXPECT_EQ(message, kNoRotationFacesMessage);
-}
-
-TEST_F(RotationContoursTest, FacesAreSavedWithTheDocument) {
+TEST_F(RotationContoursTest, SectionAfterReopeningTiesUnitsToTheSameFaces) {
     test::TempDir dir;
-    Add(kPin);
-    const std::string path = (dir / "pin.rdp").string();
-    part->SaveAs(path);
-    HostApplication& app = ConnectHostApplication();
-    app.Documents().Close(part);
-    part = app.Documents().Open(path);
-    SetLSC({0, 0, 0}, {0, 0, 1});
-    auto contour = BuildRotationContours(*part);
-    ASSERT_TRUE(contour);
-    EXPECT_EQ(contour->Count(), 4);
-    const CUnit* arc = contour->GetUnit(1);
-    EXPECT_NEAR(arc->CentrePoint.z, 30, 1e-12);
-    EXPECT_EQ(arc->SurfaceName, "Сфера");
+    HostDocumentPtr part = Part(test::SteppedShaft());
+    auto before = BuildRotationContours(part);
+    ASSERT_TRUE(before);
+    std::vector<std::int64_t> ids;
+    for (int i = 1; i < before->Count(); ++i) ids.push_back(before->GetUnit(i)->GetSourceObject(0)->PersistentId());
+    before.reset();
+    part = test::SaveCloseReopen(part, (dir / "shaft.rdp").string());
+    LscTransform::Global().ReadFromHost(
+        std::dynamic_pointer_cast<LocalCoordinateSystem>(part->ObjectsOfType(LocalCoordinateSystem::kObjectType)[0]));
+    auto after = BuildRotationContours(part);
+    ASSERT_TRUE(after);
+    ExpectShaftSection(*after);
+    for (int i = 1; i < after->Count(); ++i)
+        EXPECT_EQ(after->GetUnit(i)->GetSourceObject(0)->PersistentId(), ids[static_cast<std::size_t>(i - 1)]);
 }
 
 TEST_F(RotationContoursTest, BarStockContour) {

@@ -201,7 +201,7 @@ protected:
         LscTransform::Global().ReadFromHost(lsc);
         CSPID* spid = GetSPID();
         spid->pLSC = lsc;
-        AddPartFaces(*part, *OperationRunner::Parse(kShaft));
+        SetPartFromProfile(part, *OperationRunner::Parse(kShaft));
         ASSERT_TRUE(RecognizeDetailContour(*spid));
         ASSERT_NE(spid->GetDetailContour(), nullptr);
         machine = MakePostProcessor("Станок");

@@ -16,6 +16,7 @@
 #include "geometry/contour_script.h"
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
+#include "model/revolution_part.h"
 #include "nc/cadre_arc_g02.h"
 #include "nc/cadre_line_g01.h"
 #include "operations/headless_turn_panels.h"
@@ -33,6 +34,7 @@
 #include "platform/line_reader.h"
 #include "platform/messages.h"
 #include "platform/module.h"
+#include "platform/part_model.h"
 #include "platform/settings_record.h"
 #include "platform/storage_record.h"
 #include "platform/text_file.h"
@@ -179,6 +181,10 @@ protected:
         fs::create_directories("example");
         ToolModelText::Convert((examples / "tools" / "roughing_tool.txt").string(), "example/roughing_tool.rdp");
         ToolModelText::Convert((examples / "tools" / "finishing_tool.txt").string(), "example/finishing_tool.rdp");
+        // The example's STEP file, as the build writes it from the profile.
+        FileReadResult profile = ReadTextFile(examples / "shaft" / "stepped-shaft.profile", TextEncoding::Utf8);
+        ASSERT_TRUE(profile.ok);
+        BodyOfProfile(*ParseContourScript(profile.text)).WriteStep("example/stepped-shaft.step", "stepped-shaft");
     }
     void TearDown() override {
         working.reset();
@@ -197,9 +203,22 @@ protected:
 
     // The example as the run script makes it: the part, its plan, and the
     // plan synchronised in a new run of the program, as the main job does.
-    void MakeExamplePlan() {
+    // With `fromProfile` the part's body is turned from the profile text
+    // instead of read from the STEP file.
+    void MakeExamplePlan(bool fromProfile = false) {
         HostDocumentPtr part = app->Documents().Add(DocumentType::Part);
-        RunExample("make-stepped-shaft.zsc");
+        if (fromProfile) {
+            FileReadResult text = ReadTextFile(examples / "shaft" / "make-stepped-shaft.zsc", TextEncoding::Utf8);
+            ASSERT_TRUE(text.ok);
+            const std::string step = "step example/stepped-shaft.step";
+            const std::size_t at = text.text.find(step);
+            ASSERT_NE(at, std::string::npos);
+            CommandScript runner(examples / "shaft");
+            runner.Run(text.text.replace(at, step.size(), "profile stepped-shaft.profile"));
+            EXPECT_EQ(runner.CommandsFailed(), 0);
+        } else {
+            RunExample("make-stepped-shaft.zsc");
+        }
         part->SaveAs((folder.Path() / "example" / "stepped-shaft.rdp").string());
         part = Reopen(part);
         RunExample("nc-plan.zsc");
@@ -233,6 +252,67 @@ protected:
 
     std::unique_ptr<WorkingFolder> working;
 };
+
+// The part read from the STEP file and the part turned from its profile text
+// take the one road: the same section, the same program.
+TEST_F(ExampleProgramTest, StepFileAndProfileTextGiveTheSameSectionAndTheSameProgram) {
+    std::unique_ptr<Contour> sections[2];
+    std::vector<std::string> programs[2];
+    for (int road = 0; road < 2; ++road) {
+        SCOPED_TRACE(road == 0 ? "STEP" : "profile");
+        ASSERT_NO_FATAL_FAILURE(MakeExamplePlan(road == 1));
+        ASSERT_TRUE(GetSPID()->GetDetailContour());
+        sections[road] = GetSPID()->GetDetailContour()->Clone();
+        CPROGRAM program;
+        programs[road] = SavedProgram(program);
+        app->Documents().CloseAll();
+        DeletePLAN();
+        DeleteSPID();
+    }
+    ASSERT_EQ(sections[0]->Count(), 13);
+    ASSERT_EQ(sections[1]->Count(), sections[0]->Count());
+    for (int i = 0; i < sections[0]->Count(); ++i) {
+        const CUnit& a = *sections[0]->GetUnit(i);
+        const CUnit& b = *sections[1]->GetUnit(i);
+        EXPECT_EQ(a.Kind, b.Kind) << i;
+        EXPECT_EQ(a.SurfaceName, b.SurfaceName) << i;
+        for (auto [p, q] :
+             {std::pair{a.StartPoint, b.StartPoint}, {a.EndPoint, b.EndPoint}, {a.CentrePoint, b.CentrePoint}}) {
+            EXPECT_NEAR(p.z, q.z, 1e-6) << i;
+            EXPECT_NEAR(p.x, q.x, 1e-6) << i;
+        }
+    }
+    EXPECT_GT(programs[0].size(), 50u);
+    EXPECT_EQ(programs[0], programs[1]);
+}
+
+// The working contours are kept as the faces the user picked: after the
+// document is saved and opened again, they resolve to the same faces.
+TEST_F(ExampleProgramTest, PickedFacesOfTheWorkingContoursResolveAfterReopening) {
+    ASSERT_NO_FATAL_FAILURE(MakeExamplePlan());
+    auto picked = [](const CTurn& op) {
+        std::vector<std::int64_t> faces;
+        for (int i = 0; i < op.workChoice->Count(); ++i)
+            if (const CUnit* u = op.workChoice->GetUnit(i); u->Selected) {
+                const auto face = std::dynamic_pointer_cast<HostFace>(u->GetSourceObject(0));
+                EXPECT_TRUE(face) << i;
+                faces.push_back(face ? face->PersistentId() : 0);
+            }
+        return faces;
+    };
+    const auto& roughing = dynamic_cast<const CTurn&>(*GetPLAN()->GetTurn(0));
+    const std::vector<std::int64_t> before = picked(roughing);
+    EXPECT_EQ(before.size(), 10u);  // units 2 to 11 of the section
+    HostDocumentPtr part = app->ActiveDocumentOrNull();
+    part->Save();
+    part = Reopen(part);
+    GetPLAN()->Synchronize();
+    const auto& again = dynamic_cast<const CTurn&>(*GetPLAN()->GetTurn(0));
+    EXPECT_EQ(picked(again), before);
+    EXPECT_FALSE(again.HasMessage()) << again.messageText;
+    // The faces are the part's own, and tell the same surfaces as before.
+    for (std::int64_t id : picked(again)) EXPECT_EQ(part->FindEntity(id)->ObjectType(), HostFace::kObjectType);
+}
 
 TEST_F(ExampleProgramTest, OperationPanelRefusesWhatItCannotTake) {
     app->Documents().Add(DocumentType::Part);

@@ -42,7 +42,7 @@ protected:
         std::string error;
         auto profile = ParseContourScript(script, &error);
         ASSERT_TRUE(profile) << error;
-        AddPartFaces(*part, *profile);
+        SetPartFromProfile(part, *profile);
     }
 
     std::unique_ptr<TempDir> folder;

@@ -7,6 +7,7 @@
 #include "plan_test_support.h"
 #include "platform/busy_flag.h"
 #include "platform/host_faults.h"
+#include "platform/part_model.h"
 
 namespace zarvento {
 namespace {
@@ -60,12 +61,14 @@ TEST_F(SpidServicesTest, SectionIsTakenInTheCoordinateSystem) {
     EXPECT_NEAR(xmax, 0, 1e-9);
 }
 
-TEST_F(SpidServicesTest, OpenSectionGivesOneMessageAndNoContour) {
+TEST_F(SpidServicesTest, SectionOfTwoRegionsGivesOneMessageAndNoContour) {
     SetLSC();
-    // The shaft without its step face.
-    AddProfile(
-        "LineSeg( 0,0, 0,-10, 1 );\nLineSeg( 0,-10, 40,-10, 1 );\n"
-        "LineSeg( 40,-20, 80,-20, 1 );\nLineSeg( 80,-20, 80,0, 1 );");
+    // Two rings side by side: the section holds two regions.
+    const auto ring = [](double z1, double z2) {
+        return PartShape::Revolve({MeridianPiece::Segment(z1, 10, z1, 20), MeridianPiece::Segment(z1, 20, z2, 20),
+                                   MeridianPiece::Segment(z2, 20, z2, 10), MeridianPiece::Segment(z2, 10, z1, 10)});
+    };
+    SetPartBody(*TopPart(part), ring(0, 30).Fuse(ring(40, 70)));
     CSPID spid;
     BusyFlag = true;
     EXPECT_FALSE(RecognizeDetailContour(spid));
@@ -92,9 +95,11 @@ TEST_F(SpidServicesTest, RecognitionWithoutCoordinateSystemOrFaces) {
     EXPECT_EQ(Messages(), std::vector<std::string>{"Ошибка:\nНе удалось распознать контур детали"});
 }
 
-TEST_F(SpidServicesTest, FacesOffTheAxisAreNotThePart) {
-    SetLSC({5, 0, 0});  // the part's axis is 5 mm off the LSC Z axis
-    AddProfile(test::SteppedShaft(80, 20));
+TEST_F(SpidServicesTest, PartWithoutFacesOfRotationIsNoPart) {
+    SetLSC();
+    // A bar across the axis: its section is a disc beside the axis, on no
+    // face of rotation about Z.
+    SetPartBody(*TopPart(part), PartShape::Cylinder({20, -5, 0}, {0, 1, 0}, 10, 10));
     CSPID spid;
     EXPECT_FALSE(RecognizeDetailContour(spid));
     EXPECT_EQ(Messages(),

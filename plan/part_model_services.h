@@ -1,0 +1,11 @@
+// What the plan hands the layers below it at start-up for the part model: the
+// reader of the part variables and the plan data's error report for the
+// section of a stock model.
+#pragma once
+
+namespace zarvento {
+
+// Registers both; the program that runs the library calls it once.
+void RegisterPartModelServices();
+
+}  // namespace zarvento

@@ -1,0 +1,239 @@
+// The part model: top parts, bodies with their faces and edges as document
+// entities, dimensions and roughness signs.
+#include "platform/part_model.h"
+
+#include <BRepBndLib.hxx>
+#include <BRepTools.hxx>
+#include <TopExp.hxx>
+#include <TopTools_IndexedMapOfShape.hxx>
+#include <TopoDS.hxx>
+
+#include <algorithm>
+
+#include "platform/host_error.h"
+#include "platform/host_faults.h"
+#include "platform/part_model_occt.h"
+
+namespace zarvento {
+
+HostFace::Geometry::Geometry(const TopoDS_Face& f) : face(f), surface(f) {
+    BRepBndLib::Add(face, box);
+    BRepTools::UVBounds(face, umin, umax, vmin, vmax);
+}
+
+HostCurve::Geometry::Geometry(const TopoDS_Edge& e) : edge(e), curve(e) {}
+
+HostFace::HostFace(std::shared_ptr<const Geometry> geometry, int index)
+    : geometry_(std::move(geometry)), index_(index) {}
+HostFace::~HostFace() = default;
+
+void HostFace::SetColour(std::uint32_t colour, const LightValues& light) {
+    HostFaults::Check("HostFace.SetColour");
+    colour_ = colour;
+    light_ = light;
+}
+
+HostEdge::HostEdge(std::shared_ptr<const Geometry> geometry, int index)
+    : geometry_(std::move(geometry)), index_(index) {}
+HostEdge::~HostEdge() = default;
+
+HostCurve::HostCurve(std::shared_ptr<const Geometry> geometry) : geometry_(std::move(geometry)) {}
+HostCurve::~HostCurve() = default;
+
+double HostDimension::Nominal() const {
+    HostFaults::Check("HostDimension.Nominal");
+    return nominal_;
+}
+
+void HostDimension::SetTolerance(bool showsTolerance, bool showsDeviations, std::string upper, std::string lower) {
+    showsTolerance_ = showsTolerance;
+    showsDeviations_ = showsDeviations;
+    upper_ = std::move(upper);
+    lower_ = std::move(lower);
+}
+
+const std::string& HostRoughnessSign::Text() const {
+    HostFaults::Check("HostRoughnessSign.Text");
+    return text_;
+}
+
+std::vector<std::shared_ptr<HostFace>> MakeFaces(const TopoDS_Shape& body) {
+    TopTools_IndexedMapOfShape map;
+    TopExp::MapShapes(body, TopAbs_FACE, map);
+    std::vector<std::shared_ptr<HostFace>> faces;
+    faces.reserve(static_cast<std::size_t>(map.Extent()));
+    for (int i = 1; i <= map.Extent(); ++i)
+        faces.push_back(std::make_shared<HostFace>(std::make_shared<HostFace::Geometry>(TopoDS::Face(map(i))), i));
+    return faces;
+}
+
+std::vector<std::shared_ptr<HostEdge>> MakeEdges(const TopoDS_Shape& body) {
+    TopTools_IndexedMapOfShape map;
+    TopExp::MapShapes(body, TopAbs_EDGE, map);
+    std::vector<std::shared_ptr<HostEdge>> edges;
+    edges.reserve(static_cast<std::size_t>(map.Extent()));
+    for (int i = 1; i <= map.Extent(); ++i)
+        edges.push_back(std::make_shared<HostEdge>(std::make_shared<HostEdge::Geometry>(TopoDS::Edge(map(i))), i));
+    return edges;
+}
+
+// ---- HostPart ----
+
+HostPart::HostPart() = default;
+HostPart::~HostPart() = default;
+
+const std::vector<std::shared_ptr<HostFace>>& HostPart::Faces() const {
+    HostFaults::Check("HostPart.Faces");
+    return faces_;
+}
+
+const std::vector<std::shared_ptr<HostEdge>>& HostPart::Edges() const {
+    HostFaults::Check("HostPart.Edges");
+    return edges_;
+}
+
+const std::vector<std::shared_ptr<HostPart>>& HostPart::SubParts() const {
+    HostFaults::Check("HostPart.SubParts");
+    return subParts_;
+}
+
+const PartProperties& HostPart::Properties() const {
+    HostFaults::Check("HostPart.Properties");
+    return properties_;
+}
+
+double HostPart::Volume() const {
+    HostFaults::Check("HostPart.Volume");
+    HostCallTime::Scope time;
+    double volume = body_.Volume();
+    for (const auto& sub : subParts_) volume += sub->Volume();
+    return volume;
+}
+
+// g/cm3 times mm3 is 1e-3 g, 1e-6 kg.
+double HostPart::Mass() const { return properties_.density * Volume() * 1e-6; }
+
+HostDocument* HostPart::Document() const { return document_.lock().get(); }
+
+HostObjectPtr HostPart::FindModelObject(const std::string& name) const {
+    HostFaults::Check("HostPart.FindModelObject");
+    const std::shared_ptr<HostDocument> doc = document_.lock();
+    if (!doc) throw HostError(E_POINTER_, "the part belongs to no document");
+    for (const auto& e : doc->Entities()) {
+        if (e->Name() != name) continue;
+        if (auto outline = std::dynamic_pointer_cast<HostOutline>(e)) outline->Attach(doc);
+        return e;
+    }
+    return nullptr;
+}
+
+std::shared_ptr<HostOutline> HostPart::CreateOutline(const std::string& name) {
+    HostFaults::Check("HostPart.CreateOutline");
+    const std::shared_ptr<HostDocument> doc = document_.lock();
+    if (!doc) throw HostError(E_POINTER_, "the part belongs to no document");
+    auto outline = std::make_shared<HostOutline>(name);
+    doc->AddEntity(outline);
+    outline->Attach(doc);
+    changed_ = true;
+    return outline;
+}
+
+void HostPart::SetRebuildSwitch(int on) {
+    HostFaults::Check("HostPart.SetRebuildSwitch");
+    rebuildOn_ = on != 0;
+}
+
+void HostPart::SetRedrawSwitch(int on) {
+    HostFaults::Check("HostPart.SetRedrawSwitch");
+    redrawOn_ = on != 0;
+}
+
+void HostPart::SetUndoSwitch(int on) {
+    HostFaults::Check("HostPart.SetUndoSwitch");
+    undoOn_ = on != 0;
+}
+
+bool HostPart::StateFlag() const {
+    HostFaults::Check("HostPart.StateFlag");
+    return changed_;
+}
+
+void HostPart::ResetState() {
+    HostFaults::Check("HostPart.ResetState");
+    changed_ = false;
+}
+
+void HostPart::SetBodyParts(PartShape body, std::vector<std::shared_ptr<HostFace>> faces,
+                            std::vector<std::shared_ptr<HostEdge>> edges) {
+    body_ = std::move(body);
+    faces_ = std::move(faces);
+    edges_ = std::move(edges);
+}
+
+void HostPart::AddSubPart(const std::shared_ptr<HostPart>& part) {
+    part->SetParent(this);
+    subParts_.push_back(part);
+}
+
+// ---- document functions ----
+
+std::shared_ptr<HostPart> TopPart(const HostDocumentPtr& doc) {
+    HostFaults::Check("HostDocument.TopPart");
+    if (!doc) throw HostError(E_POINTER_, "no document");
+    if (doc->Type() == DocumentType::Drawing2D) throw HostError(E_INVALIDARG_, "a drawing has no part");
+    for (const auto& e : doc->Entities()) {
+        auto part = std::dynamic_pointer_cast<HostPart>(e);
+        if (part && !part->Parent()) {
+            part->Attach(doc);
+            return part;
+        }
+    }
+    auto part = std::make_shared<HostPart>();
+    doc->AddEntity(part);
+    part->Attach(doc);
+    return part;
+}
+
+void SetPartBody(HostPart& part, const PartShape& body) {
+    HostFaults::Check("HostPart.SetBody");
+    HostDocument* doc = part.Document();
+    if (!doc) throw HostError(E_POINTER_, "the part belongs to no document");
+    HostCallTime::Scope time;
+    std::vector<std::shared_ptr<HostFace>> faces;
+    std::vector<std::shared_ptr<HostEdge>> edges;
+    if (!body.IsNull()) {
+        faces = MakeFaces(body.Get()->shape);
+        edges = MakeEdges(body.Get()->shape);
+    }
+    // Every host call that may fail has run: the document changes as a whole.
+    for (const auto& f : part.Faces()) doc->RemoveEntity(f);
+    for (const auto& e : part.Edges()) doc->RemoveEntity(e);
+    for (const auto& f : faces) {
+        doc->AddEntity(f);
+        f->SetPartId(part.PersistentId());
+    }
+    for (const auto& e : edges) {
+        doc->AddEntity(e);
+        e->SetPartId(part.PersistentId());
+    }
+    part.SetBodyParts(body, std::move(faces), std::move(edges));
+    part.MarkChanged();
+}
+
+std::vector<std::shared_ptr<HostDimension>> ModelDimensions(const HostDocument& doc, DimensionKind kind) {
+    HostFaults::Check("HostDocument.Dimensions");
+    std::vector<std::shared_ptr<HostDimension>> out;
+    for (const auto& e : doc.Entities())
+        if (auto d = std::dynamic_pointer_cast<HostDimension>(e); d && d->Kind() == kind) out.push_back(d);
+    return out;
+}
+
+std::vector<std::shared_ptr<HostRoughnessSign>> ModelRoughnessSigns(const HostDocument& doc) {
+    HostFaults::Check("HostDocument.RoughnessSigns");
+    std::vector<std::shared_ptr<HostRoughnessSign>> out;
+    for (const auto& e : doc.Entities())
+        if (auto r = std::dynamic_pointer_cast<HostRoughnessSign>(e)) out.push_back(r);
+    return out;
+}
+
+}  // namespace zarvento

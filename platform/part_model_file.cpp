@@ -1,0 +1,302 @@
+// The part model in the document file. Each entity is one row of the
+// entities table, its data little-endian:
+//   part       parent id (8), properties, body checksum (8), body (binary BREP)
+//   face       part id (8), number in the body (4), colour (4), six light values (8 each)
+//   edge       part id (8), number in the body (4)
+//   outline    nothing (the name says which)
+//   dimension  kind (4), nominal (8), two flags (1 each), upper and lower deviation texts
+//   roughness  nothing; the sign's text is the row's text
+// Texts are a length (4) and UTF-8 bytes. The checksum (FNV-1a) guards the
+// body, which is read only when it matches.
+#include <Standard_Failure.hxx>
+#include <TopExp.hxx>
+#include <TopTools_IndexedMapOfShape.hxx>
+#include <TopoDS.hxx>
+
+#include <algorithm>
+#include <bit>
+#include <map>
+
+#include "platform/host_error.h"
+#include "platform/part_model_occt.h"
+
+namespace zarvento {
+
+namespace {
+
+void PutU64(std::string& out, std::uint64_t v) {
+    for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+void PutU32(std::string& out, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+void PutDouble(std::string& out, double v) { PutU64(out, std::bit_cast<std::uint64_t>(v)); }
+void PutText(std::string& out, const std::string& text) {
+    PutU32(out, static_cast<std::uint32_t>(text.size()));
+    out += text;
+}
+
+std::uint64_t Checksum(std::string_view bytes) {
+    std::uint64_t h = 0xcbf29ce484222325ull;
+    for (unsigned char c : bytes) h = (h ^ c) * 0x100000001b3ull;
+    return h;
+}
+
+class Bytes {
+public:
+    explicit Bytes(const std::string& data) : data_(data) {}
+    bool U(std::uint64_t& v, int n) {
+        if (data_.size() - pos_ < static_cast<std::size_t>(n)) return false;
+        v = 0;
+        for (int i = 0; i < n; ++i)
+            v |= static_cast<std::uint64_t>(static_cast<unsigned char>(data_[pos_ + i])) << (8 * i);
+        pos_ += static_cast<std::size_t>(n);
+        return true;
+    }
+    bool Double(double& d) {
+        std::uint64_t v = 0;
+        if (!U(v, 8)) return false;
+        d = std::bit_cast<double>(v);
+        return true;
+    }
+    bool Text(std::string& s) {
+        std::uint64_t n = 0;
+        if (!U(n, 4) || data_.size() - pos_ < n) return false;
+        s.assign(data_, pos_, static_cast<std::size_t>(n));
+        pos_ += static_cast<std::size_t>(n);
+        return true;
+    }
+    std::string Rest() {
+        std::string rest = data_.substr(pos_);
+        pos_ = data_.size();
+        return rest;
+    }
+    bool AtEnd() const { return pos_ == data_.size(); }
+
+private:
+    const std::string& data_;
+    std::size_t pos_ = 0;
+};
+
+void EncodeProperties(std::string& out, const PartProperties& p) {
+    PutText(out, p.designation);
+    PutText(out, p.material);
+    out.push_back(p.hasLocation ? 1 : 0);
+    PutText(out, p.location);
+    PutDouble(out, p.density);
+    PutText(out, p.author);
+    PutText(out, p.organization);
+    PutText(out, p.unspecifiedRoughness);
+    PutText(out, p.linkedFile);
+}
+
+bool DecodeProperties(Bytes& in, PartProperties& p) {
+    std::uint64_t flag = 0;
+    return in.Text(p.designation) && in.Text(p.material) && in.U(flag, 1) && (p.hasLocation = flag != 0, true) &&
+           in.Text(p.location) && in.Double(p.density) && in.Text(p.author) && in.Text(p.organization) &&
+           in.Text(p.unspecifiedRoughness) && in.Text(p.linkedFile);
+}
+
+}  // namespace
+
+bool EncodePartModelEntity(const HostObject& obj, std::string& cls, std::string& text, std::string& data) {
+    if (auto part = dynamic_cast<const HostPart*>(&obj)) {
+        cls = "part";
+        PutU64(data, static_cast<std::uint64_t>(part->Parent() ? part->Parent()->PersistentId() : 0));
+        EncodeProperties(data, part->Properties());
+        const std::string body = part->Body().Encode();
+        PutU64(data, Checksum(body));
+        data += body;
+        return true;
+    }
+    if (auto face = dynamic_cast<const HostFace*>(&obj)) {
+        cls = "face";
+        PutU64(data, static_cast<std::uint64_t>(face->PartId()));
+        PutU32(data, static_cast<std::uint32_t>(face->Index()));
+        PutU32(data, face->Colour());
+        for (double v : face->Light()) PutDouble(data, v);
+        return true;
+    }
+    if (auto edge = dynamic_cast<const HostEdge*>(&obj)) {
+        cls = "edge";
+        PutU64(data, static_cast<std::uint64_t>(edge->PartId()));
+        PutU32(data, static_cast<std::uint32_t>(edge->Index()));
+        return true;
+    }
+    if (dynamic_cast<const HostOutline*>(&obj)) {
+        cls = "outline";
+        return true;
+    }
+    if (auto dim = dynamic_cast<const HostDimension*>(&obj)) {
+        cls = "dimension";
+        PutU32(data, static_cast<std::uint32_t>(dim->Kind()));
+        PutDouble(data, dim->Nominal());
+        data.push_back(dim->ShowsTolerance() ? 1 : 0);
+        data.push_back(dim->ShowsDeviations() ? 1 : 0);
+        PutText(data, dim->UpperDeviation());
+        PutText(data, dim->LowerDeviation());
+        return true;
+    }
+    if (auto sign = dynamic_cast<const HostRoughnessSign*>(&obj)) {
+        cls = "roughness";
+        text = sign->Text();
+        return true;
+    }
+    return false;
+}
+
+bool DecodePartModelEntity(const std::string& cls, const std::string& name, const std::string& text,
+                           const std::string& data, HostObjectPtr& out, std::string& error) {
+    out.reset();
+    Bytes in(data);
+    auto damaged = [&](const std::string& what) {
+        error = what;
+        out.reset();
+        return true;
+    };
+    if (cls == "part") {
+        auto part = std::make_shared<HostPart>();
+        part->SetName(name);
+        std::uint64_t parent = 0, sum = 0;
+        if (!in.U(parent, 8) || !DecodeProperties(in, part->Properties()) || !in.U(sum, 8))
+            return damaged("part \"" + name + "\" is cut short");
+        const std::string body = in.Rest();
+        if (Checksum(body) != sum) return damaged("the body of part \"" + name + "\" is damaged");
+        try {
+            part->SetBodyParts(PartShape::Decode(body), {}, {});
+        } catch (const HostError& e) {
+            return damaged(std::string("part \"") + name + "\": " + e.what());
+        }
+        part->SetStoredParentId(static_cast<std::int64_t>(parent));
+        out = part;
+        return true;
+    }
+    if (cls == "face") {
+        std::uint64_t partId = 0, index = 0, colour = 0;
+        LightValues light{};
+        if (!in.U(partId, 8) || !in.U(index, 4) || !in.U(colour, 4)) return damaged("a face is cut short");
+        for (double& v : light)
+            if (!in.Double(v)) return damaged("a face is cut short");
+        auto face = std::make_shared<HostFace>(nullptr, static_cast<int>(index));
+        face->SetName(name);
+        face->SetPartId(static_cast<std::int64_t>(partId));
+        face->SetColour(static_cast<std::uint32_t>(colour), light);
+        out = face;
+        return true;
+    }
+    if (cls == "edge") {
+        std::uint64_t partId = 0, index = 0;
+        if (!in.U(partId, 8) || !in.U(index, 4)) return damaged("an edge is cut short");
+        auto edge = std::make_shared<HostEdge>(nullptr, static_cast<int>(index));
+        edge->SetName(name);
+        edge->SetPartId(static_cast<std::int64_t>(partId));
+        out = edge;
+        return true;
+    }
+    if (cls == "outline") {
+        out = std::make_shared<HostOutline>(name);
+        return true;
+    }
+    if (cls == "dimension") {
+        std::uint64_t kind = 0, tolerance = 0, deviations = 0;
+        double nominal = 0;
+        std::string upper, lower;
+        if (!in.U(kind, 4) || !in.Double(nominal) || !in.U(tolerance, 1) || !in.U(deviations, 1) || !in.Text(upper) ||
+            !in.Text(lower))
+            return damaged("a dimension is cut short");
+        if (kind > static_cast<std::uint64_t>(DimensionKind::Angular)) return damaged("a dimension of unknown kind");
+        auto dim = std::make_shared<HostDimension>(static_cast<DimensionKind>(kind), nominal);
+        dim->SetName(name);
+        dim->SetTolerance(tolerance != 0, deviations != 0, std::move(upper), std::move(lower));
+        out = dim;
+        return true;
+    }
+    if (cls == "roughness") {
+        auto sign = std::make_shared<HostRoughnessSign>(text);
+        sign->SetName(name);
+        out = sign;
+        return true;
+    }
+    return false;
+}
+
+bool LinkPartModelEntities(const HostDocumentPtr& doc, std::string& error) {
+    std::map<std::int64_t, std::vector<std::shared_ptr<HostFace>>> faces;
+    std::map<std::int64_t, std::vector<std::shared_ptr<HostEdge>>> edges;
+    std::vector<std::shared_ptr<HostPart>> parts;
+    for (const auto& e : doc->Entities()) {
+        if (auto part = std::dynamic_pointer_cast<HostPart>(e)) {
+            part->Attach(doc);
+            parts.push_back(part);
+        } else if (auto face = std::dynamic_pointer_cast<HostFace>(e)) {
+            faces[face->PartId()].push_back(face);
+        } else if (auto edge = std::dynamic_pointer_cast<HostEdge>(e)) {
+            edges[edge->PartId()].push_back(edge);
+        } else if (auto outline = std::dynamic_pointer_cast<HostOutline>(e)) {
+            outline->Attach(doc);
+        }
+    }
+    // Parents form a tree: a chain longer than the parts themselves loops.
+    for (const auto& part : parts) {
+        std::int64_t up = part->StoredParentId();
+        for (std::size_t step = 0; up != 0; ++step) {
+            auto owner = std::dynamic_pointer_cast<HostPart>(doc->FindEntity(up));
+            if (!owner || step > parts.size()) {
+                error = "part \"" + part->Name() + "\" belongs to a missing part";
+                return false;
+            }
+            up = owner->StoredParentId();
+        }
+    }
+    try {
+        for (const auto& part : parts) {
+            const std::int64_t id = part->PersistentId();
+            if (const std::int64_t parent = part->StoredParentId(); parent != 0) {
+                std::dynamic_pointer_cast<HostPart>(doc->FindEntity(parent))->AddSubPart(part);
+            }
+            TopTools_IndexedMapOfShape faceMap, edgeMap;
+            if (part->HasBody()) {
+                TopExp::MapShapes(part->Body().Get()->shape, TopAbs_FACE, faceMap);
+                TopExp::MapShapes(part->Body().Get()->shape, TopAbs_EDGE, edgeMap);
+            }
+            auto& ownFaces = faces[id];
+            auto& ownEdges = edges[id];
+            // Every face and edge of the body once, in the body's order.
+            auto byIndex = [](const auto& a, const auto& b) { return a->Index() < b->Index(); };
+            std::sort(ownFaces.begin(), ownFaces.end(), byIndex);
+            std::sort(ownEdges.begin(), ownEdges.end(), byIndex);
+            if (static_cast<int>(ownFaces.size()) != faceMap.Extent() ||
+                static_cast<int>(ownEdges.size()) != edgeMap.Extent()) {
+                error = "the faces of part \"" + part->Name() + "\" do not match its body";
+                return false;
+            }
+            for (std::size_t i = 0; i < ownFaces.size(); ++i) {
+                if (ownFaces[i]->Index() != static_cast<int>(i) + 1) {
+                    error = "the faces of part \"" + part->Name() + "\" do not match its body";
+                    return false;
+                }
+                ownFaces[i]->Bind(std::make_shared<HostFace::Geometry>(TopoDS::Face(faceMap(static_cast<int>(i) + 1))));
+            }
+            for (std::size_t i = 0; i < ownEdges.size(); ++i) {
+                if (ownEdges[i]->Index() != static_cast<int>(i) + 1) {
+                    error = "the edges of part \"" + part->Name() + "\" do not match its body";
+                    return false;
+                }
+                ownEdges[i]->Bind(std::make_shared<HostEdge::Geometry>(TopoDS::Edge(edgeMap(static_cast<int>(i) + 1))));
+            }
+            part->SetBodyParts(part->Body(), ownFaces, ownEdges);
+            faces.erase(id);
+            edges.erase(id);
+        }
+    } catch (const Standard_Failure& e) {
+        error = std::string("a body is damaged: ") + (e.GetMessageString() ? e.GetMessageString() : "");
+        return false;
+    }
+    if (!faces.empty() || !edges.empty()) {
+        error = "a face or edge belongs to a missing part";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace zarvento

@@ -1,0 +1,250 @@
+// The part model's answers about faces, edges and curves: surface kinds and
+// placements, nearest points, vertices, curve kinds and polylines.
+#include <BRepBuilderAPI_MakeVertex.hxx>
+#include <BRepClass_FaceClassifier.hxx>
+#include <BRepExtrema_DistShapeShape.hxx>
+#include <BRepGProp.hxx>
+#include <BRep_Tool.hxx>
+#include <ElCLib.hxx>
+#include <Extrema_ExtPC.hxx>
+#include <GCPnts_QuasiUniformDeflection.hxx>
+#include <GProp_GProps.hxx>
+#include <GeomAPI_ProjectPointOnSurf.hxx>
+#include <Geom_Surface.hxx>
+#include <ShapeAnalysis_Surface.hxx>
+#include <Standard_Failure.hxx>
+#include <TopExp.hxx>
+#include <TopoDS_Vertex.hxx>
+#include <gp_Pnt2d.hxx>
+
+#include <cmath>
+#include <limits>
+
+#include "platform/host_error.h"
+#include "platform/host_faults.h"
+#include "platform/part_model_occt.h"
+
+namespace zarvento {
+
+namespace {
+
+template <class F>
+auto Guarded(const char* what, F f) {
+    try {
+        return f();
+    } catch (const Standard_Failure& e) {
+        throw HostError(E_FAIL_, std::string(what) + " failed: " + (e.GetMessageString() ? e.GetMessageString() : ""));
+    }
+}
+
+SurfaceKind KindOf(GeomAbs_SurfaceType type) {
+    switch (type) {
+        case GeomAbs_Plane: return SurfaceKind::Plane;
+        case GeomAbs_Cylinder: return SurfaceKind::Cylinder;
+        case GeomAbs_Cone: return SurfaceKind::Cone;
+        case GeomAbs_Torus: return SurfaceKind::Torus;
+        case GeomAbs_Sphere: return SurfaceKind::Sphere;
+        case GeomAbs_BezierSurface:
+        case GeomAbs_BSplineSurface:
+        case GeomAbs_SurfaceOfRevolution: return SurfaceKind::Nurbs;
+        default: return SurfaceKind::Other;
+    }
+}
+
+const HostFace::Geometry& FaceGeometry(const HostFace& face) {
+    // A face read back from a damaged file that could not be bound has none.
+    return face.Get();
+}
+
+// A periodic parameter brought into the face's range, where it has one.
+double IntoRange(double t, double lo, double hi, bool periodic, double period) {
+    if (!periodic || !(period > 0)) return t;
+    const double mid = 0.5 * (lo + hi);
+    return ElCLib::InPeriod(t, mid - 0.5 * period, mid + 0.5 * period);
+}
+
+}  // namespace
+
+// ---- faces ----
+
+SurfaceKind HostFace::Kind() const {
+    HostFaults::Check("HostFace.Kind");
+    return KindOf(FaceGeometry(*this).surface.GetType());
+}
+
+bool HostFace::IsKind(SurfaceKind kind) const {
+    HostFaults::Check("HostFace.IsKind");
+    return KindOf(FaceGeometry(*this).surface.GetType()) == kind;
+}
+
+bool HostFace::Placement(Point3& origin, Point3& axisPoint) const {
+    HostFaults::Check("HostFace.Placement");
+    const BRepAdaptor_Surface& s = FaceGeometry(*this).surface;
+    gp_Ax1 axis;
+    switch (s.GetType()) {
+        case GeomAbs_Plane: axis = s.Plane().Axis(); break;
+        case GeomAbs_Cylinder: axis = s.Cylinder().Axis(); break;
+        case GeomAbs_Cone: axis = s.Cone().Axis(); break;
+        case GeomAbs_Torus: axis = s.Torus().Axis(); break;
+        default: return false;
+    }
+    origin = ToPoint3(axis.Location());
+    axisPoint = ToPoint3(axis.Location().Translated(gp_Vec(axis.Direction())));
+    return true;
+}
+
+bool HostFace::Centre(Point3& centre) const {
+    HostFaults::Check("HostFace.Centre");
+    const BRepAdaptor_Surface& s = FaceGeometry(*this).surface;
+    if (s.GetType() != GeomAbs_Sphere) return false;
+    centre = ToPoint3(s.Sphere().Location());
+    return true;
+}
+
+bool HostFace::Project(const Point3& p, double& u, double& v) const {
+    HostFaults::Check("HostFace.Project");
+    HostCallTime::Scope time;
+    const Geometry& g = FaceGeometry(*this);
+    return Guarded("projecting onto a face", [&] {
+        const gp_Pnt point = ToPnt(p);
+        // The surface's nearest point first; when it lies on the face, that is
+        // the answer (the usual case: the point lies on the face).
+        Handle(Geom_Surface) surface = BRep_Tool::Surface(g.face);
+        GeomAPI_ProjectPointOnSurf onSurface(point, surface);
+        if (onSurface.IsDone() && onSurface.NbPoints() > 0) {
+            onSurface.LowerDistanceParameters(u, v);
+            const BRepAdaptor_Surface& s = g.surface;
+            u = IntoRange(u, g.umin, g.umax, s.IsUPeriodic(), s.IsUPeriodic() ? s.UPeriod() : 0);
+            v = IntoRange(v, g.vmin, g.vmax, s.IsVPeriodic(), s.IsVPeriodic() ? s.VPeriod() : 0);
+            BRepClass_FaceClassifier inside(g.face, gp_Pnt2d(u, v), Precision::Confusion());
+            if (inside.State() == TopAbs_IN || inside.State() == TopAbs_ON) return true;
+        }
+        // Otherwise the nearest point lies on the face's boundary.
+        BRepExtrema_DistShapeShape nearest(BRepBuilderAPI_MakeVertex(point).Vertex(), g.face);
+        if (!nearest.IsDone() || nearest.NbSolution() < 1) return false;
+        const gp_Pnt onFace = nearest.PointOnShape2(1);
+        ShapeAnalysis_Surface analysis(surface);
+        const gp_Pnt2d uv = analysis.ValueOfUV(onFace, Precision::Confusion());
+        u = uv.X();
+        v = uv.Y();
+        return true;
+    });
+}
+
+Point3 HostFace::PointAt(double u, double v) const {
+    HostFaults::Check("HostFace.PointAt");
+    HostCallTime::Scope time;
+    return Guarded("a point of a face", [&] { return ToPoint3(FaceGeometry(*this).surface.Value(u, v)); });
+}
+
+void HostFace::Box(Point3& min, Point3& max) const {
+    HostFaults::Check("HostFace.Box");
+    const Bnd_Box& box = FaceGeometry(*this).box;
+    if (box.IsVoid()) {
+        min = max = {0, 0, 0};
+        return;
+    }
+    box.Get(min[0], min[1], min[2], max[0], max[1], max[2]);
+}
+
+double HostFace::Area() const {
+    HostFaults::Check("HostFace.Area");
+    return Guarded("a face's area", [&] {
+        GProp_GProps props;
+        BRepGProp::SurfaceProperties(FaceGeometry(*this).face, props);
+        return props.Mass();
+    });
+}
+
+// ---- edges ----
+
+void HostEdge::Vertices(Point3& first, Point3& last) const {
+    HostFaults::Check("HostEdge.Vertices");
+    TopoDS_Vertex a, b;
+    TopExp::Vertices(geometry_->edge, a, b, true);
+    first = a.IsNull() ? Point3{0, 0, 0} : ToPoint3(BRep_Tool::Pnt(a));
+    last = b.IsNull() ? first : ToPoint3(BRep_Tool::Pnt(b));
+}
+
+std::shared_ptr<HostCurve> HostEdge::Curve() const {
+    HostFaults::Check("HostEdge.Curve");
+    // A degenerated edge (a sphere's pole) has no curve in space.
+    if (BRep_Tool::Degenerated(geometry_->edge)) return nullptr;
+    return Guarded("an edge's curve",
+                   [&] { return std::make_shared<HostCurve>(std::make_shared<HostCurve::Geometry>(geometry_->edge)); });
+}
+
+// ---- curves ----
+
+CurveKind HostCurve::Kind() const {
+    HostFaults::Check("HostCurve.Kind");
+    switch (geometry_->curve.GetType()) {
+        case GeomAbs_Line: return CurveKind::Segment;
+        case GeomAbs_Circle: return CurveKind::Arc;
+        default: return CurveKind::Other;
+    }
+}
+
+void HostCurve::Range(double& tmin, double& tmax) const {
+    HostFaults::Check("HostCurve.Range");
+    tmin = geometry_->curve.FirstParameter();
+    tmax = geometry_->curve.LastParameter();
+}
+
+Point3 HostCurve::PointAt(double t) const {
+    HostFaults::Check("HostCurve.PointAt");
+    return Guarded("a point of a curve", [&] { return ToPoint3(geometry_->curve.Value(t)); });
+}
+
+double HostCurve::Project(const Point3& p) const {
+    HostFaults::Check("HostCurve.Project");
+    HostCallTime::Scope time;
+    return Guarded("projecting onto a curve", [&] {
+        const BRepAdaptor_Curve& c = geometry_->curve;
+        const gp_Pnt point = ToPnt(p);
+        const double t0 = c.FirstParameter(), t1 = c.LastParameter();
+        // The ends count as candidates: the nearest point may be one of them.
+        double best = t0, bestDistance = point.SquareDistance(c.Value(t0));
+        if (const double d = point.SquareDistance(c.Value(t1)); d < bestDistance) best = t1, bestDistance = d;
+        Extrema_ExtPC extrema(point, c, t0, t1);
+        if (extrema.IsDone())
+            for (int i = 1; i <= extrema.NbExt(); ++i)
+                if (extrema.SquareDistance(i) < bestDistance)
+                    bestDistance = extrema.SquareDistance(i), best = extrema.Point(i).Parameter();
+        return best;
+    });
+}
+
+bool HostCurve::Arc(Point3& centre, double& radius) const {
+    HostFaults::Check("HostCurve.Arc");
+    if (geometry_->curve.GetType() != GeomAbs_Circle) return false;
+    const gp_Circ circle = geometry_->curve.Circle();
+    centre = ToPoint3(circle.Location());
+    radius = circle.Radius();
+    return true;
+}
+
+std::vector<double> HostCurve::Polyline(double accuracy) const {
+    HostFaults::Check("HostCurve.Polyline");
+    HostCallTime::Scope time;
+    return Guarded("a curve's polyline", [&] {
+        const BRepAdaptor_Curve& c = geometry_->curve;
+        std::vector<double> out;
+        auto add = [&](const gp_Pnt& p) {
+            out.push_back(p.X());
+            out.push_back(p.Y());
+            out.push_back(p.Z());
+        };
+        const double deflection = accuracy > 1e-7 ? accuracy : 1e-7;
+        GCPnts_QuasiUniformDeflection points(c, deflection, c.FirstParameter(), c.LastParameter());
+        if (points.IsDone() && points.NbPoints() >= 2) {
+            for (int i = 1; i <= points.NbPoints(); ++i) add(points.Value(i));
+        } else {
+            add(c.Value(c.FirstParameter()));
+            add(c.Value(c.LastParameter()));
+        }
+        return out;
+    });
+}
+
+}  // namespace zarvento

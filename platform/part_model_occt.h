@@ -1,0 +1,58 @@
+// Inside the host's part model: the Open CASCADE objects behind PartShape,
+// faces, edges and curves. Only the host's own sources include this.
+#pragma once
+
+#include <BRepAdaptor_Curve.hxx>
+#include <BRepAdaptor_Surface.hxx>
+#include <Bnd_Box.hxx>
+#include <TopoDS_Edge.hxx>
+#include <TopoDS_Face.hxx>
+#include <TopoDS_Shape.hxx>
+#include <gp_Pnt.hxx>
+
+#include <string>
+
+#include "platform/host_call_time.h"
+#include "platform/part_model.h"
+#include "platform/part_shape.h"
+
+namespace zarvento {
+
+struct PartShape::Impl {
+    TopoDS_Shape shape;
+};
+
+struct HostFace::Geometry {
+    explicit Geometry(const TopoDS_Face& f);
+    TopoDS_Face face;
+    BRepAdaptor_Surface surface;
+    Bnd_Box box;
+    double umin = 0, umax = 0, vmin = 0, vmax = 0;
+};
+
+struct HostEdge::Geometry {
+    explicit Geometry(const TopoDS_Edge& e) : edge(e) {}
+    TopoDS_Edge edge;
+};
+
+struct HostCurve::Geometry {
+    explicit Geometry(const TopoDS_Edge& e);
+    TopoDS_Edge edge;
+    BRepAdaptor_Curve curve;
+};
+
+inline gp_Pnt ToPnt(const Point3& p) { return gp_Pnt(p[0], p[1], p[2]); }
+inline Point3 ToPoint3(const gp_Pnt& p) { return {p.X(), p.Y(), p.Z()}; }
+
+PartShape MakePartShape(const TopoDS_Shape& shape);
+
+// Keeps the modelling library's traces off the standard output, which belongs
+// to the program's own report.
+void QuietModelling();
+
+// The faces and edges of a body in the host's order (the order of the body's
+// maps of faces and edges, which reading the body back keeps).
+std::vector<std::shared_ptr<HostFace>> MakeFaces(const TopoDS_Shape& body);
+std::vector<std::shared_ptr<HostEdge>> MakeEdges(const TopoDS_Shape& body);
+
+}  // namespace zarvento

@@ -1,0 +1,412 @@
+// PartShape: bodies made by the host's modelling (Open CASCADE), their
+// binary form and STEP files written from them.
+#include "platform/part_shape.h"
+
+#include <BRepAlgoAPI_Cut.hxx>
+#include <BRepAlgoAPI_Fuse.hxx>
+#include <BRepBuilderAPI_MakeEdge.hxx>
+#include <BRepBuilderAPI_MakeFace.hxx>
+#include <BRepBuilderAPI_MakeWire.hxx>
+#include <BRepBuilderAPI_Transform.hxx>
+#include <BRepCheck_Analyzer.hxx>
+#include <BRepGProp.hxx>
+#include <BRepPrimAPI_MakeBox.hxx>
+#include <BRepPrimAPI_MakeCylinder.hxx>
+#include <BRepPrimAPI_MakeRevol.hxx>
+#include <BRep_Builder.hxx>
+#include <BinTools.hxx>
+#include <ElCLib.hxx>
+#include <GC_MakeArcOfCircle.hxx>
+#include <GProp_GProps.hxx>
+#include <Geom_BSplineCurve.hxx>
+#include <Geom_TrimmedCurve.hxx>
+#include <IFSelect_ReturnStatus.hxx>
+#include <Message.hxx>
+#include <Message_Messenger.hxx>
+#include <Message_PrinterOStream.hxx>
+#include <Quantity_Color.hxx>
+#include <STEPCAFControl_Writer.hxx>
+#include <STEPControl_StepModelType.hxx>
+#include <Standard_Failure.hxx>
+#include <TColStd_Array1OfInteger.hxx>
+#include <TColStd_Array1OfReal.hxx>
+#include <TColgp_Array1OfPnt.hxx>
+#include <TDataStd_Name.hxx>
+#include <TDocStd_Document.hxx>
+#include <TopExp.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopTools_IndexedMapOfShape.hxx>
+#include <TopoDS.hxx>
+#include <TopoDS_Compound.hxx>
+#include <TopoDS_Solid.hxx>
+#include <TopoDS_Wire.hxx>
+#include <XCAFApp_Application.hxx>
+#include <XCAFDoc_ColorTool.hxx>
+#include <XCAFDoc_DocumentTool.hxx>
+#include <XCAFDoc_ShapeTool.hxx>
+#include <gce_MakeCirc.hxx>
+#include <gp_Ax1.hxx>
+#include <gp_Ax2.hxx>
+#include <gp_Trsf.hxx>
+
+#include <cmath>
+#include <locale>
+#include <sstream>
+
+#include "platform/host_error.h"
+#include "platform/part_model_occt.h"
+
+namespace zarvento {
+
+namespace {
+
+// A point of the profile further from the axis than this is off it.
+constexpr double kOnAxis = 1e-7;
+
+std::string Format(double v) {
+    std::ostringstream s;
+    s.imbue(std::locale::classic());
+    s << v;
+    return s.str();
+}
+
+std::string PointText(const std::array<double, 2>& p) { return "(" + Format(p[0]) + ", " + Format(p[1]) + ")"; }
+
+[[noreturn]] void Refuse(const std::string& what) { throw HostError(E_INVALIDARG_, "the profile " + what); }
+
+template <class F>
+auto Modelling(const char* what, F f) {
+    try {
+        return f();
+    } catch (const Standard_Failure& e) {
+        throw HostError(E_FAIL_, std::string(what) + " failed: " + (e.GetMessageString() ? e.GetMessageString() : ""));
+    }
+}
+
+const TopoDS_Shape& ShapeOf(const PartShape& s) {
+    static const TopoDS_Shape none;
+    return s.Get() ? s.Get()->shape : none;
+}
+
+bool OnAxis(const MeridianPiece& piece) {
+    for (const auto& p : piece.points)
+        if (std::fabs(p[1]) > kOnAxis) return false;
+    return true;
+}
+
+class ProfilePlane {
+public:
+    explicit ProfilePlane(const RevolutionAxis& axis) : origin_(ToPnt(axis.origin)) {
+        gp_Vec d(axis.direction[0], axis.direction[1], axis.direction[2]);
+        gp_Vec r(axis.radial[0], axis.radial[1], axis.radial[2]);
+        if (d.Magnitude() < 1e-12 || r.Magnitude() < 1e-12) Refuse("axis has no direction");
+        d.Normalize();
+        r -= d * r.Dot(d);  // square to the axis
+        if (r.Magnitude() < 1e-12) Refuse("axis's radial direction runs along the axis");
+        r.Normalize();
+        dir_ = d;
+        radial_ = r;
+    }
+    gp_Pnt At(const std::array<double, 2>& p) const { return origin_.Translated(dir_ * p[0] + radial_ * p[1]); }
+    gp_Ax1 Axis() const { return gp_Ax1(origin_, gp_Dir(dir_)); }
+
+private:
+    gp_Pnt origin_;
+    gp_Vec dir_, radial_;
+};
+
+TopoDS_Edge MakeEdge(const MeridianPiece& piece, const ProfilePlane& plane) {
+    const auto& pts = piece.points;
+    switch (piece.kind) {
+        case MeridianPiece::Kind::Segment: {
+            if (pts.size() != 2) Refuse("has a segment without two ends");
+            BRepBuilderAPI_MakeEdge e(plane.At(pts[0]), plane.At(pts[1]));
+            if (!e.IsDone()) Refuse("has a segment of no length at " + PointText(pts[0]));
+            return e.Edge();
+        }
+        case MeridianPiece::Kind::Arc: {
+            if (pts.size() != 3) Refuse("has an arc without its three points");
+            const gp_Pnt a = plane.At(pts[0]), m = plane.At(pts[1]), b = plane.At(pts[2]);
+            gce_MakeCirc through(a, m, b);
+            if (!through.IsDone()) Refuse("has an arc whose points lie on one line at " + PointText(pts[0]));
+            // The circle's x axis points away from the axis of revolution: so
+            // placed, an arc off the axis turns into a torus, not a general
+            // surface of revolution.
+            const gp_Circ c = through.Value();
+            const gp_Ax1 axis = plane.Axis();
+            gp_Vec out(axis.Location(), c.Location());
+            out -= gp_Vec(axis.Direction()) * out.Dot(gp_Vec(axis.Direction()));
+            const gp_Dir x = out.Magnitude() > 1e-9 ? gp_Dir(out) : c.XAxis().Direction();
+            gp_Circ placed(gp_Ax2(c.Location(), c.Axis().Direction(), x), c.Radius());
+            const auto sweep = [&](const gp_Pnt& p) {
+                return ElCLib::InPeriod(ElCLib::Parameter(placed, p) - ElCLib::Parameter(placed, a), 0, 2 * M_PI);
+            };
+            if (sweep(m) > sweep(b))
+                placed = gp_Circ(gp_Ax2(c.Location(), c.Axis().Direction().Reversed(), x), c.Radius());
+            return BRepBuilderAPI_MakeEdge(placed, a, b).Edge();
+        }
+        case MeridianPiece::Kind::Spline: {
+            const int n = static_cast<int>(pts.size());
+            if (n < 4) Refuse("has a spline of fewer than four poles");
+            TColgp_Array1OfPnt poles(1, n);
+            for (int i = 0; i < n; ++i) poles.SetValue(i + 1, plane.At(pts[static_cast<std::size_t>(i)]));
+            const int distinct = n - 2;
+            TColStd_Array1OfReal knots(1, distinct);
+            TColStd_Array1OfInteger mults(1, distinct);
+            for (int i = 1; i <= distinct; ++i) {
+                knots.SetValue(i, static_cast<double>(i - 1));
+                mults.SetValue(i, i == 1 || i == distinct ? 4 : 1);
+            }
+            Handle(Geom_BSplineCurve) curve = new Geom_BSplineCurve(poles, knots, mults, 3);
+            return BRepBuilderAPI_MakeEdge(curve).Edge();
+        }
+    }
+    Refuse("has a piece of an unknown kind");
+}
+
+}  // namespace
+
+MeridianPiece MeridianPiece::Segment(double z1, double r1, double z2, double r2) {
+    return {Kind::Segment, {{z1, r1}, {z2, r2}}};
+}
+
+MeridianPiece MeridianPiece::Arc(double z1, double r1, double zm, double rm, double z2, double r2) {
+    return {Kind::Arc, {{z1, r1}, {zm, rm}, {z2, r2}}};
+}
+
+MeridianPiece MeridianPiece::Spline(std::vector<std::array<double, 2>> poles) {
+    return {Kind::Spline, std::move(poles)};
+}
+
+PartShape::PartShape() = default;
+PartShape::PartShape(std::shared_ptr<const Impl> impl) : impl_(std::move(impl)) {}
+
+void QuietModelling() {
+    static bool quiet = false;
+    if (quiet) return;
+    quiet = true;
+    Message::DefaultMessenger()->RemovePrinters(STANDARD_TYPE(Message_PrinterOStream));
+}
+
+PartShape MakePartShape(const TopoDS_Shape& shape) {
+    auto impl = std::make_shared<PartShape::Impl>();
+    impl->shape = shape;
+    return PartShape(std::move(impl));
+}
+
+bool PartShape::IsNull() const { return !impl_ || impl_->shape.IsNull(); }
+
+int PartShape::FaceCount() const {
+    if (IsNull()) return 0;
+    TopTools_IndexedMapOfShape faces;
+    TopExp::MapShapes(impl_->shape, TopAbs_FACE, faces);
+    return faces.Extent();
+}
+
+int PartShape::SolidCount() const {
+    if (IsNull()) return 0;
+    TopTools_IndexedMapOfShape solids;
+    TopExp::MapShapes(impl_->shape, TopAbs_SOLID, solids);
+    return solids.Extent();
+}
+
+double PartShape::Volume() const {
+    if (IsNull()) return 0;
+    return Modelling("the volume", [&] {
+        GProp_GProps props;
+        BRepGProp::VolumeProperties(impl_->shape, props);
+        return props.Mass();
+    });
+}
+
+PartShape PartShape::Revolve(const std::vector<MeridianPiece>& profile, const RevolutionAxis& axis) {
+    const ProfilePlane plane(axis);
+    for (const MeridianPiece& piece : profile)
+        for (const auto& p : piece.points)
+            if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || p[1] < -kOnAxis)
+                Refuse("has a point " + PointText(p) + " on the wrong side of the axis");
+    // Pieces along the axis sweep nothing; the chain is taken cyclically from
+    // the piece after the last of them, so a closed profile that runs along
+    // the axis somewhere in its middle still gives one chain.
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < profile.size(); ++i)
+        if (OnAxis(profile[i])) start = i + 1;
+    std::vector<const MeridianPiece*> chain;
+    for (std::size_t k = 0; k < profile.size(); ++k) {
+        const MeridianPiece& piece = profile[(start + k) % profile.size()];
+        if (!OnAxis(piece)) chain.push_back(&piece);
+    }
+    if (chain.empty()) Refuse("has no piece off the axis");
+    return Modelling("revolving the profile", [&] {
+        BRepBuilderAPI_MakeWire wire;
+        std::array<double, 2> last = chain.front()->points.front();
+        for (const MeridianPiece* piece : chain) {
+            const auto& first = piece->points.front();
+            if (std::hypot(first[0] - last[0], first[1] - last[1]) > 1e-6)
+                Refuse("breaks between " + PointText(last) + " and " + PointText(first));
+            wire.Add(MakeEdge(*piece, plane));
+            if (!wire.IsDone()) Refuse("breaks at " + PointText(first));
+            last = piece->points.back();
+        }
+        const auto& begin = chain.front()->points.front();
+        if (std::hypot(begin[0] - last[0], begin[1] - last[1]) > 1e-6) {
+            if (std::fabs(begin[1]) > kOnAxis || std::fabs(last[1]) > kOnAxis)
+                Refuse("is open: its ends " + PointText(last) + " and " + PointText(begin) +
+                       " neither meet nor lie on the axis");
+            wire.Add(BRepBuilderAPI_MakeEdge(plane.At(last), plane.At(begin)).Edge());
+        }
+        if (!wire.IsDone() || !wire.Wire().Closed()) Refuse("does not close");
+        BRepBuilderAPI_MakeFace face(wire.Wire(), true);
+        if (!face.IsDone()) Refuse("does not bound a flat region");
+        // A profile that crosses itself bounds no body.
+        if (!BRepCheck_Analyzer(face.Face()).IsValid()) Refuse("crosses itself");
+        BRepPrimAPI_MakeRevol revol(face.Face(), plane.Axis(), 2 * M_PI);
+        if (!revol.IsDone()) Refuse("cannot be turned about the axis");
+        TopoDS_Shape solid = revol.Shape();
+        GProp_GProps props;
+        BRepGProp::VolumeProperties(solid, props);
+        if (props.Mass() < 0) solid.Reverse();
+        return MakePartShape(solid);
+    });
+}
+
+PartShape PartShape::Box(const Point3& min, const Point3& max) {
+    return Modelling("making a box",
+                     [&] { return MakePartShape(BRepPrimAPI_MakeBox(ToPnt(min), ToPnt(max)).Shape()); });
+}
+
+PartShape PartShape::Cylinder(const Point3& base, const Point3& direction, double radius, double height) {
+    return Modelling("making a cylinder", [&] {
+        const gp_Ax2 axis(ToPnt(base), gp_Dir(direction[0], direction[1], direction[2]));
+        return MakePartShape(BRepPrimAPI_MakeCylinder(axis, radius, height).Shape());
+    });
+}
+
+PartShape PartShape::Cut(const PartShape& tool) const {
+    return Modelling("cutting the body", [&] {
+        BRepAlgoAPI_Cut cut(ShapeOf(*this), ShapeOf(tool));
+        if (!cut.IsDone()) throw HostError(E_FAIL_, "cutting the body failed");
+        return MakePartShape(cut.Shape());
+    });
+}
+
+PartShape PartShape::Fuse(const PartShape& other) const {
+    return Modelling("joining the bodies", [&] {
+        BRepAlgoAPI_Fuse fuse(ShapeOf(*this), ShapeOf(other));
+        if (!fuse.IsDone()) throw HostError(E_FAIL_, "joining the bodies failed");
+        return MakePartShape(fuse.Shape());
+    });
+}
+
+PartShape PartShape::Translated(const Point3& offset) const {
+    return Modelling("moving the body", [&] {
+        gp_Trsf move;
+        move.SetTranslation(gp_Vec(offset[0], offset[1], offset[2]));
+        return MakePartShape(BRepBuilderAPI_Transform(ShapeOf(*this), move, true).Shape());
+    });
+}
+
+PartShape PartShape::Skin() const {
+    return Modelling("taking the body's skin", [&] {
+        TopoDS_Compound shells;
+        BRep_Builder builder;
+        builder.MakeCompound(shells);
+        for (TopExp_Explorer e(ShapeOf(*this), TopAbs_SHELL); e.More(); e.Next()) builder.Add(shells, e.Current());
+        return MakePartShape(shells);
+    });
+}
+
+namespace {
+
+Quantity_Color ColourOf(std::uint32_t rgb) {
+    return Quantity_Color((rgb & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, ((rgb >> 16) & 0xFF) / 255.0,
+                          Quantity_TOC_sRGB);
+}
+
+Handle(TDocStd_Document) NewXdeDocument() {
+    Handle(TDocStd_Document) doc;
+    XCAFApp_Application::GetApplication()->NewDocument("MDTV-XCAF", doc);
+    return doc;
+}
+
+void WriteXdeDocument(const Handle(TDocStd_Document) & doc, const std::string& path) {
+    QuietModelling();
+    STEPCAFControl_Writer writer;
+    writer.SetNameMode(true);
+    writer.SetColorMode(true);
+    if (!writer.Transfer(doc, STEPControl_AsIs))
+        throw HostError(STG_E_WRITEFAULT_, "cannot make STEP data for " + path);
+    if (writer.Write(path.c_str()) != IFSelect_RetDone) throw HostError(STG_E_WRITEFAULT_, "cannot write " + path);
+}
+
+}  // namespace
+
+void PartShape::WriteStep(const std::string& path, const std::string& name,
+                          const std::vector<std::pair<int, std::uint32_t>>& faceColours) const {
+    if (IsNull()) throw HostError(E_INVALIDARG_, "no body to write to " + path);
+    Modelling("writing a STEP file", [&] {
+        Handle(TDocStd_Document) doc = NewXdeDocument();
+        Handle(XCAFDoc_ShapeTool) shapes = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
+        const TDF_Label label = shapes->AddShape(impl_->shape, false);
+        TDataStd_Name::Set(label, TCollection_ExtendedString(name.c_str(), true));
+        if (!faceColours.empty()) {
+            Handle(XCAFDoc_ColorTool) colours = XCAFDoc_DocumentTool::ColorTool(doc->Main());
+            TopTools_IndexedMapOfShape faces;
+            TopExp::MapShapes(impl_->shape, TopAbs_FACE, faces);
+            for (const auto& [number, colour] : faceColours) {
+                if (number < 1 || number > faces.Extent())
+                    throw HostError(E_INVALIDARG_, "no face " + std::to_string(number));
+                const TDF_Label sub = shapes->AddSubShape(label, faces.FindKey(number));
+                colours->SetColor(sub, ColourOf(colour), XCAFDoc_ColorSurf);
+            }
+        }
+        WriteXdeDocument(doc, path);
+        return 0;
+    });
+}
+
+void PartShape::WriteStepAssembly(const std::string& path, const std::string& name,
+                                  const std::vector<Component>& components) {
+    Modelling("writing a STEP assembly", [&] {
+        Handle(TDocStd_Document) doc = NewXdeDocument();
+        Handle(XCAFDoc_ShapeTool) shapes = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
+        const TDF_Label assembly = shapes->NewShape();
+        TDataStd_Name::Set(assembly, TCollection_ExtendedString(name.c_str(), true));
+        for (const Component& c : components) {
+            if (c.shape.IsNull()) throw HostError(E_INVALIDARG_, "component \"" + c.name + "\" has no body");
+            const TDF_Label part = shapes->AddShape(c.shape.Get()->shape, false);
+            TDataStd_Name::Set(part, TCollection_ExtendedString(c.name.c_str(), true));
+            gp_Trsf move;
+            move.SetTranslation(gp_Vec(c.offset[0], c.offset[1], c.offset[2]));
+            shapes->AddComponent(assembly, part, TopLoc_Location(move));
+        }
+        shapes->UpdateAssemblies();
+        WriteXdeDocument(doc, path);
+        return 0;
+    });
+}
+
+std::string PartShape::Encode() const {
+    if (IsNull()) return {};
+    return Modelling("storing the body", [&] {
+        std::ostringstream out(std::ios::binary);
+        BinTools::Write(impl_->shape, out);
+        return out.str();
+    });
+}
+
+PartShape PartShape::Decode(const std::string& bytes) {
+    if (bytes.empty()) return {};
+    try {
+        std::istringstream in(bytes, std::ios::binary);
+        TopoDS_Shape shape;
+        BinTools::Read(shape, in);
+        if (shape.IsNull() || in.bad()) throw HostError(STG_E_DOCFILECORRUPT_, "the body is damaged");
+        return MakePartShape(shape);
+    } catch (const Standard_Failure& e) {
+        throw HostError(STG_E_DOCFILECORRUPT_,
+                        std::string("the body is damaged: ") + (e.GetMessageString() ? e.GetMessageString() : ""));
+    }
+}
+
+}  // namespace zarvento

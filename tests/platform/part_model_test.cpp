@@ -1,0 +1,389 @@
+// The host's part model: STEP files read into part and assembly documents,
+// bodies with their faces and edges kept in the document file, the host's
+// answers about faces and curves, the outline section and the 2D region
+// boundary with the rectangle selection.
+#include "platform/part_model.h"
+
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/document_2d.h"
+#include "platform/host_application.h"
+#include "platform/host_faults.h"
+#include "platform/local_coordinate_system.h"
+#include "platform/storage_record.h"
+#include "test_parts.h"
+#include "test_support.h"
+
+namespace zarvento {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PartModelTest : public test::CleanStateTest {
+protected:
+    void SetUp() override {
+        CleanStateTest::SetUp();
+        app = &ConnectHostApplication();
+    }
+    std::string PathOf(const std::string& name) const { return (dir / name).string(); }
+    static std::vector<std::int64_t> Ids(const std::vector<std::shared_ptr<HostFace>>& faces) {
+        std::vector<std::int64_t> ids;
+        for (const auto& f : faces) ids.push_back(f->PersistentId());
+        return ids;
+    }
+    test::TempDir dir;
+    HostApplication* app = nullptr;
+};
+
+void ExpectNear(const Point3& p, double x, double y, double z) {
+    EXPECT_NEAR(p[0], x, 1e-9);
+    EXPECT_NEAR(p[1], y, 1e-9);
+    EXPECT_NEAR(p[2], z, 1e-9);
+}
+
+TEST_F(PartModelTest, StepPartKeepsItsBodyColoursAndNamesAndTheDocumentFileKeepsFaceIds) {
+    const std::string step = PathOf("shaft.step");
+    const std::uint32_t red = 0x000000FF, blue = 0x00FF0000;
+    test::SteppedShaft().WriteStep(step, "Вал", {{2, red}, {9, blue}});
+    ASSERT_TRUE(IsStepFile(step));
+
+    HostDocumentPtr doc = app->Documents().Open(step);
+    EXPECT_EQ(doc->Type(), DocumentType::Part);
+    EXPECT_EQ(doc->FilePath(), "");  // saving never writes over the STEP file
+    auto part = TopPart(doc);
+    EXPECT_EQ(part->Name(), "Вал");
+    ASSERT_EQ(part->Faces().size(), 13u);
+    EXPECT_EQ(part->Body().SolidCount(), 1);
+    EXPECT_EQ(part->Faces()[1]->Colour(), red);
+    EXPECT_EQ(part->Faces()[8]->Colour(), blue);
+    EXPECT_EQ(part->Faces()[0]->Colour(), kDefaultFaceColour);
+    part->Faces()[3]->SetName("Канавка");
+    part->Faces()[3]->SetColour(0x00123456, {0.1, 0.2, 0.3, 0.4, 0.5, 0.6});
+    part->Properties().material = "Сталь 40Х";
+    part->Properties().density = 7.85;
+    const auto faceIds = Ids(part->Faces());
+    const std::size_t edges = part->Edges().size();
+    const double volume = part->Volume();
+    StorageRecord record;
+    ASSERT_TRUE(record.OpenWrite("Zarvento.Test"));
+    record.AddNamedValue("face", Variant::Dispatch(part->Faces()[3]));
+    record.Flush();
+
+    HostDocumentPtr again = test::SaveCloseReopen(doc, PathOf("shaft.rdp"));
+    auto back = TopPart(again);
+    EXPECT_EQ(back->Name(), "Вал");
+    EXPECT_EQ(Ids(back->Faces()), faceIds);
+    EXPECT_EQ(back->Edges().size(), edges);
+    EXPECT_NEAR(back->Volume(), volume, 1e-6 * volume);
+    EXPECT_EQ(back->Properties().material, "Сталь 40Х");
+    EXPECT_DOUBLE_EQ(back->Properties().density, 7.85);
+    const auto& groove = back->Faces()[3];
+    EXPECT_EQ(groove->Name(), "Канавка");
+    EXPECT_EQ(groove->Colour(), 0x00123456u);
+    EXPECT_EQ(groove->Light(), (LightValues{0.1, 0.2, 0.3, 0.4, 0.5, 0.6}));
+    EXPECT_EQ(back->Faces()[1]->Colour(), red);
+    // The stored reference resolves to the same face, which answers about the
+    // same surface as before.
+    auto stored = test::StoredRecord(*again, "Zarvento.Test");
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->Entries()[0].value.AsDispatch(), groove);
+    EXPECT_EQ(groove->Kind(), SurfaceKind::Cylinder);
+}
+
+TEST_F(PartModelTest, StepAssemblyBecomesAnAssemblyWithOneSubPartPerComponent) {
+    const std::string step = PathOf("pair.step");
+    PartShape::WriteStepAssembly(
+        step, "Узел", {{"Вал", test::SteppedShaft(), {0, 0, 0}}, {"Втулка", test::OffAxisCylinder(), {0, 0, 100}}});
+    HostDocumentPtr doc = app->Documents().Open(step, false);
+    EXPECT_EQ(doc->Type(), DocumentType::Assembly);
+    auto top = TopPart(doc);
+    EXPECT_EQ(top->Name(), "Узел");
+    ASSERT_EQ(top->SubParts().size(), 2u);
+    EXPECT_EQ(top->SubParts()[0]->Name(), "Вал");
+    EXPECT_EQ(top->SubParts()[1]->Name(), "Втулка");
+    EXPECT_TRUE(top->Faces().empty());
+    // The components stand where the assembly placed them.
+    Point3 min, max;
+    top->SubParts()[1]->Faces().front()->Box(min, max);
+    EXPECT_GE(min[2], 100 - 1e-6);
+
+    // Imported into a part document, an assembly is refused and nothing changes.
+    HostDocumentPtr part = app->Documents().Add(DocumentType::Part);
+    const std::size_t entities = part->Entities().size();
+    EXPECT_EQ(test::ErrorCodeOf([&] { ImportStep(part, step); }), E_INVALIDARG_);
+    EXPECT_EQ(part->Entities().size(), entities);
+
+    HostDocumentPtr again = test::SaveCloseReopen(doc, PathOf("pair.rda"));
+    EXPECT_EQ(again->Type(), DocumentType::Assembly);
+    auto back = TopPart(again);
+    ASSERT_EQ(back->SubParts().size(), 2u);
+    EXPECT_EQ(back->SubParts()[1]->Faces().size(), 3u);
+    EXPECT_EQ(back->SubParts()[0]->Parent(), back.get());
+}
+
+TEST_F(PartModelTest, BadStepFilesAreRefusedByNameAndLeaveTheDocumentAsItWas) {
+    const std::string empty = PathOf("empty.step"), text = PathOf("notes.step"), cut = PathOf("cut.step"),
+                      surface = PathOf("skin.step"), good = PathOf("good.step");
+    std::ofstream(empty).close();
+    std::ofstream(text) << "a text file, no STEP\n";
+    test::SteppedShaft().WriteStep(good, "Вал");
+    test::SteppedShaft().Skin().WriteStep(surface, "Оболочка");
+    {
+        std::ifstream in(good);
+        std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        // Its header survives, its data is cut in the middle of an entity.
+        std::ofstream(cut) << all.substr(0, all.find("DATA;") + 200) << "\n#9999=GARBAGE((,\n";
+    }
+    HostDocumentPtr doc = test::PartDocument(test::OffAxisCylinder());
+    const std::size_t entities = doc->Entities().size();
+    const struct {
+        std::string path;
+        HRESULT code;
+        const char* says;
+    } cases[] = {
+        {PathOf("missing.step"), STG_E_FILENOTFOUND_, "does not exist"},
+        {empty, STG_E_INVALIDHEADER_, "is empty"},
+        {text, STG_E_INVALIDHEADER_, "not a STEP file"},
+        {cut, STG_E_DOCFILECORRUPT_, "damaged"},
+        {surface, E_INVALIDARG_, "no solid"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const HostError e = test::CaughtHostError([&] { ImportStep(doc, c.path); });
+        EXPECT_EQ(e.Code(), c.code);
+        EXPECT_NE(std::string(e.what()).find(c.path), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
+        EXPECT_EQ(doc->Entities().size(), entities);
+        EXPECT_EQ(TopPart(doc)->Faces().size(), 3u);
+    }
+}
+
+TEST_F(PartModelTest, AFailedSaveKeepsTheBodyOfTheLastSave) {
+    HostDocumentPtr doc = test::PartDocument(test::SteppedShaft());
+    const std::string path = PathOf("part.rdp");
+    doc->SaveAs(path);
+    SetPartBody(*TopPart(doc), test::OffAxisCylinder());
+    HostFaults::Arm("DocumentFile.Replace", STG_E_WRITEFAULT_);
+    EXPECT_EQ(test::ErrorCodeOf([&] { doc->Save(); }), STG_E_WRITEFAULT_);
+    app->Documents().Close(doc);
+    EXPECT_EQ(TopPart(app->Documents().Open(path))->Faces().size(), 13u);
+}
+
+TEST_F(PartModelTest, DamagedBodyInTheFileIsReportedAsDamaged) {
+    HostDocumentPtr doc = test::PartDocument(test::SteppedShaft());
+    const std::string path = PathOf("part.rdp");
+    doc->SaveAs(path);
+    app->Documents().Close(doc);
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        // One byte of the body changes.
+        sqlite3_exec(db,
+                     "UPDATE entities SET data = substr(data, 1, length(data) - 10) || x'00' || "
+                     "substr(data, length(data) - 8) WHERE class = 'part'",
+                     nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    const HostError e = test::CaughtHostError([&] { app->Documents().Open(path); });
+    EXPECT_EQ(e.Code(), STG_E_DOCFILECORRUPT_);
+    EXPECT_NE(std::string(e.what()).find("body"), std::string::npos) << e.what();
+}
+
+TEST_F(PartModelTest, FacesTellTheirSurfaceAndPlacementAndProjectOntoThemselves) {
+    HostDocumentPtr doc = test::PartDocument(test::SteppedShaft());
+    const auto& faces = TopPart(doc)->Faces();
+    // In the order of the meridian's pieces.
+    const SurfaceKind kinds[] = {
+        SurfaceKind::Sphere,   SurfaceKind::Cylinder, SurfaceKind::Plane, SurfaceKind::Cylinder, SurfaceKind::Plane,
+        SurfaceKind::Cylinder, SurfaceKind::Plane,    SurfaceKind::Torus, SurfaceKind::Cylinder, SurfaceKind::Cone,
+        SurfaceKind::Plane,    SurfaceKind::Cylinder, SurfaceKind::Plane};
+    ASSERT_EQ(faces.size(), std::size(kinds));
+    for (std::size_t i = 0; i < faces.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(faces[i]->Kind(), kinds[i]);
+        EXPECT_TRUE(faces[i]->IsKind(kinds[i]));
+        Point3 p, q;
+        if (kinds[i] == SurfaceKind::Sphere) {
+            EXPECT_FALSE(faces[i]->Placement(p, q));
+            ASSERT_TRUE(faces[i]->Centre(p));
+            ExpectNear(p, 0, 0, 10);
+        } else {
+            ASSERT_TRUE(faces[i]->Placement(p, q));
+            // Every axis (a plane's normal) runs along Z.
+            EXPECT_NEAR(std::fabs(q[2] - p[2]), 1, 1e-9);
+        }
+    }
+    EXPECT_TRUE(TopPart(test::PartDocument(test::TurnedSpline()))->Faces()[1]->IsKind(SurfaceKind::Nurbs));
+    EXPECT_TRUE(TopPart(test::PartDocument(test::ShaftWithFlat()))->Faces().size() > 13);
+
+    // A point on the collar projects onto itself; one beyond its end lands on
+    // the face's edge, not on the cylinder's carrier.
+    const HostFace& collar = *faces[8];
+    double u = 0, v = 0;
+    ASSERT_TRUE(collar.Project({0, 18, 50}, u, v));
+    ExpectNear(collar.PointAt(u, v), 0, 18, 50);
+    ASSERT_TRUE(collar.Project({0, 18, 70}, u, v));
+    ExpectNear(collar.PointAt(u, v), 0, 18, 60);
+    Point3 min, max;
+    collar.Box(min, max);
+    EXPECT_LE(min[2], 42 + 1e-6);
+    EXPECT_GE(max[2], 60 - 1e-6);
+}
+
+TEST_F(PartModelTest, EdgesGiveTheirVerticesAndCurves) {
+    HostDocumentPtr doc = test::PartDocument(test::SteppedShaft());
+    int seams = 0, circles = 0;
+    for (const auto& edge : TopPart(doc)->Edges()) {
+        Point3 a, b;
+        edge->Vertices(a, b);
+        const auto curve = edge->Curve();
+        if (!curve) continue;  // a degenerated edge at the sphere's pole
+        double t0, t1;
+        curve->Range(t0, t1);
+        if (curve->Kind() == CurveKind::Arc) {
+            ++circles;
+        } else {
+            // The seams lie in the plane the profile was turned from.
+            ++seams;
+            EXPECT_NEAR(a[1], 0, 1e-9);
+            ExpectNear(curve->PointAt(curve->Project(a)), a[0], a[1], a[2]);
+        }
+    }
+    EXPECT_EQ(seams, 6);  // of the five cylinders and the cone; the sphere's and the torus's are arcs
+    EXPECT_GT(circles, 10);
+}
+
+TEST_F(PartModelTest, OutlineIsTheExactSectionOnThePlanesPositiveSide) {
+    HostDocumentPtr doc = test::PartDocument(test::SteppedShaft());
+    auto lsc = doc->AddLocalCoordinateSystem("ЛСК", {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
+    auto part = TopPart(doc);
+    auto outline = part->CreateOutline("Контур детали");
+    EXPECT_EQ(part->FindModelObject("Контур детали"), outline);
+    EXPECT_EQ(test::ErrorCodeOf([&] { outline->Rebuild(); }), E_INVALIDARG_);  // no plane yet
+    outline->AddReference(1, lsc->Plane(LocalCoordinateSystem::kPlaneZX));
+    for (const auto& f : part->Faces()) outline->AddReference(0, f);
+    outline->Rebuild();
+    ASSERT_EQ(outline->ResultCount(), 1);
+    int segments = 0, arcs = 0;
+    for (const auto& curve : outline->ResultCurves(0)) {
+        double t0, t1;
+        curve->Range(t0, t1);
+        for (double t : {t0, 0.5 * (t0 + t1), t1}) {
+            const Point3 p = curve->PointAt(t);
+            EXPECT_NEAR(p[1], 0, 1e-9);
+            EXPECT_GE(p[0], -1e-9);
+        }
+        Point3 centre;
+        double radius = 0;
+        if (curve->Kind() == CurveKind::Arc) {
+            ++arcs;
+            ASSERT_TRUE(curve->Arc(centre, radius));
+            EXPECT_TRUE(std::fabs(radius - 10) < 1e-9 || std::fabs(radius - 2) < 1e-9) << radius;
+            EXPECT_GE(curve->Polyline(0.01).size(), 9u);
+        } else {
+            ++segments;
+            EXPECT_EQ(curve->Polyline(0.01).size(), 6u);  // a segment needs its ends only
+        }
+    }
+    EXPECT_EQ(arcs, 2);
+    EXPECT_EQ(segments, 11);
+    outline->ClearResult();
+    EXPECT_EQ(outline->ResultCount(), 0);
+
+    // A body beside the plane's positive half gives no result item.
+    SetPartBody(*part, PartShape::Box({-30, -5, 0}, {-10, 5, 10}));
+    outline->ClearReferences();
+    outline->AddReference(1, lsc->Plane(LocalCoordinateSystem::kPlaneZX));
+    for (const auto& f : part->Faces()) outline->AddReference(0, f);
+    outline->Rebuild();
+    EXPECT_EQ(outline->ResultCount(), 0);
+}
+
+TEST_F(PartModelTest, RegionBoundaryRunsAroundTheSeedsRegionAndTheSelectionTakesFreeObjects) {
+    Document2D doc;
+    // A square frame with a ring of two arcs inside, and a line that closes nothing.
+    doc.BeginObjectSet();
+    doc.LineSeg(0, 0, 10, 0, 1);
+    doc.LineSeg(10, 0, 10, 10, 1);
+    doc.LineSeg(10, 10, 0, 10, 1);
+    doc.LineSeg(0, 10, 0, 0, 1);
+    doc.ArcByPoint(5, 5, 2, 7, 5, 3, 5, 1, 1);
+    doc.ArcByPoint(5, 5, 2, 3, 5, 7, 5, 1, 1);
+    doc.LineSeg(20, 0, 30, 0, 1);
+    const Ref2D group = doc.EndObjectSet();
+
+    EXPECT_EQ(doc.RegionBoundary(group, 25, 5), 0);  // outside every closed region
+    const Ref2D boundary = doc.RegionBoundary(group, 1, 1);
+    ASSERT_NE(boundary, 0);
+    const auto contours = doc.GroupObjects(boundary);
+    ASSERT_EQ(contours.size(), 2u);  // the square, then the ring around the hole
+    const Object2D* outer = doc.Find(contours[0]);
+    const Object2D* hole = doc.Find(contours[1]);
+    ASSERT_EQ(outer->type, kObj2DContour);
+    ASSERT_EQ(outer->pieces.size(), 4u);
+    // Counter-clockwise from the lowest-left point, the hole clockwise.
+    EXPECT_DOUBLE_EQ(outer->pieces[0].a.x, 0);
+    EXPECT_DOUBLE_EQ(outer->pieces[0].a.y, 0);
+    EXPECT_DOUBLE_EQ(outer->pieces[0].b.x, 10);
+    ASSERT_EQ(hole->pieces.size(), 2u);
+    for (const Curve2D& c : hole->pieces) {
+        EXPECT_TRUE(c.arc);
+        EXPECT_LT(c.sweep, 0);
+        EXPECT_NEAR(c.r, 2, 1e-12);
+    }
+
+    // The object list and the object call leave the pieces as free objects;
+    // the rectangle selection takes them and the boundary's group, which lies
+    // wholly inside, but not the drawn group, which reaches out of it.
+    for (Ref2D c : contours) EXPECT_TRUE(doc.ReleaseGroup(doc.ObjectList(c, 0, 5.0, 1)));
+    const std::vector<Ref2D> drawn = doc.GroupObjects(group);
+    doc.BeginObjectSet();
+    EXPECT_EQ(doc.SelectInRect(-1, -1, 11, 11, 1), 8);
+    const Ref2D inside = doc.EndObjectSet();
+    int pieces = 0;
+    for (Ref2D r : doc.GroupObjects(inside)) {
+        EXPECT_EQ(std::count(drawn.begin(), drawn.end(), r), 0);
+        if (doc.ObjectType(r) != kObj2DContour) ++pieces;
+    }
+    EXPECT_EQ(pieces, 6);
+    doc.BeginObjectSet();
+    EXPECT_EQ(doc.SelectInRect(-1, -1, 11, 11, 0), 14);  // the drawn objects inside as well
+    doc.EndObjectSet();
+}
+
+}  // namespace
+}  // namespace zarvento
+
+namespace zarvento {
+namespace {
+
+TEST(PartShapeTest, ProfilesThatBoundNoBodyAreRefusedWithWhatIsWrong) {
+    const struct {
+        std::vector<MeridianPiece> profile;
+        const char* says;
+    } cases[] = {
+        // A bow tie: the profile crosses itself.
+        {{MeridianPiece::Segment(0, 0, 0, 10), MeridianPiece::Segment(0, 10, 20, 0),
+          MeridianPiece::Segment(20, 0, 20, 10), MeridianPiece::Segment(20, 10, 0, 0)},
+         "crosses itself"},
+        {{MeridianPiece::Segment(0, 0, 0, 10), MeridianPiece::Segment(0, 10, 20, 10)}, "open"},
+        {{MeridianPiece::Segment(0, 0, 0, 10), MeridianPiece::Segment(5, 10, 20, 10),
+          MeridianPiece::Segment(20, 10, 20, 0)},
+         "breaks"},
+        {{MeridianPiece::Segment(0, 0, 0, -10)}, "wrong side"},
+    };
+    for (const auto& c : cases) {
+        const HostError e = test::CaughtHostError([&] { PartShape::Revolve(c.profile); });
+        EXPECT_EQ(e.Code(), E_INVALIDARG_) << c.says;
+        EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
+    }
+}
+
+}  // namespace
+}  // namespace zarvento

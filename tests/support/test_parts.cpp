@@ -1,0 +1,80 @@
+// Bodies for the tests, made with the host's modelling.
+#include "test_parts.h"
+
+#include <cmath>
+#include <sstream>
+
+#include "platform/host_application.h"
+#include "platform/part_model.h"
+
+namespace zarvento::test {
+
+std::vector<MeridianPiece> SteppedShaftMeridian() {
+    const double s = std::sqrt(0.5);
+    return {
+        MeridianPiece::Arc(0, 0, 10 - 10 * s, 10 * s, 10, 10),  // spherical end
+        MeridianPiece::Segment(10, 10, 30, 10),                 // cylinder
+        MeridianPiece::Segment(30, 10, 30, 8),                  // groove
+        MeridianPiece::Segment(30, 8, 34, 8),
+        MeridianPiece::Segment(34, 8, 34, 10),
+        MeridianPiece::Segment(34, 10, 40, 10),                      // cylinder
+        MeridianPiece::Segment(40, 10, 40, 16),                      // step face
+        MeridianPiece::Arc(40, 16, 42 - 2 * s, 16 + 2 * s, 42, 18),  // fillet
+        MeridianPiece::Segment(42, 18, 60, 18),                      // collar
+        MeridianPiece::Segment(60, 18, 62, 16),                      // chamfer
+        MeridianPiece::Segment(62, 16, 62, 5),                       // face
+        MeridianPiece::Segment(62, 5, 45, 5),                        // bore
+        MeridianPiece::Segment(45, 5, 45, 0),                        // its bottom
+    };
+}
+
+std::string SteppedShaftProfileText() {
+    std::ostringstream text;
+    text.precision(17);
+    for (const MeridianPiece& piece : SteppedShaftMeridian()) {
+        const auto& p = piece.points;
+        if (piece.kind == MeridianPiece::Kind::Segment) {
+            text << "LineSeg( " << p[0][0] << "," << -p[0][1] << ", " << p[1][0] << "," << -p[1][1] << ", 1 );\n";
+        } else {
+            // The arc's centre from its three points; its sense in (z, x) from
+            // the turn of the three.
+            const double ax = p[0][0], ay = -p[0][1], bx = p[1][0], by = -p[1][1], cx = p[2][0], cy = -p[2][1];
+            const double d = 2 * (ax * (by - cy) + bx * (cy - ay) + cx * (ay - by));
+            const double ux =
+                ((ax * ax + ay * ay) * (by - cy) + (bx * bx + by * by) * (cy - ay) + (cx * cx + cy * cy) * (ay - by)) /
+                d;
+            const double uy =
+                ((ax * ax + ay * ay) * (cx - bx) + (bx * bx + by * by) * (ax - cx) + (cx * cx + cy * cy) * (bx - ax)) /
+                d;
+            const double r = std::hypot(ax - ux, ay - uy);
+            const double turn = (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
+            text << "ArcByPoint( " << ux << "," << uy << ", " << r << ", " << ax << "," << ay << ", " << cx << "," << cy
+                 << ", " << (turn > 0 ? 1 : -1) << ", 1 );\n";
+        }
+    }
+    return text.str();
+}
+
+PartShape SteppedShaft(const RevolutionAxis& axis) { return PartShape::Revolve(SteppedShaftMeridian(), axis); }
+
+PartShape TurnedSpline() {
+    return PartShape::Revolve({MeridianPiece::Segment(0, 0, 0, 10),
+                               MeridianPiece::Spline({{0, 10}, {10, 14}, {20, 8}, {30, 12}, {40, 10}}),
+                               MeridianPiece::Segment(40, 10, 40, 0)});
+}
+
+PartShape ShaftWithFlat() { return SteppedShaft().Cut(PartShape::Box({16, -30, 44}, {30, 30, 56})); }
+
+PartShape ShaftWithCrossHole() { return SteppedShaft().Cut(PartShape::Cylinder({-20, 0, 20}, {1, 0, 0}, 2, 40)); }
+
+PartShape OffAxisCylinder() { return PartShape::Cylinder({30, 0, 0}, {0, 0, 1}, 5, 20); }
+
+PartShape CrossBar() { return PartShape::Cylinder({20, -5, 0}, {0, 1, 0}, 10, 10); }
+
+HostDocumentPtr PartDocument(const PartShape& body, bool visible) {
+    HostDocumentPtr doc = ConnectHostApplication().Documents().Add(DocumentType::Part, visible);
+    SetPartBody(*TopPart(doc), body);
+    return doc;
+}
+
+}  // namespace zarvento::test
