@@ -56,7 +56,10 @@ TEST_P(PanelProgramHostTest, TemplatesWriteTheNCTextAndUnitsComeFromTheAddressTa
                     "panel program: \"Сообщения постпроцессора\" text list caption \"Сообщения "
                     "постпроцессора\" help 81000 lines 1\n      |  OK!"));
     EXPECT_EQ(Lines(kMessages), std::vector<std::string>{" OK!"});
-    // In inches: X48 of the first approach is 1.89.
+    // In inches: the start block sets the control to inches, and X48 of the
+    // first approach is 1.89.
+    EXPECT_TRUE(std::any_of(nc.begin(), nc.end(),
+                            [](const std::string& l) { return l.find("N1 G20 G18 G40 G80 G99") != std::string::npos; }));
     EXPECT_TRUE(std::any_of(nc.begin(), nc.end(),
                             [](const std::string& l) { return l.find("G00 X1.89 Z0.138") != std::string::npos; }));
     EXPECT_EQ(Control("Единицы измерения").CurrentItem(), 1);
