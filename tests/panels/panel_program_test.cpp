@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include "nc/cadre_iso.h"
 #include "nc/modal_state.h"
@@ -58,8 +59,9 @@ TEST_P(PanelProgramHostTest, TemplatesWriteTheNCTextAndUnitsComeFromTheAddressTa
     EXPECT_EQ(Lines(kMessages), std::vector<std::string>{" OK!"});
     // In inches: the start block sets the control to inches, and X48 of the
     // first approach is 1.89.
-    EXPECT_TRUE(std::any_of(nc.begin(), nc.end(),
-                            [](const std::string& l) { return l.find("N1 G20 G18 G40 G80 G99") != std::string::npos; }));
+    EXPECT_TRUE(std::any_of(nc.begin(), nc.end(), [](const std::string& l) {
+        return l.find("N1 G20 G18 G40 G80 G99") != std::string::npos;
+    }));
     EXPECT_TRUE(std::any_of(nc.begin(), nc.end(),
                             [](const std::string& l) { return l.find("G00 X1.89 Z0.138") != std::string::npos; }));
     EXPECT_EQ(Control("Единицы измерения").CurrentItem(), 1);
@@ -216,6 +218,44 @@ TEST_F(PanelProgramTest, TheSaveDialogKeepsTheBusyFlagOfTheRunningPanel) {
     ScriptedUser::Instance().SetEcho(nullptr);
     EXPECT_EQ(busy, (std::vector<bool>{true, true}));
     EXPECT_FALSE(BusyFlag);
+}
+
+// Every host call of the program command fails in turn, the save dialog run
+// under its own guard included: the command reports it, the busy flag is
+// clear, the panel no longer listens, and the next command runs the panel.
+TEST_F(PanelProgramTest, AfterAFailedHostCallInAnyStepTheNextCommandRuns) {
+    ASSERT_NO_FATAL_FAILURE(MakePlan("ISO_Lathe"));
+    const std::string steps = "panel program\n set \"Единицы измерения\" дюймы\n answer save-file ok file=" +
+                              (folder.Path() / "saved").string() +
+                              "\n press \"Сохранить в файл\"\n help\n ok\nend\nprogram\n";
+    HostFaults::Clear();
+    Run(steps);
+    ASSERT_EQ(script.CommandsFailed(), 0);
+    ASSERT_TRUE(fs::exists(folder.Path() / "saved.nc"));
+    std::set<std::string> calls;
+    for (const std::string& name : HostFaults::CalledNames())
+        if (name.find('.') != std::string::npos || name == "Help") calls.insert(name);
+    ASSERT_GT(calls.size(), 20u);
+    for (const std::string& call : calls) {
+        SCOPED_TRACE(call);
+        HostFaults::Clear();
+        ScriptedUser::Instance().Reset();
+        PanelScript::Instance().Reset();
+        HostFaults::Arm(call, E_OUTOFMEMORY_);
+        const int failed = script.CommandsFailed();
+        Run(steps);
+        EXPECT_EQ(script.CommandsFailed(), failed + 1) << "reported";
+        EXPECT_FALSE(BusyFlag);
+        EXPECT_EQ(Shown().Subscriber(), nullptr);
+        HostFaults::Clear();
+        ScriptedUser::Instance().Reset();
+        PanelScript::Instance().Reset();
+        Run("panel program\n ok\nend\nprogram\n");
+        EXPECT_FALSE(BusyFlag);
+        EXPECT_EQ(script.CommandsFailed(), failed + 1);
+        EXPECT_EQ(PanelScript::Instance().Entries().back().panel, "program-settings") << "stored on OK";
+    }
+    EXPECT_EQ(MessageLog::Instance().ModalDepth(), 0);
 }
 
 }  // namespace
