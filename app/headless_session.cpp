@@ -1,10 +1,14 @@
 // The set-up and take-down of a command that runs the library.
 #include "app/headless_session.h"
 
+#include <iostream>
+
 #include "operations/turn.h"
 #include "panels/host_panels.h"
 #include "plan/part_model_services.h"
 #include "plan/plan_panels.h"
+#include "platform/host_error.h"
+#include "platform/host_registry.h"
 #include "platform/messages.h"
 #include "platform/panel_script.h"
 #include "platform/process_state.h"
@@ -13,6 +17,14 @@
 namespace zarvento::app {
 
 HeadlessSession::HeadlessSession() {
+    // The servers the library starts by class id (the materials reference)
+    // are found in the host's registry. One that cannot be read costs those
+    // servers only, never the command.
+    try {
+        HostRegistry::Instance().Open(DefaultRegistryFile());
+    } catch (const HostError& e) {
+        std::cerr << "zarvento: " << e.Message() << "; servers registered there are not found\n";
+    }
     RegisterTurnFactory();
     RegisterPartModelServices();
     StartPanels(panels_);

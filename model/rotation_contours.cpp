@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "geometry/arc_unit.h"
@@ -285,6 +288,122 @@ void JoinUnits(std::vector<UnitPtr>& units) {
     }
 }
 
+// Section ends by their cell of the model tolerance.
+class EndCells {
+public:
+    void Add(const Point3D& p, std::size_t end) { cells_.emplace(Key(Cell(p.z), Cell(p.x)), end); }
+
+    // Every end within the tolerance of p, by calling `visit` with each.
+    template <class Visit>
+    void ForEachNear(const Point3D& p, Visit visit) const {
+        const std::int64_t cz = Cell(p.z), cx = Cell(p.x);
+        for (std::int64_t dz = -1; dz <= 1; ++dz)
+            for (std::int64_t dx = -1; dx <= 1; ++dx) {
+                auto [from, to] = cells_.equal_range(Key(cz + dz, cx + dx));
+                for (auto it = from; it != to; ++it) visit(it->second);
+            }
+    }
+
+private:
+    static std::int64_t Cell(double v) {
+        const double c = std::floor(v / kOnModel);
+        if (std::isnan(c)) return 0;
+        // Far-off coordinates share the outermost cells; the caller still
+        // compares the real values.
+        return static_cast<std::int64_t>(std::clamp(c, -1e15, 1e15));
+    }
+    static std::uint64_t Key(std::int64_t cz, std::int64_t cx) {
+        return static_cast<std::uint64_t>(cz) * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(cx);
+    }
+    std::unordered_multimap<std::uint64_t, std::size_t> cells_;
+};
+
+bool OnModel(const Point3D& a, const Point3D& b) {
+    return std::fabs(a.z - b.z) < kOnModel && std::fabs(a.x - b.x) < kOnModel;
+}
+
+// The section of a body of revolution is one simple chain: every end of a
+// curve meets exactly one other end, but for the two ends of an open chain,
+// which lie on the axis (a part turned from the solid). Then the chain is
+// the outer profile itself, and it is read in order without the region
+// boundary, whose cost grows fast with the number of curves. The units come
+// out in chain order, each run the chain's way, clockwise (the material on
+// the right); complex units give their chords, as the boundary read back
+// gives them. Nothing (units untouched) for any other section.
+std::optional<std::vector<UnitPtr>> ChainOfSection(std::vector<UnitPtr>& units) {
+    const std::size_t n = units.size();
+    // End 2k is unit k's start, 2k + 1 its end.
+    auto at = [&](std::size_t end) -> const Point3D& {
+        const CUnit& u = *units[end / 2];
+        return end % 2 ? u.EndPoint : u.StartPoint;
+    };
+    EndCells cells;
+    for (std::size_t e = 0; e < 2 * n; ++e) cells.Add(at(e), e);
+    std::vector<std::size_t> partner(2 * n, SIZE_MAX);
+    std::vector<std::size_t> free;
+    for (std::size_t e = 0; e < 2 * n; ++e) {
+        int found = 0;
+        cells.ForEachNear(at(e), [&](std::size_t other) {
+            if (other / 2 != e / 2 && OnModel(at(e), at(other))) partner[e] = other, ++found;
+        });
+        if (found > 1) return std::nullopt;
+        if (found == 0) {
+            if (std::fabs(at(e).x) > kOnModel) return std::nullopt;
+            free.push_back(e);
+        }
+    }
+    if (!free.empty() && free.size() != 2) return std::nullopt;
+    for (std::size_t e = 0; e < 2 * n; ++e)
+        if (partner[e] != SIZE_MAX && partner[partner[e]] != e) return std::nullopt;
+    // Walk from a free end, or from unit 0's start round a closed chain.
+    std::vector<std::pair<std::size_t, bool>> order;  // unit, run backwards
+    order.reserve(n);
+    std::size_t entry = free.empty() ? 0 : free.front();
+    for (std::size_t step = 0; step < n; ++step) {
+        const std::size_t unit = entry / 2;
+        order.emplace_back(unit, entry % 2 == 1);
+        const std::size_t exit = entry ^ 1;
+        if (partner[exit] == SIZE_MAX) break;
+        entry = partner[exit];
+        if (free.empty() && entry == 0) break;
+    }
+    if (order.size() != n) return std::nullopt;  // more than one chain
+    // Clockwise in the (z, x) plane of the section, where x <= 0: the signed
+    // area of the closed chain is negative.
+    double area = 0;
+    for (const auto& [unit, backwards] : order) {
+        const Point3D& a = backwards ? units[unit]->EndPoint : units[unit]->StartPoint;
+        const Point3D& b = backwards ? units[unit]->StartPoint : units[unit]->EndPoint;
+        area += a.z * b.x - b.z * a.x;
+    }
+    {
+        const auto& [u0, b0] = order.front();
+        const auto& [u1, b1] = order.back();
+        const Point3D& last = b1 ? units[u1]->StartPoint : units[u1]->EndPoint;
+        const Point3D& first = b0 ? units[u0]->EndPoint : units[u0]->StartPoint;
+        area += last.z * first.x - first.z * last.x;
+    }
+    const bool reverseAll = area > 0;
+    if (reverseAll) std::reverse(order.begin(), order.end());
+    std::vector<UnitPtr> chain;
+    chain.reserve(n);
+    for (const auto& [unit, backwards] : order) {
+        UnitPtr u = std::move(units[unit]);
+        if (backwards != reverseAll) u->Reverse();
+        if (u->Kind == kUnitComplex) {
+            const auto& complex = static_cast<const CComplexUnit&>(*u);
+            for (int k = 0; k < complex.SubUnitCount(); ++k) {
+                UnitPtr piece = complex.SubUnit(k)->Clone();
+                piece->FromComplex = false;
+                chain.push_back(std::move(piece));
+            }
+        } else {
+            chain.push_back(std::move(u));
+        }
+    }
+    return chain;
+}
+
 // Runs RemoveSectionObject when the section ends by a failure, so that no
 // outline stays in the model and the host's switches come back on.
 class SectionCleanup {
@@ -388,9 +507,12 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
     // The outer profile: the units drawn in the hidden work document inside a
     // frame, the boundary of the region outside the part, and its pieces on the
     // part's side read back as units.
-    if (!HiddenDocument()) CreateHiddenDocument();
     std::unique_ptr<Contour> contour = std::make_unique<Contour>();
-    {
+    if (std::optional<std::vector<UnitPtr>> chain = ChainOfSection(units)) {
+        for (UnitPtr& unit : *chain)
+            if (!unit->IsZeroLength()) contour->AddUnit(std::move(unit));
+    } else {
+        if (!HiddenDocument()) CreateHiddenDocument();
         std::unique_ptr<ActiveDocumentSwitch> current;
         if (app) current = std::make_unique<ActiveDocumentSwitch>(*app, HiddenDocument());
         WorkDocumentScope work;

@@ -113,7 +113,7 @@ bool DETAIL_PARAMETERS::ReadMaterial(const HostPart& part) {
     const PartProperties& properties = part.Properties();
     if (!properties.hasLocation) return false;
     HostMessageBox("Считывание свойств материала: " + properties.material, kCaption, kInformation);
-    material->location = properties.location;
+    material->sLocation = properties.location;
     std::unique_ptr<MaterialsReferenceClient> client = NewMaterialsReferenceClient();
     if (!client || !client->Connect()) {
         HostMessageBox("Не удалось установить соединение со справочником материалов", kCaption, kInformation);

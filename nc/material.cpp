@@ -1,4 +1,4 @@
-// Property lookup of the material record.
+// Property lookup, designation texts and clearing of the material record.
 #include "nc/material.h"
 
 namespace zarvento {
@@ -11,11 +11,16 @@ struct NumericProperty {
 };
 
 constexpr NumericProperty kNumeric[] = {
-    {"HB", &MATERIAL::HB},         {"HRC", &MATERIAL::HRC},       {"Density", &MATERIAL::Density},
-    {"MCcode", &MATERIAL::MCcode}, {"SumLeg", &MATERIAL::SumLeg}, {"C", &MATERIAL::C},
-    {"Si", &MATERIAL::Si},         {"Mn", &MATERIAL::Mn},         {"Cr", &MATERIAL::Cr},
-    {"Ni", &MATERIAL::Ni},         {"Mo", &MATERIAL::Mo},         {"Al", &MATERIAL::Al},
-    {"Ti", &MATERIAL::Ti},         {"V", &MATERIAL::V},
+    {"HB", &MATERIAL::HB},         {"HRC", &MATERIAL::HRC}, {"Density", &MATERIAL::Density},
+    {"MCcode", &MATERIAL::MCcode}, {"C", &MATERIAL::C},     {"Cr", &MATERIAL::Cr},
+    {"Ni", &MATERIAL::Ni},         {"Mn", &MATERIAL::Mn},   {"Ti", &MATERIAL::Ti},
+    {"Al", &MATERIAL::Al},         {"Nb", &MATERIAL::Nb},   {"Si", &MATERIAL::Si},
+    {"S", &MATERIAL::S},           {"P", &MATERIAL::P},     {"N", &MATERIAL::N},
+    {"Mo", &MATERIAL::Mo},         {"B", &MATERIAL::B},     {"W", &MATERIAL::W},
+    {"V", &MATERIAL::V},           {"Co", &MATERIAL::Co},   {"Cu", &MATERIAL::Cu},
+    {"Zn", &MATERIAL::Zn},         {"Se", &MATERIAL::Se},   {"Fe", &MATERIAL::Fe},
+    {"Pb", &MATERIAL::Pb},         {"Sb", &MATERIAL::Sb},   {"Vi", &MATERIAL::Vi},
+    {"SumLeg", &MATERIAL::SumLeg},
 };
 
 struct StringProperty {
@@ -25,10 +30,14 @@ struct StringProperty {
 
 constexpr StringProperty kStrings[] = {
     {"sMaterial", &MATERIAL::sMaterial}, {"sGroup", &MATERIAL::sGroup}, {"sMCcode", &MATERIAL::sMCcode},
-    {"sMark", &MATERIAL::sMark},         {"sGOST", &MATERIAL::sGOST},
+    {"sMark", &MATERIAL::sMark},         {"sGOST", &MATERIAL::sGOST},   {"sLocation", &MATERIAL::sLocation},
 };
 
+constexpr std::string_view kStandard = "ГОСТ";
+
 }  // namespace
+
+void MATERIAL::Clear() { *this = MATERIAL(); }
 
 double* MATERIAL::FindValue(std::string_view name) {
     for (const NumericProperty& p : kNumeric)
@@ -39,13 +48,22 @@ double* MATERIAL::FindValue(std::string_view name) {
 const double* MATERIAL::FindValue(std::string_view name) const { return const_cast<MATERIAL*>(this)->FindValue(name); }
 
 std::string* MATERIAL::FindString(std::string_view name) {
-    for (const StringProperty& p : kStrings)
-        if (p.name == name) return &(this->*p.field);
+    for (const StringProperty& p : kStrings) {
+        if (p.name != name) continue;
+        std::string& text = this->*p.field;
+        if (text.empty() && (p.field == &MATERIAL::sMark || p.field == &MATERIAL::sGOST)) SplitMarkAndGost();
+        return &text;
+    }
     return nullptr;
 }
 
-const std::string* MATERIAL::FindString(std::string_view name) const {
-    return const_cast<MATERIAL*>(this)->FindString(name);
+void MATERIAL::SplitMarkAndGost() {
+    const std::size_t at = sMaterial.find(kStandard);
+    if (at == std::string::npos) return;
+    std::string mark = sMaterial.substr(0, at);
+    while (!mark.empty() && (mark.back() == ' ' || mark.back() == '\t')) mark.pop_back();
+    if (!mark.empty()) sMark = std::move(mark);
+    sGOST = sMaterial.substr(at);
 }
 
 std::string MATERIAL::ExtractMark(std::string_view designation) {

@@ -7,6 +7,7 @@
 
 #include "platform/host_registry.h"
 #include "platform/loaded_module.h"
+#include "platform/local_server.h"
 #include "platform/process_state.h"
 
 namespace zarvento {
@@ -73,8 +74,11 @@ void ComponentRegistry::WriteClass(const ClassRegistration& entry) {
     HostRegistry& registry = HostRegistry::Instance();
     const std::string key = ClassKey(entry.clsid);
     registry.SetText(key, "", entry.typeName);
-    registry.SetText(key + "\\InprocServer32", "", entry.modulePath.string());
-    registry.SetText(key + "\\InprocServer32", "ThreadingModel", entry.threadingModel);
+    if (!entry.modulePath.empty()) {
+        registry.SetText(key + "\\InprocServer32", "", entry.modulePath.string());
+        registry.SetText(key + "\\InprocServer32", "ThreadingModel", entry.threadingModel);
+    }
+    if (!entry.localServer.empty()) registry.SetText(key + "\\LocalServer32", "", entry.localServer);
     if (entry.control) {
         registry.SetText(key + "\\Control", "", "");
         registry.SetNumber(key + "\\MiscStatus", "", entry.miscStatus);
@@ -150,6 +154,12 @@ std::optional<std::filesystem::path> ComponentRegistry::ModuleOfClass(std::strin
     return std::filesystem::path(*path);
 }
 
+std::optional<std::string> ComponentRegistry::LocalServerOfClass(std::string_view clsid) {
+    std::optional<std::string> command = HostRegistry::Instance().Text(ClassKey(clsid) + "\\LocalServer32");
+    if (!command || command->empty()) return std::nullopt;
+    return command;
+}
+
 std::vector<std::string> ComponentRegistry::ProgIds() {
     const HostRegistry& registry = HostRegistry::Instance();
     std::vector<std::string> names;
@@ -200,7 +210,8 @@ HRESULT ComponentRegistry::GetClassObject(std::string_view clsid, std::shared_pt
     return hr;
 }
 
-HRESULT ComponentRegistry::CreateInstance(std::string_view progIdOrClsid, std::shared_ptr<HostObject>& object) {
+HRESULT ComponentRegistry::CreateInstance(std::string_view progIdOrClsid, std::shared_ptr<HostObject>& object,
+                                          std::string* error) {
     object.reset();
     std::string clsid(progIdOrClsid);
     if (progIdOrClsid.empty() || progIdOrClsid.front() != '{') {
@@ -210,6 +221,14 @@ HRESULT ComponentRegistry::CreateInstance(std::string_view progIdOrClsid, std::s
     }
     std::shared_ptr<ClassFactory> factory;
     const HRESULT hr = GetClassObject(clsid, factory);
+    if (hr == REGDB_E_CLASSNOTREG_) {
+        if (std::optional<std::string> command = LocalServerOfClass(clsid)) {
+            AutomationObjectPtr made;
+            const HRESULT started = CreateLocalServerObject(*command, clsid, made, error);
+            object = made;
+            return started;
+        }
+    }
     if (hr < 0) return hr;
     const HRESULT made = factory->CreateInstance(object);
     if (made >= 0 && !object) return E_FAIL_;

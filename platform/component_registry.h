@@ -3,6 +3,9 @@
 // host_registry.h) under "HKCR" as the host keeps it, and the creation of
 // objects through the class factories of those modules.
 //
+// A class may also be served by a program in a process of its own
+// ("LocalServer32", platform/local_server.h): creating it starts the program.
+//
 // A module of components exports, with C linkage:
 //     HRESULT DllGetClassObject(const char* clsid, std::shared_ptr<ClassFactory>* factory);
 //     HRESULT DllCanUnloadNow();       // S_OK when none of its objects lives
@@ -49,10 +52,13 @@ using DllRegisterServerFunction = HRESULT (*)();
 
 // What a module writes for one creatable class.
 struct ClassRegistration {
-    std::string clsid;     // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"
-    std::string progId;    // empty: none
-    std::string typeName;  // the class's readable name
-    std::filesystem::path modulePath;
+    std::string clsid;                 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"
+    std::string progId;                // empty: none
+    std::string typeName;              // the class's readable name
+    std::filesystem::path modulePath;  // empty: no module serves it in-process
+    // The command line of a program that serves the class in a process of
+    // its own ("LocalServer32"); empty: none.
+    std::string localServer;
     std::string threadingModel = "Apartment";
     bool control = false;  // a control a container can place
     std::uint32_t miscStatus = 0;
@@ -87,6 +93,8 @@ public:
     static std::optional<std::string> ClsidFromProgId(std::string_view progId);
     static std::optional<std::string> ProgIdFromClsid(std::string_view clsid);
     static std::optional<std::filesystem::path> ModuleOfClass(std::string_view clsid);
+    // The command line of the class's server program, when it has one.
+    static std::optional<std::string> LocalServerOfClass(std::string_view clsid);
     // Every name under HKCR that names a class (ProgIDs and aliases), in order.
     static std::vector<std::string> ProgIds();
     static bool TypeLibRegistered(std::string_view libid, std::string_view version);
@@ -101,8 +109,12 @@ public:
     // when the module has no DllGetClassObject; else the module's answer.
     static HRESULT GetClassObject(std::string_view clsid, std::shared_ptr<ClassFactory>& factory);
     // A new object of the class named by a ProgID or a class id ("{...}");
-    // CO_E_CLASSSTRING for an unknown ProgID.
-    static HRESULT CreateInstance(std::string_view progIdOrClsid, std::shared_ptr<HostObject>& object);
+    // CO_E_CLASSSTRING for an unknown ProgID. A class no class object or
+    // module serves is made by its server program, when it has one (the
+    // codes of CreateLocalServerObject); `error` gets the reason of a failure
+    // there.
+    static HRESULT CreateInstance(std::string_view progIdOrClsid, std::shared_ptr<HostObject>& object,
+                                  std::string* error = nullptr);
 
     // Unloads each loaded module whose DllCanUnloadNow answers S_OK; returns
     // how many.

@@ -10,6 +10,7 @@
 #include <TopoDS_Shape.hxx>
 #include <gp_Pnt.hxx>
 
+#include <optional>
 #include <string>
 
 #include "platform/host_call_time.h"
@@ -20,6 +21,8 @@ namespace zarvento {
 
 struct PartShape::Impl {
     TopoDS_Shape shape;
+    // The body never changes, so its volume is found once, when first asked.
+    mutable std::optional<double> volume;
 };
 
 struct HostFace::Geometry {

@@ -4,6 +4,8 @@
 #include <BRepBndLib.hxx>
 #include <BRepBuilderAPI_MakeEdge.hxx>
 #include <BRepBuilderAPI_MakeFace.hxx>
+#include <BRepBuilderAPI_Transform.hxx>
+#include <BRepAdaptor_Curve2d.hxx>
 #include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
 #include <GCPnts_AbscissaPoint.hxx>
@@ -14,10 +16,13 @@
 #include <TopoDS.hxx>
 #include <TopoDS_Compound.hxx>
 #include <gp_Ax3.hxx>
+#include <gp_Lin.hxx>
 #include <gp_Pln.hxx>
+#include <gp_Trsf.hxx>
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "platform/host_application.h"
 #include "platform/host_error.h"
@@ -65,6 +70,117 @@ bool FindPlane(const HostDocument& doc, const HostObjectPtr& plane, PlaneFrame& 
     return false;
 }
 
+// A face's axis runs along the plane's first axis when it is parallel to it
+// within this angle (radians) and off it by no more than this distance (mm).
+constexpr double kAxisAngle = 1e-9;
+constexpr double kAxisOffset = 1e-7;
+// How far from the half plane a point of a meridian may lie (mm), and how
+// closely a face's parameter ranges and boundary lines are compared.
+constexpr double kInPlane = 1e-7;
+constexpr double kParameter = 1e-9;
+// Points of a meridian checked against the half plane.
+constexpr int kMeridianSamples = 16;
+
+bool OnAxisLine(const gp_Ax1& axis, const PlaneFrame& frame) {
+    return axis.Direction().IsParallel(frame.first, kAxisAngle) &&
+           gp_Lin(frame.origin, frame.first).Distance(axis.Location()) < kAxisOffset;
+}
+
+// The point lies on the half plane: in the plane, on its second axis's side.
+bool InHalfPlane(const gp_Pnt& p, const PlaneFrame& frame) {
+    const gp_Vec d(frame.origin, p);
+    return std::fabs(d.Dot(gp_Vec(frame.normal))) < kInPlane && d.Dot(gp_Vec(frame.second)) > -kInPlane;
+}
+
+// The face's boundary in its parameters is the rectangle of its bounds: every
+// edge runs along a constant u (a seam) or along a constant v at one of the
+// bounds (a parallel circle). Such a face is a whole band of its surface; its
+// seam is the meridian the band was turned from.
+bool IsBand(const TopoDS_Face& face, double v0, double v1, TopoDS_Edge& seam) {
+    for (TopExp_Explorer e(face, TopAbs_EDGE); e.More(); e.Next()) {
+        const TopoDS_Edge& edge = TopoDS::Edge(e.Current());
+        if (BRep_Tool::Degenerated(edge)) continue;
+        const BRepAdaptor_Curve2d pcurve(edge, face);
+        if (pcurve.GetType() != GeomAbs_Line) return false;
+        const gp_Lin2d line = pcurve.Line();
+        if (std::fabs(line.Direction().X()) < kParameter) {
+            seam = edge;
+            continue;
+        }
+        if (std::fabs(line.Direction().Y()) > kParameter) return false;
+        const double v = line.Location().Y();
+        if (std::fabs(v - v0) > kInPlane && std::fabs(v - v1) > kInPlane) return false;
+    }
+    return !seam.IsNull();
+}
+
+// A plane square to the axis, bounded by circles about it: a disc or a ring,
+// whose section is the segment across it from the axis outward.
+bool RadialSegment(const TopoDS_Face& face, const BRepAdaptor_Surface& surface, const PlaneFrame& frame,
+                   std::vector<TopoDS_Edge>& out) {
+    if (!surface.Plane().Axis().Direction().IsParallel(frame.first, kAxisAngle)) return false;
+    std::vector<double> radii;
+    gp_Pnt centre;
+    for (TopExp_Explorer e(face, TopAbs_EDGE); e.More(); e.Next()) {
+        const TopoDS_Edge& edge = TopoDS::Edge(e.Current());
+        if (BRep_Tool::Degenerated(edge)) continue;
+        const BRepAdaptor_Curve curve(edge);
+        if (curve.GetType() != GeomAbs_Circle) return false;
+        const gp_Circ circle = curve.Circle();
+        if (!OnAxisLine(circle.Axis(), frame)) return false;
+        centre = circle.Location();
+        const double r = circle.Radius();
+        if (std::none_of(radii.begin(), radii.end(), [&](double q) { return std::fabs(q - r) < kInPlane; }))
+            radii.push_back(r);
+    }
+    if (radii.empty() || radii.size() > 2) return false;
+    const double inner = radii.size() == 1 ? 0.0 : std::min(radii[0], radii[1]);
+    const double outer = std::max(radii[0], radii.back());
+    const gp_Vec out1(frame.second);
+    out.push_back(BRepBuilderAPI_MakeEdge(centre.Translated(out1 * inner), centre.Translated(out1 * outer)).Edge());
+    return true;
+}
+
+// The section of a face of revolution whose axis is the plane's first axis:
+// its seam turned into the half plane. The seam, not the surface, is taken:
+// the modeller may carry a nearly straight cone as a cylinder whose edges
+// stand off it within their tolerance, and the edges are what the part's
+// faces meet at. False (nothing added) for any other face, which the general
+// section then cuts.
+bool MeridianSection(const HostFace::Geometry& face, const PlaneFrame& frame, std::vector<TopoDS_Edge>& out) {
+    const BRepAdaptor_Surface& surface = face.surface;
+    gp_Ax1 axis;
+    switch (surface.GetType()) {
+        case GeomAbs_Plane: return RadialSegment(face.face, surface, frame, out);
+        case GeomAbs_Cylinder: axis = surface.Cylinder().Axis(); break;
+        case GeomAbs_Cone: axis = surface.Cone().Axis(); break;
+        case GeomAbs_Sphere: axis = surface.Sphere().Position().Axis(); break;
+        case GeomAbs_Torus: axis = surface.Torus().Axis(); break;
+        case GeomAbs_SurfaceOfRevolution: axis = surface.AxeOfRevolution(); break;
+        default: return false;
+    }
+    if (!OnAxisLine(axis, frame)) return false;
+    TopoDS_Edge seam;
+    if (face.umax - face.umin < 2 * M_PI - kParameter || !(face.vmax - face.vmin > kParameter) ||
+        !IsBand(face.face, face.vmin, face.vmax, seam))
+        return false;
+    const BRepAdaptor_Curve seamCurve(seam);
+    const double t0 = seamCurve.FirstParameter(), t1 = seamCurve.LastParameter();
+    // The seam's half plane, and the turn that takes it onto the section's.
+    const gp_Vec along(frame.first), second(frame.second);
+    gp_Vec radial(frame.origin, seamCurve.Value(0.5 * (t0 + t1)));
+    radial -= along * radial.Dot(along);
+    if (radial.Magnitude() < kAxisOffset) return false;
+    radial.Normalize();
+    gp_Trsf turn;
+    turn.SetRotation(gp_Ax1(frame.origin, frame.first), std::atan2(along.Crossed(radial).Dot(second), radial.Dot(second)));
+    // A meridian that crosses the axis (a torus whose tube does) lies on both sides.
+    for (int k = 0; k <= kMeridianSamples; ++k)
+        if (!InHalfPlane(seamCurve.Value(t0 + (t1 - t0) * k / kMeridianSamples).Transformed(turn), frame)) return false;
+    out.push_back(TopoDS::Edge(BRepBuilderAPI_Transform(seam, turn, true).Shape()));
+    return true;
+}
+
 }  // namespace
 
 void HostOutline::ClearReferences() {
@@ -108,16 +224,31 @@ void HostOutline::Rebuild() {
     if (!found) throw HostError(E_INVALIDARG_, "the outline has no plane of a coordinate system");
     if (faces_.empty()) return;
     try {
+        std::vector<std::shared_ptr<HostCurve>> curves;
+        auto add = [&](const TopoDS_Edge& edge) {
+            auto geometry = std::make_shared<HostCurve::Geometry>(edge);
+            if (GCPnts_AbscissaPoint::Length(geometry->curve) < kShortest) return;
+            curves.push_back(std::make_shared<HostCurve>(std::move(geometry)));
+        };
+        // Faces turned about the axis are cut where they stand: their meridian
+        // is the section. Only the others go through the general section,
+        // whose cost grows fast with the number of faces.
         TopoDS_Compound faces;
         BRep_Builder builder;
         builder.MakeCompound(faces);
         Bnd_Box box;
+        std::vector<TopoDS_Edge> meridians;
         for (const auto& f : faces_) {
-            const auto& face = static_cast<const HostFace&>(*f).Get().face;
-            builder.Add(faces, face);
-            BRepBndLib::Add(face, box);
+            const HostFace::Geometry& face = static_cast<const HostFace&>(*f).Get();
+            if (MeridianSection(face, frame, meridians)) continue;
+            builder.Add(faces, face.face);
+            box.Add(face.box);
         }
-        if (box.IsVoid()) return;
+        for (const TopoDS_Edge& edge : meridians) add(edge);
+        if (box.IsVoid()) {
+            if (!curves.empty()) result_.push_back(std::move(curves));
+            return;
+        }
         // The half plane covers the faces' box with room to spare.
         double x0, y0, z0, x1, y1, z1;
         box.Get(x0, y0, z0, x1, y1, z1);
@@ -134,12 +265,6 @@ void HostOutline::Rebuild() {
         section.ComputePCurveOn2(false);
         section.Build();
         if (!section.IsDone()) throw HostError(E_FAIL_, "the section of the outline failed");
-        std::vector<std::shared_ptr<HostCurve>> curves;
-        auto add = [&](const TopoDS_Edge& edge) {
-            auto geometry = std::make_shared<HostCurve::Geometry>(edge);
-            if (GCPnts_AbscissaPoint::Length(geometry->curve) < kShortest) return;
-            curves.push_back(std::make_shared<HostCurve>(std::move(geometry)));
-        };
         for (TopExp_Explorer e(section.Shape(), TopAbs_EDGE); e.More(); e.Next()) {
             const TopoDS_Edge& edge = TopoDS::Edge(e.Current());
             if (BRep_Tool::Degenerated(edge)) continue;

@@ -39,6 +39,7 @@
 #include <TopoDS.hxx>
 #include <TopoDS_Compound.hxx>
 #include <TopoDS_Solid.hxx>
+#include <TopoDS_Vertex.hxx>
 #include <TopoDS_Wire.hxx>
 #include <XCAFApp_Application.hxx>
 #include <XCAFDoc_ColorTool.hxx>
@@ -49,8 +50,10 @@
 #include <gp_Ax2.hxx>
 #include <gp_Trsf.hxx>
 
+#include <algorithm>
 #include <cmath>
 #include <locale>
+#include <optional>
 #include <sstream>
 
 #include "platform/host_error.h"
@@ -62,6 +65,8 @@ namespace {
 
 // A point of the profile further from the axis than this is off it.
 constexpr double kOnAxis = 1e-7;
+// Ends of neighbouring pieces this close share one vertex.
+constexpr double kJoinTolerance = 1e-6;
 
 std::string Format(double v) {
     std::ostringstream s;
@@ -115,12 +120,15 @@ private:
     gp_Vec dir_, radial_;
 };
 
-TopoDS_Edge MakeEdge(const MeridianPiece& piece, const ProfilePlane& plane) {
+// The piece as an edge between the given vertices, which lie at its ends
+// within their tolerance; so made, neighbours share their vertex.
+TopoDS_Edge MakeEdge(const MeridianPiece& piece, const ProfilePlane& plane, const TopoDS_Vertex& from,
+                     const TopoDS_Vertex& to) {
     const auto& pts = piece.points;
     switch (piece.kind) {
         case MeridianPiece::Kind::Segment: {
             if (pts.size() != 2) Refuse("has a segment without two ends");
-            BRepBuilderAPI_MakeEdge e(plane.At(pts[0]), plane.At(pts[1]));
+            BRepBuilderAPI_MakeEdge e(from, to);
             if (!e.IsDone()) Refuse("has a segment of no length at " + PointText(pts[0]));
             return e.Edge();
         }
@@ -143,7 +151,9 @@ TopoDS_Edge MakeEdge(const MeridianPiece& piece, const ProfilePlane& plane) {
             };
             if (sweep(m) > sweep(b))
                 placed = gp_Circ(gp_Ax2(c.Location(), c.Axis().Direction().Reversed(), x), c.Radius());
-            return BRepBuilderAPI_MakeEdge(placed, a, b).Edge();
+            BRepBuilderAPI_MakeEdge e(placed, from, to);
+            if (!e.IsDone()) Refuse("breaks at " + PointText(pts[0]));
+            return e.Edge();
         }
         case MeridianPiece::Kind::Spline: {
             const int n = static_cast<int>(pts.size());
@@ -158,10 +168,108 @@ TopoDS_Edge MakeEdge(const MeridianPiece& piece, const ProfilePlane& plane) {
                 mults.SetValue(i, i == 1 || i == distinct ? 4 : 1);
             }
             Handle(Geom_BSplineCurve) curve = new Geom_BSplineCurve(poles, knots, mults, 3);
-            return BRepBuilderAPI_MakeEdge(curve).Edge();
+            BRepBuilderAPI_MakeEdge e(curve, from, to);
+            if (!e.IsDone()) Refuse("breaks at " + PointText(pts[0]));
+            return e.Edge();
         }
     }
     Refuse("has a piece of an unknown kind");
+}
+
+// Chords per arc when a profile is checked for crossing itself.
+constexpr int kArcChords = 32;
+
+using Point2 = std::array<double, 2>;
+
+// The piece as a polyline in the profile's plane: a segment as it is, an arc
+// by chords. False for a spline, which the modeller's own check takes.
+bool PolylineOf(const MeridianPiece& piece, std::vector<Point2>& out) {
+    const auto& p = piece.points;
+    if (piece.kind == MeridianPiece::Kind::Segment) {
+        out = {p.front(), p.back()};
+        return true;
+    }
+    if (piece.kind != MeridianPiece::Kind::Arc || p.size() != 3) return false;
+    const double ax = p[0][0], ay = p[0][1], bx = p[1][0], by = p[1][1], cx = p[2][0], cy = p[2][1];
+    const double d = 2 * (ax * (by - cy) + bx * (cy - ay) + cx * (ay - by));
+    if (std::fabs(d) < 1e-300) {
+        out = {p[0], p[2]};
+        return true;
+    }
+    const double ux = ((ax * ax + ay * ay) * (by - cy) + (bx * bx + by * by) * (cy - ay) + (cx * cx + cy * cy) * (ay - by)) / d;
+    const double uy = ((ax * ax + ay * ay) * (cx - bx) + (bx * bx + by * by) * (ax - cx) + (cx * cx + cy * cy) * (bx - ax)) / d;
+    const double r = std::hypot(ax - ux, ay - uy);
+    const double a0 = std::atan2(ay - uy, ax - ux);
+    auto ccw = [&](double x, double y) { return std::remainder(std::atan2(y - uy, x - ux) - a0, 2 * M_PI); };
+    double sweep = ccw(cx, cy), middle = ccw(bx, by);
+    if (sweep < 0) sweep += 2 * M_PI;
+    if (middle < 0) middle += 2 * M_PI;
+    if (middle > sweep) sweep -= 2 * M_PI;  // the arc runs clockwise through its middle point
+    out.clear();
+    out.push_back(p[0]);
+    for (int k = 1; k < kArcChords; ++k) {
+        const double t = a0 + sweep * k / kArcChords;
+        out.push_back({ux + r * std::cos(t), uy + r * std::sin(t)});
+    }
+    out.push_back(p[2]);
+    return true;
+}
+
+double Cross(const Point2& o, const Point2& a, const Point2& b) {
+    return (a[0] - o[0]) * (b[1] - o[1]) - (a[1] - o[1]) * (b[0] - o[0]);
+}
+
+// The closed segments share a point.
+bool SegmentsMeet(const Point2& a, const Point2& b, const Point2& c, const Point2& d) {
+    const double scale = 1e-12 * (1.0 + std::fabs(a[0]) + std::fabs(a[1]) + std::fabs(c[0]) + std::fabs(c[1]));
+    const double d1 = Cross(c, d, a), d2 = Cross(c, d, b), d3 = Cross(a, b, c), d4 = Cross(a, b, d);
+    auto sign = [&](double v) { return v > scale ? 1 : v < -scale ? -1 : 0; };
+    const int s1 = sign(d1), s2 = sign(d2), s3 = sign(d3), s4 = sign(d4);
+    if (s1 * s2 < 0 && s3 * s4 < 0) return true;
+    auto within = [](const Point2& p, const Point2& q, const Point2& r) {
+        return std::min(p[0], q[0]) <= r[0] && r[0] <= std::max(p[0], q[0]) && std::min(p[1], q[1]) <= r[1] &&
+               r[1] <= std::max(p[1], q[1]);
+    };
+    return (s1 == 0 && within(c, d, a)) || (s2 == 0 && within(c, d, b)) || (s3 == 0 && within(a, b, c)) ||
+           (s4 == 0 && within(a, b, d));
+}
+
+// Whether the closed chain of pieces crosses or touches itself anywhere but
+// where neighbours join; nullopt when a piece is a spline. Chords are swept
+// along z, so a profile whose pieces follow one another along the axis costs
+// little more than sorting them.
+std::optional<bool> ChainCrossesItself(const std::vector<const MeridianPiece*>& chain) {
+    struct Chord {
+        Point2 a, b;
+        std::size_t piece;
+        double zmin, zmax, rmin, rmax;
+    };
+    std::vector<Chord> chords;
+    std::vector<Point2> line;
+    for (std::size_t i = 0; i < chain.size(); ++i) {
+        if (!PolylineOf(*chain[i], line)) return std::nullopt;
+        for (std::size_t k = 1; k < line.size(); ++k) {
+            const Point2 &a = line[k - 1], &b = line[k];
+            chords.push_back({a, b, i, std::min(a[0], b[0]), std::max(a[0], b[0]), std::min(a[1], b[1]),
+                              std::max(a[1], b[1])});
+        }
+    }
+    const std::size_t n = chain.size();
+    auto neighbours = [n](std::size_t i, std::size_t j) {
+        return i == j || (i + 1) % n == j || (j + 1) % n == i;
+    };
+    std::sort(chords.begin(), chords.end(), [](const Chord& x, const Chord& y) { return x.zmin < y.zmin; });
+    constexpr double kTouch = 1e-9;
+    std::vector<const Chord*> active;
+    for (const Chord& c : chords) {
+        std::erase_if(active, [&](const Chord* a) { return a->zmax < c.zmin - kTouch; });
+        for (const Chord* a : active) {
+            if (neighbours(a->piece, c.piece) || a->rmax < c.rmin - kTouch || c.rmax < a->rmin - kTouch) continue;
+            if (SegmentsMeet(a->a, a->b, c.a, c.b)) return true;
+        }
+        active.push_back(&c);
+    }
+    return false;
 }
 
 }  // namespace
@@ -212,11 +320,14 @@ int PartShape::SolidCount() const {
 
 double PartShape::Volume() const {
     if (IsNull()) return 0;
-    return Modelling("the volume", [&] {
-        GProp_GProps props;
-        BRepGProp::VolumeProperties(impl_->shape, props);
-        return props.Mass();
-    });
+    if (!impl_->volume) {
+        impl_->volume = Modelling("the volume", [&] {
+            GProp_GProps props;
+            BRepGProp::VolumeProperties(impl_->shape, props);
+            return props.Mass();
+        });
+    }
+    return *impl_->volume;
 }
 
 PartShape PartShape::Revolve(const std::vector<MeridianPiece>& profile, const RevolutionAxis& axis) {
@@ -238,34 +349,52 @@ PartShape PartShape::Revolve(const std::vector<MeridianPiece>& profile, const Re
     }
     if (chain.empty()) Refuse("has no piece off the axis");
     return Modelling("revolving the profile", [&] {
-        BRepBuilderAPI_MakeWire wire;
         std::array<double, 2> last = chain.front()->points.front();
         for (const MeridianPiece* piece : chain) {
             const auto& first = piece->points.front();
-            if (std::hypot(first[0] - last[0], first[1] - last[1]) > 1e-6)
+            if (std::hypot(first[0] - last[0], first[1] - last[1]) > kJoinTolerance)
                 Refuse("breaks between " + PointText(last) + " and " + PointText(first));
-            wire.Add(MakeEdge(*piece, plane));
-            if (!wire.IsDone()) Refuse("breaks at " + PointText(first));
             last = piece->points.back();
         }
         const auto& begin = chain.front()->points.front();
-        if (std::hypot(begin[0] - last[0], begin[1] - last[1]) > 1e-6) {
+        std::vector<const MeridianPiece*> closed = chain;
+        MeridianPiece closing;
+        if (std::hypot(begin[0] - last[0], begin[1] - last[1]) > kJoinTolerance) {
             if (std::fabs(begin[1]) > kOnAxis || std::fabs(last[1]) > kOnAxis)
                 Refuse("is open: its ends " + PointText(last) + " and " + PointText(begin) +
                        " neither meet nor lie on the axis");
-            wire.Add(BRepBuilderAPI_MakeEdge(plane.At(last), plane.At(begin)).Edge());
+            closing = MeridianPiece::Segment(last[0], last[1], begin[0], begin[1]);
+            closed.push_back(&closing);
         }
-        if (!wire.IsDone() || !wire.Wire().Closed()) Refuse("does not close");
-        BRepBuilderAPI_MakeFace face(wire.Wire(), true);
+        // The wire is put together edge by edge on shared vertices: joining
+        // edges by search, as the wire maker does, costs the square of their
+        // number on a dense profile.
+        BRep_Builder builder;
+        std::vector<TopoDS_Vertex> joints;
+        joints.reserve(closed.size());
+        for (const MeridianPiece* piece : closed) {
+            TopoDS_Vertex v;
+            builder.MakeVertex(v, plane.At(piece->points.front()), kJoinTolerance);
+            joints.push_back(v);
+        }
+        TopoDS_Wire wire;
+        builder.MakeWire(wire);
+        for (std::size_t i = 0; i < closed.size(); ++i)
+            builder.Add(wire, MakeEdge(*closed[i], plane, joints[i], joints[(i + 1) % closed.size()]));
+        wire.Closed(true);
+        BRepBuilderAPI_MakeFace face(wire, true);
         if (!face.IsDone()) Refuse("does not bound a flat region");
-        // A profile that crosses itself bounds no body.
-        if (!BRepCheck_Analyzer(face.Face()).IsValid()) Refuse("crosses itself");
+        // A profile that crosses itself bounds no body. The modeller's own
+        // check of a face costs the square of its edges: dense profiles are
+        // checked by a sweep of their own, and only splines go to it.
+        const std::optional<bool> crosses = ChainCrossesItself(closed);
+        if (crosses ? *crosses : !BRepCheck_Analyzer(face.Face()).IsValid()) Refuse("crosses itself");
         BRepPrimAPI_MakeRevol revol(face.Face(), plane.Axis(), 2 * M_PI);
         if (!revol.IsDone()) Refuse("cannot be turned about the axis");
-        TopoDS_Shape solid = revol.Shape();
-        GProp_GProps props;
-        BRepGProp::VolumeProperties(solid, props);
-        if (props.Mass() < 0) solid.Reverse();
+        // The sweep orients the body itself, whichever way the profile runs;
+        // its volume is left for when it is asked (a dense body's costs a
+        // pass over every face).
+        const TopoDS_Shape solid = revol.Shape();
         return MakePartShape(solid);
     });
 }

@@ -51,6 +51,17 @@ std::string_view Utf8Prefix(std::string_view text, std::size_t maxChars) {
     return text.substr(0, i);
 }
 
+std::u32string Utf8ToUtf32(std::string_view text) {
+    std::u32string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = CharLength(text, i);
+        out.push_back(static_cast<char32_t>(Decode(text, i, n)));
+        i += n;
+    }
+    return out;
+}
+
 int CompareNoCase(std::string_view a, std::string_view b) {
     std::size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {

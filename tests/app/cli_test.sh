@@ -9,8 +9,11 @@ set -u
 zarvento="$1"
 examples="$2"
 profile_to_step="$3"
+materials_reference="$4"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
+# The host's registry and the user's settings of these runs are their own.
+export ZARVENTO_REGISTRY="$work/registry" XDG_CONFIG_HOME="$work/config"
 fail() { echo "FAIL: $*"; exit 1; }
 
 "$zarvento" --help > "$work/help" || fail "--help exits $?"
@@ -202,4 +205,25 @@ done
 
 "$zarvento" program 2> /dev/null
 [ $? -eq 2 ] || fail "program: a missing argument does not exit 2"
+
+# The part's material read from the materials reference registered in the
+# host's registry: the plan keeps its group and MC code.
+printf 'part material="Сталь 12Х18Н10Т ГОСТ 5632-2014" location=stainless/12Х18Н10Т\nplan-data\n' > "$work/material.zsc"
+"$zarvento" run --no-save "$work/shaft.rdp" "$work/material.zsc" > "$work/material" 2>&1
+grep -q "Не удалось установить соединение со справочником материалов" "$work/material" ||
+  fail "an unregistered materials reference is not reported"
+"$materials_reference" register > /dev/null || fail "the materials reference does not register"
+"$zarvento" run --no-save "$work/shaft.rdp" "$work/material.zsc" > "$work/material" 2>&1 ||
+  fail "reading the material exits $?"
+grep -q "Считывание свойств материала: Сталь 12Х18Н10Т ГОСТ 5632-2014" "$work/material" || fail "no reading is shown"
+! grep -q "Не удалось установить соединение" "$work/material" || fail "the registered reference is not reached"
+grep -q '"DP.sMCcode" BSTR "M1.3.Z.AQ"' "$work/material" || fail "the plan lacks the material's MC code"
+grep -q '"DP.sGroup" BSTR "04.01"' "$work/material" || fail "the plan lacks the material's group"
+# A damaged registry costs its servers only, with a word on why.
+printf 'not a registry\n' > "$ZARVENTO_REGISTRY"
+"$zarvento" run --no-save "$work/shaft.rdp" "$work/material.zsc" > "$work/material" 2> "$work/material.err" ||
+  fail "a damaged registry fails the run"
+grep -q "registry.*damaged" "$work/material.err" || fail "a damaged registry is not named"
+grep -q "Не удалось установить соединение со справочником материалов" "$work/material" ||
+  fail "a damaged registry does not leave the reference unreached"
 echo "ok"

@@ -161,8 +161,8 @@ TEST_F(ContourBuilderTest, AllowanceOnADensePolylineKeepsTheContourWhole) {
         HostDocumentPtr doc = ConnectHostApplication().Documents().Add(DocumentType::Part);
         auto profile = ParseContourScript(dense.script);
         ASSERT_TRUE(profile);
-        AddPartFaces(*doc, *profile);
-        auto section = BuildRotationContours(*doc);
+        SetPartFromProfile(doc, *profile);
+        auto section = BuildRotationContours(doc);
         ASSERT_TRUE(section);
         // The curved face: every unit that is neither a face across the axis,
         // nor the axis, nor the bore's outside.

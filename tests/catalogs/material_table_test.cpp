@@ -1,0 +1,106 @@
+// The materials reference's text table and its database.
+#include "catalogs/reference/material_table.h"
+
+#include <gtest/gtest.h>
+
+#include "materials_test_support.h"
+
+namespace zarvento::reference {
+namespace {
+
+constexpr const char* kRow =
+    "steel/45 | Сталь 45 ГОСТ 1050-2013 | 01.01 | 207 | 229 |  | 7.826 | 600 | 1.25 | 1 | C 0.42-0.50; Cr ≤0.25; Ni "
+    "0.3";
+
+TEST(MaterialTableTest, ReadsRowsIntoPropertiesInTheReferencesUnits) {
+    const TableReadResult read = ReadMaterialTable(std::string("# a comment\n\n") + kRow + "\r\n");
+    ASSERT_EQ(read.error, "");
+    ASSERT_EQ(read.materials.size(), 1u);
+    const Material& m = read.materials[0];
+    EXPECT_EQ(m.location, "steel/45");
+    EXPECT_EQ(m.designation, "Сталь 45 ГОСТ 1050-2013");
+    const std::vector<std::tuple<std::string, std::string, std::string>> expected = {
+        {property::kGroup, "01.01", ""},           {property::kHardness, "207", ""},
+        {property::kHardnessMax, "229", ""},       {property::kDensity, "7.826", ""},
+        {property::kTensileStrength, "6e+08", ""}, {property::kSpeedFactor, "1.25", ""},
+        {property::kSpeedExponent, "1", ""},       {ElementPropertyId("C"), "0.42", "0.5"},
+        {ElementPropertyId("Cr"), "0", "0.25"},    {ElementPropertyId("Ni"), "0.3", ""},
+    };
+    ASSERT_EQ(m.properties.size(), expected.size());
+    for (std::size_t k = 0; k < expected.size(); ++k) {
+        EXPECT_EQ(m.properties[k].id, std::get<0>(expected[k])) << k;
+        EXPECT_EQ(m.properties[k].value1, std::get<1>(expected[k])) << k;
+        EXPECT_EQ(m.properties[k].value2, std::get<2>(expected[k])) << k;
+    }
+}
+
+TEST(MaterialTableTest, AFaultNamesItsLineAndNothingIsRead) {
+    const std::string good = std::string(kRow) + "\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"a | b | c\n", "3 fields where a row has 11"},
+        {" | Сталь | 01 | | | | | | | | \n", "a material needs a location, a designation and a group"},
+        {"x | Сталь | 01 | hard | | | | | | | \n", "HB \"hard\" is no number"},
+        {"x | Сталь | 01 | -5 | | | | | | | \n", "HB \"-5\" is no number"},
+        {"x | Сталь | 01 | | | | | 1e3x | | | \n", "σв \"1e3x\" is no number"},
+        {"x | Сталь | 01 | | | | | | | | Xx 1\n", "the reference keeps no element \"Xx\""},
+        {"x | Сталь | 01 | | | | | | | | C 0.1; C 0.2\n", "C is given twice"},
+        {"x | Сталь | 01 | | | | | | | | C 0.5-0.4\n", "C: the range \"0.5-0.4\" ends below its start"},
+        {"x | Сталь | 01 | | | | | | | | C\n", "\"C\" is no element and content"},
+        {"x | Сталь | 01 | | | | | | | | Cr ≤\n", "Cr: no number after ≤"},
+        {"steel/45 | Сталь | 01 | | | | | | | | \n", "the location steel/45 is taken"},
+    };
+    for (const auto& [row, why] : cases) {
+        const TableReadResult read = ReadMaterialTable(good + row);
+        EXPECT_TRUE(read.materials.empty()) << row;
+        EXPECT_EQ(read.error, "2: " + why) << row;
+    }
+}
+
+TEST(MaterialTableTest, TheDatabaseKeepsWhatTheTableSaysAndIsReplacedOnlyWhole) {
+    test::TempDir dir;
+    const TableReadResult read = ReadMaterialTable(kRow);
+    std::string error;
+    ASSERT_TRUE(WriteMaterialDatabase(read.materials, dir / "m.db", error)) << error;
+    std::unique_ptr<MaterialDatabase> db = MaterialDatabase::Open(dir / "m.db", error);
+    ASSERT_TRUE(db) << error;
+    EXPECT_EQ(db->Designation("steel/45"), "Сталь 45 ГОСТ 1050-2013");
+    EXPECT_EQ(db->Designation("steel/40"), std::nullopt);
+    const std::optional<MaterialProperty> carbon = db->Property("steel/45", ElementPropertyId("C"));
+    ASSERT_TRUE(carbon);
+    EXPECT_EQ(carbon->value1, "0.42");
+    EXPECT_EQ(carbon->value2, "0.5");
+    EXPECT_EQ(db->Property("steel/45", ElementPropertyId("Mo")), std::nullopt);
+    EXPECT_EQ(db->Properties("steel/45").size(), 10u);
+
+    // A second material of the same location cannot be written; the old
+    // database stays.
+    std::vector<Material> twice = read.materials;
+    twice.push_back(read.materials[0]);
+    EXPECT_FALSE(WriteMaterialDatabase(twice, dir / "m.db", error));
+    EXPECT_NE(error.find("steel/45"), std::string::npos) << error;
+    EXPECT_FALSE(std::filesystem::exists(dir / "m.db.new"));
+    db = MaterialDatabase::Open(dir / "m.db", error);
+    ASSERT_TRUE(db);
+    EXPECT_TRUE(db->Designation("steel/45"));
+}
+
+TEST(MaterialTableTest, OnlyAMaterialsDatabaseOpens) {
+    test::TempDir dir;
+    std::string error;
+    EXPECT_FALSE(MaterialDatabase::Open(dir / "none.db", error));
+    EXPECT_NE(error.find("no materials database"), std::string::npos);
+    test::WriteFile(dir / "text.db", "not a database at all, but long enough to be looked at by SQLite itself");
+    EXPECT_FALSE(MaterialDatabase::Open(dir / "text.db", error));
+    EXPECT_NE(error.find("is no materials database"), std::string::npos) << error;
+}
+
+TEST(MaterialTableTest, TheBundledTableReads) {
+    const FileReadResult file = ReadTextFile(ZARVENTO_SOURCE "/catalogs/reference/materials.txt", TextEncoding::Utf8);
+    ASSERT_TRUE(file.ok);
+    const TableReadResult read = ReadMaterialTable(file.text);
+    EXPECT_EQ(read.error, "");
+    EXPECT_GE(read.materials.size(), 50u);
+}
+
+}  // namespace
+}  // namespace zarvento::reference
