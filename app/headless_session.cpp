@@ -3,6 +3,7 @@
 
 #include <iostream>
 
+#include "model/model_layer.h"
 #include "operations/turn.h"
 #include "panels/host_panels.h"
 #include "plan/part_model_services.h"
@@ -25,6 +26,7 @@ HeadlessSession::HeadlessSession() {
     } catch (const HostError& e) {
         std::cerr << "zarvento: " << e.Message() << "; servers registered there are not found\n";
     }
+    RegisterModelLayer();
     RegisterTurnFactory();
     RegisterPartModelServices();
     StartPanels(panels_);
@@ -36,6 +38,7 @@ HeadlessSession::~HeadlessSession() {
     ScriptedUser::Instance().SetEcho(nullptr);
     StopPanels();
     ResetProcessState();
+    UnregisterModelLayer();
 }
 
 }  // namespace zarvento::app

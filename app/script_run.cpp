@@ -123,6 +123,9 @@ const char* ScriptHelp() {
             "    simulation, statistics (no fields)\n"
             "             an unanswered panel or dialog is cancelled, an unanswered\n"
             "             question takes its first button; both are marked (default)\n"
+            "  view <file>.glb|.png|.svg      save the part's view: the 3D scene as glTF\n"
+            "                                 or a picture, or a drawing of the turning\n"
+            "                                 plane (section, stock, each operation's path)\n"
             "  command <type> <action> <index> one command as the host sends it\n"
             "  or a command by name (operation indexes start at 0):\n";
         for (const auto& c : CommandScript::Commands()) {

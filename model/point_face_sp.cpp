@@ -1,30 +1,43 @@
-// The start-point marker's calls, recorded by the headless view.
+// C3DPointFace_SP: four bands of eight sectors between the poles on the X
+// axis. The points are those of a sphere of radius 5 to three decimals,
+// halved, and the normals the unit radii to three decimals; both as the
+// marker has always been drawn.
 #include "model/point_face_sp.h"
 
-#include "platform/host_faults.h"
-#include "platform/view_3d_log.h"
+#include <cmath>
+
+#include "geometry/primitives.h"
 
 namespace zarvento {
 
-void C3DPointFace_SP::DrawAtOffset(double x, double y, double z) {
-    HostFaults::Check("C3DPointFace_SP.DrawAtOffset");
-    View3DLog& view = View3DLog::Instance();
-    if (item_ == 0) item_ = view.NewItem();
-    view.Record({item_, "DrawAtOffset", {x, y, z}, colour_, 0});
-    visible_ = true;
+namespace {
+
+constexpr int kBands = 4;
+constexpr int kSectors = 8;
+
+double Round3(double v) { return std::round(v * 1000.0) / 1000.0 + 0.0; }
+
+// The point of ring i (0 at the -X pole) and sector j on a sphere of `radius`,
+// each coordinate to three decimals as it is computed.
+Point3D SpherePoint(int i, int j, double radius) {
+    const double polar = i * PI / kBands, around = j * 2 * PI / kSectors;
+    const double ring = Round3(radius * std::sin(polar));
+    return {Round3(-radius * std::cos(polar)), Round3(ring * std::cos(around)), Round3(ring * std::sin(around))};
 }
 
-void C3DPointFace_SP::Hide() {
-    if (item_ == 0) return;
-    View3DLog::Instance().Record({item_, "Hide", {}, colour_, 0});
-    visible_ = false;
-}
+}  // namespace
 
-void C3DPointFace_SP::Erase() {
-    if (item_ == 0) return;
-    View3DLog::Instance().Record({item_, "Erase", {}, colour_, 0});
-    item_ = 0;
-    visible_ = false;
+C3DPointFace_SP::C3DPointFace_SP() {
+    referencePoint = {0, 0, 0};
+    const auto add = [&](int i, int j) {
+        const Point3D p = SpherePoint(i, j, 5.0);
+        AppendVertex({p.x / 2, p.y / 2, p.z / 2}, SpherePoint(i, j, 1.0));
+    };
+    for (int i = 0; i < kBands; ++i)
+        for (int j = 0; j < kSectors; ++j) {
+            add(i, j), add(i, j + 1), add(i + 1, j + 1);
+            add(i, j), add(i + 1, j + 1), add(i + 1, j);
+        }
 }
 
 }  // namespace zarvento

@@ -1,26 +1,16 @@
-// C3DPointFace_SP: the start-point marker of the plan data in the 3D view.
+// C3DPointFace_SP: the start-point marker of the plan data, a small sphere
+// placed with DrawAtOffset at the plan's start point.
 #pragma once
 
-#include <cstdint>
+#include "model/tessellation_object_face.h"
 
 namespace zarvento {
 
-class C3DPointFace_SP {
+class C3DPointFace_SP : public CTessellationObjectFace {
 public:
-    void SetColour(std::uint32_t colour) { colour_ = colour; }
-    // Draws the marker at the coordinate system's point (x, y, z).
-    void DrawAtOffset(double x, double y, double z);
-    void Hide();
-    // Removes the drawn marker from the view; it stays usable.
-    void Erase();
-
-    bool IsDrawn() const { return item_ != 0; }
-    bool IsVisible() const { return visible_; }
-
-private:
-    int item_ = 0;  // the view's item while drawn
-    bool visible_ = false;
-    std::uint32_t colour_ = 0;
+    // The sphere of radius 2.5 about the model origin, its reference point:
+    // 64 triangles on 26 points, poles on the X axis.
+    C3DPointFace_SP();
 };
 
 }  // namespace zarvento

@@ -68,6 +68,12 @@ public:
     void Load(int position) final { LoadTurn(position); }
     bool RemoveStorage(int position) override;
     void SetPostProcessorData(CPostProcessor* postProcessor) override;
+    // The path of every frame in the 3D view: drawn in the path colour,
+    // shown again, hidden, selected (only while the path is shown).
+    void ShowFrames() override;
+    void UnhideFrames() override;
+    void HideFrames() override;
+    void SelectFrames(bool select) override;
     // The operation's item and its three lines (tool, cutting data, correction).
     void InsertTreeItems(TreeControl& tree, TreeItem parent, TreeItem after) override;
     void UpdateTreeItem(TreeControl& tree) override;

@@ -11,6 +11,7 @@
 #include "plan/plan.h"
 #include "plan/plan_panels.h"
 #include "plan/plan_turn.h"
+#include "plan/view_export.h"
 #include "platform/busy_flag.h"
 #include "platform/file_dialogs.h"
 #include "platform/host_application.h"
@@ -360,6 +361,16 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
             for (int k = 0; k < 3; ++k)
                 origin[static_cast<std::size_t>(k)] = Real(words[static_cast<std::size_t>(k) + 2], lineNumber);
         ActiveHostDocument()->AddLocalCoordinateSystem(words[1], origin, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
+        return;
+    }
+    if (verb == "view") {
+        if (words.size() != 2 || !IsViewFile(words[1]))
+            throw ScriptError(At(lineNumber) + "view needs a file to save: .glb, .png or .svg");
+        try {
+            SaveView(words[1]);
+        } catch (const HostError& e) {
+            Refuse(std::string("the view was not saved: ") + e.what(), lineNumber);
+        }
         return;
     }
     if (verb == "profile") {

@@ -24,6 +24,7 @@
 //   panel <name> ... end         the steps of the user at the next showing
 //   dialog <name> ... end        of a panel or dialog on the host, one a line
 //                                (platform/scripted_user.h)
+//   view <file>                  saves the part's view (.glb, .png or .svg)
 //   command <type> <action> <index>
 //                                one action triple through the command door
 //   <name> [arguments]           the same by name (see kCommandNames)

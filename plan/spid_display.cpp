@@ -32,7 +32,7 @@ void RemakeModel(ParamGadget& gadget, bool displayFlag) {
     model->displayFlag = displayFlag;
     model->LoadFromFile(gadget.sWorkFile);
     model->DrawAt(gadget.CorrectZ, 0, 0);
-    model->CollectTriangles(1);
+    model->CollectTriangles(true);
     gadget.pDisplayModel = std::move(model);
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/document_file.h"
 #include "platform/host_application.h"
+#include "platform/host_drawing_container.h"
 #include "platform/host_error.h"
 #include "platform/host_faults.h"
 #include "platform/host_named_object.h"
@@ -183,6 +184,20 @@ void HostDocument::SaveAs(const std::string& path, bool mayReplace) {
 void HostDocument::MarkClosed() {
     closed_ = true;
     storages_.DetachAll();
+    if (drawings_) drawings_->RemoveAll();
+}
+
+HostDrawingContainer& HostDocument::Drawings() {
+    HostFaults::Check("HostDocument.Drawings");
+    if (closed_) throw HostError(E_POINTER_, "the document is closed");
+    if (type_ == DocumentType::Drawing2D) throw HostError(E_POINTER_, "a drawing has no 3D view");
+    if (!drawings_) drawings_ = std::make_shared<HostDrawingContainer>();
+    return *drawings_;
+}
+
+std::int32_t HostDocument::DocumentReady() const {
+    HostFaults::Check("HostDocument.DocumentReady");
+    return ready_;
 }
 
 }  // namespace zarvento

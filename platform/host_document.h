@@ -22,6 +22,7 @@ class HostDocument3D;
 class HostSketch;
 class HostNamedObject;
 class HostVariable;
+class HostDrawingContainer;
 
 // The host's automation numbering of document types.
 enum class DocumentType : std::int32_t {
@@ -50,6 +51,16 @@ public:
     // The storage collection; E_POINTER once the document is closed.
     HostStorages& Storages();
     const HostStorages& Storages() const { return storages_; }
+
+    // The drawing objects of the document's 3D view; E_POINTER for a drawing
+    // (no 3D view) or a closed document.
+    HostDrawingContainer& Drawings();
+    // The view's drawables as they are, without a host call; null when the
+    // document never had any.
+    const HostDrawingContainer* DrawingsOrNull() const { return drawings_.get(); }
+    // The document-ready property: 0 while the view cannot be touched.
+    std::int32_t DocumentReady() const;
+    void SetDocumentReady(std::int32_t ready) { ready_ = ready; }
 
     // Entities. Adding gives the object the next persistent id of this
     // document; an object that already has one (it belongs to a document)
@@ -121,6 +132,8 @@ private:
     std::int64_t nextId_ = 1;
     int rebuildCount_ = 0;
     std::shared_ptr<HostDocument3D> document3D_;
+    std::shared_ptr<HostDrawingContainer> drawings_;
+    std::int32_t ready_ = 1;
 };
 
 using HostDocumentPtr = std::shared_ptr<HostDocument>;

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
-          libpolyclipping-dev libxml2-dev python3 clang-format clang-14 libclang-rt-14-dev
+          libpolyclipping-dev libxml2-dev libpng-dev python3 clang-format clang-14 libclang-rt-14-dev
           libocct-data-exchange-dev libocct-modeling-algorithms-dev libtbb-dev)
 missing=()
 for p in "${packages[@]}"; do

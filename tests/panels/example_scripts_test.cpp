@@ -10,12 +10,15 @@
 #include <filesystem>
 #include <map>
 #include <random>
+#include <set>
 #include <typeinfo>
 
 #include "catalogs/tool_model_text.h"
 #include "geometry/contour_script.h"
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
+#include "gltf_read_back.h"
+#include "model/model_layer.h"
 #include "model/revolution_part.h"
 #include "nc/cadre_arc_g02.h"
 #include "nc/cadre_line_g01.h"
@@ -26,6 +29,7 @@
 #include "plan/command_script.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
+#include "plan/view_export.h"
 #include "platform/host_application.h"
 #include "platform/host_folder.h"
 #include "platform/host_record.h"
@@ -35,6 +39,8 @@
 #include "platform/messages.h"
 #include "platform/module.h"
 #include "platform/part_model.h"
+#include "platform/rgba_image.h"
+#include "platform/scene.h"
 #include "platform/settings_record.h"
 #include "platform/storage_record.h"
 #include "platform/text_file.h"
@@ -663,6 +669,92 @@ TEST_F(ExampleProgramTest, AControlRunsTheProgramWithoutAFault) {
             << text;
         EXPECT_EQ(check.FirstUnreached(*op(1).workContour, NoseOf(op(1)).r), "") << text;
     }
+}
+
+// Whether the pixel is the colour (0x00BBGGRR) as flat shading darkens it.
+bool IsShadeOf(const RgbaImage::Pixel& pixel, std::uint32_t colour) {
+    const double c[3] = {double(colour & 0xFF), double(colour >> 8 & 0xFF), double(colour >> 16 & 0xFF)};
+    const double top = std::max({c[0], c[1], c[2]});
+    const double k = std::max({pixel[0], pixel[1], pixel[2]}) / top;
+    if (k < 0.25 || k > 1.01) return false;
+    for (int i = 0; i < 3; ++i)
+        if (std::fabs(pixel[i] - k * c[i]) > 2.0) return false;
+    return true;
+}
+
+int Occurrences(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+// The example's view saved for a person: the glTF file read back by Open
+// CASCADE's reader with the scene's triangles and colours, a picture with the
+// part and both kinds of move in it, and the turning plane drawn with a path
+// for the section, the stock and each kind of move of each operation.
+TEST_F(ExampleProgramTest, TheViewIsSavedAsGltfPictureAndDrawing) {
+    RegisterModelLayer();
+    ASSERT_NO_FATAL_FAILURE(MakeExamplePlan());
+    // As the program's run statements save it.
+    const fs::path glb = folder.Path() / "view.glb", png = folder.Path() / "view.png", svg = folder.Path() / "view.svg";
+    CommandScript runner(examples / "shaft");
+    runner.Run("synchronize\nview " + glb.string() + "\nview " + png.string() + "\nview " + svg.string() + "\n");
+    ASSERT_EQ(runner.CommandsFailed(), 0);
+
+    HostDocumentPtr part = app->ActiveDocument();
+    const Scene scene = CollectScene(*part);
+    const std::uint32_t partColour = TopPart(part)->Faces()[0]->Colour();
+    const std::uint32_t path = SettingsRecord::Global().Colour(4), rapid = SettingsRecord::Global().Colour(5);
+    std::set<std::uint32_t> colours;
+    int partTriangles = 0;
+    for (const SceneMesh& mesh : scene.meshes) {
+        colours.insert(mesh.colour);
+        if (mesh.name.find(" face ") != std::string::npos) partTriangles += static_cast<int>(mesh.corners.size() / 3);
+    }
+    EXPECT_GT(partTriangles, 100) << "the part's body is in the view";
+    EXPECT_GT(scene.lines.size(), 10u) << "so are the paths";
+    EXPECT_TRUE(colours.count(partColour) && colours.count(path)) << "the part and the paths' arrows";
+
+    const GltfReadBack read = ReadGltfWithOcct(glb.string());
+    ASSERT_TRUE(read.ok);
+    EXPECT_EQ(read.triangles, scene.TriangleCount());
+    EXPECT_EQ(read.colours, colours);
+
+    const RgbaImage picture = RgbaImage::ReadPng(png.string());
+    int partPixels = 0, pathPixels = 0, rapidPixels = 0;
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x) {
+            const RgbaImage::Pixel p = picture.At(x, y);
+            partPixels += IsShadeOf(p, partColour);
+            pathPixels += p[0] == (path & 0xFF) && p[1] == (path >> 8 & 0xFF) && p[2] == (path >> 16 & 0xFF);
+            rapidPixels += p[0] == (rapid & 0xFF) && p[1] == (rapid >> 8 & 0xFF) && p[2] == (rapid >> 16 & 0xFF);
+        }
+    const int pixels = picture.Width() * picture.Height();
+    EXPECT_GT(partPixels, pixels / 10);
+    EXPECT_GT(pathPixels, 500);
+    EXPECT_GT(rapidPixels, 500);
+
+    FileReadResult drawing = ReadTextFile(svg, TextEncoding::Utf8);
+    ASSERT_TRUE(drawing.ok);
+    const std::string& text = drawing.text;
+    const int operations = GetPLAN()->GetTurnCount();
+    EXPECT_EQ(Occurrences(text, "<path "), 2 + 2 * operations) << text;
+    EXPECT_EQ(Occurrences(text, "<path id=\"section\""), 1);
+    EXPECT_EQ(Occurrences(text, "<path id=\"stock\""), 1);
+    for (int i = 1; i <= operations; ++i) {
+        const std::string id = "operation-" + std::to_string(i);
+        EXPECT_EQ(Occurrences(text, "<g id=\"" + id + "\">"), 1) << id;
+        const std::size_t feed = text.find("<path id=\"" + id + "-feed\""),
+                          moves = text.find("<path id=\"" + id + "-rapid\"");
+        ASSERT_NE(feed, std::string::npos) << id;
+        ASSERT_NE(moves, std::string::npos) << id;
+        EXPECT_EQ(text.substr(feed, text.find('\n', feed) - feed).find("stroke-dasharray"), std::string::npos);
+        EXPECT_NE(text.substr(moves, text.find('\n', moves) - moves).find("stroke-dasharray"), std::string::npos);
+    }
+
+    DeletePLAN();
+    DeleteSPID();
+    UnregisterModelLayer();
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "plan_test_support.h"
 #include "platform/busy_flag.h"
 #include "platform/module.h"
+#include "platform/part_model.h"
 
 namespace zarvento {
 namespace {
@@ -19,7 +20,10 @@ protected:
     // A fixture whose working copy is a model with the given variables.
     void MountFixture(CSPID& spid, int i, const std::string& variables) {
         const std::string path = (folder->Path() / ("Device_" + std::to_string(i + 1) + ".rdp")).string();
-        ToolModelText::Parse("zarvento-tool-model 1\n" + variables, "fixture")->SaveAs(path);
+        HostDocumentPtr fixture = ToolModelText::Parse("zarvento-tool-model 1\n" + variables, "fixture");
+        // A jaw: the body the view shows.
+        SetPartBody(*TopPart(fixture), PartShape::Box({20, -5, 0}, {40, 5, 30}));
+        fixture->SaveAs(path);
         ParamGadget& g = spid.gadgets[static_cast<std::size_t>(i)];
         g.sWorkFile = path;
         g.isModelCopied = g.isModelLoaded = true;
@@ -47,7 +51,10 @@ TEST_F(SpidDisplayTest, StockIsDrawnAndHiddenAndTheBusyFlagKeepsItsValue) {
 
 TEST_F(SpidDisplayTest, CoordinateSystemModelComesAndGoes) {
     fs::create_directories(folder->Path() / "TESS");
-    std::ofstream(folder->Path() / "TESS" / "LSK.rdp") << "model";
+    HostDocumentPtr sign = app->Documents().Add(DocumentType::Part, false);
+    SetPartBody(*TopPart(sign), PartShape::Cylinder({0, 0, 0}, {0, 0, 1}, 1, 20));
+    sign->SaveAs((folder->Path() / "TESS" / "LSK.rdp").string());
+    app->Documents().Close(sign);
     SetModuleDirectory(folder->Path());
     CSPID spid;
     spid.ToggleShowLSC();
@@ -86,7 +93,9 @@ TEST_F(SpidDisplayTest, OnlyFixturesThatTurnAreRemadeWhenRotated) {
     auto first = spid.gadgets[0].pDisplayModel;
     auto second = spid.gadgets[1].pDisplayModel;
     ASSERT_TRUE(first && second);
-    EXPECT_EQ(first->TrianglesCollected(), 2);  // with boxes
+    ASSERT_GT(first->triangles.Count(), 0u);
+    EXPECT_NEAR(first->modelBox[0], 20.0, 1e-9) << "triangles with their boxes";
+    EXPECT_NEAR(first->modelBox[5], 30.0, 1e-9);
     spid.SetGadgetsRotated(true);
     EXPECT_NE(spid.gadgets[0].pDisplayModel, first);
     EXPECT_FALSE(first->IsDrawn());  // the old one leaves the view

@@ -1,0 +1,153 @@
+// SaveView: the active document's scene through the host's writers, and the
+// plan's drawing of the turning plane.
+#include "plan/view_export.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "geometry/arc_unit.h"
+#include "geometry/contour.h"
+#include "nc/cadre_iso.h"
+#include "plan/plan.h"
+#include "plan/plan_turn.h"
+#include "plan/spid.h"
+#include "platform/host_application.h"
+#include "platform/host_error.h"
+#include "platform/scene.h"
+#include "platform/scene_gltf.h"
+#include "platform/scene_picture.h"
+#include "platform/settings_record.h"
+#include "platform/zx_drawing.h"
+
+namespace zarvento {
+
+namespace {
+
+// Settings colours of the drawing.
+constexpr int kStockColour = 10;
+constexpr int kPathColour = 4;
+constexpr int kRapidColour = 5;
+constexpr std::uint32_t kSectionColour = 0x404040;
+// Units nest (a complex unit of pieces, a gap of bridges) no deeper than this.
+constexpr int kUnitDepth = 4;
+// Arcs are drawn as chords no longer than this (mm).
+constexpr double kArcStep = 0.25;
+
+void AppendPoint(ZxRun& run, double z, double x) {
+    if (!run.empty() && run.back()[0] == z && run.back()[1] == x) return;
+    run.push_back({z, x});
+}
+
+// The unit's points in order, appended to the run (a gap's bridges and a
+// complex unit's pieces in their order).
+void AppendUnit(const CUnit& unit, ZxRun& run, int depth) {
+    if (unit.Kind == kUnitLine) {
+        AppendPoint(run, unit.StartPoint.z, unit.StartPoint.x);
+        AppendPoint(run, unit.EndPoint.z, unit.EndPoint.x);
+    } else if (unit.Kind == kUnitArc) {
+        IntersectPointList points(64);
+        static_cast<const CArcUnit&>(unit).GetPolyline(points, kArcStep);
+        for (const IntersectPoint& p : points) AppendPoint(run, p.z, p.x);
+    } else if (depth < kUnitDepth) {
+        if (const std::unique_ptr<Contour> pieces = unit.GetContour())
+            for (int i = 0; i < pieces->Count(); ++i) AppendUnit(*pieces->GetUnit(i), run, depth + 1);
+    }
+}
+
+// Units joined into runs where one ends at the next one's start.
+class RunCollector {
+public:
+    void Add(const CUnit& unit) {
+        if (runs_.empty() || runs_.back().empty() || runs_.back().back()[0] != unit.StartPoint.z ||
+            runs_.back().back()[1] != unit.StartPoint.x)
+            runs_.emplace_back();
+        AppendUnit(unit, runs_.back(), 0);
+    }
+    const std::vector<ZxRun>& Runs() const { return runs_; }
+
+private:
+    std::vector<ZxRun> runs_;
+};
+
+std::vector<ZxRun> ContourRuns(const Contour& contour) {
+    RunCollector runs;
+    for (int i = 0; i < contour.Count(); ++i) runs.Add(*contour.GetUnit(i));
+    return runs.Runs();
+}
+
+// A frame's own path and, for a machine cycle, the moves of its sub-frames.
+void CollectFramePaths(CCadreISO& frame, RunCollector& feed, RunCollector& rapid, int depth) {
+    for (int i = 0; i < frame.path.Count(); ++i) {
+        const CUnit& unit = *frame.path.GetUnit(i);
+        (unit.IsRapid || frame.rapid ? rapid : feed).Add(unit);
+    }
+    if (depth >= kUnitDepth) return;
+    for (CCadreISO* sub : frame.subFrames)
+        if (sub && sub != &frame) CollectFramePaths(*sub, feed, rapid, depth + 1);
+}
+
+HostDocumentPtr ViewDocument() {
+    HostDocumentPtr doc = ActiveHostDocument();
+    if (doc->Type() == DocumentType::Drawing2D) throw HostError(E_INVALIDARG_, "a drawing has no 3D view");
+    return doc;
+}
+
+std::string ViewExtension(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
+    return extension;
+}
+
+}  // namespace
+
+void SavePlanDrawing(const std::string& path) {
+    const HostDocumentPtr doc = ViewDocument();
+    const SettingsRecord& settings = SettingsRecord::Global();
+    ZxDrawing drawing(std::filesystem::path(doc->FilePath()).filename().string());
+    if (CSPID* spid = ExistingSPID()) {
+        if (const Contour* section = spid->GetDetailContour())
+            drawing.AddPath("section", ContourRuns(*section), {kSectionColour, 1.5, false, true});
+        std::unique_ptr<Contour> made;
+        const Contour* stock = spid->pSourceContour.get();
+        if (!stock) stock = (made = spid->CreateSourceContour()).get();
+        if (stock) drawing.AddPath("stock", ContourRuns(*stock), {settings.Colour(kStockColour), 1.2, false, false});
+    }
+    if (CPLAN* plan = ExistingPLAN()) {
+        for (int i = 0; i < plan->GetTurnCount(); ++i) {
+            PlanTurn* turn = plan->GetTurn(i);
+            if (!turn || !turn->IsActive()) continue;
+            std::vector<CCadreISO*> frames;
+            turn->CollectFrames(frames);
+            RunCollector feed, rapid;
+            for (CCadreISO* frame : frames)
+                if (frame) CollectFramePaths(*frame, feed, rapid, 0);
+            const std::string id = "operation-" + std::to_string(i + 1);
+            drawing.BeginGroup(id, std::to_string(i + 1) + ". " + turn->GetNameTurn());
+            drawing.AddPath(id + "-feed", feed.Runs(), {settings.Colour(kPathColour), 1.2, false, false});
+            drawing.AddPath(id + "-rapid", rapid.Runs(), {settings.Colour(kRapidColour), 1.0, true, false});
+            drawing.EndGroup();
+        }
+    }
+    drawing.Write(path);
+}
+
+bool IsViewFile(const std::string& path) {
+    const std::string extension = ViewExtension(path);
+    return extension == ".glb" || extension == ".png" || extension == ".svg";
+}
+
+void SaveView(const std::string& path) {
+    const std::string extension = ViewExtension(path);
+    if (!IsViewFile(path)) throw HostError(E_INVALIDARG_, "the view is saved as .glb, .png or .svg, not " + path);
+    if (extension == ".svg") return SavePlanDrawing(path);
+    const Scene scene = CollectScene(*ViewDocument());
+    if (extension == ".glb")
+        WriteSceneGlb(scene, path);
+    else
+        ScenePicture::Render(scene).WritePng(path);
+}
+
+}  // namespace zarvento
