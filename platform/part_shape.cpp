@@ -196,8 +196,10 @@ bool PolylineOf(const MeridianPiece& piece, std::vector<Point2>& out) {
         out = {p[0], p[2]};
         return true;
     }
-    const double ux = ((ax * ax + ay * ay) * (by - cy) + (bx * bx + by * by) * (cy - ay) + (cx * cx + cy * cy) * (ay - by)) / d;
-    const double uy = ((ax * ax + ay * ay) * (cx - bx) + (bx * bx + by * by) * (ax - cx) + (cx * cx + cy * cy) * (bx - ax)) / d;
+    const double ux =
+        ((ax * ax + ay * ay) * (by - cy) + (bx * bx + by * by) * (cy - ay) + (cx * cx + cy * cy) * (ay - by)) / d;
+    const double uy =
+        ((ax * ax + ay * ay) * (cx - bx) + (bx * bx + by * by) * (ax - cx) + (cx * cx + cy * cy) * (bx - ax)) / d;
     const double r = std::hypot(ax - ux, ay - uy);
     const double a0 = std::atan2(ay - uy, ax - ux);
     auto ccw = [&](double x, double y) { return std::remainder(std::atan2(y - uy, x - ux) - a0, 2 * M_PI); };
@@ -250,14 +252,12 @@ std::optional<bool> ChainCrossesItself(const std::vector<const MeridianPiece*>& 
         if (!PolylineOf(*chain[i], line)) return std::nullopt;
         for (std::size_t k = 1; k < line.size(); ++k) {
             const Point2 &a = line[k - 1], &b = line[k];
-            chords.push_back({a, b, i, std::min(a[0], b[0]), std::max(a[0], b[0]), std::min(a[1], b[1]),
-                              std::max(a[1], b[1])});
+            chords.push_back(
+                {a, b, i, std::min(a[0], b[0]), std::max(a[0], b[0]), std::min(a[1], b[1]), std::max(a[1], b[1])});
         }
     }
     const std::size_t n = chain.size();
-    auto neighbours = [n](std::size_t i, std::size_t j) {
-        return i == j || (i + 1) % n == j || (j + 1) % n == i;
-    };
+    auto neighbours = [n](std::size_t i, std::size_t j) { return i == j || (i + 1) % n == j || (j + 1) % n == i; };
     std::sort(chords.begin(), chords.end(), [](const Chord& x, const Chord& y) { return x.zmin < y.zmin; });
     constexpr double kTouch = 1e-9;
     std::vector<const Chord*> active;
