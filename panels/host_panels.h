@@ -2,6 +2,13 @@
 // manager and dialog model (the coordinate-system panel, the NC program panel,
 // the post-processor list); every other one is answered by the panels it was
 // started over, until it runs on the host too.
+//
+// A panel comes to the host in three steps: its class derives from
+// CBasePanel3D (panels/base_panel.h says how one is written) with a script
+// name of its own; the matching PlanPanels call here runs it instead of
+// passing it on; and ShownOnHost names it, so that scripts drive it step by
+// step (`panel <name> ... end`) and a whole `answer <name>` is refused. A
+// dialog derives from HostDialog and is named as HostShown::Dialog.
 #pragma once
 
 #include <string_view>
