@@ -2,6 +2,7 @@
 // operation list edits, the display toggles, the program, simulation and
 // statistics runs, the settings and the clearing of the plan.
 #include <algorithm>
+#include <optional>
 
 #include "geometry/exception.h"
 #include "geometry/simulation_hook.h"
@@ -278,16 +279,16 @@ void CPLAN::ShowPostProcessorsList() {
 void CPLAN::RunProgramPanel() {
     if (GetTurnCount() == 0) throw Exception(kEmptyPlan);
     CPROGRAM program;
-    program.Load();
-    RadiusCorrectionOff machineCompensates(program);
+    // The panel puts the corrections back when it closes; this puts them back
+    // when anything fails before.
+    std::optional<RadiusCorrectionOff> machineCompensates;
     {
         ModalBracket bracket;
+        program.Load();
+        machineCompensates.emplace(program);
         program.CreateProgram();
     }
-    std::vector<CCadreISO*> frames;
-    frames.reserve(program.frames.Count());
-    for (std::uint32_t i = 0; i < program.frames.Count(); ++i) frames.push_back(program.frames[i]);
-    if (GetPlanPanels().ShowPanelPROGRAM(frames) == 1) {
+    if (GetPlanPanels().ShowPanelPROGRAM(program) == 1) {
         ModalBracket bracket;
         program.Save();
         GetPlanPanels().SaveProgramSettings();

@@ -24,6 +24,7 @@
 #include "nc/modal_state.h"
 #include "operations/headless_turn_panels.h"
 #include "operations/turn.h"
+#include "panels/host_panels.h"
 #include "plan/command_script.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
@@ -89,7 +90,8 @@ protected:
         SetHostFolder(folder.Path());
         RegisterTurnFactory();
         app = &ConnectHostApplication();
-        previous = RegisterPlanPanels(&panels);
+        // The example's scripts drive the panels that run on the host.
+        StartPanels(panels);
         RegisterModelLayer();
         RegisterSimulationLayer();
         fs::create_directories(folder.Path() / "POSTPROCESSORS");
@@ -113,7 +115,7 @@ protected:
         SetModuleDirectory(std::nullopt);
         UnregisterSimulationLayer();
         UnregisterModelLayer();
-        RegisterPlanPanels(previous);
+        StopPanels();
         CleanStateTest::TearDown();
     }
 
@@ -183,7 +185,6 @@ protected:
     HostApplication* app = nullptr;
     HostDocumentPtr part;
     HeadlessTurnPanels panels;
-    PlanPanels* previous = nullptr;
     std::unique_ptr<WorkingFolder> working;
     std::vector<std::unique_ptr<CCadreISO>> owned;
 };

@@ -25,7 +25,7 @@
 #include "operations/headless_turn_panels.h"
 #include "operations/turn.h"
 #include "operations/turn_mnogo_prohod.h"
-#include "path_checks.h"
+#include "panels/host_panels.h"
 #include "plan/command_script.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
@@ -45,8 +45,9 @@
 #include "platform/storage_record.h"
 #include "platform/text_file.h"
 #include "post/program.h"
-#include "program_checks.h"
 #include "test_support.h"
+#include "tests/operations/path_checks.h"
+#include "tests/operations/program_checks.h"
 
 namespace zarvento::test {
 namespace {
@@ -60,10 +61,10 @@ protected:
         SetHostFolder(folder.Path());
         RegisterTurnFactory();
         app = &ConnectHostApplication();
-        previous = RegisterPlanPanels(&panels);
+        StartPanels(panels);
     }
     void TearDown() override {
-        RegisterPlanPanels(previous);
+        StopPanels();
         CleanStateTest::TearDown();
     }
 
@@ -81,7 +82,6 @@ protected:
     TempDir folder;
     HostApplication* app = nullptr;
     HeadlessTurnPanels panels;
-    PlanPanels* previous = nullptr;
 };
 
 TEST_F(ExampleScriptsTest, ShaftIsMadeThenPlannedByItsScripts) {
@@ -352,7 +352,7 @@ TEST_F(ExampleProgramTest, OperationPanelRefusesWhatItCannotTake) {
     CommandScript runner(examples / "shaft");
     // A post-processor with a turning cycle, so the machine's cycle stays chosen.
     runner.Run(
-        "answer lsc ok lsc=\"ЛСК-1\" post=ISO_Lathe\ncoordinate-system\n"
+        "panel lsc\n pick ЛСК-1\n set \"Система ЧПУ (постпроцессор)\" ISO_Lathe\n ok\nend\ncoordinate-system\n"
         "answer turn ok direction=along\ncreate 2\nanswer turn ok direction=against\ncreate 2\n"
         "answer turn ok output=cycle cycle.P3=3 cycle.I=TOOL.r*2\ncreate 1\n"
         "answer turn ok strategy=groove cycle.P1=0.5\ncreate 1\n");
