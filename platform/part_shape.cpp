@@ -302,7 +302,7 @@ std::optional<double> ArcIntegral(const Handle(Geom_Surface) & surface, double v
     const gp_Vec centre(axis.Location(), c.Location());
     const double rc = centre.Dot(gp_Vec(r)), a = c.Radius();
     // The arc's points at angle t from z towards r; t runs with v or against it.
-    const gp_Dir &x = c.XAxis().Direction(), &y = c.YAxis().Direction();
+    const gp_Dir x = c.XAxis().Direction(), y = c.YAxis().Direction();
     const double t0 = std::atan2(x.Dot(r), x.Dot(z));
     const double sense = x.Dot(z) * y.Dot(r) - x.Dot(r) * y.Dot(z) > 0 ? 1 : -1;
     // z = zc + a cos t and r = rc + a sin t, whatever zc.
