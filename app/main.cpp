@@ -91,8 +91,8 @@ std::unique_ptr<zarvento::LibraryModule> LoadZarvento() {
         std::cerr << "zarvento: " << error << "\n";
         return nullptr;
     }
-    for (const char* name :
-         {"ZarventoRunScript", "ZarventoProgramJob", "ZarventoToolModel", "ZarventoToolContour", "ZarventoUsage"}) {
+    for (const char* name : {"ZarventoRunScript", "ZarventoProgramJob", "ZarventoSimulationJob", "ZarventoToolModel",
+                             "ZarventoToolContour", "ZarventoUsage"}) {
         if (module->LibraryId() != kZarventoLibraryId || !module->Symbol(name)) {
             std::cerr << "zarvento: " << file.string() << " is not the Zarvento library module\n";
             return nullptr;
@@ -153,6 +153,7 @@ int main(int argc, char** argv) {
     }
     const char* verb = command == "run"            ? "ZarventoRunScript"
                        : command == "program"      ? "ZarventoProgramJob"
+                       : command == "simulate"     ? "ZarventoSimulationJob"
                        : command == "tool-model"   ? "ZarventoToolModel"
                        : command == "tool-contour" ? "ZarventoToolContour"
                                                    : nullptr;

@@ -6,6 +6,7 @@
 #include "plan/command_door.h"
 #include "plan/plan_tree.h"
 #include "platform/busy_flag.h"
+#include "platform/help_calls.h"
 #include "platform/hidden_document.h"
 #include "platform/host_application.h"
 #include "platform/host_events.h"

@@ -4,12 +4,14 @@
 #include "platform/messages.h"
 #include "platform/panel_script.h"
 #include "platform/process_state.h"
+#include "platform/scripted_user.h"
 
 namespace zarvento::app {
 
 HeadlessSession::~HeadlessSession() {
     MessageLog::Instance().SetEcho(nullptr);
     PanelScript::Instance().SetEcho(nullptr);
+    ScriptedUser::Instance().SetEcho(nullptr);
     ResetProcessState();
 }
 

@@ -6,8 +6,9 @@
 #include "host/base_event.h"
 #include "host/command_entry.h"
 #include "host/settings_dialog.h"
+#include "model/model_layer.h"
 #include "operations/headless_turn_panels.h"
-#include "operations/operations_layer.h"
+#include "panels/host_panels.h"
 #include "plan/command_door.h"
 #include "plan/plan.h"
 #include "plan/plan_panels.h"
@@ -28,13 +29,13 @@
 #include "platform/resource_strings.h"
 #include "platform/settings_record.h"
 #include "post/post_processor.h"
+#include "simulation/simulation_layer.h"
 
 namespace zarvento {
 
 namespace {
 
 constexpr int kHostModuleString = 103;
-constexpr int kHelpCommand = 1;
 // The host version from which the library list and the newer panels exist.
 constexpr int kNewerHost = 17;
 
@@ -72,12 +73,13 @@ void AttachLibrary(const std::filesystem::path& file) {
     } catch (const HostError& e) {
         ShowMessageBox(std::string("Ошибка обращения к системе: ") + e.what());
     }
-    // The library's layers, wired once: frames, post-processors, the plan and
-    // the operations, the headless operation panel until the panels exist,
-    // and the settings dialog.
-    RegisterOperationsLayer();
+    // The library's layers, wired once: frames, post-processors, the plan,
+    // the operations and the simulation; the panels on the host over the
+    // headless operation panel for those not on the host yet; the settings
+    // dialog.
+    RegisterSimulationLayer();
     static HeadlessTurnPanels panels;
-    RegisterPlanPanels(&panels);
+    StartPanels(panels);
     RegisterSettingsDialog(&SettingsDialogRunnerInstance());
 }
 
@@ -92,6 +94,12 @@ void DetachLibrary() {
     // The rebuild of the models' equations the library left with the host
     // goes with it (a later use of the library puts it back).
     DetachStep([] { SetDocumentRebuildHandler(nullptr); });
+}
+
+void UnwireLibrary() {
+    DetachStep([] { StopPanels(); });
+    DetachStep([] { UnregisterSimulationLayer(); });
+    DetachStep([] { UnregisterModelLayer(); });
 }
 
 void NotifyLibraryLoaded() {
@@ -147,21 +155,6 @@ bool CheckHostVersion(bool showMessage) {
     if (version[0] >= 16 || (version[0] == 15 && version[2] == 2)) return true;
     if (showMessage) ShowMessageBox(kHostTooOldMessage);
     return false;
-}
-
-std::string HelpFileName(int hostMajorVersion, const std::string& language) {
-    if (hostMajorVersion > kNewerHost) {
-        if (language == "en-US") return "Zarvento_en-US.chm";
-        if (language == "tr-TR") return "Zarvento_tr-TR.chm";
-    }
-    return "Zarvento.chm";
-}
-
-void OpenHelp(int topic) {
-    const int major = Globals().hostMajorVersion;
-    const std::string name = HelpFileName(major, major > kNewerHost ? HostInterfaceLanguage() : std::string());
-    std::string path;
-    if (ModuleFilePath(path, name, 1024)) OpenHostHelp(path, kHelpCommand, topic);
 }
 
 std::string GetModuleFolder() {

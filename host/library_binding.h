@@ -40,6 +40,10 @@ void AttachLibrary(const std::filesystem::path& moduleFile);
 // data, plan executor, host objects, hidden work document, main window.
 // Nothing it meets stops it.
 void DetachLibrary();
+// The wiring of the attach step taken back, the layers above first: the
+// panels on the host, the simulation run, the display layer's drawables. The
+// module's end calls it after DetachLibrary.
+void UnwireLibrary();
 
 // LibInterfaceNotifyEntry: connects the host, loads the settings, subscribes
 // the application sink and, from host 17 on, keeps the library entry text.
@@ -61,12 +65,6 @@ void ReleaseHostObjects();
 // number is 2. An older host gets the message when asked for it.
 bool CheckHostVersion(bool showMessage);
 inline constexpr const char* kHostTooOldMessage = "Приложение должно работать в версии VOVUVE-3D не ниже V16.1";
-
-// Opens the help file at a topic: "Zarvento.chm" in the library's folder, by
-// the host's interface language above host 17.
-void OpenHelp(int topic);
-// The help file's name for a host version and interface language.
-std::string HelpFileName(int hostMajorVersion, const std::string& language);
 
 // The library's folder; "" after "Error:\nPath for Orbisel not found" when
 // it cannot be read.

@@ -69,6 +69,7 @@ int DllMain(int reason) {
         }
     } else if (reason == kDllProcessDetach) {
         DetachLibrary();
+        UnwireLibrary();
     }
     return 1;
 }

@@ -6,6 +6,7 @@
 
 #include "host/program_job.h"
 #include "host/script_run.h"
+#include "host/simulation_job.h"
 #include "host/tool_verbs.h"
 #include "host/zarvento_module.h"
 
@@ -31,13 +32,16 @@ int ZarventoRunScript(int argc, char** argv) { return Guarded(&zarvento::app::Ru
 
 int ZarventoProgramJob(int argc, char** argv) { return Guarded(&zarvento::app::RunProgramJob, argc, argv); }
 
+int ZarventoSimulationJob(int argc, char** argv) { return Guarded(&zarvento::app::RunSimulationJob, argc, argv); }
+
 int ZarventoToolModel(int argc, char** argv) { return Guarded(&zarvento::app::RunToolModel, argc, argv); }
 
 int ZarventoToolContour(int argc, char** argv) { return Guarded(&zarvento::app::RunToolContour, argc, argv); }
 
 const char* ZarventoUsage() {
     static const std::string usage = std::string(zarvento::app::kProgramUsage) + zarvento::app::kRunUsage +
-                                     zarvento::app::kToolUsage + "\n" + zarvento::app::ScriptHelp();
+                                     zarvento::app::kSimulateUsage + zarvento::app::kToolUsage + "\n" +
+                                     zarvento::app::ScriptHelp();
     return usage.c_str();
 }
 

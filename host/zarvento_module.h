@@ -51,6 +51,7 @@ std::uint32_t DllUnregisterServer();
 // (argv[1] is the verb) and giving its exit code.
 int ZarventoRunScript(int argc, char** argv);
 int ZarventoProgramJob(int argc, char** argv);
+int ZarventoSimulationJob(int argc, char** argv);
 int ZarventoToolModel(int argc, char** argv);
 int ZarventoToolContour(int argc, char** argv);
 // The usage of those verbs and of the script, for the program's help.

@@ -7,6 +7,7 @@
 #include "plan/plan.h"
 #include "plan/plan_tree.h"
 #include "plan/spid.h"
+#include "platform/help_calls.h"
 #include "platform/hidden_document.h"
 #include "platform/host_events.h"
 #include "platform/host_faults.h"
