@@ -76,6 +76,10 @@ public:
     // The ISO-1832-style insert code into sComment ("" with Form 0).
     void MakeInsertDesignation();
     void FillParamsGrid(ParamsGrid& grid) const;
+    // Lets the user choose a row of the model's size table: the row's
+    // designation goes to sComment, its values into the model, which is
+    // rebuilt and read back.
+    void EditVariablesTable();
 
     // --- the model file ---
     // Copies the catalog model into the session folder as "<kind>_<index+1>.rdp".
@@ -86,8 +90,9 @@ public:
     // contour pSketchSource refers to.
     void ReadContourSketch();
     void DrawAdaptiveSketch();
-    // Builds pContour from the model's "Contour" sketch as seen from the view
-    // of the spindle direction.
+    // Builds pContour from the model's view of the spindle direction, turned
+    // by Angle - 90: the projected body, or for a model without one its
+    // sketch "Contour".
     void CreateToolContour();
 
     // The message shown when a tool's model file is missing, and showing it.

@@ -12,6 +12,7 @@
 #include <BRepGProp.hxx>
 #include <BRepPrimAPI_MakeBox.hxx>
 #include <BRepPrimAPI_MakeCylinder.hxx>
+#include <BRepPrimAPI_MakePrism.hxx>
 #include <BRepPrimAPI_MakeRevol.hxx>
 #include <BRep_Builder.hxx>
 #include <BinTools.hxx>
@@ -196,8 +197,10 @@ bool PolylineOf(const MeridianPiece& piece, std::vector<Point2>& out) {
         out = {p[0], p[2]};
         return true;
     }
-    const double ux = ((ax * ax + ay * ay) * (by - cy) + (bx * bx + by * by) * (cy - ay) + (cx * cx + cy * cy) * (ay - by)) / d;
-    const double uy = ((ax * ax + ay * ay) * (cx - bx) + (bx * bx + by * by) * (ax - cx) + (cx * cx + cy * cy) * (bx - ax)) / d;
+    const double ux =
+        ((ax * ax + ay * ay) * (by - cy) + (bx * bx + by * by) * (cy - ay) + (cx * cx + cy * cy) * (ay - by)) / d;
+    const double uy =
+        ((ax * ax + ay * ay) * (cx - bx) + (bx * bx + by * by) * (ax - cx) + (cx * cx + cy * cy) * (bx - ax)) / d;
     const double r = std::hypot(ax - ux, ay - uy);
     const double a0 = std::atan2(ay - uy, ax - ux);
     auto ccw = [&](double x, double y) { return std::remainder(std::atan2(y - uy, x - ux) - a0, 2 * M_PI); };
@@ -250,14 +253,12 @@ std::optional<bool> ChainCrossesItself(const std::vector<const MeridianPiece*>& 
         if (!PolylineOf(*chain[i], line)) return std::nullopt;
         for (std::size_t k = 1; k < line.size(); ++k) {
             const Point2 &a = line[k - 1], &b = line[k];
-            chords.push_back({a, b, i, std::min(a[0], b[0]), std::max(a[0], b[0]), std::min(a[1], b[1]),
-                              std::max(a[1], b[1])});
+            chords.push_back(
+                {a, b, i, std::min(a[0], b[0]), std::max(a[0], b[0]), std::min(a[1], b[1]), std::max(a[1], b[1])});
         }
     }
     const std::size_t n = chain.size();
-    auto neighbours = [n](std::size_t i, std::size_t j) {
-        return i == j || (i + 1) % n == j || (j + 1) % n == i;
-    };
+    auto neighbours = [n](std::size_t i, std::size_t j) { return i == j || (i + 1) % n == j || (j + 1) % n == i; };
     std::sort(chords.begin(), chords.end(), [](const Chord& x, const Chord& y) { return x.zmin < y.zmin; });
     constexpr double kTouch = 1e-9;
     std::vector<const Chord*> active;
@@ -395,6 +396,70 @@ PartShape PartShape::Revolve(const std::vector<MeridianPiece>& profile, const Re
         // its volume is left for when it is asked (a dense body's costs a
         // pass over every face).
         const TopoDS_Shape solid = revol.Shape();
+        return MakePartShape(solid);
+    });
+}
+
+PartShape PartShape::Extrude(const std::vector<MeridianPiece>& profile, double z1, double z2) {
+    if (profile.empty()) Refuse("to extrude is empty");
+    if (!std::isfinite(z1) || !std::isfinite(z2) || std::fabs(z2 - z1) < kJoinTolerance)
+        Refuse("is extruded over no height");
+    for (const MeridianPiece& piece : profile) {
+        if (piece.kind == MeridianPiece::Kind::Spline || piece.points.size() < 2)
+            Refuse("has a piece that is no segment or arc");
+        for (const auto& p : piece.points)
+            if (!std::isfinite(p[0]) || !std::isfinite(p[1])) Refuse("has a point that is no number");
+    }
+    // Puts the pieces in chain order, turning those met backwards; each step
+    // takes one piece, so the chain is made in at most profile.size() steps.
+    auto near = [](const std::array<double, 2>& a, const std::array<double, 2>& b) {
+        return std::hypot(a[0] - b[0], a[1] - b[1]) <= kJoinTolerance;
+    };
+    std::vector<MeridianPiece> chain{profile.front()};
+    std::vector<bool> used(profile.size(), false);
+    used[0] = true;
+    for (std::size_t step = 1; step < profile.size(); ++step) {
+        const auto end = chain.back().points.back();
+        bool found = false;
+        for (std::size_t i = 0; i < profile.size() && !found; ++i) {
+            if (used[i]) continue;
+            MeridianPiece piece = profile[i];
+            if (near(piece.points.back(), end)) std::reverse(piece.points.begin(), piece.points.end());
+            if (!near(piece.points.front(), end)) continue;
+            used[i] = found = true;
+            chain.push_back(std::move(piece));
+        }
+        if (!found) Refuse("to extrude breaks at " + PointText(end));
+    }
+    if (!near(chain.back().points.back(), chain.front().points.front()))
+        Refuse("to extrude is open: its ends " + PointText(chain.back().points.back()) + " and " +
+               PointText(chain.front().points.front()) + " do not meet");
+    RevolutionAxis axis;
+    axis.origin = {0, 0, z1};
+    axis.direction = {1, 0, 0};
+    axis.radial = {0, 1, 0};
+    const ProfilePlane plane(axis);
+    return Modelling("extruding the profile", [&] {
+        BRep_Builder builder;
+        std::vector<TopoDS_Vertex> joints(chain.size());
+        for (std::size_t i = 0; i < chain.size(); ++i)
+            builder.MakeVertex(joints[i], plane.At(chain[i].points.front()), kJoinTolerance);
+        TopoDS_Wire wire;
+        builder.MakeWire(wire);
+        for (std::size_t i = 0; i < chain.size(); ++i)
+            builder.Add(wire, MakeEdge(chain[i], plane, joints[i], joints[(i + 1) % chain.size()]));
+        wire.Closed(true);
+        BRepBuilderAPI_MakeFace face(wire, true);
+        if (!face.IsDone()) Refuse("to extrude does not bound a flat region");
+        if (!BRepCheck_Analyzer(face.Face()).IsValid()) Refuse("to extrude crosses itself");
+        BRepPrimAPI_MakePrism prism(face.Face(), gp_Vec(0, 0, z2 - z1));
+        if (!prism.IsDone()) Refuse("cannot be extruded");
+        // A chain met clockwise, or a height downwards, turns the solid
+        // inside out; the body always bounds its material.
+        TopoDS_Shape solid = prism.Shape();
+        GProp_GProps props;
+        BRepGProp::VolumeProperties(solid, props);
+        if (props.Mass() < 0) solid.Reverse();
         return MakePartShape(solid);
     });
 }
