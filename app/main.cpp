@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/catalog_command.h"
 #include "app/program_job.h"
 #include "app/script_run.h"
 #include "catalogs/param_tool.h"
@@ -28,7 +29,7 @@ std::string Usage() {
                "commands:\n"
                "  help       show this text\n"
                "  version    show the version\n") +
-           zarvento::app::kProgramUsage + zarvento::app::kRunUsage +
+           zarvento::app::kProgramUsage + zarvento::app::kRunUsage + zarvento::app::kCatalogUsage +
            "  tool-model <text> <document>\n"
            "             makes a tool model document from the model's text form\n"
            "  tool-contour <model> [M3|M4] [angle]\n"
@@ -134,6 +135,7 @@ int main(int argc, char** argv) {
     }
     if (command == "tool-contour") return ToolContour(argc, argv);
     if (command == "tool-model") return ToolModel(argc, argv);
+    if (command == "catalog") return zarvento::app::RunCatalog(argc, argv);
     if (command == "run") return zarvento::app::RunScript(argc, argv);
     if (command == "program") return zarvento::app::RunProgramJob(argc, argv);
     std::cerr << "zarvento: unknown command '" << command << "'\n" << Usage();

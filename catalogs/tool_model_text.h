@@ -14,10 +14,10 @@
 //   row "<designation>" <value>...            one row per standard size
 //   end
 //   body                                      the solid, rebuilt from the
-//   [when <formula>] [cut] extrude <sketch> <z1> <z2>       variables
-//   [when <formula>] [cut] box <x1> <y1> <z1> <x2> <y2> <z2>
-//   [when <formula>] [cut] cylinder <x> <y> <z> <dx> <dy> <dz> <radius> <height>
-//   [when <formula>] [cut] revolve <sketch>
+//   [when <f>] [turned <deg>] [cut] extrude <sketch> <z1> <z2>   variables
+//   [when <f>] [turned <deg>] [cut] box <x1> <y1> <z1> <x2> <y2> <z2>
+//   [when <f>] [turned <deg>] [cut] cylinder <x> <y> <z> <dx> <dy> <dz> <r> <h>
+//   [when <f>] [turned <deg>] [cut] revolve <sketch>
 //   end
 //
 // A variable with an equation is computed by the model (a formula of the
@@ -29,7 +29,9 @@
 //
 // Body statements make solids and join them in order ("cut" takes one away);
 // "when" keeps a statement only while its formula is above 0.5 (so a switch
-// variable such as isSimple can leave the holder out). "extrude" sweeps the
+// variable such as isSimple can leave the holder out); "turned" turns the
+// shape about the model's X axis (counter-clockwise looking along -X, so the
+// jaws of a chuck go round its axis). "extrude" sweeps the
 // closed region a sketch bounds from z1 to z2 (pieces in any order; arcs of
 // radius 10000 are passed by), "revolve" turns a sketch drawn in chain order
 // about the model's X axis, its y being the radius.

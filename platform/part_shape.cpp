@@ -500,6 +500,16 @@ PartShape PartShape::Translated(const Point3& offset) const {
     });
 }
 
+PartShape PartShape::Rotated(const Point3& origin, const Point3& direction, double degrees) const {
+    if (IsNull()) return *this;
+    return Modelling("turning the body", [&] {
+        gp_Trsf turn;
+        turn.SetRotation(gp_Ax1(ToPnt(origin), gp_Dir(direction[0], direction[1], direction[2])),
+                         degrees * M_PI / 180.0);
+        return MakePartShape(BRepBuilderAPI_Transform(ShapeOf(*this), turn, true).Shape());
+    });
+}
+
 PartShape PartShape::Skin() const {
     return Modelling("taking the body's skin", [&] {
         TopoDS_Compound shells;

@@ -67,6 +67,9 @@ public:
     PartShape Cut(const PartShape& tool) const;
     PartShape Fuse(const PartShape& other) const;
     PartShape Translated(const Point3& offset) const;
+    // Turned about the axis through `origin` along `direction`, counter-
+    // clockwise seen against the direction.
+    PartShape Rotated(const Point3& origin, const Point3& direction, double degrees) const;
     // The body's boundary faces as shells, without the solid they bound: a
     // surface model, as some STEP files hold.
     PartShape Skin() const;
