@@ -25,7 +25,7 @@ namespace {
 constexpr double kScale = 1e6;
 // The body's outline is kept to a few metres either way.
 constexpr double kMaxCoordinate = 1e6;
-constexpr double kAngularDeflection = 0.1;  // radians
+constexpr double kAngularDeflection = 0.5;  // radians: the linear deflection rules
 
 double Cross(const OutlinePoint& o, const OutlinePoint& a, const OutlinePoint& b) {
     return (a[0] - o[0]) * (b[1] - o[1]) - (a[1] - o[1]) * (b[0] - o[0]);

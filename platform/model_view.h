@@ -35,7 +35,7 @@ using OutlineChain = std::vector<OutlinePoint>;
 // counter-clockwise polygons whose points lie on the body's edges within
 // `deflection`. Empty for no body.
 std::vector<OutlineChain> ProjectBodyOutline(const PartShape& body, ModelViewOrientation view,
-                                             double deflection = 0.002);
+                                             double deflection = 0.004);
 
 // A piece of an approximated outline: a line (host kind 1) from start to end,
 // or an arc (host kind 3) about the centre from start to end, counter-clockwise
