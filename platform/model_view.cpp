@@ -151,21 +151,26 @@ std::vector<OutlinePiece> ApproximateOutline(const OutlineChain& chain, double t
     std::vector<OutlinePoint> q(n + 1);
     for (std::size_t i = 0; i <= n; ++i) q[i] = chain[(first + i) % n];
 
-    auto lineHolds = [&](std::size_t i, std::size_t j) {
+    // Points on the body's own lines and circles fit them to within the
+    // clipper's rounding; pieces are first sought that close, so that a line
+    // ends where its arc begins instead of running into it, and within the
+    // tolerance only where no close fit goes on.
+    const double close = tolerance * 0.01;
+    auto lineHolds = [&](std::size_t i, std::size_t j, double within) {
         for (std::size_t k = i + 1; k < j; ++k)
-            if (SegmentDistance(q[k], q[i], q[j]) > tolerance) return false;
+            if (SegmentDistance(q[k], q[i], q[j]) > within) return false;
         return true;
     };
     // An arc from q[i] to q[j] through q[(i+j)/2] that passes every point in
-    // between within the tolerance, turning one way by less than a half turn.
-    auto arcHolds = [&](std::size_t i, std::size_t j, OutlinePiece& arc) {
+    // between within `within`, turning one way by less than a half turn.
+    auto arcHolds = [&](std::size_t i, std::size_t j, double within, OutlinePiece& arc) {
         OutlinePoint c;
         double r = 0;
         if (!CircleThrough(q[i], q[(i + j) / 2], q[j], c, r) || r > kMaxCoordinate) return false;
         const int direction = Cross(q[i], q[(i + j) / 2], q[j]) > 0 ? 1 : -1;
         double sweep = 0;
         for (std::size_t k = i; k < j; ++k) {
-            if (std::fabs(Distance(q[k + 1], c) - r) > tolerance) return false;
+            if (std::fabs(Distance(q[k + 1], c) - r) > within) return false;
             const double step = std::atan2(Cross(c, q[k], q[k + 1]), (q[k][0] - c[0]) * (q[k + 1][0] - c[0]) +
                                                                          (q[k][1] - c[1]) * (q[k + 1][1] - c[1]));
             if (step * direction < 0) return false;
@@ -182,26 +187,50 @@ std::vector<OutlinePiece> ApproximateOutline(const OutlineChain& chain, double t
         arc.direction = direction;
         return true;
     };
-
-    std::vector<OutlinePiece> pieces;
-    for (std::size_t i = 0; i < n;) {
-        std::size_t lineEnd = i + 1;
-        while (lineEnd + 1 <= n && lineHolds(i, lineEnd + 1)) ++lineEnd;
-        std::size_t arcEnd = i;
-        OutlinePiece arc, candidate;
-        for (std::size_t j = i + 2; j <= n && arcHolds(i, j, candidate); ++j) {
-            arcEnd = j;
+    auto lineEnd = [&](std::size_t i, double within) {
+        std::size_t end = i + 1;
+        while (end + 1 <= n && lineHolds(i, end + 1, within)) ++end;
+        return end;
+    };
+    // The furthest end of an arc from q[i] over at least `fewest` steps; i
+    // for none.
+    auto arcEnd = [&](std::size_t i, double within, std::size_t fewest, OutlinePiece& arc) {
+        std::size_t end = i;
+        OutlinePiece candidate;
+        for (std::size_t j = i + fewest; j <= n && arcHolds(i, j, within, candidate); ++j) {
+            end = j;
             arc = candidate;
         }
-        if (arcEnd > lineEnd) {
+        return end;
+    };
+
+    std::vector<OutlinePiece> pieces;
+    auto addLine = [&](std::size_t i, std::size_t j) {
+        OutlinePiece line;
+        line.start = q[i];
+        line.end = q[j];
+        if (Distance(line.start, line.end) > 0) pieces.push_back(line);
+    };
+    for (std::size_t i = 0; i < n;) {
+        OutlinePiece arc, next;
+        const std::size_t closeLine = lineEnd(i, close);
+        const std::size_t closeArc = arcEnd(i, close, 3, arc);
+        if (closeArc > i && closeArc >= closeLine) {
             pieces.push_back(arc);
-            i = arcEnd;
+            i = closeArc;
+        } else if (closeLine >= i + 2 || (i + 1 < n && arcEnd(i + 1, close, 3, next) > i + 1)) {
+            addLine(i, closeLine);
+            i = closeLine;
         } else {
-            OutlinePiece line;
-            line.start = q[i];
-            line.end = q[lineEnd];
-            if (Distance(line.start, line.end) > 0) pieces.push_back(line);
-            i = lineEnd;
+            const std::size_t looseLine = lineEnd(i, tolerance);
+            const std::size_t looseArc = arcEnd(i, tolerance, 2, arc);
+            if (looseArc > looseLine) {
+                pieces.push_back(arc);
+                i = looseArc;
+            } else {
+                addLine(i, looseLine);
+                i = looseLine;
+            }
         }
     }
     return pieces;
