@@ -56,6 +56,11 @@ TEST(OutlineApproximation, RoundedRectanglesAndCirclesComeBackAsLinesAndArcs) {
             ++arcs;
             EXPECT_NEAR(p.radius, 4, 1e-9);
             EXPECT_EQ(p.direction, 1);
+            // The lines end where the arc begins, not within the tolerance of it.
+            EXPECT_NEAR(p.start[0], 4, 1e-9);
+            EXPECT_NEAR(p.start[1], 10, 1e-9);
+            EXPECT_NEAR(p.end[0], 0, 1e-9);
+            EXPECT_NEAR(p.end[1], 6, 1e-9);
         }
     }
     EXPECT_EQ(lines, 4);
