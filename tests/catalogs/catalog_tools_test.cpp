@@ -107,11 +107,11 @@ TEST_F(CatalogToolsTest, TheCurrentModelsBestRowIsPreselectedAndHandedBackOnOK) 
     ASSERT_EQ(dialog.SelectedItem(), ItemNamed(dialog, "Резец"));
     EXPECT_TRUE(dialog.Enabled(CCatalogTools::kChoose));
     EXPECT_EQ(dialog.ParamsCaption(), "Параметры стандартного инструмента");
-    ASSERT_EQ(dialog.Columns().size(), 3u);
+    ASSERT_EQ(dialog.Columns().size(), 4u);
     EXPECT_EQ(dialog.Columns()[0].title, "Обозначение");
     EXPECT_EQ(dialog.Columns()[2].title, "r");
     ASSERT_EQ(dialog.Rows().size(), 3u);
-    EXPECT_EQ(dialog.Rows()[2], (std::vector<std::string>{"SNMG 190612", "19", "1.2"}));
+    EXPECT_EQ(dialog.Rows()[2], (std::vector<std::string>{"SNMG 190612", "19", "1.2", "6"}));
     EXPECT_EQ(dialog.SelectedRow(), 1);  // both values match "SNMG 120404"
 
     dialog.SelectListRow(2);

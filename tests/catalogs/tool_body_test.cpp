@@ -77,10 +77,10 @@ TEST_F(ToolBodyTest, TheBodyIsRebuiltFromTheVariablesAndKeptWithTheDocument) {
 
     auto table = FindSizeTable(*model);
     ASSERT_TRUE(table);
-    EXPECT_EQ(table->Columns(), (std::vector<std::string>{"L", "r"}));
+    EXPECT_EQ(table->Columns(), (std::vector<std::string>{"L", "r", "S"}));
     ASSERT_EQ(table->RowCount(), 3);
     EXPECT_EQ(table->Rows()[2].name, "SNMG 190612");
-    EXPECT_EQ(table->Rows()[2].values, (std::vector<double>{19, 1.2}));
+    EXPECT_EQ(table->Rows()[2].values, (std::vector<double>{19, 1.2, 6}));
 }
 
 TEST_F(ToolBodyTest, BadBodyAndTableStatementsNameTheirLine) {
@@ -113,13 +113,18 @@ TEST_F(ToolBodyTest, LoadingPushesSizeTableColumnsAndTheRowChooserAppliesARow) {
     ParamTool t;
     t.sToolName = "Тело";
     t.sFileName = "Тело.rdp";
-    t.Npv = 1;
+    t.Npv = 3;
     t.aVariables[0] = {"L", "", 19, "", false, 0};
+    t.aVariables[1] = {"S", "", 6, "", false, 0};   // a reference variable, but a column of the table
+    t.aVariables[2] = {"nP", "", 5, "", false, 0};  // hidden and no column: the model's value stays
     t.LoadModel();
     EXPECT_TRUE(t.hasSizeTable);
-    double l = 0;
+    double l = 0, thickness = 0;
     ASSERT_TRUE(t.GetVariable("L", l));
+    ASSERT_TRUE(t.GetVariable("S", thickness));
     EXPECT_EQ(l, 19);
+    EXPECT_EQ(thickness, 6);
+    EXPECT_EQ(t.nP, 3);
 
     MessageLog::Instance().QueueAnswer(2);  // the second row
     t.EditVariablesTable();
