@@ -1,11 +1,11 @@
 // The outline object: the exact section of chosen faces by a coordinate plane
 // of a system, kept on one side of the plane's second axis.
+#include <BRepAdaptor_Curve2d.hxx>
 #include <BRepAlgoAPI_Section.hxx>
 #include <BRepBndLib.hxx>
 #include <BRepBuilderAPI_MakeEdge.hxx>
 #include <BRepBuilderAPI_MakeFace.hxx>
 #include <BRepBuilderAPI_Transform.hxx>
-#include <BRepAdaptor_Curve2d.hxx>
 #include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
 #include <GCPnts_AbscissaPoint.hxx>
@@ -173,7 +173,8 @@ bool MeridianSection(const HostFace::Geometry& face, const PlaneFrame& frame, st
     if (radial.Magnitude() < kAxisOffset) return false;
     radial.Normalize();
     gp_Trsf turn;
-    turn.SetRotation(gp_Ax1(frame.origin, frame.first), std::atan2(along.Crossed(radial).Dot(second), radial.Dot(second)));
+    turn.SetRotation(gp_Ax1(frame.origin, frame.first),
+                     std::atan2(along.Crossed(radial).Dot(second), radial.Dot(second)));
     // A meridian that crosses the axis (a torus whose tube does) lies on both sides.
     for (int k = 0; k <= kMeridianSamples; ++k)
         if (!InHalfPlane(seamCurve.Value(t0 + (t1 - t0) * k / kMeridianSamples).Transformed(turn), frame)) return false;
