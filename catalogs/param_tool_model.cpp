@@ -240,6 +240,14 @@ void ParamTool::CreateToolContour() {
         isNoContour = true;
         return;
     }
+    // The model is closed however its view ends, so that a failed
+    // projection leaves no document open behind it.
+    struct CloseModelAtExit {
+        HostDocumentPtr doc;
+        ~CloseModelAtExit() {
+            if (doc) ConnectHostApplication().Documents().Close(doc);
+        }
+    } closeAtExit{model};
     const bool is3D = model->Type() == DocumentType::Part || model->Type() == DocumentType::Assembly;
     if (switchName && is3D) {
         if (auto var = model->FindVariable(*switchName)) var->SetValue(1.0);
@@ -296,6 +304,7 @@ void ParamTool::CreateToolContour() {
             }
         }
     }
+    closeAtExit.doc.reset();
     ConnectHostApplication().Documents().Close(model);
     if (contour->Empty()) {
         isNoContour = true;

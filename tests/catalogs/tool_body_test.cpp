@@ -221,5 +221,19 @@ TEST_F(ToolBodyTest, AModelWhoseViewIsEmptyHasNoContour) {
     EXPECT_FALSE(t.pContour);
 }
 
+TEST_F(ToolBodyTest, ABodyTooLargeForAViewRaisesAndLeavesNoDocumentOpen) {
+    HostDocumentPtr doc = ToolModelText::Parse(
+        "zarvento-tool-model 1\nvariable L 1000000\nbody\ncylinder L 0 0 1 0 0 1 L\nend\n", "far.txt");
+    doc->SaveAs((dir / "lib" / "TOOLS" / "Далеко.rdp").string());
+    app->Documents().CloseAll();
+    ParamTool t;
+    t.sToolName = "Далеко";
+    t.sFileName = "Далеко.rdp";
+    t.LoadModel();
+    EXPECT_EQ(test::ErrorCodeOf([&] { t.CreateToolContour(); }), E_INVALIDARG_);
+    EXPECT_FALSE(t.pContour);
+    EXPECT_EQ(app->Documents().Count(), 0u);
+}
+
 }  // namespace
 }  // namespace zarvento
