@@ -12,7 +12,9 @@
 #
 # Inside the section below every statement word is found wherever it stands,
 # even inside a longer word, so the section holds statements only.
-# Address words in millimetres, inches (_INCH 1) or centimetres (_INCH 2).
+# Address words in millimetres, inches (_INCH 1) or centimetres (_INCH 2);
+# the start block sets the control to inches (G20) for a program in inches
+# and to millimetres (G21) otherwise.
 # The head lists the turret positions of the plan (_NPOS lines, i counting),
 # the tool change keeps its T word as the held line and prints it after M06,
 # and the roughing cycle takes its feed from the table by the depth of cut.
@@ -34,7 +36,7 @@ PRINT(O0001 (%s), _sPOST);
 PRINT_TBL(_NPOS, (T%02.0f %T), i, TOOLi.sName);
 CODE(Safe);
 FORMAT(number=1);
-PRINT(G21 G18 G40 G80 G99);
+PRINT(G%2.0f G18 G40 G80 G99, _INCH==1 ? 20 : 21);
 CODE(Comm);
 FORMAT(number=0);
 PRINT((%t), _sCOMMENT);

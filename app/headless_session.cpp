@@ -5,6 +5,7 @@
 
 #include "model/model_layer.h"
 #include "operations/turn.h"
+#include "panels/host_panels.h"
 #include "plan/part_model_services.h"
 #include "plan/plan_panels.h"
 #include "platform/host_error.h"
@@ -12,6 +13,8 @@
 #include "platform/messages.h"
 #include "platform/panel_script.h"
 #include "platform/process_state.h"
+#include "platform/scripted_user.h"
+#include "simulation/simulation_layer.h"
 
 namespace zarvento::app {
 
@@ -27,13 +30,16 @@ HeadlessSession::HeadlessSession() {
     RegisterModelLayer();
     RegisterTurnFactory();
     RegisterPartModelServices();
-    RegisterPlanPanels(&panels_);
+    StartPanels(panels_);
+    RegisterSimulationLayer();
 }
 
 HeadlessSession::~HeadlessSession() {
     MessageLog::Instance().SetEcho(nullptr);
     PanelScript::Instance().SetEcho(nullptr);
-    RegisterPlanPanels(nullptr);
+    ScriptedUser::Instance().SetEcho(nullptr);
+    StopPanels();
+    UnregisterSimulationLayer();
     ResetProcessState();
     UnregisterModelLayer();
 }

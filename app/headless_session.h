@@ -1,6 +1,6 @@
 // HeadlessSession: what a command of the program that runs the library sets
-// up (the operations' factory, the headless panels, the host's registry) and
-// takes down again.
+// up (the operations' factory, the panels on the host over the headless ones,
+// the host's registry) and takes down again.
 #pragma once
 
 #include "operations/headless_turn_panels.h"

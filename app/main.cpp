@@ -11,6 +11,7 @@
 #include "app/catalog_command.h"
 #include "app/program_job.h"
 #include "app/script_run.h"
+#include "app/simulation_job.h"
 #include "catalogs/param_tool.h"
 #include "catalogs/tool_model_text.h"
 #include "geometry/contour.h"
@@ -29,7 +30,8 @@ std::string Usage() {
                "commands:\n"
                "  help       show this text\n"
                "  version    show the version\n") +
-           zarvento::app::kProgramUsage + zarvento::app::kRunUsage + zarvento::app::kCatalogUsage +
+           zarvento::app::kProgramUsage + zarvento::app::kRunUsage + zarvento::app::kSimulateUsage +
+           zarvento::app::kCatalogUsage +
            "  tool-model <text> <document>\n"
            "             makes a tool model document from the model's text form\n"
            "  tool-contour <model> [M3|M4] [angle]\n"
@@ -138,6 +140,7 @@ int main(int argc, char** argv) {
     if (command == "catalog") return zarvento::app::RunCatalog(argc, argv);
     if (command == "run") return zarvento::app::RunScript(argc, argv);
     if (command == "program") return zarvento::app::RunProgramJob(argc, argv);
+    if (command == "simulate") return zarvento::app::RunSimulationJob(argc, argv);
     std::cerr << "zarvento: unknown command '" << command << "'\n" << Usage();
     return 2;
 }

@@ -1,7 +1,14 @@
-// The registered simulation list; wiring, so a process-state reset keeps it.
+// The registered simulation list (wiring, so a process-state reset keeps it)
+// and the check mode (state).
 #include "geometry/simulation_hook.h"
 
+#include "platform/process_state.h"
+
 namespace zarvento {
+
+bool SimulationCheckMode = false;
+
+ZARVENTO_STATE_RESET { SimulationCheckMode = false; }
 
 namespace {
 SimulationUnitList* registered = nullptr;

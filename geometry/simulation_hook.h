@@ -21,4 +21,9 @@ public:
 void SetSimulationUnitList(SimulationUnitList* list);
 SimulationUnitList* GetSimulationUnitList();
 
+// The simulation's check mode: the check run sets it and the visualisation
+// clears it. The check run draws in a 2D document, and region subtraction
+// then draws the arrangement of the step before the last one.
+extern bool SimulationCheckMode;
+
 }  // namespace zarvento

@@ -4,9 +4,10 @@
 #pragma once
 
 #include <algorithm>
-#include <cassert>
 #include <cstdint>
 #include <utility>
+
+#include "platform/check.h"
 
 namespace zarvento {
 
@@ -49,7 +50,7 @@ public:
 
     // Caller keeps 0 <= i <= count.
     void InsertAt(std::uint32_t i, T value) {
-        assert(i <= count_);
+        ZARVENTO_CHECK(i <= count_, "a StepArray insertion lies within the array or at its end");
         if (count_ == capacity_) Grow();
         for (std::uint32_t k = count_; k > i; --k) data_[k] = std::move(data_[k - 1]);
         data_[i] = std::move(value);
@@ -58,7 +59,7 @@ public:
 
     // Later elements move down by one place.
     void RemoveAt(std::uint32_t i) {
-        assert(i < count_);
+        ZARVENTO_CHECK(i < count_, "a StepArray removal names an element");
         for (std::uint32_t k = i + 1; k < count_; ++k) data_[k - 1] = std::move(data_[k]);
         --count_;
         data_[count_] = T();
@@ -91,11 +92,11 @@ public:
     bool Empty() const { return count_ == 0; }
 
     T& operator[](std::uint32_t i) {
-        assert(i < count_);
+        ZARVENTO_CHECK(i < count_, "a StepArray index names an element");
         return data_[i];
     }
     const T& operator[](std::uint32_t i) const {
-        assert(i < count_);
+        ZARVENTO_CHECK(i < count_, "a StepArray index names an element");
         return data_[i];
     }
     T* begin() { return data_; }

@@ -22,16 +22,12 @@
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "geometry/scoped_eps.h"
+#include "geometry/simulation_hook.h"
 #include "platform/messages.h"
-#include "platform/process_state.h"
 
 namespace zarvento {
 
 namespace {
-
-bool g_diagnosticRun = false;
-
-ZARVENTO_STATE_RESET { g_diagnosticRun = false; }
 
 // Below this test-circle radius the crossings with the circle are found at a
 // finer tolerance, so that units meeting at a very short vertex still part.
@@ -307,10 +303,18 @@ std::vector<UnitBox> BoxesOf(const std::vector<CUnit*>& units) {
     return boxes;
 }
 
-// `outer` is of the same kind and holds both end points of `inner`.
+// `outer` is of the same kind and holds both end points of `inner`, and its
+// middle too: two arcs of different circles through the same two points (the
+// nose of a tool at the end of a move and the trace of a vertex of it) bound
+// a lens, and neither covers the other.
 bool Covers(const CUnit& outer, const CUnit& inner) {
-    return outer.Kind == inner.Kind && outer.IsPointOnUnit(inner.StartPoint.z, inner.StartPoint.x, 0) &&
-           outer.IsPointOnUnit(inner.EndPoint.z, inner.EndPoint.x, 0);
+    if (outer.Kind != inner.Kind || !outer.IsPointOnUnit(inner.StartPoint.z, inner.StartPoint.x, 0) ||
+        !outer.IsPointOnUnit(inner.EndPoint.z, inner.EndPoint.x, 0))
+        return false;
+    if (inner.Kind == kUnitLine) return true;
+    IntersectPoint middle;
+    inner.GetMiddlePoint(middle);
+    return outer.IsPointOnUnit(middle.z, middle.x, 0);
 }
 
 // One pass: a unit covered by a later (laterCovers) or an earlier unit is
@@ -457,6 +461,10 @@ private:
         };
         double r = chord(current);
         for (const CUnit* u : candidates) r = std::min(r, chord(*u));
+        // Half the shortest chord: a circle through the far end of the
+        // shortest unit meets every unit that shares that end there too (two
+        // arcs through the same two points), and cannot order them.
+        r *= 0.5;
         Contour circle;
         circle.AddUnit(std::make_unique<CCircleUnit>(pz, px, r, 1));
         Contour arriving;
@@ -565,14 +573,16 @@ void ApplyBoundary(Contour& stock, const std::vector<CUnit*>& boundary, RemovedU
     if (!chained) stock.ChainUnits();
 }
 
+// The arrangement, then the host's view call that shows it.
 void DrawArrangement(const std::vector<CUnit*>& units) {
     for (CUnit* unit : units) unit->Draw2D(kStyleArrangement);
+    ActiveDocument2D().RefreshView(2);
 }
 
 }  // namespace
 
-void SetRegionDiagnosticRun(bool on) { g_diagnosticRun = on; }
-bool RegionDiagnosticRun() { return g_diagnosticRun; }
+void SetRegionDiagnosticRun(bool on) { SimulationCheckMode = on; }
+bool RegionDiagnosticRun() { return SimulationCheckMode; }
 
 int SubtractRegion(Contour& stock, Contour& cutter, double refZ, double refX, RemovedUnitList& removed,
                    AddedUnitList& added, int stepIndex, int stepCount) {
@@ -610,7 +620,7 @@ int SubtractRegion(Contour& stock, Contour& cutter, double refZ, double refX, Re
 
     // 8.
     if (elementary.empty()) HostTextOutput("AllUnits.MaxIndex()+1<1");
-    const bool draw = g_diagnosticRun && stepIndex == stepCount - 2;
+    const bool draw = SimulationCheckMode && stepIndex == stepCount - 2;
     if (draw) DrawArrangement(elementary);
 
     // 9. Start vertex.

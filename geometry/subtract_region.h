@@ -34,7 +34,8 @@ int SubtractRegion(Contour& stock, Contour& cutter, double refZ, double refX, Re
                    AddedUnitList& added, int stepIndex, int stepCount);
 
 // The plan's diagnostic run: while it is on, the arrangement of the step
-// before the last is drawn into the active 2D document.
+// before the last is drawn into the active 2D document. It is the
+// simulation's check mode (geometry/simulation_hook.h) under another name.
 void SetRegionDiagnosticRun(bool on);
 bool RegionDiagnosticRun();
 

@@ -7,11 +7,13 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <unordered_map>
 #include <vector>
 
 #include "geometry/arc_unit.h"
+#include "geometry/box_pairs.h"
 #include "geometry/complex_unit.h"
 #include "geometry/line_unit.h"
 #include "geometry/lsc_transform.h"
@@ -187,16 +189,65 @@ void CloseProfile(Contour& contour) {
     if (!IsEqualPoint(s.z, s.x, e.z, e.x)) contour.AddUnit(std::make_unique<CLineUnit>(e.z, e.x, s.z, s.x));
 }
 
+// For each unit (given by its ends), the boxes that may hold both ends, in
+// ascending order. A sweep over two of the three coordinates pairs the units
+// with the boxes they overlap, so a dense part costs the near pairs and not
+// every box for every unit; callers still apply Holds and their exact test.
+std::vector<std::vector<int>> CandidateBoxes(const std::vector<std::array<Point3, 2>>& ends,
+                                             const std::vector<Box3>& boxes) {
+    // The sweep runs along the coordinate over which the ends spread most.
+    std::array<double, 3> low{1e300, 1e300, 1e300}, high{-1e300, -1e300, -1e300};
+    for (const auto& [p1, p2] : ends)
+        for (std::size_t i = 0; i < 3; ++i) {
+            low[i] = std::min({low[i], p1[i], p2[i]});
+            high[i] = std::max({high[i], p1[i], p2[i]});
+        }
+    std::array<std::size_t, 3> axes{0, 1, 2};
+    std::sort(axes.begin(), axes.end(),
+              [&](std::size_t a, std::size_t b) { return high[a] - low[a] > high[b] - low[b]; });
+    const std::size_t along = axes[0], across = axes[1];
+    std::vector<UnitBox> unitBoxes;
+    unitBoxes.reserve(ends.size());
+    for (const auto& [p1, p2] : ends)
+        unitBoxes.push_back({std::min(p1[along], p2[along]), std::min(p1[across], p2[across]),
+                             std::max(p1[along], p2[along]), std::max(p1[across], p2[across])});
+    // A box that holds nothing (no point read) takes no part.
+    constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+    std::vector<UnitBox> modelBoxes;
+    modelBoxes.reserve(boxes.size());
+    for (const Box3& b : boxes) {
+        if (b.min[along] > b.max[along] || b.min[across] > b.max[across])
+            modelBoxes.push_back({kNone, kNone, kNone, kNone});
+        else
+            modelBoxes.push_back({b.min[along], b.min[across], b.max[along], b.max[across]});
+    }
+    std::vector<std::vector<int>> candidates(ends.size());
+    for (const auto& [unit, box] : OverlappingBoxPairs(unitBoxes, modelBoxes, kOnModel))
+        candidates[static_cast<std::size_t>(unit)].push_back(box);
+    return candidates;
+}
+
 // Ties each unit to the first kept face holding both its ends (else an edge in
 // the plane) and to the first section curve holding them.
 void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_ptr<HostFace>>& faces,
                      const std::vector<SectionCurve>& curves, const std::vector<std::shared_ptr<HostEdge>>& edges) {
+    std::vector<std::array<Point3, 2>> ends;
+    ends.reserve(units.size());
+    for (const UnitPtr& unit : units)
+        ends.push_back({ToGlobal({-unit->StartPoint.x, 0, unit->StartPoint.z}),
+                        ToGlobal({-unit->EndPoint.x, 0, unit->EndPoint.z})});
     std::vector<Box3> faceBoxes;
+    faceBoxes.reserve(faces.size());
     for (const auto& face : faces) {
         Box3 box;
         face->Box(box.min, box.max);
         faceBoxes.push_back(box);
     }
+    std::vector<Box3> curveBoxes;
+    curveBoxes.reserve(curves.size());
+    for (const SectionCurve& section : curves) curveBoxes.push_back(section.box);
+    const std::vector<std::vector<int>> nearFaces = CandidateBoxes(ends, faceBoxes);
+    const std::vector<std::vector<int>> nearCurves = CandidateBoxes(ends, curveBoxes);
     std::vector<std::shared_ptr<HostCurve>> edgeCurves;
     for (const auto& edge : edges) edgeCurves.push_back(edge->Curve());
     auto onFace = [](const HostFace& face, const Point3& p) {
@@ -204,18 +255,21 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
         return face.Project(p, u, v) && Near(face.PointAt(u, v), p);
     };
     auto onCurve = [](const HostCurve& curve, const Point3& p) { return Near(curve.PointAt(curve.Project(p)), p); };
-    for (UnitPtr& unit : units) {
-        const Point3 p1 = ToGlobal({-unit->StartPoint.x, 0, unit->StartPoint.z});
-        const Point3 p2 = ToGlobal({-unit->EndPoint.x, 0, unit->EndPoint.z});
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        UnitPtr& unit = units[i];
+        const auto& [p1, p2] = ends[i];
         bool onAFace = false;
-        for (std::size_t k = 0; k < faces.size() && !onAFace; ++k) {
-            if (!faceBoxes[k].Holds(p1) || !faceBoxes[k].Holds(p2)) continue;
-            if (onFace(*faces[k], p1) && onFace(*faces[k], p2)) {
-                unit->AddObject(faces[k]);
+        for (const int k : nearFaces[i]) {
+            const auto f = static_cast<std::size_t>(k);
+            if (!faceBoxes[f].Holds(p1) || !faceBoxes[f].Holds(p2)) continue;
+            if (onFace(*faces[f], p1) && onFace(*faces[f], p2)) {
+                unit->AddObject(faces[f]);
                 onAFace = true;
+                break;
             }
         }
-        for (const SectionCurve& section : curves) {
+        for (const int k : nearCurves[i]) {
+            const SectionCurve& section = curves[static_cast<std::size_t>(k)];
             if (!section.box.Holds(p1) || !section.box.Holds(p2)) continue;
             if (onCurve(*section.curve, p1) && onCurve(*section.curve, p2)) {
                 unit->SetSourceObject(section.curve);

@@ -174,7 +174,7 @@ void CCadre_ArcG02::CreatePathFigure() {
 std::int32_t CCadre_ArcG02::SimulateStep(FrameSimulation& simulation) {
     simulation.SetTurn(operation);
     if (simulation.IsPreCalculation() && !toolEquidistant)
-        toolEquidistant = simulation.CreateToolEquidistant(centreX, centreZ, radius);
+        toolEquidistant = simulation.CreateToolEquidistant(centreZ, centreX, radius);
     simulation.ShowStatus(feed, spindleSpeed, toolNumber);
     return pointCount;
 }

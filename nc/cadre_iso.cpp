@@ -9,6 +9,7 @@
 #include "nc/frame_templates.h"
 #include "nc/frame_text_format.h"
 #include "nc/modal_state.h"
+#include "platform/check.h"
 #include "platform/settings_record.h"
 
 namespace zarvento {
@@ -102,15 +103,23 @@ int CCadreISO::WriteText(std::vector<std::string>&, int) { return 0; }
 
 void CCadreISO::AddSubFrame(std::unique_ptr<CCadreISO> frame) {
     if (!frame) return;
-    subFrames.push_back(frame.get());
-    ownedSubFrames_.push_back(std::move(frame));
+    ZARVENTO_CHECK(frame.get() != this, "a frame cannot be its own sub-frame");
+    if (!subFrameOwner_) subFrameOwner_ = std::make_shared<SubFrameList>();
+    subFrames_.push_back(frame.get());
+    subFrameOwner_->push_back(std::move(frame));
 }
 
 void CCadreISO::ReleaseSubFrames() {
-    subFrames.clear();
-    subFrames.shrink_to_fit();
-    ownedSubFrames_.clear();
-    ownedSubFrames_.shrink_to_fit();
+    subFrames_.clear();
+    subFrames_.shrink_to_fit();
+    subFrameOwner_.reset();
+}
+
+void CCadreISO::ShareSubFrames(const CCadreISO& source) {
+    if (&source == this) return;
+    subFrames_ = source.subFrames_;
+    subFrameOwner_ = source.subFrameOwner_;
+    ZARVENTO_CHECK(subFrames_.empty() || subFrameOwner_, "shared sub-frames without their owner list");
 }
 
 void CCadreISO::Move(double dx, double dy, double dz) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,9 +52,11 @@ public:
     virtual int WriteText(std::vector<std::string>& lines, int number);
     virtual void Move(double dx, double dy, double dz);
     // Moves attached to the frame (the post-processor's path file gives them
-    // to any frame); the frame owns them, and releasing frees them.
-    virtual void AddSubFrame(std::unique_ptr<CCadreISO> frame);
-    virtual void ReleaseSubFrames();
+    // to any frame). The frame owns them; releasing lets go of them.
+    void AddSubFrame(std::unique_ptr<CCadreISO> frame);
+    void ReleaseSubFrames();
+    // The frame's sub-frames in order, not owned by the view.
+    std::span<CCadreISO* const> SubFrames() const { return subFrames_; }
     // Added to the X of the moves a path file attaches after the first two;
     // only machine cycles shift their moves.
     virtual double GetXShift() const { return 0.0; }
@@ -126,14 +129,19 @@ public:
     std::int32_t templateLineCount = 0;
     Contour path;  // the frame's own geometry
     std::int32_t pointCount = 0;
-    std::vector<CCadreISO*> subFrames;  // owned through AddSubFrame (machine cycles share theirs)
     double feedStep = 0.0;
     double rapidStep = 0.0;
     double speedFactor = 1.0;
+    // What the simulation's pre-calculation keeps for a jump to the frame:
+    // the stock after it (shared with the frames before it that changed
+    // nothing) and the point where the tool stood at its end.
+    std::shared_ptr<const Contour> simulatedStock;
+    double toolEndZ = 0.0, toolEndX = 0.0;
 
 protected:
-    // What AddSubFrame gave a frame that is no machine cycle.
-    std::vector<std::unique_ptr<CCadreISO>> ownedSubFrames_;
+    // Makes this frame's sub-frames those of the source, shared rather than
+    // duplicated (a machine cycle and its copies show the same moves).
+    void ShareSubFrames(const CCadreISO& source);
 
     // The path contour emptied, back to the path colour, holding the one unit.
     void SetPathUnit(std::unique_ptr<CUnit> unit);
@@ -151,6 +159,16 @@ protected:
     bool WriteByTemplate(std::string_view kind, std::vector<std::string>& lines, int& number);
     // The next number after one built-in line; numbering stays off at -1.
     static int NextNumber(int number, int lineCount = 1) { return number == -1 ? -1 : number + lineCount; }
+
+private:
+    // Sub-frames: every frame owns its own through the list, made on the
+    // first one. Frames that share them (a cycle and its copies) hold the one
+    // list, and the moves live until the last of them lets go; each frame
+    // keeps its own view in order, so a frame added to one of them after the
+    // sharing stays its own.
+    using SubFrameList = std::vector<std::unique_ptr<CCadreISO>>;
+    std::shared_ptr<SubFrameList> subFrameOwner_;
+    std::vector<CCadreISO*> subFrames_;
 };
 
 }  // namespace zarvento

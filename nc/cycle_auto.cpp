@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <unordered_set>
 
 #include "geometry/primitives.h"
 #include "nc/frame_text_format.h"
@@ -38,45 +37,9 @@ CycleDialogRunner RegisterCycleDialogRunner(CycleDialogRunner runner) {
     return previous;
 }
 
-CCycle_Auto::CCycle_Auto() : subFrameOwner_(std::make_shared<std::vector<std::unique_ptr<CCadreISO>>>()) {
-    kindLetter = 'U';
-}
+CCycle_Auto::CCycle_Auto() { kindLetter = 'U'; }
 
-CCycle_Auto::~CCycle_Auto() {
-    // The frames go with the last cycle that shares them, through the owner list.
-    AdoptSubFrames();
-    subFrames.clear();
-}
-
-// --- sub-frames ---
-
-void CCycle_Auto::AdoptSubFrames() {
-    std::vector<std::unique_ptr<CCadreISO>>& owned = *subFrameOwner_;
-    if (owned.size() == subFrames.size()) {
-        bool same = true;
-        for (std::size_t i = 0; i < owned.size() && same; ++i) same = owned[i].get() == subFrames[i];
-        if (same) return;
-    }
-    std::unordered_set<const CCadreISO*> known;
-    known.reserve(owned.size());
-    for (const auto& f : owned) known.insert(f.get());
-    for (CCadreISO* f : subFrames)
-        if (f != nullptr && known.insert(f).second) owned.emplace_back(f);
-}
-
-void CCycle_Auto::AddSubFrame(std::unique_ptr<CCadreISO> frame) {
-    if (!frame) return;
-    AdoptSubFrames();
-    subFrames.push_back(frame.get());
-    subFrameOwner_->push_back(std::move(frame));
-}
-
-void CCycle_Auto::ReleaseSubFrames() {
-    AdoptSubFrames();
-    subFrames.clear();
-    subFrames.shrink_to_fit();
-    subFrameOwner_ = std::make_shared<std::vector<std::unique_ptr<CCadreISO>>>();
-}
+CCycle_Auto::~CCycle_Auto() = default;
 
 // --- evaluation ---
 
@@ -210,11 +173,8 @@ CCycle_Auto& CCycle_Auto::Copy(const CCycle_Auto& source) {
     counter = source.counter;
     cycleTemplate = source.cycleTemplate;
 
-    // Shared, not duplicated: both cycles hold the one owner list, and the
-    // frames live until the last of them lets go.
-    ReleaseSubFrames();
-    subFrames = source.subFrames;
-    subFrameOwner_ = source.subFrameOwner_;
+    // Shared, not duplicated: the frames live until the last cycle lets go.
+    ShareSubFrames(source);
 
     textList = source.textList;
     entryList = source.entryList;
@@ -274,7 +234,7 @@ void CCycle_Auto::SetModalState() {
         return;
     }
     CCadreISO::SetModalState();
-    for (CCadreISO* f : subFrames) f->SetModalState();
+    for (CCadreISO* f : SubFrames()) f->SetModalState();
 }
 
 double* CCycle_Auto::GetVariable(std::string_view name) {
@@ -303,7 +263,7 @@ void CCycle_Auto::Move(double dx, double dy, double dz) {
         return;
     }
     CCadreISO::Move(dx, dy, dz);
-    for (CCadreISO* f : subFrames) f->Move(dx, dy, dz);
+    for (CCadreISO* f : SubFrames()) f->Move(dx, dy, dz);
 }
 
 const CUnit* CCycle_Auto::WorkUnit(int i) const {

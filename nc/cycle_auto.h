@@ -58,11 +58,6 @@ public:
     void CreateGroupCycles();
     void SetPostProcessorName(std::string_view name) { postProcessorName = name; }
 
-    // --- sub-frames ---
-    // The cycle takes ownership; copies of the cycle share the frame.
-    void AddSubFrame(std::unique_ptr<CCadreISO> frame) override;
-    void ReleaseSubFrames() override;
-
     // --- frame slots ---
     void SetModalState() override;
     // The provider's names, and "_C_NP", the number of units of the contour
@@ -124,8 +119,6 @@ public:
     PARAMETERS* parentProvider = nullptr;  // not owned
 
 private:
-    // Sub-frames pushed straight into the frame's array are taken into the owner list.
-    void AdoptSubFrames();
     // One slot of a pass, with the stack of formulas under evaluation reset.
     bool EvaluateSlot(CycleParameter& p, const std::string& formula, double& result);
     int WriteBuiltInText(std::vector<std::string>& lines, int number);
@@ -133,9 +126,6 @@ private:
     // The feature record of the provider, made when missing.
     MANUFACTUR_FEATURE::FeatureRecord& FeatureRecord();
 
-    // Owner of the sub-frames; shared by the copies of a cycle, so the last of
-    // them frees the frames.
-    std::shared_ptr<std::vector<std::unique_ptr<CCadreISO>>> subFrameOwner_;
     double printUnitCount_ = 0.0;  // the value behind "_C_NP"
 };
 

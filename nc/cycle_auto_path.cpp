@@ -16,7 +16,7 @@ constexpr int kSelectedCycleColour = 9;
 }  // namespace
 
 void CCycle_Auto::DrawPath2D() {
-    for (CCadreISO* f : subFrames) f->DrawPath2D();
+    for (CCadreISO* f : SubFrames()) f->DrawPath2D();
 }
 
 void CCycle_Auto::DrawPath() {
@@ -27,18 +27,18 @@ void CCycle_Auto::DrawPath() {
         const SettingsRecord& settings = SettingsRecord::Global();
         workContour->CreateTessellation(*region, settings.Colour(selected ? kSelectedCycleColour : kCycleColour));
     }
-    for (CCadreISO* f : subFrames) f->SelectPath();
+    for (CCadreISO* f : SubFrames()) f->SelectPath();
 }
 
 void CCycle_Auto::HidePath() {
     hidden = 1;
     if (workContour) workContour->ClearTessellationEdges();
     if (region) region->Hide();
-    for (CCadreISO* f : subFrames) f->HidePath();
+    for (CCadreISO* f : SubFrames()) f->HidePath();
 }
 
 void CCycle_Auto::GetSimulationPoints(SimulationPointList& points) {
-    for (CCadreISO* f : subFrames) {
+    for (CCadreISO* f : SubFrames()) {
         if (f->feed < 0.001) f->feed = feed;
         f->spindleSpeed = spindleSpeed;
         f->constantSpeed = constantSpeed;
@@ -47,14 +47,14 @@ void CCycle_Auto::GetSimulationPoints(SimulationPointList& points) {
         f->speedFactor = speedFactor;
         if (!f->rapid) f->feedIsStep = feedIsStep;
     }
-    for (CCadreISO* f : subFrames) f->ErasePath();
-    for (CCadreISO* f : subFrames) f->CreatePathFigure();
+    for (CCadreISO* f : SubFrames()) f->ErasePath();
+    for (CCadreISO* f : SubFrames()) f->CreatePathFigure();
     pointCount = 0;
-    for (CCadreISO* f : subFrames) {
+    for (CCadreISO* f : SubFrames()) {
         f->GetSimulationPoints(points);
         pointCount += f->pointCount;
     }
-    for (CCadreISO* f : subFrames) f->DrawPath();
+    for (CCadreISO* f : SubFrames()) f->DrawPath();
 }
 
 void CCycle_Auto::GetSimulationPoints3D(UnitPoint3DList& points) {
@@ -69,12 +69,12 @@ void CCycle_Auto::GetSimulationPoints3D(UnitPoint3DList& points) {
         }
         return;
     }
-    for (CCadreISO* f : subFrames) {
+    for (CCadreISO* f : SubFrames()) {
         f->spindleSpeed = spindleSpeed;
         f->speedFactor = speedFactor;
     }
-    for (CCadreISO* f : subFrames) f->CreatePathFigure();
-    for (CCadreISO* f : subFrames) {
+    for (CCadreISO* f : SubFrames()) f->CreatePathFigure();
+    for (CCadreISO* f : SubFrames()) {
         f->GetSimulationPoints3D(points);
         pointCount += f->pointCount;
     }
@@ -86,18 +86,18 @@ void CCycle_Auto::GetTracePoints(UnitPoint3DList& points) {
             if (m->included) m->GetTracePoints(points);
         return;
     }
-    for (CCadreISO* f : subFrames) f->GetTracePoints(points);
+    for (CCadreISO* f : SubFrames()) f->GetTracePoints(points);
 }
 
 std::int32_t CCycle_Auto::SimulateStep(FrameSimulation& simulation) {
     simulation.ShowStatus(feed, spindleSpeed, toolNumber);
-    if (subFrames.empty()) {
+    if (SubFrames().empty()) {
         simulation.SetCycleOptions(noMaterial, feedIsStep);
         simulation.SimulateCycle(secondContour.get(), frameNumber);
         return 0;
     }
     std::int32_t total = 0;
-    for (CCadreISO* f : subFrames) total += f->SimulateStep(simulation);
+    for (CCadreISO* f : SubFrames()) total += f->SimulateStep(simulation);
     return total;
 }
 
@@ -108,8 +108,8 @@ PathStatistics CCycle_Auto::GetStatistics() {
             if (m->included) s.AddTimesAndLengths(m->GetStatistics());
         return s;
     }
-    if (subFrames.empty()) s.count = 1;
-    for (CCadreISO* f : subFrames) {
+    if (SubFrames().empty()) s.count = 1;
+    for (CCadreISO* f : SubFrames()) {
         f->CreatePathFigure();
         s.AddTimesAndLengths(f->GetStatistics());
     }

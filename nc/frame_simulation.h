@@ -19,8 +19,9 @@ public:
     virtual void ShowStatus(double feed, double spindleSpeed, std::int32_t toolNumber) = 0;
     virtual void ChangeTool(std::int32_t toolNumber, CTurn* operation) = 0;
     virtual void SetTurn(CTurn* operation) = 0;
-    // The contour the tool's centre runs along an arc; the frame keeps it.
-    virtual std::unique_ptr<Contour> CreateToolEquidistant(double centreX, double centreZ, double radius) = 0;
+    // The tool's outline offset by the radius of an arc about its centre
+    // (z, x), during the pre-calculation; the frame keeps it.
+    virtual std::unique_ptr<Contour> CreateToolEquidistant(double centreZ, double centreX, double radius) = 0;
     // The cycle's no-material option and its feed-is-step option, before SimulateCycle.
     virtual void SetCycleOptions(std::uint8_t noMaterial, std::uint8_t feedIsStep) = 0;
     // Removes a cycle's machining region from the simulated stock.

@@ -24,9 +24,9 @@ void RecordingFrameSimulation::ChangeTool(std::int32_t toolNumber, CTurn* operat
 
 void RecordingFrameSimulation::SetTurn(CTurn* operation) { Record("SetTurn", {}, operation); }
 
-std::unique_ptr<Contour> RecordingFrameSimulation::CreateToolEquidistant(double centreX, double centreZ,
+std::unique_ptr<Contour> RecordingFrameSimulation::CreateToolEquidistant(double centreZ, double centreX,
                                                                          double radius) {
-    Record("CreateToolEquidistant", {centreX, centreZ, radius});
+    Record("CreateToolEquidistant", {centreZ, centreX, radius});
     auto contour = std::make_unique<Contour>();
     contour->AddUnit(std::make_unique<CCircleUnit>(centreZ, centreX, radius, 1));
     return contour;

@@ -12,7 +12,7 @@ public:
     void ChangeTool(std::int32_t toolNumber, CTurn* operation) override;
     void SetTurn(CTurn* operation) override;
     // A full circle of the tool radius about the arc's centre.
-    std::unique_ptr<Contour> CreateToolEquidistant(double centreX, double centreZ, double radius) override;
+    std::unique_ptr<Contour> CreateToolEquidistant(double centreZ, double centreX, double radius) override;
     void SetCycleOptions(std::uint8_t noMaterial, std::uint8_t feedIsStep) override;
     void SimulateCycle(const Contour* region, std::int32_t frameNumber) override;
     bool IsPreCalculation() const override;

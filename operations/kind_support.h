@@ -16,8 +16,9 @@ class CCycle_Auto;
 class CTurn;
 class ParamTool;
 
-// More passes than this are refused: a typed-in count must not make the
-// path build millions of frames.
+// More passes than this are refused, whether a count was typed in or follows
+// from a depth of cut: no path builds millions of frames, and none stops
+// short of its depth without a word. The one limit of every kind.
 inline constexpr std::int32_t kMaxPasses = 10000;
 inline constexpr const char* kNoPassesMessage = "Число проходов должно быть больше нуля";
 inline constexpr const char* kTooManyPassesMessage = "Число проходов не должно превышать 10000";

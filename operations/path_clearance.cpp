@@ -13,16 +13,12 @@
 #include "geometry/contour.h"
 #include "nc/cadre_s_f.h"
 #include "operations/turn.h"
+#include "operations/turn_mnogo_prohod.h"
 #include "plan/spid.h"
 #include "platform/process_state.h"
 
 namespace zarvento {
 
-namespace {
-
-constexpr double kPi = std::numbers::pi;
-
-// A unit as an exact piece in the (z, x) plane, moved by (dz, dx).
 Curve2D PieceOf(const CUnit& unit, double dz, double dx) {
     const Point2D a{unit.StartPoint.z + dz, unit.StartPoint.x + dx};
     const Point2D b{unit.EndPoint.z + dz, unit.EndPoint.x + dx};
@@ -35,6 +31,10 @@ Curve2D PieceOf(const CUnit& unit, double dz, double dx) {
     c.b = b;
     return c;
 }
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
 
 // An arc cut where it turns in y (at its top and bottom), so that every
 // piece crosses a horizontal line at most once.
@@ -292,7 +292,18 @@ std::optional<PathIntrusion> FindPathIntrusion(const CTurn& op, const ClearanceO
     const double dz = tool->dNoseDx, dx = -tool->dNoseDy;
     double allowance = limits.allowance;
     bool fed = false;
-    Follower onPart(&part), onBefore(stockBefore), onAfter(stockAfter);
+    // A groove's blade drives the corner its cycle binds; the edge runs on
+    // along Z to the other corner, followed as circles near enough that
+    // what stands between them reaches one.
+    std::vector<double> along{0.0};
+    if (const auto* groove = dynamic_cast<const CTurnMnogoProhod*>(&op);
+        groove && groove->indCycleElementar == 1 && groove->WidthTool > 0.0) {
+        const double width = groove->indPrivazTool == 0 ? groove->WidthTool : -groove->WidthTool;
+        const int n = std::clamp(static_cast<int>(std::ceil(std::fabs(width) / std::max(0.5 * r, 0.05))), 1, 1000);
+        for (int k = 1; k <= n; ++k) along.push_back(width * k / n);
+    }
+    std::vector<Follower> onPart(along.size(), Follower(&part)), onBefore(along.size(), Follower(stockBefore)),
+        onAfter(along.size(), Follower(stockAfter));
     const auto& frames = op.Frames();
     for (std::size_t k = 0; k < frames.size(); ++k) {
         CCadreISO& frame = *frames[k];
@@ -302,30 +313,30 @@ std::optional<PathIntrusion> FindPathIntrusion(const CTurn& op, const ClearanceO
         const bool rapid = frame.rapid != 0;
         for (std::uint32_t u = 0; u < units.Count(); ++u) {
             const CUnit& unit = *units[u];
-            const Curve2D move = PieceOf(unit, dz, dx);
-            const auto found = [&](double depth, bool intoStock) {
-                PathIntrusion out;
-                out.frame = static_cast<int>(k);
-                out.rapid = rapid;
-                out.intoStock = intoStock;
-                out.depth = depth;
-                out.z1 = unit.StartPoint.z;
-                out.x1 = unit.StartPoint.x;
-                out.z2 = unit.EndPoint.z;
-                out.x2 = unit.EndPoint.x;
-                return out;
-            };
-            if (!part.Empty())
-                if (auto depth = onPart.Reach(move, r + (rapid ? 0.0 : allowance), limits.tolerance))
-                    return found(*depth, false);
-            if (!rapid) {
-                fed = true;
-                continue;
+            for (std::size_t c = 0; c < along.size(); ++c) {
+                const Curve2D move = PieceOf(unit, dz + along[c], dx);
+                const auto found = [&](double depth, bool intoStock) {
+                    PathIntrusion out;
+                    out.frame = static_cast<int>(k);
+                    out.rapid = rapid;
+                    out.intoStock = intoStock;
+                    out.depth = depth;
+                    out.z1 = unit.StartPoint.z;
+                    out.x1 = unit.StartPoint.x;
+                    out.z2 = unit.EndPoint.z;
+                    out.x2 = unit.EndPoint.x;
+                    return out;
+                };
+                if (!part.Empty())
+                    if (auto depth = onPart[c].Reach(move, r + (rapid ? 0.0 : allowance), limits.tolerance))
+                        return found(*depth, false);
+                if (!rapid) continue;
+                for (Follower* stock : {fed ? nullptr : &onBefore[c], &onAfter[c]}) {
+                    if (!stock || !stock->outline || stock->outline->Empty()) continue;
+                    if (auto depth = stock->Reach(move, r, limits.tolerance)) return found(*depth, true);
+                }
             }
-            for (Follower* stock : {fed ? nullptr : &onBefore, &onAfter}) {
-                if (!stock || !stock->outline || stock->outline->Empty()) continue;
-                if (auto depth = stock->Reach(move, r, limits.tolerance)) return found(*depth, true);
-            }
+            if (!rapid) fed = true;
         }
     }
     return std::nullopt;

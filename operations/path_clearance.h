@@ -16,6 +16,10 @@ namespace zarvento {
 
 class Contour;
 class CTurn;
+class CUnit;
+
+// A unit as an exact piece in the (z, x) plane, moved by (dz, dx).
+Curve2D PieceOf(const CUnit& unit, double dz, double dx);
 
 // A closed outline (a part's section, a stock) indexed for clearance queries:
 // its units as exact pieces in a grid of cells, so that a query costs the

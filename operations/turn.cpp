@@ -9,6 +9,7 @@
 #include "operations/turn_mnogo_prohod.h"
 #include "operations/turn_otrezka.h"
 #include "operations/turn_plashka.h"
+#include "operations/turn_settings.h"
 #include "operations/turn_threading.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
@@ -91,6 +92,15 @@ CTurn& CTurn::operator=(const CTurn& other) {
 
 void CTurn::Copy(const CTurn& other) {
     if (this == &other) return;
+    // Every setting of the main record, by the table it is written by.
+    for (const TurnSetting& setting : TurnSettings()) CopyTurnSetting(*this, other, setting);
+    // What the main record does not hold: the identity, the contour choices
+    // and sketches (in records of their own), the second cutting values, the
+    // tool's corner radius and the post-processor.
+    kind = other.kind;
+    index = other.index;
+    typeKey = other.typeKey;
+    partLink = other.partLink;
     SposobBuildWork = other.SposobBuildWork;
     SposobBuildSour = other.SposobBuildSour;
     workChoice = Contour::ContourCopy(other.workChoice.get());
@@ -99,74 +109,10 @@ void CTurn::Copy(const CTurn& other) {
     finalContour = CopyOrNull(other.finalContour.get());
     pWorkSketch = other.pWorkSketch;
     pSourSketch = other.pSourSketch;
-
-    kind = other.kind;
-    index = other.index;
-    sNameTurn = other.sNameTurn;
-    isAutoName = other.isAutoName;
-    typeKey = other.typeKey;
-    isShowPath = other.isShowPath;
-    isExclude = other.isExclude;
-    isExist = other.isExist;
-    partLink = other.partLink;
-    naprSketchW = other.naprSketchW;
-    naprSketchS = other.naprSketchS;
-    StepBezieW = other.StepBezieW;
-    StepBezieS = other.StepBezieS;
-    isPripuskW = other.isPripuskW;
-    isPripuskS = other.isPripuskS;
-    PripuskW = other.PripuskW;
-    PripuskS = other.PripuskS;
-    ClosedSposob1 = other.ClosedSposob1;
-    ClosedSposob2 = other.ClosedSposob2;
-    ClosedAngle1 = other.ClosedAngle1;
-    ClosedAngle2 = other.ClosedAngle2;
-    isUsePrevContour = other.isUsePrevContour;
-
-    indShema = other.indShema;
-    indCycle = other.indCycle;
-    indCycleElementar = other.indCycleElementar;
-    indNapr = other.indNapr;
-    indPerehod = other.indPerehod;
-    naprVihod = other.naprVihod;
-    naprVozvrat = other.naprVozvrat;
-    Vrezanie = other.Vrezanie;
-    VrezanieSposob = other.VrezanieSposob;
-    VrezanieAngle = other.VrezanieAngle;
-    Perebeg = other.Perebeg;
-    PerebegSposob = other.PerebegSposob;
-    PerebegAngle = other.PerebegAngle;
-    isAutoTool = other.isAutoTool;
-    nToolPosition = other.nToolPosition;
-    isCheckTool = other.isCheckTool;
-    isM01 = other.isM01;
-    isM04 = other.isM04;
-    isAutoM34 = other.isAutoM34;
-    Spod = other.Spod;
     Spod2 = other.Spod2;
-    indSpod = other.indSpod;
-    sSpod = other.sSpod;
-    isVconst = other.isVconst;
-    Nshp = other.Nshp;
     Nshp2 = other.Nshp2;
-    indNshp = other.indNshp;
-    sNshp = other.sNshp;
-    Vconst = other.Vconst;
     Vconst2 = other.Vconst2;
-    Nmin = other.Nmin;
-    Nmax = other.Nmax;
-    sVcut = other.sVcut;
-    isCheckCooler = other.isCheckCooler;
-    isM01end = other.isM01end;
-    TT = other.TT;
-    isCorrectRadius = other.isCorrectRadius;
     Rtool = other.Rtool;
-    DirRcorrect = other.DirRcorrect;
-    TypeObhod = other.TypeObhod;
-    isCorrectLz = other.isCorrectLz;
-    isCorrectLx = other.isCorrectLx;
-    CorrectLz = other.CorrectLz;
-    CorrectLx = other.CorrectLx;
     postProcessor = other.postProcessor;
     isNoCycles = other.isNoCycles;
 

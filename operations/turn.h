@@ -40,6 +40,25 @@ public:
     CTurn* turn;
 };
 
+// The working state of one calculation of an operation's path. Each
+// recalculation starts from a new one; what it leaves is read afterwards by
+// the next operation (the retract point) and the program (the depth of cut).
+struct TurnCalculation {
+    // The regions to machine with their paired (stock) contours, the
+    // finishing pieces, and the region being machined.
+    std::vector<std::unique_ptr<Contour>> regionList, pairedList, finishList;
+    std::unique_ptr<Contour> regionContour, pairedContour;
+    // The region (then the finishing piece) being machined, and the last one.
+    std::int32_t pieceIndex = 0, lastPieceIndex = 0;
+    std::int32_t feedDirection = 0;  // 0 along the axis, 1 across it, 2 along the profile
+    double finishDepth = 0.0, finishSpeed = 0.0, finishFeed = 0.0, finishAllowance = 0.0;
+    double fi = 0.0, fi1 = 0.0;  // the plan angles heeded, in degrees
+    bool undercutsIgnored = false, secondRound = false;
+    // Where the path left the tool, and where its approach went.
+    double retractX = 0.0, retractZ = 0.0, approachX = 0.0, approachZ = 0.0;
+    double depthOfCut = 0.0;
+};
+
 class CTurn : public PlanTurn {
 public:
     static constexpr const char* kLibraryKey = "5S7R9G.Zarvento.01";
@@ -158,6 +177,16 @@ public:
     // Appends the route from (z, x) to the home point in the naprVozvrat
     // order (found and kept at the first automatic use).
     void BuildDetourPath(double x, double z, Contour& route);
+    // The rapid link from the end of one piece of a multi-piece path to the
+    // start (z, x) of the next.
+    void LinkPieces(double x, double z);
+    // Rapid frames from (z1, x1) to (z2, x2) in the order asked for when it
+    // keeps the nose off the part and off the stock still there, else in
+    // another that does, else out over them.
+    enum RapidOrder { kZFirst, kXFirst, kDirect };
+    void AddRapidRoute(double x1, double z1, double x2, double z2, RapidOrder order);
+    // Rapid frames along the route's lines.
+    void AddRoute(const Contour& route);
 
     // ---- the kind's own stored values, after the base's ----
     // Appended to the open main record after the base values, before it is
@@ -270,16 +299,13 @@ public:
     bool isNoCycles = false;  // no machine cycle can be used: the path makes elementary moves
     bool isHeidenhain = false;
 
-    // ---- working state of the path algorithms ----
-    std::unique_ptr<Contour> regionContour, pairedContour;
-    std::vector<std::unique_ptr<Contour>> regionList, pairedList, finishList;
-    std::int32_t pieceIndex = 0, lastPieceIndex = 0;
-    std::int32_t feedDirection = 0;
-    double finishDepth = 0.0, finishSpeed = 0.0, finishFeed = 0.0, finishAllowance = 0.0;
-    double fi = 0.0, fi1 = 0.0;
-    bool internalMachining = false, undercutsIgnored = false, secondRound = false;
-    double retractX = 0.0, retractZ = 0.0, approachX = 0.0, approachZ = 0.0;
-    double depthOfCut = 0.0;
+    // ---- the path's working state and results ----
+    // What one calculation of the path works with: made anew by each
+    // recalculation, so nothing of an earlier one carries into it.
+    TurnCalculation calc;
+    // Machining inside a bore: found from the working contour when the tool
+    // is set up, and kept with the operation's choices.
+    bool internalMachining = false;
     double diameter = 0.0;  // the operation's own diameter ("_DIAM" without a tool)
     double meanDiameter = 0.0;
     double workTime = 0.0, idleTime = 0.0, workLength = 0.0, idleLength = 0.0;

@@ -61,6 +61,8 @@ void CTurn::DiagnosticRaschetPath(int position) {
         return;
     }
     if (isExclude) return;
+    // A calculation starts from nothing an earlier one left behind.
+    calc = TurnCalculation{};
 
     SilentScope silent(isSilent);
     const std::string oldMessage = messageText;
@@ -172,7 +174,7 @@ void CTurn::SetPostProcessorData(CPostProcessor* p) {
 
 std::unique_ptr<Contour> CTurn::OffsetContourByRadius(std::unique_ptr<Contour> contour, char mode) {
     if (!contour || kind == kTurnDRILL || isHeidenhain) return contour;
-    const double r = Rtool + (mode == 'c' ? finishAllowance : 0.0);
+    const double r = Rtool + (mode == 'c' ? calc.finishAllowance : 0.0);
     if (isCorrectRadius && r > 0.001) {
         std::unique_ptr<Contour> offset = MakeEquidistant(contour.get(), r, mode);
         // An open contour whose offset falls into pieces has no path for the

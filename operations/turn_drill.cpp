@@ -182,8 +182,8 @@ bool CTurnDRILL::CreateContourPath() {
         return false;
     }
     if (!CTurn::CreateContourPath()) return false;
-    Contour& hole = *regionList.front();
-    const Contour& paired = *pairedList.front();
+    Contour& hole = *calc.regionList.front();
+    const Contour& paired = *calc.pairedList.front();
     if (hole.Empty()) return ReportError("Невозможно рассчитать траекторию"), FailPath();
     if (!(AngleDrill > 0.0 && AngleDrill <= 180.0)) return ReportError(kBadTipAngle), FailPath();
 
@@ -199,7 +199,7 @@ bool CTurnDRILL::CreateContourPath() {
         const CUnit* u = paired.GetUnit(i);
         maxS = std::max({maxS, u->StartPoint.x, u->EndPoint.x});
     }
-    if (const double* diam = GetNumericVariable("_DIAM")) depthOfCut = *diam / 2.0 + maxS;
+    if (const double* diam = GetNumericVariable("_DIAM")) calc.depthOfCut = *diam / 2.0 + maxS;
 
     double xa = -CorrectLx;
     if (isCorrectLx) {
@@ -270,7 +270,7 @@ bool CTurnDRILL::AddPeckingPasses(double xa, double zt, double zmax, double zmin
 
 bool CTurnDRILL::AddDrillingCycle(double xa, double zt, const Contour& zone) {
     currentCycle = nullptr;
-    regionList.front()->GetLastUnit()->IsRapid = true;
+    calc.regionList.front()->GetLastUnit()->IsRapid = true;
     CCycle_Auto* definition = postProcessor.GetCycleOfType("Drilling", indCycle);
     if (!definition) return false;
     AddFrame(MakeCycleFrame(*this, *definition, xa, zt, zone));

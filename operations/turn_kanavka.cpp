@@ -60,7 +60,7 @@ bool CTurnKANAVKA::LoadKindValues(StorageRecord& record) {
 
 bool CTurnKANAVKA::CreateContourPath() {
     if (!CTurn::CreateContourPath()) return false;
-    if (!CutGroove(*regionList.front(), *pairedList.front())) return FailPath();
+    if (!CutGroove(*calc.regionList.front(), *calc.pairedList.front())) return FailPath();
     FinishContourPath();
     return true;
 }
@@ -80,7 +80,7 @@ bool CTurnKANAVKA::CutGroove(const Contour& H, const Contour& S) {
         }
         adapt = tool->Adapt;
         if (!tool->GetVariable("width", bladeWidth)) bladeWidth = 0.0;
-        depthOfCut = bladeWidth;
+        calc.depthOfCut = bladeWidth;
     }
 
     // An adaptive tool follows the whole working contour, yet plunges no

@@ -2,10 +2,13 @@
 // modes, its tool choice, its stored values and the trajectory from a sketch.
 #include "operations/turn_kontur.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "catalogs/param_tool.h"
 #include "model/contour_builder.h"
+#include "operations/path_clearance.h"
 #include "plan/spid.h"
 #include "platform/messages.h"
 #include "platform/object_reference.h"
@@ -28,6 +31,30 @@ double LeadAngle(std::int32_t mode, double tangentRadians, double given) {
         case 4: return 270.0;
         default: return given;
     }
+}
+
+// How near a lead line may bring the nose to the part: the clearance
+// check's resolution, well under it.
+constexpr double kLeadTolerance = 1e-4;
+
+// How far a straight line from the path's point p in the direction of the
+// angle keeps the nose circle (radius r, its centre at (dz, dx) from the
+// point) off the part, up to `length`. The nose touches the part at p: a
+// direction into the part keeps off for no length at all.
+double ClearLeadLength(const ClearanceOutline& part, double pz, double px, double angleDegrees, double length, double r,
+                       double dz, double dx) {
+    if (part.Empty() || r <= kLeadTolerance || !(length > 0.0)) return length;
+    const double a = angleDegrees * kPi / 180.0, uz = std::cos(a), ux = std::sin(a);
+    const Point2D from{pz + dz, px + dx};
+    // The nearest approach over a growing stretch never grows: bisection.
+    const auto clear = [&](double t) {
+        const Curve2D stretch = Curve2D::Line(from, {from.x + t * uz, from.y + t * ux});
+        return part.Distance(stretch, r) >= r - kLeadTolerance;
+    };
+    if (clear(length)) return length;
+    double lo = 0.0, hi = length;
+    for (int i = 0; i < 40 && hi - lo > 1e-6; ++i) (clear(0.5 * (lo + hi)) ? lo : hi) = 0.5 * (lo + hi);
+    return lo;
 }
 
 }  // namespace
@@ -67,7 +94,7 @@ std::unique_ptr<Contour> CTurnKONTUR::GetSketchContour() {
 bool CTurnKONTUR::CreateContourPath() {
     indShema = 0;
     if (!CTurn::CreateContourPath()) return false;
-    const Contour& region = *regionList.front();
+    const Contour& region = *calc.regionList.front();
 
     std::unique_ptr<Contour> c;
     if (SposobTrajectory) {
@@ -93,9 +120,44 @@ bool CTurnKONTUR::CreateContourPath() {
     if (!c || c->Empty()) return FailPath();
     ApplyToolOffsets(*c);
     if (!indNapr) c = ReverseContour(std::move(c));
+    // The leads start where the pass does within the lathe's reach: a lead
+    // at another angle than the pass's own leaves the pass's end inside the
+    // path, where the trim below no longer reaches it.
+    TrimToLatheReach(*c);
+    if (c->Empty()) return FailPath();
 
-    c->PrependLine(Vrezanie, aIn - 180.0, false);
-    c->AppendLine(Perebeg, aOut, false);
+    // A lead line the given angle would take into the part (a lead-out
+    // towards the axis from a diameter, a lead-in across a shoulder) keeps
+    // to the stretch that stays off it, or continues the pass's own tangent
+    // where that keeps off farther; the angles shown stay the ones asked for.
+    double lengthIn = Vrezanie, lengthOut = Perebeg, angleIn = aIn, angleOut = aOut;
+    std::optional<ClearanceOutline> part;
+    if (const Contour* section = GetSPID()->GetDetailContour(); section && !section->Empty()) part.emplace(*section);
+    const ParamTool* tool = GetTool();
+    if (part && tool) {
+        const double r = tool->r, dz = tool->dNoseDx, dx = -tool->dNoseDy;
+        const auto lead = [&](double pz, double px, double& angle, double& length, double tangent, double away) {
+            const double asked = length;
+            length = ClearLeadLength(*part, pz, px, angle + away, asked, r, dz, dx);
+            if (length >= asked - 1e-6) return;
+            const double along = ClearLeadLength(*part, pz, px, tangent + away, asked, r, dz, dx);
+            if (along > length + 1e-6) {
+                angle = tangent;
+                length = along;
+            }
+            // A stump too short to show is no lead at all.
+            if (length < 1e-3) length = 0.0;
+        };
+        double sx = 0, sz = 0, ex = 0, ez = 0;
+        c->GetStartPoint(sx, sz);
+        c->GetEndPoint(ex, ez);
+        const double tangentIn = c->GetFirstUnit()->GetStartAngle() * 180.0 / kPi;
+        const double tangentOut = c->GetLastUnit()->GetEndAngle() * 180.0 / kPi;
+        if (lengthIn > 1e-6) lead(sz, sx, angleIn, lengthIn, tangentIn, -180.0);
+        if (lengthOut > 1e-6) lead(ez, ex, angleOut, lengthOut, tangentOut, 0.0);
+    }
+    c->PrependLine(lengthIn, angleIn - 180.0, false);
+    c->AppendLine(lengthOut, angleOut, false);
     c->MergeOverlappingUnits();
     if (Perebeg < -1e-6 && c->Count() > 1) c->DeleteUnit(c->GetLastUnit());
     TrimToLatheReach(*c);

@@ -14,6 +14,7 @@
 #include "nc/frame_text_format.h"
 #include "nc/modal_state.h"
 #include "plan/spid.h"
+#include "platform/check.h"
 #include "platform/storage_record.h"
 
 namespace zarvento {
@@ -159,8 +160,8 @@ bool CTurnMnogoProhod::SetPlanAnglesFromTool(CCycle_Auto* cycle, Contour* contou
     if (mode == 0) {
         SetFixedValue(c, "P8", 90.0, 'R');
         SetFixedValue(c, "P9", 0.0, 'R');
-        fi = 90.0;
-        fi1 = 0.0;
+        calc.fi = 90.0;
+        calc.fi1 = 0.0;
         return true;
     }
     const ParamTool* tool = GetTool();
@@ -181,9 +182,9 @@ bool CTurnMnogoProhod::SetPlanAnglesFromTool(CCycle_Auto* cycle, Contour* contou
             SetKind(c, "P8", 'd');
             SetKind(c, "P9", 'd');
             c.CalcParameters(contour == nullptr);
-            fi = CycleValue(c, "P8") - correction;
-            fi1 = CycleValue(c, "P9") + correction;
-            if (tool->isLeft) std::swap(fi, fi1);
+            calc.fi = CycleValue(c, "P8") - correction;
+            calc.fi1 = CycleValue(c, "P9") + correction;
+            if (tool->isLeft) std::swap(calc.fi, calc.fi1);
             return false;
         }
     } else if (mode == 2) {
@@ -195,12 +196,12 @@ bool CTurnMnogoProhod::SetPlanAnglesFromTool(CCycle_Auto* cycle, Contour* contou
     } else {
         return false;
     }
-    fi = mainAngle - correction;
-    fi1 = auxAngle + correction;
-    if (tool->isLeft) std::swap(fi, fi1);
+    calc.fi = mainAngle - correction;
+    calc.fi1 = auxAngle + correction;
+    if (tool->isLeft) std::swap(calc.fi, calc.fi1);
     if (mode == 1) {
-        SetFixedValue(c, "P8", fi, 'R');
-        SetFixedValue(c, "P9", fi1, 'R');
+        SetFixedValue(c, "P8", calc.fi, 'R');
+        SetFixedValue(c, "P9", calc.fi1, 'R');
     }
     return false;
 }
@@ -221,13 +222,13 @@ bool CTurnMnogoProhod::ReadTurningParameters() {
     }
     SafeDistance = CycleValue(turningCycle, "P1");
     isRapidIdle = CycleValue(turningCycle, "P2") != 0.0;
-    feedDirection = static_cast<std::int32_t>(CycleValue(turningCycle, "P3"));
-    finishDepth = CycleValue(turningCycle, "P4");
-    finishSpeed = CycleValue(turningCycle, "P5");
-    finishFeed = CycleValue(turningCycle, "P6");
-    if (finishFeed < 0.001) finishFeed = Spod;
-    if (finishSpeed < 0.001) finishSpeed = isVconst ? Vconst : Nshp;
-    if (finishDepth > 0.001) finishAllowance = finishDepth;
+    calc.feedDirection = static_cast<std::int32_t>(CycleValue(turningCycle, "P3"));
+    calc.finishDepth = CycleValue(turningCycle, "P4");
+    calc.finishSpeed = CycleValue(turningCycle, "P5");
+    calc.finishFeed = CycleValue(turningCycle, "P6");
+    if (calc.finishFeed < 0.001) calc.finishFeed = Spod;
+    if (calc.finishSpeed < 0.001) calc.finishSpeed = isVconst ? Vconst : Nshp;
+    if (calc.finishDepth > 0.001) calc.finishAllowance = calc.finishDepth;
     for (int i = 0; i < turningCycle.paramCount; ++i) {
         if (turningCycle.params[static_cast<std::size_t>(i)].name != "P5") continue;
         turningCycle.SetParamComment(i, isVconst ? " постоянная скорость резания на чистовом проходе, м/мин"
@@ -243,13 +244,13 @@ CCycle_Auto* CTurnMnogoProhod::PrepareElementaryMoves(bool& failed) {
     if (indCycleElementar == 0) cycle = &turningCycle;
     if (indCycleElementar == 1) cycle = &grooveCycle;
     if (cycle) cycle->CalcParameters(false);
-    finishDepth = finishSpeed = finishFeed = finishAllowance = 0.0;
+    calc.finishDepth = calc.finishSpeed = calc.finishFeed = calc.finishAllowance = 0.0;
     if (indCycleElementar == 0) failed = !ReadTurningParameters();
     return cycle;
 }
 
 bool CTurnMnogoProhod::CreateContourPath() {
-    undercutsIgnored = false;
+    calc.undercutsIgnored = false;
     userNapr = indNapr;
     CCycle_Auto* cycle = nullptr;
     const bool elementary = indShema == 0;
@@ -261,46 +262,47 @@ bool CTurnMnogoProhod::CreateContourPath() {
     }
 
     if (!CTurn::CreateContourPath()) return false;
-    if (regionList.empty() || pairedList.empty()) return FailPath();
+    if (calc.regionList.empty() || calc.pairedList.empty()) return FailPath();
     if (!elementary && indShema == 0) {
         // No machine cycle could be used: the moves are made here, from the
         // cycle's parameters like any elementary path. The regions were built
         // without the finishing allowance, which only now is known.
         cycle = PrepareElementaryMoves(failed);
         if (failed) return FailPath();
-        if (finishAllowance > 1e-6 && !CreateRegionAndFinalContour()) return FailPath();
+        if (calc.finishAllowance > 1e-6 && !CreateRegionAndFinalContour()) return FailPath();
     }
     currentCycle = cycle;
     LinkFrames();
 
-    ChainContourPieces(finishList);
-    lastPieceIndex = static_cast<std::int32_t>(regionList.size()) - 1 + static_cast<std::int32_t>(finishList.size());
-    MachineRegions();
+    ChainContourPieces(calc.finishList);
+    calc.lastPieceIndex =
+        static_cast<std::int32_t>(calc.regionList.size()) - 1 + static_cast<std::int32_t>(calc.finishList.size());
+    if (!MachineRegions()) return FailPath();
 
     if (isHeidenhain) {
         // The second round: regions with the tool-offset corrections.
         isHeidenhain = false;
         if (CreateRegionAndFinalContour()) {
-            ChainContourPieces(finishList);
-            lastPieceIndex =
-                static_cast<std::int32_t>(regionList.size()) - 1 + static_cast<std::int32_t>(finishList.size());
-            MachineRegions();
+            ChainContourPieces(calc.finishList);
+            calc.lastPieceIndex = static_cast<std::int32_t>(calc.regionList.size()) - 1 +
+                                  static_cast<std::int32_t>(calc.finishList.size());
+            if (!MachineRegions()) return FailPath();
         }
     }
 
-    if (indShema == 0 && indCycleElementar == 0 && finishAllowance > 1e-6 && !finishList.empty()) {
+    if (indShema == 0 && indCycleElementar == 0 && calc.finishAllowance > 1e-6 && !calc.finishList.empty()) {
         if (isVconst) {
-            AddFrame(std::make_unique<CCadre_G96>(finishSpeed, Nmin, Nmax));
-            AddFrame(std::make_unique<CCadre_F>(finishFeed));
+            AddFrame(std::make_unique<CCadre_G96>(calc.finishSpeed, Nmin, Nmax));
+            AddFrame(std::make_unique<CCadre_F>(calc.finishFeed));
         } else {
-            AddFrame(std::make_unique<CCadre_S_F>(finishSpeed, finishFeed));
+            AddFrame(std::make_unique<CCadre_S_F>(calc.finishSpeed, calc.finishFeed));
         }
-        for (const auto& piece : finishList) {
-            ++pieceIndex;
+        for (const auto& piece : calc.finishList) {
+            ++calc.pieceIndex;
             DoZachistkaContourNew(*piece);
-            ReturnToHome(retractX, retractZ);
+            ReturnToHome(calc.retractX, calc.retractZ);
         }
-        finishList.clear();
+        calc.finishList.clear();
     }
 
     for (const auto& frame : frames) frame->internalMachining = internalMachining ? 1 : 0;
@@ -308,56 +310,63 @@ bool CTurnMnogoProhod::CreateContourPath() {
     return true;
 }
 
-void CTurnMnogoProhod::MachineRegions() {
-    const std::size_t n = std::min(regionList.size(), pairedList.size());
+bool CTurnMnogoProhod::MachineRegions() {
+    ZARVENTO_CHECK(calc.regionList.size() == calc.pairedList.size(), "every region has its paired contour");
+    const std::size_t n = std::min(calc.regionList.size(), calc.pairedList.size());
     for (std::size_t i = 0; i < n; ++i) {
-        regionContour = regionList[i]->Clone();
-        pairedContour = pairedList[i]->Clone();
-        pieceIndex = static_cast<std::int32_t>(i);
+        calc.regionContour = calc.regionList[i]->Clone();
+        calc.pairedContour = calc.pairedList[i]->Clone();
+        calc.pieceIndex = static_cast<std::int32_t>(i);
+        bool machined = true;
         if (indShema == 0)
-            RoughPasses();
+            machined = RoughPasses();
         else if (indCycleElementar == 0)
             OutputMachineCycle();
-        regionContour.reset();
-        pairedContour.reset();
+        calc.regionContour.reset();
+        calc.pairedContour.reset();
+        if (!machined) return false;
     }
+    return true;
 }
 
-void CTurnMnogoProhod::RoughPasses() {
+bool CTurnMnogoProhod::RoughPasses() {
     if (indCycleElementar == 0) {
-        if (feedDirection == 0 || feedDirection == 1) LongitudNew();
-        if (feedDirection == 2) ProfileNew();
+        if ((calc.feedDirection == 0 || calc.feedDirection == 1) && !LongitudNew()) return false;
+        if (calc.feedDirection == 2 && !ProfileNew()) return false;
         // The profile form ends with the clean-up pass of its own; asked for
         // as well, it would only cut air over the same contour a second time.
-        if (feedDirection == 2 || isZachistka) CleanUpPass();
+        if (calc.feedDirection == 2 || isZachistka) CleanUpPass();
     } else if (indCycleElementar == 1) {
+        // The groove's refusals are the operation's message, as before: they
+        // do not stop the other regions.
         DepthPass = CycleValue(grooveCycle, "P1");
-        if (Rtool > 0.001 && Rtool > DepthPass) return ReportError(kRadiusText);
-        if (DepthPass < 0.001) return ReportError(kDepthText);
+        if (Rtool > 0.001 && Rtool > DepthPass) return ReportError(kRadiusText), true;
+        if (DepthPass < 0.001) return ReportError(kDepthText), true;
         WidthTool = CycleValue(grooveCycle, "P2");
         indPrivazTool = static_cast<int>(CycleValue(grooveCycle, "P3"));
         isCorrectStep = CycleValue(grooveCycle, "P4") != 0.0;
         isRapidIdle = CycleValue(grooveCycle, "P5") != 0.0;
         TimePause = CycleValue(grooveCycle, "P6");
         SafeDistance = 0.0;
-        depthOfCut = DepthPass;
+        calc.depthOfCut = DepthPass;
         ElementarGroovCycleAcross();
-        if (!messageText.empty()) return;
+        if (!messageText.empty()) return true;
     } else {
-        return;
+        return true;
     }
-    depthOfCut = DepthPass;
-    ReturnToHome(retractX, retractZ);
+    calc.depthOfCut = DepthPass;
+    ReturnToHome(calc.retractX, calc.retractZ);
+    return true;
 }
 
 void CTurnMnogoProhod::CleanUpPass() {
-    if (!regionContour || regionContour->Empty()) return;
+    if (!calc.regionContour || calc.regionContour->Empty()) return;
     if (static_cast<int>(CycleValue(turningCycle, "P10")) == 0) {
-        DoZachistkaContourNew(*regionContour);
+        DoZachistkaContourNew(*calc.regionContour);
         return;
     }
     std::vector<std::unique_ptr<Contour>> pieces;
-    pieces.push_back(regionContour->Clone());
+    pieces.push_back(calc.regionContour->Clone());
     ChainContourPieces(pieces);
     for (const auto& piece : pieces) DoZachistkaContourNew(*piece);
 }
@@ -412,6 +421,12 @@ void CTurnMnogoProhod::AppendConnectedRuns(std::vector<std::unique_ptr<Contour>>
 
 void CTurnMnogoProhod::MoveTo(double x, double z, bool rapid) {
     AddLineFrame(curX, curZ, x, z, -1.0, rapid);
+    curX = x;
+    curZ = z;
+}
+
+void CTurnMnogoProhod::RapidTo(double x, double z, RapidOrder order) {
+    AddRapidRoute(curX, curZ, x, z, order);
     curX = x;
     curZ = z;
 }

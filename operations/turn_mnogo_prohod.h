@@ -21,8 +21,9 @@ public:
     static constexpr const char* kGrooveWidthText = "Ширина канавки меньше ширины резца";
     static constexpr const char* kToolWidthText = "Ширина канавочного резца не может быть отрицательной";
     static constexpr const char* kCycleRefusalText = "Контур нельзя обработать в циклах ";
-    // A stack of passes never grows past this many levels.
-    static constexpr int kMaxPasses = 10000;
+    // A depth of cut that would need more than kMaxPasses passes over a region.
+    static constexpr const char* kTooManyPassesText =
+        "Слишком много проходов: глубина резания мала для области обработки (больше 10000 проходов)";
 
     CTurnMnogoProhod();
     ~CTurnMnogoProhod() override = default;
@@ -40,7 +41,8 @@ public:
     bool LoadKindValues(StorageRecord& record) override;
 
     // ---- the passes over the current region ----
-    void RoughPasses();
+    // False when a roughing strategy refused the region.
+    bool RoughPasses();
     void CleanUpPass();
     // The region as machine-cycle frames of the post-processor's turning cycle.
     void OutputMachineCycle();
@@ -54,14 +56,17 @@ public:
     bool OutputTrapezoidsV(const Contour& piece, int form);
     // Plunges side by side across a groove (multi-pass groove in elementary moves).
     void ElementarGroovCycleAcross();
+    // The roughing strategies over the current region. Each is false, with
+    // the operation's message, when it refuses the region (more passes than
+    // kMaxPasses); the path then keeps no frame.
     // Passes along offsets of the working side, outermost first (feed direction 2).
-    void ProfileNew();
+    bool ProfileNew();
     // The host's offset of a curve at a distance to one side.
     std::unique_ptr<Contour> ProfileOffset(const Contour& curve, double distance, bool side);
     // Longitudinal (feed direction 0) or facing (1) straight passes.
-    void LongitudNew();
-    void LongitudOnePiece();
-    void FacingOnePiece();
+    bool LongitudNew();
+    bool LongitudOnePiece();
+    bool FacingOnePiece();
     // One pass along a piece of the part contour: approach, cut, retract.
     void DoZachistkaContourNew(const Contour& piece);
 
@@ -101,16 +106,24 @@ public:
     bool contourReversed = false;
 
 private:
+    // The phases of the straight and the profile passes over one region.
+    class StraightPasses;
+    class ProfilePasses;
+
     // The working copies of the turning cycle's parameters; false, with the
     // error reported, for a depth of cut that counts as zero.
     bool ReadTurningParameters();
     // Evaluates the cycle of the elementary moves and takes its values; the
     // cycle whose parameters the frames show.
     CCycle_Auto* PrepareElementaryMoves(bool& failed);
-    // One round over the regions: roughing (or the machine cycle) of each.
-    void MachineRegions();
+    // One round over the regions: roughing (or the machine cycle) of each;
+    // false, at once, when one of them is refused.
+    bool MachineRegions();
     // Appends a straight move from the current point and makes its end current.
     void MoveTo(double x, double z, bool rapid);
+    // A rapid route from the current point that keeps off the part and the
+    // stock still there, in the order asked for where it can.
+    void RapidTo(double x, double z, RapidOrder order);
     // The parameter's evaluated value; 0 when it has none.
     double CycleValue(CCycle_Auto& cycle, const char* name);
     // The chosen turning cycle of the post-processor, evaluated; null when it has none.

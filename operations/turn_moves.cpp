@@ -6,13 +6,16 @@
 #include <memory>
 #include <vector>
 
+#include "catalogs/param_tool.h"
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "nc/cadre_g28.h"
+#include "operations/path_clearance.h"
 #include "operations/plan_angle_trim.h"
 #include "operations/turn.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
+#include "platform/check.h"
 
 namespace zarvento {
 
@@ -51,6 +54,29 @@ std::vector<IntersectPoint> CrossingsOnTheWay(const Contour& route, const Contou
 }
 
 bool KeepsOff(const Contour& route, const Contour* obstacle) { return CrossingsOnTheWay(route, obstacle).empty(); }
+
+// How near a rapid may bring the nose to material: the clearance check's
+// resolution.
+constexpr double kRapidTolerance = 1e-3;
+
+// The least distance from the route, moved by (dz, dx), to the outline's
+// units, or `within` when none comes nearer: units whose box lies farther
+// off are not measured.
+double NearestApproach(const Contour& route, double dz, double dx, const Contour& outline, double within) {
+    double best = within;
+    for (int i = 0; i < route.Count(); ++i) {
+        const Curve2D leg = PieceOf(*route.GetUnit(i), dz, dx);
+        const Box2D box = leg.Box();
+        for (int k = 0; k < outline.Count(); ++k) {
+            const CUnit& unit = *outline.GetUnit(k);
+            BoundBox b;
+            unit.GetBoundBox(b);
+            if (!box.Overlaps({b.zmin, b.xmin, b.zmax, b.xmax}, best)) continue;
+            best = std::min(best, CurveDistance(leg, PieceOf(unit, 0.0, 0.0)));
+        }
+    }
+    return best;
+}
 
 // Clearance kept before the tool's point reaches the stock on a fed approach.
 constexpr double kApproachClearance = 1.0;
@@ -164,9 +190,11 @@ void CTurn::BuildDetourPath(double x, double z, Contour& route) {
 }
 
 void CTurn::ReturnToHome(double x, double z) {
-    retractX = x;
-    retractZ = z;
-    if (kind == kTurnMnogoProhod && pieceIndex < lastPieceIndex) return;
+    ZARVENTO_CHECK(calc.pieceIndex >= 0 && calc.pieceIndex <= std::max(calc.lastPieceIndex, 0),
+                   "the piece the tool leaves is one of the path's");
+    calc.retractX = x;
+    calc.retractZ = z;
+    if (kind == kTurnMnogoProhod && calc.pieceIndex < calc.lastPieceIndex) return;
     // The next operation takes over from here unless it starts from the home
     // point. A different tool means a tool change there, whatever its mode
     // still says from an earlier calculation: its own prologue has not run yet.
@@ -189,20 +217,79 @@ void CTurn::ReturnToHome(double x, double z) {
     }
 }
 
-void CTurn::MoveToStart(double x, double z) {
-    approachX = x;
-    approachZ = z;
-    if (pieceIndex != 0) {
-        const double kx = retractX, kz = retractZ;
-        bool zFirst = x > kx;
-        if (internalMachining) zFirst = !zFirst;
-        if (zFirst) {
-            AddLineFrame(kx, kz, kx, z, -1.0, true);
-            AddLineFrame(kx, z, x, z, -1.0, true);
-        } else {
-            AddLineFrame(kx, kz, x, kz, -1.0, true);
-            AddLineFrame(x, kz, x, z, -1.0, true);
+void CTurn::LinkPieces(double x, double z) {
+    bool zFirst = x > calc.retractX;
+    if (internalMachining) zFirst = !zFirst;
+    AddRapidRoute(calc.retractX, calc.retractZ, x, z, zFirst ? kZFirst : kXFirst);
+}
+
+void CTurn::AddRapidRoute(double x1, double z1, double x2, double z2, RapidOrder order) {
+    std::unique_ptr<Contour> routes[3] = {
+        Route({{z1, x1}, {z2, x1}, {z2, x2}}),  // Z first
+        Route({{z1, x1}, {z1, x2}, {z2, x2}}),  // X first
+        Route({{z1, x1}, {z2, x2}}),            // direct
+    };
+    std::swap(routes[0], routes[order == kZFirst ? 0 : order == kXFirst ? 1 : 2]);
+    // The route of the levels of its ends may run through what stands
+    // between them: a collar of the part higher than either, or stock that a
+    // later piece is still to cut. Its nose keeps off the part's section and
+    // the stock the operation leaves, and the point it drives off the
+    // regions not cut yet (each the area that point sweeps), so a route that
+    // meets them gives way to another order, and the orders to a route out
+    // over them at the clearance of an approach.
+    const ParamTool* tool = GetTool();
+    const double r = tool ? std::max(0.0, tool->r) : 0.0;
+    const double dz = tool ? tool->dNoseDx : 0.0, dx = tool ? -tool->dNoseDy : 0.0;
+    std::vector<const Contour*> material;
+    for (const Contour* c : {GetSPID()->GetDetailContour(), finalContour.get()})
+        if (c && !c->Empty()) material.push_back(c);
+    std::vector<std::unique_ptr<Contour>> uncut;
+    const std::size_t regions = std::min(calc.regionList.size(), calc.pairedList.size());
+    for (std::size_t i = static_cast<std::size_t>(std::max(calc.pieceIndex, 0)); i < regions; ++i) {
+        auto area = calc.regionList[i]->Clone();
+        auto stockSide = calc.pairedList[i]->Clone();
+        stockSide->Reverse();
+        area->AppendCopy(*stockSide);
+        uncut.push_back(std::move(area));
+    }
+    const auto keepsOff = [&](const Contour& route) {
+        for (const Contour* m : material)
+            if (NearestApproach(route, dz, dx, *m, r) < r - kRapidTolerance) return false;
+        for (const auto& area : uncut)
+            if (!KeepsOff(route, area.get())) return false;
+        return true;
+    };
+    for (const auto& route : routes)
+        if (keepsOff(*route)) return AddRoute(*route);
+    // The level out over everything between the two ends.
+    const double zlo = std::min(z1, z2), zhi = std::max(z1, z2);
+    double level = internalMachining ? std::max(x1, x2) : std::min(x1, x2);
+    const auto rise = [&](const Contour& c, double by) {
+        for (int i = 0; i < c.Count(); ++i) {
+            BoundBox b;
+            c.GetUnit(i)->GetBoundBox(b);
+            if (b.zmax < zlo + dz - by || b.zmin > zhi + dz + by) continue;
+            level = internalMachining ? std::max(level, b.xmax - dx + by) : std::min(level, b.xmin - dx - by);
         }
+    };
+    for (const Contour* m : material) rise(*m, r + kApproachClearance);
+    for (const auto& area : uncut) rise(*area, kApproachClearance);
+    const auto over = Route({{z1, x1}, {z1, level}, {z2, level}, {z2, x2}});
+    AddRoute(keepsOff(*over) ? *over : *routes[0]);
+}
+
+void CTurn::AddRoute(const Contour& route) {
+    for (int i = 0; i < route.Count(); ++i) {
+        const CUnit& leg = *route.GetUnit(i);
+        AddLineFrame(leg.StartPoint.x, leg.StartPoint.z, leg.EndPoint.x, leg.EndPoint.z, -1.0, true);
+    }
+}
+
+void CTurn::MoveToStart(double x, double z) {
+    calc.approachX = x;
+    calc.approachZ = z;
+    if (calc.pieceIndex != 0) {
+        LinkPieces(x, z);
         return;
     }
 
@@ -295,7 +382,7 @@ void CTurn::MoveToStart(double x, double z) {
 
     auto* previous = dynamic_cast<CTurn*>(GetPLAN()->GetPrevActiveTurn(index - 1));
     if (!previous) return;
-    const double ex = previous->retractX, ez = previous->retractZ;
+    const double ex = previous->calc.retractX, ez = previous->calc.retractZ;
     if (indPerehod == 0) {
         AddLineFrame(ex, ez, x, z, -1.0, true, true, hidden);
         return;

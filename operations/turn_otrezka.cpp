@@ -92,7 +92,7 @@ void CTurnOTREZKA::TakeToolValues() {
 
 bool CTurnOTREZKA::CreateContourPath() {
     if (!CTurn::CreateContourPath()) return false;
-    if (!CutOff(*regionList.front())) return FailPath();
+    if (!CutOff(*calc.regionList.front())) return FailPath();
     FinishContourPath();
     return true;
 }
@@ -181,7 +181,7 @@ bool CTurnOTREZKA::CutOff(Contour& H) {
 
     const bool keepsZ = Width > 0.1 && (!isM04 || indPrivaz == 1);
     ReturnToHome(x0 - chamfer, keepsZ ? zc : u.EndPoint.z);
-    depthOfCut = Width;
+    calc.depthOfCut = Width;
     return true;
 }
 

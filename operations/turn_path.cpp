@@ -124,10 +124,10 @@ bool CTurn::CreateContourPath() {
         if (postProcessor.GetName() == kHeidenhain) isHeidenhain = true;
     }
 
-    regionContour.reset();
-    pairedContour.reset();
+    calc.regionContour.reset();
+    calc.pairedContour.reset();
     if (!CreateRegionAndFinalContour()) return FailPath();
-    if (regionList.empty() || pairedList.empty()) return fail("Невозможно рассчитать траекторию");
+    if (calc.regionList.empty() || calc.pairedList.empty()) return fail("Невозможно рассчитать траекторию");
 
     if (NamesOperations()) {
         AddFrame(std::make_unique<CCadre_NameOper>());

@@ -45,9 +45,9 @@ CTurnPLASHKA& CTurnPLASHKA::operator=(const CTurnPLASHKA& other) {
 }
 
 void CTurnPLASHKA::SetupTool() {
-    if (regionList.empty() || pairedList.empty()) return;
+    if (calc.regionList.empty() || calc.pairedList.empty()) return;
     nToolPosition = -1;
-    const Contour* H = regionList.front().get();
+    const Contour* H = calc.regionList.front().get();
     if (!H || H->Empty()) return;
     const double zFirst = H->GetFirstUnit()->StartPoint.z;
     const double zLast = H->GetLastUnit()->EndPoint.z;
@@ -99,7 +99,7 @@ bool CTurnPLASHKA::PreviousRunsReversed(bool reversed) const {
 
 bool CTurnPLASHKA::CreateContourPath() {
     if (!CTurn::CreateContourPath()) return false;
-    const Contour& H = *regionList.front();
+    const Contour& H = *calc.regionList.front();
     if (H.Empty()) return ReportError("Невозможно рассчитать траекторию"), FailPath();
 
     const double zFirst = H.GetFirstUnit()->StartPoint.z;

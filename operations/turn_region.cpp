@@ -107,14 +107,14 @@ void ReplaceWorkingContour(CTurn& op, const Contour& w) { op.workContour = w.Clo
 }  // namespace
 
 void CTurn::ClearRegions() {
-    regionContour.reset();
-    pairedContour.reset();
-    regionList.clear();
-    regionList.shrink_to_fit();
-    pairedList.clear();
-    pairedList.shrink_to_fit();
-    finishList.clear();
-    finishList.shrink_to_fit();
+    calc.regionContour.reset();
+    calc.pairedContour.reset();
+    calc.regionList.clear();
+    calc.regionList.shrink_to_fit();
+    calc.pairedList.clear();
+    calc.pairedList.shrink_to_fit();
+    calc.finishList.clear();
+    calc.finishList.shrink_to_fit();
 }
 
 bool CTurn::CheckWorkContour(const Contour& contour) {
@@ -148,8 +148,8 @@ bool CTurn::CreateRegionAndFinalContour() {
         } else if (isAutoTool) {
             SetupTool();
         }
-        regionList.push_back(std::move(w));
-        pairedList.push_back(std::move(s));
+        calc.regionList.push_back(std::move(w));
+        calc.pairedList.push_back(std::move(s));
         if (threading && isAutoTool) SetupTool();
         CreateFinalContour();
         return true;
@@ -185,17 +185,18 @@ bool CTurn::CreateAreaRegions() {
 
     w->MergeOverlappingUnits();
     if (!s->DetermineDirection()) s->Reverse();
-    undercutsIgnored = false;
+    calc.undercutsIgnored = false;
     if (elementaryTurning) {
-        undercutsIgnored = SetPlanAnglesFromTool(nullptr, w.get());
+        calc.undercutsIgnored = SetPlanAnglesFromTool(nullptr, w.get());
         // Angles no tool has (none given, say) would bridge the whole
         // contour: the undercuts are left out as when the angles are not
         // heeded.
-        if (!undercutsIgnored && !(fi > 0.0 && fi1 >= 0.0 && fi + fi1 < 180.0)) undercutsIgnored = true;
+        if (!calc.undercutsIgnored && !(calc.fi > 0.0 && calc.fi1 >= 0.0 && calc.fi + calc.fi1 < 180.0))
+            calc.undercutsIgnored = true;
         std::unique_ptr<Contour> trimmed;
-        if (!undercutsIgnored) {
-            if (tool && tool->isLeft && tool->M34 == 4) std::swap(fi, fi1);
-            trimmed = TrimContourByPlanAngles(*w, fi, fi1, *s, internalMachining, false);
+        if (!calc.undercutsIgnored) {
+            if (tool && tool->isLeft && tool->M34 == 4) std::swap(calc.fi, calc.fi1);
+            trimmed = TrimContourByPlanAngles(*w, calc.fi, calc.fi1, *s, internalMachining, false);
             if (trimmed) ReplaceWorkingContour(*this, *trimmed);
         } else {
             trimmed = TrimContourByPlanAngles(*w, 90.0, 0.0, *s, internalMachining, indNapr);
@@ -212,7 +213,7 @@ bool CTurn::CreateAreaRegions() {
         w = workContour->GetSimpleContour();
         if (!w || !CheckWorkContour(*w)) return false;
     }
-    if (undercutsIgnored) ReplaceWorkingContour(*this, *w);
+    if (calc.undercutsIgnored) ReplaceWorkingContour(*this, *w);
 
     w->MergeOverlappingUnits();
     s->MergeOverlappingUnits();
@@ -266,7 +267,7 @@ bool CTurn::CreateAreaRegions() {
         return area.IsPointInside(m.z, m.x);
     };
 
-    if (finishAllowance > EPS && indShema != 1) {
+    if (calc.finishAllowance > EPS && indShema != 1) {
         const int n = static_cast<int>(crossings.Count());
         for (int i = 0; i + 1 < n; ++i) {
             PiecePair pair = CutPair(*c, *s1, crossings[i], crossings[i + 1]);
@@ -287,8 +288,8 @@ bool CTurn::CreateAreaRegions() {
         if (!pair.working || !insideAfterShift(*pair.working, *sc)) continue;
         ApplyToolOffsets(*pair.working);
         ApplyToolOffsets(*pair.source);
-        regionList.push_back(std::move(pair.working));
-        pairedList.push_back(std::move(pair.source));
+        calc.regionList.push_back(std::move(pair.working));
+        calc.pairedList.push_back(std::move(pair.source));
         noneFound = false;
     }
     if (noneFound) ReportError(std::string(kNoRegionText) + (elementaryTurning ? kNoRegionHint : ""));
@@ -300,7 +301,7 @@ void CTurn::JoinFinishingPiece(std::unique_ptr<Contour> piece) {
     double sx = 0, sz = 0, ex = 0, ez = 0;
     piece->GetStartPoint(sx, sz);
     piece->GetEndPoint(ex, ez);
-    for (auto& held : finishList) {
+    for (auto& held : calc.finishList) {
         double hsx = 0, hsz = 0, hex = 0, hez = 0;
         held->GetStartPoint(hsx, hsz);
         held->GetEndPoint(hex, hez);
@@ -314,7 +315,7 @@ void CTurn::JoinFinishingPiece(std::unique_ptr<Contour> piece) {
             return;
         }
     }
-    finishList.push_back(std::move(piece));
+    calc.finishList.push_back(std::move(piece));
 }
 
 bool CTurn::CreateFinalContour() {

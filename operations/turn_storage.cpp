@@ -8,6 +8,7 @@
 
 #include "catalogs/param_tool.h"
 #include "operations/turn.h"
+#include "operations/turn_settings.h"
 #include "plan/spid.h"
 #include "plan/stored_value.h"
 #include "platform/host_application.h"
@@ -22,77 +23,7 @@ namespace zarvento {
 
 namespace {
 
-// One named value of the main record and the member it comes from.
-struct BaseValue {
-    using Member = std::variant<std::int32_t CTurn::*, bool CTurn::*, double CTurn::*, std::string CTurn::*>;
-    const char* name;
-    Member member;
-    bool storedAsInt = false;  // VT_INT in place of VT_I4
-};
-
-// Values 5 to 62 of the main record, in the order they are written.
-const BaseValue kBaseValues[] = {
-    {"isAutoName", &CTurn::isAutoName},
-    {"sNameTurn", &CTurn::sNameTurn},
-    {"isExist", &CTurn::isExist},
-    {"isExclude", &CTurn::isExclude},
-    {"isUsePrevContour", &CTurn::isUsePrevContour},
-    {"isPripuskW", &CTurn::isPripuskW},
-    {"isPripuskS", &CTurn::isPripuskS},
-    {"PripuskW", &CTurn::PripuskW},
-    {"PripuskS", &CTurn::PripuskS},
-    {"ClosedSposob1", &CTurn::ClosedSposob1, true},
-    {"ClosedSposob2", &CTurn::ClosedSposob2, true},
-    {"ClosedAngle1", &CTurn::ClosedAngle1},
-    {"ClosedAngle2", &CTurn::ClosedAngle2},
-    {"StepBezieW", &CTurn::StepBezieW},
-    {"StepBezieS", &CTurn::StepBezieS},
-    {"naprSketchW", &CTurn::naprSketchW},
-    {"naprSketchS", &CTurn::naprSketchS},
-    {"indShema", &CTurn::indShema},
-    {"indCycle", &CTurn::indCycle},
-    {"indCycleElementar", &CTurn::indCycleElementar},
-    {"indNapr", &CTurn::indNapr},
-    {"isShowPath", &CTurn::isShowPath},
-    {"indPerehod", &CTurn::indPerehod},
-    {"naprVihod", &CTurn::naprVihod},
-    {"naprVozvrat", &CTurn::naprVozvrat},
-    {"Vrezanie", &CTurn::Vrezanie},
-    {"VrezanieSposob", &CTurn::VrezanieSposob},
-    {"VrezanieAngle", &CTurn::VrezanieAngle},
-    {"Perebeg", &CTurn::Perebeg},
-    {"PerebegSposob", &CTurn::PerebegSposob},
-    {"PerebegAngle", &CTurn::PerebegAngle},
-    {"isAutoTool", &CTurn::isAutoTool},
-    {"nToolPosition", &CTurn::nToolPosition},
-    {"isCheckTool", &CTurn::isCheckTool},
-    {"isM01", &CTurn::isM01},
-    {"isM04", &CTurn::isM04},
-    {"isAutoM34", &CTurn::isAutoM34},
-    {"Spod", &CTurn::Spod},
-    {"indSpod", &CTurn::indSpod},
-    {"sSpod", &CTurn::sSpod},
-    {"isVconst", &CTurn::isVconst},
-    {"Nshp", &CTurn::Nshp},
-    {"indNshp", &CTurn::indNshp},
-    {"sNshp", &CTurn::sNshp},
-    {"Vconst", &CTurn::Vconst},
-    {"Nmin", &CTurn::Nmin},
-    {"Nmax", &CTurn::Nmax},
-    {"sVcut", &CTurn::sVcut},
-    {"isCheckCooler", &CTurn::isCheckCooler},
-    {"isM01end", &CTurn::isM01end},
-    {"TT", &CTurn::TT},
-    {"isCorrectRadius", &CTurn::isCorrectRadius},
-    {"DirRcorrect", &CTurn::DirRcorrect},
-    {"TypeObhod", &CTurn::TypeObhod},
-    {"isCorrectLz", &CTurn::isCorrectLz},
-    {"isCorrectLx", &CTurn::isCorrectLx},
-    {"CorrectLz", &CTurn::CorrectLz},
-    {"CorrectLx", &CTurn::CorrectLx},
-};
-
-Variant StoredForm(CTurn& op, const BaseValue& v) {
+Variant StoredForm(CTurn& op, const TurnSetting& v) {
     return std::visit(
         [&](auto member) {
             using T = std::remove_reference_t<decltype(op.*member)>;
@@ -108,7 +39,7 @@ Variant StoredForm(CTurn& op, const BaseValue& v) {
         v.member);
 }
 
-void ReadInto(CTurn& op, const BaseValue& v, StorageRecord& record) {
+void ReadInto(CTurn& op, const TurnSetting& v, StorageRecord& record) {
     std::visit(
         [&](auto member) {
             using T = std::remove_reference_t<decltype(op.*member)>;
@@ -203,7 +134,7 @@ bool CTurn::SaveTurn(int position) {
         record.AddNamedValue("SposobBuildSour", Variant::I4(SposobBuildSour));
         SaveSketch(record, "isWorkSketch", "pWorkSketch", pWorkSketch);
         SaveSketch(record, "isSourSketch", "pSourSketch", pSourSketch);
-        for (const BaseValue& v : kBaseValues) record.AddNamedValue(v.name, StoredForm(*this, v));
+        for (const TurnSetting& v : TurnSettings()) record.AddNamedValue(v.name, StoredForm(*this, v));
         SaveKindValues(record);
         record.Flush();
     } catch (...) {
@@ -226,7 +157,7 @@ bool CTurn::LoadTurn(int position) {
     if (sourceChoice) sourceChoice->Load(name + ".S");
     ReadStoredSketch(record, "isWorkSketch", "pWorkSketch", pWorkSketch);
     ReadStoredSketch(record, "isSourSketch", "pSourSketch", pSourSketch);
-    for (const BaseValue& v : kBaseValues) ReadInto(*this, v, record);
+    for (const TurnSetting& v : TurnSettings()) ReadInto(*this, v, record);
     Spod2 = Spod;
     if (sSpod.empty()) sSpod = "TOOL.FEED1";
     Nshp2 = Nshp;

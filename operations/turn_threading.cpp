@@ -149,8 +149,8 @@ bool CTurnTHREADING::LoadKindValues(StorageRecord& record) {
 bool CTurnTHREADING::CreateContourPath() {
     ApplyAutoDepth();
     if (!CTurn::CreateContourPath()) return false;
-    threadContour_ = regionList.front().get();
-    pairedThread_ = pairedList.front().get();
+    threadContour_ = calc.regionList.front().get();
+    pairedThread_ = calc.pairedList.front().get();
     if (indShema == 0) {
         CreateThreadPasses();
     } else if (indShema == 1) {

@@ -8,6 +8,7 @@
 
 #include "model/contour_builder_threading.h"
 #include "nc/cycle_g300el.h"
+#include "operations/kind_support.h"
 #include "operations/turn.h"
 #include "platform/host_object.h"
 
@@ -15,6 +16,8 @@ namespace zarvento {
 
 // The host object type of a thread designation on the part.
 inline constexpr int kThreadDesignationType = 58;
+
+struct ThreadRun;
 
 // The roughing depths of one thread start, each a signed step along the
 // depth direction, in cutting order.
@@ -53,7 +56,7 @@ bool ExtendThreadLine(const CUnit& unit, bool leftHand, double approach, double 
 
 // Passes per thread start beyond which a plan is refused: a first-pass depth
 // far below the thread depth would otherwise build passes without end.
-inline constexpr int kMaxThreadPasses = 10000;
+inline constexpr int kMaxThreadPasses = kMaxPasses;
 
 // The roughing passes for the depth D (signed, finishing depth taken off)
 // and the first-pass depth I (same sign): equal steps of D / ceil(D / I), or
@@ -134,6 +137,10 @@ public:
     double dZrep = 0.0;     // Z step between repetitions
 
 private:
+    // Evaluates the cycle and reads the values of a run of thread passes;
+    // false, with the operation's message, when they are refused.
+    bool PrepareThreadRun(ThreadRun& run);
+
     CCycle_G300EL cycle;
     // The current region and its paired contour while the path is built: the
     // thread line (moved along Z by the repetitions) and the stock.

@@ -14,6 +14,7 @@
 #include "nc/frame_templates.h"
 #include "operations/turn_threading.h"
 #include "plan/spid.h"
+#include "platform/check.h"
 #include "post/post_processor.h"
 #include "post/post_processor_settings.h"
 
@@ -84,8 +85,138 @@ bool ExtendThreadLine(const CUnit& unit, bool leftHand, double approach, double 
     return true;
 }
 
-void CTurnTHREADING::CreateThreadPasses() {
-    if (!threadContour_) return;
+// What one run of the thread passes needs, read from the cycle and checked
+// before any frame. Depths and retracts are signed by the line's direction
+// (sigma): the X offset that takes the tool deeper or out.
+struct ThreadRun {
+    ThreadPassPlan plan;       // the roughing depths of one start
+    double finishDepth = 0.0;  // above 0.01: a finishing pass at full depth
+    double fullDepth = 0.0;    // sigma · thread depth
+    double retract = 0.0;      // sigma · retract distance
+    int springs = 0;           // spring passes at full depth
+    bool flank = false;        // flank infeed between roughing passes
+    bool spindleStop = false;  // the helix kept by stopping and restarting the spindle
+    int starts = 1;
+    int repetitions = 1;
+};
+
+namespace {
+
+// Writes the passes as frames of the operation. Which way the spindle runs
+// carries over from one start and repetition to the next.
+class ThreadPassWriter {
+public:
+    ThreadPassWriter(CTurnTHREADING& op, const ThreadRun& run) : op_(op), run_(run) {}
+
+    // To the start of the line: the approach for the first repetition, a
+    // rapid from where the last one left the tool for the others.
+    void Approach(const ThreadLine& thread, bool first) {
+        if (first) return op_.MoveToStart(thread.start.x, thread.start.z);
+        ZARVENTO_CHECK(!op_.Frames().empty(), "a repetition follows the passes of the one before");
+        const FramePoint& last = op_.Frames().back()->end;
+        op_.AddLineFrame(last.x, last.z, thread.start.x, thread.start.z, -1.0, true);
+    }
+
+    // Every pass of thread start j: the roughing passes of the plan, then
+    // the finishing and spring passes at full depth.
+    void CutStart(const ThreadLine& thread, int j) {
+        const ThreadPoint startStep = thread.back * (op_.Spod / run_.starts);
+        const ThreadPoint shift = startStep * j;
+        const ThreadPoint sx = thread.start, ex = thread.end;
+        const double q = thread.q;
+        // a0 -> b0 along the line, r1 and r2 their retract points; flank
+        // infeed moves all four along the line.
+        Corners c{sx + shift, ex + shift, ThreadPoint{sx.z, sx.x - run_.retract * q} + shift,
+                  ThreadPoint{ex.z, ex.x - run_.retract * q} + shift};
+        const int n = static_cast<int>(run_.plan.depths.size());
+        double depth = 0.0;
+        for (int k = 0; k < n; ++k) {
+            const double t = run_.plan.depths[static_cast<std::size_t>(k)];
+            depth += t;
+            const ThreadPoint b = Cut(c, q, depth);
+            if (!run_.spindleStop) {
+                Move(b, c.b0, false);
+                Move(c.b0, c.r2, true);
+            } else {
+                Move(b, c.r2, true);
+            }
+            const ThreadPoint r2Before = c.r2;
+            if (run_.flank) {
+                const ThreadPoint sideways = thread.back * FlankInfeedShift(k, n, t);
+                c = Corners{c.a0 + sideways, c.b0 + sideways, c.r1 + sideways, c.r2 + sideways};
+            }
+            Move(r2Before, c.r1, true);
+            if (!run_.spindleStop) Move(c.r1, c.a0, true);
+        }
+        const auto fullPass = [&] {
+            Move(Cut(c, q, run_.fullDepth), c.r2, true);
+            Move(c.r2, c.r1, true);
+        };
+        if (run_.finishDepth > 0.01) fullPass();
+        for (int k = 0; k < run_.springs; ++k) fullPass();
+    }
+
+private:
+    struct Corners {
+        ThreadPoint a0, b0, r1, r2;
+    };
+
+    void Move(ThreadPoint a, ThreadPoint b, bool rapid) { op_.AddLineFrame(a.x, a.z, b.x, b.z, -1.0, rapid); }
+    // A move along the helix: the feed is the lead, itself the simulation step.
+    void ThreadMove(ThreadPoint a, ThreadPoint b) {
+        const std::size_t before = op_.Frames().size();
+        op_.AddLineFrame(a.x, a.z, b.x, b.z, -1.0, false);
+        if (op_.Frames().size() > before) op_.Frames().back()->feedIsStep = 1;
+    }
+    // Every restart turns the spindle the way it ran for the first pass:
+    // another direction would cut another helix.
+    void Restart() {
+        if (spindleRuns_) return;
+        if (op_.isM04) {
+            op_.AddFrame(std::make_unique<CCadre_M4>());
+        } else {
+            op_.AddFrame(std::make_unique<CCadre_M3>());
+        }
+        spindleRuns_ = true;
+    }
+    void Stop() {
+        op_.AddFrame(std::make_unique<CCadre_M5>());
+        spindleRuns_ = false;
+    }
+    // One cut at the depth (an X offset from the line): down to it,
+    // synchronised, along the thread. Returns the end of the cut.
+    ThreadPoint Cut(const Corners& c, double q, double depth) {
+        const ThreadPoint a = c.a0 + ThreadPoint{0.0, depth * q};
+        const ThreadPoint b = c.b0 + ThreadPoint{0.0, depth * q};
+        if (!run_.spindleStop) {
+            // A full-depth pass after another starts from its retract point.
+            ZARVENTO_CHECK(!op_.Frames().empty(), "a cut follows the approach");
+            const FramePoint& at = op_.Frames().back()->end;
+            Move({at.z, at.x}, c.a0, true);
+            Move(c.a0, a, false);
+            op_.AddFrame(std::make_unique<CCadre_G66>());
+            ThreadMove(a, b);
+        } else {
+            Move(c.r1, a, true);
+            Restart();
+            ThreadMove(a, b);
+            Stop();
+        }
+        return b;
+    }
+
+    CTurnTHREADING& op_;
+    const ThreadRun& run_;
+    bool spindleRuns_ = true;  // from the common start of the path
+};
+
+}  // namespace
+
+bool CTurnTHREADING::PrepareThreadRun(ThreadRun& run) {
+    const auto refuse = [this](const char* text) {
+        ReportError(text);
+        return false;
+    };
     currentCycle = &cycle;
     cycle.SetParentParameters(&Parameters());
     cycle.CalcParameters(false);
@@ -99,148 +230,66 @@ void CTurnTHREADING::CreateThreadPasses() {
         return p ? p->ListIndex() : 0;
     };
     const double firstDepth = number("I");
-    if (firstDepth < 0.005) return ReportError(kNoDepth);
+    if (firstDepth < 0.005) return refuse(kNoDepth);
 
     const CPostProcessor* post = GetSPID()->GetPostProcessor();
     const std::string code = post ? post->GetSpindleSynchronCode() : std::string();
     PostProcessorSettings::Current().CodeSynchronNullSpindel = code;
     if (!code.empty()) BuiltInFrameTexts::Global().syncCode = code;
-    const double finishDepth = number("P4");
+    run.finishDepth = number("P4");
     // Either would take the tool into the part: roughing below the thread's
     // depth, or retracts inside the material.
-    if (finishDepth < 0.0) return ReportError(kNegativeFinish);
-    if (number("P3") < 0.0) return ReportError(kNegativeRetract);
+    if (run.finishDepth < 0.0) return refuse(kNegativeFinish);
+    if (number("P3") < 0.0) return refuse(kNegativeRetract);
     const CycleParameter* springParam = cycle.FindParam("P5");
-    const int springs = springParam ? springParam->intValue : 0;
-    depthOfCut = firstDepth;
+    run.springs = springParam ? springParam->intValue : 0;
+    calc.depthOfCut = firstDepth;
 
     Contour& line = *threadContour_;
     line.MergeOverlappingUnits();
-    if (line.Count() == 0) return ReportError(kZeroLine);
-    const double roughDepth = Depth - finishDepth;
+    if (line.Count() == 0) return refuse(kZeroLine);
+    const double roughDepth = Depth - run.finishDepth;
     line.Move(dZ0rep, 0.0);
 
     // The line's direction does not change with the repetitions' shifts
     // along Z, so the plan is made (and refused) before any frame.
     ThreadLine probe;
-    if (!ExtendThreadLine(*line.GetUnit(0), indNapr, Vrezanie, Perebeg, probe)) return ReportError(kZeroLine);
+    if (!ExtendThreadLine(*line.GetUnit(0), indNapr, Vrezanie, Perebeg, probe)) return refuse(kZeroLine);
     const double sigma = probe.sigma;
-    const ThreadPassPlan plan = PlanThreadPasses(sigma * roughDepth, sigma * firstDepth, choice("P1") != 0);
-    if (plan.tooMany || springs > kMaxThreadPasses) return ReportError(kTooManyPasses);
-    const int n = static_cast<int>(plan.depths.size());
+    run.plan = PlanThreadPasses(sigma * roughDepth, sigma * firstDepth, choice("P1") != 0);
+    if (run.plan.tooMany || run.springs > kMaxThreadPasses) return refuse(kTooManyPasses);
 
     // A synchronisation code the description does not give cannot be
     // written: passes that need it are refused rather than cut on as many
     // helices as there are passes. A thread of one cut needs none, and the
     // chosen method stays as the user left it.
-    bool spindleStop = choice("P6") != 0;
-    if (code.empty() && !spindleStop) {
-        const int cuts = n + (finishDepth > 0.01 ? 1 : 0) + springs;
-        if (cuts > 1 || Nzahod > 1) return ReportError(kNoSyncCode);
-        spindleStop = true;
+    run.spindleStop = choice("P6") != 0;
+    if (code.empty() && !run.spindleStop) {
+        const int cuts = static_cast<int>(run.plan.depths.size()) + (run.finishDepth > 0.01 ? 1 : 0) + run.springs;
+        if (cuts > 1 || Nzahod > 1) return refuse(kNoSyncCode);
+        run.spindleStop = true;
     }
-    const double retract = sigma * number("P3");
-    const double fullDepth = sigma * Depth;
-    const bool flank = choice("P2") != 0;
-
+    run.retract = sigma * number("P3");
+    run.fullDepth = sigma * Depth;
+    run.flank = choice("P2") != 0;
     // A thread has one start and is cut once at least.
-    const int starts = std::max(1, Nzahod);
-    const int repetitions = std::max(1, Nrep);
-    bool spindleRuns = true;  // from the common start of the path
-    for (int r = 0; r < repetitions; ++r) {
+    run.starts = std::max(1, Nzahod);
+    run.repetitions = std::max(1, Nrep);
+    return true;
+}
+
+void CTurnTHREADING::CreateThreadPasses() {
+    if (!threadContour_) return;
+    ThreadRun run;
+    if (!PrepareThreadRun(run)) return;
+    Contour& line = *threadContour_;
+    ThreadPassWriter writer(*this, run);
+    for (int r = 0; r < run.repetitions; ++r) {
         if (r > 0) line.Move(dZrep, 0.0);
         ThreadLine thread;
         if (!ExtendThreadLine(*line.GetUnit(0), indNapr, Vrezanie, Perebeg, thread)) return ReportError(kZeroLine);
-        const ThreadPoint sx = thread.start;
-        const ThreadPoint ex = thread.end;
-        const double q = thread.q;
-        const ThreadPoint back = thread.back;
-        const ThreadPoint startStep = back * (Spod / starts);
-
-        if (r == 0) {
-            MoveToStart(sx.x, sx.z);
-        } else {
-            const FramePoint& last = frames.back()->end;
-            AddLineFrame(last.x, last.z, sx.x, sx.z, -1.0, true);
-        }
-
-        auto move = [this](ThreadPoint a, ThreadPoint b, bool rapid) { AddLineFrame(a.x, a.z, b.x, b.z, -1.0, rapid); };
-        auto threadMove = [this](ThreadPoint a, ThreadPoint b) {
-            const std::size_t before = frames.size();
-            AddLineFrame(a.x, a.z, b.x, b.z, -1.0, false);
-            if (frames.size() > before) frames.back()->feedIsStep = 1;
-        };
-        // Every restart turns the spindle the way it ran for the first pass:
-        // another direction would cut another helix.
-        auto restart = [&] {
-            if (spindleRuns) return;
-            if (isM04) {
-                AddFrame(std::make_unique<CCadre_M4>());
-            } else {
-                AddFrame(std::make_unique<CCadre_M3>());
-            }
-            spindleRuns = true;
-        };
-        auto stop = [&] {
-            AddFrame(std::make_unique<CCadre_M5>());
-            spindleRuns = false;
-        };
-
-        for (int j = 0; j < starts; ++j) {
-            const ThreadPoint shift = startStep * j;
-            ThreadPoint a0 = sx + shift;
-            ThreadPoint b0 = ex + shift;
-            ThreadPoint r1 = ThreadPoint{sx.z, sx.x - retract * q} + shift;
-            ThreadPoint r2 = ThreadPoint{ex.z, ex.x - retract * q} + shift;
-            // One cut at the depth (an X offset from the line): down to it,
-            // synchronised, along the thread; the end of the cut comes back.
-            auto cut = [&](double depth) {
-                const ThreadPoint a = a0 + ThreadPoint{0.0, depth * q};
-                const ThreadPoint b = b0 + ThreadPoint{0.0, depth * q};
-                if (!spindleStop) {
-                    // A full-depth pass after another starts from its retract point.
-                    const FramePoint& at = frames.back()->end;
-                    move({at.z, at.x}, a0, true);
-                    move(a0, a, false);
-                    AddFrame(std::make_unique<CCadre_G66>());
-                    threadMove(a, b);
-                } else {
-                    move(r1, a, true);
-                    restart();
-                    threadMove(a, b);
-                    stop();
-                }
-                return b;
-            };
-            double depth = 0.0;
-            for (int k = 0; k < n; ++k) {
-                const double t = plan.depths[static_cast<std::size_t>(k)];
-                depth += t;
-                const ThreadPoint b = cut(depth);
-                if (!spindleStop) {
-                    move(b, b0, false);
-                    move(b0, r2, true);
-                } else {
-                    move(b, r2, true);
-                }
-                const ThreadPoint r2Before = r2;
-                if (flank) {
-                    const ThreadPoint sideways = back * FlankInfeedShift(k, n, t);
-                    a0 = a0 + sideways;
-                    b0 = b0 + sideways;
-                    r1 = r1 + sideways;
-                    r2 = r2 + sideways;
-                }
-                move(r2Before, r1, true);
-                if (!spindleStop) move(r1, a0, true);
-            }
-            auto fullPass = [&] {
-                move(cut(fullDepth), r2, true);
-                move(r2, r1, true);
-            };
-            if (finishDepth > 0.01) fullPass();
-            for (int k = 0; k < springs; ++k) fullPass();
-        }
+        writer.Approach(thread, r == 0);
+        for (int j = 0; j < run.starts; ++j) writer.CutStart(thread, j);
     }
     const FramePoint& last = frames.back()->end;
     ReturnToHome(last.x, last.z);

@@ -53,7 +53,7 @@ double* CTurn::GetNumericVariable(std::string_view name) {
     if (name == "_VCON") return Slot(vconSlot, isVconst ? 1.0 : 0.0);
     if (name == "_NMIN") return &Nmin;
     if (name == "_NMAX") return &Nmax;
-    if (name == "_DEPT") return &depthOfCut;
+    if (name == "_DEPT") return &calc.depthOfCut;
     if (name == "_DMID") return &meanDiameter;
     if (name == "_STOP") return &stopTime;
     if (name == "_TIME") return &TT;

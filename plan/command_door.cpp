@@ -11,6 +11,7 @@
 #include "platform/busy_flag.h"
 #include "platform/hidden_document.h"
 #include "platform/host_application.h"
+#include "platform/host_document_3d.h"
 #include "platform/host_error.h"
 #include "platform/host_faults.h"
 #include "platform/messages.h"
@@ -125,6 +126,9 @@ void InitGlobalVariables() {
     references.activeDocument = doc;
     references.view = doc;
     references.commandHeld = true;
+    // What selects and unselects host objects in the command is the active
+    // document's own selection manager.
+    if (HostDocument3D* document3D = doc->Document3D()) SetHostSelectionManager(document3D->Selection());
 }
 
 void ReleaseGlobalVariable() {

@@ -2,15 +2,18 @@
 #include "plan/command_script.h"
 
 #include <array>
+#include <optional>
 
 #include "geometry/contour.h"
 #include "geometry/contour_script.h"
 #include "model/revolution_part.h"
 #include "plan/command_door.h"
 #include "plan/plan.h"
+#include "plan/plan_panels.h"
 #include "plan/plan_turn.h"
 #include "plan/view_export.h"
 #include "platform/busy_flag.h"
+#include "platform/file_dialogs.h"
 #include "platform/host_application.h"
 #include "platform/host_error.h"
 #include "platform/host_variable.h"
@@ -124,6 +127,12 @@ void CommandScript::Run(std::string_view text) {
     std::string_view line;
     int number = 0;
     while (reader.Next(line)) RunLine(line, ++number);
+    if (block_) {
+        const int opened = block_->line;
+        const std::string name = block_->name;
+        block_.reset();
+        throw ScriptError(At(opened) + "the steps of " + name + " are not closed by end");
+    }
 }
 
 void CommandScript::Command(std::int32_t type, std::int32_t action, std::int32_t index) {
@@ -131,8 +140,12 @@ void CommandScript::Command(std::int32_t type, std::int32_t action, std::int32_t
     auto run = [this](std::int32_t t, std::int32_t a, std::int32_t i) {
         ++commandsRun_;
         const int refusals = PanelScript::Instance().Refusals();
+        ScriptedUser::Instance().TakeFailures();
         RunLibraryCommand(t, a, i);
-        if (LastCommandFailed() || PanelScript::Instance().Refusals() != refusals) CountFailure();
+        // A step of a panel on the host that named what is not there fails
+        // the command that showed the panel.
+        const bool stepsFailed = ScriptedUser::Instance().TakeFailures() > 0;
+        if (LastCommandFailed() || stepsFailed || PanelScript::Instance().Refusals() != refusals) CountFailure();
     };
     run(type, action, index);
     for (int round = 0; round < kMaxPostedRounds; ++round) {
@@ -183,6 +196,41 @@ void CommandScript::Refuse(const std::string& why, int lineNumber) {
     ShowHostMessage(At(lineNumber) + why);
 }
 
+void CommandScript::BeginBlock(const std::vector<std::string>& words, int lineNumber) {
+    const bool panel = words[0] == "panel";
+    if (words.size() != 2) throw ScriptError(At(lineNumber) + words[0] + " needs a name");
+    const std::string& name = words[1];
+    const PlanPanels::HostShown shown = GetPlanPanels().ShownOnHost(name);
+    if (shown == PlanPanels::HostShown::No)
+        throw ScriptError(At(lineNumber) + "no " + words[0] + " " + name +
+                          " runs on the host; answer it whole: answer " + name + " ok|cancel ...");
+    if (panel != (shown == PlanPanels::HostShown::Panel))
+        throw ScriptError(At(lineNumber) + name + " is a " + (panel ? "dialog" : "panel") + ": write " +
+                          (panel ? "dialog " : "panel ") + name);
+    block_ = std::make_unique<UserSession>();
+    block_->kind = panel ? UserSession::Kind::Panel : UserSession::Kind::Dialog;
+    block_->name = name;
+    block_->line = lineNumber;
+}
+
+void CommandScript::BlockLine(const std::vector<std::string>& words, int lineNumber) {
+    if (words[0] == "end") {
+        if (words.size() != 1) throw ScriptError(At(lineNumber) + "end takes nothing");
+        ScriptedUser::Instance().Queue(std::move(*block_));
+        block_.reset();
+        return;
+    }
+    // File dialogs and questions that a step opens are answered in order.
+    if (words[0] == "answer") return Answer(words, lineNumber);
+    UserStep step;
+    std::string error;
+    const bool read = block_->kind == UserSession::Kind::Panel ? ParsePanelStep(words, step, error)
+                                                               : ParseDialogStep(words, step, error);
+    if (!read) throw ScriptError(At(lineNumber) + error);
+    step.line = lineNumber;
+    block_->steps.push_back(std::move(step));
+}
+
 void CommandScript::Answer(const std::vector<std::string>& words, int lineNumber) {
     if (words.size() < 3) throw ScriptError(At(lineNumber) + "answer needs what to answer and the answer");
     const std::string& what = words[1];
@@ -195,6 +243,26 @@ void CommandScript::Answer(const std::vector<std::string>& words, int lineNumber
     }
     if (reply != "ok" && reply != "cancel")
         throw ScriptError(At(lineNumber) + "a panel is answered ok or cancel, not '" + reply + "'");
+    if (what == "save-file" || what == "open-file") {
+        std::optional<std::string> path;
+        if (reply == "ok") {
+            if (words.size() != 4 || words[3].rfind("file=", 0) != 0 || words[3].size() == 5)
+                throw ScriptError(At(lineNumber) + "a file dialog is answered ok file=<path>");
+            path = words[3].substr(5);
+        } else if (words.size() != 3) {
+            throw ScriptError(At(lineNumber) + "a cancelled file dialog takes no fields");
+        }
+        if (what == "save-file") {
+            FileDialogs::Instance().QueueSave(std::move(path));
+        } else {
+            FileDialogs::Instance().QueueOpen(std::move(path));
+        }
+        return;
+    }
+    if (GetPlanPanels().ShownOnHost(what) != PlanPanels::HostShown::No)
+        throw ScriptError(At(lineNumber) + what + " runs on the host and is driven step by step: " +
+                          (GetPlanPanels().ShownOnHost(what) == PlanPanels::HostShown::Panel ? "panel " : "dialog ") +
+                          what + " ... end");
     PanelAnswer answer;
     answer.result = reply == "ok" ? IDOK_ : IDCANCEL_;
     for (std::size_t k = 3; k < words.size(); ++k) {
@@ -276,8 +344,10 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
     line_ = lineNumber;
     const std::vector<std::string> words = Words(line, lineNumber);
     if (words.empty()) return;
+    if (block_) return BlockLine(words, lineNumber);
     const std::string& verb = words[0];
     if (verb == "answer") return Answer(words, lineNumber);
+    if (verb == "panel" || verb == "dialog") return BeginBlock(words, lineNumber);
     if (verb == "command") {
         if (words.size() != 4) throw ScriptError(At(lineNumber) + "command needs <type> <action> <index>");
         return Command(Number(words[1], lineNumber, "type"), Number(words[2], lineNumber, "action"),

@@ -16,8 +16,14 @@
 //                                a dimension on the model
 //   roughness <text>             a roughness sign on the model
 //   answer question yes|no       answers the next question
+//   answer save-file|open-file ok file=<path> | cancel
+//                                answers the next file dialog
 //   answer <panel> ok|cancel [field=value ...]
-//                                answers the next showing of a panel
+//                                answers the next showing of a panel that
+//                                is not yet on the host, whole
+//   panel <name> ... end         the steps of the user at the next showing
+//   dialog <name> ... end        of a panel or dialog on the host, one a line
+//                                (platform/scripted_user.h)
 //   view <file>                  saves the part's view (.glb, .png or .svg)
 //   command <type> <action> <index>
 //                                one action triple through the command door
@@ -28,10 +34,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/scripted_user.h"
 
 namespace zarvento {
 
@@ -59,7 +68,8 @@ public:
     explicit CommandScript(std::filesystem::path baseFolder = {}) : base_(std::move(baseFolder)) {}
 
     // Runs every line in order; stops with ScriptError at a line it cannot
-    // read. Commands that fail are reported by the door and the script goes on.
+    // read (a panel's block left open included). Commands that fail are
+    // reported by the door and the script goes on.
     void Run(std::string_view text);
     void RunLine(std::string_view line, int lineNumber);
 
@@ -84,10 +94,14 @@ private:
     void Create(std::int32_t type, std::int32_t index, std::int32_t action);
     static int OperationCount();
     void Answer(const std::vector<std::string>& words, int lineNumber);
+    void BeginBlock(const std::vector<std::string>& words, int lineNumber);
+    void BlockLine(const std::vector<std::string>& words, int lineNumber);
     void PartProperty(const std::vector<std::string>& words, int lineNumber);
     void Dimension(const std::vector<std::string>& words, int lineNumber);
 
     std::filesystem::path base_;
+    // The block of a panel or dialog being read, between its line and "end".
+    std::unique_ptr<UserSession> block_;
     int commandsRun_ = 0;
     int commandsFailed_ = 0;
     int line_ = 0;  // the line being run

@@ -2,8 +2,10 @@
 // operation list edits, the display toggles, the program, simulation and
 // statistics runs, the settings and the clearing of the plan.
 #include <algorithm>
+#include <optional>
 
 #include "geometry/exception.h"
+#include "geometry/simulation_hook.h"
 #include "nc/modal_state.h"
 #include "plan/plan.h"
 #include "plan/plan_panels.h"
@@ -50,15 +52,6 @@ public:
 private:
     double previous_;
 };
-
-// The frames of the program as the NC program, simulation and check runs
-// collect them, from a clean modal state, inside the bracket.
-std::vector<CCadreISO*> BuildProgram(CPLAN& plan, bool recalculate) {
-    ModalBracket bracket;
-    if (recalculate) plan.DiagnosticRaschetPath();
-    ResetModalState();
-    return plan.CollectProgramFrames();
-}
 
 }  // namespace
 
@@ -286,16 +279,16 @@ void CPLAN::ShowPostProcessorsList() {
 void CPLAN::RunProgramPanel() {
     if (GetTurnCount() == 0) throw Exception(kEmptyPlan);
     CPROGRAM program;
-    program.Load();
-    RadiusCorrectionOff machineCompensates(program);
+    // The panel puts the corrections back when it closes; this puts them back
+    // when anything fails before.
+    std::optional<RadiusCorrectionOff> machineCompensates;
     {
         ModalBracket bracket;
+        program.Load();
+        machineCompensates.emplace(program);
         program.CreateProgram();
     }
-    std::vector<CCadreISO*> frames;
-    frames.reserve(program.frames.Count());
-    for (std::uint32_t i = 0; i < program.frames.Count(); ++i) frames.push_back(program.frames[i]);
-    if (GetPlanPanels().ShowPanelPROGRAM(frames) == 1) {
+    if (GetPlanPanels().ShowPanelPROGRAM(program) == 1) {
         ModalBracket bracket;
         program.Save();
         GetPlanPanels().SaveProgramSettings();
@@ -320,9 +313,17 @@ void CPLAN::RunVisualization() {
     CheckToolContours();
     DeselectTurn();
     SimulationCheckMode = false;
-    const std::vector<CCadreISO*> program = BuildProgram(*this, false);
+    // The whole program runs, its head, safety, comment and end frames
+    // included, with the settings the simulation panel was last left with.
+    CPROGRAM program;
+    {
+        ModalBracket bracket;
+        program.Load();
+        program.CreateProgram();
+    }
     if (GetPlanPanels().ShowPanelVISUAL(program, false) == 1) {
         ModalBracket bracket;
+        program.Save();
         GetPlanPanels().SaveProgramSettings();
     }
 }
@@ -330,9 +331,15 @@ void CPLAN::RunVisualization() {
 void CPLAN::RunCheckSimulation() {
     if (GetTurnCount() == 0) throw Exception(kEmptyPlan);
     CheckToolContours();
-    DeselectTurn();
     SimulationCheckMode = true;
-    const std::vector<CCadreISO*> program = BuildProgram(*this, true);
+    // The check run keeps the program's own defaults: its settings record is
+    // neither read nor written.
+    CPROGRAM program;
+    {
+        ModalBracket bracket;
+        DiagnosticRaschetPath();
+        program.CreateProgram();
+    }
     GetPlanPanels().ShowPanelVISUAL(program, true);
 }
 

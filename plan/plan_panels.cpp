@@ -9,19 +9,17 @@
 
 #include "geometry/lsc_transform.h"
 #include "plan/plan.h"
+#include "plan/plan_simulation.h"
 #include "plan/spid.h"
+#include "platform/file_dialogs.h"
 #include "platform/host_application.h"
 #include "platform/local_coordinate_system.h"
 #include "platform/messages.h"
-#include "platform/process_state.h"
 #include "platform/settings_record.h"
 #include "platform/variant.h"
+#include "post/program.h"
 
 namespace zarvento {
-
-bool SimulationCheckMode = false;
-
-ZARVENTO_STATE_RESET { SimulationCheckMode = false; }
 
 namespace {
 
@@ -189,15 +187,19 @@ int PlanPanels::EditTurn(PlanTurn& op) {
 
 void PlanPanels::ApplyTurnFields(PlanTurn&, PanelAnswer&) {}
 
-int PlanPanels::ShowPanelPROGRAM(const std::vector<CCadreISO*>& program) {
-    PanelAnswer answer = Show(kProgram, FramesDetail(program));
+int PlanPanels::ShowPanelPROGRAM(CPROGRAM& program) {
+    PanelAnswer answer = Show(kProgram, std::to_string(program.frames.Count()) + " frames");
     RefuseUnknownFields(answer, {});
     return answer.result;
 }
 
-int PlanPanels::ShowPanelVISUAL(const std::vector<CCadreISO*>& program, bool checkMode) {
-    PanelAnswer answer = Show(kSimulation, FramesDetail(program) + (checkMode ? ", check" : ""));
-    RefuseUnknownFields(answer, {});
+int PlanPanels::ShowPanelVISUAL(CPROGRAM& program, bool checkMode) {
+    PanelAnswer answer =
+        Show(kSimulation, std::to_string(program.frames.Count()) + " frames" + (checkMode ? ", check" : ""));
+    if (PlanSimulation* simulation = GetPlanSimulation())
+        simulation->RunPanel(program, checkMode, answer);
+    else
+        RefuseUnknownFields(answer, {});
     return answer.result;
 }
 
@@ -224,11 +226,10 @@ int PlanPanels::EditSettings() {
     return answer.result;
 }
 
+PlanPanels::HostShown PlanPanels::ShownOnHost(std::string_view) const { return HostShown::No; }
+
 std::string PlanPanels::AskSaveFile(const std::string& filter, const std::string& defaultExtension) {
-    PanelAnswer answer = Show(kSaveFile, filter + " " + defaultExtension);
-    if (RefuseUnknownFields(answer, {"file"})) return {};
-    const std::string* file = answer.Field("file");
-    return answer.result == IDOK_ && file ? *file : std::string();
+    return ShowSaveFileDialog(defaultExtension, filter).value_or(std::string());
 }
 
 void PlanPanels::SaveTurnResultModel(PlanTurn& op, const std::string& path) {

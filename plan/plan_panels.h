@@ -1,7 +1,9 @@
 // PlanPanels: the panels and dialogs that the plan commands open, and the
 // documents of the reports that they ask for. Those subsystems sit above the
-// plan; until they register their own, the headless model here answers each
-// one from the panel script (platform/panel_script.h) under its panel name.
+// plan and register their own in an explicit start-up call. Until a panel is
+// real, the headless model here answers it whole from the panel script
+// (platform/panel_script.h) under its panel name; a real one runs on the
+// host and is driven control by control (platform/scripted_user.h).
 #pragma once
 
 #include <initializer_list>
@@ -14,6 +16,7 @@
 namespace zarvento {
 
 class CCadreISO;
+class CPROGRAM;
 class CSPID;
 class PlanTurn;
 
@@ -37,15 +40,21 @@ public:
     // positions, x0 z0 (start point), xplane zplane (safety zone),
     // tool1..tool30 (display names), allowance.
     virtual int ShowPanelSPID(CSPID& spid);
-    // The NC coordinate-system and post-processor panel, likewise. Fields:
-    // lsc (name of a coordinate system of the part), post (post-processor
-    // name; picking one reads its description, as the panel does).
+    // The NC coordinate-system and post-processor panel, likewise. Fields of
+    // the headless model: lsc (name of a coordinate system of the part), post
+    // (post-processor name; picking one reads its description, as the panel
+    // does).
     virtual int ShowPanel_LSC(CSPID& spid);
     // The operation's panel; 1 for OK. The field wait=1 leaves the panel for
     // a tool-table edit: the operation becomes the waiting one.
     virtual int EditTurn(PlanTurn& op);
-    virtual int ShowPanelPROGRAM(const std::vector<CCadreISO*>& program);
-    virtual int ShowPanelVISUAL(const std::vector<CCadreISO*>& program, bool checkMode);
+    // The NC program panel on the program the plan command made; 1 for OK,
+    // when the program has taken the panel's settings.
+    virtual int ShowPanelPROGRAM(CPROGRAM& program);
+    // The simulation panel on the program the plan command made (with the
+    // registered simulation run, see plan/plan_simulation.h); 1 for OK, when
+    // the program has taken the panel's settings.
+    virtual int ShowPanelVISUAL(CPROGRAM& program, bool checkMode);
     // The program's settings record, written after an accepted panel.
     virtual void SaveProgramSettings();
     virtual void ShowPostProcessorsList();
@@ -53,7 +62,12 @@ public:
     // The settings dialog; IDOK when the settings changed. Fields: rapid,
     // accuracy, xoutput.
     virtual int EditSettings();
-    // The save-file dialog; the chosen path (field file), empty when cancelled.
+    // Whether the panel or dialog of that script name runs on the host, driven
+    // control by control, rather than answered whole.
+    enum class HostShown { No, Panel, Dialog };
+    virtual HostShown ShownOnHost(std::string_view panel) const;
+
+    // The save-file dialog; the chosen path, empty when cancelled.
     virtual std::string AskSaveFile(const std::string& filter, const std::string& defaultExtension);
     virtual void SaveTurnResultModel(PlanTurn& op, const std::string& path);
     virtual void CreateTurnSketch(PlanTurn& op, const std::string& name);
@@ -77,10 +91,6 @@ protected:
     // Shows a panel of the script.
     static PanelAnswer Show(const std::string& panel, const std::string& detail = {});
 };
-
-// The simulation's check mode: set by the check run, cleared by the
-// visualisation; the simulation reads it.
-extern bool SimulationCheckMode;
 
 // The registered panels, or the headless model.
 PlanPanels& GetPlanPanels();

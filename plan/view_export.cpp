@@ -84,7 +84,7 @@ void CollectFramePaths(CCadreISO& frame, RunCollector& feed, RunCollector& rapid
         (unit.IsRapid || frame.rapid ? rapid : feed).Add(unit);
     }
     if (depth >= kUnitDepth) return;
-    for (CCadreISO* sub : frame.subFrames)
+    for (CCadreISO* sub : frame.SubFrames())
         if (sub && sub != &frame) CollectFramePaths(*sub, feed, rapid, depth + 1);
 }
 

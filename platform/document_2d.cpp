@@ -451,6 +451,12 @@ void Document2D::Clear() {
     iterators_.clear();
     nextIter_ = 1;
     nextRef_ = 1;
+    viewRefreshes_.clear();
+}
+
+void Document2D::RefreshView(int mode) {
+    HostFaults::Check("Document2D.RefreshView");
+    viewRefreshes_.push_back(mode);
 }
 
 Document2D& HiddenWorkDocument2D() {

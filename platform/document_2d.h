@@ -166,6 +166,11 @@ public:
     const Object2D* Find(Ref2D ref) const;
     void Clear();
 
+    // The host's call that brings the document's view up to date (the
+    // library passes mode 2); the headless host records the modes.
+    void RefreshView(int mode);
+    const std::vector<int>& ViewRefreshes() const { return viewRefreshes_; }
+
 private:
     // Objects made inside a host call: the call itself has checked HostFaults.
     Ref2D Add(Object2D obj);
@@ -186,6 +191,7 @@ private:
     std::map<Iter2D, Iteration> iterators_;
     Iter2D nextIter_ = 1;
     Ref2D nextRef_ = 1;
+    std::vector<int> viewRefreshes_;
 };
 
 // The document the system's 2D calls go to (the hidden work document unless a

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "platform/check.h"
 #include "platform/document_2d.h"
 
 namespace zarvento {
@@ -252,250 +253,295 @@ void Equidistant::Check(double scale) {
     if (closed_) chain_.back().b = chain_.front().a;
 }
 
-EquidistantResult Equidistant::Execute(double distance) const {
-    EquidistantResult result;
-    if (error_ != EquidistantError::None) {
-        result.error = error_;
-        result.message = message_;
-        return result;
-    }
-    if (!std::isfinite(distance)) {
-        result.error = EquidistantError::NonFiniteValue;
-        result.message = std::string(EquidistantErrorText(result.error)) + ": the distance";
-        return result;
-    }
-    if (distance == 0.0) {
-        result.chains.push_back({chain_, closed_});
-        return result;
-    }
-    const double dd = distance;
-    const double d = std::abs(dd);
-    const double tol = geomTol_ + 1e-12 * d;
-    const std::size_t n = chain_.size();
+namespace {
 
-    // Raw offset: each unit's offset, joined about the shared corner by an arc
-    // of radius d turning the way the chain turns. At a concave corner that arc
-    // runs backwards into a loop, which the trimming below removes (between
-    // two segments the offsets are cut at their crossing instead).
-    std::vector<Curve2D> raw;
-    raw.reserve(2 * n + 1);
-    std::vector<Point2D> offStart(n), offEnd(n);
-    std::vector<Curve2D> pieces(n);
-    std::vector<bool> hasPiece(n, false);
-    for (std::size_t i = 0; i < n; ++i) {
-        const Curve2D& c = chain_[i];
-        if (!c.arc) {
-            const Point2D nl = LeftNormal(c.Tangent(0));
-            offStart[i] = Along(c.a, nl, dd);
-            offEnd[i] = Along(c.b, nl, dd);
-            pieces[i] = Curve2D::Line(offStart[i], offEnd[i]);
-            hasPiece[i] = true;
-            continue;
-        }
-        // Left of a counter-clockwise arc lies towards its centre.
-        const double rr = c.r - c.Direction() * dd;
-        offStart[i] = Along(c.c, {std::cos(c.a0), std::sin(c.a0)}, rr);
-        offEnd[i] = Along(c.c, {std::cos(c.a0 + c.sweep), std::sin(c.a0 + c.sweep)}, rr);
-        if (std::abs(rr) <= tol) {
-            offStart[i] = offEnd[i] = c.c;  // the arc shrinks to its centre: no piece
-            continue;
-        }
-        // A negative radius runs through the centre onto the far side; the
-        // trimming takes it away again.
-        pieces[i] = rr > 0 ? Curve2D::Arc(c.c, rr, c.a0, c.sweep) : Curve2D::Arc(c.c, -rr, c.a0 + kPi, c.sweep);
-        pieces[i].a = offStart[i];
-        pieces[i].b = offEnd[i];
-        hasPiece[i] = true;
-    }
-    // Two segments that meet at a concave corner: their offsets cross just
-    // short of it and are cut there at once. The loop a join would make is
-    // of the size of the turn; between neighbours of a dense polyline that
-    // barely turn it lies within rounding of the distance the test below
-    // tells it by, and a piece of it could stay in the offset. A corner that
-    // swallows a whole offset is left to the loop and the test.
-    const auto cutConcave = [&](std::size_t i, std::size_t j) {
-        if (!hasPiece[i] || !hasPiece[j] || chain_[i].arc || chain_[j].arc) return;
-        const Point2D t1 = chain_[i].Tangent(1), t2 = chain_[j].Tangent(0);
-        if ((t1.x * t2.y - t1.y * t2.x) * dd <= 0.0) return;
-        const Point2D p = pieces[i].a, q = pieces[j].a;
-        const Point2D r1{pieces[i].b.x - p.x, pieces[i].b.y - p.y}, r2{pieces[j].b.x - q.x, pieces[j].b.y - q.y};
-        const double denom = r1.x * r2.y - r1.y * r2.x;
-        if (denom == 0.0) return;
-        const Point2D w{q.x - p.x, q.y - p.y};
-        const double t = (w.x * r2.y - w.y * r2.x) / denom, u = (w.x * r1.y - w.y * r1.x) / denom;
-        if (!(t > 0.0 && t < 1.0 && u > 0.0 && u < 1.0)) return;
-        const Point2D x = Along(p, r1, t);
-        pieces[i].b = offEnd[i] = x;
-        pieces[j].a = offStart[j] = x;
-    };
-    for (std::size_t i = 0; i + 1 < n; ++i) cutConcave(i, i + 1);
-    if (closed_ && n > 1) cutConcave(n - 1, 0);
+// The offset of one chain at one distance, phase by phase. `dd` is the signed
+// distance (left of travel when positive), `d` its size and `tol` the
+// crossing tolerance at that distance.
+class OffsetRun {
+public:
+    OffsetRun(const std::vector<Curve2D>& chain, bool closed, double distance, double geomTol)
+        : chain_(chain), closed_(closed), dd_(distance), d_(std::abs(distance)), tol_(geomTol + 1e-12 * d_) {}
 
-    const auto addJoin = [&](std::size_t i, std::size_t j) {
-        const Point2D e = offEnd[i], s = offStart[j];
-        if (Dist(e, s) <= tol) return false;
-        const Point2D t1 = chain_[i].Tangent(1), t2 = chain_[j].Tangent(0);
-        double turn = std::atan2(t1.x * t2.y - t1.y * t2.x, t1.x * t2.x + t1.y * t2.y);
-        // Turning straight back: the join goes round the tip, away from the offset side.
-        if (std::abs(turn) > kPi - 1e-12) turn = dd > 0 ? -kPi : kPi;
-        const Point2D v = chain_[i].b;
-        Curve2D join = Curve2D::Arc(v, d, Angle(v, e), turn);
-        join.a = raw.empty() ? e : raw.back().b;
-        join.b = s;
-        raw.push_back(join);
+    // Phase 1, the raw offset: each unit's offset, joined about the shared
+    // corner by an arc of radius d turning the way the chain turns. At a
+    // concave corner that arc runs backwards into a loop, which the trimming
+    // removes (between two segments the offsets are cut at their crossing
+    // instead). False when nothing is left (every arc shrank to its centre).
+    bool BuildRawOffset() {
+        UnitOffsets units = OffsetUnits();
+        CutConcaveCorners(units);
+        JoinUnitOffsets(units);
+        if (raw_.empty()) return false;
+        if (closed_) raw_.back().b = raw_.front().a;
+        for (std::size_t k = 1; k < raw_.size(); ++k)
+            ZARVENTO_CHECK(raw_[k].a.x == raw_[k - 1].b.x && raw_[k].a.y == raw_[k - 1].b.y,
+                           "the raw offset is one continuous chain");
         return true;
-    };
-    for (std::size_t i = 0; i < n; ++i) {
-        if (hasPiece[i]) {
-            if (!raw.empty()) pieces[i].a = raw.back().b;
-            raw.push_back(pieces[i]);
-        }
-        if (i + 1 < n) addJoin(i, i + 1);
     }
-    if (closed_ && !addJoin(n - 1, 0) && !raw.empty()) raw.back().b = raw.front().a;
-    if (raw.empty()) {
-        result.error = EquidistantError::Vanished;
-        result.message = EquidistantErrorText(result.error);
-        return result;
-    }
-    if (closed_) raw.back().b = raw.front().a;
-    const std::size_t nraw = raw.size();
 
-    // Splitters of an open chain: where the raw offset can enter the band of
-    // width d round the source other than by crossing itself (caps at the
-    // free ends, the far sides of units the offset winds round).
-    std::vector<Curve2D> all = raw;
-    if (!closed_) {
-        for (std::size_t i = 0; i < n; ++i) {
+    // Phase 2, the splitters of an open chain: where the raw offset can enter
+    // the band of width d round the source other than by crossing itself
+    // (caps at the free ends, the far sides of units the offset winds round).
+    // The raw offset comes first, so an index below its size is a raw piece.
+    std::vector<Curve2D> RawAndSplitters() const {
+        std::vector<Curve2D> all = raw_;
+        if (closed_) return all;
+        // Between two units whose offsets on the far side exist and end at the
+        // shared point's far normal (segments, and arcs that keep a radius
+        // there), the band's edge about that point is only the arc on the far
+        // side when that side is convex (the near side's is the raw offset's
+        // own join). The whole circle would do as well, but on a dense
+        // polyline (or an offset of one, with a round at every corner) every
+        // raw piece would meet hundreds of them.
+        const auto farSideKept = [&](const Curve2D& u) { return !u.arc || u.r + u.Direction() * dd_ > tol_; };
+        for (std::size_t i = 0; i < chain_.size(); ++i) {
             const Curve2D& c = chain_[i];
             if (!c.arc) {
                 const Point2D nl = LeftNormal(c.Tangent(0));
-                all.push_back(Curve2D::Line(Along(c.a, nl, -dd), Along(c.b, nl, -dd)));
-            } else if (const double rr = c.r + c.Direction() * dd; std::abs(rr) > tol) {
+                all.push_back(Curve2D::Line(Along(c.a, nl, -dd_), Along(c.b, nl, -dd_)));
+            } else if (const double rr = c.r + c.Direction() * dd_; std::abs(rr) > tol_) {
                 all.push_back(rr > 0 ? Curve2D::Arc(c.c, rr, c.a0, c.sweep)
                                      : Curve2D::Arc(c.c, -rr, c.a0 + kPi, c.sweep));
             }
-            // Between two units whose offsets on the far side exist and end
-            // at the shared point's far normal (segments, and arcs that keep
-            // a radius there), the band's edge about that point is only the
-            // arc on the far side when that side is convex (the near side's
-            // is the raw offset's own join). The whole circle would do as
-            // well, but on a dense polyline (or an offset of one, with a round
-            // at every corner) every raw piece would meet hundreds of them.
-            const auto farSideKept = [&](const Curve2D& u) { return !u.arc || u.r + u.Direction() * dd > tol; };
             if (i > 0 && farSideKept(c) && farSideKept(chain_[i - 1])) {
                 const Point2D t1 = chain_[i - 1].Tangent(1), t2 = c.Tangent(0);
                 const double turn = std::atan2(t1.x * t2.y - t1.y * t2.x, t1.x * t2.x + t1.y * t2.y);
-                if (turn * dd > 0.0)
-                    all.push_back(Curve2D::Arc(c.a, d, Angle(c.a, Along(c.a, LeftNormal(t1), -dd)), turn));
+                if (turn * dd_ > 0.0)
+                    all.push_back(Curve2D::Arc(c.a, d_, Angle(c.a, Along(c.a, LeftNormal(t1), -dd_)), turn));
                 continue;
             }
-            all.push_back(Curve2D::Arc(c.a, d, 0.0, 2 * kPi));
+            all.push_back(Curve2D::Arc(c.a, d_, 0.0, 2 * kPi));
         }
-        all.push_back(Curve2D::Arc(chain_.back().b, d, 0.0, 2 * kPi));
+        all.push_back(Curve2D::Arc(chain_.back().b, d_, 0.0, 2 * kPi));
+        return all;
     }
 
-    // Crossings of the raw offset with itself and with the splitters.
-    std::vector<std::vector<Split>> splits(nraw);
-    {
+    // Phase 3: the crossings of each raw piece with the raw offset and the
+    // splitters, as parameters along it.
+    std::vector<std::vector<Split>> FindCrossings(const std::vector<Curve2D>& all) const {
+        const std::size_t nraw = raw_.size();
+        std::vector<std::vector<Split>> splits(nraw);
         const BoxTree tree(BoxesOf(all));
         std::vector<CurveHit> hits;
         for (std::size_t i = 0; i < nraw; ++i) {
-            tree.Query(raw[i].Box(), tol, [&](int jj) {
+            tree.Query(raw_[i].Box(), tol_, [&](int jj) {
                 const auto j = static_cast<std::size_t>(jj);
+                ZARVENTO_CHECK(j < all.size(), "a box of the tree is one of its pieces");
                 if (j < nraw && j <= i) return;
                 hits.clear();
-                IntersectCurves(raw[i], all[j], tol, hits);
+                IntersectCurves(raw_[i], all[j], tol_, hits);
                 const bool next = j == i + 1;
                 const bool wrap = closed_ && i == 0 && j == nraw - 1;
                 for (const CurveHit& h : hits) {
                     // Neighbours meet at their shared end; that is no crossing.
-                    if (next && Dist(h.p, raw[i].b) <= 10 * tol) continue;
-                    if (wrap && Dist(h.p, raw[i].a) <= 10 * tol) continue;
+                    if (next && Dist(h.p, raw_[i].b) <= 10 * tol_) continue;
+                    if (wrap && Dist(h.p, raw_[i].a) <= 10 * tol_) continue;
                     splits[i].push_back({h.t1, h.p});
                     if (j < nraw) splits[j].push_back({h.t2, h.p});
                 }
             });
         }
+        return splits;
     }
 
-    // Split, and keep the pieces whose middle lies no nearer than d to the source.
-    const BoxTree sourceTree(BoxesOf(chain_));
-    // Valid pieces sit at d up to rounding; invalid ones near a crossing of
-    // nearly tangent pieces fall short by little, so the margin stays tight.
-    const double keepTol = 0.01 * tol;
-    std::vector<Kept> kept;
-    for (std::size_t i = 0; i < nraw; ++i) {
-        auto& s = splits[i];
-        std::sort(s.begin(), s.end(), [](const Split& p, const Split& q) { return p.t < q.t; });
-        const double len = raw[i].Length();
-        double t0 = 0;
-        Point2D p0 = raw[i].a;
-        const auto emit = [&](double t1, Point2D p1) {
-            const Curve2D sub = raw[i].Sub(t0, t1, p0, p1);
-            const Point2D mid = sub.At(0.5);
-            const bool near = sourceTree.AnyNear(mid, d - keepTol, [&](int k) {
-                return chain_[static_cast<std::size_t>(k)].Distance(mid) < d - keepTol;
-            });
-            if (!near) kept.push_back({sub, static_cast<int>(i), t0, t1});
-            t0 = t1;
-            p0 = p1;
-        };
-        for (const Split& sp : s) {
-            if ((sp.t - t0) * len <= tol || (1.0 - sp.t) * len <= tol) continue;
-            emit(sp.t, sp.p);
+    // Phase 4: the raw pieces split at their crossings, keeping the parts
+    // whose middle lies no nearer than d to the source.
+    std::vector<Kept> KeepFarParts(std::vector<std::vector<Split>>& splits) const {
+        const BoxTree sourceTree(BoxesOf(chain_));
+        // Valid parts sit at d up to rounding; invalid ones near a crossing of
+        // nearly tangent pieces fall short by little, so the margin stays tight.
+        const double keepTol = 0.01 * tol_;
+        std::vector<Kept> kept;
+        for (std::size_t i = 0; i < raw_.size(); ++i) {
+            auto& s = splits[i];
+            std::sort(s.begin(), s.end(), [](const Split& p, const Split& q) { return p.t < q.t; });
+            const double len = raw_[i].Length();
+            double t0 = 0;
+            Point2D p0 = raw_[i].a;
+            const auto emit = [&](double t1, Point2D p1) {
+                const Curve2D sub = raw_[i].Sub(t0, t1, p0, p1);
+                const Point2D mid = sub.At(0.5);
+                const bool near = sourceTree.AnyNear(mid, d_ - keepTol, [&](int k) {
+                    return chain_[static_cast<std::size_t>(k)].Distance(mid) < d_ - keepTol;
+                });
+                if (!near) kept.push_back({sub, static_cast<int>(i), t0, t1});
+                t0 = t1;
+                p0 = p1;
+            };
+            for (const Split& sp : s) {
+                if ((sp.t - t0) * len <= tol_ || (1.0 - sp.t) * len <= tol_) continue;
+                emit(sp.t, sp.p);
+            }
+            emit(1.0, raw_[i].b);
         }
-        emit(1.0, raw[i].b);
-    }
-    if (kept.empty()) {
-        result.error = EquidistantError::Vanished;
-        result.message = EquidistantErrorText(result.error);
-        return result;
+        return kept;
     }
 
-    // Chaining: a kept piece goes on with the next one in raw order when that
-    // starts at its end, otherwise with the piece that starts there and comes
-    // soonest after it (the loop in between was cut away).
-    const std::size_t nk = kept.size();
-    const double linkTol = 100 * tol;
-    std::vector<std::size_t> byX(nk);
-    for (std::size_t k = 0; k < nk; ++k) byX[k] = k;
-    std::sort(byX.begin(), byX.end(),
-              [&](std::size_t p, std::size_t q) { return kept[p].curve.a.x < kept[q].curve.a.x; });
-    std::vector<long> succ(nk, -1);
-    std::vector<bool> claimed(nk, false);
-    for (std::size_t k = 0; k < nk; ++k) {
-        const Point2D end = kept[k].curve.b;
-        const std::size_t natural = (k + 1) % nk;
-        if ((k + 1 < nk || closed_) && !claimed[natural] && Dist(kept[natural].curve.a, end) <= linkTol &&
-            natural != k) {
-            succ[k] = static_cast<long>(natural);
-            claimed[natural] = true;
-            continue;
-        }
-        auto it = std::lower_bound(byX.begin(), byX.end(), end.x - linkTol,
-                                   [&](std::size_t q, double x) { return kept[q].curve.a.x < x; });
-        std::size_t best = nk;
-        std::size_t bestGap = nk;
-        for (; it != byX.end() && kept[*it].curve.a.x <= end.x + linkTol; ++it) {
-            const std::size_t q = *it;
-            if (q == k && nk > 1) continue;
-            if (claimed[q] || Dist(kept[q].curve.a, end) > linkTol) continue;
-            const std::size_t gap = (q + nk - k) % nk;
-            if (gap < bestGap) {
-                bestGap = gap;
-                best = q;
+    // Phase 5, chaining: a kept part goes on with the next one in raw order
+    // when that starts at its end, otherwise with the part that starts there
+    // and comes soonest after it (the loop in between was cut away). The
+    // successor of each part, or -1 at the end of an open chain.
+    std::vector<long> LinkKeptParts(const std::vector<Kept>& kept) const {
+        const std::size_t nk = kept.size();
+        const double linkTol = LinkTolerance();
+        std::vector<std::size_t> byX(nk);
+        for (std::size_t k = 0; k < nk; ++k) byX[k] = k;
+        std::sort(byX.begin(), byX.end(),
+                  [&](std::size_t p, std::size_t q) { return kept[p].curve.a.x < kept[q].curve.a.x; });
+        std::vector<long> succ(nk, -1);
+        std::vector<bool> claimed(nk, false);
+        for (std::size_t k = 0; k < nk; ++k) {
+            const Point2D end = kept[k].curve.b;
+            const std::size_t natural = (k + 1) % nk;
+            if ((k + 1 < nk || closed_) && !claimed[natural] && Dist(kept[natural].curve.a, end) <= linkTol &&
+                natural != k) {
+                succ[k] = static_cast<long>(natural);
+                claimed[natural] = true;
+                continue;
+            }
+            auto it = std::lower_bound(byX.begin(), byX.end(), end.x - linkTol,
+                                       [&](std::size_t q, double x) { return kept[q].curve.a.x < x; });
+            std::size_t best = nk;
+            std::size_t bestGap = nk;
+            for (; it != byX.end() && kept[*it].curve.a.x <= end.x + linkTol; ++it) {
+                const std::size_t q = *it;
+                if (q == k && nk > 1) continue;
+                if (claimed[q] || Dist(kept[q].curve.a, end) > linkTol) continue;
+                const std::size_t gap = (q + nk - k) % nk;
+                if (gap < bestGap) {
+                    bestGap = gap;
+                    best = q;
+                }
+            }
+            if (best < nk) {
+                succ[k] = static_cast<long>(best);
+                claimed[best] = true;
             }
         }
-        if (best < nk) {
-            succ[k] = static_cast<long>(best);
-            claimed[best] = true;
-        }
+        return succ;
     }
 
-    const double crumb = 1e-4 * d + 1000 * tol;
-    std::vector<bool> visited(nk, false);
-    const auto follow = [&](std::size_t start) {
+    // Phase 6: the chains along the successors, from the parts nothing leads
+    // to first (the open chains), then the closed ones.
+    void CollectChains(const std::vector<Kept>& kept, const std::vector<long>& succ,
+                       std::vector<EquidistantChain>& chains) const {
+        const std::size_t nk = kept.size();
+        std::vector<bool> visited(nk, false);
+        std::vector<bool> hasPred(nk, false);
+        for (std::size_t k = 0; k < nk; ++k) {
+            ZARVENTO_CHECK(succ[k] < static_cast<long>(nk), "a successor is a kept part");
+            if (succ[k] >= 0) hasPred[static_cast<std::size_t>(succ[k])] = true;
+        }
+        for (std::size_t k = 0; k < nk; ++k)
+            if (!hasPred[k] && !visited[k]) FollowChain(kept, succ, k, visited, chains);
+        for (std::size_t k = 0; k < nk; ++k)
+            if (!visited[k]) FollowChain(kept, succ, k, visited, chains);
+    }
+
+private:
+    // The offsets of the units alone, with where each starts and ends.
+    struct UnitOffsets {
+        std::vector<Point2D> start, end;
+        std::vector<Curve2D> pieces;
+        std::vector<bool> hasPiece;  // false for an arc shrunk to its centre
+    };
+
+    UnitOffsets OffsetUnits() const {
+        const std::size_t n = chain_.size();
+        UnitOffsets u{std::vector<Point2D>(n), std::vector<Point2D>(n), std::vector<Curve2D>(n),
+                      std::vector<bool>(n, false)};
+        for (std::size_t i = 0; i < n; ++i) {
+            const Curve2D& c = chain_[i];
+            if (!c.arc) {
+                const Point2D nl = LeftNormal(c.Tangent(0));
+                u.start[i] = Along(c.a, nl, dd_);
+                u.end[i] = Along(c.b, nl, dd_);
+                u.pieces[i] = Curve2D::Line(u.start[i], u.end[i]);
+                u.hasPiece[i] = true;
+                continue;
+            }
+            // Left of a counter-clockwise arc lies towards its centre.
+            const double rr = c.r - c.Direction() * dd_;
+            u.start[i] = Along(c.c, {std::cos(c.a0), std::sin(c.a0)}, rr);
+            u.end[i] = Along(c.c, {std::cos(c.a0 + c.sweep), std::sin(c.a0 + c.sweep)}, rr);
+            if (std::abs(rr) <= tol_) {
+                u.start[i] = u.end[i] = c.c;  // the arc shrinks to its centre: no piece
+                continue;
+            }
+            // A negative radius runs through the centre onto the far side; the
+            // trimming takes it away again.
+            u.pieces[i] = rr > 0 ? Curve2D::Arc(c.c, rr, c.a0, c.sweep) : Curve2D::Arc(c.c, -rr, c.a0 + kPi, c.sweep);
+            u.pieces[i].a = u.start[i];
+            u.pieces[i].b = u.end[i];
+            u.hasPiece[i] = true;
+        }
+        return u;
+    }
+
+    // Two segments that meet at a concave corner: their offsets cross just
+    // short of it and are cut there at once. The loop a join would make is
+    // of the size of the turn; between neighbours of a dense polyline that
+    // barely turn it lies within rounding of the distance the keeping test
+    // tells it by, and a piece of it could stay in the offset. A corner that
+    // swallows a whole offset is left to the loop and the test.
+    void CutConcaveCorners(UnitOffsets& u) const {
+        const std::size_t n = chain_.size();
+        const auto cutConcave = [&](std::size_t i, std::size_t j) {
+            if (!u.hasPiece[i] || !u.hasPiece[j] || chain_[i].arc || chain_[j].arc) return;
+            const Point2D t1 = chain_[i].Tangent(1), t2 = chain_[j].Tangent(0);
+            if ((t1.x * t2.y - t1.y * t2.x) * dd_ <= 0.0) return;
+            const Point2D p = u.pieces[i].a, q = u.pieces[j].a;
+            const Point2D r1{u.pieces[i].b.x - p.x, u.pieces[i].b.y - p.y};
+            const Point2D r2{u.pieces[j].b.x - q.x, u.pieces[j].b.y - q.y};
+            const double denom = r1.x * r2.y - r1.y * r2.x;
+            if (denom == 0.0) return;
+            const Point2D w{q.x - p.x, q.y - p.y};
+            const double t = (w.x * r2.y - w.y * r2.x) / denom, v = (w.x * r1.y - w.y * r1.x) / denom;
+            if (!(t > 0.0 && t < 1.0 && v > 0.0 && v < 1.0)) return;
+            const Point2D x = Along(p, r1, t);
+            u.pieces[i].b = u.end[i] = x;
+            u.pieces[j].a = u.start[j] = x;
+        };
+        for (std::size_t i = 0; i + 1 < n; ++i) cutConcave(i, i + 1);
+        if (closed_ && n > 1) cutConcave(n - 1, 0);
+    }
+
+    void JoinUnitOffsets(UnitOffsets& u) {
+        const std::size_t n = chain_.size();
+        raw_.reserve(2 * n + 1);
+        const auto addJoin = [&](std::size_t i, std::size_t j) {
+            const Point2D e = u.end[i], s = u.start[j];
+            if (Dist(e, s) <= tol_) return false;
+            const Point2D t1 = chain_[i].Tangent(1), t2 = chain_[j].Tangent(0);
+            double turn = std::atan2(t1.x * t2.y - t1.y * t2.x, t1.x * t2.x + t1.y * t2.y);
+            // Turning straight back: the join goes round the tip, away from the offset side.
+            if (std::abs(turn) > kPi - 1e-12) turn = dd_ > 0 ? -kPi : kPi;
+            const Point2D v = chain_[i].b;
+            Curve2D join = Curve2D::Arc(v, d_, Angle(v, e), turn);
+            join.a = raw_.empty() ? e : raw_.back().b;
+            join.b = s;
+            raw_.push_back(join);
+            return true;
+        };
+        for (std::size_t i = 0; i < n; ++i) {
+            if (u.hasPiece[i]) {
+                if (!raw_.empty()) u.pieces[i].a = raw_.back().b;
+                raw_.push_back(u.pieces[i]);
+            }
+            if (i + 1 < n) addJoin(i, i + 1);
+        }
+        if (closed_ && !addJoin(n - 1, 0) && !raw_.empty()) raw_.back().b = raw_.front().a;
+    }
+
+    double LinkTolerance() const { return 100 * tol_; }
+
+    // One chain from part `start` along the successors: the parts of one raw
+    // piece that follow each other become one again, slivers and crumbs go.
+    void FollowChain(const std::vector<Kept>& kept, const std::vector<long>& succ, std::size_t start,
+                     std::vector<bool>& visited, std::vector<EquidistantChain>& chains) const {
+        const std::size_t nk = kept.size();
+        const double linkTol = LinkTolerance();
         std::vector<Kept> comp;
         std::size_t cur = start;
         for (std::size_t steps = 0; steps < nk && !visited[cur]; ++steps) {
@@ -505,12 +551,11 @@ EquidistantResult Equidistant::Execute(double distance) const {
             cur = static_cast<std::size_t>(succ[cur]);
         }
         const bool isClosed = succ[comp.empty() ? start : cur] >= 0 && cur == start;
-        // Pieces of one raw piece that follow each other become one again.
         std::vector<Kept> merged;
         for (const Kept& k : comp) {
             if (!merged.empty() && merged.back().raw == k.raw && merged.back().t2 == k.t1) {
                 Kept& m = merged.back();
-                m.curve = raw[static_cast<std::size_t>(k.raw)].Sub(m.t1, k.t2, m.curve.a, k.curve.b);
+                m.curve = raw_[static_cast<std::size_t>(k.raw)].Sub(m.t1, k.t2, m.curve.a, k.curve.b);
                 m.t2 = k.t2;
                 continue;
             }
@@ -531,23 +576,53 @@ EquidistantResult Equidistant::Execute(double distance) const {
         // Where three pieces cross almost at one point, a few micrometres of one
         // may pass the distance test beside the chain that goes through; such a
         // crumb is no part of the offset.
+        const double crumb = 1e-4 * d_ + 1000 * tol_;
         double length = 0;
         for (const Curve2D& c : chain.pieces) length += c.Length();
         if (chain.pieces.empty() || length <= crumb) return;
         if (isClosed) chain.pieces.back().b = chain.pieces.front().a;
-        result.chains.push_back(std::move(chain));
-    };
-    std::vector<bool> hasPred(nk, false);
-    for (std::size_t k = 0; k < nk; ++k)
-        if (succ[k] >= 0) hasPred[static_cast<std::size_t>(succ[k])] = true;
-    for (std::size_t k = 0; k < nk; ++k)
-        if (!hasPred[k] && !visited[k]) follow(k);
-    for (std::size_t k = 0; k < nk; ++k)
-        if (!visited[k]) follow(k);
-    if (result.chains.empty()) {
-        result.error = EquidistantError::Vanished;
-        result.message = EquidistantErrorText(result.error);
+        for (std::size_t k = 1; k < chain.pieces.size(); ++k)
+            ZARVENTO_CHECK(
+                chain.pieces[k].a.x == chain.pieces[k - 1].b.x && chain.pieces[k].a.y == chain.pieces[k - 1].b.y,
+                "an offset chain is continuous");
+        chains.push_back(std::move(chain));
     }
+
+    const std::vector<Curve2D>& chain_;
+    const bool closed_;
+    const double dd_, d_, tol_;
+    std::vector<Curve2D> raw_;
+};
+
+EquidistantResult Failed(EquidistantError error, const std::string& what = {}) {
+    EquidistantResult result;
+    result.error = error;
+    result.message = std::string(EquidistantErrorText(error)) + (what.empty() ? "" : ": " + what);
+    return result;
+}
+
+}  // namespace
+
+EquidistantResult Equidistant::Execute(double distance) const {
+    if (error_ != EquidistantError::None) {
+        EquidistantResult result;
+        result.error = error_;
+        result.message = message_;
+        return result;
+    }
+    if (!std::isfinite(distance)) return Failed(EquidistantError::NonFiniteValue, "the distance");
+    EquidistantResult result;
+    if (distance == 0.0) {
+        result.chains.push_back({chain_, closed_});
+        return result;
+    }
+    OffsetRun run(chain_, closed_, distance, geomTol_);
+    if (!run.BuildRawOffset()) return Failed(EquidistantError::Vanished);
+    std::vector<std::vector<Split>> splits = run.FindCrossings(run.RawAndSplitters());
+    const std::vector<Kept> kept = run.KeepFarParts(splits);
+    if (kept.empty()) return Failed(EquidistantError::Vanished);
+    run.CollectChains(kept, run.LinkKeptParts(kept), result.chains);
+    if (result.chains.empty()) return Failed(EquidistantError::Vanished);
     return result;
 }
 

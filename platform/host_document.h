@@ -18,6 +18,7 @@
 namespace zarvento {
 
 class LocalCoordinateSystem;
+class HostDocument3D;
 class HostSketch;
 class HostNamedObject;
 class HostVariable;
@@ -105,6 +106,10 @@ public:
     // unasked.
     void SaveAs(const std::string& path, bool mayReplace = true);
 
+    // The 3D side of a part or an assembly (picks, highlights, selection,
+    // picking processes); null for a drawing; E_POINTER once closed.
+    HostDocument3D* Document3D();
+
     // Used by the documents collection and the document file.
     void SetFilePath(std::string path) { filePath_ = std::move(path); }
     // The file as it stood when the document was read from it.
@@ -126,6 +131,7 @@ private:
     std::unordered_map<std::int64_t, HostObjectPtr> byId_;
     std::int64_t nextId_ = 1;
     int rebuildCount_ = 0;
+    std::shared_ptr<HostDocument3D> document3D_;
     std::shared_ptr<HostDrawingContainer> drawings_;
     std::int32_t ready_ = 1;
 };

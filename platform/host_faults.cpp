@@ -54,4 +54,11 @@ int HostFaults::Calls(std::string_view call) {
     return c == calls.end() ? 0 : c->second;
 }
 
+std::vector<std::string> HostFaults::CalledNames() {
+    std::vector<std::string> names;
+    names.reserve(calls.size());
+    for (const auto& [name, count] : calls) names.push_back(name);
+    return names;
+}
+
 }  // namespace zarvento

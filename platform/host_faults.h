@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/host_error.h"
 
@@ -20,6 +21,8 @@ public:
     static void Check(std::string_view call);
     // How many times Check saw this call since the last Clear.
     static int Calls(std::string_view call);
+    // Every call Check saw since the last Clear, by name.
+    static std::vector<std::string> CalledNames();
     // How many host calls of any kind Check saw since the last Clear.
     static int TotalCalls();
 };

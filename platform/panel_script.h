@@ -43,6 +43,9 @@ public:
     PanelAnswer Show(const std::string& panel, std::string_view detail = {});
     // Records something made without asking (a document, a saved setting).
     void Note(const std::string& panel, std::string_view detail);
+    // Records a panel or dialog that the host ran itself (a property panel,
+    // a modal dialog, a file dialog).
+    void Record(PanelEntry entry) { Add(std::move(entry)); }
 
     const std::vector<PanelEntry>& Entries() const { return entries_; }
 

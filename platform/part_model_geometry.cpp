@@ -1,5 +1,6 @@
 // The part model's answers about faces, edges and curves: surface kinds and
 // placements, nearest points, vertices, curve kinds and polylines.
+#include <BRepAdaptor_Curve2d.hxx>
 #include <BRepBuilderAPI_MakeVertex.hxx>
 #include <BRepClass_FaceClassifier.hxx>
 #include <BRepExtrema_DistShapeShape.hxx>
@@ -14,7 +15,10 @@
 #include <ShapeAnalysis_Surface.hxx>
 #include <Standard_Failure.hxx>
 #include <TopExp.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
 #include <TopoDS_Vertex.hxx>
+#include <gp_Lin2d.hxx>
 #include <gp_Pnt2d.hxx>
 
 #include <cmath>
@@ -61,6 +65,37 @@ double IntoRange(double t, double lo, double hi, bool periodic, double period) {
     if (!periodic || !(period > 0)) return t;
     const double mid = 0.5 * (lo + hi);
     return ElCLib::InPeriod(t, mid - 0.5 * period, mid + 0.5 * period);
+}
+
+// The face's boundary in its parameters is the rectangle of its bounds: every
+// edge a line along a constant u or v at one of them (a band of revolution
+// cut at its seam, a disc's ring). A point within the rectangle is then on
+// the face, which spares the classifier; found once a face.
+bool IsRectangle(const HostFace::Geometry& g) {
+    if (!g.rectangle) {
+        g.rectangle = [&] {
+            constexpr double kExact = 1e-12;
+            const auto atBound = [&](double t, double lo, double hi) {
+                return std::fabs(t - lo) < kExact || std::fabs(t - hi) < kExact;
+            };
+            bool bounded = false;
+            for (TopExp_Explorer e(g.face, TopAbs_EDGE); e.More(); e.Next()) {
+                const TopoDS_Edge& edge = TopoDS::Edge(e.Current());
+                if (BRep_Tool::Degenerated(edge)) continue;
+                bounded = true;
+                const BRepAdaptor_Curve2d pcurve(edge, g.face);
+                if (pcurve.GetType() != GeomAbs_Line) return false;
+                const gp_Lin2d line = pcurve.Line();
+                const bool alongV = std::fabs(line.Direction().X()) < kExact;
+                const bool alongU = std::fabs(line.Direction().Y()) < kExact;
+                if (!(alongV && atBound(line.Location().X(), g.umin, g.umax)) &&
+                    !(alongU && atBound(line.Location().Y(), g.vmin, g.vmax)))
+                    return false;
+            }
+            return bounded;
+        }();
+    }
+    return *g.rectangle;
 }
 
 }  // namespace
@@ -116,6 +151,11 @@ bool HostFace::Project(const Point3& p, double& u, double& v) const {
             const BRepAdaptor_Surface& s = g.surface;
             u = IntoRange(u, g.umin, g.umax, s.IsUPeriodic(), s.IsUPeriodic() ? s.UPeriod() : 0);
             v = IntoRange(v, g.vmin, g.vmax, s.IsVPeriodic(), s.IsVPeriodic() ? s.VPeriod() : 0);
+            // Within a tenth of the classifier's tolerance of a rectangle the
+            // classifier finds a point on the face, or in it.
+            const double near = 0.1 * Precision::Confusion();
+            if (g.umin - near <= u && u <= g.umax + near && g.vmin - near <= v && v <= g.vmax + near && IsRectangle(g))
+                return true;
             BRepClass_FaceClassifier inside(g.face, gp_Pnt2d(u, v), Precision::Confusion());
             if (inside.State() == TopAbs_IN || inside.State() == TopAbs_ON) return true;
         }

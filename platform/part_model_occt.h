@@ -31,6 +31,8 @@ struct HostFace::Geometry {
     BRepAdaptor_Surface surface;
     Bnd_Box box;
     double umin = 0, umax = 0, vmin = 0, vmax = 0;
+    // Whether the face's boundary is the rectangle of its bounds; found when first needed.
+    mutable std::optional<bool> rectangle;
 };
 
 struct HostEdge::Geometry {

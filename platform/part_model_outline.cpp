@@ -172,13 +172,16 @@ bool MeridianSection(const HostFace::Geometry& face, const PlaneFrame& frame, st
     radial -= along * radial.Dot(along);
     if (radial.Magnitude() < kAxisOffset) return false;
     radial.Normalize();
+    const double angle = std::atan2(along.Crossed(radial).Dot(second), radial.Dot(second));
     gp_Trsf turn;
-    turn.SetRotation(gp_Ax1(frame.origin, frame.first),
-                     std::atan2(along.Crossed(radial).Dot(second), radial.Dot(second)));
+    turn.SetRotation(gp_Ax1(frame.origin, frame.first), angle);
     // A meridian that crosses the axis (a torus whose tube does) lies on both sides.
     for (int k = 0; k <= kMeridianSamples; ++k)
         if (!InHalfPlane(seamCurve.Value(t0 + (t1 - t0) * k / kMeridianSamples).Transformed(turn), frame)) return false;
-    out.push_back(TopoDS::Edge(BRepBuilderAPI_Transform(seam, turn, true).Shape()));
+    // A part turned in the section's own half plane has its seams there
+    // already: the section reads them as they are, a copy turned by nothing
+    // would only cost its making.
+    out.push_back(angle == 0 ? seam : TopoDS::Edge(BRepBuilderAPI_Transform(seam, turn, true).Shape()));
     return true;
 }
 

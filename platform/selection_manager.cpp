@@ -26,6 +26,18 @@ void SelectionManager::Unselect(const HostObjectPtr& object) {
     std::erase_if(selection_, [&](const HostObjectPtr& o) { return SameHostObject(o, object); });
 }
 
+void SelectionManager::Update(int call) {
+    HostFaults::Check("SelectionManager.Update");
+    if (call == 1) {
+        ++updateDepth_;
+    } else if (call == 2 && updateDepth_ > 0) {
+        --updateDepth_;
+    } else {
+        throw HostError(E_FAIL_, "selection update bracket call " + std::to_string(call));
+    }
+    calls_.push_back({"Update " + std::to_string(call), nullptr});
+}
+
 bool SelectionManager::IsSelected(const HostObjectPtr& object) const {
     return std::any_of(selection_.begin(), selection_.end(),
                        [&](const HostObjectPtr& o) { return SameHostObject(o, object); });

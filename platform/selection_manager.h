@@ -13,7 +13,7 @@ namespace zarvento {
 class SelectionManager {
 public:
     struct Call {
-        std::string action;  // "Select" or "Unselect"
+        std::string action;  // "Select", "Unselect", "Update 1" or "Update 2"
         HostObjectPtr object;
     };
 
@@ -23,6 +23,10 @@ public:
     void Unselect(const HostObjectPtr& object);
 
     bool IsSelected(const HostObjectPtr& object) const;
+    // The update bracket: 1 before a series of changes, 2 after it, when the
+    // host redraws once. Unbalanced calls raise E_FAIL.
+    void Update(int call);
+    int UpdateDepth() const { return updateDepth_; }
     const std::vector<HostObjectPtr>& Selection() const { return selection_; }
     // Every request in order, for tests and traces.
     const std::vector<Call>& Calls() const { return calls_; }
@@ -30,6 +34,7 @@ public:
 private:
     std::vector<HostObjectPtr> selection_;
     std::vector<Call> calls_;
+    int updateDepth_ = 0;
 };
 
 // The manager of the active document, or null when none is held.

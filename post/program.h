@@ -11,6 +11,7 @@
 
 #include "geometry/step_array.h"
 #include "platform/list_control.h"
+#include "post/program_units.h"
 
 namespace zarvento {
 
@@ -19,7 +20,9 @@ class ProgramOperation;
 
 // The program units of the plan's program record (nINCH: 0 millimetres, 1
 // inches, 2 centimetres), kept process-wide for the path-file reader and the
-// panels; loading the program record sets them.
+// panels; loading the program record sets them, and so does the program
+// panel. The plan variable _INCH, which the address words' METRIC formulas
+// read, follows them.
 struct ProgramUnits {
     std::int32_t nINCH = 0;
     double dINCH = 0.0;
@@ -27,6 +30,7 @@ struct ProgramUnits {
     void Set(std::int32_t units) {
         nINCH = units;
         dINCH = units;
+        ::zarvento::nINCH = units;
     }
     static ProgramUnits& Global();
 };

@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 mapfile -t files < <(git ls-files '*.cpp' '*.h')
 if ! clang-format --dry-run --Werror "${files[@]}" 2>/tmp/zarvento-format.$$; then
-  grep -E '^[^ ].*warning' /tmp/zarvento-format.$$ | cut -d: -f1 | sort -u | sed 's/^/not formatted: /'
+  grep -E '^[^ ].*(warning|error):' /tmp/zarvento-format.$$ | cut -d: -f1 | sort -u | sed 's/^/not formatted: /'
   rm -f /tmp/zarvento-format.$$
   echo "format: run clang-format -i on the files above"
   exit 1

@@ -50,6 +50,18 @@ printf 'frobnicate\n' > "$work/bad.zsc"
 "$zarvento" run --no-save "$work/shaft.rdp" "$work/bad.zsc" 2> "$work/err"
 [ $? -eq 2 ] || fail "a bad script line does not exit 2"
 grep -q "line 1: unknown statement 'frobnicate'" "$work/err" || fail "the bad line is not named"
+# A panel on the host is driven step by step: the whole-panel answer is a
+# line that cannot be read, and a step naming no control fails the command.
+printf 'answer lsc ok lsc="ЛСК-1"\n' > "$work/whole.zsc"
+"$zarvento" run --no-save "$work/shaft.rdp" "$work/whole.zsc" 2> "$work/err"
+[ $? -eq 2 ] || fail "a whole answer to the coordinate-system panel does not exit 2"
+grep -q "line 1: lsc runs on the host and is driven step by step: panel lsc ... end" "$work/err" \
+  || fail "the whole answer is not explained"
+printf 'panel lsc\n  set "Нет такого" 1\n  ok\nend\ncoordinate-system\n' > "$work/missing-control.zsc"
+"$zarvento" run --no-save "$work/shaft.rdp" "$work/missing-control.zsc" > "$work/out"
+[ $? -eq 1 ] || fail "a step naming no control does not exit 1"
+grep -q 'panel lsc, line 2: no control "Нет такого"' "$work/out" || fail "the missing control is not named"
+grep -q "panel lsc: cancel (default)" "$work/out" || fail "the panel is not cancelled"
 "$zarvento" run "$work/shaft.rdp" 2> /dev/null
 [ $? -eq 2 ] || fail "a missing argument does not exit 2"
 # The main job on the bundled NC example, with the installed description and
@@ -85,14 +97,52 @@ printf 'view %s\n' "$work/view.bmp" > "$work/view.zsc"
 "$zarvento" run --no-save "$work/ex/example/part.rdp" "$work/view.zsc" > /dev/null 2>&1
 [ $? -eq 2 ] || fail "a view in an unknown form does not exit 2"
 grep -q "post-processor: ISO_Lathe" "$work/err" || fail "the post-processor is not named"
-printf 'answer lsc ok lsc="ЛСК-1" post=ISO_Python\ncoordinate-system\n' > "$work/python.zsc"
+printf 'panel lsc\n  set "Система ЧПУ (постпроцессор)" ISO_Python\n  ok\nend\ncoordinate-system\n' > "$work/python.zsc"
 cp "$work/ex/example/part.rdp" "$work/ex/example/python.rdp"
 "$zarvento" run "$work/ex/example/python.rdp" "$work/python.zsc" > /dev/null || fail "choosing ISO_Python exits $?"
 "$zarvento" program "$work/ex/example/python.rdp" -o "$work/python.nc" > /dev/null 2> "$work/err" \
   || fail "program with ISO_Python exits $?: $(cat "$work/err")"
 grep -q "script: ISO_Python: [0-9]* blocks, coding 0, units mm" "$work/err" || fail "the script's console is not reported"
 head -1 "$work/python.nc" | grep -q "^%" || fail "the script's program does not start with %"
+# The NC program panel: the program in inches, saved with the
+# post-processor's extension.
+printf 'panel program\n  set "Единицы измерения" дюймы\n  answer save-file ok file=%s\n  press "Сохранить в файл"\n  ok\nend\nprogram\n' \
+  "$work/inches" > "$work/inches.zsc"
+"$zarvento" run --no-save "$work/ex/example/part.rdp" "$work/inches.zsc" > "$work/out" || fail "the program panel exits $?"
+grep -q "panel save-file \[\*.nc|\*.nc| \*.nc\]: ok" "$work/out" || fail "the save dialog is not shown"
+grep -q "^N7 G00 X1.89 Z0.138" "$work/inches.nc" || fail "the saved program is not in inches"
 grep -q "^N[0-9]\{4\} M30" "$work/python.nc" || fail "the script did not renumber the program"
+# The simulation of the NC example: every frame pre-calculated, the run to its
+# end, the stock as machined and where it departs from the part; the check run
+# with its diagnostic lines. The document is not saved.
+sim="$work/ex/example/part.rdp"
+before=$(md5sum < "$sim")
+(cd "$work/ex" && "$zarvento" simulate "$sim" --stock --svg "$work/sim.svg") > "$work/out" 2> "$work/err" \
+  || fail "simulate exits $?: $(cat "$work/err")"
+grep -q "^pre-calculated: [0-9]* frames$" "$work/out" || fail "simulate does not report the pre-calculation"
+grep -q "^run: [0-9]* points, Обработка завершена$" "$work/out" || fail "simulate does not report the run's end"
+grep -q "^stock: 16 units$" "$work/out" || fail "simulate does not report the stock"
+grep -q "^part unit 4: 0.166 mm left" "$work/out" || fail "simulate does not report the material the nose leaves"
+grep -q "^LineSeg( -41,-20, -68.5,-20, 1 );$" "$work/out" || fail "the stock's units are not printed"
+[ "$(md5sum < "$sim")" = "$before" ] || fail "simulate changed the document"
+for layer in stock machined part feed rapid tool departures; do
+  grep -q "<path id=\"$layer\"" "$work/sim.svg" || fail "the simulation's picture has no $layer"
+done
+"$zarvento" simulate "$sim" --svg "$work/no-such-folder/sim.svg" > /dev/null 2> "$work/err"
+[ $? -eq 1 ] || fail "simulate with a picture it cannot write does not exit 1"
+grep -q "cannot write $work/no-such-folder/sim.svg" "$work/err" || fail "the picture that cannot be written is not named"
+(cd "$work/ex" && "$zarvento" simulate "$sim" --check --row 3) > "$work/out" 2> /dev/null \
+  || fail "simulate --check exits $?"
+grep -q "^Niterations [0-9]*$" "$work/out" || fail "the check run writes no diagnostic lines"
+grep -q "^check run: [0-9]* points" "$work/out" || fail "the check run is not reported"
+! grep -q "^pre-calculated" "$work/out" || fail "the check run pre-calculated"
+"$zarvento" simulate "$sim" --speed fast > /dev/null 2> "$work/err"
+[ $? -eq 1 ] || fail "simulate with a speed that is no number does not exit 1"
+grep -q 'Недопустимое значение поля speed: "fast"' "$work/err" || fail "the refused speed is not named"
+"$zarvento" simulate 2> /dev/null
+[ $? -eq 2 ] || fail "simulate: a missing argument does not exit 2"
+"$zarvento" simulate "$work/missing.rdp" 2> /dev/null
+[ $? -eq 3 ] || fail "simulate: a missing document does not exit 3"
 # An operation without a working contour: the run that creates it fails, and
 # so does the main job, which reports the operation's message and writes no
 # program.
@@ -161,7 +211,8 @@ done
 
 # Exit codes that tell the truth: a refused panel field, an index out of
 # range, a post-processor that is not installed.
-for line in "answer spid ok x0=nan\nplan-data" "edit 5" "down 2147483647" "answer lsc ok post=NoSuchPost\ncoordinate-system"; do
+for line in "answer spid ok x0=nan\nplan-data" "edit 5" "down 2147483647" \
+  "panel lsc\n set \"Система ЧПУ (постпроцессор)\" NoSuchPost\n ok\nend\ncoordinate-system"; do
   printf "$line\n" > "$work/bad.zsc"
   "$zarvento" run --no-save "$work/shaft.rdp" "$work/bad.zsc" > "$work/out" 2>&1
   [ $? -eq 1 ] || fail "'$line' does not exit 1"

@@ -28,7 +28,8 @@ constexpr const char* kProfile =
     "LineSeg( 0,0, 0,-10, 1 );\nLineSeg( 0,-10, -30,-10, 1 );\nLineSeg( -30,-10, -30,-15, 1 );\n"
     "LineSeg( -30,-15, -50,-15, 1 );\nLineSeg( -50,-15, -50,0, 1 );\n";
 constexpr const char* kMakePart =
-    "lsc \"ЛСК-1\"\nprofile shaft.profile\nanswer lsc ok lsc=\"ЛСК-1\" post=ISO_Lathe\ncoordinate-system\n"
+    "lsc \"ЛСК-1\"\nprofile shaft.profile\n"
+    "panel lsc\n pick ЛСК-1\n set \"Система ЧПУ (постпроцессор)\" ISO_Lathe\n ok\nend\ncoordinate-system\n"
     "answer spid ok L=55 D=34 Z=2 positions=4 x0=40 z0=30 tool1=\"Резец\" model1=roughing_tool.rdp\nplan-data\n";
 constexpr const char* kPlan =
     "answer turn ok name=\"Черновая\" tool=1 work=2-3 allowance=0.5 cycle.P3=1 cycle.I=2 feed=TOOL.FEED1 "

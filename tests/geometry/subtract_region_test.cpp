@@ -11,6 +11,7 @@
 #include "geometry/exception.h"
 #include "geometry/primitives.h"
 #include "geometry/scoped_eps.h"
+#include "geometry/simulation_hook.h"
 #include "geometry/subtract_region.h"
 #include "platform/document_2d.h"
 #include "platform/host_faults.h"
@@ -216,21 +217,38 @@ TEST_F(SubtractRegionTest, WalkWithoutWayOnRestoresEveryUnit) {
     EXPECT_EQ(r.removed.Count() + r.added.Count(), 0u);
 }
 
-TEST_F(SubtractRegionTest, WalkStoppedOnItsOwnUnitAppliesNothing) {
+TEST_F(SubtractRegionTest, UnitsSharingBothEndsAreToldApartAtTheTurn) {
     // A figure of a near-full arc with a short chord, whose ends lie on the
-    // bar's top edge: arriving by the arc, the small circle about its end
-    // passes through its start, and the choice falls on the arc itself. The
-    // walk is not closed, so nothing of it may reach the stock.
+    // bar's top edge: the arc and the edge's piece between its ends leave a
+    // vertex for the same far end. A test circle through that end met both
+    // there and could not order them: the walk took the arc it arrived by and
+    // cut nothing. The circle of half the shortest chord parts them, and the
+    // bar loses the disc below its edge.
     auto stock = MakeContour(kBar);
     auto cutter = MakeContour(
         "ArcByPoint( 20,-4, 5, 17,0, 23,0, 1, 1 );\nLineSeg( 23,0, 20,8, 1 );\nLineSeg( 20,8, 17,0, 1 );\n");
-    const Snapshot stockBefore(*stock), cutterBefore(*cutter);
     Result result = Subtract(*stock, *cutter, 5, -10);
-    EXPECT_EQ(result.crossings, 0);
-    EXPECT_EQ(Snapshot(*stock), stockBefore);
-    EXPECT_EQ(Snapshot(*cutter), cutterBefore);
-    EXPECT_EQ(result.removed.Count() + result.added.Count(), 0u);
+    EXPECT_GE(result.crossings, 2);
+    const double cap = 25 * std::acos(0.8) - 4 * 3;  // of the circle above the edge
+    EXPECT_NEAR(std::fabs(test::ContourArea(*stock)), 800.0 - (25 * std::acos(-1.0) - cap), 1e-9);
+    EXPECT_TRUE(stock->IsClosed());
     EXPECT_EQ(EPS, kDefaultEps);
+}
+
+TEST_F(SubtractRegionTest, TwoArcsThroughTheSameEndsBoundALens) {
+    // The trace of a tool's vertex (about (9, 0)) and the tool's nose at the
+    // end of the move (about (10, -1)) run between the same two points, and
+    // the figure's lines close the nose's side. The covered-unit pass took
+    // the later arc for covering the earlier, dropped the trace, and the lens
+    // between the two stayed with the bar.
+    auto stock = MakeContour(kBar);
+    auto cutter = MakeContour(
+        "ArcByPoint( 9,0, 1, 10,0, 9,-1, -1, 1 );\nArcByPoint( 10,-1, 1, 10,0, 9,-1, 1, 1 );\n"
+        "LineSeg( 9,-1, 9,5, 1 );\nLineSeg( 9,5, 10,5, 1 );\nLineSeg( 10,5, 10,0, 1 );\n");
+    Result result = Subtract(*stock, *cutter, 30, -10);
+    EXPECT_GE(result.crossings, 2);
+    // Removed: the quarter disc the trace bounds, lens included.
+    EXPECT_NEAR(std::fabs(test::ContourArea(*stock)), 800.0 - std::acos(-1.0) / 4, 1e-9);
 }
 
 TEST_F(SubtractRegionTest, NoVisibleVertexThrowsAndChangesNothing) {
@@ -306,9 +324,14 @@ TEST_F(SubtractRegionTest, DiagnosticDrawingOnlyOnTheChosenStep) {
         return ActiveDocument2D().Objects().size() - before;
     };
     EXPECT_EQ(draw(3, 5), 0u);
-    SetRegionDiagnosticRun(true);
+    // The diagnostic run is the simulation's check mode.
+    SimulationCheckMode = true;
+    EXPECT_TRUE(RegionDiagnosticRun());
     EXPECT_EQ(draw(2, 5), 0u);
+    EXPECT_TRUE(ActiveDocument2D().ViewRefreshes().empty());
     EXPECT_GT(draw(3, 5), 5u);
+    // The arrangement is followed by the host's view call.
+    EXPECT_EQ(ActiveDocument2D().ViewRefreshes(), std::vector<int>{2});
 }
 
 // ---------------------------------------------------------------- properties

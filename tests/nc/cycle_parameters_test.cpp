@@ -1,5 +1,6 @@
 // Cycle parameters: the table, evaluation through the provider chain, the
 // missing-parameter list and copies of cycles.
+#include <algorithm>
 #include <memory>
 
 #include "geometry/line_unit.h"
@@ -195,8 +196,7 @@ TEST_F(CycleParametersTest, CopyDeepCopiesMembersAndSharesSubFramesWithoutTwoOwn
     cycle.gcode = "G1";
     cycle.trajectory = "T";
     cycle.AddSubFrame(std::make_unique<CCadre_LineG01>(-10.0, 0.0, -10.0, -20.0, 0.2, false));
-    // A frame pushed straight into the array is taken over as well.
-    cycle.subFrames.push_back(new CCadre_LineG01(-10.0, -20.0, -12.0, -20.0, 0.2, false));
+    cycle.AddSubFrame(std::make_unique<CCadre_LineG01>(-10.0, -20.0, -12.0, -20.0, 0.2, false));
     auto member = std::make_unique<CCycle_Auto>();
     member->gcode = "M1";
     member->AddSubFrame(std::make_unique<CCadre_LineG01>(0.0, 0.0, -1.0, 0.0, 0.1, false));
@@ -207,24 +207,29 @@ TEST_F(CycleParametersTest, CopyDeepCopiesMembersAndSharesSubFramesWithoutTwoOwn
     copy->Copy(cycle);
     EXPECT_EQ(copy->params[0].valueText, "1.5");
     EXPECT_EQ(copy->trajectory, "T");
-    EXPECT_EQ(copy->subFrames, cycle.subFrames);
+    EXPECT_TRUE(std::ranges::equal(copy->SubFrames(), cycle.SubFrames()));
     ASSERT_EQ(copy->members.size(), 1u);
     EXPECT_NE(copy->members[0].get(), cycle.members[0].get());
     EXPECT_EQ(copy->members[0]->gcode, "M1");
-    EXPECT_EQ(copy->members[0]->subFrames, cycle.members[0]->subFrames);
+    EXPECT_TRUE(std::ranges::equal(copy->members[0]->SubFrames(), cycle.members[0]->SubFrames()));
+
+    // A move added to one side after the copy is that side's alone.
+    copy->AddSubFrame(std::make_unique<CCadre_LineG01>(-12.0, -20.0, -12.0, -22.0, 0.2, false));
+    EXPECT_EQ(copy->SubFrames().size(), 3u);
+    EXPECT_EQ(cycle.SubFrames().size(), 2u);
 
     // Either side may go first; the frames stay valid for the other.
     copy->ReleaseSubFrames();
-    EXPECT_TRUE(copy->subFrames.empty());
-    EXPECT_EQ(cycle.subFrames[1]->end.x, -12.0);
+    EXPECT_TRUE(copy->SubFrames().empty());
+    EXPECT_EQ(cycle.SubFrames()[1]->end.x, -12.0);
     auto second = std::make_unique<CCycle_Auto>();
     second->Copy(cycle);
     cycle.ReleaseSubFrames();
     cycle.members.clear();
-    EXPECT_EQ(second->subFrames.size(), 2u);
-    EXPECT_EQ(second->subFrames[1]->end.x, -12.0);
+    EXPECT_EQ(second->SubFrames().size(), 2u);
+    EXPECT_EQ(second->SubFrames()[1]->end.x, -12.0);
     second->Move(1.0, 0.0, 0.0);
-    EXPECT_EQ(second->subFrames[1]->end.x, -11.0);
+    EXPECT_EQ(second->SubFrames()[1]->end.x, -11.0);
     copy->Copy(*copy);  // a copy onto itself changes nothing
     EXPECT_EQ(copy->params[0].valueText, "1.5");
 }

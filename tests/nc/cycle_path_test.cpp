@@ -60,7 +60,7 @@ TEST_F(CyclePathTest, StatisticsAddTheSubFramesOrTheIncludedMembers) {
     EXPECT_DOUBLE_EQ(s.idleLength, 20);
     EXPECT_DOUBLE_EQ(s.workLength, 20);
     EXPECT_EQ(s.count, 0);
-    for (CCadreISO* f : cycle->subFrames) EXPECT_EQ(f->path.Count(), 1);  // figures made first
+    for (CCadreISO* f : cycle->SubFrames()) EXPECT_EQ(f->path.Count(), 1);  // figures made first
 
     SettingsRecord::Global().spindleTime = 6;
     cycle->AddSubFrame(std::make_unique<CCadre_G04>(3));
@@ -96,7 +96,7 @@ TEST_F(CyclePathTest, CycleWithoutSubFramesRemovesItsRegionAtOnce) {
 TEST_F(CyclePathTest, CycleWithSubFramesReturnsTheirPointCounts) {
     RecordingFrameSimulation simulation;
     auto cycle = Cycle();
-    for (std::size_t i = 0; i < 3; ++i) cycle->subFrames[i]->pointCount = static_cast<int>(i) + 4;
+    for (std::size_t i = 0; i < 3; ++i) cycle->SubFrames()[i]->pointCount = static_cast<int>(i) + 4;
     EXPECT_EQ(cycle->SimulateStep(simulation), 4 + 5 + 6);
     EXPECT_EQ(SimulationLog::Instance().Actions(),
               (Actions{"ShowStatus", "SetTurn", "ShowStatus", "SetTurn", "ShowStatus", "SetTurn", "ShowStatus"}));
@@ -104,13 +104,13 @@ TEST_F(CyclePathTest, CycleWithSubFramesReturnsTheirPointCounts) {
 
 TEST_F(CyclePathTest, SubFramesTakeTheCycleSpeedsAndAreDrawnAfterSampling) {
     auto cycle = Cycle();
-    cycle->subFrames[1]->feed = 0.5;  // its own feed stays
+    cycle->SubFrames()[1]->feed = 0.5;  // its own feed stays
     cycle->feedIsStep = 1;
     cycle->speedFactor = 2;
     cycle->constantSpeed = 0;
     SimulationPointList points;
     cycle->GetSimulationPoints(points);
-    const auto& f = cycle->subFrames;
+    const auto& f = cycle->SubFrames();
     EXPECT_EQ(f[0]->feed, 0.2);
     EXPECT_EQ(f[1]->feed, 0.5);
     for (CCadreISO* s : f) {
@@ -134,7 +134,7 @@ TEST_F(CyclePathTest, SpatialPointsAndTracePassToSubFramesOrIncludedMembers) {
     cycle->spindleSpeed = 700;
     UnitPoint3DList points;
     cycle->GetSimulationPoints3D(points);
-    EXPECT_EQ(cycle->subFrames[1]->spindleSpeed, 700);
+    EXPECT_EQ(cycle->SubFrames()[1]->spindleSpeed, 700);
     EXPECT_EQ(points.Count(), static_cast<std::uint32_t>(cycle->pointCount));
     EXPECT_GT(cycle->pointCount, 0);
 
@@ -144,7 +144,7 @@ TEST_F(CyclePathTest, SpatialPointsAndTracePassToSubFramesOrIncludedMembers) {
 
     auto group = Group();
     for (auto& m : group->members)
-        for (CCadreISO* s : m->subFrames) s->CreatePathFigure();
+        for (CCadreISO* s : m->SubFrames()) s->CreatePathFigure();
     UnitPoint3DList groupTrace;
     group->GetTracePoints(groupTrace);
     EXPECT_EQ(groupTrace.Count(), 12u);
@@ -161,14 +161,14 @@ TEST_F(CyclePathTest, DrawingShowsTheWorkingContourAndItsRegionInTheCycleColours
     settings.colours[12] = 0x0D0D0D;  // cycle paths
     settings.colours[8] = 0x090909;   // a selected cycle
     auto cycle = Cycle();
-    for (CCadreISO* f : cycle->subFrames) f->CreatePathFigure();
+    for (CCadreISO* f : cycle->SubFrames()) f->CreatePathFigure();
     cycle->hidden = 1;
     cycle->DrawPath();
     EXPECT_EQ(cycle->hidden, 0);
     const View3DLog& log = View3DLog::Instance();
     EXPECT_EQ(log.Actions(), (Actions{"CreateLine", "CreateLine", "CreateRegion"}));
     EXPECT_EQ(log.Entries()[2].colour, 0x0D0D0Du);
-    for (CCadreISO* f : cycle->subFrames) EXPECT_TRUE(f->path.GetUnit(0)->Selected);
+    for (CCadreISO* f : cycle->SubFrames()) EXPECT_TRUE(f->path.GetUnit(0)->Selected);
 
     cycle->SelectPath();
     EXPECT_EQ(cycle->selected, 1);
@@ -187,7 +187,7 @@ TEST_F(CyclePathTest, DrawingShowsTheWorkingContourAndItsRegionInTheCycleColours
     Document2D& sketch = ActiveDocument2D();
     const std::size_t before = sketch.Objects().size();
     cycle->hidden = 0;
-    for (CCadreISO* f : cycle->subFrames) f->hidden = 0;
+    for (CCadreISO* f : cycle->SubFrames()) f->hidden = 0;
     cycle->DrawPath2D();
     EXPECT_EQ(sketch.Objects().size(), before + 3);
 }

@@ -90,7 +90,8 @@ TEST_F(FrameSimulateStepTest, ArcKeepsTheToolEquidistantOfThePreCalculation) {
 
     Log().preCalculation = true;
     arc.SimulateStep(simulation);
-    EXPECT_EQ(Log().Entries()[1].args, (std::vector<double>{-40, -10, 5}));
+    // The centre goes as (z, x): -10 along the axis, -40 across it.
+    EXPECT_EQ(Log().Entries()[1].args, (std::vector<double>{-10, -40, 5}));
     EXPECT_EQ(Take(), (Actions{"SetTurn", "CreateToolEquidistant", "ShowStatus"}));
     ASSERT_TRUE(arc.toolEquidistant);
     EXPECT_EQ(arc.toolEquidistant->Count(), 1);

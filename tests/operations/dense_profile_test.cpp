@@ -107,10 +107,10 @@ std::string FirstPointLeft(const CTurn& op, double t) {
     if (cuts.empty()) return "no cut";
     const ClearanceOutline cutIndex(*ContourOf(cuts));
     const double reach = t + 1e-3;
-    for (std::size_t i = 0; i < op.regionList.size(); ++i) {
-        auto outline = ReverseContour(op.regionList[i]->Clone());
-        outline->AppendCopy(*op.pairedList[i]);
-        const ClearanceOutline region(*outline), working(*op.regionList[i]), stock(*op.pairedList[i]);
+    for (std::size_t i = 0; i < op.calc.regionList.size(); ++i) {
+        auto outline = ReverseContour(op.calc.regionList[i]->Clone());
+        outline->AppendCopy(*op.calc.pairedList[i]);
+        const ClearanceOutline region(*outline), working(*op.calc.regionList[i]), stock(*op.calc.pairedList[i]);
         const BoundBox box = outline->GetBoundBox();
         for (double z = box.zmin + 0.01; z < box.zmax; z += 0.5) {
             for (double x = box.xmin + 0.01; x < box.xmax; x += 0.5) {

@@ -89,7 +89,7 @@ public:
     }
     bool CreateContourPath() override {
         if (!CTurn::CreateContourPath()) return false;
-        const Contour& region = *regionList.front();
+        const Contour& region = *calc.regionList.front();
         double x = 0, z = 0;
         region.GetStartPoint(x, z);
         AddLineFrame(ModalState.position[0], ModalState.position[2], x, z, -1.0, true);

@@ -30,8 +30,13 @@
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "nc/cadre_arc_g02.h"
+#include "operation_runner.h"
+#include "operations/path_clearance.h"
 #include "operations/turn.h"
+#include "operations/turn_mnogo_prohod.h"
 #include "path_checks.h"
+#include "plan/plan.h"
+#include "plan/spid.h"
 
 namespace zarvento::test {
 
@@ -443,13 +448,22 @@ inline std::vector<std::pair<double, double>> ContourPoints(const Contour& c) {
 // theoretical tip.
 struct Nose {
     double r = 0, dz = 0, dx = 0;
+    // A blade's width along Z: its other corner's circle lies that far from
+    // the first, the cutting edge between them.
+    double width = 0;
     int BodyZ() const { return dz > 1e-9 ? 1 : dz < -1e-9 ? -1 : 0; }
     int BodyX() const { return dx > 1e-9 ? 1 : dx < -1e-9 ? -1 : 0; }
 };
 
 inline Nose NoseOf(const CTurn& op) {
     const ParamTool* tool = op.GetTool();
-    return tool ? Nose{tool->r, tool->dNoseDx, -tool->dNoseDy} : Nose{};
+    if (!tool) return Nose{};
+    Nose nose{tool->r, tool->dNoseDx, -tool->dNoseDy};
+    // The groove's plunges drive the blade's corner its cycle binds; the
+    // blade runs from it towards +Z from the first corner, else towards -Z.
+    if (const auto* groove = dynamic_cast<const CTurnMnogoProhod*>(&op); groove && groove->indCycleElementar == 1)
+        nose.width = groove->indPrivazTool == 0 ? groove->WidthTool : -groove->WidthTool;
+    return nose;
 }
 
 // What a program did to its stock, read move by move: the first move that
@@ -480,23 +494,30 @@ public:
             if (!m.fromKnownPoint) continue;
             const Nose n = nose(m);
             const auto points = PointsAlong(m, 1e9);
+            // A blade as circles along its edge, near enough that the cusps
+            // between them stay under the tolerance.
+            const int corners = static_cast<int>(std::ceil(std::fabs(n.width) / 0.1));
             for (std::size_t i = 0; i + 1 < points.size(); ++i) {
-                const double az = points[i].first + n.dz, ax = points[i].second + n.dx;
-                const double bz = points[i + 1].first + n.dz, bx = points[i + 1].second + n.dx;
-                if (std::min(az, bz) - n.r < chuckZ_ - tolerance)
-                    return Describe("runs past the bar's back end into the chuck", m, std::min(az, bz) - n.r,
-                                    az < bz ? ax : bx);
-                if (m.g != 0 && std::max(ax, bx) > tolerance)
-                    return Describe("feeds past the spindle's axis", m, ax > bx ? az : bz, std::max(ax, bx));
-                for (double side : {1.0, -1.0}) {
-                    if (side < 0 && std::max(ax, bx) + n.r <= 0.0) break;
-                    double wz = 0, wx = 0;
-                    const double pa = side * ax, pb = side * bx;
-                    if (part_->Hits(az, pa, bz, pb, std::max(0.0, n.r - tolerance), &wz, &wx))
-                        return Describe("cuts into the part", m, wz, side * wx);
-                    if (m.g == 0 && stock_->Hits(az, pa, bz, pb, std::max(0.0, n.r - tolerance), &wz, &wx))
-                        return Describe("rapids into the stock", m, wz, side * wx);
-                    if (m.g != 0) stock_->Remove(az, pa, bz, pb, n.r, n.BodyZ(), static_cast<int>(side) * n.BodyX());
+                for (int c = 0; c <= corners; ++c) {
+                    const double along = corners > 0 ? n.width * c / corners : 0.0;
+                    const double az = points[i].first + n.dz + along, ax = points[i].second + n.dx;
+                    const double bz = points[i + 1].first + n.dz + along, bx = points[i + 1].second + n.dx;
+                    if (std::min(az, bz) - n.r < chuckZ_ - tolerance)
+                        return Describe("runs past the bar's back end into the chuck", m, std::min(az, bz) - n.r,
+                                        az < bz ? ax : bx);
+                    if (m.g != 0 && std::max(ax, bx) > tolerance)
+                        return Describe("feeds past the spindle's axis", m, ax > bx ? az : bz, std::max(ax, bx));
+                    for (double side : {1.0, -1.0}) {
+                        if (side < 0 && std::max(ax, bx) + n.r <= 0.0) break;
+                        double wz = 0, wx = 0;
+                        const double pa = side * ax, pb = side * bx;
+                        if (part_->Hits(az, pa, bz, pb, std::max(0.0, n.r - tolerance), &wz, &wx))
+                            return Describe("cuts into the part", m, wz, side * wx);
+                        if (m.g == 0 && stock_->Hits(az, pa, bz, pb, std::max(0.0, n.r - tolerance), &wz, &wx))
+                            return Describe("rapids into the stock", m, wz, side * wx);
+                        if (m.g != 0)
+                            stock_->Remove(az, pa, bz, pb, n.r, n.BodyZ(), static_cast<int>(side) * n.BodyX());
+                    }
                 }
             }
         }
@@ -604,6 +625,40 @@ inline std::unique_ptr<Contour> ClosedPart(const Contour& profile, bool bore) {
     }
     part->AddUnit(std::make_unique<CLineUnit>(z, x, z1, x1));
     return part;
+}
+
+// The shared checks over the runner's plan: its program read back in the X
+// convention (the settings' own must say the same) against the bar and the
+// part. A fault is an operation's message, the main job's clearance check's
+// included; an arc read otherwise than computed; a move into the part or the
+// chuck, a feed past the axis, a rapid into the stock; and with `reach` the
+// last operation's working contour left unreached where the nose fits. The
+// first fault with the program's text, or an empty text.
+inline std::string PlanFault(OperationRunner& runner, const Contour& bar, const Contour& part, int xMode = 0,
+                             bool reach = true) {
+    CPLAN& plan = *GetPLAN();
+    // The main job judges against the part's section: the part as closed.
+    CSPID& spid = *GetSPID();
+    std::unique_ptr<Contour> section = part.Clone();
+    std::swap(spid.pDetailContour, section);
+    for (int i = 0; i < plan.GetTurnCount(); ++i) {
+        CTurn& op = runner.Operation(i);
+        if (!op.HasMessage()) CheckPathClearance(op);
+        if (op.HasMessage()) {
+            std::swap(spid.pDetailContour, section);
+            return "operation " + std::to_string(i) + ": " + op.messageText + "\n" + runner.ProgramText();
+        }
+    }
+    std::swap(spid.pDetailContour, section);
+    const std::string text = runner.ProgramText();
+    const std::vector<ReadMove> moves = ReadProgram(text, xMode, spid.Z0tool, -spid.X0tool);
+    for (int i = 0; i < plan.GetTurnCount(); ++i) ExpectArcsReadAsComputed(runner.Operation(i), moves, i);
+    MachiningCheck check(bar, part);
+    const std::string fault = check.Run(moves, [&](const ReadMove& m) { return NoseOf(runner.Operation(m.op)); });
+    if (!fault.empty() || !reach || plan.GetTurnCount() == 0) return fault.empty() ? fault : fault + "\n" + text;
+    const CTurn& last = runner.Operation(plan.GetTurnCount() - 1);
+    const std::string unreached = check.FirstUnreached(*last.workContour, NoseOf(last).r);
+    return unreached.empty() ? unreached : unreached + "\n" + text;
 }
 
 }  // namespace zarvento::test

@@ -102,29 +102,10 @@ protected:
         runner->Run();
     }
 
-    // The plan's program read back in the X convention, against the bar and
-    // the part: no message, its arcs read as computed, no move into the part
-    // or the chuck, no feed past the axis, no rapid into the stock, and the
-    // last operation's working contour reached wherever the nose fits. The
-    // first fault as text, or an empty text.
+    // The shared checks of the plan's program in the X convention.
     std::string Check(const Contour& bar, const Contour& part, int xMode = 0) {
         SettingsRecord::Global().xOutputMode = xMode;
-        const std::string text = runner->ProgramText();
-        const CSPID& spid = *GetSPID();
-        const std::vector<test::ReadMove> moves = test::ReadProgram(text, xMode, spid.Z0tool, -spid.X0tool);
-        CPLAN& plan = *GetPLAN();
-        for (int i = 0; i < plan.GetTurnCount(); ++i) {
-            const CTurn& op = runner->Operation(i);
-            if (op.HasMessage()) return "operation " + std::to_string(i) + ": " + op.messageText;
-            test::ExpectArcsReadAsComputed(op, moves, i);
-        }
-        test::MachiningCheck check(bar, part);
-        const std::string fault =
-            check.Run(moves, [&](const test::ReadMove& m) { return test::NoseOf(runner->Operation(m.op)); });
-        if (!fault.empty()) return fault + "\n" + text;
-        const CTurn& last = runner->Operation(plan.GetTurnCount() - 1);
-        const std::string unreached = check.FirstUnreached(*last.workContour, test::NoseOf(last).r);
-        return unreached.empty() ? unreached : unreached + "\n" + text;
+        return test::PlanFault(*runner, bar, part, xMode);
     }
 };
 
@@ -178,6 +159,121 @@ TEST_F(ProgramReadBackTest, ProgramsOfRandomPartsKeepOffThePartAndReachIt) {
                          profile.text);
             MakePlan(profile.text, bore, s, t, bore ? test::ShaftEnds{} : ends);
             EXPECT_EQ(Check(*bar, *part), "");
+        }
+    }
+}
+
+// The contour pass in every lead mode, at random angles in the mode of given
+// angles, along and against the contour, over random shafts and bores: a
+// lead the mode would take into the part keeps off it.
+TEST_F(ProgramReadBackTest, ContourPassesInEveryLeadModeKeepOffThePart) {
+#ifdef __SANITIZE_ADDRESS__
+    constexpr int kShafts = 6, kBores = 4;
+#else
+    constexpr int kShafts = 28, kBores = 12;
+#endif
+    std::mt19937 random(1207);
+    std::uniform_real_distribution<double> angle(0.0, 360.0);
+    for (int run = 0; run < kShafts + kBores; ++run) {
+        const bool bore = run >= kShafts;
+        const test::ShaftEnds ends = bore ? test::ShaftEnds{} : test::ShaftEnds{run % 2 == 1, run % 4 >= 2};
+        const test::RandomProfile profile =
+            bore ? test::RandomBoreProfile(random) : test::RandomShaftProfile(random, ends);
+        const double inner = bore ? test::kBoreBarInner : 0.0;
+        runner->Bar(60, 50, inner, 2);
+        if (bore)
+            runner->InnerPoint(test::kBoreInnerZ, test::kBoreInnerX);
+        else
+            runner->InnerPoint(-10, -3);
+        const auto bar = test::BarContour(60, 50, inner, 2);
+        const auto part = test::ClosedPart(*test::OperationRunner::Parse(profile.inBar), bore);
+        for (int mode = 0; mode <= 5; ++mode) {
+            for (bool along : {false, true}) {
+                const double in = angle(random), out = angle(random);
+                SCOPED_TRACE("run " + std::to_string(run) + ", mode " + std::to_string(mode) +
+                             (along ? ", along" : ", against") + ", angles " + FormatDouble(in) + " and " +
+                             FormatDouble(out) + "\n" + profile.text);
+                runner->Clear();
+                runner->Part(profile.text);
+                runner->AddKind(kTurnKONTUR, profile.text, [&](CTurn& o) {
+                    o.tableWorkContour->GetFirstUnit()->IsMarked = ends.face;
+                    o.tableWorkContour->GetLastUnit()->IsMarked = ends.chuck;
+                    o.isAutoTool = false;
+                    o.nToolPosition = bore ? 2 : 1;
+                    o.indNapr = along;
+                    o.VrezanieSposob = o.PerebegSposob = mode;
+                    o.VrezanieAngle = in;
+                    o.PerebegAngle = out;
+                });
+                runner->Run();
+                EXPECT_EQ(test::PlanFault(*runner, *bar, *part, 0, false), "");
+            }
+        }
+    }
+}
+
+// The multi-pass groove in elementary moves over random shafts, taken as
+// one groove from the bar or after roughing that left the pockets, and over
+// random bores from the bar's hole, plunging from either side: its plunges
+// keep within the lathe's reach, the blade's edge off the part, and its
+// links between the grooves off the part and the stock.
+TEST_F(ProgramReadBackTest, GroovesOfRandomPartsKeepOffThePart) {
+#ifdef __SANITIZE_ADDRESS__
+    constexpr int kShafts = 12, kBores = 6;
+#else
+    constexpr int kShafts = 60, kBores = 30;
+#endif
+    ParamTool& blade = runner->Tool(3, "Резец канавочный", 0.2);
+    blade.TYPE_ = 13;
+    test::SetToolVariable(blade, "width", 2.0);
+    std::mt19937 random(3303);
+    for (int run = 0; run < kShafts + kBores; ++run) {
+        const bool bore = run >= kShafts;
+        const test::ShaftEnds ends = bore ? test::ShaftEnds{} : test::ShaftEnds{run % 2 == 1, run % 4 >= 2};
+        const test::RandomProfile profile =
+            bore ? test::RandomBoreProfile(random) : test::RandomShaftProfile(random, ends);
+        const double inner = bore ? test::kBoreBarInner : 0.0;
+        runner->Bar(60, 50, inner, 2);
+        if (bore)
+            runner->InnerPoint(test::kBoreInnerZ, test::kBoreInnerX);
+        else
+            runner->InnerPoint(-10, -3);
+        const auto bar = test::BarContour(60, 50, inner, 2);
+        const auto part = test::ClosedPart(*test::OperationRunner::Parse(profile.inBar), bore);
+        for (int k = 0; k < (bore ? 2 : 4); ++k) {
+            const bool roughed = k >= 2, reversed = k % 2 == 1;
+            SCOPED_TRACE("run " + std::to_string(run) + (roughed ? ", after roughing" : ", from the bar") +
+                         (reversed ? ", reversed" : "") + "\n" + profile.text);
+            runner->Clear();
+            runner->Part(profile.text);
+            const auto common = [&](CTurn& o) {
+                o.tableWorkContour->GetFirstUnit()->IsMarked = ends.face;
+                o.tableWorkContour->GetLastUnit()->IsMarked = ends.chuck;
+                o.isAutoTool = false;
+                o.isPripuskW = roughed;
+                o.PripuskW = 0.3;
+            };
+            if (roughed) {
+                runner->AddKind(kTurnMnogoProhod, profile.text, [&](CTurn& o) {
+                    auto& m = dynamic_cast<CTurnMnogoProhod&>(o);
+                    common(o);
+                    o.nToolPosition = 0;
+                    test::SetCycleValue(m.turningCycle, "I", 2.0);
+                    test::SetCycleValue(m.turningCycle, "P7", 1);
+                });
+            }
+            runner->AddKind(kTurnMnogoProhod, profile.text, [&](CTurn& o) {
+                common(o);
+                o.nToolPosition = 3;
+                o.indCycleElementar = 1;
+                o.indNapr = reversed;
+            });
+            runner->Run();
+            const CTurn& groove = runner->Operation(roughed ? 1 : 0);
+            // A shaft whose roughing leaves no pocket leaves the groove nothing to cut.
+            if (roughed && groove.messageText.find("должны пересекаться") != std::string::npos) continue;
+            if (groove.messageText.find("Ширина канавки меньше") != std::string::npos) continue;
+            EXPECT_EQ(test::PlanFault(*runner, *bar, *part, 0, false), "");
         }
     }
 }

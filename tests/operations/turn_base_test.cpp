@@ -3,8 +3,13 @@
 // and the editor seam.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <type_traits>
+#include <variant>
+
 #include "operations/turn_drill.h"
 #include "operations/turn_otrezka.h"
+#include "operations/turn_settings.h"
 #include "operations/turn_threading.h"
 #include "operations_test_support.h"
 
@@ -128,6 +133,33 @@ TEST_F(TurnBaseTest, CopyTakesSettingsAndDeepCopiesButNeverFramesOrBuiltContours
     const std::string before = ContourScriptText(*target.finalContour);
     target = target;
     EXPECT_EQ(ContourScriptText(*target.finalContour), before) << "self-assignment changes nothing";
+}
+
+// The record is written by the table of settings and copies take them by
+// it: a setting added there is stored and copied alike.
+TEST_F(TurnBaseTest, EverySettingOfTheRecordReachesACopy) {
+    CTurn source, target;
+    int k = 0;
+    const auto value = [&k](auto* kind) {
+        using T = std::remove_pointer_t<decltype(kind)>;
+        if constexpr (std::is_same_v<T, bool>)
+            return T{k % 2 == 0};
+        else if constexpr (std::is_same_v<T, std::string>)
+            return "setting " + std::to_string(k);
+        else
+            return static_cast<T>(1000 + k);
+    };
+    for (const TurnSetting& setting : TurnSettings()) {
+        ++k;
+        std::visit([&](auto member) { source.*member = value(&(source.*member)); }, setting.member);
+    }
+    target = source;
+    k = 0;
+    for (const TurnSetting& setting : TurnSettings()) {
+        ++k;
+        std::visit([&](auto member) { EXPECT_EQ(target.*member, value(&(target.*member))) << setting.name; },
+                   setting.member);
+    }
 }
 
 TEST_F(TurnBaseTest, BuildersReceiveTheApproximationStepsAndTheCutOffWidth) {

@@ -144,8 +144,8 @@ TEST_F(TurnDiagnosisTest, FinalContourIsTheStockLessTheMachinedRegionAndFeedsThe
     ASSERT_NE(second.prevFinalContour, nullptr);
     EXPECT_EQ(ContourScriptText(*second.prevFinalContour), ContourScriptText(done));
     // Kinds 2 and 7 machine along the working contour itself.
-    ASSERT_EQ(first.regionList.size(), 1u);
-    EXPECT_EQ(ContourScriptText(*first.regionList[0]),
+    ASSERT_EQ(first.calc.regionList.size(), 1u);
+    EXPECT_EQ(ContourScriptText(*first.calc.regionList[0]),
               ContourScriptText(*test::OperationRunner::Parse(test::kStepProfile)));
 }
 

@@ -57,7 +57,7 @@ TEST_F(GrooveTest, GoldenFramesOfAnOuterGrooveThroughTheRunner) {
     CTurn& g = runner->AddKind(kTurnKANAVKA, profile, [](CTurn& o) { dynamic_cast<CTurnKANAVKA&>(o).Pause = 0.5; });
     runner->Run();
     EXPECT_EQ(g.nToolPosition, 2);
-    EXPECT_EQ(g.depthOfCut, 4.0) << "the tool's width";
+    EXPECT_EQ(g.calc.depthOfCut, 4.0) << "the tool's width";
     EXPECT_EQ(runner->Text(0),
               "T3\nS500 F0.05\nM03\nG00  X52 Z-14\nG01  X44\nG04  P0.5\nG00  X52\nG00  X200 Z100\nM01\n");
 }
@@ -208,7 +208,7 @@ TEST_F(CutOffTest, GoldenFramesOfOnePassWithTheReducedFeedStretch) {
     EXPECT_EQ(c.Width, 3.0) << "taken from the tool";
     EXPECT_EQ(c.cycle.FindParam("B")->kind, 'R');
     EXPECT_EQ(c.cycle.FindParam("P")->kind, 'i');
-    EXPECT_EQ(c.depthOfCut, 3.0);
+    EXPECT_EQ(c.calc.depthOfCut, 3.0);
 }
 
 TEST_F(CutOffTest, NoReducedStretchWhenItDoesNotFit) {

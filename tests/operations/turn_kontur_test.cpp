@@ -42,10 +42,15 @@ TEST_F(TurnKonturTest, FullPathsForEveryLeadMode) {
     const Case cases[] = {
         {"modes 0: along the contour's tangents", [](CTurnKONTUR&) {},
          "T1\nS700 F0.25\nM03\nG00  X63 Z-29.2\nG01  X41.6\nG01  Z6.5\nG00  X200 Z100\nM01\n"},
-        {"modes 1: along +Z", [](CTurnKONTUR& o) { o.VrezanieSposob = o.PerebegSposob = 1; },
-         "T1\nS700 F0.25\nM03\nG00  X60 Z-30.7\nG01  Z-29.2\nG01  X41.6\nG01  Z6.5\nG00  X200 Z100\nM01\n"},
-        {"modes 2: along +X", [](CTurnKONTUR& o) { o.VrezanieSposob = o.PerebegSposob = 2; },
-         "T1\nS700 F0.25\nM03\nG00  X63 Z-29.2\nG01  X41.6\nG01  Z5\nG01  X38.6\nG00  X200 Z100\nM01\n"},
+        // Its lead-in would come past the shoulder's corner, 0.1 deep: the
+        // tangent's instead.
+        {"modes 1: along +Z, the lead-in clear of the shoulder",
+         [](CTurnKONTUR& o) { o.VrezanieSposob = o.PerebegSposob = 1; },
+         "T1\nS700 F0.25\nM03\nG00  X63 Z-29.2\nG01  X41.6\nG01  Z6.5\nG00  X200 Z100\nM01\n"},
+        // Its lead-out would take the nose round the diameter's end towards the axis.
+        {"modes 2: along +X, the lead-out clear of the diameter's end",
+         [](CTurnKONTUR& o) { o.VrezanieSposob = o.PerebegSposob = 2; },
+         "T1\nS700 F0.25\nM03\nG00  X63 Z-29.2\nG01  X41.6\nG01  Z6.5\nG00  X200 Z100\nM01\n"},
         {"modes 3: along -Z", [](CTurnKONTUR& o) { o.VrezanieSposob = o.PerebegSposob = 3; },
          "T1\nS700 F0.25\nM03\nG00  X60 Z-27.7\nG01  Z-29.2\nG01  X41.6\nG01  Z5\nG01  Z3.5\nG00  X200 Z100\nM01\n"},
         {"modes 4: along -X", [](CTurnKONTUR& o) { o.VrezanieSposob = o.PerebegSposob = 4; },
@@ -53,10 +58,10 @@ TEST_F(TurnKonturTest, FullPathsForEveryLeadMode) {
         {"modes 5: the given angles",
          [](CTurnKONTUR& o) {
              o.VrezanieSposob = o.PerebegSposob = 5;
-             o.VrezanieAngle = 45.0;
-             o.PerebegAngle = 135.0;
+             o.VrezanieAngle = 135.0;
+             o.PerebegAngle = 315.0;
          },
-         "T1\nS700 F0.25\nM03\nG00  X62.121 Z-30.261\nG01  X60 Z-29.2\nG01  X41.6\nG01  Z5\nG01  X39.479 Z3.939\nG00  "
+         "T1\nS700 F0.25\nM03\nG00  X62.121 Z-28.139\nG01  X60 Z-29.2\nG01  X41.6\nG01  Z5\nG01  X43.721 Z6.061\nG00  "
          "X200 Z100\nM01\n"},
         {"along the contour's direction", [](CTurnKONTUR& o) { o.indNapr = true; },
          "T1\nS700 F0.25\nM03\nG00  X41.6 Z6.5\nG01  Z-29.2\nG01  X63\nG00  X200 Z100\nM01\n"},

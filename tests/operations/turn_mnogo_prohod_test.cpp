@@ -161,8 +161,8 @@ TEST_F(TurnMnogoProhodTest, ReversedRoughingTakesTheEdgesAsTheyCutThatWay) {
     }
     EXPECT_EQ(entries, 4);
     EXPECT_EQ(lifts, 1);
-    EXPECT_DOUBLE_EQ(op.fi, 95.0);
-    EXPECT_DOUBLE_EQ(op.fi1, 30.0);
+    EXPECT_DOUBLE_EQ(op.calc.fi, 95.0);
+    EXPECT_DOUBLE_EQ(op.calc.fi1, 30.0);
     const std::string first = runner->Text(0);
     runner->Run();
     EXPECT_EQ(runner->Text(0), first) << "the angles do not alternate between calculations";
@@ -243,12 +243,12 @@ TEST_F(TurnMnogoProhodTest, RoughingLeavesAtMostOneDepthOfCut) {
                 if (along) passes.push_back(m);
             }
             ASSERT_FALSE(passes.empty());
-            for (std::size_t i = 0; i < op.regionList.size(); ++i) {
-                const Contour& w = *op.regionList[i];
+            for (std::size_t i = 0; i < op.calc.regionList.size(); ++i) {
+                const Contour& w = *op.calc.regionList[i];
                 auto outline = ReverseContour(w.Clone());
-                outline->AppendCopy(*op.pairedList[i]);
+                outline->AppendCopy(*op.calc.pairedList[i]);
                 BoundBox box;
-                ContoursBoundingBox(w, *op.pairedList[i], box);
+                ContoursBoundingBox(w, *op.calc.pairedList[i], box);
                 // The stacking starts on the stock side of the region.
                 const bool internal = op.internalMachining;
                 const double n0 = facing ? box.zmax : (internal ? box.xmax : box.xmin);
@@ -259,7 +259,7 @@ TEST_F(TurnMnogoProhodTest, RoughingLeavesAtMostOneDepthOfCut) {
                     const double n = facing ? samples[p].z : samples[p].x;
                     const double a = facing ? samples[p].x : samples[p].z;
                     if (d * (n - n0) <= t + 1e-6) continue;  // within one depth of the stock
-                    if (op.pairedList[i]->IsPointOnContour(samples[p].z, samples[p].x)) continue;
+                    if (op.calc.pairedList[i]->IsPointOnContour(samples[p].z, samples[p].x)) continue;
                     // Only where more than one depth of material stands over the point.
                     bool thick = true;
                     for (double k : {0.01, 0.25, 0.5, 0.75, 1.0}) {
@@ -348,6 +348,43 @@ TEST_F(TurnMnogoProhodTest, OnePieceStrategiesSpreadTheDepth) {
     EXPECT_NEAR(faces[3], -4.7, 1e-9) << "the last pass is the thinner one, on the face";
 }
 
+// At the least depth of cut a region deeper than kMaxPasses passes of it is
+// refused in every strategy, with the message and without a frame, rather
+// than cut part of the way.
+TEST_F(TurnMnogoProhodTest, ADepthTooSmallForTheRegionIsRefusedWithoutFrames) {
+    // A diameter of 20 in the bar of 50: 15 deep across the axis, 32 along it.
+    constexpr const char* kDeepStep = "LineSeg( 5,-10, -30,-10, 1 );\nLineSeg( -30,-10, -30,-30, 1 );\n";
+    struct Case {
+        const char* strategy;
+        const char* profile;
+        int feed;
+    };
+    const Case cases[] = {
+        {"longitudinal", kDeepStep, 0},
+        {"facing", kDeepStep, 1},
+        {"profile", kDeepStep, 2},
+        {"one piece along the axis", "LineSeg( 5,-10, -70,-10, 1 );\n", 0},
+        {"one piece across it", "LineSeg( -15,1, -15,-30, 1 );\n", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.strategy);
+        CTurnMnogoProhod& op = MultiPass(c.profile, [&](CTurnMnogoProhod& o) {
+            o.isZachistka = false;
+            test::SetCycleValue(o.turningCycle, "P3", c.feed);
+            test::SetCycleValue(o.turningCycle, "I", 0.001);
+        });
+        EXPECT_EQ(op.messageText, std::string("Ошибка:\n") + CTurnMnogoProhod::kTooManyPassesText);
+        EXPECT_TRUE(op.Frames().empty());
+    }
+    // A depth that needs just under the limit still cuts.
+    CTurnMnogoProhod& op = MultiPass(kDeepStep, [](CTurnMnogoProhod& o) {
+        o.isZachistka = false;
+        test::SetCycleValue(o.turningCycle, "I", 0.002);
+    });
+    EXPECT_EQ(op.messageText, "");
+    EXPECT_FALSE(op.Frames().empty());
+}
+
 // A face whose working unit runs towards the axis has its material on the
 // far side all the same: the passes step towards it instead of being left out.
 TEST_F(TurnMnogoProhodTest, OnePieceFacingMachinesAFaceWhateverItsSense) {
@@ -357,20 +394,20 @@ TEST_F(TurnMnogoProhodTest, OnePieceFacingMachinesAFaceWhateverItsSense) {
         op.Rtool = 0.0;
         op.DepthPass = 2.0;
         op.SafeDistance = 1.0;
-        op.feedDirection = 1;
+        op.calc.feedDirection = 1;
         // The face at z = -5.5 and the stock side round to the bar's end at z = 2.
-        op.regionContour = std::make_unique<Contour>();
-        op.pairedContour = std::make_unique<Contour>();
+        op.calc.regionContour = std::make_unique<Contour>();
+        op.calc.pairedContour = std::make_unique<Contour>();
         if (outward) {
-            op.regionContour->AddUnit(std::make_unique<CLineUnit>(-5.5, 0, -5.5, -25));
-            op.pairedContour->AddUnit(std::make_unique<CLineUnit>(-5.5, -25, 2, -25));
-            op.pairedContour->AddUnit(std::make_unique<CLineUnit>(2, -25, 2, 0));
-            op.pairedContour->AddUnit(std::make_unique<CLineUnit>(2, 0, -5.5, 0));
+            op.calc.regionContour->AddUnit(std::make_unique<CLineUnit>(-5.5, 0, -5.5, -25));
+            op.calc.pairedContour->AddUnit(std::make_unique<CLineUnit>(-5.5, -25, 2, -25));
+            op.calc.pairedContour->AddUnit(std::make_unique<CLineUnit>(2, -25, 2, 0));
+            op.calc.pairedContour->AddUnit(std::make_unique<CLineUnit>(2, 0, -5.5, 0));
         } else {
-            op.regionContour->AddUnit(std::make_unique<CLineUnit>(-5.5, -25, -5.5, 0));
-            op.pairedContour->AddUnit(std::make_unique<CLineUnit>(-5.5, 0, 2, 0));
-            op.pairedContour->AddUnit(std::make_unique<CLineUnit>(2, 0, 2, -25));
-            op.pairedContour->AddUnit(std::make_unique<CLineUnit>(2, -25, -5.5, -25));
+            op.calc.regionContour->AddUnit(std::make_unique<CLineUnit>(-5.5, -25, -5.5, 0));
+            op.calc.pairedContour->AddUnit(std::make_unique<CLineUnit>(-5.5, 0, 2, 0));
+            op.calc.pairedContour->AddUnit(std::make_unique<CLineUnit>(2, 0, 2, -25));
+            op.calc.pairedContour->AddUnit(std::make_unique<CLineUnit>(2, -25, -5.5, -25));
         }
         op.FacingOnePiece();
         const std::vector<double> faces = CutLevels(op, false);
@@ -517,13 +554,13 @@ TEST_F(TurnMnogoProhodTest, PlanAnglesByTraversalMode) {
     UseToolPlanAngles(tool, 93.0, 30.0);
     tool.Angle = 2.0;
     EXPECT_FALSE(op.SetPlanAnglesFromTool(nullptr, nullptr));
-    EXPECT_DOUBLE_EQ(op.fi, 93.0);
-    EXPECT_DOUBLE_EQ(op.fi1, 30.0);
+    EXPECT_DOUBLE_EQ(op.calc.fi, 93.0);
+    EXPECT_DOUBLE_EQ(op.calc.fi1, 30.0);
     Contour down;
     down.AddUnit(std::make_unique<CLineUnit>(0, -20, -10, -20));
     op.SetPlanAnglesFromTool(nullptr, &down);
-    EXPECT_DOUBLE_EQ(op.fi, 95.0);
-    EXPECT_DOUBLE_EQ(op.fi1, 28.0);
+    EXPECT_DOUBLE_EQ(op.calc.fi, 95.0);
+    EXPECT_DOUBLE_EQ(op.calc.fi1, 28.0);
     EXPECT_EQ(op.turningCycle.FindParam("P8")->valueText, "95");
     EXPECT_EQ(op.turningCycle.FindParam("P8")->kind, 'R');
 
@@ -532,8 +569,8 @@ TEST_F(TurnMnogoProhodTest, PlanAnglesByTraversalMode) {
     op.sFi0 = "80+5";
     op.sFi1 = "12";
     op.SetPlanAnglesFromTool(nullptr, nullptr);
-    EXPECT_DOUBLE_EQ(op.fi, 85.0);
-    EXPECT_DOUBLE_EQ(op.fi1, 12.0);
+    EXPECT_DOUBLE_EQ(op.calc.fi, 85.0);
+    EXPECT_DOUBLE_EQ(op.calc.fi1, 12.0);
     op.turningCycle.FindParam("P8")->valueText = "70";
     test::SetCycleValue(op.turningCycle, "P7", 0);
     op.SetPlanAnglesFromTool(nullptr, nullptr);
@@ -542,13 +579,13 @@ TEST_F(TurnMnogoProhodTest, PlanAnglesByTraversalMode) {
     test::SetCycleValue(op.turningCycle, "P7", 2);
     op.SetPlanAnglesFromTool(nullptr, nullptr);
     EXPECT_EQ(op.turningCycle.FindParam("P8")->valueText, "70");
-    EXPECT_DOUBLE_EQ(op.fi, 70.0);
+    EXPECT_DOUBLE_EQ(op.calc.fi, 70.0);
 
     // No tool: modes 1 and 2 change nothing.
     op.nToolPosition = 5;
-    op.fi = 1.0;
+    op.calc.fi = 1.0;
     EXPECT_FALSE(op.SetPlanAnglesFromTool(nullptr, nullptr));
-    EXPECT_DOUBLE_EQ(op.fi, 1.0);
+    EXPECT_DOUBLE_EQ(op.calc.fi, 1.0);
 }
 
 // The special post-processor takes no tool-offset corrections in the first

@@ -85,15 +85,15 @@ TEST_F(TurnMovesTest, SameToolFollowsWithoutRetractAndTransfersThroughTheZoneCor
     // start under the shoulder would cut the corner (10, -30): it goes round.
     const std::string text = runner->Text(1);
     EXPECT_NE(text.find("M03\nG00  X47.529 Z10\nG00  X60 Z10\nG00  X63 Z-29.2\nG01"), std::string::npos) << text;
-    EXPECT_EQ(first.retractZ, 6.5);
-    EXPECT_EQ(second.approachZ, -29.2);
+    EXPECT_EQ(first.calc.retractZ, 6.5);
+    EXPECT_EQ(second.calc.approachZ, -29.2);
 }
 
 TEST_F(TurnMovesTest, PiecesAreLinkedByAnLShapedMove) {
     CTurn& op = Contour0();
-    op.retractX = -20;
-    op.retractZ = 0;
-    op.pieceIndex = 1;
+    op.calc.retractX = -20;
+    op.calc.retractZ = 0;
+    op.calc.pieceIndex = 1;
     const std::size_t before = op.Frames().size();
     op.MoveToStart(-25, -10);  // further out: along X first
     ASSERT_EQ(op.Frames().size(), before + 2);

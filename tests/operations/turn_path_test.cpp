@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "nc/cadre_sp.h"
@@ -248,9 +246,7 @@ TEST_F(TurnPathTest, TheSpecialPostProcessorFlagHoldsOnlyWhileItsConditionDoes) 
 
 TEST_F(TurnPathTest, PlanFixtureFileGivesItsGoldenProgram) {
     runner->Clear().LoadFile(test::FixturePath("operations/skeleton.plan")).Run();
-    std::ifstream golden(test::FixturePath("operations/skeleton.golden"));
-    const std::string expected((std::istreambuf_iterator<char>(golden)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(runner->ProgramText(), expected);
+    test::ExpectGolden("operations/skeleton.golden", runner->ProgramText());
 }
 
 TEST_F(TurnPathTest, PlanFixtureErrorsNameTheirLine) {

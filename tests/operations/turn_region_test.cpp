@@ -34,8 +34,6 @@ protected:
         CTurn& op = runner->AddKind(kTurnMnogoProhod, part.profile, [&](CTurn& o) {
             o.nToolPosition = 0;
             o.isAutoTool = false;  // tool 0 whatever kind the default choice looks for
-            o.fi = 93.0;
-            o.fi1 = 30.0;
             o.indCycleElementar = 1;
             if (setup) setup(o);
         });
@@ -55,16 +53,16 @@ TEST_F(TurnRegionTest, FixturePartsGiveTheirRegionsWithStockSidePairs) {
         SCOPED_TRACE(part.name);
         CTurn& op = MultiPass(part);
         EXPECT_EQ(op.messageText, "");
-        EXPECT_EQ(static_cast<int>(op.regionList.size()), part.regions);
-        EXPECT_EQ(op.pairedList.size(), op.regionList.size());
-        for (std::size_t i = 0; i < op.regionList.size(); ++i) {
+        EXPECT_EQ(static_cast<int>(op.calc.regionList.size()), part.regions);
+        EXPECT_EQ(op.calc.pairedList.size(), op.calc.regionList.size());
+        for (std::size_t i = 0; i < op.calc.regionList.size(); ++i) {
             // Each pair closes one area: the stock side runs back from the
             // working side's end to its start.
             double wsx = 0, wsz = 0, wex = 0, wez = 0, ssx = 0, ssz = 0, sex = 0, sez = 0;
-            op.regionList[i]->GetStartPoint(wsx, wsz);
-            op.regionList[i]->GetEndPoint(wex, wez);
-            op.pairedList[i]->GetStartPoint(ssx, ssz);
-            op.pairedList[i]->GetEndPoint(sex, sez);
+            op.calc.regionList[i]->GetStartPoint(wsx, wsz);
+            op.calc.regionList[i]->GetEndPoint(wex, wez);
+            op.calc.pairedList[i]->GetStartPoint(ssx, ssz);
+            op.calc.pairedList[i]->GetEndPoint(sex, sez);
             EXPECT_TRUE((IsEqualPoint(wsz, wsx, ssz, ssx) && IsEqualPoint(wez, wex, sez, sex)) ||
                         (IsEqualPoint(wsz, wsx, sez, sex) && IsEqualPoint(wez, wex, ssz, ssx)))
                 << "region " << i;
@@ -77,10 +75,10 @@ TEST_F(TurnRegionTest, FixturePartsGiveTheirRegionsWithStockSidePairs) {
 
 TEST_F(TurnRegionTest, SteppedShaftFromBarHasOneRegionAndTheStepAsFinalContour) {
     CTurn& op = MultiPass(test::FixturePartNamed("step"));
-    ASSERT_EQ(op.regionList.size(), 1u);
+    ASSERT_EQ(op.calc.regionList.size(), 1u);
     // The working side is the profile offset by the nose radius.
     double zmin = 0, xmin = 0, zmax = 0, xmax = 0;
-    op.regionList[0]->GetBoundBox(zmin, xmin, zmax, xmax);
+    op.calc.regionList[0]->GetBoundBox(zmin, xmin, zmax, xmax);
     EXPECT_NEAR(xmax, -20.8, 1e-6);
     const Contour& final = *op.finalContour;
     EXPECT_TRUE(final.IsPointInside(-10, -19.9));
@@ -109,19 +107,19 @@ TEST_F(TurnRegionTest, OffsetsLeaveTheWorkDocumentAsTheyFoundIt) {
 
 TEST_F(TurnRegionTest, ShaftWithALandHasTwoRegionsInCrossingOrder) {
     CTurn& op = MultiPass(test::FixturePartNamed("shaft with a land"));
-    ASSERT_EQ(op.regionList.size(), 2u);
-    EXPECT_GT(MidZ(*op.regionList[0]), -15.0);
-    EXPECT_LT(MidZ(*op.regionList[1]), -25.0);
-    EXPECT_GT(MidZ(*op.pairedList[0]), MidZ(*op.pairedList[1]));
+    ASSERT_EQ(op.calc.regionList.size(), 2u);
+    EXPECT_GT(MidZ(*op.calc.regionList[0]), -15.0);
+    EXPECT_LT(MidZ(*op.calc.regionList[1]), -25.0);
+    EXPECT_GT(MidZ(*op.calc.pairedList[0]), MidZ(*op.calc.pairedList[1]));
     // The land stays in the part as machined.
     EXPECT_TRUE(op.finalContour->IsPointInside(-20, -24.9));
 }
 
 TEST_F(TurnRegionTest, BoreRegionLiesInsideTheBarsHole) {
     CTurn& op = MultiPass(test::FixturePartNamed("bore"));
-    ASSERT_EQ(op.regionList.size(), 1u);
+    ASSERT_EQ(op.calc.regionList.size(), 1u);
     double zmin = 0, xmin = 0, zmax = 0, xmax = 0;
-    op.regionList[0]->GetBoundBox(zmin, xmin, zmax, xmax);
+    op.calc.regionList[0]->GetBoundBox(zmin, xmin, zmax, xmax);
     EXPECT_NEAR(xmin, -14.2, 1e-6) << "the offset keeps the nose inside the bore";
     EXPECT_TRUE(op.finalContour->IsPointInside(-10, -20));
     EXPECT_FALSE(op.finalContour->IsPointInside(-10, -14));
@@ -150,7 +148,7 @@ TEST_F(TurnRegionTest, UndercutIsBridgedAlongTheAuxiliaryEdge) {
         }
     }
     EXPECT_TRUE(bridged);
-    EXPECT_EQ(op.regionList.size(), 1u);
+    EXPECT_EQ(op.calc.regionList.size(), 1u);
 }
 
 // Two lands at the full diameter round a pocket whose far wall stands on a
@@ -183,10 +181,10 @@ TEST_F(TurnRegionTest, PocketBehindAFilletSmallerThanTheNoseKeepsItsRegion) {
             test::SetCycleValue(dynamic_cast<CTurnMnogoProhod&>(o).turningCycle, "P3", c.feed);
         });
         EXPECT_EQ(op.messageText, "");
-        ASSERT_EQ(op.regionList.size(), 1u);
+        ASSERT_EQ(op.calc.regionList.size(), 1u);
         // The region reaches the shoulder, well past the pocket.
         double zmin = 0, xmin = 0, zmax = 0, xmax = 0;
-        op.regionList[0]->GetBoundBox(zmin, xmin, zmax, xmax);
+        op.calc.regionList[0]->GetBoundBox(zmin, xmin, zmax, xmax);
         EXPECT_LT(zmin, -21.0);
         EXPECT_NEAR(xmax, c.top, 1e-6);
     }
@@ -222,25 +220,25 @@ TEST_F(TurnRegionTest, FailureTextsAreExact) {
 }
 
 TEST_F(TurnRegionTest, FinishingPiecesFollowTheWorkingContourOnlyWithAnAllowance) {
-    // In the machine-cycle form the path keeps the allowance it is given.
-    CTurn& op = MultiPass(test::FixturePartNamed("shaft with a land"), [](CTurn& o) {
-        o.indShema = 1;
-        o.finishAllowance = 0.5;
-    });
+    // In the machine-cycle form the regions made again with an allowance
+    // keep it (as when the cycle cannot be used and the passes are elementary).
+    CTurn& op = MultiPass(test::FixturePartNamed("shaft with a land"), [](CTurn& o) { o.indShema = 1; });
     ASSERT_EQ(op.messageText, "");
-    ASSERT_EQ(op.finishList.size(), 2u);
+    op.calc.finishAllowance = 0.5;
+    ASSERT_TRUE(op.CreateRegionAndFinalContour());
+    ASSERT_EQ(op.calc.finishList.size(), 2u);
     double zmin = 0, xmin = 0, zmax = 0, xmax = 0;
-    op.finishList[0]->GetBoundBox(zmin, xmin, zmax, xmax);
+    op.calc.finishList[0]->GetBoundBox(zmin, xmin, zmax, xmax);
     EXPECT_NEAR(xmax, -20.8, 1e-6) << "finishing pieces lie at the nose radius only";
-    op.regionList[0]->GetBoundBox(zmin, xmin, zmax, xmax);
+    op.calc.regionList[0]->GetBoundBox(zmin, xmin, zmax, xmax);
     EXPECT_NEAR(xmax, -21.3, 1e-6) << "regions keep the allowance";
 
-    EXPECT_TRUE(MultiPass(test::FixturePartNamed("shaft with a land")).finishList.empty());
+    EXPECT_TRUE(MultiPass(test::FixturePartNamed("shaft with a land")).calc.finishList.empty());
 }
 
 TEST_F(TurnRegionTest, TouchingFinishingPiecesAreJoinedInFrontAndBehind) {
     CTurn& op = MultiPass(test::FixturePartNamed("step"));
-    op.finishList.clear();
+    op.calc.finishList.clear();
     auto piece = [](double z1, double z2) {
         return test::OperationRunner::Parse("LineSeg( " + std::to_string(z1) + ",-20, " + std::to_string(z2) +
                                             ",-20, 1 );\n");
@@ -253,13 +251,13 @@ TEST_F(TurnRegionTest, TouchingFinishingPiecesAreJoinedInFrontAndBehind) {
     join(piece(-10, -15));
     join(piece(-5, -10));  // appended to the first
     join(piece(5, 0));     // put in front of the first, in its place
-    ASSERT_EQ(op.finishList.size(), 2u);
+    ASSERT_EQ(op.calc.finishList.size(), 2u);
     double x = 0, z = 0;
-    op.finishList[0]->GetStartPoint(x, z);
+    op.calc.finishList[0]->GetStartPoint(x, z);
     EXPECT_NEAR(z, 5, 1e-9);
-    op.finishList[0]->GetEndPoint(x, z);
+    op.calc.finishList[0]->GetEndPoint(x, z);
     EXPECT_NEAR(z, -10, 1e-9);
-    EXPECT_EQ(op.finishList[0]->Count(), 3);
+    EXPECT_EQ(op.calc.finishList[0]->Count(), 3);
 }
 
 // Undercuts ignored, with a trimmed contour that fails its test: the report
@@ -277,14 +275,12 @@ TEST_F(TurnRegionTest, FailedTrimmedContourKeepsTheMissingCuttingDataMessage) {
     CTurn& op = runner->Add(std::make_unique<BreakingTrimTurn>(), test::kStepProfile, [](CTurn& o) {
         o.nToolPosition = 0;
         o.indCycleElementar = 0;
-        o.fi = 93.0;
-        o.fi1 = 30.0;
         o.Spod = 0.0;
         o.sSpod.clear();
     });
     runner->Run();
     EXPECT_EQ(op.messageText, "Не заданы режимы резания");
-    EXPECT_EQ(op.regionList.size(), 1u) << "the operation's own contour took the trimmed one's place";
+    EXPECT_EQ(op.calc.regionList.size(), 1u) << "the operation's own contour took the trimmed one's place";
 }
 
 TEST(PlanAngleTrim, ContourThatNeverTurnsBeyondTheLimitIsCopied) {

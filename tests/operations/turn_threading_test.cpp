@@ -215,7 +215,7 @@ TEST_F(TurnThreadingTest, WorkedExampleUnderBothLaws) {
             EXPECT_NEAR(moves[k].z1, 3.0, 1e-12);
             EXPECT_NEAR(moves[k].z2, -23.0, 1e-12);
         }
-        EXPECT_EQ(op.depthOfCut, 0.5);
+        EXPECT_EQ(op.calc.depthOfCut, 0.5);
     }
 }
 
@@ -291,8 +291,8 @@ TEST_F(TurnThreadingTest, TheReturnStartsWhereTheLastPassLeftTheTool) {
     });
     runner->Run();
     ASSERT_EQ(ThreadMoves(op).size(), 2u);
-    EXPECT_NEAR(op.retractZ, 3.0, 1e-12);
-    EXPECT_NEAR(op.retractX, -10.0, 1e-12);
+    EXPECT_NEAR(op.calc.retractZ, 3.0, 1e-12);
+    EXPECT_NEAR(op.calc.retractX, -10.0, 1e-12);
     test::ExpectContinuous(test::PathMoves(op));
 }
 

@@ -7,11 +7,13 @@
 #include <fstream>
 
 #include "geometry/exception.h"
+#include "geometry/simulation_hook.h"
 #include "nc/frame_templates.h"
 #include "plan/command_door.h"
 #include "plan/command_script.h"
 #include "plan/plan.h"
 #include "plan/plan_panels.h"
+#include "plan/plan_simulation.h"
 #include "plan/plan_tree.h"
 #include "plan/spid.h"
 #include "plan_test_support.h"
@@ -24,6 +26,7 @@
 #include "platform/posted_commands.h"
 #include "platform/settings_record.h"
 #include "platform/storage_record.h"
+#include "post/program.h"
 
 namespace zarvento::test {
 namespace {
@@ -444,7 +447,51 @@ TEST_F(CommandDoorTest, MissingToolContourNamesTheIncludedOperation) {
     Run("check\n");
     EXPECT_TRUE(Texts().empty());
     EXPECT_TRUE(SimulationCheckMode);
-    EXPECT_EQ(PanelScript::Instance().Entries().back().detail, "0 frames, check");
+    // The whole program: the part's comment, the safety block, the closing
+    // comment, M05 and M30 (the stand-ins have no frames of their own).
+    EXPECT_EQ(PanelScript::Instance().Entries().back().detail, "5 frames, check");
+}
+
+// What the simulation panel is given, and the program record it leaves.
+class ProgramCapture : public PlanSimulation {
+public:
+    ProgramCapture() : previous_(RegisterPlanSimulation(this)) {}
+    ~ProgramCapture() override { RegisterPlanSimulation(previous_); }
+    ProgramCapture(const ProgramCapture&) = delete;
+    ProgramCapture& operator=(const ProgramCapture&) = delete;
+    void RunPanel(CPROGRAM& program, bool checkMode, PanelAnswer&) override {
+        speeds.push_back(program.KoffVelosity);
+        modes.push_back(checkMode);
+        frames.push_back(static_cast<int>(program.frames.Count()));
+        program.KoffVelosity = 25.0;  // what the user set in the panel
+    }
+    std::vector<double> speeds;
+    std::vector<bool> modes;
+    std::vector<int> frames;
+
+private:
+    PlanSimulation* previous_;
+};
+
+TEST_F(CommandDoorTest, TheSimulationRunsOnTheProgramRecordAndTheCheckRunOnItsDefaults) {
+    ReadyPlan(2);
+    ProgramCapture capture;
+    test::WriteNamedRecord(CPROGRAM::kRecordName, {{"KoffVelosity", Variant::R8(7.0)}});
+    Run("answer simulation cancel\nsimulate\n");
+    Run("answer simulation ok\nsimulate\n");
+    // Read before each run; the accepted panel saves what the panel set.
+    ASSERT_EQ(capture.speeds, (std::vector<double>{7.0, 7.0}));
+    EXPECT_EQ(capture.frames[0], 5);
+    Run("simulate\n");
+    EXPECT_EQ(capture.speeds.back(), 25.0);
+
+    // The check run neither reads the record nor writes it.
+    test::WriteNamedRecord(CPROGRAM::kRecordName, {{"KoffVelosity", Variant::R8(7.0)}});
+    Run("answer simulation ok\ncheck\n");
+    EXPECT_EQ(capture.speeds.back(), CPROGRAM().KoffVelosity);
+    EXPECT_EQ(capture.modes, (std::vector<bool>{false, false, false, true}));
+    Run("simulate\n");
+    EXPECT_EQ(capture.speeds.back(), 7.0);
 }
 
 TEST_F(CommandDoorTest, ClearPlanRemovesThePlanRecordsAndKeepsTheListsAndSubRecords) {

@@ -59,9 +59,9 @@ TEST_F(PlanProgramLinksTest, TheInstalledScriptPostProcessorConvertsTheProgram) 
 
     test::NumberedMoves moves(program);
     program.ReadPathFile();
-    ASSERT_EQ(moves.cut.subFrames.size(), 1u);
-    EXPECT_DOUBLE_EQ(moves.cut.subFrames[0]->end.z, -10.0);
-    EXPECT_EQ(moves.rapid.subFrames.size(), 1u);
+    ASSERT_EQ(moves.cut.SubFrames().size(), 1u);
+    EXPECT_DOUBLE_EQ(moves.cut.SubFrames()[0]->end.z, -10.0);
+    EXPECT_EQ(moves.rapid.SubFrames().size(), 1u);
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
 // Reading post-processor descriptions: the golden dumps of the fixtures and
 // shipped files, the key rules, the settings of both grammars, malformed and
 // random descriptions.
-#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "golden_file.h"
 #include "nc/cycle_definition_links.h"
 #include "nc/frame_templates.h"
 #include "nc/modal_state.h"
@@ -59,10 +59,7 @@ TEST_P(GoldenDumpTest, MatchesTheGoldenDump) {
     CPostProcessor post(file.stem().string(), file.string());
     ASSERT_TRUE(post.ReadPostProcessorDescription());
     const std::string dump = test::DumpPostProcessor(post);
-    const fs::path golden = test::FixturePath(std::string("post/") + GetParam().golden);
-    // ZARVENTO_UPDATE_GOLDEN=1 writes the dumps anew, to be reviewed by diff.
-    if (std::getenv("ZARVENTO_UPDATE_GOLDEN") != nullptr) std::ofstream(golden, std::ios::binary) << dump;
-    EXPECT_EQ(dump, ReadAll(golden));
+    test::ExpectGolden(std::string("post/") + GetParam().golden, dump);
     EXPECT_TRUE(Messages().empty());
 }
 

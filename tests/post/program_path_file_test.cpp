@@ -65,7 +65,9 @@ protected:
     CCadreISO& Frame(int i) { return *program.frames[static_cast<std::uint32_t>(i)]; }
     template <typename T>
     T* Move(int frame, int i) {
-        return dynamic_cast<T*>(Frame(frame).subFrames.at(static_cast<std::size_t>(i)));
+        const auto moves = Frame(frame).SubFrames();
+        const auto at = static_cast<std::size_t>(i);
+        return at < moves.size() ? dynamic_cast<T*>(moves[at]) : nullptr;
     }
 
     test::ProgramLinksStandIn links;
@@ -111,7 +113,7 @@ TEST_F(ProgramPathFileTest, EachCodeMakesItsMove) {
         "N1 F0.3\r\n"
         "N1 S800\r\n"
         "N1 M08\r\n");  // nothing either
-    ASSERT_EQ(Frame(0).subFrames.size(), 6u);
+    ASSERT_EQ(Frame(0).SubFrames().size(), 6u);
     auto* rapid = Move<CCadre_LineG01>(0, 0);
     ASSERT_NE(rapid, nullptr);
     EXPECT_TRUE(rapid->rapid);
@@ -143,9 +145,9 @@ TEST_F(ProgramPathFileTest, MovesGoToTheirFramesAndTheNextFrameStartsWhereTheyEn
         "N9 G01 X1 Z1\r\n"  // no such frame: skipped up to the next known number
         "G01 X2 Z2\r\n"
         "N3 G00 X80 Z-30\r\n");
-    EXPECT_TRUE(Frame(0).subFrames.empty());
-    ASSERT_EQ(Frame(1).subFrames.size(), 2u);
-    ASSERT_EQ(Frame(2).subFrames.size(), 1u);
+    EXPECT_TRUE(Frame(0).SubFrames().empty());
+    ASSERT_EQ(Frame(1).SubFrames().size(), 2u);
+    ASSERT_EQ(Frame(2).SubFrames().size(), 1u);
     EXPECT_DOUBLE_EQ(Frame(1).end.z, -12.0);
     // The frame after N2 starts where N2's last move ends, and so does its first move.
     EXPECT_DOUBLE_EQ(Frame(2).start.x, -35.0);
@@ -158,30 +160,30 @@ TEST_F(ProgramPathFileTest, ANumberReadAgainReplacesItsMoves) {
     AddMoves(2);
     WriteText();
     ReadPath("N1 G01 X10 Z0\r\nN2 G01 X12 Z0\r\nN1 G01 X14 Z0\r\n");
-    ASSERT_EQ(Frame(0).subFrames.size(), 1u);
+    ASSERT_EQ(Frame(0).SubFrames().size(), 1u);
     EXPECT_DOUBLE_EQ(Move<CCadre_LineG01>(0, 0)->end.x, -7.0);
     // A second reading of the same file neither doubles nor leaks the moves.
     program.ReadPathFile();
-    EXPECT_EQ(Frame(0).subFrames.size(), 1u);
-    EXPECT_EQ(Frame(1).subFrames.size(), 1u);
+    EXPECT_EQ(Frame(0).SubFrames().size(), 1u);
+    EXPECT_EQ(Frame(1).SubFrames().size(), 1u);
 }
 
 TEST_F(ProgramPathFileTest, LineEndsOfAnyFormAndALastLineWithoutOne) {
     AddMoves(1);
     WriteText();
     ReadPath("N1 G01 X10 Z0\nN1 G01 X12 Z0\rN1 G01 X14 Z0\r\nN1 G01 X16 Z0");
-    ASSERT_EQ(Frame(0).subFrames.size(), 4u);
+    ASSERT_EQ(Frame(0).SubFrames().size(), 4u);
     EXPECT_DOUBLE_EQ(Move<CCadre_LineG01>(0, 3)->end.x, -8.0);
     // A zero byte ends the text.
     ReadPath(std::string("N1 G01 X10 Z0\n\0N1 G01 X12 Z0\n", 28));
-    EXPECT_EQ(Frame(0).subFrames.size(), 1u);
+    EXPECT_EQ(Frame(0).SubFrames().size(), 1u);
 }
 
 TEST_F(ProgramPathFileTest, MovesAfterTheSecondTakeTheFramesXShift) {
     AddMoves<ShiftedFrame>(1);
     WriteText();
     ReadPath("N1 G01 X10 Z0\r\nN1 G01 X10 Z-1\r\nN1 G01 X10 Z-2\r\n");
-    ASSERT_EQ(Frame(0).subFrames.size(), 3u);
+    ASSERT_EQ(Frame(0).SubFrames().size(), 3u);
     EXPECT_DOUBLE_EQ(Move<CCadre_LineG01>(0, 1)->end.x, -5.0);
     EXPECT_DOUBLE_EQ(Move<CCadre_LineG01>(0, 2)->start.x, -3.5);
     EXPECT_DOUBLE_EQ(Move<CCadre_LineG01>(0, 2)->end.x, -3.5);
@@ -191,7 +193,7 @@ TEST_F(ProgramPathFileTest, NoPathFileNoMoves) {
     AddMoves(1);
     WriteText();
     program.ReadPathFile();
-    EXPECT_TRUE(Frame(0).subFrames.empty());
+    EXPECT_TRUE(Frame(0).SubFrames().empty());
     EXPECT_TRUE(Messages().empty());
 }
 
@@ -219,9 +221,9 @@ TEST_F(ProgramPathFileTest, MovesFindTheFrameThatPrintedTheirNumberBuiltInOrTemp
         ASSERT_EQ(text.size(), 3u);
         EXPECT_EQ(text[1].find(templates ? "N2 " : "N002 "), 1u) << text[1];
         ReadPath("N2 G01 X70 Z-8\r\n");
-        EXPECT_TRUE(Frame(0).subFrames.empty());
-        EXPECT_EQ(Frame(1).subFrames.size(), 1u);
-        EXPECT_TRUE(Frame(2).subFrames.empty());
+        EXPECT_TRUE(Frame(0).SubFrames().empty());
+        EXPECT_EQ(Frame(1).SubFrames().size(), 1u);
+        EXPECT_TRUE(Frame(2).SubFrames().empty());
     }
 }
 

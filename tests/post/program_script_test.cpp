@@ -128,8 +128,8 @@ TEST_F(ProgramScriptTest, TheScriptConvertsTheProgramInTheTemporaryFolder) {
     // Its moves reach the frames that printed their numbers.
     test::NumberedMoves moves(program);
     program.ReadPathFile();
-    EXPECT_EQ(moves.rapid.subFrames.size(), 1u);
-    EXPECT_EQ(moves.cut.subFrames.size(), 1u);
+    EXPECT_EQ(moves.rapid.SubFrames().size(), 1u);
+    EXPECT_EQ(moves.cut.SubFrames().size(), 1u);
 }
 
 TEST_F(ProgramScriptTest, TheExportRunPassesTheFolderAndKeepsTheConsoleAndTheOldOutput) {
@@ -299,9 +299,9 @@ TEST_F(ProgramScriptTest, FilesWithLineFeedsOnlyAreReadWhole) {
     EXPECT_EQ(messages.Lines(), (Lines{"first", "second"}));
     test::NumberedMoves moves(program);
     program.ReadPathFile();
-    EXPECT_EQ(moves.rapid.subFrames.size(), 1u);
-    ASSERT_EQ(moves.cut.subFrames.size(), 2u);
-    EXPECT_DOUBLE_EQ(moves.cut.subFrames[1]->end.x, -25.0);
+    EXPECT_EQ(moves.rapid.SubFrames().size(), 1u);
+    ASSERT_EQ(moves.cut.SubFrames().size(), 2u);
+    EXPECT_DOUBLE_EQ(moves.cut.SubFrames()[1]->end.x, -25.0);
 }
 
 TEST_F(ProgramScriptTest, TheOutputFileKeepsItsLastLineAndGainsNoEmptyLines) {

@@ -1,16 +1,14 @@
 // The statement grammar of versions 17 and 18: scanning into statements, the
 // effect of every statement, the limits of parameters and values, golden
 // dumps of our descriptions and random sections.
-#include <cstdlib>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "golden_file.h"
 #include "nc/address_table.h"
 #include "nc/frame_templates.h"
 #include "nc/modal_state.h"
-#include "platform/text_file.h"
 #include "post/cycle_definition_parser.h"
 #include "post/description_statement.h"
 #include "post/post_processor.h"
@@ -438,10 +436,7 @@ TEST_P(StatementGoldenTest, ParsesIntoTheGoldenDump) {
     CPostProcessor post(path.stem().string(), path.string());
     ASSERT_TRUE(post.ReadPostProcessorDescription());
     const std::string dump = test::DumpStatements(post) + "messages" + test::JoinQuoted(Messages()) + "\n";
-    const fs::path golden = test::FixturePath(std::string("post/") + GetParam().golden);
-    // ZARVENTO_UPDATE_GOLDEN=1 writes the dumps anew, to be reviewed by diff.
-    if (std::getenv("ZARVENTO_UPDATE_GOLDEN") != nullptr) std::ofstream(golden, std::ios::binary) << dump;
-    EXPECT_EQ(dump, ReadFileBytes(golden).text);
+    test::ExpectGolden(std::string("post/") + GetParam().golden, dump);
 }
 
 INSTANTIATE_TEST_SUITE_P(Descriptions, StatementGoldenTest,

@@ -1,6 +1,5 @@
 // End to end: the installed VERSION "18" description turns a small program of
 // frames into its NC text through templates alone, in each units setting.
-#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
@@ -8,6 +7,7 @@
 
 #include "../nc/frame_test_program.h"
 #include "geometry/line_unit.h"
+#include "golden_file.h"
 #include "nc/cadre_beg_oper.h"
 #include "nc/cadre_code.h"
 #include "nc/cadre_doc1.h"
@@ -21,7 +21,6 @@
 #include "nc/cycle_auto.h"
 #include "nc/modal_state.h"
 #include "platform/settings_record.h"
-#include "platform/text_file.h"
 #include "post/post_processor.h"
 #include "post/post_processor_links.h"
 #include "test_support.h"
@@ -161,10 +160,7 @@ TEST_F(TemplateProgramTest, EveryFrameIsWrittenByItsTemplate) {
     for (int inch : {0, 1, 2}) {
         plan.values["_INCH"] = inch;
         const std::string text = WriteProgram();
-        const fs::path golden = test::FixturePath("post/ISO_Lathe_program_" + std::to_string(inch) + ".nc");
-        // ZARVENTO_UPDATE_GOLDEN=1 writes the programs anew, to be reviewed by diff.
-        if (std::getenv("ZARVENTO_UPDATE_GOLDEN") != nullptr) std::ofstream(golden, std::ios::binary) << text;
-        EXPECT_EQ(text, ReadFileBytes(golden).text) << "units " << inch;
+        test::ExpectGolden("post/ISO_Lathe_program_" + std::to_string(inch) + ".nc", text);
         EXPECT_EQ(ModalState.builtInTextWritten, 0) << "units " << inch;
         EXPECT_TRUE(ModalState.errorTexts.empty()) << ModalState.errorTexts.front();
         ResetModalState();

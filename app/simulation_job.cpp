@@ -1,0 +1,181 @@
+// The "simulate" command of the program: the machining simulation of a part's
+// plan on the headless host, as the menu's "Визуализация обработки" (action
+// 12) or the check run (action 111) runs it, with the run's messages and the
+// stock as machined.
+#include "app/simulation_job.h"
+
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include "app/headless_session.h"
+#include "app/script_run.h"
+#include "app/section_svg.h"
+#include "plan/command_door.h"
+#include "plan/plan.h"
+#include "plan/plan_panels.h"
+#include "platform/host_application.h"
+#include "platform/host_error.h"
+#include "platform/messages.h"
+#include "platform/panel_script.h"
+#include "platform/text_file.h"
+#include "simulation/headless_simulation.h"
+
+namespace zarvento::app {
+
+const char* const kSimulateUsage =
+    "  simulate <document> [--check] [--row <n>] [--speed <v>] [--stock] [--svg <file>]\n"
+    "             the machining simulation of the part's plan, as the command\n"
+    "             \"Визуализация обработки\" runs it: every frame's stock is\n"
+    "             pre-calculated, then the program runs from row <n> (0) at the\n"
+    "             speed factor <v> (the program's own) on the host's clock, its\n"
+    "             tool swept through the stock and tested against the fixtures;\n"
+    "             --check runs the check instead (from the plan's stock, drawn\n"
+    "             in a 2D document, with the diagnostic lines). Prints how the\n"
+    "             run ended and its messages, the stock's unit count (--stock:\n"
+    "             its units); a long run shows its progress on the standard\n"
+    "             error. The document is not saved. Exit code 1 when the run\n"
+    "             listed an error (a rapid cut, a collision) or did not run.\n"
+    "             --svg draws what the run shows in the turning plane: the\n"
+    "             part, the stock before and as machined, the path stepped,\n"
+    "             the tool where the run ended, the part's units it departs\n"
+    "             from\n";
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: zarvento simulate <document> [--check] [--row <n>] [--speed <v>] [--stock] [--svg <file>]\n";
+
+// A progress line on the standard error, once the run has taken a second,
+// redrawn at most every half second.
+class ProgressLine {
+public:
+    void operator()(const std::string& stage, int done, int total) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - start_ < std::chrono::seconds(1) || now - shown_ < std::chrono::milliseconds(500)) return;
+        shown_ = now;
+        std::cerr << "\r" << stage << ": " << done << " of " << total << "   " << std::flush;
+        drawn_ = true;
+    }
+    ~ProgressLine() {
+        if (drawn_) std::cerr << "\n";
+    }
+
+private:
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point shown_{};
+    bool drawn_ = false;
+};
+
+std::string Millimetres(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f mm", value);
+    return text;
+}
+
+}  // namespace
+
+int RunSimulationJob(int argc, char** argv) {
+    std::string documentPath, row, speed, svgPath;
+    bool check = false, printStock = false;
+    for (int k = 2; k < argc; ++k) {
+        const std::string_view arg = argv[k];
+        if (arg == "--check") {
+            check = true;
+        } else if (arg == "--stock") {
+            printStock = true;
+        } else if (arg == "--row" && k + 1 < argc) {
+            row = argv[++k];
+        } else if (arg == "--speed" && k + 1 < argc) {
+            speed = argv[++k];
+        } else if (arg == "--svg" && k + 1 < argc) {
+            svgPath = argv[++k];
+        } else if (!arg.empty() && arg[0] != '-' && documentPath.empty()) {
+            documentPath = arg;
+        } else {
+            std::cerr << kUsage;
+            return kExitUsage;
+        }
+    }
+    if (documentPath.empty()) {
+        std::cerr << kUsage;
+        return kExitUsage;
+    }
+
+    HeadlessSession session;
+    MessageLog::Instance().SetEcho([](const MessageEntry& e) {
+        // The diagnostic lines of the check run go to the standard output.
+        if (e.role == MessageRole::TextOutput)
+            std::cout << e.text << "\n";
+        else
+            std::cerr << MessageRoleName(e.role) << ": " << e.text << "\n";
+    });
+    HostApplication& app = ConnectHostApplication();
+    HostDocumentPtr doc;
+    try {
+        doc = app.Documents().Open(documentPath);
+    } catch (const HostError& e) {
+        std::cerr << "zarvento: cannot open " << documentPath << ": " << e.Message() << "\n";
+        return kExitDocument;
+    }
+    if (doc->Type() != DocumentType::Part) {
+        std::cerr << "zarvento: " << documentPath << " is not a part\n";
+        return kExitDocument;
+    }
+
+    HeadlessSimulation& simulation = HeadlessSimulation::Instance();
+    simulation.ClearOutcome();
+    ProgressLine progress;
+    simulation.SetProgress(
+        [&progress](const std::string& stage, int done, int total) { progress(stage, done, total); });
+    PanelAnswer answer;
+    answer.result = IDCANCEL_;  // the settings of the program record stay as they are
+    if (!row.empty()) answer.fields.emplace_back("row", row);
+    if (!speed.empty()) answer.fields.emplace_back("speed", speed);
+    PanelScript::Instance().Queue(PlanPanels::kSimulation, answer);
+    // The first command synchronises the plan with the document, as the
+    // host's first menu command would.
+    RunLibraryCommand(-1, check ? 111 : 12, -1);
+    simulation.SetProgress(nullptr);
+    const bool failed = LastCommandFailed();
+    const SimulationOutcome* outcome = simulation.LastOutcome();
+    if (failed || !outcome) {
+        std::cerr << "zarvento: the simulation did not run\n";
+        return kExitCommandFailed;
+    }
+    if (outcome->preCalculated) std::cout << "pre-calculated: " << outcome->frames << " frames\n";
+    if (outcome->ran)
+        std::cout << (check ? "check run: " : "run: ") << outcome->points << " points, "
+                  << (outcome->ending.empty() ? std::string("not ended") : outcome->ending) << "\n";
+    bool error = !outcome->ran;
+    for (const std::string& message : outcome->messages) {
+        std::cout << message << "\n";
+        error = error || message.rfind("Error:", 0) == 0;
+    }
+    std::cout << "stock: " << outcome->stockUnits << " units\n";
+    // Where the stock departs from the part: material left, or the part cut.
+    for (const SectionDeviation& d : outcome->deviations) {
+        std::string line = "part unit " + std::to_string(d.unit) + ":";
+        if (d.left > 0.0) line += " " + Millimetres(d.left) + " left";
+        if (d.cut > 0.0) line += " " + Millimetres(d.cut) + " cut into the part";
+        std::cout << line << "\n";
+    }
+    if (printStock) std::cout << outcome->stock;
+    if (!svgPath.empty()) {
+        SimulationPicture picture = outcome->picture;
+        picture.title = documentPath + ": " + picture.title +
+                        (outcome->ending.empty() ? std::string() : " (" + outcome->ending + ")");
+        for (char& c : picture.title)
+            if (c == '\n') c = ' ';
+        const FileWriteResult written = WriteFileAtomic(svgPath, SectionSvgText(picture));
+        if (!written.ok) {
+            std::cerr << "zarvento: cannot write " << svgPath << ": " << written.error << "\n";
+            return kExitCommandFailed;
+        }
+    }
+    return error ? kExitCommandFailed : kExitOk;
+}
+
+}  // namespace zarvento::app
