@@ -6,10 +6,10 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <deque>
 #include <filesystem>
 #include <system_error>
 
+#include "platform/file_dialogs.h"
 #include "platform/host_application.h"
 #include "platform/host_documents.h"
 #include "platform/host_size_table.h"
@@ -81,35 +81,44 @@ std::string Number(double v) {
     return buffer;
 }
 
-std::deque<std::string>& NewFolderNames() {
-    static std::deque<std::string> names;
-    return names;
-}
-
 }  // namespace
 
 CCatalogTools::CCatalogTools(std::string kind, std::string& folder, std::string& name, std::string& ext,
                              std::array<ParamVariable, kMaxVariables>& variables, std::int32_t& count)
-    : pFolder(folder), pName(name), pExt(ext), pVariables(variables), pCount(count), sKind(std::move(kind)) {
+    : HostDialog(kScriptName, kTemplate),
+      pFolder(folder),
+      pName(name),
+      pExt(ext),
+      pVariables(variables),
+      pCount(count),
+      sKind(std::move(kind)) {
     if (const KindTexts* texts = TextsOf(sKind)) sFolder = texts->folder;
     workingCount_ = std::clamp(pCount, 0, kMaxVariables);
+    AddControl(kTree, DialogControlKind::ListView).AddColumn("", 193);
+    AddControl(kPicture, DialogControlKind::Static);
+    AddControl(kParamsCaption, DialogControlKind::Static, "Параметры");
+    AddControl(kList, DialogControlKind::ListView).SetListStyle(true, true, false);
+    AddControl(kCreateFolder, DialogControlKind::Button, "Создать папку...");
+    AddControl(kLoadFile, DialogControlKind::Button, "Загрузить файл...");
+    AddControl(kDeleteFile, DialogControlKind::Button, "Удалить файл...");
+    AddControl(kChoose, DialogControlKind::Button, "Выбрать");
+    AddControl(2, DialogControlKind::Button, "Отмена");
 }
 
 void CCatalogTools::OnInitDialog() {
     const KindTexts* texts = TextsOf(sKind);
     caption_ = texts ? texts->caption : "";
+    SetTitle(caption_);
     SetEnabled(kChoose, false);
     FillTree();
 }
 
 bool CCatalogTools::Enabled(int control) const {
-    return std::find(disabled_.begin(), disabled_.end(), control) == disabled_.end();
+    const DialogControl* c = FindControl(control);
+    return c && c->Enabled();
 }
 
-void CCatalogTools::SetEnabled(int control, bool on) {
-    disabled_.erase(std::remove(disabled_.begin(), disabled_.end(), control), disabled_.end());
-    if (!on) disabled_.push_back(control);
-}
+void CCatalogTools::SetEnabled(int control, bool on) { Control(control).SetEnabled(on); }
 
 int CCatalogTools::AddItem(const std::string& text, int parent, int data) {
     items_.push_back({text, data, parent});
@@ -168,12 +177,14 @@ void CCatalogTools::FillTree() {
     for (int item : files)
         if (items_[static_cast<std::size_t>(item)].text == pName) remembered = item;
     rootExpanded_ = true;
+    ShowTree();
     if (remembered >= 0) SelectTreeItem(remembered);
 }
 
 void CCatalogTools::SelectTreeItem(int item) {
     if (item < 0 || item >= static_cast<int>(items_.size())) return;
     selected_ = item;
+    Control(kTree).SetSelection(item);
     const int data = items_[static_cast<std::size_t>(item)].data;
     nEntry = data >= kFileData ? data - kFileData : data;
     ShowSelection();
@@ -186,7 +197,31 @@ bool CCatalogTools::SelectedIsFolder() const {
     return selected_ < 0 || items_[static_cast<std::size_t>(selected_)].data < kFileData;
 }
 
+void CCatalogTools::ShowTree() {
+    DialogControl& tree = Control(kTree);
+    tree.DeleteAllRows();
+    for (const TreeItem& item : items_) {
+        int level = 0;
+        for (int p = item.parent; p >= 0; p = items_[static_cast<std::size_t>(p)].parent) ++level;
+        tree.AddRow({std::string(static_cast<std::size_t>(2 * level), ' ') + item.text});
+    }
+}
+
+void CCatalogTools::ShowList() {
+    DialogControl& list = Control(kList);
+    list.DeleteAllColumns();
+    for (const ListColumn& c : columns_) list.AddColumn(c.title, c.width);
+    for (const auto& row : rows_) list.AddRow(row);
+    if (selectedRow_ >= 0) list.SetSelection(selectedRow_);
+    Control(kParamsCaption).SetText(paramsCaption_.empty() ? "Параметры" : paramsCaption_);
+}
+
 void CCatalogTools::ShowSelection() {
+    FillParameters();
+    ShowList();
+}
+
+void CCatalogTools::FillParameters() {
     rows_.clear();
     columns_.clear();
     selectedRow_ = -1;
@@ -198,9 +233,13 @@ void CCatalogTools::ShowSelection() {
     const std::string text = selected_ >= 0 ? items_[static_cast<std::size_t>(selected_)].text : std::string();
     if (text.empty() || SelectedIsFolder()) {
         for (int c : {kList, kPicture, kParamsCaption, kChoose, kDeleteFile}) SetEnabled(c, false);
+        Control(kPicture).SetText({});
         return;
     }
     sPreviewFile = sRootPath + aEntryPaths[static_cast<std::size_t>(nEntry)] + text + ".rdp";
+    // The picture shows the model on show; the window paints it once it has
+    // painted itself (OnPaint).
+    Control(kPicture).SetText(sPreviewFile);
     for (int c : {kList, kPicture, kParamsCaption, kChoose, kDeleteFile}) SetEnabled(c, true);
     if (nPaint > 2) DrawPreview();
 
@@ -293,6 +332,7 @@ void CCatalogTools::ShowSelection() {
 void CCatalogTools::SelectListRow(int row) {
     if (row < 0 || row >= static_cast<int>(rows_.size())) return;
     selectedRow_ = row;
+    if (DialogControl& list = Control(kList); row < list.RowCount()) list.SetSelection(row);
     if (row != nRow) {
         nRow = row;
         if (nEntry >= 0 && nEntry < static_cast<int>(aEntryRows.size()))
@@ -322,7 +362,22 @@ void CCatalogTools::OnOK() {
                 }
         }
     }
-    ended_ = true;
+    EndDialog(1);
+}
+
+void CCatalogTools::OnCommand(int id, int code) {
+    if (code != kButtonClicked) return;
+    if (id == kCreateFolder) OnCreateFolder();
+    if (id == kLoadFile) OnLoadFile();
+    if (id == kDeleteFile) OnDeleteFile();
+}
+
+void CCatalogTools::OnListItemChanged(int listId, int row, bool onRow) {
+    if (listId == kTree && onRow) SelectTreeItem(row);
+    if (listId == kList) {
+        const int mark = Control(kList).SelectionMark();
+        if (mark >= 0 && mark != nRow) SelectListRow(mark);
+    }
 }
 
 void CCatalogTools::DrawPreview() { previews_.push_back(sPreviewFile); }
@@ -339,7 +394,7 @@ void CCatalogTools::OnCreateFolder() {
         return;
     }
     CNewDirCatalog dialog;
-    if (!dialog.DoModal()) return;
+    if (dialog.DoModal() != 1) return;
     if (!CNewDirCatalog::IsValidName(dialog.sName)) {
         // A name of another level would put the folder outside the catalog
         // or deeper than the tree shows.
@@ -372,6 +427,16 @@ void CCatalogTools::OnLoadFile(const std::string& chosenFile) {
     SetEnabled(kDeleteFile, false);
 }
 
+void CCatalogTools::OnLoadFile() {
+    if (nEntry < 0 || nEntry >= static_cast<int>(aEntryPaths.size())) return;
+    FileDialogRequest request;
+    request.defaultExtension = "rdp";
+    request.filter = "Деталь (*.rdp)|*.rdp|";
+    request.hideReadOnly = true;
+    request.overwritePrompt = true;
+    OnLoadFile(FileDialogs::Instance().Show(request).value_or(std::string()));
+}
+
 void CCatalogTools::OnDeleteFile() {
     if (nEntry < 0 || nEntry >= static_cast<int>(aEntryPaths.size()) || selected_ < 0 || SelectedIsFolder()) return;
     const std::string text = items_[static_cast<std::size_t>(selected_)].text;
@@ -386,14 +451,21 @@ void CCatalogTools::OnDeleteFile() {
     ShowSelection();
 }
 
-bool CNewDirCatalog::DoModal() {
-    if (NewFolderNames().empty()) return false;
-    sName = std::move(NewFolderNames().front());
-    NewFolderNames().pop_front();
-    return true;
+CNewDirCatalog::CNewDirCatalog() : HostDialog(kScriptName, kTemplate) {
+    AddControl(kName, DialogControlKind::Edit);
+    AddControl(1, DialogControlKind::Button, "OK");
+    AddControl(2, DialogControlKind::Button, "Отмена");
 }
 
-void CNewDirCatalog::QueueName(std::string name) { NewFolderNames().push_back(std::move(name)); }
+void CNewDirCatalog::OnInitDialog() {
+    SetTitle("Новая папка");
+    Control(kName).SetText(sName);
+}
+
+void CNewDirCatalog::OnOK() {
+    sName = Control(kName).Text();
+    EndDialog(1);
+}
 
 bool CNewDirCatalog::IsValidName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;

@@ -1,10 +1,11 @@
 // CCatalogTools: the catalog of tool, fixture or machine-part models beside
 // the library, as the catalog dialog shows it: the folder tree, the chosen
 // model's parameters (the rows of its size table, or its own variables), and
-// the choice handed back to the caller's record. The dialog's controls are
-// kept as plain state (enable flags, list columns and rows, the preview
-// drawn); the window itself comes with the panel framework.
-// CNewDirCatalog: the name of a new catalog folder.
+// the choice handed back to the caller's record. It runs as the host's modal
+// dialog "catalog" (template 1201): the tree is list 100, one row per item in
+// the tree's order, each indented by its level; scripts select a tree row,
+// a list row, press the folder and file buttons, then OK or Cancel.
+// CNewDirCatalog: the name of a new catalog folder (dialog "catalog-folder").
 #pragma once
 
 #include <array>
@@ -13,17 +14,20 @@
 #include <vector>
 
 #include "catalogs/param_variable.h"
+#include "platform/host_dialog.h"
 
 namespace zarvento {
 
-class CCatalogTools {
+class CCatalogTools : public HostDialog {
 public:
     static constexpr int kMaxVariables = 30;
     // Item data of a file item: its entry index plus this.
     static constexpr int kFileData = 1000;
     // Control ids of the dialog.
-    static constexpr int kList = 200, kPicture = 300, kParamsCaption = 400, kCreateFolder = 500, kLoadFile = 501,
-                         kDeleteFile = 502, kChoose = 1;
+    static constexpr const char* kScriptName = "catalog";
+    static constexpr int kTemplate = 1201;
+    static constexpr int kTree = 100, kList = 200, kPicture = 300, kParamsCaption = 400, kCreateFolder = 500,
+                         kLoadFile = 501, kDeleteFile = 502, kChoose = 1;
 
     struct TreeItem {
         std::string text;
@@ -39,7 +43,7 @@ public:
                   std::array<ParamVariable, kMaxVariables>& variables, std::int32_t& count);
 
     // Caption, disabled "Выбрать", the tree.
-    void OnInitDialog();
+    void OnInitDialog() override;
     void FillTree();
     // The user selects a tree item (its index in Items()).
     void SelectTreeItem(int item);
@@ -47,7 +51,9 @@ public:
     // The user selects a list row.
     void SelectListRow(int row);
     // "Выбрать": hands the choice back and ends the dialog with OK.
-    void OnOK();
+    void OnOK() override;
+    void OnCommand(int id, int code) override;
+    void OnListItemChanged(int listId, int row, bool onRow) override;
     // A paint message of the dialog.
     void OnPaint();
 
@@ -57,6 +63,8 @@ public:
     // "Загрузить файл...": copies the file the file-open dialog gave (empty:
     // cancelled) into the selected folder, never over another.
     void OnLoadFile(const std::string& chosenFile);
+    // The button: the file-open dialog, then the copy.
+    void OnLoadFile();
     // "Удалить файл...": asks, then deletes the selected model.
     void OnDeleteFile();
 
@@ -71,7 +79,6 @@ public:
     int SelectedRow() const { return selectedRow_; }
     const std::string& ParamsCaption() const { return paramsCaption_; }
     bool Enabled(int control) const;
-    bool Ended() const { return ended_; }
     // The previews drawn, in order (model paths).
     const std::vector<std::string>& Previews() const { return previews_; }
     // The entry of a tree item (the relative folder of a file or folder).
@@ -83,6 +90,10 @@ private:
     int AddItem(const std::string& text, int parent, int data);
     void SetEnabled(int control, bool on);
     void DrawPreview();
+    void FillParameters();
+    // The tree's and the list's controls take the state on show.
+    void ShowTree();
+    void ShowList();
     bool SelectedIsFolder() const;
 
     std::string& pFolder;
@@ -118,19 +129,21 @@ private:
     std::vector<std::vector<std::string>> rows_;
     int selectedRow_ = -1;
     std::string paramsCaption_;
-    std::vector<int> disabled_;
     std::vector<std::string> previews_;
-    bool ended_ = false;
 };
 
-class CNewDirCatalog {
+class CNewDirCatalog : public HostDialog {
 public:
-    // The folder name the user typed (edit field 100).
+    static constexpr const char* kScriptName = "catalog-folder";
+    static constexpr int kTemplate = 1250;
+    static constexpr int kName = 100;
+
+    CNewDirCatalog();
+    void OnInitDialog() override;
+    void OnOK() override;
+
+    // The folder name the user typed (edit field 100), taken on OK.
     std::string sName;
-    // Runs the dialog: OK with the next queued name, Cancel when none is
-    // queued (the headless host's user types into a queue).
-    bool DoModal();
-    static void QueueName(std::string name);
     // A name of one folder level: not empty, no "/" or "\", not "." or "..",
     // none of the characters no file name may hold.
     static bool IsValidName(const std::string& name);

@@ -9,8 +9,10 @@
 #include "catalog_test_support.h"
 #include "catalogs/catalog_tools.h"
 #include "catalogs/tool_model_text.h"
+#include "platform/file_dialogs.h"
 #include "platform/messages.h"
 #include "platform/module.h"
+#include "platform/scripted_user.h"
 
 namespace zarvento {
 namespace {
@@ -62,6 +64,30 @@ protected:
         for (std::size_t i = 0; i < dialog.Items().size(); ++i)
             if (dialog.Items()[i].text == text) return static_cast<int>(i);
         return -1;
+    }
+
+    // The user's steps in the next run of the dialog of that name, a step a
+    // line as scripts write them.
+    static void Queue(const std::string& dialogName, const std::vector<std::string>& lines) {
+        UserSession session;
+        session.kind = UserSession::Kind::Dialog;
+        session.name = dialogName;
+        for (const std::string& line : lines) {
+            std::vector<std::string> words;
+            for (std::size_t at = 0; at < line.size();) {
+                const std::size_t end = std::min(line.find(' ', at), line.size());
+                words.push_back(line.substr(at, end - at));
+                at = end + 1;
+            }
+            UserStep step;
+            std::string error;
+            EXPECT_TRUE(ParseDialogStep(words, step, error)) << error;
+            session.steps.push_back(step);
+        }
+        ScriptedUser::Instance().Queue(std::move(session));
+    }
+    static void QueueFolderName(const std::string& folderName) {
+        Queue(CNewDirCatalog::kScriptName, {"set 100 " + folderName, "ok"});
     }
 
     fs::path tools;
@@ -161,6 +187,70 @@ TEST_F(CatalogToolsTest, ANonStandardModelListsItsVariablesAndCancelLeavesTheCal
     EXPECT_TRUE(dialog.Rows().empty());
 }
 
+TEST_F(CatalogToolsTest, TheUserPicksARowInTheModalRunAndCancelKeepsTheRecord) {
+    name = "Резец";
+    count = 2;
+    vars[0] = {"L", "", 12, "", false, 0};
+    vars[1] = {"r", "", 0.4, "", false, 0};
+    const auto before = vars;
+    {
+        // Cancel after choosing another model and row: nothing goes back,
+        // though the other model's variables were read.
+        CCatalogTools dialog("Tool", folder, name, ext, vars, count);
+        Queue(CCatalogTools::kScriptName, {"select 200 2", "cancel"});
+        EXPECT_EQ(dialog.DoModal(), 2);
+        EXPECT_EQ(dialog.Title(), "Каталог инструментов");
+        EXPECT_EQ(name, "Резец");
+        EXPECT_EQ(folder, "старое\\");
+        EXPECT_EQ(ext, ".xyz");
+        EXPECT_EQ(count, 2);
+        EXPECT_EQ(vars, before);
+    }
+    CCatalogTools dialog("Tool", folder, name, ext, vars, count);
+    // The tree's rows: the root, then each item under its parent, indented.
+    Queue(CCatalogTools::kScriptName, {"select 200 2", "ok"});
+    EXPECT_EQ(dialog.DoModal(), 1);
+    const DialogControl& tree = dialog.Control(CCatalogTools::kTree);
+    ASSERT_EQ(tree.RowCount(), static_cast<int>(dialog.Items().size()));
+    EXPECT_EQ(tree.Cell(0, 0), "КАТАЛОГ ИНСТРУМЕНТОВ");
+    EXPECT_EQ(tree.Cell(ItemNamed(dialog, "Проходной"), 0), "      Проходной");
+    EXPECT_EQ(tree.SelectedRow(), ItemNamed(dialog, "Резец"));
+    const DialogControl& list = dialog.Control(CCatalogTools::kList);
+    EXPECT_EQ(list.Columns().size(), 4u);
+    EXPECT_EQ(list.Cell(2, 0), "SNMG 190612");
+    EXPECT_EQ(list.SelectedRow(), 2);
+    EXPECT_EQ(dialog.Control(CCatalogTools::kParamsCaption).Text(), "Параметры стандартного инструмента");
+    EXPECT_EQ(name, "Резец");
+    EXPECT_EQ(folder, "");
+    EXPECT_EQ(ext, ".rdp");
+    EXPECT_EQ(vars[0].dValue, 19);
+    EXPECT_EQ(vars[1].dValue, 1.2);
+}
+
+TEST_F(CatalogToolsTest, AFolderCannotBeChosenAndTheButtonsRunTheirDialogs) {
+    CCatalogTools dialog("Tool", folder, name, ext, vars, count);
+    // No current model: nothing is selected and "Выбрать" is refused until a
+    // file is; a folder selected refuses it again.
+    // Rows: the root, "README" (a name without an extension is a folder),
+    // "Резец", "Токарные".
+    Queue(CCatalogTools::kScriptName,
+          {"ok", "select 100 3", "ok", "click 500", "select 100 0", "click 501", "select 100 2", "cancel"});
+    QueueFolderName("Фасонные");
+    FileDialogs::Instance().QueueOpen((dir / "lib" / "TOOLS" / "Резец.rdp").string());
+    EXPECT_EQ(dialog.DoModal(), 2);
+    EXPECT_EQ(ScriptedUser::Instance().TakeFailures(), 0);
+    // "Выбрать" was refused twice: before any file, and on a folder.
+    EXPECT_EQ(ScriptedUser::Instance().Output()[0], "dialog catalog, line 0: the control 1 is disabled");
+    EXPECT_EQ(ScriptedUser::Instance().Output()[1], "dialog catalog, line 0: the control 1 is disabled");
+    EXPECT_EQ(dialog.Control(CCatalogTools::kPicture).Text(), (dialog.RootPath() + "Резец.rdp"));
+    EXPECT_TRUE(fs::is_directory(tools / "Токарные" / "Фасонные"));
+    ASSERT_EQ(FileDialogs::Instance().Entries().size(), 1u);
+    EXPECT_EQ(FileDialogs::Instance().Entries()[0].request.filter, "Деталь (*.rdp)|*.rdp|");
+    EXPECT_EQ(Entries().back().text, "Файл уже существует");  // the root holds it already
+    EXPECT_EQ(folder, "старое\\");
+    EXPECT_EQ(ext, ".xyz");
+}
+
 TEST_F(CatalogToolsTest, APreviewIsDrawnOnTheSecondPaintAndThenOnEachSelection) {
     name = "Резец";
     CCatalogTools dialog("Tool", folder, name, ext, vars, count);
@@ -180,15 +270,16 @@ TEST_F(CatalogToolsTest, FoldersAreCreatedOneLevelUnderAFolderAndFilesCopiedAndD
     CCatalogTools dialog("Tool", folder, name, ext, vars, count);
     dialog.OnInitDialog();
     dialog.SelectTreeItem(ItemNamed(dialog, "Токарные"));
-    for (const char* bad : {"../Вне", "a/b", "a\\b", "..", ""}) CNewDirCatalog::QueueName(bad);
+    for (const char* bad : {"../Вне", "a/b", "a\\b", ".."}) QueueFolderName(bad);
+    Queue(CNewDirCatalog::kScriptName, {"ok"});  // nothing typed
     for (int i = 0; i < 5; ++i) dialog.OnCreateFolder();
     EXPECT_EQ(CountEntries("Недопустимое имя папки"), 5);
     EXPECT_FALSE(fs::exists(tools / "Вне"));
-    CNewDirCatalog::QueueName("Отрезные");
+    QueueFolderName("Отрезные");
     dialog.OnCreateFolder();
     EXPECT_TRUE(fs::is_directory(tools / "Токарные" / "Отрезные"));
     EXPECT_GE(ItemNamed(dialog, "Отрезные"), 0);
-    dialog.OnCreateFolder();  // cancelled: nothing queued
+    dialog.OnCreateFolder();  // cancelled: no user steps
     // A file selected: the folder goes a level up.
     dialog.SelectTreeItem(ItemNamed(dialog, "Проходной"));
     dialog.OnCreateFolder();
