@@ -283,4 +283,15 @@ tools="$(dirname "$zarvento")/TOOLS"
 "$zarvento" tool-contour "$tools/Токарные/Проходные/Резец проходной SSBCR.rdp" M3 90 > "$work/contour" ||
   fail "tool-contour of a catalog tool exits $?"
 grep -qi "arc" "$work/contour" || fail "the catalog tool's contour has no nose arc"
+# A tool from the catalog in the set-up panel: the script drives the catalog
+# dialog (row 13 of its tree is the turning tool, a folder cannot be chosen).
+printf 'answer spid ok catalog=2\ndialog catalog\n  select 100 12\n  ok\n  select 100 13\n  select 200 1\n  ok\nend\nplan-data\n' \
+  > "$work/catalog.zsc"
+"$zarvento" run --no-save "$work/shaft.rdp" "$work/catalog.zsc" > "$work/out" || fail "the catalog script exits $?"
+grep -q "dialog catalog, line 4: the control 1 is disabled" "$work/out" || fail "a folder could be chosen"
+grep -q "^      2.Резец проходной SSBCR$" "$work/out" || fail "the catalog tool is not in position 2"
+printf 'answer catalog ok\n' > "$work/whole.zsc"
+"$zarvento" run --no-save "$work/shaft.rdp" "$work/whole.zsc" > /dev/null 2> "$work/err"
+grep -q "catalog runs on the host and is driven step by step: dialog catalog ... end" "$work/err" \
+  || fail "the catalog can be answered whole"
 echo "ok"
