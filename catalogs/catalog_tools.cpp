@@ -237,8 +237,8 @@ void CCatalogTools::FillParameters() {
         return;
     }
     sPreviewFile = sRootPath + aEntryPaths[static_cast<std::size_t>(nEntry)] + text + ".rdp";
-    // The picture shows the model on show; the window paints it once it has
-    // painted itself (OnPaint).
+    // The picture control names the model on show; its image is drawn once
+    // the window has painted itself (OnPaint).
     Control(kPicture).SetText(sPreviewFile);
     for (int c : {kList, kPicture, kParamsCaption, kChoose, kDeleteFile}) SetEnabled(c, true);
     if (nPaint > 2) DrawPreview();

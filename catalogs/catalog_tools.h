@@ -57,8 +57,7 @@ public:
     // A paint message of the dialog.
     void OnPaint();
 
-    // "Создать папку...": asks for the name (CNewDirCatalog, answered from
-    // the message log's queue) and creates the folder.
+    // "Создать папку...": asks for the name (the dialog CNewDirCatalog) and creates the folder.
     void OnCreateFolder();
     // "Загрузить файл...": copies the file the file-open dialog gave (empty:
     // cancelled) into the selected folder, never over another.
