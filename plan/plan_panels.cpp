@@ -112,6 +112,9 @@ void AddToolFromCatalog(CSPID& spid, int i) {
     tool.isModelCopied = false;
     tool.isModelLoaded = false;
     tool.isFromCatalog = true;
+    // The working copy is named by the position: two positions holding one
+    // catalog model must not share (and overwrite) one copy.
+    tool.nCopyIndex = i;
     tool.ClearContour();
     tool.sFileName = folder + name + ext;
     tool.sToolName = name;

@@ -88,6 +88,7 @@ TEST_F(SpidCatalogTest, TheChosenModelAndRowGoToThePosition) {
     EXPECT_EQ(tool.sExt, ".rdp");
     EXPECT_TRUE(tool.isFromCatalog);
     EXPECT_TRUE(tool.isModelLoaded);
+    EXPECT_EQ(fs::path(tool.sWorkFile).filename(), "Tool_2.rdp");
     double length = 0, radius = 0;
     ASSERT_TRUE(tool.GetVariable("L", length));
     ASSERT_TRUE(tool.GetVariable("r", radius));
@@ -103,6 +104,7 @@ TEST_F(SpidCatalogTest, BracesMoveTheToolAndAPositionBeyondTheTurretIsRefused) {
     EXPECT_EQ(tool.sFileName, "Токарные\\Проходные\\Резец {T3 M4}.rdp");
     EXPECT_EQ(tool.sPsevName, "Резец");
     EXPECT_EQ(tool.M34, 4);
+    EXPECT_EQ(fs::path(tool.sWorkFile).filename(), "Tool_3.rdp");
 
     spid = std::make_unique<CSPID>();
     spid->Npositions = 2;
