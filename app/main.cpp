@@ -92,7 +92,7 @@ std::unique_ptr<zarvento::LibraryModule> LoadZarvento() {
         return nullptr;
     }
     for (const char* name : {"ZarventoRunScript", "ZarventoProgramJob", "ZarventoSimulationJob", "ZarventoToolModel",
-                             "ZarventoToolContour", "ZarventoUsage"}) {
+                             "ZarventoToolContour", "ZarventoCatalog", "ZarventoUsage"}) {
         if (module->LibraryId() != kZarventoLibraryId || !module->Symbol(name)) {
             std::cerr << "zarvento: " << file.string() << " is not the Zarvento library module\n";
             return nullptr;
@@ -156,6 +156,7 @@ int main(int argc, char** argv) {
                        : command == "simulate"     ? "ZarventoSimulationJob"
                        : command == "tool-model"   ? "ZarventoToolModel"
                        : command == "tool-contour" ? "ZarventoToolContour"
+                       : command == "catalog"      ? "ZarventoCatalog"
                                                    : nullptr;
     if (!verb) {
         if (!command.empty()) std::cerr << "zarvento: unknown command '" << command << "'\n";
@@ -163,7 +164,10 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     const int status = reinterpret_cast<Verb>(module->Symbol(verb))(argc, argv);
-    // The library is unloaded (its detach step runs) while the host is still there.
+    // An echo a verb left behind is code of the library: it goes before the
+    // library does. The library is unloaded (its detach step runs) while the
+    // host is still there.
+    zarvento::MessageLog::Instance().SetEcho(nullptr);
     module.reset();
     return status;
 }

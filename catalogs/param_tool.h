@@ -76,6 +76,10 @@ public:
     // The ISO-1832-style insert code into sComment ("" with Form 0).
     void MakeInsertDesignation();
     void FillParamsGrid(ParamsGrid& grid) const;
+    // Lets the user choose a row of the model's size table: the row's
+    // designation goes to sComment, its values into the model, which is
+    // rebuilt and read back.
+    void EditVariablesTable();
 
     // --- the model file ---
     // Copies the catalog model into the session folder as "<kind>_<index+1>.rdp".
@@ -86,8 +90,9 @@ public:
     // contour pSketchSource refers to.
     void ReadContourSketch();
     void DrawAdaptiveSketch();
-    // Builds pContour from the model's "Contour" sketch as seen from the view
-    // of the spindle direction.
+    // Builds pContour from the model's view of the spindle direction, turned
+    // by Angle - 90: the projected body, or for a model without one its
+    // sketch "Contour".
     void CreateToolContour();
 
     // The message shown when a tool's model file is missing, and showing it.
@@ -96,6 +101,31 @@ public:
 
     // The catalog model's full path: library folder + sCatalogFolder + sFileName.
     std::string CatalogModelPath() const;
+    // The model file as the record names it: the catalog path for a catalog
+    // tool, sFileName otherwise.
+    std::string ModelPath() const;
+
+    // Finds the tool's model file again: where the record says, else the
+    // first catalog file "\TOOLS\*.rdp" whose name begins like sToolName.
+    // A file changed since it was taken is loaded again; with `report` the
+    // user is told. False when no file is found (or the record is no tool).
+    bool FindModelFile(bool report);
+    // Settings written in braces after a tool name ("...{T3 X1.5 Z-2 M4}");
+    // true when a brace was found and Position >= 0 afterwards.
+    bool ParseNameSettings(const std::string& name);
+    // "ГОСТ <number>" from sPsevName into an empty sGost.
+    void FindGOST();
+    // The display name before "ГОСТ", the insert code and the standard into
+    // an empty sDesignation.
+    void MakeDesignation();
+    // The tool's drawing (the model path with the drawing extension), opened
+    // for the panel's slide; null when it cannot be opened.
+    HostDocumentPtr LoadSlide();
+    // The drawing path of a model path: its last three characters replaced
+    // by the drawing extension's letters.
+    static std::string SlidePath(const std::string& modelPath);
+    // The message shown when a relocated or changed model was loaded again.
+    static std::string UpdatedModelMessage(const std::string& displayName);
 
     // ---- fields, in the record's order ----
     bool isFromCatalog = true;

@@ -1,5 +1,6 @@
 // ParamTool: the model file (working copy, loading) and the tool contour
 // taken from the model's sketch "Contour".
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
@@ -13,10 +14,13 @@
 #include "platform/document_2d.h"
 #include "platform/host_application.h"
 #include "platform/host_error.h"
+#include "platform/host_size_table.h"
 #include "platform/host_sketch.h"
 #include "platform/host_variable.h"
 #include "platform/messages.h"
+#include "platform/model_view.h"
 #include "platform/module.h"
+#include "platform/part_model.h"
 #include "platform/stored_path.h"
 
 namespace zarvento {
@@ -26,6 +30,8 @@ namespace {
 constexpr const char* kContourSketch = "Contour";
 // The host's projection closes a flat outline with arcs of this radius.
 constexpr double kProjectionArcRadius = 10000.0;
+// How closely the view's lines and arcs follow the projected outline.
+constexpr double kOutlineTolerance = 0.01;
 
 // Makes the sketch the target of 2D drawing calls for its life.
 class DrawInto {
@@ -145,7 +151,8 @@ void ParamTool::LoadModel() {
         isNoContour = true;
         return;
     }
-    hasSizeTable = false;  // the headless host's models carry no size tables yet
+    const std::shared_ptr<HostSizeTable> table = FindSizeTable(*model);
+    hasSizeTable = table && !table->Empty();
     const int n = std::clamp(Npv, 0, kMaxVariables);
     for (const auto& var : model->Variables()) {
         if (var->Name() == "Dclamp")
@@ -158,7 +165,9 @@ void ParamTool::LoadModel() {
             const ParamVariable& entry = aVariables[i];
             if (entry.sName != var->Name()) continue;
             const std::string& note = var->Comment();
-            if (!entry.sExpression.empty() || !(IsReferenceNote(note) || IsHiddenNote(note)))
+            const bool column = hasSizeTable && std::find(table->Columns().begin(), table->Columns().end(),
+                                                          var->Name()) != table->Columns().end();
+            if (column || !entry.sExpression.empty() || !(IsReferenceNote(note) || IsHiddenNote(note)))
                 var->SetValue(entry.dValue);
             break;
         }
@@ -168,6 +177,22 @@ void ParamTool::LoadModel() {
     ReadModelVariables(*model);
     model->Save();
     ConnectHostApplication().Documents().Close(model);
+}
+
+void ParamTool::EditVariablesTable() {
+    if (isNoContour || sWorkFile.empty()) return;
+    HostDocumentPtr model = OpenWorkModel(sWorkFile);
+    if (!model) return;
+    const std::shared_ptr<HostSizeTable> table = FindSizeTable(*model);
+    if (!table || table->Empty()) {
+        HostMessageBox("Модель не содержит таблицу переменных", kCaption, kWarningIcon);
+        return;
+    }
+    const int row = ChooseSizeTableRow(*table);
+    if (!table->ApplyRow(*model, row)) return;
+    sComment = table->Rows()[static_cast<std::size_t>(row)].name;
+    model->Rebuild();
+    ReadModelVariables(*model);
 }
 
 void ParamTool::ReadContourSketch() { DrawAdaptiveSketch(); }
@@ -215,6 +240,14 @@ void ParamTool::CreateToolContour() {
         isNoContour = true;
         return;
     }
+    // The model is closed however its view ends, so that a failed
+    // projection leaves no document open behind it.
+    struct CloseModelAtExit {
+        HostDocumentPtr doc;
+        ~CloseModelAtExit() {
+            if (doc) ConnectHostApplication().Documents().Close(doc);
+        }
+    } closeAtExit{model};
     const bool is3D = model->Type() == DocumentType::Part || model->Type() == DocumentType::Assembly;
     if (switchName && is3D) {
         if (auto var = model->FindVariable(*switchName)) var->SetValue(1.0);
@@ -228,7 +261,29 @@ void ParamTool::CreateToolContour() {
     view.sinA = std::sin(turn);
 
     auto contour = std::make_shared<Contour>();
-    if (auto sketch = model->FindSketch(kContourSketch)) {
+    const std::shared_ptr<HostPart> part = is3D ? TopPart(model) : nullptr;
+    if (part && part->HasBody()) {
+        // The host's view of the body already shows it from the named side;
+        // the view is then turned.
+        ModelViewOrientation orientation = ModelViewOrientation::FromBelow;
+        ModelViewOrientationByName(view.fromAbove ? "#Сверху" : "#Снизу", orientation);
+        view.fromAbove = false;
+        for (const OutlineChain& chain : ProjectBodyOutline(part->Body(), orientation))
+            for (const OutlinePiece& piece : ApproximateOutline(chain, kOutlineTolerance)) {
+                // 2D x is Z, 2D y is X.
+                double z1, x1, z2, x2;
+                view.Apply(piece.start[0], piece.start[1], z1, x1);
+                view.Apply(piece.end[0], piece.end[1], z2, x2);
+                if (piece.kind == OutlinePiece::kLine) {
+                    contour->AddUnit(std::make_unique<CLineUnit>(z1, x1, z2, x2, false));
+                } else if (!(std::fabs(piece.radius - kProjectionArcRadius) <= EPS)) {
+                    double zc, xc;
+                    view.Apply(piece.centre[0], piece.centre[1], zc, xc);
+                    contour->AddUnit(
+                        std::make_unique<CArcUnit>(zc, xc, piece.radius, z1, x1, z2, x2, -piece.direction, false));
+                }
+            }
+    } else if (auto sketch = model->FindSketch(kContourSketch)) {
         for (const Object2D& o : sketch->Objects().Objects()) {
             // 2D x is Z, 2D y is X.
             if (o.type == kObj2DLine) {
@@ -249,6 +304,7 @@ void ParamTool::CreateToolContour() {
             }
         }
     }
+    closeAtExit.doc.reset();
     ConnectHostApplication().Documents().Close(model);
     if (contour->Empty()) {
         isNoContour = true;

@@ -12,6 +12,7 @@
 #include "catalogs/params_grid.h"
 #include "nc/plan_parameters.h"
 #include "platform/host_error.h"
+#include "platform/host_size_table.h"
 #include "platform/host_variable.h"
 #include "platform/messages.h"
 #include "platform/variant.h"
@@ -150,7 +151,8 @@ void ParamTool::ReadModelVariablesFromFile() {
     if (isNoContour || sWorkFile.empty()) return;
     HostDocumentPtr model = OpenWorkModel(sWorkFile);
     if (!model) return;
-    hasSizeTable = false;  // the headless host's models carry no size tables yet
+    const std::shared_ptr<HostSizeTable> table = FindSizeTable(*model);
+    hasSizeTable = table && !table->Empty();
     ReadModelVariables(*model);
 }
 

@@ -1,6 +1,8 @@
 // ToolModelText: reading the text form of a model and rebuilding the model.
 #include "catalogs/tool_model_text.h"
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <system_error>
@@ -9,9 +11,12 @@
 #include "nc/parameters.h"
 #include "platform/file_identity.h"
 #include "platform/host_error.h"
+#include "platform/host_size_table.h"
 #include "platform/host_sketch.h"
 #include "platform/host_variable.h"
 #include "platform/line_reader.h"
+#include "platform/part_model.h"
+#include "platform/part_shape.h"
 #include "platform/stored_path.h"
 #include "platform/text_file.h"
 #include "platform/variant.h"
@@ -113,6 +118,183 @@ bool DrawSketchStatement(const Words& w, ModelVariables& vars, Document2D& objec
     return true;
 }
 
+constexpr const char* kBodySource = "Body";
+// The radius of the arcs that close a flat outline in the host's views:
+// drawn in sketches, no edge of a body.
+constexpr double kClosingArcRadius = 10000.0;
+
+// The pieces of a sketch as a profile in its (x, y) plane.
+bool SketchProfile(const HostDocument& model, const std::string& name, std::vector<MeridianPiece>& out,
+                   std::string& error) {
+    auto sketch = model.FindSketch(name);
+    if (!sketch) {
+        error = "there is no sketch \"" + name + "\"";
+        return false;
+    }
+    for (const Object2D& o : sketch->Objects().Objects()) {
+        if (o.type == kObj2DLine) {
+            const LineParam2D& l = o.line;
+            if (std::hypot(l.x2 - l.x1, l.y2 - l.y1) > 1e-9)
+                out.push_back(MeridianPiece::Segment(l.x1, l.y1, l.x2, l.y2));
+        } else if (o.type == kObj2DArc) {
+            const ArcParam2D& a = o.arc;
+            if (std::fabs(a.rad - kClosingArcRadius) < 1e-6) continue;
+            const double a1 = std::atan2(a.y1 - a.yc, a.x1 - a.xc), a2 = std::atan2(a.y2 - a.yc, a.x2 - a.xc);
+            double sweep = a.direction > 0 ? a2 - a1 : a1 - a2;
+            while (sweep <= 1e-12) sweep += 2 * M_PI;
+            if (std::hypot(a.x2 - a.x1, a.y2 - a.y1) < 1e-9) {
+                error = "sketch \"" + name + "\" has a whole circle, which bounds no chain";
+                return false;
+            }
+            const double mid = a1 + (a.direction > 0 ? sweep / 2 : -sweep / 2);
+            out.push_back(
+                MeridianPiece::Arc(a.x1, a.y1, a.xc + a.rad * std::cos(mid), a.yc + a.rad * std::sin(mid), a.x2, a.y2));
+        }
+    }
+    if (out.empty()) {
+        error = "sketch \"" + name + "\" is empty";
+        return false;
+    }
+    return true;
+}
+
+// One body statement: "[when <formula>] [turned <degrees>] [cut] extrude <sketch> <z1> <z2>",
+// "... box <x1> <y1> <z1> <x2> <y2> <z2>", "... cylinder <x> <y> <z> <dx> <dy>
+// <dz> <radius> <height>" or "... revolve <sketch>" (about the X axis, the
+// sketch's y being the radius, its pieces drawn in chain order). `skip` is
+// set when the condition is not met; "turned" turns the shape about the
+// model's X axis; false with `error` for a statement
+// that cannot be read or a shape that cannot be made.
+bool BodyStatementShape(const Words& w, const HostDocument& model, ModelVariables& vars, bool& skip, bool& cut,
+                        PartShape* shape, std::string& error) {
+    std::size_t k = 0;
+    skip = cut = false;
+    const std::string usage =
+        "expected \"[when <formula>] [turned <degrees>] [cut] extrude <sketch> <z1> <z2> | box <x1> <y1> <z1> <x2> "
+        "<y2> <z2> | "
+        "cylinder <x> <y> <z> <dx> <dy> <dz> <radius> <height> | revolve <sketch>\" or \"end\"";
+    if (w.hasNote || w.hasEquation) {
+        error = usage;
+        return false;
+    }
+    if (k + 1 < w.items.size() && w.items[k] == "when") {
+        double condition = 0;
+        if (!vars.Evaluate(w.items[k + 1], condition)) {
+            error = "the condition " + w.items[k + 1] + " does not evaluate";
+            return false;
+        }
+        skip = !(condition > 0.5);
+        k += 2;
+    }
+    double turn = 0;
+    if (k + 1 < w.items.size() && w.items[k] == "turned") {
+        if (!vars.Evaluate(w.items[k + 1], turn)) {
+            error = "the angle " + w.items[k + 1] + " does not evaluate";
+            return false;
+        }
+        k += 2;
+    }
+    if (k < w.items.size() && w.items[k] == "cut") {
+        cut = true;
+        ++k;
+    }
+    if (k >= w.items.size()) {
+        error = usage;
+        return false;
+    }
+    const std::string& kind = w.items[k++];
+    const std::size_t args = w.items.size() - k;
+    std::vector<double> v;
+    auto numbers = [&](std::size_t from) {
+        for (std::size_t i = from; i < w.items.size(); ++i) {
+            double x = 0;
+            if (!vars.Evaluate(w.items[i], x)) {
+                error = "the value " + w.items[i] + " does not evaluate";
+                return false;
+            }
+            v.push_back(x);
+        }
+        return true;
+    };
+    try {
+        // Read for its form alone, a statement needs its sketch declared; the
+        // sketch's pieces exist once the model is rebuilt.
+        auto profileOf = [&](const std::string& name, std::vector<MeridianPiece>& profile) {
+            if (shape) return SketchProfile(model, name, profile, error);
+            if (model.FindSketch(name)) return true;
+            error = "there is no sketch \"" + name + "\" above";
+            return false;
+        };
+        if (kind == "extrude" && args == 3) {
+            std::vector<MeridianPiece> profile;
+            if (!numbers(k + 1) || !profileOf(w.items[k], profile)) return false;
+            if (shape) *shape = PartShape::Extrude(profile, v[0], v[1]);
+        } else if (kind == "revolve" && args == 1) {
+            std::vector<MeridianPiece> profile;
+            if (!profileOf(w.items[k], profile)) return false;
+            RevolutionAxis axis;
+            axis.direction = {1, 0, 0};
+            axis.radial = {0, 1, 0};
+            if (shape) *shape = PartShape::Revolve(profile, axis);
+        } else if (kind == "box" && args == 6) {
+            if (!numbers(k)) return false;
+            if (shape)
+                *shape = PartShape::Box({std::min(v[0], v[3]), std::min(v[1], v[4]), std::min(v[2], v[5])},
+                                        {std::max(v[0], v[3]), std::max(v[1], v[4]), std::max(v[2], v[5])});
+        } else if (kind == "cylinder" && args == 8) {
+            if (!numbers(k)) return false;
+            if (!(v[6] > 0) || !(v[7] > 0)) {
+                error = "a cylinder needs a radius and a height above 0";
+                return false;
+            }
+            if (shape) *shape = PartShape::Cylinder({v[0], v[1], v[2]}, {v[3], v[4], v[5]}, v[6], v[7]);
+        } else {
+            error = usage;
+            return false;
+        }
+        if (shape && turn != 0) *shape = shape->Rotated({0, 0, 0}, {1, 0, 0}, turn);
+    } catch (const HostError& e) {
+        error = e.what();
+        return false;
+    }
+    return true;
+}
+
+bool CheckBodyStatement(const Words& w, const HostDocument& model, ModelVariables& vars, std::string& error) {
+    bool skip = false, cut = false;
+    return BodyStatementShape(w, model, vars, skip, cut, nullptr, error);
+}
+
+// Makes the part's body of the statements: the first solid, the next ones
+// joined to it or cut from it. The body is set only when every statement
+// holds; the error of the first that fails is returned ("" for none).
+std::string BuildBody(HostDocument& model, const std::string& source) {
+    ModelVariables vars(model);
+    PartShape body;
+    const auto lines = SplitLines(source);
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+        Words w;
+        if (Trimmed(lines[n]).empty()) continue;
+        std::string error;
+        bool skip = false, cut = false;
+        PartShape piece;
+        if (!SplitWords(lines[n], w) || !BodyStatementShape(w, model, vars, skip, cut, &piece, error))
+            return "statement " + std::to_string(n + 1) + ": " + error;
+        if (skip) continue;
+        try {
+            if (body.IsNull())
+                body = cut ? PartShape() : piece;
+            else
+                body = cut ? body.Cut(piece) : body.Fuse(piece);
+        } catch (const HostError& e) {
+            return "statement " + std::to_string(n + 1) + ": " + e.what();
+        }
+    }
+    auto self = std::static_pointer_cast<HostDocument>(model.shared_from_this());
+    SetPartBody(*TopPart(self), body);
+    return {};
+}
+
 void DrawSketchSource(HostSketch& sketch, ModelVariables& vars) {
     Document2D& objects = sketch.Objects();
     objects.Clear();
@@ -137,6 +319,9 @@ HostDocumentPtr ToolModelText::Parse(std::string_view text, const std::string& o
     bool headerSeen = false;
     std::shared_ptr<HostSketch> sketch;  // open sketch, until "end"
     std::string sketchSource;
+    std::shared_ptr<HostSizeTable> table;  // open size table, until "end"
+    bool inBody = false;                   // in the body's statements, until "end"
+    std::string bodySource;
     ModelVariables check(*model);  // validates sketch formulas as they come
     for (const std::string& raw : lines) {
         ++n;
@@ -152,6 +337,38 @@ HostDocumentPtr ToolModelText::Parse(std::string_view text, const std::string& o
         if (!SplitWords(line, w)) throw fail("a note is not closed with '\"'");
         if (w.items.empty()) throw fail("a statement has no keyword");
         const std::string& key = w.items[0];
+        if (table) {
+            if (key == "end" && w.items.size() == 1 && !w.hasNote) {
+                model->AddEntity(table);
+                table.reset();
+                continue;
+            }
+            HostSizeTable::Row row;
+            row.name = w.note;
+            bool numbers = key == "row" && w.hasNote && !w.hasEquation &&
+                           w.items.size() == static_cast<std::size_t>(table->ColumnCount()) + 1;
+            for (std::size_t k = 1; numbers && k < w.items.size(); ++k) {
+                double v = 0;
+                numbers = ParseDouble(w.items[k], v) && IsPlausibleValue(v);
+                row.values.push_back(v);
+            }
+            if (!numbers)
+                throw fail("expected \"row \\\"designation\\\" <value>...\" with one number per column, or \"end\"");
+            table->AddRow(std::move(row));
+            continue;
+        }
+        if (inBody) {
+            if (key == "end" && w.items.size() == 1) {
+                model->AddEntity(std::make_shared<HostModelSource>(kBodySource, std::move(bodySource)));
+                bodySource.clear();
+                inBody = false;
+                continue;
+            }
+            std::string error;
+            if (!CheckBodyStatement(w, *model, check, error)) throw fail(error);
+            bodySource.append(line).push_back('\n');
+            continue;
+        }
         if (sketch) {
             if (key == "end" && w.items.size() == 1) {
                 sketch->SetSource(std::move(sketchSource));
@@ -181,13 +398,31 @@ HostDocumentPtr ToolModelText::Parse(std::string_view text, const std::string& o
         } else if (key == "sketch") {
             if (w.items.size() != 2) throw fail("expected \"sketch <name>\"");
             sketch = model->AddSketch(w.items[1]);
+        } else if (key == "table") {
+            if (w.items.size() < 2 || w.hasNote || w.hasEquation || FindSizeTable(*model))
+                throw fail("expected one \"table <variable>...\"");
+            table = std::make_shared<HostSizeTable>();
+            for (std::size_t k = 1; k < w.items.size(); ++k) {
+                if (!model->FindVariable(w.items[k]))
+                    throw fail("the size table's column " + w.items[k] + " is no variable above");
+            }
+            table->SetColumns({w.items.begin() + 1, w.items.end()});
+        } else if (key == "body") {
+            if (w.items.size() != 1 || FindModelSource(*model, kBodySource)) throw fail("expected one \"body\"");
+            inBody = true;
         } else {
             throw fail("unknown statement \"" + key + "\"");
         }
     }
     if (!headerSeen) throw HostError(E_INVALIDARG_, origin + ": the model text is empty");
     if (sketch) throw HostError(E_INVALIDARG_, origin + ": sketch \"" + sketch->Name() + "\" has no \"end\"");
+    if (table) throw HostError(E_INVALIDARG_, origin + ": the size table has no \"end\"");
+    if (inBody) throw HostError(E_INVALIDARG_, origin + ": the body has no \"end\"");
     Rebuild(*model);
+    if (auto source = FindModelSource(*model, kBodySource)) {
+        const std::string error = BuildBody(*model, source->Text());
+        if (!error.empty()) throw HostError(E_INVALIDARG_, origin + ": the body cannot be made: " + error);
+    }
     return model;
 }
 
@@ -224,6 +459,9 @@ void ToolModelText::Rebuild(HostDocument& model) {
     for (const auto& e : model.Entities())
         if (auto sketch = std::dynamic_pointer_cast<HostSketch>(e); sketch && !sketch->Source().empty())
             DrawSketchSource(*sketch, vars);
+    // A body that cannot be made of the new values keeps its last shape, as
+    // a rebuild that fails keeps the model it had.
+    if (auto source = FindModelSource(model, kBodySource)) BuildBody(model, source->Text());
 }
 
 void ToolModelText::Install() {

@@ -10,6 +10,15 @@
 //   line <x1> <y1> <x2> <y2>
 //   arc <xc> <yc> <radius> <x1> <y1> <x2> <y2> <direction>
 //   end
+//   table <variable>...                       the size table: its columns,
+//   row "<designation>" <value>...            one row per standard size
+//   end
+//   body                                      the solid, rebuilt from the
+//   [when <f>] [turned <deg>] [cut] extrude <sketch> <z1> <z2>   variables
+//   [when <f>] [turned <deg>] [cut] box <x1> <y1> <z1> <x2> <y2> <z2>
+//   [when <f>] [turned <deg>] [cut] cylinder <x> <y> <z> <dx> <dy> <dz> <r> <h>
+//   [when <f>] [turned <deg>] [cut] revolve <sketch>
+//   end
 //
 // A variable with an equation is computed by the model (a formula of the
 // system over the variables declared before it); its note usually ends in
@@ -18,10 +27,20 @@
 // point to the second in the sketch's (x, y) plane, -1 clockwise. Lines and
 // arcs take line style 1.
 //
-// The model's 2D views are not stored: the headless host projects a tool
-// from its sketch "Contour", which is drawn as the tool is seen from below
-// ("#Снизу"); the view from above ("#Сверху") is its mirror image about the
-// sketch's x axis. The model origin is the view's origin.
+// Body statements make solids and join them in order ("cut" takes one away);
+// "when" keeps a statement only while its formula is above 0.5 (so a switch
+// variable such as isSimple can leave the holder out); "turned" turns the
+// shape about the model's X axis (counter-clockwise looking along -X, so the
+// jaws of a chuck go round its axis). "extrude" sweeps the
+// closed region a sketch bounds from z1 to z2 (pieces in any order; arcs of
+// radius 10000 are passed by), "revolve" turns a sketch drawn in chain order
+// about the model's X axis, its y being the radius.
+//
+// The model's 2D views are the host's projection of the body (see
+// platform/model_view.h). A model without a body is seen through its sketch
+// "Contour", drawn as the tool is seen from below ("#Снизу"); the view from
+// above ("#Сверху") is its mirror image about the sketch's x axis. The model
+// origin is the view's origin.
 #pragma once
 
 #include <string>

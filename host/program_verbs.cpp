@@ -4,6 +4,7 @@
 #include <iostream>
 #include <string>
 
+#include "host/catalog_command.h"
 #include "host/program_job.h"
 #include "host/script_run.h"
 #include "host/simulation_job.h"
@@ -38,10 +39,12 @@ int ZarventoToolModel(int argc, char** argv) { return Guarded(&zarvento::app::Ru
 
 int ZarventoToolContour(int argc, char** argv) { return Guarded(&zarvento::app::RunToolContour, argc, argv); }
 
+int ZarventoCatalog(int argc, char** argv) { return Guarded(&zarvento::app::RunCatalog, argc, argv); }
+
 const char* ZarventoUsage() {
     static const std::string usage = std::string(zarvento::app::kProgramUsage) + zarvento::app::kRunUsage +
-                                     zarvento::app::kSimulateUsage + zarvento::app::kToolUsage + "\n" +
-                                     zarvento::app::ScriptHelp();
+                                     zarvento::app::kSimulateUsage + zarvento::app::kToolUsage +
+                                     zarvento::app::kCatalogUsage + "\n" + zarvento::app::ScriptHelp();
     return usage.c_str();
 }
 

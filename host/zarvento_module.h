@@ -54,6 +54,7 @@ int ZarventoProgramJob(int argc, char** argv);
 int ZarventoSimulationJob(int argc, char** argv);
 int ZarventoToolModel(int argc, char** argv);
 int ZarventoToolContour(int argc, char** argv);
+int ZarventoCatalog(int argc, char** argv);
 // The usage of those verbs and of the script, for the program's help.
 const char* ZarventoUsage();
 }

@@ -3,10 +3,12 @@
 #include "plan/plan_panels.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <type_traits>
 
+#include "catalogs/catalog_tools.h"
 #include "geometry/lsc_transform.h"
 #include "plan/plan.h"
 #include "plan/plan_simulation.h"
@@ -85,12 +87,58 @@ bool PlanPanels::RefuseUnknownFields(PanelAnswer& answer, std::initializer_list<
     return false;
 }
 
+namespace {
+
+// "Добавить инструмент из Каталога" with position `i` selected: the user
+// chooses the model in the catalog dialog; settings in braces in its name
+// ("{T3 M4}") may put it in another position.
+void AddToolFromCatalog(CSPID& spid, int i) {
+    ParamTool chosen = spid.tools[static_cast<std::size_t>(i)];
+    std::string folder, name = chosen.sToolName, ext;
+    CCatalogTools dialog("Tool", folder, name, ext, chosen.aVariables, chosen.Npv);
+    if (dialog.DoModal() != 1) return;
+    const bool found = chosen.ParseNameSettings(name);
+    if (found) {
+        if (chosen.Position >= spid.Npositions) {
+            char text[160];
+            std::snprintf(text, sizeof text, "Инструмент не может быть установлен в позицию %d. Не хватает позиций.",
+                          chosen.Position + 1);
+            ShowHostMessage(text);
+            return;
+        }
+        i = chosen.Position;
+    }
+    ParamTool& tool = spid.tools[static_cast<std::size_t>(i)];
+    tool = chosen;
+    tool.isNoContour = false;
+    tool.isModelCopied = false;
+    tool.isModelLoaded = false;
+    tool.isFromCatalog = true;
+    // The working copy is named by the position: two positions holding one
+    // catalog model must not share (and overwrite) one copy.
+    tool.nCopyIndex = i;
+    tool.ClearContour();
+    tool.sFileName = folder + name + ext;
+    tool.sToolName = name;
+    tool.sExt = ext;
+    std::string shown = name.substr(0, name.find('{'));
+    while (!shown.empty() && shown.back() == ' ') shown.pop_back();
+    tool.sPsevName = shown;
+    tool.sComment.clear();
+    tool.FindModelFile(false);
+    tool.LoadModel();
+    if (found && tool.isInter) tool.CorrectX = -tool.CorrectX;
+}
+
+}  // namespace
+
 int PlanPanels::ShowPanelSPID(CSPID& spid) {
     PanelAnswer answer = Show(kSPID);
     if (answer.result != IDOK_) return answer.result;
-    if (RefuseUnknownFields(
-            answer, {"L", "D", "d", "Z", "method", "stock", "positions", "x0", "z0", "xplane", "zplane", "allowance"},
-            {"tool", "model"}))
+    if (RefuseUnknownFields(answer,
+                            {"L", "D", "d", "Z", "method", "stock", "positions", "x0", "z0", "xplane", "zplane",
+                             "allowance", "catalog"},
+                            {"tool", "model"}))
         return answer.result;
     auto copy = std::make_unique<CSPID>();
     *copy = spid;
@@ -128,6 +176,14 @@ int PlanPanels::ShowPanelSPID(CSPID& spid) {
             tool.sWorkFile = tool.sFileName;
             tool.ReadModelVariablesFromFile();
         }
+    }
+    // The position chosen before "Добавить инструмент из Каталога" was pressed.
+    if (const std::string* position = answer.Field("catalog"); position && answer.result == IDOK_) {
+        std::int32_t n = 0;
+        if (!ParseInt(*position, n) || n < 1 || n > copy->Npositions)
+            RefuseField(answer, "catalog", *position);
+        else
+            AddToolFromCatalog(*copy, n - 1);
     }
     if (answer.result != IDOK_) return answer.result;
     copy->isPripuskZ = copy->PripuskZ != 0.0;
@@ -229,7 +285,11 @@ int PlanPanels::EditSettings() {
     return answer.result;
 }
 
-PlanPanels::HostShown PlanPanels::ShownOnHost(std::string_view) const { return HostShown::No; }
+PlanPanels::HostShown PlanPanels::ShownOnHost(std::string_view panel) const {
+    // The catalog runs on the host's dialog model whatever panels are in place.
+    if (panel == CCatalogTools::kScriptName || panel == CNewDirCatalog::kScriptName) return HostShown::Dialog;
+    return HostShown::No;
+}
 
 std::string PlanPanels::AskSaveFile(const std::string& filter, const std::string& defaultExtension) {
     return ShowSaveFileDialog(defaultExtension, filter).value_or(std::string());

@@ -123,6 +123,9 @@ public:
     void SaveGadgets();
     bool LoadTools();
     bool LoadGadgets();
+    // Finds the model files of the tools and fixtures in use again and saves
+    // the records of those found (a relocated model keeps its new path).
+    void UpdateModelFiles();
     void RemoveLSCRecord();
     void RemoveSPIDRecord();
     // Replaces the turret table by the one stored in another part file; false

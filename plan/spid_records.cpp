@@ -121,6 +121,19 @@ bool CSPID::LoadGadgets() {
     return LoadList(kGadgetsRecord, "Ngadgets", Ngadgets, gadgets, &ParamTool::GadgetRecordName);
 }
 
+void CSPID::UpdateModelFiles() {
+    const int toolCount = std::clamp(Npositions, 0, kMaxTools);
+    for (int i = 0; i < toolCount; ++i) {
+        ParamTool& tool = tools[static_cast<std::size_t>(i)];
+        if (tool.FindModelFile(true)) tool.Save(ParamTool::ToolRecordName(i));
+    }
+    const int gadgetCount = std::clamp(Ngadgets, 0, kMaxGadgets);
+    for (int i = 0; i < gadgetCount; ++i) {
+        ParamGadget& gadget = gadgets[static_cast<std::size_t>(i)];
+        if (gadget.FindModelFile(true)) gadget.Save(ParamTool::GadgetRecordName(i));
+    }
+}
+
 void CSPID::RemoveLSCRecord() { StorageRecord().Remove(kLSCRecord); }
 
 void CSPID::RemoveSPIDRecord() { StorageRecord().Remove(kSPIDRecord); }

@@ -85,7 +85,10 @@ void DoSynchronizationData(CPLAN& plan) {
         if (!spid->GetLSC() || !RecognizeDetailContour(*spid) || !spid->GetDetailContour())
             ShowMessageBox("Не удалось распознать контур детали");
     }
-    if (spid->Load_SPID()) plan.RefreshSPIDTreeNode();
+    if (spid->Load_SPID()) {
+        plan.RefreshSPIDTreeNode();
+        spid->UpdateModelFiles();
+    }
 
     plan.ClearTurns();
     PostProcessorNoticeFlag = true;

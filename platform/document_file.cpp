@@ -33,6 +33,7 @@
 #include "platform/host_error.h"
 #include "platform/host_faults.h"
 #include "platform/host_named_object.h"
+#include "platform/host_size_table.h"
 #include "platform/host_sketch.h"
 #include "platform/host_variable.h"
 #include "platform/local_coordinate_system.h"
@@ -340,6 +341,12 @@ private:
                 text = sketch->Source();
                 EncodeSketchObjects(data, sketch->Objects());
                 EncodeSketchPlacement(data, *sketch);
+            } else if (auto table = std::dynamic_pointer_cast<HostSizeTable>(e)) {
+                cls = "size_table";
+                text = table->Encode();
+            } else if (auto source = std::dynamic_pointer_cast<HostModelSource>(e)) {
+                cls = "model_source";
+                text = source->Text();
             } else if (auto var = std::dynamic_pointer_cast<HostVariable>(e)) {
                 cls = "variable";
                 text = var->Comment();
@@ -463,6 +470,12 @@ public:
                     var->SetEquation(std::move(equation));
                 }
                 obj = var;
+            } else if (cls == "size_table") {
+                auto table = std::make_shared<HostSizeTable>();
+                if (!HostSizeTable::Decode(text, *table)) throw Damaged{"the size table is damaged"};
+                obj = table;
+            } else if (cls == "model_source") {
+                obj = std::make_shared<HostModelSource>(name, text);
             } else if (cls == "object") {
                 obj = std::make_shared<HostNamedObject>(static_cast<int>(type), name);
             } else {

@@ -55,6 +55,11 @@ void DialogControl::SetListStyle(bool gridLines, bool fullRowSelect, bool checkB
 
 void DialogControl::AddColumn(std::string title, int width) { columns_.push_back({std::move(title), width}); }
 
+void DialogControl::DeleteAllColumns() {
+    columns_.clear();
+    DeleteAllRows();
+}
+
 void DialogControl::DeleteAllRows() {
     rows_.clear();
     rowChecks_.clear();

@@ -65,6 +65,8 @@ public:
     bool FullRowSelect() const { return fullRowSelect_; }
     bool CheckBoxes() const { return checkBoxes_; }
     void AddColumn(std::string title, int width);
+    // Takes the columns away, and the rows with them.
+    void DeleteAllColumns();
     const std::vector<DialogListColumn>& Columns() const { return columns_; }
     void DeleteAllRows();
     // Appends a row; the cells beyond those given stay empty. Gives its index.

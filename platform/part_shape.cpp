@@ -13,6 +13,7 @@
 #include <BRepGProp.hxx>
 #include <BRepPrimAPI_MakeBox.hxx>
 #include <BRepPrimAPI_MakeCylinder.hxx>
+#include <BRepPrimAPI_MakePrism.hxx>
 #include <BRepPrimAPI_MakeRevol.hxx>
 #include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
@@ -553,6 +554,70 @@ PartShape PartShape::Revolve(const std::vector<MeridianPiece>& profile, const Re
     });
 }
 
+PartShape PartShape::Extrude(const std::vector<MeridianPiece>& profile, double z1, double z2) {
+    if (profile.empty()) Refuse("to extrude is empty");
+    if (!std::isfinite(z1) || !std::isfinite(z2) || std::fabs(z2 - z1) < kJoinTolerance)
+        Refuse("is extruded over no height");
+    for (const MeridianPiece& piece : profile) {
+        if (piece.kind == MeridianPiece::Kind::Spline || piece.points.size() < 2)
+            Refuse("has a piece that is no segment or arc");
+        for (const auto& p : piece.points)
+            if (!std::isfinite(p[0]) || !std::isfinite(p[1])) Refuse("has a point that is no number");
+    }
+    // Puts the pieces in chain order, turning those met backwards; each step
+    // takes one piece, so the chain is made in at most profile.size() steps.
+    auto near = [](const std::array<double, 2>& a, const std::array<double, 2>& b) {
+        return std::hypot(a[0] - b[0], a[1] - b[1]) <= kJoinTolerance;
+    };
+    std::vector<MeridianPiece> chain{profile.front()};
+    std::vector<bool> used(profile.size(), false);
+    used[0] = true;
+    for (std::size_t step = 1; step < profile.size(); ++step) {
+        const auto end = chain.back().points.back();
+        bool found = false;
+        for (std::size_t i = 0; i < profile.size() && !found; ++i) {
+            if (used[i]) continue;
+            MeridianPiece piece = profile[i];
+            if (near(piece.points.back(), end)) std::reverse(piece.points.begin(), piece.points.end());
+            if (!near(piece.points.front(), end)) continue;
+            used[i] = found = true;
+            chain.push_back(std::move(piece));
+        }
+        if (!found) Refuse("to extrude breaks at " + PointText(end));
+    }
+    if (!near(chain.back().points.back(), chain.front().points.front()))
+        Refuse("to extrude is open: its ends " + PointText(chain.back().points.back()) + " and " +
+               PointText(chain.front().points.front()) + " do not meet");
+    RevolutionAxis axis;
+    axis.origin = {0, 0, z1};
+    axis.direction = {1, 0, 0};
+    axis.radial = {0, 1, 0};
+    const ProfilePlane plane(axis);
+    return Modelling("extruding the profile", [&] {
+        BRep_Builder builder;
+        std::vector<TopoDS_Vertex> joints(chain.size());
+        for (std::size_t i = 0; i < chain.size(); ++i)
+            builder.MakeVertex(joints[i], plane.At(chain[i].points.front()), kJoinTolerance);
+        TopoDS_Wire wire;
+        builder.MakeWire(wire);
+        for (std::size_t i = 0; i < chain.size(); ++i)
+            builder.Add(wire, MakeEdge(chain[i], plane, joints[i], joints[(i + 1) % chain.size()]));
+        wire.Closed(true);
+        BRepBuilderAPI_MakeFace face(wire, true);
+        if (!face.IsDone()) Refuse("to extrude does not bound a flat region");
+        if (!BRepCheck_Analyzer(face.Face()).IsValid()) Refuse("to extrude crosses itself");
+        BRepPrimAPI_MakePrism prism(face.Face(), gp_Vec(0, 0, z2 - z1));
+        if (!prism.IsDone()) Refuse("cannot be extruded");
+        // A chain met clockwise, or a height downwards, turns the solid
+        // inside out; the body always bounds its material.
+        TopoDS_Shape solid = prism.Shape();
+        GProp_GProps props;
+        BRepGProp::VolumeProperties(solid, props);
+        if (props.Mass() < 0) solid.Reverse();
+        return MakePartShape(solid);
+    });
+}
+
 PartShape PartShape::Box(const Point3& min, const Point3& max) {
     return Modelling("making a box",
                      [&] { return MakePartShape(BRepPrimAPI_MakeBox(ToPnt(min), ToPnt(max)).Shape()); });
@@ -586,6 +651,16 @@ PartShape PartShape::Translated(const Point3& offset) const {
         gp_Trsf move;
         move.SetTranslation(gp_Vec(offset[0], offset[1], offset[2]));
         return MakePartShape(BRepBuilderAPI_Transform(ShapeOf(*this), move, true).Shape());
+    });
+}
+
+PartShape PartShape::Rotated(const Point3& origin, const Point3& direction, double degrees) const {
+    if (IsNull()) return *this;
+    return Modelling("turning the body", [&] {
+        gp_Trsf turn;
+        turn.SetRotation(gp_Ax1(ToPnt(origin), gp_Dir(direction[0], direction[1], direction[2])),
+                         degrees * M_PI / 180.0);
+        return MakePartShape(BRepBuilderAPI_Transform(ShapeOf(*this), turn, true).Shape());
     });
 }
 

@@ -56,12 +56,20 @@ public:
     // must lie on the axis (a part turned from the solid) or join the ends of
     // a closed ring. HostError (E_INVALIDARG) names what is wrong.
     static PartShape Revolve(const std::vector<MeridianPiece>& profile, const RevolutionAxis& axis = {});
+    // The solid swept by moving a flat region of the plane z = z1 to z = z2.
+    // Its boundary is the profile, read in the (x, y) plane: the pieces
+    // (segments and arcs, as MeridianPiece gives them with x for z and y for
+    // r) form one closed chain, in any order and each in either direction.
+    static PartShape Extrude(const std::vector<MeridianPiece>& profile, double z1, double z2);
     static PartShape Box(const Point3& min, const Point3& max);
     static PartShape Cylinder(const Point3& base, const Point3& direction, double radius, double height);
 
     PartShape Cut(const PartShape& tool) const;
     PartShape Fuse(const PartShape& other) const;
     PartShape Translated(const Point3& offset) const;
+    // Turned about the axis through `origin` along `direction`, counter-
+    // clockwise seen against the direction.
+    PartShape Rotated(const Point3& origin, const Point3& direction, double degrees) const;
     // The body's boundary faces as shells, without the solid they bound: a
     // surface model, as some STEP files hold.
     PartShape Skin() const;

@@ -275,4 +275,32 @@ printf 'not a registry\n' > "$ZARVENTO_REGISTRY"
 grep -q "registry.*damaged" "$work/material.err" || fail "a damaged registry is not named"
 grep -q "Не удалось установить соединение со справочником материалов" "$work/material" ||
   fail "a damaged registry does not leave the reference unreached"
+# The bundled catalog beside the program: its tree, one model's size table
+# and body, and the contour of a catalog tool from its projected body.
+"$zarvento" catalog > "$work/catalog" || fail "catalog exits $?"
+grep -q "^КАТАЛОГ ИНСТРУМЕНТОВ/$" "$work/catalog" || fail "the catalog has no tools"
+grep -q "^      Сверло спиральное$" "$work/catalog" || fail "the drill is not listed in its folder"
+grep -q "^  Патрон трехкулачковый 250$" "$work/catalog" || fail "the chuck is not listed"
+"$zarvento" catalog show "TOOLS/Осевые/Сверла/Сверло спиральное" > "$work/drill" || fail "catalog show exits $?"
+grep -q "Сверло 10 ГОСТ 10902-77	10	133" "$work/drill" || fail "the drill's size table is not shown"
+grep -q "^body: 1 solid" "$work/drill" || fail "the drill's body is not shown"
+"$zarvento" catalog show "TOOLS/Нет такого" 2> "$work/err"
+[ $? -eq 1 ] || fail "a missing catalog model does not exit 1"
+"$zarvento" catalog show "Нет/такого" 2> /dev/null
+[ $? -eq 2 ] || fail "a model outside the kinds does not exit 2"
+tools="$(dirname "$zarvento")/TOOLS"
+"$zarvento" tool-contour "$tools/Токарные/Проходные/Резец проходной SSBCR.rdp" M3 90 > "$work/contour" ||
+  fail "tool-contour of a catalog tool exits $?"
+grep -qi "arc" "$work/contour" || fail "the catalog tool's contour has no nose arc"
+# A tool from the catalog in the set-up panel: the script drives the catalog
+# dialog (row 13 of its tree is the turning tool, a folder cannot be chosen).
+printf 'answer spid ok catalog=2\ndialog catalog\n  select 100 12\n  ok\n  select 100 13\n  select 200 1\n  ok\nend\nplan-data\n' \
+  > "$work/catalog.zsc"
+"$zarvento" run --no-save "$work/shaft.rdp" "$work/catalog.zsc" > "$work/out" || fail "the catalog script exits $?"
+grep -q "dialog catalog, line 4: the control 1 is disabled" "$work/out" || fail "a folder could be chosen"
+grep -q "^      2.Резец проходной SSBCR$" "$work/out" || fail "the catalog tool is not in position 2"
+printf 'answer catalog ok\n' > "$work/whole.zsc"
+"$zarvento" run --no-save "$work/shaft.rdp" "$work/whole.zsc" > /dev/null 2> "$work/err"
+grep -q "catalog runs on the host and is driven step by step: dialog catalog ... end" "$work/err" \
+  || fail "the catalog can be answered whole"
 echo "ok"

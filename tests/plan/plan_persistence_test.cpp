@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "catalogs/tool_model_text.h"
 #include "plan/plan.h"
 #include "plan/plan_tree.h"
 #include "plan/spid.h"
@@ -16,6 +17,7 @@
 #include "platform/host_sketch.h"
 #include "platform/host_storage.h"
 #include "platform/messages.h"
+#include "platform/module.h"
 #include "platform/storage_record.h"
 
 namespace zarvento::test {
@@ -224,6 +226,37 @@ TEST_F(PlanPersistenceTest, MovedDocumentRebuildsTheStockModelPath) {
     CSPID* spid = GetSPID();
     ASSERT_TRUE(spid->Load_SPID());
     EXPECT_EQ(spid->sFileModelSour, std::filesystem::path(part->FilePath()).parent_path().string() + "/stock.rdp");
+}
+
+// A tool whose catalog model was renamed keeps its new file in the document
+// once the plan has looked for it; positions whose file is not found, and
+// fixtures, are not written again.
+TEST_F(PlanPersistenceTest, ModelFilesFoundAgainAreSavedInTheirRecords) {
+    const auto lib = folder->Path() / "lib";
+    std::filesystem::create_directories(lib / "TOOLS");
+    SetModuleDirectory(lib);
+    ToolModelText::Convert(FixturePath("tools/turning_tool.txt"), (lib / "TOOLS" / "Проходной новый.rdp").string());
+    CSPID* spid = GetSPID();
+    spid->Npositions = 3;
+    spid->Ngadgets = 1;
+    for (ParamTool* t : {static_cast<ParamTool*>(&spid->tools[0]), static_cast<ParamTool*>(&spid->tools[2]),
+                         static_cast<ParamTool*>(&spid->gadgets[0])}) {
+        t->sToolName = t == &spid->tools[2] ? "Отрезной" : "Проходной";
+        t->sPsevName = t->sToolName;
+        t->sFileName = t->sToolName + ".rdp";
+    }
+    spid->UpdateModelFiles();
+    SetModuleDirectory(std::nullopt);
+
+    ASSERT_NE(Record("Zarvento.TOOLS1.T0"), nullptr);
+    EXPECT_EQ(Record("Zarvento.TOOLS1.T1"), nullptr);
+    EXPECT_EQ(Record("Zarvento.TOOLS1.T2"), nullptr);
+    EXPECT_EQ(Record("Zarvento.GADGETS1.G0"), nullptr);
+    DeleteSPID();
+    CSPID* loaded = GetSPID();
+    ASSERT_TRUE(loaded->tools[0].Load("Zarvento.TOOLS1.T0"));
+    EXPECT_EQ(loaded->tools[0].sFileName, "Проходной новый.rdp");
+    EXPECT_EQ(CountMessages("Инструмент Проходной\nбыл обновлен"), 1);
 }
 
 TEST_F(PlanPersistenceTest, ToolListsAreWrittenPerPositionAndStoredCountsAreClamped) {
