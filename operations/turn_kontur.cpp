@@ -4,15 +4,19 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <optional>
 
 #include "catalogs/param_tool.h"
+#include "geometry/arc_unit.h"
 #include "model/contour_builder.h"
 #include "operations/path_clearance.h"
+#include "operations/plan_angle_trim.h"
 #include "plan/spid.h"
 #include "platform/messages.h"
 #include "platform/object_reference.h"
 #include "platform/storage_record.h"
+#include "platform/stored_path.h"
 
 namespace zarvento {
 
@@ -57,6 +61,58 @@ double ClearLeadLength(const ClearanceOutline& part, double pz, double px, doubl
     return lo;
 }
 
+// The directions (radians) in which the insert's two edges leave its nose,
+// read from the tool's outline as the simulation places it: the units on
+// either side of the nose arc. False for an outline without such an arc.
+bool EdgeDirections(const Contour& outline, double noseRadius, double& first, double& second) {
+    const int n = outline.Count();
+    for (int i = 0; i < n && n >= 3; ++i) {
+        const auto* arc = dynamic_cast<const CArcUnit*>(outline.GetUnit(i));
+        if (!arc || std::fabs(arc->Radius - noseRadius) > 1e-3) continue;
+        const CUnit& before = *outline.GetUnit((i + n - 1) % n);
+        const CUnit& after = *outline.GetUnit((i + 1) % n);
+        first = before.GetEndAngle() + kPi;
+        second = after.GetStartAngle();
+        return true;
+    }
+    return false;
+}
+
+// Keeps the pass (c, in the order it runs) off the part where the profile
+// drops, in the feed direction, more steeply than the edge that trails the
+// nose allows: the pass leaves the profile along the edge's line to where it
+// meets the profile again, and what lies behind is left for another tool or
+// the reversed pass. `edge` is the direction in which the trailing edge
+// leaves the nose. The trim works on a pass along -Z that drops towards +x:
+// the contour is mirrored into that frame and back.
+std::unique_ptr<Contour> TrimBehindTrailingEdge(std::unique_ptr<Contour> c, double edge) {
+    double sz = 0, sx = 0, ez = 0, ex = 0;
+    c->GetStartPoint(sx, sz);
+    c->GetEndPoint(ex, ez);
+    double bz = -std::cos(edge), bx = -std::sin(edge);
+    // A pass straight across, or an edge that does not trail, limits nothing.
+    if (std::fabs(ez - sz) < 1e-6 || bz * (ez - sz) <= 1e-9) return c;
+    const bool flipZ = ez > sz, flipX = bx < 0.0;
+    if (flipZ) bz = -bz;
+    if (flipX) bx = -bx;
+    const double angle = 180.0 - std::atan2(bx, bz) * 180.0 / kPi;
+    if (!(angle > 0.01 && angle < 89.99)) return c;
+    const auto flip = [&](Contour& k) {
+        if (flipZ) k.MirrorZ();
+        if (flipX) k.MirrorX();
+    };
+    flip(*c);
+    // Where the edge's line meets the profile no more, the stretch is kept as it was.
+    const Contour nothing;
+    std::unique_ptr<Contour> trimmed = TrimContourByAngle(*c, angle, nothing);
+    if (!trimmed || trimmed->Empty()) {
+        flip(*c);
+        return c;
+    }
+    flip(*trimmed);
+    return trimmed;
+}
+
 }  // namespace
 
 CTurnKONTUR& CTurnKONTUR::operator=(const CTurnKONTUR& other) {
@@ -79,6 +135,22 @@ void CTurnKONTUR::SetupTool() {
         }
     }
     CTurn::SetupTool();
+}
+
+const Contour* CTurnKONTUR::ToolOutline() {
+    ParamTool* tool = GetTool();
+    if (!tool || tool->isNoContour || !(tool->r > 0.0)) return nullptr;
+    // The outline is otherwise built only for the simulation: the path must
+    // heed the same insert whether or not the simulation ran first. A tool
+    // whose model is not there keeps the path it has without one.
+    if (!tool->pContour) {
+        std::string model = tool->sWorkFile;
+        if (model.empty()) model = tool->isFromCatalog ? tool->CatalogModelPath() : tool->sFileName;
+        std::error_code ec;
+        if (!model.empty() && std::filesystem::is_regular_file(StoredPathToPath(model), ec))
+            GetSPID()->CreateContourTool(nToolPosition);
+    }
+    return tool->isNoContour ? nullptr : tool->pContour.get();
 }
 
 std::unique_ptr<Contour> CTurnKONTUR::GetSketchContour() {
@@ -108,6 +180,18 @@ bool CTurnKONTUR::CreateContourPath() {
     }
     if (!indNapr) c = ReverseContour(std::move(c));
     if (!c || c->Empty()) return FailPath();
+    // Both edges of the insert, each where it trails: the main edge trails
+    // the pass run the other way.
+    if (const Contour* outline = ToolOutline()) {
+        double first = 0, second = 0;
+        if (EdgeDirections(*outline, GetTool()->r, first, second)) {
+            for (const double edge : {first, second}) c = TrimBehindTrailingEdge(std::move(c), edge);
+            c = ReverseContour(std::move(c));
+            for (const double edge : {first, second}) c = TrimBehindTrailingEdge(std::move(c), edge);
+            c = ReverseContour(std::move(c));
+            if (!c || c->Empty()) return FailPath();
+        }
+    }
 
     const double aIn = LeadAngle(VrezanieSposob, c->GetFirstUnit()->GetStartAngle(), VrezanieAngle);
     const double aOut = LeadAngle(PerebegSposob, c->GetLastUnit()->GetEndAngle(), PerebegAngle);

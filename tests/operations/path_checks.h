@@ -7,12 +7,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "catalogs/param_tool.h"
 #include "geometry/arc_unit.h"
 #include "geometry/contour.h"
+#include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "nc/cadre_s_f.h"
 #include "operations/turn.h"
@@ -101,6 +104,117 @@ inline std::string FirstGouge(const CTurn& op, const Contour& part, double allow
         }
     }
     return "";
+}
+
+// The deepest the tool's outline reaches into the part along the
+// operation's feed moves, the outline placed at each point of the path as
+// the simulation places it (the tool's contour moved by the point), and the
+// point of the path where it does. The depth is that of the part's profile
+// inside the outline: the tool cannot reach into the part without the
+// profile crossing into it.
+struct OutlineGouge {
+    double depth = 0.0;
+    double z = 0.0, x = 0.0;
+};
+
+inline std::vector<std::pair<double, double>> PolylineOf(const Contour& c, double step) {
+    std::vector<std::pair<double, double>> points;
+    const auto add = [&](double z, double x) {
+        if (points.empty() || !IsEqualPoint(points.back().first, points.back().second, z, x)) points.emplace_back(z, x);
+    };
+    for (int i = 0; i < c.Count(); ++i) {
+        // A line is its ends; an arc, chords of the step.
+        const CUnit& unit = *c.GetUnit(i);
+        if (unit.Kind != kUnitArc) {
+            add(unit.StartPoint.z, unit.StartPoint.x);
+            add(unit.EndPoint.z, unit.EndPoint.x);
+            continue;
+        }
+        IntersectPointList along(64);
+        unit.GetPointsByStep(along, step, 1);
+        for (std::uint32_t k = 0; k < along.Count(); ++k) add(along[k].z, along[k].x);
+    }
+    return points;
+}
+
+inline OutlineGouge DeepestOutlineGouge(const CTurn& op, const Contour& part, const Contour& outline) {
+    const auto polygon = PolylineOf(outline, 0.02);
+    // The profile finer: an edge may reach into it between its ends.
+    std::vector<std::pair<double, double>> profile;
+    for (int i = 0; i < part.Count(); ++i) {
+        IntersectPointList along(64);
+        part.GetUnit(i)->GetPointsByStep(along, 0.02, 1);
+        for (std::uint32_t k = 0; k < along.Count(); ++k) profile.emplace_back(along[k].z, along[k].x);
+    }
+    // By Z, so that each place of the tool looks only at the stretch under its outline.
+    std::sort(profile.begin(), profile.end());
+    double zmin = 1e300, xmin = 1e300, zmax = -1e300, xmax = -1e300;
+    for (const auto& [z, x] : polygon) {
+        zmin = std::min(zmin, z), zmax = std::max(zmax, z);
+        xmin = std::min(xmin, x), xmax = std::max(xmax, x);
+    }
+    const auto inside = [&](double z, double x) {
+        if (z < zmin || z > zmax || x < xmin || x > xmax) return false;
+        bool in = false;
+        for (std::size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
+            const auto& [zi, xi] = polygon[i];
+            const auto& [zj, xj] = polygon[j];
+            if ((xi > x) != (xj > x) && z < zi + (x - xi) * (zj - zi) / (xj - xi)) in = !in;
+        }
+        return in;
+    };
+    OutlineGouge worst;
+    const CSPID& spid = *GetSPID();
+    for (const auto& frame : op.Frames()) {
+        if (frame->rapid) continue;
+        if (IsEqualPoint(frame->start.z, frame->start.x, spid.Z0tool, -spid.X0tool) ||
+            IsEqualPoint(frame->end.z, frame->end.x, spid.Z0tool, -spid.X0tool))
+            continue;
+        StepArray<CUnit*> units(4);
+        frame->AddPathUnits(units);
+        for (std::uint32_t k = 0; k < units.Count(); ++k) {
+            IntersectPointList points(64);
+            units[k]->GetPointsByStep(points, 0.05, 1);
+            for (std::uint32_t p = 0; p < points.Count(); ++p) {
+                const auto from = std::lower_bound(profile.begin(), profile.end(),
+                                                   std::pair<double, double>{points[p].z + zmin, -1e300});
+                for (auto q = from; q != profile.end() && q->first <= points[p].z + zmax; ++q) {
+                    const double lz = q->first - points[p].z, lx = q->second - points[p].x;
+                    if (!inside(lz, lx)) continue;
+                    const double depth = Distance(outline, lz, lx);
+                    if (depth > worst.depth) worst = {depth, points[p].z, points[p].x};
+                }
+            }
+        }
+    }
+    return worst;
+}
+
+// An insert as the finishing tool's model draws it about the tool's nose
+// (its tip towards the axis, or away from it for a boring tool): the edge on
+// the -Z side straight along X from the nose, the one on the +Z side leaving
+// it at `trailing` degrees from that, both 16 mm long; null if the nose arc
+// cannot be drawn round the tip.
+inline std::shared_ptr<Contour> InsertOutline(const ParamTool& tool, double trailing, bool bore = false) {
+    const double r = tool.r, cz = tool.dNoseDx, cx = -tool.dNoseDy, side = bore ? -1.0 : 1.0;
+    const double a = trailing * PI / 180.0;
+    const double tz = cz + r * std::cos(a), tx = cx + side * r * std::sin(a);
+    const double ez = tz + 16.0 * std::sin(a), ex = tx - side * 16.0 * std::cos(a);
+    auto outline = std::make_shared<Contour>();
+    outline->AddUnit(std::make_unique<CLineUnit>(cz - r, cx, cz - r, cx - side * 16.0));
+    outline->AddUnit(std::make_unique<CLineUnit>(cz - r, cx - side * 16.0, ez, ex));
+    outline->AddUnit(std::make_unique<CLineUnit>(ez, ex, tz, tx));
+    for (int sense : {1, -1}) {
+        auto arc = std::make_unique<CArcUnit>(cz, cx, r, tz, tx, cz - r, cx, sense);
+        IntersectPointList points(64);
+        arc->GetPointsByStep(points, 0.01, 1);
+        bool tip = false;
+        for (std::uint32_t k = 0; k < points.Count(); ++k) tip = tip || side * (points[k].x - cx) > 0.99 * r;
+        if (!tip) continue;
+        outline->AddUnit(std::move(arc));
+        return outline;
+    }
+    return nullptr;
 }
 
 }  // namespace zarvento::test

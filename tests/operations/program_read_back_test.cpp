@@ -19,6 +19,7 @@
 #include "operations/turn_kontur.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "operations_test_support.h"
+#include "path_checks.h"
 #include "plan/spid.h"
 #include "platform/settings_record.h"
 #include "program_checks.h"
@@ -209,6 +210,55 @@ TEST_F(ProgramReadBackTest, ContourPassesInEveryLeadModeKeepOffThePart) {
                 EXPECT_EQ(test::PlanFault(*runner, *bar, *part, 0, false), "");
             }
         }
+    }
+}
+
+// The contour pass with an insert whose second edge leaves the nose at 14
+// degrees, along and against the contour, over random shafts and bores:
+// where the profile drops more steeply than that edge allows, the pass
+// leaves it along the edge's line, so that no edge of the insert, placed as
+// the simulation places it, reaches into the part.
+TEST_F(ProgramReadBackTest, ContourPassesKeepTheInsertsEdgesOffThePart) {
+#ifdef __SANITIZE_ADDRESS__
+    constexpr int kShafts = 4, kBores = 2;
+#else
+    constexpr int kShafts = 20, kBores = 10;
+#endif
+    std::mt19937 random(1414);
+    for (int run = 0; run < kShafts + kBores; ++run) {
+        const bool bore = run >= kShafts;
+        const test::ShaftEnds ends = bore ? test::ShaftEnds{} : test::ShaftEnds{run % 2 == 1, run % 4 >= 2};
+        const test::RandomProfile profile =
+            bore ? test::RandomBoreProfile(random) : test::RandomShaftProfile(random, ends);
+        const double inner = bore ? test::kBoreBarInner : 0.0;
+        runner->Bar(60, 50, inner, 2);
+        if (bore)
+            runner->InnerPoint(test::kBoreInnerZ, test::kBoreInnerX);
+        else
+            runner->InnerPoint(-10, -3);
+        const auto bar = test::BarContour(60, 50, inner, 2);
+        const auto part = test::ClosedPart(*test::OperationRunner::Parse(profile.inBar), bore);
+        ParamTool& tool = *GetSPID()->GetTool(bore ? 2 : 1);
+        tool.pContour = test::InsertOutline(tool, 14.0, bore);
+        ASSERT_NE(tool.pContour, nullptr);
+        tool.isNoContour = false;
+        for (bool along : {false, true}) {
+            SCOPED_TRACE("run " + std::to_string(run) + (along ? ", along" : ", against") + "\n" + profile.text);
+            runner->Clear();
+            runner->Part(profile.text);
+            CTurn& op = runner->AddKind(kTurnKONTUR, profile.text, [&](CTurn& o) {
+                o.tableWorkContour->GetFirstUnit()->IsMarked = ends.face;
+                o.tableWorkContour->GetLastUnit()->IsMarked = ends.chuck;
+                o.isAutoTool = false;
+                o.nToolPosition = bore ? 2 : 1;
+                o.indNapr = along;
+            });
+            runner->Run();
+            EXPECT_EQ(test::PlanFault(*runner, *bar, *part, 0, false), "");
+            const test::OutlineGouge gouge = test::DeepestOutlineGouge(op, *part, *tool.pContour);
+            EXPECT_LT(gouge.depth, 0.01) << "with the tool at (" << gouge.z << ", " << gouge.x << ")";
+        }
+        tool.pContour.reset();
     }
 }
 

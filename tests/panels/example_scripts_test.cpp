@@ -637,6 +637,25 @@ TEST_F(ExampleProgramTest, TheToolsKeepOffThePartAndRoughingLeavesItsAllowance) 
     }
 }
 
+// The finishing insert's second edge leaves its nose at about 14 degrees:
+// down the undercut's wall the pass leaves the journal's corner along that
+// edge's line, so that the insert, placed as the simulation places its
+// outline, keeps off the part there too.
+TEST_F(ExampleProgramTest, TheFinishingInsertKeepsOffTheJournalsCorner) {
+    ASSERT_NO_FATAL_FAILURE(MakeExamplePlan());
+    FileReadResult text = ReadTextFile(examples / "shaft" / "stepped-shaft.profile", TextEncoding::Utf8);
+    ASSERT_TRUE(text.ok);
+    std::unique_ptr<Contour> part = ParseContourScript(text.text);
+    ASSERT_TRUE(part);
+    const auto& finishing = dynamic_cast<const CTurn&>(*GetPLAN()->GetTurn(1));
+    GetSPID()->CreateContourTool(CSPID::kAllPositions);
+    const ParamTool* tool = finishing.GetTool();
+    ASSERT_NE(tool, nullptr);
+    ASSERT_NE(tool->pContour, nullptr);
+    const test::OutlineGouge gouge = test::DeepestOutlineGouge(finishing, *part, *tool->pContour);
+    EXPECT_LT(gouge.depth, 0.01) << "with the tool at (" << gouge.z << ", " << gouge.x << ")";
+}
+
 // The saved program read as a control reads it, the nose circle swept along
 // it against the bar and the part: no move into the part or the chuck, no
 // rapid into the stock, the finishing pass on the part all along its

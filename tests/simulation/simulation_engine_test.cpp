@@ -202,28 +202,35 @@ TEST_F(SimulationEngineTest, TheMachinedSectionIsThePartsWhereTheToolReaches) {
     // The outline the passes reach (the working contour, units 2 to 11 of
     // the section) is the part's, but in the undercut's corners (units 4 to
     // 6), which the finishing nose of radius 0.4 rounds, leaving r (sqrt 2 -
-    // 1). The insert's second edge, which trails the nose down the
-    // undercut's wall, cuts the corner of the journal above it (units 3 and
-    // 4): the path keeps the nose off the part, not the insert's edges.
-    // Nothing else of the part is cut.
-    const double rounding = 0.4 * (std::sqrt(2.0) - 1.0);
+    // 1) at the collar's side. The insert's second edge, which trails the
+    // nose down the undercut's wall, rises 4 in 16 from it: the pass leaves
+    // the journal's corner along that edge's line, which meets the
+    // undercut's floor 0.25 short of the wall, and rounds the hollow there
+    // (an angle of 90 degrees and the edge's) with the nose. Nothing of the
+    // part is cut.
+    const double pi = std::acos(-1.0), r = 0.4, rounding = r * (std::sqrt(2.0) - 1.0);
+    const double slope = 0.25, hollow = pi / 2 + std::atan(slope);
+    const double centreZ = -36.0 - slope - r / std::tan(hollow / 2), centreX = -14.0 - r;
+    const double behindEdge = std::hypot(-36.0 - centreZ, -14.0 - centreX) - r;
     for (int u = 2; u <= 11; ++u) {
         SCOPED_TRACE(u);
         const SectionDeviation d = byUnit.count(u) ? byUnit[u] : SectionDeviation{u, 0, 0};
-        EXPECT_LE(d.left, u >= 4 && u <= 6 ? rounding + 1e-6 : 0.0);
-        EXPECT_LE(d.cut, u == 3 || u == 4 ? 0.16 : 0.0);
+        EXPECT_LE(d.left, u == 4 || u == 5 ? behindEdge + 1e-3 : u == 6 ? rounding + 1e-6 : 0.0);
+        EXPECT_EQ(d.cut, 0.0);
     }
-    EXPECT_GT(byUnit[4].cut, 0.15);
-    const double cutInto = difference(part, machined);
-    EXPECT_GT(cutInto, 0.05);
-    EXPECT_LT(cutInto, 0.055);
+    EXPECT_NEAR(byUnit[4].left, behindEdge, 1e-3);
+    EXPECT_NEAR(byUnit[6].left, rounding, 1e-3);
+    EXPECT_LT(difference(part, machined), slack);
     // The faces at both ends keep the bar's material: no pass faces them.
     EXPECT_NEAR(byUnit[1].left, 2.0, 1e-6);
     EXPECT_NEAR(byUnit[12].left, 3.0, 1e-6);
     // Left: the face's 2 mm with the chamfer's prolongation (26), the back
-    // end's 3 mm at radius 22 (66), and the three rounded corners.
-    const double corners = 3 * 0.4 * 0.4 * (1 - std::acos(-1.0) / 4);
-    EXPECT_NEAR(difference(machined, part), 26 + 66 + corners, slack);
+    // end's 3 mm at radius 22 (66), two corners of 90 degrees the nose
+    // rounds, the journal's corner behind the edge's line (a triangle of 1
+    // by 0.25) and the hollow the nose rounds at its foot.
+    const auto rounded = [&](double angle) { return r * r * (1.0 / std::tan(angle / 2) - (pi - angle) / 2); };
+    const double left = 26 + 66 + 2 * rounded(pi / 2) + 0.5 * slope + rounded(hollow);
+    EXPECT_NEAR(difference(machined, part), left, slack);
 }
 
 TEST_F(SimulationEngineTest, JumpsToRowZeroOrAFrameNeverPreCalculatedStartFromThePlansStock) {
