@@ -17,6 +17,8 @@
 #include "platform/messages.h"
 #include "platform/module.h"
 #include "platform/part_model.h"
+#include "platform/scene.h"
+#include "platform/scene_picture.h"
 #include "platform/stored_path.h"
 
 namespace zarvento {
@@ -74,6 +76,34 @@ std::vector<std::string> NamesIn(const fs::path& folder) {
 bool DotAtExtension(const std::string& name) { return name.size() >= 4 && name[name.size() - 4] == '.'; }
 
 std::string WithoutExtension(const std::string& name) { return name.substr(0, name.size() - 4); }
+
+// The model's body as the 3D view draws it, fitted into the preview; an
+// empty picture for a model without a body or one that cannot be opened.
+RgbaImage PreviewPicture(const std::string& file) {
+    HostDocuments& docs = ConnectHostApplication().Documents();
+    HostDocumentPtr model = docs.FindByPath(file);
+    const bool wasOpen = model != nullptr;
+    try {
+        if (!model) model = docs.Open(file, false);
+    } catch (const std::exception&) {
+        return {};
+    }
+    if (!model) return {};
+    RgbaImage picture;
+    try {
+        const Scene scene = CollectScene(*model);
+        if (scene.TriangleCount() > 0) {
+            ScenePictureOptions options;
+            options.width = CCatalogTools::kPreviewWidth;
+            options.height = CCatalogTools::kPreviewHeight;
+            picture = ScenePicture::Render(scene, options);
+        }
+    } catch (const std::exception&) {
+        picture = {};
+    }
+    if (!wasOpen) docs.Close(model);
+    return picture;
+}
 
 std::string Number(double v) {
     char buffer[32];
@@ -234,12 +264,14 @@ void CCatalogTools::FillParameters() {
     if (text.empty() || SelectedIsFolder()) {
         for (int c : {kList, kPicture, kParamsCaption, kChoose, kDeleteFile}) SetEnabled(c, false);
         Control(kPicture).SetText({});
+        Control(kPicture).SetPicture({});
         return;
     }
     sPreviewFile = sRootPath + aEntryPaths[static_cast<std::size_t>(nEntry)] + text + ".rdp";
     // The picture control names the model on show; its image is drawn once
     // the window has painted itself (OnPaint).
     Control(kPicture).SetText(sPreviewFile);
+    Control(kPicture).SetPicture({});
     for (int c : {kList, kPicture, kParamsCaption, kChoose, kDeleteFile}) SetEnabled(c, true);
     if (nPaint > 2) DrawPreview();
 
@@ -380,7 +412,10 @@ void CCatalogTools::OnListItemChanged(int listId, int row, bool onRow) {
     }
 }
 
-void CCatalogTools::DrawPreview() { previews_.push_back(sPreviewFile); }
+void CCatalogTools::DrawPreview() {
+    previews_.push_back(sPreviewFile);
+    Control(kPicture).SetPicture(PreviewPicture(StoredPathToPath(sPreviewFile).string()));
+}
 
 void CCatalogTools::OnPaint() {
     if (nPaint < 3) ++nPaint;

@@ -3,6 +3,7 @@
 // file commands.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -12,6 +13,7 @@
 #include "platform/file_dialogs.h"
 #include "platform/messages.h"
 #include "platform/module.h"
+#include "platform/rgba_image.h"
 #include "platform/scripted_user.h"
 
 namespace zarvento {
@@ -264,6 +266,33 @@ TEST_F(CatalogToolsTest, APreviewIsDrawnOnTheSecondPaintAndThenOnEachSelection) 
     dialog.SelectTreeItem(ItemNamed(dialog, "Проходной"));
     ASSERT_EQ(dialog.Previews().size(), 2u);
     EXPECT_NE(dialog.Previews()[1].find("\\TOOLS\\Токарные\\Проходные\\Проходной.rdp"), std::string::npos);
+}
+
+TEST_F(CatalogToolsTest, ThePreviewIsAPictureOfTheModelsBodyAndNoneForAModelWithoutOne) {
+    CCatalogTools dialog("Tool", folder, name, ext, vars, count);
+    dialog.OnInitDialog();
+    for (int i = 0; i < 3; ++i) dialog.OnPaint();
+    dialog.SelectTreeItem(ItemNamed(dialog, "Резец"));
+    const RgbaImage& picture = dialog.Control(CCatalogTools::kPicture).Picture();
+    ASSERT_EQ(picture.Width(), CCatalogTools::kPreviewWidth);
+    ASSERT_EQ(picture.Height(), CCatalogTools::kPreviewHeight);
+    int drawn = 0;
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x) drawn += picture.At(x, y) != picture.At(0, 0);
+    EXPECT_GT(drawn, picture.Width() * picture.Height() / 50);
+    const fs::path png = dir / "preview.png";
+    picture.WritePng(png.string());
+    EXPECT_GT(fs::file_size(png), 0u);
+    EXPECT_EQ(RgbaImage::ReadPng(png.string()).Width(), CCatalogTools::kPreviewWidth);
+    EXPECT_NE(dialog.Dump().find("picture 320x240"), std::string::npos);
+    if (const char* keep = std::getenv("ZARVENTO_KEEP_PREVIEW"))
+        fs::copy_file(png, keep, fs::copy_options::overwrite_existing);
+
+    dialog.SelectTreeItem(ItemNamed(dialog, "Проходной"));  // a model of variables and a sketch only
+    EXPECT_EQ(dialog.Control(CCatalogTools::kPicture).Picture().Width(), 0);
+    EXPECT_EQ(dialog.Previews().size(), 2u);
+    dialog.SelectTreeItem(ItemNamed(dialog, "Проходные"));  // a folder shows none
+    EXPECT_EQ(dialog.Control(CCatalogTools::kPicture).Picture().Width(), 0);
 }
 
 TEST_F(CatalogToolsTest, FoldersAreCreatedOneLevelUnderAFolderAndFilesCopiedAndDeleted) {
