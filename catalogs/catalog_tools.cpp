@@ -9,14 +9,19 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/document_2d.h"
 #include "platform/file_dialogs.h"
 #include "platform/host_application.h"
+#include "platform/host_document.h"
 #include "platform/host_documents.h"
 #include "platform/host_size_table.h"
+#include "platform/host_sketch.h"
 #include "platform/host_variable.h"
 #include "platform/messages.h"
 #include "platform/module.h"
 #include "platform/part_model.h"
+#include "platform/scene.h"
+#include "platform/scene_picture.h"
 #include "platform/stored_path.h"
 
 namespace zarvento {
@@ -74,6 +79,78 @@ std::vector<std::string> NamesIn(const fs::path& folder) {
 bool DotAtExtension(const std::string& name) { return name.size() >= 4 && name[name.size() - 4] == '.'; }
 
 std::string WithoutExtension(const std::string& name) { return name.substr(0, name.size() - 4); }
+
+// The closure arcs of a projected outline, drawn by nobody.
+constexpr double kClosureArcRadius = 10000.0;
+// Chords per full turn of an arc in the contour drawing.
+constexpr int kArcChords = 96;
+
+// The model's sketch "Contour" (its 2D contour when it has no body) as lines
+// in the model's XY plane; none without the sketch.
+std::vector<SceneLines> ContourLines(const HostDocument& model) {
+    const std::shared_ptr<HostSketch> sketch = model.FindSketch("Contour");
+    if (!sketch) return {};
+    SceneLines lines;
+    lines.name = "Contour";
+    lines.width = 2;
+    for (const Object2D& o : sketch->Objects().Objects()) {
+        if (o.type == kObj2DLine) {
+            lines.runs.push_back({{o.line.x1, o.line.y1, 0}, {o.line.x2, o.line.y2, 0}});
+        } else if (o.type == kObj2DArc) {
+            const ArcParam2D& a = o.arc;
+            if (std::fabs(a.rad - kClosureArcRadius) <= 1e-6 || !(a.rad > 0)) continue;
+            const double a1 = std::atan2(a.y1 - a.yc, a.x1 - a.xc);
+            double sweep = std::atan2(a.y2 - a.yc, a.x2 - a.xc) - a1;
+            const double turn = 2 * std::acos(-1.0);
+            if (a.direction >= 0) {
+                while (sweep <= 0) sweep += turn;
+            } else {
+                while (sweep >= 0) sweep -= turn;
+            }
+            const int chords = std::max(2, static_cast<int>(std::ceil(std::fabs(sweep) / turn * kArcChords)));
+            std::vector<ScenePoint> run;
+            for (int i = 0; i <= chords; ++i) {
+                const double t = a1 + sweep * i / chords;
+                run.push_back({a.xc + a.rad * std::cos(t), a.yc + a.rad * std::sin(t), 0});
+            }
+            lines.runs.push_back(std::move(run));
+        }
+    }
+    if (lines.runs.empty()) return {};
+    return {std::move(lines)};
+}
+
+// The model's body as the 3D view draws it, fitted into the preview, or its
+// contour drawing when it has no body; an empty picture for a model with
+// neither or one that cannot be opened.
+RgbaImage PreviewPicture(const std::string& file) {
+    HostDocuments& docs = ConnectHostApplication().Documents();
+    HostDocumentPtr model = docs.FindByPath(file);
+    const bool wasOpen = model != nullptr;
+    try {
+        if (!model) model = docs.Open(file, false);
+    } catch (const std::exception&) {
+        return {};
+    }
+    if (!model) return {};
+    RgbaImage picture;
+    try {
+        Scene scene = CollectScene(*model);
+        if (scene.TriangleCount() == 0) scene.lines = ContourLines(*model);
+        if (scene.TriangleCount() > 0 || !scene.lines.empty()) {
+            ScenePictureOptions options;
+            options.width = CCatalogTools::kPreviewWidth;
+            options.height = CCatalogTools::kPreviewHeight;
+            options.eye = {-0.35, -0.45, 1.0};
+            options.right = {1, 0, 0};
+            picture = ScenePicture::Render(scene, options);
+        }
+    } catch (const std::exception&) {
+        picture = {};
+    }
+    if (!wasOpen) docs.Close(model);
+    return picture;
+}
 
 std::string Number(double v) {
     char buffer[32];
@@ -234,12 +311,14 @@ void CCatalogTools::FillParameters() {
     if (text.empty() || SelectedIsFolder()) {
         for (int c : {kList, kPicture, kParamsCaption, kChoose, kDeleteFile}) SetEnabled(c, false);
         Control(kPicture).SetText({});
+        Control(kPicture).SetPicture({});
         return;
     }
     sPreviewFile = sRootPath + aEntryPaths[static_cast<std::size_t>(nEntry)] + text + ".rdp";
     // The picture control names the model on show; its image is drawn once
     // the window has painted itself (OnPaint).
     Control(kPicture).SetText(sPreviewFile);
+    Control(kPicture).SetPicture({});
     for (int c : {kList, kPicture, kParamsCaption, kChoose, kDeleteFile}) SetEnabled(c, true);
     if (nPaint > 2) DrawPreview();
 
@@ -380,7 +459,10 @@ void CCatalogTools::OnListItemChanged(int listId, int row, bool onRow) {
     }
 }
 
-void CCatalogTools::DrawPreview() { previews_.push_back(sPreviewFile); }
+void CCatalogTools::DrawPreview() {
+    previews_.push_back(sPreviewFile);
+    Control(kPicture).SetPicture(PreviewPicture(StoredPathToPath(sPreviewFile).string()));
+}
 
 void CCatalogTools::OnPaint() {
     if (nPaint < 3) ++nPaint;

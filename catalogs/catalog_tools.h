@@ -78,6 +78,8 @@ public:
     int SelectedRow() const { return selectedRow_; }
     const std::string& ParamsCaption() const { return paramsCaption_; }
     bool Enabled(int control) const;
+    // The size of the preview picture (the picture control's image).
+    static constexpr int kPreviewWidth = 320, kPreviewHeight = 240;
     // The previews drawn, in order (model paths).
     const std::vector<std::string>& Previews() const { return previews_; }
     // The entry of a tree item (the relative folder of a file or folder).

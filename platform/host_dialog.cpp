@@ -117,6 +117,8 @@ std::string DialogControl::Dump() const {
     if (readOnly_) out += " read-only";
     if (kind_ == DialogControlKind::CheckBox || checked_) out += checked_ ? " checked" : " unchecked";
     if (focused_) out += " focused";
+    if (picture_.Width() > 0)
+        out += " picture " + std::to_string(picture_.Width()) + "x" + std::to_string(picture_.Height());
     if (!items_.empty()) {
         out += " items [";
         for (std::size_t i = 0; i < items_.size(); ++i) out += (i ? ", " : "") + Quoted(items_[i]);

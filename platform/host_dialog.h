@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/rgba_image.h"
 #include "platform/user_action_result.h"
 
 namespace zarvento {
@@ -90,6 +91,10 @@ public:
     void SetCurrentPage(int page) { currentPage_ = page; }
     int CurrentPage() const { return currentPage_; }
 
+    // --- static picture: the image it shows (an empty one for none) ---
+    void SetPicture(RgbaImage picture) { picture_ = std::move(picture); }
+    const RgbaImage& Picture() const { return picture_; }
+
     std::string Dump() const;
 
 private:
@@ -111,6 +116,7 @@ private:
     int mark_ = -1;
     std::vector<std::string> pages_;
     int currentPage_ = -1;
+    RgbaImage picture_;
 };
 
 class HostDialog {

@@ -3,6 +3,8 @@
 // file commands.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -12,6 +14,7 @@
 #include "platform/file_dialogs.h"
 #include "platform/messages.h"
 #include "platform/module.h"
+#include "platform/rgba_image.h"
 #include "platform/scripted_user.h"
 
 namespace zarvento {
@@ -264,6 +267,44 @@ TEST_F(CatalogToolsTest, APreviewIsDrawnOnTheSecondPaintAndThenOnEachSelection) 
     dialog.SelectTreeItem(ItemNamed(dialog, "Проходной"));
     ASSERT_EQ(dialog.Previews().size(), 2u);
     EXPECT_NE(dialog.Previews()[1].find("\\TOOLS\\Токарные\\Проходные\\Проходной.rdp"), std::string::npos);
+}
+
+TEST_F(CatalogToolsTest, ThePreviewIsAPictureOfTheModelsBodyOrElseOfItsContour) {
+    std::ofstream(tools / "Битый.rdp") << "x";
+    CCatalogTools dialog("Tool", folder, name, ext, vars, count);
+    dialog.OnInitDialog();
+    for (int i = 0; i < 3; ++i) dialog.OnPaint();
+    // The share of the picture not in the background's colour.
+    auto drawn = [&dialog] {
+        const RgbaImage& picture = dialog.Control(CCatalogTools::kPicture).Picture();
+        EXPECT_EQ(picture.Width(), CCatalogTools::kPreviewWidth);
+        EXPECT_EQ(picture.Height(), CCatalogTools::kPreviewHeight);
+        int n = 0;
+        for (int y = 0; y < picture.Height(); ++y)
+            for (int x = 0; x < picture.Width(); ++x) n += picture.At(x, y) != picture.At(0, 0);
+        return static_cast<double>(n) / std::max(1, picture.Width() * picture.Height());
+    };
+    dialog.SelectTreeItem(ItemNamed(dialog, "Резец"));  // a model with a body
+    EXPECT_GT(drawn(), 0.1);
+    const fs::path png = dir / "preview.png";
+    dialog.Control(CCatalogTools::kPicture).Picture().WritePng(png.string());
+    EXPECT_EQ(RgbaImage::ReadPng(png.string()).Width(), CCatalogTools::kPreviewWidth);
+    EXPECT_NE(dialog.Dump().find("picture 320x240"), std::string::npos);
+    if (const char* keep = std::getenv("ZARVENTO_KEEP_PREVIEW"))
+        fs::copy_file(png, keep, fs::copy_options::overwrite_existing);
+
+    dialog.SelectTreeItem(ItemNamed(dialog, "Проходной"));  // variables and the sketch "Contour" only
+    const double lines = drawn();
+    EXPECT_GT(lines, 0.002);
+    EXPECT_LT(lines, 0.1);
+    if (const char* keep = std::getenv("ZARVENTO_KEEP_PREVIEW"))
+        dialog.Control(CCatalogTools::kPicture).Picture().WritePng(std::string(keep) + ".contour.png");
+
+    for (const char* none : {"Битый", "Проходные"}) {  // a file no model, a folder
+        dialog.SelectTreeItem(ItemNamed(dialog, none));
+        EXPECT_EQ(dialog.Control(CCatalogTools::kPicture).Picture().Width(), 0) << none;
+    }
+    EXPECT_EQ(dialog.Previews().size(), 3u);
 }
 
 TEST_F(CatalogToolsTest, FoldersAreCreatedOneLevelUnderAFolderAndFilesCopiedAndDeleted) {
