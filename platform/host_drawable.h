@@ -1,7 +1,7 @@
 // HostDrawable: one drawing object in the 3D view of a part or assembly
 // document. The library hands it a triangle mesh or a polyline as packed
 // arrays in model coordinates, a colour with six light values, a line width
-// and its visibility per view; the view, its inspector and its pictures show
+// and its visibility per view; the view, its survey and its pictures show
 // what it holds. The drawable belongs to its document: once removed (or once
 // the document closes) every call on it raises HostError(E_POINTER).
 #pragma once
@@ -48,7 +48,7 @@ public:
     // Deletes the drawable from its document; `removed` says it happened.
     void Remove(bool& removed);
 
-    // What the view holds, read without host calls (inspector and pictures).
+    // What the view holds, read without host calls (survey and pictures).
     bool Removed() const { return container_ == nullptr; }
     // The drawable's number in its document, from 1 in creation order.
     std::int64_t Number() const { return number_; }

@@ -9,7 +9,7 @@
 #include "platform/host_application.h"
 #include "platform/host_drawable.h"
 #include "platform/host_drawing_container.h"
-#include "platform/scene_inspector.h"
+#include "platform/scene_survey.h"
 #include "test_support.h"
 
 namespace zarvento::test {
@@ -27,7 +27,7 @@ protected:
         LscTransform::Global().ReadFromHost(part->AddLocalCoordinateSystem("ЛСК", origin, x, y, z));
     }
 
-    SceneInspector View() const { return SceneInspector(*part); }
+    SceneSurvey View() const { return SceneSurvey(*part); }
     HostDrawingContainer& Drawings() { return part->Drawings(); }
 
     HostDocumentPtr part;

@@ -1,4 +1,4 @@
-// The shape builders as the scene inspector sees them: surfaces of revolution
+// The shape builders as the scene survey sees them: surfaces of revolution
 // (ring sizes, normals, the axis), arcs, path lines and their arrows, markers,
 // regions, safety planes and the start-point sphere.
 #include <cmath>

@@ -1,5 +1,5 @@
 // The headless host's 3D view: drawables check what they are sent as a host
-// would, belong to their document, show per view; the scene is inspected,
+// would, belong to their document, show per view; the scene is surveyed,
 // written as binary glTF, drawn as a PNG picture, and the turning plane as SVG.
 #include <gtest/gtest.h>
 
@@ -20,8 +20,8 @@
 #include "platform/rgba_image.h"
 #include "platform/scene.h"
 #include "platform/scene_gltf.h"
-#include "platform/scene_inspector.h"
 #include "platform/scene_picture.h"
+#include "platform/scene_survey.h"
 #include "platform/zx_drawing.h"
 #include "test_support.h"
 
@@ -115,8 +115,8 @@ TEST_F(View3DTest, DrawablesBelongToTheirDocumentAndShowPerView) {
     d->SetVisibility(7, 0);
     EXPECT_FALSE(d->VisibleIn(7));
     EXPECT_TRUE(d->VisibleIn(0));
-    EXPECT_EQ(SceneInspector(*part, 7).ShownCount(), 0);
-    EXPECT_EQ(SceneInspector(*part).ShownTriangles(), 2);
+    EXPECT_EQ(SceneSurvey(*part, 7).ShownCount(), 0);
+    EXPECT_EQ(SceneSurvey(*part).ShownTriangles(), 2);
 
     bool removed = false;
     d->Remove(removed);
@@ -129,13 +129,13 @@ TEST_F(View3DTest, DrawablesBelongToTheirDocumentAndShowPerView) {
 
     auto kept = Square(0, 0xFF);
     auto gone = Square(1, 0xFF);
-    EXPECT_EQ(SceneInspector(*part).LiveCount(), 2);
+    EXPECT_EQ(SceneSurvey(*part).LiveCount(), 2);
     ConnectHostApplication().Documents().Close(part);
     EXPECT_TRUE(kept->Removed() && gone->Removed());
     EXPECT_EQ(test::ErrorCodeOf([&] { part->Drawings(); }), E_POINTER_);
     auto drawing = ConnectHostApplication().Documents().Add(DocumentType::Drawing2D);
     EXPECT_EQ(test::ErrorCodeOf([&] { drawing->Drawings(); }), E_POINTER_) << "a drawing has no 3D view";
-    EXPECT_EQ(SceneInspector(*drawing).LiveCount(), 0);
+    EXPECT_EQ(SceneSurvey(*drawing).LiveCount(), 0);
 }
 
 TEST_F(View3DTest, TheSceneHoldsWhatIsEnabledAndVisible) {
@@ -155,7 +155,7 @@ TEST_F(View3DTest, TheSceneHoldsWhatIsEnabledAndVisible) {
     EXPECT_EQ(scene.lines[0].runs[0].size(), 3u);
     EXPECT_EQ(scene.Box().max, (ScenePoint{10, 10, 5}));
 
-    const SceneInspector view(*part);
+    const SceneSurvey view(*part);
     EXPECT_EQ(view.LiveCount(), 4);
     EXPECT_EQ(view.ShownCount(), 2);
     EXPECT_EQ(view.WithColour(0x00FF00).size(), 1u);

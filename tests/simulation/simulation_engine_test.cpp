@@ -15,7 +15,7 @@
 #include "platform/document_2d.h"
 #include "platform/part_model.h"
 #include "platform/part_shape.h"
-#include "platform/scene_inspector.h"
+#include "platform/scene_survey.h"
 #include "platform/settings_record.h"
 #include "simulation/section_comparison.h"
 #include "simulation_test_support.h"
@@ -578,10 +578,10 @@ TEST_F(SimulationChecksTest, OnThe3DSceneTheStocksNewUnitsGetFacesInTheCheckRunN
     const std::uint32_t stockColour = SettingsRecord::Global().Colour(12);
     const auto frames =
         std::vector<CCadreISO*>{Comment("start"), Tool(0), Line(40, -60, 5, -20, false), Line(5, -20, -20, -20, false)};
-    const std::int64_t before = SceneInspector(*part).CreatedCount();
+    const std::int64_t before = SceneSurvey(*part).CreatedCount();
     Run(frames, 0);
     // The stock's faces, and those of the units the cut made, in the stock's colour.
-    const SceneInspector view(*part);
+    const SceneSurvey view(*part);
     EXPECT_GT(view.CreatedCount() - before, 4);
     EXPECT_GT(view.WithColour(stockColour).size(), 4u);
     SimulationCheckMode = true;
@@ -591,7 +591,7 @@ TEST_F(SimulationChecksTest, OnThe3DSceneTheStocksNewUnitsGetFacesInTheCheckRunN
     check.GoToFrame(0, 1);
     check.Start();
     RunToEnd(check);
-    EXPECT_EQ(SceneInspector(*part).CreatedCount(), view.CreatedCount()) << "the check run draws in 2D only";
+    EXPECT_EQ(SceneSurvey(*part).CreatedCount(), view.CreatedCount()) << "the check run draws in 2D only";
 }
 
 TEST_F(SimulationChecksTest, AJumpReplaysTheSpindleAndTakesTheFramesTool) {

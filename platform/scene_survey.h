@@ -1,4 +1,4 @@
-// SceneInspector: what a document's 3D view holds, for tests and for the
+// SceneSurvey: what a document's 3D view holds, for tests and for the
 // program's report: the live drawables with their kind, triangle or point
 // count, box, colour, opacity and visibility, and totals over them.
 #pragma once
@@ -29,11 +29,11 @@ struct DrawableSummary {
     static DrawableSummary Of(const HostDrawable& drawable, std::int64_t viewKey = 0);
 };
 
-class SceneInspector {
+class SceneSurvey {
 public:
     // The view `viewKey` of the document; a document without a 3D view (a
     // drawing) shows nothing.
-    explicit SceneInspector(const HostDocument& doc, std::int64_t viewKey = 0);
+    explicit SceneSurvey(const HostDocument& doc, std::int64_t viewKey = 0);
 
     const std::vector<DrawableSummary>& Drawables() const { return drawables_; }
     int LiveCount() const { return static_cast<int>(drawables_.size()); }

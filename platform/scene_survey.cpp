@@ -1,5 +1,5 @@
-// SceneInspector: summaries of the live drawables of a view.
-#include "platform/scene_inspector.h"
+// SceneSurvey: summaries of the live drawables of a view.
+#include "platform/scene_survey.h"
 
 #include <cstdio>
 
@@ -36,7 +36,7 @@ DrawableSummary DrawableSummary::Of(const HostDrawable& d, std::int64_t viewKey)
     return s;
 }
 
-SceneInspector::SceneInspector(const HostDocument& doc, std::int64_t viewKey) {
+SceneSurvey::SceneSurvey(const HostDocument& doc, std::int64_t viewKey) {
     const HostDrawingContainer* drawings = doc.DrawingsOrNull();
     if (!drawings) return;
     for (const auto& d : drawings->Live()) drawables_.push_back(DrawableSummary::Of(*d, viewKey));
@@ -44,26 +44,26 @@ SceneInspector::SceneInspector(const HostDocument& doc, std::int64_t viewKey) {
     removed_ = drawings->RemovedCount();
 }
 
-int SceneInspector::ShownCount() const {
+int SceneSurvey::ShownCount() const {
     int n = 0;
     for (const DrawableSummary& d : drawables_) n += d.enabled && d.visible ? 1 : 0;
     return n;
 }
 
-int SceneInspector::ShownTriangles() const {
+int SceneSurvey::ShownTriangles() const {
     int n = 0;
     for (const DrawableSummary& d : drawables_) n += d.enabled && d.visible ? d.triangles : 0;
     return n;
 }
 
-std::vector<DrawableSummary> SceneInspector::WithColour(std::uint32_t colour) const {
+std::vector<DrawableSummary> SceneSurvey::WithColour(std::uint32_t colour) const {
     std::vector<DrawableSummary> out;
     for (const DrawableSummary& d : drawables_)
         if (d.colour == colour) out.push_back(d);
     return out;
 }
 
-std::string SceneInspector::Text() const {
+std::string SceneSurvey::Text() const {
     std::string out;
     char line[256];
     for (const DrawableSummary& d : drawables_) {
