@@ -69,20 +69,13 @@ protected:
     // The plan for the profile in the runner's bar: multi-pass roughing at
     // depth t, and the finishing by the operation (a finishing depth of 0.5)
     // or by a contour pass with its own tool after roughing with an
-    // allowance of 0.5. An end of the working contour inside the stock (the
-    // face from the axis, the last diameter at the chuck) is marked as
-    // closing onto it, as a part's units prolonged onto the stock are.
+    // allowance of 0.5, the ends of the working contour marked.
     void MakePlan(const std::string& profile, bool bore, const Strategy& s, double t, test::ShaftEnds ends = {}) {
         runner->Clear();
         runner->Part(profile);
-        auto markEnds = [&](CTurn& o) {
-            o.tableWorkContour->GetFirstUnit()->IsMarked = ends.face;
-            o.tableWorkContour->GetLastUnit()->IsMarked = ends.chuck;
-            o.isAutoTool = false;
-        };
         runner->AddKind(kTurnMnogoProhod, profile, [&](CTurn& o) {
             auto& m = dynamic_cast<CTurnMnogoProhod&>(o);
-            markEnds(o);
+            MarkEnds(o, ends);
             o.nToolPosition = bore ? 2 : 0;
             test::SetCycleValue(m.turningCycle, "P3", s.direction);
             test::SetCycleValue(m.turningCycle, "I", t);
@@ -96,11 +89,45 @@ protected:
         });
         if (s.contourPass) {
             runner->AddKind(kTurnKONTUR, profile, [&](CTurn& o) {
-                markEnds(o);
+                MarkEnds(o, ends);
                 o.nToolPosition = bore ? 2 : 1;
             });
         }
         runner->Run();
+    }
+
+    // An end of the working contour inside the stock (the face from the axis,
+    // the last diameter at the chuck) is marked as closing onto it, as a
+    // part's units prolonged onto the stock are; the tool is the one given.
+    static void MarkEnds(CTurn& o, test::ShaftEnds ends) {
+        o.tableWorkContour->GetFirstUnit()->IsMarked = ends.face;
+        o.tableWorkContour->GetLastUnit()->IsMarked = ends.chuck;
+        o.isAutoTool = false;
+    }
+
+    // The part of one random run: a shaft for the first `shafts` runs (its
+    // face or last diameter in the working contour now and then), a bore
+    // after, with the runner's bar and inner point set for it.
+    struct RandomPart {
+        bool bore = false;
+        test::ShaftEnds ends;
+        test::RandomProfile profile;
+        std::unique_ptr<Contour> bar, part;
+    };
+    RandomPart NextPart(std::mt19937& random, int run, int shafts) {
+        RandomPart r;
+        r.bore = run >= shafts;
+        if (!r.bore) r.ends = {run % 2 == 1, run % 4 >= 2};
+        r.profile = r.bore ? test::RandomBoreProfile(random) : test::RandomShaftProfile(random, r.ends);
+        const double inner = r.bore ? test::kBoreBarInner : 0.0;
+        runner->Bar(60, 50, inner, 2);
+        if (r.bore)
+            runner->InnerPoint(test::kBoreInnerZ, test::kBoreInnerX);
+        else
+            runner->InnerPoint(-10, -3);
+        r.bar = test::BarContour(60, 50, inner, 2);
+        r.part = test::ClosedPart(*test::OperationRunner::Parse(r.profile.inBar), r.bore);
+        return r;
     }
 
     // The shared checks of the plan's program in the X convention.
@@ -142,23 +169,16 @@ TEST_F(ProgramReadBackTest, ProgramsOfRandomPartsKeepOffThePartAndReachIt) {
     std::mt19937 random(20331);
     std::uniform_real_distribution<double> depth(0.8, 3.0);
     for (int run = 0; run < kShafts + kBores; ++run) {
-        const bool bore = run >= kShafts;
-        const test::ShaftEnds ends{run % 2 == 1, run % 4 >= 2};
-        const test::RandomProfile profile =
-            bore ? test::RandomBoreProfile(random) : test::RandomShaftProfile(random, ends);
+        const RandomPart r = NextPart(random, run, kShafts);
+        const bool bore = r.bore;
+        const test::ShaftEnds ends = r.ends;
+        const test::RandomProfile& profile = r.profile;
+        const auto &bar = r.bar, &part = r.part;
         const double t = depth(random);
-        const double inner = bore ? test::kBoreBarInner : 0.0;
-        runner->Bar(60, 50, inner, 2);
-        if (bore)
-            runner->InnerPoint(test::kBoreInnerZ, test::kBoreInnerX);
-        else
-            runner->InnerPoint(-10, -3);
-        const auto bar = test::BarContour(60, 50, inner, 2);
-        const auto part = test::ClosedPart(*test::OperationRunner::Parse(profile.inBar), bore);
         for (const Strategy& s : kStrategies) {
             SCOPED_TRACE("run " + std::to_string(run) + ", " + s.Name() + ", depth " + FormatDouble(t) + "\n" +
                          profile.text);
-            MakePlan(profile.text, bore, s, t, bore ? test::ShaftEnds{} : ends);
+            MakePlan(profile.text, bore, s, t, ends);
             EXPECT_EQ(Check(*bar, *part), "");
         }
     }
@@ -176,18 +196,11 @@ TEST_F(ProgramReadBackTest, ContourPassesInEveryLeadModeKeepOffThePart) {
     std::mt19937 random(1207);
     std::uniform_real_distribution<double> angle(0.0, 360.0);
     for (int run = 0; run < kShafts + kBores; ++run) {
-        const bool bore = run >= kShafts;
-        const test::ShaftEnds ends = bore ? test::ShaftEnds{} : test::ShaftEnds{run % 2 == 1, run % 4 >= 2};
-        const test::RandomProfile profile =
-            bore ? test::RandomBoreProfile(random) : test::RandomShaftProfile(random, ends);
-        const double inner = bore ? test::kBoreBarInner : 0.0;
-        runner->Bar(60, 50, inner, 2);
-        if (bore)
-            runner->InnerPoint(test::kBoreInnerZ, test::kBoreInnerX);
-        else
-            runner->InnerPoint(-10, -3);
-        const auto bar = test::BarContour(60, 50, inner, 2);
-        const auto part = test::ClosedPart(*test::OperationRunner::Parse(profile.inBar), bore);
+        const RandomPart r = NextPart(random, run, kShafts);
+        const bool bore = r.bore;
+        const test::ShaftEnds ends = r.ends;
+        const test::RandomProfile& profile = r.profile;
+        const auto &bar = r.bar, &part = r.part;
         for (int mode = 0; mode <= 5; ++mode) {
             for (bool along : {false, true}) {
                 const double in = angle(random), out = angle(random);
@@ -197,9 +210,7 @@ TEST_F(ProgramReadBackTest, ContourPassesInEveryLeadModeKeepOffThePart) {
                 runner->Clear();
                 runner->Part(profile.text);
                 runner->AddKind(kTurnKONTUR, profile.text, [&](CTurn& o) {
-                    o.tableWorkContour->GetFirstUnit()->IsMarked = ends.face;
-                    o.tableWorkContour->GetLastUnit()->IsMarked = ends.chuck;
-                    o.isAutoTool = false;
+                    MarkEnds(o, ends);
                     o.nToolPosition = bore ? 2 : 1;
                     o.indNapr = along;
                     o.VrezanieSposob = o.PerebegSposob = mode;
@@ -226,18 +237,11 @@ TEST_F(ProgramReadBackTest, ContourPassesKeepTheInsertsEdgesOffThePart) {
 #endif
     std::mt19937 random(1414);
     for (int run = 0; run < kShafts + kBores; ++run) {
-        const bool bore = run >= kShafts;
-        const test::ShaftEnds ends = bore ? test::ShaftEnds{} : test::ShaftEnds{run % 2 == 1, run % 4 >= 2};
-        const test::RandomProfile profile =
-            bore ? test::RandomBoreProfile(random) : test::RandomShaftProfile(random, ends);
-        const double inner = bore ? test::kBoreBarInner : 0.0;
-        runner->Bar(60, 50, inner, 2);
-        if (bore)
-            runner->InnerPoint(test::kBoreInnerZ, test::kBoreInnerX);
-        else
-            runner->InnerPoint(-10, -3);
-        const auto bar = test::BarContour(60, 50, inner, 2);
-        const auto part = test::ClosedPart(*test::OperationRunner::Parse(profile.inBar), bore);
+        const RandomPart r = NextPart(random, run, kShafts);
+        const bool bore = r.bore;
+        const test::ShaftEnds ends = r.ends;
+        const test::RandomProfile& profile = r.profile;
+        const auto &bar = r.bar, &part = r.part;
         ParamTool& tool = *GetSPID()->GetTool(bore ? 2 : 1);
         tool.pContour = test::InsertOutline(tool, 14.0, bore);
         ASSERT_NE(tool.pContour, nullptr);
@@ -247,9 +251,7 @@ TEST_F(ProgramReadBackTest, ContourPassesKeepTheInsertsEdgesOffThePart) {
             runner->Clear();
             runner->Part(profile.text);
             CTurn& op = runner->AddKind(kTurnKONTUR, profile.text, [&](CTurn& o) {
-                o.tableWorkContour->GetFirstUnit()->IsMarked = ends.face;
-                o.tableWorkContour->GetLastUnit()->IsMarked = ends.chuck;
-                o.isAutoTool = false;
+                MarkEnds(o, ends);
                 o.nToolPosition = bore ? 2 : 1;
                 o.indNapr = along;
             });
@@ -278,18 +280,11 @@ TEST_F(ProgramReadBackTest, GroovesOfRandomPartsKeepOffThePart) {
     test::SetToolVariable(blade, "width", 2.0);
     std::mt19937 random(3303);
     for (int run = 0; run < kShafts + kBores; ++run) {
-        const bool bore = run >= kShafts;
-        const test::ShaftEnds ends = bore ? test::ShaftEnds{} : test::ShaftEnds{run % 2 == 1, run % 4 >= 2};
-        const test::RandomProfile profile =
-            bore ? test::RandomBoreProfile(random) : test::RandomShaftProfile(random, ends);
-        const double inner = bore ? test::kBoreBarInner : 0.0;
-        runner->Bar(60, 50, inner, 2);
-        if (bore)
-            runner->InnerPoint(test::kBoreInnerZ, test::kBoreInnerX);
-        else
-            runner->InnerPoint(-10, -3);
-        const auto bar = test::BarContour(60, 50, inner, 2);
-        const auto part = test::ClosedPart(*test::OperationRunner::Parse(profile.inBar), bore);
+        const RandomPart r = NextPart(random, run, kShafts);
+        const bool bore = r.bore;
+        const test::ShaftEnds ends = r.ends;
+        const test::RandomProfile& profile = r.profile;
+        const auto &bar = r.bar, &part = r.part;
         for (int k = 0; k < (bore ? 2 : 4); ++k) {
             const bool roughed = k >= 2, reversed = k % 2 == 1;
             SCOPED_TRACE("run " + std::to_string(run) + (roughed ? ", after roughing" : ", from the bar") +
@@ -297,9 +292,7 @@ TEST_F(ProgramReadBackTest, GroovesOfRandomPartsKeepOffThePart) {
             runner->Clear();
             runner->Part(profile.text);
             const auto common = [&](CTurn& o) {
-                o.tableWorkContour->GetFirstUnit()->IsMarked = ends.face;
-                o.tableWorkContour->GetLastUnit()->IsMarked = ends.chuck;
-                o.isAutoTool = false;
+                MarkEnds(o, ends);
                 o.isPripuskW = roughed;
                 o.PripuskW = 0.3;
             };
