@@ -59,28 +59,6 @@ std::string BaseProgramName(std::string_view program) {
     return name;
 }
 
-// This process's environment with the request's entries applied: "NAME=value"
-// sets, a bare "NAME" removes.
-std::vector<std::string> ChildEnvironment(const std::vector<std::string>& changes) {
-    std::vector<std::string> env;
-    for (char** e = environ; e != nullptr && *e != nullptr; ++e) env.emplace_back(*e);
-    for (const auto& change : changes) {
-        const std::size_t eq = change.find('=');
-        const std::string prefix = change.substr(0, eq) + "=";
-        std::erase_if(env, [&](const std::string& s) { return s.compare(0, prefix.size(), prefix) == 0; });
-        if (eq != std::string::npos) env.push_back(change);
-    }
-    return env;
-}
-
-std::vector<char*> PointersOf(std::vector<std::string>& texts) {
-    std::vector<char*> p;
-    p.reserve(texts.size() + 1);
-    for (auto& t : texts) p.push_back(t.data());
-    p.push_back(nullptr);
-    return p;
-}
-
 struct Pipe {
     UniqueFd read;
     UniqueFd write;
@@ -263,6 +241,27 @@ std::optional<std::filesystem::path> ResolveProgram(std::string_view program, bo
     return fallBackToPath ? FindProgramOnPath(fallback) : std::nullopt;
 }
 
+ChildCommand::ChildCommand(const std::filesystem::path& program, const ProcessRequest& request) {
+    argTexts.push_back(program.string());
+    argTexts.insert(argTexts.end(), request.arguments.begin(), request.arguments.end());
+    for (char** e = environ; e != nullptr && *e != nullptr; ++e) envTexts.emplace_back(*e);
+    for (const auto& change : request.environment) {
+        const std::size_t eq = change.find('=');
+        const std::string prefix = change.substr(0, eq) + "=";
+        std::erase_if(envTexts, [&](const std::string& t) { return t.compare(0, prefix.size(), prefix) == 0; });
+        if (eq != std::string::npos) envTexts.push_back(change);
+    }
+    const auto pointersInto = [](std::vector<std::string>& texts) {
+        std::vector<char*> p;
+        p.reserve(texts.size() + 1);
+        for (auto& t : texts) p.push_back(t.data());
+        p.push_back(nullptr);
+        return p;
+    };
+    argv = pointersInto(argTexts);
+    envp = pointersInto(envTexts);
+}
+
 ProcessResult RunProcess(const ProcessRequest& request) {
     ProcessResult r;
     if (request.timeoutMs <= 0) {
@@ -287,12 +286,7 @@ ProcessResult RunProcess(const ProcessRequest& request) {
     const bool capture = !request.inheritOutput;
     if (capture && (!MakePipe(out, r.error) || (!request.mergeStderr && !MakePipe(err, r.error)))) return r;
 
-    std::vector<std::string> argTexts;
-    argTexts.push_back(program->string());
-    argTexts.insert(argTexts.end(), request.arguments.begin(), request.arguments.end());
-    std::vector<std::string> envTexts = ChildEnvironment(request.environment);
-    std::vector<char*> argv = PointersOf(argTexts);
-    std::vector<char*> envp = PointersOf(envTexts);
+    ChildCommand command(*program, request);
 
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attr;
@@ -317,7 +311,8 @@ ProcessResult RunProcess(const ProcessRequest& request) {
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
 
     pid_t pid = 0;
-    const int spawned = ::posix_spawn(&pid, program->c_str(), &actions, &attr, argv.data(), envp.data());
+    const int spawned =
+        ::posix_spawn(&pid, program->c_str(), &actions, &attr, command.argv.data(), command.envp.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     // Our copies of the write ends go now: end of file must come when the child's do.

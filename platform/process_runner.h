@@ -60,6 +60,19 @@ struct ProcessResult {
     bool Succeeded() const { return started && !timedOut && signal == 0 && exitCode == 0; }
 };
 
+// What a child is executed with: the program's file and the request's
+// arguments, and this process's environment with the request's entries
+// applied ("NAME=value" sets, a bare "NAME" removes), as texts and as the
+// null-ended arrays of pointers into them the exec calls take.
+struct ChildCommand {
+    ChildCommand(const std::filesystem::path& program, const ProcessRequest& request);
+    ChildCommand(const ChildCommand&) = delete;
+    ChildCommand& operator=(const ChildCommand&) = delete;
+
+    std::vector<std::string> argTexts, envTexts;
+    std::vector<char*> argv, envp;
+};
+
 // Runs the request to its end or its timeout. Never throws for a failing
 // program; all outcomes are in the result.
 ProcessResult RunProcess(const ProcessRequest& request);

@@ -13,31 +13,9 @@
 
 #include "platform/unique_fd.h"
 
-extern char** environ;
-
 namespace zarvento {
 
 namespace {
-
-std::vector<std::string> Environment(const std::vector<std::string>& changes) {
-    std::vector<std::string> env;
-    for (char** e = environ; e != nullptr && *e != nullptr; ++e) env.emplace_back(*e);
-    for (const auto& change : changes) {
-        const std::size_t eq = change.find('=');
-        const std::string prefix = change.substr(0, eq) + "=";
-        std::erase_if(env, [&](const std::string& s) { return s.compare(0, prefix.size(), prefix) == 0; });
-        if (eq != std::string::npos) env.push_back(change);
-    }
-    return env;
-}
-
-std::vector<char*> Pointers(std::vector<std::string>& texts) {
-    std::vector<char*> p;
-    p.reserve(texts.size() + 1);
-    for (auto& t : texts) p.push_back(t.data());
-    p.push_back(nullptr);
-    return p;
-}
 
 // Only async-signal-safe calls between the fork and the exec.
 [[noreturn]] void RunGrandchild(int report, const char* folder, char* const argv[], char* const envp[]) {
@@ -67,11 +45,7 @@ ProcessStartResult StartProcess(const ProcessRequest& request) {
         return r;
     }
     r.program = *program;
-    std::vector<std::string> argTexts{program->string()};
-    argTexts.insert(argTexts.end(), request.arguments.begin(), request.arguments.end());
-    std::vector<std::string> envTexts = Environment(request.environment);
-    std::vector<char*> argv = Pointers(argTexts);
-    std::vector<char*> envp = Pointers(envTexts);
+    ChildCommand command(*program, request);
     const std::string folder = request.workingDirectory.string();
 
     int fds[2];
@@ -91,7 +65,8 @@ ProcessStartResult StartProcess(const ProcessRequest& request) {
         ::setsid();
         const pid_t grandchild = ::fork();
         if (grandchild == 0)
-            RunGrandchild(reportWrite.Get(), folder.empty() ? nullptr : folder.c_str(), argv.data(), envp.data());
+            RunGrandchild(reportWrite.Get(), folder.empty() ? nullptr : folder.c_str(), command.argv.data(),
+                          command.envp.data());
         if (grandchild < 0) {
             const int error = errno;
             [[maybe_unused]] const ssize_t n = ::write(reportWrite.Get(), &error, sizeof error);
