@@ -6,7 +6,10 @@
 #include "panels/dialog_post_processors_list.h"
 #include "panels/panel_lsc.h"
 #include "panels/panel_program.h"
+#include "panels/panel_visual.h"
 #include "panels/property_post_processor.h"
+#include "platform/scripted_user.h"
+#include "simulation/result_model_plan.h"
 
 namespace zarvento {
 
@@ -19,10 +22,19 @@ int HostPanels::ShowPanel_LSC(CSPID& spid) { return zarvento::ShowPanel_LSC(spid
 
 int HostPanels::ShowPanelPROGRAM(CPROGRAM& program) { return zarvento::ShowPanelPROGRAM(program); }
 
+int HostPanels::ShowPanelVISUAL(CPROGRAM& program, bool checkMode) {
+    if (checkMode || !ScriptedUser::Instance().Has(UserSession::Kind::Panel, CPanelVISUAL::kScriptName))
+        return rest_.ShowPanelVISUAL(program, checkMode);
+    return zarvento::ShowPanelVISUAL(program);
+}
+
+void HostPanels::SaveTurnResultModel(PlanTurn& op, const std::string& path) { zarvento::SaveTurnResultModel(op, path); }
+
 void HostPanels::ShowPostProcessorsList() { ShowPostProcessorsDialog(); }
 
 PlanPanels::HostShown HostPanels::ShownOnHost(std::string_view panel) const {
-    if (panel == CPanel_LSC::kScriptName || panel == CPanelPROGRAM::kScriptName) return HostShown::Panel;
+    if (panel == CPanel_LSC::kScriptName || panel == CPanelPROGRAM::kScriptName || panel == CPanelVISUAL::kScriptName)
+        return HostShown::Panel;
     if (panel == CDialogPostProcessorsList::kScriptName || panel == CPropertyPostProcessor::kScriptName)
         return HostShown::Dialog;
     return rest_.ShownOnHost(panel);

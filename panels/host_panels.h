@@ -28,16 +28,17 @@ public:
 
     int ShowPanelSPID(CSPID& spid) override { return rest_.ShowPanelSPID(spid); }
     int EditTurn(PlanTurn& op) override { return rest_.EditTurn(op); }
-    int ShowPanelVISUAL(CPROGRAM& program, bool checkMode) override {
-        return rest_.ShowPanelVISUAL(program, checkMode);
-    }
+    // The simulation panel runs on the host when a script has queued its
+    // steps (`panel visual ... end`); the check run, and a run answered whole
+    // (`answer simulation ...`), go on in the headless simulation.
+    int ShowPanelVISUAL(CPROGRAM& program, bool checkMode) override;
     void SaveProgramSettings() override { rest_.SaveProgramSettings(); }
     void ShowStatistics(const std::vector<CCadreISO*>& program) override { rest_.ShowStatistics(program); }
     int EditSettings() override { return rest_.EditSettings(); }
     std::string AskSaveFile(const std::string& filter, const std::string& defaultExtension) override {
         return rest_.AskSaveFile(filter, defaultExtension);
     }
-    void SaveTurnResultModel(PlanTurn& op, const std::string& path) override { rest_.SaveTurnResultModel(op, path); }
+    void SaveTurnResultModel(PlanTurn& op, const std::string& path) override;
     void CreateTurnSketch(PlanTurn& op, const std::string& name) override { rest_.CreateTurnSketch(op, name); }
     void CreatePlanDocument(const std::string& name) override { rest_.CreatePlanDocument(name); }
     void CreateDocumentSet() override { rest_.CreateDocumentSet(); }

@@ -4,6 +4,7 @@
 
 #include "platform/host_application.h"
 #include "platform/host_dialog.h"
+#include "platform/host_timers.h"
 #include "platform/messages.h"
 #include "platform/panel_script.h"
 #include "platform/pick_process.h"
@@ -128,6 +129,14 @@ bool ParsePanelStep(const std::vector<std::string>& words, UserStep& step, std::
         step.action = verb == "activate" ? Action::Activate : Action::Dump;
         return true;
     }
+    if (verb == "wait") {
+        if (!Count(words, 2, "wait <milliseconds>", error)) return false;
+        step.action = Action::Wait;
+        if (!Number(words[1], step.id, "the time", error)) return false;
+        if (step.id >= 0) return true;
+        error = "time does not run back";
+        return false;
+    }
     if (verb == "print") {
         if (!Count(words, 2, "print <control>", error)) return false;
         step.action = Action::Print;
@@ -227,6 +236,12 @@ void ScriptedUser::Reset() {
 }
 
 void ScriptedUser::Queue(UserSession session) { sessions_.push_back(std::move(session)); }
+
+bool ScriptedUser::Has(UserSession::Kind kind, const std::string& name) const {
+    for (const UserSession& session : sessions_)
+        if (session.kind == kind && session.name == name) return true;
+    return false;
+}
 
 int ScriptedUser::TakeFailures() {
     const int n = failures_;
@@ -353,6 +368,7 @@ bool ScriptedUser::PlayPanelStep(const UserStep& step, PickProcess& process, Pro
             break;
         }
         case Action::Dump: Say(manager.Dump()); break;
+        case Action::Wait: AdvanceHostClock(static_cast<std::uint64_t>(step.id)); break;
         default: Fail(who, step, "the step is one of a dialog's"); return false;
     }
     if (result.missing) {

@@ -40,6 +40,7 @@ struct UserStep {
         Close,        // close: the dialog's close box
         Print,        // print <control>
         Dump,         // dump: the whole panel or dialog
+        Wait,         // wait <ms>: time passes on the host's clock
     };
     Action action = Action::Click;
     std::string target;  // a control's hint or caption (a dialog control's id), a tab, an object
@@ -71,6 +72,8 @@ public:
 
     void Queue(UserSession session);
     std::size_t Pending() const { return sessions_.size(); }
+    // Whether a session for that panel or dialog is queued.
+    bool Has(UserSession::Kind kind, const std::string& name) const;
 
     // The run of a panel's process, and of a modal dialog.
     void Drive(PickProcess& process);

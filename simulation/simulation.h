@@ -81,6 +81,9 @@ public:
     // Draws the part, the simulated stock and the tool into the active 2D
     // document.
     void Redraw2D();
+    // The 3D model of the part as the simulated stock stands, saved at
+    // `path` (model/result_model.h); nothing without a stock.
+    void SaveResultModel(const std::string& path);
 
     // ---- called back by the frames ----
     void ShowStatus(double feed, double spindleSpeed, std::int32_t toolNumber) override;
