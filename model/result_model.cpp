@@ -153,6 +153,8 @@ void Create3DModelResult(const Contour* contour, const std::string& path, const 
     }
     UnsavedDocument unsaved(app, doc, fromFile ? path : std::string());
 
+    // Without the plan's folder the file has nowhere to go.
+    if (plan.temporaryDirectory.empty()) return;
     const FileWriteResult lscFile =
         WriteFileAtomic(std::filesystem::path(plan.temporaryDirectory) / kLscFileName, LscFileText(*plan.lsc));
     if (!lscFile.ok) return;

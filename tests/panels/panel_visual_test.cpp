@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <set>
@@ -12,7 +13,10 @@
 #include "nc/cadre_iso.h"
 #include "panel_test_support.h"
 #include "panels/panel_visual.h"
+#include "platform/document_2d.h"
 #include "platform/file_dialogs.h"
+#include "platform/hidden_document.h"
+#include "platform/host_faults.h"
 #include "platform/host_sketch.h"
 #include "platform/host_timers.h"
 #include "platform/host_version.h"
@@ -96,18 +100,16 @@ protected:
 
 TEST_F(PanelVisualTest, TheRunStartsPausesAndStopsOnTheClockAndRefusesWhatItMust) {
     ASSERT_NO_FATAL_FAILURE(MakePlan("ISO_Lathe"));
-    Probe started, pausedEarly, pausedLate;
+    Probe started, pausedEarly, pausedLate, resumed;
     pausedLate.picture = "paused-run.png";
+    resumed.picture = "resumed-run.png";
     Watch(started, 2);
     Watch(pausedEarly, 100);
     Watch(pausedLate, 900);
-    Simulate(Command(CPanelVISUAL::kPause) + Command(CPanelVISUAL::kStart) +
-             " wait 5\n"
-             " select " +
-             kProgramList + " 3\n" + Command(CPanelVISUAL::kPause) + " wait 1000\n" + Command(CPanelVISUAL::kStop) +
-             " select " + kProgramList +
-             " 3\n"
-             " ok\n");
+    Watch(resumed, 2900);
+    Simulate(Command(CPanelVISUAL::kPause) + Command(CPanelVISUAL::kStart) + " wait 5\n select " + kProgramList +
+             " 3\n" + Command(CPanelVISUAL::kPause) + " wait 1000\n" + Command(CPanelVISUAL::kStart) + " wait 2000\n" +
+             Command(CPanelVISUAL::kStop) + " select " + kProgramList + " 3\n ok\n");
     EXPECT_EQ(script.CommandsFailed(), 0);
     // A command before any line or run: the one message, and nothing else.
     EXPECT_EQ(BoxesSaying("Выберите сначала кадр программы"), 1);
@@ -128,9 +130,15 @@ TEST_F(PanelVisualTest, TheRunStartsPausesAndStopsOnTheClockAndRefusesWhatItMust
     EXPECT_TRUE(pausedEarly.paused);
     EXPECT_EQ(pausedEarly.pointIndex, pausedLate.pointIndex) << "a paused run stands still";
     EXPECT_GT(pausedLate.meshes, 1) << "the simulated stock and the tool are in the view";
+    // Пуск on a paused run goes on with it.
+    ASSERT_TRUE(resumed.seen);
+    EXPECT_TRUE(resumed.running);
+    EXPECT_FALSE(resumed.paused);
+    EXPECT_EQ(resumed.startFrame, 0);
+    EXPECT_GT(resumed.pointIndex, pausedLate.pointIndex);
     // Stopped, the run ends with its message and lines can be chosen again.
     EXPECT_EQ(BoxesSaying(CSimulation::kRunEnded), 1);
-    EXPECT_FALSE(Said("line 9: the panel kept its selection"));
+    EXPECT_FALSE(Said("line 11: the panel kept its selection"));
     EXPECT_EQ(PanelScript::Instance().Entries().back().panel, "program-settings") << "stored on OK";
 }
 
@@ -228,6 +236,52 @@ TEST_F(PanelVisualTest, TheProgramStaysTheOneOwnerOfItsFrames) {
     EXPECT_FALSE(BusyFlag);
 }
 
+// pi times the integral of r^2 dz round a closed section: the volume it sweeps
+// turning once about the axis (arcs are summed over short chords).
+double TurnedVolume(const Contour& section) {
+    Document2D drawing;
+    {
+        ActiveDocument2DSwitch to(drawing);
+        std::unique_ptr<Contour> copy = section.Clone();
+        copy->Draw2D(1);
+    }
+    auto piece = [](double z1, double x1, double z2, double x2) {
+        return (z2 - z1) * (x1 * x1 + x1 * x2 + x2 * x2) / 3.0;
+    };
+    double sum = 0;
+    for (const Object2D& o : drawing.Objects()) {
+        if (o.type == kObj2DLine) {
+            sum += piece(o.line.x1, o.line.y1, o.line.x2, o.line.y2);
+        } else if (o.type == kObj2DArc) {
+            const ArcParam2D& a = o.arc;
+            const double a1 = std::atan2(a.y1 - a.yc, a.x1 - a.xc);
+            double sweep = a.direction >= 0 ? std::atan2(a.y2 - a.yc, a.x2 - a.xc) - a1
+                                            : a1 - std::atan2(a.y2 - a.yc, a.x2 - a.xc);
+            while (sweep <= 0) sweep += 2 * M_PI;
+            const double step = (a.direction >= 0 ? 1.0 : -1.0) * sweep / 256;
+            for (int k = 0; k < 256; ++k)
+                sum +=
+                    piece(a.xc + a.rad * std::cos(a1 + k * step), a.yc + a.rad * std::sin(a1 + k * step),
+                          a.xc + a.rad * std::cos(a1 + (k + 1) * step), a.yc + a.rad * std::sin(a1 + (k + 1) * step));
+        }
+    }
+    return M_PI * std::fabs(sum);
+}
+
+TEST_F(PanelVisualTest, AnOperationsResultModelIsTheStockItLeavesTurned) {
+    ASSERT_NO_FATAL_FAILURE(MakePlan("ISO_Lathe"));
+    const fs::path model = folder.Path() / "after-roughing.rdp";
+    Run("answer save-file ok file=" + model.string() + "\nresult-model 0\n");
+    EXPECT_EQ(script.CommandsFailed(), 0);
+    const auto* turn = dynamic_cast<const CTurn*>(GetPLAN()->GetTurn(0));
+    ASSERT_TRUE(turn && turn->finalContour);
+    const double expected = TurnedVolume(*turn->finalContour);
+    ASSERT_TRUE(fs::exists(model));
+    HostDocumentPtr result = app->Documents().Open(model.string(), false);
+    EXPECT_NEAR(TopPart(result)->Volume(), expected, expected * 1e-3);
+    EXPECT_EQ(FileDialogs::Instance().Entries().back().request.filter, "VOVUVE-Деталь (*.rdp)|*.rdp|");
+}
+
 class PanelVisualHostTest : public PanelVisualTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(PanelVisualHostTest, TheResultModelAndFragmentComeFromTheSimulatedStock) {
@@ -236,10 +290,21 @@ TEST_P(PanelVisualHostTest, TheResultModelAndFragmentComeFromTheSimulatedStock) 
     ASSERT_NO_FATAL_FAILURE(MakePlan("ISO_Lathe"));
     const std::string group = newer ? kRun : "\"Результат визуализации\"";
     const fs::path model = folder.Path() / "machined.rdp";
-    Simulate(" command " + group + " " + std::to_string(CPanelVISUAL::kResultModel) +  // disabled: refused
-             "\n select " + kProgramList + " 12\n answer save-file ok file=" + model.string() + "\n command " + group +
-             " " + std::to_string(CPanelVISUAL::kResultModel) + "\n command " + group + " " +
+    const fs::path failed = folder.Path() / "failed.rdp";
+    const std::string model3D = " command " + group + " " + std::to_string(CPanelVISUAL::kResultModel) + "\n";
+    // The first model fails on the way: it is reported and the panel goes on.
+    HostFaults::Arm("HostPart.RotationAdd", E_FAIL_);
+    Simulate(model3D +  // before a line: disabled
+             " select " + kProgramList + " 12\n answer save-file ok file=" + failed.string() + "\n" + model3D +
+             " answer save-file ok file=" + model.string() + "\n" + model3D + " command " + group + " " +
              std::to_string(CPanelVISUAL::kResultFragment) + "\n dump\n ok\n");
+    HostFaults::Clear();
+    EXPECT_FALSE(fs::exists(failed));
+    const auto& entries = MessageLog::Instance().Entries();
+    EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [](const MessageEntry& e) {
+        return e.text.rfind("Ошибка обращения к системе (", 0) == 0;
+    }));
+    EXPECT_EQ(PanelScript::Instance().Entries().back().panel, "program-settings") << "OK after the failure";
     EXPECT_EQ(script.CommandsFailed(), 0);
     EXPECT_TRUE(Said("line 2: the button 10160 is disabled"));
 
