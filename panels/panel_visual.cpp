@@ -2,6 +2,7 @@
 #include "panels/panel_visual.h"
 
 #include "geometry/contour.h"
+#include "geometry/exception.h"
 #include "nc/cadre_iso.h"
 #include "nc/modal_state.h"
 #include "plan/plan.h"
@@ -302,6 +303,9 @@ void CPanelVISUAL::SaveResultModel() {
         simulation_->SaveResultModel(*path);
     } catch (const HostError& e) {
         ReportHostError(e);
+    } catch (const Exception& e) {
+        // The section's geometry could not be made into the model's outline.
+        ShowHostMessage(e.what());
     }
 }
 
