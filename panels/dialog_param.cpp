@@ -257,7 +257,12 @@ void CDialogParam::DoDataExchange() {
             const DialogControl* edit = Find(kFirstEdit + i);
             if (!edit) continue;
             const std::string trimmed = Trimmed(edit->Text());
-            p.valueText = trimmed.empty() ? edit->Text() : trimmed;
+            const std::string text = trimmed.empty() ? edit->Text() : trimmed;
+            // A changed text is evaluated afresh when next asked; a formula
+            // gives no value until it is.
+            if (text != p.valueText) p.evaluated = 0;
+            p.valueText = text;
+            if (!PARAMETERS::IsNumber(p.valueText)) continue;
             if (p.kind == 'i') p.intValue = LeadingNumber<std::int32_t>(p.valueText);
             if (p.kind == 'd') p.realValue = LeadingNumber<double>(p.valueText);
         }

@@ -129,7 +129,7 @@ TEST_F(CostEstimateTest, OkStoresTheItemsAndTheToolsCancelNothing) {
     EXPECT_DOUBLE_EQ(*plan.GetNumericVariable("_TPZK"), 30);
     const double price = GetSPID()->GetTool(0)->Cins;
     const std::vector<std::vector<std::string>> edits = {
-        {"set", "1203", "250"}, {"set", "1204", "45"}, {"page", "100", "3"}, {"set", "4400", "12,5"}};
+        {"set", "1203", "100*2.5"}, {"set", "1204", "45"}, {"page", "100", "3"}, {"set", "4400", "12,5"}};
     ScriptedUser::Instance().Queue(DialogSteps("costs", edits));
     {
         CDialogCalculate dialog(plan, *GetSPID());
