@@ -92,7 +92,7 @@ std::unique_ptr<zarvento::LibraryModule> LoadZarvento() {
         return nullptr;
     }
     for (const char* name : {"ZarventoRunScript", "ZarventoProgramJob", "ZarventoSimulationJob", "ZarventoToolModel",
-                             "ZarventoToolContour", "ZarventoCatalog", "ZarventoUsage"}) {
+                             "ZarventoToolContour", "ZarventoCatalog", "ZarventoStatistics", "ZarventoUsage"}) {
         if (module->LibraryId() != kZarventoLibraryId || !module->Symbol(name)) {
             std::cerr << "zarvento: " << file.string() << " is not the Zarvento library module\n";
             return nullptr;
@@ -157,6 +157,7 @@ int main(int argc, char** argv) {
                        : command == "tool-model"   ? "ZarventoToolModel"
                        : command == "tool-contour" ? "ZarventoToolContour"
                        : command == "catalog"      ? "ZarventoCatalog"
+                       : command == "statistics"   ? "ZarventoStatistics"
                                                    : nullptr;
     if (!verb) {
         if (!command.empty()) std::cerr << "zarvento: unknown command '" << command << "'\n";

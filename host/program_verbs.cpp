@@ -8,6 +8,7 @@
 #include "host/program_job.h"
 #include "host/script_run.h"
 #include "host/simulation_job.h"
+#include "host/statistics_job.h"
 #include "host/tool_verbs.h"
 #include "host/zarvento_module.h"
 
@@ -41,10 +42,13 @@ int ZarventoToolContour(int argc, char** argv) { return Guarded(&zarvento::app::
 
 int ZarventoCatalog(int argc, char** argv) { return Guarded(&zarvento::app::RunCatalog, argc, argv); }
 
+int ZarventoStatistics(int argc, char** argv) { return Guarded(&zarvento::app::RunStatisticsJob, argc, argv); }
+
 const char* ZarventoUsage() {
     static const std::string usage = std::string(zarvento::app::kProgramUsage) + zarvento::app::kRunUsage +
-                                     zarvento::app::kSimulateUsage + zarvento::app::kToolUsage +
-                                     zarvento::app::kCatalogUsage + "\n" + zarvento::app::ScriptHelp();
+                                     zarvento::app::kSimulateUsage + zarvento::app::kStatisticsUsage +
+                                     zarvento::app::kToolUsage + zarvento::app::kCatalogUsage + "\n" +
+                                     zarvento::app::ScriptHelp();
     return usage.c_str();
 }
 

@@ -55,6 +55,7 @@ int ZarventoSimulationJob(int argc, char** argv);
 int ZarventoToolModel(int argc, char** argv);
 int ZarventoToolContour(int argc, char** argv);
 int ZarventoCatalog(int argc, char** argv);
+int ZarventoStatistics(int argc, char** argv);
 // The usage of those verbs and of the script, for the program's help.
 const char* ZarventoUsage();
 }

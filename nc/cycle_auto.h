@@ -19,6 +19,16 @@
 
 namespace zarvento {
 
+// The operation panel a cycle is edited from: the cycle-parameter dialog
+// tells it that it opened (command 307) and passes on the clicks and choices
+// of its editors.
+class CycleDialogOwner {
+public:
+    static constexpr int kDialogOpened = 307;
+    virtual ~CycleDialogOwner() = default;
+    virtual void OnCycleDialogCommand(int controlId) = 0;
+};
+
 class CCycle_Auto : public CCadreCycle, public ParameterSource {
 public:
     // The two lines of the message for a 21st list entry in a description block.
@@ -117,6 +127,9 @@ public:
     std::shared_ptr<const CycleCodeLists> cycleTemplate;
     std::unique_ptr<MANUFACTUR_FEATURE> provider;
     PARAMETERS* parentProvider = nullptr;  // not owned
+    // The panel the cycle is being edited from, or null; not owned, and never
+    // copied: a copy belongs to no panel.
+    CycleDialogOwner* ownerPanel = nullptr;
 
 private:
     // One slot of a pass, with the stack of formulas under evaluation reset.

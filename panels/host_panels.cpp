@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "panels/dialog_param.h"
 #include "panels/dialog_post_processors_list.h"
 #include "panels/panel_lsc.h"
 #include "panels/panel_program.h"
@@ -16,6 +17,7 @@ namespace zarvento {
 namespace {
 std::unique_ptr<HostPanels> started;
 PlanPanels* before = nullptr;
+CycleDialogRunner cycleDialogBefore = nullptr;
 }  // namespace
 
 int HostPanels::ShowPanel_LSC(CSPID& spid) { return zarvento::ShowPanel_LSC(spid); }
@@ -35,7 +37,8 @@ void HostPanels::ShowPostProcessorsList() { ShowPostProcessorsDialog(); }
 PlanPanels::HostShown HostPanels::ShownOnHost(std::string_view panel) const {
     if (panel == CPanel_LSC::kScriptName || panel == CPanelPROGRAM::kScriptName || panel == CPanelVISUAL::kScriptName)
         return HostShown::Panel;
-    if (panel == CDialogPostProcessorsList::kScriptName || panel == CPropertyPostProcessor::kScriptName)
+    if (panel == CDialogPostProcessorsList::kScriptName || panel == CPropertyPostProcessor::kScriptName ||
+        panel == CDialogParam::kScriptName)
         return HostShown::Dialog;
     return rest_.ShownOnHost(panel);
 }
@@ -44,12 +47,16 @@ void StartPanels(PlanPanels& rest) {
     StopPanels();
     started = std::make_unique<HostPanels>(rest);
     before = RegisterPlanPanels(started.get());
+    // Every cycle's EditParameters opens the cycle-parameter dialog.
+    cycleDialogBefore = RegisterCycleDialogRunner(&RunCycleDialog);
 }
 
 void StopPanels() {
     if (!started) return;
     RegisterPlanPanels(before);
     before = nullptr;
+    RegisterCycleDialogRunner(cycleDialogBefore);
+    cycleDialogBefore = nullptr;
     started.reset();
 }
 

@@ -1,6 +1,7 @@
 // HostPanels: the plan's panels and dialogs that run on the host's property
 // manager and dialog model (the coordinate-system panel, the NC program panel,
-// the post-processor list); every other one is answered by the panels it was
+// the post-processor list, and the cycle-parameter dialog that every cycle's
+// EditParameters opens once the panels are started); every other one is answered by the panels it was
 // started over, until it runs on the host too.
 //
 // A panel comes to the host in three steps: its class derives from

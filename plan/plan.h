@@ -122,6 +122,11 @@ public:
     double GetDensity();
     void CalculateTime();
     void LoadCalculateC1();
+    // Forgets the stock and part mass, the density and the main time, so
+    // that the next formula computes them afresh (the cost estimate opens so).
+    void ClearReportValues();
+    // The batch size and set-up time the cost estimate accepted ("_NPAR", "_TPZK").
+    void SetBatchValues(double batchSize, double setupTime);
 
     // ---- commands (the action switch runs them; plan_commands.cpp) ----
     // Every change ends in the whole-plan recalculation, the operations saved

@@ -244,4 +244,13 @@ void CPLAN::LoadCalculateC1() {
     }
 }
 
+void CPLAN::ClearReportValues() {
+    for (Cached which : {kStockMass, kDetailMass, kDensity, kMainTime}) cached[which] = 0.0;
+}
+
+void CPLAN::SetBatchValues(double batchSize, double setupTime) {
+    cached[kBatchSize] = batchSize;
+    cached[kSetupTime] = setupTime;
+}
+
 }  // namespace zarvento

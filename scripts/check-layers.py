@@ -55,7 +55,15 @@ def declared_deps(folder):
         return None
     args = call.group(1)
     public = re.search(r"\bDEPS\b(.*?)(\bPRIVATE_DEPS\b|$)", args, re.S)
-    return set(re.findall(r"\bzarvento_([a-z_]+)", public.group(1))) if public else set()
+    if not public:
+        return set()
+    # A folder may build more than one library: zarvento_<folder>_<part> counts as the folder.
+    known = set(LAYERS) | set(BESIDE)
+    deps = set()
+    for name in re.findall(r"\bzarvento_([a-z_]+)", public.group(1)):
+        parts = [f for f in known if name.startswith(f + "_")]
+        deps.add(name if name in known or not parts else max(parts, key=len))
+    return deps
 
 
 def main():

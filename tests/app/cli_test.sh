@@ -139,6 +139,17 @@ grep -q "^LineSeg( -41,-20, -68.5,-20, 1 );$" "$work/out" || fail "the stock's u
 for layer in stock machined part feed rapid tool departures; do
   grep -q "<path id=\"$layer\"" "$work/sim.svg" || fail "the simulation's picture has no $layer"
 done
+# The statistics of the NC example and its cost estimate; the document is not saved.
+(cd "$work/ex" && "$zarvento" statistics "$sim" --elementary) > "$work/out" 2> "$work/err" \
+  || fail "statistics exits $?: $(cat "$work/err")"
+grep -q "^№ | Обработка | Поз. | S, об(м)/мин" "$work/out" || fail "statistics prints no list"
+grep -q "^ | СУММА |" "$work/out" || fail "statistics prints no totals"
+grep -q "^Статистика не учитывает отключенные обработки и обработки с ошибками$" "$work/out" \
+  || fail "statistics --elementary does not count in elementary moves"
+grep -q "^\[  Калькуляция  \]$" "$work/out" || fail "statistics prints no cost estimate"
+grep -q "^Csum | " "$work/out" || fail "the cost estimate has no total"
+[ "$(md5sum < "$sim")" = "$before" ] || fail "statistics changed the document"
+"$zarvento" --help | grep -q "statistics <document> \[--elementary\] \[--sp\]" || fail "--help does not describe statistics"
 "$zarvento" simulate "$sim" --svg "$work/no-such-folder/sim.svg" > /dev/null 2> "$work/err"
 [ $? -eq 1 ] || fail "simulate with a picture it cannot write does not exit 1"
 grep -q "cannot write $work/no-such-folder/sim.svg" "$work/err" || fail "the picture that cannot be written is not named"
