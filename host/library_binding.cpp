@@ -29,6 +29,7 @@
 #include "platform/resource_strings.h"
 #include "platform/settings_record.h"
 #include "post/post_processor.h"
+#include "reports/reports_layer.h"
 #include "simulation/simulation_layer.h"
 
 namespace zarvento {
@@ -80,6 +81,7 @@ void AttachLibrary(const std::filesystem::path& file) {
     RegisterSimulationLayer();
     static HeadlessTurnPanels panels;
     StartPanels(panels);
+    RegisterReportsLayer();
     RegisterSettingsDialog(&SettingsDialogRunnerInstance());
 }
 
@@ -97,6 +99,7 @@ void DetachLibrary() {
 }
 
 void UnwireLibrary() {
+    DetachStep([] { UnregisterReportsLayer(); });
     DetachStep([] { StopPanels(); });
     DetachStep([] { UnregisterSimulationLayer(); });
     DetachStep([] { UnregisterModelLayer(); });

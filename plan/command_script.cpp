@@ -13,6 +13,7 @@
 #include "plan/plan_turn.h"
 #include "plan/view_export.h"
 #include "platform/busy_flag.h"
+#include "platform/drawing_document.h"
 #include "platform/file_dialogs.h"
 #include "platform/host_application.h"
 #include "platform/host_error.h"
@@ -342,6 +343,23 @@ void CommandScript::Dimension(const std::vector<std::string>& words, int lineNum
     ActiveHostDocument()->AddEntity(dimension);
 }
 
+namespace {
+
+// The drawing the last sketch left open, saved as a drawing document (".rdd")
+// or exported (".svg", ".dxf").
+void SaveActiveDrawing(const std::string& path) {
+    HostDocumentPtr doc = ActiveHostDocument();
+    if (doc->Type() != DocumentType::Drawing2D) throw HostError(E_INVALIDARG_, "the active document is no drawing");
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (extension == ".rdd")
+        doc->SaveAs(path);
+    else
+        ExportDrawing(DrawingOf(*doc), path);
+}
+
+}  // namespace
+
 void CommandScript::RunLine(std::string_view line, int lineNumber) {
     line_ = lineNumber;
     const std::vector<std::string> words = Words(line, lineNumber);
@@ -376,6 +394,15 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
             SaveView(words[1]);
         } catch (const HostError& e) {
             Refuse(std::string("the view was not saved: ") + e.what(), lineNumber);
+        }
+        return;
+    }
+    if (verb == "drawing") {
+        if (words.size() != 2) throw ScriptError(At(lineNumber) + "drawing needs a file: .svg, .dxf or .rdd");
+        try {
+            SaveActiveDrawing(words[1]);
+        } catch (const HostError& e) {
+            Refuse(std::string("the drawing was not saved: ") + e.what(), lineNumber);
         }
         return;
     }
