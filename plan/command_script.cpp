@@ -15,7 +15,9 @@
 #include "platform/busy_flag.h"
 #include "platform/drawing_document.h"
 #include "platform/file_dialogs.h"
+#include "platform/hidden_document.h"
 #include "platform/host_application.h"
+#include "platform/host_documents.h"
 #include "platform/host_error.h"
 #include "platform/host_libraries.h"
 #include "platform/host_variable.h"
@@ -346,16 +348,30 @@ void CommandScript::Dimension(const std::vector<std::string>& words, int lineNum
 namespace {
 
 // The drawing the last sketch left open, saved as a drawing document (".rdd")
-// or exported (".svg", ".dxf").
-void SaveActiveDrawing(const std::string& path) {
+// or exported (".svg", ".dxf") to each of the files, then closed: the part
+// (the first one open) is in front again, as when a person closes the
+// drawing's window.
+void SaveActiveDrawing(const std::vector<std::string>& paths) {
+    HostApplication& app = ConnectHostApplication();
     HostDocumentPtr doc = ActiveHostDocument();
-    if (doc->Type() != DocumentType::Drawing2D) throw HostError(E_INVALIDARG_, "the active document is no drawing");
-    std::string extension = std::filesystem::path(path).extension().string();
-    for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    if (extension == ".rdd")
-        doc->SaveAs(path);
-    else
-        ExportDrawing(DrawingOf(*doc), path);
+    if (doc->Type() != DocumentType::Drawing2D || doc == HiddenDocument())
+        throw HostError(E_INVALIDARG_, "no sketch is open");
+    for (const std::string& path : paths) {
+        std::string extension = std::filesystem::path(path).extension().string();
+        for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        if (extension == ".rdd")
+            doc->SaveAs(path);
+        else
+            ExportDrawing(DrawingOf(*doc), path);
+    }
+    app.Documents().Close(doc);
+    for (std::size_t i = 0; i < app.Documents().Count(); ++i) {
+        const HostDocumentPtr other = app.Documents().Item(i);
+        if (other->Visible() && (other->Type() == DocumentType::Part || other->Type() == DocumentType::Assembly)) {
+            app.SetActiveDocument(other);
+            break;
+        }
+    }
 }
 
 }  // namespace
@@ -398,9 +414,9 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
         return;
     }
     if (verb == "drawing") {
-        if (words.size() != 2) throw ScriptError(At(lineNumber) + "drawing needs a file: .svg, .dxf or .rdd");
+        if (words.size() < 2) throw ScriptError(At(lineNumber) + "drawing needs files: .svg, .dxf or .rdd");
         try {
-            SaveActiveDrawing(words[1]);
+            SaveActiveDrawing({words.begin() + 1, words.end()});
         } catch (const HostError& e) {
             Refuse(std::string("the drawing was not saved: ") + e.what(), lineNumber);
         }

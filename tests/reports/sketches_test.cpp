@@ -8,6 +8,7 @@
 #include <libxml/parser.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -155,6 +156,14 @@ TEST_F(SketchesTest, OperationSketchLaysOutTheOperation) {
     EXPECT_EQ(table.Cell(1, 0)->text, std::to_string(op.nToolPosition + 1));
     EXPECT_EQ(table.Cell(1, 1)->align, 0);
     EXPECT_DOUBLE_EQ(table.columnWidths[1], 120.0);
+    // The part lies on the -X side of its system: the mean diameter and the
+    // speeds are still printed as sizes.
+    double meanDiameter = *op.GetNumericVariable("_DMID");
+    EXPECT_LT(meanDiameter, 0.0);
+    char text[32];
+    std::snprintf(text, sizeof text, "%1.2f", -meanDiameter);
+    EXPECT_EQ(table.Cell(1, 3)->text, text);
+    for (int c : {5, 6}) EXPECT_NE(table.Cell(1, c)->text.front(), '-') << table.Cell(1, c)->text;
     CheckExports(d, "operation");
 }
 
