@@ -244,13 +244,7 @@ void ExplodeRoughness(std::vector<DrawingPrimitive>& out, const DrawingRoughness
 
 std::vector<DrawingPrimitive> DrawingDocument::Explode() const {
     std::vector<DrawingPrimitive> out;
-    for (const auto& v : views_)
-        for (const Object2D& o : v->objects.Objects()) AddObject(out, o);
-    for (const DrawingHatch& h : hatches_) AddHatch(out, h);
-    for (const DrawingDimension& d : dimensions_) ExplodeDimension(out, d);
-    for (const auto& t : tables_) ExplodeTable(out, *t);
-    for (const auto& r : roughness_) ExplodeRoughness(out, *r);
-    for (const DrawingText& t : texts_) out.push_back(Text(t.x, t.y, t.text, t.height, t.align, 0));
+    // Pictures first: what is drawn lies over them.
     for (const auto& r : rasters_) {
         DrawingPrimitive p;
         p.kind = DrawingPrimitive::Picture;
@@ -259,6 +253,13 @@ std::vector<DrawingPrimitive> DrawingDocument::Explode() const {
         p.raster = r.get();
         out.push_back(p);
     }
+    for (const auto& v : views_)
+        for (const Object2D& o : v->objects.Objects()) AddObject(out, o);
+    for (const DrawingHatch& h : hatches_) AddHatch(out, h);
+    for (const DrawingDimension& d : dimensions_) ExplodeDimension(out, d);
+    for (const auto& t : tables_) ExplodeTable(out, *t);
+    for (const auto& r : roughness_) ExplodeRoughness(out, *r);
+    for (const DrawingText& t : texts_) out.push_back(Text(t.x, t.y, t.text, t.height, t.align, 0));
     return out;
 }
 
