@@ -11,6 +11,8 @@
 #include <string_view>
 
 #include "host/zarvento_module.h"
+#include "platform/document_file.h"
+#include "platform/drawing_document.h"
 #include "platform/host_error.h"
 #include "platform/host_registry.h"
 #include "platform/host_version.h"
@@ -37,7 +39,10 @@ const char* const kHostUsage =
     "  version    show the version\n"
     "  register   enters the library module under the host's add-in key in the\n"
     "             host's registry (its whole path, connected at start)\n"
-    "  unregister takes it out again\n";
+    "  unregister takes it out again\n"
+    "  drawing <in>.rdd <out>.svg|.dxf\n"
+    "             exports a drawing document (a sketch saved by the library) as\n"
+    "             SVG (an A3 sheet, pictures embedded) or DXF R12 (no pictures)\n";
 
 const char* const kHostNotes =
     "\n"
@@ -54,6 +59,31 @@ const char* const kHostNotes =
     "read, 3 the document file is missing, damaged, not a part, of a newer\n"
     "version, in use by another run, or cannot be saved, 4 the library module\n"
     "is missing, cannot be loaded or is not Zarvento's\n";
+
+// The host's own verb: a drawing document exported.
+int ExportDrawingFile(int argc, char** argv) {
+    if (argc != 4) {
+        std::cerr << "zarvento: drawing needs <in>.rdd <out>.svg|.dxf\n";
+        return kExitUsage;
+    }
+    zarvento::HostDocumentPtr doc;
+    try {
+        doc = zarvento::DocumentFile::Read(argv[2]);
+        if (doc->Type() != zarvento::DocumentType::Drawing2D)
+            throw zarvento::HostError(zarvento::E_INVALIDARG_, std::string(argv[2]) + " is not a drawing");
+    } catch (const zarvento::HostError& e) {
+        std::cerr << "zarvento: " << e.what() << "\n";
+        return 3;
+    }
+    try {
+        zarvento::ExportDrawing(zarvento::DrawingOf(*doc), argv[3]);
+    } catch (const zarvento::HostError& e) {
+        std::cerr << "zarvento: " << e.what() << "\n";
+        return 1;
+    }
+    std::cout << argv[3] << "\n";
+    return 0;
+}
 
 using Verb = int (*)(int, char**);
 using UsageFunction = const char* (*)();
@@ -126,6 +156,7 @@ int main(int argc, char** argv) {
         std::cout << usage;
         return 0;
     }
+    if (command == "drawing") return ExportDrawingFile(argc, argv);
     if (command == "register" || command == "unregister") {
         try {
             zarvento::HostRegistry::Instance().Open(zarvento::DefaultRegistryFile());

@@ -29,6 +29,7 @@
 #include "platform/resource_strings.h"
 #include "platform/settings_record.h"
 #include "post/post_processor.h"
+#include "reports/reports_layer.h"
 #include "reports/statistics_panels.h"
 #include "simulation/simulation_layer.h"
 
@@ -82,6 +83,7 @@ void AttachLibrary(const std::filesystem::path& file) {
     static HeadlessTurnPanels panels;
     StartPanels(panels);
     StartStatisticsReports();
+    RegisterReportsLayer();
     RegisterSettingsDialog(&SettingsDialogRunnerInstance());
 }
 
@@ -99,6 +101,7 @@ void DetachLibrary() {
 }
 
 void UnwireLibrary() {
+    DetachStep([] { UnregisterReportsLayer(); });
     DetachStep([] { StopStatisticsReports(); });
     DetachStep([] { StopPanels(); });
     DetachStep([] { UnregisterSimulationLayer(); });

@@ -147,6 +147,9 @@ const char* ScriptHelp() {
             "  view <file>.glb|.png|.svg      save the part's view: the 3D scene as glTF\n"
             "                                 or a picture, or a drawing of the turning\n"
             "                                 plane (section, stock, each operation's path)\n"
+            "  drawing <file>.svg|.dxf|.rdd ... the drawing a sketch left open, exported\n"
+            "                                 as SVG or DXF or saved as a drawing document,\n"
+            "                                 then closed: the part is in front again\n"
             "  command <type> <action> <index> one action triple through the command door\n"
             "  or a command by name (operation indexes start at 0):\n";
         for (const auto& c : CommandScript::Commands()) {

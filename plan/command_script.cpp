@@ -13,8 +13,11 @@
 #include "plan/plan_turn.h"
 #include "plan/view_export.h"
 #include "platform/busy_flag.h"
+#include "platform/drawing_document.h"
 #include "platform/file_dialogs.h"
+#include "platform/hidden_document.h"
 #include "platform/host_application.h"
+#include "platform/host_documents.h"
 #include "platform/host_error.h"
 #include "platform/host_libraries.h"
 #include "platform/host_variable.h"
@@ -342,6 +345,37 @@ void CommandScript::Dimension(const std::vector<std::string>& words, int lineNum
     ActiveHostDocument()->AddEntity(dimension);
 }
 
+namespace {
+
+// The drawing the last sketch left open, saved as a drawing document (".rdd")
+// or exported (".svg", ".dxf") to each of the files, then closed: the part
+// (the first one open) is in front again, as when a person closes the
+// drawing's window.
+void SaveActiveDrawing(const std::vector<std::string>& paths) {
+    HostApplication& app = ConnectHostApplication();
+    HostDocumentPtr doc = ActiveHostDocument();
+    if (doc->Type() != DocumentType::Drawing2D || doc == HiddenDocument())
+        throw HostError(E_INVALIDARG_, "no sketch is open");
+    for (const std::string& path : paths) {
+        std::string extension = std::filesystem::path(path).extension().string();
+        for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        if (extension == ".rdd")
+            doc->SaveAs(path);
+        else
+            ExportDrawing(DrawingOf(*doc), path);
+    }
+    app.Documents().Close(doc);
+    for (std::size_t i = 0; i < app.Documents().Count(); ++i) {
+        const HostDocumentPtr other = app.Documents().Item(i);
+        if (other->Visible() && (other->Type() == DocumentType::Part || other->Type() == DocumentType::Assembly)) {
+            app.SetActiveDocument(other);
+            break;
+        }
+    }
+}
+
+}  // namespace
+
 void CommandScript::RunLine(std::string_view line, int lineNumber) {
     line_ = lineNumber;
     const std::vector<std::string> words = Words(line, lineNumber);
@@ -376,6 +410,15 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
             SaveView(words[1]);
         } catch (const HostError& e) {
             Refuse(std::string("the view was not saved: ") + e.what(), lineNumber);
+        }
+        return;
+    }
+    if (verb == "drawing") {
+        if (words.size() < 2) throw ScriptError(At(lineNumber) + "drawing needs files: .svg, .dxf or .rdd");
+        try {
+            SaveActiveDrawing({words.begin() + 1, words.end()});
+        } catch (const HostError& e) {
+            Refuse(std::string("the drawing was not saved: ") + e.what(), lineNumber);
         }
         return;
     }

@@ -11,6 +11,7 @@
 #include "catalogs/catalog_tools.h"
 #include "geometry/lsc_transform.h"
 #include "plan/plan.h"
+#include "plan/plan_documents.h"
 #include "plan/plan_simulation.h"
 #include "plan/spid.h"
 #include "platform/file_dialogs.h"
@@ -300,12 +301,19 @@ void PlanPanels::SaveTurnResultModel(PlanTurn& op, const std::string& path) {
 }
 
 void PlanPanels::CreateTurnSketch(PlanTurn& op, const std::string& name) {
+    if (PlanDocuments* documents = GetPlanDocuments()) return documents->CreateTurnSketch(op, name);
     PanelScript::Instance().Note("sketch", op.GetNameTurn() + (name.empty() ? "" : " " + name));
 }
 
-void PlanPanels::CreatePlanDocument(const std::string& name) { PanelScript::Instance().Note("plan-document", name); }
+void PlanPanels::CreatePlanDocument(const std::string& name) {
+    if (PlanDocuments* documents = GetPlanDocuments()) return documents->CreatePlanDocument(name);
+    PanelScript::Instance().Note("plan-document", name);
+}
 
-void PlanPanels::CreateDocumentSet() { PanelScript::Instance().Note("document-set", ""); }
+void PlanPanels::CreateDocumentSet() {
+    if (PlanDocuments* documents = GetPlanDocuments()) return documents->CreateDocumentSet();
+    PanelScript::Instance().Note("document-set", "");
+}
 
 PlanPanels& GetPlanPanels() {
     static PlanPanels headless;

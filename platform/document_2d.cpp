@@ -381,6 +381,30 @@ int Document2D::SelectInRect(double x1, double y1, double x2, double y2, int mod
     return count;
 }
 
+bool Document2D::Translate(Ref2D ref, double dx, double dy) {
+    std::vector<Ref2D> refs;
+    if (ref == 0) {
+        for (const Object2D& o : objects_) refs.push_back(o.ref);
+    } else if (IsGroup(ref)) {
+        refs = GroupObjects(ref);
+    } else if (Find(ref)) {
+        refs.push_back(ref);
+    } else {
+        return false;
+    }
+    for (Ref2D r : refs) {
+        auto it = std::find_if(objects_.begin(), objects_.end(), [r](const Object2D& o) { return o.ref == r; });
+        if (it == objects_.end()) continue;
+        Object2D& o = *it;
+        o.line.x1 += dx, o.line.x2 += dx, o.line.y1 += dy, o.line.y2 += dy;
+        o.arc.xc += dx, o.arc.x1 += dx, o.arc.x2 += dx, o.arc.yc += dy, o.arc.y1 += dy, o.arc.y2 += dy;
+        o.circle.xc += dx, o.circle.yc += dy;
+        for (Point2D& p : o.points) p.x += dx, p.y += dy;
+        for (Curve2D& c : o.pieces) c.a.x += dx, c.a.y += dy, c.b.x += dx, c.b.y += dy, c.c.x += dx, c.c.y += dy;
+    }
+    return true;
+}
+
 std::optional<Box2D> Document2D::BoundingBox(Ref2D ref) const {
     HostFaults::Check("Document2D.BoundingBox");
     std::vector<const Object2D*> objs;

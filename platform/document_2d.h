@@ -159,6 +159,10 @@ public:
     // group of segments and arcs in the request's style.
     EquidistantReply Equidistant(const EquidistantRequest& request);
 
+    // Moves an object, a group's objects or (reference 0) every object by
+    // (dx, dy). False when the reference names nothing.
+    bool Translate(Ref2D ref, double dx, double dy);
+
     // Deletes every object and group; references made later stay new.
     void DeleteAllObjects();
 

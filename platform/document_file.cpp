@@ -30,6 +30,7 @@
 #include <system_error>
 #include <unordered_map>
 
+#include "platform/drawing_document.h"
 #include "platform/host_error.h"
 #include "platform/host_faults.h"
 #include "platform/host_named_object.h"
@@ -341,6 +342,9 @@ private:
                 text = sketch->Source();
                 EncodeSketchObjects(data, sketch->Objects());
                 EncodeSketchPlacement(data, *sketch);
+            } else if (auto drawing = std::dynamic_pointer_cast<DrawingDocument>(e)) {
+                cls = "drawing";
+                text = drawing->Encode();
             } else if (auto table = std::dynamic_pointer_cast<HostSizeTable>(e)) {
                 cls = "size_table";
                 text = table->Encode();
@@ -470,6 +474,10 @@ public:
                     var->SetEquation(std::move(equation));
                 }
                 obj = var;
+            } else if (cls == "drawing") {
+                auto drawing = std::make_shared<DrawingDocument>();
+                if (!DrawingDocument::Decode(text, *drawing)) throw Damaged{"the drawing is damaged"};
+                obj = drawing;
             } else if (cls == "size_table") {
                 auto table = std::make_shared<HostSizeTable>();
                 if (!HostSizeTable::Decode(text, *table)) throw Damaged{"the size table is damaged"};

@@ -1,0 +1,16 @@
+// Registration of the plan's drawings.
+#include "plan/plan_documents.h"
+
+#include "platform/registration.h"
+
+namespace zarvento {
+
+namespace {
+Registration<PlanDocuments> registration;
+}  // namespace
+
+PlanDocuments* GetPlanDocuments() { return registration.Get(); }
+
+PlanDocuments* RegisterPlanDocuments(PlanDocuments* documents) { return registration.Register(documents); }
+
+}  // namespace zarvento

@@ -1,0 +1,22 @@
+// Raster pictures in files: TIFF (libtiff) and PNG, chosen by the file's
+// extension, and the PNG form of a picture in memory.
+#pragma once
+
+#include <string>
+
+#include "platform/rgba_image.h"
+
+namespace zarvento {
+
+// ".tif"/".tiff" or ".png" (any case); HostError(E_INVALIDARG) for another
+// extension, STG_E_WRITEFAULT when the file cannot be written.
+void WriteRasterFile(const RgbaImage& image, const std::string& path);
+// HostError(STG_E_FILENOTFOUND) for a missing file, STG_E_INVALIDHEADER for
+// one that is not a picture of its kind.
+RgbaImage ReadRasterFile(const std::string& path);
+// The picture as the bytes of a PNG file.
+std::string PngBytes(const RgbaImage& image);
+// The picture of a PNG file's bytes; an empty picture for bytes that are not one.
+RgbaImage ImageOfPngBytes(const std::string& bytes);
+
+}  // namespace zarvento

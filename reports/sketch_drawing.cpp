@@ -1,0 +1,114 @@
+// The drawing routines of the sketches and the scope they are drawn in.
+#include "reports/sketch_drawing.h"
+
+#include <cmath>
+
+#include "geometry/contour.h"
+#include "geometry/primitives.h"
+#include "platform/host_application.h"
+#include "platform/host_documents.h"
+#include "platform/stored_path.h"
+
+namespace zarvento {
+
+void DrawSketchDimension(DrawingDocument& drawing, const SketchDimension& d) {
+    const int arrow = SketchArrowCode(d.value);
+    CreateLinearDimension(drawing, d.x1, d.y1, d.x2, d.y2, true, d.vertical ? d.offset : 0.0,
+                          d.vertical ? 0.0 : d.offset, d.value, d.vertical ? 1 : 0, arrow, arrow, d.vertical ? 1 : 0,
+                          "", "", "");
+}
+
+void CreateLinearDimension(DrawingDocument& drawing, double x1, double y1, double x2, double y2, bool autoText,
+                           double dx, double dy, double value, int orientation, int arrow1, int arrow2, int sign,
+                           const std::string& explicitText, const std::string& prefix, const std::string& suffix) {
+    DrawingDimension d;
+    d.x1 = x1, d.y1 = y1, d.x2 = x2, d.y2 = y2;
+    d.dx = dx, d.dy = dy;
+    // Without an orientation the host's own (horizontal) stands.
+    if (orientation >= 0) d.orientation = orientation;
+    d.arrow1 = arrow1, d.arrow2 = arrow2;
+    d.sign = sign;
+    d.autoText = autoText;
+    d.value = value;
+    if (!autoText) d.text = explicitText;
+    d.prefix = prefix;
+    d.suffix = suffix;
+    drawing.AddDimension(std::move(d));
+}
+
+void AddSketchText(DrawingDocument& drawing, double x, double y, const std::string& text) {
+    drawing.AddText(x, y, text, 0);
+}
+
+void SetTableCellText(DrawingTable& table, int row, int column, const std::string& text, int alignment) {
+    table.SetCellText(row, column, text, alignment, kDrawingFont);
+}
+
+void SetTableCellSize(DrawingTable& table, int column, double width, double height) {
+    table.SetCellSize(column, width, height);
+}
+
+void DrawContourBothSides(const Contour& contour, int style) {
+    std::unique_ptr<Contour> clone = contour.Clone();
+    std::vector<const CUnit*> onAxis;
+    for (int i = 0; i < clone->Count(); ++i) {
+        const CUnit* u = clone->GetUnit(i);
+        if (std::fabs(u->StartPoint.x) <= EPS && std::fabs(u->EndPoint.x) <= EPS) onAxis.push_back(u);
+    }
+    for (const CUnit* u : onAxis) clone->DeleteUnit(u);
+    clone->Draw2D(style);
+    clone->MirrorX();
+    clone->Draw2D(style);
+}
+
+void DrawAndMirrorBack(Contour& contour, int style) {
+    contour.Draw2D(style);
+    contour.MirrorX();
+    contour.Draw2D(style);
+    contour.MirrorX();
+}
+
+SketchScope::SketchScope(std::string fileName) : fileName_(std::move(fileName)) {
+    HostApplication& app = ConnectHostApplication();
+    previousActive_ = app.ActiveDocumentOrNull();
+    doc_ = app.Documents().Add(DocumentType::Drawing2D, fileName_.empty());
+    drawing_ = &DrawingOf(*doc_);
+    drawing_->Sheet().format = 3;
+    drawing_->Sheet().orientation = 0;
+    ++drawing_->sheetUpdates;
+    drawing_->SetCurrentView(0);
+    switch_.emplace(drawing_->Objects());
+}
+
+void SketchScope::UseView(int view) {
+    drawing_->SetCurrentView(view);
+    switch_.reset();
+    switch_.emplace(drawing_->Objects());
+}
+
+void SketchScope::Finish() {
+    switch_.reset();
+    HostApplication& app = ConnectHostApplication();
+    if (!fileName_.empty()) {
+        doc_->SaveAs(StoredPathToPath(fileName_).string());
+        app.Documents().Close(doc_);
+        if (previousActive_ && app.Documents().Contains(previousActive_)) app.SetActiveDocument(previousActive_);
+    }
+    finished_ = true;
+}
+
+SketchScope::~SketchScope() {
+    switch_.reset();
+    if (finished_) return;
+    // A sketch that failed half-way: its drawing goes, the part comes back.
+    HostApplication* app = HostApplicationObject();
+    if (!app) return;
+    try {
+        if (app->Documents().Contains(doc_)) app->Documents().Close(doc_);
+        if (previousActive_ && app->Documents().Contains(previousActive_)) app->SetActiveDocument(previousActive_);
+    } catch (...) {
+        // The failure on its way out is the one to report.
+    }
+}
+
+}  // namespace zarvento

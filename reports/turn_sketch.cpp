@@ -1,0 +1,216 @@
+// The operation's sketch.
+#include "reports/turn_sketch.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+#include "catalogs/param_tool.h"
+#include "geometry/primitives.h"
+#include "operations/turn.h"
+#include "plan/plan.h"
+#include "plan/spid.h"
+#include "platform/host_application.h"
+#include "platform/host_documents.h"
+#include "platform/host_error.h"
+#include "platform/host_sketch.h"
+#include "platform/model_view.h"
+#include "platform/part_model.h"
+#include "platform/stored_path.h"
+#include "reports/sketch_drawing.h"
+
+namespace zarvento {
+
+namespace {
+
+constexpr double kPiValue = 3.141592653589793;
+// The host's projection closes open outlines with arcs of this radius.
+constexpr double kProjectionArcRadius = 10000.0;
+
+double Variable(CTurn& turn, std::string_view name) {
+    const double* v = turn.GetNumericVariable(name);
+    return v ? *v : 0.0;
+}
+
+// The frames of the operation drawn as 2D, as they stand.
+void DrawFrames(const CTurn& turn) {
+    std::vector<CCadreISO*> frames;
+    turn.CollectFrames(frames);
+    StepArray<CUnit*> units;
+    for (CCadreISO* frame : frames)
+        if (frame) frame->AddPathUnits(units);
+    for (std::uint32_t i = 0; i < units.Count(); ++i)
+        if (units[i]) units[i]->Draw2D(2);
+}
+
+}  // namespace
+
+int AddToolModelView(DrawingDocument& drawing, const std::string& modelFile, double x, double y, double angle) {
+    const std::filesystem::path path = StoredPathToPath(modelFile);
+    std::error_code ec;
+    if (modelFile.empty() || !std::filesystem::is_regular_file(path, ec)) return -1;
+    HostDocuments& documents = ConnectHostApplication().Documents();
+    HostDocumentPtr model;
+    try {
+        model = documents.Open(path.string(), false);
+    } catch (const HostError&) {
+        return -1;
+    }
+    struct CloseAtExit {
+        HostDocuments& documents;
+        HostDocumentPtr doc;
+        ~CloseAtExit() {
+            if (doc && documents.Contains(doc)) documents.Close(doc);
+        }
+    } closeAtExit{documents, model};
+    const int view = drawing.AddModelView(modelFile, "#Снизу", x, y, angle);
+    DrawingView& v = drawing.View(view);
+    v.switches = {true, false, false, false, false, false};
+    const double c = std::cos(angle * kPiValue / 180.0), s = std::sin(angle * kPiValue / 180.0);
+    auto place = [&](double px, double py, double& ox, double& oy) {
+        ox = x + px * c - py * s;
+        oy = y + px * s + py * c;
+    };
+    auto line = [&](double x1, double y1, double x2, double y2) {
+        double a, b, e, f;
+        place(x1, y1, a, b);
+        place(x2, y2, e, f);
+        v.objects.LineSeg(a, b, e, f, 1);
+    };
+    auto arc = [&](double xc, double yc, double r, double x1, double y1, double x2, double y2, int dir) {
+        if (std::fabs(r - kProjectionArcRadius) <= EPS) return;
+        double a, b, e, f, g, h;
+        place(xc, yc, a, b);
+        place(x1, y1, e, f);
+        place(x2, y2, g, h);
+        v.objects.ArcByPoint(a, b, r, e, f, g, h, dir, 1);
+    };
+    const std::shared_ptr<HostPart> part =
+        model->Type() == DocumentType::Part || model->Type() == DocumentType::Assembly ? TopPart(model) : nullptr;
+    if (part && part->HasBody()) {
+        for (const OutlineChain& chain : ProjectBodyOutline(part->Body(), ModelViewOrientation::FromBelow))
+            for (const OutlinePiece& p : ApproximateOutline(chain))
+                if (p.kind == OutlinePiece::kLine)
+                    line(p.start[0], p.start[1], p.end[0], p.end[1]);
+                else
+                    arc(p.centre[0], p.centre[1], p.radius, p.start[0], p.start[1], p.end[0], p.end[1], p.direction);
+    } else if (auto sketch = model->FindSketch("Contour")) {
+        for (const Object2D& o : sketch->Objects().Objects()) {
+            if (o.type == kObj2DLine) line(o.line.x1, o.line.y1, o.line.x2, o.line.y2);
+            if (o.type == kObj2DArc)
+                arc(o.arc.xc, o.arc.yc, o.arc.rad, o.arc.x1, o.arc.y1, o.arc.x2, o.arc.y2, o.arc.direction);
+        }
+    }
+    ++v.updates;
+    return view;
+}
+
+void CreateSketch(CTurn& turn, const std::string& fileName) {
+    SketchScope scope(fileName);
+    DrawingDocument& drawing = scope.Drawing();
+
+    std::vector<std::unique_ptr<Contour>> portions;
+    if (turn.workContour && turn.sourceContour) portions = MachinedPortions(*turn.workContour, *turn.sourceContour);
+
+    double zmin = 0, xmin = 0, zmax = 0, xmax = 0;
+    if (turn.sourceContour) {
+        turn.sourceContour->GetBoundBox(zmin, xmin, zmax, xmax);
+        DrawContourBothSides(*turn.sourceContour, 4);
+    }
+    if (turn.finalContour) DrawContourBothSides(*turn.finalContour, 1);
+
+    std::vector<SketchDimension> lengths, diameters;
+    for (auto& portion : portions) {
+        portion->MergeOverlappingUnits();
+        DrawAndMirrorBack(*portion, 7);
+        CollectSketchDimensions(*portion, lengths, diameters);
+    }
+    portions.clear();
+    PlaceSketchDimensions(lengths, diameters, xmin, zmax);
+    for (const SketchDimension& d : lengths) DrawSketchDimension(drawing, d);
+    for (const SketchDimension& d : diameters) DrawSketchDimension(drawing, d);
+
+    drawing.BeginGroup();
+    DrawFrames(turn);
+    const Ref2D path = drawing.EndGroup();
+    if (const auto box = drawing.GroupBounds(path)) drawing.MoveGroup(path, zmax + 30.0 - box->xmin, xmin);
+
+    if (turn.finalContour) {
+        for (int side = 0; side < 2; ++side) {
+            drawing.BeginHatch(0, 45.0, 3.0, std::nullopt);
+            turn.finalContour->Draw2D(1);
+            drawing.EndHatch();
+            turn.finalContour->MirrorX();
+        }
+    }
+    drawing.Objects().LineSeg(zmax + 5.0, 0, zmin - 5.0, 0, 3);
+    drawing.BeginCompound();
+    drawing.Objects().Circle(0, 0, 1.2, 1);
+    drawing.EndCompound();
+
+    ParamTool* tool = turn.GetTool();
+    int toolView = -1;
+    if (tool) {
+        tool->LoadModel();
+        const bool flipped = turn.isM04 && tool->isLeft;
+        const double x = tool->GetType() < 20 ? zmax + 125.0 : zmax + 25.0;
+        const double y = flipped ? xmin * 1.5 + 5.0 : 0.0;
+        const double angle = flipped ? tool->Angle + 90.0 : tool->Angle - 90.0;
+        toolView = AddToolModelView(drawing, tool->sWorkFile, x, y, angle);
+        if (toolView >= 0 && !turn.isM04 && tool->isLeft) {
+            if (const auto box = drawing.ViewBounds(toolView)) drawing.MoveView(toolView, box->xmax - box->xmin, 0);
+            drawing.UpdateView(toolView);
+        }
+    }
+
+    scope.UseView(0);
+    drawing.UpdateView(0);
+    AddSketchText(drawing, 1.5, 2.0, "0");
+    drawing.MoveView(0, 15.0 - zmin, xmin + 230.0);
+    if (toolView >= 0) drawing.MoveView(toolView, 15.0 - zmin, xmin + 230.0);
+
+    CuttingData data;
+    data.position = turn.nToolPosition;
+    if (tool) {
+        tool->MakeDesignation();
+        data.designation = tool->sDesignation;
+    }
+    data.depth = Variable(turn, "_DEPT");
+    // A part on the −X side of its system has a negative mean diameter.
+    data.meanDiameter = std::fabs(Variable(turn, "_DMID"));
+    data.feed = Variable(turn, "_FEED");
+    data.spindle = Variable(turn, "_SPIN");
+    data.cuttingSpeed = Variable(turn, "_VCUT");
+    data.nmin = Variable(turn, "_NMIN");
+    data.nmax = Variable(turn, "_NMAX");
+    data.constantSpeed = turn.isVconst;
+    turn.CalcStatistics();
+    data.time = turn.workTime + turn.idleTime;
+    data.depth2 = turn.calc.finishDepth;
+    data.feed2 = turn.calc.finishFeed;
+    data.speed2 = turn.calc.finishSpeed;
+    const CuttingTable layout = MakeCuttingTable(data);
+    DrawingTable& table = drawing.AddTable(1, 8, 10.0, 50.0, 115.0, layout.y);
+    for (int c = 0; c < 8; ++c) SetTableCellSize(table, c, layout.widths[c], 10.0);
+    for (std::size_t r = 1; r < layout.rows.size(); ++r) table.AddRow(10.0);
+    for (std::size_t r = 0; r < layout.rows.size(); ++r)
+        for (int c = 0; c < 8; ++c)
+            SetTableCellText(table, static_cast<int>(r), c, layout.rows[r][c], r > 0 && c == 1 ? 0 : 1);
+    if (layout.secondPass)
+        for (int c : {0, 1, 3, 7}) table.Merge(1, c, 2, c);
+    ++table.updates;
+
+    char title[64];
+    std::snprintf(title, sizeof title, "Переход %d", turn.index + 1);
+    AddSketchText(drawing, 0, 242.0, title);
+
+    const double* roughness = nullptr;
+    if (CPLAN* plan = ExistingPLAN()) roughness = plan->PlanParameters().GetParameter("MODEL.RGH");
+    DrawingRoughness& mark = drawing.AddRoughness(350.0, 233.0, SketchRoughnessText(roughness));
+    mark.switch1 = mark.switch2 = true;
+    ++mark.updates;
+    drawing.SetZoom(-3.0, -3.0, 403.0, 252.0);
+    scope.Finish();
+}
+
+}  // namespace zarvento
