@@ -79,7 +79,6 @@ PlanTree::~PlanTree() {
     if (imageList_) ImageList::Destroy(imageList_);
     imageList_ = 0;
     DestroyMenus();
-    for (BitmapHandle bitmap : bitmaps_) DeleteHostBitmap(bitmap);
 }
 
 void PlanTree::Create() {
@@ -151,8 +150,6 @@ void PlanTree::Reset() {
 
 void PlanTree::CreateImageList() {
     if (imageList_) ImageList::Destroy(imageList_);
-    for (BitmapHandle bitmap : bitmaps_) DeleteHostBitmap(bitmap);
-    bitmaps_.clear();
     constexpr std::uint32_t kColourWithMask = 0x0001;  // colour, with a mask
     imageList_ = ImageList::Create(16, 16, kColourWithMask, 4, 0);
     // The table is the library's: filled anew, never appended to twice.
@@ -315,6 +312,9 @@ void PlanTree::DestroyMenus() {
         if (below_) PopupMenu::Destroy(below_);
     }
     above_ = below_ = context_ = 0;
+    // The items' bitmaps go with their menus.
+    for (BitmapHandle bitmap : bitmaps_) DeleteHostBitmap(bitmap);
+    bitmaps_.clear();
     if (view_) view_->SetContextMenu(0);
 }
 

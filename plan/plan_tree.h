@@ -128,7 +128,7 @@ private:
     TreeItem selected_ = kNoTreeItem;
     ImageListHandle imageList_ = 0;
     MenuHandle above_ = 0, below_ = 0, context_ = 0;
-    std::vector<BitmapHandle> bitmaps_;
+    std::vector<BitmapHandle> bitmaps_;  // of the menus' items
     std::unique_ptr<PlanTreeListener> listener_;
 };
 
