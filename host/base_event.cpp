@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "geometry/lsc_transform.h"
+#include "host/command_entry.h"
 #include "host/library_binding.h"
 #include "plan/command_door.h"
 #include "plan/plan.h"
@@ -12,13 +14,12 @@
 #include "platform/hidden_document.h"
 #include "platform/host_application.h"
 #include "platform/host_error.h"
+#include "platform/host_events.h"
 #include "platform/host_procedures.h"
 #include "platform/process_state.h"
+#include "simulation/simulation.h"
 
 namespace zarvento {
-
-bool DocumentFrameEvent::FrameBusy = false;
-bool DocumentFrameEvent::SimulationDrawingStep = false;
 
 namespace {
 
@@ -57,15 +58,15 @@ CBaseEventPtr Subscribe(Args&&... args) {
 ZARVENTO_STATE_RESET {
     // The host's subscriptions go with its own reset; the sinks go here.
     Sinks().clear();
-    DocumentFrameEvent::FrameBusy = false;
-    DocumentFrameEvent::SimulationDrawingStep = false;
 }
 
-CBaseEvent::CBaseEvent(std::int32_t kind, std::uint32_t document, std::int32_t objectType, HostObjectPtr object)
+CBaseEvent::CBaseEvent(std::int32_t kind, std::uint32_t document, std::int32_t objectType, HostObjectPtr object,
+                       HostObjectPtr heldInterface)
     : kind_(kind), document_(document), objectType_(objectType), object_(std::move(object)) {
     record_.sourceReference = document;
     record_.objectType = objectType;
     record_.eventKind = kind;
+    record_.heldInterface = std::move(heldInterface);
     record_.heldObject = object_;
 }
 
@@ -125,7 +126,7 @@ bool DocumentEvent::OnHostEvent(std::int32_t event, const HostEventArgs& args) {
         case kBeforeReload:
             if (!BusyFlag && IsActiveDocumentPart()) {
                 BusyFlagGuard busy;
-                RunLibraryCommand(-1, kActionRelease, -1);
+                RunCommandWrapper(-1, kActionRelease, -1);
             }
             return true;
         case kNewWindow: EnsureDocumentFrameEvent(Document(), args.object); return true;
@@ -133,11 +134,23 @@ bool DocumentEvent::OnHostEvent(std::int32_t event, const HostEventArgs& args) {
     }
 }
 
-bool DocumentFrameEvent::OnHostEvent(std::int32_t event, const HostEventArgs&) {
-    constexpr std::int32_t kSetFrameBusy = 1, kClearFrameBusy = 2, kWindowClosing = 11;
+bool DocumentFrameEvent::OnHostEvent(std::int32_t event, const HostEventArgs& args) {
+    constexpr std::int32_t kSetFrameBusy = 1, kClearFrameBusy = 2, kViewExtent = 8, kWindowClosing = 11;
     switch (event) {
-        case kSetFrameBusy: FrameBusy = true; return !SimulationDrawingStep;
-        case kClearFrameBusy: FrameBusy = false; return true;
+        case kSetFrameBusy: CSimulation::SetHostFrameBusy(true); return !CSimulation::IsInsideStep();
+        case kClearFrameBusy: CSimulation::SetHostFrameBusy(false); return true;
+        case kViewExtent: {
+            // The view takes in the plan's safety zone: its corner in the NC
+            // coordinate system, mirrored through the origin.
+            const CSPID* spid = ExistingSPID();
+            double x = spid ? spid->Xplane : 0.0, y = 0.0, z = spid ? spid->Zplane : 0.0;
+            LscTransform::Global().LocalToGlobal(x, y, z);
+            if (auto* box = dynamic_cast<HostViewBox*>(args.object.get())) {
+                const double lo[3] = {-x, -y, -z}, hi[3] = {x, y, z};
+                box->SetBox(lo, hi);
+            }
+            return true;
+        }
         case kWindowClosing:
             ReleaseEvent(shared_from_this());
             DestroyPlanObjects();
@@ -198,6 +211,64 @@ CBaseEventPtr EnsureDocumentFrameEvent(std::uint32_t document, const HostObjectP
     EnsureDocumentEvent(document);
     if (CBaseEventPtr found = FindEvent(kDocumentFrameEvents, document, -1, frame)) return found;
     return Subscribe<DocumentFrameEvent>(document, frame);
+}
+
+CBaseEventPtr EnsureObj2DEvent(std::uint32_t document, std::int32_t objectType) {
+    if (document == 0) return nullptr;
+    EnsureDocumentEvent(document);
+    if (CBaseEventPtr found = FindEvent(kObject2DEvents, document, objectType, nullptr)) return found;
+    return Subscribe<Obj2DEvent>(document, objectType);
+}
+
+CBaseEventPtr EnsureSelectMngEvent(std::uint32_t document) {
+    if (document == 0) return nullptr;
+    EnsureDocumentEvent(document);
+    if (CBaseEventPtr found = FindEvent(kSelectionEvents, document, -1, nullptr)) return found;
+    return Subscribe<SelectMngEvent>(document);
+}
+
+CBaseEventPtr EnsureObj3DEvent(std::uint32_t document, std::int32_t objectType, const HostObjectPtr& object) {
+    if (document == 0) return nullptr;
+    // An object reports its own changes; without one the document's part does.
+    HostObjectPtr source = object;
+    if (!source) {
+        HostDocumentPtr doc = DocumentOfReference(document);
+        if (doc && doc->Document3D()) source = doc;
+    }
+    if (!source) return nullptr;
+    EnsureDocumentEvent(document);
+    const std::int32_t type = object ? 0 : objectType;
+    if (CBaseEventPtr found = FindEvent(kObject3DEvents, document, type, object)) return found;
+    return Subscribe<Obj3DEvent>(document, objectType, object, source);
+}
+
+void AdviseDocumentEvents(std::uint32_t document) {
+    HostApplication& app = ConnectedApplication();
+    HostDocumentPtr doc;
+    if (document == 0) {
+        doc = app.ActiveDocument();
+        document = DocumentReference(doc);
+    } else {
+        doc = DocumentOfReference(document);
+        if (doc) app.SetActiveDocument(doc);
+    }
+    if (!doc || !EnsureDocumentEvent(document)) return;
+    switch (doc->Type()) {
+        case DocumentType::Part: {
+            LibraryGlobals& g = Globals();
+            g.activeDocument = app.ActiveDocument();
+            g.firstFrame = DocumentFrame(doc, 0);
+            EnsureSelectMngEvent(document);
+            EnsureObj3DEvent(document, 0, nullptr);
+            if (g.firstFrame) EnsureDocumentFrameEvent(document, g.firstFrame);
+            return;
+        }
+        case DocumentType::Drawing2D:
+            EnsureSelectMngEvent(document);
+            EnsureObj2DEvent(document, 0);
+            return;
+        default: return;
+    }
 }
 
 bool IsActiveDocumentPart() {

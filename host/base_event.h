@@ -16,7 +16,8 @@ namespace zarvento {
 
 class CBaseEvent : public HostNotifySink, public std::enable_shared_from_this<CBaseEvent> {
 public:
-    CBaseEvent(std::int32_t kind, std::uint32_t document, std::int32_t objectType, HostObjectPtr object);
+    CBaseEvent(std::int32_t kind, std::uint32_t document, std::int32_t objectType, HostObjectPtr object,
+               HostObjectPtr heldInterface = nullptr);
     // Unsubscribes when still subscribed.
     ~CBaseEvent() override;
     CBaseEvent(const CBaseEvent&) = delete;
@@ -76,21 +77,45 @@ protected:
 };
 
 // A document's window: frame busy (1) and clear (2), the view's extent (8),
-// closing (11).
+// closing (11). The busy state is the simulation's, which skips drawing while
+// the window is busy; the window is refused while a step removes material.
 class DocumentFrameEvent : public CBaseEvent {
 public:
     DocumentFrameEvent(std::uint32_t document, HostObjectPtr frame)
         : CBaseEvent(kDocumentFrameEvents, document, 0, std::move(frame)) {}
     bool OnHostEvent(std::int32_t event, const HostEventArgs& args) override;
 
-    // Set while the window is busy drawing; the simulation skips a step then.
-    static bool FrameBusy;
-    // Set by the simulation while it draws one of its steps: the window is
-    // then refused as busy.
-    static bool SimulationDrawingStep;
-
 protected:
     std::int32_t LastEvent() const override { return 11; }
+};
+
+// A 2D document's objects: every event answers true.
+class Obj2DEvent : public CBaseEvent {
+public:
+    Obj2DEvent(std::uint32_t document, std::int32_t objectType)
+        : CBaseEvent(kObject2DEvents, document, objectType, nullptr) {}
+
+protected:
+    std::int32_t LastEvent() const override { return 21; }
+};
+
+// A document's selection manager: every event answers true.
+class SelectMngEvent : public CBaseEvent {
+public:
+    explicit SelectMngEvent(std::uint32_t document) : CBaseEvent(kSelectionEvents, document, 0, nullptr) {}
+
+protected:
+    std::int32_t LastEvent() const override { return 3; }
+};
+
+// A 3D document's objects (or one object): the changes answer true.
+class Obj3DEvent : public CBaseEvent {
+public:
+    Obj3DEvent(std::uint32_t document, std::int32_t objectType, HostObjectPtr object, HostObjectPtr source)
+        : CBaseEvent(kObject3DEvents, document, object ? 0 : objectType, std::move(object), std::move(source)) {}
+
+protected:
+    std::int32_t LastEvent() const override { return 12; }
 };
 
 // The library's sinks, oldest first.
@@ -114,6 +139,19 @@ void ReleaseEvent(const CBaseEventPtr& sink);
 CBaseEventPtr EnsureApplicationEvent();
 CBaseEventPtr EnsureDocumentEvent(std::uint32_t document);
 CBaseEventPtr EnsureDocumentFrameEvent(std::uint32_t document, const HostObjectPtr& frame);
+CBaseEventPtr EnsureObj2DEvent(std::uint32_t document, std::int32_t objectType);
+CBaseEventPtr EnsureSelectMngEvent(std::uint32_t document);
+// The sink of an object's changes, or of the document's (no object): its
+// notification source is the object itself, or the document's part; nothing
+// when there is none.
+CBaseEventPtr EnsureObj3DEvent(std::uint32_t document, std::int32_t objectType, const HostObjectPtr& object);
+
+// Makes sure of a document's sinks (0: the active document; another is made
+// active first): the document's own first (nothing more when refused); a part
+// then its selection, objects and first window, keeping the active document
+// and first window in the library's globals; a 2D document its selection and
+// objects.
+void AdviseDocumentEvents(std::uint32_t document);
 
 // The application's active document exists, is not the hidden work document
 // and is a part.

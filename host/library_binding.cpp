@@ -6,6 +6,7 @@
 #include "host/base_event.h"
 #include "host/command_entry.h"
 #include "host/settings_dialog.h"
+#include "host/tree_ctrl_event.h"
 #include "model/model_layer.h"
 #include "operations/headless_turn_panels.h"
 #include "panels/host_panels.h"
@@ -85,6 +86,8 @@ void AttachLibrary(const std::filesystem::path& file) {
     StartStatisticsReports();
     RegisterReportsLayer();
     RegisterSettingsDialog(&SettingsDialogRunnerInstance());
+    // The plan tree's control reports its events to the host binding.
+    RegisterPlanTreeEventSource(&TreeEventSource::Instance());
 }
 
 void DetachLibrary() {
@@ -101,6 +104,7 @@ void DetachLibrary() {
 }
 
 void UnwireLibrary() {
+    DetachStep([] { RegisterPlanTreeEventSource(nullptr); });
     DetachStep([] { UnregisterReportsLayer(); });
     DetachStep([] { StopStatisticsReports(); });
     DetachStep([] { StopPanels(); });

@@ -3,6 +3,7 @@
 #include "host/script_run.h"
 
 #include "host/headless_session.h"
+#include "host/script_run_tree.h"
 
 #include <filesystem>
 #include <iostream>
@@ -143,7 +144,8 @@ const char* ScriptHelp() {
             "  menu <id>                      a command of the library's menu or plan tree\n"
             "                                 by its id, sent as the host's menu sends it\n"
             "                                 (e.g. 1 plan data, 2..8 a new operation, 9 the\n"
-            "                                 NC program, 22 settings, 30 the NC system)\n"
+            "                                 NC program, 22 settings, 30 the NC system)\n" +
+            std::string(kHostStatementsHelp) +
             "  view <file>.glb|.png|.svg      save the part's view: the 3D scene as glTF\n"
             "                                 or a picture, or a drawing of the turning\n"
             "                                 plane (section, stock, each operation's path)\n"
@@ -185,14 +187,6 @@ void EchoPanel(const PanelEntry& e) {
     std::cout << "\n";
 }
 
-void PrintTree(const TreeControl& tree, TreeItem parent, int depth) {
-    // Depth is bounded by the tree itself: every item has one parent.
-    for (TreeItem item : tree.Children(parent)) {
-        std::cout << std::string(static_cast<std::size_t>(depth) * 2, ' ') << tree.ItemText(item) << "\n";
-        PrintTree(tree, item, depth + 1);
-    }
-}
-
 void PrintReport(const HostDocument& doc) {
     // The units of the part's section by the numbers an operation's working
     // contour is chosen with (the work field of its panel).
@@ -215,7 +209,7 @@ void PrintReport(const HostDocument& doc) {
         }
     }
     std::cout << "== plan tree\n";
-    if (PlanTree* tree = ExistingPlanTree(); tree && tree->Control()) PrintTree(*tree->Control(), kNoTreeItem, 0);
+    PrintPlanTree();
     std::cout << "== document\n" << DumpDocumentRecords(doc);
 }
 
@@ -292,6 +286,8 @@ int RunScript(int argc, char** argv) {
     }
 
     CommandScript runner(scriptPath.parent_path());
+    runner.SetExtraStatements(
+        [&runner](const std::vector<std::string>& words, int line) { return RunHostStatement(runner, words, line); });
     try {
         runner.Run(script.text);
     } catch (const ScriptError& e) {

@@ -176,9 +176,7 @@ std::int32_t ExecuteAction(CPLAN* plan, std::int32_t type, std::int32_t action, 
             plan->Synchronize();
             plan->RedrawPaths();
             return 0;
-        case kActionCreateTree:
-            if (!GetPlanTree().Control()) GetPlanTree().CreateControl();
-            return 0;
+        case kActionCreateTree: GetPlanTree().Create(); return 0;
         case kActionRelease:
             FreeFrameTemplates();
             DeletePlanTree();

@@ -153,6 +153,15 @@ void CommandScript::Command(std::int32_t type, std::int32_t action, std::int32_t
     HostLibraries::Instance().RunPosted([this] { CountCommand(); });
 }
 
+void CommandScript::UserAction(const std::function<void()>& action) {
+    refusalsSeen_ = PanelScript::Instance().Refusals();
+    ScriptedUser::Instance().TakeFailures();
+    SetLastCommandFailed(false);
+    action();
+    CountCommand();
+    HostLibraries::Instance().RunPosted([this] { CountCommand(); });
+}
+
 void CommandScript::MenuCommand(std::int32_t id, int lineNumber) {
     refusalsSeen_ = PanelScript::Instance().Refusals();
     ScriptedUser::Instance().TakeFailures();
@@ -454,6 +463,7 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
         return;
     }
     if (verb == "dimension") return Dimension(words, lineNumber);
+    if (extra_ && extra_(words, lineNumber)) return;
     if (verb == "roughness") {
         if (words.size() != 2) throw ScriptError(At(lineNumber) + "roughness needs the sign's text");
         ActiveHostDocument()->AddEntity(std::make_shared<HostRoughnessSign>(words[1]));

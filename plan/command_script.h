@@ -36,6 +36,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -84,6 +85,15 @@ public:
     // Splits a line into words; double quotes keep blanks inside a word.
     static std::vector<std::string> Words(std::string_view line, int lineNumber);
 
+    // Statements a higher layer adds (the host binding's tree and event
+    // statements): true when it took the line; a ScriptError it raises names
+    // the line.
+    using ExtraStatements = std::function<bool(const std::vector<std::string>& words, int lineNumber)>;
+    void SetExtraStatements(ExtraStatements extra) { extra_ = std::move(extra); }
+    // What the user does outside a panel (a click in the plan tree, a host
+    // event), counted as a command, and then the commands it posted.
+    void UserAction(const std::function<void()>& action);
+
 private:
     // Runs the command and the commands it posts; a command counts as failed
     // when the door reports a failure or a panel refused a field of the
@@ -106,6 +116,7 @@ private:
     void Dimension(const std::vector<std::string>& words, int lineNumber);
 
     std::filesystem::path base_;
+    ExtraStatements extra_;
     // The block of a panel or dialog being read, between its line and "end".
     std::unique_ptr<UserSession> block_;
     int commandsRun_ = 0;

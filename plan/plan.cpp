@@ -137,6 +137,16 @@ bool CPLAN::MoveTurn(int from, int to) {
     if (!GetTurn(from) || !GetTurn(to)) return false;
     if (from == to) return true;
     ForgetCalculation();
+    if (from - to == 1 || to - from == 1) {
+        // Neighbours change places in the tree too, each item kept with its
+        // handle, lines and expanded state.
+        const int upper = std::min(from, to);
+        PlanTurn* first = GetTurn(upper);
+        PlanTurn* second = GetTurn(upper + 1);
+        if (PlanTree* tree = ExistingPlanTree()) tree->SwapItems(first->hTreeItem, second->hTreeItem);
+        std::swap(turns[static_cast<std::size_t>(from)], turns[static_cast<std::size_t>(to)]);
+        return true;
+    }
     std::unique_ptr<PlanTurn> op = std::move(turns[static_cast<std::size_t>(from)]);
     turns.erase(turns.begin() + from);
     if (TreeControl* tree = Tree()) tree->DeleteItem(op->hTreeItem);

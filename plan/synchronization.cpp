@@ -72,7 +72,13 @@ void DoSynchronizationData(CPLAN& plan) {
     FlagScope notice(PostProcessorNoticeFlag, false);
 
     plan.Load();
-    GetPlanTree().Reset();
+    // An existing tree is emptied to a new root; without a control the tree
+    // is made now.
+    if (GetPlanTree().Control()) {
+        GetPlanTree().Reset();
+    } else {
+        GetPlanTree().Create();
+    }
     DeleteSPID();
     CSPID* spid = GetSPID();
 

@@ -7,6 +7,7 @@
 
 #include "platform/host_error.h"
 #include "platform/host_faults.h"
+#include "platform/host_panel.h"
 #include "platform/process_state.h"
 
 namespace zarvento {
@@ -19,7 +20,11 @@ struct Subscription {
     HostNotifySink* sink;
 };
 
-class HostFrame : public HostObject {};
+// A document's window and the panel beside its view.
+class HostFrame : public HostObject {
+public:
+    HostPanel panel;
+};
 
 struct Events {
     std::vector<Subscription> subscriptions;
@@ -107,6 +112,13 @@ HostObjectPtr DocumentFrame(const HostDocumentPtr& doc, int index) {
     auto& entry = events.frames[doc.get()];
     if (!entry.second) entry = {doc, std::make_shared<HostFrame>()};
     return entry.second;
+}
+
+HostPanel& FramePanel(const HostObjectPtr& frame) {
+    HostFaults::Check("FramePanel");
+    auto* window = dynamic_cast<HostFrame*>(frame.get());
+    if (!window) throw HostError(E_NOINTERFACE_, "the object is no document window");
+    return window->panel;
 }
 
 void HostViewBox::SetBox(const double lo[3], const double hi[3]) {

@@ -12,6 +12,7 @@ struct Procedures {
     bool mainWindowAttached = false;
     std::vector<HostHelpCall> helpCalls;
     bool idle = true;
+    int processState = 1;
     std::string language = "ru-RU";
 } state;
 }  // namespace
@@ -49,6 +50,13 @@ bool HostIsIdle() {
 }
 
 void SetHostIdle(bool idle) { state.idle = idle; }
+
+int HostProcessState() {
+    HostFaults::Check("HostProcessState");
+    return state.processState;
+}
+
+void SetHostProcessState(int processState) { state.processState = processState; }
 
 std::string HostInterfaceLanguage() {
     HostFaults::Check("HostInterfaceLanguage");

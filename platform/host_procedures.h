@@ -40,6 +40,11 @@ const std::vector<HostHelpCall>& HostHelpCalls();
 bool HostIsIdle();
 void SetHostIdle(bool idle);
 
+// The host's process query: non-zero while the host can take a command a
+// control's event asks for (the headless host answers 1 unless set).
+int HostProcessState();
+void SetHostProcessState(int state);
+
 // The user-interface language the application reports, e.g. "ru-RU".
 std::string HostInterfaceLanguage();
 void SetHostInterfaceLanguage(std::string language);

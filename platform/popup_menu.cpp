@@ -163,6 +163,8 @@ void QueueMenuChoice(int id) { State().choices.push_back(id); }
 
 std::size_t PendingMenuChoices() { return State().choices.size(); }
 
+void ClearMenuChoices() { State().choices.clear(); }
+
 const std::vector<MenuTracking>& MenuTrackings() { return State().trackings; }
 
 }  // namespace zarvento

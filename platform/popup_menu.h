@@ -71,6 +71,8 @@ int TrackPopupMenu(MenuHandle menu, WindowHandle owner);
 // The user's next choice in a tracked menu (0: dismiss it), in order.
 void QueueMenuChoice(int id);
 std::size_t PendingMenuChoices();
+// Drops the choices no menu took.
+void ClearMenuChoices();
 // Every tracking since the last reset.
 const std::vector<MenuTracking>& MenuTrackings();
 

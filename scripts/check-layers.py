@@ -8,6 +8,9 @@ program (app) is the host: it reaches the library through the loaded module
 and includes no more than the host and the module's interface. A test folder
 may include what the folder it tests may include (and what TESTS_BESIDE
 grants it); benchmarks may include any.
+A component's type library (the interfaces a client reaches its objects
+through, with nothing to link) may be included by any folder: the client
+makes the objects by ProgID through the host and never links the component.
 Prints the includes counted by folder, then each fault."""
 
 import os
@@ -20,9 +23,11 @@ BESIDE = {"treecontrol": {"platform"}, "app": {"platform", "host"}}
 # A test folder that reaches further than its layer, and why: the simulation's
 # example is made by the bundled scripts, which drive the panels on the host.
 TESTS_BESIDE = {"simulation": {"panels"}}
+# Type libraries: headers of interfaces only, open to every folder.
+TYPE_LIBRARIES = {"treecontrol/pelmora_lib.h"}
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z_]+)/[^"]+"', re.M)
+INCLUDE = re.compile(r'^\s*#\s*include\s+"(([a-z_]+)/[^"]+)"', re.M)
 
 
 def allowed(folder):
@@ -39,7 +44,9 @@ def includes(folder):
                 continue
             file = os.path.join(dirpath, name)
             with open(file, encoding="utf-8") as f:
-                for target in INCLUDE.findall(f.read()):
+                for path, target in INCLUDE.findall(f.read()):
+                    if path in TYPE_LIBRARIES and not folder.endswith(path.split("/")[0]):
+                        continue
                     yield os.path.relpath(file, ROOT), target
 
 

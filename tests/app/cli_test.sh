@@ -10,6 +10,7 @@ zarvento="$1"
 examples="$2"
 profile_to_step="$3"
 materials_reference="$4"
+pelmora="$5"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 # The host's registry and the user's settings of these runs are their own.
@@ -27,6 +28,9 @@ grep -q '^0: type 1 "Черновая обработка"' "$work/turning" || fa
 grep -q '^1: type 2 "Чистовая обработка" excluded' "$work/turning" || fail "the exclusion is not listed"
 grep -q '^record "Zarvento.Turn.1"$' "$work/turning" || fail "the document dump lacks the operations"
 grep -q '0 modal brackets open' "$work/turning" || fail "a modal bracket was left open"
+# Without Pelmora registered there is no plan tree: the user is told once.
+[ "$(grep -c '^message: Не обнаружен компонент Tindral.ocx$' "$work/turning")" -eq 1 ] ||
+  fail "a missing tree control is not reported once"
 # The settings dialog by its menu command: a refused OK keeps it open for the
 # next answer, its edits as the user left them; an accepted one saves the
 # settings file.
@@ -306,12 +310,23 @@ tools="$(dirname "$zarvento")/TOOLS"
   fail "tool-contour of a catalog tool exits $?"
 grep -qi "arc" "$work/contour" || fail "the catalog tool's contour has no nose arc"
 # A tool from the catalog in the set-up panel: the script drives the catalog
-# dialog (row 13 of its tree is the turning tool, a folder cannot be chosen).
+# dialog (row 13 of its tree is the turning tool, a folder cannot be chosen);
+# the plan tree, on Pelmora's control registered now, shows it.
+rm -f "$ZARVENTO_REGISTRY"
+"$pelmora" register > /dev/null || fail "pelmora register exits $?"
 printf 'answer spid ok catalog=2\ndialog catalog\n  select 100 12\n  ok\n  select 100 13\n  select 200 1\n  ok\nend\nplan-data\n' \
   > "$work/catalog.zsc"
 "$zarvento" run --no-save "$work/shaft.rdp" "$work/catalog.zsc" > "$work/out" || fail "the catalog script exits $?"
 grep -q "dialog catalog, line 4: the control 1 is disabled" "$work/out" || fail "a folder could be chosen"
-grep -q "^      2.Резец проходной SSBCR$" "$work/out" || fail "the catalog tool is not in position 2"
+grep -q "^      2.Резец проходной SSBCR  \[image 5 10082, role 1\]$" "$work/out" ||
+  fail "the catalog tool is not in position 2"
+# The host's events: the window the first menu command subscribed answers
+# busy and clear; closing the document takes the plan tree with the plan.
+printf 'menu 23\nevent frame-busy\nevent frame-clear\nevent close-document\n' > "$work/events.zsc"
+"$zarvento" run --no-save "$work/shaft.rdp" "$work/events.zsc" > "$work/out" || fail "the events script exits $?"
+grep -q "^event frame-busy: true (1 sink of its kind)$" "$work/out" || fail "the window is not busy"
+grep -q "^event frame-clear: true (1 sink of its kind)$" "$work/out" || fail "the window is not clear"
+grep -A1 "^== plan tree$" "$work/out" | grep -q "^== document$" || fail "closing the document left the plan tree"
 printf 'answer catalog ok\n' > "$work/whole.zsc"
 "$zarvento" run --no-save "$work/shaft.rdp" "$work/whole.zsc" > /dev/null 2> "$work/err"
 grep -q "catalog runs on the host and is driven step by step: dialog catalog ... end" "$work/err" \

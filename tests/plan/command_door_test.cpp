@@ -171,7 +171,10 @@ TEST_F(CommandDoorTest, FirstCommandOfTwentyOrTwentyOneRunsOnlyItself) {
     StartedFlag = false;
     RunLibraryCommand(-1, kActionSynchronize, -1);
     EXPECT_EQ(GetPLAN()->synchronisedDocument.lock(), part);
-    EXPECT_EQ(ExistingPlanTree() ? ExistingPlanTree()->Control() : nullptr, nullptr);
+    // Synchronising makes the tree when there is no control yet.
+    ASSERT_NE(ExistingPlanTree(), nullptr);
+    EXPECT_NE(ExistingPlanTree()->Control(), nullptr);
+    EXPECT_EQ(ExistingPlanTree()->Control()->ItemText(ExistingPlanTree()->Root()), "План токарной обработки");
 }
 
 TEST_F(CommandDoorTest, NothingRunsWithoutAPartOrAssembly) {

@@ -5,10 +5,12 @@
 
 #include <stdexcept>
 
+#include "platform/component_registry.h"
 #include "platform/host_application.h"
 #include "platform/host_storage.h"
 #include "platform/host_storages.h"
 #include "platform/storage_record.h"
+#include "treecontrol/pelmora_lib.h"
 
 namespace zarvento::test {
 
@@ -19,6 +21,17 @@ HostError CaughtHostError(const std::function<void()>& f) {
         return e;
     }
     return HostError(S_OK_, "no error");
+}
+
+void RegisterTreeControl(const std::filesystem::path& module) {
+    ClassRegistration entry;
+    entry.clsid = pelmora::kPmTreeDlgClsid;
+    entry.progId = pelmora::kPmTreeDlgProgId;
+    entry.typeName = "pmTreeDlg Control";
+    entry.modulePath = module;
+    entry.control = true;
+    ComponentRegistry::RegisterClass(entry);
+    ComponentRegistry::RegisterProgId(pelmora::kPmTreeDlgAliasProgId, pelmora::kPmTreeDlgClsid, entry.typeName);
 }
 
 TempDir::TempDir() {

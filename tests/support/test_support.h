@@ -28,9 +28,21 @@ inline constexpr bool kSanitizedBuild = true;
 inline constexpr bool kSanitizedBuild = false;
 #endif
 
+// Enters the tree-dialog control of the module (Pelmora) in the host's
+// component registry, as its installation does, under the name the plan
+// tree asks for it by.
+void RegisterTreeControl(const std::filesystem::path& module);
+
 class CleanStateTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetProcessState(); }
+    void SetUp() override {
+        ResetProcessState();
+        // The suites of the library run on a host where the plan tree's
+        // control is installed.
+#ifdef ZARVENTO_TREE_CONTROL_MODULE
+        RegisterTreeControl(ZARVENTO_TREE_CONTROL_MODULE);
+#endif
+    }
     void TearDown() override { ResetProcessState(); }
 
     static std::vector<std::string> Messages() { return MessageLog::Instance().AllTexts(); }
