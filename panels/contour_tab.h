@@ -17,7 +17,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "geometry/contour.h"
@@ -194,6 +196,19 @@ protected:
     void ShowBarControls();
 
 private:
+    // "%1.2f" with a point as the decimal separator.
+    static std::string FormatValue(double value);
+    // A number typed into a cell: what a leading number of the text reads,
+    // the point being the separator ("1,5" reads 1); none when the text
+    // starts with no number or the number is not finite.
+    static std::optional<double> ReadCellNumber(const std::string& text);
+    // The 3D side of the command's document, or null.
+    static HostDocument3D* Document3D();
+    // Runs the changes inside the selection manager's update bracket.
+    static void InUpdateBracket(const std::function<void()>& changes);
+    // The position of the unit among the chosen surfaces, -1 for none.
+    int ChosenPosition(const CUnit* unit) const;
+    void DrawSurfaces(Contour& built);
     void CreateControls(const std::string& entryText);
     void SetNewCaptions();
     void ShowMethodView();
@@ -201,8 +216,12 @@ private:
     void SetFaceControlsVisible(bool visible);
     void SetStockControlsVisible(bool fileControls, bool barControls);
     void SelectSketch(bool select);
-    bool IsOwnControl(const PropertyControl& control) const;
     void OnTableValue();
+    // Refuses a table value: the old one goes back into the cell.
+    void RefuseCell(int row, int column, double old, const char* message);
+    // Which joins the gap offers: 1, 2 and 3 always, 4 when its neighbours
+    // prolonged meet.
+    static bool JoinAllowed(const CUnit& gap, int joinType);
     void OnJoinCommand(int joinType);
     void OnOpenFile();
     void OnRemoveLink();
