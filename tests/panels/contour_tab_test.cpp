@@ -414,5 +414,123 @@ TEST_F(ContourTabPanelTest, TheBuiltContourIsDrawnInTheScene) {
         fs::copy_file(png, keep, fs::copy_options::overwrite_existing);
 }
 
+TEST_F(ContourTabPanelTest, OperationTabsHaveTwoMethodsAndCallTheirOwner) {
+    struct Case {
+        char kind;
+        int type;
+        bool allowance;
+    } cases[] = {{'w', 1, true}, {'w', 4, true}, {'w', 5, false}, {'w', 6, false}, {'w', 7, false}, {'s', 7, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(1, c.kind) + std::to_string(c.type));
+        std::unique_ptr<Contour> choice = GetSPID()->GetDetailContour()->Clone();
+        CContourBuilder builder;
+        builder.partContour = choice.get();
+        TabPanel panel(c.kind, builder, choice.get(), c.type);
+        panel.reference = GetSPID()->GetDetailContour()->Clone();
+        Drive(panel,
+              "pick face:3\ncommand \"Способ построения контура\" 10001\n"
+              "command \"Способ построения контура\" 10002\n");
+        CContourTAB& tab = panel.tab;
+        std::vector<int> buttons;
+        for (const PropertyButton& b : tab.methodGroup->Buttons()) buttons.push_back(b.id);
+        EXPECT_EQ(buttons, (std::vector<int>{10001, 10002}));
+        EXPECT_EQ(tab.commonAllowanceBox != nullptr, c.allowance);
+        EXPECT_EQ(tab.commonAllowanceField != nullptr, c.allowance);
+        EXPECT_EQ(tab.fileNameField, nullptr);
+        EXPECT_EQ(tab.barLengthField, nullptr);
+        EXPECT_NE(tab.showStockContourBox, nullptr);
+        EXPECT_EQ(tab.showOtherContourBox->Hint(),
+                  c.kind == 'w' ? "Показать/скрыть исходный контур" : "Показать/скрыть рабочий контур");
+        EXPECT_EQ(builder.sourceContour, c.kind == 'w' ? panel.reference.get() : nullptr)
+            << "a working contour is closed onto the reference contour";
+        if (c.kind == 's') {
+            EXPECT_TRUE(panel.hooks.empty()) << "a source tab has no owner";
+            continue;
+        }
+        // Before the first hook: the method group, a divider, the sketch name
+        // and the direction box; before the second the table, its allowance
+        // controls, the intermediate-faces box, the gap list and a divider.
+        const std::string geometry = "geometry group after control " + std::to_string(c.allowance ? 10 : 8);
+        const Names expected{"mode group after control 4", geometry,       "closing segments", "show group 1",
+                             "closing segments",           "show group 0", "closing segments"};
+        EXPECT_EQ(panel.hooks, expected);
+    }
+}
+
+TEST_F(ContourTabPanelTest, CaptionsImagesAndGridFollowTheHostVersion) {
+    struct Look {
+        std::string method, surfaces, intermediate, table;
+        HostImage sketchImage, joinImage;
+        std::string entryText;
+        int controls, tableHeight, firstWidth;
+    };
+    auto look = [&](int host) {
+        SetHostVersion({host, 0, 0, 0});
+        TabPanel panel(CContourTAB::kStockTab, stock, selection.get());
+        Drive(panel, "");
+        const CContourTAB& tab = panel.tab;
+        const PropertyButton& sketch = *tab.methodGroup->Button(CContourTAB::kButtonSketch);
+        return Look{tab.methodGroup->Caption(),
+                    tab.showSurfacesBox->Caption(),
+                    tab.intermediateFacesBox->Caption(),
+                    tab.surfaceTable->Caption(),
+                    sketch.image,
+                    tab.gapList->Button(CContourTAB::kButtonJoin1)->image,
+                    sketch.secondText,
+                    tab.HostTab()->ControlCount(),
+                    tab.surfaceTable->Height(),
+                    tab.surfaceTable->ColumnWidths().at(0)};
+    };
+    const Look old = look(16), fresh = look(17);
+    EXPECT_EQ(old.method, "");
+    EXPECT_EQ(old.surfaces, "");
+    EXPECT_EQ(old.intermediate, "");
+    EXPECT_EQ(old.table, "Поверхности");
+    EXPECT_EQ(old.sketchImage, HostImage::Library(10001));
+    EXPECT_EQ(old.joinImage, HostImage::Library(10601));
+    EXPECT_EQ(old.entryText, "");
+    EXPECT_EQ(fresh.method, "Способ задания заготовки");
+    EXPECT_EQ(fresh.surfaces, "Показать поверхности заготовки");
+    EXPECT_EQ(fresh.intermediate, "Вкл. выбор промежуточных граней");
+    EXPECT_EQ(fresh.table, "");
+    EXPECT_EQ(fresh.sketchImage, HostImage::Host(57435));
+    EXPECT_EQ(fresh.joinImage, HostImage::Host(57398));
+    EXPECT_EQ(fresh.entryText, "Zarvento");
+    EXPECT_EQ(old.controls, fresh.controls + 2) << "the two dividers up to host 16";
+    EXPECT_EQ(old.tableHeight, 235);
+    EXPECT_EQ(fresh.tableHeight, 300);
+    EXPECT_EQ(old.firstWidth, 90);
+    EXPECT_EQ(fresh.firstWidth, 100);
+}
+
+TEST_F(ContourTabPanelTest, ThePlanDataRebuildsTheStockThroughTheAttachedTab) {
+    TabPanel panel(CContourTAB::kStockTab, stock, selection.get());
+    Drive(panel, "pick face:3\npick face:4\n");
+    panel.built.reset();
+    CSPID& planData = *GetSPID();
+    planData.pStockTab = &panel.tab;
+    EXPECT_EQ(planData.CreateSourceContour(), nullptr) << "the tab rebuilds instead";
+    planData.pStockTab = nullptr;
+    EXPECT_NE(panel.built, nullptr);
+}
+
+TEST_F(ContourTabPanelTest, ANewCopyOfTheDataLeavesNothingOfTheOldOneCurrent) {
+    TabPanel panel(CContourTAB::kStockTab, stock, selection.get());
+    Drive(panel, "pick face:3\npick face:5\nselect Поверхности 2 0\n");
+    CContourTAB& tab = panel.tab;
+    ASSERT_EQ(tab.CurrentSurface(), selection->GetUnit(5));
+    // The owner makes a new copy, re-points the tab and deletes the old one.
+    std::unique_ptr<Contour> copy = selection->Clone();
+    stock.partContour = copy.get();
+    tab.SetContext(GetSPID()->GetDetailContour(), copy.get(), &panel.built, &stock);
+    selection.reset();
+    EXPECT_EQ(tab.CurrentSurface(), nullptr);
+    tab.OnActivate();
+    tab.ClearHighlight();
+    EXPECT_NE(panel.built, nullptr);
+    EXPECT_EQ(tab.GetSurfaces()->GetSelectedCount(), 2);
+    selection = std::move(copy);
+}
+
 }  // namespace
 }  // namespace zarvento::test
