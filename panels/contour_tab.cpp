@@ -150,7 +150,7 @@ void CContourTAB::CreateControls(const std::string& entryText) {
         if (!stock && b.id > kButtonFaces) break;
         button(*methodGroup, b.id, b.id, b.hostImage, b.tip);
     }
-    methodGroup->PressButton(kButtonSketch + buildMethod_, true);
+    if (methodGroup->Button(kButtonSketch + buildMethod_)) methodGroup->PressButton(kButtonSketch + buildMethod_, true);
 
     tab.AddControl(PropertyControlKind::Empty);
 

@@ -150,6 +150,7 @@ bool CContourTAB::OnSelectObject(const HostObjectPtr& object) {
         // No contour from the sketch: it is dropped again, its name too.
         picks.Remove(object);
         sketch_.reset();
+        contourBuilder_->sketch.reset();
         if (sketchNameField) sketchNameField->SetValue(Variant::BStr(" "));
     }
     return true;
