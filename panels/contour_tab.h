@@ -14,6 +14,8 @@
 // The tab owns only its stock display contour. The contours, the builder and
 // the host tab are the owner's and must outlive the tab or be re-pointed with
 // SetContext; the owner's slots hold the built and the reference contour.
+// An owner that attaches the tab to the plan data (CSPID::pStockTab) takes it
+// off again before the tab goes.
 #pragma once
 
 #include <cstdint>
