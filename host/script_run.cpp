@@ -76,6 +76,7 @@ const char* ScriptHelp() {
             "    edit <grid> <row> <column> <text>\n"
             "                                 type into a cell of a grid\n"
             "    pick <object>                pick an object of the part in the 3D view\n"
+            "    pick face:<n>                pick the n-th face of the part's body (from 1)\n"
             "    tab <caption>                open a tab (close-tab <caption> closes it)\n"
             "    ok, cancel, help, click <id> the panel's own buttons\n"
             "    activate                     come back to the panel\n"

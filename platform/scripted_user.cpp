@@ -7,6 +7,7 @@
 #include "platform/host_timers.h"
 #include "platform/messages.h"
 #include "platform/panel_script.h"
+#include "platform/part_model.h"
 #include "platform/pick_process.h"
 #include "platform/process_state.h"
 #include "platform/property_manager.h"
@@ -50,6 +51,16 @@ bool Count(const std::vector<std::string>& words, std::size_t n, const char* usa
 }
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// "face:<n>" names a face of the part's body by its number, from 1.
+bool FaceNumber(const std::string& target, int& number) {
+    constexpr std::string_view kPrefix = "face:";
+    if (!target.starts_with(kPrefix)) return false;
+    std::int32_t n = 0;
+    if (!ParseInt(std::string_view(target).substr(kPrefix.size()), n) || n < 1) return false;
+    number = n;
+    return true;
+}
 
 }  // namespace
 
@@ -337,7 +348,14 @@ bool ScriptedUser::PlayPanelStep(const UserStep& step, PickProcess& process, Pro
             HostDocumentPtr doc = app ? app->ActiveDocumentOrNull() : nullptr;
             HostObjectPtr found;
             int seen = 0;
-            if (doc)
+            if (int face = 0; doc && FaceNumber(step.target, face)) {
+                // "face:N": the N-th face of the part's body, from 1.
+                if (doc->Type() != DocumentType::Drawing2D) {
+                    const std::shared_ptr<HostPart> part = TopPart(doc);
+                    if (part && face <= static_cast<int>(part->Faces().size()))
+                        found = part->Faces()[static_cast<std::size_t>(face - 1)];
+                }
+            } else if (doc)
                 for (const HostObjectPtr& entity : doc->Entities())
                     if (entity->Name() == step.target && ++seen == step.occurrence) {
                         found = entity;

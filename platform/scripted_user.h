@@ -27,7 +27,7 @@ struct UserStep {
         Press,        // press <control>: a button
         Command,      // command <control> <id>: a button of a bar or group
         Click,        // click <id>, ok, cancel, help
-        Pick,         // pick <object>
+        Pick,         // pick <object>, or face:<n>: the n-th face of the part's body
         Select,       // select <control> <row>|none
         SelectCell,   // select <grid> <row> <column>
         Edit,         // edit <grid or list> <row> <column> <text>
