@@ -201,9 +201,9 @@ private:
     // "%1.2f" with a point as the decimal separator.
     static std::string FormatValue(double value);
     // A number typed into a cell: what a leading number of the text reads,
-    // the point being the separator ("1,5" reads 1); none when the text
+    // a comma read as the decimal point ("1,5" reads 1.5); none when the text
     // starts with no number or the number is not finite.
-    static std::optional<double> ReadCellNumber(const std::string& text);
+    static std::optional<double> ReadCellNumber(const std::string& typed);
     // The 3D side of the command's document, or null.
     static HostDocument3D* Document3D();
     // Runs the changes inside the selection manager's update bracket.

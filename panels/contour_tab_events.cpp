@@ -38,7 +38,11 @@ double AngleBetween(double a, double b) {
 
 }  // namespace
 
-std::optional<double> CContourTAB::ReadCellNumber(const std::string& text) {
+std::optional<double> CContourTAB::ReadCellNumber(const std::string& typed) {
+    // A comma typed in a number is its decimal point, as in every edit of the host.
+    std::string text = typed;
+    for (char& c : text)
+        if (c == ',') c = '.';
     std::size_t i = text.find_first_not_of(" \t");
     if (i == std::string::npos) return std::nullopt;
     if (text[i] == '+') ++i;

@@ -209,7 +209,7 @@ TEST_F(ContourTabPanelTest, TableValuesAreCheckedAndRefusalsPutTheOldValueBack) 
     const CUnit& line = *selection->GetUnit(3);
     const CUnit& arc = *selection->GetUnit(9);
     EXPECT_DOUBLE_EQ(line.OffsetDistance, -0.0000001) << "above -EPS is taken";
-    EXPECT_DOUBLE_EQ(arc.OffsetDistance, 1.0) << "500 refused, 499.99 taken, \"1,5\" reads 1, nan refused";
+    EXPECT_DOUBLE_EQ(arc.OffsetDistance, 1.5) << "500 refused, 499.99 taken, \"1,5\" reads 1.5, nan refused";
     EXPECT_DOUBLE_EQ(line.StartExtension, 0.0) << "-35 and -70 leave nothing of the line";
     EXPECT_DOUBLE_EQ(line.EndExtension, -5.0);
     EXPECT_DOUBLE_EQ(arc.StartExtension, -3.36) << "an arc takes what would turn it";
