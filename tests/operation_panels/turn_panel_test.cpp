@@ -14,14 +14,19 @@
 #include "golden_file.h"
 #include "nc/cycle_auto.h"
 #include "operation_panels/turn_kind_panel.h"
+#include "operations/headless_turn_panels.h"
+#include "operations/turn_drill.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "operations/turn_settings.h"
 #include "platform/busy_flag.h"
 #include "platform/hidden_document.h"
 #include "platform/host_libraries.h"
+#include "platform/host_procedures.h"
 #include "platform/host_version.h"
 #include "platform/local_coordinate_system.h"
 #include "platform/messages.h"
+#include "platform/module.h"
+#include "platform/panel_script.h"
 #include "platform/property_manager.h"
 #include "platform/property_tab.h"
 #include "platform/scripted_user.h"
@@ -424,6 +429,104 @@ TEST_F(TurnPanelTest, TheAddToolButtonHandsTheEditedOperationToThePlanDataPanel)
         EXPECT_EQ(WaitingTurn, nullptr);
         Close(panel);
     }
+}
+
+TEST_F(TurnPanelTest, TheSchemeAndTheCycleOfADrillingOperationRecalculateOnce) {
+    CTurn& made = runner->AddKind(kTurnDRILL, "", [this](CTurn& o) {
+        GivePostProcessor(o);
+        o.nToolPosition = 0;
+        o.isAutoTool = false;
+    });
+    auto& op = dynamic_cast<CTurnDRILL&>(made);
+    TurnKindPanel<CTurnDRILL> panel(op);
+    Open(panel);
+    PropertyManager& m = Manager();
+    ASSERT_NE(panel.schemeList, nullptr);
+    ASSERT_TRUE(m.UserSelect(*panel.schemeList, 1).done);
+    EXPECT_EQ(panel.indShema, 1);
+    EXPECT_EQ(panel.RecalculationCount(), 1);
+    ASSERT_EQ(panel.cycleList->Items().size(), 1u) << "the drilling cycles of the post-processor";
+    EXPECT_EQ(panel.cycleList->Items()[0].text, " G83 - Сверление");
+    EXPECT_TRUE(panel.cycleList->Enabled());
+    ASSERT_TRUE(m.UserSetValue(*panel.cycleList, " G83 - Сверление").done);
+    EXPECT_EQ(panel.indCycle, 0);
+    EXPECT_EQ(panel.RecalculationCount(), 2);
+    // The multi-pass panel leaves its scheme to its own panel.
+    EXPECT_EQ(op.indShema, 0);
+    Close(panel);
+}
+
+TEST_F(TurnPanelTest, TheToolTabSaysWhenNoToolCouldBeChosen) {
+    CTurnMnogoProhod& op = MultiPass();
+    MultiPassPanel panel(op);
+    Open(panel, &op);
+    panel.nToolPosition = -1;
+    panel.isAutoTool = true;
+    panel.ChangeTab(CTurnPanel::kToolTab);
+    EXPECT_EQ(MessageLog::Instance().Texts(MessageRole::MessageBox),
+              std::vector<std::string>{"Не удалось автоматически подобрать инструмент"});
+    EXPECT_EQ(panel.RecalculationCount(), 0);
+    // With a tool chosen by hand the tab recalculates and selects its row.
+    panel.isAutoTool = false;
+    panel.nToolPosition = 1;
+    panel.ChangeTab(CTurnPanel::kToolTab);
+    EXPECT_EQ(panel.RecalculationCount(), 1);
+    EXPECT_EQ(panel.toolList->CurrentItem(), 1);
+    // The properties tab shows the name in its list.
+    panel.ChangeTab(CTurnPanel::kPropertiesTab);
+    EXPECT_EQ(panel.nameList->Value().ToBStr(), op.sNameTurn);
+    Close(panel);
+}
+
+TEST_F(TurnPanelTest, HelpOpensTheTopicAndASecondOkIsIgnored) {
+    SetModuleDirectory(folder.Path());
+    CTurnMnogoProhod& op = MultiPass();
+    MultiPassPanel panel(op);
+    Open(panel, &op);
+    panel.OnButtonClick(kPanelButtonHelp);
+    ASSERT_FALSE(HostHelpCalls().empty());
+    EXPECT_EQ(HostHelpCalls().back().topic, 1);
+    EXPECT_EQ(panel.Result(), 0) << "the panel stays open";
+    panel.Spod = 0.31;
+    panel.OnButtonClick(kPanelButtonOK);
+    EXPECT_EQ(op.Spod, 0.31);
+    op.Spod = 0.2;
+    panel.OnButtonClick(kPanelButtonOK);
+    panel.OnButtonClick(kPanelButtonCancel);
+    EXPECT_EQ(panel.Result(), 1);
+    EXPECT_EQ(op.Spod, 0.2) << "nothing is copied a second time";
+    Close(panel);
+    SetModuleDirectory(std::nullopt);
+}
+
+TEST_F(TurnPanelTest, OnOlderHostsTheUsersTabIsTheTabOfItsPlace) {
+    SetHostVersion({16, 0, 0, 0});
+    CTurnMnogoProhod& op = MultiPass();
+    MultiPassPanel panel(op);
+    Open(panel, &op);
+    ASSERT_TRUE(Manager().UserOpenTab(*panel.HostTab(CTurnPanel::kCorrectionTab)).done);
+    EXPECT_EQ(panel.CurrentTab(), CTurnPanel::kCorrectionTab);
+    EXPECT_EQ(panel.RecalculationCount(), 1);
+    ASSERT_TRUE(Manager().UserOpenTab(*panel.HostTab(CTurnPanel::kWorkingTab)).done);
+    EXPECT_EQ(panel.CurrentTab(), CTurnPanel::kWorkingTab);
+    Close(panel);
+}
+
+TEST_F(TurnPanelTest, AKindWithoutAPanelKeepsTheAnswerFormWhoseSpeedsThePanelThenShows) {
+    CTurnMnogoProhod& op = MultiPass();
+    HeadlessTurnPanels headless;
+    PlanPanels* before = RegisterPlanPanels(&headless);
+    PanelScript::Instance().Queue(PlanPanels::kTurn, PanelAnswer{IDOK_, {{"spin", "900"}, {"feed", "0.3"}}});
+    EXPECT_EQ(op.Edit(), IDOK_);
+    RegisterPlanPanels(before);
+    EXPECT_EQ(op.Nshp, 900);
+    EXPECT_EQ(op.Nshp2, 900) << "the form's speed is the operation's manual one";
+    EXPECT_EQ(op.Spod2, 0.3);
+    Queue({{"ok"}});
+    MultiPassPanel panel(op);
+    EXPECT_EQ(panel.ShowModal(), 1);
+    EXPECT_EQ(op.Nshp, 900);
+    EXPECT_EQ(op.Spod, 0.3);
 }
 
 int sawSource = -1;
