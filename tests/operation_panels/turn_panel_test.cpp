@@ -535,6 +535,22 @@ int RecordSource(CTurn& op) {
     return 0;
 }
 
+int ConfirmRenamed(CTurn& op) {
+    op.sNameTurn = "Изменена";
+    return 1;
+}
+
+TEST_F(TurnPanelTest, ThePlansCommandsEditThroughTheOperationsOwnEdit) {
+    MultiPass();
+    const TurnEditor previous = SetTurnEditor(kTurnMnogoProhod, ConfirmRenamed);
+    GetPLAN()->EditTurn(0);
+    EXPECT_EQ(GetPLAN()->GetTurn(0)->GetNameTurn(), "Изменена");
+    GetPLAN()->CreateNewTurn(kTurnMnogoProhod, 0);
+    ASSERT_EQ(GetPLAN()->GetTurnCount(), 2);
+    EXPECT_EQ(GetPLAN()->GetTurn(0)->GetNameTurn(), "Изменена");
+    SetTurnEditor(kTurnMnogoProhod, previous);
+}
+
 TEST_F(TurnPanelTest, ANewOperationHasItsSourceContourBeforeItsPanelOpens) {
     MultiPass();
     const TurnEditor previous = SetTurnEditor(kTurnMnogoProhod, RecordSource);
