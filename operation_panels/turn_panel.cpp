@@ -31,7 +31,8 @@ public:
 // The kind's name is the name a new operation of the kind has.
 CTurnPanel::CTurnPanel() : CBasePanel3D(kScriptName) { kindName = sNameTurn; }
 
-CTurnPanel::~CTurnPanel() = default;
+// The frames go before the contours they were made from.
+CTurnPanel::~CTurnPanel() { ReleaseFrames(); }
 
 int CTurnPanel::EditPlain(CTurn&) {
     // The plain panel has no copy hooks: it shows an operation of no kind
