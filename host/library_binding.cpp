@@ -8,6 +8,7 @@
 #include "host/settings_dialog.h"
 #include "host/tree_ctrl_event.h"
 #include "model/model_layer.h"
+#include "operation_panels/operation_panels_layer.h"
 #include "operations/headless_turn_panels.h"
 #include "panels/host_panels.h"
 #include "plan/command_door.h"
@@ -77,10 +78,10 @@ void AttachLibrary(const std::filesystem::path& file) {
         ShowMessageBox(std::string("Ошибка обращения к системе: ") + e.what());
     }
     // The library's layers, wired once: frames, post-processors, the plan,
-    // the operations and the simulation; the panels on the host over the
-    // headless operation panel for those not on the host yet; the settings
-    // dialog.
-    RegisterSimulationLayer();
+    // the operations, the simulation and the operation panels; the panels on
+    // the host over the headless operation panel for those not on the host
+    // yet; the settings dialog.
+    RegisterOperationPanelsLayer();
     static HeadlessTurnPanels panels;
     StartPanels(panels);
     StartStatisticsReports();
@@ -108,6 +109,7 @@ void UnwireLibrary() {
     DetachStep([] { UnregisterReportsLayer(); });
     DetachStep([] { StopStatisticsReports(); });
     DetachStep([] { StopPanels(); });
+    DetachStep([] { UnregisterOperationPanelsLayer(); });
     DetachStep([] { UnregisterSimulationLayer(); });
     DetachStep([] { UnregisterModelLayer(); });
 }

@@ -290,6 +290,13 @@ void HeadlessTurnPanels::ApplyTurnFields(PlanTurn& op, PanelAnswer& answer) {
         turn->sNshp = *spin;
         if (!turn->EvalSpeedFormulas() || !IsPlausibleValue(turn->Nshp)) RefuseField(answer, "spin", *spin);
     }
+    // The values this form gives are the operation's manual ones (it leaves
+    // the modes as they are): the operation panel starts from them.
+    if (turn->indSpod == 0) turn->Spod2 = turn->Spod;
+    if (turn->indNshp == 0) {
+        turn->Nshp2 = turn->Nshp;
+        turn->Vconst2 = turn->Vconst;
+    }
 }
 
 }  // namespace zarvento

@@ -2,6 +2,8 @@
 // the tool link and the factory of the seven kinds.
 #include "operations/turn.h"
 
+#include <array>
+
 #include "catalogs/param_tool.h"
 #include "operations/turn_drill.h"
 #include "operations/turn_kanavka.h"
@@ -38,7 +40,7 @@ public:
 };
 
 // Registration is wiring, not process state: a state reset keeps it.
-TurnEditor turnEditor = nullptr;
+std::array<TurnEditor, kLastTurnType + 1> turnEditors{};
 
 std::unique_ptr<Contour> CopyOrNull(const Contour* source) { return source ? source->Clone() : nullptr; }
 
@@ -49,10 +51,15 @@ void RegisterTurnFactory() {
     RegisterPlanTurnFactory(&factory);
 }
 
-TurnEditor SetTurnEditor(TurnEditor editor) {
-    TurnEditor previous = turnEditor;
-    turnEditor = editor;
+TurnEditor SetTurnEditor(std::int32_t kind, TurnEditor editor) {
+    if (kind < 0 || kind > kLastTurnType) return nullptr;
+    const TurnEditor previous = turnEditors[static_cast<std::size_t>(kind)];
+    turnEditors[static_cast<std::size_t>(kind)] = editor;
     return previous;
+}
+
+TurnEditor GetTurnEditor(std::int32_t kind) {
+    return kind < 0 || kind > kLastTurnType ? nullptr : turnEditors[static_cast<std::size_t>(kind)];
 }
 
 CTurn::CTurn() {
@@ -144,7 +151,10 @@ void CTurn::ReplaceWorkBuilder(std::unique_ptr<CContourBuilder> builder) {
     PushChannelSettings();
 }
 
-int CTurn::Edit() { return turnEditor ? turnEditor(*this) : 0; }
+int CTurn::Edit() {
+    if (const TurnEditor editor = GetTurnEditor(kind)) return editor(*this);
+    return PlanTurn::Edit();
+}
 
 ParamTool* CTurn::GetTool() const {
     if (nToolPosition < 0) return nullptr;

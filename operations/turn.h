@@ -111,9 +111,10 @@ public:
     bool LoadTurn(int position);
 
     // ---- the operation kinds' slots ----
-    // 1 when the user confirmed; the headless host has no operation panel,
-    // so it runs the registered editor when there is one.
-    virtual int Edit();
+    // 1 when the user confirmed: the panel registered for the operation's
+    // kind runs on a copy of it; a kind without one keeps the plan's panel
+    // model (the script's "answer turn" form).
+    int Edit() override;
     // The kind's cycle objects in the open ".ELM" record.
     virtual void SaveCycleParameters(StorageRecord&) {}
     virtual void LoadCycleParameters(StorageRecord&) {}
@@ -156,7 +157,7 @@ public:
     // False when the feed formula failed (Spod is then 0).
     bool EvalFeedFormula();
     bool EvalSpeedFormulas();
-    void GetPreviousFinalContour(int position);
+    void GetPreviousFinalContour(int position) override;
     void BuildContours();
     // The contour offset by the corner radius (plus the finishing allowance
     // in mode 'c'), or given back when no offset applies.
@@ -357,9 +358,13 @@ void ArmPostProcessorChangeNotice();
 // each reversed; null stays null and an empty contour comes back as it is.
 std::unique_ptr<Contour> ReverseContour(std::unique_ptr<Contour> contour);
 
-// The editor Edit runs; null leaves every edit unconfirmed.
+// The panel that edits an operation of a kind (0: an operation of no kind):
+// it runs on the operation and gives 1 for OK. The operation panels register
+// theirs in their start-up call; a null editor gives the kind back to the
+// plan's panel model. Returns the previous one; kinds outside 0..7 have none.
 using TurnEditor = int (*)(CTurn&);
-TurnEditor SetTurnEditor(TurnEditor editor);
+TurnEditor SetTurnEditor(std::int32_t kind, TurnEditor editor);
+TurnEditor GetTurnEditor(std::int32_t kind);
 
 // Makes the operation factory of the plan build the seven operation kinds.
 // The operations layer's start-up call does it.

@@ -119,7 +119,10 @@ void CPLAN::CreateNewTurn(std::int32_t type, int index) {
     op->SetPostProcessorData(GetSPID()->GetPostProcessor());
     if (index < 0 || index > GetTurnCount()) index = GetTurnCount();
     op->index = index;
-    if (GetPlanPanels().EditTurn(*op) == 1) {
+    // The new operation starts from what the one before it leaves (or the
+    // stock), and its panel shows that.
+    op->GetPreviousFinalContour(index);
+    if (op->Edit() == 1) {
         ModalBracket bracket;
         const bool appended = index == GetTurnCount();
         InsertTurn(index, std::move(op));
@@ -138,7 +141,7 @@ void CPLAN::CreateNewTurn(std::int32_t type, int index) {
 
 void CPLAN::EditTurn(int index) {
     PlanTurn* op = GetTurn(index);
-    if (!op || GetPlanPanels().EditTurn(*op) != 1) return;
+    if (!op || op->Edit() != 1) return;
     ModalBracket bracket;
     DiagnosticRaschetPath();
     if (TreeControl* tree = PlanTreeControl()) op->UpdateTreeItem(*tree);
@@ -209,7 +212,7 @@ void CPLAN::EditTurnTool() {
         WaitingTurn = nullptr;
         return;
     }
-    if (GetPlanPanels().EditTurn(*op) == 1) {
+    if (op->Edit() == 1) {
         if (WaitingTurn == op) WaitingTurn = nullptr;
         ModalBracket bracket;
         const int p = op->index;

@@ -1,6 +1,7 @@
 // The defaults of the operation interface and the factory registration.
 #include "plan/plan_turn.h"
 
+#include "plan/plan_panels.h"
 #include "platform/registration.h"
 
 namespace zarvento {
@@ -28,6 +29,8 @@ void PlanTurn::Save(int) {}
 void PlanTurn::Load(int) {}
 bool PlanTurn::RemoveStorage(int) { return true; }
 void PlanTurn::SetPostProcessorData(CPostProcessor*) {}
+
+int PlanTurn::Edit() { return GetPlanPanels().EditTurn(*this); }
 
 void PlanTurn::InsertTreeItems(TreeControl& tree, TreeItem parent, TreeItem after) {
     hTreeItem = tree.InsertItemAfter(parent, after, GetNameTurn(), 0, 0);

@@ -67,6 +67,12 @@ public:
     // Removes the record of a position; true, as the host's removal reports nothing.
     virtual bool RemoveStorage(int position);
     virtual void SetPostProcessorData(CPostProcessor* postProcessor);
+    // The operation's panel; 1 for OK. Here the plan's panel model answers
+    // it (PlanPanels::EditTurn); an operation with a panel of its own runs it.
+    virtual int Edit();
+    // Takes the final contour of the active operation before `position` (or
+    // the stock) as where the operation starts from.
+    virtual void GetPreviousFinalContour(int) {}
 
     // Puts the operation's item (and its lines) into the plan tree just after
     // `after` under `parent`; kNoTreeItem puts it first.

@@ -212,11 +212,13 @@ int ConfirmAndRename(CTurn& op) {
 
 TEST_F(TurnBaseTest, EditRunsTheRegisteredEditor) {
     test::ProbeTurn op;
-    EXPECT_EQ(op.Edit(), 0) << "no panel: nothing confirmed";
-    const TurnEditor previous = SetTurnEditor(ConfirmAndRename);
+    EXPECT_NE(op.Edit(), 1) << "no panel: the plan's panel model, unanswered, confirms nothing";
+    const TurnEditor previous = SetTurnEditor(op.kind, ConfirmAndRename);
     EXPECT_EQ(op.Edit(), 1);
     EXPECT_EQ(op.sNameTurn, "Изменена");
-    SetTurnEditor(previous);
+    SetTurnEditor(op.kind, previous);
+    EXPECT_EQ(SetTurnEditor(kLastTurnType + 1, ConfirmAndRename), nullptr) << "no such kind";
+    EXPECT_EQ(GetTurnEditor(kLastTurnType + 1), nullptr);
 }
 
 TEST_F(TurnBaseTest, ReverseContourTurnsUnitsAndOrder) {

@@ -1,0 +1,203 @@
+// CTurnPanel: the property panel in which the user edits a turning
+// operation. The panel is itself an operation (its CTurn part, a virtual
+// base): a full copy of the edited operation, into which every control
+// writes; the plan's operation changes only on OK (or when the add-tool
+// button hands it to the plan-data panel), through CopyToTurn.
+//
+// A kind's panel derives from CTurnPanel and from its operation class and
+// fills the hooks (TurnKindPanel<Kind> fills the three copy hooks with the
+// kind's copy assignment). The plain CTurnPanel, the panel of an operation of
+// no kind, shows the common tabs and copies nothing back.
+//
+// The seven tabs are numbered from 1 (working contour) to 7 (properties and
+// statistics) whatever the host's own numbering of its tabs; the working and
+// source contour tabs are CContourTAB objects of kinds 'w' and 's'.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "operations/turn.h"
+#include "panels/base_panel_3d.h"
+#include "panels/contour_tab.h"
+#include "panels/contour_tab_owner.h"
+
+namespace zarvento {
+
+class CCycle_Auto;
+class CModelTess;
+class PropertyControl;
+class PropertyTab;
+
+class CTurnPanel : public CBasePanel3D, public virtual CTurn, public ContourTabOwner {
+public:
+    // The panel's name in scripts: "panel operation ... end".
+    static constexpr const char* kScriptName = "operation";
+    static constexpr int kTabCount = 7;
+    enum Tab : int {
+        kNoTab = 0,
+        kWorkingTab = 1,
+        kSourceTab = 2,
+        kToolTab = 3,
+        kStrategyTab = 4,
+        kCuttingTab = 5,
+        kCorrectionTab = 6,
+        kPropertiesTab = 7
+    };
+    // Buttons of the approach, return and spindle-direction groups.
+    static constexpr int kApproachLine = 10007, kApproachZX = 10008, kApproachXZ = 10009;
+    static constexpr int kReturnLine = 10010, kReturnZX = 10011, kReturnXZ = 10012;
+    static constexpr int kSpindleRight = 10026, kSpindleLeft = 10027;
+    // The plan's command that opens the plan-data panel.
+    static constexpr int kPlanDataCommand = 1;
+    static constexpr const char* kG41Warning =
+        "Внимание!\nG41 и G42 следует использовать осторожно.\nТраектория на станке может отличаться.";
+    static constexpr const char* kNoAutoTool = "Не удалось автоматически подобрать инструмент";
+
+    CTurnPanel();
+    ~CTurnPanel() override;
+    CTurnPanel(const CTurnPanel&) = delete;
+    CTurnPanel& operator=(const CTurnPanel&) = delete;
+
+    // Runs a plain panel on the operation (the editor of operations of no kind).
+    static int EditPlain(CTurn& turn);
+
+    // ---- hooks of the kinds' panels ----
+    // The plan's operation the panel edits; null in the plain panel.
+    virtual CTurn* GetOriginalTurn() { return nullptr; }
+    virtual void CreateGeometryGroup() {}
+    virtual void CreateContourModeGroup() {}
+    // The kinds' names in the name list; the help topics of the kind.
+    virtual void FillOperationKinds() {}
+    // Erases the contour-end figures and follows a changed working contour
+    // with the automatic tool choice.
+    void UpdateClosingSegments() override;
+    // The working tab changed its build method (1 for the sketch method).
+    void ShowControlGroup(int) override {}
+    virtual void OnCycleDialogCommand(CCycle_Auto*, int) {}
+    virtual void CopyFromTurn() {}
+    virtual void CopyToTurn() {}
+    virtual void CreateParametersTab() {}
+    // Fills the cycle list from the post-processor's cycles of the type.
+    virtual void CreateCycleList();
+    virtual void UpdateCaption() {}
+
+    // ---- the contour tab's owner ----
+    std::int32_t ContourTabOperationType() const override { return kind; }
+    void CreateContourModeGroup(PropertyTab&) override { CreateContourModeGroup(); }
+    void CreateGeometryGroup(PropertyTab&) override { CreateGeometryGroup(); }
+
+    // ---- the framework's ----
+    void OnInitPanel() override;
+    void AfterInitPanel() override;
+    void OnClosePanel() override;
+    bool OnButtonClick(int buttonId) override;
+    bool OnChangeControlValue(PropertyControl& control) override;
+    bool OnControlCommand(PropertyControl& control, int id) override;
+    bool OnSelectListItem(PropertyControl& control, int index, int state) override;
+    bool OnHelp() override;
+    // The host's tab index; the panel opens the tab of its own number.
+    bool OnChangeTab(int tabIndex) override;
+    bool OnTabStateChanged(int tabIndex) override;
+    bool FilterObject(const HostObjectPtr& object) override;
+    bool OnSelectObject(const HostObjectPtr& object, const Variant& value) override;
+    // Help of a control's topic (what the host passes).
+    bool OnHelpTopic(int topic);
+
+    // ---- what the events do ----
+    // Collects the contour tabs' choices into the copy, then CopyToTurn.
+    void ApplyToTurn();
+    void HidePath();
+    // Rebuilds the copy's path in the hidden work document and draws it;
+    // nothing while there is no work document.
+    void RecalculatePath();
+    // Opens the panel's tab of that number (1 to 7).
+    void ChangeTab(int tab);
+    void UpdateFeedControls();
+    void UpdateSpeedControls();
+    void UpdateTransitionControl();
+    void UpdateDirectionButtons();
+    // The tool list's rows, one per turret position.
+    void FillToolList();
+    // Come with the tool choice and the preview of the tool tab.
+    void PrepareToolModel() {}
+    void ShowProgramPreview() {}
+    void ShowStatistics() {}
+
+    // ---- state ----
+    int CurrentTab() const { return currentTab; }
+    // The panel's number of a host tab index; 0 for a tab that is none of the seven.
+    int TabNumber(int tabIndex) const;
+    PropertyTab* HostTab(int number) const;
+    // How many times the path was rebuilt.
+    int RecalculationCount() const { return recalculations; }
+    std::int32_t SavedTransitionMode() const { return savedTransition; }
+    CContourTAB& WorkingContourTab() { return workTab; }
+    CContourTAB& SourceContourTab() { return sourceTab; }
+
+    // ---- the controls (owned by the host's tabs; null until made) ----
+    PropertyControl *startModeList = nullptr, *startAngleField = nullptr, *endModeList = nullptr,
+                    *endAngleField = nullptr;
+    PropertyControl* usePrevBox = nullptr;
+    PropertyControl *toolList = nullptr, *autoToolBox = nullptr, *addToolButton = nullptr, *toolPathSpacer = nullptr,
+                    *toolPathList = nullptr, *toolNameField = nullptr, *modelFileField = nullptr;
+    PropertyControl *schemeList = nullptr, *cycleList = nullptr, *cycleParametersButton = nullptr,
+                    *showApproachBox = nullptr, *transitionList = nullptr, *approachGroup = nullptr,
+                    *returnGroup = nullptr;
+    PropertyControl *feedModeList = nullptr, *feedField = nullptr, *feedFormulaField = nullptr,
+                    *constantSpeedBox = nullptr, *speedModeList = nullptr, *spindleSpeedField = nullptr,
+                    *speedFormulaField = nullptr, *cuttingSpeedField = nullptr, *cuttingFormulaField = nullptr,
+                    *minSpeedField = nullptr, *maxSpeedField = nullptr, *directionGroup = nullptr,
+                    *autoDirectionBox = nullptr, *coolantBox = nullptr, *toolLifeField = nullptr, *m01Box = nullptr;
+    PropertyControl *radiusBox = nullptr, *radiusField = nullptr, *machineCorrectionList = nullptr,
+                    *lengthZBox = nullptr, *lengthZField = nullptr, *lengthXBox = nullptr, *lengthXField = nullptr,
+                    *offsetZField = nullptr, *offsetXField = nullptr;
+    PropertyControl *autoNameBox = nullptr, *nameList = nullptr, *statisticsGrid = nullptr;
+
+protected:
+    // Selects the item of a list; an index the list has no item for (a
+    // stored value out of range) selects none, and the user chooses again.
+    void SelectItem(PropertyControl& control, int index);
+
+    // The kind's name in the panel's caption ("Тип обработки - " + it): the
+    // name a new operation of the kind has.
+    std::string kindName;
+
+    int currentTab = kNoTab;
+    std::array<PropertyTab*, kTabCount> tabs{};
+    std::array<bool, kTabCount> tabOpen{};
+    CContourTAB workTab;
+    CContourTAB sourceTab;
+    std::unique_ptr<CModelTess> toolModel;
+    int selectedFrame = 0;
+    std::int32_t savedTransition = 0;
+    // Set while the transition list shows the forced mode.
+    bool transitionForced = false;
+    // Set while the panel selects a list's item itself.
+    bool ownSelection = false;
+    int recalculations = 0;
+
+private:
+    void CreateTabs();
+    void CreateWorkingTab();
+    void CreateSourceTab();
+    void CreateToolTab();
+    void CreateStrategyTab();
+    void CreateCuttingTab();
+    void CreateCorrectionTab();
+    void CreatePropertiesTab();
+    void SetLongCaptions();
+    void ApplyUsePrevContour();
+    void PushClosingSegments();
+    // The feed and speed fields shown, editable and filled by the modes.
+    void ShowFeedMode();
+    void ShowSpeedMode();
+    void TakeSurfaces();
+    bool ChangeValue(PropertyControl& control);
+    // The contours the path builder reshaped, kept while its frames live.
+    std::unique_ptr<Contour> pathWorkContour, pathSourceContour;
+};
+
+}  // namespace zarvento
