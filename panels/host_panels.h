@@ -26,7 +26,9 @@ public:
     void ShowPostProcessorsList() override;
     HostShown ShownOnHost(std::string_view panel) const override;
 
-    int ShowPanelSPID(CSPID& spid) override { return rest_.ShowPanelSPID(spid); }
+    // The plan-data panel runs on the host when the user's steps for it are
+    // queued; otherwise the panels below answer it whole.
+    int ShowPanelSPID(CSPID& spid) override;
     int EditTurn(PlanTurn& op) override { return rest_.EditTurn(op); }
     int ShowPanelVISUAL(CPROGRAM& program, bool checkMode) override {
         return rest_.ShowPanelVISUAL(program, checkMode);

@@ -234,6 +234,12 @@ int ScriptedUser::TakeFailures() {
     return n;
 }
 
+bool ScriptedUser::HasSession(UserSession::Kind kind, const std::string& name) const {
+    for (const UserSession& session : sessions_)
+        if (session.kind == kind && session.name == name) return true;
+    return false;
+}
+
 bool ScriptedUser::Take(UserSession::Kind kind, const std::string& name, UserSession& out) {
     for (auto it = sessions_.begin(); it != sessions_.end(); ++it) {
         if (it->kind != kind || it->name != name) continue;

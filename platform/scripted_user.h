@@ -71,6 +71,8 @@ public:
 
     void Queue(UserSession session);
     std::size_t Pending() const { return sessions_.size(); }
+    // Whether a session for that panel or dialog is queued.
+    bool HasSession(UserSession::Kind kind, const std::string& name) const;
 
     // The run of a panel's process, and of a modal dialog.
     void Drive(PickProcess& process);
