@@ -482,5 +482,71 @@ TEST_F(PanelSpidTest, TheStartPointTabShowsTheLargestOverhangs) {
     EXPECT_DOUBLE_EQ(Control("Максимальный вылет инструмента по X").Value().ToR8(), 12.0);
 }
 
+// Left by an operation panel for its tool: the script's panel runs the real
+// panel, whose OK needs no stock contour there.
+TEST_F(PanelSpidTest, AScriptEditsTheToolTableForAWaitingOperation) {
+    Run("answer spid ok L=90 D=45 Z=2\nplan-data\nanswer turn cancel wait=1\ncreate 1\n");
+    ASSERT_NE(WaitingTurn, nullptr);
+    Run("panel spid\n set \"Число позиций\" 6\n ok\nend\nplan-data\n");
+    EXPECT_EQ(script.CommandsFailed(), 0);
+    EXPECT_EQ(GetSPID()->Npositions, 6);
+    const auto& entries = PanelScript::Instance().Entries();
+    EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [](const PanelEntry& e) {
+        return e.panel == CPanelSPID::kScriptName && e.result == IDOK_;
+    }));
+    EXPECT_EQ(Control("Число позиций").Value().ToI4(), 6);
+}
+
+// A catalog tool without settings in its name keeps the mounting of the
+// record it replaces; its model is drawn mirrored for M4.
+TEST_F(PanelSpidTest, ACatalogToolKeepsTheMountingOfThePositionItReplaces) {
+    const fs::path catalog = folder.Path() / "TOOLS" / "Токарные" / "Проходные";
+    fs::create_directories(catalog);
+    ToolModelText::Convert(FixturePath("tools/body_tool.txt"), (catalog / "Резец.rdp").string());
+    ParamTool& own = GetSPID()->tools[0];
+    own.M34 = 4;
+    own.isLeft = true;
+    own.CorrectZ = 3.0;
+    CPanelSPID& p = Open();
+    OpenTab(CPanelSPID::kTabTools);
+    ASSERT_TRUE(Shown().UserSelectCell(Table(), 1, 1).done);
+    // The catalog's tree: the root, "Токарные", "Проходные", then the model.
+    UserStep tree, ok;
+    tree.action = UserStep::Action::Select;
+    tree.id = 100;
+    tree.row = 3;
+    ok.id = 1;
+    ScriptedUser::Instance().Queue(UserSession{UserSession::Kind::Dialog, "catalog", {tree, ok}, 0});
+    ASSERT_TRUE(Shown().UserCommand(Table(), CPanelSPID::kToolFromCatalog).done);
+    const ParamTool& tool = p.PlanData().tools[0];
+    EXPECT_EQ(tool.sToolName, "Резец");
+    EXPECT_TRUE(tool.isFromCatalog);
+    EXPECT_EQ(tool.M34, 4);
+    EXPECT_TRUE(tool.isLeft);
+    EXPECT_DOUBLE_EQ(tool.CorrectZ, 3.0);
+    EXPECT_EQ(Table().Grid().CellText(1, 1), "Резец");
+    ASSERT_NE(p.ToolModel(), nullptr);
+    EXPECT_TRUE(p.ToolModel()->IsDrawn());
+    for (int id : {CPanelSPID::kRemoveTool, CPanelSPID::kSpindleLeft, CPanelSPID::kSpindleRight})
+        EXPECT_TRUE(Enabled(Table(), id)) << id;
+}
+
+TEST_F(PanelSpidTest, EditsWithNothingSelectedSaySo) {
+    CPanelSPID& p = Open();
+    OpenTab(CPanelSPID::kTabGadgets);
+    p.OnChangeControlValue(Control("Параметры приспособления"));
+    p.OnChangeControlValue(Control("Вылет детали"));
+    p.OnChangeControlValue(Control("Положение приспособления по координате Z"));
+    const auto boxes = Boxes();
+    EXPECT_EQ(std::count(boxes.begin(), boxes.end(), "Приспособление не выбрано"), 3);
+    Table().Grid().SetCurrentRow(0);
+    p.OnChangeControlValue(Control("Параметры инструмента"));
+    EXPECT_TRUE(Shows("Инструмент не выбран"));
+    ASSERT_TRUE(Shown().UserCommand(Table(), CPanelSPID::kImportTable).done);  // the dialog cancelled: nothing
+    p.MutablePlanData().Npositions = 0;
+    p.OnControlCommand(Table(), CPanelSPID::kRemoveTool);
+    EXPECT_TRUE(Shows("Сначала задайте число позиций"));
+}
+
 }  // namespace
 }  // namespace zarvento::test
