@@ -459,6 +459,10 @@ TEST_F(PanelSpidTest, CancelLeavesThePlanAsItWas) {
     AddToolFile(2, ModelNamed("B.rdp"));
     OpenTab(CPanelSPID::kTabStartPoint);
     ASSERT_TRUE(Shown().UserSetValue(Control("Координата Z исходной точки"), "77").done);
+    EXPECT_TRUE(p.PlanData().startPointMarker.IsDrawn()) << "the start point is shown where it now is";
+    ASSERT_TRUE(Shown().UserSetValue(Control("Показать/скрыть Исходную точку"), "1").done);
+    ASSERT_TRUE(Shown().UserSetValue(Control("Показать/скрыть Исходную точку"), "0").done);
+    EXPECT_FALSE(p.PlanData().startPointMarker.IsDrawn());
     ASSERT_TRUE(Shown().UserClick(kPanelButtonCancel).done);
     EXPECT_EQ(p.Result(), 2);
     EXPECT_DOUBLE_EQ(GetSPID()->Z0tool, z0);
@@ -529,6 +533,18 @@ TEST_F(PanelSpidTest, ACatalogToolKeepsTheMountingOfThePositionItReplaces) {
     EXPECT_TRUE(p.ToolModel()->IsDrawn());
     for (int id : {CPanelSPID::kRemoveTool, CPanelSPID::kSpindleLeft, CPanelSPID::kSpindleRight})
         EXPECT_TRUE(Enabled(Table(), id)) << id;
+
+    // A value typed into the tool's parameters goes into its model and back.
+    PropertyControl& params = Control("Параметры инструмента");
+    int row = -1;
+    for (int r = 1; r < params.Grid().RowCount(); ++r)
+        if (params.Grid().CellText(r, 1) == "Lh") row = r;
+    ASSERT_GT(row, 0);
+    ASSERT_TRUE(Shown().UserEditCell(params, row, 2, "55").done);
+    double lh = 0;
+    ASSERT_TRUE(p.PlanData().tools[0].GetVariable("Lh", lh));
+    EXPECT_DOUBLE_EQ(lh, 55.0);
+    EXPECT_EQ(params.Grid().CellText(row, 2), "55");
 }
 
 TEST_F(PanelSpidTest, EditsWithNothingSelectedSaySo) {
