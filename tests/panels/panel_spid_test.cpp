@@ -559,6 +559,12 @@ TEST_F(PanelSpidTest, EditsWithNothingSelectedSaySo) {
     p.OnChangeControlValue(Control("Параметры инструмента"));
     EXPECT_TRUE(Shows("Инструмент не выбран"));
     ASSERT_TRUE(Shown().UserCommand(Table(), CPanelSPID::kImportTable).done);  // the dialog cancelled: nothing
+    // The part open in this window is no table to copy.
+    const std::string self = (folder.Path() / "part.rdp").string();
+    part->SetFilePath(self);
+    FileDialogs::Instance().QueueOpen(self);
+    ASSERT_TRUE(Shown().UserCommand(Table(), CPanelSPID::kImportTable).done);
+    EXPECT_TRUE(Shows("Файл открыт в текущем окне"));
     p.MutablePlanData().Npositions = 0;
     p.OnControlCommand(Table(), CPanelSPID::kRemoveTool);
     EXPECT_TRUE(Shows("Сначала задайте число позиций"));
