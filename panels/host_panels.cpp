@@ -7,6 +7,7 @@
 #include "panels/dialog_post_processors_list.h"
 #include "panels/panel_lsc.h"
 #include "panels/panel_program.h"
+#include "panels/panel_spid.h"
 #include "panels/panel_visual.h"
 #include "panels/property_post_processor.h"
 #include "platform/scripted_user.h"
@@ -21,6 +22,12 @@ CycleDialogRunner cycleDialogBefore = nullptr;
 }  // namespace
 
 int HostPanels::ShowPanel_LSC(CSPID& spid) { return zarvento::ShowPanel_LSC(spid); }
+
+int HostPanels::ShowPanelSPID(CSPID& spid) {
+    if (ScriptedUser::Instance().Has(UserSession::Kind::Panel, CPanelSPID::kScriptName))
+        return zarvento::ShowPanelSPID(spid);
+    return rest_.ShowPanelSPID(spid);
+}
 
 int HostPanels::ShowPanelPROGRAM(CPROGRAM& program) { return zarvento::ShowPanelPROGRAM(program); }
 
@@ -37,6 +44,7 @@ void HostPanels::ShowPostProcessorsList() { ShowPostProcessorsDialog(); }
 PlanPanels::HostShown HostPanels::ShownOnHost(std::string_view panel) const {
     if (panel == CPanel_LSC::kScriptName || panel == CPanelPROGRAM::kScriptName || panel == CPanelVISUAL::kScriptName)
         return HostShown::Panel;
+    if (panel == CPanelSPID::kScriptName) return HostShown::PanelOrAnswer;
     if (panel == CDialogPostProcessorsList::kScriptName || panel == CPropertyPostProcessor::kScriptName ||
         panel == CDialogParam::kScriptName)
         return HostShown::Dialog;

@@ -27,7 +27,9 @@ public:
     void ShowPostProcessorsList() override;
     HostShown ShownOnHost(std::string_view panel) const override;
 
-    int ShowPanelSPID(CSPID& spid) override { return rest_.ShowPanelSPID(spid); }
+    // The plan-data panel runs on the host when the user's steps for it are
+    // queued; otherwise the panels below answer it whole.
+    int ShowPanelSPID(CSPID& spid) override;
     int EditTurn(PlanTurn& op) override { return rest_.EditTurn(op); }
     // The simulation panel runs on the host when a script has queued its
     // steps (`panel visual ... end`); the check run, and a run answered whole

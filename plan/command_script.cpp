@@ -218,7 +218,8 @@ void CommandScript::BeginBlock(const std::vector<std::string>& words, int lineNu
     if (shown == PlanPanels::HostShown::No)
         throw ScriptError(At(lineNumber) + "no " + words[0] + " " + name +
                           " runs on the host; answer it whole: answer " + name + " ok|cancel ...");
-    if (panel != (shown == PlanPanels::HostShown::Panel))
+    const bool shownAsPanel = shown == PlanPanels::HostShown::Panel || shown == PlanPanels::HostShown::PanelOrAnswer;
+    if (panel != shownAsPanel)
         throw ScriptError(At(lineNumber) + name + " is a " + (panel ? "dialog" : "panel") + ": write " +
                           (panel ? "dialog " : "panel ") + name);
     block_ = std::make_unique<UserSession>();
@@ -273,7 +274,8 @@ void CommandScript::Answer(const std::vector<std::string>& words, int lineNumber
         }
         return;
     }
-    if (GetPlanPanels().ShownOnHost(what) != PlanPanels::HostShown::No)
+    if (const PlanPanels::HostShown shown = GetPlanPanels().ShownOnHost(what);
+        shown == PlanPanels::HostShown::Panel || shown == PlanPanels::HostShown::Dialog)
         throw ScriptError(At(lineNumber) + what + " runs on the host and is driven step by step: " +
                           (GetPlanPanels().ShownOnHost(what) == PlanPanels::HostShown::Panel ? "panel " : "dialog ") +
                           what + " ... end");

@@ -63,8 +63,10 @@ public:
     // dialog when there is one, else the script's fields rapid, accuracy, xoutput.
     virtual int EditSettings();
     // Whether the panel or dialog of that script name runs on the host, driven
-    // control by control, rather than answered whole.
-    enum class HostShown { No, Panel, Dialog };
+    // control by control, rather than answered whole; PanelOrAnswer: the
+    // panel runs on the host when a `panel` block is queued for it, and an
+    // `answer` line still answers it whole.
+    enum class HostShown { No, Panel, Dialog, PanelOrAnswer };
     virtual HostShown ShownOnHost(std::string_view panel) const;
 
     // The save-file dialog; the chosen path, empty when cancelled.
