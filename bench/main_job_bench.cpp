@@ -33,7 +33,8 @@ namespace fs = std::filesystem;
 using namespace zarvento;
 
 constexpr const char* kMakePart =
-    "lsc \"ЛСК-1\"\nprofile shaft.profile\nanswer lsc ok lsc=\"ЛСК-1\" post=ISO_Lathe\ncoordinate-system\n"
+    "lsc \"ЛСК-1\"\nprofile shaft.profile\n"
+    "panel lsc\n pick \"ЛСК-1\"\n set \"Система ЧПУ (постпроцессор)\" ISO_Lathe\n ok\nend\ncoordinate-system\n"
     "answer spid ok L=105 D=62 Z=2 positions=4 x0=60 z0=40 tool1=\"Резец черновой\" model1=roughing_tool.rdp\n"
     "plan-data\n";
 

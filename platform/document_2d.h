@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <optional>
 #include <string>
@@ -166,7 +167,7 @@ public:
     // Deletes every object and group; references made later stay new.
     void DeleteAllObjects();
 
-    const std::vector<Object2D>& Objects() const { return objects_; }
+    const std::deque<Object2D>& Objects() const { return objects_; }
     const Object2D* Find(Ref2D ref) const;
     void Clear();
 
@@ -185,7 +186,9 @@ private:
     void AddPlainCopies(const Object2D& o, double tolerance);
     std::vector<const Object2D*> Members(Ref2D group) const;
 
-    std::vector<Object2D> objects_;
+    // A deque: a large drawing grows without moving or doubling what it
+    // holds, and gives the room of what it deletes back.
+    std::deque<Object2D> objects_;
     std::map<Ref2D, std::vector<Ref2D>> groups_;
     std::vector<std::vector<Ref2D>> openSets_;
     struct Iteration {

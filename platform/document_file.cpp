@@ -535,6 +535,19 @@ public:
             }
             Finished(rc);
         }
+        {
+            // Each record takes its entries into room made for all of them,
+            // not into room doubled as they come.
+            Statement s(db_, "SELECT record, COUNT(*) FROM entries GROUP BY record");
+            Need(s);
+            int rc;
+            while ((rc = sqlite3_step(*s)) == SQLITE_ROW) {
+                const auto it = records.find(sqlite3_column_int64(*s, 0));
+                const std::int64_t count = sqlite3_column_int64(*s, 1);
+                if (it != records.end() && count > 0) it->second->ReserveEntries(static_cast<std::size_t>(count));
+            }
+            Finished(rc);
+        }
         Statement s(db_, "SELECT record, name, kind, value FROM entries ORDER BY record, seq");
         Need(s);
         int rc;

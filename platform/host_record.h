@@ -49,6 +49,8 @@ public:
     void Detach() { attached_ = false; }
     bool Attached() const { return attached_; }
     void LoadEntry(RecordEntry e) { Append(std::move(e)); }
+    // Room for the entries a document file is about to load.
+    void ReserveEntries(std::size_t count) { entries_.reserve(count); }
 
 private:
     void CheckKey(const std::string& libraryKey) const;

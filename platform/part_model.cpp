@@ -4,6 +4,8 @@
 
 #include <BRepBndLib.hxx>
 #include <BRepTools.hxx>
+#include <BRep_Tool.hxx>
+#include <BndLib_AddSurface.hxx>
 #include <TopExp.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS.hxx>
@@ -17,8 +19,24 @@
 namespace zarvento {
 
 HostFace::Geometry::Geometry(const TopoDS_Face& f) : face(f), surface(f) {
-    BRepBndLib::Add(face, box);
-    BRepTools::UVBounds(face, umin, umax, vmin, vmax);
+    TopLoc_Location location;
+    if (BRep_Tool::Surface(face, location).IsNull()) {
+        BRepBndLib::Add(face, box);
+        BRepTools::UVBounds(face, umin, umax, vmin, vmax);
+        return;
+    }
+    // The surface is loaded within the face's parameter bounds, and a curved
+    // face without a mesh is boxed from that surface, as the general calls
+    // would do after loading it twice more; a plane is boxed by its edges and
+    // a meshed face by its mesh, by the general call.
+    umin = surface.FirstUParameter();
+    umax = surface.LastUParameter();
+    vmin = surface.FirstVParameter();
+    vmax = surface.LastVParameter();
+    if (surface.GetType() != GeomAbs_Plane && BRep_Tool::Triangulation(face, location).IsNull())
+        BndLib_AddSurface::Add(surface, BRep_Tool::Tolerance(face), box);
+    else
+        BRepBndLib::Add(face, box);
 }
 
 HostCurve::Geometry::Geometry(const TopoDS_Edge& e) : edge(e), curve(e) {}

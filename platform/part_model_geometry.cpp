@@ -8,10 +8,16 @@
 #include <BRep_Tool.hxx>
 #include <ElCLib.hxx>
 #include <Extrema_ExtPC.hxx>
+#include <Extrema_ExtPElS.hxx>
+#include <Extrema_POnSurf.hxx>
 #include <GCPnts_QuasiUniformDeflection.hxx>
 #include <GProp_GProps.hxx>
 #include <GeomAPI_ProjectPointOnSurf.hxx>
+#include <Geom_ConicalSurface.hxx>
+#include <Geom_CylindricalSurface.hxx>
+#include <Geom_Plane.hxx>
 #include <Geom_Surface.hxx>
+#include <Precision.hxx>
 #include <ShapeAnalysis_Surface.hxx>
 #include <Standard_Failure.hxx>
 #include <TopExp.hxx>
@@ -65,6 +71,59 @@ double IntoRange(double t, double lo, double hi, bool periodic, double period) {
     if (!periodic || !(period > 0)) return t;
     const double mid = 0.5 * (lo + hi);
     return ElCLib::InPeriod(t, mid - 0.5 * period, mid + 0.5 * period);
+}
+
+// The surface's point nearest to p on an untrimmed plane, cylinder or cone,
+// found as the general projection finds it on them (their extrema, turned
+// into the first period and kept within the surface's own bounds, the nearest
+// first among equals), without the search the general projection sets up for
+// surfaces of any kind. Elementary::No for every other surface; Elementary::
+// None when no extremum lies within the bounds.
+enum class Elementary { No, None, Found };
+Elementary NearestOnElementary(const gp_Pnt& p, const opencascade::handle<Geom_Surface>& surface, double& u,
+                               double& v) {
+    Extrema_ExtPElS extrema;
+    const double tolerance = Precision::Confusion();
+    if (const auto plane = Handle(Geom_Plane)::DownCast(surface))
+        extrema.Perform(p, plane->Pln(), tolerance);
+    else if (const auto cylinder = Handle(Geom_CylindricalSurface)::DownCast(surface))
+        extrema.Perform(p, cylinder->Cylinder(), tolerance);
+    else if (const auto cone = Handle(Geom_ConicalSurface)::DownCast(surface))
+        extrema.Perform(p, cone->Cone(), tolerance);
+    else
+        return Elementary::No;
+    if (!extrema.IsDone()) return Elementary::None;
+    double umin = 0, umax = 0, vmin = 0, vmax = 0;
+    surface->Bounds(umin, umax, vmin, vmax);
+    // An unbounded direction is searched over a very long one.
+    constexpr double kFar = 1e10;
+    if (Precision::IsNegativeInfinite(umin)) umin = -kFar;
+    if (Precision::IsPositiveInfinite(umax)) umax = kFar;
+    if (Precision::IsNegativeInfinite(vmin)) vmin = -kFar;
+    if (Precision::IsPositiveInfinite(vmax)) vmax = kFar;
+    const bool periodic = surface->IsUPeriodic();
+    const double period = periodic ? surface->UPeriod() : 0.0;
+    bool found = false;
+    double nearest = 0;
+    for (int i = 1; i <= extrema.NbExt(); ++i) {
+        double a = 0, b = 0;
+        extrema.Point(i).Parameter(a, b);
+        if (periodic) {
+            a = ElCLib::InPeriod(a, umin, umin + period);
+            if (a > umax + tolerance) a -= period;
+        }
+        const bool within =
+            umin - a <= tolerance && a - umax <= tolerance && vmin - b <= tolerance && b - vmax <= tolerance;
+        if (!within) continue;
+        const double d = extrema.SquareDistance(i);
+        if (!found || d < nearest) {
+            found = true;
+            nearest = d;
+            u = a;
+            v = b;
+        }
+    }
+    return found ? Elementary::Found : Elementary::None;
 }
 
 // The face's boundary in its parameters is the rectangle of its bounds: every
@@ -145,9 +204,13 @@ bool HostFace::Project(const Point3& p, double& u, double& v) const {
         // The surface's nearest point first; when it lies on the face, that is
         // the answer (the usual case: the point lies on the face).
         Handle(Geom_Surface) surface = BRep_Tool::Surface(g.face);
-        GeomAPI_ProjectPointOnSurf onSurface(point, surface);
-        if (onSurface.IsDone() && onSurface.NbPoints() > 0) {
-            onSurface.LowerDistanceParameters(u, v);
+        Elementary elementary = NearestOnElementary(point, surface, u, v);
+        if (elementary == Elementary::No) {
+            GeomAPI_ProjectPointOnSurf onSurface(point, surface);
+            elementary = onSurface.IsDone() && onSurface.NbPoints() > 0 ? Elementary::Found : Elementary::None;
+            if (elementary == Elementary::Found) onSurface.LowerDistanceParameters(u, v);
+        }
+        if (elementary == Elementary::Found) {
             const BRepAdaptor_Surface& s = g.surface;
             u = IntoRange(u, g.umin, g.umax, s.IsUPeriodic(), s.IsUPeriodic() ? s.UPeriod() : 0);
             v = IntoRange(v, g.vmin, g.vmax, s.IsVPeriodic(), s.IsVPeriodic() ? s.VPeriod() : 0);
