@@ -216,7 +216,7 @@ TEST_F(ContourTabPanelTest, TableValuesAreCheckedAndRefusalsPutTheOldValueBack) 
     EXPECT_DOUBLE_EQ(arc.EndExtension, 2.0);
     const PropertyControl& table = *panel.tab.surfaceTable;
     EXPECT_EQ(Cell(table, 1, 2), "0.00") << "the old value is back in the cell";
-    EXPECT_EQ(Cell(table, 2, 1), "1.00");
+    EXPECT_EQ(Cell(table, 2, 1), "1.50");
     EXPECT_EQ(Boxes(), (Names{CContourTAB::kAllowanceMessage, CContourTAB::kAllowanceMessage,
                               CContourTAB::kDegenerateMessage, CContourTAB::kDegenerateMessage}));
     EXPECT_EQ(MessageLog::Instance().Entries().front().caption, "Orbisel");
