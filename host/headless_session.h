@@ -2,6 +2,10 @@
 // ends (the library's wiring was done when the module was attached).
 #pragma once
 
+#include <string>
+
+#include "platform/host_document.h"
+
 namespace zarvento::app {
 
 class HeadlessSession {
@@ -13,5 +17,10 @@ public:
     HeadlessSession(const HeadlessSession&) = delete;
     HeadlessSession& operator=(const HeadlessSession&) = delete;
 };
+
+// Opens a verb's part document; null, with the reason on the standard error,
+// when it cannot be opened or is no part (the verb then ends with
+// kExitDocument).
+zarvento::HostDocumentPtr OpenPartDocument(const std::string& path);
 
 }  // namespace zarvento::app

@@ -112,18 +112,8 @@ int RunSimulationJob(int argc, char** argv) {
         else
             std::cerr << MessageRoleName(e.role) << ": " << e.text << "\n";
     });
-    HostApplication& app = ConnectHostApplication();
-    HostDocumentPtr doc;
-    try {
-        doc = app.Documents().Open(documentPath);
-    } catch (const HostError& e) {
-        std::cerr << "zarvento: cannot open " << documentPath << ": " << e.Message() << "\n";
-        return kExitDocument;
-    }
-    if (doc->Type() != DocumentType::Part) {
-        std::cerr << "zarvento: " << documentPath << " is not a part\n";
-        return kExitDocument;
-    }
+    const HostDocumentPtr doc = OpenPartDocument(documentPath);
+    if (!doc) return kExitDocument;
 
     HeadlessSimulation& simulation = HeadlessSimulation::Instance();
     simulation.ClearOutcome();

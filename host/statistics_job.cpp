@@ -61,18 +61,8 @@ int RunStatisticsJob(int argc, char** argv) {
     HeadlessSession session;
     MessageLog::Instance().SetEcho(
         [](const MessageEntry& e) { std::cerr << MessageRoleName(e.role) << ": " << e.text << "\n"; });
-    HostApplication& app = ConnectHostApplication();
-    HostDocumentPtr doc;
-    try {
-        doc = app.Documents().Open(documentPath);
-    } catch (const HostError& e) {
-        std::cerr << "zarvento: cannot open " << documentPath << ": " << e.Message() << "\n";
-        return kExitDocument;
-    }
-    if (doc->Type() != DocumentType::Part) {
-        std::cerr << "zarvento: " << documentPath << " is not a part\n";
-        return kExitDocument;
-    }
+    const HostDocumentPtr doc = OpenPartDocument(documentPath);
+    if (!doc) return kExitDocument;
     RunLibraryCommand(-1, kActionSynchronize, -1);
     if (LastCommandFailed()) {
         std::cerr << "zarvento: the plan could not be read\n";
