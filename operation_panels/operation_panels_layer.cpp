@@ -2,6 +2,9 @@
 #include "operation_panels/operation_panels_layer.h"
 
 #include "operation_panels/turn_panel.h"
+#include "operation_panels/turn_panel_otrezka.h"
+#include "operation_panels/turn_panel_plashka.h"
+#include "operation_panels/turn_panel_threading.h"
 #include "simulation/simulation_layer.h"
 
 namespace zarvento {
@@ -15,10 +18,16 @@ constexpr std::int32_t kNoKind = 0;
 void RegisterOperationPanelsLayer() {
     RegisterSimulationLayer();
     SetTurnEditor(kNoKind, &CTurnPanel::EditPlain);
+    SetTurnEditor(kTurnTHREADING, &CTurnPanelTHREADING::Edit);
+    SetTurnEditor(kTurnPLASHKA, &CTurnPanelPLASHKA::Edit);
+    SetTurnEditor(kTurnOTREZKA, &CTurnPanelOTREZKA::Edit);
 }
 
 void UnregisterOperationPanelsLayer() {
     if (GetTurnEditor(kNoKind) == &CTurnPanel::EditPlain) SetTurnEditor(kNoKind, nullptr);
+    if (GetTurnEditor(kTurnTHREADING) == &CTurnPanelTHREADING::Edit) SetTurnEditor(kTurnTHREADING, nullptr);
+    if (GetTurnEditor(kTurnPLASHKA) == &CTurnPanelPLASHKA::Edit) SetTurnEditor(kTurnPLASHKA, nullptr);
+    if (GetTurnEditor(kTurnOTREZKA) == &CTurnPanelOTREZKA::Edit) SetTurnEditor(kTurnOTREZKA, nullptr);
 }
 
 }  // namespace zarvento

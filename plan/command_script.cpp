@@ -26,6 +26,7 @@
 #include "platform/panel_script.h"
 #include "platform/part_model.h"
 #include "platform/text_file.h"
+#include "platform/thread_designation.h"
 #include "platform/variant.h"
 
 namespace zarvento {
@@ -290,6 +291,21 @@ void CommandScript::Answer(const std::vector<std::string>& words, int lineNumber
     PanelScript::Instance().Queue(what, std::move(answer));
 }
 
+void CommandScript::ThreadDesignation(const std::vector<std::string>& words, int lineNumber) {
+    if (words.size() != 5)
+        throw ScriptError(At(lineNumber) + "thread needs a name, the face number, the diameter and the pitch");
+    const int face = Number(words[2], lineNumber, "face number");
+    const double diameter = Real(words[3], lineNumber);
+    const double pitch = Real(words[4], lineNumber);
+    if (!(diameter > 0.0) || !(pitch > 0.0))
+        throw ScriptError(At(lineNumber) + "a thread's diameter and pitch are greater than zero");
+    const std::shared_ptr<HostPart> part = TopPart(ActiveHostDocument());
+    if (!part || face < 1 || face > static_cast<int>(part->Faces().size()))
+        throw ScriptError(At(lineNumber) + "the part has no face " + words[2]);
+    ActiveHostDocument()->AddEntity(std::make_shared<HostThreadDesignation>(
+        words[1], diameter, pitch, part->Faces()[static_cast<std::size_t>(face - 1)]));
+}
+
 void CommandScript::PartProperty(const std::vector<std::string>& words, int lineNumber) {
     if (words.size() < 2) throw ScriptError(At(lineNumber) + "part needs at least one field=value");
     const std::shared_ptr<HostPart> part = TopPart(ActiveHostDocument());
@@ -465,6 +481,7 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
         return;
     }
     if (verb == "dimension") return Dimension(words, lineNumber);
+    if (verb == "thread") return ThreadDesignation(words, lineNumber);
     if (extra_ && extra_(words, lineNumber)) return;
     if (verb == "roughness") {
         if (words.size() != 2) throw ScriptError(At(lineNumber) + "roughness needs the sign's text");

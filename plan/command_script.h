@@ -114,6 +114,8 @@ private:
     void BlockLine(const std::vector<std::string>& words, int lineNumber);
     void PartProperty(const std::vector<std::string>& words, int lineNumber);
     void Dimension(const std::vector<std::string>& words, int lineNumber);
+    // thread <name> <face> <diameter> <pitch>: a thread designation on a face of the part.
+    void ThreadDesignation(const std::vector<std::string>& words, int lineNumber);
 
     std::filesystem::path base_;
     ExtraStatements extra_;

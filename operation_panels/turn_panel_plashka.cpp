@@ -1,0 +1,118 @@
+// The tap/die operation's panel: thread data, the diameter display, the
+// one-item list of elementary cycles and the automatic name.
+#include "operation_panels/turn_panel_plashka.h"
+
+#include "operation_panels/kind_panel_support.h"
+#include "operation_panels/turn_panel_on_host.h"
+#include "operation_panels/turn_panel_otrezka.h"
+#include "plan/plan_panels.h"
+#include "platform/host_major_version.h"
+#include "platform/property_tab.h"
+
+namespace zarvento {
+
+CTurnPanelPLASHKA::CTurnPanelPLASHKA(CTurnPLASHKA& operation) : TurnKindPanel<CTurnPLASHKA>(operation) {
+    scriptName = PlanPanels::kTurn;
+}
+
+int CTurnPanelPLASHKA::Edit(CTurn& turn) { return EditKindOnHost<CTurnPanelPLASHKA, CTurnPLASHKA>(turn); }
+
+void CTurnPanelPLASHKA::FillOperationKinds() {
+    ReduceWorkingTab(workTab, "Поверхность диаметра выступов", "Поверхность диаметра выступов резьбы");
+    for (PropertyControl* c : {radiusBox, radiusField, machineCorrectionList})
+        if (c) c->SetVisible(false);
+    nameList->AddItem("Нарезание резьбы плашкой");
+    nameList->AddItem("Нарезание резьбы метчиком");
+    SelectItem(*nameList, 0);
+    if (HostMajorVersion() >= 17 && startsField) startsField->SetCaption("Число заходов");
+    SetHelpTopic(kHelpTopic);
+}
+
+void CTurnPanelPLASHKA::CreateParametersTab() {
+    PropertyTab& tab = *HostTab(kStrategyTab);
+    handList = &AddKindControl(tab, PropertyControlKind::DropDownList, "Направление", "Направление витков резьбы");
+    handList->AddItem("правое");
+    handList->AddItem("левое");
+    handList->SetWidth(7);
+    SelectItem(*handList, indNapr ? 1 : 0);
+    pitchField =
+        &AddNumberField(tab, "Шаг", "Шаг резьбы по касательной (начальный шаг для резьб с переменным шагом), мм", Step,
+                        7, 0.01, 50, "Шаг резьбы по касательной, мм");
+    startsField = &AddIntegerField(tab, "заходов", "Число заходов", Nzahod, 3, 1, 10);
+    diameterField = &AddKindControl(tab, PropertyControlKind::TextEdit, " Диаметр", "Диаметр резьбы, мм");
+    diameterField->SetWidth(5);
+    diameterField->SetReadOnly(true);
+    diameterField->SetValue(Variant::BStr(""));
+    AddSeparator(tab);
+    approachField = &AddNumberField(tab, "Подвод", "Длина подвода, мм", Vrezanie, 5);
+    overrunField = &AddNumberField(tab, "Перебег", "Длина перебега, мм", Perebeg, 5);
+    AddSeparator(tab);
+    RefreshDiameter();
+}
+
+void CTurnPanelPLASHKA::CreateCycleList() {
+    if (!cycleList) return;
+    if (indShema == 1) return CTurnPanel::CreateCycleList();
+    cycleList->ClearItems();
+    cycleList->AddItem(kCycleItem);
+    cycleList->SetHint(kElementaryCyclesHint);
+    cycleList->SetTip(kElementaryCyclesHint);
+    cycleList->SetWidth(30);
+    SelectItem(*cycleList, 0);
+}
+
+void CTurnPanelPLASHKA::RefreshDiameter() {
+    if (!diameterField) return;
+    diameterField->SetValue(Variant::BStr(""));
+    if (!workContour || workContour->Count() == 0) return;
+    threadDiameter = -2.0 * workContour->GetUnit(0)->StartPoint.x;
+    diameterField->SetValue(Variant::BStr(FormatG(threadDiameter)));
+}
+
+void CTurnPanelPLASHKA::UpdateClosingSegments() {
+    CTurnPanel::UpdateClosingSegments();
+    RefreshDiameter();
+    if (isAutoName && workContour) UpdateCaption();
+}
+
+void CTurnPanelPLASHKA::UpdateCaption() {
+    sNameTurn = ThreadSizeName(threadDiameter, Step) + GetCycleCaption();
+    if (nameList) nameList->SetValue(Variant::BStr(sNameTurn));
+}
+
+bool CTurnPanelPLASHKA::OnChangeControlValue(PropertyControl& control) {
+    if (&control == handList) {
+        indNapr = handList->CurrentItem() != 0;
+    } else if (&control == pitchField || &control == startsField) {
+        Step = pitchField->Value().ToR8();
+        Nzahod = startsField->Value().ToI4();
+        // The lead is the feed per revolution.
+        Spod = Nzahod * Step;
+        if (feedField) feedField->SetValue(Variant::R8(Spod));
+    } else if (&control == approachField) {
+        Vrezanie = approachField->Value().ToR8();
+        RecalculatePath();
+    } else if (&control == overrunField) {
+        Perebeg = overrunField->Value().ToR8();
+        RecalculatePath();
+    }
+    CTurnPanel::OnChangeControlValue(control);
+    return true;
+}
+
+bool CTurnPanelPLASHKA::OnControlCommand(PropertyControl& control, int id) {
+    CTurnPanel::OnControlCommand(control, id);
+    if (&control == cycleParametersButton && cycleParametersButton) {
+        int answer = 0;
+        if (indShema == 0) {
+            cycle.SetParentParameters(&Parameters());
+            answer = cycle.EditParameters();
+        } else if (CCycle_Auto* machine = postProcessor.GetCycleOfType(typeKey, indCycle)) {
+            answer = machine->EditParameters();
+        }
+        if (answer == 1) RecalculatePath();
+    }
+    return true;
+}
+
+}  // namespace zarvento
