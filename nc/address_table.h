@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zarvento {
@@ -40,6 +41,8 @@ public:
     void Clear();
 
     const std::vector<Word>& Words() const { return words_; }
+    // Puts back a table taken from Words() (its last values with it).
+    void SetWords(std::vector<Word> words) { words_ = std::move(words); }
 
 private:
     std::vector<Word> words_;

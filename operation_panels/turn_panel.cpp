@@ -2,6 +2,7 @@
 // accordion, the picks by tab and the copy back.
 #include "operation_panels/turn_panel.h"
 
+#include "catalogs/param_tool.h"
 #include "geometry/number_text.h"
 #include "model/model_tess.h"
 #include "platform/help_calls.h"
@@ -42,7 +43,7 @@ int CTurnPanel::EditPlain(CTurn&) {
 }
 
 void CTurnPanel::UpdateClosingSegments() {
-    if (workContour && isAutoTool) SetupTool();
+    if (workContour && isAutoTool) ChooseToolAutomatically();
 }
 
 void CTurnPanel::AfterInitPanel() {
@@ -148,6 +149,17 @@ bool CTurnPanel::OnSelectObject(const HostObjectPtr& object, const Variant&) {
 bool CTurnPanel::OnSelectListItem(PropertyControl& control, int index, int state) {
     workTab.OnSelectListItem(control, index, state);
     sourceTab.OnSelectListItem(control, index, state);
+    if (state == 1 && index >= 0 && !ownSelection) {
+        if (&control == toolList) return OnToolListPick(index);
+        if (&control == toolPathList) {
+            const ParamTool* tool = GetTool();
+            if (tool && !tool->isNoContour && !tool->sWorkFile.empty() && !frames.empty()) {
+                selectedFrame = FrameOfLine(index);
+                PlaceToolModel();
+            }
+            return true;
+        }
+    }
     // The lists of the second kind report the user's choice as a selection;
     // the panel's own choice of an item is no change of the user's.
     if (state == 1 && !ownSelection && control.Kind() == PropertyControlKind::ImageList) ChangeValue(control);

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "operations/turn.h"
 #include "panels/base_panel_3d.h"
@@ -55,6 +56,11 @@ public:
     static constexpr const char* kG41Warning =
         "Внимание!\nG41 и G42 следует использовать осторожно.\nТраектория на станке может отличаться.";
     static constexpr const char* kNoAutoTool = "Не удалось автоматически подобрать инструмент";
+    static constexpr const char* kAutoToolOn = "Чтобы изменить инструмент отключите автоподбор";
+    static constexpr const char* kNoTurret = "Инструмент не выбран";
+    static constexpr const char* kNoMachineCycleStatistics =
+        "Невозможно рассчитать статистику траектории, так как в состав траектории входит станочный цикл";
+    static constexpr const char* kUndefined = "не определено";
 
     CTurnPanel();
     ~CTurnPanel() override;
@@ -119,12 +125,31 @@ public:
     void UpdateSpeedControls();
     void UpdateTransitionControl();
     void UpdateDirectionButtons();
-    // The tool list's rows, one per turret position.
+    // The tool list's rows, one per turret position: row i is position i.
     void FillToolList();
-    // Come with the tool choice and the preview of the tool tab.
-    void PrepareToolModel() {}
-    void ShowProgramPreview() {}
-    void ShowStatistics() {}
+    // The operation's own choice of its tool (the auto-tool box set): the
+    // list follows a changed position, a warning when no tool fits.
+    void ChooseToolAutomatically();
+    // The user picked row `row` of the tool list; false when the pick is
+    // refused (the automatic choice is on) and the list shows the chosen row.
+    bool OnToolListPick(int row);
+    // Brings the panel in line with the tool at nToolPosition.
+    void OnToolChanged();
+    // Loads the chosen tool's model and redraws an adaptive tool's sketch.
+    void PrepareToolModel();
+    // The tool's model at the selected frame: made and placed, or moved.
+    void PlaceToolModel();
+    // The NC lines of the copy's frames, written as they stand in the
+    // program: after the frames of every active operation before it and the
+    // program's head and safety blocks.
+    void ShowProgramPreview();
+    // Writes the frames of every active operation before plan index `before`,
+    // oldest first, into a list that is thrown away.
+    void ReplayPreviousTurns(int before);
+    // The frame whose preview lines hold line `line` (the last frame past
+    // the end); -1 without frames.
+    int FrameOfLine(int line) const;
+    void ShowStatistics();
 
     // ---- state ----
     int CurrentTab() const { return currentTab; }
@@ -134,6 +159,8 @@ public:
     // How many times the path was rebuilt.
     int RecalculationCount() const { return recalculations; }
     std::int32_t SavedTransitionMode() const { return savedTransition; }
+    int SelectedFrame() const { return selectedFrame; }
+    const CModelTess* ToolModel() const { return toolModel.get(); }
     CContourTAB& WorkingContourTab() { return workTab; }
     CContourTAB& SourceContourTab() { return sourceTab; }
 
@@ -178,6 +205,15 @@ protected:
     // Set while the panel selects a list's item itself.
     bool ownSelection = false;
     int recalculations = 0;
+    // The preview's line count before each of its frames, and the total
+    // last: a picked line finds its frame by a binary search.
+    std::vector<int> previewLineStarts;
+    // The program's state where the copy's frames begin, kept for the panel
+    // run: the operations before it do not change while it runs.
+    struct PreviewStart;
+    std::shared_ptr<const PreviewStart> previewStart;
+    // The block number the next frame of the preview takes.
+    int previewNumber = 1;
 
 private:
     void CreateTabs();

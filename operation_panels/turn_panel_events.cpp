@@ -80,8 +80,12 @@ bool CTurnPanel::ChangeValue(PropertyControl& c) {
             sourceTab.HideControls();
         }
     } else if (&c == autoToolBox) {
-        isAutoTool = Checked(c);
-        if (HostMajorVersion() >= 17) toolList->SetEnabled(!isAutoTool);
+        if (Checked(c)) {
+            ChooseToolAutomatically();
+        } else {
+            isAutoTool = false;
+            toolList->SetEnabled(true);
+        }
     } else if (&c == startModeList || &c == endModeList) {
         const bool start = &c == startModeList;
         const int mode = c.CurrentItem();
@@ -104,7 +108,7 @@ bool CTurnPanel::ChangeValue(PropertyControl& c) {
         (indShema == 0 ? indCycleElementar : indCycle) = c.CurrentItem();
         RecalculatePath();
         if (isAutoName) UpdateCaption();
-        if (isAutoTool) SetupTool();
+        if (isAutoTool) ChooseToolAutomatically();
     } else if (&c == showApproachBox) {
         isPathToggled = !Checked(c);
         RecalculatePath();
@@ -226,7 +230,7 @@ void CTurnPanel::ChangeTab(int tab) {
         workTab.OnActivate();
         tab = kToolTab;
         WaitingTurn = nullptr;
-        if (isAutoTool) SetupTool();
+        if (isAutoTool) ChooseToolAutomatically();
     }
     if (currentTab == kNoTab && HostMajorVersion() >= 17) {
         suppressTabNotification = true;

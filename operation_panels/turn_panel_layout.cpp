@@ -69,6 +69,9 @@ const char* const kClosingModes[] = {"Автоматически", "+Z (0 гр.)
 
 void CTurnPanel::OnInitPanel() {
     isPathToggled = false;
+    // A new run writes its preview after the operations as they are now.
+    previewStart.reset();
+    selectedFrame = 0;
     propertyManager->SetCaption(CTurn::kCaption);
     // The manual values are those the copy holds in manual mode; the speed
     // groups below start from them.
@@ -182,16 +185,6 @@ void CTurnPanel::CreateToolTab() {
     toolNameField->SetReadOnly(true);
     modelFileField = &Text(tab, "Файл модели", "Файл модели инструмента", tool ? tool->sFileName : std::string(), 60);
     modelFileField->SetReadOnly(true);
-}
-
-void CTurnPanel::FillToolList() {
-    toolList->ClearItems();
-    CSPID* spid = GetSPID();
-    for (int i = 0; i < spid->Npositions; ++i) {
-        const ParamTool* tool = spid->GetTool(i);
-        toolList->AddItem(" Поз." + std::to_string(i + 1) + " - " + (tool ? tool->sToolName : std::string()));
-    }
-    SelectItem(*toolList, nToolPosition);
 }
 
 void CTurnPanel::CreateStrategyTab() {

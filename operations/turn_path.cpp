@@ -37,9 +37,8 @@ namespace zarvento {
 
 namespace {
 
-// Description VERSION "18" and later name and bracket every operation. The
-// comparison is of the texts, as the descriptions have always been read.
-bool NamesOperations() { return PostProcessorSettings::Current().Version >= std::string("18"); }
+// Description VERSION "18" and later name and bracket every operation.
+bool NamesOperations() { return PostProcessorSettings::Current().VersionAtLeast("18"); }
 
 // The working time of a stretch cut at constant spindle speed; a speed or
 // feed that counts as zero gives none instead of an endless time.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace zarvento {
 
@@ -21,6 +22,14 @@ struct PostProcessorSettings {
 
     // The values before any reading; a state reset restores them.
     static PostProcessorSettings& Current();
+
+    // Whether the description's VERSION is `least` or later: versions of
+    // digits compare as numbers ("9" before "18", "100" after it), any
+    // other text by its characters.
+    bool VersionAtLeast(std::string_view least) const;
 };
+
+// The comparison VersionAtLeast makes, of any two version texts.
+bool VersionTextAtLeast(std::string_view version, std::string_view least);
 
 }  // namespace zarvento

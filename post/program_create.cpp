@@ -21,9 +21,8 @@ namespace zarvento {
 
 namespace {
 
-// Descriptions of VERSION "18" and later (by text order, as the operations
-// compare it) have head and end blocks.
-bool HasHeadAndEnd() { return PostProcessorSettings::Current().Version >= std::string("18"); }
+// Descriptions of VERSION "18" and later have head and end blocks.
+bool HasHeadAndEnd() { return PostProcessorSettings::Current().VersionAtLeast("18"); }
 
 // The name of the part the program is for: its document's file name.
 std::string PartName() {

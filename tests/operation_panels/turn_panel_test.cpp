@@ -62,6 +62,8 @@ protected:
         OperationTest::SetUp();
         SetHostVersion({17, 0, 0, 0});
         runner->Part(kStepProfile);
+        // The list shows the tools by the names the user gave them.
+        for (int i : {0, 1}) GetSPID()->GetTool(i)->sPsevName = GetSPID()->GetTool(i)->sToolName;
         CreateHiddenDocument();
     }
 

@@ -39,8 +39,8 @@ TEST_F(TurnPathTest, OpeningAndClosingFramesOverVersionToolChangeAndSpeedMode) {
         const char* text;
         bool named;
     };
-    // Later descriptions are told by comparing the texts: "2" follows "18".
-    const Version versions[] = {{"", false}, {"17", false}, {"18", true}, {"2", true}};
+    // A version of digits is a number: "2" comes before "18", "100" after it.
+    const Version versions[] = {{"", false}, {"17", false}, {"18", true}, {"2", false}, {"100", true}};
     struct Speed {
         const char* name;
         bool firstVconst, vconst;
