@@ -93,8 +93,7 @@ void CTurnPanelMnogoProhod::CreateParametersTab() {
     tab.AddControl(PropertyControlKind::Empty);
     // Nothing shows the finishing button yet: the finishing pass's
     // parameters are the turning cycle's.
-    finishingButton =
-        &Add(tab, PropertyControlKind::Button, "Чистовая обработка", "Параметры чистовой обработки ");
+    finishingButton = &Add(tab, PropertyControlKind::Button, "Чистовая обработка", "Параметры чистовой обработки ");
     finishingButton->SetVisible(false);
     if (HostMajorVersion() >= 17) reversalBox->SetCaption("Сменить направление");
 }
@@ -102,8 +101,8 @@ void CTurnPanelMnogoProhod::CreateParametersTab() {
 void CTurnPanelMnogoProhod::UpdatePassControls() {
     if (overrunField) overrunField->SetEnabled(!(indShema == 0 && indCycleElementar == 1));
     const int traversal = calc.feedDirection;
-    if (cleanUpBox && ((traversal == 0 && !OnePieceAlongPass) || (traversal == 1 && !OnePieceAcrossPass) ||
-                       indShema == 1))
+    if (cleanUpBox &&
+        ((traversal == 0 && !OnePieceAlongPass) || (traversal == 1 && !OnePieceAcrossPass) || indShema == 1))
         cleanUpBox->SetEnabled(true);
     if (reversalBox) reversalBox->SetVisible(indShema == 0 || OnePieceAlongPass || OnePieceAcrossPass);
 }

@@ -48,8 +48,8 @@ public:
     void UpdatePassControls();
 
     // ---- the kind's controls (owned by the host's tab; null until made) ----
-    PropertyControl *reversalBox = nullptr, *approachField = nullptr, *overrunField = nullptr,
-                    *cleanUpBox = nullptr, *finishingButton = nullptr;
+    PropertyControl *reversalBox = nullptr, *approachField = nullptr, *overrunField = nullptr, *cleanUpBox = nullptr,
+                    *finishingButton = nullptr;
 
 private:
     // The strategy tab opened: the pass controls by the last calculation.

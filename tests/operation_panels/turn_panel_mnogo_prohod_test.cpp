@@ -34,8 +34,8 @@ UserSession Steps(UserSession::Kind kind, const char* name, const std::vector<st
     for (const auto& words : steps) {
         UserStep step;
         std::string error;
-        const bool read = kind == UserSession::Kind::Panel ? ParsePanelStep(words, step, error)
-                                                           : ParseDialogStep(words, step, error);
+        const bool read =
+            kind == UserSession::Kind::Panel ? ParsePanelStep(words, step, error) : ParseDialogStep(words, step, error);
         if (!read) throw std::runtime_error(error);
         session.steps.push_back(step);
     }
@@ -192,7 +192,8 @@ TEST_F(MultiPassPanelTest, EachOwnControlWritesItsFieldAndFollowsUp) {
          1},
         {"the second machine cycle", [&](auto& p) { set(p.cycleList, " G72 - Торцевое точение"); },
          [](auto& p) { return p.indCycle == 1 && p.nameList->Value().ToBStr() == "Многопроходная, [G72]"; }, 1},
-        {"elementary moves again list the two cycles", [&](auto& p) { ASSERT_TRUE(m.UserSelect(*p.schemeList, 0).done); },
+        {"elementary moves again list the two cycles",
+         [&](auto& p) { ASSERT_TRUE(m.UserSelect(*p.schemeList, 0).done); },
          [](auto& p) {
              return p.indShema == 0 && p.cycleList->Items().size() == 2u &&
                     p.cycleList->Items()[1].text == Panel::kGrooveCycleItem && p.reversalBox->Visible();
@@ -223,10 +224,10 @@ TEST_F(MultiPassPanelTest, ThePassControlsFollowTheSchemeTheCycleAndTheLastCalcu
     // The clean-up box is only ever enabled here: a case that does not
     // enable it leaves it as the case before left it (disabled below).
     const Case cases[] = {
-        {0, 0, false, false, 0, true, true, true},    {0, 1, false, false, 0, false, true, true},
-        {0, 0, true, false, 0, true, true, false},    {0, 0, false, true, 1, true, true, false},
-        {0, 0, true, false, 1, true, true, true},     {1, 0, false, false, 2, true, false, true},
-        {1, 1, true, false, 2, true, true, true},     {1, 0, false, true, 2, true, true, true},
+        {0, 0, false, false, 0, true, true, true}, {0, 1, false, false, 0, false, true, true},
+        {0, 0, true, false, 0, true, true, false}, {0, 0, false, true, 1, true, true, false},
+        {0, 0, true, false, 1, true, true, true},  {1, 0, false, false, 2, true, false, true},
+        {1, 1, true, false, 2, true, true, true},  {1, 0, false, true, 2, true, true, true},
         {0, 0, true, true, 2, true, true, false},
     };
     for (const Case& c : cases) {
@@ -355,11 +356,9 @@ TEST_F(MultiPassPanelTest, AScriptRunsThePanelWhenItsStepsWaitAndAnswersTheFormO
     CTurnMnogoProhod& op = MultiPass([](CTurnMnogoProhod& o) { o.isAutoName = true; });
     EXPECT_EQ(GetPlanPanels().ShownOnHost(PlanPanels::kTurn), PlanPanels::HostShown::PanelOrAnswer);
     // Driven step by step: the panel's own controls.
-    ScriptedUser::Instance().Queue(Steps(UserSession::Kind::Panel, CTurnPanel::kScriptName,
-                                         {{"tab", "Стратегия"},
-                                          {"set", "Подвод", "4"},
-                                          {"set", "Список циклов", Panel::kGrooveCycleItem},
-                                          {"ok"}}));
+    ScriptedUser::Instance().Queue(Steps(
+        UserSession::Kind::Panel, CTurnPanel::kScriptName,
+        {{"tab", "Стратегия"}, {"set", "Подвод", "4"}, {"set", "Список циклов", Panel::kGrooveCycleItem}, {"ok"}}));
     EXPECT_EQ(op.Edit(), 1);
     EXPECT_EQ(op.Vrezanie, 4);
     EXPECT_EQ(op.indCycleElementar, 1);
