@@ -19,14 +19,31 @@
 
 namespace zarvento {
 
+class CCycle_Auto;
+
+// The cycle-parameter dialog while it runs, as the panel that owns the
+// edited cycle sees it.
+class CycleDialogView {
+public:
+    virtual ~CycleDialogView() = default;
+    // The dialog's working copy of the cycle, which OK copies back.
+    virtual CCycle_Auto& Cycle() = 0;
+    // Takes the editors' entries into the working copy.
+    virtual void DoDataExchange() = 0;
+    // Shows parameter i's expression in its editor again.
+    virtual void UpdateParamEdit(int index) = 0;
+    // Takes the entries, evaluates every parameter and shows the values.
+    virtual void Recalculate() = 0;
+};
+
 // The operation panel a cycle is edited from: the cycle-parameter dialog
 // tells it that it opened (command 307) and passes on the clicks and choices
-// of its editors.
+// of its editors (with their control ids).
 class CycleDialogOwner {
 public:
     static constexpr int kDialogOpened = 307;
     virtual ~CycleDialogOwner() = default;
-    virtual void OnCycleDialogCommand(int controlId) = 0;
+    virtual void OnCycleDialogCommand(CycleDialogView& dialog, int controlId) = 0;
 };
 
 class CCycle_Auto : public CCadreCycle, public ParameterSource {

@@ -5,13 +5,14 @@
 #include "operation_panels/turn_panel_otrezka.h"
 #include "operation_panels/turn_panel_plashka.h"
 #include "operation_panels/turn_panel_threading.h"
+#include "operation_panels/turn_panel_mnogo_prohod.h"
 #include "simulation/simulation_layer.h"
 
 namespace zarvento {
 
 namespace {
-// An operation of no kind has the plain panel; the kinds keep the plan's
-// panel model until their own panels exist.
+// An operation of no kind has the plain panel; the kinds without a panel of
+// their own keep the plan's panel model.
 constexpr std::int32_t kNoKind = 0;
 }  // namespace
 
@@ -21,6 +22,7 @@ void RegisterOperationPanelsLayer() {
     SetTurnEditor(kTurnTHREADING, &CTurnPanelTHREADING::Edit);
     SetTurnEditor(kTurnPLASHKA, &CTurnPanelPLASHKA::Edit);
     SetTurnEditor(kTurnOTREZKA, &CTurnPanelOTREZKA::Edit);
+    SetTurnEditor(kTurnMnogoProhod, &CTurnPanelMnogoProhod::Edit);
 }
 
 void UnregisterOperationPanelsLayer() {
@@ -28,6 +30,7 @@ void UnregisterOperationPanelsLayer() {
     if (GetTurnEditor(kTurnTHREADING) == &CTurnPanelTHREADING::Edit) SetTurnEditor(kTurnTHREADING, nullptr);
     if (GetTurnEditor(kTurnPLASHKA) == &CTurnPanelPLASHKA::Edit) SetTurnEditor(kTurnPLASHKA, nullptr);
     if (GetTurnEditor(kTurnOTREZKA) == &CTurnPanelOTREZKA::Edit) SetTurnEditor(kTurnOTREZKA, nullptr);
+    if (GetTurnEditor(kTurnMnogoProhod) == &CTurnPanelMnogoProhod::Edit) SetTurnEditor(kTurnMnogoProhod, nullptr);
 }
 
 }  // namespace zarvento

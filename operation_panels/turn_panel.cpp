@@ -207,4 +207,18 @@ void CTurnPanel::ApplyToTurn() {
 
 void CTurnPanel::HidePath() { HideFrames(); }
 
+int CTurnPanel::EditCycleParameters(CCycle_Auto& cycle, bool owned) {
+    // Chained anew only when it is not: the frames of the last path ask
+    // the cycle's provider.
+    if (cycle.parentProvider != &Parameters()) cycle.SetParentParameters(&Parameters());
+    // The panel owns the dialog's commands only while the dialog runs.
+    struct OwnerScope {
+        CCycle_Auto& cycle;
+        CycleDialogOwner* before;
+        ~OwnerScope() { cycle.ownerPanel = before; }
+    } scope{cycle, cycle.ownerPanel};
+    if (owned) cycle.ownerPanel = this;
+    return cycle.EditParameters();
+}
+
 }  // namespace zarvento

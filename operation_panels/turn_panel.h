@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "nc/cycle_auto.h"
 #include "operations/turn.h"
 #include "panels/base_panel_3d.h"
 #include "panels/contour_tab.h"
@@ -27,15 +28,15 @@
 
 namespace zarvento {
 
-class CCycle_Auto;
 class CModelTess;
 class PropertyControl;
 class PropertyTab;
 
-class CTurnPanel : public CBasePanel3D, public virtual CTurn, public ContourTabOwner {
+class CTurnPanel : public CBasePanel3D, public virtual CTurn, public ContourTabOwner, public CycleDialogOwner {
 public:
-    // The panel's name in scripts: "panel operation ... end".
-    static constexpr const char* kScriptName = "operation";
+    // The panel's name in scripts, "panel turn ... end": the name of the
+    // operation's form that the plan's panel model answers whole.
+    static constexpr const char* kScriptName = "turn";
     static constexpr int kTabCount = 7;
     enum Tab : int {
         kNoTab = 0,
@@ -82,7 +83,10 @@ public:
     void UpdateClosingSegments() override;
     // The working tab changed its build method (1 for the sketch method).
     void ShowControlGroup(int) override {}
-    virtual void OnCycleDialogCommand(CCycle_Auto*, int) {}
+    // What the cycle-parameter dialog of a cycle this panel owns tells it:
+    // kDialogOpened when it has opened, and the id of an editor the user
+    // chose in or clicked.
+    void OnCycleDialogCommand(CycleDialogView&, int) override {}
     virtual void CopyFromTurn() {}
     virtual void CopyToTurn() {}
     virtual void CreateParametersTab() {}
@@ -150,6 +154,12 @@ public:
     // the end); -1 without frames.
     int FrameOfLine(int line) const;
     void ShowStatistics();
+
+    // Opens the cycle-parameter dialog on one of the copy's cycles, its
+    // formulas chained to the copy's variables; with `owned` the panel owns
+    // the dialog's commands while it runs. 1 for OK, when the cycle has taken
+    // the dialog's values.
+    int EditCycleParameters(CCycle_Auto& cycle, bool owned);
 
     // ---- state ----
     int CurrentTab() const { return currentTab; }

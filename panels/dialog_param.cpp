@@ -113,7 +113,7 @@ void CDialogParam::OnInitDialog() {
     FillList();
     if (DialogControl* list = Find(kList)) list->SetFocused(true);
     if (editedCycle && editedCycle->ownerPanel)
-        editedCycle->ownerPanel->OnCycleDialogCommand(CycleDialogOwner::kDialogOpened);
+        editedCycle->ownerPanel->OnCycleDialogCommand(*this, CycleDialogOwner::kDialogOpened);
 }
 
 void CDialogParam::FillList() {
@@ -311,7 +311,7 @@ void CDialogParam::OnEditorFocusLost(int) {
 }
 
 void CDialogParam::OnEditorCommand(int id) {
-    if (editedCycle && editedCycle->ownerPanel) editedCycle->ownerPanel->OnCycleDialogCommand(id);
+    if (editedCycle && editedCycle->ownerPanel) editedCycle->ownerPanel->OnCycleDialogCommand(*this, id);
 }
 
 void CDialogParam::OnListScroll(int firstRow) {

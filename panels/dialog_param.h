@@ -21,7 +21,7 @@
 
 namespace zarvento {
 
-class CDialogParam : public HostDialog {
+class CDialogParam : public HostDialog, public CycleDialogView {
 public:
     static constexpr const char* kScriptName = "cycle";
     static constexpr int kTemplate = 701;
@@ -61,14 +61,14 @@ public:
 
     // Takes the editors' texts, the combos' choices and a group's check
     // marks into the working copy.
-    void DoDataExchange();
+    void DoDataExchange() override;
     // Writes parameter i's expression into its edit, read-only for kind 'R'.
-    void UpdateParamEdit(int index);
+    void UpdateParamEdit(int index) override;
     // The value column: each value, or "Error" (which keeps OK refused).
     void ShowValues();
     // Takes the editors, evaluates every parameter and shows the values and
     // the evaluation's error under the list.
-    void Recalculate();
+    void Recalculate() override;
 
     // What the parameter list passes on (CListParam).
     void OnEditorFocus(int id);
@@ -77,7 +77,7 @@ public:
     // The list scrolled: the editors follow their rows.
     void OnListScroll(int firstRow);
 
-    CCycle_Auto& Cycle() { return cycle_; }
+    CCycle_Auto& Cycle() override { return cycle_; }
     const CCycle_Auto& Cycle() const { return cycle_; }
     bool HasError() const { return hasError; }
     bool IsGroup() const { return cycle_.groupFlag != 0; }

@@ -44,8 +44,8 @@ void HostPanels::ShowPostProcessorsList() { ShowPostProcessorsDialog(); }
 PlanPanels::HostShown HostPanels::ShownOnHost(std::string_view panel) const {
     if (panel == CPanel_LSC::kScriptName || panel == CPanelPROGRAM::kScriptName || panel == CPanelVISUAL::kScriptName)
         return HostShown::Panel;
-    // The operation panel runs on the host for the kinds that have their own.
-    if (panel == CPanelSPID::kScriptName || panel == kTurn) return HostShown::PanelOrAnswer;
+    // The operation's panel runs on the host for the kinds that have one.
+    if (panel == CPanelSPID::kScriptName || panel == PlanPanels::kTurn) return HostShown::PanelOrAnswer;
     if (panel == CDialogPostProcessorsList::kScriptName || panel == CPropertyPostProcessor::kScriptName ||
         panel == CDialogParam::kScriptName)
         return HostShown::Dialog;

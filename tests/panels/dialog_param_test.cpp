@@ -54,8 +54,12 @@ void FillCycle(CCycle_Auto& cycle) {
 
 class RecordingPanel : public CycleDialogOwner {
 public:
-    void OnCycleDialogCommand(int id) override { commands.push_back(id); }
+    void OnCycleDialogCommand(CycleDialogView& dialog, int id) override {
+        commands.push_back(id);
+        dialogs.push_back(&dialog);
+    }
     std::vector<int> commands;
+    std::vector<CycleDialogView*> dialogs;
 };
 
 class CycleDialogTest : public CleanStateTest {
@@ -162,6 +166,7 @@ TEST_F(CycleDialogTest, OwnerPanelHearsTheOpeningAndTheChoices) {
     dialog.UserSetValue(305, "по Z");
     dialog.UserSetValue(200, "3");  // an edit's focus is no command
     EXPECT_EQ(panel.commands, (std::vector<int>{CycleDialogOwner::kDialogOpened, 305}));
+    EXPECT_EQ(panel.dialogs, (std::vector<CycleDialogView*>{&dialog, &dialog})) << "the running dialog comes along";
     // A copy belongs to no panel.
     CCycle_Auto copy;
     copy.Copy(cycle);
