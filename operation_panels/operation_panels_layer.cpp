@@ -2,23 +2,32 @@
 #include "operation_panels/operation_panels_layer.h"
 
 #include "operation_panels/turn_panel.h"
+#include "operation_panels/turn_panel_drill.h"
+#include "operation_panels/turn_panel_kanavka.h"
+#include "operation_panels/turn_panel_kontur.h"
 #include "simulation/simulation_layer.h"
 
 namespace zarvento {
 
 namespace {
-// An operation of no kind has the plain panel; the kinds keep the plan's
-// panel model until their own panels exist.
+// An operation of no kind has the plain panel; the kinds without a panel of
+// their own keep the plan's panel model.
 constexpr std::int32_t kNoKind = 0;
 }  // namespace
 
 void RegisterOperationPanelsLayer() {
     RegisterSimulationLayer();
     SetTurnEditor(kNoKind, &CTurnPanel::EditPlain);
+    SetTurnEditor(kTurnDRILL, &CTurnPanelDRILL::Edit);
+    SetTurnEditor(kTurnKANAVKA, &CTurnPanelKANAVKA::Edit);
+    SetTurnEditor(kTurnKONTUR, &CTurnPanelKONTUR::Edit);
 }
 
 void UnregisterOperationPanelsLayer() {
     if (GetTurnEditor(kNoKind) == &CTurnPanel::EditPlain) SetTurnEditor(kNoKind, nullptr);
+    if (GetTurnEditor(kTurnDRILL) == &CTurnPanelDRILL::Edit) SetTurnEditor(kTurnDRILL, nullptr);
+    if (GetTurnEditor(kTurnKANAVKA) == &CTurnPanelKANAVKA::Edit) SetTurnEditor(kTurnKANAVKA, nullptr);
+    if (GetTurnEditor(kTurnKONTUR) == &CTurnPanelKONTUR::Edit) SetTurnEditor(kTurnKONTUR, nullptr);
 }
 
 }  // namespace zarvento

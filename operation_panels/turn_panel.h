@@ -33,8 +33,8 @@ class PropertyTab;
 
 class CTurnPanel : public CBasePanel3D, public virtual CTurn, public ContourTabOwner {
 public:
-    // The panel's name in scripts: "panel operation ... end".
-    static constexpr const char* kScriptName = "operation";
+    // The panel's name in scripts: "panel turn ... end".
+    static constexpr const char* kScriptName = "turn";
     static constexpr int kTabCount = 7;
     enum Tab : int {
         kNoTab = 0,

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "operations/turn.h"
 #include "panels/dialog_param.h"
 #include "panels/dialog_post_processors_list.h"
 #include "panels/panel_lsc.h"
@@ -45,6 +46,11 @@ PlanPanels::HostShown HostPanels::ShownOnHost(std::string_view panel) const {
     if (panel == CPanel_LSC::kScriptName || panel == CPanelPROGRAM::kScriptName || panel == CPanelVISUAL::kScriptName)
         return HostShown::Panel;
     if (panel == CPanelSPID::kScriptName) return HostShown::PanelOrAnswer;
+    // The operations whose kind has a panel run it for a waiting panel block.
+    if (panel == PlanPanels::kTurn) {
+        for (std::int32_t kind = kFirstTurnType; kind <= kLastTurnType; ++kind)
+            if (GetTurnEditor(kind)) return HostShown::PanelOrAnswer;
+    }
     if (panel == CDialogPostProcessorsList::kScriptName || panel == CPropertyPostProcessor::kScriptName ||
         panel == CDialogParam::kScriptName)
         return HostShown::Dialog;
