@@ -143,6 +143,8 @@ const char* ScriptHelp() {
             "              depth=<mm>|auto (chisel; auto: the metric profile depth)\n"
             "              groove: dwell=<s>; drilling: hole=surface|base|centring\n"
             "              depth=<mm> zbase=<mm> diameter=<mm>\n"
+            "              (a panel turn ... end block in place of the answer runs the\n"
+            "              drilling, groove or contour operation's own panel)\n"
             "    settings  rapid spindle tool-change python editor xoutput accuracy (or\n"
             "              the dialog's control ids); an OK the dialog refuses keeps it\n"
             "              open for the next answer\n"

@@ -6,6 +6,9 @@
 #include "operation_panels/turn_panel_plashka.h"
 #include "operation_panels/turn_panel_threading.h"
 #include "operation_panels/turn_panel_mnogo_prohod.h"
+#include "operation_panels/turn_panel_drill.h"
+#include "operation_panels/turn_panel_kanavka.h"
+#include "operation_panels/turn_panel_kontur.h"
 #include "simulation/simulation_layer.h"
 
 namespace zarvento {
@@ -23,6 +26,9 @@ void RegisterOperationPanelsLayer() {
     SetTurnEditor(kTurnPLASHKA, &CTurnPanelPLASHKA::Edit);
     SetTurnEditor(kTurnOTREZKA, &CTurnPanelOTREZKA::Edit);
     SetTurnEditor(kTurnMnogoProhod, &CTurnPanelMnogoProhod::Edit);
+    SetTurnEditor(kTurnDRILL, &CTurnPanelDRILL::Edit);
+    SetTurnEditor(kTurnKANAVKA, &CTurnPanelKANAVKA::Edit);
+    SetTurnEditor(kTurnKONTUR, &CTurnPanelKONTUR::Edit);
 }
 
 void UnregisterOperationPanelsLayer() {
@@ -31,6 +37,9 @@ void UnregisterOperationPanelsLayer() {
     if (GetTurnEditor(kTurnPLASHKA) == &CTurnPanelPLASHKA::Edit) SetTurnEditor(kTurnPLASHKA, nullptr);
     if (GetTurnEditor(kTurnOTREZKA) == &CTurnPanelOTREZKA::Edit) SetTurnEditor(kTurnOTREZKA, nullptr);
     if (GetTurnEditor(kTurnMnogoProhod) == &CTurnPanelMnogoProhod::Edit) SetTurnEditor(kTurnMnogoProhod, nullptr);
+    if (GetTurnEditor(kTurnDRILL) == &CTurnPanelDRILL::Edit) SetTurnEditor(kTurnDRILL, nullptr);
+    if (GetTurnEditor(kTurnKANAVKA) == &CTurnPanelKANAVKA::Edit) SetTurnEditor(kTurnKANAVKA, nullptr);
+    if (GetTurnEditor(kTurnKONTUR) == &CTurnPanelKONTUR::Edit) SetTurnEditor(kTurnKONTUR, nullptr);
 }
 
 }  // namespace zarvento

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "operations/turn.h"
 #include "panels/dialog_param.h"
 #include "panels/dialog_post_processors_list.h"
 #include "panels/panel_lsc.h"
