@@ -206,8 +206,7 @@ bool CTurnPanelDRILL::OnControlCommand(PropertyControl& control, int id) {
     if (&control != cycleParametersButton || !cycleParametersButton) return true;
     int answer = 0;
     if (indShema == 0) {
-        cycle.SetParentParameters(&Parameters());
-        answer = cycle.EditParameters();
+        answer = EditCycleParameters(cycle, true);
     } else if (CCycle_Auto* machine = postProcessor.GetCycleOfType(typeKey, indCycle)) {
         answer = machine->EditParameters();
     } else {

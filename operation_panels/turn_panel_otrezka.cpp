@@ -57,8 +57,7 @@ bool CTurnPanelOTREZKA::OnChangeControlValue(PropertyControl& control) {
 bool CTurnPanelOTREZKA::OnControlCommand(PropertyControl& control, int id) {
     if (&control == cycleParametersButton && cycleParametersButton) {
         // The dialog's expressions may use the operation's variables.
-        cycle.SetParentParameters(&Parameters());
-        if (cycle.EditParameters() == 1) RecalculatePath();
+        if (EditCycleParameters(cycle, true) == 1) RecalculatePath();
     }
     CTurnPanel::OnControlCommand(control, id);
     return true;

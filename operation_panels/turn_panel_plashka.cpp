@@ -105,8 +105,7 @@ bool CTurnPanelPLASHKA::OnControlCommand(PropertyControl& control, int id) {
     if (&control == cycleParametersButton && cycleParametersButton) {
         int answer = 0;
         if (indShema == 0) {
-            cycle.SetParentParameters(&Parameters());
-            answer = cycle.EditParameters();
+            answer = EditCycleParameters(cycle, true);
         } else if (CCycle_Auto* machine = postProcessor.GetCycleOfType(typeKey, indCycle)) {
             answer = machine->EditParameters();
         }

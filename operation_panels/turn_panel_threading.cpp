@@ -164,8 +164,7 @@ bool CTurnPanelTHREADING::OnControlCommand(PropertyControl& control, int id) {
     if (&control == cycleParametersButton && cycleParametersButton) {
         int answer = 0;
         if (indShema == 0) {
-            Cycle().SetParentParameters(&Parameters());
-            answer = Cycle().EditParameters();
+            answer = EditCycleParameters(Cycle(), true);
         } else if (CCycle_Auto* machine = postProcessor.GetCycleOfType(typeKey, indCycle)) {
             answer = machine->EditParameters();
         }

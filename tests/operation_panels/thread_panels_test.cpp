@@ -133,9 +133,11 @@ INSTANTIATE_TEST_SUITE_P(Hosts, ThreadPanelsLayoutTest, ::testing::Values(16, 17
 
 int cycleAnswer = 0;
 int cycleRuns = 0;
+const CycleDialogOwner* ownerWhileOpen = nullptr;
 // The user sets three passes in the cycle's dialog and closes it.
 int EditThreePasses(CCycle_Auto& cycle) {
     ++cycleRuns;
+    ownerWhileOpen = cycle.ownerPanel;
     cycle.FindParam("N")->valueText = "3";
     cycle.FindParam("N")->intValue = 3;
     return cycleAnswer;
@@ -196,6 +198,8 @@ TEST_F(ThreadPanelsTest, CutOffCycleDialogRecalculatesOnOkOnlyAndCancelLeavesThe
         EXPECT_EQ(panel.RecalculationCount(), 1);
         EXPECT_EQ(cycleRuns, 2);
         EXPECT_EQ(panel.cycle.parentProvider, &panel.Parameters());
+        EXPECT_EQ(ownerWhileOpen, &panel) << "the panel owns the dialog's commands while it runs";
+        EXPECT_EQ(panel.cycle.ownerPanel, nullptr);
         EXPECT_EQ(panel.cycle.FindParam("N")->valueText, "3");
         panel.OnButtonClick(kPanelButtonCancel);
         Close(panel);

@@ -100,13 +100,11 @@ TEST_F(GroovePanelTest, ATheToolsOwnBindingLocksTheBindingButtons) {
     CTurnPanelKANAVKA panel(op);
     Open(panel, &op);
     EXPECT_TRUE(panel.bindingGroup->Enabled());
+    // Choosing the tool recalculates the copy's path, which takes the
+    // binding from the tool, and the list shows it at once.
     ASSERT_TRUE(Manager().UserSelect(*panel.toolList, 3).done);
-    // The path calculation of the copy takes the binding from the tool; the
-    // next choice in the tool list shows it.
-    panel.nToolPosition = 3;
-    panel.RecalculatePath();
+    ASSERT_EQ(panel.nToolPosition, 3);
     ASSERT_TRUE(panel.isPrivazFromTool);
-    ASSERT_TRUE(Manager().UserSelect(*panel.toolList, 2).done);
     EXPECT_FALSE(panel.bindingGroup->Enabled());
     EXPECT_TRUE(panel.bindingGroup->Button(CTurnPanelKANAVKA::kBindRight)->pressed) << "the tool's binding";
     EXPECT_FALSE(panel.bindingGroup->Button(CTurnPanelKANAVKA::kBindLeft)->pressed);
