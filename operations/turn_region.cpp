@@ -356,8 +356,10 @@ std::unique_ptr<Contour> CTurn::MakeEquidistant(const Contour* contour, double d
     const bool sourceLike = mode == 's' || mode == 'v';
     bool clockwise = true;
     if (sourceLike) {
+        // The copies read for the direction go before the offset is made.
+        WorkObjects copies(doc);
         Contour read;
-        read.LoadFromHostObjects(doc, made.Keep(doc.ObjectList(group, 0, 0.1, 1)), -1, 0.01);
+        read.LoadFromHostObjects(doc, copies.Keep(doc.ObjectList(group, 0, 0.1, 1)), -1, 0.01);
         clockwise = read.DetermineDirection();
     }
     EquidistantRequest request;
