@@ -248,8 +248,17 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
     for (const SectionCurve& section : curves) curveBoxes.push_back(section.box);
     const std::vector<std::vector<int>> nearFaces = CandidateBoxes(ends, faceBoxes);
     const std::vector<std::vector<int>> nearCurves = CandidateBoxes(ends, curveBoxes);
-    std::vector<std::shared_ptr<HostCurve>> edgeCurves;
-    for (const auto& edge : edges) edgeCurves.push_back(edge->Curve());
+    // An edge's curve is made when a unit off every face first asks for it:
+    // on a dense part nearly every unit lies on a face.
+    std::vector<std::shared_ptr<HostCurve>> edgeCurves(edges.size());
+    std::vector<bool> edgeCurveMade(edges.size(), false);
+    auto edgeCurve = [&](std::size_t k) {
+        if (!edgeCurveMade[k]) {
+            edgeCurves[k] = edges[k]->Curve();
+            edgeCurveMade[k] = true;
+        }
+        return edgeCurves[k].get();
+    };
     auto onFace = [](const HostFace& face, const Point3& p) {
         double u = 0, v = 0;
         return face.Project(p, u, v) && Near(face.PointAt(u, v), p);
@@ -278,8 +287,9 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
         }
         if (onAFace) continue;
         for (std::size_t k = 0; k < edges.size(); ++k) {
-            if (!edgeCurves[k]) continue;
-            if (onCurve(*edgeCurves[k], p1) && onCurve(*edgeCurves[k], p2)) {
+            const HostCurve* curve = edgeCurve(k);
+            if (!curve) continue;
+            if (onCurve(*curve, p1) && onCurve(*curve, p2)) {
                 unit->AddObject(edges[k]);
                 break;
             }

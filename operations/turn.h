@@ -162,6 +162,8 @@ public:
     // The contour offset by the corner radius (plus the finishing allowance
     // in mode 'c'), or given back when no offset applies.
     std::unique_ptr<Contour> OffsetContourByRadius(std::unique_ptr<Contour> contour, char mode);
+    // The radius that offset is by, 0 when none applies.
+    double NoseOffsetRadius(char mode) const;
     std::unique_ptr<Contour> MakeEquidistant(const Contour* contour, double distance, char mode);
 
     // ---- region and final contour ----

@@ -172,10 +172,15 @@ void CTurn::SetPostProcessorData(CPostProcessor* p) {
     postProcessor = *p;
 }
 
+double CTurn::NoseOffsetRadius(char mode) const {
+    if (kind == kTurnDRILL || isHeidenhain || !isCorrectRadius) return 0.0;
+    const double r = Rtool + (mode == 'c' ? calc.finishAllowance : 0.0);
+    return r > 0.001 ? r : 0.0;
+}
+
 std::unique_ptr<Contour> CTurn::OffsetContourByRadius(std::unique_ptr<Contour> contour, char mode) {
     if (!contour || kind == kTurnDRILL || isHeidenhain) return contour;
-    const double r = Rtool + (mode == 'c' ? calc.finishAllowance : 0.0);
-    if (isCorrectRadius && r > 0.001) {
+    if (const double r = NoseOffsetRadius(mode); r > 0.0) {
         std::unique_ptr<Contour> offset = MakeEquidistant(contour.get(), r, mode);
         // An open contour whose offset falls into pieces has no path for the
         // nose along it: the tool would have to jump from piece to piece.

@@ -148,7 +148,11 @@ double FedLength(const Contour& route, const Contour* stock) {
 
 std::unique_ptr<Contour> CTurn::NoseObstacle(const Contour* contour) {
     if (!contour || contour->Empty()) return nullptr;
-    std::unique_ptr<Contour> around = OffsetContourByRadius(contour->Clone(), 's');
+    // The offset is made from the contour itself; a copy is made only where
+    // the contour is the obstacle as it is.
+    const double r = NoseOffsetRadius('s');
+    std::unique_ptr<Contour> around =
+        r > 0.0 ? MakeEquidistant(contour, r, 's') : OffsetContourByRadius(contour->Clone(), 's');
     if (!around || around->Empty()) around = contour->Clone();
     ApplyToolOffsets(*around);
     return around;

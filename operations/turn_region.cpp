@@ -348,15 +348,18 @@ std::unique_ptr<Contour> CTurn::MakeEquidistant(const Contour* contour, double d
     Document2D& doc = ActiveDocument2D();
     WorkObjects made(doc);
     doc.BeginObjectSet();
-    std::unique_ptr<Contour> drawn = contour->Clone();
-    drawn->Draw2D(1);
+    // Drawing marks each unit with its object, so a copy is drawn; it goes
+    // before the offset is made, which needs the memory more.
+    contour->Clone()->Draw2D(1);
     const Ref2D group = made.Keep(doc.EndObjectSet());
 
     const bool sourceLike = mode == 's' || mode == 'v';
     bool clockwise = true;
     if (sourceLike) {
+        // The copies read for the direction go before the offset is made.
+        WorkObjects copies(doc);
         Contour read;
-        read.LoadFromHostObjects(doc, made.Keep(doc.ObjectList(group, 0, 0.1, 1)), -1, 0.01);
+        read.LoadFromHostObjects(doc, copies.Keep(doc.ObjectList(group, 0, 0.1, 1)), -1, 0.01);
         clockwise = read.DetermineDirection();
     }
     EquidistantRequest request;

@@ -441,7 +441,7 @@ public:
                 throw Damaged{"an entity has no valid type"};
             HostObjectPtr obj;
             std::string error;
-            if (DecodePartModelEntity(cls, name, text, Blob(s, 5), obj, error)) {
+            if (DecodePartModelEntity(cls, name, text, BlobView(s, 5), obj, error)) {
                 if (!obj) throw Damaged{error};
             } else if (cls == "lcs") {
                 std::array<std::array<double, 3>, 4> v{};
@@ -559,9 +559,10 @@ public:
         Finished(rc);
     }
 
-    static std::string Blob(Statement& s, int col) {
+    // The blob where SQLite holds it, valid until the statement moves on.
+    static std::string_view BlobView(Statement& s, int col) {
         const auto* p = static_cast<const char*>(sqlite3_column_blob(*s, col));
-        return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(*s, col))) : std::string();
+        return p ? std::string_view(p, static_cast<std::size_t>(sqlite3_column_bytes(*s, col))) : std::string_view();
     }
 
     static std::string Text(Statement& s, int col) {

@@ -353,6 +353,7 @@ public:
         // nearly tangent pieces fall short by little, so the margin stays tight.
         const double keepTol = 0.01 * tol_;
         std::vector<Kept> kept;
+        kept.reserve(raw_.size());
         for (std::size_t i = 0; i < raw_.size(); ++i) {
             auto& s = splits[i];
             std::sort(s.begin(), s.end(), [](const Split& p, const Split& q) { return p.t < q.t; });
@@ -542,17 +543,19 @@ private:
                      std::vector<bool>& visited, std::vector<EquidistantChain>& chains) const {
         const std::size_t nk = kept.size();
         const double linkTol = LinkTolerance();
-        std::vector<Kept> comp;
+        std::vector<std::size_t> comp;  // the parts in the chain's order
         std::size_t cur = start;
         for (std::size_t steps = 0; steps < nk && !visited[cur]; ++steps) {
             visited[cur] = true;
-            comp.push_back(kept[cur]);
+            comp.push_back(cur);
             if (succ[cur] < 0) break;
             cur = static_cast<std::size_t>(succ[cur]);
         }
         const bool isClosed = succ[comp.empty() ? start : cur] >= 0 && cur == start;
         std::vector<Kept> merged;
-        for (const Kept& k : comp) {
+        merged.reserve(comp.size());
+        for (const std::size_t part : comp) {
+            const Kept& k = kept[part];
             if (!merged.empty() && merged.back().raw == k.raw && merged.back().t2 == k.t1) {
                 Kept& m = merged.back();
                 m.curve = raw_[static_cast<std::size_t>(k.raw)].Sub(m.t1, k.t2, m.curve.a, k.curve.b);
@@ -563,6 +566,7 @@ private:
         }
         EquidistantChain chain;
         chain.closed = isClosed;
+        chain.pieces.reserve(merged.size());
         for (const Kept& k : merged) {
             Curve2D c = k.curve;
             if (!chain.pieces.empty()) c.a = chain.pieces.back().b;

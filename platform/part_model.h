@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/host_document.h"
@@ -317,6 +318,6 @@ std::vector<std::shared_ptr<HostRoughnessSign>> ModelRoughnessSigns(const HostDo
 // and edges to their parts' bodies and sub-parts to their parents.
 bool EncodePartModelEntity(const HostObject& obj, std::string& cls, std::string& text, std::string& data);
 bool DecodePartModelEntity(const std::string& cls, const std::string& name, const std::string& text,
-                           const std::string& data, HostObjectPtr& out, std::string& error);
+                           std::string_view data, HostObjectPtr& out, std::string& error);
 bool LinkPartModelEntities(const HostDocumentPtr& doc, std::string& error);
 }  // namespace zarvento

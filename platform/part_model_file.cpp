@@ -44,7 +44,7 @@ std::uint64_t Checksum(std::string_view bytes) {
 
 class Bytes {
 public:
-    explicit Bytes(const std::string& data) : data_(data) {}
+    explicit Bytes(std::string_view data) : data_(data) {}
     bool U(std::uint64_t& v, int n) {
         if (data_.size() - pos_ < static_cast<std::size_t>(n)) return false;
         v = 0;
@@ -62,19 +62,19 @@ public:
     bool Text(std::string& s) {
         std::uint64_t n = 0;
         if (!U(n, 4) || data_.size() - pos_ < n) return false;
-        s.assign(data_, pos_, static_cast<std::size_t>(n));
+        s.assign(data_.substr(pos_, static_cast<std::size_t>(n)));
         pos_ += static_cast<std::size_t>(n);
         return true;
     }
-    std::string Rest() {
-        std::string rest = data_.substr(pos_);
+    std::string_view Rest() {
+        const std::string_view rest = data_.substr(pos_);
         pos_ = data_.size();
         return rest;
     }
     bool AtEnd() const { return pos_ == data_.size(); }
 
 private:
-    const std::string& data_;
+    std::string_view data_;
     std::size_t pos_ = 0;
 };
 
@@ -146,7 +146,7 @@ bool EncodePartModelEntity(const HostObject& obj, std::string& cls, std::string&
 }
 
 bool DecodePartModelEntity(const std::string& cls, const std::string& name, const std::string& text,
-                           const std::string& data, HostObjectPtr& out, std::string& error) {
+                           std::string_view data, HostObjectPtr& out, std::string& error) {
     out.reset();
     Bytes in(data);
     auto damaged = [&](const std::string& what) {
@@ -160,7 +160,7 @@ bool DecodePartModelEntity(const std::string& cls, const std::string& name, cons
         std::uint64_t parent = 0, sum = 0;
         if (!in.U(parent, 8) || !DecodeProperties(in, part->Properties()) || !in.U(sum, 8))
             return damaged("part \"" + name + "\" is cut short");
-        const std::string body = in.Rest();
+        const std::string_view body = in.Rest();
         if (Checksum(body) != sum) return damaged("the body of part \"" + name + "\" is damaged");
         try {
             part->SetBodyParts(PartShape::Decode(body), {}, {});

@@ -676,6 +676,31 @@ PartShape PartShape::Skin() const {
 
 namespace {
 
+// Reads bytes where they lie, without the copy a string stream makes: a
+// body is as large as the rest of the document together.
+class ByteViewBuffer : public std::streambuf {
+public:
+    explicit ByteViewBuffer(std::string_view bytes) {
+        char* begin = const_cast<char*>(bytes.data());
+        setg(begin, begin, begin + bytes.size());
+    }
+
+protected:
+    pos_type seekoff(off_type off, std::ios_base::seekdir dir, std::ios_base::openmode which) override {
+        if (!(which & std::ios_base::in)) return pos_type(off_type(-1));
+        const off_type base = dir == std::ios_base::beg   ? 0
+                              : dir == std::ios_base::cur ? gptr() - eback()
+                                                          : egptr() - eback();
+        const off_type to = base + off;
+        if (to < 0 || to > egptr() - eback()) return pos_type(off_type(-1));
+        setg(eback(), eback() + to, egptr());
+        return pos_type(to);
+    }
+    pos_type seekpos(pos_type pos, std::ios_base::openmode which) override {
+        return seekoff(off_type(pos), std::ios_base::beg, which);
+    }
+};
+
 Quantity_Color ColourOf(std::uint32_t rgb) {
     return Quantity_Color((rgb & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, ((rgb >> 16) & 0xFF) / 255.0,
                           Quantity_TOC_sRGB);
@@ -753,10 +778,11 @@ std::string PartShape::Encode() const {
     });
 }
 
-PartShape PartShape::Decode(const std::string& bytes) {
+PartShape PartShape::Decode(std::string_view bytes) {
     if (bytes.empty()) return {};
     try {
-        std::istringstream in(bytes, std::ios::binary);
+        ByteViewBuffer buffer(bytes);
+        std::istream in(&buffer);
         TopoDS_Shape shape;
         BinTools::Read(shape, in);
         if (shape.IsNull() || in.bad()) throw HostError(STG_E_DOCFILECORRUPT_, "the body is damaged");

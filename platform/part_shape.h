@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -87,7 +88,7 @@ public:
     // The body in the host's own exact form (binary BREP) and back; reading
     // raises HostError(STG_E_DOCFILECORRUPT) for bytes that are no body.
     std::string Encode() const;
-    static PartShape Decode(const std::string& bytes);
+    static PartShape Decode(std::string_view bytes);
 
     const Impl* Get() const { return impl_.get(); }
 
