@@ -130,6 +130,13 @@ void CreateSetupSheet(CPLAN& plan) {
 
     const std::string name = top ? top->Name() : std::string();
     const std::string designation = top ? top->Properties().designation : std::string();
+    // Everything read from the part and the plan is read while the part is
+    // the active document.
+    const SetupSheetTable table = MakeSetupSheetTable(plan);
+    const double y0 = table.top;
+    char mass[64];
+    std::snprintf(mass, sizeof mass, " %1.3f ", plan.GetDetailMass());
+
     HostDocumentPtr doc = app.Documents().Add(DocumentType::Drawing2D, true);
     // A sheet that fails half-way stays open, with the part in front again,
     // so that the library's next command finds its part.
@@ -155,8 +162,6 @@ void CreateSetupSheet(CPLAN& plan) {
     ++drawing.sheetUpdates;
     drawing.SetCurrentView(0);
 
-    const SetupSheetTable table = MakeSetupSheetTable(plan);
-    const double y0 = table.top;
     if (hasPicture) {
         DrawingRaster& picture = drawing.AddRaster(raster.string(), 23.0, 120.0);
         ++picture.updates;
@@ -169,8 +174,6 @@ void CreateSetupSheet(CPLAN& plan) {
     std::filesystem::remove(raster, ec);
 
     if (!name.empty()) AddSketchText(drawing, 100.0, 283.0, name);
-    char mass[64];
-    std::snprintf(mass, sizeof mass, " %1.3f ", plan.GetDetailMass());
     AddSketchText(drawing, 23.0, y0 + 2.5, std::string("Масса детали") + mass + "кг");
     if (!designation.empty()) AddSketchText(drawing, 23.0, y0 + 10.0, designation);
     AddSketchText(drawing, 157.0, y0 + 2.5, "Список переходов");

@@ -47,6 +47,8 @@ inline constexpr double kSetupSheetPictureWidth = 180.0;
 // Draws the setup sheet of the plan. The busy flag is set while it is drawn
 // and put back on every exit; the coordinate-system symbol is shown only
 // while the picture is taken, and the operation paths come back into view.
+// A failing host call leaves the sheet made so far open, with the part
+// document active again.
 void CreateSetupSheet(CPLAN& plan);
 
 }  // namespace zarvento

@@ -153,6 +153,15 @@ TEST_F(PlanExportTest, ANewFileGetsTheXmlAndTheFolderWithoutAScript) {
     EXPECT_EQ(boxes.back(), kExportDone);
 }
 
+TEST_F(PlanExportTest, AFailedStepIsReportedAndTheOthersStillRun) {
+    fs::remove(modelFile);
+    const fs::path xml = folder.Path() / "H.xml";
+    EXPECT_EQ(ExportPlan(*GetPLAN(), xml.string()), kExportModelFailed);
+    ExpectPutBack();
+    EXPECT_EQ(Files(folder.Path() / "H"), (std::vector<std::string>{"H.nc", "Эскиз 0 (H).rdd", "Эскиз 1 (H).rdd"}));
+    EXPECT_EQ(MessageLog::Instance().Texts(MessageRole::MessageBox).back(), kExportModelFailed);
+}
+
 TEST_F(PlanExportTest, TheInstalledScriptMergesIntoAnExistingFile) {
     const fs::path xml = folder.Path() / "B.rev.xml";
     ASSERT_EQ(ExportPlan(*GetPLAN(), xml.string()), kExportDone);
