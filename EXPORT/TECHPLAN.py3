@@ -25,7 +25,7 @@ BEGIN_MACHINE_CYCLES
 FORMAT(number=0, %f=%1.3f, %m=%1.3f, %n=%1.3f);
 
 CODE(Head);
-PRINT(<techplan version="1" part="%s">, _sPOST);
+PRINT(<techplan version="1" part="%s" post="%s">, MODEL.File, _sPOST);
 CODE(Safe);
 PRINT(<safe/>);
 CODE(Comm);
