@@ -189,6 +189,8 @@ int main(int argc, char** argv) {
                        : command == "tool-contour" ? "ZarventoToolContour"
                        : command == "catalog"      ? "ZarventoCatalog"
                        : command == "statistics"   ? "ZarventoStatistics"
+                       : command == "setup-sheet"  ? "ZarventoSetupSheet"
+                       : command == "export"       ? "ZarventoExport"
                                                    : nullptr;
     if (!verb) {
         if (!command.empty()) std::cerr << "zarvento: unknown command '" << command << "'\n";

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "host/catalog_command.h"
+#include "host/document_jobs.h"
 #include "host/program_job.h"
 #include "host/script_run.h"
 #include "host/simulation_job.h"
@@ -44,11 +45,15 @@ int ZarventoCatalog(int argc, char** argv) { return Guarded(&zarvento::app::RunC
 
 int ZarventoStatistics(int argc, char** argv) { return Guarded(&zarvento::app::RunStatisticsJob, argc, argv); }
 
+int ZarventoSetupSheet(int argc, char** argv) { return Guarded(&zarvento::app::RunSetupSheetJob, argc, argv); }
+
+int ZarventoExport(int argc, char** argv) { return Guarded(&zarvento::app::RunExportJob, argc, argv); }
+
 const char* ZarventoUsage() {
     static const std::string usage = std::string(zarvento::app::kProgramUsage) + zarvento::app::kRunUsage +
                                      zarvento::app::kSimulateUsage + zarvento::app::kStatisticsUsage +
-                                     zarvento::app::kToolUsage + zarvento::app::kCatalogUsage + "\n" +
-                                     zarvento::app::ScriptHelp();
+                                     zarvento::app::kDocumentJobsUsage + zarvento::app::kToolUsage +
+                                     zarvento::app::kCatalogUsage + "\n" + zarvento::app::ScriptHelp();
     return usage.c_str();
 }
 

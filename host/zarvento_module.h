@@ -56,6 +56,8 @@ int ZarventoToolModel(int argc, char** argv);
 int ZarventoToolContour(int argc, char** argv);
 int ZarventoCatalog(int argc, char** argv);
 int ZarventoStatistics(int argc, char** argv);
+int ZarventoSetupSheet(int argc, char** argv);
+int ZarventoExport(int argc, char** argv);
 // The usage of those verbs and of the script, for the program's help.
 const char* ZarventoUsage();
 }

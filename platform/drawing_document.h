@@ -67,7 +67,7 @@ struct DrawingDimension {
 
 struct DrawingTableCell {
     std::string text;
-    int align = 1;  // 1 centred, 0 left
+    int align = 1;  // 1 centred, 0 left, 2 right
     std::string font = kDrawingFont;
     int rowSpan = 1, colSpan = 1;
     bool covered = false;  // inside another cell's merge
@@ -143,7 +143,7 @@ struct DrawingPrimitive {
     std::string text;
     double height = kDrawingTextHeight;
     double rotation = 0;  // degrees
-    int align = 0;        // 0 left, 1 centred
+    int align = 0;        // 0 left, 1 centred, 2 right
     const DrawingRaster* raster = nullptr;
 };
 

@@ -220,6 +220,8 @@ void ExplodeTable(std::vector<DrawingPrimitive>& out, const DrawingTable& t) {
                     const double ty = top - h / 2 - kDrawingTextHeight / 2;
                     if (cell.align == 1)
                         out.push_back(Text(left + w / 2, ty, cell.text, kDrawingTextHeight, 1, 0));
+                    else if (cell.align == 2)
+                        out.push_back(Text(left + w - 1.0, ty, cell.text, kDrawingTextHeight, 2, 0));
                     else
                         out.push_back(Text(left + 1.0, ty, cell.text, kDrawingTextHeight, 0, 0));
                 }
@@ -345,7 +347,9 @@ std::string DrawingSvg(const DrawingDocument& drawing) {
             case DrawingPrimitive::Text:
                 s +=
                     "<text x=\"" + X(p.x1) + "\" y=\"" + Y(p.y1) + "\" font-size=\"" + Num(p.height) + "\"" +
-                    (p.align == 1 ? " text-anchor=\"middle\"" : "") +
+                    (p.align == 1   ? " text-anchor=\"middle\""
+                     : p.align == 2 ? " text-anchor=\"end\""
+                                    : "") +
                     (p.rotation != 0 ? " transform=\"rotate(" + Num(-p.rotation) + " " + X(p.x1) + " " + Y(p.y1) + ")\""
                                      : "") +
                     ">" + XmlEscape(p.text) + "</text>\n";
@@ -479,8 +483,8 @@ std::string DrawingDxf(const DrawingDocument& drawing) {
                 pair(40, Num(p.height));
                 pair(1, Utf8ToCp1251(text).text);
                 if (p.rotation != 0) pair(50, Num(p.rotation));
-                if (p.align == 1) {
-                    pair(72, "1");
+                if (p.align == 1 || p.align == 2) {
+                    pair(72, p.align == 1 ? "1" : "2");
                     pair(11, Num(p.x1));
                     pair(21, Num(p.y1));
                     pair(31, "0");

@@ -19,23 +19,6 @@ namespace zarvento {
 
 namespace {
 
-// The tool paths hidden for a scope, shown again on every exit.
-class HiddenPaths {
-public:
-    explicit HiddenPaths(CPLAN& plan) : plan_(plan) { plan_.HidePaths(); }
-    ~HiddenPaths() { Restore(); }
-    HiddenPaths(const HiddenPaths&) = delete;
-    HiddenPaths& operator=(const HiddenPaths&) = delete;
-    void Restore() {
-        if (hidden_) plan_.RestorePaths();
-        hidden_ = false;
-    }
-
-private:
-    CPLAN& plan_;
-    bool hidden_ = true;
-};
-
 bool HoldsTool(ParamTool* tool) { return tool && !tool->isNoContour && !tool->sToolName.empty(); }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "geometry/contour.h"
 #include "geometry/primitives.h"
+#include "plan/plan.h"
 #include "platform/host_application.h"
 #include "platform/host_documents.h"
 #include "platform/stored_path.h"
@@ -66,6 +67,15 @@ void DrawAndMirrorBack(Contour& contour, int style) {
     contour.MirrorX();
     contour.Draw2D(style);
     contour.MirrorX();
+}
+
+HiddenPaths::HiddenPaths(CPLAN& plan) : plan_(plan) { plan_.HidePaths(); }
+
+void HiddenPaths::Restore() {
+    if (hidden_) {
+        hidden_ = false;
+        plan_.RestorePaths();
+    }
 }
 
 SketchScope::SketchScope(std::string fileName) : fileName_(std::move(fileName)) {

@@ -18,6 +18,7 @@
 namespace zarvento {
 
 class Contour;
+class CPLAN;
 
 // Draws one dimension: automatic text, its line shifted by the offset across
 // its orientation, arrows by its value, the diameter sign for a diameter.
@@ -39,6 +40,21 @@ void SetTableCellSize(DrawingTable& table, int column, double width, double heig
 void DrawContourBothSides(const Contour& contour, int style);
 // Draws the contour, mirrors it, draws it again and mirrors it back.
 void DrawAndMirrorBack(Contour& contour, int style);
+
+// The plan's tool paths and start-point marker hidden for a scope, shown
+// again on every exit (or at Restore).
+class HiddenPaths {
+public:
+    explicit HiddenPaths(CPLAN& plan);
+    ~HiddenPaths() { Restore(); }
+    HiddenPaths(const HiddenPaths&) = delete;
+    HiddenPaths& operator=(const HiddenPaths&) = delete;
+    void Restore();
+
+private:
+    CPLAN& plan_;
+    bool hidden_ = true;
+};
 
 class SketchScope {
 public:

@@ -6,6 +6,8 @@
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "reports/cost_dialog.h"
+#include "reports/plan_export.h"
+#include "reports/setup_sheet.h"
 #include "reports/statistics_text.h"
 
 namespace zarvento {
@@ -133,6 +135,10 @@ void CDialogStatistics::OnCommand(int id, int code) {
         OnElementStat();
     } else if (id == kStop) {
         OnStop();
+    } else if (id == kExport) {
+        ExportPlanWithDialog(plan_);
+    } else if (id == kSetupSheet) {
+        CreateSetupSheet(plan_);
     } else if (id == kCosts) {
         CDialogCalculate costs(plan_, *GetSPID());
         costs.DoModal();

@@ -3,8 +3,8 @@
 // recalculate the plan counting in elementary moves (every operation's
 // machine cycle set aside while the dialog is open) and with tool-life stops;
 // closing puts the cycles back, and saves the plan when a flag changed. From
-// it the cost estimate opens (703); the export (701) and the setup sheet
-// (702) do nothing yet.
+// it the cost estimate opens (703), the export to TECHPLAN (701) and the
+// setup sheet (702).
 #pragma once
 
 #include <cstdint>

@@ -2,7 +2,8 @@
 # The bundled example's sketches made by the program: an operation's sketch,
 # the plan sketch and the document set, exported as SVG (read back by an XML
 # parser) and DXF (read back by Debian's ezdxf), the saved sketches exported
-# again by the host program itself.
+# again by the host program itself; the setup sheet, and the export to
+# TECHPLAN onto a new file and onto the same file again.
 # Arguments: the zarvento program, the examples folder, the example's STEP file.
 set -euo pipefail
 zarvento=$1
@@ -34,6 +35,15 @@ for f in saved.rdd set/Shaft/*.rdd; do
   "$zarvento" drawing "$f" "${f%.rdd}.svg" >/dev/null
   "$zarvento" drawing "$f" "${f%.rdd}.dxf" >/dev/null
 done
+mkdir sheet
+"$zarvento" setup-sheet example/stepped-shaft.rdp -o sheet/setup.svg >/dev/null
+"$zarvento" setup-sheet example/stepped-shaft.rdp -o sheet/setup.rdd >/dev/null
+"$zarvento" export example/stepped-shaft.rdp "plans/Вал.rev.xml" >export.log 2>&1 && exit 1
+mkdir plans
+"$zarvento" export example/stepped-shaft.rdp "plans/Вал.rev.xml" >export.log 2>&1
+grep -q "Комплект документов сформирован" export.log
+"$zarvento" export example/stepped-shaft.rdp "plans/Вал.rev.xml" >export2.log 2>&1
+grep -q "Комплект документов сформирован" export2.log
 /usr/bin/python3 - <<'CHECK'
 import glob
 import xml.etree.ElementTree as ET
@@ -57,5 +67,16 @@ for f in sorted(glob.glob("*.dxf") + glob.glob("set/Shaft/*.dxf")):
     assert {"LINE", "TEXT", "CIRCLE"} <= kinds, (f, kinds)
 texts = [e.dxf.text for e in ezdxf.readfile("op1.dxf").modelspace().query("TEXT")]
 assert "Переход 1" in texts and "Инструмент" in texts, texts
+# The setup sheet: the picture, the table and its caption.
+sheet = open("sheet/setup.svg", encoding="utf-8").read()
+assert "<image" in sheet and "Список переходов" in sheet and "время обработки, мин" in sheet
+ET.parse("sheet/setup.svg")
+# The export: the merged XML, and the folder with the model, the sketches
+# and the program.
+root = ET.parse("plans/Вал.rev.xml").getroot()
+assert root.tag == "techplans" and len(root) == 1 and root[0].tag == "techplan", root
+files = sorted(f.split("/")[-1] for f in glob.glob("plans/Вал.rev/*"))
+assert files == ["Val.rev.nc", "Вал.rev.rdp", "Эскиз 0 (Вал.rev).rdd", "Эскиз 1 (Вал.rev).rdd",
+                 "Эскиз 2 (Вал.rev).rdd"], files
 print("example sketches: ok")
 CHECK

@@ -9,6 +9,8 @@
 #include "golden_file.h"
 #include "operations/turn.h"
 #include "plan/plan.h"
+#include "platform/file_dialogs.h"
+#include "platform/host_application.h"
 #include "platform/part_model.h"
 #include "platform/storage_record.h"
 #include "reports/statistics_dialog.h"
@@ -108,11 +110,14 @@ TEST_F(StatisticsTest, PlanWithoutOperationsShowsTheTotalsRowAndTheNotes) {
     dialog.UserClick(CDialogStatistics::kElementStat);
     EXPECT_EQ(dialog.Control(CDialogStatistics::kNote).Text(),
               "Статистика не учитывает отключенные обработки и обработки с ошибками");
-    // The export and the setup sheet are not there yet: their buttons do nothing.
+    // The export asks for its file first (cancelled: nothing happens); the
+    // setup sheet is drawn and left in front. The dialog stays open.
+    FileDialogs::Instance().QueueSave(std::nullopt);
     for (int button : {CDialogStatistics::kExport, CDialogStatistics::kSetupSheet}) {
         EXPECT_TRUE(dialog.UserClick(button).done);
         EXPECT_FALSE(dialog.Ended());
     }
+    EXPECT_EQ(ConnectHostApplication().ActiveDocument()->Type(), DocumentType::Drawing2D);
     dialog.OnDestroy();
 }
 
