@@ -11,9 +11,11 @@
 #include "golden_file.h"
 #include "operations/turn.h"
 #include "plan/plan.h"
+#include "platform/messages.h"
 #include "platform/part_model.h"
 #include "platform/storage_record.h"
 #include "platform/text_file.h"
+#include "post/program.h"
 #include "post/program_plan_links.h"
 #include "reports/statistics_dialog.h"
 #include "reports/statistics_reports.h"
@@ -203,6 +205,29 @@ TEST_F(CyclePathTest, TheCommandPassesTheProgramBeforeTheDialog) {
     EXPECT_EQ(ScriptRuns(), 3);
     EXPECT_EQ(Cycle().CalcStatistics().count, 0);
     EXPECT_EQ(Cycle().indShema, 1);
+}
+
+// A script that fails gives the cycle no path: its row is marked and the
+// failure shown. Once the script works, the next recalculation counts the
+// moves.
+TEST_F(CyclePathTest, AFailedScriptLeavesTheCycleMarked) {
+    MakeCyclePlan();
+    const fs::path flag = GetProgramPlanLinks()->TemporaryDirectory() / "fail.flag";
+    ASSERT_TRUE(WriteFileAtomic(flag, "fail").ok);
+    MessageLog::Instance().Clear();
+    CDialogStatistics dialog(*GetPLAN());
+    dialog.OnInitDialog();
+    EXPECT_EQ(CycleRow(dialog)[1], "Цикл станка  (нет траектории внутри цикла)");
+    EXPECT_EQ(CycleRow(dialog)[10].substr(CycleRow(dialog)[10].size() - 5), "  (!)");
+    ASSERT_FALSE(MessageLog::Instance().Entries().empty());
+    EXPECT_EQ(MessageLog::Instance().Entries().back().text.rfind(CPROGRAM::kScriptFailed, 0), 0u)
+        << MessageLog::Instance().Entries().back().text;
+    fs::remove(flag);
+    dialog.UserClick(CDialogStatistics::kElementStat);
+    dialog.UserClick(CDialogStatistics::kElementStat);
+    EXPECT_EQ(CycleRow(dialog)[1], "Цикл станка");
+    EXPECT_EQ(CycleRow(dialog)[6], "74.00");
+    dialog.OnDestroy();
 }
 
 // Volumes of revolution of closed contours against their formulas: the
