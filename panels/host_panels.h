@@ -36,7 +36,7 @@ public:
     // (`answer simulation ...`), go on in the headless simulation.
     int ShowPanelVISUAL(CPROGRAM& program, bool checkMode) override;
     void SaveProgramSettings() override { rest_.SaveProgramSettings(); }
-    void ShowStatistics(const std::vector<CCadreISO*>& program) override { rest_.ShowStatistics(program); }
+    void ShowStatistics(CPROGRAM& program) override { rest_.ShowStatistics(program); }
     int EditSettings() override { return rest_.EditSettings(); }
     std::string AskSaveFile(const std::string& filter, const std::string& defaultExtension) override {
         return rest_.AskSaveFile(filter, defaultExtension);

@@ -18,6 +18,7 @@
 namespace zarvento {
 
 class CCadreISO;
+class CPROGRAM;
 class CSPID;
 class ParamTool;
 
@@ -91,6 +92,15 @@ public:
     // The frames of the active operations in plan order: what the NC program
     // is made of.
     std::vector<CCadreISO*> CollectProgramFrames() const;
+    // Whether some operation outputs a machine cycle of the post-processor.
+    bool UsesMachineCycles() const;
+    // For the statistics: when some operation outputs a machine cycle, the
+    // program of all operations is made and passed through the
+    // post-processor (text pass, input file, script run, path file), so
+    // that each cycle frame holds the moves the script gives it and counts
+    // them. Nothing more is done when the description needs no script: its
+    // cycles have no path.
+    void PostProcessForStatistics(CPROGRAM& program);
 
     // ---- the plan record "Zarvento.PLAN" ----
     static constexpr const char* kPlanRecord = "Zarvento.PLAN";

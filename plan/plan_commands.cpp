@@ -356,7 +356,31 @@ void CPLAN::ShowStatistics() {
     }
     spid->RefreshStockBuilder();
     ResetModalState();
-    GetPlanPanels().ShowStatistics(CollectProgramFrames());
+    CPROGRAM program;
+    PostProcessForStatistics(program);
+    GetPlanPanels().ShowStatistics(program);
+    program.ReleaseFrames();
+}
+
+bool CPLAN::UsesMachineCycles() const {
+    return std::any_of(turns.begin(), turns.end(), [](const auto& op) { return op->indShema != 0; });
+}
+
+void CPLAN::PostProcessForStatistics(CPROGRAM& program) {
+    if (!UsesMachineCycles()) return;
+    program.CreateProgram();
+    std::vector<std::string> lines;
+    program.WriteProgramText(lines);
+    // Without a script the text is the program, and nothing gives the
+    // cycles a path.
+    if (!CPROGRAM::UsesScript() || !program.SaveInputFile(lines)) return;
+    program.RunPostProcessor(nullptr, nullptr);
+    // Whatever the script left in the path file counts, even after a failed
+    // run: a script that started had the previous file removed first. One
+    // that never started (no post-processor, no interpreter) reads nothing.
+    const std::string& error = program.ScriptError();
+    const bool started = error != CPROGRAM::kNoPostProcessor && error.rfind(CPROGRAM::kNotStarted, 0) != 0;
+    if (started) program.ReadPathFile();
 }
 
 void CPLAN::EditSettings() {

@@ -53,8 +53,6 @@ void TakeNumber(PanelAnswer& answer, const char* field, T& target) {
     PlanPanels::RefuseField(answer, field, *text);
 }
 
-std::string FramesDetail(const std::vector<CCadreISO*>& program) { return std::to_string(program.size()) + " frames"; }
-
 }  // namespace
 
 PanelAnswer PlanPanels::Show(const std::string& panel, const std::string& detail) {
@@ -269,8 +267,8 @@ void PlanPanels::ShowPostProcessorsList() {
     RefuseUnknownFields(answer, {});
 }
 
-void PlanPanels::ShowStatistics(const std::vector<CCadreISO*>& program) {
-    PanelAnswer answer = Show(kStatistics, FramesDetail(program));
+void PlanPanels::ShowStatistics(CPROGRAM& program) {
+    PanelAnswer answer = Show(kStatistics, std::to_string(program.frames.Count()) + " frames");
     RefuseUnknownFields(answer, {});
 }
 

@@ -58,7 +58,8 @@ public:
     // The program's settings record, written after an accepted panel.
     virtual void SaveProgramSettings();
     virtual void ShowPostProcessorsList();
-    virtual void ShowStatistics(const std::vector<CCadreISO*>& program);
+    // The program as the statistics command passed it through the post-processor.
+    virtual void ShowStatistics(CPROGRAM& program);
     // The settings dialog; IDOK when the settings changed. The registered
     // dialog when there is one, else the script's fields rapid, accuracy, xoutput.
     virtual int EditSettings();

@@ -5,6 +5,7 @@
 #include "operations/turn.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
+#include "post/program.h"
 #include "reports/cost_dialog.h"
 #include "reports/plan_export.h"
 #include "reports/setup_sheet.h"
@@ -26,7 +27,12 @@ constexpr Column kColumns[] = {{"№", 25},         {"Обработка", 190},
 
 }  // namespace
 
-CDialogStatistics::CDialogStatistics(CPLAN& plan) : HostDialog(kScriptName, kTemplate), plan_(plan) {
+CDialogStatistics::CDialogStatistics(CPLAN& plan, CPROGRAM* program)
+    : HostDialog(kScriptName, kTemplate), plan_(plan), program_(program) {
+    if (!program_) {
+        ownProgram_ = std::make_unique<CPROGRAM>();
+        program_ = ownProgram_.get();
+    }
     SetTitle(kTitle);
     AddControl(kList, DialogControlKind::ListView);
     AddControl(kNote, DialogControlKind::Static);
@@ -53,8 +59,13 @@ void CDialogStatistics::OnInitDialog() {
         recorded_.push_back(choice);
     }
     destroyed_ = false;
+    // The command's program was passed over the paths the plan has now.
+    pathsCurrent_ = !ownProgram_;
+    pathsStop_ = plan_.isSTOP;
     FillList();
 }
+
+CDialogStatistics::~CDialogStatistics() = default;
 
 void CDialogStatistics::FillList() {
     DialogControl& list = Control(kList);
@@ -64,15 +75,28 @@ void CDialogStatistics::FillList() {
 
     // In elementary moves every operation's machine cycle is set aside; the
     // choices recorded at opening come back otherwise.
+    bool changed = plan_.isSTOP != pathsStop_;
     const int count = std::min<int>(plan_.GetTurnCount(), static_cast<int>(recorded_.size()));
     for (int i = 0; i < count; ++i) {
         auto* turn = dynamic_cast<CTurn*>(plan_.GetTurn(i));
         if (!turn) continue;
         const CycleChoice& choice = recorded_[static_cast<std::size_t>(i)];
-        turn->indShema = plan_.isElementStat ? 0 : choice.indShema;
-        turn->indCycle = plan_.isElementStat ? 0 : choice.indCycle;
+        const std::int32_t shema = plan_.isElementStat ? 0 : choice.indShema;
+        const std::int32_t cycle = plan_.isElementStat ? 0 : choice.indCycle;
+        changed = changed || turn->indShema != shema || turn->indCycle != cycle;
+        turn->indShema = shema;
+        turn->indCycle = cycle;
     }
-    plan_.DiagnosticRaschetPath();
+    // A recalculation makes the cycle frames afresh, without the script's
+    // moves: the program is passed through the post-processor again. Paths
+    // made for these very choices, with the program passed over them, are
+    // kept as they are.
+    if (!pathsCurrent_ || changed) {
+        plan_.DiagnosticRaschetPath();
+        plan_.PostProcessForStatistics(*program_);
+        pathsCurrent_ = true;
+        pathsStop_ = plan_.isSTOP;
+    }
 
     double workLength = 0.0, idleLength = 0.0, workTime = 0.0, idleTime = 0.0;
     for (int i = 0; i < plan_.GetTurnCount(); ++i) {
@@ -162,8 +186,8 @@ void CDialogStatistics::OnDestroy() {
     if (plan_.isElementStat != elementStatAtOpening_ || plan_.isSTOP != stopAtOpening_) plan_.Save();
 }
 
-void ShowStatisticsDialog(CPLAN& plan) {
-    CDialogStatistics dialog(plan);
+void ShowStatisticsDialog(CPLAN& plan, CPROGRAM* program) {
+    CDialogStatistics dialog(plan, program);
     try {
         dialog.DoModal();
     } catch (...) {

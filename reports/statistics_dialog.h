@@ -5,9 +5,19 @@
 // closing puts the cycles back, and saves the plan when a flag changed. From
 // it the cost estimate opens (703), the export to TECHPLAN (701) and the
 // setup sheet (702).
+//
+// An operation that outputs a machine cycle counts the moves the
+// post-processor's script gives the cycle (the path file); without them its
+// row is marked. The statistics command hands the dialog the program it has
+// passed through the post-processor over the plan as it stands; the list is
+// filled from those paths, and every recalculation the check boxes cause is
+// followed by a new pass, so no recalculation leaves the cycles without
+// their moves. A dialog opened without a program recalculates and passes
+// the plan on opening.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +26,7 @@
 namespace zarvento {
 
 class CPLAN;
+class CPROGRAM;
 
 class CDialogStatistics : public HostDialog {
 public:
@@ -36,7 +47,10 @@ public:
     static constexpr const char* kNoteElementary =
         "Статистика не учитывает отключенные обработки и обработки с ошибками";
 
-    explicit CDialogStatistics(CPLAN& plan);
+    // `program`: the statistics command's, already passed over the plan as
+    // it stands; none: the dialog makes its own and passes it on opening.
+    explicit CDialogStatistics(CPLAN& plan, CPROGRAM* program = nullptr);
+    ~CDialogStatistics() override;
 
     void OnInitDialog() override;
     void OnCommand(int id, int code) override;
@@ -60,10 +74,18 @@ private:
     };
     std::vector<CycleChoice> recorded_;
     bool destroyed_ = false;
+    std::unique_ptr<CPROGRAM> ownProgram_;
+    CPROGRAM* program_ = nullptr;
+    // Whether the paths were made for the cycle choices and the tool-life
+    // stop flag now set (and the program passed over them), and the flag
+    // they were made with.
+    bool pathsCurrent_ = false;
+    bool pathsStop_ = false;
 };
 
-// Runs the dialog on the plan modally, and its closing step.
-void ShowStatisticsDialog(CPLAN& plan);
+// Runs the dialog on the plan modally, and its closing step; `program` as
+// the dialog takes it.
+void ShowStatisticsDialog(CPLAN& plan, CPROGRAM* program = nullptr);
 
 // The statistics list and its note as text: a line of the column titles,
 // then one line a row, cells separated by " | ".

@@ -24,7 +24,7 @@ StatisticsReports& Reports() {
 
 }  // namespace
 
-void StatisticsPanels::ShowStatistics(const std::vector<CCadreISO*>&) { ShowStatisticsDialog(*GetPLAN()); }
+void StatisticsPanels::ShowStatistics(CPROGRAM& program) { ShowStatisticsDialog(*GetPLAN(), &program); }
 
 PlanPanels::HostShown StatisticsPanels::ShownOnHost(std::string_view panel) const {
     if (panel == CDialogStatistics::kScriptName || panel == CDialogCalculate::kScriptName) return HostShown::Dialog;

@@ -15,7 +15,7 @@ class StatisticsPanels : public PlanPanels {
 public:
     explicit StatisticsPanels(PlanPanels& rest) : rest_(rest) {}
 
-    void ShowStatistics(const std::vector<CCadreISO*>& program) override;
+    void ShowStatistics(CPROGRAM& program) override;
     HostShown ShownOnHost(std::string_view panel) const override;
 
     int ShowPanelSPID(CSPID& spid) override { return rest_.ShowPanelSPID(spid); }

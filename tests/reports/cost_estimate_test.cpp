@@ -10,6 +10,8 @@
 #include "operations/turn.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
+#include "platform/host_error.h"
+#include "platform/host_faults.h"
 #include "platform/host_record.h"
 #include "platform/host_storage.h"
 #include "platform/host_storages.h"
@@ -162,6 +164,28 @@ TEST_F(CostEstimateTest, OkStoresTheItemsAndTheToolsCancelNothing) {
     EXPECT_DOUBLE_EQ(Value(reread, 0, "_NPAR"), 250);
     plan.SetBatchValues(0, 0);
     EXPECT_DOUBLE_EQ(*plan.GetNumericVariable("_NPAR"), 250);
+}
+
+// The order OK writes in: items 1 to 3, the tools, items 5 to 7. A record
+// that cannot be added stops the writing, so what stands in the document
+// after the 4th or the 5th addition failed shows the order: the plan's one
+// named tool is the 4th.
+TEST_F(CostEstimateTest, OkWritesTheToolsBetweenItem3AndItem5) {
+    MakePlan("ISO_Lathe");
+    for (const int added : {3, 4}) {
+        SCOPED_TRACE(added);
+        CDialogCalculate dialog(*GetPLAN(), *GetSPID());
+        dialog.OnInitDialog();
+        HostFaults::Arm("HostStorage.AddRecord", E_FAIL_, added);
+        try {
+            dialog.UserClick(1);
+        } catch (const HostError&) {
+        }
+        HostFaults::Clear();
+        EXPECT_EQ(CostRecords(), (std::vector<std::string>{"Zarvento.C1", "Zarvento.C2", "Zarvento.C3"}));
+        EXPECT_EQ(ParamTool().Load(ParamTool::ToolRecordName(0)), added == 4);
+        for (const std::string& name : CostRecords()) StorageRecord().Remove(name);
+    }
 }
 
 TEST_F(CostEstimateTest, ToolsPageRowsCostsAndEdits) {

@@ -2,7 +2,9 @@
 // and marks, its check boxes, and its closing; the plan's masses and times.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <numbers>
 
 #include "geometry/contour_script.h"
@@ -11,8 +13,12 @@
 #include "plan/plan.h"
 #include "platform/file_dialogs.h"
 #include "platform/host_application.h"
+#include "platform/messages.h"
 #include "platform/part_model.h"
 #include "platform/storage_record.h"
+#include "platform/text_file.h"
+#include "post/program.h"
+#include "post/program_plan_links.h"
 #include "reports/statistics_dialog.h"
 #include "reports/statistics_reports.h"
 #include "tests/reports/cost_test_support.h"
@@ -132,6 +138,101 @@ TEST_F(StatisticsTest, TheCommandRunsTheDialogOnTheHost) {
     EXPECT_EQ(ScriptedUser::Instance().Pending(), 0u);
     EXPECT_TRUE(GetPLAN()->isSTOP);
     EXPECT_TRUE(StorageRecord().OpenRead(CPLAN::kPlanRecord));
+}
+
+// An operation handed to the machine's roughing cycle, under a
+// post-processor whose script expands that cycle into two passes along Z
+// (74 mm of feed moves) in its path file. The plan's roughing is excluded,
+// so that in elementary moves the operation has the whole region to cut.
+class CyclePathTest : public StatisticsTest {
+protected:
+    void MakeCyclePlan() {
+        fs::copy_file(FixturePath("reports/Cycle_Path.py3"), folder.Path() / "POSTPROCESSORS" / "Cycle_Path.py3");
+        MakePlan("Cycle_Path");
+        Run("answer turn ok name=\"Цикл станка\" tool=1 work=2-11 allowance=0.5 output=cycle\n"
+            "create 1\n"
+            "exclude 0\n");
+        ASSERT_EQ(script.CommandsFailed(), 0);
+        ASSERT_EQ(Cycle().indShema, 1);
+        ASSERT_FALSE(Cycle().HasMessage()) << Cycle().messageText;
+    }
+    static CTurn& Cycle() { return dynamic_cast<CTurn&>(*GetPLAN()->GetTurn(1)); }
+    static std::vector<std::string> CycleRow(const CDialogStatistics& dialog) {
+        return dialog.Control(CDialogStatistics::kList).Row(1);
+    }
+    // How many times the script ran.
+    static int ScriptRuns() {
+        const fs::path log = GetProgramPlanLinks()->TemporaryDirectory() / "runs.log";
+        const FileReadResult file = ReadFileBytes(log);
+        return file.ok ? static_cast<int>(std::count(file.text.begin(), file.text.end(), '\n')) : 0;
+    }
+};
+
+// The cycle's row counts the script's moves, 74 mm of feed at 500 rpm and
+// 0.25 mm/rev, and no mark. Counted in
+// elementary moves and back, the row is the same again: the recalculation
+// is followed by a new pass.
+TEST_F(CyclePathTest, DialogCountsTheScriptsMovesOfTheCycle) {
+    MakeCyclePlan();
+    CDialogStatistics dialog(*GetPLAN());
+    dialog.OnInitDialog();
+    const std::vector<std::string> row = CycleRow(dialog);
+    EXPECT_EQ(row, (std::vector<std::string>{"2", "Цикл станка", "1", "500", "0.25", "60", "74.00", "185.25", "0.59",
+                                             "0.05", "0.65", ""}));
+    EXPECT_EQ(ScriptRuns(), 1);
+    dialog.UserClick(CDialogStatistics::kElementStat);
+    EXPECT_EQ(CycleRow(dialog)[1], "Цикл станка");
+    EXPECT_NE(CycleRow(dialog)[6], "74.00");
+    EXPECT_EQ(CycleRow(dialog)[10].find("(!)"), std::string::npos);
+    // Nothing outputs a cycle: no script runs.
+    EXPECT_EQ(ScriptRuns(), 1);
+    dialog.UserClick(CDialogStatistics::kElementStat);
+    EXPECT_EQ(CycleRow(dialog), row);
+    EXPECT_EQ(ScriptRuns(), 2);
+    dialog.OnDestroy();
+}
+
+// The command passes the program through the post-processor before the
+// dialog opens; the dialog shows those paths without a recalculation of
+// its own, and the cycle keeps its moves after it.
+TEST_F(CyclePathTest, TheCommandPassesTheProgramBeforeTheDialog) {
+    MakeCyclePlan();
+    Run("dialog statistics\n ok\nend\nstatistics\n");
+    EXPECT_EQ(script.CommandsFailed(), 0);
+    EXPECT_EQ(ScriptRuns(), 1);
+    const PathStatistics s = Cycle().CalcStatistics();
+    EXPECT_EQ(s.count, 0);
+    EXPECT_NEAR(s.workLength, 74.0, 1e-9);
+    EXPECT_NEAR(s.workTime, 74.0 / 500 / 0.25, 1e-9);
+    // Back and forth through elementary moves: one more pass.
+    Run("dialog statistics\n click 101\n click 101\n ok\nend\nstatistics\n");
+    EXPECT_EQ(script.CommandsFailed(), 0);
+    EXPECT_EQ(ScriptRuns(), 3);
+    EXPECT_EQ(Cycle().CalcStatistics().count, 0);
+    EXPECT_EQ(Cycle().indShema, 1);
+}
+
+// A script that fails gives the cycle no path: its row is marked and the
+// failure shown. Once the script works, the next recalculation counts the
+// moves.
+TEST_F(CyclePathTest, AFailedScriptLeavesTheCycleMarked) {
+    MakeCyclePlan();
+    const fs::path flag = GetProgramPlanLinks()->TemporaryDirectory() / "fail.flag";
+    ASSERT_TRUE(WriteFileAtomic(flag, "fail").ok);
+    MessageLog::Instance().Clear();
+    CDialogStatistics dialog(*GetPLAN());
+    dialog.OnInitDialog();
+    EXPECT_EQ(CycleRow(dialog)[1], "Цикл станка  (нет траектории внутри цикла)");
+    EXPECT_EQ(CycleRow(dialog)[10].substr(CycleRow(dialog)[10].size() - 5), "  (!)");
+    ASSERT_FALSE(MessageLog::Instance().Entries().empty());
+    EXPECT_EQ(MessageLog::Instance().Entries().back().text.rfind(CPROGRAM::kScriptFailed, 0), 0u)
+        << MessageLog::Instance().Entries().back().text;
+    fs::remove(flag);
+    dialog.UserClick(CDialogStatistics::kElementStat);
+    dialog.UserClick(CDialogStatistics::kElementStat);
+    EXPECT_EQ(CycleRow(dialog)[1], "Цикл станка");
+    EXPECT_EQ(CycleRow(dialog)[6], "74.00");
+    dialog.OnDestroy();
 }
 
 // Volumes of revolution of closed contours against their formulas: the
