@@ -8,9 +8,11 @@
 # Header keys are found by their first occurrence anywhere in this file, so
 # they stand here, before everything else, one to a line. The templates below
 # turn every frame of the plan's program into one XML element of the root
-# element "techplan"; comments (the part's name comes before the head) are
-# XML comments. A machine cycle writes its own description's text, which
-# stays as text inside the root element.
+# element "techplan", whose first elements name the part's file and the
+# post-processor (as character data, so that any path reads back);
+# comments (the part's name comes before the head) are XML comments. A
+# machine cycle writes its own description's text, which stays as text
+# inside the root element.
 #
 # The script runs when the chosen XML file already exists, in the plan's
 # temporary folder: it reads the new text from input.tmp and the existing file
@@ -25,7 +27,7 @@ BEGIN_MACHINE_CYCLES
 FORMAT(number=0, %f=%1.3f, %m=%1.3f, %n=%1.3f);
 
 CODE(Head);
-PRINT(<techplan version="1" part="%s" post="%s">, MODEL.File, _sPOST);
+PRINT(<techplan version="1"><part><![CDATA[%s]]></part><post><![CDATA[%s]]></post>, MODEL.File, _sPOST);
 CODE(Safe);
 PRINT(<safe/>);
 CODE(Comm);
@@ -102,6 +104,12 @@ def read_root(name):
         return None
 
 
+def part_of(process):
+    # The part's file is an element of its own (a path may hold '&' or '"');
+    # files written before kept it as an attribute.
+    return process.findtext("part") or process.get("part")
+
+
 def main(argv):
     # The temporary folder is the argument that names a folder (the script
     # also runs in it).
@@ -115,9 +123,9 @@ def main(argv):
     merged = ET.Element("techplans") if old.tag == "techplan" else old
     if merged is not old:
         merged.append(old)
-    part = new.get("part")
+    part = part_of(new)
     for process in list(merged):
-        if process.tag == "techplan" and process.get("part") == part:
+        if process.tag == "techplan" and part_of(process) == part:
             merged.remove(process)
     merged.append(new)
     ET.ElementTree(merged).write(os.path.join(folder, "output.tmp"), encoding="utf-8", xml_declaration=True)

@@ -169,6 +169,11 @@ TEST_F(PlanExportTest, TheInstalledScriptMergesIntoAnExistingFile) {
     EXPECT_EQ(ExportPlan(*GetPLAN(), xml.string()), kExportDone);
     ExpectPutBack();
     EXPECT_EQ(XmlRoot(xml), "techplans");
+    const std::string merged = ReadAll(xml);
+    std::size_t processes = 0;
+    for (std::size_t at = merged.find("<techplan "); at != std::string::npos; at = merged.find("<techplan ", at + 1))
+        ++processes;
+    EXPECT_EQ(processes, 1u) << "the part's new process replaces its earlier one";
     EXPECT_EQ(Files(folder.Path() / "B.rev"),
               (std::vector<std::string>{"B.rev.nc", "B.rev.rdp", "Эскиз 0 (B.rev).rdd", "Эскиз 1 (B.rev).rdd"}));
 }
