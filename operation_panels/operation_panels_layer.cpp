@@ -2,13 +2,13 @@
 #include "operation_panels/operation_panels_layer.h"
 
 #include "operation_panels/turn_panel.h"
-#include "operation_panels/turn_panel_otrezka.h"
-#include "operation_panels/turn_panel_plashka.h"
-#include "operation_panels/turn_panel_threading.h"
-#include "operation_panels/turn_panel_mnogo_prohod.h"
 #include "operation_panels/turn_panel_drill.h"
 #include "operation_panels/turn_panel_kanavka.h"
 #include "operation_panels/turn_panel_kontur.h"
+#include "operation_panels/turn_panel_mnogo_prohod.h"
+#include "operation_panels/turn_panel_otrezka.h"
+#include "operation_panels/turn_panel_plashka.h"
+#include "operation_panels/turn_panel_threading.h"
 #include "simulation/simulation_layer.h"
 
 namespace zarvento {
