@@ -5,6 +5,7 @@
 #include "catalogs/param_tool.h"
 #include "geometry/number_text.h"
 #include "model/model_tess.h"
+#include "operation_panels/kind_panel_support.h"
 #include "platform/help_calls.h"
 #include "platform/host_document_3d.h"
 #include "platform/pick_collection.h"
@@ -219,6 +220,32 @@ int CTurnPanel::EditCycleParameters(CCycle_Auto& cycle, bool owned) {
     } scope{cycle, cycle.ownerPanel};
     if (owned) cycle.ownerPanel = this;
     return cycle.EditParameters();
+}
+
+int CTurnPanel::EditOperationCycle(CCycle_Auto& elementary) {
+    if (indShema == 0) return EditCycleParameters(elementary, true);
+    CCycle_Auto* machine = postProcessor.GetCycleOfType(typeKey, indCycle);
+    return machine ? machine->EditParameters() : -1;
+}
+
+PropertyControl& CTurnPanel::AddHandList(PropertyTab& tab) {
+    PropertyControl& list =
+        AddKindControl(tab, PropertyControlKind::DropDownList, "Направление", "Направление витков резьбы");
+    list.AddItem("правое");
+    list.AddItem("левое");
+    list.SetWidth(7);
+    SelectItem(list, indNapr ? 1 : 0);
+    return list;
+}
+
+void CTurnPanel::ShowOneElementaryCycle(const std::string& item, int width) {
+    static constexpr const char* kHint = "Список циклов в элементарных движениях";
+    cycleList->ClearItems();
+    cycleList->AddItem(item);
+    cycleList->SetHint(kHint);
+    cycleList->SetTip(kHint);
+    cycleList->SetWidth(width);
+    SelectItem(*cycleList, 0);
 }
 
 }  // namespace zarvento

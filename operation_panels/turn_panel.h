@@ -160,6 +160,11 @@ public:
     // the dialog's commands while it runs. 1 for OK, when the cycle has taken
     // the dialog's values.
     int EditCycleParameters(CCycle_Auto& cycle, bool owned);
+    // The strategy tab's cycle button: the dialog of the copy's cycle in
+    // elementary moves (the panel owning its commands) or, in machine-cycle
+    // mode, of the post-processor's chosen cycle. The dialog's answer; -1
+    // when machine-cycle mode has no cycle chosen, and no dialog opened.
+    int EditOperationCycle(CCycle_Auto& elementary);
 
     // ---- state ----
     int CurrentTab() const { return currentTab; }
@@ -197,6 +202,10 @@ protected:
     // Selects the item of a list; an index the list has no item for (a
     // stored value out of range) selects none, and the user chooses again.
     void SelectItem(PropertyControl& control, int index);
+    // The thread's hand ("правое", "левое") as `indNapr` holds it.
+    PropertyControl& AddHandList(PropertyTab& tab);
+    // A cycle list in elementary moves that holds the kind's one cycle.
+    void ShowOneElementaryCycle(const std::string& item, int width);
 
     // The kind's name in the panel's caption ("Тип обработки - " + it): the
     // name a new operation of the kind has.

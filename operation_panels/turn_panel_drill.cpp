@@ -204,14 +204,8 @@ bool CTurnPanelDRILL::OnChangeControlValue(PropertyControl& c) {
 bool CTurnPanelDRILL::OnControlCommand(PropertyControl& control, int id) {
     CTurnPanel::OnControlCommand(control, id);
     if (&control != cycleParametersButton || !cycleParametersButton) return true;
-    int answer = 0;
-    if (indShema == 0) {
-        answer = EditCycleParameters(cycle, true);
-    } else if (CCycle_Auto* machine = postProcessor.GetCycleOfType(typeKey, indCycle)) {
-        answer = machine->EditParameters();
-    } else {
-        return true;
-    }
+    const int answer = EditOperationCycle(cycle);
+    if (answer < 0) return true;
     ++cycleDialogs;
     if (answer == 1) RecalculatePath();
     return true;

@@ -30,11 +30,7 @@ void CTurnPanelPLASHKA::FillOperationKinds() {
 
 void CTurnPanelPLASHKA::CreateParametersTab() {
     PropertyTab& tab = *HostTab(kStrategyTab);
-    handList = &AddKindControl(tab, PropertyControlKind::DropDownList, "Направление", "Направление витков резьбы");
-    handList->AddItem("правое");
-    handList->AddItem("левое");
-    handList->SetWidth(7);
-    SelectItem(*handList, indNapr ? 1 : 0);
+    handList = &AddHandList(tab);
     pitchField =
         &AddNumberField(tab, "Шаг", "Шаг резьбы по касательной (начальный шаг для резьб с переменным шагом), мм", Step,
                         7, 0.01, 50, "Шаг резьбы по касательной, мм");
@@ -53,12 +49,7 @@ void CTurnPanelPLASHKA::CreateParametersTab() {
 void CTurnPanelPLASHKA::CreateCycleList() {
     if (!cycleList) return;
     if (indShema == 1) return CTurnPanel::CreateCycleList();
-    cycleList->ClearItems();
-    cycleList->AddItem(kCycleItem);
-    cycleList->SetHint(kElementaryCyclesHint);
-    cycleList->SetTip(kElementaryCyclesHint);
-    cycleList->SetWidth(30);
-    SelectItem(*cycleList, 0);
+    ShowOneElementaryCycle(kCycleItem, 30);
 }
 
 void CTurnPanelPLASHKA::RefreshDiameter() {
@@ -103,13 +94,7 @@ bool CTurnPanelPLASHKA::OnChangeControlValue(PropertyControl& control) {
 bool CTurnPanelPLASHKA::OnControlCommand(PropertyControl& control, int id) {
     CTurnPanel::OnControlCommand(control, id);
     if (&control == cycleParametersButton && cycleParametersButton) {
-        int answer = 0;
-        if (indShema == 0) {
-            answer = EditCycleParameters(cycle, true);
-        } else if (CCycle_Auto* machine = postProcessor.GetCycleOfType(typeKey, indCycle)) {
-            answer = machine->EditParameters();
-        }
-        if (answer == 1) RecalculatePath();
+        if (EditOperationCycle(cycle) == 1) RecalculatePath();
     }
     return true;
 }

@@ -14,7 +14,6 @@ class CTurnPanelPLASHKA : public TurnKindPanel<CTurnPLASHKA> {
 public:
     static constexpr int kHelpTopic = 77000;
     static constexpr const char* kCycleItem = "Цикл нарезания резьбы";
-    static constexpr const char* kElementaryCyclesHint = "Список циклов в элементарных движениях";
 
     explicit CTurnPanelPLASHKA(CTurnPLASHKA& operation);
 

@@ -5,6 +5,7 @@
 #include "operation_panels/kind_panel_support.h"
 #include "operation_panels/turn_panel_on_host.h"
 #include "operation_panels/turn_panel_otrezka.h"
+#include "operation_panels/turn_panel_plashka.h"
 #include "plan/plan_panels.h"
 #include "platform/host_document_3d.h"
 #include "platform/host_major_version.h"
@@ -41,11 +42,7 @@ void CTurnPanelTHREADING::FillOperationKinds() {
 void CTurnPanelTHREADING::CreateParametersTab() {
     PropertyTab& tab = *HostTab(kStrategyTab);
     const bool newer = HostMajorVersion() >= 17;
-    handList = &AddKindControl(tab, PropertyControlKind::DropDownList, "Направление", "Направление витков резьбы");
-    handList->AddItem("правое");
-    handList->AddItem("левое");
-    handList->SetWidth(7);
-    SelectItem(*handList, indNapr ? 1 : 0);
+    handList = &AddHandList(tab);
     pitchField = &AddNumberField(tab, "Шаг", "Шаг резьбы (начальный шаг для резьб с переменным шагом), мм", Step, 7,
                                  0.01, 500, "Шаг резьбы, мм");
     startsField = &AddIntegerField(tab, "заходов", "Число заходов", Nzahod, 3, 1, 100);
@@ -80,12 +77,7 @@ void CTurnPanelTHREADING::CreateParametersTab() {
 void CTurnPanelTHREADING::CreateCycleList() {
     if (!cycleList) return;
     if (indShema == 1) return CTurnPanel::CreateCycleList();
-    cycleList->ClearItems();
-    cycleList->AddItem("Цикл нарезания резьбы");
-    cycleList->SetHint("Список циклов в элементарных движениях");
-    cycleList->SetTip("Список циклов в элементарных движениях");
-    cycleList->SetWidth(40);
-    SelectItem(*cycleList, 0);
+    ShowOneElementaryCycle(CTurnPanelPLASHKA::kCycleItem, 40);
 }
 
 void CTurnPanelTHREADING::RefreshDiameter() {
@@ -162,13 +154,7 @@ bool CTurnPanelTHREADING::OnChangeControlValue(PropertyControl& control) {
 bool CTurnPanelTHREADING::OnControlCommand(PropertyControl& control, int id) {
     CTurnPanel::OnControlCommand(control, id);
     if (&control == cycleParametersButton && cycleParametersButton) {
-        int answer = 0;
-        if (indShema == 0) {
-            answer = EditCycleParameters(Cycle(), true);
-        } else if (CCycle_Auto* machine = postProcessor.GetCycleOfType(typeKey, indCycle)) {
-            answer = machine->EditParameters();
-        }
-        if (answer == 1) RecalculatePath();
+        if (EditOperationCycle(Cycle()) == 1) RecalculatePath();
     }
     return true;
 }
