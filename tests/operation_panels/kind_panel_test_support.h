@@ -13,6 +13,7 @@
 #include "../operations/operations_test_support.h"
 #include "golden_file.h"
 #include "operation_panels/turn_panel.h"
+#include "panel_driver.h"
 #include "platform/hidden_document.h"
 #include "platform/host_document_3d.h"
 #include "platform/host_version.h"
@@ -24,7 +25,7 @@
 
 namespace zarvento::test {
 
-class KindPanelTest : public OperationTest {
+class KindPanelTest : public OperationTest, public PanelDriver {
 protected:
     void SetUp() override {
         OperationTest::SetUp();
@@ -32,34 +33,6 @@ protected:
         runner->Part(kStepProfile);
         CreateHiddenDocument();
         SetHostSelectionManager(Procedural3D(part).Selection());
-    }
-
-    // The panel made and filled as the modal run does it, listening to the
-    // host; the copy gets the contours the plan built for `built`.
-    static void Open(CTurnPanel& panel, const CTurn* built = nullptr) {
-        panel.CreatePanel();
-        panel.CBasePanel::OnInitPanel();
-        panel.OnInitPanel();
-        panel.AfterInitPanel();
-        if (built) {
-            panel.workContour = Contour::ContourCopy(built->workContour.get());
-            panel.sourceContour = Contour::ContourCopy(built->sourceContour.get());
-        }
-        Manager().Subscribe(kPropertyManagerNotifications, &panel);
-    }
-    static void Close(CTurnPanel& panel) { Manager().Unsubscribe(kPropertyManagerNotifications, &panel); }
-    static PropertyManager& Manager() { return *ApplicationPropertyManager(); }
-
-    // A session of steps for the next run of an operation panel.
-    static void Queue(const std::vector<std::vector<std::string>>& steps) {
-        UserSession session{UserSession::Kind::Panel, CTurnPanel::kScriptName, {}, 0};
-        for (const auto& words : steps) {
-            UserStep step;
-            std::string error;
-            if (!ParsePanelStep(words, step, error)) throw std::runtime_error(error);
-            session.steps.push_back(step);
-        }
-        ScriptedUser::Instance().Queue(std::move(session));
     }
 
     // The user types into a field or chooses from a list by its text.

@@ -19,6 +19,7 @@
 #include "operation_panels/turn_panel_plashka.h"
 #include "operation_panels/turn_panel_threading.h"
 #include "operations/headless_turn_panels.h"
+#include "panel_driver.h"
 #include "panels/host_panels.h"
 #include "plan/spid.h"
 #include "platform/hidden_document.h"
@@ -42,7 +43,7 @@ constexpr const char* kCutOffLine = "LineSeg( -30,-20, -30,0, 1 );\n";
 // An outer thread of diameter 10 along Z towards the chuck.
 constexpr const char* kThreadLine = "LineSeg( 0,-5, -20,-5, 1 );\n";
 
-class ThreadPanelsTest : public OperationTest {
+class ThreadPanelsTest : public OperationTest, public PanelDriver {
 protected:
     void SetUp() override {
         OperationTest::SetUp();
@@ -62,16 +63,6 @@ protected:
         return dynamic_cast<Kind&>(op);
     }
 
-    static void Open(CTurnPanel& panel, const CTurn* built = nullptr) {
-        panel.CreatePanel();
-        panel.CBasePanel::OnInitPanel();
-        panel.OnInitPanel();
-        panel.AfterInitPanel();
-        if (built) panel.workContour = Contour::ContourCopy(built->workContour.get());
-        Manager().Subscribe(kPropertyManagerNotifications, &panel);
-    }
-    static void Close(CTurnPanel& panel) { Manager().Unsubscribe(kPropertyManagerNotifications, &panel); }
-    static PropertyManager& Manager() { return *ApplicationPropertyManager(); }
     static void Set(PropertyControl* control, const std::string& text) {
         ASSERT_NE(control, nullptr);
         ASSERT_TRUE(Manager().UserSetValue(*control, text).done) << text;

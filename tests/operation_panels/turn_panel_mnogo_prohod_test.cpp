@@ -14,6 +14,7 @@
 #include "nc/cycle_auto.h"
 #include "operation_panels/turn_panel_mnogo_prohod.h"
 #include "operations/headless_turn_panels.h"
+#include "panel_driver.h"
 #include "panels/dialog_param.h"
 #include "panels/host_panels.h"
 #include "platform/hidden_document.h"
@@ -42,7 +43,7 @@ UserSession Steps(UserSession::Kind kind, const char* name, const std::vector<st
     return session;
 }
 
-class MultiPassPanelTest : public OperationTest {
+class MultiPassPanelTest : public OperationTest, public PanelDriver {
 protected:
     void SetUp() override {
         OperationTest::SetUp();
@@ -89,17 +90,7 @@ protected:
         op.SetPostProcessorData(&post);
     }
 
-    static void Open(Panel& panel, const CTurn& built) {
-        panel.CreatePanel();
-        panel.CBasePanel::OnInitPanel();
-        panel.OnInitPanel();
-        panel.AfterInitPanel();
-        panel.workContour = Contour::ContourCopy(built.workContour.get());
-        panel.sourceContour = Contour::ContourCopy(built.sourceContour.get());
-        Manager().Subscribe(kPropertyManagerNotifications, &panel);
-    }
-    static void Close(Panel& panel) { Manager().Unsubscribe(kPropertyManagerNotifications, &panel); }
-    static PropertyManager& Manager() { return *ApplicationPropertyManager(); }
+    static void Open(Panel& panel, const CTurn& built) { PanelDriver::Open(panel, &built); }
     static void QueueCycleDialog(const std::vector<std::vector<std::string>>& steps) {
         ScriptedUser::Instance().Queue(Steps(UserSession::Kind::Dialog, CDialogParam::kScriptName, steps));
     }

@@ -18,6 +18,7 @@
 #include "operations/turn_drill.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "operations/turn_settings.h"
+#include "panel_driver.h"
 #include "platform/busy_flag.h"
 #include "platform/hidden_document.h"
 #include "platform/host_libraries.h"
@@ -56,7 +57,7 @@ std::vector<std::string> SettingsText(const CTurn& op) {
     return out;
 }
 
-class TurnPanelTest : public OperationTest {
+class TurnPanelTest : public OperationTest, public PanelDriver {
 protected:
     void SetUp() override {
         OperationTest::SetUp();
@@ -93,34 +94,6 @@ protected:
         }
         add("Drilling", "G83", "Сверление");
         op.SetPostProcessorData(&post);
-    }
-
-    // The panel made and filled as the modal run does it, the panel listening
-    // to the host; the copy gets the contours the plan built for `op`.
-    static void Open(CTurnPanel& panel, const CTurn* built = nullptr) {
-        panel.CreatePanel();
-        panel.CBasePanel::OnInitPanel();
-        panel.OnInitPanel();
-        panel.AfterInitPanel();
-        if (built) {
-            panel.workContour = Contour::ContourCopy(built->workContour.get());
-            panel.sourceContour = Contour::ContourCopy(built->sourceContour.get());
-        }
-        Manager().Subscribe(kPropertyManagerNotifications, &panel);
-    }
-    static void Close(CTurnPanel& panel) { Manager().Unsubscribe(kPropertyManagerNotifications, &panel); }
-    static PropertyManager& Manager() { return *ApplicationPropertyManager(); }
-
-    // A session of steps for the next run of the operation panel.
-    static void Queue(const std::vector<std::vector<std::string>>& steps) {
-        UserSession session{UserSession::Kind::Panel, CTurnPanel::kScriptName, {}, 0};
-        for (const auto& words : steps) {
-            UserStep step;
-            std::string error;
-            if (!ParsePanelStep(words, step, error)) throw std::runtime_error(error);
-            session.steps.push_back(step);
-        }
-        ScriptedUser::Instance().Queue(std::move(session));
     }
 };
 

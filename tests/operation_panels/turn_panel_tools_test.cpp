@@ -17,6 +17,7 @@
 #include "nc/frame_templates.h"
 #include "operation_panels/turn_kind_panel.h"
 #include "operations/turn_mnogo_prohod.h"
+#include "panel_driver.h"
 #include "platform/hidden_document.h"
 #include "platform/host_version.h"
 #include "platform/messages.h"
@@ -30,7 +31,7 @@ namespace {
 using MultiPassPanel = TurnKindPanel<CTurnMnogoProhod>;
 constexpr double kPi = 3.14159265358979323846;
 
-class TurnPanelToolsTest : public OperationTest {
+class TurnPanelToolsTest : public OperationTest, public PanelDriver {
 protected:
     void SetUp() override {
         OperationTest::SetUp();
@@ -69,16 +70,9 @@ protected:
     // plays the user through the property manager.
     MultiPassPanel& Open(CTurnMnogoProhod& op) {
         panel = std::make_unique<MultiPassPanel>(op);
-        panel->CreatePanel();
-        panel->CBasePanel::OnInitPanel();
-        panel->OnInitPanel();
-        panel->AfterInitPanel();
-        panel->workContour = Contour::ContourCopy(op.workContour.get());
-        panel->sourceContour = Contour::ContourCopy(op.sourceContour.get());
-        Manager().Subscribe(kPropertyManagerNotifications, panel.get());
+        PanelDriver::Open(*panel, &op);
         return *panel;
     }
-    static PropertyManager& Manager() { return *ApplicationPropertyManager(); }
     static std::vector<std::string> Boxes() { return MessageLog::Instance().Texts(MessageRole::MessageBox); }
     static std::vector<std::string> Items(const PropertyControl& list) {
         std::vector<std::string> out;
