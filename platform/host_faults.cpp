@@ -1,7 +1,9 @@
 // HostFaults: armed failures and call counters.
 #include "platform/host_faults.h"
 
-#include <map>
+#include <algorithm>
+#include <functional>
+#include <unordered_map>
 
 #include "platform/process_state.h"
 
@@ -13,8 +15,16 @@ struct Armed {
     int skip;
     int times;
 };
-std::map<std::string, Armed, std::less<>> armed;
-std::map<std::string, int, std::less<>> calls;
+// Every host call passes here: names are found by hash, without a string
+// made for the lookup.
+struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+};
+template <typename T>
+using ByName = std::unordered_map<std::string, T, NameHash, std::equal_to<>>;
+ByName<Armed> armed;
+ByName<int> calls;
 }  // namespace
 
 ZARVENTO_STATE_RESET { HostFaults::Clear(); }
@@ -32,6 +42,7 @@ void HostFaults::Check(std::string_view call) {
     auto c = calls.find(call);
     if (c == calls.end()) c = calls.emplace(std::string(call), 0).first;
     ++c->second;
+    if (armed.empty()) return;
     auto it = armed.find(call);
     if (it == armed.end()) return;
     if (it->second.skip > 0) {
@@ -58,6 +69,7 @@ std::vector<std::string> HostFaults::CalledNames() {
     std::vector<std::string> names;
     names.reserve(calls.size());
     for (const auto& [name, count] : calls) names.push_back(name);
+    std::sort(names.begin(), names.end());
     return names;
 }
 
