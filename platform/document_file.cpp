@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cerrno>
@@ -426,6 +427,13 @@ public:
     Reader(sqlite3* db, HostDocument& doc) : db_(db), doc_(doc) {}
 
     void ReadEntities() {
+        {
+            // Room for every entity at once, not grown as they come.
+            Statement count(db_, "SELECT COUNT(*) FROM entities");
+            Need(count);
+            if (sqlite3_step(*count) == SQLITE_ROW && sqlite3_column_int64(*count, 0) > 0)
+                doc_.ReserveEntities(static_cast<std::size_t>(sqlite3_column_int64(*count, 0)));
+        }
         Statement s(db_, "SELECT id, class, type, name, text, data FROM entities ORDER BY id");
         Need(s);
         int rc;
@@ -537,13 +545,22 @@ public:
         }
         {
             // Each record takes its entries into room made for all of them,
-            // not into room doubled as they come.
-            Statement s(db_, "SELECT record, COUNT(*) FROM entries GROUP BY record");
+            // not into room doubled as they come. A record numbers its
+            // entries from 0, so its last number tells their count without
+            // reading them; a damaged file's numbers only make the room
+            // wrong, never larger than all entries together.
+            std::int64_t total = 0;
+            {
+                Statement count(db_, "SELECT COUNT(*) FROM entries");
+                Need(count);
+                if (sqlite3_step(*count) == SQLITE_ROW) total = sqlite3_column_int64(*count, 0);
+            }
+            Statement s(db_, "SELECT id, (SELECT MAX(seq) + 1 FROM entries WHERE record = records.id) FROM records");
             Need(s);
             int rc;
             while ((rc = sqlite3_step(*s)) == SQLITE_ROW) {
                 const auto it = records.find(sqlite3_column_int64(*s, 0));
-                const std::int64_t count = sqlite3_column_int64(*s, 1);
+                const std::int64_t count = std::min<std::int64_t>(sqlite3_column_int64(*s, 1), total);
                 if (it != records.end() && count > 0) it->second->ReserveEntries(static_cast<std::size_t>(count));
             }
             Finished(rc);
@@ -554,7 +571,7 @@ public:
         while ((rc = sqlite3_step(*s)) == SQLITE_ROW) {
             auto it = records.find(sqlite3_column_int64(*s, 0));
             if (it == records.end()) throw Damaged{"a value belongs to a missing record"};
-            it->second->LoadEntry({Text(s, 1), Value(s)});
+            it->second->LoadEntry(TextView(s, 1), Value(s));
         }
         Finished(rc);
     }
@@ -562,6 +579,12 @@ public:
     // The blob where SQLite holds it, valid until the statement moves on.
     static std::string_view BlobView(Statement& s, int col) {
         const auto* p = static_cast<const char*>(sqlite3_column_blob(*s, col));
+        return p ? std::string_view(p, static_cast<std::size_t>(sqlite3_column_bytes(*s, col))) : std::string_view();
+    }
+
+    // The text where SQLite holds it, valid until the statement moves on.
+    static std::string_view TextView(Statement& s, int col) {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(*s, col));
         return p ? std::string_view(p, static_cast<std::size_t>(sqlite3_column_bytes(*s, col))) : std::string_view();
     }
 
@@ -825,7 +848,8 @@ HostDocumentPtr DocumentFile::Read(const std::string& path) {
     const std::string notDocument = "the file is not a Zarvento document: " + path;
 
     Database db;
-    if (sqlite3_open_v2(path.c_str(), &db.Handle(), SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+    // The connection is this call's alone: SQLite need not lock it at every call.
+    if (sqlite3_open_v2(path.c_str(), &db.Handle(), SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
         throw HostError(STG_E_INVALIDHEADER_, notDocument + " (" + db.Error() + ")");
     std::int64_t appId = 0, version = 0;
     if (!PragmaInt(*db, "PRAGMA application_id", appId)) {

@@ -65,6 +65,11 @@ void HostDocument::LoadEntity(const HostObjectPtr& obj) {
     nextId_ = std::max(nextId_, obj->PersistentId() + 1);
 }
 
+void HostDocument::ReserveEntities(std::size_t count) {
+    entities_.reserve(count);
+    byId_.reserve(count);
+}
+
 std::shared_ptr<LocalCoordinateSystem> HostDocument::AddLocalCoordinateSystem(std::string name,
                                                                               std::array<double, 3> origin,
                                                                               std::array<double, 3> axisX,

@@ -118,6 +118,8 @@ public:
     std::int64_t NextId() const { return nextId_; }
     void SetNextId(std::int64_t id) { nextId_ = id; }
     void LoadEntity(const HostObjectPtr& obj);
+    // Room for that many entities, before a document file loads them.
+    void ReserveEntities(std::size_t count);
 
 private:
     DocumentType type_;

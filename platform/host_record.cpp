@@ -18,11 +18,19 @@ void HostRecord::CheckKey(const std::string& libraryKey) const {
                         "record \"" + name_ + "\" does not belong to library key \"" + libraryKey + "\"");
 }
 
-void HostRecord::Append(RecordEntry e) {
+void HostRecord::Append(std::string_view name, Variant value) {
     const std::size_t at = entries_.size();
-    if (e.name == kPositionalName) positional_.push_back(at);
-    lastByName_[e.name] = at;
-    entries_.push_back(std::move(e));
+    if (name == kPositionalName) {
+        if (at == leadingPositional_)
+            ++leadingPositional_;
+        else
+            positional_.push_back(at);
+        lastPositional_ = at;
+    } else {
+        const auto [it, added] = lastByName_.try_emplace(std::string(name), at);
+        if (!added) it->second = at;
+    }
+    entries_.push_back({std::string(name), std::move(value)});
 }
 
 Variant HostRecord::Read(const Variant& which, std::int32_t& flags, std::string& text) const {
@@ -31,16 +39,25 @@ Variant HostRecord::Read(const Variant& which, std::int32_t& flags, std::string&
     text.clear();
     if (which.Type() == VarType::I4 || which.Type() == VarType::Int) {
         const std::int32_t i = which.AsI4();
-        if (i < 0 || static_cast<std::size_t>(i) >= positional_.size()) return Variant();
-        const RecordEntry& e = entries_[positional_[static_cast<std::size_t>(i)]];
+        if (i < 0 || static_cast<std::size_t>(i) >= PositionalCount()) return Variant();
+        const auto n = static_cast<std::size_t>(i);
+        const RecordEntry& e = entries_[n < leadingPositional_ ? n : positional_[n - leadingPositional_]];
         flags = 1;
         text = e.name;
         return e.value;
     }
     if (which.Type() == VarType::BStr) {
-        auto it = lastByName_.find(which.AsBStr());
-        if (it == lastByName_.end()) return Variant();
-        const RecordEntry& e = entries_[it->second];
+        const std::string& name = which.AsBStr();
+        std::size_t at = 0;
+        if (name == kPositionalName) {
+            if (PositionalCount() == 0) return Variant();
+            at = lastPositional_;
+        } else {
+            auto it = lastByName_.find(name);
+            if (it == lastByName_.end()) return Variant();
+            at = it->second;
+        }
+        const RecordEntry& e = entries_[at];
         flags = 1;
         text = e.name;
         return e.value;
@@ -53,7 +70,7 @@ std::int32_t HostRecord::WriteOne(const std::string& libraryKey, const Variant& 
     HostFaults::Check("HostRecord.WriteOne");
     CheckKey(libraryKey);
     if (!attached_) return 0;
-    Append({name, value});
+    Append(name, value);
     return 1;
 }
 
@@ -69,7 +86,7 @@ bool HostRecord::Write(const std::string& libraryKey, const Variant& values, con
     for (const auto& name : n) (void)name.AsBStr();
     if (!attached_) return false;
     entries_.reserve(entries_.size() + v.size());
-    for (std::size_t i = 0; i < v.size(); ++i) Append({n[i].AsBStr(), v[i]});
+    for (std::size_t i = 0; i < v.size(); ++i) Append(n[i].AsBStr(), v[i]);
     return true;
 }
 

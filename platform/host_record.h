@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -48,19 +49,26 @@ public:
     // Used by the storage and the document file.
     void Detach() { attached_ = false; }
     bool Attached() const { return attached_; }
-    void LoadEntry(RecordEntry e) { Append(std::move(e)); }
+    void LoadEntry(std::string_view name, Variant value) { Append(name, std::move(value)); }
     // Room for the entries a document file is about to load.
     void ReserveEntries(std::size_t count) { entries_.reserve(count); }
 
 private:
     void CheckKey(const std::string& libraryKey) const;
-    void Append(RecordEntry e);
+    void Append(std::string_view name, Variant value);
+    std::size_t PositionalCount() const { return leadingPositional_ + positional_.size(); }
 
     std::string name_;
     std::string libraryKey_;
     std::vector<RecordEntry> entries_;
     // Indexes into entries_, so that reading a whole record stays linear.
+    // The positional values that open the record are the first entries
+    // themselves and need no index; a long list of values (the common
+    // record) so keeps no second list beside it.
+    std::size_t leadingPositional_ = 0;
     std::vector<std::size_t> positional_;
+    std::size_t lastPositional_ = 0;
+    // The last entry of each name but the positional one.
     std::unordered_map<std::string, std::size_t> lastByName_;
     bool attached_ = true;
 };

@@ -75,23 +75,39 @@ const std::string& HostRoughnessSign::Text() const {
     return text_;
 }
 
+std::shared_ptr<const std::vector<HostFace::Geometry>> MakeFaceGeometries(const TopTools_IndexedMapOfShape& faces) {
+    auto block = std::make_shared<std::vector<HostFace::Geometry>>();
+    block->reserve(static_cast<std::size_t>(faces.Extent()));
+    for (int i = 1; i <= faces.Extent(); ++i) block->emplace_back(TopoDS::Face(faces(i)));
+    return block;
+}
+
+std::shared_ptr<const std::vector<HostEdge::Geometry>> MakeEdgeGeometries(const TopTools_IndexedMapOfShape& edges) {
+    auto block = std::make_shared<std::vector<HostEdge::Geometry>>();
+    block->reserve(static_cast<std::size_t>(edges.Extent()));
+    for (int i = 1; i <= edges.Extent(); ++i) block->emplace_back(TopoDS::Edge(edges(i)));
+    return block;
+}
+
 std::vector<std::shared_ptr<HostFace>> MakeFaces(const TopoDS_Shape& body) {
     TopTools_IndexedMapOfShape map;
     TopExp::MapShapes(body, TopAbs_FACE, map);
+    const auto geometries = MakeFaceGeometries(map);
     std::vector<std::shared_ptr<HostFace>> faces;
-    faces.reserve(static_cast<std::size_t>(map.Extent()));
-    for (int i = 1; i <= map.Extent(); ++i)
-        faces.push_back(std::make_shared<HostFace>(std::make_shared<HostFace::Geometry>(TopoDS::Face(map(i))), i));
+    faces.reserve(geometries->size());
+    for (std::size_t i = 0; i < geometries->size(); ++i)
+        faces.push_back(std::make_shared<HostFace>(GeometryAt(geometries, i), static_cast<int>(i) + 1));
     return faces;
 }
 
 std::vector<std::shared_ptr<HostEdge>> MakeEdges(const TopoDS_Shape& body) {
     TopTools_IndexedMapOfShape map;
     TopExp::MapShapes(body, TopAbs_EDGE, map);
+    const auto geometries = MakeEdgeGeometries(map);
     std::vector<std::shared_ptr<HostEdge>> edges;
-    edges.reserve(static_cast<std::size_t>(map.Extent()));
-    for (int i = 1; i <= map.Extent(); ++i)
-        edges.push_back(std::make_shared<HostEdge>(std::make_shared<HostEdge::Geometry>(TopoDS::Edge(map(i))), i));
+    edges.reserve(geometries->size());
+    for (std::size_t i = 0; i < geometries->size(); ++i)
+        edges.push_back(std::make_shared<HostEdge>(GeometryAt(geometries, i), static_cast<int>(i) + 1));
     return edges;
 }
 

@@ -317,7 +317,7 @@ std::vector<std::shared_ptr<HostRoughnessSign>> ModelRoughnessSigns(const HostDo
 // class; false with `error` set for damaged data); linking then binds faces
 // and edges to their parts' bodies and sub-parts to their parents.
 bool EncodePartModelEntity(const HostObject& obj, std::string& cls, std::string& text, std::string& data);
-bool DecodePartModelEntity(const std::string& cls, const std::string& name, const std::string& text,
-                           std::string_view data, HostObjectPtr& out, std::string& error);
+bool DecodePartModelEntity(std::string_view cls, std::string_view name, std::string_view text, std::string_view data,
+                           HostObjectPtr& out, std::string& error);
 bool LinkPartModelEntities(const HostDocumentPtr& doc, std::string& error);
 }  // namespace zarvento

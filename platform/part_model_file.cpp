@@ -145,10 +145,15 @@ bool EncodePartModelEntity(const HostObject& obj, std::string& cls, std::string&
     return false;
 }
 
-bool DecodePartModelEntity(const std::string& cls, const std::string& name, const std::string& text,
+bool DecodePartModelEntity(std::string_view cls, std::string_view nameView, std::string_view text,
                            std::string_view data, HostObjectPtr& out, std::string& error) {
     out.reset();
     Bytes in(data);
+    // Faces and edges are stored without names: most rows need no copy of it.
+    const auto named = [&](HostObject& obj) {
+        if (!nameView.empty()) obj.SetName(std::string(nameView));
+    };
+    const auto name = [&] { return std::string(nameView); };
     auto damaged = [&](const std::string& what) {
         error = what;
         out.reset();
@@ -156,16 +161,16 @@ bool DecodePartModelEntity(const std::string& cls, const std::string& name, cons
     };
     if (cls == "part") {
         auto part = std::make_shared<HostPart>();
-        part->SetName(name);
+        named(*part);
         std::uint64_t parent = 0, sum = 0;
         if (!in.U(parent, 8) || !DecodeProperties(in, part->Properties()) || !in.U(sum, 8))
-            return damaged("part \"" + name + "\" is cut short");
+            return damaged("part \"" + name() + "\" is cut short");
         const std::string_view body = in.Rest();
-        if (Checksum(body) != sum) return damaged("the body of part \"" + name + "\" is damaged");
+        if (Checksum(body) != sum) return damaged("the body of part \"" + name() + "\" is damaged");
         try {
             part->SetBodyParts(PartShape::Decode(body), {}, {});
         } catch (const HostError& e) {
-            return damaged(std::string("part \"") + name + "\": " + e.what());
+            return damaged("part \"" + name() + "\": " + e.what());
         }
         part->SetStoredParentId(static_cast<std::int64_t>(parent));
         out = part;
@@ -178,7 +183,7 @@ bool DecodePartModelEntity(const std::string& cls, const std::string& name, cons
         for (double& v : light)
             if (!in.Double(v)) return damaged("a face is cut short");
         auto face = std::make_shared<HostFace>(nullptr, static_cast<int>(index));
-        face->SetName(name);
+        named(*face);
         face->SetPartId(static_cast<std::int64_t>(partId));
         face->SetColour(static_cast<std::uint32_t>(colour), light);
         out = face;
@@ -188,13 +193,13 @@ bool DecodePartModelEntity(const std::string& cls, const std::string& name, cons
         std::uint64_t partId = 0, index = 0;
         if (!in.U(partId, 8) || !in.U(index, 4)) return damaged("an edge is cut short");
         auto edge = std::make_shared<HostEdge>(nullptr, static_cast<int>(index));
-        edge->SetName(name);
+        named(*edge);
         edge->SetPartId(static_cast<std::int64_t>(partId));
         out = edge;
         return true;
     }
     if (cls == "outline") {
-        out = std::make_shared<HostOutline>(name);
+        out = std::make_shared<HostOutline>(name());
         return true;
     }
     if (cls == "dimension") {
@@ -206,14 +211,14 @@ bool DecodePartModelEntity(const std::string& cls, const std::string& name, cons
             return damaged("a dimension is cut short");
         if (kind > static_cast<std::uint64_t>(DimensionKind::Angular)) return damaged("a dimension of unknown kind");
         auto dim = std::make_shared<HostDimension>(static_cast<DimensionKind>(kind), nominal);
-        dim->SetName(name);
+        named(*dim);
         dim->SetTolerance(tolerance != 0, deviations != 0, std::move(upper), std::move(lower));
         out = dim;
         return true;
     }
     if (cls == "roughness") {
-        auto sign = std::make_shared<HostRoughnessSign>(text);
-        sign->SetName(name);
+        auto sign = std::make_shared<HostRoughnessSign>(std::string(text));
+        named(*sign);
         out = sign;
         return true;
     }
@@ -221,17 +226,42 @@ bool DecodePartModelEntity(const std::string& cls, const std::string& name, cons
 }
 
 bool LinkPartModelEntities(const HostDocumentPtr& doc, std::string& error) {
-    std::map<std::int64_t, std::vector<std::shared_ptr<HostFace>>> faces;
-    std::map<std::int64_t, std::vector<std::shared_ptr<HostEdge>>> edges;
+    // The faces and edges of each part, as the file lists them. A part's
+    // faces and edges come one after another, so the part looked up last
+    // usually serves the next one too.
+    struct Members {
+        std::vector<std::shared_ptr<HostFace>> faces;
+        std::vector<std::shared_ptr<HostEdge>> edges;
+    };
+    std::map<std::int64_t, Members> members;
+    Members* last = nullptr;
+    std::int64_t lastId = 0;
+    const auto membersOf = [&](std::int64_t partId) -> Members& {
+        if (!last || lastId != partId) {
+            last = &members[partId];
+            lastId = partId;
+        }
+        return *last;
+    };
     std::vector<std::shared_ptr<HostPart>> parts;
     for (const auto& e : doc->Entities()) {
+        HostObject* obj = e.get();
+        // The object type sorts out most entities before the cast is tried.
+        const int type = obj->ObjectType();
+        if (type == HostFace::kObjectType) {
+            if (auto* face = dynamic_cast<HostFace*>(obj)) {
+                membersOf(face->PartId()).faces.push_back(std::static_pointer_cast<HostFace>(e));
+                continue;
+            }
+        } else if (type == HostEdge::kObjectType) {
+            if (auto* edge = dynamic_cast<HostEdge*>(obj)) {
+                membersOf(edge->PartId()).edges.push_back(std::static_pointer_cast<HostEdge>(e));
+                continue;
+            }
+        }
         if (auto part = std::dynamic_pointer_cast<HostPart>(e)) {
             part->Attach(doc);
             parts.push_back(part);
-        } else if (auto face = std::dynamic_pointer_cast<HostFace>(e)) {
-            faces[face->PartId()].push_back(face);
-        } else if (auto edge = std::dynamic_pointer_cast<HostEdge>(e)) {
-            edges[edge->PartId()].push_back(edge);
         } else if (auto outline = std::dynamic_pointer_cast<HostOutline>(e)) {
             outline->Attach(doc);
         }
@@ -259,12 +289,22 @@ bool LinkPartModelEntities(const HostDocumentPtr& doc, std::string& error) {
                 TopExp::MapShapes(part->Body().Get()->shape, TopAbs_FACE, faceMap);
                 TopExp::MapShapes(part->Body().Get()->shape, TopAbs_EDGE, edgeMap);
             }
-            auto& ownFaces = faces[id];
-            auto& ownEdges = edges[id];
-            // Every face and edge of the body once, in the body's order.
+            const auto own = members.find(id);
+            std::vector<std::shared_ptr<HostFace>> ownFaces;
+            std::vector<std::shared_ptr<HostEdge>> ownEdges;
+            if (own != members.end()) {
+                ownFaces = std::move(own->second.faces);
+                ownEdges = std::move(own->second.edges);
+                members.erase(own);
+                last = nullptr;
+            }
+            // Every face and edge of the body once, in the body's order (a
+            // file lists them so; an older or edited one may not).
             auto byIndex = [](const auto& a, const auto& b) { return a->Index() < b->Index(); };
-            std::sort(ownFaces.begin(), ownFaces.end(), byIndex);
-            std::sort(ownEdges.begin(), ownEdges.end(), byIndex);
+            if (!std::is_sorted(ownFaces.begin(), ownFaces.end(), byIndex))
+                std::sort(ownFaces.begin(), ownFaces.end(), byIndex);
+            if (!std::is_sorted(ownEdges.begin(), ownEdges.end(), byIndex))
+                std::sort(ownEdges.begin(), ownEdges.end(), byIndex);
             if (static_cast<int>(ownFaces.size()) != faceMap.Extent() ||
                 static_cast<int>(ownEdges.size()) != edgeMap.Extent()) {
                 error = "the faces of part \"" + part->Name() + "\" do not match its body";
@@ -275,24 +315,24 @@ bool LinkPartModelEntities(const HostDocumentPtr& doc, std::string& error) {
                     error = "the faces of part \"" + part->Name() + "\" do not match its body";
                     return false;
                 }
-                ownFaces[i]->Bind(std::make_shared<HostFace::Geometry>(TopoDS::Face(faceMap(static_cast<int>(i) + 1))));
             }
             for (std::size_t i = 0; i < ownEdges.size(); ++i) {
                 if (ownEdges[i]->Index() != static_cast<int>(i) + 1) {
                     error = "the edges of part \"" + part->Name() + "\" do not match its body";
                     return false;
                 }
-                ownEdges[i]->Bind(std::make_shared<HostEdge::Geometry>(TopoDS::Edge(edgeMap(static_cast<int>(i) + 1))));
             }
-            part->SetBodyParts(part->Body(), ownFaces, ownEdges);
-            faces.erase(id);
-            edges.erase(id);
+            const auto faceGeometries = MakeFaceGeometries(faceMap);
+            for (std::size_t i = 0; i < ownFaces.size(); ++i) ownFaces[i]->Bind(GeometryAt(faceGeometries, i));
+            const auto edgeGeometries = MakeEdgeGeometries(edgeMap);
+            for (std::size_t i = 0; i < ownEdges.size(); ++i) ownEdges[i]->Bind(GeometryAt(edgeGeometries, i));
+            part->SetBodyParts(part->Body(), std::move(ownFaces), std::move(ownEdges));
         }
     } catch (const Standard_Failure& e) {
         error = std::string("a body is damaged: ") + (e.GetMessageString() ? e.GetMessageString() : "");
         return false;
     }
-    if (!faces.empty() || !edges.empty()) {
+    if (!members.empty()) {
         error = "a face or edge belongs to a missing part";
         return false;
     }

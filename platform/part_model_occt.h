@@ -5,13 +5,16 @@
 #include <BRepAdaptor_Curve.hxx>
 #include <BRepAdaptor_Surface.hxx>
 #include <Bnd_Box.hxx>
+#include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS_Edge.hxx>
 #include <TopoDS_Face.hxx>
 #include <TopoDS_Shape.hxx>
 #include <gp_Pnt.hxx>
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/host_call_time.h"
 #include "platform/part_model.h"
@@ -54,6 +57,18 @@ PartShape MakePartShape(const TopoDS_Shape& shape);
 // Keeps the modelling library's traces off the standard output, which belongs
 // to the program's own report.
 void QuietModelling();
+
+// The geometry of every face (edge) of a body's map of faces (edges), made in
+// one block, which the faces (edges) then share: element i - 1 belongs to the
+// shape numbered i. A body of many faces so costs one allocation, not one a
+// face, and goes in one piece when its last face or edge does.
+std::shared_ptr<const std::vector<HostFace::Geometry>> MakeFaceGeometries(const TopTools_IndexedMapOfShape& faces);
+std::shared_ptr<const std::vector<HostEdge::Geometry>> MakeEdgeGeometries(const TopTools_IndexedMapOfShape& edges);
+// One element of such a block, keeping the whole block alive.
+template <class Geometry>
+std::shared_ptr<const Geometry> GeometryAt(const std::shared_ptr<const std::vector<Geometry>>& block, std::size_t i) {
+    return std::shared_ptr<const Geometry>(block, &(*block)[i]);
+}
 
 // The faces and edges of a body in the host's order (the order of the body's
 // maps of faces and edges, which reading the body back keeps).
