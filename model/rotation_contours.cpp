@@ -249,7 +249,9 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
     const std::vector<std::vector<int>> nearFaces = CandidateBoxes(ends, faceBoxes);
     const std::vector<std::vector<int>> nearCurves = CandidateBoxes(ends, curveBoxes);
     // An edge's curve is made when a unit off every face first asks for it:
-    // on a dense part nearly every unit lies on a face.
+    // on a dense part nearly every unit lies on a face. The edges' boxes are
+    // read then, once, and spare the curve of every edge whose box misses the
+    // unit (an edge without a sure box is always asked).
     std::vector<std::shared_ptr<HostCurve>> edgeCurves(edges.size());
     std::vector<bool> edgeCurveMade(edges.size(), false);
     auto edgeCurve = [&](std::size_t k) {
@@ -258,6 +260,17 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
             edgeCurveMade[k] = true;
         }
         return edgeCurves[k].get();
+    };
+    std::vector<std::optional<Box3>> edgeBoxes;
+    auto edgeMisses = [&](std::size_t k, const Point3& p1, const Point3& p2) {
+        if (edgeBoxes.empty()) {
+            edgeBoxes.resize(edges.size());
+            for (std::size_t e = 0; e < edges.size(); ++e) {
+                Box3 box;
+                if (edges[e]->Box(box.min, box.max)) edgeBoxes[e] = box;
+            }
+        }
+        return edgeBoxes[k] && (!edgeBoxes[k]->Holds(p1) || !edgeBoxes[k]->Holds(p2));
     };
     auto onFace = [](const HostFace& face, const Point3& p) {
         double u = 0, v = 0;
@@ -287,6 +300,7 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
         }
         if (onAFace) continue;
         for (std::size_t k = 0; k < edges.size(); ++k) {
+            if (edgeMisses(k, p1, p2)) continue;
             const HostCurve* curve = edgeCurve(k);
             if (!curve) continue;
             if (onCurve(*curve, p1) && onCurve(*curve, p2)) {
