@@ -236,18 +236,17 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
     for (const UnitPtr& unit : units)
         ends.push_back({ToGlobal({-unit->StartPoint.x, 0, unit->StartPoint.z}),
                         ToGlobal({-unit->EndPoint.x, 0, unit->EndPoint.z})});
-    std::vector<Box3> faceBoxes;
-    faceBoxes.reserve(faces.size());
+    // The faces' boxes, then the curves': one sweep finds the candidates of both.
+    std::vector<Box3> boxes;
+    boxes.reserve(faces.size() + curves.size());
     for (const auto& face : faces) {
         Box3 box;
         face->Box(box.min, box.max);
-        faceBoxes.push_back(box);
+        boxes.push_back(box);
     }
-    std::vector<Box3> curveBoxes;
-    curveBoxes.reserve(curves.size());
-    for (const SectionCurve& section : curves) curveBoxes.push_back(section.box);
-    const std::vector<std::vector<int>> nearFaces = CandidateBoxes(ends, faceBoxes);
-    const std::vector<std::vector<int>> nearCurves = CandidateBoxes(ends, curveBoxes);
+    for (const SectionCurve& section : curves) boxes.push_back(section.box);
+    const std::vector<std::vector<int>> near = CandidateBoxes(ends, boxes);
+    const int firstCurveBox = static_cast<int>(faces.size());
     // An edge's curve is made when a unit off every face first asks for it:
     // on a dense part nearly every unit lies on a face. The edges' boxes are
     // read then, once, and spare the curve of every edge whose box misses the
@@ -281,17 +280,18 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
         UnitPtr& unit = units[i];
         const auto& [p1, p2] = ends[i];
         bool onAFace = false;
-        for (const int k : nearFaces[i]) {
-            const auto f = static_cast<std::size_t>(k);
-            if (!faceBoxes[f].Holds(p1) || !faceBoxes[f].Holds(p2)) continue;
+        const auto firstCurve = std::lower_bound(near[i].begin(), near[i].end(), firstCurveBox);
+        for (auto k = near[i].begin(); k != firstCurve; ++k) {
+            const auto f = static_cast<std::size_t>(*k);
+            if (!boxes[f].Holds(p1) || !boxes[f].Holds(p2)) continue;
             if (onFace(*faces[f], p1) && onFace(*faces[f], p2)) {
                 unit->AddObject(faces[f]);
                 onAFace = true;
                 break;
             }
         }
-        for (const int k : nearCurves[i]) {
-            const SectionCurve& section = curves[static_cast<std::size_t>(k)];
+        for (auto k = firstCurve; k != near[i].end(); ++k) {
+            const SectionCurve& section = curves[static_cast<std::size_t>(*k - firstCurveBox)];
             if (!section.box.Holds(p1) || !section.box.Holds(p2)) continue;
             if (onCurve(*section.curve, p1) && onCurve(*section.curve, p2)) {
                 unit->SetSourceObject(section.curve);

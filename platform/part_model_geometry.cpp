@@ -86,12 +86,15 @@ Elementary NearestOnElementary(const gp_Pnt& p, const opencascade::handle<Geom_S
                                double& v) {
     Extrema_ExtPElS extrema;
     const double tolerance = Precision::Confusion();
-    if (const auto plane = Handle(Geom_Plane)::DownCast(surface))
-        extrema.Perform(p, plane->Pln(), tolerance);
-    else if (const auto cylinder = Handle(Geom_CylindricalSurface)::DownCast(surface))
-        extrema.Perform(p, cylinder->Cylinder(), tolerance);
-    else if (const auto cone = Handle(Geom_ConicalSurface)::DownCast(surface))
-        extrema.Perform(p, cone->Cone(), tolerance);
+    // The three kinds have no subclasses: their exact type tells them apart
+    // without a cast that searches the class tree.
+    const Handle(Standard_Type)& type = surface->DynamicType();
+    if (type == STANDARD_TYPE(Geom_Plane))
+        extrema.Perform(p, static_cast<const Geom_Plane&>(*surface).Pln(), tolerance);
+    else if (type == STANDARD_TYPE(Geom_CylindricalSurface))
+        extrema.Perform(p, static_cast<const Geom_CylindricalSurface&>(*surface).Cylinder(), tolerance);
+    else if (type == STANDARD_TYPE(Geom_ConicalSurface))
+        extrema.Perform(p, static_cast<const Geom_ConicalSurface&>(*surface).Cone(), tolerance);
     else
         return Elementary::No;
     if (!extrema.IsDone()) return Elementary::None;

@@ -56,6 +56,7 @@
 #include <gp_Ax1.hxx>
 #include <gp_Ax2.hxx>
 #include <gp_Lin.hxx>
+#include <gp_Lin2d.hxx>
 #include <gp_Trsf.hxx>
 
 #include <algorithm>
@@ -350,17 +351,22 @@ std::optional<double> VolumeOfRevolution(const TopoDS_Shape& shape) {
             double first = 0, last = 0;
             const Handle(Geom2d_Curve) onFace = BRep_Tool::CurveOnSurface(edge, face, first, last);
             if (onFace.IsNull()) return std::nullopt;
-            const Geom2dAdaptor_Curve line(onFace, first, last);
-            if (line.GetType() != GeomAbs_Line) return std::nullopt;
-            const gp_Dir2d d = line.Line().Direction();
-            if (BRep_Tool::IsClosed(edge, face)) {
-                if (std::fabs(d.X()) > kParallel) return std::nullopt;
+            const Geom2dAdaptor_Curve adaptor(onFace, first, last);
+            if (adaptor.GetType() != GeomAbs_Line) return std::nullopt;
+            const gp_Lin2d line = adaptor.Line();
+            const gp_Dir2d d = line.Direction();
+            // Only a line along v, or any line of a surface closed in v, can be
+            // a seam: the search for the edge's second curve on the face is
+            // spared for the circles of a band.
+            const bool alongV = std::fabs(d.X()) <= kParallel;
+            if ((alongV || surface.IsVClosed()) && BRep_Tool::IsClosed(edge, face)) {
+                if (!alongV) return std::nullopt;
                 seam = true;
                 continue;
             }
             if (std::fabs(d.Y()) > kParallel || std::fabs(std::fabs(last - first) - 2 * M_PI) > kFullTurn)
                 return std::nullopt;
-            const double v = line.Line().Location().Y();
+            const double v = line.Location().Y();
             v0 = ends ? std::min(v0, v) : v;
             v1 = ends ? std::max(v1, v) : v;
             ends = true;
