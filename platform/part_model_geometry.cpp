@@ -1,6 +1,5 @@
 // The part model's answers about faces, edges and curves: surface kinds and
 // placements, nearest points, vertices, curve kinds and polylines.
-#include <BRepAdaptor_Curve2d.hxx>
 #include <BRepBuilderAPI_MakeVertex.hxx>
 #include <BRepClass_FaceClassifier.hxx>
 #include <BRepExtrema_DistShapeShape.hxx>
@@ -13,6 +12,8 @@
 #include <Extrema_POnSurf.hxx>
 #include <GCPnts_QuasiUniformDeflection.hxx>
 #include <GProp_GProps.hxx>
+#include <Geom2d_Line.hxx>
+#include <Geom2d_TrimmedCurve.hxx>
 #include <GeomAPI_ProjectPointOnSurf.hxx>
 #include <Geom_ConicalSurface.hxx>
 #include <Geom_CylindricalSurface.hxx>
@@ -21,6 +22,7 @@
 #include <Precision.hxx>
 #include <ShapeAnalysis_Surface.hxx>
 #include <Standard_Failure.hxx>
+#include <Standard_NullObject.hxx>
 #include <TopExp.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
@@ -152,9 +154,16 @@ void VisitEdgeLines(const HostFace::Geometry& g, const EdgeLineVisit& visit) {
         const TopoDS_Edge& edge = TopoDS::Edge(e.Current());
         if (BRep_Tool::Degenerated(edge)) continue;
         bounded = true;
-        const BRepAdaptor_Curve2d pcurve(edge, g.face);
+        // The curve on the face, seen through its trimming, as an adaptor
+        // would load it; only its kind and line are needed here.
+        double first = 0, last = 0;
+        Handle(Geom2d_Curve) pcurve = BRep_Tool::CurveOnSurface(edge, g.face, first, last);
+        if (pcurve.IsNull()) throw Standard_NullObject("an edge has no curve on its face");
+        while (pcurve->DynamicType() == STANDARD_TYPE(Geom2d_TrimmedCurve))
+            pcurve = static_cast<const Geom2d_TrimmedCurve&>(*pcurve).BasisCurve();
         std::optional<gp_Lin2d> line;
-        if (pcurve.GetType() == GeomAbs_Line) line = pcurve.Line();
+        if (pcurve->DynamicType() == STANDARD_TYPE(Geom2d_Line))
+            line = static_cast<const Geom2d_Line&>(*pcurve).Lin2d();
         if (!line) {
             rectangle = false;
         } else {

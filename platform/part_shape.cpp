@@ -346,6 +346,7 @@ std::optional<double> VolumeOfRevolution(const TopoDS_Shape& shape) {
         // over a full turn of u, which give the ends of its meridian.
         double v0 = 0, v1 = 0;
         bool seam = false, ends = false;
+        TopoDS_Edge seamEdge;
         for (TopExp_Explorer k(face, TopAbs_EDGE); k.More(); k.Next()) {
             const TopoDS_Edge& edge = TopoDS::Edge(k.Current());
             double first = 0, last = 0;
@@ -358,10 +359,13 @@ std::optional<double> VolumeOfRevolution(const TopoDS_Shape& shape) {
             // Only a line along v, or any line of a surface closed in v, can be
             // a seam: the search for the edge's second curve on the face is
             // spared for the circles of a band.
+            // A seam comes twice, once each way: the second time it is known.
             const bool alongV = std::fabs(d.X()) <= kParallel;
-            if ((alongV || surface.IsVClosed()) && BRep_Tool::IsClosed(edge, face)) {
+            if ((alongV || surface.IsVClosed()) &&
+                ((alongV && edge.IsSame(seamEdge)) || BRep_Tool::IsClosed(edge, face))) {
                 if (!alongV) return std::nullopt;
                 seam = true;
+                seamEdge = edge;
                 continue;
             }
             if (std::fabs(d.Y()) > kParallel || std::fabs(std::fabs(last - first) - 2 * M_PI) > kFullTurn)
