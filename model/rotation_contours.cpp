@@ -369,6 +369,7 @@ void JoinUnits(std::vector<UnitPtr>& units) {
 // Section ends by their cell of the model tolerance.
 class EndCells {
 public:
+    explicit EndCells(std::size_t ends) { cells_.reserve(ends); }
     void Add(const Point3D& p, std::size_t end) { cells_.emplace(Key(Cell(p.z), Cell(p.x)), end); }
 
     // Every end within the tolerance of p, by calling `visit` with each.
@@ -415,7 +416,7 @@ std::optional<std::vector<UnitPtr>> ChainOfSection(std::vector<UnitPtr>& units) 
         const CUnit& u = *units[end / 2];
         return end % 2 ? u.EndPoint : u.StartPoint;
     };
-    EndCells cells;
+    EndCells cells(2 * n);
     for (std::size_t e = 0; e < 2 * n; ++e) cells.Add(at(e), e);
     std::vector<std::size_t> partner(2 * n, SIZE_MAX);
     std::vector<std::size_t> free;

@@ -21,8 +21,9 @@
 #include <ElCLib.hxx>
 #include <GC_MakeArcOfCircle.hxx>
 #include <GProp_GProps.hxx>
-#include <Geom2dAdaptor_Curve.hxx>
 #include <Geom2d_Curve.hxx>
+#include <Geom2d_Line.hxx>
+#include <Geom2d_TrimmedCurve.hxx>
 #include <Geom_BSplineCurve.hxx>
 #include <Geom_Circle.hxx>
 #include <Geom_SurfaceOfRevolution.hxx>
@@ -350,11 +351,13 @@ std::optional<double> VolumeOfRevolution(const TopoDS_Shape& shape) {
         for (TopExp_Explorer k(face, TopAbs_EDGE); k.More(); k.Next()) {
             const TopoDS_Edge& edge = TopoDS::Edge(k.Current());
             double first = 0, last = 0;
-            const Handle(Geom2d_Curve) onFace = BRep_Tool::CurveOnSurface(edge, face, first, last);
+            Handle(Geom2d_Curve) onFace = BRep_Tool::CurveOnSurface(edge, face, first, last);
             if (onFace.IsNull()) return std::nullopt;
-            const Geom2dAdaptor_Curve adaptor(onFace, first, last);
-            if (adaptor.GetType() != GeomAbs_Line) return std::nullopt;
-            const gp_Lin2d line = adaptor.Line();
+            // A line, seen through its trimming as an adaptor would see it.
+            while (onFace->DynamicType() == STANDARD_TYPE(Geom2d_TrimmedCurve))
+                onFace = static_cast<const Geom2d_TrimmedCurve&>(*onFace).BasisCurve();
+            if (onFace->DynamicType() != STANDARD_TYPE(Geom2d_Line)) return std::nullopt;
+            const gp_Lin2d line = static_cast<const Geom2d_Line&>(*onFace).Lin2d();
             const gp_Dir2d d = line.Direction();
             // Only a line along v, or any line of a surface closed in v, can be
             // a seam: the search for the edge's second curve on the face is
