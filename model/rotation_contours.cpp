@@ -236,20 +236,21 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
     for (const UnitPtr& unit : units)
         ends.push_back({ToGlobal({-unit->StartPoint.x, 0, unit->StartPoint.z}),
                         ToGlobal({-unit->EndPoint.x, 0, unit->EndPoint.z})});
-    std::vector<Box3> faceBoxes;
-    faceBoxes.reserve(faces.size());
+    // The faces' boxes, then the curves': one sweep finds the candidates of both.
+    std::vector<Box3> boxes;
+    boxes.reserve(faces.size() + curves.size());
     for (const auto& face : faces) {
         Box3 box;
         face->Box(box.min, box.max);
-        faceBoxes.push_back(box);
+        boxes.push_back(box);
     }
-    std::vector<Box3> curveBoxes;
-    curveBoxes.reserve(curves.size());
-    for (const SectionCurve& section : curves) curveBoxes.push_back(section.box);
-    const std::vector<std::vector<int>> nearFaces = CandidateBoxes(ends, faceBoxes);
-    const std::vector<std::vector<int>> nearCurves = CandidateBoxes(ends, curveBoxes);
+    for (const SectionCurve& section : curves) boxes.push_back(section.box);
+    const std::vector<std::vector<int>> near = CandidateBoxes(ends, boxes);
+    const int firstCurveBox = static_cast<int>(faces.size());
     // An edge's curve is made when a unit off every face first asks for it:
-    // on a dense part nearly every unit lies on a face.
+    // on a dense part nearly every unit lies on a face. The edges' boxes are
+    // read then, once, and spare the curve of every edge whose box misses the
+    // unit (an edge without a sure box is always asked).
     std::vector<std::shared_ptr<HostCurve>> edgeCurves(edges.size());
     std::vector<bool> edgeCurveMade(edges.size(), false);
     auto edgeCurve = [&](std::size_t k) {
@@ -258,6 +259,17 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
             edgeCurveMade[k] = true;
         }
         return edgeCurves[k].get();
+    };
+    std::vector<std::optional<Box3>> edgeBoxes;
+    auto edgeMisses = [&](std::size_t k, const Point3& p1, const Point3& p2) {
+        if (edgeBoxes.empty()) {
+            edgeBoxes.resize(edges.size());
+            for (std::size_t e = 0; e < edges.size(); ++e) {
+                Box3 box;
+                if (edges[e]->Box(box.min, box.max)) edgeBoxes[e] = box;
+            }
+        }
+        return edgeBoxes[k] && (!edgeBoxes[k]->Holds(p1) || !edgeBoxes[k]->Holds(p2));
     };
     auto onFace = [](const HostFace& face, const Point3& p) {
         double u = 0, v = 0;
@@ -268,17 +280,18 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
         UnitPtr& unit = units[i];
         const auto& [p1, p2] = ends[i];
         bool onAFace = false;
-        for (const int k : nearFaces[i]) {
-            const auto f = static_cast<std::size_t>(k);
-            if (!faceBoxes[f].Holds(p1) || !faceBoxes[f].Holds(p2)) continue;
+        const auto firstCurve = std::lower_bound(near[i].begin(), near[i].end(), firstCurveBox);
+        for (auto k = near[i].begin(); k != firstCurve; ++k) {
+            const auto f = static_cast<std::size_t>(*k);
+            if (!boxes[f].Holds(p1) || !boxes[f].Holds(p2)) continue;
             if (onFace(*faces[f], p1) && onFace(*faces[f], p2)) {
                 unit->AddObject(faces[f]);
                 onAFace = true;
                 break;
             }
         }
-        for (const int k : nearCurves[i]) {
-            const SectionCurve& section = curves[static_cast<std::size_t>(k)];
+        for (auto k = firstCurve; k != near[i].end(); ++k) {
+            const SectionCurve& section = curves[static_cast<std::size_t>(*k - firstCurveBox)];
             if (!section.box.Holds(p1) || !section.box.Holds(p2)) continue;
             if (onCurve(*section.curve, p1) && onCurve(*section.curve, p2)) {
                 unit->SetSourceObject(section.curve);
@@ -287,6 +300,7 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
         }
         if (onAFace) continue;
         for (std::size_t k = 0; k < edges.size(); ++k) {
+            if (edgeMisses(k, p1, p2)) continue;
             const HostCurve* curve = edgeCurve(k);
             if (!curve) continue;
             if (onCurve(*curve, p1) && onCurve(*curve, p2)) {
@@ -355,6 +369,7 @@ void JoinUnits(std::vector<UnitPtr>& units) {
 // Section ends by their cell of the model tolerance.
 class EndCells {
 public:
+    explicit EndCells(std::size_t ends) { cells_.reserve(ends); }
     void Add(const Point3D& p, std::size_t end) { cells_.emplace(Key(Cell(p.z), Cell(p.x)), end); }
 
     // Every end within the tolerance of p, by calling `visit` with each.
@@ -401,7 +416,7 @@ std::optional<std::vector<UnitPtr>> ChainOfSection(std::vector<UnitPtr>& units) 
         const CUnit& u = *units[end / 2];
         return end % 2 ? u.EndPoint : u.StartPoint;
     };
-    EndCells cells;
+    EndCells cells(2 * n);
     for (std::size_t e = 0; e < 2 * n; ++e) cells.Add(at(e), e);
     std::vector<std::size_t> partner(2 * n, SIZE_MAX);
     std::vector<std::size_t> free;

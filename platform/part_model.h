@@ -121,6 +121,9 @@ public:
     int ObjectType() const override { return kObjectType; }
     void Vertices(Point3& first, Point3& last) const;
     std::shared_ptr<HostCurve> Curve() const;
+    // A box that surely holds the edge's curve (a line, an arc, a spline by its
+    // poles), grown by the edge's tolerance; false for an edge no box bounds so.
+    bool Box(Point3& min, Point3& max) const;
     int Index() const { return index_; }
     std::int64_t PartId() const { return partId_; }
     void SetPartId(std::int64_t id) { partId_ = id; }

@@ -1,17 +1,19 @@
 // The part model's answers about faces, edges and curves: surface kinds and
 // placements, nearest points, vertices, curve kinds and polylines.
-#include <BRepAdaptor_Curve2d.hxx>
 #include <BRepBuilderAPI_MakeVertex.hxx>
 #include <BRepClass_FaceClassifier.hxx>
 #include <BRepExtrema_DistShapeShape.hxx>
 #include <BRepGProp.hxx>
 #include <BRep_Tool.hxx>
+#include <BndLib_Add3dCurve.hxx>
 #include <ElCLib.hxx>
 #include <Extrema_ExtPC.hxx>
 #include <Extrema_ExtPElS.hxx>
 #include <Extrema_POnSurf.hxx>
 #include <GCPnts_QuasiUniformDeflection.hxx>
 #include <GProp_GProps.hxx>
+#include <Geom2d_Line.hxx>
+#include <Geom2d_TrimmedCurve.hxx>
 #include <GeomAPI_ProjectPointOnSurf.hxx>
 #include <Geom_ConicalSurface.hxx>
 #include <Geom_CylindricalSurface.hxx>
@@ -20,6 +22,7 @@
 #include <Precision.hxx>
 #include <ShapeAnalysis_Surface.hxx>
 #include <Standard_Failure.hxx>
+#include <Standard_NullObject.hxx>
 #include <TopExp.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
@@ -29,6 +32,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "platform/host_error.h"
 #include "platform/host_faults.h"
@@ -84,12 +88,15 @@ Elementary NearestOnElementary(const gp_Pnt& p, const opencascade::handle<Geom_S
                                double& v) {
     Extrema_ExtPElS extrema;
     const double tolerance = Precision::Confusion();
-    if (const auto plane = Handle(Geom_Plane)::DownCast(surface))
-        extrema.Perform(p, plane->Pln(), tolerance);
-    else if (const auto cylinder = Handle(Geom_CylindricalSurface)::DownCast(surface))
-        extrema.Perform(p, cylinder->Cylinder(), tolerance);
-    else if (const auto cone = Handle(Geom_ConicalSurface)::DownCast(surface))
-        extrema.Perform(p, cone->Cone(), tolerance);
+    // The three kinds have no subclasses: their exact type tells them apart
+    // without a cast that searches the class tree.
+    const Handle(Standard_Type)& type = surface->DynamicType();
+    if (type == STANDARD_TYPE(Geom_Plane))
+        extrema.Perform(p, static_cast<const Geom_Plane&>(*surface).Pln(), tolerance);
+    else if (type == STANDARD_TYPE(Geom_CylindricalSurface))
+        extrema.Perform(p, static_cast<const Geom_CylindricalSurface&>(*surface).Cylinder(), tolerance);
+    else if (type == STANDARD_TYPE(Geom_ConicalSurface))
+        extrema.Perform(p, static_cast<const Geom_ConicalSurface&>(*surface).Cone(), tolerance);
     else
         return Elementary::No;
     if (!extrema.IsDone()) return Elementary::None;
@@ -131,33 +138,45 @@ Elementary NearestOnElementary(const gp_Pnt& p, const opencascade::handle<Geom_S
 // cut at its seam, a disc's ring). A point within the rectangle is then on
 // the face, which spares the classifier; found once a face.
 bool IsRectangle(const HostFace::Geometry& g) {
-    if (!g.rectangle) {
-        g.rectangle = [&] {
-            constexpr double kExact = 1e-12;
-            const auto atBound = [&](double t, double lo, double hi) {
-                return std::fabs(t - lo) < kExact || std::fabs(t - hi) < kExact;
-            };
-            bool bounded = false;
-            for (TopExp_Explorer e(g.face, TopAbs_EDGE); e.More(); e.Next()) {
-                const TopoDS_Edge& edge = TopoDS::Edge(e.Current());
-                if (BRep_Tool::Degenerated(edge)) continue;
-                bounded = true;
-                const BRepAdaptor_Curve2d pcurve(edge, g.face);
-                if (pcurve.GetType() != GeomAbs_Line) return false;
-                const gp_Lin2d line = pcurve.Line();
-                const bool alongV = std::fabs(line.Direction().X()) < kExact;
-                const bool alongU = std::fabs(line.Direction().Y()) < kExact;
-                if (!(alongV && atBound(line.Location().X(), g.umin, g.umax)) &&
-                    !(alongU && atBound(line.Location().Y(), g.vmin, g.vmax)))
-                    return false;
-            }
-            return bounded;
-        }();
-    }
+    if (!g.rectangle) VisitEdgeLines(g, [](const TopoDS_Edge&, const gp_Lin2d*) { return true; });
     return *g.rectangle;
 }
 
 }  // namespace
+
+void VisitEdgeLines(const HostFace::Geometry& g, const EdgeLineVisit& visit) {
+    constexpr double kExact = 1e-12;
+    const auto atBound = [&](double t, double lo, double hi) {
+        return std::fabs(t - lo) < kExact || std::fabs(t - hi) < kExact;
+    };
+    bool bounded = false, rectangle = true;
+    for (TopExp_Explorer e(g.face, TopAbs_EDGE); e.More(); e.Next()) {
+        const TopoDS_Edge& edge = TopoDS::Edge(e.Current());
+        if (BRep_Tool::Degenerated(edge)) continue;
+        bounded = true;
+        // The curve on the face, seen through its trimming, as an adaptor
+        // would load it; only its kind and line are needed here.
+        double first = 0, last = 0;
+        Handle(Geom2d_Curve) pcurve = BRep_Tool::CurveOnSurface(edge, g.face, first, last);
+        if (pcurve.IsNull()) throw Standard_NullObject("an edge has no curve on its face");
+        while (pcurve->DynamicType() == STANDARD_TYPE(Geom2d_TrimmedCurve))
+            pcurve = static_cast<const Geom2d_TrimmedCurve&>(*pcurve).BasisCurve();
+        std::optional<gp_Lin2d> line;
+        if (pcurve->DynamicType() == STANDARD_TYPE(Geom2d_Line))
+            line = static_cast<const Geom2d_Line&>(*pcurve).Lin2d();
+        if (!line) {
+            rectangle = false;
+        } else {
+            const bool alongV = std::fabs(line->Direction().X()) < kExact;
+            const bool alongU = std::fabs(line->Direction().Y()) < kExact;
+            if (!(alongV && atBound(line->Location().X(), g.umin, g.umax)) &&
+                !(alongU && atBound(line->Location().Y(), g.vmin, g.vmax)))
+                rectangle = false;
+        }
+        if (!visit(edge, line ? &*line : nullptr)) return;
+    }
+    g.rectangle = bounded && rectangle;
+}
 
 // ---- faces ----
 
@@ -277,6 +296,29 @@ std::shared_ptr<HostCurve> HostEdge::Curve() const {
                    [&] { return std::make_shared<HostCurve>(std::make_shared<HostCurve::Geometry>(geometry_->edge)); });
 }
 
+bool HostEdge::Box(Point3& min, Point3& max) const {
+    HostFaults::Check("HostEdge.Box");
+    if (BRep_Tool::Degenerated(geometry_->edge)) return false;
+    return Guarded("an edge's box", [&] {
+        const BRepAdaptor_Curve curve(geometry_->edge);
+        // Lines and conics are boxed exactly, splines by their poles; any other
+        // curve would be boxed by samples, which may miss a bulge.
+        switch (curve.GetType()) {
+            case GeomAbs_Line:
+            case GeomAbs_Circle:
+            case GeomAbs_Ellipse:
+            case GeomAbs_BezierCurve:
+            case GeomAbs_BSplineCurve: break;
+            default: return false;
+        }
+        Bnd_Box box;
+        BndLib_Add3dCurve::Add(curve, BRep_Tool::Tolerance(geometry_->edge), box);
+        if (box.IsVoid()) return false;
+        box.Get(min[0], min[1], min[2], max[0], max[1], max[2]);
+        return true;
+    });
+}
+
 // ---- curves ----
 
 CurveKind HostCurve::Kind() const {
@@ -309,6 +351,26 @@ double HostCurve::Project(const Point3& p) const {
         // The ends count as candidates: the nearest point may be one of them.
         double best = t0, bestDistance = point.SquareDistance(c.Value(t0));
         if (const double d = point.SquareDistance(c.Value(t1)); d < bestDistance) best = t1, bestDistance = d;
+        // A line's or a circle's nearest point is the foot of the point on it;
+        // a circle's farthest point, its other extremum, is never nearer than
+        // an end, and a point on its axis is as near to every point.
+        std::optional<double> foot;
+        if (c.GetType() == GeomAbs_Line) {
+            foot = ElCLib::Parameter(c.Line(), point);
+        } else if (c.GetType() == GeomAbs_Circle) {
+            const gp_Circ circle = c.Circle();
+            const gp_Vec offset(circle.Location(), point);
+            const gp_Vec normal(circle.Axis().Direction());
+            if ((offset - normal * offset.Dot(normal)).Magnitude() > Precision::Confusion())
+                foot = ElCLib::InPeriod(ElCLib::Parameter(circle, point), t0, t0 + 2 * M_PI);
+            else
+                return best;
+        }
+        if (foot) {
+            if (t0 < *foot && *foot < t1)
+                if (const double d = point.SquareDistance(c.Value(*foot)); d < bestDistance) best = *foot;
+            return best;
+        }
         Extrema_ExtPC extrema(point, c, t0, t1);
         if (extrema.IsDone())
             for (int i = 1; i <= extrema.NbExt(); ++i)

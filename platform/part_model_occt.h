@@ -9,9 +9,11 @@
 #include <TopoDS_Edge.hxx>
 #include <TopoDS_Face.hxx>
 #include <TopoDS_Shape.hxx>
+#include <gp_Lin2d.hxx>
 #include <gp_Pnt.hxx>
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,6 +55,12 @@ inline gp_Pnt ToPnt(const Point3& p) { return gp_Pnt(p[0], p[1], p[2]); }
 inline Point3 ToPoint3(const gp_Pnt& p) { return {p.X(), p.Y(), p.Z()}; }
 
 PartShape MakePartShape(const TopoDS_Shape& shape);
+
+// Hands each edge of the face but the degenerated to `visit`, with its curve in
+// the face's parameters when that is a line (else null), until `visit` says
+// stop (false). A walk over every edge settles the face's `rectangle` too.
+using EdgeLineVisit = std::function<bool(const TopoDS_Edge& edge, const gp_Lin2d* line)>;
+void VisitEdgeLines(const HostFace::Geometry& face, const EdgeLineVisit& visit);
 
 // Keeps the modelling library's traces off the standard output, which belongs
 // to the program's own report.

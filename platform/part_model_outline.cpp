@@ -1,6 +1,5 @@
 // The outline object: the exact section of chosen faces by a coordinate plane
 // of a system, kept on one side of the plane's second axis.
-#include <BRepAdaptor_Curve2d.hxx>
 #include <BRepAlgoAPI_Section.hxx>
 #include <BRepBndLib.hxx>
 #include <BRepBuilderAPI_MakeEdge.hxx>
@@ -96,22 +95,21 @@ bool InHalfPlane(const gp_Pnt& p, const PlaneFrame& frame) {
 // edge runs along a constant u (a seam) or along a constant v at one of the
 // bounds (a parallel circle). Such a face is a whole band of its surface; its
 // seam is the meridian the band was turned from.
-bool IsBand(const TopoDS_Face& face, double v0, double v1, TopoDS_Edge& seam) {
-    for (TopExp_Explorer e(face, TopAbs_EDGE); e.More(); e.Next()) {
-        const TopoDS_Edge& edge = TopoDS::Edge(e.Current());
-        if (BRep_Tool::Degenerated(edge)) continue;
-        const BRepAdaptor_Curve2d pcurve(edge, face);
-        if (pcurve.GetType() != GeomAbs_Line) return false;
-        const gp_Lin2d line = pcurve.Line();
-        if (std::fabs(line.Direction().X()) < kParameter) {
+bool IsBand(const HostFace::Geometry& face, double v0, double v1, TopoDS_Edge& seam) {
+    bool band = true;
+    VisitEdgeLines(face, [&](const TopoDS_Edge& edge, const gp_Lin2d* line) {
+        if (!line) return band = false;
+        if (std::fabs(line->Direction().X()) < kParameter) {
             seam = edge;
-            continue;
+            return true;
         }
-        if (std::fabs(line.Direction().Y()) > kParameter) return false;
-        const double v = line.Location().Y();
-        if (std::fabs(v - v0) > kInPlane && std::fabs(v - v1) > kInPlane) return false;
-    }
-    return !seam.IsNull();
+        const double v = line->Location().Y();
+        if (std::fabs(line->Direction().Y()) > kParameter ||
+            (std::fabs(v - v0) > kInPlane && std::fabs(v - v1) > kInPlane))
+            return band = false;
+        return true;
+    });
+    return band && !seam.IsNull();
 }
 
 // A plane square to the axis, bounded by circles about it: a disc or a ring,
@@ -162,7 +160,7 @@ bool MeridianSection(const HostFace::Geometry& face, const PlaneFrame& frame, st
     if (!OnAxisLine(axis, frame)) return false;
     TopoDS_Edge seam;
     if (face.umax - face.umin < 2 * M_PI - kParameter || !(face.vmax - face.vmin > kParameter) ||
-        !IsBand(face.face, face.vmin, face.vmax, seam))
+        !IsBand(face, face.vmin, face.vmax, seam))
         return false;
     const BRepAdaptor_Curve seamCurve(seam);
     const double t0 = seamCurve.FirstParameter(), t1 = seamCurve.LastParameter();
@@ -175,9 +173,11 @@ bool MeridianSection(const HostFace::Geometry& face, const PlaneFrame& frame, st
     const double angle = std::atan2(along.Crossed(radial).Dot(second), radial.Dot(second));
     gp_Trsf turn;
     turn.SetRotation(gp_Ax1(frame.origin, frame.first), angle);
-    // A meridian that crosses the axis (a torus whose tube does) lies on both sides.
-    for (int k = 0; k <= kMeridianSamples; ++k)
-        if (!InHalfPlane(seamCurve.Value(t0 + (t1 - t0) * k / kMeridianSamples).Transformed(turn), frame)) return false;
+    // A meridian that crosses the axis (a torus whose tube does) lies on both
+    // sides; a straight one lies in the half plane when its ends do.
+    const int samples = seamCurve.GetType() == GeomAbs_Line ? 1 : kMeridianSamples;
+    for (int k = 0; k <= samples; ++k)
+        if (!InHalfPlane(seamCurve.Value(t0 + (t1 - t0) * k / samples).Transformed(turn), frame)) return false;
     // A part turned in the section's own half plane has its seams there
     // already: the section reads them as they are, a copy turned by nothing
     // would only cost its making.

@@ -21,8 +21,9 @@
 #include <ElCLib.hxx>
 #include <GC_MakeArcOfCircle.hxx>
 #include <GProp_GProps.hxx>
-#include <Geom2dAdaptor_Curve.hxx>
 #include <Geom2d_Curve.hxx>
+#include <Geom2d_Line.hxx>
+#include <Geom2d_TrimmedCurve.hxx>
 #include <Geom_BSplineCurve.hxx>
 #include <Geom_Circle.hxx>
 #include <Geom_SurfaceOfRevolution.hxx>
@@ -56,6 +57,7 @@
 #include <gp_Ax1.hxx>
 #include <gp_Ax2.hxx>
 #include <gp_Lin.hxx>
+#include <gp_Lin2d.hxx>
 #include <gp_Trsf.hxx>
 
 #include <algorithm>
@@ -345,22 +347,33 @@ std::optional<double> VolumeOfRevolution(const TopoDS_Shape& shape) {
         // over a full turn of u, which give the ends of its meridian.
         double v0 = 0, v1 = 0;
         bool seam = false, ends = false;
+        TopoDS_Edge seamEdge;
         for (TopExp_Explorer k(face, TopAbs_EDGE); k.More(); k.Next()) {
             const TopoDS_Edge& edge = TopoDS::Edge(k.Current());
             double first = 0, last = 0;
-            const Handle(Geom2d_Curve) onFace = BRep_Tool::CurveOnSurface(edge, face, first, last);
+            Handle(Geom2d_Curve) onFace = BRep_Tool::CurveOnSurface(edge, face, first, last);
             if (onFace.IsNull()) return std::nullopt;
-            const Geom2dAdaptor_Curve line(onFace, first, last);
-            if (line.GetType() != GeomAbs_Line) return std::nullopt;
-            const gp_Dir2d d = line.Line().Direction();
-            if (BRep_Tool::IsClosed(edge, face)) {
-                if (std::fabs(d.X()) > kParallel) return std::nullopt;
+            // A line, seen through its trimming as an adaptor would see it.
+            while (onFace->DynamicType() == STANDARD_TYPE(Geom2d_TrimmedCurve))
+                onFace = static_cast<const Geom2d_TrimmedCurve&>(*onFace).BasisCurve();
+            if (onFace->DynamicType() != STANDARD_TYPE(Geom2d_Line)) return std::nullopt;
+            const gp_Lin2d line = static_cast<const Geom2d_Line&>(*onFace).Lin2d();
+            const gp_Dir2d d = line.Direction();
+            // Only a line along v, or any line of a surface closed in v, can be
+            // a seam: the search for the edge's second curve on the face is
+            // spared for the circles of a band.
+            // A seam comes twice, once each way: the second time it is known.
+            const bool alongV = std::fabs(d.X()) <= kParallel;
+            if ((alongV || surface.IsVClosed()) &&
+                ((alongV && edge.IsSame(seamEdge)) || BRep_Tool::IsClosed(edge, face))) {
+                if (!alongV) return std::nullopt;
                 seam = true;
+                seamEdge = edge;
                 continue;
             }
             if (std::fabs(d.Y()) > kParallel || std::fabs(std::fabs(last - first) - 2 * M_PI) > kFullTurn)
                 return std::nullopt;
-            const double v = line.Line().Location().Y();
+            const double v = line.Location().Y();
             v0 = ends ? std::min(v0, v) : v;
             v1 = ends ? std::max(v1, v) : v;
             ends = true;

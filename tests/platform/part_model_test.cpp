@@ -259,6 +259,53 @@ TEST_F(PartModelTest, EdgesGiveTheirVerticesAndCurves) {
     EXPECT_GT(circles, 10);
 }
 
+// Every edge's box holds its curve, and a projection finds the curve's nearest
+// point for points on it, off it, beyond its ends and on an arc's axis.
+TEST_F(PartModelTest, EdgeProjectionsFindTheNearestPointWithinTheEdgesBox) {
+    HostDocumentPtr doc = test::PartDocument(test::SteppedShaft());
+    const auto distance = [](const Point3& a, const Point3& b) {
+        return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) + (a[2] - b[2]) * (a[2] - b[2]));
+    };
+    constexpr int kSamples = 2000;
+    for (const auto& edge : TopPart(doc)->Edges()) {
+        const auto curve = edge->Curve();
+        Point3 min, max;
+        if (!curve) {
+            EXPECT_FALSE(edge->Box(min, max));
+            continue;
+        }
+        ASSERT_TRUE(edge->Box(min, max));
+        double t0, t1;
+        curve->Range(t0, t1);
+        std::vector<Point3> samples;
+        for (int k = 0; k <= kSamples; ++k) samples.push_back(curve->PointAt(t0 + (t1 - t0) * k / kSamples));
+        for (const Point3& s : samples)
+            for (std::size_t i = 0; i < 3; ++i) {
+                EXPECT_GE(s[i], min[i]);
+                EXPECT_LE(s[i], max[i]);
+            }
+        const Point3 middle = samples[kSamples / 2];
+        std::vector<Point3> probes = {samples[kSamples / 3],
+                                      {middle[0] + 3, middle[1] - 2, middle[2] + 1},
+                                      {0, 0, middle[2]},
+                                      {-middle[0], -middle[1], middle[2] - 7}};
+        for (const Point3& end : {samples.front(), samples.back()})
+            probes.push_back({2 * end[0] - middle[0], 2 * end[1] - middle[1], 2 * end[2] - middle[2]});
+        Point3 centre;
+        double radius = 0;
+        if (curve->Arc(centre, radius)) probes.push_back({centre[0], centre[1], centre[2] + 4});
+        for (const Point3& p : probes) {
+            SCOPED_TRACE(testing::Message() << edge->Index() << ": " << p[0] << ", " << p[1] << ", " << p[2]);
+            const double t = curve->Project(p);
+            EXPECT_GE(t, t0);
+            EXPECT_LE(t, t1);
+            double nearest = 1e300;
+            for (const Point3& s : samples) nearest = std::min(nearest, distance(p, s));
+            EXPECT_LE(distance(p, curve->PointAt(t)), nearest + 1e-9);
+        }
+    }
+}
+
 TEST_F(PartModelTest, OutlineIsTheExactSectionOnThePlanesPositiveSide) {
     HostDocumentPtr doc = test::PartDocument(test::SteppedShaft());
     auto lsc = doc->AddLocalCoordinateSystem("ЛСК", {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
