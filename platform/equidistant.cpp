@@ -26,6 +26,9 @@ Point2D Along(Point2D p, Point2D dir, double s) { return {p.x + s * dir.x, p.y +
 
 double Angle(Point2D from, Point2D to) { return std::atan2(to.y - from.y, to.x - from.x); }
 
+// How an error names the unit at index i.
+std::string UnitName(std::size_t i) { return "unit " + std::to_string(i + 1); }
+
 Curve2D Reversed(const Curve2D& c) {
     if (!c.arc) return Curve2D::Line(c.b, c.a);
     Curve2D r = c;
@@ -176,14 +179,13 @@ Equidistant Equidistant::FromObjects(const std::vector<const Object2D*>& objects
     double scale = 1.0;
     for (std::size_t i = 0; i < objects.size(); ++i) {
         const Object2D& o = *objects[i];
-        const std::string which = "unit " + std::to_string(i + 1);
         if (o.type == kObj2DLine) {
             e.chain_.push_back(Curve2D::Line({o.line.x1, o.line.y1}, {o.line.x2, o.line.y2}));
         } else if (o.type == kObj2DArc) {
             const ArcParam2D& a = o.arc;
             const Point2D c{a.xc, a.yc}, p1{a.x1, a.y1}, p2{a.x2, a.y2};
             if (!Finite(c) || !Finite(p1) || !Finite(p2) || !std::isfinite(a.rad)) {
-                e.Fail(EquidistantError::NonFiniteValue, which);
+                e.Fail(EquidistantError::NonFiniteValue, UnitName(i));
                 return e;
             }
             const double a1 = Angle(c, p1), a2 = Angle(c, p2);
@@ -221,20 +223,20 @@ void Equidistant::Check(double scale) {
     if (chain_.empty()) return Fail(EquidistantError::EmptyChain, "");
     for (std::size_t i = 0; i < chain_.size(); ++i) {
         const Curve2D& c = chain_[i];
-        const std::string which = "unit " + std::to_string(i + 1);
         if (!Finite(c.a) || !Finite(c.b) ||
             (c.arc && (!Finite(c.c) || !std::isfinite(c.r) || !std::isfinite(c.a0) || !std::isfinite(c.sweep))))
-            return Fail(EquidistantError::NonFiniteValue, which);
-        if (c.arc && c.r <= zeroTol) return Fail(EquidistantError::ZeroRadius, which);
+            return Fail(EquidistantError::NonFiniteValue, UnitName(i));
+        if (c.arc && c.r <= zeroTol) return Fail(EquidistantError::ZeroRadius, UnitName(i));
         if (c.arc) {
             // The end points must lie on the circle, where the start angle and sweep put them.
             const double slack = linkTol_ + 1e-9 * c.r;
             const Curve2D exact = Curve2D::Arc(c.c, c.r, c.a0, c.sweep);
             if (std::abs(Dist(c.a, c.c) - c.r) > slack || std::abs(Dist(c.b, c.c) - c.r) > slack ||
                 Dist(exact.a, c.a) > 2 * slack || Dist(exact.b, c.b) > 2 * slack)
-                return Fail(EquidistantError::ArcOffCircle, which);
+                return Fail(EquidistantError::ArcOffCircle, UnitName(i));
         }
-        if (Dist(c.a, c.b) <= zeroTol || c.Length() <= zeroTol) return Fail(EquidistantError::ZeroLengthUnit, which);
+        if (Dist(c.a, c.b) <= zeroTol || c.Length() <= zeroTol)
+            return Fail(EquidistantError::ZeroLengthUnit, UnitName(i));
     }
     // Travel order: a unit drawn the other way round is turned to follow its neighbour.
     const auto meets = [&](Point2D p, Point2D q) { return Dist(p, q) <= linkTol_; };
