@@ -41,18 +41,18 @@ Curve2D Reversed(const Curve2D& c) {
 
 // The box tests of the tree's inner loops, as Box2D does them, where the
 // compiler can inline them: a query meets each of them millions of times.
-void Grow(Box2D& box, const Box2D& o) {
+inline void Grow(Box2D& box, const Box2D& o) {
     box.xmin = std::min(box.xmin, o.xmin);
     box.ymin = std::min(box.ymin, o.ymin);
     box.xmax = std::max(box.xmax, o.xmax);
     box.ymax = std::max(box.ymax, o.ymax);
 }
 
-bool Overlap(const Box2D& b, const Box2D& o, double slack) {
+inline bool Overlap(const Box2D& b, const Box2D& o, double slack) {
     return b.xmin <= o.xmax + slack && o.xmin <= b.xmax + slack && b.ymin <= o.ymax + slack && o.ymin <= b.ymax + slack;
 }
 
-double Gap(const Box2D& b, Point2D p) {
+inline double Gap(const Box2D& b, Point2D p) {
     const double dx = std::max({b.xmin - p.x, 0.0, p.x - b.xmax});
     const double dy = std::max({b.ymin - p.y, 0.0, p.y - b.ymax});
     return std::sqrt(dx * dx + dy * dy);
