@@ -216,6 +216,9 @@ public:
     // off the contour: the contour offset by the nose radius, moved by the
     // tool's offsets (none for no contour).
     std::unique_ptr<Contour> NoseObstacle(const Contour* contour);
+    // Whether the route keeps so far off the contour that it cannot meet its
+    // nose obstacle, which then need not be made.
+    bool ClearsNoseObstacle(const Contour& route, const Contour* contour) const;
     void CalcMeanDiameter();
     std::string GetCycleCaption() const;
     // The cycle-variable entry "name=value " of one value; empty for a value

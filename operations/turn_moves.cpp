@@ -158,20 +158,45 @@ std::unique_ptr<Contour> CTurn::NoseObstacle(const Contour* contour) {
     return around;
 }
 
+bool CTurn::ClearsNoseObstacle(const Contour& route, const Contour* contour) const {
+    // The obstacle is the contour's offset by the nose radius, or the contour
+    // itself where no offset applies or the offset fails: every piece of it
+    // lies within that radius of a unit of the contour, up to the offset's
+    // rounding, far below the margin. Both are moved by the tool's offsets.
+    constexpr double kMargin = 0.1;
+    if (!contour || contour->Empty() || route.Empty()) return true;
+    const double reach = NoseOffsetRadius('s') + kMargin;
+    Contour unmoved;
+    unmoved.AppendCopy(route);
+    RemoveToolOffsets(unmoved);
+    return NearestApproach(unmoved, 0.0, 0.0, *contour, reach) >= reach;
+}
+
 void CTurn::BuildDetourPath(double x, double z, Contour& route) {
     const CSPID& spid = *GetSPID();
-    const std::unique_ptr<Contour> part = NoseObstacle(finalContour.get());
     const double hz = spid.Z0tool, hx = -spid.X0tool;
     std::unique_ptr<Contour> candidates[3] = {
         Route({{z, x}, {hz, hx}}),           // direct
         Route({{z, x}, {hz, x}, {hz, hx}}),  // Z first
         Route({{z, x}, {z, hx}, {hz, hx}}),  // X first
     };
+    // The offset of the whole part is made only when a route comes near
+    // enough to it to tell.
+    std::unique_ptr<Contour> part;
+    bool partMade = false;
+    const auto keepsOff = [&](const Contour& candidate) {
+        if (ClearsNoseObstacle(candidate, finalContour.get())) return true;
+        if (!partMade) {
+            part = NoseObstacle(finalContour.get());
+            partMade = true;
+        }
+        return KeepsOff(candidate, part.get());
+    };
     int chosen = naprVozvrat;
     if (naprVozvrat == 0) {
         chosen = 1;
         for (int k = 0; k < 3; ++k) {
-            if (KeepsOff(*candidates[k], part.get())) {
+            if (keepsOff(*candidates[k])) {
                 chosen = k + 1;
                 break;
             }
@@ -182,9 +207,9 @@ void CTurn::BuildDetourPath(double x, double z, Contour& route) {
     // A pass that ends in a corner of the part: the order chosen would take
     // the tool through it. This return takes the first order that keeps off
     // the part, the choice itself stays.
-    if (!KeepsOff(*candidates[chosen - 1], part.get())) {
+    if (!keepsOff(*candidates[chosen - 1])) {
         for (int k = 0; k < 3; ++k) {
-            if (KeepsOff(*candidates[k], part.get())) {
+            if (keepsOff(*candidates[k])) {
                 chosen = k + 1;
                 break;
             }

@@ -204,17 +204,54 @@ std::vector<Ref2D> Document2D::GroupObjects(Ref2D group) const {
 
 bool Document2D::DeleteObject(Ref2D ref) {
     HostFaults::Check("Document2D.DeleteObject");
-    std::set<Ref2D> doomed;
-    if (const auto g = groups_.find(ref); g != groups_.end()) {
-        doomed.insert(g->second.begin(), g->second.end());
-        groups_.erase(g);
-    } else if (Find(ref)) {
-        doomed.insert(ref);
-    } else {
-        return false;
-    }
-    std::erase_if(objects_, [&](const Object2D& o) { return doomed.count(o.ref) != 0; });
+    std::vector<Ref2D> doomed;
+    if (!TakeOut(ref, doomed)) return false;
+    EraseObjects(std::move(doomed));
     return true;
+}
+
+void Document2D::DeleteObjects(const std::vector<Ref2D>& refs) {
+    std::vector<Ref2D> doomed;
+    try {
+        for (Ref2D ref : refs) {
+            HostFaults::Check("Document2D.DeleteObject");
+            TakeOut(ref, doomed);
+        }
+    } catch (...) {
+        EraseObjects(std::move(doomed));
+        throw;
+    }
+    EraseObjects(std::move(doomed));
+}
+
+bool Document2D::TakeOut(Ref2D ref, std::vector<Ref2D>& doomed) {
+    if (const auto g = groups_.find(ref); g != groups_.end()) {
+        doomed.insert(doomed.end(), g->second.begin(), g->second.end());
+        groups_.erase(g);
+        return true;
+    }
+    if (!Find(ref)) return false;
+    doomed.push_back(ref);
+    return true;
+}
+
+void Document2D::EraseObjects(std::vector<Ref2D> doomed) {
+    if (doomed.empty()) return;
+    std::sort(doomed.begin(), doomed.end());
+    // Objects lie in the order of their references, so one walk from the
+    // first doomed object on meets the doomed references in their order;
+    // what a computation made last sits at the end and goes without moving
+    // anything.
+    const auto byRef = [](const Object2D& o, Ref2D r) { return o.ref < r; };
+    auto out = std::lower_bound(objects_.begin(), objects_.end(), doomed.front(), byRef);
+    auto next = doomed.begin();
+    for (auto it = out; it != objects_.end(); ++it) {
+        while (next != doomed.end() && *next < it->ref) ++next;
+        if (next != doomed.end() && *next == it->ref) continue;
+        if (out != it) *out = std::move(*it);
+        ++out;
+    }
+    objects_.erase(out, objects_.end());
 }
 
 Iter2D Document2D::CreateIterator(Ref2D group) {
@@ -318,18 +355,19 @@ void Document2D::AddPlainCopies(const Object2D& o, double /*tolerance*/) {
 
 Ref2D Document2D::ObjectList(Ref2D source, int /*mode*/, double tolerance, int /*flag*/) {
     HostFaults::Check("Document2D.ObjectList");
-    std::vector<Object2D> sources;
+    // Adding to the deque leaves the sources where they are.
+    std::vector<const Object2D*> sources;
     if (IsGroup(source)) {
-        for (const Object2D* o : Members(source)) sources.push_back(*o);
+        sources = Members(source);
     } else if (const Object2D* o = Find(source)) {
-        sources.push_back(*o);
+        sources.push_back(o);
     } else {
         return 0;
     }
     // The copies are made first and grouped after, so an open object set
     // collects them like anything else drawn.
     const std::size_t first = objects_.size();
-    for (const Object2D& o : sources) AddPlainCopies(o, tolerance);
+    for (const Object2D* o : sources) AddPlainCopies(*o, tolerance);
     std::vector<Ref2D> made;
     for (std::size_t i = first; i < objects_.size(); ++i) made.push_back(objects_[i].ref);
     return NewGroup(std::move(made));
@@ -457,9 +495,20 @@ EquidistantReply Document2D::Equidistant(const EquidistantRequest& request) {
 }
 
 const Object2D* Document2D::Find(Ref2D ref) const {
+    // Readers ask for one object several times and then for the next one:
+    // those two places are tried before the search.
+    const std::size_t count = objects_.size();
+    for (const std::size_t k : {findHint_, findHint_ + 1}) {
+        if (k < count && objects_[k].ref == ref) {
+            findHint_ = k;
+            return &objects_[k];
+        }
+    }
     auto it =
         std::lower_bound(objects_.begin(), objects_.end(), ref, [](const Object2D& o, Ref2D r) { return o.ref < r; });
-    return it != objects_.end() && it->ref == ref ? &*it : nullptr;
+    if (it == objects_.end() || it->ref != ref) return nullptr;
+    findHint_ = static_cast<std::size_t>(it - objects_.begin());
+    return &*it;
 }
 
 void Document2D::DeleteAllObjects() {
@@ -494,7 +543,7 @@ WorkObjects::~WorkObjects() {
     if (&doc_ != &HiddenWorkDocument2D()) return;
     // A destructor lets no host failure out: what cannot be deleted stays.
     try {
-        for (auto it = refs_.rbegin(); it != refs_.rend(); ++it) doc_.DeleteObject(*it);
+        doc_.DeleteObjects(std::vector<Ref2D>(refs_.rbegin(), refs_.rend()));
     } catch (...) {
     }
 }

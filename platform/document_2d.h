@@ -116,6 +116,9 @@ public:
     // Deletes an object, or a group with all its objects. False when the
     // reference names nothing.
     bool DeleteObject(Ref2D ref);
+    // Deletes each in turn as DeleteObject does (what names nothing is
+    // passed over), in one walk over the document.
+    void DeleteObjects(const std::vector<Ref2D>& refs);
 
     // Iterators walk a group (or the whole document) in drawing order over a
     // snapshot taken at creation; objects deleted meanwhile are skipped.
@@ -185,6 +188,10 @@ private:
     Ref2D NewGroup(std::vector<Ref2D> members);
     void AddPlainCopies(const Object2D& o, double tolerance);
     std::vector<const Object2D*> Members(Ref2D group) const;
+    // Takes the group out of the document and adds its objects to `doomed`,
+    // or adds the object; false when the reference names nothing.
+    bool TakeOut(Ref2D ref, std::vector<Ref2D>& doomed);
+    void EraseObjects(std::vector<Ref2D> doomed);
 
     // A deque: a large drawing grows without moving or doubling what it
     // holds, and gives the room of what it deletes back.
@@ -198,6 +205,7 @@ private:
     std::map<Iter2D, Iteration> iterators_;
     Iter2D nextIter_ = 1;
     Ref2D nextRef_ = 1;
+    mutable std::size_t findHint_ = 0;  // where Find found the last object
     std::vector<int> viewRefreshes_;
 };
 

@@ -26,6 +26,9 @@ Point2D Along(Point2D p, Point2D dir, double s) { return {p.x + s * dir.x, p.y +
 
 double Angle(Point2D from, Point2D to) { return std::atan2(to.y - from.y, to.x - from.x); }
 
+// How an error names the unit at index i.
+std::string UnitName(std::size_t i) { return "unit " + std::to_string(i + 1); }
+
 Curve2D Reversed(const Curve2D& c) {
     if (!c.arc) return Curve2D::Line(c.b, c.a);
     Curve2D r = c;
@@ -34,6 +37,25 @@ Curve2D Reversed(const Curve2D& c) {
     r.a0 = c.a0 + c.sweep;
     r.sweep = -c.sweep;
     return r;
+}
+
+// The box tests of the tree's inner loops, as Box2D does them, where the
+// compiler can inline them: a query meets each of them millions of times.
+inline void Grow(Box2D& box, const Box2D& o) {
+    box.xmin = std::min(box.xmin, o.xmin);
+    box.ymin = std::min(box.ymin, o.ymin);
+    box.xmax = std::max(box.xmax, o.xmax);
+    box.ymax = std::max(box.ymax, o.ymax);
+}
+
+inline bool Overlap(const Box2D& b, const Box2D& o, double slack) {
+    return b.xmin <= o.xmax + slack && o.xmin <= b.xmax + slack && b.ymin <= o.ymax + slack && o.ymin <= b.ymax + slack;
+}
+
+inline double Gap(const Box2D& b, Point2D p) {
+    const double dx = std::max({b.xmin - p.x, 0.0, p.x - b.xmax});
+    const double dy = std::max({b.ymin - p.y, 0.0, p.y - b.ymax});
+    return std::sqrt(dx * dx + dy * dy);
 }
 
 // A bounding-volume tree over boxes: median splits along the longer axis.
@@ -48,14 +70,14 @@ public:
     // Calls visit(index) for every box within `slack` of `box`.
     template <class Visit>
     void Query(const Box2D& box, double slack, Visit&& visit) const {
-        Walk([&](const Box2D& b) { return b.Overlaps(box, slack); }, visit);
+        Walk([&](const Box2D& b) { return Overlap(b, box, slack); }, visit);
     }
 
     // Calls visit(index) for every box nearer than `radius` to `p`; stops when visit returns true.
     template <class Visit>
     bool AnyNear(Point2D p, double radius, Visit&& visit) const {
         bool found = false;
-        Walk([&](const Box2D& b) { return !found && b.Distance(p) < radius; },
+        Walk([&](const Box2D& b) { return !found && Gap(b, p) < radius; },
              [&](int i) {
                  if (!found && visit(i)) found = true;
              });
@@ -72,7 +94,7 @@ private:
     int Build(int lo, int hi) {
         Node node;
         node.box = boxes_[order_[lo]];
-        for (int i = lo + 1; i < hi; ++i) node.box.Add(boxes_[order_[i]]);
+        for (int i = lo + 1; i < hi; ++i) Grow(node.box, boxes_[order_[i]]);
         node.lo = lo;
         node.hi = hi;
         const int id = static_cast<int>(nodes_.size());
@@ -176,14 +198,13 @@ Equidistant Equidistant::FromObjects(const std::vector<const Object2D*>& objects
     double scale = 1.0;
     for (std::size_t i = 0; i < objects.size(); ++i) {
         const Object2D& o = *objects[i];
-        const std::string which = "unit " + std::to_string(i + 1);
         if (o.type == kObj2DLine) {
             e.chain_.push_back(Curve2D::Line({o.line.x1, o.line.y1}, {o.line.x2, o.line.y2}));
         } else if (o.type == kObj2DArc) {
             const ArcParam2D& a = o.arc;
             const Point2D c{a.xc, a.yc}, p1{a.x1, a.y1}, p2{a.x2, a.y2};
             if (!Finite(c) || !Finite(p1) || !Finite(p2) || !std::isfinite(a.rad)) {
-                e.Fail(EquidistantError::NonFiniteValue, which);
+                e.Fail(EquidistantError::NonFiniteValue, UnitName(i));
                 return e;
             }
             const double a1 = Angle(c, p1), a2 = Angle(c, p2);
@@ -221,20 +242,20 @@ void Equidistant::Check(double scale) {
     if (chain_.empty()) return Fail(EquidistantError::EmptyChain, "");
     for (std::size_t i = 0; i < chain_.size(); ++i) {
         const Curve2D& c = chain_[i];
-        const std::string which = "unit " + std::to_string(i + 1);
         if (!Finite(c.a) || !Finite(c.b) ||
             (c.arc && (!Finite(c.c) || !std::isfinite(c.r) || !std::isfinite(c.a0) || !std::isfinite(c.sweep))))
-            return Fail(EquidistantError::NonFiniteValue, which);
-        if (c.arc && c.r <= zeroTol) return Fail(EquidistantError::ZeroRadius, which);
+            return Fail(EquidistantError::NonFiniteValue, UnitName(i));
+        if (c.arc && c.r <= zeroTol) return Fail(EquidistantError::ZeroRadius, UnitName(i));
         if (c.arc) {
             // The end points must lie on the circle, where the start angle and sweep put them.
             const double slack = linkTol_ + 1e-9 * c.r;
             const Curve2D exact = Curve2D::Arc(c.c, c.r, c.a0, c.sweep);
             if (std::abs(Dist(c.a, c.c) - c.r) > slack || std::abs(Dist(c.b, c.c) - c.r) > slack ||
                 Dist(exact.a, c.a) > 2 * slack || Dist(exact.b, c.b) > 2 * slack)
-                return Fail(EquidistantError::ArcOffCircle, which);
+                return Fail(EquidistantError::ArcOffCircle, UnitName(i));
         }
-        if (Dist(c.a, c.b) <= zeroTol || c.Length() <= zeroTol) return Fail(EquidistantError::ZeroLengthUnit, which);
+        if (Dist(c.a, c.b) <= zeroTol || c.Length() <= zeroTol)
+            return Fail(EquidistantError::ZeroLengthUnit, UnitName(i));
     }
     // Travel order: a unit drawn the other way round is turned to follow its neighbour.
     const auto meets = [&](Point2D p, Point2D q) { return Dist(p, q) <= linkTol_; };

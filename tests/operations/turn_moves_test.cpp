@@ -3,9 +3,14 @@
 // return, and the L-shaped link between pieces of one path.
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "geometry/line_unit.h"
 #include "nc/cadre_g28.h"
 #include "operation_runner.h"
 #include "operations_test_support.h"
+#include "path_checks.h"
+#include "random_profiles.h"
 
 namespace zarvento {
 namespace {
@@ -107,6 +112,59 @@ TEST_F(TurnMovesTest, PiecesAreLinkedByAnLShapedMove) {
     op.MoveToStart(-15, -12);  // inverted inside a bore
     EXPECT_EQ(op.Frames()[before + 4]->end.x, -15);
     EXPECT_EQ(op.Frames()[before + 4]->end.z, 0);
+}
+
+// The return is tested against the part's nose obstacle only where a route
+// comes near the part: the obstacle lies within the nose radius of the part
+// (moved by the tool's offsets), so a route the quick test lets through never
+// meets it, while routes that cross the part are held for the full test.
+TEST_F(TurnMovesTest, RoutesClearOfThePartNeverMeetItsNoseObstacle) {
+    std::mt19937 random(40221);
+    std::uniform_real_distribution<double> z(-64.0, 10.0), x(-36.0, 2.0), leg(-8.0, 8.0);
+    int clear = 0, held = 0;
+    for (int run = 0; run < 12; ++run) {
+        const test::RandomProfile profile = test::RandomOuterProfile(random);
+        SCOPED_TRACE("run " + std::to_string(run) + "\n" + profile.text);
+        runner->Clear();
+        runner->Part(profile.text);
+        CTurn& op = runner->AddKind(kTurnKONTUR, profile.text, [](CTurn& o) {
+            o.isAutoTool = false;
+            o.nToolPosition = 0;
+        });
+        runner->Run();
+        ASSERT_TRUE(op.finalContour && !op.finalContour->Empty());
+        const Contour& part = *op.finalContour;
+        const std::unique_ptr<Contour> obstacle = op.NoseObstacle(&part);
+        ASSERT_TRUE(obstacle && !obstacle->Empty());
+        // What the quick test rests on: every unit of the obstacle, moved
+        // back, lies within the nose radius of the part.
+        Contour back;
+        back.AppendCopy(*obstacle);
+        op.RemoveToolOffsets(back);
+        const double r = op.NoseOffsetRadius('s');
+        for (int i = 0; i < back.Count(); ++i) {
+            const CUnit& u = *back.GetUnit(i);
+            IntersectPoint middle;
+            u.GetMiddlePoint(middle);
+            EXPECT_LE(test::Distance(part, u.StartPoint.z, u.StartPoint.x), r + 1e-6) << "unit " << i;
+            EXPECT_LE(test::Distance(part, middle.z, middle.x), r + 1e-6) << "unit " << i;
+        }
+        for (int k = 0; k < 60; ++k) {
+            const double z1 = z(random), x1 = x(random);
+            Contour route;
+            route.AddUnit(std::make_unique<CLineUnit>(z1, x1, z1 + leg(random), x1 + leg(random), true));
+            if (!op.ClearsNoseObstacle(route, &part)) {
+                ++held;
+                continue;
+            }
+            ++clear;
+            IntersectPointList points(10);
+            route.Intersect(*obstacle, points, true);
+            EXPECT_TRUE(points.Empty()) << "route " << k;
+        }
+    }
+    EXPECT_GT(clear, 100);
+    EXPECT_GT(held, 100);
 }
 
 }  // namespace

@@ -117,6 +117,56 @@ TEST_F(Document2DTest, DeletingObjectsAndGroups) {
     EXPECT_FALSE(doc.DeleteObject(0));
 }
 
+// Deleting a list at once leaves the document as deleting each in turn
+// would: references that name nothing (or nothing any more) are passed over,
+// and a host failure on the way leaves what comes after it.
+TEST_F(Document2DTest, DeletingAListIsDeletingEachInTurn) {
+    const auto draw = [](Document2D& d) {
+        std::vector<Ref2D> refs;
+        d.LineSeg(0, 0, 1, 0, 1);  // stays
+        d.BeginObjectSet();
+        refs.push_back(d.LineSeg(1, 0, 2, 0, 1));
+        d.BeginObjectSet();
+        refs.push_back(d.LineSeg(2, 0, 3, 0, 1));
+        refs.push_back(d.EndObjectSet());  // inner group
+        refs.push_back(d.EndObjectSet());  // outer group, holding the inner one's line
+        refs.push_back(d.LineSeg(3, 0, 4, 0, 1));
+        d.LineSeg(4, 0, 5, 0, 1);  // stays
+        // The inner group, its line once more, a reference to nothing, the
+        // outer group, a loose line.
+        return std::vector<Ref2D>{refs[2], refs[1], 999, refs[3], refs[4]};
+    };
+    const auto state = [](const Document2D& d) {
+        std::vector<Ref2D> refs;
+        for (const Object2D& o : d.Objects()) refs.push_back(o.ref);
+        for (Ref2D r = 1; r < 12; ++r)
+            if (d.IsGroup(r)) refs.push_back(-r);
+        return refs;
+    };
+    for (int failAt : {-1, 0, 2, 4}) {
+        SCOPED_TRACE("failure at " + std::to_string(failAt));
+        Document2D each, all;
+        const std::vector<Ref2D> refs = draw(each);
+        ASSERT_EQ(draw(all), refs);
+        if (failAt >= 0) HostFaults::Arm("Document2D.DeleteObject", E_FAIL_, failAt);
+        try {
+            for (Ref2D r : refs) each.DeleteObject(r);
+        } catch (const HostError&) {
+        }
+        if (failAt >= 0) HostFaults::Arm("Document2D.DeleteObject", E_FAIL_, failAt);
+        bool failed = false;
+        try {
+            all.DeleteObjects(refs);
+        } catch (const HostError&) {
+            failed = true;
+        }
+        EXPECT_EQ(failed, failAt >= 0);
+        EXPECT_EQ(state(all), state(each));
+        for (const Object2D& o : each.Objects()) EXPECT_EQ(all.Find(o.ref)->ref, o.ref);
+        for (Ref2D r : refs) EXPECT_EQ(all.Find(r) == nullptr, each.Find(r) == nullptr) << r;
+    }
+}
+
 // What a computation keeps for its own use goes from the hidden work
 // document when it is done; in a document someone made active it stays.
 TEST_F(Document2DTest, WorkObjectsLeaveTheWorkDocumentAsTheyFoundIt) {
