@@ -120,10 +120,13 @@ void CArcUnit::AddOppositePoints(double a, IntersectPointList& list, int tag) co
     }
 }
 
-bool CArcUnit::IsAngleInside(double a) const {
-    const double as = GetStartPolarAngle(), ae = GetEndPolarAngle();
-    double lo = DirVector == -1 ? as : ae;
-    double hi = DirVector == -1 ? ae : as;
+namespace {
+
+// Whether the polar angle a lies on the sweep from the polar angle as to ae
+// in the given sense.
+bool AngleOnSweep(double a, double as, double ae, int dirVector) {
+    double lo = dirVector == -1 ? as : ae;
+    double hi = dirVector == -1 ? ae : as;
     if (hi < lo) {
         a -= lo;
         if (a < 0) a += 2 * PI;
@@ -131,6 +134,12 @@ bool CArcUnit::IsAngleInside(double a) const {
         lo = 0.0;
     }
     return lo - 1e-12 < a && a < hi + 1e-12;
+}
+
+}  // namespace
+
+bool CArcUnit::IsAngleInside(double a) const {
+    return AngleOnSweep(a, GetStartPolarAngle(), GetEndPolarAngle(), DirVector);
 }
 
 void CArcUnit::AddSweepPoints(IntersectPointList& list, std::uint32_t n, bool tagByIndex) const {
@@ -164,6 +173,8 @@ void CArcUnit::GetPolyline(IntersectPointList& list, double step) const {
 }
 
 UnitPtr CArcUnit::Clone() const { return CArcUnitCopy(*this); }
+
+bool CArcUnit::ClonesExactly() const { return !HoldsDrawnState(); }
 
 UnitPtr CArcUnit::GetSimpleCopy() const {
     return std::make_unique<CArcUnit>(CentrePoint.z, CentrePoint.x, Radius, StartPoint.z, StartPoint.x, EndPoint.z,
@@ -350,10 +361,13 @@ void CArcUnit::GetBoundBox(BoundBox& box) const {
     take(StartPoint.z, StartPoint.x);
     take(EndPoint.z, EndPoint.x);
     const double zc = CentrePoint.z, xc = CentrePoint.x, r = Radius;
-    if (IsAngleInside(0.0)) take(zc + r, xc);
-    if (IsAngleInside(PI / 2)) take(zc, xc + r);
-    if (IsAngleInside(PI)) take(zc - r, xc);
-    if (IsAngleInside(3 * PI / 2)) take(zc, xc - r);
+    // The sweep's ends once for the four quadrant points.
+    const double as = GetStartPolarAngle(), ae = GetEndPolarAngle();
+    auto inside = [&](double a) { return AngleOnSweep(a, as, ae, DirVector); };
+    if (inside(0.0)) take(zc + r, xc);
+    if (inside(PI / 2)) take(zc, xc + r);
+    if (inside(PI)) take(zc - r, xc);
+    if (inside(3 * PI / 2)) take(zc, xc - r);
 }
 
 void CArcUnit::AddNormalFoot(double z, double x, IntersectPointList& list, int tag, double firstSign) const {

@@ -43,6 +43,7 @@ public:
 
     UnitPtr Clone() const override;
     UnitPtr GetSimpleCopy() const override;
+    bool ClonesExactly() const override;
     bool IsSameCarrier(const CUnit& other) const override;
     UnitPtr GetOffsetUnit(bool useGiven, double distance) const override;
     bool IsPointOnUnit(double z, double x, int flag = 0) const override;

@@ -61,9 +61,29 @@ std::unique_ptr<Contour> Contour::ContourCopy(const Contour* source) {
 
 std::unique_ptr<Contour> Contour::Clone() const { return std::make_unique<Contour>(*this); }
 
+std::unique_ptr<Contour> Contour::CopyTaking(std::unique_ptr<Contour> source) {
+    auto copy = std::make_unique<Contour>();
+    if (!source) return copy;
+    copy->units_ = source->TakeUnits();
+    copy->CopyFields(*source);
+    return copy;
+}
+
+std::vector<UnitPtr> Contour::TakeUnits() {
+    std::vector<UnitPtr> taken = std::move(units_);
+    units_.clear();
+    for (UnitPtr& unit : taken)
+        if (!unit->ClonesExactly()) unit = unit->Clone();
+    return taken;
+}
+
 void Contour::Copy(const Contour& source) {
     units_.reserve(source.units_.size());
     for (const UnitPtr& unit : source.units_) units_.push_back(unit->Clone());
+    CopyFields(source);
+}
+
+void Contour::CopyFields(const Contour& source) {
     if (source.pairCount_ != 0) {
         CreateRelationMatrix();
         // The source matrix may be older than its units: only the cells it

@@ -51,6 +51,12 @@ public:
     // A copy of the source; a null source gives an empty contour.
     static std::unique_ptr<Contour> ContourCopy(const Contour* source);
     std::unique_ptr<Contour> Clone() const;
+    // The same as a copy of a contour that is not wanted any more: the units
+    // a clone would give equal are handed over instead of cloned.
+    static std::unique_ptr<Contour> CopyTaking(std::unique_ptr<Contour> source);
+    // Hands every unit over, each one that a clone would give equal as it
+    // is and any other as its clone, and leaves the contour empty.
+    std::vector<UnitPtr> TakeUnits();
     // Appends clones of the other's units (a contour appended to itself stays as it was).
     void AppendCopy(const Contour& other);
 
@@ -253,6 +259,8 @@ public:
 
 private:
     void Copy(const Contour& source);
+    // Copies the matrix cells, base point, colour and tag once the units are in.
+    void CopyFields(const Contour& source);
     int SlotOf(const CUnit* unit) const;  // last slot holding the unit, -1 when none
 
     // Throws as an index check of the matrix's rows and cells does.

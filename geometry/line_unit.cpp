@@ -52,6 +52,8 @@ UnitPtr CLineUnit::Clone() const {
     return copy;
 }
 
+bool CLineUnit::ClonesExactly() const { return !HoldsDrawnState(); }
+
 UnitPtr CLineUnit::GetSimpleCopy() const {
     return std::make_unique<CLineUnit>(StartPoint.z, StartPoint.x, EndPoint.z, EndPoint.x, false);
 }

@@ -85,6 +85,10 @@ void CUnit::CopyFrom(const CUnit& other) {
     FromComplex = other.FromComplex;
 }
 
+bool CUnit::ClonesExactly() const { return false; }
+
+bool CUnit::HoldsDrawnState() const { return HostObjectId != 0 || SourceObject || Edge || Face || FaceColour != 0; }
+
 UnitPtr CUnit::CloneWithEnds(double z1, double x1, double z2, double x2) const {
     UnitPtr copy = Clone();
     if (!copy) return copy;

@@ -157,6 +157,10 @@ public:
     // FaceColour, drawables) stays with the original.
     void CopyFrom(const CUnit& other);
     UnitPtr CloneWithEnds(double z1, double x1, double z2, double x2) const;
+    // Whether Clone gives a unit equal to this one in every field (a line or
+    // an arc that holds no drawn state): such a unit can be handed on in
+    // place of its clone when its holder goes.
+    virtual bool ClonesExactly() const;
     void GetMiddlePoint(IntersectPoint& out) const;
     // Sorts the points along the unit and appends a clone per piece between
     // them; the unit itself is unchanged.
@@ -178,32 +182,37 @@ public:
     // gap gives its bridges, a complex unit its sub-units (null when empty).
     virtual std::unique_ptr<Contour> GetContour() const;
 
+    // The small fields come last, side by side, so that a unit carries no
+    // padding between them: contours hold many thousands of units.
     std::string SurfaceName;
-    bool Selected = false;
     Point3D StartPoint;
     Point3D EndPoint;
     Point3D CentrePoint;
     Point3D RefVector;
     Point3D RefPoint;
-    std::int16_t DirVector = 1;
     double OffsetDistance = 0.0;
     double StartExtension = 0.0;
     double EndExtension = 0.0;
-    Ref2D HostObjectId = 0;
-    bool IsRapid = false;
-    bool IsMarked = false;
-    bool FromComplex = false;
     const CUnit* SourceUnit = nullptr;
     HostObjectPtr SourceObject;
     CheckedArray<HostObjectPtr> HostObjects;
     // Made on first drawing.
     std::unique_ptr<UnitEdgeDrawable> Edge;
     std::unique_ptr<UnitFaceDrawable> Face;
+    Ref2D HostObjectId = 0;
     std::uint32_t FaceColour = 0;
+    std::int16_t DirVector = 1;
+    bool Selected = false;
+    bool IsRapid = false;
+    bool IsMarked = false;
+    bool FromComplex = false;
     char Kind = 0;
 
 protected:
     explicit CUnit(char kind);
+
+    // The unit has been drawn or tied to a host curve: state a clone leaves behind.
+    bool HoldsDrawnState() const;
 
     UnitEdgeDrawable& EdgeDrawable();
     UnitFaceDrawable& FaceDrawable();

@@ -59,17 +59,28 @@ public:
             return;
         }
         lo_ = lo;
-        cells_.resize(static_cast<std::size_t>(n));
+        cellCount_ = static_cast<std::size_t>(n);
         cell_ = (hi - lo) / n;
+        // The cells' units lie in one array, cell after cell: a first walk
+        // counts them, a second places them.
+        cellStart_.assign(cellCount_ + 1, 0);
+        auto forEachCell = [&](auto&& visit) {
+            for (int i = 0; i < n; ++i) {
+                const auto [a, e] = ranges_[static_cast<std::size_t>(i)];
+                const std::size_t c0 = Cell(a), c1 = Cell(e);
+                // A unit across many cells is looked at on every query instead.
+                if (c1 - c0 > 64) continue;
+                for (std::size_t c = c0; c <= c1; ++c) visit(c, i);
+            }
+        };
+        forEachCell([&](std::size_t c, int) { ++cellStart_[c + 1]; });
+        for (std::size_t c = 0; c < cellCount_; ++c) cellStart_[c + 1] += cellStart_[c];
+        cellUnits_.resize(cellStart_[cellCount_]);
+        std::vector<std::size_t> next(cellStart_.begin(), cellStart_.end() - 1);
+        forEachCell([&](std::size_t c, int i) { cellUnits_[next[c]++] = i; });
         for (int i = 0; i < n; ++i) {
             const auto [a, e] = ranges_[static_cast<std::size_t>(i)];
-            const std::size_t c0 = Cell(a), c1 = Cell(e);
-            // A unit across many cells is looked at on every query instead.
-            if (c1 - c0 > 64) {
-                wide_.push_back(i);
-                continue;
-            }
-            for (std::size_t c = c0; c <= c1; ++c) cells_[c].push_back(i);
+            if (Cell(e) - Cell(a) > 64) wide_.push_back(i);
         }
     }
 
@@ -81,9 +92,8 @@ public:
             if (hi >= a && lo <= e) picked_.push_back(i);
         };
         for (int i : wide_) take(i);
-        if (!cells_.empty() && hi >= lo_ && lo <= lo_ + cell_ * static_cast<double>(cells_.size()))
-            for (std::size_t c = Cell(lo); c <= Cell(hi); ++c)
-                for (int i : cells_[c]) take(i);
+        if (cellCount_ != 0 && hi >= lo_ && lo <= lo_ + cell_ * static_cast<double>(cellCount_))
+            for (std::size_t c = Cell(lo); c <= Cell(hi); ++c) ForCell(c, take);
         return Picked();
     }
 
@@ -99,8 +109,8 @@ public:
             picked_.push_back(i + 1 < n ? i + 1 : 0);
         };
         for (int i : wide_) take(i);
-        if (!cells_.empty() && level >= lo_ && level <= lo_ + cell_ * static_cast<double>(cells_.size()))
-            for (int i : cells_[Cell(level)]) take(i);
+        if (cellCount_ != 0 && level >= lo_ && level <= lo_ + cell_ * static_cast<double>(cellCount_))
+            ForCell(Cell(level), take);
         return Picked();
     }
 
@@ -118,12 +128,18 @@ private:
     std::size_t Cell(double v) const {
         const double k = std::floor((v - lo_) / cell_);
         if (!(k > 0.0)) return 0;
-        return std::min(cells_.size() - 1, static_cast<std::size_t>(k));
+        return std::min(cellCount_ - 1, static_cast<std::size_t>(k));
+    }
+    template <class Visit>
+    void ForCell(std::size_t c, Visit&& visit) const {
+        for (std::size_t k = cellStart_[c]; k < cellStart_[c + 1]; ++k) visit(cellUnits_[k]);
     }
 
     const Contour& contour_;
     std::vector<std::pair<double, double>> ranges_;
-    std::vector<std::vector<int>> cells_;
+    std::size_t cellCount_ = 0;
+    std::vector<std::size_t> cellStart_;  // cell c holds cellUnits_[cellStart_[c], cellStart_[c + 1])
+    std::vector<int> cellUnits_;
     std::vector<int> wide_;
     std::vector<int> picked_;
     double lo_ = 0.0, cell_ = 1.0;
@@ -133,7 +149,7 @@ private:
 std::unique_ptr<Contour> RegionOutline(const Contour& w, const Contour& b) {
     auto r = Contour::ContourSized(w.Count() + b.Count());
     auto backwards = ReverseContour(w.Clone());
-    for (int i = 0; i < backwards->Count(); ++i) r->AddUnit(backwards->GetUnit(i)->Clone());
+    for (UnitPtr& unit : backwards->TakeUnits()) r->AddUnit(std::move(unit));
     for (int i = 0; i < b.Count(); ++i) r->AddUnit(b.GetUnit(i)->Clone());
     return r;
 }

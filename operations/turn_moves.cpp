@@ -272,20 +272,24 @@ void CTurn::AddRapidRoute(double x1, double z1, double x2, double z2, RapidOrder
     std::vector<const Contour*> material;
     for (const Contour* c : {GetSPID()->GetDetailContour(), finalContour.get()})
         if (c && !c->Empty()) material.push_back(c);
-    std::vector<std::unique_ptr<Contour>> uncut;
+    // A region is its working side and its stock side turned to run on from
+    // the working side's end; the working side is read where it is held.
+    struct Uncut {
+        const Contour* working;
+        std::unique_ptr<Contour> stock;
+    };
+    std::vector<Uncut> uncut;
     const std::size_t regions = std::min(calc.regionList.size(), calc.pairedList.size());
     for (std::size_t i = static_cast<std::size_t>(std::max(calc.pieceIndex, 0)); i < regions; ++i) {
-        auto area = calc.regionList[i]->Clone();
         auto stockSide = calc.pairedList[i]->Clone();
         stockSide->Reverse();
-        area->AppendCopy(*stockSide);
-        uncut.push_back(std::move(area));
+        uncut.push_back({calc.regionList[i].get(), std::move(stockSide)});
     }
     const auto keepsOff = [&](const Contour& route) {
         for (const Contour* m : material)
             if (NearestApproach(route, dz, dx, *m, r) < r - kRapidTolerance) return false;
-        for (const auto& area : uncut)
-            if (!KeepsOff(route, area.get())) return false;
+        for (const Uncut& area : uncut)
+            if (!KeepsOff(route, area.working) || !KeepsOff(route, area.stock.get())) return false;
         return true;
     };
     for (const auto& route : routes)
@@ -302,7 +306,10 @@ void CTurn::AddRapidRoute(double x1, double z1, double x2, double z2, RapidOrder
         }
     };
     for (const Contour* m : material) rise(*m, r + kApproachClearance);
-    for (const auto& area : uncut) rise(*area, kApproachClearance);
+    for (const Uncut& area : uncut) {
+        rise(*area.working, kApproachClearance);
+        rise(*area.stock, kApproachClearance);
+    }
     const auto over = Route({{z1, x1}, {z1, level}, {z2, level}, {z2, x2}});
     AddRoute(keepsOff(*over) ? *over : *routes[0]);
 }

@@ -52,17 +52,14 @@ double PlainCutTime(double length, double speed, double feedValue) {
 std::unique_ptr<Contour> ReverseContour(std::unique_ptr<Contour> contour) {
     if (!contour || contour->Empty()) return contour;
     const int count = contour->Count();
-    std::vector<UnitPtr> clones;
-    clones.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        UnitPtr clone = contour->GetUnit(i)->Clone();
-        clone->Reverse();
-        clones.push_back(std::move(clone));
-    }
+    std::vector<UnitPtr> units = contour->TakeUnits();
     contour.reset();
     std::unique_ptr<Contour> reversed = Contour::ContourSized(count);
     reversed->Colour = kDefaultContourColour;
-    for (auto it = clones.rbegin(); it != clones.rend(); ++it) reversed->AddUnit(std::move(*it));
+    for (auto it = units.rbegin(); it != units.rend(); ++it) {
+        (*it)->Reverse();
+        reversed->AddUnit(std::move(*it));
+    }
     return reversed;
 }
 

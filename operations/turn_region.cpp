@@ -230,7 +230,9 @@ bool CTurn::CreateAreaRegions() {
     closer.endMode = kExtendAtAngle;
     closer.startAngle = (w->GetFirstUnit()->GetStartAngle() + PI) * 180.0 / PI;
     closer.endAngle = w->GetLastUnit()->GetEndAngle() * 180.0 / PI;
-    std::unique_ptr<Contour> wc = w->Clone();
+    // The finishing pieces come from an offset of their own.
+    const bool finishing = calc.finishAllowance > EPS && indShema != 1;
+    std::unique_ptr<Contour> wc = finishing ? w->Clone() : nullptr;
     std::unique_ptr<Contour> sc = s->Clone();
 
     std::unique_ptr<Contour> s1 = OffsetContourByRadius(std::move(s), 's');
@@ -267,7 +269,7 @@ bool CTurn::CreateAreaRegions() {
         return area.IsPointInside(m.z, m.x);
     };
 
-    if (calc.finishAllowance > EPS && indShema != 1) {
+    if (finishing) {
         const int n = static_cast<int>(crossings.Count());
         for (int i = 0; i + 1 < n; ++i) {
             PiecePair pair = CutPair(*c, *s1, crossings[i], crossings[i + 1]);
@@ -334,7 +336,7 @@ bool CTurn::CreateFinalContour() {
         // No vertex seen from the part's inner point: the subtraction left
         // the stock as it was, and so does the operation.
     }
-    finalContour = std::make_unique<Contour>(*s);
+    finalContour = Contour::CopyTaking(std::move(s));
     finalContour->MergeOverlappingUnits();
     finalContour->ShiftStartToExtreme();
     if (finalContour->DetermineDirection()) finalContour->Reverse();

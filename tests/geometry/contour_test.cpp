@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <vector>
 
 #include "contour_fixtures.h"
 #include "geometry/line_unit.h"
@@ -125,6 +126,44 @@ TEST_F(ContourTest, CopyHoldsClonesAndTheMatrix) {
     copy.reset();
     EXPECT_DOUBLE_EQ(c->GetUnit(2)->EndPoint.z, 20);  // the source's units live on
     EXPECT_EQ(Contour::ContourCopy(nullptr)->Count(), 0);
+}
+
+// A contour that is going hands its plain units over: the copy reads as a
+// copy would, while a unit with drawn state (which a clone leaves behind)
+// still comes over as a clone.
+TEST_F(ContourTest, CopyTakingReadsAsACopyAndHandsPlainUnitsOver) {
+    auto c = MakeContour(test::kOpenChain);
+    c->AddUnit(Line(20, -10, 30, -10));
+    c->CreateRelationMatrix();
+    c->SetRelation(2, 1, 4);
+    c->Colour = 42;
+    c->Tag = 2;
+    c->BasePoint.z = 5;
+    c->GetUnit(1)->Selected = true;
+    c->GetUnit(2)->HostObjectId = 7;
+    const CUnit* plain = c->GetUnit(0);
+    const CUnit* drawn = c->GetUnit(2);
+    const Contour expected(*c);
+
+    auto taken = Contour::CopyTaking(std::move(c));
+    ASSERT_EQ(taken->Count(), expected.Count());
+    EXPECT_EQ(taken->GetUnit(0), plain);
+    EXPECT_NE(taken->GetUnit(2), drawn);
+    EXPECT_EQ(taken->GetUnit(2)->HostObjectId, 0);
+    EXPECT_TRUE(taken->GetUnit(1)->Selected);
+    for (int k = 0; k < expected.Count(); ++k)
+        EXPECT_DOUBLE_EQ(taken->GetUnit(k)->EndPoint.z, expected.GetUnit(k)->EndPoint.z);
+    EXPECT_EQ(taken->RelationSize(), 4);
+    EXPECT_EQ(taken->GetRelation(2, 1), 4);
+    EXPECT_EQ(taken->Colour, 42u);
+    EXPECT_EQ(taken->Tag, 2);
+    EXPECT_EQ(taken->BasePoint.z, 5);
+    EXPECT_EQ(Contour::CopyTaking(nullptr)->Count(), 0);
+
+    std::vector<UnitPtr> units = taken->TakeUnits();
+    EXPECT_TRUE(taken->Empty());
+    ASSERT_EQ(units.size(), 4u);
+    EXPECT_EQ(units[0].get(), plain);
 }
 
 // A matrix built before units were added is smaller than the contour: a copy
