@@ -144,23 +144,6 @@ double NormalizeAngle(double a) {
     return a >= kTwoPi ? 0.0 : a;
 }
 
-void Box2D::Add(const Box2D& o) {
-    xmin = std::min(xmin, o.xmin);
-    ymin = std::min(ymin, o.ymin);
-    xmax = std::max(xmax, o.xmax);
-    ymax = std::max(ymax, o.ymax);
-}
-
-bool Box2D::Overlaps(const Box2D& o, double slack) const {
-    return xmin <= o.xmax + slack && o.xmin <= xmax + slack && ymin <= o.ymax + slack && o.ymin <= ymax + slack;
-}
-
-double Box2D::Distance(Point2D p) const {
-    const double dx = std::max({xmin - p.x, 0.0, p.x - xmax});
-    const double dy = std::max({ymin - p.y, 0.0, p.y - ymax});
-    return Len(dx, dy);
-}
-
 Curve2D Curve2D::Line(Point2D from, Point2D to) {
     Curve2D c;
     c.a = from;

@@ -3,6 +3,8 @@
 // crossings. Angles are radians in the (x, y) plane, counter-clockwise positive.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace zarvento {
@@ -11,13 +13,26 @@ struct Point2D {
     double x = 0, y = 0;
 };
 
+// The box tests sit in the inner loops of the offset's box tree: they are
+// defined here so that the compiler inlines them.
 struct Box2D {
     double xmin = 0, ymin = 0, xmax = 0, ymax = 0;
 
-    void Add(const Box2D& o);
-    bool Overlaps(const Box2D& o, double slack) const;
+    void Add(const Box2D& o) {
+        xmin = std::min(xmin, o.xmin);
+        ymin = std::min(ymin, o.ymin);
+        xmax = std::max(xmax, o.xmax);
+        ymax = std::max(ymax, o.ymax);
+    }
+    bool Overlaps(const Box2D& o, double slack) const {
+        return xmin <= o.xmax + slack && o.xmin <= xmax + slack && ymin <= o.ymax + slack && o.ymin <= ymax + slack;
+    }
     // Distance from a point to the box; 0 inside.
-    double Distance(Point2D p) const;
+    double Distance(Point2D p) const {
+        const double dx = std::max({xmin - p.x, 0.0, p.x - xmax});
+        const double dy = std::max({ymin - p.y, 0.0, p.y - ymax});
+        return std::sqrt(dx * dx + dy * dy);
+    }
 };
 
 struct Curve2D {

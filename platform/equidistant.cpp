@@ -39,25 +39,6 @@ Curve2D Reversed(const Curve2D& c) {
     return r;
 }
 
-// The box tests of the tree's inner loops, as Box2D does them, where the
-// compiler can inline them: a query meets each of them millions of times.
-inline void Grow(Box2D& box, const Box2D& o) {
-    box.xmin = std::min(box.xmin, o.xmin);
-    box.ymin = std::min(box.ymin, o.ymin);
-    box.xmax = std::max(box.xmax, o.xmax);
-    box.ymax = std::max(box.ymax, o.ymax);
-}
-
-inline bool Overlap(const Box2D& b, const Box2D& o, double slack) {
-    return b.xmin <= o.xmax + slack && o.xmin <= b.xmax + slack && b.ymin <= o.ymax + slack && o.ymin <= b.ymax + slack;
-}
-
-inline double Gap(const Box2D& b, Point2D p) {
-    const double dx = std::max({b.xmin - p.x, 0.0, p.x - b.xmax});
-    const double dy = std::max({b.ymin - p.y, 0.0, p.y - b.ymax});
-    return std::sqrt(dx * dx + dy * dy);
-}
-
 // A bounding-volume tree over boxes: median splits along the longer axis.
 class BoxTree {
 public:
@@ -70,14 +51,14 @@ public:
     // Calls visit(index) for every box within `slack` of `box`.
     template <class Visit>
     void Query(const Box2D& box, double slack, Visit&& visit) const {
-        Walk([&](const Box2D& b) { return Overlap(b, box, slack); }, visit);
+        Walk([&](const Box2D& b) { return b.Overlaps(box, slack); }, visit);
     }
 
     // Calls visit(index) for every box nearer than `radius` to `p`; stops when visit returns true.
     template <class Visit>
     bool AnyNear(Point2D p, double radius, Visit&& visit) const {
         bool found = false;
-        Walk([&](const Box2D& b) { return !found && Gap(b, p) < radius; },
+        Walk([&](const Box2D& b) { return !found && b.Distance(p) < radius; },
              [&](int i) {
                  if (!found && visit(i)) found = true;
              });
@@ -94,7 +75,7 @@ private:
     int Build(int lo, int hi) {
         Node node;
         node.box = boxes_[order_[lo]];
-        for (int i = lo + 1; i < hi; ++i) Grow(node.box, boxes_[order_[i]]);
+        for (int i = lo + 1; i < hi; ++i) node.box.Add(boxes_[order_[i]]);
         node.lo = lo;
         node.hi = hi;
         const int id = static_cast<int>(nodes_.size());
