@@ -144,6 +144,13 @@ bool IsRectangle(const HostFace::Geometry& g) {
 
 }  // namespace
 
+std::optional<gp_Lin2d> LineInParameters(Handle(Geom2d_Curve) curve) {
+    while (curve->DynamicType() == STANDARD_TYPE(Geom2d_TrimmedCurve))
+        curve = static_cast<const Geom2d_TrimmedCurve&>(*curve).BasisCurve();
+    if (curve->DynamicType() != STANDARD_TYPE(Geom2d_Line)) return std::nullopt;
+    return static_cast<const Geom2d_Line&>(*curve).Lin2d();
+}
+
 void VisitEdgeLines(const HostFace::Geometry& g, const EdgeLineVisit& visit) {
     constexpr double kExact = 1e-12;
     const auto atBound = [&](double t, double lo, double hi) {
@@ -157,13 +164,9 @@ void VisitEdgeLines(const HostFace::Geometry& g, const EdgeLineVisit& visit) {
         // The curve on the face, seen through its trimming, as an adaptor
         // would load it; only its kind and line are needed here.
         double first = 0, last = 0;
-        Handle(Geom2d_Curve) pcurve = BRep_Tool::CurveOnSurface(edge, g.face, first, last);
+        const Handle(Geom2d_Curve) pcurve = BRep_Tool::CurveOnSurface(edge, g.face, first, last);
         if (pcurve.IsNull()) throw Standard_NullObject("an edge has no curve on its face");
-        while (pcurve->DynamicType() == STANDARD_TYPE(Geom2d_TrimmedCurve))
-            pcurve = static_cast<const Geom2d_TrimmedCurve&>(*pcurve).BasisCurve();
-        std::optional<gp_Lin2d> line;
-        if (pcurve->DynamicType() == STANDARD_TYPE(Geom2d_Line))
-            line = static_cast<const Geom2d_Line&>(*pcurve).Lin2d();
+        const std::optional<gp_Lin2d> line = LineInParameters(pcurve);
         if (!line) {
             rectangle = false;
         } else {

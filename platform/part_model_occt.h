@@ -5,6 +5,7 @@
 #include <BRepAdaptor_Curve.hxx>
 #include <BRepAdaptor_Surface.hxx>
 #include <Bnd_Box.hxx>
+#include <Geom2d_Curve.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS_Edge.hxx>
 #include <TopoDS_Face.hxx>
@@ -55,6 +56,10 @@ inline gp_Pnt ToPnt(const Point3& p) { return gp_Pnt(p[0], p[1], p[2]); }
 inline Point3 ToPoint3(const gp_Pnt& p) { return {p.X(), p.Y(), p.Z()}; }
 
 PartShape MakePartShape(const TopoDS_Shape& shape);
+
+// The line a curve in a face's parameters is, seen through its trimming as an
+// adaptor would see it; none for any other curve.
+std::optional<gp_Lin2d> LineInParameters(Handle(Geom2d_Curve) curve);
 
 // Hands each edge of the face but the degenerated to `visit`, with its curve in
 // the face's parameters when that is a line (else null), until `visit` says

@@ -22,8 +22,6 @@
 #include <GC_MakeArcOfCircle.hxx>
 #include <GProp_GProps.hxx>
 #include <Geom2d_Curve.hxx>
-#include <Geom2d_Line.hxx>
-#include <Geom2d_TrimmedCurve.hxx>
 #include <Geom_BSplineCurve.hxx>
 #include <Geom_Circle.hxx>
 #include <Geom_SurfaceOfRevolution.hxx>
@@ -351,14 +349,11 @@ std::optional<double> VolumeOfRevolution(const TopoDS_Shape& shape) {
         for (TopExp_Explorer k(face, TopAbs_EDGE); k.More(); k.Next()) {
             const TopoDS_Edge& edge = TopoDS::Edge(k.Current());
             double first = 0, last = 0;
-            Handle(Geom2d_Curve) onFace = BRep_Tool::CurveOnSurface(edge, face, first, last);
+            const Handle(Geom2d_Curve) onFace = BRep_Tool::CurveOnSurface(edge, face, first, last);
             if (onFace.IsNull()) return std::nullopt;
-            // A line, seen through its trimming as an adaptor would see it.
-            while (onFace->DynamicType() == STANDARD_TYPE(Geom2d_TrimmedCurve))
-                onFace = static_cast<const Geom2d_TrimmedCurve&>(*onFace).BasisCurve();
-            if (onFace->DynamicType() != STANDARD_TYPE(Geom2d_Line)) return std::nullopt;
-            const gp_Lin2d line = static_cast<const Geom2d_Line&>(*onFace).Lin2d();
-            const gp_Dir2d d = line.Direction();
+            const std::optional<gp_Lin2d> line = LineInParameters(onFace);
+            if (!line) return std::nullopt;
+            const gp_Dir2d d = line->Direction();
             // Only a line along v, or any line of a surface closed in v, can be
             // a seam: the search for the edge's second curve on the face is
             // spared for the circles of a band.
@@ -373,7 +368,7 @@ std::optional<double> VolumeOfRevolution(const TopoDS_Shape& shape) {
             }
             if (std::fabs(d.Y()) > kParallel || std::fabs(std::fabs(last - first) - 2 * M_PI) > kFullTurn)
                 return std::nullopt;
-            const double v = line.Location().Y();
+            const double v = line->Location().Y();
             v0 = ends ? std::min(v0, v) : v;
             v1 = ends ? std::max(v1, v) : v;
             ends = true;
