@@ -166,10 +166,10 @@ bool CTurn::ClearsNoseObstacle(const Contour& route, const Contour* contour) con
     constexpr double kMargin = 0.1;
     if (!contour || contour->Empty() || route.Empty()) return true;
     const double reach = NoseOffsetRadius('s') + kMargin;
-    Contour unmoved;
-    unmoved.AppendCopy(route);
-    RemoveToolOffsets(unmoved);
-    return NearestApproach(unmoved, 0.0, 0.0, *contour, reach) >= reach;
+    // The route is measured with the tool's offsets taken back out.
+    double dz = 0.0, dx = 0.0;
+    if (kind != kTurnDRILL && !isHeidenhain) ToolOffsetShift(-1.0, dz, dx);
+    return NearestApproach(route, dz, dx, *contour, reach) >= reach;
 }
 
 void CTurn::BuildDetourPath(double x, double z, Contour& route) {
@@ -183,13 +183,10 @@ void CTurn::BuildDetourPath(double x, double z, Contour& route) {
     // The offset of the whole part is made only when a route comes near
     // enough to it to tell.
     std::unique_ptr<Contour> part;
-    bool partMade = false;
     const auto keepsOff = [&](const Contour& candidate) {
         if (ClearsNoseObstacle(candidate, finalContour.get())) return true;
-        if (!partMade) {
-            part = NoseObstacle(finalContour.get());
-            partMade = true;
-        }
+        // A route near the part: the part is not empty, and its obstacle is made once.
+        if (!part) part = NoseObstacle(finalContour.get());
         return KeepsOff(candidate, part.get());
     };
     int chosen = naprVozvrat;

@@ -588,12 +588,7 @@ public:
         return p ? std::string_view(p, static_cast<std::size_t>(sqlite3_column_bytes(*s, col))) : std::string_view();
     }
 
-    static std::string Text(Statement& s, int col) {
-        const auto* p = sqlite3_column_text(*s, col);
-        return p ? std::string(reinterpret_cast<const char*>(p),
-                               static_cast<std::size_t>(sqlite3_column_bytes(*s, col)))
-                 : std::string();
-    }
+    static std::string Text(Statement& s, int col) { return std::string(TextView(s, col)); }
 
     void Need(Statement& s) const {
         if (!s.Ok()) throw Damaged{sqlite3_errmsg(db_)};
