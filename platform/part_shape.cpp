@@ -1,5 +1,5 @@
 // PartShape: bodies made by the host's modelling (Open CASCADE), their
-// binary form and STEP files written from them.
+// binary form and STEP files written from them (through the STEP translator).
 #include "platform/part_shape.h"
 
 #include <BRepAdaptor_Surface.hxx>
@@ -26,19 +26,13 @@
 #include <Geom_Circle.hxx>
 #include <Geom_SurfaceOfRevolution.hxx>
 #include <Geom_TrimmedCurve.hxx>
-#include <IFSelect_ReturnStatus.hxx>
 #include <Message.hxx>
 #include <Message_Messenger.hxx>
 #include <Message_PrinterOStream.hxx>
-#include <Quantity_Color.hxx>
-#include <STEPCAFControl_Writer.hxx>
-#include <STEPControl_StepModelType.hxx>
 #include <Standard_Failure.hxx>
 #include <TColStd_Array1OfInteger.hxx>
 #include <TColStd_Array1OfReal.hxx>
 #include <TColgp_Array1OfPnt.hxx>
-#include <TDataStd_Name.hxx>
-#include <TDocStd_Document.hxx>
 #include <TopExp.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
@@ -47,10 +41,6 @@
 #include <TopoDS_Solid.hxx>
 #include <TopoDS_Vertex.hxx>
 #include <TopoDS_Wire.hxx>
-#include <XCAFApp_Application.hxx>
-#include <XCAFDoc_ColorTool.hxx>
-#include <XCAFDoc_DocumentTool.hxx>
-#include <XCAFDoc_ShapeTool.hxx>
 #include <gce_MakeCirc.hxx>
 #include <gp_Ax1.hxx>
 #include <gp_Ax2.hxx>
@@ -66,6 +56,7 @@
 
 #include "platform/host_error.h"
 #include "platform/part_model_occt.h"
+#include "platform/step_translator.h"
 
 namespace zarvento {
 
@@ -709,70 +700,28 @@ protected:
     }
 };
 
-Quantity_Color ColourOf(std::uint32_t rgb) {
-    return Quantity_Color((rgb & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, ((rgb >> 16) & 0xFF) / 255.0,
-                          Quantity_TOC_sRGB);
-}
-
-Handle(TDocStd_Document) NewXdeDocument() {
-    Handle(TDocStd_Document) doc;
-    XCAFApp_Application::GetApplication()->NewDocument("MDTV-XCAF", doc);
-    return doc;
-}
-
-void WriteXdeDocument(const Handle(TDocStd_Document) & doc, const std::string& path) {
-    QuietModelling();
-    STEPCAFControl_Writer writer;
-    writer.SetNameMode(true);
-    writer.SetColorMode(true);
-    if (!writer.Transfer(doc, STEPControl_AsIs))
-        throw HostError(STG_E_WRITEFAULT_, "cannot make STEP data for " + path);
-    if (writer.Write(path.c_str()) != IFSelect_RetDone) throw HostError(STG_E_WRITEFAULT_, "cannot write " + path);
-}
-
 }  // namespace
 
 void PartShape::WriteStep(const std::string& path, const std::string& name,
                           const std::vector<std::pair<int, std::uint32_t>>& faceColours) const {
     if (IsNull()) throw HostError(E_INVALIDARG_, "no body to write to " + path);
+    const StepTranslator& step = LoadStepTranslator();
     Modelling("writing a STEP file", [&] {
-        Handle(TDocStd_Document) doc = NewXdeDocument();
-        Handle(XCAFDoc_ShapeTool) shapes = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
-        const TDF_Label label = shapes->AddShape(impl_->shape, false);
-        TDataStd_Name::Set(label, TCollection_ExtendedString(name.c_str(), true));
-        if (!faceColours.empty()) {
-            Handle(XCAFDoc_ColorTool) colours = XCAFDoc_DocumentTool::ColorTool(doc->Main());
-            TopTools_IndexedMapOfShape faces;
-            TopExp::MapShapes(impl_->shape, TopAbs_FACE, faces);
-            for (const auto& [number, colour] : faceColours) {
-                if (number < 1 || number > faces.Extent())
-                    throw HostError(E_INVALIDARG_, "no face " + std::to_string(number));
-                const TDF_Label sub = shapes->AddSubShape(label, faces.FindKey(number));
-                colours->SetColor(sub, ColourOf(colour), XCAFDoc_ColorSurf);
-            }
-        }
-        WriteXdeDocument(doc, path);
+        step.writePart(path, impl_->shape, name, faceColours);
         return 0;
     });
 }
 
 void PartShape::WriteStepAssembly(const std::string& path, const std::string& name,
                                   const std::vector<Component>& components) {
+    std::vector<StepComponent> bodies;
+    for (const Component& c : components) {
+        if (c.shape.IsNull()) throw HostError(E_INVALIDARG_, "component \"" + c.name + "\" has no body");
+        bodies.push_back({c.name, c.shape.Get()->shape, c.offset});
+    }
+    const StepTranslator& step = LoadStepTranslator();
     Modelling("writing a STEP assembly", [&] {
-        Handle(TDocStd_Document) doc = NewXdeDocument();
-        Handle(XCAFDoc_ShapeTool) shapes = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
-        const TDF_Label assembly = shapes->NewShape();
-        TDataStd_Name::Set(assembly, TCollection_ExtendedString(name.c_str(), true));
-        for (const Component& c : components) {
-            if (c.shape.IsNull()) throw HostError(E_INVALIDARG_, "component \"" + c.name + "\" has no body");
-            const TDF_Label part = shapes->AddShape(c.shape.Get()->shape, false);
-            TDataStd_Name::Set(part, TCollection_ExtendedString(c.name.c_str(), true));
-            gp_Trsf move;
-            move.SetTranslation(gp_Vec(c.offset[0], c.offset[1], c.offset[2]));
-            shapes->AddComponent(assembly, part, TopLoc_Location(move));
-        }
-        shapes->UpdateAssemblies();
-        WriteXdeDocument(doc, path);
+        step.writeAssembly(path, name, bodies);
         return 0;
     });
 }
