@@ -254,11 +254,23 @@ void SetPartBody(HostPart& part, const PartShape& body) {
     part.MarkChanged();
 }
 
+namespace {
+
+// A body's faces and edges are most of a model's entities: their object type
+// sets them aside before a search by class looks at the rest.
+bool IsFaceOrEdge(const HostObject& e) {
+    const int type = e.ObjectType();
+    return type == HostFace::kObjectType || type == HostEdge::kObjectType;
+}
+
+}  // namespace
+
 std::vector<std::shared_ptr<HostDimension>> ModelDimensions(const HostDocument& doc, DimensionKind kind) {
     HostFaults::Check("HostDocument.Dimensions");
     std::vector<std::shared_ptr<HostDimension>> out;
     for (const auto& e : doc.Entities())
-        if (auto d = std::dynamic_pointer_cast<HostDimension>(e); d && d->Kind() == kind) out.push_back(d);
+        if (!IsFaceOrEdge(*e))
+            if (auto d = std::dynamic_pointer_cast<HostDimension>(e); d && d->Kind() == kind) out.push_back(d);
     return out;
 }
 
@@ -266,7 +278,8 @@ std::vector<std::shared_ptr<HostRoughnessSign>> ModelRoughnessSigns(const HostDo
     HostFaults::Check("HostDocument.RoughnessSigns");
     std::vector<std::shared_ptr<HostRoughnessSign>> out;
     for (const auto& e : doc.Entities())
-        if (auto r = std::dynamic_pointer_cast<HostRoughnessSign>(e)) out.push_back(r);
+        if (!IsFaceOrEdge(*e))
+            if (auto r = std::dynamic_pointer_cast<HostRoughnessSign>(e)) out.push_back(r);
     return out;
 }
 
