@@ -2,6 +2,8 @@
 #include "platform/host_faults.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <unordered_map>
 
@@ -25,6 +27,26 @@ template <typename T>
 using ByName = std::unordered_map<std::string, T, NameHash, std::equal_to<>>;
 ByName<Armed> armed;
 ByName<int> calls;
+
+// The counters last found, by where their names lay: a call site passes the
+// same text at the same address every time, so most calls find their counter
+// here without hashing the name. The text is compared all the same, so a name
+// made at run time in a buffer that once held another is never miscounted.
+struct RecentCall {
+    const std::string* name = nullptr;
+    int* count = nullptr;
+};
+std::array<RecentCall, 64> recent{};
+
+int& CounterOf(std::string_view call) {
+    RecentCall& slot = recent[(reinterpret_cast<std::uintptr_t>(call.data()) >> 3) % recent.size()];
+    if (slot.name && *slot.name == call) return *slot.count;
+    auto c = calls.find(call);
+    if (c == calls.end()) c = calls.emplace(std::string(call), 0).first;
+    // The map's nodes stay where they are until the counters are cleared.
+    slot = {&c->first, &c->second};
+    return c->second;
+}
 }  // namespace
 
 ZARVENTO_STATE_RESET { HostFaults::Clear(); }
@@ -36,12 +58,11 @@ void HostFaults::Arm(std::string call, HRESULT code, int skip, int times) {
 void HostFaults::Clear() {
     armed.clear();
     calls.clear();
+    recent.fill({});
 }
 
 void HostFaults::Check(std::string_view call) {
-    auto c = calls.find(call);
-    if (c == calls.end()) c = calls.emplace(std::string(call), 0).first;
-    ++c->second;
+    ++CounterOf(call);
     if (armed.empty()) return;
     auto it = armed.find(call);
     if (it == armed.end()) return;
