@@ -118,14 +118,6 @@ bool StartsWhereEnds(const CUnit& next, const CUnit& prev) {
     return IsEqualPoint(next.StartPoint.z, next.StartPoint.x, prev.EndPoint.z, prev.EndPoint.x);
 }
 
-// Candidate partners of each unit (j > i) in increasing order.
-std::vector<std::vector<int>> LaterNeighbours(const Contour& contour) {
-    std::vector<std::vector<int>> near(static_cast<std::size_t>(contour.Count()));
-    for (const BoxPair& pair : SelfOverlappingBoxPairs(contour.GetUnitBoxes(), PairSlack()))
-        near[static_cast<std::size_t>(pair.first)].push_back(pair.second);
-    return near;
-}
-
 std::unique_ptr<Contour> SizedOrNull(std::vector<UnitPtr>& units) {
     if (units.empty()) return nullptr;
     auto contour = Contour::ContourSized(static_cast<int>(units.size()));
@@ -482,13 +474,19 @@ void Contour::RemoveLoops() {
     if (n < 2) return;
     // Trimming only shortens units i and j, so the boxes found up front stay
     // wide enough for every later pair.
-    const std::vector<std::vector<int>> near = LaterNeighbours(*this);
+    // The candidate partners (j > i): the pairs come sorted by i, then j,
+    // so those of unit i are the run of pairs that starts with i.
+    const std::vector<BoxPair> near = SelfOverlappingBoxPairs(GetUnitBoxes(), PairSlack());
+    std::size_t next = 0;
     std::vector<char> marked(static_cast<std::size_t>(n), 0);
     IntersectPointList list(5);
     for (int i = 0; i + 1 < n; ++i) {
+        const std::size_t first = next;
+        while (next < near.size() && near[next].first == i) ++next;
         if (marked[static_cast<std::size_t>(i)]) continue;
         CUnit& a = *GetUnit(i);
-        for (int j : near[static_cast<std::size_t>(i)]) {
+        for (std::size_t p = first; p < next; ++p) {
+            const int j = near[p].second;
             CUnit& b = *GetUnit(j);
             if (StartsWhereEnds(b, a)) continue;
             if (i == 0 && j == n - 1 && StartsWhereEnds(a, b)) continue;

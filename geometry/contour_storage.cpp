@@ -1,6 +1,7 @@
 // Contour storage: the user's choice over a contour (selected units with their
 // offsets, gap types of the relation matrix) as one document record.
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "geometry/contour.h"
@@ -64,7 +65,9 @@ bool Contour::Load(const std::string& recordName) {
     if (!record.OpenRead(recordName)) return false;
     Next(record);  // the unit count of the saved contour: units are matched by object
     const std::int32_t selected = Next(record).ToI4();
-    const UnitsByObject units(*this);
+    // The index is made for the first stored object: a record that selects
+    // nothing needs none.
+    std::optional<UnitsByObject> units;
     // A stored count past the record's end stops at the end.
     for (std::int32_t k = 0; k < selected; ++k) {
         const Variant stored = Next(record);
@@ -77,7 +80,8 @@ bool Contour::Load(const std::string& recordName) {
         const double endExtension = Next(record).ToR8();
         const HostObjectPtr live = QueryHostInterfaceOrNull(TransferInterface(object, 3, 105), kLiveObjectInterface);
         if (!live) continue;
-        CUnit* unit = units.Find(live);
+        if (!units) units.emplace(*this);
+        CUnit* unit = units->Find(live);
         if (!unit) continue;  // the object no longer belongs to this contour
         unit->Selected = true;
         unit->OffsetDistance = offset;

@@ -297,9 +297,9 @@ bool CTurnMnogoProhod::CreateContourPath() {
         } else {
             AddFrame(std::make_unique<CCadre_S_F>(calc.finishSpeed, calc.finishFeed));
         }
-        for (const auto& piece : calc.finishList) {
+        for (auto& piece : calc.finishList) {
             ++calc.pieceIndex;
-            DoZachistkaContourNew(*piece);
+            DoZachistkaContourNew(std::move(piece));
             ReturnToHome(calc.retractX, calc.retractZ);
         }
         calc.finishList.clear();
@@ -361,14 +361,16 @@ bool CTurnMnogoProhod::RoughPasses() {
 
 void CTurnMnogoProhod::CleanUpPass() {
     if (!calc.regionContour || calc.regionContour->Empty()) return;
+    // The region is not read again once its clean-up pass is made: the pass
+    // takes it.
     if (static_cast<int>(CycleValue(turningCycle, "P10")) == 0) {
-        DoZachistkaContourNew(*calc.regionContour);
+        DoZachistkaContourNew(std::move(calc.regionContour));
         return;
     }
     std::vector<std::unique_ptr<Contour>> pieces;
-    pieces.push_back(calc.regionContour->Clone());
+    pieces.push_back(std::move(calc.regionContour));
     ChainContourPieces(pieces);
-    for (const auto& piece : pieces) DoZachistkaContourNew(*piece);
+    for (auto& piece : pieces) DoZachistkaContourNew(std::move(piece));
 }
 
 // ---- finishing pieces ----

@@ -68,7 +68,8 @@ public:
     bool LongitudOnePiece();
     bool FacingOnePiece();
     // One pass along a piece of the part contour: approach, cut, retract.
-    void DoZachistkaContourNew(const Contour& piece);
+    // The piece is taken: the pass works on it in place of a copy.
+    void DoZachistkaContourNew(std::unique_ptr<Contour> piece);
 
     // ---- finishing pieces ----
     // Regroups the pieces by "P10": unchanged, or diameter and face runs.

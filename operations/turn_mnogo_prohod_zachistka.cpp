@@ -26,14 +26,10 @@ int CircleCrossings(const Contour* contour, double z, double x, double radius) {
 
 }  // namespace
 
-void CTurnMnogoProhod::DoZachistkaContourNew(const Contour& piece) {
-    if (piece.Empty()) return;
-    const int tag = piece.Tag;
-    std::unique_ptr<Contour> c = piece.Clone();
-    const Contour* obstacleSource = finalContour ? finalContour.get() : sourceContour.get();
-    std::unique_ptr<Contour> obstacle = obstacleSource ? obstacleSource->Clone() : std::make_unique<Contour>();
-    ApplyToolOffsets(*obstacle);
-
+void CTurnMnogoProhod::DoZachistkaContourNew(std::unique_ptr<Contour> piece) {
+    if (!piece || piece->Empty()) return;
+    const int tag = piece->Tag;
+    std::unique_ptr<Contour> c = Contour::CopyTaking(std::move(piece));
     bool rev = indNapr;
     if (calc.feedDirection == 1) rev = !rev;
     contourReversed = internalMachining ? !rev : rev;
@@ -53,12 +49,16 @@ void CTurnMnogoProhod::DoZachistkaContourNew(const Contour& piece) {
     // own) has no room for an approach.
     if (std::fabs(-2.0 * (c->GetFirstUnit()->StartPoint.x + correctionX) - 2.0 * R) < 1e-6) approach = 0.0;
 
-    if (tag == 0) {
-        c->ExtendEnds(approach, overrun, obstacle.get(), R, &approach);
-        c->MergeOverlappingUnits();
-    } else {
-        c->ExtendEnds(approach, 0.0, obstacle.get(), R, &approach);
-        c->MergeOverlappingUnits();
+    {
+        // The part as the operation leaves it, where the nose's point goes:
+        // only the prolonging reads it, so it is gone before the frames.
+        const Contour* obstacleSource = finalContour ? finalContour.get() : sourceContour.get();
+        std::unique_ptr<Contour> obstacle = obstacleSource ? obstacleSource->Clone() : std::make_unique<Contour>();
+        ApplyToolOffsets(*obstacle);
+        c->ExtendEnds(approach, tag == 0 ? overrun : 0.0, obstacle.get(), R, &approach);
+    }
+    c->MergeOverlappingUnits();
+    if (tag != 0) {
         const bool subtract = internalMachining != rev ? tag != 2 : tag == 2;
         const double turn = subtract ? -135.0 : 135.0;
         c->AppendLine(overrun > 0.0 ? overrun : 0.5, c->GetLastUnit()->GetEndAngle() * 180.0 / PI + turn, false);
