@@ -58,39 +58,52 @@ HostCurve::Geometry HostCurve::Geometry::Direct(const TopoDS_Edge& e) {
     while (curve->DynamicType() == STANDARD_TYPE(Geom_TrimmedCurve))
         curve = static_cast<const Geom_TrimmedCurve&>(*curve).BasisCurve();
     Geometry g;
-    if (curve->DynamicType() == STANDARD_TYPE(Geom_Line)) {
-        g.type = GeomAbs_Line;
-        g.line = static_cast<const Geom_Line&>(*curve).Lin();
-    } else if (curve->DynamicType() == STANDARD_TYPE(Geom_Circle)) {
-        g.type = GeomAbs_Circle;
-        g.circle = static_cast<const Geom_Circle&>(*curve).Circ();
-    } else {
+    if (curve->DynamicType() == STANDARD_TYPE(Geom_Line))
+        g.carrier = static_cast<const Geom_Line&>(*curve).Lin();
+    else if (curve->DynamicType() == STANDARD_TYPE(Geom_Circle))
+        g.carrier = static_cast<const Geom_Circle&>(*curve).Circ();
+    else
         return Geometry(e);
-    }
     g.edge = e;
-    g.direct = true;
     g.first = t0;
     g.last = t1;
     return g;
 }
 
+GeomAbs_CurveType HostCurve::Geometry::Type() const {
+    switch (carrier.index()) {
+        case 1: return GeomAbs_Line;
+        case 2: return GeomAbs_Circle;
+        default: return adaptor->GetType();
+    }
+}
+
 // The carrier's own evaluation, which the adaptor moves by the edge's
 // location: by nothing here.
 gp_Pnt HostCurve::Geometry::Value(double t) const {
-    if (!direct) return adaptor->Value(t);
-    return type == GeomAbs_Line ? ElCLib::LineValue(t, line.Position())
-                                : ElCLib::CircleValue(t, circle.Position(), circle.Radius());
+    if (const auto* line = std::get_if<gp_Lin>(&carrier)) return ElCLib::LineValue(t, line->Position());
+    if (const auto* circle = std::get_if<gp_Circ>(&carrier))
+        return ElCLib::CircleValue(t, circle->Position(), circle->Radius());
+    return adaptor->Value(t);
 }
 
 // The adaptor moves the carrier's line and circle by the location even when
 // it is none; so do these, for a circle's frame is rebuilt in the move.
-gp_Lin HostCurve::Geometry::Line() const { return direct ? line.Transformed(gp_Trsf()) : adaptor->Line(); }
-gp_Circ HostCurve::Geometry::Circle() const { return direct ? circle.Transformed(gp_Trsf()) : adaptor->Circle(); }
+gp_Lin HostCurve::Geometry::Line() const {
+    if (const auto* line = std::get_if<gp_Lin>(&carrier)) return line->Transformed(gp_Trsf());
+    return adaptor->Line();
+}
+
+gp_Circ HostCurve::Geometry::Circle() const {
+    if (const auto* circle = std::get_if<gp_Circ>(&carrier)) return circle->Transformed(gp_Trsf());
+    return adaptor->Circle();
+}
 
 // A line's and a circle's lengths are the general measure's closed forms.
 double HostCurve::Geometry::Length() const {
-    if (!direct) return GCPnts_AbscissaPoint::Length(*adaptor);
-    return type == GeomAbs_Line ? std::fabs(last - first) : std::fabs(last - first) * circle.Radius();
+    if (std::holds_alternative<gp_Lin>(carrier)) return std::fabs(last - first);
+    if (const auto* circle = std::get_if<gp_Circ>(&carrier)) return std::fabs(last - first) * circle->Radius();
+    return GCPnts_AbscissaPoint::Length(*adaptor);
 }
 
 const BRepAdaptor_Curve& HostCurve::Geometry::Adaptor() const {

@@ -22,6 +22,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "platform/host_call_time.h"
@@ -63,9 +64,9 @@ struct HostCurve::Geometry {
     // Straight from the carrier when the edge allows it, else as above.
     static Geometry Direct(const TopoDS_Edge& e);
 
-    GeomAbs_CurveType Type() const { return direct ? type : adaptor->GetType(); }
-    double First() const { return direct ? first : adaptor->FirstParameter(); }
-    double Last() const { return direct ? last : adaptor->LastParameter(); }
+    GeomAbs_CurveType Type() const;
+    double First() const { return IsDirect() ? first : adaptor->FirstParameter(); }
+    double Last() const { return IsDirect() ? last : adaptor->LastParameter(); }
     gp_Pnt Value(double t) const;
     gp_Lin Line() const;
     gp_Circ Circle() const;
@@ -77,11 +78,10 @@ struct HostCurve::Geometry {
 
 private:
     Geometry() = default;
-    bool direct = false;
-    GeomAbs_CurveType type = GeomAbs_OtherCurve;
+    bool IsDirect() const { return carrier.index() != 0; }
+    // The line or circle read from the carrier; none when the adaptor answers.
+    std::variant<std::monostate, gp_Lin, gp_Circ> carrier;
     double first = 0, last = 0;
-    gp_Lin line;
-    gp_Circ circle;
     mutable std::unique_ptr<BRepAdaptor_Curve> adaptor;
 };
 
