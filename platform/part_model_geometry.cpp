@@ -25,7 +25,6 @@
 #include <Standard_Failure.hxx>
 #include <Standard_NullObject.hxx>
 #include <TopExp.hxx>
-#include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Vertex.hxx>
 #include <gp_Lin2d.hxx>
