@@ -6,11 +6,18 @@
 #include <BRepTools.hxx>
 #include <BRep_Tool.hxx>
 #include <BndLib_AddSurface.hxx>
+#include <ElCLib.hxx>
+#include <GCPnts_AbscissaPoint.hxx>
+#include <Geom_Circle.hxx>
+#include <Geom_Line.hxx>
+#include <Geom_TrimmedCurve.hxx>
 #include <TopExp.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS.hxx>
 
 #include <algorithm>
+#include <cmath>
+#include <typeinfo>
 
 #include "platform/host_error.h"
 #include "platform/host_faults.h"
@@ -39,7 +46,70 @@ HostFace::Geometry::Geometry(const TopoDS_Face& f) : face(f), surface(f) {
         BRepBndLib::Add(face, box);
 }
 
-HostCurve::Geometry::Geometry(const TopoDS_Edge& e) : edge(e), curve(e) {}
+HostCurve::Geometry::Geometry(const TopoDS_Edge& e) : edge(e), adaptor(std::make_unique<BRepAdaptor_Curve>(e)) {}
+
+HostCurve::Geometry HostCurve::Geometry::Direct(const TopoDS_Edge& e) {
+    // The edge's curve as the adaptor loads it: its carrier through every
+    // trimming, over the edge's range, which may not run backwards.
+    TopLoc_Location location;
+    double t0 = 0, t1 = 0;
+    Handle(Geom_Curve) curve = BRep_Tool::Curve(e, location, t0, t1);
+    if (curve.IsNull() || !location.IsIdentity() || !(t0 <= t1)) return Geometry(e);
+    while (curve->DynamicType() == STANDARD_TYPE(Geom_TrimmedCurve))
+        curve = static_cast<const Geom_TrimmedCurve&>(*curve).BasisCurve();
+    Geometry g;
+    if (curve->DynamicType() == STANDARD_TYPE(Geom_Line))
+        g.carrier = static_cast<const Geom_Line&>(*curve).Lin();
+    else if (curve->DynamicType() == STANDARD_TYPE(Geom_Circle))
+        g.carrier = static_cast<const Geom_Circle&>(*curve).Circ();
+    else
+        return Geometry(e);
+    g.edge = e;
+    g.first = t0;
+    g.last = t1;
+    return g;
+}
+
+GeomAbs_CurveType HostCurve::Geometry::Type() const {
+    switch (carrier.index()) {
+        case 1: return GeomAbs_Line;
+        case 2: return GeomAbs_Circle;
+        default: return adaptor->GetType();
+    }
+}
+
+// The carrier's own evaluation, which the adaptor moves by the edge's
+// location: by nothing here.
+gp_Pnt HostCurve::Geometry::Value(double t) const {
+    if (const auto* line = std::get_if<gp_Lin>(&carrier)) return ElCLib::LineValue(t, line->Position());
+    if (const auto* circle = std::get_if<gp_Circ>(&carrier))
+        return ElCLib::CircleValue(t, circle->Position(), circle->Radius());
+    return adaptor->Value(t);
+}
+
+// The adaptor moves the carrier's line and circle by the location even when
+// it is none; so do these, for a circle's frame is rebuilt in the move.
+gp_Lin HostCurve::Geometry::Line() const {
+    if (const auto* line = std::get_if<gp_Lin>(&carrier)) return line->Transformed(gp_Trsf());
+    return adaptor->Line();
+}
+
+gp_Circ HostCurve::Geometry::Circle() const {
+    if (const auto* circle = std::get_if<gp_Circ>(&carrier)) return circle->Transformed(gp_Trsf());
+    return adaptor->Circle();
+}
+
+// A line's and a circle's lengths are the general measure's closed forms.
+double HostCurve::Geometry::Length() const {
+    if (std::holds_alternative<gp_Lin>(carrier)) return std::fabs(last - first);
+    if (const auto* circle = std::get_if<gp_Circ>(&carrier)) return std::fabs(last - first) * circle->Radius();
+    return GCPnts_AbscissaPoint::Length(*adaptor);
+}
+
+const BRepAdaptor_Curve& HostCurve::Geometry::Adaptor() const {
+    if (!adaptor) adaptor = std::make_unique<BRepAdaptor_Curve>(edge);
+    return *adaptor;
+}
 
 HostFace::HostFace(std::shared_ptr<const Geometry> geometry, int index)
     : geometry_(std::move(geometry)), index_(index) {}
@@ -256,11 +326,12 @@ void SetPartBody(HostPart& part, const PartShape& body) {
 
 namespace {
 
-// A body's faces and edges are most of a model's entities: their object type
-// sets them aside before a search by class looks at the rest.
-bool IsFaceOrEdge(const HostObject& e) {
-    const int type = e.ObjectType();
-    return type == HostFace::kObjectType || type == HostEdge::kObjectType;
+// A body's faces and edges, nearly all the entities of a dense part, are told
+// by their exact type, which costs less than a cast failing on each of them.
+bool IsFaceOrEdge(const HostObjectPtr& e) {
+    if (!e) return false;
+    const std::type_info& type = typeid(*e);
+    return type == typeid(HostFace) || type == typeid(HostEdge);
 }
 
 }  // namespace
@@ -268,18 +339,20 @@ bool IsFaceOrEdge(const HostObject& e) {
 std::vector<std::shared_ptr<HostDimension>> ModelDimensions(const HostDocument& doc, DimensionKind kind) {
     HostFaults::Check("HostDocument.Dimensions");
     std::vector<std::shared_ptr<HostDimension>> out;
-    for (const auto& e : doc.Entities())
-        if (!IsFaceOrEdge(*e))
-            if (auto d = std::dynamic_pointer_cast<HostDimension>(e); d && d->Kind() == kind) out.push_back(d);
+    for (const auto& e : doc.Entities()) {
+        if (IsFaceOrEdge(e)) continue;
+        if (auto d = std::dynamic_pointer_cast<HostDimension>(e); d && d->Kind() == kind) out.push_back(d);
+    }
     return out;
 }
 
 std::vector<std::shared_ptr<HostRoughnessSign>> ModelRoughnessSigns(const HostDocument& doc) {
     HostFaults::Check("HostDocument.RoughnessSigns");
     std::vector<std::shared_ptr<HostRoughnessSign>> out;
-    for (const auto& e : doc.Entities())
-        if (!IsFaceOrEdge(*e))
-            if (auto r = std::dynamic_pointer_cast<HostRoughnessSign>(e)) out.push_back(r);
+    for (const auto& e : doc.Entities()) {
+        if (IsFaceOrEdge(e)) continue;
+        if (auto r = std::dynamic_pointer_cast<HostRoughnessSign>(e)) out.push_back(r);
+    }
     return out;
 }
 

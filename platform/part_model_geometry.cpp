@@ -5,6 +5,7 @@
 #include <BRepExtrema_DistShapeShape.hxx>
 #include <BRepGProp.hxx>
 #include <BRep_Tool.hxx>
+#include <BndLib.hxx>
 #include <BndLib_Add3dCurve.hxx>
 #include <ElCLib.hxx>
 #include <Extrema_ExtPC.hxx>
@@ -24,7 +25,6 @@
 #include <Standard_Failure.hxx>
 #include <Standard_NullObject.hxx>
 #include <TopExp.hxx>
-#include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Vertex.hxx>
 #include <gp_Lin2d.hxx>
@@ -157,9 +157,8 @@ void VisitEdgeLines(const HostFace::Geometry& g, const EdgeLineVisit& visit) {
         return std::fabs(t - lo) < kExact || std::fabs(t - hi) < kExact;
     };
     bool bounded = false, rectangle = true;
-    for (TopExp_Explorer e(g.face, TopAbs_EDGE); e.More(); e.Next()) {
-        const TopoDS_Edge& edge = TopoDS::Edge(e.Current());
-        if (BRep_Tool::Degenerated(edge)) continue;
+    const bool walked = ForEachEdge(g.face, [&](const TopoDS_Edge& edge) {
+        if (BRep_Tool::Degenerated(edge)) return true;
         bounded = true;
         // The curve on the face, seen through its trimming, as an adaptor
         // would load it; only its kind and line are needed here.
@@ -176,9 +175,9 @@ void VisitEdgeLines(const HostFace::Geometry& g, const EdgeLineVisit& visit) {
                 !(alongU && atBound(line->Location().Y(), g.vmin, g.vmax)))
                 rectangle = false;
         }
-        if (!visit(edge, line ? &*line : nullptr)) return;
-    }
-    g.rectangle = bounded && rectangle;
+        return visit(edge, line ? &*line : nullptr);
+    });
+    if (walked) g.rectangle = bounded && rectangle;
 }
 
 // ---- faces ----
@@ -303,19 +302,21 @@ bool HostEdge::Box(Point3& min, Point3& max) const {
     HostFaults::Check("HostEdge.Box");
     if (BRep_Tool::Degenerated(geometry_->edge)) return false;
     return Guarded("an edge's box", [&] {
-        const BRepAdaptor_Curve curve(geometry_->edge);
         // Lines and conics are boxed exactly, splines by their poles; any other
-        // curve would be boxed by samples, which may miss a bulge.
-        switch (curve.GetType()) {
-            case GeomAbs_Line:
-            case GeomAbs_Circle:
+        // curve would be boxed by samples, which may miss a bulge. A line or a
+        // circle goes to the box of its kind as the adaptor's box would send
+        // it, without the adaptor.
+        const HostCurve::Geometry curve = HostCurve::Geometry::Direct(geometry_->edge);
+        const double tolerance = BRep_Tool::Tolerance(geometry_->edge);
+        Bnd_Box box;
+        switch (curve.Type()) {
+            case GeomAbs_Line: BndLib::Add(curve.Line(), curve.First(), curve.Last(), tolerance, box); break;
+            case GeomAbs_Circle: BndLib::Add(curve.Circle(), curve.First(), curve.Last(), tolerance, box); break;
             case GeomAbs_Ellipse:
             case GeomAbs_BezierCurve:
-            case GeomAbs_BSplineCurve: break;
+            case GeomAbs_BSplineCurve: BndLib_Add3dCurve::Add(curve.Adaptor(), tolerance, box); break;
             default: return false;
         }
-        Bnd_Box box;
-        BndLib_Add3dCurve::Add(curve, BRep_Tool::Tolerance(geometry_->edge), box);
         if (box.IsVoid()) return false;
         box.Get(min[0], min[1], min[2], max[0], max[1], max[2]);
         return true;
@@ -326,7 +327,7 @@ bool HostEdge::Box(Point3& min, Point3& max) const {
 
 CurveKind HostCurve::Kind() const {
     HostFaults::Check("HostCurve.Kind");
-    switch (geometry_->curve.GetType()) {
+    switch (geometry_->Type()) {
         case GeomAbs_Line: return CurveKind::Segment;
         case GeomAbs_Circle: return CurveKind::Arc;
         default: return CurveKind::Other;
@@ -335,22 +336,22 @@ CurveKind HostCurve::Kind() const {
 
 void HostCurve::Range(double& tmin, double& tmax) const {
     HostFaults::Check("HostCurve.Range");
-    tmin = geometry_->curve.FirstParameter();
-    tmax = geometry_->curve.LastParameter();
+    tmin = geometry_->First();
+    tmax = geometry_->Last();
 }
 
 Point3 HostCurve::PointAt(double t) const {
     HostFaults::Check("HostCurve.PointAt");
-    return Guarded("a point of a curve", [&] { return ToPoint3(geometry_->curve.Value(t)); });
+    return Guarded("a point of a curve", [&] { return ToPoint3(geometry_->Value(t)); });
 }
 
 double HostCurve::Project(const Point3& p) const {
     HostFaults::Check("HostCurve.Project");
     HostCallTime::Scope time;
     return Guarded("projecting onto a curve", [&] {
-        const BRepAdaptor_Curve& c = geometry_->curve;
+        const HostCurve::Geometry& c = *geometry_;
         const gp_Pnt point = ToPnt(p);
-        const double t0 = c.FirstParameter(), t1 = c.LastParameter();
+        const double t0 = c.First(), t1 = c.Last();
         // The ends count as candidates: the nearest point may be one of them.
         double best = t0, bestDistance = point.SquareDistance(c.Value(t0));
         if (const double d = point.SquareDistance(c.Value(t1)); d < bestDistance) best = t1, bestDistance = d;
@@ -358,9 +359,9 @@ double HostCurve::Project(const Point3& p) const {
         // a circle's farthest point, its other extremum, is never nearer than
         // an end, and a point on its axis is as near to every point.
         std::optional<double> foot;
-        if (c.GetType() == GeomAbs_Line) {
+        if (c.Type() == GeomAbs_Line) {
             foot = ElCLib::Parameter(c.Line(), point);
-        } else if (c.GetType() == GeomAbs_Circle) {
+        } else if (c.Type() == GeomAbs_Circle) {
             const gp_Circ circle = c.Circle();
             const gp_Vec offset(circle.Location(), point);
             const gp_Vec normal(circle.Axis().Direction());
@@ -374,7 +375,7 @@ double HostCurve::Project(const Point3& p) const {
                 if (const double d = point.SquareDistance(c.Value(*foot)); d < bestDistance) best = *foot;
             return best;
         }
-        Extrema_ExtPC extrema(point, c, t0, t1);
+        Extrema_ExtPC extrema(point, c.Adaptor(), t0, t1);
         if (extrema.IsDone())
             for (int i = 1; i <= extrema.NbExt(); ++i)
                 if (extrema.SquareDistance(i) < bestDistance)
@@ -385,8 +386,8 @@ double HostCurve::Project(const Point3& p) const {
 
 bool HostCurve::Arc(Point3& centre, double& radius) const {
     HostFaults::Check("HostCurve.Arc");
-    if (geometry_->curve.GetType() != GeomAbs_Circle) return false;
-    const gp_Circ circle = geometry_->curve.Circle();
+    if (geometry_->Type() != GeomAbs_Circle) return false;
+    const gp_Circ circle = geometry_->Circle();
     centre = ToPoint3(circle.Location());
     radius = circle.Radius();
     return true;
@@ -396,7 +397,7 @@ std::vector<double> HostCurve::Polyline(double accuracy) const {
     HostFaults::Check("HostCurve.Polyline");
     HostCallTime::Scope time;
     return Guarded("a curve's polyline", [&] {
-        const BRepAdaptor_Curve& c = geometry_->curve;
+        const BRepAdaptor_Curve& c = geometry_->Adaptor();
         std::vector<double> out;
         auto add = [&](const gp_Pnt& p) {
             out.push_back(p.X());

@@ -7,16 +7,22 @@
 #include <Bnd_Box.hxx>
 #include <Geom2d_Curve.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
+#include <TopoDS.hxx>
 #include <TopoDS_Edge.hxx>
 #include <TopoDS_Face.hxx>
+#include <TopoDS_Iterator.hxx>
 #include <TopoDS_Shape.hxx>
+#include <gp_Circ.hxx>
+#include <gp_Lin.hxx>
 #include <gp_Lin2d.hxx>
 #include <gp_Pnt.hxx>
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "platform/host_call_time.h"
@@ -46,10 +52,37 @@ struct HostEdge::Geometry {
     TopoDS_Edge edge;
 };
 
+// A curve is read through an adaptor, or, for a line or a circle of an edge
+// in place (without a location), straight from its carrier: the answers are
+// the adaptor's to the last bit (it evaluates the same carrier and moves the
+// result by nothing), and the section of a dense part so makes no adaptor
+// for each of its meridians. The adaptor of such a curve is made only when a
+// general answer (a polyline) asks for it.
 struct HostCurve::Geometry {
+    // Through an adaptor, whatever the curve.
     explicit Geometry(const TopoDS_Edge& e);
+    // Straight from the carrier when the edge allows it, else as above.
+    static Geometry Direct(const TopoDS_Edge& e);
+
+    GeomAbs_CurveType Type() const;
+    double First() const { return IsDirect() ? first : adaptor->FirstParameter(); }
+    double Last() const { return IsDirect() ? last : adaptor->LastParameter(); }
+    gp_Pnt Value(double t) const;
+    gp_Lin Line() const;
+    gp_Circ Circle() const;
+    // The curve's length, as the general measure of a curve gives it.
+    double Length() const;
+    const BRepAdaptor_Curve& Adaptor() const;
+
     TopoDS_Edge edge;
-    BRepAdaptor_Curve curve;
+
+private:
+    Geometry() = default;
+    bool IsDirect() const { return carrier.index() != 0; }
+    // The line or circle read from the carrier; none when the adaptor answers.
+    std::variant<std::monostate, gp_Lin, gp_Circ> carrier;
+    double first = 0, last = 0;
+    mutable std::unique_ptr<BRepAdaptor_Curve> adaptor;
 };
 
 inline gp_Pnt ToPnt(const Point3& p) { return gp_Pnt(p[0], p[1], p[2]); }
@@ -60,6 +93,23 @@ PartShape MakePartShape(const TopoDS_Shape& shape);
 // The line a curve in a face's parameters is, seen through its trimming as an
 // adaptor would see it; none for any other curve.
 std::optional<gp_Lin2d> LineInParameters(Handle(Geom2d_Curve) curve);
+
+// Hands each edge of the shape to `visit` in the order, orientation and
+// placement in which an explorer of its edges finds them (depth first through
+// its sub-shapes), until `visit` says stop (false); false when stopped. It
+// spares the explorer's stack, allocated anew for each face walked.
+template <class Visit>
+bool ForEachEdge(const TopoDS_Shape& shape, Visit&& visit) {
+    for (TopoDS_Iterator it(shape); it.More(); it.Next()) {
+        const TopoDS_Shape& sub = it.Value();
+        if (sub.ShapeType() == TopAbs_EDGE) {
+            if (!visit(TopoDS::Edge(sub))) return false;
+        } else if (sub.ShapeType() < TopAbs_EDGE && !ForEachEdge(sub, visit)) {
+            return false;
+        }
+    }
+    return true;
+}
 
 // Hands each edge of the face but the degenerated to `visit`, with its curve in
 // the face's parameters when that is a line (else null), until `visit` says

@@ -7,7 +7,6 @@
 #include <BRepBuilderAPI_Transform.hxx>
 #include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
-#include <GCPnts_AbscissaPoint.hxx>
 #include <Geom_Curve.hxx>
 #include <Standard_Failure.hxx>
 #include <TopExp_Explorer.hxx>
@@ -115,7 +114,7 @@ bool IsBand(const HostFace::Geometry& face, double v0, double v1, TopoDS_Edge& s
 // A plane square to the axis, bounded by circles about it: a disc or a ring,
 // whose section is the segment across it from the axis outward.
 bool RadialSegment(const TopoDS_Face& face, const BRepAdaptor_Surface& surface, const PlaneFrame& frame,
-                   std::vector<TopoDS_Edge>& out) {
+                   std::vector<HostCurve::Geometry>& out) {
     if (!surface.Plane().Axis().Direction().IsParallel(frame.first, kAxisAngle)) return false;
     std::vector<double> radii;
     gp_Pnt centre;
@@ -135,7 +134,8 @@ bool RadialSegment(const TopoDS_Face& face, const BRepAdaptor_Surface& surface, 
     const double inner = radii.size() == 1 ? 0.0 : std::min(radii[0], radii[1]);
     const double outer = std::max(radii[0], radii.back());
     const gp_Vec out1(frame.second);
-    out.push_back(BRepBuilderAPI_MakeEdge(centre.Translated(out1 * inner), centre.Translated(out1 * outer)).Edge());
+    out.push_back(HostCurve::Geometry::Direct(
+        BRepBuilderAPI_MakeEdge(centre.Translated(out1 * inner), centre.Translated(out1 * outer)).Edge()));
     return true;
 }
 
@@ -145,7 +145,7 @@ bool RadialSegment(const TopoDS_Face& face, const BRepAdaptor_Surface& surface, 
 // stand off it within their tolerance, and the edges are what the part's
 // faces meet at. False (nothing added) for any other face, which the general
 // section then cuts.
-bool MeridianSection(const HostFace::Geometry& face, const PlaneFrame& frame, std::vector<TopoDS_Edge>& out) {
+bool MeridianSection(const HostFace::Geometry& face, const PlaneFrame& frame, std::vector<HostCurve::Geometry>& out) {
     const BRepAdaptor_Surface& surface = face.surface;
     gp_Ax1 axis;
     switch (surface.GetType()) {
@@ -162,8 +162,8 @@ bool MeridianSection(const HostFace::Geometry& face, const PlaneFrame& frame, st
     if (face.umax - face.umin < 2 * M_PI - kParameter || !(face.vmax - face.vmin > kParameter) ||
         !IsBand(face, face.vmin, face.vmax, seam))
         return false;
-    const BRepAdaptor_Curve seamCurve(seam);
-    const double t0 = seamCurve.FirstParameter(), t1 = seamCurve.LastParameter();
+    HostCurve::Geometry seamCurve = HostCurve::Geometry::Direct(seam);
+    const double t0 = seamCurve.First(), t1 = seamCurve.Last();
     // The seam's half plane, and the turn that takes it onto the section's.
     const gp_Vec along(frame.first), second(frame.second);
     gp_Vec radial(frame.origin, seamCurve.Value(0.5 * (t0 + t1)));
@@ -175,13 +175,15 @@ bool MeridianSection(const HostFace::Geometry& face, const PlaneFrame& frame, st
     turn.SetRotation(gp_Ax1(frame.origin, frame.first), angle);
     // A meridian that crosses the axis (a torus whose tube does) lies on both
     // sides; a straight one lies in the half plane when its ends do.
-    const int samples = seamCurve.GetType() == GeomAbs_Line ? 1 : kMeridianSamples;
+    const int samples = seamCurve.Type() == GeomAbs_Line ? 1 : kMeridianSamples;
     for (int k = 0; k <= samples; ++k)
         if (!InHalfPlane(seamCurve.Value(t0 + (t1 - t0) * k / samples).Transformed(turn), frame)) return false;
     // A part turned in the section's own half plane has its seams there
     // already: the section reads them as they are, a copy turned by nothing
     // would only cost its making.
-    out.push_back(angle == 0 ? seam : TopoDS::Edge(BRepBuilderAPI_Transform(seam, turn, true).Shape()));
+    out.push_back(angle == 0
+                      ? std::move(seamCurve)
+                      : HostCurve::Geometry::Direct(TopoDS::Edge(BRepBuilderAPI_Transform(seam, turn, true).Shape())));
     return true;
 }
 
@@ -231,7 +233,7 @@ void HostOutline::Rebuild() {
         std::vector<std::shared_ptr<HostCurve>> curves;
         auto add = [&](const TopoDS_Edge& edge) {
             auto geometry = std::make_shared<HostCurve::Geometry>(edge);
-            if (GCPnts_AbscissaPoint::Length(geometry->curve) < kShortest) return;
+            if (geometry->Length() < kShortest) return;
             curves.push_back(std::make_shared<HostCurve>(std::move(geometry)));
         };
         // Faces turned about the axis are cut where they stand: their meridian
@@ -241,14 +243,20 @@ void HostOutline::Rebuild() {
         BRep_Builder builder;
         builder.MakeCompound(faces);
         Bnd_Box box;
-        std::vector<TopoDS_Edge> meridians;
+        // The meridians are lines and circles read from their carriers, made in
+        // one block that their curves share.
+        auto meridians = std::make_shared<std::vector<HostCurve::Geometry>>();
+        meridians->reserve(faces_.size());
         for (const auto& f : faces_) {
             const HostFace::Geometry& face = static_cast<const HostFace&>(*f).Get();
-            if (MeridianSection(face, frame, meridians)) continue;
+            if (MeridianSection(face, frame, *meridians)) continue;
             builder.Add(faces, face.face);
             box.Add(face.box);
         }
-        for (const TopoDS_Edge& edge : meridians) add(edge);
+        std::erase_if(*meridians, [](const HostCurve::Geometry& g) { return g.Length() < kShortest; });
+        const std::shared_ptr<const std::vector<HostCurve::Geometry>> made = std::move(meridians);
+        for (std::size_t i = 0; i < made->size(); ++i)
+            curves.push_back(std::make_shared<HostCurve>(GeometryAt(made, i)));
         if (box.IsVoid()) {
             if (!curves.empty()) result_.push_back(std::move(curves));
             return;

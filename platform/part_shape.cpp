@@ -337,13 +337,12 @@ std::optional<double> VolumeOfRevolution(const TopoDS_Shape& shape) {
         double v0 = 0, v1 = 0;
         bool seam = false, ends = false;
         TopoDS_Edge seamEdge;
-        for (TopExp_Explorer k(face, TopAbs_EDGE); k.More(); k.Next()) {
-            const TopoDS_Edge& edge = TopoDS::Edge(k.Current());
+        const bool band = ForEachEdge(face, [&](const TopoDS_Edge& edge) {
             double first = 0, last = 0;
             const Handle(Geom2d_Curve) onFace = BRep_Tool::CurveOnSurface(edge, face, first, last);
-            if (onFace.IsNull()) return std::nullopt;
+            if (onFace.IsNull()) return false;
             const std::optional<gp_Lin2d> line = LineInParameters(onFace);
-            if (!line) return std::nullopt;
+            if (!line) return false;
             const gp_Dir2d d = line->Direction();
             // Only a line along v, or any line of a surface closed in v, can be
             // a seam: the search for the edge's second curve on the face is
@@ -352,19 +351,19 @@ std::optional<double> VolumeOfRevolution(const TopoDS_Shape& shape) {
             const bool alongV = std::fabs(d.X()) <= kParallel;
             if ((alongV || surface.IsVClosed()) &&
                 ((alongV && edge.IsSame(seamEdge)) || BRep_Tool::IsClosed(edge, face))) {
-                if (!alongV) return std::nullopt;
+                if (!alongV) return false;
                 seam = true;
                 seamEdge = edge;
-                continue;
+                return true;
             }
-            if (std::fabs(d.Y()) > kParallel || std::fabs(std::fabs(last - first) - 2 * M_PI) > kFullTurn)
-                return std::nullopt;
+            if (std::fabs(d.Y()) > kParallel || std::fabs(std::fabs(last - first) - 2 * M_PI) > kFullTurn) return false;
             const double v = line->Location().Y();
             v0 = ends ? std::min(v0, v) : v;
             v1 = ends ? std::max(v1, v) : v;
             ends = true;
-        }
-        if (!seam || !ends) return std::nullopt;
+            return true;
+        });
+        if (!band || !seam || !ends) return std::nullopt;
         // The integral of r^2 dz from v0 to v1, z along the surface's own axis.
         double integral = 0;
         gp_Ax3 position;

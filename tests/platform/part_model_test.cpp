@@ -352,6 +352,57 @@ TEST_F(PartModelTest, OutlineIsTheExactSectionOnThePlanesPositiveSide) {
     EXPECT_EQ(outline->ResultCount(), 0);
 }
 
+// A part turned in the section's half plane has its seams there: the section
+// reads each seam's line or circle from its carrier, and must answer exactly
+// as the seam edge's own curve, read the general way, does.
+TEST_F(PartModelTest, SectionMeridiansAnswerAsTheirSeamEdgesCurvesToTheLastBit) {
+    HostDocumentPtr doc = test::PartDocument(test::SteppedShaft());
+    auto lsc = doc->AddLocalCoordinateSystem("ЛСК", {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
+    auto part = TopPart(doc);
+    auto outline = part->CreateOutline("Контур детали");
+    outline->AddReference(1, lsc->Plane(LocalCoordinateSystem::kPlaneZX));
+    for (const auto& f : part->Faces()) outline->AddReference(0, f);
+    outline->Rebuild();
+    ASSERT_EQ(outline->ResultCount(), 1);
+    std::vector<std::shared_ptr<HostCurve>> seams;
+    for (const auto& edge : part->Edges())
+        if (auto curve = edge->Curve()) seams.push_back(curve);
+    const auto same = [](const Point3& a, const Point3& b) { return a[0] == b[0] && a[1] == b[1] && a[2] == b[2]; };
+    int lines = 0, arcs = 0;
+    for (const auto& meridian : outline->ResultCurves(0)) {
+        double t0, t1;
+        meridian->Range(t0, t1);
+        const Point3 first = meridian->PointAt(t0), last = meridian->PointAt(t1);
+        const auto seam = std::find_if(seams.begin(), seams.end(), [&](const auto& c) {
+            double s0, s1;
+            c->Range(s0, s1);
+            return s0 == t0 && s1 == t1 && same(c->PointAt(s0), first) && same(c->PointAt(s1), last);
+        });
+        if (seam == seams.end()) continue;  // an end face's radial segment, made for the section
+        const HostCurve& general = **seam;
+        ASSERT_EQ(meridian->Kind(), general.Kind());
+        (meridian->Kind() == CurveKind::Arc ? arcs : lines)++;
+        for (int k = 0; k <= 8; ++k) {
+            const double t = t0 + (t1 - t0) * k / 8;
+            EXPECT_TRUE(same(meridian->PointAt(t), general.PointAt(t))) << t;
+        }
+        Point3 c1{}, c2{};
+        double r1 = 0, r2 = 0;
+        EXPECT_EQ(meridian->Arc(c1, r1), general.Arc(c2, r2));
+        EXPECT_TRUE(same(c1, c2));
+        EXPECT_EQ(r1, r2);
+        // Points on, off, beyond the ends and on an arc's axis.
+        const Point3 m = meridian->PointAt(0.5 * (t0 + t1));
+        for (const Point3& p :
+             {m, Point3{m[0] + 3, m[1] - 2, m[2] + 1}, Point3{0, 0, m[2]},
+              Point3{2 * first[0] - m[0], first[1], 2 * first[2] - m[2]}, Point3{c1[0], c1[1], c1[2] + 4}})
+            EXPECT_EQ(meridian->Project(p), general.Project(p));
+        EXPECT_EQ(meridian->Polyline(0.01), general.Polyline(0.01));
+    }
+    EXPECT_EQ(lines, 6);  // five cylinders and the cone
+    EXPECT_EQ(arcs, 2);   // the sphere and the torus
+}
+
 TEST_F(PartModelTest, RegionBoundaryRunsAroundTheSeedsRegionAndTheSelectionTakesFreeObjects) {
     Document2D doc;
     // A square frame with a ring of two arcs inside, and a line that closes nothing.
