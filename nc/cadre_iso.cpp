@@ -90,6 +90,7 @@ double* CCadreISO::GetVariable(std::string_view name) {
 
 void CCadreISO::AddPathUnits(StepArray<CUnit*>& list) {
     if (hidden) return;
+    MakeDeferredPath();
     for (int i = 0; i < path.Count(); ++i) list.Add(path.GetUnit(i));
 }
 
@@ -100,25 +101,26 @@ int CCadreISO::WriteText(std::vector<std::string>&, int) { return 0; }
 void CCadreISO::AddSubFrame(std::unique_ptr<CCadreISO> frame) {
     if (!frame) return;
     ZARVENTO_CHECK(frame.get() != this, "a frame cannot be its own sub-frame");
-    if (!subFrameOwner_) subFrameOwner_ = std::make_shared<SubFrameList>();
-    subFrames_.push_back(frame.get());
-    subFrameOwner_->push_back(std::move(frame));
+    if (!subFrames_) subFrames_ = std::make_unique<SubFrameLists>();
+    if (!subFrames_->owner) subFrames_->owner = std::make_shared<SubFrameList>();
+    subFrames_->view.push_back(frame.get());
+    subFrames_->owner->push_back(std::move(frame));
 }
 
-void CCadreISO::ReleaseSubFrames() {
-    subFrames_.clear();
-    subFrames_.shrink_to_fit();
-    subFrameOwner_.reset();
-}
+void CCadreISO::ReleaseSubFrames() { subFrames_.reset(); }
 
 void CCadreISO::ShareSubFrames(const CCadreISO& source) {
     if (&source == this) return;
-    subFrames_ = source.subFrames_;
-    subFrameOwner_ = source.subFrameOwner_;
-    ZARVENTO_CHECK(subFrames_.empty() || subFrameOwner_, "shared sub-frames without their owner list");
+    if (!source.subFrames_) {
+        subFrames_.reset();
+        return;
+    }
+    subFrames_ = std::make_unique<SubFrameLists>(*source.subFrames_);
+    ZARVENTO_CHECK(subFrames_->view.empty() || subFrames_->owner, "shared sub-frames without their owner list");
 }
 
 void CCadreISO::Move(double dx, double dy, double dz) {
+    MakeDeferredPath();
     start.x += dx;
     end.x += dx;
     start.y += dy;
@@ -148,6 +150,10 @@ void CCadreISO::AddTextLine(std::vector<std::string>& lines, std::string text) {
 }
 
 bool CCadreISO::EvaluateFormula(const std::string& formula, double& value) {
+    return codeParameters->CalcFormula(value, formula, true);
+}
+
+bool CCadreISO::EvaluateFormula(const ParsedFormula& formula, double& value) {
     return codeParameters->CalcFormula(value, formula, true);
 }
 

@@ -56,7 +56,9 @@ public:
     void AddSubFrame(std::unique_ptr<CCadreISO> frame);
     void ReleaseSubFrames();
     // The frame's sub-frames in order, not owned by the view.
-    std::span<CCadreISO* const> SubFrames() const { return subFrames_; }
+    std::span<CCadreISO* const> SubFrames() const {
+        return subFrames_ ? std::span<CCadreISO* const>(subFrames_->view) : std::span<CCadreISO* const>();
+    }
     // Added to the X of the moves a path file attaches after the first two;
     // only machine cycles shift their moves.
     virtual double GetXShift() const { return 0.0; }
@@ -91,52 +93,60 @@ public:
 
     // Formulas of templates are evaluated for the frame: its own variables first.
     bool EvaluateFormula(const std::string& formula, double& value);
+    bool EvaluateFormula(const ParsedFormula& formula, double& value);
     // A text variable for a template field, or null.
     const std::string* FindTextVariable(const std::string& name);
     // A text of the frame itself that a template field can print, or null.
     virtual const std::string* GetTextVariable(std::string_view) { return nullptr; }
 
+    // The members are grouped by size, so that the many frames of a dense
+    // path carry no padding.
     double feed = 0.0;
     double spindleSpeed = 0.0;
-    std::uint8_t constantSpeed = 0;
-    std::uint8_t rapid = 0;
     double minSpindleSpeed = 0.0;
     double maxSpindleSpeed = 0.0;
-    std::int32_t toolNumber = -1;
-    std::int32_t spindleState = 5;
     double outX1 = 0.0, outX2 = 0.0, outZ1 = 0.0, outZ2 = 0.0, outF = 0.0;
     double m345 = 5.0;
+    FramePoint start;
+    FramePoint end;
+    FramePoint aux;
+    double feedStep = 0.0;
+    double rapidStep = 0.0;
+    double speedFactor = 1.0;
+    double toolEndZ = 0.0, toolEndX = 0.0;
+    HostObjectPtr hostObject;
+    CTurn* operation = nullptr;
+    // The frame's variable provider; its own variables are the frame's.
+    std::unique_ptr<CODE_PARAMETERS> codeParameters;
+    const CycleCodeLists* usedTemplate = nullptr;
+    // What the simulation's pre-calculation keeps for a jump to the frame:
+    // the stock after it (shared with the frames before it that changed
+    // nothing) and, in toolEndZ and toolEndX, the point where the tool stood
+    // at its end.
+    std::shared_ptr<const Contour> simulatedStock;
+    Contour path;  // the frame's own geometry
+    std::int32_t toolNumber = -1;
+    std::int32_t spindleState = 5;
+    std::int32_t traceKind = 0;
+    std::int32_t frameNumber = -1;
+    std::int32_t programPosition = 0;  // program lines written before the frame's
+    std::int32_t templateLineCount = 0;
+    std::int32_t pointCount = 0;
+    std::uint8_t constantSpeed = 0;
+    std::uint8_t rapid = 0;
     std::uint8_t hidden = 0;
     char kindLetter = '0';
     std::uint8_t move3D = 0;
-    std::int32_t traceKind = 0;
     std::uint8_t option1 = 0;
     std::uint8_t feedIsStep = 0;  // the feed is itself the simulation step
     std::uint8_t internalMachining = 0;
     std::uint8_t noMaterial = 0;  // simulated without removing material
     std::uint8_t option5 = 0;
     std::uint8_t inheritNumbering = 0;  // template lines numbered like the previous line
-    FramePoint start;
-    FramePoint end;
-    FramePoint aux;
-    std::int32_t frameNumber = -1;
-    std::int32_t programPosition = 0;  // program lines written before the frame's
-    HostObjectPtr hostObject;
-    CTurn* operation = nullptr;
-    // The frame's variable provider; its own variables are the frame's.
-    std::unique_ptr<CODE_PARAMETERS> codeParameters;
-    const CycleCodeLists* usedTemplate = nullptr;
-    std::int32_t templateLineCount = 0;
-    Contour path;  // the frame's own geometry
-    std::int32_t pointCount = 0;
-    double feedStep = 0.0;
-    double rapidStep = 0.0;
-    double speedFactor = 1.0;
-    // What the simulation's pre-calculation keeps for a jump to the frame:
-    // the stock after it (shared with the frames before it that changed
-    // nothing) and the point where the tool stood at its end.
-    std::shared_ptr<const Contour> simulatedStock;
-    double toolEndZ = 0.0, toolEndX = 0.0;
+
+    // The path is made when it is first asked for, rather than now: a path
+    // of thousands of moves keeps only their ends until its units are wanted.
+    void DeferPathFigure() { pathDeferred_ = 1; }
 
 protected:
     // Makes this frame's sub-frames those of the source, shared rather than
@@ -149,6 +159,8 @@ protected:
     void SetPathLine(bool rapidUnit);
     // Statistics read the path, so a frame whose path was never made makes it.
     void EnsurePathFigure();
+    // True while a deferred path waits to be made.
+    bool PathDeferred() const { return pathDeferred_ != 0; }
     // A move's length as idle length when rapid, else as work length.
     PathStatistics MoveStatistics(double length) const;
 
@@ -166,9 +178,17 @@ private:
     // list, and the moves live until the last of them lets go; each frame
     // keeps its own view in order, so a frame added to one of them after the
     // sharing stays its own.
+    // Most frames have none, and hold no more than an empty pointer.
     using SubFrameList = std::vector<std::unique_ptr<CCadreISO>>;
-    std::shared_ptr<SubFrameList> subFrameOwner_;
-    std::vector<CCadreISO*> subFrames_;
+    struct SubFrameLists {
+        std::shared_ptr<SubFrameList> owner;
+        std::vector<CCadreISO*> view;
+    };
+    std::unique_ptr<SubFrameLists> subFrames_;
+    std::uint8_t pathDeferred_ = 0;
+
+    // Makes a deferred path; a frame whose path was made is left as it is.
+    void MakeDeferredPath();
 };
 
 }  // namespace zarvento

@@ -70,18 +70,32 @@ bool SamePoint3D(const UnitPoint3D& a, const UnitPoint3D& b) { return IsEqualPoi
 
 // --- display ---
 
+void CCadreISO::MakeDeferredPath() {
+    if (!pathDeferred_) return;
+    pathDeferred_ = 0;
+    if (path.Empty()) CreatePathFigure();
+}
+
 void CCadreISO::DrawPath2D() {
+    MakeDeferredPath();
     if (!hidden) path.Draw2D(2);
 }
 
-void CCadreISO::DrawPath() { path.CreateTessellationEdges(SettingsRecord::Global().Colour(kPathColour)); }
+void CCadreISO::DrawPath() {
+    MakeDeferredPath();
+    path.CreateTessellationEdges(SettingsRecord::Global().Colour(kPathColour));
+}
 void CCadreISO::ErasePath() { path.ClearTessellationEdges(); }
 void CCadreISO::ShowPath() { path.ShowTessellation(); }
 void CCadreISO::HidePath() { path.HideTessellation(); }
-void CCadreISO::SelectPath() { path.SelectAll(); }
+void CCadreISO::SelectPath() {
+    MakeDeferredPath();
+    path.SelectAll();
+}
 void CCadreISO::DeselectPath() { path.DeselectAll(); }
 
 void CCadreISO::SetPathUnit(std::unique_ptr<CUnit> unit) {
+    pathDeferred_ = 0;
     for (int guard = path.Count(); guard > 0 && path.Count() > 0; --guard) path.DeleteUnit(path.GetLastUnit());
     path.Colour = kDefaultContourColour;
     path.AddUnit(std::move(unit));
@@ -98,6 +112,7 @@ void CCadreISO::SetPathLine(bool rapidUnit) {
 
 void CCadreISO::GetSimulationPoints(SimulationPointList& points) {
     pointCount = 0;
+    MakeDeferredPath();
     if (path.Empty()) return;
     const double t = SimulationTimeStep();
     const SettingsRecord& settings = SettingsRecord::Global();
@@ -136,6 +151,7 @@ void CCadreISO::GetSimulationPoints(SimulationPointList& points) {
 
 void CCadreISO::GetSimulationPoints3D(UnitPoint3DList& points) {
     pointCount = 0;
+    MakeDeferredPath();
     if (path.Empty()) return;
     const double t = SimulationTimeStep();
     UnitPoint3DList sampled(1000);
@@ -161,6 +177,7 @@ void CCadreISO::GetSimulationPoints3D(UnitPoint3DList& points) {
 
 void CCadreISO::GetTracePoints(UnitPoint3DList& points) {
     const SettingsRecord& settings = SettingsRecord::Global();
+    MakeDeferredPath();
     UnitPoint3DList sampled(16);
     for (int i = 0; i < path.Count(); ++i) {
         const CUnit& unit = *path.GetUnit(i);
@@ -193,6 +210,7 @@ std::int32_t CCadreISO::SimulateStep(FrameSimulation& simulation) {
 PathStatistics CCadreISO::GetStatistics() { return PathStatistics{}; }
 
 void CCadreISO::EnsurePathFigure() {
+    pathDeferred_ = 0;
     if (path.Empty()) CreatePathFigure();
 }
 

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "geometry/primitives.h"
 #include "nc/frame_simulation.h"
 #include "nc/frame_text_format.h"
 #include "nc/modal_state.h"
@@ -76,6 +77,9 @@ PathStatistics CCadre_LineG01::GetStatistics() {
     if (move3D) {
         length = std::sqrt((end.x - start.x) * (end.x - start.x) + (end.y - start.y) * (end.y - start.y) +
                            (end.z - start.z) * (end.z - start.z));
+    } else if (PathDeferred()) {
+        // What the path's one line would measure, without making it.
+        length = Distance(start.z, start.x, end.z, end.x);
     } else {
         EnsurePathFigure();
         length = path.GetLength();

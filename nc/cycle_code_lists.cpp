@@ -37,9 +37,18 @@ const std::vector<CodeLine>* SelectList(const CycleCodeLists& t, char selector) 
     }
 }
 
-bool ConditionHolds(CCadreISO& frame, const std::string& condition) {
+// The parsed form of one of the line's formulas: slot 0 the condition, 1 the
+// repeat, 2 + k argument k.
+const ParsedFormula& Parsed(const CodeLine& rec, std::size_t slot, const std::string& text) {
+    std::vector<ParsedFormula>& parsed = rec.parsed;
+    if (parsed.size() != rec.arguments.size() + 2) parsed.assign(rec.arguments.size() + 2, ParsedFormula());
+    if (parsed[slot].Text() != text) parsed[slot] = ParsedFormula(text);
+    return parsed[slot];
+}
+
+bool ConditionHolds(CCadreISO& frame, const CodeLine& rec) {
     double v = 0.0;
-    return frame.EvaluateFormula(condition, v) && std::fabs(v) >= 1e-6;
+    return frame.EvaluateFormula(Parsed(rec, 0, rec.condition), v) && std::fabs(v) >= 1e-6;
 }
 
 // The repetition count: the repeat formula's value + 0.5, truncated. A value
@@ -47,7 +56,7 @@ bool ConditionHolds(CCadreISO& frame, const std::string& condition) {
 std::int32_t RepeatCount(CCadreISO& frame, const CodeLine& rec) {
     if (rec.repeat.empty() || rec.repeat == "1") return 1;
     double v = 0.0;
-    frame.EvaluateFormula(rec.repeat, v);
+    frame.EvaluateFormula(Parsed(rec, 1, rec.repeat), v);
     std::int32_t count = 0;
     if (!TruncateToInt32(v + 0.5, count) || count < 0) return 0;
     return count;
@@ -139,7 +148,7 @@ std::string BuildLine(CCadreISO& frame, const CodeLine& rec) {
         std::optional<std::string> field;
         if (kind == 'm' || kind == 'n' || kind == 'f') {
             double value = 0.0;
-            if (!frame.EvaluateFormula(argument, value)) {
+            if (!frame.EvaluateFormula(Parsed(rec, 2 + argIndex, argument), value)) {
                 value = 0.0;
                 AppendError(CycleCodeLists::kUnknownVariable + argument + CycleCodeLists::kInLine, rec);
             }
@@ -177,13 +186,13 @@ void CycleCodeLists::WriteLines(const CycleCodeLists* templ, CCadreISO* frame, s
     if (list != nullptr) {
         for (const CodeLine& rec : *list) {
             if (rec.special) {
-                if (ConditionHolds(*frame, rec.condition)) WriteContour(*frame, rec, lines, number);
+                if (ConditionHolds(*frame, rec)) WriteContour(*frame, rec, lines, number);
                 continue;
             }
             const std::int32_t count = RepeatCount(*frame, rec);
             for (std::int32_t i = 1; i <= count; ++i) {
                 ModalState.loopIndex = i;
-                if (!ConditionHolds(*frame, rec.condition)) continue;
+                if (!ConditionHolds(*frame, rec)) continue;
                 std::string built = BuildLine(*frame, rec);
                 if (built.empty()) continue;
                 if (built == "\\n") built.clear();

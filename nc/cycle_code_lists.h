@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "nc/parameters.h"
+
 namespace zarvento {
 
 class CCadreISO;
@@ -23,6 +25,9 @@ struct CodeLine {
     std::string text;
     std::vector<std::string> arguments;  // one per field, in field order
     std::string repeat;                  // empty or "1": written once
+    // The formulas above as parsed on first use: the condition, the repeat,
+    // then the arguments. One whose text has changed since is parsed again.
+    mutable std::vector<ParsedFormula> parsed;
 };
 
 class CycleCodeLists {

@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <system_error>
 
@@ -207,6 +208,331 @@ std::string FormatTableValue(double value) {
 
 }  // namespace
 
+// --- parsed formulas ---
+//
+// A parsed formula keeps what the evaluator above finds in the text: the
+// pieces of each layer and where its errors stand. Every node is evaluated
+// where the text evaluator makes a nested EvaluateFormula call, with the same
+// depth count, so that values, error texts and the order in which variables
+// are asked for stay those of the text.
+
+struct ParsedOperand {
+    enum class Kind : std::uint8_t { Fail, Number, Group, Function, Variable };
+    Kind kind = Kind::Fail;
+    int index = 0;       // the group of Group and Function
+    double value = 0.0;  // Number
+    std::string name;    // the function or the variable
+};
+
+struct ParsedFormula::Node {
+    enum class Kind : std::uint8_t { Ternary, Logical, Comparison, Arithmetic };
+    Kind kind = Kind::Arithmetic;
+    // Logical layer: enclosing pairs stripped before the node's own text.
+    int pairs = 0;
+    bool hasElse = false;
+    char logicalOp = 0;
+    Comparison comparison = Comparison::None;
+    // Ternary: condition, then [, else]; Logical: both sides (logical);
+    // Comparison: both sides (arithmetic).
+    std::vector<Node> parts;
+    // Arithmetic layer.
+    bool syntaxError = false;
+    std::vector<Node> groups;   // evaluated in order before the operands
+    bool brokenGroups = false;  // unbalanced: fails after the groups above
+    bool empty = false;         // no operand: the result stays
+    bool negative = false;
+    std::vector<ParsedOperand> operands;
+    std::string ops;  // ops[k] stands between operands k and k + 1
+};
+
+namespace {
+
+using Node = ParsedFormula::Node;
+
+// Parsing goes no deeper than an evaluation may: a text nested deeper is
+// evaluated as text and fails there as it always did.
+constexpr int kMaxParseDepth = kMaxFormulaDepth + 2;
+
+ParsedOperand ParseOperand(std::string_view operand, int groupCount) {
+    ParsedOperand out;
+    const std::size_t dollar = operand.find('$');
+    if (dollar != std::string_view::npos) {
+        const std::string_view digits = operand.substr(dollar + 1);
+        int index = -1;
+        const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
+        if (ec != std::errc() || end != digits.data() + digits.size() || index < 0 || index >= groupCount) return out;
+        out.index = index;
+        if (dollar == 0) {
+            out.kind = ParsedOperand::Kind::Group;
+        } else {
+            out.kind = ParsedOperand::Kind::Function;
+            out.name = operand.substr(0, dollar);
+        }
+        return out;
+    }
+    if (PARAMETERS::IsNumber(operand)) {
+        if (ReadNumber(operand, out.value)) out.kind = ParsedOperand::Kind::Number;
+        return out;
+    }
+    out.kind = ParsedOperand::Kind::Variable;
+    out.name = operand;
+    return out;
+}
+
+bool ParseArithmetic(std::string_view text, Node& node, int depth);
+
+bool ParseLogical(std::string_view text, Node& node, int depth) {
+    if (depth > kMaxParseDepth) return false;
+    text = TrimBlanks(text);
+    while (EnclosedInPair(text)) {
+        if (++node.pairs > kMaxParseDepth) return false;
+        text = TrimBlanks(text.substr(1, text.size() - 2));
+    }
+    if (const std::size_t question = FindAtTopLevel(text, '?'); question != std::string_view::npos) {
+        const std::size_t colon = FindAtTopLevel(text, ':', question + 1);
+        node.kind = Node::Kind::Ternary;
+        node.hasElse = colon != std::string_view::npos;
+        node.parts.resize(node.hasElse ? 3 : 2);
+        const std::string_view thenPart =
+            node.hasElse ? text.substr(question + 1, colon - question - 1) : text.substr(question + 1);
+        return ParseLogical(text.substr(0, question), node.parts[0], depth + 1) &&
+               ParseLogical(thenPart, node.parts[1], depth + 1) &&
+               (!node.hasElse || ParseLogical(text.substr(colon + 1), node.parts[2], depth + 1));
+    }
+    if (const std::size_t op = FindLogicalOperator(text); op != std::string_view::npos) {
+        node.kind = Node::Kind::Logical;
+        node.logicalOp = text[op];
+        node.parts.resize(2);
+        return ParseLogical(text.substr(0, op), node.parts[0], depth + 1) &&
+               ParseLogical(text.substr(op + 2), node.parts[1], depth + 1);
+    }
+    std::size_t pos = 0;
+    std::size_t length = 0;
+    if (const Comparison op = FindComparison(text, pos, length); op != Comparison::None) {
+        node.kind = Node::Kind::Comparison;
+        node.comparison = op;
+        node.parts.resize(2);
+        return ParseArithmetic(text.substr(0, pos), node.parts[0], depth + 1) &&
+               ParseArithmetic(text.substr(pos + length), node.parts[1], depth + 1);
+    }
+    return ParseArithmetic(text, node, depth);
+}
+
+bool ParseArithmetic(std::string_view text, Node& node, int depth) {
+    if (depth > kMaxParseDepth) return false;
+    node.kind = Node::Kind::Arithmetic;
+    std::string normalized;
+    if (!PARAMETERS::NormalizeSigns(text, normalized)) {
+        node.syntaxError = true;
+        return true;
+    }
+    std::string substituted;
+    std::string_view work = normalized;
+    if (normalized.find_first_of("()") != std::string::npos) {
+        substituted.reserve(normalized.size());
+        int open = 0;
+        std::size_t start = 0;
+        std::size_t i = 0;
+        for (; i < normalized.size() && static_cast<int>(node.groups.size()) < kMaxFormulaGroups; ++i) {
+            const char c = normalized[i];
+            if (c == '(') {
+                if (open == 0) start = i;
+                ++open;
+            } else if (c == ')') {
+                if (open == 0) {
+                    node.brokenGroups = true;
+                    return true;
+                }
+                if (--open == 0) {
+                    node.groups.emplace_back();
+                    const std::string_view inner = std::string_view(normalized).substr(start + 1, i - start - 1);
+                    if (!ParseArithmetic(inner, node.groups.back(), depth + 1)) return false;
+                    AppendIndex(substituted, static_cast<int>(node.groups.size()) - 1);
+                }
+            } else if (open == 0) {
+                substituted += c;
+            }
+        }
+        if (i < normalized.size()) {
+            substituted.append(normalized, i, std::string::npos);
+        } else if (open != 0) {
+            node.brokenGroups = true;
+            return true;
+        }
+        work = substituted;
+    }
+    if (work.empty()) {
+        node.empty = true;
+        return true;
+    }
+    std::size_t pos = 0;
+    if (work.front() == '-' || work.front() == '+') {
+        node.negative = work.front() == '-';
+        pos = 1;
+    }
+    const int groupCount = static_cast<int>(node.groups.size());
+    while (true) {
+        std::size_t next = pos;
+        while (next < work.size() && !IsOperator(work[next])) ++next;
+        node.operands.push_back(ParseOperand(work.substr(pos, next - pos), groupCount));
+        if (next >= work.size()) break;
+        node.ops += work[next];
+        pos = next + 1;
+    }
+    return true;
+}
+
+bool EvaluateParsedLogical(PARAMETERS& p, const Node& node, double& result);
+bool EvaluateParsedArithmetic(PARAMETERS& p, const Node& node, double& result);
+
+// Stands where the text evaluator calls EvaluateFormula.
+bool EvaluateNode(PARAMETERS& p, const Node& node, double& result, bool logical) {
+    DepthGuard depth;
+    if (depth.TooDeep()) {
+        p.errorText = kFormulaTooDeep;
+        return false;
+    }
+    return logical ? EvaluateParsedLogical(p, node, result) : EvaluateParsedArithmetic(p, node, result);
+}
+
+bool EvaluateParsedLogical(PARAMETERS& p, const Node& node, double& result) {
+    // The text evaluator checks the depth before stripping each pair.
+    if (node.pairs > 0 && node.pairs - 1 + g_formulaDepth >= kMaxFormulaDepth) {
+        p.errorText = kFormulaTooDeep;
+        return false;
+    }
+    double a = 0.0;
+    double b = 0.0;
+    switch (node.kind) {
+        case Node::Kind::Ternary: {
+            double c = 0.0;
+            const bool conditionOk = EvaluateNode(p, node.parts[0], c, true);
+            const bool thenOk = EvaluateNode(p, node.parts[1], a, true);
+            if (!node.hasElse) {
+                if (!conditionOk || !thenOk || c == 0.0) return false;
+                result = a;
+                return true;
+            }
+            const bool elseOk = EvaluateNode(p, node.parts[2], b, true);
+            if (!conditionOk || !thenOk || !elseOk) return false;
+            result = c != 0.0 ? a : b;
+            return true;
+        }
+        case Node::Kind::Logical: {
+            const bool leftOk = EvaluateNode(p, node.parts[0], a, true);
+            const bool rightOk = EvaluateNode(p, node.parts[1], b, true);
+            if (!leftOk || !rightOk) return false;
+            if (node.logicalOp == '&')
+                result = (a != 0.0 && b != 0.0) ? 1.0 : 0.0;
+            else
+                result = (a != 0.0 || b != 0.0) ? 1.0 : 0.0;
+            return true;
+        }
+        case Node::Kind::Comparison: {
+            const bool leftOk = EvaluateNode(p, node.parts[0], a, false);
+            const bool rightOk = EvaluateNode(p, node.parts[1], b, false);
+            if (!leftOk || !rightOk) return false;
+            if (ComparisonHolds(node.comparison, a, b)) result = 1.0;
+            return true;
+        }
+        case Node::Kind::Arithmetic: break;
+    }
+    return EvaluateParsedArithmetic(p, node, result);
+}
+
+bool EvaluateParsedOperand(PARAMETERS& p, const ParsedOperand& operand, const double* groups, double& value) {
+    switch (operand.kind) {
+        case ParsedOperand::Kind::Fail: return false;
+        case ParsedOperand::Kind::Number: value = operand.value; return true;
+        case ParsedOperand::Kind::Group: value = groups[operand.index]; return true;
+        case ParsedOperand::Kind::Function:
+            return ApplyFunction(operand.name, groups[operand.index], value, p.errorText);
+        case ParsedOperand::Kind::Variable: break;
+    }
+    const double* variable = p.GetParameter(operand.name);
+    if (!variable) return false;
+    value = *variable;
+    return true;
+}
+
+bool EvaluateParsedArithmetic(PARAMETERS& p, const Node& node, double& result) {
+    if (node.syntaxError) {
+        p.errorText = kFormulaSyntaxError;
+        return false;
+    }
+    double groups[kMaxFormulaGroups];
+    for (std::size_t k = 0; k < node.groups.size(); ++k) {
+        double value = 0.0;
+        if (!EvaluateNode(p, node.groups[k], value, false)) return false;
+        groups[k] = value;
+    }
+    if (node.brokenGroups) return false;
+    if (node.empty) return true;
+
+    // The fold of EvaluateArithmetic, over the operands read beforehand.
+    double sum = 0.0;
+    char sumOp = 0;
+    double product = 0.0;
+    char productOp = 0;
+    double power = 0.0;
+    bool divisionByZero = false;
+    const auto closePower = [&] {
+        if (productOp == 0) {
+            product = power;
+        } else if (productOp == '*') {
+            product *= power;
+        } else if (std::fabs(power) < EPS) {
+            divisionByZero = true;
+        } else {
+            product /= power;
+        }
+    };
+    const auto closeProduct = [&] {
+        if (sumOp == 0)
+            sum = product;
+        else if (sumOp == '+')
+            sum += product;
+        else
+            sum -= product;
+    };
+    for (std::size_t k = 0; k < node.operands.size(); ++k) {
+        double value = 0.0;
+        if (!EvaluateParsedOperand(p, node.operands[k], groups, value)) return false;
+        const char op = k == 0 ? 0 : node.ops[k - 1];
+        if (op == 0) {
+            power = node.negative ? -value : value;
+        } else if (op == '^') {
+            power = std::pow(power, value);
+        } else {
+            closePower();
+            if (op == '+' || op == '-') {
+                closeProduct();
+                sumOp = op;
+                productOp = 0;
+            } else {
+                productOp = op;
+            }
+            power = value;
+        }
+    }
+    closePower();
+    closeProduct();
+    if (divisionByZero) {
+        p.errorText = kFormulaDivisionByZero;
+        return false;
+    }
+    result = sum;
+    return true;
+}
+
+}  // namespace
+
+ParsedFormula::ParsedFormula(std::string_view text) : text_(text) {
+    if (text.find(kTableFunction) != std::string_view::npos) return;  // its value is looked up on every call
+    auto root = std::make_shared<Node>();
+    if (ParseLogical(text_, *root, 1)) root_ = std::move(root);
+}
+
 // Keeps one formula on its provider's stack for the time of one CalcFormula.
 class FormulaStackEntry {
 public:
@@ -260,6 +586,23 @@ bool PARAMETERS::CalcFormula(double& result, std::string_view formula, bool rese
     }
     FormulaStackEntry entry(*this, text);
     return EvaluateFormula(result, text, true);
+}
+
+bool PARAMETERS::CalcFormula(double& result, const ParsedFormula& formula, bool reset) {
+    if (!formula.root_) return CalcFormula(result, std::string_view(formula.text_), reset);
+    const std::string_view text = formula.text_;
+    if (reset) {
+        formulaStack.clear();
+    } else {
+        for (const std::string_view entry : formulaStack) {
+            if (entry == text) {
+                FormulaErrorText = kFormulaCyclicDependency;
+                return false;
+            }
+        }
+    }
+    FormulaStackEntry entry(*this, text);
+    return EvaluateNode(*this, *formula.root_, result, true);
 }
 
 bool PARAMETERS::EvaluateFormula(double& result, std::string_view text, bool logical) {

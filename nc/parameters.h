@@ -2,6 +2,7 @@
 // evaluator of the system, with the process-wide FormulaErrorText.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,27 @@ inline constexpr int kMaxFormulaDepth = 200;
 // Parenthesised groups expanded on one level; a further group is left as text.
 inline constexpr int kMaxFormulaGroups = 100;
 
+// A formula read once for evaluating many times: CalcFormula on it gives the
+// value, the errors and the calls to providers that its text gives. A text
+// that names select_from_table, or nests deeper than any evaluation may go,
+// is evaluated as text.
+class ParsedFormula {
+public:
+    ParsedFormula() = default;
+    explicit ParsedFormula(std::string_view text);
+
+    const std::string& Text() const { return text_; }
+    // False when the text itself is evaluated.
+    bool IsParsed() const { return root_ != nullptr; }
+
+    struct Node;
+
+private:
+    friend class PARAMETERS;
+    std::string text_;
+    std::shared_ptr<const Node> root_;
+};
+
 class PARAMETERS {
 public:
     virtual ~PARAMETERS() = default;
@@ -39,6 +61,7 @@ public:
     // true; a provider evaluating a variable's own formula passes false, so a
     // formula met again while it is still being evaluated is a cycle.
     bool CalcFormula(double& result, std::string_view formula, bool reset);
+    bool CalcFormula(double& result, const ParsedFormula& formula, bool reset);
     // The recursive evaluator; logical true runs the ?:, &&, || and comparison
     // layer before the arithmetic.
     bool EvaluateFormula(double& result, std::string_view text, bool logical);

@@ -322,7 +322,7 @@ void CTurn::AddUnitFrame(const CUnit& unit, bool isRapid, bool forceAll, bool is
     } else {
         return;
     }
-    frame->CreatePathFigure();
+    frame->DeferPathFigure();
     AddFrame(std::move(frame));
 }
 

@@ -1,9 +1,12 @@
 // The formula evaluator: arithmetic, functions, the logical layer, error
 // texts, table substitution, cycle detection and robustness on bad text.
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "nc/parameters.h"
 #include "nc_test_support.h"
@@ -24,6 +27,41 @@ protected:
 constexpr double kPreset = 42.0;
 constexpr const char* kNoMessage = "";
 
+// What one evaluation shows: success, the result's bits (a NaN included),
+// both error texts and the variables asked for, in order.
+struct Outcome {
+    bool ok = false;
+    std::uint64_t bits = 0;
+    std::string errorText;
+    std::string globalErrorText;
+    std::vector<std::string> asked;
+    bool operator==(const Outcome&) const = default;
+};
+
+template <class Formula>
+Outcome Evaluate(VariableTable& vars, const Formula& formula) {
+    vars.errorText.clear();
+    vars.asked.clear();
+    FormulaErrorText.clear();
+    double result = kPreset;
+    Outcome o;
+    o.ok = vars.CalcFormula(result, formula, true);
+    o.bits = std::bit_cast<std::uint64_t>(result);
+    o.errorText = vars.errorText;
+    o.globalErrorText = FormulaErrorText;
+    o.asked = vars.asked;
+    return o;
+}
+
+// A formula parsed once answers exactly as its text does.
+void ExpectParsedAsText(VariableTable& vars, const std::string& text) {
+    const Outcome byText = Evaluate(vars, std::string_view(text));
+    const ParsedFormula parsed(text);
+    EXPECT_TRUE(Evaluate(vars, parsed) == byText) << text;
+    EXPECT_TRUE(Evaluate(vars, parsed) == byText) << text << " (again)";
+    FormulaErrorText.clear();
+}
+
 struct Case {
     const char* formula;
     bool ok;
@@ -42,6 +80,7 @@ protected:
             EXPECT_NEAR(result, c.ok ? c.value : kPreset, 1e-12) << c.formula;
             EXPECT_EQ(vars.errorText, c.error) << c.formula;
             EXPECT_EQ(FormulaErrorText, "") << c.formula;
+            ExpectParsedAsText(vars, c.formula);
         }
     }
 };
@@ -294,6 +333,34 @@ TEST_F(FormulaTest, DeepNestingIsAnErrorNotACrash) {
     EXPECT_DOUBLE_EQ(result, 20001);
 }
 
+// Parsing is for the formulas of templates; a table look-up and nesting no
+// evaluation could finish stay text, and answer as the text does.
+TEST_F(FormulaTest, ParsedFormulasAnswerAsTheirTexts) {
+    EXPECT_TRUE(ParsedFormula("_THREAD==0 && _F>0.0005").IsParsed());
+    EXPECT_TRUE(ParsedFormula("a>1 ? sqrt(a*b) : (c-d)/2").IsParsed());
+    EXPECT_FALSE(ParsedFormula("select_from_table('T'; 1; 2)*2").IsParsed());
+    const std::string deep = std::string(20000, '(') + "1" + std::string(20000, ')');
+    EXPECT_FALSE(ParsedFormula(deep).IsParsed());
+
+    vars.formulas = {{"P1", "P2+1"}, {"P2", "P1+1"}, {"P3", "X*2"}, {"Z", "1/0"}};
+    std::string nested = "1";
+    for (int i = 0; i < kMaxFormulaDepth / 2 - 1; ++i) nested = "a+(" + nested + ")";
+    std::string hundred = "(1)";
+    for (int i = 1; i <= kMaxFormulaGroups; ++i) hundred += "+(b)";
+    const std::string texts[] = {
+        "P1",           "P3*P3+Z", "0/0+b",  "Z+c", "sqrt(0-a)+d", "(c>1) ? P3 : b",     "log(0-a)", "1)+(2",
+        "(1",           "abs$0",   "q(1)+a", deep,  nested,        "((" + nested + "))", hundred,    "2*-3",
+        "(a<b)==(c<d)", "1 ? 2",   "",
+    };
+    for (const std::string& text : texts) ExpectParsedAsText(vars, text);
+    // Enclosing pairs just at the depth limit, directly and through a variable's formula.
+    const auto enclosed = [](int pairs) { return std::string(pairs, '(') + "a" + std::string(pairs, ')'); };
+    vars.formulas["N"] = enclosed(kMaxFormulaDepth - 2);
+    for (const std::string& text : {enclosed(kMaxFormulaDepth - 1), enclosed(kMaxFormulaDepth), std::string("N"),
+                                    std::string("(N)"), std::string("1+(N)")})
+        ExpectParsedAsText(vars, text);
+}
+
 // Random and truncated texts: every outcome is a clean true or false, a
 // failure leaves the result, and any message is one of the evaluator's.
 TEST_F(FormulaTest, RandomAndTruncatedTextsNeverCrash) {
@@ -310,6 +377,7 @@ TEST_F(FormulaTest, RandomAndTruncatedTextsNeverCrash) {
             EXPECT_EQ(result, kPreset) << text;
         }
         EXPECT_NE(std::find(std::begin(known), std::end(known), vars.errorText), std::end(known)) << text;
+        ExpectParsedAsText(vars, text);
     };
 
     const std::string samples[] = {

@@ -5,6 +5,8 @@
 #include <memory>
 #include <numbers>
 
+#include "geometry/step_array.h"
+#include "geometry/unit.h"
 #include "nc/cadre_arc_g02.h"
 #include "nc/cadre_arc_g03.h"
 #include "nc/cadre_g04.h"
@@ -163,6 +165,48 @@ TEST_F(FrameStatisticsTest, ArcUnderConstantSpeedSumsItsPieces) {
     ModalState.maxSpindleSpeed = 0;
     ModalState.minSpindleSpeed = 0;
     EXPECT_TRUE(std::isfinite(arc.GetStatistics().workTime));
+}
+
+// A frame whose path waits to be made measures, moves and hands out the path
+// that making it at once gives; a line is measured without making it.
+TEST_F(FrameStatisticsTest, ADeferredPathIsTheOneMadeAtOnce) {
+    const auto line = [] { return std::make_unique<CCadre_LineG01>(-20.3, 100.7, -50.1, 60.9, 0.2, false); };
+    const auto arc = [] { return std::make_unique<CCadre_ArcG02>(-50, 50, 5, -50, 55, -50, 45, 0.2, false); };
+    for (const bool isLine : {true, false}) {
+        SCOPED_TRACE(isLine ? "line" : "arc");
+        std::unique_ptr<CCadreISO> made = isLine ? std::unique_ptr<CCadreISO>(line()) : arc();
+        std::unique_ptr<CCadreISO> deferred = isLine ? std::unique_ptr<CCadreISO>(line()) : arc();
+        made->CreatePathFigure();
+        deferred->DeferPathFigure();
+        const PathStatistics a = made->GetStatistics(), b = deferred->GetStatistics();
+        EXPECT_EQ(a.workLength, b.workLength);
+        EXPECT_EQ(a.idleLength, b.idleLength);
+        if (isLine) {
+            EXPECT_TRUE(deferred->path.Empty());
+        }
+        made->Move(1.25, 0.0, -3.5);
+        deferred->Move(1.25, 0.0, -3.5);
+        StepArray<CUnit*> madeUnits(4), deferredUnits(4);
+        made->AddPathUnits(madeUnits);
+        deferred->AddPathUnits(deferredUnits);
+        ASSERT_EQ(madeUnits.Count(), 1u);
+        ASSERT_EQ(deferredUnits.Count(), 1u);
+        const CUnit& u = *madeUnits[0];
+        const CUnit& v = *deferredUnits[0];
+        EXPECT_EQ(u.Kind, v.Kind);
+        EXPECT_EQ(u.IsRapid, v.IsRapid);
+        for (const auto& [p, q] : {std::pair{u.StartPoint, v.StartPoint}, std::pair{u.EndPoint, v.EndPoint},
+                                   std::pair{u.CentrePoint, v.CentrePoint}}) {
+            EXPECT_EQ(p.x, q.x);
+            EXPECT_EQ(p.z, q.z);
+        }
+    }
+    // A hidden frame hands out nothing, deferred or not.
+    CCadre_LineG01 hidden(-20, 0, -20, 100, 0, true, false, true);
+    hidden.DeferPathFigure();
+    StepArray<CUnit*> none(4);
+    hidden.AddPathUnits(none);
+    EXPECT_EQ(none.Count(), 0u);
 }
 
 }  // namespace
