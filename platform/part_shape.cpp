@@ -50,6 +50,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <locale>
 #include <optional>
 #include <sstream>
@@ -684,6 +685,15 @@ public:
     }
 
 protected:
+    // The body's reader takes its numbers a few bytes at a time: copied
+    // straight from the view.
+    std::streamsize xsgetn(char* out, std::streamsize n) override {
+        const std::streamsize count = std::min<std::streamsize>(n, egptr() - gptr());
+        if (count <= 0) return 0;
+        std::memcpy(out, gptr(), static_cast<std::size_t>(count));
+        setg(eback(), gptr() + count, egptr());
+        return count;
+    }
     pos_type seekoff(off_type off, std::ios_base::seekdir dir, std::ios_base::openmode which) override {
         if (!(which & std::ios_base::in)) return pos_type(off_type(-1));
         const off_type base = dir == std::ios_base::beg   ? 0
