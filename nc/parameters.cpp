@@ -206,6 +206,72 @@ std::string FormatTableValue(double value) {
     return text;
 }
 
+// Operands in text order, folded as they come: a run joined by ^ (left to
+// right), then * and / over those runs, then + and -. A division by zero is
+// remembered rather than reported, so that every operand is evaluated first
+// and its own error comes first.
+class ArithmeticFold {
+public:
+    explicit ArithmeticFold(bool negative) : negative_(negative) {}
+
+    // The next operand and the operator before it (0 for the first).
+    void Add(char op, double value) {
+        if (op == 0) {
+            power_ = negative_ ? -value : value;
+        } else if (op == '^') {
+            power_ = std::pow(power_, value);
+        } else {
+            ClosePower();
+            if (op == '+' || op == '-') {
+                CloseProduct();
+                sumOp_ = op;
+                productOp_ = 0;
+            } else {
+                productOp_ = op;
+            }
+            power_ = value;
+        }
+    }
+    // The value, into `result`; false (and `result` untouched) after a
+    // division by zero.
+    bool Finish(double& result) {
+        ClosePower();
+        CloseProduct();
+        if (divisionByZero_) return false;
+        result = sum_;
+        return true;
+    }
+
+private:
+    void ClosePower() {
+        if (productOp_ == 0) {
+            product_ = power_;
+        } else if (productOp_ == '*') {
+            product_ *= power_;
+        } else if (std::fabs(power_) < EPS) {
+            divisionByZero_ = true;
+        } else {
+            product_ /= power_;
+        }
+    }
+    void CloseProduct() {
+        if (sumOp_ == 0)
+            sum_ = product_;
+        else if (sumOp_ == '+')
+            sum_ += product_;
+        else
+            sum_ -= product_;
+    }
+
+    bool negative_;
+    double sum_ = 0.0;
+    char sumOp_ = 0;  // 0 until the first term is complete
+    double product_ = 0.0;
+    char productOp_ = 0;
+    double power_ = 0.0;
+    bool divisionByZero_ = false;
+};
+
 }  // namespace
 
 // --- parsed formulas ---
@@ -469,59 +535,16 @@ bool EvaluateParsedArithmetic(PARAMETERS& p, const Node& node, double& result) {
     if (node.brokenGroups) return false;
     if (node.empty) return true;
 
-    // The fold of EvaluateArithmetic, over the operands read beforehand.
-    double sum = 0.0;
-    char sumOp = 0;
-    double product = 0.0;
-    char productOp = 0;
-    double power = 0.0;
-    bool divisionByZero = false;
-    const auto closePower = [&] {
-        if (productOp == 0) {
-            product = power;
-        } else if (productOp == '*') {
-            product *= power;
-        } else if (std::fabs(power) < EPS) {
-            divisionByZero = true;
-        } else {
-            product /= power;
-        }
-    };
-    const auto closeProduct = [&] {
-        if (sumOp == 0)
-            sum = product;
-        else if (sumOp == '+')
-            sum += product;
-        else
-            sum -= product;
-    };
+    ArithmeticFold fold(node.negative);
     for (std::size_t k = 0; k < node.operands.size(); ++k) {
         double value = 0.0;
         if (!EvaluateParsedOperand(p, node.operands[k], groups, value)) return false;
-        const char op = k == 0 ? 0 : node.ops[k - 1];
-        if (op == 0) {
-            power = node.negative ? -value : value;
-        } else if (op == '^') {
-            power = std::pow(power, value);
-        } else {
-            closePower();
-            if (op == '+' || op == '-') {
-                closeProduct();
-                sumOp = op;
-                productOp = 0;
-            } else {
-                productOp = op;
-            }
-            power = value;
-        }
+        fold.Add(k == 0 ? 0 : node.ops[k - 1], value);
     }
-    closePower();
-    closeProduct();
-    if (divisionByZero) {
+    if (!fold.Finish(result)) {
         p.errorText = kFormulaDivisionByZero;
         return false;
     }
-    result = sum;
     return true;
 }
 
@@ -726,41 +749,13 @@ bool PARAMETERS::EvaluateArithmetic(double& result, std::string_view text) {
     }
     if (work.empty()) return true;
 
-    // Operands in text order, folded as they come: a run joined by ^ (left to
-    // right), then * and / over those runs, then + and -. Every operand is
-    // evaluated before a division by zero is reported, as its own error comes first.
     bool negative = false;
     std::size_t pos = 0;
     if (work.front() == '-' || work.front() == '+') {
         negative = work.front() == '-';
         pos = 1;
     }
-    double sum = 0.0;
-    char sumOp = 0;  // 0 until the first term is complete
-    double product = 0.0;
-    char productOp = 0;
-    double power = 0.0;
-    bool divisionByZero = false;
-    const auto closePower = [&] {
-        if (productOp == 0) {
-            product = power;
-        } else if (productOp == '*') {
-            product *= power;
-        } else if (std::fabs(power) < EPS) {
-            divisionByZero = true;
-        } else {
-            product /= power;
-        }
-    };
-    const auto closeProduct = [&] {
-        if (sumOp == 0)
-            sum = product;
-        else if (sumOp == '+')
-            sum += product;
-        else
-            sum -= product;
-    };
-
+    ArithmeticFold fold(negative);
     char op = 0;
     // Each turn consumes at least the operator after the operand.
     while (true) {
@@ -768,32 +763,15 @@ bool PARAMETERS::EvaluateArithmetic(double& result, std::string_view text) {
         while (next < work.size() && !IsOperator(work[next])) ++next;
         double value = 0.0;
         if (!EvaluateOperand(work.substr(pos, next - pos), groups, groupCount, value)) return false;
-        if (op == 0) {
-            power = negative ? -value : value;
-        } else if (op == '^') {
-            power = std::pow(power, value);
-        } else {
-            closePower();
-            if (op == '+' || op == '-') {
-                closeProduct();
-                sumOp = op;
-                productOp = 0;
-            } else {
-                productOp = op;
-            }
-            power = value;
-        }
+        fold.Add(op, value);
         if (next >= work.size()) break;
         op = work[next];
         pos = next + 1;
     }
-    closePower();
-    closeProduct();
-    if (divisionByZero) {
+    if (!fold.Finish(result)) {
         errorText = kFormulaDivisionByZero;
         return false;
     }
-    result = sum;
     return true;
 }
 
