@@ -147,6 +147,12 @@ public:
     // The path is made when it is first asked for, rather than now: a path
     // of thousands of moves keeps only their ends until its units are wanted.
     void DeferPathFigure() { pathDeferred_ = 1; }
+    // The frame's path, made first when it waits to be made; readers from
+    // outside take it here rather than from `path`.
+    const Contour& Path() {
+        MakeDeferredPath();
+        return path;
+    }
 
 protected:
     // Makes this frame's sub-frames those of the source, shared rather than

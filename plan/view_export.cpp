@@ -79,8 +79,9 @@ std::vector<ZxRun> ContourRuns(const Contour& contour) {
 
 // A frame's own path and, for a machine cycle, the moves of its sub-frames.
 void CollectFramePaths(CCadreISO& frame, RunCollector& feed, RunCollector& rapid, int depth) {
-    for (int i = 0; i < frame.path.Count(); ++i) {
-        const CUnit& unit = *frame.path.GetUnit(i);
+    const Contour& path = frame.Path();
+    for (int i = 0; i < path.Count(); ++i) {
+        const CUnit& unit = *path.GetUnit(i);
         (unit.IsRapid || frame.rapid ? rapid : feed).Add(unit);
     }
     if (depth >= kUnitDepth) return;

@@ -201,12 +201,15 @@ TEST_F(FrameStatisticsTest, ADeferredPathIsTheOneMadeAtOnce) {
             EXPECT_EQ(p.z, q.z);
         }
     }
-    // A hidden frame hands out nothing, deferred or not.
+    // A hidden frame hands out nothing, deferred or not; its path, asked for
+    // itself (as a picture of every move asks), is made all the same.
     CCadre_LineG01 hidden(-20, 0, -20, 100, 0, true, false, true);
     hidden.DeferPathFigure();
     StepArray<CUnit*> none(4);
     hidden.AddPathUnits(none);
     EXPECT_EQ(none.Count(), 0u);
+    ASSERT_EQ(hidden.Path().Count(), 1);
+    EXPECT_EQ(hidden.Path().GetUnit(0)->EndPoint.z, 100);
 }
 
 }  // namespace
