@@ -13,6 +13,7 @@
 #include "host/zarvento_module.h"
 #include "platform/document_file.h"
 #include "platform/drawing_document.h"
+#include "platform/heap/program_heap.h"
 #include "platform/host_error.h"
 #include "platform/host_registry.h"
 #include "platform/host_version.h"
@@ -134,6 +135,7 @@ std::unique_ptr<zarvento::LibraryModule> LoadZarvento() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    zarvento::SetUpProgramHeap();
     const std::string_view command = argc < 2 ? std::string_view() : std::string_view(argv[1]);
     if (command == "version" || command == "--version") {
         std::cout << "zarvento 0.1\n";

@@ -4,14 +4,16 @@
 // outside the timing (longitudinal roughing, 2 mm a pass, 0.5 left on the
 // part). Timed: "zarvento program", in process: the document opened, the plan
 // synchronised and recalculated, every path checked against the part and the
-// stock, the program written. "peak_MiB" is the peak memory of the built
-// program doing the same job in a process of its own.
+// stock, the program written. "peak_MiB" and "process_ms" are the peak memory
+// and the wall time of the built program doing the same job in a process of
+// its own, its start and its take-down included.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -23,6 +25,7 @@
 #include "host/program_job.h"
 #include "host/script_run.h"
 #include "host/zarvento_module.h"
+#include "platform/heap/program_heap.h"
 #include "platform/loaded_module.h"
 #include "platform/module.h"
 #include "platform/process_state.h"
@@ -63,11 +66,12 @@ private:
     int out_, err_;
 };
 
-// The built program's peak memory is taken from a process of its own. A
-// child of this process would count this process's memory up to its exec
-// (which a job of 20,000 segments run in process makes large), so the
+// The built program's peak memory and wall time are taken from a process of
+// its own. A child of this process would count this process's memory up to
+// its exec (which a job of 20,000 segments run in process makes large), so the
 // children come from a helper forked while this process is still small: it
-// runs the program in the folder it is sent and answers its peak in KiB.
+// runs the program in the folder it is sent and answers its peak in KiB and
+// its wall time in microseconds.
 class PeakProbe {
 public:
     PeakProbe() {
@@ -94,15 +98,19 @@ public:
     PeakProbe(const PeakProbe&) = delete;
     PeakProbe& operator=(const PeakProbe&) = delete;
 
-    // The peak in MiB of the program's job in the folder; negative when it
-    // could not run or failed.
-    double PeakIn(const fs::path& folder) {
-        if (helper_ <= 0) return -1.0;
+    struct Run {
+        double peakMiB = -1.0;
+        double wallMs = -1.0;
+    };
+    // The program's job in the folder; negative figures when it could not
+    // run or failed.
+    Run In(const fs::path& folder) {
+        if (helper_ <= 0) return {};
         const std::string request = folder.string() + "\n";
-        if (write(out_, request.data(), request.size()) != static_cast<ssize_t>(request.size())) return -1.0;
-        long kib = -1;
-        if (!ReadLong(in_, kib) || kib < 0) return -1.0;
-        return static_cast<double>(kib) / 1024.0;
+        if (write(out_, request.data(), request.size()) != static_cast<ssize_t>(request.size())) return {};
+        long kib = -1, us = -1;
+        if (!ReadLong(in_, kib) || !ReadLong(in_, us) || kib < 0 || us < 0) return {};
+        return {static_cast<double>(kib) / 1024.0, static_cast<double>(us) / 1000.0};
     }
 
 private:
@@ -124,7 +132,8 @@ private:
     [[noreturn]] static void Serve(int in, int out) {
         std::string folder;
         while (ReadLine(in, folder)) {
-            long kib = -1;
+            long kib = -1, us = -1;
+            const auto start = std::chrono::steady_clock::now();
             const pid_t pid = fork();
             if (pid == 0) {
                 const int null = open("/dev/null", O_WRONLY);
@@ -137,9 +146,13 @@ private:
             }
             int status = 0;
             rusage usage{};
-            if (pid > 0 && wait4(pid, &status, 0, &usage) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            if (pid > 0 && wait4(pid, &status, 0, &usage) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
                 kib = usage.ru_maxrss;
-            const std::string answer = std::to_string(kib) + "\n";
+                us = static_cast<long>(
+                    std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
+                        .count());
+            }
+            const std::string answer = std::to_string(kib) + "\n" + std::to_string(us) + "\n";
             if (write(out, answer.data(), answer.size()) != static_cast<ssize_t>(answer.size())) break;
         }
         _exit(0);
@@ -218,7 +231,9 @@ void BM_MainJobOnAWavyShaft(benchmark::State& state) {
     }
     state.SetComplexityN(n);
     state.counters["segments"] = n;
-    state.counters["peak_MiB"] = probe ? probe->PeakIn(job.Folder()) : -1.0;
+    const PeakProbe::Run own = probe ? probe->In(job.Folder()) : PeakProbe::Run{};
+    state.counters["peak_MiB"] = own.peakMiB;
+    state.counters["process_ms"] = own.wallMs;
     ResetProcessState();
 }
 BENCHMARK(BM_MainJobOnAWavyShaft)
@@ -231,6 +246,7 @@ BENCHMARK(BM_MainJobOnAWavyShaft)
 }  // namespace
 
 int main(int argc, char** argv) {
+    SetUpProgramHeap();
     PeakProbe peaks;
     probe = &peaks;
     // The library module is linked in: it is started as the host starts it,

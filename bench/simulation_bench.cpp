@@ -32,6 +32,7 @@
 #include "host/zarvento_module.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
+#include "platform/heap/program_heap.h"
 #include "platform/host_application.h"
 #include "platform/loaded_module.h"
 #include "platform/module.h"
@@ -325,6 +326,7 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    zarvento::SetUpProgramHeap();
     // The library module is linked in: it is started as the host starts it,
     // its attach step wiring every layer, and ended once the shaft is gone.
     DllMain(zarvento::kDllProcessAttach);

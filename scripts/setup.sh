@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
           libpolyclipping-dev libxml2-dev libpng-dev python3 clang-format clang-14 libclang-rt-14-dev
           libocct-data-exchange-dev libocct-modeling-algorithms-dev libtbb-dev libtiff-dev
-          python3-ezdxf librsvg2-bin)
+          python3-ezdxf librsvg2-bin libmimalloc-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
