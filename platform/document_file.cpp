@@ -389,13 +389,13 @@ private:
                 BindText(rec, 3, r->Name());
                 BindText(rec, 4, r->LibraryKey());
                 Done(rec);
-                std::int64_t seq = 0;
-                for (const auto& e : r->Entries()) {
+                for (std::size_t i = 0; i < r->EntryCount(); ++i) {
+                    const Variant value = r->EntryValue(i);
                     sqlite3_bind_int64(*ent, 1, recordId);
-                    sqlite3_bind_int64(*ent, 2, seq++);
-                    BindText(ent, 3, e.name);
-                    sqlite3_bind_int64(*ent, 4, static_cast<std::int64_t>(e.value.Type()));
-                    BindValue(ent, 5, e.value);
+                    sqlite3_bind_int64(*ent, 2, static_cast<std::int64_t>(i));
+                    BindText(ent, 3, r->EntryName(i));
+                    sqlite3_bind_int64(*ent, 4, static_cast<std::int64_t>(value.Type()));
+                    BindValue(ent, 5, value);
                     Done(ent);
                 }
             }

@@ -27,7 +27,11 @@ public:
 
     const std::string& Name() const { return name_; }
     const std::string& LibraryKey() const { return libraryKey_; }
-    const std::vector<RecordEntry>& Entries() const { return entries_; }
+    // The entries in their order, made afresh for each call.
+    std::vector<RecordEntry> Entries() const;
+    std::size_t EntryCount() const { return slots_.size(); }
+    const std::string& EntryName(std::size_t i) const { return NameOf(slots_[i]); }
+    Variant EntryValue(std::size_t i) const { return ValueOf(slots_[i]); }
 
     // Binds the record to a library key; the text is not used. Returns 1.
     std::int32_t Init(const std::string& text, const std::string& libraryKey);
@@ -51,25 +55,51 @@ public:
     bool Attached() const { return attached_; }
     void LoadEntry(std::string_view name, Variant value) { Append(name, std::move(value)); }
     // Room for the entries a document file is about to load.
-    void ReserveEntries(std::size_t count) { entries_.reserve(count); }
+    void ReserveEntries(std::size_t count) { slots_.reserve(count); }
 
 private:
+    // An entry as the record keeps it: its name by number, and a number, a
+    // flag or nothing in place; a text, an array or a reference lies beside
+    // the entries and the slot holds its place there. A record of a dense
+    // part holds a hundred thousand numbers: so kept, each takes a sixth of
+    // what a name and a Variant would.
+    struct Slot {
+        union {
+            std::int32_t integer;
+            double real;
+            std::uint32_t at;
+        } value{};
+        std::uint32_t name = 0;
+        VarType type = VarType::Empty;
+    };
+
     void CheckKey(const std::string& libraryKey) const;
     void Append(std::string_view name, Variant value);
+    const std::string& NameOf(const Slot& slot) const;
+    Variant ValueOf(const Slot& slot) const;
     std::size_t PositionalCount() const { return leadingPositional_ + positional_.size(); }
 
     std::string name_;
     std::string libraryKey_;
-    std::vector<RecordEntry> entries_;
-    // Indexes into entries_, so that reading a whole record stays linear.
+    std::vector<Slot> slots_;
+    // The values a slot does not hold, and the names of named entries
+    // (slot name n > 0 is names_[n - 1]).
+    std::vector<Variant> others_;
+    std::vector<HostObjectPtr> objects_;
+    std::vector<std::string> names_;
+    // Indexes into slots_, so that reading a whole record stays linear.
     // The positional values that open the record are the first entries
     // themselves and need no index; a long list of values (the common
     // record) so keeps no second list beside it.
     std::size_t leadingPositional_ = 0;
     std::vector<std::size_t> positional_;
     std::size_t lastPositional_ = 0;
-    // The last entry of each name but the positional one.
-    std::unordered_map<std::string, std::size_t> lastByName_;
+    // For each name but the positional one: its number and its last entry.
+    struct Named {
+        std::uint32_t name;
+        std::size_t last;
+    };
+    std::unordered_map<std::string, Named> byName_;
     bool attached_ = true;
 };
 
