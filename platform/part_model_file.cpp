@@ -284,11 +284,6 @@ bool LinkPartModelEntities(const HostDocumentPtr& doc, std::string& error) {
             if (const std::int64_t parent = part->StoredParentId(); parent != 0) {
                 std::dynamic_pointer_cast<HostPart>(doc->FindEntity(parent))->AddSubPart(part);
             }
-            TopTools_IndexedMapOfShape faceMap, edgeMap;
-            if (part->HasBody()) {
-                TopExp::MapShapes(part->Body().Get()->shape, TopAbs_FACE, faceMap);
-                TopExp::MapShapes(part->Body().Get()->shape, TopAbs_EDGE, edgeMap);
-            }
             const auto own = members.find(id);
             std::vector<std::shared_ptr<HostFace>> ownFaces;
             std::vector<std::shared_ptr<HostEdge>> ownEdges;
@@ -297,6 +292,14 @@ bool LinkPartModelEntities(const HostDocumentPtr& doc, std::string& error) {
                 ownEdges = std::move(own->second.edges);
                 members.erase(own);
                 last = nullptr;
+            }
+            // The maps start with room for the faces and edges the file
+            // lists, not grown (and rehashed) as the body's shapes come.
+            TopTools_IndexedMapOfShape faceMap(static_cast<int>(ownFaces.size()) + 1),
+                edgeMap(static_cast<int>(ownEdges.size()) + 1);
+            if (part->HasBody()) {
+                TopExp::MapShapes(part->Body().Get()->shape, TopAbs_FACE, faceMap);
+                TopExp::MapShapes(part->Body().Get()->shape, TopAbs_EDGE, edgeMap);
             }
             // Every face and edge of the body once, in the body's order (a
             // file lists them so; an older or edited one may not).
