@@ -118,7 +118,7 @@ HostFace::~HostFace() = default;
 void HostFace::SetColour(std::uint32_t colour, const LightValues& light) {
     HostFaults::Check("HostFace.SetColour");
     colour_ = colour;
-    light_ = light;
+    light_ = light == kDefaultLight ? nullptr : std::make_unique<const LightValues>(light);
 }
 
 HostEdge::HostEdge(std::shared_ptr<const Geometry> geometry, int index)

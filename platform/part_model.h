@@ -90,7 +90,7 @@ public:
     double Area() const;
 
     std::uint32_t Colour() const { return colour_; }
-    const LightValues& Light() const { return light_; }
+    const LightValues& Light() const { return light_ ? *light_ : kDefaultLight; }
     void SetColour(std::uint32_t colour, const LightValues& light = kDefaultLight);
 
     // The face's number in its body (from 1) and the persistent id of its
@@ -102,10 +102,11 @@ public:
 
 private:
     std::shared_ptr<const Geometry> geometry_;
-    int index_;
     std::int64_t partId_ = 0;
+    int index_;
     std::uint32_t colour_ = kDefaultFaceColour;
-    LightValues light_ = kDefaultLight;
+    // Other light values than the default; nearly every face has those.
+    std::unique_ptr<const LightValues> light_;
 };
 
 // An edge of a part's body (host object type 7).
