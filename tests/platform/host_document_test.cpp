@@ -358,6 +358,16 @@ TEST_F(HostDocumentTest, ForeignAndDamagedFilesAreRefusedAndChangeNothing) {
              return p;
          },
          STG_E_DOCFILECORRUPT_, "damaged"},
+        {"a page overwritten",
+         [&] {
+             const std::string p = SavedPart("pg.rdp", 300);
+             const auto size = fs::file_size(p);
+             std::fstream f(p, std::ios::in | std::ios::out | std::ios::binary);
+             f.seekp(static_cast<std::streamoff>(size / 2 / 4096 * 4096));
+             f << std::string(4096, '\xA5');
+             return p;
+         },
+         STG_E_DOCFILECORRUPT_, "damaged"},
         {"newer version",
          [&] {
              const std::string p = SavedPart("v.rdp");
