@@ -189,12 +189,13 @@ void CloseProfile(Contour& contour) {
     if (!IsEqualPoint(s.z, s.x, e.z, e.x)) contour.AddUnit(std::make_unique<CLineUnit>(e.z, e.x, s.z, s.x));
 }
 
-// For each unit (given by its ends), the boxes that may hold both ends, in
-// ascending order. A sweep over two of the three coordinates pairs the units
-// with the boxes they overlap, so a dense part costs the near pairs and not
-// every box for every unit; callers still apply Holds and their exact test.
-std::vector<std::vector<int>> CandidateBoxes(const std::vector<std::array<Point3, 2>>& ends,
-                                             const std::vector<Box3>& boxes) {
+// For each unit (given by its ends), the boxes that may hold both ends: the
+// pairs (unit, box) in ascending order, so that each unit's boxes follow one
+// another in ascending order. A sweep over two of the three coordinates pairs
+// the units with the boxes they overlap, so a dense part costs the near pairs
+// and not every box for every unit; callers still apply Holds and their exact
+// test.
+std::vector<BoxPair> CandidateBoxes(const std::vector<std::array<Point3, 2>>& ends, const std::vector<Box3>& boxes) {
     // The sweep runs along the coordinate over which the ends spread most.
     std::array<double, 3> low{1e300, 1e300, 1e300}, high{-1e300, -1e300, -1e300};
     for (const auto& [p1, p2] : ends)
@@ -221,10 +222,7 @@ std::vector<std::vector<int>> CandidateBoxes(const std::vector<std::array<Point3
         else
             modelBoxes.push_back({b.min[along], b.min[across], b.max[along], b.max[across]});
     }
-    std::vector<std::vector<int>> candidates(ends.size());
-    for (const auto& [unit, box] : OverlappingBoxPairs(unitBoxes, modelBoxes, kOnModel))
-        candidates[static_cast<std::size_t>(unit)].push_back(box);
-    return candidates;
+    return OverlappingBoxPairs(unitBoxes, modelBoxes, kOnModel);
 }
 
 // Ties each unit to the first kept face holding both its ends (else an edge in
@@ -245,7 +243,8 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
         boxes.push_back(box);
     }
     for (const SectionCurve& section : curves) boxes.push_back(section.box);
-    const std::vector<std::vector<int>> near = CandidateBoxes(ends, boxes);
+    const std::vector<BoxPair> near = CandidateBoxes(ends, boxes);
+    auto nearFrom = near.begin();
     const int firstCurveBox = static_cast<int>(faces.size());
     // An edge's curve is made when a unit off every face first asks for it:
     // on a dense part nearly every unit lies on a face. The edges' boxes are
@@ -280,9 +279,15 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
         UnitPtr& unit = units[i];
         const auto& [p1, p2] = ends[i];
         bool onAFace = false;
-        const auto firstCurve = std::lower_bound(near[i].begin(), near[i].end(), firstCurveBox);
-        for (auto k = near[i].begin(); k != firstCurve; ++k) {
-            const auto f = static_cast<std::size_t>(*k);
+        // The unit's pairs: those of the units before it are passed.
+        const auto unitIndex = static_cast<int>(i);
+        while (nearFrom != near.end() && nearFrom->first < unitIndex) ++nearFrom;
+        auto nearTo = nearFrom;
+        while (nearTo != near.end() && nearTo->first == unitIndex) ++nearTo;
+        const auto firstCurve =
+            std::partition_point(nearFrom, nearTo, [&](const BoxPair& pair) { return pair.second < firstCurveBox; });
+        for (auto k = nearFrom; k != firstCurve; ++k) {
+            const auto f = static_cast<std::size_t>(k->second);
             if (!boxes[f].Holds(p1) || !boxes[f].Holds(p2)) continue;
             if (onFace(*faces[f], p1) && onFace(*faces[f], p2)) {
                 unit->AddObject(faces[f]);
@@ -290,8 +295,8 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
                 break;
             }
         }
-        for (auto k = firstCurve; k != near[i].end(); ++k) {
-            const SectionCurve& section = curves[static_cast<std::size_t>(*k - firstCurveBox)];
+        for (auto k = firstCurve; k != nearTo; ++k) {
+            const SectionCurve& section = curves[static_cast<std::size_t>(k->second - firstCurveBox)];
             if (!section.box.Holds(p1) || !section.box.Holds(p2)) continue;
             if (onCurve(*section.curve, p1) && onCurve(*section.curve, p2)) {
                 unit->SetSourceObject(section.curve);
