@@ -488,6 +488,17 @@ std::optional<std::vector<UnitPtr>> ChainOfSection(std::vector<UnitPtr>& units) 
     return chain;
 }
 
+// The unit as a clone of it that keeps its source curve: a clone leaves the
+// curve behind (it is drawn state), while the profile's units keep theirs,
+// which is what ties them to the section. A unit that, but for that curve, a
+// clone would give equal is taken as it is.
+UnitPtr CloneKeepingSource(UnitPtr unit) {
+    HostObjectPtr source = std::move(unit->SourceObject);
+    if (!unit->ClonesExactly()) unit = unit->Clone();
+    unit->SetSourceObject(source);
+    return unit;
+}
+
 // Runs RemoveSectionObject when the section ends by a failure, so that no
 // outline stays in the model and the host's switches come back on.
 class SectionCleanup {
@@ -653,23 +664,17 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
     // Runs of one curve become one unit, and the units are joined end to start.
     profile = MergeRuns(std::move(profile));
     JoinUnits(profile);
-    contour = Contour::ContourSized(static_cast<int>(std::max<std::size_t>(profile.size(), 1)));
-    contour->Colour = kDefaultContourColour;
-    for (UnitPtr& unit : profile) contour->AddUnit(std::move(unit));
-    if (contour->Empty()) return nullptr;
+    contour.reset();
+    if (profile.empty()) return nullptr;
     // The profile starts at its smallest z, nearest the axis there.
     int tied = 0;
-    for (int i = 0; i < contour->Count(); ++i)
-        if (contour->GetUnit(i)->GetSourceObject(0)) ++tied;
+    for (const UnitPtr& unit : profile)
+        if (unit->GetSourceObject(0)) ++tied;
     if (tied > 0) {
-        // A clone leaves the source curve behind (it is drawn state); the
-        // profile's units keep theirs, which is what ties them to the section.
         std::vector<UnitPtr> clones;
-        for (int i = 0; i < contour->Count(); ++i) {
-            clones.push_back(contour->GetUnit(i)->Clone());
-            clones.back()->SetSourceObject(contour->GetUnit(i)->GetSourceInterface());
-        }
-        contour.reset();
+        clones.reserve(profile.size());
+        for (UnitPtr& unit : profile) clones.push_back(CloneKeepingSource(std::move(unit)));
+        profile.clear();
         double zmin = 1e6, xmax = -1e6;
         for (const UnitPtr& u : clones)
             if (u->StartPoint.z < zmin) zmin = u->StartPoint.z;
@@ -683,7 +688,7 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
         return result;
     }
     // No unit lies on the model's faces of rotation or edges in the plane.
-    contour.reset();
+    profile.clear();
     const char* text = activeDocument ? kNoRotationFacesMessage : kNoStockRotationFacesMessage;
     if (message)
         *message = text;
