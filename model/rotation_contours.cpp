@@ -225,8 +225,18 @@ std::vector<BoxPair> CandidateBoxes(const std::vector<std::array<Point3, 2>>& en
     return OverlappingBoxPairs(unitBoxes, modelBoxes, kOnModel);
 }
 
-// Ties each unit to the first kept face holding both its ends (else an edge in
-// the plane) and to the first section curve holding them.
+// The edge lies in the section's half plane: both its vertices do.
+bool EdgeInPlane(const HostEdge& edge) {
+    Point3 a, b;
+    edge.Vertices(a, b);
+    a = ToLocal(a);
+    b = ToLocal(b);
+    return std::fabs(a[1]) < EPS && std::fabs(b[1]) < EPS && a[0] > 0 && b[0] > 0;
+}
+
+// Ties each unit to the first kept face holding both its ends (else the first
+// edge of the part in the plane holding them) and to the first section curve
+// holding them.
 void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_ptr<HostFace>>& faces,
                      const std::vector<SectionCurve>& curves, const std::vector<std::shared_ptr<HostEdge>>& edges) {
     std::vector<std::array<Point3, 2>> ends;
@@ -260,6 +270,13 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
         return edgeCurves[k].get();
     };
     std::vector<std::optional<Box3>> edgeBoxes;
+    // Whether an edge lies in the plane is read when its box holds a unit:
+    // the box, read for every edge at once, spares the vertices of most.
+    std::vector<std::optional<bool>> edgeInPlane(edges.size());
+    auto inPlane = [&](std::size_t k) {
+        if (!edgeInPlane[k]) edgeInPlane[k] = EdgeInPlane(*edges[k]);
+        return *edgeInPlane[k];
+    };
     auto edgeMisses = [&](std::size_t k, const Point3& p1, const Point3& p2) {
         if (edgeBoxes.empty()) {
             edgeBoxes.resize(edges.size());
@@ -305,7 +322,7 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
         }
         if (onAFace) continue;
         for (std::size_t k = 0; k < edges.size(); ++k) {
-            if (edgeMisses(k, p1, p2)) continue;
+            if (edgeMisses(k, p1, p2) || !inPlane(k)) continue;
             const HostCurve* curve = edgeCurve(k);
             if (!curve) continue;
             if (onCurve(*curve, p1) && onCurve(*curve, p2)) {
@@ -646,19 +663,11 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
     std::vector<std::shared_ptr<HostFace>> rotation;
     for (const auto& face : faces)
         if (IsFaceOfRotation(*face)) rotation.push_back(face);
-    std::vector<std::shared_ptr<HostEdge>> inPlane;
-    for (const auto& edge : part->Edges()) {
-        Point3 a, b;
-        edge->Vertices(a, b);
-        a = ToLocal(a);
-        b = ToLocal(b);
-        if (std::fabs(a[1]) < EPS && std::fabs(b[1]) < EPS && a[0] > 0 && b[0] > 0) inPlane.push_back(edge);
-    }
     // Each unit tied to its face (or edge) and its section curve.
     std::vector<UnitPtr> profile;
     while (!contour->Empty()) profile.push_back(contour->RemoveUnit(contour->GetLastUnit()));
     std::reverse(profile.begin(), profile.end());
-    TieUnitsToModel(profile, rotation, curves, inPlane);
+    TieUnitsToModel(profile, rotation, curves, part->Edges());
     cleanup.Disarm();
     RemoveSectionObject();
     // Runs of one curve become one unit, and the units are joined end to start.
