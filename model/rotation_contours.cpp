@@ -603,7 +603,10 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
     std::vector<SectionCurve> curves;
     std::vector<UnitPtr> units;
     for (int i = 0; i < items; ++i) {
-        for (const auto& curve : outline->ResultCurves(i)) {
+        const std::vector<std::shared_ptr<HostCurve>> result = outline->ResultCurves(i);
+        curves.reserve(curves.size() + result.size());
+        units.reserve(units.size() + result.size());
+        for (const auto& curve : result) {
             curves.push_back({curve, {}});
             UnitPtr unit = UnitOfCurve(curves.back(), accuracy);
             unit->MirrorX();
