@@ -233,6 +233,18 @@ void CGapUnit::CalculateGap(bool noTrimming) {
     SetGapType(type);
 }
 
+void CGapUnit::CalculateGapFromSegment(bool noTrimming) {
+    // Without both neighbours nothing is calculated and the segment stays.
+    if (!PrevUnit || !NextUnit) {
+        SetGapType(kGapSegment);
+        return;
+    }
+    // The calculation starts from the type and builds its own bridge; the
+    // neighbours, not the bridges, are what it reads.
+    GapType = kGapSegment;
+    CalculateGap(noTrimming);
+}
+
 void CGapUnit::SetGapType(int type) {
     GapType = type;
     SurfaceName = GapTypeText(type);

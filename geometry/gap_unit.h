@@ -28,6 +28,9 @@ public:
     // Chooses the gap type from the neighbours and builds the bridge; unless
     // noTrimming is set, neighbours that pass the corner are cut back to it.
     void CalculateGap(bool noTrimming);
+    // The same as SetGapType(kGapSegment) followed by CalculateGap, without
+    // the segment bridge that the calculation replaces at once.
+    void CalculateGapFromSegment(bool noTrimming);
     // Writes CornerPoint, the crossing of the prolonged neighbours: 1 when
     // found, 0 when none, -1 / -2 for coincident carriers or concentric circles.
     int IntersectNeighbours(const CUnit& prev, const CUnit& next);

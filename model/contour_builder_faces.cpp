@@ -59,10 +59,7 @@ private:
 void ApplyJoin(CGapUnit& gap, Relations& relations, int prev, int curr, bool freshBridge) {
     const int stored = relations.Get(prev, curr);
     if (Undecided(stored)) {
-        if (freshBridge) {
-            gap.SetGapType(kGapSegment);
-            gap.CalculateGap(false);
-        }
+        if (freshBridge) gap.CalculateGapFromSegment(false);
         relations.SetBoth(prev, curr, gap.GapType);
     } else {
         gap.SetGapType(stored);

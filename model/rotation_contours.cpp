@@ -189,12 +189,13 @@ void CloseProfile(Contour& contour) {
     if (!IsEqualPoint(s.z, s.x, e.z, e.x)) contour.AddUnit(std::make_unique<CLineUnit>(e.z, e.x, s.z, s.x));
 }
 
-// For each unit (given by its ends), the boxes that may hold both ends, in
-// ascending order. A sweep over two of the three coordinates pairs the units
-// with the boxes they overlap, so a dense part costs the near pairs and not
-// every box for every unit; callers still apply Holds and their exact test.
-std::vector<std::vector<int>> CandidateBoxes(const std::vector<std::array<Point3, 2>>& ends,
-                                             const std::vector<Box3>& boxes) {
+// For each unit (given by its ends), the boxes that may hold both ends: the
+// pairs (unit, box) in ascending order, so that each unit's boxes follow one
+// another in ascending order. A sweep over two of the three coordinates pairs
+// the units with the boxes they overlap, so a dense part costs the near pairs
+// and not every box for every unit; callers still apply Holds and their exact
+// test.
+std::vector<BoxPair> CandidateBoxes(const std::vector<std::array<Point3, 2>>& ends, const std::vector<Box3>& boxes) {
     // The sweep runs along the coordinate over which the ends spread most.
     std::array<double, 3> low{1e300, 1e300, 1e300}, high{-1e300, -1e300, -1e300};
     for (const auto& [p1, p2] : ends)
@@ -221,14 +222,21 @@ std::vector<std::vector<int>> CandidateBoxes(const std::vector<std::array<Point3
         else
             modelBoxes.push_back({b.min[along], b.min[across], b.max[along], b.max[across]});
     }
-    std::vector<std::vector<int>> candidates(ends.size());
-    for (const auto& [unit, box] : OverlappingBoxPairs(unitBoxes, modelBoxes, kOnModel))
-        candidates[static_cast<std::size_t>(unit)].push_back(box);
-    return candidates;
+    return OverlappingBoxPairs(unitBoxes, modelBoxes, kOnModel);
 }
 
-// Ties each unit to the first kept face holding both its ends (else an edge in
-// the plane) and to the first section curve holding them.
+// The edge lies in the section's half plane: both its vertices do.
+bool EdgeInPlane(const HostEdge& edge) {
+    Point3 a, b;
+    edge.Vertices(a, b);
+    a = ToLocal(a);
+    b = ToLocal(b);
+    return std::fabs(a[1]) < EPS && std::fabs(b[1]) < EPS && a[0] > 0 && b[0] > 0;
+}
+
+// Ties each unit to the first kept face holding both its ends (else the first
+// edge of the part in the plane holding them) and to the first section curve
+// holding them.
 void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_ptr<HostFace>>& faces,
                      const std::vector<SectionCurve>& curves, const std::vector<std::shared_ptr<HostEdge>>& edges) {
     std::vector<std::array<Point3, 2>> ends;
@@ -245,7 +253,8 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
         boxes.push_back(box);
     }
     for (const SectionCurve& section : curves) boxes.push_back(section.box);
-    const std::vector<std::vector<int>> near = CandidateBoxes(ends, boxes);
+    const std::vector<BoxPair> near = CandidateBoxes(ends, boxes);
+    auto nearFrom = near.begin();
     const int firstCurveBox = static_cast<int>(faces.size());
     // An edge's curve is made when a unit off every face first asks for it:
     // on a dense part nearly every unit lies on a face. The edges' boxes are
@@ -261,6 +270,13 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
         return edgeCurves[k].get();
     };
     std::vector<std::optional<Box3>> edgeBoxes;
+    // Whether an edge lies in the plane is read when its box holds a unit:
+    // the box, read for every edge at once, spares the vertices of most.
+    std::vector<std::optional<bool>> edgeInPlane(edges.size());
+    auto inPlane = [&](std::size_t k) {
+        if (!edgeInPlane[k]) edgeInPlane[k] = EdgeInPlane(*edges[k]);
+        return *edgeInPlane[k];
+    };
     auto edgeMisses = [&](std::size_t k, const Point3& p1, const Point3& p2) {
         if (edgeBoxes.empty()) {
             edgeBoxes.resize(edges.size());
@@ -280,9 +296,15 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
         UnitPtr& unit = units[i];
         const auto& [p1, p2] = ends[i];
         bool onAFace = false;
-        const auto firstCurve = std::lower_bound(near[i].begin(), near[i].end(), firstCurveBox);
-        for (auto k = near[i].begin(); k != firstCurve; ++k) {
-            const auto f = static_cast<std::size_t>(*k);
+        // The unit's pairs: those of the units before it are passed.
+        const auto unitIndex = static_cast<int>(i);
+        while (nearFrom != near.end() && nearFrom->first < unitIndex) ++nearFrom;
+        auto nearTo = nearFrom;
+        while (nearTo != near.end() && nearTo->first == unitIndex) ++nearTo;
+        const auto firstCurve =
+            std::partition_point(nearFrom, nearTo, [&](const BoxPair& pair) { return pair.second < firstCurveBox; });
+        for (auto k = nearFrom; k != firstCurve; ++k) {
+            const auto f = static_cast<std::size_t>(k->second);
             if (!boxes[f].Holds(p1) || !boxes[f].Holds(p2)) continue;
             if (onFace(*faces[f], p1) && onFace(*faces[f], p2)) {
                 unit->AddObject(faces[f]);
@@ -290,8 +312,8 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
                 break;
             }
         }
-        for (auto k = firstCurve; k != near[i].end(); ++k) {
-            const SectionCurve& section = curves[static_cast<std::size_t>(*k - firstCurveBox)];
+        for (auto k = firstCurve; k != nearTo; ++k) {
+            const SectionCurve& section = curves[static_cast<std::size_t>(k->second - firstCurveBox)];
             if (!section.box.Holds(p1) || !section.box.Holds(p2)) continue;
             if (onCurve(*section.curve, p1) && onCurve(*section.curve, p2)) {
                 unit->SetSourceObject(section.curve);
@@ -300,7 +322,7 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
         }
         if (onAFace) continue;
         for (std::size_t k = 0; k < edges.size(); ++k) {
-            if (edgeMisses(k, p1, p2)) continue;
+            if (edgeMisses(k, p1, p2) || !inPlane(k)) continue;
             const HostCurve* curve = edgeCurve(k);
             if (!curve) continue;
             if (onCurve(*curve, p1) && onCurve(*curve, p2)) {
@@ -483,6 +505,17 @@ std::optional<std::vector<UnitPtr>> ChainOfSection(std::vector<UnitPtr>& units) 
     return chain;
 }
 
+// The unit as a clone of it that keeps its source curve: a clone leaves the
+// curve behind (it is drawn state), while the profile's units keep theirs,
+// which is what ties them to the section. A unit that, but for that curve, a
+// clone would give equal is taken as it is.
+UnitPtr CloneKeepingSource(UnitPtr unit) {
+    HostObjectPtr source = std::move(unit->SourceObject);
+    if (!unit->ClonesExactly()) unit = unit->Clone();
+    unit->SetSourceObject(source);
+    return unit;
+}
+
 // Runs RemoveSectionObject when the section ends by a failure, so that no
 // outline stays in the model and the host's switches come back on.
 class SectionCleanup {
@@ -570,7 +603,10 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
     std::vector<SectionCurve> curves;
     std::vector<UnitPtr> units;
     for (int i = 0; i < items; ++i) {
-        for (const auto& curve : outline->ResultCurves(i)) {
+        const std::vector<std::shared_ptr<HostCurve>> result = outline->ResultCurves(i);
+        curves.reserve(curves.size() + result.size());
+        units.reserve(units.size() + result.size());
+        for (const auto& curve : result) {
             curves.push_back({curve, {}});
             UnitPtr unit = UnitOfCurve(curves.back(), accuracy);
             unit->MirrorX();
@@ -630,41 +666,27 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
     std::vector<std::shared_ptr<HostFace>> rotation;
     for (const auto& face : faces)
         if (IsFaceOfRotation(*face)) rotation.push_back(face);
-    std::vector<std::shared_ptr<HostEdge>> inPlane;
-    for (const auto& edge : part->Edges()) {
-        Point3 a, b;
-        edge->Vertices(a, b);
-        a = ToLocal(a);
-        b = ToLocal(b);
-        if (std::fabs(a[1]) < EPS && std::fabs(b[1]) < EPS && a[0] > 0 && b[0] > 0) inPlane.push_back(edge);
-    }
     // Each unit tied to its face (or edge) and its section curve.
     std::vector<UnitPtr> profile;
     while (!contour->Empty()) profile.push_back(contour->RemoveUnit(contour->GetLastUnit()));
     std::reverse(profile.begin(), profile.end());
-    TieUnitsToModel(profile, rotation, curves, inPlane);
+    TieUnitsToModel(profile, rotation, curves, part->Edges());
     cleanup.Disarm();
     RemoveSectionObject();
     // Runs of one curve become one unit, and the units are joined end to start.
     profile = MergeRuns(std::move(profile));
     JoinUnits(profile);
-    contour = Contour::ContourSized(static_cast<int>(std::max<std::size_t>(profile.size(), 1)));
-    contour->Colour = kDefaultContourColour;
-    for (UnitPtr& unit : profile) contour->AddUnit(std::move(unit));
-    if (contour->Empty()) return nullptr;
+    contour.reset();
+    if (profile.empty()) return nullptr;
     // The profile starts at its smallest z, nearest the axis there.
     int tied = 0;
-    for (int i = 0; i < contour->Count(); ++i)
-        if (contour->GetUnit(i)->GetSourceObject(0)) ++tied;
+    for (const UnitPtr& unit : profile)
+        if (unit->GetSourceObject(0)) ++tied;
     if (tied > 0) {
-        // A clone leaves the source curve behind (it is drawn state); the
-        // profile's units keep theirs, which is what ties them to the section.
         std::vector<UnitPtr> clones;
-        for (int i = 0; i < contour->Count(); ++i) {
-            clones.push_back(contour->GetUnit(i)->Clone());
-            clones.back()->SetSourceObject(contour->GetUnit(i)->GetSourceInterface());
-        }
-        contour.reset();
+        clones.reserve(profile.size());
+        for (UnitPtr& unit : profile) clones.push_back(CloneKeepingSource(std::move(unit)));
+        profile.clear();
         double zmin = 1e6, xmax = -1e6;
         for (const UnitPtr& u : clones)
             if (u->StartPoint.z < zmin) zmin = u->StartPoint.z;
@@ -678,7 +700,7 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
         return result;
     }
     // No unit lies on the model's faces of rotation or edges in the plane.
-    contour.reset();
+    profile.clear();
     const char* text = activeDocument ? kNoRotationFacesMessage : kNoStockRotationFacesMessage;
     if (message)
         *message = text;

@@ -66,7 +66,10 @@ void HostDocument::LoadEntity(const HostObjectPtr& obj) {
 }
 
 void HostDocument::ReserveEntities(std::size_t count) {
-    entities_.reserve(count);
+    // Room for the few objects a run adds to a read document (the section's
+    // outline), so that adding one does not double a long list.
+    constexpr std::size_t kAddedByARun = 8;
+    entities_.reserve(count + kAddedByARun);
     byId_.reserve(count);
 }
 

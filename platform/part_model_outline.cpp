@@ -255,6 +255,7 @@ void HostOutline::Rebuild() {
         }
         std::erase_if(*meridians, [](const HostCurve::Geometry& g) { return g.Length() < kShortest; });
         const std::shared_ptr<const std::vector<HostCurve::Geometry>> made = std::move(meridians);
+        curves.reserve(made->size());
         for (std::size_t i = 0; i < made->size(); ++i)
             curves.push_back(std::make_shared<HostCurve>(GeometryAt(made, i)));
         if (box.IsVoid()) {

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include "geometry/arc_unit.h"
 #include "geometry/complex_unit.h"
@@ -69,6 +70,50 @@ TEST_F(GapUnitTest, NeighboursChooseTheGapTypeAndItsBridge) {
         ExpectEnds(gap.PrevUnit.get(), c.prev);
         ExpectEnds(gap.NextUnit.get(), c.next);
     }
+}
+
+// The state a calculation leaves, to compare two gaps by.
+void ExpectSameGap(const CGapUnit& a, const CGapUnit& b) {
+    EXPECT_EQ(a.GapType, b.GapType);
+    EXPECT_EQ(a.SurfaceName, b.SurfaceName);
+    ExpectEnds(&a, {b.StartPoint.z, b.StartPoint.x, b.EndPoint.z, b.EndPoint.x});
+    EXPECT_EQ(a.CornerZ, b.CornerZ);
+    EXPECT_EQ(a.CornerX, b.CornerX);
+    for (const auto& [x, y] : {std::pair{&a.PrevUnit, &b.PrevUnit}, std::pair{&a.NextUnit, &b.NextUnit},
+                               std::pair{&a.Bridge1, &b.Bridge1}, std::pair{&a.Bridge2, &b.Bridge2}}) {
+        ASSERT_EQ(*x != nullptr, *y != nullptr);
+        if (*x) ExpectEnds(x->get(), {(*y)->StartPoint.z, (*y)->StartPoint.x, (*y)->EndPoint.z, (*y)->EndPoint.x});
+    }
+}
+
+TEST_F(GapUnitTest, CalculationFromASegmentGapMatchesSettingTheSegmentFirst) {
+    const std::pair<Seg, Seg> lines[] = {
+        {{0, 5, 10, 5}, {12, 8, 12, 20}}, {{0, 5, 15, 5}, {12, 8, 12, 20}}, {{0, 5, 10, 5}, {12, 8, 22, 10}},
+        {{0, 5, 10, 5}, {12, 5, 20, 5}},  {{0, 5, 10, 5}, {8, 5, 20, 5}},   {{0, 5, 10, 5}, {12, 7, 20, 7}},
+    };
+    for (bool noTrimming : {false, true}) {
+        for (const auto& [p, n] : lines) {
+            CGapUnit byType = LineGap(p, n), direct = LineGap(p, n);
+            byType.SetGapType(kGapSegment);
+            byType.CalculateGap(noTrimming);
+            direct.CalculateGapFromSegment(noTrimming);
+            ExpectSameGap(direct, byType);
+        }
+        const CLineUnit prev(0, 0, 10, 0);
+        const CArcUnit next(20, 0, 5, 20, 5, 25, 0, 1);
+        CGapUnit byType(&prev, &next), direct(&prev, &next);
+        byType.SetGapType(kGapSegment);
+        byType.CalculateGap(noTrimming);
+        direct.CalculateGapFromSegment(noTrimming);
+        ExpectSameGap(direct, byType);
+    }
+    // Without neighbours nothing is calculated: the segment bridge stays.
+    CGapUnit lone;
+    lone.StartPoint.z = 1;
+    lone.EndPoint.x = 2;
+    lone.CalculateGapFromSegment(false);
+    EXPECT_EQ(lone.GapType, kGapSegment);
+    ExpectEnds(lone.Bridge1.get(), {1, 0, 0, 2});
 }
 
 TEST_F(GapUnitTest, MeetingNeighboursKeepTheGapNameAndNoBridge) {
