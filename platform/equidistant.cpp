@@ -45,7 +45,14 @@ public:
     explicit BoxTree(std::vector<Box2D> boxes) : boxes_(std::move(boxes)) {
         order_.resize(boxes_.size());
         for (std::size_t i = 0; i < order_.size(); ++i) order_[i] = static_cast<int>(i);
+        // The splits compare the boxes' doubled centres; they are worked out
+        // once here rather than in every comparison.
+        centres_.resize(boxes_.size());
+        for (std::size_t i = 0; i < boxes_.size(); ++i)
+            centres_[i] = {boxes_[i].xmin + boxes_[i].xmax, boxes_[i].ymin + boxes_[i].ymax};
         if (!order_.empty()) Build(0, static_cast<int>(order_.size()));
+        centres_.clear();
+        centres_.shrink_to_fit();
     }
 
     // Calls visit(index) for every box within `slack` of `box`.
@@ -83,11 +90,11 @@ private:
         if (hi - lo <= 4) return id;
         const bool alongX = node.box.xmax - node.box.xmin >= node.box.ymax - node.box.ymin;
         const int mid = lo + (hi - lo) / 2;
-        std::nth_element(order_.begin() + lo, order_.begin() + mid, order_.begin() + hi, [&](int a, int b) {
-            const Box2D& p = boxes_[a];
-            const Box2D& q = boxes_[b];
-            return alongX ? p.xmin + p.xmax < q.xmin + q.xmax : p.ymin + p.ymax < q.ymin + q.ymax;
-        });
+        const auto first = order_.begin() + lo, middle = order_.begin() + mid, last = order_.begin() + hi;
+        if (alongX)
+            std::nth_element(first, middle, last, [&](int a, int b) { return centres_[a].x < centres_[b].x; });
+        else
+            std::nth_element(first, middle, last, [&](int a, int b) { return centres_[a].y < centres_[b].y; });
         const int left = Build(lo, mid);
         const int right = Build(mid, hi);
         nodes_[id].left = left;
@@ -117,6 +124,7 @@ private:
     }
 
     std::vector<Box2D> boxes_;
+    std::vector<Point2D> centres_;  // while building
     std::vector<int> order_;
     std::vector<Node> nodes_;
 };
