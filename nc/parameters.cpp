@@ -3,6 +3,7 @@
 // twelve functions, ^ then * / then + -).
 #include "nc/parameters.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -557,12 +558,21 @@ ParsedFormula::ParsedFormula(std::string_view text) : text_(text) {
 }
 
 // Keeps one formula on its provider's stack for the time of one CalcFormula.
+// A reset starts a new stack. A formula already on the stack depends on
+// itself: it is not put on again, and the entry is not open.
 class FormulaStackEntry {
 public:
-    FormulaStackEntry(PARAMETERS& provider, std::string_view text)
-        : stack_(provider.formulaStack), index_(stack_.size()) {
+    FormulaStackEntry(PARAMETERS& provider, std::string_view text, bool reset) : stack_(provider.formulaStack) {
+        if (reset) stack_.clear();
+        index_ = stack_.size();
+        if (!reset && std::find(stack_.begin(), stack_.end(), text) != stack_.end()) {
+            FormulaErrorText = kFormulaCyclicDependency;
+            return;
+        }
         stack_.push_back(text);
+        open_ = true;
     }
+    bool Open() const { return open_; }
     ~FormulaStackEntry() {
         if (stack_.size() > index_) stack_.resize(index_);
     }
@@ -571,7 +581,8 @@ public:
 
 private:
     std::vector<std::string_view>& stack_;
-    std::size_t index_;
+    std::size_t index_ = 0;
+    bool open_ = false;
 };
 
 const double* PARAMETERS::GetParameter(std::string_view) { return nullptr; }
@@ -597,34 +608,16 @@ bool PARAMETERS::CalcFormula(double& result, std::string_view formula, bool rese
         }
     }
 
-    if (reset) {
-        formulaStack.clear();
-    } else {
-        for (const std::string_view entry : formulaStack) {
-            if (entry == text) {
-                FormulaErrorText = kFormulaCyclicDependency;
-                return false;
-            }
-        }
-    }
-    FormulaStackEntry entry(*this, text);
+    const FormulaStackEntry entry(*this, text, reset);
+    if (!entry.Open()) return false;
     return EvaluateFormula(result, text, true);
 }
 
 bool PARAMETERS::CalcFormula(double& result, const ParsedFormula& formula, bool reset) {
     if (!formula.root_) return CalcFormula(result, std::string_view(formula.text_), reset);
     const std::string_view text = formula.text_;
-    if (reset) {
-        formulaStack.clear();
-    } else {
-        for (const std::string_view entry : formulaStack) {
-            if (entry == text) {
-                FormulaErrorText = kFormulaCyclicDependency;
-                return false;
-            }
-        }
-    }
-    FormulaStackEntry entry(*this, text);
+    const FormulaStackEntry entry(*this, text, reset);
+    if (!entry.Open()) return false;
     return EvaluateNode(*this, *formula.root_, result, true);
 }
 
