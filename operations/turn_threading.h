@@ -121,6 +121,7 @@ public:
     void CreateThreadCycle();
 
     CCycle_G300EL& Cycle() { return cycle; }
+    const CCycle_G300EL& Cycle() const { return cycle; }
     // The working contour's builder; its flag follows isModel, since a thread
     // taken from the part's designation is no picked line.
     CContourBuilderThreading& ThreadBuilder();
