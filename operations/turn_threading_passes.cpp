@@ -118,7 +118,10 @@ public:
     }
 
     // Every pass of thread start j: the roughing passes of the plan, then
-    // the finishing and spring passes at full depth.
+    // the finishing and spring passes at full depth. A later start begins
+    // its share of the lead further back along the line, which puts it on
+    // its own helix; it ends where the first does, so that every start runs
+    // the whole thread and its run-out.
     void CutStart(const ThreadLine& thread, int j) {
         const ThreadPoint startStep = thread.back * (op_.Spod / run_.starts);
         const ThreadPoint shift = startStep * j;
@@ -126,8 +129,8 @@ public:
         const double q = thread.q;
         // a0 -> b0 along the line, r1 and r2 their retract points; flank
         // infeed moves all four along the line.
-        Corners c{sx + shift, ex + shift, ThreadPoint{sx.z, sx.x - run_.retract * q} + shift,
-                  ThreadPoint{ex.z, ex.x - run_.retract * q} + shift};
+        Corners c{sx + shift, ex, ThreadPoint{sx.z, sx.x - run_.retract * q} + shift,
+                  ThreadPoint{ex.z, ex.x - run_.retract * q}};
         const int n = static_cast<int>(run_.plan.depths.size());
         double depth = 0.0;
         for (int k = 0; k < n; ++k) {

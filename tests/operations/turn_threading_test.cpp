@@ -390,6 +390,23 @@ TEST_F(TurnThreadingTest, EveryPassOfAStartBeginsAtOneZ) {
     }
 }
 
+TEST_F(TurnThreadingTest, EveryStartRunsTheWholeThread) {
+    // Four starts of pitch 1.5: each begins 1.5 further back and runs on to
+    // the end of the same run-out, 3 past the thread's end.
+    CTurnTHREADING& op = Thread(kThreadLine, [](CTurnTHREADING& t) {
+        t.Nzahod = 4;
+        t.Spod = 6.0;
+        Value(t, "P5", "0");
+    });
+    runner->Run();
+    const std::vector<Move> moves = ThreadMoves(op);
+    ASSERT_EQ(moves.size(), 4u * 3u);
+    for (std::size_t k = 0; k < moves.size(); ++k) {
+        EXPECT_NEAR(moves[k].z1, 3.0 + 1.5 * static_cast<double>(k / 3), 1e-9) << "pass " << k;
+        EXPECT_NEAR(moves[k].z2, -23.0, 1e-9) << "pass " << k;
+    }
+}
+
 TEST_F(TurnThreadingTest, RepetitionsFollowOneAnother) {
     CTurnTHREADING& op = Thread(kThreadLine, [](CTurnTHREADING& t) {
         t.Nrep = 3;
@@ -653,6 +670,28 @@ TEST_F(TurnThreadingCycleTest, RepetitionsLieWhereTheElementaryMovesCutThem) {
             EXPECT_NEAR(cycles[static_cast<std::size_t>(r)]->start.z, 1.0 + 5.0 * r, 1e-12);
             EXPECT_NEAR(moves[static_cast<std::size_t>(4 * r)].z1, 1.0 + 5.0 * r, 1e-12);
         }
+    }
+}
+
+TEST_F(TurnThreadingCycleTest, EachStartIsACycleOfItsOwn) {
+    // Two starts of pitch 1.5 in two repetitions: the cycle cuts one helix of
+    // the lead, so each start has its cycle, the second begun 1.5 further
+    // back and both ended at the run-out's end.
+    CTurnTHREADING& op = CycleOperation(kThreadLine, "Cylinder", false, [](CTurnTHREADING& t) {
+        t.Nzahod = 2;
+        t.Spod = 3.0;
+        t.Nrep = 2;
+        t.dZrep = -30.0;
+    });
+    runner->Run();
+    ASSERT_FALSE(op.HasMessage()) << op.messageText;
+    const std::vector<CCycle_Auto*> cycles = CycleFrames(op);
+    ASSERT_EQ(cycles.size(), 4u);
+    for (std::size_t k = 0; k < cycles.size(); ++k) {
+        const double shift = -30.0 * static_cast<double>(k / 2);
+        EXPECT_NEAR(cycles[k]->start.z, 3.0 + 1.5 * static_cast<double>(k % 2) + shift, 1e-12) << k;
+        const CUnit& deep = *cycles[k]->secondContour->GetUnit(1);
+        EXPECT_NEAR(deep.EndPoint.z, -23.0 + shift, 1e-12) << k;
     }
 }
 
