@@ -96,6 +96,7 @@ struct ThreadRun {
     int springs = 0;           // spring passes at full depth
     bool flank = false;        // flank infeed between roughing passes
     bool spindleStop = false;  // the helix kept by stopping and restarting the spindle
+    bool syncCode = false;     // the description gives a synchronisation code
     int starts = 1;
     int repetitions = 1;
 };
@@ -200,8 +201,16 @@ private:
             op_.AddFrame(std::make_unique<CCadre_G66>());
             ThreadMove(a, b);
         } else {
-            Move(c.r1, a, true);
+            // The first cut comes from the approach, the others from the
+            // retract point the pass before left the tool at.
+            ZARVENTO_CHECK(!op_.Frames().empty(), "a cut follows the approach");
+            const FramePoint& at = op_.Frames().back()->end;
+            Move({at.z, at.x}, a, true);
             Restart();
+            // A restarted spindle turns from no fixed angle on an ISO control:
+            // where the description has a synchronisation code, the cut
+            // still starts on it.
+            if (run_.syncCode) op_.AddFrame(std::make_unique<CCadre_G66>());
             ThreadMove(a, b);
             Stop();
         }
@@ -267,6 +276,7 @@ bool CTurnTHREADING::PrepareThreadRun(ThreadRun& run) {
     // helices as there are passes. A thread of one cut needs none, and the
     // chosen method stays as the user left it.
     run.spindleStop = choice("P6") != 0;
+    run.syncCode = !code.empty();
     if (code.empty() && !run.spindleStop) {
         const int cuts = static_cast<int>(run.plan.depths.size()) + (run.finishDepth > 0.01 ? 1 : 0) + run.springs;
         if (cuts > 1 || Nzahod > 1) return refuse(kNoSyncCode);

@@ -15,9 +15,11 @@
 
 #include "catalogs/tool_model_text.h"
 #include "operations/headless_turn_panels.h"
+#include "operations/path_clearance.h"
 #include "operations/turn.h"
 #include "operations/turn_drill.h"
 #include "operations/turn_kanavka.h"
+#include "operations/turn_threading.h"
 #include "path_checks.h"
 #include "plan/command_script.h"
 #include "plan/plan.h"
@@ -31,6 +33,7 @@
 #include "post/program.h"
 #include "post/python_run.h"
 #include "test_support.h"
+#include "thread_checks.h"
 
 namespace zarvento::test {
 namespace {
@@ -168,9 +171,16 @@ protected:
         app->Documents().Open(path);
         plan = GetPLAN();
         plan->Synchronize();
+        // The main job's check of the threads' paths against the part.
+        for (int i = 0; i < plan->GetTurnCount(); ++i) {
+            CTurn& op = Operation(i);
+            if (op.IsActive() && op.kind == kTurnTHREADING) {
+                EXPECT_TRUE(CheckPathClearance(op)) << op.messageText;
+            }
+        }
         CPROGRAM program;
         program.CreateProgram();
-        std::vector<std::string> lines;
+        lines.clear();
         EXPECT_TRUE(program.MakeProgramText(lines));
         text.clear();
         for (const std::string& line : lines) text += line + "\n";
@@ -186,94 +196,91 @@ protected:
     CPLAN* plan = nullptr;
     int made = 0;
     std::string text;  // the program, for the messages of failed checks
+    std::vector<std::string> lines;
 };
 
-// The thread passes of a program: the G32 moves, and the X every one starts
-// at (the block before it), as a diameter.
-struct ThreadPasses {
-    std::vector<Block> moves;
-    std::vector<double> depthX;
-};
+// A bore of diameter 27.84 through a ring 30 long, for an inner M30 thread,
+// and an inner threading chisel.
+constexpr const char* kThreadedRing =
+    "LineSeg( 0,-13.92, 0,-25, 1 );\nLineSeg( 0,-25, -30,-25, 1 );\nLineSeg( -30,-25, -30,-13.92, 1 );\n"
+    "LineSeg( -30,-13.92, 0,-13.92, 1 );\n";
+constexpr const char* kInnerChisel =
+    "variable TYPE_ 16 \"Тип инструмента%\"\nsketch Contour\nline 0 0 3 5.196\nline 3 5.196 -3 5.196\n"
+    "line -3 5.196 0 0\nend\n";
 
-ThreadPasses Passes(const std::vector<Block>& blocks) {
-    ThreadPasses passes;
-    double x = 0.0;
-    for (const Block& b : blocks) {
-        if (b.IsG("G32")) {
-            passes.moves.push_back(b);
-            passes.depthX.push_back(b.Has('X') ? b['X'] : x);
-        }
-        if (b.Has('X')) x = b['X'];
-    }
-    return passes;
-}
-
-TEST_F(LatheProgramTest, AThreadIsCutInG32PassesToTheProfileDepthOfItsPitch) {
+// Every thread in moves, read back from its program: each start's passes in
+// G32 with the lead, one start after another, each pass where the infeed's
+// rule puts it and as deep as the law of the depths makes it, the last at
+// the profile depth of the pitch; and the main job's check passes them.
+TEST_F(LatheProgramTest, AThreadInMovesIsWrittenPassByPassToTheDepthOfItsPitch) {
     struct Case {
         const char* name;
+        const char* part;
+        const char* stock;
+        const char* tool;
         const char* fields;
-        double lead, rootX;
+        double depth;  // on the radius
+        const char* post = "ISO_Lathe";
     };
-    // M20 x 1.5: 0.613 P deep, root 18.16; a pitch of 2 typed in the panel
-    // gives its own depth, 1.227; two starts make the lead; a depth typed
-    // by hand holds.
-    const Case cases[] = {{"pitch by the feed", "feed=1.5", 1.5, 18.16},
-                          {"pitch 2", "pitch=2", 2.0, 17.546},
-                          {"two starts", "pitch=1.5 starts=2", 3.0, 18.16},
-                          {"depth by hand", "pitch=1.5 depth=1.2", 1.5, 17.6}};
+    // M20 x 1.5 is 0.92 deep on the radius, a pitch of 2 1.227; the list
+    // values count from 1: P1=1 equal depths, P2=1 radial infeed, P6=2 the
+    // spindle stopped between passes.
+    const Case cases[] = {
+        {"the operation's defaults", kThreadPart, kThreadStock, kChisel, "pitch=1.5", 0.92},
+        {"the pitch by the feed", kThreadPart, kThreadStock, kChisel, "feed=1.5", 0.92},
+        {"equal depths, radial infeed", kThreadPart, kThreadStock, kChisel, "pitch=1.5 cycle.P1=1 cycle.P2=1", 0.92},
+        {"equal depths, flank infeed, no finishing pass", kThreadPart, kThreadStock, kChisel,
+         "pitch=1.5 cycle.P1=1 cycle.I=0.2 cycle.P4=0 cycle.P5=2", 0.92},
+        {"two starts", kThreadPart, kThreadStock, kChisel, "pitch=1.5 starts=2", 0.92},
+        {"four starts, radial infeed", kThreadPart, kThreadStock, kChisel, "pitch=1.5 starts=4 cycle.P2=1", 0.92},
+        {"pitch 2", kThreadPart, kThreadStock, kChisel, "pitch=2", 1.227},
+        {"depth by hand", kThreadPart, kThreadStock, kChisel, "pitch=1.5 depth=1.2", 1.2},
+        {"the spindle stopped between passes", kThreadPart, kThreadStock, kChisel, "pitch=1.5 cycle.P6=2", 0.92},
+        {"inner M30 x 2", kThreadedRing, "L=31 D=50 d=27.84 Z=0", kInnerChisel, "pitch=2", 1.227},
+        {"through the script", kThreadPart, kThreadStock, kChisel, "pitch=1.5", 0.92, "ISO_Python"},
+        {"through the script, the spindle stopped", kThreadPart, kThreadStock, kChisel, "pitch=1.5 cycle.P6=2", 0.92,
+         "ISO_Python"},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        const std::string work = c.part == kThreadedRing ? "work=0 " : "work=3 ";
         const std::vector<Block> blocks =
-            Program({kThreadPart, kThreadStock, kChisel,
-                     std::string("answer turn ok name=\"Thread\" tool=1 work=3 ") + c.fields + "\ncreate 5\n"});
-        ASSERT_FALSE(Operation(0).HasMessage()) << Operation(0).messageText;
-        const ThreadPasses passes = Passes(blocks);
-        ASSERT_GE(passes.moves.size(), 3u) << text;
-        for (const Block& pass : passes.moves) {
-            EXPECT_NEAR(pass['F'], c.lead, 1e-9) << pass.text;
-            EXPECT_LT(pass['Z'], -20.0) << "past the thread's end: " << pass.text;
+            Program({c.part, c.stock, c.tool,
+                     std::string("answer turn ok name=\"Thread\" tool=1 ") + work + c.fields + "\ncreate 5\n", c.post});
+        auto& thread = dynamic_cast<CTurnTHREADING&>(Operation(0));
+        ASSERT_FALSE(thread.HasMessage()) << thread.messageText;
+        EXPECT_DOUBLE_EQ(thread.Depth, c.depth);
+        const ThreadSpec spec = ThreadSpecOf(thread);
+        EXPECT_EQ(ThreadPassFault(ReadWrittenThread(lines, spec), spec), "") << text;
+        // Unless it is asked to stop, the spindle runs through.
+        const bool stops = std::string(c.fields).find("cycle.P6=2") != std::string::npos;
+        if (!stops) {
+            EXPECT_EQ(Count(blocks, "M05"), 1) << "at the end of the program only";
         }
-        // The first pass above the root, the last one at it, none below it.
-        EXPECT_GT(passes.depthX.front(), c.rootX + 0.1) << text;
-        EXPECT_NEAR(passes.depthX.back(), c.rootX, 1e-9) << text;
-        EXPECT_NEAR(*std::min_element(passes.depthX.begin(), passes.depthX.end()), c.rootX, 1e-9) << text;
-        // One helix: the spindle runs through, no stop and no synchronisation block of its own.
-        EXPECT_EQ(Count(blocks, "M05"), 1) << "at the end of the program only";
-        EXPECT_EQ(Count(blocks, "M19"), 0);
-        ExpectContinuous(PathMoves(Operation(0)));
+        // (A script's program takes its moves' ends as it wrote them.)
+        if (std::string(c.post) == "ISO_Lathe") ExpectContinuous(PathMoves(thread));
     }
-}
-
-TEST_F(LatheProgramTest, AnInnerThreadIsCutOutToItsProfileDepth) {
-    // M30 x 2 in a bore of 27.84: cut out to 27.84 + 2 x 1.227, not past it.
-    const std::vector<Block> blocks =
-        Program({"LineSeg( 0,-13.92, 0,-25, 1 );\nLineSeg( 0,-25, -30,-25, 1 );\nLineSeg( -30,-25, -30,-13.92, 1 );\n"
-                 "LineSeg( -30,-13.92, 0,-13.92, 1 );\n",
-                 "L=31 D=50 d=27.84 Z=0",
-                 "variable TYPE_ 16 \"Тип инструмента%\"\nsketch Contour\nline 0 0 3 5.196\nline 3 5.196 -3 5.196\n"
-                 "line -3 5.196 0 0\nend\n",
-                 "answer turn ok name=\"Inner\" tool=1 work=0 pitch=2\ncreate 5\n"});
-    ASSERT_FALSE(Operation(0).HasMessage()) << Operation(0).messageText;
-    const ThreadPasses passes = Passes(blocks);
-    ASSERT_GE(passes.moves.size(), 3u) << text;
-    for (const Block& pass : passes.moves) EXPECT_NEAR(pass['F'], 2.0, 1e-9);
-    EXPECT_NEAR(passes.depthX.back(), 27.84 + 2 * 1.227, 1e-9) << text;
-    for (double x : passes.depthX) EXPECT_GT(x, 27.84) << text;
 }
 
 TEST_F(LatheProgramTest, TheThreadingCycleTakesTheOperationsThread) {
     struct Case {
         const char* fields;
         double rootX, height, lead;
+        int starts;
     };
-    for (const Case& c : {Case{"feed=1.5", 18.16, 920, 1.5}, Case{"pitch=2", 17.546, 1227, 2.0}}) {
+    // A thread of several starts is one cycle per start.
+    for (const Case& c :
+         {Case{"feed=1.5", 18.16, 920, 1.5, 1}, Case{"pitch=2", 17.546, 1227, 2.0, 1},
+          Case{"pitch=1.5 starts=2", 18.16, 920, 3.0, 2}, Case{"pitch=1 starts=3", 18.774, 613, 3.0, 3}}) {
         SCOPED_TRACE(c.fields);
         const std::vector<Block> blocks = Program(
             {kThreadPart, kThreadStock, kChisel,
              std::string("answer turn ok name=\"Thread\" tool=1 work=3 output=cycle ") + c.fields + "\ncreate 5\n"});
         ASSERT_FALSE(Operation(0).HasMessage()) << Operation(0).messageText;
+        const ThreadSpec spec = ThreadSpecOf(dynamic_cast<CTurnTHREADING&>(Operation(0)));
+        EXPECT_EQ(ThreadCycleFault(ReadWrittenThread(lines, spec), spec), "") << text;
         const std::vector<Block> cycle = With(blocks, "G76");
-        ASSERT_EQ(cycle.size(), 2u) << text;
+        ASSERT_EQ(cycle.size(), 2u * c.starts) << text;
         // G76 X(root) Z(end) P(height, microns) Q(first cut) F(lead), from
         // a start point 1 mm outside the thread.
         const Block& thread = cycle[1];
@@ -437,10 +444,8 @@ TEST_F(LatheProgramTest, TheScriptPostProcessorWritesALatheProgram) {
                                   [](const Block& b) { return b.text.find("M03") != std::string::npos; });
     ASSERT_NE(m03, blocks.end());
     EXPECT_TRUE((m03 - 1)->IsG("G97") && (m03 - 1)->Has('S')) << (m03 - 1)->text;
-    const ThreadPasses passes = Passes(blocks);
-    ASSERT_GE(passes.moves.size(), 3u) << text;
-    for (const Block& pass : passes.moves) EXPECT_NEAR(pass['F'], 1.5, 1e-9) << pass.text;
-    EXPECT_NEAR(passes.depthX.back(), 18.16, 1e-9);
+    const ThreadSpec spec = ThreadSpecOf(dynamic_cast<CTurnTHREADING&>(Operation(0)));
+    EXPECT_EQ(ThreadPassFault(ReadWrittenThread(lines, spec), spec), "") << text;
     EXPECT_EQ(Count(blocks, "M05"), 1) << text;
 }
 
