@@ -31,7 +31,6 @@
 #include "platform/module.h"
 #include "platform/settings_record.h"
 #include "post/program.h"
-#include "post/python_run.h"
 #include "test_support.h"
 #include "thread_checks.h"
 
@@ -131,7 +130,6 @@ protected:
             fs::copy_file(installed / name, folder.Path() / "POSTPROCESSORS" / name);
         SetModuleDirectory(folder.Path());
         SettingsRecord::Global().SetDefaults();
-        PythonRunTimeouts::Current().programMs = 5000;
         working = std::make_unique<WorkingFolder>(folder.Path());
     }
     void TearDown() override {
