@@ -57,7 +57,7 @@ public:
         } catch (const HostError& e) {
             // Reported, not thrown: a destructor may run while an error is
             // already on its way out.
-            ShowHostMessage(std::string("Ошибка обращения к системе: ") + e.what());
+            ShowHostMessage(HostErrorText(e));
             lastFailed = true;
         }
     }
@@ -66,7 +66,7 @@ public:
 };
 
 void ReportHostError(const HostError& e) {
-    ShowHostMessage(std::string("Ошибка обращения к системе (") + FormatHResult(e.Code()) + "): " + e.what());
+    ShowHostMessage(HostErrorText(e));
     lastFailed = true;
 }
 
