@@ -101,7 +101,8 @@ int RunProgramJob(int argc, char** argv) {
         // Frame texts that were to go through a script are no program.
         if (!made) lines.clear();
         if (!lines.empty() && !program.SaveProgramFile(outputPath, lines)) {
-            std::cerr << "zarvento: cannot write " << outputPath << ": " << program.SaveError() << "\n";
+            // The writer's reason names the file (where a link led, too).
+            std::cerr << "zarvento: cannot write the NC program: " << program.SaveError() << "\n";
             return kExitCommandFailed;
         }
     } catch (const HostError& e) {

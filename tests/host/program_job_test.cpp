@@ -108,5 +108,31 @@ TEST_F(ProgramJobTest, APathIntoThePartIsRefusedAndNoProgramWritten) {
     EXPECT_FALSE(fs::exists("bad.nc"));
 }
 
+// "-o link.nc", a link into the machine's shared folder, once became a file
+// of its own while the machine kept the old program; a protected program
+// read "cannot write out.nc: cannot write ...".
+TEST_F(ProgramJobTest, TheProgramGoesWhereALinkLeadsAndARefusalSaysItOnce) {
+    fs::create_directory("machine");
+    std::ofstream("machine/part.nc") << "old program";
+    fs::create_symlink("machine/part.nc", "link.nc");
+    testing::internal::CaptureStderr();
+    const int made = Command({"zarvento", "program", "part.rdp", "-o", "link.nc"}, RunProgramJob);
+    const std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(made, kExitOk) << err;
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status("link.nc")));
+    std::ifstream program("machine/part.nc");
+    std::string first;
+    std::getline(program, first);
+    EXPECT_NE(first, "old program");
+    EXPECT_FALSE(first.empty());
+
+    fs::permissions("machine/part.nc", fs::perms::owner_read);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Command({"zarvento", "program", "part.rdp", "-o", "link.nc"}, RunProgramJob), kExitCommandFailed);
+    const std::string refused = testing::internal::GetCapturedStderr();
+    EXPECT_NE(refused.find("zarvento: cannot write the NC program: \""), std::string::npos) << refused;
+    EXPECT_NE(refused.find("machine/part.nc\" is write-protected and is left as it is"), std::string::npos) << refused;
+}
+
 }  // namespace
 }  // namespace zarvento::app
