@@ -6,6 +6,7 @@
 // there (the bar minus what the feed moves before removed):
 // - arcs read as the path computed them (their centre and sense);
 // - no move cuts into the part, no rapid into the part or the stock;
+// - a roughing's returns keep off the levels it cut;
 // - a finishing pass leaves no stock on its working contour wherever the
 //   nose circle fits against it.
 // The material is kept as the spans of two families of lines, along X at
@@ -593,6 +594,49 @@ private:
     std::unique_ptr<Material> stock_, part_;
     double chuckZ_ = 0;
 };
+
+// The first return of an outside roughing's passes (the moves of operation
+// `op`) that runs nearer than `clearance` to the level its pass cut, or to the
+// level the stock stood at over that pass before it (the stock's own,
+// `stockLevel`, under the first), as text; empty when none does. A pass is a
+// feed move along the passes (along Z; across it with `facing`), its return
+// the next rapid back along them over it. The stock stands on the side of the
+// smaller x (facing: of the greater z).
+inline std::string FirstReturnTooNear(const std::vector<ReadMove>& moves, int op, bool facing, double stockLevel,
+                                      double clearance) {
+    struct Pass {
+        double level, lo, hi, before;
+    };
+    std::vector<Pass> passes;
+    const auto outer = [facing](double a, double b) { return facing ? a > b : a < b; };
+    for (const ReadMove& m : moves) {
+        if (m.op != op || m.g > 1) continue;
+        const double n1 = facing ? m.z1 : m.x1, n2 = facing ? m.z2 : m.x2;
+        const double a1 = facing ? m.x1 : m.z1, a2 = facing ? m.x2 : m.z2;
+        if (std::fabs(n2 - n1) > 1e-6 || std::fabs(a2 - a1) < 0.01) continue;
+        const double lo = std::min(a1, a2), hi = std::max(a1, a2);
+        if (m.g == 1) {
+            // The nearest level over this one that a pass before cut here.
+            double before = stockLevel;
+            for (const Pass& p : passes)
+                if (std::min(hi, p.hi) - std::max(lo, p.lo) > 0.01 && outer(p.level, n1) && outer(before, p.level))
+                    before = p.level;
+            passes.push_back({n1, lo, hi, before});
+            continue;
+        }
+        if (passes.empty()) continue;
+        const Pass& cut = passes.back();
+        if (std::min(hi, cut.hi) - std::max(lo, cut.lo) <= 0.01) continue;
+        for (const double level : {cut.level, cut.before}) {
+            if (std::fabs(n1 - level) >= clearance - 1e-3) continue;
+            std::ostringstream s;
+            s << "operation " << op << ": \"" << m.line << "\" returns " << std::fabs(n1 - level) << " off the level "
+              << level << (level == cut.level ? " its pass cut" : " the stock stood at");
+            return s.str();
+        }
+    }
+    return "";
+}
 
 // A bar from z - length to z, of the outer and inner diameter, as a closed chain.
 inline std::unique_ptr<Contour> BarContour(double length, double outer, double inner, double z) {
