@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "catalogs/tool_model_text.h"
@@ -24,6 +25,7 @@
 #include "platform/text_file.h"
 #include "post/program.h"
 #include "program_checks.h"
+#include "random_profiles.h"
 #include "test_support.h"
 
 namespace zarvento::test {
@@ -216,6 +218,44 @@ TEST_F(FieldProgramsTest, AFinishingPassTakesAFaceChamferFromItsEdge) {
         {"tool=1 work=2-3 allowance=0.5 cycle.P3=3 cycle.I=2\ncreate 1", "tool=2 work=2-3 direction=along\ncreate 2"},
         "r0.8.rdp", "r0.8.rdp");
     EXPECT_EQ(Check(20, 40, 2), "");
+}
+
+// Random shafts shorter than the bar, roughed by default (along Z, across
+// it, along the profile) with 0.5 left and finished by a contour pass: no
+// pass runs on past the part's back face into the stock standing there (the
+// working contour prolonged onto the bar's end took both passes through it,
+// and the finishing pass left by a rapid through what stood of it), nothing
+// is cut into or rapided through, and every return of the roughing keeps its
+// retract distance off the level it cut and the level the stock stood at
+// before (they ran on the bar's diameter and on the one cut just before).
+TEST_F(FieldProgramsTest, RandomShaftsAreCutUpToTheirBackFaceAndReturnClear) {
+#ifdef __SANITIZE_ADDRESS__
+    constexpr int kRuns = 4;
+#else
+    constexpr int kRuns = 30;
+#endif
+    std::mt19937 random(6407);
+    for (int run = 0; run < kRuns; ++run) {
+        const BackFaceProfile part = RandomBackFaceProfile(random);
+        const std::string work = " work=2-" + std::to_string(part.lastWork);
+        for (const int strategy : {1, 2, 3}) {
+            SCOPED_TRACE("run " + std::to_string(run) + ", cycle.P3=" + std::to_string(strategy) + "\n" + part.text);
+            HostDocumentPtr doc =
+                MakePlan(part.text, "L=60 D=50 Z=2 x0=45 z0=32",
+                         {"tool=1" + work + " allowance=0.5 cycle.P3=" + std::to_string(strategy) + "\ncreate 1",
+                          "tool=2" + work + " direction=along\ncreate 2"});
+            EXPECT_EQ(Check(60, 50, 2), "");
+            std::string text;
+            const std::vector<ReadMove> moves = Program(text);
+            const auto& roughing = dynamic_cast<const CTurnMnogoProhod&>(*GetPLAN()->GetTurn(0));
+            const bool facing = strategy == 2;
+            EXPECT_EQ(FirstReturnTooNear(moves, 0, facing, facing ? 2.0 : -25.0, roughing.ReturnClearance()), "")
+                << text;
+            app->Documents().Close(doc);
+            DeletePLAN();
+            DeleteSPID();
+        }
+    }
 }
 
 }  // namespace
