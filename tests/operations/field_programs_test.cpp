@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "catalogs/tool_model_text.h"
+#include "operations/finishing_engagement.h"
 #include "operations/headless_turn_panels.h"
 #include "operations/turn.h"
 #include "plan/command_script.h"
@@ -255,6 +256,100 @@ TEST_F(FieldProgramsTest, RandomShaftsAreCutUpToTheirBackFaceAndReturnClear) {
             DeletePLAN();
             DeleteSPID();
         }
+    }
+}
+
+// A finishing pass that meets more stock than the depth of cut of the
+// roughing before it (or, without one, than its tool takes in one pass) is
+// reported with the place and the depth, and its path stays in the program:
+// a pocket that default roughing bridges over; the same shaft without it; a
+// contour pass on the bar; the multi-pass operation's own finishing pass
+// deeper than its roughing's cut.
+TEST_F(FieldProgramsTest, AFinishingPassMeetingMoreThanOneCutIsReported) {
+    // Diameter 30 from the face to z = -10 and from -25 to the back face at
+    // -40; between them, with the pocket, diameter 22.
+    const std::string pocket =
+        "LineSeg( 0,0, 0,-15, 1 ); LineSeg( 0,-15, -10,-15, 1 ); LineSeg( -10,-15, -10,-11, 1 ); "
+        "LineSeg( -10,-11, -25,-11, 1 ); LineSeg( -25,-11, -25,-15, 1 ); LineSeg( -25,-15, -40,-15, 1 ); "
+        "LineSeg( -40,-15, -40,0, 1 );";
+    const std::string plain = "LineSeg( 0,0, 0,-15, 1 ); LineSeg( 0,-15, -40,-15, 1 ); LineSeg( -40,-15, -40,0, 1 );";
+    struct Case {
+        const char* name;
+        std::string profile, bar;
+        std::vector<std::string> operations;
+        int reported = -1;          // the operation reported, -1 none
+        double depth = 0;           // the stock it meets
+        int roughing = -1;          // the operation whose depth of cut it exceeds, -1 its tool's
+        double zFrom = 0, zTo = 0;  // where: a stretch of the part
+        double dFrom = 0, dTo = 0;  // between these diameters
+    } cases[] = {
+        {"a pocket roughing bridges over",
+         pocket,
+         "L=60 D=40 Z=2 x0=45 z0=32",
+         {"name=Черновая tool=1 work=2-6 allowance=0.5\ncreate 1", "name=Чистовая tool=2 work=2-6\ncreate 2"},
+         1,
+         4.5,
+         0,
+         -25,
+         -10,
+         22,
+         30},
+        {"no pocket",
+         plain,
+         "L=60 D=40 Z=2 x0=45 z0=32",
+         {"name=Черновая tool=1 work=2-2 allowance=0.5\ncreate 1", "name=Чистовая tool=2 work=2-2\ncreate 2"}},
+        {"a contour pass on the bar",
+         plain,
+         "L=60 D=40 Z=2 x0=45 z0=32",
+         {"name=Чистовая tool=2 work=2-2\ncreate 2"},
+         0,
+         5.0,
+         -1,
+         -40,
+         0,
+         30,
+         30},
+        {"a contour pass on a bar 1 mm over",
+         plain,
+         "L=60 D=32 Z=2 x0=45 z0=32",
+         {"name=Чистовая tool=2 work=2-2\ncreate 2"}},
+        {"a finishing depth over the roughing's cut",
+         plain,
+         "L=60 D=40 Z=2 x0=45 z0=32",
+         {"name=Черновая tool=1 work=2-2 cycle.I=1 cycle.P4=1.2\ncreate 1"},
+         0,
+         1.2,
+         0,
+         -40,
+         0,
+         30,
+         30},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HostDocumentPtr doc = MakePlan(c.profile, c.bar, c.operations);
+        CPLAN& plan = *GetPLAN();
+        for (int i = 0; i < plan.GetTurnCount(); ++i) {
+            const auto& op = dynamic_cast<const CTurn&>(*plan.GetTurn(i));
+            ASSERT_FALSE(op.HasMessage()) << op.messageText;
+            const std::optional<ExcessEngagement> excess = FindExcessEngagement(op);
+            EXPECT_EQ(excess.has_value(), i == c.reported) << "operation " << i;
+            if (!excess || i != c.reported) continue;
+            EXPECT_NEAR(excess->depth, c.depth, 0.05);
+            EXPECT_EQ(excess->roughing, c.roughing);
+            EXPECT_GE(excess->z, c.zFrom - 1e-6);
+            EXPECT_LE(excess->z, c.zTo + 1e-6);
+            EXPECT_GE(-2.0 * excess->x, c.dFrom - 1e-3);
+            EXPECT_LE(-2.0 * excess->x, c.dTo + 1e-3);
+            // The report names the operation whose cut it exceeds.
+            const std::string said = excess->Describe();
+            EXPECT_NE(said.find(c.roughing >= 0 ? "of operation 0 \"Черновая\"" : "of its tool"), std::string::npos)
+                << said;
+            EXPECT_FALSE(op.Frames().empty());
+        }
+        app->Documents().Close(doc);
+        DeletePLAN();
+        DeleteSPID();
     }
 }
 
