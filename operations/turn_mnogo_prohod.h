@@ -25,6 +25,10 @@ public:
     static constexpr const char* kTooManyPassesText =
         "Слишком много проходов: глубина резания мала для области обработки (больше 10000 проходов)";
 
+    // How far the passes' returns keep off the stock where no retract
+    // distance is given: a hot-rolled bar is often some tenths oversize.
+    static constexpr double kDefaultReturnClearance = 1.0;
+
     CTurnMnogoProhod();
     ~CTurnMnogoProhod() override = default;
     CTurnMnogoProhod& operator=(const CTurnMnogoProhod& other);
@@ -67,6 +71,10 @@ public:
     bool LongitudNew();
     bool LongitudOnePiece();
     bool FacingOnePiece();
+    // The clearance a return along the passes keeps off the surface just cut
+    // and off the stock as it stood before the pass: the retract distance,
+    // or kDefaultReturnClearance when that is none.
+    double ReturnClearance() const;
     // One pass along a piece of the part contour: approach, cut, retract.
     // The piece is taken: the pass works on it in place of a copy.
     void DoZachistkaContourNew(std::unique_ptr<Contour> piece);
