@@ -57,6 +57,8 @@ struct TurnCalculation {
     // Where the path left the tool, and where its approach went.
     double retractX = 0.0, retractZ = 0.0, approachX = 0.0, approachZ = 0.0;
     double depthOfCut = 0.0;
+    // How far a roughing pass lifts off before it returns (a machine cycle's retract).
+    double retractDistance = 0.0;
 };
 
 class CTurn : public PlanTurn {

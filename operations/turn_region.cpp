@@ -2,6 +2,7 @@
 // working and the source contour with their stock-side pairs, the finishing
 // pieces, the working-contour check, the part as machined after the
 // operation, and the offsets made through the host's 2D geometry.
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -164,6 +165,7 @@ bool CTurn::CreateAreaRegions() {
     const ParamTool* tool = GetTool();
     const Contour* part = GetSPID()->GetDetailContour();
     const bool elementaryTurning = kind == kTurnMnogoProhod && indShema == 0 && indCycleElementar == 0;
+    const bool cycleTurning = kind == kTurnMnogoProhod && indShema == 1 && indCycleElementar == 0;
 
     // End flags from the operation's own working contour: its units still
     // know the part units they came from.
@@ -240,7 +242,16 @@ bool CTurn::CreateAreaRegions() {
     if (!s1->DetermineDirection()) s1->Reverse();
     // The stock is no loose block: the bar goes on through the axis, and the
     // nose's centre takes what lies at the axis from the axis itself.
-    if (elementaryTurning) s1 = KeepSide(std::move(s1), true, 0.0, true);
+    if (elementaryTurning || cycleTurning) s1 = KeepSide(std::move(s1), true, 0.0, true);
+    // A machine cycle runs its profile to its end whatever lies there: the
+    // region stops at the part's back face and the overrun past it, and
+    // never lets the nose past the bar's back end, where the chuck holds it.
+    if (cycleTurning) {
+        const double barBack = sc->GetBoundBox().zmin;
+        const double partBack = part && !part->Empty() ? part->GetBoundBox().zmin : barBack;
+        const double back = std::max(partBack - std::max(Perebeg, 0.0), barBack) + NoseOffsetRadius('s');
+        s1 = KeepSide(std::move(s1), false, back, false);
+    }
     closer.sourceContour = s1.get();
     auto closeOnto = [&](std::unique_ptr<Contour> offset, IntersectPointList& points) -> std::unique_ptr<Contour> {
         std::unique_ptr<Contour> c = closer.CloseContourToSource(std::move(offset), nullptr, startFlag, endFlag);

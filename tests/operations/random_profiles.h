@@ -42,17 +42,15 @@ struct ProfileWriter {
     }
 };
 
-inline RandomProfile RandomOuterProfile(std::mt19937& random) {
+// Up to `features` features of an outer profile running towards -Z, while it
+// keeps clear of the bar's back end: tapers, mostly growing; steps up with or
+// without a fillet at the foot and a round on the edge; now and then a step
+// down into a pocket. Each after the first follows a diameter.
+inline void AddShaftFeatures(std::mt19937& random, ProfileWriter& w, int features) {
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     const auto between = [&](double lo, double hi) { return lo + (hi - lo) * unit(random); };
-    ProfileWriter w{"", 2.0, -between(6.0, 20.0)};
     double& z = w.z;
     double& x = w.x;
-    // The first diameter starts beyond the bar's face at z = 2 and runs on into the bar.
-    const std::string face = "LineSeg( 2,0, 2," + FormatDouble(x) + ", 1 );\n";
-    const std::string beyond = "LineSeg( 5," + FormatDouble(x) + ", 2," + FormatDouble(x) + ", 1 );\n";
-    w.Line(between(-3.0, 0.0), x);
-    const int features = 1 + static_cast<int>(random() % 6);
     for (int f = 0; f < features && z > -38.0; ++f) {
         if (f > 0) w.Line(z - between(1.0, 5.0), x);
         const int kind = static_cast<int>(random() % 8);
@@ -70,6 +68,19 @@ inline RandomProfile RandomOuterProfile(std::mt19937& random) {
             w.Line(z, std::min(x + between(0.5, 3.0), -6.0));
         }
     }
+}
+
+inline RandomProfile RandomOuterProfile(std::mt19937& random) {
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const auto between = [&](double lo, double hi) { return lo + (hi - lo) * unit(random); };
+    ProfileWriter w{"", 2.0, -between(6.0, 20.0)};
+    double& z = w.z;
+    double& x = w.x;
+    // The first diameter starts beyond the bar's face at z = 2 and runs on into the bar.
+    const std::string face = "LineSeg( 2,0, 2," + FormatDouble(x) + ", 1 );\n";
+    const std::string beyond = "LineSeg( 5," + FormatDouble(x) + ", 2," + FormatDouble(x) + ", 1 );\n";
+    w.Line(between(-3.0, 0.0), x);
+    AddShaftFeatures(random, w, 1 + static_cast<int>(random() % 6));
     w.Line(z - between(1.0, 5.0), x);
     w.Line(z, -30.0);
     return {beyond + w.text, face + w.text};
@@ -110,24 +121,7 @@ inline RandomProfile RandomShaftProfile(std::mt19937& random, ShaftEnds ends) {
     }
     const std::string face = ends.face ? "" : "LineSeg( 2,0, 2," + FormatDouble(x0) + ", 1 );\n";
     w.Line(z - between(1.0, 4.0), x);
-    const int features = 1 + static_cast<int>(random() % 5);
-    for (int f = 0; f < features && z > -38.0; ++f) {
-        if (f > 0) w.Line(z - between(1.0, 5.0), x);
-        const int kind = static_cast<int>(random() % 8);
-        if (kind < 2) {  // taper, mostly growing
-            w.Line(z - between(1.0, 6.0), std::clamp(x - between(-1.5, 4.0), -23.0, -6.0));
-        } else if (kind < 7) {  // step up
-            const double x2 = std::max(x - between(1.0, 5.0), -23.0);
-            if (x2 > x - 0.5) continue;
-            const double foot = random() % 2 ? between(0.1, 0.45) * (x - x2) : 0.0;
-            const double edge = random() % 2 ? between(0.1, 0.45) * (x - x2) : 0.0;
-            if (foot > 0) w.Arc(z, x - foot, foot, z - foot, x - foot, 1);
-            w.Line(z, x2 + edge);
-            if (edge > 0) w.Arc(z - edge, x2 + edge, edge, z - edge, x2, -1);
-        } else {  // step down into a pocket
-            w.Line(z, std::min(x + between(0.5, 3.0), -6.0));
-        }
-    }
+    AddShaftFeatures(random, w, 1 + static_cast<int>(random() % 5));
     if (ends.chuck) {
         w.Line(-58.0, x);
         return {head + w.text, face + w.text + "LineSeg( -58," + FormatDouble(x) + ", -58,-25, 1 );\n"};
