@@ -132,6 +132,19 @@ std::unique_ptr<Contour> CTurnMnogoProhod::MachineCycleContour() {
             line.SetEndPoint(indNapr ? box.zmax + o : box.zmin - o, line.EndPoint.x);
         }
     }
+    // Nothing of the cycle goes past the spindle's axis or the region's back
+    // end: not the overrun of a lone face or diameter, nor the start point.
+    double axisX = 0.0, chuckZ = 0.0;
+    GetLatheReach(axisX, chuckZ);
+    // The reach's back end is the bar's, in the points the program drives.
+    const double backZ =
+        std::isfinite(chuckZ) ? chuckZ + MachineCycleBackZ() - sourceContour->GetBoundBox().zmin : chuckZ;
+    if (W->Count() == 1) {
+        CUnit& line = *W->GetFirstUnit();
+        line.SetEndPoint(std::max(line.EndPoint.z, backZ), std::min(line.EndPoint.x, axisX));
+    }
+    rx = std::min(rx, axisX);
+    rz = std::max(rz, backZ);
     calc.retractX = rx;
     calc.retractZ = rz;
 

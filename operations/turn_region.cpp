@@ -4,6 +4,7 @@
 // operation, and the offsets made through the host's 2D geometry.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -246,12 +247,7 @@ bool CTurn::CreateAreaRegions() {
     // A machine cycle runs its profile to its end whatever lies there: the
     // region stops at the part's back face and the overrun past it, and
     // never lets the nose past the bar's back end, where the chuck holds it.
-    if (cycleTurning) {
-        const double barBack = sc->GetBoundBox().zmin;
-        const double partBack = part && !part->Empty() ? part->GetBoundBox().zmin : barBack;
-        const double back = std::max(partBack - std::max(Perebeg, 0.0), barBack) + NoseOffsetRadius('s');
-        s1 = KeepSide(std::move(s1), false, back, false);
-    }
+    if (cycleTurning) s1 = KeepSide(std::move(s1), false, MachineCycleBackZ() + NoseOffsetRadius('s'), false);
     closer.sourceContour = s1.get();
     auto closeOnto = [&](std::unique_ptr<Contour> offset, IntersectPointList& points) -> std::unique_ptr<Contour> {
         std::unique_ptr<Contour> c = closer.CloseContourToSource(std::move(offset), nullptr, startFlag, endFlag);
@@ -308,6 +304,14 @@ bool CTurn::CreateAreaRegions() {
     if (noneFound) ReportError(std::string(kNoRegionText) + (elementaryTurning ? kNoRegionHint : ""));
     CreateFinalContour();
     return true;
+}
+
+double CTurn::MachineCycleBackZ() const {
+    if (!sourceContour || sourceContour->Empty()) return -std::numeric_limits<double>::infinity();
+    const double barBack = sourceContour->GetBoundBox().zmin;
+    const Contour* part = GetSPID()->GetDetailContour();
+    const double partBack = part && !part->Empty() ? part->GetBoundBox().zmin : barBack;
+    return std::max(partBack - std::max(Perebeg, 0.0), barBack);
 }
 
 void CTurn::JoinFinishingPiece(std::unique_ptr<Contour> piece) {

@@ -85,8 +85,10 @@ protected:
     std::unique_ptr<CPostProcessor> post;
 };
 
-// The stock side of the hand-made regions: Z from -30 to 2, X from -25 to -10.
+// The stock side of the hand-made regions: Z from -30 to 2, X from -25 to -10
+// (or to the axis).
 constexpr const char* kStock = "LineSeg( 2,-10, 2,-25, 1 );\nLineSeg( 2,-25, -30,-25, 1 );\n";
+constexpr const char* kStockToAxis = "LineSeg( 2,0, 2,-25, 1 );\nLineSeg( 2,-25, -30,-25, 1 );\n";
 
 // The start point by the region's shape and direction, and the contour the
 // cycle takes: turned to run from the start point, with lead lines from the
@@ -99,6 +101,7 @@ TEST_F(TurnCycleOutputTest, StartPointAndLeadLinesByShape) {
         double rz, rx;          // the start point
         double z1, x1, zn, xn;  // the contour's first start and last end
         bool internal, across, along;
+        const char* stock = kStock;
     };
     const std::vector<Case> cases = {
         {"towards -Z, falling",
@@ -115,6 +118,9 @@ TEST_F(TurnCycleOutputTest, StartPointAndLeadLinesByShape) {
         {"one face down", "LineSeg( -5,-10, -5,-25, 1 );\n", false, 3, -26, -5, -26, 3, -8, false, true, false},
         {"one face down, indNapr", "LineSeg( -5,-10, -5,-25, 1 );\n", true, 3, -9, -5, -9, 3, -27, false, true, false},
         {"one face up", "LineSeg( -5,-25, -5,-10, 1 );\n", false, -31, -26, -5, -26, -31, -8, false, true, false},
+        // Its overrun would take the tool past the spindle's axis: it stops there.
+        {"one face up to the axis", "LineSeg( -5,-25, -5,-10, 1 );\n", false, -31, -26, -5, -26, -31, 0, false, true,
+         false, kStockToAxis},
         {"diameter of two units", "LineSeg( 2,-20, -10,-22, 1 );\nLineSeg( -10,-22, -30,-20, 1 );\n", false, 2, -25, 2,
          -20, -30, -25, false, false, true},
         {"diameter of two units, indNapr", "LineSeg( 2,-20, -10,-22, 1 );\nLineSeg( -10,-22, -30,-20, 1 );\n", true,
@@ -125,7 +131,7 @@ TEST_F(TurnCycleOutputTest, StartPointAndLeadLinesByShape) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        CTurnMnogoProhod& op = Region(" ", c.region, kStock, c.napr);
+        CTurnMnogoProhod& op = Region(" ", c.region, c.stock, c.napr);
         std::unique_ptr<Contour> w = op.MachineCycleContour();
         ASSERT_TRUE(w);
         EXPECT_NEAR(op.calc.retractZ, c.rz, 1e-9);
