@@ -23,6 +23,10 @@ namespace zarvento {
 
 namespace {
 
+// Shorter than this, a unit or a radius is no part of a machined outline:
+// cuts meeting within the tolerances of their crossings leave it.
+constexpr double kSliver = 1e-5;
+
 // A generator of the swept figure: the move S translated by an offset.
 UnitPtr Translated(const CUnit& move, double dz, double dx) {
     UnitPtr copy = move.Clone();
@@ -71,7 +75,11 @@ public:
             }
             pieces.RemoveAll();
             unit.SplitAtPoints(pieces, inside);
-            for (UnitPtr& piece : pieces) result->AddUnit(std::move(piece));
+            // A cut at a point within the tolerance of another leaves a
+            // piece without length; an arc whose ends meet would read as
+            // its whole circle.
+            for (UnitPtr& piece : pieces)
+                if (!piece->IsZeroLength()) result->AddUnit(std::move(piece));
         }
         return result;
     }
@@ -171,7 +179,8 @@ std::unique_ptr<Contour> CSimulation::SweepToolAlongArc(const CUnit& move) {
         // tool's arc is the larger).
         const double r = static_cast<const CArcUnit&>(u).Radius;
         for (const double radius : {R - r, R + r}) {
-            if (!(radius > EPS)) continue;
+            // A move about the tool arc's own centre sweeps no ring inside.
+            if (!(radius > kSliver)) continue;
             UnitPtr generator = Translated(move, u.CentrePoint.z - baseZ, u.CentrePoint.x - baseX);
             static_cast<CArcUnit&>(*generator).SetRadius(radius);
             figure.Add(std::move(generator));
