@@ -322,6 +322,22 @@ void ParamTool::TakeDerivedField(const ParamVariable& var, bool fromModel) {
         sFileRez = var.sNote;
 }
 
+void ParamTool::ResetModelFields() {
+    r = 0;
+    dNoseDx = 0;
+    dNoseDy = 0;
+    nP = -1;
+    D = 0;
+    fi = 0;
+    d_centr = 0;
+    TYPE_ = 0;
+    Adapt = false;
+    isInter = false;
+    isLeft = false;
+    Form = 0;
+    offsetZ = 0;
+}
+
 PARAMETERS* ToolFormulaProvider() { return formulaProvider; }
 void SetToolFormulaProvider(PARAMETERS* provider) { formulaProvider = provider; }
 

@@ -27,6 +27,7 @@
 #include "platform/settings_record.h"
 #include "simulation/simulation_controls.h"
 #include "simulation/simulation_messages.h"
+#include "simulation/tool_model_placement.h"
 
 namespace zarvento {
 
@@ -202,16 +203,13 @@ ParamTool* CSimulation::UsableTool(std::int32_t toolNumber) {
 
 void CSimulation::TakeTool(const ParamTool& tool, const CTurn* operation) {
     toolContour_ = tool.pContour->Clone();
-    // The tool's model has its origin where its sketch has it: the program
-    // drives the tip, which lies at the nose shift from there.
-    referenceZ_ = tool.dNoseDx;
-    referenceX_ = tool.dNoseDy;
-    if (!operation) return;
     double dz = 0.0, dx = 0.0;
-    if (operation->isCorrectLz) dz = tool.CorrectZ;
-    if (operation->isCorrectLx) dx = tool.CorrectX;
-    referenceZ_ -= dz;
-    referenceX_ -= dx;
+    if (operation && operation->isCorrectLz) dz = tool.CorrectZ;
+    if (operation && operation->isCorrectLx) dx = tool.CorrectX;
+    // The model's origin, the nose centre, for the programmed point (0, 0):
+    // the points move it from there.
+    ToolModelOrigin(tool, 0.0, 0.0, dz, dx, referenceZ_, referenceX_);
+    if (!operation) return;
     // The outline moves with the model: back along Z, and towards the axis
     // by the X length (the outline's x is the negated radius).
     toolContour_->Move(-dz, dx);
@@ -224,12 +222,8 @@ void CSimulation::ChangeTool(std::int32_t toolNumber, CTurn* operation) {
     TakeTool(*tool, operation);
     if (preCalculation_ || Is2D()) return;
     toolModel_.reset();
-    auto model = std::make_unique<CModelTess>();
     CSPID* spid = Plan();
-    if (model->LoadFromFile(tool->sWorkFile)) {
-        model->DrawAt(spid->Z0tool, spid->X0tool, 0.0);
-        if (tool->M34 == 4) model->RotateX(PI);
-        model->RotateY(PI * tool->Angle / -180.0);
+    if (auto model = LoadToolModel(*tool, spid->Z0tool, spid->X0tool)) {
         if (toolHidden_) model->Hide();
         model->CollectTriangles(true);
         toolModel_ = std::move(model);
