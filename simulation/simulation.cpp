@@ -25,6 +25,7 @@
 #include "platform/module.h"
 #include "platform/process_state.h"
 #include "platform/settings_record.h"
+#include "post/program.h"
 #include "simulation/simulation_controls.h"
 #include "simulation/simulation_messages.h"
 #include "simulation/tool_model_placement.h"
@@ -370,8 +371,10 @@ void CSimulation::OnTimer() {
             pointIndex_ = pointCount_;
             return;
         }
+        beginning_ = next;
         subStepCount_ = next->SimulateStep(*this);
-        currentFrameNumber_ = next->frameNumber;
+        beginning_ = nullptr;
+        currentFrameNumber_ = PrintedFrameNumber(*next);
         currentRows_ = next->GetPositionCount();
         if (controls_)
             for (std::int32_t r = 0; r < currentRows_; ++r) controls_->MarkRow(currentRow_ + r, 1);
@@ -532,7 +535,7 @@ void CSimulation::GoToFrame(int row, int rowOffset) {
         SetGadgetsRotated(spindle);
     }
     if (toolModel_) toolModel_->CollectTriangles(true);
-    CheckFixtureCollisions(frame ? frame->frameNumber : -1);
+    CheckFixtureCollisions(frame ? PrintedFrameNumber(*frame) : -1);
     RefreshHostView();
 }
 

@@ -16,6 +16,7 @@
 #include "platform/document_2d.h"
 #include "platform/messages.h"
 #include "platform/work_document_scope.h"
+#include "post/program.h"
 #include "simulation/simulation.h"
 #include "simulation/simulation_messages.h"
 
@@ -323,6 +324,9 @@ void CSimulation::SimulateCycle(const Contour* region, std::int32_t frameNumber)
     }
     if (Is2D() || preCalculation_) return;
     for (CUnit* unit : merged.Units()) unit->CreateTessellationFace(stockColour_);
+    // The frame names itself by its number in the text pass; the program
+    // writes the block number its template gave it.
+    if (beginning_ && beginning_->frameNumber == frameNumber) frameNumber = PrintedFrameNumber(*beginning_);
     // The region goes at once, without the tool's motion.
     AddMessage(currentFrameNumber_, "Warning: кадр N" + std::to_string(frameNumber) + " - Цикл не визуализируется");
 }
