@@ -78,36 +78,19 @@ LineSeg( -41,-18, -60,-18, 1 );
 LineSeg( -60,-18, -60,0, 1 );
 )";
 
-class CatalogToolsTest : public CleanStateTest {
+class CatalogToolsTest : public PlanHostTest {
 protected:
     void SetUp() override {
-        CleanStateTest::SetUp();
-        SetHostFolder(folder.Path());
-        RegisterTurnFactory();
-        app = &ConnectHostApplication();
-        StartPanels(panels);
-        RegisterModelLayer();
-        RegisterSimulationLayer();
-        fs::create_directories(folder.Path() / "POSTPROCESSORS");
-        fs::copy_file(source / "POSTPROCESSORS" / "ISO_Lathe.py3", folder.Path() / "POSTPROCESSORS" / "ISO_Lathe.py3");
+        PlanHostTest::SetUp();
         // The bundled catalog beside the library, as the build makes it.
-        for (const auto& entry : fs::recursive_directory_iterator(source / "catalog")) {
+        const fs::path catalog = examples / ".." / "catalog";
+        for (const auto& entry : fs::recursive_directory_iterator(catalog)) {
             if (entry.path().extension() != ".txt") continue;
-            fs::path target = folder.Path() / fs::relative(entry.path(), source / "catalog");
+            fs::path target = folder.Path() / fs::relative(entry.path(), catalog);
             target.replace_extension(".rdp");
             fs::create_directories(target.parent_path());
             ToolModelText::Convert(entry.path().string(), target.string());
         }
-        SetModuleDirectory(folder.Path());
-        working = std::make_unique<WorkingFolder>(folder.Path());
-    }
-    void TearDown() override {
-        working.reset();
-        SetModuleDirectory(std::nullopt);
-        UnregisterSimulationLayer();
-        UnregisterModelLayer();
-        StopPanels();
-        CleanStateTest::TearDown();
     }
 
     void Script(const std::string& text) {
@@ -164,13 +147,6 @@ protected:
             if (d.unit >= first && d.unit <= last) out.push_back(d);
         return out;
     }
-
-    const fs::path source = fs::path(FixturePath("")) / ".." / "..";
-    TempDir folder;
-    HostApplication* app = nullptr;
-    HostDocumentPtr part;
-    HeadlessTurnPanels panels;
-    std::unique_ptr<WorkingFolder> working;
 };
 
 // ---------------------------------------------------------------- roughing and finishing
