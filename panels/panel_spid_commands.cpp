@@ -158,6 +158,7 @@ void CPanelSPID::OnToolFromCatalog(int i) {
     // Without name settings the record keeps the mounting of the one it replaces.
     ParamTool& tool = copy_->tools[static_cast<std::size_t>(i)];
     tool = chosen;
+    tool.ResetModelFields();
     tool.nCopyIndex = i;
     tool.isNoContour = false;
     tool.isModelCopied = false;

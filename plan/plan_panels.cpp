@@ -109,6 +109,7 @@ void AddToolFromCatalog(CSPID& spid, int i) {
     }
     ParamTool& tool = spid.tools[static_cast<std::size_t>(i)];
     tool = chosen;
+    tool.ResetModelFields();
     tool.isNoContour = false;
     tool.isModelCopied = false;
     tool.isModelLoaded = false;

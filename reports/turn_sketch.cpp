@@ -13,19 +13,13 @@
 #include "platform/host_application.h"
 #include "platform/host_documents.h"
 #include "platform/host_error.h"
-#include "platform/host_sketch.h"
 #include "platform/model_view.h"
-#include "platform/part_model.h"
 #include "platform/stored_path.h"
 #include "reports/sketch_drawing.h"
 
 namespace zarvento {
 
 namespace {
-
-constexpr double kPiValue = 3.141592653589793;
-// The host's projection closes open outlines with arcs of this radius.
-constexpr double kProjectionArcRadius = 10000.0;
 
 double Variable(CTurn& turn, std::string_view name) {
     const double* v = turn.GetNumericVariable(name);
@@ -66,40 +60,14 @@ int AddToolModelView(DrawingDocument& drawing, const std::string& modelFile, dou
     const int view = drawing.AddModelView(modelFile, "#Снизу", x, y, angle);
     DrawingView& v = drawing.View(view);
     v.switches = {true, false, false, false, false, false};
-    const double c = std::cos(angle * kPiValue / 180.0), s = std::sin(angle * kPiValue / 180.0);
-    auto place = [&](double px, double py, double& ox, double& oy) {
-        ox = x + px * c - py * s;
-        oy = y + px * s + py * c;
-    };
-    auto line = [&](double x1, double y1, double x2, double y2) {
-        double a, b, e, f;
-        place(x1, y1, a, b);
-        place(x2, y2, e, f);
-        v.objects.LineSeg(a, b, e, f, 1);
-    };
-    auto arc = [&](double xc, double yc, double r, double x1, double y1, double x2, double y2, int dir) {
-        if (std::fabs(r - kProjectionArcRadius) <= EPS) return;
-        double a, b, e, f, g, h;
-        place(xc, yc, a, b);
-        place(x1, y1, e, f);
-        place(x2, y2, g, h);
-        v.objects.ArcByPoint(a, b, r, e, f, g, h, dir, 1);
-    };
-    const std::shared_ptr<HostPart> part =
-        model->Type() == DocumentType::Part || model->Type() == DocumentType::Assembly ? TopPart(model) : nullptr;
-    if (part && part->HasBody()) {
-        for (const OutlineChain& chain : ProjectBodyOutline(part->Body(), ModelViewOrientation::FromBelow))
-            for (const OutlinePiece& p : ApproximateOutline(chain))
-                if (p.kind == OutlinePiece::kLine)
-                    line(p.start[0], p.start[1], p.end[0], p.end[1]);
-                else
-                    arc(p.centre[0], p.centre[1], p.radius, p.start[0], p.start[1], p.end[0], p.end[1], p.direction);
-    } else if (auto sketch = model->FindSketch("Contour")) {
-        for (const Object2D& o : sketch->Objects().Objects()) {
-            if (o.type == kObj2DLine) line(o.line.x1, o.line.y1, o.line.x2, o.line.y2);
-            if (o.type == kObj2DArc)
-                arc(o.arc.xc, o.arc.yc, o.arc.rad, o.arc.x1, o.arc.y1, o.arc.x2, o.arc.y2, o.arc.direction);
-        }
+    // The tool as the simulation and the program see it, from below, turned
+    // by the view's angle about its anchor.
+    for (const OutlinePiece& p : ParamTool::ModelOutline(model, false, angle)) {
+        if (p.kind == OutlinePiece::kLine)
+            v.objects.LineSeg(x + p.start[0], y + p.start[1], x + p.end[0], y + p.end[1], 1);
+        else
+            v.objects.ArcByPoint(x + p.centre[0], y + p.centre[1], p.radius, x + p.start[0], y + p.start[1],
+                                 x + p.end[0], y + p.end[1], p.direction, 1);
     }
     ++v.updates;
     return view;

@@ -202,7 +202,11 @@ private:
     std::int32_t currentFrameIndex_ = 0;
     std::int32_t currentRow_ = 0;
     std::int32_t lastBoringCheckFrame_ = -1;
+    // The block number of the current frame as the program writes it (-1
+    // when it has none).
     std::int32_t currentFrameNumber_ = -1;
+    // The frame whose simulation step is being asked for.
+    const CCadreISO* beginning_ = nullptr;
     SimulationPointList points_{1000};
     std::uint32_t stockColour_ = 0;
     double transparency_ = 50.0;

@@ -536,7 +536,9 @@ TEST_F(PanelSpidTest, ACatalogToolKeepsTheMountingOfThePositionItReplaces) {
     EXPECT_EQ(tool.sToolName, "Резец");
     EXPECT_TRUE(tool.isFromCatalog);
     EXPECT_EQ(tool.M34, 4);
-    EXPECT_TRUE(tool.isLeft);
+    // The hand is the model's, not the mounting's: this model says nothing
+    // of it, so the tool is no left-hand tool like the one it replaces.
+    EXPECT_FALSE(tool.isLeft);
     EXPECT_DOUBLE_EQ(tool.CorrectZ, 3.0);
     EXPECT_EQ(Table().Grid().CellText(1, 1), "Резец");
     ASSERT_NE(p.ToolModel(), nullptr);

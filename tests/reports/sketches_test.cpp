@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include <map>
 #include <sstream>
 
+#include "catalogs/tool_model_text.h"
 #include "fixture_parts.h"
 #include "operations/turn.h"
 #include "operations_test_support.h"
@@ -23,6 +25,7 @@
 #include "plan/plan_panels.h"
 #include "plan/spid.h"
 #include "platform/busy_flag.h"
+#include "platform/document_2d.h"
 #include "platform/drawing_document.h"
 #include "platform/file_dialogs.h"
 #include "platform/host_documents.h"
@@ -165,6 +168,33 @@ TEST_F(SketchesTest, OperationSketchLaysOutTheOperation) {
     EXPECT_EQ(table.Cell(1, 3)->text, text);
     for (int c : {5, 6}) EXPECT_NE(table.Cell(1, c)->text.front(), '-') << table.Cell(1, c)->text;
     CheckExports(d, "operation");
+}
+
+// The sketch draws a tool as the simulation cuts with it: the catalog's
+// grooving and cut-off blades stand across the spindle axis, their tip edge
+// at the anchor's height, the blade and its holder running away from the
+// axis (down the sheet), the whole no wider along Z than the holder.
+TEST_F(SketchesTest, TheToolViewStandsABladeAcrossTheSpindleAxis) {
+    for (const char* blade : {"Резец канавочный N123G2", "Резец отрезной N151.2"}) {
+        SCOPED_TRACE(blade);
+        const std::string model = (folder / (std::string(blade) + ".rdp")).string();
+        ToolModelText::Convert(
+            test::FixturePath(std::string("../../catalog/TOOLS/Токарные/Канавочные/") + blade + ".txt"), model);
+        HostDocumentPtr doc = app->Documents().Add(DocumentType::Drawing2D, false);
+        DrawingDocument& d = DrawingOf(*doc);
+        const int view = AddToolModelView(d, model, 100.0, 50.0, -90.0);
+        ASSERT_GE(view, 0);
+        double left = 1e9, right = -1e9, low = 1e9, high = -1e9;
+        for (const Object2D& o : d.View(view).objects.Objects()) {
+            if (o.type != kObj2DLine) continue;
+            left = std::min({left, o.line.x1, o.line.x2}), right = std::max({right, o.line.x1, o.line.x2});
+            low = std::min({low, o.line.y1, o.line.y2}), high = std::max({high, o.line.y1, o.line.y2});
+        }
+        EXPECT_NEAR(high, 50.0 + 0.2, 0.011) << "the tip edge, a corner radius from the nose centre";
+        EXPECT_GT(high - low, 3 * (right - left)) << "the blade stands across Z";
+        EXPECT_LT(right - left, 20.0);
+        app->Documents().Close(doc);
+    }
 }
 
 TEST_F(SketchesTest, PlanSketchDrawsMachinedSurfacesAndTheTurret) {

@@ -313,6 +313,44 @@ TEST_F(SimulationEngineTest, ARunStepsThePointsOfItsOwnFramesAndEnds) {
     EXPECT_EQ(Boxes().size(), 1u);
 }
 
+// A frame is named by the block number the written program gives it: the
+// post-processor's template numbers its lines, and the run names the line
+// that cut, not the next.
+TEST_F(SimulationEngineTest, AMessageNamesTheBlockAsTheProgramWritesIt) {
+    PlanExample();
+    std::vector<std::string> rows;
+    const auto program = Program(&rows);
+    // The roughing's first pass at feed, made a rapid move.
+    CCadreISO* cut = nullptr;
+    for (CCadreISO* frame : program->frames) {
+        StepArray<CUnit*> units;
+        frame->AddPathUnits(units);
+        if (frame->kindLetter != 'L' || units.Count() == 0 || units[0]->IsRapid) continue;
+        for (CUnit* unit : units) unit->IsRapid = true;
+        cut = frame;
+        break;
+    }
+    ASSERT_NE(cut, nullptr);
+    ASSERT_NE(cut->usedTemplate, nullptr) << "the post-processor's template writes the frame";
+    const std::string line = rows.at(static_cast<std::size_t>(cut->programPosition));
+    const std::string block = line.substr(line.find_first_not_of(' '),
+                                          line.find(' ', line.find_first_not_of(' ')) - line.find_first_not_of(' '));
+    ASSERT_EQ(block.front(), 'N') << line;
+
+    RecordingControls controls;
+    controls.rows = rows;
+    SimulationMessages messages;
+    CSimulation simulation;
+    simulation.SetFrames(program->frames);
+    simulation.SetSpeedFactor(1000);
+    simulation.SetControls(&controls, &messages);
+    simulation.GoToFrame(0, 1);
+    simulation.Start();
+    RunToEnd(simulation);
+    EXPECT_EQ(Listed(messages), std::vector<std::string>{"Error: кадр " + block + " - врезание на ускоренной подаче"})
+        << line;
+}
+
 TEST_F(SimulationEngineTest, RunsWithoutAToolContourRemoveNothing) {
     PlanExample();
     const auto program = Program();
