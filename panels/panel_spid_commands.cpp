@@ -304,6 +304,7 @@ bool CPanelSPID::AddToolFromFile(int i) {
     tool.sToolName = shortName;
     tool.sPsevName = ShownName(shortName);
     tool.LoadModel();
+    tool.TakeModelWriteTime();
     if (found && tool.isInter) tool.CorrectX = -tool.CorrectX;
     FillToolsTable();
     ReadVariables(tool);
@@ -343,6 +344,7 @@ void CPanelSPID::AddGadgetFromFile() {
     selectedGadget = n;
     gadgetsList->SetCurrentItem(n);
     gadget.LoadModel();
+    gadget.TakeModelWriteTime();
     ReadVariables(gadget);
     PlaceGadget(n);
     ShowGadgetValues(n);

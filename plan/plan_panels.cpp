@@ -192,6 +192,7 @@ int PlanPanels::ShowPanelSPID(CSPID& spid) {
             // The model's variables (corner radius, cutting data) go into
             // the tool table, as picking a model does.
             tool.sWorkFile = tool.sFileName;
+            tool.TakeModelWriteTime();
             tool.ReadModelVariablesFromFile();
         }
     }

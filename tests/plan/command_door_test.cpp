@@ -547,6 +547,12 @@ TEST_F(CommandDoorTest, AToolModelOfARelativeNameIsFoundBesideThePartDocument) {
         "answer spid ok L=90 D=45 tool1=Резец model1=tool.rdp\nplan-data\n");
     EXPECT_EQ(script.CommandsFailed(), 0);
     EXPECT_EQ(fs::path(GetSPID()->tools[0].sFileName), job / "tool.rdp");
+    // The model's file has not changed since: a later session reads the plan
+    // without loading it again.
+    MessageLog::Instance().Clear();
+    Run("synchronize\n");
+    EXPECT_EQ(GetSPID()->tools[0].sPsevName, "Резец");
+    for (const std::string& text : Texts()) EXPECT_EQ(text.find("был обновлен"), std::string::npos) << text;
     Run("answer spid ok model2=job/none.rdp\nplan-data\n");
     EXPECT_EQ(script.CommandsFailed(), 1);
     EXPECT_TRUE(GetSPID()->tools[1].sFileName.empty());
