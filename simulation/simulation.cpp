@@ -92,6 +92,8 @@ CSimulation::~CSimulation() {
     try {
         Stop();
         if (drawing2D_) drawing2D_->RefreshView(2);
+        // What is drawn after the simulation takes the settings' transparency again.
+        DefaultOpacity = (100.0 - SettingsRecord::Global().transparency) / 100.0;
     } catch (...) {
         // A host that fails while the simulation goes away has nothing left
         // to tell the user about it.
@@ -124,6 +126,8 @@ void CSimulation::SetSpeedFactor(double v) {
 
 void CSimulation::SetTransparency(double percent) {
     transparency_ = percent;
+    // The stock's faces, drawn afresh below, take it.
+    DefaultOpacity = (100.0 - percent) / 100.0;
     if (!stock_) return;
     stock_ = stock_->Clone();
     if (!Is2D()) stock_->CreateTessellationFaces(stockColour_);
