@@ -33,6 +33,7 @@
 #include "post/post_processor.h"
 #include "reports/reports_layer.h"
 #include "reports/statistics_panels.h"
+#include "simulation/simulation.h"
 #include "simulation/simulation_layer.h"
 
 namespace zarvento {
@@ -89,6 +90,7 @@ void AttachLibrary(const std::filesystem::path& file) {
     RegisterSettingsDialog(&SettingsDialogRunnerInstance());
     // The plan tree's control reports its events to the host binding.
     RegisterPlanTreeEventSource(&TreeEventSource::Instance());
+    RegisterDocumentEventsAdvisor(&AdviseDocumentEvents);
 }
 
 void DetachLibrary() {
@@ -105,6 +107,7 @@ void DetachLibrary() {
 }
 
 void UnwireLibrary() {
+    DetachStep([] { RegisterDocumentEventsAdvisor(nullptr); });
     DetachStep([] { RegisterPlanTreeEventSource(nullptr); });
     DetachStep([] { UnregisterReportsLayer(); });
     DetachStep([] { StopStatisticsReports(); });

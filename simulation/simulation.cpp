@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "catalogs/param_tool.h"
 #include "geometry/exception.h"
@@ -75,7 +76,13 @@ public:
 
 CSPID* Plan() { return ExistingSPID(); }
 
+DocumentEventsAdvisor eventsAdvisor = nullptr;
+
 }  // namespace
+
+DocumentEventsAdvisor RegisterDocumentEventsAdvisor(DocumentEventsAdvisor advisor) {
+    return std::exchange(eventsAdvisor, advisor);
+}
 
 // ---------------------------------------------------------------- life
 
@@ -288,6 +295,7 @@ void CSimulation::Start() {
     lastOwner_ = nullptr;
     busyHolding_ = false;
     if (!HostApplicationObject()) throw HostError(E_POINTER_);
+    if (eventsAdvisor) eventsAdvisor(0);
     ResetTickInterval();
     PrepareRun();
     if (toolContour_ && pointIndex_ < static_cast<std::int32_t>(points_.Count())) {
