@@ -10,6 +10,7 @@
 #include "model/model_layer.h"
 #include "operation_panels/operation_panels_layer.h"
 #include "operations/headless_turn_panels.h"
+#include "panels/base_panel.h"
 #include "panels/host_panels.h"
 #include "plan/command_door.h"
 #include "plan/plan.h"
@@ -126,7 +127,7 @@ void NotifyLibraryLoaded() {
     if (Globals().hostMajorVersion < kNewerHost) return;
     const HostLibraryEntry* entry = HostLibraries::Instance().Item(LibraryTitle());
     if (!entry) throw HostError(E_INVALIDARG_, "the library is not in the host's library list");
-    Globals().libraryEntryText = entry->text;
+    SetLibraryEntryText(entry->text);
 }
 
 void ConnectHost() {

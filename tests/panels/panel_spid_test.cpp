@@ -127,7 +127,11 @@ TEST_P(PanelSpidHostTest, TabsAndOkWaitingForTheStockContour) {
     EXPECT_EQ(Control("Тип заготовки").HelpTopic(), CPanelSPID::kHelpPanel);
 
     // The same panel opened directly: OK enables once the tab built the stock.
+    // From host 17 its buttons hand the library's entry text back.
+    SetLibraryEntryText("Zarvento entry");
     CPanelSPID& p = Open();
+    EXPECT_EQ(p.ContourTab().methodGroup->Button(CContourTAB::kButtonSketch)->secondText,
+              major >= 17 ? "Zarvento entry" : "");
     p.BuiltStockSlot().reset();
     Shown().RefreshButtons();
     EXPECT_FALSE(Shown().ButtonEnabled(kPanelButtonOK));
