@@ -13,7 +13,6 @@
 #include "platform/host_application.h"
 #include "platform/host_document.h"
 #include "platform/messages.h"
-#include "platform/panel_script.h"
 
 namespace zarvento {
 
@@ -458,12 +457,12 @@ void CPanelSPID::OnRefreshPartParams() {
     CPLAN* plan = GetPLAN();
     plan->ReadFromModel(true);
     plan->FillGrid(partParamsGrid->Grid());
-    // The material's properties, shown for the user to read; the answer is not used.
+    // The material's properties, shown for the user to read; closing the
+    // dialog changes nothing.
     if (plan->material) {
         CPropertyMaterial dialog(*plan->material);
-        dialog.OnInitDialog(400);
+        dialog.DoModal();
     }
-    PanelScript::Instance().Show("material", CPropertyMaterial::kTitle);
 }
 
 }  // namespace zarvento

@@ -561,6 +561,22 @@ TEST_F(PanelSpidTest, ACatalogToolKeepsTheMountingOfThePositionItReplaces) {
     EXPECT_EQ(params.Grid().CellText(row, 2), "55");
 }
 
+// " Обновить параметры" reads the part again and shows its material in the
+// properties dialog, which a script drives on the host as the other dialogs.
+TEST_F(PanelSpidTest, TheMaterialPropertiesDialogRunsOnTheHost) {
+    Run("part material=\"Сталь 45 ГОСТ 1050-2013\"\n"
+        "dialog material\n dump\n close\nend\n"
+        "panel spid\n tab \"Параметры детали\"\n press \"Обновить параметры детали\"\n cancel\nend\nplan-data\n");
+    EXPECT_EQ(script.CommandsFailed(), 0);
+    const auto shows = [](const std::string& text) {
+        return std::any_of(UserOutput().begin(), UserOutput().end(),
+                           [&text](const std::string& line) { return line.find(text) != std::string::npos; });
+    };
+    EXPECT_TRUE(shows("Свойства материала"));
+    EXPECT_TRUE(shows("Способ получения заготовки"));
+    EXPECT_TRUE(shows("Материалы и Сортаменты для VOVUVE"));
+}
+
 TEST_F(PanelSpidTest, EditsWithNothingSelectedSaySo) {
     CPanelSPID& p = Open();
     OpenTab(CPanelSPID::kTabGadgets);
