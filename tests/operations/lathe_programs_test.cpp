@@ -397,20 +397,23 @@ TEST_F(LatheProgramTest, ASinglePlungeGrooveTakesABladeAsWideAsTheGroove) {
         "LineSeg( -20,-17, -24,-17, 1 );\nLineSeg( -24,-17, -24,-20, 1 );\nLineSeg( -24,-20, -50,-20, 1 );\n"
         "LineSeg( -50,-20, -50,0, 1 );\n";
     struct Case {
-        double blade;
+        double blade, corner;
         std::string message;  // empty: the groove is cut
     };
-    const Case cases[] = {{5.0, "Ошибка:\nШирина канавки меньше ширины резца"},
-                          {4.0, ""},
-                          {3.0, std::string("Предупреждение\n") + CTurnKANAVKA::kBladeNarrower}};
+    // Widths within 0.001 are equal; a blade with corner radii fits as well.
+    const std::string wider = "Ошибка:\nШирина канавки меньше ширины резца",
+                      narrower = std::string("Ошибка:\n") + CTurnKANAVKA::kBladeNarrower;
+    const Case cases[] = {{5.0, 0.0, wider}, {4.0, 0.0, ""},     {3.0, 0.0, narrower}, {4.0, 0.2, ""},
+                          {4.0005, 0.2, ""}, {4.01, 0.2, wider}, {3.6, 0.2, narrower}, {3.9995, 0.4, ""}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.blade);
+        SCOPED_TRACE(std::to_string(c.blade) + " r" + std::to_string(c.corner));
         const std::string w = std::to_string(c.blade);
-        const std::vector<Block> blocks =
-            Program({kGroovePart, "L=52 D=40 Z=0",
-                     "variable TYPE_ 13 \"Тип\"\nvariable width " + w + " \"Ширина\"\nsketch Contour\nline 0 0 " + w +
-                         " 0\nline " + w + " 0 " + w + " 10\nline " + w + " 10 0 10\nline 0 10 0 0\nend\n",
-                     "answer turn ok name=\"Groove\" tool=1 work=3-5 dwell=0.5\ncreate 3\n"});
+        const std::vector<Block> blocks = Program(
+            {kGroovePart, "L=52 D=40 Z=0",
+             "variable TYPE_ 13 \"Тип\"\nvariable width " + w + " \"Ширина\"\nvariable r " + std::to_string(c.corner) +
+                 " \"Радиус\"\nvariable nP 3 \"Положение вершины%\"\n" + "sketch Contour\nline 0 0 " + w + " 0\nline " +
+                 w + " 0 " + w + " 10\nline " + w + " 10 0 10\nline 0 10 0 0\nend\n",
+             "answer turn ok name=\"Groove\" tool=1 work=3-5 dwell=0.5\ncreate 3\n"});
         EXPECT_EQ(Operation(0).messageText, c.message);
         const std::vector<Block> plunges = With(blocks, "G01");
         if (!c.message.empty()) {
@@ -419,6 +422,11 @@ TEST_F(LatheProgramTest, ASinglePlungeGrooveTakesABladeAsWideAsTheGroove) {
         }
         ASSERT_EQ(plunges.size(), 1u) << text;
         EXPECT_NEAR(plunges[0]['X'], 34.0, 1e-9);
+        // The blade's -Z corner at the groove's wall at z = -24.
+        const std::vector<Block> rapids = With(blocks, "G00");
+        EXPECT_TRUE(std::any_of(rapids.begin(), rapids.end(), [](const Block& b) {
+            return b.Has('Z') && std::fabs(b['Z'] + 24.0) < 1e-9;
+        })) << text;
         ASSERT_EQ(With(blocks, "G04").size(), 1u);
         EXPECT_NEAR(With(blocks, "G04")[0]['P'], 500, 1e-9);
     }
