@@ -238,7 +238,10 @@ void CCatalogTools::FillTree() {
             for (const std::string& g : NamesIn(AppendStoredPath(root, r1))) {
                 if (g.front() == '.') continue;
                 if (g.size() > 4 && DotAtExtension(g)) {
-                    if (g.compare(g.size() - 3, 3, "m3d") == 0) addFile(g, folderItem, r1);
+                    // Models directly in a first-level folder are part
+                    // documents as everywhere else in the catalog: what the
+                    // dialog opens and what it copies in is "<name>.rdp".
+                    if (g.ends_with(".rdp")) addFile(g, folderItem, r1);
                     continue;
                 }
                 const int subItem = AddItem(g, folderItem, 0);

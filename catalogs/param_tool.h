@@ -140,6 +140,9 @@ public:
     // A file changed since it was taken is loaded again; with `report` the
     // user is told. False when no file is found (or the record is no tool).
     bool FindModelFile(bool report);
+    // Notes the model file's write time as it is now, for a model just taken
+    // from its file: only a later change of the file loads it again.
+    void TakeModelWriteTime();
     // Settings written in braces after a tool name ("...{T3 X1.5 Z-2 M4}");
     // true when a brace was found and Position >= 0 afterwards.
     bool ParseNameSettings(const std::string& name);

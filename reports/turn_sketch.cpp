@@ -26,14 +26,19 @@ double Variable(CTurn& turn, std::string_view name) {
     return v ? *v : 0.0;
 }
 
-// The frames of the operation drawn as 2D, as they stand.
+// The frames of the operation drawn as 2D where they stand, over the
+// section: the moves at the part, without the rapid moves from the start
+// point before the first feed and back to it after the last.
 void DrawFrames(const CTurn& turn) {
     std::vector<CCadreISO*> frames;
     turn.CollectFrames(frames);
     StepArray<CUnit*> units;
     for (CCadreISO* frame : frames)
         if (frame) frame->AddPathUnits(units);
-    for (std::uint32_t i = 0; i < units.Count(); ++i)
+    std::uint32_t first = 0, end = units.Count();
+    while (first < end && (!units[first] || units[first]->IsRapid)) ++first;
+    while (end > first && (!units[end - 1] || units[end - 1]->IsRapid)) --end;
+    for (std::uint32_t i = first; i < end; ++i)
         if (units[i]) units[i]->Draw2D(2);
 }
 
@@ -98,10 +103,7 @@ void CreateSketch(CTurn& turn, const std::string& fileName) {
     for (const SketchDimension& d : lengths) DrawSketchDimension(drawing, d);
     for (const SketchDimension& d : diameters) DrawSketchDimension(drawing, d);
 
-    drawing.BeginGroup();
     DrawFrames(turn);
-    const Ref2D path = drawing.EndGroup();
-    if (const auto box = drawing.GroupBounds(path)) drawing.MoveGroup(path, zmax + 30.0 - box->xmin, xmin);
 
     if (turn.finalContour) {
         for (int side = 0; side < 2; ++side) {
@@ -139,10 +141,7 @@ void CreateSketch(CTurn& turn, const std::string& fileName) {
 
     CuttingData data;
     data.position = turn.nToolPosition;
-    if (tool) {
-        tool->MakeDesignation();
-        data.designation = tool->sDesignation;
-    }
+    if (tool) data.designation = SketchToolText(*tool);
     data.depth = Variable(turn, "_DEPT");
     // A part on the −X side of its system has a negative mean diameter.
     data.meanDiameter = std::fabs(Variable(turn, "_DMID"));
@@ -177,6 +176,7 @@ void CreateSketch(CTurn& turn, const std::string& fileName) {
     DrawingRoughness& mark = drawing.AddRoughness(350.0, 233.0, SketchRoughnessText(roughness));
     mark.switch1 = mark.switch2 = true;
     ++mark.updates;
+    DrawSketchFrame(drawing);
     drawing.SetZoom(-3.0, -3.0, 403.0, 252.0);
     scope.Finish();
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "catalogs/param_tool.h"
 #include "geometry/exception.h"
@@ -77,7 +78,13 @@ public:
 
 CSPID* Plan() { return ExistingSPID(); }
 
+DocumentEventsAdvisor eventsAdvisor = nullptr;
+
 }  // namespace
+
+DocumentEventsAdvisor RegisterDocumentEventsAdvisor(DocumentEventsAdvisor advisor) {
+    return std::exchange(eventsAdvisor, advisor);
+}
 
 // ---------------------------------------------------------------- life
 
@@ -94,6 +101,8 @@ CSimulation::~CSimulation() {
     try {
         Stop();
         if (drawing2D_) drawing2D_->RefreshView(2);
+        // What is drawn after the simulation takes the settings' transparency again.
+        DefaultOpacity = (100.0 - SettingsRecord::Global().transparency) / 100.0;
     } catch (...) {
         // A host that fails while the simulation goes away has nothing left
         // to tell the user about it.
@@ -126,6 +135,8 @@ void CSimulation::SetSpeedFactor(double v) {
 
 void CSimulation::SetTransparency(double percent) {
     transparency_ = percent;
+    // The stock's faces, drawn afresh below, take it.
+    DefaultOpacity = (100.0 - percent) / 100.0;
     if (!stock_) return;
     stock_ = stock_->Clone();
     if (!Is2D()) stock_->CreateTessellationFaces(stockColour_);
@@ -279,6 +290,7 @@ void CSimulation::Start() {
     lastOwner_ = nullptr;
     busyHolding_ = false;
     if (!HostApplicationObject()) throw HostError(E_POINTER_);
+    if (eventsAdvisor) eventsAdvisor(0);
     ResetTickInterval();
     PrepareRun();
     if (toolContour_ && pointIndex_ < static_cast<std::int32_t>(points_.Count())) {

@@ -39,6 +39,13 @@ class ParamTool;
 class SimulationControls;
 class SimulationMessages;
 
+// Subscribes the library to a document's events again (0: the active
+// document's); the host binding puts it in place at attach. A run subscribes
+// the active document when it starts, so that a window's busy and clear
+// events reach it.
+using DocumentEventsAdvisor = void (*)(std::uint32_t document);
+DocumentEventsAdvisor RegisterDocumentEventsAdvisor(DocumentEventsAdvisor advisor);
+
 class CSimulation final : public FrameSimulation {
 public:
     static constexpr std::uintptr_t kTimerId = 100;

@@ -9,6 +9,7 @@
 
 #include "geometry/contour_script.h"
 #include "geometry/line_unit.h"
+#include "model/tessellation_object.h"
 #include "nc/cadre_m3.h"
 #include "nc/cadre_t.h"
 #include "nc/cycle_auto.h"
@@ -632,6 +633,26 @@ TEST_F(SimulationChecksTest, OnThe3DSceneTheStocksNewUnitsGetFacesInTheCheckRunN
     check.Start();
     RunToEnd(check);
     EXPECT_EQ(SceneSurvey(*part).CreatedCount(), view.CreatedCount()) << "the check run draws in 2D only";
+}
+
+TEST_F(SimulationChecksTest, TheStockShowsItsTransparencyAndTheDefaultComesBackAfterwards) {
+    const std::uint32_t stockColour = SettingsRecord::Global().Colour(12);
+    const auto frames = std::vector<CCadreISO*>{Comment("start"), Tool(0), Line(40, -60, 5, -20, false)};
+    {
+        CSimulation run;
+        run.SetFrames(frames);
+        run.SetControls(&controls, &messages);
+        run.GoToFrame(1, 1);
+        run.SetTransparency(20);
+        int shown = 0;
+        for (const DrawableSummary& d : SceneSurvey(*part).WithColour(stockColour)) {
+            if (!d.visible || !d.enabled) continue;
+            ++shown;
+            EXPECT_DOUBLE_EQ(d.opacity, 0.8);
+        }
+        EXPECT_GT(shown, 0);
+    }
+    EXPECT_DOUBLE_EQ(DefaultOpacity, 0.5);
 }
 
 TEST_F(SimulationChecksTest, AJumpReplaysTheSpindleAndTakesTheFramesTool) {
