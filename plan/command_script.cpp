@@ -22,6 +22,7 @@
 #include "platform/host_libraries.h"
 #include "platform/host_variable.h"
 #include "platform/line_reader.h"
+#include "platform/local_coordinate_system.h"
 #include "platform/messages.h"
 #include "platform/panel_script.h"
 #include "platform/part_model.h"
@@ -403,6 +404,35 @@ void SaveActiveDrawing(const std::vector<std::string>& paths) {
 
 }  // namespace
 
+void CommandScript::CoordinateSystem(const std::vector<std::string>& words, int lineNumber) {
+    const std::size_t n = words.size();
+    const bool onFace = n >= 3 && words[2].rfind("face:", 0) == 0;
+    if (onFace ? (n > 4 || (n == 4 && words[3] != "reversed")) : (n != 2 && n != 5 && n != 8 && n != 11))
+        throw ScriptError(At(lineNumber) +
+                          "lsc needs a name and optionally the origin x y z, its Z direction and its X direction, "
+                          "or face:<n> [reversed]");
+    const HostDocumentPtr doc = ActiveHostDocument();
+    try {
+        LocalCoordinateSystem::Frame frame;
+        if (onFace) {
+            const int number = Number(words[2].substr(5), lineNumber, "face number");
+            const std::shared_ptr<HostPart> part = TopPart(doc);
+            const auto& faces = part->Faces();
+            if (number < 1 || static_cast<std::size_t>(number) > faces.size())
+                throw ScriptError(At(lineNumber) + "the part's body has no face " + std::to_string(number) +
+                                  " (it has " + std::to_string(faces.size()) + ")");
+            frame = FrameOnFaceAxis(*part, *faces[static_cast<std::size_t>(number) - 1], n == 4);
+        } else {
+            std::array<std::array<double, 3>, 3> given{{{0, 0, 0}, {0, 0, 1}, {0, 0, 0}}};
+            for (std::size_t k = 2; k < n; ++k) given[(k - 2) / 3][(k - 2) % 3] = Real(words[k], lineNumber);
+            frame = LocalCoordinateSystem::MakeFrame(given[0], given[1], given[2]);
+        }
+        doc->AddLocalCoordinateSystem(words[1], frame.origin, frame.x, frame.y, frame.z);
+    } catch (const HostError& e) {
+        throw ScriptError(At(lineNumber) + "lsc " + words[1] + ": " + Said(e));
+    }
+}
+
 void CommandScript::RunLine(std::string_view line, int lineNumber) {
     line_ = lineNumber;
     const std::vector<std::string> words = Words(line, lineNumber);
@@ -420,16 +450,7 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
         return Command(Number(words[1], lineNumber, "type"), Number(words[2], lineNumber, "action"),
                        Number(words[3], lineNumber, "index"));
     }
-    if (verb == "lsc") {
-        if (words.size() != 2 && words.size() != 5)
-            throw ScriptError(At(lineNumber) + "lsc needs a name and optionally the origin x y z");
-        std::array<double, 3> origin{0, 0, 0};
-        if (words.size() == 5)
-            for (int k = 0; k < 3; ++k)
-                origin[static_cast<std::size_t>(k)] = Real(words[static_cast<std::size_t>(k) + 2], lineNumber);
-        ActiveHostDocument()->AddLocalCoordinateSystem(words[1], origin, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
-        return;
-    }
+    if (verb == "lsc") return CoordinateSystem(words, lineNumber);
     if (verb == "view") {
         if (words.size() != 2 || !IsViewFile(words[1]))
             throw ScriptError(At(lineNumber) + "view needs a file to save: .glb, .png or .svg");

@@ -113,6 +113,8 @@ private:
     void BeginBlock(const std::vector<std::string>& words, int lineNumber);
     void BlockLine(const std::vector<std::string>& words, int lineNumber);
     void PartProperty(const std::vector<std::string>& words, int lineNumber);
+    // lsc: a coordinate system by its origin and directions, or on a face's axis.
+    void CoordinateSystem(const std::vector<std::string>& words, int lineNumber);
     void Dimension(const std::vector<std::string>& words, int lineNumber);
     // thread <name> <face> <diameter> <pitch>: a thread designation on a face of the part.
     void ThreadDesignation(const std::vector<std::string>& words, int lineNumber);

@@ -18,6 +18,7 @@
 
 #include "platform/host_document.h"
 #include "platform/host_object.h"
+#include "platform/local_coordinate_system.h"
 #include "platform/part_shape.h"
 
 namespace zarvento {
@@ -76,8 +77,9 @@ public:
     SurfaceKind Kind() const;
     // The host's yes/no question for one surface kind.
     bool IsKind(SurfaceKind kind) const;
-    // The placement of a plane, cylinder, cone or torus: its origin and the
-    // point one unit along its axis (a plane's normal); false for other kinds.
+    // The placement of a plane, cylinder, cone, torus or turned surface: its
+    // origin and the point one unit along its axis (a plane's normal); false
+    // for other kinds.
     bool Placement(Point3& origin, Point3& axisPoint) const;
     // A sphere's centre; false for other kinds.
     bool Centre(Point3& centre) const;
@@ -310,6 +312,15 @@ bool IsStepFile(const std::string& path);
 // A new document (a part, or an assembly when the file holds one) read from
 // a STEP file; it has no file of its own until it is saved.
 HostDocumentPtr OpenStepDocument(const std::string& path);
+
+// The frame of a coordinate system on the axis of a face of revolution of the
+// part's body (a cylinder, cone, torus or turned surface): Z along the axis,
+// pointing out of the body at the end of its extent along the axis that the
+// face lies nearer to (the part's free end), or out of the other end when
+// reversed; the origin on the axis at that end; X the model axis most square
+// to Z, made square (LocalCoordinateSystem::MakeFrame). HostError
+// (E_INVALIDARG) for a face without an axis or a part without a body.
+LocalCoordinateSystem::Frame FrameOnFaceAxis(const HostPart& part, const HostFace& face, bool reversed);
 
 // The dimensions and roughness signs of a document, in the host's order.
 std::vector<std::shared_ptr<HostDimension>> ModelDimensions(const HostDocument& doc, DimensionKind kind);
