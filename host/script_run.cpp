@@ -313,6 +313,9 @@ int RunScript(int argc, char** argv) {
         [&runner](const std::vector<std::string>& words, int line) { return RunHostStatement(runner, words, line); });
     try {
         runner.Run(script.text);
+    } catch (const ImportError& e) {
+        std::cerr << "zarvento: " << scriptPath.string() << ", " << e.what() << "\n";
+        return kExitImport;
     } catch (const ScriptError& e) {
         std::cerr << "zarvento: " << scriptPath.string() << ", " << e.what() << "\n";
         return kExitUsage;

@@ -486,11 +486,12 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
         return;
     }
     if (verb == "step") {
-        if (words.size() != 2) throw ScriptError(At(lineNumber) + "step needs a file");
+        if (words.size() != 2 && words.size() != 3)
+            throw ScriptError(At(lineNumber) + "step needs a file and optionally a body (its number or name)");
         try {
-            ImportStep(ActiveHostDocument(), words[1]);
+            ImportStep(ActiveHostDocument(), words[1], words.size() == 3 ? words[2] : std::string());
         } catch (const HostError& e) {
-            throw ScriptError(At(lineNumber) + Said(e));
+            throw ImportError(At(lineNumber) + Said(e));
         }
         return;
     }

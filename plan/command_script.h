@@ -3,10 +3,15 @@
 // runs it, and so do the scenario tests. One statement per line; '#' starts
 // a comment; values with blanks are written in double quotes.
 //
-//   lsc <name> [x y z]           adds an NC coordinate system to the part
+//   lsc <name> [x y z [zx zy zz [xx xy xz]]]
+//                                adds an NC coordinate system to the part:
+//                                its origin, Z direction and X direction
+//   lsc <name> face:<n> [reversed]
+//                                ... on the axis of the n-th face of the body
 //   profile <file>               makes the part's body by turning a profile
 //                                in the contour units' script form
-//   step <file>                  makes the part's body from a STEP file
+//   step <file> [<body>]         makes the part's body from a STEP file (one
+//                                body of an assembly by its number or name)
 //   part <field>=<value> ...     the part's properties (name, designation,
 //                                material, location, density, author,
 //                                organization, roughness, link)
@@ -51,6 +56,14 @@ namespace zarvento {
 class ScriptError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// A part's file that the import refuses (missing, no regular file, empty, no
+// STEP file, too large, damaged, without a solid body, an assembly with no
+// body named); what() names the line and the reason.
+class ImportError : public ScriptError {
+public:
+    using ScriptError::ScriptError;
 };
 
 class CommandScript {

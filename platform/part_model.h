@@ -299,13 +299,20 @@ std::shared_ptr<HostPart> TopPart(const HostDocumentPtr& doc);
 // of the part's document (new ids, default colour); the old ones are removed.
 void SetPartBody(HostPart& part, const PartShape& body);
 
-// Reads a STEP file (AP203/AP214) into an empty part or assembly document.
-// One part (any number of solids) becomes the body of the top part; an
-// assembly becomes sub-parts of the top part, one per component, placed.
-// Faces keep their colours, parts their names. A missing, empty, foreign or
-// damaged file, or one without a solid, raises HostError naming the file and
-// leaves the document as it was.
-void ImportStep(const HostDocumentPtr& doc, const std::string& path);
+// Reads a STEP file (AP203/AP214) into an empty part or assembly document,
+// in a process of its own (a file that makes the translator crash is a
+// damaged file). One part (any number of solids, whatever other geometry the
+// file carries about it) becomes the body of the top part; an assembly of
+// several bodies becomes sub-parts of the top part, one per component,
+// placed. A part document takes one body: `body` names it by its number in
+// the file (from 1) or its name; without it an assembly is refused with the
+// list of its bodies (number, name, volume, box). Faces keep their colours,
+// parts their names. A missing file, a folder or other file that is no
+// regular file, an empty, foreign, damaged or too large file (over
+// kMaxStepFileBytes), or one without a solid, raises HostError naming the
+// file and the reason and leaves the document as it was.
+void ImportStep(const HostDocumentPtr& doc, const std::string& path, const std::string& body = {});
+inline constexpr std::uint64_t kMaxStepFileBytes = std::uint64_t{32} << 20;
 // Whether the file begins as a STEP file does (recognised by content, not by
 // its name).
 bool IsStepFile(const std::string& path);

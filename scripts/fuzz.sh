@@ -4,7 +4,7 @@
 #
 #   scripts/fuzz.sh                  every target for 5 seconds (what CI runs)
 #   scripts/fuzz.sh 3600 script      the command scripts for an hour
-#   scripts/fuzz.sh 600 formula description document script profile tool_model template
+#   scripts/fuzz.sh 600 formula description document script profile tool_model template step
 #
 # New inputs that reach new code are kept in build/fuzz/work/<target> and a
 # later run goes on from them; a crash leaves its input as
@@ -19,7 +19,7 @@ export LSAN_OPTIONS=suppressions=$root/tests/lsan-suppressions.txt
 seconds=${1:-5}
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(formula description document script profile tool_model template)
+((${#targets[@]})) || targets=(formula description document script profile tool_model template step)
 
 compiler=$(command -v clang++-14 || command -v clang++ || true)
 [[ -n $compiler ]] || { echo "fuzz: clang++ is needed (Debian: clang-14 libclang-rt-14-dev)"; exit 2; }
@@ -73,13 +73,17 @@ zarvento=$root/build/fuzz/app/zarvento
   "$zarvento" run --new shaft.rdp "$root/examples/shaft/make-shaft.zsc" > /dev/null
   "$zarvento" run shaft.rdp "$root/examples/shaft/turning.zsc" > /dev/null
   cp example/*.rdp shaft.rdp "$seeds/document/"
+  mkdir -p "$seeds/step"
+  cp example/stepped-shaft.step "$seeds/step/"
 ) 2>&1 | sed 's/^/seeds: /' >&2
+# STEP files: the example's (above) and the tests' own.
+seed step tests/fixtures/platform/*.step
 
 # ---- the runs ----
 # Inputs are kept small: a script of a few kilobytes already plans dozens of
 # operations, and a document of the examples' size is some tens of kilobytes.
 declare -A max_len=([formula]=512 [description]=16384 [template]=16384 [document]=65536 [script]=4096
-                    [profile]=4096 [tool_model]=4096)
+                    [profile]=4096 [tool_model]=4096 [step]=65536)
 status=0
 for t in "${targets[@]}"; do
   work=$root/build/fuzz/work/$t

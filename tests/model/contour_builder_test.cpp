@@ -369,7 +369,8 @@ TEST_F(ContourBuilderTest, StockFromAStepFileAndTheFilesItRefuses) {
                         MeridianPiece::Segment(45, 20, 45, 0)})
         .WriteStep(bar, "Пруток");
     test::CrossBar().WriteStep(cross, "Поперечина");
-    PartShape::WriteStepAssembly(pair, "Узел", {{"Вал", test::SteppedShaft(), {0, 0, 0}}});
+    PartShape::WriteStepAssembly(
+        pair, "Узел", {{"Вал", test::SteppedShaft(), {0, 0, 0}}, {"Втулка", test::OffAxisCylinder(), {0, 0, 100}}});
     std::ofstream(junk) << "ISO-10303-21;\nnot really\n";
     sectionReports.clear();
     const SectionErrorReport previous = RegisterSectionErrorReport(&RecordSectionReport);

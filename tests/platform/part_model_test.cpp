@@ -11,6 +11,8 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <regex>
 
 #include "platform/document_2d.h"
 #include "platform/host_application.h"
@@ -127,41 +129,225 @@ TEST_F(PartModelTest, StepAssemblyBecomesAnAssemblyWithOneSubPartPerComponent) {
     EXPECT_EQ(back->SubParts()[0]->Parent(), back.get());
 }
 
+std::string ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The STEP file the host writes, with one entity's line changed by `edit`
+// (given the file's text, it returns the text to write).
+std::string EditedStep(const std::string& good, const std::string& path,
+                       const std::function<std::string(std::string)>& edit) {
+    std::ofstream(path, std::ios::binary) << edit(ReadWhole(good));
+    return path;
+}
+
+// The number of the first entity the pattern's first group matches.
+std::string FirstMatch(const std::string& text, const std::string& pattern) {
+    std::smatch m;
+    EXPECT_TRUE(std::regex_search(text, m, std::regex(pattern))) << pattern;
+    return m.size() > 1 ? m[1].str() : std::string();
+}
+
 TEST_F(PartModelTest, BadStepFilesAreRefusedByNameAndLeaveTheDocumentAsItWas) {
     const std::string empty = PathOf("empty.step"), text = PathOf("notes.step"), cut = PathOf("cut.step"),
-                      surface = PathOf("skin.step"), good = PathOf("good.step");
+                      surface = PathOf("skin.step"), good = PathOf("good.step"), folder = PathOf("folder.step"),
+                      large = PathOf("large.step");
     std::ofstream(empty).close();
     std::ofstream(text) << "a text file, no STEP\n";
+    fs::create_directory(folder);
     test::SteppedShaft().WriteStep(good, "Вал");
     test::SteppedShaft().Skin().WriteStep(surface, "Оболочка");
     {
-        std::ifstream in(good);
-        std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         // Its header survives, its data is cut in the middle of an entity.
-        std::ofstream(cut) << all.substr(0, all.find("DATA;") + 200) << "\n#9999=GARBAGE((,\n";
+        std::ofstream(cut) << ReadWhole(good).substr(0, ReadWhole(good).find("DATA;") + 200) << "\n#9999=GARBAGE((,\n";
+        // A STEP file's start, then nothing past the size the host takes.
+        std::ofstream(large) << "ISO-10303-21;\n";
+        fs::resize_file(large, kMaxStepFileBytes + 1);
     }
+    // The placement of the first axis in the file, and the point it stands on.
+    const std::string placement = FirstMatch(ReadWhole(good), R"(#(\d+) = AXIS2_PLACEMENT_3D\(''\s*,\s*#\d+)");
+    const std::string point =
+        FirstMatch(ReadWhole(good), "#" + placement + R"( = AXIS2_PLACEMENT_3D\(''\s*,\s*#(\d+))");
+    // The point's type misspelt: the placement cannot be read.
+    const std::string misspelt = EditedStep(good, PathOf("misspelt.step"), [&](std::string t) {
+        return std::regex_replace(t, std::regex("#" + point + " = CARTESIAN_POINT"),
+                                  "#" + point + " = CARTESIAN_POINX");
+    });
+    // The placement refers to an entity the file does not hold.
+    const std::string unresolved = EditedStep(good, PathOf("unresolved.step"), [&](std::string t) {
+        return std::regex_replace(t, std::regex("#" + placement + R"( = AXIS2_PLACEMENT_3D\(''\s*,\s*#\d+)"),
+                                  "#" + placement + " = AXIS2_PLACEMENT_3D('',#999999");
+    });
+    // An oriented edge that is its own edge: read as it is, its translation
+    // follows it without end.
+    const std::string loop = EditedStep(good, PathOf("loop.step"), [&](std::string t) {
+        const std::string edge = FirstMatch(t, R"(#(\d+) = ORIENTED_EDGE)");
+        return std::regex_replace(t, std::regex("#" + edge + R"( = ORIENTED_EDGE\('',\*,\*,#\d+)"),
+                                  "#" + edge + " = ORIENTED_EDGE('',*,*,#" + edge);
+    });
     HostDocumentPtr doc = test::PartDocument(test::OffAxisCylinder());
     const std::size_t entities = doc->Entities().size();
     const struct {
         std::string path;
         HRESULT code;
-        const char* says;
+        std::vector<std::string> says;
     } cases[] = {
-        {PathOf("missing.step"), STG_E_FILENOTFOUND_, "does not exist"},
-        {empty, STG_E_INVALIDHEADER_, "is empty"},
-        {text, STG_E_INVALIDHEADER_, "not a STEP file"},
-        {cut, STG_E_DOCFILECORRUPT_, "damaged"},
-        {surface, E_INVALIDARG_, "no solid"},
+        {PathOf("missing.step"), STG_E_FILENOTFOUND_, {"does not exist"}},
+        {folder, STG_E_ACCESSDENIED_, {"is a folder"}},
+        {"/dev/null", STG_E_ACCESSDENIED_, {"not a regular file"}},
+        {empty, STG_E_INVALIDHEADER_, {"is empty"}},
+        {large, STG_E_DOCFILETOOLARGE_, {"too large", "at most 32 MiB"}},
+        {text, STG_E_INVALIDHEADER_, {"not a STEP file"}},
+        {cut, STG_E_DOCFILECORRUPT_, {"damaged"}},
+        {misspelt,
+         STG_E_DOCFILECORRUPT_,
+         {"damaged", "entity #" + placement + " (AXIS2_PLACEMENT_3D) cannot be read",
+          "#" + point + " of the unknown type CARTESIAN_POINX"}},
+        {unresolved, STG_E_DOCFILECORRUPT_, {"damaged", "entity #" + placement, "unresolved"}},
+        {loop, STG_E_DOCFILECORRUPT_, {"damaged", "crashed"}},
+        {surface, E_INVALIDARG_, {"no solid body"}},
+        {test::FixturePath("platform/point-only.step"), E_INVALIDARG_, {"no solid body"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         const HostError e = test::CaughtHostError([&] { ImportStep(doc, c.path); });
-        EXPECT_EQ(e.Code(), c.code);
+        EXPECT_EQ(e.Code(), c.code) << e.what();
         EXPECT_NE(std::string(e.what()).find(c.path), std::string::npos) << e.what();
-        EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
+        for (const std::string& says : c.says)
+            EXPECT_NE(std::string(e.what()).find(says), std::string::npos) << e.what();
         EXPECT_EQ(doc->Entities().size(), entities);
         EXPECT_EQ(TopPart(doc)->Faces().size(), 3u);
     }
+}
+
+// A part whose shape is linked to its solid and to a wireframe besides (as CAD
+// systems write a part's supplemental geometry) is one part, not an assembly.
+TEST_F(PartModelTest, OneSolidWithSupplementalWireframeIsOnePart) {
+    const std::string good = PathOf("good.step");
+    test::SteppedShaft().WriteStep(good, "Вал");
+    const std::string wired = EditedStep(good, PathOf("wired.step"), [](std::string t) {
+        std::smatch m;
+        EXPECT_TRUE(std::regex_search(t, m, std::regex(R"(#3 = SHAPE_DEFINITION_REPRESENTATION\(#4,#(\d+)\);)")));
+        const std::string brep = m[1].str();
+        EXPECT_TRUE(std::regex_search(
+            t, m,
+            std::regex("#" + brep + R"( = ADVANCED_BREP_SHAPE_REPRESENTATION\(''\s*,\s*\((#\d+),#\d+\),(#\d+)\);)")));
+        const std::string axis = m[1].str(), context = m[2].str();
+        t = std::regex_replace(t, std::regex(R"(#3 = SHAPE_DEFINITION_REPRESENTATION\(#4,#\d+\);)"),
+                               "#3 = SHAPE_DEFINITION_REPRESENTATION(#4,#90001);");
+        const std::string extra =
+            "#90001 = SHAPE_REPRESENTATION('',(" + axis + ")," + context + ");\n" +
+            "#90002 = SHAPE_REPRESENTATION_RELATIONSHIP('','',#90001,#" + brep + ");\n" +
+            "#90003 = GEOMETRICALLY_BOUNDED_WIREFRAME_SHAPE_REPRESENTATION('',(#90004," + axis + ")," + context +
+            ");\n" + "#90004 = GEOMETRIC_CURVE_SET('',(#90005));\n" + "#90005 = POLYLINE('',(#90006,#90007));\n" +
+            "#90006 = CARTESIAN_POINT('',(0.,0.,0.));\n" + "#90007 = CARTESIAN_POINT('',(0.,0.,62.));\n" +
+            "#90008 = SHAPE_REPRESENTATION_RELATIONSHIP('','',#90001,#90003);\n";
+        return t.insert(t.rfind("ENDSEC;"), extra);
+    });
+    HostDocumentPtr doc = app->Documents().Add(DocumentType::Part);
+    ImportStep(doc, wired);
+    EXPECT_EQ(TopPart(doc)->Faces().size(), 13u);
+    EXPECT_EQ(TopPart(doc)->Body().SolidCount(), 1);
+    // Opened as a document of its own, it is a part too.
+    EXPECT_EQ(app->Documents().Open(wired, false)->Type(), DocumentType::Part);
+}
+
+// An assembly is refused by a part document with the list of its bodies; the
+// import takes one of them by its number or its name.
+TEST_F(PartModelTest, OneBodyOfAnAssemblyIsTakenByItsNumberOrName) {
+    const std::string step = PathOf("pair.step");
+    PartShape::WriteStepAssembly(
+        step, "Узел", {{"Вал", test::SteppedShaft(), {0, 0, 0}}, {"Втулка", test::OffAxisCylinder(), {0, 0, 100}}});
+    HostDocumentPtr part = app->Documents().Add(DocumentType::Part);
+    const HostError refused = test::CaughtHostError([&] { ImportStep(part, step); });
+    EXPECT_EQ(refused.Code(), E_INVALIDARG_);
+    const std::string said = refused.what();
+    // Each body by its number, name, volume and box (the sleeve stands at z = 100).
+    const double sleeve = M_PI * 25 * 20;
+    for (const std::string& line : {std::string("assembly of 2 bodies"), std::string("1: \"Вал\", "),
+                                    "2: \"Втулка\", " + std::to_string(sleeve).substr(0, 7), std::string(" mm3, box ("),
+                                    std::string(" 120.000)")})
+        EXPECT_NE(said.find(line), std::string::npos) << line << " in " << said;
+    EXPECT_TRUE(TopPart(part)->Faces().empty());
+
+    ImportStep(part, step, "2");
+    EXPECT_EQ(TopPart(part)->Name(), "Втулка");
+    EXPECT_EQ(TopPart(part)->Faces().size(), 3u);
+    ImportStep(part, step, "Вал");
+    EXPECT_EQ(TopPart(part)->Name(), "Вал");
+    EXPECT_EQ(TopPart(part)->Faces().size(), 13u);
+    for (const char* none : {"3", "0", "Ось"}) {
+        SCOPED_TRACE(none);
+        const HostError e = test::CaughtHostError([&] { ImportStep(part, step, none); });
+        EXPECT_EQ(e.Code(), E_INVALIDARG_);
+        EXPECT_NE(std::string(e.what()).find(std::string("no body \"") + none + "\""), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("2: \"Втулка\""), std::string::npos) << e.what();
+        EXPECT_EQ(TopPart(part)->Faces().size(), 13u);
+    }
+}
+
+// A system given by its origin and directions is right-handed with unit axes,
+// X made square to Z; one with no Z, or an X along Z, is refused.
+TEST_F(PartModelTest, CoordinateSystemFramesAreRightHandedAndRefusedWhenDegenerate) {
+    const auto near = [](const std::array<double, 3>& a, const std::array<double, 3>& b) {
+        for (std::size_t i = 0; i < 3; ++i) EXPECT_NEAR(a[i], b[i], 1e-12) << i;
+    };
+    LocalCoordinateSystem::Frame f = LocalCoordinateSystem::MakeFrame({1, 2, 3}, {0, 0, 2}, {1, 0, 1});
+    near(f.origin, {1, 2, 3});
+    near(f.z, {0, 0, 1});
+    near(f.x, {1, 0, 0});
+    near(f.y, {0, 1, 0});
+    // Without an X the model axis most square to Z.
+    f = LocalCoordinateSystem::MakeFrame({0, 0, 0}, {-3, 0, 0}, {0, 0, 0});
+    near(f.z, {-1, 0, 0});
+    near(f.x, {0, 1, 0});
+    near(f.y, {0, 0, -1});
+    const double third = 1.0 / 3.0;
+    f = LocalCoordinateSystem::MakeFrame({0, 0, 0}, {1, 2, 2}, {1, 0, 0});
+    near(f.z, {third, 2 * third, 2 * third});
+    EXPECT_NEAR(f.x[0] * f.z[0] + f.x[1] * f.z[1] + f.x[2] * f.z[2], 0, 1e-12);
+    // Right-handed: X x Y is Z.
+    near({f.x[1] * f.y[2] - f.x[2] * f.y[1], f.x[2] * f.y[0] - f.x[0] * f.y[2], f.x[0] * f.y[1] - f.x[1] * f.y[0]},
+         f.z);
+    for (const auto& [z, x] : {std::pair<std::array<double, 3>, std::array<double, 3>>{{0, 0, 0}, {1, 0, 0}},
+                               {{0, 0, 1}, {0, 0, -5}},
+                               {{1e-12, 0, 0}, {0, 1, 0}}}) {
+        const HostError e = test::CaughtHostError([&] { LocalCoordinateSystem::MakeFrame({0, 0, 0}, z, x); });
+        EXPECT_EQ(e.Code(), E_INVALIDARG_);
+    }
+}
+
+// On a face's axis: Z out of the end of the part the face lies nearer to (or
+// the other end), the origin on the axis there; a face with no axis is refused.
+TEST_F(PartModelTest, FrameOnAFacesAxisPointsOutOfThePartsFreeEnd) {
+    RevolutionAxis alongY;
+    alongY.origin = {1, 2, 3};
+    alongY.direction = {0, 1, 0};
+    alongY.radial = {0, 0, 1};
+    HostDocumentPtr doc = test::PartDocument(test::SteppedShaft(alongY));
+    auto part = TopPart(doc);
+    // The journal from 10 to 30 along the axis (of 0 to 62), and a plane.
+    std::shared_ptr<HostFace> journal, plane;
+    for (const auto& face : part->Faces()) {
+        Point3 min, max;
+        face->Box(min, max);
+        if (face->IsKind(SurfaceKind::Cylinder) && std::fabs(min[1] - 12) < 1e-6 && std::fabs(max[1] - 32) < 1e-6)
+            journal = face;
+        if (face->IsKind(SurfaceKind::Plane)) plane = face;
+    }
+    ASSERT_TRUE(journal && plane);
+    LocalCoordinateSystem::Frame f = FrameOnFaceAxis(*part, *journal, false);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_NEAR(f.origin[i], (std::array<double, 3>{1, 2, 3})[i], 1e-9) << i;
+        EXPECT_NEAR(f.z[i], (std::array<double, 3>{0, -1, 0})[i], 1e-12) << i;
+    }
+    f = FrameOnFaceAxis(*part, *journal, true);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_NEAR(f.origin[i], (std::array<double, 3>{1, 64, 3})[i], 1e-9) << i;
+        EXPECT_NEAR(f.z[i], (std::array<double, 3>{0, 1, 0})[i], 1e-12) << i;
+    }
+    EXPECT_EQ(test::ErrorCodeOf([&] { FrameOnFaceAxis(*part, *plane, false); }), E_INVALIDARG_);
 }
 
 TEST_F(PartModelTest, AFailedSaveKeepsTheBodyOfTheLastSave) {
