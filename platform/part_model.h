@@ -54,11 +54,15 @@ public:
     // Points along the curve no farther than `accuracy` from it, start and end
     // included, as x, y, z triples.
     std::vector<double> Polyline(double accuracy) const;
+    // The face of the model an outline's curve outlines; null for others.
+    const HostObjectPtr& SourceFace() const { return sourceFace_; }
+    void SetSourceFace(HostObjectPtr face) { sourceFace_ = std::move(face); }
 
     const Geometry& Get() const { return *geometry_; }
 
 private:
     std::shared_ptr<const Geometry> geometry_;
+    HostObjectPtr sourceFace_;
 };
 
 // A face of a part's body (host object type 6).
@@ -83,6 +87,10 @@ public:
     bool Placement(Point3& origin, Point3& axisPoint) const;
     // A sphere's centre; false for other kinds.
     bool Centre(Point3& centre) const;
+    // Whether the face's surface is turned about the axis through `origin`
+    // along `direction`: a plane square to it, a surface of revolution about
+    // it, a sphere centred on it, or a spline surface whose normals all meet it.
+    bool TurnsAbout(const Point3& origin, const Point3& direction) const;
     // The surface parameters of the face's point nearest to p; false when the
     // host finds none.
     bool Project(const Point3& p, double& u, double& v) const;
@@ -196,10 +204,16 @@ struct PartProperties {
     std::string linkedFile;
 };
 
-// The outline object: the section of the faces of reference 0 by the plane
-// of reference 1 (a coordinate plane of a system of the document), kept on
-// the positive side of the plane's second axis (for the ZX plane: X >= 0).
-// Its result is one item holding every curve of the section, or none.
+// The outline object: the outline of the faces of reference 0 turned about
+// the first axis of the plane of reference 1 (a coordinate plane of a system
+// of the document; for the ZX plane its Z axis) into the half of the plane on
+// the positive side of its second axis (for the ZX plane: X >= 0), the
+// outline a lathe sees of them: a point of a face lands where the turn about
+// the axis takes it into the half plane. A face turned about the axis gives
+// its meridian; any other face the region it sweeps, bounded by the images
+// of its edges and of its silhouette (within 0.0005 mm where they are no
+// lines or arcs). Each curve knows the face it outlines. Its result is one
+// item holding every curve, or none.
 class HostOutline : public HostObject {
 public:
     static constexpr int kObjectType = 104;

@@ -219,6 +219,15 @@ bool HostFace::Centre(Point3& centre) const {
     return true;
 }
 
+bool HostFace::TurnsAbout(const Point3& origin, const Point3& direction) const {
+    HostFaults::Check("HostFace.TurnsAbout");
+    HostCallTime::Scope time;
+    const gp_Vec along(direction[0], direction[1], direction[2]);
+    if (along.Magnitude() < 1e-12) return false;
+    return Guarded("a face's turn",
+                   [&] { return FaceTurnsAbout(FaceGeometry(*this), gp_Ax1(ToPnt(origin), gp_Dir(along))); });
+}
+
 bool HostFace::Project(const Point3& p, double& u, double& v) const {
     HostFaults::Check("HostFace.Project");
     HostCallTime::Scope time;

@@ -21,6 +21,7 @@
 #include "model/contour_builder_zagotovka.h"
 #include "model/revolution_part.h"
 #include "model/rotation_contours.h"
+#include "platform/hidden_document.h"
 #include "platform/host_application.h"
 #include "platform/host_faults.h"
 #include "platform/host_procedures.h"
@@ -374,6 +375,9 @@ TEST_F(ContourBuilderTest, StockFromAStepFileAndTheFilesItRefuses) {
     std::ofstream(junk) << "ISO-10303-21;\nnot really\n";
     sectionReports.clear();
     const SectionErrorReport previous = RegisterSectionErrorReport(&RecordSectionReport);
+    // The section of a stock outlined by more than its meridians (the bar
+    // across the axis) takes its boundary in the library's hidden document.
+    if (!HiddenDocument()) CreateHiddenDocument();
     const std::size_t open = app.Documents().Count();
     // The user's part has unsaved changes, which the stock's section must not
     // touch (it runs in the stock's own document).

@@ -492,7 +492,7 @@ TEST_F(PartModelTest, EdgeProjectionsFindTheNearestPointWithinTheEdgesBox) {
     }
 }
 
-TEST_F(PartModelTest, OutlineIsTheExactSectionOnThePlanesPositiveSide) {
+TEST_F(PartModelTest, OutlineIsTheExactTurnedOutlineOnThePlanesPositiveSide) {
     HostDocumentPtr doc = test::PartDocument(test::SteppedShaft());
     auto lsc = doc->AddLocalCoordinateSystem("ЛСК", {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
     auto part = TopPart(doc);
@@ -529,11 +529,31 @@ TEST_F(PartModelTest, OutlineIsTheExactSectionOnThePlanesPositiveSide) {
     outline->ClearResult();
     EXPECT_EQ(outline->ResultCount(), 0);
 
-    // A body beside the plane's positive half gives no result item.
+    // A body beside the plane's positive half is turned into it: its outline
+    // reaches from its nearest to its farthest distance from the axis, each
+    // curve knowing the face it outlines.
     SetPartBody(*part, PartShape::Box({-30, -5, 0}, {-10, 5, 10}));
     outline->ClearReferences();
     outline->AddReference(1, lsc->Plane(LocalCoordinateSystem::kPlaneZX));
     for (const auto& f : part->Faces()) outline->AddReference(0, f);
+    outline->Rebuild();
+    ASSERT_EQ(outline->ResultCount(), 1);
+    double nearest = 1e9, farthest = 0;
+    for (const auto& curve : outline->ResultCurves(0)) {
+        EXPECT_TRUE(std::dynamic_pointer_cast<HostFace>(curve->SourceFace()));
+        const std::vector<double> points = curve->Polyline(0.001);
+        for (std::size_t k = 0; k + 2 < points.size(); k += 3) {
+            EXPECT_NEAR(points[k + 1], 0, 1e-9);
+            nearest = std::min(nearest, points[k]);
+            farthest = std::max(farthest, points[k]);
+        }
+    }
+    EXPECT_NEAR(nearest, 10, 1e-6);
+    EXPECT_NEAR(farthest, std::hypot(30, 5), 1e-6);
+    // Without faces there is no result item.
+    SetPartBody(*part, PartShape());
+    outline->ClearReferences();
+    outline->AddReference(1, lsc->Plane(LocalCoordinateSystem::kPlaneZX));
     outline->Rebuild();
     EXPECT_EQ(outline->ResultCount(), 0);
 }
