@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "geometry/complex_unit.h"
+#include "geometry/number_format.h"
 #include "operations/headless_turn_panels.h"
 #include "operations/turn.h"
 #include "plan/command_script.h"
@@ -210,17 +212,28 @@ void EchoPanel(const PanelEntry& e) {
     std::cout << "\n";
 }
 
+// A unit of the section as the listing shows it: a line or an arc in its
+// script form; any other curve (a torus's or a spline face's, which the
+// script form has no text for) by its ends and its surface, with the number
+// of chords it is cut by.
+std::string SectionUnitText(const CUnit& unit) {
+    std::string text = unit.GetScriptText();
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    if (!text.empty() || unit.Kind != kUnitComplex) return text;
+    const auto& complex = static_cast<const CComplexUnit&>(unit);
+    return "Complex( " + FormatG(unit.StartPoint.z) + "," + FormatG(unit.StartPoint.x) + ", " +
+           FormatG(unit.EndPoint.z) + "," + FormatG(unit.EndPoint.x) + " ); " + unit.SurfaceName + ", " +
+           std::to_string(complex.SubUnitCount()) + " chords";
+}
+
 void PrintReport(const HostDocument& doc) {
     // The units of the part's section by the numbers an operation's working
     // contour is chosen with (the work field of its panel).
     std::cout << "== section\n";
     if (const CSPID* spid = ExistingSPID(); spid && spid->GetDetailContour()) {
         const Contour& section = *spid->GetDetailContour();
-        for (int i = 0; i < section.Count(); ++i) {
-            std::string text = section.GetUnit(i)->GetScriptText();
-            while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-            std::cout << i << ": " << text << "\n";
-        }
+        for (int i = 0; i < section.Count(); ++i)
+            std::cout << i << ": " << SectionUnitText(*section.GetUnit(i)) << "\n";
     }
     std::cout << "== plan\n";
     if (CPLAN* plan = ExistingPLAN()) {

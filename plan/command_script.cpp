@@ -11,6 +11,7 @@
 #include "plan/plan.h"
 #include "plan/plan_panels.h"
 #include "plan/plan_turn.h"
+#include "plan/spid.h"
 #include "plan/view_export.h"
 #include "platform/busy_flag.h"
 #include "platform/drawing_document.h"
@@ -123,6 +124,9 @@ std::vector<std::string> CommandScript::Words(std::string_view line, int lineNum
     return words;
 }
 
+CommandScript::CommandScript(std::filesystem::path baseFolder)
+    : base_(std::move(baseFolder)), sectionFailuresSeen_(SectionFailureCount()) {}
+
 void CommandScript::Run(std::string_view text) {
     LineReader reader(text);
     std::string_view line;
@@ -142,8 +146,12 @@ void CommandScript::CountCommand() {
     // A step of a panel on the host that named what is not there fails the
     // command that showed the panel.
     const bool stepsFailed = ScriptedUser::Instance().TakeFailures() > 0;
-    if (LastCommandFailed() || stepsFailed || refusals != refusalsSeen_) CountFailure();
+    // A command that could not build the part's section worked on no part.
+    const int sections = SectionFailureCount();
+    if (LastCommandFailed() || stepsFailed || refusals != refusalsSeen_ || sections != sectionFailuresSeen_)
+        CountFailure();
     refusalsSeen_ = refusals;
+    sectionFailuresSeen_ = sections;
 }
 
 void CommandScript::Command(std::int32_t type, std::int32_t action, std::int32_t index) {

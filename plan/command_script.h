@@ -81,7 +81,7 @@ public:
     // Profiles named in the script are found relative to `baseFolder`; STEP
     // files, like the documents named in panel answers, relative to the
     // folder the program runs in.
-    explicit CommandScript(std::filesystem::path baseFolder = {}) : base_(std::move(baseFolder)) {}
+    explicit CommandScript(std::filesystem::path baseFolder = {});
 
     // Runs every line in order; stops with ScriptError at a line it cannot
     // read (a panel's block left open included). Commands that fail are
@@ -140,6 +140,8 @@ private:
     int commandsFailed_ = 0;
     int line_ = 0;          // the line being run
     int refusalsSeen_ = 0;  // the panels' refusals before the command counted last
+    // The part's section failures before the command counted last.
+    int sectionFailuresSeen_ = 0;
     std::vector<int> failedLines_;
     void CountFailure();
 };
