@@ -304,6 +304,11 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
     for (std::size_t i = 0; i < units.size(); ++i) {
         UnitPtr& unit = units[i];
         const auto& [p1, p2] = ends[i];
+        // A unit along the axis (the line that closes the profile there) lies
+        // on no face and no curve, even where both its ends do (a ball's).
+        if (unit->Kind == kUnitLine && std::fabs(unit->StartPoint.x) < kOnModel &&
+            std::fabs(unit->EndPoint.x) < kOnModel)
+            continue;
         bool onAFace = false;
         // The unit's pairs: those of the units before it are passed.
         const auto unitIndex = static_cast<int>(i);

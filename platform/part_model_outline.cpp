@@ -30,6 +30,7 @@
 #include <BRep_Tool.hxx>
 #include <ElSLib.hxx>
 #include <Extrema_ExtPC.hxx>
+#include <GC_MakeArcOfCircle.hxx>
 #include <GeomLProp_SLProps.hxx>
 #include <Geom_BSplineCurve.hxx>
 #include <Geom_Curve.hxx>
@@ -51,6 +52,7 @@
 #include <gp_Lin.hxx>
 #include <gp_Pln.hxx>
 #include <gp_Pnt2d.hxx>
+#include <gp_Sphere.hxx>
 #include <gp_Trsf.hxx>
 
 #include <algorithm>
@@ -359,6 +361,55 @@ bool AddPartialMeridian(const HostFace::Geometry& face, const PlaneFrame& frame,
     TopoDS_Edge edge = BRepBuilderAPI_MakeEdge(meridian).Edge();
     if (!face.face.Location().IsIdentity()) edge = TopoDS::Edge(edge.Moved(face.face.Location()));
     return AddTurned(edge, frame, out);
+}
+
+// A sphere centred on the axis whose own axis is another: the arc of its
+// great circle in the half plane over the face's extent along the axis.
+bool AddSphereMeridian(const HostFace::Geometry& face, const PlaneFrame& frame, Outline& out) {
+    if (face.surface.GetType() != GeomAbs_Sphere) return false;
+    const gp_Sphere sphere = face.surface.Sphere();
+    double zc = 0, off = 0;
+    frame.Turned(sphere.Location(), zc, off);
+    const double radius = sphere.Radius();
+    gp_Trsf toAxis;
+    toAxis.SetTransformation(gp_Ax3(frame.origin, frame.first, frame.second));
+    Bnd_Box box;
+    BRepBndLib::AddOptimal(face.face.Moved(TopLoc_Location(toAxis)), box, false, false);
+    if (box.IsVoid()) return false;
+    double x0 = 0, y0 = 0, z0 = 0, x1 = 0, y1 = 0, z1 = 0;
+    box.Get(x0, y0, z0, x1, y1, z1);
+    z0 = std::max(z0, zc - radius);
+    z1 = std::min(z1, zc + radius);
+    if (!(z1 - z0 > kShortest)) return false;
+    const auto at = [&](double z) {
+        return frame.At(z, std::sqrt(std::max(0.0, radius * radius - (z - zc) * (z - zc))));
+    };
+    const GC_MakeArcOfCircle arc(at(z0), at(0.5 * (z0 + z1)), at(z1));
+    if (!arc.IsDone()) return false;
+    out.Add(HostCurve::Geometry::Direct(BRepBuilderAPI_MakeEdge(arc.Value()).Edge()));
+    return true;
+}
+
+// The section of a face turned about the axis by the half plane itself: its
+// meridian over the span of it the half plane meets (all of it but where a
+// cut into the face stands in the half plane, which its edges' images cover).
+void AddHalfPlaneSection(const HostFace::Geometry& face, const PlaneFrame& frame, Outline& out) {
+    double x0 = 0, y0 = 0, z0 = 0, x1 = 0, y1 = 0, z1 = 0;
+    face.box.Get(x0, y0, z0, x1, y1, z1);
+    double reach = 1.0;
+    for (double x : {x0, x1})
+        for (double y : {y0, y1})
+            for (double z : {z0, z1}) reach = std::max(reach, frame.origin.Distance(gp_Pnt(x, y, z)));
+    reach *= 2.0;
+    const gp_Pln plane(gp_Ax3(frame.origin, frame.normal, frame.first));
+    BRepAlgoAPI_Section section(face.face, BRepBuilderAPI_MakeFace(plane, -reach, reach, 0.0, reach).Face(), false);
+    section.Approximation(true);
+    section.ComputePCurveOn1(false);
+    section.ComputePCurveOn2(false);
+    section.Build();
+    if (!section.IsDone()) throw HostError(E_FAIL_, "the outline's section failed");
+    for (TopExp_Explorer e(section.Shape(), TopAbs_EDGE); e.More(); e.Next())
+        if (!BRep_Tool::Degenerated(TopoDS::Edge(e.Current()))) out.Add(HostCurve::Geometry(TopoDS::Edge(e.Current())));
 }
 
 // The meridian of a face turned about the axis that is a whole band of it: its
@@ -701,16 +752,19 @@ void HostOutline::Rebuild() {
             meridians.face = i;
             bool turned = AddRadialSegment(face, frame, meridians);
             if (!turned && TurnsAbout(face, frame)) {
-                if (OwnAxisOnLine(face.surface, frame)) {
-                    turned = AddSeam(face, frame, meridians) || AddPartialMeridian(face, frame, meridians);
-                } else if (face.surface.GetType() != GeomAbs_Sphere) {
-                    // A spline surface turned about the axis: its edges' images.
+                // Its meridian; else (a spline surface turned about the axis, a
+                // tube that crosses it) its section by the half plane and its
+                // edges' images.
+                turned = true;
+                const bool meridian =
+                    OwnAxisOnLine(face.surface, frame)
+                        ? AddSeam(face, frame, meridians) || AddPartialMeridian(face, frame, meridians)
+                        : AddSphereMeridian(face, frame, meridians);
+                if (!meridian) {
+                    AddHalfPlaneSection(face, frame, meridians);
                     AddEdgeImages(face, frame, done, meridians);
-                    turned = true;
                 }
             }
-            // Any other face, and a face of revolution whose meridian leaves
-            // the half plane (a tube that crosses the axis).
             if (!turned) {
                 others.push_back(i);
                 continue;

@@ -3,6 +3,7 @@
 // messages, and the model left as it was.
 #include <cmath>
 
+#include "geometry/arc_unit.h"
 #include "geometry/complex_unit.h"
 #include "geometry/contour_script.h"
 #include "geometry/lsc_transform.h"
@@ -313,6 +314,31 @@ TEST_F(RotationContoursTest, APartAlongAnyAxisGivesTheSectionOfThePartAlongZ) {
         ExpectUnitsOnFacesOfRotation(*contour);
     }
     EXPECT_TRUE(reported.empty());
+}
+
+// A ball centred on the axis but made about another: its great circle.
+TEST_F(RotationContoursTest, BallMadeAboutAnotherAxisGivesItsGreatCircle) {
+    RevolutionAxis alongY;
+    alongY.direction = {0, 1, 0};
+    alongY.radial = {1, 0, 0};
+    auto contour = BuildRotationContours(Part(
+        PartShape::Revolve({MeridianPiece::Arc(-10, 0, 0, 10, 10, 0), MeridianPiece::Segment(10, 0, -10, 0)}, alongY)));
+    ASSERT_TRUE(contour);
+    // The arc through (0, -10) and the line along the axis.
+    ASSERT_EQ(contour->Count(), 2);
+    const int a = contour->GetUnit(0)->Kind == kUnitArc ? 0 : 1;
+    const auto& arc = static_cast<const CArcUnit&>(*contour->GetUnit(a));
+    ASSERT_EQ(arc.Kind, kUnitArc);
+    EXPECT_NEAR(arc.Radius, 10, 1e-9);
+    IntersectPoint middle;
+    arc.GetMiddlePoint(middle);
+    EXPECT_NEAR(middle.z, 0, 1e-9);
+    EXPECT_NEAR(middle.x, -10, 1e-9);
+    EXPECT_NEAR(std::fabs(arc.StartPoint.z - arc.EndPoint.z), 20, 1e-9);
+    auto face = std::dynamic_pointer_cast<HostFace>(arc.GetSourceObject(0));
+    ASSERT_TRUE(face);
+    EXPECT_TRUE(face->IsKind(SurfaceKind::Sphere));
+    EXPECT_EQ(contour->GetUnit(1 - a)->Kind, kUnitLine);
 }
 
 // A turned spline part lying across the system's Z axis has no face of
