@@ -8,11 +8,11 @@
 
 #include <sqlite3.h>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <regex>
 
 #include "platform/document_2d.h"
 #include "platform/host_application.h"
@@ -142,11 +142,34 @@ std::string EditedStep(const std::string& good, const std::string& path,
     return path;
 }
 
-// The number of the first entity the pattern's first group matches.
-std::string FirstMatch(const std::string& text, const std::string& pattern) {
-    std::smatch m;
-    EXPECT_TRUE(std::regex_search(text, m, std::regex(pattern))) << pattern;
-    return m.size() > 1 ? m[1].str() : std::string();
+// An entity line of the STEP text the host writes: "#12 = TYPE('',#13,...);".
+struct EntityLine {
+    std::size_t start = 0, end = 0;  // the line's bounds in the text
+    std::string id;                  // "#12"
+    std::vector<std::string> refs;   // its references in order
+};
+
+// The first entity of that type, or the entity of that id.
+EntityLine FindEntity(const std::string& text, const std::string& typeOrId) {
+    EntityLine line;
+    const bool byId = typeOrId[0] == '#';
+    std::size_t at = byId ? text.find("\n" + typeOrId + " = ") : text.find(" = " + typeOrId + "(");
+    EXPECT_NE(at, std::string::npos) << typeOrId;
+    if (at == std::string::npos) return line;
+    line.start = byId ? at + 1 : text.rfind('\n', at) + 1;
+    line.end = text.find(';', line.start);
+    line.id = text.substr(line.start, text.find(' ', line.start) - line.start);
+    for (std::size_t k = text.find('#', text.find('(', line.start)); k < line.end; k = text.find('#', k + 1)) {
+        std::size_t e = k + 1;
+        while (e < line.end && std::isdigit(static_cast<unsigned char>(text[e]))) ++e;
+        line.refs.push_back(text.substr(k, e - k));
+    }
+    return line;
+}
+
+// The text with the entity's line replaced.
+std::string Replaced(std::string text, const EntityLine& line, const std::string& with) {
+    return text.replace(line.start, line.end + 1 - line.start, with);
 }
 
 TEST_F(PartModelTest, BadStepFilesAreRefusedByNameAndLeaveTheDocumentAsItWas) {
@@ -166,25 +189,26 @@ TEST_F(PartModelTest, BadStepFilesAreRefusedByNameAndLeaveTheDocumentAsItWas) {
         fs::resize_file(large, kMaxStepFileBytes + 1);
     }
     // The placement of the first axis in the file, and the point it stands on.
-    const std::string placement = FirstMatch(ReadWhole(good), R"(#(\d+) = AXIS2_PLACEMENT_3D\(''\s*,\s*#\d+)");
-    const std::string point =
-        FirstMatch(ReadWhole(good), "#" + placement + R"( = AXIS2_PLACEMENT_3D\(''\s*,\s*#(\d+))");
+    const EntityLine placementLine = FindEntity(ReadWhole(good), "AXIS2_PLACEMENT_3D");
+    ASSERT_EQ(placementLine.refs.size(), 3u);
+    const std::string placement = placementLine.id.substr(1), point = placementLine.refs[0].substr(1);
     // The point's type misspelt: the placement cannot be read.
     const std::string misspelt = EditedStep(good, PathOf("misspelt.step"), [&](std::string t) {
-        return std::regex_replace(t, std::regex("#" + point + " = CARTESIAN_POINT"),
-                                  "#" + point + " = CARTESIAN_POINX");
+        const EntityLine line = FindEntity(t, "#" + point);
+        std::string entity = t.substr(line.start, line.end + 1 - line.start);
+        return Replaced(t, line, entity.replace(entity.find("CARTESIAN_POINT"), 15, "CARTESIAN_POINX"));
     });
     // The placement refers to an entity the file does not hold.
     const std::string unresolved = EditedStep(good, PathOf("unresolved.step"), [&](std::string t) {
-        return std::regex_replace(t, std::regex("#" + placement + R"( = AXIS2_PLACEMENT_3D\(''\s*,\s*#\d+)"),
-                                  "#" + placement + " = AXIS2_PLACEMENT_3D('',#999999");
+        const EntityLine line = FindEntity(t, "#" + placement);
+        return Replaced(t, line,
+                        line.id + " = AXIS2_PLACEMENT_3D('',#999999," + line.refs[1] + "," + line.refs[2] + ");");
     });
     // An oriented edge that is its own edge: read as it is, its translation
     // follows it without end.
     const std::string loop = EditedStep(good, PathOf("loop.step"), [&](std::string t) {
-        const std::string edge = FirstMatch(t, R"(#(\d+) = ORIENTED_EDGE)");
-        return std::regex_replace(t, std::regex("#" + edge + R"( = ORIENTED_EDGE\('',\*,\*,#\d+)"),
-                                  "#" + edge + " = ORIENTED_EDGE('',*,*,#" + edge);
+        const EntityLine line = FindEntity(t, "ORIENTED_EDGE");
+        return Replaced(t, line, line.id + " = ORIENTED_EDGE('',*,*," + line.id + ",.F.);");
     });
     HostDocumentPtr doc = test::PartDocument(test::OffAxisCylinder());
     const std::size_t entities = doc->Entities().size();
@@ -227,15 +251,12 @@ TEST_F(PartModelTest, OneSolidWithSupplementalWireframeIsOnePart) {
     const std::string good = PathOf("good.step");
     test::SteppedShaft().WriteStep(good, "Вал");
     const std::string wired = EditedStep(good, PathOf("wired.step"), [](std::string t) {
-        std::smatch m;
-        EXPECT_TRUE(std::regex_search(t, m, std::regex(R"(#3 = SHAPE_DEFINITION_REPRESENTATION\(#4,#(\d+)\);)")));
-        const std::string brep = m[1].str();
-        EXPECT_TRUE(std::regex_search(
-            t, m,
-            std::regex("#" + brep + R"( = ADVANCED_BREP_SHAPE_REPRESENTATION\(''\s*,\s*\((#\d+),#\d+\),(#\d+)\);)")));
-        const std::string axis = m[1].str(), context = m[2].str();
-        t = std::regex_replace(t, std::regex(R"(#3 = SHAPE_DEFINITION_REPRESENTATION\(#4,#\d+\);)"),
-                               "#3 = SHAPE_DEFINITION_REPRESENTATION(#4,#90001);");
+        // The part's shape, its solid's representation, its axis and context.
+        const EntityLine shape = FindEntity(t, "SHAPE_DEFINITION_REPRESENTATION");
+        const std::string brep = shape.refs.at(1).substr(1);
+        const EntityLine solid = FindEntity(t, "#" + brep);
+        const std::string axis = solid.refs.at(0), context = solid.refs.back();
+        t = Replaced(t, shape, shape.id + " = SHAPE_DEFINITION_REPRESENTATION(" + shape.refs[0] + ",#90001);");
         const std::string extra =
             "#90001 = SHAPE_REPRESENTATION('',(" + axis + ")," + context + ");\n" +
             "#90002 = SHAPE_REPRESENTATION_RELATIONSHIP('','',#90001,#" + brep + ");\n" +
