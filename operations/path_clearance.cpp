@@ -12,6 +12,7 @@
 #include "geometry/arc_unit.h"
 #include "geometry/contour.h"
 #include "nc/cadre_s_f.h"
+#include "operations/thread_clearance.h"
 #include "operations/turn.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "plan/spid.h"
@@ -304,6 +305,9 @@ std::optional<PathIntrusion> FindPathIntrusion(const CTurn& op, const ClearanceO
     }
     std::vector<Follower> onPart(along.size(), Follower(&part)), onBefore(along.size(), Follower(stockBefore)),
         onAfter(along.size(), Follower(stockAfter));
+    // A chisel thread's passes cut its groove into the part: they are held
+    // to it instead of the part's surface.
+    const std::vector<ThreadBand> threadBands = ThreadBandsOf(op, part, r, limits.tolerance);
     const auto& frames = op.Frames();
     for (std::size_t k = 0; k < frames.size(); ++k) {
         CCadreISO& frame = *frames[k];
@@ -327,6 +331,11 @@ std::optional<PathIntrusion> FindPathIntrusion(const CTurn& op, const ClearanceO
                     out.x2 = unit.EndPoint.x;
                     return out;
                 };
+                if (!threadBands.empty() && frame.feedIsStep && !rapid) {
+                    const double depth = ThreadPassReach(threadBands, part, move, r, limits.tolerance);
+                    if (depth > limits.tolerance) return found(depth, false);
+                    continue;
+                }
                 if (!part.Empty())
                     if (auto depth = onPart[c].Reach(move, r + (rapid ? 0.0 : allowance), limits.tolerance))
                         return found(*depth, false);
