@@ -390,17 +390,23 @@ bool AddSphereMeridian(const HostFace::Geometry& face, const PlaneFrame& frame, 
     return true;
 }
 
-// The section of a face turned about the axis by the half plane itself: its
-// meridian over the span of it the half plane meets (all of it but where a
-// cut into the face stands in the half plane, which its edges' images cover).
-void AddHalfPlaneSection(const HostFace::Geometry& face, const PlaneFrame& frame, Outline& out) {
+// How far a cutting plane must reach from the frame's origin to cross all of
+// the face: twice its box's farthest corner.
+double Reach(const HostFace::Geometry& face, const PlaneFrame& frame) {
     double x0 = 0, y0 = 0, z0 = 0, x1 = 0, y1 = 0, z1 = 0;
     face.box.Get(x0, y0, z0, x1, y1, z1);
     double reach = 1.0;
     for (double x : {x0, x1})
         for (double y : {y0, y1})
             for (double z : {z0, z1}) reach = std::max(reach, frame.origin.Distance(gp_Pnt(x, y, z)));
-    reach *= 2.0;
+    return 2.0 * reach;
+}
+
+// The section of a face turned about the axis by the half plane itself: its
+// meridian over the span of it the half plane meets (all of it but where a
+// cut into the face stands in the half plane, which its edges' images cover).
+void AddHalfPlaneSection(const HostFace::Geometry& face, const PlaneFrame& frame, Outline& out) {
+    const double reach = Reach(face, frame);
     const gp_Pln plane(gp_Ax3(frame.origin, frame.normal, frame.first));
     BRepAlgoAPI_Section section(face.face, BRepBuilderAPI_MakeFace(plane, -reach, reach, 0.0, reach).Face(), false);
     section.Approximation(true);
@@ -540,13 +546,7 @@ bool AddSilhouetteOutline(const HostFace::Geometry& face, const PlaneFrame& fram
     gp_Dir normal;
     if (!SilhouettePlane(face.surface, frame, normal)) return false;
     AddEdgeImages(face, frame, done, out);
-    double x0 = 0, y0 = 0, z0 = 0, x1 = 0, y1 = 0, z1 = 0;
-    face.box.Get(x0, y0, z0, x1, y1, z1);
-    double reach = 1.0;
-    for (double x : {x0, x1})
-        for (double y : {y0, y1})
-            for (double z : {z0, z1}) reach = std::max(reach, frame.origin.Distance(gp_Pnt(x, y, z)));
-    reach *= 2.0;
+    const double reach = Reach(face, frame);
     const gp_Pln plane(gp_Ax3(frame.origin, normal, frame.first));
     BRepAlgoAPI_Section section(face.face, BRepBuilderAPI_MakeFace(plane, -reach, reach, -reach, reach).Face(), false);
     section.Approximation(true);
