@@ -77,8 +77,9 @@ function(zarvento_add_test_suite folder)
     set(main GTest::gtest_main)
   endif()
   target_link_libraries(${target} PRIVATE ${ARG_DEPS} zarvento_test_support ${main} GTest::gmock)
-  # The host loads its STEP translator at run time: it is built with every suite.
-  add_dependencies(${target} zarvento_platform_step)
+  # The host loads its STEP translator and runs its STEP reader at run time:
+  # they are built with every suite.
+  add_dependencies(${target} zarvento_step)
   target_compile_definitions(${target} PRIVATE ZARVENTO_FIXTURES="${CMAKE_CURRENT_SOURCE_DIR}/fixtures")
   set(properties TIMEOUT 300)
   if(ZARVENTO_TEST_ENVIRONMENT)
@@ -92,5 +93,5 @@ function(zarvento_add_benchmark name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   add_executable(bench_${name} ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp)
   target_link_libraries(bench_${name} PRIVATE ${ARG_DEPS} benchmark::benchmark)
-  add_dependencies(bench_${name} zarvento_platform_step)
+  add_dependencies(bench_${name} zarvento_step)
 endfunction()

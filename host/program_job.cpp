@@ -32,6 +32,30 @@ const char* const kProgramUsage =
     "             \".nc\"); operation messages are reported, and a failed\n"
     "             operation, script or save gives exit code 1\n";
 
+namespace {
+
+// The units of the part's section the operation's working contour is chosen
+// from, as its work field names them: what to change when its path is refused.
+std::string WorkingContourText(const CTurn& op) {
+    if (!op.workChoice) return {};
+    std::string units;
+    const int n = op.workChoice->Count();
+    for (int i = 0; i < n;) {
+        if (!op.workChoice->GetUnit(i)->Selected) {
+            ++i;
+            continue;
+        }
+        int last = i;
+        while (last + 1 < n && op.workChoice->GetUnit(last + 1)->Selected) ++last;
+        units += (units.empty() ? "" : ",") + std::to_string(i) + (last > i ? "-" + std::to_string(last) : "");
+        i = last + 1;
+    }
+    if (units.empty()) return {};
+    return " (its working contour: units " + units + " of the part's section, work=" + units + ")";
+}
+
+}  // namespace
+
 int RunProgramJob(int argc, char** argv) {
     std::string documentPath, outputPath;
     for (int k = 2; k < argc; ++k) {
@@ -83,7 +107,8 @@ int RunProgramJob(int argc, char** argv) {
         for (int i = 0; i < plan.GetTurnCount(); ++i) {
             auto* op = dynamic_cast<CTurn*>(plan.GetTurn(i));
             if (!op || !op->IsActive() || CheckPathClearance(*op)) continue;
-            std::cerr << "operation " << i << " \"" << op->GetNameTurn() << "\": " << op->messageText << "\n";
+            std::cerr << "operation " << i << " \"" << op->GetNameTurn() << "\": " << op->messageText
+                      << WorkingContourText(*op) << "\n";
             intrudes = true;
         }
         if (intrudes) {

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "geometry/complex_unit.h"
+#include "geometry/number_format.h"
 #include "operations/headless_turn_panels.h"
 #include "operations/turn.h"
 #include "plan/command_script.h"
@@ -46,11 +48,21 @@ const char* ScriptHelp() {
     static std::string help = [] {
         std::string h =
             "script (one statement a line, '#' starts a comment, \"...\" keeps blanks):\n"
-            "  lsc <name> [x y z]             add an NC coordinate system to the part\n"
+            "  lsc <name> [x y z [zx zy zz [xx xy xz]]]\n"
+            "                                 add an NC coordinate system to the part: its\n"
+            "                                 origin, its Z direction and its X direction\n"
+            "                                 (made square to Z; by default the model axis\n"
+            "                                 most square to Z), right-handed\n"
+            "  lsc <name> face:<n> [reversed] ... on the axis of the n-th face of the body (a\n"
+            "                                 face of revolution), Z out of the end of the\n"
+            "                                 part the face is nearer to (reversed: the\n"
+            "                                 other end), the origin on the axis there\n"
             "  profile <file>                 make the part's body by turning a profile of\n"
             "                                 LineSeg/ArcByPoint lines (z, x <= 0) about Z\n"
-            "  step <file>                    make the part's body from a STEP file (AP203/\n"
-            "                                 AP214; relative to the folder the program runs in)\n"
+            "  step <file> [<body>]           make the part's body from a STEP file (AP203/\n"
+            "                                 AP214; relative to the folder the program runs\n"
+            "                                 in); of an assembly, the body of that number\n"
+            "                                 (from 1) or name\n"
             "  part <field>=<value> ...       the part's properties: name designation material\n"
             "                                 location density (g/cm3) author organization\n"
             "                                 roughness (the unspecified sign) link (its source)\n"
@@ -203,17 +215,28 @@ void EchoPanel(const PanelEntry& e) {
     std::cout << "\n";
 }
 
+// A unit of the section as the listing shows it: a line or an arc in its
+// script form; any other curve (a torus's or a spline face's, which the
+// script form has no text for) by its ends and its surface, with the number
+// of chords it is cut by.
+std::string SectionUnitText(const CUnit& unit) {
+    std::string text = unit.GetScriptText();
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    if (!text.empty() || unit.Kind != kUnitComplex) return text;
+    const auto& complex = static_cast<const CComplexUnit&>(unit);
+    return "Complex( " + FormatG(unit.StartPoint.z) + "," + FormatG(unit.StartPoint.x) + ", " +
+           FormatG(unit.EndPoint.z) + "," + FormatG(unit.EndPoint.x) + " ); " + unit.SurfaceName + ", " +
+           std::to_string(complex.SubUnitCount()) + " chords";
+}
+
 void PrintReport(const HostDocument& doc) {
     // The units of the part's section by the numbers an operation's working
     // contour is chosen with (the work field of its panel).
     std::cout << "== section\n";
     if (const CSPID* spid = ExistingSPID(); spid && spid->GetDetailContour()) {
         const Contour& section = *spid->GetDetailContour();
-        for (int i = 0; i < section.Count(); ++i) {
-            std::string text = section.GetUnit(i)->GetScriptText();
-            while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-            std::cout << i << ": " << text << "\n";
-        }
+        for (int i = 0; i < section.Count(); ++i)
+            std::cout << i << ": " << SectionUnitText(*section.GetUnit(i)) << "\n";
     }
     std::cout << "== plan\n";
     if (CPLAN* plan = ExistingPLAN()) {
@@ -306,6 +329,9 @@ int RunScript(int argc, char** argv) {
         [&runner](const std::vector<std::string>& words, int line) { return RunHostStatement(runner, words, line); });
     try {
         runner.Run(script.text);
+    } catch (const ImportError& e) {
+        std::cerr << "zarvento: " << scriptPath.string() << ", " << e.what() << "\n";
+        return kExitImport;
     } catch (const ScriptError& e) {
         std::cerr << "zarvento: " << scriptPath.string() << ", " << e.what() << "\n";
         return kExitUsage;

@@ -9,6 +9,8 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitCommandFailed = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitDocument = 3;
+// 4 is the program's: the library module is missing or cannot be loaded.
+inline constexpr int kExitImport = 5;
 
 // The help of "run" and of the script, for the program's usage text.
 extern const char* const kRunUsage;

@@ -10,6 +10,7 @@
 #include <limits>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "geometry/arc_unit.h"
@@ -118,14 +119,19 @@ bool PointOnZ(const Point3& p) {
     return true;
 }
 
-// A face of rotation by the host's yes/no answers in order, the first yes deciding.
+// A face of rotation by the host's yes/no answers in order, the first yes
+// deciding. A spline face counts when the host finds it turned about the LSC
+// Z axis: taken without a test, the spline faces of a part that lies across
+// the axis made its side view pass for a turned profile.
 bool IsFaceOfRotation(const HostFace& face) {
     Point3 p, q;
     if (face.IsKind(SurfaceKind::Plane)) return face.Placement(p, q) && AxisAlongZ(p, q);
     for (SurfaceKind kind : {SurfaceKind::Cylinder, SurfaceKind::Cone, SurfaceKind::Torus})
         if (face.IsKind(kind)) return face.Placement(p, q) && AxisAlongZ(p, q) && PointOnZ(p);
     if (face.IsKind(SurfaceKind::Sphere)) return face.Centre(p) && PointOnZ(p);
-    return face.IsKind(SurfaceKind::Nurbs);
+    if (!face.IsKind(SurfaceKind::Nurbs)) return false;
+    const LscTransform& lsc = LscTransform::Global();
+    return face.TurnsAbout({lsc.originX, lsc.originY, lsc.originZ}, LscAxisZ());
 }
 
 // A section curve with the box its points read so far span.
@@ -234,9 +240,12 @@ bool EdgeInPlane(const HostEdge& edge) {
     return std::fabs(a[1]) < EPS && std::fabs(b[1]) < EPS && a[0] > 0 && b[0] > 0;
 }
 
-// Ties each unit to the first kept face holding both its ends (else the first
-// edge of the part in the plane holding them) and to the first section curve
-// holding them.
+// Ties each unit to the first kept face holding both its ends (else the face
+// the section curve that holds them outlines, else the first edge of the
+// part in the plane holding them) and to the first section curve holding
+// them. A unit of the outline of a face that is not turned about the axis (a
+// hex's corners, a flat's full turn) lies on that face's outline, not on the
+// face where the half plane cuts the part.
 void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_ptr<HostFace>>& faces,
                      const std::vector<SectionCurve>& curves, const std::vector<std::shared_ptr<HostEdge>>& edges) {
     std::vector<std::array<Point3, 2>> ends;
@@ -295,6 +304,11 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
     for (std::size_t i = 0; i < units.size(); ++i) {
         UnitPtr& unit = units[i];
         const auto& [p1, p2] = ends[i];
+        // A unit along the axis (the line that closes the profile there) lies
+        // on no face and no curve, even where both its ends do (a ball's).
+        if (unit->Kind == kUnitLine && std::fabs(unit->StartPoint.x) < kOnModel &&
+            std::fabs(unit->EndPoint.x) < kOnModel)
+            continue;
         bool onAFace = false;
         // The unit's pairs: those of the units before it are passed.
         const auto unitIndex = static_cast<int>(i);
@@ -317,6 +331,10 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
             if (!section.box.Holds(p1) || !section.box.Holds(p2)) continue;
             if (onCurve(*section.curve, p1) && onCurve(*section.curve, p2)) {
                 unit->SetSourceObject(section.curve);
+                if (!onAFace && section.curve->SourceFace()) {
+                    unit->AddObject(section.curve->SourceFace());
+                    onAFace = true;
+                }
                 break;
             }
         }
@@ -333,7 +351,35 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
     }
 }
 
-// Runs of units of one section curve become one complex unit.
+// A run of pieces of one straight or circular section curve (where the
+// boundary met another face's outline on it) as the one line or arc it is.
+UnitPtr WholeOfRun(std::vector<UnitPtr>& units, std::size_t& i, const HostObjectPtr& source) {
+    const auto curve = std::dynamic_pointer_cast<HostCurve>(source);
+    if (!curve || curve->Kind() == CurveKind::Other) return nullptr;
+    const char kind = curve->Kind() == CurveKind::Segment ? kUnitLine : kUnitArc;
+    std::size_t end = i;
+    while (end < units.size() && SameHostObject(units[end]->GetSourceInterface(), source) && units[end]->Kind == kind)
+        ++end;
+    if (end - i < 2) return nullptr;
+    const CUnit& first = *units[i];
+    const CUnit& last = *units[end - 1];
+    UnitPtr whole;
+    if (kind == kUnitLine) {
+        whole = std::make_unique<CLineUnit>(first.StartPoint.z, first.StartPoint.x, last.EndPoint.z, last.EndPoint.x);
+    } else {
+        const auto& arc = static_cast<const CArcUnit&>(first);
+        whole = std::make_unique<CArcUnit>(arc.CentrePoint.z, arc.CentrePoint.x, arc.Radius, first.StartPoint.z,
+                                           first.StartPoint.x, last.EndPoint.z, last.EndPoint.x, arc.DirVector);
+    }
+    whole->SurfaceName = first.SurfaceName;
+    for (int k = 0; k < first.HostObjectCount(); ++k) whole->AddObject(first.GetSourceObject(k));
+    whole->SetSourceObject(source);
+    i = end;
+    return whole;
+}
+
+// Runs of units of one section curve become one complex unit (one line or arc
+// when the curve is straight or circular).
 std::vector<UnitPtr> MergeRuns(std::vector<UnitPtr> units) {
     std::vector<UnitPtr> output;
     const std::size_t n = units.size();
@@ -341,6 +387,10 @@ std::vector<UnitPtr> MergeRuns(std::vector<UnitPtr> units) {
         const HostObjectPtr source = units[i]->GetSourceInterface();
         if (i + 1 >= n || !source || !SameHostObject(units[i + 1]->GetSourceInterface(), source)) {
             output.push_back(std::move(units[i++]));
+            continue;
+        }
+        if (UnitPtr whole = WholeOfRun(units, i, source)) {
+            output.push_back(std::move(whole));
             continue;
         }
         auto complex = std::make_unique<CComplexUnit>();
@@ -678,11 +728,20 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
     JoinUnits(profile);
     contour.reset();
     if (profile.empty()) return nullptr;
-    // The profile starts at its smallest z, nearest the axis there.
-    int tied = 0;
-    for (const UnitPtr& unit : profile)
-        if (unit->GetSourceObject(0)) ++tied;
-    if (tied > 0) {
+    // The profile starts at its smallest z, nearest the axis there. It is the
+    // part's turned profile when a unit lies on a face of rotation about the
+    // LSC Z axis: the outline of faces that are not (a part lying across the
+    // axis) is no turned part.
+    const std::unordered_set<const HostObject*> turned = [&] {
+        std::unordered_set<const HostObject*> set;
+        for (const auto& face : rotation) set.insert(face.get());
+        return set;
+    }();
+    const bool tied = std::any_of(profile.begin(), profile.end(), [&](const UnitPtr& unit) {
+        const HostObjectPtr object = unit->GetSourceObject(0);
+        return object && (turned.count(object.get()) > 0 || !std::dynamic_pointer_cast<HostFace>(object));
+    });
+    if (tied) {
         std::vector<UnitPtr> clones;
         clones.reserve(profile.size());
         for (UnitPtr& unit : profile) clones.push_back(CloneKeepingSource(std::move(unit)));

@@ -11,6 +11,7 @@
 #include "plan/plan.h"
 #include "plan/plan_panels.h"
 #include "plan/plan_turn.h"
+#include "plan/spid.h"
 #include "plan/view_export.h"
 #include "platform/busy_flag.h"
 #include "platform/drawing_document.h"
@@ -22,6 +23,7 @@
 #include "platform/host_libraries.h"
 #include "platform/host_variable.h"
 #include "platform/line_reader.h"
+#include "platform/local_coordinate_system.h"
 #include "platform/messages.h"
 #include "platform/panel_script.h"
 #include "platform/part_model.h"
@@ -115,6 +117,9 @@ std::vector<std::string> CommandScript::Words(std::string_view line, int lineNum
     return words;
 }
 
+CommandScript::CommandScript(std::filesystem::path baseFolder)
+    : base_(std::move(baseFolder)), sectionFailuresSeen_(SectionFailureCount()) {}
+
 void CommandScript::Run(std::string_view text) {
     LineReader reader(text);
     std::string_view line;
@@ -134,8 +139,12 @@ void CommandScript::CountCommand() {
     // A step of a panel on the host that named what is not there fails the
     // command that showed the panel.
     const bool stepsFailed = ScriptedUser::Instance().TakeFailures() > 0;
-    if (LastCommandFailed() || stepsFailed || refusals != refusalsSeen_) CountFailure();
+    // A command that could not build the part's section worked on no part.
+    const int sections = SectionFailureCount();
+    if (LastCommandFailed() || stepsFailed || refusals != refusalsSeen_ || sections != sectionFailuresSeen_)
+        CountFailure();
     refusalsSeen_ = refusals;
+    sectionFailuresSeen_ = sections;
 }
 
 void CommandScript::Command(std::int32_t type, std::int32_t action, std::int32_t index) {
@@ -396,6 +405,35 @@ void SaveActiveDrawing(const std::vector<std::string>& paths) {
 
 }  // namespace
 
+void CommandScript::CoordinateSystem(const std::vector<std::string>& words, int lineNumber) {
+    const std::size_t n = words.size();
+    const bool onFace = n >= 3 && words[2].rfind("face:", 0) == 0;
+    if (onFace ? (n > 4 || (n == 4 && words[3] != "reversed")) : (n != 2 && n != 5 && n != 8 && n != 11))
+        throw ScriptError(At(lineNumber) +
+                          "lsc needs a name and optionally the origin x y z, its Z direction and its X direction, "
+                          "or face:<n> [reversed]");
+    const HostDocumentPtr doc = ActiveHostDocument();
+    try {
+        LocalCoordinateSystem::Frame frame;
+        if (onFace) {
+            const int number = Number(words[2].substr(5), lineNumber, "face number");
+            const std::shared_ptr<HostPart> part = TopPart(doc);
+            const auto& faces = part->Faces();
+            if (number < 1 || static_cast<std::size_t>(number) > faces.size())
+                throw ScriptError(At(lineNumber) + "the part's body has no face " + std::to_string(number) +
+                                  " (it has " + std::to_string(faces.size()) + ")");
+            frame = FrameOnFaceAxis(*part, *faces[static_cast<std::size_t>(number) - 1], n == 4);
+        } else {
+            std::array<std::array<double, 3>, 3> given{{{0, 0, 0}, {0, 0, 1}, {0, 0, 0}}};
+            for (std::size_t k = 2; k < n; ++k) given[(k - 2) / 3][(k - 2) % 3] = Real(words[k], lineNumber);
+            frame = LocalCoordinateSystem::MakeFrame(given[0], given[1], given[2]);
+        }
+        doc->AddLocalCoordinateSystem(words[1], frame.origin, frame.x, frame.y, frame.z);
+    } catch (const HostError& e) {
+        throw ScriptError(At(lineNumber) + "lsc " + words[1] + ": " + e.Message());
+    }
+}
+
 void CommandScript::RunLine(std::string_view line, int lineNumber) {
     line_ = lineNumber;
     const std::vector<std::string> words = Words(line, lineNumber);
@@ -421,16 +459,7 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
             throw ScriptError(At(lineNumber) + "no command of the library has the action " + words[2]);
         return Command(Number(words[1], lineNumber, "type"), action, Number(words[3], lineNumber, "index"));
     }
-    if (verb == "lsc") {
-        if (words.size() != 2 && words.size() != 5)
-            throw ScriptError(At(lineNumber) + "lsc needs a name and optionally the origin x y z");
-        std::array<double, 3> origin{0, 0, 0};
-        if (words.size() == 5)
-            for (int k = 0; k < 3; ++k)
-                origin[static_cast<std::size_t>(k)] = Real(words[static_cast<std::size_t>(k) + 2], lineNumber);
-        ActiveHostDocument()->AddLocalCoordinateSystem(words[1], origin, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
-        return;
-    }
+    if (verb == "lsc") return CoordinateSystem(words, lineNumber);
     if (verb == "view") {
         if (words.size() != 2 || !IsViewFile(words[1]))
             throw ScriptError(At(lineNumber) + "view needs a file to save: .glb, .png or .svg");
@@ -466,11 +495,12 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
         return;
     }
     if (verb == "step") {
-        if (words.size() != 2) throw ScriptError(At(lineNumber) + "step needs a file");
+        if (words.size() != 2 && words.size() != 3)
+            throw ScriptError(At(lineNumber) + "step needs a file and optionally a body (its number or name)");
         try {
-            ImportStep(ActiveHostDocument(), words[1]);
+            ImportStep(ActiveHostDocument(), words[1], words.size() == 3 ? words[2] : std::string());
         } catch (const HostError& e) {
-            throw ScriptError(At(lineNumber) + e.Message());
+            throw ImportError(At(lineNumber) + e.Message());
         }
         return;
     }

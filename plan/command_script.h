@@ -3,10 +3,15 @@
 // runs it, and so do the scenario tests. One statement per line; '#' starts
 // a comment; values with blanks are written in double quotes.
 //
-//   lsc <name> [x y z]           adds an NC coordinate system to the part
+//   lsc <name> [x y z [zx zy zz [xx xy xz]]]
+//                                adds an NC coordinate system to the part:
+//                                its origin, Z direction and X direction
+//   lsc <name> face:<n> [reversed]
+//                                ... on the axis of the n-th face of the body
 //   profile <file>               makes the part's body by turning a profile
 //                                in the contour units' script form
-//   step <file>                  makes the part's body from a STEP file
+//   step <file> [<body>]         makes the part's body from a STEP file (one
+//                                body of an assembly by its number or name)
 //   part <field>=<value> ...     the part's properties (name, designation,
 //                                material, location, density, author,
 //                                organization, roughness, link)
@@ -53,6 +58,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A part's file that the import refuses (missing, no regular file, empty, no
+// STEP file, too large, damaged, without a solid body, an assembly with no
+// body named); what() names the line and the reason.
+class ImportError : public ScriptError {
+public:
+    using ScriptError::ScriptError;
+};
+
 class CommandScript {
 public:
     // Names of the commands, their action and how they read arguments
@@ -68,7 +81,7 @@ public:
     // Profiles named in the script are found relative to `baseFolder`; STEP
     // files, like the documents named in panel answers, relative to the
     // folder the program runs in.
-    explicit CommandScript(std::filesystem::path baseFolder = {}) : base_(std::move(baseFolder)) {}
+    explicit CommandScript(std::filesystem::path baseFolder = {});
 
     // Runs every line in order; stops with ScriptError at a line it cannot
     // read (a panel's block left open included). Commands that fail are
@@ -113,6 +126,8 @@ private:
     void BeginBlock(const std::vector<std::string>& words, int lineNumber);
     void BlockLine(const std::vector<std::string>& words, int lineNumber);
     void PartProperty(const std::vector<std::string>& words, int lineNumber);
+    // lsc: a coordinate system by its origin and directions, or on a face's axis.
+    void CoordinateSystem(const std::vector<std::string>& words, int lineNumber);
     void Dimension(const std::vector<std::string>& words, int lineNumber);
     // thread <name> <face> <diameter> <pitch>: a thread designation on a face of the part.
     void ThreadDesignation(const std::vector<std::string>& words, int lineNumber);
@@ -125,6 +140,8 @@ private:
     int commandsFailed_ = 0;
     int line_ = 0;          // the line being run
     int refusalsSeen_ = 0;  // the panels' refusals before the command counted last
+    // The part's section failures before the command counted last.
+    int sectionFailuresSeen_ = 0;
     std::vector<int> failedLines_;
     void CountFailure();
 };

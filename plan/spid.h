@@ -199,5 +199,9 @@ void CreateTessellationSource(CSPID& spid);
 // Builds the part contour in the NC coordinate system, the inner point and
 // the marker size; false (after its message) when there is none.
 bool RecognizeDetailContour(CSPID& spid);
+// How many times the part contour could not be built from the part with an NC
+// coordinate system set, since the process state was last reset: a command
+// during which it grows did not work on the part.
+int SectionFailureCount();
 
 }  // namespace zarvento

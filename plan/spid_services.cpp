@@ -13,10 +13,15 @@
 #include "platform/host_application.h"
 #include "platform/host_error.h"
 #include "platform/messages.h"
+#include "platform/process_state.h"
 
 namespace zarvento {
 
 namespace {
+
+int sectionFailures = 0;
+
+ZARVENTO_STATE_RESET { sectionFailures = 0; }
 
 // Tools-table cells of small values stay empty.
 std::string SignificantG(double v) { return std::fabs(v) > 0.001 ? FormatG(v) : std::string(); }
@@ -92,12 +97,14 @@ bool RecognizeDetailContour(CSPID& spid) {
     if (spid.pDetailContour && spid.pDetailContour->Empty()) spid.pDetailContour.reset();
     if (!spid.pDetailContour) {
         spid.ShowError("Не удалось распознать контур детали");
+        ++sectionFailures;
         return false;
     }
     Contour& contour = *spid.pDetailContour;
     if (!contour.IsClosed()) {
         spid.ShowError("Контур сечения детали в плоскости ЛСК XOZ не замкнут либо содержит более одной области");
         spid.pDetailContour.reset();
+        ++sectionFailures;
         return false;
     }
     contour.CreateRelationMatrix();
@@ -109,6 +116,8 @@ bool RecognizeDetailContour(CSPID& spid) {
     ArrowLength = d < 100.0 ? 2.0 : d < 200.0 ? 3.5 : 5.0;
     return true;
 }
+
+int SectionFailureCount() { return sectionFailures; }
 
 void CSPID::CheckPostProcessor() {
     pPostProcessor = postProcessors.FindPostProcessor(sNamePostProcessor);

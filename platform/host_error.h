@@ -27,6 +27,7 @@ inline constexpr HRESULT STG_E_FILEALREADYEXISTS_ = static_cast<HRESULT>(0x80030
 inline constexpr HRESULT STG_E_INVALIDHEADER_ = static_cast<HRESULT>(0x800300FBu);
 inline constexpr HRESULT STG_E_WRITEFAULT_ = static_cast<HRESULT>(0x8003001Du);
 inline constexpr HRESULT STG_E_DOCFILECORRUPT_ = static_cast<HRESULT>(0x80030109u);
+inline constexpr HRESULT STG_E_DOCFILETOOLARGE_ = static_cast<HRESULT>(0x80030111u);
 
 class HostError : public std::runtime_error {
 public:

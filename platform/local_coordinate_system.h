@@ -22,6 +22,19 @@ public:
     // Planes are found through their system, never picked by type.
     static constexpr int kPlaneObjectType = 0;
 
+    // An origin and three axes, as a system is given by its origin, its Z
+    // direction and its X direction.
+    struct Frame {
+        std::array<double, 3> origin{0, 0, 0};
+        std::array<double, 3> x{1, 0, 0}, y{0, 1, 0}, z{0, 0, 1};
+    };
+    // The right-handed frame of unit axes: Z normalised, X made square to Z
+    // (its part along Z taken away) and normalised, Y = Z x X. Without an X
+    // direction (all zero), X is the model axis most square to Z, made
+    // square. HostError(E_INVALIDARG) when Z has no length or X lies along Z.
+    static Frame MakeFrame(const std::array<double, 3>& origin, const std::array<double, 3>& z,
+                           const std::array<double, 3>& x);
+
     LocalCoordinateSystem() = default;
     LocalCoordinateSystem(std::array<double, 3> origin, std::array<double, 3> axisX, std::array<double, 3> axisY,
                           std::array<double, 3> axisZ);

@@ -18,6 +18,7 @@
 
 #include "platform/host_document.h"
 #include "platform/host_object.h"
+#include "platform/local_coordinate_system.h"
 #include "platform/part_shape.h"
 
 namespace zarvento {
@@ -53,11 +54,15 @@ public:
     // Points along the curve no farther than `accuracy` from it, start and end
     // included, as x, y, z triples.
     std::vector<double> Polyline(double accuracy) const;
+    // The face of the model an outline's curve outlines; null for others.
+    const HostObjectPtr& SourceFace() const { return sourceFace_; }
+    void SetSourceFace(HostObjectPtr face) { sourceFace_ = std::move(face); }
 
     const Geometry& Get() const { return *geometry_; }
 
 private:
     std::shared_ptr<const Geometry> geometry_;
+    HostObjectPtr sourceFace_;
 };
 
 // A face of a part's body (host object type 6).
@@ -76,11 +81,16 @@ public:
     SurfaceKind Kind() const;
     // The host's yes/no question for one surface kind.
     bool IsKind(SurfaceKind kind) const;
-    // The placement of a plane, cylinder, cone or torus: its origin and the
-    // point one unit along its axis (a plane's normal); false for other kinds.
+    // The placement of a plane, cylinder, cone, torus or turned surface: its
+    // origin and the point one unit along its axis (a plane's normal); false
+    // for other kinds.
     bool Placement(Point3& origin, Point3& axisPoint) const;
     // A sphere's centre; false for other kinds.
     bool Centre(Point3& centre) const;
+    // Whether the face's surface is turned about the axis through `origin`
+    // along `direction`: a plane square to it, a surface of revolution about
+    // it, a sphere centred on it, or a spline surface whose normals all meet it.
+    bool TurnsAbout(const Point3& origin, const Point3& direction) const;
     // The surface parameters of the face's point nearest to p; false when the
     // host finds none.
     bool Project(const Point3& p, double& u, double& v) const;
@@ -194,10 +204,16 @@ struct PartProperties {
     std::string linkedFile;
 };
 
-// The outline object: the section of the faces of reference 0 by the plane
-// of reference 1 (a coordinate plane of a system of the document), kept on
-// the positive side of the plane's second axis (for the ZX plane: X >= 0).
-// Its result is one item holding every curve of the section, or none.
+// The outline object: the outline of the faces of reference 0 turned about
+// the first axis of the plane of reference 1 (a coordinate plane of a system
+// of the document; for the ZX plane its Z axis) into the half of the plane on
+// the positive side of its second axis (for the ZX plane: X >= 0), the
+// outline a lathe sees of them: a point of a face lands where the turn about
+// the axis takes it into the half plane. A face turned about the axis gives
+// its meridian; any other face the region it sweeps, bounded by the images
+// of its edges and of its silhouette (within 0.0005 mm where they are no
+// lines or arcs). Each curve knows the face it outlines. Its result is one
+// item holding every curve, or none.
 class HostOutline : public HostObject {
 public:
     static constexpr int kObjectType = 104;
@@ -297,19 +313,35 @@ std::shared_ptr<HostPart> TopPart(const HostDocumentPtr& doc);
 // of the part's document (new ids, default colour); the old ones are removed.
 void SetPartBody(HostPart& part, const PartShape& body);
 
-// Reads a STEP file (AP203/AP214) into an empty part or assembly document.
-// One part (any number of solids) becomes the body of the top part; an
-// assembly becomes sub-parts of the top part, one per component, placed.
-// Faces keep their colours, parts their names. A missing, empty, foreign or
-// damaged file, or one without a solid, raises HostError naming the file and
-// leaves the document as it was.
-void ImportStep(const HostDocumentPtr& doc, const std::string& path);
+// Reads a STEP file (AP203/AP214) into an empty part or assembly document,
+// in a process of its own (a file that makes the translator crash is a
+// damaged file). One part (any number of solids, whatever other geometry the
+// file carries about it) becomes the body of the top part; an assembly of
+// several bodies becomes sub-parts of the top part, one per component,
+// placed. A part document takes one body: `body` names it by its number in
+// the file (from 1) or its name; without it an assembly is refused with the
+// list of its bodies (number, name, volume, box). Faces keep their colours,
+// parts their names. A missing file, a folder or other file that is no
+// regular file, an empty, foreign, damaged or too large file (over
+// kMaxStepFileBytes), or one without a solid, raises HostError naming the
+// file and the reason and leaves the document as it was.
+void ImportStep(const HostDocumentPtr& doc, const std::string& path, const std::string& body = {});
+inline constexpr std::uint64_t kMaxStepFileBytes = std::uint64_t{32} << 20;
 // Whether the file begins as a STEP file does (recognised by content, not by
 // its name).
 bool IsStepFile(const std::string& path);
 // A new document (a part, or an assembly when the file holds one) read from
 // a STEP file; it has no file of its own until it is saved.
 HostDocumentPtr OpenStepDocument(const std::string& path);
+
+// The frame of a coordinate system on the axis of a face of revolution of the
+// part's body (a cylinder, cone, torus or turned surface): Z along the axis,
+// pointing out of the body at the end of its extent along the axis that the
+// face lies nearer to (the part's free end), or out of the other end when
+// reversed; the origin on the axis at that end; X the model axis most square
+// to Z, made square (LocalCoordinateSystem::MakeFrame). HostError
+// (E_INVALIDARG) for a face without an axis or a part without a body.
+LocalCoordinateSystem::Frame FrameOnFaceAxis(const HostPart& part, const HostFace& face, bool reversed);
 
 // The dimensions and roughness signs of a document, in the host's order.
 std::vector<std::shared_ptr<HostDimension>> ModelDimensions(const HostDocument& doc, DimensionKind kind);

@@ -14,9 +14,9 @@
 #include <TopoDS.hxx>
 
 #include <algorithm>
-#include <bit>
 #include <map>
 
+#include "platform/byte_record.h"
 #include "platform/host_error.h"
 #include "platform/part_model_occt.h"
 
@@ -24,59 +24,11 @@ namespace zarvento {
 
 namespace {
 
-void PutU64(std::string& out, std::uint64_t v) {
-    for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-void PutU32(std::string& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-void PutDouble(std::string& out, double v) { PutU64(out, std::bit_cast<std::uint64_t>(v)); }
-void PutText(std::string& out, const std::string& text) {
-    PutU32(out, static_cast<std::uint32_t>(text.size()));
-    out += text;
-}
-
 std::uint64_t Checksum(std::string_view bytes) {
     std::uint64_t h = 0xcbf29ce484222325ull;
     for (unsigned char c : bytes) h = (h ^ c) * 0x100000001b3ull;
     return h;
 }
-
-class Bytes {
-public:
-    explicit Bytes(std::string_view data) : data_(data) {}
-    bool U(std::uint64_t& v, int n) {
-        if (data_.size() - pos_ < static_cast<std::size_t>(n)) return false;
-        v = 0;
-        for (int i = 0; i < n; ++i)
-            v |= static_cast<std::uint64_t>(static_cast<unsigned char>(data_[pos_ + i])) << (8 * i);
-        pos_ += static_cast<std::size_t>(n);
-        return true;
-    }
-    bool Double(double& d) {
-        std::uint64_t v = 0;
-        if (!U(v, 8)) return false;
-        d = std::bit_cast<double>(v);
-        return true;
-    }
-    bool Text(std::string& s) {
-        std::uint64_t n = 0;
-        if (!U(n, 4) || data_.size() - pos_ < n) return false;
-        s.assign(data_.substr(pos_, static_cast<std::size_t>(n)));
-        pos_ += static_cast<std::size_t>(n);
-        return true;
-    }
-    std::string_view Rest() {
-        const std::string_view rest = data_.substr(pos_);
-        pos_ = data_.size();
-        return rest;
-    }
-    bool AtEnd() const { return pos_ == data_.size(); }
-
-private:
-    std::string_view data_;
-    std::size_t pos_ = 0;
-};
 
 void EncodeProperties(std::string& out, const PartProperties& p) {
     PutText(out, p.designation);
@@ -90,7 +42,7 @@ void EncodeProperties(std::string& out, const PartProperties& p) {
     PutText(out, p.linkedFile);
 }
 
-bool DecodeProperties(Bytes& in, PartProperties& p) {
+bool DecodeProperties(ByteReader& in, PartProperties& p) {
     std::uint64_t flag = 0;
     return in.Text(p.designation) && in.Text(p.material) && in.U(flag, 1) && (p.hasLocation = flag != 0, true) &&
            in.Text(p.location) && in.Double(p.density) && in.Text(p.author) && in.Text(p.organization) &&
@@ -148,7 +100,7 @@ bool EncodePartModelEntity(const HostObject& obj, std::string& cls, std::string&
 bool DecodePartModelEntity(std::string_view cls, std::string_view nameView, std::string_view text,
                            std::string_view data, HostObjectPtr& out, std::string& error) {
     out.reset();
-    Bytes in(data);
+    ByteReader in(data);
     // Faces and edges are stored without names: most rows need no copy of it.
     const auto named = [&](HostObject& obj) {
         if (!nameView.empty()) obj.SetName(std::string(nameView));

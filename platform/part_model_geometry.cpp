@@ -1,5 +1,6 @@
 // The part model's answers about faces, edges and curves: surface kinds and
 // placements, nearest points, vertices, curve kinds and polylines.
+#include <BRepBndLib.hxx>
 #include <BRepBuilderAPI_MakeVertex.hxx>
 #include <BRepClass_FaceClassifier.hxx>
 #include <BRepExtrema_DistShapeShape.hxx>
@@ -27,6 +28,7 @@
 #include <TopExp.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Vertex.hxx>
+#include <gp_Ax3.hxx>
 #include <gp_Lin2d.hxx>
 #include <gp_Pnt2d.hxx>
 
@@ -201,6 +203,7 @@ bool HostFace::Placement(Point3& origin, Point3& axisPoint) const {
         case GeomAbs_Cylinder: axis = s.Cylinder().Axis(); break;
         case GeomAbs_Cone: axis = s.Cone().Axis(); break;
         case GeomAbs_Torus: axis = s.Torus().Axis(); break;
+        case GeomAbs_SurfaceOfRevolution: axis = s.AxeOfRevolution(); break;
         default: return false;
     }
     origin = ToPoint3(axis.Location());
@@ -214,6 +217,15 @@ bool HostFace::Centre(Point3& centre) const {
     if (s.GetType() != GeomAbs_Sphere) return false;
     centre = ToPoint3(s.Sphere().Location());
     return true;
+}
+
+bool HostFace::TurnsAbout(const Point3& origin, const Point3& direction) const {
+    HostFaults::Check("HostFace.TurnsAbout");
+    HostCallTime::Scope time;
+    const gp_Vec along(direction[0], direction[1], direction[2]);
+    if (along.Magnitude() < 1e-12) return false;
+    return Guarded("a face's turn",
+                   [&] { return FaceTurnsAbout(FaceGeometry(*this), gp_Ax1(ToPnt(origin), gp_Dir(along))); });
 }
 
 bool HostFace::Project(const Point3& p, double& u, double& v) const {
@@ -277,6 +289,45 @@ double HostFace::Area() const {
         GProp_GProps props;
         BRepGProp::SurfaceProperties(FaceGeometry(*this).face, props);
         return props.Mass();
+    });
+}
+
+namespace {
+
+// The shape's extent along the axis: the least and greatest projection of its
+// points onto it, from the box of the shape turned into the axis's frame.
+bool AxialExtent(const TopoDS_Shape& shape, const gp_Ax1& axis, double& low, double& high) {
+    gp_Trsf toAxis;
+    toAxis.SetTransformation(gp_Ax3(axis.Location(), axis.Direction()));
+    Bnd_Box box;
+    BRepBndLib::AddOptimal(shape.Moved(TopLoc_Location(toAxis)), box, false, false);
+    if (box.IsVoid()) return false;
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    box.Get(x0, y0, low, x1, y1, high);
+    return true;
+}
+
+}  // namespace
+
+LocalCoordinateSystem::Frame FrameOnFaceAxis(const HostPart& part, const HostFace& face, bool reversed) {
+    Point3 p, q;
+    if (face.IsKind(SurfaceKind::Plane) || !face.Placement(p, q))
+        throw HostError(E_INVALIDARG_, "face " + std::to_string(face.Index()) + " is no face of revolution");
+    if (!part.HasBody()) throw HostError(E_INVALIDARG_, "the part has no body");
+    return Guarded("placing a system on a face's axis", [&] {
+        gp_Ax1 axis(ToPnt(p), gp_Dir(gp_Vec(ToPnt(p), ToPnt(q))));
+        double low = 0, high = 0, faceLow = 0, faceHigh = 0;
+        if (!AxialExtent(part.Body().Get()->shape, axis, low, high) ||
+            !AxialExtent(FaceGeometry(face).face, axis, faceLow, faceHigh))
+            throw HostError(E_INVALIDARG_,
+                            "the part's extent along the axis of face " + std::to_string(face.Index()) + " is unknown");
+        // The face's own sense of the axis when it stands in the middle.
+        const bool towardsLow = (faceLow + faceHigh) < (low + high);
+        if (towardsLow != reversed) axis.Reverse();
+        const double end = towardsLow != reversed ? -low : high;
+        const gp_Pnt origin = axis.Location().Translated(gp_Vec(axis.Direction()) * end);
+        const gp_Dir z = axis.Direction();
+        return LocalCoordinateSystem::MakeFrame(ToPoint3(origin), {z.X(), z.Y(), z.Z()}, {0, 0, 0});
     });
 }
 

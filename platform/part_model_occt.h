@@ -12,6 +12,7 @@
 #include <TopoDS_Face.hxx>
 #include <TopoDS_Iterator.hxx>
 #include <TopoDS_Shape.hxx>
+#include <gp_Ax1.hxx>
 #include <gp_Circ.hxx>
 #include <gp_Lin.hxx>
 #include <gp_Lin2d.hxx>
@@ -116,6 +117,11 @@ bool ForEachEdge(const TopoDS_Shape& shape, Visit&& visit) {
 // stop (false). A walk over every edge settles the face's `rectangle` too.
 using EdgeLineVisit = std::function<bool(const TopoDS_Edge& edge, const gp_Lin2d* line)>;
 void VisitEdgeLines(const HostFace::Geometry& face, const EdgeLineVisit& visit);
+
+// Whether the face's surface is turned about the axis: a plane square to it, a
+// surface of revolution with the axis as its own, a sphere centred on it, or a
+// spline surface whose normals (at a grid of its points) all meet the axis.
+bool FaceTurnsAbout(const HostFace::Geometry& face, const gp_Ax1& axis);
 
 // Keeps the modelling library's traces off the standard output, which belongs
 // to the program's own report.

@@ -1,6 +1,17 @@
 // Reading STEP files (AP203/AP214) into part and assembly documents: the
 // solids of each part with their face colours and names. The file is checked
-// here; the STEP translator's module reads it.
+// here; the STEP reader program reads it with the translator, in a process of
+// its own.
+#include <BRepBndLib.hxx>
+#include <BRepGProp.hxx>
+#include <Bnd_Box.hxx>
+#include <GProp_GProps.hxx>
+#include <Standard_Failure.hxx>
+
+#include <sys/stat.h>
+
+#include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -14,19 +25,81 @@ namespace zarvento {
 
 namespace {
 
+std::string Fixed(double v) {
+    char buffer[64];
+    const auto [end, ec] =
+        std::to_chars(buffer, buffer + sizeof buffer, std::isfinite(v) ? v : 0.0, std::chars_format::fixed, 3);
+    return ec == std::errc() ? std::string(buffer, end) : std::string("?");
+}
+
+// One body as a refusal lists it: its number, name, volume and box.
+std::string BodyLine(std::size_t number, const StepPart& part) {
+    std::string line = std::to_string(number) + ": \"" + part.name + "\"";
+    try {
+        GProp_GProps props;
+        BRepGProp::VolumeProperties(part.body, props);
+        Bnd_Box box;
+        BRepBndLib::AddOptimal(part.body, box, false, false);
+        line += ", " + Fixed(std::fabs(props.Mass())) + " mm3";
+        if (!box.IsVoid()) {
+            double x0 = 0, y0 = 0, z0 = 0, x1 = 0, y1 = 0, z1 = 0;
+            box.Get(x0, y0, z0, x1, y1, z1);
+            line += ", box (" + Fixed(x0) + " " + Fixed(y0) + " " + Fixed(z0) + ")-(" + Fixed(x1) + " " + Fixed(y1) +
+                    " " + Fixed(z1) + ")";
+        }
+    } catch (const Standard_Failure&) {
+        // The list still names the body.
+    }
+    return line;
+}
+
+std::string BodyList(const StepContent& content) {
+    std::string list;
+    for (std::size_t i = 0; i < content.parts.size(); ++i)
+        list += (i == 0 ? "" : "; ") + BodyLine(i + 1, content.parts[i]);
+    return list;
+}
+
 StepContent ReadStepContent(const std::string& path) {
     const std::string cannot = "cannot import \"" + path + "\": ";
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
-        throw HostError(STG_E_FILENOTFOUND_, cannot + "the file does not exist");
-    if (std::filesystem::file_size(path, ec) == 0 || ec)
-        throw HostError(STG_E_INVALIDHEADER_, cannot + "the file is empty");
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) throw HostError(STG_E_FILENOTFOUND_, cannot + "the file does not exist");
+    if (S_ISDIR(st.st_mode)) throw HostError(STG_E_ACCESSDENIED_, cannot + "it is a folder, not a file");
+    if (!S_ISREG(st.st_mode))
+        throw HostError(STG_E_ACCESSDENIED_, cannot + "it is not a regular file (a device, a pipe or a socket)");
+    if (st.st_size == 0) throw HostError(STG_E_INVALIDHEADER_, cannot + "the file is empty");
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxStepFileBytes)
+        throw HostError(STG_E_DOCFILETOOLARGE_, cannot + "the file is too large (" +
+                                                    std::to_string(static_cast<std::uint64_t>(st.st_size) >> 20) +
+                                                    " MiB; a STEP file of at most " +
+                                                    std::to_string(kMaxStepFileBytes >> 20) + " MiB is taken)");
     if (!IsStepFile(path)) throw HostError(STG_E_INVALIDHEADER_, cannot + "it is not a STEP file");
-    StepContent content = LoadStepTranslator().read(path, cannot);
+    StepContent content = ReadStepInOwnProcess(path, cannot);
     if (content.parts.empty()) throw HostError(E_INVALIDARG_, cannot + "the file holds no solid body");
     // Several free parts without an assembly around them are the components
-    // of an assembly all the same.
-    if (content.parts.size() > 1) content.assembly = true;
+    // of an assembly all the same; one part is one part, whatever structure
+    // or other geometry (wireframes, surfaces) the file puts around it.
+    content.assembly = content.parts.size() > 1;
+    return content;
+}
+
+// The content narrowed to the body the selector names: its number in the
+// file (from 1) or its name.
+StepContent OneBody(StepContent content, const std::string& body, const std::string& path) {
+    std::size_t chosen = content.parts.size();
+    std::size_t number = 0;
+    const auto [end, ec] = std::from_chars(body.data(), body.data() + body.size(), number);
+    if (ec == std::errc() && end == body.data() + body.size() && number >= 1 && number <= content.parts.size())
+        chosen = number - 1;
+    for (std::size_t i = 0; i < content.parts.size() && chosen == content.parts.size(); ++i)
+        if (content.parts[i].name == body) chosen = i;
+    if (chosen == content.parts.size())
+        throw HostError(E_INVALIDARG_, "cannot import \"" + path + "\": it holds no body \"" + body +
+                                           "\"; its bodies are " + BodyList(content));
+    StepPart part = std::move(content.parts[chosen]);
+    content.parts.clear();
+    content.parts.push_back(std::move(part));
+    content.assembly = false;
     return content;
 }
 
@@ -43,9 +116,10 @@ void NewBody(HostPart& part, const StepPart& source) {
 void ApplyStepContent(const HostDocumentPtr& doc, const StepContent& content, const std::string& path) {
     const bool part = doc->Type() == DocumentType::Part;
     if (part && content.assembly)
-        throw HostError(E_INVALIDARG_, "cannot import \"" + path + "\": it holds an assembly of " +
-                                           std::to_string(content.parts.size()) +
-                                           " parts; a part document takes one part");
+        throw HostError(E_INVALIDARG_,
+                        "cannot import \"" + path + "\": it holds an assembly of " +
+                            std::to_string(content.parts.size()) +
+                            " bodies; a part document takes one, named by its number or name: " + BodyList(content));
     const std::shared_ptr<HostPart> top = TopPart(doc);
     if (part) {
         NewBody(*top, content.parts.front());
@@ -76,11 +150,12 @@ bool IsStepFile(const std::string& path) {
     return start != std::string::npos && text.compare(start, 12, "ISO-10303-21") == 0;
 }
 
-void ImportStep(const HostDocumentPtr& doc, const std::string& path) {
+void ImportStep(const HostDocumentPtr& doc, const std::string& path, const std::string& body) {
     HostFaults::Check("PartModel.ImportStep");
     HostCallTime::Scope time;
     if (!doc) throw HostError(E_POINTER_, "no document to import into");
-    const StepContent content = ReadStepContent(path);
+    StepContent content = ReadStepContent(path);
+    if (!body.empty()) content = OneBody(std::move(content), body, path);
     ApplyStepContent(doc, content, path);
 }
 

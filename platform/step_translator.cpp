@@ -21,10 +21,9 @@ struct LoadedTranslator {
 
 LoadedTranslator Load() {
     // The module lies beside the host module, wherever that was loaded from.
-    Dl_info self{};
-    if (::dladdr(reinterpret_cast<const void*>(&LoadStepTranslator), &self) == 0 || !self.dli_fname)
-        return {nullptr, "the host module's folder is unknown"};
-    const std::filesystem::path file = std::filesystem::path(self.dli_fname).parent_path() / kStepModuleFile;
+    const std::optional<std::filesystem::path> folder = HostModuleFolder();
+    if (!folder) return {nullptr, "the host module's folder is unknown"};
+    const std::filesystem::path file = *folder / kStepModuleFile;
     // Never closed: Open CASCADE's libraries keep tables until the process ends.
     void* handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
@@ -38,6 +37,13 @@ LoadedTranslator Load() {
 }
 
 }  // namespace
+
+std::optional<std::filesystem::path> HostModuleFolder() {
+    Dl_info self{};
+    if (::dladdr(reinterpret_cast<const void*>(&LoadStepTranslator), &self) == 0 || !self.dli_fname)
+        return std::nullopt;
+    return std::filesystem::path(self.dli_fname).parent_path();
+}
 
 const StepTranslator& LoadStepTranslator() {
     static const LoadedTranslator loaded = Load();

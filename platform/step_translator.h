@@ -11,6 +11,8 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -67,5 +69,15 @@ using StepTranslatorEntry = const StepTranslator* (*)();
 // of the process (the libraries it brings keep tables of their own until the
 // end); HostError(E_FAIL) when the module cannot be loaded.
 const StepTranslator& LoadStepTranslator();
+
+// The folder the host module was loaded from, where the translator's module
+// and the STEP reader program lie.
+std::optional<std::filesystem::path> HostModuleFolder();
+
+// The translator's read, run by the STEP reader program in a process of its
+// own: what the file holds, or the translator's refusal as HostError. The
+// reader's death (a crash inside the translator) or a read that does not end
+// within its time is a damaged file; `cannot` as for `read`.
+StepContent ReadStepInOwnProcess(const std::string& path, const std::string& cannot);
 
 }  // namespace zarvento

@@ -4,7 +4,7 @@
 #
 #   scripts/fuzz.sh                  every target for 30 seconds (what CI runs)
 #   scripts/fuzz.sh 3600 script      the command scripts for an hour
-#   scripts/fuzz.sh 600 formula description document script profile tool_model template
+#   scripts/fuzz.sh 600 formula description document script profile tool_model template step
 #
 # The targets run side by side, as many at once as the machine has cores.
 #
@@ -22,7 +22,8 @@ seconds=${1:-30}
 shift || true
 targets=("$@")
 ((${#targets[@]})) ||
-  targets=(formula description document script profile tool_model template registry drawing material_reference plan)
+  targets=(formula description document script profile tool_model template registry drawing material_reference plan
+           step)
 
 compiler=$(command -v clang++-14 || command -v clang++ || true)
 [[ -n $compiler ]] || { echo "fuzz: clang++ is needed (Debian: clang-14 libclang-rt-14-dev)"; exit 2; }
@@ -76,10 +77,14 @@ zarvento=$root/build/fuzz/app/zarvento
   "$zarvento" run --new shaft.rdp "$root/examples/shaft/make-shaft.zsc" > /dev/null
   "$zarvento" run shaft.rdp "$root/examples/shaft/turning.zsc" > /dev/null
   cp example/*.rdp shaft.rdp "$seeds/document/"
+  mkdir -p "$seeds/step"
+  cp example/stepped-shaft.step "$seeds/step/"
   # The plan target's plan, with the tool models its records name.
   rm -rf "$root/build/fuzz/plan"
   cp -r example "$root/build/fuzz/plan"
 ) 2>&1 | sed 's/^/seeds: /' >&2
+# STEP files: the example's (above) and the tests' own.
+seed step tests/fixtures/platform/*.step
 export ZARVENTO_FUZZ_PLAN=$root/build/fuzz/plan/part.rdp
 seed plan POSTPROCESSORS/*.py3 tests/fixtures/post/*.py3
 # The registry: the one the program writes when it registers itself.
@@ -100,7 +105,7 @@ done
 # operations, and a document of the examples' size is some tens of kilobytes.
 declare -A max_len=([formula]=512 [description]=16384 [template]=16384 [document]=65536 [script]=4096
                     [profile]=4096 [tool_model]=4096 [registry]=8192 [drawing]=16384 [material_reference]=16384
-                    [plan]=16384)
+                    [plan]=16384 [step]=65536)
 run_target() {  # run_target <target>: its log in build/fuzz/<target>.log; fails on a crash
   local t=$1 work=$root/build/fuzz/work/$1
   mkdir -p "$work"

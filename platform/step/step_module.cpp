@@ -4,12 +4,19 @@
 // and its XDE documents.
 #include <BRep_Builder.hxx>
 #include <IFSelect_ReturnStatus.hxx>
+#include <Interface_Check.hxx>
+#include <Interface_ReportEntity.hxx>
+#include <Interface_UndefinedContent.hxx>
 #include <Quantity_Color.hxx>
 #include <Quantity_ColorRGBA.hxx>
 #include <STEPCAFControl_Reader.hxx>
 #include <STEPCAFControl_Writer.hxx>
+#include <STEPControl_Reader.hxx>
 #include <STEPControl_StepModelType.hxx>
 #include <Standard_Failure.hxx>
+#include <StepData_StepModel.hxx>
+#include <StepData_UndefinedEntity.hxx>
+#include <TCollection_HAsciiString.hxx>
 #include <TDF_LabelSequence.hxx>
 #include <TDataStd_Name.hxx>
 #include <TDocStd_Document.hxx>
@@ -138,6 +145,56 @@ void CollectParts(const Handle(XCAFDoc_ShapeTool) & shapes, const Handle(XCAFDoc
     }
 }
 
+// The entity's label in the file ("#445"), and its type as the file writes it
+// when the reader kept the entity's text (an entity it did not know, or one it
+// could not read), else its class.
+std::string Label(const Handle(StepData_StepModel) & model, const Handle(Standard_Transient) & entity) {
+    const Handle(TCollection_HAsciiString) label = model->StringLabel(entity);
+    return label.IsNull() ? std::string("an entity") : std::string(label->ToCString());
+}
+
+std::string TypeOf(const Handle(Standard_Transient) & entity) {
+    if (const auto undefined = Handle(StepData_UndefinedEntity)::DownCast(entity); !undefined.IsNull())
+        return undefined->StepType();
+    return entity->DynamicType()->Name();
+}
+
+// What the reader could not read makes null links that the translation into
+// shapes follows without a check: a file with an entity the reader failed on
+// (a parameter of the wrong type, a reference to an entity that is not there
+// or whose type the reader does not know) is refused before the translation,
+// naming the entity.
+void CheckReadEntities(const Handle(StepData_StepModel) & model, const std::string& cannot) {
+    const std::string damaged = cannot + "the STEP file is damaged";
+    if (model.IsNull()) throw HostError(STG_E_DOCFILECORRUPT_, damaged);
+    for (int i = 1; i <= model->NbEntities(); ++i) {
+        const Handle(Interface_Check)& check = model->Check(i, true);
+        if (check.IsNull() || !check->HasFailed()) continue;
+        const Handle(Standard_Transient) entity = model->Value(i);
+        // The entity's text as read, when the reader kept it in place of the entity.
+        Handle(StepData_UndefinedEntity) text;
+        if (const Handle(Interface_ReportEntity) report = model->ReportEntity(i); !report.IsNull())
+            text = Handle(StepData_UndefinedEntity)::DownCast(report->Content());
+        std::string what = damaged + ": entity " + Label(model, entity) + " (" +
+                           (text.IsNull() ? TypeOf(entity) : std::string(text->StepType())) + ") cannot be read: ";
+        for (int k = 1; k <= check->NbFails(); ++k) what += std::string(k > 1 ? "; " : "") + check->CFail(k);
+        if (!text.IsNull() && !text->UndefinedContent().IsNull()) {
+            const Handle(Interface_UndefinedContent) content = text->UndefinedContent();
+            for (int k = 1; k <= content->NbParams(); ++k) {
+                if (!content->IsParamEntity(k)) continue;
+                const Handle(Standard_Transient) referred = content->ParamEntity(k);
+                if (Handle(StepData_UndefinedEntity)::DownCast(referred).IsNull()) continue;
+                what += "; it refers to " + Label(model, referred) + " of the unknown type " + TypeOf(referred);
+                break;
+            }
+        }
+        throw HostError(STG_E_DOCFILECORRUPT_, what);
+    }
+    const Handle(Interface_Check)& global = model->GlobalCheck();
+    if (!global.IsNull() && global->HasFailed())
+        throw HostError(STG_E_DOCFILECORRUPT_, damaged + ": " + global->CFail(1));
+}
+
 StepContent ReadStepContent(const std::string& path, const std::string& cannot) {
     QuietModelling();
     StepContent content;
@@ -149,6 +206,10 @@ StepContent ReadStepContent(const std::string& path, const std::string& cannot) 
         reader.SetNameMode(true);
         if (reader.ReadFile(path.c_str()) != IFSelect_RetDone)
             throw HostError(STG_E_DOCFILECORRUPT_, cannot + "the STEP file is damaged");
+        CheckReadEntities(reader.ChangeReader().StepModel(), cannot);
+        // A file of points or curves alone has nothing to make shapes of.
+        if (reader.ChangeReader().NbRootsForTransfer() == 0)
+            throw HostError(E_INVALIDARG_, cannot + "the file holds no solid body");
         if (!reader.Transfer(doc)) throw HostError(STG_E_DOCFILECORRUPT_, cannot + "the STEP file is damaged");
         Handle(XCAFDoc_ShapeTool) shapes = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
         Handle(XCAFDoc_ColorTool) colours = XCAFDoc_DocumentTool::ColorTool(doc->Main());

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The command-line program: its help, the bundled example made from its STEP
 # file and planned by its scripts, the exit codes for a missing or damaged
-# document, a STEP file that cannot be read and a script line that cannot be
-# read, and hostile use: names that would end their comment, outputs that are
+# document, a STEP file that cannot be read (the example's own with one
+# entity misspelt among them) and a script line that cannot be read, and hostile use: names that would end their comment, outputs that are
 # inputs, protected and newer documents, commands that do nothing, and two
 # runs on one document.
 set -u
@@ -61,7 +61,7 @@ printf 'ISO-10303-21;\nHEADER;\n' > "$work/broken.step"
 printf 'step %s\n' "$work/broken.step" > "$work/broken.zsc"
 cp "$work/shaft.rdp" "$work/before.rdp"
 "$zarvento" run "$work/shaft.rdp" "$work/broken.zsc" 2> "$work/err"
-[ $? -eq 2 ] || fail "a damaged STEP file does not exit 2"
+[ $? -eq 5 ] || fail "a damaged STEP file does not exit 5"
 grep -q "line 1: cannot import \"$work/broken.step\": the STEP file is damaged" "$work/err" \
   || fail "the damaged STEP file is not named: $(cat "$work/err")"
 cmp -s "$work/shaft.rdp" "$work/before.rdp" || fail "a refused STEP file changed the document"
@@ -89,6 +89,20 @@ mkdir -p "$work/ex/example"
 "$profile_to_step" "$examples/shaft/stepped-shaft.profile" "$work/ex/example/stepped-shaft.step" \
   || fail "profile-to-step exits $?"
 head -1 "$work/ex/example/stepped-shaft.step" | grep -q "^ISO-10303-21;" || fail "no STEP file was written"
+# The example's STEP file with the type of the point its first placement
+# stands on misspelt: refused naming the placement, and no document.
+(
+  cd "$work/ex" || exit 1
+  cp example/stepped-shaft.step good.step
+  point=$(grep -m1 -o "AXIS2_PLACEMENT_3D('',#[0-9]*" good.step | grep -o "#[0-9]*$")
+  sed "s/^$point = CARTESIAN_POINT/$point = CARTESIAN_POINX/" good.step > example/stepped-shaft.step
+  "$zarvento" run --new misspelt.rdp "$examples/shaft/make-stepped-shaft.zsc" > /dev/null 2> err
+  status=$?
+  cp good.step example/stepped-shaft.step
+  [ $status -eq 5 ] || { echo "exit $status: $(cat err)"; exit 1; }
+  grep -q "the STEP file is damaged: entity #[0-9]* (AXIS2_PLACEMENT_3D) cannot be read" err || { cat err; exit 1; }
+  [ ! -e misspelt.rdp ] || exit 1
+) || fail "a STEP file with a misspelt entity is not refused as damaged with exit code 5"
 (
   cd "$work/ex" || exit 1
   "$zarvento" tool-model "$examples/tools/roughing_tool.txt" example/roughing_tool.rdp || exit 1

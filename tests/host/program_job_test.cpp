@@ -1,6 +1,10 @@
 // The main job as the program runs it: a part made and planned by scripts,
 // then "zarvento program"; a path spoiled through the test seam after it is
-// built is refused, with a message and exit code 1, and no program is written.
+// built is refused, with a message naming the operation and its working
+// contour and exit code 1, and no program is written. The runs that make a
+// part from a STEP file: the import's refusals end the run with their own
+// exit code, a section that fails fails the run, and the section's listing
+// shows every unit.
 #include "host/program_job.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +20,7 @@
 #include "operations/path_clearance.h"
 #include "operations/turn.h"
 #include "platform/module.h"
+#include "test_parts.h"
 #include "test_support.h"
 
 namespace zarvento::app {
@@ -64,14 +69,30 @@ void PushFeedsIntoThePart(CTurn& op) {
         if (!frame->rapid) frame->Move(1.0, 0.0, 0.0);
 }
 
-class ProgramJobTest : public test::CleanStateTest {
+// Runs of the program in a folder of their own, with the installed ISO_Lathe.
+class RunFolderTest : public test::CleanStateTest {
 protected:
     void SetUp() override {
         CleanStateTest::SetUp();
-        const fs::path source = fs::path(test::FixturePath("")) / ".." / "..";
         fs::create_directories(folder.Path() / "POSTPROCESSORS");
         fs::copy_file(source / "POSTPROCESSORS" / "ISO_Lathe.py3", folder.Path() / "POSTPROCESSORS" / "ISO_Lathe.py3");
         working = std::make_unique<WorkingFolder>(folder.Path());
+    }
+    void TearDown() override {
+        working.reset();
+        SetModuleDirectory(std::nullopt);
+        CleanStateTest::TearDown();
+    }
+
+    const fs::path source = fs::path(test::FixturePath("")) / ".." / "..";
+    test::TempDir folder;
+    std::unique_ptr<WorkingFolder> working;
+};
+
+class ProgramJobTest : public RunFolderTest {
+protected:
+    void SetUp() override {
+        RunFolderTest::SetUp();
         ToolModelText::Convert((source / "examples" / "tools" / "roughing_tool.txt").string(), "roughing_tool.rdp");
         for (const auto& [name, text] :
              {std::pair{"shaft.profile", kProfile}, std::pair{"make.zsc", kMakePart}, std::pair{"plan.zsc", kPlan}})
@@ -83,13 +104,8 @@ protected:
     }
     void TearDown() override {
         SetPathTamper(nullptr);
-        working.reset();
-        SetModuleDirectory(std::nullopt);
-        CleanStateTest::TearDown();
+        RunFolderTest::TearDown();
     }
-
-    test::TempDir folder;
-    std::unique_ptr<WorkingFolder> working;
 };
 
 TEST_F(ProgramJobTest, APathIntoThePartIsRefusedAndNoProgramWritten) {
@@ -104,6 +120,9 @@ TEST_F(ProgramJobTest, APathIntoThePartIsRefusedAndNoProgramWritten) {
     EXPECT_EQ(Command({"zarvento", "program", "part.rdp", "-o", "bad.nc"}, RunProgramJob), kExitCommandFailed);
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("operation 0 \"Черновая\": Ошибка:\nТраектория врезается в деталь на "), std::string::npos)
+        << err;
+    // What the user can change: the operation's working contour.
+    EXPECT_NE(err.find(" (its working contour: units 2-3 of the part's section, work=2-3)\n"), std::string::npos)
         << err;
     EXPECT_NE(err.find("no program is written"), std::string::npos) << err;
     EXPECT_FALSE(fs::exists("bad.nc"));
@@ -169,6 +188,62 @@ TEST_F(ProgramJobTest, AFinishingPassMeetingMoreThanOneCutIsReportedAndWritten) 
     std::ifstream written("pocket.nc");
     const std::string program((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
     EXPECT_NE(program.find("T0202"), std::string::npos) << "the finishing pass is in the program";
+}
+
+class PartImportRunTest : public RunFolderTest {
+protected:
+    // zarvento run --new part.rdp on the script; its exit code, what it printed.
+    int Run(const std::string& script, std::string& out, std::string& err) {
+        std::ofstream("run.zsc") << script;
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        const int code = Command({"zarvento", "run", "--new", "--replace", "part.rdp", "run.zsc"}, RunScript);
+        out = testing::internal::GetCapturedStdout();
+        err = testing::internal::GetCapturedStderr();
+        return code;
+    }
+};
+
+// A refused import ends the run with exit code 5 (2 stays wrong usage) and
+// the reason; the document is not saved.
+TEST_F(PartImportRunTest, ARefusedImportEndsTheRunWithItsOwnExitCode) {
+    std::ofstream("notes.step") << "no STEP here\n";
+    std::string out, err;
+    for (const char* line : {"step notes.step", "step missing.step", "step /dev/null"}) {
+        SCOPED_TRACE(line);
+        EXPECT_EQ(Run(std::string(line) + "\n", out, err), kExitImport);
+        EXPECT_NE(err.find("run.zsc, line 1: cannot import"), std::string::npos) << err;
+        EXPECT_FALSE(fs::exists("part.rdp"));
+    }
+    EXPECT_EQ(Run("step a.step b c\n", out, err), kExitUsage);
+}
+
+// A part lying along X under a system along Z has no face of rotation about
+// Z: the section fails, and so does the run that set the system.
+TEST_F(PartImportRunTest, ASectionThatFailsFailsTheRun) {
+    RevolutionAxis alongX;
+    alongX.direction = {1, 0, 0};
+    alongX.radial = {0, 1, 0};
+    test::SteppedShaft(alongX).WriteStep("shaft.step", "Вал");
+    std::string out, err;
+    const std::string make = "step shaft.step\npanel lsc\n pick ЛСК-1\n ok\nend\ncoordinate-system\n";
+    EXPECT_EQ(Run("lsc ЛСК-1\n" + make, out, err), kExitCommandFailed) << out << err;
+    EXPECT_NE(out.find("Деталь не содержит поверхностей вращения, совпадающих с осью Z ЛСК"), std::string::npos) << out;
+    EXPECT_NE(out.find("== 1 commands, 1 failed (line 7)"), std::string::npos) << out;
+    // The system along the part's axis takes it.
+    EXPECT_EQ(Run("lsc ЛСК-1 0 0 0 1 0 0\n" + make, out, err), kExitOk) << out << err;
+}
+
+// A unit of a curve that is neither a line nor an arc (a turned spline's)
+// is listed by its ends and its surface.
+TEST_F(PartImportRunTest, TheSectionListsSplineUnitsByTheirEndsAndSurface) {
+    test::TurnedSpline().WriteStep("spline.step", "Веретено");
+    std::string out, err;
+    ASSERT_EQ(Run("lsc ЛСК-1\nstep spline.step\npanel lsc\n pick ЛСК-1\n ok\nend\ncoordinate-system\n", out, err),
+              kExitOk)
+        << out << err;
+    EXPECT_NE(out.find("\n2: Complex( 40,-10, 0,-10 ); NURBS, "), std::string::npos) << out;
+    EXPECT_NE(out.find(" chords\n3: LineSeg( 0,-10, 0,"), std::string::npos) << out;
 }
 
 }  // namespace

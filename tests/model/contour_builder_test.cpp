@@ -21,6 +21,7 @@
 #include "model/contour_builder_zagotovka.h"
 #include "model/revolution_part.h"
 #include "model/rotation_contours.h"
+#include "platform/hidden_document.h"
 #include "platform/host_application.h"
 #include "platform/host_faults.h"
 #include "platform/host_procedures.h"
@@ -369,10 +370,14 @@ TEST_F(ContourBuilderTest, StockFromAStepFileAndTheFilesItRefuses) {
                         MeridianPiece::Segment(45, 20, 45, 0)})
         .WriteStep(bar, "Пруток");
     test::CrossBar().WriteStep(cross, "Поперечина");
-    PartShape::WriteStepAssembly(pair, "Узел", {{"Вал", test::SteppedShaft(), {0, 0, 0}}});
+    PartShape::WriteStepAssembly(
+        pair, "Узел", {{"Вал", test::SteppedShaft(), {0, 0, 0}}, {"Втулка", test::OffAxisCylinder(), {0, 0, 100}}});
     std::ofstream(junk) << "ISO-10303-21;\nnot really\n";
     sectionReports.clear();
     const SectionErrorReport previous = RegisterSectionErrorReport(&RecordSectionReport);
+    // The section of a stock outlined by more than its meridians (the bar
+    // across the axis) takes its boundary in the library's hidden document.
+    if (!HiddenDocument()) CreateHiddenDocument();
     const std::size_t open = app.Documents().Count();
     // The user's part has unsaved changes, which the stock's section must not
     // touch (it runs in the stock's own document).

@@ -3,6 +3,7 @@
 // messages, and the model left as it was.
 #include <cmath>
 
+#include "geometry/arc_unit.h"
 #include "geometry/complex_unit.h"
 #include "geometry/contour_script.h"
 #include "geometry/lsc_transform.h"
@@ -113,20 +114,26 @@ const Expected kShaftSection[] = {
     {'L', 30, -10, 10, -10, "Цилиндр"},  {'A', 10, -10, 0, 0, "Сфера"},
 };
 
-void ExpectShaftSection(const Contour& contour) {
-    ASSERT_EQ(contour.Count(), static_cast<int>(std::size(kShaftSection)));
+// The section's units, their kind, ends and (where given) surface.
+template <std::size_t N>
+void ExpectSection(const Contour& contour, const Expected (&expected)[N]) {
+    ASSERT_EQ(contour.Count(), static_cast<int>(N));
     for (int i = 0; i < contour.Count(); ++i) {
         SCOPED_TRACE(i);
         const CUnit& u = *contour.GetUnit(i);
-        const Expected& e = kShaftSection[i];
+        const Expected& e = expected[i];
         EXPECT_EQ(u.Kind, e.kind);
         EXPECT_NEAR(u.StartPoint.z, e.z1, 1e-6);
         EXPECT_NEAR(u.StartPoint.x, e.x1, 1e-6);
         EXPECT_NEAR(u.EndPoint.z, e.z2, 1e-6);
         EXPECT_NEAR(u.EndPoint.x, e.x2, 1e-6);
-        EXPECT_EQ(u.SurfaceName, e.surface);
+        if (*e.surface) {
+            EXPECT_EQ(u.SurfaceName, e.surface);
+        }
     }
 }
+
+void ExpectShaftSection(const Contour& contour) { ExpectSection(contour, kShaftSection); }
 
 TEST_F(RotationContoursTest, SteppedShaftSectionRunsClockwiseWithEveryUnitTiedToItsFaceAndCurve) {
     HostDocumentPtr part = Part(test::SteppedShaft());
@@ -197,66 +204,150 @@ TEST_F(RotationContoursTest, RunOfASplineCurveBecomesOneComplexUnitNamedNurbs) {
     EXPECT_TRUE(contour->IsClosed());
 }
 
-// Units lying on faces that do not turn about Z are tied to an edge in the
-// plane or to nothing; every other unit of these parts to its face.
-void ExpectFeatureUnitsOnEdgesOrNothing(const Contour& contour, int& features) {
-    features = 0;
-    for (int i = 0; i < contour.Count(); ++i) {
+// The plain journal's section: along the axis, the face at z = 150, the
+// journal, the face at z = 0.
+const Expected kJournalSection[] = {
+    {'L', 0, 0, 150, 0, "Цилиндр"},
+    {'L', 150, 0, 150, -22.5, "Плоскость"},
+    {'L', 150, -22.5, 0, -22.5, "Цилиндр"},
+    {'L', 0, -22.5, 0, 0, "Плоскость"},
+};
+
+// Every unit but the line along the axis lies on a face of rotation about Z
+// that holds it all round, whatever was milled into that face elsewhere.
+void ExpectUnitsOnFacesOfRotation(const Contour& contour) {
+    for (int i = 1; i < contour.Count(); ++i) {
+        SCOPED_TRACE(i);
         const CUnit& u = *contour.GetUnit(i);
-        const HostObjectPtr object = u.GetSourceObject(0);
-        if (auto face = std::dynamic_pointer_cast<HostFace>(object)) {
-            EXPECT_TRUE(TurnsAboutZ(*face)) << i;
-            continue;
-        }
-        ++features;
-        if (auto edge = std::dynamic_pointer_cast<HostEdge>(object)) {
-            Point3 a, b;
-            edge->Vertices(a, b);
-            EXPECT_NEAR(a[1], 0, 1e-6);
-            EXPECT_NEAR(b[1], 0, 1e-6);
-        } else {
-            EXPECT_EQ(object, nullptr) << i;
-        }
+        auto face = std::dynamic_pointer_cast<HostFace>(u.GetSourceObject(0));
+        ASSERT_TRUE(face);
+        EXPECT_TRUE(TurnsAboutZ(*face));
     }
 }
 
-TEST_F(RotationContoursTest, MilledFlatAndCrossHoleAreTiedToEdgesInThePlaneOrToNothing) {
-    int features = 0;
-    auto flat = BuildRotationContours(Part(test::ShaftWithFlat()));
-    ASSERT_TRUE(flat);
-    ExpectFeatureUnitsOnEdgesOrNothing(*flat, features);
-    EXPECT_EQ(features, 2);  // the flat and the closing line
-    // The flat at x = 16 from z = 44 to z = 56 replaces part of the collar.
-    bool flatFound = false;
-    for (int i = 0; i < flat->Count(); ++i) {
-        const CUnit& u = *flat->GetUnit(i);
-        if (std::fabs(u.StartPoint.x + 16) < 1e-6 && std::fabs(u.EndPoint.x + 16) < 1e-6) {
-            flatFound = true;
-            EXPECT_NEAR(std::fabs(u.EndPoint.z - u.StartPoint.z), 12, 1e-6);
-        }
+// What is milled into a turned part and does not go all round (a flat, a
+// hole across it, a keyway, a slot run out of its end) stays out of the
+// turned outline: a lathe sees the part's full turn there.
+TEST_F(RotationContoursTest, FeaturesThatDoNotGoAllRoundLeaveTheTurnedOutlineWhole) {
+    for (const auto& [name, body] :
+         {std::pair{"flat", test::ShaftWithFlat()}, {"cross hole", test::ShaftWithCrossHole()}}) {
+        SCOPED_TRACE(name);
+        auto contour = BuildRotationContours(Part(body));
+        ASSERT_TRUE(contour);
+        ExpectShaftSection(*contour);
+        ExpectUnitsOnFacesOfRotation(*contour);
     }
-    EXPECT_TRUE(flatFound);
-    auto holed = BuildRotationContours(Part(test::ShaftWithCrossHole()));
-    ASSERT_TRUE(holed);
-    ExpectFeatureUnitsOnEdgesOrNothing(*holed, features);
-    // The hole's two walls reach down to the axis, and the axis between them.
-    EXPECT_GE(features, 3);
+    for (const auto& [name, body] :
+         {std::pair{"keyway", test::JournalWithKeyway()}, {"end slot", test::JournalWithEndSlot()}}) {
+        SCOPED_TRACE(name);
+        auto contour = BuildRotationContours(Part(body));
+        ASSERT_TRUE(contour);
+        ExpectSection(*contour, kJournalSection);
+        ExpectUnitsOnFacesOfRotation(*contour);
+        // The journal is the whole cylinder of diameter 45: its keyway's
+        // floor 5.5 below it is no recess.
+        auto journal = std::dynamic_pointer_cast<HostFace>(contour->GetUnit(2)->GetSourceObject(0));
+        ASSERT_TRUE(journal);
+        EXPECT_TRUE(journal->IsKind(SurfaceKind::Cylinder));
+    }
+    EXPECT_TRUE(reported.empty());
+}
+
+// A hex head keeps its corners' turn: the outline of its sides is the circle
+// through the corners, tied to the faces it came from.
+TEST_F(RotationContoursTest, HexHeadKeepsTheEnvelopeOfItsCorners) {
+    auto contour = BuildRotationContours(Part(test::HexHeadBolt()));
+    ASSERT_TRUE(contour);
+    const double r = 24 / std::sqrt(3.0);
+    const Expected bolt[] = {
+        {'L', -40, 0, 10, 0, ""}, {'L', 10, 0, 10, -r, ""},  {'L', 10, -r, 0, -r, ""},
+        {'L', 0, -r, 0, -6, ""},  {'L', 0, -6, -40, -6, ""}, {'L', -40, -6, -40, 0, ""},
+    };
+    ExpectSection(*contour, bolt);
+    for (int i = 1; i < contour->Count(); ++i) EXPECT_TRUE(contour->GetUnit(i)->GetSourceObject(0)) << i;
+    EXPECT_TRUE(reported.empty());
 }
 
 TEST_F(RotationContoursTest, CylinderParallelToZOffTheAxisIsNoFaceOfRotation) {
     auto contour = BuildRotationContours(Part(test::OffAxisCylinder()));
-    // Its end faces square to Z count, its side does not.
+    // Its end faces square to Z count; its side turns into the ring between
+    // its nearest and farthest lines, which lie on it but not all round.
     ASSERT_TRUE(contour);
     int sides = 0;
     for (int i = 0; i < contour->Count(); ++i) {
         const CUnit& u = *contour->GetUnit(i);
         auto face = std::dynamic_pointer_cast<HostFace>(u.GetSourceObject(0));
-        if (face) {
-            EXPECT_TRUE(face->IsKind(SurfaceKind::Plane)) << i;
-        }
-        if (std::fabs(u.StartPoint.x - u.EndPoint.x) < 1e-6 && !face) ++sides;
+        ASSERT_TRUE(face) << i;
+        if (face->IsKind(SurfaceKind::Plane)) continue;
+        EXPECT_TRUE(face->IsKind(SurfaceKind::Cylinder)) << i;
+        EXPECT_FALSE(TurnsAboutZ(*face));
+        EXPECT_NEAR(u.StartPoint.x, u.EndPoint.x, 1e-6);
+        EXPECT_TRUE(std::fabs(u.StartPoint.x + 25) < 1e-6 || std::fabs(u.StartPoint.x + 35) < 1e-6) << u.StartPoint.x;
+        ++sides;
     }
     EXPECT_EQ(sides, 2);
+}
+
+// The part lies along X, Y or a skew axis, and its system's Z axis along it:
+// the section is the one of the part along Z.
+TEST_F(RotationContoursTest, APartAlongAnyAxisGivesTheSectionOfThePartAlongZ) {
+    const double third = 1.0 / 3.0;
+    const struct {
+        const char* name;
+        Point3 z, x;
+    } axes[] = {
+        {"X", {1, 0, 0}, {0, 1, 0}},
+        {"Y", {0, 1, 0}, {0, 0, 1}},
+        {"skew", {third, 2 * third, 2 * third}, {2 * third, third, -2 * third}},
+    };
+    for (const auto& a : axes) {
+        SCOPED_TRACE(a.name);
+        RevolutionAxis axis;
+        axis.origin = {5, -7, 11};
+        axis.direction = a.z;
+        axis.radial = a.x;
+        HostDocumentPtr part = test::PartDocument(test::SteppedShaft(axis));
+        SetLSC(part, axis.origin, a.z, a.x);
+        auto contour = BuildRotationContours(part);
+        ASSERT_TRUE(contour);
+        ExpectShaftSection(*contour);
+        ExpectUnitsOnFacesOfRotation(*contour);
+    }
+    EXPECT_TRUE(reported.empty());
+}
+
+// A ball centred on the axis but made about another: its great circle.
+TEST_F(RotationContoursTest, BallMadeAboutAnotherAxisGivesItsGreatCircle) {
+    RevolutionAxis alongY;
+    alongY.direction = {0, 1, 0};
+    alongY.radial = {1, 0, 0};
+    auto contour = BuildRotationContours(Part(
+        PartShape::Revolve({MeridianPiece::Arc(-10, 0, 0, 10, 10, 0), MeridianPiece::Segment(10, 0, -10, 0)}, alongY)));
+    ASSERT_TRUE(contour);
+    // The arc through (0, -10) and the line along the axis.
+    ASSERT_EQ(contour->Count(), 2);
+    const int a = contour->GetUnit(0)->Kind == kUnitArc ? 0 : 1;
+    const auto& arc = static_cast<const CArcUnit&>(*contour->GetUnit(a));
+    ASSERT_EQ(arc.Kind, kUnitArc);
+    EXPECT_NEAR(arc.Radius, 10, 1e-9);
+    IntersectPoint middle;
+    arc.GetMiddlePoint(middle);
+    EXPECT_NEAR(middle.z, 0, 1e-9);
+    EXPECT_NEAR(middle.x, -10, 1e-9);
+    EXPECT_NEAR(std::fabs(arc.StartPoint.z - arc.EndPoint.z), 20, 1e-9);
+    auto face = std::dynamic_pointer_cast<HostFace>(arc.GetSourceObject(0));
+    ASSERT_TRUE(face);
+    EXPECT_TRUE(face->IsKind(SurfaceKind::Sphere));
+    EXPECT_EQ(contour->GetUnit(1 - a)->Kind, kUnitLine);
+}
+
+// A turned spline part lying across the system's Z axis has no face of
+// rotation about it: its spline face is tested like any other.
+TEST_F(RotationContoursTest, SplinePartAcrossTheAxisHasNoFaceOfRotation) {
+    HostDocumentPtr part = Part(test::TurnedSpline().Rotated({0, 0, 0}, {0, 1, 0}, 90));
+    std::string message;
+    EXPECT_EQ(BuildRotationContours(part, &message), nullptr);
+    EXPECT_EQ(message, kNoRotationFacesMessage);
 }
 
 TEST_F(RotationContoursTest, WithoutFacesOfRotationTheMessageNamesThePartOrTheStock) {
@@ -308,8 +399,8 @@ TEST_F(RotationContoursTest, OutlineGoesOnEveryPathAndTheModelStateComesBack) {
     TopPart(part)->MarkChanged();
     ASSERT_TRUE(BuildRotationContours(part));
     expectRestored(part, true);
-    // The outline gives no curves: the body lies beside the plane's half.
-    HostDocumentPtr aside = Part(PartShape::Box({-30, -5, 0}, {-10, 5, 10}));
+    // The outline gives no curves: the part has no body.
+    HostDocumentPtr aside = Part(PartShape());
     TopPart(aside)->ResetState();
     EXPECT_EQ(BuildRotationContours(aside), nullptr);
     EXPECT_EQ(outlines(aside), 0);

@@ -210,10 +210,21 @@ protected:
     // The example as the run script makes it: the part, its plan, and the
     // plan synchronised in a new run of the program, as the main job does.
     // With `fromProfile` the part's body is turned from the profile text
-    // instead of read from the STEP file.
-    void MakeExamplePlan(bool fromProfile = false) {
+    // instead of read from the STEP file; `lsc` is the script's line that
+    // makes the coordinate system in place of its own.
+    void MakeExamplePlan(bool fromProfile = false, const std::string& lsc = {}) {
         HostDocumentPtr part = app->Documents().Add(DocumentType::Part);
-        if (fromProfile) {
+        if (!lsc.empty()) {
+            FileReadResult text = ReadTextFile(examples / "shaft" / "make-stepped-shaft.zsc", TextEncoding::Utf8);
+            ASSERT_TRUE(text.ok);
+            const std::string own = "lsc \"ЛСК-1\"\nstep example/stepped-shaft.step\n";
+            const std::size_t at = text.text.find(own);
+            ASSERT_NE(at, std::string::npos);
+            // The part first: a system on a face's axis needs its faces.
+            CommandScript runner(examples / "shaft");
+            runner.Run(text.text.replace(at, own.size(), "step example/stepped-shaft.step\n" + lsc + "\n"));
+            EXPECT_EQ(runner.CommandsFailed(), 0);
+        } else if (fromProfile) {
             FileReadResult text = ReadTextFile(examples / "shaft" / "make-stepped-shaft.zsc", TextEncoding::Utf8);
             ASSERT_TRUE(text.ok);
             const std::string step = "step example/stepped-shaft.step";
@@ -259,6 +270,22 @@ protected:
     std::unique_ptr<WorkingFolder> working;
 };
 
+// Two sections unit for unit: kind, surface, ends and centre.
+void ExpectSameSection(const Contour& a, const Contour& b) {
+    ASSERT_EQ(b.Count(), a.Count());
+    for (int i = 0; i < a.Count(); ++i) {
+        const CUnit& u = *a.GetUnit(i);
+        const CUnit& v = *b.GetUnit(i);
+        EXPECT_EQ(u.Kind, v.Kind) << i;
+        EXPECT_EQ(u.SurfaceName, v.SurfaceName) << i;
+        for (auto [p, q] :
+             {std::pair{u.StartPoint, v.StartPoint}, {u.EndPoint, v.EndPoint}, {u.CentrePoint, v.CentrePoint}}) {
+            EXPECT_NEAR(p.z, q.z, 1e-6) << i;
+            EXPECT_NEAR(p.x, q.x, 1e-6) << i;
+        }
+    }
+}
+
 // The part read from the STEP file and the part turned from its profile text
 // take the one road: the same section, the same program.
 TEST_F(ExampleProgramTest, StepFileAndProfileTextGiveTheSameSectionAndTheSameProgram) {
@@ -276,20 +303,69 @@ TEST_F(ExampleProgramTest, StepFileAndProfileTextGiveTheSameSectionAndTheSamePro
         DeleteSPID();
     }
     ASSERT_EQ(sections[0]->Count(), 13);
-    ASSERT_EQ(sections[1]->Count(), sections[0]->Count());
-    for (int i = 0; i < sections[0]->Count(); ++i) {
-        const CUnit& a = *sections[0]->GetUnit(i);
-        const CUnit& b = *sections[1]->GetUnit(i);
-        EXPECT_EQ(a.Kind, b.Kind) << i;
-        EXPECT_EQ(a.SurfaceName, b.SurfaceName) << i;
-        for (auto [p, q] :
-             {std::pair{a.StartPoint, b.StartPoint}, {a.EndPoint, b.EndPoint}, {a.CentrePoint, b.CentrePoint}}) {
-            EXPECT_NEAR(p.z, q.z, 1e-6) << i;
-            EXPECT_NEAR(p.x, q.x, 1e-6) << i;
-        }
-    }
+    ExpectSameSection(*sections[0], *sections[1]);
     EXPECT_GT(programs[0].size(), 50u);
     EXPECT_EQ(programs[0], programs[1]);
+}
+
+// The example's shaft exported lying along X, along Y and along a skew axis,
+// with its system along its axis (given by its directions, or placed on a
+// face's axis): the same section and the same NC program as along Z.
+TEST_F(ExampleProgramTest, AShaftExportedAlongXOrYGivesTheSameProgramAsAlongZ) {
+    FileReadResult profile = ReadTextFile(examples / "shaft" / "stepped-shaft.profile", TextEncoding::Utf8);
+    ASSERT_TRUE(profile.ok);
+    const PartShape alongZ = BodyOfProfile(*ParseContourScript(profile.text));
+    // The index of the journal of diameter 30 (from z = -1 to z = -36) among
+    // the faces the import makes of the body, for a system on its axis.
+    const auto journal = [&]() {
+        HostDocumentPtr scratch = app->Documents().Add(DocumentType::Part, false);
+        ImportStep(scratch, "example/stepped-shaft.step");
+        int index = 0;
+        // The only cylinder of that area: 15 off the axis over 35.
+        for (const auto& face : TopPart(scratch)->Faces()) {
+            ++index;
+            if (face->IsKind(SurfaceKind::Cylinder) && std::fabs(face->Area() - M_PI * 30 * 35) < 1e-6) break;
+        }
+        app->Documents().Close(scratch);
+        return index;
+    };
+    const struct {
+        const char* name;
+        Point3 turnAxis;
+        double degrees;
+        std::string lsc;  // the script's line; a face's number replaces %
+    } cases[] = {
+        {"Z", {0, 0, 1}, 0, "lsc \"ЛСК-1\""},
+        {"X", {0, 1, 0}, 90, "lsc \"ЛСК-1\" 0 0 0 1 0 0"},
+        {"Y", {1, 0, 0}, -90, "lsc \"ЛСК-1\" face:%"},
+        {"skew", {1, 1, 0.5}, 50, "lsc \"ЛСК-1\" face:%"},
+    };
+    std::unique_ptr<Contour> sections[std::size(cases)];
+    std::vector<std::string> programs[std::size(cases)];
+    for (std::size_t k = 0; k < std::size(cases); ++k) {
+        SCOPED_TRACE(cases[k].name);
+        const PartShape body =
+            cases[k].degrees == 0 ? alongZ : alongZ.Rotated({0, 0, 0}, cases[k].turnAxis, cases[k].degrees);
+        body.WriteStep("example/stepped-shaft.step", "stepped-shaft");
+        std::string lsc = cases[k].lsc;
+        if (const std::size_t at = lsc.find('%'); at != std::string::npos)
+            lsc.replace(at, 1, std::to_string(journal()));
+        ASSERT_NO_FATAL_FAILURE(MakeExamplePlan(false, lsc));
+        ASSERT_TRUE(GetSPID()->GetDetailContour());
+        sections[k] = GetSPID()->GetDetailContour()->Clone();
+        CPROGRAM program;
+        programs[k] = SavedProgram(program);
+        app->Documents().CloseAll();
+        DeletePLAN();
+        DeleteSPID();
+    }
+    ASSERT_EQ(sections[0]->Count(), 13);
+    for (std::size_t k = 1; k < std::size(cases); ++k) {
+        SCOPED_TRACE(cases[k].name);
+        ExpectSameSection(*sections[0], *sections[k]);
+        EXPECT_EQ(programs[k], programs[0]);
+    }
+    EXPECT_GT(programs[0].size(), 50u);
 }
 
 // The working contours are kept as the faces the user picked: after the

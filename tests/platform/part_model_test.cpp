@@ -8,9 +8,11 @@
 
 #include <sqlite3.h>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "platform/document_2d.h"
 #include "platform/host_application.h"
@@ -127,41 +129,246 @@ TEST_F(PartModelTest, StepAssemblyBecomesAnAssemblyWithOneSubPartPerComponent) {
     EXPECT_EQ(back->SubParts()[0]->Parent(), back.get());
 }
 
+std::string ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The STEP file the host writes, with one entity's line changed by `edit`
+// (given the file's text, it returns the text to write).
+std::string EditedStep(const std::string& good, const std::string& path,
+                       const std::function<std::string(std::string)>& edit) {
+    std::ofstream(path, std::ios::binary) << edit(ReadWhole(good));
+    return path;
+}
+
+// An entity line of the STEP text the host writes: "#12 = TYPE('',#13,...);".
+struct EntityLine {
+    std::size_t start = 0, end = 0;  // the line's bounds in the text
+    std::string id;                  // "#12"
+    std::vector<std::string> refs;   // its references in order
+};
+
+// The first entity of that type, or the entity of that id.
+EntityLine FindEntity(const std::string& text, const std::string& typeOrId) {
+    EntityLine line;
+    const bool byId = typeOrId[0] == '#';
+    std::size_t at = byId ? text.find("\n" + typeOrId + " = ") : text.find(" = " + typeOrId + "(");
+    EXPECT_NE(at, std::string::npos) << typeOrId;
+    if (at == std::string::npos) return line;
+    line.start = byId ? at + 1 : text.rfind('\n', at) + 1;
+    line.end = text.find(';', line.start);
+    line.id = text.substr(line.start, text.find(' ', line.start) - line.start);
+    for (std::size_t k = text.find('#', text.find('(', line.start)); k < line.end; k = text.find('#', k + 1)) {
+        std::size_t e = k + 1;
+        while (e < line.end && std::isdigit(static_cast<unsigned char>(text[e]))) ++e;
+        line.refs.push_back(text.substr(k, e - k));
+    }
+    return line;
+}
+
+// The text with the entity's line replaced.
+std::string Replaced(std::string text, const EntityLine& line, const std::string& with) {
+    return text.replace(line.start, line.end + 1 - line.start, with);
+}
+
 TEST_F(PartModelTest, BadStepFilesAreRefusedByNameAndLeaveTheDocumentAsItWas) {
     const std::string empty = PathOf("empty.step"), text = PathOf("notes.step"), cut = PathOf("cut.step"),
-                      surface = PathOf("skin.step"), good = PathOf("good.step");
+                      surface = PathOf("skin.step"), good = PathOf("good.step"), folder = PathOf("folder.step"),
+                      large = PathOf("large.step");
     std::ofstream(empty).close();
     std::ofstream(text) << "a text file, no STEP\n";
+    fs::create_directory(folder);
     test::SteppedShaft().WriteStep(good, "Вал");
     test::SteppedShaft().Skin().WriteStep(surface, "Оболочка");
     {
-        std::ifstream in(good);
-        std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         // Its header survives, its data is cut in the middle of an entity.
-        std::ofstream(cut) << all.substr(0, all.find("DATA;") + 200) << "\n#9999=GARBAGE((,\n";
+        std::ofstream(cut) << ReadWhole(good).substr(0, ReadWhole(good).find("DATA;") + 200) << "\n#9999=GARBAGE((,\n";
+        // A STEP file's start, then nothing past the size the host takes.
+        std::ofstream(large) << "ISO-10303-21;\n";
+        fs::resize_file(large, kMaxStepFileBytes + 1);
     }
+    // The placement of the first axis in the file, and the point it stands on.
+    const EntityLine placementLine = FindEntity(ReadWhole(good), "AXIS2_PLACEMENT_3D");
+    ASSERT_EQ(placementLine.refs.size(), 3u);
+    const std::string placement = placementLine.id.substr(1), point = placementLine.refs[0].substr(1);
+    // The point's type misspelt: the placement cannot be read.
+    const std::string misspelt = EditedStep(good, PathOf("misspelt.step"), [&](std::string t) {
+        const EntityLine line = FindEntity(t, "#" + point);
+        std::string entity = t.substr(line.start, line.end + 1 - line.start);
+        return Replaced(t, line, entity.replace(entity.find("CARTESIAN_POINT"), 15, "CARTESIAN_POINX"));
+    });
+    // The placement refers to an entity the file does not hold.
+    const std::string unresolved = EditedStep(good, PathOf("unresolved.step"), [&](std::string t) {
+        const EntityLine line = FindEntity(t, "#" + placement);
+        return Replaced(t, line,
+                        line.id + " = AXIS2_PLACEMENT_3D('',#999999," + line.refs[1] + "," + line.refs[2] + ");");
+    });
+    // An oriented edge that is its own edge: read as it is, its translation
+    // follows it without end.
+    const std::string loop = EditedStep(good, PathOf("loop.step"), [&](std::string t) {
+        const EntityLine line = FindEntity(t, "ORIENTED_EDGE");
+        return Replaced(t, line, line.id + " = ORIENTED_EDGE('',*,*," + line.id + ",.F.);");
+    });
     HostDocumentPtr doc = test::PartDocument(test::OffAxisCylinder());
     const std::size_t entities = doc->Entities().size();
     const struct {
         std::string path;
         HRESULT code;
-        const char* says;
+        std::vector<std::string> says;
     } cases[] = {
-        {PathOf("missing.step"), STG_E_FILENOTFOUND_, "does not exist"},
-        {empty, STG_E_INVALIDHEADER_, "is empty"},
-        {text, STG_E_INVALIDHEADER_, "not a STEP file"},
-        {cut, STG_E_DOCFILECORRUPT_, "damaged"},
-        {surface, E_INVALIDARG_, "no solid"},
+        {PathOf("missing.step"), STG_E_FILENOTFOUND_, {"does not exist"}},
+        {folder, STG_E_ACCESSDENIED_, {"is a folder"}},
+        {"/dev/null", STG_E_ACCESSDENIED_, {"not a regular file"}},
+        {empty, STG_E_INVALIDHEADER_, {"is empty"}},
+        {large, STG_E_DOCFILETOOLARGE_, {"too large", "at most 32 MiB"}},
+        {text, STG_E_INVALIDHEADER_, {"not a STEP file"}},
+        {cut, STG_E_DOCFILECORRUPT_, {"damaged"}},
+        {misspelt,
+         STG_E_DOCFILECORRUPT_,
+         {"damaged", "entity #" + placement + " (AXIS2_PLACEMENT_3D) cannot be read",
+          "#" + point + " of the unknown type CARTESIAN_POINX"}},
+        {unresolved, STG_E_DOCFILECORRUPT_, {"damaged", "entity #" + placement, "unresolved"}},
+        {loop, STG_E_DOCFILECORRUPT_, {"damaged", "crashed"}},
+        {surface, E_INVALIDARG_, {"no solid body"}},
+        {test::FixturePath("platform/point-only.step"), E_INVALIDARG_, {"no solid body"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         const HostError e = test::CaughtHostError([&] { ImportStep(doc, c.path); });
-        EXPECT_EQ(e.Code(), c.code);
+        EXPECT_EQ(e.Code(), c.code) << e.what();
         EXPECT_NE(std::string(e.what()).find(c.path), std::string::npos) << e.what();
-        EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
+        for (const std::string& says : c.says)
+            EXPECT_NE(std::string(e.what()).find(says), std::string::npos) << e.what();
         EXPECT_EQ(doc->Entities().size(), entities);
         EXPECT_EQ(TopPart(doc)->Faces().size(), 3u);
     }
+}
+
+// A part whose shape is linked to its solid and to a wireframe besides (as CAD
+// systems write a part's supplemental geometry) is one part, not an assembly.
+TEST_F(PartModelTest, OneSolidWithSupplementalWireframeIsOnePart) {
+    const std::string good = PathOf("good.step");
+    test::SteppedShaft().WriteStep(good, "Вал");
+    const std::string wired = EditedStep(good, PathOf("wired.step"), [](std::string t) {
+        // The part's shape, its solid's representation, its axis and context.
+        const EntityLine shape = FindEntity(t, "SHAPE_DEFINITION_REPRESENTATION");
+        const std::string brep = shape.refs.at(1).substr(1);
+        const EntityLine solid = FindEntity(t, "#" + brep);
+        const std::string axis = solid.refs.at(0), context = solid.refs.back();
+        t = Replaced(t, shape, shape.id + " = SHAPE_DEFINITION_REPRESENTATION(" + shape.refs[0] + ",#90001);");
+        const std::string extra =
+            "#90001 = SHAPE_REPRESENTATION('',(" + axis + ")," + context + ");\n" +
+            "#90002 = SHAPE_REPRESENTATION_RELATIONSHIP('','',#90001,#" + brep + ");\n" +
+            "#90003 = GEOMETRICALLY_BOUNDED_WIREFRAME_SHAPE_REPRESENTATION('',(#90004," + axis + ")," + context +
+            ");\n" + "#90004 = GEOMETRIC_CURVE_SET('',(#90005));\n" + "#90005 = POLYLINE('',(#90006,#90007));\n" +
+            "#90006 = CARTESIAN_POINT('',(0.,0.,0.));\n" + "#90007 = CARTESIAN_POINT('',(0.,0.,62.));\n" +
+            "#90008 = SHAPE_REPRESENTATION_RELATIONSHIP('','',#90001,#90003);\n";
+        return t.insert(t.rfind("ENDSEC;"), extra);
+    });
+    HostDocumentPtr doc = app->Documents().Add(DocumentType::Part);
+    ImportStep(doc, wired);
+    EXPECT_EQ(TopPart(doc)->Faces().size(), 13u);
+    EXPECT_EQ(TopPart(doc)->Body().SolidCount(), 1);
+    // Opened as a document of its own, it is a part too.
+    EXPECT_EQ(app->Documents().Open(wired, false)->Type(), DocumentType::Part);
+}
+
+// An assembly is refused by a part document with the list of its bodies; the
+// import takes one of them by its number or its name.
+TEST_F(PartModelTest, OneBodyOfAnAssemblyIsTakenByItsNumberOrName) {
+    const std::string step = PathOf("pair.step");
+    PartShape::WriteStepAssembly(
+        step, "Узел", {{"Вал", test::SteppedShaft(), {0, 0, 0}}, {"Втулка", test::OffAxisCylinder(), {0, 0, 100}}});
+    HostDocumentPtr part = app->Documents().Add(DocumentType::Part);
+    const HostError refused = test::CaughtHostError([&] { ImportStep(part, step); });
+    EXPECT_EQ(refused.Code(), E_INVALIDARG_);
+    const std::string said = refused.what();
+    // Each body by its number, name, volume and box (the sleeve stands at z = 100).
+    const double sleeve = M_PI * 25 * 20;
+    for (const std::string& line : {std::string("assembly of 2 bodies"), std::string("1: \"Вал\", "),
+                                    "2: \"Втулка\", " + std::to_string(sleeve).substr(0, 7), std::string(" mm3, box ("),
+                                    std::string(" 120.000)")})
+        EXPECT_NE(said.find(line), std::string::npos) << line << " in " << said;
+    EXPECT_TRUE(TopPart(part)->Faces().empty());
+
+    ImportStep(part, step, "2");
+    EXPECT_EQ(TopPart(part)->Name(), "Втулка");
+    EXPECT_EQ(TopPart(part)->Faces().size(), 3u);
+    ImportStep(part, step, "Вал");
+    EXPECT_EQ(TopPart(part)->Name(), "Вал");
+    EXPECT_EQ(TopPart(part)->Faces().size(), 13u);
+    for (const char* none : {"3", "0", "Ось"}) {
+        SCOPED_TRACE(none);
+        const HostError e = test::CaughtHostError([&] { ImportStep(part, step, none); });
+        EXPECT_EQ(e.Code(), E_INVALIDARG_);
+        EXPECT_NE(std::string(e.what()).find(std::string("no body \"") + none + "\""), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("2: \"Втулка\""), std::string::npos) << e.what();
+        EXPECT_EQ(TopPart(part)->Faces().size(), 13u);
+    }
+}
+
+// A system given by its origin and directions is right-handed with unit axes,
+// X made square to Z; one with no Z, or an X along Z, is refused.
+TEST_F(PartModelTest, CoordinateSystemFramesAreRightHandedAndRefusedWhenDegenerate) {
+    const auto near = [](const std::array<double, 3>& a, const std::array<double, 3>& b) {
+        for (std::size_t i = 0; i < 3; ++i) EXPECT_NEAR(a[i], b[i], 1e-12) << i;
+    };
+    LocalCoordinateSystem::Frame f = LocalCoordinateSystem::MakeFrame({1, 2, 3}, {0, 0, 2}, {1, 0, 1});
+    near(f.origin, {1, 2, 3});
+    near(f.z, {0, 0, 1});
+    near(f.x, {1, 0, 0});
+    near(f.y, {0, 1, 0});
+    // Without an X the model axis most square to Z.
+    f = LocalCoordinateSystem::MakeFrame({0, 0, 0}, {-3, 0, 0}, {0, 0, 0});
+    near(f.z, {-1, 0, 0});
+    near(f.x, {0, 1, 0});
+    near(f.y, {0, 0, -1});
+    const double third = 1.0 / 3.0;
+    f = LocalCoordinateSystem::MakeFrame({0, 0, 0}, {1, 2, 2}, {1, 0, 0});
+    near(f.z, {third, 2 * third, 2 * third});
+    EXPECT_NEAR(f.x[0] * f.z[0] + f.x[1] * f.z[1] + f.x[2] * f.z[2], 0, 1e-12);
+    // Right-handed: X x Y is Z.
+    near({f.x[1] * f.y[2] - f.x[2] * f.y[1], f.x[2] * f.y[0] - f.x[0] * f.y[2], f.x[0] * f.y[1] - f.x[1] * f.y[0]},
+         f.z);
+    for (const auto& [z, x] : {std::pair<std::array<double, 3>, std::array<double, 3>>{{0, 0, 0}, {1, 0, 0}},
+                               {{0, 0, 1}, {0, 0, -5}},
+                               {{1e-12, 0, 0}, {0, 1, 0}}}) {
+        const HostError e = test::CaughtHostError([&] { LocalCoordinateSystem::MakeFrame({0, 0, 0}, z, x); });
+        EXPECT_EQ(e.Code(), E_INVALIDARG_);
+    }
+}
+
+// On a face's axis: Z out of the end of the part the face lies nearer to (or
+// the other end), the origin on the axis there; a face with no axis is refused.
+TEST_F(PartModelTest, FrameOnAFacesAxisPointsOutOfThePartsFreeEnd) {
+    RevolutionAxis alongY;
+    alongY.origin = {1, 2, 3};
+    alongY.direction = {0, 1, 0};
+    alongY.radial = {0, 0, 1};
+    HostDocumentPtr doc = test::PartDocument(test::SteppedShaft(alongY));
+    auto part = TopPart(doc);
+    // The journal from 10 to 30 along the axis (of 0 to 62), and a plane.
+    std::shared_ptr<HostFace> journal, plane;
+    for (const auto& face : part->Faces()) {
+        Point3 min, max;
+        face->Box(min, max);
+        if (face->IsKind(SurfaceKind::Cylinder) && std::fabs(min[1] - 12) < 1e-6 && std::fabs(max[1] - 32) < 1e-6)
+            journal = face;
+        if (face->IsKind(SurfaceKind::Plane)) plane = face;
+    }
+    ASSERT_TRUE(journal && plane);
+    LocalCoordinateSystem::Frame f = FrameOnFaceAxis(*part, *journal, false);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_NEAR(f.origin[i], (std::array<double, 3>{1, 2, 3})[i], 1e-9) << i;
+        EXPECT_NEAR(f.z[i], (std::array<double, 3>{0, -1, 0})[i], 1e-12) << i;
+    }
+    f = FrameOnFaceAxis(*part, *journal, true);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_NEAR(f.origin[i], (std::array<double, 3>{1, 64, 3})[i], 1e-9) << i;
+        EXPECT_NEAR(f.z[i], (std::array<double, 3>{0, 1, 0})[i], 1e-12) << i;
+    }
+    EXPECT_EQ(test::ErrorCodeOf([&] { FrameOnFaceAxis(*part, *plane, false); }), E_INVALIDARG_);
 }
 
 TEST_F(PartModelTest, AFailedSaveKeepsTheBodyOfTheLastSave) {
@@ -306,7 +513,7 @@ TEST_F(PartModelTest, EdgeProjectionsFindTheNearestPointWithinTheEdgesBox) {
     }
 }
 
-TEST_F(PartModelTest, OutlineIsTheExactSectionOnThePlanesPositiveSide) {
+TEST_F(PartModelTest, OutlineIsTheExactTurnedOutlineOnThePlanesPositiveSide) {
     HostDocumentPtr doc = test::PartDocument(test::SteppedShaft());
     auto lsc = doc->AddLocalCoordinateSystem("ЛСК", {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
     auto part = TopPart(doc);
@@ -343,11 +550,31 @@ TEST_F(PartModelTest, OutlineIsTheExactSectionOnThePlanesPositiveSide) {
     outline->ClearResult();
     EXPECT_EQ(outline->ResultCount(), 0);
 
-    // A body beside the plane's positive half gives no result item.
+    // A body beside the plane's positive half is turned into it: its outline
+    // reaches from its nearest to its farthest distance from the axis, each
+    // curve knowing the face it outlines.
     SetPartBody(*part, PartShape::Box({-30, -5, 0}, {-10, 5, 10}));
     outline->ClearReferences();
     outline->AddReference(1, lsc->Plane(LocalCoordinateSystem::kPlaneZX));
     for (const auto& f : part->Faces()) outline->AddReference(0, f);
+    outline->Rebuild();
+    ASSERT_EQ(outline->ResultCount(), 1);
+    double nearest = 1e9, farthest = 0;
+    for (const auto& curve : outline->ResultCurves(0)) {
+        EXPECT_TRUE(std::dynamic_pointer_cast<HostFace>(curve->SourceFace()));
+        const std::vector<double> points = curve->Polyline(0.001);
+        for (std::size_t k = 0; k + 2 < points.size(); k += 3) {
+            EXPECT_NEAR(points[k + 1], 0, 1e-9);
+            nearest = std::min(nearest, points[k]);
+            farthest = std::max(farthest, points[k]);
+        }
+    }
+    EXPECT_NEAR(nearest, 10, 1e-6);
+    EXPECT_NEAR(farthest, std::hypot(30, 5), 1e-6);
+    // Without faces there is no result item.
+    SetPartBody(*part, PartShape());
+    outline->ClearReferences();
+    outline->AddReference(1, lsc->Plane(LocalCoordinateSystem::kPlaneZX));
     outline->Rebuild();
     EXPECT_EQ(outline->ResultCount(), 0);
 }

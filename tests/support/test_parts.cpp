@@ -67,6 +67,41 @@ PartShape ShaftWithFlat() { return SteppedShaft().Cut(PartShape::Box({16, -30, 4
 
 PartShape ShaftWithCrossHole() { return SteppedShaft().Cut(PartShape::Cylinder({-20, 0, 20}, {1, 0, 0}, 2, 40)); }
 
+PartShape PlainJournal() {
+    return PartShape::Revolve({MeridianPiece::Segment(0, 0, 0, 22.5), MeridianPiece::Segment(0, 22.5, 150, 22.5),
+                               MeridianPiece::Segment(150, 22.5, 150, 0)});
+}
+
+namespace {
+
+// A slot milled into the journal from +X, 14 wide, its floor 5.5 below the
+// surface, from z1 to z2, its ends rounded by the cutter (a closed end is a
+// half cylinder across the slot).
+PartShape KeywaySlot(double z1, double z2, bool roundEnds) {
+    const double half = 7, floor = 22.5 - 5.5;
+    PartShape slot = PartShape::Box({floor, -half, roundEnds ? z1 + half : z1}, {40, half, z2 - half});
+    slot = slot.Fuse(PartShape::Cylinder({floor, 0, z2 - half}, {1, 0, 0}, half, 40 - floor));
+    if (roundEnds) slot = slot.Fuse(PartShape::Cylinder({floor, 0, z1 + half}, {1, 0, 0}, half, 40 - floor));
+    return slot;
+}
+
+}  // namespace
+
+PartShape JournalWithKeyway() { return PlainJournal().Cut(KeywaySlot(50, 100, true)); }
+
+PartShape JournalWithEndSlot() { return PlainJournal().Cut(KeywaySlot(120, 170, false)); }
+
+PartShape HexHeadBolt() {
+    // A hex 24 across the flats from z = 0 to z = 10 on a shank of radius 6.
+    const double r = 24 / std::sqrt(3.0);
+    std::vector<MeridianPiece> hexagon;
+    for (int k = 0; k < 6; ++k) {
+        const double a = M_PI / 6 + M_PI / 3 * k, b = a + M_PI / 3;
+        hexagon.push_back(MeridianPiece::Segment(r * std::cos(a), r * std::sin(a), r * std::cos(b), r * std::sin(b)));
+    }
+    return PartShape::Extrude(hexagon, 0, 10).Fuse(PartShape::Cylinder({0, 0, -40}, {0, 0, 1}, 6, 40));
+}
+
 PartShape OffAxisCylinder() { return PartShape::Cylinder({30, 0, 0}, {0, 0, 1}, 5, 20); }
 
 PartShape CrossBar() { return PartShape::Cylinder({20, -5, 0}, {0, 1, 0}, 10, 10); }

@@ -26,6 +26,16 @@ PartShape TurnedSpline();
 // to 56), and with a hole across it along X at z = 20.
 PartShape ShaftWithFlat();
 PartShape ShaftWithCrossHole();
+// A journal of diameter 45 along Z from 0 to 150, plain; with a keyway 14 wide
+// and 5.5 deep milled from +X between z = 50 and z = 100 (both ends rounded);
+// with the same slot run out of its end at z = 150 from z = 120 (one end
+// rounded).
+PartShape PlainJournal();
+PartShape JournalWithKeyway();
+PartShape JournalWithEndSlot();
+// A hex 24 across the flats (corners at 24 / sqrt(3) off the axis, a flat
+// facing +X) from z = 0 to z = 10, on a shank of radius 6 down to z = -40.
+PartShape HexHeadBolt();
 // A cylinder parallel to Z whose axis stands 30 off it.
 PartShape OffAxisCylinder();
 // A bar across the Z axis (along Y): no face of rotation about Z.
