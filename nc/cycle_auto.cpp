@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 
 #include "geometry/primitives.h"
 #include "nc/frame_text_format.h"
@@ -98,6 +99,49 @@ void CCycle_Auto::CalcParameters(bool automatic) {
         if (automatic && !ok) break;
     }
     automaticPass = 0;
+}
+
+std::string CCycle_Auto::ParameterFault() {
+    if (groupFlag) {
+        for (auto& m : members)
+            if (m->included)
+                if (std::string fault = m->ParameterFault(); !fault.empty()) return fault;
+        return {};
+    }
+    const int count = std::clamp(paramCount, 0, kMaxParameters);
+    for (int i = 0; i < count; ++i) {
+        CycleParameter& p = params[static_cast<std::size_t>(i)];
+        if (p.IsList() || !p.evaluated) continue;
+        const std::string& formula = p.kind == 'A' ? p.autoFormula : p.valueText;
+        const std::string head = "Параметр цикла " + gcode + " " + p.name + " = " + formula;
+        if (p.error) {
+            // The evaluator's own words: evaluated once more, from a clean state.
+            std::string why;
+            // Its own slot unevaluated again, so that a formula reaching
+            // itself shows as the cycle it is.
+            if (provider) {
+                provider->errorText.clear();
+                FormulaErrorText.clear();
+                p.evaluated = 0;
+                double result = 0.0;
+                provider->CalcFormula(result, formula, true);
+                p.evaluated = 1;
+                p.error = 1;
+                why = !FormulaErrorText.empty() ? FormulaErrorText : provider->errorText;
+                FormulaErrorText.clear();
+            }
+            if (why.empty()) why = p.kind == 'i' ? kNotAnInteger : kUnknownName;
+            while (!why.empty() && why.back() == ' ') why.pop_back();
+            return head + kNotEvaluated + why;
+        }
+        if (!std::isfinite(p.realValue)) return head + kNotFinite;
+        // A mandatory parameter whose text is no positive number is missing
+        // (GetMissingParameters), and warned of as such.
+        const bool mandatory = p.kind == 'O' || p.kind == 'K';
+        if (mandatory && LeadingValue(p.valueText) >= EPS && p.realValue < EPS)
+            return head + kNotPositive + FormatDouble(p.realValue);
+    }
+    return {};
 }
 
 const double* CCycle_Auto::FindParameter(std::string_view name) {
