@@ -34,10 +34,14 @@
 #include "operations/path_clearance.h"
 #include "operations/turn.h"
 #include "operations/turn_mnogo_prohod.h"
+#include "operations/written_program_check.h"
 #include "path_checks.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
+#include "post/post_processor.h"
+#include "post/program.h"
 #include "post/written_program_reader.h"
+#include "test_support.h"
 
 namespace zarvento::test {
 
@@ -405,6 +409,16 @@ public:
         part_->Fill(ContourPoints(part));
         part_->Intersect(*stock_);
         chuckZ_ = box.zmin;
+        box_ = box;
+        step_ = step;
+    }
+
+    // The stock becomes what a machine cycle leaves of it: the cycle's own
+    // moves are the control's, and the program does not spell them out.
+    void Leave(const Contour& stock) {
+        Material left(box_.zmin - 1, box_.xmin - 1, box_.zmax + 1, box_.xmax + 1, step_);
+        left.Fill(ContourPoints(stock));
+        stock_->Intersect(left);
     }
 
     // Runs the moves in order; `nose` gives the nose each move is made with.
@@ -517,6 +531,8 @@ private:
 
     std::unique_ptr<Material> stock_, part_;
     double chuckZ_ = 0;
+    BoundBox box_;
+    double step_ = 0.05;
 };
 
 // A bar from z - length to z, of the outer and inner diameter, as a closed chain.
@@ -584,6 +600,50 @@ inline std::string PlanFault(OperationRunner& runner, const Contour& bar, const 
     const CTurn& last = runner.Operation(plan.GetTurnCount() - 1);
     const std::string unreached = check.FirstUnreached(*last.workContour, NoseOf(last).r);
     return unreached.empty() ? unreached : unreached + "\n" + text;
+}
+
+// The installed description of the ISO lathe read as the plan reads its
+// post-processor: its templates, address words and cycles are the ones
+// programs are written with from then on.
+inline std::unique_ptr<CPostProcessor> InstalledLathe() {
+    auto post = std::make_unique<CPostProcessor>("ISO_Lathe", FixturePath("../../POSTPROCESSORS/ISO_Lathe.py3"));
+    EXPECT_TRUE(post->ReadPostProcessorDescription());
+    return post;
+}
+
+// The plan's program as the main job writes it (the program's frames and
+// their text pass), the main job's verdict on it, and its moves as written,
+// each with the plan index of its operation.
+struct WrittenPlan {
+    std::vector<std::string> lines;
+    bool judged = false;              // the main job's check let it pass
+    std::vector<std::string> faults;  // blocks no control reads
+    std::vector<ReadMove> moves;
+    std::string text;
+};
+
+inline WrittenPlan WritePlan() {
+    WrittenPlan out;
+    CPROGRAM program;
+    program.CreateProgram();
+    program.WriteProgramText(out.lines);
+    EXPECT_TRUE(program.RefusedWords().empty());
+    out.judged = CheckWrittenProgram(program, out.lines, out.faults);
+    CPLAN& plan = *GetPLAN();
+    for (const OperationMoves& o : ReadOperationMoves(program, out.lines)) {
+        int index = -1;
+        for (int i = 0; i < plan.GetTurnCount(); ++i)
+            if (plan.GetTurn(i) == o.op) index = i;
+        for (std::size_t k = 0; k < o.moves.size(); ++k) {
+            ReadMove m;
+            static_cast<WrittenMove&>(m) = o.moves[k];
+            m.op = index;
+            m.line = o.blocks[k];
+            out.moves.push_back(std::move(m));
+        }
+    }
+    for (const std::string& line : out.lines) out.text += line + "\n";
+    return out;
 }
 
 }  // namespace zarvento::test
