@@ -399,6 +399,7 @@ bool CheckMovesClearance(CTurn& op, const std::vector<ClearanceMove>& moves, con
 }
 
 bool CheckPathClearance(CTurn& op) {
+    if (!GetSPID()->GetDetailContour()) return true;
     // A path the machine compensates runs along the contour without the
     // nose's offset: the nose goes where the operation's corrected path
     // would, and that is the path judged.

@@ -2,6 +2,7 @@
 // part, the stock and each operation's tool.
 #include "operations/written_program_check.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -100,7 +101,8 @@ bool CheckWrittenProgram(const CPROGRAM& program, const std::vector<std::string>
     std::vector<CTurn*> operations;
     for (std::uint32_t i = 0; i < program.frames.Count(); ++i) {
         CTurn* op = program.frames[i]->operation;
-        if (op != nullptr && (operations.empty() || operations.back() != op)) operations.push_back(op);
+        if (op != nullptr && std::find(operations.begin(), operations.end(), op) == operations.end())
+            operations.push_back(op);
     }
     for (CTurn* op : operations) {
         if (!op->IsActive()) continue;
