@@ -19,8 +19,9 @@
 # from output.tmp, puts the new process in place of the one of the same part
 # (or after the others), leaves the merged file in output.tmp, and writes into
 # path.tmp the steps the library then performs: UpdateXML, Copy3Dmodel,
-# CreateAllSketches, CopyProgram. A file it cannot read is left alone, and
-# path.tmp is not written: the export is then cancelled. It is started as
+# CreateAllSketches, CopyProgram. A file it cannot read, or one whose root
+# element is not the export's own (techplan or techplans), is left alone,
+# and path.tmp is not written: the export is then cancelled. It is started as
 # python3 TECHPLAN.py3 <temporary folder> <units factor>.
 """
 BEGIN_MACHINE_CYCLES
@@ -118,6 +119,12 @@ def main(argv):
     new = read_root(os.path.join(folder, "input.tmp"))
     old = read_root(os.path.join(folder, "output.tmp"))
     if new is None or old is None:
+        return 1
+    # Only a file of the export's own kind takes the new process: anything
+    # else is someone's XML and is left as it is.
+    if old.tag not in ("techplan", "techplans"):
+        print("TECHPLAN: the chosen file holds no processes for TECHPLAN (its root element is <%s>, not "
+              "<techplan> or <techplans>); it is left as it is" % old.tag)
         return 1
     # The file keeps one process a part: the new one replaces its earlier one.
     merged = ET.Element("techplans") if old.tag == "techplan" else old

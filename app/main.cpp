@@ -73,13 +73,13 @@ int ExportDrawingFile(int argc, char** argv) {
         if (doc->Type() != zarvento::DocumentType::Drawing2D)
             throw zarvento::HostError(zarvento::E_INVALIDARG_, std::string(argv[2]) + " is not a drawing");
     } catch (const zarvento::HostError& e) {
-        std::cerr << "zarvento: " << e.what() << "\n";
+        std::cerr << "zarvento: " << e.Message() << "\n";
         return 3;
     }
     try {
         zarvento::ExportDrawing(zarvento::DrawingOf(*doc), argv[3]);
     } catch (const zarvento::HostError& e) {
-        std::cerr << "zarvento: " << e.what() << "\n";
+        std::cerr << "zarvento: " << e.Message() << "\n";
         return 1;
     }
     std::cout << argv[3] << "\n";
@@ -163,7 +163,7 @@ int main(int argc, char** argv) {
         try {
             zarvento::HostRegistry::Instance().Open(zarvento::DefaultRegistryFile());
         } catch (const zarvento::HostError& e) {
-            std::cerr << "zarvento: the host's registry cannot be read: " << e.what() << "\n";
+            std::cerr << "zarvento: the host's registry cannot be read: " << e.Message() << "\n";
             return 1;
         }
         const char* name = command == "register" ? "DllRegisterServer" : "DllUnregisterServer";

@@ -2,6 +2,7 @@
 #include "catalogs/tool_model_text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <map>
@@ -59,6 +60,78 @@ struct Words {
     bool hasEquation = false;
     std::string equation;
 };
+
+// The names an equation reads: its words that are not numbers and are not
+// followed by "(" (a function). Dots belong to a name, so "MODEL.x" is not x.
+std::vector<std::string_view> NamesIn(std::string_view equation) {
+    std::vector<std::string_view> names;
+    auto wordChar = [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.' ||
+               static_cast<unsigned char>(c) >= 0x80;
+    };
+    std::size_t i = 0;
+    while (i < equation.size()) {
+        if (!wordChar(equation[i])) {
+            ++i;
+            continue;
+        }
+        std::size_t j = i;
+        while (j < equation.size() && wordChar(equation[j])) ++j;
+        const std::string_view word = equation.substr(i, j - i);
+        std::size_t k = j;
+        while (k < equation.size() && (equation[k] == ' ' || equation[k] == '\t')) ++k;
+        const bool call = k < equation.size() && equation[k] == '(';
+        if (!call && !std::isdigit(static_cast<unsigned char>(word.front())) && word.front() != '.')
+            names.push_back(word);
+        i = j;
+    }
+    return names;
+}
+
+// A chain of variables whose equations read each other round to the first
+// (a variable whose equation reads itself is a chain of one), or an empty
+// list when the equations can be worked out in some order.
+std::vector<std::string> EquationCycle(const HostDocument& model) {
+    std::map<std::string, std::vector<std::string>, std::less<>> reads;
+    for (const auto& v : model.Variables())
+        if (!v->Equation().empty()) reads[v->Name()];
+    for (const auto& v : model.Variables()) {
+        if (v->Equation().empty()) continue;
+        std::vector<std::string>& edges = reads[v->Name()];
+        for (std::string_view name : NamesIn(v->Equation()))
+            if (reads.count(name) && std::find(edges.begin(), edges.end(), name) == edges.end())
+                edges.emplace_back(name);
+    }
+    // Depth-first, iteratively: 0 not seen, 1 on the current chain, 2 done.
+    std::map<std::string_view, int> state;
+    for (const auto& [start, unused] : reads) {
+        if (state[start] != 0) continue;
+        std::vector<std::pair<std::string_view, std::size_t>> chain{{start, 0}};
+        state[start] = 1;
+        while (!chain.empty()) {
+            auto& [name, next] = chain.back();
+            const std::vector<std::string>& edges = reads.find(name)->second;
+            if (next == edges.size()) {
+                state[name] = 2;
+                chain.pop_back();
+                continue;
+            }
+            const std::string_view to = edges[next++];
+            if (state[to] == 1) {
+                std::vector<std::string> cycle;
+                auto from = std::find_if(chain.begin(), chain.end(), [&](const auto& c) { return c.first == to; });
+                for (; from != chain.end(); ++from) cycle.emplace_back(from->first);
+                cycle.emplace_back(to);
+                return cycle;
+            }
+            if (state[to] == 0) {
+                state[to] = 1;
+                chain.emplace_back(to, 0);
+            }
+        }
+    }
+    return {};
+}
 
 // Splits a statement into words; false when a quote is not closed.
 bool SplitWords(std::string_view line, Words& out) {
@@ -418,6 +491,12 @@ HostDocumentPtr ToolModelText::Parse(std::string_view text, const std::string& o
     if (sketch) throw HostError(E_INVALIDARG_, origin + ": sketch \"" + sketch->Name() + "\" has no \"end\"");
     if (table) throw HostError(E_INVALIDARG_, origin + ": the size table has no \"end\"");
     if (inBody) throw HostError(E_INVALIDARG_, origin + ": the body has no \"end\"");
+    if (const std::vector<std::string> cycle = EquationCycle(*model); !cycle.empty()) {
+        std::string chain;
+        for (const std::string& name : cycle) chain += (chain.empty() ? "" : " -> ") + name;
+        throw HostError(E_INVALIDARG_, origin + ": the equations of the variables go round in a circle (" + chain +
+                                           "); none of them can be worked out");
+    }
     Rebuild(*model);
     if (auto source = FindModelSource(*model, kBodySource)) {
         const std::string error = BuildBody(*model, source->Text());
@@ -448,8 +527,12 @@ void ToolModelText::Convert(const std::string& textPath, const std::string& docu
 
 void ToolModelText::Rebuild(HostDocument& model) {
     ModelVariables vars(model);
+    // A model saved with equations that read each other round (no text
+    // makes one) keeps the values it has: working them out once more would
+    // only move them on.
+    const bool circular = !EquationCycle(model).empty();
     for (const auto& v : model.Variables()) {
-        if (v->Equation().empty()) continue;
+        if (v->Equation().empty() || circular) continue;
         double value = v->Value();
         if (vars.Evaluate(v->Equation(), value)) {
             v->SetValue(value);

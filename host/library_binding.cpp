@@ -75,7 +75,7 @@ void AttachLibrary(const std::filesystem::path& file) {
         CheckHostVersion(true);
         AttachHostMainWindow();
     } catch (const HostError& e) {
-        ShowMessageBox(std::string("Ошибка обращения к системе: ") + e.what());
+        ShowMessageBox(HostErrorText(e));
     }
     // The library's layers, wired once: frames, post-processors, the plan,
     // the operations, the simulation and the operation panels; the panels on

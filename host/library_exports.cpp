@@ -28,7 +28,7 @@ void Guarded(F&& f) {
     try {
         f();
     } catch (const HostError& e) {
-        ShowHostMessage(std::string("Ошибка обращения к системе (") + FormatHResult(e.Code()) + "): " + e.what());
+        ShowHostMessage(HostErrorText(e));
         SetLastCommandFailed(true);
     } catch (const Exception& e) {
         ShowHostMessage(e.Message());

@@ -10,6 +10,7 @@
 
 #include "host/headless_session.h"
 #include "host/script_run.h"
+#include "operations/finishing_engagement.h"
 #include "operations/path_clearance.h"
 #include "operations/turn.h"
 #include "operations/written_program_check.h"
@@ -98,6 +99,15 @@ int RunProgramJob(int argc, char** argv) {
             auto* op = dynamic_cast<CTurn*>(plan.GetTurn(i));
             if (op && op->IsActive() && op->MachineCompensatesRadius() && !CheckPathClearance(*op)) intrudes = true;
         }
+        // A finishing pass that meets more stock than one pass takes: said,
+        // not held against the operation (a message would drop its path).
+        for (int i = 0; i < plan.GetTurnCount(); ++i) {
+            const auto* op = dynamic_cast<const CTurn*>(plan.GetTurn(i));
+            if (!op) continue;
+            if (const auto excess = FindExcessEngagement(*op))
+                std::cerr << "engagement: operation " << i << " \"" << op->GetNameTurn() << "\": " << excess->Describe()
+                          << "\n";
+        }
         const CPostProcessor* post = GetSPID()->GetPostProcessor();
         std::cerr << "post-processor: " << (post != nullptr ? post->GetName() : std::string("(none)")) << "\n";
         if (intrudes) {
@@ -128,7 +138,8 @@ int RunProgramJob(int argc, char** argv) {
         // Frame texts that were to go through a script are no program.
         if (!made) lines.clear();
         if (!lines.empty() && !program.SaveProgramFile(outputPath, lines)) {
-            std::cerr << "zarvento: cannot write " << outputPath << ": " << program.SaveError() << "\n";
+            // The writer's reason names the file (where a link led, too).
+            std::cerr << "zarvento: cannot write the NC program: " << program.SaveError() << "\n";
             return kExitCommandFailed;
         }
     } catch (const HostError& e) {

@@ -12,6 +12,7 @@
 #include "geometry/arc_unit.h"
 #include "geometry/contour.h"
 #include "nc/cadre_s_f.h"
+#include "operations/thread_clearance.h"
 #include "operations/turn.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "plan/spid.h"
@@ -326,6 +327,9 @@ std::optional<PathIntrusion> FindMovesIntrusion(const CTurn& op, const std::vect
     }
     std::vector<Follower> onPart(along.size(), Follower(&part)), onBefore(along.size(), Follower(stockBefore)),
         onAfter(along.size(), Follower(stockAfter));
+    // A chisel thread's passes cut its groove into the part: they are held
+    // to it instead of the part's surface.
+    const std::vector<ThreadBand> threadBands = ThreadBandsOf(op, part, r, limits.tolerance);
     for (const ClearanceMove& m : moves) {
         const double allowance = m.beforeFinishingData ? limits.allowance : 0.0;
         const bool rapid = m.rapid && !m.cycleProfile;
@@ -348,6 +352,11 @@ std::optional<PathIntrusion> FindMovesIntrusion(const CTurn& op, const std::vect
                 out.block = m.block;
                 return out;
             };
+            if (!threadBands.empty() && m.thread && !rapid) {
+                const double depth = ThreadPassReach(threadBands, part, move, r, limits.tolerance);
+                if (depth > limits.tolerance) return found(depth, false);
+                continue;
+            }
             if (!part.Empty())
                 if (auto depth = onPart[c].Reach(move, r + (rapid ? 0.0 : allowance), limits.tolerance))
                     return found(*depth, false);

@@ -41,6 +41,8 @@ public:
     // outline's surface at its deepest (sampled along the piece); 0 or less
     // when it keeps clear.
     double Depth(const Curve2D& piece, double r) const;
+    // The outline's pieces, each monotone in y.
+    const std::vector<Curve2D>& Pieces() const { return pieces_; }
 
 private:
     double PointDistance(Point2D p) const;

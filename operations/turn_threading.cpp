@@ -7,7 +7,10 @@
 #include <cstdio>
 
 #include "catalogs/param_tool.h"
+#include "geometry/number_format.h"
 #include "geometry/primitives.h"
+#include "operations/path_clearance.h"
+#include "operations/thread_clearance.h"
 #include "plan/spid.h"
 #include "plan/stored_value.h"
 #include "platform/interface_transfer.h"
@@ -146,12 +149,44 @@ bool CTurnTHREADING::LoadKindValues(StorageRecord& record) {
     return true;
 }
 
+bool CTurnTHREADING::ThreadHasRoom() {
+    const Contour* section = GetSPID()->GetDetailContour();
+    if (!section || section->Empty()) return true;
+    const ParamTool* tool = GetTool();
+    const double r = tool ? std::max(0.0, tool->r) : 0.0;
+    // The clearance check's own measure: a nose this little past the part is no cut.
+    constexpr double kTolerance = 1e-3;
+    const ClearanceOutline part(*section);
+    const auto millimetres = [](double v) { return FormatG(std::round(v * 1000.0) / 1000.0) + " мм"; };
+    for (const ThreadSweep& sweep : ThreadSweepsOf(*this, r)) {
+        const ThreadRoom room = RoomAlongThread(part, sweep, kTolerance);
+        if (room.deeper == 0.0) continue;
+        const double atLo = room.lo - sweep.lo, atHi = sweep.hi - room.hi;
+        const double runOut = sweep.runOutAtLo ? atLo : atHi, approach = sweep.runOutAtLo ? atHi : atLo;
+        if (runOut <= kTolerance && approach <= kTolerance) continue;
+        const bool atRunOut = runOut > kTolerance;
+        const double excess = atRunOut ? runOut : approach;
+        // The lengths run along the line, the room along the axis.
+        const double zShare =
+            std::fabs(sweep.b.x - sweep.a.x) / std::hypot(sweep.b.x - sweep.a.x, sweep.b.y - sweep.a.y);
+        const double longest = (atRunOut ? Perebeg : Vrezanie) - excess / zShare;
+        std::string text = (atRunOut ? kRunOutIntoPart : kApproachIntoPart) + millimetres(excess);
+        if (longest >= 0.0)
+            text += std::string(". ") + (atRunOut ? kLongestRunOut : kLongestApproach) + millimetres(longest);
+        ReportWarning(text);
+        return false;
+    }
+    return true;
+}
+
 bool CTurnTHREADING::CreateContourPath() {
     ApplyAutoDepth();
     if (!CTurn::CreateContourPath()) return false;
     threadContour_ = calc.regionList.front().get();
     pairedThread_ = calc.pairedList.front().get();
-    if (indShema == 0) {
+    if ((indShema == 0 || indShema == 1) && !ThreadHasRoom()) {
+        // No thread is better than one cut into the shoulder.
+    } else if (indShema == 0) {
         CreateThreadPasses();
     } else if (indShema == 1) {
         CreateThreadCycle();

@@ -89,6 +89,14 @@ public:
     static constexpr const char* kCylinderRefused = "Нельзя нарезать цилиндрическую резьбу циклом ";
     static constexpr const char* kFaceRefused = "Нельзя нарезать торцовую резьбу циклом ";
     static constexpr const char* kConeRefused = "Нельзя нарезать коническую резьбу циклом ";
+    // The run-out and the approach are the operation's own lengths; where the
+    // part leaves them no room (a relief shorter than the run-out, a shoulder
+    // in the way) the thread is not cut, and the message says how far the
+    // nose would reach into the part and what length fits.
+    static constexpr const char* kRunOutIntoPart = "Перебег резьбы не помещается в канавку: резец заходит в деталь на ";
+    static constexpr const char* kApproachIntoPart = "Подвод резьбы не помещается: резец заходит в деталь на ";
+    static constexpr const char* kLongestRunOut = "Наибольший перебег ";
+    static constexpr const char* kLongestApproach = "Наибольший подвод ";
 
     CTurnTHREADING();
     ~CTurnTHREADING() override;
@@ -121,6 +129,7 @@ public:
     void CreateThreadCycle();
 
     CCycle_G300EL& Cycle() { return cycle; }
+    const CCycle_G300EL& Cycle() const { return cycle; }
     // The working contour's builder; its flag follows isModel, since a thread
     // taken from the part's designation is no picked line.
     CContourBuilderThreading& ThreadBuilder();
@@ -137,6 +146,9 @@ public:
     double dZrep = 0.0;     // Z step between repetitions
 
 private:
+    // Whether the part leaves the approach and the run-out of every start and
+    // repetition room for the tool's nose; a warning when it does not.
+    bool ThreadHasRoom();
     // Evaluates the cycle and reads the values of a run of thread passes;
     // false, with the operation's message, when they are refused.
     bool PrepareThreadRun(ThreadRun& run);

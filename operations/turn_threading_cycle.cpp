@@ -1,6 +1,6 @@
 // The chisel threading path as the post-processor's own threading cycle: the
 // check that the cycle takes the kind of thread line, then one cycle frame
-// with its profile and part contours per repetition.
+// with its profile and part contours per thread start and repetition.
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -56,63 +56,69 @@ void CTurnTHREADING::CreateThreadCycle() {
 
         ThreadLine thread;
         if (!ExtendThreadLine(unit, indNapr, Vrezanie, Perebeg, thread)) return ReportError(kZeroLine);
-        const ThreadPoint sx = thread.start;
-        const ThreadPoint ex = thread.end;
-        // The depth goes where the passes take it, also for a left-hand
-        // outer thread, which is cut from its other end.
-        const double fullDepth = thread.deeper * Depth;
-        const ThreadPoint deepStart{sx.z, sx.x + fullDepth};
-        const ThreadPoint deepEnd{ex.z, ex.x + fullDepth};
+        // The cycle cuts one helix of the lead it is given: each start is a
+        // cycle of its own, begun its share of the lead further back along
+        // the line and ended where the first one ends.
+        const int starts = std::max(1, Nzahod);
+        for (int j = 0; j < starts; ++j) {
+            const ThreadPoint sx = thread.start + thread.back * (Spod / starts * j);
+            const ThreadPoint ex = thread.end;
+            // The depth goes where the passes take it, also for a left-hand
+            // outer thread, which is cut from its other end.
+            const double fullDepth = thread.deeper * Depth;
+            const ThreadPoint deepStart{sx.z, sx.x + fullDepth};
+            const ThreadPoint deepEnd{ex.z, ex.x + fullDepth};
 
-        const ThreadPoint previous = c;
-        c = sx;
-        // The cycle returns to its start X after every pass, so the clearance
-        // lies on the side away from the depth, outside an outer thread and
-        // inside an inner one.
-        if (hasClearance) {
-            const double* clearance = definition->FindParameter("xx");
-            const double xx = clearance ? *clearance : 0.0;
-            c.x = sx.x - thread.deeper * xx;
+            const ThreadPoint previous = c;
+            c = sx;
+            // The cycle returns to its start X after every pass, so the
+            // clearance lies on the side away from the depth, outside an
+            // outer thread and inside an inner one.
+            if (hasClearance) {
+                const double* clearance = definition->FindParameter("xx");
+                const double xx = clearance ? *clearance : 0.0;
+                c.x = sx.x - thread.deeper * xx;
+            }
+            if (r == 0 && j == 0) {
+                MoveToStart(c.x, c.z);
+                approachZ = c.z;
+            } else {
+                AddLineFrame(previous.x, previous.z, c.x, c.z, -1.0, true);
+            }
+
+            auto profile = std::make_unique<Contour>();
+            profile->AddUnit(Line(sx, deepStart));
+            profile->AddUnit(Line(deepStart, deepEnd));
+            profile->AddUnit(Line(deepEnd, ex));
+            profile->AddUnit(Line(ex, sx, true));
+
+            auto part = std::make_unique<Contour>();
+            if (workContour && workContour->Count() > 0) {
+                const CUnit& firstWork = *workContour->GetUnit(0);
+                part->AddUnit(Line({approachZ, c.x}, {firstWork.StartPoint.z, firstWork.StartPoint.x}, true));
+                for (int i = 0; i < workContour->Count(); ++i) part->AddUnit(workContour->GetUnit(i)->Clone());
+            }
+
+            auto frame = std::make_unique<CCycle_Auto>();
+            frame->Copy(*definition);
+            frame->SetParentParameters(&Parameters());
+            frame->start.x = frame->end.x = sx.x;
+            frame->start.z = frame->end.z = sx.z;
+            frame->workContour = profile->Clone();
+            frame->secondContour = std::move(profile);
+            frame->printContour = std::move(part);
+            frame->feedIsStep = 1;
+            frame->cycleVariables.clear();
+            GetCycleVariables(frame->cycleVariables);
+            frame->toolNumber = nToolPosition;
+            frame->operation = this;
+            frame->CreatePathFigure();
+            AddFrame(std::move(frame));
+
+            auto position = std::make_unique<CCadre_LineG01>(c.x, c.z, c.x, c.z, -1.0, true, true);
+            position->CreatePathFigure();
+            AddFrame(std::move(position));
         }
-        if (r == 0) {
-            MoveToStart(c.x, c.z);
-            approachZ = c.z;
-        } else {
-            AddLineFrame(previous.x, previous.z, c.x, c.z, -1.0, true);
-        }
-
-        auto profile = std::make_unique<Contour>();
-        profile->AddUnit(Line(sx, deepStart));
-        profile->AddUnit(Line(deepStart, deepEnd));
-        profile->AddUnit(Line(deepEnd, ex));
-        profile->AddUnit(Line(ex, sx, true));
-
-        auto part = std::make_unique<Contour>();
-        if (workContour && workContour->Count() > 0) {
-            const CUnit& firstWork = *workContour->GetUnit(0);
-            part->AddUnit(Line({approachZ, c.x}, {firstWork.StartPoint.z, firstWork.StartPoint.x}, true));
-            for (int i = 0; i < workContour->Count(); ++i) part->AddUnit(workContour->GetUnit(i)->Clone());
-        }
-
-        auto frame = std::make_unique<CCycle_Auto>();
-        frame->Copy(*definition);
-        frame->SetParentParameters(&Parameters());
-        frame->start.x = frame->end.x = sx.x;
-        frame->start.z = frame->end.z = sx.z;
-        frame->workContour = profile->Clone();
-        frame->secondContour = std::move(profile);
-        frame->printContour = std::move(part);
-        frame->feedIsStep = 1;
-        frame->cycleVariables.clear();
-        GetCycleVariables(frame->cycleVariables);
-        frame->toolNumber = nToolPosition;
-        frame->operation = this;
-        frame->CreatePathFigure();
-        AddFrame(std::move(frame));
-
-        auto position = std::make_unique<CCadre_LineG01>(c.x, c.z, c.x, c.z, -1.0, true, true);
-        position->CreatePathFigure();
-        AddFrame(std::move(position));
     }
     ReturnToHome(c.x, c.z);
 }

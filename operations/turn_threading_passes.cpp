@@ -96,6 +96,7 @@ struct ThreadRun {
     int springs = 0;           // spring passes at full depth
     bool flank = false;        // flank infeed between roughing passes
     bool spindleStop = false;  // the helix kept by stopping and restarting the spindle
+    bool syncCode = false;     // the description gives a synchronisation code
     int starts = 1;
     int repetitions = 1;
 };
@@ -118,7 +119,10 @@ public:
     }
 
     // Every pass of thread start j: the roughing passes of the plan, then
-    // the finishing and spring passes at full depth.
+    // the finishing and spring passes at full depth. A later start begins
+    // its share of the lead further back along the line, which puts it on
+    // its own helix; it ends where the first does, so that every start runs
+    // the whole thread and its run-out.
     void CutStart(const ThreadLine& thread, int j) {
         const ThreadPoint startStep = thread.back * (op_.Spod / run_.starts);
         const ThreadPoint shift = startStep * j;
@@ -126,8 +130,8 @@ public:
         const double q = thread.q;
         // a0 -> b0 along the line, r1 and r2 their retract points; flank
         // infeed moves all four along the line.
-        Corners c{sx + shift, ex + shift, ThreadPoint{sx.z, sx.x - run_.retract * q} + shift,
-                  ThreadPoint{ex.z, ex.x - run_.retract * q} + shift};
+        Corners c{sx + shift, ex, ThreadPoint{sx.z, sx.x - run_.retract * q} + shift,
+                  ThreadPoint{ex.z, ex.x - run_.retract * q}};
         const int n = static_cast<int>(run_.plan.depths.size());
         double depth = 0.0;
         for (int k = 0; k < n; ++k) {
@@ -197,8 +201,16 @@ private:
             op_.AddFrame(std::make_unique<CCadre_G66>());
             ThreadMove(a, b);
         } else {
-            Move(c.r1, a, true);
+            // The first cut comes from the approach, the others from the
+            // retract point the pass before left the tool at.
+            ZARVENTO_CHECK(!op_.Frames().empty(), "a cut follows the approach");
+            const FramePoint& at = op_.Frames().back()->end;
+            Move({at.z, at.x}, a, true);
             Restart();
+            // A restarted spindle turns from no fixed angle on an ISO control:
+            // where the description has a synchronisation code, the cut
+            // still starts on it.
+            if (run_.syncCode) op_.AddFrame(std::make_unique<CCadre_G66>());
             ThreadMove(a, b);
             Stop();
         }
@@ -264,6 +276,7 @@ bool CTurnTHREADING::PrepareThreadRun(ThreadRun& run) {
     // helices as there are passes. A thread of one cut needs none, and the
     // chosen method stays as the user left it.
     run.spindleStop = choice("P6") != 0;
+    run.syncCode = !code.empty();
     if (code.empty() && !run.spindleStop) {
         const int cuts = static_cast<int>(run.plan.depths.size()) + (run.finishDepth > 0.01 ? 1 : 0) + run.springs;
         if (cuts > 1 || Nzahod > 1) return refuse(kNoSyncCode);

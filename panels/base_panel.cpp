@@ -33,7 +33,7 @@ std::shared_ptr<PropertyManager> CBasePanel::GetPropertyManager() {
     try {
         return ApplicationPropertyManager();
     } catch (const HostError& e) {
-        throw HostError(e.Code(), std::string("the application's property manager: ") + e.what());
+        throw HostError(e.Code(), std::string("the application's property manager: ") + e.Message());
     }
 }
 

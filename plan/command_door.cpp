@@ -57,7 +57,7 @@ public:
         } catch (const HostError& e) {
             // Reported, not thrown: a destructor may run while an error is
             // already on its way out.
-            ShowHostMessage(std::string("Ошибка обращения к системе: ") + e.what());
+            ShowHostMessage(HostErrorText(e));
             lastFailed = true;
         }
     }
@@ -66,7 +66,7 @@ public:
 };
 
 void ReportHostError(const HostError& e) {
-    ShowHostMessage(std::string("Ошибка обращения к системе (") + FormatHResult(e.Code()) + "): " + e.what());
+    ShowHostMessage(HostErrorText(e));
     lastFailed = true;
 }
 
@@ -74,38 +74,57 @@ bool RunsWithoutChecks(std::int32_t action) {
     return action == kActionLSC || action == kActionSettings || action == kActionSelectTurn;
 }
 
+// The commands of the action switch, by action code; an action that is not
+// here reaches no command (the checks and the redraw still run).
+struct ActionCommand {
+    std::int32_t action;
+    void (*run)(CPLAN& plan, std::int32_t type, std::int32_t index);
+};
+
+constexpr ActionCommand kActionCommands[] = {
+    {0, [](CPLAN& plan, std::int32_t, std::int32_t) { plan.SetParamSPID(); }},
+    {1, [](CPLAN& plan, std::int32_t type, std::int32_t index) { plan.CreateNewTurn(type, index); }},
+    {2, [](CPLAN& plan, std::int32_t, std::int32_t index) { plan.EditTurn(index); }},
+    {3, [](CPLAN& plan, std::int32_t, std::int32_t index) { plan.DeleteTurn(index); }},
+    {5, [](CPLAN& plan, std::int32_t, std::int32_t index) { plan.ExcludeTurn(index); }},
+    {6, [](CPLAN& plan, std::int32_t, std::int32_t index) { plan.SelectTurn(index); }},
+    {7, [](CPLAN& plan, std::int32_t, std::int32_t index) { plan.ToggleTurnPath(index); }},
+    {8, [](CPLAN& plan, std::int32_t, std::int32_t index) { plan.MoveTurnUp(index); }},
+    {9, [](CPLAN& plan, std::int32_t, std::int32_t index) { plan.MoveTurnDown(index); }},
+    {10, [](CPLAN& plan, std::int32_t, std::int32_t) { plan.RunProgramPanel(); }},
+    {11, [](CPLAN& plan, std::int32_t, std::int32_t) { plan.ShowPostProcessorsList(); }},
+    {12, [](CPLAN& plan, std::int32_t, std::int32_t) { plan.RunVisualization(); }},
+    {23, [](CPLAN& plan, std::int32_t, std::int32_t index) { plan.ShowTurnMessage(index); }},
+    {24, [](CPLAN& plan, std::int32_t, std::int32_t) { plan.ShowStatistics(); }},
+    {25, [](CPLAN& plan, std::int32_t, std::int32_t) { plan.EditSettings(); }},
+    {26, [](CPLAN& plan, std::int32_t, std::int32_t index) { plan.SaveTurnResultModel(index); }},
+    {27, [](CPLAN& plan, std::int32_t, std::int32_t index) { plan.CreateTurnSketch(index); }},
+    {30, [](CPLAN& plan, std::int32_t, std::int32_t) { plan.SetParam_LSC(); }},
+    {31, [](CPLAN& plan, std::int32_t, std::int32_t) { plan.ToggleShowLSC(); }},
+    {32, [](CPLAN& plan, std::int32_t, std::int32_t) { plan.ToggleShowSource(); }},
+    {33, [](CPLAN& plan, std::int32_t, std::int32_t) { plan.ToggleShowGadgets(); }},
+    {34, [](CPLAN&, std::int32_t, std::int32_t) { GetPlanPanels().CreatePlanDocument(""); }},
+    {35, [](CPLAN&, std::int32_t, std::int32_t) { GetPlanPanels().CreateDocumentSet(); }},
+    {75, [](CPLAN& plan, std::int32_t, std::int32_t) { plan.EditTurnTool(); }},
+    {111, [](CPLAN& plan, std::int32_t, std::int32_t) { plan.RunCheckSimulation(); }},
+};
+
+const ActionCommand* FindActionCommand(std::int32_t action) {
+    for (const ActionCommand& c : kActionCommands)
+        if (c.action == action) return &c;
+    return nullptr;
+}
+
 void Dispatch(CPLAN& plan, std::int32_t type, std::int32_t action, std::int32_t index) {
-    switch (action) {
-        case 0: plan.SetParamSPID(); break;
-        case 1: plan.CreateNewTurn(type, index); break;
-        case 2: plan.EditTurn(index); break;
-        case 3: plan.DeleteTurn(index); break;
-        case 5: plan.ExcludeTurn(index); break;
-        case 6: plan.SelectTurn(index); break;
-        case 7: plan.ToggleTurnPath(index); break;
-        case 8: plan.MoveTurnUp(index); break;
-        case 9: plan.MoveTurnDown(index); break;
-        case 10: plan.RunProgramPanel(); break;
-        case 11: plan.ShowPostProcessorsList(); break;
-        case 12: plan.RunVisualization(); break;
-        case 23: plan.ShowTurnMessage(index); break;
-        case 24: plan.ShowStatistics(); break;
-        case 25: plan.EditSettings(); break;
-        case 26: plan.SaveTurnResultModel(index); break;
-        case 27: plan.CreateTurnSketch(index); break;
-        case 30: plan.SetParam_LSC(); break;
-        case 31: plan.ToggleShowLSC(); break;
-        case 32: plan.ToggleShowSource(); break;
-        case 33: plan.ToggleShowGadgets(); break;
-        case 34: GetPlanPanels().CreatePlanDocument(""); break;
-        case 35: GetPlanPanels().CreateDocumentSet(); break;
-        case 75: plan.EditTurnTool(); break;
-        case 111: plan.RunCheckSimulation(); break;
-        default: break;  // no command: the checks and the redraw still run
-    }
+    if (const ActionCommand* command = FindActionCommand(action)) command->run(plan, type, index);
 }
 
 }  // namespace
+
+bool IsKnownAction(std::int32_t action) {
+    return FindActionCommand(action) != nullptr || action == kActionSynchronize || action == kActionCreateTree ||
+           action == kActionRelease || action == kActionClearPlan;
+}
 
 bool LastCommandFailed() { return lastFailed; }
 

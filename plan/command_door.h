@@ -35,6 +35,10 @@ extern bool StartedFlag;
 // flag and the held references are given back on every path.
 std::int32_t RunLibraryCommand(std::int32_t type, std::int32_t action, std::int32_t index);
 
+// Whether an action code names one of the door's commands (the others reach
+// none: only the checks and the redraw run).
+bool IsKnownAction(std::int32_t action);
+
 // Whether the last RunLibraryCommand ended in a reported failure.
 bool LastCommandFailed();
 // The host binding's entry sets it for a command it refuses with a message

@@ -35,13 +35,6 @@ namespace {
 
 std::string At(int lineNumber) { return "line " + std::to_string(lineNumber) + ": "; }
 
-// What a host error says, without its code.
-std::string Said(const HostError& e) {
-    const std::string what = e.what();
-    const std::string code = FormatHResult(e.Code()) + ": ";
-    return what.rfind(code, 0) == 0 ? what.substr(code.size()) : what;
-}
-
 std::int32_t Number(const std::string& word, int lineNumber, const char* what) {
     std::int32_t v = 0;
     if (!ParseInt(word, v)) throw ScriptError(At(lineNumber) + what + " '" + word + "' is not a whole number");
@@ -417,8 +410,12 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
     if (verb == "panel" || verb == "dialog") return BeginBlock(words, lineNumber);
     if (verb == "command") {
         if (words.size() != 4) throw ScriptError(At(lineNumber) + "command needs <type> <action> <index>");
-        return Command(Number(words[1], lineNumber, "type"), Number(words[2], lineNumber, "action"),
-                       Number(words[3], lineNumber, "index"));
+        const std::int32_t action = Number(words[2], lineNumber, "action");
+        // A command the library has not would run only the checks and count
+        // as done: the script asked for something that did not happen.
+        if (!IsKnownAction(action))
+            throw ScriptError(At(lineNumber) + "no command of the library has the action " + words[2]);
+        return Command(Number(words[1], lineNumber, "type"), action, Number(words[3], lineNumber, "index"));
     }
     if (verb == "lsc") {
         if (words.size() != 2 && words.size() != 5)
@@ -460,7 +457,7 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
         try {
             SetPartFromProfile(ActiveHostDocument(), *profile);
         } catch (const HostError& e) {
-            throw ScriptError(At(lineNumber) + file.string() + ": " + Said(e));
+            throw ScriptError(At(lineNumber) + file.string() + ": " + e.Message());
         }
         return;
     }
@@ -469,7 +466,7 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
         try {
             ImportStep(ActiveHostDocument(), words[1]);
         } catch (const HostError& e) {
-            throw ScriptError(At(lineNumber) + Said(e));
+            throw ScriptError(At(lineNumber) + e.Message());
         }
         return;
     }

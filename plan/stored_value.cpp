@@ -39,7 +39,7 @@ Variant Convert(const StorageRecord& record, const ReadValue& r, VarType to) {
     try {
         return r.value.ChangeType(to);
     } catch (const HostError& e) {
-        throw HostError(e.Code(), "record \"" + record.Name() + "\", " + r.where + ": " + e.what());
+        throw HostError(e.Code(), "record \"" + record.Name() + "\", " + r.where + ": " + e.Message());
     }
 }
 

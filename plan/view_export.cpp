@@ -91,7 +91,10 @@ void CollectFramePaths(CCadreISO& frame, RunCollector& feed, RunCollector& rapid
 
 HostDocumentPtr ViewDocument() {
     HostDocumentPtr doc = ActiveHostDocument();
-    if (doc->Type() == DocumentType::Drawing2D) throw HostError(E_INVALIDARG_, "a drawing has no 3D view");
+    if (doc->Type() == DocumentType::Drawing2D)
+        throw HostError(E_INVALIDARG_,
+                        "the drawing " + (doc->FilePath().empty() ? std::string("(not saved yet)") : doc->FilePath()) +
+                            " is the active document, and a drawing has no 3D view");
     return doc;
 }
 

@@ -484,7 +484,9 @@ public:
                 obj = var;
             } else if (cls == "drawing") {
                 auto drawing = std::make_shared<DrawingDocument>();
-                if (!DrawingDocument::Decode(text, *drawing)) throw Damaged{"the drawing is damaged"};
+                std::string why;
+                if (!DrawingDocument::Decode(text, *drawing, &why))
+                    throw Damaged{why.empty() ? "the drawing is damaged" : "the drawing is refused: " + why};
                 obj = drawing;
             } else if (cls == "size_table") {
                 auto table = std::make_shared<HostSizeTable>();
@@ -778,8 +780,15 @@ void MoveIntoPlace(const std::string& temp, const std::string& path, bool mayRep
 
 }  // namespace
 
-FileIdentity DocumentFile::Write(const HostDocument& doc, const std::string& path, bool mayReplace,
+FileIdentity DocumentFile::Write(const HostDocument& doc, const std::string& named, bool mayReplace,
                                  const FileIdentity* expected) {
+    // A link is saved through: the document takes the place of the file it
+    // leads to (one that does not exist yet included), and the link stays.
+    std::filesystem::path through;
+    std::string linkError;
+    if (!ThroughLinks(named, through, linkError))
+        throw HostError(STG_E_ACCESSDENIED_, "cannot save the document: " + linkError);
+    const std::string path = through.string();
     if (const std::string refusal = ReplaceRefusal(path); !refusal.empty())
         throw HostError(STG_E_ACCESSDENIED_, "cannot save the document: " + refusal);
     struct stat old {};

@@ -209,9 +209,10 @@ public:
     std::vector<DrawingPrimitive> Explode() const;
 
     // The document file's form: a text of one item a line; Decode gives
-    // false for a damaged text.
+    // false for a damaged text, and says why in `why` where it can tell
+    // more than that (a picture too large to take in).
     std::string Encode() const;
-    static bool Decode(const std::string& text, DrawingDocument& out);
+    static bool Decode(const std::string& text, DrawingDocument& out, std::string* why = nullptr);
 
 private:
     DrawingSheet sheet_;

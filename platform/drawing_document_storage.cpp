@@ -118,7 +118,11 @@ public:
         }
     }
     bool Has(std::size_t n) const { return fields_.size() == n; }
-    const std::string& Raw(std::size_t i) const { return fields_.at(i); }
+    // A field the line does not have reads as empty, which no tag or number matches.
+    const std::string& Raw(std::size_t i) const {
+        static const std::string none;
+        return i < fields_.size() ? fields_[i] : none;
+    }
     bool Text(std::size_t i, std::string& out) const { return i < fields_.size() && Unescape(fields_[i], out); }
     bool Num(std::size_t i, double& out) const {
         if (i >= fields_.size()) return false;
@@ -256,7 +260,7 @@ std::string DrawingDocument::Encode() const {
     return w.Text();
 }
 
-bool DrawingDocument::Decode(const std::string& text, DrawingDocument& d) {
+bool DrawingDocument::Decode(const std::string& text, DrawingDocument& d, std::string* why) {
     std::istringstream in(text);
     std::string line;
     DrawingTable* table = nullptr;
@@ -369,6 +373,15 @@ bool DrawingDocument::Decode(const std::string& text, DrawingDocument& d) {
             if (!f.Has(7) || !f.Num(2, r->x) || !f.Num(3, r->y) || !f.Num(4, r->scale) || !f.Text(5, r->file) ||
                 !Unhex(f.Raw(6), png))
                 return false;
+            int width = 0, height = 0;
+            if (!PngSize(png, width, height)) return false;
+            if (static_cast<std::int64_t>(width) * height > RgbaImage::kMaxReadPixels) {
+                if (why)
+                    *why = "its picture " + r->file + " has " + std::to_string(width) + " x " + std::to_string(height) +
+                           " pixels, more than the " + std::to_string(RgbaImage::kMaxReadPixels / 1000000) +
+                           " million a drawing takes";
+                return false;
+            }
             r->image = ImageOfPngBytes(png);
             if (r->image.Width() == 0) return false;
             d.rasters_.push_back(std::move(r));

@@ -24,6 +24,24 @@ bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b) 
     return FileIdentity::Of(a).SameFile(FileIdentity::Of(b));
 }
 
+bool ThroughLinks(const std::filesystem::path& path, std::filesystem::path& target, std::string& error) {
+    // The kernel's own limit on the links of one lookup.
+    constexpr int kMaxLinks = 40;
+    target = path;
+    for (int followed = 0; followed <= kMaxLinks; ++followed) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(target, ec))) return true;
+        const std::filesystem::path next = std::filesystem::read_symlink(target, ec);
+        if (ec) {
+            error = "cannot read the link \"" + target.string() + "\": " + ec.message();
+            return false;
+        }
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    error = "the links from \"" + path.string() + "\" go round or run deeper than " + std::to_string(kMaxLinks);
+    return false;
+}
+
 std::string ReplaceRefusal(const std::filesystem::path& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return {};

@@ -30,6 +30,13 @@ struct FileIdentity {
 // False when either does not exist.
 bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
+// The file a save to `path` is to write: where its symbolic links lead,
+// link after link, even to a file that does not exist yet, so that a link
+// (say into a machine's shared folder) keeps being a link to the new file.
+// A path that is no link is given back as it is; false, with `error` set,
+// for links that go round or run deeper than the system follows.
+bool ThroughLinks(const std::filesystem::path& path, std::filesystem::path& target, std::string& error);
+
 // Why a save may not replace what stands at `path`, or an empty text when it
 // may (a regular file its user may write, or nothing). A file without any
 // write permission is protected even from root: its user made it read-only

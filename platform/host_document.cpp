@@ -198,7 +198,10 @@ void HostDocument::MarkClosed() {
 HostDrawingContainer& HostDocument::Drawings() {
     HostFaults::Check("HostDocument.Drawings");
     if (closed_) throw HostError(E_POINTER_, "the document is closed");
-    if (type_ == DocumentType::Drawing2D) throw HostError(E_POINTER_, "a drawing has no 3D view");
+    if (type_ == DocumentType::Drawing2D)
+        throw HostError(E_POINTER_, "the drawing " +
+                                        (FilePath().empty() ? std::string("(not saved yet)") : FilePath()) +
+                                        " is the active document, and a drawing has no 3D view");
     if (!drawings_) drawings_ = std::make_shared<HostDrawingContainer>();
     return *drawings_;
 }

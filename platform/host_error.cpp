@@ -12,9 +12,11 @@ std::string FormatHResult(HRESULT code) {
 }
 
 HostError::HostError(HRESULT code, const std::string& what)
-    : std::runtime_error(FormatHResult(code) + ": " + what), code_(code), message_(what) {}
+    : std::runtime_error(what + " (" + FormatHResult(code) + ")"), code_(code), message_(what) {}
 
 HostError::HostError(HRESULT code)
     : std::runtime_error(FormatHResult(code)), code_(code), message_(FormatHResult(code)) {}
+
+std::string HostErrorText(const HostError& e) { return "Ошибка обращения к системе: " + std::string(e.what()); }
 
 }  // namespace zarvento

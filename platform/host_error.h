@@ -34,7 +34,8 @@ public:
     explicit HostError(HRESULT code);
 
     HRESULT Code() const noexcept { return code_; }
-    // The text without the code, for people.
+    // The text without the code, for people; what() gives the text, then
+    // the code in brackets.
     const std::string& Message() const noexcept { return message_; }
 
 private:
@@ -44,5 +45,9 @@ private:
 
 // "0x80004003" for messages and logs.
 std::string FormatHResult(HRESULT code);
+
+// What a person reads of a failed host call: our words, what went wrong
+// (with the file it concerns), and the code last, for whoever digs further.
+std::string HostErrorText(const HostError& e);
 
 }  // namespace zarvento

@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -18,6 +19,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <set>
 
 #include "platform/stored_path.h"
 #include "platform/unique_fd.h"
@@ -123,15 +126,99 @@ bool HasExited(pid_t pid) {
     return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid;
 }
 
+// While a child runs, this process adopts what the child's descendants
+// leave orphaned: a daemon that forked twice and called setsid() is still
+// found among our own children then, and ended with the rest.
+class AdoptOrphans {
+public:
+    AdoptOrphans() {
+        int was = 0;
+        if (::prctl(PR_GET_CHILD_SUBREAPER, &was) == 0) was_ = was;
+        ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+        const pid_t self = ::getpid();
+        for (const Entry& e : Processes())
+            if (e.parent == self) before_.insert(e.pid);
+    }
+    ~AdoptOrphans() { ::prctl(PR_SET_CHILD_SUBREAPER, was_); }
+    AdoptOrphans(const AdoptOrphans&) = delete;
+    AdoptOrphans& operator=(const AdoptOrphans&) = delete;
+
+    // Ends everything the child started, in its group or out of it, and
+    // reaps what of it became ours. The child itself is left to its caller.
+    void EndDescendantsOf(pid_t child) const {
+        const pid_t self = ::getpid();
+        // A process may fork once more between a look and its kill; its
+        // children then come to us and are found by the next look.
+        for (int pass = 0; pass < kEndPasses; ++pass) {
+            const std::vector<Entry> table = Processes();
+            std::vector<pid_t> tree{child};
+            for (const Entry& e : table)
+                if (e.parent == self && e.pid != child && !before_.count(e.pid)) tree.push_back(e.pid);
+            // Everything below those, level by level.
+            for (std::size_t i = 0; i < tree.size(); ++i)
+                for (const Entry& e : table)
+                    if (e.parent == tree[i]) tree.push_back(e.pid);
+            bool living = false;
+            for (const Entry& e : table) {
+                if (e.pid == child || std::find(tree.begin(), tree.end(), e.pid) == tree.end()) continue;
+                if (!e.zombie) {
+                    ::kill(e.pid, SIGKILL);
+                    living = true;
+                }
+                // Ours are reaped here; the others by their parents, or by
+                // us once those have gone and left them to us.
+                if (e.parent == self) {
+                    while (::waitpid(e.pid, nullptr, 0) < 0 && errno == EINTR) {
+                    }
+                }
+            }
+            if (!living) return;
+        }
+    }
+
+private:
+    static constexpr int kEndPasses = 64;
+
+    struct Entry {
+        pid_t pid, parent;
+        bool zombie;
+    };
+
+    // Every process the system lists in /proc.
+    static std::vector<Entry> Processes() {
+        std::vector<Entry> table;
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
+            const std::string name = entry.path().filename().string();
+            if (name.empty() || !std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; }))
+                continue;
+            std::ifstream stat(entry.path() / "stat");
+            std::string text;
+            if (!std::getline(stat, text)) continue;
+            // "pid (name) state ppid ...": the name may hold blanks and brackets.
+            const std::size_t close = text.rfind(')');
+            if (close == std::string::npos || close + 4 > text.size()) continue;
+            const char state = text[close + 2];
+            table.push_back({static_cast<pid_t>(std::atol(name.c_str())),
+                             static_cast<pid_t>(std::atol(text.c_str() + close + 4)), state == 'Z' || state == 'X'});
+        }
+        return table;
+    }
+
+    int was_ = 0;
+    std::set<pid_t> before_;
+};
+
 // Ends a timed-out child and its process group. The child is reaped only after
 // the group is killed, so its id, which names the group, cannot be reused
 // by an unrelated process in between.
-void Terminate(pid_t pid, ProcessResult& r) {
+void Terminate(pid_t pid, const AdoptOrphans& adopted, ProcessResult& r) {
     ::kill(-pid, SIGTERM);
     const auto until = Clock::now() + kTerminateGrace;
     while (!HasExited(pid) && Clock::now() < until) ::poll(nullptr, 0, kPollStepMs);
     ::kill(-pid, SIGKILL);
     ::kill(pid, SIGKILL);  // in case the child left our group for one of its own
+    adopted.EndDescendantsOf(pid);
     int status = 0;
     pid_t w = 0;
     do {
@@ -166,13 +253,18 @@ void DrainCaptures(Capture (&captures)[2], const ProcessRequest& request, Proces
 
 // Reads the child's output until it ends or the deadline passes; a child
 // still running then is terminated.
-void WaitForChild(pid_t pid, Capture (&captures)[2], const ProcessRequest& request, ProcessResult& r) {
+void WaitForChild(pid_t pid, const AdoptOrphans& adopted, Capture (&captures)[2], const ProcessRequest& request,
+                  ProcessResult& r) {
     const UniqueFd processFd(OpenProcessFd(pid));
     const auto deadline = Clock::now() + std::chrono::milliseconds(request.timeoutMs);
     for (;;) {
         // The group goes while the child, ended but not yet reaped, still
-        // holds its id: no other process can have taken it.
-        if (request.endGroupAtExit && HasExited(pid)) ::kill(-pid, SIGKILL);
+        // holds its id: no other process can have taken it. So does what
+        // left the group for a session of its own.
+        if (request.endGroupAtExit && HasExited(pid)) {
+            ::kill(-pid, SIGKILL);
+            adopted.EndDescendantsOf(pid);
+        }
         int status = 0;
         pid_t w = 0;
         do {
@@ -191,7 +283,7 @@ void WaitForChild(pid_t pid, Capture (&captures)[2], const ProcessRequest& reque
         if (left <= 0) {
             r.timedOut = true;
             r.error = "the process did not end within " + std::to_string(request.timeoutMs) + " ms";
-            Terminate(pid, r);
+            Terminate(pid, adopted, r);
             DrainCaptures(captures, request, r);
             return;
         }
@@ -310,6 +402,7 @@ ProcessResult RunProcess(const ProcessRequest& request) {
     posix_spawnattr_setpgroup(&attr, 0);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
 
+    const AdoptOrphans adopted;
     pid_t pid = 0;
     const int spawned =
         ::posix_spawn(&pid, program->c_str(), &actions, &attr, command.argv.data(), command.envp.data());
@@ -326,7 +419,7 @@ ProcessResult RunProcess(const ProcessRequest& request) {
     r.pid = pid;
 
     Capture captures[2] = {{std::move(out.read), &r.output}, {std::move(err.read), &r.errorOutput}};
-    WaitForChild(pid, captures, request, r);
+    WaitForChild(pid, adopted, captures, request, r);
     return r;
 }
 

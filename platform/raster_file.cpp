@@ -5,6 +5,7 @@
 #include <tiffio.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -69,8 +70,11 @@ RgbaImage ReadTiff(const std::string& path) {
     std::uint32_t w = 0, h = 0;
     TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &w);
     TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &h);
-    if (w == 0 || h == 0 || w > 20000 || h > 20000)
-        throw HostError(STG_E_INVALIDHEADER_, "a TIFF picture of no usable size: " + path);
+    if (w == 0 || h == 0 || static_cast<std::int64_t>(w) * h > RgbaImage::kMaxReadPixels)
+        throw HostError(STG_E_INVALIDHEADER_, "the TIFF picture " + path + " has " + std::to_string(w) + " x " +
+                                                  std::to_string(h) + " pixels, none or more than the " +
+                                                  std::to_string(RgbaImage::kMaxReadPixels / 1000000) +
+                                                  " million it may have");
     std::vector<std::uint32_t> raster(static_cast<std::size_t>(w) * h);
     if (!TIFFReadRGBAImageOriented(tif.get(), w, h, raster.data(), ORIENTATION_TOPLEFT, 0))
         throw HostError(STG_E_INVALIDHEADER_, "a damaged TIFF picture: " + path);
@@ -114,12 +118,23 @@ std::string PngBytes(const RgbaImage& image) {
     return out;
 }
 
+bool PngSize(const std::string& bytes, int& width, int& height) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&png, bytes.data(), bytes.size())) return false;
+    width = static_cast<int>(std::min<png_uint_32>(png.width, 1u << 30));
+    height = static_cast<int>(std::min<png_uint_32>(png.height, 1u << 30));
+    png_image_free(&png);
+    return true;
+}
+
 RgbaImage ImageOfPngBytes(const std::string& bytes) {
     png_image png{};
     png.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&png, bytes.data(), bytes.size())) return {};
     png.format = PNG_FORMAT_RGBA;
-    if (png.width == 0 || png.height == 0 || png.width > 20000 || png.height > 20000) {
+    if (png.width == 0 || png.height == 0 ||
+        static_cast<std::int64_t>(png.width) * png.height > RgbaImage::kMaxReadPixels) {
         png_image_free(&png);
         return {};
     }

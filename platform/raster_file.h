@@ -16,7 +16,11 @@ void WriteRasterFile(const RgbaImage& image, const std::string& path);
 RgbaImage ReadRasterFile(const std::string& path);
 // The picture as the bytes of a PNG file.
 std::string PngBytes(const RgbaImage& image);
-// The picture of a PNG file's bytes; an empty picture for bytes that are not one.
+// The picture of a PNG file's bytes; an empty picture for bytes that are not
+// one, or one of more than RgbaImage::kMaxReadPixels.
 RgbaImage ImageOfPngBytes(const std::string& bytes);
+// The size a PNG file's bytes give in their header; false for bytes that are
+// not a PNG file.
+bool PngSize(const std::string& bytes, int& width, int& height);
 
 }  // namespace zarvento

@@ -53,6 +53,12 @@ RgbaImage RgbaImage::ReadPng(const std::string& path) {
     if (!png_image_begin_read_from_file(&image, path.c_str()))
         throw HostError(STG_E_INVALIDHEADER_, "not a PNG picture: " + path + ": " + image.message);
     image.format = PNG_FORMAT_RGBA;
+    if (static_cast<std::int64_t>(image.width) * image.height > kMaxReadPixels) {
+        png_image_free(&image);
+        throw HostError(STG_E_INVALIDHEADER_, "the picture " + path + " has " + std::to_string(image.width) + " x " +
+                                                  std::to_string(image.height) + " pixels, more than the " +
+                                                  std::to_string(kMaxReadPixels / 1000000) + " million it may have");
+    }
     RgbaImage out(static_cast<int>(image.width), static_cast<int>(image.height));
     if (!png_image_finish_read(&image, nullptr, out.bytes_.data(), 0, nullptr)) {
         const std::string why = image.message;

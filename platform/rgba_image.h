@@ -12,6 +12,10 @@ namespace zarvento {
 class RgbaImage {
 public:
     using Pixel = std::array<std::uint8_t, 4>;
+    // The most pixels a picture read from a file or a document may have
+    // (5000 x 5000, 100 MB in memory): the pictures the system makes are a
+    // small part of that, and a larger one would only cost memory and time.
+    static constexpr std::int64_t kMaxReadPixels = 25'000'000;
 
     RgbaImage() = default;
     RgbaImage(int width, int height, Pixel fill = {255, 255, 255, 255});
@@ -26,7 +30,7 @@ public:
     // HostError(STG_E_WRITEFAULT) when the file cannot be written.
     void WritePng(const std::string& path) const;
     // HostError(STG_E_FILENOTFOUND) for a missing file, STG_E_INVALIDHEADER
-    // for one that is no PNG.
+    // for one that is no PNG or has more than kMaxReadPixels.
     static RgbaImage ReadPng(const std::string& path);
 
 private:

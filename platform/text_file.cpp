@@ -95,15 +95,19 @@ FileReadResult ReadTextFile(const std::filesystem::path& path, TextEncoding enco
     return r;
 }
 
-FileWriteResult WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) {
+FileWriteResult WriteFileAtomic(const std::filesystem::path& named, std::string_view bytes) {
     FileWriteResult r;
-    if (path.filename().empty()) {
-        r.error = "no file name in \"" + path.string() + "\"";
+    if (named.filename().empty()) {
+        r.error = "no file name in \"" + named.string() + "\"";
         return r;
     }
+    // A link is written through: the new file takes the place of the one it
+    // leads to, and the link stays.
+    std::filesystem::path path;
+    if (!ThroughLinks(named, path, r.error)) return r;
     // A folder, a device or a file the user protected is never replaced.
     if (std::string refusal = ReplaceRefusal(path); !refusal.empty()) {
-        r.error = "cannot write " + refusal;
+        r.error = refusal + " and is left as it is";
         return r;
     }
     const std::filesystem::path dir = path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
@@ -116,7 +120,8 @@ FileWriteResult WriteFileAtomic(const std::filesystem::path& path, std::string_v
         if (raw < 0 && errno != EEXIST) break;
     }
     if (raw < 0) {
-        r.error = ErrnoText("cannot create a file in", dir, errno);
+        // The file the caller asked for is named: its folder may be missing.
+        r.error = ErrnoText("cannot write", path, errno);
         return r;
     }
     UniqueFd fd(raw);

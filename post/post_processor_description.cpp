@@ -124,7 +124,9 @@ bool CPostProcessor::ReadPostProcessorDescription() {
 
     const FileReadResult first = ReadFileBytes(path_, kDescriptionBytes);
     if (!first.ok) {
-        ShowHostMessage(kOpenError);
+        // The reader's reason names the file: a missing one wants another
+        // remedy than one that cannot be read.
+        ShowHostMessage(std::string(kOpenError) + ":\n" + first.error);
         return false;
     }
     std::string text = DecodeFirstReading(first.text);
@@ -132,7 +134,7 @@ bool CPostProcessor::ReadPostProcessorDescription() {
     if (settings.CodingChar == "UTF8") {
         const FileReadResult second = ReadFileBytes(path_, kUtf8DescriptionBytes);
         if (!second.ok) {
-            ShowHostMessage(kOpenError);
+            ShowHostMessage(std::string(kOpenError) + ":\n" + second.error);
             return false;
         }
         text = DecodeUtf8Reading(second.text);

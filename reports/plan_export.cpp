@@ -19,6 +19,7 @@
 #include "platform/messages.h"
 #include "platform/module.h"
 #include "platform/stored_path.h"
+#include "platform/text_file.h"
 #include "post/post_processor.h"
 #include "post/program.h"
 #include "post/python_run.h"
@@ -50,16 +51,16 @@ bool CopyOver(const std::filesystem::path& from, const std::filesystem::path& to
 }
 
 // The text written anew without the lines' leading blanks, every line
-// ended by CR LF (UTF-8, as the lines are).
-bool WriteLines(const std::filesystem::path& file, const std::vector<std::string>& lines) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
+// ended by CR LF (UTF-8, as the lines are); the writer's reason, naming the
+// file, when it cannot be written.
+FileWriteResult WriteLines(const std::filesystem::path& file, const std::vector<std::string>& lines) {
+    std::string text;
     for (const std::string& line : lines) {
         const std::size_t first = line.find_first_not_of(' ');
-        out << (first == std::string::npos ? std::string_view() : std::string_view(line).substr(first)) << "\r\n";
+        if (first != std::string::npos) text.append(line, first);
+        text += "\r\n";
     }
-    out.close();
-    return !out.fail();
+    return WriteFileAtomic(file, text);
 }
 
 // The plan's own post-processor made current again, and its templates read
@@ -203,6 +204,8 @@ std::string ExportPlan(CPLAN& plan, const std::string& xmlPath) {
         if (script.empty() || !exportPost.ReadPostProcessorDescription()) {
             // The description's reader has said why; nothing is written.
             message += kExportCreateFailed;
+            message += "the export's description " + (script.empty() ? std::string(kExportPostProcessor) : script) +
+                       " cannot be read\n";
             exportRun.reset();
             own.Restore();
             return report();
@@ -219,10 +222,14 @@ std::string ExportPlan(CPLAN& plan, const std::string& xmlPath) {
         exportRun.emplace();
         std::filesystem::create_directories(temporary, ec);
         const std::filesystem::path target = existed ? temporary / kInputFileName : names.xml;
-        bool written = WriteLines(target, lines);
-        if (written && existed) written = CopyOver(names.xml, temporary / kOutputFileName);
-        if (!written) {
+        FileWriteResult written = WriteLines(target, lines);
+        if (written.ok && existed && !CopyOver(names.xml, temporary / kOutputFileName)) {
+            written.ok = false;
+            written.error = "cannot read \"" + names.xml.string() + "\"";
+        }
+        if (!written.ok) {
             message += kExportCreateFailed;
+            message += written.error + "\n";
             exportRun.reset();
             own.Restore();
             return report();
@@ -249,7 +256,8 @@ std::string ExportPlan(CPLAN& plan, const std::string& xmlPath) {
         exportRun.reset();
         own.Restore();
         std::ifstream answer(temporary / kPathFileName, std::ios::binary);
-        // A script that failed, timed out or was cancelled has answered nothing.
+        // A script that failed, timed out or was cancelled has answered
+        // nothing; it has told the user why on the console.
         if (!ran || !answer) {
             message += kExportCancelled;
             return report();

@@ -31,5 +31,5 @@ for dir in build/release build/asan; do
     ctest --test-dir "$dir" --output-on-failure -j "$jobs" || status=1
 done
 echo "== fuzz"
-bash scripts/fuzz.sh 5 || status=1
+bash scripts/fuzz.sh 30 || status=1
 exit $status

@@ -44,6 +44,12 @@ grep -q "^output: Длительность вкл./выкл. шпинделя д
 printf '# nothing\n' > "$work/empty.zsc"
 "$zarvento" run --no-save "$work/shaft.rdp" "$work/empty.zsc" > "$work/again" || fail "reopen exits $?"
 
+# The drawing verb's refusals are words that name the file, no bare codes.
+"$zarvento" drawing "$work/shaft.rdp" "$work/shaft.svg" 2> "$work/err"
+[ $? -eq 3 ] || fail "a part given as a drawing does not exit 3"
+grep -q "shaft.rdp is not a drawing" "$work/err" || fail "the part given as a drawing is not named: $(cat "$work/err")"
+! grep -q "0x" "$work/err" || fail "the drawing verb prints a code: $(cat "$work/err")"
+
 "$zarvento" run "$work/missing.rdp" "$work/empty.zsc" 2> "$work/err"
 [ $? -eq 3 ] || fail "a missing document does not exit 3"
 grep -q "the file does not exist" "$work/err" || fail "no message for a missing document"
@@ -134,7 +140,7 @@ before=$(md5sum < "$sim")
   || fail "simulate exits $?: $(cat "$work/err")"
 grep -q "^pre-calculated: [0-9]* frames$" "$work/out" || fail "simulate does not report the pre-calculation"
 grep -q "^run: [0-9]* points, Обработка завершена$" "$work/out" || fail "simulate does not report the run's end"
-grep -q "^stock: 16 units$" "$work/out" || fail "simulate does not report the stock"
+grep -q "^stock: 18 units$" "$work/out" || fail "simulate does not report the stock"
 grep -q "^part unit 6: 0.166 mm left" "$work/out" || fail "simulate does not report the material the nose leaves"
 grep -q "^part unit 4: 0.290 mm left" "$work/out" || fail "simulate does not report the corner the insert's edge leaves"
 ! grep -q "cut into the part" "$work/out" || fail "the example's program cuts into the part"
@@ -208,7 +214,8 @@ grep -q "would replace its own text" "$work/err" || fail "no reason for refusing
 cmp -s "$work/rt.txt" "$examples/tools/roughing_tool.txt" || fail "the tool model's text was replaced"
 "$zarvento" program "$work/ex/example/part.rdp" -o "$work/nowhere/part.nc" > /dev/null 2> "$work/err"
 [ $? -eq 1 ] || fail "a program into a missing folder does not exit 1"
-grep -q "cannot write $work/nowhere/part.nc: .*No such file or directory" "$work/err" || fail "no reason for the failed save"
+grep -q "cannot write the NC program: cannot write \"$work/nowhere/part.nc\": No such file or directory" "$work/err" ||
+  fail "no reason for the failed save: $(cat "$work/err")"
 
 # A new document never takes an existing file's place unasked; a protected
 # document is not replaced and keeps its mode.

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -220,6 +221,68 @@ TEST_F(ProgramJobTest, AProgramThatAsWrittenCutsIntoThePartIsRefused) {
             EXPECT_FALSE(fs::exists(program));
         }
     }
+}
+
+// "-o link.nc", a link into the machine's shared folder, once became a file
+// of its own while the machine kept the old program; a protected program
+// read "cannot write out.nc: cannot write ...".
+TEST_F(ProgramJobTest, TheProgramGoesWhereALinkLeadsAndARefusalSaysItOnce) {
+    fs::create_directory("machine");
+    std::ofstream("machine/part.nc") << "old program";
+    fs::create_symlink("machine/part.nc", "link.nc");
+    testing::internal::CaptureStderr();
+    const int made = Command({"zarvento", "program", "part.rdp", "-o", "link.nc"}, RunProgramJob);
+    const std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(made, kExitOk) << err;
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status("link.nc")));
+    std::ifstream program("machine/part.nc");
+    std::string first;
+    std::getline(program, first);
+    EXPECT_NE(first, "old program");
+    EXPECT_FALSE(first.empty());
+
+    fs::permissions("machine/part.nc", fs::perms::owner_read);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Command({"zarvento", "program", "part.rdp", "-o", "link.nc"}, RunProgramJob), kExitCommandFailed);
+    const std::string refused = testing::internal::GetCapturedStderr();
+    EXPECT_NE(refused.find("zarvento: cannot write the NC program: \""), std::string::npos) << refused;
+    EXPECT_NE(refused.find("machine/part.nc\" is write-protected and is left as it is"), std::string::npos) << refused;
+}
+
+// A contour pass after roughing that bridged over a pocket meets the pocket
+// whole: the main job says so on a line of its own, naming the operation,
+// the place and the depth, and still writes the program with the pass in it.
+TEST_F(ProgramJobTest, AFinishingPassMeetingMoreThanOneCutIsReportedAndWritten) {
+    std::ofstream("pocket.profile") << "LineSeg( 0,0, 0,-15, 1 );\nLineSeg( 0,-15, -10,-15, 1 );\n"
+                                       "LineSeg( -10,-15, -10,-11, 1 );\nLineSeg( -10,-11, -25,-11, 1 );\n"
+                                       "LineSeg( -25,-11, -25,-15, 1 );\nLineSeg( -25,-15, -40,-15, 1 );\n"
+                                       "LineSeg( -40,-15, -40,0, 1 );\n";
+    std::ofstream("pocket.zsc")
+        << "lsc \"ЛСК-1\"\nprofile pocket.profile\n"
+           "panel lsc\n pick ЛСК-1\n set \"Система ЧПУ (постпроцессор)\" ISO_Lathe\n ok\nend\ncoordinate-system\n"
+           "answer spid ok L=60 D=40 Z=2 positions=4 x0=40 z0=30 tool1=\"Черновой\" model1=roughing_tool.rdp "
+           "tool2=\"Чистовой\" model2=roughing_tool.rdp\nplan-data\n"
+           "answer turn ok name=\"Черновая\" tool=1 work=2-6 allowance=0.5\ncreate 1\n"
+           "answer turn ok name=\"Чистовая\" tool=2 work=2-6\ncreate 2\n";
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(Command({"zarvento", "run", "--new", "pocket.rdp", "pocket.zsc"}, RunScript), kExitOk);
+    testing::internal::GetCapturedStdout();
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int made = Command({"zarvento", "program", "pocket.rdp", "-o", "pocket.nc"}, RunProgramJob);
+    const std::string err = testing::internal::GetCapturedStderr();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(made, kExitOk) << err;
+    EXPECT_NE(err.find("engagement: operation 1 \"Чистовая\": the finishing pass meets 4.500 mm of stock at Z-"),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find(", more than the 1.500 mm depth of cut of operation 0 \"Черновая\"\n"), std::string::npos)
+        << err;
+    EXPECT_EQ(err.find("engagement: operation 0"), std::string::npos) << err;
+    ASSERT_TRUE(fs::exists("pocket.nc"));
+    std::ifstream written("pocket.nc");
+    const std::string program((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
+    EXPECT_NE(program.find("T0202"), std::string::npos) << "the finishing pass is in the program";
 }
 
 }  // namespace

@@ -12,12 +12,16 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <random>
+#include <sstream>
 
 #include "catalogs/tool_model_text.h"
 #include "operations/headless_turn_panels.h"
+#include "operations/path_clearance.h"
 #include "operations/turn.h"
 #include "operations/turn_drill.h"
 #include "operations/turn_kanavka.h"
+#include "operations/turn_threading.h"
 #include "path_checks.h"
 #include "plan/command_script.h"
 #include "plan/plan.h"
@@ -29,8 +33,10 @@
 #include "platform/module.h"
 #include "platform/settings_record.h"
 #include "post/program.h"
-#include "post/python_run.h"
+#include "program_checks.h"
+#include "random_profiles.h"
 #include "test_support.h"
+#include "thread_checks.h"
 
 namespace zarvento::test {
 namespace {
@@ -128,7 +134,6 @@ protected:
             fs::copy_file(installed / name, folder.Path() / "POSTPROCESSORS" / name);
         SetModuleDirectory(folder.Path());
         SettingsRecord::Global().SetDefaults();
-        PythonRunTimeouts::Current().programMs = 5000;
         working = std::make_unique<WorkingFolder>(folder.Path());
     }
     void TearDown() override {
@@ -168,9 +173,16 @@ protected:
         app->Documents().Open(path);
         plan = GetPLAN();
         plan->Synchronize();
+        // The main job's check of the threads' paths against the part.
+        for (int i = 0; i < plan->GetTurnCount(); ++i) {
+            CTurn& op = Operation(i);
+            if (op.IsActive() && op.kind == kTurnTHREADING) {
+                EXPECT_TRUE(CheckPathClearance(op)) << op.messageText;
+            }
+        }
         CPROGRAM program;
         program.CreateProgram();
-        std::vector<std::string> lines;
+        lines.clear();
         EXPECT_TRUE(program.MakeProgramText(lines));
         text.clear();
         for (const std::string& line : lines) text += line + "\n";
@@ -186,94 +198,91 @@ protected:
     CPLAN* plan = nullptr;
     int made = 0;
     std::string text;  // the program, for the messages of failed checks
+    std::vector<std::string> lines;
 };
 
-// The thread passes of a program: the G32 moves, and the X every one starts
-// at (the block before it), as a diameter.
-struct ThreadPasses {
-    std::vector<Block> moves;
-    std::vector<double> depthX;
-};
+// A bore of diameter 27.84 through a ring 30 long, for an inner M30 thread,
+// and an inner threading chisel.
+constexpr const char* kThreadedRing =
+    "LineSeg( 0,-13.92, 0,-25, 1 );\nLineSeg( 0,-25, -30,-25, 1 );\nLineSeg( -30,-25, -30,-13.92, 1 );\n"
+    "LineSeg( -30,-13.92, 0,-13.92, 1 );\n";
+constexpr const char* kInnerChisel =
+    "variable TYPE_ 16 \"Тип инструмента%\"\nsketch Contour\nline 0 0 3 5.196\nline 3 5.196 -3 5.196\n"
+    "line -3 5.196 0 0\nend\n";
 
-ThreadPasses Passes(const std::vector<Block>& blocks) {
-    ThreadPasses passes;
-    double x = 0.0;
-    for (const Block& b : blocks) {
-        if (b.IsG("G32")) {
-            passes.moves.push_back(b);
-            passes.depthX.push_back(b.Has('X') ? b['X'] : x);
-        }
-        if (b.Has('X')) x = b['X'];
-    }
-    return passes;
-}
-
-TEST_F(LatheProgramTest, AThreadIsCutInG32PassesToTheProfileDepthOfItsPitch) {
+// Every thread in moves, read back from its program: each start's passes in
+// G32 with the lead, one start after another, each pass where the infeed's
+// rule puts it and as deep as the law of the depths makes it, the last at
+// the profile depth of the pitch; and the main job's check passes them.
+TEST_F(LatheProgramTest, AThreadInMovesIsWrittenPassByPassToTheDepthOfItsPitch) {
     struct Case {
         const char* name;
+        const char* part;
+        const char* stock;
+        const char* tool;
         const char* fields;
-        double lead, rootX;
+        double depth;  // on the radius
+        const char* post = "ISO_Lathe";
     };
-    // M20 x 1.5: 0.613 P deep, root 18.16; a pitch of 2 typed in the panel
-    // gives its own depth, 1.227; two starts make the lead; a depth typed
-    // by hand holds.
-    const Case cases[] = {{"pitch by the feed", "feed=1.5", 1.5, 18.16},
-                          {"pitch 2", "pitch=2", 2.0, 17.546},
-                          {"two starts", "pitch=1.5 starts=2", 3.0, 18.16},
-                          {"depth by hand", "pitch=1.5 depth=1.2", 1.5, 17.6}};
+    // M20 x 1.5 is 0.92 deep on the radius, a pitch of 2 1.227; the list
+    // values count from 1: P1=1 equal depths, P2=1 radial infeed, P6=2 the
+    // spindle stopped between passes.
+    const Case cases[] = {
+        {"the operation's defaults", kThreadPart, kThreadStock, kChisel, "pitch=1.5", 0.92},
+        {"the pitch by the feed", kThreadPart, kThreadStock, kChisel, "feed=1.5", 0.92},
+        {"equal depths, radial infeed", kThreadPart, kThreadStock, kChisel, "pitch=1.5 cycle.P1=1 cycle.P2=1", 0.92},
+        {"equal depths, flank infeed, no finishing pass", kThreadPart, kThreadStock, kChisel,
+         "pitch=1.5 cycle.P1=1 cycle.I=0.2 cycle.P4=0 cycle.P5=2", 0.92},
+        {"two starts", kThreadPart, kThreadStock, kChisel, "pitch=1.5 starts=2", 0.92},
+        {"four starts, radial infeed", kThreadPart, kThreadStock, kChisel, "pitch=1.5 starts=4 cycle.P2=1", 0.92},
+        {"pitch 2", kThreadPart, kThreadStock, kChisel, "pitch=2", 1.227},
+        {"depth by hand", kThreadPart, kThreadStock, kChisel, "pitch=1.5 depth=1.2", 1.2},
+        {"the spindle stopped between passes", kThreadPart, kThreadStock, kChisel, "pitch=1.5 cycle.P6=2", 0.92},
+        {"inner M30 x 2", kThreadedRing, "L=31 D=50 d=27.84 Z=0", kInnerChisel, "pitch=2", 1.227},
+        {"through the script", kThreadPart, kThreadStock, kChisel, "pitch=1.5", 0.92, "ISO_Python"},
+        {"through the script, the spindle stopped", kThreadPart, kThreadStock, kChisel, "pitch=1.5 cycle.P6=2", 0.92,
+         "ISO_Python"},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        const std::string work = c.part == kThreadedRing ? "work=0 " : "work=3 ";
         const std::vector<Block> blocks =
-            Program({kThreadPart, kThreadStock, kChisel,
-                     std::string("answer turn ok name=\"Thread\" tool=1 work=3 ") + c.fields + "\ncreate 5\n"});
-        ASSERT_FALSE(Operation(0).HasMessage()) << Operation(0).messageText;
-        const ThreadPasses passes = Passes(blocks);
-        ASSERT_GE(passes.moves.size(), 3u) << text;
-        for (const Block& pass : passes.moves) {
-            EXPECT_NEAR(pass['F'], c.lead, 1e-9) << pass.text;
-            EXPECT_LT(pass['Z'], -20.0) << "past the thread's end: " << pass.text;
+            Program({c.part, c.stock, c.tool,
+                     std::string("answer turn ok name=\"Thread\" tool=1 ") + work + c.fields + "\ncreate 5\n", c.post});
+        auto& thread = dynamic_cast<CTurnTHREADING&>(Operation(0));
+        ASSERT_FALSE(thread.HasMessage()) << thread.messageText;
+        EXPECT_DOUBLE_EQ(thread.Depth, c.depth);
+        const ThreadSpec spec = ThreadSpecOf(thread);
+        EXPECT_EQ(ThreadPassFault(ReadWrittenThread(lines, spec), spec), "") << text;
+        // Unless it is asked to stop, the spindle runs through.
+        const bool stops = std::string(c.fields).find("cycle.P6=2") != std::string::npos;
+        if (!stops) {
+            EXPECT_EQ(Count(blocks, "M05"), 1) << "at the end of the program only";
         }
-        // The first pass above the root, the last one at it, none below it.
-        EXPECT_GT(passes.depthX.front(), c.rootX + 0.1) << text;
-        EXPECT_NEAR(passes.depthX.back(), c.rootX, 1e-9) << text;
-        EXPECT_NEAR(*std::min_element(passes.depthX.begin(), passes.depthX.end()), c.rootX, 1e-9) << text;
-        // One helix: the spindle runs through, no stop and no synchronisation block of its own.
-        EXPECT_EQ(Count(blocks, "M05"), 1) << "at the end of the program only";
-        EXPECT_EQ(Count(blocks, "M19"), 0);
-        ExpectContinuous(PathMoves(Operation(0)));
+        // (A script's program takes its moves' ends as it wrote them.)
+        if (std::string(c.post) == "ISO_Lathe") ExpectContinuous(PathMoves(thread));
     }
-}
-
-TEST_F(LatheProgramTest, AnInnerThreadIsCutOutToItsProfileDepth) {
-    // M30 x 2 in a bore of 27.84: cut out to 27.84 + 2 x 1.227, not past it.
-    const std::vector<Block> blocks =
-        Program({"LineSeg( 0,-13.92, 0,-25, 1 );\nLineSeg( 0,-25, -30,-25, 1 );\nLineSeg( -30,-25, -30,-13.92, 1 );\n"
-                 "LineSeg( -30,-13.92, 0,-13.92, 1 );\n",
-                 "L=31 D=50 d=27.84 Z=0",
-                 "variable TYPE_ 16 \"Тип инструмента%\"\nsketch Contour\nline 0 0 3 5.196\nline 3 5.196 -3 5.196\n"
-                 "line -3 5.196 0 0\nend\n",
-                 "answer turn ok name=\"Inner\" tool=1 work=0 pitch=2\ncreate 5\n"});
-    ASSERT_FALSE(Operation(0).HasMessage()) << Operation(0).messageText;
-    const ThreadPasses passes = Passes(blocks);
-    ASSERT_GE(passes.moves.size(), 3u) << text;
-    for (const Block& pass : passes.moves) EXPECT_NEAR(pass['F'], 2.0, 1e-9);
-    EXPECT_NEAR(passes.depthX.back(), 27.84 + 2 * 1.227, 1e-9) << text;
-    for (double x : passes.depthX) EXPECT_GT(x, 27.84) << text;
 }
 
 TEST_F(LatheProgramTest, TheThreadingCycleTakesTheOperationsThread) {
     struct Case {
         const char* fields;
         double rootX, height, lead;
+        int starts;
     };
-    for (const Case& c : {Case{"feed=1.5", 18.16, 920, 1.5}, Case{"pitch=2", 17.546, 1227, 2.0}}) {
+    // A thread of several starts is one cycle per start.
+    for (const Case& c :
+         {Case{"feed=1.5", 18.16, 920, 1.5, 1}, Case{"pitch=2", 17.546, 1227, 2.0, 1},
+          Case{"pitch=1.5 starts=2", 18.16, 920, 3.0, 2}, Case{"pitch=1 starts=3", 18.774, 613, 3.0, 3}}) {
         SCOPED_TRACE(c.fields);
         const std::vector<Block> blocks = Program(
             {kThreadPart, kThreadStock, kChisel,
              std::string("answer turn ok name=\"Thread\" tool=1 work=3 output=cycle ") + c.fields + "\ncreate 5\n"});
         ASSERT_FALSE(Operation(0).HasMessage()) << Operation(0).messageText;
+        const ThreadSpec spec = ThreadSpecOf(dynamic_cast<CTurnTHREADING&>(Operation(0)));
+        EXPECT_EQ(ThreadCycleFault(ReadWrittenThread(lines, spec), spec), "") << text;
         const std::vector<Block> cycle = With(blocks, "G76");
-        ASSERT_EQ(cycle.size(), 2u) << text;
+        ASSERT_EQ(cycle.size(), 2u * c.starts) << text;
         // G76 X(root) Z(end) P(height, microns) Q(first cut) F(lead), from
         // a start point 1 mm outside the thread.
         const Block& thread = cycle[1];
@@ -343,18 +352,23 @@ TEST_F(LatheProgramTest, TheDrillingPanelTakesACentringHole) {
     for (const Block& b : strokes) EXPECT_FALSE(b.Has('X') && std::fabs(b['X']) > 1e-9) << "on the axis: " << b.text;
 }
 
+// A roughing tool of corner radius 0.8 driving its tip (position 3).
+constexpr const char* kRoughingTool =
+    "variable TYPE_ 10 \"Тип\"\nvariable r 0.8 \"Радиус\"\nvariable nP 3 \"Положение%\"\nsketch Contour\n"
+    "line 0 0 20 0\narc 20 3 3 20 0 20 6 1\nline 20 6 0 0\narc 0 -10000 10000 0 0 0 0 1\nend\n";
+
 TEST_F(LatheProgramTest, RoughingInTheMachinesCycleNamesTheRegionsProfile) {
     // Two steps; the G71 profile (P to Q) is the region left with the
-    // allowance, and G70 finishes along the same blocks.
+    // allowance, and G70 finishes along the same blocks (the operation asks
+    // for a finishing allowance).
     for (const char* direction : {"along", "against"}) {
         SCOPED_TRACE(direction);
         const std::vector<Block> blocks = Program(
             {"LineSeg( 0,0, 0,-10, 1 );\nLineSeg( 0,-10, -30,-10, 1 );\nLineSeg( -30,-10, -30,-18, 1 );\n"
              "LineSeg( -30,-18, -60,-18, 1 );\nLineSeg( -60,-18, -60,0, 1 );\n",
-             "L=62 D=40 Z=0",
-             "variable TYPE_ 10 \"Тип\"\nvariable r 0.8 \"Радиус\"\nvariable nP 3 \"Положение%\"\nsketch Contour\n"
-             "line 0 0 20 0\narc 20 3 3 20 0 20 6 1\nline 20 6 0 0\narc 0 -10000 10000 0 0 0 0 1\nend\n",
-             std::string("answer turn ok name=\"Rough\" tool=1 work=2-4 allowance=0.5 output=cycle direction=") +
+             "L=62 D=40 Z=0", kRoughingTool,
+             std::string("answer turn ok name=\"Rough\" tool=1 work=2-4 allowance=0.5 output=cycle cycle.P4=0.2 "
+                         "direction=") +
                  direction + "\ncreate 1\n"});
         ASSERT_FALSE(Operation(0).HasMessage()) << Operation(0).messageText;
         const std::vector<Block> g71 = With(blocks, "G71");
@@ -369,19 +383,179 @@ TEST_F(LatheProgramTest, RoughingInTheMachinesCycleNamesTheRegionsProfile) {
             if (b['N'] >= p && b['N'] <= q) profile.push_back(b);
         ASSERT_EQ(profile.size(), static_cast<std::size_t>(q - p + 1)) << text;
         EXPECT_EQ(profile.front()['N'], g71[1]['N'] + 1) << "the profile follows the cycle";
-        // From the face on the first step with the allowance, down to the second.
+        // Across from the start point to the first step with the allowance
+        // (the P block names X alone: the profile never turns back), along
+        // it and down to the second.
         EXPECT_NEAR(profile.front()['X'], 21.0, 1e-9) << text;
-        EXPECT_NEAR(profile.front()['Z'], 0.0, 1e-9) << text;
-        double x = profile.front()['X'], z = profile.front()['Z'];
+        EXPECT_FALSE(profile.front().Has('Z')) << text;
+        double x = profile.front()['X'], z = 1e9, before = x;
         for (const Block& b : profile) {
+            before = x;
             EXPECT_FALSE(b.Has('F')) << "the profile carries no feed of its own: " << b.text;
             const double nx = b.Has('X') ? b['X'] : x, nz = b.Has('Z') ? b['Z'] : z;
             EXPECT_GE(nx, x - 1e-9) << "the profile only grows: " << b.text;
             EXPECT_LE(nz, z + 1e-9) << "and runs towards the chuck: " << b.text;
             x = nx, z = nz;
         }
-        EXPECT_NEAR(x, 37.0, 1e-9) << "the second step with the allowance";
-        EXPECT_LT(z, -60.0);
+        EXPECT_NEAR(before, 37.0, 1e-9) << "the second step with the allowance";
+        EXPECT_NEAR(z, -61.5, 1e-9) << "the back face and the overrun";
+        EXPECT_NEAR(x, 43.0, 1e-9) << "out to the start point's level";
+    }
+}
+
+// A random shaft's section for the machine's roughing cycle: up the face
+// from the axis at z = 0 (a chamfer or a round on its edge now and then),
+// the features of random_profiles.h (a step down into a pocket turns the
+// profile back across the axis) and down the back face to the axis. Within
+// a bar of 50.
+struct CycleShaft {
+    std::string section;
+    int units = 0;  // the units of the section after its axis: 1 the face, `units` the back face
+    double back = 0.0;
+};
+
+CycleShaft RandomCycleShaft(std::mt19937& random) {
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const auto between = [&](double lo, double hi) { return lo + (hi - lo) * unit(random); };
+    const double x0 = -between(5.0, 14.0), e = between(0.5, 2.0);
+    ProfileWriter w{"", 0.0, 0.0};
+    double &z = w.z, &x = w.x;
+    switch (random() % 3) {
+        case 0: w.Line(0.0, x0); break;
+        case 1: w.Line(0.0, x0 + e), w.Line(-e, x0); break;
+        default: w.Line(0.0, x0 + e), w.Arc(-e, x0 + e, e, -e, x0, -1); break;
+    }
+    w.Line(z - between(2.0, 6.0), x);
+    AddRandomFeatures(w, random, 1 + static_cast<int>(random() % 5));
+    w.Line(z - between(2.0, 6.0), x);
+    const double back = z;
+    w.Line(back, 0.0);
+    return {w.text, static_cast<int>(std::count(w.text.begin(), w.text.end(), '\n')), back};
+}
+
+// Random shafts roughed by ISO_Lathe's G71 and finished by its G70 with
+// random values of the operation, the face in the working contour or not,
+// the bar's back end at the part's back face or beyond it; each program read
+// back as the control reads it: the cycle's words are the operation's depth
+// of cut, retract, finishing allowance (U a diameter) and feeds, the
+// finishing pass its speed and feed and the roughing feed after it; the
+// profile from P to Q runs from the start point to the back face and the
+// overrun (where the bar reaches) and out, never back along Z, naming both
+// axes in its first block when it turns back across the axis, with the
+// nose's centre never past the spindle's axis nor the nose past the bar, and
+// never into the part.
+TEST_F(LatheProgramTest, TheRoughingCycleTakesTheOperationsValuesAndKeepsToThePart) {
+#ifdef __SANITIZE_ADDRESS__
+    constexpr int kRuns = 8;
+#else
+    constexpr int kRuns = 40;
+#endif
+    constexpr double kOverrun = 1.5;  // the operation's own
+    std::mt19937 random(6402);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const auto pick = [&](double lo, double hi) { return std::round((lo + (hi - lo) * unit(random)) * 100) / 100; };
+    for (int run = 0; run < kRuns; ++run) {
+        const CycleShaft shaft = RandomCycleShaft(random);
+        const bool face = run % 2 == 0;
+        const double beyond = run % 4 < 2 ? 0.0 : pick(0.5, 8.0);
+        const double barBack = shaft.back - beyond;
+        const double depth = pick(0.8, 3.0), retract = pick(0.3, 2.0);
+        const double allowance = run % 3 == 0 ? 0.0 : pick(0.1, 0.5);
+        const double feed = pick(0.15, 0.4), spin = std::round(pick(300.0, 1200.0));
+        const double finishFeed = run % 5 == 0 ? 0.0 : pick(0.05, 0.2);
+        const double finishSpeed = run % 5 == 1 ? 0.0 : std::round(pick(600.0, 1500.0));
+        const std::string fields = "tool=1 work=" + std::to_string(face ? 1 : 2) + "-" +
+                                   std::to_string(shaft.units - 1) + " output=cycle cycle.I=" + FormatDouble(depth) +
+                                   " cycle.P1=" + FormatDouble(retract) + " cycle.P4=" + FormatDouble(allowance) +
+                                   " cycle.P5=" + FormatDouble(finishSpeed) + " cycle.P6=" + FormatDouble(finishFeed) +
+                                   " feed=" + FormatDouble(feed) + " spin=" + FormatDouble(spin);
+        SCOPED_TRACE("run " + std::to_string(run) + ": " + fields + ", bar back " + FormatDouble(barBack) + "\n" +
+                     shaft.section);
+        const std::vector<Block> blocks =
+            Program({shaft.section, "L=" + FormatDouble(2.0 - barBack) + " D=50 Z=2", kRoughingTool,
+                     "answer turn ok name=\"Rough\" " + fields + "\ncreate 1\n"});
+        const CTurn& op = Operation(0);
+        ASSERT_FALSE(op.HasMessage()) << op.messageText;
+
+        // The operation's values, as written.
+        const std::vector<Block> g71 = With(blocks, "G71"), g70 = With(blocks, "G70");
+        ASSERT_EQ(g71.size(), 2u) << text;
+        EXPECT_NEAR(g71[0]['U'], depth, 1e-9) << text;
+        EXPECT_NEAR(g71[0]['R'], retract, 1e-9) << text;
+        EXPECT_NEAR(g71[1]['U'], 2 * allowance, 1e-9) << text;
+        EXPECT_NEAR(g71[1]['W'], allowance, 1e-9) << text;
+        EXPECT_NEAR(g71[1]['F'], feed, 1e-9) << text;
+        const auto at = [&](const Block& b) {
+            return std::find_if(blocks.begin(), blocks.end(), [&](const Block& o) { return o.text == b.text; });
+        };
+        const auto spindle = std::find_if(blocks.begin(), at(g71[0]), [](const Block& b) { return b.Has('S'); });
+        ASSERT_NE(spindle, at(g71[0])) << text;
+        EXPECT_NEAR((*spindle)['S'], spin, 1e-9) << text;
+        EXPECT_NEAR((*spindle)['F'], feed, 1e-9) << text;
+        if (allowance < 0.001) {
+            EXPECT_TRUE(g70.empty()) << "nothing left to finish: " << text;
+        } else {
+            ASSERT_EQ(g70.size(), 1u) << text;
+            const auto g = at(g70[0]);
+            const Block& before = *(g - 1);
+            EXPECT_TRUE(before.IsG("G97")) << before.text;
+            EXPECT_NEAR(before['S'], finishSpeed > 0 ? finishSpeed : spin, 1e-9) << text;
+            const double finishing = finishFeed > 0 ? finishFeed : feed;
+            EXPECT_NEAR(before['F'], finishing, 1e-9) << text;
+            if (std::fabs(finishing - feed) > 0.001) {
+                ASSERT_NE(g + 1, blocks.end());
+                EXPECT_NEAR((g + 1)->words.at('F'), feed, 1e-9) << "the roughing feed back: " << text;
+            }
+            EXPECT_EQ(g70[0]['P'], g71[1]['P']);
+            EXPECT_EQ(g70[0]['Q'], g71[1]['Q']);
+        }
+
+        // The profile, read from the start point as the control reads it.
+        const double p = g71[1]['P'], q = g71[1]['Q'];
+        const Block& start = *(at(g71[0]) - 1);
+        ASSERT_TRUE(start.Has('X') && start.Has('Z')) << start.text;
+        std::vector<Block> profile;
+        for (const Block& b : blocks)
+            if (b['N'] >= p && b['N'] <= q) profile.push_back(b);
+        ASSERT_EQ(profile.size(), static_cast<std::size_t>(q - p + 1)) << text;
+        const test::Nose nose = test::NoseOf(op);
+        double x = start['X'], z = start['Z'], widest = -1e9;
+        bool pocket = false;
+        for (std::size_t i = 0; i < profile.size(); ++i) {
+            const Block& b = profile[i];
+            const double nx = b.Has('X') ? b['X'] : x, nz = b.Has('Z') ? b['Z'] : z;
+            if (i > 0) {
+                EXPECT_LE(nz, z + 1e-9) << "the profile turns back along Z: " << b.text << "\n" << text;
+                if (nx < widest - 0.001) pocket = true;
+            }
+            widest = std::max(widest, nx);
+            EXPECT_LE(-nx / 2 + nose.dx, 0.001) << "the nose's centre past the axis: " << b.text << "\n" << text;
+            EXPECT_GE(nz + nose.dz - nose.r, barBack - 0.001) << "the nose past the bar: " << b.text << "\n" << text;
+            x = nx, z = nz;
+        }
+        EXPECT_EQ(profile.front().Has('Z'), pocket)
+            << "a profile that turns back across the axis names both axes in its first block: " << text;
+        EXPECT_NEAR(z, std::max(shaft.back - kOverrun, barBack), 6e-4) << "where the profile ends: " << text;
+        EXPECT_NEAR(x, start['X'], 1e-9) << "and out to the start's level: " << text;
+
+        // Along the profile the nose keeps out of the part.
+        const auto number = [](const std::string& line) {
+            std::istringstream words(line);
+            std::string first;
+            words >> first;
+            return first;
+        };
+        std::vector<test::ReadMove> moves;
+        for (const test::ReadMove& m : test::ReadProgram(text, 0, GetSPID()->Z0tool, -GetSPID()->X0tool)) {
+            const std::string n = number(m.line);
+            if (n == number(start.text) ||
+                std::any_of(profile.begin(), profile.end(), [&](const Block& b) { return n == number(b.text); }))
+                moves.push_back(m);
+        }
+        auto section = ParseContourScript(shaft.section + "LineSeg( " + FormatDouble(shaft.back) + ",0, 0,0, 1 );\n");
+        ASSERT_TRUE(section);
+        test::MachiningCheck check(*test::BarContour(2.0 - barBack, 50, 0, 2), *section);
+        EXPECT_EQ(check.Run(moves, [&](const test::ReadMove&) { return nose; }), "") << text;
     }
 }
 
@@ -437,10 +611,8 @@ TEST_F(LatheProgramTest, TheScriptPostProcessorWritesALatheProgram) {
                                   [](const Block& b) { return b.text.find("M03") != std::string::npos; });
     ASSERT_NE(m03, blocks.end());
     EXPECT_TRUE((m03 - 1)->IsG("G97") && (m03 - 1)->Has('S')) << (m03 - 1)->text;
-    const ThreadPasses passes = Passes(blocks);
-    ASSERT_GE(passes.moves.size(), 3u) << text;
-    for (const Block& pass : passes.moves) EXPECT_NEAR(pass['F'], 1.5, 1e-9) << pass.text;
-    EXPECT_NEAR(passes.depthX.back(), 18.16, 1e-9);
+    const ThreadSpec spec = ThreadSpecOf(dynamic_cast<CTurnTHREADING&>(Operation(0)));
+    EXPECT_EQ(ThreadPassFault(ReadWrittenThread(lines, spec), spec), "") << text;
     EXPECT_EQ(Count(blocks, "M05"), 1) << text;
 }
 

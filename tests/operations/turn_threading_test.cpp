@@ -5,6 +5,7 @@
 // stored values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 
@@ -390,6 +391,89 @@ TEST_F(TurnThreadingTest, EveryPassOfAStartBeginsAtOneZ) {
     }
 }
 
+TEST_F(TurnThreadingTest, EveryStartRunsTheWholeThread) {
+    // Four starts of pitch 1.5: each begins 1.5 further back and runs on to
+    // the end of the same run-out, 3 past the thread's end.
+    CTurnTHREADING& op = Thread(kThreadLine, [](CTurnTHREADING& t) {
+        t.Nzahod = 4;
+        t.Spod = 6.0;
+        Value(t, "P5", "0");
+    });
+    runner->Run();
+    const std::vector<Move> moves = ThreadMoves(op);
+    ASSERT_EQ(moves.size(), 4u * 3u);
+    for (std::size_t k = 0; k < moves.size(); ++k) {
+        EXPECT_NEAR(moves[k].z1, 3.0 + 1.5 * static_cast<double>(k / 3), 1e-9) << "pass " << k;
+        EXPECT_NEAR(moves[k].z2, -23.0, 1e-9) << "pass " << k;
+    }
+}
+
+// A pin of diameter 20 with a relief 3 wide, below the thread's root, and a
+// shoulder of diameter 26 behind it: the run-out of a right-hand thread (the
+// approach of a left-hand one) must leave the nose of radius 0.05 short of
+// the shoulder.
+class TurnThreadingRoomTest : public TurnThreadingTest {
+protected:
+    void SetUp() override {
+        TurnThreadingTest::SetUp();
+        runner->Part(
+            "LineSeg( 0,0, 0,-9, 1 );\nLineSeg( 0,-9, -1,-10, 1 );\nLineSeg( -1,-10, -20,-10, 1 );\n"
+            "LineSeg( -20,-10, -20,-8, 1 );\nLineSeg( -20,-8, -23,-8, 1 );\nLineSeg( -23,-8, -23,-13, 1 );\n"
+            "LineSeg( -23,-13, -40,-13, 1 );\nLineSeg( -40,-13, -40,0, 1 );\nLineSeg( -40,0, 0,0, 1 );\n");
+        GetSPID()->GetTool(2)->r = 0.05;
+    }
+};
+
+TEST_F(TurnThreadingRoomTest, TheRunOutKeepsWithinTheRelief) {
+    constexpr const char* kLine = "LineSeg( -1,-10, -20,-10, 1 );\n";
+    const std::string runOut = std::string("Предупреждение\n") + CTurnTHREADING::kRunOutIntoPart;
+    const std::string approach = std::string("Предупреждение\n") + CTurnTHREADING::kApproachIntoPart;
+    struct Case {
+        const char* name;
+        double overrun, approachLength;
+        bool left;
+        int starts;
+        bool cycle;
+        std::string message;  // empty: the thread is cut
+    };
+    const Case cases[] = {
+        {"the run-out as long as the relief", 3.0, 3.0, false, 1, false,
+         runOut + "0.05 мм. " + CTurnTHREADING::kLongestRunOut + "2.95 мм"},
+        {"the run-out as long as the relief, in the cycle", 3.0, 3.0, false, 1, true,
+         runOut + "0.05 мм. " + CTurnTHREADING::kLongestRunOut + "2.95 мм"},
+        {"the run-out the relief leaves room for", 2.95, 3.0, false, 1, false, ""},
+        {"a left-hand thread, cut from the relief", 2.0, 3.0, true, 1, false,
+         approach + "0.05 мм. " + CTurnTHREADING::kLongestApproach + "2.95 мм"},
+        {"a left-hand thread of two starts: the second begins 1.5 further back", 2.0, 2.0, true, 2, false,
+         approach + "0.55 мм. " + CTurnTHREADING::kLongestApproach + "1.45 мм"},
+        {"a left-hand thread of three starts: no approach fits", 2.0, 0.5, true, 3, false, approach + "0.55 мм"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        runner->Clear();
+        CTurnTHREADING& op = Thread(kLine, [&](CTurnTHREADING& t) {
+            t.Perebeg = c.overrun;
+            t.Vrezanie = c.approachLength;
+            t.indNapr = c.left;
+            t.isExist = true;  // the hand stays as set
+            t.Nzahod = c.starts;
+            t.Spod = 1.5 * c.starts;
+            t.indShema = c.cycle ? 1 : 0;
+            if (c.cycle) {
+                auto g76 = std::make_unique<CCycle_Auto>();
+                g76->SetType("Threading_Chisel");
+                g76->profilDemands = "Cylinder";
+                t.postProcessor.AddCycleDefinition(std::move(g76));
+            }
+        });
+        runner->Run();
+        EXPECT_EQ(op.messageText, c.message);
+        const bool cut =
+            std::any_of(op.Frames().begin(), op.Frames().end(), [](const auto& f) { return f->feedIsStep; });
+        EXPECT_EQ(cut, c.message.empty()) << "a thread that has no room is not cut";
+    }
+}
+
 TEST_F(TurnThreadingTest, RepetitionsFollowOneAnother) {
     CTurnTHREADING& op = Thread(kThreadLine, [](CTurnTHREADING& t) {
         t.Nrep = 3;
@@ -653,6 +737,28 @@ TEST_F(TurnThreadingCycleTest, RepetitionsLieWhereTheElementaryMovesCutThem) {
             EXPECT_NEAR(cycles[static_cast<std::size_t>(r)]->start.z, 1.0 + 5.0 * r, 1e-12);
             EXPECT_NEAR(moves[static_cast<std::size_t>(4 * r)].z1, 1.0 + 5.0 * r, 1e-12);
         }
+    }
+}
+
+TEST_F(TurnThreadingCycleTest, EachStartIsACycleOfItsOwn) {
+    // Two starts of pitch 1.5 in two repetitions: the cycle cuts one helix of
+    // the lead, so each start has its cycle, the second begun 1.5 further
+    // back and both ended at the run-out's end.
+    CTurnTHREADING& op = CycleOperation(kThreadLine, "Cylinder", false, [](CTurnTHREADING& t) {
+        t.Nzahod = 2;
+        t.Spod = 3.0;
+        t.Nrep = 2;
+        t.dZrep = -30.0;
+    });
+    runner->Run();
+    ASSERT_FALSE(op.HasMessage()) << op.messageText;
+    const std::vector<CCycle_Auto*> cycles = CycleFrames(op);
+    ASSERT_EQ(cycles.size(), 4u);
+    for (std::size_t k = 0; k < cycles.size(); ++k) {
+        const double shift = -30.0 * static_cast<double>(k / 2);
+        EXPECT_NEAR(cycles[k]->start.z, 3.0 + 1.5 * static_cast<double>(k % 2) + shift, 1e-12) << k;
+        const CUnit& deep = *cycles[k]->secondContour->GetUnit(1);
+        EXPECT_NEAR(deep.EndPoint.z, -23.0 + shift, 1e-12) << k;
     }
 }
 

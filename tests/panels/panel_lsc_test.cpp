@@ -120,7 +120,10 @@ TEST_F(PanelLscTest, APostProcessorWhoseDescriptionIsMissingKeepsItsNameAndShows
     EXPECT_EQ(GetSPID()->sNamePostProcessor, "ISO_Python");
     EXPECT_EQ(GetSPID()->GetPostProcessor(), nullptr);
     const std::vector<std::string> texts = MessageLog::Instance().AllTexts();
-    EXPECT_NE(std::find(texts.begin(), texts.end(), "Ошибка открытия файла постпроцессора"), texts.end());
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::string& t) {
+        return t.rfind("Ошибка открытия файла постпроцессора:\n", 0) == 0 &&
+               t.find("ISO_Python.py3") != std::string::npos;
+    }));
     EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::string& t) {
         return t.rfind("Не обнаружен постпроцессор \"ISO_Python\"", 0) == 0;
     }));

@@ -302,7 +302,7 @@ TEST_P(PanelVisualHostTest, TheResultModelAndFragmentComeFromTheSimulatedStock) 
     EXPECT_FALSE(fs::exists(failed));
     const auto& entries = MessageLog::Instance().Entries();
     EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [](const MessageEntry& e) {
-        return e.text.rfind("Ошибка обращения к системе (", 0) == 0;
+        return e.text.rfind("Ошибка обращения к системе: ", 0) == 0;
     }));
     EXPECT_EQ(PanelScript::Instance().Entries().back().panel, "program-settings") << "OK after the failure";
     EXPECT_EQ(script.CommandsFailed(), 0);

@@ -292,6 +292,20 @@ TEST_F(HostDocumentTest, SavesKeepTheModeRefuseProtectedFilesAndNeverOverwriteAn
     EXPECT_FALSE(DocumentFile::IsDocumentFile(PathOf("none.rdp")));
 }
 
+// A document saved to a link goes where the link leads, even to a file that
+// is not there yet, and the link stays; links that go round are refused.
+TEST_F(HostDocumentTest, ASaveToALinkWritesWhereItLeads) {
+    fs::create_directory(dir / "shared");
+    fs::create_symlink("shared/part.rdp", dir / "link.rdp");
+    auto doc = app->Documents().Add(DocumentType::Part);
+    doc->AddSketch("s");
+    DocumentFile::Write(*doc, PathOf("link.rdp"));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / "link.rdp")));
+    EXPECT_TRUE(DocumentFile::IsDocumentFile((dir / "shared" / "part.rdp").string()));
+    fs::create_symlink("round.rdp", dir / "round.rdp");
+    EXPECT_EQ(ErrorOf([&] { DocumentFile::Write(*doc, PathOf("round.rdp")); }).Code(), STG_E_ACCESSDENIED_);
+}
+
 TEST_F(HostDocumentTest, SavingNeedsAFileNameAnOpenDocumentAndAFreePath) {
     auto a = app->Documents().Add(DocumentType::Part);
     auto b = app->Documents().Add(DocumentType::Part);

@@ -262,5 +262,47 @@ TEST_F(ProcessRunnerTest, EndsWithTheChildNotWithItsBackgroundChildren) {
     EXPECT_EQ(r.output, "done\n");
 }
 
+// A script's child that left for a session of its own (setsid) lived on
+// after the job: whatever a run that is to leave nothing behind started is
+// ended with it, in its process group or not, a double-forked daemon included.
+TEST_F(ProcessRunnerTest, NothingAChildStartedOutlivesARunThatEndsItsGroup) {
+    const std::string script = Script("escape.py",
+                                      "import os, time\n"
+                                      "def note(name, pid):\n"
+                                      "    with open(name + '.tmp', 'w') as f: f.write(str(pid))\n"
+                                      "    os.rename(name + '.tmp', name)\n"
+                                      "pid = os.fork()\n"
+                                      "if pid == 0:\n"
+                                      "    os.setsid()\n"
+                                      "    time.sleep(60)\n"
+                                      "    os._exit(0)\n"
+                                      "note('escaped.pid', pid)\n"
+                                      "first = os.fork()\n"
+                                      "if first == 0:\n"
+                                      "    os.setsid()\n"
+                                      "    if os.fork() == 0:\n"
+                                      "        note('daemon.pid', os.getpid())\n"
+                                      "        time.sleep(60)\n"
+                                      "    os._exit(0)\n"
+                                      "os.waitpid(first, 0)\n"
+                                      "while not os.path.exists('daemon.pid'): time.sleep(0.01)\n"
+                                      "print('left')\n",
+                                      false);
+    ProcessRequest req = Request("python3", {script});
+    req.endGroupAtExit = true;
+    // The script waits for its daemon; only the product's own limit applies.
+    req.timeoutMs = 15000;
+    const ProcessResult r = RunProcess(req);
+    ASSERT_TRUE(r.Succeeded()) << r.error << r.errorOutput;
+    EXPECT_EQ(r.output, "left\n");
+    for (const char* name : {"escaped.pid", "daemon.pid"}) {
+        std::ifstream file(dir_ / name);
+        int pid = 0;
+        ASSERT_TRUE(file >> pid) << name;
+        // Killed and reaped before the run returned: no entry, not even a zombie.
+        EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(pid))) << name;
+    }
+}
+
 }  // namespace
 }  // namespace zarvento

@@ -142,5 +142,35 @@ TEST_F(TextFileTest, AWriteProtectedFileIsNotReplaced) {
     ExpectOnly({"prog.nc"});
 }
 
+// A shop keeps part.nc as a link into the machine's shared folder: a save
+// replaced the link with a file of its own and the machine kept running the
+// old program. A save writes where the link leads, a link that leads
+// nowhere yet included, and the link stays a link.
+TEST_F(TextFileTest, ALinkIsWrittenThroughAndStaysALink) {
+    namespace fs = std::filesystem;
+    fs::create_directory(dir_ / "machine");
+    ASSERT_TRUE(WriteFileAtomic(dir_ / "machine" / "victim.nc", "old").ok);
+    fs::create_symlink("machine/victim.nc", dir_ / "link.nc");              // relative, to a file
+    fs::create_symlink(dir_ / "machine" / "new.nc", dir_ / "dangling.nc");  // absolute, to nothing yet
+    fs::create_symlink("link.nc", dir_ / "chain.nc");                       // a link to a link
+    for (const char* name : {"link.nc", "dangling.nc", "chain.nc"}) {
+        SCOPED_TRACE(name);
+        const std::string text = std::string("program of ") + name;
+        const FileWriteResult w = WriteFileAtomic(dir_ / name, text);
+        ASSERT_TRUE(w.ok) << w.error;
+        EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir_ / name)));
+        EXPECT_EQ(Bytes(dir_ / name), text);
+    }
+    EXPECT_EQ(Bytes(dir_ / "machine" / "victim.nc"), "program of chain.nc");
+    EXPECT_EQ(Bytes(dir_ / "machine" / "new.nc"), "program of dangling.nc");
+    // Links that go round are refused with a reason, and nothing is written.
+    fs::create_symlink("loop-b.nc", dir_ / "loop-a.nc");
+    fs::create_symlink("loop-a.nc", dir_ / "loop-b.nc");
+    const FileWriteResult loop = WriteFileAtomic(dir_ / "loop-a.nc", "x");
+    EXPECT_FALSE(loop.ok);
+    EXPECT_NE(loop.error.find("go round"), std::string::npos) << loop.error;
+    ExpectOnly({"chain.nc", "dangling.nc", "link.nc", "loop-a.nc", "loop-b.nc", "machine"});
+}
+
 }  // namespace
 }  // namespace zarvento

@@ -178,6 +178,31 @@ TEST_F(PlanExportTest, TheInstalledScriptMergesIntoAnExistingFile) {
               (std::vector<std::string>{"B.rev.nc", "B.rev.rdp", "Эскиз 0 (B.rev).rdd", "Эскиз 1 (B.rev).rdd"}));
 }
 
+// An XML file of someone else's once had the process merged into its root
+// and the export reported done: only the export's own kind of file takes
+// one; any other is left as it was (the script says why on the console).
+TEST_F(PlanExportTest, TheInstalledScriptLeavesAForeignXmlFileAsItIs) {
+    const fs::path xml = folder.Path() / "G.xml";
+    const std::string foreign = "<?xml version=\"1.0\"?>\n<a><b>keep</b></a>\n";
+    std::ofstream(xml, std::ios::binary) << foreign;
+    EXPECT_EQ(ExportPlan(*GetPLAN(), xml.string()), kExportCancelled);
+    ExpectPutBack();
+    EXPECT_EQ(ReadAll(xml), foreign);
+    EXPECT_FALSE(fs::exists(folder.Path() / "G"));
+}
+
+// A target the export cannot write ("a\\b.xml" is a folder a and a file b
+// here) once gave only "Ошибка создания файла": the message names the file
+// and says why.
+TEST_F(PlanExportTest, ATargetThatCannotBeWrittenIsNamed) {
+    const std::string xml = (folder.Path() / "нет").string() + "\\b.xml";
+    const std::string message = ExportPlan(*GetPLAN(), xml);
+    ExpectPutBack();
+    EXPECT_EQ(message.rfind(kExportCreateFailed, 0), 0u) << message;
+    EXPECT_NE(message.find("нет/b.xml"), std::string::npos) << message;
+    EXPECT_NE(message.find("No such file or directory"), std::string::npos) << message;
+}
+
 TEST_F(PlanExportTest, AnExistingFileRunsTheScriptAndObeysItsKeywordsInOrder) {
     struct Case {
         const char* keywords;
@@ -243,7 +268,10 @@ TEST_F(PlanExportTest, AScriptThatAnswersNothingCancelsAndAnOldAnswerIsNeverObey
 TEST_F(PlanExportTest, WithoutTheExportDescriptionNothingIsWritten) {
     fs::remove(module / "EXPORT" / "TECHPLAN.py3");
     const fs::path xml = folder.Path() / "E.xml";
-    EXPECT_EQ(ExportPlan(*GetPLAN(), xml.string()), kExportCreateFailed);
+    // The message says which file is missing.
+    const std::string message = ExportPlan(*GetPLAN(), xml.string());
+    EXPECT_EQ(message.rfind(kExportCreateFailed, 0), 0u) << message;
+    EXPECT_NE(message.find("EXPORT/TECHPLAN.py3 cannot be read"), std::string::npos) << message;
     ExpectPutBack();
     EXPECT_FALSE(fs::exists(xml));
     EXPECT_FALSE(fs::exists(folder.Path() / "E"));

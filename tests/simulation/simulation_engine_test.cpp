@@ -224,12 +224,14 @@ TEST_F(SimulationEngineTest, TheMachinedSectionIsThePartsWhereTheToolReaches) {
     // The faces at both ends keep the bar's material: no pass faces them.
     EXPECT_NEAR(byUnit[1].left, 2.0, 1e-6);
     EXPECT_NEAR(byUnit[12].left, 3.0, 1e-6);
-    // Left: the face's 2 mm with the chamfer's prolongation (26), the back
-    // end's 3 mm at radius 22 (66), two corners of 90 degrees the nose
-    // rounds, the journal's corner behind the edge's line (a triangle of 1
-    // by 0.25) and the hollow the nose rounds at its foot.
+    // Left: the face's 2 mm with the chamfer's prolongation (26), the bar
+    // behind the back face, where the part is cut off: 2.6 mm at radius
+    // 22.5 and the 0.4 the tool takes past the face at radius 22 (58.5 +
+    // 8.8), two corners of 90 degrees the nose rounds, the journal's corner
+    // behind the edge's line (a triangle of 1 by 0.25) and the hollow the
+    // nose rounds at its foot.
     const auto rounded = [&](double angle) { return r * r * (1.0 / std::tan(angle / 2) - (pi - angle) / 2); };
-    const double left = 26 + 66 + 2 * rounded(pi / 2) + 0.5 * slope + rounded(hollow);
+    const double left = 26 + 58.5 + 8.8 + 2 * rounded(pi / 2) + 0.5 * slope + rounded(hollow);
     EXPECT_NEAR(difference(machined, part), left, slack);
 }
 
