@@ -3,6 +3,7 @@
 #include "nc/cycle_auto.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 
@@ -28,6 +29,16 @@ double LeadingValue(const std::string& text) {
     double v = 0.0;
     const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
     return r.ec == std::errc() ? v : 0.0;
+}
+
+// A mandatory parameter's text that gives it no value: nothing, or one that
+// starts with no positive number. A text that starts with a name is a
+// formula, judged by its value (ParameterFault).
+bool MissingText(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first != std::string::npos && (std::isalpha(static_cast<unsigned char>(text[first])) || text[first] == '_'))
+        return false;
+    return LeadingValue(text) < EPS;
 }
 
 }  // namespace
@@ -120,15 +131,29 @@ std::string CCycle_Auto::ParameterFault() {
             // Its own slot unevaluated again, so that a formula reaching
             // itself shows as the cycle it is.
             if (provider) {
-                provider->errorText.clear();
-                FormulaErrorText.clear();
-                p.evaluated = 0;
-                double result = 0.0;
-                provider->CalcFormula(result, formula, true);
-                p.evaluated = 1;
-                p.error = 1;
-                why = !FormulaErrorText.empty() ? FormulaErrorText : provider->errorText;
-                FormulaErrorText.clear();
+                const auto evaluate = [&] {
+                    provider->errorText.clear();
+                    FormulaErrorText.clear();
+                    p.evaluated = 0;
+                    double result = 0.0;
+                    const bool evaluates = provider->CalcFormula(result, formula, true);
+                    p.evaluated = 1;
+                    p.error = 1;
+                    why = !FormulaErrorText.empty() ? FormulaErrorText : provider->errorText;
+                    FormulaErrorText.clear();
+                    return evaluates && why.empty();
+                };
+                // Before the cycle is written its feature ("_FH", "_FX", ...)
+                // is not filled yet: a formula that evaluates once the
+                // feature is there is evaluated for good when written.
+                if (!evaluate() && !provider->featureRecord) {
+                    const std::string own = why;
+                    provider->featureRecord = std::make_unique<MANUFACTUR_FEATURE::FeatureRecord>();
+                    const bool withFeature = evaluate();
+                    provider->featureRecord.reset();
+                    if (withFeature) continue;
+                    why = own;
+                }
             }
             if (why.empty()) why = p.kind == 'i' ? kNotAnInteger : kUnknownName;
             while (!why.empty() && why.back() == ' ') why.pop_back();
@@ -138,7 +163,7 @@ std::string CCycle_Auto::ParameterFault() {
         // A mandatory parameter whose text is no positive number is missing
         // (GetMissingParameters), and warned of as such.
         const bool mandatory = p.kind == 'O' || p.kind == 'K';
-        if (mandatory && LeadingValue(p.valueText) >= EPS && p.realValue < EPS)
+        if (mandatory && !MissingText(p.valueText) && p.realValue < EPS)
             return head + kNotPositive + FormatDouble(p.realValue);
     }
     return {};
@@ -182,7 +207,7 @@ std::string CCycle_Auto::GetMissingParameters() {
     std::string missing;
     for (const CycleParameter& p : params) {
         if ((p.kind != 'O' && p.kind != 'K') || p.IsList()) continue;
-        if (LeadingValue(p.valueText) >= EPS) continue;
+        if (!MissingText(p.valueText)) continue;
         if (!missing.empty()) missing += ", ";
         missing += p.name;
     }

@@ -214,6 +214,8 @@ TEST_F(CycleParametersTest, AParameterWithoutAUsableValueIsAFaultNamingItsFormul
         {"2-3", 'K', "Параметр цикла G71 _DEPTH = 2-3: значение должно быть больше нуля, получено -1"},
         {"1-1", 'O', "Параметр цикла G71 _DEPTH = 1-1: значение должно быть больше нуля, получено 0"},
         {"-1", 'd', ""},
+        {"D-40", 'K', "Параметр цикла G71 _DEPTH = D-40: значение должно быть больше нуля, получено 0"},
+        {"_FH<0 ? -1 : 1", 'd', ""},  // the feature is filled when the cycle is written
         {"3000000000", 'i', "Параметр цикла G71 _DEPTH = 3000000000 не вычисляется: значение не является целым числом"},
     };
     operation.values["D"] = 40.0;
