@@ -129,7 +129,7 @@ CYCLE(G71, Longitudinal roughing, Turning);
 COMMENT(Roughing along Z of the whole region with a finishing allowance and G70 along its profile);
 FEATURE(MonotonZ);
 TOOL(Chisel);
-PARAM(_DEPTH, D, Depth of cut, _DEPT);
+PARAM(_DEPTH, OD, Depth of cut, _DEPT);
 PARAM(_RETRACT, D, Retract, _RETR);
 PARAM(_ALLOWX, D, Allowance on X, _FH<0 ? -2*_FALW : 2*_FALW);
 PARAM(_ALLOWZ, D, Allowance on Z, _FW<0 ? -_FALW : _FALW);

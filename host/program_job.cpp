@@ -13,6 +13,7 @@
 #include "operations/finishing_engagement.h"
 #include "operations/path_clearance.h"
 #include "operations/turn.h"
+#include "operations/written_program_check.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "platform/host_application.h"
@@ -29,8 +30,10 @@ const char* const kProgramUsage =
     "             recalculates its plan, and writes the NC program of the plan's\n"
     "             post-processor (through its Python script when the description\n"
     "             asks for it) to <file> (by default the document's name with\n"
-    "             \".nc\"); operation messages are reported, and a failed\n"
-    "             operation, script or save gives exit code 1\n";
+    "             \".nc\"); operation messages are reported; an operation\n"
+    "             left without its moves (by an error or a warning), a program\n"
+    "             that as written cuts into the part or the stock, a failed\n"
+    "             script or save gives exit code 1 and writes no program\n";
 
 namespace {
 
@@ -82,38 +85,45 @@ int RunProgramJob(int argc, char** argv) {
     const HostDocumentPtr doc = OpenPartDocument(documentPath);
     if (!doc) return kExitDocument;
 
-    bool failed = false;
     std::vector<std::string> lines;
     try {
         CPLAN& plan = *GetPLAN();
         // The synchronisation rebuilds the plan from the document's records
         // and recalculates every operation.
         plan.Synchronize();
-        for (int i = 0; i < plan.GetTurnCount(); ++i) {
-            const PlanTurn* op = plan.GetTurn(i);
-            if (op->isExclude || !op->HasMessage()) continue;
-            std::cerr << "operation " << i << " \"" << op->GetNameTurn() << "\": " << op->messageText << "\n";
-            // A warned operation is reported; one with an error has no path
-            // in the program, which is then not the plan's.
-            failed = failed || op->HasErrorMessage();
-        }
         if (plan.GetTurnCount() == 0) {
             std::cerr << "zarvento: the plan of " << documentPath << " has no operations\n";
             return kExitCommandFailed;
         }
-        // No path builder is trusted with the part: every calculated path is
-        // measured against the part and the stock before anything is written.
+        const auto reportMessages = [&plan] {
+            for (int i = 0; i < plan.GetTurnCount(); ++i) {
+                const PlanTurn* op = plan.GetTurn(i);
+                if (op->isExclude || !op->HasMessage()) continue;
+                const auto* turn = dynamic_cast<const CTurn*>(op);
+                std::cerr << "operation " << i << " \"" << op->GetNameTurn() << "\": " << op->messageText
+                          << (turn ? WorkingContourText(*turn) : std::string()) << "\n";
+            }
+        };
+        // An operation with a message, a warning included, stands in the
+        // program by its heading alone: a program without the moves of an
+        // operation the plan holds is not the plan's (the pass after a
+        // dropped roughing would take the whole bar), and none is written.
+        bool missing = false;
+        for (int i = 0; i < plan.GetTurnCount(); ++i)
+            missing = missing || (!plan.GetTurn(i)->isExclude && plan.GetTurn(i)->HasMessage());
+        if (missing) {
+            reportMessages();
+            std::cerr << "zarvento: an operation has no moves in the program; no program is written\n";
+            return kExitCommandFailed;
+        }
+        // No path builder is trusted with the part: the program is checked
+        // as written, before anything is saved. A path the machine
+        // compensates (G41/G42) is written without the nose's offset; its
+        // corrected path is checked as calculated.
         bool intrudes = false;
         for (int i = 0; i < plan.GetTurnCount(); ++i) {
             auto* op = dynamic_cast<CTurn*>(plan.GetTurn(i));
-            if (!op || !op->IsActive() || CheckPathClearance(*op)) continue;
-            std::cerr << "operation " << i << " \"" << op->GetNameTurn() << "\": " << op->messageText
-                      << WorkingContourText(*op) << "\n";
-            intrudes = true;
-        }
-        if (intrudes) {
-            std::cerr << "zarvento: a tool path cuts into the part or runs into the stock; no program is written\n";
-            return kExitCommandFailed;
+            if (op && op->IsActive() && op->MachineCompensatesRadius() && !CheckPathClearance(*op)) intrudes = true;
         }
         // A finishing pass that meets more stock than one pass takes: said,
         // not held against the operation (a message would drop its path).
@@ -126,12 +136,30 @@ int RunProgramJob(int argc, char** argv) {
         }
         const CPostProcessor* post = GetSPID()->GetPostProcessor();
         std::cerr << "post-processor: " << (post != nullptr ? post->GetName() : std::string("(none)")) << "\n";
+        if (intrudes) {
+            reportMessages();
+            std::cerr << "zarvento: a tool path cuts into the part or runs into the stock; no program is written\n";
+            return kExitCommandFailed;
+        }
         CPROGRAM program;
         program.Load();
         RadiusCorrectionOff machineCompensates(program);
         program.CreateProgram();
-        std::vector<std::string> console;
-        const bool made = program.MakeProgramText(lines, &console);
+        bool judged = true;
+        std::vector<std::string> faults, console;
+        const bool made = program.MakeProgramText(lines, &console, [&](const std::vector<std::string>& text) {
+            judged = CheckWrittenProgram(program, text, faults);
+            return judged;
+        });
+        if (!judged) {
+            // The messages now, before the corrections come back and the
+            // plan is calculated again.
+            reportMessages();
+            for (const std::string& fault : faults) std::cerr << "zarvento: " << fault << "\n";
+            std::cerr << "zarvento: the program as written cuts into the part, runs into the stock or lacks an "
+                         "operation's moves; no program is written\n";
+            return kExitCommandFailed;
+        }
         for (const std::string& line : console) std::cerr << "script: " << line << "\n";
         // Frame texts that were to go through a script are no program.
         if (!made) lines.clear();
@@ -152,7 +180,7 @@ int RunProgramJob(int argc, char** argv) {
         return kExitCommandFailed;
     }
     std::cout << "NC program: " << outputPath << " (" << lines.size() << " lines)\n";
-    return failed ? kExitCommandFailed : kExitOk;
+    return kExitOk;
 }
 
 }  // namespace zarvento::app

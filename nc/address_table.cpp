@@ -72,14 +72,22 @@ const double* AddressTable::LastValue(std::string_view name) const {
     return nullptr;
 }
 
-void AddressTable::SaveValues() { saved_ = words_; }
-
-void AddressTable::RestoreValues() {
-    if (!saved_.empty() || words_.empty()) words_ = saved_;
+void AddressTable::SetLastValue(std::string_view name, double value) {
+    for (Word& w : words_)
+        if (w.name == name) {
+            w.lastValue = value;
+            return;
+        }
 }
 
 void AddressTable::ForgetValues() {
     for (Word& w : words_) w.lastValue = 100000.0;
+}
+
+void AddressTable::SaveValues() { saved_ = words_; }
+
+void AddressTable::RestoreValues() {
+    if (!saved_.empty() || words_.empty()) words_ = saved_;
 }
 
 void AddressTable::Clear() {

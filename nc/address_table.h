@@ -36,10 +36,13 @@ public:
     const std::string* FindWord(std::string_view line, int& start, double& value, char suffix, double& scaled);
     // The last written value of the word with exactly that name, or null.
     const double* LastValue(std::string_view name) const;
+    // What a word now stands at as written (a field decides what it wrote).
+    void SetLastValue(std::string_view name, double value);
+    // Every word's last value forgotten (as after a reset, factors kept): the
+    // next field of each writes, as after a move the words do not follow.
+    void ForgetValues();
     void SaveValues();
     void RestoreValues();
-    // Every word's last value forgotten: the next field of each is written.
-    void ForgetValues();
     void Clear();
 
     const std::vector<Word>& Words() const { return words_; }

@@ -102,12 +102,15 @@ int CCadre_ArcG02::WriteText(std::vector<std::string>& lines, int number) {
     if (WriteByTemplate(g02 ? "G02" : "G03", lines, number)) return number;
     std::string line = FormatFrameNumber(number) + (g02 ? "G02  " : "G03  ");
     if (!move3D) {
-        line += FormatAddressValue("X", outX2, false);
-        line += FormatAddressValue("Z", end.z, false);
+        // An arc states both ends, and the words stand there after it.
+        line += FormatModalAxisWord("X", outX2, ModalState.writtenX, true);
+        line += FormatModalAxisWord("Z", end.z, ModalState.writtenZ, true);
     } else {
         line += FormatAddressValue("X", end.x, false);
         line += FormatAddressValue("Y", end.y, false);
         if (std::fabs(end.z - start.z) > 0.0001) line += FormatAddressValue("Z", end.z, false);
+        ModalState.writtenX.clear();
+        ModalState.writtenZ.clear();
     }
     valueR = SignedRadius();
     line += FormatAddressValue("R", valueR, false);

@@ -3,9 +3,12 @@
 
 #include <cmath>
 
+#include "nc/frame_text_format.h"
+
 namespace zarvento {
 
 int CCadre_G28::WriteText(std::vector<std::string>& lines, int number) {
+    ForgetWrittenAxes();
     if (WriteByTemplate("G28", lines, number)) return number;
     const char* code = std::fabs(end.x - start.x) < 0.1    ? "G28 W0"
                        : std::fabs(end.z - start.z) >= 0.1 ? "G28 U0 W0"

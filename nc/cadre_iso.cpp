@@ -172,6 +172,11 @@ bool CCadreISO::WriteByTemplate(std::string_view kind, std::vector<std::string>&
     std::int32_t n = number;
     CycleCodeLists::WriteLines(templ, this, lines, n, '0');
     number = n;
+    // The built-in texts of moves cannot know what a template wrote.
+    if (kindLetter == 'L' || kindLetter == 'A') {
+        ModalState.writtenX.clear();
+        ModalState.writtenZ.clear();
+    }
     return true;
 }
 

@@ -44,18 +44,30 @@ double* CCadre_LineG01::GetVariable(std::string_view name) {
 
 int CCadre_LineG01::WriteText(std::vector<std::string>& lines, int number) {
     if (WriteByTemplate(rapid ? "G00" : "G01", lines, number)) return number;
+    if (!move3D) {
+        // Each word is the target as written, not a step from the last one.
+        std::string words = FormatModalAxisWord("X", outX2, ModalState.writtenX, forceAll != 0);
+        words += FormatModalAxisWord("Z", end.z, ModalState.writtenZ, forceAll != 0);
+        const bool feedWord = !rapid && ModalState.lastMoveRapid && std::fabs(feed - ModalState.feed) > 0.001;
+        // A move that changes no word goes nowhere as written: no block.
+        if (words.empty() && !feedWord) return number;
+        std::string line = FormatFrameNumber(number) + (rapid ? "G00  " : "G01  ") + words;
+        if (feedWord) line += FormatAddressValue("F", feed, false);
+        ModalState.lastMoveRapid = rapid;
+        ModalState.feed = feed;
+        AddTextLine(lines, std::move(line));
+        return NextNumber(number);
+    }
     std::string line = FormatFrameNumber(number) + (rapid ? "G00  " : "G01  ");
     auto moved = [&](double a, double b) { return forceAll || std::fabs(a - b) > 0.001; };
-    if (!move3D) {
-        if (moved(end.x, start.x)) line += FormatAddressValue("X", outX2, false);
-        if (moved(end.z, start.z)) line += FormatAddressValue("Z", end.z, false);
-    } else {
-        bool any = false;
-        if (moved(end.x, start.x)) line += FormatAddressValue("X", end.x, false), any = true;
-        if (moved(end.y, start.y)) line += FormatAddressValue("Y", end.y, false), any = true;
-        if (moved(end.z, start.z)) line += FormatAddressValue("Z", end.z, false), any = true;
-        if (!any) line += FormatAddressValue("X", end.x, false);
-    }
+    bool any = false;
+    if (moved(end.x, start.x)) line += FormatAddressValue("X", end.x, false), any = true;
+    if (moved(end.y, start.y)) line += FormatAddressValue("Y", end.y, false), any = true;
+    if (moved(end.z, start.z)) line += FormatAddressValue("Z", end.z, false), any = true;
+    if (!any) line += FormatAddressValue("X", end.x, false);
+    // A move in space writes its own X: the plane's words are not known after it.
+    ModalState.writtenX.clear();
+    ModalState.writtenZ.clear();
     if (!rapid && ModalState.lastMoveRapid && std::fabs(feed - ModalState.feed) > 0.001)
         line += FormatAddressValue("F", feed, false);
     ModalState.lastMoveRapid = rapid;

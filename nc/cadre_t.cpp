@@ -39,6 +39,9 @@ double* CCadre_T::GetVariable(std::string_view name) {
 }
 
 int CCadre_T::WriteText(std::vector<std::string>& lines, int number) {
+    // A tool change may take the axes to the reference point (the installed
+    // descriptions do): the first move after it states where to go.
+    ForgetWrittenAxes();
     if (WriteByTemplate("T", lines, number)) return number;
     const BuiltInFrameTexts& texts = BuiltInFrameTexts::Global();
     // The format comes from a description file: only a checked integer format is used.

@@ -3,7 +3,9 @@
 #include "nc/cycle_auto.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
+#include <cmath>
 
 #include "geometry/primitives.h"
 #include "nc/frame_text_format.h"
@@ -27,6 +29,16 @@ double LeadingValue(const std::string& text) {
     double v = 0.0;
     const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
     return r.ec == std::errc() ? v : 0.0;
+}
+
+// A mandatory parameter's text that gives it no value: nothing, or one that
+// starts with no positive number. A text that starts with a name is a
+// formula, judged by its value (ParameterFault).
+bool MissingText(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first != std::string::npos && (std::isalpha(static_cast<unsigned char>(text[first])) || text[first] == '_'))
+        return false;
+    return LeadingValue(text) < EPS;
 }
 
 }  // namespace
@@ -100,6 +112,63 @@ void CCycle_Auto::CalcParameters(bool automatic) {
     automaticPass = 0;
 }
 
+std::string CCycle_Auto::ParameterFault() {
+    if (groupFlag) {
+        for (auto& m : members)
+            if (m->included)
+                if (std::string fault = m->ParameterFault(); !fault.empty()) return fault;
+        return {};
+    }
+    const int count = std::clamp(paramCount, 0, kMaxParameters);
+    for (int i = 0; i < count; ++i) {
+        CycleParameter& p = params[static_cast<std::size_t>(i)];
+        if (p.IsList() || !p.evaluated) continue;
+        const std::string& formula = p.kind == 'A' ? p.autoFormula : p.valueText;
+        const std::string head = "Параметр цикла " + gcode + " " + p.name + " = " + formula;
+        if (p.error) {
+            // The evaluator's own words: evaluated once more, from a clean state.
+            std::string why;
+            // Its own slot unevaluated again, so that a formula reaching
+            // itself shows as the cycle it is.
+            if (provider) {
+                const auto evaluate = [&] {
+                    provider->errorText.clear();
+                    FormulaErrorText.clear();
+                    p.evaluated = 0;
+                    double result = 0.0;
+                    const bool evaluates = provider->CalcFormula(result, formula, true);
+                    p.evaluated = 1;
+                    p.error = 1;
+                    why = !FormulaErrorText.empty() ? FormulaErrorText : provider->errorText;
+                    FormulaErrorText.clear();
+                    return evaluates && why.empty();
+                };
+                // Before the cycle is written its feature ("_FH", "_FX", ...)
+                // is not filled yet: a formula that evaluates once the
+                // feature is there is evaluated for good when written.
+                if (!evaluate() && !provider->featureRecord) {
+                    const std::string own = why;
+                    provider->featureRecord = std::make_unique<MANUFACTUR_FEATURE::FeatureRecord>();
+                    const bool withFeature = evaluate();
+                    provider->featureRecord.reset();
+                    if (withFeature) continue;
+                    why = own;
+                }
+            }
+            if (why.empty()) why = p.kind == 'i' ? kNotAnInteger : kUnknownName;
+            while (!why.empty() && why.back() == ' ') why.pop_back();
+            return head + kNotEvaluated + why;
+        }
+        if (!std::isfinite(p.realValue)) return head + kNotFinite;
+        // A mandatory parameter whose text is no positive number is missing
+        // (GetMissingParameters), and warned of as such.
+        const bool mandatory = p.kind == 'O' || p.kind == 'K';
+        if (mandatory && !MissingText(p.valueText) && p.realValue < EPS)
+            return head + kNotPositive + FormatDouble(p.realValue);
+    }
+    return {};
+}
+
 const double* CCycle_Auto::FindParameter(std::string_view name) {
     CycleParameter* p = FindParam(name);
     if (p == nullptr) return nullptr;
@@ -138,7 +207,7 @@ std::string CCycle_Auto::GetMissingParameters() {
     std::string missing;
     for (const CycleParameter& p : params) {
         if ((p.kind != 'O' && p.kind != 'K') || p.IsList()) continue;
-        if (LeadingValue(p.valueText) >= EPS) continue;
+        if (!MissingText(p.valueText)) continue;
         if (!missing.empty()) missing += ", ";
         missing += p.name;
     }

@@ -51,6 +51,12 @@ public:
     // The two lines of the message for a 21st list entry in a description block.
     static constexpr const char* kListOverflow = "Переполнение списка для цикла %s.\nОшибка постпроцессора";
     static constexpr const char* kEvaluationError = "Ошибка вычисления ";
+    // The parts of a parameter's fault (ParameterFault).
+    static constexpr const char* kNotEvaluated = " не вычисляется: ";
+    static constexpr const char* kUnknownName = "неизвестная переменная или ошибка в записи";
+    static constexpr const char* kNotAnInteger = "значение не является целым числом";
+    static constexpr const char* kNotFinite = ": значение не является конечным числом";
+    static constexpr const char* kNotPositive = ": значение должно быть больше нуля, получено ";
 
     CCycle_Auto();
     ~CCycle_Auto() override;
@@ -59,6 +65,14 @@ public:
     // Evaluates every parameter in slot order; an automatic pass (a set) uses a
     // fresh provider, skips kind 'A' and stops at the first failure.
     void CalcParameters(bool automatic);
+    // After CalcParameters: the first parameter that holds no usable value,
+    // named with its formula and why (its formula does not evaluate, its
+    // result is not a finite number, or a mandatory parameter's formula gives
+    // no value above zero); empty when every one does. Mandatory parameters
+    // whose text is no positive number are the missing ones
+    // (GetMissingParameters), not faults. A group answers for its included
+    // members.
+    std::string ParameterFault();
     // The evaluated value of one parameter (evaluating it when needed), or null.
     const double* FindParameter(std::string_view name) override;
     // Chains a new provider of this cycle to the parent; a group passes the

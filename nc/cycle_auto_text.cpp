@@ -115,6 +115,9 @@ int CCycle_Auto::WriteBuiltInText(std::vector<std::string>& lines, int number) {
         }
         CCadre_G80 cancel;
         cancel.WriteText(lines, running);
+        // Where the control stands after the cycle is its own affair: the
+        // next move states every word.
+        ForgetWrittenAxes();
         return running + 1;
     }
     if (cycleType == "Threading_Chisel") {

@@ -113,9 +113,12 @@ void AppendError(std::string message, const CodeLine& rec) {
 }
 
 // Fills the fields of one template line from the record's arguments.
-std::string BuildLine(CCadreISO& frame, const CodeLine& rec) {
+// `unchanged` tells whether the line had fields and every one of them was a
+// modal word left out: it says nothing that was not said before.
+std::string BuildLine(CCadreISO& frame, const CodeLine& rec, bool& unchanged) {
     const std::string& text = rec.text;
     std::string out;
+    int fields = 0, leftOut = 0;
     std::size_t argIndex = 0;
     std::size_t segStart = 0;  // where the prefix of the next field begins
     std::size_t pos = 0;
@@ -152,7 +155,9 @@ std::string BuildLine(CCadreISO& frame, const CodeLine& rec) {
                 value = 0.0;
                 AppendError(CycleCodeLists::kUnknownVariable + argument + CycleCodeLists::kInLine, rec);
             }
-            field = FormatTemplateNumber(prefix, pattern, value);
+            bool left = false;
+            field = FormatTemplateNumber(prefix, pattern, value, &left);
+            if (field && kind == 'm' && left) ++leftOut;
         } else {
             const std::string* variable = frame.FindTextVariable(argument);
             std::string value = variable != nullptr ? *variable : argument;
@@ -166,6 +171,7 @@ std::string BuildLine(CCadreISO& frame, const CodeLine& rec) {
         }
         if (!field) continue;  // the field stays as text and its argument serves the next one
         ++argIndex;
+        ++fields;
         if (!field->empty()) {
             if (prefixBlank && !out.empty() && out.back() != ' ') out += ' ';
             out += *field;
@@ -173,8 +179,13 @@ std::string BuildLine(CCadreISO& frame, const CodeLine& rec) {
         segStart = pos;
     }
     out.append(text, segStart, std::string::npos);
+    unchanged = fields > 0 && leftOut == fields;
     return out;
 }
+
+// A move whose every word is unchanged moves nowhere as written: its block
+// would be an empty "G01".
+bool Moves(const CCadreISO& frame) { return frame.kindLetter == 'L' || frame.kindLetter == 'A'; }
 
 }  // namespace
 
@@ -194,8 +205,9 @@ void CycleCodeLists::WriteLines(const CycleCodeLists* templ, CCadreISO* frame, s
             for (std::int32_t i = 1; i <= count; ++i) {
                 ModalState.loopIndex = i;
                 if (!ConditionHolds(*frame, rec)) continue;
-                std::string built = BuildLine(*frame, rec);
-                if (built.empty()) continue;
+                bool unchanged = false;
+                std::string built = BuildLine(*frame, rec, unchanged);
+                if (built.empty() || (unchanged && Moves(*frame))) continue;
                 if (built == "\\n") built.clear();
                 const bool numbered =
                     !rec.hold && (frame->inheritNumbering ? ModalState.lastLineNumbered != 0 : rec.numbered != 0);

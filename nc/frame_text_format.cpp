@@ -2,6 +2,7 @@
 #include "nc/frame_text_format.h"
 
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -42,6 +43,21 @@ std::string FormatAddressValue(std::string_view letter, double value, bool force
     else if (std::fabs(100 * a - std::floor(100 * a + 0.0001)) < 0.001)
         decimals = 2;
     return std::string(letter) + FormatFixed(value, decimals) + " ";
+}
+
+std::string FormatModalAxisWord(std::string_view letter, double value, std::string& written, bool force) {
+    std::string word = FormatAddressValue(letter, value, true);
+    if (!force && word == written) return {};
+    written = word;
+    // Nor can the words of templates know what a built-in text wrote.
+    AddressTable::Global().ForgetValues();
+    return word;
+}
+
+void ForgetWrittenAxes() {
+    ModalState.writtenX.clear();
+    ModalState.writtenZ.clear();
+    AddressTable::Global().ForgetValues();
 }
 
 namespace {
@@ -86,7 +102,8 @@ std::optional<NumberField> ParseNumberField(std::string_view f) {
 
 }  // namespace
 
-std::optional<std::string> FormatTemplateNumber(std::string_view prefix, std::string_view pattern, double value) {
+std::optional<std::string> FormatTemplateNumber(std::string_view prefix, std::string_view pattern, double value,
+                                                bool* leftOut) {
     if (pattern.size() < 2 || pattern.front() != '%') return std::nullopt;
     const char kind = pattern.back();
     // The field is checked before the address table is touched, so a malformed
@@ -97,14 +114,24 @@ std::optional<std::string> FormatTemplateNumber(std::string_view prefix, std::st
     int start = -1;
     double last = value;
     double scaled = value;
-    if (AddressTable::Global().FindWord(prefix, start, last, kind, scaled) != nullptr) {
-        value = scaled;
-        const bool leaveOut = kind == 'm' ? std::fabs(scaled - last) < 0.001 : kind != 'f' && std::fabs(value) < 0.001;
-        if (leaveOut) return std::string(prefix.substr(0, static_cast<std::size_t>(start)));
-    }
-
+    AddressTable& table = AddressTable::Global();
+    const std::string* word = table.FindWord(prefix, start, last, kind, scaled);
+    if (word != nullptr) value = scaled;
     if (!IsWordValue(value)) return RefuseWord(prefix, value);
     std::string printed = FormatFixed(value, field->decimals);
+    if (word != nullptr && kind != 'f') {
+        // A word stands at what it printed. A modal word is left out only
+        // when it would print what it printed last, and the word keeps that:
+        // changes below the field's resolution add up until they print,
+        // rather than each being dropped against the one before.
+        double written = value;
+        std::from_chars(printed.data(), printed.data() + printed.size(), written);
+        const bool leaveOut =
+            kind == 'm' ? std::fabs(written - last) < 0.5 * std::pow(10.0, -field->decimals) : std::fabs(value) < 0.001;
+        table.SetLastValue(*word, leaveOut ? last : written);
+        if (leftOut != nullptr) *leftOut = leaveOut;
+        if (leaveOut) return std::string(prefix.substr(0, static_cast<std::size_t>(start)));
+    }
     bool negative = false;
     if (!printed.empty() && printed.front() == '-') {
         negative = true;

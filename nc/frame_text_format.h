@@ -20,13 +20,23 @@ bool IsWordValue(double value);
 // to 3 decimals that is exact to 0.001, then one blank. A value below 0.001
 // writes nothing unless forced or the letter is an axis (X, Y, Z).
 std::string FormatAddressValue(std::string_view letter, double value, bool force);
+// An axis word of a built-in move: its text when forced or when it prints
+// otherwise than `written`, the word last written for the axis (which then
+// takes it); else nothing. Changes too small to print add up until they
+// print, so the written position never drifts from the target.
+std::string FormatModalAxisWord(std::string_view letter, double value, std::string& written, bool force);
+// After a tool change or a return to the reference point, the axes stand
+// where no word of the program put them: the next move writes every word.
+void ForgetWrittenAxes();
 
 // A numeric template field: pattern is '%', the field and the kind letter ('f'
 // plain, 'm' modal, 'n' non-zero). The address word that ends the prefix is
-// looked up in the address table, which remembers the value; a modal word that
-// did not change or a non-zero word whose value is zero leaves the address
-// out. No result for a malformed field.
-std::optional<std::string> FormatTemplateNumber(std::string_view prefix, std::string_view pattern, double value);
+// looked up in the address table, which remembers the value it printed; a
+// modal word that would print what it printed last, or a non-zero word whose
+// value is zero, leaves the address out (and the word its last value). No
+// result for a malformed field.
+std::optional<std::string> FormatTemplateNumber(std::string_view prefix, std::string_view pattern, double value,
+                                                bool* leftOut = nullptr);
 
 // The block number of a template line from the template's number format (a
 // prefix and one number field); advances ModalState.frameCounter.

@@ -18,6 +18,8 @@ void ResetModalState() {
     m.constantSpeed = 0;
     m.spindleSpeed = m.feed = m.cuttingSpeed = m.minSpindleSpeed = m.maxSpindleSpeed = 0.0;
     m.lastMoveRapid = 0;
+    m.writtenX.clear();
+    m.writtenZ.clear();
     m.frameCounter = 0.0;
     m.lastLineNumbered = 0;
     m.exportRun = 0;

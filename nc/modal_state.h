@@ -25,6 +25,10 @@ struct ModalStateRecord {
     // reader clears it and the program builder tests it.
     std::uint8_t builtInTextWritten = 0;
     std::uint8_t lastMoveRapid = 0;
+    // The X and Z words the built-in texts of moves last wrote, as written
+    // (empty: not known, the next move writes its word).
+    std::string writtenX;
+    std::string writtenZ;
     std::uint8_t lastLineNumbered = 0;
     std::uint8_t exportRun = 0;  // while set, frames store no text lines
     std::uint8_t templateActive = 0;

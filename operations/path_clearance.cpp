@@ -280,18 +280,40 @@ std::string PathIntrusion::Describe() const {
                                  : (rapid ? "Ускоренное перемещение врезается в деталь на "
                                           : "Траектория врезается в деталь на ")) +
            Number(depth) + " мм: перемещение из Z" + Number(z1) + " D" + Number(-2.0 * x1) + " в Z" + Number(z2) +
-           " D" + Number(-2.0 * x2);
+           " D" + Number(-2.0 * x2) + (block.empty() ? std::string() : " (" + block + ")");
 }
 
-std::optional<PathIntrusion> FindPathIntrusion(const CTurn& op, const ClearanceOutline& part,
-                                               const ClearanceOutline* stockBefore, const ClearanceOutline* stockAfter,
-                                               const ClearanceLimits& limits) {
+std::vector<ClearanceMove> ComputedMoves(const CTurn& op) {
+    std::vector<ClearanceMove> moves;
+    bool beforeFinishingData = true;
+    const auto& frames = op.Frames();
+    for (std::size_t k = 0; k < frames.size(); ++k) {
+        CCadreISO& frame = *frames[k];
+        if (dynamic_cast<const CCadre_S_F*>(&frame)) beforeFinishingData = false;
+        StepArray<CUnit*> units(4);
+        frame.AddPathUnits(units);
+        for (std::uint32_t u = 0; u < units.Count(); ++u) {
+            ClearanceMove m;
+            m.piece = PieceOf(*units[u], 0.0, 0.0);
+            m.rapid = frame.rapid != 0;
+            m.thread = frame.feedIsStep != 0 && !m.rapid;
+            m.beforeFinishingData = beforeFinishingData;
+            m.frame = static_cast<int>(k);
+            m.source = &frame;
+            moves.push_back(std::move(m));
+        }
+    }
+    return moves;
+}
+
+std::optional<PathIntrusion> FindMovesIntrusion(const CTurn& op, const std::vector<ClearanceMove>& moves,
+                                                const ClearanceOutline& part, const ClearanceOutline* stockBefore,
+                                                const ClearanceOutline* stockAfter, const ClearanceLimits& limits) {
     const ParamTool* tool = op.GetTool();
     if (!tool) return std::nullopt;
     const double r = std::max(0.0, tool->r);
     // The path drives the tool's point; its nose circle's centre lies off it.
     const double dz = tool->dNoseDx, dx = -tool->dNoseDy;
-    double allowance = limits.allowance;
     bool fed = false;
     // A groove's blade drives the corner its cycle binds; the edge runs on
     // along Z to the other corner, followed as circles near enough that
@@ -308,52 +330,85 @@ std::optional<PathIntrusion> FindPathIntrusion(const CTurn& op, const ClearanceO
     // A chisel thread's passes cut its groove into the part: they are held
     // to it instead of the part's surface.
     const std::vector<ThreadBand> threadBands = ThreadBandsOf(op, part, r, limits.tolerance);
-    const auto& frames = op.Frames();
-    for (std::size_t k = 0; k < frames.size(); ++k) {
-        CCadreISO& frame = *frames[k];
-        if (dynamic_cast<const CCadre_S_F*>(&frame)) allowance = 0.0;
-        StepArray<CUnit*> units(4);
-        frame.AddPathUnits(units);
-        const bool rapid = frame.rapid != 0;
-        for (std::uint32_t u = 0; u < units.Count(); ++u) {
-            const CUnit& unit = *units[u];
-            for (std::size_t c = 0; c < along.size(); ++c) {
-                const Curve2D move = PieceOf(unit, dz + along[c], dx);
-                const auto found = [&](double depth, bool intoStock) {
-                    PathIntrusion out;
-                    out.frame = static_cast<int>(k);
-                    out.rapid = rapid;
-                    out.intoStock = intoStock;
-                    out.depth = depth;
-                    out.z1 = unit.StartPoint.z;
-                    out.x1 = unit.StartPoint.x;
-                    out.z2 = unit.EndPoint.z;
-                    out.x2 = unit.EndPoint.x;
-                    return out;
-                };
-                if (!threadBands.empty() && frame.feedIsStep && !rapid) {
-                    const double depth = ThreadPassReach(threadBands, part, move, r, limits.tolerance);
-                    if (depth > limits.tolerance) return found(depth, false);
-                    continue;
-                }
-                if (!part.Empty())
-                    if (auto depth = onPart[c].Reach(move, r + (rapid ? 0.0 : allowance), limits.tolerance))
-                        return found(*depth, false);
-                if (!rapid) continue;
-                for (Follower* stock : {fed ? nullptr : &onBefore[c], &onAfter[c]}) {
-                    if (!stock || !stock->outline || stock->outline->Empty()) continue;
-                    if (auto depth = stock->Reach(move, r, limits.tolerance)) return found(*depth, true);
-                }
+    for (const ClearanceMove& m : moves) {
+        const double allowance = m.beforeFinishingData ? limits.allowance : 0.0;
+        const bool rapid = m.rapid && !m.cycleProfile;
+        for (std::size_t c = 0; c < along.size(); ++c) {
+            Curve2D move = m.piece;
+            const double mz = dz + along[c];
+            move.a = {move.a.x + mz, move.a.y + dx};
+            move.b = {move.b.x + mz, move.b.y + dx};
+            move.c = {move.c.x + mz, move.c.y + dx};
+            const auto found = [&](double depth, bool intoStock) {
+                PathIntrusion out;
+                out.frame = m.frame;
+                out.rapid = rapid;
+                out.intoStock = intoStock;
+                out.depth = depth;
+                out.z1 = m.piece.a.x;
+                out.x1 = m.piece.a.y;
+                out.z2 = m.piece.b.x;
+                out.x2 = m.piece.b.y;
+                out.block = m.block;
+                return out;
+            };
+            if (!threadBands.empty() && m.thread && !rapid) {
+                const double depth = ThreadPassReach(threadBands, part, move, r, limits.tolerance);
+                if (depth > limits.tolerance) return found(depth, false);
+                continue;
             }
-            if (!rapid) fed = true;
+            if (!part.Empty())
+                if (auto depth = onPart[c].Reach(move, r + (rapid ? 0.0 : allowance), limits.tolerance))
+                    return found(*depth, false);
+            if (!rapid) continue;
+            for (Follower* stock : {fed ? nullptr : &onBefore[c], &onAfter[c]}) {
+                if (!stock || !stock->outline || stock->outline->Empty()) continue;
+                if (auto depth = stock->Reach(move, r, limits.tolerance)) return found(*depth, true);
+            }
         }
+        if (!rapid) fed = true;
     }
     return std::nullopt;
 }
 
-bool CheckPathClearance(CTurn& op) {
+std::optional<PathIntrusion> FindPathIntrusion(const CTurn& op, const ClearanceOutline& part,
+                                               const ClearanceOutline* stockBefore, const ClearanceOutline* stockAfter,
+                                               const ClearanceLimits& limits) {
+    return FindMovesIntrusion(op, ComputedMoves(op), part, stockBefore, stockAfter, limits);
+}
+
+namespace {
+
+// The first intrusion of the moves against the part and the stock before
+// and after the operation, as the main job judges.
+std::optional<PathIntrusion> JudgeMoves(const CTurn& op, const std::vector<ClearanceMove>& moves,
+                                        const ClearanceLimits& limits = {}) {
     const Contour* section = GetSPID()->GetDetailContour();
-    if (!section) return true;
+    if (!section) return std::nullopt;
+    const ClearanceOutline part(*section);
+    std::optional<ClearanceOutline> before, after;
+    if (op.prevFinalContour) before.emplace(*op.prevFinalContour);
+    if (op.finalContour) after.emplace(*op.finalContour);
+    return FindMovesIntrusion(op, moves, part, before ? &*before : nullptr, after ? &*after : nullptr, limits);
+}
+
+// The check reports as the recalculation does: into the message, no box.
+bool Report(CTurn& op, const std::optional<PathIntrusion>& intrusion) {
+    if (!intrusion) return true;
+    const bool silent = std::exchange(op.isSilent, true);
+    op.ReportError(intrusion->Describe());
+    op.isSilent = silent;
+    return false;
+}
+
+}  // namespace
+
+bool CheckMovesClearance(CTurn& op, const std::vector<ClearanceMove>& moves, const ClearanceLimits& limits) {
+    return Report(op, JudgeMoves(op, moves, limits));
+}
+
+bool CheckPathClearance(CTurn& op) {
+    if (!GetSPID()->GetDetailContour()) return true;
     // A path the machine compensates runs along the contour without the
     // nose's offset: the nose goes where the operation's corrected path
     // would, and that is the path judged.
@@ -362,22 +417,12 @@ bool CheckPathClearance(CTurn& op) {
         op.SetCorrectsRadius(true);
         op.DiagnosticRaschetPath(op.index);
     }
-    const ClearanceOutline part(*section);
-    std::optional<ClearanceOutline> before, after;
-    if (op.prevFinalContour) before.emplace(*op.prevFinalContour);
-    if (op.finalContour) after.emplace(*op.finalContour);
-    const std::optional<PathIntrusion> intrusion =
-        FindPathIntrusion(op, part, before ? &*before : nullptr, after ? &*after : nullptr);
+    const std::optional<PathIntrusion> intrusion = JudgeMoves(op, ComputedMoves(op));
     if (compensated) {
         op.SetCorrectsRadius(false);
         op.DiagnosticRaschetPath(op.index);
     }
-    if (!intrusion) return true;
-    // The check reports as the recalculation does: into the message, no box.
-    const bool silent = std::exchange(op.isSilent, true);
-    op.ReportError(intrusion->Describe());
-    op.isSilent = silent;
-    return false;
+    return Report(op, intrusion);
 }
 
 PathTamper SetPathTamper(PathTamper tamper) { return std::exchange(Tamper(), tamper); }

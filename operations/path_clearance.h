@@ -14,6 +14,7 @@
 
 namespace zarvento {
 
+class CCadreISO;
 class Contour;
 class CTurn;
 class CUnit;
@@ -70,6 +71,7 @@ struct PathIntrusion {
     bool intoStock = false;                         // into stock the move may not pass through (else into the part)
     double depth = 0.0;                             // how far the nose circle reaches past what it must keep clear of
     double z1 = 0.0, x1 = 0.0, z2 = 0.0, x2 = 0.0;  // the move's ends as programmed
+    std::string block;                              // the block as written, when the move was read from it
 
     // The operation's error text: what, where and how deep.
     std::string Describe() const;
@@ -90,10 +92,42 @@ std::optional<PathIntrusion> FindPathIntrusion(const CTurn& op, const ClearanceO
                                                const ClearanceOutline* stockBefore, const ClearanceOutline* stockAfter,
                                                const ClearanceLimits& limits = {});
 
+// One move of an operation as the check follows it: the travel of the
+// tool's point, from the frames computed or from the program as written.
+struct ClearanceMove {
+    Curve2D piece;
+    bool rapid = false;
+    // Part of a machine cycle's profile: the control cuts along it with the
+    // cycle's own moves, which the program does not spell out, so only the
+    // part is checked against.
+    bool cycleProfile = false;
+    // A thread cut (G32): the frame is a thread pass.
+    bool thread = false;
+    // Before the frame that sets the finishing cutting data (the roughing
+    // invariant's allowance holds until then).
+    bool beforeFinishingData = true;
+    int frame = -1;                     // index among the operation's frames
+    const CCadreISO* source = nullptr;  // the frame that made the move, when known
+    std::string block;                  // the block it was read from, when read
+};
+
+// The moves of the operation's computed frames, in order.
+std::vector<ClearanceMove> ComputedMoves(const CTurn& op);
+
+// The first intrusion of a sequence of the operation's moves (the
+// operation gives the tool), or none. Outlines that are null or empty are
+// not checked against.
+std::optional<PathIntrusion> FindMovesIntrusion(const CTurn& op, const std::vector<ClearanceMove>& moves,
+                                                const ClearanceOutline& part, const ClearanceOutline* stockBefore,
+                                                const ClearanceOutline* stockAfter, const ClearanceLimits& limits = {});
+
 // The main job's check of one calculated operation against the plan's part
 // and the stock before and after it. False, with the operation's error
 // message set, when the path cuts into the part or crashes into the stock.
 bool CheckPathClearance(CTurn& op);
+// The same check of moves of the operation other than its frames' (the
+// program as written): false, with the error message set, on an intrusion.
+bool CheckMovesClearance(CTurn& op, const std::vector<ClearanceMove>& moves, const ClearanceLimits& limits = {});
 
 // A test seam: a function every operation's path passes through right after
 // it is built, so that a test can spoil a path and see it refused. Returns

@@ -246,6 +246,11 @@ CCycle_Auto* CTurnMnogoProhod::PrepareElementaryMoves(bool& failed) {
     if (indCycleElementar == 1) cycle = &grooveCycle;
     if (cycle) cycle->CalcParameters(false);
     calc.finishDepth = calc.finishSpeed = calc.finishFeed = calc.finishAllowance = 0.0;
+    if (const std::string fault = cycle ? cycle->ParameterFault() : std::string(); !fault.empty()) {
+        ReportError(fault);
+        failed = true;
+        return cycle;
+    }
     if (indCycleElementar == 0) failed = !ReadTurningParameters();
     return cycle;
 }

@@ -116,6 +116,12 @@ bool CTurn::CreateContourPath() {
                 ReportWarning("Не заданы обязательные параметры цикла " + cycle->GetGCode() + ":\n" + missing + "\n" +
                               "Постпроцессор может выдать ошибку");
             }
+            // A value the formula does not give would go into the program
+            // as 0 (a depth of cut of nothing, no feed).
+            if (const std::string fault = cycle->ParameterFault(); !fault.empty()) {
+                ReportError(fault);
+                return FailPath();
+            }
         }
         if (postProcessor.GetName() == kHeidenhain) isHeidenhain = true;
     }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -107,6 +108,9 @@ public:
     // operation whose frame wrote it.
     void WriteProgramText(std::vector<std::string>& lines);
     const std::vector<std::string>& RefusedWords() const { return refusedWords_; }
+    // For each line of the last WriteProgramText, the index in `frames` of
+    // the frame that wrote it.
+    const std::vector<std::uint32_t>& LineFrames() const { return lineFrames_; }
     // Whether the frame texts go through the post-processor's script: always,
     // unless the description is VERSION "18" without Python and no frame
     // fell back to its built-in text.
@@ -129,7 +133,10 @@ public:
     // them (its console output goes to `messages`; its moves are attached to
     // the frames). False, with the reason shown, when the script could not
     // run or gave no program, or when a word was refused (RefusedWords).
-    bool MakeProgramText(std::vector<std::string>& lines, std::vector<std::string>* messages = nullptr);
+    // A check, when given, judges the frame texts (with LineFrames) before
+    // they go anywhere: false from it stops here, with nothing run.
+    bool MakeProgramText(std::vector<std::string>& lines, std::vector<std::string>* messages = nullptr,
+                         const std::function<bool(const std::vector<std::string>&)>& check = {});
 
     // The program's settings record "Zarvento.CPROGRAM".
     bool Save() const;
@@ -176,6 +183,7 @@ private:
     std::vector<int> frameOperations_;
     std::vector<std::string> operationNames_;
     std::vector<std::string> refusedWords_;
+    std::vector<std::uint32_t> lineFrames_;
     std::string saveError_;
     std::string scriptError_;
     // Shows the failure of the script run and keeps its cause.

@@ -10,7 +10,8 @@
 
 namespace zarvento {
 
-bool CPROGRAM::MakeProgramText(std::vector<std::string>& lines, std::vector<std::string>* messages) {
+bool CPROGRAM::MakeProgramText(std::vector<std::string>& lines, std::vector<std::string>* messages,
+                               const std::function<bool(const std::vector<std::string>&)>& check) {
     lines.clear();
     WriteProgramText(lines);
     if (!refusedWords_.empty()) {
@@ -22,6 +23,7 @@ bool CPROGRAM::MakeProgramText(std::vector<std::string>& lines, std::vector<std:
         ShowHostMessage(text);
         return false;
     }
+    if (check && !check(lines)) return false;
     if (!UsesScript()) return true;
     if (!SaveInputFile(lines)) return false;
     ListControl program;

@@ -42,6 +42,7 @@ void CPROGRAM::WriteProgramText(std::vector<std::string>& lines) {
     std::vector<std::pair<std::size_t, CCadreISO*>> rewritten;
     ModalState.refusedWords.clear();
     refusedWords_.clear();
+    lineFrames_.clear();
     int number = 1;
     for (std::uint32_t i = 0; i < frames.Count(); ++i) {
         CCadreISO* frame = frames[i];
@@ -51,6 +52,7 @@ void CPROGRAM::WriteProgramText(std::vector<std::string>& lines) {
         // number it printed there.
         frame->frameNumber = -1;
         number = frame->WriteText(lines, number);
+        lineFrames_.resize(lines.size(), i);
         if (frame->kindLetter == 'P' && !lines.empty()) rewritten.emplace_back(lines.size() - 1, frame);
         if (!ModalState.refusedWords.empty()) NoteRefusedWords(i);
     }

@@ -1,10 +1,13 @@
 // The main job as the program runs it: a part made and planned by scripts,
-// then "zarvento program"; a path spoiled through the test seam after it is
-// built is refused, with a message naming the operation and its working
-// contour and exit code 1, and no program is written. The runs that make a
-// part from a STEP file: the import's refusals end the run with their own
-// exit code, a section that fails fails the run, and the section's listing
-// shows every unit.
+// The main job as the program runs it: a part made and planned by scripts,
+// then "zarvento program". A program is written, and the job ends well, only
+// when every operation that is not excluded has its moves in it: an
+// operation left without them by any message (a warning too), or a path that
+// as written cuts into the part, is refused with the operation's message, its
+// working contour and exit code 1, and no program is written (nor an older
+// one replaced). The runs that make a part from a STEP file: the import's
+// refusals end the run with their own exit code, a section that fails fails
+// the run, and the section's listing shows every unit.
 #include "host/program_job.h"
 
 #include <gtest/gtest.h>
@@ -29,14 +32,23 @@ namespace {
 namespace fs = std::filesystem;
 
 // A shaft of radius 10 to z = -30 and 15 on to z = -50, roughed along Z with
-// 0.5 left on it.
+// 0.5 left on it; the same with a groove 5 wide and 2 deep at z = -20 (units
+// 3 to 5 of its section).
 constexpr const char* kProfile =
     "LineSeg( 0,0, 0,-10, 1 );\nLineSeg( 0,-10, -30,-10, 1 );\nLineSeg( -30,-10, -30,-15, 1 );\n"
     "LineSeg( -30,-15, -50,-15, 1 );\nLineSeg( -50,-15, -50,0, 1 );\n";
-constexpr const char* kMakePart =
-    "lsc \"ЛСК-1\"\nprofile shaft.profile\n"
-    "panel lsc\n pick ЛСК-1\n set \"Система ЧПУ (постпроцессор)\" ISO_Lathe\n ok\nend\ncoordinate-system\n"
-    "answer spid ok L=55 D=34 Z=2 positions=4 x0=40 z0=30 tool1=\"Резец\" model1=roughing_tool.rdp\nplan-data\n";
+constexpr const char* kGrooved =
+    "LineSeg( 0,0, 0,-10, 1 );\nLineSeg( 0,-10, -20,-10, 1 );\nLineSeg( -20,-10, -20,-8, 1 );\n"
+    "LineSeg( -20,-8, -25,-8, 1 );\nLineSeg( -25,-8, -25,-10, 1 );\nLineSeg( -25,-10, -30,-10, 1 );\n"
+    "LineSeg( -30,-10, -30,-15, 1 );\nLineSeg( -30,-15, -50,-15, 1 );\nLineSeg( -50,-15, -50,0, 1 );\n";
+// The part of a profile, its coordinate system, bar and two tools.
+std::string MakePart(const std::string& profile) {
+    return "lsc \"ЛСК-1\"\nprofile " + profile +
+           "\n"
+           "panel lsc\n pick ЛСК-1\n set \"Система ЧПУ (постпроцессор)\" ISO_Lathe\n ok\nend\ncoordinate-system\n"
+           "answer spid ok L=55 D=34 Z=2 positions=4 x0=40 z0=30 tool1=\"Резец\" model1=roughing_tool.rdp "
+           "tool2=\"Канавочный\" model2=grooving_tool.rdp\nplan-data\n";
+}
 constexpr const char* kPlan =
     "answer turn ok name=\"Черновая\" tool=1 work=2-3 allowance=0.5 cycle.P3=1 cycle.I=2 feed=TOOL.FEED1 "
     "spin=TOOL.SPIN\ncreate 1\n";
@@ -93,9 +105,12 @@ class ProgramJobTest : public RunFolderTest {
 protected:
     void SetUp() override {
         RunFolderTest::SetUp();
-        ToolModelText::Convert((source / "examples" / "tools" / "roughing_tool.txt").string(), "roughing_tool.rdp");
-        for (const auto& [name, text] :
-             {std::pair{"shaft.profile", kProfile}, std::pair{"make.zsc", kMakePart}, std::pair{"plan.zsc", kPlan}})
+        for (const char* tool : {"roughing_tool", "grooving_tool"})
+            ToolModelText::Convert((source / "examples" / "tools" / (std::string(tool) + ".txt")).string(),
+                                   std::string(tool) + ".rdp");
+        const std::string make = MakePart("shaft.profile");
+        for (const auto& [name, text] : {std::pair{"shaft.profile", kProfile}, std::pair{"grooved.profile", kGrooved},
+                                         std::pair{"make.zsc", make.c_str()}, std::pair{"plan.zsc", kPlan}})
             std::ofstream(name) << text;
         testing::internal::CaptureStdout();
         ASSERT_EQ(Command({"zarvento", "run", "--new", "part.rdp", "make.zsc"}, RunScript), kExitOk);
@@ -126,6 +141,105 @@ TEST_F(ProgramJobTest, APathIntoThePartIsRefusedAndNoProgramWritten) {
         << err;
     EXPECT_NE(err.find("no program is written"), std::string::npos) << err;
     EXPECT_FALSE(fs::exists("bad.nc"));
+}
+
+// Plans whose operation is left without its moves by a message once made
+// a program without them and ended well: a groove wider than its blade (a
+// warning), machine-cycle parameters that do not evaluate or are missing
+// (warnings), a depth of cut "1/0" that wrote "G71 U0" without a word, and a
+// refused roughing that still left its file. Each fails the job, names the
+// operation and its message, and leaves the older program as it was.
+TEST_F(ProgramJobTest, AnOperationWithoutItsMovesFailsTheJobAndWritesNoProgram) {
+    struct Case {
+        const char* name;
+        bool grooved;  // the part with a groove
+        const char* plan;
+        const char* message;
+    } cases[] = {
+        {"a groove wider than its blade", true,
+         "answer turn ok name=\"Канавка\" tool=2 work=3-5 feed=TOOL.FEED1 spin=TOOL.SPIN\ncreate 3\n",
+         "operation 0 \"Канавка\": Предупреждение\nШирина резца меньше ширины канавки"},
+        {"a cycle parameter that reaches itself", false, "output=cycle cycle._DEPTH=_DEPTH+1",
+         "operation 0 \"Черновая\": Ошибка:\nПараметр цикла G71 _DEPTH = _DEPTH+1 не вычисляется: Циклическая"},
+        {"a cycle parameter of an unknown name", false, "output=cycle cycle._DEPTH=nosuch",
+         "operation 0 \"Черновая\": Ошибка:\nПараметр цикла G71 _DEPTH = nosuch не вычисляется"},
+        {"a depth of cut of 0", false, "output=cycle cycle._DEPTH=0",
+         "operation 0 \"Черновая\": Предупреждение\nНе заданы обязательные параметры цикла G71:\n_DEPTH"},
+        {"a negative depth of cut", false, "output=cycle cycle._DEPTH=-1",
+         "operation 0 \"Черновая\": Предупреждение\nНе заданы обязательные параметры цикла G71:\n_DEPTH"},
+        {"a depth of cut that divides by zero", false, "output=cycle cycle._DEPTH=1/0",
+         "operation 0 \"Черновая\": Ошибка:\nПараметр цикла G71 _DEPTH = 1/0 не вычисляется: деление на ноль"},
+        {"a refused roughing", false, "cycle.I=0", "operation 0 \"Черновая\": Ошибка:\n"},
+    };
+    std::ofstream("old.nc") << "older program\n";
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string part = "case" + std::to_string(++n) + ".rdp";
+        std::ofstream("case.zsc") << MakePart(c.grooved ? "grooved.profile" : "shaft.profile");
+        std::ofstream("case-plan.zsc") << (c.plan[0] == 'a'
+                                               ? std::string(c.plan)
+                                               : "answer turn ok name=\"Черновая\" tool=1 work=2-3 allowance=0.5 " +
+                                                     std::string(c.plan) +
+                                                     " feed=TOOL.FEED1 spin=TOOL.SPIN\ncreate 1\n");
+        testing::internal::CaptureStdout();
+        ASSERT_EQ(Command({"zarvento", "run", "--new", part, "case.zsc"}, RunScript), kExitOk);
+        Command({"zarvento", "run", part, "case-plan.zsc"}, RunScript);
+        testing::internal::GetCapturedStdout();
+        testing::internal::CaptureStderr();
+        const int exit = Command({"zarvento", "program", part, "-o", "old.nc"}, RunProgramJob);
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(exit, kExitCommandFailed) << err;
+        EXPECT_NE(err.find(c.message), std::string::npos) << err;
+        EXPECT_NE(err.find("no program is written"), std::string::npos) << err;
+        std::ifstream old("old.nc");
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), {}), "older program\n");
+    }
+}
+
+// What is judged is the program as written, not the path computed: a
+// description that prints X to a tenth writes a finishing pass on a
+// diameter of 20.04 as X20, 0.02 into the part, and the program is refused
+// though the path itself keeps to the part.
+TEST_F(ProgramJobTest, AProgramThatAsWrittenCutsIntoThePartIsRefused) {
+    std::ifstream lathe("POSTPROCESSORS/ISO_Lathe.py3");
+    std::string description(std::istreambuf_iterator<char>(lathe), {});
+    const std::string fine = "%m=%6.3m";
+    ASSERT_NE(description.find(fine), std::string::npos);
+    description.replace(description.find(fine), fine.size(), "%m=%6.1m");
+    std::ofstream("POSTPROCESSORS/ISO_Coarse.py3") << description;
+    std::ofstream("thin.profile") << "LineSeg( 0,0, 0,-10.02, 1 );\nLineSeg( 0,-10.02, -30,-10.02, 1 );\n"
+                                     "LineSeg( -30,-10.02, -30,-15, 1 );\nLineSeg( -30,-15, -50,-15, 1 );\n"
+                                     "LineSeg( -50,-15, -50,0, 1 );\n";
+    const std::string finish =
+        "answer turn ok name=\"Чистовая\" tool=1 work=2-2 direction=along feed=TOOL.FEED1 spin=TOOL.SPIN\n"
+        "create 2\n";
+    for (const char* post : {"ISO_Lathe", "ISO_Coarse"}) {
+        SCOPED_TRACE(post);
+        std::string make = MakePart("thin.profile");
+        make.replace(make.find("ISO_Lathe"), 9, post);
+        std::ofstream("thin.zsc") << make;
+        std::ofstream("thin-plan.zsc") << finish;
+        const std::string part = std::string(post) + ".rdp", program = std::string(post) + ".nc";
+        testing::internal::CaptureStdout();
+        ASSERT_EQ(Command({"zarvento", "run", "--new", part, "thin.zsc"}, RunScript), kExitOk);
+        ASSERT_EQ(Command({"zarvento", "run", part, "thin-plan.zsc"}, RunScript), kExitOk);
+        testing::internal::GetCapturedStdout();
+        testing::internal::CaptureStderr();
+        const int exit = Command({"zarvento", "program", part, "-o", program}, RunProgramJob);
+        const std::string err = testing::internal::GetCapturedStderr();
+        if (std::string(post) == "ISO_Lathe") {
+            EXPECT_EQ(exit, kExitOk) << err;
+            EXPECT_TRUE(fs::exists(program));
+        } else {
+            EXPECT_EQ(exit, kExitCommandFailed) << err;
+            EXPECT_NE(err.find("operation 0 \"Чистовая\": Ошибка:\nТраектория врезается в деталь на 0.02"),
+                      std::string::npos)
+                << err;
+            EXPECT_NE(err.find("D20.000 (N8 G01 Z-30"), std::string::npos) << err;
+            EXPECT_FALSE(fs::exists(program));
+        }
+    }
 }
 
 // "-o link.nc", a link into the machine's shared folder, once became a file

@@ -191,6 +191,46 @@ TEST_F(CycleParametersTest, MissingMandatoryParameters) {
     EXPECT_EQ(cycle.GetMissingParameters(), "B, C");
 }
 
+// A value no formula gives once went into the program as 0 (a cycle's depth
+// of cut "1/0" wrote U0, with no word to anyone): each is a fault that names
+// the parameter, its formula and why.
+TEST_F(CycleParametersTest, AParameterWithoutAUsableValueIsAFaultNamingItsFormula) {
+    struct Case {
+        const char* formula;
+        char kind;
+        const char* fault;  // empty: none
+    } cases[] = {
+        {"1.5", 'K', ""},
+        {"", 'K', ""},  // missing: the warning of GetMissingParameters
+        {"D/4", 'd', ""},
+        {"_DEPTH+1", 'K', "Параметр цикла G71 _DEPTH = _DEPTH+1 не вычисляется: Циклическая зависимость"},
+        {"nosuch", 'K',
+         "Параметр цикла G71 _DEPTH = nosuch не вычисляется: неизвестная переменная или ошибка в записи"},
+        {"1/0", 'K', "Параметр цикла G71 _DEPTH = 1/0 не вычисляется: деление на ноль"},
+        {"1/0", 'd', "Параметр цикла G71 _DEPTH = 1/0 не вычисляется: деление на ноль"},
+        {"10^400", 'd', "Параметр цикла G71 _DEPTH = 10^400: значение не является конечным числом"},
+        {"0", 'K', ""},   // missing, and warned of as such
+        {"-1", 'O', ""},  // likewise
+        {"2-3", 'K', "Параметр цикла G71 _DEPTH = 2-3: значение должно быть больше нуля, получено -1"},
+        {"1-1", 'O', "Параметр цикла G71 _DEPTH = 1-1: значение должно быть больше нуля, получено 0"},
+        {"-1", 'd', ""},
+        {"D-40", 'K', "Параметр цикла G71 _DEPTH = D-40: значение должно быть больше нуля, получено 0"},
+        {"_FH<0 ? -1 : 1", 'd', ""},  // the feature is filled when the cycle is written
+        {"3000000000", 'i', "Параметр цикла G71 _DEPTH = 3000000000 не вычисляется: значение не является целым числом"},
+    };
+    operation.values["D"] = 40.0;
+    for (const Case& c : cases) {
+        CCycle_Auto one;
+        one.gcode = "G71";
+        one.SetParentParameters(&operation);
+        one.AddParamDouble("_DEPTH", 0.0, "");
+        one.params[0].valueText = c.formula;
+        one.params[0].kind = c.kind;
+        one.CalcParameters(false);
+        EXPECT_EQ(one.ParameterFault(), c.fault) << c.formula << " of kind " << c.kind;
+    }
+}
+
 TEST_F(CycleParametersTest, CopyDeepCopiesMembersAndSharesSubFramesWithoutTwoOwners) {
     Add("P1", "1.5");
     cycle.gcode = "G1";

@@ -68,6 +68,9 @@ TEST_F(CycleTextTest, TurningCycleWritesItsLineUnitFramesAndG80WithConsecutiveNu
     ModalState.frameCounter = 9;
     ModalState.position[0] = -10.0;
     ModalState.position[2] = 2.0;
+    // The last block wrote where the tool stands.
+    ModalState.writtenX = "X20 ";
+    ModalState.writtenZ = "Z2 ";
     int next = 0;
     const Lines lines = Write(*c, 10, &next);
     const Lines expected = {

@@ -159,10 +159,27 @@ TEST_F(FrameTemplatesTest, NumberFieldsWithModalAndNonZeroSuppression) {
     EXPECT_EQ(second.usedTemplate, FrameTemplates::Find("G01"));
     EXPECT_EQ(ModalState.builtInTextWritten, 0);
     EXPECT_EQ(ModalState.frameCounter, 2);
-    // A rapid move with only a G01 template writes its built-in text.
+    // A rapid move with only a G01 template writes its built-in text, which
+    // states both words: it cannot know what the template wrote.
     CCadre_LineG01 rapid(-20, -30, -50, -30, 0, true);
-    EXPECT_EQ(Write(rapid, 3), Lines{" N003  G00  X100 "});
+    EXPECT_EQ(Write(rapid, 3), Lines{" N003  G00  X100 Z-30 "});
     EXPECT_EQ(rapid.usedTemplate, nullptr);
+}
+
+// A move whose every word prints as before goes nowhere as written: it
+// writes no block (no empty "G01"), and what it moved is not lost: the next
+// block writes the target, not a step from the last block.
+TEST_F(FrameTemplatesTest, AMoveThatChangesNoWordWritesNoBlock) {
+    Load("G01").push_back(Line("G01 X%m Z%m F%m", {"_X2", "_Z2", "_F"}, true));
+    CCadre_LineG01 first(-10, 0, -10, -5, 0.2, false);
+    CCadre_LineG01 tiny(-10, -5, -10.0002, -5.0003, 0.2, false);
+    CCadre_LineG01 on(-10.0002, -5.0003, -10.0004, -5.0006, 0.2, false);
+    int next = 0;
+    EXPECT_EQ(Write(first, 1, &next), Lines{" N1 G01 X20 Z-5 F0.2"});
+    EXPECT_EQ(Write(tiny, next, &next), Lines{});
+    EXPECT_EQ(tiny.GetPositionCount(), 0);
+    EXPECT_EQ(next, 2);
+    EXPECT_EQ(Write(on, next, &next), Lines{" N2 G01 X20.001 Z-5.001"});
 }
 
 TEST_F(FrameTemplatesTest, TextFieldsWidthAndTransliteration) {

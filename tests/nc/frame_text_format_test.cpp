@@ -67,6 +67,31 @@ TEST_F(TemplateNumberTest, ModalAndNonZeroWordsLeaveTheAddressOut) {
     EXPECT_EQ(FormatTemplateNumber("Q", "%3.3n", 0.0), "Q0");
 }
 
+// A modal word is compared with what it printed last, not with the value
+// asked for last: a run of steps each below the field's resolution once
+// printed nothing at all while the target moved on by hundreds of them.
+TEST_F(TemplateNumberTest, ModalWordsFollowTheTargetThroughStepsBelowTheirResolution) {
+    AddressTable::Global().AddWord("X");
+    const struct {
+        const char* pattern;
+        double step;
+    } cases[] = {{"%6.3m", 0.0004}, {"%6.3m", 0.0009}, {"%5.2m", 0.004}, {"%5.0m", 0.3}};
+    for (const auto& c : cases) {
+        AddressTable::Global().Reset(0);
+        double written = 0.0;
+        ASSERT_EQ(FormatTemplateNumber("G01 X", c.pattern, 0.0), "G01 X0");
+        for (int k = 1; k <= 500; ++k) {
+            const double target = k * c.step;
+            const std::string text = FormatTemplateNumber("G01 X", c.pattern, target).value_or("?");
+            if (text != "G01 ") {
+                ASSERT_TRUE(ParseDouble(text.substr(5), written)) << text;
+            }
+            const double resolution = 0.5 * std::pow(10.0, -(c.pattern[3] - '0'));
+            EXPECT_LE(std::fabs(written - target), resolution + 1e-12) << c.pattern << " at " << target;
+        }
+    }
+}
+
 TEST_F(TemplateNumberTest, ScaledWordsPrintAndRememberTheScaledValue) {
     AddressTable::Global().AddWord("X");
     AddressTable::Global().SetFormula("X", "2");

@@ -140,6 +140,10 @@ TEST_F(FramesBuiltInTest, ToolChangeFormats) {
     }
 }
 
+// A word is written when it prints otherwise than the word last written for
+// its axis (the frame's own start is no measure: changes below the printed
+// resolution added up, dropped against each frame's start, once flattened
+// whole crests); a move that changes no word writes no block at all.
 TEST_F(FramesBuiltInTest, LineWordsAndFeedRules) {
     struct Case {
         FramePoint from, to;
@@ -147,17 +151,21 @@ TEST_F(FramesBuiltInTest, LineWordsAndFeedRules) {
         bool rapid, force;
         std::uint8_t lastRapid;
         double modalFeed;
-        const char* text;
+        const char *writtenX, *writtenZ;  // the words last written
+        const char* text;                 // null: no block
     };
     const Case cases[] = {
-        {{-10, 0, 5}, {-10, 0, 5.0005}, 0.2, false, false, 0, 0.2, " N001  G01  "},
-        {{-10, 0, 5}, {-10, 0, 5}, 0.2, false, true, 0, 0.2, " N001  G01  X20 Z5 "},
-        {{-10, 0, 5}, {-10, 0, 0}, 0.3, false, false, 0, 0.2, " N001  G01  Z0 "},
-        {{-10, 0, 5}, {-10, 0, 0}, 0.3, false, false, 1, 0.2, " N001  G01  Z0 F0.3 "},
-        {{-10, 0, 5}, {-10, 0, 0}, 0.2, false, false, 1, 0.2, " N001  G01  Z0 "},
-        {{-10, 0, 5}, {-10, 0, 0}, 0.3, true, false, 1, 0.2, " N001  G00  Z0 "},
-        {{-10, 1, 5}, {-10, 1, 5}, 0.2, false, false, 0, 0.2, " N001  G01  X-10 "},
-        {{-10, 1, 5}, {-12, 3, 5}, 0.2, false, false, 0, 0.2, " N001  G01  X-12 Y3 "},
+        {{-10, 0, 5}, {-10, 0, 5.0005}, 0.2, false, false, 0, 0.2, "X20 ", "Z5 ", nullptr},
+        {{-10, 0, 5.0005}, {-10, 0, 5.001}, 0.2, false, false, 0, 0.2, "X20 ", "Z5 ", " N001  G01  Z5.001 "},
+        {{-10.0004, 0, 5}, {-10.0008, 0, 5}, 0.2, false, false, 0, 0.2, "X20 ", "Z5 ", " N001  G01  X20.002 "},
+        {{-10, 0, 5}, {-10, 0, 5}, 0.2, false, true, 0, 0.2, "X20 ", "Z5 ", " N001  G01  X20 Z5 "},
+        {{-10, 0, 5}, {-10, 0, 0}, 0.3, false, false, 0, 0.2, "X20 ", "Z5 ", " N001  G01  Z0 "},
+        {{-10, 0, 5}, {-10, 0, 0}, 0.3, false, false, 0, 0.2, "", "", " N001  G01  X20 Z0 "},
+        {{-10, 0, 5}, {-10, 0, 0}, 0.3, false, false, 1, 0.2, "X20 ", "Z5 ", " N001  G01  Z0 F0.3 "},
+        {{-10, 0, 5}, {-10, 0, 0}, 0.2, false, false, 1, 0.2, "X20 ", "Z5 ", " N001  G01  Z0 "},
+        {{-10, 0, 5}, {-10, 0, 0}, 0.3, true, false, 1, 0.2, "X20 ", "Z5 ", " N001  G00  Z0 "},
+        {{-10, 1, 5}, {-10, 1, 5}, 0.2, false, false, 0, 0.2, "X20 ", "Z5 ", " N001  G01  X-10 "},
+        {{-10, 1, 5}, {-12, 3, 5}, 0.2, false, false, 0, 0.2, "X20 ", "Z5 ", " N001  G01  X-12 Y3 "},
     };
     for (const Case& c : cases) {
         ResetModalState();
@@ -165,11 +173,14 @@ TEST_F(FramesBuiltInTest, LineWordsAndFeedRules) {
         line.SetOutputCoordinates();
         ModalState.lastMoveRapid = c.lastRapid;
         ModalState.feed = c.modalFeed;
+        ModalState.writtenX = c.writtenX;
+        ModalState.writtenZ = c.writtenZ;
         Lines lines;
-        line.WriteText(lines, 1);
-        EXPECT_EQ(lines, Lines{c.text}) << c.text;
-        EXPECT_EQ(ModalState.lastMoveRapid, c.rapid ? 1 : 0);
-        EXPECT_EQ(ModalState.feed, c.feed);
+        EXPECT_EQ(line.WriteText(lines, 1), c.text ? 2 : 1);
+        EXPECT_EQ(lines, c.text ? Lines{c.text} : Lines{}) << (c.text ? c.text : "no block");
+        // A block not written changes nothing of the modal state.
+        EXPECT_EQ(ModalState.lastMoveRapid, c.text ? (c.rapid ? 1 : 0) : c.lastRapid);
+        EXPECT_EQ(ModalState.feed, c.text ? c.feed : c.modalFeed);
         EXPECT_EQ(ModalState.position[0], c.to.x);
     }
 }

@@ -36,42 +36,40 @@
 #include "operations/path_clearance.h"
 #include "operations/turn.h"
 #include "operations/turn_mnogo_prohod.h"
+#include "operations/written_program_check.h"
 #include "path_checks.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
+#include "post/post_processor.h"
+#include "post/program.h"
+#include "post/written_program_reader.h"
+#include "test_support.h"
 
 namespace zarvento::test {
 
-// One move of a program as a control reads it, in the internal turning
-// plane (z, x), x the negated radius.
-struct ReadMove {
-    int op = -1;    // the operation: the last "== <index>" line before it
-    int tool = -1;  // the last T word's value as printed
-    int g = 0;      // 0 rapid, 1 feed, 2 and 3 arcs by their printed letter
-    double z1 = 0, x1 = 0, z2 = 0, x2 = 0;
-    double cz = 0, cx = 0, r = 0;  // an arc's centre and radius
-    double sweep = 0;              // an arc's angle, counter-clockwise in (z, x) positive
-    bool fromKnownPoint = true;    // false after a return to the reference point
+// One move of a program as a control reads it (the production reader's
+// move), with the operation it belongs to and its block.
+struct ReadMove : WrittenMove {
+    int op = -1;  // the operation: the last "== <index>" line before it
     std::string line;
 };
 
-// The move lines of the program text, one statement a line: "== <i> ..."
-// marks operation i, "(...)" is a comment, "N" block numbers, G words set the
-// modal motion, T the tool, X Z R I K the move. G28 returns the axes its U0
-// and W0 name to the machine's reference, far out past the part (without
-// them the position is not known). Lines of a machine cycle's built-in text
+// The move lines of the program text, one statement a line, read by the
+// reader the main job checks programs with: "== <i> ..." marks operation i,
+// "! ..." an operation's message. Lines of a machine cycle's built-in text
 // are skipped. `xMode` is the settings' X convention; the program starts at
-// (z0, x0). A word that does not read, or an arc whose R is shorter than
-// half its chord, is a failure of the test.
+// (z0, x0). A block the reader cannot read is a failure of the test.
 inline std::vector<ReadMove> ReadProgram(const std::string& text, int xMode, double z0, double x0) {
+    WrittenProgramFormat format;
+    format.xMode = xMode;
+    format.z0 = z0;
+    format.x0 = x0;
+    WrittenProgramReader reader(format);
     std::vector<ReadMove> moves;
+    std::vector<WrittenMove> read;
     std::istringstream in(text);
     std::string line;
-    int op = -1, modal = 0, tool = -1;
-    double z = z0, x = x0;
-    bool known = true;
-    const double scale = xMode == 0 ? 0.5 : 1.0;    // the printed X to a radius
-    const double mirror = xMode == 1 ? 1.0 : -1.0;  // the printed X's sense to the internal x
+    int op = -1;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.rfind("== ", 0) == 0) {
@@ -79,86 +77,17 @@ inline std::vector<ReadMove> ReadProgram(const std::string& text, int xMode, dou
             continue;
         }
         if (line.find("CYCLE") != std::string::npos || line.rfind("! ", 0) == 0) continue;
-        for (std::size_t open; (open = line.find('(')) != std::string::npos;)
-            line.erase(open,
-                       line.find(')', open) == std::string::npos ? std::string::npos : line.find(')', open) - open + 1);
-        std::istringstream words(line);
-        bool hasX = false, hasZ = false, hasR = false, hasI = false, hasK = false, reference = false;
-        bool referenceX = false, referenceZ = false;
-        double wx = 0, wz = 0, wr = 0, wi = 0, wk = 0;
-        for (std::string w; words >> w;) {
-            const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(w[0])));
-            if (w == "U0") referenceX = true;
-            if (w == "W0") referenceZ = true;
-            if (w.size() < 2 || std::string("GXZRIKT").find(letter) == std::string::npos) continue;
-            double value = 0;
-            if (!ParseDouble(w.substr(1), value)) {
-                ADD_FAILURE() << "unreadable word " << w << " in: " << line;
-                continue;
-            }
-            switch (letter) {
-                case 'G':
-                    if (value >= 0 && value <= 3 && value == std::floor(value)) modal = static_cast<int>(value);
-                    if (value == 28) reference = true;
-                    break;
-                case 'X': hasX = true, wx = value; break;
-                case 'Z': hasZ = true, wz = value; break;
-                case 'R': hasR = true, wr = value; break;
-                case 'I': hasI = true, wi = value; break;
-                case 'K': hasK = true, wk = value; break;
-                case 'T': tool = static_cast<int>(value); break;
-                default: break;
-            }
+        read.clear();
+        reader.Read(line, 0, read);
+        for (const WrittenMove& w : read) {
+            ReadMove m;
+            static_cast<WrittenMove&>(m) = w;
+            m.op = op;
+            m.line = line;
+            moves.push_back(std::move(m));
         }
-        if (reference) {
-            constexpr double kReference = 1000.0;
-            if (referenceX) x = -kReference;
-            if (referenceZ) z = kReference;
-            if (!referenceX && !referenceZ) known = false;
-            continue;
-        }
-        if (!hasX && !hasZ) continue;
-        ReadMove m;
-        m.op = op;
-        m.tool = tool;
-        m.g = modal;
-        m.line = line;
-        m.fromKnownPoint = known;
-        m.z1 = z, m.x1 = x;
-        m.z2 = hasZ ? wz : z;
-        m.x2 = hasX ? mirror * wx * scale : x;
-        if (modal >= 2) {
-            // In the printed plane: u along Z, v along the printed X (a radius).
-            const double u1 = m.z1, v1 = mirror * m.x1, u2 = m.z2, v2 = mirror * m.x2;
-            double cu = 0, cv = 0;
-            if (hasR) {
-                const double du = u2 - u1, dv = v2 - v1, chord = std::hypot(du, dv);
-                const double rr = std::fabs(wr);
-                EXPECT_GE(rr, chord / 2 - 1e-3) << "R shorter than half the chord: " << line;
-                const double h = std::sqrt(std::max(0.0, rr * rr - chord * chord / 4));
-                // G02 turns clockwise: the centre of its shorter arc lies right of the chord.
-                const double side = (modal == 2 ? 1.0 : -1.0) * (wr < 0 ? -1.0 : 1.0);
-                cu = (u1 + u2) / 2 + side * h * dv / chord;
-                cv = (v1 + v2) / 2 - side * h * du / chord;
-                m.r = rr;
-            } else if (hasI || hasK) {
-                cu = u1 + wk;
-                cv = v1 + wi;
-                m.r = std::hypot(u1 - cu, v1 - cv);
-            } else {
-                ADD_FAILURE() << "an arc without R or I, K: " << line;
-            }
-            double sweep = std::atan2(v2 - cv, u2 - cu) - std::atan2(v1 - cv, u1 - cu);
-            if (modal == 2 && sweep > 0) sweep -= 2 * PI;
-            if (modal == 3 && sweep < 0) sweep += 2 * PI;
-            m.cz = cu;
-            m.cx = mirror * cv;
-            m.sweep = mirror * sweep;
-        }
-        z = m.z2, x = m.x2;
-        known = true;
-        moves.push_back(m);
     }
+    for (const std::string& fault : reader.Faults()) ADD_FAILURE() << fault;
     return moves;
 }
 
@@ -166,7 +95,7 @@ inline std::vector<ReadMove> ReadProgram(const std::string& text, int xMode, dou
 // leaves the arc by less than 0.001).
 inline std::vector<std::pair<double, double>> PointsAlong(const ReadMove& m, double step = 0.05) {
     std::vector<std::pair<double, double>> points;
-    if (m.g < 2) {
+    if (!m.Arc()) {
         const int n = std::max(1, static_cast<int>(std::ceil(std::hypot(m.z2 - m.z1, m.x2 - m.x1) / step)));
         for (int i = 0; i <= n; ++i) {
             const double t = static_cast<double>(i) / n;
@@ -195,7 +124,7 @@ inline void ExpectArcsReadAsComputed(const CTurn& op, const std::vector<ReadMove
         if (const auto* arc = dynamic_cast<const CCadre_ArcG02*>(frame.get())) arcs.push_back(arc);
     std::size_t k = 0;
     for (const ReadMove& m : read) {
-        if (m.op != opIndex || m.g < 2) continue;
+        if (m.op != opIndex || !m.Arc()) continue;
         ASSERT_LT(k, arcs.size()) << "more arcs read than computed: " << m.line;
         const CCadre_ArcG02& a = *arcs[k++];
         // Three decimals of X, Z and R: the centre of a short arc moves with
@@ -489,6 +418,16 @@ public:
         // The stock behind the part's back face stays: the part is cut off
         // from it there, and the chuck holds it.
         backZ_ = std::max(chuckZ_, part.GetBoundBox().zmin - overrun);
+        box_ = box;
+        step_ = step;
+    }
+
+    // The stock becomes what a machine cycle leaves of it: the cycle's own
+    // moves are the control's, and the program does not spell them out.
+    void Leave(const Contour& stock) {
+        Material left(box_.zmin - 1, box_.xmin - 1, box_.zmax + 1, box_.xmax + 1, step_);
+        left.Fill(ContourPoints(stock));
+        stock_->Intersect(left);
     }
 
     // Runs the moves in order; `nose` gives the nose each move is made with.
@@ -618,6 +557,8 @@ private:
 
     std::unique_ptr<Material> stock_, part_;
     double chuckZ_ = 0, backZ_ = 0;
+    BoundBox box_;
+    double step_ = 0.05;
 };
 
 // The first return of an outside roughing's passes (the moves of operation
@@ -728,6 +669,50 @@ inline std::string PlanFault(OperationRunner& runner, const Contour& bar, const 
     const CTurn& last = runner.Operation(plan.GetTurnCount() - 1);
     const std::string unreached = check.FirstUnreached(*last.workContour, NoseOf(last).r);
     return unreached.empty() ? unreached : unreached + "\n" + text;
+}
+
+// The installed description of the ISO lathe read as the plan reads its
+// post-processor: its templates, address words and cycles are the ones
+// programs are written with from then on.
+inline std::unique_ptr<CPostProcessor> InstalledLathe() {
+    auto post = std::make_unique<CPostProcessor>("ISO_Lathe", FixturePath("../../POSTPROCESSORS/ISO_Lathe.py3"));
+    EXPECT_TRUE(post->ReadPostProcessorDescription());
+    return post;
+}
+
+// The plan's program as the main job writes it (the program's frames and
+// their text pass), the main job's verdict on it, and its moves as written,
+// each with the plan index of its operation.
+struct WrittenPlan {
+    std::vector<std::string> lines;
+    bool judged = false;              // the main job's check let it pass
+    std::vector<std::string> faults;  // blocks no control reads
+    std::vector<ReadMove> moves;
+    std::string text;
+};
+
+inline WrittenPlan WritePlan() {
+    WrittenPlan out;
+    CPROGRAM program;
+    program.CreateProgram();
+    program.WriteProgramText(out.lines);
+    EXPECT_TRUE(program.RefusedWords().empty());
+    out.judged = CheckWrittenProgram(program, out.lines, out.faults);
+    CPLAN& plan = *GetPLAN();
+    for (const OperationMoves& o : ReadOperationMoves(program, out.lines)) {
+        int index = -1;
+        for (int i = 0; i < plan.GetTurnCount(); ++i)
+            if (plan.GetTurn(i) == o.op) index = i;
+        for (std::size_t k = 0; k < o.moves.size(); ++k) {
+            ReadMove m;
+            static_cast<WrittenMove&>(m) = o.moves[k];
+            m.op = index;
+            m.line = o.blocks[k];
+            out.moves.push_back(std::move(m));
+        }
+    }
+    for (const std::string& line : out.lines) out.text += line + "\n";
+    return out;
 }
 
 }  // namespace zarvento::test

@@ -385,5 +385,101 @@ TEST_F(ProgramReadBackTest, ArcsAreWrittenAsAControlCanReadThem) {
     }
 }
 
+// What an operation of a kind must write besides keeping off the part and
+// the stock: a fault as text, or an empty text. (Thread passes bring their
+// own check of depth, infeed and starts here.)
+std::string KindFault(const CTurn& /*op*/, const std::vector<test::ReadMove>& /*moves*/) { return ""; }
+
+// The main job over random turned parts, outside and in bores, roughed along
+// Z, across, along the profile, with the plan angles and as the
+// description's machine cycle, finished against and along the contour: the
+// program as the main job writes it, read as written. Whenever the job would
+// write it (no operation with a message, the program as written passing
+// its check), every operation has its moves in it, no nose circle reaches
+// more than 0.005 into the part, no rapid runs into the part or the stock,
+// and each kind's own check holds.
+TEST_F(ProgramReadBackTest, ProgramsTheMainJobWritesRunWithoutAFault) {
+#ifdef __SANITIZE_ADDRESS__
+    constexpr int kShafts = 3, kBores = 2;
+#else
+    constexpr int kShafts = 14, kBores = 8;
+#endif
+    const auto lathe = test::InstalledLathe();
+    struct Plan {
+        const char* name;
+        Strategy s;
+        bool along = false;  // the contour pass along its contour (else against it)
+        bool cycle = false;  // the roughing as the description's machine cycle
+    } plans[] = {
+        {"longitudinal", {0, false, false}},
+        {"facing", {1, false, false}},
+        {"along the profile", {2, false, false}},
+        {"with plan angles", {0, true, false}},
+        {"contour pass against", {0, false, true}},
+        {"contour pass along", {2, true, true}, true},
+        {"machine cycle", {0, false, true}, false, true},
+    };
+    std::mt19937 random(6406);
+    std::uniform_real_distribution<double> depth(0.8, 3.0);
+    int written = 0, made = 0;
+    for (int run = 0; run < kShafts + kBores; ++run) {
+        const RandomPart r = NextPart(random, run, kShafts);
+        const double t = depth(random);
+        for (const Plan& p : plans) {
+            SCOPED_TRACE("run " + std::to_string(run) + ", " + p.name + ", depth " + FormatDouble(t) + "\n" +
+                         r.profile.text);
+            MakePlan(r.profile.text, r.bore, p.s, t, r.ends);
+            CPLAN& plan = *GetPLAN();
+            if (p.along || p.cycle) {
+                CTurn& last = runner->Operation(plan.GetTurnCount() - 1);
+                CTurn& first = runner->Operation(0);
+                if (p.along) last.indNapr = true;
+                if (p.cycle) {
+                    first.SetPostProcessorData(lathe.get());
+                    first.indShema = 1;
+                }
+                runner->Run();
+            }
+            ++made;
+            bool messages = false;
+            for (int i = 0; i < plan.GetTurnCount(); ++i) messages = messages || runner->Operation(i).HasMessage();
+            if (messages) continue;
+            // The main job's spindle-axis and stock checks read the sections it reads.
+            CSPID& spid = *GetSPID();
+            std::unique_ptr<Contour> section = r.part->Clone();
+            std::swap(spid.pDetailContour, section);
+            const test::WrittenPlan w = test::WritePlan();
+            std::swap(spid.pDetailContour, section);
+            EXPECT_TRUE(w.faults.empty());
+            if (!w.judged) continue;
+            ++written;
+            test::MachiningCheck check(*r.bar, *r.part);
+            for (int i = 0; i < plan.GetTurnCount(); ++i) {
+                const CTurn& op = runner->Operation(i);
+                std::vector<test::ReadMove> own, outsideCycles;
+                bool cycle = false;
+                for (const test::ReadMove& m : w.moves) {
+                    if (m.op != i) continue;
+                    own.push_back(m);
+                    // A cycle's profile: the control roughs to it, the part's check has it.
+                    if (m.inCycle)
+                        cycle = true;
+                    else
+                        outsideCycles.push_back(m);
+                }
+                EXPECT_FALSE(own.empty()) << "operation " << i << " is missing\n" << w.text;
+                if (!cycle) test::ExpectArcsReadAsComputed(op, own, i);
+                const std::string fault = check.Run(
+                    outsideCycles, [&](const test::ReadMove&) { return test::NoseOf(op); }, 0.005);
+                EXPECT_EQ(fault, "") << w.text;
+                EXPECT_EQ(KindFault(op, own), "") << w.text;
+                if (cycle && op.finalContour) check.Leave(*op.finalContour);
+            }
+        }
+    }
+    // The check refuses what cuts in; it may not refuse everything.
+    EXPECT_GE(written * 10, made * 9) << written << " of " << made << " programs written";
+}
+
 }  // namespace
 }  // namespace zarvento

@@ -229,12 +229,13 @@ TEST_F(ProgramTest, TheEditedOperationStandsAtItsIndexAndTheRestIsLeftOut) {
         EXPECT_EQ(text.find("Черновая") != std::string::npos, index >= 1) << index;
         EXPECT_EQ(text.find("Чистовая") != std::string::npos, index >= 4) << index;
         EXPECT_LT(text.find("( правка )"), text.find("M05")) << index;
-        // Numbered in this program, whatever an earlier one gave the frame.
+        // Numbered in this program, whatever an earlier one gave the frame;
+        // its X stated, since no block before it wrote that X.
         EXPECT_NE(text.find("( правка )\n N" +
                             std::string(index == 0   ? "002"
                                         : index == 1 ? "009"
                                                      : "016") +
-                            "  G01  Z-5"),
+                            "  G01  X-10 Z-5"),
                   std::string::npos)
             << text;
         EXPECT_EQ(GetPLAN()->GetTurnCount(), 4);

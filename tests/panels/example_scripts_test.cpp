@@ -132,43 +132,13 @@ struct ProgramMove {
     double x, z, r;
 };
 
-// The move lines of the program, "N<number> G0<0..3>" and then the words;
-// "G00 G40 G80" of the operations' brackets moves nothing.
+// The moves of the program as the main job's check reads them.
 std::vector<ProgramMove> ProgramMoves(const std::vector<std::string>& lines) {
+    std::vector<std::string> faults;
     std::vector<ProgramMove> moves;
-    int tool = 0;
-    double x = 0, z = 0;
-    for (const std::string& line : lines) {
-        if (const std::size_t t = line.find("M06 T"); t != std::string::npos) {
-            std::int32_t position = 0;
-            EXPECT_TRUE(ParseInt(line.substr(t + 5, 2), position)) << line;
-            tool = position;
-            continue;
-        }
-        std::size_t p = 1;
-        while (p < line.size() && std::isdigit(static_cast<unsigned char>(line[p]))) ++p;
-        if (line.empty() || line[0] != 'N' || p == 1 || line.compare(p, 3, " G0") != 0 || p + 3 >= line.size() ||
-            line[p + 3] < '0' || line[p + 3] > '3' || (p + 4 < line.size() && line[p + 4] != ' '))
-            continue;
-        const int g = line[p + 3] - '0';
-        bool moved = false;
-        double r = 0;
-        for (std::size_t k = p + 4; k < line.size();) {
-            const std::size_t begin = k + 1, end = std::min(line.find(' ', begin), line.size());
-            const std::string word = line.substr(begin, end - begin);
-            k = end;
-            if (word.empty() || (word[0] != 'X' && word[0] != 'Z' && word[0] != 'R')) continue;
-            double value = 0;
-            EXPECT_TRUE(ParseDouble(word.substr(1), value)) << line;
-            if (word[0] == 'R') {
-                r = value;
-                continue;
-            }
-            (word[0] == 'X' ? x : z) = value;
-            moved = true;
-        }
-        if (moved) moves.push_back({tool, g, x, z, r});
-    }
+    for (const WrittenMove& m : ReadWrittenProgram(lines, WrittenProgramFormat{}, &faults))
+        moves.push_back({std::max(0, m.tool / 100), m.g, -2.0 * m.x2, m.z2, m.r});
+    for (const std::string& fault : faults) ADD_FAILURE() << fault;
     return moves;
 }
 
