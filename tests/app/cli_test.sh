@@ -167,7 +167,8 @@ grep -q "^part unit 4: 0.290 mm left" "$work/out" || fail "simulate does not rep
 grep -q "^LineSeg( -41,-20, -68.5,-20, 1 );$" "$work/out" || fail "the stock's units are not printed"
 [ "$(md5sum < "$sim")" = "$before" ] || fail "simulate changed the document"
 for layer in stock machined part feed rapid tool departures; do
-  grep -q "<path id=\"$layer\"" "$work/sim.svg" || fail "the simulation's picture has no $layer"
+  # (what lies beyond the part and the stock is marked at the page's edge)
+  grep -q "<path id=\"$layer\"\|data-path=\"$layer\"" "$work/sim.svg" || fail "the simulation's picture has no $layer"
 done
 # The statistics of the NC example and its cost estimate; the document is not saved.
 (cd "$work/ex" && "$zarvento" statistics "$sim" --elementary) > "$work/out" 2> "$work/err" \
