@@ -10,6 +10,7 @@
 
 #include "host/headless_session.h"
 #include "host/script_run.h"
+#include "operations/finishing_engagement.h"
 #include "operations/path_clearance.h"
 #include "operations/turn.h"
 #include "plan/plan.h"
@@ -88,6 +89,15 @@ int RunProgramJob(int argc, char** argv) {
         if (intrudes) {
             std::cerr << "zarvento: a tool path cuts into the part or runs into the stock; no program is written\n";
             return kExitCommandFailed;
+        }
+        // A finishing pass that meets more stock than one pass takes: said,
+        // not held against the operation (a message would drop its path).
+        for (int i = 0; i < plan.GetTurnCount(); ++i) {
+            const auto* op = dynamic_cast<const CTurn*>(plan.GetTurn(i));
+            if (!op) continue;
+            if (const auto excess = FindExcessEngagement(*op))
+                std::cerr << "engagement: operation " << i << " \"" << op->GetNameTurn() << "\": " << excess->Describe()
+                          << "\n";
         }
         const CPostProcessor* post = GetSPID()->GetPostProcessor();
         std::cerr << "post-processor: " << (post != nullptr ? post->GetName() : std::string("(none)")) << "\n";

@@ -21,9 +21,22 @@ public:
     static constexpr const char* kGrooveWidthText = "Ширина канавки меньше ширины резца";
     static constexpr const char* kToolWidthText = "Ширина канавочного резца не может быть отрицательной";
     static constexpr const char* kCycleRefusalText = "Контур нельзя обработать в циклах ";
+    // The whole-region forms a machine cycle's profile demands may name: a
+    // profile that never turns back along Z (pockets in X allowed: a G71 of
+    // type II), or along neither Z nor X (type I).
+    static constexpr const char* kMonotoneZ = "MonotonZ";
+    static constexpr const char* kMonotoneXZ = "MonotonXZ";
+    // The second line of the refusal when one of those forms was asked for.
+    static constexpr const char* kTurnsBackZText = "Профиль поворачивает назад вдоль оси Z (поднутрение) в точке ";
+    static constexpr const char* kTurnsBackXText =
+        "Профиль поворачивает назад по диаметру (цикл не обрабатывает впадины) в точке ";
     // A depth of cut that would need more than kMaxPasses passes over a region.
     static constexpr const char* kTooManyPassesText =
         "Слишком много проходов: глубина резания мала для области обработки (больше 10000 проходов)";
+
+    // How far the passes' returns keep off the stock where no retract
+    // distance is given: a hot-rolled bar is often some tenths oversize.
+    static constexpr double kDefaultReturnClearance = 1.0;
 
     CTurnMnogoProhod();
     ~CTurnMnogoProhod() override = default;
@@ -50,6 +63,9 @@ public:
     // point, with lead lines from the start point's levels); sets the start
     // point (the retract point) and the one-piece flags. Null without a region.
     std::unique_ptr<Contour> MachineCycleContour();
+    // The profile a whole-region cycle prints: from the start point across to
+    // the cycle contour's first point, then along it.
+    std::unique_ptr<Contour> CycleProfile(const Contour& cycleContour) const;
     // The region cut into trapezoids of one form (1..4), stepping along Z or X;
     // false when it does not fit the form.
     bool OutputTrapezoidsG(const Contour& piece, int form);
@@ -67,6 +83,10 @@ public:
     bool LongitudNew();
     bool LongitudOnePiece();
     bool FacingOnePiece();
+    // The clearance a return along the passes keeps off the surface just cut
+    // and off the stock as it stood before the pass: the retract distance,
+    // or kDefaultReturnClearance when that is none.
+    double ReturnClearance() const;
     // One pass along a piece of the part contour: approach, cut, retract.
     // The piece is taken: the pass works on it in place of a copy.
     void DoZachistkaContourNew(std::unique_ptr<Contour> piece);
@@ -130,6 +150,8 @@ private:
     // The chosen turning cycle of the post-processor, evaluated; null when it has none.
     CCycle_Auto* TurningCycleDefinition();
     bool OutputTrapezoids(const Contour& piece, int form, bool stepsAlongX);
+    // The region as one cycle frame: the closed region, its offset and the profile.
+    void OutputWholeRegion(CCycle_Auto& definition, const Contour& cycleContour);
 };
 
 }  // namespace zarvento

@@ -250,6 +250,18 @@ bool FaceInsideBore(const Contour& W, const Contour& B) {
            onW[onW.Count() - 1].x < onB[0].x;
 }
 
+// The pass-normal level a return along the passes runs at, from the level
+// `level` the retract left the tool at: `clearance` out (in the sense `out`,
+// away from the material) from the level just cut, and as far from the level
+// the stock stood at before the pass, which a return on it would only graze
+// (a bar is often some tenths oversize). Inside the layer the pass took off
+// it may run where both are far enough; else it runs out past the old level.
+double ClearReturnLevel(double level, double cut, double before, double out, double clearance) {
+    if (out * (level - cut) < clearance - EPS) level = cut + out * clearance;
+    if (std::fabs(level - before) < clearance - EPS) level = before + out * clearance;
+    return level;
+}
+
 }  // namespace
 
 // The signs and offsets of a stack of straight passes, built once per region.
@@ -268,6 +280,7 @@ struct StraightPassLayout {
     double endExtension = 0.0;  // past a marked end: the overrun (facing: less the radius)
     double kLift = 0.0, kIn = 0.0;
     double dX = 0.0, dZ = 0.0;
+    double clearance = 0.0;  // how far the returns keep off the surfaces
     double xs = 0.0, zs = 0.0;
     double level0 = 0.0, step = 0.0;
 };
@@ -283,6 +296,9 @@ StraightPassLayout LayOutStraightPasses(const CTurnMnogoProhod& op, bool facing,
     L.a = op.Vrezanie;
     L.o = op.Perebeg;
     L.r = op.Rtool;
+    L.clearance = op.ReturnClearance();
+    // The start level is where the passes return to at the end of a chain.
+    const double out = std::max(L.a, L.clearance);
     const double t = L.t, s = L.s;
     double phi = op.calc.fi, phi1 = op.calc.fi1;
     if (L.reversed && !facing) std::swap(phi, phi1);
@@ -299,12 +315,12 @@ StraightPassLayout LayOutStraightPasses(const CTurnMnogoProhod& op, bool facing,
     }
     L.sSigned = s;
     if (!facing) {
-        L.xs = box.xmin - L.a;
+        L.xs = box.xmin - out;
         L.zs = box.zmax + L.a;
         L.level0 = box.xmin + t;
         L.step = t;
         if (op.internalMachining) {
-            L.xs = box.xmax + L.a;
+            L.xs = box.xmax + out;
             L.level0 = box.xmax - t;
             L.step = -t;
             L.dX = -s;
@@ -321,13 +337,13 @@ StraightPassLayout LayOutStraightPasses(const CTurnMnogoProhod& op, bool facing,
         L.endExtension = L.o;
         return L;
     }
-    L.xs = box.xmin - L.a;
+    L.xs = box.xmin - out;
     L.zs = box.zmax;
     L.level0 = box.zmax - t;
     L.step = -t;
     L.endExtension = L.o - L.r;
     if (op.internalMachining) {
-        L.xs = box.xmax + L.a;
+        L.xs = box.xmax + out;
         L.a = -L.a;
         L.endExtension = -L.endExtension;
         L.dX = -L.dX;
@@ -417,7 +433,13 @@ public:
                 ZARVENTO_CHECK(held[j] >= 0 && static_cast<std::size_t>(held[j]) < segments_.size(),
                                "a chain holds segments of the stack");
                 const PassSegment* before = j > 0 ? &Segment(held[j - 1]) : nullptr;
-                WriteSegment(Segment(held[j]), before, j == 0 && c > 0);
+                // A segment the tool leaves by a lift to the start level
+                // returns along no surface, but across the axis, where the
+                // lift runs along the passes.
+                const bool lifts =
+                    !layout_.facing &&
+                    (j + 1 == held.size() || !LiesUnder(Segment(held[j]), Segment(held[j + 1]), layout_.facing));
+                WriteSegment(Segment(held[j]), before, j == 0 && c > 0, lifts);
             }
             op_.MoveTo(layout_.xs, op_.curZ - std::fabs(op_.curX - layout_.xs - layout_.dX) * layout_.kLift * liftSign,
                        true);
@@ -519,7 +541,7 @@ private:
     // One segment: the way to its start (from outside the part for the
     // first of a chain, or one that does not lie under the segment before
     // it), the cut, and the retract.
-    void WriteSegment(PassSegment seg, const PassSegment* before, bool opensChain) {
+    void WriteSegment(PassSegment seg, const PassSegment* before, bool opensChain, bool lifts) {
         const bool facing = layout_.facing;
         const double stepSign = layout_.step > 0 ? 1.0 : -1.0;
         const bool fromOutside = before != nullptr && !LiesUnder(*before, seg, facing);
@@ -561,6 +583,7 @@ private:
         }
         op_.MoveTo(seg.x2, seg.z2, false);
         double retractZ2 = seg.z2 - layout_.dZ, retractX2 = seg.x2 - layout_.dX;
+        const double fullZ2 = retractZ2, fullX2 = retractX2;
         ClipRetract(workingAcross_, facing, seg.z2, seg.x2, retractZ2, retractX2);
         // A pass that ends on the far side of a hollow in the working side
         // would set off into the part: it leaves without a retract.
@@ -569,6 +592,23 @@ private:
             retractX2 = seg.x2;
         }
         op_.MoveTo(retractX2, retractZ2, false);
+        // A retract the working side cut short stays where it is: straight
+        // out from there the part may stand over it.
+        if (!lifts && IsEqualPoint(retractZ2, retractX2, fullZ2, fullX2)) ClearTheReturn(seg);
+    }
+
+    // The return after a pass runs clear of the surface it cut and of the
+    // level the stock stood at before it: the retract goes on straight out
+    // at rapid where it ended nearer, as far as the working side lets it.
+    void ClearTheReturn(const PassSegment& seg) {
+        const bool facing = layout_.facing;
+        const double out = layout_.step > 0 ? -1.0 : 1.0;
+        const double here = facing ? op_.curZ : op_.curX;
+        const double level = ClearReturnLevel(here, seg.level, seg.level - layout_.step, out, layout_.clearance);
+        if (out * (level - here) <= EPS) return;
+        double z2 = facing ? level : op_.curZ, x2 = facing ? op_.curX : level;
+        ClipRetract(workingAcross_, facing, op_.curZ, op_.curX, z2, x2);
+        op_.MoveTo(x2, z2, true);
     }
 
     CTurnMnogoProhod& op_;
@@ -587,6 +627,10 @@ private:
     int previousCount_ = 0;
     double axisX_ = 0.0, chuckZ_ = 0.0;
 };
+
+double CTurnMnogoProhod::ReturnClearance() const {
+    return SafeDistance >= 0.001 ? SafeDistance : kDefaultReturnClearance;
+}
 
 bool CTurnMnogoProhod::LongitudNew() {
     RegionClosed = true;
@@ -682,6 +726,10 @@ bool CTurnMnogoProhod::LongitudOnePiece() {
         first = false;
         MoveTo(level, zTo, false);
         MoveTo(level - s, zTo, isRapidIdle);
+        // The return to the next pass runs clear of this level and of the one before it.
+        const double out = h > 0.0 ? -1.0 : 1.0;
+        const double clear = ClearReturnLevel(curX, level, xs + h * (k - 1) / n, out, ReturnClearance());
+        if (k < n && out * (clear - curX) > EPS) MoveTo(clear, zTo, true);
     }
     MoveTo(xs, zs, true);
     calc.retractX = xs;
@@ -732,7 +780,8 @@ bool CTurnMnogoProhod::FacingOnePiece() {
     double axisX = 0.0, chuckZ = 0.0;
     GetLatheReach(axisX, chuckZ);
     bool first = true;
-    for (double depth : depths) {
+    for (std::size_t d = 0; d < depths.size(); ++d) {
+        const double depth = depths[d];
         level += toward * depth;
         Contour line = PassLine(level, -kFar, level, kFar);
         const std::vector<OnePiecePoint> points = OnePieceCrossings(line, W, B, false);
@@ -754,6 +803,9 @@ bool CTurnMnogoProhod::FacingOnePiece() {
         first = false;
         MoveTo(xTo, level, false);
         MoveTo(xTo, level + s, isRapidIdle);
+        const double out = -toward;
+        const double clear = ClearReturnLevel(curZ, level, level - toward * depth, out, ReturnClearance());
+        if (d + 1 < depths.size() && out * (clear - curZ) > EPS) MoveTo(xTo, clear, true);
     }
     MoveTo(xs, startZ, true);
     calc.retractX = xs;

@@ -2,7 +2,9 @@
 // working and the source contour with their stock-side pairs, the finishing
 // pieces, the working-contour check, the part as machined after the
 // operation, and the offsets made through the host's 2D geometry.
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -28,6 +30,8 @@ constexpr const char* kNoCommonAreaHints =
     "2. Если Вы хотите проточить поднутрение, то включите учет углов в плане резца в цикле \"Многопроходный токарный "
     "цкл\"\n"
     "3. Попробуйте немного продлить концы рабочего контуры, чтобы пересечь контур заготовки\n";
+constexpr const char* kNothingLeftText =
+    "Контур обработки не заходит в материал заготовки, оставшийся после предыдущих обработок.\n";
 constexpr const char* kNoCrossingText = "Эквидистанта рабочего контура должна пересекать исходный контур.";
 constexpr const char* kNoRegionText = "Рабочий контур совпадает с исходным контуром.\n";
 constexpr const char* kNoRegionHint =
@@ -101,8 +105,75 @@ std::unique_ptr<Contour> KeepSide(std::unique_ptr<Contour> closed, bool acrossX,
     return result;
 }
 
+// Whether some unit of the working contour runs inside the source: material
+// is left there for the operation.
+bool LiesInside(const Contour& w, const Contour& s) {
+    for (int i = 0; i < w.Count(); ++i) {
+        IntersectPoint m;
+        w.GetUnit(i)->GetMiddlePoint(m);
+        if (s.IsPointInside(m.z, m.x) && !s.IsPointOnContour(m.z, m.x)) return true;
+    }
+    return false;
+}
+
 // The headless host has no contour tab to redraw the replaced contour in.
 void ReplaceWorkingContour(CTurn& op, const Contour& w) { op.workContour = w.Clone(); }
+
+// How far past a face a contour must run to count as running past it.
+constexpr double kPastFace = 1e-3;
+
+// A working contour that runs towards the chuck out past the part's back
+// face while the stock goes on beyond it (prolonged onto the stock along its
+// last diameter, or bridged there over an undercut) goes on past the face
+// only as far as the nose needs to finish up to the face (its centre reaches
+// the face's plane, its edge `reach` beyond), and there turns out onto the
+// stock. No pass then runs on through the stock the part is to be cut off
+// from, nor leaves through what still stands of it, and the stock beyond
+// stays for the chuck. Null when the contour does not run that far past the
+// face into the stock.
+std::unique_ptr<Contour> StoppedAtTheBackFace(const Contour& w, const Contour& source, const Contour* part,
+                                              double reach) {
+    if (!part || part->Empty() || w.Empty() || source.Empty()) return nullptr;
+    const double zStop = part->GetBoundBox().zmin - std::max(reach, 0.0);
+    const BoundBox stock = source.GetBoundBox();
+    double sx = 0, sz = 0, ex = 0, ez = 0;
+    w.GetStartPoint(sx, sz);
+    w.GetEndPoint(ex, ez);
+    if (!(stock.zmin < zStop - kPastFace) || !(ez < zStop - kPastFace) || sz < zStop - kPastFace) return nullptr;
+    const double outside = stock.xmin - 1.0;
+    const auto face = MakeLineContour(zStop, stock.xmax + 1.0, zStop, outside);
+    IntersectPointList crossings(10);
+    w.Intersect(*face, crossings, true);
+    if (crossings.Count() == 0) return nullptr;
+    // Where the contour leaves that plane behind for good, and the stock just
+    // behind the plane there, out to its surface.
+    const IntersectPoint at = crossings[crossings.Count() - 1];
+    const double behind = zStop - kPastFace;
+    if (!source.IsPointInside(behind, at.x)) return nullptr;
+    const auto ray = MakeLineContour(behind, at.x, behind, outside);
+    IntersectPointList onStock(10);
+    ray->Intersect(source, onStock, true);
+    double hitX = outside;
+    for (std::uint32_t k = 0; k < onStock.Count(); ++k) hitX = std::max(hitX, onStock[k].x);
+    if (!(hitX > outside)) return nullptr;
+    // On out past the stock's surface, far enough for the nose's offset of
+    // this line to meet that of the contour before it.
+    hitX = std::min(hitX, at.x - std::max(reach, 0.0)) - 1.0;
+
+    auto kept = std::make_unique<Contour>();
+    for (int i = 0; i < at.index1; ++i) kept->AddUnit(w.GetUnit(i)->Clone());
+    const CUnit& crossing = *w.GetUnit(at.index1);
+    if (!IsEqualPoint(crossing.StartPoint.z, crossing.StartPoint.x, at.z, at.x)) {
+        UnitPtr piece = crossing.Clone();
+        piece->SetEndPoint(at.z, at.x);
+        kept->AddUnit(std::move(piece));
+    }
+    if (kept->Empty()) return nullptr;
+    auto out = std::make_unique<CLineUnit>(at.z, at.x, at.z, hitX);
+    out->IsMarked = true;
+    kept->AddUnit(std::move(out));
+    return kept;
+}
 
 }  // namespace
 
@@ -133,6 +204,14 @@ bool CTurn::CheckWorkContour(const Contour& contour) {
 bool CTurn::CreateRegionAndFinalContour() {
     ClearRegions();
     if (!workContour || !sourceContour) return false;
+    // The passes that follow the part end at its back face (a machine's
+    // cycle takes the profile as it is given).
+    if ((kind == kTurnMnogoProhod && indShema == 0) || kind == kTurnKONTUR) {
+        const ParamTool* tool = GetTool();
+        if (auto stopped =
+                StoppedAtTheBackFace(*workContour, *sourceContour, GetSPID()->GetDetailContour(), tool ? tool->r : 0.0))
+            ReplaceWorkingContour(*this, *stopped);
+    }
     // Only the multi-pass, groove and drilling kinds machine an area; the
     // others follow one contour.
     if (kind != kTurnMnogoProhod && kind != kTurnKANAVKA && kind != kTurnDRILL) {
@@ -164,6 +243,7 @@ bool CTurn::CreateAreaRegions() {
     const ParamTool* tool = GetTool();
     const Contour* part = GetSPID()->GetDetailContour();
     const bool elementaryTurning = kind == kTurnMnogoProhod && indShema == 0 && indCycleElementar == 0;
+    const bool cycleTurning = kind == kTurnMnogoProhod && indShema == 1 && indCycleElementar == 0;
 
     // End flags from the operation's own working contour: its units still
     // know the part units they came from.
@@ -218,7 +298,8 @@ bool CTurn::CreateAreaRegions() {
     w->MergeOverlappingUnits();
     s->MergeOverlappingUnits();
     if (!w->PassesInside(*s)) {
-        ReportError(std::string(kNoCommonAreaText) + (elementaryTurning ? kNoCommonAreaHints : ""));
+        ReportError(std::string(kNoCommonAreaText) + (LiesInside(*w, *s) ? "" : kNothingLeftText) +
+                    (elementaryTurning ? kNoCommonAreaHints : ""));
         return false;
     }
     if (isAutoTool) SetupTool();
@@ -240,7 +321,11 @@ bool CTurn::CreateAreaRegions() {
     if (!s1->DetermineDirection()) s1->Reverse();
     // The stock is no loose block: the bar goes on through the axis, and the
     // nose's centre takes what lies at the axis from the axis itself.
-    if (elementaryTurning) s1 = KeepSide(std::move(s1), true, 0.0, true);
+    if (elementaryTurning || cycleTurning) s1 = KeepSide(std::move(s1), true, 0.0, true);
+    // A machine cycle runs its profile to its end whatever lies there: the
+    // region stops at the part's back face and the overrun past it, and
+    // never lets the nose past the bar's back end, where the chuck holds it.
+    if (cycleTurning) s1 = KeepSide(std::move(s1), false, MachineCycleBackZ() + NoseOffsetRadius('s'), false);
     closer.sourceContour = s1.get();
     auto closeOnto = [&](std::unique_ptr<Contour> offset, IntersectPointList& points) -> std::unique_ptr<Contour> {
         std::unique_ptr<Contour> c = closer.CloseContourToSource(std::move(offset), nullptr, startFlag, endFlag);
@@ -299,6 +384,14 @@ bool CTurn::CreateAreaRegions() {
     return true;
 }
 
+double CTurn::MachineCycleBackZ() const {
+    if (!sourceContour || sourceContour->Empty()) return -std::numeric_limits<double>::infinity();
+    const double barBack = sourceContour->GetBoundBox().zmin;
+    const Contour* part = GetSPID()->GetDetailContour();
+    const double partBack = part && !part->Empty() ? part->GetBoundBox().zmin : barBack;
+    return std::max(partBack - std::max(Perebeg, 0.0), barBack);
+}
+
 void CTurn::JoinFinishingPiece(std::unique_ptr<Contour> piece) {
     double sx = 0, sz = 0, ex = 0, ez = 0;
     piece->GetStartPoint(sx, sz);
@@ -320,8 +413,9 @@ void CTurn::JoinFinishingPiece(std::unique_ptr<Contour> piece) {
     calc.finishList.push_back(std::move(piece));
 }
 
-bool CTurn::CreateFinalContour() {
-    std::unique_ptr<Contour> w = workContour ? workContour->GetSimpleContour() : nullptr;
+bool CTurn::CreateFinalContour(const Contour* reached) {
+    if (!reached) reached = workContour.get();
+    std::unique_ptr<Contour> w = reached ? reached->GetSimpleContour() : nullptr;
     std::unique_ptr<Contour> s = sourceContour ? sourceContour->GetSimpleContour() : nullptr;
     if (!w || !s) return false;
     w->MergeOverlappingUnits();

@@ -63,9 +63,7 @@ double NumberOf(const PropertyControl* control, double otherwise) {
 
 // A failed host call of one of the panel's commands is reported and the
 // panel goes on.
-void ReportHostError(const HostError& e) {
-    ShowHostMessage(HostErrorText(e));
-}
+void ReportHostError(const HostError& e) { ShowHostMessage(HostErrorText(e)); }
 
 }  // namespace
 

@@ -35,7 +35,6 @@ namespace {
 
 std::string At(int lineNumber) { return "line " + std::to_string(lineNumber) + ": "; }
 
-
 std::int32_t Number(const std::string& word, int lineNumber, const char* what) {
     std::int32_t v = 0;
     if (!ParseInt(word, v)) throw ScriptError(At(lineNumber) + what + " '" + word + "' is not a whole number");

@@ -49,5 +49,5 @@ for dir in build/release build/asan; do
   fi
 done
 echo "== fuzz"
-bash scripts/fuzz.sh 5 || status=1
+bash scripts/fuzz.sh 30 || status=1
 exit $status

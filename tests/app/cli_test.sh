@@ -160,7 +160,7 @@ before=$(md5sum < "$sim")
   || fail "simulate exits $?: $(cat "$work/err")"
 grep -q "^pre-calculated: [0-9]* frames$" "$work/out" || fail "simulate does not report the pre-calculation"
 grep -q "^run: [0-9]* points, Обработка завершена$" "$work/out" || fail "simulate does not report the run's end"
-grep -q "^stock: 16 units$" "$work/out" || fail "simulate does not report the stock"
+grep -q "^stock: 18 units$" "$work/out" || fail "simulate does not report the stock"
 grep -q "^part unit 6: 0.166 mm left" "$work/out" || fail "simulate does not report the material the nose leaves"
 grep -q "^part unit 4: 0.290 mm left" "$work/out" || fail "simulate does not report the corner the insert's edge leaves"
 ! grep -q "cut into the part" "$work/out" || fail "the example's program cuts into the part"

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -132,6 +133,42 @@ TEST_F(ProgramJobTest, TheProgramGoesWhereALinkLeadsAndARefusalSaysItOnce) {
     const std::string refused = testing::internal::GetCapturedStderr();
     EXPECT_NE(refused.find("zarvento: cannot write the NC program: \""), std::string::npos) << refused;
     EXPECT_NE(refused.find("machine/part.nc\" is write-protected and is left as it is"), std::string::npos) << refused;
+}
+
+// A contour pass after roughing that bridged over a pocket meets the pocket
+// whole: the main job says so on a line of its own, naming the operation,
+// the place and the depth, and still writes the program with the pass in it.
+TEST_F(ProgramJobTest, AFinishingPassMeetingMoreThanOneCutIsReportedAndWritten) {
+    std::ofstream("pocket.profile") << "LineSeg( 0,0, 0,-15, 1 );\nLineSeg( 0,-15, -10,-15, 1 );\n"
+                                       "LineSeg( -10,-15, -10,-11, 1 );\nLineSeg( -10,-11, -25,-11, 1 );\n"
+                                       "LineSeg( -25,-11, -25,-15, 1 );\nLineSeg( -25,-15, -40,-15, 1 );\n"
+                                       "LineSeg( -40,-15, -40,0, 1 );\n";
+    std::ofstream("pocket.zsc")
+        << "lsc \"ЛСК-1\"\nprofile pocket.profile\n"
+           "panel lsc\n pick ЛСК-1\n set \"Система ЧПУ (постпроцессор)\" ISO_Lathe\n ok\nend\ncoordinate-system\n"
+           "answer spid ok L=60 D=40 Z=2 positions=4 x0=40 z0=30 tool1=\"Черновой\" model1=roughing_tool.rdp "
+           "tool2=\"Чистовой\" model2=roughing_tool.rdp\nplan-data\n"
+           "answer turn ok name=\"Черновая\" tool=1 work=2-6 allowance=0.5\ncreate 1\n"
+           "answer turn ok name=\"Чистовая\" tool=2 work=2-6\ncreate 2\n";
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(Command({"zarvento", "run", "--new", "pocket.rdp", "pocket.zsc"}, RunScript), kExitOk);
+    testing::internal::GetCapturedStdout();
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int made = Command({"zarvento", "program", "pocket.rdp", "-o", "pocket.nc"}, RunProgramJob);
+    const std::string err = testing::internal::GetCapturedStderr();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(made, kExitOk) << err;
+    EXPECT_NE(err.find("engagement: operation 1 \"Чистовая\": the finishing pass meets 4.500 mm of stock at Z-"),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find(", more than the 1.500 mm depth of cut of operation 0 \"Черновая\"\n"), std::string::npos)
+        << err;
+    EXPECT_EQ(err.find("engagement: operation 0"), std::string::npos) << err;
+    ASSERT_TRUE(fs::exists("pocket.nc"));
+    std::ifstream written("pocket.nc");
+    const std::string program((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
+    EXPECT_NE(program.find("T0202"), std::string::npos) << "the finishing pass is in the program";
 }
 
 }  // namespace

@@ -7,9 +7,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "catalogs/tool_model_text.h"
+#include "operations/finishing_engagement.h"
 #include "operations/headless_turn_panels.h"
 #include "operations/turn.h"
 #include "plan/command_script.h"
@@ -24,6 +26,7 @@
 #include "platform/text_file.h"
 #include "post/program.h"
 #include "program_checks.h"
+#include "random_profiles.h"
 #include "test_support.h"
 
 namespace zarvento::test {
@@ -216,6 +219,138 @@ TEST_F(FieldProgramsTest, AFinishingPassTakesAFaceChamferFromItsEdge) {
         {"tool=1 work=2-3 allowance=0.5 cycle.P3=3 cycle.I=2\ncreate 1", "tool=2 work=2-3 direction=along\ncreate 2"},
         "r0.8.rdp", "r0.8.rdp");
     EXPECT_EQ(Check(20, 40, 2), "");
+}
+
+// Random shafts shorter than the bar, roughed by default (along Z, across
+// it, along the profile) with 0.5 left and finished by a contour pass: no
+// pass runs on past the part's back face into the stock standing there (the
+// working contour prolonged onto the bar's end took both passes through it,
+// and the finishing pass left by a rapid through what stood of it), nothing
+// is cut into or rapided through, and every return of the roughing keeps its
+// retract distance off the level it cut and the level the stock stood at
+// before (they ran on the bar's diameter and on the one cut just before).
+TEST_F(FieldProgramsTest, RandomShaftsAreCutUpToTheirBackFaceAndReturnClear) {
+#ifdef __SANITIZE_ADDRESS__
+    constexpr int kRuns = 4;
+#else
+    constexpr int kRuns = 30;
+#endif
+    std::mt19937 random(6407);
+    for (int run = 0; run < kRuns; ++run) {
+        const BackFaceProfile part = RandomBackFaceProfile(random);
+        const std::string work = " work=2-" + std::to_string(part.lastWork);
+        for (const int strategy : {1, 2, 3}) {
+            SCOPED_TRACE("run " + std::to_string(run) + ", cycle.P3=" + std::to_string(strategy) + "\n" + part.text);
+            HostDocumentPtr doc =
+                MakePlan(part.text, "L=60 D=50 Z=2 x0=45 z0=32",
+                         {"tool=1" + work + " allowance=0.5 cycle.P3=" + std::to_string(strategy) + "\ncreate 1",
+                          "tool=2" + work + " direction=along\ncreate 2"});
+            EXPECT_EQ(Check(60, 50, 2), "");
+            std::string text;
+            const std::vector<ReadMove> moves = Program(text);
+            const auto& roughing = dynamic_cast<const CTurnMnogoProhod&>(*GetPLAN()->GetTurn(0));
+            const bool facing = strategy == 2;
+            EXPECT_EQ(FirstReturnTooNear(moves, 0, facing, facing ? 2.0 : -25.0, roughing.ReturnClearance()), "")
+                << text;
+            app->Documents().Close(doc);
+            DeletePLAN();
+            DeleteSPID();
+        }
+    }
+}
+
+// A finishing pass that meets more stock than the depth of cut of the
+// roughing before it (or, without one, than its tool takes in one pass) is
+// reported with the place and the depth, and its path stays in the program:
+// a pocket that default roughing bridges over; the same shaft without it; a
+// contour pass on the bar; the multi-pass operation's own finishing pass
+// deeper than its roughing's cut.
+TEST_F(FieldProgramsTest, AFinishingPassMeetingMoreThanOneCutIsReported) {
+    // Diameter 30 from the face to z = -10 and from -25 to the back face at
+    // -40; between them, with the pocket, diameter 22.
+    const std::string pocket =
+        "LineSeg( 0,0, 0,-15, 1 ); LineSeg( 0,-15, -10,-15, 1 ); LineSeg( -10,-15, -10,-11, 1 ); "
+        "LineSeg( -10,-11, -25,-11, 1 ); LineSeg( -25,-11, -25,-15, 1 ); LineSeg( -25,-15, -40,-15, 1 ); "
+        "LineSeg( -40,-15, -40,0, 1 );";
+    const std::string plain = "LineSeg( 0,0, 0,-15, 1 ); LineSeg( 0,-15, -40,-15, 1 ); LineSeg( -40,-15, -40,0, 1 );";
+    struct Case {
+        const char* name;
+        std::string profile, bar;
+        std::vector<std::string> operations;
+        int reported = -1;          // the operation reported, -1 none
+        double depth = 0;           // the stock it meets
+        int roughing = -1;          // the operation whose depth of cut it exceeds, -1 its tool's
+        double zFrom = 0, zTo = 0;  // where: a stretch of the part
+        double dFrom = 0, dTo = 0;  // between these diameters
+    } cases[] = {
+        {"a pocket roughing bridges over",
+         pocket,
+         "L=60 D=40 Z=2 x0=45 z0=32",
+         {"name=Черновая tool=1 work=2-6 allowance=0.5\ncreate 1", "name=Чистовая tool=2 work=2-6\ncreate 2"},
+         1,
+         4.5,
+         0,
+         -25,
+         -10,
+         22,
+         30},
+        {"no pocket",
+         plain,
+         "L=60 D=40 Z=2 x0=45 z0=32",
+         {"name=Черновая tool=1 work=2-2 allowance=0.5\ncreate 1", "name=Чистовая tool=2 work=2-2\ncreate 2"}},
+        {"a contour pass on the bar",
+         plain,
+         "L=60 D=40 Z=2 x0=45 z0=32",
+         {"name=Чистовая tool=2 work=2-2\ncreate 2"},
+         0,
+         5.0,
+         -1,
+         -40,
+         0,
+         30,
+         30},
+        {"a contour pass on a bar 1 mm over",
+         plain,
+         "L=60 D=32 Z=2 x0=45 z0=32",
+         {"name=Чистовая tool=2 work=2-2\ncreate 2"}},
+        {"a finishing depth over the roughing's cut",
+         plain,
+         "L=60 D=40 Z=2 x0=45 z0=32",
+         {"name=Черновая tool=1 work=2-2 cycle.I=1 cycle.P4=1.2\ncreate 1"},
+         0,
+         1.2,
+         0,
+         -40,
+         0,
+         30,
+         30},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HostDocumentPtr doc = MakePlan(c.profile, c.bar, c.operations);
+        CPLAN& plan = *GetPLAN();
+        for (int i = 0; i < plan.GetTurnCount(); ++i) {
+            const auto& op = dynamic_cast<const CTurn&>(*plan.GetTurn(i));
+            ASSERT_FALSE(op.HasMessage()) << op.messageText;
+            const std::optional<ExcessEngagement> excess = FindExcessEngagement(op);
+            EXPECT_EQ(excess.has_value(), i == c.reported) << "operation " << i;
+            if (!excess || i != c.reported) continue;
+            EXPECT_NEAR(excess->depth, c.depth, 0.05);
+            EXPECT_EQ(excess->roughing, c.roughing);
+            EXPECT_GE(excess->z, c.zFrom - 1e-6);
+            EXPECT_LE(excess->z, c.zTo + 1e-6);
+            EXPECT_GE(-2.0 * excess->x, c.dFrom - 1e-3);
+            EXPECT_LE(-2.0 * excess->x, c.dTo + 1e-3);
+            // The report names the operation whose cut it exceeds.
+            const std::string said = excess->Describe();
+            EXPECT_NE(said.find(c.roughing >= 0 ? "of operation 0 \"Черновая\"" : "of its tool"), std::string::npos)
+                << said;
+            EXPECT_FALSE(op.Frames().empty());
+        }
+        app->Documents().Close(doc);
+        DeletePLAN();
+        DeleteSPID();
+    }
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 // along every move it reads, against the part and against the stock still
 // there (the bar minus what the feed moves before removed):
 // - arcs read as the path computed them (their centre and sense);
-// - no move cuts into the part, no rapid into the part or the stock;
+// - no move cuts into the part, no rapid into the part or the stock, no
+//   pass runs on past the part's back face into the stock standing there;
+// - a roughing's returns keep off the levels it cut;
 // - a finishing pass leaves no stock on its working contour wherever the
 //   nose circle fits against it.
 // The material is kept as the spans of two families of lines, along X at
@@ -293,10 +295,13 @@ public:
         });
     }
 
-    // Whether a circle of radius rho swept from a to b covers any material;
-    // (wz, wx) get a point of what it covers.
-    bool Hits(double az, double ax, double bz, double bx, double rho, double* wz = nullptr, double* wx = nullptr) {
+    // Whether a circle of radius rho swept from a to b covers any material
+    // (at zFrom or above); (wz, wx) get a point of what it covers.
+    bool Hits(double az, double ax, double bz, double bx, double rho, double* wz = nullptr, double* wx = nullptr,
+              double zFrom = -std::numeric_limits<double>::infinity()) {
         return Visit(az, ax, bz, bx, rho, 0, 0, [&](Spans& spans, double lo, double hi, int family, double level) {
+            if (family == 0 && level < zFrom) return false;
+            if (family == 1) lo = std::max(lo, zFrom);
             for (const auto& s : spans) {
                 const double a = std::max(lo, s.first), b = std::min(hi, s.second);
                 if (b - a <= 1e-9) continue;
@@ -480,14 +485,19 @@ public:
         part_->Fill(ContourPoints(part));
         part_->Intersect(*stock_);
         chuckZ_ = box.zmin;
+        // The stock behind the part's back face stays: the part is cut off
+        // from it there, and the chuck holds it.
+        backZ_ = std::max(chuckZ_, part.GetBoundBox().zmin);
     }
 
     // Runs the moves in order; `nose` gives the nose each move is made with.
     // Besides the part and the stock, no move may reach past the bar's back
-    // end, where the chuck holds it, and no feed move take the nose's centre
-    // past the spindle's axis, where it would cut on the far side. The
-    // material is round: a move past the axis meets it as its mirror image.
-    // Returns the first fault as text, or an empty text.
+    // end, where the chuck holds it, no feed move take the nose's centre
+    // past the part's back face into the stock standing there (its edge goes
+    // as far past the face as finishing up to it takes), and no feed move
+    // take the nose's centre past the spindle's axis, where it would cut on
+    // the far side. The material is round: a move past the axis meets it as
+    // its mirror image. Returns the first fault as text, or an empty text.
     std::string Run(const std::vector<ReadMove>& moves, const std::function<Nose(const ReadMove&)>& nose,
                     double tolerance = 0.01) {
         for (const ReadMove& m : moves) {
@@ -515,6 +525,16 @@ public:
                             return Describe("cuts into the part", m, wz, side * wx);
                         if (m.g == 0 && stock_->Hits(az, pa, bz, pb, std::max(0.0, n.r - tolerance), &wz, &wx))
                             return Describe("rapids into the stock", m, wz, side * wx);
+                        if (m.g != 0 && std::min(az, bz) < backZ_ - tolerance) {
+                            // The stretch of the move with the centre behind the face.
+                            const double limit = backZ_ - tolerance;
+                            const double t0 = az < limit ? 0.0 : (limit - az) / (bz - az);
+                            const double t1 = bz < limit ? 1.0 : (limit - az) / (bz - az);
+                            const double cz = az + t0 * (bz - az), cx = pa + t0 * (pb - pa);
+                            const double dz = az + t1 * (bz - az), dx = pa + t1 * (pb - pa);
+                            if (stock_->Hits(cz, cx, dz, dx, std::max(0.0, n.r - tolerance), &wz, &wx))
+                                return Describe("runs past the part's back face into the stock", m, wz, side * wx);
+                        }
                         if (m.g != 0)
                             stock_->Remove(az, pa, bz, pb, n.r, n.BodyZ(), static_cast<int>(side) * n.BodyX());
                     }
@@ -547,6 +567,9 @@ public:
             const auto points = PointsAlong(m, 0.1);
             for (std::size_t k = 0; k < points.size(); ++k) {
                 const auto [pz, px] = points[k];
+                // Where the contour turns out past the back face it bounds
+                // the stock that stays, no surface of the part.
+                if (pz < backZ_ - tolerance) continue;
                 // The normal of the unit at the point, to the side away from the part.
                 double tz = 0, tx = 0;
                 if (m.g == 1) {
@@ -561,14 +584,16 @@ public:
                 const double cz = pz + (r + lift) * nz, cx = px + (r + lift) * nx;
                 // The nose does not fit here: it would touch the part, reach
                 // across the working contour where that bridges what the tool
-                // cannot enter (plan angles), or into the chuck.
+                // cannot enter (plan angles), into the chuck, or with its
+                // centre past the back face into the stock that stays there.
                 if (part_->Hits(cz, cx, cz, cx, r - tolerance) || Distance(kept, cz, cx) < r + lift - tolerance ||
-                    cz - r < chuckZ_ - tolerance)
+                    cz - r < chuckZ_ - tolerance || cz < backZ_ - tolerance)
                     continue;
                 double wz = 0, wx = 0;
                 // Where the nose only just fits, the pass keeps up to the
-                // tolerance off that place.
-                if (stock_->Hits(cz, cx, cz, cx, r - 2 * tolerance, &wz, &wx)) {
+                // tolerance off that place; the stock behind the back face
+                // stays.
+                if (stock_->Hits(cz, cx, cz, cx, r - 2 * tolerance, &wz, &wx, backZ_ - tolerance)) {
                     std::ostringstream s;
                     s << "stock left at (" << wz << ", " << wx << ") against the working contour at (" << pz << ", "
                       << px << ")";
@@ -591,8 +616,51 @@ private:
     }
 
     std::unique_ptr<Material> stock_, part_;
-    double chuckZ_ = 0;
+    double chuckZ_ = 0, backZ_ = 0;
 };
+
+// The first return of an outside roughing's passes (the moves of operation
+// `op`) that runs nearer than `clearance` to the level its pass cut, or to the
+// level the stock stood at over that pass before it (the stock's own,
+// `stockLevel`, under the first), as text; empty when none does. A pass is a
+// feed move along the passes (along Z; across it with `facing`), its return
+// the next rapid back along them over it. The stock stands on the side of the
+// smaller x (facing: of the greater z).
+inline std::string FirstReturnTooNear(const std::vector<ReadMove>& moves, int op, bool facing, double stockLevel,
+                                      double clearance) {
+    struct Pass {
+        double level, lo, hi, before;
+    };
+    std::vector<Pass> passes;
+    const auto outer = [facing](double a, double b) { return facing ? a > b : a < b; };
+    for (const ReadMove& m : moves) {
+        if (m.op != op || m.g > 1) continue;
+        const double n1 = facing ? m.z1 : m.x1, n2 = facing ? m.z2 : m.x2;
+        const double a1 = facing ? m.x1 : m.z1, a2 = facing ? m.x2 : m.z2;
+        if (std::fabs(n2 - n1) > 1e-6 || std::fabs(a2 - a1) < 0.01) continue;
+        const double lo = std::min(a1, a2), hi = std::max(a1, a2);
+        if (m.g == 1) {
+            // The nearest level over this one that a pass before cut here.
+            double before = stockLevel;
+            for (const Pass& p : passes)
+                if (std::min(hi, p.hi) - std::max(lo, p.lo) > 0.01 && outer(p.level, n1) && outer(before, p.level))
+                    before = p.level;
+            passes.push_back({n1, lo, hi, before});
+            continue;
+        }
+        if (passes.empty()) continue;
+        const Pass& cut = passes.back();
+        if (std::min(hi, cut.hi) - std::max(lo, cut.lo) <= 0.01) continue;
+        for (const double level : {cut.level, cut.before}) {
+            if (std::fabs(n1 - level) >= clearance - 1e-3) continue;
+            std::ostringstream s;
+            s << "operation " << op << ": \"" << m.line << "\" returns " << std::fabs(n1 - level) << " off the level "
+              << level << (level == cut.level ? " its pass cut" : " the stock stood at");
+            return s.str();
+        }
+    }
+    return "";
+}
 
 // A bar from z - length to z, of the outer and inner diameter, as a closed chain.
 inline std::unique_ptr<Contour> BarContour(double length, double outer, double inner, double z) {

@@ -42,17 +42,15 @@ struct ProfileWriter {
     }
 };
 
-inline RandomProfile RandomOuterProfile(std::mt19937& random) {
+// Features along the profile from where it stands towards -Z, `features` of
+// them at most while it has length left: diameters, tapers, steps up with or
+// without a fillet at the foot and a round on the edge, now and then a step
+// down into a pocket.
+inline void AddRandomFeatures(ProfileWriter& w, std::mt19937& random, int features) {
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     const auto between = [&](double lo, double hi) { return lo + (hi - lo) * unit(random); };
-    ProfileWriter w{"", 2.0, -between(6.0, 20.0)};
     double& z = w.z;
     double& x = w.x;
-    // The first diameter starts beyond the bar's face at z = 2 and runs on into the bar.
-    const std::string face = "LineSeg( 2,0, 2," + FormatDouble(x) + ", 1 );\n";
-    const std::string beyond = "LineSeg( 5," + FormatDouble(x) + ", 2," + FormatDouble(x) + ", 1 );\n";
-    w.Line(between(-3.0, 0.0), x);
-    const int features = 1 + static_cast<int>(random() % 6);
     for (int f = 0; f < features && z > -38.0; ++f) {
         if (f > 0) w.Line(z - between(1.0, 5.0), x);
         const int kind = static_cast<int>(random() % 8);
@@ -70,6 +68,37 @@ inline RandomProfile RandomOuterProfile(std::mt19937& random) {
             w.Line(z, std::min(x + between(0.5, 3.0), -6.0));
         }
     }
+}
+
+// The face at z = 0 from the axis to the diameter x0, with a chamfer or a
+// round on its edge now and then.
+inline void AddRandomFace(ProfileWriter& w, std::mt19937& random, double x0) {
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const int edge = static_cast<int>(random() % 3);
+    const double e = 0.5 + 1.5 * unit(random);
+    if (edge == 0) {
+        w.Line(0.0, x0);
+    } else if (edge == 1) {  // a chamfer
+        w.Line(0.0, x0 + e);
+        w.Line(-e, x0);
+    } else {  // a round
+        w.Line(0.0, x0 + e);
+        w.Arc(-e, x0 + e, e, -e, x0, -1);
+    }
+}
+
+inline RandomProfile RandomOuterProfile(std::mt19937& random) {
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const auto between = [&](double lo, double hi) { return lo + (hi - lo) * unit(random); };
+    ProfileWriter w{"", 2.0, -between(6.0, 20.0)};
+    double& z = w.z;
+    double& x = w.x;
+    // The first diameter starts beyond the bar's face at z = 2 and runs on into the bar.
+    const std::string face = "LineSeg( 2,0, 2," + FormatDouble(x) + ", 1 );\n";
+    const std::string beyond = "LineSeg( 5," + FormatDouble(x) + ", 2," + FormatDouble(x) + ", 1 );\n";
+    w.Line(between(-3.0, 0.0), x);
+    const int features = 1 + static_cast<int>(random() % 6);
+    AddRandomFeatures(w, random, features);
     w.Line(z - between(1.0, 5.0), x);
     w.Line(z, -30.0);
     return {beyond + w.text, face + w.text};
@@ -94,40 +123,14 @@ inline RandomProfile RandomShaftProfile(std::mt19937& random, ShaftEnds ends) {
     double& x = w.x;
     std::string head;
     if (ends.face) {
-        const int edge = static_cast<int>(random() % 3);
-        const double e = between(0.5, 2.0);
-        if (edge == 0) {
-            w.Line(0.0, x0);
-        } else if (edge == 1) {  // a chamfer
-            w.Line(0.0, x0 + e);
-            w.Line(-e, x0);
-        } else {  // a round
-            w.Line(0.0, x0 + e);
-            w.Arc(-e, x0 + e, e, -e, x0, -1);
-        }
+        AddRandomFace(w, random, x0);
     } else {
         head = "LineSeg( 5," + FormatDouble(x0) + ", 2," + FormatDouble(x0) + ", 1 );\n";
     }
     const std::string face = ends.face ? "" : "LineSeg( 2,0, 2," + FormatDouble(x0) + ", 1 );\n";
     w.Line(z - between(1.0, 4.0), x);
     const int features = 1 + static_cast<int>(random() % 5);
-    for (int f = 0; f < features && z > -38.0; ++f) {
-        if (f > 0) w.Line(z - between(1.0, 5.0), x);
-        const int kind = static_cast<int>(random() % 8);
-        if (kind < 2) {  // taper, mostly growing
-            w.Line(z - between(1.0, 6.0), std::clamp(x - between(-1.5, 4.0), -23.0, -6.0));
-        } else if (kind < 7) {  // step up
-            const double x2 = std::max(x - between(1.0, 5.0), -23.0);
-            if (x2 > x - 0.5) continue;
-            const double foot = random() % 2 ? between(0.1, 0.45) * (x - x2) : 0.0;
-            const double edge = random() % 2 ? between(0.1, 0.45) * (x - x2) : 0.0;
-            if (foot > 0) w.Arc(z, x - foot, foot, z - foot, x - foot, 1);
-            w.Line(z, x2 + edge);
-            if (edge > 0) w.Arc(z - edge, x2 + edge, edge, z - edge, x2, -1);
-        } else {  // step down into a pocket
-            w.Line(z, std::min(x + between(0.5, 3.0), -6.0));
-        }
-    }
+    AddRandomFeatures(w, random, features);
     if (ends.chuck) {
         w.Line(-58.0, x);
         return {head + w.text, face + w.text + "LineSeg( -58," + FormatDouble(x) + ", -58,-25, 1 );\n"};
@@ -135,6 +138,35 @@ inline RandomProfile RandomShaftProfile(std::mt19937& random, ShaftEnds ends) {
     w.Line(z - between(1.0, 5.0), x);
     w.Line(z, -30.0);
     return {head + w.text, face + w.text};
+}
+
+// A random shaft shorter than the bar of the fixture: its face at z = 0 as
+// with ShaftEnds::face, features as RandomOuterProfile's, and its back face
+// down to the axis at `backZ`, where it is to be cut off from the bar. The
+// profile runs from the axis at the face to the axis at the back face; its
+// units from the second to `lastWork` (counted from 1) are the outside
+// between the face and the back face.
+struct BackFaceProfile {
+    std::string text;
+    int lastWork = 0;
+    double backZ = 0.0;
+};
+
+inline BackFaceProfile RandomBackFaceProfile(std::mt19937& random) {
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const auto between = [&](double lo, double hi) { return lo + (hi - lo) * unit(random); };
+    const double x0 = -between(6.0, 20.0);
+    ProfileWriter w{"", 0.0, 0.0};
+    AddRandomFace(w, random, x0);
+    w.Line(w.z - between(1.0, 4.0), w.x);
+    AddRandomFeatures(w, random, 1 + static_cast<int>(random() % 5));
+    w.Line(w.z - between(1.0, 5.0), w.x);
+    BackFaceProfile p;
+    p.lastWork = static_cast<int>(std::count(w.text.begin(), w.text.end(), '\n'));
+    p.backZ = w.z;
+    w.Line(w.z, 0.0);
+    p.text = w.text;
+    return p;
 }
 
 // The hole of the bar the bores are turned in, and a point of every bored part.

@@ -42,10 +42,10 @@ TEST_F(HeadlessSimulationTest, TheSimulationPreCalculatesRunsAndSavesTheProgramR
     EXPECT_TRUE(outcome.ran);
     EXPECT_EQ(outcome.ending, "Обработка завершена");
     EXPECT_TRUE(outcome.messages.empty());
-    EXPECT_EQ(outcome.stockUnits, 16);
+    EXPECT_EQ(outcome.stockUnits, 18);
     const std::vector<std::string> notes = Notes();
     ASSERT_GE(notes.size(), 3u);
-    EXPECT_EQ(notes[1], "pre-calculated " + std::to_string(outcome.frames) + " frames, stock 16 units");
+    EXPECT_EQ(notes[1], "pre-calculated " + std::to_string(outcome.frames) + " frames, stock 18 units");
     EXPECT_EQ(notes.back().rfind("ran ", 0), 0u) << notes.back();
     // The panel's speed went into the program's record.
     CPROGRAM program;
@@ -82,7 +82,7 @@ TEST_F(HeadlessSimulationTest, APreCalculationAloneAndARunFromARow) {
     Script("answer simulation cancel row=60\nsimulate\n");
     EXPECT_TRUE(Outcome().ran);
     EXPECT_EQ(Outcome().frames, frames);
-    EXPECT_EQ(Outcome().stockUnits, 16) << "a run from a later row starts from that frame's stock";
+    EXPECT_EQ(Outcome().stockUnits, 18) << "a run from a later row starts from that frame's stock";
     CPROGRAM program;
     EXPECT_FALSE(program.Load()) << "a cancelled panel saves nothing";
 }

@@ -9,6 +9,7 @@
 
 #include "geometry/contour_script.h"
 #include "geometry/line_unit.h"
+#include "model/tessellation_object.h"
 #include "nc/cadre_m3.h"
 #include "nc/cadre_t.h"
 #include "nc/cycle_auto.h"
@@ -224,12 +225,14 @@ TEST_F(SimulationEngineTest, TheMachinedSectionIsThePartsWhereTheToolReaches) {
     // The faces at both ends keep the bar's material: no pass faces them.
     EXPECT_NEAR(byUnit[1].left, 2.0, 1e-6);
     EXPECT_NEAR(byUnit[12].left, 3.0, 1e-6);
-    // Left: the face's 2 mm with the chamfer's prolongation (26), the back
-    // end's 3 mm at radius 22 (66), two corners of 90 degrees the nose
-    // rounds, the journal's corner behind the edge's line (a triangle of 1
-    // by 0.25) and the hollow the nose rounds at its foot.
+    // Left: the face's 2 mm with the chamfer's prolongation (26), the bar
+    // behind the back face, where the part is cut off: 2.6 mm at radius
+    // 22.5 and the 0.4 the tool takes past the face at radius 22 (58.5 +
+    // 8.8), two corners of 90 degrees the nose rounds, the journal's corner
+    // behind the edge's line (a triangle of 1 by 0.25) and the hollow the
+    // nose rounds at its foot.
     const auto rounded = [&](double angle) { return r * r * (1.0 / std::tan(angle / 2) - (pi - angle) / 2); };
-    const double left = 26 + 66 + 2 * rounded(pi / 2) + 0.5 * slope + rounded(hollow);
+    const double left = 26 + 58.5 + 8.8 + 2 * rounded(pi / 2) + 0.5 * slope + rounded(hollow);
     EXPECT_NEAR(difference(machined, part), left, slack);
 }
 
@@ -309,6 +312,44 @@ TEST_F(SimulationEngineTest, ARunStepsThePointsOfItsOwnFramesAndEnds) {
     // Stopping a simulation that does not run shows nothing.
     simulation.Stop("why");
     EXPECT_EQ(Boxes().size(), 1u);
+}
+
+// A frame is named by the block number the written program gives it: the
+// post-processor's template numbers its lines, and the run names the line
+// that cut, not the next.
+TEST_F(SimulationEngineTest, AMessageNamesTheBlockAsTheProgramWritesIt) {
+    PlanExample();
+    std::vector<std::string> rows;
+    const auto program = Program(&rows);
+    // The roughing's first pass at feed, made a rapid move.
+    CCadreISO* cut = nullptr;
+    for (CCadreISO* frame : program->frames) {
+        StepArray<CUnit*> units;
+        frame->AddPathUnits(units);
+        if (frame->kindLetter != 'L' || units.Count() == 0 || units[0]->IsRapid) continue;
+        for (CUnit* unit : units) unit->IsRapid = true;
+        cut = frame;
+        break;
+    }
+    ASSERT_NE(cut, nullptr);
+    ASSERT_NE(cut->usedTemplate, nullptr) << "the post-processor's template writes the frame";
+    const std::string line = rows.at(static_cast<std::size_t>(cut->programPosition));
+    const std::string block = line.substr(line.find_first_not_of(' '),
+                                          line.find(' ', line.find_first_not_of(' ')) - line.find_first_not_of(' '));
+    ASSERT_EQ(block.front(), 'N') << line;
+
+    RecordingControls controls;
+    controls.rows = rows;
+    SimulationMessages messages;
+    CSimulation simulation;
+    simulation.SetFrames(program->frames);
+    simulation.SetSpeedFactor(1000);
+    simulation.SetControls(&controls, &messages);
+    simulation.GoToFrame(0, 1);
+    simulation.Start();
+    RunToEnd(simulation);
+    EXPECT_EQ(Listed(messages), std::vector<std::string>{"Error: кадр " + block + " - врезание на ускоренной подаче"})
+        << line;
 }
 
 TEST_F(SimulationEngineTest, RunsWithoutAToolContourRemoveNothing) {
@@ -592,6 +633,26 @@ TEST_F(SimulationChecksTest, OnThe3DSceneTheStocksNewUnitsGetFacesInTheCheckRunN
     check.Start();
     RunToEnd(check);
     EXPECT_EQ(SceneSurvey(*part).CreatedCount(), view.CreatedCount()) << "the check run draws in 2D only";
+}
+
+TEST_F(SimulationChecksTest, TheStockShowsItsTransparencyAndTheDefaultComesBackAfterwards) {
+    const std::uint32_t stockColour = SettingsRecord::Global().Colour(12);
+    const auto frames = std::vector<CCadreISO*>{Comment("start"), Tool(0), Line(40, -60, 5, -20, false)};
+    {
+        CSimulation run;
+        run.SetFrames(frames);
+        run.SetControls(&controls, &messages);
+        run.GoToFrame(1, 1);
+        run.SetTransparency(20);
+        int shown = 0;
+        for (const DrawableSummary& d : SceneSurvey(*part).WithColour(stockColour)) {
+            if (!d.visible || !d.enabled) continue;
+            ++shown;
+            EXPECT_DOUBLE_EQ(d.opacity, 0.8);
+        }
+        EXPECT_GT(shown, 0);
+    }
+    EXPECT_DOUBLE_EQ(DefaultOpacity, 0.5);
 }
 
 TEST_F(SimulationChecksTest, AJumpReplaysTheSpindleAndTakesTheFramesTool) {
