@@ -7,7 +7,7 @@
 #   run on the bundled example
 #   the tests that run scripts again, with a python3 first on PATH that takes
 #   two seconds to start (tests/slow-python): no test may lean on a quick one
-# then builds the fuzz targets with Clang (build/fuzz) and runs each for a few
+# then builds the fuzz targets with Clang (build/fuzz) and runs each for 30
 # seconds from its seeds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,7 +15,7 @@ jobs=$(nproc)
 cat <<EOF
 scripts/test.sh: format and layer checks; the release and sanitizer builds, each with all its tests
 (ctest); the installed and the copied program on the example; the tests of scripts with a slow python3;
-the fuzz targets, 5 s each. On $jobs cores, from a clean tree, about $((180 / jobs + 10)) minutes
+the fuzz targets, 30 s each, $jobs at a time. On $jobs cores, from a clean tree, about $((180 / jobs + 10)) minutes
 (about 100 on 2 cores; a few minutes once ccache holds the objects).
 EOF
 bash scripts/setup.sh
