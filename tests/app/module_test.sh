@@ -54,7 +54,8 @@ grep -q '^panel lsc: cancel (default)' "$work/out" || fail "menu 30 did not reac
 # down under the first at the end (SIGSEGV, "stack smashing detected").
 mkdir "$work/copy"
 cp "$zarvento" "$(dirname "$zarvento")"/*.so "$work/copy/"
-"$work/copy/zarvento" run --new "$work/copy.rdp" "$work/menu.zsc" > "$work/out" 2> "$work/err" \
+printf 'menu 30\n' > "$work/lsc.zsc"
+"$work/copy/zarvento" run --new "$work/copy.rdp" "$work/lsc.zsc" > "$work/out" 2> "$work/err" \
   || fail "the copied program exits $?: $(tail -3 "$work/err")"
 grep -q '^panel lsc: cancel (default)' "$work/out" || fail "the copied program did not run the script"
 # Without the files the build puts beside the program, the copy names what it misses.
