@@ -33,17 +33,90 @@ constexpr const char* kModuleFileName = "libzarvento.so";
 constexpr unsigned int kZarventoLibraryId = 100;
 
 const char* const kHostUsage =
-    "usage: zarvento <command> [arguments]\n"
+    "usage: zarvento <command> [arguments]   (zarvento <command> --help: that command alone)\n"
     "\n"
     "commands:\n"
-    "  help       show this text\n"
-    "  version    show the version\n"
-    "  register   enters the library module under the host's add-in key in the\n"
+    "  help [<command>]\n"
+    "             shows this text, or what one command does\n"
+    "  version\n"
+    "             shows the version\n"
+    "  register\n"
+    "             enters the library module under the host's add-in key in the\n"
     "             host's registry (its whole path, connected at start)\n"
-    "  unregister takes it out again\n"
+    "  unregister\n"
+    "             takes it out again\n"
     "  drawing <in>.rdd <out>.svg|.dxf\n"
     "             exports a drawing document (a sketch saved by the library) as\n"
     "             SVG (an A3 sheet, pictures embedded) or DXF R12 (no pictures)\n";
+
+// The verbs the library module carries out, by the export that does each.
+struct ModuleVerb {
+    std::string_view name;
+    const char* symbol;
+};
+constexpr ModuleVerb kModuleVerbs[] = {
+    {"run", "ZarventoRunScript"},
+    {"program", "ZarventoProgramJob"},
+    {"simulate", "ZarventoSimulationJob"},
+    {"tool-model", "ZarventoToolModel"},
+    {"tool-contour", "ZarventoToolContour"},
+    {"catalog", "ZarventoCatalog"},
+    {"statistics", "ZarventoStatistics"},
+    {"setup-sheet", "ZarventoSetupSheet"},
+    {"export", "ZarventoExport"},
+};
+constexpr std::string_view kHostVerbs[] = {"help", "version", "register", "unregister", "drawing"};
+
+const ModuleVerb* FindModuleVerb(std::string_view name) {
+    for (const ModuleVerb& verb : kModuleVerbs)
+        if (verb.name == name) return &verb;
+    return nullptr;
+}
+
+bool IsVerb(std::string_view name) {
+    for (std::string_view verb : kHostVerbs)
+        if (verb == name) return true;
+    return FindModuleVerb(name) != nullptr;
+}
+
+bool IsHelpOption(std::string_view arg) { return arg == "--help" || arg == "-h"; }
+
+// A verb's arguments ask for its help: every verb takes --help (and -h) the same way.
+bool AsksForHelp(int argc, char** argv) {
+    for (int k = 2; k < argc; ++k)
+        if (IsHelpOption(argv[k])) return true;
+    return false;
+}
+
+// One verb's part of the help: the entries of the commands list that start
+// with its name (the entry's first line, then its lines indented under it),
+// and for run the script's statements.
+std::string VerbHelp(std::string_view usage, std::string_view verb) {
+    constexpr std::string_view kIndent = "             ";
+    std::string help;
+    bool inEntry = false;
+    bool inScript = false;
+    while (!usage.empty()) {
+        const std::size_t end = usage.find('\n');
+        const std::string_view line = usage.substr(0, end);
+        usage = end == std::string_view::npos ? std::string_view() : usage.substr(end + 1);
+        if (line.rfind("script (", 0) == 0) inScript = verb == "run";
+        if (inScript) {
+            if (line.rfind("environment:", 0) == 0) break;
+            help += std::string(line) + "\n";
+            continue;
+        }
+        if (line.rfind(kIndent, 0) == 0) {
+            if (inEntry) help += std::string(line) + "\n";
+            continue;
+        }
+        const std::string_view rest =
+            line.size() > 2 && line.substr(0, 2) == "  " ? line.substr(2) : std::string_view();
+        inEntry = rest.rfind(verb, 0) == 0 && (rest.size() == verb.size() || rest[verb.size()] == ' ');
+        if (inEntry) help += "usage: zarvento " + std::string(rest) + "\n";
+    }
+    return help + "\n(zarvento help: every command, the environment and the exit codes)\n";
+}
 
 const char* const kHostNotes =
     "\n"
@@ -122,12 +195,11 @@ std::unique_ptr<zarvento::LibraryModule> LoadZarvento() {
         std::cerr << "zarvento: " << error << "\n";
         return nullptr;
     }
-    for (const char* name : {"ZarventoRunScript", "ZarventoProgramJob", "ZarventoSimulationJob", "ZarventoToolModel",
-                             "ZarventoToolContour", "ZarventoCatalog", "ZarventoStatistics", "ZarventoUsage"}) {
-        if (module->LibraryId() != kZarventoLibraryId || !module->Symbol(name)) {
-            std::cerr << "zarvento: " << file.string() << " is not the Zarvento library module\n";
-            return nullptr;
-        }
+    bool complete = module->LibraryId() == kZarventoLibraryId && module->Symbol("ZarventoUsage");
+    for (const ModuleVerb& verb : kModuleVerbs) complete = complete && module->Symbol(verb.symbol);
+    if (!complete) {
+        std::cerr << "zarvento: " << file.string() << " is not the Zarvento library module\n";
+        return nullptr;
     }
     return module;
 }
@@ -137,7 +209,14 @@ std::unique_ptr<zarvento::LibraryModule> LoadZarvento() {
 int main(int argc, char** argv) {
     zarvento::SetUpProgramHeap();
     const std::string_view command = argc < 2 ? std::string_view() : std::string_view(argv[1]);
-    if (command == "version" || command == "--version") {
+    if (command.empty() || (!IsVerb(command) && command != "--version" && !IsHelpOption(command))) {
+        if (command.empty())
+            std::cerr << "usage: zarvento <command> [arguments]; zarvento help lists the commands\n";
+        else
+            std::cerr << "zarvento: unknown command '" << command << "'; zarvento help lists the commands\n";
+        return kExitUsage;
+    }
+    if ((command == "version" && !AsksForHelp(argc, argv)) || command == "--version") {
         std::cout << "zarvento 0.1\n";
         return 0;
     }
@@ -154,8 +233,21 @@ int main(int argc, char** argv) {
     if (!module) return kExitModule;
     const std::string usage =
         std::string(kHostUsage) + reinterpret_cast<UsageFunction>(module->Symbol("ZarventoUsage"))() + kHostNotes;
-    if (command == "help" || command == "--help" || command == "-h") {
-        std::cout << usage;
+    if (command == "help" || IsHelpOption(command)) {
+        if (argc < 3) {
+            std::cout << usage;
+            return 0;
+        }
+        const std::string_view about = IsHelpOption(argv[2]) ? std::string_view("help") : std::string_view(argv[2]);
+        if (!IsVerb(about)) {
+            std::cerr << "zarvento: unknown command '" << about << "'; zarvento help lists the commands\n";
+            return kExitUsage;
+        }
+        std::cout << VerbHelp(usage, about);
+        return 0;
+    }
+    if (AsksForHelp(argc, argv)) {
+        std::cout << VerbHelp(usage, command);
         return 0;
     }
     if (command == "drawing") return ExportDrawingFile(argc, argv);
@@ -184,22 +276,12 @@ int main(int argc, char** argv) {
     } catch (const zarvento::HostError& e) {
         std::cerr << "zarvento: " << e.Message() << "; servers registered there are not found\n";
     }
-    const char* verb = command == "run"            ? "ZarventoRunScript"
-                       : command == "program"      ? "ZarventoProgramJob"
-                       : command == "simulate"     ? "ZarventoSimulationJob"
-                       : command == "tool-model"   ? "ZarventoToolModel"
-                       : command == "tool-contour" ? "ZarventoToolContour"
-                       : command == "catalog"      ? "ZarventoCatalog"
-                       : command == "statistics"   ? "ZarventoStatistics"
-                       : command == "setup-sheet"  ? "ZarventoSetupSheet"
-                       : command == "export"       ? "ZarventoExport"
-                                                   : nullptr;
+    const ModuleVerb* verb = FindModuleVerb(command);
     if (!verb) {
-        if (!command.empty()) std::cerr << "zarvento: unknown command '" << command << "'\n";
-        std::cerr << usage;
+        std::cerr << "zarvento: unknown command '" << command << "'; zarvento help lists the commands\n";
         return kExitUsage;
     }
-    const int status = reinterpret_cast<Verb>(module->Symbol(verb))(argc, argv);
+    const int status = reinterpret_cast<Verb>(module->Symbol(verb->symbol))(argc, argv);
     // An echo a verb left behind is code of the library: it goes before the
     // library does. The library is unloaded (its detach step runs) while the
     // host is still there.

@@ -24,6 +24,44 @@ endif()
 # The program, the host module and the library module lie in one folder: the
 # host finds its module beside its executable, as the CAD host does.
 set(ZARVENTO_PROGRAM_DIR ${PROJECT_BINARY_DIR}/app)
+# `cmake --install` puts the program's folder, as the build lays it out, in
+# <prefix>/lib/zarvento, and links to its programs in <prefix>/bin.
+set(ZARVENTO_INSTALL_DIR lib/zarvento)
+
+# zarvento_install(<target> [FOLDER <folder under the program's folder>] [BUILT_AT <program's folder from the target's>])
+# Installs a program or module into the installed program's folder (or a
+# folder of it). It finds the libraries it links relative to its own file
+# ($ORIGIN), in the build as installed: a copy of the folder runs on the
+# libraries beside it, never on those of the build. BUILT_AT: the build puts
+# the target elsewhere than in the program's folder, which lies there.
+function(zarvento_install target)
+  cmake_parse_arguments(ARG "" "FOLDER;BUILT_AT" "" ${ARGN})
+  set(destination ${ZARVENTO_INSTALL_DIR})
+  set(rpath "$ORIGIN")
+  if(ARG_FOLDER)
+    set(destination ${destination}/${ARG_FOLDER})
+    file(RELATIVE_PATH back /${ARG_FOLDER} /)
+    set(rpath "$ORIGIN/${back}")
+  endif()
+  if(ARG_BUILT_AT)
+    list(APPEND rpath "$ORIGIN/${ARG_BUILT_AT}")
+  endif()
+  set_target_properties(${target} PROPERTIES INSTALL_RPATH "${rpath}" BUILD_WITH_INSTALL_RPATH TRUE)
+  install(TARGETS ${target} RUNTIME DESTINATION ${destination} LIBRARY DESTINATION ${destination})
+endfunction()
+
+# zarvento_install_link(<program> [FOLDER <folder>])
+# <prefix>/bin/<program>, a link to the installed program: the program finds
+# its folder through the link.
+function(zarvento_install_link program)
+  cmake_parse_arguments(ARG "" "FOLDER" "" ${ARGN})
+  set(target ../${ZARVENTO_INSTALL_DIR})
+  if(ARG_FOLDER)
+    set(target ${target}/${ARG_FOLDER})
+  endif()
+  install(CODE "file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin\")
+file(CREATE_LINK \"${target}/${program}\" \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/${program}\" SYMBOLIC)")
+endfunction()
 
 if(ZARVENTO_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
@@ -53,6 +91,7 @@ function(zarvento_add_library target)
   if(ARG_SHARED)
     add_library(${target} SHARED ${sources})
     set_target_properties(${target} PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${ZARVENTO_PROGRAM_DIR})
+    zarvento_install(${target})
   else()
     add_library(${target} STATIC ${sources})
   endif()

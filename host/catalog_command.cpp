@@ -4,9 +4,11 @@
 #include <array>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "catalogs/catalog_tools.h"
 #include "catalogs/param_variable.h"
@@ -62,18 +64,33 @@ void PrintTree(const CCatalogTools& dialog) {
 }
 
 int List(std::string_view only) {
-    bool any = false;
-    for (const Kind& k : kKinds) {
-        if (!only.empty() && only != k.folder) continue;
-        any = true;
-        Choice c;
-        CCatalogTools dialog(k.kind, c.folder, c.name, c.ext, c.variables, c.count);
-        dialog.OnInitDialog();
-        PrintTree(dialog);
-    }
-    if (!any) {
+    std::vector<const Kind*> asked;
+    for (const Kind& k : kKinds)
+        if (only.empty() || only == k.folder) asked.push_back(&k);
+    if (asked.empty()) {
         std::cerr << "zarvento: no catalog kind '" << only << "' (TOOLS, DEVICES or MACHINES)\n";
         return 2;
+    }
+    // A catalog whose folders are not beside the program (a build that did
+    // not make them) is named, never listed as empty.
+    const auto library = ModuleDirectory();
+    std::string missing;
+    bool found = false;
+    for (const Kind* k : asked) {
+        const std::filesystem::path folder = (library ? *library : std::filesystem::path()) / k->folder;
+        std::error_code ec;
+        found = found || std::filesystem::is_directory(folder, ec);
+        missing += (missing.empty() ? "" : ", ") + folder.string();
+    }
+    if (!found) {
+        std::cerr << "zarvento: the catalog has no folder " << missing << "\n";
+        return 1;
+    }
+    for (const Kind* k : asked) {
+        Choice c;
+        CCatalogTools dialog(k->kind, c.folder, c.name, c.ext, c.variables, c.count);
+        dialog.OnInitDialog();
+        PrintTree(dialog);
     }
     return 0;
 }

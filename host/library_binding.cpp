@@ -133,9 +133,17 @@ void NotifyLibraryLoaded() {
 void ConnectHost() {
     LibraryGlobals& g = Globals();
     if (g.automation) return;
-    std::filesystem::path hostModule = HostExecutablePath();
-    hostModule.replace_filename(SharedLibraryFileName(LoadResString(kHostModuleString)));
-    void* library = dlopen(hostModule.c_str(), RTLD_NOW | RTLD_LOCAL);
+    const std::string hostName = SharedLibraryFileName(LoadResString(kHostModuleString));
+    // The host module the process runs on is the one to connect to: a second
+    // copy of it (the file beside a program started from a copy of its folder,
+    // while the process took the host from elsewhere) would be another host,
+    // gone again when this load is closed under the objects it handed out.
+    void* library = dlopen(hostName.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (!library) {
+        std::filesystem::path hostModule = HostExecutablePath();
+        hostModule.replace_filename(hostName);
+        library = dlopen(hostModule.c_str(), RTLD_NOW | RTLD_LOCAL);
+    }
     if (!library) return;
     using CreateFunction = RedozuObject* (*)();
     if (auto create = reinterpret_cast<CreateFunction>(dlsym(library, "CreateRedozuObject"))) {

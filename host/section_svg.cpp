@@ -8,6 +8,8 @@ namespace zarvento::app {
 
 std::string SectionSvgText(const SimulationPicture& picture) {
     ZxDrawing drawing(picture.title);
+    // The page shows the part and the stock; the path and the tool going
+    // farther (to a start point far off) are cut at its edge.
     for (const PictureLayer& layer : picture.layers) {
         ZxStyle style;
         style.colour = layer.colour;
@@ -17,6 +19,8 @@ std::string SectionSvgText(const SimulationPicture& picture) {
         drawing.BeginGroup(layer.id + "-layer", layer.title);
         drawing.AddPath(layer.id, layer.runs, style);
         drawing.EndGroup();
+        drawing.AddLegend(layer.title, style);
+        if (layer.id == "part" || layer.id == "stock" || layer.id == "machined") drawing.FitTo(layer.runs);
     }
     return drawing.Text();
 }

@@ -3,7 +3,9 @@
 #include "plan/view_export.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -27,9 +29,12 @@ namespace {
 
 // Settings colours of the drawing.
 constexpr int kStockColour = 10;
-constexpr int kPathColour = 4;
-constexpr int kRapidColour = 5;
 constexpr std::uint32_t kSectionColour = 0x404040;
+// The operations' colours in turn (0x00BBGGRR), far enough apart to tell
+// the paths of neighbouring operations apart.
+constexpr std::uint32_t kOperationColours[] = {0xB4771F, 0x2827D6, 0x2CA02C, 0x0E7FFF,
+                                               0xBD6794, 0x4B568C, 0xC277E3, 0xCFBE17};
+constexpr std::uint32_t kRapidSampleColour = 0x606060;
 // Units nest (a complex unit of pieces, a gap of bridges) no deeper than this.
 constexpr int kUnitDepth = 4;
 // Arcs are drawn as chords no longer than this (mm).
@@ -111,15 +116,29 @@ void SavePlanDrawing(const std::string& path) {
     const HostDocumentPtr doc = ViewDocument();
     const SettingsRecord& settings = SettingsRecord::Global();
     ZxDrawing drawing(std::filesystem::path(doc->FilePath()).filename().string());
+    // The page is fitted to the part and the stock: a rapid move to a far
+    // start point is cut at its edge instead of shrinking the part.
+    const auto fitted = [&](std::vector<ZxRun> runs) {
+        drawing.FitTo(runs);
+        return runs;
+    };
     if (CSPID* spid = ExistingSPID()) {
-        if (const Contour* section = spid->GetDetailContour())
-            drawing.AddPath("section", ContourRuns(*section), {kSectionColour, 1.5, false, true});
+        if (const Contour* section = spid->GetDetailContour()) {
+            const ZxStyle style{kSectionColour, 1.5, false, true};
+            drawing.AddPath("section", fitted(ContourRuns(*section)), style);
+            drawing.AddLegend("part section", style);
+        }
         std::unique_ptr<Contour> made;
         const Contour* stock = spid->pSourceContour.get();
         if (!stock) stock = (made = spid->CreateSourceContour()).get();
-        if (stock) drawing.AddPath("stock", ContourRuns(*stock), {settings.Colour(kStockColour), 1.2, false, false});
+        if (stock) {
+            const ZxStyle style{settings.Colour(kStockColour), 1.2, false, false};
+            drawing.AddPath("stock", fitted(ContourRuns(*stock)), style);
+            drawing.AddLegend("stock", style);
+        }
     }
     if (CPLAN* plan = ExistingPLAN()) {
+        bool anyRapid = false;
         for (int i = 0; i < plan->GetTurnCount(); ++i) {
             PlanTurn* turn = plan->GetTurn(i);
             if (!turn || !turn->IsActive()) continue;
@@ -129,11 +148,16 @@ void SavePlanDrawing(const std::string& path) {
             for (CCadreISO* frame : frames)
                 if (frame) CollectFramePaths(*frame, feed, rapid, 0);
             const std::string id = "operation-" + std::to_string(i + 1);
-            drawing.BeginGroup(id, std::to_string(i + 1) + ". " + turn->GetNameTurn());
-            drawing.AddPath(id + "-feed", feed.Runs(), {settings.Colour(kPathColour), 1.2, false, false});
-            drawing.AddPath(id + "-rapid", rapid.Runs(), {settings.Colour(kRapidColour), 1.0, true, false});
+            const std::string title = std::to_string(i + 1) + ". " + turn->GetNameTurn();
+            const std::uint32_t colour = kOperationColours[static_cast<std::size_t>(i) % std::size(kOperationColours)];
+            drawing.BeginGroup(id, title);
+            drawing.AddPath(id + "-feed", feed.Runs(), {colour, 1.2, false, false});
+            drawing.AddPath(id + "-rapid", rapid.Runs(), {colour, 1.0, true, false});
             drawing.EndGroup();
+            drawing.AddLegend(title, {colour, 1.2, false, false});
+            anyRapid = anyRapid || !rapid.Runs().empty();
         }
+        if (anyRapid) drawing.AddLegend("rapid moves", {kRapidSampleColour, 1.0, true, false});
     }
     drawing.Write(path);
 }

@@ -1,8 +1,10 @@
 // ScenePicture: opaque triangles first (depth tested and written), then the
 // polylines (tested with a small lift towards the eye, so a path lying on a
-// surface stays in front of it), then translucent triangles from the farthest
-// to the nearest, blended without writing depth. The picture is drawn at
-// `samples` times its size and averaged down.
+// surface stays in front of it), then translucent meshes, blended without
+// writing depth: each tints a pixel once, in one flat colour, however many of
+// its surfaces lie over it, so that a translucent stock round the part reads
+// as a veil and not as edges and rings on the part's faces. The picture is
+// drawn at `samples` times its size and averaged down.
 #include "platform/scene_picture.h"
 
 #include <algorithm>
@@ -52,12 +54,15 @@ public:
         right_ = Unit(Sub(o.right, Scaled(eye_, Dot(o.right, eye_))));
         if (Dot(right_, right_) == 0) throw HostError(E_INVALIDARG_, "picture: the right direction runs along the eye");
         up_ = Cross(eye_, right_);
-        light_ = Unit(Vec{eye_[0] + 0.6 * up_[0] - 0.3 * right_[0], eye_[1] + 0.6 * up_[1] - 0.3 * right_[1],
-                          eye_[2] + 0.6 * up_[2] - 0.3 * right_[2]});
+        // From above the eye and to its right: the faces turned towards the
+        // right (a turned part's free end) are lit, not dark as a bore is.
+        light_ = Unit(Vec{eye_[0] + 0.6 * up_[0] + 0.6 * right_[0], eye_[1] + 0.6 * up_[1] + 0.6 * right_[1],
+                          eye_[2] + 0.6 * up_[2] + 0.6 * right_[2]});
         const Rgb bg{static_cast<double>(o.background[0]), static_cast<double>(o.background[1]),
                      static_cast<double>(o.background[2])};
         colour_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), bg);
         depth_.assign(colour_.size(), -std::numeric_limits<double>::infinity());
+        veil_.assign(colour_.size(), -1);
         Fit(scene.Box());
     }
 
@@ -74,7 +79,9 @@ public:
         return {base.r * k, base.g * k, base.b * k};
     }
 
-    void Triangle(const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint& c, const Rgb& rgb, double alpha) {
+    // `veil` >= 0: a translucent mesh's number; a pixel it tinted already is left as it is.
+    void Triangle(const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint& c, const Rgb& rgb, double alpha,
+                  int veil = -1) {
         const double area = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
         if (std::fabs(area) < 1e-12) return;
         const int x0 = std::max(0, static_cast<int>(std::floor(std::min({a.x, b.x, c.x}))));
@@ -89,7 +96,13 @@ public:
                 const double w1 = ((c.x - px) * (a.y - py) - (c.y - py) * (a.x - px)) / area;
                 const double w2 = 1.0 - w0 - w1;
                 if (w0 < 0 || w1 < 0 || w2 < 0) continue;
-                Plot(x, y, w0 * a.depth + w1 * b.depth + w2 * c.depth, rgb, alpha, alpha >= 1.0);
+                const double depth = w0 * a.depth + w1 * b.depth + w2 * c.depth;
+                if (veil >= 0) {
+                    const std::size_t i = Index(x, y);
+                    if (veil_[i] == veil || depth <= depth_[i]) continue;
+                    veil_[i] = veil;
+                }
+                Plot(x, y, depth, rgb, alpha, alpha >= 1.0);
             }
         }
     }
@@ -167,6 +180,7 @@ private:
     double cx_ = 0, cy_ = 0, scale_ = 1, size_ = 0;
     std::vector<Rgb> colour_;
     std::vector<double> depth_;
+    std::vector<int> veil_;  // the translucent mesh that last tinted the pixel
 };
 
 struct Translucent {
@@ -174,6 +188,7 @@ struct Translucent {
     Rgb rgb;
     double alpha;
     double depth;
+    int mesh;
 };
 
 }  // namespace
@@ -184,17 +199,18 @@ RgbaImage ScenePicture::Render(const Scene& scene, const ScenePictureOptions& op
                         "picture: a size of " + std::to_string(options.width) + " x " + std::to_string(options.height));
     Canvas canvas(scene, options);
     std::vector<Translucent> translucent;
-    for (const SceneMesh& mesh : scene.meshes) {
+    for (std::size_t m = 0; m < scene.meshes.size(); ++m) {
+        const SceneMesh& mesh = scene.meshes[m];
         const double alpha = std::clamp(mesh.opacity, 0.0, 1.0);
         if (alpha <= 0.0) continue;
         for (std::size_t t = 0; t + 2 < mesh.corners.size(); t += 3) {
             const Vec &pa = mesh.corners[t], &pb = mesh.corners[t + 1], &pc = mesh.corners[t + 2];
-            const Rgb rgb = canvas.Shade(pa, pb, pc, mesh.colour);
             const ScreenPoint a = canvas.Project(pa), b = canvas.Project(pb), c = canvas.Project(pc);
             if (alpha >= 0.999)
-                canvas.Triangle(a, b, c, rgb, 1.0);
+                canvas.Triangle(a, b, c, canvas.Shade(pa, pb, pc, mesh.colour), 1.0);
             else
-                translucent.push_back({a, b, c, rgb, alpha, (a.depth + b.depth + c.depth) / 3});
+                translucent.push_back(
+                    {a, b, c, ColourOf(mesh.colour), alpha, (a.depth + b.depth + c.depth) / 3, static_cast<int>(m)});
         }
     }
     const double lift = 0.004 * canvas.Size();
@@ -206,7 +222,7 @@ RgbaImage ScenePicture::Render(const Scene& scene, const ScenePictureOptions& op
     }
     std::stable_sort(translucent.begin(), translucent.end(),
                      [](const Translucent& p, const Translucent& q) { return p.depth < q.depth; });
-    for (const Translucent& t : translucent) canvas.Triangle(t.a, t.b, t.c, t.rgb, t.alpha);
+    for (const Translucent& t : translucent) canvas.Triangle(t.a, t.b, t.c, t.rgb, t.alpha, t.mesh);
     return canvas.Finish(options.width, options.height);
 }
 

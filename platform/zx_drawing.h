@@ -2,7 +2,8 @@
 // plan at a glance: Z runs to the right and the contour's x upwards from the
 // axis (the part, at x <= 0, lies above it), with the axis as a chain line.
 // Each path is one SVG path element of polylines in (z, x); groups gather the
-// paths of one operation.
+// paths of one operation. The page shows the part of the plane it is fitted
+// to (every path without a fit) and a legend below it.
 #pragma once
 
 #include <array>
@@ -30,6 +31,13 @@ public:
     void EndGroup();
     // A path of one or more runs; nothing for runs of fewer than two points.
     void AddPath(const std::string& id, const std::vector<ZxRun>& runs, const ZxStyle& style);
+    // The page shows these runs (every run fitted to, and the axis) with a
+    // margin round them: a path going beyond is cut at the page's edge and
+    // marked there by an arrowhead in its direction, so that a move to a far
+    // point does not shrink what it leads to. Filled paths are never cut.
+    void FitTo(const std::vector<ZxRun>& runs);
+    // A line of the legend: a sample of the style and its text, in the order added.
+    void AddLegend(const std::string& text, const ZxStyle& style);
 
     std::string Text() const;
     // HostError(STG_E_WRITEFAULT) when the file cannot be written.
@@ -39,15 +47,29 @@ private:
     struct Item {
         std::string open;  // a group's start, or empty for a path
         std::string id;
-        std::string data;  // the path's d attribute
+        std::vector<ZxRun> runs;  // the path's runs of two points or more
         ZxStyle style;
         bool close = false;  // a group's end
     };
+    struct Box {
+        double zmin = 1e300, zmax = -1e300, xmin = 1e300, xmax = -1e300;
+        void Add(double z, double x);
+        bool Empty() const { return zmin > zmax; }
+    };
+    struct LegendLine {
+        std::string text;
+        ZxStyle style;
+    };
+
+    std::string PathElements(const Item& item, const Box& page, double unit) const;
+    std::string LegendElements(const Box& page, double unit, double top, bool beyond) const;
 
     std::string title_;
     std::vector<Item> items_;
+    std::vector<LegendLine> legend_;
     bool inGroup_ = false;
-    double zmin_ = 1e300, zmax_ = -1e300, xmin_ = 1e300, xmax_ = -1e300;
+    Box paths_;
+    Box fit_;
 };
 
 }  // namespace zarvento

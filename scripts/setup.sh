@@ -14,6 +14,13 @@ if ((${#missing[@]})); then
   echo "setup: installing ${missing[*]}"
   sudo_cmd=()
   [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
+  # The package manager's progress is shown only when it fails.
+  log=$(mktemp)
+  trap 'rm -f "$log"' EXIT
+  if ! { "${sudo_cmd[@]}" apt-get update -qq &&
+         DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"; } > "$log" 2>&1; then
+    cat "$log" >&2
+    echo "setup: the packages could not be installed" >&2
+    exit 1
+  fi
 fi

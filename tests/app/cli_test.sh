@@ -20,6 +20,26 @@ fail() { echo "FAIL: $*"; exit 1; }
 "$zarvento" --help > "$work/help" || fail "--help exits $?"
 grep -q "run \[--new \[--replace\]\] \[--no-save\] <document> <script>" "$work/help" || fail "--help does not describe run"
 grep -q "answer <panel> ok|cancel" "$work/help" || fail "--help does not describe the script"
+# Every verb tells what it does, by --help and by help <verb>, and only that.
+for verb in run program simulate tool-model tool-contour catalog statistics setup-sheet export drawing register \
+            unregister version help; do
+  for ask in "$verb --help" "help $verb"; do
+    # shellcheck disable=SC2086
+    "$zarvento" $ask > "$work/verb-help" 2> "$work/err" || fail "zarvento $ask exits $?: $(cat "$work/err")"
+    head -1 "$work/verb-help" | grep -q "^usage: zarvento $verb\b" || fail "zarvento $ask: $(head -1 "$work/verb-help")"
+    grep "^usage: zarvento " "$work/verb-help" | grep -qv "^usage: zarvento $verb\b" &&
+      fail "zarvento $ask prints other commands too"
+  done
+done
+grep -q "answer <panel> ok|cancel" <("$zarvento" run --new x.rdp --help) || fail "run --help lacks the script"
+"$zarvento" program -h | grep -q "main job" || fail "program -h does not describe the main job"
+# An unknown verb is one line with the way to the help.
+"$zarvento" frobnicate > "$work/out" 2> "$work/err"
+[ $? -eq 2 ] || fail "an unknown command does not exit 2"
+[ "$(wc -l < "$work/err")" -eq 1 ] && [ ! -s "$work/out" ] || fail "an unknown command prints more than a line"
+grep -q "unknown command 'frobnicate'; zarvento help lists the commands" "$work/err" || fail "no hint for an unknown command"
+"$zarvento" help frobnicate 2> /dev/null
+[ $? -eq 2 ] || fail "help for an unknown command does not exit 2"
 
 "$zarvento" run --new "$work/shaft.rdp" "$examples/shaft/make-shaft.zsc" > "$work/make" || fail "make-shaft exits $?"
 [ -f "$work/shaft.rdp" ] || fail "the example document was not saved"
@@ -161,7 +181,8 @@ grep -q "^part unit 4: 0.290 mm left" "$work/out" || fail "simulate does not rep
 grep -q "^LineSeg( -41,-20, -68.5,-20, 1 );$" "$work/out" || fail "the stock's units are not printed"
 [ "$(md5sum < "$sim")" = "$before" ] || fail "simulate changed the document"
 for layer in stock machined part feed rapid tool departures; do
-  grep -q "<path id=\"$layer\"" "$work/sim.svg" || fail "the simulation's picture has no $layer"
+  # (what lies beyond the part and the stock is marked at the page's edge)
+  grep -q "<path id=\"$layer\"\|data-path=\"$layer\"" "$work/sim.svg" || fail "the simulation's picture has no $layer"
 done
 # The statistics of the NC example and its cost estimate; the document is not saved.
 (cd "$work/ex" && "$zarvento" statistics "$sim" --elementary) > "$work/out" 2> "$work/err" \

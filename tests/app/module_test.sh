@@ -49,6 +49,22 @@ rc=$?
 cat "$work/out" "$work/err" | grep -q 'Задайте систему координат ЧПУ' || fail "menu 1 did not reach the library"
 grep -q 'Приложение должно' "$work/err" && fail "host 15 with 2 as its third number is refused"
 grep -q '^panel lsc: cancel (default)' "$work/out" || fail "menu 30 did not reach the coordinate-system panel"
+# A copy of the program with its libraries runs on the host module beside
+# it, and only on that one: a second host loaded from the build would be torn
+# down under the first at the end (SIGSEGV, "stack smashing detected").
+mkdir "$work/copy"
+cp "$zarvento" "$(dirname "$zarvento")"/*.so "$work/copy/"
+printf 'menu 30\n' > "$work/lsc.zsc"
+"$work/copy/zarvento" run --new "$work/copy.rdp" "$work/lsc.zsc" > "$work/out" 2> "$work/err" \
+  || fail "the copied program exits $?: $(tail -3 "$work/err")"
+grep -q '^panel lsc: cancel (default)' "$work/out" || fail "the copied program did not run the script"
+# Without the files the build puts beside the program, the copy names what it misses.
+"$work/copy/zarvento" catalog > "$work/out" 2> "$work/err"
+[ $? -eq 1 ] || fail "a catalog that is not there does not exit 1"
+grep -q "the catalog has no folder $work/copy/TOOLS" "$work/err" || fail "the missing catalog is not named: $(cat "$work/err")"
+for file in zarvento libzarvento.so; do
+  readelf -d "$work/copy/$file" | grep -q 'R.*PATH.*\[\$ORIGIN' || fail "$file finds its libraries by the build's folder"
+done
 ZARVENTO_HOST_VERSION=sixteen "$zarvento" help > /dev/null 2>&1
 [ $? -eq 2 ] || fail "an unreadable host version does not exit 2"
 echo "ok"

@@ -50,7 +50,7 @@ expect 2 "build-database needs a table and a database" "$program" build-database
 # Started as the host starts it, the program answers on its standard input
 # and output, and ends when the client closes them.
 answer=$(printf 'CREATE\t{23FA902B-7F5C-43D0-AB22-AEEE5CF7ED9B}\nCALL\t1\tMaterialInfo\tSsteel/45\nCALL\t2\tDesignation\n' |
-  timeout 10 "$program" --database "$work/m.db")
+  timeout 120 "$program" --database "$work/m.db")
 [[ "$answer" == $'READY\nOK\tO1\nOK\tO2\nOK\tSСталь 45 ГОСТ 1050-2013' ]] || fail "the served answers are: $answer"
 
 if ((failures)); then

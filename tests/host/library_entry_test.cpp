@@ -137,10 +137,22 @@ TEST_F(LibraryEntryTest, RolesComeFromThePlanTreesSelection) {
     EXPECT_EQ(control.SelectedItem(), tree.Root());
 }
 
-TEST_F(LibraryEntryTest, MissingApplicationIsAHostErrorReportedAtTheDoor) {
+// A program started from a copy of its folder runs on the host module it
+// took at start: the library connects to that one, not to a second copy
+// beside the program (nor to none when there is no file there).
+TEST_F(LibraryEntryTest, TheHostIsTheModuleTheProcessRunsOn) {
     Globals().application = nullptr;
     Globals().automation = nullptr;
     SetHostExecutablePath(folder.Path() / "zarvento");  // no host module beside it
+    LibInterfaceNotifyEntry();
+    ASSERT_NE(Globals().application, nullptr);
+    EXPECT_EQ(Globals().application, HostApplicationObject());
+}
+
+TEST_F(LibraryEntryTest, MissingApplicationIsAHostErrorReportedAtTheDoor) {
+    Globals().application = nullptr;
+    Globals().automation = nullptr;
+    HostFaults::Arm("CreateRedozuObject", E_FAIL_);
     LibInterfaceNotifyEntry();
     EXPECT_EQ(Globals().application, nullptr);
     MessageLog::Instance().Clear();

@@ -38,6 +38,9 @@ TEST(SectionSvg, APathPerLayerInATitledGroupTheTextsEscaped) {
     EXPECT_NE(svg.substr(machined, svg.find("/>", machined) - machined).find("fill-opacity"), std::string::npos);
     const std::size_t part = svg.find("<path id=\"part\"");
     EXPECT_NE(svg.substr(part, svg.find("/>", part) - part).find("fill=\"none\""), std::string::npos);
+    // The legend names every layer.
+    for (const PictureLayer& layer : picture.layers)
+        EXPECT_NE(svg.find(">" + layer.title + "</text>"), std::string::npos) << layer.title;
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ protected:
     // What the stand-in editor was given; bounded, in case it never starts.
     std::string EditorArguments(const fs::path& program) {
         const fs::path args = program.string() + ".args";
-        for (int i = 0; i < 1000 && !fs::exists(args); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        for (int i = 0; i < 1500 && !fs::exists(args); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
         return ReadTextFile(args, TextEncoding::Utf8).text;
     }
     bool PropertiesShown() const {

@@ -38,7 +38,6 @@ TEST_F(PlanProgramLinksTest, TheLinksAnswerForThePlanThereIs) {
 TEST_F(PlanProgramLinksTest, TheInstalledScriptPostProcessorConvertsTheProgram) {
     SetModuleDirectory(fs::path(test::FixturePath("../..")));
     SettingsRecord::Global().SetDefaults();
-    PythonRunTimeouts::Current().programMs = 5000;
     CSPID* plan = GetSPID();
     plan->sNamePostProcessor = "ISO_Python";
     plan->CheckPostProcessor();

@@ -47,7 +47,7 @@ TEST(ProcessStartTest, TheProgramRunsOnAfterTheCallReturns) {
     const ProcessStartResult started = StartProcess(request);
     ASSERT_TRUE(started.started) << started.error;
     std::ofstream(dir / "go") << "";
-    ASSERT_TRUE(AppearsWithin(dir / "args", 10));
+    ASSERT_TRUE(AppearsWithin(dir / "args", 15));
     EXPECT_EQ(ReadTextFile(dir / "args", TextEncoding::Utf8).text, "/a b/file.py3|x|");
 }
 

@@ -286,6 +286,36 @@ TEST_F(View3DTest, ThePictureShowsMeshesLinesAndWhatShinesThrough) {
     EXPECT_EQ(test::ErrorCodeOf([&] { ScenePicture::Render(Scene{}, options); }), E_INVALIDARG_);
 }
 
+// A translucent body (the stock round the part) is a veil: one flat tint
+// however many of its surfaces lie over a pixel, so that its caps and sides
+// draw no rings on the faces it covers.
+TEST_F(View3DTest, ATranslucentBodyTintsWhatItCoversOnce) {
+    const auto square = [](double x0, double height, std::vector<ScenePoint>& corners) {
+        for (const ScenePoint& p :
+             {ScenePoint{x0, 0, height}, ScenePoint{x0 + 10, 0, height}, ScenePoint{x0 + 10, 10, height},
+              ScenePoint{x0, 0, height}, ScenePoint{x0 + 10, 10, height}, ScenePoint{x0, 10, height}})
+            corners.push_back(p);
+    };
+    Scene scene;
+    SceneMesh face{"face", {}, {}, 0x0000FF, 1.0};
+    square(0, 0, face.corners);
+    square(10, 0, face.corners);
+    // One surface of the veil over the left half, two over the right half.
+    SceneMesh veil{"stock", {}, {}, 0xFF0000, 0.4};
+    square(0, 2, veil.corners);
+    square(10, 2, veil.corners);
+    square(10, 4, veil.corners);
+    scene.meshes = {face, veil};
+    ScenePictureOptions options;
+    options.width = 200, options.height = 100;
+    options.eye = {0, 0, 1};
+    options.right = {1, 0, 0};
+    const RgbaImage image = ScenePicture::Render(scene, options);
+    const RgbaImage::Pixel left = image.At(60, 50), right = image.At(140, 50);
+    EXPECT_GT(left[0], 50) << "the face shows through";
+    EXPECT_EQ(left, right);
+}
+
 TEST_F(View3DTest, TheTurningPlaneDrawingHasAPathPerItemAndDashedRapidMoves) {
     ZxDrawing drawing("part & plan");
     drawing.AddPath("section", {{{0, 0}, {0, -10}, {-40, -10}, {-40, 0}}}, {0x404040, 1.5, false, true});
@@ -303,6 +333,32 @@ TEST_F(View3DTest, TheTurningPlaneDrawingHasAPathPerItemAndDashedRapidMoves) {
     EXPECT_NE(text.find("<title>1. &lt;Черновой&gt;</title>"), std::string::npos);
     EXPECT_NE(text.find("<title>part &amp; plan</title>"), std::string::npos);
     EXPECT_NE(text.find("viewBox=\"-43.5 -43.5 77 47\""), std::string::npos) << text;
+}
+
+// A drawing fitted to the part and the stock: a rapid move to a start point
+// far off (Z40 X120, the radius -60) is cut at the page's edge and marked
+// there, instead of shrinking the part into a corner; the legend below
+// names what each colour and line stands for.
+TEST_F(View3DTest, TheTurningPlaneDrawingIsFittedToThePartWithALegend) {
+    ZxDrawing drawing("part");
+    const std::vector<ZxRun> section{{{0, 0}, {0, -10}, {-40, -10}, {-40, 0}}};
+    drawing.AddPath("section", section, {0x404040, 1.5, false, true});
+    drawing.FitTo(section);
+    drawing.AddLegend("part section", {0x404040, 1.5, false, true});
+    drawing.BeginGroup("operation-1", "1. Черновая");
+    drawing.AddPath("operation-1-rapid", {{{40, -60}, {2, -12}, {2, -11}}}, {0xB4771F, 1, true, false});
+    drawing.EndGroup();
+    drawing.AddLegend("1. Черновая", {0xB4771F, 1.2, false, false});
+    const std::string text = drawing.Text();
+    // The part's box with a margin of 8 % of its length, and the legend's band below it.
+    EXPECT_NE(text.find("viewBox=\"-43.2 -13.2 46.4 "), std::string::npos) << text;
+    // The rapid move comes in at the page's upper edge (x -13.2) and goes on to its end.
+    const std::size_t rapid = text.find("<path id=\"operation-1-rapid\" d=\"M2.95,-13.2 L2,-12 L2,-11\"");
+    EXPECT_NE(rapid, std::string::npos) << text;
+    EXPECT_EQ(Occurrences(text, "<polyline class=\"beyond\""), 1) << "where it comes in from beyond";
+    for (const char* line :
+         {">part section</text>", ">1. Черновая</text>", ">the move goes on beyond the drawing</text>"})
+        EXPECT_EQ(Occurrences(text, line), 1) << line;
 }
 
 }  // namespace

@@ -66,8 +66,9 @@ protected:
     void SetUp() override {
         test::OperationTest::SetUp();
         SettingsRecord::Global().SetDefaults();
-        PythonRunTimeouts::Current().programMs = 10000;
-        PythonRunTimeouts::Current().exportMs = 10000;
+        // The export's own limit waits for a person at a console: a script
+        // of these tests ends by itself within the program's limit.
+        PythonRunTimeouts::Current().exportMs = test::kProductScriptLimitMs;
         runner->Part(kTwoSteps);
         for (int i : {0, 1}) GetSPID()->GetTool(i)->isModelLoaded = true;
         ASSERT_TRUE(post.ReadPostProcessorDescription());
@@ -265,8 +266,8 @@ TEST_F(PlanExportTest, AScriptThatAnswersNothingCancelsAndAnOldAnswerIsNeverObey
         std::string python;
         std::int64_t timeoutMs;
     } cases[] = {
-        {"no answer", "pass\n", 10000},
-        {"crashed", "open('path.tmp', 'w').write('UpdateXML CopyProgram')\nsys.exit(3)\n", 10000},
+        {"no answer", "pass\n", test::kProductScriptLimitMs},
+        {"crashed", "open('path.tmp', 'w').write('UpdateXML CopyProgram')\nsys.exit(3)\n", test::kProductScriptLimitMs},
         {"timed out", "open('path.tmp', 'w').write('UpdateXML CopyProgram')\ntime.sleep(30)\n", 1000},
     };
     for (const Case& c : cases) {

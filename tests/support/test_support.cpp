@@ -9,6 +9,7 @@
 #include "platform/host_application.h"
 #include "platform/host_storage.h"
 #include "platform/host_storages.h"
+#include "platform/process_runner.h"
 #include "platform/storage_record.h"
 #include "treecontrol/pelmora_lib.h"
 
@@ -46,6 +47,19 @@ TempDir::~TempDir() {
 }
 
 std::string FixturePath(const std::string& relative) { return std::string(ZARVENTO_FIXTURES) + "/" + relative; }
+
+const std::string& ResolvedPython() {
+    static const std::string python = [] {
+        ProcessRequest request;
+        request.program = "python3";
+        request.arguments = {"-c", "import sys; sys.stdout.write(sys.executable)"};
+        request.timeoutMs = kProductScriptLimitMs;
+        const ProcessResult result = RunProcess(request);
+        // Without an answer the tests run python3 from PATH and say why they fail there.
+        return result.Succeeded() && !result.output.empty() ? result.output : std::string("python3");
+    }();
+    return python;
+}
 
 HostDocumentPtr SaveCloseReopen(const HostDocumentPtr& doc, const std::string& path) {
     doc->SaveAs(path);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -72,6 +74,27 @@ private:
 
 // The fixture folder of the tests.
 std::string FixturePath(const std::string& relative);
+
+// The longest any script of the product may run: a test waiting for a child
+// that ends by itself never allows it less.
+inline constexpr std::int64_t kProductScriptLimitMs = 15000;
+
+// The interpreter `python3` on PATH stands for, asked once per test program:
+// a version manager's shim may take seconds to start each time, and a test
+// whose subject is not the lookup on PATH need not pay that every run.
+const std::string& ResolvedPython();
+
+// A test of a timeout: runs `attempt(ms)` with a timeout of `firstMs`,
+// doubled up to `lastMs` while `started()` says the child was ended before it
+// got going, so that what the test checks never hangs on how long a busy
+// machine takes to start the child. Returns the last attempt's result.
+template <typename Attempt, typename Started>
+auto WithATimeoutTheChildOutlives(std::int64_t firstMs, std::int64_t lastMs, Attempt attempt, Started started) {
+    for (std::int64_t ms = firstMs;; ms = std::min(ms * 2, lastMs)) {
+        auto result = attempt(ms);
+        if (started() || ms >= lastMs) return result;
+    }
+}
 
 // Saves the document to path, closes it and opens the file again: what a
 // stored record must survive.
