@@ -94,9 +94,12 @@ std::unique_ptr<Contour> TrimBehindTrailingEdge(std::unique_ptr<Contour> c, doub
     if (std::fabs(ez - sz) < 1e-6 || bz * (ez - sz) <= 1e-9) return c;
     const bool flipZ = ez > sz, flipX = bx < 0.0;
     if (flipZ) bz = -bz;
-    if (flipX) bx = -bx;
+    bx = std::fabs(bx);
+    // An edge that trails along the pass itself (a square insert's, set
+    // square to the axis) lets the profile drop nowhere: the drop is bridged
+    // at its own level (angle 0).
     const double angle = 180.0 - std::atan2(bx, bz) * 180.0 / kPi;
-    if (!(angle > 0.01 && angle < 89.99)) return c;
+    if (!(angle < 89.99)) return c;
     const auto flip = [&](Contour& k) {
         if (flipZ) k.MirrorZ();
         if (flipX) k.MirrorX();
