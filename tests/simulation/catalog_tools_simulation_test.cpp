@@ -286,5 +286,28 @@ TEST_F(CatalogToolsTest, TheContourAndTheModelOfEveryToolAreOne) {
         }
     }
 }
+
+// A plan read back from its document builds each position's contour from its
+// own model in its own size: a 2 mm grooving blade beside a 3 mm cut-off
+// blade stays 2 mm wide.
+TEST_F(CatalogToolsTest, EveryPositionOfAPlanReadBackKeepsItsOwnModel) {
+    MakePart(kRisingShaft, 64, kGrooving, 0);
+    Script("answer spid ok catalog=2\ndialog catalog\n  select 100 " + std::to_string(kCutOff) +
+           "\n  select 200 1\n  ok\nend\nplan-data\n");
+    if (HasFailure()) return;
+    DeleteSPID();
+    CSPID* spid = GetSPID();
+    ASSERT_TRUE(spid->LoadTools());
+    spid->CreateContourTool(CSPID::kAllPositions);
+    for (int i = 0; i < 2; ++i) {
+        const ParamTool& tool = spid->tools[static_cast<std::size_t>(i)];
+        ASSERT_TRUE(tool.pContour) << i;
+        double width = 0;
+        ASSERT_TRUE(tool.GetVariable("width", width)) << i;
+        const BoundBox box = tool.pContour->GetBoundBox();
+        EXPECT_NEAR(box.zmax - box.zmin, width, 0.011) << tool.sToolName;
+    }
+    EXPECT_NE(spid->tools[0].sWorkFile, spid->tools[1].sWorkFile);
+}
 }  // namespace
 }  // namespace zarvento::test
