@@ -148,6 +148,12 @@ std::vector<ThreadBand> ThreadBandsOf(const CTurn& op, const ClearanceOutline& p
     return bands;
 }
 
+double OutsideThreadBands(const std::vector<ThreadBand>& bands, Point2D p) {
+    double least = std::numeric_limits<double>::infinity();
+    for (const ThreadBand& band : bands) least = std::min(least, OutsideBand(band, p));
+    return least;
+}
+
 double ThreadPassReach(const std::vector<ThreadBand>& bands, const ClearanceOutline& part, const Curve2D& centre,
                        double r, double tolerance) {
     double least = bands.empty() ? 0.0 : std::numeric_limits<double>::infinity();

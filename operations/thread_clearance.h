@@ -52,6 +52,11 @@ struct ThreadBand {
 std::vector<ThreadBand> ThreadBandsOf(const CTurn& op, const ClearanceOutline& part, double noseRadius,
                                       double tolerance);
 
+// How far a point lies outside the band it is nearest to: 0 inside one,
+// infinity without any. A point of the stock as machined is cut by a thread
+// pass no deeper than the band allows.
+double OutsideThreadBands(const std::vector<ThreadBand>& bands, Point2D p);
+
 // How far a nose circle of radius r whose centre runs along the piece
 // reaches into the part outside the band it keeps to best: 0 when it stays
 // inside one. Only what lies in the part counts: a pass may run deep in a

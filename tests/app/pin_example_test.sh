@@ -53,8 +53,14 @@ compare threaded-pin-g76.nc threaded-pin-g76.nc
 
 "$zarvento" simulate example/threaded-pin.rdp --check >check.log 2>&1 || fail "simulate --check exits $?"
 grep -q "^check run: .*Обработка завершена" check.log || fail "the check run did not end: $(cat check.log)"
+! grep "cut into the part" check.log || fail "the simulation cuts into the part"
 "$zarvento" statistics example/threaded-pin.rdp >stats.log 2>&1 || fail "statistics exits $?"
 printf 'synchronize\nsketch 0\ndrawing op1.svg\nsketch 2\ndrawing op3.svg\nsketch 4\ndrawing op5.svg\n' >sketches.zsc
 "$zarvento" run --no-save example/threaded-pin.rdp sketches.zsc >sketches.log 2>&1 || fail "the sketches exit $?"
 for f in op1.svg op3.svg op5.svg; do grep -q "<svg" "$f" || fail "$f is not a drawing"; done
+# A thread's name given in the script outlives the panel's automatic name.
+printf '%s\n' 'answer turn ok name="Резьба под гайку" tool=5 work=3 pitch=1.5 starts=1 depth=auto spin=600' \
+  'create 5' 'panel turn' '  ok' 'end' 'edit 6' >named.zsc
+"$zarvento" run --no-save example/threaded-pin.rdp named.zsc >named.log 2>&1 || fail "the named thread exits $?"
+grep -q '^6: type 5 "Резьба под гайку"' named.log || fail "the thread's name is replaced: $(grep '^6:' named.log)"
 echo "threaded pin: ok"
