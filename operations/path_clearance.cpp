@@ -307,7 +307,8 @@ std::optional<PathIntrusion> FindPathIntrusion(const CTurn& op, const ClearanceO
         onAfter(along.size(), Follower(stockAfter));
     // A chisel thread's passes cut its groove into the part: they are held
     // to it instead of the part's surface.
-    const std::vector<ThreadBand> threadBands = ThreadBandsOf(op, part, r, limits.tolerance);
+    const ThreadInsert insert = ThreadInsertOf(op);
+    const std::vector<ThreadBand> threadBands = ThreadBandsOf(op, part, insert, limits.tolerance);
     const auto& frames = op.Frames();
     for (std::size_t k = 0; k < frames.size(); ++k) {
         CCadreISO& frame = *frames[k];
@@ -332,7 +333,7 @@ std::optional<PathIntrusion> FindPathIntrusion(const CTurn& op, const ClearanceO
                     return out;
                 };
                 if (!threadBands.empty() && frame.feedIsStep && !rapid) {
-                    const double depth = ThreadPassReach(threadBands, part, move, r, limits.tolerance);
+                    const double depth = ThreadPassReach(threadBands, part, move, insert, limits.tolerance);
                     if (depth > limits.tolerance) return found(depth, false);
                     continue;
                 }

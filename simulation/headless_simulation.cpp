@@ -110,9 +110,8 @@ void TakeStock(SimulationOutcome& outcome, const CSimulation& simulation, const 
         if (const CPLAN* plan = ExistingPLAN())
             for (int i = 0; i < plan->GetTurnCount(); ++i) {
                 const auto* op = dynamic_cast<const CTurn*>(plan->GetTurn(i));
-                const ParamTool* tool = op && op->IsActive() ? op->GetTool() : nullptr;
-                if (!tool) continue;
-                for (ThreadBand& band : ThreadBandsOf(*op, outline, std::max(0.0, tool->r), tolerance))
+                if (!op || !op->IsActive() || !op->GetTool()) continue;
+                for (ThreadBand& band : ThreadBandsOf(*op, outline, ThreadInsertOf(*op), tolerance))
                     bands.push_back(std::move(band));
             }
         PlannedCut beyondThreads;
