@@ -294,12 +294,14 @@ std::optional<PathIntrusion> FindPathIntrusion(const CTurn& op, const ClearanceO
     double allowance = limits.allowance;
     bool fed = false;
     // A groove's blade drives the corner its cycle binds; the edge runs on
-    // along Z to the other corner, followed as circles near enough that
-    // what stands between them reaches one.
+    // along Z to the other corner, whose nose lies the width less both
+    // corners' radii off, followed as circles near enough that what stands
+    // between them reaches one.
     std::vector<double> along{0.0};
     if (const auto* groove = dynamic_cast<const CTurnMnogoProhod*>(&op);
-        groove && groove->indCycleElementar == 1 && groove->WidthTool > 0.0) {
-        const double width = groove->indPrivazTool == 0 ? groove->WidthTool : -groove->WidthTool;
+        groove && groove->indCycleElementar == 1 && groove->WidthTool > 2.0 * r) {
+        const double span = groove->WidthTool - 2.0 * r;
+        const double width = groove->indPrivazTool == 0 ? span : -span;
         const int n = std::clamp(static_cast<int>(std::ceil(std::fabs(width) / std::max(0.5 * r, 0.05))), 1, 1000);
         for (int k = 1; k <= n; ++k) along.push_back(width * k / n);
     }
