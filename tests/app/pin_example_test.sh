@@ -54,6 +54,20 @@ compare threaded-pin-g76.nc threaded-pin-g76.nc
 "$zarvento" simulate example/threaded-pin.rdp --check >check.log 2>&1 || fail "simulate --check exits $?"
 grep -q "^check run: .*Обработка завершена" check.log || fail "the check run did not end: $(cat check.log)"
 ! grep "cut into the part" check.log || fail "the simulation cuts into the part"
+# The failing direction: a finishing pass given the relief's grooving blade
+# drags the blade's body through the part. The main job refuses its
+# program; the simulation's check cuts with the same blade and exits 1.
+cp example/threaded-pin.rdp example/wrong-tool.rdp
+printf '%s\n' 'answer turn ok name="Не тот резец" tool=3 work=1-15 direction=along feed=0.1 spin=1000' 'create 2' \
+  >wrong-tool.zsc
+"$zarvento" run example/wrong-tool.rdp wrong-tool.zsc >wrong-tool.log 2>&1 || fail "the wrong tool's plan exits $?"
+rc=0
+"$zarvento" program example/wrong-tool.rdp -o wrong-tool.nc >wrong-program.log 2>&1 || rc=$?
+[ "$rc" -eq 1 ] || fail "program of a path through the part exits $rc"
+rc=0
+"$zarvento" simulate example/wrong-tool.rdp --check >wrong-check.log 2>&1 || rc=$?
+[ "$rc" -eq 1 ] || fail "simulate --check of a path through the part exits $rc"
+grep -q "cut into the part" wrong-check.log || fail "the check names no cut: $(cat wrong-check.log)"
 "$zarvento" statistics example/threaded-pin.rdp >stats.log 2>&1 || fail "statistics exits $?"
 printf 'synchronize\nsketch 0\ndrawing op1.svg\nsketch 2\ndrawing op3.svg\nsketch 4\ndrawing op5.svg\n' >sketches.zsc
 "$zarvento" run --no-save example/threaded-pin.rdp sketches.zsc >sketches.log 2>&1 || fail "the sketches exit $?"
