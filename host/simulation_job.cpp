@@ -37,7 +37,8 @@ const char* const kSimulateUsage =
     "             run ended and its messages, the stock's unit count (--stock:\n"
     "             its units); a long run shows its progress on the standard\n"
     "             error. The document is not saved. Exit code 1 when the run\n"
-    "             listed an error (a rapid cut, a collision) or did not run.\n"
+    "             listed an error (a rapid cut, a collision), cut into the\n"
+    "             part or did not run.\n"
     "             --svg draws what the run shows in the turning plane: the\n"
     "             part, the stock before and as machined, the path stepped,\n"
     "             the tool where the run ended, the part's units it departs\n"
@@ -149,7 +150,11 @@ int RunSimulationJob(int argc, char** argv) {
     for (const SectionDeviation& d : outcome->deviations) {
         std::string line = "part unit " + std::to_string(d.unit) + ":";
         if (d.left > 0.0) line += " " + Millimetres(d.left) + " left";
-        if (d.cut > 0.0) line += " " + Millimetres(d.cut) + " cut into the part";
+        // A cut into the part is the worst a program can do: the run fails.
+        if (d.cut > 0.0) {
+            line += " " + Millimetres(d.cut) + " cut into the part";
+            error = true;
+        }
         std::cout << line << "\n";
     }
     if (printStock) std::cout << outcome->stock;

@@ -23,6 +23,9 @@ namespace {
 constexpr double kSampleStep = 0.25;
 // Stock this little over the limit is the limit.
 constexpr double kOverLimit = 1e-3;
+// A point of the surface this far inside the part as the pass leaves it is
+// one the pass does not reach.
+constexpr double kBuried = 0.05;
 
 std::string Number(double v) {
     char text[32];
@@ -108,6 +111,10 @@ double ThickestLayer(const Contour& work, const Contour& before, const Contour& 
             const double t = std::clamp(next / length, 1e-3, 1.0 - 1e-3);
             const Point2D p = piece.At(t), tangent = piece.Tangent(t);
             const Point2D normal{-side * tangent.y, side * tangent.x};
+            // Where the pass leaves the part's material over the surface (it
+            // bridges a groove its insert cannot enter), it meets no stock
+            // there: a line from the buried surface would run through the part.
+            if (part.Inside(p) && part.Distance(Curve2D::Line(p, p), kBuried) >= kBuried) continue;
             // Mostly the allowance: the line is run near the surface first,
             // and only one that runs on past the limit again for the band.
             const double along = RunThrough(stock, part, p, normal, layer, layer + 0.5);

@@ -178,7 +178,12 @@ void HeadlessTurnPanels::ApplyTurnFields(PlanTurn& op, PanelAnswer& answer) {
         PanelScript::Instance().NoteRefusal();
         return;
     }
-    if (const std::string* name = answer.Field("name")) turn->sNameTurn = *name;
+    // A name given is the user's, as one typed in the panel's list with the
+    // automatic name switched off: the kind's automatic name keeps off it.
+    if (const std::string* name = answer.Field("name")) {
+        turn->sNameTurn = *name;
+        turn->isAutoName = false;
+    }
     if (const std::string* tool = answer.Field("tool")) {
         // Positions are counted from 1, as in the plan-data panel.
         std::int32_t position = 0;

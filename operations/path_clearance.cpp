@@ -316,12 +316,14 @@ std::optional<PathIntrusion> FindMovesIntrusion(const CTurn& op, const std::vect
     const double dz = tool->dNoseDx, dx = -tool->dNoseDy;
     bool fed = false;
     // A groove's blade drives the corner its cycle binds; the edge runs on
-    // along Z to the other corner, followed as circles near enough that
-    // what stands between them reaches one.
+    // along Z to the other corner, whose nose lies the width less both
+    // corners' radii off, followed as circles near enough that what stands
+    // between them reaches one.
     std::vector<double> along{0.0};
     if (const auto* groove = dynamic_cast<const CTurnMnogoProhod*>(&op);
-        groove && groove->indCycleElementar == 1 && groove->WidthTool > 0.0) {
-        const double width = groove->indPrivazTool == 0 ? groove->WidthTool : -groove->WidthTool;
+        groove && groove->indCycleElementar == 1 && groove->WidthTool > 2.0 * r) {
+        const double span = groove->WidthTool - 2.0 * r;
+        const double width = groove->indPrivazTool == 0 ? span : -span;
         const int n = std::clamp(static_cast<int>(std::ceil(std::fabs(width) / std::max(0.5 * r, 0.05))), 1, 1000);
         for (int k = 1; k <= n; ++k) along.push_back(width * k / n);
     }
@@ -329,7 +331,8 @@ std::optional<PathIntrusion> FindMovesIntrusion(const CTurn& op, const std::vect
         onAfter(along.size(), Follower(stockAfter));
     // A chisel thread's passes cut its groove into the part: they are held
     // to it instead of the part's surface.
-    const std::vector<ThreadBand> threadBands = ThreadBandsOf(op, part, r, limits.tolerance);
+    const ThreadInsert insert = ThreadInsertOf(op);
+    const std::vector<ThreadBand> threadBands = ThreadBandsOf(op, part, insert, limits.tolerance);
     for (const ClearanceMove& m : moves) {
         const double allowance = m.beforeFinishingData ? limits.allowance : 0.0;
         const bool rapid = m.rapid && !m.cycleProfile;
@@ -353,7 +356,7 @@ std::optional<PathIntrusion> FindMovesIntrusion(const CTurn& op, const std::vect
                 return out;
             };
             if (!threadBands.empty() && m.thread && !rapid) {
-                const double depth = ThreadPassReach(threadBands, part, move, r, limits.tolerance);
+                const double depth = ThreadPassReach(threadBands, part, move, insert, limits.tolerance);
                 if (depth > limits.tolerance) return found(depth, false);
                 continue;
             }

@@ -31,6 +31,7 @@ public:
     explicit ClearanceOutline(const Contour& outline);
 
     bool Empty() const { return pieces_.empty(); }
+    const Box2D& Bounds() const { return bounds_; }
     // The least distance from the piece to the outline when it is below
     // `within`, else `within`: only the cells near the piece are searched.
     double Distance(const Curve2D& piece, double within) const;

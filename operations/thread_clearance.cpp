@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "catalogs/param_tool.h"
+#include "geometry/contour.h"
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "operations/path_clearance.h"
@@ -19,6 +21,11 @@ double LineX(const ThreadSweep& s, double z) { return s.a.y + (z - s.a.x) * (s.b
 
 // How far below the crest line a point lies, in X, towards the material.
 double Below(const ThreadSweep& s, double deeper, Point2D p) { return deeper * (p.y - LineX(s, p.x)); }
+
+// How much deeper below the crest line a point lies when moved by o.
+double BelowShift(const ThreadSweep& s, double deeper, Point2D o) {
+    return deeper * (o.y - o.x * (s.b.y - s.a.y) / (s.b.x - s.a.x));
+}
 
 // The length along the normal of the lines parallel to the crest line that
 // one unit of X across them makes.
@@ -35,38 +42,73 @@ double OutsideBand(const ThreadBand& band, Point2D p) {
     return std::hypot(along, below);
 }
 
-double Reach(const ThreadBand& band, const ClearanceOutline& part, const Curve2D& centre, double r, double tolerance) {
-    // A line keeps its depth below the crest line linear along it: a circle
+double Reach(const ThreadBand& band, const ClearanceOutline& part, const Curve2D& centre, const ThreadInsert& insert,
+             double tolerance) {
+    const double r = insert.r;
+    const Box2D box = centre.Box();
+    // The points of the outline that come within the part's span across the
+    // axis somewhere along the piece; the rest cannot meet it.
+    const Box2D& bounds = part.Bounds();
+    std::vector<Point2D> outline;
+    for (const Point2D& o : insert.outline)
+        if (box.ymax + o.y >= bounds.ymin && box.ymin + o.y <= bounds.ymax) outline.push_back(o);
+    // A line keeps its depth below the crest line linear along it: an insert
     // whose reach stays in the band at both ends stays in it all along.
     if (!centre.arc) {
-        const Box2D box = centre.Box();
+        double back = -r, ahead = r, below = r * NormalScale(band.sweep);
+        for (const Point2D& o : outline) {
+            back = std::min(back, o.x);
+            ahead = std::max(ahead, o.x);
+            below = std::max(below, BelowShift(band.sweep, band.deeper, o));
+        }
         const double deepest =
-            std::max(Below(band.sweep, band.deeper, centre.a), Below(band.sweep, band.deeper, centre.b)) +
-            r * NormalScale(band.sweep);
-        if (box.xmin - r >= band.lo - tolerance && box.xmax + r <= band.hi + tolerance &&
+            std::max(Below(band.sweep, band.deeper, centre.a), Below(band.sweep, band.deeper, centre.b)) + below;
+        if (box.xmin + back >= band.lo - tolerance && box.xmax + ahead <= band.hi + tolerance &&
             deepest <= band.sweep.depth + tolerance)
             return 0.0;
     }
-    // Otherwise the circle is followed along the piece, as the outline's
+    // Otherwise the insert is followed along the piece, as the outline's
     // depth is: each point of it outside the band and inside the part is as
     // deep as the nearer of the part's surface and the band.
     const int n = std::clamp(static_cast<int>(centre.Length() / 0.01), 16, 4000);
     const int around = r > 1e-9 ? 24 : 0;
     double deepest = 0.0;
+    const auto probe = [&](Point2D p) {
+        const double outside = OutsideBand(band, p);
+        if (outside <= deepest || !part.Inside(p)) return;
+        deepest = std::max(deepest, part.Distance(Curve2D::Line(p, p), outside));
+    };
     for (int k = 0; k <= n; ++k) {
         const Point2D c = centre.At(static_cast<double>(k) / n);
         for (int i = 0; i <= around; ++i) {
             const double angle = 2.0 * PI * i / std::max(around, 1);
-            const Point2D p = i == around ? c : Point2D{c.x + r * std::cos(angle), c.y + r * std::sin(angle)};
-            const double outside = OutsideBand(band, p);
-            if (outside <= deepest || !part.Inside(p)) continue;
-            deepest = std::max(deepest, part.Distance(Curve2D::Line(p, p), outside));
+            probe(i == around ? c : Point2D{c.x + r * std::cos(angle), c.y + r * std::sin(angle)});
         }
+        for (const Point2D& o : outline) probe({c.x + o.x, c.y + o.y});
     }
     return deepest;
 }
 
 }  // namespace
+
+ThreadInsert ThreadInsertOf(const CTurn& op) {
+    ThreadInsert insert;
+    const ParamTool* tool = op.GetTool();
+    if (!tool) return insert;
+    insert.r = std::max(0.0, tool->r);
+    const Contour* outline = op.GetToolContour();
+    if (!outline) return insert;
+    // The outline's (0, 0) is the programmed point; the nose centre lies off it.
+    double dz = 0.0, dx = 0.0;
+    tool->NoseCentre(dz, dx);
+    // Points no further apart than a tenth of a millimetre along each unit.
+    for (int i = 0; i < outline->Count(); ++i) {
+        const Curve2D& piece = insert.pieces.emplace_back(PieceOf(*outline->GetUnit(i), -dz, -dx));
+        const int n = std::clamp(static_cast<int>(std::ceil(piece.Length() / 0.1)), 1, 1000);
+        for (int k = 0; k < n; ++k) insert.outline.push_back(piece.At(static_cast<double>(k) / n));
+    }
+    return insert;
+}
 
 std::vector<ThreadSweep> ThreadSweepsOf(const CTurn& op, double noseRadius) {
     std::vector<ThreadSweep> sweeps;
@@ -93,6 +135,7 @@ std::vector<ThreadSweep> ThreadSweepsOf(const CTurn& op, double noseRadius) {
         s.depth = thread->Depth;
         const double from = (cut.start + cut.back * back).z, to = cut.end.z;
         s.runOutAtLo = to < from;
+        s.r = noseRadius;
         s.lo = std::min(from, to) - noseRadius;
         s.hi = std::max(from, to) + noseRadius;
         sweeps.push_back(s);
@@ -136,23 +179,62 @@ ThreadRoom RoomAlongThread(const ClearanceOutline& part, const ThreadSweep& swee
     return room;
 }
 
-std::vector<ThreadBand> ThreadBandsOf(const CTurn& op, const ClearanceOutline& part, double noseRadius,
+void WidenForInsert(ThreadSweep& sweep, double deeper, const ThreadInsert& insert, const ClearanceOutline& part) {
+    if (insert.pieces.empty() || deeper == 0.0) return;
+    const Box2D& bounds = part.Bounds();
+    // How far the outline reaches along Z (towards: -1 or +1) from the nose
+    // centre at z at the thread's depth, the nose radius at least: a line
+    // cut at the part's span exactly, an arc through points close together.
+    const auto reach = [&](double z, double towards) {
+        const double x = LineX(sweep, z) + deeper * (sweep.depth - sweep.r);
+        const double from = bounds.ymin - x, to = bounds.ymax - x;
+        double farthest = sweep.r;
+        const auto take = [&](Point2D o) {
+            if (o.y >= from && o.y <= to) farthest = std::max(farthest, towards * o.x);
+        };
+        for (const Curve2D& piece : insert.pieces) {
+            if (piece.arc) {
+                const int n = std::clamp(static_cast<int>(std::ceil(piece.Length() / 0.005)), 1, 10000);
+                for (int k = 0; k <= n; ++k) take(piece.At(static_cast<double>(k) / n));
+                continue;
+            }
+            take(piece.a);
+            take(piece.b);
+            for (const double y : {from, to})
+                if ((piece.a.y - y) * (piece.b.y - y) < 0.0)
+                    take({piece.a.x + (piece.b.x - piece.a.x) * (y - piece.a.y) / (piece.b.y - piece.a.y), y});
+        }
+        return farthest;
+    };
+    const double lo = sweep.lo + sweep.r, hi = sweep.hi - sweep.r;
+    sweep.lo = lo - reach(lo, -1.0);
+    sweep.hi = hi + reach(hi, 1.0);
+}
+
+std::vector<ThreadBand> ThreadBandsOf(const CTurn& op, const ClearanceOutline& part, const ThreadInsert& insert,
                                       double tolerance) {
     std::vector<ThreadBand> bands;
     if (part.Empty()) return bands;
-    for (const ThreadSweep& sweep : ThreadSweepsOf(op, noseRadius)) {
+    for (ThreadSweep sweep : ThreadSweepsOf(op, insert.r)) {
         const ThreadRoom room = RoomAlongThread(part, sweep, tolerance);
         if (room.deeper == 0.0) continue;
+        WidenForInsert(sweep, room.deeper, insert, part);
         bands.push_back({sweep, room.deeper, std::max(sweep.lo, room.lo), std::min(sweep.hi, room.hi)});
     }
     return bands;
 }
 
+double OutsideThreadBands(const std::vector<ThreadBand>& bands, Point2D p) {
+    double least = std::numeric_limits<double>::infinity();
+    for (const ThreadBand& band : bands) least = std::min(least, OutsideBand(band, p));
+    return least;
+}
+
 double ThreadPassReach(const std::vector<ThreadBand>& bands, const ClearanceOutline& part, const Curve2D& centre,
-                       double r, double tolerance) {
+                       const ThreadInsert& insert, double tolerance) {
     double least = bands.empty() ? 0.0 : std::numeric_limits<double>::infinity();
     for (const ThreadBand& band : bands) {
-        least = std::min(least, Reach(band, part, centre, r, tolerance));
+        least = std::min(least, Reach(band, part, centre, insert, tolerance));
         if (least <= tolerance) break;
     }
     return least;

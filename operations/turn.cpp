@@ -3,6 +3,8 @@
 #include "operations/turn.h"
 
 #include <array>
+#include <filesystem>
+#include <system_error>
 
 #include "catalogs/param_tool.h"
 #include "operations/turn_drill.h"
@@ -16,6 +18,7 @@
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "platform/host_application.h"
+#include "platform/stored_path.h"
 
 namespace zarvento {
 
@@ -172,6 +175,22 @@ const Contour* CTurn::GetToolContour() const {
     const ParamTool* tool = GetTool();
     if (!tool || tool->isNoContour) return nullptr;
     return tool->pContour.get();
+}
+
+const Contour* CTurn::ToolOutline() {
+    ParamTool* tool = GetTool();
+    if (!tool || tool->isNoContour) return nullptr;
+    // The outline is otherwise built only for the simulation: the path must
+    // heed the same insert whether or not the simulation ran first. A tool
+    // whose model is not there keeps the path it has without one.
+    if (!tool->pContour) {
+        std::string model = tool->sWorkFile;
+        if (model.empty()) model = tool->isFromCatalog ? tool->CatalogModelPath() : tool->sFileName;
+        std::error_code ec;
+        if (!model.empty() && std::filesystem::is_regular_file(StoredPathToPath(model), ec))
+            GetSPID()->CreateContourTool(nToolPosition);
+    }
+    return tool->isNoContour ? nullptr : tool->pContour.get();
 }
 
 void CTurn::CollectFrames(std::vector<CCadreISO*>& out) const {

@@ -83,6 +83,9 @@ public:
     void DiagnosticRaschetPath(int position) override;
     void CollectFrames(std::vector<CCadreISO*>& out) const override;
     const Contour* GetToolContour() const override;
+    // The outline of the operation's tool as the simulation places it (built
+    // from its model when not yet built); null for a tool without one.
+    const Contour* ToolOutline();
     // The plan's hooks; the kinds add their rows through SaveKindValues and
     // LoadKindValues, never by overriding these.
     void Save(int position) final { SaveTurn(position); }

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <optional>
 
 #include "catalogs/param_tool.h"
@@ -16,7 +15,6 @@
 #include "platform/messages.h"
 #include "platform/object_reference.h"
 #include "platform/storage_record.h"
-#include "platform/stored_path.h"
 
 namespace zarvento {
 
@@ -94,9 +92,12 @@ std::unique_ptr<Contour> TrimBehindTrailingEdge(std::unique_ptr<Contour> c, doub
     if (std::fabs(ez - sz) < 1e-6 || bz * (ez - sz) <= 1e-9) return c;
     const bool flipZ = ez > sz, flipX = bx < 0.0;
     if (flipZ) bz = -bz;
-    if (flipX) bx = -bx;
+    bx = std::fabs(bx);
+    // An edge that trails along the pass itself (a square insert's, set
+    // square to the axis) lets the profile drop nowhere: the drop is bridged
+    // at its own level (angle 0).
     const double angle = 180.0 - std::atan2(bx, bz) * 180.0 / kPi;
-    if (!(angle > 0.01 && angle < 89.99)) return c;
+    if (!(angle < 89.99)) return c;
     const auto flip = [&](Contour& k) {
         if (flipZ) k.MirrorZ();
         if (flipX) k.MirrorX();
@@ -137,22 +138,6 @@ void CTurnKONTUR::SetupTool() {
     CTurn::SetupTool();
 }
 
-const Contour* CTurnKONTUR::ToolOutline() {
-    ParamTool* tool = GetTool();
-    if (!tool || tool->isNoContour || !(tool->r > 0.0)) return nullptr;
-    // The outline is otherwise built only for the simulation: the path must
-    // heed the same insert whether or not the simulation ran first. A tool
-    // whose model is not there keeps the path it has without one.
-    if (!tool->pContour) {
-        std::string model = tool->sWorkFile;
-        if (model.empty()) model = tool->isFromCatalog ? tool->CatalogModelPath() : tool->sFileName;
-        std::error_code ec;
-        if (!model.empty() && std::filesystem::is_regular_file(StoredPathToPath(model), ec))
-            GetSPID()->CreateContourTool(nToolPosition);
-    }
-    return tool->isNoContour ? nullptr : tool->pContour.get();
-}
-
 std::unique_ptr<Contour> CTurnKONTUR::GetSketchContour() {
     if (!pEskiz) return nullptr;
     // A builder of its own: the working-contour builder keeps its source.
@@ -182,7 +167,7 @@ bool CTurnKONTUR::CreateContourPath() {
     if (!c || c->Empty()) return FailPath();
     // Both edges of the insert, each where it trails: the main edge trails
     // the pass run the other way.
-    if (const Contour* outline = ToolOutline()) {
+    if (const Contour* outline = GetTool() && GetTool()->r > 0.0 ? ToolOutline() : nullptr) {
         double first = 0, second = 0;
         if (EdgeDirections(*outline, GetTool()->r, first, second)) {
             for (const double edge : {first, second}) c = TrimBehindTrailingEdge(std::move(c), edge);

@@ -38,9 +38,6 @@ public:
     bool LoadKindValues(StorageRecord& record) override;
     // The trajectory read from the sketch; null without one.
     std::unique_ptr<Contour> GetSketchContour();
-    // The outline of the operation's tool as the simulation places it (built
-    // from its model when not yet built); null for a tool without one.
-    const Contour* ToolOutline();
 
     // false: along the working contour; true: along the sketch pEskiz.
     bool SposobTrajectory = false;

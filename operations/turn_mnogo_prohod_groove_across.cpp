@@ -76,7 +76,11 @@ void CTurnMnogoProhod::ElementarGroovCycleAcross() {
     // A groove narrower than the tool has no room for a second plunge: a
     // negative step would cut its walls.
     if (!(w >= 0.0)) return ReportError(kToolWidthText);
-    const double H = std::fabs(first.z - last.z) - w;
+    // The region keeps the binding corner's nose off the walls; the other
+    // corner's nose lies the blade's width less both corners' radii beside
+    // it, and is kept off its wall by that span.
+    const double span = std::max(0.0, w - 2.0 * NoseOffsetRadius('w'));
+    const double H = std::fabs(first.z - last.z) - span;
     if (H < -EPS) return ReportError(kGrooveWidthText);
     // The count is bounded before any move is made: a step far below the
     // groove's width is refused rather than cut in millions of plunges.
@@ -86,8 +90,8 @@ void CTurnMnogoProhod::ElementarGroovCycleAcross() {
 
     double rz = indNapr ? box.zmin : box.zmax;
     double rx = internalMachining ? box.xmax + a : box.xmin - a;
-    if (indPrivazTool == 0 && !indNapr) rz -= w;
-    if (indPrivazTool != 0 && indNapr) rz += w;
+    if (indPrivazTool == 0 && !indNapr) rz -= span;
+    if (indPrivazTool != 0 && indNapr) rz += span;
     if (sourceContour) {
         // The retract X comes as near the stock as the source contour allows
         // at the plunge's two edges.
@@ -100,7 +104,7 @@ void CTurnMnogoProhod::ElementarGroovCycleAcross() {
             rx = internalMachining ? s.x + a : s.x - a;
         }
     }
-    const double edge = indPrivazTool == 0 ? w : -w;
+    const double edge = indPrivazTool == 0 ? span : -span;
     // No plunge takes the blade past the bar's back end, where the chuck
     // holds it: one that would is made against that end instead.
     double axisX = 0.0, chuckZ = 0.0;

@@ -152,15 +152,18 @@ bool CTurnTHREADING::LoadKindValues(StorageRecord& record) {
 bool CTurnTHREADING::ThreadHasRoom() {
     const Contour* section = GetSPID()->GetDetailContour();
     if (!section || section->Empty()) return true;
-    const ParamTool* tool = GetTool();
-    const double r = tool ? std::max(0.0, tool->r) : 0.0;
+    // The insert as the simulation cuts with it: its flank trails the nose
+    // into the run-out.
+    ToolOutline();
+    const ThreadInsert insert = ThreadInsertOf(*this);
     // The clearance check's own measure: a nose this little past the part is no cut.
     constexpr double kTolerance = 1e-3;
     const ClearanceOutline part(*section);
     const auto millimetres = [](double v) { return FormatG(std::round(v * 1000.0) / 1000.0) + " мм"; };
-    for (const ThreadSweep& sweep : ThreadSweepsOf(*this, r)) {
+    for (ThreadSweep sweep : ThreadSweepsOf(*this, insert.r)) {
         const ThreadRoom room = RoomAlongThread(part, sweep, kTolerance);
         if (room.deeper == 0.0) continue;
+        WidenForInsert(sweep, room.deeper, insert, part);
         const double atLo = room.lo - sweep.lo, atHi = sweep.hi - room.hi;
         const double runOut = sweep.runOutAtLo ? atLo : atHi, approach = sweep.runOutAtLo ? atHi : atLo;
         if (runOut <= kTolerance && approach <= kTolerance) continue;

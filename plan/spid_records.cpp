@@ -51,6 +51,10 @@ bool LoadList(const char* listName, const char* countKey, std::int32_t& count, s
         Entry& entry = table[static_cast<std::size_t>(k)];
         entry.Load(recordName(k));
         entry.Position = k;
+        // The working copy of the model is named by the position, as when the
+        // tool was chosen: positions sharing one copy would each take the
+        // model the last of them wrote.
+        entry.nCopyIndex = k;
     }
     return true;
 }

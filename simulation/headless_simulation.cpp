@@ -5,6 +5,10 @@
 
 #include "geometry/contour_script.h"
 #include "nc/cadre_iso.h"
+#include "operations/path_clearance.h"
+#include "operations/thread_clearance.h"
+#include "operations/turn.h"
+#include "plan/plan.h"
 #include "plan/plan_panels.h"
 #include "plan/spid.h"
 #include "platform/host_timers.h"
@@ -97,7 +101,23 @@ void TakeStock(SimulationOutcome& outcome, const CSimulation& simulation, const 
     outcome.deviations.clear();
     CSPID* spid = ExistingSPID();
     const Contour* part = spid ? spid->GetDetailContour() : nullptr;
-    if (stock && part) outcome.deviations = CompareSections(*part, *stock, SettingsRecord::Global().accuracy);
+    if (stock && part) {
+        // A chisel thread cuts its groove into the part by design, as the
+        // main job's check of its passes knows.
+        const double tolerance = SettingsRecord::Global().accuracy;
+        const ClearanceOutline outline(*part);
+        std::vector<ThreadBand> bands;
+        if (const CPLAN* plan = ExistingPLAN())
+            for (int i = 0; i < plan->GetTurnCount(); ++i) {
+                const auto* op = dynamic_cast<const CTurn*>(plan->GetTurn(i));
+                if (!op || !op->IsActive() || !op->GetTool()) continue;
+                for (ThreadBand& band : ThreadBandsOf(*op, outline, ThreadInsertOf(*op), tolerance))
+                    bands.push_back(std::move(band));
+            }
+        PlannedCut beyondThreads;
+        if (!bands.empty()) beyondThreads = [&bands](double z, double x) { return OutsideThreadBands(bands, {z, x}); };
+        outcome.deviations = CompareSections(*part, *stock, tolerance, 0.05, beyondThreads);
+    }
 
     const std::unique_ptr<Contour> planStock = !initial && spid ? spid->CreateSourceContour() : nullptr;
     SimulationScene scene;

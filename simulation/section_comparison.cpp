@@ -13,7 +13,7 @@ namespace {
 constexpr double kMaxSamples = 1e6;
 
 double DistanceToOutline(const Contour& outline, const std::vector<BoundBox>& boxes, double z, double x,
-                         IntersectPointList& scratch) {
+                         IntersectPointList& scratch, IntersectPoint& nearest) {
     double best = 1e300;
     for (int k = 0; k < outline.Count(); ++k) {
         // A unit whose box lies farther than the best distance so far cannot be nearer.
@@ -23,7 +23,11 @@ double DistanceToOutline(const Contour& outline, const std::vector<BoundBox>& bo
         if (std::hypot(dz, dx) >= best) continue;
         scratch.SetCountZero();
         outline.GetUnit(k)->GetNearestPoint(z, x, scratch, 0);
-        for (const IntersectPoint& p : scratch) best = std::min(best, std::hypot(p.z - z, p.x - x));
+        for (const IntersectPoint& p : scratch)
+            if (const double d = std::hypot(p.z - z, p.x - x); d < best) {
+                best = d;
+                nearest = p;
+            }
     }
     return best;
 }
@@ -31,7 +35,7 @@ double DistanceToOutline(const Contour& outline, const std::vector<BoundBox>& bo
 }  // namespace
 
 std::vector<SectionDeviation> CompareSections(const Contour& part, const Contour& machined, double tolerance,
-                                              double step) {
+                                              double step, const PlannedCut& beyondPlanned) {
     const double length = part.GetLength();
     if (!(step > 0.0) || length / step > kMaxSamples) step = length / kMaxSamples;
     std::vector<BoundBox> boxes;
@@ -51,15 +55,18 @@ std::vector<SectionDeviation> CompareSections(const Contour& part, const Contour
         SectionDeviation d;
         d.unit = u;
         for (const IntersectPoint& p : samples) {
-            const double distance = DistanceToOutline(machined, boxes, p.z, p.x, scratch);
+            IntersectPoint nearest = p;
+            const double distance = DistanceToOutline(machined, boxes, p.z, p.x, scratch, nearest);
             if (distance <= tolerance) continue;
             // Beyond the tolerance the sample lies off the outline: inside the
             // machined stock material is left on the part, outside it the
             // part itself was cut.
             if (machined.IsPointInside(p.z, p.x))
                 d.left = std::max(d.left, distance);
-            else
-                d.cut = std::max(d.cut, distance);
+            else if (const double cut =
+                         beyondPlanned ? std::min(distance, beyondPlanned(nearest.z, nearest.x)) : distance;
+                     cut > tolerance)
+                d.cut = std::max(d.cut, cut);
         }
         if (d.left > 0.0 || d.cut > 0.0) out.push_back(d);
     }

@@ -5,6 +5,7 @@
 // a tool whose body meets the part where its path does not cuts into it.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 namespace zarvento {
@@ -20,8 +21,11 @@ struct SectionDeviation {
 // Samples the part's units every `step` (more coarsely on a section too long
 // for a million samples) and measures each sample's distance to the machined
 // outline; lists, in unit order, the units with a departure beyond the
-// tolerance.
+// tolerance. `beyondPlanned`, when given, says how far a point of the
+// machined outline lies beyond what the plan cuts into the part by design
+// (a thread's groove): a cut counts only that far.
+using PlannedCut = std::function<double(double z, double x)>;
 std::vector<SectionDeviation> CompareSections(const Contour& part, const Contour& machined, double tolerance,
-                                              double step = 0.05);
+                                              double step = 0.05, const PlannedCut& beyondPlanned = {});
 
 }  // namespace zarvento

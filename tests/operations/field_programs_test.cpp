@@ -61,6 +61,10 @@ protected:
             std::ofstream(text) << ReplaceAll(roughing.text, "variable r 0.8", std::string("variable r ") + r);
             ToolModelText::Convert(text.string(), (folder.Path() / (std::string("r") + r + ".rdp")).string());
         }
+        // The bundled catalog's square insert, set square to the axis.
+        ToolModelText::Convert(
+            (examples / ".." / "catalog" / "TOOLS" / "Токарные" / "Проходные" / "Резец проходной SSBCR.txt").string(),
+            (folder.Path() / "square.rdp").string());
     }
     void TearDown() override {
         RegisterPlanPanels(previous);
@@ -282,6 +286,8 @@ TEST_F(FieldProgramsTest, AFinishingPassMeetingMoreThanOneCutIsReported) {
         int roughing = -1;          // the operation whose depth of cut it exceeds, -1 its tool's
         double zFrom = 0, zTo = 0;  // where: a stretch of the part
         double dFrom = 0, dTo = 0;  // between these diameters
+        const char* tool1 = "r0.8.rdp";
+        const char* tool2 = "r0.4.rdp";
     } cases[] = {
         {"a pocket roughing bridges over",
          pocket,
@@ -313,6 +319,21 @@ TEST_F(FieldProgramsTest, AFinishingPassMeetingMoreThanOneCutIsReported) {
          plain,
          "L=60 D=32 Z=2 x0=45 z0=32",
          {"name=Чистовая tool=2 work=2-2\ncreate 2"}},
+        {"a relief groove the finishing pass bridges",
+         "LineSeg( 0,0, 0,-10, 1 ); LineSeg( 0,-10, -25,-10, 1 ); LineSeg( -25,-10, -25,-8.8, 1 ); "
+         "LineSeg( -25,-8.8, -28,-8.8, 1 ); LineSeg( -28,-8.8, -28,-15, 1 ); LineSeg( -28,-15, -40,-15, 1 ); "
+         "LineSeg( -40,-15, -40,0, 1 );",
+         "L=60 D=34 Z=2 x0=45 z0=32",
+         {"name=Черновая tool=1 work=1-5 allowance=0.3\ncreate 1", "name=Чистовая tool=2 work=1-5\ncreate 2"},
+         -1,
+         0,
+         -1,
+         0,
+         0,
+         0,
+         0,
+         "r0.8.rdp",
+         "square.rdp"},
         {"a finishing depth over the roughing's cut",
          plain,
          "L=60 D=40 Z=2 x0=45 z0=32",
@@ -327,7 +348,7 @@ TEST_F(FieldProgramsTest, AFinishingPassMeetingMoreThanOneCutIsReported) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        HostDocumentPtr doc = MakePlan(c.profile, c.bar, c.operations);
+        HostDocumentPtr doc = MakePlan(c.profile, c.bar, c.operations, c.tool1, c.tool2);
         CPLAN& plan = *GetPLAN();
         for (int i = 0; i < plan.GetTurnCount(); ++i) {
             const auto& op = dynamic_cast<const CTurn&>(*plan.GetTurn(i));

@@ -49,10 +49,11 @@ constexpr const char* kThreadPart =
     "LineSeg( 0,0, 0,-9, 1 );\nLineSeg( 0,-9, -1,-10, 1 );\nLineSeg( -1,-10, -20,-10, 1 );\n"
     "LineSeg( -20,-10, -20,0, 1 );\n";
 constexpr const char* kThreadStock = "L=22 D=20 Z=0";
-// A threading chisel: a 60 degree triangle with its tip at the origin.
+// A threading chisel: a 60 degree triangle with its tip at the origin, its
+// body away from the axis (the sketch's x).
 constexpr const char* kChisel =
-    "variable TYPE_ 15 \"Тип инструмента%\"\nsketch Contour\nline 0 0 3 -5.196\nline 3 -5.196 -3 -5.196\n"
-    "line -3 -5.196 0 0\nend\n";
+    "variable TYPE_ 15 \"Тип инструмента%\"\nsketch Contour\nline 0 0 5.196 3\nline 5.196 3 5.196 -3\n"
+    "line 5.196 -3 0 0\nend\n";
 // A drill or tap: a 20 x 4 plate; its kind and diameter come first.
 constexpr const char* kPlate = "sketch Contour\nline 0 0 20 0\nline 20 0 20 4\nline 20 4 0 4\nline 0 4 0 0\nend\n";
 
@@ -202,13 +203,13 @@ protected:
 };
 
 // A bore of diameter 27.84 through a ring 30 long, for an inner M30 thread,
-// and an inner threading chisel.
+// and an inner threading chisel, its body towards the axis.
 constexpr const char* kThreadedRing =
     "LineSeg( 0,-13.92, 0,-25, 1 );\nLineSeg( 0,-25, -30,-25, 1 );\nLineSeg( -30,-25, -30,-13.92, 1 );\n"
     "LineSeg( -30,-13.92, 0,-13.92, 1 );\n";
 constexpr const char* kInnerChisel =
-    "variable TYPE_ 16 \"Тип инструмента%\"\nsketch Contour\nline 0 0 3 5.196\nline 3 5.196 -3 5.196\n"
-    "line -3 5.196 0 0\nend\n";
+    "variable TYPE_ 16 \"Тип инструмента%\"\nsketch Contour\nline 0 0 -5.196 3\nline -5.196 3 -5.196 -3\n"
+    "line -5.196 -3 0 0\nend\n";
 
 // Every thread in moves, read back from its program: each start's passes in
 // G32 with the lead, one start after another, each pass where the infeed's

@@ -382,8 +382,8 @@ inline std::vector<std::pair<double, double>> ContourPoints(const Contour& c) {
 // theoretical tip.
 struct Nose {
     double r = 0, dz = 0, dx = 0;
-    // A blade's width along Z: its other corner's circle lies that far from
-    // the first, the cutting edge between them.
+    // How far along Z a blade's other corner's circle lies from the first,
+    // the cutting edge between them: the blade's width less both corners.
     double width = 0;
     int BodyZ() const { return dz > 1e-9 ? 1 : dz < -1e-9 ? -1 : 0; }
     int BodyX() const { return dx > 1e-9 ? 1 : dx < -1e-9 ? -1 : 0; }
@@ -395,8 +395,10 @@ inline Nose NoseOf(const CTurn& op) {
     Nose nose{tool->r, tool->dNoseDx, -tool->dNoseDy};
     // The groove's plunges drive the blade's corner its cycle binds; the
     // blade runs from it towards +Z from the first corner, else towards -Z.
-    if (const auto* groove = dynamic_cast<const CTurnMnogoProhod*>(&op); groove && groove->indCycleElementar == 1)
-        nose.width = groove->indPrivazTool == 0 ? groove->WidthTool : -groove->WidthTool;
+    if (const auto* groove = dynamic_cast<const CTurnMnogoProhod*>(&op); groove && groove->indCycleElementar == 1) {
+        const double span = std::max(0.0, groove->WidthTool - 2.0 * std::max(0.0, tool->r));
+        nose.width = groove->indPrivazTool == 0 ? span : -span;
+    }
     return nose;
 }
 

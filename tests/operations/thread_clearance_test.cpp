@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "catalogs/param_tool.h"
+#include "geometry/contour.h"
 #include "geometry/primitives.h"
 #include "operations/path_clearance.h"
 #include "operations/turn_threading.h"
@@ -31,13 +33,26 @@ constexpr const char* kPinThread = "LineSeg( -1,-10, -20,-10, 1 );\n";
 class ThreadClearanceTest : public test::OperationTest {
 protected:
     // M20 x 1.5 on the pin with a chisel of nose radius 0.05, the run-out
-    // 2.9 long: the nose ends 0.05 short of the shoulder.
-    CTurnTHREADING& Thread() {
+    // 2.9 long: the nose ends 0.05 short of the shoulder. With `flanks` the
+    // tool has an outline: a 60° insert whose flanks rise 5 from its tip.
+    CTurnTHREADING& Thread(double runOut = 2.9, bool flanks = false) {
         runner->Part(kPin);
-        runner->Tool(2, "Резец резьбовой", 0.05).TYPE_ = 15;
-        CTurn& op = runner->AddKind(kTurnTHREADING, kPinThread, [](CTurn& o) {
+        ParamTool& tool = runner->Tool(2, "Резец резьбовой", 0.05);
+        tool.TYPE_ = 15;
+        if (flanks) {
+            const double z = tool.dNoseDx, x = -tool.dNoseDy + 0.05, side = 5.0 * std::tan(PI / 6.0);
+            const auto line = [](double z1, double x1, double z2, double x2) {
+                return "LineSeg( " + std::to_string(z1) + "," + std::to_string(x1) + ", " + std::to_string(z2) + "," +
+                       std::to_string(x2) + ", 1 );\n";
+            };
+            tool.pContour =
+                test::OperationRunner::Parse(line(z, x, z - side, x - 5) + line(z - side, x - 5, z - side, x - 15) +
+                                             line(z - side, x - 15, z + side, x - 15) +
+                                             line(z + side, x - 15, z + side, x - 5) + line(z + side, x - 5, z, x));
+        }
+        CTurn& op = runner->AddKind(kTurnTHREADING, kPinThread, [runOut](CTurn& o) {
             auto& t = dynamic_cast<CTurnTHREADING&>(o);
-            t.Perebeg = 2.9;
+            t.Perebeg = runOut;
             // No post-processor gives a synchronisation code.
             t.Cycle().FindParam("P6")->intValue = 1;
         });
@@ -91,6 +106,31 @@ TEST_F(ThreadClearanceTest, OnlyTheCutsMayEnterTheGroove) {
     const std::optional<PathIntrusion> found = Check(op);
     ASSERT_TRUE(found);
     EXPECT_NEAR(found->depth, 0.35, 0.01) << found->Describe();
+}
+
+// The insert's flank trails its nose into the run-out: at the height of the
+// shoulder (radius 13, 3.92 above the tip) it reaches 2.26 behind the nose.
+TEST_F(ThreadClearanceTest, TheInsertsFlankKeepsOutOfTheShoulder) {
+    // The run-out the nose alone fits leaves the flank in the shoulder: the
+    // operation says how far and cuts no thread.
+    CTurnTHREADING& tooLong = Thread(2.9, true);
+    EXPECT_NE(tooLong.messageText.find(std::string(CTurnTHREADING::kRunOutIntoPart) + "2.163 мм"), std::string::npos)
+        << tooLong.messageText;
+    int passes = 0;
+    for (const auto& f : tooLong.Frames()) passes += f->feedIsStep && !f->rapid ? 1 : 0;
+    EXPECT_EQ(passes, 0);
+
+    runner->Clear();
+    CTurnTHREADING& fits = Thread(0.5, true);
+    ASSERT_FALSE(fits.HasMessage()) << fits.messageText;
+    EXPECT_FALSE(Check(fits));
+    // 1 further, the nose stays in the relief and the flank does not: the
+    // first pass finds it.
+    MoveCuts(fits, -1.0, 0.0);
+    const std::optional<PathIntrusion> found = Check(fits);
+    ASSERT_TRUE(found);
+    EXPECT_FALSE(found->rapid);
+    EXPECT_GT(found->depth, 0.2) << found->Describe();
 }
 
 TEST_F(ThreadClearanceTest, TheRoomEndsAtTheShoulderOnTheMaterialsSide) {

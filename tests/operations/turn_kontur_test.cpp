@@ -128,34 +128,43 @@ TEST_F(TurnKonturTest, NoseCircleKeepsClearOfThePartAndPathsAreContinuous) {
 }
 
 // A journal of radius 15 dropping 1 mm into an undercut at z = -36, the
-// shoulder at z = -42. The nose keeps off the part on either pass; an insert
-// whose second edge leaves the nose at 14 degrees must keep off it too: the
-// pass leaves the wall along that edge's line (down the wall running -Z, up
-// it running +Z) and leaves the corner behind it for another tool.
+// shoulder at z = -42. The nose keeps off the part on either pass; so must
+// the insert's edges: one whose second edge leaves the nose at 14 degrees
+// leaves the wall along that edge's line (down the wall running -Z, up it
+// running +Z) and leaves the corner behind it for another tool, and a square
+// insert set square to the axis (its edge along the pass, as the catalog's
+// turning tool) bridges the undercut at the journal's level.
 TEST_F(TurnKonturTest, TheInsertsEdgesKeepOffAnUndercutWall) {
     constexpr const char* kUndercut =
         "LineSeg( 5,-15, -36,-15, 1 );\nLineSeg( -36,-15, -36,-14, 1 );\nLineSeg( -36,-14, -42,-14, 1 );\n"
         "LineSeg( -42,-14, -42,-30, 1 );\n";
     const auto profile = test::OperationRunner::Parse(kUndercut);
-    for (bool along : {true, false}) {
-        SCOPED_TRACE(along ? "running -Z" : "running +Z");
-        runner->Clear();
-        runner->Part(kUndercut);
-        ParamTool& tool = *GetSPID()->GetTool(0);
-        tool.pContour = test::InsertOutline(tool, 14.0);
-        ASSERT_NE(tool.pContour, nullptr);
-        tool.isNoContour = false;
-        CTurn& op = runner->AddKind(kTurnKONTUR, kUndercut, [&](CTurn& o) { o.indNapr = along; });
-        runner->Run();
-        ASSERT_EQ(op.messageText, "");
-        EXPECT_EQ(test::FirstGouge(op, *profile, 0.0), "");
-        test::ExpectContinuous(test::PathMoves(op));
-        const test::OutlineGouge gouge = test::DeepestOutlineGouge(op, *profile, *tool.pContour);
-        EXPECT_LT(gouge.depth, 0.01) << "with the tool at (" << gouge.z << ", " << gouge.x << ")";
-        // The pass still finishes the journal and the undercut's floor.
-        const std::string text = runner->Text(0);
-        EXPECT_NE(text.find("X31.6"), std::string::npos) << text;
-        EXPECT_NE(text.find("X29.6"), std::string::npos) << text;
+    const struct {
+        double trailing;
+        bool reachesFloor;
+    } kInserts[] = {{14.0, true}, {90.0, false}};
+    for (const auto& insert : kInserts) {
+        for (bool along : {true, false}) {
+            SCOPED_TRACE(testing::Message()
+                         << (along ? "running -Z" : "running +Z") << ", edge at " << insert.trailing);
+            runner->Clear();
+            runner->Part(kUndercut);
+            ParamTool& tool = *GetSPID()->GetTool(0);
+            tool.pContour = test::InsertOutline(tool, insert.trailing);
+            ASSERT_NE(tool.pContour, nullptr);
+            tool.isNoContour = false;
+            CTurn& op = runner->AddKind(kTurnKONTUR, kUndercut, [&](CTurn& o) { o.indNapr = along; });
+            runner->Run();
+            ASSERT_EQ(op.messageText, "");
+            EXPECT_EQ(test::FirstGouge(op, *profile, 0.0), "");
+            test::ExpectContinuous(test::PathMoves(op));
+            const test::OutlineGouge gouge = test::DeepestOutlineGouge(op, *profile, *tool.pContour);
+            EXPECT_LT(gouge.depth, 0.01) << "with the tool at (" << gouge.z << ", " << gouge.x << ")";
+            // The pass still finishes the journal, and the undercut's floor where the insert reaches it.
+            const std::string text = runner->Text(0);
+            EXPECT_NE(text.find("X31.6"), std::string::npos) << text;
+            EXPECT_EQ(text.find("X29.6") != std::string::npos, insert.reachesFloor) << text;
+        }
     }
 }
 

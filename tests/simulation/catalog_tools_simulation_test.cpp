@@ -12,6 +12,7 @@
 #include "geometry/line_unit.h"
 #include "geometry/lsc_transform.h"
 #include "model/model_tess.h"
+#include "operations/path_clearance.h"
 #include "simulation/section_comparison.h"
 #include "simulation/tool_model_placement.h"
 #include "simulation_test_support.h"
@@ -125,8 +126,15 @@ protected:
     // departures of the machined section from the part over those units.
     std::vector<SectionDeviation> Machine(int first, int last) {
         const std::string work = " work=" + std::to_string(first) + "-" + std::to_string(last);
-        Script("answer turn ok name=Черновая tool=1 allowance=0.5" + work + "\ncreate 1\n" +
-               "answer turn ok name=Чистовая tool=2" + work + "\ncreate 2\n");
+        return Simulate("answer turn ok name=Черновая tool=1 allowance=0.5" + work + "\ncreate 1\n" +
+                            "answer turn ok name=Чистовая tool=2" + work + "\ncreate 2\n",
+                        first, last);
+    }
+
+    // Plans the operations of the script and pre-calculates the program:
+    // the departures of the machined section from the part over the units.
+    std::vector<SectionDeviation> Simulate(const std::string& plan, int first, int last) {
+        Script(plan);
         if (HasFailure()) return {};
         GetSPID()->CreateContourTool(CSPID::kAllPositions);
         CPROGRAM program;
@@ -193,6 +201,26 @@ INSTANTIATE_TEST_SUITE_P(
                       MachiningCase{"ThreadingM4", kThreading, -1, true, kConicalShaft, 64, 2, 6},
                       MachiningCase{"ThreadingLeft", kThreadingLeft, -1, false, kConicalShaft, 64, 2, 6}),
     [](const ::testing::TestParamInfo<MachiningCase>& param) { return std::string(param.param.name); });
+
+// A groove 5 wide cut by plunges of the 3 mm blade, whose corners are
+// rounded: the plunges take the blade from wall to wall, its far corner as
+// near its wall as the bound one. Only the groove's sharp corners keep what
+// a corner of radius 0.2 leaves in them (0.083).
+TEST_F(CatalogToolsTest, AMultiPassGrooveIsCutWallToWall) {
+    constexpr const char* kGrooved =
+        "LineSeg( 0,0, 0,-14, 1 );\nLineSeg( 0,-14, -1,-15, 1 );\nLineSeg( -1,-15, -20,-15, 1 );\n"
+        "LineSeg( -20,-15, -20,-12, 1 );\nLineSeg( -20,-12, -25,-12, 1 );\nLineSeg( -25,-12, -25,-15, 1 );\n"
+        "LineSeg( -25,-15, -40,-15, 1 );\nLineSeg( -40,-15, -40,0, 1 );\n";
+    MakePart(kGrooved, 44, kGrooving, 1);
+    if (HasFailure()) return;
+    for (const SectionDeviation& d :
+         Simulate("answer turn ok name=Канавка tool=1 work=4-6 strategy=groove feed=0.05\ncreate 1\n", 4, 6))
+        if (d.left > 0.09 || d.cut > 0.0)
+            ADD_FAILURE() << "unit " << d.unit << ": " << d.left << " mm left, " << d.cut << " mm cut into the part";
+    // The main job's check follows the same blade: its far corner at the wall is no cut.
+    auto& op = dynamic_cast<CTurn&>(*GetPLAN()->GetTurn(0));
+    EXPECT_TRUE(CheckPathClearance(op)) << op.messageText;
+}
 
 // ---------------------------------------------------------------- one model of the tool
 
@@ -285,6 +313,29 @@ TEST_F(CatalogToolsTest, TheContourAndTheModelOfEveryToolAreOne) {
             EXPECT_NEAR(seen.xmax, drawn.xmax, 0.011);
         }
     }
+}
+
+// A plan read back from its document builds each position's contour from its
+// own model in its own size: a 2 mm grooving blade beside a 3 mm cut-off
+// blade stays 2 mm wide.
+TEST_F(CatalogToolsTest, EveryPositionOfAPlanReadBackKeepsItsOwnModel) {
+    MakePart(kRisingShaft, 64, kGrooving, 0);
+    Script("answer spid ok catalog=2\ndialog catalog\n  select 100 " + std::to_string(kCutOff) +
+           "\n  select 200 1\n  ok\nend\nplan-data\n");
+    if (HasFailure()) return;
+    DeleteSPID();
+    CSPID* spid = GetSPID();
+    ASSERT_TRUE(spid->LoadTools());
+    spid->CreateContourTool(CSPID::kAllPositions);
+    for (int i = 0; i < 2; ++i) {
+        const ParamTool& tool = spid->tools[static_cast<std::size_t>(i)];
+        ASSERT_TRUE(tool.pContour) << i;
+        double width = 0;
+        ASSERT_TRUE(tool.GetVariable("width", width)) << i;
+        const BoundBox box = tool.pContour->GetBoundBox();
+        EXPECT_NEAR(box.zmax - box.zmin, width, 0.011) << tool.sToolName;
+    }
+    EXPECT_NE(spid->tools[0].sWorkFile, spid->tools[1].sWorkFile);
 }
 }  // namespace
 }  // namespace zarvento::test
