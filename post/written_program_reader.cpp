@@ -57,7 +57,7 @@ void WrittenProgramReader::EndCycle() {
 void WrittenProgramReader::Read(std::string_view block, int index, std::vector<WrittenMove>& moves) {
     const std::string text = WithoutComments(block);
     bool hasX = false, hasZ = false, hasR = false, hasI = false, hasK = false, reference = false;
-    bool referenceX = false, referenceZ = false;
+    bool referenceX = false, referenceZ = false, threadCycle = false;
     double wx = 0, wz = 0, wr = 0, wi = 0, wk = 0;
     for (std::size_t at = 0; at < text.size();) {
         while (at < text.size() && IsBlank(text[at])) ++at;
@@ -80,6 +80,7 @@ void WrittenProgramReader::Read(std::string_view block, int index, std::vector<W
                 if (value == std::floor(value) && ((value >= 0 && value <= 3) || value == 32))
                     modal_ = static_cast<int>(value);
                 if (value == 28) reference = true;
+                if (value == 76) threadCycle = true;
                 break;
             case 'X': hasX = true, wx = value * format_.scale; break;
             case 'Z': hasZ = true, wz = value * format_.scale; break;
@@ -109,6 +110,24 @@ void WrittenProgramReader::Read(std::string_view block, int index, std::vector<W
     m.z1 = z_, m.x1 = x_;
     m.z2 = hasZ ? wz : z_;
     m.x2 = hasX ? mirror * wx * radius : x_;
+    if (threadCycle) {
+        // The threading cycle's block names the last pass's depth and the
+        // thread's end; its deepest pass is the one that reaches furthest:
+        // in at the start, along the thread, out, and back to the start.
+        const double z0 = z_, x0 = x_, z1 = m.z2, x1 = m.x2;
+        const auto pass = [&](int g, double za, double xa, double zb, double xb) {
+            WrittenMove p = m;
+            p.g = g;
+            p.z1 = za, p.x1 = xa, p.z2 = zb, p.x2 = xb;
+            moves.push_back(p);
+        };
+        pass(1, z0, x0, z0, x1);
+        pass(32, z0, x1, z1, x1);
+        pass(0, z1, x1, z1, x0);
+        pass(0, z1, x0, z0, x0);
+        known_ = true;
+        return;
+    }
     if (m.Arc()) {
         // In the printed plane: u along Z, v along the printed X (a radius).
         const double u1 = m.z1, v1 = mirror * m.x1, u2 = m.z2, v2 = mirror * m.x2;

@@ -144,8 +144,8 @@ TEST_F(ProgramJobTest, APathIntoThePartIsRefusedAndNoProgramWritten) {
 }
 
 // Plans whose operation is left without its moves by a message once made
-// a program without them and ended well: a groove wider than its blade (a
-// warning), machine-cycle parameters that do not evaluate or are missing
+// a program without them and ended well: a groove wider than its blade,
+// machine-cycle parameters that do not evaluate or are missing
 // (warnings), a depth of cut "1/0" that wrote "G71 U0" without a word, and a
 // refused roughing that still left its file. Each fails the job, names the
 // operation and its message, and leaves the older program as it was.
@@ -158,7 +158,7 @@ TEST_F(ProgramJobTest, AnOperationWithoutItsMovesFailsTheJobAndWritesNoProgram) 
     } cases[] = {
         {"a groove wider than its blade", true,
          "answer turn ok name=\"Канавка\" tool=2 work=3-5 feed=TOOL.FEED1 spin=TOOL.SPIN\ncreate 3\n",
-         "operation 0 \"Канавка\": Предупреждение\nШирина резца меньше ширины канавки"},
+         "operation 0 \"Канавка\": Ошибка:\nШирина резца меньше ширины канавки"},
         {"a cycle parameter that reaches itself", false, "output=cycle cycle._DEPTH=_DEPTH+1",
          "operation 0 \"Черновая\": Ошибка:\nПараметр цикла G71 _DEPTH = _DEPTH+1 не вычисляется: Циклическая"},
         {"a cycle parameter of an unknown name", false, "output=cycle cycle._DEPTH=nosuch",

@@ -26,6 +26,21 @@ struct Case {
     int count;  // moves read
 };
 
+TEST(WrittenProgramReaderTest, AThreadingCyclesDeepestPassIsAThreadCut) {
+    std::vector<std::string> faults;
+    const std::vector<WrittenMove> moves =
+        ReadWrittenProgram({"G00 X22 Z1.5", "G76 X18.16 Z-26.55 P920 Q367 F1.5", "G00 X40"}, {}, &faults);
+    EXPECT_TRUE(faults.empty());
+    ASSERT_EQ(moves.size(), 6u);
+    EXPECT_EQ(moves[2].g, 32);
+    EXPECT_DOUBLE_EQ(moves[2].z1, 1.5);
+    EXPECT_DOUBLE_EQ(moves[2].z2, -26.55);
+    EXPECT_DOUBLE_EQ(moves[2].x2, -9.08);
+    // The cycle ends where it began.
+    EXPECT_DOUBLE_EQ(moves[5].z1, 1.5);
+    EXPECT_DOUBLE_EQ(moves[5].x1, -11);
+}
+
 TEST(WrittenProgramReaderTest, BlocksAreReadAsAControlReadsThem) {
     const Case cases[] = {
         {"a rapid, then a modal feed", 0, 1.0, {"N1 G00 X40 Z5", "N2 Z-30"}, 0, 5, -20, -30, -20, 2},
@@ -36,6 +51,17 @@ TEST(WrittenProgramReaderTest, BlocksAreReadAsAControlReadsThem) {
         {"comments are no words", 0, 1.0, {"(X100 Z100) G00 X40 (Z7) Z5"}, 0, 0, 0, 5, -20, 1},
         {"blocks without a move", 0, 1.0, {"G00 G40 G80", "M03", "G97 S500 F0.2", "G00 X40 Z5"}, 0, 0, 0, 5, -20, 1},
         {"a thread cut", 0, 1.0, {"G00 X20 Z5", "G32 Z-20 F1.5"}, 32, 5, -10, -20, -10, 2},
+        // Read as its deepest pass: in, along the thread, out, and back.
+        {"a threading cycle",
+         0,
+         1.0,
+         {"G00 X22 Z1.5", "G76 P010060 Q50 R0.02", "G76 X18.16 Z-26.55 P920 Q367 F1.5"},
+         0,
+         -26.55,
+         -11,
+         1.5,
+         -11,
+         5},
         {"a return to the reference on X",
          0,
          1.0,
