@@ -351,6 +351,15 @@ std::optional<PathIntrusion> FindPathIntrusion(const CTurn& op, const ClearanceO
     return std::nullopt;
 }
 
+std::optional<double> RouteReach(const Contour& route, double dz, double dx, double r, const ClearanceOutline& outline,
+                                 double tolerance) {
+    if (outline.Empty()) return std::nullopt;
+    Follower along(&outline);
+    for (int i = 0; i < route.Count(); ++i)
+        if (auto depth = along.Reach(PieceOf(*route.GetUnit(i), dz, dx), r, tolerance)) return depth;
+    return std::nullopt;
+}
+
 bool CheckPathClearance(CTurn& op) {
     const Contour* section = GetSPID()->GetDetailContour();
     if (!section) return true;

@@ -90,6 +90,13 @@ std::optional<PathIntrusion> FindPathIntrusion(const CTurn& op, const ClearanceO
                                                const ClearanceOutline* stockBefore, const ClearanceOutline* stockAfter,
                                                const ClearanceLimits& limits = {});
 
+// How far a nose circle of radius r, its centre driven along the route's
+// units moved by (dz, dx), reaches past the outline's surface, measured as a
+// rapid move of a path is measured; nothing when it keeps clear to the
+// tolerance.
+std::optional<double> RouteReach(const Contour& route, double dz, double dx, double r, const ClearanceOutline& outline,
+                                 double tolerance);
+
 // The main job's check of one calculated operation against the plan's part
 // and the stock before and after it. False, with the operation's error
 // message set, when the path cuts into the part or crashes into the stock.
