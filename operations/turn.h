@@ -60,6 +60,8 @@ struct TurnCalculation {
     // An approach, return or link found no route that keeps off the part
     // and the stock: the operation has said so, and its frames go.
     bool routeRefused = false;
+    // How far a roughing pass lifts off before it returns (a machine cycle's retract).
+    double retractDistance = 0.0;
 };
 
 class CTurn : public PlanTurn {
@@ -221,6 +223,10 @@ public:
     // Shortens the path's ends (a pass's approach and overrun) that run out
     // of that reach.
     void TrimToLatheReach(Contour& path) const;
+    // The least Z the nose reaches in a machine cycle, which runs its profile
+    // to its end whatever lies there: the part's back face and the overrun
+    // past it, never the bar's back end.
+    double MachineCycleBackZ() const;
     // What the point the program drives must keep off for the nose to keep
     // off the contour: the contour offset by the nose radius, moved by the
     // tool's offsets (none for no contour).

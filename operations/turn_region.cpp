@@ -4,6 +4,7 @@
 // operation, and the offsets made through the host's 2D geometry.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -229,6 +230,7 @@ bool CTurn::CreateAreaRegions() {
     const ParamTool* tool = GetTool();
     const Contour* part = GetSPID()->GetDetailContour();
     const bool elementaryTurning = kind == kTurnMnogoProhod && indShema == 0 && indCycleElementar == 0;
+    const bool cycleTurning = kind == kTurnMnogoProhod && indShema == 1 && indCycleElementar == 0;
 
     // End flags from the operation's own working contour: its units still
     // know the part units they came from.
@@ -305,7 +307,11 @@ bool CTurn::CreateAreaRegions() {
     if (!s1->DetermineDirection()) s1->Reverse();
     // The stock is no loose block: the bar goes on through the axis, and the
     // nose's centre takes what lies at the axis from the axis itself.
-    if (elementaryTurning) s1 = KeepSide(std::move(s1), true, 0.0, true);
+    if (elementaryTurning || cycleTurning) s1 = KeepSide(std::move(s1), true, 0.0, true);
+    // A machine cycle runs its profile to its end whatever lies there: the
+    // region stops at the part's back face and the overrun past it, and
+    // never lets the nose past the bar's back end, where the chuck holds it.
+    if (cycleTurning) s1 = KeepSide(std::move(s1), false, MachineCycleBackZ() + NoseOffsetRadius('s'), false);
     closer.sourceContour = s1.get();
     auto closeOnto = [&](std::unique_ptr<Contour> offset, IntersectPointList& points) -> std::unique_ptr<Contour> {
         std::unique_ptr<Contour> c = closer.CloseContourToSource(std::move(offset), nullptr, startFlag, endFlag);
@@ -362,6 +368,14 @@ bool CTurn::CreateAreaRegions() {
     if (noneFound) ReportError(std::string(kNoRegionText) + (elementaryTurning ? kNoRegionHint : ""));
     CreateFinalContour();
     return true;
+}
+
+double CTurn::MachineCycleBackZ() const {
+    if (!sourceContour || sourceContour->Empty()) return -std::numeric_limits<double>::infinity();
+    const double barBack = sourceContour->GetBoundBox().zmin;
+    const Contour* part = GetSPID()->GetDetailContour();
+    const double partBack = part && !part->Empty() ? part->GetBoundBox().zmin : barBack;
+    return std::max(partBack - std::max(Perebeg, 0.0), barBack);
 }
 
 void CTurn::JoinFinishingPiece(std::unique_ptr<Contour> piece) {
