@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
@@ -20,8 +21,6 @@
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "platform/check.h"
-#include "geometry/contour_script.h"
-#include <functional>
 
 namespace zarvento {
 
@@ -54,7 +53,8 @@ std::unique_ptr<Contour> RouteThrough(const RoutePoints& points) {
             const auto& b = corners.back();
             const double uz = b.first - a.first, ux = b.second - a.second;
             const double vz = p.first - b.first, vx = p.second - b.second;
-            if (std::fabs(uz * vx - ux * vz) <= EPS * std::hypot(uz, ux) * std::hypot(vz, vx) && uz * vz + ux * vx > 0.0)
+            if (std::fabs(uz * vx - ux * vz) <= EPS * std::hypot(uz, ux) * std::hypot(vz, vx) &&
+                uz * vz + ux * vx > 0.0)
                 corners.pop_back();
         }
         corners.push_back(p);
@@ -129,7 +129,10 @@ struct NoseCircle {
 
 NoseCircle NoseOfTool(const CTurn& op) {
     const ParamTool* tool = op.GetTool();
-    if (!tool) return {};
+    // A path the machine compensates drives the contour itself, the nose
+    // off it as the compensation puts it: its routes are measured as a
+    // point's, the main job's check measures the corrected path.
+    if (!tool || (op.MachineCompensatesRadius() && !op.CorrectsRadius())) return {};
     return {std::max(0.0, tool->r), tool->dNoseDx, -tool->dNoseDy};
 }
 
@@ -319,7 +322,6 @@ double FedStart(const Contour& route, const Contour* stock) {
     return std::max(0.0, first - kApproachClearance);
 }
 
-
 }  // namespace
 
 std::unique_ptr<Contour> CTurn::NoseObstacle(const Contour* contour) {
@@ -485,12 +487,11 @@ void CTurn::AddRapidRoute(double x1, double z1, double x2, double z2, RapidOrder
     }
     const auto keepsOff = [&](const Contour& route) {
         for (const Contour* m : material)
-            if (NearestApproach(route, dz, dx, *m, r) < r - kRapidTolerance) { if (getenv("ZDBG")) fprintf(stderr, "material %g\n", NearestApproach(route, dz, dx, *m, r)); return false;}
+            if (NearestApproach(route, dz, dx, *m, r) < r - kRapidTolerance) return false;
         for (const Uncut& area : uncut)
-            if (!KeepsOff(route, area.working) || !KeepsOff(route, area.stock.get())) { if (getenv("ZDBG")) fprintf(stderr, "uncut %d %d\n%s\n--\n%s\n", (int)KeepsOff(route, area.working), (int)KeepsOff(route, area.stock.get()), ContourScriptText(*area.working).c_str(), ContourScriptText(*area.stock).c_str()); return false;}
+            if (!KeepsOff(route, area.working) || !KeepsOff(route, area.stock.get())) return false;
         return true;
     };
-    if (getenv("ZDBG")) fprintf(stderr, "link from %g %g to %g %g piece %d regions %zu\n", z1, x1, z2, x2, calc.pieceIndex, regions);
     for (const auto& route : routes)
         if (keepsOff(*route)) return AddRoute(*route);
     // The level out over everything between the two ends.
@@ -523,6 +524,15 @@ void CTurn::AddRapidRoute(double x1, double z1, double x2, double z2, RapidOrder
     const ExitWay toWay = FindExitWay(around, nose, z2, x2, kApproachClearance);
     const auto out = RoutesBetween(WaysOut(z1, x1, &fromWay), WaysOut(z2, x2, &toWay));
     if (const Contour* found = ShortestOf(out, keepsOff)) return AddRoute(*found);
+    // The regions still to cut are judged by the point's crossings, which a
+    // route along their edge counts too: the first route whose nose keeps
+    // off the part and the stock the operation leaves.
+    RouteMaterial left(*this, {GetSPID()->GetDetailContour(), finalContour.get()});
+    for (const auto& route : routes)
+        if (left.Clear(*route)) return AddRoute(*route);
+    if (left.Clear(*over)) return AddRoute(*over);
+    if (const Contour* found = ShortestOf(out, [&](const Contour& route) { return left.Clear(route); }))
+        return AddRoute(*found);
     RefuseRoute("перехода инструмента", x1, z1, x2, z2);
 }
 
@@ -534,6 +544,16 @@ void CTurn::AddRoute(const Contour& route) {
 }
 
 namespace {
+
+// Whether any of the frames moves the tool.
+bool AnyMove(const std::vector<std::unique_ptr<CCadreISO>>& frames) {
+    for (const auto& frame : frames) {
+        StepArray<CUnit*> units(4);
+        frame->AddPathUnits(units);
+        if (units.Count() != 0) return true;
+    }
+    return false;
+}
 
 // The route cut where the feed starts on its last leg: the rapid part and the fed part.
 std::pair<std::unique_ptr<Contour>, std::unique_ptr<Contour>> SplitAtFeed(const Contour& route, double fedFrom) {
@@ -560,16 +580,16 @@ std::pair<std::unique_ptr<Contour>, std::unique_ptr<Contour>> SplitAtFeed(const 
 bool CTurn::FindApproach(double fromX, double fromZ, double x, double z, bool fromHome, ApproachRoute& found) {
     const CSPID& spid = *GetSPID();
     std::unique_ptr<Contour> candidates[3] = {
-        Route({{fromZ, fromX}, {z, x}}),                 // direct
-        Route({{fromZ, fromX}, {z, fromX}, {z, x}}),     // Z first
-        Route({{fromZ, fromX}, {fromZ, x}, {z, x}}),     // X first
+        Route({{fromZ, fromX}, {z, x}}),              // direct
+        Route({{fromZ, fromX}, {z, fromX}, {z, x}}),  // Z first
+        Route({{fromZ, fromX}, {fromZ, x}, {z, x}}),  // X first
     };
     const std::unique_ptr<Contour> nosed = NoseObstacle(sourceContour.get());
     const Contour* stock = nosed.get();
     // The rapid part keeps off the stock as it stands and the part; what the
-    // route reaches at feed is stock the operation removes, never what it leaves.
+    // route reaches at feed is stock the operation removes: it keeps off the part.
     RouteMaterial standing(*this, {spid.GetDetailContour(), prevFinalContour.get()});
-    RouteMaterial left(*this, {spid.GetDetailContour(), finalContour.get()});
+    RouteMaterial left(*this, {spid.GetDetailContour()});
     const bool startOnStock = stock && (stock->IsPointInside(z, x) || stock->IsPointOnContour(z, x));
     // Where on the route's last leg the feed starts: below -1 when the route
     // does not do as an approach, -1 when it runs at rapid all the way.
@@ -669,7 +689,10 @@ void CTurn::AddApproach(const ApproachRoute& approach) {
 void CTurn::MoveToStart(double x, double z) {
     calc.approachX = x;
     calc.approachZ = z;
-    if (calc.pieceIndex != 0) {
+    // A piece after the first is linked from where the last one left the
+    // tool; when none before it had anything to cut, the tool has not come
+    // yet and this piece is the path's first.
+    if (calc.pieceIndex != 0 && AnyMove(frames)) {
         LinkPieces(x, z);
         return;
     }

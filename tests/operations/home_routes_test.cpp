@@ -1,7 +1,7 @@
 // Approaches and returns over random parts with bores: every kind's routes
 // from the home point to its first cut and back, read from the program as a
 // control reads it, keep the nose off the part and off the stock as it
-// stands then; where none can, the operation says so and writes nothing.
+// stands then.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -53,42 +53,44 @@ protected:
     }
 };
 
-TEST_F(HomeRoutesTest, Explore) {
+// Roughing along, across and along the profile, and a contour pass, by a
+// boring bar inside blind bores and bores through the bar: the bar leaves
+// each bore along its axis before it moves out across it.
+TEST_F(HomeRoutesTest, ABoringBarLeavesAndEntersBoresClearOfThePartAndTheStock) {
+#ifdef __SANITIZE_ADDRESS__
+    constexpr int kRuns = 8;
+#else
+    constexpr int kRuns = 24;
+#endif
     std::mt19937 random(5150);
-    int failed = 0;
-    for (int run = 0; run < (getenv("ZRUN") ? atoi(getenv("ZRUN")) + 1 : 40); ++run) { if (getenv("ZRUN") && run != atoi(getenv("ZRUN"))) { NextBore(random, run % 2 == 1); continue; }
+    for (int run = 0; run < kRuns; ++run) {
         const bool through = run % 2 == 1;
         const BorePart b = NextBore(random, through);
         for (int direction = 0; direction < 4; ++direction) {
+            SCOPED_TRACE("run " + std::to_string(run) + ", direction " + std::to_string(direction) + "\n" +
+                         b.profile.text);
             runner->Clear();
             runner->Part(b.profile.text);
+            const auto bar = [&](CTurn& o) {
+                o.tableWorkContour->GetFirstUnit()->IsMarked = through;
+                o.isAutoTool = false;
+                o.nToolPosition = 2;
+            };
             if (direction < 3) {
                 runner->AddKind(kTurnMnogoProhod, b.profile.text, [&](CTurn& o) {
+                    bar(o);
                     auto& m = dynamic_cast<CTurnMnogoProhod&>(o);
-                    o.isAutoTool = false;
-                    o.nToolPosition = 2;
-                    o.tableWorkContour->GetFirstUnit()->IsMarked = through;
                     test::SetCycleValue(m.turningCycle, "P3", direction);
                     test::SetCycleValue(m.turningCycle, "I", 1.5);
                     test::SetCycleValue(m.turningCycle, "P4", 0.5);
                 });
             } else {
-                runner->AddKind(kTurnKONTUR, b.profile.text, [&](CTurn& o) {
-                    o.tableWorkContour->GetFirstUnit()->IsMarked = through;
-                    o.isAutoTool = false;
-                    o.nToolPosition = 2;
-                });
+                runner->AddKind(kTurnKONTUR, b.profile.text, bar);
             }
             runner->Run();
-            const std::string fault = test::PlanFault(*runner, *b.bar, *b.part, 0, false);
-            if (!fault.empty()) {
-                ++failed;
-                std::printf("run %d through %d dir %d: %s\n", run, (int)through, direction,
-                            fault.substr(0, fault.find("\n", fault.find("\n") + 1)).c_str());
-            }
+            EXPECT_EQ(test::PlanFault(*runner, *b.bar, *b.part, 0, false), "");
         }
     }
-    EXPECT_EQ(failed, 0);
 }
 
 }  // namespace
