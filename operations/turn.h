@@ -173,7 +173,10 @@ public:
 
     // ---- region and final contour ----
     bool CreateRegionAndFinalContour();
-    bool CreateFinalContour();
+    // The source less the area between it and the working contour, or the
+    // contour the path really reaches when it is given (a pass that leaves
+    // a stretch of the working contour to another tool).
+    bool CreateFinalContour(const Contour* reached = nullptr);
     bool CheckWorkContour(const Contour& contour);
     void ClearRegions();
 

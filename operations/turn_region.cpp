@@ -30,6 +30,8 @@ constexpr const char* kNoCommonAreaHints =
     "2. Если Вы хотите проточить поднутрение, то включите учет углов в плане резца в цикле \"Многопроходный токарный "
     "цкл\"\n"
     "3. Попробуйте немного продлить концы рабочего контуры, чтобы пересечь контур заготовки\n";
+constexpr const char* kNothingLeftText =
+    "Контур обработки не заходит в материал заготовки, оставшийся после предыдущих обработок.\n";
 constexpr const char* kNoCrossingText = "Эквидистанта рабочего контура должна пересекать исходный контур.";
 constexpr const char* kNoRegionText = "Рабочий контур совпадает с исходным контуром.\n";
 constexpr const char* kNoRegionHint =
@@ -101,6 +103,17 @@ std::unique_ptr<Contour> KeepSide(std::unique_ptr<Contour> closed, bool acrossX,
         if (!IsEqualPoint(ez, ex, sz, sx)) result->AddUnit(std::make_unique<CLineUnit>(ez, ex, sz, sx));
     }
     return result;
+}
+
+// Whether some unit of the working contour runs inside the source: material
+// is left there for the operation.
+bool LiesInside(const Contour& w, const Contour& s) {
+    for (int i = 0; i < w.Count(); ++i) {
+        IntersectPoint m;
+        w.GetUnit(i)->GetMiddlePoint(m);
+        if (s.IsPointInside(m.z, m.x) && !s.IsPointOnContour(m.z, m.x)) return true;
+    }
+    return false;
 }
 
 // The headless host has no contour tab to redraw the replaced contour in.
@@ -285,7 +298,8 @@ bool CTurn::CreateAreaRegions() {
     w->MergeOverlappingUnits();
     s->MergeOverlappingUnits();
     if (!w->PassesInside(*s)) {
-        ReportError(std::string(kNoCommonAreaText) + (elementaryTurning ? kNoCommonAreaHints : ""));
+        ReportError(std::string(kNoCommonAreaText) + (LiesInside(*w, *s) ? "" : kNothingLeftText) +
+                    (elementaryTurning ? kNoCommonAreaHints : ""));
         return false;
     }
     if (isAutoTool) SetupTool();
@@ -399,8 +413,9 @@ void CTurn::JoinFinishingPiece(std::unique_ptr<Contour> piece) {
     calc.finishList.push_back(std::move(piece));
 }
 
-bool CTurn::CreateFinalContour() {
-    std::unique_ptr<Contour> w = workContour ? workContour->GetSimpleContour() : nullptr;
+bool CTurn::CreateFinalContour(const Contour* reached) {
+    if (!reached) reached = workContour.get();
+    std::unique_ptr<Contour> w = reached ? reached->GetSimpleContour() : nullptr;
     std::unique_ptr<Contour> s = sourceContour ? sourceContour->GetSimpleContour() : nullptr;
     if (!w || !s) return false;
     w->MergeOverlappingUnits();

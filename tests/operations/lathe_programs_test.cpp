@@ -566,20 +566,23 @@ TEST_F(LatheProgramTest, ASinglePlungeGrooveTakesABladeAsWideAsTheGroove) {
         "LineSeg( -20,-17, -24,-17, 1 );\nLineSeg( -24,-17, -24,-20, 1 );\nLineSeg( -24,-20, -50,-20, 1 );\n"
         "LineSeg( -50,-20, -50,0, 1 );\n";
     struct Case {
-        double blade;
+        double blade, corner;
         std::string message;  // empty: the groove is cut
     };
-    const Case cases[] = {{5.0, "Ошибка:\nШирина канавки меньше ширины резца"},
-                          {4.0, ""},
-                          {3.0, std::string("Предупреждение\n") + CTurnKANAVKA::kBladeNarrower}};
+    // Widths within 0.001 are equal; a blade with corner radii fits as well.
+    const std::string wider = "Ошибка:\nШирина канавки меньше ширины резца",
+                      narrower = std::string("Ошибка:\n") + CTurnKANAVKA::kBladeNarrower;
+    const Case cases[] = {{5.0, 0.0, wider}, {4.0, 0.0, ""},     {3.0, 0.0, narrower}, {4.0, 0.2, ""},
+                          {4.0005, 0.2, ""}, {4.01, 0.2, wider}, {3.6, 0.2, narrower}, {3.9995, 0.4, ""}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.blade);
+        SCOPED_TRACE(std::to_string(c.blade) + " r" + std::to_string(c.corner));
         const std::string w = std::to_string(c.blade);
-        const std::vector<Block> blocks =
-            Program({kGroovePart, "L=52 D=40 Z=0",
-                     "variable TYPE_ 13 \"Тип\"\nvariable width " + w + " \"Ширина\"\nsketch Contour\nline 0 0 " + w +
-                         " 0\nline " + w + " 0 " + w + " 10\nline " + w + " 10 0 10\nline 0 10 0 0\nend\n",
-                     "answer turn ok name=\"Groove\" tool=1 work=3-5 dwell=0.5\ncreate 3\n"});
+        const std::vector<Block> blocks = Program(
+            {kGroovePart, "L=52 D=40 Z=0",
+             "variable TYPE_ 13 \"Тип\"\nvariable width " + w + " \"Ширина\"\nvariable r " + std::to_string(c.corner) +
+                 " \"Радиус\"\nvariable nP 3 \"Положение вершины%\"\n" + "sketch Contour\nline 0 0 " + w + " 0\nline " +
+                 w + " 0 " + w + " 10\nline " + w + " 10 0 10\nline 0 10 0 0\nend\n",
+             "answer turn ok name=\"Groove\" tool=1 work=3-5 dwell=0.5\ncreate 3\n"});
         EXPECT_EQ(Operation(0).messageText, c.message);
         const std::vector<Block> plunges = With(blocks, "G01");
         if (!c.message.empty()) {
@@ -588,9 +591,47 @@ TEST_F(LatheProgramTest, ASinglePlungeGrooveTakesABladeAsWideAsTheGroove) {
         }
         ASSERT_EQ(plunges.size(), 1u) << text;
         EXPECT_NEAR(plunges[0]['X'], 34.0, 1e-9);
+        // The blade's -Z corner at the groove's wall at z = -24.
+        const std::vector<Block> rapids = With(blocks, "G00");
+        EXPECT_TRUE(std::any_of(rapids.begin(), rapids.end(), [](const Block& b) {
+            return b.Has('Z') && std::fabs(b['Z'] + 24.0) < 1e-9;
+        })) << text;
         ASSERT_EQ(With(blocks, "G04").size(), 1u);
         EXPECT_NEAR(With(blocks, "G04")[0]['P'], 500, 1e-9);
     }
+}
+
+// Rough, finish, groove: the finishing insert cannot follow the groove's
+// walls and bridges it along its edge; the groove that follows finds the
+// material the finishing pass left there and cuts it in its plunge.
+TEST_F(LatheProgramTest, AGrooveAfterTheFinishingPassCutsWhatThePassLeft) {
+    constexpr const char* kGroovePart =
+        "LineSeg( 0,0, 0,-20, 1 );\nLineSeg( 0,-20, -20,-20, 1 );\nLineSeg( -20,-20, -20,-17, 1 );\n"
+        "LineSeg( -20,-17, -24,-17, 1 );\nLineSeg( -24,-17, -24,-20, 1 );\nLineSeg( -24,-20, -50,-20, 1 );\n"
+        "LineSeg( -50,-20, -50,0, 1 );\n";
+    // A finishing insert whose second edge leaves the nose 14 degrees off the axis.
+    std::ofstream("finishing.txt") << "zarvento-tool-model 1\n"
+                                      "variable TYPE_ 10 \"Тип%\"\nvariable r 0.4 \"Радиус\"\n"
+                                      "variable nP 3 \"Положение вершины%\"\nvariable L 4 \"L\"\nvariable W 16 \"W\"\n"
+                                      "variable s 0 \"s%\" = sqrt(L*L+W*W)\nvariable Xt 0 \"Xt%\" = -r*W/s\n"
+                                      "variable Yt 0 \"Yt%\" = r*L/s\nvariable Ye 0 \"Ye%\" = Yt+(L-Xt)*W/L\n"
+                                      "sketch Contour\nline 0 -r L -r\nline L -r L Ye\nline L Ye Xt Yt\n"
+                                      "arc 0 0 r Xt Yt 0 -r 1\narc 0 -10000 10000 0 0 0 0 1\nend\n";
+    ToolModelText::Convert("finishing.txt", "finishing.rdp");
+    const std::vector<Block> blocks =
+        Program({kGroovePart, "L=52 D=41 Z=0",
+                 "variable TYPE_ 13 \"Тип\"\nvariable width 4 \"Ширина\"\nsketch Contour\nline 0 0 4 0\n"
+                 "line 4 0 4 10\nline 4 10 0 10\nline 0 10 0 0\nend\n",
+                 "answer spid ok tool2=\"Чистовой\" model2=finishing.rdp\nplan-data\n"
+                 "answer turn ok name=\"Finish\" tool=2 work=1-6 direction=along\ncreate 2\n"
+                 "answer turn ok name=\"Groove\" tool=1 work=3-5\ncreate 3\n"});
+    ASSERT_EQ(plan->GetTurnCount(), 2);
+    EXPECT_EQ(Operation(0).messageText, "");
+    EXPECT_EQ(Operation(1).messageText, "") << "the groove lies in what the finishing pass left";
+    const std::vector<Block> plunges = With(blocks, "G01");
+    EXPECT_TRUE(std::any_of(plunges.begin(), plunges.end(), [](const Block& b) {
+        return b.Has('X') && std::fabs(b['X'] - 34.0) < 1e-9;
+    })) << text;
 }
 
 TEST_F(LatheProgramTest, TheScriptPostProcessorWritesALatheProgram) {
