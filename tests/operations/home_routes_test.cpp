@@ -29,17 +29,14 @@ class HomeRoutesTest : public test::OperationTest {
 protected:
     void SetUp() override {
         test::OperationTest::SetUp();
-        ParamTool& roughing = runner->Tool(0, "Резец проходной", 0.8);
-        ParamTool& finishing = runner->Tool(1, "Резец чистовой", 0.4);
+        // A boring bar with its theoretical tip where a tool model puts it.
         ParamTool& boring = runner->Tool(2, "Резец расточной", 0.4);
         boring.TYPE_ = 12;
-        for (ParamTool* tool : {&roughing, &finishing, &boring}) {
-            tool->nP = 3;
-            tool->isInter = tool == &boring;
-            tool->UpdateTipPosition();
-            test::SetToolVariable(*tool, "fi", 93.0);
-            test::SetToolVariable(*tool, "fi1", 32.0);
-        }
+        boring.nP = 3;
+        boring.isInter = true;
+        boring.UpdateTipPosition();
+        test::SetToolVariable(boring, "fi", 93.0);
+        test::SetToolVariable(boring, "fi1", 32.0);
     }
 
     BorePart NextBore(std::mt19937& random, bool through) {
