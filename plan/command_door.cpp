@@ -1,6 +1,8 @@
 // The command wrapper and the action switch.
 #include "plan/command_door.h"
 
+#include <algorithm>
+
 #include <exception>
 
 #include "geometry/exception.h"
@@ -124,6 +126,13 @@ void Dispatch(CPLAN& plan, std::int32_t type, std::int32_t action, std::int32_t 
 bool IsKnownAction(std::int32_t action) {
     return FindActionCommand(action) != nullptr || action == kActionSynchronize || action == kActionCreateTree ||
            action == kActionRelease || action == kActionClearPlan;
+}
+
+bool IsMenuCommand(std::int32_t id) {
+    // The menu and the toolbar, then the plan tree's items' commands.
+    static constexpr std::int32_t kMenu[] = {1,  2,  3,  4,  5,  6,  7,  8,   9,   10, 11,
+                                             15, 21, 22, 23, 30, 50, 75, 111, 116, 777};
+    return std::find(std::begin(kMenu), std::end(kMenu), id) != std::end(kMenu) || (id >= 521 && id <= 729);
 }
 
 bool LastCommandFailed() { return lastFailed; }

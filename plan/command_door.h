@@ -39,6 +39,10 @@ std::int32_t RunLibraryCommand(std::int32_t type, std::int32_t action, std::int3
 // none: only the checks and the redraw run).
 bool IsKnownAction(std::int32_t action);
 
+// Whether an id is one the library's menu, toolbar or plan tree sends (any
+// other reaches no command of the library's entry).
+bool IsMenuCommand(std::int32_t id);
+
 // Whether the last RunLibraryCommand ended in a reported failure.
 bool LastCommandFailed();
 // The host binding's entry sets it for a command it refuses with a message

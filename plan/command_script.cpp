@@ -405,7 +405,11 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
     if (verb == "answer") return Answer(words, lineNumber);
     if (verb == "menu") {
         if (words.size() != 2) throw ScriptError(At(lineNumber) + "menu needs a command id");
-        return MenuCommand(Number(words[1], lineNumber, "command id"), lineNumber);
+        const std::int32_t id = Number(words[1], lineNumber, "command id");
+        // As with a command's action: an id no menu sends would count as done.
+        if (!IsMenuCommand(id))
+            throw ScriptError(At(lineNumber) + "no menu command of the library has the id " + words[1]);
+        return MenuCommand(id, lineNumber);
     }
     if (verb == "panel" || verb == "dialog") return BeginBlock(words, lineNumber);
     if (verb == "command") {

@@ -119,15 +119,18 @@ TEST_F(ScriptTreeTest, StatementsThatCannotBeRunNameTheirLine) {
         int status;
         const char* said;
     };
-    for (const Case& c : {Case{"tree click Нет\n", kExitUsage, "line 1: the plan tree has no item \"Нет\""},
-                          Case{"tree menu 1 x\n", kExitUsage, "line 1: a menu command id is a positive number"},
-                          Case{"tree push 1\n", kExitUsage, "line 1: tree click <item> or tree menu"},
-                          Case{"event explode\n", kExitUsage, "line 1: no host event \"explode\""},
-                          Case{"tree menu 1.9 560\n", kExitUsage, "line 1: the plan tree has no item \"1.9\""},
-                          // A command the library has not ran as done.
-                          Case{"command 2147483647 2147483647 2147483647\n", kExitUsage,
-                               "line 1: no command of the library has the action 2147483647"},
-                          Case{"command -1 4 0\n", kExitUsage, "line 1: no command of the library has the action 4"}}) {
+    for (const Case& c :
+         {Case{"tree click Нет\n", kExitUsage, "line 1: the plan tree has no item \"Нет\""},
+          Case{"tree menu 1 x\n", kExitUsage, "line 1: a menu command id is a positive number"},
+          Case{"tree push 1\n", kExitUsage, "line 1: tree click <item> or tree menu"},
+          Case{"event explode\n", kExitUsage, "line 1: no host event \"explode\""},
+          Case{"tree menu 1.9 560\n", kExitUsage, "line 1: the plan tree has no item \"1.9\""},
+          // A command the library has not ran as done.
+          Case{"command 2147483647 2147483647 2147483647\n", kExitUsage,
+               "line 1: no command of the library has the action 2147483647"},
+          Case{"command -1 4 0\n", kExitUsage, "line 1: no command of the library has the action 4"},
+          Case{"menu 12\n", kExitUsage, "line 1: no menu command of the library has the id 12"},
+          Case{"menu 99999\n", kExitUsage, "line 1: no menu command of the library has the id 99999"}}) {
         int status = 0;
         const std::string out = Script(c.script, status);
         EXPECT_EQ(status, c.status) << c.script << out;

@@ -554,7 +554,7 @@ TEST_F(LatheProgramTest, TheRoughingCycleTakesTheOperationsValuesAndKeepsToThePa
         }
         auto section = ParseContourScript(shaft.section + "LineSeg( " + FormatDouble(shaft.back) + ",0, 0,0, 1 );\n");
         ASSERT_TRUE(section);
-        test::MachiningCheck check(*test::BarContour(2.0 - barBack, 50, 0, 2), *section);
+        test::MachiningCheck check(*test::BarContour(2.0 - barBack, 50, 0, 2), *section, 0.05, kOverrun);
         EXPECT_EQ(check.Run(moves, [&](const test::ReadMove&) { return nose; }), "") << text;
     }
 }

@@ -477,7 +477,8 @@ inline Nose NoseOf(const CTurn& op) {
 class MachiningCheck {
 public:
     // The stock and the part as closed chains; the material grid covers the stock.
-    MachiningCheck(const Contour& stock, const Contour& part, double step = 0.05) {
+    // `overrun`: how far past the back face the operation is asked to run.
+    MachiningCheck(const Contour& stock, const Contour& part, double step = 0.05, double overrun = 0.0) {
         const BoundBox box = stock.GetBoundBox();
         stock_ = std::make_unique<Material>(box.zmin - 1, box.xmin - 1, box.zmax + 1, box.xmax + 1, step);
         part_ = std::make_unique<Material>(box.zmin - 1, box.xmin - 1, box.zmax + 1, box.xmax + 1, step);
@@ -487,7 +488,7 @@ public:
         chuckZ_ = box.zmin;
         // The stock behind the part's back face stays: the part is cut off
         // from it there, and the chuck holds it.
-        backZ_ = std::max(chuckZ_, part.GetBoundBox().zmin);
+        backZ_ = std::max(chuckZ_, part.GetBoundBox().zmin - overrun);
     }
 
     // Runs the moves in order; `nose` gives the nose each move is made with.
