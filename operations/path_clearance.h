@@ -93,7 +93,9 @@ std::optional<PathIntrusion> FindPathIntrusion(const CTurn& op, const ClearanceO
 // How far a nose circle of radius r, its centre driven along the route's
 // units moved by (dz, dx), reaches past the outline's surface, measured as a
 // rapid move of a path is measured; nothing when it keeps clear to the
-// tolerance.
+// tolerance. Where the nose at an end of the route already reaches past the
+// surface, the route may reach as far (and near that end, anywhere): what
+// the tool meets where the route leaves it is the path's own.
 std::optional<double> RouteReach(const Contour& route, double dz, double dx, double r, const ClearanceOutline& outline,
                                  double tolerance);
 
