@@ -374,6 +374,62 @@ std::optional<PathIntrusion> FindMovesIntrusion(const CTurn& op, const std::vect
     return std::nullopt;
 }
 
+std::optional<double> RouteReach(const Contour& route, double dz, double dx, double r, const ClearanceOutline& outline,
+                                 double tolerance) {
+    if (outline.Empty() || route.Empty()) return std::nullopt;
+    // An end whose nose already reaches the material is where the
+    // operation's path puts the tool: that reach is the path's, and no route
+    // to it does with less. The route is held to no deeper than its deepest
+    // end, and not at all within the nose's radius of such an end, where
+    // reaching it may take crossing a profile that bounds no area.
+    const CUnit& first = *route.GetFirstUnit();
+    const CUnit& last = *route.GetLastUnit();
+    double allowed = tolerance;
+    std::vector<Point2D> deepEnds;
+    for (const Point2D end : {Point2D{first.StartPoint.z + dz, first.StartPoint.x + dx},
+                              Point2D{last.EndPoint.z + dz, last.EndPoint.x + dx}}) {
+        const double depth = outline.Depth(Curve2D::Line(end, end), r);
+        if (depth <= tolerance) continue;
+        allowed = std::max(allowed, depth + tolerance);
+        deepEnds.push_back(end);
+    }
+    // The stretches of a piece that lie farther than r from every deep end
+    // (a line's; an arc is measured whole).
+    const auto stretches = [&](const Curve2D& piece) {
+        std::vector<std::pair<double, double>> kept{{0.0, 1.0}};
+        if (piece.arc) return kept;
+        const double vx = piece.b.x - piece.a.x, vy = piece.b.y - piece.a.y, vv = vx * vx + vy * vy;
+        for (const Point2D& end : deepEnds) {
+            if (vv <= 0.0) {
+                if (Dist(piece.a, end) < r) kept.clear();
+                continue;
+            }
+            // |a + t v - end| < r between the roots t0 < t1.
+            const double wx = piece.a.x - end.x, wy = piece.a.y - end.y;
+            const double half = (vx * wx + vy * wy) / vv, c = (wx * wx + wy * wy - r * r) / vv;
+            const double disc = half * half - c;
+            if (disc <= 0.0) continue;
+            const double t0 = -half - std::sqrt(disc), t1 = -half + std::sqrt(disc);
+            std::vector<std::pair<double, double>> rest;
+            for (const auto& [s0, s1] : kept) {
+                if (std::min(s1, t0) > s0) rest.emplace_back(s0, std::min(s1, t0));
+                if (s1 > std::max(s0, t1)) rest.emplace_back(std::max(s0, t1), s1);
+            }
+            kept = std::move(rest);
+        }
+        return kept;
+    };
+    Follower along(&outline);
+    for (int i = 0; i < route.Count(); ++i) {
+        const Curve2D piece = PieceOf(*route.GetUnit(i), dz, dx);
+        for (const auto& [t0, t1] : stretches(piece)) {
+            const Curve2D part = t0 <= 0.0 && t1 >= 1.0 ? piece : piece.Sub(t0, t1, piece.At(t0), piece.At(t1));
+            if (auto depth = along.Reach(part, r, allowed)) return depth;
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<PathIntrusion> FindPathIntrusion(const CTurn& op, const ClearanceOutline& part,
                                                const ClearanceOutline* stockBefore, const ClearanceOutline* stockAfter,
                                                const ClearanceLimits& limits) {

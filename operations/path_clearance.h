@@ -122,6 +122,15 @@ std::optional<PathIntrusion> FindMovesIntrusion(const CTurn& op, const std::vect
                                                 const ClearanceOutline& part, const ClearanceOutline* stockBefore,
                                                 const ClearanceOutline* stockAfter, const ClearanceLimits& limits = {});
 
+// How far a nose circle of radius r, its centre driven along the route's
+// units moved by (dz, dx), reaches past the outline's surface, measured as a
+// rapid move of a path is measured; nothing when it keeps clear to the
+// tolerance. Where the nose at an end of the route already reaches past the
+// surface, the route may reach as far (and near that end, anywhere): what
+// the tool meets where the route leaves it is the path's own.
+std::optional<double> RouteReach(const Contour& route, double dz, double dx, double r, const ClearanceOutline& outline,
+                                 double tolerance);
+
 // The main job's check of one calculated operation against the plan's part
 // and the stock before and after it. False, with the operation's error
 // message set, when the path cuts into the part or crashes into the stock.

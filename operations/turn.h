@@ -57,6 +57,9 @@ struct TurnCalculation {
     // Where the path left the tool, and where its approach went.
     double retractX = 0.0, retractZ = 0.0, approachX = 0.0, approachZ = 0.0;
     double depthOfCut = 0.0;
+    // An approach, return or link found no route that keeps off the part
+    // and the stock: the operation has said so, and its frames go.
+    bool routeRefused = false;
     // How far a roughing pass lifts off before it returns (a machine cycle's retract).
     double retractDistance = 0.0;
 };
@@ -186,8 +189,11 @@ public:
     // Keeps (z, x) as the path's end and retracts from it when one is due.
     void ReturnToHome(double x, double z);
     // Appends the route from (z, x) to the home point in the naprVozvrat
-    // order (found and kept at the first automatic use).
-    void BuildDetourPath(double x, double z, Contour& route);
+    // order (found and kept at the first automatic use); where that order
+    // would take the tool through the part or the stock, in another that
+    // keeps off, else out of the bore along its axis first. False (the
+    // route in the order given) when none keeps off.
+    bool BuildDetourPath(double x, double z, Contour& route);
     // The rapid link from the end of one piece of a multi-piece path to the
     // start (z, x) of the next.
     void LinkPieces(double x, double z);
@@ -198,6 +204,9 @@ public:
     void AddRapidRoute(double x1, double z1, double x2, double z2, RapidOrder order);
     // Rapid frames along the route's lines.
     void AddRoute(const Contour& route);
+    // The operation's refusal of a route that has none keeping off: its
+    // message (the first refusal's) names the move; the frames go.
+    void RefuseRoute(const char* what, double x1, double z1, double x2, double z2);
 
     // ---- the kind's own stored values, after the base's ----
     // Appended to the open main record after the base values, before it is
@@ -348,6 +357,19 @@ protected:
     std::vector<std::unique_ptr<CCadreISO>> frames;
 
 private:
+    // An approach route and where on its last leg the feed starts (none below 0).
+    struct ApproachRoute {
+        std::unique_ptr<Contour> route;
+        double fedFrom = -1.0;
+    };
+    // The approach from (fromZ, fromX), the home point or where the
+    // operation before left the tool, to (z, x): in the naprVihod order from
+    // the home point (found and kept at the first automatic use), else
+    // directly, where that keeps off the stock standing and the part; else
+    // in another order, or out of the bore it starts in and into the one it
+    // goes to along their axes. False when no route keeps off.
+    bool FindApproach(double fromX, double fromZ, double x, double z, bool fromHome, ApproachRoute& found);
+    void AddApproach(const ApproachRoute& approach);
     void InsertToolLifeStop();
     void PushChannelSettings();
     // Moves by the operation's corrections plus (toolSign 1) or minus (-1)

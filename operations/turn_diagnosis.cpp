@@ -82,7 +82,7 @@ void CTurn::DiagnosticRaschetPath(int position) {
 
     // Whatever way a path gives up, no frame of it may reach the program or
     // give the next operation its start point.
-    if (!CreateContourPath())
+    if (!CreateContourPath() || calc.routeRefused)
         ReleaseFrames();
     else
         ApplyPathTamper(*this);

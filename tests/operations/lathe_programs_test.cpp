@@ -174,10 +174,10 @@ protected:
         app->Documents().Open(path);
         plan = GetPLAN();
         plan->Synchronize();
-        // The main job's check of the threads' paths against the part.
+        // The main job's check of every path against the part and the stock.
         for (int i = 0; i < plan->GetTurnCount(); ++i) {
             CTurn& op = Operation(i);
-            if (op.IsActive() && op.kind == kTurnTHREADING) {
+            if (op.IsActive()) {
                 EXPECT_TRUE(CheckPathClearance(op)) << op.messageText;
             }
         }

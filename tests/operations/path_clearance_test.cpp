@@ -171,5 +171,35 @@ TEST_F(PathClearanceTest, APointToolMayRunOnTheSurfaceButNotThroughIt) {
     }
 }
 
+// A route is held to what the tool meets at its ends: where the path puts
+// the nose into the part (a pass moved in, a profile deeper than the part's),
+// the route to that point is no fault of its own, but a route that reaches
+// deeper on the way, or crosses the part away from its ends, is.
+TEST(RouteReachTest, TheNoseAtARoutesEndsIsThePathsAndTheRestOfTheRouteIsMeasured) {
+    struct Case {
+        const char* name;
+        const char* outline;
+        double r;
+        const char* route;
+        bool found;
+    };
+    const Case cases[] = {
+        {"down to a point whose nose is 0.2 in", kStepSection, 0.8, "LineSeg( -10,-40, -10,-20.6, 1 );\n", false},
+        {"the same point along the part, the nose deeper on the way", kStepSection, 0.8,
+         "LineSeg( 20,-19, -10,-19, 1 );\nLineSeg( -10,-19, -10,-20.6, 1 );\n", true},
+        {"across a profile to a point just past it", test::kStepProfile, 0.4, "LineSeg( 3.9,-40, 3.9,-19.9, 1 );\n",
+         false},
+        {"across the profile far from that point", test::kStepProfile, 0.4,
+         "LineSeg( -10,-40, -10,-19.9, 1 );\nLineSeg( -10,-19.9, 3.9,-19.9, 1 );\n", true},
+        {"clear ends, through the part", kStepSection, 0.8, "LineSeg( 20,-10, -40,-40, 1 );\n", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ClearanceOutline outline(*test::OperationRunner::Parse(c.outline));
+        EXPECT_EQ(RouteReach(*test::OperationRunner::Parse(c.route), 0.0, 0.0, c.r, outline, 1e-3).has_value(),
+                  c.found);
+    }
+}
+
 }  // namespace
 }  // namespace zarvento

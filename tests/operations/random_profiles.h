@@ -172,27 +172,15 @@ inline BackFaceProfile RandomBackFaceProfile(std::mt19937& random) {
 // The hole of the bar the bores are turned in, and a point of every bored part.
 inline constexpr double kBoreBarInner = 12.0, kBoreInnerZ = -10.0, kBoreInnerX = -24.0;
 
-// A bore in a bar bored to 12, the way an inner profile runs: from its bottom
-// face, which starts inside the bar's hole, towards +Z and on out past the
-// bar's face at z = 2. On the way diameters, tapers, steps widening towards
-// the face with a round on the edge or a fillet in the corner, now and then a
-// narrower step behind which the bore is recessed. `inBar` starts the bottom
-// at the hole's wall and closes the bore by the bar's face out to the rim.
-inline RandomProfile RandomBoreProfile(std::mt19937& random) {
+// Features of a bore from where it stands towards +Z while it is short of
+// z = -12, `features` of them at most: diameters, tapers, steps widening
+// towards the face with a round on the edge or a fillet in the corner, now
+// and then a narrower step behind which the bore is recessed.
+inline void AddRandomBoreFeatures(ProfileWriter& w, std::mt19937& random, int features) {
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     const auto between = [&](double lo, double hi) { return lo + (hi - lo) * unit(random); };
-    const double hole = -kBoreBarInner / 2.0, bottom = -between(15.0, 40.0);
-    ProfileWriter w{"", bottom, -between(11.0, 16.0)};
     double& z = w.z;
     double& x = w.x;
-    // The bottom is flat or the cone a drill leaves, deepest at the axis.
-    const double point = random() % 3 ? 0.0 : between(0.5, 3.0);
-    const double atHole = bottom - point * (x - hole) / (x + 2.0);
-    const std::string inside = "LineSeg( " + FormatDouble(bottom - point) + ",-2, " + FormatDouble(bottom) + "," +
-                               FormatDouble(x) + ", 1 );\n";
-    const std::string fromHole = "LineSeg( " + FormatDouble(atHole) + "," + FormatDouble(hole) + ", " +
-                                 FormatDouble(bottom) + "," + FormatDouble(x) + ", 1 );\n";
-    const int features = 1 + static_cast<int>(random() % 6);
     for (int f = 0; f < features && z < -12.0; ++f) {
         w.Line(z + between(1.0, 5.0), x);
         const int kind = static_cast<int>(random() % 10);
@@ -221,19 +209,61 @@ inline RandomProfile RandomBoreProfile(std::mt19937& random) {
             w.Line(z, std::min(x + between(0.5, 3.0), -11.0));
         }
     }
-    // Now and then a chamfer at the mouth, out to the bar's face.
-    if (random() % 2 && z < -4.0 && x > -22.0) {
-        const double c = between(0.5, std::min(2.5, x + 23.0));
-        w.Line(2.0 - c, x);
-        w.Line(2.0, x - c);
-        const std::string inBar = fromHole + w.text + "LineSeg( 2," + FormatDouble(x) + ", 2,-25, 1 );\n";
-        return {inside + w.text + "LineSeg( 2," + FormatDouble(x) + ", 5," + FormatDouble(x) + ", 1 );\n", inBar};
+}
+
+// The mouth of a bore out to the bar's face at z = 2, now and then with a
+// chamfer, and on out past it: the profile's end and the end of its part
+// (from `inBar`, closed by the bar's face out to the rim).
+inline RandomProfile FinishBoreMouth(ProfileWriter& w, std::mt19937& random, const std::string& inBar) {
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const auto between = [&](double lo, double hi) { return lo + (hi - lo) * unit(random); };
+    if (random() % 2 && w.z < -4.0 && w.x > -22.0) {
+        const double c = between(0.5, std::min(2.5, w.x + 23.0));
+        w.Line(2.0 - c, w.x);
+        w.Line(2.0, w.x - c);
+        const std::string x = FormatDouble(w.x);
+        return {w.text + "LineSeg( 2," + x + ", 5," + x + ", 1 );\n",
+                inBar + w.text + "LineSeg( 2," + x + ", 2,-25, 1 );\n"};
     }
     // The last diameter runs out past the face; the part ends at it.
-    const std::string last = "LineSeg( " + FormatDouble(z) + "," + FormatDouble(x) + ", ";
-    const std::string inBar =
-        fromHole + w.text + last + "2," + FormatDouble(x) + ", 1 );\nLineSeg( 2," + FormatDouble(x) + ", 2,-25, 1 );\n";
-    return {inside + w.text + last + "5," + FormatDouble(x) + ", 1 );\n", inBar};
+    const std::string last = "LineSeg( " + FormatDouble(w.z) + "," + FormatDouble(w.x) + ", ";
+    const std::string x = FormatDouble(w.x);
+    return {w.text + last + "5," + x + ", 1 );\n",
+            inBar + w.text + last + "2," + x + ", 1 );\nLineSeg( 2," + x + ", 2,-25, 1 );\n"};
+}
+
+// A bore in a bar bored to 12, the way an inner profile runs: from its bottom
+// face, which starts inside the bar's hole, towards +Z and on out past the
+// bar's face at z = 2, with the features of AddRandomBoreFeatures. `inBar`
+// starts the bottom at the hole's wall and closes the bore by the bar's face
+// out to the rim.
+inline RandomProfile RandomBoreProfile(std::mt19937& random) {
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const auto between = [&](double lo, double hi) { return lo + (hi - lo) * unit(random); };
+    const double hole = -kBoreBarInner / 2.0, bottom = -between(15.0, 40.0);
+    ProfileWriter w{"", bottom, -between(11.0, 16.0)};
+    const double x = w.x;
+    // The bottom is flat or the cone a drill leaves, deepest at the axis.
+    const double point = random() % 3 ? 0.0 : between(0.5, 3.0);
+    const double atHole = bottom - point * (x - hole) / (x + 2.0);
+    const std::string inside = "LineSeg( " + FormatDouble(bottom - point) + ",-2, " + FormatDouble(bottom) + "," +
+                               FormatDouble(x) + ", 1 );\n";
+    const std::string fromHole = "LineSeg( " + FormatDouble(atHole) + "," + FormatDouble(hole) + ", " +
+                                 FormatDouble(bottom) + "," + FormatDouble(x) + ", 1 );\n";
+    AddRandomBoreFeatures(w, random, 1 + static_cast<int>(random() % 6));
+    RandomProfile p = FinishBoreMouth(w, random, fromHole);
+    p.text = inside + p.text;
+    return p;
+}
+
+// A bore through the whole bar: from the bar's back end at z = -58, where
+// the chuck holds it, towards +Z as RandomBoreProfile's, and out past the
+// face. `inBar` is the same profile.
+inline RandomProfile RandomThroughBoreProfile(std::mt19937& random) {
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    ProfileWriter w{"", -58.0, -11.0 - 5.0 * unit(random)};
+    AddRandomBoreFeatures(w, random, 1 + static_cast<int>(random() % 6));
+    return FinishBoreMouth(w, random, "");
 }
 
 }  // namespace zarvento::test

@@ -95,23 +95,24 @@ TEST_F(TurnMovesTest, SameToolFollowsWithoutRetractAndTransfersThroughTheZoneCor
 }
 
 TEST_F(TurnMovesTest, PiecesAreLinkedByAnLShapedMove) {
+    // In front of the part's face, clear of the part and the stock.
     CTurn& op = Contour0();
     op.calc.retractX = -20;
-    op.calc.retractZ = 0;
+    op.calc.retractZ = 20;
     op.calc.pieceIndex = 1;
     const std::size_t before = op.Frames().size();
-    op.MoveToStart(-25, -10);  // further out: along X first
+    op.MoveToStart(-25, 10);  // further out: along X first
     ASSERT_EQ(op.Frames().size(), before + 2);
     EXPECT_EQ(op.Frames()[before]->end.x, -25);
-    EXPECT_EQ(op.Frames()[before]->end.z, 0);
-    op.MoveToStart(-15, -12);  // back in: along Z first from the kept end
+    EXPECT_EQ(op.Frames()[before]->end.z, 20);
+    op.MoveToStart(-15, 8);  // back in: along Z first from the kept end
     ASSERT_EQ(op.Frames().size(), before + 4);
     EXPECT_EQ(op.Frames()[before + 2]->end.x, -20);
-    EXPECT_EQ(op.Frames()[before + 2]->end.z, -12);
+    EXPECT_EQ(op.Frames()[before + 2]->end.z, 8);
     op.internalMachining = true;
-    op.MoveToStart(-15, -12);  // inverted inside a bore
+    op.MoveToStart(-15, 8);  // inverted inside a bore
     EXPECT_EQ(op.Frames()[before + 4]->end.x, -15);
-    EXPECT_EQ(op.Frames()[before + 4]->end.z, 0);
+    EXPECT_EQ(op.Frames()[before + 4]->end.z, 20);
 }
 
 // The return is tested against the part's nose obstacle only where a route

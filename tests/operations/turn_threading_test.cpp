@@ -41,6 +41,9 @@ class TurnThreadingTest : public test::OperationTest {
 protected:
     void SetUp() override {
         test::OperationTest::SetUp();
+        // The bar turned to the thread's diameter: the tool leaves the thread
+        // into the open.
+        runner->Bar(60, 20, 0, 2);
         runner->Tool(2, "Резец резьбовой", 0.0).TYPE_ = 15;
         runner->Tool(3, "Резец резьбовой левый", 0.0).TYPE_ = 16;
     }
