@@ -16,8 +16,12 @@
 # the start block sets the control to inches (G20) for a program in inches
 # and to millimetres (G21) otherwise.
 # The head lists the turret positions of the plan (_NPOS lines, i counting),
-# the tool change keeps its T word as the held line and prints it after M06,
-# and the roughing cycle takes its feed from the table by the depth of cut.
+# and the tool change keeps its T word as the held line and prints it after
+# M06. The roughing cycle (G71, then G70 along the same profile) takes the
+# operation's own values: depth of cut _DEPT, retract _RETR, finishing
+# allowance _FALW (a side; U is a diameter, both negative inside a bore or
+# towards +Z), feed _FEED, finishing feed _FFED and speed _FSPN; its profile
+# must not turn back along Z (type II: the P block carries X and Z).
 # Thread passes are G32 moves, which start on the spindle's index by
 # themselves: the synchronisation block before each of them writes nothing,
 # and a move the path marks as a thread cut (_THREAD) writes G32 with its
@@ -123,20 +127,23 @@ ROW(3, 0.3, 0.45);
 
 CYCLE(G71, Longitudinal roughing, Turning);
 COMMENT(Roughing along Z of the whole region with a finishing allowance and G70 along its profile);
+FEATURE(MonotonZ);
 TOOL(Chisel);
-PARAM(_DEPTH, OD, Depth of cut, 1.5);
-PARAM(_RETRACT, D, Retract, 0.5);
-PARAM(_ALLOWX, D, Allowance on X, 0.2);
-PARAM(_ALLOWZ, D, Allowance on Z, 0.1);
+PARAM(_DEPTH, D, Depth of cut, _DEPT);
+PARAM(_RETRACT, D, Retract, _RETR);
+PARAM(_ALLOWX, D, Allowance on X, _FH<0 ? -2*_FALW : 2*_FALW);
+PARAM(_ALLOWZ, D, Allowance on Z, _FW<0 ? -_FALW : _FALW);
 PARAM(_FINISH, O, Finishing pass, 1);
 value(No, 0, 0);
 value(Yes, 1, 1);
 PRINT(G71 U%f R%f, _DEPTH, _RETRACT);
-PRINT(G71 P%5.0f Q%5.0f U%f W%f F%f, _NumStr+2, _NumStr+1+_C_NP, _ALLOWX, _ALLOWZ, select_from_table('Feeds', _DEPTH, 1));
+PRINT(G71 P%5.0f Q%5.0f U%f W%f F%f, _NumStr+2, _NumStr+1+_C_NP, _ALLOWX, _ALLOWZ, _FEED);
 PRINT_CNT(G01);
-FORMAT(print=_FINISH);
-PRINT_END(F%f, select_from_table('Feeds', _DEPTH, 1)/2);
+FORMAT(print=_FINISH && abs(_ALLOWX)+abs(_ALLOWZ)>0.0005);
+PRINT_END(G%2.0f S%5.0f F%f, _VCON==1 ? 96 : 97, _FSPN, _FFED);
 PRINT_END(G70 P%5.0f Q%5.0f, _NumStr-_C_NP, _NumStr-1);
+FORMAT(print=_FINISH && abs(_ALLOWX)+abs(_ALLOWZ)>0.0005 && abs(_FFED-_FEED)>0.0005);
+PRINT_END(F%f, _FEED);
 FORMAT(print=1);
 
 CYCLE(G83, Peck drilling, Drilling);

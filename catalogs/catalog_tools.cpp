@@ -86,7 +86,8 @@ constexpr double kClosureArcRadius = 10000.0;
 constexpr int kArcChords = 96;
 
 // The model's sketch "Contour" (its 2D contour when it has no body) as lines
-// in the model's XY plane; none without the sketch.
+// in the model's XZ plane, where the view from below sees it (x = X, y = Z);
+// none without the sketch.
 std::vector<SceneLines> ContourLines(const HostDocument& model) {
     const std::shared_ptr<HostSketch> sketch = model.FindSketch("Contour");
     if (!sketch) return {};
@@ -95,7 +96,7 @@ std::vector<SceneLines> ContourLines(const HostDocument& model) {
     lines.width = 2;
     for (const Object2D& o : sketch->Objects().Objects()) {
         if (o.type == kObj2DLine) {
-            lines.runs.push_back({{o.line.x1, o.line.y1, 0}, {o.line.x2, o.line.y2, 0}});
+            lines.runs.push_back({{o.line.x1, 0, o.line.y1}, {o.line.x2, 0, o.line.y2}});
         } else if (o.type == kObj2DArc) {
             const ArcParam2D& a = o.arc;
             if (std::fabs(a.rad - kClosureArcRadius) <= 1e-6 || !(a.rad > 0)) continue;
@@ -111,7 +112,7 @@ std::vector<SceneLines> ContourLines(const HostDocument& model) {
             std::vector<ScenePoint> run;
             for (int i = 0; i <= chords; ++i) {
                 const double t = a1 + sweep * i / chords;
-                run.push_back({a.xc + a.rad * std::cos(t), a.yc + a.rad * std::sin(t), 0});
+                run.push_back({a.xc + a.rad * std::cos(t), 0, a.yc + a.rad * std::sin(t)});
             }
             lines.runs.push_back(std::move(run));
         }
@@ -141,7 +142,8 @@ RgbaImage PreviewPicture(const std::string& file) {
             ScenePictureOptions options;
             options.width = CCatalogTools::kPreviewWidth;
             options.height = CCatalogTools::kPreviewHeight;
-            options.eye = {-0.35, -0.45, 1.0};
+            // From below, a little aside: the XZ plane a tool lies in.
+            options.eye = {-0.35, -1.0, 0.45};
             options.right = {1, 0, 0};
             picture = ScenePicture::Render(scene, options);
         }
@@ -236,7 +238,10 @@ void CCatalogTools::FillTree() {
             for (const std::string& g : NamesIn(AppendStoredPath(root, r1))) {
                 if (g.front() == '.') continue;
                 if (g.size() > 4 && DotAtExtension(g)) {
-                    if (g.compare(g.size() - 3, 3, "m3d") == 0) addFile(g, folderItem, r1);
+                    // Models directly in a first-level folder are part
+                    // documents as everywhere else in the catalog: what the
+                    // dialog opens and what it copies in is "<name>.rdp".
+                    if (g.ends_with(".rdp")) addFile(g, folderItem, r1);
                     continue;
                 }
                 const int subItem = AddItem(g, folderItem, 0);

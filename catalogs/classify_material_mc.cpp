@@ -324,7 +324,9 @@ void ClassifyMaterialMC(MATERIAL& m) {
         code = NonFerrousCode(f);
     }
     m.sSteelClass = std::move(steelClass);
-    if (code) m.sMCcode = std::string(*code);
+    // A material no rule covers has no code: the code of the material read
+    // before (a steel's, say, for a titanium) would send its cutting data.
+    m.sMCcode = code ? std::string(*code) : std::string();
 }
 
 }  // namespace zarvento

@@ -10,8 +10,8 @@
 namespace zarvento {
 
 // Sets SumLeg, and sMCcode (and sSteelClass for a stainless steel) by the
-// first rule that covers the material; a material no rule covers keeps the
-// code it had.
+// first rule that covers the material; a material no rule covers gets no
+// code (an empty sMCcode).
 //
 // The reference's group text starts with its number g: 0 to 5 steels (02.03
 // high-speed steels), 6 cast irons (the number after "06." tells which: 1

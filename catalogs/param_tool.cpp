@@ -126,22 +126,10 @@ void ParamTool::Reset() {
     Npv = 0;
     isModelCopied = false;
     isModelLoaded = false;
-    r = 0;
-    dNoseDx = 0;
-    dNoseDy = 0;
-    nP = -1;
-    D = 0;
-    fi = 0;
-    d_centr = 0;
-    TYPE_ = 0;
+    ResetModelFields();
     hasSizeTable = false;
-    Adapt = false;
     isSketchContour = false;
-    isInter = false;
-    isLeft = false;
-    Form = 0;
     Lvlt = 0;
-    offsetZ = 0;
     iC = 0;
     gamma = 0;
     s = 0;
@@ -320,6 +308,22 @@ void ParamTool::TakeDerivedField(const ParamVariable& var, bool fromModel) {
         s = v;
     else if (fromModel && n == "file_rez")
         sFileRez = var.sNote;
+}
+
+void ParamTool::ResetModelFields() {
+    r = 0;
+    dNoseDx = 0;
+    dNoseDy = 0;
+    nP = -1;
+    D = 0;
+    fi = 0;
+    d_centr = 0;
+    TYPE_ = 0;
+    Adapt = false;
+    isInter = false;
+    isLeft = false;
+    Form = 0;
+    offsetZ = 0;
 }
 
 PARAMETERS* ToolFormulaProvider() { return formulaProvider; }

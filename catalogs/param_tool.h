@@ -8,9 +8,11 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "catalogs/param_variable.h"
 #include "platform/host_document.h"
+#include "platform/model_view.h"
 
 namespace zarvento {
 
@@ -40,6 +42,11 @@ public:
     // Deletes this record's hold on the contour (the contour goes with its
     // last holder).
     void ClearContour();
+    // The fields taken from a model's variables back at their reset values,
+    // for a position about to take another model: what the new model does
+    // not say (an internal flag, a tip position, a radius) is not the old
+    // one's.
+    void ResetModelFields();
     // Closes the held model document without saving and releases it.
     void CloseModel();
 
@@ -91,9 +98,32 @@ public:
     void ReadContourSketch();
     void DrawAdaptiveSketch();
     // Builds pContour from the model's view of the spindle direction, turned
-    // by Angle - 90: the projected body, or for a model without one its
-    // sketch "Contour".
+    // by Angle - 90 (the projected body, or for a model without one its
+    // sketch "Contour"), its origin, the nose centre, moved to NoseCentre:
+    // the programmed point is the contour's (0, 0).
     void CreateToolContour();
+
+    // --- the tool as the program, the simulation, the sketches and the
+    // collision check see it: one model, these its parts ---
+    // The model's view the tool is seen in: "#Сверху" for a tool turned over
+    // (any spindle direction but M3), "#Снизу" otherwise; the 3D scene turns
+    // its model over about X for M4 alike.
+    bool ViewFromAbove() const { return M34 != 3; }
+    // How far that view is turned (degrees, counter-clockwise) to lie in the
+    // turning plane (2D x is Z, 2D y is X); the 3D scene turns the model
+    // about Y by the mounting angle alike.
+    double ViewTurn() const { return Angle - 90.0; }
+    // The nose centre from the programmed point, in the turning plane's
+    // (z, x), from the tip position and the corner radius (UpdateTipPosition).
+    void NoseCentre(double& z, double& x) const {
+        z = dNoseDx;
+        x = -dNoseDy;
+    }
+    // The outline of a tool model seen from below or above and turned by
+    // `turnDegrees`: its projected body, or for a model without one its
+    // sketch "Contour" (mirrored for the view from above); without the
+    // closing arcs of radius 10000.
+    static std::vector<OutlinePiece> ModelOutline(const HostDocumentPtr& model, bool fromAbove, double turnDegrees);
 
     // The message shown when a tool's model file is missing, and showing it.
     static std::string MissingModelMessage(const std::string& path);
@@ -110,6 +140,9 @@ public:
     // A file changed since it was taken is loaded again; with `report` the
     // user is told. False when no file is found (or the record is no tool).
     bool FindModelFile(bool report);
+    // Notes the model file's write time as it is now, for a model just taken
+    // from its file: only a later change of the file loads it again.
+    void TakeModelWriteTime();
     // Settings written in braces after a tool name ("...{T3 X1.5 Z-2 M4}");
     // true when a brace was found and Position >= 0 afterwards.
     bool ParseNameSettings(const std::string& name);

@@ -157,6 +157,10 @@ bool ParamTool::FindModelFile(bool report) {
     return false;
 }
 
+void ParamTool::TakeModelWriteTime() {
+    if (!ModelPath().empty()) FileWriteTime(StoredPathToPath(ModelPath()), nTimeFileHigh, nTimeFileLow);
+}
+
 bool ParamTool::ParseNameSettings(const std::string& name) {
     const auto brace = name.find('{');
     if (name.empty() || brace == std::string::npos) return false;

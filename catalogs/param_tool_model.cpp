@@ -71,18 +71,6 @@ void DeleteObjectsInBox(Document2D& objects, double limit) {
     }
 }
 
-// A point of the view: mirrored for the view from above, then turned about
-// the origin.
-struct ViewTransform {
-    bool fromAbove = false;
-    double cosA = 1, sinA = 0;
-    void Apply(double x, double y, double& outX, double& outY) const {
-        if (fromAbove) y = -y;
-        outX = x * cosA - y * sinA;
-        outY = x * sinA + y * cosA;
-    }
-};
-
 }  // namespace
 
 std::string ParamTool::MissingModelMessage(const std::string& path) { return "Не найден файл\n" + path; }
@@ -254,55 +242,16 @@ void ParamTool::CreateToolContour() {
         model->Rebuild();
     }
 
-    ViewTransform view;
-    view.fromAbove = M34 != 3;  // "#Снизу" for M3, "#Сверху" otherwise
-    const double turn = (Angle - 90.0) * PI / 180.0;
-    view.cosA = std::cos(turn);
-    view.sinA = std::sin(turn);
-
     auto contour = std::make_shared<Contour>();
-    const std::shared_ptr<HostPart> part = is3D ? TopPart(model) : nullptr;
-    if (part && part->HasBody()) {
-        // The host's view of the body already shows it from the named side;
-        // the view is then turned.
-        ModelViewOrientation orientation = ModelViewOrientation::FromBelow;
-        ModelViewOrientationByName(view.fromAbove ? "#Сверху" : "#Снизу", orientation);
-        view.fromAbove = false;
-        for (const OutlineChain& chain : ProjectBodyOutline(part->Body(), orientation))
-            for (const OutlinePiece& piece : ApproximateOutline(chain, kOutlineTolerance)) {
-                // 2D x is Z, 2D y is X.
-                double z1, x1, z2, x2;
-                view.Apply(piece.start[0], piece.start[1], z1, x1);
-                view.Apply(piece.end[0], piece.end[1], z2, x2);
-                if (piece.kind == OutlinePiece::kLine) {
-                    contour->AddUnit(std::make_unique<CLineUnit>(z1, x1, z2, x2, false));
-                } else if (!(std::fabs(piece.radius - kProjectionArcRadius) <= EPS)) {
-                    double zc, xc;
-                    view.Apply(piece.centre[0], piece.centre[1], zc, xc);
-                    contour->AddUnit(
-                        std::make_unique<CArcUnit>(zc, xc, piece.radius, z1, x1, z2, x2, -piece.direction, false));
-                }
-            }
-    } else if (auto sketch = model->FindSketch(kContourSketch)) {
-        for (const Object2D& o : sketch->Objects().Objects()) {
-            // 2D x is Z, 2D y is X.
-            if (o.type == kObj2DLine) {
-                double z1, x1, z2, x2;
-                view.Apply(o.line.x1, o.line.y1, z1, x1);
-                view.Apply(o.line.x2, o.line.y2, z2, x2);
-                contour->AddUnit(std::make_unique<CLineUnit>(z1, x1, z2, x2, false));
-            } else if (o.type == kObj2DArc) {
-                const ArcParam2D& a = o.arc;
-                if (std::fabs(a.rad - kProjectionArcRadius) <= EPS) continue;
-                double zc, xc, z1, x1, z2, x2;
-                view.Apply(a.xc, a.yc, zc, xc);
-                view.Apply(a.x1, a.y1, z1, x1);
-                view.Apply(a.x2, a.y2, z2, x2);
-                // The mirror of the view from above turns the arc the other way.
-                const int direction = view.fromAbove ? -a.direction : a.direction;
-                contour->AddUnit(std::make_unique<CArcUnit>(zc, xc, a.rad, z1, x1, z2, x2, -direction, false));
-            }
-        }
+    for (const OutlinePiece& piece : ModelOutline(model, ViewFromAbove(), ViewTurn())) {
+        // 2D x is Z, 2D y is X.
+        if (piece.kind == OutlinePiece::kLine)
+            contour->AddUnit(
+                std::make_unique<CLineUnit>(piece.start[0], piece.start[1], piece.end[0], piece.end[1], false));
+        else
+            contour->AddUnit(std::make_unique<CArcUnit>(piece.centre[0], piece.centre[1], piece.radius, piece.start[0],
+                                                        piece.start[1], piece.end[0], piece.end[1], -piece.direction,
+                                                        false));
     }
     closeAtExit.doc.reset();
     ConnectHostApplication().Documents().Close(model);
@@ -313,7 +262,59 @@ void ParamTool::CreateToolContour() {
     isNoContour = false;
     pContour = std::move(contour);
     UpdateTipPosition();
-    pContour->Move(dNoseDx, -dNoseDy);
+    double noseZ = 0, noseX = 0;
+    NoseCentre(noseZ, noseX);
+    pContour->Move(noseZ, noseX);
+}
+
+std::vector<OutlinePiece> ParamTool::ModelOutline(const HostDocumentPtr& model, bool fromAbove, double turnDegrees) {
+    std::vector<OutlinePiece> pieces;
+    if (!model) return pieces;
+    const bool is3D = model->Type() == DocumentType::Part || model->Type() == DocumentType::Assembly;
+    const std::shared_ptr<HostPart> part = is3D ? TopPart(model) : nullptr;
+    if (part && part->HasBody()) {
+        // The host's view of the body already shows it from the named side.
+        for (const OutlineChain& chain : ProjectBodyOutline(
+                 part->Body(), fromAbove ? ModelViewOrientation::FromAbove : ModelViewOrientation::FromBelow))
+            for (const OutlinePiece& piece : ApproximateOutline(chain, kOutlineTolerance)) pieces.push_back(piece);
+    } else if (auto sketch = model->FindSketch(kContourSketch)) {
+        // The sketch is the view from below; the view from above is its mirror.
+        const double mirror = fromAbove ? -1.0 : 1.0;
+        for (const Object2D& o : sketch->Objects().Objects()) {
+            OutlinePiece piece;
+            if (o.type == kObj2DLine) {
+                piece.start = {o.line.x1, mirror * o.line.y1};
+                piece.end = {o.line.x2, mirror * o.line.y2};
+            } else if (o.type == kObj2DArc) {
+                const ArcParam2D& a = o.arc;
+                piece.kind = OutlinePiece::kArc;
+                piece.start = {a.x1, mirror * a.y1};
+                piece.end = {a.x2, mirror * a.y2};
+                piece.centre = {a.xc, mirror * a.yc};
+                piece.radius = a.rad;
+                piece.direction = fromAbove ? -a.direction : a.direction;
+            } else {
+                continue;
+            }
+            pieces.push_back(piece);
+        }
+    }
+    // The closing arcs the projection leaves on flat outlines are no part
+    // of the tool.
+    pieces.erase(std::remove_if(pieces.begin(), pieces.end(),
+                                [](const OutlinePiece& p) {
+                                    return p.kind == OutlinePiece::kArc &&
+                                           std::fabs(p.radius - kProjectionArcRadius) <= EPS;
+                                }),
+                 pieces.end());
+    const double turn = turnDegrees * PI / 180.0, c = std::cos(turn), si = std::sin(turn);
+    const auto turned = [&](OutlinePoint& p) { p = {p[0] * c - p[1] * si, p[0] * si + p[1] * c}; };
+    for (OutlinePiece& piece : pieces) {
+        turned(piece.start);
+        turned(piece.end);
+        turned(piece.centre);
+    }
+    return pieces;
 }
 
 }  // namespace zarvento

@@ -64,15 +64,22 @@ std::vector<MaterialPropertyRow> MaterialPropertyRows(const MATERIAL& m) {
     return rows;
 }
 
-CPropertyMaterial::CPropertyMaterial(const MATERIAL& material) {
+CPropertyMaterial::CPropertyMaterial(const MATERIAL& material) : HostDialog(kScriptName, kTemplate) {
     Clear();
     static_cast<MATERIAL&>(*this) = material;
+    SetTitle(kTitle);
+    AddControl(kList, DialogControlKind::ListView).SetListStyle(true, true, false);
+    AddControl(kNote, DialogControlKind::Edit).SetReadOnly(true);
+    AddControl(kClose, DialogControlKind::Button, kCloseCaption);
 }
 
-void CPropertyMaterial::OnInitDialog(int listClientWidth) {
-    columns_ = {{" ", 240}, {" ", listClientWidth - 260}};
-    rows_ = MaterialPropertyRows(*this);
-    note_ = kMaterialSourceNote;
+void CPropertyMaterial::OnInitDialog() {
+    DialogControl& list = Control(kList);
+    list.DeleteAllColumns();
+    list.AddColumn(" ", 240);
+    list.AddColumn(" ", kListClientWidth - 260);
+    for (const MaterialPropertyRow& row : MaterialPropertyRows(*this)) list.AddRow({row.caption, row.value});
+    Control(kNote).SetText(kMaterialSourceNote);
 }
 
 }  // namespace zarvento

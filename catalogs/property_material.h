@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "nc/material.h"
+#include "platform/host_dialog.h"
 
 namespace zarvento {
 
@@ -23,38 +24,28 @@ std::vector<MaterialPropertyRow> MaterialPropertyRows(const MATERIAL& material);
 inline constexpr const char* kMaterialSourceNote =
     "Хим. состав получен из справочника \"Материалы и Сортаменты для VOVUVE\"";
 
-// The dialog itself, read-only: a list of the rows in two columns, the note
-// under it and a button that closes it. It holds a copy of the material it
-// shows.
-class CPropertyMaterial : public MATERIAL {
+// The dialog itself, read-only, on the host's dialog model ("material" in
+// scripts): the list 100 of the rows in two columns, the note in the
+// read-only edit 101 under it and the button 2 that closes it. It holds a
+// copy of the material it shows.
+class CPropertyMaterial : public HostDialog, public MATERIAL {
 public:
+    static constexpr const char* kScriptName = "material";
     static constexpr int kTemplate = 850;
     static constexpr const char* kTitle = "Свойства материала";
     static constexpr int kList = 100;
     static constexpr int kNote = 101;
     static constexpr int kClose = 2;  // the dialog's cancel id: closing changes nothing
     static constexpr const char* kCloseCaption = "Закрыть окно";
-
-    struct Column {
-        std::string title;
-        int width = 0;
-    };
+    // The list's client width in pixels (296 dialog units of its font).
+    static constexpr int kListClientWidth = 440;
 
     explicit CPropertyMaterial(const MATERIAL& material);
 
-    // Fills the list for a list whose client area is `listClientWidth`
-    // pixels wide: the captions' column 240 wide, the values' column the
-    // rest less 20, both titled with a blank; then the note.
-    void OnInitDialog(int listClientWidth);
-
-    const std::vector<Column>& Columns() const { return columns_; }
-    const std::vector<MaterialPropertyRow>& Rows() const { return rows_; }
-    const std::string& Note() const { return note_; }
-
-private:
-    std::vector<Column> columns_;
-    std::vector<MaterialPropertyRow> rows_;
-    std::string note_;
+    // The captions' column 240 wide, the values' column the rest of the
+    // list less 20, both titled with a blank, grid lines and full rows;
+    // then the rows and the note.
+    void OnInitDialog() override;
 };
 
 }  // namespace zarvento

@@ -231,19 +231,20 @@ bool SketchProfile(const HostDocument& model, const std::string& name, std::vect
     return true;
 }
 
-// One body statement: "[when <formula>] [turned <degrees>] [cut] extrude <sketch> <z1> <z2>",
+// One body statement: "[when <formula>] [turned <degrees>] [tilted <degrees>] [cut] extrude <sketch> <z1> <z2>",
 // "... box <x1> <y1> <z1> <x2> <y2> <z2>", "... cylinder <x> <y> <z> <dx> <dy>
 // <dz> <radius> <height>" or "... revolve <sketch>" (about the X axis, the
 // sketch's y being the radius, its pieces drawn in chain order). `skip` is
 // set when the condition is not met; "turned" turns the shape about the
-// model's X axis; false with `error` for a statement
+// model's X axis, then "tilted" about its Y axis; false with `error` for a statement
 // that cannot be read or a shape that cannot be made.
 bool BodyStatementShape(const Words& w, const HostDocument& model, ModelVariables& vars, bool& skip, bool& cut,
                         PartShape* shape, std::string& error) {
     std::size_t k = 0;
     skip = cut = false;
     const std::string usage =
-        "expected \"[when <formula>] [turned <degrees>] [cut] extrude <sketch> <z1> <z2> | box <x1> <y1> <z1> <x2> "
+        "expected \"[when <formula>] [turned <degrees>] [tilted <degrees>] [cut] extrude <sketch> <z1> <z2> | box <x1> "
+        "<y1> <z1> <x2> "
         "<y2> <z2> | "
         "cylinder <x> <y> <z> <dx> <dy> <dz> <radius> <height> | revolve <sketch>\" or \"end\"";
     if (w.hasNote || w.hasEquation) {
@@ -260,12 +261,15 @@ bool BodyStatementShape(const Words& w, const HostDocument& model, ModelVariable
         k += 2;
     }
     double turn = 0;
-    if (k + 1 < w.items.size() && w.items[k] == "turned") {
-        if (!vars.Evaluate(w.items[k + 1], turn)) {
-            error = "the angle " + w.items[k + 1] + " does not evaluate";
-            return false;
+    double tilt = 0;
+    for (auto [word, angle] : {std::pair<const char*, double*>{"turned", &turn}, {"tilted", &tilt}}) {
+        if (k + 1 < w.items.size() && w.items[k] == word) {
+            if (!vars.Evaluate(w.items[k + 1], *angle)) {
+                error = "the angle " + w.items[k + 1] + " does not evaluate";
+                return false;
+            }
+            k += 2;
         }
-        k += 2;
     }
     if (k < w.items.size() && w.items[k] == "cut") {
         cut = true;
@@ -326,6 +330,7 @@ bool BodyStatementShape(const Words& w, const HostDocument& model, ModelVariable
             return false;
         }
         if (shape && turn != 0) *shape = shape->Rotated({0, 0, 0}, {1, 0, 0}, turn);
+        if (shape && tilt != 0) *shape = shape->Rotated({0, 0, 0}, {0, 1, 0}, tilt);
     } catch (const HostError& e) {
         error = e.what();
         return false;

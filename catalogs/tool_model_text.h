@@ -14,11 +14,11 @@
 //   row "<designation>" <value>...            one row per standard size
 //   end
 //   body                                      the solid, rebuilt from the
-//   [when <f>] [turned <deg>] [cut] extrude <sketch> <z1> <z2>   variables
-//   [when <f>] [turned <deg>] [cut] box <x1> <y1> <z1> <x2> <y2> <z2>
-//   [when <f>] [turned <deg>] [cut] cylinder <x> <y> <z> <dx> <dy> <dz> <r> <h>
-//   [when <f>] [turned <deg>] [cut] revolve <sketch>
-//   end
+//   [when <f>] [turned <deg>] [tilted <deg>] [cut] extrude <sketch> <z1> <z2>
+//   [when <f>] [turned <deg>] [tilted <deg>] [cut] box <x1> <y1> <z1> <x2> <y2> <z2>
+//   [when <f>] [turned <deg>] [tilted <deg>] [cut] cylinder <x> <y> <z> <dx> <dy> <dz> <r> <h>
+//   [when <f>] [turned <deg>] [tilted <deg>] [cut] revolve <sketch>
+//   end                                       (from the variables)
 //
 // A variable with an equation is computed by the model (a formula of the
 // system over the variables declared before it); its note usually ends in
@@ -30,17 +30,23 @@
 // Body statements make solids and join them in order ("cut" takes one away);
 // "when" keeps a statement only while its formula is above 0.5 (so a switch
 // variable such as isSimple can leave the holder out); "turned" turns the
-// shape about the model's X axis (counter-clockwise looking along -X, so the
-// jaws of a chuck go round its axis). "extrude" sweeps the
-// closed region a sketch bounds from z1 to z2 (pieces in any order; arcs of
-// radius 10000 are passed by), "revolve" turns a sketch drawn in chain order
-// about the model's X axis, its y being the radius.
+// shape about the model's X axis (counter-clockwise looking along -X:
+// "turned 90" stands a sketch's y up along Z), then "tilted" about its Y axis
+// (counter-clockwise looking along -Y: "tilted -90" lays what ran along X
+// along Z). "extrude" sweeps the closed region a sketch bounds from z1 to z2
+// (pieces in any order; arcs of radius 10000 are passed by), "revolve" turns
+// a sketch drawn in chain order about the model's X axis, its y being the
+// radius.
 //
-// The model's 2D views are the host's projection of the body (see
-// platform/model_view.h). A model without a body is seen through its sketch
-// "Contour", drawn as the tool is seen from below ("#Снизу"); the view from
-// above ("#Сверху") is its mirror image about the sketch's x axis. The model
-// origin is the view's origin.
+// The 3D scene takes a model's coordinates as those of the NC system: X
+// across the spindle axis, Z along it, Y up; a fixture turns about Z. The
+// model's 2D views look at its XZ plane (see platform/model_view.h). A model
+// without a body is seen through its sketch "Contour", drawn as the tool is
+// seen from below ("#Снизу": x = X, y = Z); the view from above ("#Сверху")
+// is its mirror image about the sketch's x axis. The model origin is the
+// view's origin, and a tool's origin is the centre of its nose: a tool seen
+// from below has its holder towards +x, away from the spindle axis, and cuts
+// towards -y (see ParamTool::CreateToolContour).
 #pragma once
 
 #include <string>

@@ -324,20 +324,28 @@ bool CGapUnit::MoveBridgeEnd(UnitPtr& bridge, double z, double x, bool start) {
         bridge->SetEndPoint(z, x);
         CUnit::SetEndPoint(z, x);
     }
-    if (bridge->IsZeroLength()) {
-        bridge.reset();
-        GapType = kGapSegment;
-        SurfaceName = GapTypeText(GapType);
-    }
+    if (bridge->IsZeroLength()) DropBridge(bridge);
     return true;
 }
 
+// A start moved onto the second bridge leaves the whole first one behind
+// it (and an end on the first bridge the whole second one): kept, it would
+// stand in the chain where the gap no longer runs, and the units on either
+// side of the gap would no longer meet.
 void CGapUnit::SetStartPoint(double z, double x) {
-    if (!MoveBridgeEnd(Bridge1, z, x, true)) MoveBridgeEnd(Bridge2, z, x, true);
+    if (MoveBridgeEnd(Bridge1, z, x, true)) return;
+    if (MoveBridgeEnd(Bridge2, z, x, true) && Bridge1) DropBridge(Bridge1);
 }
 
 void CGapUnit::SetEndPoint(double z, double x) {
-    if (!MoveBridgeEnd(Bridge2, z, x, false)) MoveBridgeEnd(Bridge1, z, x, false);
+    if (MoveBridgeEnd(Bridge2, z, x, false)) return;
+    if (MoveBridgeEnd(Bridge1, z, x, false) && Bridge2) DropBridge(Bridge2);
+}
+
+void CGapUnit::DropBridge(UnitPtr& bridge) {
+    bridge.reset();
+    GapType = kGapSegment;
+    SurfaceName = GapTypeText(GapType);
 }
 
 void CGapUnit::TransformWhole(void (*apply)(CUnit&)) {

@@ -100,6 +100,8 @@ private:
     // Tries the bridge; when it holds the point, moves the bridge's end (start
     // when `start`) there and drops it if no length is left.
     bool MoveBridgeEnd(UnitPtr& bridge, double z, double x, bool start);
+    // The bridge goes and the gap counts as a segment gap.
+    void DropBridge(UnitPtr& bridge);
     // Applies a point transform of the unit interface to every part of the gap.
     void TransformWhole(void (*apply)(CUnit&));
     // The corner search when one or both neighbours are complex units.

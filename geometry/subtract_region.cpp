@@ -16,12 +16,11 @@
 #include <utility>
 #include <vector>
 
+#include "geometry/arc_unit.h"
 #include "geometry/box_pairs.h"
-#include "geometry/circle_unit.h"
 #include "geometry/exception.h"
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
-#include "geometry/scoped_eps.h"
 #include "geometry/simulation_hook.h"
 #include "platform/messages.h"
 
@@ -29,10 +28,13 @@ namespace zarvento {
 
 namespace {
 
-// Below this test-circle radius the crossings with the circle are found at a
-// finer tolerance, so that units meeting at a very short vertex still part.
-constexpr double kFineRadius = 1e-5;
-constexpr double kFineEps = 1.5e-7;
+// Units leaving a vertex within this angle (radians) of each other leave in
+// one direction; curvatures within this of each other are one bend.
+constexpr double kTangentAngle = 1e-5;
+constexpr double kSameBend = 1e-9;
+// How far a unit's end may lie from the vertex it merged into (4 EPS): each
+// point of a merged vertex lies within EPS of another.
+constexpr double kSnapReach = 4e-6;
 // Vertices at or beyond this distance are never taken as the start.
 constexpr double kFarDistance = 1e10;
 
@@ -256,24 +258,35 @@ void SplitUnit(CUnit* unit, const std::vector<Vertex>& vertices, const VertexInd
     BoundBox box;
     unit->GetBoundBox(box);
     // A point on the unit lies within EPS of it, so within EPS of its box.
-    index.InBox(box, 2.0 * EPS, scratch);
+    index.InBox(box, std::max(2.0 * EPS, kSnapReach), scratch);
     struct Cut {
         double length;
         const Vertex* vertex;
     };
     std::vector<Cut> cuts;
+    // The unit's ends move onto the vertices they merged into: points each
+    // within EPS of the next make one vertex, and every unit meeting there
+    // must end at the same point for the walk to pass it.
+    Vertex first{unit->StartPoint.z, unit->StartPoint.x}, last{unit->EndPoint.z, unit->EndPoint.x};
+    double firstGap = kSnapReach, lastGap = kSnapReach;
     for (int k : scratch) {
         const Vertex& v = vertices[static_cast<std::size_t>(k)];
+        const double toStart = Distance(unit->StartPoint.z, unit->StartPoint.x, v.z, v.x);
+        const double toEnd = Distance(unit->EndPoint.z, unit->EndPoint.x, v.z, v.x);
+        if (toStart < firstGap) firstGap = toStart, first = v;
+        if (toEnd < lastGap) lastGap = toEnd, last = v;
         if (SamePoint(unit->StartPoint, v.z, v.x) || SamePoint(unit->EndPoint, v.z, v.x)) continue;
         if (!unit->IsPointOnUnit(v.z, v.x, 0)) continue;
         cuts.push_back({unit->GetLengthToPoint(v.z, v.x), &v});
     }
-    if (cuts.empty()) {
+    const bool snapped = first.z != unit->StartPoint.z || first.x != unit->StartPoint.x || last.z != unit->EndPoint.z ||
+                         last.x != unit->EndPoint.x;
+    if (cuts.empty() && !snapped) {
         elementary.push_back(unit);
         return;
     }
     std::stable_sort(cuts.begin(), cuts.end(), [](const Cut& a, const Cut& b) { return a.length < b.length; });
-    double z = unit->StartPoint.z, x = unit->StartPoint.x;
+    double z = first.z, x = first.x;
     for (const Cut& cut : cuts) {
         if (IsEqualPoint(cut.vertex->z, cut.vertex->x, z, x)) continue;
         if (UnitPtr piece = unit->CloneWithEnds(z, x, cut.vertex->z, cut.vertex->x)) {
@@ -283,8 +296,8 @@ void SplitUnit(CUnit* unit, const std::vector<Vertex>& vertices, const VertexInd
         z = cut.vertex->z;
         x = cut.vertex->x;
     }
-    if (SamePoint(unit->EndPoint, z, x)) return;
-    if (UnitPtr piece = unit->CloneWithEnds(z, x, unit->EndPoint.z, unit->EndPoint.x)) {
+    if (IsEqualPoint(last.z, last.x, z, x) && !cuts.empty()) return;
+    if (UnitPtr piece = unit->CloneWithEnds(z, x, last.z, last.x)) {
         elementary.push_back(piece.get());
         pieces.push_back(std::move(piece));
     }
@@ -434,9 +447,15 @@ public:
                 chosen = candidates.front();
                 if (draw_) current->Draw2D(kStyleSingleStep);
             } else if (candidates.size() > 1) {
-                chosen = TurnNext(*current, candidates, pz, px);
+                chosen = TurnNext(*current, candidates);
             }
             if (!chosen) return WalkEnd::Failed;
+            // Taking its first unit again, the walk is round: back at a
+            // vertex within EPS of another within EPS of its start.
+            if (!boundary.empty() && chosen == boundary.front()) {
+                for (CUnit* u : reversedNow) log_.Reverse(u);
+                return WalkEnd::Closed;
+            }
             current = chosen->Clone();
             current->Reverse();
             log_.ClearRapid(chosen);
@@ -451,38 +470,56 @@ public:
     }
 
 private:
-    // Of several units leaving P, the one whose crossing with a small circle
-    // about P comes just before the arriving unit's crossing along the circle
-    // (cyclically). Null when the circle meets nothing or the choice falls on
-    // the arriving unit itself: the walk cannot go on.
-    CUnit* TurnNext(const CUnit& current, const std::vector<CUnit*>& candidates, double pz, double px) const {
-        auto chord = [](const CUnit& u) {
-            return Distance(u.StartPoint.z, u.StartPoint.x, u.EndPoint.z, u.EndPoint.x);
+    // Of several units leaving P, the first one counter-clockwise about P
+    // from the arriving unit (turned to leave P). Units leave P in the order
+    // of their directions there; units that leave in one direction part by
+    // their bends, the one that bends further to the left lying counter-
+    // clockwise of the other, however near P the order is looked at. Null
+    // when only the arriving unit itself (or one lying along it) is left:
+    // the walk cannot go on.
+    CUnit* TurnNext(const CUnit& current, const std::vector<CUnit*>& candidates) const {
+        struct Leaving {
+            double angle;
+            double bend;   // the curvature, positive to the left
+            double slack;  // how far the angle may be off for ends within EPS
         };
-        double r = chord(current);
-        for (const CUnit* u : candidates) r = std::min(r, chord(*u));
-        // Half the shortest chord: a circle through the far end of the
-        // shortest unit meets every unit that shares that end there too (two
-        // arcs through the same two points), and cannot order them.
-        r *= 0.5;
-        Contour circle;
-        circle.AddUnit(std::make_unique<CCircleUnit>(pz, px, r, 1));
-        Contour arriving;
-        arriving.AddUnit(current.Clone());
-        for (const CUnit* u : candidates) arriving.AddUnit(u->Clone());
-        IntersectPointList crossings(10);
-        {
-            ScopedEps fine(r < kFineRadius ? kFineEps : EPS);
-            circle.Intersect(arriving, crossings, false);
+        auto leaving = [](const CUnit& u) {
+            if (u.Kind != kUnitArc) return Leaving{u.GetStartAngle(), 0.0, 0.0};
+            const double r = static_cast<const CArcUnit&>(u).Radius;
+            return Leaving{u.GetStartAngle(), (u.DirVector == 1 ? -1.0 : 1.0) / r, 2 * EPS / r};
+        };
+        const Leaving back = leaving(current);
+        // How far counter-clockwise from the arriving unit a unit leaves: its
+        // angle, and its bend against the arriving unit's when they leave
+        // alike (a unit bending less lies just clockwise of it, a whole turn
+        // round).
+        struct Rank {
+            double turn;
+            double bend;
+            double slack;
+        };
+        CUnit* chosen = nullptr;
+        Rank best{0.0, 0.0, 0.0};
+        for (CUnit* u : candidates) {
+            const Leaving l = leaving(*u);
+            double turn = std::remainder(l.angle - back.angle, 2 * PI);
+            if (turn < 0.0) turn += 2 * PI;
+            const double tangent = kTangentAngle + l.slack + back.slack;
+            if (turn < tangent || turn > 2 * PI - tangent) {
+                const double apart = l.bend - back.bend;
+                if (std::fabs(apart) <= kSameBend) continue;
+                turn = apart > 0.0 ? 0.0 : 2 * PI;
+            }
+            const Rank rank{turn, l.bend, l.slack};
+            const double alike = kTangentAngle + rank.slack + best.slack;
+            const bool first = !chosen || rank.turn < best.turn - alike ||
+                               (std::fabs(rank.turn - best.turn) <= alike && rank.bend < best.bend);
+            if (first) {
+                chosen = u;
+                best = rank;
+            }
         }
-        if (crossings.Empty()) return nullptr;
-        const std::uint32_t n = crossings.Count();
-        std::uint32_t last = n;
-        for (std::uint32_t k = 0; k < n; ++k)
-            if (crossings[k].index2 == 0) last = k;
-        const IntersectPoint& taken = (last == n || last == 0) ? crossings[n - 1] : crossings[last - 1];
-        if (taken.index2 <= 0 || static_cast<std::size_t>(taken.index2) > candidates.size()) return nullptr;
-        return candidates[static_cast<std::size_t>(taken.index2 - 1)];
+        return chosen;
     }
 
     const std::vector<CUnit*>& units_;

@@ -10,6 +10,7 @@
 #include "model/model_layer.h"
 #include "operation_panels/operation_panels_layer.h"
 #include "operations/headless_turn_panels.h"
+#include "panels/base_panel.h"
 #include "panels/host_panels.h"
 #include "plan/command_door.h"
 #include "plan/plan.h"
@@ -33,6 +34,7 @@
 #include "post/post_processor.h"
 #include "reports/reports_layer.h"
 #include "reports/statistics_panels.h"
+#include "simulation/simulation.h"
 #include "simulation/simulation_layer.h"
 
 namespace zarvento {
@@ -89,6 +91,7 @@ void AttachLibrary(const std::filesystem::path& file) {
     RegisterSettingsDialog(&SettingsDialogRunnerInstance());
     // The plan tree's control reports its events to the host binding.
     RegisterPlanTreeEventSource(&TreeEventSource::Instance());
+    RegisterDocumentEventsAdvisor(&AdviseDocumentEvents);
 }
 
 void DetachLibrary() {
@@ -105,6 +108,7 @@ void DetachLibrary() {
 }
 
 void UnwireLibrary() {
+    DetachStep([] { RegisterDocumentEventsAdvisor(nullptr); });
     DetachStep([] { RegisterPlanTreeEventSource(nullptr); });
     DetachStep([] { UnregisterReportsLayer(); });
     DetachStep([] { StopStatisticsReports(); });
@@ -123,7 +127,7 @@ void NotifyLibraryLoaded() {
     if (Globals().hostMajorVersion < kNewerHost) return;
     const HostLibraryEntry* entry = HostLibraries::Instance().Item(LibraryTitle());
     if (!entry) throw HostError(E_INVALIDARG_, "the library is not in the host's library list");
-    Globals().libraryEntryText = entry->text;
+    SetLibraryEntryText(entry->text);
 }
 
 void ConnectHost() {

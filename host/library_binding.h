@@ -1,6 +1,6 @@
 // The library's life in the host: its attach and detach steps, the host's
 // first notification, its own host objects (automation object, application,
-// active document, first frame, the library entry text), the host version
+// active document, first frame; the library entry text the panels keep), the host version
 // gate, the help file, registration under the host's add-in key and the
 // synchronisation with the model. Everything here runs on the host's one
 // thread; the exports (library_exports.cpp) are the narrow door to it.
@@ -24,8 +24,7 @@ struct LibraryGlobals {
     HostApplication* application = nullptr;  // released at unload
     HostDocumentPtr activeDocument;
     HostObjectPtr firstFrame;
-    std::string libraryEntryText;  // host 17 and later
-    int hostMajorVersion = 0;      // 0 until the first version query
+    int hostMajorVersion = 0;  // 0 until the first version query
 };
 LibraryGlobals& Globals();
 

@@ -18,7 +18,7 @@ void CContourBuilderDrill::HighlightUnit(const HostObjectPtr& object) {
 std::unique_ptr<Contour> CContourBuilderDrill::CreateContourFromFaces() {
     std::unique_ptr<Contour> contour = CContourBuilder::CreateContourFromFaces();
     isAngleChanged = false;
-    if (isAngleFromCone && startAngleControl && contour && !contour->Empty()) {
+    if (isAngleFromCone && tipAngleControl && contour && !contour->Empty()) {
         const CUnit* first = contour->GetFirstUnit();
         if (first->Kind == kUnitLine && std::fabs(first->EndPoint.x - first->StartPoint.x) > 0.01) {
             startAngle = AngleOfVector(first->EndPoint.z, first->EndPoint.x, first->StartPoint.z, first->StartPoint.x) *
@@ -89,9 +89,13 @@ std::unique_ptr<Contour> CContourBuilderDrill::CreateCentreDrillContour() {
 
 std::unique_ptr<Contour> CContourBuilderDrill::Build() {
     std::unique_ptr<Contour> contour;
+    isDiameterChanged = false;
     if (buildMethod != kFromSketch) {
         switch (SposobDrill) {
-            case kHoleFromFaces: contour = isByParameters ? CreateHoleContour() : CreateContourFromFaces(); break;
+            case kHoleFromFaces:
+                contour = isByParameters ? CreateHoleContour() : CreateContourFromFaces();
+                if (!isByParameters && contour) TakeWallDiameter(*contour);
+                break;
             case kHoleByParameters: contour = CreateHoleContour(); break;
             case kCentreDrill: contour = CreateCentreDrillContour(); break;
             default: break;
@@ -100,8 +104,22 @@ std::unique_ptr<Contour> CContourBuilderDrill::Build() {
         contour = CreateContourFromSketch();
     }
     contour = CloseContourToSource(std::move(contour), sourceContour, true, true);
-    if (isAngleChanged && startAngleControl) startAngleControl->SetValue(Variant::R8(360.0 - 2.0 * startAngle));
+    if (isAngleChanged && tipAngleControl) tipAngleControl->SetValue(Variant::R8(360.0 - 2.0 * startAngle));
+    if (isDiameterChanged && diameterControl) diameterControl->SetValue(Variant::R8(Diametr));
     return contour;
+}
+
+void CContourBuilderDrill::TakeWallDiameter(const Contour& faces) {
+    // The wall: the first chosen unit that runs out of the hole towards +Z.
+    for (int i = 0; i < faces.Count(); ++i) {
+        const CUnit* u = faces.GetUnit(i);
+        if (u->IsMarked || !(u->StartPoint.z < u->EndPoint.z)) continue;
+        const double diameter = -2.0 * u->EndPoint.x;
+        if (!(diameter > 0.001)) return;
+        Diametr = diameter;
+        isDiameterChanged = true;
+        return;
+    }
 }
 
 }  // namespace zarvento

@@ -38,10 +38,20 @@ public:
     bool isAngleChanged = false;
     // The hole by its parameters, measured from the chosen faces.
     bool isByParameters = false;
+    // The panel's tip angle and diameter fields; may be null. Not owned. A
+    // build writes into them what it derives from the contour: the tip angle
+    // of a chosen cone or of a centre drill, the diameter of the chosen wall.
+    BuilderControl* tipAngleControl = nullptr;
+    BuilderControl* diameterControl = nullptr;
+    // Set by a build that took the diameter from the chosen faces (into
+    // Diametr).
+    bool isDiameterChanged = false;
 
 private:
     // The hole base Z plus the largest Z of the first chosen unit.
     double BaseZ() const;
+    // The diameter of the chosen faces' wall into Diametr.
+    void TakeWallDiameter(const Contour& faces);
 };
 
 }  // namespace zarvento

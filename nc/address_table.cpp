@@ -78,6 +78,10 @@ void AddressTable::RestoreValues() {
     if (!saved_.empty() || words_.empty()) words_ = saved_;
 }
 
+void AddressTable::ForgetValues() {
+    for (Word& w : words_) w.lastValue = 100000.0;
+}
+
 void AddressTable::Clear() {
     words_.clear();
     saved_.clear();

@@ -38,6 +38,8 @@ public:
     const double* LastValue(std::string_view name) const;
     void SaveValues();
     void RestoreValues();
+    // Every word's last value forgotten: the next field of each is written.
+    void ForgetValues();
     void Clear();
 
     const std::vector<Word>& Words() const { return words_; }

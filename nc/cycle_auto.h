@@ -140,6 +140,10 @@ public:
     std::uint8_t included = 1;       // a group writes and lists only included members
     std::uint8_t automaticPass = 0;  // set while an automatic pass runs
     std::uint8_t selected = 0;
+    // The printed contour's first block writes every word, changed or not: a
+    // roughing cycle's profile that turns back across the axis needs its P
+    // block to name both axes (a G71 of type II). Set by the operation.
+    std::uint8_t statePrintStart = 0;
     // A definition's template, shared by the definition and its copies.
     std::shared_ptr<const CycleCodeLists> cycleTemplate;
     std::unique_ptr<MANUFACTUR_FEATURE> provider;

@@ -162,6 +162,7 @@ int CCycle_Auto::WriteWithTemplate(std::vector<std::string>& lines, int number) 
         for (int i = 0; i < printContour->Count(); ++i) {
             CadrePtr frame = printContour->GetUnit(i)->CreateCadre();
             if (!frame) continue;
+            if (i == 0 && statePrintStart) AddressTable::Global().ForgetValues();
             frame->SetModalState();
             frame->feed = 0.0;
             frame->spindleSpeed = spindleSpeed;

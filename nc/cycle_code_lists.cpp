@@ -160,7 +160,8 @@ std::string BuildLine(CCadreISO& frame, const CodeLine& rec) {
             if (kind == 'T') value = TransliterateUpper(value);
             // Names come from users and file names: inside a comment they
             // must not close it, nowhere may they break the block.
-            value = BlockSafeText(value, IsInsideComment(out + std::string(prefix)));
+            const std::string before = out + std::string(prefix);
+            value = MarkupSafeText(BlockSafeText(value, IsInsideComment(before)), before);
             field = FormatTemplateText(prefix, pattern, value);
         }
         if (!field) continue;  // the field stays as text and its argument serves the next one

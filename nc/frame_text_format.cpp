@@ -267,6 +267,34 @@ bool IsInsideComment(std::string_view blockText) {
 
 namespace {
 
+// Whether `open` stands in the text after the last `close` (or without one).
+bool IsOpen(std::string_view blockText, std::string_view open, std::string_view close) {
+    const std::size_t opened = blockText.rfind(open);
+    if (opened == std::string_view::npos) return false;
+    const std::size_t closed = blockText.rfind(close);
+    return closed == std::string_view::npos || closed < opened;
+}
+
+std::string ReplaceAll(std::string text, std::string_view what, std::string_view with) {
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
+        text.replace(at, what.size(), with);
+    return text;
+}
+
+}  // namespace
+
+std::string MarkupSafeText(std::string_view text, std::string_view blockText) {
+    if (IsOpen(blockText, "<![CDATA[", "]]>")) return ReplaceAll(std::string(text), "]]>", "]]]]><![CDATA[>");
+    if (!IsOpen(blockText, "<!--", "-->")) return std::string(text);
+    std::string out(text);
+    // "---" becomes "- - -": each pair is broken where it begins.
+    for (std::size_t at = out.find("--"); at != std::string::npos; at = out.find("--", at)) out.insert(at + 1, " ");
+    if (!out.empty() && out.back() == '-') out += ' ';
+    return out;
+}
+
+namespace {
+
 // Latin forms of а..я (U+0430..U+044F); capitals take the first letter up.
 constexpr std::array<const char*, 32> kLatin = {"a", "b",  "v",  "g",    "d", "e", "zh", "z", "i",  "j", "k",
                                                 "l", "m",  "n",  "o",    "p", "r", "s",  "t", "u",  "f", "h",

@@ -54,6 +54,13 @@ std::string BlockSafeText(std::string_view text, bool insideComment);
 // not closed.
 bool IsInsideComment(std::string_view blockText);
 
+// Text that goes into markup a template opened before it (an export's XML):
+// inside an XML comment ("<!--" not yet closed) every "--" is broken by a
+// blank, inside a CDATA section ("<![CDATA[" not yet closed) every "]]>" is
+// split across two sections, so that a name or a comment never closes what
+// holds it. Elsewhere the text is unchanged.
+std::string MarkupSafeText(std::string_view text, std::string_view blockText);
+
 // Cyrillic letters replaced by Latin ones; other characters copied unchanged.
 std::string Transliterate(std::string_view text);
 // The same with every Latin result and every Latin letter in capitals.

@@ -47,6 +47,11 @@ void CTurnPanelDRILL::CreateGeometryGroup() {
     builder.startMode = builder.endMode = kExtendAtAngle;
     builder.startAngle = 180.0 - AngleDrill / 2.0;
     builder.endAngle = 0.0;
+    // What the builder derives from the contour shows in the two fields.
+    tipAngleOfBuilder.field = tipAngleField;
+    diameterOfBuilder.field = diameterField;
+    builder.tipAngleControl = &tipAngleOfBuilder;
+    builder.diameterControl = &diameterOfBuilder;
 }
 
 void CTurnPanelDRILL::CreateParametersTab() {
@@ -130,19 +135,22 @@ void CTurnPanelDRILL::RefreshHoleControls() {
     if (workTab.commonAllowanceField) workTab.commonAllowanceField->SetVisible(false);
     depthField->SetValue(Variant::R8(SposobDrill == kCentring ? GlubinaCentr : Glubina));
     // Along the faces the drill in the chosen position gives the hole its
-    // diameter and tip: the fields only show them.
-    const bool fromTool = SposobDrill == kByFaces && GetTool() != nullptr;
-    diameterField->SetReadOnly(fromTool);
-    tipAngleField->SetReadOnly(fromTool);
+    // diameter and tip, and in every mode a value the tool gives replaces
+    // what is typed: such a field only shows it.
+    const bool alongFaces = SposobDrill == kByFaces && GetTool() != nullptr;
+    diameterField->SetReadOnly(alongFaces || ToolGivesDiameter());
+    tipAngleField->SetReadOnly(alongFaces || ToolGivesTipAngle());
     diameterField->SetValue(Variant::R8(Diametr));
     tipAngleField->SetValue(Variant::R8(AngleDrill));
+    // The closing angle follows the tip.
+    if (startAngleField) startAngleField->SetValue(Variant::R8(ClosedAngle1));
     if (currentTab > kWorkingTab) {
         workTab.ClearHighlight();
         if (workContour) workContour->ShowTessellation();
     }
 }
 
-void CTurnPanelDRILL::ApplyHoleChange() {
+void CTurnPanelDRILL::RebuildHole() {
     CContourBuilderDrill& builder = HoleBuilder();
     builder.SposobDrill = SposobDrill;
     builder.Zbase = Zbase;
@@ -150,7 +158,27 @@ void CTurnPanelDRILL::ApplyHoleChange() {
     builder.Diametr = Diametr;
     builder.AngleDrill = AngleDrill;
     workTab.RebuildContour();
+    TakeBuiltHole();
+}
+
+void CTurnPanelDRILL::TakeBuiltHole() {
+    if (SposobDrill != kByFaces) return;
+    const CContourBuilderDrill& builder = HoleBuilder();
+    if (builder.isAngleChanged && !ToolGivesTipAngle()) AngleDrill = 360.0 - 2.0 * builder.startAngle;
+    if (builder.isDiameterChanged && !ToolGivesDiameter()) Diametr = builder.Diametr;
+}
+
+void CTurnPanelDRILL::ApplyHoleChange() {
+    RebuildHole();
+    ApplyToolAngle();
+}
+
+void CTurnPanelDRILL::ApplyToolAngle() {
+    const double diameter = Diametr, angle = AngleDrill;
     SetToolAngle();
+    // The tool chosen or checked gave the hole another diameter or tip: the
+    // contour and the name follow what will be drilled.
+    if (Diametr != diameter || AngleDrill != angle) RebuildHole();
     RefreshHoleControls();
 }
 
@@ -165,8 +193,7 @@ bool CTurnPanelDRILL::OnChangeControlValue(PropertyControl& c) {
         ModeChosen();
     } else if (&c == tipAngleField) {
         AngleDrill = NumberOf(c);
-        SetToolAngle();
-        RefreshHoleControls();
+        ApplyToolAngle();
     } else if (&c == diameterField || &c == depthField || &c == baseZField) {
         (SposobDrill == kCentring ? GlubinaCentr : Glubina) = NumberOf(*depthField);
         Diametr = NumberOf(*diameterField);
@@ -185,8 +212,7 @@ bool CTurnPanelDRILL::OnChangeControlValue(PropertyControl& c) {
             return true;
         }
         const int before = nToolPosition;
-        SetToolAngle();
-        RefreshHoleControls();
+        ApplyToolAngle();
         if (nToolPosition != before) {
             if (nToolPosition == -1) toolModel.reset();
             FillToolList();
@@ -219,8 +245,7 @@ bool CTurnPanelDRILL::OnSelectListItem(PropertyControl& control, int index, int 
     }
     if (&control == toolList && state == 1 && !ownSelection && !isAutoTool && index >= 0) {
         nToolPosition = index;
-        SetToolAngle();
-        RefreshHoleControls();
+        ApplyToolAngle();
     }
     return CTurnPanel::OnSelectListItem(control, index, state);
 }
@@ -257,9 +282,15 @@ bool CTurnPanelDRILL::OnSelectObject(const HostObjectPtr& object, const Variant&
     if (result != 0) return true;
     if (SposobDrill == kByFaces) HoleBuilder().isAngleFromCone = true;
     CTurnPanel::OnSelectObject(object, value);
-    SetToolAngle();
-    RefreshHoleControls();
+    TakeBuiltHole();
+    ApplyToolAngle();
     return false;
+}
+
+void CTurnPanelDRILL::OnClosePanel() {
+    CTurnPanel::OnClosePanel();
+    tipAngleOfBuilder.field = nullptr;
+    diameterOfBuilder.field = nullptr;
 }
 
 void CTurnPanelDRILL::UpdateClosingSegments() {
@@ -281,7 +312,9 @@ void CTurnPanelDRILL::CreateCycleList() {
     cycleList->Setup(0);
     cycleList->Setup(1);
     SelectItem(*cycleList, indCycleElementar);
-    cycleList->SetTip("Список циклов в элементарных движениях");
+    constexpr const char* kHint = "Список циклов в элементарных движениях";
+    cycleList->SetHint(kHint);
+    cycleList->SetTip(kHint);
 }
 
 void CTurnPanelDRILL::UpdateCaption() {

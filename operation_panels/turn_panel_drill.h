@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "platform/property_manager.h"
+
 #include "operation_panels/turn_kind_panel.h"
 #include "operations/turn_drill.h"
 
@@ -39,6 +41,8 @@ public:
     bool OnChangeTab(int tabIndex) override;
     bool OnTabStateChanged(int tabIndex) override;
     bool OnSelectObject(const HostObjectPtr& object, const Variant& value) override;
+    // The hole builder lets go of the panel's fields, which go with the panel.
+    void OnClosePanel() override;
 
     // The hole's controls after every change of the hole.
     void RefreshHoleControls();
@@ -48,6 +52,10 @@ public:
     // The builder takes the hole, the contour is rebuilt, the closing angle
     // follows the tip and the controls are refreshed.
     void ApplyHoleChange();
+    // After a change of the tool or the tip: the closing angle follows the
+    // tip, the tool is chosen and checked, and a hole the tool changed is
+    // rebuilt (and renamed) before the controls are refreshed.
+    void ApplyToolAngle();
 
     // How many times the cycle's dialog was opened (tests read it).
     int CycleDialogCount() const { return cycleDialogs; }
@@ -56,6 +64,24 @@ public:
                     *diameterField = nullptr, *approachField = nullptr, *overrunField = nullptr;
 
 private:
+    // A panel field the hole builder writes into.
+    class BuilderField final : public BuilderControl {
+    public:
+        PropertyControl* field = nullptr;
+        void SetValue(const Variant& value) override {
+            if (field) field->SetValue(value);
+        }
+        void SetEnabled(bool enabled) override {
+            if (field) field->SetEnabled(enabled);
+        }
+    };
+    // The builder takes the hole and the contour is rebuilt; what the build
+    // took from the chosen faces (a cone's tip, the wall's diameter) becomes
+    // the hole's unless the tool gives it (TakeBuiltHole).
+    void RebuildHole();
+    // Along the faces: the tip and diameter the last build took from them.
+    void TakeBuiltHole();
+    BuilderField tipAngleOfBuilder, diameterOfBuilder;
     // The controls of the working tab a hole mode shows or hides.
     void SetFaceModeControls(bool first, bool secondAndThird);
     void AfterTabChange();

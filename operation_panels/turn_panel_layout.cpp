@@ -125,7 +125,7 @@ void CTurnPanel::CreateTabs() {
 void CTurnPanel::CreateWorkingTab() {
     PropertyTab& tab = *HostTab(kWorkingTab);
     workTab.CreateTab(pDetailContour, workChoice.get(), &workContour, workBuilder.get(), &sourceContour, pWorkSketch,
-                      &tab, CContourTAB::kWorkingTab, StepBezieW, {}, this);
+                      &tab, CContourTAB::kWorkingTab, StepBezieW, LibraryEntryText(), this);
     Separator(tab);
     auto modeList = [this, &tab](const char* caption, const char* hint, int mode) {
         PropertyControl& list = Add(tab, PropertyControlKind::ImageList, caption, hint);
@@ -156,7 +156,7 @@ void CTurnPanel::CreateSourceTab() {
     const char* text = "Использовать в качестве исходного контур, полученный на предыдущей обработке";
     usePrevBox = &Check(tab, text, text, isUsePrevContour);
     sourceTab.CreateTab(pDetailContour, sourceChoice.get(), &sourceContour, sourceBuilder.get(), &workContour,
-                        pSourSketch, &tab, CContourTAB::kSourceTab, StepBezieS, {}, nullptr);
+                        pSourSketch, &tab, CContourTAB::kSourceTab, StepBezieS, LibraryEntryText(), nullptr);
 }
 
 void CTurnPanel::ApplyUsePrevContour() {

@@ -9,13 +9,13 @@
 #include "platform/host_major_version.h"
 #include "platform/messages.h"
 #include "platform/module.h"
+#include "simulation/tool_model_placement.h"
 
 namespace zarvento {
 
 namespace {
 
 constexpr int kIconWarning = 0x30;
-constexpr double kPi = 3.14159265358979323846;
 
 }  // namespace
 
@@ -119,19 +119,14 @@ void CTurnPanel::PlaceToolModel() {
     // The nose offsets follow the tip position, which is brought up to date
     // first: the model stands where it will stand at every later pick.
     if (!toolModel) tool->UpdateTipPosition();
-    const double z = frame.end.z + tool->dNoseDx;
-    const double x = tool->dNoseDy - frame.end.x;
+    double z = 0.0, x = 0.0;
+    ToolModelOrigin(*tool, frame.end.z, frame.end.x, isCorrectLz ? tool->CorrectZ : 0.0,
+                    isCorrectLx ? tool->CorrectX : 0.0, z, x);
     if (!toolModel) {
-        auto model = std::make_unique<CModelTess>();
-        if (!model->LoadFromFile(tool->sWorkFile)) return;
-        if (tool->M34 == 4) model->RotateX(kPi);
-        model->DrawAt(z, x, 0.0);
-        if (isCorrectLz) model->Shift(-tool->CorrectZ, 0.0, 0.0);
-        if (isCorrectLx) model->Shift(0.0, -tool->CorrectX, 0.0);
-        model->RotateY(kPi * tool->Angle / -180.0);
-        toolModel = std::move(model);
+        toolModel = LoadToolModel(*tool, z, x);
+        if (!toolModel) return;
     } else {
-        toolModel->MoveTo(isCorrectLz ? z - tool->CorrectZ : z, isCorrectLx ? x - tool->CorrectX : x, 0.0);
+        toolModel->MoveTo(z, x, 0.0);
     }
     RefreshHostView();
 }

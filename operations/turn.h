@@ -57,6 +57,8 @@ struct TurnCalculation {
     // Where the path left the tool, and where its approach went.
     double retractX = 0.0, retractZ = 0.0, approachX = 0.0, approachZ = 0.0;
     double depthOfCut = 0.0;
+    // How far a roughing pass lifts off before it returns (a machine cycle's retract).
+    double retractDistance = 0.0;
 };
 
 class CTurn : public PlanTurn {
@@ -168,7 +170,10 @@ public:
 
     // ---- region and final contour ----
     bool CreateRegionAndFinalContour();
-    bool CreateFinalContour();
+    // The source less the area between it and the working contour, or the
+    // contour the path really reaches when it is given (a pass that leaves
+    // a stretch of the working contour to another tool).
+    bool CreateFinalContour(const Contour* reached = nullptr);
     bool CheckWorkContour(const Contour& contour);
     void ClearRegions();
 
@@ -212,6 +217,10 @@ public:
     // Shortens the path's ends (a pass's approach and overrun) that run out
     // of that reach.
     void TrimToLatheReach(Contour& path) const;
+    // The least Z the nose reaches in a machine cycle, which runs its profile
+    // to its end whatever lies there: the part's back face and the overrun
+    // past it, never the bar's back end.
+    double MachineCycleBackZ() const;
     // What the point the program drives must keep off for the nose to keep
     // off the contour: the contour offset by the nose radius, moved by the
     // tool's offsets (none for no contour).

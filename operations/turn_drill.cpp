@@ -35,7 +35,9 @@ CTurnDRILL::CTurnDRILL() {
     Perebeg = 0.0;
     ClosedSposob1 = 5;
     ClosedSposob2 = 0;
-    ClosedAngle1 = 118.0;
+    // The hole closes onto the stock along the tip's cone, as SetToolAngle
+    // and a stored operation have it (not at the tip angle itself).
+    ClosedAngle1 = 180.0 - AngleDrill / 2.0;
     ClosedAngle2 = 0.0;
     Nshp = Nshp2 = 500.0;
     Spod = Spod2 = 0.1;
@@ -68,6 +70,26 @@ CTurnDRILL& CTurnDRILL::operator=(const CTurnDRILL& other) {
     cycle.SetParentParameters(&Parameters());
     UpdateContourBuilder();
     return *this;
+}
+
+namespace {
+
+bool ToolValue(const ParamTool* tool, const char* name) {
+    double value = 0.0;
+    return tool && tool->GetVariable(name, value) && value > 0.01;
+}
+
+}  // namespace
+
+bool CTurnDRILL::ToolGivesDiameter() const {
+    const ParamTool* tool = GetTool();
+    if (SposobDrill == kByFaces || SposobDrill == kFromBase) return ToolValue(tool, "__D");
+    return SposobDrill == kCentring && ToolValue(tool, "d_centr");
+}
+
+bool CTurnDRILL::ToolGivesTipAngle() const {
+    return (SposobDrill == kByFaces || SposobDrill == kFromBase || SposobDrill == kCentring) &&
+           ToolValue(GetTool(), "fi");
 }
 
 void CTurnDRILL::CheckTool() {
@@ -163,13 +185,15 @@ void CTurnDRILL::UpdateContourBuilder() {
 }
 
 bool CTurnDRILL::SetToolAngle() {
+    // The tool is chosen and checked first: the tip it gives is the one the
+    // closing angle follows.
+    UpdateContourBuilder();
     ClosedAngle1 = 180.0 - AngleDrill / 2.0;
     ClosedSposob1 = ClosedSposob2 = 5;
     ClosedAngle2 = 0.0;
     HoleBuilder().startMode = HoleBuilder().endMode = kExtendAtAngle;
     HoleBuilder().startAngle = ClosedAngle1;
     HoleBuilder().endAngle = 0.0;
-    UpdateContourBuilder();
     return true;
 }
 

@@ -37,6 +37,11 @@ public:
     void LoadCycleParameters(StorageRecord& record) override { cycle.LoadParameters(record); }
     // Takes the hole's diameter and tip angle from the tool.
     void CheckTool() override;
+    // Whether the tool in the chosen position gives the hole its diameter
+    // (a drill's "__D", a centre drill's "d_centr") or its tip angle ("fi"):
+    // a value the tool gives is no value for the user to type.
+    bool ToolGivesDiameter() const;
+    bool ToolGivesTipAngle() const;
     // Mode 2 takes the first centre drill; the others the drill whose
     // diameter is nearest the hole's.
     void SetupTool() override;

@@ -102,11 +102,17 @@ bool CTurnKANAVKA::CutGroove(const Contour& H, const Contour& S) {
     // 0.1 itself is a usable width, whatever the rounding of the end points.
     if (width < 0.1 - 1e-9) return ReportError(kGrooveWidthMessage), false;
     // The blade against the groove, when the tool gives its width; a form
-    // tool that adapts to the contour is made for its groove.
+    // tool that adapts to the contour is made for its groove. The region is
+    // where the point the program drives may go: the groove less the nose
+    // radius at either wall, as the blade's own span between its two corners
+    // is its width less the radius of each. Equal spans are one plunge; a
+    // wider blade cuts into a wall, a narrower one leaves a strip standing,
+    // and either is refused.
     constexpr double kWidthTolerance = 0.001;
     if (bladeWidth > 0.0 && !adapt) {
-        if (bladeWidth > width + kWidthTolerance) return ReportError(CTurnMnogoProhod::kGrooveWidthText), false;
-        if (bladeWidth < width - kWidthTolerance) ReportWarning(kBladeNarrower);
+        const double span = bladeWidth - 2.0 * NoseOffsetRadius('w');
+        if (span > width + kWidthTolerance) return ReportError(CTurnMnogoProhod::kGrooveWidthText), false;
+        if (span < width - kWidthTolerance) return ReportError(kBladeNarrower), false;
     }
 
     constexpr double eps = 1e-6;

@@ -18,7 +18,8 @@ public:
     static constexpr int kGroovingToolKind = 13;
     static constexpr int kCutOffToolKind = 14;
     // One plunge makes a groove exactly as wide as the blade: a wider blade
-    // cuts into the groove's wall, a narrower one leaves a strip standing.
+    // cuts into the groove's wall, a narrower one leaves a strip standing
+    // (the multi-pass groove cuts it in several plunges).
     static constexpr const char* kBladeNarrower =
         "Ширина резца меньше ширины канавки: одним врезанием канавка не будет проточена. Выберите многопроходную "
         "канавку";
@@ -29,7 +30,8 @@ public:
     void SetupTool() override;
     bool CreateContourPath() override;
     // The plunge into one region: H the working side, S the stock side.
-    // False, with the operation's message, when the groove is too narrow.
+    // False, with the operation's message, when the groove is too narrow or
+    // not as wide as the blade.
     bool CutGroove(const Contour& H, const Contour& S);
 
     bool SaveKindValues(StorageRecord& record) override;

@@ -200,6 +200,9 @@ bool CTurnKONTUR::CreateContourPath() {
 
     // The offset is taken in the contour's own direction whichever way the pass runs.
     if (!indNapr) c = ReverseContour(std::move(c));
+    // What the pass left behind its edges stays on the part for the next
+    // operation (a groove, say, that the insert cannot enter).
+    if (!SposobTrajectory) CreateFinalContour(c.get());
     c = OffsetContourByRadius(std::move(c), 'w');
     if (!c || c->Empty()) return FailPath();
     ApplyToolOffsets(*c);

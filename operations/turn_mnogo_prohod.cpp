@@ -221,6 +221,7 @@ bool CTurnMnogoProhod::ReadTurningParameters() {
         return false;
     }
     SafeDistance = CycleValue(turningCycle, "P1");
+    calc.retractDistance = SafeDistance;
     isRapidIdle = CycleValue(turningCycle, "P2") != 0.0;
     calc.feedDirection = static_cast<std::int32_t>(CycleValue(turningCycle, "P3"));
     calc.finishDepth = CycleValue(turningCycle, "P4");
@@ -259,6 +260,12 @@ bool CTurnMnogoProhod::CreateContourPath() {
         cycle = PrepareElementaryMoves(failed);
         // Not a single frame of an earlier calculation may outlive this one.
         if (failed) return FailPath();
+    } else if (indCycleElementar == 0) {
+        // The machine's cycle makes the passes, with the operation's values
+        // (its formulas read them as variables), not its own defaults.
+        turningCycle.CalcParameters(false);
+        if (!ReadTurningParameters()) return FailPath();
+        calc.depthOfCut = DepthPass;
     }
 
     if (!CTurn::CreateContourPath()) return false;

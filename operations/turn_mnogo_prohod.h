@@ -21,6 +21,15 @@ public:
     static constexpr const char* kGrooveWidthText = "Ширина канавки меньше ширины резца";
     static constexpr const char* kToolWidthText = "Ширина канавочного резца не может быть отрицательной";
     static constexpr const char* kCycleRefusalText = "Контур нельзя обработать в циклах ";
+    // The whole-region forms a machine cycle's profile demands may name: a
+    // profile that never turns back along Z (pockets in X allowed: a G71 of
+    // type II), or along neither Z nor X (type I).
+    static constexpr const char* kMonotoneZ = "MonotonZ";
+    static constexpr const char* kMonotoneXZ = "MonotonXZ";
+    // The second line of the refusal when one of those forms was asked for.
+    static constexpr const char* kTurnsBackZText = "Профиль поворачивает назад вдоль оси Z (поднутрение) в точке ";
+    static constexpr const char* kTurnsBackXText =
+        "Профиль поворачивает назад по диаметру (цикл не обрабатывает впадины) в точке ";
     // A depth of cut that would need more than kMaxPasses passes over a region.
     static constexpr const char* kTooManyPassesText =
         "Слишком много проходов: глубина резания мала для области обработки (больше 10000 проходов)";
@@ -54,6 +63,9 @@ public:
     // point, with lead lines from the start point's levels); sets the start
     // point (the retract point) and the one-piece flags. Null without a region.
     std::unique_ptr<Contour> MachineCycleContour();
+    // The profile a whole-region cycle prints: from the start point across to
+    // the cycle contour's first point, then along it.
+    std::unique_ptr<Contour> CycleProfile(const Contour& cycleContour) const;
     // The region cut into trapezoids of one form (1..4), stepping along Z or X;
     // false when it does not fit the form.
     bool OutputTrapezoidsG(const Contour& piece, int form);
@@ -138,6 +150,8 @@ private:
     // The chosen turning cycle of the post-processor, evaluated; null when it has none.
     CCycle_Auto* TurningCycleDefinition();
     bool OutputTrapezoids(const Contour& piece, int form, bool stepsAlongX);
+    // The region as one cycle frame: the closed region, its offset and the profile.
+    void OutputWholeRegion(CCycle_Auto& definition, const Contour& cycleContour);
 };
 
 }  // namespace zarvento

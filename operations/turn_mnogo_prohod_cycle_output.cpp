@@ -1,7 +1,9 @@
 // Machine-cycle output of the multi-pass operation: a region handed to the
 // post-processor's turning cycle whole, or cut into trapezoids when the
 // cycle only takes those, one cycle frame each.
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -37,6 +39,35 @@ bool AllLines(const Contour& c) {
     for (int i = 0; i < c.Count(); ++i)
         if (c.GetUnit(i)->Kind != 'L') return false;
     return true;
+}
+
+// The first unit, after the rapid approach, at which the profile turns
+// back along Z (alongZ) or X: it runs the other way than the units before
+// it, or turns inside itself (an arc past its extreme). -1 when it never does.
+int FirstTurnBack(const Contour& profile, bool alongZ) {
+    constexpr double kZero = 0.001;
+    int sense = 0;
+    for (int i = 0; i < profile.Count(); ++i) {
+        const CUnit& u = *profile.GetUnit(i);
+        if (u.IsRapid) continue;
+        const double a = alongZ ? u.StartPoint.z : u.StartPoint.x, b = alongZ ? u.EndPoint.z : u.EndPoint.x;
+        BoundBox box;
+        u.GetBoundBox(box);
+        const double low = alongZ ? box.zmin : box.xmin, high = alongZ ? box.zmax : box.xmax;
+        if (low < std::min(a, b) - kZero || high > std::max(a, b) + kZero) return i;
+        if (std::fabs(b - a) <= kZero) continue;
+        const int s = b > a ? 1 : -1;
+        if (sense != 0 && s != sense) return i;
+        sense = s;
+    }
+    return -1;
+}
+
+std::string PointText(double z, double x) {
+    char text[64];
+    std::snprintf(text, sizeof text, "Z%.3f D%.3f", std::fabs(z) < 5e-4 ? 0.0 : z,
+                  std::fabs(x) < 2.5e-4 ? 0.0 : -2.0 * x);
+    return text;
 }
 
 }  // namespace
@@ -101,6 +132,19 @@ std::unique_ptr<Contour> CTurnMnogoProhod::MachineCycleContour() {
             line.SetEndPoint(indNapr ? box.zmax + o : box.zmin - o, line.EndPoint.x);
         }
     }
+    // Nothing of the cycle goes past the spindle's axis or the region's back
+    // end: not the overrun of a lone face or diameter, nor the start point.
+    double axisX = 0.0, chuckZ = 0.0;
+    GetLatheReach(axisX, chuckZ);
+    // The reach's back end is the bar's, in the points the program drives.
+    const double backZ =
+        std::isfinite(chuckZ) ? chuckZ + MachineCycleBackZ() - sourceContour->GetBoundBox().zmin : chuckZ;
+    if (W->Count() == 1) {
+        CUnit& line = *W->GetFirstUnit();
+        line.SetEndPoint(std::max(line.EndPoint.z, backZ), std::min(line.EndPoint.x, axisX));
+    }
+    rx = std::min(rx, axisX);
+    rz = std::max(rz, backZ);
     calc.retractX = rx;
     calc.retractZ = rz;
 
@@ -122,28 +166,29 @@ void CTurnMnogoProhod::OutputMachineCycle() {
     if (!definition) return;
     std::unique_ptr<Contour> W = MachineCycleContour();
     if (!W) return;
-    const double rx = calc.retractX, rz = calc.retractZ;
 
     const std::string demands = definition->profilDemands;
     if (demands.empty() || demands == " ") {
-        auto R1 = calc.regionContour->Clone();
-        auto stock = ReverseContour(calc.pairedContour->Clone());
-        for (int i = 0; i < stock->Count(); ++i) R1->AddUnit(stock->GetUnit(i)->Clone());
-        std::unique_ptr<Contour> R2;
-        if (isCorrectRadius && Rtool > 0.0001) {
-            R2 = MakeEquidistant(R1.get(), Rtool, 'v');
-            if (R2) RemoveToolOffsets(*R2);
-        }
-        if (!R2) R2 = R1->Clone();
-        auto R3 = calc.regionContour->Clone();
-        // The lead-in runs back along the region's first direction.
-        R3->PrependLine(1000.0, R3->GetFirstUnit()->GetStartAngle() * 180.0 / PI + 180.0, true);
-        MoveToStart(rx, rz);
-        AddFrame(MakeCycleFrame(*this, *definition, rx, rz, std::move(R1), std::move(R2), std::move(R3)));
-        curX = rx;
-        curZ = rz;
-        ReturnToHome(rx, rz);
+        OutputWholeRegion(*definition, *W);
         return;
+    }
+    // A control that reads the region as one profile (a G71 of type II, or
+    // of type I) takes it only while it does not turn back along Z (nor X).
+    std::string why;
+    static const char* const kProfiles[] = {kMonotoneXZ, kMonotoneZ};
+    for (const char* form : kProfiles) {
+        if (demands.find(form) == std::string::npos) continue;
+        const std::unique_ptr<Contour> profile = CycleProfile(*W);
+        const int z = FirstTurnBack(*profile, true);
+        const int x = form == kMonotoneXZ ? FirstTurnBack(*profile, false) : -1;
+        if (z < 0 && x < 0) {
+            OutputWholeRegion(*definition, *W);
+            return;
+        }
+        if (why.empty()) {
+            const CUnit& u = *profile->GetUnit(z >= 0 ? z : x);
+            why = std::string(z >= 0 ? kTurnsBackZText : kTurnsBackXText) + PointText(u.StartPoint.z, u.StartPoint.x);
+        }
     }
     static const char* const kForms[] = {"TrapecG1", "TrapecG2", "TrapecG3", "TrapecG4",
                                          "TrapecV1", "TrapecV2", "TrapecV3", "TrapecV4"};
@@ -157,7 +202,44 @@ void CTurnMnogoProhod::OutputMachineCycle() {
             return;
         }
     }
-    ReportError(std::string(kCycleRefusalText) + definition->GetGCode());
+    ReportError(std::string(kCycleRefusalText) + definition->GetGCode() + (why.empty() ? "" : "\n" + why));
+}
+
+std::unique_ptr<Contour> CTurnMnogoProhod::CycleProfile(const Contour& W) const {
+    // From the start point across to the profile's first level, then the
+    // region as the cycle takes it, back out to the start point's level:
+    // the finished shape a G71 names from its P block to its Q block.
+    auto profile = std::make_unique<Contour>();
+    const Point3D s = W.GetFirstUnit()->StartPoint;
+    if (!IsEqualPoint(calc.retractZ, calc.retractX, s.z, s.x))
+        profile->AddUnit(std::make_unique<CLineUnit>(calc.retractZ, calc.retractX, s.z, s.x, true));
+    for (int i = 0; i < W.Count(); ++i) profile->AddUnit(W.GetUnit(i)->Clone());
+    return profile;
+}
+
+void CTurnMnogoProhod::OutputWholeRegion(CCycle_Auto& definition, const Contour& W) {
+    const double rx = calc.retractX, rz = calc.retractZ;
+    auto R1 = calc.regionContour->Clone();
+    auto stock = ReverseContour(calc.pairedContour->Clone());
+    for (int i = 0; i < stock->Count(); ++i) R1->AddUnit(stock->GetUnit(i)->Clone());
+    std::unique_ptr<Contour> R2;
+    if (isCorrectRadius && Rtool > 0.0001) {
+        R2 = MakeEquidistant(R1.get(), Rtool, 'v');
+        if (R2) RemoveToolOffsets(*R2);
+    }
+    if (!R2) R2 = R1->Clone();
+    std::unique_ptr<Contour> profile = CycleProfile(W);
+    // A profile that turns back across the axis is read as one only when its
+    // first block names both axes.
+    const bool pockets = FirstTurnBack(*profile, false) >= 0;
+    MoveToStart(rx, rz);
+    std::unique_ptr<CCycle_Auto> frame =
+        MakeCycleFrame(*this, definition, rx, rz, std::move(R1), std::move(R2), std::move(profile));
+    frame->statePrintStart = pockets ? 1 : 0;
+    AddFrame(std::move(frame));
+    curX = rx;
+    curZ = rz;
+    ReturnToHome(rx, rz);
 }
 
 bool CTurnMnogoProhod::OutputTrapezoidsG(const Contour& piece, int form) {

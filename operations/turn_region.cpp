@@ -4,6 +4,7 @@
 // operation, and the offsets made through the host's 2D geometry.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -29,6 +30,8 @@ constexpr const char* kNoCommonAreaHints =
     "2. Если Вы хотите проточить поднутрение, то включите учет углов в плане резца в цикле \"Многопроходный токарный "
     "цкл\"\n"
     "3. Попробуйте немного продлить концы рабочего контуры, чтобы пересечь контур заготовки\n";
+constexpr const char* kNothingLeftText =
+    "Контур обработки не заходит в материал заготовки, оставшийся после предыдущих обработок.\n";
 constexpr const char* kNoCrossingText = "Эквидистанта рабочего контура должна пересекать исходный контур.";
 constexpr const char* kNoRegionText = "Рабочий контур совпадает с исходным контуром.\n";
 constexpr const char* kNoRegionHint =
@@ -100,6 +103,17 @@ std::unique_ptr<Contour> KeepSide(std::unique_ptr<Contour> closed, bool acrossX,
         if (!IsEqualPoint(ez, ex, sz, sx)) result->AddUnit(std::make_unique<CLineUnit>(ez, ex, sz, sx));
     }
     return result;
+}
+
+// Whether some unit of the working contour runs inside the source: material
+// is left there for the operation.
+bool LiesInside(const Contour& w, const Contour& s) {
+    for (int i = 0; i < w.Count(); ++i) {
+        IntersectPoint m;
+        w.GetUnit(i)->GetMiddlePoint(m);
+        if (s.IsPointInside(m.z, m.x) && !s.IsPointOnContour(m.z, m.x)) return true;
+    }
+    return false;
 }
 
 // The headless host has no contour tab to redraw the replaced contour in.
@@ -229,6 +243,7 @@ bool CTurn::CreateAreaRegions() {
     const ParamTool* tool = GetTool();
     const Contour* part = GetSPID()->GetDetailContour();
     const bool elementaryTurning = kind == kTurnMnogoProhod && indShema == 0 && indCycleElementar == 0;
+    const bool cycleTurning = kind == kTurnMnogoProhod && indShema == 1 && indCycleElementar == 0;
 
     // End flags from the operation's own working contour: its units still
     // know the part units they came from.
@@ -283,7 +298,8 @@ bool CTurn::CreateAreaRegions() {
     w->MergeOverlappingUnits();
     s->MergeOverlappingUnits();
     if (!w->PassesInside(*s)) {
-        ReportError(std::string(kNoCommonAreaText) + (elementaryTurning ? kNoCommonAreaHints : ""));
+        ReportError(std::string(kNoCommonAreaText) + (LiesInside(*w, *s) ? "" : kNothingLeftText) +
+                    (elementaryTurning ? kNoCommonAreaHints : ""));
         return false;
     }
     if (isAutoTool) SetupTool();
@@ -305,7 +321,11 @@ bool CTurn::CreateAreaRegions() {
     if (!s1->DetermineDirection()) s1->Reverse();
     // The stock is no loose block: the bar goes on through the axis, and the
     // nose's centre takes what lies at the axis from the axis itself.
-    if (elementaryTurning) s1 = KeepSide(std::move(s1), true, 0.0, true);
+    if (elementaryTurning || cycleTurning) s1 = KeepSide(std::move(s1), true, 0.0, true);
+    // A machine cycle runs its profile to its end whatever lies there: the
+    // region stops at the part's back face and the overrun past it, and
+    // never lets the nose past the bar's back end, where the chuck holds it.
+    if (cycleTurning) s1 = KeepSide(std::move(s1), false, MachineCycleBackZ() + NoseOffsetRadius('s'), false);
     closer.sourceContour = s1.get();
     auto closeOnto = [&](std::unique_ptr<Contour> offset, IntersectPointList& points) -> std::unique_ptr<Contour> {
         std::unique_ptr<Contour> c = closer.CloseContourToSource(std::move(offset), nullptr, startFlag, endFlag);
@@ -364,6 +384,14 @@ bool CTurn::CreateAreaRegions() {
     return true;
 }
 
+double CTurn::MachineCycleBackZ() const {
+    if (!sourceContour || sourceContour->Empty()) return -std::numeric_limits<double>::infinity();
+    const double barBack = sourceContour->GetBoundBox().zmin;
+    const Contour* part = GetSPID()->GetDetailContour();
+    const double partBack = part && !part->Empty() ? part->GetBoundBox().zmin : barBack;
+    return std::max(partBack - std::max(Perebeg, 0.0), barBack);
+}
+
 void CTurn::JoinFinishingPiece(std::unique_ptr<Contour> piece) {
     double sx = 0, sz = 0, ex = 0, ez = 0;
     piece->GetStartPoint(sx, sz);
@@ -385,8 +413,9 @@ void CTurn::JoinFinishingPiece(std::unique_ptr<Contour> piece) {
     calc.finishList.push_back(std::move(piece));
 }
 
-bool CTurn::CreateFinalContour() {
-    std::unique_ptr<Contour> w = workContour ? workContour->GetSimpleContour() : nullptr;
+bool CTurn::CreateFinalContour(const Contour* reached) {
+    if (!reached) reached = workContour.get();
+    std::unique_ptr<Contour> w = reached ? reached->GetSimpleContour() : nullptr;
     std::unique_ptr<Contour> s = sourceContour ? sourceContour->GetSimpleContour() : nullptr;
     if (!w || !s) return false;
     w->MergeOverlappingUnits();

@@ -47,6 +47,9 @@ void CTurn::InsertTreeItems(TreeControl& tree, TreeItem parent, TreeItem after) 
 
 void CTurn::UpdateTreeItem(TreeControl& tree) {
     if (!tree.Exists(hTreeItem)) return;
+    // The item shows the operation's state: active, with a message or excluded.
+    const int image = GetTreeImageIndex(TreeImageId());
+    tree.SetItemImage(hTreeItem, image, image);
     tree.SetItemText(hTreeItem, sNameTurn + GetCycleCaption());
     const ParamTool* tool = GetTool();
     std::string toolLine = nToolPosition < 0 ? "T?  " : "T" + std::to_string(nToolPosition + 1) + "  ";

@@ -54,6 +54,12 @@ double* CTurn::GetNumericVariable(std::string_view name) {
     if (name == "_NMIN") return &Nmin;
     if (name == "_NMAX") return &Nmax;
     if (name == "_DEPT") return &calc.depthOfCut;
+    // The rest of the multi-pass operation's roughing and finishing values,
+    // for the machine cycle that does its passes.
+    if (name == "_RETR") return &calc.retractDistance;
+    if (name == "_FALW") return &calc.finishAllowance;
+    if (name == "_FFED") return &calc.finishFeed;
+    if (name == "_FSPN") return &calc.finishSpeed;
     if (name == "_DMID") return &meanDiameter;
     if (name == "_STOP") return &stopTime;
     if (name == "_TIME") return &TT;

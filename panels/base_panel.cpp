@@ -6,8 +6,17 @@
 #include "platform/host_error.h"
 #include "platform/host_major_version.h"
 #include "platform/pick_process.h"
+#include "platform/process_state.h"
 
 namespace zarvento {
+
+namespace {
+std::string entryText;
+ZARVENTO_STATE_RESET { entryText.clear(); }
+}  // namespace
+
+const std::string& LibraryEntryText() { return entryText; }
+void SetLibraryEntryText(std::string text) { entryText = std::move(text); }
 
 CBasePanel::CBasePanel(std::string name) : scriptName(std::move(name)) {}
 

@@ -23,6 +23,12 @@
 
 namespace zarvento {
 
+// The text of the library's entry in the host's library list (host 17 and
+// later; empty before): the panels' buttons hand it back to the host. Kept
+// from the host's first notification to the library's unload.
+const std::string& LibraryEntryText();
+void SetLibraryEntryText(std::string text);
+
 class CBasePanel : public PropertyManagerNotify {
 public:
     // The panel's name in scripts ("lsc", "program", ...).

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "catalogs/property_material.h"
 #include "operations/turn.h"
 #include "panels/dialog_param.h"
 #include "panels/dialog_post_processors_list.h"
@@ -48,7 +49,7 @@ PlanPanels::HostShown HostPanels::ShownOnHost(std::string_view panel) const {
     // The operation's panel runs on the host for the kinds that have one.
     if (panel == CPanelSPID::kScriptName || panel == PlanPanels::kTurn) return HostShown::PanelOrAnswer;
     if (panel == CDialogPostProcessorsList::kScriptName || panel == CPropertyPostProcessor::kScriptName ||
-        panel == CDialogParam::kScriptName)
+        panel == CDialogParam::kScriptName || panel == CPropertyMaterial::kScriptName)
         return HostShown::Dialog;
     return rest_.ShownOnHost(panel);
 }

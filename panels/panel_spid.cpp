@@ -173,7 +173,7 @@ void CPanelSPID::OnInitPanel() {
     copy_->stockBuilder.sourceContour = copy_->pContourSourDetail.get();
     contourTabPart.CreateTab(copy_->pDetailContour.get(), copy_->pContourSourDetail.get(), &copy_->pSourceContour,
                              &copy_->stockBuilder, nullptr, copy_->pSourceSketch, tabs[kTabContour],
-                             CContourTAB::kStockTab, SettingsRecord::Global().accuracy, std::string(), nullptr);
+                             CContourTAB::kStockTab, SettingsRecord::Global().accuracy, LibraryEntryText(), nullptr);
     AddContourTabControls();
     SetHelpTopic(kHelpPanel);
     AddSafetyZoneControls();

@@ -13,7 +13,6 @@
 #include "platform/host_application.h"
 #include "platform/host_document.h"
 #include "platform/messages.h"
-#include "platform/panel_script.h"
 
 namespace zarvento {
 
@@ -158,6 +157,7 @@ void CPanelSPID::OnToolFromCatalog(int i) {
     // Without name settings the record keeps the mounting of the one it replaces.
     ParamTool& tool = copy_->tools[static_cast<std::size_t>(i)];
     tool = chosen;
+    tool.ResetModelFields();
     tool.nCopyIndex = i;
     tool.isNoContour = false;
     tool.isModelCopied = false;
@@ -304,6 +304,7 @@ bool CPanelSPID::AddToolFromFile(int i) {
     tool.sToolName = shortName;
     tool.sPsevName = ShownName(shortName);
     tool.LoadModel();
+    tool.TakeModelWriteTime();
     if (found && tool.isInter) tool.CorrectX = -tool.CorrectX;
     FillToolsTable();
     ReadVariables(tool);
@@ -343,6 +344,7 @@ void CPanelSPID::AddGadgetFromFile() {
     selectedGadget = n;
     gadgetsList->SetCurrentItem(n);
     gadget.LoadModel();
+    gadget.TakeModelWriteTime();
     ReadVariables(gadget);
     PlaceGadget(n);
     ShowGadgetValues(n);
@@ -456,12 +458,12 @@ void CPanelSPID::OnRefreshPartParams() {
     CPLAN* plan = GetPLAN();
     plan->ReadFromModel(true);
     plan->FillGrid(partParamsGrid->Grid());
-    // The material's properties, shown for the user to read; the answer is not used.
+    // The material's properties, shown for the user to read; closing the
+    // dialog changes nothing.
     if (plan->material) {
         CPropertyMaterial dialog(*plan->material);
-        dialog.OnInitDialog(400);
+        dialog.DoModal();
     }
-    PanelScript::Instance().Show("material", CPropertyMaterial::kTitle);
 }
 
 }  // namespace zarvento

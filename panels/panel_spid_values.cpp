@@ -13,12 +13,11 @@
 #include "platform/host_major_version.h"
 #include "platform/messages.h"
 #include "platform/settings_record.h"
+#include "simulation/tool_model_placement.h"
 
 namespace zarvento {
 
 namespace {
-
-constexpr double kPi = 3.141592653589793;
 
 void Warn(const std::string& text) { HostMessageBox(text, CSPID::kCaption, CSPID::kExclamation); }
 
@@ -170,14 +169,13 @@ void CPanelSPID::ShowToolModel(bool fillGrid) {
                 toolModel = std::make_unique<CModelTess>();
                 if (toolModel->LoadFromFile(tool.sWorkFile)) {
                     toolModel->DrawAt(0.0, 0.0, 0.0);
-                    if (tool.M34 == 4) toolModel->RotateX(kPi);
                     tool.UpdateTipPosition();
                     if (fillGrid) FillToolParams(tool);
                     double dz = 0, dx = 0;
                     OwnOffsets(tool, dz, dx);
                     toolModel->Shift(dz, dx, 0.0);
                     toolModel->Shift(tool.CorrectZ, tool.CorrectX, 0.0);
-                    toolModel->RotateY(kPi * tool.Angle / -180.0);
+                    TurnToolModel(*toolModel, tool);
                 }
                 const std::int32_t slide = tool.LoadSlide() ? 1 : 0;
                 if (toolSlide->Value().ToI4() != slide) toolSlide->SetValue(Variant::I4(slide));
@@ -289,7 +287,7 @@ bool CPanelSPID::OnChangeControlValue(PropertyControl& control) {
         if (i >= 0 && i < CSPID::kMaxTools) {
             ParamTool& tool = copy_->tools[static_cast<std::size_t>(i)];
             tool.Angle = control.Value().ToR8();
-            if (toolModel) toolModel->RotateY(kPi * tool.Angle / -180.0);
+            if (toolModel) TurnToolModel(*toolModel, tool);
             RefreshView();
         }
     } else if (c == showToolBox) {

@@ -213,11 +213,17 @@ std::int32_t ExecuteAction(CPLAN* plan, std::int32_t type, std::int32_t action, 
             plan->Synchronize();
             if (!plan->IsLSCDefined()) {
                 ShowHostMessage("Задайте систему координат ЧПУ");
+                // The command did nothing of what it was asked: a script
+                // that sent it has failed.
+                lastFailed = true;
                 return 0;
             }
             plan->RedrawPaths();
         }
-        if (action != kActionSPID && !plan->HasSourceContour()) return 0;
+        if (action != kActionSPID && !plan->HasSourceContour()) {
+            lastFailed = true;
+            return 0;
+        }
     }
     Dispatch(*plan, type, action, index);
     if (action == kActionSettings) return 1;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "catalogs/param_tool.h"
 #include "geometry/primitives.h"
 #include "plan/plan_tree.h"
 #include "plan/spid.h"
@@ -57,9 +58,13 @@ CPLAN::CPLAN()
     : degreesPerRadian(180.0 / PI),
       radiansPerDegree(PI / 180.0),
       storedDocumentPath(ActiveDocumentPath()),
-      planParameters(std::make_unique<PlanVariableProvider>(*this)) {}
+      planParameters(std::make_unique<PlanVariableProvider>(*this)) {
+    // A tool variable's expression may name the plan's and the part's values.
+    SetToolFormulaProvider(planParameters.get());
+}
 
 CPLAN::~CPLAN() {
+    if (ToolFormulaProvider() == planParameters.get()) SetToolFormulaProvider(nullptr);
     ClearTurns();
     // A new operation still waiting for its tool goes with the plan.
     if (pendingNewTurn && WaitingTurn == pendingNewTurn.get()) WaitingTurn = nullptr;

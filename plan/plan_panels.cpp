@@ -20,6 +20,7 @@
 #include "platform/messages.h"
 #include "platform/registration.h"
 #include "platform/settings_record.h"
+#include "platform/stored_path.h"
 #include "platform/variant.h"
 #include "post/program.h"
 
@@ -51,6 +52,25 @@ void TakeNumber(PanelAnswer& answer, const char* field, T& target) {
         }
     }
     PlanPanels::RefuseField(answer, field, *text);
+}
+
+// A tool's model document named in the answer. A relative name is looked for
+// beside the part document first (where a job keeps its tools' models), then
+// in the folder the program runs in; empty when it is in neither.
+std::filesystem::path FindModelDocument(const std::string& name) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path typed = StoredPathToPath(name);
+    std::vector<fs::path> candidates;
+    if (typed.is_relative()) {
+        const HostDocumentPtr part = ActiveHostDocument();
+        const fs::path documentPath = part ? fs::path(part->FilePath()) : fs::path();
+        if (!documentPath.empty()) candidates.push_back(fs::absolute(documentPath, ec).parent_path() / typed);
+    }
+    candidates.push_back(fs::absolute(typed, ec));
+    for (const fs::path& file : candidates)
+        if (fs::is_regular_file(file, ec)) return file.lexically_normal();
+    return {};
 }
 
 }  // namespace
@@ -109,6 +129,7 @@ void AddToolFromCatalog(CSPID& spid, int i) {
     }
     ParamTool& tool = spid.tools[static_cast<std::size_t>(i)];
     tool = chosen;
+    tool.ResetModelFields();
     tool.isNoContour = false;
     tool.isModelCopied = false;
     tool.isModelLoaded = false;
@@ -160,9 +181,8 @@ int PlanPanels::ShowPanelSPID(CSPID& spid) {
         if (const std::string* name = answer.Field("tool" + std::to_string(i + 1))) tool.sPsevName = *name;
         // A model document of the user's own, kept beside the part document.
         if (const std::string* model = answer.Field("model" + std::to_string(i + 1))) {
-            const std::filesystem::path file = std::filesystem::absolute(*model);
-            std::error_code ec;
-            if (!std::filesystem::is_regular_file(file, ec)) {
+            const std::filesystem::path file = FindModelDocument(*model);
+            if (file.empty()) {
                 RefuseField(answer, "model" + std::to_string(i + 1), *model);
                 break;
             }
@@ -173,6 +193,7 @@ int PlanPanels::ShowPanelSPID(CSPID& spid) {
             // The model's variables (corner radius, cutting data) go into
             // the tool table, as picking a model does.
             tool.sWorkFile = tool.sFileName;
+            tool.TakeModelWriteTime();
             tool.ReadModelVariablesFromFile();
         }
     }

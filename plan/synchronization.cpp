@@ -82,10 +82,10 @@ void DoSynchronizationData(CPLAN& plan) {
     DeleteSPID();
     CSPID* spid = GetSPID();
 
-    bool storePlan = false;
+    bool readPart = false;
     if (spid->Load_LSC_CNC()) {
         plan.RefreshLSCTreeNode();
-        if (spid->GetLSC()) storePlan = plan.ReadDetailParameters(false);
+        readPart = spid->GetLSC() != nullptr;
         // Without a coordinate system the loss was reported just now; the
         // recognition would only report it again.
         if (!spid->GetLSC() || !RecognizeDetailContour(*spid) || !spid->GetDetailContour())
@@ -95,6 +95,10 @@ void DoSynchronizationData(CPLAN& plan) {
         plan.RefreshSPIDTreeNode();
         spid->UpdateModelFiles();
     }
+    // The part's values are read once the plan data is: the material's class
+    // depends on how the stock is made (cast or rolled), which the plan data
+    // keeps.
+    const bool storePlan = readPart && plan.ReadDetailParameters(false);
 
     plan.ClearTurns();
     PostProcessorNoticeFlag = true;

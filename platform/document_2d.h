@@ -129,7 +129,9 @@ public:
     Ref2D MoveNext(Iter2D it);
     void DeleteIterator(Iter2D it);
 
-    // Type of an object, 0 for none (and for groups).
+    // Type of an object, 0 for none (and for groups); the document's own
+    // type stays the host object's.
+    using HostObject::ObjectType;
     int ObjectType(Ref2D ref) const;
     std::optional<LineParam2D> GetLineParam(Ref2D ref) const;
     std::optional<ArcParam2D> GetArcParam(Ref2D ref) const;

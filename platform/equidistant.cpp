@@ -29,6 +29,34 @@ double Angle(Point2D from, Point2D to) { return std::atan2(to.y - from.y, to.x -
 // How an error names the unit at index i.
 std::string UnitName(std::size_t i) { return "unit " + std::to_string(i + 1); }
 
+// Puts an arc's end points on its circle as exactly as the numbers allow.
+// Read from a model, the ends of an arc miss its circle by the rounding of
+// the data; the circle about a neighbour's end that bounds the offset then
+// reaches past the arc's own offset by as much, cuts a crumb off its end,
+// and the offset falls apart there. The centre moves along the
+// perpendicular through the chord's middle, but no farther than a few times
+// the miss: over a short chord that move grows as the chord shrinks and
+// would turn the arc's tangents, and a short arc keeps its centre and takes
+// the ends' mean distance as its radius instead.
+void FitArcToEnds(Curve2D& c) {
+    const Point2D m{0.5 * (c.a.x + c.b.x), 0.5 * (c.a.y + c.b.y)};
+    const double chord = Dist(c.a, c.b);
+    if (!(chord > 0.0)) return;
+    const double miss = std::max(std::abs(Dist(c.a, c.c) - c.r), std::abs(Dist(c.b, c.c) - c.r));
+    // An arc that lies on its ends to the last digits keeps them.
+    if (miss <= 1e-12 * (1.0 + c.r)) return;
+    const Point2D n{-(c.b.y - c.a.y) / chord, (c.b.x - c.a.x) / chord};
+    const double h = (c.c.x - m.x) * n.x + (c.c.y - m.y) * n.y;
+    const Point2D centre = Along(m, n, h);
+    if (Dist(centre, c.c) <= 4.0 * miss) c.c = centre;
+    c.r = 0.5 * (Dist(c.a, c.c) + Dist(c.b, c.c));
+    const double a0 = Angle(c.c, c.a);
+    double turn = Angle(c.c, c.b) - (a0 + c.sweep);
+    turn -= 2 * kPi * std::round(turn / (2 * kPi));
+    c.sweep += turn;
+    c.a0 = a0;
+}
+
 Curve2D Reversed(const Curve2D& c) {
     if (!c.arc) return Curve2D::Line(c.b, c.a);
     Curve2D r = c;
@@ -261,6 +289,8 @@ void Equidistant::Check(double scale) {
     }
     closed_ = chain_.size() > 1 && meets(chain_.back().b, chain_.front().a);
     if (closed_) chain_.back().b = chain_.front().a;
+    for (Curve2D& c : chain_)
+        if (c.arc) FitArcToEnds(c);
 }
 
 namespace {
@@ -270,8 +300,13 @@ namespace {
 // crossing tolerance at that distance.
 class OffsetRun {
 public:
-    OffsetRun(const std::vector<Curve2D>& chain, bool closed, double distance, double geomTol)
-        : chain_(chain), closed_(closed), dd_(distance), d_(std::abs(distance)), tol_(geomTol + 1e-12 * d_) {}
+    OffsetRun(const std::vector<Curve2D>& chain, bool closed, double distance, double geomTol, double linkTol)
+        : chain_(chain),
+          closed_(closed),
+          dd_(distance),
+          d_(std::abs(distance)),
+          tol_(geomTol + 1e-12 * d_),
+          joinTol_(std::max(tol_, 0.5 * linkTol)) {}
 
     // Phase 1, the raw offset: each unit's offset, joined about the shared
     // corner by an arc of radius d turning the way the chain turns. At a
@@ -372,7 +407,9 @@ public:
             Point2D p0 = raw_[i].a;
             const auto emit = [&](double t1, Point2D p1) {
                 const Curve2D sub = raw_[i].Sub(t0, t1, p0, p1);
-                const Point2D mid = sub.At(0.5);
+                // A segment is judged where it was offset, not where its
+                // ends were moved onto its neighbours' (see ideal_).
+                const Point2D mid = raw_[i].arc ? sub.At(0.5) : ideal_[i].At(0.5 * (t0 + t1));
                 const bool near = sourceTree.AnyNear(mid, d_ - keepTol, [&](int k) {
                     return chain_[static_cast<std::size_t>(k)].Distance(mid) < d_ - keepTol;
                 });
@@ -521,9 +558,10 @@ private:
     void JoinUnitOffsets(UnitOffsets& u) {
         const std::size_t n = chain_.size();
         raw_.reserve(2 * n + 1);
+        ideal_.reserve(2 * n + 1);
         const auto addJoin = [&](std::size_t i, std::size_t j) {
             const Point2D e = u.end[i], s = u.start[j];
-            if (Dist(e, s) <= tol_) return false;
+            if (Dist(e, s) <= joinTol_) return false;
             const Point2D t1 = chain_[i].Tangent(1), t2 = chain_[j].Tangent(0);
             double turn = std::atan2(t1.x * t2.y - t1.y * t2.x, t1.x * t2.x + t1.y * t2.y);
             // Turning straight back: the join goes round the tip, away from the offset side.
@@ -533,10 +571,12 @@ private:
             join.a = raw_.empty() ? e : raw_.back().b;
             join.b = s;
             raw_.push_back(join);
+            ideal_.push_back(join);
             return true;
         };
         for (std::size_t i = 0; i < n; ++i) {
             if (u.hasPiece[i]) {
+                ideal_.push_back(u.pieces[i]);
                 if (!raw_.empty()) u.pieces[i].a = raw_.back().b;
                 raw_.push_back(u.pieces[i]);
             }
@@ -605,7 +645,22 @@ private:
     const std::vector<Curve2D>& chain_;
     const bool closed_;
     const double dd_, d_, tol_;
+    // Offsets of neighbours that miss each other by less than this meet
+    // without a join: the turn between the units is the rounding of the
+    // chain's data (a segment's end a nanometre off its arc's tangent, an
+    // arc fitted to its ends), and the join of such a turn would be a crumb
+    // of a loop, whose crossings with its neighbours, nearly tangent, fall
+    // too far apart for the pieces to be linked again.
+    const double joinTol_;
     std::vector<Curve2D> raw_;
+    // The raw pieces as offset, before each was made to start where the one
+    // before it ends. The ends of neighbouring offsets differ as much as the
+    // chain's own data do (an arc's end a few nanometres off its circle, as a
+    // section of a model gives it); a segment moved that much at one end
+    // would have its middle judged nearer than the distance by half of it,
+    // far past the keeping margin, and would be lost from the offset. An
+    // arc is judged on its own circle already.
+    std::vector<Curve2D> ideal_;
 };
 
 EquidistantResult Failed(EquidistantError error, const std::string& what = {}) {
@@ -630,7 +685,7 @@ EquidistantResult Equidistant::Execute(double distance) const {
         result.chains.push_back({chain_, closed_});
         return result;
     }
-    OffsetRun run(chain_, closed_, distance, geomTol_);
+    OffsetRun run(chain_, closed_, distance, geomTol_, linkTol_);
     if (!run.BuildRawOffset()) return Failed(EquidistantError::Vanished);
     std::vector<std::vector<Split>> splits = run.FindCrossings(run.RawAndSplitters());
     const std::vector<Kept> kept = run.KeepFarParts(splits);

@@ -90,9 +90,9 @@ std::vector<OutlineChain> ProjectBodyOutline(const PartShape& body, ModelViewOri
                 ClipperLib::Path path;
                 for (int k : n) {
                     const gp_Pnt p = mesh->Node(k).Transformed(transform);
-                    if (std::fabs(p.X()) > kMaxCoordinate || std::fabs(p.Y()) > kMaxCoordinate)
+                    if (std::fabs(p.X()) > kMaxCoordinate || std::fabs(p.Z()) > kMaxCoordinate)
                         throw HostError(E_INVALIDARG_, "the body is too large to be drawn in a view");
-                    path.emplace_back(std::llround(p.X() * kScale), std::llround(mirror * p.Y() * kScale));
+                    path.emplace_back(std::llround(p.X() * kScale), std::llround(mirror * p.Z() * kScale));
                 }
                 // Faces seen edge-on cover nothing.
                 const double area = ClipperLib::Area(path);

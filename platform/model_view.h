@@ -2,10 +2,13 @@
 // orientation: the outline of the projected body, and its approximation by
 // lines and arcs, as the host's drawing views give them.
 //
-// The projection contract (model axes X, Y, Z; drawing axes x, y):
-//   "#Снизу" (from below) looks along -Z: x = X, y = Y, so the model's XY
-//            plane is seen as drawn;
-//   "#Сверху" (from above) looks along +Z: x = X, y = -Y, its mirror image.
+// The projection contract (model axes X, Y, Z; drawing axes x, y). The
+// model's Y axis is up, so the named views look at its XZ plane, the plane a
+// tool model turns in when the 3D scene takes model coordinates as those of
+// the NC system (X across the spindle axis, Z along it):
+//   "#Снизу" (from below) looks up along +Y: x = X, y = Z;
+//   "#Сверху" (from above) looks down along -Y: x = X, y = -Z, its mirror
+//            image.
 // The view is anchored so that the model origin lands at the drawing origin
 // (0, 0): the host puts the view's reference point 5 mm below and left of the
 // anchor it is given, which the caller's (-5, -5) shift of the anchor undoes.

@@ -21,6 +21,10 @@ namespace {
 
 bool HoldsTool(ParamTool* tool) { return tool && !tool->isNoContour && !tool->sToolName.empty(); }
 
+// The picture of the part stands at x = 250 and keeps 3 mm off the frame's
+// right line.
+constexpr double kPictureWidth = kSketchFrameRight - 3.0 - 250.0;
+
 }  // namespace
 
 void CreatePlanDocument(const std::string& fileName) {
@@ -119,8 +123,7 @@ void CreatePlanDocument(const std::string& fileName) {
         if (!tool) continue;
         tool->LoadModel();
         if (!HoldsTool(tool)) continue;
-        tool->MakeDesignation();
-        rows.push_back({i, tool->sDesignation, tool->r, tool->D, tool->CorrectX, tool->CorrectZ});
+        rows.push_back({i, SketchToolText(*tool), tool->r, tool->D, tool->CorrectX, tool->CorrectZ});
     }
     const int k = static_cast<int>(rows.size());
     DrawingTable& table = drawing.AddTable(1, 6, 10.0, 50.0, 200.0, 10.0 * k + 10.0);
@@ -142,7 +145,8 @@ void CreatePlanDocument(const std::string& fileName) {
         DrawingRaster& picture = drawing.AddRaster(raster.string(), 225.0, 0.0);
         ++picture.updates;
         const double w = picture.Width(), h = picture.Height();
-        picture.scale = 5.0 * std::min(185.0 / w, 155.0 / h);
+        // As wide as the frame leaves right of x = 250, as high as 155.
+        picture.scale = 5.0 * std::min(kPictureWidth / w, 155.0 / h);
         ++picture.updates;
         const double hh = picture.Height();
         picture.x = 250.0;
@@ -154,6 +158,7 @@ void CreatePlanDocument(const std::string& fileName) {
         drawing.AddRoughness(350.0, 230.0, SketchRoughnessText(plan->PlanParameters().GetParameter("MODEL.RGH")));
     mark.switch1 = mark.switch2 = true;
     ++mark.updates;
+    DrawSketchFrame(drawing);
     drawing.SetZoom(-3.0, -3.0, 403.0, 250.0);
     scope.Finish();
 }

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "catalogs/param_tool.h"
 #include "geometry/contour.h"
 #include "geometry/primitives.h"
 #include "plan/plan.h"
@@ -47,6 +48,25 @@ void SetTableCellText(DrawingTable& table, int row, int column, const std::strin
 
 void SetTableCellSize(DrawingTable& table, int column, double width, double height) {
     table.SetCellSize(column, width, height);
+}
+
+void DrawSketchFrame(DrawingDocument& drawing) {
+    const double corners[][2] = {
+        {0, 0}, {kSketchFrameRight, 0}, {kSketchFrameRight, kSketchFrameTop}, {0, kSketchFrameTop}};
+    for (int i = 0; i < 4; ++i) {
+        const auto& a = corners[i];
+        const auto& b = corners[(i + 1) % 4];
+        drawing.Objects().LineSeg(a[0], a[1], b[0], b[1], 1);
+    }
+}
+
+std::string SketchToolText(ParamTool& tool) {
+    tool.MakeDesignation();
+    if (!tool.sDesignation.empty()) return tool.sDesignation;
+    std::string text = tool.sPsevName.empty() ? tool.sToolName : tool.sPsevName;
+    if (!tool.sComment.empty() && text.find(tool.sComment) == std::string::npos)
+        text += (text.empty() ? "" : " ") + tool.sComment;
+    return text;
 }
 
 void DrawContourBothSides(const Contour& contour, int style) {

@@ -19,6 +19,7 @@ namespace zarvento {
 
 class Contour;
 class CPLAN;
+class ParamTool;
 
 // Draws one dimension: automatic text, its line shifted by the offset across
 // its orientation, arrows by its value, the diameter sign for a diameter.
@@ -34,6 +35,15 @@ void AddSketchText(DrawingDocument& drawing, double x, double y, const std::stri
 void SetTableCellText(DrawingTable& table, int row, int column, const std::string& text, int alignment);
 // Width and height of cell (0, column).
 void SetTableCellSize(DrawingTable& table, int column, double width, double height);
+
+// The frame both sketches are drawn in: the rectangle from the origin to
+// (kSketchFrameRight, kSketchFrameTop), whose bottom line the tables stand on.
+inline constexpr double kSketchFrameRight = 403.0;
+inline constexpr double kSketchFrameTop = 252.0;
+void DrawSketchFrame(DrawingDocument& drawing);
+// The text of a tool's cell in the sketches' tables: its designation when it
+// has one, else its name and insert code as the plan shows it.
+std::string SketchToolText(ParamTool& tool);
 
 // Draws a clone of the contour without its units on the axis, and its mirror
 // image about the axis, in the style.

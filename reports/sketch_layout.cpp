@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "geometry/primitives.h"
 #include "nc/frame_text_format.h"
@@ -127,6 +128,28 @@ void SortByValue(std::vector<SketchDimension>& list) {
             if (list[j].value < list[i].value) std::swap(list[i], list[j]);
 }
 
+// A character of the drawing's text (3.5 high) and the room between two texts.
+constexpr double kDrawingCharacterWidth = 2.2;
+constexpr double kTextClearance = 1.0;
+
+// How wide a length's text stands along its line: its value to the
+// hundredth, as the drawing shows it, in the drawing font.
+double TextWidth(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f", std::round(std::fabs(value) * 100.0) / 100.0);
+    std::string shown = text;
+    while (!shown.empty() && shown.back() == '0') shown.pop_back();
+    if (!shown.empty() && shown.back() == '.') shown.pop_back();
+    return static_cast<double>(shown.size()) * kDrawingCharacterWidth;
+}
+
+// Two lengths from z = 0 to either side have their texts in their middles:
+// they may share a line only when the texts keep clear of each other.
+bool TextsKeepClear(const SketchDimension& a, const SketchDimension& b) {
+    const double gap = std::fabs(a.x2 - b.x2) / 2.0;
+    return gap >= (TextWidth(a.x2) + TextWidth(b.x2)) / 2.0 + kTextClearance;
+}
+
 }  // namespace
 
 void PlaceSketchDimensions(std::vector<SketchDimension>& lengths, std::vector<SketchDimension>& diameters, double xmin,
@@ -136,7 +159,9 @@ void PlaceSketchDimensions(std::vector<SketchDimension>& lengths, std::vector<Sk
     double level = xmin - 15.0;
     for (std::size_t i = 0; i < lengths.size(); ++i) {
         lengths[i].offset = level;
-        if (i > 0 && lengths[i - 1].x2 * lengths[i].x2 < -EPS) lengths[i].offset = level + 10.0;
+        const bool shared =
+            i > 0 && lengths[i - 1].x2 * lengths[i].x2 < -EPS && TextsKeepClear(lengths[i - 1], lengths[i]);
+        if (shared) lengths[i].offset = level + 10.0;
         level -= 10.0;
     }
     level = zmax + 18.0;

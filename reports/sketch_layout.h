@@ -48,7 +48,8 @@ void CollectSketchDimensions(const Contour& portion, std::vector<SketchDimension
 
 // Sorts by value, ascending, and sets each dimension's offset: lengths from
 // xmin − 15 down by 10 a line (the next of two on opposite sides of z = 0
-// shares the previous line), diameters from zmax + 18 rightwards by 10.
+// shares the previous line when their texts keep clear of each other),
+// diameters from zmax + 18 rightwards by 10.
 void PlaceSketchDimensions(std::vector<SketchDimension>& lengths, std::vector<SketchDimension>& diameters, double xmin,
                            double zmax);
 

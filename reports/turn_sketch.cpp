@@ -13,9 +13,7 @@
 #include "platform/host_application.h"
 #include "platform/host_documents.h"
 #include "platform/host_error.h"
-#include "platform/host_sketch.h"
 #include "platform/model_view.h"
-#include "platform/part_model.h"
 #include "platform/stored_path.h"
 #include "reports/sketch_drawing.h"
 
@@ -23,23 +21,24 @@ namespace zarvento {
 
 namespace {
 
-constexpr double kPiValue = 3.141592653589793;
-// The host's projection closes open outlines with arcs of this radius.
-constexpr double kProjectionArcRadius = 10000.0;
-
 double Variable(CTurn& turn, std::string_view name) {
     const double* v = turn.GetNumericVariable(name);
     return v ? *v : 0.0;
 }
 
-// The frames of the operation drawn as 2D, as they stand.
+// The frames of the operation drawn as 2D where they stand, over the
+// section: the moves at the part, without the rapid moves from the start
+// point before the first feed and back to it after the last.
 void DrawFrames(const CTurn& turn) {
     std::vector<CCadreISO*> frames;
     turn.CollectFrames(frames);
     StepArray<CUnit*> units;
     for (CCadreISO* frame : frames)
         if (frame) frame->AddPathUnits(units);
-    for (std::uint32_t i = 0; i < units.Count(); ++i)
+    std::uint32_t first = 0, end = units.Count();
+    while (first < end && (!units[first] || units[first]->IsRapid)) ++first;
+    while (end > first && (!units[end - 1] || units[end - 1]->IsRapid)) --end;
+    for (std::uint32_t i = first; i < end; ++i)
         if (units[i]) units[i]->Draw2D(2);
 }
 
@@ -66,40 +65,14 @@ int AddToolModelView(DrawingDocument& drawing, const std::string& modelFile, dou
     const int view = drawing.AddModelView(modelFile, "#Снизу", x, y, angle);
     DrawingView& v = drawing.View(view);
     v.switches = {true, false, false, false, false, false};
-    const double c = std::cos(angle * kPiValue / 180.0), s = std::sin(angle * kPiValue / 180.0);
-    auto place = [&](double px, double py, double& ox, double& oy) {
-        ox = x + px * c - py * s;
-        oy = y + px * s + py * c;
-    };
-    auto line = [&](double x1, double y1, double x2, double y2) {
-        double a, b, e, f;
-        place(x1, y1, a, b);
-        place(x2, y2, e, f);
-        v.objects.LineSeg(a, b, e, f, 1);
-    };
-    auto arc = [&](double xc, double yc, double r, double x1, double y1, double x2, double y2, int dir) {
-        if (std::fabs(r - kProjectionArcRadius) <= EPS) return;
-        double a, b, e, f, g, h;
-        place(xc, yc, a, b);
-        place(x1, y1, e, f);
-        place(x2, y2, g, h);
-        v.objects.ArcByPoint(a, b, r, e, f, g, h, dir, 1);
-    };
-    const std::shared_ptr<HostPart> part =
-        model->Type() == DocumentType::Part || model->Type() == DocumentType::Assembly ? TopPart(model) : nullptr;
-    if (part && part->HasBody()) {
-        for (const OutlineChain& chain : ProjectBodyOutline(part->Body(), ModelViewOrientation::FromBelow))
-            for (const OutlinePiece& p : ApproximateOutline(chain))
-                if (p.kind == OutlinePiece::kLine)
-                    line(p.start[0], p.start[1], p.end[0], p.end[1]);
-                else
-                    arc(p.centre[0], p.centre[1], p.radius, p.start[0], p.start[1], p.end[0], p.end[1], p.direction);
-    } else if (auto sketch = model->FindSketch("Contour")) {
-        for (const Object2D& o : sketch->Objects().Objects()) {
-            if (o.type == kObj2DLine) line(o.line.x1, o.line.y1, o.line.x2, o.line.y2);
-            if (o.type == kObj2DArc)
-                arc(o.arc.xc, o.arc.yc, o.arc.rad, o.arc.x1, o.arc.y1, o.arc.x2, o.arc.y2, o.arc.direction);
-        }
+    // The tool as the simulation and the program see it, from below, turned
+    // by the view's angle about its anchor.
+    for (const OutlinePiece& p : ParamTool::ModelOutline(model, false, angle)) {
+        if (p.kind == OutlinePiece::kLine)
+            v.objects.LineSeg(x + p.start[0], y + p.start[1], x + p.end[0], y + p.end[1], 1);
+        else
+            v.objects.ArcByPoint(x + p.centre[0], y + p.centre[1], p.radius, x + p.start[0], y + p.start[1],
+                                 x + p.end[0], y + p.end[1], p.direction, 1);
     }
     ++v.updates;
     return view;
@@ -130,10 +103,7 @@ void CreateSketch(CTurn& turn, const std::string& fileName) {
     for (const SketchDimension& d : lengths) DrawSketchDimension(drawing, d);
     for (const SketchDimension& d : diameters) DrawSketchDimension(drawing, d);
 
-    drawing.BeginGroup();
     DrawFrames(turn);
-    const Ref2D path = drawing.EndGroup();
-    if (const auto box = drawing.GroupBounds(path)) drawing.MoveGroup(path, zmax + 30.0 - box->xmin, xmin);
 
     if (turn.finalContour) {
         for (int side = 0; side < 2; ++side) {
@@ -171,10 +141,7 @@ void CreateSketch(CTurn& turn, const std::string& fileName) {
 
     CuttingData data;
     data.position = turn.nToolPosition;
-    if (tool) {
-        tool->MakeDesignation();
-        data.designation = tool->sDesignation;
-    }
+    if (tool) data.designation = SketchToolText(*tool);
     data.depth = Variable(turn, "_DEPT");
     // A part on the −X side of its system has a negative mean diameter.
     data.meanDiameter = std::fabs(Variable(turn, "_DMID"));
@@ -209,6 +176,7 @@ void CreateSketch(CTurn& turn, const std::string& fileName) {
     DrawingRoughness& mark = drawing.AddRoughness(350.0, 233.0, SketchRoughnessText(roughness));
     mark.switch1 = mark.switch2 = true;
     ++mark.updates;
+    DrawSketchFrame(drawing);
     drawing.SetZoom(-3.0, -3.0, 403.0, 252.0);
     scope.Finish();
 }

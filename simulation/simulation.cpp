@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "catalogs/param_tool.h"
 #include "geometry/exception.h"
@@ -25,8 +26,10 @@
 #include "platform/module.h"
 #include "platform/process_state.h"
 #include "platform/settings_record.h"
+#include "post/program.h"
 #include "simulation/simulation_controls.h"
 #include "simulation/simulation_messages.h"
+#include "simulation/tool_model_placement.h"
 
 namespace zarvento {
 
@@ -75,7 +78,13 @@ public:
 
 CSPID* Plan() { return ExistingSPID(); }
 
+DocumentEventsAdvisor eventsAdvisor = nullptr;
+
 }  // namespace
+
+DocumentEventsAdvisor RegisterDocumentEventsAdvisor(DocumentEventsAdvisor advisor) {
+    return std::exchange(eventsAdvisor, advisor);
+}
 
 // ---------------------------------------------------------------- life
 
@@ -92,6 +101,8 @@ CSimulation::~CSimulation() {
     try {
         Stop();
         if (drawing2D_) drawing2D_->RefreshView(2);
+        // What is drawn after the simulation takes the settings' transparency again.
+        DefaultOpacity = (100.0 - SettingsRecord::Global().transparency) / 100.0;
     } catch (...) {
         // A host that fails while the simulation goes away has nothing left
         // to tell the user about it.
@@ -124,6 +135,8 @@ void CSimulation::SetSpeedFactor(double v) {
 
 void CSimulation::SetTransparency(double percent) {
     transparency_ = percent;
+    // The stock's faces, drawn afresh below, take it.
+    DefaultOpacity = (100.0 - percent) / 100.0;
     if (!stock_) return;
     stock_ = stock_->Clone();
     if (!Is2D()) stock_->CreateTessellationFaces(stockColour_);
@@ -202,16 +215,13 @@ ParamTool* CSimulation::UsableTool(std::int32_t toolNumber) {
 
 void CSimulation::TakeTool(const ParamTool& tool, const CTurn* operation) {
     toolContour_ = tool.pContour->Clone();
-    // The tool's model has its origin where its sketch has it: the program
-    // drives the tip, which lies at the nose shift from there.
-    referenceZ_ = tool.dNoseDx;
-    referenceX_ = tool.dNoseDy;
-    if (!operation) return;
     double dz = 0.0, dx = 0.0;
-    if (operation->isCorrectLz) dz = tool.CorrectZ;
-    if (operation->isCorrectLx) dx = tool.CorrectX;
-    referenceZ_ -= dz;
-    referenceX_ -= dx;
+    if (operation && operation->isCorrectLz) dz = tool.CorrectZ;
+    if (operation && operation->isCorrectLx) dx = tool.CorrectX;
+    // The model's origin, the nose centre, for the programmed point (0, 0):
+    // the points move it from there.
+    ToolModelOrigin(tool, 0.0, 0.0, dz, dx, referenceZ_, referenceX_);
+    if (!operation) return;
     // The outline moves with the model: back along Z, and towards the axis
     // by the X length (the outline's x is the negated radius).
     toolContour_->Move(-dz, dx);
@@ -224,12 +234,8 @@ void CSimulation::ChangeTool(std::int32_t toolNumber, CTurn* operation) {
     TakeTool(*tool, operation);
     if (preCalculation_ || Is2D()) return;
     toolModel_.reset();
-    auto model = std::make_unique<CModelTess>();
     CSPID* spid = Plan();
-    if (model->LoadFromFile(tool->sWorkFile)) {
-        model->DrawAt(spid->Z0tool, spid->X0tool, 0.0);
-        if (tool->M34 == 4) model->RotateX(PI);
-        model->RotateY(PI * tool->Angle / -180.0);
+    if (auto model = LoadToolModel(*tool, spid->Z0tool, spid->X0tool)) {
         if (toolHidden_) model->Hide();
         model->CollectTriangles(true);
         toolModel_ = std::move(model);
@@ -284,6 +290,7 @@ void CSimulation::Start() {
     lastOwner_ = nullptr;
     busyHolding_ = false;
     if (!HostApplicationObject()) throw HostError(E_POINTER_);
+    if (eventsAdvisor) eventsAdvisor(0);
     ResetTickInterval();
     PrepareRun();
     if (toolContour_ && pointIndex_ < static_cast<std::int32_t>(points_.Count())) {
@@ -376,8 +383,10 @@ void CSimulation::OnTimer() {
             pointIndex_ = pointCount_;
             return;
         }
+        beginning_ = next;
         subStepCount_ = next->SimulateStep(*this);
-        currentFrameNumber_ = next->frameNumber;
+        beginning_ = nullptr;
+        currentFrameNumber_ = PrintedFrameNumber(*next);
         currentRows_ = next->GetPositionCount();
         if (controls_)
             for (std::int32_t r = 0; r < currentRows_; ++r) controls_->MarkRow(currentRow_ + r, 1);
@@ -538,7 +547,7 @@ void CSimulation::GoToFrame(int row, int rowOffset) {
         SetGadgetsRotated(spindle);
     }
     if (toolModel_) toolModel_->CollectTriangles(true);
-    CheckFixtureCollisions(frame ? frame->frameNumber : -1);
+    CheckFixtureCollisions(frame ? PrintedFrameNumber(*frame) : -1);
     RefreshHostView();
 }
 

@@ -39,6 +39,13 @@ class ParamTool;
 class SimulationControls;
 class SimulationMessages;
 
+// Subscribes the library to a document's events again (0: the active
+// document's); the host binding puts it in place at attach. A run subscribes
+// the active document when it starts, so that a window's busy and clear
+// events reach it.
+using DocumentEventsAdvisor = void (*)(std::uint32_t document);
+DocumentEventsAdvisor RegisterDocumentEventsAdvisor(DocumentEventsAdvisor advisor);
+
 class CSimulation final : public FrameSimulation {
 public:
     static constexpr std::uintptr_t kTimerId = 100;
@@ -202,7 +209,11 @@ private:
     std::int32_t currentFrameIndex_ = 0;
     std::int32_t currentRow_ = 0;
     std::int32_t lastBoringCheckFrame_ = -1;
+    // The block number of the current frame as the program writes it (-1
+    // when it has none).
     std::int32_t currentFrameNumber_ = -1;
+    // The frame whose simulation step is being asked for.
+    const CCadreISO* beginning_ = nullptr;
     SimulationPointList points_{1000};
     std::uint32_t stockColour_ = 0;
     double transparency_ = 50.0;

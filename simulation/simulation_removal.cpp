@@ -16,12 +16,17 @@
 #include "platform/document_2d.h"
 #include "platform/messages.h"
 #include "platform/work_document_scope.h"
+#include "post/program.h"
 #include "simulation/simulation.h"
 #include "simulation/simulation_messages.h"
 
 namespace zarvento {
 
 namespace {
+
+// Shorter than this, a unit or a radius is no part of a machined outline:
+// cuts meeting within the tolerances of their crossings leave it.
+constexpr double kSliver = 1e-5;
 
 // A generator of the swept figure: the move S translated by an offset.
 UnitPtr Translated(const CUnit& move, double dz, double dx) {
@@ -71,7 +76,11 @@ public:
             }
             pieces.RemoveAll();
             unit.SplitAtPoints(pieces, inside);
-            for (UnitPtr& piece : pieces) result->AddUnit(std::move(piece));
+            // A cut at a point within the tolerance of another leaves a
+            // piece without length; an arc whose ends meet would read as
+            // its whole circle.
+            for (UnitPtr& piece : pieces)
+                if (!piece->IsZeroLength()) result->AddUnit(std::move(piece));
         }
         return result;
     }
@@ -171,7 +180,8 @@ std::unique_ptr<Contour> CSimulation::SweepToolAlongArc(const CUnit& move) {
         // tool's arc is the larger).
         const double r = static_cast<const CArcUnit&>(u).Radius;
         for (const double radius : {R - r, R + r}) {
-            if (!(radius > EPS)) continue;
+            // A move about the tool arc's own centre sweeps no ring inside.
+            if (!(radius > kSliver)) continue;
             UnitPtr generator = Translated(move, u.CentrePoint.z - baseZ, u.CentrePoint.x - baseX);
             static_cast<CArcUnit&>(*generator).SetRadius(radius);
             figure.Add(std::move(generator));
@@ -314,6 +324,9 @@ void CSimulation::SimulateCycle(const Contour* region, std::int32_t frameNumber)
     }
     if (Is2D() || preCalculation_) return;
     for (CUnit* unit : merged.Units()) unit->CreateTessellationFace(stockColour_);
+    // The frame names itself by its number in the text pass; the program
+    // writes the block number its template gave it.
+    if (beginning_ && beginning_->frameNumber == frameNumber) frameNumber = PrintedFrameNumber(*beginning_);
     // The region goes at once, without the tool's motion.
     AddMessage(currentFrameNumber_, "Warning: кадр N" + std::to_string(frameNumber) + " - Цикл не визуализируется");
 }

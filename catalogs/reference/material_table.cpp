@@ -163,9 +163,11 @@ struct Statement {
     void Bind(int index, std::string_view text) {
         sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     }
+    // By its length: a text the table gave may hold any byte, a NUL included.
     std::string Column(int index) const {
         const unsigned char* text = sqlite3_column_text(stmt, index);
-        return text ? reinterpret_cast<const char*>(text) : "";
+        if (!text) return {};
+        return {reinterpret_cast<const char*>(text), static_cast<std::size_t>(sqlite3_column_bytes(stmt, index))};
     }
 };
 

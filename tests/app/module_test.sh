@@ -41,8 +41,12 @@ ZARVENTO_HOST_VERSION=15.0.1 "$zarvento" run --new "$work/old.rdp" "$work/menu.z
 [ "$(grep -c 'Приложение должно работать в версии VOVUVE-3D не ниже V16.1' "$work/err")" -eq 1 ] \
   || fail "an older host is not told exactly once"
 grep -q '^panel' "$work/out" && fail "an older host's menu command opened a panel"
-ZARVENTO_HOST_VERSION=15.0.2 "$zarvento" run --new "$work/new.rdp" "$work/menu.zsc" > "$work/out" 2> "$work/err" \
-  || fail "run on host 15.0.2 exits $?"
+# Host 15.0.2 runs the commands: menu 1 (a new operation) is refused for the
+# part's missing coordinate system, which fails the run.
+ZARVENTO_HOST_VERSION=15.0.2 "$zarvento" run --new "$work/new.rdp" "$work/menu.zsc" > "$work/out" 2> "$work/err"
+rc=$?
+[ $rc -eq 1 ] || fail "run on host 15.0.2 exits $rc"
+cat "$work/out" "$work/err" | grep -q 'Задайте систему координат ЧПУ' || fail "menu 1 did not reach the library"
 grep -q 'Приложение должно' "$work/err" && fail "host 15 with 2 as its third number is refused"
 grep -q '^panel lsc: cancel (default)' "$work/out" || fail "menu 30 did not reach the coordinate-system panel"
 ZARVENTO_HOST_VERSION=sixteen "$zarvento" help > /dev/null 2>&1

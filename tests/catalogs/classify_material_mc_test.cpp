@@ -13,6 +13,7 @@ namespace {
 using Contents = std::initializer_list<std::pair<double MATERIAL::*, double>>;
 
 constexpr const char* kPrevious = "previous";
+constexpr const char* kNoCode = "";
 
 struct Case {
     const char* what;
@@ -22,7 +23,7 @@ struct Case {
     double HRC;
     int stock;
     Contents contents;
-    const char* code;                  // kPrevious: no rule covers it
+    const char* code;                  // kNoCode: no rule covers it
     const char* steelClass = nullptr;  // checked when given
     const char* designation = "";
 };
@@ -81,7 +82,7 @@ TEST(ClassifyMaterialMcTest, TableOfMaterials) {
         {"HRC between 45 and 50", "01.01", "45", 450, 47.5, 0, {}, "H1.4.Z.HA"},
         {"HRC 45", "01.01", "45", 430, 45, 0, {}, "H1.0.Z.HA"},
         {"hard cast iron", "06.1", "СЧ35", 420, 0, 0, kGreyIron, "H2.0.C.UT"},
-        {"HB 400 in an aluminium group", "08.1", "Д16", 400, 0, 0, kWrought, kPrevious},
+        {"HB 400 in an aluminium group", "08.1", "Д16", 400, 0, 0, kWrought, kNoCode},
         {"HB just below 400", "01.01", "45", 399.9, 50, 0, kSteel45, "P1.2.Z.HT"},
         // P1: unalloyed, "at least as near" keeps the tie for the first code
         {"45 at 207", "01.01", "45", 207, 0, 0, kSteel45, "P1.2.Z.HT"},
@@ -188,8 +189,8 @@ TEST(ClassifyMaterialMcTest, TableOfMaterials) {
         {"ВТ6С equally near 375 and 330", "11.2", "ВТ6С", 352.5, 0, 0, kTitanium, "S4.3.Z.AG"},
         {"ВТ15 equally near 410 and 330", "11.2", "ВТ15", 370, 0, 0, kTitanium, "S4.4.Z.AG"},
         {"ВТ15 nearer 330", "11.2", "ВТ15", 369, 0, 0, kTitanium, "S4.4.Z.AN"},
-        {"titanium in no list", "11.1", "ПТ-1М", 200, 0, 0, {{&MATERIAL::Ti, 98.5}}, kPrevious},
-        {"titanium by content in another group", "07.1", "x", 200, 0, 0, {{&MATERIAL::Ti, 60}}, kPrevious},
+        {"titanium in no list", "11.1", "ПТ-1М", 200, 0, 0, {{&MATERIAL::Ti, 98.5}}, kNoCode},
+        {"titanium by content in another group", "07.1", "x", 200, 0, 0, {{&MATERIAL::Ti, 60}}, kNoCode},
         // K: cast irons
         {"grey at 200", "06.1", "СЧ20", 200, 0, 0, kGreyIron, "K2.1.C.UT"},
         {"grey between 180 and 245", "06.1", "СЧ20", 212.5, 0, 0, kGreyIron, "K2.3.C.UT"},
@@ -211,7 +212,7 @@ TEST(ClassifyMaterialMcTest, TableOfMaterials) {
         {"wrought equally near 60 and 100", "08.1", "Д16", 80, 0, 0, kWrought, "N1.2.Z.AG"},
         {"wrought soft", "08.1", "АМг6", 79, 0, 0, kWrought, "N1.2.Z.UT"},
         {"pure aluminium", "08.1", "АД31", 50, 0, 0, {{&MATERIAL::Al, 98.5}, {&MATERIAL::Si, 0.4}}, "N1.1.Z.UT"},
-        {"silumin rolled", "08.2", "АК12", 50, 0, 0, kSilumin, kPrevious},
+        {"silumin rolled", "08.2", "АК12", 50, 0, 0, kSilumin, kNoCode},
         {"silumin cast", "08.2", "АК12", 50, 0, 3, kSilumin, "N1.3.C.UT"},
         {"silumin cast equally near 75 and 90", "08.2", "АК12", 82.5, 0, 5, kSilumin, "N1.3.C.AG"},
         {"cast aluminium, little silicon", "08.2", "АМ5", 70, 0, 3, {{&MATERIAL::Si, 1.05}}, "N1.2.C.NS"},
@@ -225,7 +226,7 @@ TEST(ClassifyMaterialMcTest, TableOfMaterials) {
         {"hard bronze", "07.2", "БрБ2", 230, 0, 0, {}, "N3.4.C.UT"},
         {"zinc alloy", "09.1", "ЦАМ4-1", 90, 0, 0, {{&MATERIAL::Zn, 94.8}}, "N4.0.C.UT"},
         {"zinc alloy in a steel group", "01", "Zn-Al4", 90, 0, 0, {{&MATERIAL::Zn, 95}}, "N4.0.C.UT"},
-        {"a group without rules", "09.1", "x", 90, 0, 0, {}, kPrevious},
+        {"a group without rules", "09.1", "x", 90, 0, 0, {}, kNoCode},
     };
     for (const Case& c : cases) {
         MATERIAL m = Make(c);

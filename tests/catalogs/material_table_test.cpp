@@ -72,6 +72,18 @@ TEST(MaterialTableTest, TheDatabaseKeepsWhatTheTableSaysAndIsReplacedOnlyWhole) 
     EXPECT_EQ(db->Property("steel/45", ElementPropertyId("Mo")), std::nullopt);
     EXPECT_EQ(db->Properties("steel/45").size(), 10u);
 
+    // Whatever bytes a field holds come back whole.
+    const auto bytes = [](const auto& literal) { return std::string(literal, sizeof literal - 1); };
+    const TableReadResult nul = ReadMaterialTable(bytes("x\0y | Ст\0аль | 0\x01 | | | | | | | | \n"));
+    ASSERT_EQ(nul.error, "");
+    ASSERT_TRUE(WriteMaterialDatabase(nul.materials, dir / "nul.db", error)) << error;
+    std::unique_ptr<MaterialDatabase> odd = MaterialDatabase::Open(dir / "nul.db", error);
+    ASSERT_TRUE(odd) << error;
+    EXPECT_EQ(odd->Designation(bytes("x\0y")), bytes("Ст\0аль"));
+    const std::vector<MaterialProperty> group = odd->Properties(bytes("x\0y"));
+    ASSERT_EQ(group.size(), 1u);
+    EXPECT_EQ(group[0].value1, bytes("0\x01"));
+
     // A second material of the same location cannot be written; the old
     // database stays.
     std::vector<Material> twice = read.materials;

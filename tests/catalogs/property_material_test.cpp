@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/scripted_user.h"
+#include "test_support.h"
+
 namespace zarvento {
 namespace {
 
@@ -57,22 +60,40 @@ TEST(PropertyMaterialTest, TheStockFormIsNamedAndUnknownOnesAreRolled) {
     }
 }
 
-TEST(PropertyMaterialTest, TheDialogShowsACopyInTwoColumnsWithTheNote) {
+class PropertyMaterialDialogTest : public test::CleanStateTest {};
+
+// The dialog runs on the host's dialog model as the user sees it: its rows,
+// values and note, until its button closes it.
+TEST_F(PropertyMaterialDialogTest, ShowsACopyInTwoColumnsWithTheNoteUntilClosed) {
     MATERIAL m;
     m.sMaterial = "Сталь 45 ГОСТ 1050-2013";
+    m.sMCcode = "P1.2.Z.AN";
     m.HB = 207;
     CPropertyMaterial dialog(m);
     m.HB = 0;  // the dialog keeps what it was given
-    dialog.OnInitDialog(440);
-    ASSERT_EQ(dialog.Columns().size(), 2u);
-    EXPECT_EQ(dialog.Columns()[0].title, " ");
-    EXPECT_EQ(dialog.Columns()[0].width, 240);
-    EXPECT_EQ(dialog.Columns()[1].title, " ");
-    EXPECT_EQ(dialog.Columns()[1].width, 180);
-    ASSERT_EQ(dialog.Rows().size(), 3u);
-    EXPECT_EQ(dialog.Rows()[2].caption, "Твердость HB");
-    EXPECT_EQ(dialog.Rows()[2].value, "207");
-    EXPECT_EQ(dialog.Note(), "Хим. состав получен из справочника \"Материалы и Сортаменты для VOVUVE\"");
+    UserSession session{UserSession::Kind::Dialog, CPropertyMaterial::kScriptName, {}, 0};
+    UserStep close;
+    std::string error;
+    ASSERT_TRUE(ParseDialogStep({"click", "2"}, close, error)) << error;
+    session.steps.push_back(close);
+    ScriptedUser::Instance().Queue(session);
+    EXPECT_EQ(dialog.DoModal(), CPropertyMaterial::kClose);
+    EXPECT_EQ(dialog.Title(), "Свойства материала");
+    const DialogControl& list = dialog.Control(CPropertyMaterial::kList);
+    ASSERT_EQ(list.Columns().size(), 2u);
+    EXPECT_EQ(list.Columns()[0].title, " ");
+    EXPECT_EQ(list.Columns()[0].width, 240);
+    EXPECT_EQ(list.Columns()[1].title, " ");
+    EXPECT_EQ(list.Columns()[1].width, 180);
+    EXPECT_TRUE(list.GridLines());
+    EXPECT_TRUE(list.FullRowSelect());
+    ASSERT_EQ(list.RowCount(), 4);
+    EXPECT_EQ(list.Row(1), (std::vector<std::string>{"MC-код материала по SANDVIK", "P1.2.Z.AN"}));
+    EXPECT_EQ(list.Row(3), (std::vector<std::string>{"Твердость HB", "207"}));
+    EXPECT_EQ(dialog.Control(CPropertyMaterial::kNote).Text(),
+              "Хим. состав получен из справочника \"Материалы и Сортаменты для VOVUVE\"");
+    EXPECT_TRUE(dialog.Control(CPropertyMaterial::kNote).ReadOnly());
+    EXPECT_EQ(dialog.Control(CPropertyMaterial::kClose).Text(), "Закрыть окно");
 }
 
 }  // namespace

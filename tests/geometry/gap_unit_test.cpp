@@ -215,6 +215,24 @@ TEST_F(GapUnitTest, MovingAnEndOntoABridgeTrimsItAndDropsItWhenEmpty) {
     ExpectEnds(other.Bridge1.get(), {10, 5, 12, 5});
 }
 
+// A loop cut through the second bridge starts the gap there: the first
+// bridge lies behind the new start and goes, or the chain would break (and
+// the same for an end on the first bridge).
+TEST_F(GapUnitTest, AnEndMovedOntoTheFarBridgeDropsTheNearOne) {
+    CGapUnit gap = LineGap({0, 5, 10, 5}, {12, 8, 12, 20});
+    gap.SetStartPoint(12, 6);
+    EXPECT_EQ(gap.Bridge1, nullptr);
+    EXPECT_EQ(gap.GapType, kGapSegment);
+    ExpectEnds(gap.Bridge2.get(), {12, 6, 12, 8});
+    ExpectEnds(&gap, {12, 6, 12, 8});
+
+    CGapUnit other = LineGap({0, 5, 10, 5}, {12, 8, 12, 20});
+    other.SetEndPoint(11, 5);
+    EXPECT_EQ(other.Bridge2, nullptr);
+    ExpectEnds(other.Bridge1.get(), {10, 5, 11, 5});
+    ExpectEnds(&other, {10, 5, 11, 5});
+}
+
 TEST_F(GapUnitTest, CopiesLengthsBoxesAndCrossingsGoThroughTheBridges) {
     const CGapUnit gap = LineGap({0, 5, 10, 5}, {12, 8, 12, 20});
     EXPECT_EQ(gap.GetSimpleCopy(), nullptr);

@@ -10,6 +10,7 @@
 #include "plan/spid.h"
 #include "platform/busy_flag.h"
 #include "platform/host_events.h"
+#include "simulation/simulation.h"
 
 namespace zarvento::test {
 namespace {
@@ -83,6 +84,18 @@ TEST_F(EventSinksTest, ClosingWindowTakesThePlanObjectsAndItsSink) {
     EXPECT_EQ(HostSubscriptionCount(kDocumentFileEvents), 1);
     EXPECT_TRUE(FireHostEvent(kDocumentFileEvents, reference, 2));
     EXPECT_EQ(HostSubscriptionCount(kDocumentFileEvents), 0);
+}
+
+// A simulation's run subscribes its document's events, the window's among
+// them, without a menu command before it.
+TEST_F(EventSinksTest, ASimulationRunSubscribesTheActiveDocument) {
+    Connect();
+    EXPECT_EQ(HostSubscriptionCount(kDocumentFrameEvents), 0);
+    CSimulation run;
+    run.Start();
+    run.Stop();
+    for (std::int32_t kind : {kDocumentFileEvents, kSelectionEvents, kObject3DEvents, kDocumentFrameEvents})
+        EXPECT_EQ(HostSubscriptionCount(kind), 1) << kind;
 }
 
 TEST_F(EventSinksTest, UnloadingReleasesEverySink) {

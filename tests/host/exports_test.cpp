@@ -4,6 +4,7 @@
 
 #include "host/base_event.h"
 #include "host_test_support.h"
+#include "panels/base_panel.h"
 #include "plan/plan.h"
 #include "plan/plan_tree.h"
 #include "plan/spid.h"
@@ -90,7 +91,7 @@ TEST_F(ExportsTest, FirstNotificationConnectsLoadsSettingsAndKeepsTheEntryText) 
     EXPECT_NE(Globals().automation, nullptr);
     EXPECT_EQ(SettingsRecord::Global().pythonPath, python);
     EXPECT_EQ(HostSubscriptionCount(kApplicationEvents), 1);
-    EXPECT_EQ(Globals().libraryEntryText, "entry text");
+    EXPECT_EQ(LibraryEntryText(), "entry text");
     // A second notification connects nothing twice.
     EXPECT_EQ(LibInterfaceNotifyEntry(), 0);
     EXPECT_EQ(HostSubscriptionCount(kApplicationEvents), 1);
@@ -100,7 +101,7 @@ TEST_F(ExportsTest, FirstNotificationConnectsLoadsSettingsAndKeepsTheEntryText) 
     SetHostExecutablePath(kProgramDir / "zarvento");
     SetHostVersion({16, 0, 0, 0});
     EXPECT_EQ(LibInterfaceNotifyEntry(), 0);
-    EXPECT_EQ(Globals().libraryEntryText, "");
+    EXPECT_EQ(LibraryEntryText(), "");
     EXPECT_TRUE(Messages().empty());
 }
 

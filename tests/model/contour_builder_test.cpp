@@ -490,7 +490,7 @@ TEST_F(ContourBuilderTest, CentreDrillAlwaysTakesOneHundredTwenty) {
     drill.SposobDrill = CContourBuilderDrill::kCentreDrill;
     drill.Diametr = 4, drill.Glubina = 1, drill.AngleDrill = 118;
     BuilderControlLog angle;
-    drill.startAngleControl = &angle;
+    drill.tipAngleControl = &angle;
     auto hole = drill.Build();  // no source: not closed
     ASSERT_TRUE(hole);
     ASSERT_EQ(hole->Count(), 3);
@@ -519,8 +519,9 @@ TEST_F(ContourBuilderTest, DrillTakesTheTipAngleFromAChosenCone) {
     ASSERT_EQ(tip->SurfaceName, "Конус");
     CContourBuilderDrill drill;
     drill.partContour = section.get();
-    BuilderControlLog angle;
-    drill.startAngleControl = &angle;
+    BuilderControlLog angle, diameter;
+    drill.tipAngleControl = &angle;
+    drill.diameterControl = &diameter;
     drill.isAngleFromCone = true;
     drill.HighlightUnit(tip->GetSourceObject(0));
     auto contour = drill.CreateContourFromFaces();
@@ -528,7 +529,9 @@ TEST_F(ContourBuilderTest, DrillTakesTheTipAngleFromAChosenCone) {
     EXPECT_TRUE(drill.isAngleChanged);
     EXPECT_NEAR(drill.startAngle, 135, 1e-9);  // 180 - tip / 2, as for a hole by parameters
     ASSERT_TRUE(drill.Build());
-    EXPECT_NEAR(angle.value.ToR8(), 90, 1e-9);  // the tip angle shown
+    EXPECT_NEAR(angle.value.ToR8(), 90, 1e-9);    // the tip angle shown
+    EXPECT_NEAR(diameter.value.ToR8(), 5, 1e-9);  // and the hole's diameter
+    EXPECT_NEAR(drill.Diametr, 5, 1e-9);
     drill.HighlightUnit(tip->GetSourceObject(0));
     drill.HighlightUnit(section->GetUnit(2)->GetSourceObject(0));  // the hole's wall gives no angle
     drill.CreateContourFromFaces();

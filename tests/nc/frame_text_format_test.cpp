@@ -161,6 +161,24 @@ TEST(BlockSafeText, ControlCharactersAlwaysAndBracketsInsideComments) {
     EXPECT_FALSE(IsInsideComment("G00 X"));
 }
 
+// A name or a comment put into an export's XML by a template never closes
+// the comment or the CDATA section the template opened before it.
+TEST(MarkupSafeText, NothingClosesTheCommentOrTheSectionItStandsIn) {
+    struct Case {
+        const char* text;
+        const char* before;
+        const char* safe;
+    };
+    const Case cases[] = {
+        {"a -- b---c-", "<!-- ", "a - - b- - -c- "},
+        {"a -- b", "<!-- x --> <y>", "a -- b"},
+        {"x]]>y]]>", "<operation><![CDATA[", "x]]]]><![CDATA[>y]]]]><![CDATA[>"},
+        {"x]]>y", "<a><![CDATA[1]]></a> ", "x]]>y"},
+        {"N10 -- ]]>", "G00 (", "N10 -- ]]>"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(MarkupSafeText(c.text, c.before), c.safe) << c.text;
+}
+
 TEST(TruncateToInt32, RefusesWhatDoesNotFit) {
     std::int32_t n = 0;
     EXPECT_TRUE(TruncateToInt32(3.1, n));

@@ -127,27 +127,66 @@ TEST_F(DrillPanelTest, TheNameIsTheDiameterOrCentringInElementaryMovesAndTheCycl
     Close(panel);
 }
 
-TEST_F(DrillPanelTest, TheDrillInTheChosenPositionFillsTheFieldsOnlyAlongTheFaces) {
+TEST_F(DrillPanelTest, TheDrillInTheChosenPositionFillsTheFieldsItGives) {
     CTurnDRILL& op = Drill([](CTurnDRILL& d) { d.nToolPosition = 2; });
     CTurnPanelDRILL panel(op);
     Open(panel, &op);
     OpenTab(panel, CTurnPanel::kWorkingTab);
-    EXPECT_FALSE(panel.diameterField->ReadOnly());
-    EXPECT_FALSE(panel.tipAngleField->ReadOnly());
+    EXPECT_TRUE(panel.diameterField->ReadOnly()) << "from a base too the drill gives both";
+    EXPECT_TRUE(panel.tipAngleField->ReadOnly());
     Set(panel.modeList, "По поверхности  ");
     EXPECT_TRUE(panel.diameterField->ReadOnly());
     EXPECT_TRUE(panel.tipAngleField->ReadOnly());
     EXPECT_EQ(panel.tipAngleField->Value().ToR8(), 90.0) << "twice the drill's fi";
     EXPECT_FALSE(panel.depthField->Visible());
     Set(panel.modeList, "Центрование ");
-    EXPECT_FALSE(panel.diameterField->ReadOnly());
-    EXPECT_FALSE(panel.tipAngleField->ReadOnly());
+    EXPECT_FALSE(panel.diameterField->ReadOnly()) << "a drill gives no centring diameter";
+    EXPECT_TRUE(panel.tipAngleField->ReadOnly()) << "but its tip";
     Set(panel.modeList, "От базы ");
-    EXPECT_FALSE(panel.diameterField->ReadOnly());
+    EXPECT_TRUE(panel.diameterField->ReadOnly()) << "the drill's diameter replaces a typed one";
     // Without a tool in the position the faces leave the fields to the user.
     panel.nToolPosition = 5;
     Set(panel.modeList, "По поверхности  ");
     EXPECT_FALSE(panel.diameterField->ReadOnly());
+    Close(panel);
+}
+
+// What the fields show is what the operation keeps: a tool chosen after a
+// change of mode gives the diameter to the field, the contour and the name
+// alike; the closing angle follows the tip; a value the drill gives cannot
+// be typed over; the builder writes into the panel's tip and diameter.
+TEST_F(DrillPanelTest, TheFieldsTheContourAndTheNameShowWhatTheOperationKeeps) {
+    EXPECT_DOUBLE_EQ(CTurnDRILL().ClosedAngle1, 121.0) << "the closing angle of the default tip";
+    KindTool(*runner, 3, CTurnDRILL::kDrillKind, {{"D", 6.0}, {"__D", 6.0}, {"fi", 60.5}});
+    CTurnDRILL& op = Drill([](CTurnDRILL& d) {
+        d.isAutoName = true;
+        d.isAutoTool = true;
+    });
+    CTurnPanelDRILL panel(op);
+    Open(panel, &op);
+    OpenTab(panel, CTurnPanel::kWorkingTab);
+    Set(panel.modeList, "Центрование ");
+    Set(panel.modeList, "От базы ");
+    EXPECT_EQ(panel.nToolPosition, 3) << "the drill nearest the centre hole";
+    EXPECT_EQ(panel.Diametr, 6.0);
+    EXPECT_EQ(panel.diameterField->Value().ToR8(), 6.0);
+    EXPECT_EQ(panel.sNameTurn, "Сверление d6");
+    ASSERT_TRUE(panel.workContour);
+    double wall = 0.0;
+    for (int i = 0; i < panel.workContour->Count(); ++i)
+        wall = std::min(wall, panel.workContour->GetUnit(i)->EndPoint.x);
+    EXPECT_NEAR(-2.0 * wall, 6.0, 1e-9) << "the hole is the drill's";
+    EXPECT_EQ(panel.AngleDrill, 121.0);
+    EXPECT_EQ(panel.tipAngleField->Value().ToR8(), 121.0);
+    EXPECT_EQ(panel.ClosedAngle1, 180.0 - 121.0 / 2.0) << "the closing angle of the drill's tip";
+    EXPECT_EQ(panel.startAngleField->Value().ToR8(), panel.ClosedAngle1);
+    EXPECT_TRUE(panel.diameterField->ReadOnly()) << "the drill gives the diameter";
+    EXPECT_TRUE(panel.tipAngleField->ReadOnly());
+    // The hole builder writes into the panel's own fields.
+    ASSERT_NE(panel.HoleBuilder().tipAngleControl, nullptr);
+    ASSERT_NE(panel.HoleBuilder().diameterControl, nullptr);
+    panel.HoleBuilder().diameterControl->SetValue(Variant::R8(7.5));
+    EXPECT_EQ(panel.diameterField->Value().ToR8(), 7.5);
     Close(panel);
 }
 

@@ -12,6 +12,8 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <random>
+#include <sstream>
 
 #include "catalogs/tool_model_text.h"
 #include "operations/headless_turn_panels.h"
@@ -31,6 +33,8 @@
 #include "platform/module.h"
 #include "platform/settings_record.h"
 #include "post/program.h"
+#include "program_checks.h"
+#include "random_profiles.h"
 #include "test_support.h"
 #include "thread_checks.h"
 
@@ -348,18 +352,23 @@ TEST_F(LatheProgramTest, TheDrillingPanelTakesACentringHole) {
     for (const Block& b : strokes) EXPECT_FALSE(b.Has('X') && std::fabs(b['X']) > 1e-9) << "on the axis: " << b.text;
 }
 
+// A roughing tool of corner radius 0.8 driving its tip (position 3).
+constexpr const char* kRoughingTool =
+    "variable TYPE_ 10 \"Тип\"\nvariable r 0.8 \"Радиус\"\nvariable nP 3 \"Положение%\"\nsketch Contour\n"
+    "line 0 0 20 0\narc 20 3 3 20 0 20 6 1\nline 20 6 0 0\narc 0 -10000 10000 0 0 0 0 1\nend\n";
+
 TEST_F(LatheProgramTest, RoughingInTheMachinesCycleNamesTheRegionsProfile) {
     // Two steps; the G71 profile (P to Q) is the region left with the
-    // allowance, and G70 finishes along the same blocks.
+    // allowance, and G70 finishes along the same blocks (the operation asks
+    // for a finishing allowance).
     for (const char* direction : {"along", "against"}) {
         SCOPED_TRACE(direction);
         const std::vector<Block> blocks = Program(
             {"LineSeg( 0,0, 0,-10, 1 );\nLineSeg( 0,-10, -30,-10, 1 );\nLineSeg( -30,-10, -30,-18, 1 );\n"
              "LineSeg( -30,-18, -60,-18, 1 );\nLineSeg( -60,-18, -60,0, 1 );\n",
-             "L=62 D=40 Z=0",
-             "variable TYPE_ 10 \"Тип\"\nvariable r 0.8 \"Радиус\"\nvariable nP 3 \"Положение%\"\nsketch Contour\n"
-             "line 0 0 20 0\narc 20 3 3 20 0 20 6 1\nline 20 6 0 0\narc 0 -10000 10000 0 0 0 0 1\nend\n",
-             std::string("answer turn ok name=\"Rough\" tool=1 work=2-4 allowance=0.5 output=cycle direction=") +
+             "L=62 D=40 Z=0", kRoughingTool,
+             std::string("answer turn ok name=\"Rough\" tool=1 work=2-4 allowance=0.5 output=cycle cycle.P4=0.2 "
+                         "direction=") +
                  direction + "\ncreate 1\n"});
         ASSERT_FALSE(Operation(0).HasMessage()) << Operation(0).messageText;
         const std::vector<Block> g71 = With(blocks, "G71");
@@ -374,19 +383,179 @@ TEST_F(LatheProgramTest, RoughingInTheMachinesCycleNamesTheRegionsProfile) {
             if (b['N'] >= p && b['N'] <= q) profile.push_back(b);
         ASSERT_EQ(profile.size(), static_cast<std::size_t>(q - p + 1)) << text;
         EXPECT_EQ(profile.front()['N'], g71[1]['N'] + 1) << "the profile follows the cycle";
-        // From the face on the first step with the allowance, down to the second.
+        // Across from the start point to the first step with the allowance
+        // (the P block names X alone: the profile never turns back), along
+        // it and down to the second.
         EXPECT_NEAR(profile.front()['X'], 21.0, 1e-9) << text;
-        EXPECT_NEAR(profile.front()['Z'], 0.0, 1e-9) << text;
-        double x = profile.front()['X'], z = profile.front()['Z'];
+        EXPECT_FALSE(profile.front().Has('Z')) << text;
+        double x = profile.front()['X'], z = 1e9, before = x;
         for (const Block& b : profile) {
+            before = x;
             EXPECT_FALSE(b.Has('F')) << "the profile carries no feed of its own: " << b.text;
             const double nx = b.Has('X') ? b['X'] : x, nz = b.Has('Z') ? b['Z'] : z;
             EXPECT_GE(nx, x - 1e-9) << "the profile only grows: " << b.text;
             EXPECT_LE(nz, z + 1e-9) << "and runs towards the chuck: " << b.text;
             x = nx, z = nz;
         }
-        EXPECT_NEAR(x, 37.0, 1e-9) << "the second step with the allowance";
-        EXPECT_LT(z, -60.0);
+        EXPECT_NEAR(before, 37.0, 1e-9) << "the second step with the allowance";
+        EXPECT_NEAR(z, -61.5, 1e-9) << "the back face and the overrun";
+        EXPECT_NEAR(x, 43.0, 1e-9) << "out to the start point's level";
+    }
+}
+
+// A random shaft's section for the machine's roughing cycle: up the face
+// from the axis at z = 0 (a chamfer or a round on its edge now and then),
+// the features of random_profiles.h (a step down into a pocket turns the
+// profile back across the axis) and down the back face to the axis. Within
+// a bar of 50.
+struct CycleShaft {
+    std::string section;
+    int units = 0;  // the units of the section after its axis: 1 the face, `units` the back face
+    double back = 0.0;
+};
+
+CycleShaft RandomCycleShaft(std::mt19937& random) {
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const auto between = [&](double lo, double hi) { return lo + (hi - lo) * unit(random); };
+    const double x0 = -between(5.0, 14.0), e = between(0.5, 2.0);
+    ProfileWriter w{"", 0.0, 0.0};
+    double &z = w.z, &x = w.x;
+    switch (random() % 3) {
+        case 0: w.Line(0.0, x0); break;
+        case 1: w.Line(0.0, x0 + e), w.Line(-e, x0); break;
+        default: w.Line(0.0, x0 + e), w.Arc(-e, x0 + e, e, -e, x0, -1); break;
+    }
+    w.Line(z - between(2.0, 6.0), x);
+    AddRandomFeatures(w, random, 1 + static_cast<int>(random() % 5));
+    w.Line(z - between(2.0, 6.0), x);
+    const double back = z;
+    w.Line(back, 0.0);
+    return {w.text, static_cast<int>(std::count(w.text.begin(), w.text.end(), '\n')), back};
+}
+
+// Random shafts roughed by ISO_Lathe's G71 and finished by its G70 with
+// random values of the operation, the face in the working contour or not,
+// the bar's back end at the part's back face or beyond it; each program read
+// back as the control reads it: the cycle's words are the operation's depth
+// of cut, retract, finishing allowance (U a diameter) and feeds, the
+// finishing pass its speed and feed and the roughing feed after it; the
+// profile from P to Q runs from the start point to the back face and the
+// overrun (where the bar reaches) and out, never back along Z, naming both
+// axes in its first block when it turns back across the axis, with the
+// nose's centre never past the spindle's axis nor the nose past the bar, and
+// never into the part.
+TEST_F(LatheProgramTest, TheRoughingCycleTakesTheOperationsValuesAndKeepsToThePart) {
+#ifdef __SANITIZE_ADDRESS__
+    constexpr int kRuns = 8;
+#else
+    constexpr int kRuns = 40;
+#endif
+    constexpr double kOverrun = 1.5;  // the operation's own
+    std::mt19937 random(6402);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const auto pick = [&](double lo, double hi) { return std::round((lo + (hi - lo) * unit(random)) * 100) / 100; };
+    for (int run = 0; run < kRuns; ++run) {
+        const CycleShaft shaft = RandomCycleShaft(random);
+        const bool face = run % 2 == 0;
+        const double beyond = run % 4 < 2 ? 0.0 : pick(0.5, 8.0);
+        const double barBack = shaft.back - beyond;
+        const double depth = pick(0.8, 3.0), retract = pick(0.3, 2.0);
+        const double allowance = run % 3 == 0 ? 0.0 : pick(0.1, 0.5);
+        const double feed = pick(0.15, 0.4), spin = std::round(pick(300.0, 1200.0));
+        const double finishFeed = run % 5 == 0 ? 0.0 : pick(0.05, 0.2);
+        const double finishSpeed = run % 5 == 1 ? 0.0 : std::round(pick(600.0, 1500.0));
+        const std::string fields = "tool=1 work=" + std::to_string(face ? 1 : 2) + "-" +
+                                   std::to_string(shaft.units - 1) + " output=cycle cycle.I=" + FormatDouble(depth) +
+                                   " cycle.P1=" + FormatDouble(retract) + " cycle.P4=" + FormatDouble(allowance) +
+                                   " cycle.P5=" + FormatDouble(finishSpeed) + " cycle.P6=" + FormatDouble(finishFeed) +
+                                   " feed=" + FormatDouble(feed) + " spin=" + FormatDouble(spin);
+        SCOPED_TRACE("run " + std::to_string(run) + ": " + fields + ", bar back " + FormatDouble(barBack) + "\n" +
+                     shaft.section);
+        const std::vector<Block> blocks =
+            Program({shaft.section, "L=" + FormatDouble(2.0 - barBack) + " D=50 Z=2", kRoughingTool,
+                     "answer turn ok name=\"Rough\" " + fields + "\ncreate 1\n"});
+        const CTurn& op = Operation(0);
+        ASSERT_FALSE(op.HasMessage()) << op.messageText;
+
+        // The operation's values, as written.
+        const std::vector<Block> g71 = With(blocks, "G71"), g70 = With(blocks, "G70");
+        ASSERT_EQ(g71.size(), 2u) << text;
+        EXPECT_NEAR(g71[0]['U'], depth, 1e-9) << text;
+        EXPECT_NEAR(g71[0]['R'], retract, 1e-9) << text;
+        EXPECT_NEAR(g71[1]['U'], 2 * allowance, 1e-9) << text;
+        EXPECT_NEAR(g71[1]['W'], allowance, 1e-9) << text;
+        EXPECT_NEAR(g71[1]['F'], feed, 1e-9) << text;
+        const auto at = [&](const Block& b) {
+            return std::find_if(blocks.begin(), blocks.end(), [&](const Block& o) { return o.text == b.text; });
+        };
+        const auto spindle = std::find_if(blocks.begin(), at(g71[0]), [](const Block& b) { return b.Has('S'); });
+        ASSERT_NE(spindle, at(g71[0])) << text;
+        EXPECT_NEAR((*spindle)['S'], spin, 1e-9) << text;
+        EXPECT_NEAR((*spindle)['F'], feed, 1e-9) << text;
+        if (allowance < 0.001) {
+            EXPECT_TRUE(g70.empty()) << "nothing left to finish: " << text;
+        } else {
+            ASSERT_EQ(g70.size(), 1u) << text;
+            const auto g = at(g70[0]);
+            const Block& before = *(g - 1);
+            EXPECT_TRUE(before.IsG("G97")) << before.text;
+            EXPECT_NEAR(before['S'], finishSpeed > 0 ? finishSpeed : spin, 1e-9) << text;
+            const double finishing = finishFeed > 0 ? finishFeed : feed;
+            EXPECT_NEAR(before['F'], finishing, 1e-9) << text;
+            if (std::fabs(finishing - feed) > 0.001) {
+                ASSERT_NE(g + 1, blocks.end());
+                EXPECT_NEAR((g + 1)->words.at('F'), feed, 1e-9) << "the roughing feed back: " << text;
+            }
+            EXPECT_EQ(g70[0]['P'], g71[1]['P']);
+            EXPECT_EQ(g70[0]['Q'], g71[1]['Q']);
+        }
+
+        // The profile, read from the start point as the control reads it.
+        const double p = g71[1]['P'], q = g71[1]['Q'];
+        const Block& start = *(at(g71[0]) - 1);
+        ASSERT_TRUE(start.Has('X') && start.Has('Z')) << start.text;
+        std::vector<Block> profile;
+        for (const Block& b : blocks)
+            if (b['N'] >= p && b['N'] <= q) profile.push_back(b);
+        ASSERT_EQ(profile.size(), static_cast<std::size_t>(q - p + 1)) << text;
+        const test::Nose nose = test::NoseOf(op);
+        double x = start['X'], z = start['Z'], widest = -1e9;
+        bool pocket = false;
+        for (std::size_t i = 0; i < profile.size(); ++i) {
+            const Block& b = profile[i];
+            const double nx = b.Has('X') ? b['X'] : x, nz = b.Has('Z') ? b['Z'] : z;
+            if (i > 0) {
+                EXPECT_LE(nz, z + 1e-9) << "the profile turns back along Z: " << b.text << "\n" << text;
+                if (nx < widest - 0.001) pocket = true;
+            }
+            widest = std::max(widest, nx);
+            EXPECT_LE(-nx / 2 + nose.dx, 0.001) << "the nose's centre past the axis: " << b.text << "\n" << text;
+            EXPECT_GE(nz + nose.dz - nose.r, barBack - 0.001) << "the nose past the bar: " << b.text << "\n" << text;
+            x = nx, z = nz;
+        }
+        EXPECT_EQ(profile.front().Has('Z'), pocket)
+            << "a profile that turns back across the axis names both axes in its first block: " << text;
+        EXPECT_NEAR(z, std::max(shaft.back - kOverrun, barBack), 6e-4) << "where the profile ends: " << text;
+        EXPECT_NEAR(x, start['X'], 1e-9) << "and out to the start's level: " << text;
+
+        // Along the profile the nose keeps out of the part.
+        const auto number = [](const std::string& line) {
+            std::istringstream words(line);
+            std::string first;
+            words >> first;
+            return first;
+        };
+        std::vector<test::ReadMove> moves;
+        for (const test::ReadMove& m : test::ReadProgram(text, 0, GetSPID()->Z0tool, -GetSPID()->X0tool)) {
+            const std::string n = number(m.line);
+            if (n == number(start.text) ||
+                std::any_of(profile.begin(), profile.end(), [&](const Block& b) { return n == number(b.text); }))
+                moves.push_back(m);
+        }
+        auto section = ParseContourScript(shaft.section + "LineSeg( " + FormatDouble(shaft.back) + ",0, 0,0, 1 );\n");
+        ASSERT_TRUE(section);
+        test::MachiningCheck check(*test::BarContour(2.0 - barBack, 50, 0, 2), *section);
+        EXPECT_EQ(check.Run(moves, [&](const test::ReadMove&) { return nose; }), "") << text;
     }
 }
 
@@ -397,20 +566,23 @@ TEST_F(LatheProgramTest, ASinglePlungeGrooveTakesABladeAsWideAsTheGroove) {
         "LineSeg( -20,-17, -24,-17, 1 );\nLineSeg( -24,-17, -24,-20, 1 );\nLineSeg( -24,-20, -50,-20, 1 );\n"
         "LineSeg( -50,-20, -50,0, 1 );\n";
     struct Case {
-        double blade;
+        double blade, corner;
         std::string message;  // empty: the groove is cut
     };
-    const Case cases[] = {{5.0, "Ошибка:\nШирина канавки меньше ширины резца"},
-                          {4.0, ""},
-                          {3.0, std::string("Предупреждение\n") + CTurnKANAVKA::kBladeNarrower}};
+    // Widths within 0.001 are equal; a blade with corner radii fits as well.
+    const std::string wider = "Ошибка:\nШирина канавки меньше ширины резца",
+                      narrower = std::string("Ошибка:\n") + CTurnKANAVKA::kBladeNarrower;
+    const Case cases[] = {{5.0, 0.0, wider}, {4.0, 0.0, ""},     {3.0, 0.0, narrower}, {4.0, 0.2, ""},
+                          {4.0005, 0.2, ""}, {4.01, 0.2, wider}, {3.6, 0.2, narrower}, {3.9995, 0.4, ""}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.blade);
+        SCOPED_TRACE(std::to_string(c.blade) + " r" + std::to_string(c.corner));
         const std::string w = std::to_string(c.blade);
-        const std::vector<Block> blocks =
-            Program({kGroovePart, "L=52 D=40 Z=0",
-                     "variable TYPE_ 13 \"Тип\"\nvariable width " + w + " \"Ширина\"\nsketch Contour\nline 0 0 " + w +
-                         " 0\nline " + w + " 0 " + w + " 10\nline " + w + " 10 0 10\nline 0 10 0 0\nend\n",
-                     "answer turn ok name=\"Groove\" tool=1 work=3-5 dwell=0.5\ncreate 3\n"});
+        const std::vector<Block> blocks = Program(
+            {kGroovePart, "L=52 D=40 Z=0",
+             "variable TYPE_ 13 \"Тип\"\nvariable width " + w + " \"Ширина\"\nvariable r " + std::to_string(c.corner) +
+                 " \"Радиус\"\nvariable nP 3 \"Положение вершины%\"\n" + "sketch Contour\nline 0 0 " + w + " 0\nline " +
+                 w + " 0 " + w + " 10\nline " + w + " 10 0 10\nline 0 10 0 0\nend\n",
+             "answer turn ok name=\"Groove\" tool=1 work=3-5 dwell=0.5\ncreate 3\n"});
         EXPECT_EQ(Operation(0).messageText, c.message);
         const std::vector<Block> plunges = With(blocks, "G01");
         if (!c.message.empty()) {
@@ -419,9 +591,47 @@ TEST_F(LatheProgramTest, ASinglePlungeGrooveTakesABladeAsWideAsTheGroove) {
         }
         ASSERT_EQ(plunges.size(), 1u) << text;
         EXPECT_NEAR(plunges[0]['X'], 34.0, 1e-9);
+        // The blade's -Z corner at the groove's wall at z = -24.
+        const std::vector<Block> rapids = With(blocks, "G00");
+        EXPECT_TRUE(std::any_of(rapids.begin(), rapids.end(), [](const Block& b) {
+            return b.Has('Z') && std::fabs(b['Z'] + 24.0) < 1e-9;
+        })) << text;
         ASSERT_EQ(With(blocks, "G04").size(), 1u);
         EXPECT_NEAR(With(blocks, "G04")[0]['P'], 500, 1e-9);
     }
+}
+
+// Rough, finish, groove: the finishing insert cannot follow the groove's
+// walls and bridges it along its edge; the groove that follows finds the
+// material the finishing pass left there and cuts it in its plunge.
+TEST_F(LatheProgramTest, AGrooveAfterTheFinishingPassCutsWhatThePassLeft) {
+    constexpr const char* kGroovePart =
+        "LineSeg( 0,0, 0,-20, 1 );\nLineSeg( 0,-20, -20,-20, 1 );\nLineSeg( -20,-20, -20,-17, 1 );\n"
+        "LineSeg( -20,-17, -24,-17, 1 );\nLineSeg( -24,-17, -24,-20, 1 );\nLineSeg( -24,-20, -50,-20, 1 );\n"
+        "LineSeg( -50,-20, -50,0, 1 );\n";
+    // A finishing insert whose second edge leaves the nose 14 degrees off the axis.
+    std::ofstream("finishing.txt") << "zarvento-tool-model 1\n"
+                                      "variable TYPE_ 10 \"Тип%\"\nvariable r 0.4 \"Радиус\"\n"
+                                      "variable nP 3 \"Положение вершины%\"\nvariable L 4 \"L\"\nvariable W 16 \"W\"\n"
+                                      "variable s 0 \"s%\" = sqrt(L*L+W*W)\nvariable Xt 0 \"Xt%\" = -r*W/s\n"
+                                      "variable Yt 0 \"Yt%\" = r*L/s\nvariable Ye 0 \"Ye%\" = Yt+(L-Xt)*W/L\n"
+                                      "sketch Contour\nline 0 -r L -r\nline L -r L Ye\nline L Ye Xt Yt\n"
+                                      "arc 0 0 r Xt Yt 0 -r 1\narc 0 -10000 10000 0 0 0 0 1\nend\n";
+    ToolModelText::Convert("finishing.txt", "finishing.rdp");
+    const std::vector<Block> blocks =
+        Program({kGroovePart, "L=52 D=41 Z=0",
+                 "variable TYPE_ 13 \"Тип\"\nvariable width 4 \"Ширина\"\nsketch Contour\nline 0 0 4 0\n"
+                 "line 4 0 4 10\nline 4 10 0 10\nline 0 10 0 0\nend\n",
+                 "answer spid ok tool2=\"Чистовой\" model2=finishing.rdp\nplan-data\n"
+                 "answer turn ok name=\"Finish\" tool=2 work=1-6 direction=along\ncreate 2\n"
+                 "answer turn ok name=\"Groove\" tool=1 work=3-5\ncreate 3\n"});
+    ASSERT_EQ(plan->GetTurnCount(), 2);
+    EXPECT_EQ(Operation(0).messageText, "");
+    EXPECT_EQ(Operation(1).messageText, "") << "the groove lies in what the finishing pass left";
+    const std::vector<Block> plunges = With(blocks, "G01");
+    EXPECT_TRUE(std::any_of(plunges.begin(), plunges.end(), [](const Block& b) {
+        return b.Has('X') && std::fabs(b['X'] - 34.0) < 1e-9;
+    })) << text;
 }
 
 TEST_F(LatheProgramTest, TheScriptPostProcessorWritesALatheProgram) {

@@ -59,7 +59,7 @@ TEST_F(TurnBaseTest, EveryKindStartsWithItsDefaults) {
     }
     CTurnDRILL drill;
     EXPECT_EQ(drill.ClosedSposob1, 5);
-    EXPECT_EQ(drill.ClosedAngle1, 118.0);
+    EXPECT_EQ(drill.ClosedAngle1, 121.0) << "the closing angle of the default tip of 118";
     test::ProbeTurn bare;
     EXPECT_EQ(bare.kind, 0);
     EXPECT_EQ(CTurn::RecordName(3), "Zarvento.Turn.3");

@@ -244,11 +244,21 @@ TEST_F(TurnDiagnosisTest, TreeItemAndItsThreeLines) {
                                                    "Коррекция: r=0.8"}));
     EXPECT_EQ(lines(other), (std::vector<std::string>{"Проба", "T?  . . . . . . . . .",
                                                       "Vconst=180 м/мин, F=0.15 мм/об", "Коррекция: r=0 (G42)"}));
-    EXPECT_EQ(op.TreeImageId(), 10200);
+    // The item's image shows the state: active, with a message, excluded.
+    op.kind = 2;
+    const auto image = [&tree, &op] {
+        EXPECT_EQ(tree.ItemSelectedImage(op.hTreeItem), tree.ItemImage(op.hTreeItem));
+        return tree.ItemImage(op.hTreeItem);
+    };
+    op.UpdateTreeItem(tree);
+    EXPECT_EQ(image(), GetTreeImageIndex(10202));
     op.messageText = "Ошибка:\nтекст";
-    EXPECT_EQ(op.TreeImageId(), 10400);
+    op.UpdateTreeItem(tree);
+    EXPECT_EQ(image(), GetTreeImageIndex(10402));
     op.isExclude = true;
-    EXPECT_EQ(op.TreeImageId(), 10500);
+    op.UpdateTreeItem(tree);
+    EXPECT_EQ(image(), GetTreeImageIndex(10502));
+    EXPECT_NE(GetTreeImageIndex(10502), GetTreeImageIndex(10402));
 }
 
 }  // namespace

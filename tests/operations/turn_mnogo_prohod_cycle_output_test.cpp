@@ -85,8 +85,10 @@ protected:
     std::unique_ptr<CPostProcessor> post;
 };
 
-// The stock side of the hand-made regions: Z from -30 to 2, X from -25 to -10.
+// The stock side of the hand-made regions: Z from -30 to 2, X from -25 to -10
+// (or to the axis).
 constexpr const char* kStock = "LineSeg( 2,-10, 2,-25, 1 );\nLineSeg( 2,-25, -30,-25, 1 );\n";
+constexpr const char* kStockToAxis = "LineSeg( 2,0, 2,-25, 1 );\nLineSeg( 2,-25, -30,-25, 1 );\n";
 
 // The start point by the region's shape and direction, and the contour the
 // cycle takes: turned to run from the start point, with lead lines from the
@@ -99,6 +101,7 @@ TEST_F(TurnCycleOutputTest, StartPointAndLeadLinesByShape) {
         double rz, rx;          // the start point
         double z1, x1, zn, xn;  // the contour's first start and last end
         bool internal, across, along;
+        const char* stock = kStock;
     };
     const std::vector<Case> cases = {
         {"towards -Z, falling",
@@ -115,6 +118,9 @@ TEST_F(TurnCycleOutputTest, StartPointAndLeadLinesByShape) {
         {"one face down", "LineSeg( -5,-10, -5,-25, 1 );\n", false, 3, -26, -5, -26, 3, -8, false, true, false},
         {"one face down, indNapr", "LineSeg( -5,-10, -5,-25, 1 );\n", true, 3, -9, -5, -9, 3, -27, false, true, false},
         {"one face up", "LineSeg( -5,-25, -5,-10, 1 );\n", false, -31, -26, -5, -26, -31, -8, false, true, false},
+        // Its overrun would take the tool past the spindle's axis: it stops there.
+        {"one face up to the axis", "LineSeg( -5,-25, -5,-10, 1 );\n", false, -31, -26, -5, -26, -31, 0, false, true,
+         false, kStockToAxis},
         {"diameter of two units", "LineSeg( 2,-20, -10,-22, 1 );\nLineSeg( -10,-22, -30,-20, 1 );\n", false, 2, -25, 2,
          -20, -30, -25, false, false, true},
         {"diameter of two units, indNapr", "LineSeg( 2,-20, -10,-22, 1 );\nLineSeg( -10,-22, -30,-20, 1 );\n", true,
@@ -125,7 +131,7 @@ TEST_F(TurnCycleOutputTest, StartPointAndLeadLinesByShape) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        CTurnMnogoProhod& op = Region(" ", c.region, kStock, c.napr);
+        CTurnMnogoProhod& op = Region(" ", c.region, c.stock, c.napr);
         std::unique_ptr<Contour> w = op.MachineCycleContour();
         ASSERT_TRUE(w);
         EXPECT_NEAR(op.calc.retractZ, c.rz, 1e-9);
@@ -262,7 +268,76 @@ TEST_F(TurnCycleOutputTest, BlankDemandsGiveOneFrameWithThreeContours) {
         ContoursBoundingBox(*op.calc.pairedList[0], *op.calc.pairedList[0], box);
         EXPECT_NEAR(c.start.x, box.xmin - op.Perebeg, 1e-9);
         EXPECT_NEAR(c.start.z, box.zmax + op.Vrezanie, 1e-9);
-        EXPECT_NEAR(c.printContour->GetFirstUnit()->GetLength(), 1000.0, 1e-6) << "the lead-in";
+        // The printed profile runs from the start point across to the first
+        // step's level, then along the region and back out to the start's level.
+        const Contour& p = *c.printContour;
+        EXPECT_TRUE(p.GetFirstUnit()->IsRapid) << "the approach";
+        EXPECT_NEAR(p.GetFirstUnit()->StartPoint.z, c.start.z, 1e-9);
+        EXPECT_NEAR(p.GetFirstUnit()->StartPoint.x, c.start.x, 1e-9);
+        EXPECT_NEAR(p.GetFirstUnit()->EndPoint.z, c.start.z, 1e-9);
+        EXPECT_NEAR(p.GetLastUnit()->EndPoint.x, c.start.x, 1e-9);
+        for (int i = 1; i < p.Count(); ++i) EXPECT_FALSE(p.GetUnit(i)->IsRapid) << i;
+    }
+}
+
+// Whole-region forms a description's profile demands may name: a profile
+// that never turns back along Z (a G71 of type II, pockets across the axis
+// allowed), or along neither axis (type I). The form fits or the operation
+// says where the profile turns back; a pocket's profile states its first
+// block whole, as a type II reads it; trapezoids named beside a form are
+// tried after it.
+TEST_F(TurnCycleOutputTest, WholeProfileFormsTakeWhatTheControlReads) {
+    // A groove between two diameters: X turns back, Z never does.
+    constexpr const char* kGroove =
+        "LineSeg( 5,-15, -10,-15, 1 );\nLineSeg( -10,-15, -10,-20, 1 );\nLineSeg( -10,-20, -15,-20, 1 );\n"
+        "LineSeg( -15,-20, -15,-17, 1 );\nLineSeg( -15,-17, -20,-17, 1 );\nLineSeg( -20,-17, -20,-22, 1 );\n"
+        "LineSeg( -20,-22, -30,-22, 1 );\nLineSeg( -30,-22, -30,-30, 1 );\n";
+    // A dovetail: its flank runs back towards +Z under the diameter before it.
+    constexpr const char* kDovetail =
+        "LineSeg( 5,-20, -10,-20, 1 );\nLineSeg( -10,-20, -8,-16, 1 );\nLineSeg( -8,-16, -18,-16, 1 );\n"
+        "LineSeg( -18,-16, -18,-20, 1 );\nLineSeg( -18,-20, -30,-20, 1 );\nLineSeg( -30,-20, -30,-30, 1 );\n";
+    // A V-groove: X turns back, but it steps along X as a trapezoid form takes it.
+    constexpr const char* kVGroove =
+        "LineSeg( 5,-20, -10,-20, 1 );\nLineSeg( -10,-20, -14,-16, 1 );\nLineSeg( -14,-16, -18,-16, 1 );\n"
+        "LineSeg( -18,-16, -18,-20, 1 );\nLineSeg( -18,-20, -30,-20, 1 );\nLineSeg( -30,-20, -30,-30, 1 );\n";
+    const std::string refusal = "Ошибка:\nКонтур нельзя обработать в циклах G71\n";
+    struct Case {
+        const char* name;
+        const char* profile;
+        const char* demands;
+        std::string message;  // empty: one cycle frame of the whole region
+        bool stated;          // its profile's first block names both axes
+    };
+    const std::vector<Case> cases = {
+        {"stairs, type II", kStairs, "MonotonZ", "", false},
+        {"stairs, type I", kStairs, "MonotonXZ", "", false},
+        {"groove, type II", kGroove, "MonotonZ", "", true},
+        {"groove, type I", kGroove, "MonotonXZ", refusal + CTurnMnogoProhod::kTurnsBackXText + "Z-15.000 D40.000",
+         false},
+        {"groove, either", kGroove, "MonotonXZ MonotonZ", "", true},
+        {"dovetail, type II", kDovetail, "MonotonZ", refusal + CTurnMnogoProhod::kTurnsBackZText + "Z-10.000 D40.000",
+         false},
+        {"dovetail, type II or a trapezoid form", kDovetail, "MonotonZ TrapecG1",
+         refusal + CTurnMnogoProhod::kTurnsBackZText + "Z-10.000 D40.000", false},
+        {"V-groove, type I or a trapezoid form", kVGroove, "MonotonXZ TrapecV1", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTurnMnogoProhod& op = Cycle(c.profile, c.demands);
+        EXPECT_EQ(op.messageText, c.message);
+        const auto cycles = Cycles(op);
+        if (!c.message.empty()) {
+            EXPECT_TRUE(cycles.empty());
+            continue;
+        }
+        ASSERT_FALSE(cycles.empty());
+        if (std::string(c.demands).find("Trapec") != std::string::npos) {
+            EXPECT_EQ(cycles[0]->printContour, nullptr) << "the trapezoids";
+            continue;
+        }
+        ASSERT_EQ(cycles.size(), 1u);
+        ASSERT_TRUE(cycles[0]->printContour);
+        EXPECT_EQ(cycles[0]->statePrintStart, c.stated ? 1 : 0);
     }
 }
 

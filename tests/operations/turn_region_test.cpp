@@ -198,14 +198,16 @@ TEST_F(TurnRegionTest, FailureTextsAreExact) {
         "Возможноые причины:\n1. Если Вы хотите проточить канавку, то выберите цикл \"Многопроходная канавка\"\n"
         "2. Если Вы хотите проточить поднутрение, то включите учет углов в плане резца в цикле \"Многопроходный "
         "токарный цкл\"\n3. Попробуйте немного продлить концы рабочего контуры, чтобы пересечь контур заготовки\n";
-    // A profile wholly outside the bar bounds no area.
+    // A profile wholly outside the bar bounds no area: the message says why.
+    const std::string why =
+        "Контур обработки не заходит в материал заготовки, оставшийся после предыдущих обработок.\n";
     const test::FixturePart outside{"outside", "LineSeg( 5,-30, -30,-30, 1 );\n", 60, 50, 0, 2, -10, -5, 0};
-    EXPECT_EQ(MultiPass(outside, [](CTurn& o) { o.indCycleElementar = 0; }).messageText, a + hints);
-    EXPECT_EQ(MultiPass(outside).messageText, a) << "the hints are the elementary turning's only";
+    EXPECT_EQ(MultiPass(outside, [](CTurn& o) { o.indCycleElementar = 0; }).messageText, a + why + hints);
+    EXPECT_EQ(MultiPass(outside).messageText, a + why) << "the hints are the elementary turning's only";
     runner->Clear();
     CTurn& groove = runner->AddKind(kTurnKANAVKA, outside.profile, [](CTurn& o) { o.nToolPosition = 0; });
     runner->Run();
-    EXPECT_EQ(groove.messageText, a) << "the hints are the multi-pass turning's only";
+    EXPECT_EQ(groove.messageText, a + why) << "the hints are the multi-pass turning's only";
     EXPECT_TRUE(groove.Frames().empty());
 
     EXPECT_EQ(MultiPass(test::FixturePartNamed("step"),

@@ -127,7 +127,11 @@ TEST_P(PanelSpidHostTest, TabsAndOkWaitingForTheStockContour) {
     EXPECT_EQ(Control("Тип заготовки").HelpTopic(), CPanelSPID::kHelpPanel);
 
     // The same panel opened directly: OK enables once the tab built the stock.
+    // From host 17 its buttons hand the library's entry text back.
+    SetLibraryEntryText("Zarvento entry");
     CPanelSPID& p = Open();
+    EXPECT_EQ(p.ContourTab().methodGroup->Button(CContourTAB::kButtonSketch)->secondText,
+              major >= 17 ? "Zarvento entry" : "");
     p.BuiltStockSlot().reset();
     Shown().RefreshButtons();
     EXPECT_FALSE(Shown().ButtonEnabled(kPanelButtonOK));
@@ -536,7 +540,9 @@ TEST_F(PanelSpidTest, ACatalogToolKeepsTheMountingOfThePositionItReplaces) {
     EXPECT_EQ(tool.sToolName, "Резец");
     EXPECT_TRUE(tool.isFromCatalog);
     EXPECT_EQ(tool.M34, 4);
-    EXPECT_TRUE(tool.isLeft);
+    // The hand is the model's, not the mounting's: this model says nothing
+    // of it, so the tool is no left-hand tool like the one it replaces.
+    EXPECT_FALSE(tool.isLeft);
     EXPECT_DOUBLE_EQ(tool.CorrectZ, 3.0);
     EXPECT_EQ(Table().Grid().CellText(1, 1), "Резец");
     ASSERT_NE(p.ToolModel(), nullptr);
@@ -555,6 +561,22 @@ TEST_F(PanelSpidTest, ACatalogToolKeepsTheMountingOfThePositionItReplaces) {
     ASSERT_TRUE(p.PlanData().tools[0].GetVariable("Lh", lh));
     EXPECT_DOUBLE_EQ(lh, 55.0);
     EXPECT_EQ(params.Grid().CellText(row, 2), "55");
+}
+
+// " Обновить параметры" reads the part again and shows its material in the
+// properties dialog, which a script drives on the host as the other dialogs.
+TEST_F(PanelSpidTest, TheMaterialPropertiesDialogRunsOnTheHost) {
+    Run("part material=\"Сталь 45 ГОСТ 1050-2013\"\n"
+        "dialog material\n dump\n close\nend\n"
+        "panel spid\n tab \"Параметры детали\"\n press \"Обновить параметры детали\"\n cancel\nend\nplan-data\n");
+    EXPECT_EQ(script.CommandsFailed(), 0);
+    const auto shows = [](const std::string& text) {
+        return std::any_of(UserOutput().begin(), UserOutput().end(),
+                           [&text](const std::string& line) { return line.find(text) != std::string::npos; });
+    };
+    EXPECT_TRUE(shows("Свойства материала"));
+    EXPECT_TRUE(shows("Способ получения заготовки"));
+    EXPECT_TRUE(shows("Материалы и Сортаменты для VOVUVE"));
 }
 
 TEST_F(PanelSpidTest, EditsWithNothingSelectedSaySo) {

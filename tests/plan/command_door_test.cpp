@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "catalogs/tool_model_text.h"
 #include "geometry/exception.h"
 #include "geometry/simulation_hook.h"
 #include "nc/frame_templates.h"
@@ -211,6 +212,8 @@ TEST_F(CommandDoorTest, WhichActionsNeedACoordinateSystemAndAStock) {
         MessageLog::Instance().Clear();
         PanelScript::Instance().Reset();
         RunLibraryCommand(2, c.action, -1);
+        // A refused command has done nothing it was asked: it failed.
+        EXPECT_EQ(LastCommandFailed(), c.refusal != nullptr);
         EXPECT_EQ(Texts(), c.refusal ? std::vector<std::string>{c.refusal} : std::vector<std::string>{});
         EXPECT_EQ(Panels(), c.panel ? std::vector<std::string>{c.panel} : std::vector<std::string>{});
     }
@@ -520,6 +523,39 @@ TEST_F(CommandDoorTest, ClearPlanRemovesThePlanRecordsAndKeepsTheListsAndSubReco
     EXPECT_TRUE(HasRecord("Zarvento.PLAN"));
     EXPECT_EQ(GetPLAN()->GetTurnCount(), 0);
     EXPECT_EQ(ExistingSPID(), nullptr);
+    // The coordinate system went with the plan: a new operation cannot be
+    // made, and the script says it failed.
+    const int failed = script.CommandsFailed();
+    Run("answer turn ok\ncreate 2\n");
+    EXPECT_EQ(GetPLAN()->GetTurnCount(), 0);
+    EXPECT_EQ(LastText(), kNoLSC);
+    EXPECT_EQ(script.CommandsFailed(), failed + 1);
+}
+
+// A script run from another folder names a tool's model by a relative name:
+// it is found beside the part document; a name found nowhere fails the run.
+TEST_F(CommandDoorTest, AToolModelOfARelativeNameIsFoundBesideThePartDocument) {
+    const fs::path job = folder->Path() / "job";
+    fs::create_directories(job);
+    part->AddLocalCoordinateSystem("ЛСК-1", {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
+    AddProfile(SteppedShaft(80, 20));
+    part->SaveAs((job / "part.rdp").string());
+    ToolModelText::Parse("zarvento-tool-model 1\nvariable r 0.4 \"Радиус\"\n", "model")
+        ->SaveAs((job / "tool.rdp").string());
+    ASSERT_NE(fs::current_path(), job);
+    Run("answer lsc ok lsc=ЛСК-1\ncoordinate-system\n"
+        "answer spid ok L=90 D=45 tool1=Резец model1=tool.rdp\nplan-data\n");
+    EXPECT_EQ(script.CommandsFailed(), 0);
+    EXPECT_EQ(fs::path(GetSPID()->tools[0].sFileName), job / "tool.rdp");
+    // The model's file has not changed since: a later session reads the plan
+    // without loading it again.
+    MessageLog::Instance().Clear();
+    Run("synchronize\n");
+    EXPECT_EQ(GetSPID()->tools[0].sPsevName, "Резец");
+    for (const std::string& text : Texts()) EXPECT_EQ(text.find("был обновлен"), std::string::npos) << text;
+    Run("answer spid ok model2=job/none.rdp\nplan-data\n");
+    EXPECT_EQ(script.CommandsFailed(), 1);
+    EXPECT_TRUE(GetSPID()->tools[1].sFileName.empty());
 }
 
 TEST_F(CommandDoorTest, FailuresAreReportedAndLeaveTheBracketAndBusyFlagRestored) {

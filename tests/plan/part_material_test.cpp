@@ -12,6 +12,7 @@
 #include "nc/materials_reference.h"
 #include "plan/command_script.h"
 #include "plan/part_model_services.h"
+#include "plan/synchronization.h"
 #include "plan_test_support.h"
 #include "platform/component_registry.h"
 #include "platform/local_server.h"
@@ -97,6 +98,22 @@ TEST_F(PartMaterialTest, ACastStockOfThePlanMakesACastCode) {
     GetPLAN()->ReadDetailParameters(true);
     EXPECT_EQ(Text("MTRL.sMCcode"), "P2.6.C.UT");
     EXPECT_DOUBLE_EQ(Number("MODEL.GrGOST4543"), 1);  // the steel table still answers for a GOST 4543 grade
+}
+
+// The document is read again: the material is classified by the stock form
+// the plan keeps, not by the default of plan data not yet read.
+TEST_F(PartMaterialTest, ASynchronisationClassifiesByTheStoredStockForm) {
+    Register(Program());
+    AddProfile(test::SteppedShaft(80, 20));
+    CSPID* spid = GetSPID();
+    spid->pLSC = part->AddLocalCoordinateSystem("ЛСК-1", {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
+    spid->nSposobStock = 3;
+    spid->Save_LSC_CNC();
+    spid->Save_SPID();
+    Run("part material=\"Сталь 40Х ГОСТ 4543-2016\" location=steel/40Х\n");
+    DoSynchronizationData(*GetPLAN());
+    EXPECT_EQ(GetSPID()->nSposobStock, 3);
+    EXPECT_EQ(Text("MTRL.sMCcode"), "P2.6.C.UT");
 }
 
 TEST_F(PartMaterialTest, AReferenceThatIsMissingOrDoesNotAnswerIsReportedInBoundedTime) {

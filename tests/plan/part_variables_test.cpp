@@ -3,6 +3,8 @@
 // grid, the material with the steel table, and when the material is read.
 #include <filesystem>
 
+#include "catalogs/param_tool.h"
+#include "catalogs/tool_model_text.h"
 #include "nc/detail_parameters.h"
 #include "nc/materials_reference.h"
 #include "nc/steel_table.h"
@@ -11,6 +13,7 @@
 #include "plan_test_support.h"
 #include "platform/grid_control.h"
 #include "platform/host_faults.h"
+#include "platform/host_variable.h"
 #include "platform/messages.h"
 #include "platform/part_model.h"
 #include "test_parts.h"
@@ -264,6 +267,27 @@ TEST_F(PartVariablesTest, ThePlanReadsThemThroughItsRegisteredReader) {
     CPLAN* plan = GetPLAN();
     plan->ReadDetailParameters(false);
     EXPECT_EQ(*plan->GetStringParameter("MODEL.Name"), "Втулка");
+}
+
+// A tool variable's expression names the part's and the plan's values: they
+// are read through the plan, not left at the value the model had.
+TEST_F(PartVariablesTest, AToolVariableExpressionIsEvaluatedOnThePlan) {
+    RegisterPartModelServices();
+    Run("variable Длина 120\n");
+    CPLAN* plan = GetPLAN();
+    plan->ReadDetailParameters(false);
+    const std::string path = (folder->Path() / "Tool_1.rdp").string();
+    ToolModelText::Parse("zarvento-tool-model 1\nvariable d 10 \"Диаметр {=MODEL.Длина/4}\"\n", "model")->SaveAs(path);
+    ParamTool tool;
+    tool.sToolName = "Резец";
+    tool.sWorkFile = path;
+    HostDocumentPtr model = app->Documents().Open(path, false);
+    tool.ReadModelVariables(*model);
+    app->Documents().Close(model);
+    tool.WriteModelVariables();
+    EXPECT_EQ(app->Documents().Open(path, false)->FindVariable("d")->Value(), 30);
+    DeletePLAN();
+    EXPECT_EQ(ToolFormulaProvider(), nullptr);  // the plan takes its provider with it
 }
 
 }  // namespace

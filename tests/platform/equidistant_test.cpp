@@ -676,6 +676,111 @@ TEST_F(EquidistantTest, OffsetOfAnOffsetStaysInOnePiece) {
     }
 }
 
+// An arc from a to b about c, its ends kept as given however far they miss
+// its circle (as a model's section hands arcs over).
+Curve2D ArcAsRead(Point2D a, Point2D b, Point2D c, double r, double sweep) {
+    Curve2D arc = Curve2D::Arc(c, r, std::atan2(a.y - c.y, a.x - c.x), sweep);
+    arc.a = a;
+    arc.b = b;
+    return arc;
+}
+
+// Checks an offset that must be one chain: unbroken, every piece at the
+// distance to within the data's rounding.
+void ExpectOneChainAtDistance(const std::vector<Curve2D>& source, double distance, const EquidistantResult& r,
+                              const std::string& what) {
+    ASSERT_EQ(r.error, EquidistantError::None) << what << ": " << r.message;
+    ASSERT_EQ(r.chains.size(), 1u) << what;
+    const std::vector<Curve2D>& pieces = r.chains.front().pieces;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (i > 0) {
+            EXPECT_LE(Dist(pieces[i - 1].b, pieces[i].a), 1e-9) << what << ": break before piece " << i;
+        }
+        for (int k = 0; k <= 4; ++k)
+            EXPECT_NEAR(MinDistance(source, pieces[i].At(k / 4.0)), std::abs(distance), 1e-5) << what << " " << i;
+    }
+}
+
+// Arcs whose ends miss their circle by the rounding of the data they were
+// read from: the fillet of a bore's corner as the section splits it (three
+// pieces of one circle, their ends a nanometre off it), and an arc whose end
+// misses it by a micrometre. The offset on the side of the arcs' centres
+// keeps every unit, the long segment after the fillet included, and stays
+// one chain.
+TEST_F(EquidistantTest, ArcEndsOffTheirCircleKeepTheOffsetInOnePiece) {
+    const Point2D c1{-18.999965857040099, -10.999965857522948};
+    const double r1 = 1.0000341430599027;
+    const double a1 = std::atan2(-10.999980000000001 - c1.y, -20 - c1.x);
+    const double a2 = std::atan2(-12 - c1.y, -19 - c1.x);
+    const std::vector<Curve2D> fillet = {
+        Curve2D::Line({-30, -10}, {-20, -10}),
+        Curve2D::Line({-20, -10}, {-20, -10.999965857522948}),
+        ArcAsRead({-20, -10.999965857522948}, {-20, -10.999980000000001}, c1, r1, NormalizeAngle(a1 - kPi)),
+        ArcAsRead({-20, -10.999980000000001}, {-19, -12}, c1, r1, NormalizeAngle(a2 - a1)),
+        ArcAsRead({-19, -12}, {-18.999965857040099, -12}, c1, r1, -kPi / 2 - a2),
+        Curve2D::Line({-18.999965857040099, -12}, {-11.137, -12}),
+        Curve2D::Line({-11.137, -12}, {-11.13692757992446, -12}),
+    };
+    const std::vector<Curve2D> step = {
+        Curve2D::Line({-29.656258, -12.486726}, {-28.923765, -12.486726}),
+        ArcAsRead({-28.923765, -12.486726}, {-28.64882, -12.76167}, {-28.923765, -12.76167}, 0.274944, -kPi / 2),
+        Curve2D::Line({-28.64882, -12.76167}, {-28.64882, -12.843007}),
+        ArcAsRead({-28.64882, -12.843007}, {-28.373876, -13.117952}, {-28.373876, -12.843007}, 0.274944, kPi / 2),
+        Curve2D::Line({-28.373876, -13.117952}, {-27.80223, -13.117952}),
+    };
+    struct Case {
+        const char* what;
+        const std::vector<Curve2D>& chain;
+        double distance;
+    };
+    for (const Case& c :
+         {Case{"a fillet in three pieces", fillet, 0.2}, Case{"an end off by a micrometre", step, 0.2}}) {
+        const Equidistant engine(c.chain);
+        ASSERT_EQ(engine.Error(), EquidistantError::None) << c.what << ": " << engine.Message();
+        ExpectOneChainAtDistance(c.chain, c.distance, engine.Execute(c.distance), c.what);
+    }
+}
+
+// Bores widening in steps, with rounds on the edges and fillets in the
+// corners of radii near the nose's, every point rounded to a micrometre
+// apart from the arcs' radii: the offset of the wall towards the axis (and
+// away from it) stays one chain.
+TEST_F(EquidistantTest, RoundedStepsWithFilletsNearTheDistanceOffsetInOnePiece) {
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<double> u(0, 1);
+    const auto rounded = [](Point2D p) { return Point2D{std::round(p.x * 1e6) / 1e6, std::round(p.y * 1e6) / 1e6}; };
+    for (int run = 0; run < 300; ++run) {
+        std::vector<Curve2D> chain;
+        Point2D p{-30, -12};
+        const auto line = [&](Point2D q) {
+            chain.push_back(Curve2D::Line(rounded(p), rounded(q)));
+            p = q;
+        };
+        const auto quarter = [&](Point2D centre, Point2D q, double sweep) {
+            chain.push_back(ArcAsRead(rounded(p), rounded(q), rounded(centre), Dist(p, centre), sweep));
+            p = q;
+        };
+        while (p.x < -6 && p.y > -20) {
+            line({p.x + 0.3 + 3 * u(rng), p.y});
+            const double h = 0.45 + 2 * u(rng);
+            const double r = run % 3 == 0 ? 0.2 * (0.9 + 0.2 * u(rng)) : (0.05 + 0.4 * u(rng)) * h;
+            const int style = static_cast<int>(rng() % 4);
+            if (style & 1) quarter({p.x, p.y - r}, {p.x + r, p.y - r}, -kPi / 2);
+            const double bottom = p.y - h + ((style & 2) ? r : 0.0);
+            line({p.x, bottom});
+            if (style & 2) quarter({p.x + r, bottom}, {p.x + r, bottom - r}, kPi / 2);
+        }
+        line({5, p.y});
+        const Equidistant engine(chain);
+        ASSERT_EQ(engine.Error(), EquidistantError::None) << run << ": " << engine.Message();
+        for (double d : {0.2, -0.2, 0.8}) {
+            ExpectOneChainAtDistance(chain, d, engine.Execute(d),
+                                     "run " + std::to_string(run) + " d " + std::to_string(d));
+            if (HasFailure()) return;
+        }
+    }
+}
+
 TEST(Curve2DTest, ArcDistanceMatchesDenseSampling) {
     std::mt19937 rng(7);
     std::uniform_real_distribution<double> u(-1, 1);

@@ -116,7 +116,14 @@ TEST(BodyProjection, TheOutlineOfABodyIsItsOuterBoundaryInTheNamedView) {
     };
     const PartShape plate = PartShape::Extrude(profile, 0, -3);
     EXPECT_NEAR(plate.Volume(), 3 * (20 * 8 + 10 * 12 - (4 - M_PI)), 1e-6);
-    const PartShape holed = plate.Cut(PartShape::Cylinder({5, 5, -5}, {0, 0, 1}, 1.5, 10));
+    // Stood up so that the plate lies in the XZ plane the views look at (its
+    // y along Z).
+    const PartShape holed =
+        plate.Cut(PartShape::Cylinder({5, 5, -5}, {0, 0, 1}, 1.5, 10)).Rotated({0, 0, 0}, {1, 0, 0}, 90);
+    // As drawn, the plate shows its edge: its thickness along Z.
+    const auto edge = ProjectBodyOutline(plate, ModelViewOrientation::FromBelow);
+    ASSERT_EQ(edge.size(), 1u);
+    for (const auto& p : edge[0]) EXPECT_TRUE(p[1] > -3 - 1e-6 && p[1] < 1e-6) << p[1];
 
     ModelViewOrientation below, above, none;
     ASSERT_TRUE(ModelViewOrientationByName("#Снизу", below));

@@ -56,7 +56,11 @@ public:
         return t == texts.end() ? nullptr : &t->second;
     }
 
-    std::map<std::string, double> values{{"_NPOS", 2.0}, {"_INCH", 0.0}};
+    // The roughing operation's values its G71 and G70 take: depth of cut,
+    // retract, finishing allowance, feeds, finishing speed at constant speed.
+    std::map<std::string, double> values{{"_NPOS", 2.0},  {"_INCH", 0.0},   {"_DEPT", 2.0},
+                                         {"_RETR", 0.5},  {"_FALW", 0.1},   {"_FEED", 0.25},
+                                         {"_FFED", 0.12}, {"_FSPN", 180.0}, {"_VCON", 1.0}};
     std::map<std::string, std::string> texts{{"_sPOST", "ISO_Lathe"}, {"_sNAMEOPER", "Наружное точение"}};
     std::vector<std::string> toolNames{"Резец проходной", "Сверло 8"};
     double loop = 0.0;

@@ -119,6 +119,7 @@ TEST_F(CostEstimateTest, TabChangeReevaluatesAndTheLastTabIsRemembered) {
     CDialogCalculate again(*GetPLAN(), *GetSPID());
     again.OnInitDialog();
     EXPECT_EQ(again.Control(CDialogCalculate::kTabs).CurrentPage(), 5);
+    EXPECT_EQ(again.Control(CDialogCalculate::kTabs).Pages()[5], "  Общецеховые расходы  ");
     EXPECT_TRUE(again.Control(CDialogCalculate::PageBase(5) + CDialogParam::kList).Visible());
     EXPECT_FALSE(again.Control(CDialogCalculate::PageBase(0) + CDialogParam::kList).Visible());
 }

@@ -153,6 +153,29 @@ TEST_F(PlanExportTest, ANewFileGetsTheXmlAndTheFolderWithoutAScript) {
     EXPECT_EQ(boxes.back(), kExportDone);
 }
 
+// The operation's name stands in a CDATA section and, in its heading, in an
+// XML comment: neither "]]>" nor "--" of it may break the file, and the
+// operation's element reads back the name as it is.
+TEST_F(PlanExportTest, NamesAndCommentsNeverBreakTheXml) {
+    const std::string name = "Проход ]]> -- 1-";
+    runner->Operation(0).sNameTurn = name;
+    const fs::path xml = folder.Path() / "N.xml";
+    EXPECT_EQ(ExportPlan(*GetPLAN(), xml.string()), kExportDone);
+    ASSERT_EQ(XmlRoot(xml), "techplan") << ReadAll(xml);
+    xmlDocPtr doc = xmlReadFile(xml.c_str(), nullptr, XML_PARSE_NONET);
+    ASSERT_NE(doc, nullptr);
+    std::string operation;
+    for (xmlNodePtr n = xmlDocGetRootElement(doc)->children; n; n = n->next) {
+        if (n->type != XML_ELEMENT_NODE || std::string(reinterpret_cast<const char*>(n->name)) != "operation") continue;
+        xmlChar* content = xmlNodeGetContent(n);
+        operation = reinterpret_cast<const char*>(content);
+        xmlFree(content);
+        break;
+    }
+    xmlFreeDoc(doc);
+    EXPECT_EQ(operation, name);
+}
+
 TEST_F(PlanExportTest, AFailedStepIsReportedAndTheOthersStillRun) {
     fs::remove(modelFile);
     const fs::path xml = folder.Path() / "H.xml";

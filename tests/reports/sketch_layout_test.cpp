@@ -45,6 +45,14 @@ TEST(SketchLayoutTest, DimensionsSkipRepeatsSortAndPlace) {
     EXPECT_DOUBLE_EQ(lengths[1].x2, -10.0);
     EXPECT_DOUBLE_EQ(lengths[1].offset, -40.0);
     EXPECT_DOUBLE_EQ(lengths[2].offset, -60.0);
+    // Two short lengths either side of z = 0 would have their texts one over
+    // the other ("1.29" over "1.2"): each takes a line of its own.
+    std::vector<SketchDimension> shortOnes = {SketchDimension{0, 0, 1.29, -10, 0, 1.29, false},
+                                              SketchDimension{0, 0, -1.2, -10, 0, 1.2, false}};
+    std::vector<SketchDimension> none;
+    PlaceSketchDimensions(shortOnes, none, -25.0, 5.0);
+    EXPECT_DOUBLE_EQ(shortOnes[0].offset, -40.0);
+    EXPECT_DOUBLE_EQ(shortOnes[1].offset, -50.0);
     // Diameter lines stand at z = zmax + 18, + 28.
     EXPECT_DOUBLE_EQ(diameters[0].x1 + diameters[0].offset, 23.0);
     EXPECT_DOUBLE_EQ(diameters[1].x1 + diameters[1].offset, 33.0);

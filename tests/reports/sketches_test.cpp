@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include <map>
 #include <sstream>
 
+#include "catalogs/tool_model_text.h"
 #include "fixture_parts.h"
 #include "operations/turn.h"
 #include "operations_test_support.h"
@@ -23,6 +25,7 @@
 #include "plan/plan_panels.h"
 #include "plan/spid.h"
 #include "platform/busy_flag.h"
+#include "platform/document_2d.h"
 #include "platform/drawing_document.h"
 #include "platform/file_dialogs.h"
 #include "platform/host_documents.h"
@@ -141,11 +144,27 @@ TEST_F(SketchesTest, OperationSketchLaysOutTheOperation) {
     EXPECT_EQ(d.Hatches().size(), 2u);
     EXPECT_EQ(d.Compounds().size(), 1u);
 
-    // The path stands right of the part: its left edge at zmax + 30, moved with the view.
-    double pathLeft = 1e9;
-    for (const Object2D& o : d.View(0).objects.Objects())
-        if (o.style == 2 && o.type == kObj2DLine) pathLeft = std::min({pathLeft, o.line.x1, o.line.x2});
-    EXPECT_NEAR(pathLeft, 2.0 + 30.0 + 73.0, 1e-6);
+    // The path stands where the tool moves, over the section (moved with the
+    // view), without the rapid moves from the start point (z 40, x 60) and
+    // back to it.
+    int pathLines = 0;
+    for (const Object2D& o : d.View(0).objects.Objects()) {
+        if (o.style != 2 || o.type != kObj2DLine) continue;
+        ++pathLines;
+        for (double z : {o.line.x1, o.line.x2}) EXPECT_TRUE(z >= -58.0 - 5.0 + 73.0 && z <= 2.0 + 5.0 + 73.0) << z;
+        for (double x : {o.line.y1, o.line.y2}) EXPECT_TRUE(x >= -25.0 - 5.0 + 205.0 && x <= 205.0) << x;
+    }
+    EXPECT_GT(pathLines, 3);
+    // The frame the sketch stands in, its tables on its bottom line.
+    const auto hasLine = [&d](double x1, double y1, double x2, double y2) {
+        for (const Object2D& o : d.View(0).objects.Objects())
+            if (o.type == kObj2DLine && o.style == 1 && o.line.x1 == x1 && o.line.y1 == y1 && o.line.x2 == x2 &&
+                o.line.y2 == y2)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(hasLine(0, 0, 403, 0) && hasLine(403, 0, 403, 252) && hasLine(403, 252, 0, 252) &&
+                hasLine(0, 252, 0, 0));
 
     ASSERT_EQ(d.Tables().size(), 1u);
     const DrawingTable& table = *d.Tables()[0];
@@ -154,6 +173,9 @@ TEST_F(SketchesTest, OperationSketchLaysOutTheOperation) {
     ASSERT_EQ(table.Rows(), 2);
     EXPECT_EQ(table.Cell(0, 1)->text, "Инструмент");
     EXPECT_EQ(table.Cell(1, 0)->text, std::to_string(op.nToolPosition + 1));
+    // A tool without a made designation (a catalog tool's name has no
+    // standard) is named as the plan names it.
+    EXPECT_EQ(table.Cell(1, 1)->text, "Резец проходной");
     EXPECT_EQ(table.Cell(1, 1)->align, 0);
     EXPECT_DOUBLE_EQ(table.columnWidths[1], 120.0);
     // The part lies on the -X side of its system: the mean diameter and the
@@ -165,6 +187,33 @@ TEST_F(SketchesTest, OperationSketchLaysOutTheOperation) {
     EXPECT_EQ(table.Cell(1, 3)->text, text);
     for (int c : {5, 6}) EXPECT_NE(table.Cell(1, c)->text.front(), '-') << table.Cell(1, c)->text;
     CheckExports(d, "operation");
+}
+
+// The sketch draws a tool as the simulation cuts with it: the catalog's
+// grooving and cut-off blades stand across the spindle axis, their tip edge
+// at the anchor's height, the blade and its holder running away from the
+// axis (down the sheet), the whole no wider along Z than the holder.
+TEST_F(SketchesTest, TheToolViewStandsABladeAcrossTheSpindleAxis) {
+    for (const char* blade : {"Резец канавочный N123G2", "Резец отрезной N151.2"}) {
+        SCOPED_TRACE(blade);
+        const std::string model = (folder / (std::string(blade) + ".rdp")).string();
+        ToolModelText::Convert(
+            test::FixturePath(std::string("../../catalog/TOOLS/Токарные/Канавочные/") + blade + ".txt"), model);
+        HostDocumentPtr doc = app->Documents().Add(DocumentType::Drawing2D, false);
+        DrawingDocument& d = DrawingOf(*doc);
+        const int view = AddToolModelView(d, model, 100.0, 50.0, -90.0);
+        ASSERT_GE(view, 0);
+        double left = 1e9, right = -1e9, low = 1e9, high = -1e9;
+        for (const Object2D& o : d.View(view).objects.Objects()) {
+            if (o.type != kObj2DLine) continue;
+            left = std::min({left, o.line.x1, o.line.x2}), right = std::max({right, o.line.x1, o.line.x2});
+            low = std::min({low, o.line.y1, o.line.y2}), high = std::max({high, o.line.y1, o.line.y2});
+        }
+        EXPECT_NEAR(high, 50.0 + 0.2, 0.011) << "the tip edge, a corner radius from the nose centre";
+        EXPECT_GT(high - low, 3 * (right - left)) << "the blade stands across Z";
+        EXPECT_LT(right - left, 20.0);
+        app->Documents().Close(doc);
+    }
 }
 
 TEST_F(SketchesTest, PlanSketchDrawsMachinedSurfacesAndTheTurret) {
@@ -190,12 +239,16 @@ TEST_F(SketchesTest, PlanSketchDrawsMachinedSurfacesAndTheTurret) {
     EXPECT_EQ(table.Cell(2, 4)->text, "-");
     EXPECT_EQ(table.Cell(3, 4)->text, "-2.5 ");
     EXPECT_EQ(table.Cell(3, 2)->text, "0.3 ");
-    // The part's picture fits 185 × 155 mm with its top at 245.
+    EXPECT_EQ(table.Cell(3, 1)->text, "Резец отрезной");
+    // The part's picture fits 150 × 155 mm with its top at 245: it keeps
+    // inside the frame (and the A3 sheet) right of x = 250.
     ASSERT_EQ(d.Rasters().size(), 1u);
     const DrawingRaster& picture = *d.Rasters()[0];
     EXPECT_DOUBLE_EQ(picture.x, 250.0);
     EXPECT_NEAR(picture.y + picture.Height(), 245.0, 1e-9);
-    EXPECT_TRUE(std::fabs(picture.Width() - 185.0) < 1e-9 || std::fabs(picture.Height() - 155.0) < 1e-9);
+    EXPECT_TRUE(std::fabs(picture.Width() - 150.0) < 1e-9 || std::fabs(picture.Height() - 155.0) < 1e-9);
+    EXPECT_LE(picture.x + picture.Width(), 400.0 + 1e-9);
+    EXPECT_LE(picture.x + picture.Width(), d.Sheet().Width());
     EXPECT_FALSE(std::filesystem::exists(picture.file));
     ASSERT_EQ(d.Roughness().size(), 1u);
     EXPECT_DOUBLE_EQ(d.Roughness()[0]->y, 230.0);

@@ -9,6 +9,7 @@
 
 #include "geometry/contour_script.h"
 #include "geometry/line_unit.h"
+#include "model/tessellation_object.h"
 #include "nc/cadre_m3.h"
 #include "nc/cadre_t.h"
 #include "nc/cycle_auto.h"
@@ -313,6 +314,44 @@ TEST_F(SimulationEngineTest, ARunStepsThePointsOfItsOwnFramesAndEnds) {
     EXPECT_EQ(Boxes().size(), 1u);
 }
 
+// A frame is named by the block number the written program gives it: the
+// post-processor's template numbers its lines, and the run names the line
+// that cut, not the next.
+TEST_F(SimulationEngineTest, AMessageNamesTheBlockAsTheProgramWritesIt) {
+    PlanExample();
+    std::vector<std::string> rows;
+    const auto program = Program(&rows);
+    // The roughing's first pass at feed, made a rapid move.
+    CCadreISO* cut = nullptr;
+    for (CCadreISO* frame : program->frames) {
+        StepArray<CUnit*> units;
+        frame->AddPathUnits(units);
+        if (frame->kindLetter != 'L' || units.Count() == 0 || units[0]->IsRapid) continue;
+        for (CUnit* unit : units) unit->IsRapid = true;
+        cut = frame;
+        break;
+    }
+    ASSERT_NE(cut, nullptr);
+    ASSERT_NE(cut->usedTemplate, nullptr) << "the post-processor's template writes the frame";
+    const std::string line = rows.at(static_cast<std::size_t>(cut->programPosition));
+    const std::string block = line.substr(line.find_first_not_of(' '),
+                                          line.find(' ', line.find_first_not_of(' ')) - line.find_first_not_of(' '));
+    ASSERT_EQ(block.front(), 'N') << line;
+
+    RecordingControls controls;
+    controls.rows = rows;
+    SimulationMessages messages;
+    CSimulation simulation;
+    simulation.SetFrames(program->frames);
+    simulation.SetSpeedFactor(1000);
+    simulation.SetControls(&controls, &messages);
+    simulation.GoToFrame(0, 1);
+    simulation.Start();
+    RunToEnd(simulation);
+    EXPECT_EQ(Listed(messages), std::vector<std::string>{"Error: кадр " + block + " - врезание на ускоренной подаче"})
+        << line;
+}
+
 TEST_F(SimulationEngineTest, RunsWithoutAToolContourRemoveNothing) {
     PlanExample();
     const auto program = Program();
@@ -594,6 +633,26 @@ TEST_F(SimulationChecksTest, OnThe3DSceneTheStocksNewUnitsGetFacesInTheCheckRunN
     check.Start();
     RunToEnd(check);
     EXPECT_EQ(SceneSurvey(*part).CreatedCount(), view.CreatedCount()) << "the check run draws in 2D only";
+}
+
+TEST_F(SimulationChecksTest, TheStockShowsItsTransparencyAndTheDefaultComesBackAfterwards) {
+    const std::uint32_t stockColour = SettingsRecord::Global().Colour(12);
+    const auto frames = std::vector<CCadreISO*>{Comment("start"), Tool(0), Line(40, -60, 5, -20, false)};
+    {
+        CSimulation run;
+        run.SetFrames(frames);
+        run.SetControls(&controls, &messages);
+        run.GoToFrame(1, 1);
+        run.SetTransparency(20);
+        int shown = 0;
+        for (const DrawableSummary& d : SceneSurvey(*part).WithColour(stockColour)) {
+            if (!d.visible || !d.enabled) continue;
+            ++shown;
+            EXPECT_DOUBLE_EQ(d.opacity, 0.8);
+        }
+        EXPECT_GT(shown, 0);
+    }
+    EXPECT_DOUBLE_EQ(DefaultOpacity, 0.5);
 }
 
 TEST_F(SimulationChecksTest, AJumpReplaysTheSpindleAndTakesTheFramesTool) {

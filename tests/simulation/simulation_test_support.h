@@ -83,7 +83,10 @@ public:
     int rowMarksCleared = 0, messageListsCleared = 0, restored = 0;
 };
 
-class ExamplePlanTest : public CleanStateTest {
+// The host the plan's scripts run on: the turning layers and panels, the
+// installed post-processor ISO_Lathe, the library's folder and the folder
+// the program runs in, both a fresh temporary folder.
+class PlanHostTest : public CleanStateTest {
 protected:
     void SetUp() override {
         CleanStateTest::SetUp();
@@ -99,15 +102,6 @@ protected:
                       folder.Path() / "POSTPROCESSORS" / "ISO_Lathe.py3");
         SetModuleDirectory(folder.Path());
         working = std::make_unique<WorkingFolder>(folder.Path());
-        fs::create_directories("example");
-        ToolModelText::Convert((examples / "tools" / "roughing_tool.txt").string(), "example/roughing_tool.rdp");
-        ToolModelText::Convert((examples / "tools" / "finishing_tool.txt").string(), "example/finishing_tool.rdp");
-        // The example's STEP file, as the build writes it from the profile.
-        FileReadResult profile = ReadTextFile(examples / "shaft" / "stepped-shaft.profile", TextEncoding::Utf8);
-        ASSERT_TRUE(profile.ok);
-        BodyOfProfile(*ParseContourScript(profile.text)).WriteStep("example/stepped-shaft.step", "stepped-shaft");
-        part = app->Documents().Add(DocumentType::Part);
-        RunExample("make-stepped-shaft.zsc");
     }
     void TearDown() override {
         owned.clear();
@@ -117,6 +111,30 @@ protected:
         UnregisterModelLayer();
         StopPanels();
         CleanStateTest::TearDown();
+    }
+
+    const fs::path examples = fs::path(FixturePath("")) / ".." / ".." / "examples";
+    TempDir folder;
+    HostApplication* app = nullptr;
+    HostDocumentPtr part;
+    HeadlessTurnPanels panels;
+    std::unique_ptr<WorkingFolder> working;
+    std::vector<std::unique_ptr<CCadreISO>> owned;
+};
+
+class ExamplePlanTest : public PlanHostTest {
+protected:
+    void SetUp() override {
+        PlanHostTest::SetUp();
+        fs::create_directories("example");
+        ToolModelText::Convert((examples / "tools" / "roughing_tool.txt").string(), "example/roughing_tool.rdp");
+        ToolModelText::Convert((examples / "tools" / "finishing_tool.txt").string(), "example/finishing_tool.rdp");
+        // The example's STEP file, as the build writes it from the profile.
+        FileReadResult profile = ReadTextFile(examples / "shaft" / "stepped-shaft.profile", TextEncoding::Utf8);
+        ASSERT_TRUE(profile.ok);
+        BodyOfProfile(*ParseContourScript(profile.text)).WriteStep("example/stepped-shaft.step", "stepped-shaft");
+        part = app->Documents().Add(DocumentType::Part);
+        RunExample("make-stepped-shaft.zsc");
     }
 
     void RunExample(const std::string& name) {
@@ -179,14 +197,6 @@ protected:
         for (std::uint32_t k = 0; k < messages.Count(); ++k) out.push_back(messages.Text(k));
         return out;
     }
-
-    const fs::path examples = fs::path(FixturePath("")) / ".." / ".." / "examples";
-    TempDir folder;
-    HostApplication* app = nullptr;
-    HostDocumentPtr part;
-    HeadlessTurnPanels panels;
-    std::unique_ptr<WorkingFolder> working;
-    std::vector<std::unique_ptr<CCadreISO>> owned;
 };
 
 }  // namespace zarvento::test
