@@ -17,7 +17,9 @@
 #include <TopoDS.hxx>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 #include <typeinfo>
 
 #include "platform/host_error.h"
@@ -249,10 +251,40 @@ const PartProperties& HostPart::Properties() const {
     return properties_;
 }
 
+namespace {
+
+// The volume of the part's own body, kept with the document under the body's
+// checksum (then the volume's bits): a document opened again does not read
+// its body for it.
+double KeptBodyVolume(const HostPart& part) {
+    const PartShape& body = part.Body();
+    if (body.IsNull()) return 0;
+    HostDocument* doc = part.Document();
+    if (!doc) return body.Volume();
+    const std::string name = "volume " + std::to_string(part.PersistentId());
+    const std::uint64_t checksum = body.Checksum();
+    if (const std::string* kept = doc->DerivedResult(name);
+        kept && kept->size() == 2 * sizeof(std::uint64_t) &&
+        std::memcmp(kept->data(), &checksum, sizeof checksum) == 0) {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, kept->data() + sizeof checksum, sizeof bits);
+        return std::bit_cast<double>(bits);
+    }
+    const double volume = body.Volume();
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(volume);
+    std::string bytes(2 * sizeof(std::uint64_t), '\0');
+    std::memcpy(bytes.data(), &checksum, sizeof checksum);
+    std::memcpy(bytes.data() + sizeof checksum, &bits, sizeof bits);
+    doc->SetDerivedResult(name, std::move(bytes));
+    return volume;
+}
+
+}  // namespace
+
 double HostPart::Volume() const {
     HostFaults::Check("HostPart.Volume");
     HostCallTime::Scope time;
-    double volume = body_.Volume();
+    double volume = KeptBodyVolume(*this);
     for (const auto& sub : subParts_) volume += sub->Volume();
     return volume;
 }
