@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "geometry/arc_unit.h"
 #include "geometry/contour.h"
@@ -114,23 +115,22 @@ std::string SectionKey(const HostPart& part) {
     return key;
 }
 
-// The position of a tie in the part's list of faces or edges; false for any
-// other object.
+// The position of a face or edge in the part's list of them, after its tag.
+template <class Item>
+bool PutTieIn(std::string& out, const std::vector<std::shared_ptr<Item>>& items, const Item& item, char tag) {
+    const std::size_t i = static_cast<std::size_t>(item.Index()) - 1;
+    if (item.Index() < 1 || i >= items.size() || items[i].get() != &item) return false;
+    out += tag;
+    PutU32(out, static_cast<std::uint32_t>(i));
+    return true;
+}
+
+// A tie to one of the part's faces or edges; false for any other object.
 bool PutTie(std::string& out, const HostPart& part, const HostObjectPtr& object) {
-    if (const auto* face = dynamic_cast<const HostFace*>(object.get())) {
-        const std::size_t i = static_cast<std::size_t>(face->Index()) - 1;
-        if (face->Index() < 1 || i >= part.Faces().size() || part.Faces()[i].get() != face) return false;
-        out += kTieFace;
-        PutU32(out, static_cast<std::uint32_t>(i));
-        return true;
-    }
-    if (const auto* edge = dynamic_cast<const HostEdge*>(object.get())) {
-        const std::size_t i = static_cast<std::size_t>(edge->Index()) - 1;
-        if (edge->Index() < 1 || i >= part.Edges().size() || part.Edges()[i].get() != edge) return false;
-        out += kTieEdge;
-        PutU32(out, static_cast<std::uint32_t>(i));
-        return true;
-    }
+    if (const auto* face = dynamic_cast<const HostFace*>(object.get()))
+        return PutTieIn(out, part.Faces(), *face, kTieFace);
+    if (const auto* edge = dynamic_cast<const HostEdge*>(object.get()))
+        return PutTieIn(out, part.Edges(), *edge, kTieEdge);
     return false;
 }
 
