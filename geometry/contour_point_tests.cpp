@@ -10,6 +10,7 @@
 #include "geometry/line_unit.h"
 #include "geometry/number_format.h"
 #include "geometry/primitives.h"
+#include "geometry/unit_locator.h"
 #include "platform/messages.h"
 
 namespace zarvento {
@@ -18,6 +19,8 @@ namespace {
 
 // The probes reach this far; contours of turned parts are far smaller.
 constexpr double kProbeReach = 10000.0;
+// Slack of the unit indexes, in EPS: wider than the tolerance of a point on a unit.
+constexpr double kLocatorSlack = 16.0;
 
 // Side of a neighbour at a vertex by the x change of its chord: +1 when it
 // lies towards larger x, -1 towards smaller x, 0 when level.
@@ -127,10 +130,23 @@ bool Contour::IsPointInside(double z, double x, bool report) const {
 bool Contour::PassesInside(const Contour& other) const {
     IntersectPointList crossings(10);
     Intersect(other, crossings, true);
+    if (crossings.Count() < 2) return false;
+    // Two dense contours that run along each other (a working contour on the
+    // part's own outline) cross at nearly every unit: the units that hold each
+    // crossing, and those of the other contour near each midpoint, are found
+    // through indexes instead of a scan per crossing. A midpoint on the other
+    // contour is never inside it.
+    UnitLocator mine(*this, kLocatorSlack * EPS), theirs(other, kLocatorSlack * EPS);
     for (std::uint32_t k = 0; k + 1 < crossings.Count(); ++k) {
         IntersectPoint mid;
-        GetMidPointBetween(mid, crossings[k], crossings[k + 1]);
-        if (other.IsPointInside(mid.z, mid.x)) return true;
+        GetMidPointBetween(mid, crossings[k], crossings[k + 1], mine);
+        bool onOther = false;
+        for (int u : theirs.Candidates(mid.z, mid.x))
+            if (IsPointOnUnitNear(*other.GetUnit(u), mid.z, mid.x)) {
+                onOther = true;
+                break;
+            }
+        if (!onOther && other.IsPointInside(mid.z, mid.x)) return true;
     }
     return false;
 }

@@ -19,6 +19,7 @@
 #include "geometry/line_unit.h"
 #include "geometry/lsc_transform.h"
 #include "geometry/primitives.h"
+#include "model/section_cache.h"
 #include "platform/document_2d.h"
 #include "platform/hidden_document.h"
 #include "platform/host_application.h"
@@ -622,6 +623,11 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
     const bool activeDocument = app && SameHostObject(app->ActiveDocument(), document);
     // The host's switches stay off while the library works in the model.
     const std::shared_ptr<HostPart> part = TopPart(document);
+    // The section kept with the document for this body and system is the one
+    // taken below, and taking it asks nothing of the body. An outline left in
+    // the model by an earlier run is taken again (and goes) the long way.
+    if (!part->FindModelObject(kSectionObjectName))
+        if (std::unique_ptr<Contour> kept = KeptSection(*document, *part)) return kept;
     part->SetRebuildSwitch(0);
     part->SetRedrawSwitch(0);
     part->SetUndoSwitch(0);
@@ -756,6 +762,7 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
         auto result = Contour::ContourSized(static_cast<int>(clones.size()));
         for (std::size_t k = 0; k < clones.size(); ++k) result->AddUnit(std::move(clones[(first + k) % clones.size()]));
         CloseProfile(*result);
+        KeepSection(*document, *part, *result);
         return result;
     }
     // No unit lies on the model's faces of rotation or edges in the plane.

@@ -56,7 +56,10 @@ const char* const kSchema =
     "CREATE TABLE records(id INTEGER PRIMARY KEY, storage INTEGER NOT NULL, name TEXT NOT NULL,"
     " library_key TEXT NOT NULL);"
     "CREATE TABLE entries(record INTEGER NOT NULL, seq INTEGER NOT NULL, name TEXT NOT NULL,"
-    " kind INTEGER NOT NULL, value, PRIMARY KEY(record, seq)) WITHOUT ROWID;";
+    " kind INTEGER NOT NULL, value, PRIMARY KEY(record, seq)) WITHOUT ROWID;"
+    // Results derived from the content, each keyed by what it came from
+    // (HostDocument::DerivedResult); a file without the table has none.
+    "CREATE TABLE derived(name TEXT PRIMARY KEY NOT NULL, value BLOB NOT NULL) WITHOUT ROWID;";
 
 // ---- little-endian bytes ----
 
@@ -304,6 +307,7 @@ public:
         WriteHeader();
         WriteEntities();
         WriteRecords();
+        WriteDerived();
         Exec("COMMIT");
     }
 
@@ -399,6 +403,16 @@ private:
                     Done(ent);
                 }
             }
+        }
+    }
+
+    void WriteDerived() {
+        Statement s(db_, "INSERT INTO derived(name, value) VALUES(?, ?)");
+        Prepare(s);
+        for (const auto& [name, bytes] : doc_.DerivedResults()) {
+            BindText(s, 1, name);
+            BindBlob(s, 2, bytes);
+            Done(s);
         }
     }
 
@@ -575,6 +589,20 @@ public:
             if (it == records.end()) throw Damaged{"a value belongs to a missing record"};
             it->second->LoadEntry(TextView(s, 1), Value(s));
         }
+        Finished(rc);
+    }
+
+    // Files of older versions have no derived results.
+    void ReadDerived() {
+        {
+            Statement table(db_, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'derived'");
+            Need(table);
+            if (sqlite3_step(*table) != SQLITE_ROW) return;
+        }
+        Statement s(db_, "SELECT name, value FROM derived");
+        Need(s);
+        int rc;
+        while ((rc = sqlite3_step(*s)) == SQLITE_ROW) doc_.SetDerivedResult(Text(s, 0), std::string(BlobView(s, 1)));
         Finished(rc);
     }
 
@@ -898,6 +926,7 @@ HostDocumentPtr DocumentFile::Read(const std::string& path) {
         reader.ReadEntities();
         if (std::string error; !LinkPartModelEntities(doc, error)) throw Damaged{error};
         reader.ReadRecords();
+        reader.ReadDerived();
         std::int64_t nextId = 0;
         {
             Statement s(*db, "SELECT value FROM document WHERE key = 'next_id'");

@@ -65,6 +65,18 @@ void HostDocument::LoadEntity(const HostObjectPtr& obj) {
     nextId_ = std::max(nextId_, obj->PersistentId() + 1);
 }
 
+const std::string* HostDocument::DerivedResult(const std::string& name) const {
+    const auto it = derived_.find(name);
+    return it == derived_.end() ? nullptr : &it->second;
+}
+
+void HostDocument::SetDerivedResult(const std::string& name, std::string bytes) {
+    if (bytes.empty())
+        derived_.erase(name);
+    else
+        derived_[name] = std::move(bytes);
+}
+
 void HostDocument::ReserveEntities(std::size_t count) {
     // Room for the few objects a run adds to a read document (the section's
     // outline), so that adding one does not double a long list.

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -106,6 +107,17 @@ public:
     // unasked.
     void SaveAs(const std::string& path, bool mayReplace = true);
 
+    // Results derived from the document's content (a part's section, its
+    // volume), kept with it so that a later opening need not derive them
+    // again. Each is named by what it is for and saved and read back with the
+    // document; its bytes start with the key of the content it was derived
+    // from, which whoever reads it compares with the content as it is now:
+    // a result of other content is derived again and replaces it. Empty
+    // bytes drop the result.
+    const std::string* DerivedResult(const std::string& name) const;
+    void SetDerivedResult(const std::string& name, std::string bytes);
+    const std::map<std::string, std::string>& DerivedResults() const { return derived_; }
+
     // The 3D side of a part or an assembly (picks, highlights, selection,
     // picking processes); null for a drawing; E_POINTER once closed.
     HostDocument3D* Document3D();
@@ -136,6 +148,7 @@ private:
     std::shared_ptr<HostDocument3D> document3D_;
     std::shared_ptr<HostDrawingContainer> drawings_;
     std::int32_t ready_ = 1;
+    std::map<std::string, std::string> derived_;
 };
 
 using HostDocumentPtr = std::shared_ptr<HostDocument>;

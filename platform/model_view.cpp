@@ -75,7 +75,7 @@ std::vector<OutlineChain> ProjectBodyOutline(const PartShape& body, ModelViewOri
     try {
         // Meshed on a copy: the body's own faces keep the tessellation the
         // display made of them.
-        BRepBuilderAPI_Copy copy(body.Get()->shape, Standard_False, Standard_False);
+        BRepBuilderAPI_Copy copy(body.Get()->Shape(), Standard_False, Standard_False);
         const TopoDS_Shape shape = copy.Shape();
         BRepMesh_IncrementalMesh mesher(shape, deflection, Standard_False, kAngularDeflection);
         for (TopExp_Explorer faces(shape, TopAbs_FACE); faces.More(); faces.Next()) {

@@ -11,12 +11,15 @@
 #include <Geom_Circle.hxx>
 #include <Geom_Line.hxx>
 #include <Geom_TrimmedCurve.hxx>
+#include <Standard_Failure.hxx>
 #include <TopExp.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS.hxx>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 #include <typeinfo>
 
 #include "platform/host_error.h"
@@ -125,6 +128,48 @@ HostEdge::HostEdge(std::shared_ptr<const Geometry> geometry, int index)
     : geometry_(std::move(geometry)), index_(index) {}
 HostEdge::~HostEdge() = default;
 
+void StoredBodyParts::Make() const {
+    if (faces && edges) return;
+    const auto unmatched = [&] {
+        return HostError(STG_E_DOCFILECORRUPT_,
+                         "the document file is damaged: the faces of part \"" + partName + "\" do not match its body");
+    };
+    try {
+        // The maps start with room for the faces and edges the file lists,
+        // not grown (and rehashed) as the body's shapes come.
+        TopTools_IndexedMapOfShape faceMap(static_cast<int>(faceCount) + 1), edgeMap(static_cast<int>(edgeCount) + 1);
+        const TopoDS_Shape& shape = body.Get()->Shape();
+        TopExp::MapShapes(shape, TopAbs_FACE, faceMap);
+        TopExp::MapShapes(shape, TopAbs_EDGE, edgeMap);
+        if (static_cast<std::size_t>(faceMap.Extent()) != faceCount ||
+            static_cast<std::size_t>(edgeMap.Extent()) != edgeCount)
+            throw unmatched();
+        faces = MakeFaceGeometries(faceMap);
+        edges = MakeEdgeGeometries(edgeMap);
+    } catch (const Standard_Failure& e) {
+        throw HostError(STG_E_DOCFILECORRUPT_, std::string("the document file is damaged: the body of part \"") +
+                                                   partName +
+                                                   "\": " + (e.GetMessageString() ? e.GetMessageString() : ""));
+    }
+}
+
+// A face or edge made without geometry and never bound to a body has none to give.
+const HostFace::Geometry& HostFace::Bound() const {
+    if (!pending_) throw HostError(E_POINTER_, "the face has no geometry");
+    pending_->Make();
+    geometry_ = GeometryAt(pending_->faces, static_cast<std::size_t>(index_) - 1);
+    pending_.reset();
+    return *geometry_;
+}
+
+const HostEdge::Geometry& HostEdge::Bound() const {
+    if (!pending_) throw HostError(E_POINTER_, "the edge has no geometry");
+    pending_->Make();
+    geometry_ = GeometryAt(pending_->edges, static_cast<std::size_t>(index_) - 1);
+    pending_.reset();
+    return *geometry_;
+}
+
 HostCurve::HostCurve(std::shared_ptr<const Geometry> geometry) : geometry_(std::move(geometry)) {}
 HostCurve::~HostCurve() = default;
 
@@ -206,10 +251,40 @@ const PartProperties& HostPart::Properties() const {
     return properties_;
 }
 
+namespace {
+
+// The volume of the part's own body, kept with the document under the body's
+// checksum (then the volume's bits): a document opened again does not read
+// its body for it.
+double KeptBodyVolume(const HostPart& part) {
+    const PartShape& body = part.Body();
+    if (body.IsNull()) return 0;
+    HostDocument* doc = part.Document();
+    if (!doc) return body.Volume();
+    const std::string name = "volume " + std::to_string(part.PersistentId());
+    const std::uint64_t checksum = body.Checksum();
+    if (const std::string* kept = doc->DerivedResult(name);
+        kept && kept->size() == 2 * sizeof(std::uint64_t) &&
+        std::memcmp(kept->data(), &checksum, sizeof checksum) == 0) {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, kept->data() + sizeof checksum, sizeof bits);
+        return std::bit_cast<double>(bits);
+    }
+    const double volume = body.Volume();
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(volume);
+    std::string bytes(2 * sizeof(std::uint64_t), '\0');
+    std::memcpy(bytes.data(), &checksum, sizeof checksum);
+    std::memcpy(bytes.data() + sizeof checksum, &bits, sizeof bits);
+    doc->SetDerivedResult(name, std::move(bytes));
+    return volume;
+}
+
+}  // namespace
+
 double HostPart::Volume() const {
     HostFaults::Check("HostPart.Volume");
     HostCallTime::Scope time;
-    double volume = body_.Volume();
+    double volume = KeptBodyVolume(*this);
     for (const auto& sub : subParts_) volume += sub->Volume();
     return volume;
 }
@@ -306,8 +381,8 @@ void SetPartBody(HostPart& part, const PartShape& body) {
     std::vector<std::shared_ptr<HostFace>> faces;
     std::vector<std::shared_ptr<HostEdge>> edges;
     if (!body.IsNull()) {
-        faces = MakeFaces(body.Get()->shape);
-        edges = MakeEdges(body.Get()->shape);
+        faces = MakeFaces(body.Get()->Shape());
+        edges = MakeEdges(body.Get()->Shape());
     }
     // Every host call that may fail has run: the document changes as a whole.
     for (const auto& f : part.Faces()) doc->RemoveEntity(f);

@@ -24,6 +24,7 @@
 namespace zarvento {
 
 class HostPart;
+struct StoredBodyParts;
 
 // Surface kinds as the host tells them apart. B-spline and Bézier surfaces and
 // surfaces of revolution (a turned spline) are the host's "NURBS".
@@ -73,8 +74,10 @@ public:
 
     HostFace(std::shared_ptr<const Geometry> geometry, int index);
     ~HostFace() override;
-    // The document file binds a face read back to its body's geometry.
-    void Bind(std::shared_ptr<const Geometry> geometry) { geometry_ = std::move(geometry); }
+    // The document file binds a face read back to its body, whose geometry
+    // it takes when it is first asked about: a run that asks nothing of the
+    // body never reads it.
+    void BindLater(std::shared_ptr<const StoredBodyParts> body) { pending_ = std::move(body); }
 
     int ObjectType() const override { return kObjectType; }
 
@@ -108,10 +111,13 @@ public:
     int Index() const { return index_; }
     std::int64_t PartId() const { return partId_; }
     void SetPartId(std::int64_t id) { partId_ = id; }
-    const Geometry& Get() const { return *geometry_; }
+    const Geometry& Get() const { return geometry_ ? *geometry_ : Bound(); }
 
 private:
-    std::shared_ptr<const Geometry> geometry_;
+    const Geometry& Bound() const;
+
+    mutable std::shared_ptr<const Geometry> geometry_;
+    mutable std::shared_ptr<const StoredBodyParts> pending_;
     std::int64_t partId_ = 0;
     int index_;
     std::uint32_t colour_ = kDefaultFaceColour;
@@ -127,7 +133,7 @@ public:
 
     HostEdge(std::shared_ptr<const Geometry> geometry, int index);
     ~HostEdge() override;
-    void Bind(std::shared_ptr<const Geometry> geometry) { geometry_ = std::move(geometry); }
+    void BindLater(std::shared_ptr<const StoredBodyParts> body) { pending_ = std::move(body); }
 
     int ObjectType() const override { return kObjectType; }
     void Vertices(Point3& first, Point3& last) const;
@@ -138,10 +144,13 @@ public:
     int Index() const { return index_; }
     std::int64_t PartId() const { return partId_; }
     void SetPartId(std::int64_t id) { partId_ = id; }
-    const Geometry& Get() const { return *geometry_; }
+    const Geometry& Get() const { return geometry_ ? *geometry_ : Bound(); }
 
 private:
-    std::shared_ptr<const Geometry> geometry_;
+    const Geometry& Bound() const;
+
+    mutable std::shared_ptr<const Geometry> geometry_;
+    mutable std::shared_ptr<const StoredBodyParts> pending_;
     int index_;
     std::int64_t partId_ = 0;
 };

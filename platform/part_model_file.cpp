@@ -8,11 +8,6 @@
 //   roughness  nothing; the sign's text is the row's text
 // Texts are a length (4) and UTF-8 bytes. The checksum (FNV-1a) guards the
 // body, which is read only when it matches.
-#include <Standard_Failure.hxx>
-#include <TopExp.hxx>
-#include <TopTools_IndexedMapOfShape.hxx>
-#include <TopoDS.hxx>
-
 #include <algorithm>
 #include <map>
 
@@ -23,12 +18,6 @@
 namespace zarvento {
 
 namespace {
-
-std::uint64_t Checksum(std::string_view bytes) {
-    std::uint64_t h = 0xcbf29ce484222325ull;
-    for (unsigned char c : bytes) h = (h ^ c) * 0x100000001b3ull;
-    return h;
-}
 
 void EncodeProperties(std::string& out, const PartProperties& p) {
     PutText(out, p.designation);
@@ -56,9 +45,9 @@ bool EncodePartModelEntity(const HostObject& obj, std::string& cls, std::string&
         cls = "part";
         PutU64(data, static_cast<std::uint64_t>(part->Parent() ? part->Parent()->PersistentId() : 0));
         EncodeProperties(data, part->Properties());
-        const std::string body = part->Body().Encode();
-        PutU64(data, Checksum(body));
-        data += body;
+        const PartShape& body = part->Body();
+        PutU64(data, body.Checksum());
+        data += body.Encode();
         return true;
     }
     if (auto face = dynamic_cast<const HostFace*>(&obj)) {
@@ -118,12 +107,10 @@ bool DecodePartModelEntity(std::string_view cls, std::string_view nameView, std:
         if (!in.U(parent, 8) || !DecodeProperties(in, part->Properties()) || !in.U(sum, 8))
             return damaged("part \"" + name() + "\" is cut short");
         const std::string_view body = in.Rest();
-        if (Checksum(body) != sum) return damaged("the body of part \"" + name() + "\" is damaged");
-        try {
-            part->SetBodyParts(PartShape::Decode(body), {}, {});
-        } catch (const HostError& e) {
-            return damaged("part \"" + name() + "\": " + e.what());
-        }
+        if (BodyChecksum(body) != sum) return damaged("the body of part \"" + name() + "\" is damaged");
+        // The body is read when it is first asked for: a run that needs
+        // nothing of it (its section kept with the document) never reads it.
+        part->SetBodyParts(PartShape::Decode(body, sum), {}, {});
         part->SetStoredParentId(static_cast<std::int64_t>(parent));
         out = part;
         return true;
@@ -230,62 +217,55 @@ bool LinkPartModelEntities(const HostDocumentPtr& doc, std::string& error) {
             up = owner->StoredParentId();
         }
     }
-    try {
-        for (const auto& part : parts) {
-            const std::int64_t id = part->PersistentId();
-            if (const std::int64_t parent = part->StoredParentId(); parent != 0) {
-                std::dynamic_pointer_cast<HostPart>(doc->FindEntity(parent))->AddSubPart(part);
-            }
-            const auto own = members.find(id);
-            std::vector<std::shared_ptr<HostFace>> ownFaces;
-            std::vector<std::shared_ptr<HostEdge>> ownEdges;
-            if (own != members.end()) {
-                ownFaces = std::move(own->second.faces);
-                ownEdges = std::move(own->second.edges);
-                members.erase(own);
-                last = nullptr;
-            }
-            // The maps start with room for the faces and edges the file
-            // lists, not grown (and rehashed) as the body's shapes come.
-            TopTools_IndexedMapOfShape faceMap(static_cast<int>(ownFaces.size()) + 1),
-                edgeMap(static_cast<int>(ownEdges.size()) + 1);
-            if (part->HasBody()) {
-                TopExp::MapShapes(part->Body().Get()->shape, TopAbs_FACE, faceMap);
-                TopExp::MapShapes(part->Body().Get()->shape, TopAbs_EDGE, edgeMap);
-            }
-            // Every face and edge of the body once, in the body's order (a
-            // file lists them so; an older or edited one may not).
-            auto byIndex = [](const auto& a, const auto& b) { return a->Index() < b->Index(); };
-            if (!std::is_sorted(ownFaces.begin(), ownFaces.end(), byIndex))
-                std::sort(ownFaces.begin(), ownFaces.end(), byIndex);
-            if (!std::is_sorted(ownEdges.begin(), ownEdges.end(), byIndex))
-                std::sort(ownEdges.begin(), ownEdges.end(), byIndex);
-            if (static_cast<int>(ownFaces.size()) != faceMap.Extent() ||
-                static_cast<int>(ownEdges.size()) != edgeMap.Extent()) {
+    for (const auto& part : parts) {
+        const std::int64_t id = part->PersistentId();
+        if (const std::int64_t parent = part->StoredParentId(); parent != 0) {
+            std::dynamic_pointer_cast<HostPart>(doc->FindEntity(parent))->AddSubPart(part);
+        }
+        const auto own = members.find(id);
+        std::vector<std::shared_ptr<HostFace>> ownFaces;
+        std::vector<std::shared_ptr<HostEdge>> ownEdges;
+        if (own != members.end()) {
+            ownFaces = std::move(own->second.faces);
+            ownEdges = std::move(own->second.edges);
+            members.erase(own);
+            last = nullptr;
+        }
+        // Every face and edge of the body once, in the body's order (a
+        // file lists them so; an older or edited one may not).
+        auto byIndex = [](const auto& a, const auto& b) { return a->Index() < b->Index(); };
+        if (!std::is_sorted(ownFaces.begin(), ownFaces.end(), byIndex))
+            std::sort(ownFaces.begin(), ownFaces.end(), byIndex);
+        if (!std::is_sorted(ownEdges.begin(), ownEdges.end(), byIndex))
+            std::sort(ownEdges.begin(), ownEdges.end(), byIndex);
+        if (!part->HasBody() && (!ownFaces.empty() || !ownEdges.empty())) {
+            error = "the faces of part \"" + part->Name() + "\" do not match its body";
+            return false;
+        }
+        for (std::size_t i = 0; i < ownFaces.size(); ++i) {
+            if (ownFaces[i]->Index() != static_cast<int>(i) + 1) {
                 error = "the faces of part \"" + part->Name() + "\" do not match its body";
                 return false;
             }
-            for (std::size_t i = 0; i < ownFaces.size(); ++i) {
-                if (ownFaces[i]->Index() != static_cast<int>(i) + 1) {
-                    error = "the faces of part \"" + part->Name() + "\" do not match its body";
-                    return false;
-                }
-            }
-            for (std::size_t i = 0; i < ownEdges.size(); ++i) {
-                if (ownEdges[i]->Index() != static_cast<int>(i) + 1) {
-                    error = "the edges of part \"" + part->Name() + "\" do not match its body";
-                    return false;
-                }
-            }
-            const auto faceGeometries = MakeFaceGeometries(faceMap);
-            for (std::size_t i = 0; i < ownFaces.size(); ++i) ownFaces[i]->Bind(GeometryAt(faceGeometries, i));
-            const auto edgeGeometries = MakeEdgeGeometries(edgeMap);
-            for (std::size_t i = 0; i < ownEdges.size(); ++i) ownEdges[i]->Bind(GeometryAt(edgeGeometries, i));
-            part->SetBodyParts(part->Body(), std::move(ownFaces), std::move(ownEdges));
         }
-    } catch (const Standard_Failure& e) {
-        error = std::string("a body is damaged: ") + (e.GetMessageString() ? e.GetMessageString() : "");
-        return false;
+        for (std::size_t i = 0; i < ownEdges.size(); ++i) {
+            if (ownEdges[i]->Index() != static_cast<int>(i) + 1) {
+                error = "the edges of part \"" + part->Name() + "\" do not match its body";
+                return false;
+            }
+        }
+        // The faces and edges take their geometry from the body when the
+        // first of them is asked about; their number is checked then.
+        if (part->HasBody()) {
+            auto stored = std::make_shared<StoredBodyParts>();
+            stored->body = part->Body();
+            stored->partName = part->Name();
+            stored->faceCount = ownFaces.size();
+            stored->edgeCount = ownEdges.size();
+            for (const auto& face : ownFaces) face->BindLater(stored);
+            for (const auto& edge : ownEdges) edge->BindLater(stored);
+        }
+        part->SetBodyParts(part->Body(), std::move(ownFaces), std::move(ownEdges));
     }
     if (!members.empty()) {
         error = "a face or edge belongs to a missing part";

@@ -336,7 +336,7 @@ LocalCoordinateSystem::Frame FrameOnFaceAxis(const HostPart& part, const HostFac
 void HostEdge::Vertices(Point3& first, Point3& last) const {
     HostFaults::Check("HostEdge.Vertices");
     TopoDS_Vertex a, b;
-    TopExp::Vertices(geometry_->edge, a, b, true);
+    TopExp::Vertices(Get().edge, a, b, true);
     first = a.IsNull() ? Point3{0, 0, 0} : ToPoint3(BRep_Tool::Pnt(a));
     last = b.IsNull() ? first : ToPoint3(BRep_Tool::Pnt(b));
 }
@@ -344,21 +344,21 @@ void HostEdge::Vertices(Point3& first, Point3& last) const {
 std::shared_ptr<HostCurve> HostEdge::Curve() const {
     HostFaults::Check("HostEdge.Curve");
     // A degenerated edge (a sphere's pole) has no curve in space.
-    if (BRep_Tool::Degenerated(geometry_->edge)) return nullptr;
+    if (BRep_Tool::Degenerated(Get().edge)) return nullptr;
     return Guarded("an edge's curve",
-                   [&] { return std::make_shared<HostCurve>(std::make_shared<HostCurve::Geometry>(geometry_->edge)); });
+                   [&] { return std::make_shared<HostCurve>(std::make_shared<HostCurve::Geometry>(Get().edge)); });
 }
 
 bool HostEdge::Box(Point3& min, Point3& max) const {
     HostFaults::Check("HostEdge.Box");
-    if (BRep_Tool::Degenerated(geometry_->edge)) return false;
+    if (BRep_Tool::Degenerated(Get().edge)) return false;
     return Guarded("an edge's box", [&] {
         // Lines and conics are boxed exactly, splines by their poles; any other
         // curve would be boxed by samples, which may miss a bulge. A line or a
         // circle goes to the box of its kind as the adaptor's box would send
         // it, without the adaptor.
-        const HostCurve::Geometry curve = HostCurve::Geometry::Direct(geometry_->edge);
-        const double tolerance = BRep_Tool::Tolerance(geometry_->edge);
+        const HostCurve::Geometry curve = HostCurve::Geometry::Direct(Get().edge);
+        const double tolerance = BRep_Tool::Tolerance(Get().edge);
         Bnd_Box box;
         switch (curve.Type()) {
             case GeomAbs_Line: BndLib::Add(curve.Line(), curve.First(), curve.Last(), tolerance, box); break;

@@ -19,6 +19,7 @@
 #include <gp_Pnt.hxx>
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -32,9 +33,19 @@
 
 namespace zarvento {
 
+// A body never changes, so what is found of it is found once, when first asked.
 struct PartShape::Impl {
-    TopoDS_Shape shape;
-    // The body never changes, so its volume is found once, when first asked.
+    // The body; one read from a file is read from its stored form when it is
+    // first asked for (raising HostError STG_E_DOCFILECORRUPT for bytes that
+    // are no body).
+    const TopoDS_Shape& Shape() const;
+
+    mutable TopoDS_Shape shape;
+    // The stored form (binary BREP): the bytes the body was read from, or
+    // those it was first written as, so that every save writes the same
+    // bytes and their checksum keys the results derived from the body.
+    mutable std::optional<std::string> stored;
+    mutable std::optional<std::uint64_t> checksum;
     mutable std::optional<double> volume;
 };
 
@@ -138,6 +149,19 @@ template <class Geometry>
 std::shared_ptr<const Geometry> GeometryAt(const std::shared_ptr<const std::vector<Geometry>>& block, std::size_t i) {
     return std::shared_ptr<const Geometry>(block, &(*block)[i]);
 }
+
+// The geometry of the faces and edges of a body read back from a document
+// file, made for all of them (the body read, its faces and edges mapped) when
+// the first of them is asked about. The file's count of faces and edges must
+// be the body's; HostError(STG_E_DOCFILECORRUPT) names the part when not.
+struct StoredBodyParts {
+    PartShape body;
+    std::string partName;
+    std::size_t faceCount = 0, edgeCount = 0;
+    void Make() const;
+    mutable std::shared_ptr<const std::vector<HostFace::Geometry>> faces;
+    mutable std::shared_ptr<const std::vector<HostEdge::Geometry>> edges;
+};
 
 // The faces and edges of a body in the host's order (the order of the body's
 // maps of faces and edges, which reading the body back keeps).

@@ -90,7 +90,7 @@ auto Modelling(const char* what, F f) {
 
 const TopoDS_Shape& ShapeOf(const PartShape& s) {
     static const TopoDS_Shape none;
-    return s.Get() ? s.Get()->shape : none;
+    return s.Get() ? s.Get()->Shape() : none;
 }
 
 bool OnAxis(const MeridianPiece& piece) {
@@ -455,19 +455,20 @@ PartShape MakePartShape(const TopoDS_Shape& shape) {
     return PartShape(std::move(impl));
 }
 
-bool PartShape::IsNull() const { return !impl_ || impl_->shape.IsNull(); }
+// Bytes are stored only for a body that is not null (Decode gives no body for none).
+bool PartShape::IsNull() const { return !impl_ || (impl_->shape.IsNull() && !impl_->stored); }
 
 int PartShape::FaceCount() const {
     if (IsNull()) return 0;
     TopTools_IndexedMapOfShape faces;
-    TopExp::MapShapes(impl_->shape, TopAbs_FACE, faces);
+    TopExp::MapShapes(impl_->Shape(), TopAbs_FACE, faces);
     return faces.Extent();
 }
 
 int PartShape::SolidCount() const {
     if (IsNull()) return 0;
     TopTools_IndexedMapOfShape solids;
-    TopExp::MapShapes(impl_->shape, TopAbs_SOLID, solids);
+    TopExp::MapShapes(impl_->Shape(), TopAbs_SOLID, solids);
     return solids.Extent();
 }
 
@@ -475,9 +476,9 @@ double PartShape::Volume() const {
     if (IsNull()) return 0;
     if (!impl_->volume) {
         impl_->volume = Modelling("the volume", [&] {
-            if (const std::optional<double> turned = VolumeOfRevolution(impl_->shape)) return *turned;
+            if (const std::optional<double> turned = VolumeOfRevolution(impl_->Shape())) return *turned;
             GProp_GProps props;
-            BRepGProp::VolumeProperties(impl_->shape, props);
+            BRepGProp::VolumeProperties(impl_->Shape(), props);
             return props.Mass();
         });
     }
@@ -716,7 +717,7 @@ void PartShape::WriteStep(const std::string& path, const std::string& name,
     if (IsNull()) throw HostError(E_INVALIDARG_, "no body to write to " + path);
     const StepTranslator& step = LoadStepTranslator();
     Modelling("writing a STEP file", [&] {
-        step.writePart(path, impl_->shape, name, faceColours);
+        step.writePart(path, impl_->Shape(), name, faceColours);
         return 0;
     });
 }
@@ -726,7 +727,7 @@ void PartShape::WriteStepAssembly(const std::string& path, const std::string& na
     std::vector<StepComponent> bodies;
     for (const Component& c : components) {
         if (c.shape.IsNull()) throw HostError(E_INVALIDARG_, "component \"" + c.name + "\" has no body");
-        bodies.push_back({c.name, c.shape.Get()->shape, c.offset});
+        bodies.push_back({c.name, c.shape.Get()->Shape(), c.offset});
     }
     const StepTranslator& step = LoadStepTranslator();
     Modelling("writing a STEP assembly", [&] {
@@ -737,26 +738,50 @@ void PartShape::WriteStepAssembly(const std::string& path, const std::string& na
 
 std::string PartShape::Encode() const {
     if (IsNull()) return {};
-    return Modelling("storing the body", [&] {
-        std::ostringstream out(std::ios::binary);
-        BinTools::Write(impl_->shape, out);
-        return out.str();
-    });
+    if (!impl_->stored) {
+        impl_->stored = Modelling("storing the body", [&] {
+            std::ostringstream out(std::ios::binary);
+            BinTools::Write(impl_->shape, out);
+            return out.str();
+        });
+    }
+    return *impl_->stored;
 }
 
-PartShape PartShape::Decode(std::string_view bytes) {
+std::uint64_t PartShape::Checksum() const {
+    if (!impl_) return BodyChecksum({});
+    if (!impl_->checksum) impl_->checksum = BodyChecksum(Encode());
+    return *impl_->checksum;
+}
+
+PartShape PartShape::Decode(std::string_view bytes, std::optional<std::uint64_t> checksum) {
     if (bytes.empty()) return {};
+    auto impl = std::make_shared<PartShape::Impl>();
+    impl->stored = std::string(bytes);
+    impl->checksum = checksum;
+    return PartShape(std::move(impl));
+}
+
+const TopoDS_Shape& PartShape::Impl::Shape() const {
+    if (!shape.IsNull() || !stored) return shape;
     try {
-        ByteViewBuffer buffer(bytes);
+        ByteViewBuffer buffer(*stored);
         std::istream in(&buffer);
-        TopoDS_Shape shape;
-        BinTools::Read(shape, in);
-        if (shape.IsNull() || in.bad()) throw HostError(STG_E_DOCFILECORRUPT_, "the body is damaged");
-        return MakePartShape(shape);
+        TopoDS_Shape read;
+        BinTools::Read(read, in);
+        if (read.IsNull() || in.bad()) throw HostError(STG_E_DOCFILECORRUPT_, "the body is damaged");
+        shape = read;
     } catch (const Standard_Failure& e) {
         throw HostError(STG_E_DOCFILECORRUPT_,
                         std::string("the body is damaged: ") + (e.GetMessageString() ? e.GetMessageString() : ""));
     }
+    return shape;
+}
+
+std::uint64_t BodyChecksum(std::string_view bytes) {
+    std::uint64_t h = 0xcbf29ce484222325ull;
+    for (unsigned char c : bytes) h = (h ^ c) * 0x100000001b3ull;
+    return h;
 }
 
 }  // namespace zarvento

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -85,16 +86,24 @@ public:
     static void WriteStepAssembly(const std::string& path, const std::string& name,
                                   const std::vector<Component>& components);
 
-    // The body in the host's own exact form (binary BREP) and back; reading
-    // raises HostError(STG_E_DOCFILECORRUPT) for bytes that are no body.
+    // The body in the host's own exact form (binary BREP) and back. A body
+    // is read from its bytes when it is first asked for; reading raises
+    // HostError(STG_E_DOCFILECORRUPT) then for bytes that are no body.
+    // A checksum given to Decode is taken as the bytes' own.
     std::string Encode() const;
-    static PartShape Decode(std::string_view bytes);
+    static PartShape Decode(std::string_view bytes, std::optional<std::uint64_t> checksum = std::nullopt);
+    // The checksum of the stored form (BodyChecksum of Encode()), which tells
+    // bodies apart without reading them.
+    std::uint64_t Checksum() const;
 
     const Impl* Get() const { return impl_.get(); }
 
 private:
     std::shared_ptr<const Impl> impl_;
 };
+
+// The checksum (FNV-1a, 64 bits) of a body's stored form.
+std::uint64_t BodyChecksum(std::string_view bytes);
 
 // One component of an assembly written as STEP: a named part placed at an offset.
 struct PartShape::Component {

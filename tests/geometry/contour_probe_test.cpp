@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "contour_fixtures.h"
+#include "dense_profiles.h"
 #include "geometry/arc_unit.h"
 #include "geometry/contour.h"
 #include "geometry/line_unit.h"
@@ -99,6 +100,17 @@ TEST_F(ContourProbeTest, PassesInsideAndSegments) {
     EXPECT_TRUE(IsSegmentInside(*shaft, -5, -10, 70, -10));
     EXPECT_FALSE(IsSegmentInside(*shaft, 35, -18, 70, -18));  // beside the smaller step only
     EXPECT_FALSE(IsSegmentInside(*shaft, 5, -10, 20, -10));   // no crossing at all
+}
+
+// A working contour on the part's own dense outline meets it at every unit
+// and passes inside nowhere; moved towards the axis, it passes inside.
+TEST_F(ContourProbeTest, PassesInsideAlongADenseOutline) {
+    const test::DenseProfile wavy = test::DenseProfileOf(test::DenseForm::WavyShaft, 2000, 9);
+    auto part = MakeContour(wavy.script + "LineSeg( -100,0, 0,0, 1 );\n");
+    auto along = MakeContour(wavy.script);
+    EXPECT_FALSE(along->PassesInside(*part));
+    along->Move(0, 1);
+    EXPECT_TRUE(along->PassesInside(*part));
 }
 
 TEST_F(ContourProbeTest, DirectionIsClockwiseWithZRightAndXUp) {

@@ -405,8 +405,10 @@ TEST_F(RotationContoursTest, OutlineGoesOnEveryPathAndTheModelStateComesBack) {
     EXPECT_EQ(BuildRotationContours(aside), nullptr);
     EXPECT_EQ(outlines(aside), 0);
     EXPECT_TRUE(TopPart(aside)->RebuildSwitch());
-    // A host call that fails half way: the error reaches the caller, the
-    // model is cleaned up all the same.
+    // A host call that fails half way (on a document that keeps no section):
+    // the error reaches the caller, the model is cleaned up all the same.
+    part = Part(test::SteppedShaft());
+    TopPart(part)->MarkChanged();
     HostFaults::Arm("HostFace.Project", E_FAIL_);
     EXPECT_EQ(test::ErrorCodeOf([&] { BuildRotationContours(part); }), E_FAIL_);
     expectRestored(part, true);
@@ -466,6 +468,61 @@ TEST_F(RotationContoursTest, SectionAfterReopeningTiesUnitsToTheSameFaces) {
     ExpectShaftSection(*after);
     for (int i = 1; i < after->Count(); ++i)
         EXPECT_EQ(after->GetUnit(i)->GetSourceObject(0)->PersistentId(), ids[static_cast<std::size_t>(i - 1)]);
+}
+
+// The section kept with the document is taken again without a host call
+// while the body and the system stay, after reopening too, and is the same
+// to the last bit; another system or body is sectioned anew.
+TEST_F(RotationContoursTest, KeptSectionServesOnlyTheSameBodyAndSystem) {
+    auto expectSame = [](const Contour& a, const Contour& b) {
+        ASSERT_EQ(a.Count(), b.Count());
+        for (int i = 0; i < a.Count(); ++i) {
+            SCOPED_TRACE(i);
+            const CUnit &u = *a.GetUnit(i), &v = *b.GetUnit(i);
+            EXPECT_EQ(u.Kind, v.Kind);
+            EXPECT_EQ(u.SurfaceName, v.SurfaceName);
+            for (auto [p, q] : {std::pair{&u.StartPoint, &v.StartPoint},
+                                {&u.EndPoint, &v.EndPoint},
+                                {&u.CentrePoint, &v.CentrePoint},
+                                {&u.RefPoint, &v.RefPoint}})
+                EXPECT_TRUE(p->x == q->x && p->y == q->y && p->z == q->z);
+            EXPECT_EQ(u.DirVector, v.DirVector);
+            if (u.Kind == kUnitArc) {
+                EXPECT_EQ(static_cast<const CArcUnit&>(u).Radius, static_cast<const CArcUnit&>(v).Radius);
+            }
+            ASSERT_EQ(u.HostObjectCount(), v.HostObjectCount());
+            for (int k = 0; k < u.HostObjectCount(); ++k)
+                EXPECT_EQ(u.GetSourceObject(k)->PersistentId(), v.GetSourceObject(k)->PersistentId());
+        }
+    };
+    test::TempDir dir;
+    HostDocumentPtr part = Part(test::SteppedShaft());
+    auto taken = BuildRotationContours(part);
+    ASSERT_TRUE(taken);
+    HostFaults::Clear();
+    auto kept = BuildRotationContours(part);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(HostFaults::Calls("HostFace.Project"), 0);
+    expectSame(*taken, *kept);
+    part = test::SaveCloseReopen(part, (dir / "shaft.rdp").string());
+    LscTransform::Global().ReadFromHost(
+        std::dynamic_pointer_cast<LocalCoordinateSystem>(part->ObjectsOfType(LocalCoordinateSystem::kObjectType)[0]));
+    HostFaults::Clear();
+    kept = BuildRotationContours(part);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(HostFaults::Calls("HostFace.Project"), 0);
+    expectSame(*taken, *kept);
+    // The system moved along Z: the profile moves with it.
+    SetLSC(part, {0, 0, 5});
+    auto moved = BuildRotationContours(part);
+    ASSERT_TRUE(moved);
+    EXPECT_GT(HostFaults::Calls("HostFace.Project"), 0);
+    EXPECT_NEAR(moved->GetUnit(1)->StartPoint.z, taken->GetUnit(1)->StartPoint.z - 5, 1e-9);
+    // Another body under the same system.
+    SetPartBody(*TopPart(part), PartShape::Cylinder({0, 0, 0}, {0, 0, 1}, 10, 30));
+    auto other = BuildRotationContours(part);
+    ASSERT_TRUE(other);
+    EXPECT_NE(other->Count(), taken->Count());
 }
 
 TEST_F(RotationContoursTest, BarStockContour) {

@@ -382,6 +382,27 @@ TEST_F(PartModelTest, AFailedSaveKeepsTheBodyOfTheLastSave) {
     EXPECT_EQ(TopPart(app->Documents().Open(path))->Faces().size(), 13u);
 }
 
+// The volume is kept with the document under the body's checksum: taken as
+// kept after reopening, found anew for another body.
+TEST_F(PartModelTest, TheVolumeKeepsWithTheDocumentWhileTheBodyStays) {
+    HostDocumentPtr doc = test::PartDocument(test::SteppedShaft());
+    const double volume = TopPart(doc)->Volume();
+    doc = test::SaveCloseReopen(doc, PathOf("part.rdp"));
+    auto part = TopPart(doc);
+    EXPECT_EQ(part->Volume(), volume);
+    const std::string name = "volume " + std::to_string(part->PersistentId());
+    const std::string* kept = doc->DerivedResult(name);
+    ASSERT_TRUE(kept);
+    ASSERT_EQ(kept->size(), 16u);
+    std::string doubled = kept->substr(0, 8);
+    const double twice = 2 * volume;
+    doubled.append(reinterpret_cast<const char*>(&twice), sizeof twice);
+    doc->SetDerivedResult(name, doubled);
+    EXPECT_EQ(part->Volume(), twice);
+    SetPartBody(*part, test::OffAxisCylinder());
+    EXPECT_EQ(part->Volume(), test::OffAxisCylinder().Volume());
+}
+
 TEST_F(PartModelTest, DamagedBodyInTheFileIsReportedAsDamaged) {
     HostDocumentPtr doc = test::PartDocument(test::SteppedShaft());
     const std::string path = PathOf("part.rdp");
