@@ -402,19 +402,26 @@ double Reach(const HostFace::Geometry& face, const PlaneFrame& frame) {
     return 2.0 * reach;
 }
 
+// The face's section by the rectangle [u0, u1] x [v0, v1] of a plane, its
+// curves approximated.
+TopoDS_Shape PlaneSection(const HostFace::Geometry& face, const gp_Pln& plane, double u0, double u1, double v0,
+                          double v1) {
+    BRepAlgoAPI_Section section(face.face, BRepBuilderAPI_MakeFace(plane, u0, u1, v0, v1).Face(), false);
+    section.Approximation(true);
+    section.ComputePCurveOn1(false);
+    section.ComputePCurveOn2(false);
+    section.Build();
+    if (!section.IsDone()) throw HostError(E_FAIL_, "the outline's section failed");
+    return section.Shape();
+}
+
 // The section of a face turned about the axis by the half plane itself: its
 // meridian over the span of it the half plane meets (all of it but where a
 // cut into the face stands in the half plane, which its edges' images cover).
 void AddHalfPlaneSection(const HostFace::Geometry& face, const PlaneFrame& frame, Outline& out) {
     const double reach = Reach(face, frame);
     const gp_Pln plane(gp_Ax3(frame.origin, frame.normal, frame.first));
-    BRepAlgoAPI_Section section(face.face, BRepBuilderAPI_MakeFace(plane, -reach, reach, 0.0, reach).Face(), false);
-    section.Approximation(true);
-    section.ComputePCurveOn1(false);
-    section.ComputePCurveOn2(false);
-    section.Build();
-    if (!section.IsDone()) throw HostError(E_FAIL_, "the outline's section failed");
-    for (TopExp_Explorer e(section.Shape(), TopAbs_EDGE); e.More(); e.Next())
+    for (TopExp_Explorer e(PlaneSection(face, plane, -reach, reach, 0.0, reach), TopAbs_EDGE); e.More(); e.Next())
         if (!BRep_Tool::Degenerated(TopoDS::Edge(e.Current()))) out.Add(HostCurve::Geometry(TopoDS::Edge(e.Current())));
 }
 
@@ -548,13 +555,7 @@ bool AddSilhouetteOutline(const HostFace::Geometry& face, const PlaneFrame& fram
     AddEdgeImages(face, frame, done, out);
     const double reach = Reach(face, frame);
     const gp_Pln plane(gp_Ax3(frame.origin, normal, frame.first));
-    BRepAlgoAPI_Section section(face.face, BRepBuilderAPI_MakeFace(plane, -reach, reach, -reach, reach).Face(), false);
-    section.Approximation(true);
-    section.ComputePCurveOn1(false);
-    section.ComputePCurveOn2(false);
-    section.Build();
-    if (!section.IsDone()) throw HostError(E_FAIL_, "the outline's section failed");
-    for (TopExp_Explorer e(section.Shape(), TopAbs_EDGE); e.More(); e.Next())
+    for (TopExp_Explorer e(PlaneSection(face, plane, -reach, reach, -reach, reach), TopAbs_EDGE); e.More(); e.Next())
         AddEdgeImage(TopoDS::Edge(e.Current()), frame, out);
     return true;
 }
