@@ -67,7 +67,10 @@ protected:
         return pid;
     }
     // A killed server is torn down a moment after the signal, longer on a busy machine.
+    // No pid written: the server was ended before it got that far (a busy
+    // machine may take longer to start a shell than a short timeout).
     static bool Gone(int pid) {
+        if (pid <= 0) return true;
         const auto until = Clock::now() + std::chrono::seconds(15);
         while (::kill(pid, 0) == 0) {
             if (Clock::now() > until) return false;
