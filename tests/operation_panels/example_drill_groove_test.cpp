@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bundled_catalog.h"
 #include "catalogs/tool_model_text.h"
 #include "geometry/contour_script.h"
 #include "model/revolution_part.h"
@@ -47,14 +48,7 @@ protected:
             fs::copy_file(examples / ".." / "POSTPROCESSORS" / name, folder.Path() / "POSTPROCESSORS" / name);
         SetModuleDirectory(folder.Path());
         // The bundled catalog beside the library, as the build makes it.
-        const fs::path catalog = examples / ".." / "catalog";
-        for (const auto& entry : fs::recursive_directory_iterator(catalog)) {
-            if (entry.path().extension() != ".txt") continue;
-            fs::path target = folder.Path() / fs::relative(entry.path(), catalog);
-            target.replace_extension(".rdp");
-            fs::create_directories(target.parent_path());
-            ToolModelText::Convert(entry.path().string(), target.string());
-        }
+        InstallBundledCatalog(examples / ".." / "catalog", folder.Path());
         previous = fs::current_path();
         fs::current_path(folder.Path());
         fs::create_directories("example");
