@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "geometry/arc_unit.h"
 #include "geometry/complex_unit.h"
 #include "geometry/number_format.h"
 #include "operations/headless_turn_panels.h"
@@ -215,18 +216,35 @@ void EchoPanel(const PanelEntry& e) {
     std::cout << "\n";
 }
 
-// A unit of the section as the listing shows it: a line or an arc in its
-// script form; any other curve (a torus's or a spline face's, which the
-// script form has no text for) by its ends and its surface, with the number
-// of chords it is cut by.
+// A point of the section as a lathe programmer reads it: Z along the axis and
+// the diameter, where the section keeps x as the negative radius.
+std::string SectionPointText(const Point3D& p) {
+    const double diameter = -2.0 * p.x;
+    return "Z" + FormatG(p.z) + " D" + FormatG(diameter == 0.0 ? 0.0 : diameter);
+}
+
+// A unit of the section as the listing shows it, in diameters: a line, a gap
+// or an arc by its ends (an arc with its radius, its centre and its sense as
+// drawn with Z to the right and the diameter upward); any other curve (a
+// torus's or a spline face's) by its ends and its surface, with the number of
+// chords it is cut by.
 std::string SectionUnitText(const CUnit& unit) {
-    std::string text = unit.GetScriptText();
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    if (!text.empty() || unit.Kind != kUnitComplex) return text;
-    const auto& complex = static_cast<const CComplexUnit&>(unit);
-    return "Complex( " + FormatG(unit.StartPoint.z) + "," + FormatG(unit.StartPoint.x) + ", " +
-           FormatG(unit.EndPoint.z) + "," + FormatG(unit.EndPoint.x) + " ); " + unit.SurfaceName + ", " +
-           std::to_string(complex.SubUnitCount()) + " chords";
+    const std::string ends = SectionPointText(unit.StartPoint) + " to " + SectionPointText(unit.EndPoint);
+    switch (unit.Kind) {
+        case kUnitLine: return "line " + ends;
+        case kUnitArc: {
+            const auto& arc = static_cast<const CArcUnit&>(unit);
+            // X is the negative radius, so an arc clockwise in (Z, X) turns
+            // counter-clockwise in (Z, D).
+            return "arc " + ends + ", R" + FormatG(arc.Radius) + " about " + SectionPointText(arc.CentrePoint) +
+                   (arc.DirVector < 0 ? ", cw" : ", ccw");
+        }
+        case kUnitGap: return "gap " + ends;
+        case kUnitComplex:
+            return "curve " + ends + ", " + unit.SurfaceName + ", " +
+                   std::to_string(static_cast<const CComplexUnit&>(unit).SubUnitCount()) + " chords";
+        default: return std::string(1, unit.Kind) + " " + ends;
+    }
 }
 
 void PrintReport(const HostDocument& doc) {

@@ -134,11 +134,16 @@ head -1 "$work/ex/example/stepped-shaft.step" | grep -q "^ISO-10303-21;" || fail
   || fail "program exits $?: $(cat "$work/err")"
 grep -q "NC program: $work/part.nc" "$work/out" || fail "program does not say where the program is"
 # The part's section by the numbers the work field takes (the chamfer at the
-# face is unit 2 of the example's working contour 2-11).
+# face is unit 2 of the example's working contour 2-11), in Z and diameters;
+# an arc with its radius, centre and sense (the fillet of radius 1.5 turns
+# clockwise from the diameter 40 up to the collar).
 printf 'synchronize\n' > "$work/section.zsc"
 "$zarvento" run --no-save "$work/ex/example/part.rdp" "$work/section.zsc" > "$work/section" \
   || fail "listing the section exits $?"
-grep -q '^2: LineSeg( 0,-14, -1,-15, 1 );$' "$work/section" || fail "the section's units are not listed by number"
+grep -q '^2: line Z0 D28 to Z-1 D30$' "$work/section" || fail "the section's units are not listed by number in diameters"
+grep -q '^0: line Z-85 D0 to Z0 D0$' "$work/section" || fail "the unit on the axis is not listed at diameter 0"
+grep -q '^9: arc Z-68.5 D40 to Z-70 D43, R1.5 about Z-68.5 D43, cw$' "$work/section" ||
+  fail "the fillet is not listed in diameters: $(grep '^9:' "$work/section")"
 grep -q "^N[0-9]* M30" "$work/part.nc" || fail "the NC program has no M30"
 # The view saved for a person in its three forms; another form is a script error.
 printf 'synchronize\nview %s\nview %s\nview %s\n' "$work/view.glb" "$work/view.png" "$work/view.svg" > "$work/view.zsc"

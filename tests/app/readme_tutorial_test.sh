@@ -43,4 +43,11 @@ fi
 for made in stepped-shaft.nc simulation.svg sheet.svg roughing-sketch.svg; do
   [ -s "build/release/example/$made" ] || fail "the tutorial made no $made"
 done
+# The program holds what the walk plans: the groove's dwell, the thread's
+# passes and the cut-off through the axis.
+nc=build/release/example/stepped-shaft.nc
+for word in "G04 P500" "G32 Z" "M06 T0505"; do
+  grep -q "$word" "$nc" || fail "the tutorial's program lacks $word"
+done
+grep -q "cut into the part" "$work/out" && fail "the tutorial's simulation cuts into the part"
 echo "ok: $blocks tutorial blocks"

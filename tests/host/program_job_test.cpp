@@ -349,15 +349,15 @@ TEST_F(PartImportRunTest, ASectionThatFailsFailsTheRun) {
 }
 
 // A unit of a curve that is neither a line nor an arc (a turned spline's)
-// is listed by its ends and its surface.
+// is listed by its ends, in diameters, and its surface.
 TEST_F(PartImportRunTest, TheSectionListsSplineUnitsByTheirEndsAndSurface) {
     test::TurnedSpline().WriteStep("spline.step", "Веретено");
     std::string out, err;
     ASSERT_EQ(Run("lsc ЛСК-1\nstep spline.step\npanel lsc\n pick ЛСК-1\n ok\nend\ncoordinate-system\n", out, err),
               kExitOk)
         << out << err;
-    EXPECT_NE(out.find("\n2: Complex( 40,-10, 0,-10 ); NURBS, "), std::string::npos) << out;
-    EXPECT_NE(out.find(" chords\n3: LineSeg( 0,-10, 0,"), std::string::npos) << out;
+    EXPECT_NE(out.find("\n2: curve Z40 D20 to Z0 D20, NURBS, "), std::string::npos) << out;
+    EXPECT_NE(out.find(" chords\n3: line Z0 D20 to Z0 D"), std::string::npos) << out;
 }
 
 }  // namespace

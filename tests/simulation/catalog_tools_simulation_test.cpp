@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "bundled_catalog.h"
 #include "geometry/arc_unit.h"
 #include "geometry/line_unit.h"
 #include "geometry/lsc_transform.h"
@@ -84,14 +85,7 @@ protected:
     void SetUp() override {
         PlanHostTest::SetUp();
         // The bundled catalog beside the library, as the build makes it.
-        const fs::path catalog = examples / ".." / "catalog";
-        for (const auto& entry : fs::recursive_directory_iterator(catalog)) {
-            if (entry.path().extension() != ".txt") continue;
-            fs::path target = folder.Path() / fs::relative(entry.path(), catalog);
-            target.replace_extension(".rdp");
-            fs::create_directories(target.parent_path());
-            ToolModelText::Convert(entry.path().string(), target.string());
-        }
+        InstallBundledCatalog(examples / ".." / "catalog", folder.Path());
     }
 
     void Script(const std::string& text) {
