@@ -166,6 +166,10 @@ public:
     // Ray casting towards -Z; a point on the outline is not inside. With
     // report set the crossings go to the host's text output.
     bool IsPointInside(double z, double x, bool report = false) const;
+    // The same for many points on one contour: the units the point may lie
+    // on come from a locator of this contour (its slack at least EPS)
+    // instead of a scan of them all.
+    bool IsPointInside(double z, double x, UnitLocator& near) const;
     // Some stretch of this contour between two consecutive crossings with the
     // other lies inside the other.
     bool PassesInside(const Contour& other) const;

@@ -79,19 +79,21 @@ bool IsPointOnUnitNear(const CUnit& unit, double z, double x) {
     return z > b.zmin - EPS && z < b.zmax + EPS && x > b.xmin - EPS && x < b.xmax + EPS && unit.IsPointOnUnit(z, x, 0);
 }
 
-bool Contour::IsPointInside(double z, double x, bool report) const {
-    for (const UnitPtr& unit : units_)
-        if (IsPointOnUnitNear(*unit, z, x)) return false;
+namespace {
+
+// Whether the ray from a point off the outline towards -Z crosses it an odd
+// number of times.
+bool ProbeCrossesOddly(const Contour& contour, double z, double x, bool report) {
     const auto probe = MakeLineContour(z, x, z - kProbeReach, x);
     IntersectPointList found(10);
-    probe->Intersect(*this, found, true);
+    probe->Intersect(contour, found, true);
 
-    const int n = Count();
+    const int n = contour.Count();
     std::vector<IntersectPoint> crossings;
     std::vector<char> atVertex;
     for (const IntersectPoint& c : found) {
         const int k = c.index2;
-        const CUnit& unit = *GetUnit(k);
+        const CUnit& unit = *contour.GetUnit(k);
         int prev = -1, next = -1;
         if (IsEqualPoint(c.z, c.x, unit.EndPoint.z, unit.EndPoint.x)) {
             prev = k;
@@ -102,14 +104,14 @@ bool Contour::IsPointInside(double z, double x, bool report) const {
         }
         if (prev >= 0) {
             // Both neighbours on one side: the outline touches the probe and turns back.
-            if (SideForCount(*GetUnit(prev), true) == SideForCount(*GetUnit(next), false)) continue;
+            if (SideForCount(*contour.GetUnit(prev), true) == SideForCount(*contour.GetUnit(next), false)) continue;
         }
         crossings.push_back(c);
         atVertex.push_back(prev >= 0 ? 1 : 0);
     }
     // A probe through the top or bottom of an arc's circle only touches it.
     for (int k = 0; k < n; ++k) {
-        const CUnit& unit = *GetUnit(k);
+        const CUnit& unit = *contour.GetUnit(k);
         if (unit.Kind != kUnitArc) continue;
         const double r = static_cast<const CArcUnit&>(unit).Radius;
         for (std::size_t c = 0; c < crossings.size(); ++c) {
@@ -125,6 +127,20 @@ bool Contour::IsPointInside(double z, double x, bool report) const {
     }
     if (report) HostTextOutput(CrossingReport(z, x, crossings));
     return crossings.size() % 2 == 1;
+}
+
+}  // namespace
+
+bool Contour::IsPointInside(double z, double x, bool report) const {
+    for (const UnitPtr& unit : units_)
+        if (IsPointOnUnitNear(*unit, z, x)) return false;
+    return ProbeCrossesOddly(*this, z, x, report);
+}
+
+bool Contour::IsPointInside(double z, double x, UnitLocator& near) const {
+    for (int k : near.Candidates(z, x))
+        if (IsPointOnUnitNear(*GetUnit(k), z, x)) return false;
+    return ProbeCrossesOddly(*this, z, x, false);
 }
 
 bool Contour::PassesInside(const Contour& other) const {
@@ -146,7 +162,7 @@ bool Contour::PassesInside(const Contour& other) const {
                 onOther = true;
                 break;
             }
-        if (!onOther && other.IsPointInside(mid.z, mid.x)) return true;
+        if (!onOther && ProbeCrossesOddly(other, mid.z, mid.x, false)) return true;
     }
     return false;
 }

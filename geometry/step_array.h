@@ -65,6 +65,17 @@ public:
         data_[count_] = T();
     }
 
+    // Makes room for at least n elements at once: an object that knows its
+    // size (a line's two points) takes that much and no whole step.
+    void Reserve(std::uint32_t n) {
+        if (n <= capacity_) return;
+        T* block = new T[n]();
+        for (std::uint32_t k = 0; k < count_; ++k) block[k] = std::move(data_[k]);
+        delete[] data_;
+        data_ = block;
+        capacity_ = n;
+    }
+
     // Shrinks the block to exactly count elements (none when empty).
     void FreeExtra() {
         if (count_ == capacity_) return;

@@ -48,6 +48,9 @@ void CTessellationObjectEdge::Draw(std::uint32_t newColour) {
 void CTessellationObjectEdge::CreateLine(double z1, double x1, double z2, double x2, std::uint32_t newColour) {
     if (!hostDrawable) {
         Clear();
+        // A frame's line is drawn by thousands: two points, not a whole step.
+        vertices.Reserve(2);
+        indices.Reserve(3);
         vertices.Add(LscToModel(-x1, 0, z1));
         vertices.Add(LscToModel(-x2, 0, z2));
         vertexCount = 2;
@@ -68,6 +71,8 @@ void CTessellationObjectEdge::CreatePolyline(const IntersectPointList& points, s
     if (!hostDrawable) {
         Clear();
         vertexCount = static_cast<std::int32_t>(points.Count());
+        vertices.Reserve(points.Count());
+        indices.Reserve(points.Count() + 1);
         indices.Add(vertexCount);
         for (std::int32_t k = 0; k < vertexCount; ++k) {
             const IntersectPoint& p = points[static_cast<std::uint32_t>(k)];

@@ -13,6 +13,7 @@
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "geometry/subtract_region.h"
+#include "geometry/unit_locator.h"
 #include "model/contour_builder.h"
 #include "operations/plan_angle_trim.h"
 #include "operations/turn.h"
@@ -343,22 +344,25 @@ bool CTurn::CreateAreaRegions() {
     std::unique_ptr<Contour> c = closeOnto(OffsetContourByRadius(std::move(w), 'w'), crossings);
     if (!c) return false;
 
-    // A shifted middle point is where the tool's nose centre would be.
-    auto insideAfterShift = [tool](const Contour& piece, const Contour& area) {
+    // A shifted middle point is where the tool's nose centre would be. A
+    // dense profile gives a piece per unit or so: the area's units near each
+    // point come from an index of them.
+    auto insideAfterShift = [tool](const Contour& piece, const Contour& area, UnitLocator& near) {
         IntersectPoint m;
         piece.GetMidPoint(m);
         if (tool) {
             m.z -= tool->dNoseDx;
             m.x += tool->dNoseDy;
         }
-        return area.IsPointInside(m.z, m.x);
+        return area.IsPointInside(m.z, m.x, near);
     };
 
     if (finishing) {
         const int n = static_cast<int>(crossings.Count());
+        UnitLocator nearS1(*s1, 2.0 * EPS);
         for (int i = 0; i + 1 < n; ++i) {
             PiecePair pair = CutPair(*c, *s1, crossings[i], crossings[i + 1]);
-            if (!pair.working || !insideAfterShift(*pair.working, *s1)) continue;
+            if (!pair.working || !insideAfterShift(*pair.working, *s1, nearS1)) continue;
             ApplyToolOffsets(*pair.working);
             JoinFinishingPiece(std::move(pair.working));
         }
@@ -370,9 +374,10 @@ bool CTurn::CreateAreaRegions() {
 
     bool noneFound = true;
     const int n = static_cast<int>(crossings.Count());
+    UnitLocator nearSc(*sc, 2.0 * EPS);
     for (int i = 0; i + 1 < n; ++i) {
         PiecePair pair = CutPair(*c, *s1, crossings[i], crossings[i + 1]);
-        if (!pair.working || !insideAfterShift(*pair.working, *sc)) continue;
+        if (!pair.working || !insideAfterShift(*pair.working, *sc, nearSc)) continue;
         ApplyToolOffsets(*pair.working);
         ApplyToolOffsets(*pair.source);
         calc.regionList.push_back(std::move(pair.working));

@@ -85,6 +85,20 @@ TEST(StepArray, InsertRemoveAndFreeExtra) {
     EXPECT_EQ(empty.Data(), nullptr);
 }
 
+TEST(StepArray, ReserveTakesExactlyWhatItIsAskedAndKeepsValues) {
+    StepArray<int> a(1000);
+    a.Reserve(2);
+    EXPECT_EQ(a.Capacity(), 2u) << "no whole step for an array that knows its size";
+    a.Add(7);
+    a.Add(8);
+    EXPECT_EQ(a.Capacity(), 2u);
+    a.Reserve(1);
+    EXPECT_EQ(a.Capacity(), 2u) << "never shrinks";
+    a.Reserve(3);
+    EXPECT_EQ(std::vector<int>(a.begin(), a.end()), (std::vector<int>{7, 8}));
+    EXPECT_EQ(a.Capacity(), 3u);
+}
+
 TEST(StepArray, LongAppendsAreNotQuadratic) {
     // A step of 1 must not mean one copy per element: capacity grows geometrically past the step.
     StepArray<int> a(1);

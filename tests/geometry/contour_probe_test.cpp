@@ -14,6 +14,7 @@
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "geometry/region_drawable.h"
+#include "geometry/unit_locator.h"
 #include "platform/view_3d_log.h"
 #include "test_support.h"
 
@@ -65,7 +66,13 @@ TEST_F(ContourProbeTest, PointInsideFollowsTheVertexAndTangentRules) {
         {test::kFilleted, 30, -12, true, "below the fillet"},
         {test::kFilleted, 23, -11, false, "in the corner the fillet cuts off"},
     };
-    for (const Case& c : cases) EXPECT_EQ(MakeContour(c.contour)->IsPointInside(c.z, c.x), c.inside) << c.why;
+    for (const Case& c : cases) {
+        const auto contour = MakeContour(c.contour);
+        EXPECT_EQ(contour->IsPointInside(c.z, c.x), c.inside) << c.why;
+        // Many points on one contour look its units up in an index instead.
+        UnitLocator near(*contour, 2.0 * EPS);
+        EXPECT_EQ(contour->IsPointInside(c.z, c.x, near), c.inside) << c.why << " (through the index)";
+    }
     EXPECT_TRUE(MakeContour(test::kSteppedShaft)->IsPointOnContour(30, -17));
     EXPECT_FALSE(MakeContour(test::kSteppedShaft)->IsPointOnContour(31, -17));
 }

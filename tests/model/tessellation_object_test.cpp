@@ -199,6 +199,28 @@ TEST_F(TessellationObjectTest, FiguresEraseTheirPointButNotTheirArrowsAndDestruc
     EXPECT_EQ(View().CreatedCount(), 5);
 }
 
+// A path of 20,000 frames draws as many lines, each with an arrow: they keep
+// their few points, not a step of a thousand each (24 KB a line).
+TEST_F(TessellationObjectTest, LinesAndArrowsKeepOnlyTheirOwnPoints) {
+    CTessellationObjectEdge line;
+    line.CreateLine(0, -1, 30, -1, SettingsRecord::Global().Colour(4));
+    EXPECT_EQ(line.vertices.Capacity(), 2u);
+    EXPECT_EQ(line.indices.Capacity(), 3u);
+    ASSERT_TRUE(line.arrows[0].IsDrawn());
+    EXPECT_EQ(line.arrows[0].vertices.Capacity(), 6u);
+    EXPECT_EQ(line.arrows[0].normals.Capacity(), 6u);
+    IntersectPointList points(10);
+    for (int k = 0; k < 5; ++k) {
+        IntersectPoint p;
+        p.z = k;
+        p.x = -1.0;
+        points.Add(p);
+    }
+    CTessellationObjectEdge polyline;
+    polyline.CreatePolyline(points, 0x00FF00);
+    EXPECT_EQ(polyline.vertices.Capacity(), 5u);
+}
+
 TEST_F(TessellationObjectTest, DrawablesOfAClosedDocumentAreForgottenNotCalled) {
     CTessellationObjectFace face;
     face.CreateRevolvedLine(0, -5, 10, -5, 1);
