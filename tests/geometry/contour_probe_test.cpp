@@ -14,7 +14,7 @@
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "geometry/region_drawable.h"
-#include "platform/view_3d_log.h"
+#include "platform/view/view_3d_log.h"
 #include "test_support.h"
 
 namespace zarvento {
