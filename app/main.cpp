@@ -11,16 +11,16 @@
 #include <string_view>
 
 #include "host/zarvento_module.h"
-#include "platform/document_file.h"
-#include "platform/drawing_document.h"
+#include "platform/core/host_error.h"
+#include "platform/core/host_version.h"
+#include "platform/core/messages.h"
+#include "platform/core/variant.h"
+#include "platform/documents/document_file.h"
+#include "platform/documents/drawing_document.h"
 #include "platform/heap/program_heap.h"
-#include "platform/host_error.h"
-#include "platform/host_registry.h"
-#include "platform/host_version.h"
-#include "platform/library_module.h"
-#include "platform/messages.h"
-#include "platform/redozu_object.h"
-#include "platform/variant.h"
+#include "platform/host/redozu_object.h"
+#include "platform/processes/host_registry.h"
+#include "platform/processes/library_module.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "geometry/line_unit.h"
 #include "geometry/lsc_transform.h"
 #include "model/contour_builder.h"
-#include "platform/host_application.h"
-#include "platform/host_document.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/host_document.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <numbers>
 #include <vector>
 
-#include "platform/document_2d.h"
-#include "platform/equidistant.h"
+#include "platform/drawings/document_2d.h"
+#include "platform/drawings/equidistant.h"
 
 namespace {
 

@@ -28,10 +28,10 @@
 #include "host/program_job.h"
 #include "host/script_run.h"
 #include "host/zarvento_module.h"
+#include "platform/core/process_state.h"
 #include "platform/heap/program_heap.h"
-#include "platform/loaded_module.h"
-#include "platform/module.h"
-#include "platform/process_state.h"
+#include "platform/processes/loaded_module.h"
+#include "platform/processes/module.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include "geometry/lsc_transform.h"
 #include "model/rotation_contours.h"
 #include "plan/spid.h"
-#include "platform/host_application.h"
-#include "platform/host_call_time.h"
+#include "platform/core/host_call_time.h"
+#include "platform/core/process_state.h"
+#include "platform/documents/host_application.h"
 #include "platform/part_model.h"
-#include "platform/process_state.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include "plan/plan_tree.h"
 #include "plan/spid.h"
 #include "plan/synchronization.h"
-#include "platform/host_application.h"
-#include "platform/host_folder.h"
-#include "platform/process_state.h"
+#include "platform/core/host_folder.h"
+#include "platform/core/process_state.h"
+#include "platform/documents/host_application.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/process_state.h"
+#include "platform/core/process_state.h"
 #include "post/cycle_definition_parser.h"
 #include "post/post_processor.h"
 #include "post/post_processor_settings.h"

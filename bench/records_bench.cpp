@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/host_application.h"
-#include "platform/process_state.h"
-#include "platform/storage_record.h"
+#include "platform/core/process_state.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/storage_record.h"
 
 namespace {
 

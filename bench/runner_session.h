@@ -8,9 +8,9 @@
 #include <string>
 
 #include "../tests/operations/operation_runner.h"
-#include "platform/host_application.h"
-#include "platform/host_folder.h"
-#include "platform/process_state.h"
+#include "platform/core/host_folder.h"
+#include "platform/core/process_state.h"
+#include "platform/documents/host_application.h"
 
 namespace zarvento::bench {
 

@@ -10,10 +10,10 @@
 
 #include "catalogs/tool_model_text.h"
 #include "plan/spid.h"
-#include "platform/host_application.h"
-#include "platform/host_folder.h"
-#include "platform/module.h"
-#include "platform/process_state.h"
+#include "platform/core/host_folder.h"
+#include "platform/core/process_state.h"
+#include "platform/documents/host_application.h"
+#include "platform/processes/module.h"
 
 namespace {
 

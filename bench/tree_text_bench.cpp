@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/host_window.h"
-#include "platform/text_file.h"
+#include "platform/core/text_file.h"
+#include "platform/dialogs/host_window.h"
 #include "treecontrol/pelmora.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "../tests/operations/multipass_test_support.h"
 #include "operation_panels/turn_kind_panel.h"
 #include "operations/turn_mnogo_prohod.h"
-#include "platform/hidden_document.h"
+#include "platform/documents/hidden_document.h"
 #include "runner_session.h"
 
 namespace {

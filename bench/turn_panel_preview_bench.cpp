@@ -12,9 +12,9 @@
 
 #include "operation_panels/turn_kind_panel.h"
 #include "plan/plan.h"
-#include "platform/hidden_document.h"
-#include "platform/host_version.h"
-#include "platform/property_control.h"
+#include "platform/core/host_version.h"
+#include "platform/dialogs/property_control.h"
+#include "platform/documents/hidden_document.h"
 #include "runner_session.h"
 
 namespace {

@@ -14,11 +14,11 @@
 #include "geometry/primitives.h"
 #include "model/model_layer.h"
 #include "model/region_face.h"
-#include "platform/host_application.h"
-#include "platform/process_state.h"
-#include "platform/scene.h"
-#include "platform/scene_gltf.h"
-#include "platform/scene_picture.h"
+#include "platform/core/process_state.h"
+#include "platform/documents/host_application.h"
+#include "platform/view/scene.h"
+#include "platform/view/scene_gltf.h"
+#include "platform/view/scene_picture.h"
 
 namespace {
 

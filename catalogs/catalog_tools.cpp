@@ -9,20 +9,20 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/document_2d.h"
-#include "platform/file_dialogs.h"
-#include "platform/host_application.h"
-#include "platform/host_document.h"
-#include "platform/host_documents.h"
-#include "platform/host_size_table.h"
-#include "platform/host_sketch.h"
-#include "platform/host_variable.h"
-#include "platform/messages.h"
-#include "platform/module.h"
+#include "platform/core/host_variable.h"
+#include "platform/core/messages.h"
+#include "platform/core/stored_path.h"
+#include "platform/dialogs/file_dialogs.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/host_document.h"
+#include "platform/documents/host_documents.h"
+#include "platform/documents/host_size_table.h"
+#include "platform/drawings/document_2d.h"
+#include "platform/drawings/host_sketch.h"
 #include "platform/part_model.h"
-#include "platform/scene.h"
-#include "platform/scene_picture.h"
-#include "platform/stored_path.h"
+#include "platform/processes/module.h"
+#include "platform/view/scene.h"
+#include "platform/view/scene_picture.h"
 
 namespace zarvento {
 

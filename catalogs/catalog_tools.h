@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "catalogs/param_variable.h"
-#include "platform/host_dialog.h"
+#include "platform/dialogs/host_dialog.h"
 
 namespace zarvento {
 

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <string>
 
-#include "platform/utf8_text.h"
+#include "platform/core/utf8_text.h"
 
 namespace zarvento {
 

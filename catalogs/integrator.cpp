@@ -2,10 +2,10 @@
 // material.
 #include "catalogs/integrator.h"
 
-#include "platform/component_registry.h"
-#include "platform/host_environment.h"
-#include "platform/process_state.h"
-#include "platform/utf8_text.h"
+#include "platform/core/process_state.h"
+#include "platform/core/utf8_text.h"
+#include "platform/processes/component_registry.h"
+#include "platform/processes/host_environment.h"
 
 namespace zarvento {
 

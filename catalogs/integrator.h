@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/automation_object.h"
+#include "platform/core/automation_object.h"
 
 namespace zarvento {
 

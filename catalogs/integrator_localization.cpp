@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "catalogs/integrator.h"
-#include "platform/host_environment.h"
-#include "platform/stored_path.h"
-#include "platform/utf8_text.h"
+#include "platform/core/stored_path.h"
+#include "platform/core/utf8_text.h"
+#include "platform/processes/host_environment.h"
 
 namespace zarvento {
 

@@ -7,11 +7,11 @@
 
 #include "geometry/contour.h"
 #include "geometry/primitives.h"
-#include "platform/host_application.h"
-#include "platform/host_error.h"
-#include "platform/process_state.h"
-#include "platform/storage_record.h"
-#include "platform/variant.h"
+#include "platform/core/host_error.h"
+#include "platform/core/process_state.h"
+#include "platform/core/variant.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/storage_record.h"
 
 namespace zarvento {
 

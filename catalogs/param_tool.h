@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "catalogs/param_variable.h"
-#include "platform/host_document.h"
+#include "platform/documents/host_document.h"
 #include "platform/model_view.h"
 
 namespace zarvento {

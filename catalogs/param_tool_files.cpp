@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "catalogs/param_tool.h"
-#include "platform/busy_flag.h"
-#include "platform/host_application.h"
-#include "platform/host_documents.h"
-#include "platform/messages.h"
-#include "platform/module.h"
-#include "platform/stored_path.h"
+#include "platform/core/busy_flag.h"
+#include "platform/core/messages.h"
+#include "platform/core/stored_path.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/host_documents.h"
+#include "platform/processes/module.h"
 
 namespace zarvento {
 

@@ -11,11 +11,11 @@
 #include "catalogs/param_tool.h"
 #include "catalogs/params_grid.h"
 #include "nc/plan_parameters.h"
-#include "platform/host_error.h"
-#include "platform/host_size_table.h"
-#include "platform/host_variable.h"
-#include "platform/messages.h"
-#include "platform/variant.h"
+#include "platform/core/host_error.h"
+#include "platform/core/host_variable.h"
+#include "platform/core/messages.h"
+#include "platform/core/variant.h"
+#include "platform/documents/host_size_table.h"
 
 namespace zarvento {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "nc/material.h"
-#include "platform/host_dialog.h"
+#include "platform/dialogs/host_dialog.h"
 
 namespace zarvento {
 

@@ -10,17 +10,17 @@
 #include <vector>
 
 #include "nc/parameters.h"
-#include "platform/file_identity.h"
-#include "platform/host_error.h"
-#include "platform/host_size_table.h"
-#include "platform/host_sketch.h"
-#include "platform/host_variable.h"
-#include "platform/line_reader.h"
+#include "platform/core/file_identity.h"
+#include "platform/core/host_error.h"
+#include "platform/core/host_variable.h"
+#include "platform/core/line_reader.h"
+#include "platform/core/stored_path.h"
+#include "platform/core/text_file.h"
+#include "platform/core/variant.h"
+#include "platform/documents/host_size_table.h"
+#include "platform/drawings/host_sketch.h"
 #include "platform/part_model.h"
 #include "platform/part_shape.h"
-#include "platform/stored_path.h"
-#include "platform/text_file.h"
-#include "platform/variant.h"
 
 namespace zarvento {
 

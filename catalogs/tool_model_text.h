@@ -52,7 +52,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/host_document.h"
+#include "platform/documents/host_document.h"
 
 namespace zarvento {
 

@@ -81,17 +81,21 @@ if(ZARVENTO_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# zarvento_add_library(<target> [SHARED] DEPS <targets>... PRIVATE_DEPS <targets>...)
+# zarvento_add_library(<target> [SHARED|OBJECT] DEPS <targets>... PRIVATE_DEPS <targets>...)
 # Builds every .cpp of the calling folder into one library target: a static
 # library, or with SHARED a shared one that lies beside the program (the host
-# module and the library module the program loads).
+# module and the library module the program loads), or with OBJECT the objects
+# of one room of a shared library, which links them.
 function(zarvento_add_library target)
-  cmake_parse_arguments(ARG "SHARED" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "SHARED;OBJECT" "" "DEPS;PRIVATE_DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(ARG_SHARED)
     add_library(${target} SHARED ${sources})
     set_target_properties(${target} PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${ZARVENTO_PROGRAM_DIR})
     zarvento_install(${target})
+  elseif(ARG_OBJECT)
+    add_library(${target} OBJECT ${sources})
+    set_target_properties(${target} PROPERTIES POSITION_INDEPENDENT_CODE ON)
   else()
     add_library(${target} STATIC ${sources})
   endif()

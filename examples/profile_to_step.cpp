@@ -9,7 +9,7 @@
 
 #include "geometry/contour_script.h"
 #include "model/revolution_part.h"
-#include "platform/text_file.h"
+#include "platform/core/text_file.h"
 
 int main(int argc, char** argv) {
     using namespace zarvento;

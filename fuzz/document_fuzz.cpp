@@ -1,9 +1,9 @@
 // The document reader: any file as a document. A document that reads is
 // dumped, saved and read back, as a run would open and save it.
 #include "fuzz_support.h"
-#include "platform/document_dump.h"
-#include "platform/document_file.h"
-#include "platform/host_error.h"
+#include "platform/core/host_error.h"
+#include "platform/documents/document_dump.h"
+#include "platform/documents/document_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zarvento;

@@ -2,8 +2,8 @@
 // is exploded into its primitives, exported as SVG and DXF, and stored again
 // as the same text.
 #include "fuzz_support.h"
-#include "platform/drawing_document.h"
-#include "platform/host_error.h"
+#include "platform/core/host_error.h"
+#include "platform/documents/drawing_document.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zarvento;

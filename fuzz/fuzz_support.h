@@ -12,8 +12,8 @@
 #include <string_view>
 
 #include "operations/operations_layer.h"
-#include "platform/process_state.h"
-#include "platform/text_file.h"
+#include "platform/core/process_state.h"
+#include "platform/core/text_file.h"
 
 namespace zarvento::fuzz {
 

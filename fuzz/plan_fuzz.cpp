@@ -10,11 +10,11 @@
 #include "fuzz_support.h"
 #include "nc/cadre_iso.h"
 #include "plan/plan.h"
-#include "platform/host_application.h"
-#include "platform/host_documents.h"
-#include "platform/host_error.h"
-#include "platform/host_folder.h"
-#include "platform/module.h"
+#include "platform/core/host_error.h"
+#include "platform/core/host_folder.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/host_documents.h"
+#include "platform/processes/module.h"
 #include "post/program.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

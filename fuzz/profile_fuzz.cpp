@@ -9,10 +9,10 @@
 #include "operations/turn.h"
 #include "plan/command_script.h"
 #include "plan/plan_panels.h"
-#include "platform/host_application.h"
-#include "platform/host_error.h"
-#include "platform/host_folder.h"
-#include "platform/variant.h"
+#include "platform/core/host_error.h"
+#include "platform/core/host_folder.h"
+#include "platform/core/variant.h"
+#include "platform/documents/host_application.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zarvento;

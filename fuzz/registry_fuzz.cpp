@@ -1,8 +1,8 @@
 // The host's registry file: any file as the registry, then the look-ups the
 // program makes and a change written back, read again as it was written.
 #include "fuzz_support.h"
-#include "platform/host_error.h"
-#include "platform/host_registry.h"
+#include "platform/core/host_error.h"
+#include "platform/processes/host_registry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zarvento;

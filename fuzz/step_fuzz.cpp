@@ -5,9 +5,9 @@
 #include "fuzz_support.h"
 #include "geometry/lsc_transform.h"
 #include "model/rotation_contours.h"
-#include "platform/host_application.h"
-#include "platform/host_documents.h"
-#include "platform/host_error.h"
+#include "platform/core/host_error.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/host_documents.h"
 #include "platform/part_model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -3,8 +3,8 @@
 #include "catalogs/param_tool.h"
 #include "catalogs/tool_model_text.h"
 #include "fuzz_support.h"
-#include "platform/host_application.h"
-#include "platform/host_error.h"
+#include "platform/core/host_error.h"
+#include "platform/documents/host_application.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zarvento;

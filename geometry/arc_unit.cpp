@@ -7,8 +7,8 @@
 
 #include "geometry/number_format.h"
 #include "geometry/primitives.h"
-#include "platform/host_error.h"
-#include "platform/messages.h"
+#include "platform/core/host_error.h"
+#include "platform/core/messages.h"
 
 namespace zarvento {
 

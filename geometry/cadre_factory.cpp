@@ -1,7 +1,7 @@
 // The registered NC-frame factory.
 #include "geometry/cadre_factory.h"
 
-#include "platform/registration.h"
+#include "platform/core/registration.h"
 
 namespace zarvento {
 

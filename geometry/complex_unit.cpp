@@ -11,8 +11,8 @@
 #include "geometry/line_unit.h"
 #include "geometry/number_format.h"
 #include "geometry/primitives.h"
-#include "platform/messages.h"
-#include "platform/work_document_scope.h"
+#include "platform/core/messages.h"
+#include "platform/documents/work_document_scope.h"
 
 namespace zarvento {
 

@@ -26,8 +26,8 @@
 #include "geometry/checked_array.h"
 #include "geometry/intersect_point.h"
 #include "geometry/unit.h"
-#include "platform/document_2d.h"
-#include "platform/host_object.h"
+#include "platform/core/host_object.h"
+#include "platform/drawings/document_2d.h"
 
 namespace zarvento {
 

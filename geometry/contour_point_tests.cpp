@@ -11,7 +11,7 @@
 #include "geometry/number_format.h"
 #include "geometry/primitives.h"
 #include "geometry/unit_locator.h"
-#include "platform/messages.h"
+#include "platform/core/messages.h"
 
 namespace zarvento {
 

@@ -8,7 +8,7 @@
 #include "geometry/arc_unit.h"
 #include "geometry/line_unit.h"
 #include "geometry/number_format.h"
-#include "platform/variant.h"
+#include "platform/core/variant.h"
 
 namespace zarvento {
 

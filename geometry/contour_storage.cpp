@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "geometry/contour.h"
-#include "platform/host_error.h"
-#include "platform/interface_transfer.h"
-#include "platform/storage_record.h"
+#include "platform/core/host_error.h"
+#include "platform/core/interface_transfer.h"
+#include "platform/documents/storage_record.h"
 
 namespace zarvento {
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/messages.h"
+#include "platform/core/messages.h"
 
 namespace zarvento {
 

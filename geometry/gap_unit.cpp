@@ -12,7 +12,7 @@
 #include "geometry/line_unit.h"
 #include "geometry/number_format.h"
 #include "geometry/primitives.h"
-#include "platform/messages.h"
+#include "platform/core/messages.h"
 
 namespace zarvento {
 

@@ -8,8 +8,8 @@
 #include "geometry/arc_unit.h"
 #include "geometry/number_format.h"
 #include "geometry/primitives.h"
-#include "platform/host_error.h"
-#include "platform/messages.h"
+#include "platform/core/host_error.h"
+#include "platform/core/messages.h"
 
 namespace zarvento {
 

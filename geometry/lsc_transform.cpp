@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "geometry/primitives.h"
-#include "platform/host_error.h"
-#include "platform/process_state.h"
+#include "platform/core/host_error.h"
+#include "platform/core/process_state.h"
 
 namespace zarvento {
 

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "platform/local_coordinate_system.h"
+#include "platform/drawings/local_coordinate_system.h"
 
 namespace zarvento {
 

@@ -4,8 +4,8 @@
 
 #include <unordered_set>
 
-#include "platform/messages.h"
-#include "platform/process_state.h"
+#include "platform/core/messages.h"
+#include "platform/core/process_state.h"
 
 namespace zarvento {
 

@@ -1,7 +1,7 @@
 // The recording region drawable of the headless host.
 #include "geometry/region_drawable.h"
 
-#include "platform/view_3d_log.h"
+#include "platform/view/view_3d_log.h"
 
 namespace zarvento {
 

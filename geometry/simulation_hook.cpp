@@ -2,7 +2,7 @@
 // and the check mode (state).
 #include "geometry/simulation_hook.h"
 
-#include "platform/process_state.h"
+#include "platform/core/process_state.h"
 
 namespace zarvento {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "platform/check.h"
+#include "platform/core/check.h"
 
 namespace zarvento {
 

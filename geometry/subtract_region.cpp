@@ -22,7 +22,7 @@
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "geometry/simulation_hook.h"
-#include "platform/messages.h"
+#include "platform/core/messages.h"
 
 namespace zarvento {
 

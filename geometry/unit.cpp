@@ -12,9 +12,9 @@
 #include "geometry/lsc_transform.h"
 #include "geometry/primitives.h"
 #include "geometry/unit_colours.h"
-#include "platform/host_error.h"
-#include "platform/messages.h"
-#include "platform/selection_manager.h"
+#include "platform/core/host_error.h"
+#include "platform/core/messages.h"
+#include "platform/dialogs/selection_manager.h"
 
 namespace zarvento {
 

@@ -22,8 +22,8 @@
 #include "geometry/intersect_point.h"
 #include "geometry/step_array.h"
 #include "geometry/unit_drawables.h"
-#include "platform/document_2d.h"
-#include "platform/host_object.h"
+#include "platform/core/host_object.h"
+#include "platform/drawings/document_2d.h"
 
 namespace zarvento {
 

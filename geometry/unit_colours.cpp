@@ -1,7 +1,7 @@
 // The unit colours, taken from the settings record at every call.
 #include "geometry/unit_colours.h"
 
-#include "platform/settings_record.h"
+#include "platform/documents/settings_record.h"
 
 namespace zarvento {
 

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/registration.h"
-#include "platform/view_3d_log.h"
+#include "platform/core/registration.h"
+#include "platform/view/view_3d_log.h"
 
 namespace zarvento {
 

@@ -12,7 +12,7 @@
 #include "geometry/cursor_list.h"
 #include "geometry/step_array.h"
 #include "geometry/unit.h"
-#include "platform/variant.h"
+#include "platform/core/variant.h"
 
 namespace zarvento {
 

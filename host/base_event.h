@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/host_events.h"
+#include "platform/dialogs/host_events.h"
 
 namespace zarvento {
 

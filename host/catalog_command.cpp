@@ -13,14 +13,14 @@
 #include "catalogs/catalog_tools.h"
 #include "catalogs/param_variable.h"
 #include "catalogs/tool_model_text.h"
-#include "platform/host_application.h"
-#include "platform/host_documents.h"
-#include "platform/host_error.h"
-#include "platform/host_size_table.h"
-#include "platform/host_variable.h"
-#include "platform/messages.h"
-#include "platform/module.h"
+#include "platform/core/host_error.h"
+#include "platform/core/host_variable.h"
+#include "platform/core/messages.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/host_documents.h"
+#include "platform/documents/host_size_table.h"
 #include "platform/part_model.h"
+#include "platform/processes/module.h"
 
 namespace zarvento::app {
 

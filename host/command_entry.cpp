@@ -5,14 +5,14 @@
 #include "host/library_binding.h"
 #include "plan/command_door.h"
 #include "plan/plan_tree.h"
-#include "platform/busy_flag.h"
-#include "platform/help_calls.h"
-#include "platform/hidden_document.h"
-#include "platform/host_application.h"
-#include "platform/host_events.h"
-#include "platform/host_procedures.h"
-#include "platform/messages.h"
-#include "platform/resource_strings.h"
+#include "platform/core/busy_flag.h"
+#include "platform/core/messages.h"
+#include "platform/dialogs/host_events.h"
+#include "platform/documents/hidden_document.h"
+#include "platform/documents/host_application.h"
+#include "platform/processes/help_calls.h"
+#include "platform/processes/host_procedures.h"
+#include "platform/processes/resource_strings.h"
 
 namespace zarvento {
 

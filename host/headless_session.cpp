@@ -3,12 +3,12 @@
 
 #include <iostream>
 
-#include "platform/host_application.h"
-#include "platform/host_error.h"
-#include "platform/messages.h"
-#include "platform/panel_script.h"
-#include "platform/process_state.h"
-#include "platform/scripted_user.h"
+#include "platform/core/host_error.h"
+#include "platform/core/messages.h"
+#include "platform/core/process_state.h"
+#include "platform/dialogs/panel_script.h"
+#include "platform/dialogs/scripted_user.h"
+#include "platform/documents/host_application.h"
 
 namespace zarvento::app {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/host_document.h"
+#include "platform/documents/host_document.h"
 
 namespace zarvento::app {
 

@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/host_document.h"
-#include "platform/host_object.h"
+#include "platform/core/host_object.h"
+#include "platform/documents/host_document.h"
 
 namespace zarvento {
 

@@ -14,10 +14,10 @@
 #include "plan/command_door.h"
 #include "plan/plan_panels.h"
 #include "plan/plan_tree.h"
-#include "platform/host_error.h"
-#include "platform/host_libraries.h"
-#include "platform/loaded_module.h"
-#include "platform/messages.h"
+#include "platform/core/host_error.h"
+#include "platform/core/messages.h"
+#include "platform/processes/host_libraries.h"
+#include "platform/processes/loaded_module.h"
 
 namespace zarvento {
 

@@ -16,9 +16,9 @@
 #include "operations/written_program_check.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
-#include "platform/host_application.h"
-#include "platform/host_error.h"
-#include "platform/messages.h"
+#include "platform/core/host_error.h"
+#include "platform/core/messages.h"
+#include "platform/documents/host_application.h"
 #include "post/post_processor.h"
 #include "post/program.h"
 

@@ -7,12 +7,12 @@
 #include "plan/command_door.h"
 #include "plan/command_script.h"
 #include "plan/plan_tree.h"
-#include "platform/busy_flag.h"
-#include "platform/host_application.h"
-#include "platform/host_events.h"
-#include "platform/message_loop.h"
-#include "platform/messages.h"
-#include "platform/popup_menu.h"
+#include "platform/core/busy_flag.h"
+#include "platform/core/messages.h"
+#include "platform/dialogs/host_events.h"
+#include "platform/dialogs/message_loop.h"
+#include "platform/dialogs/popup_menu.h"
+#include "platform/documents/host_application.h"
 
 namespace zarvento::app {
 

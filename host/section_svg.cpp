@@ -2,7 +2,7 @@
 // view saves: one group per layer, titled, holding the layer's path.
 #include "host/section_svg.h"
 
-#include "platform/zx_drawing.h"
+#include "platform/drawings/zx_drawing.h"
 
 namespace zarvento::app {
 

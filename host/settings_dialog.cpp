@@ -2,10 +2,10 @@
 #include "host/settings_dialog.h"
 
 #include "host/library_binding.h"
-#include "platform/host_folder.h"
-#include "platform/messages.h"
-#include "platform/settings_record.h"
-#include "platform/variant.h"
+#include "platform/core/host_folder.h"
+#include "platform/core/messages.h"
+#include "platform/core/variant.h"
+#include "platform/documents/settings_record.h"
 
 namespace zarvento {
 

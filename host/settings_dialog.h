@@ -7,7 +7,7 @@
 #pragma once
 
 #include "plan/plan_panels.h"
-#include "platform/dialog_model.h"
+#include "platform/dialogs/dialog_model.h"
 
 namespace zarvento {
 

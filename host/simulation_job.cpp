@@ -16,11 +16,11 @@
 #include "plan/command_door.h"
 #include "plan/plan.h"
 #include "plan/plan_panels.h"
-#include "platform/host_application.h"
-#include "platform/host_error.h"
-#include "platform/messages.h"
-#include "platform/panel_script.h"
-#include "platform/text_file.h"
+#include "platform/core/host_error.h"
+#include "platform/core/messages.h"
+#include "platform/core/text_file.h"
+#include "platform/dialogs/panel_script.h"
+#include "platform/documents/host_application.h"
 #include "simulation/headless_simulation.h"
 
 namespace zarvento::app {

@@ -11,9 +11,9 @@
 #include "plan/command_door.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
-#include "platform/host_application.h"
-#include "platform/host_error.h"
-#include "platform/messages.h"
+#include "platform/core/host_error.h"
+#include "platform/core/messages.h"
+#include "platform/documents/host_application.h"
 #include "reports/cost_dialog.h"
 #include "reports/statistics_dialog.h"
 

@@ -14,10 +14,10 @@
 #include "geometry/contour_script.h"
 #include "host/headless_session.h"
 #include "host/script_run.h"
-#include "platform/host_application.h"
-#include "platform/host_error.h"
-#include "platform/messages.h"
-#include "platform/variant.h"
+#include "platform/core/host_error.h"
+#include "platform/core/messages.h"
+#include "platform/core/variant.h"
+#include "platform/documents/host_application.h"
 
 namespace zarvento::app {
 

@@ -8,9 +8,9 @@
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "plan/synchronization.h"
-#include "platform/busy_flag.h"
-#include "platform/host_libraries.h"
-#include "platform/host_procedures.h"
+#include "platform/core/busy_flag.h"
+#include "platform/processes/host_libraries.h"
+#include "platform/processes/host_procedures.h"
 
 namespace zarvento {
 

@@ -5,7 +5,7 @@
 
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
-#include "platform/messages.h"
+#include "platform/core/messages.h"
 #include "platform/part_model.h"
 
 namespace zarvento {

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "geometry/contour.h"
-#include "platform/host_object.h"
-#include "platform/host_sketch.h"
-#include "platform/variant.h"
+#include "platform/core/host_object.h"
+#include "platform/core/variant.h"
+#include "platform/drawings/host_sketch.h"
 
 namespace zarvento {
 

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "platform/messages.h"
+#include "platform/core/messages.h"
 
 namespace zarvento {
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "geometry/contour.h"
-#include "platform/host_object.h"
+#include "platform/core/host_object.h"
 
 namespace zarvento {
 

@@ -9,8 +9,8 @@
 #include "geometry/lsc_transform.h"
 #include "geometry/primitives.h"
 #include "model/contour_builder.h"
-#include "platform/host_error.h"
-#include "platform/settings_record.h"
+#include "platform/core/host_error.h"
+#include "platform/documents/settings_record.h"
 
 namespace zarvento {
 

@@ -3,10 +3,10 @@
 
 #include "geometry/line_unit.h"
 #include "model/rotation_contours.h"
-#include "platform/busy_flag.h"
-#include "platform/host_application.h"
-#include "platform/host_error.h"
-#include "platform/host_procedures.h"
+#include "platform/core/busy_flag.h"
+#include "platform/core/host_error.h"
+#include "platform/documents/host_application.h"
+#include "platform/processes/host_procedures.h"
 
 namespace zarvento {
 

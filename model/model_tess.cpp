@@ -3,11 +3,11 @@
 
 #include <algorithm>
 
-#include "platform/host_application.h"
-#include "platform/host_error.h"
-#include "platform/messages.h"
-#include "platform/module.h"
+#include "platform/core/host_error.h"
+#include "platform/core/messages.h"
+#include "platform/documents/host_application.h"
 #include "platform/part_model.h"
+#include "platform/processes/module.h"
 
 namespace zarvento {
 

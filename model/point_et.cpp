@@ -5,7 +5,7 @@
 
 #include "geometry/primitives.h"
 #include "model/shape_builders.h"
-#include "platform/settings_record.h"
+#include "platform/documents/settings_record.h"
 
 namespace zarvento {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "geometry/contour.h"
-#include "platform/host_document.h"
+#include "platform/documents/host_document.h"
 #include "platform/part_shape.h"
 
 namespace zarvento {

@@ -20,15 +20,15 @@
 #include "geometry/lsc_transform.h"
 #include "geometry/primitives.h"
 #include "model/section_cache.h"
-#include "platform/document_2d.h"
-#include "platform/hidden_document.h"
-#include "platform/host_application.h"
-#include "platform/host_error.h"
-#include "platform/local_coordinate_system.h"
+#include "platform/core/host_error.h"
+#include "platform/core/process_state.h"
+#include "platform/documents/hidden_document.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/settings_record.h"
+#include "platform/documents/work_document_scope.h"
+#include "platform/drawings/document_2d.h"
+#include "platform/drawings/local_coordinate_system.h"
 #include "platform/part_model.h"
-#include "platform/process_state.h"
-#include "platform/settings_record.h"
-#include "platform/work_document_scope.h"
 
 namespace zarvento {
 

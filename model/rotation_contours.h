@@ -7,7 +7,7 @@
 #include <string>
 
 #include "geometry/contour.h"
-#include "platform/host_document.h"
+#include "platform/documents/host_document.h"
 
 namespace zarvento {
 

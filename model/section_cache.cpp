@@ -16,9 +16,9 @@
 #include "geometry/contour.h"
 #include "geometry/line_unit.h"
 #include "geometry/lsc_transform.h"
-#include "platform/host_document.h"
+#include "platform/documents/host_document.h"
+#include "platform/documents/settings_record.h"
 #include "platform/part_model.h"
-#include "platform/settings_record.h"
 
 namespace zarvento {
 

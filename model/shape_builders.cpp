@@ -1,7 +1,7 @@
 // Storage of the figure drawing's marker sizes.
 #include "model/shape_builders.h"
 
-#include "platform/process_state.h"
+#include "platform/core/process_state.h"
 
 namespace zarvento {
 

@@ -2,7 +2,7 @@
 #include "model/simulation_changed_units.h"
 
 #include "model/tessellation_object.h"
-#include "platform/process_state.h"
+#include "platform/core/process_state.h"
 
 namespace zarvento {
 

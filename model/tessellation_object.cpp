@@ -6,11 +6,11 @@
 
 #include "geometry/lsc_transform.h"
 #include "geometry/primitives.h"
-#include "platform/host_application.h"
-#include "platform/host_document.h"
-#include "platform/host_drawing_container.h"
-#include "platform/host_error.h"
-#include "platform/process_state.h"
+#include "platform/core/host_error.h"
+#include "platform/core/process_state.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/host_document.h"
+#include "platform/drawings/host_drawing_container.h"
 
 namespace zarvento {
 

@@ -3,8 +3,8 @@
 
 #include "geometry/primitives.h"
 #include "geometry/value_packing.h"
-#include "platform/host_drawable.h"
-#include "platform/settings_record.h"
+#include "platform/documents/settings_record.h"
+#include "platform/drawings/host_drawable.h"
 
 namespace zarvento {
 

@@ -5,8 +5,8 @@
 
 #include "geometry/primitives.h"
 #include "geometry/value_packing.h"
-#include "platform/host_drawable.h"
-#include "platform/messages.h"
+#include "platform/core/messages.h"
+#include "platform/drawings/host_drawable.h"
 
 namespace zarvento {
 

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "model/tessellation_object.h"
-#include "platform/variant.h"
+#include "platform/core/variant.h"
 
 namespace zarvento {
 

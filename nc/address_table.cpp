@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "platform/process_state.h"
+#include "platform/core/process_state.h"
 
 namespace zarvento {
 

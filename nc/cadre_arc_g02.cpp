@@ -10,7 +10,7 @@
 #include "nc/frame_simulation.h"
 #include "nc/frame_text_format.h"
 #include "nc/modal_state.h"
-#include "platform/settings_record.h"
+#include "platform/documents/settings_record.h"
 
 namespace zarvento {
 

@@ -4,9 +4,9 @@
 #include <charconv>
 
 #include "nc/frame_text_format.h"
-#include "platform/messages.h"
-#include "platform/storage_record.h"
-#include "platform/variant.h"
+#include "platform/core/messages.h"
+#include "platform/core/variant.h"
+#include "platform/documents/storage_record.h"
 
 namespace zarvento {
 

@@ -8,8 +8,8 @@
 #include "nc/frame_templates.h"
 #include "nc/frame_text_format.h"
 #include "nc/modal_state.h"
-#include "platform/check.h"
-#include "platform/settings_record.h"
+#include "platform/core/check.h"
+#include "platform/documents/settings_record.h"
 
 namespace zarvento {
 

@@ -14,7 +14,7 @@
 #include "nc/code_parameters.h"
 #include "nc/path_statistics.h"
 #include "nc/simulation_point.h"
-#include "platform/host_object.h"
+#include "platform/core/host_object.h"
 
 namespace zarvento {
 

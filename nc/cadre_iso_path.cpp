@@ -9,7 +9,7 @@
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "nc/frame_simulation.h"
-#include "platform/settings_record.h"
+#include "platform/documents/settings_record.h"
 
 namespace zarvento {
 

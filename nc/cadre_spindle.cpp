@@ -3,7 +3,7 @@
 
 #include "nc/frame_simulation.h"
 #include "nc/modal_state.h"
-#include "platform/settings_record.h"
+#include "platform/documents/settings_record.h"
 
 namespace zarvento {
 

@@ -11,8 +11,8 @@
 #include "nc/frame_text_format.h"
 #include "nc/modal_state.h"
 #include "nc/parameters.h"
-#include "platform/storage_record.h"
-#include "platform/variant.h"
+#include "platform/core/variant.h"
+#include "platform/documents/storage_record.h"
 
 namespace zarvento {
 

@@ -8,7 +8,7 @@
 
 #include "nc/cycle_auto.h"
 #include "nc/cycle_definition_links.h"
-#include "platform/messages.h"
+#include "platform/core/messages.h"
 
 namespace zarvento {
 

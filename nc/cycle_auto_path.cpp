@@ -3,7 +3,7 @@
 #include "nc/cycle_auto.h"
 
 #include "nc/frame_simulation.h"
-#include "platform/settings_record.h"
+#include "platform/documents/settings_record.h"
 
 namespace zarvento {
 

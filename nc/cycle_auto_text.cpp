@@ -11,7 +11,7 @@
 #include "nc/cycle_definition_links.h"
 #include "nc/frame_text_format.h"
 #include "nc/modal_state.h"
-#include "platform/settings_record.h"
+#include "platform/documents/settings_record.h"
 
 namespace zarvento {
 

@@ -1,7 +1,7 @@
 // The registration of the plan's cycle-definition links.
 #include "nc/cycle_definition_links.h"
 
-#include "platform/registration.h"
+#include "platform/core/registration.h"
 
 namespace zarvento {
 

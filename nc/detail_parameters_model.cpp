@@ -10,13 +10,13 @@
 #include "nc/detail_parameters.h"
 #include "nc/materials_reference.h"
 #include "nc/steel_table.h"
-#include "platform/grid_control.h"
-#include "platform/host_application.h"
-#include "platform/host_error.h"
-#include "platform/host_variable.h"
-#include "platform/messages.h"
+#include "platform/core/host_error.h"
+#include "platform/core/host_variable.h"
+#include "platform/core/messages.h"
+#include "platform/dialogs/grid_control.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/settings_record.h"
 #include "platform/part_model.h"
-#include "platform/settings_record.h"
 
 namespace zarvento {
 

@@ -1,7 +1,7 @@
 // The process-wide frame templates and built-in texts.
 #include "nc/frame_templates.h"
 
-#include "platform/process_state.h"
+#include "platform/core/process_state.h"
 
 namespace zarvento {
 

@@ -9,7 +9,7 @@
 #include "geometry/number_format.h"
 #include "nc/address_table.h"
 #include "nc/modal_state.h"
-#include "platform/variant.h"
+#include "platform/core/variant.h"
 
 namespace zarvento {
 

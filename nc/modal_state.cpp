@@ -1,7 +1,7 @@
 // The process-wide NC modal state and its reset.
 #include "nc/modal_state.h"
 
-#include "platform/process_state.h"
+#include "platform/core/process_state.h"
 
 namespace zarvento {
 

@@ -12,7 +12,7 @@
 
 #include "geometry/primitives.h"
 #include "nc/post_links.h"
-#include "platform/process_state.h"
+#include "platform/core/process_state.h"
 
 namespace zarvento {
 

@@ -1,7 +1,7 @@
 // The registration point of the plan's contours.
 #include "nc/plan_contours.h"
 
-#include "platform/registration.h"
+#include "platform/core/registration.h"
 
 namespace zarvento {
 

@@ -1,7 +1,7 @@
 // The registration point of the post-processing links.
 #include "nc/post_links.h"
 
-#include "platform/registration.h"
+#include "platform/core/registration.h"
 
 namespace zarvento {
 

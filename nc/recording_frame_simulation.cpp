@@ -2,7 +2,7 @@
 #include "nc/recording_frame_simulation.h"
 
 #include "geometry/circle_unit.h"
-#include "platform/simulation_log.h"
+#include "platform/view/simulation_log.h"
 
 namespace zarvento {
 

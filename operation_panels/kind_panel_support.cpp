@@ -5,7 +5,7 @@
 
 #include "geometry/contour.h"
 #include "geometry/unit.h"
-#include "platform/property_tab.h"
+#include "platform/dialogs/property_tab.h"
 
 namespace zarvento {
 

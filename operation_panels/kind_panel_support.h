@@ -7,7 +7,7 @@
 #include <string>
 
 #include "geometry/number_format.h"
-#include "platform/property_control.h"
+#include "platform/dialogs/property_control.h"
 
 namespace zarvento {
 

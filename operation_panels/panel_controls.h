@@ -6,9 +6,9 @@
 #include <string>
 
 #include "operation_panels/turn_panel.h"
-#include "platform/property_control.h"
-#include "platform/property_tab.h"
-#include "platform/scripted_user.h"
+#include "platform/dialogs/property_control.h"
+#include "platform/dialogs/property_tab.h"
+#include "platform/dialogs/scripted_user.h"
 
 namespace zarvento::panel_controls {
 

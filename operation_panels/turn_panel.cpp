@@ -6,11 +6,11 @@
 #include "geometry/number_text.h"
 #include "model/model_tess.h"
 #include "operation_panels/kind_panel_support.h"
-#include "platform/help_calls.h"
-#include "platform/host_document_3d.h"
-#include "platform/pick_collection.h"
-#include "platform/pick_process.h"
-#include "platform/property_tab.h"
+#include "platform/dialogs/pick_collection.h"
+#include "platform/dialogs/pick_process.h"
+#include "platform/dialogs/property_tab.h"
+#include "platform/host/host_document_3d.h"
+#include "platform/processes/help_calls.h"
 
 namespace zarvento {
 

@@ -8,9 +8,9 @@
 #include "model/model_tess.h"
 #include "operation_panels/panel_controls.h"
 #include "plan/spid.h"
-#include "platform/host_major_version.h"
-#include "platform/messages.h"
-#include "platform/property_manager.h"
+#include "platform/core/host_major_version.h"
+#include "platform/core/messages.h"
+#include "platform/dialogs/property_manager.h"
 #include "post/post_processor.h"
 
 namespace zarvento {

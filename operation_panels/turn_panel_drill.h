@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/property_manager.h"
+#include "platform/dialogs/property_manager.h"
 
 #include "operation_panels/turn_kind_panel.h"
 #include "operations/turn_drill.h"

@@ -9,13 +9,13 @@
 #include "operation_panels/turn_panel.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
-#include "platform/hidden_document.h"
-#include "platform/host_error.h"
-#include "platform/host_libraries.h"
-#include "platform/host_major_version.h"
-#include "platform/messages.h"
-#include "platform/module.h"
-#include "platform/property_tab.h"
+#include "platform/core/host_error.h"
+#include "platform/core/host_major_version.h"
+#include "platform/core/messages.h"
+#include "platform/dialogs/property_tab.h"
+#include "platform/documents/hidden_document.h"
+#include "platform/processes/host_libraries.h"
+#include "platform/processes/module.h"
 
 namespace zarvento {
 

@@ -2,7 +2,7 @@
 #include "operation_panels/turn_panel_kanavka.h"
 
 #include "operation_panels/panel_controls.h"
-#include "platform/host_major_version.h"
+#include "platform/core/host_major_version.h"
 
 namespace zarvento {
 

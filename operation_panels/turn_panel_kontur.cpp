@@ -5,11 +5,11 @@
 #include <utility>
 
 #include "operation_panels/panel_controls.h"
-#include "platform/host_document_3d.h"
-#include "platform/host_major_version.h"
-#include "platform/host_sketch.h"
-#include "platform/pick_collection.h"
-#include "platform/selection_manager.h"
+#include "platform/core/host_major_version.h"
+#include "platform/dialogs/pick_collection.h"
+#include "platform/dialogs/selection_manager.h"
+#include "platform/drawings/host_sketch.h"
+#include "platform/host/host_document_3d.h"
 
 namespace zarvento {
 

@@ -8,11 +8,11 @@
 #include "operation_panels/turn_panel.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
-#include "platform/host_document_3d.h"
-#include "platform/host_major_version.h"
-#include "platform/local_coordinate_system.h"
-#include "platform/property_tab.h"
-#include "platform/selection_manager.h"
+#include "platform/core/host_major_version.h"
+#include "platform/dialogs/property_tab.h"
+#include "platform/dialogs/selection_manager.h"
+#include "platform/drawings/local_coordinate_system.h"
+#include "platform/host/host_document_3d.h"
 
 namespace zarvento {
 

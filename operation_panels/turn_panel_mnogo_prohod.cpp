@@ -8,9 +8,9 @@
 
 #include "geometry/number_text.h"
 #include "plan/plan_panels.h"
-#include "platform/host_major_version.h"
-#include "platform/property_tab.h"
-#include "platform/scripted_user.h"
+#include "platform/core/host_major_version.h"
+#include "platform/dialogs/property_tab.h"
+#include "platform/dialogs/scripted_user.h"
 
 namespace zarvento {
 

@@ -6,7 +6,7 @@
 
 #include "operations/turn.h"
 #include "plan/plan_panels.h"
-#include "platform/scripted_user.h"
+#include "platform/dialogs/scripted_user.h"
 
 namespace zarvento {
 

@@ -5,8 +5,8 @@
 #include "operation_panels/kind_panel_support.h"
 #include "operation_panels/turn_panel_on_host.h"
 #include "plan/plan_panels.h"
-#include "platform/host_major_version.h"
-#include "platform/property_tab.h"
+#include "platform/core/host_major_version.h"
+#include "platform/dialogs/property_tab.h"
 
 namespace zarvento {
 

@@ -7,13 +7,13 @@
 #include "operation_panels/turn_panel_otrezka.h"
 #include "operation_panels/turn_panel_plashka.h"
 #include "plan/plan_panels.h"
-#include "platform/host_document_3d.h"
-#include "platform/host_major_version.h"
-#include "platform/object_queries.h"
+#include "platform/core/host_major_version.h"
+#include "platform/dialogs/property_tab.h"
+#include "platform/dialogs/selection_manager.h"
+#include "platform/host/host_document_3d.h"
+#include "platform/host/object_queries.h"
+#include "platform/host/thread_designation.h"
 #include "platform/part_model.h"
-#include "platform/property_tab.h"
-#include "platform/selection_manager.h"
-#include "platform/thread_designation.h"
 
 namespace zarvento {
 

@@ -6,9 +6,9 @@
 #include "nc/cadre_iso.h"
 #include "operation_panels/turn_panel.h"
 #include "plan/spid.h"
-#include "platform/host_major_version.h"
-#include "platform/messages.h"
-#include "platform/module.h"
+#include "platform/core/host_major_version.h"
+#include "platform/core/messages.h"
+#include "platform/processes/module.h"
 #include "simulation/tool_model_placement.h"
 
 namespace zarvento {

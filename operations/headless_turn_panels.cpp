@@ -15,9 +15,9 @@
 #include "operations/turn_mnogo_prohod.h"
 #include "operations/turn_plashka.h"
 #include "operations/turn_threading.h"
-#include "platform/messages.h"
-#include "platform/panel_script.h"
-#include "platform/variant.h"
+#include "platform/core/messages.h"
+#include "platform/core/variant.h"
+#include "platform/dialogs/panel_script.h"
 
 namespace zarvento {
 

@@ -10,7 +10,7 @@
 #include "nc/cycle_auto.h"
 #include "operations/turn.h"
 #include "plan/spid.h"
-#include "platform/variant.h"
+#include "platform/core/variant.h"
 
 namespace zarvento {
 

@@ -16,7 +16,7 @@
 #include "operations/turn.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "plan/spid.h"
-#include "platform/process_state.h"
+#include "platform/core/process_state.h"
 
 namespace zarvento {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/curve_2d.h"
+#include "platform/drawings/curve_2d.h"
 
 namespace zarvento {
 

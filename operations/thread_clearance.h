@@ -8,7 +8,7 @@
 #include <limits>
 #include <vector>
 
-#include "platform/curve_2d.h"
+#include "platform/drawings/curve_2d.h"
 
 namespace zarvento {
 

@@ -17,8 +17,8 @@
 #include "operations/turn_threading.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
-#include "platform/host_application.h"
-#include "platform/stored_path.h"
+#include "platform/core/stored_path.h"
+#include "platform/documents/host_application.h"
 
 namespace zarvento {
 

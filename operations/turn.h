@@ -19,8 +19,8 @@
 #include "nc/operation_parameters.h"
 #include "nc/path_statistics.h"
 #include "plan/plan_turn.h"
-#include "platform/host_document.h"
-#include "platform/host_sketch.h"
+#include "platform/documents/host_document.h"
+#include "platform/drawings/host_sketch.h"
 #include "post/post_processor.h"
 
 namespace zarvento {

@@ -8,9 +8,9 @@
 #include "plan/plan_tree.h"
 #include "plan/spid.h"
 #include "plan/synchronization.h"
-#include "platform/host_application.h"
-#include "platform/host_documents.h"
-#include "platform/messages.h"
+#include "platform/core/messages.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/host_documents.h"
 
 namespace zarvento {
 

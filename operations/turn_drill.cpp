@@ -13,7 +13,7 @@
 #include "operations/kind_support.h"
 #include "plan/spid.h"
 #include "plan/stored_value.h"
-#include "platform/storage_record.h"
+#include "platform/documents/storage_record.h"
 
 namespace zarvento {
 

@@ -11,7 +11,7 @@
 #include "operations/kind_support.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "plan/stored_value.h"
-#include "platform/storage_record.h"
+#include "platform/documents/storage_record.h"
 
 namespace zarvento {
 

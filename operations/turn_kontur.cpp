@@ -12,9 +12,9 @@
 #include "operations/path_clearance.h"
 #include "operations/plan_angle_trim.h"
 #include "plan/spid.h"
-#include "platform/messages.h"
-#include "platform/object_reference.h"
-#include "platform/storage_record.h"
+#include "platform/core/messages.h"
+#include "platform/documents/storage_record.h"
+#include "platform/host/object_reference.h"
 
 namespace zarvento {
 

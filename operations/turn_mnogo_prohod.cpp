@@ -14,8 +14,8 @@
 #include "nc/frame_text_format.h"
 #include "nc/modal_state.h"
 #include "plan/spid.h"
-#include "platform/check.h"
-#include "platform/storage_record.h"
+#include "platform/core/check.h"
+#include "platform/documents/storage_record.h"
 
 namespace zarvento {
 

@@ -12,8 +12,8 @@
 #include "geometry/primitives.h"
 #include "operations/kind_support.h"
 #include "operations/turn_mnogo_prohod.h"
-#include "platform/check.h"
-#include "platform/module.h"
+#include "platform/core/check.h"
+#include "platform/processes/module.h"
 
 namespace zarvento {
 

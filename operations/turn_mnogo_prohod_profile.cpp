@@ -11,9 +11,9 @@
 #include "geometry/unit_locator.h"
 #include "operations/kind_support.h"
 #include "operations/turn_mnogo_prohod.h"
-#include "platform/check.h"
-#include "platform/document_2d.h"
-#include "platform/module.h"
+#include "platform/core/check.h"
+#include "platform/drawings/document_2d.h"
+#include "platform/processes/module.h"
 
 namespace zarvento {
 

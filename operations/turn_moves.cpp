@@ -20,7 +20,7 @@
 #include "operations/turn.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
-#include "platform/check.h"
+#include "platform/core/check.h"
 
 namespace zarvento {
 

@@ -10,7 +10,7 @@
 #include "nc/frame_text_format.h"
 #include "operations/kind_support.h"
 #include "plan/stored_value.h"
-#include "platform/storage_record.h"
+#include "platform/documents/storage_record.h"
 
 namespace zarvento {
 

@@ -11,7 +11,7 @@
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "plan/stored_value.h"
-#include "platform/storage_record.h"
+#include "platform/documents/storage_record.h"
 
 namespace zarvento {
 

@@ -2,7 +2,7 @@
 // with the working time of a cut at constant spindle speed from the path.
 #include "nc/modal_state.h"
 #include "operations/turn.h"
-#include "platform/settings_record.h"
+#include "platform/documents/settings_record.h"
 
 namespace zarvento {
 

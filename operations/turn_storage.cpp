@@ -11,13 +11,13 @@
 #include "operations/turn_settings.h"
 #include "plan/spid.h"
 #include "plan/stored_value.h"
-#include "platform/host_application.h"
-#include "platform/host_record.h"
-#include "platform/host_storage.h"
-#include "platform/host_storages.h"
-#include "platform/messages.h"
-#include "platform/storage_record.h"
-#include "platform/variant.h"
+#include "platform/core/messages.h"
+#include "platform/core/variant.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/host_record.h"
+#include "platform/documents/host_storage.h"
+#include "platform/documents/host_storages.h"
+#include "platform/documents/storage_record.h"
 
 namespace zarvento {
 

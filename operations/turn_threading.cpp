@@ -13,10 +13,10 @@
 #include "operations/thread_clearance.h"
 #include "plan/spid.h"
 #include "plan/stored_value.h"
-#include "platform/interface_transfer.h"
-#include "platform/object_reference.h"
-#include "platform/storage_record.h"
-#include "platform/variant.h"
+#include "platform/core/interface_transfer.h"
+#include "platform/core/variant.h"
+#include "platform/documents/storage_record.h"
+#include "platform/host/object_reference.h"
 
 namespace zarvento {
 

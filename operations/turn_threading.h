@@ -10,7 +10,7 @@
 #include "nc/cycle_g300el.h"
 #include "operations/kind_support.h"
 #include "operations/turn.h"
-#include "platform/host_object.h"
+#include "platform/core/host_object.h"
 
 namespace zarvento {
 

@@ -14,7 +14,7 @@
 #include "nc/frame_templates.h"
 #include "operations/turn_threading.h"
 #include "plan/spid.h"
-#include "platform/check.h"
+#include "platform/core/check.h"
 #include "post/post_processor.h"
 #include "post/post_processor_settings.h"
 

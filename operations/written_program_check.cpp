@@ -12,7 +12,7 @@
 #include "operations/path_clearance.h"
 #include "operations/turn.h"
 #include "plan/spid.h"
-#include "platform/settings_record.h"
+#include "platform/documents/settings_record.h"
 #include "post/program.h"
 
 namespace zarvento {

@@ -2,11 +2,11 @@
 #include "panels/base_panel.h"
 
 #include "plan/plan.h"
-#include "platform/busy_flag.h"
-#include "platform/host_error.h"
-#include "platform/host_major_version.h"
-#include "platform/pick_process.h"
-#include "platform/process_state.h"
+#include "platform/core/busy_flag.h"
+#include "platform/core/host_error.h"
+#include "platform/core/host_major_version.h"
+#include "platform/core/process_state.h"
+#include "platform/dialogs/pick_process.h"
 
 namespace zarvento {
 

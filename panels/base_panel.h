@@ -18,8 +18,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/property_manager.h"
-#include "platform/property_manager_notify.h"
+#include "platform/dialogs/property_manager.h"
+#include "platform/dialogs/property_manager_notify.h"
 
 namespace zarvento {
 

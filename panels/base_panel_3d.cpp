@@ -3,8 +3,8 @@
 #include "panels/base_panel_3d.h"
 
 #include "plan/command_door.h"
-#include "platform/host_application.h"
-#include "platform/host_error.h"
+#include "platform/core/host_error.h"
+#include "platform/documents/host_application.h"
 
 namespace zarvento {
 

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "panels/base_panel.h"
-#include "platform/host_document_3d.h"
-#include "platform/pick_process.h"
+#include "platform/dialogs/pick_process.h"
+#include "platform/host/host_document_3d.h"
 
 namespace zarvento {
 

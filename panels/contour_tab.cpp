@@ -9,13 +9,13 @@
 #include "model/tessellation_object.h"
 #include "panels/contour_tab_owner.h"
 #include "plan/command_door.h"
-#include "platform/host_application.h"
-#include "platform/host_document_3d.h"
-#include "platform/host_major_version.h"
-#include "platform/module.h"
-#include "platform/property_control.h"
-#include "platform/selection_manager.h"
-#include "platform/settings_record.h"
+#include "platform/core/host_major_version.h"
+#include "platform/dialogs/property_control.h"
+#include "platform/dialogs/selection_manager.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/settings_record.h"
+#include "platform/host/host_document_3d.h"
+#include "platform/processes/module.h"
 
 namespace zarvento {
 

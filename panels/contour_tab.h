@@ -26,9 +26,9 @@
 
 #include "geometry/contour.h"
 #include "plan/stock_tab.h"
-#include "platform/host_object.h"
-#include "platform/host_sketch.h"
-#include "platform/property_tab.h"
+#include "platform/core/host_object.h"
+#include "platform/dialogs/property_tab.h"
+#include "platform/drawings/host_sketch.h"
 
 namespace zarvento {
 

@@ -12,14 +12,14 @@
 #include "panels/contour_tab_owner.h"
 #include "plan/command_door.h"
 #include "plan/spid.h"
-#include "platform/file_dialogs.h"
-#include "platform/host_application.h"
-#include "platform/host_document_3d.h"
-#include "platform/messages.h"
-#include "platform/module.h"
-#include "platform/property_control.h"
-#include "platform/selection_manager.h"
-#include "platform/settings_record.h"
+#include "platform/core/messages.h"
+#include "platform/dialogs/file_dialogs.h"
+#include "platform/dialogs/property_control.h"
+#include "platform/dialogs/selection_manager.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/settings_record.h"
+#include "platform/host/host_document_3d.h"
+#include "platform/processes/module.h"
 
 namespace zarvento {
 

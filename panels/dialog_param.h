@@ -17,7 +17,7 @@
 
 #include "nc/cycle_auto.h"
 #include "panels/list_param.h"
-#include "platform/host_dialog.h"
+#include "platform/dialogs/host_dialog.h"
 
 namespace zarvento {
 

@@ -8,11 +8,11 @@
 
 #include "panels/property_post_processor.h"
 #include "plan/spid.h"
-#include "platform/file_dialogs.h"
-#include "platform/messages.h"
-#include "platform/module.h"
-#include "platform/process_start.h"
-#include "platform/settings_record.h"
+#include "platform/core/messages.h"
+#include "platform/dialogs/file_dialogs.h"
+#include "platform/documents/settings_record.h"
+#include "platform/processes/module.h"
+#include "platform/processes/process_start.h"
 
 namespace zarvento {
 

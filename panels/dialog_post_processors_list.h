@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/host_dialog.h"
+#include "platform/dialogs/host_dialog.h"
 #include "post/post_processors_list.h"
 
 namespace zarvento {

@@ -12,7 +12,7 @@
 #include "panels/panel_spid.h"
 #include "panels/panel_visual.h"
 #include "panels/property_post_processor.h"
-#include "platform/scripted_user.h"
+#include "platform/dialogs/scripted_user.h"
 #include "simulation/result_model_plan.h"
 
 namespace zarvento {

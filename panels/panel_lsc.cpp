@@ -2,11 +2,11 @@
 #include "panels/panel_lsc.h"
 
 #include "plan/spid.h"
-#include "platform/help_calls.h"
-#include "platform/host_major_version.h"
-#include "platform/local_coordinate_system.h"
-#include "platform/messages.h"
-#include "platform/object_queries.h"
+#include "platform/core/host_major_version.h"
+#include "platform/core/messages.h"
+#include "platform/drawings/local_coordinate_system.h"
+#include "platform/host/object_queries.h"
+#include "platform/processes/help_calls.h"
 
 namespace zarvento {
 

@@ -8,12 +8,12 @@
 #include "nc/detail_parameters.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
-#include "platform/help_calls.h"
-#include "platform/host_application.h"
-#include "platform/host_document.h"
-#include "platform/host_major_version.h"
-#include "platform/module.h"
-#include "platform/settings_record.h"
+#include "platform/core/host_major_version.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/host_document.h"
+#include "platform/documents/settings_record.h"
+#include "platform/processes/help_calls.h"
+#include "platform/processes/module.h"
 
 namespace zarvento {
 

@@ -9,10 +9,10 @@
 #include "panels/panel_spid.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
-#include "platform/file_dialogs.h"
-#include "platform/host_application.h"
-#include "platform/host_document.h"
-#include "platform/messages.h"
+#include "platform/core/messages.h"
+#include "platform/dialogs/file_dialogs.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/host_document.h"
 
 namespace zarvento {
 

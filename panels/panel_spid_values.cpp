@@ -10,9 +10,9 @@
 #include "model/model_tess.h"
 #include "panels/panel_spid.h"
 #include "plan/spid.h"
-#include "platform/host_major_version.h"
-#include "platform/messages.h"
-#include "platform/settings_record.h"
+#include "platform/core/host_major_version.h"
+#include "platform/core/messages.h"
+#include "platform/documents/settings_record.h"
 #include "simulation/tool_model_placement.h"
 
 namespace zarvento {

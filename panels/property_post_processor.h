@@ -2,7 +2,7 @@
 // post-processor's description supports, code and name, in its order.
 #pragma once
 
-#include "platform/host_dialog.h"
+#include "platform/dialogs/host_dialog.h"
 #include "post/post_processor.h"
 
 namespace zarvento {

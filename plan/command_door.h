@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/host_document.h"
+#include "platform/documents/host_document.h"
 
 namespace zarvento {
 

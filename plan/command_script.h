@@ -28,7 +28,7 @@
 //                                is not yet on the host, whole
 //   panel <name> ... end         the steps of the user at the next showing
 //   dialog <name> ... end        of a panel or dialog on the host, one a line
-//                                (platform/scripted_user.h)
+//                                (platform/dialogs/scripted_user.h)
 //   view <file>                  saves the part's view (.glb, .png or .svg)
 //   menu <id>                    a command of the library's menu by its id,
 //                                sent as the host's menu sends it
@@ -48,7 +48,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/scripted_user.h"
+#include "platform/dialogs/scripted_user.h"
 
 namespace zarvento {
 

@@ -8,8 +8,8 @@
 #include "geometry/primitives.h"
 #include "plan/plan_tree.h"
 #include "plan/spid.h"
-#include "platform/host_application.h"
-#include "platform/process_state.h"
+#include "platform/core/process_state.h"
+#include "platform/documents/host_application.h"
 
 namespace zarvento {
 

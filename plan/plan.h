@@ -13,7 +13,7 @@
 #include "nc/detail_parameters.h"
 #include "nc/plan_parameters.h"
 #include "plan/plan_turn.h"
-#include "platform/host_document.h"
+#include "platform/documents/host_document.h"
 
 namespace zarvento {
 

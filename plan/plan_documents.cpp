@@ -1,7 +1,7 @@
 // Registration of the plan's drawings.
 #include "plan/plan_documents.h"
 
-#include "platform/registration.h"
+#include "platform/core/registration.h"
 
 namespace zarvento {
 

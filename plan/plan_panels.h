@@ -2,8 +2,8 @@
 // documents of the reports that they ask for. Those subsystems sit above the
 // plan and register their own in an explicit start-up call. Until a panel is
 // real, the headless model here answers it whole from the panel script
-// (platform/panel_script.h) under its panel name; a real one runs on the
-// host and is driven control by control (platform/scripted_user.h).
+// (platform/dialogs/panel_script.h) under its panel name; a real one runs on the
+// host and is driven control by control (platform/dialogs/scripted_user.h).
 #pragma once
 
 #include <initializer_list>
@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/panel_script.h"
+#include "platform/dialogs/panel_script.h"
 
 namespace zarvento {
 

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include "plan/spid.h"
-#include "platform/busy_flag.h"
-#include "platform/hidden_document.h"
-#include "platform/host_error.h"
-#include "platform/module.h"
+#include "platform/core/busy_flag.h"
+#include "platform/core/host_error.h"
+#include "platform/documents/hidden_document.h"
+#include "platform/processes/module.h"
 
 namespace zarvento {
 

@@ -1,7 +1,7 @@
 // Registration of the plan's statistics values.
 #include "plan/plan_reports.h"
 
-#include "platform/registration.h"
+#include "platform/core/registration.h"
 
 namespace zarvento {
 

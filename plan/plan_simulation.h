@@ -3,7 +3,7 @@
 // here in its start-up call; without one the panel only shows the program.
 #pragma once
 
-#include "platform/panel_script.h"
+#include "platform/dialogs/panel_script.h"
 
 namespace zarvento {
 

@@ -6,8 +6,8 @@
 #include "plan/plan_tree.h"
 #include "plan/spid.h"
 #include "plan/stored_value.h"
-#include "platform/host_application.h"
-#include "platform/storage_record.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/storage_record.h"
 
 namespace zarvento {
 

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/host_bitmap.h"
-#include "platform/host_object.h"
-#include "platform/image_list.h"
-#include "platform/popup_menu.h"
-#include "platform/tree_control.h"
+#include "platform/core/host_object.h"
+#include "platform/dialogs/host_bitmap.h"
+#include "platform/dialogs/popup_menu.h"
+#include "platform/tree/image_list.h"
+#include "platform/tree/tree_control.h"
 
 namespace pelmora {
 class IpmTreeDlg;

@@ -2,7 +2,7 @@
 #include "plan/plan_turn.h"
 
 #include "plan/plan_panels.h"
-#include "platform/registration.h"
+#include "platform/core/registration.h"
 
 namespace zarvento {
 

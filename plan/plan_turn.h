@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/tree_control.h"
+#include "platform/tree/tree_control.h"
 #include "post/program_operation.h"
 
 namespace zarvento {

@@ -8,9 +8,9 @@
 
 #include "catalogs/param_tool.h"
 #include "plan/spid.h"
-#include "platform/guid.h"
-#include "platform/host_folder.h"
-#include "platform/messages.h"
+#include "platform/core/guid.h"
+#include "platform/core/host_folder.h"
+#include "platform/core/messages.h"
 
 namespace zarvento {
 

@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "plan/session_dir.h"
-#include "platform/module.h"
-#include "platform/process_state.h"
-#include "platform/settings_record.h"
+#include "platform/core/process_state.h"
+#include "platform/documents/settings_record.h"
+#include "platform/processes/module.h"
 
 namespace zarvento {
 

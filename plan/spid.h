@@ -16,12 +16,12 @@
 #include "model/model_tess.h"
 #include "model/point_face_sp.h"
 #include "plan/stock_tab.h"
-#include "platform/directory_lock.h"
-#include "platform/grid_control.h"
-#include "platform/host_sketch.h"
-#include "platform/list_control.h"
-#include "platform/local_coordinate_system.h"
-#include "platform/tree_control.h"
+#include "platform/dialogs/grid_control.h"
+#include "platform/dialogs/list_control.h"
+#include "platform/documents/directory_lock.h"
+#include "platform/drawings/host_sketch.h"
+#include "platform/drawings/local_coordinate_system.h"
+#include "platform/tree/tree_control.h"
 #include "post/post_processors_list.h"
 
 namespace zarvento {

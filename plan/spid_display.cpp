@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "plan/spid.h"
-#include "platform/busy_flag.h"
-#include "platform/module.h"
-#include "platform/settings_record.h"
+#include "platform/core/busy_flag.h"
+#include "platform/documents/settings_record.h"
+#include "platform/processes/module.h"
 
 namespace zarvento {
 

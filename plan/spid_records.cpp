@@ -9,14 +9,14 @@
 #include "geometry/lsc_transform.h"
 #include "plan/spid.h"
 #include "plan/stored_value.h"
-#include "platform/busy_flag.h"
-#include "platform/hidden_document.h"
-#include "platform/host_application.h"
-#include "platform/host_error.h"
-#include "platform/interface_transfer.h"
-#include "platform/messages.h"
-#include "platform/object_reference.h"
-#include "platform/storage_record.h"
+#include "platform/core/busy_flag.h"
+#include "platform/core/host_error.h"
+#include "platform/core/interface_transfer.h"
+#include "platform/core/messages.h"
+#include "platform/documents/hidden_document.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/storage_record.h"
+#include "platform/host/object_reference.h"
 
 namespace zarvento {
 

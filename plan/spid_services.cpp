@@ -9,11 +9,11 @@
 #include "model/shape_builders.h"
 #include "plan/plan_tree.h"
 #include "plan/spid.h"
-#include "platform/busy_flag.h"
-#include "platform/host_application.h"
-#include "platform/host_error.h"
-#include "platform/messages.h"
-#include "platform/process_state.h"
+#include "platform/core/busy_flag.h"
+#include "platform/core/host_error.h"
+#include "platform/core/messages.h"
+#include "platform/core/process_state.h"
+#include "platform/documents/host_application.h"
 
 namespace zarvento {
 

@@ -3,9 +3,9 @@
 
 #include "plan/spid.h"
 #include "plan/stored_value.h"
-#include "platform/host_application.h"
-#include "platform/messages.h"
-#include "platform/storage_record.h"
+#include "platform/core/messages.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/storage_record.h"
 
 namespace zarvento {
 

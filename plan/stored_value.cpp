@@ -2,10 +2,10 @@
 #include "plan/stored_value.h"
 
 #include "plan/spid.h"
-#include "platform/host_error.h"
-#include "platform/interface_transfer.h"
-#include "platform/messages.h"
-#include "platform/object_reference.h"
+#include "platform/core/host_error.h"
+#include "platform/core/interface_transfer.h"
+#include "platform/core/messages.h"
+#include "platform/host/object_reference.h"
 
 namespace zarvento {
 

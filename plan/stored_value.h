@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/host_sketch.h"
-#include "platform/storage_record.h"
+#include "platform/documents/storage_record.h"
+#include "platform/drawings/host_sketch.h"
 
 namespace zarvento {
 

@@ -4,9 +4,9 @@
 #include "plan/plan.h"
 #include "plan/plan_tree.h"
 #include "plan/spid.h"
-#include "platform/host_application.h"
-#include "platform/messages.h"
-#include "platform/process_state.h"
+#include "platform/core/messages.h"
+#include "platform/core/process_state.h"
+#include "platform/documents/host_application.h"
 
 namespace zarvento {
 

@@ -15,13 +15,13 @@
 #include "plan/plan.h"
 #include "plan/plan_turn.h"
 #include "plan/spid.h"
-#include "platform/host_application.h"
-#include "platform/host_error.h"
-#include "platform/scene.h"
-#include "platform/scene_gltf.h"
-#include "platform/scene_picture.h"
-#include "platform/settings_record.h"
-#include "platform/zx_drawing.h"
+#include "platform/core/host_error.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/settings_record.h"
+#include "platform/drawings/zx_drawing.h"
+#include "platform/view/scene.h"
+#include "platform/view/scene_gltf.h"
+#include "platform/view/scene_picture.h"
 
 namespace zarvento {
 

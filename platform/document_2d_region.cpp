@@ -25,10 +25,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/document_2d.h"
-#include "platform/host_call_time.h"
-#include "platform/host_error.h"
-#include "platform/host_faults.h"
+#include "platform/core/host_call_time.h"
+#include "platform/core/host_error.h"
+#include "platform/core/host_faults.h"
+#include "platform/drawings/document_2d.h"
 
 namespace zarvento {
 

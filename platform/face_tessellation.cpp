@@ -17,7 +17,7 @@
 #include <cmath>
 #include <vector>
 
-#include "platform/host_faults.h"
+#include "platform/core/host_faults.h"
 #include "platform/part_model.h"
 #include "platform/part_model_occt.h"
 

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "platform/variant.h"
+#include "platform/core/variant.h"
 
 namespace zarvento {
 

@@ -14,7 +14,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/host_error.h"
+#include "platform/core/host_error.h"
 #include "platform/part_model_occt.h"
 
 namespace zarvento {

@@ -22,8 +22,8 @@
 #include <cstring>
 #include <typeinfo>
 
-#include "platform/host_error.h"
-#include "platform/host_faults.h"
+#include "platform/core/host_error.h"
+#include "platform/core/host_faults.h"
 #include "platform/part_model_occt.h"
 
 namespace zarvento {

@@ -16,9 +16,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/host_document.h"
-#include "platform/host_object.h"
-#include "platform/local_coordinate_system.h"
+#include "platform/core/host_object.h"
+#include "platform/documents/host_document.h"
+#include "platform/drawings/local_coordinate_system.h"
 #include "platform/part_shape.h"
 
 namespace zarvento {

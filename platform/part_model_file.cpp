@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <map>
 
-#include "platform/byte_record.h"
-#include "platform/host_error.h"
+#include "platform/core/byte_record.h"
+#include "platform/core/host_error.h"
 #include "platform/part_model_occt.h"
 
 namespace zarvento {

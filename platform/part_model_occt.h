@@ -27,7 +27,7 @@
 #include <variant>
 #include <vector>
 
-#include "platform/host_call_time.h"
+#include "platform/core/host_call_time.h"
 #include "platform/part_model.h"
 #include "platform/part_shape.h"
 

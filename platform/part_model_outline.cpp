@@ -61,10 +61,10 @@
 #include <map>
 #include <vector>
 
-#include "platform/host_application.h"
-#include "platform/host_error.h"
-#include "platform/host_faults.h"
-#include "platform/local_coordinate_system.h"
+#include "platform/core/host_error.h"
+#include "platform/core/host_faults.h"
+#include "platform/documents/host_application.h"
+#include "platform/drawings/local_coordinate_system.h"
 #include "platform/part_model_occt.h"
 
 namespace zarvento {

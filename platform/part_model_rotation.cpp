@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/host_error.h"
-#include "platform/host_faults.h"
-#include "platform/host_sketch.h"
+#include "platform/core/host_error.h"
+#include "platform/core/host_faults.h"
+#include "platform/drawings/host_sketch.h"
 #include "platform/part_model.h"
 #include "platform/rotation_operation.h"
 

@@ -16,8 +16,8 @@
 #include <fstream>
 #include <system_error>
 
-#include "platform/host_error.h"
-#include "platform/host_faults.h"
+#include "platform/core/host_error.h"
+#include "platform/core/host_faults.h"
 #include "platform/part_model_occt.h"
 #include "platform/step_translator.h"
 

@@ -55,7 +55,7 @@
 #include <optional>
 #include <sstream>
 
-#include "platform/host_error.h"
+#include "platform/core/host_error.h"
 #include "platform/part_model_occt.h"
 #include "platform/step_translator.h"
 

@@ -24,10 +24,10 @@
 #include <sstream>
 #include <string_view>
 
-#include "platform/byte_record.h"
-#include "platform/host_error.h"
+#include "platform/core/byte_record.h"
+#include "platform/core/host_error.h"
 #include "platform/part_model_occt.h"
-#include "platform/process_runner.h"
+#include "platform/processes/process_runner.h"
 #include "platform/step_reader_program.h"
 #include "platform/step_translator.h"
 

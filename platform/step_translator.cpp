@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "platform/host_error.h"
+#include "platform/core/host_error.h"
 
 namespace zarvento {
 

@@ -2,7 +2,7 @@
 #include "post/cycle_definition_lookup.h"
 
 #include "nc/cycle_auto.h"
-#include "platform/process_state.h"
+#include "platform/core/process_state.h"
 #include "post/post_processor.h"
 
 namespace zarvento {

@@ -16,7 +16,7 @@
 #include "nc/cycle_code_lists.h"
 #include "nc/frame_templates.h"
 #include "nc/modal_state.h"
-#include "platform/messages.h"
+#include "platform/core/messages.h"
 #include "post/description_statement.h"
 #include "post/post_processor.h"
 #include "post/post_processor_settings.h"

@@ -3,8 +3,8 @@
 #include "post/post_processor.h"
 
 #include "nc/frame_templates.h"
-#include "platform/storage_record.h"
-#include "platform/variant.h"
+#include "platform/core/variant.h"
+#include "platform/documents/storage_record.h"
 
 namespace zarvento {
 

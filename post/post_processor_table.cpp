@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "nc/parameters.h"
-#include "platform/process_state.h"
+#include "platform/core/process_state.h"
 #include "post/description_statement.h"
 
 namespace zarvento {

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/module.h"
+#include "platform/processes/module.h"
 
 namespace zarvento {
 

@@ -2,9 +2,9 @@
 #include "post/program.h"
 
 #include "nc/cadre_iso.h"
-#include "platform/code_page.h"
-#include "platform/line_reader.h"
-#include "platform/process_state.h"
+#include "platform/core/code_page.h"
+#include "platform/core/line_reader.h"
+#include "platform/core/process_state.h"
 
 namespace zarvento {
 

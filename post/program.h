@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "geometry/step_array.h"
-#include "platform/list_control.h"
+#include "platform/dialogs/list_control.h"
 #include "post/program_units.h"
 
 namespace zarvento {

@@ -10,7 +10,7 @@
 #include "nc/cadre_m5.h"
 #include "nc/cadre_safe.h"
 #include "nc/modal_state.h"
-#include "platform/host_application.h"
+#include "platform/documents/host_application.h"
 #include "post/post_processor_links.h"
 #include "post/post_processor_settings.h"
 #include "post/program.h"

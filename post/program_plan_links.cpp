@@ -1,7 +1,7 @@
 // The registration point of the plan's links for the NC program.
 #include "post/program_plan_links.h"
 
-#include "platform/registration.h"
+#include "platform/core/registration.h"
 
 namespace zarvento {
 

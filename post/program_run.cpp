@@ -2,8 +2,8 @@
 // text the post-processor's script makes of it.
 #include <filesystem>
 
-#include "platform/list_control.h"
-#include "platform/messages.h"
+#include "platform/core/messages.h"
+#include "platform/dialogs/list_control.h"
 #include "post/program.h"
 #include "post/program_plan_links.h"
 #include "post/python_run.h"

@@ -1,7 +1,7 @@
 // The program's units setting and its reset.
 #include "post/program_units.h"
 
-#include "platform/process_state.h"
+#include "platform/core/process_state.h"
 
 namespace zarvento {
 

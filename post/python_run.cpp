@@ -1,7 +1,7 @@
 // The script's arguments, the units factor and the run's time limits.
 #include "post/python_run.h"
 
-#include "platform/process_state.h"
+#include "platform/core/process_state.h"
 
 namespace zarvento {
 

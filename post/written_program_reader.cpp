@@ -7,7 +7,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "platform/variant.h"
+#include "platform/core/variant.h"
 
 namespace zarvento {
 

@@ -2,8 +2,8 @@
 #include "reports/cost_dialog.h"
 
 #include "plan/plan.h"
-#include "platform/process_state.h"
-#include "platform/storage_record.h"
+#include "platform/core/process_state.h"
+#include "platform/documents/storage_record.h"
 
 namespace zarvento {
 

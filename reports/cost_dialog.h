@@ -16,7 +16,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/host_dialog.h"
+#include "platform/dialogs/host_dialog.h"
 #include "reports/cost_items.h"
 #include "reports/cost_page.h"
 #include "reports/cost_page_inst.h"

@@ -9,7 +9,7 @@
 #include "operations/turn.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
-#include "platform/host_dialog.h"
+#include "platform/dialogs/host_dialog.h"
 #include "reports/cost_dialog.h"
 #include "reports/statistics_text.h"
 

@@ -4,9 +4,9 @@
 
 #include "operations/turn.h"
 #include "plan/plan.h"
-#include "platform/file_dialogs.h"
-#include "platform/messages.h"
-#include "platform/stored_path.h"
+#include "platform/core/messages.h"
+#include "platform/core/stored_path.h"
+#include "platform/dialogs/file_dialogs.h"
 #include "reports/plan_sketch.h"
 #include "reports/turn_sketch.h"
 

@@ -7,12 +7,12 @@
 #include "operations/turn.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
-#include "platform/host_application.h"
-#include "platform/messages.h"
-#include "platform/raster_file.h"
-#include "platform/scene.h"
-#include "platform/scene_picture.h"
-#include "platform/stored_path.h"
+#include "platform/core/messages.h"
+#include "platform/core/stored_path.h"
+#include "platform/documents/host_application.h"
+#include "platform/drawings/raster_file.h"
+#include "platform/view/scene.h"
+#include "platform/view/scene_picture.h"
 #include "reports/sketch_drawing.h"
 
 namespace zarvento {

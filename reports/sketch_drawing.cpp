@@ -7,9 +7,9 @@
 #include "geometry/contour.h"
 #include "geometry/primitives.h"
 #include "plan/plan.h"
-#include "platform/host_application.h"
-#include "platform/host_documents.h"
-#include "platform/stored_path.h"
+#include "platform/core/stored_path.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/host_documents.h"
 
 namespace zarvento {
 

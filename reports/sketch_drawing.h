@@ -8,11 +8,11 @@
 #include <optional>
 #include <string>
 
-#include "platform/busy_flag.h"
-#include "platform/document_2d.h"
-#include "platform/drawing_document.h"
-#include "platform/hidden_document.h"
-#include "platform/host_document.h"
+#include "platform/core/busy_flag.h"
+#include "platform/documents/drawing_document.h"
+#include "platform/documents/hidden_document.h"
+#include "platform/documents/host_document.h"
+#include "platform/drawings/document_2d.h"
 #include "reports/sketch_layout.h"
 
 namespace zarvento {

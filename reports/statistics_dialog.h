@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/host_dialog.h"
+#include "platform/dialogs/host_dialog.h"
 
 namespace zarvento {
 

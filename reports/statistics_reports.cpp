@@ -11,11 +11,11 @@
 #include "operations/turn.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
-#include "platform/host_application.h"
-#include "platform/host_error.h"
+#include "platform/core/host_error.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/settings_record.h"
+#include "platform/documents/storage_record.h"
 #include "platform/part_model.h"
-#include "platform/settings_record.h"
-#include "platform/storage_record.h"
 #include "reports/cost_items.h"
 
 namespace zarvento {

@@ -10,11 +10,11 @@
 #include "operations/turn.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
-#include "platform/host_application.h"
-#include "platform/host_documents.h"
-#include "platform/host_error.h"
+#include "platform/core/host_error.h"
+#include "platform/core/stored_path.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/host_documents.h"
 #include "platform/model_view.h"
-#include "platform/stored_path.h"
 #include "reports/sketch_drawing.h"
 
 namespace zarvento {

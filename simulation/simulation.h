@@ -27,8 +27,8 @@
 #include "model/model_tess.h"
 #include "nc/frame_simulation.h"
 #include "nc/simulation_point.h"
-#include "platform/host_document.h"
-#include "platform/host_message.h"
+#include "platform/dialogs/host_message.h"
+#include "platform/documents/host_document.h"
 
 namespace zarvento {
 

@@ -1,7 +1,7 @@
 // The message list of a simulation run.
 #include "simulation/simulation_messages.h"
 
-#include "platform/list_control.h"
+#include "platform/dialogs/list_control.h"
 
 namespace zarvento {
 

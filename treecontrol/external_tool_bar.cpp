@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdint>
 
-#include "platform/host_error.h"
-#include "platform/host_faults.h"
-#include "platform/utf8_text.h"
+#include "platform/core/host_error.h"
+#include "platform/core/host_faults.h"
+#include "platform/core/utf8_text.h"
 
 namespace pelmora {
 

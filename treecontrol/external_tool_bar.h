@@ -1,6 +1,6 @@
 // CExternalToolBar, the tree-dialog control's toolbar: its buttons, their
 // images and tooltip texts come from a resource module that the container
-// names at run time (platform/resource_module.h), loaded by handle (the
+// names at run time (platform/processes/resource_module.h), loaded by handle (the
 // container's, never freed here) or by file name (then the toolbar's own,
 // freed by the next load and when the toolbar goes).
 //
@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/host_window.h"
-#include "platform/resource_module.h"
-#include "platform/variant.h"
+#include "platform/core/variant.h"
+#include "platform/dialogs/host_window.h"
+#include "platform/processes/resource_module.h"
 
 namespace pelmora {
 

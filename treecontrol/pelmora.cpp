@@ -2,11 +2,11 @@
 // keys and context menu turned into events.
 #include "treecontrol/pelmora.h"
 
-#include "platform/component_registry.h"
-#include "platform/host_faults.h"
-#include "platform/message_loop.h"
-#include "platform/popup_menu.h"
-#include "platform/utf8_text.h"
+#include "platform/core/host_faults.h"
+#include "platform/core/utf8_text.h"
+#include "platform/dialogs/message_loop.h"
+#include "platform/dialogs/popup_menu.h"
+#include "platform/processes/component_registry.h"
 
 namespace pelmora {
 

@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/connection_point.h"
-#include "platform/host_control.h"
-#include "platform/host_object.h"
-#include "platform/popup_menu.h"
-#include "platform/tree_control.h"
+#include "platform/core/connection_point.h"
+#include "platform/core/host_object.h"
+#include "platform/dialogs/host_control.h"
+#include "platform/dialogs/popup_menu.h"
+#include "platform/tree/tree_control.h"
 #include "treecontrol/pelmora_app.h"
 #include "treecontrol/pelmora_lib.h"
 

@@ -5,9 +5,9 @@
 #include <new>
 #include <string_view>
 
-#include "platform/host_registry.h"
-#include "platform/host_window.h"
-#include "platform/message_loop.h"
+#include "platform/dialogs/host_window.h"
+#include "platform/dialogs/message_loop.h"
+#include "platform/processes/host_registry.h"
 #include "treecontrol/pelmora.h"
 #include "treecontrol/pelmora_lib.h"
 #include "treecontrol/pelmora_prop_page.h"

@@ -10,9 +10,9 @@
 #include <string>
 #include <unordered_map>
 
-#include "platform/automation_error.h"
-#include "platform/component_registry.h"
-#include "platform/host_message.h"
+#include "platform/core/automation_error.h"
+#include "platform/dialogs/host_message.h"
+#include "platform/processes/component_registry.h"
 
 namespace pelmora {
 

@@ -6,7 +6,7 @@
 //
 // The interfaces keep the shape of the controls' dual interfaces: every
 // method answers an HRESULT (S_OK_, or an error with the calling thread's
-// error record, platform/automation_error.h), a null out-pointer gives
+// error record, platform/core/automation_error.h), a null out-pointer gives
 // E_INVALIDARG, and properties are get_/put_ pairs.
 #pragma once
 
@@ -14,9 +14,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/connection_point.h"
-#include "platform/host_error.h"
-#include "platform/variant.h"
+#include "platform/core/connection_point.h"
+#include "platform/core/host_error.h"
+#include "platform/core/variant.h"
 
 namespace pelmora {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/host_object.h"
+#include "platform/core/host_object.h"
 #include "treecontrol/pelmora_app.h"
 
 namespace pelmora {

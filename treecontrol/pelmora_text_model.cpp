@@ -2,9 +2,9 @@
 // lines, and the file and Items forms of it.
 #include <algorithm>
 
-#include "platform/code_page.h"
-#include "platform/line_reader.h"
-#include "platform/text_file.h"
+#include "platform/core/code_page.h"
+#include "platform/core/line_reader.h"
+#include "platform/core/text_file.h"
 #include "treecontrol/pelmora.h"
 
 namespace pelmora {

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "platform/component_registry.h"
-#include "platform/host_faults.h"
+#include "platform/core/host_faults.h"
+#include "platform/processes/component_registry.h"
 
 namespace pelmora {
 

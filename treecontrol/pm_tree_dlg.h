@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/connection_point.h"
-#include "platform/host_control.h"
-#include "platform/host_object.h"
+#include "platform/core/connection_point.h"
+#include "platform/core/host_object.h"
+#include "platform/dialogs/host_control.h"
 #include "treecontrol/external_tool_bar.h"
 #include "treecontrol/pelmora.h"
 #include "treecontrol/pelmora_lib.h"

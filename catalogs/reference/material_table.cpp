@@ -7,8 +7,8 @@
 #include <set>
 #include <system_error>
 
-#include "platform/line_reader.h"
-#include "platform/variant.h"
+#include "platform/core/line_reader.h"
+#include "platform/core/variant.h"
 
 namespace zarvento::reference {
 

@@ -8,12 +8,12 @@
 
 #include "catalogs/reference/material_table.h"
 #include "catalogs/reference/reference_objects.h"
-#include "platform/component_registry.h"
-#include "platform/host_environment.h"
-#include "platform/host_registry.h"
-#include "platform/local_server.h"
-#include "platform/text_file.h"
-#include "platform/utf8_text.h"
+#include "platform/core/text_file.h"
+#include "platform/core/utf8_text.h"
+#include "platform/processes/component_registry.h"
+#include "platform/processes/host_environment.h"
+#include "platform/processes/host_registry.h"
+#include "platform/processes/local_server.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <functional>
 #include <map>
 
-#include "platform/line_reader.h"
-#include "platform/stored_path.h"
-#include "platform/text_file.h"
+#include "platform/core/line_reader.h"
+#include "platform/core/stored_path.h"
+#include "platform/core/text_file.h"
 
 namespace zarvento::reference {
 

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "catalogs/reference/material_table.h"
-#include "platform/automation_object.h"
+#include "platform/core/automation_object.h"
 
 namespace zarvento::reference {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/host_application.h"
+#include "platform/documents/host_application.h"
 #include "test_support.h"
 
 namespace zarvento::test {

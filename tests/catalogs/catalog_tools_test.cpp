@@ -11,11 +11,11 @@
 #include "catalog_test_support.h"
 #include "catalogs/catalog_tools.h"
 #include "catalogs/tool_model_text.h"
-#include "platform/file_dialogs.h"
-#include "platform/messages.h"
-#include "platform/module.h"
-#include "platform/rgba_image.h"
-#include "platform/scripted_user.h"
+#include "platform/core/messages.h"
+#include "platform/dialogs/file_dialogs.h"
+#include "platform/dialogs/scripted_user.h"
+#include "platform/drawings/rgba_image.h"
+#include "platform/processes/module.h"
 
 namespace zarvento {
 namespace {

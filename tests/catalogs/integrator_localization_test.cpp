@@ -4,8 +4,8 @@
 
 #include "catalogs/integrator.h"
 #include "materials_test_support.h"
-#include "platform/host_environment.h"
-#include "platform/stored_path.h"
+#include "platform/core/stored_path.h"
+#include "platform/processes/host_environment.h"
 
 namespace zarvento {
 namespace {

@@ -7,9 +7,9 @@
 
 #include "catalogs/integrator.h"
 #include "materials_test_support.h"
-#include "platform/host_environment.h"
-#include "platform/local_server.h"
-#include "platform/stored_path.h"
+#include "platform/core/stored_path.h"
+#include "platform/processes/host_environment.h"
+#include "platform/processes/local_server.h"
 
 namespace zarvento {
 namespace {

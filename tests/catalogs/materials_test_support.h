@@ -15,8 +15,8 @@
 #include "catalogs/integrator.h"
 #include "catalogs/reference/material_table.h"
 #include "catalogs/reference/reference_objects.h"
-#include "platform/component_registry.h"
-#include "platform/text_file.h"
+#include "platform/core/text_file.h"
+#include "platform/processes/component_registry.h"
 
 namespace zarvento::test {
 

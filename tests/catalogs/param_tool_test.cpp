@@ -13,10 +13,10 @@
 #include "catalogs/param_tool.h"
 #include "geometry/contour.h"
 #include "geometry/line_unit.h"
-#include "platform/host_record.h"
-#include "platform/host_storage.h"
-#include "platform/storage_record.h"
-#include "platform/stored_path.h"
+#include "platform/core/stored_path.h"
+#include "platform/documents/host_record.h"
+#include "platform/documents/host_storage.h"
+#include "platform/documents/storage_record.h"
 
 namespace zarvento {
 namespace {

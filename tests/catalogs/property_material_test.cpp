@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/scripted_user.h"
+#include "platform/dialogs/scripted_user.h"
 #include "test_support.h"
 
 namespace zarvento {

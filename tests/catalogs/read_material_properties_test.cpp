@@ -8,7 +8,7 @@
 #include "catalogs/integrator_reference_client.h"
 #include "materials_test_support.h"
 #include "nc/detail_parameters.h"
-#include "platform/host_environment.h"
+#include "platform/processes/host_environment.h"
 
 namespace zarvento {
 namespace {

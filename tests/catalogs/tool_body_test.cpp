@@ -10,11 +10,11 @@
 #include "catalogs/tool_model_text.h"
 #include "geometry/contour.h"
 #include "geometry/unit.h"
-#include "platform/host_size_table.h"
-#include "platform/host_variable.h"
-#include "platform/messages.h"
-#include "platform/module.h"
+#include "platform/core/host_variable.h"
+#include "platform/core/messages.h"
+#include "platform/documents/host_size_table.h"
 #include "platform/part_model.h"
+#include "platform/processes/module.h"
 
 namespace zarvento {
 namespace {

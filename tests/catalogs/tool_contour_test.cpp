@@ -13,11 +13,11 @@
 #include "geometry/arc_unit.h"
 #include "geometry/contour.h"
 #include "geometry/line_unit.h"
-#include "platform/host_sketch.h"
-#include "platform/host_variable.h"
-#include "platform/module.h"
-#include "platform/stored_path.h"
-#include "platform/text_file.h"
+#include "platform/core/host_variable.h"
+#include "platform/core/stored_path.h"
+#include "platform/core/text_file.h"
+#include "platform/drawings/host_sketch.h"
+#include "platform/processes/module.h"
 
 namespace zarvento {
 namespace {

@@ -8,9 +8,9 @@
 #include "catalog_test_support.h"
 #include "catalogs/param_tool.h"
 #include "catalogs/tool_model_text.h"
-#include "platform/host_variable.h"
-#include "platform/module.h"
-#include "platform/stored_path.h"
+#include "platform/core/host_variable.h"
+#include "platform/core/stored_path.h"
+#include "platform/processes/module.h"
 
 namespace zarvento {
 namespace {

@@ -11,8 +11,8 @@
 #include "catalogs/param_tool.h"
 #include "catalogs/params_grid.h"
 #include "catalogs/tool_model_text.h"
-#include "platform/host_variable.h"
-#include "platform/messages.h"
+#include "platform/core/host_variable.h"
+#include "platform/core/messages.h"
 
 namespace zarvento {
 namespace {

@@ -11,8 +11,8 @@
 #include "geometry/contour.h"
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
-#include "platform/document_2d.h"
-#include "platform/host_faults.h"
+#include "platform/core/host_faults.h"
+#include "platform/drawings/document_2d.h"
 #include "test_support.h"
 
 namespace zarvento {

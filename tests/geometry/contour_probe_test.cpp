@@ -15,7 +15,7 @@
 #include "geometry/primitives.h"
 #include "geometry/region_drawable.h"
 #include "geometry/unit_locator.h"
-#include "platform/view_3d_log.h"
+#include "platform/view/view_3d_log.h"
 #include "test_support.h"
 
 namespace zarvento {

@@ -7,10 +7,10 @@
 
 #include "geometry/contour.h"
 #include "geometry/line_unit.h"
-#include "platform/host_application.h"
-#include "platform/host_faults.h"
-#include "platform/host_named_object.h"
-#include "platform/storage_record.h"
+#include "platform/core/host_faults.h"
+#include "platform/core/host_named_object.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/storage_record.h"
 #include "test_support.h"
 
 namespace zarvento {

@@ -9,7 +9,7 @@
 #include "contour_fixtures.h"
 #include "geometry/line_unit.h"
 #include "geometry/object_registry.h"
-#include "platform/selection_manager.h"
+#include "platform/dialogs/selection_manager.h"
 #include "test_support.h"
 
 namespace zarvento {

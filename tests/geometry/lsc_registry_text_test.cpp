@@ -3,8 +3,8 @@
 #include "geometry/number_text.h"
 #include "geometry/object_registry.h"
 #include "geometry/primitives.h"
-#include "platform/host_error.h"
-#include "platform/host_faults.h"
+#include "platform/core/host_error.h"
+#include "platform/core/host_faults.h"
 #include "test_support.h"
 
 namespace zarvento {

@@ -13,8 +13,8 @@
 #include "geometry/scoped_eps.h"
 #include "geometry/simulation_hook.h"
 #include "geometry/subtract_region.h"
-#include "platform/document_2d.h"
-#include "platform/host_faults.h"
+#include "platform/core/host_faults.h"
+#include "platform/drawings/document_2d.h"
 #include "region_shapes.h"
 #include "test_support.h"
 

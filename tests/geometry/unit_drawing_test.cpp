@@ -8,8 +8,8 @@
 #include "geometry/cadre_factory.h"
 #include "geometry/line_unit.h"
 #include "geometry/unit_colours.h"
-#include "platform/settings_record.h"
-#include "platform/view_3d_log.h"
+#include "platform/documents/settings_record.h"
+#include "platform/view/view_3d_log.h"
 #include "test_support.h"
 
 namespace zarvento {

@@ -13,8 +13,8 @@
 #include "geometry/line_unit.h"
 #include "geometry/lsc_transform.h"
 #include "geometry/primitives.h"
-#include "platform/host_error.h"
-#include "platform/selection_manager.h"
+#include "platform/core/host_error.h"
+#include "platform/dialogs/selection_manager.h"
 #include "test_support.h"
 
 namespace zarvento {

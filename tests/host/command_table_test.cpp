@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host_test_support.h"
-#include "platform/host_procedures.h"
+#include "platform/processes/host_procedures.h"
 
 namespace zarvento::test {
 namespace {

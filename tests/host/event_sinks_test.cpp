@@ -8,8 +8,8 @@
 #include "plan/plan.h"
 #include "plan/plan_tree.h"
 #include "plan/spid.h"
-#include "platform/busy_flag.h"
-#include "platform/host_events.h"
+#include "platform/core/busy_flag.h"
+#include "platform/dialogs/host_events.h"
 #include "simulation/simulation.h"
 
 namespace zarvento::test {

@@ -12,12 +12,12 @@
 #include "host/command_entry.h"
 #include "host/library_binding.h"
 #include "host/zarvento_module.h"
-#include "platform/host_application.h"
-#include "platform/host_folder.h"
-#include "platform/host_libraries.h"
-#include "platform/host_procedures.h"
-#include "platform/host_version.h"
-#include "platform/redozu_object.h"
+#include "platform/core/host_folder.h"
+#include "platform/core/host_version.h"
+#include "platform/documents/host_application.h"
+#include "platform/host/redozu_object.h"
+#include "platform/processes/host_libraries.h"
+#include "platform/processes/host_procedures.h"
 #include "test_support.h"
 
 namespace zarvento::test {

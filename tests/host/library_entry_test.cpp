@@ -6,12 +6,12 @@
 #include "host_test_support.h"
 #include "plan/plan.h"
 #include "plan/plan_tree.h"
-#include "platform/busy_flag.h"
-#include "platform/hidden_document.h"
-#include "platform/host_events.h"
-#include "platform/host_faults.h"
-#include "platform/loaded_module.h"
-#include "platform/messages.h"
+#include "platform/core/busy_flag.h"
+#include "platform/core/host_faults.h"
+#include "platform/core/messages.h"
+#include "platform/dialogs/host_events.h"
+#include "platform/documents/hidden_document.h"
+#include "platform/processes/loaded_module.h"
 
 namespace zarvento::test {
 namespace {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "host/zarvento_module.h"
-#include "platform/loaded_module.h"
+#include "platform/processes/loaded_module.h"
 
 int main(int argc, char** argv) {
     DllMain(zarvento::kDllProcessAttach);

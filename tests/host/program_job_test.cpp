@@ -22,7 +22,7 @@
 #include "host/script_run.h"
 #include "operations/path_clearance.h"
 #include "operations/turn.h"
-#include "platform/module.h"
+#include "platform/processes/module.h"
 #include "test_parts.h"
 #include "test_support.h"
 

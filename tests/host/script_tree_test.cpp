@@ -11,8 +11,8 @@
 #include "catalogs/tool_model_text.h"
 #include "host/script_run.h"
 #include "host/zarvento_module.h"
-#include "platform/host_libraries.h"
-#include "platform/module.h"
+#include "platform/processes/host_libraries.h"
+#include "platform/processes/module.h"
 #include "test_support.h"
 
 namespace zarvento::app {

@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "host_test_support.h"
-#include "platform/host_folder.h"
-#include "platform/messages.h"
-#include "platform/panel_script.h"
-#include "platform/settings_record.h"
-#include "platform/text_file.h"
+#include "platform/core/host_folder.h"
+#include "platform/core/messages.h"
+#include "platform/core/text_file.h"
+#include "platform/dialogs/panel_script.h"
+#include "platform/documents/settings_record.h"
 
 namespace zarvento::test {
 namespace {

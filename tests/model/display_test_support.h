@@ -6,10 +6,10 @@
 
 #include "geometry/lsc_transform.h"
 #include "model/tessellation_object.h"
-#include "platform/host_application.h"
-#include "platform/host_drawable.h"
-#include "platform/host_drawing_container.h"
-#include "platform/scene_survey.h"
+#include "platform/documents/host_application.h"
+#include "platform/drawings/host_drawable.h"
+#include "platform/drawings/host_drawing_container.h"
+#include "platform/view/scene_survey.h"
 #include "test_support.h"
 
 namespace zarvento::test {

@@ -8,7 +8,7 @@
 #include "display_test_support.h"
 #include "geometry/primitives.h"
 #include "model/model_tess.h"
-#include "platform/host_application.h"
+#include "platform/documents/host_application.h"
 #include "platform/part_model.h"
 
 namespace zarvento {

@@ -15,7 +15,7 @@
 #include "model/shape_builders.h"
 #include "model/tessellation_object_edge.h"
 #include "model/tessellation_object_face.h"
-#include "platform/settings_record.h"
+#include "platform/documents/settings_record.h"
 
 namespace zarvento {
 namespace {

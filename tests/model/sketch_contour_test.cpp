@@ -7,9 +7,9 @@
 #include "geometry/lsc_transform.h"
 #include "model/contour_builder.h"
 #include "model/contour_builder_zagotovka.h"
-#include "platform/host_application.h"
-#include "platform/host_error.h"
-#include "platform/messages.h"
+#include "platform/core/host_error.h"
+#include "platform/core/messages.h"
+#include "platform/documents/host_application.h"
 #include "test_support.h"
 
 namespace zarvento {

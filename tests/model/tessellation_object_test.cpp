@@ -18,8 +18,8 @@
 #include "model/simulation_changed_units.h"
 #include "model/tessellation_object_edge.h"
 #include "model/tessellation_object_face.h"
-#include "platform/settings_record.h"
-#include "platform/view_3d_log.h"
+#include "platform/documents/settings_record.h"
+#include "platform/view/view_3d_log.h"
 
 namespace zarvento {
 namespace {

@@ -10,10 +10,10 @@
 #include "nc/cycle_auto.h"
 #include "nc/modal_state.h"
 #include "nc/recording_frame_simulation.h"
-#include "platform/document_2d.h"
-#include "platform/settings_record.h"
-#include "platform/simulation_log.h"
-#include "platform/view_3d_log.h"
+#include "platform/documents/settings_record.h"
+#include "platform/drawings/document_2d.h"
+#include "platform/view/simulation_log.h"
+#include "platform/view/view_3d_log.h"
 #include "test_support.h"
 
 namespace zarvento {

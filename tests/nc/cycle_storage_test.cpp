@@ -7,9 +7,9 @@
 #include "nc/cycle_g310el.h"
 #include "nc/cycle_g700el.h"
 #include "nc/cycle_g800el.h"
-#include "platform/document_dump.h"
-#include "platform/host_application.h"
-#include "platform/storage_record.h"
+#include "platform/documents/document_dump.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/storage_record.h"
 #include "test_support.h"
 
 namespace zarvento {

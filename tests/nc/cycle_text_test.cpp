@@ -10,7 +10,7 @@
 #include "nc/cycle_auto.h"
 #include "nc/frame_templates.h"
 #include "nc/modal_state.h"
-#include "platform/settings_record.h"
+#include "platform/documents/settings_record.h"
 #include "test_support.h"
 
 namespace zarvento {

@@ -11,7 +11,7 @@
 #include "nc/cadre_line_g01.h"
 #include "nc/frame_simulation.h"
 #include "nc/modal_state.h"
-#include "platform/settings_record.h"
+#include "platform/documents/settings_record.h"
 #include "test_support.h"
 
 namespace zarvento {

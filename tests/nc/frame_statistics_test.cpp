@@ -19,7 +19,7 @@
 #include "nc/cadre_t.h"
 #include "nc/modal_state.h"
 #include "nc/path_statistics.h"
-#include "platform/settings_record.h"
+#include "platform/documents/settings_record.h"
 #include "test_support.h"
 
 namespace zarvento {

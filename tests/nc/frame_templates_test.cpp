@@ -13,7 +13,7 @@
 #include "nc/frame_templates.h"
 #include "nc/modal_state.h"
 #include "nc/plan_contours.h"
-#include "platform/settings_record.h"
+#include "platform/documents/settings_record.h"
 #include "test_support.h"
 
 namespace zarvento {

@@ -8,7 +8,7 @@
 
 #include "nc/address_table.h"
 #include "nc/modal_state.h"
-#include "platform/variant.h"
+#include "platform/core/variant.h"
 #include "test_support.h"
 
 namespace zarvento {

@@ -25,7 +25,7 @@
 #include "nc/cadre_t.h"
 #include "nc/frame_templates.h"
 #include "nc/modal_state.h"
-#include "platform/settings_record.h"
+#include "platform/documents/settings_record.h"
 #include "test_support.h"
 
 namespace zarvento {

@@ -14,14 +14,14 @@
 #include "golden_file.h"
 #include "operation_panels/turn_panel.h"
 #include "panel_driver.h"
-#include "platform/hidden_document.h"
-#include "platform/host_document_3d.h"
-#include "platform/host_version.h"
-#include "platform/panel_script.h"
-#include "platform/property_manager.h"
-#include "platform/property_tab.h"
-#include "platform/scripted_user.h"
-#include "platform/selection_manager.h"
+#include "platform/core/host_version.h"
+#include "platform/dialogs/panel_script.h"
+#include "platform/dialogs/property_manager.h"
+#include "platform/dialogs/property_tab.h"
+#include "platform/dialogs/scripted_user.h"
+#include "platform/dialogs/selection_manager.h"
+#include "platform/documents/hidden_document.h"
+#include "platform/host/host_document_3d.h"
 
 namespace zarvento::test {
 

@@ -9,9 +9,9 @@
 
 #include "geometry/contour.h"
 #include "operation_panels/turn_panel.h"
-#include "platform/panel_script.h"
-#include "platform/property_manager.h"
-#include "platform/scripted_user.h"
+#include "platform/dialogs/panel_script.h"
+#include "platform/dialogs/property_manager.h"
+#include "platform/dialogs/scripted_user.h"
 
 namespace zarvento::test {
 

@@ -7,8 +7,8 @@
 #include "kind_panel_test_support.h"
 #include "operation_panels/turn_panel_kontur.h"
 #include "operations/turn_kontur.h"
-#include "platform/host_sketch.h"
-#include "platform/pick_collection.h"
+#include "platform/dialogs/pick_collection.h"
+#include "platform/drawings/host_sketch.h"
 
 namespace zarvento::test {
 namespace {

@@ -17,13 +17,13 @@
 #include "panel_driver.h"
 #include "panels/dialog_param.h"
 #include "panels/host_panels.h"
-#include "platform/hidden_document.h"
-#include "platform/host_version.h"
-#include "platform/messages.h"
-#include "platform/panel_script.h"
-#include "platform/property_manager.h"
-#include "platform/property_tab.h"
-#include "platform/scripted_user.h"
+#include "platform/core/host_version.h"
+#include "platform/core/messages.h"
+#include "platform/dialogs/panel_script.h"
+#include "platform/dialogs/property_manager.h"
+#include "platform/dialogs/property_tab.h"
+#include "platform/dialogs/scripted_user.h"
+#include "platform/documents/hidden_document.h"
 
 namespace zarvento::test {
 namespace {

@@ -18,11 +18,11 @@
 #include "operation_panels/turn_kind_panel.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "panel_driver.h"
-#include "platform/hidden_document.h"
-#include "platform/host_version.h"
-#include "platform/messages.h"
-#include "platform/property_manager.h"
-#include "platform/property_tab.h"
+#include "platform/core/host_version.h"
+#include "platform/core/messages.h"
+#include "platform/dialogs/property_manager.h"
+#include "platform/dialogs/property_tab.h"
+#include "platform/documents/hidden_document.h"
 #include "post/program.h"
 
 namespace zarvento::test {

@@ -31,9 +31,9 @@
 #include "plan/plan.h"
 #include "plan/plan_panels.h"
 #include "plan/spid.h"
-#include "platform/host_application.h"
-#include "platform/host_folder.h"
-#include "platform/module.h"
+#include "platform/core/host_folder.h"
+#include "platform/documents/host_application.h"
+#include "platform/processes/module.h"
 #include "test_support.h"
 
 namespace zarvento::test {

@@ -44,7 +44,7 @@
 #include "operations/turn.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
-#include "platform/variant.h"
+#include "platform/core/variant.h"
 #include "post/post_processor_settings.h"
 
 namespace zarvento::test {

@@ -10,8 +10,8 @@
 
 #include "golden_file.h"
 #include "operation_runner.h"
-#include "platform/host_application.h"
-#include "platform/host_folder.h"
+#include "platform/core/host_folder.h"
+#include "platform/documents/host_application.h"
 #include "test_support.h"
 
 namespace zarvento::test {

@@ -21,7 +21,7 @@
 #include "operations_test_support.h"
 #include "path_checks.h"
 #include "plan/spid.h"
-#include "platform/settings_record.h"
+#include "platform/documents/settings_record.h"
 #include "program_checks.h"
 #include "random_profiles.h"
 

@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "platform/variant.h"
+#include "platform/core/variant.h"
 
 namespace zarvento::test {
 

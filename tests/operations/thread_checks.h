@@ -15,7 +15,7 @@
 
 #include "geometry/primitives.h"
 #include "operations/turn_threading.h"
-#include "platform/variant.h"
+#include "platform/core/variant.h"
 
 namespace zarvento::test {
 

@@ -8,8 +8,8 @@
 #include "operations/turn_kontur.h"
 #include "operations_test_support.h"
 #include "plan/plan_tree.h"
-#include "platform/host_documents.h"
-#include "platform/messages.h"
+#include "platform/core/messages.h"
+#include "platform/documents/host_documents.h"
 
 namespace zarvento {
 namespace {

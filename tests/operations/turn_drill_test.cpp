@@ -13,8 +13,8 @@
 #include "operations/kind_support.h"
 #include "operations/turn_drill.h"
 #include "operations_test_support.h"
-#include "platform/storage_record.h"
-#include "platform/variant.h"
+#include "platform/core/variant.h"
+#include "platform/documents/storage_record.h"
 
 namespace zarvento {
 namespace {

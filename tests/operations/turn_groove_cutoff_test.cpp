@@ -14,8 +14,8 @@
 #include "operations/turn_kanavka.h"
 #include "operations/turn_otrezka.h"
 #include "operations_test_support.h"
-#include "platform/storage_record.h"
-#include "platform/variant.h"
+#include "platform/core/variant.h"
+#include "platform/documents/storage_record.h"
 
 namespace zarvento {
 namespace {

@@ -12,8 +12,8 @@
 #include "operations/turn_kontur.h"
 #include "operations_test_support.h"
 #include "path_checks.h"
-#include "platform/messages.h"
-#include "platform/storage_record.h"
+#include "platform/core/messages.h"
+#include "platform/documents/storage_record.h"
 
 namespace zarvento {
 namespace {

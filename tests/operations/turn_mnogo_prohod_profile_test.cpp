@@ -15,8 +15,8 @@
 #include "operations_test_support.h"
 #include "path_checks.h"
 #include "plan/spid.h"
-#include "platform/host_faults.h"
-#include "platform/variant.h"
+#include "platform/core/host_faults.h"
+#include "platform/core/variant.h"
 #include "random_profiles.h"
 
 namespace zarvento {

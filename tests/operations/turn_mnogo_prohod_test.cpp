@@ -22,7 +22,7 @@
 #include "operations_test_support.h"
 #include "path_checks.h"
 #include "plan/spid.h"
-#include "platform/storage_record.h"
+#include "platform/documents/storage_record.h"
 #include "post/post_processor.h"
 
 namespace zarvento {

@@ -8,7 +8,7 @@
 #include "nc/cycle_auto.h"
 #include "operations/turn_plashka.h"
 #include "operations_test_support.h"
-#include "platform/storage_record.h"
+#include "platform/documents/storage_record.h"
 
 namespace zarvento {
 namespace {

@@ -17,7 +17,7 @@
 #include "operations/turn_mnogo_prohod.h"
 #include "operations_test_support.h"
 #include "plan/spid.h"
-#include "platform/document_2d.h"
+#include "platform/drawings/document_2d.h"
 
 namespace zarvento {
 namespace {

@@ -13,9 +13,9 @@
 #include "operations/turn_threading.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
-#include "platform/host_application.h"
-#include "platform/host_folder.h"
-#include "platform/storage_record.h"
+#include "platform/core/host_folder.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/storage_record.h"
 #include "test_support.h"
 
 namespace zarvento {

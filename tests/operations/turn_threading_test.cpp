@@ -18,9 +18,9 @@
 #include "operations/turn_threading.h"
 #include "operations_test_support.h"
 #include "path_checks.h"
-#include "platform/host_named_object.h"
-#include "platform/messages.h"
-#include "platform/storage_record.h"
+#include "platform/core/host_named_object.h"
+#include "platform/core/messages.h"
+#include "platform/documents/storage_record.h"
 
 namespace zarvento {
 namespace {

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "operations_test_support.h"
-#include "platform/settings_record.h"
+#include "platform/documents/settings_record.h"
 
 namespace zarvento {
 namespace {

@@ -18,7 +18,7 @@
 #include "nc/frame_templates.h"
 #include "operations/turn_kontur.h"
 #include "operations_test_support.h"
-#include "platform/settings_record.h"
+#include "platform/documents/settings_record.h"
 #include "program_checks.h"
 
 namespace zarvento {

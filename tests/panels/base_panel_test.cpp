@@ -8,11 +8,11 @@
 #include "panel_test_support.h"
 #include "panels/base_panel_3d.h"
 #include "plan/command_door.h"
-#include "platform/help_calls.h"
-#include "platform/host_faults.h"
-#include "platform/host_procedures.h"
-#include "platform/host_version.h"
-#include "platform/messages.h"
+#include "platform/core/host_faults.h"
+#include "platform/core/host_version.h"
+#include "platform/core/messages.h"
+#include "platform/processes/help_calls.h"
+#include "platform/processes/host_procedures.h"
 
 namespace zarvento::test {
 namespace {

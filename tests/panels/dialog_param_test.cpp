@@ -13,7 +13,7 @@
 #include "panels/dialog_param.h"
 #include "panels/host_panels.h"
 #include "plan/plan_panels.h"
-#include "platform/scripted_user.h"
+#include "platform/dialogs/scripted_user.h"
 #include "test_support.h"
 
 namespace zarvento::test {

@@ -8,11 +8,11 @@
 #include "nc/frame_templates.h"
 #include "panel_test_support.h"
 #include "panels/panel_lsc.h"
-#include "platform/host_document_3d.h"
-#include "platform/host_sketch.h"
-#include "platform/host_version.h"
-#include "platform/host_view_object.h"
-#include "platform/messages.h"
+#include "platform/core/host_version.h"
+#include "platform/core/host_view_object.h"
+#include "platform/core/messages.h"
+#include "platform/drawings/host_sketch.h"
+#include "platform/host/host_document_3d.h"
 #include "post/post_processor_settings.h"
 
 namespace zarvento::test {

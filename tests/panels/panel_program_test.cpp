@@ -10,11 +10,11 @@
 #include "nc/modal_state.h"
 #include "panel_test_support.h"
 #include "panels/panel_program.h"
-#include "platform/file_dialogs.h"
-#include "platform/host_faults.h"
-#include "platform/host_version.h"
-#include "platform/line_reader.h"
-#include "platform/messages.h"
+#include "platform/core/host_faults.h"
+#include "platform/core/host_version.h"
+#include "platform/core/line_reader.h"
+#include "platform/core/messages.h"
+#include "platform/dialogs/file_dialogs.h"
 #include "post/program.h"
 
 namespace zarvento::test {

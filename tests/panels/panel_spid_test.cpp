@@ -11,9 +11,9 @@
 #include "model/model_tess.h"
 #include "panel_test_support.h"
 #include "panels/panel_spid.h"
-#include "platform/file_dialogs.h"
-#include "platform/host_version.h"
-#include "platform/messages.h"
+#include "platform/core/host_version.h"
+#include "platform/core/messages.h"
+#include "platform/dialogs/file_dialogs.h"
 
 namespace zarvento::test {
 namespace {

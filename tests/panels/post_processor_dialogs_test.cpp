@@ -9,9 +9,9 @@
 
 #include "panel_test_support.h"
 #include "panels/dialog_post_processors_list.h"
-#include "platform/file_dialogs.h"
-#include "platform/messages.h"
-#include "platform/settings_record.h"
+#include "platform/core/messages.h"
+#include "platform/dialogs/file_dialogs.h"
+#include "platform/documents/settings_record.h"
 #include "post/post_processor_settings.h"
 
 namespace zarvento::test {

@@ -14,11 +14,11 @@
 #include "plan/part_model_services.h"
 #include "plan/synchronization.h"
 #include "plan_test_support.h"
-#include "platform/component_registry.h"
-#include "platform/local_server.h"
-#include "platform/messages.h"
+#include "platform/core/messages.h"
+#include "platform/core/text_file.h"
 #include "platform/part_model.h"
-#include "platform/text_file.h"
+#include "platform/processes/component_registry.h"
+#include "platform/processes/local_server.h"
 
 namespace zarvento {
 namespace {

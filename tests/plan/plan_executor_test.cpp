@@ -7,9 +7,9 @@
 #include "plan/plan_tree.h"
 #include "plan/spid.h"
 #include "plan_test_support.h"
-#include "platform/busy_flag.h"
-#include "platform/hidden_document.h"
-#include "platform/host_faults.h"
+#include "platform/core/busy_flag.h"
+#include "platform/core/host_faults.h"
+#include "platform/documents/hidden_document.h"
 #include "stand_in_turn.h"
 
 namespace zarvento {

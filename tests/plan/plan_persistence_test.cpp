@@ -11,14 +11,14 @@
 #include "plan/spid.h"
 #include "plan/synchronization.h"
 #include "plan_test_support.h"
-#include "platform/busy_flag.h"
-#include "platform/document_dump.h"
-#include "platform/host_error.h"
-#include "platform/host_sketch.h"
-#include "platform/host_storage.h"
-#include "platform/messages.h"
-#include "platform/module.h"
-#include "platform/storage_record.h"
+#include "platform/core/busy_flag.h"
+#include "platform/core/host_error.h"
+#include "platform/core/messages.h"
+#include "platform/documents/document_dump.h"
+#include "platform/documents/host_storage.h"
+#include "platform/documents/storage_record.h"
+#include "platform/drawings/host_sketch.h"
+#include "platform/processes/module.h"
 
 namespace zarvento::test {
 namespace {

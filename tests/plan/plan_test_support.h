@@ -12,10 +12,10 @@
 #include "plan/command_door.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
-#include "platform/host_application.h"
-#include "platform/host_folder.h"
-#include "platform/host_libraries.h"
-#include "platform/local_coordinate_system.h"
+#include "platform/core/host_folder.h"
+#include "platform/documents/host_application.h"
+#include "platform/drawings/local_coordinate_system.h"
+#include "platform/processes/host_libraries.h"
 #include "test_support.h"
 
 namespace zarvento::test {

@@ -5,8 +5,8 @@
 #include "catalogs/param_tool.h"
 #include "plan/spid.h"
 #include "plan_test_support.h"
-#include "platform/guid.h"
-#include "platform/host_faults.h"
+#include "platform/core/guid.h"
+#include "platform/core/host_faults.h"
 
 namespace zarvento {
 namespace {

@@ -11,11 +11,11 @@
 #include "catalogs/tool_model_text.h"
 #include "plan/plan_panels.h"
 #include "plan/spid.h"
-#include "platform/host_application.h"
-#include "platform/messages.h"
-#include "platform/module.h"
-#include "platform/panel_script.h"
-#include "platform/scripted_user.h"
+#include "platform/core/messages.h"
+#include "platform/dialogs/panel_script.h"
+#include "platform/dialogs/scripted_user.h"
+#include "platform/documents/host_application.h"
+#include "platform/processes/module.h"
 #include "test_support.h"
 
 namespace zarvento {

@@ -6,9 +6,9 @@
 #include "catalogs/tool_model_text.h"
 #include "plan/spid.h"
 #include "plan_test_support.h"
-#include "platform/busy_flag.h"
-#include "platform/module.h"
+#include "platform/core/busy_flag.h"
 #include "platform/part_model.h"
+#include "platform/processes/module.h"
 
 namespace zarvento {
 namespace {

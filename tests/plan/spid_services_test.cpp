@@ -5,8 +5,8 @@
 #include "plan/plan_tree.h"
 #include "plan/spid.h"
 #include "plan_test_support.h"
-#include "platform/busy_flag.h"
-#include "platform/host_faults.h"
+#include "platform/core/busy_flag.h"
+#include "platform/core/host_faults.h"
 #include "platform/part_model.h"
 
 namespace zarvento {

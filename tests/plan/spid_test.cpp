@@ -6,7 +6,7 @@
 #include "plan/spid.h"
 #include "plan/stock_tab.h"
 #include "plan_test_support.h"
-#include "platform/module.h"
+#include "platform/processes/module.h"
 
 namespace zarvento {
 namespace {

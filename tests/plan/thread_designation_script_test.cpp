@@ -4,8 +4,8 @@
 
 #include "plan/command_script.h"
 #include "plan_test_support.h"
+#include "platform/host/thread_designation.h"
 #include "platform/part_model.h"
-#include "platform/thread_designation.h"
 
 namespace zarvento {
 namespace {

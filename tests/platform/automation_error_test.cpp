@@ -1,13 +1,13 @@
 // The automation boundary: every failure of a method becomes its HRESULT and,
 // for the system's own failures, the calling thread's error record.
-#include "platform/automation_error.h"
+#include "platform/core/automation_error.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <stdexcept>
 
-#include "platform/connection_point.h"
+#include "platform/core/connection_point.h"
 
 namespace zarvento {
 namespace {

@@ -2,7 +2,7 @@
 // place, the message and the condition when it breaks.
 #include <gtest/gtest.h>
 
-#include "platform/check.h"
+#include "platform/core/check.h"
 
 namespace zarvento {
 namespace {

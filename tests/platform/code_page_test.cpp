@@ -1,5 +1,5 @@
 // Windows-1251 <-> UTF-8 at the edge of the system.
-#include "platform/code_page.h"
+#include "platform/core/code_page.h"
 
 #include <gtest/gtest.h>
 #include <iconv.h>

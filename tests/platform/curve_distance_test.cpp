@@ -7,7 +7,7 @@
 #include <numbers>
 #include <random>
 
-#include "platform/curve_2d.h"
+#include "platform/drawings/curve_2d.h"
 
 namespace zarvento {
 namespace {

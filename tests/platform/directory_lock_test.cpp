@@ -1,5 +1,5 @@
 // Directory locks seen across processes.
-#include "platform/directory_lock.h"
+#include "platform/documents/directory_lock.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>

@@ -1,12 +1,12 @@
 // The 2D document: object sets, iterators, object parameters, the object list,
 // boxes, deletion and the equidistant request record.
-#include "platform/document_2d.h"
+#include "platform/drawings/document_2d.h"
 
 #include <functional>
 #include <string>
 
-#include "platform/host_error.h"
-#include "platform/host_faults.h"
+#include "platform/core/host_error.h"
+#include "platform/core/host_faults.h"
 #include "test_support.h"
 
 namespace zarvento {

@@ -1,6 +1,6 @@
 // The lock a run holds on its document: a second holder is refused, a save
 // that replaces the file hands the name on to whoever comes next.
-#include "platform/document_lock.h"
+#include "platform/documents/document_lock.h"
 
 #include <gtest/gtest.h>
 

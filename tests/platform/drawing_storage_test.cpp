@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/drawing_document.h"
-#include "platform/raster_file.h"
-#include "platform/rgba_image.h"
+#include "platform/documents/drawing_document.h"
+#include "platform/drawings/raster_file.h"
+#include "platform/drawings/rgba_image.h"
 
 namespace zarvento {
 namespace {

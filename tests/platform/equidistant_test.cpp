@@ -1,6 +1,6 @@
 // The equidistant of chains of segments and arcs: fixtures with known results
 // through the 2D document, bad input, and properties over random chains.
-#include "platform/equidistant.h"
+#include "platform/drawings/equidistant.h"
 
 #include <cmath>
 #include <functional>
@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "platform/document_2d.h"
+#include "platform/drawings/document_2d.h"
 #include "test_support.h"
 
 namespace zarvento {

@@ -1,5 +1,5 @@
 // GUID texts for session folders.
-#include "platform/guid.h"
+#include "platform/core/guid.h"
 
 #include <gtest/gtest.h>
 

@@ -3,10 +3,10 @@
 // that keeps a dialog open, the modal run, and the file dialogs' answers.
 #include <gtest/gtest.h>
 
-#include "platform/file_dialogs.h"
-#include "platform/host_dialog.h"
-#include "platform/panel_script.h"
-#include "platform/scripted_user.h"
+#include "platform/dialogs/file_dialogs.h"
+#include "platform/dialogs/host_dialog.h"
+#include "platform/dialogs/panel_script.h"
+#include "platform/dialogs/scripted_user.h"
 #include "test_support.h"
 
 namespace zarvento::test {

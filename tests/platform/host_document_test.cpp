@@ -1,6 +1,6 @@
 // The headless host's documents: the application's collection, saving to and
 // opening from a document file, and refusing files that are not documents.
-#include "platform/host_document.h"
+#include "platform/documents/host_document.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -12,16 +12,16 @@
 #include <fstream>
 #include <functional>
 
-#include "platform/document_dump.h"
-#include "platform/document_file.h"
-#include "platform/host_application.h"
-#include "platform/host_error.h"
-#include "platform/host_faults.h"
-#include "platform/host_named_object.h"
-#include "platform/host_sketch.h"
-#include "platform/host_variable.h"
-#include "platform/local_coordinate_system.h"
-#include "platform/storage_record.h"
+#include "platform/core/host_error.h"
+#include "platform/core/host_faults.h"
+#include "platform/core/host_named_object.h"
+#include "platform/core/host_variable.h"
+#include "platform/documents/document_dump.h"
+#include "platform/documents/document_file.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/storage_record.h"
+#include "platform/drawings/host_sketch.h"
+#include "platform/drawings/local_coordinate_system.h"
 #include "test_support.h"
 
 namespace zarvento {

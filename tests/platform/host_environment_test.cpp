@@ -1,6 +1,6 @@
 // The host's answers for the Windows environment: the folders behind the
 // Windows variables, the interface language from LANG, a module's file.
-#include "platform/host_environment.h"
+#include "platform/processes/host_environment.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/host_registry.h"
+#include "platform/processes/host_registry.h"
 #include "test_support.h"
 
 namespace zarvento {

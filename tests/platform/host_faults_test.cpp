@@ -1,4 +1,4 @@
-#include "platform/host_faults.h"
+#include "platform/core/host_faults.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The host registry: keys and values in its file, written whole or not at all.
-#include "platform/host_registry.h"
+#include "platform/processes/host_registry.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/host_error.h"
-#include "platform/host_faults.h"
-#include "platform/text_file.h"
+#include "platform/core/host_error.h"
+#include "platform/core/host_faults.h"
+#include "platform/core/text_file.h"
 #include "test_support.h"
 
 namespace zarvento {

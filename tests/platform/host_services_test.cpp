@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/dialog_model.h"
-#include "platform/host_events.h"
-#include "platform/host_faults.h"
-#include "platform/host_folder.h"
-#include "platform/host_libraries.h"
-#include "platform/messages.h"
-#include "platform/panel_script.h"
-#include "platform/redozu_object.h"
+#include "platform/core/host_faults.h"
+#include "platform/core/host_folder.h"
+#include "platform/core/messages.h"
+#include "platform/dialogs/dialog_model.h"
+#include "platform/dialogs/host_events.h"
+#include "platform/dialogs/panel_script.h"
+#include "platform/host/redozu_object.h"
+#include "platform/processes/host_libraries.h"
 #include "test_support.h"
 
 namespace zarvento::test {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/host_faults.h"
-#include "platform/host_timers.h"
+#include "platform/core/host_faults.h"
+#include "platform/dialogs/host_timers.h"
 #include "test_support.h"
 
 namespace zarvento {

@@ -1,5 +1,5 @@
 // Lines split at CR, LF and CR LF alike.
-#include "platform/line_reader.h"
+#include "platform/core/line_reader.h"
 
 #include <gtest/gtest.h>
 

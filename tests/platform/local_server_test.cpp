@@ -1,7 +1,7 @@
 // Servers in a process of their own: the client against small shell servers
 // that answer, fail, end or hang on purpose, and the server's request loop
 // driven over a socket pair.
-#include "platform/local_server.h"
+#include "platform/processes/local_server.h"
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -11,9 +11,9 @@
 #include <fstream>
 #include <thread>
 
-#include "platform/component_registry.h"
-#include "platform/host_registry.h"
-#include "platform/text_file.h"
+#include "platform/core/text_file.h"
+#include "platform/processes/component_registry.h"
+#include "platform/processes/host_registry.h"
 #include "test_support.h"
 
 namespace zarvento {

@@ -1,10 +1,10 @@
 // The message log, queued answers and failure injection of the headless host.
-#include "platform/messages.h"
+#include "platform/core/messages.h"
 
-#include "platform/host_faults.h"
-#include "platform/host_version.h"
-#include "platform/module.h"
-#include "platform/resource_strings.h"
+#include "platform/core/host_faults.h"
+#include "platform/core/host_version.h"
+#include "platform/processes/module.h"
+#include "platform/processes/resource_strings.h"
 #include "test_support.h"
 
 namespace zarvento {

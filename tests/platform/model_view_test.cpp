@@ -5,8 +5,8 @@
 #include <cmath>
 #include <random>
 
-#include "platform/host_error.h"
-#include "platform/host_size_table.h"
+#include "platform/core/host_error.h"
+#include "platform/documents/host_size_table.h"
 #include "platform/model_view.h"
 #include "platform/part_shape.h"
 

@@ -1,12 +1,12 @@
 // Procedural references of live and deleted objects, and the identity search
 // of a document's objects of one type.
-#include "platform/object_reference.h"
+#include "platform/host/object_reference.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/host_application.h"
-#include "platform/host_sketch.h"
-#include "platform/local_coordinate_system.h"
+#include "platform/documents/host_application.h"
+#include "platform/drawings/host_sketch.h"
+#include "platform/drawings/local_coordinate_system.h"
 #include "test_support.h"
 
 namespace zarvento::test {

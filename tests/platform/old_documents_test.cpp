@@ -6,14 +6,14 @@
 #include <cmath>
 #include <filesystem>
 
-#include "platform/document_2d.h"
-#include "platform/host_application.h"
-#include "platform/host_document.h"
-#include "platform/host_documents.h"
-#include "platform/host_sketch.h"
-#include "platform/host_variable.h"
-#include "platform/local_coordinate_system.h"
-#include "platform/storage_record.h"
+#include "platform/core/host_variable.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/host_document.h"
+#include "platform/documents/host_documents.h"
+#include "platform/documents/storage_record.h"
+#include "platform/drawings/document_2d.h"
+#include "platform/drawings/host_sketch.h"
+#include "platform/drawings/local_coordinate_system.h"
 #include "test_support.h"
 
 namespace zarvento {

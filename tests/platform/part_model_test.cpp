@@ -14,11 +14,11 @@
 #include <fstream>
 #include <functional>
 
-#include "platform/document_2d.h"
-#include "platform/host_application.h"
-#include "platform/host_faults.h"
-#include "platform/local_coordinate_system.h"
-#include "platform/storage_record.h"
+#include "platform/core/host_faults.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/storage_record.h"
+#include "platform/drawings/document_2d.h"
+#include "platform/drawings/local_coordinate_system.h"
 #include "test_parts.h"
 #include "test_support.h"
 

@@ -5,15 +5,15 @@
 
 #include <algorithm>
 
-#include "platform/host_application.h"
-#include "platform/host_document_3d.h"
-#include "platform/host_faults.h"
-#include "platform/host_sketch.h"
-#include "platform/host_view_object.h"
-#include "platform/local_coordinate_system.h"
-#include "platform/object_queries.h"
-#include "platform/panel_script.h"
-#include "platform/scripted_user.h"
+#include "platform/core/host_faults.h"
+#include "platform/core/host_view_object.h"
+#include "platform/dialogs/panel_script.h"
+#include "platform/dialogs/scripted_user.h"
+#include "platform/documents/host_application.h"
+#include "platform/drawings/host_sketch.h"
+#include "platform/drawings/local_coordinate_system.h"
+#include "platform/host/host_document_3d.h"
+#include "platform/host/object_queries.h"
 #include "test_support.h"
 
 namespace zarvento::test {

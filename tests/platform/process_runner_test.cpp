@@ -1,5 +1,5 @@
 // The process runner with small scripts written into a temporary folder.
-#include "platform/process_runner.h"
+#include "platform/processes/process_runner.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -8,8 +8,8 @@
 #include <fstream>
 #include <thread>
 
-#include "platform/line_reader.h"
-#include "platform/text_file.h"
+#include "platform/core/line_reader.h"
+#include "platform/core/text_file.h"
 #include "test_support.h"
 
 namespace zarvento {

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <thread>
 
-#include "platform/process_start.h"
-#include "platform/text_file.h"
+#include "platform/core/text_file.h"
+#include "platform/processes/process_start.h"
 #include "test_support.h"
 
 namespace zarvento::test {

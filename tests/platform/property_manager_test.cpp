@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/host_application.h"
-#include "platform/host_faults.h"
-#include "platform/host_version.h"
-#include "platform/property_manager.h"
+#include "platform/core/host_faults.h"
+#include "platform/core/host_version.h"
+#include "platform/dialogs/property_manager.h"
+#include "platform/documents/host_application.h"
 #include "test_support.h"
 
 namespace zarvento::test {

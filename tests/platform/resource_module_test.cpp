@@ -1,10 +1,10 @@
 // Resource modules: the description of toolbars and strings, and loading by
 // file with a count of loads.
-#include "platform/resource_module.h"
+#include "platform/processes/resource_module.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/text_file.h"
+#include "platform/core/text_file.h"
 #include "test_support.h"
 
 namespace zarvento {

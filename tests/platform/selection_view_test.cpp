@@ -1,9 +1,9 @@
 // The host's selection manager and the recording 3D view.
 #include <gtest/gtest.h>
 
-#include "platform/host_faults.h"
-#include "platform/selection_manager.h"
-#include "platform/view_3d_log.h"
+#include "platform/core/host_faults.h"
+#include "platform/dialogs/selection_manager.h"
+#include "platform/view/view_3d_log.h"
 #include "test_support.h"
 
 namespace zarvento {

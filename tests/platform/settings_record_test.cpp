@@ -1,5 +1,5 @@
 // The settings record: defaults and the raw settings file.
-#include "platform/settings_record.h"
+#include "platform/documents/settings_record.h"
 
 #include <fstream>
 

@@ -1,17 +1,17 @@
 // StorageRecord against the headless host's documents: the record layer's
 // calling order, its edge cases and the listing of what it wrote.
-#include "platform/storage_record.h"
+#include "platform/documents/storage_record.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
-#include "platform/document_dump.h"
-#include "platform/host_application.h"
-#include "platform/host_error.h"
-#include "platform/host_faults.h"
-#include "platform/host_sketch.h"
-#include "platform/local_coordinate_system.h"
+#include "platform/core/host_error.h"
+#include "platform/core/host_faults.h"
+#include "platform/documents/document_dump.h"
+#include "platform/documents/host_application.h"
+#include "platform/drawings/host_sketch.h"
+#include "platform/drawings/local_coordinate_system.h"
 #include "test_support.h"
 
 namespace zarvento {

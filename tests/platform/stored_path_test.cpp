@@ -1,5 +1,5 @@
 // Stored Windows path texts and their paths on this host.
-#include "platform/stored_path.h"
+#include "platform/core/stored_path.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Whole-file reading and atomic text writing.
-#include "platform/text_file.h"
+#include "platform/core/text_file.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/host_faults.h"
-#include "platform/line_reader.h"
+#include "platform/core/host_faults.h"
+#include "platform/core/line_reader.h"
 #include "test_support.h"
 
 namespace zarvento {

@@ -1,13 +1,13 @@
 // The host's tree window: walking, inserting, sorting, deleting under the
 // caret, hit-testing, the user's keys and label editing.
-#include "platform/tree_control.h"
+#include "platform/tree/tree_control.h"
 
 #include <gtest/gtest.h>
 
 #include <tuple>
 
-#include "platform/image_list.h"
-#include "platform/message_loop.h"
+#include "platform/dialogs/message_loop.h"
+#include "platform/tree/image_list.h"
 #include "test_support.h"
 
 namespace zarvento {

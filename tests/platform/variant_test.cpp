@@ -1,11 +1,11 @@
 // Variant kinds and the host's type-change rules.
-#include "platform/variant.h"
+#include "platform/core/variant.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "platform/host_error.h"
+#include "platform/core/host_error.h"
 #include "test_support.h"
 
 namespace zarvento {

@@ -12,17 +12,17 @@
 #include <vector>
 
 #include "gltf_read_back.h"
-#include "platform/host_application.h"
-#include "platform/host_drawable.h"
-#include "platform/host_drawing_container.h"
+#include "platform/documents/host_application.h"
+#include "platform/drawings/host_drawable.h"
+#include "platform/drawings/host_drawing_container.h"
+#include "platform/drawings/rgba_image.h"
+#include "platform/drawings/zx_drawing.h"
 #include "platform/part_model.h"
 #include "platform/part_shape.h"
-#include "platform/rgba_image.h"
-#include "platform/scene.h"
-#include "platform/scene_gltf.h"
-#include "platform/scene_picture.h"
-#include "platform/scene_survey.h"
-#include "platform/zx_drawing.h"
+#include "platform/view/scene.h"
+#include "platform/view/scene_gltf.h"
+#include "platform/view/scene_picture.h"
+#include "platform/view/scene_survey.h"
 #include "test_support.h"
 
 namespace zarvento {

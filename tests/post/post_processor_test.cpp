@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/document_dump.h"
-#include "platform/host_application.h"
-#include "platform/storage_record.h"
+#include "platform/documents/document_dump.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/storage_record.h"
 #include "post/post_processor.h"
 #include "post/post_processor_table.h"
 #include "test_support.h"

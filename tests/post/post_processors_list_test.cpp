@@ -2,7 +2,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/module.h"
+#include "platform/processes/module.h"
 #include "post/post_processors_list.h"
 #include "test_support.h"
 

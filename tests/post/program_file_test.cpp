@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "nc/modal_state.h"
-#include "platform/host_application.h"
-#include "platform/host_document.h"
-#include "platform/host_faults.h"
-#include "platform/messages.h"
+#include "platform/core/host_faults.h"
+#include "platform/core/messages.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/host_document.h"
 #include "post/post_processor_settings.h"
 #include "post/program.h"
 #include "post/python_run.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "nc/cadre_line_g01.h"
-#include "platform/text_file.h"
+#include "platform/core/text_file.h"
 #include "post/post_processor.h"
 #include "post/program.h"
 #include "post/program_plan_links.h"

@@ -11,7 +11,7 @@
 #include "nc/cadre_s.h"
 #include "nc/frame_templates.h"
 #include "nc/modal_state.h"
-#include "platform/settings_record.h"
+#include "platform/documents/settings_record.h"
 #include "post/program.h"
 #include "post/python_run.h"
 #include "program_links_stand_in.h"

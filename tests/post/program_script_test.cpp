@@ -11,9 +11,9 @@
 #include <thread>
 
 #include "nc/modal_state.h"
-#include "platform/code_page.h"
-#include "platform/settings_record.h"
-#include "platform/variant.h"
+#include "platform/core/code_page.h"
+#include "platform/core/variant.h"
+#include "platform/documents/settings_record.h"
 #include "post/program.h"
 #include "post/python_run.h"
 #include "program_links_stand_in.h"

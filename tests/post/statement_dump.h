@@ -9,7 +9,7 @@
 #include "nc/address_table.h"
 #include "nc/cycle_code_lists.h"
 #include "nc/frame_templates.h"
-#include "platform/variant.h"
+#include "platform/core/variant.h"
 #include "post/post_processor.h"
 #include "post/post_processor_table.h"
 #include "post_dump.h"

@@ -20,7 +20,7 @@
 #include "nc/cadre_name_oper.h"
 #include "nc/cycle_auto.h"
 #include "nc/modal_state.h"
-#include "platform/settings_record.h"
+#include "platform/documents/settings_record.h"
 #include "post/post_processor.h"
 #include "post/post_processor_links.h"
 #include "test_support.h"

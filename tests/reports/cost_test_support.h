@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/scripted_user.h"
+#include "platform/dialogs/scripted_user.h"
 #include "reports/statistics_panels.h"
 #include "tests/panels/panel_test_support.h"
 

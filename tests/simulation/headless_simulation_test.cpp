@@ -3,7 +3,7 @@
 // the fields it takes and refuses, and the program record it leaves.
 #include <gtest/gtest.h>
 
-#include "platform/panel_script.h"
+#include "platform/dialogs/panel_script.h"
 #include "simulation/headless_simulation.h"
 #include "simulation_test_support.h"
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <sstream>
 
-#include "platform/host_application.h"
+#include "platform/documents/host_application.h"
 #include "platform/part_model.h"
 
 namespace zarvento::test {

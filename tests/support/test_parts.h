@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/host_document.h"
+#include "platform/documents/host_document.h"
 #include "platform/part_shape.h"
 
 namespace zarvento::test {

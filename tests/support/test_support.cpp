@@ -5,12 +5,12 @@
 
 #include <stdexcept>
 
-#include "platform/component_registry.h"
-#include "platform/host_application.h"
-#include "platform/host_storage.h"
-#include "platform/host_storages.h"
-#include "platform/process_runner.h"
-#include "platform/storage_record.h"
+#include "platform/documents/host_application.h"
+#include "platform/documents/host_storage.h"
+#include "platform/documents/host_storages.h"
+#include "platform/documents/storage_record.h"
+#include "platform/processes/component_registry.h"
+#include "platform/processes/process_runner.h"
 #include "treecontrol/pelmora_lib.h"
 
 namespace zarvento::test {

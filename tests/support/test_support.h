@@ -13,12 +13,12 @@
 #include <utility>
 #include <vector>
 
-#include "platform/host_document.h"
-#include "platform/host_error.h"
-#include "platform/host_record.h"
+#include "platform/core/host_error.h"
+#include "platform/documents/host_document.h"
+#include "platform/documents/host_record.h"
 
-#include "platform/messages.h"
-#include "platform/process_state.h"
+#include "platform/core/messages.h"
+#include "platform/core/process_state.h"
 
 namespace zarvento::test {
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "pelmora_fixture.h"
-#include "platform/image_list.h"
-#include "platform/popup_menu.h"
+#include "platform/dialogs/popup_menu.h"
+#include "platform/tree/image_list.h"
 
 namespace pelmora::test {
 namespace {

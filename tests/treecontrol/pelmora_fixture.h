@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/host_window.h"
-#include "platform/message_loop.h"
-#include "platform/tree_control.h"
+#include "platform/dialogs/host_window.h"
+#include "platform/dialogs/message_loop.h"
+#include "platform/tree/tree_control.h"
 #include "test_support.h"
 #include "treecontrol/pelmora.h"
 #include "treecontrol/pelmora_app.h"

@@ -4,11 +4,11 @@
 
 #include <map>
 
-#include "platform/component_registry.h"
-#include "platform/host_faults.h"
-#include "platform/message_loop.h"
-#include "platform/resource_module.h"
-#include "platform/utf8_text.h"
+#include "platform/core/host_faults.h"
+#include "platform/core/utf8_text.h"
+#include "platform/dialogs/message_loop.h"
+#include "platform/processes/component_registry.h"
+#include "platform/processes/resource_module.h"
 #include "test_support.h"
 #include "treecontrol/pelmora_app.h"
 #include "treecontrol/pm_tree_dlg.h"

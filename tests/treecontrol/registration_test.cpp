@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-#include "platform/component_registry.h"
-#include "platform/host_control.h"
-#include "platform/host_registry.h"
-#include "platform/host_window.h"
-#include "platform/text_file.h"
-#include "platform/tree_control.h"
+#include "platform/core/text_file.h"
+#include "platform/dialogs/host_control.h"
+#include "platform/dialogs/host_window.h"
+#include "platform/processes/component_registry.h"
+#include "platform/processes/host_registry.h"
+#include "platform/tree/tree_control.h"
 #include "test_support.h"
 #include "treecontrol/pelmora_app.h"
 #include "treecontrol/pelmora_lib.h"

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "pelmora_fixture.h"
-#include "platform/automation_error.h"
-#include "platform/host_faults.h"
-#include "platform/text_file.h"
+#include "platform/core/automation_error.h"
+#include "platform/core/host_faults.h"
+#include "platform/core/text_file.h"
 
 namespace pelmora::test {
 namespace {

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "platform/component_registry.h"
-#include "platform/loaded_module.h"
+#include "platform/processes/component_registry.h"
+#include "platform/processes/loaded_module.h"
 #include "treecontrol/pelmora_app.h"
 
 namespace {

@@ -9,11 +9,11 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/component_registry.h"
-#include "platform/host_registry.h"
-#include "platform/host_window.h"
-#include "platform/message_loop.h"
-#include "platform/tree_control.h"
+#include "platform/dialogs/host_window.h"
+#include "platform/dialogs/message_loop.h"
+#include "platform/processes/component_registry.h"
+#include "platform/processes/host_registry.h"
+#include "platform/tree/tree_control.h"
 #include "treecontrol/pelmora.h"
 #include "treecontrol/pelmora_app.h"
 
