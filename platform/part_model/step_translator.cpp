@@ -1,5 +1,5 @@
 // Finding and loading the STEP translator's module beside the host module.
-#include "platform/step_translator.h"
+#include "platform/part_model/step_translator.h"
 
 #include <dlfcn.h>
 
@@ -37,13 +37,6 @@ LoadedTranslator Load() {
 }
 
 }  // namespace
-
-std::optional<std::filesystem::path> HostModuleFolder() {
-    Dl_info self{};
-    if (::dladdr(reinterpret_cast<const void*>(&LoadStepTranslator), &self) == 0 || !self.dli_fname)
-        return std::nullopt;
-    return std::filesystem::path(self.dli_fname).parent_path();
-}
 
 const StepTranslator& LoadStepTranslator() {
     static const LoadedTranslator loaded = Load();
