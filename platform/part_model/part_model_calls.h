@@ -97,6 +97,12 @@ inline constexpr const char* kPartModelModuleFile = "librdzPartModel.so";
 // HostError(E_FAIL) naming the module and the reason when it cannot be loaded.
 const PartModelCalls& LoadPartModelCalls();
 
+// Loads the module of that file name beside the host module for the life of
+// the process and answers the address of its export `entry`; null with the
+// reason in `error` when the module cannot be loaded or has no such export
+// (`what` names what it should hold).
+void* LoadBesideHostModule(const char* fileName, const char* entry, const char* what, std::string& error);
+
 // The folder the host module was loaded from, where its modules and the STEP
 // reader program lie.
 std::optional<std::filesystem::path> HostModuleFolder();

@@ -1,10 +1,6 @@
 // Finding and loading the STEP translator's module beside the host module.
 #include "platform/part_model/step_translator.h"
 
-#include <dlfcn.h>
-
-#include <filesystem>
-
 #include "platform/host_error.h"
 
 namespace zarvento {
@@ -20,20 +16,12 @@ struct LoadedTranslator {
 };
 
 LoadedTranslator Load() {
-    // The module lies beside the host module, wherever that was loaded from.
-    const std::optional<std::filesystem::path> folder = HostModuleFolder();
-    if (!folder) return {nullptr, "the host module's folder is unknown"};
-    const std::filesystem::path file = *folder / kStepModuleFile;
-    // Never closed: Open CASCADE's libraries keep tables until the process ends.
-    void* handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        const char* why = ::dlerror();
-        return {nullptr, why ? why : "cannot load " + file.string()};
-    }
-    const auto entry = reinterpret_cast<StepTranslatorEntry>(::dlsym(handle, kStepTranslatorEntry));
+    std::string error;
+    const auto entry = reinterpret_cast<StepTranslatorEntry>(
+        LoadBesideHostModule(kStepModuleFile, kStepTranslatorEntry, "STEP translator", error));
     const StepTranslator* translator = entry ? entry() : nullptr;
-    if (!translator) return {nullptr, file.string() + " holds no STEP translator"};
-    return {translator, {}};
+    if (!translator && error.empty()) error = std::string(kStepModuleFile) + " answers no STEP translator";
+    return {translator, error};
 }
 
 }  // namespace

@@ -19,21 +19,31 @@ struct LoadedCalls {
 };
 
 LoadedCalls Load() {
-    // The module lies beside the host module, wherever that was loaded from.
-    const std::optional<std::filesystem::path> folder = HostModuleFolder();
-    if (!folder) return {nullptr, "the host module's folder is unknown"};
-    const std::filesystem::path file = *folder / kPartModelModuleFile;
     std::string error;
-    // Never unloaded: Open CASCADE's libraries keep tables until the process ends.
-    LoadedModule* module = LoadedModule::Load(file, &error).release();
-    if (!module) return {nullptr, error};
-    const auto entry = reinterpret_cast<PartModelCallsEntry>(module->Symbol(kPartModelCallsEntry));
+    const auto entry = reinterpret_cast<PartModelCallsEntry>(
+        LoadBesideHostModule(kPartModelModuleFile, kPartModelCallsEntry, "modelling calls", error));
     const PartModelCalls* calls = entry ? entry() : nullptr;
-    if (!calls) return {nullptr, file.string() + " holds no modelling calls"};
-    return {calls, {}};
+    if (!calls && error.empty()) error = std::string(kPartModelModuleFile) + " answers no modelling calls";
+    return {calls, error};
 }
 
 }  // namespace
+
+void* LoadBesideHostModule(const char* fileName, const char* entry, const char* what, std::string& error) {
+    // The module lies beside the host module, wherever that was loaded from.
+    const std::optional<std::filesystem::path> folder = HostModuleFolder();
+    if (!folder) {
+        error = "the host module's folder is unknown";
+        return nullptr;
+    }
+    const std::filesystem::path file = *folder / fileName;
+    // Never unloaded: Open CASCADE's libraries keep tables until the process ends.
+    LoadedModule* module = LoadedModule::Load(file, &error).release();
+    if (!module) return nullptr;
+    void* symbol = module->Symbol(entry);
+    if (!symbol) error = file.string() + " holds no " + what;
+    return symbol;
+}
 
 std::optional<std::filesystem::path> HostModuleFolder() {
     Dl_info self{};
