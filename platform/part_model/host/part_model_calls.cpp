@@ -2,6 +2,10 @@
 // host's functions that need the exact body, each answered by the module.
 #include <dlfcn.h>
 
+#include <memory>
+#include <mutex>
+#include <vector>
+
 #include "platform/host_error.h"
 #include "platform/loaded_module.h"
 #include "platform/part_model/part_model_calls.h"
@@ -37,10 +41,15 @@ void* LoadBesideHostModule(const char* fileName, const char* entry, const char* 
         return nullptr;
     }
     const std::filesystem::path file = *folder / fileName;
-    // Never unloaded: Open CASCADE's libraries keep tables until the process ends.
-    LoadedModule* module = LoadedModule::Load(file, &error).release();
+    std::unique_ptr<LoadedModule> module = LoadedModule::Load(file, &error);
     if (!module) return nullptr;
     void* symbol = module->Symbol(entry);
+    // Never unloaded: Open CASCADE's libraries keep tables until the process
+    // ends. The list is never destroyed, so its modules are not closed at exit.
+    static std::mutex keeping;
+    static auto* const kept = new std::vector<std::unique_ptr<LoadedModule>>();
+    const std::lock_guard<std::mutex> lock(keeping);
+    kept->push_back(std::move(module));
     if (!symbol) error = file.string() + " holds no " + what;
     return symbol;
 }
