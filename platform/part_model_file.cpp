@@ -13,7 +13,7 @@
 
 #include "platform/core/byte_record.h"
 #include "platform/core/host_error.h"
-#include "platform/part_model_occt.h"
+#include "platform/part_model/stored_body.h"
 
 namespace zarvento {
 

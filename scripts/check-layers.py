@@ -37,7 +37,7 @@ ROOMS = {
     "processes": ["core"],  # programs run, the local server, the registries, loaded modules
     "drawings": ["core"],  # 2D documents, curves, sketches, drawables, raster pictures
     "documents": ["core", "processes", "drawings"],  # the application, documents, files, storages
-    "part_model": ["core", "processes", "drawings", "documents"],  # platform/ top: Open CASCADE
+    "part_model": ["core", "processes", "drawings", "documents"],  # the part model's calls; its module
     "dialogs": ["core", "processes", "drawings", "documents", "part_model"],  # windows, panels, picking
     "view": ["core", "drawings", "documents", "part_model"],  # scenes, pictures, view logs
     "tree": ["core", "dialogs"],  # the tree control, image lists
@@ -48,8 +48,9 @@ ROOMS = {
 TOP_ROOM = "part_model"
 # Modules beside the host library (they link all of it): they may use any room.
 PLATFORM_MODULES = {"step", "heap"}
-# Includes against the rooms, and why: a document's file and the opening of a
-# STEP file reach the part model until it is loaded as a module of its own.
+# Includes against the rooms, and why: a document's file keeps the part's
+# stored body and the opening of a STEP file makes a part, both through the
+# part model's calls, which sit above the documents they live in.
 ROOMS_PENDING = {("platform/documents/document_file.cpp", "part_model"),
                  ("platform/documents/host_documents.cpp", "part_model")}
 

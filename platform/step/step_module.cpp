@@ -35,8 +35,8 @@
 #include <cmath>
 
 #include "platform/core/host_error.h"
-#include "platform/part_model_occt.h"
-#include "platform/step_translator.h"
+#include "platform/part_model/part_model_occt.h"
+#include "platform/part_model/step_translator.h"
 
 namespace zarvento {
 

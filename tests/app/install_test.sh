@@ -3,7 +3,8 @@
 # `cmake --install` into a prefix of its own, and as a copy of the build's
 # program folder. Each makes the bundled example's part from its STEP file,
 # plans it with the plan tree shown, writes its NC program and its export,
-# and lists the catalog; nothing may end by a signal.
+# and lists the catalog; nothing may end by a signal. A copy without the
+# modelling module still runs the main job of a document made before.
 # Usage: install_test.sh <build folder>   (after the whole build)
 set -u
 build="$(cd "$1" && pwd)"
@@ -47,4 +48,21 @@ check installed "$work/prefix/bin/zarvento" "$work/prefix/bin/pelmora"
 "$work/prefix/bin/materials-reference" show steel/45 > "$work/material.out" 2>&1 \
   || fail "the installed materials reference exits $?: $(cat "$work/material.out")"
 check copied "$work/copy/zarvento" "$build/treecontrol/pelmora"
+
+# Without the modelling module (loaded when a part's body is first needed):
+# the main job of a document made before writes the same program, and making
+# a part says that the module cannot be loaded; nothing ends by a signal.
+cp -a "$build/app" "$work/bare"
+rm "$work/bare/librdzPartModel.so" || fail "the modelling module is not beside the program"
+(
+  cd "$work/copied" || exit 1
+  "$work/bare/zarvento" program example/part.rdp -o bare.nc > bare.out 2>&1 \
+    || fail "without the modelling module: program exits $?: $(tail -3 bare.out)"
+  cmp -s part.nc bare.nc || fail "without the modelling module: the NC program differs"
+  "$work/bare/zarvento" run --new other.rdp "$examples/shaft/make-stepped-shaft.zsc" > bare-make.out 2>&1
+  rc=$?
+  [ "$rc" -ne 0 ] && [ "$rc" -lt 128 ] || fail "without the modelling module: making a part exits $rc"
+  grep -q "the modelling module cannot be loaded: .*librdzPartModel.so" bare-make.out \
+    || fail "without the modelling module: no clear error: $(tail -3 bare-make.out)"
+) || exit 1
 echo "ok"

@@ -1,5 +1,5 @@
-// Inside the host's part model: the Open CASCADE objects behind PartShape,
-// faces, edges and curves. Only the host's own sources include this.
+// Inside the modelling module: the Open CASCADE objects behind PartShape,
+// faces, edges and curves. Only the modules' own sources include this.
 #pragma once
 
 #include <BRepAdaptor_Curve.hxx>
@@ -29,25 +29,10 @@
 
 #include "platform/core/host_call_time.h"
 #include "platform/part_model.h"
+#include "platform/part_model/stored_body.h"
 #include "platform/part_shape.h"
 
 namespace zarvento {
-
-// A body never changes, so what is found of it is found once, when first asked.
-struct PartShape::Impl {
-    // The body; one read from a file is read from its stored form when it is
-    // first asked for (raising HostError STG_E_DOCFILECORRUPT for bytes that
-    // are no body).
-    const TopoDS_Shape& Shape() const;
-
-    mutable TopoDS_Shape shape;
-    // The stored form (binary BREP): the bytes the body was read from, or
-    // those it was first written as, so that every save writes the same
-    // bytes and their checksum keys the results derived from the body.
-    mutable std::optional<std::string> stored;
-    mutable std::optional<std::uint64_t> checksum;
-    mutable std::optional<double> volume;
-};
 
 struct HostFace::Geometry {
     explicit Geometry(const TopoDS_Face& f);
@@ -149,19 +134,6 @@ template <class Geometry>
 std::shared_ptr<const Geometry> GeometryAt(const std::shared_ptr<const std::vector<Geometry>>& block, std::size_t i) {
     return std::shared_ptr<const Geometry>(block, &(*block)[i]);
 }
-
-// The geometry of the faces and edges of a body read back from a document
-// file, made for all of them (the body read, its faces and edges mapped) when
-// the first of them is asked about. The file's count of faces and edges must
-// be the body's; HostError(STG_E_DOCFILECORRUPT) names the part when not.
-struct StoredBodyParts {
-    PartShape body;
-    std::string partName;
-    std::size_t faceCount = 0, edgeCount = 0;
-    void Make() const;
-    mutable std::shared_ptr<const std::vector<HostFace::Geometry>> faces;
-    mutable std::shared_ptr<const std::vector<HostEdge::Geometry>> edges;
-};
 
 // The faces and edges of a body in the host's order (the order of the body's
 // maps of faces and edges, which reading the body back keeps).

@@ -18,8 +18,8 @@
 
 #include "platform/core/host_error.h"
 #include "platform/core/host_faults.h"
-#include "platform/part_model_occt.h"
-#include "platform/step_translator.h"
+#include "platform/part_model/part_model_occt.h"
+#include "platform/part_model/step_translator.h"
 
 namespace zarvento {
 
@@ -137,18 +137,6 @@ void ApplyStepContent(const HostDocumentPtr& doc, const StepContent& content, co
 }
 
 }  // namespace
-
-bool IsStepFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    char head[64] = {};
-    in.read(head, sizeof head);
-    std::string text(head, static_cast<std::size_t>(in.gcount()));
-    // A byte-order mark and blank lines may come first.
-    if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
-    const std::size_t start = text.find_first_not_of(" \t\r\n");
-    return start != std::string::npos && text.compare(start, 12, "ISO-10303-21") == 0;
-}
 
 void ImportStep(const HostDocumentPtr& doc, const std::string& path, const std::string& body) {
     HostFaults::Check("PartModel.ImportStep");

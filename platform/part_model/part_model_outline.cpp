@@ -61,11 +61,11 @@
 #include <map>
 #include <vector>
 
+#include "platform/documents/host_application.h"
 #include "platform/core/host_error.h"
 #include "platform/core/host_faults.h"
-#include "platform/documents/host_application.h"
 #include "platform/drawings/local_coordinate_system.h"
-#include "platform/part_model_occt.h"
+#include "platform/part_model/part_model_occt.h"
 
 namespace zarvento {
 
@@ -698,30 +698,6 @@ bool FaceTurnsAbout(const HostFace::Geometry& face, const gp_Ax1& axis) {
     return TurnsAbout(face, frame);
 }
 
-void HostOutline::ClearReferences() {
-    HostFaults::Check("HostOutline.ClearReferences");
-    faces_.clear();
-    plane_.reset();
-}
-
-void HostOutline::ClearResult() {
-    HostFaults::Check("HostOutline.ClearResult");
-    result_.clear();
-}
-
-void HostOutline::AddReference(int index, const HostObjectPtr& object) {
-    HostFaults::Check("HostOutline.AddReference");
-    if (!object) throw HostError(E_POINTER_, "no object to refer to");
-    if (index == 0) {
-        if (!std::dynamic_pointer_cast<HostFace>(object)) throw HostError(E_INVALIDARG_, "reference 0 takes faces");
-        faces_.push_back(object);
-    } else if (index == 1) {
-        plane_ = object;
-    } else {
-        throw HostError(DISP_E_BADINDEX_, "the outline has references 0 and 1");
-    }
-}
-
 void HostOutline::Rebuild() {
     HostFaults::Check("HostOutline.Rebuild");
     HostCallTime::Scope time;
@@ -794,18 +770,6 @@ void HostOutline::Rebuild() {
         throw HostError(E_FAIL_,
                         std::string("the outline failed: ") + (e.GetMessageString() ? e.GetMessageString() : ""));
     }
-}
-
-int HostOutline::ResultCount() const {
-    HostFaults::Check("HostOutline.ResultCount");
-    return static_cast<int>(result_.size());
-}
-
-std::vector<std::shared_ptr<HostCurve>> HostOutline::ResultCurves(int item) const {
-    HostFaults::Check("HostOutline.ResultCurves");
-    if (item < 0 || item >= static_cast<int>(result_.size()))
-        throw HostError(DISP_E_BADINDEX_, "no result item " + std::to_string(item));
-    return result_[static_cast<std::size_t>(item)];
 }
 
 }  // namespace zarvento

@@ -4,20 +4,19 @@
 // it needs bring a long chain of libraries (visualisation and image formats
 // among them) that a run which never meets a STEP file has no use for: left
 // out of the host module, they are neither loaded nor mapped by such a run.
-// Only the host's own sources include this.
+// Only the modelling modules' own sources include this.
 #pragma once
 
 #include <TopoDS_Shape.hxx>
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/part_model.h"
+#include "platform/part_model/part_model_calls.h"
 
 namespace zarvento {
 
@@ -69,10 +68,6 @@ using StepTranslatorEntry = const StepTranslator* (*)();
 // of the process (the libraries it brings keep tables of their own until the
 // end); HostError(E_FAIL) when the module cannot be loaded.
 const StepTranslator& LoadStepTranslator();
-
-// The folder the host module was loaded from, where the translator's module
-// and the STEP reader program lie.
-std::optional<std::filesystem::path> HostModuleFolder();
 
 // The translator's read, run by the STEP reader program in a process of its
 // own: what the file holds, or the translator's refusal as HostError. The

@@ -19,7 +19,7 @@
 
 #include "platform/core/host_faults.h"
 #include "platform/part_model.h"
-#include "platform/part_model_occt.h"
+#include "platform/part_model/part_model_occt.h"
 
 namespace zarvento {
 

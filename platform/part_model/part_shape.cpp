@@ -56,8 +56,8 @@
 #include <sstream>
 
 #include "platform/core/host_error.h"
-#include "platform/part_model_occt.h"
-#include "platform/step_translator.h"
+#include "platform/part_model/part_model_occt.h"
+#include "platform/part_model/step_translator.h"
 
 namespace zarvento {
 
@@ -427,21 +427,6 @@ std::optional<double> VolumeOfRevolution(const TopoDS_Shape& shape) {
 
 }  // namespace
 
-MeridianPiece MeridianPiece::Segment(double z1, double r1, double z2, double r2) {
-    return {Kind::Segment, {{z1, r1}, {z2, r2}}};
-}
-
-MeridianPiece MeridianPiece::Arc(double z1, double r1, double zm, double rm, double z2, double r2) {
-    return {Kind::Arc, {{z1, r1}, {zm, rm}, {z2, r2}}};
-}
-
-MeridianPiece MeridianPiece::Spline(std::vector<std::array<double, 2>> poles) {
-    return {Kind::Spline, std::move(poles)};
-}
-
-PartShape::PartShape() = default;
-PartShape::PartShape(std::shared_ptr<const Impl> impl) : impl_(std::move(impl)) {}
-
 void QuietModelling() {
     static bool quiet = false;
     if (quiet) return;
@@ -449,14 +434,12 @@ void QuietModelling() {
     Message::DefaultMessenger()->RemovePrinters(STANDARD_TYPE(Message_PrinterOStream));
 }
 
+// A null shape makes no body (PartShape::IsNull).
 PartShape MakePartShape(const TopoDS_Shape& shape) {
     auto impl = std::make_shared<PartShape::Impl>();
-    impl->shape = shape;
+    if (!shape.IsNull()) impl->shape = std::make_shared<const TopoDS_Shape>(shape);
     return PartShape(std::move(impl));
 }
-
-// Bytes are stored only for a body that is not null (Decode gives no body for none).
-bool PartShape::IsNull() const { return !impl_ || (impl_->shape.IsNull() && !impl_->stored); }
 
 int PartShape::FaceCount() const {
     if (IsNull()) return 0;
@@ -741,47 +724,29 @@ std::string PartShape::Encode() const {
     if (!impl_->stored) {
         impl_->stored = Modelling("storing the body", [&] {
             std::ostringstream out(std::ios::binary);
-            BinTools::Write(impl_->shape, out);
+            BinTools::Write(impl_->Shape(), out);
             return out.str();
         });
     }
     return *impl_->stored;
 }
 
-std::uint64_t PartShape::Checksum() const {
-    if (!impl_) return BodyChecksum({});
-    if (!impl_->checksum) impl_->checksum = BodyChecksum(Encode());
-    return *impl_->checksum;
-}
-
-PartShape PartShape::Decode(std::string_view bytes, std::optional<std::uint64_t> checksum) {
-    if (bytes.empty()) return {};
-    auto impl = std::make_shared<PartShape::Impl>();
-    impl->stored = std::string(bytes);
-    impl->checksum = checksum;
-    return PartShape(std::move(impl));
-}
-
 const TopoDS_Shape& PartShape::Impl::Shape() const {
-    if (!shape.IsNull() || !stored) return shape;
+    static const TopoDS_Shape none;
+    if (shape) return *shape;
+    if (!stored) return none;
     try {
         ByteViewBuffer buffer(*stored);
         std::istream in(&buffer);
         TopoDS_Shape read;
         BinTools::Read(read, in);
         if (read.IsNull() || in.bad()) throw HostError(STG_E_DOCFILECORRUPT_, "the body is damaged");
-        shape = read;
+        shape = std::make_shared<const TopoDS_Shape>(read);
     } catch (const Standard_Failure& e) {
         throw HostError(STG_E_DOCFILECORRUPT_,
                         std::string("the body is damaged: ") + (e.GetMessageString() ? e.GetMessageString() : ""));
     }
-    return shape;
-}
-
-std::uint64_t BodyChecksum(std::string_view bytes) {
-    std::uint64_t h = 0xcbf29ce484222325ull;
-    for (unsigned char c : bytes) h = (h ^ c) * 0x100000001b3ull;
-    return h;
+    return *shape;
 }
 
 }  // namespace zarvento

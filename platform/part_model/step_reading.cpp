@@ -26,10 +26,10 @@
 
 #include "platform/core/byte_record.h"
 #include "platform/core/host_error.h"
-#include "platform/part_model_occt.h"
+#include "platform/part_model/part_model_occt.h"
+#include "platform/part_model/step_translator.h"
 #include "platform/processes/process_runner.h"
 #include "platform/step_reader_program.h"
-#include "platform/step_translator.h"
 
 namespace zarvento {
 

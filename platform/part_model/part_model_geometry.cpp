@@ -38,7 +38,7 @@
 
 #include "platform/core/host_error.h"
 #include "platform/core/host_faults.h"
-#include "platform/part_model_occt.h"
+#include "platform/part_model/part_model_occt.h"
 
 namespace zarvento {
 
@@ -317,7 +317,7 @@ LocalCoordinateSystem::Frame FrameOnFaceAxis(const HostPart& part, const HostFac
     return Guarded("placing a system on a face's axis", [&] {
         gp_Ax1 axis(ToPnt(p), gp_Dir(gp_Vec(ToPnt(p), ToPnt(q))));
         double low = 0, high = 0, faceLow = 0, faceHigh = 0;
-        if (!AxialExtent(part.Body().Get()->shape, axis, low, high) ||
+        if (!AxialExtent(part.Body().Get()->Shape(), axis, low, high) ||
             !AxialExtent(FaceGeometry(face).face, axis, faceLow, faceHigh))
             throw HostError(E_INVALIDARG_,
                             "the part's extent along the axis of face " + std::to_string(face.Index()) + " is unknown");
