@@ -65,6 +65,7 @@
 #include "platform/host_error.h"
 #include "platform/host_faults.h"
 #include "platform/local_coordinate_system.h"
+#include "platform/numbers.h"
 #include "platform/part_model_occt.h"
 
 namespace zarvento {
@@ -433,7 +434,7 @@ void AddHalfPlaneSection(const HostFace::Geometry& face, const PlaneFrame& frame
 bool AddSeam(const HostFace::Geometry& face, const PlaneFrame& frame, Outline& out) {
     TopoDS_Edge seam;
     if (!OwnAxisOnLine(face.surface, frame)) return false;
-    if (face.umax - face.umin < 2 * M_PI - kParameter || !(face.vmax - face.vmin > kParameter) ||
+    if (face.umax - face.umin < 2 * PI - kParameter || !(face.vmax - face.vmin > kParameter) ||
         !IsBand(face, face.vmin, face.vmax, seam))
         return false;
     return AddTurned(seam, frame, out);

@@ -38,6 +38,7 @@
 #include "platform/line_reader.h"
 #include "platform/messages.h"
 #include "platform/module.h"
+#include "platform/numbers.h"
 #include "platform/part_model.h"
 #include "platform/rgba_image.h"
 #include "platform/scene.h"
@@ -294,7 +295,7 @@ TEST_F(ExampleProgramTest, AShaftExportedAlongXOrYGivesTheSameProgramAsAlongZ) {
         // The only cylinder of that area: 15 off the axis over 35.
         for (const auto& face : TopPart(scratch)->Faces()) {
             ++index;
-            if (face->IsKind(SurfaceKind::Cylinder) && std::fabs(face->Area() - M_PI * 30 * 35) < 1e-6) break;
+            if (face->IsKind(SurfaceKind::Cylinder) && std::fabs(face->Area() - PI * 30 * 35) < 1e-6) break;
         }
         app->Documents().Close(scratch);
         return index;
