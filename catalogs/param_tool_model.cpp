@@ -21,6 +21,7 @@
 #include "platform/model_view.h"
 #include "platform/module.h"
 #include "platform/part_model.h"
+#include "platform/scope_guard.h"
 #include "platform/stored_path.h"
 
 namespace zarvento {
@@ -230,12 +231,9 @@ void ParamTool::CreateToolContour() {
     }
     // The model is closed however its view ends, so that a failed
     // projection leaves no document open behind it.
-    struct CloseModelAtExit {
-        HostDocumentPtr doc;
-        ~CloseModelAtExit() {
-            if (doc) ConnectHostApplication().Documents().Close(doc);
-        }
-    } closeAtExit{model};
+    ScopeGuard closeAtExit([model] {
+        if (model) ConnectHostApplication().Documents().Close(model);
+    });
     const bool is3D = model->Type() == DocumentType::Part || model->Type() == DocumentType::Assembly;
     if (switchName && is3D) {
         if (auto var = model->FindVariable(*switchName)) var->SetValue(1.0);
@@ -253,7 +251,7 @@ void ParamTool::CreateToolContour() {
                                                         piece.start[1], piece.end[0], piece.end[1], -piece.direction,
                                                         false));
     }
-    closeAtExit.doc.reset();
+    closeAtExit.Dismiss();
     ConnectHostApplication().Documents().Close(model);
     if (contour->Empty()) {
         isNoContour = true;

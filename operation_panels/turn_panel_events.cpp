@@ -16,6 +16,7 @@
 #include "platform/messages.h"
 #include "platform/module.h"
 #include "platform/property_tab.h"
+#include "platform/scope_guard.h"
 
 namespace zarvento {
 
@@ -234,10 +235,7 @@ void CTurnPanel::ChangeTab(int tab) {
     }
     if (currentTab == kNoTab && HostMajorVersion() >= 17) {
         suppressTabNotification = true;
-        struct Release {
-            bool& flag;
-            ~Release() { flag = false; }
-        } release{suppressTabNotification};
+        const ScopeGuard release([this] { suppressTabNotification = false; });
         for (int k = 1; k <= kTabCount; ++k) {
             if (PropertyTab* t = HostTab(k)) t->SetExpanded(k == kWorkingTab);
         }

@@ -9,6 +9,7 @@
 #include "platform/host_major_version.h"
 #include "platform/messages.h"
 #include "platform/module.h"
+#include "platform/scope_guard.h"
 #include "simulation/tool_model_placement.h"
 
 namespace zarvento {
@@ -101,13 +102,7 @@ void CTurnPanel::PrepareToolModel() {
     if (!workContour) return;
     // The adaptive tool takes its sketch from the copy's working contour for
     // this drawing only.
-    const std::unique_ptr<Contour>* kept = tool->pSketchSource;
-    tool->pSketchSource = &workContour;
-    struct Restore {
-        ParamTool& tool;
-        const std::unique_ptr<Contour>* source;
-        ~Restore() { tool.pSketchSource = source; }
-    } restore{*tool, kept};
+    const auto restore = SetForScope(tool->pSketchSource, &workContour);
     tool->DrawAdaptiveSketch();
 }
 

@@ -7,6 +7,7 @@
 #include "platform/host_major_version.h"
 #include "platform/pick_process.h"
 #include "platform/process_state.h"
+#include "platform/scope_guard.h"
 
 namespace zarvento {
 
@@ -28,9 +29,7 @@ std::int32_t CBasePanel::ShowModal() {
     BusyFlag = true;
     // Cleared, not restored: every path out of the panel leaves the library
     // free for the next command, also when a host call failed on the way.
-    struct ClearBusy {
-        ~ClearBusy() { BusyFlag = false; }
-    } clearBusy;
+    const ScopeGuard clearBusy([] { BusyFlag = false; });
     CreatePanel();
     CBasePanel::OnInitPanel();
     OnInitPanel();

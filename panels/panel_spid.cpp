@@ -13,6 +13,7 @@
 #include "platform/host_document.h"
 #include "platform/host_major_version.h"
 #include "platform/module.h"
+#include "platform/scope_guard.h"
 #include "platform/settings_record.h"
 
 namespace zarvento {
@@ -447,9 +448,7 @@ bool CPanelSPID::OnChangeTab(int tab) {
 bool CPanelSPID::OnTabStateChanged(int tab) {
     if (!tabStateReentry) return true;
     tabStateReentry = false;
-    struct Restore {
-        ~Restore() { tabStateReentry = true; }
-    } restore;
+    const ScopeGuard restore([] { tabStateReentry = true; });
     int changed = 0;
     for (int t = 1; t <= kTabCount; ++t)
         if (tabs[static_cast<std::size_t>(t)]->Expanded() != tabExpanded[static_cast<std::size_t>(t)]) changed = t;

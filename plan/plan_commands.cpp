@@ -18,6 +18,7 @@
 #include "platform/messages.h"
 #include "platform/modal_bracket.h"
 #include "platform/module.h"
+#include "platform/scope_guard.h"
 #include "platform/settings_record.h"
 #include "post/post_processor.h"
 #include "post/program.h"
@@ -38,20 +39,6 @@ TreeControl* PlanTreeControl() {
     PlanTree* tree = ExistingPlanTree();
     return tree ? tree->Control() : nullptr;
 }
-
-// The settings' approximation accuracy for a scope, put back on every exit.
-class AccuracyScope {
-public:
-    explicit AccuracyScope(double value) : previous_(SettingsRecord::Global().accuracy) {
-        SettingsRecord::Global().accuracy = value;
-    }
-    ~AccuracyScope() { SettingsRecord::Global().accuracy = previous_; }
-    AccuracyScope(const AccuracyScope&) = delete;
-    AccuracyScope& operator=(const AccuracyScope&) = delete;
-
-private:
-    double previous_;
-};
 
 }  // namespace
 
@@ -350,7 +337,7 @@ void CPLAN::ShowStatistics() {
     ModalBracket bracket;
     CSPID* spid = GetSPID();
     if (!spid->pSourceContour) {
-        AccuracyScope fine(0.0001);
+        const auto fine = SetForScope(SettingsRecord::Global().accuracy, 0.0001);
         spid->RefreshStockBuilder();
         spid->pSourceContour = spid->CreateSourceContour();
     }

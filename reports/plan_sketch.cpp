@@ -12,6 +12,7 @@
 #include "platform/raster_file.h"
 #include "platform/scene.h"
 #include "platform/scene_picture.h"
+#include "platform/scope_guard.h"
 #include "platform/stored_path.h"
 #include "reports/sketch_drawing.h"
 
@@ -61,13 +62,10 @@ void CreatePlanDocument(const std::string& fileName) {
     }
     paths.Restore();
     // The picture exists only while the sketch is drawn.
-    struct RemoveAtExit {
-        std::filesystem::path path;
-        ~RemoveAtExit() {
-            std::error_code ec;
-            std::filesystem::remove(path, ec);
-        }
-    } removeRaster{raster};
+    const ScopeGuard removeRaster([raster] {
+        std::error_code ec;
+        std::filesystem::remove(raster, ec);
+    });
 
     SketchScope scope(fileName);
     DrawingDocument& drawing = scope.Drawing();

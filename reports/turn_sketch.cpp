@@ -14,6 +14,7 @@
 #include "platform/host_documents.h"
 #include "platform/host_error.h"
 #include "platform/model_view.h"
+#include "platform/scope_guard.h"
 #include "platform/stored_path.h"
 #include "reports/sketch_drawing.h"
 
@@ -55,13 +56,9 @@ int AddToolModelView(DrawingDocument& drawing, const std::string& modelFile, dou
     } catch (const HostError&) {
         return -1;
     }
-    struct CloseAtExit {
-        HostDocuments& documents;
-        HostDocumentPtr doc;
-        ~CloseAtExit() {
-            if (doc && documents.Contains(doc)) documents.Close(doc);
-        }
-    } closeAtExit{documents, model};
+    const ScopeGuard closeAtExit([&documents, model] {
+        if (model && documents.Contains(model)) documents.Close(model);
+    });
     const int view = drawing.AddModelView(modelFile, "#Снизу", x, y, angle);
     DrawingView& v = drawing.View(view);
     v.switches = {true, false, false, false, false, false};

@@ -25,6 +25,7 @@
 #include "platform/messages.h"
 #include "platform/module.h"
 #include "platform/process_state.h"
+#include "platform/scope_guard.h"
 #include "platform/settings_record.h"
 #include "post/program.h"
 #include "simulation/simulation_controls.h"
@@ -460,10 +461,7 @@ void CSimulation::PlaceToolModel(double z, double x) {
 
 void CSimulation::CalculateAllFrames() {
     preCalculation_ = true;
-    struct Clear {
-        bool& flag;
-        ~Clear() { flag = false; }
-    } clear{preCalculation_};
+    const ScopeGuard clear([this] { preCalculation_ = false; });
     CSPID* spid = Plan();
     stock_ = spid ? spid->CreateSourceContour() : nullptr;
     PrepareRun();
