@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "host/verb_arguments.h"
 #include "host/zarvento_module.h"
 #include "platform/core/host_error.h"
 #include "platform/core/host_version.h"
@@ -79,14 +80,17 @@ bool IsVerb(std::string_view name) {
     return FindModuleVerb(name) != nullptr;
 }
 
-bool IsHelpOption(std::string_view arg) { return arg == "--help" || arg == "-h"; }
+using zarvento::app::AsksForHelp;
+using zarvento::app::IsHelpOption;
+using zarvento::app::VerbArguments;
+using zarvento::app::VerbSyntax;
 
-// A verb's arguments ask for its help: every verb takes --help (and -h) the same way.
-bool AsksForHelp(int argc, char** argv) {
-    for (int k = 2; k < argc; ++k)
-        if (IsHelpOption(argv[k])) return true;
-    return false;
-}
+// The program's own verbs.
+const VerbSyntax kHelpSyntax{"usage: zarvento help [<command>]\n", {}, 0, 1};
+const VerbSyntax kVersionSyntax{"usage: zarvento version\n"};
+const VerbSyntax kRegisterSyntax{"usage: zarvento register\n"};
+const VerbSyntax kUnregisterSyntax{"usage: zarvento unregister\n"};
+const VerbSyntax kDrawingSyntax{"zarvento: drawing needs <in>.rdd <out>.svg|.dxf\n", {}, 2, 2};
 
 // One verb's part of the help: the entries of the commands list that start
 // with its name (the entry's first line, then its lines indented under it),
@@ -136,26 +140,26 @@ const char* const kHostNotes =
 
 // The host's own verb: a drawing document exported.
 int ExportDrawingFile(int argc, char** argv) {
-    if (argc != 4) {
-        std::cerr << "zarvento: drawing needs <in>.rdd <out>.svg|.dxf\n";
-        return kExitUsage;
-    }
+    VerbArguments args;
+    if (!args.Read(kDrawingSyntax, argc, argv)) return args.ExitStatus();
+    const std::string& in = args.Plain()[0];
+    const std::string& out = args.Plain()[1];
     zarvento::HostDocumentPtr doc;
     try {
-        doc = zarvento::DocumentFile::Read(argv[2]);
+        doc = zarvento::DocumentFile::Read(in);
         if (doc->Type() != zarvento::DocumentType::Drawing2D)
-            throw zarvento::HostError(zarvento::E_INVALIDARG_, std::string(argv[2]) + " is not a drawing");
+            throw zarvento::HostError(zarvento::E_INVALIDARG_, in + " is not a drawing");
     } catch (const zarvento::HostError& e) {
         std::cerr << "zarvento: " << e.Message() << "\n";
         return 3;
     }
     try {
-        zarvento::ExportDrawing(zarvento::DrawingOf(*doc), argv[3]);
+        zarvento::ExportDrawing(zarvento::DrawingOf(*doc), out);
     } catch (const zarvento::HostError& e) {
         std::cerr << "zarvento: " << e.Message() << "\n";
         return 1;
     }
-    std::cout << argv[3] << "\n";
+    std::cout << out << "\n";
     return 0;
 }
 
@@ -217,6 +221,8 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     if ((command == "version" && !AsksForHelp(argc, argv)) || command == "--version") {
+        VerbArguments args;
+        if (command == "version" && !args.Read(kVersionSyntax, argc, argv)) return args.ExitStatus();
         std::cout << "zarvento 0.1\n";
         return 0;
     }
@@ -234,11 +240,15 @@ int main(int argc, char** argv) {
     const std::string usage =
         std::string(kHostUsage) + reinterpret_cast<UsageFunction>(module->Symbol("ZarventoUsage"))() + kHostNotes;
     if (command == "help" || IsHelpOption(command)) {
-        if (argc < 3) {
+        // "help --help" is the help of help.
+        const bool ofHelp = argc == 3 && IsHelpOption(argv[2]);
+        VerbArguments args;
+        if (!ofHelp && !args.Read(kHelpSyntax, argc, argv)) return args.ExitStatus();
+        if (!ofHelp && args.Plain().empty()) {
             std::cout << usage;
             return 0;
         }
-        const std::string_view about = IsHelpOption(argv[2]) ? std::string_view("help") : std::string_view(argv[2]);
+        const std::string_view about = ofHelp ? std::string_view("help") : std::string_view(args.Plain()[0]);
         if (!IsVerb(about)) {
             std::cerr << "zarvento: unknown command '" << about << "'; zarvento help lists the commands\n";
             return kExitUsage;
@@ -252,6 +262,9 @@ int main(int argc, char** argv) {
     }
     if (command == "drawing") return ExportDrawingFile(argc, argv);
     if (command == "register" || command == "unregister") {
+        VerbArguments args;
+        if (!args.Read(command == "register" ? kRegisterSyntax : kUnregisterSyntax, argc, argv))
+            return args.ExitStatus();
         try {
             zarvento::HostRegistry::Instance().Open(zarvento::DefaultRegistryFile());
         } catch (const zarvento::HostError& e) {

@@ -2,15 +2,16 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <numbers>
 #include <vector>
 
+#include "platform/core/numbers.h"
 #include "platform/drawings/document_2d.h"
 #include "platform/drawings/equidistant.h"
 
 namespace {
 
 using zarvento::Curve2D;
+using zarvento::PI;
 using zarvento::Point2D;
 
 // A wavy closed outline of `units` pieces: corners on a radius that swings by
@@ -18,10 +19,9 @@ using zarvento::Point2D;
 // corners alternate between convex and concave stretches.
 std::vector<Curve2D> WavyOutline(int units) {
     const int corners = units / 2;
-    const double pi = std::numbers::pi;
     std::vector<Point2D> pts;
     for (int k = 0; k < corners; ++k) {
-        const double a = 2 * pi * k / corners;
+        const double a = 2 * PI * k / corners;
         const double r = 100 + 10 * std::sin(7 * a) + 2 * std::sin(29 * a);
         pts.push_back({r * std::cos(a), r * std::sin(a)});
     }

@@ -13,6 +13,7 @@
 
 #include "../tests/operations/multipass_test_support.h"
 #include "operations/turn_mnogo_prohod.h"
+#include "platform/core/numbers.h"
 #include "runner_session.h"
 
 namespace {
@@ -33,7 +34,7 @@ Shaft WavyShaft(int units) {
     s.precision(17);
     const int n = units - 1;
     const double length = 0.1 * n;
-    auto x = [](double z) { return -20.0 - std::sin(z * 2.0 * 3.141592653589793 / 5.0); };
+    auto x = [](double z) { return -20.0 - std::sin(z * 2.0 * PI / 5.0); };
     for (int i = 0; i < n; ++i) {
         const double z1 = 5.0 - 0.1 * i, z2 = 5.0 - 0.1 * (i + 1);
         s << "LineSeg( " << z1 << "," << x(z1) << ", " << z2 << "," << x(z2) << ", 1 );\n";

@@ -12,6 +12,7 @@
 #include "../tests/operations/multipass_test_support.h"
 #include "operation_panels/turn_kind_panel.h"
 #include "operations/turn_mnogo_prohod.h"
+#include "platform/core/numbers.h"
 #include "platform/documents/hidden_document.h"
 #include "runner_session.h"
 
@@ -26,7 +27,7 @@ std::string WavyShaft(int units, double& length) {
     s.precision(17);
     const int n = units - 1;
     length = 0.2 * n;
-    auto x = [](double z) { return -20.0 - std::sin(z * 2.0 * 3.141592653589793 / 5.0); };
+    auto x = [](double z) { return -20.0 - std::sin(z * 2.0 * PI / 5.0); };
     for (int i = 0; i < n; ++i) {
         const double z1 = 5.0 - 0.2 * i, z2 = 5.0 - 0.2 * (i + 1);
         s << "LineSeg( " << z1 << "," << x(z1) << ", " << z2 << "," << x(z2) << ", 1 );\n";

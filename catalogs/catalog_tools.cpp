@@ -11,6 +11,7 @@
 
 #include "platform/core/host_variable.h"
 #include "platform/core/messages.h"
+#include "platform/core/numbers.h"
 #include "platform/core/stored_path.h"
 #include "platform/dialogs/file_dialogs.h"
 #include "platform/documents/host_application.h"
@@ -102,7 +103,7 @@ std::vector<SceneLines> ContourLines(const HostDocument& model) {
             if (std::fabs(a.rad - kClosureArcRadius) <= 1e-6 || !(a.rad > 0)) continue;
             const double a1 = std::atan2(a.y1 - a.yc, a.x1 - a.xc);
             double sweep = std::atan2(a.y2 - a.yc, a.x2 - a.xc) - a1;
-            const double turn = 2 * std::acos(-1.0);
+            const double turn = 2 * PI;
             if (a.direction >= 0) {
                 while (sweep <= 0) sweep += turn;
             } else {

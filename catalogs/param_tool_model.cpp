@@ -14,6 +14,7 @@
 #include "platform/core/host_error.h"
 #include "platform/core/host_variable.h"
 #include "platform/core/messages.h"
+#include "platform/core/scope_guard.h"
 #include "platform/core/stored_path.h"
 #include "platform/documents/host_application.h"
 #include "platform/documents/host_size_table.h"
@@ -230,12 +231,9 @@ void ParamTool::CreateToolContour() {
     }
     // The model is closed however its view ends, so that a failed
     // projection leaves no document open behind it.
-    struct CloseModelAtExit {
-        HostDocumentPtr doc;
-        ~CloseModelAtExit() {
-            if (doc) ConnectHostApplication().Documents().Close(doc);
-        }
-    } closeAtExit{model};
+    ScopeGuard closeAtExit([model] {
+        if (model) ConnectHostApplication().Documents().Close(model);
+    });
     const bool is3D = model->Type() == DocumentType::Part || model->Type() == DocumentType::Assembly;
     if (switchName && is3D) {
         if (auto var = model->FindVariable(*switchName)) var->SetValue(1.0);
@@ -253,7 +251,7 @@ void ParamTool::CreateToolContour() {
                                                         piece.start[1], piece.end[0], piece.end[1], -piece.direction,
                                                         false));
     }
-    closeAtExit.doc.reset();
+    closeAtExit.Dismiss();
     ConnectHostApplication().Documents().Close(model);
     if (contour->Empty()) {
         isNoContour = true;

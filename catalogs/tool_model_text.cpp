@@ -14,6 +14,7 @@
 #include "platform/core/host_error.h"
 #include "platform/core/host_variable.h"
 #include "platform/core/line_reader.h"
+#include "platform/core/numbers.h"
 #include "platform/core/stored_path.h"
 #include "platform/core/text_file.h"
 #include "platform/core/variant.h"
@@ -214,7 +215,7 @@ bool SketchProfile(const HostDocument& model, const std::string& name, std::vect
             if (std::fabs(a.rad - kClosingArcRadius) < 1e-6) continue;
             const double a1 = std::atan2(a.y1 - a.yc, a.x1 - a.xc), a2 = std::atan2(a.y2 - a.yc, a.x2 - a.xc);
             double sweep = a.direction > 0 ? a2 - a1 : a1 - a2;
-            while (sweep <= 1e-12) sweep += 2 * M_PI;
+            while (sweep <= 1e-12) sweep += 2 * PI;
             if (std::hypot(a.x2 - a.x1, a.y2 - a.y1) < 1e-9) {
                 error = "sketch \"" + name + "\" has a whole circle, which bounds no chain";
                 return false;

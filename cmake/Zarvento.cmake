@@ -6,11 +6,6 @@ target_compile_options(zarvento_options INTERFACE -Wall -Wextra -Wpedantic)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   target_compile_options(zarvento_options INTERFACE -Wshadow=local)
 endif()
-# GCC 12 at -O3 reports overlapping copies inside std::string's own appends that cannot happen
-# (GCC bug 105651, fixed in 13); the warning says nothing about our code there.
-if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
-  target_compile_options(zarvento_options INTERFACE -Wno-restrict)
-endif()
 if(ZARVENTO_WERROR)
   target_compile_options(zarvento_options INTERFACE -Werror)
 endif()

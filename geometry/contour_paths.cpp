@@ -8,6 +8,7 @@
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "geometry/region_drawable.h"
+#include "platform/core/scope_guard.h"
 
 namespace zarvento {
 
@@ -159,11 +160,7 @@ void CollectHostObject(Document2D& document, Ref2D ref, int styleFilter, double 
 void Contour::LoadFromHostObjects(Document2D& document, Ref2D group, int styleFilter, double tolerance) {
     std::vector<UnitPtr> collected;
     const Iter2D it = group ? document.CreateIterator(group) : document.CreateDocumentIterator();
-    struct IteratorGuard {
-        Document2D& doc;
-        Iter2D it;
-        ~IteratorGuard() { doc.DeleteIterator(it); }
-    } guard{document, it};
+    const ScopeGuard guard([&document, it] { document.DeleteIterator(it); });
     for (Ref2D ref = document.MoveFirst(it); ref; ref = document.MoveNext(it))
         CollectHostObject(document, ref, styleFilter, tolerance, collected);
     for (UnitPtr& unit : collected)

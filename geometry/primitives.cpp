@@ -8,7 +8,6 @@
 namespace zarvento {
 
 double EPS = kDefaultEps;
-const double PI = 3.141592653589793;
 
 ZARVENTO_STATE_RESET { EPS = kDefaultEps; }
 

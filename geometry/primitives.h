@@ -5,6 +5,7 @@
 
 #include "geometry/checked_array.h"
 #include "geometry/intersect_point.h"
+#include "platform/core/numbers.h"
 
 namespace zarvento {
 
@@ -12,7 +13,6 @@ namespace zarvento {
 // subtraction lowers it, for one intersection, and always sets it back.
 extern double EPS;
 inline constexpr double kDefaultEps = 1e-6;
-extern const double PI;
 
 struct Point2 {
     double a = 0.0;

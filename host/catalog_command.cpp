@@ -13,6 +13,7 @@
 #include "catalogs/catalog_tools.h"
 #include "catalogs/param_variable.h"
 #include "catalogs/tool_model_text.h"
+#include "host/verb_arguments.h"
 #include "platform/core/host_error.h"
 #include "platform/core/host_variable.h"
 #include "platform/core/messages.h"
@@ -171,28 +172,32 @@ int Show(const std::string& path) {
 }  // namespace
 
 int RunCatalog(int argc, char** argv) {
+    const VerbSyntax syntax{
+        "usage: zarvento catalog [list] [TOOLS|DEVICES|MACHINES] | catalog show <model>\n", {}, 0, 3};
+    VerbArguments args;
+    if (!args.Read(syntax, argc, argv)) return args.ExitStatus();
+    const std::vector<std::string>& plain = args.Plain();
     try {
         ConnectHostApplication();
         ToolModelText::Install();
         MessageLog::Instance().SetEcho([](const MessageEntry& e) { std::cerr << e.caption << ": " << e.text << "\n"; });
-        const std::string_view sub = argc > 2 ? argv[2] : "list";
+        const std::string_view sub = plain.empty() ? "list" : std::string_view(plain[0]);
         if (sub == "show") {
-            if (argc != 4) {
+            if (plain.size() != 2) {
                 std::cerr << "usage: zarvento catalog show <KIND>/<folders>/<model>\n";
                 return 2;
             }
-            return Show(argv[3]);
+            return Show(plain[1]);
         }
         if (sub == "list") {
-            if (argc > 4) {
+            if (plain.size() > 2) {
                 std::cerr << "usage: zarvento catalog [list] [TOOLS|DEVICES|MACHINES]\n";
                 return 2;
             }
-            return List(argc > 3 ? argv[3] : "");
+            return List(plain.size() > 1 ? plain[1] : "");
         }
-        if (argc == 3) return List(sub);
-        std::cerr << "usage: zarvento catalog [list] [TOOLS|DEVICES|MACHINES] | catalog show <model>\n";
-        return 2;
+        if (plain.size() == 1) return List(sub);
+        return args.Usage(), 2;
     } catch (const HostError& e) {
         std::cerr << "zarvento: " << e.Message() << "\n";
         return 1;

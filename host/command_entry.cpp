@@ -4,6 +4,7 @@
 #include "host/base_event.h"
 #include "host/library_binding.h"
 #include "plan/command_door.h"
+#include "plan/menu_commands.h"
 #include "plan/plan_tree.h"
 #include "platform/core/busy_flag.h"
 #include "platform/core/messages.h"
@@ -57,19 +58,14 @@ CommandWrapper SetCommandWrapper(CommandWrapper next) {
 }
 
 bool RunCommandTable(int id, bool hasTree, int role) {
-    switch (id) {
-        case 1: W(-1, 0, -1); return true;
-        case 2:
-        case 3:
-        case 4:
-        case 5:
-        case 6:
-        case 7:
-        case 8: W(id - 1, 1, -1); return true;
-        case 9: W(-1, 10, -1); return true;
-        case 10: W(-1, 11, -1); return true;
-        case 11: W(-1, 12, -1); return true;
-        case 15:
+    const MenuCommand* command = FindMenuCommand(id);
+    if (!command) {
+        if (IsTreeItemCommand(id) && hasTree) RunTreeItem(id, role);
+        return false;
+    }
+    switch (command->step) {
+        case MenuStep::BySelection:
+            // The edit request of the selected group or operation.
             if (!hasTree) return false;
             if (role == kRootRole || role == kNcSystemRole) {
                 W(-1, 30, -1);
@@ -78,30 +74,20 @@ bool RunCommandTable(int id, bool hasTree, int role) {
             } else {
                 W(-1, 2, role - 2);
             }
-            return false;
-        case 21: W(-1, 24, -1); return false;
-        case 22: W(-1, 25, -1); return false;
-        case 23:
-            W(-1, 22, -1);
-            SynchronizeWithModel();
-            return false;
-        case 30: W(-1, 30, -1); return true;
-        case 50:
-            OpenHelp(1);
-            W(-1, -1, -1);
-            return true;
-        case 75: W(-1, 75, -1); return false;
-        case 111: W(-1, 111, -1); return false;
-        case 116:
+            return command->posted;
+        case MenuStep::SelectedOperation:
             if (!hasTree) return false;
-            W(1, 6, role - 2);
+            W(command->type, command->action, role - 2);
             if (PlanTree* tree = ExistingPlanTree()) tree->Deselect(role);
-            return false;
-        case 777: SynchronizeWithModel(); return false;
-        default:
-            if (id >= 521 && id <= 729 && hasTree) RunTreeItem(id, role);
-            return false;
+            return command->posted;
+        case MenuStep::SynchroniseOnly: SynchronizeWithModel(); return command->posted;
+        case MenuStep::HelpFirst: OpenHelp(1); break;
+        case MenuStep::None:
+        case MenuStep::ThenSynchronise: break;
     }
+    W(command->type, command->action, -1);
+    if (command->step == MenuStep::ThenSynchronise) SynchronizeWithModel();
+    return command->posted;
 }
 
 void LibraryEntry(unsigned int command) {

@@ -8,6 +8,7 @@
 
 #include "host/headless_session.h"
 #include "host/script_run.h"
+#include "host/verb_arguments.h"
 #include "plan/command_door.h"
 #include "plan/plan.h"
 #include "platform/core/host_error.h"
@@ -55,23 +56,11 @@ int OpenPlan(const std::string& documentPath) {
 }  // namespace
 
 int RunSetupSheetJob(int argc, char** argv) {
-    constexpr const char* kUsage = "usage: zarvento setup-sheet <document> [-o <file>]\n";
-    std::string documentPath, outputPath;
-    for (int k = 2; k < argc; ++k) {
-        const std::string_view arg = argv[k];
-        if ((arg == "-o" || arg == "--output") && k + 1 < argc) {
-            outputPath = argv[++k];
-        } else if (!arg.empty() && arg[0] != '-' && documentPath.empty()) {
-            documentPath = arg;
-        } else {
-            std::cerr << kUsage;
-            return kExitUsage;
-        }
-    }
-    if (documentPath.empty()) {
-        std::cerr << kUsage;
-        return kExitUsage;
-    }
+    const VerbSyntax syntax{"usage: zarvento setup-sheet <document> [-o <file>]\n", {{"--output", "-o", true}}, 1, 1};
+    VerbArguments args;
+    if (!args.Read(syntax, argc, argv)) return args.ExitStatus();
+    const std::string documentPath = args.Plain()[0];
+    std::string outputPath = args.Value("--output");
     if (outputPath.empty()) outputPath = std::filesystem::path(documentPath).replace_extension(".svg").string();
     const std::string extension = std::filesystem::path(outputPath).extension().string();
     if (extension != ".svg" && extension != ".dxf" && extension != ".rdd") {
@@ -101,16 +90,14 @@ int RunSetupSheetJob(int argc, char** argv) {
 }
 
 int RunExportJob(int argc, char** argv) {
-    constexpr const char* kUsage = "usage: zarvento export <document> <file>.xml\n";
-    if (argc != 4 || argv[2][0] == '-' || argv[3][0] == '-') {
-        std::cerr << kUsage;
-        return kExitUsage;
-    }
+    const VerbSyntax syntax{"usage: zarvento export <document> <file>.xml\n", {}, 2, 2};
+    VerbArguments args;
+    if (!args.Read(syntax, argc, argv)) return args.ExitStatus();
     HeadlessSession session;
-    if (const int status = OpenPlan(argv[2]); status != kExitOk) return status;
+    if (const int status = OpenPlan(args.Plain()[0]); status != kExitOk) return status;
     std::string outcome;
     try {
-        outcome = ExportPlan(*GetPLAN(), std::filesystem::absolute(argv[3]).string());
+        outcome = ExportPlan(*GetPLAN(), std::filesystem::absolute(args.Plain()[1]).string());
     } catch (const HostError& e) {
         std::cerr << "zarvento: " << e.Message() << "\n";
         return kExitCommandFailed;

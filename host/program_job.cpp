@@ -10,6 +10,7 @@
 
 #include "host/headless_session.h"
 #include "host/script_run.h"
+#include "host/verb_arguments.h"
 #include "operations/finishing_engagement.h"
 #include "operations/path_clearance.h"
 #include "operations/turn.h"
@@ -60,22 +61,11 @@ std::string WorkingContourText(const CTurn& op) {
 }  // namespace
 
 int RunProgramJob(int argc, char** argv) {
-    std::string documentPath, outputPath;
-    for (int k = 2; k < argc; ++k) {
-        const std::string_view arg = argv[k];
-        if ((arg == "-o" || arg == "--output") && k + 1 < argc) {
-            outputPath = argv[++k];
-        } else if (!arg.empty() && arg[0] != '-' && documentPath.empty()) {
-            documentPath = arg;
-        } else {
-            std::cerr << "usage: zarvento program <document> [-o <file>]\n";
-            return kExitUsage;
-        }
-    }
-    if (documentPath.empty()) {
-        std::cerr << "usage: zarvento program <document> [-o <file>]\n";
-        return kExitUsage;
-    }
+    const VerbSyntax syntax{"usage: zarvento program <document> [-o <file>]\n", {{"--output", "-o", true}}, 1, 1};
+    VerbArguments args;
+    if (!args.Read(syntax, argc, argv)) return args.ExitStatus();
+    const std::string documentPath = args.Plain()[0];
+    std::string outputPath = args.Value("--output");
     if (outputPath.empty()) outputPath = std::filesystem::path(documentPath).replace_extension(".nc").string();
 
     HeadlessSession session;

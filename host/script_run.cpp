@@ -14,6 +14,7 @@
 #include "geometry/arc_unit.h"
 #include "geometry/complex_unit.h"
 #include "geometry/number_format.h"
+#include "host/verb_arguments.h"
 #include "operations/headless_turn_panels.h"
 #include "operations/turn.h"
 #include "plan/command_script.h"
@@ -279,29 +280,16 @@ std::string DocumentProblem(const HostError& e) {
 }  // namespace
 
 int RunScript(int argc, char** argv) {
-    bool makeNew = false, replace = false, save = true;
-    std::vector<std::string> paths;
-    for (int k = 2; k < argc; ++k) {
-        const std::string_view arg = argv[k];
-        if (arg == "--new") {
-            makeNew = true;
-        } else if (arg == "--replace") {
-            replace = true;
-        } else if (arg == "--no-save") {
-            save = false;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            std::cerr << "zarvento: unknown option '" << arg << "'\n";
-            return kExitUsage;
-        } else {
-            paths.emplace_back(arg);
-        }
-    }
-    if (paths.size() != 2 || (replace && !makeNew)) {
-        std::cerr << "usage: zarvento run [--new [--replace]] [--no-save] <document> <script>\n";
-        return kExitUsage;
-    }
-    const std::string& documentPath = paths[0];
-    const std::filesystem::path scriptPath = paths[1];
+    const VerbSyntax syntax{"usage: zarvento run [--new [--replace]] [--no-save] <document> <script>\n",
+                            {{"--new"}, {"--replace"}, {"--no-save"}},
+                            2,
+                            2};
+    VerbArguments args;
+    if (!args.Read(syntax, argc, argv)) return args.ExitStatus();
+    const bool makeNew = args.Has("--new"), replace = args.Has("--replace"), save = !args.Has("--no-save");
+    if (replace && !makeNew) return args.Usage(), kExitUsage;
+    const std::string& documentPath = args.Plain()[0];
+    const std::filesystem::path scriptPath = args.Plain()[1];
     FileReadResult script = ReadTextFile(scriptPath, TextEncoding::Utf8);
     if (!script.ok) {
         std::cerr << "zarvento: cannot read the script " << scriptPath.string() << ": " << script.error << "\n";

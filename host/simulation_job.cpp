@@ -13,6 +13,7 @@
 #include "host/headless_session.h"
 #include "host/script_run.h"
 #include "host/section_svg.h"
+#include "host/verb_arguments.h"
 #include "plan/command_door.h"
 #include "plan/plan.h"
 #include "plan/plan_panels.h"
@@ -79,31 +80,13 @@ std::string Millimetres(double value) {
 }  // namespace
 
 int RunSimulationJob(int argc, char** argv) {
-    std::string documentPath, row, speed, svgPath;
-    bool check = false, printStock = false;
-    for (int k = 2; k < argc; ++k) {
-        const std::string_view arg = argv[k];
-        if (arg == "--check") {
-            check = true;
-        } else if (arg == "--stock") {
-            printStock = true;
-        } else if (arg == "--row" && k + 1 < argc) {
-            row = argv[++k];
-        } else if (arg == "--speed" && k + 1 < argc) {
-            speed = argv[++k];
-        } else if (arg == "--svg" && k + 1 < argc) {
-            svgPath = argv[++k];
-        } else if (!arg.empty() && arg[0] != '-' && documentPath.empty()) {
-            documentPath = arg;
-        } else {
-            std::cerr << kUsage;
-            return kExitUsage;
-        }
-    }
-    if (documentPath.empty()) {
-        std::cerr << kUsage;
-        return kExitUsage;
-    }
+    const VerbSyntax syntax{
+        kUsage, {{"--check"}, {"--stock"}, {"--row", {}, true}, {"--speed", {}, true}, {"--svg", {}, true}}, 1, 1};
+    VerbArguments args;
+    if (!args.Read(syntax, argc, argv)) return args.ExitStatus();
+    const std::string& documentPath = args.Plain()[0];
+    const std::string row = args.Value("--row"), speed = args.Value("--speed"), svgPath = args.Value("--svg");
+    const bool check = args.Has("--check"), printStock = args.Has("--stock");
 
     HeadlessSession session;
     MessageLog::Instance().SetEcho([](const MessageEntry& e) {

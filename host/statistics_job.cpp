@@ -8,6 +8,7 @@
 
 #include "host/headless_session.h"
 #include "host/script_run.h"
+#include "host/verb_arguments.h"
 #include "plan/command_door.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
@@ -38,25 +39,11 @@ constexpr const char* kUsage = "usage: zarvento statistics <document> [--element
 }  // namespace
 
 int RunStatisticsJob(int argc, char** argv) {
-    std::string documentPath;
-    bool elementary = false, stops = false;
-    for (int k = 2; k < argc; ++k) {
-        const std::string_view arg = argv[k];
-        if (arg == "--elementary") {
-            elementary = true;
-        } else if (arg == "--sp") {
-            stops = true;
-        } else if (!arg.empty() && arg[0] != '-' && documentPath.empty()) {
-            documentPath = arg;
-        } else {
-            std::cerr << kUsage;
-            return kExitUsage;
-        }
-    }
-    if (documentPath.empty()) {
-        std::cerr << kUsage;
-        return kExitUsage;
-    }
+    const VerbSyntax syntax{kUsage, {{"--elementary"}, {"--sp"}}, 1, 1};
+    VerbArguments args;
+    if (!args.Read(syntax, argc, argv)) return args.ExitStatus();
+    const std::string& documentPath = args.Plain()[0];
+    const bool elementary = args.Has("--elementary"), stops = args.Has("--sp");
 
     HeadlessSession session;
     MessageLog::Instance().SetEcho(

@@ -14,6 +14,7 @@
 #include "geometry/contour_script.h"
 #include "host/headless_session.h"
 #include "host/script_run.h"
+#include "host/verb_arguments.h"
 #include "platform/core/host_error.h"
 #include "platform/core/messages.h"
 #include "platform/core/variant.h"
@@ -30,24 +31,24 @@ const char* const kToolUsage =
     "             spindle direction (M3 by default) and a mounting angle (90)\n";
 
 int RunToolContour(int argc, char** argv) {
-    if (argc < 3 || argc > 5) {
-        std::cerr << "usage: zarvento tool-contour <model> [M3|M4] [angle]\n";
-        return kExitUsage;
-    }
+    const VerbSyntax syntax{"usage: zarvento tool-contour <model> [M3|M4] [angle]\n", {}, 1, 3};
+    VerbArguments args;
+    if (!args.Read(syntax, argc, argv)) return args.ExitStatus();
+    const std::vector<std::string>& plain = args.Plain();
     HeadlessSession session;
-    std::string model = argv[2];
+    std::string model = plain[0];
     ParamTool tool;
     tool.Angle = 90;
-    if (argc > 3) {
-        const std::string_view m = argv[3];
+    if (plain.size() > 1) {
+        const std::string_view m = plain[1];
         if (m != "M3" && m != "M4") {
             std::cerr << "zarvento: the spindle direction is M3 or M4, not '" << m << "'\n";
             return kExitUsage;
         }
         tool.M34 = m == "M3" ? 3 : 4;
     }
-    if (argc > 4 && !ParseDouble(argv[4], tool.Angle)) {
-        std::cerr << "zarvento: the angle '" << argv[4] << "' is not a number\n";
+    if (plain.size() > 2 && !ParseDouble(plain[2], tool.Angle)) {
+        std::cerr << "zarvento: the angle '" << plain[2] << "' is not a number\n";
         return kExitUsage;
     }
     MessageLog::Instance().SetEcho([](const MessageEntry& e) { std::cerr << e.caption << ": " << e.text << "\n"; });
@@ -83,14 +84,13 @@ int RunToolContour(int argc, char** argv) {
 }
 
 int RunToolModel(int argc, char** argv) {
-    if (argc != 4) {
-        std::cerr << "usage: zarvento tool-model <text> <document>\n";
-        return kExitUsage;
-    }
+    const VerbSyntax syntax{"usage: zarvento tool-model <text> <document>\n", {}, 2, 2};
+    VerbArguments args;
+    if (!args.Read(syntax, argc, argv)) return args.ExitStatus();
     HeadlessSession session;
     try {
         ConnectHostApplication();
-        ToolModelText::Convert(argv[2], argv[3]);
+        ToolModelText::Convert(args.Plain()[0], args.Plain()[1]);
     } catch (const HostError& e) {
         std::cerr << "zarvento: " << e.Message() << "\n";
         return kExitCommandFailed;

@@ -22,6 +22,7 @@
 #include "model/section_cache.h"
 #include "platform/core/host_error.h"
 #include "platform/core/process_state.h"
+#include "platform/core/scope_guard.h"
 #include "platform/documents/hidden_document.h"
 #include "platform/documents/host_application.h"
 #include "platform/documents/settings_record.h"
@@ -567,23 +568,16 @@ UnitPtr CloneKeepingSource(UnitPtr unit) {
     return unit;
 }
 
-// Runs RemoveSectionObject when the section ends by a failure, so that no
+// Removes the section object when the section ends by a failure, so that no
 // outline stays in the model and the host's switches come back on.
-class SectionCleanup {
-public:
-    ~SectionCleanup() {
-        if (!armed_ || !sectionObject) return;
-        try {
-            RemoveSectionObject();
-        } catch (const HostError&) {
-            // The failure that ended the section is the one reported.
-        }
+void CleanUpFailedSection() {
+    if (!sectionObject) return;
+    try {
+        RemoveSectionObject();
+    } catch (const HostError&) {
+        // The failure that ended the section is the one reported.
     }
-    void Disarm() { armed_ = false; }
-
-private:
-    bool armed_ = true;
-};
+}
 
 }  // namespace
 
@@ -632,7 +626,7 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
     part->SetRedrawSwitch(0);
     part->SetUndoSwitch(0);
     documentStateFlag = part->StateFlag();
-    SectionCleanup cleanup;
+    ScopeGuard cleanup(&CleanUpFailedSection);
     // The outline object, taken again by its name or made, in the LSC's ZX plane.
     auto outline = std::dynamic_pointer_cast<HostOutline>(part->FindModelObject(kSectionObjectName));
     if (outline) {
@@ -727,7 +721,7 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
     while (!contour->Empty()) profile.push_back(contour->RemoveUnit(contour->GetLastUnit()));
     std::reverse(profile.begin(), profile.end());
     TieUnitsToModel(profile, rotation, curves, part->Edges());
-    cleanup.Disarm();
+    cleanup.Dismiss();
     RemoveSectionObject();
     // Runs of one curve become one unit, and the units are joined end to start.
     profile = MergeRuns(std::move(profile));

@@ -3,13 +3,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "geometry/arc_unit.h"
 #include "geometry/primitives.h"
 #include "nc/frame_simulation.h"
 #include "nc/frame_text_format.h"
 #include "nc/modal_state.h"
+#include "platform/core/numbers.h"
 #include "platform/documents/settings_record.h"
 
 namespace zarvento {
@@ -39,7 +39,7 @@ void CCadre_ArcG02::SetOutputCoordinates() {
 }
 
 double CCadre_ArcG02::SweepAngle() const {
-    constexpr double twoPi = 2.0 * std::numbers::pi;
+    constexpr double twoPi = 2.0 * PI;
     // Angles in the (Z, X) frame from +Z towards +X; G02 runs clockwise.
     const double a1 = std::atan2(start.x - centreX, start.z - centreZ);
     const double a2 = std::atan2(end.x - centreX, end.z - centreZ);
@@ -49,7 +49,7 @@ double CCadre_ArcG02::SweepAngle() const {
     return sweep;
 }
 
-double CCadre_ArcG02::SignedRadius() const { return SweepAngle() > std::numbers::pi + 1e-6 ? -radius : radius; }
+double CCadre_ArcG02::SignedRadius() const { return SweepAngle() > PI + 1e-6 ? -radius : radius; }
 
 namespace {
 
@@ -68,7 +68,7 @@ char CCadre_ArcG02::PrintedArcLetter() const {
 void CCadre_ArcG02::ComputeValues() {
     if (computed) return;
     const double sweep = SweepAngle();
-    valueANG = sweep * 180.0 / std::numbers::pi;
+    valueANG = sweep * 180.0 / PI;
     const double a1 = std::atan2(start.x - centreX, start.z - centreZ);
     const double mid = arcLetter == '2' ? a1 - sweep / 2.0 : a1 + sweep / 2.0;
     valueX3 = centreX + radius * std::sin(mid);

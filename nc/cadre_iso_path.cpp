@@ -3,12 +3,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "geometry/arc_unit.h"
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "nc/frame_simulation.h"
+#include "platform/core/numbers.h"
 #include "platform/documents/settings_record.h"
 
 namespace zarvento {
@@ -127,7 +127,7 @@ void CCadreISO::GetSimulationPoints(SimulationPointList& points) {
                 unit.GetBoundBox(box);
                 // The sum of the extreme X values is the unit's mean diameter.
                 const double d = std::fabs(box.xmin + box.xmax);
-                n = d < 1e-6 ? maxSpindleSpeed : 1000.0 * spindleSpeed / std::numbers::pi / d;
+                n = d < 1e-6 ? maxSpindleSpeed : 1000.0 * spindleSpeed / PI / d;
             }
             n = LimitSpeed(n, minSpindleSpeed, maxSpindleSpeed);
             feedStep = feedIsStep ? feed : n * speedFactor * feed * t / 60.0 / 1000.0;

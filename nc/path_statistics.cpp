@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <numbers>
 
 #include "geometry/primitives.h"
+#include "platform/core/numbers.h"
 
 namespace zarvento {
 
@@ -25,7 +25,7 @@ double ConstantSpeedTime(double length, double r1, double r2, double cuttingSpee
                          double feed) {
     if (!(length > EPS) || !(feed > EPS) || !(cuttingSpeed > EPS) || !std::isfinite(length)) return 0.0;
     const double rmin = std::min(r1, r2), rmax = std::max(r1, r2);
-    const double k = cuttingSpeed * 500.0 / std::numbers::pi;
+    const double k = cuttingSpeed * 500.0 / PI;
     // Beyond rA the spindle stays at its minimum, below rB at its maximum.
     const double rA = minSpeed > EPS ? k / minSpeed : std::numeric_limits<double>::infinity();
     const double rB = maxSpeed > EPS ? k / maxSpeed : 0.0;
@@ -35,7 +35,7 @@ double ConstantSpeedTime(double length, double r1, double r2, double cuttingSpee
     const double l1 = rB > rmin && span > 0.0 ? (rB - rmin) * length / span : 0.0;
     const double l2 = rmax > rA && span > 0.0 ? (rmax - rA) * length / span : 0.0;
     const double r1Mid = std::max(rmin, rB), r2Mid = std::min(rmax, rA);
-    const double middleSpeed = 1000.0 * cuttingSpeed / std::numbers::pi / (r1Mid + r2Mid);
+    const double middleSpeed = 1000.0 * cuttingSpeed / PI / (r1Mid + r2Mid);
     const double time = StretchTime(l1, maxSpeed, feed) + StretchTime(l2, minSpeed, feed) +
                         StretchTime(length - l1 - l2, middleSpeed, feed);
     return std::isfinite(time) ? time : 0.0;

@@ -6,6 +6,7 @@
 #include "geometry/number_text.h"
 #include "model/model_tess.h"
 #include "operation_panels/kind_panel_support.h"
+#include "platform/core/scope_guard.h"
 #include "platform/dialogs/pick_collection.h"
 #include "platform/dialogs/pick_process.h"
 #include "platform/dialogs/property_tab.h"
@@ -19,14 +20,6 @@ namespace {
 // Clear while the accordion runs: collapsing tabs makes the host send
 // further tab notifications into the same routine.
 bool tabStatePermission = true;
-
-class PermissionScope {
-public:
-    PermissionScope() { tabStatePermission = false; }
-    ~PermissionScope() { tabStatePermission = true; }
-    PermissionScope(const PermissionScope&) = delete;
-    PermissionScope& operator=(const PermissionScope&) = delete;
-};
 
 }  // namespace
 
@@ -107,7 +100,8 @@ bool CTurnPanel::OnTabStateChanged(int tabIndex) {
     if (!tabStatePermission) return true;
     int changed = 0;
     {
-        const PermissionScope running;
+        tabStatePermission = false;
+        const ScopeGuard running([] { tabStatePermission = true; });
         for (int k = kTabCount; k >= 1; --k) {
             const PropertyTab* tab = HostTab(k);
             if (tab && tab->Expanded() != tabOpen[static_cast<std::size_t>(k - 1)]) {
@@ -169,13 +163,7 @@ bool CTurnPanel::OnSelectListItem(PropertyControl& control, int index, int state
 
 void CTurnPanel::SelectItem(PropertyControl& control, int index) {
     const int count = static_cast<int>(control.Items().size());
-    const bool outer = ownSelection;
-    ownSelection = true;
-    struct Restore {
-        bool& flag;
-        bool value;
-        ~Restore() { flag = value; }
-    } restore{ownSelection, outer};
+    const auto restore = SetForScope(ownSelection, true);
     control.SetCurrentItem(index >= 0 && index < count ? index : -1);
 }
 
@@ -213,12 +201,7 @@ int CTurnPanel::EditCycleParameters(CCycle_Auto& cycle, bool owned) {
     // the cycle's provider.
     if (cycle.parentProvider != &Parameters()) cycle.SetParentParameters(&Parameters());
     // The panel owns the dialog's commands only while the dialog runs.
-    struct OwnerScope {
-        CCycle_Auto& cycle;
-        CycleDialogOwner* before;
-        ~OwnerScope() { cycle.ownerPanel = before; }
-    } scope{cycle, cycle.ownerPanel};
-    if (owned) cycle.ownerPanel = this;
+    const auto scope = SetForScope(cycle.ownerPanel, owned ? this : cycle.ownerPanel);
     return cycle.EditParameters();
 }
 

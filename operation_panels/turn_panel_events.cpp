@@ -12,6 +12,7 @@
 #include "platform/core/host_error.h"
 #include "platform/core/host_major_version.h"
 #include "platform/core/messages.h"
+#include "platform/core/scope_guard.h"
 #include "platform/dialogs/property_tab.h"
 #include "platform/documents/hidden_document.h"
 #include "platform/processes/host_libraries.h"
@@ -234,10 +235,7 @@ void CTurnPanel::ChangeTab(int tab) {
     }
     if (currentTab == kNoTab && HostMajorVersion() >= 17) {
         suppressTabNotification = true;
-        struct Release {
-            bool& flag;
-            ~Release() { flag = false; }
-        } release{suppressTabNotification};
+        const ScopeGuard release([this] { suppressTabNotification = false; });
         for (int k = 1; k <= kTabCount; ++k) {
             if (PropertyTab* t = HostTab(k)) t->SetExpanded(k == kWorkingTab);
         }

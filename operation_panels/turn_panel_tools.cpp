@@ -8,6 +8,7 @@
 #include "plan/spid.h"
 #include "platform/core/host_major_version.h"
 #include "platform/core/messages.h"
+#include "platform/core/scope_guard.h"
 #include "platform/processes/module.h"
 #include "simulation/tool_model_placement.h"
 
@@ -101,13 +102,7 @@ void CTurnPanel::PrepareToolModel() {
     if (!workContour) return;
     // The adaptive tool takes its sketch from the copy's working contour for
     // this drawing only.
-    const std::unique_ptr<Contour>* kept = tool->pSketchSource;
-    tool->pSketchSource = &workContour;
-    struct Restore {
-        ParamTool& tool;
-        const std::unique_ptr<Contour>* source;
-        ~Restore() { tool.pSketchSource = source; }
-    } restore{*tool, kept};
+    const auto restore = SetForScope(tool->pSketchSource, &workContour);
     tool->DrawAdaptiveSketch();
 }
 

@@ -21,7 +21,7 @@ class ParamTool;
 // short of its depth without a word. The one limit of every kind.
 inline constexpr std::int32_t kMaxPasses = 10000;
 inline constexpr const char* kNoPassesMessage = "Число проходов должно быть больше нуля";
-inline constexpr const char* kTooManyPassesMessage = "Число проходов не должно превышать 10000";
+inline const std::string kTooManyPassesMessage = "Число проходов не должно превышать " + std::to_string(kMaxPasses);
 inline constexpr const char* kBadReductionMessage = "Коэффициент уменьшения глубины прохода должен быть больше нуля";
 inline constexpr const char* kNegativeRetractMessage = "Длина отвода после прохода не должна быть отрицательной";
 inline constexpr const char* kNoToolMessage = "Не задан инструмент";

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <numbers>
 #include <utility>
 
 #include "catalogs/param_tool.h"
@@ -16,6 +15,7 @@
 #include "operations/turn.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "plan/spid.h"
+#include "platform/core/numbers.h"
 #include "platform/core/process_state.h"
 
 namespace zarvento {
@@ -35,8 +35,6 @@ Curve2D PieceOf(const CUnit& unit, double dz, double dx) {
 
 namespace {
 
-constexpr double kPi = std::numbers::pi;
-
 // An arc cut where it turns in y (at its top and bottom), so that every
 // piece crosses a horizontal line at most once.
 void AddMonotonePieces(const Curve2D& c, std::vector<Curve2D>& out) {
@@ -45,7 +43,7 @@ void AddMonotonePieces(const Curve2D& c, std::vector<Curve2D>& out) {
         return;
     }
     std::vector<double> cuts;
-    for (double turn : {0.5 * kPi, 1.5 * kPi}) {
+    for (double turn : {0.5 * PI, 1.5 * PI}) {
         const double along = c.sweep > 0 ? NormalizeAngle(turn - c.a0) : NormalizeAngle(c.a0 - turn);
         const double t = along / std::abs(c.sweep);
         if (t > 1e-12 && t < 1.0 - 1e-12) cuts.push_back(t);

@@ -13,6 +13,7 @@
 #include "operations/kind_support.h"
 #include "plan/spid.h"
 #include "plan/stored_value.h"
+#include "platform/core/numbers.h"
 #include "platform/documents/storage_record.h"
 
 namespace zarvento {
@@ -22,7 +23,7 @@ namespace {
 // The drill's tip is a cone: its length for a radius.
 double TipLength(double radius, double angleDeg) {
     if (std::fabs(radius) < 1e-12) return 0.0;
-    return std::fabs(radius) / std::tan(angleDeg / 2.0 * 3.141592653589793 / 180.0);
+    return std::fabs(radius) / std::tan(angleDeg / 2.0 * PI / 180.0);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "operations/plan_angle_trim.h"
 #include "plan/spid.h"
 #include "platform/core/messages.h"
+#include "platform/core/numbers.h"
 #include "platform/documents/storage_record.h"
 #include "platform/host/object_reference.h"
 
@@ -20,13 +21,11 @@ namespace zarvento {
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-
 // The lead angle of a mode: 0 follows the contour, 1 to 4 the four axis
 // directions, anything else the angle the user gave.
 double LeadAngle(std::int32_t mode, double tangentRadians, double given) {
     switch (mode) {
-        case 0: return tangentRadians * 180.0 / kPi;
+        case 0: return tangentRadians * 180.0 / PI;
         case 1: return 0.0;
         case 2: return 90.0;
         case 3: return 180.0;
@@ -46,7 +45,7 @@ constexpr double kLeadTolerance = 1e-4;
 double ClearLeadLength(const ClearanceOutline& part, double pz, double px, double angleDegrees, double length, double r,
                        double dz, double dx) {
     if (part.Empty() || r <= kLeadTolerance || !(length > 0.0)) return length;
-    const double a = angleDegrees * kPi / 180.0, uz = std::cos(a), ux = std::sin(a);
+    const double a = angleDegrees * PI / 180.0, uz = std::cos(a), ux = std::sin(a);
     const Point2D from{pz + dz, px + dx};
     // The nearest approach over a growing stretch never grows: bisection.
     const auto clear = [&](double t) {
@@ -69,7 +68,7 @@ bool EdgeDirections(const Contour& outline, double noseRadius, double& first, do
         if (!arc || std::fabs(arc->Radius - noseRadius) > 1e-3) continue;
         const CUnit& before = *outline.GetUnit((i + n - 1) % n);
         const CUnit& after = *outline.GetUnit((i + 1) % n);
-        first = before.GetEndAngle() + kPi;
+        first = before.GetEndAngle() + PI;
         second = after.GetStartAngle();
         return true;
     }
@@ -96,7 +95,7 @@ std::unique_ptr<Contour> TrimBehindTrailingEdge(std::unique_ptr<Contour> c, doub
     // An edge that trails along the pass itself (a square insert's, set
     // square to the axis) lets the profile drop nowhere: the drop is bridged
     // at its own level (angle 0).
-    const double angle = 180.0 - std::atan2(bx, bz) * 180.0 / kPi;
+    const double angle = 180.0 - std::atan2(bx, bz) * 180.0 / PI;
     if (!(angle < 89.99)) return c;
     const auto flip = [&](Contour& k) {
         if (flipZ) k.MirrorZ();
@@ -223,8 +222,8 @@ bool CTurnKONTUR::CreateContourPath() {
         double sx = 0, sz = 0, ex = 0, ez = 0;
         c->GetStartPoint(sx, sz);
         c->GetEndPoint(ex, ez);
-        const double tangentIn = c->GetFirstUnit()->GetStartAngle() * 180.0 / kPi;
-        const double tangentOut = c->GetLastUnit()->GetEndAngle() * 180.0 / kPi;
+        const double tangentIn = c->GetFirstUnit()->GetStartAngle() * 180.0 / PI;
+        const double tangentOut = c->GetLastUnit()->GetEndAngle() * 180.0 / PI;
         if (lengthIn > 1e-6) lead(sz, sx, angleIn, lengthIn, tangentIn, -180.0);
         if (lengthOut > 1e-6) lead(ez, ex, angleOut, lengthOut, tangentOut, 0.0);
     }

@@ -10,6 +10,7 @@
 
 #include "nc/cycle_g700el.h"
 #include "nc/cycle_g701el.h"
+#include "operations/kind_support.h"
 #include "operations/turn.h"
 
 namespace zarvento {
@@ -31,8 +32,9 @@ public:
     static constexpr const char* kTurnsBackXText =
         "Профиль поворачивает назад по диаметру (цикл не обрабатывает впадины) в точке ";
     // A depth of cut that would need more than kMaxPasses passes over a region.
-    static constexpr const char* kTooManyPassesText =
-        "Слишком много проходов: глубина резания мала для области обработки (больше 10000 проходов)";
+    static inline const std::string kTooManyPassesText =
+        "Слишком много проходов: глубина резания мала для области обработки (больше " + std::to_string(kMaxPasses) +
+        " проходов)";
 
     // How far the passes' returns keep off the stock where no retract
     // distance is given: a hot-rolled bar is often some tenths oversize.

@@ -10,6 +10,7 @@
 #include "nc/frame_text_format.h"
 #include "operations/kind_support.h"
 #include "plan/stored_value.h"
+#include "platform/core/numbers.h"
 #include "platform/documents/storage_record.h"
 
 namespace zarvento {
@@ -134,7 +135,7 @@ bool CTurnOTREZKA::CutOff(Contour& H) {
     MoveToStart(x0, zc);
 
     if (chamfer > eps) {
-        const double a = chamferAngle * 3.141592653589793 / 180.0;
+        const double a = chamferAngle * PI / 180.0;
         const double xa = x0 + Vrezanie + chamfer;
         const double d = chamfer / std::cos(a) + Vrezanie;
         const double xb = xa - d * std::cos(a), zb = zc + d * std::sin(a);

@@ -1,7 +1,6 @@
 // The frames every path opens and closes with, the tool-life stop, the frame
 // factories of the path algorithms and the hand-over of frames to a program.
 #include <cmath>
-#include <numbers>
 
 #include "catalogs/param_tool.h"
 #include "geometry/arc_unit.h"
@@ -31,6 +30,7 @@
 #include "nc/modal_state.h"
 #include "operations/turn.h"
 #include "plan/plan.h"
+#include "platform/core/numbers.h"
 #include "post/post_processor_settings.h"
 
 namespace zarvento {
@@ -276,12 +276,12 @@ namespace {
 // decimals carry, or a bow off its chord below half their step, so that a
 // control would find no centre for it, or a full circle. Its chord is the
 // move instead.
-constexpr double kLongestWrittenArc = 2.0 * std::numbers::pi / 3.0;
+constexpr double kLongestWrittenArc = 2.0 * PI / 3.0;
 
 bool IsBelowPrintedStep(const CArcUnit& arc) {
     constexpr double kLeastRadius = 0.002, kLeastBow = 0.0005;
     const double sweep = arc.GetSweep();
-    const double bow = sweep >= std::numbers::pi ? arc.Radius : arc.Radius * (1.0 - std::cos(sweep / 2.0));
+    const double bow = sweep >= PI ? arc.Radius : arc.Radius * (1.0 - std::cos(sweep / 2.0));
     return arc.Radius < kLeastRadius || bow < kLeastBow;
 }
 

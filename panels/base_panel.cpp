@@ -6,6 +6,7 @@
 #include "platform/core/host_error.h"
 #include "platform/core/host_major_version.h"
 #include "platform/core/process_state.h"
+#include "platform/core/scope_guard.h"
 #include "platform/dialogs/pick_process.h"
 
 namespace zarvento {
@@ -28,9 +29,7 @@ std::int32_t CBasePanel::ShowModal() {
     BusyFlag = true;
     // Cleared, not restored: every path out of the panel leaves the library
     // free for the next command, also when a host call failed on the way.
-    struct ClearBusy {
-        ~ClearBusy() { BusyFlag = false; }
-    } clearBusy;
+    const ScopeGuard clearBusy([] { BusyFlag = false; });
     CreatePanel();
     CBasePanel::OnInitPanel();
     OnInitPanel();

@@ -4,6 +4,7 @@
 
 #include "plan/command_door.h"
 #include "platform/core/host_error.h"
+#include "platform/core/scope_guard.h"
 #include "platform/documents/host_application.h"
 
 namespace zarvento {
@@ -50,22 +51,15 @@ std::int32_t CBasePanel3D::RunPanel() {
     manager.Subscribe(subscription.kind, this);
     // Whatever fails in the run, the host does not notify a panel that is
     // going away.
-    struct Unsubscribe {
-        PropertyManager& manager;
-        CBasePanel3D* panel;
-        int kind;
-        bool done = false;
-        ~Unsubscribe() {
-            if (done) return;
-            try {
-                manager.Unsubscribe(kind, panel);
-            } catch (...) {
-                // Already failing: the error on its way out is the one to report.
-            }
+    ScopeGuard unsubscribe([&manager, this, kind = subscription.kind] {
+        try {
+            manager.Unsubscribe(kind, this);
+        } catch (...) {
+            // Already failing: the error on its way out is the one to report.
         }
-    } unsubscribe{manager, this, subscription.kind};
+    });
     CommandDocument3D().RunProcess(0);
-    unsubscribe.done = true;
+    unsubscribe.Dismiss();
     manager.Unsubscribe(subscription.kind, this);
     OnClosePanel();
     return result;

@@ -9,6 +9,7 @@
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "platform/core/host_major_version.h"
+#include "platform/core/scope_guard.h"
 #include "platform/documents/host_application.h"
 #include "platform/documents/host_document.h"
 #include "platform/documents/settings_record.h"
@@ -447,9 +448,7 @@ bool CPanelSPID::OnChangeTab(int tab) {
 bool CPanelSPID::OnTabStateChanged(int tab) {
     if (!tabStateReentry) return true;
     tabStateReentry = false;
-    struct Restore {
-        ~Restore() { tabStateReentry = true; }
-    } restore;
+    const ScopeGuard restore([] { tabStateReentry = true; });
     int changed = 0;
     for (int t = 1; t <= kTabCount; ++t)
         if (tabs[static_cast<std::size_t>(t)]->Expanded() != tabExpanded[static_cast<std::size_t>(t)]) changed = t;

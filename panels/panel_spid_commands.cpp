@@ -10,6 +10,7 @@
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "platform/core/messages.h"
+#include "platform/core/scope_guard.h"
 #include "platform/dialogs/file_dialogs.h"
 #include "platform/documents/host_application.h"
 #include "platform/documents/host_document.h"
@@ -66,13 +67,10 @@ void TakeRelativeName(ParamTool& record) {
 }
 
 // Clears a flag for a scope and sets it again on the way out, however it goes.
-struct EventsOff {
-    explicit EventsOff(bool& f) : flag(f) { flag = false; }
-    ~EventsOff() { flag = true; }
-    EventsOff(const EventsOff&) = delete;
-    EventsOff& operator=(const EventsOff&) = delete;
-    bool& flag;
-};
+auto EventsOff(bool& flag) {
+    flag = false;
+    return ScopeGuard([&flag] { flag = true; });
+}
 
 }  // namespace
 
@@ -100,7 +98,7 @@ void CPanelSPID::OnToolCommand(int id) {
     }
     int i = toolsTable->CurrentRow() - 1;
     if (i != selectedTool) {
-        EventsOff off(selectionEventsOn);
+        const auto off = EventsOff(selectionEventsOn);
         toolsTable->SetCurrentCell(selectedTool + 1, std::max(toolsTable->CurrentColumn(), 0));
         toolsTable->Grid().Redraw();
         i = selectedTool;
@@ -128,7 +126,7 @@ void CPanelSPID::OnToolCommand(int id) {
         case kToolVariables: {
             ParamTool& tool = copy_->tools[static_cast<std::size_t>(i)];
             if (!EditVariables(tool)) break;
-            EventsOff off(selectionEventsOn);
+            const auto off = EventsOff(selectionEventsOn);
             tool.isModelLoaded = false;
             FillToolsTable();
             ShowToolModel(false);
@@ -172,7 +170,7 @@ void CPanelSPID::OnToolFromCatalog(int i) {
     tool.FindModelFile(false);
     tool.LoadModel();
     {
-        EventsOff off(selectionEventsOn);
+        const auto off = EventsOff(selectionEventsOn);
         if (found && tool.isInter) tool.CorrectX = -tool.CorrectX;
         toolsTable->SetCurrentCell(i + 1, std::max(toolsTable->CurrentColumn(), 0));
         FillToolsTable();
@@ -193,7 +191,7 @@ void CPanelSPID::OnRemoveTool(int i) {
     char question[160];
     std::snprintf(question, sizeof question, "Вы действительно хотите удалить инструмент из позиции №%d?", i + 1);
     if (!AskQuestion(question, "Да", "Отмена")) return;
-    EventsOff off(selectionEventsOn);
+    const auto off = EventsOff(selectionEventsOn);
     tool.Reset();
     tool.Position = i;
     tool.ClearContour();
@@ -230,7 +228,7 @@ void CPanelSPID::OnMoveTool(int i, int j) {
         }
     }
     {
-        EventsOff off(selectionEventsOn);
+        const auto off = EventsOff(selectionEventsOn);
         FillToolsTable();
     }
     ShowToolModel(false);
@@ -242,7 +240,7 @@ void CPanelSPID::OnSpindle(int i, std::int16_t m34, const char* text) {
     tool.M34 = m34;
     toolsTable->Grid().SetCellText(i + 1, 4, text);
     if (tool.M34 != before) tool.CorrectZ = -tool.CorrectZ;
-    EventsOff off(selectionEventsOn);
+    const auto off = EventsOff(selectionEventsOn);
     toolsTable->SetCurrentCell(i + 1, std::max(toolsTable->CurrentColumn(), 0));
     toolsTable->Grid().Redraw();
     ShowToolModel(true);
@@ -256,7 +254,7 @@ void CPanelSPID::OnImportTable() {
         return;
     }
     if (!copy_->ImportToolsTable(*path)) return;
-    EventsOff off(selectionEventsOn);
+    const auto off = EventsOff(selectionEventsOn);
     positionCountEdit->SetValue(Variant::I4(copy_->Npositions));
     for (int k = 0; k < std::min(copy_->Npositions, CSPID::kMaxTools); ++k)
         copy_->tools[static_cast<std::size_t>(k)].FindModelFile(false);
@@ -279,7 +277,7 @@ bool CPanelSPID::AddToolFromFile(int i) {
     if (path.empty()) return false;
     CModelTess probe;
     if (!probe.LoadFromFile(path)) return false;
-    EventsOff off(selectionEventsOn);
+    const auto off = EventsOff(selectionEventsOn);
     const std::string shortName = ShortName(path);
     ParamTool added;
     const bool found = added.ParseNameSettings(path);
@@ -324,7 +322,7 @@ void CPanelSPID::AddGadgetFromFile() {
     if (path.empty()) return;
     CModelTess probe;
     if (!probe.LoadFromFile(path)) return;
-    EventsOff off(selectionEventsOn);
+    const auto off = EventsOff(selectionEventsOn);
     const std::string shortName = ShortName(path);
     const int n = copy_->Ngadgets;
     copy_->Ngadgets = n + 1;
@@ -369,7 +367,7 @@ void CPanelSPID::OnGadgetCommand(int id) {
             if (selectedGadget < 0 || selectedGadget >= copy_->Ngadgets) break;
             ParamGadget& gadget = copy_->gadgets[static_cast<std::size_t>(selectedGadget)];
             if (!EditVariables(gadget)) break;
-            EventsOff off(selectionEventsOn);
+            const auto off = EventsOff(selectionEventsOn);
             FillGadgetsList();
             FillGadgetParams(gadget);
             gadget.pDisplayModel.reset();
@@ -391,7 +389,7 @@ void CPanelSPID::OnGadgetFromCatalog() {
     CCatalogTools dialog("Device", folder, name, ext, gadget.aVariables, gadget.Npv);
     if (dialog.DoModal() != 1) return;
     copy_->Ngadgets = n + 1;
-    EventsOff off(selectionEventsOn);
+    const auto off = EventsOff(selectionEventsOn);
     ResetMounting(gadget);
     gadget.isNoContour = false;
     gadget.isModelCopied = false;
@@ -442,7 +440,7 @@ void CPanelSPID::OnRemoveGadget() {
     ShowGadgetValues(-1);
     copy_->Ngadgets = std::max(count - 1, 0);
     {
-        EventsOff off(selectionEventsOn);
+        const auto off = EventsOff(selectionEventsOn);
         FillGadgetsList();
         selectedGadget = -1;
         ClearGrid(gadgetParamsGrid);

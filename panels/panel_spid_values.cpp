@@ -12,6 +12,7 @@
 #include "plan/spid.h"
 #include "platform/core/host_major_version.h"
 #include "platform/core/messages.h"
+#include "platform/core/scope_guard.h"
 #include "platform/documents/settings_record.h"
 #include "simulation/tool_model_placement.h"
 
@@ -382,10 +383,7 @@ void CPanelSPID::OnTableCell() {
     }
     if (row < 1 || row > std::min(copy_->Npositions, CSPID::kMaxTools)) return;
     selectionEventsOn = false;
-    struct Restore {
-        bool& flag;
-        ~Restore() { flag = true; }
-    } restore{selectionEventsOn};
+    const ScopeGuard restore([this] { selectionEventsOn = true; });
     ParamTool& tool = copy_->tools[static_cast<std::size_t>(row - 1)];
     const std::string text = toolsTable->Grid().CellText(row, column);
     switch (column) {

@@ -1,11 +1,10 @@
 // The command wrapper and the action switch.
 #include "plan/command_door.h"
 
-#include <algorithm>
-
 #include <exception>
 
 #include "geometry/exception.h"
+#include "plan/menu_commands.h"
 #include "plan/plan.h"
 #include "plan/plan_panels.h"
 #include "plan/plan_tree.h"
@@ -128,12 +127,7 @@ bool IsKnownAction(std::int32_t action) {
            action == kActionRelease || action == kActionClearPlan;
 }
 
-bool IsMenuCommand(std::int32_t id) {
-    // The menu and the toolbar, then the plan tree's items' commands.
-    static constexpr std::int32_t kMenu[] = {1,  2,  3,  4,  5,  6,  7,  8,   9,   10, 11,
-                                             15, 21, 22, 23, 30, 50, 75, 111, 116, 777};
-    return std::find(std::begin(kMenu), std::end(kMenu), id) != std::end(kMenu) || (id >= 521 && id <= 729);
-}
+bool IsMenuCommand(std::int32_t id) { return FindMenuCommand(id) != nullptr || IsTreeItemCommand(id); }
 
 bool LastCommandFailed() { return lastFailed; }
 

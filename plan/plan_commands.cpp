@@ -14,6 +14,7 @@
 #include "plan/synchronization.h"
 #include "platform/core/busy_flag.h"
 #include "platform/core/messages.h"
+#include "platform/core/scope_guard.h"
 #include "platform/dialogs/modal_bracket.h"
 #include "platform/documents/host_application.h"
 #include "platform/documents/settings_record.h"
@@ -38,20 +39,6 @@ TreeControl* PlanTreeControl() {
     PlanTree* tree = ExistingPlanTree();
     return tree ? tree->Control() : nullptr;
 }
-
-// The settings' approximation accuracy for a scope, put back on every exit.
-class AccuracyScope {
-public:
-    explicit AccuracyScope(double value) : previous_(SettingsRecord::Global().accuracy) {
-        SettingsRecord::Global().accuracy = value;
-    }
-    ~AccuracyScope() { SettingsRecord::Global().accuracy = previous_; }
-    AccuracyScope(const AccuracyScope&) = delete;
-    AccuracyScope& operator=(const AccuracyScope&) = delete;
-
-private:
-    double previous_;
-};
 
 }  // namespace
 
@@ -350,7 +337,7 @@ void CPLAN::ShowStatistics() {
     ModalBracket bracket;
     CSPID* spid = GetSPID();
     if (!spid->pSourceContour) {
-        AccuracyScope fine(0.0001);
+        const auto fine = SetForScope(SettingsRecord::Global().accuracy, 0.0001);
         spid->RefreshStockBuilder();
         spid->pSourceContour = spid->CreateSourceContour();
     }

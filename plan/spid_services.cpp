@@ -13,6 +13,7 @@
 #include "platform/core/host_error.h"
 #include "platform/core/messages.h"
 #include "platform/core/process_state.h"
+#include "platform/core/scope_guard.h"
 #include "platform/documents/host_application.h"
 
 namespace zarvento {
@@ -26,24 +27,17 @@ ZARVENTO_STATE_RESET { sectionFailures = 0; }
 // Tools-table cells of small values stay empty.
 std::string SignificantG(double v) { return std::fabs(v) > 0.001 ? FormatG(v) : std::string(); }
 
-// Runs a host call when the scope ends, on every exit. A failure there is
+// A host call made when the scope ends, on every exit. A failure there is
 // dropped: it must not replace the error already on its way out.
 template <class F>
-class OnScopeExit {
-public:
-    explicit OnScopeExit(F f) : f_(std::move(f)) {}
-    ~OnScopeExit() {
+auto HostCallAtExit(F call) {
+    return ScopeGuard([call = std::move(call)] {
         try {
-            f_();
+            call();
         } catch (const HostError&) {
         }
-    }
-    OnScopeExit(const OnScopeExit&) = delete;
-    OnScopeExit& operator=(const OnScopeExit&) = delete;
-
-private:
-    F f_;
-};
+    });
+}
 
 HostApplication& ConnectedApplication() {
     HostApplication* app = HostApplicationObject();
@@ -134,7 +128,7 @@ void CSPID::CreateContourTool(int position) {
     // The user's document is active again afterwards (a closed one cannot
     // be: then none is).
     const HostDocumentPtr previous = app.ActiveDocumentOrNull();
-    OnScopeExit restoreActive(
+    const auto restoreActive = HostCallAtExit(
         [&] { app.SetActiveDocument(previous && app.Documents().Contains(previous) ? previous : nullptr); });
     const int count = std::clamp(Npositions, 0, kMaxTools);
     const bool all = position == kAllPositions;
@@ -146,10 +140,10 @@ void CSPID::CreateContourTool(int position) {
     for (int i = first; i < last; ++i) tools[static_cast<std::size_t>(i)].ReadContourSketch();
     HostDocumentPtr hidden = app.Documents().Add(DocumentType::Drawing2D, false);
     if (!hidden) return;
-    OnScopeExit closeHidden([&] { app.Documents().Close(hidden); });
+    const auto closeHidden = HostCallAtExit([&] { app.Documents().Close(hidden); });
     const int previousMode = app.MessageMode();
     app.SetMessageMode(2);
-    OnScopeExit restoreMode([&] { app.SetMessageMode(previousMode); });
+    const auto restoreMode = HostCallAtExit([&] { app.SetMessageMode(previousMode); });
     for (int i = first; i < last; ++i) {
         if (all) app.SetActiveDocument(hidden);
         tools[static_cast<std::size_t>(i)].CreateToolContour();

@@ -6,6 +6,7 @@
 #include "plan/spid.h"
 #include "platform/core/messages.h"
 #include "platform/core/process_state.h"
+#include "platform/core/scope_guard.h"
 #include "platform/documents/host_application.h"
 
 namespace zarvento {
@@ -19,19 +20,6 @@ ZARVENTO_STATE_RESET {
 }
 
 namespace {
-
-// Sets a process-wide flag for a scope and puts its previous value back.
-class FlagScope {
-public:
-    FlagScope(bool& flag, bool value) : flag_(flag), previous_(flag) { flag = value; }
-    ~FlagScope() { flag_ = previous_; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& flag_;
-    bool previous_;
-};
 
 void Expand(TreeControl& tree, TreeItem item) {
     if (tree.Exists(item)) tree.Expand(item);
@@ -67,9 +55,9 @@ bool ShowPostProcessorNotice() {
 void DoSynchronizationData(CPLAN& plan) {
     HostDocumentPtr document = ActiveHostDocument();
     plan.synchronisedDocumentPath = document->FilePath();
-    FlagScope synchronising(SynchronisingFlag, true);
+    const auto synchronising = SetForScope(SynchronisingFlag, true);
     // Only this synchronisation's operations may show the notice.
-    FlagScope notice(PostProcessorNoticeFlag, false);
+    const auto notice = SetForScope(PostProcessorNoticeFlag, false);
 
     plan.Load();
     // An existing tree is emptied to a new root; without a control the tree

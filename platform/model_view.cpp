@@ -5,6 +5,8 @@
 #include <cmath>
 
 #include "platform/core/host_error.h"
+#include "platform/core/numbers.h"
+#include "platform/part_model/part_model_occt.h"
 
 namespace zarvento {
 
@@ -65,7 +67,7 @@ std::vector<OutlinePiece> ApproximateOutline(const OutlineChain& chain, double t
         const OutlinePoint& next = chain[(i + 1) % n];
         const double a1 = std::atan2(chain[i][1] - prev[1], chain[i][0] - prev[0]);
         const double a2 = std::atan2(next[1] - chain[i][1], next[0] - chain[i][0]);
-        const double turn = std::fabs(std::remainder(a2 - a1, 2 * M_PI));
+        const double turn = std::fabs(std::remainder(a2 - a1, 2 * PI));
         if (turn > sharpest) {
             sharpest = turn;
             first = i;
@@ -101,7 +103,7 @@ std::vector<OutlinePiece> ApproximateOutline(const OutlineChain& chain, double t
             if (r * (1 - std::cos(step / 2)) > tolerance) return false;
             sweep += std::fabs(step);
         }
-        if (sweep >= M_PI) return false;
+        if (sweep >= PI) return false;
         arc.kind = OutlinePiece::kArc;
         arc.start = q[i];
         arc.end = q[j];

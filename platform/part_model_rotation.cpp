@@ -6,6 +6,7 @@
 
 #include "platform/core/host_error.h"
 #include "platform/core/host_faults.h"
+#include "platform/core/numbers.h"
 #include "platform/drawings/host_sketch.h"
 #include "platform/part_model.h"
 #include "platform/rotation_operation.h"
@@ -56,8 +57,8 @@ std::vector<SketchPiece> OutlinePieces(const Document2D& objects) {
             const double a1 = std::atan2(arc.y1 - arc.yc, arc.x1 - arc.xc);
             const double a2 = std::atan2(arc.y2 - arc.yc, arc.x2 - arc.xc);
             double sweep = arc.direction >= 0 ? a2 - a1 : a1 - a2;
-            while (sweep <= 0.0) sweep += 2.0 * M_PI;
-            while (sweep > 2.0 * M_PI) sweep -= 2.0 * M_PI;
+            while (sweep <= 0.0) sweep += 2.0 * PI;
+            while (sweep > 2.0 * PI) sweep -= 2.0 * PI;
             const double middle = a1 + (arc.direction >= 0 ? 0.5 : -0.5) * sweep;
             pieces.push_back({true,
                               {arc.x1, arc.y1},

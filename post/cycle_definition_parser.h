@@ -2,7 +2,11 @@
 // "18" descriptions: CYCLE, PARAM, value, CODE, PRINT, TABLE, ... statements.
 #pragma once
 
+#include <string>
 #include <string_view>
+
+#include "nc/cadre_cycle.h"
+#include "nc/cycle_parameter.h"
 
 namespace zarvento {
 
@@ -14,12 +18,15 @@ inline constexpr const char* kCycleArgumentCountError =
     "Ошибка постпроцессора.\nФункция %s должна содержать минимум 3 значения";
 inline constexpr const char* kParamArgumentCountError =
     "Ошибка постпроцессора в цикле %s.\nФункция PARAM должна содержать минимум 3 значения";
-// A cycle holds 40 parameters and a parameter 20 values: a further one is
-// refused whole, and values that follow a refused PARAM go with it.
-inline constexpr const char* kTooManyParametersError =
-    "Ошибка постпроцессора в цикле %s.\nЦикл может содержать не более 40 параметров, параметр %s пропущен";
-inline constexpr const char* kTooManyValuesError =
-    "Ошибка постпроцессора в цикле %s.\nПараметр %s может содержать не более 20 значений, значение %s пропущено";
+// A cycle holds kMaxParameters parameters and a parameter kMaxListEntries
+// values: a further one is refused whole, and values that follow a refused
+// PARAM go with it.
+inline const std::string kTooManyParametersError = "Ошибка постпроцессора в цикле %s.\nЦикл может содержать не более " +
+                                                   std::to_string(CCadreCycle::kMaxParameters) +
+                                                   " параметров, параметр %s пропущен";
+inline const std::string kTooManyValuesError =
+    "Ошибка постпроцессора в цикле %s.\nПараметр %s может содержать не более " +
+    std::to_string(CycleParameter::kMaxListEntries) + " значений, значение %s пропущено";
 // A named table needs a row of column keys and at least one data row before
 // select_from_table can look anything up in it.
 inline constexpr const char* kTableWithoutDataError = "Ошибка постпроцессора.\nТаблица %s не содержит строк данных";

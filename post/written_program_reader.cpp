@@ -5,15 +5,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <numbers>
 
+#include "platform/core/numbers.h"
 #include "platform/core/variant.h"
 
 namespace zarvento {
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
 
 // The block without its comments; a comment left open runs to the end.
 std::string WithoutComments(std::string_view block) {
@@ -155,8 +153,8 @@ void WrittenProgramReader::Read(std::string_view block, int index, std::vector<W
             cu = u1, cv = v1;
         }
         double sweep = std::atan2(v2 - cv, u2 - cu) - std::atan2(v1 - cv, u1 - cu);
-        if (m.g == 2 && sweep > 0) sweep -= 2 * kPi;
-        if (m.g == 3 && sweep < 0) sweep += 2 * kPi;
+        if (m.g == 2 && sweep > 0) sweep -= 2 * PI;
+        if (m.g == 3 && sweep < 0) sweep += 2 * PI;
         m.cz = cu;
         m.cx = mirror * cv;
         m.sweep = mirror * sweep;

@@ -8,6 +8,7 @@
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "platform/core/messages.h"
+#include "platform/core/scope_guard.h"
 #include "platform/core/stored_path.h"
 #include "platform/documents/host_application.h"
 #include "platform/drawings/raster_file.h"
@@ -61,13 +62,10 @@ void CreatePlanDocument(const std::string& fileName) {
     }
     paths.Restore();
     // The picture exists only while the sketch is drawn.
-    struct RemoveAtExit {
-        std::filesystem::path path;
-        ~RemoveAtExit() {
-            std::error_code ec;
-            std::filesystem::remove(path, ec);
-        }
-    } removeRaster{raster};
+    const ScopeGuard removeRaster([raster] {
+        std::error_code ec;
+        std::filesystem::remove(raster, ec);
+    });
 
     SketchScope scope(fileName);
     DrawingDocument& drawing = scope.Drawing();

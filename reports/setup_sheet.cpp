@@ -14,6 +14,7 @@
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "platform/core/busy_flag.h"
+#include "platform/core/scope_guard.h"
 #include "platform/core/stored_path.h"
 #include "platform/documents/drawing_document.h"
 #include "platform/documents/host_application.h"
@@ -91,29 +92,23 @@ void CreateSetupSheet(CPLAN& plan) {
     auto symbol = std::make_unique<CModelTess>();
     std::string symbolFile;
     if (ModuleFilePath(symbolFile, "TESS/LSK.rdp") && symbol->LoadFromFile(symbolFile)) symbol->DrawAt(0, 0, 0);
-    struct EraseAtExit {
-        std::unique_ptr<CModelTess>& model;
-        ~EraseAtExit() {
-            try {
-                if (model) model->Erase();
-            } catch (...) {
-                // The sheet's own failure is the one to report.
-            }
-            model.reset();
+    const ScopeGuard eraseSymbol([&symbol] {
+        try {
+            if (symbol) symbol->Erase();
+        } catch (...) {
+            // The sheet's own failure is the one to report.
         }
-    } eraseSymbol{symbol};
+        symbol.reset();
+    });
 
     const HostDocumentPtr part = app.ActiveDocumentOrNull();
     std::shared_ptr<HostPart> top;
     if (part && (part->Type() == DocumentType::Part || part->Type() == DocumentType::Assembly)) top = TopPart(part);
     const std::filesystem::path raster = AppendStoredPath(StoredPathToPath(spid->sessionDirectory), kSetupSheetRaster);
-    struct RemoveAtExit {
-        std::filesystem::path path;
-        ~RemoveAtExit() {
-            std::error_code ec;
-            std::filesystem::remove(path, ec);
-        }
-    } removeRaster{raster};
+    const ScopeGuard removeRaster([&raster] {
+        std::error_code ec;
+        std::filesystem::remove(raster, ec);
+    });
     bool hasPicture = false;
     {
         HiddenPaths paths(plan);

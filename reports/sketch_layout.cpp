@@ -13,7 +13,6 @@ namespace zarvento {
 namespace {
 
 constexpr double kSame = 0.001;
-constexpr double kPiValue = 3.141592653589793;
 
 std::string Printf(const char* format, double value) {
     char buf[64];
@@ -179,10 +178,10 @@ std::string SketchRoughnessText(const double* roughness) {
 
 void SketchSpeeds(double speed, double meanDiameter, bool constantSpeed, double nmin, double nmax, double& n,
                   double& v) {
-    n = constantSpeed ? speed * 1000.0 / kPiValue / meanDiameter : speed;
+    n = constantSpeed ? speed * 1000.0 / PI / meanDiameter : speed;
     if (n > nmax) n = nmax;
     if (n < nmin) n = nmin;
-    v = constantSpeed ? speed : kPiValue * meanDiameter * n / 1000.0;
+    v = constantSpeed ? speed : PI * meanDiameter * n / 1000.0;
 }
 
 CuttingTable MakeCuttingTable(const CuttingData& d) {

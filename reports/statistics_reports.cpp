@@ -2,7 +2,6 @@
 #include "reports/statistics_reports.h"
 
 #include <cmath>
-#include <numbers>
 
 #include "geometry/contour.h"
 #include "geometry/intersect_point.h"
@@ -12,6 +11,7 @@
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "platform/core/host_error.h"
+#include "platform/core/numbers.h"
 #include "platform/documents/host_application.h"
 #include "platform/documents/settings_record.h"
 #include "platform/documents/storage_record.h"
@@ -25,7 +25,7 @@ namespace {
 constexpr std::uint32_t kMaxSamplesPerUnit = 10000;
 
 double Frustum(double z1, double r1, double z2, double r2) {
-    return std::numbers::pi * std::fabs(z2 - z1) * (r1 * r1 + r1 * r2 + r2 * r2) / 3.0;
+    return PI * std::fabs(z2 - z1) * (r1 * r1 + r1 * r2 + r2 * r2) / 3.0;
 }
 
 std::shared_ptr<HostPart> ActivePart() {

@@ -11,6 +11,7 @@
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "platform/core/host_error.h"
+#include "platform/core/scope_guard.h"
 #include "platform/core/stored_path.h"
 #include "platform/documents/host_application.h"
 #include "platform/documents/host_documents.h"
@@ -55,13 +56,9 @@ int AddToolModelView(DrawingDocument& drawing, const std::string& modelFile, dou
     } catch (const HostError&) {
         return -1;
     }
-    struct CloseAtExit {
-        HostDocuments& documents;
-        HostDocumentPtr doc;
-        ~CloseAtExit() {
-            if (doc && documents.Contains(doc)) documents.Close(doc);
-        }
-    } closeAtExit{documents, model};
+    const ScopeGuard closeAtExit([&documents, model] {
+        if (model && documents.Contains(model)) documents.Close(model);
+    });
     const int view = drawing.AddModelView(modelFile, "#Снизу", x, y, angle);
     DrawingView& v = drawing.View(view);
     v.switches = {true, false, false, false, false, false};

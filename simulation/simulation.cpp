@@ -20,6 +20,7 @@
 #include "platform/core/host_error.h"
 #include "platform/core/messages.h"
 #include "platform/core/process_state.h"
+#include "platform/core/scope_guard.h"
 #include "platform/dialogs/host_timers.h"
 #include "platform/documents/hidden_document.h"
 #include "platform/documents/host_application.h"
@@ -460,10 +461,7 @@ void CSimulation::PlaceToolModel(double z, double x) {
 
 void CSimulation::CalculateAllFrames() {
     preCalculation_ = true;
-    struct Clear {
-        bool& flag;
-        ~Clear() { flag = false; }
-    } clear{preCalculation_};
+    const ScopeGuard clear([this] { preCalculation_ = false; });
     CSPID* spid = Plan();
     stock_ = spid ? spid->CreateSourceContour() : nullptr;
     PrepareRun();

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/core/host_faults.h"
+#include "platform/core/scope_guard.h"
 #include "platform/processes/component_registry.h"
 
 namespace pelmora {
@@ -142,10 +143,8 @@ bool CpmTreeDlg::OnCmdMsg(int id, ButtonState* state) {
         }
     }
     if (!updatingButtons_ && toolBar_.Window() && toolBar_.ItemCount() > 0) {
-        struct Flag {
-            Flag() { updatingButtons_ = true; }
-            ~Flag() { updatingButtons_ = false; }
-        } flag;
+        updatingButtons_ = true;
+        const zarvento::ScopeGuard flag([] { updatingButtons_ = false; });
         toolBar_.UpdateButtons([this](int button, bool& enabled, bool& checked) {
             ButtonState answer;
             const bool known = OnCmdMsg(button, &answer);

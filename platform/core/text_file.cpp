@@ -28,7 +28,10 @@ std::string ErrnoText(const std::string& what, const std::filesystem::path& path
 std::string TemporaryName(const std::filesystem::path& path) {
     static const char* digits = "0123456789abcdef";
     std::random_device rd;
-    std::string name = "." + path.filename().string() + ".tmp-";
+    // Built by appends: GCC 12 reports a false overlap in `"." + string` here (its bug 105651).
+    std::string name = ".";
+    name += path.filename().string();
+    name += ".tmp-";
     for (int i = 0; i < 4; ++i) {
         const unsigned v = rd();
         for (int k = 0; k < 4; ++k) name += digits[(v >> (4 * k)) & 0xF];

@@ -4,6 +4,7 @@
 
 #include "platform/core/host_error.h"
 #include "platform/core/host_faults.h"
+#include "platform/core/scope_guard.h"
 #include "platform/dialogs/scripted_user.h"
 
 namespace zarvento {
@@ -156,10 +157,7 @@ int HostDialog::DoModal() {
     ended_ = false;
     result_ = 0;
     running_ = true;
-    struct NotRunning {
-        bool& running;
-        ~NotRunning() { running = false; }
-    } notRunning{running_};
+    const ScopeGuard notRunning([this] { running_ = false; });
     OnInitDialog();
     if (!ended_) ScriptedUser::Instance().Drive(*this);
     return result_;

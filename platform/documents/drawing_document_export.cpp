@@ -7,6 +7,7 @@
 
 #include "platform/core/code_page.h"
 #include "platform/core/host_error.h"
+#include "platform/core/numbers.h"
 #include "platform/documents/drawing_document.h"
 #include "platform/drawings/raster_file.h"
 
@@ -14,7 +15,6 @@ namespace zarvento {
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 constexpr double kArrow = 3.0;        // arrow length
 constexpr double kArrowHalf = 0.5;    // half its width
 constexpr double kOvershoot = 2.0;    // extension lines past the dimension line
@@ -22,7 +22,7 @@ constexpr double kOutsideLead = 6.0;  // the dimension line beyond an outside ar
 constexpr int kMaxHatchLines = 20000;
 
 double Degrees(double dx, double dy) {
-    double a = std::atan2(dy, dx) * 180.0 / kPi;
+    double a = std::atan2(dy, dx) * 180.0 / PI;
     if (a < 0) a += 360.0;
     return a;
 }
@@ -100,7 +100,7 @@ void BoundaryEdges(const std::vector<Object2D>& boundary, std::vector<std::array
         while (sweep <= 0) sweep += 360.0;
         const int n = std::max(1, static_cast<int>(std::ceil(sweep / 5.0)));
         for (int i = 0; i < n; ++i) {
-            const double t1 = (a1 + sweep * i / n) * kPi / 180.0, t2 = (a1 + sweep * (i + 1) / n) * kPi / 180.0;
+            const double t1 = (a1 + sweep * i / n) * PI / 180.0, t2 = (a1 + sweep * (i + 1) / n) * PI / 180.0;
             edges.push_back(
                 {xc + r * std::cos(t1), yc + r * std::sin(t1), xc + r * std::cos(t2), yc + r * std::sin(t2)});
         }
@@ -120,7 +120,7 @@ void AddHatch(std::vector<DrawingPrimitive>& out, const DrawingHatch& h) {
     std::vector<std::array<double, 4>> edges;
     BoundaryEdges(h.boundary, edges);
     if (edges.empty() || !(h.step > 1e-3)) return;
-    const double t = h.angle * kPi / 180.0, c = std::cos(t), s = std::sin(t);
+    const double t = h.angle * PI / 180.0, c = std::cos(t), s = std::sin(t);
     // u along the hatch lines, v across them.
     auto toU = [&](double x, double y) { return x * c + y * s; };
     auto toV = [&](double x, double y) { return -x * s + y * c; };
@@ -335,7 +335,7 @@ std::string DrawingSvg(const DrawingDocument& drawing) {
             case DrawingPrimitive::Arc: {
                 double sweep = p.a2 - p.a1;
                 while (sweep <= 0) sweep += 360.0;
-                const double t1 = p.a1 * kPi / 180.0, t2 = p.a2 * kPi / 180.0;
+                const double t1 = p.a1 * PI / 180.0, t2 = p.a2 * PI / 180.0;
                 s += "<path d=\"M " + X(p.xc + p.r * std::cos(t1)) + " " + Y(p.yc + p.r * std::sin(t1)) + " A " +
                      Num(p.r) + " " + Num(p.r) + " 0 " + (sweep > 180.0 ? "1" : "0") + " 0 " +
                      X(p.xc + p.r * std::cos(t2)) + " " + Y(p.yc + p.r * std::sin(t2)) + "\"" + cls + "/>\n";

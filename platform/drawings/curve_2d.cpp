@@ -3,14 +3,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <optional>
+
+#include "platform/core/numbers.h"
 
 namespace zarvento {
 
 namespace {
 
-constexpr double kTwoPi = 2.0 * std::numbers::pi;
+constexpr double kTwoPi = 2.0 * PI;
 
 Point2D Diff(Point2D p, Point2D q) { return {p.x - q.x, p.y - q.y}; }
 double Dot(Point2D p, Point2D q) { return p.x * q.x + p.y * q.y; }
@@ -188,7 +189,7 @@ Box2D Curve2D::Box() const {
     Box2D box{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
     if (!arc) return box;
     for (int k = 0; k < 4; ++k) {
-        const double phi = k * std::numbers::pi / 2;
+        const double phi = k * PI / 2;
         if (!AngleOnArc(*this, phi)) continue;
         const Point2D p{c.x + r * std::cos(phi), c.y + r * std::sin(phi)};
         box.Add({p.x, p.y, p.x, p.y});

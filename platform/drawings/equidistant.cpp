@@ -7,16 +7,14 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <numbers>
 
 #include "platform/core/check.h"
+#include "platform/core/numbers.h"
 #include "platform/drawings/document_2d.h"
 
 namespace zarvento {
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
 
 bool Finite(Point2D p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
@@ -52,7 +50,7 @@ void FitArcToEnds(Curve2D& c) {
     c.r = 0.5 * (Dist(c.a, c.c) + Dist(c.b, c.c));
     const double a0 = Angle(c.c, c.a);
     double turn = Angle(c.c, c.b) - (a0 + c.sweep);
-    turn -= 2 * kPi * std::round(turn / (2 * kPi));
+    turn -= 2 * PI * std::round(turn / (2 * PI));
     c.sweep += turn;
     c.a0 = a0;
 }
@@ -233,8 +231,8 @@ Equidistant Equidistant::FromObjects(const std::vector<const Object2D*>& objects
             e.chain_.push_back(arc);
         } else if (o.type == kObj2DCircle) {
             const Point2D c{o.circle.xc, o.circle.yc};
-            e.chain_.push_back(Curve2D::Arc(c, o.circle.rad, 0.0, kPi));
-            e.chain_.push_back(Curve2D::Arc(c, o.circle.rad, kPi, kPi));
+            e.chain_.push_back(Curve2D::Arc(c, o.circle.rad, 0.0, PI));
+            e.chain_.push_back(Curve2D::Arc(c, o.circle.rad, PI, PI));
             e.chain_.back().b = e.chain_[e.chain_.size() - 2].a;
         } else if (o.type == kObj2DPolyline) {
             for (std::size_t k = 1; k < o.points.size(); ++k)
@@ -347,7 +345,7 @@ public:
                 all.push_back(Curve2D::Line(Along(c.a, nl, -dd_), Along(c.b, nl, -dd_)));
             } else if (const double rr = c.r + c.Direction() * dd_; std::abs(rr) > tol_) {
                 all.push_back(rr > 0 ? Curve2D::Arc(c.c, rr, c.a0, c.sweep)
-                                     : Curve2D::Arc(c.c, -rr, c.a0 + kPi, c.sweep));
+                                     : Curve2D::Arc(c.c, -rr, c.a0 + PI, c.sweep));
             }
             if (i > 0 && farSideKept(c) && farSideKept(chain_[i - 1])) {
                 const Point2D t1 = chain_[i - 1].Tangent(1), t2 = c.Tangent(0);
@@ -356,9 +354,9 @@ public:
                     all.push_back(Curve2D::Arc(c.a, d_, Angle(c.a, Along(c.a, LeftNormal(t1), -dd_)), turn));
                 continue;
             }
-            all.push_back(Curve2D::Arc(c.a, d_, 0.0, 2 * kPi));
+            all.push_back(Curve2D::Arc(c.a, d_, 0.0, 2 * PI));
         }
-        all.push_back(Curve2D::Arc(chain_.back().b, d_, 0.0, 2 * kPi));
+        all.push_back(Curve2D::Arc(chain_.back().b, d_, 0.0, 2 * PI));
         return all;
     }
 
@@ -519,7 +517,7 @@ private:
             }
             // A negative radius runs through the centre onto the far side; the
             // trimming takes it away again.
-            u.pieces[i] = rr > 0 ? Curve2D::Arc(c.c, rr, c.a0, c.sweep) : Curve2D::Arc(c.c, -rr, c.a0 + kPi, c.sweep);
+            u.pieces[i] = rr > 0 ? Curve2D::Arc(c.c, rr, c.a0, c.sweep) : Curve2D::Arc(c.c, -rr, c.a0 + PI, c.sweep);
             u.pieces[i].a = u.start[i];
             u.pieces[i].b = u.end[i];
             u.hasPiece[i] = true;
@@ -565,7 +563,7 @@ private:
             const Point2D t1 = chain_[i].Tangent(1), t2 = chain_[j].Tangent(0);
             double turn = std::atan2(t1.x * t2.y - t1.y * t2.x, t1.x * t2.x + t1.y * t2.y);
             // Turning straight back: the join goes round the tip, away from the offset side.
-            if (std::abs(turn) > kPi - 1e-12) turn = dd_ > 0 ? -kPi : kPi;
+            if (std::abs(turn) > PI - 1e-12) turn = dd_ > 0 ? -PI : PI;
             const Point2D v = chain_[i].b;
             Curve2D join = Curve2D::Arc(v, d_, Angle(v, e), turn);
             join.a = raw_.empty() ? e : raw_.back().b;

@@ -18,13 +18,13 @@
 #include <utility>
 #include <vector>
 
+#include "platform/core/variant.h"
 #include "platform/drawings/document_2d.h"
-#include "platform/face_tessellation.h"
 #include "platform/drawings/local_coordinate_system.h"
+#include "platform/face_tessellation.h"
 #include "platform/model_view.h"
 #include "platform/part_model.h"
 #include "platform/part_shape.h"
-#include "platform/core/variant.h"
 
 namespace zarvento {
 

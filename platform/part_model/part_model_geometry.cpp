@@ -38,6 +38,7 @@
 
 #include "platform/core/host_error.h"
 #include "platform/core/host_faults.h"
+#include "platform/core/numbers.h"
 #include "platform/part_model/part_model_occt.h"
 
 namespace zarvento {
@@ -417,7 +418,7 @@ double HostCurve::Project(const Point3& p) const {
             const gp_Vec offset(circle.Location(), point);
             const gp_Vec normal(circle.Axis().Direction());
             if ((offset - normal * offset.Dot(normal)).Magnitude() > Precision::Confusion())
-                foot = ElCLib::InPeriod(ElCLib::Parameter(circle, point), t0, t0 + 2 * M_PI);
+                foot = ElCLib::InPeriod(ElCLib::Parameter(circle, point), t0, t0 + 2 * PI);
             else
                 return best;
         }

@@ -61,9 +61,10 @@
 #include <map>
 #include <vector>
 
-#include "platform/documents/host_application.h"
 #include "platform/core/host_error.h"
 #include "platform/core/host_faults.h"
+#include "platform/core/numbers.h"
+#include "platform/documents/host_application.h"
 #include "platform/drawings/local_coordinate_system.h"
 #include "platform/part_model/part_model_occt.h"
 
@@ -433,7 +434,7 @@ void AddHalfPlaneSection(const HostFace::Geometry& face, const PlaneFrame& frame
 bool AddSeam(const HostFace::Geometry& face, const PlaneFrame& frame, Outline& out) {
     TopoDS_Edge seam;
     if (!OwnAxisOnLine(face.surface, frame)) return false;
-    if (face.umax - face.umin < 2 * M_PI - kParameter || !(face.vmax - face.vmin > kParameter) ||
+    if (face.umax - face.umin < 2 * PI - kParameter || !(face.vmax - face.vmin > kParameter) ||
         !IsBand(face, face.vmin, face.vmax, seam))
         return false;
     return AddTurned(seam, frame, out);

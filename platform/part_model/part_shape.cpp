@@ -56,6 +56,7 @@
 #include <sstream>
 
 #include "platform/core/host_error.h"
+#include "platform/core/numbers.h"
 #include "platform/part_model/part_model_occt.h"
 #include "platform/part_model/step_translator.h"
 
@@ -147,7 +148,7 @@ TopoDS_Edge MakeEdge(const MeridianPiece& piece, const ProfilePlane& plane, cons
             const gp_Dir x = out.Magnitude() > 1e-9 ? gp_Dir(out) : c.XAxis().Direction();
             gp_Circ placed(gp_Ax2(c.Location(), c.Axis().Direction(), x), c.Radius());
             const auto sweep = [&](const gp_Pnt& p) {
-                return ElCLib::InPeriod(ElCLib::Parameter(placed, p) - ElCLib::Parameter(placed, a), 0, 2 * M_PI);
+                return ElCLib::InPeriod(ElCLib::Parameter(placed, p) - ElCLib::Parameter(placed, a), 0, 2 * PI);
             };
             if (sweep(m) > sweep(b))
                 placed = gp_Circ(gp_Ax2(c.Location(), c.Axis().Direction().Reversed(), x), c.Radius());
@@ -202,11 +203,11 @@ bool PolylineOf(const MeridianPiece& piece, std::vector<Point2>& out) {
         ((ax * ax + ay * ay) * (cx - bx) + (bx * bx + by * by) * (ax - cx) + (cx * cx + cy * cy) * (bx - ax)) / d;
     const double r = std::hypot(ax - ux, ay - uy);
     const double a0 = std::atan2(ay - uy, ax - ux);
-    auto ccw = [&](double x, double y) { return std::remainder(std::atan2(y - uy, x - ux) - a0, 2 * M_PI); };
+    auto ccw = [&](double x, double y) { return std::remainder(std::atan2(y - uy, x - ux) - a0, 2 * PI); };
     double sweep = ccw(cx, cy), middle = ccw(bx, by);
-    if (sweep < 0) sweep += 2 * M_PI;
-    if (middle < 0) middle += 2 * M_PI;
-    if (middle > sweep) sweep -= 2 * M_PI;  // the arc runs clockwise through its middle point
+    if (sweep < 0) sweep += 2 * PI;
+    if (middle < 0) middle += 2 * PI;
+    if (middle > sweep) sweep -= 2 * PI;  // the arc runs clockwise through its middle point
     out.clear();
     out.push_back(p[0]);
     for (int k = 1; k < kArcChords; ++k) {
@@ -357,7 +358,7 @@ std::optional<double> VolumeOfRevolution(const TopoDS_Shape& shape) {
                 seamEdge = edge;
                 return true;
             }
-            if (std::fabs(d.Y()) > kParallel || std::fabs(std::fabs(last - first) - 2 * M_PI) > kFullTurn) return false;
+            if (std::fabs(d.Y()) > kParallel || std::fabs(std::fabs(last - first) - 2 * PI) > kFullTurn) return false;
             const double v = line->Location().Y();
             v0 = ends ? std::min(v0, v) : v;
             v1 = ends ? std::max(v1, v) : v;
@@ -417,7 +418,7 @@ std::optional<double> VolumeOfRevolution(const TopoDS_Shape& shape) {
         // u turns about the axis: the flux is outward along the normal du x dv
         // for a direct frame and a face as the surface runs.
         const bool outward = position.Direct() == (face.Orientation() != TopAbs_REVERSED);
-        volume += (outward ? M_PI : -M_PI) * integral;
+        volume += (outward ? PI : -PI) * integral;
     }
     if (!axis) return std::nullopt;
     for (const gp_Dir& n : planeNormals)
@@ -527,7 +528,7 @@ PartShape PartShape::Revolve(const std::vector<MeridianPiece>& profile, const Re
         // checked by a sweep of their own, and only splines go to it.
         const std::optional<bool> crosses = ChainCrossesItself(closed);
         if (crosses ? *crosses : !BRepCheck_Analyzer(face.Face()).IsValid()) Refuse("crosses itself");
-        BRepPrimAPI_MakeRevol revol(face.Face(), plane.Axis(), 2 * M_PI);
+        BRepPrimAPI_MakeRevol revol(face.Face(), plane.Axis(), 2 * PI);
         if (!revol.IsDone()) Refuse("cannot be turned about the axis");
         // The sweep orients the body itself, whichever way the profile runs;
         // its volume is left for when it is asked (a dense body's costs a
@@ -641,8 +642,7 @@ PartShape PartShape::Rotated(const Point3& origin, const Point3& direction, doub
     if (IsNull()) return *this;
     return Modelling("turning the body", [&] {
         gp_Trsf turn;
-        turn.SetRotation(gp_Ax1(ToPnt(origin), gp_Dir(direction[0], direction[1], direction[2])),
-                         degrees * M_PI / 180.0);
+        turn.SetRotation(gp_Ax1(ToPnt(origin), gp_Dir(direction[0], direction[1], direction[2])), degrees * PI / 180.0);
         return MakePartShape(BRepBuilderAPI_Transform(ShapeOf(*this), turn, true).Shape());
     });
 }

@@ -41,6 +41,45 @@ grep -q "unknown command 'frobnicate'; zarvento help lists the commands" "$work/
 "$zarvento" help frobnicate 2> /dev/null
 [ $? -eq 2 ] || fail "help for an unknown command does not exit 2"
 
+# Every verb reads its arguments the one way: an unknown option is named, a
+# missing value or a wrong count gives the verb's usage line; one line, exit 2.
+# A negative number is an argument, not an option.
+while IFS='|' read -r args status said; do
+  # shellcheck disable=SC2086
+  (cd "$work" && "$zarvento" $args > /dev/null 2> "$work/err")
+  got=$?
+  [ $got -eq "$status" ] || fail "zarvento $args exits $got, not $status: $(cat "$work/err")"
+  [ -z "$said" ] || { [ "$(wc -l < "$work/err")" -eq 1 ] && grep -q -- "$said" "$work/err"; } ||
+    fail "zarvento $args says: $(cat "$work/err")"
+done << 'ROWS'
+run --new --frobnicate a.rdp b.zsc|2|^zarvento: unknown option '--frobnicate'$
+run --replace a.rdp b.zsc|2|^usage: zarvento run
+run a.rdp|2|^usage: zarvento run
+program|2|^usage: zarvento program
+program a.rdp b.rdp|2|^usage: zarvento program
+program a.rdp -o|2|^usage: zarvento program
+program -x a.rdp|2|^zarvento: unknown option '-x'$
+simulate a.rdp --row|2|^usage: zarvento simulate
+simulate --fast a.rdp|2|^zarvento: unknown option '--fast'$
+statistics a.rdp --all|2|^zarvento: unknown option '--all'$
+statistics|2|^usage: zarvento statistics
+setup-sheet a.rdp b.svg|2|^usage: zarvento setup-sheet
+export a.rdp|2|^usage: zarvento export
+export -x a.rdp b.xml|2|^zarvento: unknown option '-x'$
+tool-model a.txt|2|^usage: zarvento tool-model
+tool-contour|2|^usage: zarvento tool-contour
+tool-contour a.txt M3 90 1|2|^usage: zarvento tool-contour
+tool-contour missing.txt M3 -30|1|
+catalog list TOOLS x y|2|^usage: zarvento catalog
+catalog --all|2|^zarvento: unknown option '--all'$
+drawing a.rdd|2|^zarvento: drawing needs
+version now|2|^usage: zarvento version
+register now|2|^usage: zarvento register
+unregister now|2|^usage: zarvento unregister
+help run program|2|^usage: zarvento help
+help --all|2|^zarvento: unknown option '--all'$
+ROWS
+
 "$zarvento" run --new "$work/shaft.rdp" "$examples/shaft/make-shaft.zsc" > "$work/make" || fail "make-shaft exits $?"
 [ -f "$work/shaft.rdp" ] || fail "the example document was not saved"
 "$zarvento" run "$work/shaft.rdp" "$examples/shaft/turning.zsc" > "$work/turning" || fail "turning exits $?"

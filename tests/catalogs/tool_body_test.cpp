@@ -12,6 +12,7 @@
 #include "geometry/unit.h"
 #include "platform/core/host_variable.h"
 #include "platform/core/messages.h"
+#include "platform/core/numbers.h"
 #include "platform/documents/host_size_table.h"
 #include "platform/part_model.h"
 #include "platform/processes/module.h"
@@ -61,7 +62,7 @@ TEST_F(ToolBodyTest, TheBodyIsRebuiltFromTheVariablesAndKeptWithTheDocument) {
     HostDocumentPtr model = app->Documents().Open((dir / "lib" / "TOOLS" / "Тело.rdp").string(), false);
     std::shared_ptr<HostPart> part = TopPart(model);
     ASSERT_TRUE(part->HasBody());
-    const double insert = 12 * 12 * 4 - (0.8 * 0.8 - M_PI * 0.8 * 0.8 / 4) * 4;
+    const double insert = 12 * 12 * 4 - (0.8 * 0.8 - PI * 0.8 * 0.8 / 4) * 4;
     const double holder = 46 * 16 * 20;
     EXPECT_NEAR(part->Body().Volume(), insert + holder, 1e-6);
 

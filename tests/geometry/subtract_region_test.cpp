@@ -14,6 +14,7 @@
 #include "geometry/simulation_hook.h"
 #include "geometry/subtract_region.h"
 #include "platform/core/host_faults.h"
+#include "platform/core/numbers.h"
 #include "platform/drawings/document_2d.h"
 #include "region_shapes.h"
 #include "test_support.h"
@@ -230,7 +231,7 @@ TEST_F(SubtractRegionTest, UnitsSharingBothEndsAreToldApartAtTheTurn) {
     Result result = Subtract(*stock, *cutter, 5, -10);
     EXPECT_GE(result.crossings, 2);
     const double cap = 25 * std::acos(0.8) - 4 * 3;  // of the circle above the edge
-    EXPECT_NEAR(std::fabs(test::ContourArea(*stock)), 800.0 - (25 * std::acos(-1.0) - cap), 1e-9);
+    EXPECT_NEAR(std::fabs(test::ContourArea(*stock)), 800.0 - (25 * PI - cap), 1e-9);
     EXPECT_TRUE(stock->IsClosed());
     EXPECT_EQ(EPS, kDefaultEps);
 }
@@ -248,7 +249,7 @@ TEST_F(SubtractRegionTest, TwoArcsThroughTheSameEndsBoundALens) {
     Result result = Subtract(*stock, *cutter, 30, -10);
     EXPECT_GE(result.crossings, 2);
     // Removed: the quarter disc the trace bounds, lens included.
-    EXPECT_NEAR(std::fabs(test::ContourArea(*stock)), 800.0 - std::acos(-1.0) / 4, 1e-9);
+    EXPECT_NEAR(std::fabs(test::ContourArea(*stock)), 800.0 - PI / 4, 1e-9);
 }
 
 TEST_F(SubtractRegionTest, NoVisibleVertexThrowsAndChangesNothing) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host_test_support.h"
+#include "plan/command_door.h"
 #include "platform/processes/host_procedures.h"
 
 namespace zarvento::test {
@@ -103,6 +104,19 @@ TEST_F(CommandTableTest, HelpOpensTheHelpFileBeforeItsCommand) {
     ASSERT_EQ(HostHelpCalls().size(), 1u);
     EXPECT_EQ(HostHelpCalls()[0].command, 1);
     EXPECT_EQ(HostHelpCalls()[0].topic, 1);
+}
+
+// The script's menu statement takes exactly the ids the entry runs a command
+// for, besides the rest of the tree's range.
+TEST_F(CommandTableTest, TheMenuStatementTakesTheIdsTheEntryRuns) {
+    RecordedCommands recorded;
+    for (int id = -1; id <= 1000; ++id) {
+        SCOPED_TRACE("id " + std::to_string(id));
+        const bool posted = RunCommandTable(id, true, 2);
+        const bool ran = !recorded.Take().empty() || posted;
+        EXPECT_TRUE(!ran || IsMenuCommand(id));
+        EXPECT_TRUE((id >= 521 && id <= 729) || IsMenuCommand(id) == ran);
+    }
 }
 
 }  // namespace

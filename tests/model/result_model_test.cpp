@@ -12,6 +12,7 @@
 #include "model/result_model.h"
 #include "platform/core/host_faults.h"
 #include "platform/core/messages.h"
+#include "platform/core/numbers.h"
 #include "platform/core/text_file.h"
 #include "platform/documents/host_application.h"
 #include "platform/documents/host_documents.h"
@@ -38,7 +39,7 @@ constexpr const char* kSection =
     "ArcByPoint( 60,0, 10, 60,-10, 70,0, 1, 1 );\n"
     "LineSeg( 70,0, 0,0, 1 );\n";
 // pi * integral of r^2 dz over the section.
-const double kSectionVolume = M_PI * (400.0 * 30 + 5.0 / 3.0 * (144 + 120 + 100) + 100.0 * 25 + 2000.0 / 3.0);
+const double kSectionVolume = PI * (400.0 * 30 + 5.0 / 3.0 * (144 + 120 + 100) + 100.0 * 25 + 2000.0 / 3.0);
 
 class ResultModelTest : public CleanStateTest {
 protected:
@@ -122,7 +123,7 @@ TEST_F(ResultModelTest, ASecondCallWithThePathRewritesTheModelAndTheAxes) {
         "LineSeg( 30,0, 0,0, 1 );\n");
     plan.lsc = part->AddLocalCoordinateSystem("ЛСК-3", {0, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 0});
     Create3DModelResult(shorter.get(), target.string(), plan);
-    EXPECT_NEAR(VolumeOf(target), M_PI * 400.0 * 30, M_PI * 400.0 * 30 * 1e-3);
+    EXPECT_NEAR(VolumeOf(target), PI * 400.0 * 30, PI * 400.0 * 30 * 1e-3);
     EXPECT_EQ(LscText(), "0.000 1.000 0.000\r\n0.000 0.000 1.000\r\n1.000 0.000 0.000\r\n");
 }
 
@@ -152,7 +153,7 @@ TEST_F(ResultModelTest, FromAStepStockModelTheCopyIsCutAndSavedAsOurPart) {
     const std::size_t open = app->Documents().Count();
     Create3DModelResult(section.get(), target.string(), plan);
     EXPECT_EQ(app->Documents().Count(), open);
-    const double expected = kSectionVolume + M_PI * 625.0 * 5.0;
+    const double expected = kSectionVolume + PI * 625.0 * 5.0;
     EXPECT_NEAR(VolumeOf(target), expected, expected * 1e-3);
     for (const auto& face : TopPart(last)->Faces()) EXPECT_EQ(face->Colour(), Rgb(150, 180, 170));
     EXPECT_FALSE(IsStepFile(target.string())) << "saved over as a part document";

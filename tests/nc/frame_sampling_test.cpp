@@ -3,7 +3,6 @@
 // duplicates; degenerate feeds and speeds; trace points and their colours.
 #include <cmath>
 #include <memory>
-#include <numbers>
 
 #include "geometry/line_unit.h"
 #include "nc/cadre_arc_g02.h"
@@ -11,6 +10,7 @@
 #include "nc/cadre_line_g01.h"
 #include "nc/frame_simulation.h"
 #include "nc/modal_state.h"
+#include "platform/core/numbers.h"
 #include "platform/documents/settings_record.h"
 #include "test_support.h"
 
@@ -52,15 +52,14 @@ TEST_F(FrameSamplingTest, PointCountsAndStepsFollowTheFeedAndSpeedRules) {
         double step;  // the feed or rapid step the frame reports
         int points;
     };
-    const double pi = std::numbers::pi;
     const Case cases[] = {
         // n = 1200, 1200 * 0.2 * 25 / 60 / 1000 = 0.1; evenly spaced: floor(10 / 0.1 + 0.5) points.
         {"normal feed", -20, 10, 0.2, 1200, false, false, false, 0, 0, 1, 0.1, 100},
         {"speed factor", -20, 10, 0.2, 1200, false, false, false, 0, 0, 2, 0.2, 50},
         // The feed is the step: points every 0.5 after the start, then the end.
         {"feed is step", -20, 10, 0.5, 1200, false, false, true, 0, 0, 1, 0.5, 20},
-        // G96 V 150 at mean diameter 50: n = 150000 / pi / 50.
-        {"G96", -25, 10, 0.2, 150, true, false, false, 0, 3000, 1, 150000 / pi / 50 * 0.2 * 25 / 60000, 126},
+        // G96 V 150 at mean diameter 50: n = 150000 / PI / 50.
+        {"G96", -25, 10, 0.2, 150, true, false, false, 0, 3000, 1, 150000 / PI / 50 * 0.2 * 25 / 60000, 126},
         // On the axis the mean diameter is 0: the maximum speed 2000.
         {"G96 on the axis", 0, 10, 0.2, 150, true, false, false, 100, 2000, 1, 2000 * 0.2 * 25 / 60000.0, 60},
         {"G96 clamped to max", -1, 10, 0.2, 150, true, false, false, 100, 2000, 1, 2000 * 0.2 * 25 / 60000.0, 60},

@@ -19,6 +19,7 @@
 #include "nc/cadre_t.h"
 #include "nc/modal_state.h"
 #include "nc/path_statistics.h"
+#include "platform/core/numbers.h"
 #include "platform/documents/settings_record.h"
 #include "test_support.h"
 
@@ -33,7 +34,7 @@ protected:
     }
 };
 
-// V 100 m/min, Smin 200, Smax 2000, F 0.2: k = 100 * 500 / pi = 15915.49,
+// V 100 m/min, Smin 200, Smax 2000, F 0.2: k = 100 * 500 / PI = 15915.49,
 // rA = k / 200 = 79.577 and rB = k / 2000 = 7.9577.
 TEST(ConstantSpeedTimeTest, FourRadiusCases) {
     struct Case {
@@ -41,21 +42,20 @@ TEST(ConstantSpeedTimeTest, FourRadiusCases) {
         double length, r1, r2, minSpeed, maxSpeed;
         double minutes;
     };
-    const double pi = std::numbers::pi;
-    const double rA = 100 * 500 / pi / 200, rB = 100 * 500 / pi / 2000;
+    const double rA = 100 * 500 / PI / 200, rB = 100 * 500 / PI / 2000;
     // Across all zones, radius 0 to 100 over 100 mm: l1 = rB, l2 = 100 - rA,
-    // the rest at n = 100000 / pi / (rB + rA).
+    // the rest at n = 100000 / PI / (rB + rA).
     const double across =
-        rB / 2000 / 0.2 + (100 - rA) / 200 / 0.2 + (100 - rB - (100 - rA)) / (100000 / pi / (rB + rA)) / 0.2;
+        rB / 2000 / 0.2 + (100 - rA) / 200 / 0.2 + (100 - rB - (100 - rA)) / (100000 / PI / (rB + rA)) / 0.2;
     const Case cases[] = {
         {"below rB: at Smax", 10, 2, 5, 200, 2000, 10 / 2000.0 / 0.2},
         {"beyond rA: at Smin", 20, 120, 100, 200, 2000, 20 / 200.0 / 0.2},
-        // n = 100000 / pi / 60 over the whole stretch.
-        {"between: constant speed", 20, 20, 40, 200, 2000, 20 * pi * 60 / 100000 / 0.2},
+        // n = 100000 / PI / 60 over the whole stretch.
+        {"between: constant speed", 20, 20, 40, 200, 2000, 20 * PI * 60 / 100000 / 0.2},
         {"across all three", 100, 0, 100, 200, 2000, across},
         // A limit at or below EPS is no limit.
-        {"no maximum", 10, 2, 5, 200, 0, 10 * pi * 7 / 100000 / 0.2},
-        {"no minimum", 20, 100, 120, 0, 2000, 20 * pi * 220 / 100000 / 0.2},
+        {"no maximum", 10, 2, 5, 200, 0, 10 * PI * 7 / 100000 / 0.2},
+        {"no minimum", 20, 100, 120, 0, 2000, 20 * PI * 220 / 100000 / 0.2},
     };
     EXPECT_NEAR(across, 1.5152287896, 1e-9);
     for (const Case& c : cases) {
@@ -93,12 +93,12 @@ TEST_F(FrameStatisticsTest, MovesCountTheirLengthsAsWorkOrIdle) {
     CCadre_LineG01 rapid(-20, 0, -20, 100, 0, true);
     CCadre_LineG01 cut(-20, 100, -50, 60, 0.2, false);                                    // 50 long
     CCadre_LineG01 spatial(FramePoint{-50, 0, 60}, FramePoint{-50, 12, 55}, 0.2, false);  // 13 long
-    CCadre_ArcG02 arc(-50, 50, 5, -50, 55, -50, 45, 0.2, false);                          // half a turn, 5 pi
+    CCadre_ArcG02 arc(-50, 50, 5, -50, 55, -50, 45, 0.2, false);                          // half a turn, 5 PI
     CCadre_G28 home;
     const struct {
         CCadreISO* frame;
         double work, idle;
-    } cases[] = {{&rapid, 0, 100}, {&cut, 50, 0}, {&spatial, 13, 0}, {&arc, 5 * std::numbers::pi, 0}, {&home, 0, 0}};
+    } cases[] = {{&rapid, 0, 100}, {&cut, 50, 0}, {&spatial, 13, 0}, {&arc, 5 * PI, 0}, {&home, 0, 0}};
     for (const auto& c : cases) {
         const PathStatistics s = c.frame->GetStatistics();
         EXPECT_NEAR(s.workLength, c.work, 1e-9);
@@ -144,19 +144,19 @@ TEST_F(FrameStatisticsTest, CuttingUnderConstantSpeedIsTimedFromTheModalState) {
     // An arc below rB (radii 2 to 6) runs at Smax: L / Smax / F.
     CCadre_ArcG02 small(-4, 0, 2, -2, 0, -6, 0, 0.2, false);
     const PathStatistics s = small.GetStatistics();
-    EXPECT_NEAR(s.workLength, 2 * std::numbers::pi, 1e-9);
-    EXPECT_NEAR(s.workTime, 2 * std::numbers::pi / 2000 / 0.2, 1e-12);
+    EXPECT_NEAR(s.workLength, 2 * PI, 1e-9);
+    EXPECT_NEAR(s.workTime, 2 * PI / 2000 / 0.2, 1e-12);
 }
 
 TEST_F(FrameStatisticsTest, ArcUnderConstantSpeedSumsItsPieces) {
-    // Between the limits the time is pi / (1000 V F) times the sum of piece
+    // Between the limits the time is PI / (1000 V F) times the sum of piece
     // length times (r1 + r2): for the half circle of radius 10 about radius 50
     // (clockwise from z -10 through radius 40 to z 10), twice the integral of
-    // r along it, 2 (500 pi - 200).
+    // r along it, 2 (500 PI - 200).
     CCadre_G96 g96(100, 10, 5000);
     ModalState.feed = 0.2;
     CCadre_ArcG02 arc(-50, 0, 10, -50, -10, -50, 10, 0.2, false);
-    const double exact = std::numbers::pi / (1000 * 100 * 0.2) * 2 * (500 * std::numbers::pi - 200);
+    const double exact = PI / (1000 * 100 * 0.2) * 2 * (500 * PI - 200);
     EXPECT_NEAR(arc.GetStatistics().workTime, exact, 1e-4 * exact);
     // With no usable feed the time is 0, never inf or NaN.
     ModalState.feed = 0;

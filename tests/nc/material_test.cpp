@@ -4,24 +4,59 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "test_support.h"
+
 namespace zarvento {
 namespace {
 
+// The record's numbers in their order, each with its name or "-" for none.
+std::vector<std::pair<std::string, std::string>> RecordNumbers() {
+    std::ifstream in(test::FixturePath("nc/material_numbers.txt"));
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream words(line);
+        std::string field, name;
+        words >> field >> name;
+        rows.emplace_back(field, name);
+    }
+    return rows;
+}
+
+// Members of one access are laid out in their order: each name must reach
+// the number of its place, between the first (HB) and the last (Density),
+// and tantalum's place is the one no name reaches.
 TEST(MaterialTest, EveryNumericPropertyHasItsNameAndTantalumNone) {
+    const auto rows = RecordNumbers();
+    ASSERT_EQ(rows.size(), 29u);
     MATERIAL m;
-    const std::pair<const char*, double MATERIAL::*> names[] = {
-        {"HB", &MATERIAL::HB},         {"HRC", &MATERIAL::HRC}, {"Density", &MATERIAL::Density},
-        {"MCcode", &MATERIAL::MCcode}, {"C", &MATERIAL::C},     {"Cr", &MATERIAL::Cr},
-        {"Ni", &MATERIAL::Ni},         {"Mn", &MATERIAL::Mn},   {"Ti", &MATERIAL::Ti},
-        {"Al", &MATERIAL::Al},         {"Nb", &MATERIAL::Nb},   {"Si", &MATERIAL::Si},
-        {"S", &MATERIAL::S},           {"P", &MATERIAL::P},     {"N", &MATERIAL::N},
-        {"Mo", &MATERIAL::Mo},         {"B", &MATERIAL::B},     {"W", &MATERIAL::W},
-        {"V", &MATERIAL::V},           {"Co", &MATERIAL::Co},   {"Cu", &MATERIAL::Cu},
-        {"Zn", &MATERIAL::Zn},         {"Se", &MATERIAL::Se},   {"Fe", &MATERIAL::Fe},
-        {"Pb", &MATERIAL::Pb},         {"Sb", &MATERIAL::Sb},   {"Vi", &MATERIAL::Vi},
-        {"SumLeg", &MATERIAL::SumLeg},
-    };
-    for (const auto& [name, field] : names) EXPECT_EQ(m.FindValue(name), &(m.*field)) << name;
+    const double* previous = nullptr;
+    std::set<const double*> named;
+    for (const auto& [field, name] : rows) {
+        SCOPED_TRACE(field);
+        if (name == "-") {
+            EXPECT_EQ(m.FindValue(field), nullptr);
+            EXPECT_EQ(field, "Ta");
+            EXPECT_TRUE(std::less<>()(previous, &m.Ta));
+            previous = &m.Ta;
+            continue;
+        }
+        const double* value = m.FindValue(name);
+        ASSERT_NE(value, nullptr);
+        EXPECT_TRUE(previous ? std::less<>()(previous, value) : value == &m.HB);
+        named.insert(value);
+        previous = value;
+    }
+    EXPECT_EQ(previous, &m.Density);
+    EXPECT_EQ(named.size(), 28u);
     for (const char* unknown : {"Ta", "Bi", "hb", "sMaterial", "", "C "}) EXPECT_EQ(m.FindValue(unknown), nullptr);
 }
 

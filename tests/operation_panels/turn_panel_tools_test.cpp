@@ -20,6 +20,7 @@
 #include "panel_driver.h"
 #include "platform/core/host_version.h"
 #include "platform/core/messages.h"
+#include "platform/core/numbers.h"
 #include "platform/dialogs/property_manager.h"
 #include "platform/dialogs/property_tab.h"
 #include "platform/documents/hidden_document.h"
@@ -29,7 +30,6 @@ namespace zarvento::test {
 namespace {
 
 using MultiPassPanel = TurnKindPanel<CTurnMnogoProhod>;
-constexpr double kPi = 3.14159265358979323846;
 
 class TurnPanelToolsTest : public OperationTest, public PanelDriver {
 protected:
@@ -230,8 +230,8 @@ TEST_F(TurnPanelToolsTest, ThePickedLinePlacesTheToolModelAtItsFrameTheSameOnEve
     ASSERT_NE(p.ToolModel(), nullptr);
     ASSERT_TRUE(p.ToolModel()->IsDrawn());
     const CTessellationObject& face = FirstFace(*p.ToolModel());
-    EXPECT_DOUBLE_EQ(face.angleX, kPi) << "M4 turns the model over";
-    EXPECT_DOUBLE_EQ(face.angleY, -kPi / 2);
+    EXPECT_DOUBLE_EQ(face.angleX, PI) << "M4 turns the model over";
+    EXPECT_DOUBLE_EQ(face.angleY, -PI / 2);
     const Point3D first = face.referencePoint;
     // The nose offsets of the tool's tip position, the Z correction off them.
     const FramePoint& end = p.Frames()[static_cast<std::size_t>(frame)]->end;

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 #include <random>
 #include <string>
 
@@ -21,6 +20,7 @@
 #include "operations_test_support.h"
 #include "path_checks.h"
 #include "plan/spid.h"
+#include "platform/core/numbers.h"
 #include "platform/documents/settings_record.h"
 #include "program_checks.h"
 #include "random_profiles.h"
@@ -345,7 +345,7 @@ TEST_F(ProgramReadBackTest, ArcsReadWithTheSenseTheyHaveAsPrinted) {
 // or more in pieces of at most a third of a turn, one whose radius or bow off
 // its chord the three decimals do not carry as its chord.
 TEST_F(ProgramReadBackTest, ArcsAreWrittenAsAControlCanReadThem) {
-    const double pi = std::numbers::pi, flatSweep = 5e-5;
+    const double flatSweep = 5e-5;
     struct Case {
         const char* name;
         CArcUnit arc;
@@ -353,7 +353,7 @@ TEST_F(ProgramReadBackTest, ArcsAreWrittenAsAControlCanReadThem) {
     } cases[] = {
         {"half a turn", CArcUnit(0, -20, 5, 5, -20, -5, -20, 1), 2},
         {"three quarters", CArcUnit(0, -20, 5, 0, -15, 5, -20, -1), 3},
-        {"a third of a turn", CArcUnit(0, -20, 5, 5, -20, 5 * std::cos(2 * pi / 3), -20 + 5 * std::sin(2 * pi / 3), -1),
+        {"a third of a turn", CArcUnit(0, -20, 5, 5, -20, 5 * std::cos(2 * PI / 3), -20 + 5 * std::sin(2 * PI / 3), -1),
          1},
         {"a radius under the step", CArcUnit(0, -20, 0.0015, 0.0015, -20, 0, -20.0015, 1), 0},
         {"a bow of a micrometre",
@@ -369,7 +369,7 @@ TEST_F(ProgramReadBackTest, ArcsAreWrittenAsAControlCanReadThem) {
             const auto* arc = dynamic_cast<const CCadre_ArcG02*>(frame.get());
             EXPECT_EQ(arc != nullptr, c.pieces > 0);
             if (arc) {
-                EXPECT_LE(arc->SweepAngle(), 2 * pi / 3 + 1e-9);
+                EXPECT_LE(arc->SweepAngle(), 2 * PI / 3 + 1e-9);
                 EXPECT_EQ(arc->arcLetter, c.arc.DirVector == 1 ? '2' : '3');
                 sweep += arc->SweepAngle();
             }

@@ -14,6 +14,7 @@
 #include "operations/turn_kanavka.h"
 #include "operations/turn_otrezka.h"
 #include "operations_test_support.h"
+#include "platform/core/numbers.h"
 #include "platform/core/variant.h"
 #include "platform/documents/storage_record.h"
 
@@ -278,14 +279,14 @@ TEST_F(CutOffTest, ChamferMovesAndItsRefusals) {
     const std::vector<test::Move> m = test::Moves(op);
     ASSERT_EQ(m.size(), 9u);
     // x0 = -26, xa = -26 + 1 + 2 = -23, d = 2 / cos 45 + 1.
-    const double d = 2.0 / std::cos(3.141592653589793 / 4) + 1.0;
+    const double d = 2.0 / std::cos(PI / 4) + 1.0;
     EXPECT_FALSE(m[1].rapid);
     EXPECT_EQ(m[1].x2, -23.0);
     EXPECT_TRUE(m[2].rapid);
     EXPECT_EQ(m[2].x2, -26.0);
     EXPECT_TRUE(m[3].rapid);
-    EXPECT_NEAR(m[3].x2, -23.0 - d * std::cos(3.141592653589793 / 4), 1e-12);
-    EXPECT_NEAR(m[3].z2, -40.0 + d * std::sin(3.141592653589793 / 4), 1e-12);
+    EXPECT_NEAR(m[3].x2, -23.0 - d * std::cos(PI / 4), 1e-12);
+    EXPECT_NEAR(m[3].z2, -40.0 + d * std::sin(PI / 4), 1e-12);
     EXPECT_FALSE(m[4].rapid);
     EXPECT_EQ(m[4].x2, -23.0);
     EXPECT_EQ(m[4].z2, -40.0);

@@ -18,6 +18,7 @@
 #include "nc/frame_templates.h"
 #include "operations/turn_kontur.h"
 #include "operations_test_support.h"
+#include "platform/core/numbers.h"
 #include "platform/documents/settings_record.h"
 #include "program_checks.h"
 
@@ -32,7 +33,6 @@ struct Crest {
 };
 
 Crest CrestProfile(int n, double height) {
-    const double pi = 3.141592653589793;
     Crest c;
     auto line = [](std::string& to, double z1, double x1, double z2, double x2) {
         to += "LineSeg( " + test::DenseNumber(z1, 6) + "," + test::DenseNumber(x1, 6) + ", " +
@@ -41,7 +41,7 @@ Crest CrestProfile(int n, double height) {
     double z = 0.0, x = -10.0;
     line(c.part, 0.0, 0.0, z, x);
     for (int i = 1; i <= n; ++i) {
-        const double zi = -20.0 * i / n, xi = -(10.0 + height * std::sin(pi * i / n));
+        const double zi = -20.0 * i / n, xi = -(10.0 + height * std::sin(PI * i / n));
         line(c.part, z, x, zi, xi);
         line(c.work, z, x, zi, xi);
         z = zi, x = xi;

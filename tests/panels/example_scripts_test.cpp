@@ -33,6 +33,7 @@
 #include "platform/core/host_folder.h"
 #include "platform/core/line_reader.h"
 #include "platform/core/messages.h"
+#include "platform/core/numbers.h"
 #include "platform/core/text_file.h"
 #include "platform/documents/host_application.h"
 #include "platform/documents/host_record.h"
@@ -294,7 +295,7 @@ TEST_F(ExampleProgramTest, AShaftExportedAlongXOrYGivesTheSameProgramAsAlongZ) {
         // The only cylinder of that area: 15 off the axis over 35.
         for (const auto& face : TopPart(scratch)->Faces()) {
             ++index;
-            if (face->IsKind(SurfaceKind::Cylinder) && std::fabs(face->Area() - M_PI * 30 * 35) < 1e-6) break;
+            if (face->IsKind(SurfaceKind::Cylinder) && std::fabs(face->Area() - PI * 30 * 35) < 1e-6) break;
         }
         app->Documents().Close(scratch);
         return index;

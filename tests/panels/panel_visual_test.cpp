@@ -16,6 +16,7 @@
 #include "platform/core/host_faults.h"
 #include "platform/core/host_version.h"
 #include "platform/core/messages.h"
+#include "platform/core/numbers.h"
 #include "platform/dialogs/file_dialogs.h"
 #include "platform/dialogs/host_timers.h"
 #include "platform/documents/hidden_document.h"
@@ -257,7 +258,7 @@ double TurnedVolume(const Contour& section) {
             const double a1 = std::atan2(a.y1 - a.yc, a.x1 - a.xc);
             double sweep = a.direction >= 0 ? std::atan2(a.y2 - a.yc, a.x2 - a.xc) - a1
                                             : a1 - std::atan2(a.y2 - a.yc, a.x2 - a.xc);
-            while (sweep <= 0) sweep += 2 * M_PI;
+            while (sweep <= 0) sweep += 2 * PI;
             const double step = (a.direction >= 0 ? 1.0 : -1.0) * sweep / 256;
             for (int k = 0; k < 256; ++k)
                 sum +=
@@ -265,7 +266,7 @@ double TurnedVolume(const Contour& section) {
                           a.xc + a.rad * std::cos(a1 + (k + 1) * step), a.yc + a.rad * std::sin(a1 + (k + 1) * step));
         }
     }
-    return M_PI * std::fabs(sum);
+    return PI * std::fabs(sum);
 }
 
 TEST_F(PanelVisualTest, AnOperationsResultModelIsTheStockItLeavesTurned) {

@@ -5,10 +5,10 @@
 #include <cmath>
 #include <functional>
 #include <limits>
-#include <numbers>
 #include <random>
 #include <string>
 
+#include "platform/core/numbers.h"
 #include "platform/drawings/document_2d.h"
 #include "test_support.h"
 
@@ -16,8 +16,6 @@ namespace zarvento {
 namespace {
 
 using test::CleanStateTest;
-
-constexpr double kPi = std::numbers::pi;
 
 double MinDistance(const std::vector<Curve2D>& source, Point2D p) {
     double best = std::numeric_limits<double>::infinity();
@@ -104,7 +102,7 @@ std::vector<Curve2D> BuildChain(const std::vector<Point2D>& pts, const std::vect
         const Point2D u1{(V.x - from[ein].x) / Dist(V, from[ein]), (V.y - from[ein].y) / Dist(V, from[ein])};
         const Point2D u2{(to[eout].x - V.x) / Dist(V, to[eout]), (to[eout].y - V.y) / Dist(V, to[eout])};
         const double turn = std::atan2(u1.x * u2.y - u1.y * u2.x, u1.x * u2.x + u1.y * u2.y);
-        if (std::abs(turn) < 1e-2 || std::abs(turn) > kPi - 0.2) continue;
+        if (std::abs(turn) < 1e-2 || std::abs(turn) > PI - 0.2) continue;
         double rho = fillet[v];
         const double room = 0.45 * std::min(Dist(V, from[ein]), Dist(V, to[eout]));
         rho = std::min(rho, room / std::tan(std::abs(turn) / 2));
@@ -286,7 +284,7 @@ TEST_F(EquidistantTest, FilletsGrowOrShrinkAndVanishPastTheirRadius) {
 
 // Along +x with a half-round groove dipping below (radius 2, centre (5, 0)).
 std::vector<Curve2D> Groove() {
-    Curve2D arc = Curve2D::Arc({5, 0}, 2, kPi, kPi);
+    Curve2D arc = Curve2D::Arc({5, 0}, 2, PI, PI);
     arc.a = {3, 0};
     arc.b = {7, 0};
     return {Curve2D::Line({0, 0}, {3, 0}), arc, Curve2D::Line({7, 0}, {10, 0})};
@@ -480,8 +478,8 @@ TEST_F(EquidistantTest, BadInputGivesAClearErrorAndDrawsNothing) {
         EXPECT_EQ(d.Objects().size(), before) << c.what;
     }
     // An arc whose sweep does not lead to its end point.
-    Curve2D arc = Curve2D::Arc({0, 0}, 1, 0, kPi / 2);
-    arc.sweep = kPi;
+    Curve2D arc = Curve2D::Arc({0, 0}, 1, 0, PI / 2);
+    arc.sweep = PI;
     EXPECT_EQ(Equidistant({arc}).Execute(0.5).error, EquidistantError::ArcOffCircle);
 
     EquidistantRequest missing;
@@ -537,7 +535,7 @@ std::vector<Curve2D> RandomClosed(std::mt19937& rng) {
     std::vector<Point2D> pts;
     std::vector<double> fillet, bulge;
     for (int k = 0; k < n; ++k) {
-        const double ang = 2 * kPi * (k + 0.1 + 0.8 * u(rng)) / n;
+        const double ang = 2 * PI * (k + 0.1 + 0.8 * u(rng)) / n;
         const double rad = 4 + 6 * u(rng);
         pts.push_back({rad * std::cos(ang), rad * std::sin(ang)});
         DrawCornerAndEdge(rng, 0.5, fillet, bulge);
@@ -572,7 +570,7 @@ std::vector<Curve2D> RandomWalk(std::mt19937& rng) {
     for (int k = 1; k < n; ++k) {
         const double len = 1 + 4 * u(rng);
         pts.push_back({pts.back().x + len * std::cos(heading), pts.back().y + len * std::sin(heading)});
-        heading += (2 * u(rng) - 1) * 0.95 * kPi;
+        heading += (2 * u(rng) - 1) * 0.95 * PI;
         DrawCornerAndEdge(rng, 0.8, fillet, bulge);
     }
     return BuildChain(pts, fillet, bulge, false);
@@ -618,7 +616,7 @@ TEST_F(EquidistantTest, BarelyTurningNeighboursLeaveNoLoopBehind) {
     std::uniform_real_distribution<double> turn(-8e-5, 8e-5);
     std::vector<Curve2D> chain;
     Point2D p{-56.0, -20.5};
-    double heading = kPi + 0.05;
+    double heading = PI + 0.05;
     for (int i = 0; i < 400; ++i) {
         heading += turn(rng);
         const Point2D q{p.x + 0.033 * std::cos(heading), p.y + 0.033 * std::sin(heading)};
@@ -636,7 +634,7 @@ TEST_F(EquidistantTest, BarelyTurningNeighboursLeaveNoLoopBehind) {
             const Curve2D& c = pieces[i];
             for (int k = 0; k <= 4; ++k) EXPECT_NEAR(MinDistance(chain, c.At(k / 4.0)), std::abs(d), 1e-12) << i;
             const Point2D t = c.Tangent(0.5);
-            EXPECT_GT(t.x * std::cos(kPi + 0.05) + t.y * std::sin(kPi + 0.05), 0.99) << "piece " << i << " runs back";
+            EXPECT_GT(t.x * std::cos(PI + 0.05) + t.y * std::sin(PI + 0.05), 0.99) << "piece " << i << " runs back";
             if (i > 0) {
                 EXPECT_LE(Dist(pieces[i - 1].b, c.a), 1e-12);
             }
@@ -715,17 +713,17 @@ TEST_F(EquidistantTest, ArcEndsOffTheirCircleKeepTheOffsetInOnePiece) {
     const std::vector<Curve2D> fillet = {
         Curve2D::Line({-30, -10}, {-20, -10}),
         Curve2D::Line({-20, -10}, {-20, -10.999965857522948}),
-        ArcAsRead({-20, -10.999965857522948}, {-20, -10.999980000000001}, c1, r1, NormalizeAngle(a1 - kPi)),
+        ArcAsRead({-20, -10.999965857522948}, {-20, -10.999980000000001}, c1, r1, NormalizeAngle(a1 - PI)),
         ArcAsRead({-20, -10.999980000000001}, {-19, -12}, c1, r1, NormalizeAngle(a2 - a1)),
-        ArcAsRead({-19, -12}, {-18.999965857040099, -12}, c1, r1, -kPi / 2 - a2),
+        ArcAsRead({-19, -12}, {-18.999965857040099, -12}, c1, r1, -PI / 2 - a2),
         Curve2D::Line({-18.999965857040099, -12}, {-11.137, -12}),
         Curve2D::Line({-11.137, -12}, {-11.13692757992446, -12}),
     };
     const std::vector<Curve2D> step = {
         Curve2D::Line({-29.656258, -12.486726}, {-28.923765, -12.486726}),
-        ArcAsRead({-28.923765, -12.486726}, {-28.64882, -12.76167}, {-28.923765, -12.76167}, 0.274944, -kPi / 2),
+        ArcAsRead({-28.923765, -12.486726}, {-28.64882, -12.76167}, {-28.923765, -12.76167}, 0.274944, -PI / 2),
         Curve2D::Line({-28.64882, -12.76167}, {-28.64882, -12.843007}),
-        ArcAsRead({-28.64882, -12.843007}, {-28.373876, -13.117952}, {-28.373876, -12.843007}, 0.274944, kPi / 2),
+        ArcAsRead({-28.64882, -12.843007}, {-28.373876, -13.117952}, {-28.373876, -12.843007}, 0.274944, PI / 2),
         Curve2D::Line({-28.373876, -13.117952}, {-27.80223, -13.117952}),
     };
     struct Case {
@@ -765,10 +763,10 @@ TEST_F(EquidistantTest, RoundedStepsWithFilletsNearTheDistanceOffsetInOnePiece) 
             const double h = 0.45 + 2 * u(rng);
             const double r = run % 3 == 0 ? 0.2 * (0.9 + 0.2 * u(rng)) : (0.05 + 0.4 * u(rng)) * h;
             const int style = static_cast<int>(rng() % 4);
-            if (style & 1) quarter({p.x, p.y - r}, {p.x + r, p.y - r}, -kPi / 2);
+            if (style & 1) quarter({p.x, p.y - r}, {p.x + r, p.y - r}, -PI / 2);
             const double bottom = p.y - h + ((style & 2) ? r : 0.0);
             line({p.x, bottom});
-            if (style & 2) quarter({p.x + r, bottom}, {p.x + r, bottom - r}, kPi / 2);
+            if (style & 2) quarter({p.x + r, bottom}, {p.x + r, bottom - r}, PI / 2);
         }
         line({5, p.y});
         const Equidistant engine(chain);
@@ -785,7 +783,7 @@ TEST(Curve2DTest, ArcDistanceMatchesDenseSampling) {
     std::mt19937 rng(7);
     std::uniform_real_distribution<double> u(-1, 1);
     for (int trial = 0; trial < 200; ++trial) {
-        const Curve2D arc = Curve2D::Arc({u(rng), u(rng)}, 1 + u(rng) * 0.5, u(rng) * kPi, u(rng) * 2 * kPi);
+        const Curve2D arc = Curve2D::Arc({u(rng), u(rng)}, 1 + u(rng) * 0.5, u(rng) * PI, u(rng) * 2 * PI);
         const Point2D p{3 * u(rng), 3 * u(rng)};
         double best = std::numeric_limits<double>::infinity();
         for (int k = 0; k <= 20000; ++k) best = std::min(best, Dist(p, arc.At(k / 20000.0)));

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "platform/core/host_error.h"
+#include "platform/core/numbers.h"
 #include "platform/documents/host_size_table.h"
 #include "platform/model_view.h"
 #include "platform/part_shape.h"
@@ -44,7 +45,7 @@ TEST(OutlineApproximation, RoundedRectanglesAndCirclesComeBackAsLinesAndArcs) {
     // A rectangle 30 x 10 with one corner rounded by 4, sampled finely.
     OutlineChain chain{{0, 0}, {30, 0}, {30, 10}};
     for (int k = 0; k <= 40; ++k) {
-        const double a = M_PI / 2 + k * (M_PI / 2) / 40;
+        const double a = PI / 2 + k * (PI / 2) / 40;
         chain.push_back({4 + 4 * std::cos(a), 6 + 4 * std::sin(a)});
     }
     const auto pieces = ApproximateOutline(chain, 0.01);
@@ -70,8 +71,7 @@ TEST(OutlineApproximation, RoundedRectanglesAndCirclesComeBackAsLinesAndArcs) {
     // A whole circle, walked clockwise: arcs under a half turn each (a few
     // points left at the end may close it as a line within the tolerance).
     OutlineChain circle;
-    for (int k = 0; k < 200; ++k)
-        circle.push_back({5 * std::cos(-k * 2 * M_PI / 200), 5 * std::sin(-k * 2 * M_PI / 200)});
+    for (int k = 0; k < 200; ++k) circle.push_back({5 * std::cos(-k * 2 * PI / 200), 5 * std::sin(-k * 2 * PI / 200)});
     const auto round = ApproximateOutline(circle, 0.01);
     ExpectClosedChain(round);
     int roundArcs = 0;
@@ -93,7 +93,7 @@ TEST(OutlineApproximation, NoisyChainsStayWithinTheTolerance) {
         OutlineChain chain;
         const double r = radius(random);
         for (int k = 0; k < 150; ++k) {
-            const double a = k * 2 * M_PI / 150;
+            const double a = k * 2 * PI / 150;
             const double wobble = k % 50 < 25 ? r : r * 0.6;  // steps in the radius make corners
             chain.push_back({wobble * std::cos(a) + noise(random), wobble * std::sin(a) + noise(random)});
         }
@@ -108,14 +108,14 @@ TEST(BodyProjection, TheOutlineOfABodyIsItsOuterBoundaryInTheNamedView) {
     const std::vector<MeridianPiece> profile{
         MeridianPiece::Segment(0, 0, 20, 0),
         MeridianPiece::Segment(20, 0, 20, 6),
-        MeridianPiece::Arc(20, 6, 18 + 2 * std::cos(M_PI / 4), 6 + 2 * std::sin(M_PI / 4), 18, 8),
+        MeridianPiece::Arc(20, 6, 18 + 2 * std::cos(PI / 4), 6 + 2 * std::sin(PI / 4), 18, 8),
         MeridianPiece::Segment(10, 20, 0, 20),
         MeridianPiece::Segment(18, 8, 10, 8),
         MeridianPiece::Segment(10, 8, 10, 20),
         MeridianPiece::Segment(0, 20, 0, 0),
     };
     const PartShape plate = PartShape::Extrude(profile, 0, -3);
-    EXPECT_NEAR(plate.Volume(), 3 * (20 * 8 + 10 * 12 - (4 - M_PI)), 1e-6);
+    EXPECT_NEAR(plate.Volume(), 3 * (20 * 8 + 10 * 12 - (4 - PI)), 1e-6);
     // Stood up so that the plate lies in the XZ plane the views look at (its
     // y along Z).
     const PartShape holed =

@@ -3,6 +3,7 @@
 // answers about faces and curves, the outline section and the 2D region
 // boundary with the rectangle selection.
 #include "platform/part_model.h"
+#include "platform/core/numbers.h"
 
 #include <gtest/gtest.h>
 
@@ -285,7 +286,7 @@ TEST_F(PartModelTest, OneBodyOfAnAssemblyIsTakenByItsNumberOrName) {
     EXPECT_EQ(refused.Code(), E_INVALIDARG_);
     const std::string said = refused.what();
     // Each body by its number, name, volume and box (the sleeve stands at z = 100).
-    const double sleeve = M_PI * 25 * 20;
+    const double sleeve = PI * 25 * 20;
     for (const std::string& line : {std::string("assembly of 2 bodies"), std::string("1: \"Вал\", "),
                                     "2: \"Втулка\", " + std::to_string(sleeve).substr(0, 7), std::string(" mm3, box ("),
                                     std::string(" 120.000)")})
@@ -715,28 +716,27 @@ namespace {
 // longer makes a body of revolution) hold it to the last digits.
 TEST(PartShapeTest, VolumesOfBodiesOfRevolutionAreExact) {
     using M = MeridianPiece;
-    const double pi = M_PI;
     const struct {
         const char* body;
         std::vector<MeridianPiece> profile;
         double volume;
     } cases[] = {
-        {"cylinder", {M::Segment(0, 0, 0, 10), M::Segment(0, 10, 20, 10), M::Segment(20, 10, 20, 0)}, pi * 100 * 20},
+        {"cylinder", {M::Segment(0, 0, 0, 10), M::Segment(0, 10, 20, 10), M::Segment(20, 10, 20, 0)}, PI * 100 * 20},
         {"cone and cylinder",
          {M::Segment(0, 0, 0, 5), M::Segment(0, 5, 10, 8), M::Segment(10, 8, 20, 8), M::Segment(20, 8, 20, 0)},
-         pi * 10 / 3 * (25 + 40 + 64) + pi * 64 * 10},
-        {"cone to a point", {M::Segment(0, 0, 0, 6), M::Segment(0, 6, 9, 0)}, pi * 36 * 9 / 3},
-        {"sphere", {M::Arc(-5, 0, 0, 5, 5, 0)}, 4 * pi * 125 / 3},
-        {"torus", {M::Arc(-3, 20, 0, 23, 3, 20), M::Arc(3, 20, 0, 17, -3, 20)}, 2 * pi * pi * 20 * 9},
+         PI * 10 / 3 * (25 + 40 + 64) + PI * 64 * 10},
+        {"cone to a point", {M::Segment(0, 0, 0, 6), M::Segment(0, 6, 9, 0)}, PI * 36 * 9 / 3},
+        {"sphere", {M::Arc(-5, 0, 0, 5, 5, 0)}, 4 * PI * 125 / 3},
+        {"torus", {M::Arc(-3, 20, 0, 23, 3, 20), M::Arc(3, 20, 0, 17, -3, 20)}, 2 * PI * PI * 20 * 9},
         {"tube",
          {M::Segment(0, 5, 0, 10), M::Segment(0, 10, 20, 10), M::Segment(20, 10, 20, 5), M::Segment(20, 5, 0, 5)},
-         pi * (100 - 25) * 20},
+         PI * (100 - 25) * 20},
         {"collar",
          {M::Segment(0, 0, 0, 5), M::Arc(0, 5, 5, 10, 10, 5), M::Segment(10, 5, 10, 0)},
-         pi * 25 * 10 + 2 * pi * (pi * 25 / 2) * (5 + 20 / (3 * pi))},
+         PI * 25 * 10 + 2 * PI * (PI * 25 / 2) * (5 + 20 / (3 * PI))},
         {"groove",
          {M::Segment(0, 0, 0, 10), M::Arc(0, 10, 5, 5, 10, 10), M::Segment(10, 10, 10, 0)},
-         pi * 100 * 10 - 2 * pi * (pi * 25 / 2) * (10 - 20 / (3 * pi))},
+         PI * 100 * 10 - 2 * PI * (PI * 25 / 2) * (10 - 20 / (3 * PI))},
     };
     RevolutionAxis slanted;
     slanted.origin = {3, -2, 7};
@@ -759,8 +759,8 @@ TEST(PartShapeTest, VolumesOfBodiesOfRevolutionAreExact) {
     EXPECT_NEAR(box.Volume(), 24, 1e-9);
     const PartShape notched =
         PartShape::Cylinder({0, 0, 0}, {0, 0, 1}, 10, 20).Cut(PartShape::Box({-2, -2, 5}, {2, 2, 25}));
-    EXPECT_NEAR(notched.Volume(), pi * 100 * 20 - 16 * 15, 1e-9 * pi * 100 * 20);
-    EXPECT_NEAR(PartShape::Cylinder({0, 0, 0}, {0, 0, 1}, 10, 20).Volume(), pi * 100 * 20, 1e-12 * pi * 100 * 20);
+    EXPECT_NEAR(notched.Volume(), PI * 100 * 20 - 16 * 15, 1e-9 * PI * 100 * 20);
+    EXPECT_NEAR(PartShape::Cylinder({0, 0, 0}, {0, 0, 1}, 10, 20).Volume(), PI * 100 * 20, 1e-12 * PI * 100 * 20);
 }
 
 TEST(PartShapeTest, ProfilesThatBoundNoBodyAreRefusedWithWhatIsWrong) {

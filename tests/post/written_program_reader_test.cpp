@@ -4,11 +4,11 @@
 // returns to the reference point, thread cuts, machine cycles, and blocks no
 // control could read.
 #include "post/written_program_reader.h"
+#include "platform/core/numbers.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 #include <string>
 #include <vector>
 
@@ -117,7 +117,7 @@ TEST(WrittenProgramReaderTest, ArcsTakeTheirCentreAndSenseAsPrinted) {
         EXPECT_NEAR(m.cx, -10.0, 1e-9);
         EXPECT_NEAR(m.r, 5.0, 1e-9);
         // Counter-clockwise with the radius up is clockwise in (z, x).
-        EXPECT_NEAR(m.sweep, -std::numbers::pi / 2, 1e-9);
+        EXPECT_NEAR(m.sweep, -PI / 2, 1e-9);
     }
 }
 

@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <numbers>
 
 #include "geometry/contour_script.h"
 #include "golden_file.h"
 #include "operations/turn.h"
 #include "plan/plan.h"
 #include "platform/core/messages.h"
+#include "platform/core/numbers.h"
 #include "platform/core/text_file.h"
 #include "platform/dialogs/file_dialogs.h"
 #include "platform/documents/host_application.h"
@@ -238,7 +238,6 @@ TEST_F(CyclePathTest, AFailedScriptLeavesTheCycleMarked) {
 // Volumes of revolution of closed contours against their formulas: the
 // sampled arcs within the sampling's tolerance.
 TEST(StockVolumeTest, AnalyticContours) {
-    const double pi = std::numbers::pi;
     struct Case {
         const char* name;
         const char* contour;
@@ -248,18 +247,18 @@ TEST(StockVolumeTest, AnalyticContours) {
         {"cylinder r 20, L 100",
          "LineSeg( 100,20, 0,20, 1 );\nLineSeg( 0,20, 0,0, 1 );\nLineSeg( 0,0, 100,0, 1 );\nLineSeg( 100,0, 100,20, 1 "
          ");",
-         pi * 400 * 100, 1e-6},
+         PI * 400 * 100, 1e-6},
         {"tube 20 / 10",
          "LineSeg( 100,20, 0,20, 1 );\nLineSeg( 0,20, 0,10, 1 );\nLineSeg( 0,10, 100,10, 1 );\nLineSeg( 100,10, "
          "100,20, "
          "1 );",
-         pi * (400 - 100) * 100, 1e-6},
+         PI * (400 - 100) * 100, 1e-6},
         {"cone r 20, h 60", "LineSeg( 60,0, 0,20, 1 );\nLineSeg( 0,20, 0,0, 1 );\nLineSeg( 0,0, 60,0, 1 );",
-         pi * 400 * 60 / 3, 1e-6},
+         PI * 400 * 60 / 3, 1e-6},
         {"sphere r 15 by two arcs",
          "ArcByPoint( 0,0, 15, 15,0, 0,15, 1, 1 );\nArcByPoint( 0,0, 15, 0,15, -15,0, 1, 1 );\nLineSeg( -15,0, 15,0, 1 "
          ");",
-         4.0 / 3.0 * pi * 15 * 15 * 15, 1e-4},
+         4.0 / 3.0 * PI * 15 * 15 * 15, 1e-4},
         {"along Z there and back", "LineSeg( 100,20, 0,20, 1 );\nLineSeg( 0,20, 100,20, 1 );", 0.0, 1e-9},
         {"radial units only", "LineSeg( 0,0, 0,20, 1 );\nLineSeg( 0,20, 0,5, 1 );", 0.0, 1e-9},
     };

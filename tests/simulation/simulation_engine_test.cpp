@@ -13,6 +13,7 @@
 #include "nc/cadre_m3.h"
 #include "nc/cadre_t.h"
 #include "nc/cycle_auto.h"
+#include "platform/core/numbers.h"
 #include "platform/documents/settings_record.h"
 #include "platform/drawings/document_2d.h"
 #include "platform/part_model.h"
@@ -209,8 +210,8 @@ TEST_F(SimulationEngineTest, TheMachinedSectionIsThePartsWhereTheToolReaches) {
     // undercut's floor 0.25 short of the wall, and rounds the hollow there
     // (an angle of 90 degrees and the edge's) with the nose. Nothing of the
     // part is cut.
-    const double pi = std::acos(-1.0), r = 0.4, rounding = r * (std::sqrt(2.0) - 1.0);
-    const double slope = 0.25, hollow = pi / 2 + std::atan(slope);
+    const double r = 0.4, rounding = r * (std::sqrt(2.0) - 1.0);
+    const double slope = 0.25, hollow = PI / 2 + std::atan(slope);
     const double centreZ = -36.0 - slope - r / std::tan(hollow / 2), centreX = -14.0 - r;
     const double behindEdge = std::hypot(-36.0 - centreZ, -14.0 - centreX) - r;
     for (int u = 2; u <= 11; ++u) {
@@ -231,8 +232,8 @@ TEST_F(SimulationEngineTest, TheMachinedSectionIsThePartsWhereTheToolReaches) {
     // 8.8), two corners of 90 degrees the nose rounds, the journal's corner
     // behind the edge's line (a triangle of 1 by 0.25) and the hollow the
     // nose rounds at its foot.
-    const auto rounded = [&](double angle) { return r * r * (1.0 / std::tan(angle / 2) - (pi - angle) / 2); };
-    const double left = 26 + 58.5 + 8.8 + 2 * rounded(pi / 2) + 0.5 * slope + rounded(hollow);
+    const auto rounded = [&](double angle) { return r * r * (1.0 / std::tan(angle / 2) - (PI - angle) / 2); };
+    const double left = 26 + 58.5 + 8.8 + 2 * rounded(PI / 2) + 0.5 * slope + rounded(hollow);
     EXPECT_NEAR(difference(machined, part), left, slack);
 }
 

@@ -1,6 +1,7 @@
 // The picture of a simulation: contours as runs of points, arcs flattened
 // within the chord asked for, the path split into feed and rapid legs.
 #include "simulation/simulation_picture.h"
+#include "platform/core/numbers.h"
 
 #include <gtest/gtest.h>
 
@@ -38,8 +39,8 @@ TEST(SimulationPicture, AClosedContourIsOneClosedRunWithItsArcsWithinTheChord) {
             EXPECT_LE(2.0 - middle, chord + 1e-12) << chord;
         }
         // A quarter circle of radius 2: pieces of about sqrt(8 r c) each.
-        EXPECT_GE(onArc, static_cast<int>(M_PI / std::sqrt(16.0 * chord)));
-        EXPECT_LE(onArc, static_cast<int>(M_PI / std::sqrt(16.0 * chord)) + 3);
+        EXPECT_GE(onArc, static_cast<int>(PI / std::sqrt(16.0 * chord)));
+        EXPECT_LE(onArc, static_cast<int>(PI / std::sqrt(16.0 * chord)) + 3);
     }
 }
 

@@ -11,6 +11,7 @@
 #include "geometry/contour_script.h"
 #include "geometry/line_unit.h"
 #include "geometry/subtract_region.h"
+#include "platform/core/numbers.h"
 #include "simulation_test_support.h"
 #include "tests/geometry/region_shapes.h"
 
@@ -106,7 +107,7 @@ TEST_F(ToolSweepTest, AnOutlineOfLinesSweepsIntoItselfAndACopyOfTheMovePerVertex
 TEST_F(ToolSweepTest, CutsWhatTheMinkowskiSumCutsAlongLinesAndArcs) {
     std::mt19937 rng(11);
     // Every move starts with its outline across the bar's surface or off it.
-    std::uniform_real_distribution<double> z(10, 60), depth(-22, -18), angle(0, 2 * std::acos(-1.0)), radius(1.0, 12.0),
+    std::uniform_real_distribution<double> z(10, 60), depth(-22, -18), angle(0, 2 * PI), radius(1.0, 12.0),
         sweep(0.2, 2.5), length(0.05, 6.0);
     int compared = 0;
     for (const char* outline : {kSquare, kNosed}) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/numbers.h"
+
 namespace zarvento::test {
 
 enum class DenseForm {
@@ -41,11 +43,10 @@ inline std::string DenseNumber(double v, int decimals) {
 //   outside back to the front at z = 0, the front face in to the bore's mouth,
 //   and the curve from the mouth down to the bottom (units 3 .. n + 2 curved).
 inline DenseProfile DenseProfileOf(DenseForm form, int n, int decimals) {
-    const double pi = 3.141592653589793;
-    auto radius = [form, pi](double depth) {
+    auto radius = [form](double depth) {
         switch (form) {
             case DenseForm::WavyShaft: return 10.0 + 0.18 * depth + 0.02 * std::sin(7.0 * depth);
-            case DenseForm::MonotoneShaft: return 10.0 + 9.0 * (1.0 - std::cos(pi * depth / 100.0));
+            case DenseForm::MonotoneShaft: return 10.0 + 9.0 * (1.0 - std::cos(PI * depth / 100.0));
             case DenseForm::Bore: return 14.0 - 6.0 * (depth / 100.0) * (depth / 100.0);
         }
         return 0.0;

@@ -1,5 +1,6 @@
 // Bodies for the tests, made with the host's modelling.
 #include "test_parts.h"
+#include "platform/core/numbers.h"
 
 #include <cmath>
 #include <sstream>
@@ -96,7 +97,7 @@ PartShape HexHeadBolt() {
     const double r = 24 / std::sqrt(3.0);
     std::vector<MeridianPiece> hexagon;
     for (int k = 0; k < 6; ++k) {
-        const double a = M_PI / 6 + M_PI / 3 * k, b = a + M_PI / 3;
+        const double a = PI / 6 + PI / 3 * k, b = a + PI / 3;
         hexagon.push_back(MeridianPiece::Segment(r * std::cos(a), r * std::sin(a), r * std::cos(b), r * std::sin(b)));
     }
     return PartShape::Extrude(hexagon, 0, 10).Fuse(PartShape::Cylinder({0, 0, -40}, {0, 0, 1}, 6, 40));

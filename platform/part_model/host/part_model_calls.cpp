@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "platform/core/host_error.h"
-#include "platform/processes/loaded_module.h"
 #include "platform/part_model/part_model_calls.h"
 #include "platform/part_model/stored_body.h"
+#include "platform/processes/loaded_module.h"
 #include "platform/step_reader_program.h"
 
 namespace zarvento {
