@@ -13,6 +13,7 @@
 #include "nc/cadre_m3.h"
 #include "nc/cadre_t.h"
 #include "nc/cycle_auto.h"
+#include "platform/check.h"
 #include "platform/document_2d.h"
 #include "platform/part_model.h"
 #include "platform/part_shape.h"
@@ -405,6 +406,32 @@ TEST_F(SimulationChecksTest, ARapidMoveThroughMaterialStopsTheRun) {
     EXPECT_EQ(Listed(messages), std::vector<std::string>{"Error: кадр N12 - врезание на ускоренной подаче"});
     EXPECT_FALSE(simulation.IsRunning());
     EXPECT_LT(simulation.PointIndex(), simulation.PointCount()) << "the run stopped at the cut";
+}
+
+// The stock is always one closed outline; one that is not, in a user's
+// build, is cut by no step, and each step says so in its message.
+TEST_F(SimulationChecksTest, AStockThatIsNoClosedOutlineRefusesTheRemoval) {
+    const detail::UserBuildInvariants userBuild;
+    CCadreISO* cut = Line(5, -20, -30, -20, false);
+    cut->frameNumber = 21;
+    const std::vector<CCadreISO*> frames{Comment("start"), Line(40, -60, 5, -20, true), cut};
+    simulation.SetFrames(frames);
+    simulation.SetSpeedFactor(1);
+    simulation.SetControls(&controls, &messages);
+    simulation.GoToFrame(1, 1);
+    auto& stock = const_cast<Contour&>(*simulation.Stock());
+    stock.RemoveUnit(stock.GetLastUnit());
+    const std::string open = ContourScriptText(stock);
+    simulation.Start();
+    RunToEnd(simulation);
+    EXPECT_EQ(ContourScriptText(*simulation.Stock()), open) << "nothing was cut";
+    const std::vector<std::string> listed = Listed(messages);
+    ASSERT_FALSE(listed.empty());
+    EXPECT_EQ(listed.back().rfind("Error: кадр N21 - съём материала не выполнен: внутренняя ошибка программы "
+                                  "(simulation_removal.cpp:",
+                                  0),
+              0u)
+        << listed.back();
 }
 
 TEST_F(SimulationChecksTest, AFrameWithoutANumberIsLabelledByItsRow) {
