@@ -9,6 +9,14 @@ endif()
 if(ZARVENTO_WERROR)
   target_compile_options(zarvento_options INTERFACE -Werror)
 endif()
+# A broken invariant stops the program in a strict build, which the test and
+# CI builds ask for, and makes the operation refuse in a user's (the default,
+# whether assertions are on or not).
+option(ZARVENTO_STRICT_INVARIANTS "Stop the program at a broken invariant (test builds); off, the operation refuses"
+       OFF)
+if(ZARVENTO_STRICT_INVARIANTS)
+  target_compile_definitions(zarvento_options INTERFACE ZARVENTO_STRICT_INVARIANTS)
+endif()
 target_include_directories(zarvento_options INTERFACE ${PROJECT_SOURCE_DIR})
 # A module must really go when the host unloads it, so that its detach step
 # runs while the host is still there: objects marked unique would pin it.

@@ -1,12 +1,14 @@
-// StepArray: a growable array without index checks. It grows by at least its
-// step; past the step it grows by half its capacity, so that appending n
-// elements one by one stays linear in n.
+// StepArray: a growable array. It grows by at least its step; past the step
+// it grows by half its capacity, so that appending n elements one by one
+// stays linear in n. An index out of range is a broken invariant: the
+// operation ends by the Exception it throws in a user's build.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
 #include <utility>
 
+#include "geometry/exception.h"
 #include "platform/core/check.h"
 
 namespace zarvento {
@@ -50,7 +52,8 @@ public:
 
     // Caller keeps 0 <= i <= count.
     void InsertAt(std::uint32_t i, T value) {
-        ZARVENTO_CHECK(i <= count_, "a StepArray insertion lies within the array or at its end");
+        // An insertion lies within the array or at its end.
+        if (ZARVENTO_NEVER(i > count_)) Refuse();
         if (count_ == capacity_) Grow();
         for (std::uint32_t k = count_; k > i; --k) data_[k] = std::move(data_[k - 1]);
         data_[i] = std::move(value);
@@ -59,7 +62,8 @@ public:
 
     // Later elements move down by one place.
     void RemoveAt(std::uint32_t i) {
-        ZARVENTO_CHECK(i < count_, "a StepArray removal names an element");
+        // A removal names an element.
+        if (ZARVENTO_NEVER(i >= count_)) Refuse();
         for (std::uint32_t k = i + 1; k < count_; ++k) data_[k - 1] = std::move(data_[k]);
         --count_;
         data_[count_] = T();
@@ -103,11 +107,11 @@ public:
     bool Empty() const { return count_ == 0; }
 
     T& operator[](std::uint32_t i) {
-        ZARVENTO_CHECK(i < count_, "a StepArray index names an element");
+        if (ZARVENTO_NEVER(i >= count_)) Refuse();
         return data_[i];
     }
     const T& operator[](std::uint32_t i) const {
-        ZARVENTO_CHECK(i < count_, "a StepArray index names an element");
+        if (ZARVENTO_NEVER(i >= count_)) Refuse();
         return data_[i];
     }
     T* begin() { return data_; }
@@ -117,6 +121,7 @@ public:
     T* Data() { return data_; }
 
 private:
+    [[noreturn]] static void Refuse() { throw Exception(BrokenInvariantText("StepArray")); }
     void Grow() {
         const std::uint32_t extra = std::max<std::uint32_t>(step_, capacity_ / 2);
         const std::uint32_t newCapacity = capacity_ + extra;

@@ -756,8 +756,13 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
         auto result = Contour::ContourSized(static_cast<int>(clones.size()));
         for (std::size_t k = 0; k < clones.size(); ++k) result->AddUnit(std::move(clones[(first + k) % clones.size()]));
         CloseProfile(*result);
-        KeepSection(*document, *part, *result);
-        return result;
+        if (KeepSection(*document, *part, *result)) return result;
+        const std::string text = BrokenInvariantText(kBrokenSectionMessage);
+        if (message)
+            *message = text;
+        else if (errorReport)
+            errorReport(text);
+        return nullptr;
     }
     // No unit lies on the model's faces of rotation or edges in the plane.
     profile.clear();

@@ -16,6 +16,8 @@
 #include "geometry/contour.h"
 #include "geometry/line_unit.h"
 #include "geometry/lsc_transform.h"
+#include "geometry/primitives.h"
+#include "platform/core/check.h"
 #include "platform/documents/host_document.h"
 #include "platform/documents/settings_record.h"
 #include "platform/part_model.h"
@@ -222,7 +224,16 @@ std::unique_ptr<Contour> KeptSection(const HostDocument& document, const HostPar
     return section;
 }
 
-void KeepSection(HostDocument& document, const HostPart& part, const Contour& section) {
+bool KeepSection(HostDocument& document, const HostPart& part, const Contour& section) {
+    // The section is a closed profile: its last unit ends where its first starts.
+    if (!section.Empty()) {
+        const Point3D& s = section.GetFirstUnit()->StartPoint;
+        const Point3D& e = section.GetLastUnit()->EndPoint;
+        if (ZARVENTO_NEVER(!IsEqualPoint(s.z, s.x, e.z, e.x))) {
+            document.SetDerivedResult(kSectionResult, std::string());
+            return false;
+        }
+    }
     std::string bytes;
     if (part.HasBody() && !section.Empty()) {
         bytes = SectionKey(part);
@@ -235,6 +246,7 @@ void KeepSection(HostDocument& document, const HostPart& part, const Contour& se
         }
     }
     document.SetDerivedResult(kSectionResult, std::move(bytes));
+    return true;
 }
 
 }  // namespace zarvento

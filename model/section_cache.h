@@ -17,7 +17,12 @@ std::unique_ptr<Contour> KeptSection(const HostDocument& document, const HostPar
 
 // Keeps the section with the document (it is saved with it). A section of
 // other units than plain lines and arcs tied to the part's own faces and
-// edges is not kept, and one kept before is dropped.
-void KeepSection(HostDocument& document, const HostPart& part, const Contour& section);
+// edges is not kept, and one kept before is dropped. False when the section
+// is no closed profile, which the section always makes (a broken invariant):
+// then nothing is kept.
+bool KeepSection(HostDocument& document, const HostPart& part, const Contour& section);
+
+// The message of a section that broke an invariant of its own.
+inline constexpr const char* kBrokenSectionMessage = "Сечение детали не построено";
 
 }  // namespace zarvento

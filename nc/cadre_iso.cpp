@@ -100,7 +100,8 @@ int CCadreISO::WriteText(std::vector<std::string>&, int) { return 0; }
 
 void CCadreISO::AddSubFrame(std::unique_ptr<CCadreISO> frame) {
     if (!frame) return;
-    ZARVENTO_CHECK(frame.get() != this, "a frame cannot be its own sub-frame");
+    // A frame cannot be its own sub-frame: the list would own its owner.
+    if (ZARVENTO_NEVER(frame.get() == this)) return static_cast<void>(frame.release());
     if (!subFrames_) subFrames_ = std::make_unique<SubFrameLists>();
     if (!subFrames_->owner) subFrames_->owner = std::make_shared<SubFrameList>();
     subFrames_->view.push_back(frame.get());
@@ -115,8 +116,12 @@ void CCadreISO::ShareSubFrames(const CCadreISO& source) {
         subFrames_.reset();
         return;
     }
+    // Sub-frames are shared with their owner list, or they could outlive it.
+    if (ZARVENTO_NEVER(!source.subFrames_->view.empty() && !source.subFrames_->owner)) {
+        subFrames_.reset();
+        return;
+    }
     subFrames_ = std::make_unique<SubFrameLists>(*source.subFrames_);
-    ZARVENTO_CHECK(subFrames_->view.empty() || subFrames_->owner, "shared sub-frames without their owner list");
 }
 
 void CCadreISO::Move(double dx, double dy, double dz) {

@@ -5,8 +5,14 @@
 #pragma once
 
 #include "operation_panels/turn_panel.h"
+#include "platform/core/check.h"
+#include "platform/core/messages.h"
 
 namespace zarvento {
+
+// The panel's message when the copy of the operation's parameters broke an
+// invariant of its own.
+inline constexpr const char* kBrokenCopyMessage = "Параметры операции не переданы";
 
 template <class Kind>
 class TurnKindPanel : public CTurnPanel, public Kind {
@@ -20,7 +26,13 @@ public:
 
     CTurn* GetOriginalTurn() override { return original_; }
     void CopyFromTurn() override { static_cast<Kind&>(*this) = *original_; }
-    void CopyToTurn() override { *original_ = static_cast<const Kind&>(*this); }
+    // The copy is of the original's kind (the kind's copy assignment keeps
+    // it): otherwise nothing goes back and the panel says why.
+    void CopyToTurn() override {
+        if (ZARVENTO_NEVER(this->kind != original_->kind))
+            return static_cast<void>(HostMessageBox(BrokenInvariantText(kBrokenCopyMessage), CTurn::kCaption, MB_OK_));
+        *original_ = static_cast<const Kind&>(*this);
+    }
 
     // Runs the panel on an operation of the kind: 1 after OK.
     static int Edit(CTurn& turn) {

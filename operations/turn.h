@@ -58,7 +58,8 @@ struct TurnCalculation {
     double retractX = 0.0, retractZ = 0.0, approachX = 0.0, approachZ = 0.0;
     double depthOfCut = 0.0;
     // An approach, return or link found no route that keeps off the part
-    // and the stock: the operation has said so, and its frames go.
+    // and the stock, or the path broke an invariant: the operation has said
+    // so, and its frames go.
     bool routeRefused = false;
     // How far a roughing pass lifts off before it returns (a machine cycle's retract).
     double retractDistance = 0.0;
@@ -207,6 +208,9 @@ public:
     // The operation's refusal of a route that has none keeping off: its
     // message (the first refusal's) names the move; the frames go.
     void RefuseRoute(const char* what, double x1, double z1, double x2, double z2);
+    // The refusal of a path that broke an invariant of its own (a fault of
+    // ours, never of the input): the message names the place; the frames go.
+    void RefuseBrokenPath();
 
     // ---- the kind's own stored values, after the base's ----
     // Appended to the open main record after the base values, before it is

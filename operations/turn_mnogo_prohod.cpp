@@ -323,7 +323,11 @@ bool CTurnMnogoProhod::CreateContourPath() {
 }
 
 bool CTurnMnogoProhod::MachineRegions() {
-    ZARVENTO_CHECK(calc.regionList.size() == calc.pairedList.size(), "every region has its paired contour");
+    // Every region has its paired contour.
+    if (ZARVENTO_NEVER(calc.regionList.size() != calc.pairedList.size())) {
+        RefuseBrokenPath();
+        return false;
+    }
     const std::size_t n = std::min(calc.regionList.size(), calc.pairedList.size());
     for (std::size_t i = 0; i < n; ++i) {
         calc.regionContour = calc.regionList[i]->Clone();

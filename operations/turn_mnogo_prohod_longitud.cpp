@@ -430,8 +430,9 @@ public:
         for (std::size_t c = 0; c < chains_.size(); ++c) {
             const std::vector<int>& held = chains_[c].segments;
             for (std::size_t j = 0; j < held.size(); ++j) {
-                ZARVENTO_CHECK(held[j] >= 0 && static_cast<std::size_t>(held[j]) < segments_.size(),
-                               "a chain holds segments of the stack");
+                // A chain holds segments of the stack.
+                if (ZARVENTO_NEVER(held[j] < 0 || static_cast<std::size_t>(held[j]) >= segments_.size()))
+                    return op_.RefuseBrokenPath();
                 const PassSegment* before = j > 0 ? &Segment(held[j - 1]) : nullptr;
                 // A segment the tool leaves by a lift to the start level
                 // returns along no surface, but across the axis, where the

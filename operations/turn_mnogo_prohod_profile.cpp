@@ -225,7 +225,8 @@ private:
                              op_.Rtool, nullptr);
         op_.TrimToLatheReach(piece);
         if (piece.Empty()) return;
-        ZARVENTO_CHECK(!piece.HasBreaks(), "a profile pass is one continuous chain");
+        // A profile pass is one continuous chain.
+        if (ZARVENTO_NEVER(piece.HasBreaks())) return op_.RefuseBrokenPath();
         // A piece that sets off straight away from the axis (up a face) is
         // entered by a line along the axis from the free end's side, so the
         // tool meets the face's foot moving as the pass before it did.

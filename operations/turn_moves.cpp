@@ -414,9 +414,16 @@ void CTurn::RefuseRoute(const char* what, double x1, double z1, double x2, doubl
                 " в " + Coordinates(z2, x2));
 }
 
+void CTurn::RefuseBrokenPath() {
+    if (calc.routeRefused) return;
+    calc.routeRefused = true;
+    ReportError(BrokenInvariantText("Траектория не построена"));
+}
+
 void CTurn::ReturnToHome(double x, double z) {
-    ZARVENTO_CHECK(calc.pieceIndex >= 0 && calc.pieceIndex <= std::max(calc.lastPieceIndex, 0),
-                   "the piece the tool leaves is one of the path's");
+    // The piece the tool leaves is one of the path's.
+    if (ZARVENTO_NEVER(calc.pieceIndex < 0 || calc.pieceIndex > std::max(calc.lastPieceIndex, 0)))
+        return RefuseBrokenPath();
     calc.retractX = x;
     calc.retractZ = z;
     if (kind == kTurnMnogoProhod && calc.pieceIndex < calc.lastPieceIndex) return;

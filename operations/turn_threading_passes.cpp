@@ -113,7 +113,8 @@ public:
     // rapid from where the last one left the tool for the others.
     void Approach(const ThreadLine& thread, bool first) {
         if (first) return op_.MoveToStart(thread.start.x, thread.start.z);
-        ZARVENTO_CHECK(!op_.Frames().empty(), "a repetition follows the passes of the one before");
+        // A repetition follows the passes of the one before.
+        if (ZARVENTO_NEVER(op_.Frames().empty())) return op_.RefuseBrokenPath();
         const FramePoint& last = op_.Frames().back()->end;
         op_.AddLineFrame(last.x, last.z, thread.start.x, thread.start.z, -1.0, true);
     }
@@ -194,7 +195,11 @@ private:
         const ThreadPoint b = c.b0 + ThreadPoint{0.0, depth * q};
         if (!run_.spindleStop) {
             // A full-depth pass after another starts from its retract point.
-            ZARVENTO_CHECK(!op_.Frames().empty(), "a cut follows the approach");
+            // A cut follows the approach.
+            if (ZARVENTO_NEVER(op_.Frames().empty())) {
+                op_.RefuseBrokenPath();
+                return b;
+            }
             const FramePoint& at = op_.Frames().back()->end;
             Move({at.z, at.x}, c.a0, true);
             Move(c.a0, a, false);
@@ -203,7 +208,11 @@ private:
         } else {
             // The first cut comes from the approach, the others from the
             // retract point the pass before left the tool at.
-            ZARVENTO_CHECK(!op_.Frames().empty(), "a cut follows the approach");
+            // A cut follows the approach.
+            if (ZARVENTO_NEVER(op_.Frames().empty())) {
+                op_.RefuseBrokenPath();
+                return b;
+            }
             const FramePoint& at = op_.Frames().back()->end;
             Move({at.z, at.x}, a, true);
             Restart();
@@ -304,6 +313,7 @@ void CTurnTHREADING::CreateThreadPasses() {
         writer.Approach(thread, r == 0);
         for (int j = 0; j < run.starts; ++j) writer.CutStart(thread, j);
     }
+    if (calc.routeRefused) return;
     const FramePoint& last = frames.back()->end;
     ReturnToHome(last.x, last.z);
 }

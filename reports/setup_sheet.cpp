@@ -14,6 +14,8 @@
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "platform/core/busy_flag.h"
+#include "platform/core/check.h"
+#include "platform/core/messages.h"
 #include "platform/core/scope_guard.h"
 #include "platform/core/stored_path.h"
 #include "platform/documents/drawing_document.h"
@@ -71,6 +73,10 @@ SetupSheetTable MakeSetupSheetTable(CPLAN& plan) {
         if (!turn || turn->isExclude || turn->HasMessage()) continue;
         const PathStatistics s = turn->CalcStatistics();
         const double time = s.workTime + s.auxTime;
+        if (!ZARVENTO_ALWAYS(std::isfinite(time))) {
+            table.refusal = BrokenInvariantText(kBrokenSetupSheetMessage);
+            return table;
+        }
         total += time;
         const ParamTool* tool = spid ? spid->GetTool(turn->nToolPosition) : nullptr;
         table.rows.push_back({std::to_string(turn->nToolPosition + 1),
@@ -128,6 +134,10 @@ void CreateSetupSheet(CPLAN& plan) {
     // Everything read from the part and the plan is read while the part is
     // the active document.
     const SetupSheetTable table = MakeSetupSheetTable(plan);
+    if (!table.refusal.empty()) {
+        HostMessageBox(table.refusal, CTurn::kCaption, MB_OK_);
+        return;
+    }
     const double y0 = table.top;
     char mass[64];
     std::snprintf(mass, sizeof mass, " %1.3f ", plan.GetDetailMass());

@@ -20,7 +20,14 @@ using SetupSheetRow = std::array<std::string, 5>;
 struct SetupSheetTable {
     std::vector<SetupSheetRow> rows;  // the header, one row an operation, the total
     double top = 0;                   // the table's top edge, y of the sheet
+    // Not empty when an operation's time broke an invariant (it is a finite
+    // number: the settings and the path keep it so): the sheet is refused
+    // with this message.
+    std::string refusal;
 };
+
+// The sheet's message when its input broke an invariant.
+inline constexpr const char* kBrokenSetupSheetMessage = "Карта наладки не создана";
 
 // The column widths of the table (its grid of 50 columns of 3.7 merged 2, 31,
 // 6, 6 and 5), the row height and where it stands.

@@ -30,7 +30,8 @@ compiler=$(command -v clang++-14 || command -v clang++ || true)
 launcher=()
 command -v ccache > /dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER="$compiler" -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -gline-tables-only" -DZARVENTO_FUZZ=ON -DZARVENTO_WERROR=OFF "${launcher[@]}" > /dev/null
+  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -gline-tables-only" -DZARVENTO_FUZZ=ON -DZARVENTO_WERROR=OFF \
+  -DZARVENTO_STRICT_INVARIANTS=ON "${launcher[@]}" > /dev/null
 names=()
 for t in "${targets[@]}"; do names+=("${t}_fuzz"); done
 cmake --build build/fuzz -j "$(nproc)" --target "${names[@]}" zarvento profile-to-step materials-reference

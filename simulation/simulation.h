@@ -32,6 +32,9 @@
 
 namespace zarvento {
 
+// What the step's message says when its removal broke an invariant.
+inline constexpr const char* kBrokenRemovalMessage = "съём материала не выполнен";
+
 class CCadreISO;
 class CTurn;
 class Document2D;

@@ -13,6 +13,7 @@
 #include "geometry/subtract_region.h"
 #include "model/simulation_changed_units.h"
 #include "plan/spid.h"
+#include "platform/core/check.h"
 #include "platform/core/messages.h"
 #include "platform/documents/work_document_scope.h"
 #include "platform/drawings/document_2d.h"
@@ -231,6 +232,18 @@ int CSimulation::RemoveMaterial(int i, bool rapid) {
         figure->MoveTo(point.z, point.x);
     }
     if (!figure) return 0;
+    // The stock is one closed outline, as the plan gives it and every step
+    // leaves it: otherwise the step removes nothing and says why.
+    const auto closed = [](const Contour& c) {
+        if (c.Empty()) return false;
+        const Point3D &first = c.GetFirstUnit()->StartPoint, &last = c.GetLastUnit()->EndPoint;
+        return IsEqualPoint(first.z, first.x, last.z, last.x);
+    };
+    if (!ZARVENTO_ALWAYS(closed(*stock_))) {
+        AddMessage(currentFrameNumber_,
+                   "Error: кадр " + CurrentLabel() + " - " + BrokenInvariantText(kBrokenRemovalMessage));
+        return 0;
+    }
     rapidCut_ = false;
     const std::unique_ptr<Contour> before = rapid ? stock_->Clone() : nullptr;
 

@@ -81,6 +81,8 @@ int HostFaults::TotalCalls() {
     return total;
 }
 
+bool HostFaults::IsArmed(std::string_view call) { return armed.find(call) != armed.end(); }
+
 int HostFaults::Calls(std::string_view call) {
     auto c = calls.find(call);
     return c == calls.end() ? 0 : c->second;

@@ -17,6 +17,8 @@ public:
     // it fails `times` times (then the arming is dropped).
     static void Arm(std::string call, HRESULT code, int skip = 0, int times = 1);
     static void Clear();
+    // True while an arming of this call waits for its failure.
+    static bool IsArmed(std::string_view call);
     // Raises the armed error for this call, if any.
     static void Check(std::string_view call);
     // How many times Check saw this call since the last Clear.

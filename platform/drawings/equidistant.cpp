@@ -188,6 +188,7 @@ const char* EquidistantErrorText(EquidistantError error) {
             return "the chain is broken: a unit does not start where the one before ends";
         case EquidistantError::BadSide: return "the side must be 0 (left) or 1 (right)";
         case EquidistantError::Vanished: return "nothing is left of the offset at this distance";
+        case EquidistantError::Internal: return "the offset broke an invariant of its own";
     }
     return "unknown error";
 }
@@ -317,9 +318,9 @@ public:
         JoinUnitOffsets(units);
         if (raw_.empty()) return false;
         if (closed_) raw_.back().b = raw_.front().a;
+        // The raw offset is one continuous chain.
         for (std::size_t k = 1; k < raw_.size(); ++k)
-            ZARVENTO_CHECK(raw_[k].a.x == raw_[k - 1].b.x && raw_[k].a.y == raw_[k - 1].b.y,
-                           "the raw offset is one continuous chain");
+            if (ZARVENTO_NEVER(raw_[k].a.x != raw_[k - 1].b.x || raw_[k].a.y != raw_[k - 1].b.y)) return Break();
         return true;
     }
 
@@ -370,7 +371,8 @@ public:
         for (std::size_t i = 0; i < nraw; ++i) {
             tree.Query(raw_[i].Box(), tol_, [&](int jj) {
                 const auto j = static_cast<std::size_t>(jj);
-                ZARVENTO_CHECK(j < all.size(), "a box of the tree is one of its pieces");
+                // A box of the tree is one of its pieces.
+                if (ZARVENTO_NEVER(j >= all.size())) return static_cast<void>(Break());
                 if (j < nraw && j <= i) return;
                 hits.clear();
                 IntersectCurves(raw_[i], all[j], tol_, hits);
@@ -476,7 +478,8 @@ public:
         std::vector<bool> visited(nk, false);
         std::vector<bool> hasPred(nk, false);
         for (std::size_t k = 0; k < nk; ++k) {
-            ZARVENTO_CHECK(succ[k] < static_cast<long>(nk), "a successor is a kept part");
+            // A successor is a kept part.
+            if (ZARVENTO_NEVER(succ[k] >= static_cast<long>(nk))) return static_cast<void>(Break());
             if (succ[k] >= 0) hasPred[static_cast<std::size_t>(succ[k])] = true;
         }
         for (std::size_t k = 0; k < nk; ++k)
@@ -633,13 +636,25 @@ private:
         for (const Curve2D& c : chain.pieces) length += c.Length();
         if (chain.pieces.empty() || length <= crumb) return;
         if (isClosed) chain.pieces.back().b = chain.pieces.front().a;
+        // An offset chain is continuous.
         for (std::size_t k = 1; k < chain.pieces.size(); ++k)
-            ZARVENTO_CHECK(
-                chain.pieces[k].a.x == chain.pieces[k - 1].b.x && chain.pieces[k].a.y == chain.pieces[k - 1].b.y,
-                "an offset chain is continuous");
+            if (ZARVENTO_NEVER(chain.pieces[k].a.x != chain.pieces[k - 1].b.x ||
+                               chain.pieces[k].a.y != chain.pieces[k - 1].b.y))
+                return static_cast<void>(Break());
         chains.push_back(std::move(chain));
     }
 
+    // A broken invariant: the run gives no offset.
+    bool Break() const {
+        broken_ = true;
+        return false;
+    }
+
+public:
+    bool Broken() const { return broken_; }
+
+private:
+    mutable bool broken_ = false;
     const std::vector<Curve2D>& chain_;
     const bool closed_;
     const double dd_, d_, tol_;
@@ -684,12 +699,16 @@ EquidistantResult Equidistant::Execute(double distance) const {
         return result;
     }
     OffsetRun run(chain_, closed_, distance, geomTol_, linkTol_);
-    if (!run.BuildRawOffset()) return Failed(EquidistantError::Vanished);
+    const auto vanishedOrBroken = [&run] {
+        return run.Broken() ? Failed(EquidistantError::Internal, BrokenInvariantText("offset"))
+                            : Failed(EquidistantError::Vanished);
+    };
+    if (!run.BuildRawOffset()) return vanishedOrBroken();
     std::vector<std::vector<Split>> splits = run.FindCrossings(run.RawAndSplitters());
     const std::vector<Kept> kept = run.KeepFarParts(splits);
-    if (kept.empty()) return Failed(EquidistantError::Vanished);
+    if (kept.empty() || run.Broken()) return vanishedOrBroken();
     run.CollectChains(kept, run.LinkKeptParts(kept), result.chains);
-    if (result.chains.empty()) return Failed(EquidistantError::Vanished);
+    if (result.chains.empty() || run.Broken()) return vanishedOrBroken();
     return result;
 }
 

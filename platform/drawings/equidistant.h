@@ -22,6 +22,7 @@ enum class EquidistantError {
     DisconnectedChain,
     BadSide,
     Vanished,  // the offset at this distance leaves nothing
+    Internal,  // an invariant of the offset broke (a fault of ours)
 };
 
 // English text of an error, for logs and test output.

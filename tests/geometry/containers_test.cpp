@@ -99,6 +99,21 @@ TEST(StepArray, ReserveTakesExactlyWhatItIsAskedAndKeepsValues) {
     EXPECT_EQ(a.Capacity(), 3u);
 }
 
+// An index out of range is a broken invariant: a user's build ends the
+// operation by its Exception.
+TEST(StepArray, AnIndexOutOfRangeThrowsInAUsersBuild) {
+    const detail::UserBuildInvariants userBuild;
+    StepArray<int> a;
+    a.Add(1);
+    const StepArray<int>& constant = a;
+    EXPECT_THROW(a[1], Exception);
+    EXPECT_THROW(constant[1], Exception);
+    EXPECT_THROW(a.RemoveAt(1), Exception);
+    EXPECT_THROW(a.InsertAt(2, 5), Exception);
+    EXPECT_EQ(a.Count(), 1u);
+    EXPECT_EQ(a[0], 1);
+}
+
 TEST(StepArray, LongAppendsAreNotQuadratic) {
     // A step of 1 must not mean one copy per element: capacity grows geometrically past the step.
     StepArray<int> a(1);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "geometry/scoped_eps.h"
 #include "geometry/simulation_hook.h"
 #include "geometry/subtract_region.h"
+#include "host_fault_sweep.h"
 #include "platform/core/host_faults.h"
 #include "platform/core/numbers.h"
 #include "platform/drawings/document_2d.h"
@@ -276,30 +278,37 @@ TEST_F(SubtractRegionTest, HostFailureMidWalkRestoresStockAndTolerance) {
     // throws out of the middle of the walk, after it has reversed units of
     // the (reversed) bar. Every such throw leaves the stock as it was.
     SetRegionDiagnosticRun(true);
-    int throws = 0;
-    for (int skip = 0; skip < 100; ++skip) {
-        SCOPED_TRACE(skip);
-        auto stock = MakeContour(kBar);
+    std::unique_ptr<Contour> stock, cutter;
+    std::optional<Snapshot> before;
+    RemovedUnitList removed(100);
+    AddedUnitList added(100);
+    int pieces = 0;
+    const test::FaultSweepOptions fresh{[&] {
+        stock = MakeContour(kBar);
         stock->Reverse();
-        auto cutter = MakeContour(
+        cutter = MakeContour(
             "LineSeg( 30,-25, 50,-25, 1 );\nLineSeg( 50,-25, 50,-10, 1 );\n"
             "LineSeg( 50,-10, 30,-10, 1 );\nLineSeg( 30,-10, 30,-25, 1 );\n");
-        const Snapshot before(*stock);
-        HostFaults::Clear();
-        HostFaults::Arm("Document2D.LineSeg", E_POINTER_, skip);
-        RemovedUnitList removed(100);
-        AddedUnitList added(100);
-        try {
-            EXPECT_EQ(SubtractRegion(*stock, *cutter, 10, -5, removed, added, 3, 5), 2);
-            EXPECT_EQ(stock->Count(), 6);
-            break;
-        } catch (const HostError&) {
-            ++throws;
-            EXPECT_EQ(Snapshot(*stock), before);
-            EXPECT_EQ(removed.Count() + added.Count(), 0u);
-        }
-        EXPECT_EQ(EPS, kDefaultEps);
-    }
+        before.emplace(*stock);
+        removed.RemoveAll();
+        added.RemoveAll();
+        pieces = 0;
+    }};
+    const int throws = test::FailEachCallInTurn(
+        "Document2D.LineSeg", E_POINTER_,
+        [&] { pieces = SubtractRegion(*stock, *cutter, 10, -5, removed, added, 3, 5); },
+        [&](const test::FaultRun& run) {
+            if (run.reached) {
+                EXPECT_TRUE(run.thrown.has_value()) << "raised";
+                EXPECT_EQ(Snapshot(*stock), *before);
+                EXPECT_EQ(removed.Count() + added.Count(), 0u);
+            } else {
+                EXPECT_EQ(pieces, 2);
+                EXPECT_EQ(stock->Count(), 6);
+            }
+            EXPECT_EQ(EPS, kDefaultEps);
+        },
+        fresh);
     // The arrangement's units, the first walk unit and each single step.
     EXPECT_GT(throws, 12);
 }

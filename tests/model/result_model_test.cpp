@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "geometry/contour_script.h"
+#include "host_fault_sweep.h"
 #include "model/result_model.h"
 #include "platform/core/host_faults.h"
 #include "platform/core/messages.h"
@@ -191,15 +192,15 @@ TEST_F(ResultModelTest, AMissingStockFileOrATargetThatIsTheUsersOwnModelIsRefuse
 
 TEST_F(ResultModelTest, AFailureOnTheWayClosesTheHalfBuiltDocumentUnsavedAndIsRaised) {
     const std::size_t open = app->Documents().Count();
-    for (const char* call : {"HostPart.RotationAdd", "HostPart.SetBody", "HostFace.SetColour"}) {
-        SCOPED_TRACE(call);
-        HostFaults::Arm(call, E_FAIL_);
-        const fs::path target = folder / "failed.rdp";
-        EXPECT_THROW(Create3DModelResult(section.get(), target.string(), plan), HostError);
-        HostFaults::Clear();
-        EXPECT_EQ(app->Documents().Count(), open);
-        EXPECT_FALSE(fs::exists(target));
-    }
+    const fs::path target = folder / "failed.rdp";
+    test::FailEachCall(
+        {"HostPart.RotationAdd", "HostPart.SetBody", "HostFace.SetColour"}, E_FAIL_,
+        [&] { Create3DModelResult(section.get(), target.string(), plan); },
+        [&](const test::FaultRun& run) {
+            EXPECT_TRUE(run.thrown.has_value()) << "raised";
+            EXPECT_EQ(app->Documents().Count(), open);
+            EXPECT_FALSE(fs::exists(target));
+        });
     // Cut from a copy of the stock model, the copy goes with the document.
     const fs::path bar = folder / "bar.step";
     PartShape::Cylinder({0, 0, 0}, {0, 0, 1}, 25.0, 80.0).WriteStep(bar.string(), "bar");

@@ -11,6 +11,8 @@
 #include "model/contour_builder_zagotovka.h"
 #include "model/revolution_part.h"
 #include "model/rotation_contours.h"
+#include "model/section_cache.h"
+#include "platform/core/check.h"
 #include "platform/core/host_faults.h"
 #include "platform/core/messages.h"
 #include "platform/documents/host_application.h"
@@ -523,6 +525,22 @@ TEST_F(RotationContoursTest, KeptSectionServesOnlyTheSameBodyAndSystem) {
     auto other = BuildRotationContours(part);
     ASSERT_TRUE(other);
     EXPECT_NE(other->Count(), taken->Count());
+}
+
+// A section is always a closed profile; one that is not, in a user's build,
+// is refused: nothing is kept, and the kept one before goes too.
+TEST_F(RotationContoursTest, AnOpenSectionIsNotKept) {
+    const detail::UserBuildInvariants userBuild;
+    HostDocumentPtr part = Part(test::SteppedShaft());
+    auto taken = BuildRotationContours(part);
+    ASSERT_TRUE(taken);
+    ASSERT_TRUE(KeptSection(*part, *TopPart(part)));
+    taken->RemoveUnit(taken->GetLastUnit());
+    EXPECT_FALSE(KeepSection(*part, *TopPart(part), *taken));
+    EXPECT_FALSE(KeptSection(*part, *TopPart(part)));
+    EXPECT_EQ(BrokenInvariantText(kBrokenSectionMessage)
+                  .rfind("Сечение детали не построено: внутренняя ошибка программы (section_cache.cpp:", 0),
+              0u);
 }
 
 TEST_F(RotationContoursTest, BarStockContour) {

@@ -20,6 +20,7 @@
 #include "operations/turn_settings.h"
 #include "panel_driver.h"
 #include "platform/core/busy_flag.h"
+#include "platform/core/check.h"
 #include "platform/core/host_version.h"
 #include "platform/core/messages.h"
 #include "platform/dialogs/panel_script.h"
@@ -292,6 +293,26 @@ TEST_F(TurnPanelTest, OkCopiesBackAndCancelLeavesTheOperationAsItWas) {
     EXPECT_EQ(op.Spod, 0.25);
     EXPECT_EQ(op.Nshp, 900) << "opening the panel keeps the spindle speed";
     EXPECT_FALSE(BusyFlag);
+}
+
+// The panel's copy is always of its operation's kind; one that is not, in a
+// user's build, goes not back, and the panel says why.
+TEST_F(TurnPanelTest, ACopyOfAnotherKindGoesNotBack) {
+    const detail::UserBuildInvariants userBuild;
+    CTurnMnogoProhod& op = MultiPass();
+    const std::vector<std::string> before = SettingsText(op);
+    MultiPassPanel panel(op);
+    panel.Spod = op.Spod + 0.1;
+    panel.kind = op.kind + 1;
+    panel.CopyToTurn();
+    EXPECT_EQ(SettingsText(op), before);
+    const std::vector<std::string> boxes = MessageLog::Instance().Texts(MessageRole::MessageBox);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].rfind("Параметры операции не переданы: внутренняя ошибка программы (turn_kind_panel.h:", 0), 0u)
+        << boxes[0];
+    panel.kind = op.kind;
+    panel.CopyToTurn();
+    EXPECT_EQ(op.Spod, panel.Spod) << "a copy of the kind goes back";
 }
 
 TEST_F(TurnPanelTest, APlainPanelRunsShowsTheCommonTabsAndCopiesNothingBack) {

@@ -5,6 +5,7 @@
 
 #include <set>
 
+#include "host_fault_sweep.h"
 #include "panel_test_support.h"
 #include "panels/base_panel_3d.h"
 #include "plan/command_door.h"
@@ -114,32 +115,33 @@ TEST_F(BasePanelTest, AfterAFailedHostCallInAnyPanelStepTheNextCommandRuns) {
         "panel lsc\n pick ЛСК-1\n set \"Система ЧПУ (постпроцессор)\" ISO_Lathe\n help\n ok\nend\n";
     Run(steps + "coordinate-system\n");
     ASSERT_EQ(GetSPID()->GetLSC(), lsc1);
-    HostFaults::Clear();
-    Run("panel lsc\n pick ЛСК-2\n set \"Система ЧПУ (постпроцессор)\" ISO_Python\n help\n ok\nend\n"
-        "coordinate-system\n");
+    const std::set<std::string> panelCalls = HostCallsOf(
+        [&] {
+            Run("panel lsc\n pick ЛСК-2\n set \"Система ЧПУ (постпроцессор)\" ISO_Python\n help\n ok\nend\n"
+                "coordinate-system\n");
+        },
+        [](const std::string& name) { return name.find('.') != std::string::npos || name == "Help"; });
     ASSERT_EQ(GetSPID()->GetLSC(), lsc2);
-    std::set<std::string> panelCalls;
-    for (const std::string& name : HostFaults::CalledNames())
-        if (name.find('.') != std::string::npos || name == "Help") panelCalls.insert(name);
     ASSERT_GT(panelCalls.size(), 30u);
-    for (const std::string& call : panelCalls) {
-        SCOPED_TRACE(call);
-        HostFaults::Clear();
+    int failed = 0;
+    const FaultSweepOptions fresh{[&] {
         ScriptedUser::Instance().Reset();
         MessageLog::Instance().Clear();
-        HostFaults::Arm(call, E_OUTOFMEMORY_);
-        const int failed = script.CommandsFailed();
-        Run(steps + "coordinate-system\n");
-        EXPECT_EQ(script.CommandsFailed(), failed + 1) << "reported";
-        EXPECT_FALSE(BusyFlag);
-        EXPECT_EQ(Shown().Subscriber(), nullptr);
-        HostFaults::Clear();
-        ScriptedUser::Instance().Reset();
-        Run("panel lsc\n pick ЛСК-2\n ok\nend\ncoordinate-system\n");
-        EXPECT_FALSE(BusyFlag);
-        EXPECT_EQ(GetSPID()->GetLSC(), lsc2);
-        EXPECT_EQ(PanelScript::Instance().Entries().back().result, IDOK_);
-    }
+        failed = script.CommandsFailed();
+    }};
+    FailEachCall(
+        {panelCalls.begin(), panelCalls.end()}, E_OUTOFMEMORY_, [&] { Run(steps + "coordinate-system\n"); },
+        [&](const FaultRun&) {
+            EXPECT_EQ(script.CommandsFailed(), failed + 1) << "reported";
+            EXPECT_FALSE(BusyFlag);
+            EXPECT_EQ(Shown().Subscriber(), nullptr);
+            ScriptedUser::Instance().Reset();
+            Run("panel lsc\n pick ЛСК-2\n ok\nend\ncoordinate-system\n");
+            EXPECT_FALSE(BusyFlag);
+            EXPECT_EQ(GetSPID()->GetLSC(), lsc2);
+            EXPECT_EQ(PanelScript::Instance().Entries().back().result, IDOK_);
+        },
+        fresh);
     EXPECT_EQ(MessageLog::Instance().ModalDepth(), 0);
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <set>
 
+#include "host_fault_sweep.h"
 #include "nc/cadre_iso.h"
 #include "nc/modal_state.h"
 #include "panel_test_support.h"
@@ -228,33 +229,32 @@ TEST_F(PanelProgramTest, AfterAFailedHostCallInAnyStepTheNextCommandRuns) {
     const std::string steps = "panel program\n set \"Единицы измерения\" дюймы\n answer save-file ok file=" +
                               (folder.Path() / "saved").string() +
                               "\n press \"Сохранить в файл\"\n help\n ok\nend\nprogram\n";
-    HostFaults::Clear();
-    Run(steps);
+    const std::set<std::string> calls =
+        HostCallsOf([&] { Run(steps); },
+                    [](const std::string& name) { return name.find('.') != std::string::npos || name == "Help"; });
     ASSERT_EQ(script.CommandsFailed(), 0);
     ASSERT_TRUE(fs::exists(folder.Path() / "saved.nc"));
-    std::set<std::string> calls;
-    for (const std::string& name : HostFaults::CalledNames())
-        if (name.find('.') != std::string::npos || name == "Help") calls.insert(name);
     ASSERT_GT(calls.size(), 20u);
-    for (const std::string& call : calls) {
-        SCOPED_TRACE(call);
-        HostFaults::Clear();
+    int failed = 0;
+    const FaultSweepOptions fresh{[&] {
         ScriptedUser::Instance().Reset();
         PanelScript::Instance().Reset();
-        HostFaults::Arm(call, E_OUTOFMEMORY_);
-        const int failed = script.CommandsFailed();
-        Run(steps);
-        EXPECT_EQ(script.CommandsFailed(), failed + 1) << "reported";
-        EXPECT_FALSE(BusyFlag);
-        EXPECT_EQ(Shown().Subscriber(), nullptr);
-        HostFaults::Clear();
-        ScriptedUser::Instance().Reset();
-        PanelScript::Instance().Reset();
-        Run("panel program\n ok\nend\nprogram\n");
-        EXPECT_FALSE(BusyFlag);
-        EXPECT_EQ(script.CommandsFailed(), failed + 1);
-        EXPECT_EQ(PanelScript::Instance().Entries().back().panel, "program-settings") << "stored on OK";
-    }
+        failed = script.CommandsFailed();
+    }};
+    FailEachCall(
+        {calls.begin(), calls.end()}, E_OUTOFMEMORY_, [&] { Run(steps); },
+        [&](const FaultRun&) {
+            EXPECT_EQ(script.CommandsFailed(), failed + 1) << "reported";
+            EXPECT_FALSE(BusyFlag);
+            EXPECT_EQ(Shown().Subscriber(), nullptr);
+            ScriptedUser::Instance().Reset();
+            PanelScript::Instance().Reset();
+            Run("panel program\n ok\nend\nprogram\n");
+            EXPECT_FALSE(BusyFlag);
+            EXPECT_EQ(script.CommandsFailed(), failed + 1);
+            EXPECT_EQ(PanelScript::Instance().Entries().back().panel, "program-settings") << "stored on OK";
+        },
+        fresh);
     EXPECT_EQ(MessageLog::Instance().ModalDepth(), 0);
 }
 

@@ -9,6 +9,7 @@
 #include "catalogs/tool_model_text.h"
 #include "geometry/exception.h"
 #include "geometry/simulation_hook.h"
+#include "host_fault_sweep.h"
 #include "nc/frame_templates.h"
 #include "plan/command_door.h"
 #include "plan/command_script.h"
@@ -569,18 +570,17 @@ TEST_F(CommandDoorTest, FailuresAreReportedAndLeaveTheBracketAndBusyFlagRestored
     Turn(1)->throwOnCalculate = false;
     // Host errors inside a command, when giving the references back, and in
     // the first run's synchronisation under the busy flag.
-    for (const char* call : {"PostHostCommand", "ReleaseGlobalVariable", "InitGlobalVariables"}) {
-        SCOPED_TRACE(call);
-        HostFaults::Arm(call, E_FAIL_);
-        MessageLog::Instance().Clear();
-        Run("answer turn cancel wait=1\nedit 0\nanswer spid ok\nplan-data\n");
-        EXPECT_NE(LastText().find("0x80004005"), std::string::npos) << LastText();
-        EXPECT_TRUE(LastCommandFailed() || script.CommandsFailed() > 0);
-        EXPECT_EQ(MessageLog::Instance().ModalDepth(), 0);
-        EXPECT_FALSE(BusyFlag);
-        HostFaults::Clear();
-        WaitingTurn = nullptr;
-    }
+    test::FailEachCall(
+        {"PostHostCommand", "ReleaseGlobalVariable", "InitGlobalVariables"}, E_FAIL_,
+        [&] { Run("answer turn cancel wait=1\nedit 0\nanswer spid ok\nplan-data\n"); },
+        [&](const test::FaultRun&) {
+            EXPECT_NE(LastText().find("0x80004005"), std::string::npos) << LastText();
+            EXPECT_TRUE(LastCommandFailed() || script.CommandsFailed() > 0);
+            EXPECT_EQ(MessageLog::Instance().ModalDepth(), 0);
+            EXPECT_FALSE(BusyFlag);
+            WaitingTurn = nullptr;
+        },
+        {[] { MessageLog::Instance().Clear(); }});
     StartedFlag = false;
     HostFaults::Arm("HostRecord.Read", E_FAIL_);
     RunLibraryCommand(-1, 4, -1);

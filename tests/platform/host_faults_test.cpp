@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include "host_fault_sweep.h"
 
 namespace zarvento {
 namespace {
@@ -28,6 +31,38 @@ TEST(HostFaultsTest, CallsAreCountedByNameWhateverBufferCarriesIt) {
     HostFaults::Check(copy);
     EXPECT_EQ(HostFaults::Calls("Host.First"), 1);
     HostFaults::Clear();
+}
+
+// The sweep fails each call in turn, each run from a clean arming, and ends
+// with the run that reaches no failure; a failure the action swallows counts
+// as reached all the same.
+TEST(HostFaultsTest, TheSweepFailsEachCallInTurnUntilTheActionRunsThrough) {
+    int prepared = 0;
+    std::vector<std::string> runs;
+    const int failed = test::FailEachCallInTurn(
+        "Host.Step", E_FAIL_,
+        [] {
+            HostFaults::Check("Host.Step");
+            try {
+                HostFaults::Check("Host.Step");
+            } catch (const HostError&) {
+            }
+            HostFaults::Check("Host.Other");
+            HostFaults::Check("Host.Step");
+        },
+        [&](const test::FaultRun& run) {
+            runs.push_back(std::to_string(run.skip) + (run.reached ? " reached" : " through") +
+                           (run.thrown ? " thrown" : ""));
+            EXPECT_FALSE(HostFaults::IsArmed("Host.Step"));
+        },
+        {[&] {
+            ++prepared;
+            HostFaults::Check("Host.Step");
+        }});
+    EXPECT_EQ(failed, 3);
+    EXPECT_EQ(prepared, 4);
+    EXPECT_EQ(runs, (std::vector<std::string>{"0 reached thrown", "1 reached", "2 reached thrown", "3 through"}));
+    EXPECT_EQ(test::HostCallsOf([] { HostFaults::Check("Host.Other"); }), std::set<std::string>{"Host.Other"});
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "host_fault_sweep.h"
 #include "platform/core/host_faults.h"
 #include "platform/core/host_version.h"
 #include "platform/dialogs/property_manager.h"
@@ -275,23 +276,24 @@ TEST_F(PropertyManagerTest, ANewLayoutDropsTheOldPanelAndEveryCallCanFail) {
     EXPECT_EQ(pm->TabCount(), 0);
     EXPECT_TRUE(pm->DefaultTab().Visible());
     EXPECT_EQ(pm->FindControl("old"), nullptr);
-    for (const char* call : {"PropertyManager.Setup", "PropertyManager.Caption", "PropertyTabs.Add",
-                             "PropertyControls.Add", "PropertyControl.Caption", "PropertyTab.Expanded"}) {
-        SCOPED_TRACE(call);
-        PropertyTab& t = pm->AddTab("t");
-        PropertyControl& c = t.AddControl(4);
-        HostFaults::Arm(call, E_OUTOFMEMORY_);
-        const HRESULT code = ErrorCodeOf([&] {
+    PropertyTab* t = nullptr;
+    PropertyControl* c = nullptr;
+    FailEachCall(
+        {"PropertyManager.Setup", "PropertyManager.Caption", "PropertyTabs.Add", "PropertyControls.Add",
+         "PropertyControl.Caption", "PropertyTab.Expanded"},
+        E_OUTOFMEMORY_,
+        [&] {
             pm->Setup(1);
             pm->SetCaption("c");
             pm->AddTab("x");
-            t.AddControl(4);
-            c.SetCaption("c");
-            t.SetExpanded(true);
-        });
-        EXPECT_EQ(code, E_OUTOFMEMORY_);
-        HostFaults::Clear();
-    }
+            t->AddControl(4);
+            c->SetCaption("c");
+            t->SetExpanded(true);
+        },
+        [](const FaultRun& run) { EXPECT_EQ(run.thrown, E_OUTOFMEMORY_); }, {[&] {
+            t = &pm->AddTab("t");
+            c = &t->AddControl(4);
+        }});
 }
 
 TEST_F(PropertyManagerTest, ControlsAreFoundByHintOrCaptionVisibleOnesFirst) {

@@ -1,5 +1,6 @@
 // Whole-file reading and atomic text writing.
 #include "platform/core/text_file.h"
+#include "host_fault_sweep.h"
 
 #include <gtest/gtest.h>
 
@@ -97,14 +98,15 @@ TEST_F(TextFileTest, MissingFileIsAnErrorNotAnEmptyText) {
 TEST_F(TextFileTest, FailedWritesKeepThePreviousFile) {
     const auto path = dir_ / "prog.nc";
     ASSERT_TRUE(WriteFileAtomic(path, "old").ok);
-    for (const char* call : {"WriteFileAtomic", "ReplaceFile"}) {
-        HostFaults::Arm(call, E_FAIL_);
-        const FileWriteResult w = WriteFileAtomic(path, "new content");
-        EXPECT_FALSE(w.ok) << call;
-        EXPECT_NE(w.error.find("prog.nc"), std::string::npos) << w.error;
-        EXPECT_EQ(Bytes(path), "old");
-        ExpectOnly({"prog.nc"});
-    }
+    FileWriteResult w;
+    test::FailEachCall(
+        {"WriteFileAtomic", "ReplaceFile"}, E_FAIL_, [&] { w = WriteFileAtomic(path, "new content"); },
+        [&](const test::FaultRun&) {
+            EXPECT_FALSE(w.ok);
+            EXPECT_NE(w.error.find("prog.nc"), std::string::npos) << w.error;
+            EXPECT_EQ(Bytes(path), "old");
+            ExpectOnly({"prog.nc"});
+        });
 }
 
 TEST_F(TextFileTest, ImpossibleTargetsReportFailure) {

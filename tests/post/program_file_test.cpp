@@ -2,6 +2,7 @@
 // input file by the script rule, and the program's settings record.
 #include <gtest/gtest.h>
 
+#include "host_fault_sweep.h"
 #include "nc/modal_state.h"
 #include "platform/core/host_faults.h"
 #include "platform/core/messages.h"
@@ -50,20 +51,24 @@ TEST_F(ProgramFileTest, AFailedSaveReportsInBothCodingsAndLeavesThePreviousFile)
     const auto path = links.folder / "part.nc";
     ASSERT_TRUE(WriteFileAtomic(path, "old program\r\n").ok);
     for (const char* coding : {"UTF8", "CP1251"}) {
-        for (const char* call : {"WriteFileAtomic", "ReplaceFile"}) {
-            MessageLog::Instance().Clear();
-            PostProcessorSettings::Current().CodingChar = coding;
-            HostFaults::Arm(call, E_FAIL_);
-            EXPECT_FALSE(program.SaveProgramFile(path.string(), lines)) << coding << call;
-            HostFaults::Clear();
-            ASSERT_EQ(Messages().size(), 1u) << coding << call;
-            EXPECT_EQ(Messages()[0].rfind(std::string(CPROGRAM::kSaveFailed) + ":\n", 0), 0u) << Messages()[0];
-            EXPECT_EQ(Messages()[0].find("part.nc") != std::string::npos, true) << Messages()[0];
-            EXPECT_EQ(Bytes(path), "old program\r\n");
-            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(links.folder.Path()),
-                                    std::filesystem::directory_iterator()),
-                      1);
-        }
+        SCOPED_TRACE(coding);
+        bool saved = true;
+        test::FailEachCall(
+            {"WriteFileAtomic", "ReplaceFile"}, E_FAIL_, [&] { saved = program.SaveProgramFile(path.string(), lines); },
+            [&](const test::FaultRun&) {
+                EXPECT_FALSE(saved);
+                ASSERT_EQ(Messages().size(), 1u);
+                EXPECT_EQ(Messages()[0].rfind(std::string(CPROGRAM::kSaveFailed) + ":\n", 0), 0u) << Messages()[0];
+                EXPECT_EQ(Messages()[0].find("part.nc") != std::string::npos, true) << Messages()[0];
+                EXPECT_EQ(Bytes(path), "old program\r\n");
+                EXPECT_EQ(std::distance(std::filesystem::directory_iterator(links.folder.Path()),
+                                        std::filesystem::directory_iterator()),
+                          1);
+            },
+            {[&] {
+                MessageLog::Instance().Clear();
+                PostProcessorSettings::Current().CodingChar = coding;
+            }});
     }
     // The writer's reason goes with the message (it was dropped once): a
     // folder that does not exist, a folder in the file's place, a

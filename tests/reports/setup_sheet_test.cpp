@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 
+#include <cmath>
 #include <filesystem>
 
 #include "catalogs/tool_model_text.h"
@@ -14,9 +15,11 @@
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "platform/core/busy_flag.h"
+#include "platform/core/check.h"
 #include "platform/core/host_faults.h"
 #include "platform/documents/drawing_document.h"
 #include "platform/documents/host_documents.h"
+#include "platform/documents/settings_record.h"
 #include "platform/part_model.h"
 #include "platform/processes/module.h"
 #include "platform/view/scene.h"
@@ -112,6 +115,24 @@ TEST_F(SetupSheetTest, TableOfTheCountedOperations) {
     EXPECT_EQ(table.rows[1][4], FormatFixed2(a.workTime + a.auxTime));
     EXPECT_EQ(table.rows[3][0], "время обработки, мин");
     EXPECT_EQ(table.rows[3][4], FormatFixed2(a.workTime + a.auxTime + b.workTime + b.auxTime));
+}
+
+// An operation's time is always a finite number; one that is not, in a
+// user's build, refuses the sheet with a message and makes no drawing.
+TEST_F(SetupSheetTest, AnOperationsTimeThatIsNoNumberRefusesTheSheet) {
+    const detail::UserBuildInvariants userBuild;
+    ASSERT_FALSE(Roughing().HasMessage());
+    const double spindleTime = SettingsRecord::Global().spindleTime;
+    SettingsRecord::Global().spindleTime = std::nan("");
+    const std::size_t documents = app->Documents().Count();
+    CreateSetupSheet(*GetPLAN());
+    SettingsRecord::Global().spindleTime = spindleTime;
+    EXPECT_EQ(app->Documents().Count(), documents) << "no sheet";
+    EXPECT_FALSE(BusyFlag);
+    const std::vector<std::string> boxes = MessageLog::Instance().Texts(MessageRole::MessageBox);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].rfind("Карта наладки не создана: внутренняя ошибка программы (setup_sheet.cpp:", 0), 0u)
+        << boxes[0];
 }
 
 TEST_F(SetupSheetTest, AllOperationsExcludedGiveTwoRowsAtThirtySix) {

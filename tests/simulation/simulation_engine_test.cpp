@@ -4,6 +4,7 @@
 // run and the ends of a run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -13,6 +14,7 @@
 #include "nc/cadre_m3.h"
 #include "nc/cadre_t.h"
 #include "nc/cycle_auto.h"
+#include "platform/core/check.h"
 #include "platform/core/numbers.h"
 #include "platform/documents/settings_record.h"
 #include "platform/drawings/document_2d.h"
@@ -406,6 +408,30 @@ TEST_F(SimulationChecksTest, ARapidMoveThroughMaterialStopsTheRun) {
     EXPECT_EQ(Listed(messages), std::vector<std::string>{"Error: кадр N12 - врезание на ускоренной подаче"});
     EXPECT_FALSE(simulation.IsRunning());
     EXPECT_LT(simulation.PointIndex(), simulation.PointCount()) << "the run stopped at the cut";
+}
+
+// The stock is always one closed outline; one that is not, in a user's
+// build, is cut by no step, and each step says so in its message.
+TEST_F(SimulationChecksTest, AStockThatIsNoClosedOutlineRefusesTheRemoval) {
+    const detail::UserBuildInvariants userBuild;
+    const std::vector<CCadreISO*> frames{Comment("start"), Line(40, -60, 5, -20, true), Line(5, -20, -30, -20, false)};
+    simulation.SetFrames(frames);
+    simulation.SetSpeedFactor(1);
+    simulation.SetControls(&controls, &messages);
+    simulation.GoToFrame(1, 1);
+    auto& stock = const_cast<Contour&>(*simulation.Stock());
+    stock.RemoveUnit(stock.GetLastUnit());
+    const std::string open = ContourScriptText(stock);
+    simulation.Start();
+    RunToEnd(simulation);
+    EXPECT_EQ(ContourScriptText(*simulation.Stock()), open) << "nothing was cut";
+    const std::vector<std::string> listed = Listed(messages);
+    const bool said = std::any_of(listed.begin(), listed.end(), [](const std::string& m) {
+        return m.rfind("Error: кадр ", 0) == 0 &&
+               m.find(" - съём материала не выполнен: внутренняя ошибка программы (simulation_removal.cpp:") !=
+                   std::string::npos;
+    });
+    EXPECT_TRUE(said) << ::testing::PrintToString(listed);
 }
 
 TEST_F(SimulationChecksTest, AFrameWithoutANumberIsLabelledByItsRow) {

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
+#include <string>
 
+#include "host_fault_sweep.h"
 #include "platform/core/host_faults.h"
 #include "platform/core/utf8_text.h"
 #include "platform/dialogs/message_loop.h"
@@ -205,15 +208,28 @@ TEST_F(PmTreeDlgTest, TheTreeViewIsTheEmbeddedTree) {
 }
 
 TEST_F(PmTreeDlgTest, AWindowThatCannotBeMadeLeavesNoneOfTheControlsWindows) {
+    // The control's own window and then the tree check the same call.
     for (const char* call : {"Pelmora.CreateWindow", "Pelmora.CreateToolBar"}) {
-        CpmTreeDlg other;
-        // The control's own window and then the tree check the same call.
-        zarvento::HostFaults::Arm(call, zarvento::E_FAIL_, std::string(call) == "Pelmora.CreateWindow" ? 1 : 0);
-        EXPECT_FALSE(other.CreateControlWindow(&container, {0, 0, 100, 100})) << call;
-        EXPECT_EQ(other.ControlWindow(), nullptr) << call;
-        EXPECT_EQ(other.Tree().Tree(), nullptr) << call;
-        EXPECT_EQ(other.ToolBar().Window(), nullptr) << call;
-        zarvento::HostFaults::Clear();
+        std::optional<CpmTreeDlg> other;
+        bool made = false;
+        const int failed = zarvento::test::FailEachCallInTurn(
+            call, zarvento::E_FAIL_,
+            [&] {
+                made = other->CreateControlWindow(&container, {0, 0, 100, 100});
+            },
+            [&](const zarvento::test::FaultRun& run) {
+                EXPECT_EQ(made, !run.reached);
+                if (!run.reached) return;
+                EXPECT_EQ(other->ControlWindow(), nullptr);
+                EXPECT_EQ(other->Tree().Tree(), nullptr);
+                EXPECT_EQ(other->ToolBar().Window(), nullptr);
+            },
+            {[&] {
+                other.reset();
+                other.emplace();
+                made = false;
+            }});
+        EXPECT_EQ(failed, std::string(call) == "Pelmora.CreateWindow" ? 2 : 1);
     }
 }
 

@@ -1,6 +1,7 @@
 // The tree's text model: files, Items, and the methods before the window.
 #include <gtest/gtest.h>
 
+#include "host_fault_sweep.h"
 #include "pelmora_fixture.h"
 #include "platform/core/automation_error.h"
 #include "platform/core/host_faults.h"
@@ -129,13 +130,17 @@ TEST_F(TextModelTest, ASaveThatFailsKeepsTheOldFileAndSaysSo) {
     zarvento::test::TempDir dir;
     ASSERT_TRUE(zarvento::WriteFileAtomic(dir / "tree.txt", "Old\r\n\tTree\r\n").ok);
     Add(0, "New");
-    for (const char* call : {"WriteFileAtomic", "ReplaceFile"}) {
-        zarvento::HostFaults::Arm(call, zarvento::STG_E_WRITEFAULT_);
-        VARIANT_BOOL ok = 1;
-        EXPECT_EQ(control->SaveToFile((dir / "tree.txt").string(), &ok), zarvento::S_OK_) << call;
-        EXPECT_EQ(ok, 0) << call;
-        EXPECT_EQ(FileBytes(dir / "tree.txt"), "Old\r\n\tTree\r\n") << call;
-    }
+    VARIANT_BOOL ok = 1;
+    zarvento::HRESULT result = zarvento::E_FAIL_;
+    zarvento::test::FailEachCall(
+        {"WriteFileAtomic", "ReplaceFile"}, zarvento::STG_E_WRITEFAULT_,
+        [&] { result = control->SaveToFile((dir / "tree.txt").string(), &ok); },
+        [&](const zarvento::test::FaultRun&) {
+            EXPECT_EQ(result, zarvento::S_OK_);
+            EXPECT_EQ(ok, 0);
+            EXPECT_EQ(FileBytes(dir / "tree.txt"), "Old\r\n\tTree\r\n");
+        },
+        {[&] { ok = 1; }});
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1) << "no temporary file stays";
 }
 
