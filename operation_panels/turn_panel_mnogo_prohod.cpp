@@ -212,22 +212,30 @@ bool CTurnPanelMnogoProhod::OnChangeControlValue(PropertyControl& control) {
 
 bool CTurnPanelMnogoProhod::OnControlCommand(PropertyControl& control, int id) {
     CTurnPanel::OnControlCommand(control, id);
-    if (&control == cycleParametersButton) {
-        if (indShema == 0) {
-            // Only the turning cycle's dialog takes the plan angles from the tool.
-            const bool turning = indCycleElementar == 0;
-            CCycle_Auto& cycle = turning ? static_cast<CCycle_Auto&>(turningCycle) : grooveCycle;
-            if (EditCycleParameters(cycle, turning) == 1) {
-                RecalculatePath();
-                UpdatePassControls();
-            }
-        } else if (CCycle_Auto* cycle = postProcessor.GetCycleOfType(typeKey, indCycle)) {
-            if (cycle->EditParameters() == 1) RecalculatePath();
-        }
-    } else if (&control == finishingButton) {
-        if (grooveCycle.EditParameters() == 1) RecalculatePath();
-    }
+    using Self = CTurnPanelMnogoProhod;
+    static constexpr ControlEvents<Self, int> kRows[] = {
+        {&Self::cycleParametersButton, [](Self& p, PropertyControl&, int) { p.EditCycle(); }},
+        {&Self::finishingButton,
+         [](Self& p, PropertyControl&, int) {
+             if (p.grooveCycle.EditParameters() == 1) p.RecalculatePath();
+         }},
+    };
+    DispatchControlEvent(kRows, *this, control, id);
     return true;
+}
+
+void CTurnPanelMnogoProhod::EditCycle() {
+    if (indShema == 0) {
+        // Only the turning cycle's dialog takes the plan angles from the tool.
+        const bool turning = indCycleElementar == 0;
+        CCycle_Auto& cycle = turning ? static_cast<CCycle_Auto&>(turningCycle) : grooveCycle;
+        if (EditCycleParameters(cycle, turning) == 1) {
+            RecalculatePath();
+            UpdatePassControls();
+        }
+    } else if (CCycle_Auto* cycle = postProcessor.GetCycleOfType(typeKey, indCycle)) {
+        if (cycle->EditParameters() == 1) RecalculatePath();
+    }
 }
 
 // 307 comes when the turning cycle's dialog opens, and when the user
