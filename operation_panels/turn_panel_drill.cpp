@@ -217,9 +217,14 @@ bool CTurnPanelDRILL::OnChangeControlValue(PropertyControl& control) {
              p.Perebeg = NumberOf(c);
              p.RecalculatePath();
          }},
+    };
+    // The automatic tool is chosen by the tip's angle here, in place of the
+    // common handler's choice.
+    static constexpr ControlEvents<Self> kInPlaceOfCommon[] = {
         {&Self::autoToolBox, [](Self& p, PropertyControl& c) { p.AutoToolChanged(Checked(c)); }},
     };
-    if (DispatchControlEvent(kRows, *this, control)) return true;
+    if (DispatchControlEvent(kInPlaceOfCommon, *this, control)) return true;
+    DispatchControlEvent(kRows, *this, control);
     return CTurnPanel::OnChangeControlValue(control);
 }
 
