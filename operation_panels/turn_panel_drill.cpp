@@ -7,6 +7,7 @@
 #include "geometry/number_text.h"
 #include "model/model_tess.h"
 #include "operation_panels/panel_controls.h"
+#include "panels/control_events.h"
 #include "plan/spid.h"
 #include "platform/core/host_major_version.h"
 #include "platform/core/messages.h"
@@ -188,43 +189,62 @@ void CTurnPanelDRILL::ModeChosen() {
     ApplyHoleChange();
 }
 
-bool CTurnPanelDRILL::OnChangeControlValue(PropertyControl& c) {
-    if (&c == modeList) {
-        ModeChosen();
-    } else if (&c == tipAngleField) {
-        AngleDrill = NumberOf(c);
-        ApplyToolAngle();
-    } else if (&c == diameterField || &c == depthField || &c == baseZField) {
-        (SposobDrill == kCentring ? GlubinaCentr : Glubina) = NumberOf(*depthField);
-        Diametr = NumberOf(*diameterField);
-        Zbase = NumberOf(*baseZField);
-        ApplyHoleChange();
-    } else if (&c == approachField) {
-        Vrezanie = NumberOf(c);
-        RecalculatePath();
-    } else if (&c == overrunField) {
-        Perebeg = NumberOf(c);
-        RecalculatePath();
-    } else if (&c == autoToolBox) {
-        isAutoTool = Checked(c);
-        if (!isAutoTool) {
-            toolList->SetEnabled(true);
-            return true;
-        }
-        const int before = nToolPosition;
-        ApplyToolAngle();
-        if (nToolPosition != before) {
-            if (nToolPosition == -1) toolModel.reset();
-            FillToolList();
-            toolList->SetEnabled(true);
-            SelectItem(*toolList, nToolPosition);
-            PrepareToolModel();
-        }
-        if (nToolPosition == -1) HostMessageBox(kNoAutoTool, CTurn::kCaption, MB_OK_ | kIconWarning);
-        if (HostMajorVersion() >= 17) toolList->SetEnabled(false);
-        return true;
+bool CTurnPanelDRILL::OnChangeControlValue(PropertyControl& control) {
+    using Self = CTurnPanelDRILL;
+    static constexpr auto hole = [](Self& p, PropertyControl&) {
+        (p.SposobDrill == kCentring ? p.GlubinaCentr : p.Glubina) = NumberOf(*p.depthField);
+        p.Diametr = NumberOf(*p.diameterField);
+        p.Zbase = NumberOf(*p.baseZField);
+        p.ApplyHoleChange();
+    };
+    static constexpr ControlEvents<Self> kRows[] = {
+        {&Self::modeList, [](Self& p, PropertyControl&) { p.ModeChosen(); }},
+        {&Self::tipAngleField,
+         [](Self& p, PropertyControl& c) {
+             p.AngleDrill = NumberOf(c);
+             p.ApplyToolAngle();
+         }},
+        {&Self::diameterField, hole},
+        {&Self::depthField, hole},
+        {&Self::baseZField, hole},
+        {&Self::approachField,
+         [](Self& p, PropertyControl& c) {
+             p.Vrezanie = NumberOf(c);
+             p.RecalculatePath();
+         }},
+        {&Self::overrunField,
+         [](Self& p, PropertyControl& c) {
+             p.Perebeg = NumberOf(c);
+             p.RecalculatePath();
+         }},
+    };
+    // The automatic tool is chosen by the tip's angle here, in place of the
+    // common handler's choice.
+    static constexpr ControlEvents<Self> kInPlaceOfCommon[] = {
+        {&Self::autoToolBox, [](Self& p, PropertyControl& c) { p.AutoToolChanged(Checked(c)); }},
+    };
+    if (DispatchControlEvent(kInPlaceOfCommon, *this, control)) return true;
+    DispatchControlEvent(kRows, *this, control);
+    return CTurnPanel::OnChangeControlValue(control);
+}
+
+void CTurnPanelDRILL::AutoToolChanged(bool automatic) {
+    isAutoTool = automatic;
+    if (!isAutoTool) {
+        toolList->SetEnabled(true);
+        return;
     }
-    return CTurnPanel::OnChangeControlValue(c);
+    const int before = nToolPosition;
+    ApplyToolAngle();
+    if (nToolPosition != before) {
+        if (nToolPosition == -1) toolModel.reset();
+        FillToolList();
+        toolList->SetEnabled(true);
+        SelectItem(*toolList, nToolPosition);
+        PrepareToolModel();
+    }
+    if (nToolPosition == -1) HostMessageBox(kNoAutoTool, CTurn::kCaption, MB_OK_ | kIconWarning);
+    if (HostMajorVersion() >= 17) toolList->SetEnabled(false);
 }
 
 bool CTurnPanelDRILL::OnControlCommand(PropertyControl& control, int id) {

@@ -87,6 +87,8 @@ private:
     void AfterTabChange();
     // The user's choice in the mode list.
     void ModeChosen();
+    // The automatic tool switched on (the one the tip's angle fits) or off.
+    void AutoToolChanged(bool automatic);
     // The name list shows the name.
     void ShowName(const std::string& name);
     int cycleDialogs = 0;

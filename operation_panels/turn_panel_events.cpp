@@ -7,6 +7,7 @@
 #include "model/model_tess.h"
 #include "nc/modal_state.h"
 #include "operation_panels/turn_panel.h"
+#include "panels/control_events.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "platform/core/host_error.h"
@@ -69,159 +70,207 @@ bool CTurnPanel::OnChangeControlValue(PropertyControl& control) {
     return true;
 }
 
-bool CTurnPanel::ChangeValue(PropertyControl& c) {
-    const bool kindWithScheme = kind >= kTurnDRILL && kind <= kTurnOTREZKA;
-    if (&c == usePrevBox) {
-        isUsePrevContour = Checked(c);
-        if (!isUsePrevContour) {
-            sourceTab.ShowSelection();
-            sourceTab.ShowControls();
-        } else {
-            sourceTab.SetContour(prevFinalContour.get());
-            sourceTab.HideControls();
-        }
-    } else if (&c == autoToolBox) {
-        if (Checked(c)) {
-            ChooseToolAutomatically();
-        } else {
-            isAutoTool = false;
-            toolList->SetEnabled(true);
-        }
-    } else if (&c == startModeList || &c == endModeList) {
-        const bool start = &c == startModeList;
+bool CTurnPanel::ChangeValue(PropertyControl& control) {
+    using Row = ControlEvents<CTurnPanel>;
+    static constexpr auto kindWithScheme = [](const CTurnPanel& p) {
+        return p.kind >= kTurnDRILL && p.kind <= kTurnOTREZKA;
+    };
+    static constexpr auto closingMode = [](CTurnPanel& p, PropertyControl& c) {
+        const bool start = &c == p.startModeList;
         const int mode = c.CurrentItem();
-        PropertyControl& angle = start ? *startAngleField : *endAngleField;
-        (start ? ClosedSposob1 : ClosedSposob2) = mode;
-        if (mode == 5) (start ? ClosedAngle1 : ClosedAngle2) = NumberOf(angle);
+        PropertyControl& angle = start ? *p.startAngleField : *p.endAngleField;
+        (start ? p.ClosedSposob1 : p.ClosedSposob2) = mode;
+        if (mode == 5) (start ? p.ClosedAngle1 : p.ClosedAngle2) = NumberOf(angle);
         angle.SetEnabled(mode == 5);
-        PushClosingSegments();
-        workTab.RebuildContour();
-    } else if (&c == startAngleField || &c == endAngleField) {
-        (&c == startAngleField ? ClosedAngle1 : ClosedAngle2) = NumberOf(c);
-        PushClosingSegments();
-        workTab.RebuildContour();
-    } else if (&c == schemeList && kindWithScheme) {
-        indShema = c.CurrentItem();
-        CreateCycleList();
-        RecalculatePath();
-        if (isAutoName) UpdateCaption();
-    } else if (&c == cycleList && kindWithScheme) {
-        (indShema == 0 ? indCycleElementar : indCycle) = c.CurrentItem();
-        RecalculatePath();
-        if (isAutoName) UpdateCaption();
-        if (isAutoTool) ChooseToolAutomatically();
-    } else if (&c == showApproachBox) {
-        isPathToggled = !Checked(c);
-        RecalculatePath();
-    } else if (&c == transitionList) {
-        indPerehod = c.CurrentItem();
-        // The user's choice is the mode a later forcing keeps.
-        savedTransition = indPerehod;
-        RecalculatePath();
-        approachGroup->SetEnabled(indPerehod != 0);
-    } else if (&c == feedField) {
+        p.PushClosingSegments();
+        p.workTab.RebuildContour();
+    };
+    static constexpr auto closingAngle = [](CTurnPanel& p, PropertyControl& c) {
+        (&c == p.startAngleField ? p.ClosedAngle1 : p.ClosedAngle2) = NumberOf(c);
+        p.PushClosingSegments();
+        p.workTab.RebuildContour();
+    };
+    static constexpr auto lengthCorrection = [](CTurnPanel& p, PropertyControl& c) {
+        const bool z = &c == p.lengthZBox;
+        (z ? p.isCorrectLz : p.isCorrectLx) = Checked(c);
+        (z ? p.lengthZField : p.lengthXField)->SetEnabled(Checked(c));
+        p.RecalculatePath();
+    };
+    static constexpr auto lengthOffset = [](CTurnPanel& p, PropertyControl& c) {
+        (&c == p.offsetZField ? p.CorrectLz : p.CorrectLx) = NumberOf(c);
+        p.RecalculatePath();
+    };
+    static constexpr Row kRows[] = {
+        {&CTurnPanel::usePrevBox,
+         [](CTurnPanel& p, PropertyControl& c) {
+             p.isUsePrevContour = Checked(c);
+             if (!p.isUsePrevContour) {
+                 p.sourceTab.ShowSelection();
+                 p.sourceTab.ShowControls();
+             } else {
+                 p.sourceTab.SetContour(p.prevFinalContour.get());
+                 p.sourceTab.HideControls();
+             }
+         }},
+        {&CTurnPanel::autoToolBox,
+         [](CTurnPanel& p, PropertyControl& c) {
+             if (Checked(c)) {
+                 p.ChooseToolAutomatically();
+             } else {
+                 p.isAutoTool = false;
+                 p.toolList->SetEnabled(true);
+             }
+         }},
+        {&CTurnPanel::startModeList, closingMode},
+        {&CTurnPanel::endModeList, closingMode},
+        {&CTurnPanel::startAngleField, closingAngle},
+        {&CTurnPanel::endAngleField, closingAngle},
+        {&CTurnPanel::schemeList,
+         [](CTurnPanel& p, PropertyControl& c) {
+             if (!kindWithScheme(p)) return;
+             p.indShema = c.CurrentItem();
+             p.CreateCycleList();
+             p.RecalculatePath();
+             if (p.isAutoName) p.UpdateCaption();
+         }},
+        {&CTurnPanel::cycleList,
+         [](CTurnPanel& p, PropertyControl& c) {
+             if (!kindWithScheme(p)) return;
+             (p.indShema == 0 ? p.indCycleElementar : p.indCycle) = c.CurrentItem();
+             p.RecalculatePath();
+             if (p.isAutoName) p.UpdateCaption();
+             if (p.isAutoTool) p.ChooseToolAutomatically();
+         }},
+        {&CTurnPanel::showApproachBox,
+         [](CTurnPanel& p, PropertyControl& c) {
+             p.isPathToggled = !Checked(c);
+             p.RecalculatePath();
+         }},
+        {&CTurnPanel::transitionList,
+         [](CTurnPanel& p, PropertyControl& c) {
+             p.indPerehod = c.CurrentItem();
+             // The user's choice is the mode a later forcing keeps.
+             p.savedTransition = p.indPerehod;
+             p.RecalculatePath();
+             p.approachGroup->SetEnabled(p.indPerehod != 0);
+         }},
         // A value typed in manual mode is the manual value the mode brings back.
-        Spod = Spod2 = NumberOf(c);
-    } else if (&c == feedModeList) {
-        indSpod = c.CurrentItem();
-        UpdateFeedControls();
-    } else if (&c == feedFormulaField) {
-        sSpod = TextOf(c);
-        EvalFeedFormula();
-        feedField->SetValue(Variant::R8(Spod));
-    } else if (&c == constantSpeedBox) {
-        isVconst = Checked(c);
-        UpdateSpeedControls();
-    } else if (&c == speedModeList) {
-        indNshp = c.CurrentItem();
-        UpdateSpeedControls();
-    } else if (&c == spindleSpeedField) {
-        Nshp = Nshp2 = NumberOf(c);
-    } else if (&c == speedFormulaField) {
-        sNshp = TextOf(c);
-        EvalSpeedFormulas();
-        spindleSpeedField->SetValue(Variant::R8(Nshp));
-    } else if (&c == cuttingSpeedField) {
-        Vconst = Vconst2 = NumberOf(c);
-    } else if (&c == cuttingFormulaField) {
-        sVcut = TextOf(c);
-        EvalSpeedFormulas();
-        cuttingSpeedField->SetValue(Variant::R8(Vconst));
-    } else if (&c == minSpeedField) {
-        Nmin = NumberOf(c);
-    } else if (&c == maxSpeedField) {
-        Nmax = NumberOf(c);
-    } else if (&c == autoDirectionBox) {
-        isAutoM34 = Checked(c);
-        if (isAutoM34) {
-            if (const ParamTool* tool = GetSPID()->GetTool(nToolPosition)) {
-                isM04 = tool->M34 == 4;
-                directionGroup->PressButton(kSpindleLeft, isM04);
-                directionGroup->PressButton(kSpindleRight, !isM04);
-            }
-        }
-        directionGroup->SetEnabled(!isAutoM34);
-    } else if (&c == coolantBox) {
-        isCheckCooler = Checked(c);
-    } else if (&c == m01Box) {
-        isM01end = Checked(c);
-    } else if (&c == toolLifeField) {
-        TT = NumberOf(c);
-    } else if (&c == radiusBox) {
-        isCorrectRadius = Checked(c);
-        radiusField->SetEnabled(isCorrectRadius);
-        machineCorrectionList->SetEnabled(isCorrectRadius);
-        RecalculatePath();
-    } else if (&c == radiusField) {
-        Rtool = NumberOf(c);
-    } else if (&c == machineCorrectionList) {
-        const std::int32_t old = DirRcorrect;
-        DirRcorrect = c.CurrentItem();
-        if (old == 0 && DirRcorrect != 0) HostMessageBox(kG41Warning, CTurn::kCaption, MB_OK_ | kIconWarning);
-    } else if (&c == lengthZBox || &c == lengthXBox) {
-        const bool z = &c == lengthZBox;
-        (z ? isCorrectLz : isCorrectLx) = Checked(c);
-        (z ? lengthZField : lengthXField)->SetEnabled(Checked(c));
-        RecalculatePath();
-    } else if (&c == offsetZField || &c == offsetXField) {
-        (&c == offsetZField ? CorrectLz : CorrectLx) = NumberOf(c);
-        RecalculatePath();
-    } else if (&c == autoNameBox) {
-        isAutoName = Checked(c);
-        nameList->SetEnabled(!isAutoName);
-        if (isAutoName) UpdateCaption();
-    } else if (&c == nameList) {
-        sNameTurn = TextOf(c);
-    } else {
-        return false;
-    }
-    return true;
+        {&CTurnPanel::feedField, [](CTurnPanel& p, PropertyControl& c) { p.Spod = p.Spod2 = NumberOf(c); }},
+        {&CTurnPanel::feedModeList,
+         [](CTurnPanel& p, PropertyControl& c) {
+             p.indSpod = c.CurrentItem();
+             p.UpdateFeedControls();
+         }},
+        {&CTurnPanel::feedFormulaField,
+         [](CTurnPanel& p, PropertyControl& c) {
+             p.sSpod = TextOf(c);
+             p.EvalFeedFormula();
+             p.feedField->SetValue(Variant::R8(p.Spod));
+         }},
+        {&CTurnPanel::constantSpeedBox,
+         [](CTurnPanel& p, PropertyControl& c) {
+             p.isVconst = Checked(c);
+             p.UpdateSpeedControls();
+         }},
+        {&CTurnPanel::speedModeList,
+         [](CTurnPanel& p, PropertyControl& c) {
+             p.indNshp = c.CurrentItem();
+             p.UpdateSpeedControls();
+         }},
+        {&CTurnPanel::spindleSpeedField, [](CTurnPanel& p, PropertyControl& c) { p.Nshp = p.Nshp2 = NumberOf(c); }},
+        {&CTurnPanel::speedFormulaField,
+         [](CTurnPanel& p, PropertyControl& c) {
+             p.sNshp = TextOf(c);
+             p.EvalSpeedFormulas();
+             p.spindleSpeedField->SetValue(Variant::R8(p.Nshp));
+         }},
+        {&CTurnPanel::cuttingSpeedField, [](CTurnPanel& p, PropertyControl& c) { p.Vconst = p.Vconst2 = NumberOf(c); }},
+        {&CTurnPanel::cuttingFormulaField,
+         [](CTurnPanel& p, PropertyControl& c) {
+             p.sVcut = TextOf(c);
+             p.EvalSpeedFormulas();
+             p.cuttingSpeedField->SetValue(Variant::R8(p.Vconst));
+         }},
+        {&CTurnPanel::minSpeedField, [](CTurnPanel& p, PropertyControl& c) { p.Nmin = NumberOf(c); }},
+        {&CTurnPanel::maxSpeedField, [](CTurnPanel& p, PropertyControl& c) { p.Nmax = NumberOf(c); }},
+        {&CTurnPanel::autoDirectionBox,
+         [](CTurnPanel& p, PropertyControl& c) {
+             p.isAutoM34 = Checked(c);
+             if (p.isAutoM34) {
+                 if (const ParamTool* tool = GetSPID()->GetTool(p.nToolPosition)) {
+                     p.isM04 = tool->M34 == 4;
+                     p.directionGroup->PressButton(kSpindleLeft, p.isM04);
+                     p.directionGroup->PressButton(kSpindleRight, !p.isM04);
+                 }
+             }
+             p.directionGroup->SetEnabled(!p.isAutoM34);
+         }},
+        {&CTurnPanel::coolantBox, [](CTurnPanel& p, PropertyControl& c) { p.isCheckCooler = Checked(c); }},
+        {&CTurnPanel::m01Box, [](CTurnPanel& p, PropertyControl& c) { p.isM01end = Checked(c); }},
+        {&CTurnPanel::toolLifeField, [](CTurnPanel& p, PropertyControl& c) { p.TT = NumberOf(c); }},
+        {&CTurnPanel::radiusBox,
+         [](CTurnPanel& p, PropertyControl& c) {
+             p.isCorrectRadius = Checked(c);
+             p.radiusField->SetEnabled(p.isCorrectRadius);
+             p.machineCorrectionList->SetEnabled(p.isCorrectRadius);
+             p.RecalculatePath();
+         }},
+        {&CTurnPanel::radiusField, [](CTurnPanel& p, PropertyControl& c) { p.Rtool = NumberOf(c); }},
+        {&CTurnPanel::machineCorrectionList,
+         [](CTurnPanel& p, PropertyControl& c) {
+             const std::int32_t old = p.DirRcorrect;
+             p.DirRcorrect = c.CurrentItem();
+             if (old == 0 && p.DirRcorrect != 0) HostMessageBox(kG41Warning, CTurn::kCaption, MB_OK_ | kIconWarning);
+         }},
+        {&CTurnPanel::lengthZBox, lengthCorrection},
+        {&CTurnPanel::lengthXBox, lengthCorrection},
+        {&CTurnPanel::offsetZField, lengthOffset},
+        {&CTurnPanel::offsetXField, lengthOffset},
+        {&CTurnPanel::autoNameBox,
+         [](CTurnPanel& p, PropertyControl& c) {
+             p.isAutoName = Checked(c);
+             p.nameList->SetEnabled(!p.isAutoName);
+             if (p.isAutoName) p.UpdateCaption();
+         }},
+        {&CTurnPanel::nameList, [](CTurnPanel& p, PropertyControl& c) { p.sNameTurn = TextOf(c); }},
+    };
+    return DispatchControlEvent(kRows, *this, control);
 }
 
 bool CTurnPanel::OnControlCommand(PropertyControl& control, int id) {
     workTab.OnControlCommand(control, id);
     sourceTab.OnControlCommand(control, id);
-    if (&control == approachGroup) {
-        if (id < kApproachLine || id > kApproachXZ) return true;
-        naprVihod = id - kApproachLine + 1;
-        RecalculatePath();
-    } else if (&control == returnGroup) {
-        if (id < kReturnLine || id > kReturnXZ) return true;
-        naprVozvrat = id - kReturnLine + 1;
-        RecalculatePath();
-    } else if (&control == directionGroup) {
-        if (id != kSpindleLeft && id != kSpindleRight) return true;
-        isM04 = id == kSpindleLeft;
-        RecalculatePath();
-    } else if (&control == addToolButton) {
+    static constexpr ControlEvents<CTurnPanel, int> kRows[] = {
+        {&CTurnPanel::approachGroup,
+         [](CTurnPanel& p, PropertyControl&, int button) {
+             if (button < kApproachLine || button > kApproachXZ) return;
+             p.naprVihod = button - kApproachLine + 1;
+             p.RecalculatePath();
+         }},
+        {&CTurnPanel::returnGroup,
+         [](CTurnPanel& p, PropertyControl&, int button) {
+             if (button < kReturnLine || button > kReturnXZ) return;
+             p.naprVozvrat = button - kReturnLine + 1;
+             p.RecalculatePath();
+         }},
+        {&CTurnPanel::directionGroup,
+         [](CTurnPanel& p, PropertyControl&, int button) {
+             if (button != kSpindleLeft && button != kSpindleRight) return;
+             p.isM04 = button == kSpindleLeft;
+             p.RecalculatePath();
+         }},
         // The operation goes to the plan-data panel, where tools are added,
         // with what the user set here; the plan's tool command brings its
         // panel back.
-        ApplyToTurn();
-        WaitingTurn = GetOriginalTurn();
-        OnButtonClick(kPanelButtonCancel);
-        PostHostCommand(kPlanDataCommand);
-    }
+        {&CTurnPanel::addToolButton,
+         [](CTurnPanel& p, PropertyControl&, int) {
+             p.ApplyToTurn();
+             WaitingTurn = p.GetOriginalTurn();
+             p.OnButtonClick(kPanelButtonCancel);
+             PostHostCommand(kPlanDataCommand);
+         }},
+    };
+    DispatchControlEvent(kRows, *this, control, id);
     return true;
 }
 

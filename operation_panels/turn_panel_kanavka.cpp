@@ -2,6 +2,7 @@
 #include "operation_panels/turn_panel_kanavka.h"
 
 #include "operation_panels/panel_controls.h"
+#include "panels/control_events.h"
 #include "platform/core/host_major_version.h"
 
 namespace zarvento {
@@ -66,29 +67,40 @@ void CTurnPanelKANAVKA::UpdateClosingSegments() {
     CTurnPanel::UpdateClosingSegments();
 }
 
-bool CTurnPanelKANAVKA::OnChangeControlValue(PropertyControl& c) {
-    if (&c == dwellField) {
+bool CTurnPanelKANAVKA::OnChangeControlValue(PropertyControl& control) {
+    using Self = CTurnPanelKANAVKA;
+    static constexpr ControlEvents<Self> kRows[] = {
         // Read by the next calculation of the path.
-        Pause = NumberOf(c);
-    } else if (&c == approachField) {
-        Vrezanie = NumberOf(c);
-        RecalculatePath();
-    }
-    CTurnPanel::OnChangeControlValue(c);
+        {&Self::dwellField, [](Self& p, PropertyControl& c) { p.Pause = NumberOf(c); }},
+        {&Self::approachField,
+         [](Self& p, PropertyControl& c) {
+             p.Vrezanie = NumberOf(c);
+             p.RecalculatePath();
+         }},
+    };
+    DispatchControlEvent(kRows, *this, control);
+    CTurnPanel::OnChangeControlValue(control);
     return true;
 }
 
 bool CTurnPanelKANAVKA::OnControlCommand(PropertyControl& control, int id) {
-    if (&control == grooveDirectionGroup) {
-        if (id == kAlongX) indNapr = false;
-        if (id == kAlongZ) indNapr = true;
-        GrooveBuilder().grooveDirection = indNapr ? 1 : 0;
-        workTab.RebuildContour();
-    } else if (&control == bindingGroup) {
-        if (id == kBindLeft) indPrivaz = 0;
-        if (id == kBindRight) indPrivaz = 1;
-        RecalculatePath();
-    }
+    using Self = CTurnPanelKANAVKA;
+    static constexpr ControlEvents<Self, int> kRows[] = {
+        {&Self::grooveDirectionGroup,
+         [](Self& p, PropertyControl&, int button) {
+             if (button == kAlongX) p.indNapr = false;
+             if (button == kAlongZ) p.indNapr = true;
+             p.GrooveBuilder().grooveDirection = p.indNapr ? 1 : 0;
+             p.workTab.RebuildContour();
+         }},
+        {&Self::bindingGroup,
+         [](Self& p, PropertyControl&, int button) {
+             if (button == kBindLeft) p.indPrivaz = 0;
+             if (button == kBindRight) p.indPrivaz = 1;
+             p.RecalculatePath();
+         }},
+    };
+    DispatchControlEvent(kRows, *this, control, id);
     CTurnPanel::OnControlCommand(control, id);
     return true;
 }

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "operation_panels/panel_controls.h"
+#include "panels/control_events.h"
 #include "platform/core/host_major_version.h"
 #include "platform/dialogs/pick_collection.h"
 #include "platform/dialogs/selection_manager.h"
@@ -103,43 +104,53 @@ void CTurnPanelKONTUR::AngleModeChosen(bool approach) {
     field.SetValue(Variant::R8(angle));
 }
 
-bool CTurnPanelKONTUR::ChangeOwnValue(PropertyControl& c) {
-    if (&c == reverseBox) {
-        indNapr = Checked(c);
-        // The pass runs the other way: the approach's angle is now the overrun's.
-        std::swap(VrezanieSposob, PerebegSposob);
-        std::swap(VrezanieAngle, PerebegAngle);
-        RecalculatePath();
-        ShowAngles();
-        SelectItem(*approachModeList, VrezanieSposob);
-        SelectItem(*overrunModeList, PerebegSposob);
-    } else if (&c == approachLengthField) {
-        Vrezanie = NumberOf(c);
-        RecalculatePath();
-    } else if (&c == overrunLengthField) {
-        Perebeg = NumberOf(c);
-        RecalculatePath();
-    } else if (&c == approachModeList) {
-        AngleModeChosen(true);
-    } else if (&c == approachAngleField) {
-        VrezanieAngle = NumberOf(c);
-        RecalculatePath();
-    } else if (&c == overrunModeList) {
-        AngleModeChosen(false);
-    } else if (&c == overrunAngleField) {
-        PerebegAngle = NumberOf(c);
-        RecalculatePath();
-    } else if (&c == sketchPathBox) {
-        if (Checked(c) == SposobTrajectory) return true;
-        SposobTrajectory = Checked(c);
-        // The sketch is kept either way: switched on again, the path follows it.
-        sketchField->SetVisible(SposobTrajectory);
-        HighlightSketch(SposobTrajectory);
-        RecalculatePath();
-    } else {
-        return false;
-    }
-    return true;
+bool CTurnPanelKONTUR::ChangeOwnValue(PropertyControl& control) {
+    using Self = CTurnPanelKONTUR;
+    static constexpr ControlEvents<Self> kRows[] = {
+        {&Self::reverseBox,
+         [](Self& p, PropertyControl& c) {
+             p.indNapr = Checked(c);
+             // The pass runs the other way: the approach's angle is now the overrun's.
+             std::swap(p.VrezanieSposob, p.PerebegSposob);
+             std::swap(p.VrezanieAngle, p.PerebegAngle);
+             p.RecalculatePath();
+             p.ShowAngles();
+             p.SelectItem(*p.approachModeList, p.VrezanieSposob);
+             p.SelectItem(*p.overrunModeList, p.PerebegSposob);
+         }},
+        {&Self::approachLengthField,
+         [](Self& p, PropertyControl& c) {
+             p.Vrezanie = NumberOf(c);
+             p.RecalculatePath();
+         }},
+        {&Self::overrunLengthField,
+         [](Self& p, PropertyControl& c) {
+             p.Perebeg = NumberOf(c);
+             p.RecalculatePath();
+         }},
+        {&Self::approachModeList, [](Self& p, PropertyControl&) { p.AngleModeChosen(true); }},
+        {&Self::approachAngleField,
+         [](Self& p, PropertyControl& c) {
+             p.VrezanieAngle = NumberOf(c);
+             p.RecalculatePath();
+         }},
+        {&Self::overrunModeList, [](Self& p, PropertyControl&) { p.AngleModeChosen(false); }},
+        {&Self::overrunAngleField,
+         [](Self& p, PropertyControl& c) {
+             p.PerebegAngle = NumberOf(c);
+             p.RecalculatePath();
+         }},
+        {&Self::sketchPathBox,
+         [](Self& p, PropertyControl& c) {
+             if (Checked(c) == p.SposobTrajectory) return;
+             p.SposobTrajectory = Checked(c);
+             // The sketch is kept either way: switched on again, the path follows it.
+             p.sketchField->SetVisible(p.SposobTrajectory);
+             p.HighlightSketch(p.SposobTrajectory);
+             p.RecalculatePath();
+         }},
+    };
+    return DispatchControlEvent(kRows, *this, control);
 }
 
 bool CTurnPanelKONTUR::OnChangeControlValue(PropertyControl& c) {

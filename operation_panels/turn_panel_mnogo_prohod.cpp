@@ -7,6 +7,7 @@
 #include <string>
 
 #include "geometry/number_text.h"
+#include "panels/control_events.h"
 #include "plan/plan_panels.h"
 #include "platform/core/host_major_version.h"
 #include "platform/dialogs/property_tab.h"
@@ -148,69 +149,93 @@ bool CTurnPanelMnogoProhod::OnSelectListItem(PropertyControl& control, int index
 }
 
 bool CTurnPanelMnogoProhod::ChangeCycleChoice(PropertyControl& control) {
-    if (&control == schemeList) {
-        indShema = control.CurrentItem();
-        CreateCycleList();
-        RecalculatePath();
-        UpdatePassControls();
-        if (isAutoName) UpdateCaption();
-        return true;
-    }
-    if (&control == cycleList) {
-        (indShema == 0 ? indCycleElementar : indCycle) = control.CurrentItem();
-        RecalculatePath();
-        UpdatePassControls();
-        if (isAutoName) UpdateCaption();
-        if (isAutoTool) SetupTool();
-        return true;
-    }
-    return false;
+    using Self = CTurnPanelMnogoProhod;
+    static constexpr ControlEvents<Self> kRows[] = {
+        {&Self::schemeList,
+         [](Self& p, PropertyControl& c) {
+             p.indShema = c.CurrentItem();
+             p.CreateCycleList();
+             p.RecalculatePath();
+             p.UpdatePassControls();
+             if (p.isAutoName) p.UpdateCaption();
+         }},
+        {&Self::cycleList,
+         [](Self& p, PropertyControl& c) {
+             (p.indShema == 0 ? p.indCycleElementar : p.indCycle) = c.CurrentItem();
+             p.RecalculatePath();
+             p.UpdatePassControls();
+             if (p.isAutoName) p.UpdateCaption();
+             if (p.isAutoTool) p.SetupTool();
+         }},
+    };
+    return DispatchControlEvent(kRows, *this, control);
 }
 
 bool CTurnPanelMnogoProhod::OnChangeControlValue(PropertyControl& control) {
+    using Self = CTurnPanelMnogoProhod;
+    static constexpr ControlEvents<Self> kRows[] = {
+        {&Self::reversalBox,
+         [](Self& p, PropertyControl& c) {
+             if (const bool checked = c.Value().ToBool(); p.indNapr != checked) p.indNapr = checked;
+             p.RecalculatePath();
+         }},
+        {&Self::approachField,
+         [](Self& p, PropertyControl& c) {
+             p.Vrezanie = c.Value().ToR8();
+             p.RecalculatePath();
+         }},
+        {&Self::overrunField,
+         [](Self& p, PropertyControl& c) {
+             p.Perebeg = c.Value().ToR8();
+             p.RecalculatePath();
+         }},
+        {&Self::cleanUpBox,
+         [](Self& p, PropertyControl& c) {
+             p.isZachistka = c.Value().ToBool();
+             p.RecalculatePath();
+         }},
+        // The finishing pass runs at the speed of the operation's mode.
+        {&Self::constantSpeedBox,
+         [](Self& p, PropertyControl&) {
+             if (CycleParameter* parameter = p.turningCycle.FindParam("P5")) {
+                 parameter->realValue = p.isVconst ? p.Vconst : p.Nshp;
+                 parameter->valueText = PrintedG(parameter->realValue);
+                 parameter->evaluated = 0;
+             }
+         }},
+    };
     CTurnPanel::OnChangeControlValue(control);
     if (ChangeCycleChoice(control)) return true;
-    if (&control == reversalBox) {
-        if (const bool checked = control.Value().ToBool(); indNapr != checked) indNapr = checked;
-    } else if (&control == approachField) {
-        Vrezanie = control.Value().ToR8();
-    } else if (&control == overrunField) {
-        Perebeg = control.Value().ToR8();
-    } else if (&control == cleanUpBox) {
-        isZachistka = control.Value().ToBool();
-    } else {
-        if (&control == constantSpeedBox) {
-            // The finishing pass runs at the speed of the operation's mode.
-            if (CycleParameter* p = turningCycle.FindParam("P5")) {
-                p->realValue = isVconst ? Vconst : Nshp;
-                p->valueText = PrintedG(p->realValue);
-                p->evaluated = 0;
-            }
-        }
-        return true;
-    }
-    RecalculatePath();
+    DispatchControlEvent(kRows, *this, control);
     return true;
 }
 
 bool CTurnPanelMnogoProhod::OnControlCommand(PropertyControl& control, int id) {
     CTurnPanel::OnControlCommand(control, id);
-    if (&control == cycleParametersButton) {
-        if (indShema == 0) {
-            // Only the turning cycle's dialog takes the plan angles from the tool.
-            const bool turning = indCycleElementar == 0;
-            CCycle_Auto& cycle = turning ? static_cast<CCycle_Auto&>(turningCycle) : grooveCycle;
-            if (EditCycleParameters(cycle, turning) == 1) {
-                RecalculatePath();
-                UpdatePassControls();
-            }
-        } else if (CCycle_Auto* cycle = postProcessor.GetCycleOfType(typeKey, indCycle)) {
-            if (cycle->EditParameters() == 1) RecalculatePath();
-        }
-    } else if (&control == finishingButton) {
-        if (grooveCycle.EditParameters() == 1) RecalculatePath();
-    }
+    using Self = CTurnPanelMnogoProhod;
+    static constexpr ControlEvents<Self, int> kRows[] = {
+        {&Self::cycleParametersButton, [](Self& p, PropertyControl&, int) { p.EditCycle(); }},
+        {&Self::finishingButton,
+         [](Self& p, PropertyControl&, int) {
+             if (p.grooveCycle.EditParameters() == 1) p.RecalculatePath();
+         }},
+    };
+    DispatchControlEvent(kRows, *this, control, id);
     return true;
+}
+
+void CTurnPanelMnogoProhod::EditCycle() {
+    if (indShema == 0) {
+        // Only the turning cycle's dialog takes the plan angles from the tool.
+        const bool turning = indCycleElementar == 0;
+        CCycle_Auto& cycle = turning ? static_cast<CCycle_Auto&>(turningCycle) : grooveCycle;
+        if (EditCycleParameters(cycle, turning) == 1) {
+            RecalculatePath();
+            UpdatePassControls();
+        }
+    } else if (CCycle_Auto* cycle = postProcessor.GetCycleOfType(typeKey, indCycle)) {
+        if (cycle->EditParameters() == 1) RecalculatePath();
+    }
 }
 
 // 307 comes when the turning cycle's dialog opens, and when the user

@@ -56,6 +56,8 @@ private:
     void StrategyTabOpened();
     // The scheme list and the cycle list; false for any other control.
     bool ChangeCycleChoice(PropertyControl& control);
+    // The dialog of the cycle the scheme and cycle lists chose.
+    void EditCycle();
 };
 
 }  // namespace zarvento

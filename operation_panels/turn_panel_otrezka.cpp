@@ -4,6 +4,7 @@
 
 #include "operation_panels/kind_panel_support.h"
 #include "operation_panels/turn_panel_on_host.h"
+#include "panels/control_events.h"
 #include "plan/plan_panels.h"
 #include "platform/core/host_major_version.h"
 #include "platform/dialogs/property_tab.h"
@@ -44,12 +45,18 @@ void CTurnPanelOTREZKA::CreateParametersTab() {
 }
 
 bool CTurnPanelOTREZKA::OnChangeControlValue(PropertyControl& control) {
-    if (&control == approachField || &control == overrunField) {
-        // Both lengths are read together, whichever of them changed.
-        Vrezanie = approachField->Value().ToR8();
-        Perebeg = overrunField->Value().ToR8();
-        RecalculatePath();
-    }
+    using Self = CTurnPanelOTREZKA;
+    // Both lengths are read together, whichever of them changed.
+    static constexpr auto lengths = [](Self& p, PropertyControl&) {
+        p.Vrezanie = p.approachField->Value().ToR8();
+        p.Perebeg = p.overrunField->Value().ToR8();
+        p.RecalculatePath();
+    };
+    static constexpr ControlEvents<Self> kRows[] = {
+        {&Self::approachField, lengths},
+        {&Self::overrunField, lengths},
+    };
+    DispatchControlEvent(kRows, *this, control);
     CTurnPanel::OnChangeControlValue(control);
     return true;
 }

@@ -5,6 +5,7 @@
 #include "operation_panels/kind_panel_support.h"
 #include "operation_panels/turn_panel_on_host.h"
 #include "operation_panels/turn_panel_otrezka.h"
+#include "panels/control_events.h"
 #include "plan/plan_panels.h"
 #include "platform/core/host_major_version.h"
 #include "platform/dialogs/property_tab.h"
@@ -72,21 +73,30 @@ void CTurnPanelPLASHKA::UpdateCaption() {
 }
 
 bool CTurnPanelPLASHKA::OnChangeControlValue(PropertyControl& control) {
-    if (&control == handList) {
-        indNapr = handList->CurrentItem() != 0;
-    } else if (&control == pitchField || &control == startsField) {
-        Step = pitchField->Value().ToR8();
-        Nzahod = startsField->Value().ToI4();
+    using Self = CTurnPanelPLASHKA;
+    static constexpr auto thread = [](Self& p, PropertyControl&) {
+        p.Step = p.pitchField->Value().ToR8();
+        p.Nzahod = p.startsField->Value().ToI4();
         // The lead is the feed per revolution.
-        Spod = Nzahod * Step;
-        if (feedField) feedField->SetValue(Variant::R8(Spod));
-    } else if (&control == approachField) {
-        Vrezanie = approachField->Value().ToR8();
-        RecalculatePath();
-    } else if (&control == overrunField) {
-        Perebeg = overrunField->Value().ToR8();
-        RecalculatePath();
-    }
+        p.Spod = p.Nzahod * p.Step;
+        if (p.feedField) p.feedField->SetValue(Variant::R8(p.Spod));
+    };
+    static constexpr ControlEvents<Self> kRows[] = {
+        {&Self::handList, [](Self& p, PropertyControl&) { p.indNapr = p.handList->CurrentItem() != 0; }},
+        {&Self::pitchField, thread},
+        {&Self::startsField, thread},
+        {&Self::approachField,
+         [](Self& p, PropertyControl&) {
+             p.Vrezanie = p.approachField->Value().ToR8();
+             p.RecalculatePath();
+         }},
+        {&Self::overrunField,
+         [](Self& p, PropertyControl&) {
+             p.Perebeg = p.overrunField->Value().ToR8();
+             p.RecalculatePath();
+         }},
+    };
+    DispatchControlEvent(kRows, *this, control);
     CTurnPanel::OnChangeControlValue(control);
     return true;
 }

@@ -6,6 +6,7 @@
 #include "operation_panels/turn_panel_on_host.h"
 #include "operation_panels/turn_panel_otrezka.h"
 #include "operation_panels/turn_panel_plashka.h"
+#include "panels/control_events.h"
 #include "plan/plan_panels.h"
 #include "platform/core/host_major_version.h"
 #include "platform/dialogs/property_tab.h"
@@ -104,50 +105,69 @@ void CTurnPanelTHREADING::FollowThreadChange() {
 }
 
 bool CTurnPanelTHREADING::OnChangeControlValue(PropertyControl& control) {
+    using Self = CTurnPanelTHREADING;
+    static constexpr auto thread = [](Self& p, PropertyControl&) {
+        p.Step = p.pitchField->Value().ToR8();
+        if (p.isAutoDepth) {
+            p.Depth = p.CalcProfileDepth();
+            p.depthField->SetValue(Variant::R8(p.Depth));
+        }
+        p.Nzahod = p.startsField->Value().ToI4();
+        // The lead is the feed per revolution.
+        p.Spod = p.Nzahod * p.Step;
+        if (p.feedField) p.feedField->SetValue(Variant::R8(p.Spod));
+        p.FollowThreadChange();
+    };
+    static constexpr ControlEvents<Self> kRows[] = {
+        {&Self::handList, [](Self& p, PropertyControl&) { p.indNapr = p.handList->CurrentItem() != 0; }},
+        {&Self::pitchField, thread},
+        {&Self::startsField, thread},
+        {&Self::metricBox,
+         [](Self& p, PropertyControl&) {
+             p.isAutoDepth = p.metricBox->Value().ToBool();
+             if (p.isAutoDepth) {
+                 p.Depth = p.CalcProfileDepth();
+                 p.depthField->SetValue(Variant::R8(p.Depth));
+             }
+             p.depthField->SetReadOnly(p.isAutoDepth);
+             p.FollowThreadChange();
+         }},
+        {&Self::depthField,
+         [](Self& p, PropertyControl&) {
+             p.Depth = p.depthField->Value().ToR8();
+             p.FollowThreadChange();
+         }},
+        {&Self::approachField,
+         [](Self& p, PropertyControl&) {
+             p.Vrezanie = p.approachField->Value().ToR8();
+             p.Perebeg = p.overrunField->Value().ToR8();
+             p.RecalculatePath();
+         }},
+        {&Self::overrunField,
+         [](Self& p, PropertyControl&) {
+             p.Perebeg = p.overrunField->Value().ToR8();
+             p.RecalculatePath();
+         }},
+        {&Self::startShiftField,
+         [](Self& p, PropertyControl&) {
+             p.dZ0rep = p.startShiftField->Value().ToR8();
+             p.RecalculatePath();
+         }},
+        {&Self::repeatCountField,
+         [](Self& p, PropertyControl&) {
+             p.Nrep = p.repeatCountField->Value().ToI4();
+             p.RecalculatePath();
+         }},
+        {&Self::repeatStepField,
+         [](Self& p, PropertyControl&) {
+             p.dZrep = p.repeatStepField->Value().ToR8();
+             p.RecalculatePath();
+         }},
+    };
     // The common controls once, before the kind's own: a second pass would
     // rebuild the path again and repeat every formula's error message.
     CTurnPanel::OnChangeControlValue(control);
-    if (&control == handList) {
-        indNapr = handList->CurrentItem() != 0;
-    } else if (&control == pitchField || &control == startsField) {
-        Step = pitchField->Value().ToR8();
-        if (isAutoDepth) {
-            Depth = CalcProfileDepth();
-            depthField->SetValue(Variant::R8(Depth));
-        }
-        Nzahod = startsField->Value().ToI4();
-        // The lead is the feed per revolution.
-        Spod = Nzahod * Step;
-        if (feedField) feedField->SetValue(Variant::R8(Spod));
-        FollowThreadChange();
-    } else if (&control == metricBox) {
-        isAutoDepth = metricBox->Value().ToBool();
-        if (isAutoDepth) {
-            Depth = CalcProfileDepth();
-            depthField->SetValue(Variant::R8(Depth));
-        }
-        depthField->SetReadOnly(isAutoDepth);
-        FollowThreadChange();
-    } else if (&control == depthField) {
-        Depth = depthField->Value().ToR8();
-        FollowThreadChange();
-    } else if (&control == approachField) {
-        Vrezanie = approachField->Value().ToR8();
-        Perebeg = overrunField->Value().ToR8();
-        RecalculatePath();
-    } else if (&control == overrunField) {
-        Perebeg = overrunField->Value().ToR8();
-        RecalculatePath();
-    } else if (&control == startShiftField) {
-        dZ0rep = startShiftField->Value().ToR8();
-        RecalculatePath();
-    } else if (&control == repeatCountField) {
-        Nrep = repeatCountField->Value().ToI4();
-        RecalculatePath();
-    } else if (&control == repeatStepField) {
-        dZrep = repeatStepField->Value().ToR8();
-        RecalculatePath();
-    }
+    DispatchControlEvent(kRows, *this, control);
     return true;
 }
 

@@ -6,12 +6,13 @@
 // A panel class (on CBasePanel3D) edits a private copy of what it was given
 // and gives it back on OK only. OnInitPanel builds its tabs and controls on
 // `propertyManager` and keeps plain pointers to the controls it answers for
-// (the manager owns them for the run); the handlers compare the control they
-// are given with those pointers and return true. OnButtonClick ends the run
-// through EndHostProcess(1, 0) on OK (result 1) and Cancel; a handler that
-// opens or closes tabs itself sets `suppressTabNotification` around it. A
-// host call that fails throws HostError: let it pass, ShowModal and RunPanel
-// leave the busy flag clear and the panel unsubscribed on every way out.
+// (the manager owns them for the run); each handler finds the control it is
+// given in its table of rows (control_events.h) and returns true.
+// OnButtonClick ends the run through EndHostProcess(1, 0) on OK (result 1)
+// and Cancel; a handler that opens or closes tabs itself sets
+// `suppressTabNotification` around it. A host call that fails throws
+// HostError: let it pass, ShowModal and RunPanel leave the busy flag clear
+// and the panel unsubscribed on every way out.
 #pragma once
 
 #include <cstdint>

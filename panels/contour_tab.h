@@ -225,6 +225,11 @@ private:
     // prolonged meet.
     static bool JoinAllowed(const CUnit& gap, int joinType);
     void OnJoinCommand(int joinType);
+    // A button of the build method's group: the method it stands for.
+    void OnMethodCommand(int id);
+    // A row of the surfaces' table, or a gap of the gaps' list, chosen or let go.
+    void OnSurfaceRowSelected(int selected);
+    void OnGapSelected(int index, int selected);
     void OnOpenFile();
     void OnRemoveLink();
     void OnClearList();

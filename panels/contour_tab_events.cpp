@@ -10,6 +10,7 @@
 #include "model/contour_builder_zagotovka.h"
 #include "panels/contour_tab.h"
 #include "panels/contour_tab_owner.h"
+#include "panels/control_events.h"
 #include "plan/command_door.h"
 #include "plan/spid.h"
 #include "platform/core/messages.h"
@@ -164,34 +165,43 @@ bool CContourTAB::OnSelectObject(const HostObjectPtr& object) {
 
 bool CContourTAB::OnSelectListItem(PropertyControl& control, int index, int selected) {
     if (!selectionContour_) return false;
-    if (&control == surfaceTable) {
-        if (!selected) return true;
-        const int r = surfaceTable->CurrentRow();
-        const int n = selectionContour_->GetSelectedCount();
-        if (r < 1 || r > n) return true;
-        CUnit* unit = selectionContour_->GetSelectedUnit(r - 1);
-        if (unit && unit != currentSurface_) {
-            InUpdateBracket([&] {
-                UnhighlightCurrentElement();
-                currentSurface_ = unit;
-                currentRow_ = r;
-                HighlightCurrentElement();
-            });
-        }
-        currentRow_ = r;
-        return true;
+    using Self = CContourTAB;
+    static constexpr ControlEvents<Self, int, int> kRows[] = {
+        {&Self::surfaceTable, [](Self& p, PropertyControl&, int, int chosen) { p.OnSurfaceRowSelected(chosen); }},
+        {&Self::gapList, [](Self& p, PropertyControl&, int row, int chosen) { p.OnGapSelected(row, chosen); }},
+    };
+    DispatchControlEvent(kRows, *this, control, index, selected);
+    return true;
+}
+
+void CContourTAB::OnSurfaceRowSelected(int selected) {
+    if (!selected) return;
+    const int r = surfaceTable->CurrentRow();
+    const int n = selectionContour_->GetSelectedCount();
+    if (r < 1 || r > n) return;
+    CUnit* unit = selectionContour_->GetSelectedUnit(r - 1);
+    if (unit && unit != currentSurface_) {
+        InUpdateBracket([&] {
+            UnhighlightCurrentElement();
+            currentSurface_ = unit;
+            currentRow_ = r;
+            HighlightCurrentElement();
+        });
     }
-    if (&control != gapList) return true;
+    currentRow_ = r;
+}
+
+void CContourTAB::OnGapSelected(int index, int selected) {
     Contour* built = BuiltContour();
     CUnit* gap = built && index >= 0 ? built->GetGapUnit(index) : nullptr;
-    if (!gap) return true;
+    if (!gap) return;
     built->DeselectGaps();
     if (!selected) {
         for (int k = 0; k < kJoinTypes; ++k) {
             gapList->EnableButton(kButtonJoin1 + k, false);
             gapList->PressButton(kButtonJoin1 + k, false);
         }
-        return true;
+        return;
     }
     currentGap_ = index;
     for (int k = 1; k <= kJoinTypes; ++k)
@@ -202,7 +212,6 @@ bool CContourTAB::OnSelectListItem(PropertyControl& control, int index, int sele
     if (join >= 1 && join <= kJoinTypes) gapList->PressButton(kButtonJoin1 + join - 1, true);
     gap->Select();
     ShowContours();
-    return true;
 }
 
 // ---- values ----
@@ -259,57 +268,74 @@ void CContourTAB::OnTableValue() {
 
 bool CContourTAB::OnChangeControlValue(PropertyControl& control) {
     if (!selectionContour_ || !contourBuilder_) return true;
-    auto* stockBuilder = dynamic_cast<CContourBuilderZagotovka*>(contourBuilder_);
-    if (&control == surfaceTable) {
-        OnTableValue();
-    } else if (&control == commonAllowanceBox) {
-        commonAllowance_ = contourBuilder_->isPripuskZ = control.Value().ToBool();
-        FillElementList();
-        RebuildContour();
-    } else if (&control == commonAllowanceField) {
-        const double v = control.Value().ToR8();
-        if (!std::isfinite(v) || v <= -EPS || v >= kMaxAllowance) {
-            control.SetValue(Variant::R8(contourBuilder_->PripuskZ));
-            Warn(kAllowanceMessage);
-        } else {
-            contourBuilder_->PripuskZ = v;
-            FillElementList();
-            RebuildContour();
-        }
-    } else if (&control == intermediateFacesBox) {
-        intermediateFaces_ = control.Value().ToBool();
-    } else if (&control == showSurfacesBox) {
-        if (Contour* built = BuiltContour()) {
-            if (control.Value().ToBool())
-                DrawSurfaces(*built);
-            else
-                built->ClearTessellationFaces();
-        }
-        RefreshHostView();
-    } else if (&control == showPartContourBox || &control == showOtherContourBox) {
-        ShowContours();
-    } else if (&control == showStockContourBox) {
-        if (!stockDisplayContour_)
-            if (CSPID* planData = GetSPID()) stockDisplayContour_ = planData->CreateSourceContour();
-        if (stockDisplayContour_) {
-            if (control.Value().ToBool())
-                stockDisplayContour_->CreateTessellationEdges(SettingsRecord::Global().Colour(1));
-            else
-                stockDisplayContour_->ClearTessellationEdges();
-        }
-        RefreshHostView();
-    } else if (&control == reverseBox) {
-        contourBuilder_->reverseFlag = control.Value().ToBool();
-        RebuildContour();
-    } else if (stockBuilder && (&control == barLengthField || &control == barDiameterField ||
-                                &control == barHoleField || &control == barFaceZField)) {
-        const double v = control.Value().ToR8();
-        if (&control == barLengthField) stockBuilder->barLength = v;
-        if (&control == barDiameterField) stockBuilder->barDiameter = v;
-        if (&control == barHoleField) stockBuilder->barInnerDiameter = v;
-        if (&control == barFaceZField) stockBuilder->barZ = v;
-        RebuildContour();
-    }
+    using Self = CContourTAB;
+    static constexpr auto shownContours = [](Self& p, PropertyControl&) { p.ShowContours(); };
+    static constexpr auto bar = [](Self& p, PropertyControl& c) {
+        auto* stockBuilder = dynamic_cast<CContourBuilderZagotovka*>(p.contourBuilder_);
+        if (!stockBuilder) return;
+        const double v = c.Value().ToR8();
+        if (&c == p.barLengthField) stockBuilder->barLength = v;
+        if (&c == p.barDiameterField) stockBuilder->barDiameter = v;
+        if (&c == p.barHoleField) stockBuilder->barInnerDiameter = v;
+        if (&c == p.barFaceZField) stockBuilder->barZ = v;
+        p.RebuildContour();
+    };
+    static constexpr ControlEvents<Self> kRows[] = {
+        {&Self::surfaceTable, [](Self& p, PropertyControl&) { p.OnTableValue(); }},
+        {&Self::commonAllowanceBox,
+         [](Self& p, PropertyControl& c) {
+             p.commonAllowance_ = p.contourBuilder_->isPripuskZ = c.Value().ToBool();
+             p.FillElementList();
+             p.RebuildContour();
+         }},
+        {&Self::commonAllowanceField,
+         [](Self& p, PropertyControl& c) {
+             const double v = c.Value().ToR8();
+             if (!std::isfinite(v) || v <= -EPS || v >= kMaxAllowance) {
+                 c.SetValue(Variant::R8(p.contourBuilder_->PripuskZ));
+                 Warn(kAllowanceMessage);
+             } else {
+                 p.contourBuilder_->PripuskZ = v;
+                 p.FillElementList();
+                 p.RebuildContour();
+             }
+         }},
+        {&Self::intermediateFacesBox, [](Self& p, PropertyControl& c) { p.intermediateFaces_ = c.Value().ToBool(); }},
+        {&Self::showSurfacesBox,
+         [](Self& p, PropertyControl& c) {
+             if (Contour* built = p.BuiltContour()) {
+                 if (c.Value().ToBool())
+                     p.DrawSurfaces(*built);
+                 else
+                     built->ClearTessellationFaces();
+             }
+             RefreshHostView();
+         }},
+        {&Self::showPartContourBox, shownContours},
+        {&Self::showOtherContourBox, shownContours},
+        {&Self::showStockContourBox,
+         [](Self& p, PropertyControl& c) {
+             if (!p.stockDisplayContour_)
+                 if (CSPID* planData = GetSPID()) p.stockDisplayContour_ = planData->CreateSourceContour();
+             if (p.stockDisplayContour_) {
+                 if (c.Value().ToBool())
+                     p.stockDisplayContour_->CreateTessellationEdges(SettingsRecord::Global().Colour(1));
+                 else
+                     p.stockDisplayContour_->ClearTessellationEdges();
+             }
+             RefreshHostView();
+         }},
+        {&Self::reverseBox,
+         [](Self& p, PropertyControl& c) {
+             p.contourBuilder_->reverseFlag = c.Value().ToBool();
+             p.RebuildContour();
+         }},
+        {&Self::barLengthField, bar},
+        {&Self::barDiameterField, bar},
+        {&Self::barHoleField, bar},
+        {&Self::barFaceZField, bar},
+    };
+    DispatchControlEvent(kRows, *this, control);
     return true;
 }
 
@@ -387,31 +413,46 @@ void CContourTAB::OnJoinCommand(int joinType) {
 
 void CContourTAB::OnControlCommand(PropertyControl& control, int id) {
     if (!selectionContour_ || !contourBuilder_) return;
-    if (&control == surfaceTable) {
-        if (id == kButtonClearList) OnClearList();
-    } else if (&control == methodGroup) {
-        int method = -1;
-        switch (id) {
-            case kButtonSketch: method = kMethodSketch; break;
-            case kButtonFaces: method = kMethodFaces; break;
-            case kButtonModel: method = kind_ == kStockTab ? kMethodFile : -1; break;
-            case kButtonBar: method = kind_ == kStockTab ? kMethodBar : -1; break;
-            default: break;
-        }
-        if (method < 0) return;
-        buildMethod_ = method;
-        for (int k = kButtonSketch; k <= kButtonBar; ++k)
-            if (methodGroup->Button(k)) methodGroup->PressButton(k, k == id);
-        ShowMethodView();
-        if (owner_) owner_->ShowControlGroup(method == kMethodSketch ? 1 : 0);
-        RebuildContour();
-    } else if (&control == openFileGroup) {
-        if (id == kButtonOpenFile) OnOpenFile();
-    } else if (&control == removeLinkGroup) {
-        if (id == kButtonRemoveLink) OnRemoveLink();
-    } else if (&control == gapList) {
-        if (id >= kButtonJoin1 && id < kButtonJoin1 + kJoinTypes) OnJoinCommand(id - kButtonJoin1 + 1);
+    using Self = CContourTAB;
+    static constexpr ControlEvents<Self, int> kRows[] = {
+        {&Self::surfaceTable,
+         [](Self& p, PropertyControl&, int button) {
+             if (button == kButtonClearList) p.OnClearList();
+         }},
+        {&Self::methodGroup, [](Self& p, PropertyControl&, int button) { p.OnMethodCommand(button); }},
+        {&Self::openFileGroup,
+         [](Self& p, PropertyControl&, int button) {
+             if (button == kButtonOpenFile) p.OnOpenFile();
+         }},
+        {&Self::removeLinkGroup,
+         [](Self& p, PropertyControl&, int button) {
+             if (button == kButtonRemoveLink) p.OnRemoveLink();
+         }},
+        {&Self::gapList,
+         [](Self& p, PropertyControl&, int button) {
+             if (button >= kButtonJoin1 && button < kButtonJoin1 + kJoinTypes)
+                 p.OnJoinCommand(button - kButtonJoin1 + 1);
+         }},
+    };
+    DispatchControlEvent(kRows, *this, control, id);
+}
+
+void CContourTAB::OnMethodCommand(int id) {
+    int method = -1;
+    switch (id) {
+        case kButtonSketch: method = kMethodSketch; break;
+        case kButtonFaces: method = kMethodFaces; break;
+        case kButtonModel: method = kind_ == kStockTab ? kMethodFile : -1; break;
+        case kButtonBar: method = kind_ == kStockTab ? kMethodBar : -1; break;
+        default: break;
     }
+    if (method < 0) return;
+    buildMethod_ = method;
+    for (int k = kButtonSketch; k <= kButtonBar; ++k)
+        if (methodGroup->Button(k)) methodGroup->PressButton(k, k == id);
+    ShowMethodView();
+    if (owner_) owner_->ShowControlGroup(method == kMethodSketch ? 1 : 0);
+    RebuildContour();
 }
 
 }  // namespace zarvento

@@ -1,5 +1,6 @@
 // The NC coordinate-system and post-processor panel.
 #include "panels/panel_lsc.h"
+#include "panels/control_events.h"
 
 #include "plan/spid.h"
 #include "platform/core/host_major_version.h"
@@ -117,25 +118,33 @@ bool CPanel_LSC::OnSelectObject(const HostObjectPtr& object, const Variant&) {
 }
 
 bool CPanel_LSC::OnChangeControlValue(PropertyControl& control) {
-    if (&control == lscNameEdit) {
-        const std::string name = lscNameEdit->Value().ToBStr();
-        HostDocument3D& document = CommandDocument3D();
-        for (const HostObjectPtr& entity : document.TopPartEntities(kObjectTypeCoordinateSystem)) {
-            if (entity->Name() != name) continue;
-            document.Picks().Add(entity);
-            const std::shared_ptr<LocalCoordinateSystem> lsc = ConvertToCoordinateSystem(entity);
-            Replace(lsc, document);
-            if (lsc) document.Selection()->Select(lsc);
-            ShowChosenName();
-            return true;
-        }
-        ShowMessageBox(std::string(kNotFound) + "\"" + name + "\"");
-        ShowChosenName();
-    } else if (&control == postProcessorList) {
-        copy_->sNamePostProcessor = postProcessorList->Value().ToBStr();
-        copy_->CheckPostProcessor();
-    }
+    using Self = CPanel_LSC;
+    static constexpr ControlEvents<Self> kRows[] = {
+        {&Self::lscNameEdit, [](Self& p, PropertyControl&) { p.OnNameTyped(); }},
+        {&Self::postProcessorList,
+         [](Self& p, PropertyControl&) {
+             p.copy_->sNamePostProcessor = p.postProcessorList->Value().ToBStr();
+             p.copy_->CheckPostProcessor();
+         }},
+    };
+    DispatchControlEvent(kRows, *this, control);
     return true;
+}
+
+void CPanel_LSC::OnNameTyped() {
+    const std::string name = lscNameEdit->Value().ToBStr();
+    HostDocument3D& document = CommandDocument3D();
+    for (const HostObjectPtr& entity : document.TopPartEntities(kObjectTypeCoordinateSystem)) {
+        if (entity->Name() != name) continue;
+        document.Picks().Add(entity);
+        const std::shared_ptr<LocalCoordinateSystem> lsc = ConvertToCoordinateSystem(entity);
+        Replace(lsc, document);
+        if (lsc) document.Selection()->Select(lsc);
+        ShowChosenName();
+        return;
+    }
+    ShowMessageBox(std::string(kNotFound) + "\"" + name + "\"");
+    ShowChosenName();
 }
 
 bool CPanel_LSC::IsButtonEnabled(int buttonId, std::int32_t&, std::int16_t& enabled) {

@@ -45,6 +45,8 @@ private:
     // leaves the pick collection.
     void Replace(const std::shared_ptr<LocalCoordinateSystem>& lsc, HostDocument3D& document);
     void ShowChosenName();
+    // A name typed: the part's coordinate system of that name, if any.
+    void OnNameTyped();
 
     // The panel's copy of the plan data.
     std::unique_ptr<CSPID> copy_;

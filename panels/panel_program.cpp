@@ -1,5 +1,6 @@
 // The NC program panel.
 #include "panels/panel_program.h"
+#include "panels/control_events.h"
 
 #include <filesystem>
 
@@ -180,36 +181,46 @@ void CPanelPROGRAM::ProduceNCCode(std::vector<std::string>& lines, bool initial)
 }
 
 bool CPanelPROGRAM::OnChangeControlValue(PropertyControl& control) {
-    if (&control == unitsList) {
-        const int units = unitsList->CurrentItem();
-        if (units == copy_.nINCH) return true;
-        ProgramUnits::Global().Set(units);
-        ModalState.builtInTextWritten = 0;
-        ModalState.errorTexts.clear();
-        const ProgramPlanLinks* links = GetProgramPlanLinks();
-        copy_.nINCH = ResetAddressWords(units, links ? links->PlanProvider() : nullptr);
-        unitsList->SetCurrentItem(copy_.nINCH);
-        std::vector<std::string> lines;
-        copy_.WriteProgramText(lines);
-        copy_.SaveInputFile(lines);
-        ProduceNCCode(lines, false);
-        intermediateList->SetValue(LinesValue(lines));
-    } else if (&control == kindList) {
-        const bool intermediate = kindList->Value().ToBStr() == kIntermediateKind;
-        intermediateList->SetVisible(intermediate);
-        saveIntermediateButton->SetVisible(intermediate);
-        ncList->SetVisible(!intermediate);
-        saveNCButton->SetVisible(!intermediate);
-        if (codingList) codingList->SetVisible(!intermediate);
-    } else if (codingList && &control == codingList) {
-        const int coding = codingList->CurrentItem();
-        if (coding == copy_.indCODE) return true;
-        copy_.indCODE = coding;
-        // Only a script reads the coding: a program its templates made
-        // alone has no input file for a script to read.
-        if (CPROGRAM::UsesScript()) RunScript();
-    }
+    using Self = CPanelPROGRAM;
+    static constexpr ControlEvents<Self> kRows[] = {
+        {&Self::unitsList, [](Self& p, PropertyControl&) { p.OnUnitsChosen(); }},
+        {&Self::kindList,
+         [](Self& p, PropertyControl&) {
+             const bool intermediate = p.kindList->Value().ToBStr() == kIntermediateKind;
+             p.intermediateList->SetVisible(intermediate);
+             p.saveIntermediateButton->SetVisible(intermediate);
+             p.ncList->SetVisible(!intermediate);
+             p.saveNCButton->SetVisible(!intermediate);
+             if (p.codingList) p.codingList->SetVisible(!intermediate);
+         }},
+        {&Self::codingList,
+         [](Self& p, PropertyControl&) {
+             const int coding = p.codingList->CurrentItem();
+             if (coding == p.copy_.indCODE) return;
+             p.copy_.indCODE = coding;
+             // Only a script reads the coding: a program its templates made
+             // alone has no input file for a script to read.
+             if (CPROGRAM::UsesScript()) p.RunScript();
+         }},
+    };
+    DispatchControlEvent(kRows, *this, control);
     return true;
+}
+
+void CPanelPROGRAM::OnUnitsChosen() {
+    const int units = unitsList->CurrentItem();
+    if (units == copy_.nINCH) return;
+    ProgramUnits::Global().Set(units);
+    ModalState.builtInTextWritten = 0;
+    ModalState.errorTexts.clear();
+    const ProgramPlanLinks* links = GetProgramPlanLinks();
+    copy_.nINCH = ResetAddressWords(units, links ? links->PlanProvider() : nullptr);
+    unitsList->SetCurrentItem(copy_.nINCH);
+    std::vector<std::string> lines;
+    copy_.WriteProgramText(lines);
+    copy_.SaveInputFile(lines);
+    ProduceNCCode(lines, false);
+    intermediateList->SetValue(LinesValue(lines));
 }
 
 std::string CPanelPROGRAM::DefaultFileName() const {
@@ -227,16 +238,21 @@ void CPanelPROGRAM::SaveList(PropertyControl& list, const std::string& defaultEx
     if (path) copy_.SaveProgramFile(*path, list.Lines().Lines());
 }
 
-bool CPanelPROGRAM::OnControlCommand(PropertyControl& control, int) {
-    if (&control == saveIntermediateButton) {
-        SaveList(*intermediateList, "*.txt", "*.txt|*.txt|");
-    } else if (&control == saveNCButton) {
-        // The panel runs under the busy flag; the dialog keeps it so.
-        BusyFlagGuard busy;
-        const CPostProcessor* post = PlanPostProcessor();
-        const std::string extension = post ? post->GetFileExtension() : std::string();
-        SaveList(*ncList, "*." + extension, "*." + extension + "|*." + extension + "|");
-    }
+bool CPanelPROGRAM::OnControlCommand(PropertyControl& control, int id) {
+    using Self = CPanelPROGRAM;
+    static constexpr ControlEvents<Self, int> kRows[] = {
+        {&Self::saveIntermediateButton,
+         [](Self& p, PropertyControl&, int) { p.SaveList(*p.intermediateList, "*.txt", "*.txt|*.txt|"); }},
+        {&Self::saveNCButton,
+         [](Self& p, PropertyControl&, int) {
+             // The panel runs under the busy flag; the dialog keeps it so.
+             BusyFlagGuard busy;
+             const CPostProcessor* post = PlanPostProcessor();
+             const std::string extension = post ? post->GetFileExtension() : std::string();
+             p.SaveList(*p.ncList, "*." + extension, "*." + extension + "|*." + extension + "|");
+         }},
+    };
+    DispatchControlEvent(kRows, *this, control, id);
     return true;
 }
 

@@ -44,6 +44,8 @@ private:
     void ProduceNCCode(std::vector<std::string>& lines, bool initial);
     void RunScript();
     void SaveList(PropertyControl& list, const std::string& defaultExtension, const std::string& filter);
+    // The units chosen: the program is written again in them.
+    void OnUnitsChosen();
     std::string DefaultFileName() const;
     static const CPostProcessor* PlanPostProcessor();
 

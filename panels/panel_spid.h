@@ -130,6 +130,11 @@ private:
     // --- values ---
     void OnTableCell();
     void OnParamsGrid(bool tools);
+    // A row of the tools' table or of the gadgets' list chosen (the host's index).
+    void OnToolSelected(int index);
+    void OnGadgetSelected(int index);
+    // The part's overhang or the gadget's Z typed: the chosen gadget moves.
+    void OnGadgetZ(PropertyControl& control);
     void UpdateSafetyPlanes();
     void UpdateStartPoint();
     void OnPositionCount();

@@ -6,6 +6,7 @@
 #include "catalogs/catalog_tools.h"
 #include "catalogs/property_material.h"
 #include "model/model_tess.h"
+#include "panels/control_events.h"
 #include "panels/panel_spid.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
@@ -76,13 +77,13 @@ auto EventsOff(bool& flag) {
 
 bool CPanelSPID::OnControlCommand(PropertyControl& control, int id) {
     if (currentTab == kTabContour) contourTabPart.OnControlCommand(control, id);
-    if (&control == toolsTable) {
-        OnToolCommand(id);
-    } else if (&control == gadgetsList) {
-        OnGadgetCommand(id);
-    } else if (&control == refreshParamsButton) {
-        OnRefreshPartParams();
-    }
+    using Self = CPanelSPID;
+    static constexpr ControlEvents<Self, int> kRows[] = {
+        {&Self::toolsTable, [](Self& p, PropertyControl&, int button) { p.OnToolCommand(button); }},
+        {&Self::gadgetsList, [](Self& p, PropertyControl&, int button) { p.OnGadgetCommand(button); }},
+        {&Self::refreshParamsButton, [](Self& p, PropertyControl&, int) { p.OnRefreshPartParams(); }},
+    };
+    DispatchControlEvent(kRows, *this, control, id);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "catalogs/params_grid.h"
 #include "geometry/number_text.h"
 #include "model/model_tess.h"
+#include "panels/control_events.h"
 #include "panels/panel_spid.h"
 #include "plan/spid.h"
 #include "platform/core/host_major_version.h"
@@ -106,42 +107,51 @@ bool CPanelSPID::OnSelectListItem(PropertyControl& control, int index, int state
     if (!selectionEventsOn) return true;
     if (currentTab == kTabContour) contourTabPart.OnSelectListItem(control, index, state);
     if (state == 0) return true;
-    if (&control == toolsTable) {
-        toolsTable->EnableButton(kToolFromCatalog, true);
-        toolsTable->EnableButton(kToolFromFile, true);
-        const int row = (index & 0xFF) - 1;
-        selectedTool = row;
-        if (row < 0 || row >= std::min(copy_->Npositions, CSPID::kMaxTools)) return true;
-        ParamTool& tool = copy_->tools[static_cast<std::size_t>(row)];
-        if (!tool.isNoContour) {
-            angleEdit->SetValue(Variant::R8(tool.Angle));
-            tool.LoadModel();
-            if (!tool.isFromCatalog) ReadVariables(tool);
-            ShowToolModel(false);
-            FillToolParams(tool);
-            toolsTable->EnableButton(kToolVariables, tool.hasSizeTable);
-        } else {
-            Warn("Не найден файл инструмента: " + tool.sFileName);
-        }
-        EnableToolButtons(row);
-    } else if (&control == gadgetsList) {
-        selectedGadget = index;
-        if (index < 0 || index >= std::min(copy_->Ngadgets, CSPID::kMaxGadgets)) return true;
-        gadgetsList->EnableButton(kRemoveGadget, true);
-        partOverhangEdit->SetEnabled(true);
-        gadgetZEdit->SetEnabled(true);
-        ParamGadget& gadget = copy_->gadgets[static_cast<std::size_t>(index)];
-        if (!gadget.isNoContour) {
-            ShowGadgetValues(index);
-            gadget.LoadModel();
-            if (!gadget.isFromCatalog) ReadVariables(gadget);
-            FillGadgetParams(gadget);
-            gadgetsList->EnableButton(kGadgetVariables, gadget.hasSizeTable);
-        } else {
-            Warn("Не найден файл приспособления: " + gadget.sFileName);
-        }
-    }
+    using Self = CPanelSPID;
+    static constexpr ControlEvents<Self, int> kRows[] = {
+        {&Self::toolsTable, [](Self& p, PropertyControl&, int row) { p.OnToolSelected(row); }},
+        {&Self::gadgetsList, [](Self& p, PropertyControl&, int row) { p.OnGadgetSelected(row); }},
+    };
+    DispatchControlEvent(kRows, *this, control, index);
     return true;
+}
+
+void CPanelSPID::OnToolSelected(int index) {
+    toolsTable->EnableButton(kToolFromCatalog, true);
+    toolsTable->EnableButton(kToolFromFile, true);
+    const int row = (index & 0xFF) - 1;
+    selectedTool = row;
+    if (row < 0 || row >= std::min(copy_->Npositions, CSPID::kMaxTools)) return;
+    ParamTool& tool = copy_->tools[static_cast<std::size_t>(row)];
+    if (!tool.isNoContour) {
+        angleEdit->SetValue(Variant::R8(tool.Angle));
+        tool.LoadModel();
+        if (!tool.isFromCatalog) ReadVariables(tool);
+        ShowToolModel(false);
+        FillToolParams(tool);
+        toolsTable->EnableButton(kToolVariables, tool.hasSizeTable);
+    } else {
+        Warn("Не найден файл инструмента: " + tool.sFileName);
+    }
+    EnableToolButtons(row);
+}
+
+void CPanelSPID::OnGadgetSelected(int index) {
+    selectedGadget = index;
+    if (index < 0 || index >= std::min(copy_->Ngadgets, CSPID::kMaxGadgets)) return;
+    gadgetsList->EnableButton(kRemoveGadget, true);
+    partOverhangEdit->SetEnabled(true);
+    gadgetZEdit->SetEnabled(true);
+    ParamGadget& gadget = copy_->gadgets[static_cast<std::size_t>(index)];
+    if (!gadget.isNoContour) {
+        ShowGadgetValues(index);
+        gadget.LoadModel();
+        if (!gadget.isFromCatalog) ReadVariables(gadget);
+        FillGadgetParams(gadget);
+        gadgetsList->EnableButton(kGadgetVariables, gadget.hasSizeTable);
+    } else {
+        Warn("Не найден файл приспособления: " + gadget.sFileName);
+    }
 }
 
 void CPanelSPID::EnableToolButtons(int i) {
@@ -261,83 +271,97 @@ int CPanelSPID::SelectedToolIndex() const {
 
 bool CPanelSPID::OnChangeControlValue(PropertyControl& control) {
     if (currentTab == kTabContour) contourTabPart.OnChangeControlValue(control);
-    PropertyControl* c = &control;
-    if (c == stockMethodList) {
-        copy_->nSposobStock = stockMethodList->IndexOfValue(stockMethodList->Value().ToBStr());
-    } else if (c == safetyDiameterEdit) {
-        copy_->Xplane = control.Value().ToR8() / 2.0;
-        UpdateSafetyPlanes();
-    } else if (c == safetyZEdit) {
-        copy_->Zplane = control.Value().ToR8();
-        UpdateSafetyPlanes();
-    } else if (c == showSafetyPlanesBox) {
-        if (Checked(c)) {
-            safetyPlaneX.Show();
-            safetyPlaneZ.Show();
-        } else {
-            safetyPlaneX.Hide();
-            safetyPlaneZ.Hide();
-        }
-        RefreshView();
-    } else if (c == positionCountEdit) {
-        OnPositionCount();
-    } else if (c == toolsTable) {
-        OnTableCell();
-    } else if (c == angleEdit) {
-        const int i = SelectedToolIndex();
-        if (i >= 0 && i < CSPID::kMaxTools) {
-            ParamTool& tool = copy_->tools[static_cast<std::size_t>(i)];
-            tool.Angle = control.Value().ToR8();
-            if (toolModel) TurnToolModel(*toolModel, tool);
-            RefreshView();
-        }
-    } else if (c == showToolBox) {
-        ShowToolModel(false);
-    } else if (c == toolParamsGrid) {
-        OnParamsGrid(true);
-    } else if (c == gadgetParamsGrid) {
-        OnParamsGrid(false);
-    } else if (c == partOverhangEdit || c == gadgetZEdit) {
-        if (selectedGadget < 0 || selectedGadget >= CSPID::kMaxGadgets) {
-            Warn("Приспособление не выбрано");
-            return true;
-        }
-        ParamGadget& gadget = copy_->gadgets[static_cast<std::size_t>(selectedGadget)];
-        if (c == partOverhangEdit) {
-            gadget.Lvlt = control.Value().ToR8();
-            gadget.CorrectZ = -gadget.Lvlt - gadget.offsetZ;
-            gadgetZEdit->SetValue(Variant::R8(gadget.CorrectZ));
-        } else {
-            gadget.CorrectZ = control.Value().ToR8();
-        }
-        if (gadget.pDisplayModel) gadget.pDisplayModel->MoveTo(gadget.CorrectZ, 0.0, 0.0);
-        RefreshView();
-    } else if (c == showGadgetsBox) {
-        if (Checked(c)) {
-            ShowGadgetModels();
-        } else {
-            for (int i = 0; i < std::min(copy_->Ngadgets, CSPID::kMaxGadgets); ++i)
-                if (const auto& model = copy_->gadgets[static_cast<std::size_t>(i)].pDisplayModel) model->Hide();
-        }
-        RefreshView();
-    } else if (c == startXEdit) {
-        copy_->X0tool = control.Value().ToR8();
-        UpdateStartPoint();
-    } else if (c == startZEdit) {
-        copy_->Z0tool = control.Value().ToR8();
-        UpdateStartPoint();
-    } else if (c == referentBox) {
-        copy_->isReferent = Checked(c);
-    } else if (c == showStartPointBox) {
-        if (Checked(c)) {
-            copy_->startPointMarker.colour = SettingsRecord::Global().Colour(5);
-            copy_->startPointMarker.DrawAtOffset(copy_->X0tool, 0.0, copy_->Z0tool);
-        } else {
-            copy_->startPointMarker.Erase();
-        }
-        RefreshView();
-    }
+    using Self = CPanelSPID;
+    static constexpr auto gadgetZ = [](Self& p, PropertyControl& c) { p.OnGadgetZ(c); };
+    static constexpr auto startPoint = [](Self& p, PropertyControl& c) {
+        (&c == p.startXEdit ? p.copy_->X0tool : p.copy_->Z0tool) = c.Value().ToR8();
+        p.UpdateStartPoint();
+    };
+    static constexpr ControlEvents<Self> kRows[] = {
+        {&Self::stockMethodList,
+         [](Self& p, PropertyControl&) {
+             p.copy_->nSposobStock = p.stockMethodList->IndexOfValue(p.stockMethodList->Value().ToBStr());
+         }},
+        {&Self::safetyDiameterEdit,
+         [](Self& p, PropertyControl& c) {
+             p.copy_->Xplane = c.Value().ToR8() / 2.0;
+             p.UpdateSafetyPlanes();
+         }},
+        {&Self::safetyZEdit,
+         [](Self& p, PropertyControl& c) {
+             p.copy_->Zplane = c.Value().ToR8();
+             p.UpdateSafetyPlanes();
+         }},
+        {&Self::showSafetyPlanesBox,
+         [](Self& p, PropertyControl& c) {
+             if (p.Checked(&c)) {
+                 p.safetyPlaneX.Show();
+                 p.safetyPlaneZ.Show();
+             } else {
+                 p.safetyPlaneX.Hide();
+                 p.safetyPlaneZ.Hide();
+             }
+             p.RefreshView();
+         }},
+        {&Self::positionCountEdit, [](Self& p, PropertyControl&) { p.OnPositionCount(); }},
+        {&Self::toolsTable, [](Self& p, PropertyControl&) { p.OnTableCell(); }},
+        {&Self::angleEdit,
+         [](Self& p, PropertyControl& c) {
+             const int i = p.SelectedToolIndex();
+             if (i < 0 || i >= CSPID::kMaxTools) return;
+             ParamTool& tool = p.copy_->tools[static_cast<std::size_t>(i)];
+             tool.Angle = c.Value().ToR8();
+             if (p.toolModel) TurnToolModel(*p.toolModel, tool);
+             p.RefreshView();
+         }},
+        {&Self::showToolBox, [](Self& p, PropertyControl&) { p.ShowToolModel(false); }},
+        {&Self::toolParamsGrid, [](Self& p, PropertyControl&) { p.OnParamsGrid(true); }},
+        {&Self::gadgetParamsGrid, [](Self& p, PropertyControl&) { p.OnParamsGrid(false); }},
+        {&Self::partOverhangEdit, gadgetZ},
+        {&Self::gadgetZEdit, gadgetZ},
+        {&Self::showGadgetsBox,
+         [](Self& p, PropertyControl& c) {
+             if (p.Checked(&c)) {
+                 p.ShowGadgetModels();
+             } else {
+                 for (int i = 0; i < std::min(p.copy_->Ngadgets, CSPID::kMaxGadgets); ++i)
+                     if (const auto& model = p.copy_->gadgets[static_cast<std::size_t>(i)].pDisplayModel) model->Hide();
+             }
+             p.RefreshView();
+         }},
+        {&Self::startXEdit, startPoint},
+        {&Self::startZEdit, startPoint},
+        {&Self::referentBox, [](Self& p, PropertyControl& c) { p.copy_->isReferent = p.Checked(&c); }},
+        {&Self::showStartPointBox,
+         [](Self& p, PropertyControl& c) {
+             if (p.Checked(&c)) {
+                 p.copy_->startPointMarker.colour = SettingsRecord::Global().Colour(5);
+                 p.copy_->startPointMarker.DrawAtOffset(p.copy_->X0tool, 0.0, p.copy_->Z0tool);
+             } else {
+                 p.copy_->startPointMarker.Erase();
+             }
+             p.RefreshView();
+         }},
+    };
+    DispatchControlEvent(kRows, *this, control);
     return true;
+}
+
+void CPanelSPID::OnGadgetZ(PropertyControl& control) {
+    if (selectedGadget < 0 || selectedGadget >= CSPID::kMaxGadgets) {
+        Warn("Приспособление не выбрано");
+        return;
+    }
+    ParamGadget& gadget = copy_->gadgets[static_cast<std::size_t>(selectedGadget)];
+    if (&control == partOverhangEdit) {
+        gadget.Lvlt = control.Value().ToR8();
+        gadget.CorrectZ = -gadget.Lvlt - gadget.offsetZ;
+        gadgetZEdit->SetValue(Variant::R8(gadget.CorrectZ));
+    } else {
+        gadget.CorrectZ = control.Value().ToR8();
+    }
+    if (gadget.pDisplayModel) gadget.pDisplayModel->MoveTo(gadget.CorrectZ, 0.0, 0.0);
+    RefreshView();
 }
 
 void CPanelSPID::UpdateSafetyPlanes() {

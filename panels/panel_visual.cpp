@@ -1,5 +1,6 @@
 // The simulation panel.
 #include "panels/panel_visual.h"
+#include "panels/control_events.h"
 
 #include "geometry/contour.h"
 #include "geometry/exception.h"
@@ -251,47 +252,63 @@ bool CPanelVISUAL::OnSelectListItem(PropertyControl& control, int index, int sel
 }
 
 bool CPanelVISUAL::OnControlCommand(PropertyControl& control, int id) {
-    if (&control == runGroup) {
-        if (id == kStart) {
-            if (simulation_ && !simulation_->IsRunning()) {
-                simulation_.reset();
-            } else if (simulation_) {
-                simulation_->Resume();
-            }
-            if (!simulation_) {
-                simulation_ = NewSimulation();
-                simulation_->SetSpeedFactor(NumberOf(speedField, copy_.KoffVelosity));
-                simulation_->SetTransparency(NumberOf(transparencyField, copy_.Transparency));
-                simulation_->SetToolHidden(toolBox->Value().ToBool());
-                simulation_->GoToFrame(selectedLine_ - 1, 1);
-                simulation_->Start();
-                selectedLine_ = 0;
-            }
-            speedField->SetEnabled(false);
-            transparencyField->SetEnabled(false);
-            if (resultGroup) resultGroup->SetEnabled(false);
-            EnableResultButtons(false);
-        } else if (id == kPause) {
-            if (simulation_) simulation_->Pause();
-            EnableResultButtons(true);
-        } else if (id == kStop) {
-            if (simulation_) simulation_->Stop();
-            EnableResultButtons(true);
+    using Self = CPanelVISUAL;
+    static constexpr ControlEvents<Self, int> kRunRows[] = {
+        {&Self::runGroup, [](Self& p, PropertyControl&, int button) { p.OnRunCommand(button); }},
+    };
+    // The result's buttons, on the run's bar or a bar of their own, and the
+    // speed, once there is a simulation to take them.
+    static constexpr auto result = [](Self& p, PropertyControl& c, int button) {
+        if (button == kResultModel) {
+            p.SaveResultModel();
+            c.PressButton(kResultModel, false);
+        } else if (button == kResultFragment) {
+            p.DrawResultFragment();
+            c.PressButton(kResultFragment, false);
         }
-    }
+    };
+    static constexpr ControlEvents<Self, int> kSimulationRows[] = {
+        {&Self::runGroup, result},
+        {&Self::resultGroup, result},
+        {&Self::speedField, [](Self& p, PropertyControl&,
+                               int) { p.simulation_->SetSpeedFactor(NumberOf(p.speedField, p.copy_.KoffVelosity)); }},
+    };
+    DispatchControlEvent(kRunRows, *this, control, id);
     if (!simulation_) {
         HostMessageBox(kSelectFirst, CPROGRAM::kCaption, kWarning);
         return true;
     }
-    if (id == kResultModel && (&control == runGroup || &control == resultGroup)) {
-        SaveResultModel();
-        control.PressButton(kResultModel, false);
-    } else if (id == kResultFragment && (&control == runGroup || &control == resultGroup)) {
-        DrawResultFragment();
-        control.PressButton(kResultFragment, false);
-    }
-    if (&control == speedField) simulation_->SetSpeedFactor(NumberOf(speedField, copy_.KoffVelosity));
+    DispatchControlEvent(kSimulationRows, *this, control, id);
     return true;
+}
+
+void CPanelVISUAL::OnRunCommand(int id) {
+    if (id == kStart) {
+        if (simulation_ && !simulation_->IsRunning()) {
+            simulation_.reset();
+        } else if (simulation_) {
+            simulation_->Resume();
+        }
+        if (!simulation_) {
+            simulation_ = NewSimulation();
+            simulation_->SetSpeedFactor(NumberOf(speedField, copy_.KoffVelosity));
+            simulation_->SetTransparency(NumberOf(transparencyField, copy_.Transparency));
+            simulation_->SetToolHidden(toolBox->Value().ToBool());
+            simulation_->GoToFrame(selectedLine_ - 1, 1);
+            simulation_->Start();
+            selectedLine_ = 0;
+        }
+        speedField->SetEnabled(false);
+        transparencyField->SetEnabled(false);
+        if (resultGroup) resultGroup->SetEnabled(false);
+        EnableResultButtons(false);
+    } else if (id == kPause) {
+        if (simulation_) simulation_->Pause();
+        EnableResultButtons(true);
+    } else if (id == kStop) {
+        if (simulation_) simulation_->Stop();
+        EnableResultButtons(true);
+    }
 }
 
 void CPanelVISUAL::SaveResultModel() {
@@ -326,25 +343,37 @@ void CPanelVISUAL::DrawResultFragment() {
 }
 
 bool CPanelVISUAL::OnChangeControlValue(PropertyControl& control) {
-    if (&control == speedField) {
-        copy_.KoffVelosity = NumberOf(speedField, copy_.KoffVelosity);
-        if (simulation_) simulation_->SetSpeedFactor(copy_.KoffVelosity);
-    } else if (&control == transparencyField) {
-        copy_.Transparency = NumberOf(transparencyField, copy_.Transparency);
-        if (simulation_) simulation_->SetTransparency(copy_.Transparency);
-    } else if (&control == pathsBox) {
-        copy_.isPathHide = pathsBox->Value().ToBool();
-        if (CPLAN* plan = ExistingPLAN()) {
-            if (copy_.isPathHide)
-                plan->RestorePaths();
-            else
-                plan->HidePaths();
-        }
-    } else if (&control == toolBox && simulation_) {
-        copy_.isToolHide = toolBox->Value().ToBool();
-        simulation_->SetToolHidden(copy_.isToolHide);
-        if (!simulation_->IsRunning()) simulation_->GoToFrame(selectedLine_, 1);
-    }
+    using Self = CPanelVISUAL;
+    static constexpr ControlEvents<Self> kRows[] = {
+        {&Self::speedField,
+         [](Self& p, PropertyControl&) {
+             p.copy_.KoffVelosity = NumberOf(p.speedField, p.copy_.KoffVelosity);
+             if (p.simulation_) p.simulation_->SetSpeedFactor(p.copy_.KoffVelosity);
+         }},
+        {&Self::transparencyField,
+         [](Self& p, PropertyControl&) {
+             p.copy_.Transparency = NumberOf(p.transparencyField, p.copy_.Transparency);
+             if (p.simulation_) p.simulation_->SetTransparency(p.copy_.Transparency);
+         }},
+        {&Self::pathsBox,
+         [](Self& p, PropertyControl&) {
+             p.copy_.isPathHide = p.pathsBox->Value().ToBool();
+             if (CPLAN* plan = ExistingPLAN()) {
+                 if (p.copy_.isPathHide)
+                     plan->RestorePaths();
+                 else
+                     plan->HidePaths();
+             }
+         }},
+        {&Self::toolBox,
+         [](Self& p, PropertyControl&) {
+             if (!p.simulation_) return;
+             p.copy_.isToolHide = p.toolBox->Value().ToBool();
+             p.simulation_->SetToolHidden(p.copy_.isToolHide);
+             if (!p.simulation_->IsRunning()) p.simulation_->GoToFrame(p.selectedLine_, 1);
+         }},
+    };
+    DispatchControlEvent(kRows, *this, control);
     return true;
 }
 

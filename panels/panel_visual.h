@@ -78,6 +78,8 @@ private:
     std::unique_ptr<CSimulation> NewSimulation();
     void EnableResultButtons(bool enabled);
     void SaveResultModel();
+    // A button of the run's bar: start (or resume), pause, stop.
+    void OnRunCommand(int id);
     void DrawResultFragment();
 
     CPROGRAM copy_;
