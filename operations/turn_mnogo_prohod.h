@@ -130,6 +130,7 @@ private:
     // The phases of the straight and the profile passes over one region.
     class StraightPasses;
     class ProfilePasses;
+    class GrooveAcross;
 
     // The working copies of the turning cycle's parameters; false, with the
     // error reported, for a depth of cut that counts as zero.
