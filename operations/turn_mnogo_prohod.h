@@ -131,6 +131,7 @@ private:
     class StraightPasses;
     class ProfilePasses;
     class GrooveAcross;
+    class PiecePass;
 
     // The working copies of the turning cycle's parameters; false, with the
     // error reported, for a depth of cut that counts as zero.
