@@ -263,6 +263,38 @@ std::string DocumentProblem(const HostError& e) {
     return e.Code() == STG_E_FILENOTFOUND_ ? std::string("the file does not exist") : e.Message();
 }
 
+// Runs the script's statements; the exit code of a statement that stopped
+// the run, else kExitOk.
+int RunStatements(CommandScript& runner, const std::string& text, const std::filesystem::path& scriptPath) {
+    try {
+        runner.Run(text);
+    } catch (const ImportError& e) {
+        std::cerr << "zarvento: " << scriptPath.string() << ", " << e.what() << "\n";
+        return kExitImport;
+    } catch (const ScriptError& e) {
+        std::cerr << "zarvento: " << scriptPath.string() << ", " << e.what() << "\n";
+        return kExitUsage;
+    } catch (const std::exception& e) {
+        std::cerr << "zarvento: " << scriptPath.string() << ": " << e.what() << "\n";
+        return kExitUsage;
+    }
+    return kExitOk;
+}
+
+// The closing line: the commands run and failed (with their lines), and the
+// modal brackets left open.
+void PrintRunSummary(const CommandScript& runner) {
+    std::cout << "== " << runner.CommandsRun() << " commands, " << runner.CommandsFailed() << " failed";
+    if (!runner.FailedLines().empty()) {
+        std::cout << " (line";
+        if (runner.FailedLines().size() > 1) std::cout << "s";
+        for (std::size_t k = 0; k < runner.FailedLines().size(); ++k)
+            std::cout << (k == 0 ? " " : ", ") << runner.FailedLines()[k];
+        std::cout << ")";
+    }
+    std::cout << ", " << MessageLog::Instance().ModalDepth() << " modal brackets open\n";
+}
+
 }  // namespace
 
 int RunScript(int argc, char** argv) {
@@ -332,18 +364,7 @@ int RunScript(int argc, char** argv) {
     CommandScript runner(scriptPath.parent_path());
     runner.SetExtraStatements(
         [&runner](const std::vector<std::string>& words, int line) { return RunHostStatement(runner, words, line); });
-    try {
-        runner.Run(script.text);
-    } catch (const ImportError& e) {
-        std::cerr << "zarvento: " << scriptPath.string() << ", " << e.what() << "\n";
-        return kExitImport;
-    } catch (const ScriptError& e) {
-        std::cerr << "zarvento: " << scriptPath.string() << ", " << e.what() << "\n";
-        return kExitUsage;
-    } catch (const std::exception& e) {
-        std::cerr << "zarvento: " << scriptPath.string() << ": " << e.what() << "\n";
-        return kExitUsage;
-    }
+    if (const int stopped = RunStatements(runner, script.text, scriptPath); stopped != kExitOk) return stopped;
 
     if (save) {
         try {
@@ -358,15 +379,7 @@ int RunScript(int argc, char** argv) {
         }
     }
     PrintReport(*doc);
-    std::cout << "== " << runner.CommandsRun() << " commands, " << runner.CommandsFailed() << " failed";
-    if (!runner.FailedLines().empty()) {
-        std::cout << " (line";
-        if (runner.FailedLines().size() > 1) std::cout << "s";
-        for (std::size_t k = 0; k < runner.FailedLines().size(); ++k)
-            std::cout << (k == 0 ? " " : ", ") << runner.FailedLines()[k];
-        std::cout << ")";
-    }
-    std::cout << ", " << MessageLog::Instance().ModalDepth() << " modal brackets open\n";
+    PrintRunSummary(runner);
     return runner.CommandsFailed() > 0 ? kExitCommandFailed : kExitOk;
 }
 
