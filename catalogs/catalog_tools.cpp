@@ -348,8 +348,27 @@ void CCatalogTools::FillParameters() {
         return;
     }
     const bool current = text == pName;
+    ReadWorkingVariables(*model, current);
+    const std::shared_ptr<HostSizeTable> table = FindSizeTable(*model);
+    nColumns = table ? std::min(table->ColumnCount(), kMaxVariables) : 0;
+    nRows = table ? table->RowCount() : 0;
+    const KindTexts* texts = TextsOf(sKind);
+    std::int32_t& remembered = aEntryRows[static_cast<std::size_t>(nEntry)];
+    if (nColumns >= 1 && nRows >= 1) {
+        paramsCaption_ = texts ? texts->withTable : "";
+        ListSizeTable(*table, current, remembered);
+    } else {
+        SetEnabled(kList, false);
+        paramsCaption_ = texts ? texts->withoutTable : "";
+        ListVariables();
+    }
+    close();
+    if (remembered >= 0 && remembered < static_cast<int>(rows_.size())) SelectListRow(remembered);
+}
+
+void CCatalogTools::ReadWorkingVariables(const HostDocument& model, bool current) {
     if (!current) {
-        const auto variables = model->Variables();
+        const auto variables = model.Variables();
         workingCount_ = std::min(static_cast<std::int32_t>(variables.size()), kMaxVariables);
         for (int i = 0; i < workingCount_; ++i) {
             const auto& v = variables[static_cast<std::size_t>(i)];
@@ -366,52 +385,45 @@ void CCatalogTools::FillParameters() {
             aVarNotes[static_cast<std::size_t>(i)] = v.sNote;
         }
     }
-    const std::shared_ptr<HostSizeTable> table = FindSizeTable(*model);
-    nColumns = table ? std::min(table->ColumnCount(), kMaxVariables) : 0;
-    nRows = table ? table->RowCount() : 0;
-    const KindTexts* texts = TextsOf(sKind);
-    std::int32_t& remembered = aEntryRows[static_cast<std::size_t>(nEntry)];
-    if (nColumns >= 1 && nRows >= 1) {
-        paramsCaption_ = texts ? texts->withTable : "";
-        columns_.push_back({"Обозначение", 80});
-        for (int j = 0; j < nColumns; ++j) {
-            aColumnNames[static_cast<std::size_t>(j)] = table->Columns()[static_cast<std::size_t>(j)];
-            columns_.push_back({aColumnNames[static_cast<std::size_t>(j)], 50});
-        }
-        int best = 0;
-        for (int r = 0; r < nRows; ++r) {
-            const HostSizeTable::Row& row = table->Rows()[static_cast<std::size_t>(r)];
-            std::vector<std::string> cells{row.name};
-            int score = 0;
-            for (int j = 0; j < nColumns; ++j) {
-                const double cell = row.values[static_cast<std::size_t>(j)];
-                cells.push_back(Number(cell));
-                for (int i = 0; i < workingCount_; ++i)
-                    if (std::fabs(aVarValues[static_cast<std::size_t>(i)] - cell) < kTolerance) {
-                        ++score;
-                        break;
-                    }
-            }
-            if (current && score > best) {
-                best = score;
-                remembered = r;
-            }
-            rows_.push_back(std::move(cells));
-        }
-    } else {
-        SetEnabled(kList, false);
-        paramsCaption_ = texts ? texts->withoutTable : "";
-        columns_ = {{"Параметр", 270}, {"Имя", 70}, {"Значение", 70}};
-        nColumns = 3;
-        for (int i = 0; i < workingCount_; ++i) {
-            const std::string& note = aVarNotes[static_cast<std::size_t>(i)];
-            if (note.empty() || note == "isSimple" || note == "isRotated" || note.back() == '%') continue;
-            rows_.push_back(
-                {note, aVarNames[static_cast<std::size_t>(i)], Number(aVarValues[static_cast<std::size_t>(i)])});
-        }
+}
+
+void CCatalogTools::ListSizeTable(const HostSizeTable& table, bool current, std::int32_t& remembered) {
+    columns_.push_back({"Обозначение", 80});
+    for (int j = 0; j < nColumns; ++j) {
+        aColumnNames[static_cast<std::size_t>(j)] = table.Columns()[static_cast<std::size_t>(j)];
+        columns_.push_back({aColumnNames[static_cast<std::size_t>(j)], 50});
     }
-    close();
-    if (remembered >= 0 && remembered < static_cast<int>(rows_.size())) SelectListRow(remembered);
+    int best = 0;
+    for (int r = 0; r < nRows; ++r) {
+        const HostSizeTable::Row& row = table.Rows()[static_cast<std::size_t>(r)];
+        std::vector<std::string> cells{row.name};
+        int score = 0;
+        for (int j = 0; j < nColumns; ++j) {
+            const double cell = row.values[static_cast<std::size_t>(j)];
+            cells.push_back(Number(cell));
+            for (int i = 0; i < workingCount_; ++i)
+                if (std::fabs(aVarValues[static_cast<std::size_t>(i)] - cell) < kTolerance) {
+                    ++score;
+                    break;
+                }
+        }
+        if (current && score > best) {
+            best = score;
+            remembered = r;
+        }
+        rows_.push_back(std::move(cells));
+    }
+}
+
+void CCatalogTools::ListVariables() {
+    columns_ = {{"Параметр", 270}, {"Имя", 70}, {"Значение", 70}};
+    nColumns = 3;
+    for (int i = 0; i < workingCount_; ++i) {
+        const std::string& note = aVarNotes[static_cast<std::size_t>(i)];
+        if (note.empty() || note == "isSimple" || note == "isRotated" || note.back() == '%') continue;
+        rows_.push_back(
+            {note, aVarNames[static_cast<std::size_t>(i)], Number(aVarValues[static_cast<std::size_t>(i)])});
+    }
 }
 
 void CCatalogTools::SelectListRow(int row) {

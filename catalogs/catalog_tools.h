@@ -18,6 +18,9 @@
 
 namespace zarvento {
 
+class HostDocument;
+class HostSizeTable;
+
 class CCatalogTools : public HostDialog {
 public:
     static constexpr int kMaxVariables = 30;
@@ -92,6 +95,13 @@ private:
     void SetEnabled(int control, bool on);
     void DrawPreview();
     void FillParameters();
+    // The phases of FillParameters: the working variables (the model's, or
+    // the chosen tool's when it is the one on show), then the list's rows:
+    // the size table's, the row that matches most of the variables
+    // remembered, or the described variables where the model has no table.
+    void ReadWorkingVariables(const HostDocument& model, bool current);
+    void ListSizeTable(const HostSizeTable& table, bool current, std::int32_t& remembered);
+    void ListVariables();
     // The tree's and the list's controls take the state on show.
     void ShowTree();
     void ShowList();

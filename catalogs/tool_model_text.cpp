@@ -384,131 +384,161 @@ void DrawSketchSource(HostSketch& sketch, ModelVariables& vars) {
     }
 }
 
+// The model text read line by line: the header, then statements, each
+// block (a sketch, a size table, the body) open until its "end".
+class ModelTextParser {
+public:
+    explicit ModelTextParser(const std::string& origin)
+        : origin_(origin), model_(std::make_shared<HostDocument>(DocumentType::Part)), check_(*model_) {}
+
+    void ReadLine(const std::string& raw) {
+        ++n_;
+        std::string_view line = Trimmed(raw);
+        if (n_ == 1 && HasUtf8Bom(line)) line.remove_prefix(kUtf8Bom.size());
+        if (line.empty() || line.front() == '#') return;
+        if (!headerSeen_) {
+            if (line != ToolModelText::kHeader)
+                throw Fail(std::string("the model must start with \"") + ToolModelText::kHeader + "\"");
+            headerSeen_ = true;
+            return;
+        }
+        Words w;
+        if (!SplitWords(line, w)) throw Fail("a note is not closed with '\"'");
+        if (w.items.empty()) throw Fail("a statement has no keyword");
+        if (table_) return TableLine(w);
+        if (inBody_) return BodyLine(w, line);
+        if (sketch_) return SketchLine(w, line);
+        Statement(w);
+    }
+
+    // The model once every line is read: every block closed, the equations
+    // free of circles, the body made.
+    HostDocumentPtr Finish() {
+        if (!headerSeen_) throw HostError(E_INVALIDARG_, origin_ + ": the model text is empty");
+        if (sketch_) throw HostError(E_INVALIDARG_, origin_ + ": sketch \"" + sketch_->Name() + "\" has no \"end\"");
+        if (table_) throw HostError(E_INVALIDARG_, origin_ + ": the size table has no \"end\"");
+        if (inBody_) throw HostError(E_INVALIDARG_, origin_ + ": the body has no \"end\"");
+        if (const std::vector<std::string> cycle = EquationCycle(*model_); !cycle.empty()) {
+            std::string chain;
+            for (const std::string& name : cycle) chain += (chain.empty() ? "" : " -> ") + name;
+            throw HostError(E_INVALIDARG_, origin_ + ": the equations of the variables go round in a circle (" + chain +
+                                               "); none of them can be worked out");
+        }
+        ToolModelText::Rebuild(*model_);
+        if (auto source = FindModelSource(*model_, kBodySource)) {
+            const std::string error = BuildBody(*model_, source->Text());
+            if (!error.empty()) throw HostError(E_INVALIDARG_, origin_ + ": the body cannot be made: " + error);
+        }
+        return model_;
+    }
+
+private:
+    HostError Fail(const std::string& what) const {
+        return HostError(E_INVALIDARG_, origin_ + ":" + std::to_string(n_) + ": " + what);
+    }
+
+    static bool IsEnd(const Words& w) { return w.items[0] == "end" && w.items.size() == 1; }
+
+    void TableLine(const Words& w) {
+        if (IsEnd(w) && !w.hasNote) {
+            model_->AddEntity(table_);
+            table_.reset();
+            return;
+        }
+        HostSizeTable::Row row;
+        row.name = w.note;
+        bool numbers = w.items[0] == "row" && w.hasNote && !w.hasEquation &&
+                       w.items.size() == static_cast<std::size_t>(table_->ColumnCount()) + 1;
+        for (std::size_t k = 1; numbers && k < w.items.size(); ++k) {
+            double v = 0;
+            numbers = ParseDouble(w.items[k], v) && IsPlausibleValue(v);
+            row.values.push_back(v);
+        }
+        if (!numbers)
+            throw Fail("expected \"row \\\"designation\\\" <value>...\" with one number per column, or \"end\"");
+        table_->AddRow(std::move(row));
+    }
+
+    void BodyLine(const Words& w, std::string_view line) {
+        if (IsEnd(w)) {
+            model_->AddEntity(std::make_shared<HostModelSource>(kBodySource, std::move(bodySource_)));
+            bodySource_.clear();
+            inBody_ = false;
+            return;
+        }
+        std::string error;
+        if (!CheckBodyStatement(w, *model_, check_, error)) throw Fail(error);
+        bodySource_.append(line).push_back('\n');
+    }
+
+    void SketchLine(const Words& w, std::string_view line) {
+        if (IsEnd(w)) {
+            sketch_->SetSource(std::move(sketchSource_));
+            sketchSource_.clear();
+            sketch_.reset();
+            return;
+        }
+        Document2D scratch;
+        if (!DrawSketchStatement(w, check_, scratch))
+            throw Fail(
+                "expected \"line x1 y1 x2 y2\", \"arc xc yc radius x1 y1 x2 y2 direction\" or \"end\","
+                " with numbers or formulas of the variables above");
+        sketchSource_.append(line).push_back('\n');
+    }
+
+    // A statement outside the blocks: a variable, or the start of a block.
+    void Statement(const Words& w) {
+        const std::string& key = w.items[0];
+        if (key == "variable") {
+            double value = 0;
+            if (w.items.size() != 3 || !ParseDouble(w.items[2], value))
+                throw Fail("expected \"variable <name> <value> [\\\"note\\\"] [= equation]\"");
+            if (!IsPlausibleValue(value))
+                throw Fail("the value " + w.items[2] + " of " + w.items[1] + " is out of range (at most " +
+                           std::to_string(static_cast<long long>(kMaxPlausibleValue)) + " either way)");
+            if (w.hasEquation && w.equation.empty()) throw Fail("the equation after '=' is empty");
+            auto var = model_->AddVariable(w.items[1], value, w.note);
+            var->SetEquation(w.equation);
+            check_.Set(w.items[1], value);
+        } else if (key == "sketch") {
+            if (w.items.size() != 2) throw Fail("expected \"sketch <name>\"");
+            sketch_ = model_->AddSketch(w.items[1]);
+        } else if (key == "table") {
+            if (w.items.size() < 2 || w.hasNote || w.hasEquation || FindSizeTable(*model_))
+                throw Fail("expected one \"table <variable>...\"");
+            table_ = std::make_shared<HostSizeTable>();
+            for (std::size_t k = 1; k < w.items.size(); ++k) {
+                if (!model_->FindVariable(w.items[k]))
+                    throw Fail("the size table's column " + w.items[k] + " is no variable above");
+            }
+            table_->SetColumns({w.items.begin() + 1, w.items.end()});
+        } else if (key == "body") {
+            if (w.items.size() != 1 || FindModelSource(*model_, kBodySource)) throw Fail("expected one \"body\"");
+            inBody_ = true;
+        } else {
+            throw Fail("unknown statement \"" + key + "\"");
+        }
+    }
+
+    const std::string& origin_;
+    std::size_t n_ = 0;
+    HostDocumentPtr model_;
+    ModelVariables check_;  // validates sketch formulas as they come
+    bool headerSeen_ = false;
+    std::shared_ptr<HostSketch> sketch_;  // open sketch, until "end"
+    std::string sketchSource_;
+    std::shared_ptr<HostSizeTable> table_;  // open size table, until "end"
+    bool inBody_ = false;                   // in the body's statements, until "end"
+    std::string bodySource_;
+};
+
 }  // namespace
 
 HostDocumentPtr ToolModelText::Parse(std::string_view text, const std::string& origin) {
     Install();
-    auto model = std::make_shared<HostDocument>(DocumentType::Part);
-    const auto lines = SplitLines(text);
-    std::size_t n = 0;
-    auto fail = [&](const std::string& what) -> HostError {
-        return HostError(E_INVALIDARG_, origin + ":" + std::to_string(n) + ": " + what);
-    };
-
-    bool headerSeen = false;
-    std::shared_ptr<HostSketch> sketch;  // open sketch, until "end"
-    std::string sketchSource;
-    std::shared_ptr<HostSizeTable> table;  // open size table, until "end"
-    bool inBody = false;                   // in the body's statements, until "end"
-    std::string bodySource;
-    ModelVariables check(*model);  // validates sketch formulas as they come
-    for (const std::string& raw : lines) {
-        ++n;
-        std::string_view line = Trimmed(raw);
-        if (n == 1 && HasUtf8Bom(line)) line.remove_prefix(kUtf8Bom.size());
-        if (line.empty() || line.front() == '#') continue;
-        if (!headerSeen) {
-            if (line != kHeader) throw fail(std::string("the model must start with \"") + kHeader + "\"");
-            headerSeen = true;
-            continue;
-        }
-        Words w;
-        if (!SplitWords(line, w)) throw fail("a note is not closed with '\"'");
-        if (w.items.empty()) throw fail("a statement has no keyword");
-        const std::string& key = w.items[0];
-        if (table) {
-            if (key == "end" && w.items.size() == 1 && !w.hasNote) {
-                model->AddEntity(table);
-                table.reset();
-                continue;
-            }
-            HostSizeTable::Row row;
-            row.name = w.note;
-            bool numbers = key == "row" && w.hasNote && !w.hasEquation &&
-                           w.items.size() == static_cast<std::size_t>(table->ColumnCount()) + 1;
-            for (std::size_t k = 1; numbers && k < w.items.size(); ++k) {
-                double v = 0;
-                numbers = ParseDouble(w.items[k], v) && IsPlausibleValue(v);
-                row.values.push_back(v);
-            }
-            if (!numbers)
-                throw fail("expected \"row \\\"designation\\\" <value>...\" with one number per column, or \"end\"");
-            table->AddRow(std::move(row));
-            continue;
-        }
-        if (inBody) {
-            if (key == "end" && w.items.size() == 1) {
-                model->AddEntity(std::make_shared<HostModelSource>(kBodySource, std::move(bodySource)));
-                bodySource.clear();
-                inBody = false;
-                continue;
-            }
-            std::string error;
-            if (!CheckBodyStatement(w, *model, check, error)) throw fail(error);
-            bodySource.append(line).push_back('\n');
-            continue;
-        }
-        if (sketch) {
-            if (key == "end" && w.items.size() == 1) {
-                sketch->SetSource(std::move(sketchSource));
-                sketchSource.clear();
-                sketch.reset();
-                continue;
-            }
-            Document2D scratch;
-            if (!DrawSketchStatement(w, check, scratch))
-                throw fail(
-                    "expected \"line x1 y1 x2 y2\", \"arc xc yc radius x1 y1 x2 y2 direction\" or \"end\","
-                    " with numbers or formulas of the variables above");
-            sketchSource.append(line).push_back('\n');
-            continue;
-        }
-        if (key == "variable") {
-            double value = 0;
-            if (w.items.size() != 3 || !ParseDouble(w.items[2], value))
-                throw fail("expected \"variable <name> <value> [\\\"note\\\"] [= equation]\"");
-            if (!IsPlausibleValue(value))
-                throw fail("the value " + w.items[2] + " of " + w.items[1] + " is out of range (at most " +
-                           std::to_string(static_cast<long long>(kMaxPlausibleValue)) + " either way)");
-            if (w.hasEquation && w.equation.empty()) throw fail("the equation after '=' is empty");
-            auto var = model->AddVariable(w.items[1], value, w.note);
-            var->SetEquation(w.equation);
-            check.Set(w.items[1], value);
-        } else if (key == "sketch") {
-            if (w.items.size() != 2) throw fail("expected \"sketch <name>\"");
-            sketch = model->AddSketch(w.items[1]);
-        } else if (key == "table") {
-            if (w.items.size() < 2 || w.hasNote || w.hasEquation || FindSizeTable(*model))
-                throw fail("expected one \"table <variable>...\"");
-            table = std::make_shared<HostSizeTable>();
-            for (std::size_t k = 1; k < w.items.size(); ++k) {
-                if (!model->FindVariable(w.items[k]))
-                    throw fail("the size table's column " + w.items[k] + " is no variable above");
-            }
-            table->SetColumns({w.items.begin() + 1, w.items.end()});
-        } else if (key == "body") {
-            if (w.items.size() != 1 || FindModelSource(*model, kBodySource)) throw fail("expected one \"body\"");
-            inBody = true;
-        } else {
-            throw fail("unknown statement \"" + key + "\"");
-        }
-    }
-    if (!headerSeen) throw HostError(E_INVALIDARG_, origin + ": the model text is empty");
-    if (sketch) throw HostError(E_INVALIDARG_, origin + ": sketch \"" + sketch->Name() + "\" has no \"end\"");
-    if (table) throw HostError(E_INVALIDARG_, origin + ": the size table has no \"end\"");
-    if (inBody) throw HostError(E_INVALIDARG_, origin + ": the body has no \"end\"");
-    if (const std::vector<std::string> cycle = EquationCycle(*model); !cycle.empty()) {
-        std::string chain;
-        for (const std::string& name : cycle) chain += (chain.empty() ? "" : " -> ") + name;
-        throw HostError(E_INVALIDARG_, origin + ": the equations of the variables go round in a circle (" + chain +
-                                           "); none of them can be worked out");
-    }
-    Rebuild(*model);
-    if (auto source = FindModelSource(*model, kBodySource)) {
-        const std::string error = BuildBody(*model, source->Text());
-        if (!error.empty()) throw HostError(E_INVALIDARG_, origin + ": the body cannot be made: " + error);
-    }
-    return model;
+    ModelTextParser parser(origin);
+    for (const std::string& raw : SplitLines(text)) parser.ReadLine(raw);
+    return parser.Finish();
 }
 
 HostDocumentPtr ToolModelText::Read(const std::string& path) {

@@ -58,6 +58,47 @@ std::string WorkingContourText(const CTurn& op) {
     return " (its working contour: units " + units + " of the part's section, work=" + units + ")";
 }
 
+// The messages of the operations that have one, with their working contours.
+void ReportOperationMessages(const CPLAN& plan) {
+    for (int i = 0; i < plan.GetTurnCount(); ++i) {
+        const PlanTurn* op = plan.GetTurn(i);
+        if (op->isExclude || !op->HasMessage()) continue;
+        const auto* turn = dynamic_cast<const CTurn*>(op);
+        std::cerr << "operation " << i << " \"" << op->GetNameTurn() << "\": " << op->messageText
+                  << (turn ? WorkingContourText(*turn) : std::string()) << "\n";
+    }
+}
+
+bool AnyOperationHasMessage(const CPLAN& plan) {
+    bool missing = false;
+    for (int i = 0; i < plan.GetTurnCount(); ++i)
+        missing = missing || (!plan.GetTurn(i)->isExclude && plan.GetTurn(i)->HasMessage());
+    return missing;
+}
+
+// Whether a path the machine compensates cuts into the part, checked as
+// calculated (each such path is checked and reports its own fault).
+bool CompensatedPathIntrudes(CPLAN& plan) {
+    bool intrudes = false;
+    for (int i = 0; i < plan.GetTurnCount(); ++i) {
+        auto* op = dynamic_cast<CTurn*>(plan.GetTurn(i));
+        if (op && op->IsActive() && op->MachineCompensatesRadius() && !CheckPathClearance(*op)) intrudes = true;
+    }
+    return intrudes;
+}
+
+// A finishing pass that meets more stock than one pass takes: said, not
+// held against the operation (a message would drop its path).
+void ReportExcessEngagement(const CPLAN& plan) {
+    for (int i = 0; i < plan.GetTurnCount(); ++i) {
+        const auto* op = dynamic_cast<const CTurn*>(plan.GetTurn(i));
+        if (!op) continue;
+        if (const auto excess = FindExcessEngagement(*op))
+            std::cerr << "engagement: operation " << i << " \"" << op->GetNameTurn() << "\": " << excess->Describe()
+                      << "\n";
+    }
+}
+
 }  // namespace
 
 int RunProgramJob(int argc, char** argv) {
@@ -85,24 +126,12 @@ int RunProgramJob(int argc, char** argv) {
             std::cerr << "zarvento: the plan of " << documentPath << " has no operations\n";
             return kExitCommandFailed;
         }
-        const auto reportMessages = [&plan] {
-            for (int i = 0; i < plan.GetTurnCount(); ++i) {
-                const PlanTurn* op = plan.GetTurn(i);
-                if (op->isExclude || !op->HasMessage()) continue;
-                const auto* turn = dynamic_cast<const CTurn*>(op);
-                std::cerr << "operation " << i << " \"" << op->GetNameTurn() << "\": " << op->messageText
-                          << (turn ? WorkingContourText(*turn) : std::string()) << "\n";
-            }
-        };
         // An operation with a message, a warning included, stands in the
         // program by its heading alone: a program without the moves of an
         // operation the plan holds is not the plan's (the pass after a
         // dropped roughing would take the whole bar), and none is written.
-        bool missing = false;
-        for (int i = 0; i < plan.GetTurnCount(); ++i)
-            missing = missing || (!plan.GetTurn(i)->isExclude && plan.GetTurn(i)->HasMessage());
-        if (missing) {
-            reportMessages();
+        if (AnyOperationHasMessage(plan)) {
+            ReportOperationMessages(plan);
             std::cerr << "zarvento: an operation has no moves in the program; no program is written\n";
             return kExitCommandFailed;
         }
@@ -110,24 +139,12 @@ int RunProgramJob(int argc, char** argv) {
         // as written, before anything is saved. A path the machine
         // compensates (G41/G42) is written without the nose's offset; its
         // corrected path is checked as calculated.
-        bool intrudes = false;
-        for (int i = 0; i < plan.GetTurnCount(); ++i) {
-            auto* op = dynamic_cast<CTurn*>(plan.GetTurn(i));
-            if (op && op->IsActive() && op->MachineCompensatesRadius() && !CheckPathClearance(*op)) intrudes = true;
-        }
-        // A finishing pass that meets more stock than one pass takes: said,
-        // not held against the operation (a message would drop its path).
-        for (int i = 0; i < plan.GetTurnCount(); ++i) {
-            const auto* op = dynamic_cast<const CTurn*>(plan.GetTurn(i));
-            if (!op) continue;
-            if (const auto excess = FindExcessEngagement(*op))
-                std::cerr << "engagement: operation " << i << " \"" << op->GetNameTurn() << "\": " << excess->Describe()
-                          << "\n";
-        }
+        const bool intrudes = CompensatedPathIntrudes(plan);
+        ReportExcessEngagement(plan);
         const CPostProcessor* post = GetSPID()->GetPostProcessor();
         std::cerr << "post-processor: " << (post != nullptr ? post->GetName() : std::string("(none)")) << "\n";
         if (intrudes) {
-            reportMessages();
+            ReportOperationMessages(plan);
             std::cerr << "zarvento: a tool path cuts into the part or runs into the stock; no program is written\n";
             return kExitCommandFailed;
         }
@@ -144,7 +161,7 @@ int RunProgramJob(int argc, char** argv) {
         if (!judged) {
             // The messages now, before the corrections come back and the
             // plan is calculated again.
-            reportMessages();
+            ReportOperationMessages(plan);
             for (const std::string& fault : faults) std::cerr << "zarvento: " << fault << "\n";
             std::cerr << "zarvento: the program as written cuts into the part, runs into the stock or lacks an "
                          "operation's moves; no program is written\n";

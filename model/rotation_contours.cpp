@@ -242,6 +242,68 @@ bool EdgeInPlane(const HostEdge& edge) {
     return std::fabs(a[1]) < EPS && std::fabs(b[1]) < EPS && a[0] > 0 && b[0] > 0;
 }
 
+bool OnFace(const HostFace& face, const Point3& p) {
+    double u = 0, v = 0;
+    return face.Project(p, u, v) && Near(face.PointAt(u, v), p);
+}
+
+bool OnCurve(const HostCurve& curve, const Point3& p) { return Near(curve.PointAt(curve.Project(p)), p); }
+
+// The part's edges as the tying asks for them. An edge's curve is made when
+// a unit off every face first asks for it: on a dense part nearly every unit
+// lies on a face. The edges' boxes are read then, once, and spare the curve
+// of every edge whose box misses the unit (an edge without a sure box is
+// always asked).
+class PlaneEdges {
+public:
+    explicit PlaneEdges(const std::vector<std::shared_ptr<HostEdge>>& edges)
+        : edges_(edges), curves_(edges.size()), curveMade_(edges.size(), false), inPlane_(edges.size()) {}
+
+    // The first edge in the plane whose curve holds both points; null when none does.
+    std::shared_ptr<HostEdge> Holding(const Point3& p1, const Point3& p2) {
+        for (std::size_t k = 0; k < edges_.size(); ++k) {
+            if (Misses(k, p1, p2) || !InPlane(k)) continue;
+            const HostCurve* curve = Curve(k);
+            if (!curve) continue;
+            if (OnCurve(*curve, p1) && OnCurve(*curve, p2)) return edges_[k];
+        }
+        return nullptr;
+    }
+
+private:
+    const HostCurve* Curve(std::size_t k) {
+        if (!curveMade_[k]) {
+            curves_[k] = edges_[k]->Curve();
+            curveMade_[k] = true;
+        }
+        return curves_[k].get();
+    }
+
+    // Whether an edge lies in the plane is read when its box holds a unit:
+    // the box, read for every edge at once, spares the vertices of most.
+    bool InPlane(std::size_t k) {
+        if (!inPlane_[k]) inPlane_[k] = EdgeInPlane(*edges_[k]);
+        return *inPlane_[k];
+    }
+
+    bool Misses(std::size_t k, const Point3& p1, const Point3& p2) {
+        if (boxes_.empty()) {
+            boxes_.resize(edges_.size());
+            for (std::size_t e = 0; e < edges_.size(); ++e) {
+                Box3 box;
+                if (edges_[e]->Box(box.min, box.max)) boxes_[e] = box;
+            }
+        }
+        return boxes_[k] && (!boxes_[k]->Holds(p1) || !boxes_[k]->Holds(p2));
+    }
+
+    const std::vector<std::shared_ptr<HostEdge>>& edges_;
+    std::vector<std::shared_ptr<HostCurve>> curves_;
+    std::vector<bool> curveMade_;
+    std::vector<std::optional<bool>> inPlane_;
+    std::vector<std::optional<Box3>> boxes_;
+};
+
 // Ties each unit to the first kept face holding both its ends (else the face
 // the section curve that holds them outlines, else the first edge of the
 // part in the plane holding them) and to the first section curve holding
@@ -267,42 +329,7 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
     const std::vector<BoxPair> near = CandidateBoxes(ends, boxes);
     auto nearFrom = near.begin();
     const int firstCurveBox = static_cast<int>(faces.size());
-    // An edge's curve is made when a unit off every face first asks for it:
-    // on a dense part nearly every unit lies on a face. The edges' boxes are
-    // read then, once, and spare the curve of every edge whose box misses the
-    // unit (an edge without a sure box is always asked).
-    std::vector<std::shared_ptr<HostCurve>> edgeCurves(edges.size());
-    std::vector<bool> edgeCurveMade(edges.size(), false);
-    auto edgeCurve = [&](std::size_t k) {
-        if (!edgeCurveMade[k]) {
-            edgeCurves[k] = edges[k]->Curve();
-            edgeCurveMade[k] = true;
-        }
-        return edgeCurves[k].get();
-    };
-    std::vector<std::optional<Box3>> edgeBoxes;
-    // Whether an edge lies in the plane is read when its box holds a unit:
-    // the box, read for every edge at once, spares the vertices of most.
-    std::vector<std::optional<bool>> edgeInPlane(edges.size());
-    auto inPlane = [&](std::size_t k) {
-        if (!edgeInPlane[k]) edgeInPlane[k] = EdgeInPlane(*edges[k]);
-        return *edgeInPlane[k];
-    };
-    auto edgeMisses = [&](std::size_t k, const Point3& p1, const Point3& p2) {
-        if (edgeBoxes.empty()) {
-            edgeBoxes.resize(edges.size());
-            for (std::size_t e = 0; e < edges.size(); ++e) {
-                Box3 box;
-                if (edges[e]->Box(box.min, box.max)) edgeBoxes[e] = box;
-            }
-        }
-        return edgeBoxes[k] && (!edgeBoxes[k]->Holds(p1) || !edgeBoxes[k]->Holds(p2));
-    };
-    auto onFace = [](const HostFace& face, const Point3& p) {
-        double u = 0, v = 0;
-        return face.Project(p, u, v) && Near(face.PointAt(u, v), p);
-    };
-    auto onCurve = [](const HostCurve& curve, const Point3& p) { return Near(curve.PointAt(curve.Project(p)), p); };
+    PlaneEdges planeEdges(edges);
     for (std::size_t i = 0; i < units.size(); ++i) {
         UnitPtr& unit = units[i];
         const auto& [p1, p2] = ends[i];
@@ -322,7 +349,7 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
         for (auto k = nearFrom; k != firstCurve; ++k) {
             const auto f = static_cast<std::size_t>(k->second);
             if (!boxes[f].Holds(p1) || !boxes[f].Holds(p2)) continue;
-            if (onFace(*faces[f], p1) && onFace(*faces[f], p2)) {
+            if (OnFace(*faces[f], p1) && OnFace(*faces[f], p2)) {
                 unit->AddObject(faces[f]);
                 onAFace = true;
                 break;
@@ -331,7 +358,7 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
         for (auto k = firstCurve; k != nearTo; ++k) {
             const SectionCurve& section = curves[static_cast<std::size_t>(k->second - firstCurveBox)];
             if (!section.box.Holds(p1) || !section.box.Holds(p2)) continue;
-            if (onCurve(*section.curve, p1) && onCurve(*section.curve, p2)) {
+            if (OnCurve(*section.curve, p1) && OnCurve(*section.curve, p2)) {
                 unit->SetSourceObject(section.curve);
                 if (!onAFace && section.curve->SourceFace()) {
                     unit->AddObject(section.curve->SourceFace());
@@ -341,15 +368,7 @@ void TieUnitsToModel(std::vector<UnitPtr>& units, const std::vector<std::shared_
             }
         }
         if (onAFace) continue;
-        for (std::size_t k = 0; k < edges.size(); ++k) {
-            if (edgeMisses(k, p1, p2) || !inPlane(k)) continue;
-            const HostCurve* curve = edgeCurve(k);
-            if (!curve) continue;
-            if (onCurve(*curve, p1) && onCurve(*curve, p2)) {
-                unit->AddObject(edges[k]);
-                break;
-            }
-        }
+        if (std::shared_ptr<HostEdge> edge = planeEdges.Holding(p1, p2)) unit->AddObject(edge);
     }
 }
 
@@ -579,6 +598,106 @@ void CleanUpFailedSection() {
     }
 }
 
+// The outline object, taken again by its name or made, in the LSC's ZX
+// plane, with the faces to cut.
+std::shared_ptr<HostOutline> SectionOutline(HostPart& part, std::vector<std::shared_ptr<HostFace>>& faces) {
+    auto outline = std::dynamic_pointer_cast<HostOutline>(part.FindModelObject(kSectionObjectName));
+    if (outline) {
+        outline->ClearReferences();
+        outline->ClearResult();
+    } else {
+        outline = part.CreateOutline(kSectionObjectName);
+    }
+    sectionObject = outline;
+    outline->AddReference(1, LscTransform::Global().HostObjectRef()->Plane(LocalCoordinateSystem::kPlaneZX));
+    faces = part.Faces();
+    for (const auto& face : faces) outline->AddReference(0, face);
+    return outline;
+}
+
+// One unit per section curve, x mirrored onto the part's side of the axis.
+void ReadSectionCurves(HostOutline& outline, int items, std::vector<SectionCurve>& curves,
+                       std::vector<UnitPtr>& units) {
+    const double accuracy = SettingsRecord::Global().accuracy;
+    for (int i = 0; i < items; ++i) {
+        const std::vector<std::shared_ptr<HostCurve>> result = outline.ResultCurves(i);
+        curves.reserve(curves.size() + result.size());
+        units.reserve(units.size() + result.size());
+        for (const auto& curve : result) {
+            curves.push_back({curve, {}});
+            UnitPtr unit = UnitOfCurve(curves.back(), accuracy);
+            unit->MirrorX();
+            units.push_back(std::move(unit));
+        }
+    }
+}
+
+// The outer profile of units that make no chain: drawn in the hidden work
+// document inside a frame, the boundary of the region outside the part, and
+// its pieces on the part's side read back as units into `contour`. False
+// when the drawing has no box.
+bool TraceOuterProfile(std::vector<UnitPtr>& units, HostApplication* app, Contour& contour) {
+    if (!HiddenDocument()) CreateHiddenDocument();
+    std::unique_ptr<ActiveDocumentSwitch> current;
+    if (app) current = std::make_unique<ActiveDocumentSwitch>(*app, HiddenDocument());
+    WorkDocumentScope work;
+    Document2D& sheet = work.Document();
+    sheet.DeleteAllObjects();
+    sheet.BeginObjectSet();
+    for (const UnitPtr& unit : units) unit->Draw2D(kStyleMain);
+    const Ref2D group = sheet.EndObjectSet();
+    units.clear();
+    const std::optional<Box2D> box = sheet.BoundingBox(group);
+    if (!box) return false;
+    const double zmin = box->xmin, xmin = box->ymin, zmax = box->xmax;
+    const double left = zmin - kFrameMargin, right = zmax + kFrameMargin, bottom = xmin - kFrameMargin;
+    for (const std::array<double, 4>& side :
+         {std::array<double, 4>{left, 0, right, 0}, std::array<double, 4>{right, 0, right, bottom},
+          std::array<double, 4>{right, bottom, left, bottom}, std::array<double, 4>{left, bottom, left, 0}})
+        sheet.AddToGroup(group, sheet.LineSeg(side[0], side[1], side[2], side[3], kStyleMain));
+    const Ref2D boundary = sheet.RegionBoundary(group, zmax + kSeedOffset, xmin - kSeedOffset);
+    const Iter2D it = sheet.CreateIterator(boundary);
+    for (Ref2D element = sheet.MoveFirst(it); element; element = sheet.MoveNext(it))
+        if (sheet.ObjectType(element) == kObj2DContour)
+            sheet.ReleaseGroup(sheet.ObjectList(element, 0, kSeedOffset, 1));
+    sheet.DeleteIterator(it);
+    sheet.BeginObjectSet();
+    sheet.SelectInRect(zmin, bottom, zmax, 0, 1);
+    const Ref2D inside = sheet.EndObjectSet();
+    contour.LoadFromHostObjects(sheet, inside, -1, kReadBackTolerance);
+    return true;
+}
+
+// Whether the profile is the part's turned profile: some unit lies on a face
+// of rotation about the LSC Z axis (or on an edge in the plane). The outline
+// of faces that are not (a part lying across the axis) is no turned part.
+bool LiesOnTurnedFaces(const std::vector<UnitPtr>& profile, const std::vector<std::shared_ptr<HostFace>>& rotation) {
+    std::unordered_set<const HostObject*> turned;
+    for (const auto& face : rotation) turned.insert(face.get());
+    return std::any_of(profile.begin(), profile.end(), [&](const UnitPtr& unit) {
+        const HostObjectPtr object = unit->GetSourceObject(0);
+        return object && (turned.count(object.get()) > 0 || !std::dynamic_pointer_cast<HostFace>(object));
+    });
+}
+
+// The profile as a contour that starts at its smallest z, nearest the axis there.
+std::unique_ptr<Contour> FromItsFront(std::vector<UnitPtr>& profile) {
+    std::vector<UnitPtr> clones;
+    clones.reserve(profile.size());
+    for (UnitPtr& unit : profile) clones.push_back(CloneKeepingSource(std::move(unit)));
+    profile.clear();
+    double zmin = 1e6, xmax = -1e6;
+    for (const UnitPtr& u : clones)
+        if (u->StartPoint.z < zmin) zmin = u->StartPoint.z;
+    std::size_t first = 0;
+    for (std::size_t i = 0; i < clones.size(); ++i)
+        if (std::fabs(clones[i]->StartPoint.z - zmin) < EPS && clones[i]->StartPoint.x > xmax)
+            xmax = clones[i]->StartPoint.x, first = i;
+    auto result = Contour::ContourSized(static_cast<int>(clones.size()));
+    for (std::size_t k = 0; k < clones.size(); ++k) result->AddUnit(std::move(clones[(first + k) % clones.size()]));
+    return result;
+}
+
 }  // namespace
 
 SectionErrorReport RegisterSectionErrorReport(SectionErrorReport report) {
@@ -627,18 +746,8 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
     part->SetUndoSwitch(0);
     documentStateFlag = part->StateFlag();
     ScopeGuard cleanup(&CleanUpFailedSection);
-    // The outline object, taken again by its name or made, in the LSC's ZX plane.
-    auto outline = std::dynamic_pointer_cast<HostOutline>(part->FindModelObject(kSectionObjectName));
-    if (outline) {
-        outline->ClearReferences();
-        outline->ClearResult();
-    } else {
-        outline = part->CreateOutline(kSectionObjectName);
-    }
-    sectionObject = outline;
-    outline->AddReference(1, LscTransform::Global().HostObjectRef()->Plane(LocalCoordinateSystem::kPlaneZX));
-    const std::vector<std::shared_ptr<HostFace>> faces = part->Faces();
-    for (const auto& face : faces) outline->AddReference(0, face);
+    std::vector<std::shared_ptr<HostFace>> faces;
+    const std::shared_ptr<HostOutline> outline = SectionOutline(*part, faces);
     // The section; without a result the outline goes on this path too, so that
     // no stray object stays in the part.
     outline->Rebuild();
@@ -648,63 +757,23 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
         RemoveSectionObject();
         return nullptr;
     }
-    // One unit per section curve, x mirrored onto the part's side of the axis.
-    const double accuracy = SettingsRecord::Global().accuracy;
     std::vector<SectionCurve> curves;
     std::vector<UnitPtr> units;
-    for (int i = 0; i < items; ++i) {
-        const std::vector<std::shared_ptr<HostCurve>> result = outline->ResultCurves(i);
-        curves.reserve(curves.size() + result.size());
-        units.reserve(units.size() + result.size());
-        for (const auto& curve : result) {
-            curves.push_back({curve, {}});
-            UnitPtr unit = UnitOfCurve(curves.back(), accuracy);
-            unit->MirrorX();
-            units.push_back(std::move(unit));
-        }
-    }
+    ReadSectionCurves(*outline, items, curves, units);
     if (units.empty()) {
         documentStateFlag = true;
         RestoreDocumentAfterSection(document);
         RemoveSectionObject();
         return nullptr;
     }
-    // The outer profile: the units drawn in the hidden work document inside a
-    // frame, the boundary of the region outside the part, and its pieces on the
-    // part's side read back as units.
+    // The outer profile: the units chained end to start where they make one
+    // chain, else traced as a region's boundary.
     std::unique_ptr<Contour> contour = std::make_unique<Contour>();
     if (std::optional<std::vector<UnitPtr>> chain = ChainOfSection(units)) {
         for (UnitPtr& unit : *chain)
             if (!unit->IsZeroLength()) contour->AddUnit(std::move(unit));
-    } else {
-        if (!HiddenDocument()) CreateHiddenDocument();
-        std::unique_ptr<ActiveDocumentSwitch> current;
-        if (app) current = std::make_unique<ActiveDocumentSwitch>(*app, HiddenDocument());
-        WorkDocumentScope work;
-        Document2D& sheet = work.Document();
-        sheet.DeleteAllObjects();
-        sheet.BeginObjectSet();
-        for (const UnitPtr& unit : units) unit->Draw2D(kStyleMain);
-        const Ref2D group = sheet.EndObjectSet();
-        units.clear();
-        const std::optional<Box2D> box = sheet.BoundingBox(group);
-        if (!box) return nullptr;
-        const double zmin = box->xmin, xmin = box->ymin, zmax = box->xmax;
-        const double left = zmin - kFrameMargin, right = zmax + kFrameMargin, bottom = xmin - kFrameMargin;
-        for (const std::array<double, 4>& side :
-             {std::array<double, 4>{left, 0, right, 0}, std::array<double, 4>{right, 0, right, bottom},
-              std::array<double, 4>{right, bottom, left, bottom}, std::array<double, 4>{left, bottom, left, 0}})
-            sheet.AddToGroup(group, sheet.LineSeg(side[0], side[1], side[2], side[3], kStyleMain));
-        const Ref2D boundary = sheet.RegionBoundary(group, zmax + kSeedOffset, xmin - kSeedOffset);
-        const Iter2D it = sheet.CreateIterator(boundary);
-        for (Ref2D element = sheet.MoveFirst(it); element; element = sheet.MoveNext(it))
-            if (sheet.ObjectType(element) == kObj2DContour)
-                sheet.ReleaseGroup(sheet.ObjectList(element, 0, kSeedOffset, 1));
-        sheet.DeleteIterator(it);
-        sheet.BeginObjectSet();
-        sheet.SelectInRect(zmin, bottom, zmax, 0, 1);
-        const Ref2D inside = sheet.EndObjectSet();
-        contour->LoadFromHostObjects(sheet, inside, -1, kReadBackTolerance);
+    } else if (!TraceOuterProfile(units, app, *contour)) {
+        return nullptr;
     }
     if (contour->Empty()) {
         contour.reset();
@@ -728,33 +797,9 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
     JoinUnits(profile);
     contour.reset();
     if (profile.empty()) return nullptr;
-    // The profile starts at its smallest z, nearest the axis there. It is the
-    // part's turned profile when a unit lies on a face of rotation about the
-    // LSC Z axis: the outline of faces that are not (a part lying across the
-    // axis) is no turned part.
-    const std::unordered_set<const HostObject*> turned = [&] {
-        std::unordered_set<const HostObject*> set;
-        for (const auto& face : rotation) set.insert(face.get());
-        return set;
-    }();
-    const bool tied = std::any_of(profile.begin(), profile.end(), [&](const UnitPtr& unit) {
-        const HostObjectPtr object = unit->GetSourceObject(0);
-        return object && (turned.count(object.get()) > 0 || !std::dynamic_pointer_cast<HostFace>(object));
-    });
-    if (tied) {
-        std::vector<UnitPtr> clones;
-        clones.reserve(profile.size());
-        for (UnitPtr& unit : profile) clones.push_back(CloneKeepingSource(std::move(unit)));
-        profile.clear();
-        double zmin = 1e6, xmax = -1e6;
-        for (const UnitPtr& u : clones)
-            if (u->StartPoint.z < zmin) zmin = u->StartPoint.z;
-        std::size_t first = 0;
-        for (std::size_t i = 0; i < clones.size(); ++i)
-            if (std::fabs(clones[i]->StartPoint.z - zmin) < EPS && clones[i]->StartPoint.x > xmax)
-                xmax = clones[i]->StartPoint.x, first = i;
-        auto result = Contour::ContourSized(static_cast<int>(clones.size()));
-        for (std::size_t k = 0; k < clones.size(); ++k) result->AddUnit(std::move(clones[(first + k) % clones.size()]));
+    // The profile starts at its smallest z, nearest the axis there.
+    if (LiesOnTurnedFaces(profile, rotation)) {
+        std::unique_ptr<Contour> result = FromItsFront(profile);
         CloseProfile(*result);
         if (KeepSection(*document, *part, *result)) return result;
         const std::string text = BrokenInvariantText(kBrokenSectionMessage);

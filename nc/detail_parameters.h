@@ -15,7 +15,9 @@ namespace zarvento {
 
 class GridControl;
 class HostDimension;
+class HostDocument;
 class HostPart;
+struct PartProperties;
 
 // ReadFromModel rebuilds the table from the active part document of the host:
 // the model's variables, the part's properties, its material (through the
@@ -59,6 +61,13 @@ public:
     // Attaches the dimension's tolerance to its entry when the dimension
     // shows one.
     void ReadTolerance(PartVariable& entry, const HostDimension& dimension);
+    // The phases of ReadFromModel: the material of the file the part is
+    // linked to (true when it was looked at), the steel table's values where
+    // the reference left them empty, and the model's dimensions and
+    // roughness signs as variables.
+    bool ReadLinkedMaterial(const PartProperties& properties, bool force);
+    void CompleteFromSteelTable(const PartProperties& properties);
+    void AddModelAnnotations(const HostDocument& document);
     // The table in a grid: a header row, then name, value and description.
     void FillGrid(GridControl& grid) const;
     // "P3.0.Z.HT" gives 130: the letter's hundreds, ten times the main

@@ -131,6 +131,83 @@ void DETAIL_PARAMETERS::ReadTolerance(PartVariable& entry, const HostDimension& 
     AttachTolerance(entry, NumberOf(dimension.LowerDeviation()), NumberOf(dimension.UpperDeviation()));
 }
 
+bool DETAIL_PARAMETERS::ReadLinkedMaterial(const PartProperties& properties, bool force) {
+    std::uint32_t low = 0, high = 0;
+    if (!LastWriteTime(properties.linkedFile, low, high) ||
+        !(force || low != linkedFileTimeLow || high != linkedFileTimeHigh))
+        return false;
+    HostApplication* app = HostApplicationObject();
+    try {
+        HostDocumentPtr linked = app ? app->Documents().FindByPath(properties.linkedFile) : nullptr;
+        bool opened = false;
+        if (!linked && app) {
+            linked = app->Documents().Open(properties.linkedFile, false);
+            opened = linked != nullptr;
+        }
+        if (linked) {
+            const std::shared_ptr<HostPart> source = TopPart(linked);
+            if (force || source->Properties().material != materialName) ReadMaterial(*source);
+            if (opened) app->Documents().Close(linked);
+        }
+    } catch (const HostError&) {
+        // A linked file the host cannot open gives no material.
+    }
+    linkedFileTimeLow = low;
+    linkedFileTimeHigh = high;
+    return true;
+}
+
+void DETAIL_PARAMETERS::CompleteFromSteelTable(const PartProperties& properties) {
+    // The steel table completes what the materials reference left empty.
+    material->HB = hardnessHB;
+    material->HRC = hardnessHRC;
+    if (const SteelGrade* steel = FindSteelGrade(MATERIAL::ExtractMark(properties.material))) {
+        gostGroup = steel->group;
+        Complete(hardnessHB, steel->HB);
+        material->HB = hardnessHB;
+        Complete(tensileStrength, steel->tensileMPa);
+        MATERIAL& m = *material;
+        Complete(m.C, steel->C);
+        Complete(m.Si, steel->Si);
+        Complete(m.Mn, steel->Mn);
+        Complete(m.Cr, steel->Cr);
+        Complete(m.Ni, steel->Ni);
+        Complete(m.Mo, steel->Mo);
+        Complete(m.Al, steel->Al);
+        Complete(m.Ti, steel->Ti);
+        Complete(m.V, steel->V);
+    }
+}
+
+void DETAIL_PARAMETERS::AddModelAnnotations(const HostDocument& document) {
+    // The dimensions by kind, numbered by their place in the model.
+    static const struct {
+        DimensionKind kind;
+        const char* prefix;
+        const char* description;
+    } kDimensions[] = {{DimensionKind::Linear, "L", "линейный размер"},
+                       {DimensionKind::Diametral, "D", "диаметральный размер"},
+                       {DimensionKind::Radial, "R", "радиальный размер"},
+                       {DimensionKind::Angular, "A", "угловой размер"}};
+    for (const auto& d : kDimensions) {
+        int number = 0;
+        for (const auto& dimension : ModelDimensions(document, d.kind)) {
+            const std::string name = d.prefix + std::to_string(++number);
+            if (PartVariable* entry = AddNumeric(name, dimension->Nominal(), d.description))
+                ReadTolerance(*entry, *dimension);
+        }
+    }
+
+    // The roughness signs, each kind counted on its own.
+    int ra = 0, rz = 0;
+    for (const auto& sign : ModelRoughnessSigns(document)) {
+        const std::string& text = sign->Text();
+        const std::string name =
+            text.find("Rz") != std::string::npos ? "Rz" + std::to_string(++rz) : "Ra" + std::to_string(++ra);
+        AddNumeric(name, NumberFromFirstDigit(text), "шероховатость");
+    }
+}
+
 bool DETAIL_PARAMETERS::ReadFromModel(bool force) {
     const HostDocumentPtr document = ActiveHostDocument();
     const std::shared_ptr<HostPart> part = TopPart(document);
@@ -162,55 +239,15 @@ bool DETAIL_PARAMETERS::ReadFromModel(bool force) {
     if (force || properties.material != materialName) read = ReadMaterial(*part);
     changed = read;
     // The material of the file the part is linked to.
-    if (!read && properties.material != materialName && !properties.linkedFile.empty()) {
-        std::uint32_t low = 0, high = 0;
-        if (LastWriteTime(properties.linkedFile, low, high) &&
-            (force || low != linkedFileTimeLow || high != linkedFileTimeHigh)) {
-            HostApplication* app = HostApplicationObject();
-            try {
-                HostDocumentPtr linked = app ? app->Documents().FindByPath(properties.linkedFile) : nullptr;
-                bool opened = false;
-                if (!linked && app) {
-                    linked = app->Documents().Open(properties.linkedFile, false);
-                    opened = linked != nullptr;
-                }
-                if (linked) {
-                    const std::shared_ptr<HostPart> source = TopPart(linked);
-                    if (force || source->Properties().material != materialName) read = ReadMaterial(*source);
-                    if (opened) app->Documents().Close(linked);
-                }
-            } catch (const HostError&) {
-                // A linked file the host cannot open gives no material.
-            }
-            linkedFileTimeLow = low;
-            linkedFileTimeHigh = high;
-            changed = true;
-        }
-    }
+    if (!read && properties.material != materialName && !properties.linkedFile.empty() &&
+        ReadLinkedMaterial(properties, force))
+        changed = true;
     materialGroup = material->sGroup;
 
     mcCode = McCodeOf(mcCodeText);
     material->MCcode = mcCode;
 
-    // The steel table completes what the materials reference left empty.
-    material->HB = hardnessHB;
-    material->HRC = hardnessHRC;
-    if (const SteelGrade* steel = FindSteelGrade(MATERIAL::ExtractMark(properties.material))) {
-        gostGroup = steel->group;
-        Complete(hardnessHB, steel->HB);
-        material->HB = hardnessHB;
-        Complete(tensileStrength, steel->tensileMPa);
-        MATERIAL& m = *material;
-        Complete(m.C, steel->C);
-        Complete(m.Si, steel->Si);
-        Complete(m.Mn, steel->Mn);
-        Complete(m.Cr, steel->Cr);
-        Complete(m.Ni, steel->Ni);
-        Complete(m.Mo, steel->Mo);
-        Complete(m.Al, steel->Al);
-        Complete(m.Ti, steel->Ti);
-        Complete(m.V, steel->V);
-    }
+    CompleteFromSteelTable(properties);
 
     // The material's values.
     AddString("sGroup", materialGroup, "Группа материала");
@@ -224,32 +261,7 @@ bool DETAIL_PARAMETERS::ReadFromModel(bool force) {
     AddNumeric("KShl", kShl, "Коэффициент KShl");
     AddNumeric("SigmV", tensileStrength, "Предел прочности, МПа");
 
-    // The dimensions by kind, numbered by their place in the model.
-    static const struct {
-        DimensionKind kind;
-        const char* prefix;
-        const char* description;
-    } kDimensions[] = {{DimensionKind::Linear, "L", "линейный размер"},
-                       {DimensionKind::Diametral, "D", "диаметральный размер"},
-                       {DimensionKind::Radial, "R", "радиальный размер"},
-                       {DimensionKind::Angular, "A", "угловой размер"}};
-    for (const auto& d : kDimensions) {
-        int number = 0;
-        for (const auto& dimension : ModelDimensions(*document, d.kind)) {
-            const std::string name = d.prefix + std::to_string(++number);
-            if (PartVariable* entry = AddNumeric(name, dimension->Nominal(), d.description))
-                ReadTolerance(*entry, *dimension);
-        }
-    }
-
-    // The roughness signs, each kind counted on its own.
-    int ra = 0, rz = 0;
-    for (const auto& sign : ModelRoughnessSigns(*document)) {
-        const std::string& text = sign->Text();
-        const std::string name =
-            text.find("Rz") != std::string::npos ? "Rz" + std::to_string(++rz) : "Ra" + std::to_string(++ra);
-        AddNumeric(name, NumberFromFirstDigit(text), "шероховатость");
-    }
+    AddModelAnnotations(*document);
     return changed;
 }
 

@@ -160,47 +160,48 @@ bool ApplyHoleFields(CTurn& turn, PanelAnswer& answer) {
     return true;
 }
 
-}  // namespace
+// Refuses the field's value; false, for the caller to return.
+bool Refused(PanelAnswer& answer, const std::string& field, const std::string& value) {
+    PlanPanels::RefuseField(answer, field, value);
+    return false;
+}
 
-void HeadlessTurnPanels::ApplyTurnFields(PlanTurn& op, PanelAnswer& answer) {
-    auto* turn = dynamic_cast<CTurn*>(&op);
-    if (!turn) return;
-    // A field the panel does not have is a typing error, not something to
-    // pass over in silence.
+// False, with the refusal shown, for a field the panel does not have: a
+// typing error, not something to pass over in silence.
+bool KnownFields(CTurn& turn, PanelAnswer& answer) {
     static constexpr std::string_view kFields[] = {"name",     "tool",  "work", "allowance", "direction", "output",
                                                    "strategy", "feed",  "spin", "wait",      "pitch",     "depth",
                                                    "starts",   "dwell", "hole", "zbase",     "diameter"};
     for (const auto& [field, value] : answer.fields) {
         if (std::find(std::begin(kFields), std::end(kFields), field) != std::end(kFields)) continue;
-        if (field.starts_with(kCyclePrefix) && turn->PanelCycle()) continue;
+        if (field.starts_with(kCyclePrefix) && turn.PanelCycle()) continue;
         ShowMessageBox("Операция не имеет поля " + field);
         answer.result = IDCANCEL_;
         PanelScript::Instance().NoteRefusal();
-        return;
+        return false;
     }
+    return true;
+}
+
+// The name, the tool's position, the working units and the allowance.
+bool ApplyIdentityFields(CTurn& turn, PanelAnswer& answer) {
     // A name given is the user's, as one typed in the panel's list with the
     // automatic name switched off: the kind's automatic name keeps off it.
     if (const std::string* name = answer.Field("name")) {
-        turn->sNameTurn = *name;
-        turn->isAutoName = false;
+        turn.sNameTurn = *name;
+        turn.isAutoName = false;
     }
     if (const std::string* tool = answer.Field("tool")) {
         // Positions are counted from 1, as in the plan-data panel.
         std::int32_t position = 0;
-        if (!ParseInt(*tool, position) || position < 1 || position > 30) {
-            RefuseField(answer, "tool", *tool);
-            return;
-        }
-        turn->nToolPosition = position - 1;
-        turn->isAutoTool = false;
+        if (!ParseInt(*tool, position) || position < 1 || position > 30) return Refused(answer, "tool", *tool);
+        turn.nToolPosition = position - 1;
+        turn.isAutoTool = false;
     }
     if (const std::string* work = answer.Field("work")) {
         std::vector<int> units;
-        Contour* choice = turn->workChoice.get();
-        if (!choice || !ParseUnitChoice(*work, choice->Count(), units)) {
-            RefuseField(answer, "work", *work);
-            return;
-        }
+        Contour* choice = turn.workChoice.get();
+        if (!choice || !ParseUnitChoice(*work, choice->Count(), units)) return Refused(answer, "work", *work);
         // The choice the panel's pick leaves; the headless host shows no
         // selection, so only the units' marks change.
         for (int i = 0; i < choice->Count(); ++i) choice->GetUnit(i)->Selected = false;
@@ -208,46 +209,45 @@ void HeadlessTurnPanels::ApplyTurnFields(PlanTurn& op, PanelAnswer& answer) {
     }
     if (const std::string* allowance = answer.Field("allowance")) {
         double value = 0.0;
-        if (!ParseDouble(*allowance, value) || !(value >= 0.0 && value < 100.0)) {
-            RefuseField(answer, "allowance", *allowance);
-            return;
-        }
-        turn->isPripuskW = value > 0.0;
-        turn->PripuskW = value;
+        if (!ParseDouble(*allowance, value) || !(value >= 0.0 && value < 100.0))
+            return Refused(answer, "allowance", *allowance);
+        turn.isPripuskW = value > 0.0;
+        turn.PripuskW = value;
     }
+    return true;
+}
+
+// The switches: direction, output and strategy.
+bool ApplySwitchFields(CTurn& turn, PanelAnswer& answer) {
     // The panel's direction switch: along the working contour's own
     // direction, or against it (the operation's default).
     if (const std::string* direction = answer.Field("direction")) {
-        if (*direction != "along" && *direction != "against") {
-            RefuseField(answer, "direction", *direction);
-            return;
-        }
-        turn->indNapr = *direction == "along";
+        if (*direction != "along" && *direction != "against") return Refused(answer, "direction", *direction);
+        turn.indNapr = *direction == "along";
     }
     // Elementary moves or the machine's own cycle, for a kind with a cycle.
     if (const std::string* output = answer.Field("output")) {
-        if (!turn->PanelCycle() || (*output != "moves" && *output != "cycle")) {
-            RefuseField(answer, "output", *output);
-            return;
-        }
-        turn->indShema = *output == "cycle" ? 1 : 0;
+        if (!turn.PanelCycle() || (*output != "moves" && *output != "cycle")) return Refused(answer, "output", *output);
+        turn.indShema = *output == "cycle" ? 1 : 0;
     }
     // Multi-pass turning: passes over the regions, or plunges across a groove.
     if (const std::string* strategy = answer.Field("strategy")) {
-        if (!dynamic_cast<CTurnMnogoProhod*>(turn) || (*strategy != "turning" && *strategy != "groove")) {
-            RefuseField(answer, "strategy", *strategy);
-            return;
-        }
-        turn->indCycleElementar = *strategy == "groove" ? 1 : 0;
+        if (!dynamic_cast<CTurnMnogoProhod*>(&turn) || (*strategy != "turning" && *strategy != "groove"))
+            return Refused(answer, "strategy", *strategy);
+        turn.indCycleElementar = *strategy == "groove" ? 1 : 0;
     }
-    // The cycle's parameters, after the strategy that picks the cycle: in
-    // machine-cycle output those of the chosen cycle of the post-processor,
-    // as the panel's cycle button opens them, and the strategy's for a name
-    // that cycle has not (the panel reaches them with the output switched).
-    auto cycleFor = [turn](std::string_view name) {
-        CCycle_Auto* cycle = turn->PanelCycle();
-        if (turn->indShema == 1) {
-            CCycle_Auto* machine = turn->postProcessor.GetCycleOfType(turn->typeKey, turn->indCycle);
+    return true;
+}
+
+// The cycle's parameters, after the strategy that picks the cycle: in
+// machine-cycle output those of the chosen cycle of the post-processor, as
+// the panel's cycle button opens them, and the strategy's for a name that
+// cycle has not (the panel reaches them with the output switched).
+bool ApplyCycleFields(CTurn& turn, PanelAnswer& answer) {
+    auto cycleFor = [&turn](std::string_view name) {
+        CCycle_Auto* cycle = turn.PanelCycle();
+        if (turn.indShema == 1) {
+            CCycle_Auto* machine = turn.postProcessor.GetCycleOfType(turn.typeKey, turn.indCycle);
             if (machine && machine->FindParam(name)) cycle = machine;
         }
         return cycle;
@@ -256,52 +256,61 @@ void HeadlessTurnPanels::ApplyTurnFields(PlanTurn& op, PanelAnswer& answer) {
     // panel switches the plan angles it offers with it: the angles typed
     // beside it then take their place.
     if (const std::string* mode = answer.Field(std::string(kCyclePrefix) + "P7");
-        mode && turn->PanelCycle() && cycleFor("P7") == turn->PanelCycle()) {
-        if (!SetCycleParameter(*turn->PanelCycle(), "P7", *mode)) {
-            RefuseField(answer, std::string(kCyclePrefix) + "P7", *mode);
-            return;
-        }
-        turn->SetPlanAnglesFromTool(turn->PanelCycle(), nullptr);
+        mode && turn.PanelCycle() && cycleFor("P7") == turn.PanelCycle()) {
+        if (!SetCycleParameter(*turn.PanelCycle(), "P7", *mode))
+            return Refused(answer, std::string(kCyclePrefix) + "P7", *mode);
+        turn.SetPlanAnglesFromTool(turn.PanelCycle(), nullptr);
     }
     for (const auto& [field, value] : answer.fields) {
         if (!field.starts_with(kCyclePrefix)) continue;
         const std::string_view name = std::string_view(field).substr(kCyclePrefix.size());
         CCycle_Auto* cycle = cycleFor(name);
-        if (!cycle || !SetCycleParameter(*cycle, name, value)) {
-            RefuseField(answer, field, value);
-            return;
-        }
+        if (!cycle || !SetCycleParameter(*cycle, name, value)) return Refused(answer, field, value);
     }
-    if (!ApplyThreadFields(*turn, answer) || !ApplyHoleFields(*turn, answer)) return;
-    // The dwell at the bottom of a single-plunge groove.
-    if (answer.Field("dwell")) {
-        auto* groove = dynamic_cast<CTurnKANAVKA*>(turn);
-        if (!groove) {
-            RefuseField(answer, "dwell", *answer.Field("dwell"));
-            return;
-        }
-        if (!NumberField(answer, "dwell", 0.0, 3600.0, groove->Pause)) return;
-    }
-    // A formula typed in the panel is evaluated there, against the tool's
-    // variables among others; a failing one is reported and refused.
+    return true;
+}
+
+// The dwell at the bottom of a single-plunge groove.
+bool ApplyDwellField(CTurn& turn, PanelAnswer& answer) {
+    if (!answer.Field("dwell")) return true;
+    auto* groove = dynamic_cast<CTurnKANAVKA*>(&turn);
+    if (!groove) return Refused(answer, "dwell", *answer.Field("dwell"));
+    return NumberField(answer, "dwell", 0.0, 3600.0, groove->Pause);
+}
+
+// A formula typed in the panel is evaluated there, against the tool's
+// variables among others; a failing one is reported and refused.
+void ApplyCuttingFields(CTurn& turn, PanelAnswer& answer) {
     if (const std::string* feed = answer.Field("feed")) {
-        turn->sSpod = *feed;
-        if (!turn->EvalFeedFormula() || !IsPlausibleValue(turn->Spod)) RefuseField(answer, "feed", *feed);
+        turn.sSpod = *feed;
+        if (!turn.EvalFeedFormula() || !IsPlausibleValue(turn.Spod)) PlanPanels::RefuseField(answer, "feed", *feed);
         // A thread's feed is its lead, which a pitch typed with it gives.
-        if (answer.Field("pitch") || answer.Field("starts")) ApplyThreadFields(*turn, answer);
+        if (answer.Field("pitch") || answer.Field("starts")) ApplyThreadFields(turn, answer);
     }
     if (const std::string* spin = answer.Field("spin")) {
-        turn->isVconst = false;
-        turn->sNshp = *spin;
-        if (!turn->EvalSpeedFormulas() || !IsPlausibleValue(turn->Nshp)) RefuseField(answer, "spin", *spin);
+        turn.isVconst = false;
+        turn.sNshp = *spin;
+        if (!turn.EvalSpeedFormulas() || !IsPlausibleValue(turn.Nshp)) PlanPanels::RefuseField(answer, "spin", *spin);
     }
     // The values this form gives are the operation's manual ones (it leaves
     // the modes as they are): the operation panel starts from them.
-    if (turn->indSpod == 0) turn->Spod2 = turn->Spod;
-    if (turn->indNshp == 0) {
-        turn->Nshp2 = turn->Nshp;
-        turn->Vconst2 = turn->Vconst;
+    if (turn.indSpod == 0) turn.Spod2 = turn.Spod;
+    if (turn.indNshp == 0) {
+        turn.Nshp2 = turn.Nshp;
+        turn.Vconst2 = turn.Vconst;
     }
+}
+
+}  // namespace
+
+void HeadlessTurnPanels::ApplyTurnFields(PlanTurn& op, PanelAnswer& answer) {
+    auto* turn = dynamic_cast<CTurn*>(&op);
+    if (!turn) return;
+    if (!KnownFields(*turn, answer) || !ApplyIdentityFields(*turn, answer) || !ApplySwitchFields(*turn, answer) ||
+        !ApplyCycleFields(*turn, answer) || !ApplyThreadFields(*turn, answer) || !ApplyHoleFields(*turn, answer) ||
+        !ApplyDwellField(*turn, answer))
+        return;
+    ApplyCuttingFields(*turn, answer);
 }
 
 }  // namespace zarvento

@@ -132,6 +132,8 @@ private:
     // The phases of the straight and the profile passes over one region.
     class StraightPasses;
     class ProfilePasses;
+    class GrooveAcross;
+    class PiecePass;
 
     // The working copies of the turning cycle's parameters; false, with the
     // error reported, for a depth of cut that counts as zero.

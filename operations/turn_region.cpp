@@ -176,6 +176,112 @@ std::unique_ptr<Contour> StoppedAtTheBackFace(const Contour& w, const Contour& s
     return kept;
 }
 
+// Whether each end of the working contour turns back into the part there.
+struct EndFlags {
+    bool start = false, end = false;
+};
+
+// The end flags from the operation's own working contour: its units still
+// know the part units they came from.
+EndFlags EndsTurningBack(const Contour& work, const Contour* part) {
+    EndFlags flags;
+    if (work.Empty()) return flags;
+    const CUnit* first = work.GetFirstUnit();
+    flags.start = first->IsMarked;
+    if (!flags.start && first->SourceUnit && part) {
+        if (const CUnit* p = part->GetPrevUnit(first->SourceUnit))
+            flags.start = TurnsBack(p->GetEndAngle(), first->SourceUnit->GetStartAngle());
+    }
+    const CUnit* last = work.GetLastUnit();
+    flags.end = last->IsMarked;
+    if (!flags.end && last->SourceUnit && part) {
+        if (const CUnit* n = part->GetNextUnit(last->SourceUnit))
+            flags.end = TurnsBack(last->SourceUnit->GetEndAngle(), n->GetStartAngle());
+    }
+    return flags;
+}
+
+// The working contour of elementary turning trimmed where the tool's plan
+// angles cannot follow it into an undercut.
+void TrimByPlanAngles(CTurn& op, std::unique_ptr<Contour>& w, const Contour& s, const ParamTool* tool) {
+    TurnCalculation& calc = op.calc;
+    calc.undercutsIgnored = op.SetPlanAnglesFromTool(nullptr, w.get());
+    // Angles no tool has (none given, say) would bridge the whole
+    // contour: the undercuts are left out as when the angles are not
+    // heeded.
+    if (!calc.undercutsIgnored && !(calc.fi > 0.0 && calc.fi1 >= 0.0 && calc.fi + calc.fi1 < 180.0))
+        calc.undercutsIgnored = true;
+    std::unique_ptr<Contour> trimmed;
+    if (!calc.undercutsIgnored) {
+        if (tool && tool->isLeft && tool->M34 == 4) std::swap(calc.fi, calc.fi1);
+        trimmed = TrimContourByPlanAngles(*w, calc.fi, calc.fi1, s, op.internalMachining, false);
+        if (trimmed) ReplaceWorkingContour(op, *trimmed);
+    } else {
+        trimmed = TrimContourByPlanAngles(*w, 90.0, 0.0, s, op.internalMachining, op.indNapr);
+    }
+    if (trimmed) w = std::move(trimmed);
+}
+
+// The builder that closes the offset working contour onto the stock,
+// prolonging its ends along their own directions.
+void SetUpCloser(CContourBuilder& closer, const Contour& w) {
+    closer.buildMethod = CContourBuilder::kFromFaces;
+    closer.accuracy = 0.01;
+    closer.startMode = kExtendAtAngle;
+    closer.endMode = kExtendAtAngle;
+    closer.startAngle = (w.GetFirstUnit()->GetStartAngle() + PI) * 180.0 / PI;
+    closer.endAngle = w.GetLastUnit()->GetEndAngle() * 180.0 / PI;
+}
+
+// The stock offset by the nose's radius; null when it has none.
+std::unique_ptr<Contour> OffsetStock(CTurn& op, std::unique_ptr<Contour> s, bool throughAxis, bool cycleTurning) {
+    std::unique_ptr<Contour> s1 = op.OffsetContourByRadius(std::move(s), 's');
+    if (!s1) return nullptr;
+    if (!s1->DetermineDirection()) s1->Reverse();
+    // The stock is no loose block: the bar goes on through the axis, and the
+    // nose's centre takes what lies at the axis from the axis itself.
+    if (throughAxis) s1 = KeepSide(std::move(s1), true, 0.0, true);
+    // A machine cycle runs its profile to its end whatever lies there: the
+    // region stops at the part's back face and the overrun past it, and
+    // never lets the nose past the bar's back end, where the chuck holds it.
+    if (cycleTurning) s1 = KeepSide(std::move(s1), false, op.MachineCycleBackZ() + op.NoseOffsetRadius('s'), false);
+    return s1;
+}
+
+// Closes an offset working contour onto the offset stock and finds where it
+// crosses it; null, with the error reported, when it crosses it less than twice.
+struct RegionCloser {
+    CTurn& op;
+    CContourBuilder& closer;
+    Contour& s1;
+    EndFlags ends;
+
+    std::unique_ptr<Contour> operator()(std::unique_ptr<Contour> offset, IntersectPointList& points) const {
+        std::unique_ptr<Contour> c = closer.CloseContourToSource(std::move(offset), nullptr, ends.start, ends.end);
+        if (!c) return nullptr;
+        if (!c->IsCrossingForward(s1)) c->Reverse();
+        c->Intersect(s1, points, true);
+        if (points.Count() < 2) {
+            op.ReportError(kNoCrossingText);
+            return nullptr;
+        }
+        return c;
+    }
+};
+
+// Whether the piece's middle lies inside the area once shifted to where the
+// tool's nose centre would be. A dense profile gives a piece per unit or so:
+// the area's units near each point come from an index of them.
+bool InsideAfterShift(const ParamTool* tool, const Contour& piece, const Contour& area, UnitLocator& near) {
+    IntersectPoint m;
+    piece.GetMidPoint(m);
+    if (tool) {
+        m.z -= tool->dNoseDx;
+        m.x += tool->dNoseDy;
+    }
+    return area.IsPointInside(m.z, m.x, near);
+}
+
 }  // namespace
 
 void CTurn::ClearRegions() {
@@ -242,48 +348,14 @@ bool CTurn::CreateAreaRegions() {
     std::unique_ptr<Contour> s = sourceContour->GetSimpleContour();
     if (!w || !s) return false;
     const ParamTool* tool = GetTool();
-    const Contour* part = GetSPID()->GetDetailContour();
     const bool elementaryTurning = kind == kTurnMnogoProhod && indShema == 0 && indCycleElementar == 0;
     const bool cycleTurning = kind == kTurnMnogoProhod && indShema == 1 && indCycleElementar == 0;
-
-    // End flags from the operation's own working contour: its units still
-    // know the part units they came from.
-    bool startFlag = false, endFlag = false;
-    if (!workContour->Empty()) {
-        const CUnit* first = workContour->GetFirstUnit();
-        startFlag = first->IsMarked;
-        if (!startFlag && first->SourceUnit && part) {
-            if (const CUnit* p = part->GetPrevUnit(first->SourceUnit))
-                startFlag = TurnsBack(p->GetEndAngle(), first->SourceUnit->GetStartAngle());
-        }
-        const CUnit* last = workContour->GetLastUnit();
-        endFlag = last->IsMarked;
-        if (!endFlag && last->SourceUnit && part) {
-            if (const CUnit* n = part->GetNextUnit(last->SourceUnit))
-                endFlag = TurnsBack(last->SourceUnit->GetEndAngle(), n->GetStartAngle());
-        }
-    }
+    const EndFlags ends = EndsTurningBack(*workContour, GetSPID()->GetDetailContour());
 
     w->MergeOverlappingUnits();
     if (!s->DetermineDirection()) s->Reverse();
     calc.undercutsIgnored = false;
-    if (elementaryTurning) {
-        calc.undercutsIgnored = SetPlanAnglesFromTool(nullptr, w.get());
-        // Angles no tool has (none given, say) would bridge the whole
-        // contour: the undercuts are left out as when the angles are not
-        // heeded.
-        if (!calc.undercutsIgnored && !(calc.fi > 0.0 && calc.fi1 >= 0.0 && calc.fi + calc.fi1 < 180.0))
-            calc.undercutsIgnored = true;
-        std::unique_ptr<Contour> trimmed;
-        if (!calc.undercutsIgnored) {
-            if (tool && tool->isLeft && tool->M34 == 4) std::swap(calc.fi, calc.fi1);
-            trimmed = TrimContourByPlanAngles(*w, calc.fi, calc.fi1, *s, internalMachining, false);
-            if (trimmed) ReplaceWorkingContour(*this, *trimmed);
-        } else {
-            trimmed = TrimContourByPlanAngles(*w, 90.0, 0.0, *s, internalMachining, indNapr);
-        }
-        if (trimmed) w = std::move(trimmed);
-    }
+    if (elementaryTurning) TrimByPlanAngles(*this, w, *s, tool);
 
     // A trimmed contour that fails the check falls back to the operation's
     // own; only the report of the first check is dropped, so whatever the
@@ -306,63 +378,25 @@ bool CTurn::CreateAreaRegions() {
     if (isAutoTool) SetupTool();
 
     CContourBuilder closer;
-    closer.buildMethod = CContourBuilder::kFromFaces;
-    closer.accuracy = 0.01;
-    closer.startMode = kExtendAtAngle;
-    closer.endMode = kExtendAtAngle;
-    closer.startAngle = (w->GetFirstUnit()->GetStartAngle() + PI) * 180.0 / PI;
-    closer.endAngle = w->GetLastUnit()->GetEndAngle() * 180.0 / PI;
+    SetUpCloser(closer, *w);
     // The finishing pieces come from an offset of their own.
     const bool finishing = calc.finishAllowance > EPS && indShema != 1;
     std::unique_ptr<Contour> wc = finishing ? w->Clone() : nullptr;
     std::unique_ptr<Contour> sc = s->Clone();
-
-    std::unique_ptr<Contour> s1 = OffsetContourByRadius(std::move(s), 's');
+    std::unique_ptr<Contour> s1 = OffsetStock(*this, std::move(s), elementaryTurning || cycleTurning, cycleTurning);
     if (!s1) return false;
-    if (!s1->DetermineDirection()) s1->Reverse();
-    // The stock is no loose block: the bar goes on through the axis, and the
-    // nose's centre takes what lies at the axis from the axis itself.
-    if (elementaryTurning || cycleTurning) s1 = KeepSide(std::move(s1), true, 0.0, true);
-    // A machine cycle runs its profile to its end whatever lies there: the
-    // region stops at the part's back face and the overrun past it, and
-    // never lets the nose past the bar's back end, where the chuck holds it.
-    if (cycleTurning) s1 = KeepSide(std::move(s1), false, MachineCycleBackZ() + NoseOffsetRadius('s'), false);
     closer.sourceContour = s1.get();
-    auto closeOnto = [&](std::unique_ptr<Contour> offset, IntersectPointList& points) -> std::unique_ptr<Contour> {
-        std::unique_ptr<Contour> c = closer.CloseContourToSource(std::move(offset), nullptr, startFlag, endFlag);
-        if (!c) return nullptr;
-        if (!c->IsCrossingForward(*s1)) c->Reverse();
-        c->Intersect(*s1, points, true);
-        if (points.Count() < 2) {
-            ReportError(kNoCrossingText);
-            return nullptr;
-        }
-        return c;
-    };
+    const RegionCloser closeOnto{*this, closer, *s1, ends};
 
     IntersectPointList crossings(10);
     std::unique_ptr<Contour> c = closeOnto(OffsetContourByRadius(std::move(w), 'w'), crossings);
     if (!c) return false;
-
-    // A shifted middle point is where the tool's nose centre would be. A
-    // dense profile gives a piece per unit or so: the area's units near each
-    // point come from an index of them.
-    auto insideAfterShift = [tool](const Contour& piece, const Contour& area, UnitLocator& near) {
-        IntersectPoint m;
-        piece.GetMidPoint(m);
-        if (tool) {
-            m.z -= tool->dNoseDx;
-            m.x += tool->dNoseDy;
-        }
-        return area.IsPointInside(m.z, m.x, near);
-    };
-
     if (finishing) {
         const int n = static_cast<int>(crossings.Count());
         UnitLocator nearS1(*s1, 2.0 * EPS);
         for (int i = 0; i + 1 < n; ++i) {
             PiecePair pair = CutPair(*c, *s1, crossings[i], crossings[i + 1]);
-            if (!pair.working || !insideAfterShift(*pair.working, *s1, nearS1)) continue;
+            if (!pair.working || !InsideAfterShift(tool, *pair.working, *s1, nearS1)) continue;
             ApplyToolOffsets(*pair.working);
             JoinFinishingPiece(std::move(pair.working));
         }
@@ -377,7 +411,7 @@ bool CTurn::CreateAreaRegions() {
     UnitLocator nearSc(*sc, 2.0 * EPS);
     for (int i = 0; i + 1 < n; ++i) {
         PiecePair pair = CutPair(*c, *s1, crossings[i], crossings[i + 1]);
-        if (!pair.working || !insideAfterShift(*pair.working, *sc, nearSc)) continue;
+        if (!pair.working || !InsideAfterShift(tool, *pair.working, *sc, nearSc)) continue;
         ApplyToolOffsets(*pair.working);
         ApplyToolOffsets(*pair.source);
         calc.regionList.push_back(std::move(pair.working));

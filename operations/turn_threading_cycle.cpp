@@ -19,6 +19,48 @@ std::unique_ptr<CUnit> Line(ThreadPoint a, ThreadPoint b, bool rapid = false) {
     return std::make_unique<CLineUnit>(a.z, a.x, b.z, b.x, rapid);
 }
 
+// Whether the cycle's profile demands take the thread line's kind: a
+// cylinder, a face spiral or a cone.
+bool CycleTakesLine(const std::string& demands, const CUnit& unit) {
+    const double x1 = unit.StartPoint.x, z1 = unit.StartPoint.z;
+    const double x2 = unit.EndPoint.x, z2 = unit.EndPoint.z;
+    if (std::fabs(x1 - x2) < EPS) return demands.find("Cylinder") != std::string::npos;
+    if (std::fabs(z1 - z2) < EPS) return demands.find("Spiral") != std::string::npos;
+    return demands.find("Cone") != std::string::npos;
+}
+
+// The refusal for a thread line the cycle does not take.
+std::string LineRefusal(const CUnit& unit, const std::string& name) {
+    if (std::fabs(unit.StartPoint.x - unit.EndPoint.x) < EPS) return CTurnTHREADING::kCylinderRefused + name;
+    if (std::fabs(unit.StartPoint.z - unit.EndPoint.z) < EPS) return CTurnTHREADING::kFaceRefused + name;
+    return CTurnTHREADING::kConeRefused + name;
+}
+
+// The thread's profile as the cycle takes it: down to the full depth, along
+// it, up at the end and back.
+std::unique_ptr<Contour> ThreadProfile(ThreadPoint sx, ThreadPoint ex, double fullDepth) {
+    const ThreadPoint deepStart{sx.z, sx.x + fullDepth};
+    const ThreadPoint deepEnd{ex.z, ex.x + fullDepth};
+    auto profile = std::make_unique<Contour>();
+    profile->AddUnit(Line(sx, deepStart));
+    profile->AddUnit(Line(deepStart, deepEnd));
+    profile->AddUnit(Line(deepEnd, ex));
+    profile->AddUnit(Line(ex, sx, true));
+    return profile;
+}
+
+// The part contour the cycle prints: from the approach point to the working
+// contour, then along it.
+std::unique_ptr<Contour> PrintedPart(const Contour* work, double approachZ, double x) {
+    auto part = std::make_unique<Contour>();
+    if (work && work->Count() > 0) {
+        const CUnit& firstWork = *work->GetUnit(0);
+        part->AddUnit(Line({approachZ, x}, {firstWork.StartPoint.z, firstWork.StartPoint.x}, true));
+        for (int i = 0; i < work->Count(); ++i) part->AddUnit(work->GetUnit(i)->Clone());
+    }
+    return part;
+}
+
 }  // namespace
 
 void CTurnTHREADING::CreateThreadCycle() {
@@ -44,15 +86,7 @@ void CTurnTHREADING::CreateThreadCycle() {
         // step between repetitions applies from the second one on.
         if (r > 0) line.Move(dZrep, 0.0);
         const CUnit& unit = *line.GetUnit(0);
-        const double x1 = unit.StartPoint.x, z1 = unit.StartPoint.z;
-        const double x2 = unit.EndPoint.x, z2 = unit.EndPoint.z;
-        if (std::fabs(x1 - x2) < EPS) {
-            if (demands.find("Cylinder") == std::string::npos) return ReportError(kCylinderRefused + name);
-        } else if (std::fabs(z1 - z2) < EPS) {
-            if (demands.find("Spiral") == std::string::npos) return ReportError(kFaceRefused + name);
-        } else if (demands.find("Cone") == std::string::npos) {
-            return ReportError(kConeRefused + name);
-        }
+        if (!CycleTakesLine(demands, unit)) return ReportError(LineRefusal(unit, name));
 
         ThreadLine thread;
         if (!ExtendThreadLine(unit, indNapr, Vrezanie, Perebeg, thread)) return ReportError(kZeroLine);
@@ -66,8 +100,6 @@ void CTurnTHREADING::CreateThreadCycle() {
             // The depth goes where the passes take it, also for a left-hand
             // outer thread, which is cut from its other end.
             const double fullDepth = thread.deeper * Depth;
-            const ThreadPoint deepStart{sx.z, sx.x + fullDepth};
-            const ThreadPoint deepEnd{ex.z, ex.x + fullDepth};
 
             const ThreadPoint previous = c;
             c = sx;
@@ -86,18 +118,8 @@ void CTurnTHREADING::CreateThreadCycle() {
                 AddLineFrame(previous.x, previous.z, c.x, c.z, -1.0, true);
             }
 
-            auto profile = std::make_unique<Contour>();
-            profile->AddUnit(Line(sx, deepStart));
-            profile->AddUnit(Line(deepStart, deepEnd));
-            profile->AddUnit(Line(deepEnd, ex));
-            profile->AddUnit(Line(ex, sx, true));
-
-            auto part = std::make_unique<Contour>();
-            if (workContour && workContour->Count() > 0) {
-                const CUnit& firstWork = *workContour->GetUnit(0);
-                part->AddUnit(Line({approachZ, c.x}, {firstWork.StartPoint.z, firstWork.StartPoint.x}, true));
-                for (int i = 0; i < workContour->Count(); ++i) part->AddUnit(workContour->GetUnit(i)->Clone());
-            }
+            auto profile = ThreadProfile(sx, ex, fullDepth);
+            auto part = PrintedPart(workContour.get(), approachZ, c.x);
 
             auto frame = std::make_unique<CCycle_Auto>();
             frame->Copy(*definition);

@@ -434,6 +434,77 @@ void CommandScript::CoordinateSystem(const std::vector<std::string>& words, int 
     }
 }
 
+void CommandScript::MenuStatement(const std::vector<std::string>& words, int lineNumber) {
+    if (words.size() != 2) throw ScriptError(At(lineNumber) + "menu needs a command id");
+    const std::int32_t id = Number(words[1], lineNumber, "command id");
+    // As with a command's action: an id no menu sends would count as done.
+    if (!IsMenuCommand(id)) throw ScriptError(At(lineNumber) + "no menu command of the library has the id " + words[1]);
+    MenuCommand(id, lineNumber);
+}
+
+void CommandScript::ActionStatement(const std::vector<std::string>& words, int lineNumber) {
+    if (words.size() != 4) throw ScriptError(At(lineNumber) + "command needs <type> <action> <index>");
+    const std::int32_t action = Number(words[2], lineNumber, "action");
+    // A command the library has not would run only the checks and count
+    // as done: the script asked for something that did not happen.
+    if (!IsKnownAction(action))
+        throw ScriptError(At(lineNumber) + "no command of the library has the action " + words[2]);
+    Command(Number(words[1], lineNumber, "type"), action, Number(words[3], lineNumber, "index"));
+}
+
+void CommandScript::ProfileStatement(const std::vector<std::string>& words, int lineNumber) {
+    if (words.size() != 2) throw ScriptError(At(lineNumber) + "profile needs a file");
+    const std::filesystem::path file = base_ / words[1];
+    FileReadResult read = ReadTextFile(file, TextEncoding::Utf8);
+    if (!read.ok) throw ScriptError(At(lineNumber) + "cannot read " + file.string() + ": " + read.error);
+    std::string error;
+    std::unique_ptr<Contour> profile = ParseContourScript(read.text, &error, kMaxPlausibleValue);
+    if (!profile) throw ScriptError(At(lineNumber) + file.string() + ": " + error);
+    try {
+        SetPartFromProfile(ActiveHostDocument(), *profile);
+    } catch (const HostError& e) {
+        throw ScriptError(At(lineNumber) + file.string() + ": " + e.Message());
+    }
+}
+
+void CommandScript::NamedStatement(const NamedCommand& named, const std::vector<std::string>& words, int lineNumber) {
+    const std::string& verb = words[0];
+    const std::string_view args = named.arguments;
+    std::int32_t type = -1, index = -1;
+    if (args.empty()) {
+        if (words.size() != 1) throw ScriptError(At(lineNumber) + verb + " takes no arguments");
+    } else if (args == "<index>") {
+        if (words.size() != 2) throw ScriptError(At(lineNumber) + verb + " needs an operation index");
+        index = Number(words[1], lineNumber, "index");
+        // The door passes a stale index by in silence, as a host's tree
+        // would; a script that names no operation has failed.
+        const int count = OperationCount();
+        if (index < 0 || index >= count)
+            return Refuse(verb + " " + words[1] + ": the plan has no operation " + words[1] + " (it has " +
+                              std::to_string(count) +
+                              (count == 1  ? ", index 0)"
+                               : count > 1 ? ", indexes 0.." + std::to_string(count - 1) + ")"
+                                           : ")"),
+                          lineNumber);
+    } else {
+        if (words.size() != 2 && words.size() != 3)
+            throw ScriptError(At(lineNumber) + verb + " needs a type and optionally an index");
+        type = Number(words[1], lineNumber, "type");
+        if (words.size() == 3) index = Number(words[2], lineNumber, "index");
+        if (type < kFirstTurnType || type > kLastTurnType)
+            return Refuse(verb + " " + words[1] + ": no operation type " + words[1] + " (types are " +
+                              std::to_string(kFirstTurnType) + ".." + std::to_string(kLastTurnType) + ")",
+                          lineNumber);
+        const int count = OperationCount();
+        if (words.size() == 3 && (index < 0 || index > count))
+            return Refuse(
+                verb + " " + words[1] + " " + words[2] + ": an operation goes in at 0.." + std::to_string(count),
+                lineNumber);
+        return Create(type, index, named.action);
+    }
+    Command(type, named.action, index);
+}
+
 void CommandScript::RunLine(std::string_view line, int lineNumber) {
     line_ = lineNumber;
     const std::vector<std::string> words = Words(line, lineNumber);
@@ -441,24 +512,9 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
     if (block_) return BlockLine(words, lineNumber);
     const std::string& verb = words[0];
     if (verb == "answer") return Answer(words, lineNumber);
-    if (verb == "menu") {
-        if (words.size() != 2) throw ScriptError(At(lineNumber) + "menu needs a command id");
-        const std::int32_t id = Number(words[1], lineNumber, "command id");
-        // As with a command's action: an id no menu sends would count as done.
-        if (!IsMenuCommand(id))
-            throw ScriptError(At(lineNumber) + "no menu command of the library has the id " + words[1]);
-        return MenuCommand(id, lineNumber);
-    }
+    if (verb == "menu") return MenuStatement(words, lineNumber);
     if (verb == "panel" || verb == "dialog") return BeginBlock(words, lineNumber);
-    if (verb == "command") {
-        if (words.size() != 4) throw ScriptError(At(lineNumber) + "command needs <type> <action> <index>");
-        const std::int32_t action = Number(words[2], lineNumber, "action");
-        // A command the library has not would run only the checks and count
-        // as done: the script asked for something that did not happen.
-        if (!IsKnownAction(action))
-            throw ScriptError(At(lineNumber) + "no command of the library has the action " + words[2]);
-        return Command(Number(words[1], lineNumber, "type"), action, Number(words[3], lineNumber, "index"));
-    }
+    if (verb == "command") return ActionStatement(words, lineNumber);
     if (verb == "lsc") return CoordinateSystem(words, lineNumber);
     if (verb == "view") {
         if (words.size() != 2 || !IsViewFile(words[1]))
@@ -479,21 +535,7 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
         }
         return;
     }
-    if (verb == "profile") {
-        if (words.size() != 2) throw ScriptError(At(lineNumber) + "profile needs a file");
-        const std::filesystem::path file = base_ / words[1];
-        FileReadResult read = ReadTextFile(file, TextEncoding::Utf8);
-        if (!read.ok) throw ScriptError(At(lineNumber) + "cannot read " + file.string() + ": " + read.error);
-        std::string error;
-        std::unique_ptr<Contour> profile = ParseContourScript(read.text, &error, kMaxPlausibleValue);
-        if (!profile) throw ScriptError(At(lineNumber) + file.string() + ": " + error);
-        try {
-            SetPartFromProfile(ActiveHostDocument(), *profile);
-        } catch (const HostError& e) {
-            throw ScriptError(At(lineNumber) + file.string() + ": " + e.Message());
-        }
-        return;
-    }
+    if (verb == "profile") return ProfileStatement(words, lineNumber);
     if (verb == "step") {
         if (words.size() != 2 && words.size() != 3)
             throw ScriptError(At(lineNumber) + "step needs a file and optionally a body (its number or name)");
@@ -519,43 +561,8 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
         ActiveHostDocument()->AddEntity(std::make_shared<HostRoughnessSign>(words[1]));
         return;
     }
-    for (const NamedCommand& named : Commands()) {
-        if (verb != named.name) continue;
-        const std::string_view args = named.arguments;
-        std::int32_t type = -1, index = -1;
-        if (args.empty()) {
-            if (words.size() != 1) throw ScriptError(At(lineNumber) + verb + " takes no arguments");
-        } else if (args == "<index>") {
-            if (words.size() != 2) throw ScriptError(At(lineNumber) + verb + " needs an operation index");
-            index = Number(words[1], lineNumber, "index");
-            // The door passes a stale index by in silence, as a host's tree
-            // would; a script that names no operation has failed.
-            const int count = OperationCount();
-            if (index < 0 || index >= count)
-                return Refuse(verb + " " + words[1] + ": the plan has no operation " + words[1] + " (it has " +
-                                  std::to_string(count) +
-                                  (count == 1  ? ", index 0)"
-                                   : count > 1 ? ", indexes 0.." + std::to_string(count - 1) + ")"
-                                               : ")"),
-                              lineNumber);
-        } else {
-            if (words.size() != 2 && words.size() != 3)
-                throw ScriptError(At(lineNumber) + verb + " needs a type and optionally an index");
-            type = Number(words[1], lineNumber, "type");
-            if (words.size() == 3) index = Number(words[2], lineNumber, "index");
-            if (type < kFirstTurnType || type > kLastTurnType)
-                return Refuse(verb + " " + words[1] + ": no operation type " + words[1] + " (types are " +
-                                  std::to_string(kFirstTurnType) + ".." + std::to_string(kLastTurnType) + ")",
-                              lineNumber);
-            const int count = OperationCount();
-            if (words.size() == 3 && (index < 0 || index > count))
-                return Refuse(
-                    verb + " " + words[1] + " " + words[2] + ": an operation goes in at 0.." + std::to_string(count),
-                    lineNumber);
-            return Create(type, index, named.action);
-        }
-        return Command(type, named.action, index);
-    }
+    for (const NamedCommand& named : Commands())
+        if (verb == named.name) return NamedStatement(named, words, lineNumber);
     throw ScriptError(At(lineNumber) + "unknown statement '" + verb + "'");
 }
 

@@ -131,6 +131,14 @@ private:
     void Dimension(const std::vector<std::string>& words, int lineNumber);
     // thread <name> <face> <diameter> <pitch>: a thread designation on a face of the part.
     void ThreadDesignation(const std::vector<std::string>& words, int lineNumber);
+    // menu <id> and command <type> <action> <index>.
+    void MenuStatement(const std::vector<std::string>& words, int lineNumber);
+    void ActionStatement(const std::vector<std::string>& words, int lineNumber);
+    // profile <file>: the part's body turned from a profile script.
+    void ProfileStatement(const std::vector<std::string>& words, int lineNumber);
+    // A command by name with its arguments: an operation index, or a type and
+    // where the new operation goes.
+    void NamedStatement(const NamedCommand& named, const std::vector<std::string>& words, int lineNumber);
 
     std::filesystem::path base_;
     ExtraStatements extra_;

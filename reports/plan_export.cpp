@@ -174,6 +174,29 @@ std::string ExportProgramName(const std::string& folder, const std::string& titl
     return folder + "\\" + Transliterate(title) + "." + extension;
 }
 
+namespace {
+
+// The plan's program in the export post-processor's frames, as text lines.
+std::vector<std::string> PlanProgramLines() {
+    std::vector<std::string> lines;
+    CPROGRAM program;
+    program.CreateProgram(nullptr, -1);
+    program.WriteProgramText(lines);
+    return lines;
+}
+
+// The head of the script's answer file; none when it left no file.
+std::optional<std::string> ReadScriptAnswer(const std::filesystem::path& path) {
+    std::ifstream answer(path, std::ios::binary);
+    if (!answer) return std::nullopt;
+    std::string text(kExportAnswerBytes, '\0');
+    answer.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(answer.gcount()));
+    return text;
+}
+
+}  // namespace
+
 std::string ExportPlan(CPLAN& plan, const std::string& xmlPath) {
     BusyFlagGuard busy;
     CSPID& spid = *GetSPID();
@@ -213,12 +236,7 @@ std::string ExportPlan(CPLAN& plan, const std::string& xmlPath) {
         // The frames write their text only outside the export run: the flag
         // is off for the text pass, on again for the script.
         exportRun.reset();
-        std::vector<std::string> lines;
-        {
-            CPROGRAM program;
-            program.CreateProgram(nullptr, -1);
-            program.WriteProgramText(lines);
-        }
+        const std::vector<std::string> lines = PlanProgramLines();
         exportRun.emplace();
         std::filesystem::create_directories(temporary, ec);
         const std::filesystem::path target = existed ? temporary / kInputFileName : names.xml;
@@ -255,18 +273,14 @@ std::string ExportPlan(CPLAN& plan, const std::string& xmlPath) {
         }
         exportRun.reset();
         own.Restore();
-        std::ifstream answer(temporary / kPathFileName, std::ios::binary);
+        const std::optional<std::string> text = ran ? ReadScriptAnswer(temporary / kPathFileName) : std::nullopt;
         // A script that failed, timed out or was cancelled has answered
         // nothing; it has told the user why on the console.
-        if (!ran || !answer) {
+        if (!text) {
             message += kExportCancelled;
             return report();
         }
-        std::string text(kExportAnswerBytes, '\0');
-        answer.read(text.data(), static_cast<std::streamsize>(text.size()));
-        text.resize(static_cast<std::size_t>(answer.gcount()));
-        answer.close();
-        const ExportScriptKeywords steps = ExportScriptKeywords::Parse(text);
+        const ExportScriptKeywords steps = ExportScriptKeywords::Parse(*text);
         std::filesystem::create_directories(StoredPathToPath(names.folder), ec);
         if (steps.updateXml) UpdateXML(temporary, names, message);
         if (steps.copy3dModel) Copy3Dmodel(partFile, names, message);

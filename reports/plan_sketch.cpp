@@ -26,6 +26,59 @@ bool HoldsTool(ParamTool* tool) { return tool && !tool->isNoContour && !tool->sT
 // right line.
 constexpr double kPictureWidth = kSketchFrameRight - 3.0 - 250.0;
 
+// The finished part's section hatched on both sides of the axis.
+void HatchSection(DrawingDocument& drawing, const Contour& finalContour, const CSPID& spid) {
+    std::unique_ptr<Contour> section = finalContour.Clone();
+    for (int side = 0; side < 2; ++side) {
+        const double mirror = side == 0 ? 1.0 : -1.0;
+        drawing.BeginHatch(0, 45.0, 3.0, std::array<double, 2>{spid.innerPointZ, spid.innerPointX * mirror});
+        section->Draw2D(1);
+        drawing.EndHatch();
+        section->MirrorX();
+    }
+}
+
+// The turret's tools as a table.
+void DrawToolTable(DrawingDocument& drawing, CSPID& spid) {
+    std::vector<SketchToolRow> rows;
+    for (int i = 0; i < spid.Npositions; ++i) {
+        ParamTool* tool = spid.GetTool(i);
+        if (!tool) continue;
+        tool->LoadModel();
+        if (!HoldsTool(tool)) continue;
+        rows.push_back({i, SketchToolText(*tool), tool->r, tool->D, tool->CorrectX, tool->CorrectZ});
+    }
+    const int k = static_cast<int>(rows.size());
+    DrawingTable& table = drawing.AddTable(1, 6, 10.0, 50.0, 200.0, 10.0 * k + 10.0);
+    ++table.updates;
+    const double widths[] = {10.0, 110.0, 20.0, 20.0, 20.0, 20.0};
+    const char* headers[] = {"ПИ", "Инструмент", "r", "D", "Wx", "Wz"};
+    for (int c = 0; c < 6; ++c) {
+        SetTableCellSize(table, c, widths[c], 10.0);
+        SetTableCellText(table, 0, c, headers[c], 1);
+    }
+    for (const SketchToolRow& row : rows) {
+        table.AddRow(10.0);
+        const auto texts = SketchToolRowTexts(row);
+        for (int c = 0; c < 6; ++c) SetTableCellText(table, table.Rows() - 1, c, texts[c], c == 1 ? 0 : 1);
+    }
+    ++table.updates;
+}
+
+// The part's picture at the sheet's top right.
+void PlacePicture(DrawingDocument& drawing, const std::filesystem::path& raster) {
+    DrawingRaster& picture = drawing.AddRaster(raster.string(), 225.0, 0.0);
+    ++picture.updates;
+    const double w = picture.Width(), h = picture.Height();
+    // As wide as the frame leaves right of x = 250, as high as 155.
+    picture.scale = 5.0 * std::min(kPictureWidth / w, 155.0 / h);
+    ++picture.updates;
+    const double hh = picture.Height();
+    picture.x = 250.0;
+    picture.y = 245.0 - hh;
+    ++picture.updates;
+}
+
 }  // namespace
 
 void CreatePlanDocument(const std::string& fileName) {
@@ -49,17 +102,7 @@ void CreatePlanDocument(const std::string& fileName) {
 
     // The part's picture from its 3D view.
     const std::filesystem::path raster = AppendStoredPath(StoredPathToPath(spid->sessionDirectory), "\\Rastr.tif");
-    const HostDocumentPtr part = ConnectHostApplication().ActiveDocumentOrNull();
-    bool hasPicture = false;
-    if (part && part->Type() != DocumentType::Drawing2D) {
-        ScenePictureOptions options;
-        options.width = 750;
-        options.height = 500;
-        std::error_code ec;
-        std::filesystem::create_directories(raster.parent_path(), ec);
-        WriteRasterFile(ScenePicture::Render(CollectScene(*part), options), raster.string());
-        hasPicture = true;
-    }
+    const bool hasPicture = RenderPartPicture(ConnectHostApplication().ActiveDocumentOrNull(), raster);
     paths.Restore();
     // The picture exists only while the sketch is drawn.
     const ScopeGuard removeRaster([raster] {
@@ -85,28 +128,8 @@ void CreatePlanDocument(const std::string& fileName) {
     stock->GetBoundBox(zmin, xmin, zmax, xmax);
     DrawContourBothSides(*stock, 4);
     if (finalContour) DrawContourBothSides(*finalContour, 1);
-
-    std::vector<SketchDimension> lengths, diameters;
-    for (auto& portion : portions) {
-        portion->MergeOverlappingUnits();
-        DrawAndMirrorBack(*portion, 7);
-        CollectSketchDimensions(*portion, lengths, diameters);
-    }
-    portions.clear();
-    PlaceSketchDimensions(lengths, diameters, xmin, zmax);
-    for (const SketchDimension& d : lengths) DrawSketchDimension(drawing, d);
-    for (const SketchDimension& d : diameters) DrawSketchDimension(drawing, d);
-
-    if (finalContour) {
-        std::unique_ptr<Contour> section = finalContour->Clone();
-        for (int side = 0; side < 2; ++side) {
-            const double mirror = side == 0 ? 1.0 : -1.0;
-            drawing.BeginHatch(0, 45.0, 3.0, std::array<double, 2>{spid->innerPointZ, spid->innerPointX * mirror});
-            section->Draw2D(1);
-            drawing.EndHatch();
-            section->MirrorX();
-        }
-    }
+    DrawMachinedPortions(drawing, portions, xmin, zmax);
+    if (finalContour) HatchSection(drawing, *finalContour, *spid);
     drawing.Objects().LineSeg(zmax + 5.0, 0, zmin - 5.0, 0, 3);
     drawing.BeginCompound();
     drawing.Objects().Circle(0, 0, 1.2, 1);
@@ -114,43 +137,9 @@ void CreatePlanDocument(const std::string& fileName) {
     AddSketchText(drawing, 1.5, 2.0, "0");
     drawing.MoveView(0, 100.0 - (zmin + zmax) * 0.5 - 25.0, xmin + 225.0);
 
-    // The turret's tools.
-    std::vector<SketchToolRow> rows;
-    for (int i = 0; i < spid->Npositions; ++i) {
-        ParamTool* tool = spid->GetTool(i);
-        if (!tool) continue;
-        tool->LoadModel();
-        if (!HoldsTool(tool)) continue;
-        rows.push_back({i, SketchToolText(*tool), tool->r, tool->D, tool->CorrectX, tool->CorrectZ});
-    }
-    const int k = static_cast<int>(rows.size());
-    DrawingTable& table = drawing.AddTable(1, 6, 10.0, 50.0, 200.0, 10.0 * k + 10.0);
-    ++table.updates;
-    const double widths[] = {10.0, 110.0, 20.0, 20.0, 20.0, 20.0};
-    const char* headers[] = {"ПИ", "Инструмент", "r", "D", "Wx", "Wz"};
-    for (int c = 0; c < 6; ++c) {
-        SetTableCellSize(table, c, widths[c], 10.0);
-        SetTableCellText(table, 0, c, headers[c], 1);
-    }
-    for (const SketchToolRow& row : rows) {
-        table.AddRow(10.0);
-        const auto texts = SketchToolRowTexts(row);
-        for (int c = 0; c < 6; ++c) SetTableCellText(table, table.Rows() - 1, c, texts[c], c == 1 ? 0 : 1);
-    }
-    ++table.updates;
+    DrawToolTable(drawing, *spid);
 
-    if (hasPicture) {
-        DrawingRaster& picture = drawing.AddRaster(raster.string(), 225.0, 0.0);
-        ++picture.updates;
-        const double w = picture.Width(), h = picture.Height();
-        // As wide as the frame leaves right of x = 250, as high as 155.
-        picture.scale = 5.0 * std::min(kPictureWidth / w, 155.0 / h);
-        ++picture.updates;
-        const double hh = picture.Height();
-        picture.x = 250.0;
-        picture.y = 245.0 - hh;
-        ++picture.updates;
-    }
+    if (hasPicture) PlacePicture(drawing, raster);
     if (modelFile) AddSketchText(drawing, 0, 240.0, modelFileText);
     DrawingRoughness& mark =
         drawing.AddRoughness(350.0, 230.0, SketchRoughnessText(plan->PlanParameters().GetParameter("MODEL.RGH")));

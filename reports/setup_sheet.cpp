@@ -89,6 +89,41 @@ SetupSheetTable MakeSetupSheetTable(CPLAN& plan) {
     return table;
 }
 
+namespace {
+
+// The part's picture above the table, as wide as the sheet leaves it.
+void PlacePicture(DrawingDocument& drawing, const std::filesystem::path& raster, double y0) {
+    DrawingRaster& picture = drawing.AddRaster(raster.string(), 23.0, 120.0);
+    ++picture.updates;
+    picture.scale = 5.0 * kSetupSheetPictureWidth / picture.Width();
+    ++picture.updates;
+    picture.y = std::max(275.0 - picture.Height(), y0);
+    ++picture.updates;
+}
+
+// The operations' table at y0, its last row the total time.
+void DrawOperationsGrid(DrawingDocument& drawing, const SetupSheetTable& table, double y0) {
+    DrawingTable& grid = drawing.AddTable(1, static_cast<int>(kSetupSheetColumns.size()), kSetupSheetRowHeight,
+                                          kSetupSheetColumns[0], kSetupSheetTableX, y0);
+    ++grid.updates;
+    for (std::size_t c = 0; c < kSetupSheetColumns.size(); ++c)
+        SetTableCellSize(grid, static_cast<int>(c), kSetupSheetColumns[c], kSetupSheetRowHeight);
+    while (grid.Rows() < static_cast<int>(table.rows.size())) grid.AddRow(kSetupSheetRowHeight);
+    const int last = grid.Rows() - 1;
+    for (int r = 0; r <= last; ++r) {
+        const SetupSheetRow& row = table.rows[static_cast<std::size_t>(r)];
+        for (int c = 0; c < 5; ++c) {
+            if (r == last && c > 0 && c < 4) continue;
+            const int align = r == last && c == 0 ? 2 : (r > 0 && c == 1 ? 0 : 1);
+            SetTableCellText(grid, r, c, row[static_cast<std::size_t>(c)], align);
+        }
+    }
+    grid.Merge(last, 0, last, 3);
+    ++grid.updates;
+}
+
+}  // namespace
+
 void CreateSetupSheet(CPLAN& plan) {
     BusyFlagGuard busy;
     CSPID* spid = GetSPID();
@@ -118,15 +153,7 @@ void CreateSetupSheet(CPLAN& plan) {
     bool hasPicture = false;
     {
         HiddenPaths paths(plan);
-        if (part && part->Type() != DocumentType::Drawing2D) {
-            ScenePictureOptions options;
-            options.width = 750;
-            options.height = 500;
-            std::error_code ec;
-            std::filesystem::create_directories(raster.parent_path(), ec);
-            WriteRasterFile(ScenePicture::Render(CollectScene(*part), options), raster.string());
-            hasPicture = true;
-        }
+        hasPicture = RenderPartPicture(part, raster);
     }
 
     const std::string name = top ? top->Name() : std::string();
@@ -167,14 +194,7 @@ void CreateSetupSheet(CPLAN& plan) {
     ++drawing.sheetUpdates;
     drawing.SetCurrentView(0);
 
-    if (hasPicture) {
-        DrawingRaster& picture = drawing.AddRaster(raster.string(), 23.0, 120.0);
-        ++picture.updates;
-        picture.scale = 5.0 * kSetupSheetPictureWidth / picture.Width();
-        ++picture.updates;
-        picture.y = std::max(275.0 - picture.Height(), y0);
-        ++picture.updates;
-    }
+    if (hasPicture) PlacePicture(drawing, raster, y0);
     std::error_code ec;
     std::filesystem::remove(raster, ec);
 
@@ -183,23 +203,7 @@ void CreateSetupSheet(CPLAN& plan) {
     if (!designation.empty()) AddSketchText(drawing, 23.0, y0 + 10.0, designation);
     AddSketchText(drawing, 157.0, y0 + 2.5, "Список переходов");
 
-    DrawingTable& grid = drawing.AddTable(1, static_cast<int>(kSetupSheetColumns.size()), kSetupSheetRowHeight,
-                                          kSetupSheetColumns[0], kSetupSheetTableX, y0);
-    ++grid.updates;
-    for (std::size_t c = 0; c < kSetupSheetColumns.size(); ++c)
-        SetTableCellSize(grid, static_cast<int>(c), kSetupSheetColumns[c], kSetupSheetRowHeight);
-    while (grid.Rows() < static_cast<int>(table.rows.size())) grid.AddRow(kSetupSheetRowHeight);
-    const int last = grid.Rows() - 1;
-    for (int r = 0; r <= last; ++r) {
-        const SetupSheetRow& row = table.rows[static_cast<std::size_t>(r)];
-        for (int c = 0; c < 5; ++c) {
-            if (r == last && c > 0 && c < 4) continue;
-            const int align = r == last && c == 0 ? 2 : (r > 0 && c == 1 ? 0 : 1);
-            SetTableCellText(grid, r, c, row[static_cast<std::size_t>(c)], align);
-        }
-    }
-    grid.Merge(last, 0, last, 3);
-    ++grid.updates;
+    DrawOperationsGrid(drawing, table, y0);
 
     app.SetActiveDocument(doc);
     finished = true;

@@ -10,6 +10,9 @@
 #include "platform/core/stored_path.h"
 #include "platform/documents/host_application.h"
 #include "platform/documents/host_documents.h"
+#include "platform/drawings/raster_file.h"
+#include "platform/view/scene.h"
+#include "platform/view/scene_picture.h"
 
 namespace zarvento {
 
@@ -36,6 +39,31 @@ void CreateLinearDimension(DrawingDocument& drawing, double x1, double y1, doubl
     d.prefix = prefix;
     d.suffix = suffix;
     drawing.AddDimension(std::move(d));
+}
+
+void DrawMachinedPortions(DrawingDocument& drawing, std::vector<std::unique_ptr<Contour>>& portions, double xmin,
+                          double zmax) {
+    std::vector<SketchDimension> lengths, diameters;
+    for (auto& portion : portions) {
+        portion->MergeOverlappingUnits();
+        DrawAndMirrorBack(*portion, 7);
+        CollectSketchDimensions(*portion, lengths, diameters);
+    }
+    portions.clear();
+    PlaceSketchDimensions(lengths, diameters, xmin, zmax);
+    for (const SketchDimension& d : lengths) DrawSketchDimension(drawing, d);
+    for (const SketchDimension& d : diameters) DrawSketchDimension(drawing, d);
+}
+
+bool RenderPartPicture(const HostDocumentPtr& part, const std::filesystem::path& raster) {
+    if (!part || part->Type() == DocumentType::Drawing2D) return false;
+    ScenePictureOptions options;
+    options.width = 750;
+    options.height = 500;
+    std::error_code ec;
+    std::filesystem::create_directories(raster.parent_path(), ec);
+    WriteRasterFile(ScenePicture::Render(CollectScene(*part), options), raster.string());
+    return true;
 }
 
 void AddSketchText(DrawingDocument& drawing, double x, double y, const std::string& text) {

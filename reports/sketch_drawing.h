@@ -4,9 +4,11 @@
 // document are put back, and a drawing that failed half-way is closed.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/core/busy_flag.h"
 #include "platform/documents/drawing_document.h"
@@ -30,6 +32,9 @@ void DrawSketchDimension(DrawingDocument& drawing, const SketchDimension& dimens
 void CreateLinearDimension(DrawingDocument& drawing, double x1, double y1, double x2, double y2, bool autoText,
                            double dx, double dy, double value, int orientation, int arrow1, int arrow2, int sign,
                            const std::string& explicitText, const std::string& prefix, const std::string& suffix);
+// The part's picture from its 3D view, written to `raster` (its folder made);
+// false, with nothing written, for no document or a drawing.
+bool RenderPartPicture(const HostDocumentPtr& part, const std::filesystem::path& raster);
 // A free text of one line in the current view, in the drawing font.
 void AddSketchText(DrawingDocument& drawing, double x, double y, const std::string& text);
 void SetTableCellText(DrawingTable& table, int row, int column, const std::string& text, int alignment);
@@ -50,6 +55,10 @@ std::string SketchToolText(ParamTool& tool);
 void DrawContourBothSides(const Contour& contour, int style);
 // Draws the contour, mirrors it, draws it again and mirrors it back.
 void DrawAndMirrorBack(Contour& contour, int style);
+// The portions an operation or the plan machines (merged and then left
+// empty), and their lengths and diameters placed around the stock.
+void DrawMachinedPortions(DrawingDocument& drawing, std::vector<std::unique_ptr<Contour>>& portions, double xmin,
+                          double zmax);
 
 // The plan's tool paths and start-point marker hidden for a scope, shown
 // again on every exit (or at Restore).

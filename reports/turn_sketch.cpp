@@ -75,67 +75,26 @@ int AddToolModelView(DrawingDocument& drawing, const std::string& modelFile, dou
     return view;
 }
 
-void CreateSketch(CTurn& turn, const std::string& fileName) {
-    SketchScope scope(fileName);
-    DrawingDocument& drawing = scope.Drawing();
+namespace {
 
-    std::vector<std::unique_ptr<Contour>> portions;
-    if (turn.workContour && turn.sourceContour) portions = MachinedPortions(*turn.workContour, *turn.sourceContour);
-
-    double zmin = 0, xmin = 0, zmax = 0, xmax = 0;
-    if (turn.sourceContour) {
-        turn.sourceContour->GetBoundBox(zmin, xmin, zmax, xmax);
-        DrawContourBothSides(*turn.sourceContour, 4);
+// The tool's model beside the part, turned as the turret holds it; the
+// view's number, or -1 without one.
+int PlaceToolView(DrawingDocument& drawing, const CTurn& turn, ParamTool& tool, double zmax, double xmin) {
+    tool.LoadModel();
+    const bool flipped = turn.isM04 && tool.isLeft;
+    const double x = tool.GetType() < 20 ? zmax + 125.0 : zmax + 25.0;
+    const double y = flipped ? xmin * 1.5 + 5.0 : 0.0;
+    const double angle = flipped ? tool.Angle + 90.0 : tool.Angle - 90.0;
+    const int toolView = AddToolModelView(drawing, tool.sWorkFile, x, y, angle);
+    if (toolView >= 0 && !turn.isM04 && tool.isLeft) {
+        if (const auto box = drawing.ViewBounds(toolView)) drawing.MoveView(toolView, box->xmax - box->xmin, 0);
+        drawing.UpdateView(toolView);
     }
-    if (turn.finalContour) DrawContourBothSides(*turn.finalContour, 1);
+    return toolView;
+}
 
-    std::vector<SketchDimension> lengths, diameters;
-    for (auto& portion : portions) {
-        portion->MergeOverlappingUnits();
-        DrawAndMirrorBack(*portion, 7);
-        CollectSketchDimensions(*portion, lengths, diameters);
-    }
-    portions.clear();
-    PlaceSketchDimensions(lengths, diameters, xmin, zmax);
-    for (const SketchDimension& d : lengths) DrawSketchDimension(drawing, d);
-    for (const SketchDimension& d : diameters) DrawSketchDimension(drawing, d);
-
-    DrawFrames(turn);
-
-    if (turn.finalContour) {
-        for (int side = 0; side < 2; ++side) {
-            drawing.BeginHatch(0, 45.0, 3.0, std::nullopt);
-            turn.finalContour->Draw2D(1);
-            drawing.EndHatch();
-            turn.finalContour->MirrorX();
-        }
-    }
-    drawing.Objects().LineSeg(zmax + 5.0, 0, zmin - 5.0, 0, 3);
-    drawing.BeginCompound();
-    drawing.Objects().Circle(0, 0, 1.2, 1);
-    drawing.EndCompound();
-
-    ParamTool* tool = turn.GetTool();
-    int toolView = -1;
-    if (tool) {
-        tool->LoadModel();
-        const bool flipped = turn.isM04 && tool->isLeft;
-        const double x = tool->GetType() < 20 ? zmax + 125.0 : zmax + 25.0;
-        const double y = flipped ? xmin * 1.5 + 5.0 : 0.0;
-        const double angle = flipped ? tool->Angle + 90.0 : tool->Angle - 90.0;
-        toolView = AddToolModelView(drawing, tool->sWorkFile, x, y, angle);
-        if (toolView >= 0 && !turn.isM04 && tool->isLeft) {
-            if (const auto box = drawing.ViewBounds(toolView)) drawing.MoveView(toolView, box->xmax - box->xmin, 0);
-            drawing.UpdateView(toolView);
-        }
-    }
-
-    scope.UseView(0);
-    drawing.UpdateView(0);
-    AddSketchText(drawing, 1.5, 2.0, "0");
-    drawing.MoveView(0, 15.0 - zmin, xmin + 230.0);
-    if (toolView >= 0) drawing.MoveView(toolView, 15.0 - zmin, xmin + 230.0);
-
+// The operation's cutting data as a table.
+void DrawCuttingTable(DrawingDocument& drawing, CTurn& turn, ParamTool* tool) {
     CuttingData data;
     data.position = turn.nToolPosition;
     if (tool) data.designation = SketchToolText(*tool);
@@ -163,6 +122,51 @@ void CreateSketch(CTurn& turn, const std::string& fileName) {
     if (layout.secondPass)
         for (int c : {0, 1, 3, 7}) table.Merge(1, c, 2, c);
     ++table.updates;
+}
+
+}  // namespace
+
+void CreateSketch(CTurn& turn, const std::string& fileName) {
+    SketchScope scope(fileName);
+    DrawingDocument& drawing = scope.Drawing();
+
+    std::vector<std::unique_ptr<Contour>> portions;
+    if (turn.workContour && turn.sourceContour) portions = MachinedPortions(*turn.workContour, *turn.sourceContour);
+
+    double zmin = 0, xmin = 0, zmax = 0, xmax = 0;
+    if (turn.sourceContour) {
+        turn.sourceContour->GetBoundBox(zmin, xmin, zmax, xmax);
+        DrawContourBothSides(*turn.sourceContour, 4);
+    }
+    if (turn.finalContour) DrawContourBothSides(*turn.finalContour, 1);
+
+    DrawMachinedPortions(drawing, portions, xmin, zmax);
+
+    DrawFrames(turn);
+
+    if (turn.finalContour) {
+        for (int side = 0; side < 2; ++side) {
+            drawing.BeginHatch(0, 45.0, 3.0, std::nullopt);
+            turn.finalContour->Draw2D(1);
+            drawing.EndHatch();
+            turn.finalContour->MirrorX();
+        }
+    }
+    drawing.Objects().LineSeg(zmax + 5.0, 0, zmin - 5.0, 0, 3);
+    drawing.BeginCompound();
+    drawing.Objects().Circle(0, 0, 1.2, 1);
+    drawing.EndCompound();
+
+    ParamTool* tool = turn.GetTool();
+    const int toolView = tool ? PlaceToolView(drawing, turn, *tool, zmax, xmin) : -1;
+
+    scope.UseView(0);
+    drawing.UpdateView(0);
+    AddSketchText(drawing, 1.5, 2.0, "0");
+    drawing.MoveView(0, 15.0 - zmin, xmin + 230.0);
+    if (toolView >= 0) drawing.MoveView(toolView, 15.0 - zmin, xmin + 230.0);
+
+    DrawCuttingTable(drawing, turn, tool);
 
     char title[64];
     std::snprintf(title, sizeof title, "Переход %d", turn.index + 1);

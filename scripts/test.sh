@@ -34,6 +34,8 @@ echo "== format"
 bash scripts/check-format.sh || status=1
 echo "== layers"
 python3 scripts/check-layers.py || status=1
+echo "== long functions (informative)"
+python3 scripts/long-functions.py --over 100 || true
 for dir in build/release build/asan; do
   echo "== $dir: build"
   cmake --build "$dir" -j "$jobs"
