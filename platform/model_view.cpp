@@ -6,7 +6,6 @@
 
 #include "platform/core/host_error.h"
 #include "platform/core/numbers.h"
-#include "platform/part_model/part_model_occt.h"
 
 namespace zarvento {
 
