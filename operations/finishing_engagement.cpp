@@ -58,9 +58,13 @@ double RunThrough(const ClearanceOutline& before, const ClearanceOutline& after,
                   double layer, double reach, double* band = nullptr) {
     constexpr double kStart = 0.01, kSurface = 1e-3;
     constexpr int kSteps = 100000;
-    // The part lies in the stock before the pass: a point of it off the
-    // stock's outline has stock over it.
-    if (before.Distance(Curve2D::Line(p, p), 2.0 * kStart) < 2.0 * kStart) return 0.0;
+    // A point of the surface on the stock's outline has no stock over it,
+    // nor has one outside the stock: the working contour runs on past where
+    // the part as the pass leaves it turns away (a face's line beyond the
+    // chamfer at its edge), into the air the stock before it left. Only from
+    // inside does the march end, on the stock's outline: it steps no farther
+    // than that outline.
+    if (before.Distance(Curve2D::Line(p, p), 2.0 * kStart) < 2.0 * kStart || !before.Inside(p)) return 0.0;
     double along = kStart;
     Point2D q{p.x + along * normal.x, p.y + along * normal.y};
     for (int step = 0; step < kSteps; ++step) {

@@ -277,6 +277,21 @@ TEST_F(FieldProgramsTest, AFinishingPassMeetingMoreThanOneCutIsReported) {
         "LineSeg( -10,-11, -25,-11, 1 ); LineSeg( -25,-11, -25,-15, 1 ); LineSeg( -25,-15, -40,-15, 1 ); "
         "LineSeg( -40,-15, -40,0, 1 );";
     const std::string plain = "LineSeg( 0,0, 0,-15, 1 ); LineSeg( 0,-15, -40,-15, 1 ); LineSeg( -40,-15, -40,0, 1 );";
+    // The face with a 1 x 45 degree chamfer at its edge: roughed and finished
+    // over the chamfer and the diameter, then faced twice (1 mm left, then
+    // none), or from a bar 3 mm over the face (2 mm left, then none). The
+    // face's line runs on past the chamfer, through air.
+    const std::string chamfered =
+        "LineSeg( 0,0, 0,-14, 1 ); LineSeg( 0,-14, -1,-15, 1 ); "
+        "LineSeg( -1,-15, -40,-15, 1 ); LineSeg( -40,-15, -40,0, 1 );";
+    const std::vector<std::string> turned = {"name=Черновая tool=1 work=2-3 allowance=0.5\ncreate 1",
+                                             "name=Чистовая tool=2 work=2-3\ncreate 2"};
+    const auto facedTwice = [&](const char* left) {
+        std::vector<std::string> operations = turned;
+        operations.push_back(std::string("name=Подрезка tool=2 work=1 allowance=") + left + "\ncreate 2");
+        operations.push_back("name=Подрезка tool=2 work=1\ncreate 2");
+        return operations;
+    };
     struct Case {
         const char* name;
         std::string profile, bar;
@@ -345,6 +360,9 @@ TEST_F(FieldProgramsTest, AFinishingPassMeetingMoreThanOneCutIsReported) {
          0,
          30,
          30},
+        {"a face faced again under 1 mm left", chamfered, "L=60 D=40 Z=2 x0=45 z0=32", facedTwice("1")},
+        {"a face faced again under 2 mm left", chamfered, "L=60 D=40 Z=3 x0=45 z0=32", facedTwice("2"), 3, 2.0, 0, 0, 0,
+         0, 28},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
