@@ -70,6 +70,8 @@ bool CTurnPanel::OnChangeControlValue(PropertyControl& control) {
     return true;
 }
 
+// Long: the panel's value events as one table, a row per control; a row's
+// handler stands beside the control it answers.
 bool CTurnPanel::ChangeValue(PropertyControl& control) {
     using Row = ControlEvents<CTurnPanel>;
     static constexpr auto kindWithScheme = [](const CTurnPanel& p) {

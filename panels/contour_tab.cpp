@@ -125,6 +125,8 @@ void CContourTAB::CreateTab(const Contour* partContour, Contour* selectionContou
     if (NewHost()) SetNewCaptions();
 }
 
+// Long: the tab's controls made one after another in the order the user
+// sees them, each with its caption, range and tip.
 void CContourTAB::CreateControls(const std::string& entryText) {
     PropertyTab& tab = *hostTab_;
     const bool newHost = NewHost();

@@ -90,6 +90,8 @@ int ShowPanelVISUAL(CPROGRAM& program) {
     return panel->ShowModal();
 }
 
+// Long: the panel's controls made and filled one after another in the order
+// the user sees them (the program's text run through its post-processor).
 void CPanelVISUAL::OnInitPanel() {
     running = this;
     const bool newLayout = HostMajorVersion() >= 17;

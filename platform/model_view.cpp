@@ -55,10 +55,12 @@ bool ModelViewOrientationByName(std::string_view name, ModelViewOrientation& out
     return false;
 }
 
-std::vector<OutlinePiece> ApproximateOutline(const OutlineChain& chain, double tolerance) {
+namespace {
+
+// The chain as a closed run of its points and the first again, started at
+// its sharpest corner: no arc runs through the run's start.
+std::vector<OutlinePoint> FromSharpestCorner(const OutlineChain& chain) {
     const std::size_t n = chain.size();
-    if (n < 2) return {};
-    // Started at the sharpest corner, no arc runs through the chain's start.
     std::size_t first = 0;
     double sharpest = -1;
     for (std::size_t i = 0; i < n; ++i) {
@@ -74,6 +76,43 @@ std::vector<OutlinePiece> ApproximateOutline(const OutlineChain& chain, double t
     }
     std::vector<OutlinePoint> q(n + 1);
     for (std::size_t i = 0; i <= n; ++i) q[i] = chain[(first + i) % n];
+    return q;
+}
+
+// An arc from q[i] to q[j] through q[(i+j)/2] that passes every point in
+// between within `within`, turning one way by less than a half turn.
+bool ArcHolds(const std::vector<OutlinePoint>& q, std::size_t i, std::size_t j, double within, double tolerance,
+              OutlinePiece& arc) {
+    OutlinePoint c;
+    double r = 0;
+    if (!CircleThrough(q[i], q[(i + j) / 2], q[j], c, r) || r > kMaxCoordinate) return false;
+    const int direction = Cross(q[i], q[(i + j) / 2], q[j]) > 0 ? 1 : -1;
+    double sweep = 0;
+    for (std::size_t k = i; k < j; ++k) {
+        if (std::fabs(Distance(q[k + 1], c) - r) > within) return false;
+        const double step = std::atan2(Cross(c, q[k], q[k + 1]), (q[k][0] - c[0]) * (q[k + 1][0] - c[0]) +
+                                                                     (q[k][1] - c[1]) * (q[k + 1][1] - c[1]));
+        if (step * direction < 0) return false;
+        // The chord between two points must stay near the arc too.
+        if (r * (1 - std::cos(step / 2)) > tolerance) return false;
+        sweep += std::fabs(step);
+    }
+    if (sweep >= PI) return false;
+    arc.kind = OutlinePiece::kArc;
+    arc.start = q[i];
+    arc.end = q[j];
+    arc.centre = c;
+    arc.radius = r;
+    arc.direction = direction;
+    return true;
+}
+
+}  // namespace
+
+std::vector<OutlinePiece> ApproximateOutline(const OutlineChain& chain, double tolerance) {
+    const std::size_t n = chain.size();
+    if (n < 2) return {};
+    const std::vector<OutlinePoint> q = FromSharpestCorner(chain);
 
     // Points on the body's own lines and circles fit them to within the
     // clipper's rounding; pieces are first sought that close, so that a line
@@ -85,31 +124,8 @@ std::vector<OutlinePiece> ApproximateOutline(const OutlineChain& chain, double t
             if (SegmentDistance(q[k], q[i], q[j]) > within) return false;
         return true;
     };
-    // An arc from q[i] to q[j] through q[(i+j)/2] that passes every point in
-    // between within `within`, turning one way by less than a half turn.
     auto arcHolds = [&](std::size_t i, std::size_t j, double within, OutlinePiece& arc) {
-        OutlinePoint c;
-        double r = 0;
-        if (!CircleThrough(q[i], q[(i + j) / 2], q[j], c, r) || r > kMaxCoordinate) return false;
-        const int direction = Cross(q[i], q[(i + j) / 2], q[j]) > 0 ? 1 : -1;
-        double sweep = 0;
-        for (std::size_t k = i; k < j; ++k) {
-            if (std::fabs(Distance(q[k + 1], c) - r) > within) return false;
-            const double step = std::atan2(Cross(c, q[k], q[k + 1]), (q[k][0] - c[0]) * (q[k + 1][0] - c[0]) +
-                                                                         (q[k][1] - c[1]) * (q[k + 1][1] - c[1]));
-            if (step * direction < 0) return false;
-            // The chord between two points must stay near the arc too.
-            if (r * (1 - std::cos(step / 2)) > tolerance) return false;
-            sweep += std::fabs(step);
-        }
-        if (sweep >= PI) return false;
-        arc.kind = OutlinePiece::kArc;
-        arc.start = q[i];
-        arc.end = q[j];
-        arc.centre = c;
-        arc.radius = r;
-        arc.direction = direction;
-        return true;
+        return ArcHolds(q, i, j, within, tolerance, arc);
     };
     auto lineEnd = [&](std::size_t i, double within) {
         std::size_t end = i + 1;

@@ -164,18 +164,23 @@ bool DecodePartModelEntity(std::string_view cls, std::string_view nameView, std:
     return false;
 }
 
-bool LinkPartModelEntities(const HostDocumentPtr& doc, std::string& error) {
-    // The faces and edges of each part, as the file lists them. A part's
-    // faces and edges come one after another, so the part looked up last
-    // usually serves the next one too.
-    struct Members {
-        std::vector<std::shared_ptr<HostFace>> faces;
-        std::vector<std::shared_ptr<HostEdge>> edges;
-    };
-    std::map<std::int64_t, Members> members;
-    Members* last = nullptr;
+namespace {
+
+// The faces and edges of one part, as the file lists them.
+struct PartMembers {
+    std::vector<std::shared_ptr<HostFace>> faces;
+    std::vector<std::shared_ptr<HostEdge>> edges;
+};
+
+// Sorts the document's entities: each face and edge under its part's id, the
+// parts (attached to the document) in their order; outlines are attached too.
+std::vector<std::shared_ptr<HostPart>> GatherParts(const HostDocumentPtr& doc,
+                                                   std::map<std::int64_t, PartMembers>& members) {
+    // A part's faces and edges come one after another, so the part looked up
+    // last usually serves the next one too.
+    PartMembers* last = nullptr;
     std::int64_t lastId = 0;
-    const auto membersOf = [&](std::int64_t partId) -> Members& {
+    const auto membersOf = [&](std::int64_t partId) -> PartMembers& {
         if (!last || lastId != partId) {
             last = &members[partId];
             lastId = partId;
@@ -205,7 +210,12 @@ bool LinkPartModelEntities(const HostDocumentPtr& doc, std::string& error) {
             outline->Attach(doc);
         }
     }
-    // Parents form a tree: a chain longer than the parts themselves loops.
+    return parts;
+}
+
+// Parents form a tree: a chain longer than the parts themselves loops.
+bool ParentsFormATree(const HostDocumentPtr& doc, const std::vector<std::shared_ptr<HostPart>>& parts,
+                      std::string& error) {
     for (const auto& part : parts) {
         std::int64_t up = part->StoredParentId();
         for (std::size_t step = 0; up != 0; ++step) {
@@ -217,55 +227,67 @@ bool LinkPartModelEntities(const HostDocumentPtr& doc, std::string& error) {
             up = owner->StoredParentId();
         }
     }
+    return true;
+}
+
+// Every face and edge of the body once, in the body's order (a file lists
+// them so; an older or edited one may not): numbered 1, 2, ... with none
+// missing.
+template <class Member>
+bool NumberedInOrder(std::vector<std::shared_ptr<Member>>& members) {
+    auto byIndex = [](const auto& a, const auto& b) { return a->Index() < b->Index(); };
+    if (!std::is_sorted(members.begin(), members.end(), byIndex)) std::sort(members.begin(), members.end(), byIndex);
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        if (members[i]->Index() != static_cast<int>(i) + 1) return false;
+    }
+    return true;
+}
+
+// Gives a part its own faces and edges, checked against its body.
+bool BindPartMembers(HostPart& part, PartMembers own, std::string& error) {
+    if (!part.HasBody() && (!own.faces.empty() || !own.edges.empty())) {
+        error = "the faces of part \"" + part.Name() + "\" do not match its body";
+        return false;
+    }
+    if (!NumberedInOrder(own.faces)) {
+        error = "the faces of part \"" + part.Name() + "\" do not match its body";
+        return false;
+    }
+    if (!NumberedInOrder(own.edges)) {
+        error = "the edges of part \"" + part.Name() + "\" do not match its body";
+        return false;
+    }
+    // The faces and edges take their geometry from the body when the first
+    // of them is asked about; their number is checked then.
+    if (part.HasBody()) {
+        auto stored = std::make_shared<StoredBodyParts>();
+        stored->body = part.Body();
+        stored->partName = part.Name();
+        stored->faceCount = own.faces.size();
+        stored->edgeCount = own.edges.size();
+        for (const auto& face : own.faces) face->BindLater(stored);
+        for (const auto& edge : own.edges) edge->BindLater(stored);
+    }
+    part.SetBodyParts(part.Body(), std::move(own.faces), std::move(own.edges));
+    return true;
+}
+
+}  // namespace
+
+bool LinkPartModelEntities(const HostDocumentPtr& doc, std::string& error) {
+    std::map<std::int64_t, PartMembers> members;
+    const std::vector<std::shared_ptr<HostPart>> parts = GatherParts(doc, members);
+    if (!ParentsFormATree(doc, parts, error)) return false;
     for (const auto& part : parts) {
-        const std::int64_t id = part->PersistentId();
         if (const std::int64_t parent = part->StoredParentId(); parent != 0) {
             std::dynamic_pointer_cast<HostPart>(doc->FindEntity(parent))->AddSubPart(part);
         }
-        const auto own = members.find(id);
-        std::vector<std::shared_ptr<HostFace>> ownFaces;
-        std::vector<std::shared_ptr<HostEdge>> ownEdges;
-        if (own != members.end()) {
-            ownFaces = std::move(own->second.faces);
-            ownEdges = std::move(own->second.edges);
-            members.erase(own);
-            last = nullptr;
+        PartMembers own;
+        if (const auto found = members.find(part->PersistentId()); found != members.end()) {
+            own = std::move(found->second);
+            members.erase(found);
         }
-        // Every face and edge of the body once, in the body's order (a
-        // file lists them so; an older or edited one may not).
-        auto byIndex = [](const auto& a, const auto& b) { return a->Index() < b->Index(); };
-        if (!std::is_sorted(ownFaces.begin(), ownFaces.end(), byIndex))
-            std::sort(ownFaces.begin(), ownFaces.end(), byIndex);
-        if (!std::is_sorted(ownEdges.begin(), ownEdges.end(), byIndex))
-            std::sort(ownEdges.begin(), ownEdges.end(), byIndex);
-        if (!part->HasBody() && (!ownFaces.empty() || !ownEdges.empty())) {
-            error = "the faces of part \"" + part->Name() + "\" do not match its body";
-            return false;
-        }
-        for (std::size_t i = 0; i < ownFaces.size(); ++i) {
-            if (ownFaces[i]->Index() != static_cast<int>(i) + 1) {
-                error = "the faces of part \"" + part->Name() + "\" do not match its body";
-                return false;
-            }
-        }
-        for (std::size_t i = 0; i < ownEdges.size(); ++i) {
-            if (ownEdges[i]->Index() != static_cast<int>(i) + 1) {
-                error = "the edges of part \"" + part->Name() + "\" do not match its body";
-                return false;
-            }
-        }
-        // The faces and edges take their geometry from the body when the
-        // first of them is asked about; their number is checked then.
-        if (part->HasBody()) {
-            auto stored = std::make_shared<StoredBodyParts>();
-            stored->body = part->Body();
-            stored->partName = part->Name();
-            stored->faceCount = ownFaces.size();
-            stored->edgeCount = ownEdges.size();
-            for (const auto& face : ownFaces) face->BindLater(stored);
-            for (const auto& edge : ownEdges) edge->BindLater(stored);
-        }
-        part->SetBodyParts(part->Body(), std::move(ownFaces), std::move(ownEdges));
+        if (!BindPartMembers(*part, std::move(own), error)) return false;
     }
     if (!members.empty()) {
         error = "a face or edge belongs to a missing part";

@@ -377,6 +377,8 @@ int ColourOfStyle(int style) { return style == 7 ? 1 : style == 4 ? 8 : 7; }
 
 }  // namespace
 
+// Long: the DXF file's sections in the order the format fixes (header,
+// tables, entities), each a run of group codes.
 std::string DrawingDxf(const DrawingDocument& drawing) {
     const std::vector<DrawingPrimitive> prims = drawing.Explode();
     std::string s;

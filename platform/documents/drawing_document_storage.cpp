@@ -260,6 +260,8 @@ std::string DrawingDocument::Encode() const {
     return w.Text();
 }
 
+// Long: one branch per record of the stored form, in the order Encode
+// writes them, each checked where it is read.
 bool DrawingDocument::Decode(const std::string& text, DrawingDocument& d, std::string* why) {
     std::istringstream in(text);
     std::string line;

@@ -567,6 +567,8 @@ bool AddSilhouetteOutline(const HostFace::Geometry& face, const PlaneFrame& fram
 // that point is found by halving), its pieces joined cell by cell as the
 // grid's squares cross it, and the runs of it that lie on the face turned
 // into the half plane.
+// Long: the grid's sampling, the halving of each crossing and the joining
+// of the pieces share the grid's arrays; apart they would pass them all.
 void AddGridSilhouette(const HostFace::Geometry& face, const PlaneFrame& frame, Outline& out) {
     const Handle(Geom_Surface) surface = BRep_Tool::Surface(face.face);
     if (surface.IsNull() || !(face.umax > face.umin) || !(face.vmax > face.vmin)) return;

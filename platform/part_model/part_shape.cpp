@@ -314,6 +314,8 @@ std::optional<double> ArcIntegral(const Handle(Geom_Surface) & surface, double v
 // pi times the integral of r^2 dz along its meridian, which lines and circles
 // give exactly: a dense part costs a few evaluations a face instead of a
 // numerical integration over each.
+// Long: one pass over the faces, each kind of meridian (line, circle) with
+// its exact integral beside the test that the face is a band about the axis.
 std::optional<double> VolumeOfRevolution(const TopoDS_Shape& shape) {
     constexpr double kParallel = 1e-12, kAngle = 1e-9, kCoaxial = 1e-9, kFullTurn = 1e-9;
     if (!TopExp_Explorer(shape, TopAbs_SOLID).More() || TopExp_Explorer(shape, TopAbs_FACE, TopAbs_SOLID).More())
