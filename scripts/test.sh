@@ -15,8 +15,8 @@ jobs=$(nproc)
 cat <<EOF
 scripts/test.sh: format and layer checks; the release and sanitizer builds, each with all its tests
 (ctest); the installed and the copied program on the example; the tests of scripts with a slow python3;
-the fuzz targets, 30 s each, $jobs at a time. On $jobs cores, from a clean tree, about $((180 / jobs + 10)) minutes
-(about 100 on 2 cores; a few minutes once ccache holds the objects).
+the fuzz targets, 30 s each, $jobs at a time. On $jobs cores, from a clean tree, about $((150 / jobs + 2)) minutes
+(about 75 on 2 cores; under 10 on 8 once ccache holds the objects).
 EOF
 bash scripts/setup.sh
 
