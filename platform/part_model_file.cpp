@@ -245,11 +245,8 @@ bool NumberedInOrder(std::vector<std::shared_ptr<Member>>& members) {
 
 // Gives a part its own faces and edges, checked against its body.
 bool BindPartMembers(HostPart& part, PartMembers own, std::string& error) {
-    if (!part.HasBody() && (!own.faces.empty() || !own.edges.empty())) {
-        error = "the faces of part \"" + part.Name() + "\" do not match its body";
-        return false;
-    }
-    if (!NumberedInOrder(own.faces)) {
+    const bool strayMembers = !part.HasBody() && (!own.faces.empty() || !own.edges.empty());
+    if (strayMembers || !NumberedInOrder(own.faces)) {
         error = "the faces of part \"" + part.Name() + "\" do not match its body";
         return false;
     }
