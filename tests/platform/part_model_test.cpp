@@ -424,6 +424,35 @@ TEST_F(PartModelTest, DamagedBodyInTheFileIsReportedAsDamaged) {
     EXPECT_NE(std::string(e.what()).find("body"), std::string::npos) << e.what();
 }
 
+// A part's faces and edges are its body's, numbered in its order: a file
+// whose members are missing, misnumbered or belong to no part is damaged.
+TEST_F(PartModelTest, DamagedMembersOfAPartInTheFileAreReportedAsDamaged) {
+    const struct {
+        const char* damage;
+        const char* says;
+    } cases[] = {
+        {"DELETE FROM entities WHERE id = (SELECT min(id) FROM entities WHERE class = 'face')", "the faces of part"},
+        {"DELETE FROM entities WHERE id = (SELECT min(id) FROM entities WHERE class = 'edge')", "the edges of part"},
+        {"DELETE FROM entities WHERE class = 'part'", "belongs to a missing part"},
+    };
+    int file = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.damage);
+        HostDocumentPtr doc = test::PartDocument(test::SteppedShaft());
+        const std::string path = PathOf("members-" + std::to_string(++file) + ".rdp");
+        doc->SaveAs(path);
+        app->Documents().Close(doc);
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, c.damage, nullptr, nullptr, nullptr), SQLITE_OK);
+        EXPECT_GT(sqlite3_changes(db), 0);
+        sqlite3_close(db);
+        const HostError e = test::CaughtHostError([&] { app->Documents().Open(path); });
+        EXPECT_EQ(e.Code(), STG_E_DOCFILECORRUPT_);
+        EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
+    }
+}
+
 TEST_F(PartModelTest, FacesTellTheirSurfaceAndPlacementAndProjectOntoThemselves) {
     HostDocumentPtr doc = test::PartDocument(test::SteppedShaft());
     const auto& faces = TopPart(doc)->Faces();
