@@ -43,6 +43,14 @@ inline void Separator(PropertyTab& tab) { tab.AddControl(PropertyControlKind::Em
 inline bool Checked(const PropertyControl& control) { return control.Value().ToBool(); }
 inline double NumberOf(const PropertyControl& control) { return control.Value().ToR8(); }
 
+// A table row's handler for a field the path is made from: the control's
+// number into the panel's field (a member pointer), then the path again.
+template <class Panel, auto Field>
+void TakeNumberForPath(Panel& panel, PropertyControl& control) {
+    panel.*Field = NumberOf(control);
+    panel.RecalculatePath();
+}
+
 // The operation's own panel when a panel session waits in the script for
 // it; otherwise the operation is answered whole, as before the panels.
 template <class Panel, class Kind>

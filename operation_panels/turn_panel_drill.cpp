@@ -207,16 +207,8 @@ bool CTurnPanelDRILL::OnChangeControlValue(PropertyControl& control) {
         {&Self::diameterField, hole},
         {&Self::depthField, hole},
         {&Self::baseZField, hole},
-        {&Self::approachField,
-         [](Self& p, PropertyControl& c) {
-             p.Vrezanie = NumberOf(c);
-             p.RecalculatePath();
-         }},
-        {&Self::overrunField,
-         [](Self& p, PropertyControl& c) {
-             p.Perebeg = NumberOf(c);
-             p.RecalculatePath();
-         }},
+        {&Self::approachField, &TakeNumberForPath<Self, &Self::Vrezanie>},
+        {&Self::overrunField, &TakeNumberForPath<Self, &Self::Perebeg>},
     };
     // The automatic tool is chosen by the tip's angle here, in place of the
     // common handler's choice.

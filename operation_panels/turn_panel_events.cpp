@@ -6,6 +6,7 @@
 #include "geometry/number_text.h"
 #include "model/model_tess.h"
 #include "nc/modal_state.h"
+#include "operation_panels/panel_controls.h"
 #include "operation_panels/turn_panel.h"
 #include "panels/control_events.h"
 #include "plan/plan.h"
@@ -26,8 +27,8 @@ namespace {
 // The message box's warning icon.
 constexpr int kIconWarning = 0x30;
 
-bool Checked(const PropertyControl& control) { return control.Value().ToBool(); }
-double NumberOf(const PropertyControl& control) { return control.Value().ToR8(); }
+using panel_controls::Checked;
+using panel_controls::NumberOf;
 std::string TextOf(const PropertyControl& control) { return control.Value().ToBStr(); }
 
 }  // namespace

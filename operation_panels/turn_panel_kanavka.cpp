@@ -72,11 +72,7 @@ bool CTurnPanelKANAVKA::OnChangeControlValue(PropertyControl& control) {
     static constexpr ControlEvents<Self> kRows[] = {
         // Read by the next calculation of the path.
         {&Self::dwellField, [](Self& p, PropertyControl& c) { p.Pause = NumberOf(c); }},
-        {&Self::approachField,
-         [](Self& p, PropertyControl& c) {
-             p.Vrezanie = NumberOf(c);
-             p.RecalculatePath();
-         }},
+        {&Self::approachField, &TakeNumberForPath<Self, &Self::Vrezanie>},
     };
     DispatchControlEvent(kRows, *this, control);
     CTurnPanel::OnChangeControlValue(control);

@@ -118,28 +118,12 @@ bool CTurnPanelKONTUR::ChangeOwnValue(PropertyControl& control) {
              p.SelectItem(*p.approachModeList, p.VrezanieSposob);
              p.SelectItem(*p.overrunModeList, p.PerebegSposob);
          }},
-        {&Self::approachLengthField,
-         [](Self& p, PropertyControl& c) {
-             p.Vrezanie = NumberOf(c);
-             p.RecalculatePath();
-         }},
-        {&Self::overrunLengthField,
-         [](Self& p, PropertyControl& c) {
-             p.Perebeg = NumberOf(c);
-             p.RecalculatePath();
-         }},
+        {&Self::approachLengthField, &TakeNumberForPath<Self, &Self::Vrezanie>},
+        {&Self::overrunLengthField, &TakeNumberForPath<Self, &Self::Perebeg>},
         {&Self::approachModeList, [](Self& p, PropertyControl&) { p.AngleModeChosen(true); }},
-        {&Self::approachAngleField,
-         [](Self& p, PropertyControl& c) {
-             p.VrezanieAngle = NumberOf(c);
-             p.RecalculatePath();
-         }},
+        {&Self::approachAngleField, &TakeNumberForPath<Self, &Self::VrezanieAngle>},
         {&Self::overrunModeList, [](Self& p, PropertyControl&) { p.AngleModeChosen(false); }},
-        {&Self::overrunAngleField,
-         [](Self& p, PropertyControl& c) {
-             p.PerebegAngle = NumberOf(c);
-             p.RecalculatePath();
-         }},
+        {&Self::overrunAngleField, &TakeNumberForPath<Self, &Self::PerebegAngle>},
         {&Self::sketchPathBox,
          [](Self& p, PropertyControl& c) {
              if (Checked(c) == p.SposobTrajectory) return;

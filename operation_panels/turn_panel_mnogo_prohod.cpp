@@ -7,6 +7,7 @@
 #include <string>
 
 #include "geometry/number_text.h"
+#include "operation_panels/panel_controls.h"
 #include "panels/control_events.h"
 #include "plan/plan_panels.h"
 #include "platform/core/host_major_version.h"
@@ -179,16 +180,8 @@ bool CTurnPanelMnogoProhod::OnChangeControlValue(PropertyControl& control) {
              if (const bool checked = c.Value().ToBool(); p.indNapr != checked) p.indNapr = checked;
              p.RecalculatePath();
          }},
-        {&Self::approachField,
-         [](Self& p, PropertyControl& c) {
-             p.Vrezanie = c.Value().ToR8();
-             p.RecalculatePath();
-         }},
-        {&Self::overrunField,
-         [](Self& p, PropertyControl& c) {
-             p.Perebeg = c.Value().ToR8();
-             p.RecalculatePath();
-         }},
+        {&Self::approachField, &panel_controls::TakeNumberForPath<Self, &Self::Vrezanie>},
+        {&Self::overrunField, &panel_controls::TakeNumberForPath<Self, &Self::Perebeg>},
         {&Self::cleanUpBox,
          [](Self& p, PropertyControl& c) {
              p.isZachistka = c.Value().ToBool();
