@@ -24,11 +24,13 @@
 #include <Geom2d_Curve.hxx>
 #include <Geom_BSplineCurve.hxx>
 #include <Geom_Circle.hxx>
+#include <Geom_Plane.hxx>
 #include <Geom_SurfaceOfRevolution.hxx>
 #include <Geom_TrimmedCurve.hxx>
 #include <Message.hxx>
 #include <Message_Messenger.hxx>
 #include <Message_PrinterOStream.hxx>
+#include <Precision.hxx>
 #include <Standard_Failure.hxx>
 #include <TColStd_Array1OfInteger.hxx>
 #include <TColStd_Array1OfReal.hxx>
@@ -44,6 +46,7 @@
 #include <gce_MakeCirc.hxx>
 #include <gp_Ax1.hxx>
 #include <gp_Ax2.hxx>
+#include <gp_Ax3.hxx>
 #include <gp_Lin.hxx>
 #include <gp_Lin2d.hxx>
 #include <gp_Trsf.hxx>
@@ -115,11 +118,42 @@ public:
     }
     gp_Pnt At(const std::array<double, 2>& p) const { return origin_.Translated(dir_ * p[0] + radial_ * p[1]); }
     gp_Ax1 Axis() const { return gp_Ax1(origin_, gp_Dir(dir_)); }
+    // The plane itself, its u along the axis and v along the radius, as the
+    // profile's own coordinates run.
+    gp_Ax3 Placement() const { return gp_Ax3(origin_, gp_Dir(dir_.Crossed(radial_)), gp_Dir(dir_)); }
 
 private:
     gp_Pnt origin_;
     gp_Vec dir_, radial_;
 };
+
+// The flat region a profile of segments and arcs bounds, on its plane. The
+// face maker would find the plane and run its classifier over every edge to
+// orient the wire; here the plane is known, and the wire runs anticlockwise
+// on it when the area its points enclose is positive.
+TopoDS_Face FlatFace(const TopoDS_Wire& wire, const ProfilePlane& plane,
+                     const std::vector<const MeridianPiece*>& chain) {
+    double area = 0;
+    const std::array<double, 2>* last = &chain.back()->points.back();
+    for (const MeridianPiece* piece : chain)
+        for (std::size_t k = 0; k + 1 < piece->points.size(); ++k) {  // its end is the next one's start
+            const auto& p = piece->points[k];
+            area += (*last)[0] * p[1] - p[0] * (*last)[1];
+            last = &p;
+        }
+    BRep_Builder builder;
+    TopoDS_Face face;
+    builder.MakeFace(face, new Geom_Plane(plane.Placement()), Precision::Confusion());
+    builder.Add(face, area < 0 ? TopoDS::Wire(wire.Reversed()) : wire);
+    return face;
+}
+
+// The flat region of a profile with splines, as the face maker finds it.
+TopoDS_Face FaceFoundFor(const TopoDS_Wire& wire) {
+    BRepBuilderAPI_MakeFace face(wire, true);
+    if (!face.IsDone()) Refuse("does not bound a flat region");
+    return face.Face();
+}
 
 // The piece as an edge between the given vertices, which lie at its ends
 // within their tolerance; so made, neighbours share their vertex.
@@ -523,14 +557,14 @@ PartShape PartShape::Revolve(const std::vector<MeridianPiece>& profile, const Re
         for (std::size_t i = 0; i < closed.size(); ++i)
             builder.Add(wire, MakeEdge(*closed[i], plane, joints[i], joints[(i + 1) % closed.size()]));
         wire.Closed(true);
-        BRepBuilderAPI_MakeFace face(wire, true);
-        if (!face.IsDone()) Refuse("does not bound a flat region");
         // A profile that crosses itself bounds no body. The modeller's own
         // check of a face costs the square of its edges: dense profiles are
         // checked by a sweep of their own, and only splines go to it.
         const std::optional<bool> crosses = ChainCrossesItself(closed);
-        if (crosses ? *crosses : !BRepCheck_Analyzer(face.Face()).IsValid()) Refuse("crosses itself");
-        BRepPrimAPI_MakeRevol revol(face.Face(), plane.Axis(), 2 * PI);
+        if (crosses && *crosses) Refuse("crosses itself");
+        const TopoDS_Face face = crosses ? FlatFace(wire, plane, closed) : FaceFoundFor(wire);
+        if (!crosses && !BRepCheck_Analyzer(face).IsValid()) Refuse("crosses itself");
+        BRepPrimAPI_MakeRevol revol(face, plane.Axis(), 2 * PI);
         if (!revol.IsDone()) Refuse("cannot be turned about the axis");
         // The sweep orients the body itself, whichever way the profile runs;
         // its volume is left for when it is asked (a dense body's costs a
