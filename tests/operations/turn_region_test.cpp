@@ -476,11 +476,23 @@ std::vector<std::array<double, 7>> UnitsExactly(const Contour& c) {
 }
 
 TEST(PlanAngleTrim, IndexedBridgesMeetTheContourAsTheWholeSearchDoes) {
+    std::vector<std::string> profiles;
+    // After many short units, a wall whose bridge meets first a long taper
+    // that begins at its top, far off, while an undercut coming back beneath
+    // the taper, and the wall it ends on, lie nearer: units that begin well
+    // ahead of the ray's start still decide where it lands.
+    test::ProfileWriter undercut{"", 5.0, -20.0};
+    for (int i = 0; i < 200; ++i) undercut.Line(undercut.z - 0.025, -20.0);
+    undercut.Line(0.0, -17.0);
+    undercut.Line(-30.0, -21.0);
+    undercut.Line(-10.0, -19.5);
+    undercut.Line(-10.0, -22.0);
+    undercut.Line(-40.0, -22.0);
+    undercut.Line(-40.0, -25.0);
+    profiles.push_back(undercut.text);
     // Dense ribs and grooves on a grid of quarter millimetres, so that rays
     // run through vertices two units share and along the edges of their
-    // boxes, with round bumps and dents and now and then a long taper among
-    // them.
-    auto s = test::OperationRunner::Parse("LineSeg( 6,0, 6,-25, 1 );\nLineSeg( 6,-25, -90,-25, 1 );\n");
+    // boxes, with round bumps and dents among them.
     std::mt19937 random(20261211);
     for (int profile = 0; profile < 12; ++profile) {
         test::ProfileWriter p{"", 5.0, -20.0};
@@ -495,17 +507,19 @@ TEST(PlanAngleTrim, IndexedBridgesMeetTheContourAsTheWholeSearchDoes) {
             } else if (kind < 5) {
                 const double r = step / 2.0;
                 p.Arc(p.z - r, p.x, r, p.z - step, p.x, kind == 3 ? 1 : -1);
-            } else if (random() % 4 != 0) {
+            } else {
                 p.Line(p.z - step, p.x + 0.001 * static_cast<double>(random() % 5));
-            } else {  // a long taper that rays from far back reach first
-                p.Line(p.z - 16.0 * step, std::clamp(p.x - 8.0 * rise, -23.0, -17.0));
             }
         }
         p.Line(p.z, -25.0);
+        profiles.push_back(p.text);
+    }
+    auto s = test::OperationRunner::Parse("LineSeg( 6,0, 6,-25, 1 );\nLineSeg( 6,-25, -90,-25, 1 );\n");
+    for (std::size_t profile = 0; profile < profiles.size(); ++profile)
         for (double angle : {0.0, 2.0, 30.0, 45.0, 90.0, 150.0}) {
             SCOPED_TRACE("profile " + std::to_string(profile) + ", angle " + std::to_string(angle));
-            auto w = test::OperationRunner::Parse(p.text);
-            auto reference = test::OperationRunner::Parse(p.text);
+            auto w = test::OperationRunner::Parse(profiles[profile]);
+            auto reference = test::OperationRunner::Parse(profiles[profile]);
             ASSERT_TRUE(w && reference);
             auto t = TrimContourByAngle(*w, angle, *s);
             auto want = WholeContourTrim(*reference, angle, *s);
@@ -515,7 +529,6 @@ TEST(PlanAngleTrim, IndexedBridgesMeetTheContourAsTheWholeSearchDoes) {
             }
             EXPECT_EQ(UnitsExactly(*w), UnitsExactly(*reference));
         }
-    }
 }
 
 }  // namespace
