@@ -37,6 +37,10 @@ inline constexpr std::uint32_t kDefaultContourColour = 6617700;  // 0x64FA64
 
 class UnitLocator;
 
+// A box that holds the unit's exact box and costs no angle tests: an arc's
+// whole circle with its ends.
+UnitBox RoughUnitBox(const CUnit& unit);
+
 class Contour {
 public:
     Contour();
@@ -154,6 +158,10 @@ public:
     // unit by unit, and along each unit from its start. With unique set a
     // point already found is not appended again.
     void Intersect(const Contour& other, IntersectPointList& points, bool unique) const;
+    // The same looking only at the listed units of the other contour, in
+    // ascending order: equal to Intersect when no unit left out meets this one.
+    void IntersectUnits(const Contour& other, const std::vector<int>& units, IntersectPointList& points,
+                        bool unique) const;
     // The piece from p1 to p2 (geometry-only copies), wrapping past the last
     // unit when p2 lies on an earlier unit; null when p1 equals p2 or nothing
     // is left.

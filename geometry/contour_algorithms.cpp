@@ -73,21 +73,6 @@ bool BoxesOverlap(const UnitBox& a, const UnitBox& b) {
 // Probes of at most this many units skip the sweep.
 constexpr std::size_t kShortProbe = 4;
 
-// A box that holds the unit's exact box and costs no angle tests: an arc's
-// whole circle with its ends.
-UnitBox RoughBox(const CUnit& unit) {
-    if (unit.Kind != kUnitArc) {
-        BoundBox b;
-        unit.GetBoundBox(b);
-        return {b.zmin, b.xmin, b.zmax, b.xmax};
-    }
-    const double r = static_cast<const CArcUnit&>(unit).Radius;
-    const double zc = unit.CentrePoint.z, xc = unit.CentrePoint.x;
-    return {
-        std::min({zc - r, unit.StartPoint.z, unit.EndPoint.z}), std::min({xc - r, unit.StartPoint.x, unit.EndPoint.x}),
-        std::max({zc + r, unit.StartPoint.z, unit.EndPoint.z}), std::max({xc + r, unit.StartPoint.x, unit.EndPoint.x})};
-}
-
 // Every pair of boxes that passes BoxesOverlap passes this too, and so does
 // any pair with the second box grown: a necessary test on a rough box.
 bool MayOverlap(const UnitBox& a, const UnitBox& b) {
@@ -163,6 +148,19 @@ std::vector<UnitBox> Contour::GetUnitBoxes() const {
     return boxes;
 }
 
+UnitBox RoughUnitBox(const CUnit& unit) {
+    if (unit.Kind != kUnitArc) {
+        BoundBox b;
+        unit.GetBoundBox(b);
+        return {b.zmin, b.xmin, b.zmax, b.xmax};
+    }
+    const double r = static_cast<const CArcUnit&>(unit).Radius;
+    const double zc = unit.CentrePoint.z, xc = unit.CentrePoint.x;
+    return {
+        std::min({zc - r, unit.StartPoint.z, unit.EndPoint.z}), std::min({xc - r, unit.StartPoint.x, unit.EndPoint.x}),
+        std::max({zc + r, unit.StartPoint.z, unit.EndPoint.z}), std::max({xc + r, unit.StartPoint.x, unit.EndPoint.x})};
+}
+
 void ContoursBoundingBox(const Contour& a, const Contour& b, BoundBox& box) {
     const BoundBox ba = a.GetBoundBox(), bb = b.GetBoundBox();
     box.zmin = box.xmin = 1e6;
@@ -191,32 +189,39 @@ double Contour::GetLength3D() const {
 
 // ---------------------------------------------------------------- Intersect
 
-void Contour::Intersect(const Contour& other, IntersectPointList& points, bool unique) const {
-    const std::vector<UnitBox> mine = GetUnitBoxes();
-    std::vector<UnitBox> theirs;
-    std::vector<BoxPair> pairs;
-    if (mine.size() <= kShortProbe) {
-        // A probe of a unit or two against a long contour, as the point and
-        // trimming tests make one per unit: each unit of the other is looked
-        // at once, and its exact box made only where its rough box comes near.
-        theirs.resize(static_cast<std::size_t>(other.Count()));
-        for (int i = 0; i < static_cast<int>(mine.size()); ++i) {
-            const UnitBox& a = mine[static_cast<std::size_t>(i)];
-            for (int j = 0; j < other.Count(); ++j) {
-                const CUnit& unit = *other.GetUnit(j);
-                if (!MayOverlap(a, RoughBox(unit))) continue;
-                BoundBox b;
-                unit.GetBoundBox(b);
-                theirs[static_cast<std::size_t>(j)] = {b.zmin, b.xmin, b.zmax, b.xmax};
-                pairs.emplace_back(i, j);
-            }
+namespace {
+
+// A pair of units whose boxes may meet, with the other unit's exact box.
+struct UnitPairBoxes {
+    int mine = 0;
+    int theirs = 0;
+    UnitBox box;
+};
+
+// The pairs a short probe makes with the listed units of the other contour
+// (all of them when the list is null): each is looked at once, and its exact
+// box made only where its rough box comes near.
+std::vector<UnitPairBoxes> ShortProbePairs(const std::vector<UnitBox>& mine, const Contour& other,
+                                           const std::vector<int>* only) {
+    std::vector<UnitPairBoxes> pairs;
+    const int count = only ? static_cast<int>(only->size()) : other.Count();
+    for (int i = 0; i < static_cast<int>(mine.size()); ++i) {
+        const UnitBox& a = mine[static_cast<std::size_t>(i)];
+        for (int k = 0; k < count; ++k) {
+            const int j = only ? (*only)[static_cast<std::size_t>(k)] : k;
+            const CUnit& unit = *other.GetUnit(j);
+            if (!MayOverlap(a, RoughUnitBox(unit))) continue;
+            BoundBox b;
+            unit.GetBoundBox(b);
+            pairs.push_back({i, j, {b.zmin, b.xmin, b.zmax, b.xmax}});
         }
-    } else {
-        theirs = other.GetUnitBoxes();
-        // The sweep widens by EPS on every side, which takes in every pair the
-        // interval test below accepts; that test then decides exactly.
-        pairs = OverlappingBoxPairs(mine, theirs, EPS);
     }
+    return pairs;
+}
+
+// The crossings of the pairs, in pair order, each unit's own sorted along it.
+void IntersectPairs(const Contour& self, const Contour& other, const std::vector<UnitBox>& mine,
+                    const std::vector<UnitPairBoxes>& pairs, IntersectPointList& points, bool unique) {
     NearPointSet found;
     if (unique)
         for (const IntersectPoint& p : points) found.Add(p.z, p.x);
@@ -225,12 +230,12 @@ void Contour::Intersect(const Contour& other, IntersectPointList& points, bool u
     IntersectPointList scratch(5);
     std::size_t next = 0;
     while (next < pairs.size()) {
-        const int i = pairs[next].first;
-        const CUnit& unit = *units_[static_cast<std::size_t>(i)];
+        const int i = pairs[next].mine;
+        const CUnit& unit = *self.GetUnit(i);
         t.clear();
-        for (; next < pairs.size() && pairs[next].first == i; ++next) {
-            const int j = pairs[next].second;
-            if (!BoxesOverlap(mine[static_cast<std::size_t>(i)], theirs[static_cast<std::size_t>(j)])) continue;
+        for (; next < pairs.size() && pairs[next].mine == i; ++next) {
+            const int j = pairs[next].theirs;
+            if (!BoxesOverlap(mine[static_cast<std::size_t>(i)], pairs[next].box)) continue;
             scratch.SetCountZero();
             unit.Intersect(other.GetUnit(j), scratch);
             for (IntersectPoint p : scratch) {
@@ -247,6 +252,32 @@ void Contour::Intersect(const Contour& other, IntersectPointList& points, bool u
         SortByLength(t);
         for (const IntersectPoint& p : t) points.Add(p);
     }
+}
+
+}  // namespace
+
+void Contour::Intersect(const Contour& other, IntersectPointList& points, bool unique) const {
+    const std::vector<UnitBox> mine = GetUnitBoxes();
+    if (mine.size() <= kShortProbe) {
+        // A probe of a unit or two against a long contour, as the point and
+        // trimming tests make one per unit.
+        IntersectPairs(*this, other, mine, ShortProbePairs(mine, other, nullptr), points, unique);
+        return;
+    }
+    const std::vector<UnitBox> theirs = other.GetUnitBoxes();
+    // The sweep widens by EPS on every side, which takes in every pair the
+    // interval test below accepts; that test then decides exactly.
+    const std::vector<BoxPair> found = OverlappingBoxPairs(mine, theirs, EPS);
+    std::vector<UnitPairBoxes> pairs;
+    pairs.reserve(found.size());
+    for (const auto& [i, j] : found) pairs.push_back({i, j, theirs[static_cast<std::size_t>(j)]});
+    IntersectPairs(*this, other, mine, pairs, points, unique);
+}
+
+void Contour::IntersectUnits(const Contour& other, const std::vector<int>& units, IntersectPointList& points,
+                             bool unique) const {
+    const std::vector<UnitBox> mine = GetUnitBoxes();
+    IntersectPairs(*this, other, mine, ShortProbePairs(mine, other, &units), points, unique);
 }
 
 // ---------------------------------------------------------------- cuts

@@ -5,6 +5,9 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,7 @@
 #include "operations_test_support.h"
 #include "plan/spid.h"
 #include "platform/drawings/document_2d.h"
+#include "random_profiles.h"
 
 namespace zarvento {
 namespace {
@@ -379,6 +383,152 @@ TEST(PlanAngleTrim, NoCrossingWithTheSourceGivesNothingAndKeepsTheFlag) {
     bool mirrored = true;
     EXPECT_FALSE(TrimContourByPlanAngles(*w, 93, 30, *s, mirrored, false));
     EXPECT_TRUE(mirrored);
+}
+
+// The trim as it was before its crossings were looked up through an index:
+// every bridge ray meets the whole working contour. Kept here as the
+// reference the indexed trim must match unit for unit.
+std::unique_ptr<Contour> WholeContourTrim(Contour& w, double angleDegrees, const Contour& s) {
+    const double theta = PI - angleDegrees * PI / 180.0;
+    const double rz = 10000.0 * std::cos(theta), rx = 10000.0 * std::sin(theta);
+    const int n = w.Count();
+    std::vector<UnitPtr> out;
+    const auto fullTurnForZero = [](double a) { return std::fabs(a) < EPS ? 2.0 * PI : a; };
+    auto bridge = [&](int& i, double pz, double px) {
+        auto ray = MakeLineContour(pz, px, pz + rz, px + rx);
+        IntersectPointList onW(10);
+        ray->Intersect(w, onW, true);
+        std::uint32_t ahead = 0;
+        while (ahead < onW.Count() && IsEqualPoint(onW[ahead].z, onW[ahead].x, pz, px)) ++ahead;
+        double qz = 0, qx = 0;
+        int j = n;
+        if (ahead < onW.Count()) {
+            qz = onW[ahead].z;
+            qx = onW[ahead].x;
+            j = onW[ahead].index2;
+        } else {
+            IntersectPointList onS(1);
+            ray->Intersect(s, onS, true);
+            if (onS.Count() == 0) return false;
+            qz = onS[0].z;
+            qx = onS[0].x;
+            i = n - 1;
+        }
+        if (j <= i) return false;
+        out.push_back(std::make_unique<CLineUnit>(pz, px, qz, qx));
+        if (i < n - 1) {
+            const CUnit& reached = *w.GetUnit(j);
+            if (IsEqualPoint(qz, qx, reached.EndPoint.z, reached.EndPoint.x)) {
+                if (j == n - 1) {
+                    i = n - 1;
+                    return true;
+                }
+                ++j;
+            }
+            w.GetUnit(j)->SetStartPoint(qz, qx);
+            i = j - 1;
+        }
+        return true;
+    };
+    for (int i = 0; i < n; ++i) {
+        CUnit& u = *w.GetUnit(i);
+        double pz = 0, px = 0;
+        const int r = u.GetPointAtAngle(theta, pz, px);
+        if (r == 1) {
+            const double d = fullTurnForZero(AngleOfVector(u.StartPoint.z, u.StartPoint.x, u.EndPoint.z, u.EndPoint.x));
+            if (!(theta > d && bridge(i, pz, px))) out.push_back(u.Clone());
+        } else if (r == 3 && u.DirVector == 1) {
+            out.push_back(u.CloneWithEnds(u.StartPoint.z, u.StartPoint.x, pz, px));
+            if (!(theta > fullTurnForZero(u.GetEndAngle()) && bridge(i, pz, px)))
+                out.push_back(u.CloneWithEnds(pz, px, u.EndPoint.z, u.EndPoint.x));
+        } else if (r == 3) {
+            out.push_back(std::make_unique<CLineUnit>(u.StartPoint.z, u.StartPoint.x, pz, px));
+            out.push_back(u.CloneWithEnds(pz, px, u.EndPoint.z, u.EndPoint.x));
+        } else {
+            out.push_back(u.Clone());
+        }
+    }
+    if (out.size() >= 2) {
+        const CUnit& last = *out.back();
+        const CUnit& before = *out[out.size() - 2];
+        if (IsEqualPoint(last.StartPoint.z, last.StartPoint.x, before.StartPoint.z, before.StartPoint.x)) {
+            if (before.IsZeroLength() && !last.IsZeroLength())
+                out.erase(out.end() - 2);
+            else
+                out.pop_back();
+        }
+    }
+    if (out.empty()) return nullptr;
+    auto result = Contour::ContourSized(static_cast<int>(out.size()));
+    for (UnitPtr& unit : out) result->AddUnit(std::move(unit));
+    return result;
+}
+
+// Every unit's kind, ends and centre, to the last bit.
+std::vector<std::array<double, 7>> UnitsExactly(const Contour& c) {
+    std::vector<std::array<double, 7>> units;
+    for (int i = 0; i < c.Count(); ++i) {
+        const CUnit& u = *c.GetUnit(i);
+        units.push_back({static_cast<double>(u.Kind), u.StartPoint.z, u.StartPoint.x, u.EndPoint.z, u.EndPoint.x,
+                         u.CentrePoint.z, u.CentrePoint.x});
+    }
+    return units;
+}
+
+TEST(PlanAngleTrim, IndexedBridgesMeetTheContourAsTheWholeSearchDoes) {
+    std::vector<std::string> profiles;
+    // After many short units, a wall whose bridge meets first a long taper
+    // that begins at its top, far off, while an undercut coming back beneath
+    // the taper, and the wall it ends on, lie nearer: units that begin well
+    // ahead of the ray's start still decide where it lands.
+    test::ProfileWriter undercut{"", 5.0, -20.0};
+    for (int i = 0; i < 200; ++i) undercut.Line(undercut.z - 0.025, -20.0);
+    undercut.Line(0.0, -17.0);
+    undercut.Line(-30.0, -21.0);
+    undercut.Line(-10.0, -19.5);
+    undercut.Line(-10.0, -22.0);
+    undercut.Line(-40.0, -22.0);
+    undercut.Line(-40.0, -25.0);
+    profiles.push_back(undercut.text);
+    // Dense ribs and grooves on a grid of quarter millimetres, so that rays
+    // run through vertices two units share and along the edges of their
+    // boxes, with round bumps and dents among them.
+    std::mt19937 random(20261211);
+    for (int profile = 0; profile < 12; ++profile) {
+        test::ProfileWriter p{"", 5.0, -20.0};
+        const int units = 150 + static_cast<int>(random() % 250);
+        while (static_cast<int>(random() % units) != 0 && p.z > -80.0) {
+            const int kind = static_cast<int>(random() % 6);
+            const double step = 0.25 * static_cast<double>(1 + random() % 3);
+            const double rise = 0.25 * static_cast<double>(static_cast<int>(random() % 9) - 4);
+            const double x2 = std::clamp(p.x + rise, -23.0, -17.0);
+            if (kind < 3) {
+                if (kind > 0 || x2 != p.x) p.Line(p.z - (kind == 0 ? 0.0 : step), x2);  // a wall, or a rib
+            } else if (kind < 5) {
+                const double r = step / 2.0;
+                p.Arc(p.z - r, p.x, r, p.z - step, p.x, kind == 3 ? 1 : -1);
+            } else {
+                p.Line(p.z - step, p.x + 0.001 * static_cast<double>(random() % 5));
+            }
+        }
+        p.Line(p.z, -25.0);
+        profiles.push_back(p.text);
+    }
+    auto s = test::OperationRunner::Parse("LineSeg( 6,0, 6,-25, 1 );\nLineSeg( 6,-25, -90,-25, 1 );\n");
+    for (std::size_t profile = 0; profile < profiles.size(); ++profile)
+        for (double angle : {0.0, 2.0, 30.0, 45.0, 90.0, 150.0}) {
+            SCOPED_TRACE("profile " + std::to_string(profile) + ", angle " + std::to_string(angle));
+            auto w = test::OperationRunner::Parse(profiles[profile]);
+            auto reference = test::OperationRunner::Parse(profiles[profile]);
+            ASSERT_TRUE(w && reference);
+            auto t = TrimContourByAngle(*w, angle, *s);
+            auto want = WholeContourTrim(*reference, angle, *s);
+            ASSERT_EQ(t != nullptr, want != nullptr);
+            if (t) {
+                EXPECT_EQ(UnitsExactly(*t), UnitsExactly(*want));
+            }
+            EXPECT_EQ(UnitsExactly(*w), UnitsExactly(*reference));
+        }
 }
 
 }  // namespace
