@@ -384,7 +384,10 @@ std::size_t FindStartVertex(const std::vector<Vertex>& vertices, const std::vect
         double distance;
         std::size_t index;
     };
-    std::vector<Ranked> ranked;
+    // Kept from call to call: a long stock would otherwise cost an
+    // allocation of its size, and the return of it to the system, each step.
+    thread_local std::vector<Ranked> ranked;
+    ranked.clear();
     ranked.reserve(vertices.size());
     for (std::size_t i = 0; i < vertices.size(); ++i) {
         const double d = Distance(vertices[i].z, vertices[i].x, refZ, refX);
@@ -678,11 +681,41 @@ struct Segment {
 };
 
 // Going: the walk stands at a vertex of the arrangement and goes on.
+// The per-unit arrays of a near-cutter step, kept from call to call: their
+// allocation and return, at the size of a long stock, cost more than the
+// step itself.
+struct NearScratch {
+    std::vector<UnitBox> boxes;
+    std::vector<char> near;
+    std::vector<char> inMerge;
+    std::vector<Vertex> all;
+    std::vector<int> allKeys;
+    std::vector<CUnit*> units;
+    std::vector<UnitBox> unitBoxes;
+    std::vector<int> order;
+    std::vector<char> kept;
+    std::vector<UnitPtr> taken;
+    std::vector<UnitPtr> newUnits;
+    std::vector<CUnit*> stockUnits;
+};
+
+NearScratch& TheNearScratch() {
+    thread_local NearScratch scratch;
+    return scratch;
+}
+
 enum class NearWalkEnd { Going, Closed, Failed, Unsupported };
 
 class NearCutterSubtraction {
 public:
-    NearCutterSubtraction(Contour& stock, Contour& cutter) : stock_(stock), cutter_(cutter), n_(stock.Count()) {}
+    NearCutterSubtraction(Contour& stock, Contour& cutter)
+        : stock_(stock),
+          cutter_(cutter),
+          n_(stock.Count()),
+          scratch_(TheNearScratch()),
+          boxes_(scratch_.boxes),
+          near_(scratch_.near),
+          stockUnits_(scratch_.stockUnits) {}
 
     // The subtraction's result, or nothing when the whole arrangement has to
     // decide.
@@ -690,7 +723,7 @@ public:
 
 private:
     bool Classify();
-    CUnit* Unit(int k) const { return stock_.GetUnit(k); }
+    CUnit* Unit(int k) const { return stockUnits_[static_cast<std::size_t>(k)]; }
     int Next(int k) const { return k + 1 == n_ ? 0 : k + 1; }
     int Prev(int k) const { return k == 0 ? n_ - 1 : k - 1; }
     NearWalkEnd Walk(const Vertex& start, int farStart, double refZ, double refX, UnitChangeLog& log);
@@ -703,8 +736,10 @@ private:
     const int n_;
     UnitBox cutterBox_{};
     double margin_ = 0.0;
-    std::vector<UnitBox> boxes_;
-    std::vector<char> near_;
+    NearScratch& scratch_;
+    std::vector<UnitBox>& boxes_;
+    std::vector<char>& near_;
+    std::vector<CUnit*>& stockUnits_;  // the stock's units by slot, as the call found them
     int nearCount_ = 0;
 
     // The arrangement near the cutter, and what the walk meets: its units and
@@ -735,6 +770,8 @@ bool NearCutterSubtraction::Classify() {
     cutterBox_ = box;
     margin_ = std::max(kNearMargin, kNearMarginInEps * EPS);
     const UnitBox window = Grown(box, margin_);
+    stockUnits_.clear();
+    for (int k = 0; k < n_; ++k) stockUnits_.push_back(stock_.GetUnit(k));
     boxes_.resize(static_cast<std::size_t>(n_));
     near_.assign(static_cast<std::size_t>(n_), 0);
     nearCount_ = 0;
@@ -776,7 +813,8 @@ std::optional<int> NearCutterSubtraction::Run(double refZ, double refX, RemovedU
     const UnitBox reach = Grown(cutterBox_, margin_ / 2);
     std::vector<Vertex> merged;
     std::vector<int> keys;
-    std::vector<char> inMerge(static_cast<std::size_t>(n_), 0);
+    std::vector<char>& inMerge = scratch_.inMerge;
+    inMerge.assign(static_cast<std::size_t>(n_), 0);
     for (int k : nearIndex) {
         const Point3D& p = Unit(k)->StartPoint;
         if (!Holds(reach, p.z, p.x)) continue;
@@ -838,8 +876,10 @@ std::optional<int> NearCutterSubtraction::Run(double refZ, double refX, RemovedU
     };
 
     // The start vertex, from every vertex and unit of the whole arrangement.
-    std::vector<Vertex> all;
-    std::vector<int> allKeys;
+    std::vector<Vertex>& all = scratch_.all;
+    std::vector<int>& allKeys = scratch_.allKeys;
+    all.clear();
+    allKeys.clear();
     all.reserve(static_cast<std::size_t>(n_) + merged.size());
     allKeys.reserve(all.capacity());
     std::size_t m = 0;
@@ -860,8 +900,11 @@ std::optional<int> NearCutterSubtraction::Run(double refZ, double refX, RemovedU
             all.push_back(merged[i]);
             allKeys.push_back(keys[i]);
         }
-    std::vector<CUnit*> units = elementary_;
-    std::vector<UnitBox> unitBoxes = BoxesOf(elementary_);
+    std::vector<CUnit*>& units = scratch_.units;
+    std::vector<UnitBox>& unitBoxes = scratch_.unitBoxes;
+    units.assign(elementary_.begin(), elementary_.end());
+    unitBoxes.clear();
+    for (const UnitBox& box : BoxesOf(elementary_)) unitBoxes.push_back(box);
     for (int k = 0; k < n_; ++k)
         if (!near_[static_cast<std::size_t>(k)]) {
             units.push_back(Unit(k));
@@ -1070,7 +1113,8 @@ bool NearCutterSubtraction::ChainsAlongBoundary() const {
 // lists, and the same chain order, from the kept stock unit in the lowest
 // slot (or else the walk's first unit).
 void NearCutterSubtraction::Apply(RemovedUnitList& removed, AddedUnitList& added) {
-    std::vector<int> order;  // a stock slot, or -1 - the index of a clone
+    std::vector<int>& order = scratch_.order;  // a stock slot, or -1 - the index of a clone
+    order.clear();
     order.reserve(static_cast<std::size_t>(n_));
     std::vector<UnitPtr> clones;
     for (const Segment& s : boundary_) {
@@ -1088,7 +1132,8 @@ void NearCutterSubtraction::Apply(RemovedUnitList& removed, AddedUnitList& added
         added.Add(clones.back().get());
         order.push_back(-1 - static_cast<int>(clones.size() - 1));
     }
-    std::vector<char> kept(static_cast<std::size_t>(n_), 0);
+    std::vector<char>& kept = scratch_.kept;
+    kept.assign(static_cast<std::size_t>(n_), 0);
     std::size_t front = 0;
     for (std::size_t i = 0; i < order.size(); ++i) {
         if (order[i] < 0) continue;
@@ -1098,12 +1143,19 @@ void NearCutterSubtraction::Apply(RemovedUnitList& removed, AddedUnitList& added
     for (int k = 0; k < n_; ++k)
         if (!kept[static_cast<std::size_t>(k)]) removed.Add(Unit(k));
     std::rotate(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(front), order.end());
-    // Taken from the back, each unit leaves its slot in constant time.
-    std::vector<UnitPtr> taken(static_cast<std::size_t>(n_));
-    for (int k = n_ - 1; k >= 0; --k) taken[static_cast<std::size_t>(k)] = stock_.RemoveUnit(stock_.GetLastUnit());
+    std::vector<UnitPtr>& taken = scratch_.taken;
+    std::vector<UnitPtr>& units = scratch_.newUnits;
+    taken.clear();
+    units.clear();
+    stock_.SwapUnits(taken);
+    units.reserve(order.size());
     for (int code : order)
-        stock_.AddUnit(code >= 0 ? std::move(taken[static_cast<std::size_t>(code)])
-                                 : std::move(clones[static_cast<std::size_t>(-1 - code)]));
+        units.push_back(code >= 0 ? std::move(taken[static_cast<std::size_t>(code)])
+                                  : std::move(clones[static_cast<std::size_t>(-1 - code)]));
+    stock_.SwapUnits(units);
+    // The removed units go now; both vectors keep their room for the next step.
+    taken.clear();
+    units.clear();
 }
 
 // The arrangement of the whole stock and the cutter.
