@@ -680,7 +680,6 @@ struct Segment {
     int count = 0;
 };
 
-// Going: the walk stands at a vertex of the arrangement and goes on.
 // The per-unit arrays of a near-cutter step, kept from call to call: their
 // allocation and return, at the size of a long stock, cost more than the
 // step itself.
@@ -704,6 +703,7 @@ NearScratch& TheNearScratch() {
     return scratch;
 }
 
+// Going: the walk stands at a vertex of the arrangement and goes on.
 enum class NearWalkEnd { Going, Closed, Failed, Unsupported };
 
 class NearCutterSubtraction {
