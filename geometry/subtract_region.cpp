@@ -3,7 +3,8 @@
 //
 // Every step finds its partners through indexes (a grid of EPS cells over
 // points, vertices sorted along Z, a Z sweep of unit boxes), so one call costs
-// about (n + m) log(n + m) for n stock and m cutter units. The indexes only
+// about (n + m) log(n + m) for n stock and m cutter units; a long stock enters
+// with its units near the cutter only, and the rest costs a pass over boxes. The indexes only
 // narrow the search: each candidate still passes the same exact test, in the
 // same order, as a scan over every pair would apply.
 #include "geometry/subtract_region.h"
