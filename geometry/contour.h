@@ -76,6 +76,10 @@ public:
     // contour does not hold it.
     UnitPtr RemoveUnit(const CUnit* unit);
     void DeleteUnit(const CUnit* unit);
+    // Exchanges the whole unit sequence with `units` in constant time; the
+    // relation matrix stays as it is, as it does when units are removed and
+    // added one by one.
+    void SwapUnits(std::vector<UnitPtr>& units) { units_.swap(units); }
     // Unit i first, the order kept cyclic; other indices change nothing.
     void RotateToIndex(int i);
 

@@ -3,7 +3,8 @@
 //
 // Every step finds its partners through indexes (a grid of EPS cells over
 // points, vertices sorted along Z, a Z sweep of unit boxes), so one call costs
-// about (n + m) log(n + m) for n stock and m cutter units. The indexes only
+// about (n + m) log(n + m) for n stock and m cutter units; a long stock enters
+// with its units near the cutter only, and the rest costs a pass over boxes. The indexes only
 // narrow the search: each candidate still passes the same exact test, in the
 // same order, as a scan over every pair would apply.
 #include "geometry/subtract_region.h"
@@ -13,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -188,7 +190,7 @@ std::vector<Vertex> CollectVertices(const Contour& stock, const Contour& cutter,
 // is a duplicate; the earlier one keeps, coordinate by coordinate, the value
 // of smaller magnitude. Earlier vertices move while the pass runs, and the
 // grid follows them, so every comparison sees the values a plain scan would.
-void MergeCloseVertices(std::vector<Vertex>& vertices) {
+void MergeCloseVertices(std::vector<Vertex>& vertices, std::vector<int>* keys = nullptr) {
     PointGrid grid(vertices.size() + vertices.size() / 4);
     std::vector<char> duplicate(vertices.size(), 0);
     std::vector<int> near;
@@ -216,6 +218,10 @@ void MergeCloseVertices(std::vector<Vertex>& vertices) {
     }
     std::size_t k = 0;
     std::erase_if(vertices, [&](const Vertex&) { return duplicate[k++] != 0; });
+    if (keys) {
+        k = 0;
+        std::erase_if(*keys, [&](int) { return duplicate[k++] != 0; });
+    }
 }
 
 // ---------------------------------------------------------------- split
@@ -371,13 +377,18 @@ bool IsHidden(const std::vector<CUnit*>& units, const std::vector<UnitBox>& boxe
 
 // The nearest vertex that can be seen from the reference point; throws when
 // there is none.
-Vertex FindStartVertex(const std::vector<Vertex>& vertices, const std::vector<CUnit*>& units, double refZ,
-                       double refX) {
+// The index of the nearest vertex that can be seen from the reference point;
+// throws when there is none. boxes hold the units (they may be larger).
+std::size_t FindStartVertex(const std::vector<Vertex>& vertices, const std::vector<CUnit*>& units,
+                            const std::vector<UnitBox>& boxes, double refZ, double refX) {
     struct Ranked {
         double distance;
         std::size_t index;
     };
-    std::vector<Ranked> ranked;
+    // Kept from call to call: a long stock would otherwise cost an
+    // allocation of its size, and the return of it to the system, each step.
+    thread_local std::vector<Ranked> ranked;
+    ranked.clear();
     ranked.reserve(vertices.size());
     for (std::size_t i = 0; i < vertices.size(); ++i) {
         const double d = Distance(vertices[i].z, vertices[i].x, refZ, refX);
@@ -390,13 +401,12 @@ Vertex FindStartVertex(const std::vector<Vertex>& vertices, const std::vector<CU
         return a.distance > b.distance || (a.distance == b.distance && a.index > b.index);
     };
     std::make_heap(ranked.begin(), ranked.end(), farther);
-    const std::vector<UnitBox> boxes = BoxesOf(units);
     IntersectPointList scratch(10);
     while (!ranked.empty()) {
         std::pop_heap(ranked.begin(), ranked.end(), farther);
-        const Vertex& v = vertices[ranked.back().index];
+        const std::size_t index = ranked.back().index;
         ranked.pop_back();
-        if (!IsHidden(units, boxes, refZ, refX, v, scratch)) return v;
+        if (!IsHidden(units, boxes, refZ, refX, vertices[index], scratch)) return index;
     }
     throw Exception("Не найдена ближайшая точка");
 }
@@ -404,6 +414,58 @@ Vertex FindStartVertex(const std::vector<Vertex>& vertices, const std::vector<CU
 // ---------------------------------------------------------------- walk
 
 enum class WalkEnd { Closed, Failed };
+
+// Of several units leaving P, the first one counter-clockwise about P
+// from the arriving unit (turned to leave P). Units leave P in the order
+// of their directions there; units that leave in one direction part by
+// their bends, the one that bends further to the left lying counter-
+// clockwise of the other, however near P the order is looked at. Null
+// when only the arriving unit itself (or one lying along it) is left:
+// the walk cannot go on.
+CUnit* TurnNext(const CUnit& current, const std::vector<CUnit*>& candidates) {
+    struct Leaving {
+        double angle;
+        double bend;   // the curvature, positive to the left
+        double slack;  // how far the angle may be off for ends within EPS
+    };
+    auto leaving = [](const CUnit& u) {
+        if (u.Kind != kUnitArc) return Leaving{u.GetStartAngle(), 0.0, 0.0};
+        const double r = static_cast<const CArcUnit&>(u).Radius;
+        return Leaving{u.GetStartAngle(), (u.DirVector == 1 ? -1.0 : 1.0) / r, 2 * EPS / r};
+    };
+    const Leaving back = leaving(current);
+    // How far counter-clockwise from the arriving unit a unit leaves: its
+    // angle, and its bend against the arriving unit's when they leave
+    // alike (a unit bending less lies just clockwise of it, a whole turn
+    // round).
+    struct Rank {
+        double turn;
+        double bend;
+        double slack;
+    };
+    CUnit* chosen = nullptr;
+    Rank best{0.0, 0.0, 0.0};
+    for (CUnit* u : candidates) {
+        const Leaving l = leaving(*u);
+        double turn = std::remainder(l.angle - back.angle, 2 * PI);
+        if (turn < 0.0) turn += 2 * PI;
+        const double tangent = kTangentAngle + l.slack + back.slack;
+        if (turn < tangent || turn > 2 * PI - tangent) {
+            const double apart = l.bend - back.bend;
+            if (std::fabs(apart) <= kSameBend) continue;
+            turn = apart > 0.0 ? 0.0 : 2 * PI;
+        }
+        const Rank rank{turn, l.bend, l.slack};
+        const double alike = kTangentAngle + rank.slack + best.slack;
+        const bool first = !chosen || rank.turn < best.turn - alike ||
+                           (std::fabs(rank.turn - best.turn) <= alike && rank.bend < best.bend);
+        if (first) {
+            chosen = u;
+            best = rank;
+        }
+    }
+    return chosen;
+}
 
 class Walk {
 public:
@@ -470,58 +532,6 @@ public:
     }
 
 private:
-    // Of several units leaving P, the first one counter-clockwise about P
-    // from the arriving unit (turned to leave P). Units leave P in the order
-    // of their directions there; units that leave in one direction part by
-    // their bends, the one that bends further to the left lying counter-
-    // clockwise of the other, however near P the order is looked at. Null
-    // when only the arriving unit itself (or one lying along it) is left:
-    // the walk cannot go on.
-    CUnit* TurnNext(const CUnit& current, const std::vector<CUnit*>& candidates) const {
-        struct Leaving {
-            double angle;
-            double bend;   // the curvature, positive to the left
-            double slack;  // how far the angle may be off for ends within EPS
-        };
-        auto leaving = [](const CUnit& u) {
-            if (u.Kind != kUnitArc) return Leaving{u.GetStartAngle(), 0.0, 0.0};
-            const double r = static_cast<const CArcUnit&>(u).Radius;
-            return Leaving{u.GetStartAngle(), (u.DirVector == 1 ? -1.0 : 1.0) / r, 2 * EPS / r};
-        };
-        const Leaving back = leaving(current);
-        // How far counter-clockwise from the arriving unit a unit leaves: its
-        // angle, and its bend against the arriving unit's when they leave
-        // alike (a unit bending less lies just clockwise of it, a whole turn
-        // round).
-        struct Rank {
-            double turn;
-            double bend;
-            double slack;
-        };
-        CUnit* chosen = nullptr;
-        Rank best{0.0, 0.0, 0.0};
-        for (CUnit* u : candidates) {
-            const Leaving l = leaving(*u);
-            double turn = std::remainder(l.angle - back.angle, 2 * PI);
-            if (turn < 0.0) turn += 2 * PI;
-            const double tangent = kTangentAngle + l.slack + back.slack;
-            if (turn < tangent || turn > 2 * PI - tangent) {
-                const double apart = l.bend - back.bend;
-                if (std::fabs(apart) <= kSameBend) continue;
-                turn = apart > 0.0 ? 0.0 : 2 * PI;
-            }
-            const Rank rank{turn, l.bend, l.slack};
-            const double alike = kTangentAngle + rank.slack + best.slack;
-            const bool first = !chosen || rank.turn < best.turn - alike ||
-                               (std::fabs(rank.turn - best.turn) <= alike && rank.bend < best.bend);
-            if (first) {
-                chosen = u;
-                best = rank;
-            }
-        }
-        return chosen;
-    }
-
     const std::vector<CUnit*>& units_;
     UnitChangeLog& log_;
     bool draw_;
@@ -616,17 +626,542 @@ void DrawArrangement(const std::vector<CUnit*>& units) {
     ActiveDocument2D().RefreshView(2);
 }
 
-}  // namespace
+// ---------------------------------------------------------------- near the cutter
 
-void SetRegionDiagnosticRun(bool on) { SimulationCheckMode = on; }
-bool RegionDiagnosticRun() { return SimulationCheckMode; }
+// Only the stock near the cutter enters the arrangement; the runs of stock
+// units away from it are carried over as they are, and the walk crosses each
+// such run in one go. That is what the whole arrangement gives as long as the
+// stock away from the cutter meets itself only where a unit ends and the next
+// begins, by the same point: a stock the subtraction has made keeps its units
+// further apart than the snap reach everywhere else. Whatever else the call
+// meets (a rapid or zero-length unit, ends that do not meet exactly, a walk
+// that runs against the stock or comes back to a vertex it passed) goes
+// through the whole arrangement instead.
 
-int SubtractRegion(Contour& stock, Contour& cutter, double refZ, double refX, RemovedUnitList& removed,
-                   AddedUnitList& added, int stepIndex, int stepCount) {
-    // 1. The cutter loses its zero-length units for good.
-    for (int k = cutter.Count() - 1; k >= 0; --k)
-        if (cutter.GetUnit(k)->IsZeroLength()) cutter.DeleteUnit(cutter.GetUnit(k));
+bool wholeStockOnly = false;
 
+// Below this many units the whole arrangement costs about as little.
+constexpr int kNearCutterMinUnits = 32;
+// How far beyond the cutter's box the stock still counts as near: far more
+// than the tolerances of the arrangement (a few EPS).
+constexpr double kNearMargin = 1e-2;
+constexpr double kNearMarginInEps = 1e4;
+
+UnitBox Grown(const UnitBox& box, double by) { return {box.zmin - by, box.xmin - by, box.zmax + by, box.xmax + by}; }
+bool Meets(const UnitBox& a, const UnitBox& b) {
+    return a.zmin <= b.zmax && b.zmin <= a.zmax && a.xmin <= b.xmax && b.xmin <= a.xmax;
+}
+bool Holds(const UnitBox& box, double z, double x) {
+    return z >= box.zmin && z <= box.zmax && x >= box.xmin && x <= box.xmax;
+}
+
+// A box holding the unit, from its ends (an arc: from its circle), widened by
+// EPS against rounding; false for kinds other than lines and arcs.
+bool RoughUnitBox(const CUnit& unit, UnitBox& box) {
+    const Point3D& a = unit.StartPoint;
+    const Point3D& b = unit.EndPoint;
+    if (unit.Kind == kUnitLine) {
+        box = {std::min(a.z, b.z), std::min(a.x, b.x), std::max(a.z, b.z), std::max(a.x, b.x)};
+    } else if (unit.Kind == kUnitArc) {
+        const auto& arc = static_cast<const CArcUnit&>(unit);
+        const double r = std::fabs(arc.Radius);
+        box = {arc.CentrePoint.z - r, arc.CentrePoint.x - r, arc.CentrePoint.z + r, arc.CentrePoint.x + r};
+    } else {
+        return false;
+    }
+    box = Grown(box, EPS);
+    return std::isfinite(box.zmin) && std::isfinite(box.xmin) && std::isfinite(box.zmax) && std::isfinite(box.xmax);
+}
+
+// Where the boundary goes: a unit of the arrangement, or `count` stock units
+// from stock slot `first` on (cyclically) when unit is null.
+struct Segment {
+    CUnit* unit = nullptr;
+    int first = 0;
+    int count = 0;
+};
+
+// The per-unit arrays of a near-cutter step, kept from call to call: their
+// allocation and return, at the size of a long stock, cost more than the
+// step itself.
+struct NearScratch {
+    std::vector<UnitBox> boxes;
+    std::vector<char> near;
+    std::vector<char> inMerge;
+    std::vector<Vertex> all;
+    std::vector<int> allKeys;
+    std::vector<CUnit*> units;
+    std::vector<UnitBox> unitBoxes;
+    std::vector<int> order;
+    std::vector<char> kept;
+    std::vector<UnitPtr> taken;
+    std::vector<UnitPtr> newUnits;
+    std::vector<CUnit*> stockUnits;
+};
+
+NearScratch& TheNearScratch() {
+    thread_local NearScratch scratch;
+    return scratch;
+}
+
+// Going: the walk stands at a vertex of the arrangement and goes on.
+enum class NearWalkEnd { Going, Closed, Failed, Unsupported };
+
+class NearCutterSubtraction {
+public:
+    NearCutterSubtraction(Contour& stock, Contour& cutter)
+        : stock_(stock),
+          cutter_(cutter),
+          n_(stock.Count()),
+          scratch_(TheNearScratch()),
+          boxes_(scratch_.boxes),
+          near_(scratch_.near),
+          stockUnits_(scratch_.stockUnits) {}
+
+    // The subtraction's result, or nothing when the whole arrangement has to
+    // decide.
+    std::optional<int> Run(double refZ, double refX, RemovedUnitList& removed, AddedUnitList& added);
+
+private:
+    bool Classify();
+    CUnit* Unit(int k) const { return stockUnits_[static_cast<std::size_t>(k)]; }
+    int Next(int k) const { return k + 1 == n_ ? 0 : k + 1; }
+    int Prev(int k) const { return k == 0 ? n_ - 1 : k - 1; }
+    NearWalkEnd Walk(const Vertex& start, int farStart, double refZ, double refX, UnitChangeLog& log);
+    NearWalkEnd TakeRun(int k, const Vertex& start);
+    bool ChainsAlongBoundary() const;
+    void Apply(RemovedUnitList& removed, AddedUnitList& added);
+
+    Contour& stock_;
+    Contour& cutter_;
+    const int n_;
+    UnitBox cutterBox_{};
+    double margin_ = 0.0;
+    NearScratch& scratch_;
+    std::vector<UnitBox>& boxes_;
+    std::vector<char>& near_;
+    std::vector<CUnit*>& stockUnits_;  // the stock's units by slot, as the call found them
+    int nearCount_ = 0;
+
+    // The arrangement near the cutter, and what the walk meets: its units and
+    // the far stock units next to it, in the order the whole arrangement
+    // would hold them.
+    std::vector<CUnit*> elementary_;
+    std::vector<CUnit*> items_;
+    std::vector<int> itemStock_;                           // stock slot of a far item, -1 for the arrangement's units
+    std::vector<std::pair<const CUnit*, int>> nearSlots_;  // sorted by unit
+
+    std::size_t maxSteps_ = 0;
+    std::size_t step_ = 0;
+    UnitPtr current_;
+    double pz_ = 0.0, px_ = 0.0;
+    const CUnit* front_ = nullptr;
+    std::vector<Segment> boundary_;
+};
+
+bool NearCutterSubtraction::Classify() {
+    UnitBox box{};
+    for (int j = 0; j < cutter_.Count(); ++j) {
+        UnitBox b;
+        if (!RoughUnitBox(*cutter_.GetUnit(j), b)) return false;
+        box = j == 0 ? b
+                     : UnitBox{std::min(box.zmin, b.zmin), std::min(box.xmin, b.xmin), std::max(box.zmax, b.zmax),
+                               std::max(box.xmax, b.xmax)};
+    }
+    cutterBox_ = box;
+    margin_ = std::max(kNearMargin, kNearMarginInEps * EPS);
+    const UnitBox window = Grown(box, margin_);
+    stockUnits_.clear();
+    for (int k = 0; k < n_; ++k) stockUnits_.push_back(stock_.GetUnit(k));
+    boxes_.resize(static_cast<std::size_t>(n_));
+    near_.assign(static_cast<std::size_t>(n_), 0);
+    nearCount_ = 0;
+    for (int k = 0; k < n_; ++k) {
+        const CUnit& unit = *Unit(k);
+        const CUnit& next = *Unit(Next(k));
+        if (unit.IsRapid || unit.IsZeroLength() || unit.EndPoint.z != next.StartPoint.z ||
+            unit.EndPoint.x != next.StartPoint.x || !RoughUnitBox(unit, boxes_[static_cast<std::size_t>(k)]))
+            return false;
+        if (Meets(boxes_[static_cast<std::size_t>(k)], window)) {
+            near_[static_cast<std::size_t>(k)] = 1;
+            ++nearCount_;
+        }
+    }
+    return nearCount_ < n_;
+}
+
+std::optional<int> NearCutterSubtraction::Run(double refZ, double refX, RemovedUnitList& removed,
+                                              AddedUnitList& added) {
+    if (n_ < kNearCutterMinUnits || cutter_.Count() == 0 || !Classify()) return std::nullopt;
+
+    // Crossings: the far units' boxes miss the cutter's by the margin.
+    Contour nearStock;
+    std::vector<int> nearIndex;
+    for (int k = 0; k < n_; ++k) {
+        if (!near_[static_cast<std::size_t>(k)]) continue;
+        if (!Unit(k)->ClonesExactly()) return std::nullopt;
+        nearStock.AddUnit(Unit(k)->Clone());
+        nearIndex.push_back(k);
+    }
+    IntersectPointList crossings(100);
+    nearStock.Intersect(cutter_, crossings, true);
+    if (crossings.Count() < 2) return 0;
+    const int crossingCount = static_cast<int>(crossings.Count());
+
+    // Vertices near the cutter, merged; the keys are their places in the
+    // whole list (stock starts, cutter starts, the cutter's end, crossings).
+    const UnitBox core = Grown(cutterBox_, margin_ / 4);
+    const UnitBox reach = Grown(cutterBox_, margin_ / 2);
+    std::vector<Vertex> merged;
+    std::vector<int> keys;
+    std::vector<char>& inMerge = scratch_.inMerge;
+    inMerge.assign(static_cast<std::size_t>(n_), 0);
+    for (int k : nearIndex) {
+        const Point3D& p = Unit(k)->StartPoint;
+        if (!Holds(reach, p.z, p.x)) continue;
+        inMerge[static_cast<std::size_t>(k)] = 1;
+        merged.push_back({p.z, p.x});
+        keys.push_back(k);
+    }
+    {
+        const std::size_t firstCutter = merged.size();
+        for (int j = 0; j < cutter_.Count(); ++j)
+            merged.push_back({cutter_.GetUnit(j)->StartPoint.z, cutter_.GetUnit(j)->StartPoint.x});
+        if (const CUnit* last = cutter_.GetLastUnit()) merged.push_back({last->EndPoint.z, last->EndPoint.x});
+        for (const IntersectPoint& p : crossings) merged.push_back({p.z, p.x});
+        for (std::size_t i = firstCutter; i < merged.size(); ++i) {
+            if (!Holds(core, merged[i].z, merged[i].x)) return std::nullopt;
+            keys.push_back(n_ + static_cast<int>(i - firstCutter));
+        }
+    }
+    MergeCloseVertices(merged, &keys);
+    for (const Vertex& v : merged)
+        if (!Holds(reach, v.z, v.x)) return std::nullopt;
+
+    // The vertices the near units may meet: the merged ones and the ends of
+    // the near units, in the order of the whole list.
+    std::vector<std::pair<int, Vertex>> keyed;
+    for (std::size_t i = 0; i < merged.size(); ++i) keyed.emplace_back(keys[i], merged[i]);
+    for (int k : nearIndex)
+        for (int s : {k, Next(k)})
+            if (!inMerge[static_cast<std::size_t>(s)])
+                keyed.emplace_back(s, Vertex{Unit(s)->StartPoint.z, Unit(s)->StartPoint.x});
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    keyed.erase(
+        std::unique(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
+        keyed.end());
+    std::vector<Vertex> vertices;
+    vertices.reserve(keyed.size());
+    for (const auto& entry : keyed) vertices.push_back(entry.second);
+
+    // Elementary units near the cutter, each with the slot it comes from.
+    std::vector<UnitPtr> pieces;
+    std::vector<std::pair<const CUnit*, int>> origins;
+    {
+        const VertexIndex index(vertices);
+        std::vector<int> scratch;
+        auto split = [&](CUnit* unit, int origin) {
+            const std::size_t from = elementary_.size();
+            SplitUnit(unit, vertices, index, scratch, elementary_, pieces);
+            for (std::size_t i = from; i < elementary_.size(); ++i) origins.emplace_back(elementary_[i], origin);
+        };
+        for (int k : nearIndex) split(Unit(k), k);
+        for (int j = 0; j < cutter_.Count(); ++j) split(cutter_.GetUnit(j), n_ + j);
+    }
+    std::erase_if(elementary_, [](const CUnit* unit) { return unit->IsZeroLength(); });
+    DropCovered(elementary_, true);
+    DropCovered(elementary_, false);
+    std::sort(origins.begin(), origins.end());
+    auto originOf = [&](const CUnit* unit) {
+        return std::lower_bound(origins.begin(), origins.end(), std::pair<const CUnit*, int>(unit, -1))->second;
+    };
+
+    // The start vertex, from every vertex and unit of the whole arrangement.
+    std::vector<Vertex>& all = scratch_.all;
+    std::vector<int>& allKeys = scratch_.allKeys;
+    all.clear();
+    allKeys.clear();
+    all.reserve(static_cast<std::size_t>(n_) + merged.size());
+    allKeys.reserve(all.capacity());
+    std::size_t m = 0;
+    for (int k = 0; k < n_; ++k) {
+        if (inMerge[static_cast<std::size_t>(k)]) {
+            while (m < keys.size() && keys[m] < k) ++m;
+            if (m < keys.size() && keys[m] == k) {
+                all.push_back(merged[m]);
+                allKeys.push_back(k);
+            }
+            continue;
+        }
+        all.push_back({Unit(k)->StartPoint.z, Unit(k)->StartPoint.x});
+        allKeys.push_back(k);
+    }
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (keys[i] >= n_) {
+            all.push_back(merged[i]);
+            allKeys.push_back(keys[i]);
+        }
+    std::vector<CUnit*>& units = scratch_.units;
+    std::vector<UnitBox>& unitBoxes = scratch_.unitBoxes;
+    units.assign(elementary_.begin(), elementary_.end());
+    unitBoxes.clear();
+    for (const UnitBox& box : BoxesOf(elementary_)) unitBoxes.push_back(box);
+    for (int k = 0; k < n_; ++k)
+        if (!near_[static_cast<std::size_t>(k)]) {
+            units.push_back(Unit(k));
+            unitBoxes.push_back(boxes_[static_cast<std::size_t>(k)]);
+        }
+    const std::size_t startIndex = FindStartVertex(all, units, unitBoxes, refZ, refX);
+    const Vertex start = all[startIndex];
+    const int startKey = allKeys[startIndex];
+    const int farStart =
+        startKey < n_ && !near_[static_cast<std::size_t>(startKey)] && !near_[static_cast<std::size_t>(Prev(startKey))]
+            ? startKey
+            : -1;
+
+    // What the walk meets, in the whole arrangement's order: its units by
+    // the slot they come from, and the far units at the ends of each run.
+    struct Item {
+        int origin;
+        std::size_t order;
+        CUnit* unit;
+        int stockSlot;
+    };
+    std::vector<Item> items;
+    for (std::size_t i = 0; i < elementary_.size(); ++i)
+        items.push_back({originOf(elementary_[i]), i, elementary_[i], -1});
+    for (int k = 0; k < n_; ++k)
+        if (!near_[static_cast<std::size_t>(k)] &&
+            (near_[static_cast<std::size_t>(Prev(k))] || near_[static_cast<std::size_t>(Next(k))]))
+            items.push_back({k, 0, Unit(k), k});
+    std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+        return a.origin < b.origin || (a.origin == b.origin && a.order < b.order);
+    });
+    for (const Item& item : items) {
+        items_.push_back(item.unit);
+        itemStock_.push_back(item.stockSlot);
+    }
+    for (int k : nearIndex) nearSlots_.emplace_back(Unit(k), k);
+    std::sort(nearSlots_.begin(), nearSlots_.end());
+    maxSteps_ = elementary_.size() + static_cast<std::size_t>(n_ - nearCount_) + 1;
+
+    // The log is declared after the pieces, so that it undoes its changes
+    // while they still exist.
+    UnitChangeLog log;
+    const NearWalkEnd end = Walk(start, farStart, refZ, refX, log);
+    if (end == NearWalkEnd::Unsupported) return std::nullopt;
+    if (end == NearWalkEnd::Failed) return 0;
+    if (!ChainsAlongBoundary()) return std::nullopt;
+    log.Keep();
+    Apply(removed, added);
+    return crossingCount;
+}
+
+// Goes on along the far run from stock slot k, whose unit the walk has just
+// chosen, to the vertex at the run's end.
+NearWalkEnd NearCutterSubtraction::TakeRun(int k, const Vertex& start) {
+    Segment run{nullptr, k, 0};
+    for (;;) {
+        CUnit* unit = Unit(k);
+        if (run.count > 0) {
+            if (++step_ > maxSteps_) return NearWalkEnd::Failed;
+            if (unit == front_) {
+                boundary_.push_back(run);
+                return NearWalkEnd::Closed;
+            }
+        }
+        if (!front_) front_ = unit;
+        ++run.count;
+        pz_ = unit->EndPoint.z;
+        px_ = unit->EndPoint.x;
+        if (IsEqualPoint(pz_, px_, start.z, start.x)) {
+            boundary_.push_back(run);
+            return NearWalkEnd::Closed;
+        }
+        if (near_[static_cast<std::size_t>(Next(k))]) break;
+        k = Next(k);
+    }
+    boundary_.push_back(run);
+    current_ = Unit(k)->Clone();
+    current_->Reverse();
+    return NearWalkEnd::Going;
+}
+
+// The walk of the whole arrangement, step for step, with the far runs
+// crossed in one go: inside a run each vertex has the arriving unit and the
+// next one only, so the walk takes the next one.
+NearWalkEnd NearCutterSubtraction::Walk(const Vertex& start, int farStart, double refZ, double refX,
+                                        UnitChangeLog& log) {
+    current_ = std::make_unique<CLineUnit>(start.z, start.x, refZ, refX);
+    pz_ = start.z;
+    px_ = start.x;
+    std::vector<int> near;
+    std::vector<CUnit*> met;
+    std::vector<CUnit*> candidates;
+    std::vector<CUnit*> reversedNow;
+    // The units met at the vertex: those ending there turn round (logged),
+    // those leaving there (but not back to where the walk came from) are the
+    // candidates; then the chosen one, null when none.
+    auto choose = [&]() -> CUnit* {
+        candidates.clear();
+        reversedNow.clear();
+        for (CUnit* u : met) {
+            if (SamePoint(u->EndPoint, pz_, px_)) {
+                log.Reverse(u);
+                reversedNow.push_back(u);
+            }
+            if (SamePoint(u->StartPoint, pz_, px_) && !SamePoint(u->EndPoint, current_->EndPoint))
+                candidates.push_back(u);
+        }
+        if (candidates.size() == 1) return candidates.front();
+        return candidates.size() > 1 ? TurnNext(*current_, candidates) : nullptr;
+    };
+    auto turnBackOthers = [&](const CUnit* chosen) {
+        for (CUnit* u : reversedNow)
+            if (u != chosen) log.Reverse(u);
+    };
+
+    PointGrid ends(2 * items_.size());
+    for (std::size_t k = 0; k < items_.size(); ++k) {
+        const int id = static_cast<int>(k);
+        ends.Add(items_[k]->StartPoint.z, items_[k]->StartPoint.x, id);
+        ends.Add(items_[k]->EndPoint.z, items_[k]->EndPoint.x, id);
+    }
+
+    step_ = 0;
+    if (farStart >= 0) {
+        // Inside a far run: the two units meeting there, in slot order.
+        step_ = 1;
+        const int before = Prev(farStart);
+        met.clear();
+        met.push_back(Unit(std::min(before, farStart)));
+        met.push_back(Unit(std::max(before, farStart)));
+        CUnit* chosen = choose();
+        if (!chosen) return NearWalkEnd::Failed;
+        if (chosen != Unit(farStart)) return NearWalkEnd::Unsupported;
+        log.ClearRapid(chosen);
+        turnBackOthers(chosen);
+        const NearWalkEnd end = TakeRun(farStart, start);
+        if (end != NearWalkEnd::Going) return end;
+    }
+    for (;;) {
+        if (++step_ > maxSteps_) return NearWalkEnd::Failed;
+        near.clear();
+        ends.Near(pz_, px_, near);
+        SortUnique(near);
+        met.clear();
+        for (int id : near) met.push_back(items_[static_cast<std::size_t>(id)]);
+        CUnit* chosen = choose();
+        if (!chosen) return NearWalkEnd::Failed;
+        if (front_ && chosen == front_) {
+            for (CUnit* u : reversedNow) log.Reverse(u);
+            return NearWalkEnd::Closed;
+        }
+        const auto at = std::find(items_.begin(), items_.end(), chosen) - items_.begin();
+        const int slot = itemStock_[static_cast<std::size_t>(at)];
+        log.ClearRapid(chosen);
+        if (slot >= 0) {
+            // A far run, entered at its first unit as it runs; a run taken
+            // against the stock's direction is left to the whole arrangement.
+            if (std::find(reversedNow.begin(), reversedNow.end(), chosen) != reversedNow.end())
+                return NearWalkEnd::Unsupported;
+            turnBackOthers(chosen);
+            const NearWalkEnd end = TakeRun(slot, start);
+            if (end != NearWalkEnd::Going) return end;
+            continue;
+        }
+        current_ = chosen->Clone();
+        current_->Reverse();
+        boundary_.push_back({chosen, 0, 0});
+        if (!front_) front_ = chosen;
+        pz_ = chosen->EndPoint.z;
+        px_ = chosen->EndPoint.x;
+        turnBackOthers(chosen);
+        if (IsEqualPoint(pz_, px_, start.z, start.x)) return NearWalkEnd::Closed;
+    }
+}
+
+// Whether the boundary chains along its walk as ChainAlongBoundary finds it:
+// each segment's end meets the start of the next segment and of no other.
+// Inside a far run each end meets the next unit's start alone.
+bool NearCutterSubtraction::ChainsAlongBoundary() const {
+    const std::size_t count = boundary_.size();
+    auto first = [&](const Segment& s) -> const CUnit& { return s.unit ? *s.unit : *Unit(s.first); };
+    auto last = [&](const Segment& s) -> const CUnit& {
+        return s.unit ? *s.unit : *Unit((s.first + s.count - 1) % n_);
+    };
+    PointGrid starts(count);
+    for (std::size_t i = 0; i < count; ++i)
+        starts.Add(first(boundary_[i]).StartPoint.z, first(boundary_[i]).StartPoint.x, static_cast<int>(i));
+    std::vector<int> near;
+    for (std::size_t i = 0; i < count; ++i) {
+        const Point3D& end = last(boundary_[i]).EndPoint;
+        near.clear();
+        starts.Near(end.z, end.x, near);
+        SortUnique(near);
+        int match = -1;
+        for (int id : near) {
+            if (!SamePoint(first(boundary_[static_cast<std::size_t>(id)]).StartPoint, end)) continue;
+            if (match >= 0) return false;
+            match = id;
+        }
+        if (match != static_cast<int>((i + 1) % count)) return false;
+    }
+    return true;
+}
+
+// ApplyBoundary for the boundary of segments: the same removed and added
+// lists, and the same chain order, from the kept stock unit in the lowest
+// slot (or else the walk's first unit).
+void NearCutterSubtraction::Apply(RemovedUnitList& removed, AddedUnitList& added) {
+    std::vector<int>& order = scratch_.order;  // a stock slot, or -1 - the index of a clone
+    order.clear();
+    order.reserve(static_cast<std::size_t>(n_));
+    std::vector<UnitPtr> clones;
+    for (const Segment& s : boundary_) {
+        if (!s.unit) {
+            for (int i = 0, k = s.first; i < s.count; ++i, k = Next(k)) order.push_back(k);
+            continue;
+        }
+        const auto it =
+            std::lower_bound(nearSlots_.begin(), nearSlots_.end(), std::pair<const CUnit*, int>(s.unit, -1));
+        if (it != nearSlots_.end() && it->first == s.unit) {
+            order.push_back(it->second);
+            continue;
+        }
+        clones.push_back(s.unit->Clone());
+        added.Add(clones.back().get());
+        order.push_back(-1 - static_cast<int>(clones.size() - 1));
+    }
+    std::vector<char>& kept = scratch_.kept;
+    kept.assign(static_cast<std::size_t>(n_), 0);
+    std::size_t front = 0;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (order[i] < 0) continue;
+        kept[static_cast<std::size_t>(order[i])] = 1;
+        if (order[front] < 0 || order[i] < order[front]) front = i;
+    }
+    for (int k = 0; k < n_; ++k)
+        if (!kept[static_cast<std::size_t>(k)]) removed.Add(Unit(k));
+    std::rotate(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(front), order.end());
+    std::vector<UnitPtr>& taken = scratch_.taken;
+    std::vector<UnitPtr>& units = scratch_.newUnits;
+    taken.clear();
+    units.clear();
+    stock_.SwapUnits(taken);
+    units.reserve(order.size());
+    for (int code : order)
+        units.push_back(code >= 0 ? std::move(taken[static_cast<std::size_t>(code)])
+                                  : std::move(clones[static_cast<std::size_t>(-1 - code)]));
+    stock_.SwapUnits(units);
+    // The removed units go now; both vectors keep their room for the next step.
+    taken.clear();
+    units.clear();
+}
+
+// The arrangement of the whole stock and the cutter.
+int SubtractWholeStock(Contour& stock, Contour& cutter, double refZ, double refX, RemovedUnitList& removed,
+                       AddedUnitList& added, bool draw) {
     // 2. Crossings.
     IntersectPointList crossings(100);
     stock.Intersect(cutter, crossings, true);
@@ -657,11 +1192,10 @@ int SubtractRegion(Contour& stock, Contour& cutter, double refZ, double refX, Re
 
     // 8.
     if (elementary.empty()) HostTextOutput("AllUnits.MaxIndex()+1<1");
-    const bool draw = SimulationCheckMode && stepIndex == stepCount - 2;
     if (draw) DrawArrangement(elementary);
 
     // 9. Start vertex.
-    const Vertex start = FindStartVertex(vertices, elementary, refZ, refX);
+    const Vertex start = vertices[FindStartVertex(vertices, elementary, BoxesOf(elementary), refZ, refX)];
 
     // 10. Walk. The log is declared after the pieces, so that it undoes its
     // changes while they still exist.
@@ -675,5 +1209,25 @@ int SubtractRegion(Contour& stock, Contour& cutter, double refZ, double refX, Re
     ApplyBoundary(stock, boundary, removed, added);
     return crossingCount;
 }
+
+}  // namespace
+
+void SetRegionDiagnosticRun(bool on) { SimulationCheckMode = on; }
+bool RegionDiagnosticRun() { return SimulationCheckMode; }
+
+int SubtractRegion(Contour& stock, Contour& cutter, double refZ, double refX, RemovedUnitList& removed,
+                   AddedUnitList& added, int stepIndex, int stepCount) {
+    // 1. The cutter loses its zero-length units for good.
+    for (int k = cutter.Count() - 1; k >= 0; --k)
+        if (cutter.GetUnit(k)->IsZeroLength()) cutter.DeleteUnit(cutter.GetUnit(k));
+    const bool draw = SimulationCheckMode && stepIndex == stepCount - 2;
+    if (!draw && !wholeStockOnly) {
+        NearCutterSubtraction near(stock, cutter);
+        if (const std::optional<int> result = near.Run(refZ, refX, removed, added)) return *result;
+    }
+    return SubtractWholeStock(stock, cutter, refZ, refX, removed, added, draw);
+}
+
+void SetWholeStockSubtraction(bool on) { wholeStockOnly = on; }
 
 }  // namespace zarvento

@@ -33,6 +33,11 @@ using AddedUnitList = StepArray<CUnit*>;
 int SubtractRegion(Contour& stock, Contour& cutter, double refZ, double refX, RemovedUnitList& removed,
                    AddedUnitList& added, int stepIndex, int stepCount);
 
+// Subtractions look at the stock near the cutter and carry the rest over;
+// with this on they build the arrangement of the whole stock, as the checks
+// of the near-cutter subtraction do for reference.
+void SetWholeStockSubtraction(bool on);
+
 // The plan's diagnostic run: while it is on, the arrangement of the step
 // before the last is drawn into the active 2D document. It is the
 // simulation's check mode (geometry/simulation_hook.h) under another name.

@@ -2,6 +2,7 @@
 // and the area balance on random stocks and figures against a polygon clipper.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <random>
@@ -434,6 +435,88 @@ TEST_F(SubtractRegionTest, AreaMatchesThePolygonClipper) {
         }
     }
     EXPECT_GT(applied, 100);
+}
+
+// Where each listed unit stood in the stock: the removed ones before the
+// step, the added ones after it.
+std::vector<int> Slots(const std::vector<const CUnit*>& stock, const std::vector<const CUnit*>& listed) {
+    std::vector<int> slots;
+    for (const CUnit* u : listed)
+        slots.push_back(static_cast<int>(std::find(stock.begin(), stock.end(), u) - stock.begin()));
+    return slots;
+}
+
+// Long tool paths take small bites out of a growing stock: each step looks
+// only at the stock near the cutter. It must give exactly what the whole
+// stock's arrangement gives: the same units in the same order and direction,
+// the same removed and added units. Now and then a figure cuts far off, or
+// cuts a piece away, so that runs of the stock are dropped or kept whole.
+TEST_F(SubtractRegionTest, NearCutterStepsMatchTheWholeStock) {
+    constexpr double kRefZ = 20.0, kRefX = -1.0;
+    int applied = 0, longStocks = 0;
+    for (unsigned seed = 1; seed <= 6; ++seed) {
+        std::mt19937 rng(seed);
+        std::uniform_real_distribution<double> unit(0.0, 1.0);
+        auto near = MakeContour(kBar);
+        auto whole = MakeContour(kBar);
+        // A roughing path: passes towards the chuck at random depths, each
+        // with a facing move and a retract, as tool positions a random
+        // distance apart.
+        std::vector<std::pair<double, double>> corners;
+        double depth = -20.5;
+        for (int pass = 0; pass < 6; ++pass) {
+            depth += 0.5 + 2.0 * unit(rng);
+            const double end = 5.0 + 30.0 * unit(rng);
+            corners.push_back({42.0, depth});
+            corners.push_back({end, depth});
+            corners.push_back({end - 1.0 * unit(rng), depth - 2.0 * unit(rng)});
+            corners.push_back({42.0, -22.0});
+        }
+        std::vector<std::pair<double, double>> path{corners.front()};
+        for (std::size_t k = 1; k < corners.size(); ++k) {
+            const auto [z1, x1] = corners[k - 1];
+            const auto [z2, x2] = corners[k];
+            const int n = 1 + static_cast<int>(std::hypot(z2 - z1, x2 - x1) / (0.05 + 0.6 * unit(rng)));
+            for (int i = 1; i <= n; ++i) path.push_back({z1 + (z2 - z1) * i / n, x1 + (x2 - x1) * i / n});
+        }
+        for (std::size_t k = 1; k < path.size(); ++k) {
+            SCOPED_TRACE("seed " + std::to_string(seed) + " step " + std::to_string(k));
+            std::unique_ptr<Contour> figure;
+            if (unit(rng) < 0.03) {
+                // Anywhere clear of the reference point.
+                const double z = 40.0 * unit(rng), x = -20.0 + 14.0 * unit(rng);
+                figure = test::SweptNose(z, x, z + 10.0 * unit(rng) - 5.0, x - 4.0 * unit(rng), 0.5 + 2.0 * unit(rng));
+            } else {
+                figure = test::SweptNose(path[k - 1].first, path[k - 1].second, path[k].first, path[k].second, 0.8);
+            }
+            auto figureCopy = figure->Clone();
+            const std::vector<const CUnit*> nearBefore = Units(*near), wholeBefore = Units(*whole);
+            const Result a = Subtract(*near, *figure, kRefZ, kRefX);
+            SetWholeStockSubtraction(true);
+            const Result b = Subtract(*whole, *figureCopy, kRefZ, kRefX);
+            SetWholeStockSubtraction(false);
+            ASSERT_EQ(a.crossings, b.crossings);
+            ASSERT_EQ(ContourScriptText(*near), ContourScriptText(*whole));
+            ASSERT_EQ(Snapshot(*near).rapid, Snapshot(*whole).rapid);
+            const std::vector<const CUnit*> removedA(a.removed.begin(), a.removed.end()),
+                removedB(b.removed.begin(), b.removed.end());
+            ASSERT_EQ(Slots(nearBefore, removedA), Slots(wholeBefore, removedB));
+            const std::vector<const CUnit*> addedA(a.added.begin(), a.added.end()),
+                addedB(b.added.begin(), b.added.end());
+            ASSERT_EQ(Slots(Units(*near), addedA), Slots(Units(*whole), addedB));
+            // The kept units are the very units of the stock before.
+            for (int i = 0; i < near->Count(); ++i) {
+                const auto at = std::find(nearBefore.begin(), nearBefore.end(), near->GetUnit(i)) - nearBefore.begin();
+                const auto atWhole =
+                    std::find(wholeBefore.begin(), wholeBefore.end(), whole->GetUnit(i)) - wholeBefore.begin();
+                ASSERT_EQ(at, atWhole) << "unit " << i;
+            }
+            if (a.crossings >= 2) ++applied;
+            if (near->Count() > 64) ++longStocks;
+        }
+    }
+    EXPECT_GT(applied, 500);
+    EXPECT_GT(longStocks, 500);
 }
 
 }  // namespace
