@@ -723,7 +723,27 @@ public:
     std::optional<int> Run(double refZ, double refX, RemovedUnitList& removed, AddedUnitList& added);
 
 private:
+    // The vertices near the cutter: the merged ones with their places in the
+    // whole list (stock starts, cutter starts, the cutter's end, crossings),
+    // and every vertex the near units may meet, in the whole list's order.
+    struct NearVertices {
+        std::vector<Vertex> merged;
+        std::vector<int> keys;
+        std::vector<Vertex> vertices;
+    };
+    // Where the walk starts, and the far slot it starts on (-1 when none).
+    struct WalkStart {
+        Vertex vertex;
+        int farStart = -1;
+    };
+    using UnitOrigins = std::vector<std::pair<const CUnit*, int>>;
+
     bool Classify();
+    bool CollectVertices(const std::vector<int>& nearIndex, const IntersectPointList& crossings, NearVertices& out);
+    void SplitNearUnits(const std::vector<int>& nearIndex, const std::vector<Vertex>& vertices,
+                        std::vector<UnitPtr>& pieces, UnitOrigins& origins);
+    WalkStart FindWalkStart(const NearVertices& near, double refZ, double refX);
+    void OrderWalkItems(const UnitOrigins& origins, const std::vector<int>& nearIndex);
     CUnit* Unit(int k) const { return stockUnits_[static_cast<std::size_t>(k)]; }
     int Next(int k) const { return k + 1 == n_ ? 0 : k + 1; }
     int Prev(int k) const { return k == 0 ? n_ - 1 : k - 1; }
@@ -808,12 +828,34 @@ std::optional<int> NearCutterSubtraction::Run(double refZ, double refX, RemovedU
     if (crossings.Count() < 2) return 0;
     const int crossingCount = static_cast<int>(crossings.Count());
 
+    NearVertices near;
+    if (!CollectVertices(nearIndex, crossings, near)) return std::nullopt;
+    std::vector<UnitPtr> pieces;
+    UnitOrigins origins;
+    SplitNearUnits(nearIndex, near.vertices, pieces, origins);
+    const WalkStart start = FindWalkStart(near, refZ, refX);
+    OrderWalkItems(origins, nearIndex);
+
+    // The log is declared after the pieces, so that it undoes its changes
+    // while they still exist.
+    UnitChangeLog log;
+    const NearWalkEnd end = Walk(start.vertex, start.farStart, refZ, refX, log);
+    if (end == NearWalkEnd::Unsupported) return std::nullopt;
+    if (end == NearWalkEnd::Failed) return 0;
+    if (!ChainsAlongBoundary()) return std::nullopt;
+    log.Keep();
+    Apply(removed, added);
+    return crossingCount;
+}
+
+bool NearCutterSubtraction::CollectVertices(const std::vector<int>& nearIndex, const IntersectPointList& crossings,
+                                            NearVertices& out) {
     // Vertices near the cutter, merged; the keys are their places in the
     // whole list (stock starts, cutter starts, the cutter's end, crossings).
     const UnitBox core = Grown(cutterBox_, margin_ / 4);
     const UnitBox reach = Grown(cutterBox_, margin_ / 2);
-    std::vector<Vertex> merged;
-    std::vector<int> keys;
+    std::vector<Vertex>& merged = out.merged;
+    std::vector<int>& keys = out.keys;
     std::vector<char>& inMerge = scratch_.inMerge;
     inMerge.assign(static_cast<std::size_t>(n_), 0);
     for (int k : nearIndex) {
@@ -830,13 +872,13 @@ std::optional<int> NearCutterSubtraction::Run(double refZ, double refX, RemovedU
         if (const CUnit* last = cutter_.GetLastUnit()) merged.push_back({last->EndPoint.z, last->EndPoint.x});
         for (const IntersectPoint& p : crossings) merged.push_back({p.z, p.x});
         for (std::size_t i = firstCutter; i < merged.size(); ++i) {
-            if (!Holds(core, merged[i].z, merged[i].x)) return std::nullopt;
+            if (!Holds(core, merged[i].z, merged[i].x)) return false;
             keys.push_back(n_ + static_cast<int>(i - firstCutter));
         }
     }
     MergeCloseVertices(merged, &keys);
     for (const Vertex& v : merged)
-        if (!Holds(reach, v.z, v.x)) return std::nullopt;
+        if (!Holds(reach, v.z, v.x)) return false;
 
     // The vertices the near units may meet: the merged ones and the ends of
     // the near units, in the order of the whole list.
@@ -850,13 +892,14 @@ std::optional<int> NearCutterSubtraction::Run(double refZ, double refX, RemovedU
     keyed.erase(
         std::unique(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
         keyed.end());
-    std::vector<Vertex> vertices;
-    vertices.reserve(keyed.size());
-    for (const auto& entry : keyed) vertices.push_back(entry.second);
+    out.vertices.reserve(keyed.size());
+    for (const auto& entry : keyed) out.vertices.push_back(entry.second);
+    return true;
+}
 
+void NearCutterSubtraction::SplitNearUnits(const std::vector<int>& nearIndex, const std::vector<Vertex>& vertices,
+                                           std::vector<UnitPtr>& pieces, UnitOrigins& origins) {
     // Elementary units near the cutter, each with the slot it comes from.
-    std::vector<UnitPtr> pieces;
-    std::vector<std::pair<const CUnit*, int>> origins;
     {
         const VertexIndex index(vertices);
         std::vector<int> scratch;
@@ -872,23 +915,24 @@ std::optional<int> NearCutterSubtraction::Run(double refZ, double refX, RemovedU
     DropCovered(elementary_, true);
     DropCovered(elementary_, false);
     std::sort(origins.begin(), origins.end());
-    auto originOf = [&](const CUnit* unit) {
-        return std::lower_bound(origins.begin(), origins.end(), std::pair<const CUnit*, int>(unit, -1))->second;
-    };
+}
 
+NearCutterSubtraction::WalkStart NearCutterSubtraction::FindWalkStart(const NearVertices& near, double refZ,
+                                                                      double refX) {
     // The start vertex, from every vertex and unit of the whole arrangement.
     std::vector<Vertex>& all = scratch_.all;
     std::vector<int>& allKeys = scratch_.allKeys;
+    const std::vector<char>& inMerge = scratch_.inMerge;
     all.clear();
     allKeys.clear();
-    all.reserve(static_cast<std::size_t>(n_) + merged.size());
+    all.reserve(static_cast<std::size_t>(n_) + near.merged.size());
     allKeys.reserve(all.capacity());
     std::size_t m = 0;
     for (int k = 0; k < n_; ++k) {
         if (inMerge[static_cast<std::size_t>(k)]) {
-            while (m < keys.size() && keys[m] < k) ++m;
-            if (m < keys.size() && keys[m] == k) {
-                all.push_back(merged[m]);
+            while (m < near.keys.size() && near.keys[m] < k) ++m;
+            if (m < near.keys.size() && near.keys[m] == k) {
+                all.push_back(near.merged[m]);
                 allKeys.push_back(k);
             }
             continue;
@@ -896,10 +940,10 @@ std::optional<int> NearCutterSubtraction::Run(double refZ, double refX, RemovedU
         all.push_back({Unit(k)->StartPoint.z, Unit(k)->StartPoint.x});
         allKeys.push_back(k);
     }
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        if (keys[i] >= n_) {
-            all.push_back(merged[i]);
-            allKeys.push_back(keys[i]);
+    for (std::size_t i = 0; i < near.keys.size(); ++i)
+        if (near.keys[i] >= n_) {
+            all.push_back(near.merged[i]);
+            allKeys.push_back(near.keys[i]);
         }
     std::vector<CUnit*>& units = scratch_.units;
     std::vector<UnitBox>& unitBoxes = scratch_.unitBoxes;
@@ -912,13 +956,13 @@ std::optional<int> NearCutterSubtraction::Run(double refZ, double refX, RemovedU
             unitBoxes.push_back(boxes_[static_cast<std::size_t>(k)]);
         }
     const std::size_t startIndex = FindStartVertex(all, units, unitBoxes, refZ, refX);
-    const Vertex start = all[startIndex];
     const int startKey = allKeys[startIndex];
-    const int farStart =
-        startKey < n_ && !near_[static_cast<std::size_t>(startKey)] && !near_[static_cast<std::size_t>(Prev(startKey))]
-            ? startKey
-            : -1;
+    const bool onFarRun =
+        startKey < n_ && !near_[static_cast<std::size_t>(startKey)] && !near_[static_cast<std::size_t>(Prev(startKey))];
+    return {all[startIndex], onFarRun ? startKey : -1};
+}
 
+void NearCutterSubtraction::OrderWalkItems(const UnitOrigins& origins, const std::vector<int>& nearIndex) {
     // What the walk meets, in the whole arrangement's order: its units by
     // the slot they come from, and the far units at the ends of each run.
     struct Item {
@@ -926,6 +970,9 @@ std::optional<int> NearCutterSubtraction::Run(double refZ, double refX, RemovedU
         std::size_t order;
         CUnit* unit;
         int stockSlot;
+    };
+    auto originOf = [&](const CUnit* unit) {
+        return std::lower_bound(origins.begin(), origins.end(), std::pair<const CUnit*, int>(unit, -1))->second;
     };
     std::vector<Item> items;
     for (std::size_t i = 0; i < elementary_.size(); ++i)
@@ -944,17 +991,6 @@ std::optional<int> NearCutterSubtraction::Run(double refZ, double refX, RemovedU
     for (int k : nearIndex) nearSlots_.emplace_back(Unit(k), k);
     std::sort(nearSlots_.begin(), nearSlots_.end());
     maxSteps_ = elementary_.size() + static_cast<std::size_t>(n_ - nearCount_) + 1;
-
-    // The log is declared after the pieces, so that it undoes its changes
-    // while they still exist.
-    UnitChangeLog log;
-    const NearWalkEnd end = Walk(start, farStart, refZ, refX, log);
-    if (end == NearWalkEnd::Unsupported) return std::nullopt;
-    if (end == NearWalkEnd::Failed) return 0;
-    if (!ChainsAlongBoundary()) return std::nullopt;
-    log.Keep();
-    Apply(removed, added);
-    return crossingCount;
 }
 
 // Goes on along the far run from stock slot k, whose unit the walk has just
