@@ -34,6 +34,7 @@
 #include "platform/core/host_folder.h"
 #include "platform/documents/host_application.h"
 #include "platform/processes/module.h"
+#include "program_checks.h"
 #include "test_support.h"
 
 namespace zarvento::test {
@@ -301,6 +302,33 @@ protected:
                 EXPECT_EQ(FirstPointLeft(op, c.depth), "");
             else
                 EXPECT_EQ(FirstPointNotReached(op, *section, first, last), "");
+        }
+        if (!bore) ExpectWrittenProgramKeepsOff(*section);
+    }
+
+    // The program as the main job writes it, read back as a control reads
+    // it: the job lets it pass, every operation has its moves, arcs turn the
+    // way they were computed, and no nose circle reaches into the part nor
+    // any rapid into the part or the stock still standing. Shafts only: the
+    // through bore's roughing runs on past the part's back face into the
+    // bar's chucked end, and its contour pass's approach along the bar's
+    // hole grazes the hole's wall there, which this check reports.
+    void ExpectWrittenProgramKeepsOff(const Contour& section) {
+        const WrittenPlan w = WritePlan();
+        EXPECT_TRUE(w.faults.empty());
+        ASSERT_TRUE(w.judged) << "the main job refuses its own program";
+        const auto bar = BarContour(105, 62, 0, 2);
+        MachiningCheck check(*bar, section);
+        for (int i = 0; i < GetPLAN()->GetTurnCount(); ++i) {
+            const CTurn& op = dynamic_cast<const CTurn&>(*GetPLAN()->GetTurn(i));
+            std::vector<ReadMove> own;
+            for (const ReadMove& m : w.moves)
+                if (m.op == i) own.push_back(m);
+            ASSERT_FALSE(own.empty()) << "operation " << i << " is missing from the program";
+            ExpectArcsReadAsComputed(op, own, i);
+            EXPECT_EQ(check.Run(
+                          own, [&](const ReadMove&) { return NoseOf(op); }, 0.005),
+                      "");
         }
     }
 
