@@ -18,6 +18,7 @@
 #include "host_fault_sweep.h"
 #include "platform/core/host_faults.h"
 #include "platform/core/numbers.h"
+#include "platform/core/scope_guard.h"
 #include "platform/drawings/document_2d.h"
 #include "region_shapes.h"
 #include "test_support.h"
@@ -492,9 +493,11 @@ TEST_F(SubtractRegionTest, NearCutterStepsMatchTheWholeStock) {
             auto figureCopy = figure->Clone();
             const std::vector<const CUnit*> nearBefore = Units(*near), wholeBefore = Units(*whole);
             const Result a = Subtract(*near, *figure, kRefZ, kRefX);
-            SetWholeStockSubtraction(true);
-            const Result b = Subtract(*whole, *figureCopy, kRefZ, kRefX);
-            SetWholeStockSubtraction(false);
+            const Result b = [&] {
+                SetWholeStockSubtraction(true);
+                const ScopeGuard back([] { SetWholeStockSubtraction(false); });
+                return Subtract(*whole, *figureCopy, kRefZ, kRefX);
+            }();
             ASSERT_EQ(a.crossings, b.crossings);
             ASSERT_EQ(ContourScriptText(*near), ContourScriptText(*whole));
             ASSERT_EQ(Snapshot(*near).rapid, Snapshot(*whole).rapid);
