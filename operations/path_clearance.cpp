@@ -428,6 +428,11 @@ public:
         if (across_) across_->Advance(move);
     }
 
+    // What of the tool a thread pass held to its groove reaches the part with.
+    ToolPart PartOfPass(const Curve2D& move) const {
+        return direct_ && part_ >= 0 ? direct_->PartAt(part_, move) : ToolPart::Nose;
+    }
+
 private:
     std::optional<Found> Reach(ToolSweep& sweep, const Curve2D& move, bool partOnly, bool fed) const {
         if (auto reach = sweep.Reach(part_, move)) return Found{*reach, false};
@@ -490,7 +495,7 @@ std::optional<PathIntrusion> FindMovesIntrusion(const CTurn& op, const std::vect
             move.c = {move.c.x + mz, move.c.y + dx};
             if (threadPass) {
                 const double depth = ThreadPassReach(threadBands, part, move, insert, limits.tolerance);
-                if (depth > limits.tolerance) return found(depth, false, ToolPart::Nose);
+                if (depth > limits.tolerance) return found(depth, false, outline.PartOfPass(m.piece));
                 continue;
             }
             if (!part.Empty())

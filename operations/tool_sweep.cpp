@@ -227,6 +227,13 @@ std::optional<OutlineReach> ToolSweep::Reach(int target, const Curve2D& move) {
     return std::nullopt;
 }
 
+ToolPart ToolSweep::PartAt(int target, const Curve2D& move) const {
+    const Material& m = materials_[static_cast<std::size_t>(target)];
+    if (!m.outline) return ToolPart::Nose;
+    const OutlineReach met = DeepestAt(m, Placed(move), {0.0, ToolPart::Holder});
+    return met.depth > tolerance_ ? met.part : ToolPart::Nose;
+}
+
 void ToolSweep::Advance(const Curve2D& move) {
     if (moved_) travel_ += Dist(at_, move.a);
     travel_ += move.Length();

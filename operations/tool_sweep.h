@@ -68,6 +68,10 @@ public:
     // The tool's point runs along the move (after a jump from where it
     // stood, when the move starts elsewhere).
     void Advance(const Curve2D& move);
+    // What of the outline reaches into the material `target` with the tool's
+    // point at either end of the move: its edges before its holder; the nose
+    // when no piece does.
+    ToolPart PartAt(int target, const Curve2D& move) const;
 
 private:
     struct Piece {
