@@ -243,7 +243,10 @@ TEST_F(PanelProgramTest, AfterAFailedHostCallInAnyStepTheNextCommandRuns) {
     }};
     FailEachCall(
         {calls.begin(), calls.end()}, E_OUTOFMEMORY_, [&] { Run(steps); },
-        [&](const FaultRun&) {
+        [&](const FaultRun& run) {
+            // What the first run made once (the tools' contours, which the
+            // program's check builds from their models) is not made again.
+            if (!run.reached) return;
             EXPECT_EQ(script.CommandsFailed(), failed + 1) << "reported";
             EXPECT_FALSE(BusyFlag);
             EXPECT_EQ(Shown().Subscriber(), nullptr);
