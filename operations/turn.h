@@ -134,6 +134,12 @@ public:
     // The common first step of every path; false when the path stops here.
     // Every failure exit leaves the frame list empty.
     virtual bool CreateContourPath();
+    // The machine cycle of the post-processor the operation's output asks
+    // for, its parameters worked out; elementary moves, with the notice,
+    // where the post-processor has none of its kind (`cycleAsked`: the
+    // operation asked for one). False, with the message, when the cycle's
+    // parameters cannot be worked out.
+    bool ChooseMachineCycle(bool cycleAsked);
     virtual void GetCycleVariables(std::string&) {}
     // The cycle whose parameters the operation panel shows; none for a kind
     // without one.
