@@ -327,7 +327,9 @@ StraightPassLayout LayOutStraightPasses(const CTurnMnogoProhod& op, bool facing,
             L.sSigned = -s;
         }
         if (L.reversed) {
-            L.zs = box.zmin - L.a;
+            // The passes run towards the free end, but the tool waits there
+            // as for the other direction: behind the region's back the part
+            // (a shoulder) or the chuck stands.
             L.a = -L.a;
             L.o = -L.o;
             const double base = op.internalMachining ? -s : s;
@@ -568,7 +570,8 @@ private:
         if (!facing) {
             if (!seg.startMark) {
                 if (layout_.sSigned > 0.5) level = seg.x1 - stepSign * (layout_.t + 0.5);
-                const double ze = seg.z1 + std::fabs(level - seg.x1) * layout_.kIn;
+                // Never from behind the bar's back end, where the chuck holds it.
+                const double ze = std::max(seg.z1 + std::fabs(level - seg.x1) * layout_.kIn, chuckZ_);
                 op_.MoveTo(op_.curX, ze, true);
                 op_.MoveTo(level, ze, true);
                 op_.MoveTo(seg.x1, seg.z1, false);

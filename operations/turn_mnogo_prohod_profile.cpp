@@ -123,7 +123,6 @@ public:
             L.xs = box_.xmax + s;
             s = -s;
         }
-        if (op_.contourReversed) L.zs = box_.zmin - L.approach;
         if (op_.internalMachining) op_.contourReversed = !op_.indNapr;
         L.s = s;
         L.dZ = op_.indNapr ? dZ : -dZ;

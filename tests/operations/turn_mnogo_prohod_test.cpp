@@ -123,7 +123,7 @@ TEST_F(TurnMnogoProhodTest, ReversedRoughingTakesTheEdgesAsTheyCutThatWay) {
     // 1.5 / tan 30 = 2.6 that would come out of the shoulder), and the lift
     // at the end of a chain the leading one (straight up). The operation's
     // angles stay as they are, so a second region or calculation is cut the
-    // same way.
+    // same way. The tool waits at the free end, never behind the shoulder.
     auto setup = [](CTurnMnogoProhod& o) {
         o.indNapr = true;
         o.isExist = true;
@@ -139,13 +139,13 @@ TEST_F(TurnMnogoProhodTest, ReversedRoughingTakesTheEdgesAsTheyCutThatWay) {
     ASSERT_EQ(op.messageText, "");
     const std::vector<Move> moves = test::PathMoves(op);
     const double kDegree = PI / 180.0;
+    ASSERT_FALSE(moves.empty());
+    EXPECT_GT(moves.front().z2, 2.0) << "the approach comes to the free end, not behind the shoulder";
     int entries = 0, lifts = 0;
     for (std::size_t k = 1; k + 1 < moves.size(); ++k) {
         const Move& m = moves[k];
-        // No cut goes behind the shoulder.
-        if (!m.rapid) {
-            EXPECT_GE(std::min(m.z1, m.z2), -30.0 - 1e-9) << "(" << m.z1 << ", " << m.x1 << ")";
-        }
+        // No move goes behind the shoulder.
+        EXPECT_GE(std::min(m.z1, m.z2), -30.0 - 1e-9) << "(" << m.z1 << ", " << m.x1 << ")";
         // The oblique entries: from 1.5 above the pass, down to the shoulder.
         if (!m.rapid && moves[k - 1].rapid && std::fabs(m.x2 - m.x1 - 1.5) < 1e-9) {
             ++entries;
