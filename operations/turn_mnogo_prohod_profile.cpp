@@ -107,7 +107,8 @@ public:
     // The layout, the sense of the pieces and the approach to the start.
     void LayOut() {
         ProfilePassLayout& L = layout_;
-        L.approach = std::max(op_.Vrezanie, op_.DepthPass + 1.0);
+        // A lead-in starts a depth of cut and the clearance off the stock.
+        L.approach = std::max(op_.Vrezanie, op_.DepthPass + op_.ReturnClearance());
         double s = op_.SafeDistance;
         double theta = op_.calc.fi <= 90.0 ? 90.0 : op_.calc.fi;
         if (theta > 135.0) theta = 126.0;
