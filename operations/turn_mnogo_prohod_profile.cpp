@@ -247,7 +247,12 @@ private:
         const Point3D end = piece.GetLastUnit()->EndPoint;
         op_.curX = end.x;
         op_.curZ = end.z;
-        op_.MoveTo(end.x - L.s, end.z - L.dZ, false);
+        // Turned round with the passes, the retract can set off into the
+        // part where a piece ends against a face (down at the axis, say):
+        // then it leaves straight out.
+        double dZ = L.dZ;
+        if (dZ != 0.0 && op_.finalContour && op_.finalContour->IsPointInside(end.z - dZ, end.x - L.s)) dZ = 0.0;
+        op_.MoveTo(end.x - L.s, end.z - dZ, false);
         op_.MoveTo(L.xs, op_.curZ - std::fabs(op_.curX - L.xs - L.s) * L.kLift, true);
     }
 
