@@ -26,48 +26,50 @@ constexpr double kSlack = CTurn::kClearanceSlack;
 
 // What the rapids keep off, as the main job's check has it: the part's
 // section, the stock before the operation until its first feed move, and
-// what the operation leaves of the stock all along.
+// what the operation leaves of the stock all along. Each outline is indexed
+// when a rapid first asks for it.
 class StandingMaterial {
 public:
     StandingMaterial(const CTurn& op, double noseRadius, double clearance)
         : r_(noseRadius), keep_(noseRadius + clearance) {
-        if (const Contour* section = GetSPID()->GetDetailContour(); section && !section->Empty())
-            part_.emplace(*section);
-        if (op.prevFinalContour && !op.prevFinalContour->Empty()) before_.emplace(*op.prevFinalContour);
-        if (op.finalContour && !op.finalContour->Empty()) after_.emplace(*op.finalContour);
+        sources_[0] = GetSPID()->GetDetailContour();
+        sources_[1] = op.finalContour.get();
+        sources_[2] = op.prevFinalContour.get();
     }
 
     void Fed() { fed_ = true; }
 
     // How far the nose about the piece keeps off the material, up to what
     // it must keep; below 0 when it lies inside.
-    double Gap(const Curve2D& piece) const {
+    double Gap(const Curve2D& piece) {
         double least = keep_ - r_;
-        for (const ClearanceOutline* o : Outlines()) {
+        for (std::size_t i = 0; i < 3; ++i) {
+            if (i == 2 && fed_) continue;
+            const ClearanceOutline* o = Outline(i);
+            if (!o) continue;
             double d = o->Distance(piece, keep_);
             if (d >= keep_ && o->Inside(piece.a)) d = -d;
             least = std::min(least, d - r_);
         }
         return least;
     }
-    bool Near(const Curve2D& piece) const { return Gap(piece) < keep_ - r_ - kSlack; }
+    bool Near(const Curve2D& piece) { return Gap(piece) < keep_ - r_ - kSlack; }
 
 private:
-    std::vector<const ClearanceOutline*> Outlines() const {
-        std::vector<const ClearanceOutline*> out;
-        for (const std::optional<ClearanceOutline>* o : {&part_, &after_, fed_ ? nullptr : &before_})
-            if (o && *o && !(*o)->Empty()) out.push_back(&**o);
-        return out;
+    const ClearanceOutline* Outline(std::size_t i) {
+        if (!outlines_[i] && sources_[i] && !sources_[i]->Empty()) outlines_[i].emplace(*sources_[i]);
+        return outlines_[i] && !outlines_[i]->Empty() ? &*outlines_[i] : nullptr;
     }
 
     double r_, keep_;
-    std::optional<ClearanceOutline> part_, before_, after_;
+    const Contour* sources_[3] = {nullptr, nullptr, nullptr};  // the part, the stock after, the stock before
+    std::optional<ClearanceOutline> outlines_[3];
     bool fed_ = false;
 };
 
 // The stretches [t0, t1] of the line along which the nose comes nearer than
 // the clearance, to the resolution, in order and merged.
-void AddNearStretches(const StandingMaterial& material, const Curve2D& line, double t0, double t1,
+void AddNearStretches(StandingMaterial& material, const Curve2D& line, double t0, double t1,
                       std::vector<std::pair<double, double>>& out) {
     const Curve2D piece = line.Sub(t0, t1, line.At(t0), line.At(t1));
     if (!material.Near(piece)) return;
