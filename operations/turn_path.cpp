@@ -205,6 +205,7 @@ void CTurn::FinishContourPath() {
     if (isCheckCooler) AddFrame(std::make_unique<CCadre_M9>());
     if (isM01end) AddFrame(std::make_unique<CCadre_M1>());
     if (NamesOperations()) AddFrame(std::make_unique<CCadre_EndOper>());
+    FeedWithinClearance();
     LinkFrames();
     CalcMeanDiameter();
     stopTime = 0.0;
