@@ -205,8 +205,9 @@ TEST_F(PartModelTest, BadStepFilesAreRefusedByNameAndLeaveTheDocumentAsItWas) {
         return Replaced(t, line,
                         line.id + " = AXIS2_PLACEMENT_3D('',#999999," + line.refs[1] + "," + line.refs[2] + ");");
     });
-    // An oriented edge that is its own edge: read as it is, its translation
-    // follows it without end.
+    // An oriented edge that is its own edge: the reader's own checks and the
+    // translation would follow it without end.
+    const std::string loopEdge = FindEntity(ReadWhole(good), "ORIENTED_EDGE").id;
     const std::string loop = EditedStep(good, PathOf("loop.step"), [&](std::string t) {
         const EntityLine line = FindEntity(t, "ORIENTED_EDGE");
         return Replaced(t, line, line.id + " = ORIENTED_EDGE('',*,*," + line.id + ",.F.);");
@@ -224,13 +225,13 @@ TEST_F(PartModelTest, BadStepFilesAreRefusedByNameAndLeaveTheDocumentAsItWas) {
         {empty, STG_E_INVALIDHEADER_, {"is empty"}},
         {large, STG_E_DOCFILETOOLARGE_, {"too large", "at most 32 MiB"}},
         {text, STG_E_INVALIDHEADER_, {"not a STEP file"}},
-        {cut, STG_E_DOCFILECORRUPT_, {"damaged"}},
+        {cut, STG_E_DOCFILECORRUPT_, {"damaged", "cut off at entity #9999"}},
         {misspelt,
          STG_E_DOCFILECORRUPT_,
          {"damaged", "entity #" + placement + " (AXIS2_PLACEMENT_3D) cannot be read",
           "#" + point + " of the unknown type CARTESIAN_POINX"}},
         {unresolved, STG_E_DOCFILECORRUPT_, {"damaged", "entity #" + placement, "unresolved"}},
-        {loop, STG_E_DOCFILECORRUPT_, {"damaged", "crashed"}},
+        {loop, STG_E_DOCFILECORRUPT_, {"damaged", "entity " + loopEdge + " (ORIENTED_EDGE) refers back to itself"}},
         {surface, E_INVALIDARG_, {"no solid body"}},
         {test::FixturePath("platform/point-only.step"), E_INVALIDARG_, {"no solid body"}},
     };
