@@ -352,6 +352,25 @@ HostDocumentPtr OpenStepDocument(const std::string& path);
 // (E_INVALIDARG) for a face without an axis or a part without a body.
 LocalCoordinateSystem::Frame FrameOnFaceAxis(const HostPart& part, const HostFace& face, bool reversed);
 
+// The axis of a face of revolution of the part's body (a cylinder, cone,
+// torus or turned surface) nearest the line through `origin` along
+// `direction`: least askew, then nearest to `origin`. Its face's number in
+// the body (from 1; 0 when the body has no such face), a point of it and its
+// direction in the sense of `direction`, the angle between the two (radians)
+// and the distance of `origin` from it.
+struct FaceAxis {
+    int face = 0;
+    Point3 point{0, 0, 0}, direction{0, 0, 1};
+    double angle = 0, offset = 0;
+};
+FaceAxis NearestFaceAxis(const HostPart& part, const Point3& origin, const Point3& direction);
+// A system's axis typed within these of a face's axis is that axis: four
+// decimals of each coordinate and of each component of a direction fall
+// well within them, while the axes of a part's faces that are not one stand
+// much farther apart.
+inline constexpr double kAxisSnapDegrees = 0.05;
+inline constexpr double kAxisSnapMillimetres = 0.01;
+
 // The dimensions and roughness signs of a document, in the host's order.
 std::vector<std::shared_ptr<HostDimension>> ModelDimensions(const HostDocument& doc, DimensionKind kind);
 std::vector<std::shared_ptr<HostRoughnessSign>> ModelRoughnessSigns(const HostDocument& doc);
