@@ -329,11 +329,15 @@ void SetPartBody(HostPart& part, const PartShape& body);
 // several bodies becomes sub-parts of the top part, one per component,
 // placed. A part document takes one body: `body` names it by its number in
 // the file (from 1) or its name; without it an assembly is refused with the
-// list of its bodies (number, name, volume, box). Faces keep their colours,
-// parts their names. A missing file, a folder or other file that is no
-// regular file, an empty, foreign, damaged or too large file (over
-// kMaxStepFileBytes), or one without a solid, raises HostError naming the
-// file and the reason and leaves the document as it was.
+// list of its bodies (number, name, volume, box); a name that fits several
+// bodies is refused with them. Faces keep their colours, parts their names
+// (their products' where the file names no part). A missing file, a folder
+// or other file that is no regular file, an empty, foreign, cut-off, damaged
+// or too large file (over kMaxStepFileBytes), one whose reading takes more
+// memory than the reader may have, or one without a solid, raises HostError
+// naming the file and the reason and leaves the document as it was. What the
+// read skipped (presentation entities it cannot read) goes to the host's
+// text output, a line each.
 void ImportStep(const HostDocumentPtr& doc, const std::string& path, const std::string& body = {});
 inline constexpr std::uint64_t kMaxStepFileBytes = std::uint64_t{32} << 20;
 // Whether the file begins as a STEP file does (recognised by content, not by
