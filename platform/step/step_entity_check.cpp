@@ -14,7 +14,9 @@
 #include <StepData_UndefinedEntity.hxx>
 #include <StepData_WriterLib.hxx>
 #include <StepRepr_AssemblyComponentUsage.hxx>
+#include <StepRepr_Representation.hxx>
 #include <StepRepr_RepresentationRelationship.hxx>
+#include <StepRepr_ShapeRepresentationRelationship.hxx>
 #include <StepShape_ContextDependentShapeRepresentation.hxx>
 #include <StepShape_ShapeDefinitionRepresentation.hxx>
 #include <StepShape_ShapeRepresentation.hxx>
@@ -38,13 +40,21 @@ namespace {
 // What the shapes are translated from: the product structure (the
 // definitions of the parts' shapes and of the components' placements), the
 // shape representations and the relationships between them, and the solids.
+// A relationship counts when it relates shape representations (one between
+// a drawing's presentation and a shape does not).
 bool IsShapeRoot(const Handle(Standard_Transient) & entity) {
+    if (const auto relation = Handle(StepRepr_RepresentationRelationship)::DownCast(entity); !relation.IsNull()) {
+        if (entity->IsKind(STANDARD_TYPE(StepRepr_ShapeRepresentationRelationship))) return true;
+        const auto shape = [](const Handle(StepRepr_Representation) & r) {
+            return !r.IsNull() && r->IsKind(STANDARD_TYPE(StepShape_ShapeRepresentation));
+        };
+        return shape(relation->Rep1()) && shape(relation->Rep2());
+    }
     return entity->IsKind(STANDARD_TYPE(StepShape_ShapeDefinitionRepresentation)) ||
            entity->IsKind(STANDARD_TYPE(StepShape_ContextDependentShapeRepresentation)) ||
            entity->IsKind(STANDARD_TYPE(StepRepr_AssemblyComponentUsage)) ||
            entity->IsKind(STANDARD_TYPE(StepShape_ShapeRepresentation)) ||
-           entity->IsKind(STANDARD_TYPE(StepShape_SolidModel)) ||
-           entity->IsKind(STANDARD_TYPE(StepRepr_RepresentationRelationship));
+           entity->IsKind(STANDARD_TYPE(StepShape_SolidModel));
 }
 
 // The entity's text in the file: from its label to the ';' that ends it,

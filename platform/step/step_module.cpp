@@ -46,6 +46,7 @@
 #include <map>
 #include <new>
 #include <string_view>
+#include <vector>
 
 #include "platform/core/host_error.h"
 #include "platform/part_model/part_model_occt.h"
@@ -230,30 +231,36 @@ bool IsSolidType(std::string_view type) {
 
 bool TextNamesASolid(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
+    std::vector<char> buffer(std::size_t{1} << 20);
     std::string word;
     bool quoted = false, comment = false, wordEnded = false;
     char previous = 0;
-    for (char c = 0; in.get(c); previous = c) {
-        if (comment) {
-            comment = !(previous == '*' && c == '/');
-            continue;
+    while (in) {
+        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        const auto n = static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0));
+        for (std::size_t k = 0; k < n; previous = buffer[k++]) {
+            const char c = buffer[k];
+            if (comment) {
+                comment = !(previous == '*' && c == '/');
+                continue;
+            }
+            if (c == '\'') quoted = !quoted;
+            if (quoted) continue;
+            if (previous == '/' && c == '*') {
+                comment = true;
+                word.clear();
+                continue;
+            }
+            if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') {
+                if (wordEnded) word.clear();
+                wordEnded = false;
+                if (word.size() < 128) word.push_back(c);
+                continue;
+            }
+            if (c == '(' && !word.empty() && IsSolidType(word)) return true;
+            if (!std::isspace(static_cast<unsigned char>(c))) word.clear();
+            wordEnded = true;
         }
-        if (c == '\'') quoted = !quoted;
-        if (quoted) continue;
-        if (previous == '/' && c == '*') {
-            comment = true;
-            word.clear();
-            continue;
-        }
-        if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') {
-            if (wordEnded) word.clear();
-            wordEnded = false;
-            if (word.size() < 128) word.push_back(c);
-            continue;
-        }
-        if (c == '(' && !word.empty() && IsSolidType(word)) return true;
-        if (!std::isspace(static_cast<unsigned char>(c))) word.clear();
-        wordEnded = true;
     }
     return false;
 }
