@@ -6,9 +6,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -54,19 +54,22 @@ protected:
     std::string Section() const {
         const std::size_t from = out.find("== section\n"), to = out.find("== plan\n");
         if (from == std::string::npos || to == std::string::npos) return {};
-        static const std::regex number(R"((?:[ZDR])([-+]?[0-9]+(\.[0-9]+)?(e[-+]?[0-9]+)?))");
         const std::string text = out.substr(from, to - from);
         std::string rounded;
-        auto at = text.cbegin();
-        for (std::sregex_iterator m(text.begin(), text.end(), number), end; m != end; ++m) {
-            rounded.append(at, (*m)[1].first);
+        for (std::size_t k = 0; k < text.size();) {
+            const char c = text[k++];
+            rounded.push_back(c);
+            if (c != 'Z' && c != 'D' && c != 'R') continue;
+            char* end = nullptr;
+            const double v = std::strtod(text.c_str() + k, &end);
+            if (end == text.c_str() + k) continue;
             char value[64];
-            const double v = std::round(std::stod((*m)[1].str()) * 1e6) / 1e6;
-            std::snprintf(value, sizeof value, "%.6f", v == 0 ? 0.0 : v);
+            const double r = std::round(v * 1e6) / 1e6;
+            std::snprintf(value, sizeof value, "%.6f", r == 0 ? 0.0 : r);
             rounded += value;
-            at = (*m)[1].second;
+            k = static_cast<std::size_t>(end - text.c_str());
         }
-        return rounded.append(at, text.cend());
+        return rounded;
     }
     // The body's section under the system the line sets.
     static std::string SectionScript(const std::string& step, const std::string& lsc) {
