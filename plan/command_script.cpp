@@ -439,7 +439,8 @@ LocalCoordinateSystem::Frame OnTheFacesAxis(const LocalCoordinateSystem::Frame& 
     // The origin taken square onto the face's axis, Z along it.
     const auto& p = axis.point;
     const auto& d = axis.direction;
-    const double t = (typed.origin[0] - p[0]) * d[0] + (typed.origin[1] - p[1]) * d[1] + (typed.origin[2] - p[2]) * d[2];
+    const double t =
+        (typed.origin[0] - p[0]) * d[0] + (typed.origin[1] - p[1]) * d[1] + (typed.origin[2] - p[2]) * d[2];
     const LocalCoordinateSystem::Frame snapped =
         LocalCoordinateSystem::MakeFrame({p[0] + t * d[0], p[1] + t * d[1], p[2] + t * d[2]}, d, x);
     HostTextOutput("lsc " + name + ": its Z axis is the axis of face " + std::to_string(axis.face) + ", " +
@@ -473,8 +474,9 @@ void CommandScript::CoordinateSystem(const std::vector<std::string>& words, int 
             std::array<std::array<double, 3>, 2> given{{{0, 0, 0}, {0, 0, 1}}};
             std::optional<std::array<double, 3>> x;
             for (std::size_t k = 2; k < n && k < 8; ++k) given[(k - 2) / 3][(k - 2) % 3] = Real(words[k], lineNumber);
-            if (n == 11) x = std::array<double, 3>{Real(words[8], lineNumber), Real(words[9], lineNumber),
-                                                   Real(words[10], lineNumber)};
+            if (n == 11)
+                x = std::array<double, 3>{Real(words[8], lineNumber), Real(words[9], lineNumber),
+                                          Real(words[10], lineNumber)};
             frame = LocalCoordinateSystem::MakeFrame(given[0], given[1], x);
             frame = OnTheFacesAxis(frame, x, words[1], lineNumber);
         }
@@ -483,7 +485,6 @@ void CommandScript::CoordinateSystem(const std::vector<std::string>& words, int 
         throw ScriptError(At(lineNumber) + "lsc " + words[1] + ": " + e.Message());
     }
 }
-
 
 void CommandScript::MenuStatement(const std::vector<std::string>& words, int lineNumber) {
     if (words.size() != 2) throw ScriptError(At(lineNumber) + "menu needs a command id");

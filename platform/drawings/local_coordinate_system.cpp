@@ -41,7 +41,8 @@ LocalCoordinateSystem::Frame LocalCoordinateSystem::MakeFrame(const Vector& orig
     if (x) {
         given = *x;
         const double xLength = std::sqrt(Dot(given, given));
-        if (!std::isfinite(xLength)) throw HostError(E_INVALIDARG_, "the X direction of a coordinate system is not one");
+        if (!std::isfinite(xLength))
+            throw HostError(E_INVALIDARG_, "the X direction of a coordinate system is not one");
         if (xLength < kNoLength) throw HostError(E_INVALIDARG_, "the X direction of a coordinate system has no length");
     } else {
         // The model axis least along Z.

@@ -317,7 +317,8 @@ TEST_F(PartModelTest, CoordinateSystemFramesAreRightHandedAndRefusedWhenDegenera
     const auto near = [](const std::array<double, 3>& a, const std::array<double, 3>& b) {
         for (std::size_t i = 0; i < 3; ++i) EXPECT_NEAR(a[i], b[i], 1e-12) << i;
     };
-    LocalCoordinateSystem::Frame f = LocalCoordinateSystem::MakeFrame({1, 2, 3}, {0, 0, 2}, std::array<double, 3>{1, 0, 1});
+    LocalCoordinateSystem::Frame f =
+        LocalCoordinateSystem::MakeFrame({1, 2, 3}, {0, 0, 2}, std::array<double, 3>{1, 0, 1});
     near(f.origin, {1, 2, 3});
     near(f.z, {0, 0, 1});
     near(f.x, {1, 0, 0});
