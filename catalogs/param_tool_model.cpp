@@ -234,7 +234,11 @@ void ParamTool::CreateToolContour() {
     // The model is closed however its view ends, so that a failed
     // projection leaves no document open behind it.
     ScopeGuard closeAtExit([model] {
-        if (model) ConnectHostApplication().Documents().Close(model);
+        try {
+            if (model) ConnectHostApplication().Documents().Close(model);
+        } catch (const HostError&) {
+            // The failure that ended the view is the one reported.
+        }
     });
     const bool is3D = model->Type() == DocumentType::Part || model->Type() == DocumentType::Assembly;
     if (switchName && is3D) {
