@@ -13,6 +13,7 @@
 #include "platform/core/messages.h"
 #include "platform/core/numbers.h"
 #include "platform/core/stored_path.h"
+#include "platform/core/text_file.h"
 #include "platform/dialogs/file_dialogs.h"
 #include "platform/documents/host_application.h"
 #include "platform/documents/host_document.h"
@@ -515,7 +516,8 @@ void CCatalogTools::OnLoadFile(const std::string& chosenFile) {
         const fs::path target = AppendStoredPath(
             StoredPathToPath(sRootPath + aEntryPaths[static_cast<std::size_t>(nEntry)]), source.filename().string());
         std::error_code ec;
-        const bool copied = fs::copy_file(source, target, fs::copy_options::none, ec) && !ec;
+        // Copied as a file of its own, with the umask's mode.
+        const bool copied = !fs::exists(fs::symlink_status(target, ec)) && CopyFileAtomic(source, target).ok;
         if (copied) {
             FillTree();
             ShowSelection();

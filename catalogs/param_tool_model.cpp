@@ -12,6 +12,7 @@
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "platform/core/host_error.h"
+#include "platform/core/host_folder.h"
 #include "platform/core/host_variable.h"
 #include "platform/core/messages.h"
 #include "platform/core/scope_guard.h"
@@ -106,7 +107,8 @@ void ParamTool::CopyModelToSession(int index) {
     std::string session = ToolSessionDirectory();
     std::error_code ec;
     if (session.empty()) {
-        session = (std::filesystem::temp_directory_path(ec) / "zarvento-tools").string();
+        // Beside the sessions, in the host's folder that only this user may enter.
+        session = (HostFolder() / "zarvento-tools").string();
         std::filesystem::create_directories(session, ec);
     }
     const std::filesystem::path target =
@@ -232,7 +234,11 @@ void ParamTool::CreateToolContour() {
     // The model is closed however its view ends, so that a failed
     // projection leaves no document open behind it.
     ScopeGuard closeAtExit([model] {
-        if (model) ConnectHostApplication().Documents().Close(model);
+        try {
+            if (model) ConnectHostApplication().Documents().Close(model);
+        } catch (const HostError&) {
+            // The failure that ended the view is the one reported.
+        }
     });
     const bool is3D = model->Type() == DocumentType::Part || model->Type() == DocumentType::Assembly;
     if (switchName && is3D) {

@@ -374,6 +374,53 @@ std::string BuildBody(HostDocument& model, const std::string& source) {
     return {};
 }
 
+// Shorter than this, a line of a sketch is a point.
+constexpr double kMinLineLength = 1e-6;
+
+// Whether the last object drawn is a line whose ends meet.
+bool LastLineIsPoint(const Document2D& objects) {
+    if (objects.Objects().empty() || objects.Objects().back().type != kObj2DLine) return false;
+    const LineParam2D& l = objects.Objects().back().line;
+    return std::hypot(l.x2 - l.x1, l.y2 - l.y1) < kMinLineLength;
+}
+
+// The model as it is read: its equations worked out in model order and its
+// sketches drawn, as a rebuild does, but an equation that gives no finite
+// value within range, and a sketch element that does not evaluate or
+// collapses to a point, are refused by name instead of left as they were.
+void RebuildAsRead(HostDocument& model, const std::string& origin) {
+    ModelVariables vars(model);
+    for (const auto& v : model.Variables()) {
+        if (v->Equation().empty()) continue;
+        double value = v->Value();
+        if (!vars.Evaluate(v->Equation(), value))
+            throw HostError(E_INVALIDARG_, origin + ": the equation of " + v->Name() + " (= " + v->Equation() +
+                                               ") gives no value: it divides by zero, takes the root of a "
+                                               "negative number, names no variable of the model or goes beyond " +
+                                               std::to_string(static_cast<long long>(kMaxPlausibleValue)) +
+                                               " either way");
+        v->SetValue(value);
+        vars.Set(v->Name(), value);
+    }
+    for (const auto& e : model.Entities()) {
+        auto sketch = std::dynamic_pointer_cast<HostSketch>(e);
+        if (!sketch || sketch->Source().empty()) continue;
+        Document2D& objects = sketch->Objects();
+        objects.Clear();
+        for (const std::string& line : SplitLines(sketch->Source())) {
+            Words w;
+            if (Trimmed(line).empty() || !SplitWords(line, w)) continue;
+            const std::string element = "sketch \"" + sketch->Name() + "\", \"" + std::string(Trimmed(line)) + "\"";
+            if (!DrawSketchStatement(w, vars, objects))
+                throw HostError(E_INVALIDARG_,
+                                origin + ": " + element + " does not evaluate with the values the equations give");
+            if (LastLineIsPoint(objects))
+                throw HostError(E_INVALIDARG_,
+                                origin + ": " + element + " is a line of no length with the values the equations give");
+        }
+    }
+}
+
 void DrawSketchSource(HostSketch& sketch, ModelVariables& vars) {
     Document2D& objects = sketch.Objects();
     objects.Clear();
@@ -424,7 +471,7 @@ public:
             throw HostError(E_INVALIDARG_, origin_ + ": the equations of the variables go round in a circle (" + chain +
                                                "); none of them can be worked out");
         }
-        ToolModelText::Rebuild(*model_);
+        RebuildAsRead(*model_, origin_);
         if (auto source = FindModelSource(*model_, kBodySource)) {
             const std::string error = BuildBody(*model_, source->Text());
             if (!error.empty()) throw HostError(E_INVALIDARG_, origin_ + ": the body cannot be made: " + error);

@@ -62,7 +62,11 @@ public:
 
     // A new part document (not yet in the host's collection) built from the
     // text and rebuilt once; installs the rebuild. A statement that cannot be read raises HostError
-    // (E_INVALIDARG) naming `origin` and the line.
+    // (E_INVALIDARG) naming `origin` and the line; so does, naming the
+    // variable and its equation or the sketch and its element, an equation
+    // that gives no finite value within range (a division by zero, the root
+    // of a negative number, an overflow) and a sketch element that does not
+    // evaluate or is a line of no length with the values the equations give.
     static HostDocumentPtr Parse(std::string_view text, const std::string& origin);
     // The same from a file; a missing file raises STG_E_FILENOTFOUND.
     static HostDocumentPtr Read(const std::string& path);

@@ -8,6 +8,7 @@
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "geometry/region_drawable.h"
+#include "platform/core/host_error.h"
 #include "platform/core/scope_guard.h"
 
 namespace zarvento {
@@ -160,7 +161,14 @@ void CollectHostObject(Document2D& document, Ref2D ref, int styleFilter, double 
 void Contour::LoadFromHostObjects(Document2D& document, Ref2D group, int styleFilter, double tolerance) {
     std::vector<UnitPtr> collected;
     const Iter2D it = group ? document.CreateIterator(group) : document.CreateDocumentIterator();
-    const ScopeGuard guard([&document, it] { document.DeleteIterator(it); });
+    // The iterator goes however the walk ends; a failure to let it go is
+    // dropped, so that it never replaces the error on its way out.
+    const ScopeGuard guard([&document, it] {
+        try {
+            document.DeleteIterator(it);
+        } catch (const HostError&) {
+        }
+    });
     for (Ref2D ref = document.MoveFirst(it); ref; ref = document.MoveNext(it))
         CollectHostObject(document, ref, styleFilter, tolerance, collected);
     for (UnitPtr& unit : collected)

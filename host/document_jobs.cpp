@@ -93,11 +93,21 @@ int RunExportJob(int argc, char** argv) {
     const VerbSyntax syntax{"usage: zarvento export <document> <file>.xml\n", {}, 2, 2};
     VerbArguments args;
     if (!args.Read(syntax, argc, argv)) return args.ExitStatus();
+    // The export keeps its names as the system stores paths, where a
+    // backslash separates folders: a local name holding one would be
+    // written somewhere else than it says.
+    const std::string xmlPath = std::filesystem::absolute(args.Plain()[1]).string();
+    if (xmlPath.find('\\') != std::string::npos) {
+        std::cerr << "zarvento: the export's path \"" << xmlPath
+                  << "\" holds a backslash, which the export would take for a folder separator; give a name "
+                     "and a folder without one\n";
+        return kExitUsage;
+    }
     HeadlessSession session;
     if (const int status = OpenPlan(args.Plain()[0]); status != kExitOk) return status;
     std::string outcome;
     try {
-        outcome = ExportPlan(*GetPLAN(), std::filesystem::absolute(args.Plain()[1]).string());
+        outcome = ExportPlan(*GetPLAN(), xmlPath);
     } catch (const HostError& e) {
         std::cerr << "zarvento: " << e.Message() << "\n";
         return kExitCommandFailed;

@@ -20,15 +20,16 @@ HeadlessSession::~HeadlessSession() {
 }
 
 HostDocumentPtr OpenPartDocument(const std::string& path) {
-    HostApplication& app = ConnectHostApplication();
     HostDocumentPtr doc;
+    bool part = false;
     try {
-        doc = app.Documents().Open(path);
+        doc = ConnectHostApplication().Documents().Open(path);
+        part = doc->Type() == DocumentType::Part;
     } catch (const HostError& e) {
         std::cerr << "zarvento: cannot open " << path << ": " << e.Message() << "\n";
         return nullptr;
     }
-    if (doc->Type() != DocumentType::Part) {
+    if (!part) {
         std::cerr << "zarvento: " << path << " is not a part\n";
         return nullptr;
     }

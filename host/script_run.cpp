@@ -354,15 +354,17 @@ int RunScript(int argc, char** argv) {
     MessageLog::Instance().SetEcho(Echo);
     PanelScript::Instance().SetEcho(EchoPanel);
     ScriptedUser::Instance().SetEcho([](const std::string& line) { std::cout << line << "\n"; });
-    HostApplication& app = ConnectHostApplication();
     HostDocumentPtr doc;
+    DocumentType type = DocumentType::Part;
     try {
+        HostApplication& app = ConnectHostApplication();
         doc = makeNew ? app.Documents().Add(DocumentType::Part) : app.Documents().Open(documentPath);
+        type = doc->Type();
     } catch (const HostError& e) {
         std::cerr << "zarvento: cannot open " << documentPath << ": " << DocumentProblem(e) << "\n";
         return kExitDocument;
     }
-    if (doc->Type() != DocumentType::Part && doc->Type() != DocumentType::Assembly) {
+    if (type != DocumentType::Part && type != DocumentType::Assembly) {
         std::cerr << "zarvento: " << documentPath << " is not a part or an assembly\n";
         return kExitDocument;
     }

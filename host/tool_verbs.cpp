@@ -16,6 +16,7 @@
 #include "host/script_run.h"
 #include "host/verb_arguments.h"
 #include "platform/core/host_error.h"
+#include "platform/core/host_folder.h"
 #include "platform/core/messages.h"
 #include "platform/core/variant.h"
 #include "platform/documents/host_application.h"
@@ -55,8 +56,8 @@ int RunToolContour(int argc, char** argv) {
     std::filesystem::path temp;
     try {
         if (std::filesystem::path(model).extension() != ".rdp") {
-            temp = std::filesystem::temp_directory_path() /
-                   ("zarvento-tool-" + std::to_string(std::hash<std::string>{}(model)) + ".rdp");
+            // In the host's folder, which only this user may enter.
+            temp = HostFolder() / ("zarvento-tool-" + std::to_string(std::hash<std::string>{}(model)) + ".rdp");
             ToolModelText::Convert(model, temp.string());
             model = temp.string();
         }

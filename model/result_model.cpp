@@ -132,9 +132,7 @@ void Create3DModelResult(const Contour* contour, const std::string& path, const 
     HostDocumentPtr doc;
     if (fromFile) {
         std::error_code error;
-        const bool copied = !plan.stockModelFile.empty() &&
-                            std::filesystem::copy_file(plan.stockModelFile, path,
-                                                       std::filesystem::copy_options::overwrite_existing, error);
+        const bool copied = !plan.stockModelFile.empty() && CopyFileAtomic(plan.stockModelFile, path).ok;
         if (!copied) {
             HostMessageBox(std::string(kStockFileMissing) + "\n" + plan.stockModelFile, kResultModelCaption, kWarning);
             return;

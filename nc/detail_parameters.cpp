@@ -39,8 +39,11 @@ const double* DETAIL_PARAMETERS::GetParameter(std::string_view name) {
         }
         return nullptr;
     }
-    if (name.find(kMaterialPrefix) != std::string_view::npos)
-        return material->FindValue(name.substr(kMaterialPrefix.size()));
+    if (name.find(kMaterialPrefix) != std::string_view::npos) {
+        const std::string_view key = name.substr(kMaterialPrefix.size());
+        if (!materialUnread.empty() && key != "Density") return nullptr;
+        return material->FindValue(key);
+    }
     return nullptr;
 }
 
@@ -51,8 +54,11 @@ const std::string* DETAIL_PARAMETERS::GetStringParameter(std::string_view name) 
             if (entry->kind == 's' && entry->name == key) return &entry->text;
         return nullptr;
     }
-    if (name.find(kMaterialPrefix) != std::string_view::npos)
-        return material->FindString(name.substr(kMaterialPrefix.size()));
+    if (name.find(kMaterialPrefix) != std::string_view::npos) {
+        const std::string_view key = name.substr(kMaterialPrefix.size());
+        if (!materialUnread.empty() && (key == "sGroup" || key == "sMCcode")) return nullptr;
+        return material->FindString(key);
+    }
     return nullptr;
 }
 

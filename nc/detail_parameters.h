@@ -25,6 +25,10 @@ struct PartProperties;
 // their tolerances and the roughness signs.
 class DETAIL_PARAMETERS : public PARAMETERS {
 public:
+    static constexpr const char* kNoReferenceConnection = "Не удалось установить соединение со справочником материалов";
+    // Followed by the reference's reason.
+    static constexpr const char* kMaterialNotRead = "Свойства материала не получены из справочника материалов: ";
+
     DETAIL_PARAMETERS();
     DETAIL_PARAMETERS(const DETAIL_PARAMETERS&) = delete;
     DETAIL_PARAMETERS& operator=(const DETAIL_PARAMETERS&) = delete;
@@ -56,7 +60,10 @@ public:
     // record stores.
     bool ReadFromModel(bool force);
     // Reads the material of the part from the materials reference; false
-    // (and nothing shown) for a part whose material has no "Location".
+    // (and nothing shown) for a part whose material has no "Location". A
+    // reference that cannot be reached, or fails while it answers (a record
+    // that fails its check), is shown and leaves materialUnread saying why,
+    // and false.
     bool ReadMaterial(const HostPart& part);
     // Attaches the dimension's tolerance to its entry when the dimension
     // shows one.
@@ -78,6 +85,12 @@ public:
     std::string materialGroup;
     std::string mcCodeText;
     std::string materialLocation;
+    // Why the materials reference could not give the part's material, empty
+    // when it did (or was not asked). While set, what only the reference (or
+    // the steel table in its place) gives is unknown: "MTRL." values but the
+    // density and the texts of the part, and the material's "MODEL." values;
+    // a formula that needs one fails as any unknown name does.
+    std::string materialUnread;
     // Last-write time of the part's linked source file when last examined.
     std::uint32_t linkedFileTimeLow = 0;
     std::uint32_t linkedFileTimeHigh = 0;

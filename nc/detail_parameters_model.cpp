@@ -110,18 +110,30 @@ bool DETAIL_PARAMETERS::ReadMaterial(const HostPart& part) {
     clearedBeforeRead1 = clearedBeforeRead2 = 0;
     kvMet = xMat = kShl = tensileStrength = 0;
     materialGroup.clear();
+    materialUnread.clear();
     const PartProperties& properties = part.Properties();
     if (!properties.hasLocation) return false;
     HostMessageBox("Считывание свойств материала: " + properties.material, kCaption, kInformation);
     material->sLocation = properties.location;
     std::unique_ptr<MaterialsReferenceClient> client = NewMaterialsReferenceClient();
     if (!client || !client->Connect()) {
-        HostMessageBox("Не удалось установить соединение со справочником материалов", kCaption, kInformation);
+        HostMessageBox(kNoReferenceConnection, kCaption, kInformation);
+        materialUnread = kNoReferenceConnection;
         return false;
     }
     materialName = properties.material;
     materialLocation = properties.location;
-    client->ReadMaterialProperties(properties.location, *this);
+    try {
+        client->ReadMaterialProperties(properties.location, *this);
+    } catch (const std::exception& e) {
+        // A record that fails its check, a reference that stopped answering:
+        // what it gave before is no answer either.
+        materialUnread = kMaterialNotRead + std::string(e.what());
+        HostMessageBox(materialUnread, kCaption, kInformation);
+        materialName.clear();
+        client->Disconnect();
+        return false;
+    }
     client->Disconnect();
     return true;
 }
@@ -247,6 +259,12 @@ bool DETAIL_PARAMETERS::ReadFromModel(bool force) {
     mcCode = McCodeOf(mcCodeText);
     material->MCcode = mcCode;
 
+    // Values the reference could not give are unknown: neither the steel
+    // table's nor the zeros stand in for them.
+    if (!materialUnread.empty()) {
+        AddModelAnnotations(*document);
+        return changed;
+    }
     CompleteFromSteelTable(properties);
 
     // The material's values.

@@ -9,6 +9,7 @@
 #include "panels/property_post_processor.h"
 #include "plan/spid.h"
 #include "platform/core/messages.h"
+#include "platform/core/text_file.h"
 #include "platform/dialogs/file_dialogs.h"
 #include "platform/documents/settings_record.h"
 #include "platform/processes/module.h"
@@ -147,8 +148,7 @@ void CDialogPostProcessorsList::Load() {
     if (std::filesystem::exists(target, ec) &&
         !AskQuestion("Постпроцессор " + source.stem().string() + " уже установлен. Заменить его?", "Да", "Отмена"))
         return;
-    std::filesystem::copy_file(source, target, std::filesystem::copy_options::overwrite_existing, ec);
-    if (ec) {
+    if (!CopyFileAtomic(source, target).ok) {
         HostMessageBox("Не удалось установить постпроцессор\n" + source.string(), kCaption, MB_OK_);
         return;
     }

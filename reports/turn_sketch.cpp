@@ -57,7 +57,11 @@ int AddToolModelView(DrawingDocument& drawing, const std::string& modelFile, dou
         return -1;
     }
     const ScopeGuard closeAtExit([&documents, model] {
-        if (model && documents.Contains(model)) documents.Close(model);
+        try {
+            if (model && documents.Contains(model)) documents.Close(model);
+        } catch (const HostError&) {
+            // The sheet's own failure is the one to report.
+        }
     });
     const int view = drawing.AddModelView(modelFile, "#Снизу", x, y, angle);
     DrawingView& v = drawing.View(view);

@@ -37,9 +37,20 @@ for t in "${targets[@]}"; do names+=("${t}_fuzz"); done
 cmake --build build/fuzz -j "$(nproc)" --target "${names[@]}" zarvento profile-to-step materials-reference
 
 # ---- seeds, made afresh from the repository's files on every run ----
+# build/fuzz is also where CMake builds: a folder named like a source folder
+# (plan, post, ...) holds a library, so what the script makes afresh lies in
+# folders of its own, and a folder CMake made is never removed.
+fresh_folder() {  # fresh_folder <folder>: an empty folder in its place
+  if [[ -e $1/CMakeFiles || -e $1/cmake_install.cmake || -e $1/CMakeCache.txt ]]; then
+    echo "fuzz: $1 is a folder of the build; it is left as it is" >&2
+    exit 2
+  fi
+  rm -rf "$1"
+  mkdir -p "$1"
+}
 seeds=$root/build/fuzz/seeds
-rm -rf "$seeds"
-mkdir -p "$seeds"
+plan_document=$root/build/fuzz/plan-document
+fresh_folder "$seeds"
 seed() {  # seed <target> <file>...: copies the files into the target's seeds
   local target=$1
   shift
@@ -81,12 +92,12 @@ zarvento=$root/build/fuzz/app/zarvento
   mkdir -p "$seeds/step"
   cp example/stepped-shaft.step "$seeds/step/"
   # The plan target's plan, with the tool models its records name.
-  rm -rf "$root/build/fuzz/plan"
-  cp -r example "$root/build/fuzz/plan"
+  fresh_folder "$plan_document"
+  cp -r example/. "$plan_document"
 ) 2>&1 | sed 's/^/seeds: /' >&2
 # STEP files: the example's (above) and the tests' own.
 seed step tests/fixtures/platform/*.step tests/fixtures/step/*.step
-export ZARVENTO_FUZZ_PLAN=$root/build/fuzz/plan/part.rdp
+export ZARVENTO_FUZZ_PLAN=$plan_document/part.rdp
 seed plan POSTPROCESSORS/*.py3 tests/fixtures/post/*.py3
 # The registry: the one the program writes when it registers itself.
 mkdir -p "$seeds/registry"

@@ -4,6 +4,8 @@
 #include <sqlite3.h>
 
 #include <charconv>
+#include <cstdint>
+#include <initializer_list>
 #include <set>
 #include <system_error>
 
@@ -145,6 +147,35 @@ bool Row(std::string_view line, Material& m, std::string& why) {
     return Composition(fields.back(), m, why);
 }
 
+// The database's form: 2 since its records carry checks.
+constexpr int kDatabaseVersion = 2;
+
+// The check of a record: FNV-1a (64 bits) over its fields, each ended by a
+// byte no text of the table holds, as sixteen hex digits.
+std::string RecordCheck(std::initializer_list<std::string_view> fields) {
+    std::uint64_t hash = 14695981039346656037ull;
+    const auto add = [&hash](unsigned char byte) {
+        hash ^= byte;
+        hash *= 1099511628211ull;
+    };
+    for (std::string_view field : fields) {
+        for (char c : field) add(static_cast<unsigned char>(c));
+        add(0xFF);
+    }
+    static const char* digits = "0123456789abcdef";
+    std::string text(16, '0');
+    for (int k = 15; k >= 0; --k, hash >>= 4) text[static_cast<std::size_t>(k)] = digits[hash & 0xF];
+    return text;
+}
+
+std::string MaterialCheck(std::string_view location, std::string_view designation, std::int64_t properties) {
+    return RecordCheck({location, designation, std::to_string(properties)});
+}
+
+std::string PropertyCheck(std::string_view location, const MaterialProperty& p) {
+    return RecordCheck({location, p.id, p.value1, p.value2});
+}
+
 // Runs one statement; false with SQLite's message in `error`.
 bool Exec(sqlite3* db, const char* sql, std::string& error) {
     char* message = nullptr;
@@ -163,6 +194,7 @@ struct Statement {
     void Bind(int index, std::string_view text) {
         sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     }
+    void Bind(int index, std::int64_t value) { sqlite3_bind_int64(stmt, index, value); }
     // By its length: a text the table gave may hold any byte, a NUL included.
     std::string Column(int index) const {
         const unsigned char* text = sqlite3_column_text(stmt, index);
@@ -174,18 +206,22 @@ struct Statement {
 bool Fill(sqlite3* db, const std::vector<Material>& materials, std::string& error) {
     if (!Exec(db,
               "BEGIN;"
-              "CREATE TABLE material (location TEXT PRIMARY KEY, designation TEXT NOT NULL);"
+              "CREATE TABLE material (location TEXT PRIMARY KEY, designation TEXT NOT NULL,"
+              " properties INTEGER NOT NULL, checksum TEXT NOT NULL);"
               "CREATE TABLE property (location TEXT NOT NULL REFERENCES material, id TEXT NOT NULL,"
-              " value1 TEXT NOT NULL, value2 TEXT NOT NULL, PRIMARY KEY (location, id));"
-              "PRAGMA user_version = 1;",
-              error))
+              " value1 TEXT NOT NULL, value2 TEXT NOT NULL, checksum TEXT NOT NULL, PRIMARY KEY (location, id));",
+              error) ||
+        !Exec(db, ("PRAGMA user_version = " + std::to_string(kDatabaseVersion) + ";").c_str(), error))
         return false;
-    Statement material(db, "INSERT INTO material VALUES (?, ?)");
-    Statement property(db, "INSERT INTO property VALUES (?, ?, ?, ?)");
+    Statement material(db, "INSERT INTO material VALUES (?, ?, ?, ?)");
+    Statement property(db, "INSERT INTO property VALUES (?, ?, ?, ?, ?)");
     if (!material.stmt || !property.stmt) return Fail(error, sqlite3_errmsg(db));
     for (const Material& m : materials) {
+        const auto count = static_cast<std::int64_t>(m.properties.size());
         material.Bind(1, m.location);
         material.Bind(2, m.designation);
+        material.Bind(3, count);
+        material.Bind(4, MaterialCheck(m.location, m.designation, count));
         if (sqlite3_step(material.stmt) != SQLITE_DONE) return Fail(error, m.location + ": " + sqlite3_errmsg(db));
         sqlite3_reset(material.stmt);
         for (const MaterialProperty& p : m.properties) {
@@ -193,6 +229,7 @@ bool Fill(sqlite3* db, const std::vector<Material>& materials, std::string& erro
             property.Bind(2, p.id);
             property.Bind(3, p.value1);
             property.Bind(4, p.value2);
+            property.Bind(5, PropertyCheck(m.location, p));
             if (sqlite3_step(property.stmt) != SQLITE_DONE) return Fail(error, m.location + ": " + sqlite3_errmsg(db));
             sqlite3_reset(property.stmt);
         }
@@ -278,10 +315,18 @@ std::unique_ptr<MaterialDatabase> MaterialDatabase::Open(const std::filesystem::
         sqlite3_close(db);
         return nullptr;
     }
-    std::unique_ptr<MaterialDatabase> database(new MaterialDatabase(db));
+    std::unique_ptr<MaterialDatabase> database(new MaterialDatabase(db, file.string()));
     Statement check(db, "SELECT count(*) FROM material");
     if (!check.stmt || sqlite3_step(check.stmt) != SQLITE_ROW) {
         error = file.string() + " is no materials database";
+        return nullptr;
+    }
+    Statement version(db, "PRAGMA user_version");
+    if (!version.stmt || sqlite3_step(version.stmt) != SQLITE_ROW ||
+        sqlite3_column_int(version.stmt, 0) != kDatabaseVersion) {
+        error = file.string() +
+                " is a materials database of another form (its records carry no checks); build it "
+                "again with build-database";
         return nullptr;
     }
     return database;
@@ -289,26 +334,54 @@ std::unique_ptr<MaterialDatabase> MaterialDatabase::Open(const std::filesystem::
 
 MaterialDatabase::~MaterialDatabase() { sqlite3_close(db_); }
 
+void MaterialDatabase::Damaged(std::string_view location, const std::string& what) const {
+    throw DamagedDatabase("the materials database " + file_ + " is damaged: the material " + std::string(location) +
+                          " " + what);
+}
+
 std::optional<std::string> MaterialDatabase::Designation(std::string_view location) const {
-    Statement s(db_, "SELECT designation FROM material WHERE location = ?");
+    Statement s(db_, "SELECT designation, properties, checksum FROM material WHERE location = ?");
     s.Bind(1, location);
-    if (!s.stmt || sqlite3_step(s.stmt) != SQLITE_ROW) return std::nullopt;
-    return s.Column(0);
+    const int step = s.stmt ? sqlite3_step(s.stmt) : SQLITE_ERROR;
+    if (step == SQLITE_DONE) return std::nullopt;
+    if (step != SQLITE_ROW) Damaged(location, std::string("cannot be read (") + sqlite3_errmsg(db_) + ")");
+    const std::string designation = s.Column(0);
+    const std::int64_t properties = sqlite3_column_int64(s.stmt, 1);
+    if (s.Column(2) != MaterialCheck(location, designation, properties)) Damaged(location, "fails its check");
+    Statement count(db_, "SELECT count(*) FROM property WHERE location = ?");
+    count.Bind(1, location);
+    if (!count.stmt || sqlite3_step(count.stmt) != SQLITE_ROW)
+        Damaged(location, std::string("cannot be read (") + sqlite3_errmsg(db_) + ")");
+    if (sqlite3_column_int64(count.stmt, 0) != properties)
+        Damaged(location, "has " + std::to_string(sqlite3_column_int64(count.stmt, 0)) + " properties where " +
+                              std::to_string(properties) + " were written");
+    return designation;
 }
 
 std::optional<MaterialProperty> MaterialDatabase::Property(std::string_view location, std::string_view id) const {
-    Statement s(db_, "SELECT value1, value2 FROM property WHERE location = ? AND id = ?");
+    Statement s(db_, "SELECT value1, value2, checksum FROM property WHERE location = ? AND id = ?");
     s.Bind(1, location);
     s.Bind(2, id);
-    if (!s.stmt || sqlite3_step(s.stmt) != SQLITE_ROW) return std::nullopt;
-    return MaterialProperty{std::string(id), s.Column(0), s.Column(1)};
+    const int step = s.stmt ? sqlite3_step(s.stmt) : SQLITE_ERROR;
+    if (step == SQLITE_DONE) return std::nullopt;
+    if (step != SQLITE_ROW) Damaged(location, std::string("cannot be read (") + sqlite3_errmsg(db_) + ")");
+    MaterialProperty property{std::string(id), s.Column(0), s.Column(1)};
+    if (s.Column(2) != PropertyCheck(location, property))
+        Damaged(location, "has a property " + PropertyName(id) + " that fails its check");
+    return property;
 }
 
 std::vector<MaterialProperty> MaterialDatabase::Properties(std::string_view location) const {
     std::vector<MaterialProperty> properties;
-    Statement s(db_, "SELECT id, value1, value2 FROM property WHERE location = ? ORDER BY rowid");
+    Statement s(db_, "SELECT id, value1, value2, checksum FROM property WHERE location = ? ORDER BY rowid");
     s.Bind(1, location);
-    while (s.stmt && sqlite3_step(s.stmt) == SQLITE_ROW) properties.push_back({s.Column(0), s.Column(1), s.Column(2)});
+    int step = SQLITE_ERROR;
+    while (s.stmt && (step = sqlite3_step(s.stmt)) == SQLITE_ROW) {
+        properties.push_back({s.Column(0), s.Column(1), s.Column(2)});
+        if (s.Column(3) != PropertyCheck(location, properties.back()))
+            Damaged(location, "has a property " + PropertyName(properties.back().id) + " that fails its check");
+    }
+    if (step != SQLITE_DONE) Damaged(location, std::string("cannot be read (") + sqlite3_errmsg(db_) + ")");
     return properties;
 }
 

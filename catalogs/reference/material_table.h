@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,30 +59,46 @@ struct TableReadResult {
 TableReadResult ReadMaterialTable(std::string_view text);
 
 // Writes the database: a new file replaces `file` only when whole. False
-// with the reason in `error`.
+// with the reason in `error`. Each record carries a check of its fields, and
+// each material the number of its properties, so that damage to the file
+// (a changed byte, a lost row) is found when the record is read.
 bool WriteMaterialDatabase(const std::vector<Material>& materials, const std::filesystem::path& file,
                            std::string& error);
+
+// What a query raises when the database cannot answer it whole: a record
+// that fails its check, a material missing properties, a query SQLite
+// refuses. Its text names the file and the material.
+class DamagedDatabase : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 // The database the server reads, opened read-only.
 class MaterialDatabase {
 public:
-    // Null with the reason in `error` when the file is missing or no
-    // materials database.
+    // Null with the reason in `error` when the file is missing, no
+    // materials database, or one of an earlier form without checks.
     static std::unique_ptr<MaterialDatabase> Open(const std::filesystem::path& file, std::string& error);
     ~MaterialDatabase();
     MaterialDatabase(const MaterialDatabase&) = delete;
     MaterialDatabase& operator=(const MaterialDatabase&) = delete;
 
-    // The material's designation, when the reference has one at `location`.
+    // The material's designation, when the reference has one at `location`;
+    // DamagedDatabase when its record, or the count of its properties,
+    // fails the check.
     std::optional<std::string> Designation(std::string_view location) const;
-    // One property of the material; none when it has not that property.
+    // One property of the material; none when it has not that property;
+    // DamagedDatabase when the record fails its check.
     std::optional<MaterialProperty> Property(std::string_view location, std::string_view id) const;
-    // Every property of the material, in the table's order.
+    // Every property of the material, in the table's order; DamagedDatabase
+    // as above.
     std::vector<MaterialProperty> Properties(std::string_view location) const;
 
 private:
-    explicit MaterialDatabase(sqlite3* db) : db_(db) {}
+    MaterialDatabase(sqlite3* db, std::string file) : db_(db), file_(std::move(file)) {}
+    [[noreturn]] void Damaged(std::string_view location, const std::string& what) const;
     sqlite3* db_;
+    std::string file_;
 };
 
 }  // namespace zarvento::reference

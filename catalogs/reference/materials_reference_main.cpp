@@ -114,15 +114,20 @@ int Show(const Options& o) {
         std::cerr << "materials-reference: " << error << "\n";
         return 1;
     }
-    const std::optional<std::string> designation = database->Designation(o.words[1]);
-    if (!designation) {
-        std::cerr << "materials-reference: no material at " << o.words[1] << "\n";
+    try {
+        const std::optional<std::string> designation = database->Designation(o.words[1]);
+        if (!designation) {
+            std::cerr << "materials-reference: no material at " << o.words[1] << "\n";
+            return 1;
+        }
+        std::cout << *designation << "\n";
+        for (const ref::MaterialProperty& p : database->Properties(o.words[1]))
+            std::cout << "  " << ref::PropertyName(p.id) << ": " << p.value1
+                      << (p.value2.empty() ? "" : " - " + p.value2) << "\n";
+    } catch (const ref::DamagedDatabase& e) {
+        std::cerr << "materials-reference: " << e.what() << "\n";
         return 1;
     }
-    std::cout << *designation << "\n";
-    for (const ref::MaterialProperty& p : database->Properties(o.words[1]))
-        std::cout << "  " << ref::PropertyName(p.id) << ": " << p.value1 << (p.value2.empty() ? "" : " - " + p.value2)
-                  << "\n";
     return 0;
 }
 

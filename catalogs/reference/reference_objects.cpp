@@ -17,6 +17,17 @@ constexpr AutomationSource kSource{"{F1BE8D9E-9DD6-40B8-91F9-6F46AB96EBC6}", "М
 // A failure the client is told about.
 [[noreturn]] void Refuse(std::string description) { throw DispatchException(1, std::move(description)); }
 
+// What the database answers; a record it cannot give whole is refused to
+// the client with the database's reason, never passed off as no answer.
+template <class Query>
+auto Checked(Query query) {
+    try {
+        return query();
+    } catch (const DamagedDatabase& e) {
+        Refuse(e.what());
+    }
+}
+
 std::string TextArgument(const std::vector<Variant>& args, std::size_t index) {
     if (index >= args.size()) throw HostError(DISP_E_BADPARAMCOUNT_, "an argument is missing");
     return args[index].ToBStr();
@@ -146,7 +157,8 @@ public:
         Add("Location", [this](const std::vector<Variant>&) { return Variant::BStr(location_); });
         Add("Designation", [this](const std::vector<Variant>&) { return Variant::BStr(designation_); });
         Add("Property", [this](const std::vector<Variant>& args) {
-            std::optional<MaterialProperty> property = database_->Property(location_, TextArgument(args, 0));
+            std::optional<MaterialProperty> property =
+                Checked([&] { return database_->Property(location_, TextArgument(args, 0)); });
             if (!property) return Variant::Dispatch(nullptr);
             return Variant::Dispatch(std::make_shared<PropertyObject>(std::move(*property)));
         });
@@ -164,7 +176,7 @@ public:
         Add("Configuration", [this](const std::vector<Variant>&) { return Variant::Dispatch(configuration_); });
         Add("MaterialInfo", [this](const std::vector<Variant>& args) {
             std::string location = TextArgument(args, 0);
-            std::optional<std::string> designation = database_->Designation(location);
+            std::optional<std::string> designation = Checked([&] { return database_->Designation(location); });
             if (!designation) return Variant::Dispatch(nullptr);
             return Variant::Dispatch(std::make_shared<Information>(database_, std::move(location), *designation));
         });

@@ -27,6 +27,11 @@ public:
     static std::vector<std::string> CalledNames();
     // How many host calls of any kind Check saw since the last Clear.
     static int TotalCalls();
+    // While held, a reset of the process's state (the end of a command's
+    // session) keeps the armings and the counters, so that a test sees what
+    // a whole command reached; the test clears them itself. Wiring, not
+    // state: no reset lets go of it.
+    static void HoldThroughResets(bool hold);
 };
 
 }  // namespace zarvento

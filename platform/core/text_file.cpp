@@ -161,6 +161,21 @@ FileWriteResult WriteFileAtomic(const std::filesystem::path& named, std::string_
     return r;
 }
 
+FileWriteResult CopyFileAtomic(const std::filesystem::path& from, const std::filesystem::path& to) {
+    FileWriteResult r;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(from, ec)) {
+        r.error = "\"" + from.string() + "\" is no file to copy";
+        return r;
+    }
+    const FileReadResult read = ReadFileBytes(from);
+    if (!read.ok) {
+        r.error = read.error;
+        return r;
+    }
+    return WriteFileAtomic(to, read.text);
+}
+
 FileWriteResult WriteTextFile(const std::filesystem::path& path, const std::vector<std::string>& lines,
                               TextEncoding encoding, LineEnd end, bool withBom) {
     std::string text;

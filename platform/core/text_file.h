@@ -55,6 +55,12 @@ struct FileWriteResult {
 // before the new file takes the old one's place.
 FileWriteResult WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 
+// Copies the bytes of the regular file `from` to `to` as WriteFileAtomic
+// writes them: a new file gets 0666 less the umask, never the source's mode
+// (std::filesystem::copy_file gives it the source's), a replaced one keeps
+// its own. The reason names the file that cannot be read or written.
+FileWriteResult CopyFileAtomic(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // Writes UTF-8 lines, each followed by `end`, in `encoding` (a BOM first when
 // asked, UTF-8 only), atomically as WriteFileAtomic.
 FileWriteResult WriteTextFile(const std::filesystem::path& path, const std::vector<std::string>& lines,

@@ -14,6 +14,7 @@
 
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,15 +27,18 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <optional>
 #include <random>
 #include <string_view>
 #include <system_error>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/core/host_error.h"
 #include "platform/core/host_faults.h"
 #include "platform/core/host_named_object.h"
 #include "platform/core/host_variable.h"
+#include "platform/core/unique_fd.h"
 #include "platform/documents/drawing_document.h"
 #include "platform/documents/host_size_table.h"
 #include "platform/drawings/host_sketch.h"
@@ -745,32 +749,95 @@ bool PragmaInt(sqlite3* db, const char* sql, std::int64_t& out) {
     return true;
 }
 
+constexpr std::string_view kSavingTag = ".saving-";
+constexpr std::size_t kSavingDigits = 16;
+
 // A name beside the target that no other save uses: "<file>.saving-<hex>".
 std::string TemporaryName(const std::string& path) {
     static const char* digits = "0123456789abcdef";
     std::random_device rd;
-    std::string name = path + ".saving-";
-    for (int i = 0; i < 2; ++i) {
+    std::string name = path + std::string(kSavingTag);
+    for (std::size_t i = 0; i < kSavingDigits / 8; ++i) {
         const unsigned v = rd();
         for (int k = 0; k < 8; ++k) name += digits[(v >> (4 * k)) & 0xF];
     }
     return name;
 }
 
+// Whether `name` is the temporary file of a save of the document named
+// `document` (both without their folder): that name, the tag and the digits.
+bool IsTemporaryOf(std::string_view name, std::string_view document) {
+    if (name.size() != document.size() + kSavingTag.size() + kSavingDigits) return false;
+    if (name.substr(0, document.size()) != document || name.substr(document.size(), kSavingTag.size()) != kSavingTag)
+        return false;
+    const std::string_view digits = name.substr(document.size() + kSavingTag.size());
+    return std::all_of(digits.begin(), digits.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+// Takes the save's lock of an open temporary file without waiting.
+bool LockTemporary(int fd) {
+    int r = 0;
+    do {
+        r = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (r != 0 && errno == EINTR);
+    return r == 0;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Removes what saves of this document that were cut off (a kill, a power
+// cut) left beside it. A save under way holds the lock of its temporary file
+// (flock) until it ends, so its file is passed by; only names made of this
+// document's own name are looked at.
+void RemoveLeftovers(const std::string& path) {
+    const std::filesystem::path target(path);
+    const std::string document = target.filename().string();
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    std::error_code ec;
+    std::vector<std::filesystem::path> found;
+    std::filesystem::directory_iterator it(folder, ec);
+    for (const std::filesystem::directory_iterator end; !ec && it != end; it.increment(ec))
+        if (IsTemporaryOf(it->path().filename().string(), document)) found.push_back(it->path());
+    for (const std::filesystem::path& leftover : found) {
+        UniqueFd fd(::open(leftover.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+        struct stat held {
+        }, named{};
+        if (!fd.IsOpen() || ::fstat(fd.Get(), &held) != 0 || !S_ISREG(held.st_mode) || !LockTemporary(fd.Get()))
+            continue;
+        // The name still leads to the file locked, not to a new save's.
+        if (::lstat(leftover.c_str(), &named) == 0 && SameFile(held, named)) ::unlink(leftover.c_str());
+    }
+}
+
+// The temporary file of one save, and the lock that tells other saves of
+// the document that it is in use.
+struct Temporary {
+    std::string name;
+    UniqueFd lock;
+};
+
 // Creates the temporary file, empty (SQLite takes an empty file as a new
-// database), with the mode the saved file is to have.
-std::string CreateTemporary(const std::string& path, mode_t mode) {
-    // A name taken by chance is tried again; a few tries are plenty for 64 random bits.
+// database): with the mode of the file it replaces, else the usual 0666 less
+// the umask.
+Temporary CreateTemporary(const std::string& path, std::optional<mode_t> replacedMode) {
+    // A name taken by chance, or a file another save took for a leftover
+    // before it was locked, is tried again; a few tries are plenty.
     for (int attempt = 0; attempt < 8; ++attempt) {
-        std::string temp = TemporaryName(path);
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd >= 0) {
-            // The umask took bits of a mode that the replaced file had.
-            ::fchmod(fd, mode);
-            ::close(fd);
-            return temp;
+        Temporary temp{TemporaryName(path), {}};
+        temp.lock = UniqueFd(::open(temp.name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (!temp.lock.IsOpen()) {
+            if (errno == EEXIST) continue;
+            throw HostError(STG_E_WRITEFAULT_, "cannot create " + temp.name + ": " + std::strerror(errno));
         }
-        if (errno != EEXIST) throw HostError(STG_E_WRITEFAULT_, "cannot create " + temp + ": " + std::strerror(errno));
+        struct stat held {
+        }, named{};
+        if (!LockTemporary(temp.lock.Get()) || ::fstat(temp.lock.Get(), &held) != 0 ||
+            ::lstat(temp.name.c_str(), &named) != 0 || !SameFile(held, named))
+            continue;
+        // The umask took bits of a mode that the replaced file had.
+        if (replacedMode) ::fchmod(temp.lock.Get(), *replacedMode);
+        return temp;
     }
     throw HostError(STG_E_WRITEFAULT_, "cannot create a temporary file beside " + path);
 }
@@ -828,10 +895,13 @@ FileIdentity DocumentFile::Write(const HostDocument& doc, const std::string& nam
         throw HostError(STG_E_ACCESSDENIED_,
                         "cannot save the document: \"" + path + "\" is not a Zarvento document and is left as it is");
     CheckUnchanged(path, expected);
-    // What a cut-off save of an older version left under its one fixed name.
+    // What cut-off saves left: an older version's under its one fixed name,
+    // this one's under names of their own.
     std::error_code ec;
     std::filesystem::remove(path + ".saving", ec);
-    const std::string temp = CreateTemporary(path, exists ? (old.st_mode & 07777) : 0666);
+    RemoveLeftovers(path);
+    Temporary made = CreateTemporary(path, exists ? std::optional<mode_t>(old.st_mode & 07777) : std::nullopt);
+    const std::string& temp = made.name;
     FileIdentity saved;
     try {
         {
@@ -873,10 +943,32 @@ bool DocumentFile::IsDocumentFile(const std::string& path) {
     return id == static_cast<std::uint32_t>(kApplicationId);
 }
 
+namespace {
+
+// Refuses a path that leads to no regular file, saying why: missing, links
+// that go round, a folder, a device or a path that may not be searched.
+void CheckReadable(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (S_ISREG(st.st_mode)) return;
+        const std::string what = S_ISDIR(st.st_mode) ? "a folder" : "not a regular file";
+        throw HostError(STG_E_ACCESSDENIED_, "cannot open the document: \"" + path + "\" is " + what);
+    }
+    const int err = errno;
+    if (err == ELOOP) {
+        std::filesystem::path through;
+        std::string why = "the links from \"" + path + "\" go round";
+        ThroughLinks(path, through, why);
+        throw HostError(STG_E_ACCESSDENIED_, "cannot open the document: " + why);
+    }
+    if (err == ENOENT || err == ENOTDIR) throw HostError(STG_E_FILENOTFOUND_, "document file not found: " + path);
+    throw HostError(STG_E_ACCESSDENIED_, "cannot open the document " + path + ": " + std::strerror(err));
+}
+
+}  // namespace
+
 HostDocumentPtr DocumentFile::Read(const std::string& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
-        throw HostError(STG_E_FILENOTFOUND_, "document file not found: " + path);
+    CheckReadable(path);
     const std::string notDocument = "the file is not a Zarvento document: " + path;
 
     Database db;

@@ -23,7 +23,9 @@ public:
     // beside the target and renames it over the target once it is complete,
     // so a save that fails (or is cut off) leaves the previous file as it was
     // and two saves never share a temporary file. The saved file keeps the
-    // mode of the one it replaces. Refused (STG_E_ACCESSDENIED) when the
+    // mode of the one it replaces; a new one gets 0666 less the umask. What
+    // saves of the same document that were cut off left beside it
+    // ("<file>.saving-<hex>", no save under way holding it) is removed. Refused (STG_E_ACCESSDENIED) when the
     // target is a folder, another kind of file, write-protected or a file
     // that is not a Zarvento document (an empty one aside); refused
     // (STG_E_FILEALREADYEXISTS) when `mayReplace` is false and a file is
@@ -38,8 +40,10 @@ public:
     static bool IsDocumentFile(const std::string& path);
 
     // Reads a document file into a new document that belongs to no
-    // collection yet. A missing file raises STG_E_FILENOTFOUND, a file that
-    // is not a document STG_E_INVALIDHEADER, a damaged one STG_E_DOCFILECORRUPT.
+    // collection yet. A missing file raises STG_E_FILENOTFOUND, one that
+    // cannot be reached (links that go round, a folder, no permission)
+    // STG_E_ACCESSDENIED saying why, a file that is not a document
+    // STG_E_INVALIDHEADER, a damaged one STG_E_DOCFILECORRUPT.
     static HostDocumentPtr Read(const std::string& path);
 };
 

@@ -190,6 +190,10 @@ void HostDocument::SaveAs(const std::string& path, bool mayReplace) {
     HostFaults::Check("HostDocument.Save");
     if (closed_) throw HostError(E_POINTER_, "the document is closed");
     if (path.empty()) throw HostError(E_INVALIDARG_, "no file name to save the document to");
+    if (!unfinishedRecords_.empty())
+        throw HostError(STG_E_WRITEFAULT_, "the record \"" + *unfinishedRecords_.begin() +
+                                               "\" could not be written whole; the document is not saved, so that "
+                                               "its file keeps the record as it was");
     if (HostApplication* app = HostApplicationObject()) {
         HostDocumentPtr other = app->Documents().FindByPath(path);
         if (other && other.get() != this) throw HostError(E_INVALIDARG_, "another open document uses the file " + path);
@@ -199,6 +203,13 @@ void HostDocument::SaveAs(const std::string& path, bool mayReplace) {
     const bool ownFile = !filePath_.empty() && target == NormalizeDocumentPath(filePath_);
     fileIdentity_ = DocumentFile::Write(*this, target, mayReplace, ownFile ? &fileIdentity_ : nullptr);
     filePath_ = target;
+}
+
+void HostDocument::SetRecordUnfinished(const std::string& name, bool unfinished) {
+    if (unfinished)
+        unfinishedRecords_.insert(name);
+    else
+        unfinishedRecords_.erase(name);
 }
 
 void HostDocument::MarkClosed() {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -107,6 +108,12 @@ public:
     // unasked.
     void SaveAs(const std::string& path, bool mayReplace = true);
 
+    // A record of the library that a writer has taken out to write anew and
+    // not yet written whole (StorageRecord marks it). While one is, a save
+    // refuses (STG_E_WRITEFAULT) naming it: the file keeps the record's last
+    // whole state rather than a document that has lost it.
+    void SetRecordUnfinished(const std::string& name, bool unfinished);
+
     // Results derived from the document's content (a part's section, its
     // volume), kept with it so that a later opening need not derive them
     // again. Each is named by what it is for and saved and read back with the
@@ -149,6 +156,7 @@ private:
     std::shared_ptr<HostDrawingContainer> drawings_;
     std::int32_t ready_ = 1;
     std::map<std::string, std::string> derived_;
+    std::set<std::string> unfinishedRecords_;
 };
 
 using HostDocumentPtr = std::shared_ptr<HostDocument>;

@@ -1,8 +1,11 @@
 // StorageRecord: reaching storage 0, opening, reading and the single write.
 #include "platform/documents/storage_record.h"
 
+#include <exception>
+
 #include "platform/core/host_error.h"
 #include "platform/documents/host_application.h"
+#include "platform/documents/host_document.h"
 #include "platform/documents/host_storage.h"
 
 namespace zarvento {
@@ -10,6 +13,8 @@ namespace zarvento {
 StorageRecord::StorageRecord() : key_(kLibraryKey) {}
 
 StorageRecord::~StorageRecord() {
+    // A writer left by an error on its way out wrote only part of its record.
+    if (std::uncaught_exceptions() > uncaughtAtOpen_) WriteFailed();
     try {
         Flush();
     } catch (...) {
@@ -25,6 +30,11 @@ std::shared_ptr<HostStorage> StorageRecord::ReachStorage(bool create) {
     return storage;
 }
 
+void StorageRecord::WriteFailed() {
+    writeFailed_ = true;
+    if (const HostDocumentPtr document = writingIn_.lock()) document->SetRecordUnfinished(name_, true);
+}
+
 HostRecord& StorageRecord::OpenRecord() const {
     if (!record_) throw HostError(E_POINTER_, "no record is open");
     return *record_;
@@ -32,6 +42,7 @@ HostRecord& StorageRecord::OpenRecord() const {
 
 bool StorageRecord::OpenRead(const std::string& name) {
     Flush();
+    writingIn_.reset();
     std::shared_ptr<HostStorage> storage = ReachStorage(false);
     if (!storage) return false;
     record_.reset();
@@ -46,13 +57,24 @@ bool StorageRecord::OpenWrite(const std::string& name) {
     Flush();
     std::shared_ptr<HostStorage> storage = ReachStorage(true);
     if (!storage) return false;
+    const HostDocumentPtr document = ActiveHostDocument();
     storage->RemoveRecord(key_, Variant::BStr(name));
+    // From here until the values are in, the document has lost the record.
+    document->SetRecordUnfinished(name, true);
     record_.reset();
+    name_ = name;
+    writingIn_ = document;
+    writeFailed_ = false;
+    uncaughtAtOpen_ = std::uncaught_exceptions();
     record_ = storage->AddRecord(name);
     if (!record_) return false;
-    record_->Init("", key_);
+    try {
+        record_->Init("", key_);
+    } catch (...) {
+        WriteFailed();
+        throw;
+    }
     readPosition_ = 0;
-    name_ = name;
     return true;
 }
 
@@ -95,7 +117,12 @@ void StorageRecord::AddNamedValue(const std::string& key, const Variant& v) {
 }
 
 std::int32_t StorageRecord::WriteNamedValueNow(const std::string& key, const Variant& v) {
-    return OpenRecord().WriteOne(key_, v, key);
+    try {
+        return OpenRecord().WriteOne(key_, v, key);
+    } catch (...) {
+        WriteFailed();
+        throw;
+    }
 }
 
 bool StorageRecord::Flush() {
@@ -105,11 +132,23 @@ bool StorageRecord::Flush() {
     std::vector<std::string> names = std::move(pendingNames_);
     pendingValues_.clear();
     pendingNames_.clear();
-    if (values.empty() || names.empty() || !record_) return false;
-    std::vector<Variant> nameValues;
-    nameValues.reserve(names.size());
-    for (auto& n : names) nameValues.push_back(Variant::BStr(std::move(n)));
-    return record_->Write(key_, Variant::Array(std::move(values)), Variant::Array(std::move(nameValues)));
+    bool written = false;
+    if (!values.empty() && !names.empty() && record_) {
+        std::vector<Variant> nameValues;
+        nameValues.reserve(names.size());
+        for (auto& n : names) nameValues.push_back(Variant::BStr(std::move(n)));
+        try {
+            written = record_->Write(key_, Variant::Array(std::move(values)), Variant::Array(std::move(nameValues)));
+        } catch (...) {
+            WriteFailed();
+            throw;
+        }
+    }
+    // The record opened for writing is whole once its values are in (or it
+    // was given none) and nothing on the way failed.
+    if (const HostDocumentPtr document = writingIn_.lock(); document && !writeFailed_ && record_)
+        document->SetRecordUnfinished(name_, false);
+    return written;
 }
 
 }  // namespace zarvento

@@ -13,6 +13,7 @@
 
 namespace zarvento {
 
+class HostDocument;
 class HostStorage;
 
 class StorageRecord {
@@ -30,6 +31,9 @@ public:
     // Opening first writes the values still pending for the record open so
     // far, so they never land in the record opened next.
     bool OpenRead(const std::string& name);
+    // The record is taken out and made anew: until its values are written
+    // whole (the flush, at the latest when the object goes), the document
+    // holds it as unfinished and refuses to be saved.
     bool OpenWrite(const std::string& name);
     // Deletes the record; true in every case that returns.
     bool Remove(const std::string& name);
@@ -67,7 +71,15 @@ private:
     // `create` is false.
     static std::shared_ptr<HostStorage> ReachStorage(bool create);
     HostRecord& OpenRecord() const;
+    // A step of writing the open record failed: the document keeps it
+    // unfinished.
+    void WriteFailed();
 
+    // The document of a record opened for writing, until it is written
+    // whole; a failure on the way leaves it marked unfinished there.
+    std::weak_ptr<HostDocument> writingIn_;
+    bool writeFailed_ = false;
+    int uncaughtAtOpen_ = 0;
     std::shared_ptr<HostRecord> record_;
     const std::string key_;
     std::int32_t readFlags_ = 0;

@@ -5,6 +5,7 @@
 #include <map>
 #include <utility>
 
+#include "platform/core/host_faults.h"
 #include "platform/core/process_state.h"
 #include "platform/processes/host_registry.h"
 #include "platform/processes/loaded_module.h"
@@ -218,6 +219,12 @@ HRESULT ComponentRegistry::CreateInstance(std::string_view progIdOrClsid, std::s
         std::optional<std::string> named = ClsidFromProgId(progIdOrClsid);
         if (!named) return CO_E_CLASSSTRING_;
         clsid = *named;
+    }
+    try {
+        HostFaults::Check("ComponentRegistry.CreateInstance");
+    } catch (const HostError& e) {
+        if (error) *error = e.Message();
+        return e.Code();
     }
     std::shared_ptr<ClassFactory> factory;
     const HRESULT hr = GetClassObject(clsid, factory);

@@ -17,6 +17,7 @@
 #include <map>
 #include <optional>
 
+#include "platform/core/host_faults.h"
 #include "platform/core/process_state.h"
 #include "platform/core/unique_fd.h"
 #include "platform/processes/component_registry.h"
@@ -367,6 +368,12 @@ public:
     ~RemoteObject() override { connection_->Release(id_); }
 
     HRESULT Invoke(std::string_view member, const std::vector<Variant>& args, Variant& result) override {
+        // Like every host call, a call to the server can be made to fail.
+        try {
+            HostFaults::Check("LocalServer.Call");
+        } catch (const HostError& e) {
+            return Fail(e.Code(), e.Message());
+        }
         std::vector<std::string> request = {"CALL", std::to_string(id_), std::string(member)};
         for (const Variant& arg : args) {
             std::optional<std::string> field = connection_->Encode(arg);

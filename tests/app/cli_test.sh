@@ -50,6 +50,12 @@ grep -q "shaft.rdp is not a drawing" "$work/err" || fail "the part given as a dr
 "$zarvento" run "$work/missing.rdp" "$work/empty.zsc" 2> "$work/err"
 [ $? -eq 3 ] || fail "a missing document does not exit 3"
 grep -q "the file does not exist" "$work/err" || fail "no message for a missing document"
+# A document behind links that go round once read "the file does not exist".
+ln -s "$work/loop-b.rdp" "$work/loop-a.rdp"
+ln -s "$work/loop-a.rdp" "$work/loop-b.rdp"
+"$zarvento" run "$work/loop-a.rdp" "$work/empty.zsc" 2> "$work/err"
+[ $? -eq 3 ] || fail "a document behind a loop of links does not exit 3"
+grep -q "the links from \"$work/loop-a.rdp\" go round" "$work/err" || fail "the loop of links is not named: $(cat "$work/err")"
 printf 'not a document' > "$work/damaged.rdp"
 "$zarvento" run "$work/damaged.rdp" "$work/empty.zsc" 2> "$work/err"
 [ $? -eq 3 ] || fail "a damaged document does not exit 3"
@@ -122,6 +128,20 @@ grep -q '^0: line Z-85 D0 to Z0 D0$' "$work/section" || fail "the unit on the ax
 grep -q '^9: arc Z-68.5 D40 to Z-70 D43, R1.5 about Z-68.5 D43, cw$' "$work/section" ||
   fail "the fillet is not listed in diameters: $(grep '^9:' "$work/section")"
 grep -q "^N[0-9]* M30" "$work/part.nc" || fail "the NC program has no M30"
+# What the program makes gets the mode the user's umask leaves: new
+# documents were made 0666 whatever it was.
+(
+  umask 077
+  mkdir "$work/private"
+  "$zarvento" run --new "$work/private/part.rdp" "$examples/shaft/make-shaft.zsc" > /dev/null || exit 1
+  "$zarvento" program "$work/ex/example/part.rdp" -o "$work/private/part.nc" > /dev/null 2>&1 || exit 1
+  "$zarvento" setup-sheet "$work/ex/example/part.rdp" -o "$work/private/sheet.rdd" > /dev/null 2>&1 || exit 1
+  "$zarvento" export "$work/ex/example/part.rdp" "$work/private/plan.xml" > /dev/null 2>&1 || exit 1
+) || fail "the files under umask 077 cannot be made"
+for made in part.rdp part.nc sheet.rdd plan.xml plan/plan.nc "plan/Эскиз 0 (plan).rdd"; do
+  [ "$(stat -c %a "$work/private/$made")" = 600 ] ||
+    fail "$made was made with mode $(stat -c %a "$work/private/$made") under umask 077"
+done
 # The view saved for a person in its three forms; another form is a script error.
 printf 'synchronize\nview %s\nview %s\nview %s\n' "$work/view.glb" "$work/view.png" "$work/view.svg" > "$work/view.zsc"
 "$zarvento" run --no-save "$work/ex/example/part.rdp" "$work/view.zsc" > /dev/null || fail "saving the view exits $?"

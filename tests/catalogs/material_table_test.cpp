@@ -2,6 +2,10 @@
 #include "catalogs/reference/material_table.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <string>
 
 #include "materials_test_support.h"
 
@@ -104,6 +108,64 @@ TEST(MaterialTableTest, OnlyAMaterialsDatabaseOpens) {
     test::WriteFile(dir / "text.db", "not a database at all, but long enough to be looked at by SQLite itself");
     EXPECT_FALSE(MaterialDatabase::Open(dir / "text.db", error));
     EXPECT_NE(error.find("is no materials database"), std::string::npos) << error;
+}
+
+// Runs SQL on a database file (a test's own damage).
+void Damage(const std::filesystem::path& file, const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
+    const std::string text = error ? error : "";
+    sqlite3_free(error);
+    sqlite3_close(db);
+    ASSERT_EQ(rc, SQLITE_OK) << text;
+}
+
+// A changed byte once gave another hardness without a word, and a lost row
+// a property the reference seemed not to have: each record carries a check,
+// each material the count of its properties, and a query that finds them
+// broken is refused, naming the file and the material.
+TEST(MaterialTableTest, ARecordThatFailsItsCheckIsRefused) {
+    test::TempDir dir;
+    const TableReadResult read = ReadMaterialTable(kRow);
+    std::string error;
+    const std::string hardness = property::kHardness;
+    const struct {
+        const char* name;
+        std::string sql;
+        std::string says;
+    } cases[] = {
+        {"a changed value", "UPDATE property SET value1 = '217' WHERE id = '" + hardness + "'",
+         "the material steel/45 has a property HB that fails its check"},
+        {"a changed designation", "UPDATE material SET designation = 'Сталь 40'", "steel/45 fails its check"},
+        {"a lost property", "DELETE FROM property WHERE id = '" + hardness + "'",
+         "steel/45 has 9 properties where 10 were written"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::filesystem::path file = dir / (std::string(c.name) + ".db");
+        ASSERT_TRUE(WriteMaterialDatabase(read.materials, file, error)) << error;
+        Damage(file, c.sql);
+        std::unique_ptr<MaterialDatabase> db = MaterialDatabase::Open(file, error);
+        ASSERT_TRUE(db) << error;
+        std::string refused;
+        try {
+            if (db->Designation("steel/45")) {
+                db->Property("steel/45", property::kHardness);
+                db->Properties("steel/45");
+            }
+        } catch (const DamagedDatabase& e) {
+            refused = e.what();
+        }
+        EXPECT_NE(refused.find(file.string() + " is damaged: "), std::string::npos) << refused;
+        EXPECT_NE(refused.find(c.says), std::string::npos) << refused;
+    }
+    // A database of the earlier form, without checks, is not taken for one.
+    ASSERT_TRUE(WriteMaterialDatabase(read.materials, dir / "old.db", error)) << error;
+    Damage(dir / "old.db", "PRAGMA user_version = 1");
+    EXPECT_FALSE(MaterialDatabase::Open(dir / "old.db", error));
+    EXPECT_NE(error.find("build it again"), std::string::npos) << error;
 }
 
 TEST(MaterialTableTest, TheBundledTableReads) {

@@ -71,6 +71,43 @@ TEST(ToolModelTextReader, BadStatementsNameTheirLine) {
     EXPECT_DOUBLE_EQ(model->FindVariable("s")->Value(), 5.0);
 }
 
+// Equations that cannot be worked out (the root of a negative number, an
+// overflow, L = W = 0 dividing by zero) were taken with exit 0: the value
+// stayed as declared and the tool's contour was no longer the model's, or
+// collapsed to points. Read, such a model is refused, naming the equation,
+// or the sketch element that collapses.
+TEST(ToolModelTextReader, AnEquationWithoutAValueOrAnElementOfNoLengthIsRefused) {
+    const std::string header = "zarvento-tool-model 1\nvariable r 0.8\n";
+    const std::string sketch = "sketch Contour\nline 0 -r L -r\nline L -r L W\narc 0 0 r 0 r 0 -r 1\nend\n";
+    const struct {
+        std::string variables;
+        std::string says;
+    } cases[] = {
+        {"variable L 20\nvariable W 6\nvariable s 0 = sqrt(-1)\n", "the equation of s (= sqrt(-1)) gives no value"},
+        {"variable L 20\nvariable W 6\nvariable s 0 = 1e300*1e300\n", "the equation of s (= 1e300*1e300)"},
+        {"variable L 20\nvariable W 6\nvariable s 0 = L*1e5\n", "the equation of s (= L*1e5)"},
+        {"variable L 0\nvariable W 0\nvariable s 0 = sqrt(L*L+W*W)\nvariable Xt 0 = -r*W/s\n",
+         "the equation of Xt (= -r*W/s) gives no value"},
+        {"variable L 20\nvariable W 6\nvariable s 0 = nosuch*2\n", "the equation of s (= nosuch*2)"},
+        // Declared values draw a sketch; those the equations give collapse it.
+        {"variable L 20 = W-6\nvariable W 6\n", "sketch \"Contour\", \"line 0 -r L -r\" is a line of no length"},
+        {"variable L 20\nvariable W 6\nvariable r 0.8 = L-20\n",
+         "sketch \"Contour\", \"arc 0 0 r 0 r 0 -r 1\" does not evaluate"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.variables);
+        const HostError e =
+            test::CaughtHostError([&] { ToolModelText::Parse(header + c.variables + sketch, "m.txt"); });
+        EXPECT_EQ(e.Code(), E_INVALIDARG_) << e.what();
+        EXPECT_NE(std::string(e.what()).find("m.txt: " + c.says), std::string::npos) << e.what();
+    }
+    // The same model with values the equations can work with is read.
+    HostDocumentPtr model = ToolModelText::Parse(
+        header + "variable L 20\nvariable W 6\nvariable s 0 = sqrt(L*L+W*W)\nvariable Xt 0 = -r*W/s\n" + sketch,
+        "m.txt");
+    EXPECT_NEAR(model->FindVariable("Xt")->Value(), -0.8 * 6 / std::sqrt(436.0), 1e-12);
+}
+
 class ToolModelTest : public CatalogTest {
 protected:
     // Converts a fixture model into the catalog folder "TOOLS" of a library

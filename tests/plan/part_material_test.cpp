@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <optional>
 
 #include "catalogs/integrator.h"
@@ -114,6 +116,78 @@ TEST_F(PartMaterialTest, ASynchronisationClassifiesByTheStoredStockForm) {
     DoSynchronizationData(*GetPLAN());
     EXPECT_EQ(GetSPID()->nSposobStock, 3);
     EXPECT_EQ(Text("MTRL.sMCcode"), "P2.6.C.UT");
+}
+
+// A damaged materials database changed the program without a word: four
+// bytes made the hardness of Сталь 40Х 217 where the reference says 207, and
+// a database that could not be opened (missing, random) let the steel table
+// stand in for the reference. What the reference could not give is unknown
+// now: the formulas that need it fail as for any unknown name.
+TEST_F(PartMaterialTest, ValuesTheReferenceCouldNotGiveAreUnknown) {
+    const std::filesystem::path good = std::filesystem::path(MATERIALS_DATA) / "materials.db";
+    const std::filesystem::path damaged = folder->Path() / "damaged.db";
+    const std::filesystem::path random = folder->Path() / "random.db";
+    {
+        // The hardness of Сталь 40Х, "207", becomes "217" in its property record.
+        std::ifstream in(good, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(bytes.empty());
+        const std::string location = "steel/40Х";
+        const std::string hardness = "V92CBFA00C9A011D69930000021274E8E";
+        std::size_t at = bytes.find(location + hardness + "207");
+        ASSERT_NE(at, std::string::npos);
+        bytes[at + location.size() + hardness.size() + 1] = '1';
+        ASSERT_TRUE(WriteFileAtomic(damaged, bytes).ok);
+        std::string noise(bytes.size(), '\0');
+        for (std::size_t k = 0; k < noise.size(); ++k) noise[k] = static_cast<char>((k * 2654435761u) >> 13);
+        ASSERT_TRUE(WriteFileAtomic(random, noise).ok);
+    }
+    const auto program = [](const std::filesystem::path& database) {
+        return "\"" MATERIALS_REFERENCE "\" --database \"" + database.string() + "\"";
+    };
+    Run("part material=\"Сталь 40Х ГОСТ 4543-2016\" location=steel/40Х\n");
+    Register(program(good));
+    GetPLAN()->ReadDetailParameters(true);
+    double feed = 0;
+    ASSERT_TRUE(GetPLAN()->CalcFormula(feed, "MTRL.HB/1000", true));
+    EXPECT_DOUBLE_EQ(feed, 0.207);
+
+    const struct {
+        std::filesystem::path database;
+        std::string says;
+    } cases[] = {
+        {damaged, "Свойства материала не получены из справочника материалов: "},
+        {random, "Не удалось установить соединение со справочником материалов"},
+        {folder->Path() / "missing.db", "Не удалось установить соединение со справочником материалов"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.database.string());
+        Register(program(c.database));
+        MessageLog::Instance().Clear();
+        GetPLAN()->ReadDetailParameters(true);
+        ASSERT_EQ(Messages().size(), 2u);
+        EXPECT_EQ(Messages()[1].rfind(c.says, 0), 0u) << Messages()[1];
+        for (const char* name : {"MTRL.HB", "MTRL.Cr", "MTRL.MCcode", "MODEL.HB", "MODEL.SigmV", "MODEL.KVMet"})
+            EXPECT_EQ(GetPLAN()->GetParameter(name), nullptr) << name;
+        EXPECT_EQ(GetPLAN()->GetStringParameter("MTRL.sMCcode"), nullptr);
+        EXPECT_EQ(Text("MTRL.sLocation"), "steel/40Х") << "what the part says stays";
+        feed = -1;
+        EXPECT_FALSE(GetPLAN()->CalcFormula(feed, "MTRL.HB/1000", true));
+        // Read again from a reference that answers, the values are back.
+        Register(program(good));
+        GetPLAN()->ReadDetailParameters(true);
+        ASSERT_TRUE(GetPLAN()->CalcFormula(feed, "MTRL.HB/1000", true));
+        EXPECT_DOUBLE_EQ(feed, 0.207);
+    }
+    // Damage found in a record names the database and the material.
+    Register(program(damaged));
+    MessageLog::Instance().Clear();
+    GetPLAN()->ReadDetailParameters(true);
+    ASSERT_EQ(Messages().size(), 2u);
+    EXPECT_NE(
+        Messages()[1].find("damaged.db is damaged: the material steel/40Х has a property HB that fails its check"),
+        std::string::npos)
+        << Messages()[1];
 }
 
 TEST_F(PartMaterialTest, AReferenceThatIsMissingOrDoesNotAnswerIsReportedInBoundedTime) {

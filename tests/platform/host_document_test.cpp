@@ -2,9 +2,13 @@
 // opening from a document file, and refusing files that are not documents.
 #include "platform/documents/host_document.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <stdlib.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <bit>
 #include <cmath>
@@ -292,6 +296,87 @@ TEST_F(HostDocumentTest, SavesKeepTheModeRefuseProtectedFilesAndNeverOverwriteAn
     EXPECT_FALSE(DocumentFile::IsDocumentFile(PathOf("none.rdp")));
 }
 
+// A umask that keeps group and others out, and what it was put back after.
+class ScopedUmask {
+public:
+    explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
+    ~ScopedUmask() { ::umask(old_); }
+    ScopedUmask(const ScopedUmask&) = delete;
+    ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+private:
+    mode_t old_;
+};
+
+// A new document, like every file the program makes, gets the mode the
+// user's umask leaves of 0666; one it replaces keeps its own.
+TEST_F(HostDocumentTest, ANewDocumentGetsTheUmasksMode) {
+    const ScopedUmask mask(027);
+    auto doc = app->Documents().Add(DocumentType::Part);
+    doc->SaveAs(PathOf("new.rdp"));
+    EXPECT_EQ(fs::status(PathOf("new.rdp")).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::permissions(PathOf("new.rdp"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    doc->Save();
+    EXPECT_EQ(fs::status(PathOf("new.rdp")).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    ::umask(0);
+    DocumentFile::Write(*doc, PathOf("open.rdp"));
+    EXPECT_EQ(fs::status(PathOf("open.rdp")).permissions(), fs::perms::owner_read | fs::perms::owner_write |
+                                                                fs::perms::group_read | fs::perms::group_write |
+                                                                fs::perms::others_read | fs::perms::others_write);
+}
+
+// What saves cut off by a kill left beside a document goes at its next
+// save: never the file of a save under way (it holds its lock), nor another
+// document's, nor a name the save would not have made.
+TEST_F(HostDocumentTest, TheNextSaveRemovesWhatCutOffSavesOfTheDocumentLeft) {
+    auto doc = app->Documents().Add(DocumentType::Part);
+    doc->SaveAs(PathOf("part.rdp"));
+    const std::vector<std::string> leftovers = {"part.rdp.saving-0123456789abcdef", "part.rdp.saving-fedcba9876543210"};
+    const std::vector<std::string> kept = {"part.rdp.saving-00000000000000ff",  // a save under way
+                                           "other.rdp.saving-0123456789abcdef", "apart.rdp.saving-0123456789abcdef",
+                                           "part.rdp.saving-0123456789abcdeF",  "part.rdp.saving-0123",
+                                           "part.rdp.saving-0123456789abcdef0", "part.rdp.saving"};
+    for (const auto& name : leftovers) std::ofstream(PathOf(name)) << "half a document";
+    for (const auto& name : kept) std::ofstream(PathOf(name)) << "not ours to remove";
+    const int underWay = ::open(PathOf(kept[0]).c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(underWay, 0);
+    ASSERT_EQ(::flock(underWay, LOCK_EX), 0);
+    fs::create_directory(PathOf("part.rdp.saving-aaaaaaaaaaaaaaaa"));  // a folder is no leftover of a save
+    doc->AddSketch("s");
+    doc->Save();
+    ::close(underWay);
+    for (const auto& name : leftovers) EXPECT_FALSE(fs::exists(PathOf(name))) << name;
+    for (const auto& name : kept)
+        EXPECT_EQ(fs::exists(PathOf(name)), name != "part.rdp.saving") << name;  // the old fixed name goes too
+    EXPECT_TRUE(fs::is_directory(PathOf("part.rdp.saving-aaaaaaaaaaaaaaaa")));
+    EXPECT_EQ(Dump(DocumentFile::Read(PathOf("part.rdp"))), Dump(doc));
+}
+
+// A document behind links that go round says so, not that it is missing.
+TEST_F(HostDocumentTest, ADocumentThatCannotBeReachedSaysWhy) {
+    fs::create_symlink("b.rdp", dir / "a.rdp");
+    fs::create_symlink("a.rdp", dir / "b.rdp");
+    fs::create_symlink("gone.rdp", dir / "dangling.rdp");
+    const struct {
+        std::string path;
+        HRESULT code;
+        std::string says;
+    } cases[] = {
+        {PathOf("a.rdp"), STG_E_ACCESSDENIED_, "go round"},
+        {PathOf("missing.rdp"), STG_E_FILENOTFOUND_, "not found"},
+        {PathOf("dangling.rdp"), STG_E_FILENOTFOUND_, "not found"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const HostError e = ErrorOf([&] { app->Documents().Open(c.path); });
+        EXPECT_EQ(e.Code(), c.code) << e.what();
+        EXPECT_NE(e.Message().find(c.says), std::string::npos) << e.Message();
+        EXPECT_NE(e.Message().find(c.path), std::string::npos) << e.Message();
+    }
+}
+
 // A document saved to a link goes where the link leads, even to a file that
 // is not there yet, and the link stays; links that go round are refused.
 TEST_F(HostDocumentTest, ASaveToALinkWritesWhereItLeads) {
@@ -339,7 +424,7 @@ TEST_F(HostDocumentTest, ForeignAndDamagedFilesAreRefusedAndChangeNothing) {
     };
     const Case cases[] = {
         {"missing", [&] { return PathOf("none.rdp"); }, STG_E_FILENOTFOUND_, "not found"},
-        {"folder", [&] { return dir.string(); }, STG_E_FILENOTFOUND_, "not found"},
+        {"folder", [&] { return dir.string(); }, STG_E_ACCESSDENIED_, "is a folder"},
         {"text",
          [&] {
              std::ofstream(PathOf("t.rdp")) << std::string(5000, 'z');

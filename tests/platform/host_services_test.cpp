@@ -2,13 +2,20 @@
 // the library list with its posted commands, the folders by kind, the host
 // module's file name, and the dialog model.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/core/host_faults.h"
 #include "platform/core/host_folder.h"
 #include "platform/core/messages.h"
+#include "platform/core/process_state.h"
 #include "platform/dialogs/dialog_model.h"
 #include "platform/dialogs/host_events.h"
 #include "platform/dialogs/panel_script.h"
@@ -121,6 +128,104 @@ TEST_F(HostServicesTest, FoldersByKindAndTheHostModulesFile) {
     EXPECT_EQ(&CreateRedozuObject()->Application(), &ConnectHostApplication());
     HostFaults::Arm("CreateRedozuObject", E_FAIL_);
     EXPECT_EQ(CreateRedozuObject(), nullptr);
+}
+
+// An environment variable set (or removed) for a scope.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::optional<std::string>& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        if (value)
+            ::setenv(name, value->c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
+    ~ScopedVariable() {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// Whether the folder is this user's and no one else may enter it.
+::testing::AssertionResult IsPrivate(const std::filesystem::path& folder) {
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) != 0) return ::testing::AssertionFailure() << folder << " is not there";
+    if (!S_ISDIR(st.st_mode)) return ::testing::AssertionFailure() << folder << " is no folder";
+    if (st.st_uid != ::geteuid()) return ::testing::AssertionFailure() << folder << " is another user's";
+    if ((st.st_mode & 07777) != 0700)
+        return ::testing::AssertionFailure() << folder << " has mode " << std::oct << (st.st_mode & 07777);
+    return ::testing::AssertionSuccess();
+}
+
+// Another user who makes the shared name a file, or a folder of their own,
+// neither stops the host nor has the library's scripts written where they
+// can reach them: with no folder set, the host's folder is the user's alone.
+TEST_F(HostServicesTest, TheDefaultHostFolderIsTheUsersAlone) {
+    namespace fs = std::filesystem;
+    TempDir scratch;
+    const ScopedVariable temp("TMPDIR", scratch.Path().string());
+    const ScopedVariable noRuntime("XDG_RUNTIME_DIR", std::nullopt);
+    std::ofstream(scratch / "zarvento-host") << "someone else's";
+    fs::create_directory(scratch / "zarvento-host-taken");
+    const fs::path fresh = HostFolder();
+    EXPECT_EQ(fresh.parent_path(), scratch.Path());
+    EXPECT_NE(fresh.filename(), "zarvento-host");
+    EXPECT_NE(fresh.filename(), "zarvento-host-taken");
+    EXPECT_TRUE(IsPrivate(fresh));
+    EXPECT_EQ(HostFolder(), fresh) << "one folder for the process";
+    EXPECT_EQ(HostFolderOfKind(2), fresh);
+    std::ofstream(fresh / "input.tmp") << "x";
+    // Its state reset (a session's end), the process leaves nothing behind.
+    ResetProcessState();
+    EXPECT_FALSE(fs::exists(fresh));
+    const ScopedVariable noConfig("XDG_CONFIG_HOME", std::nullopt);
+    const ScopedVariable noHome("HOME", std::nullopt);
+    EXPECT_TRUE(IsPrivate(HostFolderOfKind(3).parent_path())) << "settings without a home go in the private folder";
+    ResetProcessState();
+
+    // The user's runtime folder, which only the user may enter, holds "zarvento".
+    const fs::path runtime = scratch / "run";
+    fs::create_directory(runtime);
+    fs::permissions(runtime, fs::perms::owner_all);
+    {
+        const ScopedVariable run("XDG_RUNTIME_DIR", runtime.string());
+        EXPECT_EQ(HostFolder(), runtime / "zarvento");
+        EXPECT_TRUE(IsPrivate(runtime / "zarvento"));
+        // One of ours that others may enter is narrowed.
+        fs::permissions(runtime / "zarvento", fs::perms::all);
+        EXPECT_EQ(HostFolder(), runtime / "zarvento");
+        EXPECT_TRUE(IsPrivate(runtime / "zarvento"));
+        // A link in its place, or a runtime folder others may enter, is passed by.
+        fs::remove(runtime / "zarvento");
+        fs::create_directory(scratch / "elsewhere");
+        fs::create_directory_symlink(scratch / "elsewhere", runtime / "zarvento");
+        EXPECT_NE(HostFolder().parent_path(), runtime);
+        EXPECT_TRUE(IsPrivate(HostFolder()));
+        ResetProcessState();
+        fs::remove(runtime / "zarvento");
+        fs::permissions(runtime, fs::perms::owner_all | fs::perms::group_all | fs::perms::others_all);
+        EXPECT_EQ(HostFolder().parent_path(), scratch.Path());
+        ResetProcessState();
+        fs::permissions(runtime, fs::perms::owner_all);
+        // A folder of another user under our name (only root can make one here).
+        if (::geteuid() == 0) {
+            fs::create_directory(runtime / "zarvento");
+            ASSERT_EQ(::chown((runtime / "zarvento").c_str(), 65534, 65534), 0);
+            EXPECT_NE(HostFolder().parent_path(), runtime);
+            ResetProcessState();
+        }
+    }
+    // An armed failure is raised as every host call's.
+    HostFaults::Arm("HostFolder", E_FAIL_);
+    EXPECT_EQ(ErrorCodeOf([] { HostFolder(); }), E_FAIL_);
 }
 
 class TwoEditsDialog : public DialogModel {

@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "platform/core/host_error.h"
 #include "platform/core/host_faults.h"
 #include "platform/documents/document_dump.h"
+#include "platform/documents/document_file.h"
 #include "platform/documents/host_application.h"
 #include "platform/drawings/host_sketch.h"
 #include "platform/drawings/local_coordinate_system.h"
@@ -237,6 +240,68 @@ TEST_F(StorageRecordTest, DestructorSwallowsAFailedWriteButFlushReportsIt) {
         HostFaults::Arm("HostRecord.Write", E_FAIL_);
     }  // must not throw
     EXPECT_TRUE(Record("Zarvento.T")->Entries().empty());
+}
+
+// A record taken out to be written anew and not written whole (a failed
+// write the destructor swallowed, a failed step of the opening, a writer
+// left by an error) was saved as lost, without a word: the save refuses,
+// naming the record, and the file keeps it as it was, until it is written
+// whole again.
+TEST_F(StorageRecordTest, ARecordNotWrittenWholeKeepsTheDocumentFromBeingSaved) {
+    test::TempDir dir;
+    const std::string path = (dir.Path() / "part.rdp").string();
+    auto write = [](int value) {
+        StorageRecord r;
+        r.OpenWrite("Zarvento.T");
+        r.AddValue(Variant::I4(value));
+    };
+    write(1);
+    doc->SaveAs(path);
+    const std::string saved = DumpDocumentRecords(*DocumentFile::Read(path));
+    const std::vector<std::function<void()>> cutShort = {
+        [&] {
+            HostFaults::Arm("HostRecord.Write", E_FAIL_);
+            write(2);
+        },
+        [&] {
+            HostFaults::Arm("HostRecord.Init", E_FAIL_);
+            EXPECT_EQ(ErrorCodeOf([&] { write(2); }), E_FAIL_);
+        },
+        [&] {
+            HostFaults::Arm("HostStorage.AddRecord", E_FAIL_);
+            EXPECT_EQ(ErrorCodeOf([&] { write(2); }), E_FAIL_);
+        },
+        [&] {
+            HostFaults::Arm("HostRecord.WriteOne", E_FAIL_);
+            StorageRecord r;
+            r.OpenWrite("Zarvento.T");
+            r.AddValue(Variant::I4(2));
+            EXPECT_EQ(ErrorCodeOf([&] { r.WriteNamedValueNow("k", Variant::I4(3)); }), E_FAIL_);
+        },
+        [&] {
+            try {
+                StorageRecord r;
+                r.OpenWrite("Zarvento.T");
+                r.AddValue(Variant::I4(2));
+                throw HostError(E_FAIL_, "the writer's own failure");
+            } catch (const HostError&) {
+            }
+        },
+    };
+    for (std::size_t k = 0; k < cutShort.size(); ++k) {
+        SCOPED_TRACE("way " + std::to_string(k));
+        cutShort[k]();
+        HostFaults::Clear();
+        const HostError refused = test::CaughtHostError([&] { doc->Save(); });
+        EXPECT_EQ(refused.Code(), STG_E_WRITEFAULT_);
+        EXPECT_NE(refused.Message().find("\"Zarvento.T\" could not be written whole"), std::string::npos)
+            << refused.Message();
+        EXPECT_EQ(DumpDocumentRecords(*DocumentFile::Read(path)), saved);
+        // Written whole again, the record lets the document go.
+        write(1);
+        doc->Save();
+        EXPECT_EQ(DumpDocumentRecords(*DocumentFile::Read(path)), saved);
+    }
 }
 
 TEST_F(StorageRecordTest, ARecordReplacedUnderAHolderNoLongerTakesItsWrites) {

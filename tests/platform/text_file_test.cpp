@@ -3,6 +3,7 @@
 #include "host_fault_sweep.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/core/host_faults.h"
 #include "platform/core/line_reader.h"
@@ -127,6 +128,31 @@ TEST_F(TextFileTest, ReplacingKeepsThePermissions) {
     std::filesystem::permissions(path, std::filesystem::perms::owner_all);
     ASSERT_TRUE(WriteFileAtomic(path, "b").ok);
     EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms::owner_all);
+}
+
+// A copy the program makes (a catalog's model, an installed description, a
+// stock's model) took its source's mode: under umask 077 a 0755 source gave
+// a copy others could read. It gets the umask's mode, and one it replaces
+// keeps its own.
+TEST_F(TextFileTest, ACopyGetsTheUmasksModeNotItsSources) {
+    namespace fs = std::filesystem;
+    const auto source = dir_ / "source.py3";
+    ASSERT_TRUE(WriteFileAtomic(source, "description").ok);
+    fs::permissions(source,
+                    fs::perms::owner_all | fs::perms::group_all | fs::perms::others_read | fs::perms::others_exec);
+    const mode_t old = ::umask(077);
+    const FileWriteResult copied = CopyFileAtomic(source, dir_ / "copy.py3");
+    ::umask(old);
+    ASSERT_TRUE(copied.ok) << copied.error;
+    EXPECT_EQ(Bytes(dir_ / "copy.py3"), "description");
+    EXPECT_EQ(fs::status(dir_ / "copy.py3").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    fs::permissions(dir_ / "copy.py3", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_TRUE(CopyFileAtomic(source, dir_ / "copy.py3").ok);
+    EXPECT_EQ(fs::status(dir_ / "copy.py3").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_FALSE(CopyFileAtomic(dir_ / "none", dir_ / "copy2").ok);
+    EXPECT_FALSE(CopyFileAtomic(dir_.Path(), dir_ / "copy2").ok);
+    ExpectOnly({"copy.py3", "source.py3"});
 }
 
 // A write-protected NC file was replaced by a save: its user made it

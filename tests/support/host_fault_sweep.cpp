@@ -9,6 +9,16 @@ namespace zarvento::test {
 
 namespace {
 
+// Holds the armings and counters through the resets of the process state
+// that a whole command makes at its end, for the scope's life.
+class HeldThroughResets {
+public:
+    HeldThroughResets() { HostFaults::HoldThroughResets(true); }
+    ~HeldThroughResets() { HostFaults::HoldThroughResets(false); }
+    HeldThroughResets(const HeldThroughResets&) = delete;
+    HeldThroughResets& operator=(const HeldThroughResets&) = delete;
+};
+
 FaultRun RunArmed(std::string_view call, int skip, HRESULT code, const FaultAction& action,
                   const FaultSweepOptions& options) {
     HostFaults::Clear();
@@ -16,12 +26,15 @@ FaultRun RunArmed(std::string_view call, int skip, HRESULT code, const FaultActi
     HostFaults::Clear();
     HostFaults::Arm(std::string(call), code, skip);
     FaultRun run{std::string(call), skip, false, std::nullopt};
-    try {
-        action();
-    } catch (const HostError& e) {
-        run.thrown = e.Code();
+    {
+        const HeldThroughResets held;
+        try {
+            action();
+        } catch (const HostError& e) {
+            run.thrown = e.Code();
+        }
+        run.reached = !HostFaults::IsArmed(call);
     }
-    run.reached = !HostFaults::IsArmed(call);
     HostFaults::Clear();
     return run;
 }
@@ -52,6 +65,7 @@ void FailEachCall(const std::vector<std::string>& calls, HRESULT code, const Fau
 
 std::set<std::string> HostCallsOf(const FaultAction& action, const std::function<bool(const std::string&)>& keep) {
     HostFaults::Clear();
+    const HeldThroughResets held;
     action();
     std::set<std::string> names;
     for (const std::string& name : HostFaults::CalledNames())

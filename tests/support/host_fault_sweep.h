@@ -1,7 +1,9 @@
 // Host-fault sweeps: each host call an action makes fails in turn, and the
 // state after every run is checked, until the action runs with no failure
 // reached. A test names the call (or the calls), the action and the check;
-// the sweep arms, clears and traces each run.
+// the sweep arms, clears and traces each run. The arming and the counters
+// last through the resets of the process state that a whole command (a verb
+// of the program) makes at its end.
 #pragma once
 
 #include <functional>
