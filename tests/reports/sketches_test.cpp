@@ -32,6 +32,7 @@
 #include "platform/documents/host_documents.h"
 #include "platform/drawings/document_2d.h"
 #include "reports/plan_sketch.h"
+#include "reports/sketch_layout.h"
 #include "reports/turn_sketch.h"
 
 namespace zarvento {
@@ -178,15 +179,45 @@ TEST_F(SketchesTest, OperationSketchLaysOutTheOperation) {
     EXPECT_EQ(table.Cell(1, 1)->text, "Резец проходной");
     EXPECT_EQ(table.Cell(1, 1)->align, 0);
     EXPECT_DOUBLE_EQ(table.columnWidths[1], 120.0);
-    // The part lies on the -X side of its system: the mean diameter and the
-    // speeds are still printed as sizes.
-    double meanDiameter = *op.GetNumericVariable("_DMID");
-    EXPECT_LT(meanDiameter, 0.0);
+    // The column D is the mean machining diameter: twice the path's mean X,
+    // which is a radius, and the cutting speed is worked out at it. The part
+    // lies on the -X side of its system: both are printed as sizes.
+    const double meanRadius = *op.GetNumericVariable("_DMID");
+    EXPECT_LT(meanRadius, 0.0);
     char text[32];
-    std::snprintf(text, sizeof text, "%1.2f", -meanDiameter);
+    std::snprintf(text, sizeof text, "%1.2f", -2.0 * meanRadius);
     EXPECT_EQ(table.Cell(1, 3)->text, text);
-    for (int c : {5, 6}) EXPECT_NE(table.Cell(1, c)->text.front(), '-') << table.Cell(1, c)->text;
+    std::snprintf(text, sizeof text, "%1.0f", op.Nshp);
+    EXPECT_EQ(table.Cell(1, 5)->text, text);
+    std::snprintf(text, sizeof text, "%1.0f", 3.141592653589793 * -2.0 * meanRadius * op.Nshp / 1000.0);
+    EXPECT_EQ(table.Cell(1, 6)->text, text);
+    // The variable itself stays what stored formulas read: the mean X.
+    EXPECT_EQ(*op.GetNumericVariable("_DMID"), meanRadius);
     CheckExports(d, "operation");
+}
+
+// The diameter of the cutting table: the turning kinds' mean X is a radius
+// (a thread M40 turned at 500 rpm is cut at 63 m/min, not 31), the axial
+// tools' value their diameter already.
+TEST_F(SketchesTest, TheCuttingTableWorksAtTheDiameter) {
+    const struct {
+        int kind;
+        double meanValue, diameter;
+    } cases[] = {{kTurnMnogoProhod, -18.21, 36.42}, {kTurnKONTUR, 10.5, 21.0},   {kTurnKANAVKA, -8.8, 17.6},
+                 {kTurnTHREADING, 20.0, 40.0},      {kTurnOTREZKA, -19.0, 38.0}, {kTurnDRILL, 10.0, 10.0},
+                 {kTurnPLASHKA, 10.0, 10.0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        std::unique_ptr<PlanTurn> made = CPLAN::CreateTurnClass(c.kind);
+        auto& op = dynamic_cast<CTurn&>(*made);
+        op.meanDiameter = c.meanValue;
+        EXPECT_DOUBLE_EQ(SketchCuttingDiameter(op), c.diameter);
+    }
+    CuttingData thread;
+    thread.diameter = 40.0;
+    thread.spindle = 500;
+    thread.nmax = 5000;
+    EXPECT_EQ(MakeCuttingTable(thread).rows[1][6], "63");
 }
 
 // The sketch draws a tool as the simulation cuts with it: the catalog's
