@@ -187,6 +187,7 @@ void CreateSketch(CTurn& turn, const std::string& fileName) {
     ++mark.updates;
     DrawSketchFrame(drawing);
     drawing.SetZoom(-3.0, -3.0, 403.0, 252.0);
+    PlaceSketchOnSheet(drawing);
     scope.Finish();
 }
 
