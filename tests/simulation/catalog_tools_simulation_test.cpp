@@ -26,10 +26,10 @@ namespace {
 constexpr double kWithin = 0.005;
 
 // Rows of the catalog dialog's tree (as "zarvento catalog" lists it).
-constexpr int kGrooving = 10;   // Резец канавочный N123G2
-constexpr int kCutOff = 11;     // Резец отрезной N151.2
+constexpr int kGrooving = 10;   // Резец канавочный (N123)
+constexpr int kCutOff = 11;     // Резец отрезной (N151.2)
 constexpr int kTurning = 13;    // Резец проходной SSBCR
-constexpr int kBoring = 15;     // Резец расточной S20S-SCLCR
+constexpr int kBoring = 15;     // Резец расточной (SCLCR)
 constexpr int kThreading = 17;  // Резец резьбовой 16ER AG60
 constexpr int kThreadingLeft = 18;
 
