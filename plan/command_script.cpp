@@ -519,10 +519,13 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
     if (verb == "view") {
         if (words.size() != 2 || !IsViewFile(words[1]))
             throw ScriptError(At(lineNumber) + "view needs a file to save: .glb, .png or .svg");
+        // The view shows the plan as the document holds it: read, as the
+        // first command reads it, before a statement of the script did.
+        OperationCount();
         try {
             SaveView(words[1]);
         } catch (const HostError& e) {
-            Refuse(std::string("the view was not saved: ") + e.what(), lineNumber);
+            Refuse(std::string("the view was not saved: ") + e.Message(), lineNumber);
         }
         return;
     }

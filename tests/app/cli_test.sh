@@ -122,12 +122,19 @@ grep -q '^0: line Z-85 D0 to Z0 D0$' "$work/section" || fail "the unit on the ax
 grep -q '^9: arc Z-68.5 D40 to Z-70 D43, R1.5 about Z-68.5 D43, cw$' "$work/section" ||
   fail "the fillet is not listed in diameters: $(grep '^9:' "$work/section")"
 grep -q "^N[0-9]* M30" "$work/part.nc" || fail "the NC program has no M30"
-# The view saved for a person in its three forms; another form is a script error.
-printf 'synchronize\nview %s\nview %s\nview %s\n' "$work/view.glb" "$work/view.png" "$work/view.svg" > "$work/view.zsc"
+# The view saved for a person in its three forms (the plan read from the
+# document first, with no command before it); another form is a script error.
+printf 'view %s\nview %s\nview %s\n' "$work/view.glb" "$work/view.png" "$work/view.svg" > "$work/view.zsc"
 "$zarvento" run --no-save "$work/ex/example/part.rdp" "$work/view.zsc" > /dev/null || fail "saving the view exits $?"
 [ "$(head -c 4 "$work/view.glb")" = "glTF" ] || fail "the view is no binary glTF file"
 [ "$(head -c 4 "$work/view.png" | tail -c 3)" = "PNG" ] || fail "the view's picture is no PNG"
 grep -q '<g id="operation-2">' "$work/view.svg" || fail "the drawing lacks the second operation"
+# A part with no plan yet has nothing to draw: refused, never an empty page.
+printf 'view %s\n' "$work/empty.svg" > "$work/view.zsc"
+"$zarvento" run --new --no-save "$work/nothing.rdp" "$work/view.zsc" > "$work/out" 2>&1
+[ $? -eq 1 ] || fail "an empty view does not exit 1"
+grep -q "the view was not saved: the turning plane has nothing to draw" "$work/out" || fail "the empty view is not named"
+[ ! -e "$work/empty.svg" ] || fail "an empty view was written"
 printf 'view %s\n' "$work/view.bmp" > "$work/view.zsc"
 "$zarvento" run --no-save "$work/ex/example/part.rdp" "$work/view.zsc" > /dev/null 2>&1
 [ $? -eq 2 ] || fail "a view in an unknown form does not exit 2"
