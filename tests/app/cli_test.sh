@@ -18,16 +18,27 @@ trap 'rm -rf "$work"' EXIT
 export ZARVENTO_REGISTRY="$work/registry" XDG_CONFIG_HOME="$work/config"
 fail() { echo "FAIL: $*"; exit 1; }
 
-"$zarvento" run --new "$work/shaft.rdp" "$examples/shaft/make-shaft.zsc" > "$work/make" || fail "make-shaft exits $?"
+# Without Pelmora registered there is no plan tree: the user is told once,
+# and the run that would show it says so on the standard error, naming the
+# command that registers it, and fails (its document is saved all the same).
+"$zarvento" run --new "$work/shaft.rdp" "$examples/shaft/make-shaft.zsc" > "$work/make" 2> "$work/err"
+[ $? -eq 1 ] || fail "a run without the plan tree's control does not exit 1"
 [ -f "$work/shaft.rdp" ] || fail "the example document was not saved"
+[ "$(grep -c '^message: Не обнаружен компонент Tindral.ocx$' "$work/make")" -eq 1 ] ||
+  fail "a missing tree control is not reported once"
+grep -q "^zarvento: the plan tree cannot be shown: .* register Pelmora's control with: $pelmora register$" "$work/err" ||
+  fail "the missing tree control is not said with its registration: $(cat "$work/err")"
+# A run that leaves the tree out needs no control.
+"$zarvento" run --no-tree --no-save "$work/shaft.rdp" "$examples/shaft/turning.zsc" > "$work/out" 2> "$work/err" ||
+  fail "a run without the tree exits $?: $(cat "$work/err")"
+! grep -q "^== plan tree$" "$work/out" || fail "--no-tree printed the plan tree"
+"$pelmora" register > /dev/null || fail "pelmora register exits $?"
 "$zarvento" run "$work/shaft.rdp" "$examples/shaft/turning.zsc" > "$work/turning" || fail "turning exits $?"
 grep -q '^0: type 1 "Черновая обработка"' "$work/turning" || fail "the plan is not listed"
 grep -q '^1: type 2 "Чистовая обработка" excluded' "$work/turning" || fail "the exclusion is not listed"
 grep -q '^record "Zarvento.Turn.1"$' "$work/turning" || fail "the document dump lacks the operations"
 grep -q '0 modal brackets open' "$work/turning" || fail "a modal bracket was left open"
-# Without Pelmora registered there is no plan tree: the user is told once.
-[ "$(grep -c '^message: Не обнаружен компонент Tindral.ocx$' "$work/turning")" -eq 1 ] ||
-  fail "a missing tree control is not reported once"
+grep -q '^  Черновая обработка  \[image ' "$work/turning" || fail "the plan tree does not show the operations"
 # The settings dialog by its menu command: a refused OK keeps it open for the
 # next answer, its edits as the user left them; an accepted one saves the
 # settings file.
@@ -316,9 +327,10 @@ grep -q "Считывание свойств материала: Сталь 12Х
 ! grep -q "Не удалось установить соединение" "$work/material" || fail "the registered reference is not reached"
 grep -q '"DP.sMCcode" BSTR "M1.3.Z.AQ"' "$work/material" || fail "the plan lacks the material's MC code"
 grep -q '"DP.sGroup" BSTR "04.01"' "$work/material" || fail "the plan lacks the material's group"
-# A damaged registry costs its servers only, with a word on why.
+# A damaged registry costs its servers only, with a word on why (the plan
+# tree's control among them: this run leaves the tree out).
 printf 'not a registry\n' > "$ZARVENTO_REGISTRY"
-"$zarvento" run --no-save "$work/shaft.rdp" "$work/material.zsc" > "$work/material" 2> "$work/material.err" ||
+"$zarvento" run --no-tree --no-save "$work/shaft.rdp" "$work/material.zsc" > "$work/material" 2> "$work/material.err" ||
   fail "a damaged registry fails the run"
 grep -q "registry.*damaged" "$work/material.err" || fail "a damaged registry is not named"
 grep -q "Не удалось установить соединение со справочником материалов" "$work/material" ||

@@ -84,7 +84,10 @@ private:
     fs::path previous_;
 };
 
+// A command of the program in the folder; each ends the host's state, the
+// installed tree control with it, so it is installed again first.
 int Command(std::vector<std::string> args, int (*command)(int, char**)) {
+    test::RegisterTreeControl(ZARVENTO_TREE_CONTROL_MODULE);
     SetModuleDirectory(fs::current_path());
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
