@@ -200,9 +200,12 @@ grep -q "^Csum | " "$work/out" || fail "the cost estimate has no total"
 grep -q "cannot write $work/no-such-folder/sim.svg" "$work/err" || fail "the picture that cannot be written is not named"
 (cd "$work/ex" && "$zarvento" simulate "$sim" --check --row 3) > "$work/out" 2> /dev/null \
   || fail "simulate --check exits $?"
-grep -q "^Niterations [0-9]*$" "$work/out" || fail "the check run writes no diagnostic lines"
+! grep -q "iteration" "$work/out" || fail "the check run writes its diagnostic lines unasked"
 grep -q "^check run: [0-9]* points" "$work/out" || fail "the check run is not reported"
 ! grep -q "^pre-calculated" "$work/out" || fail "the check run pre-calculated"
+(cd "$work/ex" && "$zarvento" simulate "$sim" --check --verbose) > "$work/out" 2> /dev/null \
+  || fail "simulate --check --verbose exits $?"
+grep -q "^diagnostic: Niterations [0-9]*$" "$work/out" || fail "the check run writes no marked diagnostic lines"
 "$zarvento" simulate "$sim" --speed fast > /dev/null 2> "$work/err"
 [ $? -eq 1 ] || fail "simulate with a speed that is no number does not exit 1"
 grep -q 'Недопустимое значение поля speed: "fast"' "$work/err" || fail "the refused speed is not named"

@@ -67,7 +67,11 @@ rc=0
 rc=0
 "$zarvento" simulate example/wrong-tool.rdp --check >wrong-check.log 2>&1 || rc=$?
 [ "$rc" -eq 1 ] || fail "simulate --check of a path through the part exits $rc"
-grep -q "cut into the part" wrong-check.log || fail "the check names no cut: $(cat wrong-check.log)"
+# Each cut names the operation and the block of the program that made it.
+grep -q '^part unit [0-9]*: [0-9.]* mm cut into the part by operation 6 "Не тот резец", block N[0-9]* G0[123] ' \
+  wrong-check.log || fail "the check names no cut with its operation and block: $(cat wrong-check.log)"
+! grep -q "cut into the part$" wrong-check.log || fail "a cut is named without its operation: $(cat wrong-check.log)"
+! grep -q "iteration" wrong-check.log || fail "the check's diagnostic lines are printed unasked"
 "$zarvento" statistics example/threaded-pin.rdp >stats.log 2>&1 || fail "statistics exits $?"
 printf 'synchronize\nsketch 0\ndrawing op1.svg\nsketch 2\ndrawing op3.svg\nsketch 4\ndrawing op5.svg\n' >sketches.zsc
 "$zarvento" run --no-tree --no-save example/threaded-pin.rdp sketches.zsc >sketches.log 2>&1 || fail "the sketches exit $?"
