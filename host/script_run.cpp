@@ -363,6 +363,25 @@ int PrintOperationMessages(const CommandScript& runner) {
     return count;
 }
 
+// The run's summary and its exit code: failed commands, operations the
+// script made or changed that hold a message (no path the program can take:
+// the run did not do what it was asked), and a plan shown without its tree
+// (no run the user can check).
+int RunOutcome(const CommandScript& runner, bool showTree) {
+    PrintRunSummary(runner);
+    int status = runner.CommandsFailed() > 0 ? kExitCommandFailed : kExitOk;
+    if (const int left = PrintOperationMessages(runner); left > 0) {
+        std::cerr << "zarvento: " << left << (left == 1 ? " operation" : " operations") << " the script made or edited "
+                  << (left == 1 ? "ends" : "end") << " with a message (listed last)\n";
+        status = kExitCommandFailed;
+    }
+    if (const PlanTree* tree = ExistingPlanTree(); showTree && tree && tree->ControlMissing()) {
+        std::cerr << NoTreeControlText() << "\n";
+        status = kExitCommandFailed;
+    }
+    return status;
+}
+
 }  // namespace
 
 int RunScript(int argc, char** argv) {
@@ -435,21 +454,7 @@ int RunScript(int argc, char** argv) {
         }
     }
     PrintReport(*doc, showTree);
-    PrintRunSummary(runner);
-    int status = runner.CommandsFailed() > 0 ? kExitCommandFailed : kExitOk;
-    // An operation the script made or changed that holds a message has no
-    // path the program can take: the run did not do what it was asked.
-    if (const int left = PrintOperationMessages(runner); left > 0) {
-        std::cerr << "zarvento: " << left << (left == 1 ? " operation" : " operations") << " the script made or edited "
-                  << (left == 1 ? "ends" : "end") << " with a message (listed last)\n";
-        status = kExitCommandFailed;
-    }
-    // A plan shown without its tree is no run the user can check.
-    if (const PlanTree* tree = ExistingPlanTree(); showTree && tree && tree->ControlMissing()) {
-        std::cerr << NoTreeControlText() << "\n";
-        status = kExitCommandFailed;
-    }
-    return status;
+    return RunOutcome(runner, showTree);
 }
 
 }  // namespace zarvento::app

@@ -91,6 +91,23 @@ std::string CutSourceText(const SimulationOutcome& outcome, int unit) {
     return {};
 }
 
+// Where the stock departs from the part: material left, or the part cut.
+// A cut into the part is the worst a program can do: true, the run fails,
+// each cut naming what to change.
+bool PrintDepartures(const SimulationOutcome& outcome) {
+    bool cut = false;
+    for (const SectionDeviation& d : outcome.deviations) {
+        std::string line = "part unit " + std::to_string(d.unit) + ":";
+        if (d.left > 0.0) line += " " + Millimetres(d.left) + " left";
+        if (d.cut > 0.0) {
+            line += " " + Millimetres(d.cut) + " cut into the part" + CutSourceText(outcome, d.unit);
+            cut = true;
+        }
+        std::cout << line << "\n";
+    }
+    return cut;
+}
+
 }  // namespace
 
 int RunSimulationJob(int argc, char** argv) {
@@ -148,18 +165,7 @@ int RunSimulationJob(int argc, char** argv) {
         error = error || message.rfind("Error:", 0) == 0;
     }
     std::cout << "stock: " << outcome->stockUnits << " units\n";
-    // Where the stock departs from the part: material left, or the part cut.
-    for (const SectionDeviation& d : outcome->deviations) {
-        std::string line = "part unit " + std::to_string(d.unit) + ":";
-        if (d.left > 0.0) line += " " + Millimetres(d.left) + " left";
-        // A cut into the part is the worst a program can do: the run fails,
-        // naming what to change.
-        if (d.cut > 0.0) {
-            line += " " + Millimetres(d.cut) + " cut into the part" + CutSourceText(*outcome, d.unit);
-            error = true;
-        }
-        std::cout << line << "\n";
-    }
+    if (PrintDepartures(*outcome)) error = true;
     if (printStock) std::cout << outcome->stock;
     if (!svgPath.empty()) {
         SimulationPicture picture = outcome->picture;
