@@ -133,10 +133,12 @@ const char* const kHostNotes =
     "\n"
     "exit codes: 0 success, 1 a command failed (run: a command reported a\n"
     "failure, a panel refused a field, no operation at an index, an operation\n"
-    "created with an error), 2 wrong usage or a script line that cannot be\n"
-    "read, 3 the document file is missing, damaged, not a part, of a newer\n"
-    "version, in use by another run, or cannot be saved, 4 the library module\n"
-    "is missing, cannot be loaded or is not Zarvento's\n";
+    "created with an error, an operation the script made or edited ends with\n"
+    "a message, the plan tree's control is not registered), 2 wrong usage or\n"
+    "a script line that cannot be read, 3 the document file is missing,\n"
+    "damaged, not a part, of a newer version, in use by another run, or cannot\n"
+    "be saved, 4 the library module is missing, cannot be loaded or is not\n"
+    "Zarvento's\n";
 
 // The host's own verb: a drawing document exported.
 int ExportDrawingFile(int argc, char** argv) {

@@ -196,8 +196,8 @@ public:
                                   << " allowance=0.5 cycle.P3=1 cycle.I=2 cycle.P1=0.5 feed=TOOL.FEED1 "
                                      "spin=TOOL.SPIN\ncreate 1\n";
         Quiet quiet;
-        ok_ = Command({"zarvento", "run", "--new", "part.rdp", "make.zsc"}, app::RunScript) == 0 &&
-              Command({"zarvento", "run", "part.rdp", "plan.zsc"}, app::RunScript) == 0;
+        ok_ = Command({"zarvento", "run", "--no-tree", "--new", "part.rdp", "make.zsc"}, app::RunScript) == 0 &&
+              Command({"zarvento", "run", "--no-tree", "part.rdp", "plan.zsc"}, app::RunScript) == 0;
     }
     ~ShaftJob() {
         fs::current_path(previous_);

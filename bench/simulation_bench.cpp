@@ -116,8 +116,8 @@ public:
         std::ofstream("plan.zsc") << kPlan;
         {
             Quiet quiet;
-            ok_ = Command({"zarvento", "run", "--new", "part.rdp", "make.zsc"}, app::RunScript) == 0 &&
-                  Command({"zarvento", "run", "part.rdp", "plan.zsc"}, app::RunScript) == 0;
+            ok_ = Command({"zarvento", "run", "--no-tree", "--new", "part.rdp", "make.zsc"}, app::RunScript) == 0 &&
+                  Command({"zarvento", "run", "--no-tree", "part.rdp", "plan.zsc"}, app::RunScript) == 0;
         }
         if (!ok_) return;
         SetModuleDirectory(fs::current_path());

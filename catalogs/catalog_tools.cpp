@@ -449,8 +449,10 @@ void CCatalogTools::OnOK() {
         pVariables[static_cast<std::size_t>(i)].dValue = aVarValues[static_cast<std::size_t>(i)];
     }
     const bool table = !columns_.empty() && columns_.front().title == "Обозначение";
+    chosenDesignation_.clear();
     if (table && nRows >= 1 && nRow >= 0 && nRow < static_cast<int>(rows_.size()) && nColumns >= 1) {
         const auto& cells = rows_[static_cast<std::size_t>(nRow)];
+        if (!cells.empty()) chosenDesignation_ = cells.front();
         for (int j = 1; j <= nColumns && j < static_cast<int>(cells.size()); ++j) {
             const double value = std::strtod(cells[static_cast<std::size_t>(j)].c_str(), nullptr);
             for (int k = 0; k < workingCount_; ++k)

@@ -89,6 +89,9 @@ public:
     const std::vector<std::string>& EntryPaths() const { return aEntryPaths; }
     int Entry() const { return nEntry; }
     std::int32_t WorkingCount() const { return workingCount_; }
+    // The designation of the size-table row chosen on OK (its name); empty
+    // for a model without a table.
+    const std::string& ChosenDesignation() const { return chosenDesignation_; }
 
 private:
     int AddItem(const std::string& text, int parent, int data);
@@ -132,6 +135,7 @@ private:
     // The variable count of the model on show; the caller's count takes it
     // on OK only, so that a cancelled choice leaves the caller's record whole.
     std::int32_t workingCount_ = 0;
+    std::string chosenDesignation_;
     std::string caption_;
     std::vector<TreeItem> items_;
     int selected_ = -1;

@@ -149,8 +149,25 @@ public:
     // "ГОСТ <number>" from sPsevName into an empty sGost.
     void FindGOST();
     // The display name before "ГОСТ", the insert code and the standard into
-    // an empty sDesignation.
+    // an empty sDesignation; a display name that names the mark already is
+    // the designation itself.
     void MakeDesignation();
+
+    // --- the tool's name in the size it was chosen in ---
+    // The name of a tool of a model in one row of its size table: the model's
+    // name (settings in braces kept at its end) with the row's designation,
+    // which goes before "ГОСТ" where the model's name has one and the row
+    // does not. The model's name alone without a designation.
+    static std::string NameWithDesignation(const std::string& modelName, const std::string& designation);
+    // The name as the tables show it: cut at its first "{", trailing blanks removed.
+    static std::string DisplayName(const std::string& toolName);
+    // The model file's name, without its folder and extension (sToolName
+    // for a record without a file).
+    std::string ModelName() const;
+    // The size-table row the tool was chosen in: its designation becomes the
+    // mark (sComment) and part of the tool's name, which the program's
+    // head, the plan tree, the setup sheet and the sketches print.
+    void TakeSizeDesignation(const std::string& designation);
     // The tool's drawing (the model path with the drawing extension), opened
     // for the panel's slide; null when it cannot be opened.
     HostDocumentPtr LoadSlide();

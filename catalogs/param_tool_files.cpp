@@ -213,8 +213,51 @@ void ParamTool::MakeDesignation() {
     LoadModel();
     const auto at = sPsevName.find(kGost);
     if (at == std::string::npos || sComment.empty()) return;
+    // The name of a tool chosen in a size holds its row's designation.
+    if (sPsevName.find(sComment) != std::string::npos) {
+        sDesignation = sPsevName;
+        return;
+    }
     if (sGost.empty()) FindGOST();
     sDesignation = sPsevName.substr(0, at) + sComment + " " + sGost;
+}
+
+std::string ParamTool::NameWithDesignation(const std::string& modelName, const std::string& designation) {
+    const std::size_t brace = std::min(modelName.find('{'), modelName.size());
+    std::string name = DisplayName(modelName);
+    const std::string settings = modelName.substr(brace);
+    if (!designation.empty()) {
+        const std::size_t gost = name.find(kGost);
+        if (gost != std::string::npos && designation.find(kGost) == std::string::npos) {
+            std::string before = name.substr(0, gost);
+            while (!before.empty() && before.back() == ' ') before.pop_back();
+            name = (before.empty() ? "" : before + " ") + designation + " " + name.substr(gost);
+        } else {
+            name += (name.empty() ? "" : " ") + designation;
+        }
+    }
+    return settings.empty() ? name : name + " " + settings;
+}
+
+std::string ParamTool::DisplayName(const std::string& toolName) {
+    std::string shown = toolName.substr(0, toolName.find('{'));
+    while (!shown.empty() && shown.back() == ' ') shown.pop_back();
+    return shown;
+}
+
+std::string ParamTool::ModelName() const {
+    if (sFileName.empty()) return sToolName;
+    const std::size_t slash = sFileName.find_last_of("\\/");
+    std::string name = slash == std::string::npos ? sFileName : sFileName.substr(slash + 1);
+    if (!sExt.empty() && name.size() > sExt.size() && name.ends_with(sExt)) name.resize(name.size() - sExt.size());
+    return name;
+}
+
+void ParamTool::TakeSizeDesignation(const std::string& designation) {
+    sComment = designation;
+    sToolName = NameWithDesignation(ModelName(), designation);
+    sPsevName = DisplayName(sToolName);
+    sDesignation.clear();
 }
 
 std::string ParamTool::SlidePath(const std::string& modelPath) {

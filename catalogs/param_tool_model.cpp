@@ -181,7 +181,7 @@ void ParamTool::EditVariablesTable() {
     }
     const int row = ChooseSizeTableRow(*table);
     if (!table->ApplyRow(*model, row)) return;
-    sComment = table->Rows()[static_cast<std::size_t>(row)].name;
+    TakeSizeDesignation(table->Rows()[static_cast<std::size_t>(row)].name);
     model->Rebuild();
     ReadModelVariables(*model);
 }

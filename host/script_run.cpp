@@ -31,20 +31,25 @@
 #include "platform/documents/document_dump.h"
 #include "platform/documents/document_lock.h"
 #include "platform/documents/host_application.h"
+#include "platform/host/redozu_object.h"
+#include "platform/processes/host_registry.h"
 
 namespace zarvento::app {
 
 const char* const kRunUsage =
-    "  run [--new [--replace]] [--no-save] <document> <script>\n"
+    "  run [--new [--replace]] [--no-save] [--no-tree] <document> <script>\n"
     "             opens the part document (with --new: makes a new part that is\n"
     "             saved as <document>; an existing file is replaced only with\n"
     "             --replace), runs the command script on it, saves it (unless\n"
     "             --no-save) and prints the messages and panels as they come,\n"
     "             then the part's section (its units by the numbers the work\n"
     "             field takes, once the plan has read the part: a script of one\n"
-    "             line \"synchronize\" lists them), the plan, the plan tree and\n"
-    "             the document's records; the document is locked while the run\n"
-    "             works on it\n";
+    "             line \"synchronize\" lists them), the plan, the plan tree\n"
+    "             (unless --no-tree: a plan shown without its tree control\n"
+    "             registered fails the run, naming the command that registers\n"
+    "             it) and the document's records, then each operation the\n"
+    "             script made or edited that ends with a message (which fails\n"
+    "             the run); the document is locked while the run works on it\n";
 
 // The statements of a script, up to those the host adds.
 constexpr const char* kStatementsHelp =
@@ -253,7 +258,7 @@ std::string SectionUnitText(const CUnit& unit) {
     }
 }
 
-void PrintReport(const HostDocument& doc) {
+void PrintReport(const HostDocument& doc, bool showTree) {
     // The units of the part's section by the numbers an operation's working
     // contour is chosen with (the work field of its panel).
     std::cout << "== section\n";
@@ -271,8 +276,10 @@ void PrintReport(const HostDocument& doc) {
                       << "\n";
         }
     }
-    std::cout << "== plan tree\n";
-    PrintPlanTree();
+    if (showTree) {
+        std::cout << "== plan tree\n";
+        PrintPlanTree();
+    }
     std::cout << "== document\n" << DumpDocumentRecords(doc);
 }
 
@@ -314,16 +321,78 @@ void PrintRunSummary(const CommandScript& runner) {
     std::cout << ", " << MessageLog::Instance().ModalDepth() << " modal brackets open\n";
 }
 
+// The plan tree's control (Pelmora's tree dialog) was not there when the plan
+// asked the host's panel for it: what the user does about it, the command
+// that registers it named by its path where it lies beside this program (an
+// installed copy) or in the build's folder of Pelmora.
+std::string NoTreeControlText() {
+    std::string command = "pelmora register";
+    std::error_code ec;
+    const std::filesystem::path folder = HostExecutablePath().parent_path();
+    for (const std::filesystem::path& pelmora : {folder / "pelmora", folder.parent_path() / "treecontrol" / "pelmora"})
+        if (std::filesystem::is_regular_file(pelmora, ec)) {
+            command = pelmora.string() + " register";
+            break;
+        }
+    return "zarvento: the plan tree cannot be shown: its control \"" + std::string(PlanTree::kProgId) +
+           "\" is not registered in the host's registry " + DefaultRegistryFile().string() +
+           " (or its entry names a module that cannot be loaded); register Pelmora's control with: " + command;
+}
+
+// The operations the script made or edited that end with a message, after
+// the summary: each by its index, its name and its message (an error or a
+// warning, on one line). Their count.
+int PrintOperationMessages(const CommandScript& runner) {
+    const CPLAN* plan = ExistingPLAN();
+    if (!plan) return 0;
+    int count = 0;
+    for (const PlanTurn* op : runner.OperationsWorkedOn()) {
+        if (!op->HasMessage()) continue;
+        int index = 0;
+        while (index < plan->GetTurnCount() && plan->GetTurn(index) != op) ++index;
+        // "Ошибка:\n<text>" or "Предупреждение\n<text>" on one line.
+        std::string message = op->messageText;
+        if (const std::size_t first = message.find('\n'); first != std::string::npos)
+            message.replace(first, 1, first > 0 && message[first - 1] == ':' ? " " : ": ");
+        for (char& c : message)
+            if (c == '\n') c = ' ';
+        std::cout << "== operation " << index << " \"" << op->GetNameTurn() << "\" ends with a message: " << message
+                  << "\n";
+        ++count;
+    }
+    return count;
+}
+
+// The run's summary and its exit code: failed commands, operations the
+// script made or changed that hold a message (no path the program can take:
+// the run did not do what it was asked), and a plan shown without its tree
+// (no run the user can check).
+int RunOutcome(const CommandScript& runner, bool showTree) {
+    PrintRunSummary(runner);
+    int status = runner.CommandsFailed() > 0 ? kExitCommandFailed : kExitOk;
+    if (const int left = PrintOperationMessages(runner); left > 0) {
+        std::cerr << "zarvento: " << left << (left == 1 ? " operation" : " operations") << " the script made or edited "
+                  << (left == 1 ? "ends" : "end") << " with a message (listed last)\n";
+        status = kExitCommandFailed;
+    }
+    if (const PlanTree* tree = ExistingPlanTree(); showTree && tree && tree->ControlMissing()) {
+        std::cerr << NoTreeControlText() << "\n";
+        status = kExitCommandFailed;
+    }
+    return status;
+}
+
 }  // namespace
 
 int RunScript(int argc, char** argv) {
-    const VerbSyntax syntax{"usage: zarvento run [--new [--replace]] [--no-save] <document> <script>\n",
-                            {{"--new"}, {"--replace"}, {"--no-save"}},
+    const VerbSyntax syntax{"usage: zarvento run [--new [--replace]] [--no-save] [--no-tree] <document> <script>\n",
+                            {{"--new"}, {"--replace"}, {"--no-save"}, {"--no-tree"}},
                             2,
                             2};
     VerbArguments args;
     if (!args.Read(syntax, argc, argv)) return args.ExitStatus();
     const bool makeNew = args.Has("--new"), replace = args.Has("--replace"), save = !args.Has("--no-save");
+    const bool showTree = !args.Has("--no-tree");
     if (replace && !makeNew) return args.Usage(), kExitUsage;
     const std::string& documentPath = args.Plain()[0];
     const std::filesystem::path scriptPath = args.Plain()[1];
@@ -386,9 +455,8 @@ int RunScript(int argc, char** argv) {
             return kExitDocument;
         }
     }
-    PrintReport(*doc);
-    PrintRunSummary(runner);
-    return runner.CommandsFailed() > 0 ? kExitCommandFailed : kExitOk;
+    PrintReport(*doc, showTree);
+    return RunOutcome(runner, showTree);
 }
 
 }  // namespace zarvento::app

@@ -27,19 +27,22 @@
 namespace zarvento::app {
 
 const char* const kSimulateUsage =
-    "  simulate <document> [--check] [--row <n>] [--speed <v>] [--stock] [--svg <file>]\n"
+    "  simulate <document> [--check] [--row <n>] [--speed <v>] [--stock] [--svg <file>] [--verbose]\n"
     "             the machining simulation of the part's plan, as the command\n"
     "             \"Визуализация обработки\" runs it: every frame's stock is\n"
     "             pre-calculated, then the program runs from row <n> (0) at the\n"
     "             speed factor <v> (the program's own) on the host's clock, its\n"
     "             tool swept through the stock and tested against the fixtures;\n"
     "             --check runs the check instead (from the plan's stock, drawn\n"
-    "             in a 2D document, with the diagnostic lines). Prints how the\n"
-    "             run ended and its messages, the stock's unit count (--stock:\n"
-    "             its units); a long run shows its progress on the standard\n"
-    "             error. The document is not saved. Exit code 1 when the run\n"
-    "             listed an error (a rapid cut, a collision), cut into the\n"
-    "             part or did not run.\n"
+    "             in a 2D document; --verbose prints its diagnostic lines, each\n"
+    "             after \"diagnostic: \"). Prints how the run ended and its\n"
+    "             messages, the stock's unit count (--stock: its units) and\n"
+    "             each unit of the part it departs from, a cut into the part\n"
+    "             with the operation and the program's block that made it; a\n"
+    "             long run shows its progress on the standard error. The\n"
+    "             document is not saved. Exit code 1 when the run listed an\n"
+    "             error (a rapid cut, a collision), cut into the part or did\n"
+    "             not run.\n"
     "             --svg draws what the run shows in the turning plane: the\n"
     "             part, the stock before and as machined, the path stepped,\n"
     "             the tool where the run ended, the part's units it departs\n"
@@ -48,7 +51,7 @@ const char* const kSimulateUsage =
 namespace {
 
 constexpr const char* kUsage =
-    "usage: zarvento simulate <document> [--check] [--row <n>] [--speed <v>] [--stock] [--svg <file>]\n";
+    "usage: zarvento simulate <document> [--check] [--row <n>] [--speed <v>] [--stock] [--svg <file>] [--verbose]\n";
 
 // A progress line on the standard error, once the run has taken a second,
 // redrawn at most every half second.
@@ -77,24 +80,57 @@ std::string Millimetres(double value) {
     return text;
 }
 
+// Which operation's block of the program first cut into the part's unit.
+std::string CutSourceText(const SimulationOutcome& outcome, int unit) {
+    for (const SimulationOutcome::CutSource& s : outcome.cutSources) {
+        if (s.unit != unit) continue;
+        if (s.operation < 0) return " (by a frame of no operation that could be told)";
+        return " by operation " + std::to_string(s.operation) + " \"" + s.name + "\", block " +
+               (s.block.empty() ? std::string("(none written)") : s.block);
+    }
+    return {};
+}
+
+// Where the stock departs from the part: material left, or the part cut.
+// A cut into the part is the worst a program can do: true, the run fails,
+// each cut naming what to change.
+bool PrintDepartures(const SimulationOutcome& outcome) {
+    bool cut = false;
+    for (const SectionDeviation& d : outcome.deviations) {
+        std::string line = "part unit " + std::to_string(d.unit) + ":";
+        if (d.left > 0.0) line += " " + Millimetres(d.left) + " left";
+        if (d.cut > 0.0) {
+            line += " " + Millimetres(d.cut) + " cut into the part" + CutSourceText(outcome, d.unit);
+            cut = true;
+        }
+        std::cout << line << "\n";
+    }
+    return cut;
+}
+
 }  // namespace
 
 int RunSimulationJob(int argc, char** argv) {
     const VerbSyntax syntax{
-        kUsage, {{"--check"}, {"--stock"}, {"--row", {}, true}, {"--speed", {}, true}, {"--svg", {}, true}}, 1, 1};
+        kUsage,
+        {{"--check"}, {"--stock"}, {"--verbose"}, {"--row", {}, true}, {"--speed", {}, true}, {"--svg", {}, true}},
+        1,
+        1};
     VerbArguments args;
     if (!args.Read(syntax, argc, argv)) return args.ExitStatus();
     const std::string& documentPath = args.Plain()[0];
     const std::string row = args.Value("--row"), speed = args.Value("--speed"), svgPath = args.Value("--svg");
-    const bool check = args.Has("--check"), printStock = args.Has("--stock");
+    const bool check = args.Has("--check"), printStock = args.Has("--stock"), verbose = args.Has("--verbose");
 
     HeadlessSession session;
-    MessageLog::Instance().SetEcho([](const MessageEntry& e) {
-        // The diagnostic lines of the check run go to the standard output.
-        if (e.role == MessageRole::TextOutput)
-            std::cout << e.text << "\n";
-        else
+    MessageLog::Instance().SetEcho([verbose](const MessageEntry& e) {
+        // The diagnostic lines of the check run (the subtraction's steps)
+        // only when asked for, and marked as such among the outcome's.
+        if (e.role == MessageRole::TextOutput) {
+            if (verbose) std::cout << "diagnostic: " << e.text << "\n";
+        } else {
             std::cerr << MessageRoleName(e.role) << ": " << e.text << "\n";
+        }
     });
     const HostDocumentPtr doc = OpenPartDocument(documentPath);
     if (!doc) return kExitDocument;
@@ -129,17 +165,7 @@ int RunSimulationJob(int argc, char** argv) {
         error = error || message.rfind("Error:", 0) == 0;
     }
     std::cout << "stock: " << outcome->stockUnits << " units\n";
-    // Where the stock departs from the part: material left, or the part cut.
-    for (const SectionDeviation& d : outcome->deviations) {
-        std::string line = "part unit " + std::to_string(d.unit) + ":";
-        if (d.left > 0.0) line += " " + Millimetres(d.left) + " left";
-        // A cut into the part is the worst a program can do: the run fails.
-        if (d.cut > 0.0) {
-            line += " " + Millimetres(d.cut) + " cut into the part";
-            error = true;
-        }
-        std::cout << line << "\n";
-    }
+    if (PrintDepartures(*outcome)) error = true;
     if (printStock) std::cout << outcome->stock;
     if (!svgPath.empty()) {
         SimulationPicture picture = outcome->picture;

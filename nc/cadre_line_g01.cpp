@@ -48,9 +48,10 @@ int CCadre_LineG01::WriteText(std::vector<std::string>& lines, int number) {
         // Each word is the target as written, not a step from the last one.
         std::string words = FormatModalAxisWord("X", outX2, ModalState.writtenX, forceAll != 0);
         words += FormatModalAxisWord("Z", end.z, ModalState.writtenZ, forceAll != 0);
+        // A move that changes no word goes nowhere as written: no block, not
+        // even for a new feed, which the next move that goes somewhere writes.
+        if (words.empty()) return number;
         const bool feedWord = !rapid && ModalState.lastMoveRapid && std::fabs(feed - ModalState.feed) > 0.001;
-        // A move that changes no word goes nowhere as written: no block.
-        if (words.empty() && !feedWord) return number;
         std::string line = FormatFrameNumber(number) + (rapid ? "G00  " : "G01  ") + words;
         if (feedWord) line += FormatAddressValue("F", feed, false);
         ModalState.lastMoveRapid = rapid;

@@ -145,6 +145,10 @@ public:
     std::unique_ptr<Contour> workContour;
     std::unique_ptr<Contour> secondContour;
     std::unique_ptr<Contour> printContour;
+    // How far the cycle's start point stands off its line in X (the thread
+    // line's start X less the start point's X); set by the operation that
+    // made the frame, 0 in a definition and where the start lies on the line.
+    double retractValue = 0.0;
     // The working contour's filled region in the 3D view, made on first drawing.
     std::unique_ptr<RegionDrawable> region;
     std::vector<std::string> textList;

@@ -112,9 +112,17 @@ void AppendError(std::string message, const CodeLine& rec) {
     ModalState.errorTexts.push_back(std::move(message) + "\n" + rec.text);
 }
 
+// Whether a number field's word is a feed: its address is the letter F
+// just before the field ("F%m"). A move's block needs a word of where it
+// goes; its feed alone moves nothing.
+bool IsFeedWord(std::string_view prefix) {
+    while (!prefix.empty() && prefix.back() == ' ') prefix.remove_suffix(1);
+    return !prefix.empty() && prefix.back() == 'F' && (prefix.size() == 1 || prefix[prefix.size() - 2] == ' ');
+}
+
 // Fills the fields of one template line from the record's arguments.
-// `unchanged` tells whether the line had fields and every one of them was a
-// modal word left out: it says nothing that was not said before.
+// `unchanged` tells whether the line had fields other than feeds and every
+// one of them was a modal word left out: as a move it goes nowhere.
 std::string BuildLine(CCadreISO& frame, const CodeLine& rec, bool& unchanged) {
     const std::string& text = rec.text;
     std::string out;
@@ -149,6 +157,7 @@ std::string BuildLine(CCadreISO& frame, const CodeLine& rec, bool& unchanged) {
         }
         const std::string& argument = rec.arguments[argIndex];
         std::optional<std::string> field;
+        bool feed = false;
         if (kind == 'm' || kind == 'n' || kind == 'f') {
             double value = 0.0;
             if (!frame.EvaluateFormula(Parsed(rec, 2 + argIndex, argument), value)) {
@@ -157,7 +166,8 @@ std::string BuildLine(CCadreISO& frame, const CodeLine& rec, bool& unchanged) {
             }
             bool left = false;
             field = FormatTemplateNumber(prefix, pattern, value, &left);
-            if (field && kind == 'm' && left) ++leftOut;
+            feed = IsFeedWord(prefix);
+            if (field && kind == 'm' && left && !feed) ++leftOut;
         } else {
             const std::string* variable = frame.FindTextVariable(argument);
             std::string value = variable != nullptr ? *variable : argument;
@@ -171,7 +181,7 @@ std::string BuildLine(CCadreISO& frame, const CodeLine& rec, bool& unchanged) {
         }
         if (!field) continue;  // the field stays as text and its argument serves the next one
         ++argIndex;
-        ++fields;
+        if (!feed) ++fields;
         if (!field->empty()) {
             if (prefixBlank && !out.empty() && out.back() != ' ') out += ' ';
             out += *field;
@@ -195,6 +205,7 @@ void CycleCodeLists::WriteLines(const CycleCodeLists* templ, CCadreISO* frame, s
     const std::vector<CodeLine>* list = SelectList(*templ, selector);
     TemplateActiveGuard active;
     const std::size_t before = lines.size();
+    const bool moves = Moves(*frame);
     if (list != nullptr) {
         for (const CodeLine& rec : *list) {
             if (rec.special) {
@@ -206,8 +217,16 @@ void CycleCodeLists::WriteLines(const CycleCodeLists* templ, CCadreISO* frame, s
                 ModalState.loopIndex = i;
                 if (!ConditionHolds(*frame, rec)) continue;
                 bool unchanged = false;
+                // A move left unwritten leaves the words as they stood: its
+                // new feed is written by the next move that goes somewhere.
+                std::vector<AddressTable::Word> words;
+                if (moves) words = AddressTable::Global().Words();
                 std::string built = BuildLine(*frame, rec, unchanged);
-                if (built.empty() || (unchanged && Moves(*frame))) continue;
+                if (unchanged && moves) {
+                    AddressTable::Global().SetWords(std::move(words));
+                    continue;
+                }
+                if (built.empty()) continue;
                 if (built == "\\n") built.clear();
                 const bool numbered =
                     !rec.hold && (frame->inheritNumbering ? ModalState.lastLineNumbered != 0 : rec.numbered != 0);

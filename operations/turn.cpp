@@ -108,6 +108,7 @@ void CTurn::Copy(const CTurn& other) {
     kind = other.kind;
     index = other.index;
     typeKey = other.typeKey;
+    sDescription = other.sDescription;
     partLink = other.partLink;
     SposobBuildWork = other.SposobBuildWork;
     SposobBuildSour = other.SposobBuildSour;

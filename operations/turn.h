@@ -280,6 +280,9 @@ public:
 
     // ---- identity and display ----
     std::string sNameTurn = "Обработка";
+    // What the kind does, as the list of kinds offers it: its name and, for
+    // most kinds, what it is for.
+    std::string sDescription = "Обработка";
     bool isAutoName = true;
     std::string typeKey;
     bool isExist = false;

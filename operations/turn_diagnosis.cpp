@@ -68,6 +68,10 @@ void CTurn::DiagnosticRaschetPath(int position) {
 
     SilentScope silent(isSilent);
     const std::string oldMessage = messageText;
+    // What the tree's lines show besides the message: the tool and the
+    // correction's radius, which a new operation takes only here.
+    const std::int32_t oldPosition = nToolPosition;
+    const double oldRadius = Rtool;
     messageText.clear();
     GetPreviousFinalContour(position);
     CheckTool();
@@ -97,7 +101,7 @@ void CTurn::DiagnosticRaschetPath(int position) {
         messageText = "Не определен контур предыдущей обработки." + std::string("\n") +
                       "Проверьте контур заготовки или результат предыдущей обработки.";
     }
-    if (messageText != oldMessage) RefreshTreeItem(*this);
+    if (messageText != oldMessage || nToolPosition != oldPosition || Rtool != oldRadius) RefreshTreeItem(*this);
     if (HasMessage()) {
         finalContour.reset();
         if (sourceContour) {

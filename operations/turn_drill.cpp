@@ -31,6 +31,9 @@ double TipLength(double radius, double angleDeg) {
 CTurnDRILL::CTurnDRILL() {
     kind = kTurnDRILL;
     sNameTurn = "Сверление";
+    sDescription =
+        sNameTurn +
+        " (позволяет производить центрование, сверление и другие виды обработки осевым инструментом кроме резьб)";
     typeKey = "Drilling";
     Vrezanie = 1.0;
     Perebeg = 0.0;

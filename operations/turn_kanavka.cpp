@@ -18,6 +18,9 @@ namespace zarvento {
 CTurnKANAVKA::CTurnKANAVKA() {
     kind = kTurnKANAVKA;
     sNameTurn = "Канавка";
+    sDescription = sNameTurn +
+                   " (позволяет точить простую канавку одним движением. Для многопроходных канавок нужно выбрать "
+                   "Многопроходную)";
     ReplaceWorkBuilder(std::make_unique<CContourBuilderKanavka>());
     typeKey = "Turning";
     Vrezanie = 1.0;

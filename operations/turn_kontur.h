@@ -16,6 +16,7 @@ public:
     CTurnKONTUR() {
         kind = kTurnKONTUR;
         sNameTurn = "Контур";
+        sDescription = sNameTurn + " (позволяет производить однопроходное перемещение по контуру)";
         typeKey = "Turning";
         indShema = 0;
         indNapr = false;

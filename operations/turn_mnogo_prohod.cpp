@@ -46,6 +46,7 @@ void SetKind(CCycle_Auto& cycle, const char* name, char kind) {
 CTurnMnogoProhod::CTurnMnogoProhod() {
     kind = kTurnMnogoProhod;
     sNameTurn = "Многопроходная";
+    sDescription = sNameTurn + " (позволяет производить точение, растачивание, подрезание и многопроходные канавки)";
     typeKey = "Turning";
     indCycleElementar = 0;
     indNapr = false;

@@ -18,6 +18,7 @@ namespace zarvento {
 CTurnOTREZKA::CTurnOTREZKA() {
     kind = kTurnOTREZKA;
     sNameTurn = "Отрезка";
+    sDescription = sNameTurn;
     ReplaceWorkBuilder(std::make_unique<CContourBuilderOtrezka>());
     typeKey = "Turning";
     indShema = 0;

@@ -18,6 +18,7 @@ namespace zarvento {
 CTurnPLASHKA::CTurnPLASHKA() {
     kind = kTurnPLASHKA;
     sNameTurn = "Нарезание резьбы плашкой/метчиком";
+    sDescription = sNameTurn;
     ReplaceWorkBuilder(std::make_unique<CContourBuilderTapDie>());
     typeKey = "Threading_Tap_Die";
     Vrezanie = 1.0;

@@ -23,6 +23,7 @@ namespace zarvento {
 CTurnTHREADING::CTurnTHREADING() {
     kind = kTurnTHREADING;
     sNameTurn = "Нарезание резьбы резцом";
+    sDescription = sNameTurn;
     typeKey = "Threading_Chisel";
     Vrezanie = 3.0;
     Perebeg = 3.0;

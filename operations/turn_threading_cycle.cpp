@@ -134,6 +134,7 @@ void CTurnTHREADING::CreateThreadCycle() {
             GetCycleVariables(frame->cycleVariables);
             frame->toolNumber = nToolPosition;
             frame->operation = this;
+            frame->retractValue = sx.x - c.x;
             frame->CreatePathFigure();
             AddFrame(std::move(frame));
 

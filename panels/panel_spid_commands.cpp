@@ -141,7 +141,8 @@ void CPanelSPID::OnToolCommand(int id) {
 
 void CPanelSPID::OnToolFromCatalog(int i) {
     ParamTool chosen = copy_->tools[static_cast<std::size_t>(i)];
-    std::string folder, name = chosen.sToolName, ext;
+    // The dialog finds the position's model by its file's name.
+    std::string folder, name = chosen.ModelName(), ext;
     CCatalogTools dialog("Tool", folder, name, ext, chosen.aVariables, chosen.Npv);
     if (dialog.DoModal() != 1) return;
     const bool found = chosen.ParseNameSettings(name);
@@ -166,8 +167,8 @@ void CPanelSPID::OnToolFromCatalog(int i) {
     tool.sFileName = folder + name + ext;
     tool.sToolName = name;
     tool.sExt = ext;
-    tool.sPsevName = ShownName(name);
-    tool.sComment.clear();
+    // Named in the size chosen: the model's name with the row's designation.
+    tool.TakeSizeDesignation(dialog.ChosenDesignation());
     tool.FindModelFile(false);
     tool.LoadModel();
     {

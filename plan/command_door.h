@@ -15,6 +15,7 @@ class CPLAN;
 enum PlanAction : std::int32_t {
     kActionSPID = 0,
     kActionCreateTurn = 1,
+    kActionEditTurn = 2,
     kActionSelectTurn = 6,
     kActionSynchronize = 20,
     kActionCreateTree = 21,

@@ -1,6 +1,7 @@
 // Reading and running the command script.
 #include "plan/command_script.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <optional>
@@ -150,28 +151,85 @@ void CommandScript::CountCommand() {
 }
 
 void CommandScript::Command(std::int32_t type, std::int32_t action, std::int32_t index) {
+    // The plan is read first, as the door reads it at the first command: its
+    // operations are the document's, not the command's.
+    OperationCount();
+    const PlanOperations before = SeeOperations();
     refusalsSeen_ = PanelScript::Instance().Refusals();
     ScriptedUser::Instance().TakeFailures();
     RunLibraryCommand(type, action, index);
     CountCommand();
     // The host runs what the command posted once it has returned.
     HostLibraries::Instance().RunPosted([this] { CountCommand(); });
+    FollowOperations(before, action == kActionEditTurn ? index : -1);
 }
 
 void CommandScript::UserAction(const std::function<void()>& action) {
+    const bool read = StartedFlag;
+    const PlanOperations before = SeeOperations();
     refusalsSeen_ = PanelScript::Instance().Refusals();
     ScriptedUser::Instance().TakeFailures();
     SetLastCommandFailed(false);
     action();
     CountCommand();
     HostLibraries::Instance().RunPosted([this] { CountCommand(); });
+    FollowOperations(before, -1, read);
 }
 
 void CommandScript::MenuCommand(std::int32_t id, int lineNumber) {
+    // The host may refuse the command (an older host ignores them all): the
+    // plan is not read here before it, only followed.
+    const bool read = StartedFlag;
+    const PlanOperations before = SeeOperations();
     refusalsSeen_ = PanelScript::Instance().Refusals();
     ScriptedUser::Instance().TakeFailures();
     if (!SendMenuCommand(id, [this] { CountCommand(); }))
         throw ScriptError(At(lineNumber) + "no library is loaded to take menu command " + std::to_string(id));
+    FollowOperations(before, -1, read);
+}
+
+CommandScript::PlanOperations CommandScript::SeeOperations() {
+    PlanOperations seen;
+    if (const CPLAN* plan = ExistingPLAN()) {
+        seen.plan = plan;
+        seen.cleared = plan->TurnsCleared();
+        for (int i = 0; i < plan->GetTurnCount(); ++i) seen.operations.push_back(plan->GetTurn(i));
+    }
+    return seen;
+}
+
+void CommandScript::FollowOperations(const PlanOperations& before, std::int32_t edited, bool read) {
+    const PlanOperations now = SeeOperations();
+    const std::vector<const PlanTurn*>& after = now.operations;
+    const auto holds = [](const std::vector<const PlanTurn*>& list, const PlanTurn* op) {
+        return std::find(list.begin(), list.end(), op) != list.end();
+    };
+    if (now.plan != before.plan || now.cleared != before.cleared) {
+        // The plan was read again from the document (or cleared): the same
+        // operations are new objects in the same places.
+        for (const PlanTurn*& op : workedOn_) {
+            const auto at = static_cast<std::size_t>(std::find(before.operations.begin(), before.operations.end(), op) -
+                                                     before.operations.begin());
+            op = at < after.size() ? after[at] : nullptr;
+        }
+    } else if (read) {
+        for (const PlanTurn* op : after)
+            if (!holds(before.operations, op) && !holds(workedOn_, op)) workedOn_.push_back(op);
+    }
+    if (edited >= 0 && static_cast<std::size_t>(edited) < after.size()) {
+        const PlanTurn* op = after[static_cast<std::size_t>(edited)];
+        if (!holds(workedOn_, op)) workedOn_.push_back(op);
+    }
+    std::erase_if(workedOn_, [&](const PlanTurn* op) { return !holds(after, op); });
+}
+
+std::vector<const PlanTurn*> CommandScript::OperationsWorkedOn() const {
+    std::vector<const PlanTurn*> operations;
+    if (const CPLAN* plan = ExistingPLAN())
+        for (int i = 0; i < plan->GetTurnCount(); ++i)
+            if (std::find(workedOn_.begin(), workedOn_.end(), plan->GetTurn(i)) != workedOn_.end())
+                operations.push_back(plan->GetTurn(i));
+    return operations;
 }
 
 void CommandScript::Create(std::int32_t type, std::int32_t index, std::int32_t action) {
@@ -571,10 +629,13 @@ void CommandScript::RunLine(std::string_view line, int lineNumber) {
     if (verb == "view") {
         if (words.size() != 2 || !IsViewFile(words[1]))
             throw ScriptError(At(lineNumber) + "view needs a file to save: .glb, .png or .svg");
+        // The view shows the plan as the document holds it: read, as the
+        // first command reads it, before a statement of the script did.
+        OperationCount();
         try {
             SaveView(words[1]);
         } catch (const HostError& e) {
-            Refuse(std::string("the view was not saved: ") + e.what(), lineNumber);
+            Refuse(std::string("the view was not saved: ") + e.Message(), lineNumber);
         }
         return;
     }

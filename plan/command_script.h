@@ -52,6 +52,9 @@
 
 namespace zarvento {
 
+class CPLAN;
+class PlanTurn;
+
 // A line of a script that cannot be read or run; what() names the line.
 class ScriptError : public std::runtime_error {
 public:
@@ -94,6 +97,10 @@ public:
     int CommandsFailed() const { return commandsFailed_; }
     // The script lines of the failed commands, in order, each once.
     const std::vector<int>& FailedLines() const { return failedLines_; }
+    // The operations the script's commands created or edited that the plan
+    // still holds, in the plan's order (a plan read again from the document
+    // keeps them by their places).
+    std::vector<const PlanTurn*> OperationsWorkedOn() const;
 
     // Splits a line into words; double quotes keep blanks inside a word.
     static std::vector<std::string> Words(std::string_view line, int lineNumber);
@@ -118,6 +125,17 @@ private:
     // A new operation; one the plan takes with an error message fails too.
     void Create(std::int32_t type, std::int32_t index, std::int32_t action);
     static int OperationCount();
+    // The plan's operations now, in its order, and which list they are in.
+    struct PlanOperations {
+        const CPLAN* plan = nullptr;
+        std::uint64_t cleared = 0;  // the plan's TurnsCleared
+        std::vector<const PlanTurn*> operations;
+    };
+    static PlanOperations SeeOperations();
+    // After a command: the operations it made join those worked on (unless
+    // the plan was not `read` before it: the command read the document's),
+    // an edited one (its index, or -1) too, and deleted ones leave.
+    void FollowOperations(const PlanOperations& before, std::int32_t edited, bool read = true);
     // A command of the library's menu, through the host to the library's entry.
     void MenuCommand(std::int32_t id, int lineNumber);
     // Counts a command the host ran, as Command says.
@@ -151,6 +169,7 @@ private:
     // The part's section failures before the command counted last.
     int sectionFailuresSeen_ = 0;
     std::vector<int> failedLines_;
+    std::vector<const PlanTurn*> workedOn_;  // not owned: the plan's
     void CountFailure();
 };
 

@@ -171,6 +171,7 @@ bool CPLAN::ToggleExclude(int i) {
 }
 
 void CPLAN::ClearTurns() {
+    ++turnsCleared;
     TreeControl* tree = Tree();
     while (!turns.empty()) {
         std::unique_ptr<PlanTurn> doomed = std::move(turns.back());

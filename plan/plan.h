@@ -59,6 +59,10 @@ public:
     bool ToggleExclude(int i);
     // Deletes every operation.
     void ClearTurns();
+    // How many times the list was emptied (cleared, or read again from the
+    // document): operations since then are other objects, even at an address
+    // an older one had.
+    std::uint64_t TurnsCleared() const { return turnsCleared; }
 
     // Number of active operations in front of op; -1 when op is not in the plan.
     int GetActiveTurnNumber(const PlanTurn* op) const;
@@ -239,6 +243,7 @@ private:
 
     std::unique_ptr<PLAN_PARAMETERS> planParameters;
     std::vector<std::unique_ptr<PlanTurn>> turns;
+    std::uint64_t turnsCleared = 0;
     // The modal state before each operation as the last calculations left it,
     // and the operation it was taken before: what an appended operation's
     // calculation starts from. Cleared when the list changes otherwise.

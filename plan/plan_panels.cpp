@@ -113,7 +113,8 @@ namespace {
 // ("{T3 M4}") may put it in another position.
 void AddToolFromCatalog(CSPID& spid, int i) {
     ParamTool chosen = spid.tools[static_cast<std::size_t>(i)];
-    std::string folder, name = chosen.sToolName, ext;
+    // The dialog finds the position's model by its file's name.
+    std::string folder, name = chosen.ModelName(), ext;
     CCatalogTools dialog("Tool", folder, name, ext, chosen.aVariables, chosen.Npv);
     if (dialog.DoModal() != 1) return;
     const bool found = chosen.ParseNameSettings(name);
@@ -141,10 +142,8 @@ void AddToolFromCatalog(CSPID& spid, int i) {
     tool.sFileName = folder + name + ext;
     tool.sToolName = name;
     tool.sExt = ext;
-    std::string shown = name.substr(0, name.find('{'));
-    while (!shown.empty() && shown.back() == ' ') shown.pop_back();
-    tool.sPsevName = shown;
-    tool.sComment.clear();
+    // Named in the size chosen: the model's name with the row's designation.
+    tool.TakeSizeDesignation(dialog.ChosenDesignation());
     tool.FindModelFile(false);
     tool.LoadModel();
     if (found && tool.isInter) tool.CorrectX = -tool.CorrectX;

@@ -73,6 +73,9 @@ public:
 
     // The tree window; null while there is no control.
     TreeControl* Control() const;
+    // The panel was asked for the control and had none to give (it is not
+    // registered, or its registration is stale): the plan has no tree.
+    bool ControlMissing() const { return askedPanel_ && !Control(); }
     TreeItem Root() const { return root_; }
     // The placed control and the panel it sits in; null without them.
     const HostObjectPtr& ControlObject() const { return controlObject_; }

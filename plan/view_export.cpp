@@ -122,8 +122,10 @@ void SavePlanDrawing(const std::string& path) {
         drawing.FitTo(runs);
         return runs;
     };
+    bool drawn = false;
     if (CSPID* spid = ExistingSPID()) {
         if (const Contour* section = spid->GetDetailContour()) {
+            drawn = true;
             const ZxStyle style{kSectionColour, 1.5, false, true};
             drawing.AddPath("section", fitted(ContourRuns(*section)), style);
             drawing.AddLegend("part section", style);
@@ -132,6 +134,7 @@ void SavePlanDrawing(const std::string& path) {
         const Contour* stock = spid->pSourceContour.get();
         if (!stock) stock = (made = spid->CreateSourceContour()).get();
         if (stock) {
+            drawn = true;
             const ZxStyle style{settings.Colour(kStockColour), 1.2, false, false};
             drawing.AddPath("stock", fitted(ContourRuns(*stock)), style);
             drawing.AddLegend("stock", style);
@@ -156,9 +159,15 @@ void SavePlanDrawing(const std::string& path) {
             drawing.EndGroup();
             drawing.AddLegend(title, {colour, 1.2, false, false});
             anyRapid = anyRapid || !rapid.Runs().empty();
+            drawn = true;
         }
         if (anyRapid) drawing.AddLegend("rapid moves", {kRapidSampleColour, 1.0, true, false});
     }
+    // An empty page would pass for a view: it is refused, naming what is missing.
+    if (!drawn)
+        throw HostError(E_FAIL_, "the turning plane has nothing to draw: the plan of " +
+                                     (doc->FilePath().empty() ? std::string("the part") : doc->FilePath()) +
+                                     " has no part section, stock or operation (no NC coordinate system yet?)");
     drawing.Write(path);
 }
 
@@ -171,7 +180,12 @@ void SaveView(const std::string& path) {
     const std::string extension = ViewExtension(path);
     if (!IsViewFile(path)) throw HostError(E_INVALIDARG_, "the view is saved as .glb, .png or .svg, not " + path);
     if (extension == ".svg") return SavePlanDrawing(path);
-    const Scene scene = CollectScene(*ViewDocument());
+    const HostDocumentPtr doc = ViewDocument();
+    const Scene scene = CollectScene(*doc);
+    if (scene.meshes.empty() && scene.lines.empty())
+        throw HostError(E_FAIL_, "the 3D view of " +
+                                     (doc->FilePath().empty() ? std::string("the part") : doc->FilePath()) +
+                                     " shows nothing: the part has no body yet");
     if (extension == ".glb")
         WriteSceneGlb(scene, path);
     else

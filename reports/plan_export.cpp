@@ -45,10 +45,9 @@ void RemoveFile(const std::filesystem::path& file) {
     std::filesystem::remove(file, ec);
 }
 
+// A copy made whole or not at all, with the umask's mode for a new file.
 bool CopyOver(const std::filesystem::path& from, const std::filesystem::path& to) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(from, ec)) return false;
-    return std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec) && !ec;
+    return CopyFileAtomic(from, to).ok;
 }
 
 // The text written anew without the lines' leading blanks, every line

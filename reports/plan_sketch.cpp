@@ -147,6 +147,7 @@ void CreatePlanDocument(const std::string& fileName) {
     ++mark.updates;
     DrawSketchFrame(drawing);
     drawing.SetZoom(-3.0, -3.0, 403.0, 250.0);
+    PlaceSketchOnSheet(drawing);
     scope.Finish();
 }
 

@@ -88,6 +88,13 @@ void DrawSketchFrame(DrawingDocument& drawing) {
     }
 }
 
+void PlaceSketchOnSheet(DrawingDocument& drawing) {
+    for (int v = 0; v < drawing.ViewCount(); ++v) drawing.MoveView(v, kSketchSheetX, kSketchSheetY);
+    if (const auto& zoom = drawing.Zoom())
+        drawing.SetZoom((*zoom)[0] + kSketchSheetX, (*zoom)[1] + kSketchSheetY, (*zoom)[2] + kSketchSheetX,
+                        (*zoom)[3] + kSketchSheetY);
+}
+
 std::string SketchToolText(ParamTool& tool) {
     tool.MakeDesignation();
     if (!tool.sDesignation.empty()) return tool.sDesignation;

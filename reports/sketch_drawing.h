@@ -46,6 +46,14 @@ void SetTableCellSize(DrawingTable& table, int column, double width, double heig
 inline constexpr double kSketchFrameRight = 403.0;
 inline constexpr double kSketchFrameTop = 252.0;
 void DrawSketchFrame(DrawingDocument& drawing);
+// The frame's lower left corner on the sheet: the sketch is laid out from
+// the frame's corner and then stands in the middle of its A3 sheet, clear of
+// the paper's edges.
+inline constexpr double kSketchSheetX = (420.0 - kSketchFrameRight) / 2.0;
+inline constexpr double kSketchSheetY = (297.0 - kSketchFrameTop) / 2.0;
+// Moves every view of the finished sketch, and the window's rectangle, from
+// the frame's corner to its place on the sheet.
+void PlaceSketchOnSheet(DrawingDocument& drawing);
 // The text of a tool's cell in the sketches' tables: its designation when it
 // has one, else its name and insert code as the plan shows it.
 std::string SketchToolText(ParamTool& tool);

@@ -176,12 +176,11 @@ std::string SketchRoughnessText(const double* roughness) {
     return roughness ? "Ra" + SketchNumber(*roughness) : std::string("Ra3,2");
 }
 
-void SketchSpeeds(double speed, double meanDiameter, bool constantSpeed, double nmin, double nmax, double& n,
-                  double& v) {
-    n = constantSpeed ? speed * 1000.0 / PI / meanDiameter : speed;
+void SketchSpeeds(double speed, double diameter, bool constantSpeed, double nmin, double nmax, double& n, double& v) {
+    n = constantSpeed ? speed * 1000.0 / PI / diameter : speed;
     if (n > nmax) n = nmax;
     if (n < nmin) n = nmin;
-    v = constantSpeed ? speed : PI * meanDiameter * n / 1000.0;
+    v = constantSpeed ? speed : PI * diameter * n / 1000.0;
 }
 
 CuttingTable MakeCuttingTable(const CuttingData& d) {
@@ -192,13 +191,13 @@ CuttingTable MakeCuttingTable(const CuttingData& d) {
     t.rows.push_back({"T", "Инструмент", "t, мм", "D, мм", "s, мм/об", "n, об/мин",
                       d.constantSpeed ? "Vпос, м/мин" : "Vср, м/мин", "Tо, мин"});
     double n = 0, v = 0;
-    SketchSpeeds(d.constantSpeed ? d.cuttingSpeed : d.spindle, d.meanDiameter, d.constantSpeed, d.nmin, d.nmax, n, v);
+    SketchSpeeds(d.constantSpeed ? d.cuttingSpeed : d.spindle, d.diameter, d.constantSpeed, d.nmin, d.nmax, n, v);
     char position[32];
     std::snprintf(position, sizeof position, "%d", d.position + 1);
-    t.rows.push_back({position, d.designation, Printf("%g", d.depth), Printf("%1.2f", d.meanDiameter),
-                      Printf("%g", d.feed), Printf("%1.0f", n), Printf("%1.0f", v), Printf("%1.2f", d.time)});
+    t.rows.push_back({position, d.designation, Printf("%g", d.depth), Printf("%1.2f", d.diameter), Printf("%g", d.feed),
+                      Printf("%1.0f", n), Printf("%1.0f", v), Printf("%1.2f", d.time)});
     if (t.secondPass) {
-        SketchSpeeds(d.speed2, d.meanDiameter, d.constantSpeed, d.nmin, d.nmax, n, v);
+        SketchSpeeds(d.speed2, d.diameter, d.constantSpeed, d.nmin, d.nmax, n, v);
         t.rows.push_back(
             {"", "", Printf("%g", d.depth2), "", Printf("%g", d.feed2), Printf("%1.0f", n), Printf("%1.0f", v), ""});
     }

@@ -63,7 +63,9 @@ std::string SketchRoughnessText(const double* roughness);
 struct CuttingData {
     int position = -1;  // turret position, from 0
     std::string designation;
-    double depth = 0, meanDiameter = 0, feed = 0, spindle = 0, cuttingSpeed = 0, nmin = 0, nmax = 0;
+    // The mean machining diameter (a diameter, not the path's mean radius).
+    double diameter = 0;
+    double depth = 0, feed = 0, spindle = 0, cuttingSpeed = 0, nmin = 0, nmax = 0;
     bool constantSpeed = false;
     double time = 0;  // working and idle time, minutes
     // The second pass: depth, feed and speed (spindle speed, or cutting speed
@@ -81,8 +83,7 @@ struct CuttingTable {
 // The spindle speed and the cutting speed for a speed value: with constant
 // cutting speed the value is V and n = V·1000/π/D, else it is n and
 // V = π·D·n/1000; n is kept inside [nmin, nmax].
-void SketchSpeeds(double speed, double meanDiameter, bool constantSpeed, double nmin, double nmax, double& n,
-                  double& v);
+void SketchSpeeds(double speed, double diameter, bool constantSpeed, double nmin, double nmax, double& n, double& v);
 CuttingTable MakeCuttingTable(const CuttingData& data);
 
 // One row of the plan sketch's tool table.

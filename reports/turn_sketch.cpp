@@ -97,14 +97,22 @@ int PlaceToolView(DrawingDocument& drawing, const CTurn& turn, ParamTool& tool, 
     return toolView;
 }
 
+}  // namespace
+
+double SketchCuttingDiameter(CTurn& turn) {
+    const double mean = std::fabs(Variable(turn, "_DMID"));
+    return turn.kind == kTurnDRILL || turn.kind == kTurnPLASHKA ? mean : 2.0 * mean;
+}
+
+namespace {
+
 // The operation's cutting data as a table.
 void DrawCuttingTable(DrawingDocument& drawing, CTurn& turn, ParamTool* tool) {
     CuttingData data;
     data.position = turn.nToolPosition;
     if (tool) data.designation = SketchToolText(*tool);
     data.depth = Variable(turn, "_DEPT");
-    // A part on the −X side of its system has a negative mean diameter.
-    data.meanDiameter = std::fabs(Variable(turn, "_DMID"));
+    data.diameter = SketchCuttingDiameter(turn);
     data.feed = Variable(turn, "_FEED");
     data.spindle = Variable(turn, "_SPIN");
     data.cuttingSpeed = Variable(turn, "_VCUT");
@@ -183,6 +191,7 @@ void CreateSketch(CTurn& turn, const std::string& fileName) {
     ++mark.updates;
     DrawSketchFrame(drawing);
     drawing.SetZoom(-3.0, -3.0, 403.0, 252.0);
+    PlaceSketchOnSheet(drawing);
     scope.Finish();
 }
 

@@ -15,6 +15,13 @@ class DrawingDocument;
 // the part document is active again.
 void CreateSketch(CTurn& turn, const std::string& fileName);
 
+// The diameter the cutting table shows and works its speeds out at (mm): the
+// operation's mean machining diameter `_DMID` is the mean of its path's X,
+// a radius, save for drilling and tap/die threading, where it is the tool's
+// diameter already. Given as a size: a part on the -X side of its system
+// has a negative X.
+double SketchCuttingDiameter(CTurn& turn);
+
 // A view of the model file in the projection "#Снизу", turned by the angle
 // (degrees) and placed at (x, y); its number, or -1 when the model cannot be
 // read (no view is made then).

@@ -83,11 +83,11 @@ zarvento=$root/build/fuzz/app/zarvento
   "$root/build/fuzz/examples/profile-to-step" "$root/examples/shaft/stepped-shaft.profile" example/stepped-shaft.step
   "$zarvento" tool-model "$root/examples/tools/roughing_tool.txt" example/roughing_tool.rdp
   "$zarvento" tool-model "$root/examples/tools/finishing_tool.txt" example/finishing_tool.rdp
-  "$zarvento" run --new example/part.rdp "$root/examples/shaft/make-stepped-shaft.zsc" > /dev/null
+  "$zarvento" run --no-tree --new example/part.rdp "$root/examples/shaft/make-stepped-shaft.zsc" > /dev/null
   cp example/part.rdp example/empty-plan.rdp
-  "$zarvento" run example/part.rdp "$root/examples/shaft/nc-plan.zsc" > /dev/null
-  "$zarvento" run --new shaft.rdp "$root/examples/shaft/make-shaft.zsc" > /dev/null
-  "$zarvento" run shaft.rdp "$root/examples/shaft/turning.zsc" > /dev/null
+  "$zarvento" run --no-tree example/part.rdp "$root/examples/shaft/nc-plan.zsc" > /dev/null
+  "$zarvento" run --no-tree --new shaft.rdp "$root/examples/shaft/make-shaft.zsc" > /dev/null
+  "$zarvento" run --no-tree shaft.rdp "$root/examples/shaft/turning.zsc" > /dev/null
   cp example/*.rdp shaft.rdp "$seeds/document/"
   mkdir -p "$seeds/step"
   cp example/stepped-shaft.step "$seeds/step/"

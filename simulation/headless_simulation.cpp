@@ -1,7 +1,10 @@
 // The simulation panel's work on the headless host.
 #include "simulation/headless_simulation.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <map>
+#include <memory>
 
 #include "geometry/contour_script.h"
 #include "nc/cadre_iso.h"
@@ -92,32 +95,49 @@ private:
     const CPROGRAM& program_;
 };
 
-// The stock as the simulation left it, where it departs from the part, and
-// the picture of the run, which began from `initial` (null: the plan's stock).
-void TakeStock(SimulationOutcome& outcome, const CSimulation& simulation, const Contour* initial = nullptr) {
-    const Contour* stock = simulation.Stock();
-    outcome.stockUnits = stock ? stock->Count() : 0;
-    outcome.stock = stock ? ContourScriptText(*stock) : std::string();
-    outcome.deviations.clear();
-    CSPID* spid = ExistingSPID();
-    const Contour* part = spid ? spid->GetDetailContour() : nullptr;
-    if (stock && part) {
-        // A chisel thread cuts its groove into the part by design, as the
-        // main job's check of its passes knows.
-        const double tolerance = SettingsRecord::Global().accuracy;
-        const ClearanceOutline outline(*part);
-        std::vector<ThreadBand> bands;
+// How a machined stock departs from the part: within the settings'
+// accuracy, a chisel thread's groove, which the thread cuts into the part by
+// design as the main job's check of its passes knows, being no cut.
+class PartComparison {
+public:
+    PartComparison() {
+        CSPID* spid = ExistingSPID();
+        part_ = spid ? spid->GetDetailContour() : nullptr;
+        if (!part_) return;
+        outline_ = std::make_unique<ClearanceOutline>(*part_);
         if (const CPLAN* plan = ExistingPLAN())
             for (int i = 0; i < plan->GetTurnCount(); ++i) {
                 const auto* op = dynamic_cast<const CTurn*>(plan->GetTurn(i));
                 if (!op || !op->IsActive() || !op->GetTool()) continue;
-                for (ThreadBand& band : ThreadBandsOf(*op, outline, ThreadInsertOf(*op), tolerance))
-                    bands.push_back(std::move(band));
+                for (ThreadBand& band : ThreadBandsOf(*op, *outline_, ThreadInsertOf(*op), tolerance_))
+                    bands_.push_back(std::move(band));
             }
-        PlannedCut beyondThreads;
-        if (!bands.empty()) beyondThreads = [&bands](double z, double x) { return OutsideThreadBands(bands, {z, x}); };
-        outcome.deviations = CompareSections(*part, *stock, tolerance, 0.05, beyondThreads);
     }
+    const Contour* Part() const { return part_; }
+    std::vector<SectionDeviation> operator()(const Contour& stock) const {
+        if (!part_) return {};
+        PlannedCut beyondThreads;
+        if (!bands_.empty()) beyondThreads = [this](double z, double x) { return OutsideThreadBands(bands_, {z, x}); };
+        return CompareSections(*part_, stock, tolerance_, 0.05, beyondThreads);
+    }
+
+private:
+    const Contour* part_ = nullptr;
+    double tolerance_ = SettingsRecord::Global().accuracy;
+    std::unique_ptr<ClearanceOutline> outline_;
+    std::vector<ThreadBand> bands_;
+};
+
+// The stock as the simulation left it, where it departs from the part, and
+// the picture of the run, which began from `initial` (null: the plan's stock).
+void TakeStock(SimulationOutcome& outcome, const CSimulation& simulation, const PartComparison& compare,
+               const Contour* initial = nullptr) {
+    const Contour* stock = simulation.Stock();
+    outcome.stockUnits = stock ? stock->Count() : 0;
+    outcome.stock = stock ? ContourScriptText(*stock) : std::string();
+    outcome.deviations = stock ? compare(*stock) : std::vector<SectionDeviation>{};
+    CSPID* spid = ExistingSPID();
+    const Contour* part = compare.Part();
 
     const std::unique_ptr<Contour> planStock = !initial && spid ? spid->CreateSourceContour() : nullptr;
     SimulationScene scene;
@@ -129,6 +149,70 @@ void TakeStock(SimulationOutcome& outcome, const CSimulation& simulation, const 
     scene.tool = simulation.ToolContour();
     scene.deviations = &outcome.deviations;
     outcome.picture = MakeSimulationPicture(scene, outcome.checkMode ? "check run" : "simulation");
+}
+
+// The block the program writes first for frame k (its row in the list the
+// frames were written to), without the list's leading blank.
+std::string FrameBlock(const CPROGRAM& program, const std::vector<std::string>& rows, std::uint32_t k) {
+    const std::vector<std::uint32_t>& lineFrames = program.LineFrames();
+    for (std::size_t i = 0; i < lineFrames.size() && i < rows.size(); ++i) {
+        if (lineFrames[i] != k) continue;
+        std::string block = rows[i];
+        const std::size_t first = block.find_first_not_of(' ');
+        return first == std::string::npos ? std::string() : block.substr(first);
+    }
+    return {};
+}
+
+// Names the frame after which the stock first cuts into each unit the
+// outcome lists as cut: the stock worked out frame by frame (pre-calculated
+// now when the run did not) only ever loses material, so a unit cut after
+// frame k stays cut, and the first such frame is found by halves.
+void NameTheCuts(SimulationOutcome& outcome, const CPROGRAM& program, const std::vector<std::string>& rows,
+                 const PartComparison& compare) {
+    outcome.cutSources.clear();
+    const bool anyCut = std::any_of(outcome.deviations.begin(), outcome.deviations.end(),
+                                    [](const SectionDeviation& d) { return d.cut > 0.0; });
+    const std::uint32_t count = program.frames.Count();
+    if (!anyCut || count == 0) return;
+    if (!program.frames[count - 1]->simulatedStock) {
+        CSimulation pre;
+        pre.SetFrames(program.frames);
+        pre.SetSpeedFactor(CSimulation::kPreCalculationSpeed);
+        pre.CalculateAllFrames();
+    }
+    std::map<std::uint32_t, std::vector<SectionDeviation>> seen;
+    const auto cutAfter = [&](std::uint32_t k, int unit) {
+        auto at = seen.find(k);
+        if (at == seen.end()) {
+            const std::shared_ptr<const Contour>& stock = program.frames[k]->simulatedStock;
+            at = seen.emplace(k, stock ? compare(*stock) : std::vector<SectionDeviation>{}).first;
+        }
+        return std::any_of(at->second.begin(), at->second.end(),
+                           [unit](const SectionDeviation& d) { return d.unit == unit && d.cut > 0.0; });
+    };
+    for (const SectionDeviation& d : outcome.deviations) {
+        if (!(d.cut > 0.0)) continue;
+        SimulationOutcome::CutSource source;
+        source.unit = d.unit;
+        if (cutAfter(count - 1, d.unit)) {
+            std::uint32_t lo = 0, hi = count - 1;
+            while (lo < hi) {  // halves the frames: at most log2(count) comparisons
+                const std::uint32_t mid = lo + (hi - lo) / 2;
+                if (cutAfter(mid, d.unit))
+                    hi = mid;
+                else
+                    lo = mid + 1;
+            }
+            const CCadreISO& frame = *program.frames[lo];
+            if (const CTurn* op = frame.operation) {
+                source.operation = op->index;
+                source.name = op->sNameTurn;
+            }
+            source.block = FrameBlock(program, rows, lo);
+        }
+        outcome.cutSources.push_back(std::move(source));
+    }
 }
 
 }  // namespace
@@ -151,6 +235,7 @@ void HeadlessSimulation::RunPanel(CPROGRAM& program, bool checkMode, PanelAnswer
     std::vector<std::string> rows;
     program.WriteProgramText(rows);
     ForgetSnapshots forget(program);
+    const PartComparison compare;
 
     const int frameCount = static_cast<int>(program.frames.Count());
     if (!checkMode) {
@@ -160,7 +245,7 @@ void HeadlessSimulation::RunPanel(CPROGRAM& program, bool checkMode, PanelAnswer
         if (progress_) pre.SetProgress([this](int done, int total) { progress_("pre-calculation", done, total); });
         pre.CalculateAllFrames();
         outcome->preCalculated = true;
-        TakeStock(*outcome, pre);
+        TakeStock(*outcome, pre, compare);
         PanelScript::Instance().Note(PlanPanels::kSimulation,
                                      "pre-calculated " + std::to_string(frameCount) + " frames, stock " +
                                          std::to_string(pre.Stock() ? pre.Stock()->Count() : 0) + " units");
@@ -198,12 +283,13 @@ void HeadlessSimulation::RunPanel(CPROGRAM& program, bool checkMode, PanelAnswer
             outcome->messages.push_back(messages.Text(k));
             PanelScript::Instance().Note(PlanPanels::kSimulation, messages.Text(k));
         }
-        TakeStock(*outcome, simulation, startStock.get());
+        TakeStock(*outcome, simulation, compare, startStock.get());
         PanelScript::Instance().Note(
             PlanPanels::kSimulation,
             "ran " + std::to_string(outcome->points) + " points from row " + std::to_string(row) + ", stock " +
                 std::to_string(simulation.Stock() ? simulation.Stock()->Count() : 0) + " units");
     }
+    NameTheCuts(*outcome, program, rows, compare);
     if (answer.result == IDOK_ && answer.Field("speed")) program.KoffVelosity = speed;
     last_ = std::move(outcome);
 }

@@ -42,6 +42,17 @@ struct SimulationOutcome {
     // Where that stock departs from the part's section by more than the
     // settings' accuracy.
     std::vector<SectionDeviation> deviations;
+    // For each of those that cuts into the part (in their order): the
+    // operation and the block of the program after which the stock, worked
+    // out frame by frame, first cuts that unit; operation -1 when it cannot
+    // be told.
+    struct CutSource {
+        int unit = 0;
+        int operation = -1;  // its index in the plan
+        std::string name;    // the operation's
+        std::string block;   // the first line the program writes for the frame
+    };
+    std::vector<CutSource> cutSources;
     // What the run shows in the turning plane: the part, the stock before and
     // as machined, the path stepped, the tool where the run ended.
     SimulationPicture picture;

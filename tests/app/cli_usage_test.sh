@@ -10,7 +10,7 @@ export ZARVENTO_REGISTRY="$work/registry" XDG_CONFIG_HOME="$work/config"
 fail() { echo "FAIL: $*"; exit 1; }
 
 "$zarvento" --help > "$work/help" || fail "--help exits $?"
-grep -q "run \[--new \[--replace\]\] \[--no-save\] <document> <script>" "$work/help" || fail "--help does not describe run"
+grep -q "run \[--new \[--replace\]\] \[--no-save\] \[--no-tree\] <document> <script>" "$work/help" || fail "--help does not describe run"
 grep -q "answer <panel> ok|cancel" "$work/help" || fail "--help does not describe the script"
 # Every verb tells what it does, by --help and by help <verb>, and only that.
 for verb in run program simulate tool-model tool-contour catalog statistics setup-sheet export drawing register \

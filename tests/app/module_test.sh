@@ -55,7 +55,7 @@ grep -q '^panel lsc: cancel (default)' "$work/out" || fail "menu 30 did not reac
 mkdir "$work/copy"
 cp "$zarvento" "$(dirname "$zarvento")"/*.so "$work/copy/"
 printf 'menu 30\n' > "$work/lsc.zsc"
-"$work/copy/zarvento" run --new "$work/copy.rdp" "$work/lsc.zsc" > "$work/out" 2> "$work/err" \
+"$work/copy/zarvento" run --no-tree --new "$work/copy.rdp" "$work/lsc.zsc" > "$work/out" 2> "$work/err" \
   || fail "the copied program exits $?: $(tail -3 "$work/err")"
 grep -q '^panel lsc: cancel (default)' "$work/out" || fail "the copied program did not run the script"
 # Without the files the build puts beside the program, the copy names what it misses.

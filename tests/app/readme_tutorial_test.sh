@@ -31,6 +31,7 @@ blocks=$(sed -n 's/^# blocks: //p' "$work/tutorial.sh")
 mkdir -p "$work/repo/build/release"
 ln -s "$source_dir/examples" "$work/repo/examples"
 ln -s "$build_dir/app" "$work/repo/build/release/app"
+ln -s "$build_dir/treecontrol" "$work/repo/build/release/treecontrol"
 ln -s "$build_dir/examples" "$work/repo/build/release/examples"
 
 cd "$work/repo" || fail "no work folder"

@@ -130,6 +130,9 @@ TEST_F(ToolBodyTest, LoadingPushesSizeTableColumnsAndTheRowChooserAppliesARow) {
     MessageLog::Instance().QueueAnswer(2);  // the second row
     t.EditVariablesTable();
     EXPECT_EQ(t.sComment, "SNMG 120404");
+    // The tool is named in the size chosen, so the papers tell it apart.
+    EXPECT_EQ(t.sToolName, "Тело SNMG 120404");
+    EXPECT_EQ(t.sPsevName, "Тело SNMG 120404");
     ASSERT_TRUE(t.GetVariable("L", l));
     EXPECT_EQ(l, 12);
     EXPECT_EQ(t.r, 0.4);
@@ -138,6 +141,7 @@ TEST_F(ToolBodyTest, LoadingPushesSizeTableColumnsAndTheRowChooserAppliesARow) {
     // Closed without a choice: nothing changes.
     t.EditVariablesTable();
     EXPECT_EQ(t.sComment, "SNMG 120404");
+    EXPECT_EQ(t.sToolName, "Тело SNMG 120404");
 }
 
 TEST_F(ToolBodyTest, AModelWithoutATableSaysSo) {

@@ -66,8 +66,10 @@ private:
 };
 
 // A command of the program, run in the folder's set-up: every command ends
-// by resetting the process state, the program's folder among it.
+// by resetting the process state, the program's folder and the installed
+// tree control among it.
 int Command(std::vector<std::string> args, int (*command)(int, char**)) {
+    test::RegisterTreeControl(ZARVENTO_TREE_CONTROL_MODULE);
     SetModuleDirectory(fs::current_path());
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());

@@ -66,9 +66,10 @@ protected:
         CleanStateTest::TearDown();
     }
     // A run of the program; each run ends the host's state, the installed
-    // tree control with it, so it is installed again first.
-    static int Run(std::vector<std::string> args) {
-        test::RegisterTreeControl(ZARVENTO_TREE_CONTROL_MODULE);
+    // tree control with it, so it is installed again first (unless the run
+    // is to go without it).
+    static int Run(std::vector<std::string> args, bool withTreeControl = true) {
+        if (withTreeControl) test::RegisterTreeControl(ZARVENTO_TREE_CONTROL_MODULE);
         // The library in the host's list, as the program loads it.
         HostLibraries::Instance().Add(HostLibraryEntry{LibraryTitle(), "entry text", &LIBRARYENTRY});
         SetModuleDirectory(fs::current_path());
@@ -76,11 +77,12 @@ protected:
         for (std::string& a : args) argv.push_back(a.data());
         return RunScript(static_cast<int>(argv.size()), argv.data());
     }
-    static std::string Script(const std::string& text, int& status) {
+    static std::string Script(const std::string& text, int& status, bool withTreeControl = true,
+                              const std::string& option = "--no-save") {
         std::ofstream("script.zsc") << text;
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
-        status = Run({"zarvento", "run", "--no-save", "part.rdp", "script.zsc"});
+        status = Run({"zarvento", "run", option, "part.rdp", "script.zsc"}, withTreeControl);
         std::string out = testing::internal::GetCapturedStdout();
         return out + testing::internal::GetCapturedStderr();
     }
@@ -135,6 +137,72 @@ TEST_F(ScriptTreeTest, StatementsThatCannotBeRunNameTheirLine) {
         const std::string out = Script(c.script, status);
         EXPECT_EQ(status, c.status) << c.script << out;
         EXPECT_TRUE(Has(out, c.said)) << c.script << out;
+    }
+}
+
+// A plan shown without its tree control (never registered, or its entry
+// stale) is no run to check the plan by: the run says so on the standard
+// error, naming the command that registers the control, and fails. A run
+// that leaves the tree out needs none.
+TEST_F(ScriptTreeTest, ARunWithoutTheTreeControlSaysSoAndFails) {
+    int status = 0;
+    std::string out = Script("synchronize\n", status, false);
+    EXPECT_EQ(status, kExitCommandFailed) << out;
+    EXPECT_TRUE(Has(out, "message: Не обнаружен компонент Tindral.ocx\n")) << out;
+    EXPECT_TRUE(Has(out,
+                    "zarvento: the plan tree cannot be shown: its control \"Tindral.TreeDlgCtrl.1\" is not "
+                    "registered in the host's registry "))
+        << out;
+    EXPECT_TRUE(Has(out, "; register Pelmora's control with: ")) << out;
+    EXPECT_TRUE(Has(out, "pelmora register\n")) << out;
+
+    out = Script("synchronize\n", status, false, "--no-tree");
+    EXPECT_EQ(status, kExitOk) << out;
+    EXPECT_FALSE(Has(out, "== plan tree")) << out;
+    EXPECT_FALSE(Has(out, "the plan tree cannot be shown")) << out;
+    // With the control the tree is shown and the run ends well.
+    out = Script("synchronize\n", status);
+    EXPECT_EQ(status, kExitOk) << out;
+    EXPECT_TRUE(Has(out, "== plan tree\nПлан токарной обработки  [image 0 10550, role 1000]\n")) << out;
+}
+
+// An operation the script made or edited that ends with a message (a warning
+// too: either leaves it without its moves) is listed after the run's summary
+// by its index, name and message, and fails the run; the plan read again from
+// the document keeps it by its place. Operations the script did not touch are
+// not its failures.
+TEST_F(ScriptTreeTest, OperationsTheScriptLeavesWithAMessageAreListedAndFailTheRun) {
+    constexpr const char* kNoDepth = "tool=1 work=2-3 allowance=0.5 output=cycle cycle._DEPTH=0";
+    constexpr const char* kWarning =
+        "ends with a message: Предупреждение: Не заданы обязательные параметры цикла G71: _DEPTH ";
+    struct Case {
+        const char* name;
+        std::string script;
+        std::string listed;  // empty: none, and the run ends well
+    };
+    const Case cases[] = {
+        {"created", std::string("answer turn ok name=Третья ") + kNoDepth + "\ncreate 1 0\n",
+         "== operation 0 \"Третья\" " + std::string(kWarning)},
+        {"created, then the plan read again",
+         std::string("answer turn ok name=Третья ") + kNoDepth + "\ncreate 1 0\nsynchronize\n",
+         "== operation 0 \"Третья\" " + std::string(kWarning)},
+        {"edited", std::string("answer turn ok ") + kNoDepth + "\nedit 0\n",
+         "== operation 0 \"Первая\" " + std::string(kWarning)},
+        {"untouched", "synchronize\n", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int status = 0;
+        const std::string out = Script(c.script, status);
+        if (c.listed.empty()) {
+            EXPECT_EQ(status, kExitOk) << out;
+            EXPECT_FALSE(Has(out, "== operation ")) << out;
+            continue;
+        }
+        EXPECT_EQ(status, kExitCommandFailed) << out;
+        EXPECT_TRUE(Has(out, " commands, 0 failed, 0 modal brackets open\n" + c.listed)) << out;
+        EXPECT_TRUE(Has(out, "zarvento: 1 operation the script made or edited ends with a message (listed last)\n"))
+            << out;
     }
 }
 

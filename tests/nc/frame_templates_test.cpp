@@ -182,6 +182,21 @@ TEST_F(FrameTemplatesTest, AMoveThatChangesNoWordWritesNoBlock) {
     EXPECT_EQ(Write(on, next, &next), Lines{" N2 G01 X20.001 Z-5.001"});
 }
 
+// A new feed is no word of where a move goes: a move that goes nowhere as
+// written writes no "G01 F0.25" block for it, and the next move that goes
+// somewhere writes the feed.
+TEST_F(FrameTemplatesTest, AFeedAloneMakesNoBlock) {
+    Load("G01").push_back(Line("G01 X%m Z%m F%m", {"_X2", "_Z2", "_F"}, true));
+    CCadre_LineG01 first(-10, 0, -10, -5, 0.2, false);
+    CCadre_LineG01 feedOnly(-10, -5, -10.0002, -5.0003, 0.25, false);
+    CCadre_LineG01 along(-10.0002, -5.0003, -10.0002, -9, 0.25, false);
+    int next = 0;
+    EXPECT_EQ(Write(first, 1, &next), Lines{" N1 G01 X20 Z-5 F0.2"});
+    EXPECT_EQ(Write(feedOnly, next, &next), Lines{});
+    EXPECT_EQ(next, 2);
+    EXPECT_EQ(Write(along, next, &next), Lines{" N2 G01 Z-9 F0.25"});
+}
+
 TEST_F(FrameTemplatesTest, TextFieldsWidthAndTransliteration) {
     Load("Comm").push_back(Line("(%s|%8t|%T)", {"NAME", "Щука", "ёлка"}));
     CCadre_Comment c("x");

@@ -162,6 +162,8 @@ TEST_F(FramesBuiltInTest, LineWordsAndFeedRules) {
         {{-10, 0, 5}, {-10, 0, 0}, 0.3, false, false, 0, 0.2, "X20 ", "Z5 ", " N001  G01  Z0 "},
         {{-10, 0, 5}, {-10, 0, 0}, 0.3, false, false, 0, 0.2, "", "", " N001  G01  X20 Z0 "},
         {{-10, 0, 5}, {-10, 0, 0}, 0.3, false, false, 1, 0.2, "X20 ", "Z5 ", " N001  G01  Z0 F0.3 "},
+        // A new feed alone is no block: the next move that goes somewhere writes it.
+        {{-10, 0, 5}, {-10, 0, 5.0003}, 0.3, false, false, 1, 0.2, "X20 ", "Z5 ", nullptr},
         {{-10, 0, 5}, {-10, 0, 0}, 0.2, false, false, 1, 0.2, "X20 ", "Z5 ", " N001  G01  Z0 "},
         {{-10, 0, 5}, {-10, 0, 0}, 0.3, true, false, 1, 0.2, "X20 ", "Z5 ", " N001  G00  Z0 "},
         {{-10, 1, 5}, {-10, 1, 5}, 0.2, false, false, 0, 0.2, "X20 ", "Z5 ", " N001  G01  X-10 "},

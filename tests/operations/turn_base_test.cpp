@@ -24,15 +24,21 @@ TEST_F(TurnBaseTest, EveryKindStartsWithItsDefaults) {
         const char* name;
         const char* key;
         double vrezanie, perebeg, spod, nshp, vconst, tt;
+        const char* description;  // after the name
     };
     const Defaults table[] = {
-        {1, "Многопроходная", "Turning", 1.5, 1.5, 0.25, 500, 180, 60},
-        {2, "Контур", "Turning", 1.5, 1.5, 0.25, 700, 180, 60},
-        {3, "Канавка", "Turning", 1.0, 0.0, 0.05, 500, 180, 60},
-        {4, "Сверление", "Drilling", 1.0, 0.0, 0.1, 500, 180, 45},
-        {5, "Нарезание резьбы резцом", "Threading_Chisel", 3.0, 3.0, 1.5, 500, 30, 60},
-        {6, "Нарезание резьбы плашкой/метчиком", "Threading_Tap_Die", 1.0, 1.0, 1.5, 100, 180, 60},
-        {7, "Отрезка", "Turning", 1.0, 0.5, 0.05, 500, 180, 60},
+        {1, "Многопроходная", "Turning", 1.5, 1.5, 0.25, 500, 180, 60,
+         " (позволяет производить точение, растачивание, подрезание и многопроходные канавки)"},
+        {2, "Контур", "Turning", 1.5, 1.5, 0.25, 700, 180, 60,
+         " (позволяет производить однопроходное перемещение по контуру)"},
+        {3, "Канавка", "Turning", 1.0, 0.0, 0.05, 500, 180, 60,
+         " (позволяет точить простую канавку одним движением. Для многопроходных канавок нужно выбрать "
+         "Многопроходную)"},
+        {4, "Сверление", "Drilling", 1.0, 0.0, 0.1, 500, 180, 45,
+         " (позволяет производить центрование, сверление и другие виды обработки осевым инструментом кроме резьб)"},
+        {5, "Нарезание резьбы резцом", "Threading_Chisel", 3.0, 3.0, 1.5, 500, 30, 60, ""},
+        {6, "Нарезание резьбы плашкой/метчиком", "Threading_Tap_Die", 1.0, 1.0, 1.5, 100, 180, 60, ""},
+        {7, "Отрезка", "Turning", 1.0, 0.5, 0.05, 500, 180, 60, ""},
     };
     for (const Defaults& d : table) {
         SCOPED_TRACE(d.name);
@@ -41,6 +47,12 @@ TEST_F(TurnBaseTest, EveryKindStartsWithItsDefaults) {
         EXPECT_EQ(op.kind, d.kind);
         EXPECT_EQ(op.sNameTurn, d.name);
         EXPECT_EQ(op.typeKey, d.key);
+        EXPECT_EQ(op.sDescription, std::string(d.name) + d.description);
+        // A copy describes itself alike.
+        std::unique_ptr<PlanTurn> copy = CPLAN::CreateTurnClass(d.kind);
+        dynamic_cast<CTurn&>(*copy).sDescription.clear();
+        dynamic_cast<CTurn&>(*copy).Copy(op);
+        EXPECT_EQ(dynamic_cast<CTurn&>(*copy).sDescription, op.sDescription);
         EXPECT_EQ(op.Vrezanie, d.vrezanie);
         EXPECT_EQ(op.Perebeg, d.perebeg);
         EXPECT_EQ(op.Spod, d.spod);

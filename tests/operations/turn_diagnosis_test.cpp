@@ -232,9 +232,9 @@ TEST_F(TurnDiagnosisTest, TreeItemAndItsThreeLines) {
         o.DirRcorrect = 2;
     });
     runner->Run();
-    // The recalculation refreshes an item only when its message changes;
-    // the corner radius came with it, so the plan refreshes after a change.
-    op.UpdateTreeItem(tree);
+    // The recalculation refreshes an item when what it shows changes: its
+    // message, its tool, or the corner radius the operation takes from the
+    // tool (a new operation takes it there, after its item was made).
     auto lines = [&tree](const CTurn& o) {
         std::vector<std::string> texts{tree.ItemText(o.hTreeItem)};
         for (TreeItem line : tree.Children(o.hTreeItem)) texts.push_back(tree.ItemText(line));

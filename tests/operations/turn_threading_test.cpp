@@ -674,6 +674,7 @@ TEST_F(TurnThreadingCycleTest, CycleFrameCarriesTheProfileAndTheVariables) {
     EXPECT_NEAR(deep.StartPoint.x, -10.0 + 0.92, 1e-12);
     EXPECT_NEAR(deep.EndPoint.z, -23.0, 1e-12);
     EXPECT_TRUE(c.secondContour->GetUnit(3)->IsRapid);
+    EXPECT_EQ(c.retractValue, 0.0);
     // Without "xx" the cycle starts on the prolonged line itself, and a
     // positioning frame writes that point in full.
     const auto& frames = op.Frames();
@@ -714,6 +715,8 @@ TEST_F(TurnThreadingCycleTest, ClearanceMovesTheCycleStartAwayFromTheDepth) {
         ASSERT_NE(at + 1, frames.end());
         EXPECT_NEAR((*(at + 1))->end.x, c.x, 1e-12);
         EXPECT_NEAR((*(at + 1))->end.z, c.z, 1e-12);
+        // The frame knows how far its start stands off the line: the clearance.
+        EXPECT_NEAR(cycles[0]->retractValue, -10.0 - c.x, 1e-12);
         // The profile goes as deep as the passes do, on the same side.
         const CUnit& deep = *cycles[0]->secondContour->GetUnit(1);
         EXPECT_NEAR(deep.StartPoint.x, -10.0 + (c.x < -10.0 ? 0.92 : -0.92), 1e-12);

@@ -537,14 +537,15 @@ TEST_F(PanelSpidTest, ACatalogToolKeepsTheMountingOfThePositionItReplaces) {
     ScriptedUser::Instance().Queue(UserSession{UserSession::Kind::Dialog, "catalog", {tree, ok}, 0});
     ASSERT_TRUE(Shown().UserCommand(Table(), CPanelSPID::kToolFromCatalog).done);
     const ParamTool& tool = p.PlanData().tools[0];
-    EXPECT_EQ(tool.sToolName, "Резец");
+    // Named in the size the dialog had chosen: its first row.
+    EXPECT_EQ(tool.sToolName, "Резец SNMG 120408");
     EXPECT_TRUE(tool.isFromCatalog);
     EXPECT_EQ(tool.M34, 4);
     // The hand is the model's, not the mounting's: this model says nothing
     // of it, so the tool is no left-hand tool like the one it replaces.
     EXPECT_FALSE(tool.isLeft);
     EXPECT_DOUBLE_EQ(tool.CorrectZ, 3.0);
-    EXPECT_EQ(Table().Grid().CellText(1, 1), "Резец");
+    EXPECT_EQ(Table().Grid().CellText(1, 1), "Резец SNMG 120408");
     ASSERT_NE(p.ToolModel(), nullptr);
     EXPECT_TRUE(p.ToolModel()->IsDrawn());
     for (int id : {CPanelSPID::kRemoveTool, CPanelSPID::kSpindleLeft, CPanelSPID::kSpindleRight})

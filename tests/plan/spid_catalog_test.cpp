@@ -83,8 +83,10 @@ TEST_F(SpidCatalogTest, TheChosenModelAndRowGoToThePosition) {
     ASSERT_EQ(AddFromCatalog("2", {Select(100, 4), Select(200, 2), Click(1)}), 1);
     const ParamTool& tool = spid->tools[1];
     EXPECT_EQ(tool.sFileName, "Токарные\\Проходные\\Резец.rdp");
-    EXPECT_EQ(tool.sToolName, "Резец");
-    EXPECT_EQ(tool.sPsevName, "Резец");
+    // Named in the size chosen: the model and the row's designation, its mark.
+    EXPECT_EQ(tool.sToolName, "Резец SNMG 190612");
+    EXPECT_EQ(tool.sPsevName, "Резец SNMG 190612");
+    EXPECT_EQ(tool.sComment, "SNMG 190612");
     EXPECT_EQ(tool.sExt, ".rdp");
     EXPECT_TRUE(tool.isFromCatalog);
     EXPECT_TRUE(tool.isModelLoaded);
@@ -102,7 +104,8 @@ TEST_F(SpidCatalogTest, BracesMoveTheToolAndAPositionBeyondTheTurretIsRefused) {
     EXPECT_TRUE(spid->tools[0].sFileName.empty());
     const ParamTool& tool = spid->tools[2];
     EXPECT_EQ(tool.sFileName, "Токарные\\Проходные\\Резец {T3 M4}.rdp");
-    EXPECT_EQ(tool.sPsevName, "Резец");
+    EXPECT_EQ(tool.sToolName, "Резец SNMG 120408 {T3 M4}");
+    EXPECT_EQ(tool.sPsevName, "Резец SNMG 120408");
     EXPECT_EQ(tool.M34, 4);
     EXPECT_EQ(fs::path(tool.sWorkFile).filename(), "Tool_3.rdp");
 

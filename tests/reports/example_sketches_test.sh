@@ -16,8 +16,8 @@ mkdir example
 cp "$step" example/stepped-shaft.step
 "$zarvento" tool-model "$examples/tools/roughing_tool.txt" example/roughing_tool.rdp >/dev/null
 "$zarvento" tool-model "$examples/tools/finishing_tool.txt" example/finishing_tool.rdp >/dev/null
-"$zarvento" run --new example/stepped-shaft.rdp "$examples/shaft/make-stepped-shaft.zsc" >/dev/null
-"$zarvento" run example/stepped-shaft.rdp "$examples/shaft/nc-plan.zsc" >/dev/null
+"$zarvento" run --no-tree --new example/stepped-shaft.rdp "$examples/shaft/make-stepped-shaft.zsc" >/dev/null
+"$zarvento" run --no-tree example/stepped-shaft.rdp "$examples/shaft/nc-plan.zsc" >/dev/null
 cat >sketches.zsc <<'SCRIPT'
 synchronize
 sketch 0
@@ -29,7 +29,7 @@ drawing plan.svg plan.dxf
 answer save-file ok file=set/Shaft.rdd
 document-set
 SCRIPT
-"$zarvento" run --no-save example/stepped-shaft.rdp sketches.zsc >run.log
+"$zarvento" run --no-tree --no-save example/stepped-shaft.rdp sketches.zsc >run.log
 grep -q "Комплект докуметов сформирован" run.log
 for f in saved.rdd set/Shaft/*.rdd; do
   "$zarvento" drawing "$f" "${f%.rdd}.svg" >/dev/null

@@ -93,7 +93,7 @@ TEST(SketchLayoutTest, CuttingTableKeepsTheSpindleSpeedInItsLimits) {
     d.designation = "Резец";
     d.constantSpeed = true;
     d.cuttingSpeed = 100;
-    d.meanDiameter = 50;
+    d.diameter = 50;
     d.nmin = 0;
     d.nmax = 5000;
     d.depth = 1.5;

@@ -32,6 +32,8 @@
 #include "platform/documents/host_documents.h"
 #include "platform/drawings/document_2d.h"
 #include "reports/plan_sketch.h"
+#include "reports/sketch_drawing.h"
+#include "reports/sketch_layout.h"
 #include "reports/turn_sketch.h"
 
 namespace zarvento {
@@ -66,6 +68,40 @@ protected:
         for (const DrawingText& t : d.Texts())
             if (t.text == text) return &t;
         return nullptr;
+    }
+
+    // Everything drawn stands on the sheet, clear of the paper's edges by at
+    // least `margin`: lines and arcs by their points, a text by the box its
+    // characters take (about 0.6 of the height wide), a picture by its box.
+    static void ExpectInsideTheSheet(const DrawingDocument& drawing, double margin) {
+        const double W = drawing.Sheet().Width(), H = drawing.Sheet().Height();
+        double x0 = 1e9, y0 = 1e9, x1 = -1e9, y1 = -1e9;
+        const auto take = [&](double x, double y) {
+            x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+        };
+        for (const DrawingPrimitive& p : drawing.Explode()) {
+            switch (p.kind) {
+                case DrawingPrimitive::Line: take(p.x1, p.y1), take(p.x2, p.y2); break;
+                case DrawingPrimitive::Arc:
+                case DrawingPrimitive::Circle: take(p.xc - p.r, p.yc - p.r), take(p.xc + p.r, p.yc + p.r); break;
+                case DrawingPrimitive::Picture: take(p.x1, p.y1), take(p.x2, p.y2); break;
+                case DrawingPrimitive::Text: {
+                    std::size_t chars = 0;
+                    for (char c : p.text) chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+                    const double w = 0.6 * p.height * static_cast<double>(chars);
+                    const double from = p.align == 1 ? -w / 2 : p.align == 2 ? -w : 0.0;
+                    if (p.rotation == 0)
+                        take(p.x1 + from, p.y1), take(p.x1 + from + w, p.y1 + p.height);
+                    else
+                        take(p.x1 - p.height, p.y1 + from), take(p.x1, p.y1 + from + w);
+                    break;
+                }
+            }
+        }
+        EXPECT_GE(x0, margin) << "left";
+        EXPECT_GE(y0, margin) << "bottom";
+        EXPECT_LE(x1, W - margin) << "right";
+        EXPECT_LE(y1, H - margin) << "top";
     }
 
     // Every drawing exports to SVG that libxml2 reads, and to DXF whose LINE,
@@ -108,23 +144,26 @@ TEST_F(SketchesTest, OperationSketchLaysOutTheOperation) {
     DrawingDocument& d = ActiveDrawing();
     EXPECT_EQ(d.Sheet().format, 3);
     EXPECT_EQ(d.Sheet().orientation, 0);
-    // The stock runs from z -58 to 2 and x -25 to 0: view 0 moves by (73, 205).
+    // The sketch is laid out from its frame's corner, which then stands at
+    // (kSketchSheetX, kSketchSheetY) on the sheet. The stock runs from z -58
+    // to 2 and x -25 to 0: view 0 moves by (73, 205) from that corner.
+    const double sx = kSketchSheetX, sy = kSketchSheetY;
     const DrawingText* zero = FindText(d, "0");
     ASSERT_TRUE(zero);
-    EXPECT_DOUBLE_EQ(zero->x, 74.5);
-    EXPECT_DOUBLE_EQ(zero->y, 207.0);
-    EXPECT_DOUBLE_EQ(d.View(0).x, 73.0);
-    EXPECT_DOUBLE_EQ(d.View(0).y, 205.0);
+    EXPECT_DOUBLE_EQ(zero->x, sx + 74.5);
+    EXPECT_DOUBLE_EQ(zero->y, sy + 207.0);
+    EXPECT_DOUBLE_EQ(d.View(0).x, sx + 73.0);
+    EXPECT_DOUBLE_EQ(d.View(0).y, sy + 205.0);
     const DrawingText* title = FindText(d, "Переход 1");
     ASSERT_TRUE(title);
-    EXPECT_DOUBLE_EQ(title->x, 0.0);
-    EXPECT_DOUBLE_EQ(title->y, 242.0);
+    EXPECT_DOUBLE_EQ(title->x, sx + 0.0);
+    EXPECT_DOUBLE_EQ(title->y, sy + 242.0);
     ASSERT_EQ(d.Roughness().size(), 1u);
-    EXPECT_DOUBLE_EQ(d.Roughness()[0]->x, 350.0);
-    EXPECT_DOUBLE_EQ(d.Roughness()[0]->y, 233.0);
+    EXPECT_DOUBLE_EQ(d.Roughness()[0]->x, sx + 350.0);
+    EXPECT_DOUBLE_EQ(d.Roughness()[0]->y, sy + 233.0);
     EXPECT_TRUE(d.Roughness()[0]->switch1 && d.Roughness()[0]->switch2);
     ASSERT_TRUE(d.Zoom());
-    EXPECT_EQ(*d.Zoom(), (std::array<double, 4>{-3.0, -3.0, 403.0, 252.0}));
+    EXPECT_EQ(*d.Zoom(), (std::array<double, 4>{sx - 3.0, sy - 3.0, sx + 403.0, sy + 252.0}));
 
     // The machined surfaces from the face (z 2) to the bar's outside: lengths
     // at z 2, -10, -30 and the radii 15, 20, 25, with their arrows and lines.
@@ -151,15 +190,16 @@ TEST_F(SketchesTest, OperationSketchLaysOutTheOperation) {
     for (const Object2D& o : d.View(0).objects.Objects()) {
         if (o.style != 2 || o.type != kObj2DLine) continue;
         ++pathLines;
-        for (double z : {o.line.x1, o.line.x2}) EXPECT_TRUE(z >= -58.0 - 5.0 + 73.0 && z <= 2.0 + 5.0 + 73.0) << z;
-        for (double x : {o.line.y1, o.line.y2}) EXPECT_TRUE(x >= -25.0 - 5.0 + 205.0 && x <= 205.0) << x;
+        for (double z : {o.line.x1 - sx, o.line.x2 - sx})
+            EXPECT_TRUE(z >= -58.0 - 5.0 + 73.0 && z <= 2.0 + 5.0 + 73.0) << z;
+        for (double x : {o.line.y1 - sy, o.line.y2 - sy}) EXPECT_TRUE(x >= -25.0 - 5.0 + 205.0 && x <= 205.0) << x;
     }
     EXPECT_GT(pathLines, 3);
     // The frame the sketch stands in, its tables on its bottom line.
-    const auto hasLine = [&d](double x1, double y1, double x2, double y2) {
+    const auto hasLine = [&d, sx, sy](double x1, double y1, double x2, double y2) {
         for (const Object2D& o : d.View(0).objects.Objects())
-            if (o.type == kObj2DLine && o.style == 1 && o.line.x1 == x1 && o.line.y1 == y1 && o.line.x2 == x2 &&
-                o.line.y2 == y2)
+            if (o.type == kObj2DLine && o.style == 1 && o.line.x1 == sx + x1 && o.line.y1 == sy + y1 &&
+                o.line.x2 == sx + x2 && o.line.y2 == sy + y2)
                 return true;
         return false;
     };
@@ -168,8 +208,8 @@ TEST_F(SketchesTest, OperationSketchLaysOutTheOperation) {
 
     ASSERT_EQ(d.Tables().size(), 1u);
     const DrawingTable& table = *d.Tables()[0];
-    EXPECT_DOUBLE_EQ(table.x, 115.0);
-    EXPECT_DOUBLE_EQ(table.y, 20.0);
+    EXPECT_DOUBLE_EQ(table.x, sx + 115.0);
+    EXPECT_DOUBLE_EQ(table.y, sy + 20.0);
     ASSERT_EQ(table.Rows(), 2);
     EXPECT_EQ(table.Cell(0, 1)->text, "Инструмент");
     EXPECT_EQ(table.Cell(1, 0)->text, std::to_string(op.nToolPosition + 1));
@@ -178,15 +218,50 @@ TEST_F(SketchesTest, OperationSketchLaysOutTheOperation) {
     EXPECT_EQ(table.Cell(1, 1)->text, "Резец проходной");
     EXPECT_EQ(table.Cell(1, 1)->align, 0);
     EXPECT_DOUBLE_EQ(table.columnWidths[1], 120.0);
-    // The part lies on the -X side of its system: the mean diameter and the
-    // speeds are still printed as sizes.
-    double meanDiameter = *op.GetNumericVariable("_DMID");
-    EXPECT_LT(meanDiameter, 0.0);
+    // The frame, the table on its bottom line and the title stand on the A3
+    // sheet, its edges clear of them.
+    EXPECT_EQ(d.Sheet().Width(), 420.0);
+    EXPECT_EQ(d.Sheet().Height(), 297.0);
+    ExpectInsideTheSheet(d, 5.0);
+    // The column D is the mean machining diameter: twice the path's mean X,
+    // which is a radius, and the cutting speed is worked out at it. The part
+    // lies on the -X side of its system: both are printed as sizes.
+    const double meanRadius = *op.GetNumericVariable("_DMID");
+    EXPECT_LT(meanRadius, 0.0);
     char text[32];
-    std::snprintf(text, sizeof text, "%1.2f", -meanDiameter);
+    std::snprintf(text, sizeof text, "%1.2f", -2.0 * meanRadius);
     EXPECT_EQ(table.Cell(1, 3)->text, text);
-    for (int c : {5, 6}) EXPECT_NE(table.Cell(1, c)->text.front(), '-') << table.Cell(1, c)->text;
+    std::snprintf(text, sizeof text, "%1.0f", op.Nshp);
+    EXPECT_EQ(table.Cell(1, 5)->text, text);
+    std::snprintf(text, sizeof text, "%1.0f", 3.141592653589793 * -2.0 * meanRadius * op.Nshp / 1000.0);
+    EXPECT_EQ(table.Cell(1, 6)->text, text);
+    // The variable itself stays what stored formulas read: the mean X.
+    EXPECT_EQ(*op.GetNumericVariable("_DMID"), meanRadius);
     CheckExports(d, "operation");
+}
+
+// The diameter of the cutting table: the turning kinds' mean X is a radius
+// (a thread M40 turned at 500 rpm is cut at 63 m/min, not 31), the axial
+// tools' value their diameter already.
+TEST_F(SketchesTest, TheCuttingTableWorksAtTheDiameter) {
+    const struct {
+        int kind;
+        double meanValue, diameter;
+    } cases[] = {{kTurnMnogoProhod, -18.21, 36.42}, {kTurnKONTUR, 10.5, 21.0},   {kTurnKANAVKA, -8.8, 17.6},
+                 {kTurnTHREADING, 20.0, 40.0},      {kTurnOTREZKA, -19.0, 38.0}, {kTurnDRILL, 10.0, 10.0},
+                 {kTurnPLASHKA, 10.0, 10.0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        std::unique_ptr<PlanTurn> made = CPLAN::CreateTurnClass(c.kind);
+        auto& op = dynamic_cast<CTurn&>(*made);
+        op.meanDiameter = c.meanValue;
+        EXPECT_DOUBLE_EQ(SketchCuttingDiameter(op), c.diameter);
+    }
+    CuttingData thread;
+    thread.diameter = 40.0;
+    thread.spindle = 500;
+    thread.nmax = 5000;
+    EXPECT_EQ(MakeCuttingTable(thread).rows[1][6], "63");
 }
 
 // The sketch draws a tool as the simulation cuts with it: the catalog's
@@ -194,7 +269,7 @@ TEST_F(SketchesTest, OperationSketchLaysOutTheOperation) {
 // at the anchor's height, the blade and its holder running away from the
 // axis (down the sheet), the whole no wider along Z than the holder.
 TEST_F(SketchesTest, TheToolViewStandsABladeAcrossTheSpindleAxis) {
-    for (const char* blade : {"Резец канавочный N123G2", "Резец отрезной N151.2"}) {
+    for (const char* blade : {"Резец канавочный", "Резец отрезной"}) {
         SCOPED_TRACE(blade);
         const std::string model = (folder / (std::string(blade) + ".rdp")).string();
         ToolModelText::Convert(
@@ -224,13 +299,15 @@ TEST_F(SketchesTest, PlanSketchDrawsMachinedSurfacesAndTheTurret) {
     CreatePlanDocument("");
     EXPECT_FALSE(BusyFlag);
     DrawingDocument& d = ActiveDrawing();
-    // The middle of the stock lands at x = 75.
-    EXPECT_DOUBLE_EQ(d.View(0).x, 100.0 - (-58.0 + 2.0) * 0.5 - 25.0);
-    EXPECT_DOUBLE_EQ(d.View(0).y, -25.0 + 225.0);
+    // The middle of the stock lands at x = 75 from the frame's corner, which
+    // stands at (kSketchSheetX, kSketchSheetY) on the sheet.
+    const double sx = kSketchSheetX, sy = kSketchSheetY;
+    EXPECT_DOUBLE_EQ(d.View(0).x, sx + 100.0 - (-58.0 + 2.0) * 0.5 - 25.0);
+    EXPECT_DOUBLE_EQ(d.View(0).y, sy - 25.0 + 225.0);
     ASSERT_EQ(d.Tables().size(), 1u);
     const DrawingTable& table = *d.Tables()[0];
     // Three named tools, position 2 empty: four rows, at y = 40.
-    EXPECT_DOUBLE_EQ(table.y, 40.0);
+    EXPECT_DOUBLE_EQ(table.y, sy + 40.0);
     ASSERT_EQ(table.Rows(), 4);
     EXPECT_EQ(table.Cell(0, 0)->text, "ПИ");
     EXPECT_EQ(table.Cell(1, 0)->text, "1");
@@ -244,14 +321,15 @@ TEST_F(SketchesTest, PlanSketchDrawsMachinedSurfacesAndTheTurret) {
     // inside the frame (and the A3 sheet) right of x = 250.
     ASSERT_EQ(d.Rasters().size(), 1u);
     const DrawingRaster& picture = *d.Rasters()[0];
-    EXPECT_DOUBLE_EQ(picture.x, 250.0);
-    EXPECT_NEAR(picture.y + picture.Height(), 245.0, 1e-9);
+    EXPECT_DOUBLE_EQ(picture.x, sx + 250.0);
+    EXPECT_NEAR(picture.y + picture.Height(), sy + 245.0, 1e-9);
     EXPECT_TRUE(std::fabs(picture.Width() - 150.0) < 1e-9 || std::fabs(picture.Height() - 155.0) < 1e-9);
-    EXPECT_LE(picture.x + picture.Width(), 400.0 + 1e-9);
+    EXPECT_LE(picture.x + picture.Width(), sx + 400.0 + 1e-9);
     EXPECT_LE(picture.x + picture.Width(), d.Sheet().Width());
     EXPECT_FALSE(std::filesystem::exists(picture.file));
     ASSERT_EQ(d.Roughness().size(), 1u);
-    EXPECT_DOUBLE_EQ(d.Roughness()[0]->y, 230.0);
+    EXPECT_DOUBLE_EQ(d.Roughness()[0]->y, sy + 230.0);
+    ExpectInsideTheSheet(d, 5.0);
     EXPECT_FALSE(d.Dimensions().empty());
     EXPECT_EQ(d.Hatches().size(), 2u);
     CheckExports(d, "plan");

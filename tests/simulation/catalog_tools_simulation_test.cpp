@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "bundled_catalog.h"
 #include "geometry/arc_unit.h"
@@ -25,10 +26,10 @@ namespace {
 constexpr double kWithin = 0.005;
 
 // Rows of the catalog dialog's tree (as "zarvento catalog" lists it).
-constexpr int kGrooving = 10;   // Резец канавочный N123G2
-constexpr int kCutOff = 11;     // Резец отрезной N151.2
+constexpr int kGrooving = 10;   // Резец канавочный (N123)
+constexpr int kCutOff = 11;     // Резец отрезной (N151.2)
 constexpr int kTurning = 13;    // Резец проходной SSBCR
-constexpr int kBoring = 15;     // Резец расточной S20S-SCLCR
+constexpr int kBoring = 15;     // Резец расточной (SCLCR)
 constexpr int kThreading = 17;  // Резец резьбовой 16ER AG60
 constexpr int kThreadingLeft = 18;
 
@@ -98,6 +99,12 @@ protected:
     // length, with the catalog's tool of tree row `row` in its size `size`
     // (-1: a model without sizes) at positions 1 and 2.
     void MakePart(const std::string& section, double length, int row, int size) {
+        MakePartOf(section, "L=" + std::to_string(length) + " D=38 Z=2", row, size, 2);
+    }
+
+    // The same on the stock the fields give ("L=.. D=.. d=.. Z=.."), with the
+    // tool at the first `positions` positions.
+    void MakePartOf(const std::string& section, const std::string& stock, int row, int size, int positions) {
         {
             std::ofstream out(folder.Path() / "part.profile", std::ios::binary);
             out << section;
@@ -106,9 +113,9 @@ protected:
         std::string text =
             "lsc \"ЛСК-1\"\nprofile part.profile\npanel lsc\n  set \"Система координат ЧПУ\" \"ЛСК-1\"\n"
             "  set \"Система ЧПУ (постпроцессор)\" ISO_Lathe\n  ok\nend\ncoordinate-system\n"
-            "answer spid ok L=" +
-            std::to_string(length) + " D=38 Z=2 positions=2 x0=60 z0=40\nplan-data\n";
-        for (int position = 1; position <= 2; ++position)
+            "answer spid ok " +
+            stock + " positions=" + std::to_string(positions) + " x0=60 z0=40\nplan-data\n";
+        for (int position = 1; position <= positions; ++position)
             text += "answer spid ok catalog=" + std::to_string(position) + "\ndialog catalog\n  select 100 " +
                     std::to_string(row) + "\n" + (size >= 0 ? "  select 200 " + std::to_string(size) + "\n" : "") +
                     "  ok\nend\nplan-data\n";
@@ -195,6 +202,110 @@ INSTANTIATE_TEST_SUITE_P(
                       MachiningCase{"ThreadingM4", kThreading, -1, true, kConicalShaft, 64, 2, 6},
                       MachiningCase{"ThreadingLeft", kThreadingLeft, -1, false, kConicalShaft, 64, 2, 6}),
     [](const ::testing::TestParamInfo<MachiningCase>& param) { return std::string(param.param.name); });
+
+// ---------------------------------------------------------------- the operations each tool is made for
+
+// Parts for the tools that work on the spindle's axis or in a bore, points
+// (z, x) from the face at z = 0 as above. A bore of diameter 22 and 20 deep
+// with a hole of 16 through (the stock's own bore) behind it:
+constexpr const char* kCounterbored = R"(LineSeg( 0,-11, 0,-20, 1 );
+LineSeg( 0,-20, -50,-20, 1 );
+LineSeg( -50,-20, -50,-8, 1 );
+LineSeg( -50,-8, -20,-8, 1 );
+LineSeg( -20,-8, -20,-11, 1 );
+LineSeg( -20,-11, 0,-11, 1 );
+)";
+// A bar of diameter 20 (its face is centred):
+constexpr const char* kBar = R"(LineSeg( 0,0, 0,-10, 1 );
+LineSeg( 0,-10, -40,-10, 1 );
+LineSeg( -40,-10, -40,0, 1 );
+)";
+// A blind hole of diameter 10, 25 deep, in a bar of 20:
+constexpr const char* kHoled = R"(LineSeg( 0,-5, 0,-10, 1 );
+LineSeg( 0,-10, -40,-10, 1 );
+LineSeg( -40,-10, -40,0, 1 );
+LineSeg( -40,0, -25,0, 1 );
+LineSeg( -25,0, -25,-5, 1 );
+LineSeg( -25,-5, 0,-5, 1 );
+)";
+// A ring whose hole of 8.5 (drilled in the stock) takes an M10 thread:
+constexpr const char* kTappingRing = R"(LineSeg( 0,-4.25, 0,-10, 1 );
+LineSeg( 0,-10, -20,-10, 1 );
+LineSeg( -20,-10, -20,-4.25, 1 );
+LineSeg( -20,-4.25, 0,-4.25, 1 );
+)";
+// A pin of diameter 10 (the stock's) for an M10 thread:
+constexpr const char* kPin10 = R"(LineSeg( 0,0, 0,-5, 1 );
+LineSeg( 0,-5, -20,-5, 1 );
+LineSeg( -20,-5, -20,0, 1 );
+)";
+// Catalog rows of the axial tools.
+constexpr int kTap = 3, kDie = 4, kTwistDrill = 6, kCentreDrill = 7;
+
+struct OperationCase {
+    const char* name;
+    const char* section;  // null: the threaded pin of the examples
+    const char* stock;
+    int row, size;
+    int kind;
+    const char* fields;
+    double overrun;  // 0: the operation's own
+};
+
+class CatalogToolOperation : public CatalogToolsTest, public ::testing::WithParamInterface<OperationCase> {};
+
+// Every tool of the catalog, in a size-table row, takes the operations it is
+// made for on a part it suits: the operation holds no message (a tool it
+// refuses, as the centre drill was for centring, a path it cannot make) and
+// its path passes the main job's check.
+TEST_P(CatalogToolOperation, TakesTheTool) {
+    const OperationCase& c = GetParam();
+    std::string section = c.section ? c.section : std::string();
+    if (!c.section) {
+        std::ifstream in(examples / "pin" / "threaded-pin.profile");
+        section.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    MakePartOf(section, c.stock, c.row, c.size, 1);
+    if (HasFailure()) return;
+    Script(std::string("answer turn ok name=Op tool=1 ") + c.fields + "\ncreate " + std::to_string(c.kind) + "\n");
+    if (HasFailure()) return;
+    ASSERT_EQ(GetPLAN()->GetTurnCount(), 1);
+    auto& op = dynamic_cast<CTurn&>(*GetPLAN()->GetTurn(0));
+    if (c.overrun > 0.0) {
+        // The thread's run-out shortened to the relief, as the panel does.
+        op.Perebeg = c.overrun;
+        GetPLAN()->DiagnosticRaschetPath();
+    }
+    EXPECT_EQ(op.kind, c.kind);
+    EXPECT_FALSE(op.HasMessage()) << op.messageText;
+    EXPECT_FALSE(op.Frames().empty());
+    // A thread is cut into the part by design: its own check of the run-out
+    // and the insert's flank is the message it would hold.
+    if (c.kind != kTurnTHREADING) {
+        EXPECT_TRUE(CheckPathClearance(op)) << op.messageText;
+    }
+}
+
+constexpr const char* kPinStock = "L=101 D=38 Z=1";
+
+INSTANTIATE_TEST_SUITE_P(
+    BundledCatalog, CatalogToolOperation,
+    ::testing::Values(
+        OperationCase{"TurningRoughing", nullptr, kPinStock, kTurning, 1, 1, "work=1-15 allowance=0.3", 0},
+        OperationCase{"TurningContour", nullptr, kPinStock, kTurning, 0, 2, "work=1-15 direction=along", 0},
+        OperationCase{"GroovingGroove", nullptr, kPinStock, kGrooving, 0, 3, "work=10", 0},
+        OperationCase{"GroovingMultiPass", nullptr, kPinStock, kGrooving, 1, 1, "work=4-6 strategy=groove", 0},
+        OperationCase{"CutOff", nullptr, kPinStock, kCutOff, 1, 7, "work=16", 0},
+        OperationCase{"CutOffBladeGroove", nullptr, kPinStock, kCutOff, 0, 3, "work=10", 0},
+        OperationCase{"Threading", nullptr, kPinStock, kThreading, -1, 5, "work=3 pitch=1.5", 1.5},
+        OperationCase{"ThreadingLeft", nullptr, kPinStock, kThreadingLeft, -1, 5, "work=3 pitch=1.5", 1.5},
+        OperationCase{"BoringRoughing", kCounterbored, "L=51 D=42 d=16 Z=1", kBoring, 0, 1, "work=1-2", 0},
+        OperationCase{"BoringContour", kCounterbored, "L=51 D=42 d=16 Z=1", kBoring, 0, 2, "work=1-2", 0},
+        OperationCase{"CentreDrill", kBar, "L=41 D=22 Z=1", kCentreDrill, 1, 4, "hole=centring", 0},
+        OperationCase{"TwistDrill", kHoled, "L=41 D=22 Z=1", kTwistDrill, 2, 4, "hole=surface work=1-2", 0},
+        OperationCase{"Tap", kTappingRing, "L=21 D=22 d=8.5 Z=1", kTap, 2, 6, "work=0", 0},
+        OperationCase{"Die", kPin10, "L=21 D=10 Z=1", kDie, 1, 6, "work=2", 0}),
+    [](const ::testing::TestParamInfo<OperationCase>& param) { return std::string(param.param.name); });
 
 // A groove 5 wide cut by plunges of the 3 mm blade, whose corners are
 // rounded: the plunges take the blade from wall to wall, its far corner as

@@ -3,6 +3,9 @@
 // the fields it takes and refuses, and the program record it leaves.
 #include <gtest/gtest.h>
 
+#include "operations/path_clearance.h"
+#include "operations/turn.h"
+#include "platform/core/scope_guard.h"
 #include "platform/dialogs/panel_script.h"
 #include "simulation/headless_simulation.h"
 #include "simulation_test_support.h"
@@ -103,6 +106,43 @@ TEST_F(HeadlessSimulationTest, TheCheckRunStartsFromThePlansStockAndWritesItsLin
     // The visualisation clears the check mode again.
     Script("answer simulation cancel run=0\nsimulate\n");
     EXPECT_FALSE(SimulationCheckMode);
+}
+
+// A cut into the part names the operation and the program's block after
+// which the stock first cuts that unit: the finishing pass pushed 1 mm into
+// the part, in the check run (which works the frames' stocks out for this
+// alone) and in the simulation alike.
+TEST_F(HeadlessSimulationTest, ACutIntoThePartNamesItsOperationAndBlock) {
+    SetPathTamper([](CTurn& op) {
+        if (op.index != 1) return;
+        for (const auto& frame : op.Frames())
+            if (!frame->rapid) frame->Move(1.0, 0.0, 0.0);
+    });
+    const ScopeGuard untamper([] { SetPathTamper(nullptr); });
+    GetPLAN()->DiagnosticRaschetPath();
+    const auto& finishing = dynamic_cast<const CTurn&>(*GetPLAN()->GetTurn(1));
+    std::vector<std::string> lines;
+    Program(&lines);
+    for (const char* command : {"check", "simulate"}) {
+        SCOPED_TRACE(command);
+        Script(std::string("answer simulation cancel\n") + command + "\n");
+        const SimulationOutcome& outcome = Outcome();
+        int cuts = 0;
+        for (const SectionDeviation& d : outcome.deviations) cuts += d.cut > 0.0;
+        ASSERT_GT(cuts, 0);
+        ASSERT_EQ(outcome.cutSources.size(), static_cast<std::size_t>(cuts));
+        for (const SimulationOutcome::CutSource& source : outcome.cutSources) {
+            EXPECT_EQ(source.operation, 1) << source.unit;
+            EXPECT_EQ(source.name, finishing.sNameTurn);
+            // A feed move of the program as it is written.
+            EXPECT_EQ(source.block.rfind('N', 0), 0u) << source.block;
+            EXPECT_TRUE(source.block.find(" G01") != std::string::npos ||
+                        source.block.find(" G02") != std::string::npos ||
+                        source.block.find(" G03") != std::string::npos)
+                << source.block;
+            EXPECT_NE(std::find(lines.begin(), lines.end(), " " + source.block), lines.end()) << source.block;
+        }
+    }
 }
 
 }  // namespace
