@@ -68,6 +68,12 @@ bool CheckedProgram::Make() {
     verdict_ = {};
     // The paths the machine compensates are judged as calculated, then made
     // without the nose's offset, as the machine is to be given them.
+    // A plan without operations has no program to write.
+    const CPLAN* plan = ExistingPLAN();
+    if (plan == nullptr || plan->GetTurnCount() == 0) {
+        AddTextFault(verdict_, "the plan has no operations");
+        return false;
+    }
     correctionOff_.emplace(program_);
     program_.CreateProgram();
     std::vector<std::string> frameText;

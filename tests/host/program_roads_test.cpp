@@ -119,8 +119,10 @@ protected:
     }
 
     // A command of the program, run with this folder as the program's (and
-    // the tamper, which the command's end puts back, set again).
+    // the tree control and the tamper, which the command's end puts back,
+    // set again).
     int Command(std::vector<std::string> args, int (*command)(int, char**)) const {
+        test::RegisterTreeControl(ZARVENTO_TREE_CONTROL_MODULE);
         SetModuleDirectory(fs::current_path());
         SetPathTamper(tamper);
         std::vector<char*> argv;

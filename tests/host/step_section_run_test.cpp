@@ -38,6 +38,7 @@ protected:
     // printed in `out` and `err`.
     int Run(const std::string& script) {
         std::ofstream("run.zsc") << script;
+        test::RegisterTreeControl(ZARVENTO_TREE_CONTROL_MODULE);
         SetModuleDirectory(fs::current_path());
         std::vector<std::string> args{"zarvento", "run", "--new", "--replace", "part.rdp", "run.zsc"};
         std::vector<char*> argv;

@@ -74,6 +74,7 @@ struct JobRun {
 
 // A command of the program, with the installed post-processors and export.
 JobRun RunJob(std::vector<std::string> args, int (*command)(int, char**)) {
+    test::RegisterTreeControl(ZARVENTO_TREE_CONTROL_MODULE);
     SetModuleDirectory(fs::path(ZARVENTO_PROGRAM_DIR));
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
@@ -269,6 +270,8 @@ TEST_F(WholeJobFaultsTest, APanelsOk) {
     job.run = [] { return RunJob({"zarvento", "run", "part.rdp", "panel.zsc"}, RunScript); };
     job.reset = [this] { PutThePartBack(); };
     job.savesWhatRan = true;
+    // A tree control that cannot be made fails the run that would show it.
+    job.ownWords = {"the plan tree cannot be shown"};
     job.reached = {"PropertyManager.Setup", "Document3D.RunProcess", "HostRecord.Write", "DocumentFile.Replace"};
     SweepEachHostCall(job);
 }

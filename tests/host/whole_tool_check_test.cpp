@@ -52,6 +52,7 @@ private:
 // A command of the program, run in the folder, which is the program's own:
 // the catalog and the description lie there.
 int Command(std::vector<std::string> args, int (*command)(int, char**)) {
+    test::RegisterTreeControl(ZARVENTO_TREE_CONTROL_MODULE);
     SetModuleDirectory(fs::current_path());
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());

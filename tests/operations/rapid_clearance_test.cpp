@@ -339,7 +339,7 @@ TEST_F(RapidClearanceTest, EachPlaceThatCameNearAtRapidComesAtFeed) {
          0.5},
     };
     ToolModelText::Convert(
-        (examples / ".." / "catalog" / "TOOLS" / "Токарные" / "Канавочные" / "Резец отрезной N151.2.txt").string(),
+        (examples / ".." / "catalog" / "TOOLS" / "Токарные" / "Канавочные" / "Резец отрезной.txt").string(),
         (folder.Path() / "cutoff.rdp").string());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -301,7 +301,9 @@ INSTANTIATE_TEST_SUITE_P(
         OperationCase{"ThreadingLeft", nullptr, kPinStock, kThreadingLeft, -1, 5, "work=3 pitch=1.5", 1.5},
         OperationCase{"BoringRoughing", kCounterbored, "L=51 D=42 d=16 Z=1", kBoring, 0, 1, "work=1-2", 0},
         OperationCase{"BoringContour", kCounterbored, "L=51 D=42 d=16 Z=1", kBoring, 0, 2, "work=1-2", 0},
-        OperationCase{"CentreDrill", kBar, "L=41 D=22 Z=1", kCentreDrill, 1, 4, "hole=centring", 0},
+        // The centre hole goes where the part has its hole: into a part
+        // without one its cone would cut.
+        OperationCase{"CentreDrill", kHoled, "L=41 D=22 Z=1", kCentreDrill, 1, 4, "hole=centring", 0},
         OperationCase{"TwistDrill", kHoled, "L=41 D=22 Z=1", kTwistDrill, 2, 4, "hole=surface work=1-2", 0},
         OperationCase{"Tap", kTappingRing, "L=21 D=22 d=8.5 Z=1", kTap, 2, 6, "work=0", 0},
         OperationCase{"Die", kPin10, "L=21 D=10 Z=1", kDie, 1, 6, "work=2", 0}),
