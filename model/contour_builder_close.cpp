@@ -34,12 +34,22 @@ Point FarPoint(int mode, const Point& end, double angleDegrees, double angle, co
         default: break;
     }
     Point p = Along(end, angle);
+    if (!part || !IsSegmentInside(*part, from.z, from.x, p.z, p.x)) return p;
     // Mostly along Z: a probe through the part is tried again along the axis
     // or turned a quarter.
     const bool nearZero = Within(angle, -EPS, 0.25 * PI) || Within(angle, 1.75 * PI, 2 * PI + EPS);
-    if ((nearZero || Within(angle, 0.75 * PI, 1.25 * PI)) && part && IsSegmentInside(*part, from.z, from.x, p.z, p.x)) {
+    if (nearZero || Within(angle, 0.75 * PI, 1.25 * PI)) {
         const Point second = Along(from, nearZero ? 0.0 : angle + turn);
         if (!IsSegmentInside(*part, from.z, from.x, second.z, second.x)) p = second;
+        return p;
+    }
+    // Mostly across it (a face that ends at the edge of a step, in a bore
+    // or on the outside: running on, it would cut through the wall the step
+    // leads to): out along the axis, towards the bar's free end where that
+    // keeps off the part, else towards the chuck.
+    for (const double along : {0.0, PI}) {
+        const Point second = Along(from, along);
+        if (!IsSegmentInside(*part, from.z, from.x, second.z, second.x)) return second;
     }
     return p;
 }
