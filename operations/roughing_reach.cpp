@@ -157,8 +157,7 @@ std::optional<StockLeft> FindStockLeft(const CTurn& op, const std::vector<Cleara
             const Point2D away = *partLeft ? Point2D{t.y, -t.x} : Point2D{-t.y, t.x};
             const Point2D c = Offset(p, away, r);
             if (c.y > 1e-6 || c.x - r < stockZmin - 1e-6) continue;
-            if (r > kSlack &&
-                (PointDistance(working, c, r) < r - kSlack || PointDistance(section, c, r) < r - kSlack))
+            if (r > kSlack && (PointDistance(working, c, r) < r - kSlack || PointDistance(section, c, r) < r - kSlack))
                 continue;
             StockLeft left;
             left.z = p.x;
