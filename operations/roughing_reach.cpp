@@ -80,11 +80,14 @@ Point2D NearestOnLine(const Curve2D& line, Point2D p) {
 
 // Whether the part lies on the left of the working contour's travel, judged
 // at the middle of its longest unit of the part's own (not a prolongation
-// onto the stock): the side whose probe comes nearer the part or into it,
+// onto the stock): the side whose probe comes nearer the part or into it;
 // else (a profile that bounds no area, the working contour on it) the side
-// away from the nearest feed move, which cuts what stands off the part.
-// Nothing when neither tells.
-std::optional<bool> PartOnTheLeft(const Contour& work, const ClearanceOutline& section, const ClearanceOutline& cuts) {
+// nearer the regions the operation machined, whose working sides run the
+// nose's radius off the contour away from the part; else the side of the
+// nearest feed move. Nothing when none tells.
+std::optional<bool> PartOnTheLeft(const CTurn& op, const ParamTool& tool, const ClearanceOutline& section,
+                                  const ClearanceOutline& cuts) {
+    const Contour& work = *op.workContour;
     const CUnit* longest = nullptr;
     for (int i = 0; i < work.Count(); ++i) {
         const CUnit* u = work.GetUnit(i);
@@ -102,6 +105,15 @@ std::optional<bool> PartOnTheLeft(const Contour& work, const ClearanceOutline& s
     const double onLeft = signedDistance(Offset(m, left, kSideProbe));
     const double onRight = signedDistance(Offset(m, left, -kSideProbe));
     if (std::fabs(onLeft - onRight) >= 0.5 * kSideProbe) return onLeft < onRight;
+    if (const double r = tool.r; r > 4.0 * kSideProbe && !op.calc.regionList.empty()) {
+        Contour sides;
+        for (const auto& region : op.calc.regionList) sides.AppendCopy(*region);
+        sides.Move(tool.dNoseDx, -tool.dNoseDy);
+        const ClearanceOutline machined(sides);
+        const double nearLeft = PointDistance(machined, Offset(m, left, 0.5 * r), kWithin);
+        const double nearRight = PointDistance(machined, Offset(m, left, -0.5 * r), kWithin);
+        if (std::fabs(nearLeft - nearRight) >= 0.5 * r) return nearLeft > nearRight;
+    }
     const Curve2D* nearest = nullptr;
     double best = 0.0;
     for (const Curve2D& c : cuts.Pieces()) {
@@ -129,12 +141,12 @@ std::optional<StockLeft> FindStockLeft(const CTurn& op, const std::vector<Cleara
     if (!tool || !part || part->Empty() || !op.workContour || op.workContour->Empty() || !op.sourceContour ||
         op.sourceContour->Empty() || !(depth > 0.0))
         return std::nullopt;
+    // Without a feed move nothing is reached.
     const Contour centres = FeedCentres(moves, *tool);
-    if (centres.Empty()) return std::nullopt;
     const double r = std::max(0.0, tool->r);
     const Contour& work = *op.workContour;
     const ClearanceOutline section(*part), cuts(centres), working(work), stock(*op.sourceContour);
-    const std::optional<bool> partLeft = PartOnTheLeft(work, section, cuts);
+    const std::optional<bool> partLeft = PartOnTheLeft(op, *tool, section, cuts);
     if (!partLeft) return std::nullopt;
 
     const double reach = r + depth + kSlack;
