@@ -24,6 +24,7 @@
 #include "plan/plan_panels.h"
 #include "plan/spid.h"
 #include "platform/core/host_folder.h"
+#include "platform/core/text_file.h"
 #include "platform/documents/host_application.h"
 #include "platform/processes/module.h"
 #include "program_checks.h"
@@ -118,6 +119,20 @@ protected:
             std::ofstream(text) << BoringBar(radius, feed);
             ToolModelText::Convert(text.string(), (folder.Path() / (std::string(name) + ".rdp")).string());
         }
+        // The bundled catalog's boring bar with a square insert, its nose
+        // ground to 0.2, and the cutting data its model lacks.
+        FileReadResult bar = ReadTextFile(fs::path(FixturePath("")) / ".." / ".." / "catalog" / "TOOLS" / "Токарные" /
+                                              "Расточные" / "Резец расточной S20S-SCLCR.txt",
+                                          TextEncoding::Utf8);
+        ASSERT_TRUE(bar.ok);
+        const std::string nose = "variable r 0.4 ", data =
+                                                        "variable FEED1 0.1 \"Подача, мм/об\"\n"
+                                                        "variable SPIN 900 \"Частота вращения, об/мин\"\n";
+        ASSERT_NE(bar.text.find(nose), std::string::npos);
+        bar.text.replace(bar.text.find(nose), nose.size(), "variable r 0.2 ");
+        bar.text.insert(bar.text.find("variable "), data);
+        std::ofstream(folder.Path() / "square.txt") << bar.text;
+        ToolModelText::Convert((folder.Path() / "square.txt").string(), (folder.Path() / "square.rdp").string());
     }
     void TearDown() override {
         RegisterPlanPanels(previous);
@@ -129,14 +144,15 @@ protected:
     // the post-processor, the bar and the two boring bars; the units of its
     // section that make the bore's wall as the operations' `work` field
     // takes them, empty when the script failed.
-    std::string MakePart(const std::string& section, const std::string& post, const std::string& bar = kBar) {
+    std::string MakePart(const std::string& section, const std::string& post, const std::string& bar = kBar,
+                         const char* finishing = "finishing.rdp") {
         std::ofstream(folder.Path() / "part.profile") << section;
         doc = app->Documents().Add(DocumentType::Part);
         CommandScript runner(folder.Path());
         runner.Run("lsc \"ЛСК-1\"\nprofile part.profile\nanswer lsc ok lsc=\"ЛСК-1\" post=" + post +
                    "\ncoordinate-system\nanswer spid ok " + bar +
                    " positions=4 x0=60 z0=40 tool1=Черновой model1=" + (folder.Path() / "roughing.rdp").string() +
-                   " tool2=Чистовой model2=" + (folder.Path() / "finishing.rdp").string() + "\nplan-data\n");
+                   " tool2=Чистовой model2=" + (folder.Path() / finishing).string() + "\nplan-data\n");
         const Contour* part = GetSPID()->GetDetailContour();
         if (runner.CommandsFailed() != 0 || !part) return "";
         // The wall: neither the bar's outside, nor the faces out to it, nor the hole.
@@ -308,9 +324,43 @@ TEST_F(BoreProgramsTest, AStepsFaceLeavesAlongTheBoresAxis) {
     }
 }
 
+// A bore through the part with two bulges and a hollow in its wall and a
+// step towards the axis (one of the random ones), finished with a square
+// insert whose trailing edge runs along the pass: taken for an outside
+// tool's, the step towards the axis was a drop behind the nose, bridged at
+// the pass's level, and the pass against the contour ran on through the step
+// 1.2 mm deep (along it, its round cut 0.05 mm into the edge). There the
+// step is stock in front of the nose; only a widening is bridged.
+TEST_F(BoreProgramsTest, ASquareInsertBridgesNoStepTowardsTheAxis) {
+    const std::string bore =
+        "LineSeg( -50,-25, -50,-12.3332308, 1 );\nLineSeg( -50,-12.3332308, -45.2482296,-12.3332308, 1 );\n"
+        "ArcByPoint( -42.6498744,-10.0842232, 3.4364932, -45.2482296,-12.3332308, -40.0515192,-12.3332308, 1, 1 );\n"
+        "LineSeg( -40.0515192,-12.3332308, -36.4568791,-12.3332308, 1 );\n"
+        "ArcByPoint( -34.5370971,-12.036193, 1.9426257, -36.4568791,-12.3332308, -32.617315,-12.3332308, 1, 1 );\n"
+        "LineSeg( -32.617315,-12.3332308, -30.8947662,-12.3332308, 1 );\n"
+        "ArcByPoint( -30.8947662,-12.5069606, 0.1737298, -30.8947662,-12.3332308, -30.7210364,-12.5069606, -1, 1 "
+        ");\n"
+        "LineSeg( -30.7210364,-12.5069606, -30.7210364,-13.5344204, 1 );\n"
+        "LineSeg( -30.7210364,-13.5344204, -25.9147412,-13.5344204, 1 );\n"
+        "ArcByPoint( -24.7603088,-12.2702878, 1.711942, -25.9147412,-13.5344204, -23.6058764,-13.5344204, 1, 1 );\n"
+        "LineSeg( -23.6058764,-13.5344204, 2,-13.5344204, 1 );\nLineSeg( 2,-13.5344204, 2,-25, 1 );\n"
+        "LineSeg( 2,-25, -50,-25, 1 );\n";
+    const std::string work = MakePart(bore, "ISO_Lathe", kBar, "square.rdp");
+    ASSERT_NE(work, "");
+    for (const char* direction : {"", "direction=along"}) {
+        SCOPED_TRACE(*direction ? direction : "against");
+        Plan({"name=Черновая tool=1 " + work + " allowance=0.5 cycle.I=2\ncreate 1",
+              "name=Чистовая tool=2 " + work + " " + direction + "\ncreate 2"});
+        WrittenPlan written;
+        ASSERT_EQ(Refusal(written), "");
+        ExpectProgramHolds(written, 60);
+    }
+}
+
 // Random bores through the part and blind ones, under both bundled
 // post-processors, roughed in every strategy at a random depth and finished
-// by a contour pass with a nose of 0.2. The refusals are counted by their
+// by a contour pass with a nose of 0.2 (a round bar's, or the catalog's
+// square insert's). The refusals are counted by their
 // message: none is the offset of the bore's wall falling into pieces or a
 // feed move into the part. Every program the main job writes keeps its
 // moves up to the part's back face and its overrun and off the part.
@@ -325,7 +375,8 @@ TEST_F(BoreProgramsTest, RandomBoresStopAtTheBackFaceAndKeepTheirWalls) {
         const std::string t = FormatDouble(std::round(depth(random) * 10.0) / 10.0);
         for (const char* post : {"ISO_Lathe", "ISO_Python"}) {
             SCOPED_TRACE("run " + std::to_string(run) + ", " + post + ", depth " + t + "\n" + bore.section);
-            const std::string work = MakePart(bore.section, post);
+            // Every other bore is finished with the catalog's square insert.
+            const std::string work = MakePart(bore.section, post, kBar, run % 4 < 2 ? "square.rdp" : "finishing.rdp");
             ASSERT_NE(work, "");
             for (const Strategy& s : kStrategies) {
                 SCOPED_TRACE(s.name);
