@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "catalogs/tool_model_text.h"
+#include "geometry/arc_unit.h"
 #include "operations/headless_turn_panels.h"
 #include "operations/turn.h"
 #include "path_checks.h"
@@ -318,6 +319,38 @@ TEST_F(BoreProgramsTest, AStepsFaceLeavesAlongTheBoresAxis) {
         WrittenPlan written;
         const std::string refusal = Refusal(written);
         // The machine cycle takes no profile that turns back along Z.
+        if (refusal.find("Контур нельзя обработать в циклах G71") != std::string::npos) continue;
+        ASSERT_EQ(refusal, "");
+        ExpectProgramHolds(written, 60);
+    }
+}
+
+// A working contour of two units at the bottom of a recess (the first bore
+// the random test makes): a fillet and the face of a step out to the wider
+// bore, whose end meets a bulge of its wall ahead along the axis. Neither
+// way on across nor along the axis keeps off the part; the end was carried
+// on through the wall to the bar's outside, and the passes cut into the
+// part. It leaves over the bulge, towards the axis.
+TEST_F(BoreProgramsTest, AStepsFaceInARecessLeavesOverTheBulgeAhead) {
+    std::mt19937 random(7607);
+    const BorePart bore = RandomBorePart(random, true);
+    ASSERT_NE(MakePart(bore.section, "ISO_Lathe"), "");
+    const Contour& part = *GetSPID()->GetDetailContour();
+    ASSERT_GT(part.Count(), 10);
+    const CUnit& fillet = *part.GetUnit(9);
+    const CUnit& face = *part.GetUnit(10);
+    ASSERT_EQ(fillet.Kind, kUnitArc);
+    ASSERT_NEAR(static_cast<const CArcUnit&>(fillet).Radius, 1.166, 1e-3);
+    ASSERT_NEAR(face.StartPoint.z, face.EndPoint.z, 1e-9);
+    for (const Strategy& s : kStrategies) {
+        SCOPED_TRACE(s.name);
+        std::vector<std::string> operations = {"name=Черновая tool=1 work=9-10 allowance=0.5 cycle.I=2 " +
+                                               std::string(s.roughing) + "\ncreate 1"};
+        if (s.finishing)
+            operations.push_back("name=Чистовая tool=2 work=9-10 " + std::string(s.finishing) + "\ncreate 2");
+        Plan(operations);
+        WrittenPlan written;
+        const std::string refusal = Refusal(written);
         if (refusal.find("Контур нельзя обработать в циклах G71") != std::string::npos) continue;
         ASSERT_EQ(refusal, "");
         ExpectProgramHolds(written, 60);
