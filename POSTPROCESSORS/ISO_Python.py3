@@ -23,7 +23,9 @@
 # - a dwell is written in milliseconds, G04 P500;
 # - a thread pass follows its synchronisation block (the code above): the
 #   two become one G32 move with the lead as its F word, which starts on the
-#   spindle's index by itself.
+#   spindle's index by itself;
+# - the input is in millimetres: in inches (G20) or centimetres every length
+#   word (X, Z, I, K, R, U, W and the feed F) is divided by the units factor.
 #
 # The script runs in the plan's temporary folder. It reads input.tmp and
 # writes output.tmp (the program) and path.tmp (the moves of each block for
@@ -56,10 +58,21 @@ def parse_arguments(argv):
     return coding, factor
 
 
-def halve_x(line):
+LENGTH_WORD = re.compile(r"\b([XZIKRUWF])(-?\d+(?:\.\d*)?)")
+
+
+def in_units(line, factor):
+    if factor == 1.0:
+        return line
+    # A ten-thousandth of an inch is as fine as a thousandth of a millimetre.
+    return LENGTH_WORD.sub(
+        lambda m: m.group(1) + ("%.4f" % (float(m.group(2)) / factor)).rstrip("0").rstrip("."), line)
+
+
+def halve_x(line, decimals):
     def radius(match):
         value = float(match.group(1)) / 2.0
-        return "X%s" % ("%.3f" % value).rstrip("0").rstrip(".")
+        return "X%s" % ("%.*f" % (decimals, value)).rstrip("0").rstrip(".")
     return X_WORD.sub(radius, line)
 
 
@@ -140,8 +153,9 @@ def main():
             moves.append("N%s %s" % (match.group(1), words))
         for out in lathe.blocks(words):
             block += STEP
+            out = in_units(out, factor)
             if coding == 1:
-                out = halve_x(out)
+                out = halve_x(out, 3 if factor == 1.0 else 4)
             program.append("N%04d %s" % (block, out))
     program.append("%")
 

@@ -11,17 +11,15 @@
 #include "host/headless_session.h"
 #include "host/script_run.h"
 #include "host/verb_arguments.h"
+#include "operations/checked_program.h"
 #include "operations/finishing_engagement.h"
-#include "operations/path_clearance.h"
 #include "operations/turn.h"
-#include "operations/written_program_check.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "platform/core/host_error.h"
 #include "platform/core/messages.h"
 #include "platform/documents/host_application.h"
 #include "post/post_processor.h"
-#include "post/program.h"
 
 namespace zarvento::app {
 
@@ -58,35 +56,6 @@ std::string WorkingContourText(const CTurn& op) {
     return " (its working contour: units " + units + " of the part's section, work=" + units + ")";
 }
 
-// The messages of the operations that have one, with their working contours.
-void ReportOperationMessages(const CPLAN& plan) {
-    for (int i = 0; i < plan.GetTurnCount(); ++i) {
-        const PlanTurn* op = plan.GetTurn(i);
-        if (op->isExclude || !op->HasMessage()) continue;
-        const auto* turn = dynamic_cast<const CTurn*>(op);
-        std::cerr << "operation " << i << " \"" << op->GetNameTurn() << "\": " << op->messageText
-                  << (turn ? WorkingContourText(*turn) : std::string()) << "\n";
-    }
-}
-
-bool AnyOperationHasMessage(const CPLAN& plan) {
-    bool missing = false;
-    for (int i = 0; i < plan.GetTurnCount(); ++i)
-        missing = missing || (!plan.GetTurn(i)->isExclude && plan.GetTurn(i)->HasMessage());
-    return missing;
-}
-
-// Whether a path the machine compensates cuts into the part, checked as
-// calculated (each such path is checked and reports its own fault).
-bool CompensatedPathIntrudes(CPLAN& plan) {
-    bool intrudes = false;
-    for (int i = 0; i < plan.GetTurnCount(); ++i) {
-        auto* op = dynamic_cast<CTurn*>(plan.GetTurn(i));
-        if (op && op->IsActive() && op->MachineCompensatesRadius() && !CheckPathClearance(*op)) intrudes = true;
-    }
-    return intrudes;
-}
-
 // A finishing pass that meets more stock than one pass takes: said, not
 // held against the operation (a message would drop its path).
 void ReportExcessEngagement(const CPLAN& plan) {
@@ -97,6 +66,17 @@ void ReportExcessEngagement(const CPLAN& plan) {
             std::cerr << "engagement: operation " << i << " \"" << op->GetNameTurn() << "\": " << excess->Describe()
                       << "\n";
     }
+}
+
+// Why the program is refused: each operation's message with its working
+// contour, then the faults of the text.
+void ReportRefusal(const ProgramVerdict& verdict) {
+    for (const ProgramFault& f : verdict.faults)
+        if (f.index >= 0)
+            std::cerr << "operation " << f.index << " \"" << f.name << "\": " << f.text
+                      << (f.op ? WorkingContourText(*f.op) : std::string()) << "\n";
+    for (const ProgramFault& f : verdict.faults)
+        if (f.index < 0) std::cerr << "zarvento: " << f.text << "\n";
 }
 
 }  // namespace
@@ -116,65 +96,36 @@ int RunProgramJob(int argc, char** argv) {
     const HostDocumentPtr doc = OpenPartDocument(documentPath);
     if (!doc) return kExitDocument;
 
-    std::vector<std::string> lines;
+    std::size_t lineCount = 0;
     try {
         CPLAN& plan = *GetPLAN();
         // The synchronisation rebuilds the plan from the document's records
-        // and recalculates every operation.
+        // and calculates every operation, once.
         plan.Synchronize();
         if (plan.GetTurnCount() == 0) {
             std::cerr << "zarvento: the plan of " << documentPath << " has no operations\n";
             return kExitCommandFailed;
         }
-        // An operation with a message, a warning included, stands in the
-        // program by its heading alone: a program without the moves of an
-        // operation the plan holds is not the plan's (the pass after a
-        // dropped roughing would take the whole bar), and none is written.
-        if (AnyOperationHasMessage(plan)) {
-            ReportOperationMessages(plan);
-            std::cerr << "zarvento: an operation has no moves in the program; no program is written\n";
-            return kExitCommandFailed;
-        }
-        // No path builder is trusted with the part: the program is checked
-        // as written, before anything is saved. A path the machine
-        // compensates (G41/G42) is written without the nose's offset; its
-        // corrected path is checked as calculated.
-        const bool intrudes = CompensatedPathIntrudes(plan);
         ReportExcessEngagement(plan);
         const CPostProcessor* post = GetSPID()->GetPostProcessor();
         std::cerr << "post-processor: " << (post != nullptr ? post->GetName() : std::string("(none)")) << "\n";
-        if (intrudes) {
-            ReportOperationMessages(plan);
-            std::cerr << "zarvento: a tool path cuts into the part or runs into the stock; no program is written\n";
+        // No path builder is trusted with the part: the program is judged as
+        // it will be saved, and saved only when judged right.
+        CheckedProgram program;
+        const bool made = program.Make();
+        for (const std::string& line : program.Console()) std::cerr << "script: " << line << "\n";
+        if (!made) {
+            ReportRefusal(program.Verdict());
+            std::cerr << "zarvento: an operation has no moves in the program, or the program as written cuts into "
+                         "the part, runs into the stock or cannot be read; no program is written\n";
             return kExitCommandFailed;
         }
-        CPROGRAM program;
-        program.Load();
-        RadiusCorrectionOff machineCompensates(program);
-        program.CreateProgram();
-        bool judged = true;
-        std::vector<std::string> faults, console;
-        const bool made = program.MakeProgramText(lines, &console, [&](const std::vector<std::string>& text) {
-            judged = CheckWrittenProgram(program, text, faults);
-            return judged;
-        });
-        if (!judged) {
-            // The messages now, before the corrections come back and the
-            // plan is calculated again.
-            ReportOperationMessages(plan);
-            for (const std::string& fault : faults) std::cerr << "zarvento: " << fault << "\n";
-            std::cerr << "zarvento: the program as written cuts into the part, runs into the stock or lacks an "
-                         "operation's moves; no program is written\n";
-            return kExitCommandFailed;
-        }
-        for (const std::string& line : console) std::cerr << "script: " << line << "\n";
-        // Frame texts that were to go through a script are no program.
-        if (!made) lines.clear();
-        if (!lines.empty() && !program.SaveProgramFile(outputPath, lines)) {
+        if (!program.Save(outputPath)) {
             // The writer's reason names the file (where a link led, too).
             std::cerr << "zarvento: cannot write the NC program: " << program.SaveError() << "\n";
             return kExitCommandFailed;
         }
+        lineCount = program.Lines().size();
     } catch (const HostError& e) {
         std::cerr << "zarvento: " << e.Message() << "\n";
         return kExitCommandFailed;
@@ -182,11 +133,7 @@ int RunProgramJob(int argc, char** argv) {
         std::cerr << "zarvento: " << e.what() << "\n";
         return kExitCommandFailed;
     }
-    if (lines.empty()) {
-        std::cerr << "zarvento: no NC program was made\n";
-        return kExitCommandFailed;
-    }
-    std::cout << "NC program: " << outputPath << " (" << lines.size() << " lines)\n";
+    std::cout << "NC program: " << outputPath << " (" << lineCount << " lines)\n";
     return kExitOk;
 }
 

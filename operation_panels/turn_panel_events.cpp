@@ -132,6 +132,7 @@ bool CTurnPanel::ChangeValue(PropertyControl& control) {
          [](CTurnPanel& p, PropertyControl& c) {
              if (!kindWithScheme(p)) return;
              p.indShema = c.CurrentItem();
+             p.cycleForced = false;
              p.CreateCycleList();
              p.RecalculatePath();
              if (p.isAutoName) p.UpdateCaption();

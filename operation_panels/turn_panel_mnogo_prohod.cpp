@@ -155,6 +155,7 @@ bool CTurnPanelMnogoProhod::ChangeCycleChoice(PropertyControl& control) {
         {&Self::schemeList,
          [](Self& p, PropertyControl& c) {
              p.indShema = c.CurrentItem();
+             p.cycleForced = false;
              p.CreateCycleList();
              p.RecalculatePath();
              p.UpdatePassControls();

@@ -229,6 +229,7 @@ bool ApplySwitchFields(CTurn& turn, PanelAnswer& answer) {
     if (const std::string* output = answer.Field("output")) {
         if (!turn.PanelCycle() || (*output != "moves" && *output != "cycle")) return Refused(answer, "output", *output);
         turn.indShema = *output == "cycle" ? 1 : 0;
+        turn.cycleForced = false;
     }
     // Multi-pass turning: passes over the regions, or plunges across a groove.
     if (const std::string* strategy = answer.Field("strategy")) {

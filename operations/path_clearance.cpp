@@ -12,11 +12,13 @@
 #include "geometry/contour.h"
 #include "nc/cadre_s_f.h"
 #include "operations/thread_clearance.h"
+#include "operations/tool_sweep.h"
 #include "operations/turn.h"
 #include "operations/turn_mnogo_prohod.h"
 #include "plan/spid.h"
 #include "platform/core/numbers.h"
 #include "platform/core/process_state.h"
+#include "platform/documents/settings_record.h"
 
 namespace zarvento {
 
@@ -214,6 +216,24 @@ void ClearanceOutline::ForCellsOf(const Box2D& box, Visit&& visit) const {
 }
 
 double ClearanceOutline::Distance(const Curve2D& piece, double within) const {
+    // A long piece is measured a stretch at a time: the cells searched are
+    // those along it, not its whole box.
+    const double stretch = 8.0 * cell_;
+    const double length = piece.Length();
+    if (pieces_.empty() || !(length > 2.0 * stretch)) return PieceDistance(piece, within);
+    const int n = std::clamp(static_cast<int>(std::ceil(length / stretch)), 2, 1 << 20);
+    double best = within;
+    Point2D from = piece.a;
+    for (int k = 0; k < n && best > 0.0; ++k) {
+        const Point2D to = k + 1 == n ? piece.b : piece.At(static_cast<double>(k + 1) / n);
+        best = std::min(
+            best, PieceDistance(piece.Sub(static_cast<double>(k) / n, static_cast<double>(k + 1) / n, from, to), best));
+        from = to;
+    }
+    return best;
+}
+
+double ClearanceOutline::PieceDistance(const Curve2D& piece, double within) const {
     double best = within;
     const Box2D box = piece.Box();
     // Any piece of the outline will do for a search without bound.
@@ -270,15 +290,45 @@ bool ClearanceOutline::Inside(Point2D p) const {
     return inside;
 }
 
+double ClearanceOutline::InsideDepth(const Curve2D& piece, const std::function<double(Point2D)>& beyondPlanned) const {
+    if (!closed_ || pieces_.empty() || !piece.Box().Overlaps(bounds_, 0.0)) return 0.0;
+    // Between two crossings of the outline the piece lies on one side of it.
+    std::vector<double> cuts{0.0, 1.0};
+    std::vector<CurveHit> hits;
+    ForCellsOf(Grown(piece.Box(), kJoin), [&](int item) {
+        hits.clear();
+        IntersectCurves(piece, pieces_[static_cast<std::size_t>(item)], 1e-12, hits);
+        for (const CurveHit& h : hits) cuts.push_back(std::clamp(h.t1, 0.0, 1.0));
+    });
+    std::sort(cuts.begin(), cuts.end());
+    const double length = piece.Length();
+    double deepest = 0.0;
+    for (std::size_t k = 1; k < cuts.size(); ++k) {
+        const double t0 = cuts[k - 1], t1 = cuts[k];
+        if ((t1 - t0) * length <= 1e-9 || !Inside(piece.At(0.5 * (t0 + t1)))) continue;
+        const int n = std::clamp(static_cast<int>((t1 - t0) * length / 0.01), 2, 4000);
+        for (int i = 0; i <= n; ++i) {
+            const Point2D p = piece.At(t0 + (t1 - t0) * i / n);
+            const double depth = PointDistance(p);
+            deepest = std::max(deepest, beyondPlanned && depth > deepest ? std::min(depth, beyondPlanned(p)) : depth);
+        }
+    }
+    return deepest;
+}
+
 // ---------------------------------------------------------------- the path check
 
 std::string PathIntrusion::Describe() const {
+    // What of the tool meets the material, when it is not the nose.
+    const char* with = part == ToolPart::Edge     ? " режущей кромкой"
+                       : part == ToolPart::Holder ? " державкой"
+                       : part == ToolPart::AcrossAxis ? " частью инструмента за осью шпинделя"
+                                                      : "";
     // Internal X is the negated radius; the text gives diameters as the program does.
-    return std::string(intoStock ? "Ускоренное перемещение врезается в заготовку на "
-                                 : (rapid ? "Ускоренное перемещение врезается в деталь на "
-                                          : "Траектория врезается в деталь на ")) +
-           Number(depth) + " мм: перемещение из Z" + Number(z1) + " D" + Number(-2.0 * x1) + " в Z" + Number(z2) +
-           " D" + Number(-2.0 * x2) + (block.empty() ? std::string() : " (" + block + ")");
+    return std::string(rapid ? "Ускоренное перемещение врезается в " : "Траектория врезается в ") +
+           (intoStock ? "заготовку на " : "деталь на ") + Number(depth) + " мм" + with + ": перемещение из Z" +
+           Number(z1) + " D" + Number(-2.0 * x1) + " в Z" + Number(z2) + " D" + Number(-2.0 * x2) +
+           (block.empty() ? std::string() : " (" + block + ")");
 }
 
 std::vector<ClearanceMove> ComputedMoves(const CTurn& op) {
@@ -304,6 +354,103 @@ std::vector<ClearanceMove> ComputedMoves(const CTurn& op) {
     return moves;
 }
 
+namespace {
+
+// A groove's blade drives the corner its cycle binds; the edge runs on along
+// Z to the other corner, whose nose lies the width less both corners' radii
+// off, followed as circles near enough that what stands between them reaches
+// one. The offsets along Z of the circles followed (0: the nose).
+std::vector<double> BladeCorners(const CTurn& op, double r) {
+    std::vector<double> along{0.0};
+    if (const auto* groove = dynamic_cast<const CTurnMnogoProhod*>(&op);
+        groove && groove->indCycleElementar == 1 && groove->WidthTool > 2.0 * r) {
+        const double span = groove->WidthTool - 2.0 * r;
+        const double width = groove->indPrivazTool == 0 ? span : -span;
+        const int n = std::clamp(static_cast<int>(std::ceil(std::fabs(width) / std::max(0.5 * r, 0.05))), 1, 1000);
+        for (int k = 1; k <= n; ++k) along.push_back(width * k / n);
+    }
+    return along;
+}
+
+// The tool's outline beyond its nose followed against the part and the
+// stock, as the simulation cuts with it: along every move but those of a
+// frame that removes nothing (a tap's or die's) and the thread passes held
+// to their groove; against the stock along rapids. Where a frame machines
+// inside, the outline mirrored across the axis too, along all its moves.
+class OutlineCheck {
+public:
+    struct Found {
+        OutlineReach reach;
+        bool intoStock = false;
+    };
+
+    OutlineCheck(const CTurn& op, Point2D nose, double r, const ClearanceLimits& limits,
+                 const std::vector<ThreadBand>& threadBands) {
+        const Contour* outline = op.GetToolContour();
+        if (!outline || outline->Empty()) return;
+        ToolSweep::Setup setup;
+        setup.nose = nose;
+        setup.r = r;
+        // A thread's groove is the thread's own, whatever move of it reaches in.
+        if (!threadBands.empty())
+            setup.beyondPlanned = [&threadBands](Point2D p) { return OutsideThreadBands(threadBands, p); };
+        double accuracy = limits.outlineTolerance > 0.0 ? limits.outlineTolerance : SettingsRecord::Global().accuracy;
+        if (!std::isfinite(accuracy) || accuracy <= 0.0) accuracy = 0.01;
+        setup.tolerance = std::max(limits.tolerance, accuracy);
+        setup.noseTolerance = limits.tolerance;
+        direct_.emplace(*outline, setup);
+        setup.acrossAxis = true;
+        across_.emplace(*outline, setup);
+    }
+
+    void Follow(const ClearanceOutline& part, const ClearanceOutline* before, const ClearanceOutline* after) {
+        for (std::optional<ToolSweep>* sweep : {&direct_, &across_}) {
+            if (!*sweep) continue;
+            // Followed in the same order by both, so that the indices agree.
+            part_ = (*sweep)->Follow(part);
+            if (before) before_ = (*sweep)->Follow(*before);
+            if (after) after_ = (*sweep)->Follow(*after);
+        }
+    }
+
+    // The first material the move takes the outline into.
+    std::optional<Found> Check(const ClearanceMove& m, bool rapid, bool fed, bool threadPass) {
+        const bool removes = !m.source || m.source->noMaterial == 0;
+        if (direct_ && removes && !threadPass)
+            if (auto found = Reach(*direct_, m.piece, !rapid, fed)) return found;
+        if (across_ && removes && m.source && m.source->internalMachining != 0)
+            if (auto found = Reach(*across_, m.piece, false, fed)) return found;
+        return std::nullopt;
+    }
+
+    void Advance(const Curve2D& move) {
+        if (direct_) direct_->Advance(move);
+        if (across_) across_->Advance(move);
+    }
+
+    // What of the tool a thread pass held to its groove reaches the part with.
+    ToolPart PartOfPass(const Curve2D& move) const {
+        return direct_ && part_ >= 0 ? direct_->PartAt(part_, move) : ToolPart::Nose;
+    }
+
+private:
+    std::optional<Found> Reach(ToolSweep& sweep, const Curve2D& move, bool partOnly, bool fed) const {
+        if (auto reach = sweep.Reach(part_, move)) return Found{*reach, false};
+        if (partOnly) return std::nullopt;
+        if (before_ >= 0 && !fed)
+            if (auto reach = sweep.Reach(before_, move)) return Found{*reach, true};
+        if (after_ >= 0)
+            if (auto reach = sweep.Reach(after_, move)) return Found{*reach, true};
+        return std::nullopt;
+    }
+
+    std::optional<ToolSweep> direct_, across_;
+    // The materials as the sweeps follow them (-1: no such stock).
+    int part_ = -1, before_ = -1, after_ = -1;
+};
+
+}  // namespace
+
 std::optional<PathIntrusion> FindMovesIntrusion(const CTurn& op, const std::vector<ClearanceMove>& moves,
                                                 const ClearanceOutline& part, const ClearanceOutline* stockBefore,
                                                 const ClearanceOutline* stockAfter, const ClearanceLimits& limits) {
@@ -313,60 +460,56 @@ std::optional<PathIntrusion> FindMovesIntrusion(const CTurn& op, const std::vect
     // The path drives the tool's point; its nose circle's centre lies off it.
     const double dz = tool->dNoseDx, dx = -tool->dNoseDy;
     bool fed = false;
-    // A groove's blade drives the corner its cycle binds; the edge runs on
-    // along Z to the other corner, whose nose lies the width less both
-    // corners' radii off, followed as circles near enough that what stands
-    // between them reaches one.
-    std::vector<double> along{0.0};
-    if (const auto* groove = dynamic_cast<const CTurnMnogoProhod*>(&op);
-        groove && groove->indCycleElementar == 1 && groove->WidthTool > 2.0 * r) {
-        const double span = groove->WidthTool - 2.0 * r;
-        const double width = groove->indPrivazTool == 0 ? span : -span;
-        const int n = std::clamp(static_cast<int>(std::ceil(std::fabs(width) / std::max(0.5 * r, 0.05))), 1, 1000);
-        for (int k = 1; k <= n; ++k) along.push_back(width * k / n);
-    }
+    const std::vector<double> along = BladeCorners(op, r);
     std::vector<Follower> onPart(along.size(), Follower(&part)), onBefore(along.size(), Follower(stockBefore)),
         onAfter(along.size(), Follower(stockAfter));
     // A chisel thread's passes cut its groove into the part: they are held
     // to it instead of the part's surface.
     const ThreadInsert insert = ThreadInsertOf(op);
     const std::vector<ThreadBand> threadBands = ThreadBandsOf(op, part, insert, limits.tolerance);
+    OutlineCheck outline(op, {dz, dx}, r, limits, threadBands);
+    outline.Follow(part, stockBefore, stockAfter);
     for (const ClearanceMove& m : moves) {
         const double allowance = m.beforeFinishingData ? limits.allowance : 0.0;
         const bool rapid = m.rapid && !m.cycleProfile;
+        const bool threadPass = !threadBands.empty() && m.thread && !rapid;
+        const auto found = [&](double depth, bool intoStock, ToolPart with) {
+            PathIntrusion out;
+            out.frame = m.frame;
+            out.rapid = rapid;
+            out.intoStock = intoStock;
+            out.part = with;
+            out.depth = depth;
+            out.z1 = m.piece.a.x;
+            out.x1 = m.piece.a.y;
+            out.z2 = m.piece.b.x;
+            out.x2 = m.piece.b.y;
+            out.block = m.block;
+            return out;
+        };
         for (std::size_t c = 0; c < along.size(); ++c) {
             Curve2D move = m.piece;
             const double mz = dz + along[c];
             move.a = {move.a.x + mz, move.a.y + dx};
             move.b = {move.b.x + mz, move.b.y + dx};
             move.c = {move.c.x + mz, move.c.y + dx};
-            const auto found = [&](double depth, bool intoStock) {
-                PathIntrusion out;
-                out.frame = m.frame;
-                out.rapid = rapid;
-                out.intoStock = intoStock;
-                out.depth = depth;
-                out.z1 = m.piece.a.x;
-                out.x1 = m.piece.a.y;
-                out.z2 = m.piece.b.x;
-                out.x2 = m.piece.b.y;
-                out.block = m.block;
-                return out;
-            };
-            if (!threadBands.empty() && m.thread && !rapid) {
+            if (threadPass) {
                 const double depth = ThreadPassReach(threadBands, part, move, insert, limits.tolerance);
-                if (depth > limits.tolerance) return found(depth, false);
+                if (depth > limits.tolerance) return found(depth, false, outline.PartOfPass(m.piece));
                 continue;
             }
             if (!part.Empty())
                 if (auto depth = onPart[c].Reach(move, r + (rapid ? 0.0 : allowance), limits.tolerance))
-                    return found(*depth, false);
+                    return found(*depth, false, ToolPart::Nose);
             if (!rapid) continue;
             for (Follower* stock : {fed ? nullptr : &onBefore[c], &onAfter[c]}) {
                 if (!stock || !stock->outline || stock->outline->Empty()) continue;
-                if (auto depth = stock->Reach(move, r, limits.tolerance)) return found(*depth, true);
+                if (auto depth = stock->Reach(move, r, limits.tolerance)) return found(*depth, true, ToolPart::Nose);
             }
         }
+        if (const auto met = outline.Check(m, rapid, fed, threadPass))
+            return found(met->reach.depth, met->intoStock, met->reach.part);
+        outline.Advance(m.piece);
         if (!rapid) fed = true;
     }
     return std::nullopt;
@@ -437,11 +580,13 @@ std::optional<PathIntrusion> FindPathIntrusion(const CTurn& op, const ClearanceO
 namespace {
 
 // The first intrusion of the moves against the part and the stock before
-// and after the operation, as the main job judges.
-std::optional<PathIntrusion> JudgeMoves(const CTurn& op, const std::vector<ClearanceMove>& moves,
+// and after the operation, as the main job judges: with the tool's whole
+// outline, built from its model as the simulation builds it before it runs.
+std::optional<PathIntrusion> JudgeMoves(CTurn& op, const std::vector<ClearanceMove>& moves,
                                         const ClearanceLimits& limits = {}) {
     const Contour* section = GetSPID()->GetDetailContour();
     if (!section) return std::nullopt;
+    op.ToolOutline();
     const ClearanceOutline part(*section);
     std::optional<ClearanceOutline> before, after;
     if (op.prevFinalContour) before.emplace(*op.prevFinalContour);

@@ -1,11 +1,15 @@
 // The clearance check of tool paths: it reads an operation's frames as the
 // machine will run them and trusts no path builder. Every feed move keeps the
-// tool's nose circle out of the part's section; every rapid keeps it out of
-// the part and out of the stock it cannot pass through: the stock as it stands
-// before the operation until the first feed move, and all along what the
-// operation leaves of it.
+// tool out of the part's section; every rapid keeps it out of the part and
+// out of the stock it cannot pass through: the stock as it stands before the
+// operation until the first feed move, and all along what the operation
+// leaves of it. The tool is its nose circle, measured exactly, and the rest
+// of its outline from its model as the simulation cuts with it (ToolSweep):
+// its insert's edges and its holder, and where the operation machines
+// inside, what of it lies past the spindle's axis.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +42,15 @@ public:
     // Whether the point lies inside a closed outline; a point on the outline
     // may go either way.
     bool Inside(Point2D p) const;
+    // Whether the outline closes, so that it bounds an area.
+    bool Closed() const { return closed_; }
+    // How far the piece reaches into a closed outline at its deepest: the
+    // greatest distance to the outline of its points that lie inside (found
+    // between its crossings of the outline, sampled along them); 0 when none
+    // does or the outline is open. `beyondPlanned`, when given, says how far
+    // a point lies beyond what the plan cuts by design (a thread's groove):
+    // a point reaches no farther.
+    double InsideDepth(const Curve2D& piece, const std::function<double(Point2D)>& beyondPlanned = {}) const;
     // How far a circle of radius r running along the piece reaches past the
     // outline's surface at its deepest (sampled along the piece); 0 or less
     // when it keeps clear.
@@ -46,6 +59,7 @@ public:
     const std::vector<Curve2D>& Pieces() const { return pieces_; }
 
 private:
+    double PieceDistance(const Curve2D& piece, double within) const;
     double PointDistance(Point2D p) const;
     template <class Visit>
     void ForCellsOf(const Box2D& box, Visit&& visit) const;
@@ -65,12 +79,19 @@ private:
     mutable unsigned visit_ = 0;
 };
 
+// What of the tool reaches past a surface: its nose circle, a cutting edge
+// of its outline (a corner and the units that run from it), the rest of the
+// outline (the holder), or what of the outline lies past the spindle's axis
+// (mirrored onto the material there where the operation machines inside).
+enum class ToolPart { Nose, Edge, Holder, AcrossAxis };
+
 // What the check found wrong with a path: the first move that reaches too far.
 struct PathIntrusion {
     int frame = -1;                                 // index among the operation's frames
     bool rapid = false;                             // a rapid move (else a feed move)
     bool intoStock = false;                         // into stock the move may not pass through (else into the part)
-    double depth = 0.0;                             // how far the nose circle reaches past what it must keep clear of
+    ToolPart part = ToolPart::Nose;                 // what of the tool reaches it
+    double depth = 0.0;                             // how far the tool reaches past what it must keep clear of
     double z1 = 0.0, x1 = 0.0, z2 = 0.0, x2 = 0.0;  // the move's ends as programmed
     std::string block;                              // the block as written, when the move was read from it
 
@@ -85,6 +106,10 @@ struct ClearanceLimits {
     double allowance = 0.0;
     // Intrusions this shallow are no cut: the resolution of a machine.
     double tolerance = 1e-3;
+    // What the tool's outline beyond its nose may reach past a surface (at
+    // least the tolerance): the accuracy the simulation compares the part
+    // with; 0 takes the settings' accuracy.
+    double outlineTolerance = 0.0;
 };
 
 // The first intrusion of the operation's path, or none. Outlines that are
@@ -117,7 +142,10 @@ std::vector<ClearanceMove> ComputedMoves(const CTurn& op);
 
 // The first intrusion of a sequence of the operation's moves (the
 // operation gives the tool), or none. Outlines that are null or empty are
-// not checked against.
+// not checked against. The tool's outline is the contour its model gave
+// (`CTurn::GetToolContour`); a tool without one is its nose circle alone
+// (for a groove's blade, the circles of its edge up to its other corner; for
+// a thread's passes, the insert's nose).
 std::optional<PathIntrusion> FindMovesIntrusion(const CTurn& op, const std::vector<ClearanceMove>& moves,
                                                 const ClearanceOutline& part, const ClearanceOutline* stockBefore,
                                                 const ClearanceOutline* stockAfter, const ClearanceLimits& limits = {});
@@ -134,6 +162,7 @@ std::optional<double> RouteReach(const Contour& route, double dz, double dx, dou
 // The main job's check of one calculated operation against the plan's part
 // and the stock before and after it. False, with the operation's error
 // message set, when the path cuts into the part or crashes into the stock.
+// The tool's contour is built from its model first when it has one.
 bool CheckPathClearance(CTurn& op);
 // The same check of moves of the operation other than its frames' (the
 // program as written): false, with the error message set, on an intrusion.

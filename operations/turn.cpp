@@ -123,6 +123,7 @@ void CTurn::Copy(const CTurn& other) {
     Rtool = other.Rtool;
     postProcessor = other.postProcessor;
     isNoCycles = other.isNoCycles;
+    cycleForced = other.cycleForced;
 
     PushChannelSettings();
     if (ParamTool* tool = GetTool()) tool->pSketchSource = &workContour;

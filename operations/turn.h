@@ -159,6 +159,7 @@ public:
     bool CorrectsRadius() const override { return isCorrectRadius; }
     bool MachineCompensatesRadius() const override { return DirRcorrect != 0; }
     void SetCorrectsRadius(bool on) override { isCorrectRadius = on; }
+    bool CheckCalculatedPath() override;
 
     // ---- diagnosis ----
     void ReportError(const std::string& text);
@@ -328,6 +329,10 @@ public:
     CCycle_Auto* currentCycle = nullptr;  // not owned; its provider parents the frames while set
     CPostProcessor postProcessor;
     bool isNoCycles = false;  // no machine cycle can be used: the path makes elementary moves
+    // The operation asks for a machine cycle its post-processor does not
+    // have: its path is elementary, and the request is kept (and stored) so
+    // that every calculation says so and another post-processor may take it.
+    bool cycleForced = false;
     bool isHeidenhain = false;
 
     // ---- the path's working state and results ----

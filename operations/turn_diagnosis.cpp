@@ -41,6 +41,8 @@ constexpr const char* kBrokenOffsetText =
 
 void ArmPostProcessorChangeNotice() { PostProcessorNoticeFlag = true; }
 
+bool CTurn::CheckCalculatedPath() { return CheckPathClearance(*this); }
+
 void CTurn::ReportError(const std::string& text) {
     messageText = "Ошибка" + std::string(":\n") + text;
     if (!isSilent) HostMessageBox(messageText, kCaption, MB_OK_);
@@ -165,8 +167,9 @@ void CTurn::SetPostProcessorData(CPostProcessor* p) {
     if (!p) return;
     if (p->GetName() != postProcessor.GetName()) {
         // The plan's flag: one notice for all operations of one reload.
-        if (indShema != 0) ShowPostProcessorNotice();
+        if (indShema != 0 || cycleForced) ShowPostProcessorNotice();
         indShema = 0;
+        cycleForced = false;
         indCycle = 0;
     }
     postProcessor = *p;

@@ -30,6 +30,7 @@
 #include "nc/modal_state.h"
 #include "operations/turn.h"
 #include "plan/plan.h"
+#include "plan/synchronization.h"
 #include "platform/core/numbers.h"
 #include "post/post_processor_settings.h"
 
@@ -77,6 +78,9 @@ bool CTurn::CreateSkeletonPath() {
 }
 
 bool CTurn::CreateContourPath() {
+    // A machine cycle asked of a post-processor that has none of its kind
+    // gives way to elementary moves, and the user is told so once.
+    const bool cycleAsked = indShema == 1 || cycleForced;
     if (isNoCycles) indShema = 0;
     ReleaseFrames();
     currentCycle = nullptr;
@@ -124,6 +128,10 @@ bool CTurn::CreateContourPath() {
             }
         }
         if (postProcessor.GetName() == kHeidenhain) isHeidenhain = true;
+    }
+    if (cycleAsked && indShema == 0) {
+        cycleForced = true;
+        ShowForcedElementaryNotice(postProcessor.GetName());
     }
 
     calc.regionContour.reset();

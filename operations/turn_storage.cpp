@@ -134,7 +134,11 @@ bool CTurn::SaveTurn(int position) {
         record.AddNamedValue("SposobBuildSour", Variant::I4(SposobBuildSour));
         SaveSketch(record, "isWorkSketch", "pWorkSketch", pWorkSketch);
         SaveSketch(record, "isSourSketch", "pSourSketch", pSourSketch);
-        for (const TurnSetting& v : TurnSettings()) record.AddNamedValue(v.name, StoredForm(*this, v));
+        for (const TurnSetting& v : TurnSettings()) {
+            // A cycle the post-processor lacks stays asked for.
+            const bool asked = cycleForced && v.name == std::string_view("indShema");
+            record.AddNamedValue(v.name, asked ? Variant::I4(1) : StoredForm(*this, v));
+        }
         SaveKindValues(record);
         record.Flush();
     } catch (...) {

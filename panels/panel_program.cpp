@@ -6,10 +6,12 @@
 
 #include "nc/frame_text_format.h"
 #include "nc/modal_state.h"
+#include "operations/checked_program.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
 #include "platform/core/busy_flag.h"
 #include "platform/core/host_major_version.h"
+#include "platform/core/messages.h"
 #include "platform/dialogs/file_dialogs.h"
 #include "platform/documents/host_application.h"
 #include "platform/processes/help_calls.h"
@@ -24,7 +26,7 @@ namespace {
 // What the panel's copy takes over and gives back: everything but the
 // frames the program made itself, which stay the program's.
 void CopySettings(const CPROGRAM& from, CPROGRAM& to) {
-    to.frames = from.frames;
+    to.CopyFrameList(from);
     to.KoffVelosity = from.KoffVelosity;
     to.Transparency = from.Transparency;
     to.Accuracy = from.Accuracy;
@@ -162,11 +164,19 @@ void CPanelPROGRAM::OnInitPanel() {
 }
 
 void CPanelPROGRAM::RunScript() {
-    if (copy_.RunPostProcessor(&ncList->Lines(), &messagesList->Lines())) copy_.ReadPathFile();
+    const bool ran = copy_.RunPostProcessor(&ncList->Lines(), &messagesList->Lines());
+    if (ran) copy_.ReadPathFile();
+    // A run that left no program leaves the list as it was: that is no
+    // program of these frames.
+    scriptFault_.clear();
+    if (!ran || !copy_.ScriptError().empty())
+        scriptFault_ = copy_.ScriptError().empty() ? std::string(CPROGRAM::kScriptFailed) : copy_.ScriptError();
 }
 
 void CPanelPROGRAM::ProduceNCCode(std::vector<std::string>& lines, bool initial) {
-    if (!CPROGRAM::UsesScript()) {
+    scripted_ = CPROGRAM::UsesScript();
+    scriptFault_.clear();
+    if (!scripted_) {
         ncList->SetValue(LinesValue(lines));
         if (ModalState.errorTexts.empty()) messagesList->SetValue(LinesValue({" OK!"}));
     } else {
@@ -233,7 +243,24 @@ std::string CPanelPROGRAM::DefaultFileName() const {
     return Transliterate(std::filesystem::path(doc->FilePath()).stem().string());
 }
 
-void CPanelPROGRAM::SaveList(PropertyControl& list, const std::string& defaultExtension, const std::string& filter) {
+bool CPanelPROGRAM::JudgedRight(bool ncCode) {
+    ProgramVerdict verdict;
+    const std::vector<std::string>& frameText = intermediateList->Lines().Lines();
+    if (ncCode && scripted_ && !scriptFault_.empty()) {
+        verdict.faults.push_back({nullptr, -1, {}, scriptFault_});
+    } else {
+        verdict = JudgeProgram(copy_, frameText, ncCode && scripted_ ? &ncList->Lines().Lines() : nullptr);
+    }
+    if (verdict.Right()) return true;
+    ShowHostMessage(verdict.Text());
+    return false;
+}
+
+void CPanelPROGRAM::SaveList(PropertyControl& list, bool ncCode, const std::string& defaultExtension,
+                             const std::string& filter) {
+    // A program that the plan's operations lack, or that as written cuts
+    // into the part or runs into the stock, is shown but never saved.
+    if (!JudgedRight(ncCode)) return;
     const std::optional<std::string> path = ShowSaveFileDialog(defaultExtension, filter, DefaultFileName(), true, true);
     if (path) copy_.SaveProgramFile(*path, list.Lines().Lines());
 }
@@ -242,14 +269,14 @@ bool CPanelPROGRAM::OnControlCommand(PropertyControl& control, int id) {
     using Self = CPanelPROGRAM;
     static constexpr ControlEvents<Self, int> kRows[] = {
         {&Self::saveIntermediateButton,
-         [](Self& p, PropertyControl&, int) { p.SaveList(*p.intermediateList, "*.txt", "*.txt|*.txt|"); }},
+         [](Self& p, PropertyControl&, int) { p.SaveList(*p.intermediateList, false, "*.txt", "*.txt|*.txt|"); }},
         {&Self::saveNCButton,
          [](Self& p, PropertyControl&, int) {
              // The panel runs under the busy flag; the dialog keeps it so.
              BusyFlagGuard busy;
              const CPostProcessor* post = PlanPostProcessor();
              const std::string extension = post ? post->GetFileExtension() : std::string();
-             p.SaveList(*p.ncList, "*." + extension, "*." + extension + "|*." + extension + "|");
+             p.SaveList(*p.ncList, true, "*." + extension, "*." + extension + "|*." + extension + "|");
          }},
     };
     DispatchControlEvent(kRows, *this, control, id);

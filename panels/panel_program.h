@@ -43,7 +43,11 @@ private:
     // when no script is needed, else the post-processor's script run.
     void ProduceNCCode(std::vector<std::string>& lines, bool initial);
     void RunScript();
-    void SaveList(PropertyControl& list, const std::string& defaultExtension, const std::string& filter);
+    // Whether the text the list holds (the NC code, or the intermediate
+    // code) is a program the plan may be machined by; the reason is shown
+    // when it is not.
+    bool JudgedRight(bool ncCode);
+    void SaveList(PropertyControl& list, bool ncCode, const std::string& defaultExtension, const std::string& filter);
     // The units chosen: the program is written again in them.
     void OnUnitsChosen();
     std::string DefaultFileName() const;
@@ -51,6 +55,9 @@ private:
 
     CPROGRAM copy_;
     CPROGRAM& sourceProgram;
+    // Whether the NC code is the script's, and why its last run gave none.
+    bool scripted_ = false;
+    std::string scriptFault_;
     PropertyControl* unitsList = nullptr;
     PropertyControl* kindList = nullptr;
     PropertyControl* intermediateList = nullptr;

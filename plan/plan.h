@@ -86,6 +86,18 @@ public:
     // whole plan is calculated. A script that appends operation after
     // operation thus costs in proportion to its length, not to its square.
     void DiagnosticRaschetPathAppended();
+    // Calculates operation k alone again, from the modal state the last
+    // calculation left before it: the operations around it keep their paths
+    // and final contours. The whole plan is calculated where that state is
+    // not at hand.
+    void RecalculateTurn(int k);
+    // How many calculations have run in this process: whole ones (and those
+    // from an appended operation on), and single operations calculated alone.
+    struct CalculationCounts {
+        int plans = 0;
+        int singleTurns = 0;
+    };
+    static const CalculationCounts& Calculations();
     void RedrawPaths();
     void RestorePaths();
     void HidePaths();
@@ -198,9 +210,10 @@ public:
 private:
     // Saves the operations from position `first` to the end under their positions.
     void SaveTurnsFrom(int first);
-    // Calculates the operations from `first` on, starting from `modal` (a
-    // clean modal state when null).
-    void CalculateFrom(std::size_t first, const ModalStateRecord* modal);
+    // Calculates the operations from `first` to `last` (inclusive; the end
+    // of the list when past it), starting from `modal` (a clean modal state
+    // when null).
+    void CalculateFrom(std::size_t first, const ModalStateRecord* modal, std::size_t last = SIZE_MAX);
     void MoveAdjacent(int from, int to);
     // Builds every tool contour and throws when an included operation has none.
     void CheckToolContours();

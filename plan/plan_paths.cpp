@@ -11,7 +11,30 @@
 
 namespace zarvento {
 
+namespace {
+
+// Only counted up, never put back: what is read is a difference.
+CPLAN::CalculationCounts counts;
+
+}  // namespace
+
+const CPLAN::CalculationCounts& CPLAN::Calculations() { return counts; }
+
 void CPLAN::DiagnosticRaschetPath() { CalculateFrom(0, nullptr); }
+
+void CPLAN::RecalculateTurn(int k) {
+    if (k < 0 || static_cast<std::size_t>(k) >= turns.size()) return;
+    const auto at = static_cast<std::size_t>(k);
+    if (at >= modalBefore_.size() || modalBefore_[at].op != turns[at].get()) {
+        CalculateFrom(0, nullptr);
+        return;
+    }
+    // The states after it stay valid: its neighbours are not calculated again.
+    const std::vector<ModalBefore> kept = modalBefore_;
+    const std::shared_ptr<const ModalStateRecord> modal = modalBefore_[at].state;
+    CalculateFrom(at, modal.get(), at);
+    modalBefore_ = kept;
+}
 
 void CPLAN::DiagnosticRaschetPathAppended() {
     const std::size_t count = turns.size();
@@ -30,7 +53,7 @@ void CPLAN::DiagnosticRaschetPathAppended() {
     CalculateFrom(first, modal.get());
 }
 
-void CPLAN::CalculateFrom(std::size_t first, const ModalStateRecord* modal) {
+void CPLAN::CalculateFrom(std::size_t first, const ModalStateRecord* modal, std::size_t last) {
     // The flag keeps the host's notifications about the document switches
     // out of the library; it goes back to what it was, since callers (the
     // first run, a panel's close) may hold it themselves.
@@ -56,8 +79,13 @@ void CPLAN::CalculateFrom(std::size_t first, const ModalStateRecord* modal) {
     // Every operation starts from what the ones before it left (tool, end
     // point, modal state), excluded ones included, so the order is the plan's.
     const std::size_t count = turns.size();
+    if (last >= count) {
+        ++counts.plans;
+    } else {
+        ++counts.singleTurns;
+    }
     modalBefore_.resize(std::min(first, modalBefore_.size()));
-    for (std::size_t k = first; k < count && k < turns.size(); ++k) {
+    for (std::size_t k = first; k < count && k < turns.size() && k <= last; ++k) {
         auto state = std::make_shared<ModalStateRecord>(ModalState);
         // The program builder's lists are no part of the calculation.
         state->errorTexts.clear();

@@ -34,6 +34,13 @@ void PlanProgramLinks::Recalculate() {
     if (CPLAN* plan = ExistingPLAN()) plan->DiagnosticRaschetPath();
 }
 
+void PlanProgramLinks::RecalculateOperation(ProgramOperation* op) {
+    CPLAN* plan = ExistingPLAN();
+    if (plan == nullptr) return;
+    for (int k = 0; k < plan->GetTurnCount(); ++k)
+        if (plan->GetTurn(k) == op) plan->RecalculateTurn(k);
+}
+
 PARAMETERS* PlanProgramLinks::PlanProvider() const {
     CPLAN* plan = ExistingPLAN();
     return plan != nullptr ? &plan->PlanParameters() : nullptr;

@@ -17,6 +17,7 @@ public:
     std::vector<ProgramOperation*> Operations() const override;
     PARAMETERS* PlanProvider() const override;
     void Recalculate() override;
+    void RecalculateOperation(ProgramOperation* op) override;
 };
 
 }  // namespace zarvento

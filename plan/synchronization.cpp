@@ -14,9 +14,18 @@ namespace zarvento {
 bool SynchronisingFlag = false;
 bool PostProcessorNoticeFlag = false;
 
+namespace {
+
+// Whether the notice of elementary moves in place of a missing cycle was
+// shown since the last synchronisation.
+bool forcedElementaryShown = false;
+
+}  // namespace
+
 ZARVENTO_STATE_RESET {
     SynchronisingFlag = false;
     PostProcessorNoticeFlag = false;
+    forcedElementaryShown = false;
 }
 
 namespace {
@@ -52,10 +61,21 @@ bool ShowPostProcessorNotice() {
     return true;
 }
 
+bool ShowForcedElementaryNotice(const std::string& postProcessor) {
+    if (forcedElementaryShown) return false;
+    forcedElementaryShown = true;
+    HostMessageBox("Постпроцессор " + (postProcessor.empty() ? std::string("(не задан)") : postProcessor) +
+                       " не содержит машинного цикла, выбранного в обработке.\n"
+                       "Обработки приняты в элементарных перемещениях",
+                   CSPID::kCaption, CSPID::kExclamation);
+    return true;
+}
+
 void DoSynchronizationData(CPLAN& plan) {
     HostDocumentPtr document = ActiveHostDocument();
     plan.synchronisedDocumentPath = document->FilePath();
     const auto synchronising = SetForScope(SynchronisingFlag, true);
+    forcedElementaryShown = false;
     // Only this synchronisation's operations may show the notice.
     const auto notice = SetForScope(PostProcessorNoticeFlag, false);
 

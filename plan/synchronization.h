@@ -3,6 +3,8 @@
 // part document, and the process-wide flags that take part in it.
 #pragma once
 
+#include <string>
+
 namespace zarvento {
 
 class CPLAN;
@@ -17,6 +19,11 @@ extern bool PostProcessorNoticeFlag;
 // Shows the notice that the operations' post-processor changed when the flag
 // is armed, and disarms it; false when nothing was shown.
 bool ShowPostProcessorNotice();
+
+// Shows, once until the next synchronisation, that an operation asks for a
+// machine cycle the post-processor (named) does not have, so its moves are
+// elementary; false when it was shown before.
+bool ShowForcedElementaryNotice(const std::string& postProcessor);
 
 // Rebuilds the plan data (a new instance with its own session directory) and
 // the plan's operations from the active document's records, recalculates the

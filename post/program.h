@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -91,12 +90,18 @@ public:
     void CreateProgram(ProgramOperation* edited = nullptr, int editedIndex = -1, int* firstFrame = nullptr);
     // Where the machine compensates the tool radius (G41/G42), the program
     // is made from paths without the offset: the operations' radius
-    // corrections are kept and switched off, and the plan is recalculated
-    // when any changed. Restoring puts the kept ones back (as many as the
-    // plan still has) and recalculates again.
+    // corrections are kept and switched off, and each operation whose
+    // correction changed is calculated again, alone. A corrected path is
+    // judged before its correction goes off; one that fails keeps its
+    // correction and its message. Restoring puts the kept
+    // ones back (as many as the plan still has) and calculates those
+    // operations once more.
     void SwitchOffRadiusCorrection();
     void RestoreRadiusCorrection();
 
+    // Takes another program's frame list as pointers, with the operation
+    // each frame belongs to; its own frames stay the other's.
+    void CopyFrameList(const CPROGRAM& from);
     // Forgets the frame list (the operations' frames are theirs).
     void ClearFrames();
     // Deletes the frames the program made itself.
@@ -111,6 +116,9 @@ public:
     // For each line of the last WriteProgramText, the index in `frames` of
     // the frame that wrote it.
     const std::vector<std::uint32_t>& LineFrames() const { return lineFrames_; }
+    // The operation a frame of the list belongs to (its heading comments
+    // included), or null for the program's own frames.
+    ProgramOperation* FrameOperation(std::uint32_t frame) const;
     // Whether the frame texts go through the post-processor's script: always,
     // unless the description is VERSION "18" without Python and no frame
     // fell back to its built-in text.
@@ -131,12 +139,12 @@ public:
     // The finished program of the frame list: the frame texts, or, when the
     // script rule calls for it, what the post-processor's script made of
     // them (its console output goes to `messages`; its moves are attached to
-    // the frames). False, with the reason shown, when the script could not
-    // run or gave no program, or when a word was refused (RefusedWords).
-    // A check, when given, judges the frame texts (with LineFrames) before
-    // they go anywhere: false from it stops here, with nothing run.
+    // the frames, and the frame texts it was given to `frameText`, which is
+    // left empty when no script ran). False, with the reason shown, when the
+    // script could not run or gave no program, or when a word was refused
+    // (RefusedWords).
     bool MakeProgramText(std::vector<std::string>& lines, std::vector<std::string>* messages = nullptr,
-                         const std::function<bool(const std::vector<std::string>&)>& check = {});
+                         std::vector<std::string>* frameText = nullptr);
 
     // The program's settings record "Zarvento.CPROGRAM".
     bool Save() const;
@@ -182,6 +190,7 @@ private:
     // operation in `operationNames_` (-1: the program's own frame).
     std::vector<int> frameOperations_;
     std::vector<std::string> operationNames_;
+    std::vector<ProgramOperation*> operations_;  // beside operationNames_
     std::vector<std::string> refusedWords_;
     std::vector<std::uint32_t> lineFrames_;
     std::string saveError_;
@@ -191,7 +200,8 @@ private:
     // Moves the words the frame at that index refused into refusedWords_.
     void NoteRefusedWords(std::uint32_t frame);
     std::unique_ptr<std::vector<bool>> keptCorrection_;
-    bool correctionChanged_ = false;
+    // The operations whose correction was switched off.
+    std::vector<ProgramOperation*> switchedOff_;
 };
 
 // Switches the radius correction off for a scope and back on at its end,

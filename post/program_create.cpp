@@ -67,9 +67,11 @@ void CPROGRAM::CreateProgram(ProgramOperation* edited, int editedIndex, int* fir
     // about its text.
     frameOperations_.clear();
     operationNames_.clear();
+    operations_.clear();
     auto markOwner = [&](int owner) { frameOperations_.resize(list.size(), owner); };
     auto operationIndex = [&](int i, ProgramOperation* op) {
         operationNames_.push_back(std::to_string(i + 1) + " \"" + op->ProgramName() + "\"");
+        operations_.push_back(op);
         return static_cast<int>(operationNames_.size()) - 1;
     };
     own(std::make_unique<CCadre_Comment>(PartName()));
@@ -122,27 +124,50 @@ void CPROGRAM::SwitchOffRadiusCorrection() {
     if (links == nullptr || !links->HasPlan()) return;
     const std::vector<ProgramOperation*> operations = links->Operations();
     keptCorrection_ = std::make_unique<std::vector<bool>>();
-    correctionChanged_ = false;
+    switchedOff_.clear();
     for (ProgramOperation* op : operations) {
         keptCorrection_->push_back(op->CorrectsRadius());
-        if (op->MachineCompensatesRadius()) {
-            correctionChanged_ = true;
-            op->SetCorrectsRadius(false);
-        }
+        if (!op->MachineCompensatesRadius() || !op->CorrectsRadius()) continue;
+        // An operation with a message keeps it and shows in the program by
+        // its heading and mark alone; so does a corrected path that cuts into
+        // the part, which gets its message here.
+        if (!op->IsActive() || !op->CheckCalculatedPath()) continue;
+        op->SetCorrectsRadius(false);
+        switchedOff_.push_back(op);
     }
-    if (correctionChanged_) links->Recalculate();
+    // Only the paths that change are made again: the others, and the stock
+    // each operation leaves to the next, stay as calculated.
+    for (ProgramOperation* op : switchedOff_) links->RecalculateOperation(op);
 }
 
 void CPROGRAM::RestoreRadiusCorrection() {
     if (!keptCorrection_) return;
     const std::unique_ptr<std::vector<bool>> kept = std::move(keptCorrection_);
+    const std::vector<ProgramOperation*> changed = std::move(switchedOff_);
+    switchedOff_.clear();
     ProgramPlanLinks* links = GetProgramPlanLinks();
     if (links == nullptr) return;
     // Operations deleted in between leave fewer to restore than were kept.
     const std::vector<ProgramOperation*> operations = links->Operations();
     const std::size_t count = std::min(kept->size(), operations.size());
     for (std::size_t k = 0; k < count; ++k) operations[k]->SetCorrectsRadius((*kept)[k]);
-    if (correctionChanged_) links->Recalculate();
+    for (ProgramOperation* op : changed)
+        if (std::find(operations.begin(), operations.end(), op) != operations.end()) links->RecalculateOperation(op);
+}
+
+ProgramOperation* CPROGRAM::FrameOperation(std::uint32_t frame) const {
+    if (frame >= frameOperations_.size()) return nullptr;
+    const int owner = frameOperations_[frame];
+    return owner >= 0 && static_cast<std::size_t>(owner) < operations_.size()
+               ? operations_[static_cast<std::size_t>(owner)]
+               : nullptr;
+}
+
+void CPROGRAM::CopyFrameList(const CPROGRAM& from) {
+    frames = from.frames;
+    frameOperations_ = from.frameOperations_;
+    operationNames_ = from.operationNames_;
+    operations_ = from.operations_;
 }
 
 void CPROGRAM::ClearFrames() {

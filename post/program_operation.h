@@ -33,6 +33,11 @@ public:
     virtual bool CorrectsRadius() const { return false; }
     virtual bool MachineCompensatesRadius() const { return false; }
     virtual void SetCorrectsRadius(bool) {}
+    // Whether the path as calculated keeps clear of the part and the stock;
+    // false, with the operation's message set, when it does not. The program
+    // asks it of a path the machine compensates before its correction is
+    // switched off: what is written for it then is no path of the nose.
+    virtual bool CheckCalculatedPath() { return true; }
 };
 
 }  // namespace zarvento

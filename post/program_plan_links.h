@@ -26,6 +26,8 @@ public:
     virtual std::vector<ProgramOperation*> Operations() const { return {}; }
     // Recalculates every operation of the plan.
     virtual void Recalculate() {}
+    // Recalculates one operation of the plan alone; the others keep their paths.
+    virtual void RecalculateOperation(ProgramOperation*) {}
     // The plan's variable provider, the parent of the program's own frames.
     virtual PARAMETERS* PlanProvider() const { return nullptr; }
 };

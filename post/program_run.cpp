@@ -11,8 +11,9 @@
 namespace zarvento {
 
 bool CPROGRAM::MakeProgramText(std::vector<std::string>& lines, std::vector<std::string>* messages,
-                               const std::function<bool(const std::vector<std::string>&)>& check) {
+                               std::vector<std::string>* frameText) {
     lines.clear();
+    if (frameText != nullptr) frameText->clear();
     WriteProgramText(lines);
     if (!refusedWords_.empty()) {
         // A few are enough to find the cause; the rest are alike.
@@ -23,7 +24,6 @@ bool CPROGRAM::MakeProgramText(std::vector<std::string>& lines, std::vector<std:
         ShowHostMessage(text);
         return false;
     }
-    if (check && !check(lines)) return false;
     if (!UsesScript()) return true;
     if (!SaveInputFile(lines)) return false;
     ListControl program;
@@ -34,6 +34,7 @@ bool CPROGRAM::MakeProgramText(std::vector<std::string>& lines, std::vector<std:
     // The run has already shown why when the script left no program.
     if (!ScriptError().empty()) return false;
     ReadPathFile();
+    if (frameText != nullptr) *frameText = std::move(lines);
     lines = program.Lines();
     return true;
 }

@@ -9,6 +9,7 @@
 
 #include "nc/frame_text_format.h"
 #include "nc/modal_state.h"
+#include "operations/checked_program.h"
 #include "operations/turn.h"
 #include "plan/plan.h"
 #include "plan/spid.h"
@@ -127,23 +128,15 @@ void CreateAllSketches(CPLAN& plan, const ExportNames& names) {
     }
 }
 
-// The plan's NC program with its own post-processor (through its script when
-// the description asks for one), saved under the program name.
-void CopyProgram(const std::filesystem::path& temporary, const ExportNames& names, std::string& message) {
+// The plan's NC program, made and judged before the export's steps, saved
+// under the program name.
+void CopyProgram(const std::filesystem::path& temporary, const ExportNames& names, CheckedProgram& program,
+                 std::string& message) {
     RemoveFile(temporary / kOutputFileName);
     const CPostProcessor* post = GetSPID()->GetPostProcessor();
     const std::string file =
         ExportProgramName(names.folder, names.title, post != nullptr ? post->GetFileExtension() : std::string());
-    CPROGRAM program;
-    program.Load();
-    RadiusCorrectionOff machineCompensates(program);
-    program.CreateProgram();
-    std::vector<std::string> lines;
-    if (!program.MakeProgramText(lines)) {
-        message += kExportProgramCopyFailed;
-        return;
-    }
-    if (!program.SaveProgramFile(StoredPathToPath(file).string(), lines)) message += kExportProgramCreateFailed;
+    if (!program.Save(StoredPathToPath(file).string())) message += kExportProgramCreateFailed;
 }
 
 }  // namespace
@@ -214,6 +207,16 @@ std::string ExportPlan(CPLAN& plan, const std::string& xmlPath) {
         return text;
     };
 
+    // The program is made and judged first, with the plan's own
+    // post-processor: a plan whose program is refused exports nothing.
+    CheckedProgram program;
+    if (!program.Make()) {
+        message += kExportProgramCreateFailed;
+        message += program.Verdict().Text() + "\n";
+        return report();
+    }
+    program.Release();
+
     std::error_code ec;
     const bool existed = std::filesystem::exists(names.xml, ec);
     {
@@ -258,7 +261,7 @@ std::string ExportPlan(CPLAN& plan, const std::string& xmlPath) {
             std::filesystem::create_directories(StoredPathToPath(names.folder), ec);
             Copy3Dmodel(partFile, names, message);
             CreateAllSketches(plan, names);
-            CopyProgram(temporary, names, message);
+            CopyProgram(temporary, names, program, message);
             return report();
         }
         // The script merges the new text into the file and names the steps.
@@ -267,9 +270,9 @@ std::string ExportPlan(CPLAN& plan, const std::string& xmlPath) {
         spid.SetPostProcessor(&exportPost);
         bool ran = false;
         {
-            CPROGRAM program;
+            CPROGRAM merge;
             ListControl output, console;
-            ran = program.RunPostProcessor(&output, &console);
+            ran = merge.RunPostProcessor(&output, &console);
         }
         exportRun.reset();
         own.Restore();
@@ -285,7 +288,7 @@ std::string ExportPlan(CPLAN& plan, const std::string& xmlPath) {
         if (steps.updateXml) UpdateXML(temporary, names, message);
         if (steps.copy3dModel) Copy3Dmodel(partFile, names, message);
         if (steps.createAllSketches) CreateAllSketches(plan, names);
-        if (steps.copyProgram) CopyProgram(temporary, names, message);
+        if (steps.copyProgram) CopyProgram(temporary, names, program, message);
     }
     return report();
 }

@@ -145,7 +145,7 @@ printf 'panel program\n  set "Единицы измерения" дюймы\n  a
   "$work/inches" > "$work/inches.zsc"
 "$zarvento" run --no-save "$work/ex/example/part.rdp" "$work/inches.zsc" > "$work/out" || fail "the program panel exits $?"
 grep -q "panel save-file \[\*.nc|\*.nc| \*.nc\]: ok" "$work/out" || fail "the save dialog is not shown"
-grep -q "^N7 G00 X1.89 Z0.138" "$work/inches.nc" || fail "the saved program is not in inches"
+grep -q "^N7 G00 X1.8898 Z0.1378" "$work/inches.nc" || fail "the saved program is not in inches"
 grep -q "^N[0-9]\{4\} M30" "$work/python.nc" || fail "the script did not renumber the program"
 # The simulation of the NC example: every frame pre-calculated, the run to its
 # end, the stock as machined and where it departs from the part; the check run

@@ -64,21 +64,23 @@ std::string Describe(const Case& c) {
 
 constexpr double kAllowance = 0.5;
 
-// A boring tool: the roughing tool's model with its nose towards the axis.
+// A boring tool: the roughing tool's model turned over, its insert reaching
+// from the nose towards the axis, short enough for a bore of 12 that what of
+// it passes the axis keeps off the bore's other side.
 constexpr const char* kBoringTool =
     "zarvento-tool-model 1\nvariable TYPE_ 12 \"Тип инструмента%\"\nvariable r 0.8 \"Радиус при вершине\"\n"
-    "variable nP 2 \"Положение вершины%\"\nvariable L 20 \"Длина пластины\"\nvariable W 6 \"Ширина пластины\"\n"
+    "variable nP 2 \"Положение вершины%\"\nvariable L 6 \"Длина пластины\"\nvariable W 3 \"Ширина пластины\"\n"
     "variable FEED1 0.25 \"Подача, мм/об\"\nvariable SPIN 900 \"Частота вращения, об/мин\"\n"
-    "variable VCUT 160 \"Скорость резания, м/мин\"\nsketch Contour\nline 0 0 L 0\narc L W/2 W/2 L 0 L W 1\n"
-    "line L W 0 0\narc 0 -10000 10000 0 0 0 0 1\nend\n";
+    "variable VCUT 160 \"Скорость резания, м/мин\"\nsketch Contour\nline 0 0 -L 0\narc -L W/2 W/2 -L 0 -L W -1\n"
+    "line -L W 0 0\narc 0 -10000 10000 0 0 0 0 1\nend\n";
 
 // A finishing boring tool: the same with a nose of 0.2.
 constexpr const char* kFineBoringTool =
     "zarvento-tool-model 1\nvariable TYPE_ 12 \"Тип инструмента%\"\nvariable r 0.2 \"Радиус при вершине\"\n"
-    "variable nP 2 \"Положение вершины%\"\nvariable L 20 \"Длина пластины\"\nvariable W 6 \"Ширина пластины\"\n"
+    "variable nP 2 \"Положение вершины%\"\nvariable L 6 \"Длина пластины\"\nvariable W 3 \"Ширина пластины\"\n"
     "variable FEED1 0.1 \"Подача, мм/об\"\nvariable SPIN 900 \"Частота вращения, об/мин\"\n"
-    "variable VCUT 160 \"Скорость резания, м/мин\"\nsketch Contour\nline 0 0 L 0\narc L W/2 W/2 L 0 L W 1\n"
-    "line L W 0 0\narc 0 -10000 10000 0 0 0 0 1\nend\n";
+    "variable VCUT 160 \"Скорость резания, м/мин\"\nsketch Contour\nline 0 0 -L 0\narc -L W/2 W/2 -L 0 -L W -1\n"
+    "line -L W 0 0\narc 0 -10000 10000 0 0 0 0 1\nend\n";
 
 // The folder the scripts name their files from, for a test's life.
 class WorkingFolder {

@@ -56,6 +56,11 @@ constexpr const char* kChisel =
     "line 5.196 -3 0 0\nend\n";
 // A drill or tap: a 20 x 4 plate; its kind and diameter come first.
 constexpr const char* kPlate = "sketch Contour\nline 0 0 20 0\nline 20 0 20 4\nline 20 4 0 4\nline 0 4 0 0\nend\n";
+// A grooving blade with sharp corners as its model draws it about the nose
+// centre (the corner towards -Z): its tip edge along Z, width wide, a
+// corner radius r in from it, its sides 10 back from the axis.
+constexpr const char* kSharpBlade =
+    "sketch Contour\nline -r -r 10 -r\nline 10 -r 10 width-r\nline 10 width-r -r width-r\nline -r width-r -r -r\nend\n";
 
 // The folder the program runs in for a test's life: the scripts name the
 // tool models relative to it.
@@ -336,12 +341,13 @@ TEST_F(LatheProgramTest, TappingAndDrillingCyclesTakeTheOperationsValues) {
 }
 
 TEST_F(LatheProgramTest, TheDrillingPanelTakesACentringHole) {
-    // A centre drill (kind 20) makes a centring 2 deep on the face.
+    // A centre drill (kind 20) makes a centring 2 deep on the face. Its
+    // model draws no outline: the part's section has no centring, which an
+    // outline would cut (the nose alone runs along the axis).
     const std::vector<Block> blocks =
         Program({kThreadPart, kThreadStock,
-                 std::string("variable TYPE_ 20 \"Тип\"\nvariable __D 8 \"Диаметр\"\nvariable d_centr 3.15 \"Центр\"\n"
-                             "variable fi 59 \"Угол\"\n") +
-                     kPlate,
+                 "variable TYPE_ 20 \"Тип\"\nvariable __D 8 \"Диаметр\"\nvariable d_centr 3.15 \"Центр\"\n"
+                 "variable fi 59 \"Угол\"\n",
                  "answer turn ok name=\"Centre\" tool=1 work=1 hole=centring depth=2\ncreate 4\n"});
     const auto& drill = dynamic_cast<const CTurnDRILL&>(Operation(0));
     ASSERT_FALSE(drill.HasMessage()) << drill.messageText;
@@ -578,12 +584,11 @@ TEST_F(LatheProgramTest, ASinglePlungeGrooveTakesABladeAsWideAsTheGroove) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.blade) + " r" + std::to_string(c.corner));
         const std::string w = std::to_string(c.blade);
-        const std::vector<Block> blocks = Program(
-            {kGroovePart, "L=52 D=40 Z=0",
-             "variable TYPE_ 13 \"Тип\"\nvariable width " + w + " \"Ширина\"\nvariable r " + std::to_string(c.corner) +
-                 " \"Радиус\"\nvariable nP 3 \"Положение вершины%\"\n" + "sketch Contour\nline 0 0 " + w + " 0\nline " +
-                 w + " 0 " + w + " 10\nline " + w + " 10 0 10\nline 0 10 0 0\nend\n",
-             "answer turn ok name=\"Groove\" tool=1 work=3-5 dwell=0.5\ncreate 3\n"});
+        const std::vector<Block> blocks =
+            Program({kGroovePart, "L=52 D=40 Z=0",
+                     "variable TYPE_ 13 \"Тип\"\nvariable width " + w + " \"Ширина\"\nvariable r " +
+                         std::to_string(c.corner) + " \"Радиус\"\nvariable nP 3 \"Положение вершины%\"\n" + kSharpBlade,
+                     "answer turn ok name=\"Groove\" tool=1 work=3-5 dwell=0.5\ncreate 3\n"});
         EXPECT_EQ(Operation(0).messageText, c.message);
         const std::vector<Block> plunges = With(blocks, "G01");
         if (!c.message.empty()) {
@@ -619,13 +624,12 @@ TEST_F(LatheProgramTest, AGrooveAfterTheFinishingPassCutsWhatThePassLeft) {
                                       "sketch Contour\nline 0 -r L -r\nline L -r L Ye\nline L Ye Xt Yt\n"
                                       "arc 0 0 r Xt Yt 0 -r 1\narc 0 -10000 10000 0 0 0 0 1\nend\n";
     ToolModelText::Convert("finishing.txt", "finishing.rdp");
-    const std::vector<Block> blocks =
-        Program({kGroovePart, "L=52 D=41 Z=0",
-                 "variable TYPE_ 13 \"Тип\"\nvariable width 4 \"Ширина\"\nsketch Contour\nline 0 0 4 0\n"
-                 "line 4 0 4 10\nline 4 10 0 10\nline 0 10 0 0\nend\n",
-                 "answer spid ok tool2=\"Чистовой\" model2=finishing.rdp\nplan-data\n"
-                 "answer turn ok name=\"Finish\" tool=2 work=1-6 direction=along\ncreate 2\n"
-                 "answer turn ok name=\"Groove\" tool=1 work=3-5\ncreate 3\n"});
+    const std::vector<Block> blocks = Program(
+        {kGroovePart, "L=52 D=41 Z=0",
+         std::string("variable TYPE_ 13 \"Тип\"\nvariable width 4 \"Ширина\"\nvariable r 0 \"Радиус\"\n") + kSharpBlade,
+         "answer spid ok tool2=\"Чистовой\" model2=finishing.rdp\nplan-data\n"
+         "answer turn ok name=\"Finish\" tool=2 work=1-6 direction=along\ncreate 2\n"
+         "answer turn ok name=\"Groove\" tool=1 work=3-5\ncreate 3\n"});
     ASSERT_EQ(plan->GetTurnCount(), 2);
     EXPECT_EQ(Operation(0).messageText, "");
     EXPECT_EQ(Operation(1).messageText, "") << "the groove lies in what the finishing pass left";
@@ -666,13 +670,14 @@ TEST_F(LatheProgramTest, ABoringBarDrivesThePointItsTipPositionNames) {
     for (const char* model : {"variable TYPE_ 11 \"Тип\"\nvariable nP 2 \"Положение%\"\n",
                               "variable TYPE_ 12 \"Тип\"\nvariable nP 3 \"Положение%\"\n"}) {
         SCOPED_TRACE(model);
-        const std::vector<Block> blocks = Program(
-            {"LineSeg( 0,-10, 0,-20, 1 );\nLineSeg( 0,-20, -40,-20, 1 );\nLineSeg( -40,-20, -40,-10, 1 );\n"
-             "LineSeg( -40,-10, 0,-10, 1 );\n",
-             "L=42 D=44 d=18 Z=0",
-             std::string(model) + "variable r 0.4 \"Радиус\"\nsketch Contour\nline 0 0 16 0\narc 16 2 2 16 0 16 4 1\n"
-                                  "line 16 4 0 0\narc 0 -10000 10000 0 0 0 0 1\nend\n",
-             "answer turn ok name=\"Bore\" tool=1 work=0\ncreate 2\n"});
+        const std::vector<Block> blocks =
+            Program({"LineSeg( 0,-10, 0,-20, 1 );\nLineSeg( 0,-20, -40,-20, 1 );\nLineSeg( -40,-20, -40,-10, 1 );\n"
+                     "LineSeg( -40,-10, 0,-10, 1 );\n",
+                     "L=42 D=44 d=18 Z=0",
+                     std::string(model) +
+                         "variable r 0.4 \"Радиус\"\nsketch Contour\nline 0 0 -16 0\narc -16 2 2 -16 0 -16 4 -1\n"
+                         "line -16 4 0 0\narc 0 -10000 10000 0 0 0 0 1\nend\n",
+                     "answer turn ok name=\"Bore\" tool=1 work=0\ncreate 2\n"});
         ASSERT_FALSE(Operation(0).HasMessage()) << Operation(0).messageText;
         // The cut along the bore, with X as the control holds it then.
         std::optional<double> boreX;

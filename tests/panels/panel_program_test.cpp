@@ -64,7 +64,7 @@ TEST_P(PanelProgramHostTest, TemplatesWriteTheNCTextAndUnitsComeFromTheAddressTa
         return l.find("N1 G20 G18 G40 G80 G99") != std::string::npos;
     }));
     EXPECT_TRUE(std::any_of(nc.begin(), nc.end(),
-                            [](const std::string& l) { return l.find("G00 X1.89 Z0.138") != std::string::npos; }));
+                            [](const std::string& l) { return l.find("G00 X1.8898 Z0.1378") != std::string::npos; }));
     EXPECT_EQ(Control("Единицы измерения").CurrentItem(), 1);
     CPROGRAM stored;
     ASSERT_TRUE(stored.Load());
@@ -87,7 +87,7 @@ TEST_P(PanelProgramHostTest, TemplatesWriteTheNCTextAndUnitsComeFromTheAddressTa
     FileReadResult file = ReadTextFile(saved.string() + ".nc", TextEncoding::Cp1251);
     ASSERT_TRUE(file.ok);
     EXPECT_EQ(SplitLines(file.text).size(), nc.size());
-    EXPECT_NE(file.text.find("\r\nN9 G01 Z-2.736 F0.01\r\n"), std::string::npos);
+    EXPECT_NE(file.text.find("\r\nN9 G01 Z-2.7362 F0.0098\r\n"), std::string::npos);
 
     // The layout: a program-kind list and one text at a time from 17 on.
     PropertyManager& pm = Shown();
@@ -243,7 +243,10 @@ TEST_F(PanelProgramTest, AfterAFailedHostCallInAnyStepTheNextCommandRuns) {
     }};
     FailEachCall(
         {calls.begin(), calls.end()}, E_OUTOFMEMORY_, [&] { Run(steps); },
-        [&](const FaultRun&) {
+        [&](const FaultRun& run) {
+            // What the first run made once (the tools' contours, which the
+            // program's check builds from their models) is not made again.
+            if (!run.reached) return;
             EXPECT_EQ(script.CommandsFailed(), failed + 1) << "reported";
             EXPECT_FALSE(BusyFlag);
             EXPECT_EQ(Shown().Subscriber(), nullptr);
