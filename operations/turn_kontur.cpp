@@ -118,6 +118,20 @@ std::unique_ptr<Contour> TrimBehindTrailingEdge(std::unique_ptr<Contour> c, doub
     return trimmed;
 }
 
+// Both edges of the insert, each where it trails: the main edge trails the
+// pass run the other way. An outline without a nose arc trims nothing.
+std::unique_ptr<Contour> TrimBehindTheInsertsEdges(std::unique_ptr<Contour> c, const Contour& outline,
+                                                   const ParamTool& tool) {
+    double first = 0, second = 0;
+    if (!EdgeDirections(outline, tool.r, first, second)) return c;
+    // A boring tool's body (its nose's centre) lies towards the axis from its point.
+    const bool bore = -tool.dNoseDy > 0.0;
+    for (const double edge : {first, second}) c = TrimBehindTrailingEdge(std::move(c), edge, bore);
+    c = ReverseContour(std::move(c));
+    for (const double edge : {first, second}) c = TrimBehindTrailingEdge(std::move(c), edge, bore);
+    return ReverseContour(std::move(c));
+}
+
 }  // namespace
 
 CTurnKONTUR& CTurnKONTUR::operator=(const CTurnKONTUR& other) {
@@ -169,19 +183,9 @@ bool CTurnKONTUR::CreateContourPath() {
     }
     if (!indNapr) c = ReverseContour(std::move(c));
     if (!c || c->Empty()) return FailPath();
-    // Both edges of the insert, each where it trails: the main edge trails
-    // the pass run the other way.
     if (const Contour* outline = GetTool() && GetTool()->r > 0.0 ? ToolOutline() : nullptr) {
-        double first = 0, second = 0;
-        if (EdgeDirections(*outline, GetTool()->r, first, second)) {
-            // A boring tool's body (its nose's centre) lies towards the axis from its point.
-            const bool bore = -GetTool()->dNoseDy > 0.0;
-            for (const double edge : {first, second}) c = TrimBehindTrailingEdge(std::move(c), edge, bore);
-            c = ReverseContour(std::move(c));
-            for (const double edge : {first, second}) c = TrimBehindTrailingEdge(std::move(c), edge, bore);
-            c = ReverseContour(std::move(c));
-            if (!c || c->Empty()) return FailPath();
-        }
+        c = TrimBehindTheInsertsEdges(std::move(c), *outline, *GetTool());
+        if (!c || c->Empty()) return FailPath();
     }
 
     const double aIn = LeadAngle(VrezanieSposob, c->GetFirstUnit()->GetStartAngle(), VrezanieAngle);
