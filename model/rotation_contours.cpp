@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <optional>
 #include <unordered_map>
@@ -21,6 +22,7 @@
 #include "geometry/primitives.h"
 #include "model/section_cache.h"
 #include "platform/core/host_error.h"
+#include "platform/core/numbers.h"
 #include "platform/core/process_state.h"
 #include "platform/core/scope_guard.h"
 #include "platform/documents/hidden_document.h"
@@ -698,6 +700,28 @@ std::unique_ptr<Contour> FromItsFront(std::vector<UnitPtr>& profile) {
     return result;
 }
 
+// A body whose faces of revolution all turn about an axis beside the LSC Z
+// axis, parallel to it (a bolt of an assembly standing beside the shaft the
+// system was set on), is not turned about the system's axis: turned there it
+// would give a ring. Its message says how far the nearest axis stands off.
+// Nothing for a body with a curved face of rotation about the LSC Z axis, or
+// with no face of revolution parallel to it (whose outline the section
+// judges).
+std::optional<std::string> BesideTheAxis(const HostPart& part, bool activeDocument) {
+    if (!part.HasBody()) return std::nullopt;
+    for (const auto& face : part.Faces())
+        if (!face->IsKind(SurfaceKind::Plane) && IsFaceOfRotation(*face)) return std::nullopt;
+    const LscTransform& lsc = LscTransform::Global();
+    const FaceAxis axis = NearestFaceAxis(part, {lsc.originX, lsc.originY, lsc.originZ}, LscAxisZ());
+    if (axis.face == 0 || axis.angle * 180 / PI > kAxisSnapDegrees || axis.offset <= kAxisSnapMillimetres)
+        return std::nullopt;
+    char distance[64];
+    std::snprintf(distance, sizeof distance, "%.3f", axis.offset);
+    return std::string(activeDocument ? kNoRotationFacesMessage : kNoStockRotationFacesMessage) +
+           ": ось вращения грани " + std::to_string(axis.face) + " параллельна ей и отстоит от неё на " + distance +
+           " мм";
+}
+
 }  // namespace
 
 SectionErrorReport RegisterSectionErrorReport(SectionErrorReport report) {
@@ -741,6 +765,13 @@ std::unique_ptr<Contour> BuildRotationContours(const HostDocumentPtr& document, 
     // the model by an earlier run is taken again (and goes) the long way.
     if (!part->FindModelObject(kSectionObjectName))
         if (std::unique_ptr<Contour> kept = KeptSection(*document, *part)) return kept;
+    if (const std::optional<std::string> beside = BesideTheAxis(*part, activeDocument)) {
+        if (message)
+            *message = *beside;
+        else if (errorReport)
+            errorReport(*beside);
+        return nullptr;
+    }
     part->SetRebuildSwitch(0);
     part->SetRedrawSwitch(0);
     part->SetUndoSwitch(0);

@@ -134,6 +134,12 @@ public:
     // The common first step of every path; false when the path stops here.
     // Every failure exit leaves the frame list empty.
     virtual bool CreateContourPath();
+    // The machine cycle of the post-processor the operation's output asks
+    // for, its parameters worked out; elementary moves, with the notice,
+    // where the post-processor has none of its kind (`cycleAsked`: the
+    // operation asked for one). False, with the message, when the cycle's
+    // parameters cannot be worked out.
+    bool ChooseMachineCycle(bool cycleAsked);
     virtual void GetCycleVariables(std::string&) {}
     // The cycle whose parameters the operation panel shows; none for a kind
     // without one.
@@ -186,6 +192,22 @@ public:
     void ClearRegions();
 
     // ---- approach and retract ----
+    // How far every rapid keeps the tool's nose off the part and the stock
+    // standing: the operation's retract distance, or kDefaultRapidClearance
+    // where it has none; within it the tool moves at feed. The contour pass
+    // and the cut-off keep the default; the kinds that come to the stock by
+    // a cycle's own rule (drilling, threads, the single groove) none (0).
+    static constexpr double kDefaultRapidClearance = 1.0;
+    // A rapid that keeps this much less than the clearance keeps it (rounding).
+    static constexpr double kClearanceSlack = 1e-4;
+    virtual double RapidClearance() const;
+    // Makes at feed the stretches of the path's rapids that come nearer than
+    // the clearance to the part or the stock standing (the part's section,
+    // the stock before the operation until its first feed move, the stock
+    // it leaves), but for a rapid that gets out from where a cut left the
+    // tool; a blade's (the cut-off's, a multi-pass groove's) until it first
+    // cuts.
+    void FeedWithinClearance();
     // The idle approach to (z, x), the start of the first working move.
     void MoveToStart(double x, double z);
     // Keeps (z, x) as the path's end and retracts from it when one is due.
@@ -376,8 +398,12 @@ private:
     // the home point (found and kept at the first automatic use), else
     // directly, where that keeps off the stock standing and the part; else
     // in another order, or out of the bore it starts in and into the one it
-    // goes to along their axes. False when no route keeps off.
+    // goes to along their axes. The rapid part keeps the clearance off the
+    // stock standing and the part where a route can, and the route comes
+    // the rest of the way at feed. False when no route keeps off.
     bool FindApproach(double fromX, double fromZ, double x, double z, bool fromHome, ApproachRoute& found);
+    bool FindApproachKeeping(double fromX, double fromZ, double x, double z, bool fromHome, double clearance,
+                             ApproachRoute& found);
     void AddApproach(const ApproachRoute& approach);
     void InsertToolLifeStop();
     void PushChannelSettings();

@@ -38,7 +38,7 @@ public:
 
     // How far the passes' returns keep off the stock where no retract
     // distance is given: a hot-rolled bar is often some tenths oversize.
-    static constexpr double kDefaultReturnClearance = 1.0;
+    static constexpr double kDefaultReturnClearance = kDefaultRapidClearance;
 
     CTurnMnogoProhod();
     ~CTurnMnogoProhod() override = default;
@@ -89,6 +89,8 @@ public:
     // and off the stock as it stood before the pass: the retract distance,
     // or kDefaultReturnClearance when that is none.
     double ReturnClearance() const;
+    // The returns' clearance for turning; a groove's plunges keep the default.
+    double RapidClearance() const override;
     // One pass along a piece of the part contour: approach, cut, retract.
     // The piece is taken: the pass works on it in place of a copy.
     void DoZachistkaContourNew(std::unique_ptr<Contour> piece);

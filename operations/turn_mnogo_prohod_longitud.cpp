@@ -276,6 +276,9 @@ struct StraightPassLayout {
     double s = 0.0;         // safe distance
     double sSigned = 0.0;   // the safe distance, negative where it points the other way
     double a = 0.0, o = 0.0;
+    // Past a start mark: the approach, or the clearance where that is longer,
+    // signed as a; the tool comes to the stock at rapid no nearer.
+    double lead = 0.0;
     double r = 0.0;             // the tool's corner radius
     double endExtension = 0.0;  // past a marked end: the overrun (facing: less the radius)
     double kLift = 0.0, kIn = 0.0;
@@ -327,7 +330,9 @@ StraightPassLayout LayOutStraightPasses(const CTurnMnogoProhod& op, bool facing,
             L.sSigned = -s;
         }
         if (L.reversed) {
-            L.zs = box.zmin - L.a;
+            // The passes run towards the free end, but the tool waits there
+            // as for the other direction: behind the region's back the part
+            // (a shoulder) or the chuck stands.
             L.a = -L.a;
             L.o = -L.o;
             const double base = op.internalMachining ? -s : s;
@@ -335,6 +340,7 @@ StraightPassLayout LayOutStraightPasses(const CTurnMnogoProhod& op, bool facing,
             L.kIn = -L.kIn;
         }
         L.endExtension = L.o;
+        L.lead = std::copysign(std::max(std::fabs(L.a), L.clearance), L.a);
         return L;
     }
     L.xs = box.xmin - out;
@@ -355,6 +361,7 @@ StraightPassLayout LayOutStraightPasses(const CTurnMnogoProhod& op, bool facing,
         L.sSigned = -s;
         L.dZ = s;
     }
+    L.lead = std::copysign(std::max(std::fabs(L.a), L.clearance), L.a);
     return L;
 }
 
@@ -552,12 +559,12 @@ private:
                 op_.curZ - std::fabs(op_.curX - layout_.xs - layout_.dX) * layout_.kLift * (op_.indNapr ? -1.0 : 1.0),
                 true);
         if (facing) {
-            if (seg.startMark) seg.x1 -= layout_.a;
+            if (seg.startMark) seg.x1 -= layout_.lead;
             if (seg.endMark) seg.x2 += layout_.endExtension;
             seg.x1 = std::min(seg.x1, axisX_);
             seg.x2 = std::min(seg.x2, axisX_);
         } else {
-            if (seg.startMark) seg.z1 += layout_.a;
+            if (seg.startMark) seg.z1 += layout_.lead;
             if (seg.endMark) seg.z2 -= layout_.endExtension;
             seg.z1 = std::max(seg.z1, chuckZ_);
             seg.z2 = std::max(seg.z2, chuckZ_);
@@ -567,8 +574,12 @@ private:
         if (opensChain || fromOutside) level = normal - stepSign * (layout_.t + layout_.s);
         if (!facing) {
             if (!seg.startMark) {
-                if (layout_.sSigned > 0.5) level = seg.x1 - stepSign * (layout_.t + 0.5);
-                const double ze = seg.z1 + std::fabs(level - seg.x1) * layout_.kIn;
+                // The oblique entry starts the clearance over the level cut
+                // before: the tool comes down to there at rapid, no nearer.
+                const double over = seg.x1 - stepSign * (layout_.t + layout_.clearance);
+                if (stepSign * (over - level) > 0.0) level = over;
+                // Never from behind the bar's back end, where the chuck holds it.
+                const double ze = std::max(seg.z1 + std::fabs(level - seg.x1) * layout_.kIn, chuckZ_);
                 op_.MoveTo(op_.curX, ze, true);
                 op_.MoveTo(level, ze, true);
                 op_.MoveTo(seg.x1, seg.z1, false);
@@ -633,6 +644,10 @@ double CTurnMnogoProhod::ReturnClearance() const {
     return SafeDistance >= 0.001 ? SafeDistance : kDefaultReturnClearance;
 }
 
+double CTurnMnogoProhod::RapidClearance() const {
+    return indCycleElementar == 1 ? kDefaultRapidClearance : ReturnClearance();
+}
+
 bool CTurnMnogoProhod::LongitudNew() {
     RegionClosed = true;
     if (!calc.regionContour || !calc.pairedContour || calc.regionContour->Empty() || calc.pairedContour->Empty())
@@ -688,6 +703,8 @@ bool CTurnMnogoProhod::LongitudOnePiece() {
     const bool reversed = indNapr;
     double s = SafeDistance;
     const double a = Vrezanie, o = Perebeg;
+    // Where the pass starts off the stock: no nearer than the clearance.
+    const double lead = std::max(a, ReturnClearance());
     double xs = box.xmin;
     if (z2 > z1) {
         xs = box.xmax;
@@ -718,7 +735,7 @@ bool CTurnMnogoProhod::LongitudOnePiece() {
         if (reversed) std::swap(from, to);
         const double dir = reversed ? -1.0 : 1.0;
         double zFrom = from.z, zTo = to.z;
-        if (!from.onWorking) zFrom += dir * a;
+        if (!from.onWorking) zFrom += dir * lead;
         if (!to.onWorking) zTo -= dir * o;
         zFrom = std::max(zFrom, chuckZ);
         zTo = std::max(zTo, chuckZ);
@@ -749,6 +766,7 @@ bool CTurnMnogoProhod::FacingOnePiece() {
     const bool reversed = indNapr;
     double s = SafeDistance;
     const double a = Vrezanie, o = Perebeg, r = Rtool;
+    const double lead = std::max(a, ReturnClearance());
     // The material lies on the side of the box away from the face; a face
     // running towards the axis with the stock above it is no exception (its
     // sense alone would put the start on the face itself and lay no pass).
@@ -791,7 +809,7 @@ bool CTurnMnogoProhod::FacingOnePiece() {
         if (reversed) std::swap(from, to);
         const double dir = reversed ? -1.0 : 1.0;
         double xFrom = from.x, xTo = to.x;
-        if (!from.onWorking) xFrom -= dir * a;
+        if (!from.onWorking) xFrom -= dir * lead;
         if (!to.onWorking) xTo += dir * (o - r);
         xFrom = std::min(xFrom, axisX);
         xTo = std::min(xTo, axisX);

@@ -107,7 +107,8 @@ public:
     // The layout, the sense of the pieces and the approach to the start.
     void LayOut() {
         ProfilePassLayout& L = layout_;
-        L.approach = std::max(op_.Vrezanie, op_.DepthPass + 1.0);
+        // A lead-in starts a depth of cut and the clearance off the stock.
+        L.approach = std::max(op_.Vrezanie, op_.DepthPass + op_.ReturnClearance());
         double s = op_.SafeDistance;
         double theta = op_.calc.fi <= 90.0 ? 90.0 : op_.calc.fi;
         if (theta > 135.0) theta = 126.0;
@@ -123,7 +124,6 @@ public:
             L.xs = box_.xmax + s;
             s = -s;
         }
-        if (op_.contourReversed) L.zs = box_.zmin - L.approach;
         if (op_.internalMachining) op_.contourReversed = !op_.indNapr;
         L.s = s;
         L.dZ = op_.indNapr ? dZ : -dZ;
@@ -247,7 +247,12 @@ private:
         const Point3D end = piece.GetLastUnit()->EndPoint;
         op_.curX = end.x;
         op_.curZ = end.z;
-        op_.MoveTo(end.x - L.s, end.z - L.dZ, false);
+        // Turned round with the passes, the retract can set off into the
+        // part where a piece ends against a face (down at the axis, say):
+        // then it leaves straight out.
+        double dZ = L.dZ;
+        if (dZ != 0.0 && op_.finalContour && op_.finalContour->IsPointInside(end.z - dZ, end.x - L.s)) dZ = 0.0;
+        op_.MoveTo(end.x - L.s, end.z - dZ, false);
         op_.MoveTo(L.xs, op_.curZ - std::fabs(op_.curX - L.xs - L.s) * L.kLift, true);
     }
 

@@ -138,28 +138,76 @@ NoseCircle NoseOfTool(const CTurn& op) {
 
 // What a rapid route keeps the tool's nose off, measured as the main job's
 // clearance check measures a rapid move: the part's section and the stock
-// given (null or empty contours are left out). The outlines are indexed the
-// first time a route is measured.
+// given (null or empty contours are left out), kept `clearance` off (the
+// nose as a circle that much larger). The outlines are indexed the first
+// time a route is measured.
 class RouteMaterial {
 public:
-    RouteMaterial(const CTurn& op, std::vector<const Contour*> contours) : nose_(NoseOfTool(op)) {
+    RouteMaterial(const CTurn& op, std::vector<const Contour*> contours, double clearance = 0.0)
+        : nose_(NoseOfTool(op)), clearance_(clearance) {
         for (const Contour* c : contours)
             if (c && !c->Empty()) contours_.push_back(c);
     }
 
     bool Clear(const Contour& route) {
         if (route.Empty()) return true;
-        if (outlines_.empty())
-            for (const Contour* c : contours_) outlines_.push_back(std::make_unique<ClearanceOutline>(*c));
-        for (const auto& outline : outlines_)
-            if (RouteReach(route, nose_.dz, nose_.dx, nose_.r, *outline, kRapidTolerance)) return false;
+        for (const auto& outline : Outlines())
+            if (RouteReach(route, nose_.dz, nose_.dx, nose_.r + clearance_, *outline, kRapidTolerance)) return false;
         return true;
     }
+
+    // Where the route comes within the clearance of the material: the
+    // length along its last leg up to there, -1 when it never does, or -2
+    // when it does on an earlier leg. A route that sets off within it (from
+    // where a cut left the tool) is not measured so: -1.
+    double FeedStart(const Contour& route) {
+        if (route.Empty() || clearance_ <= 0.0) return -1.0;
+        const CUnit& first = *route.GetFirstUnit();
+        const Point2D from{first.StartPoint.z + nose_.dz, first.StartPoint.x + nose_.dx};
+        if (Near(Curve2D::Line(from, from))) return -1.0;
+        for (int i = 0; i < route.Count(); ++i) {
+            const Curve2D leg = PieceOf(*route.GetUnit(i), nose_.dz, nose_.dx);
+            const double t = FirstNear(leg, 0.0, 1.0);
+            if (t < 0.0) continue;
+            if (i + 1 < route.Count()) return -2.0;
+            return t * leg.Length();
+        }
+        return -1.0;
+    }
+
     const std::vector<const Contour*>& Contours() const { return contours_; }
     const NoseCircle& Nose() const { return nose_; }
 
 private:
+    const std::vector<std::unique_ptr<ClearanceOutline>>& Outlines() {
+        if (outlines_.empty())
+            for (const Contour* c : contours_) outlines_.push_back(std::make_unique<ClearanceOutline>(*c));
+        return outlines_;
+    }
+
+    // Whether the nose about the piece comes within the clearance of the material.
+    bool Near(const Curve2D& piece) {
+        // A rapid that ends the clearance off to rounding keeps it.
+        const double keep = nose_.r + clearance_ - 0.5 * CTurn::kClearanceSlack;
+        for (const auto& outline : Outlines()) {
+            const double d = outline->Distance(piece, keep);
+            if (d < keep || outline->Inside(piece.a)) return true;
+        }
+        return false;
+    }
+
+    // The first parameter in [t0, t1] of the leg where the nose comes
+    // within the clearance, to a thousandth of a millimetre; -1 for none.
+    double FirstNear(const Curve2D& leg, double t0, double t1) {
+        if (!Near(leg.Sub(t0, t1, leg.At(t0), leg.At(t1)))) return -1.0;
+        if ((t1 - t0) * leg.Length() <= kRapidTolerance) return t0;
+        const double mid = 0.5 * (t0 + t1);
+        const double t = FirstNear(leg, t0, mid);
+        return t >= 0.0 ? t : FirstNear(leg, mid, t1);
+    }
+
     NoseCircle nose_;
+    double clearance_ = 0.0;
     std::vector<const Contour*> contours_;
     std::vector<std::unique_ptr<ClearanceOutline>> outlines_;
 };
@@ -585,6 +633,17 @@ std::pair<std::unique_ptr<Contour>, std::unique_ptr<Contour>> SplitAtFeed(const 
 }  // namespace
 
 bool CTurn::FindApproach(double fromX, double fromZ, double x, double z, bool fromHome, ApproachRoute& found) {
+    // Where no route keeps the clearance on its way (a narrow bore), the
+    // nearest one keeping off; the path's rapids are then made at feed
+    // where they come nearer (FeedWithinClearance).
+    const int order = naprVihod;
+    if (FindApproachKeeping(fromX, fromZ, x, z, fromHome, RapidClearance(), found)) return true;
+    naprVihod = order;
+    return FindApproachKeeping(fromX, fromZ, x, z, fromHome, 0.0, found);
+}
+
+bool CTurn::FindApproachKeeping(double fromX, double fromZ, double x, double z, bool fromHome, double clearance,
+                                ApproachRoute& found) {
     const CSPID& spid = *GetSPID();
     std::unique_ptr<Contour> candidates[3] = {
         Route({{fromZ, fromX}, {z, x}}),              // direct
@@ -595,18 +654,24 @@ bool CTurn::FindApproach(double fromX, double fromZ, double x, double z, bool fr
     const Contour* stock = nosed.get();
     // The rapid part keeps off the stock as it stands and the part; what the
     // route reaches at feed is stock the operation removes: it keeps off the part.
-    RouteMaterial standing(*this, {spid.GetDetailContour(), prevFinalContour.get()});
+    RouteMaterial standing(*this, {spid.GetDetailContour(), prevFinalContour.get()}, clearance);
     RouteMaterial left(*this, {spid.GetDetailContour()});
     const bool startOnStock = stock && (stock->IsPointInside(z, x) || stock->IsPointOnContour(z, x));
     // Where on the route's last leg the feed starts: below -1 when the route
-    // does not do as an approach, -1 when it runs at rapid all the way.
+    // does not do as an approach, -1 when it runs at rapid all the way. The
+    // feed starts before the point meets the stock, and where the nose
+    // comes within the clearance of the stock or the part (the allowance
+    // left on the part included) if that is sooner.
     const auto judge = [&](const Contour& route) -> double {
         if (route.Empty()) return -1.0;
         const std::vector<IntersectPoint> met = CrossingsOnTheWay(route, stock);
         const int lastLeg = route.Count() - 1;
         if (!std::all_of(met.begin(), met.end(), [&](const IntersectPoint& p) { return p.index1 == lastLeg; }))
             return -2.0;
-        const double fedFrom = met.empty() && !startOnStock ? -1.0 : FedStart(route, stock);
+        const double near = standing.FeedStart(route);
+        if (near < -1.0) return -2.0;
+        double fedFrom = met.empty() && !startOnStock ? -1.0 : FedStart(route, stock);
+        if (near >= 0.0) fedFrom = fedFrom < 0.0 ? near : std::min(fedFrom, near);
         const auto [rapid, fed] = SplitAtFeed(route, fedFrom);
         if (!standing.Clear(*rapid) || !left.Clear(*fed)) return -2.0;
         return fedFrom;

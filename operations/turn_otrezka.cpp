@@ -98,6 +98,23 @@ bool CTurnOTREZKA::CreateContourPath() {
     return true;
 }
 
+namespace {
+
+// The least x (the outermost) the stock reaches over [lo, hi] along Z, or x
+// when it stays lower: where a blade's approach stands off the stock.
+double OutermostStock(const Contour* stock, double lo, double hi, double x) {
+    if (!stock) return x;
+    for (int i = 0; i < stock->Count(); ++i) {
+        BoundBox b;
+        stock->GetUnit(i)->GetBoundBox(b);
+        if (b.zmax < lo || b.zmin > hi) continue;
+        x = std::min(x, b.xmin);
+    }
+    return x;
+}
+
+}  // namespace
+
 bool CTurnOTREZKA::CutOff(Contour& H) {
     TakeToolValues();
     UseElementaryCycle(*this, cycle);
@@ -121,8 +138,14 @@ bool CTurnOTREZKA::CutOff(Contour& H) {
     CUnit& u = *H.GetUnit(0);
     if (u.EndPoint.x < u.StartPoint.x) u.Reverse();
     const double z = u.StartPoint.z;
-    double x0 = u.StartPoint.x - Vrezanie;
     const double xE = u.EndPoint.x + Perebeg;
+    const bool shifted = Width > 0.1 && ((isM04 && indPrivaz == 1) || (!isM04 && indPrivaz != 1));
+    const double zc = shifted ? z - Width : z;
+    // The approach stands off the stock where the blade goes in, which may
+    // stand higher than the part there (a bar over the part's diameter).
+    const double blade = std::max(Width, 0.0);
+    double x0 = OutermostStock(sourceContour.get(), std::min(z, zc) - blade, std::max(z, zc) + blade, u.StartPoint.x) -
+                Vrezanie;
 
     constexpr double eps = 1e-6;
     if (std::fabs(chamfer) <= eps) chamfer = 0.0;
@@ -130,8 +153,6 @@ bool CTurnOTREZKA::CutOff(Contour& H) {
     if (chamfer > eps && chamfer > std::fabs(xE - x0)) return ReportError(kChamferTooLong), false;
     if (chamfer > eps && (chamferAngle < 5.0 || chamferAngle > 85.0)) return ReportError(kChamferAngle), false;
 
-    const bool shifted = Width > 0.1 && ((isM04 && indPrivaz == 1) || (!isM04 && indPrivaz != 1));
-    const double zc = shifted ? z - Width : z;
     MoveToStart(x0, zc);
 
     if (chamfer > eps) {

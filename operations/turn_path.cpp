@@ -77,6 +77,38 @@ bool CTurn::CreateSkeletonPath() {
     return true;
 }
 
+bool CTurn::ChooseMachineCycle(bool cycleAsked) {
+    if (indShema == 1) {
+        const int n = postProcessor.GetCountCyclesOfType(typeKey);
+        if (n == 0) {
+            indShema = 0;
+        } else {
+            if (indCycle >= n || indCycle < 0) indCycle = 0;
+            CCycle_Auto* cycle = postProcessor.GetCycleOfType(typeKey, indCycle);
+            if (!cycle) return false;
+            cycle->SetParentParameters(parameters.get());
+            cycle->CalcParameters(false);
+            const std::string missing = cycle->GetMissingParameters();
+            if (!missing.empty()) {
+                ReportWarning("Не заданы обязательные параметры цикла " + cycle->GetGCode() + ":\n" + missing + "\n" +
+                              "Постпроцессор может выдать ошибку");
+            }
+            // A value the formula does not give would go into the program
+            // as 0 (a depth of cut of nothing, no feed).
+            if (const std::string fault = cycle->ParameterFault(); !fault.empty()) {
+                ReportError(fault);
+                return false;
+            }
+        }
+        if (postProcessor.GetName() == kHeidenhain) isHeidenhain = true;
+    }
+    if (cycleAsked && indShema == 0) {
+        cycleForced = true;
+        ShowForcedElementaryNotice(postProcessor.GetName());
+    }
+    return true;
+}
+
 bool CTurn::CreateContourPath() {
     // A machine cycle asked of a post-processor that has none of its kind
     // gives way to elementary moves, and the user is told so once.
@@ -105,34 +137,7 @@ bool CTurn::CreateContourPath() {
     if (workContour->GetNonZeroUnitCount() == 0) return fail("Не задан рабочий контур");
     if (sourceContour->GetNonZeroUnitCount() == 0) return fail("Не задан исходный контур");
 
-    if (indShema == 1) {
-        const int n = postProcessor.GetCountCyclesOfType(typeKey);
-        if (n == 0) {
-            indShema = 0;
-        } else {
-            if (indCycle >= n || indCycle < 0) indCycle = 0;
-            CCycle_Auto* cycle = postProcessor.GetCycleOfType(typeKey, indCycle);
-            if (!cycle) return FailPath();
-            cycle->SetParentParameters(parameters.get());
-            cycle->CalcParameters(false);
-            const std::string missing = cycle->GetMissingParameters();
-            if (!missing.empty()) {
-                ReportWarning("Не заданы обязательные параметры цикла " + cycle->GetGCode() + ":\n" + missing + "\n" +
-                              "Постпроцессор может выдать ошибку");
-            }
-            // A value the formula does not give would go into the program
-            // as 0 (a depth of cut of nothing, no feed).
-            if (const std::string fault = cycle->ParameterFault(); !fault.empty()) {
-                ReportError(fault);
-                return FailPath();
-            }
-        }
-        if (postProcessor.GetName() == kHeidenhain) isHeidenhain = true;
-    }
-    if (cycleAsked && indShema == 0) {
-        cycleForced = true;
-        ShowForcedElementaryNotice(postProcessor.GetName());
-    }
+    if (!ChooseMachineCycle(cycleAsked)) return FailPath();
 
     calc.regionContour.reset();
     calc.pairedContour.reset();
@@ -200,6 +205,7 @@ void CTurn::FinishContourPath() {
     if (isCheckCooler) AddFrame(std::make_unique<CCadre_M9>());
     if (isM01end) AddFrame(std::make_unique<CCadre_M1>());
     if (NamesOperations()) AddFrame(std::make_unique<CCadre_EndOper>());
+    FeedWithinClearance();
     LinkFrames();
     CalcMeanDiameter();
     stopTime = 0.0;

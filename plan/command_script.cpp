@@ -2,6 +2,7 @@
 #include "plan/command_script.h"
 
 #include <array>
+#include <cstdio>
 #include <optional>
 
 #include "geometry/contour.h"
@@ -18,6 +19,7 @@
 #include "platform/core/host_variable.h"
 #include "platform/core/line_reader.h"
 #include "platform/core/messages.h"
+#include "platform/core/numbers.h"
 #include "platform/core/text_file.h"
 #include "platform/core/variant.h"
 #include "platform/dialogs/file_dialogs.h"
@@ -405,6 +407,49 @@ void SaveActiveDrawing(const std::vector<std::string>& paths) {
 
 }  // namespace
 
+namespace {
+
+// A system typed within kAxisSnapDegrees and kAxisSnapMillimetres of the axis
+// of a face of revolution of the part's body stands on that axis (said in
+// the host's text output when it moved); one farther from every such axis is
+// refused saying how far the nearest lies. Without a body, or a face with
+// an axis, the system is taken as typed.
+LocalCoordinateSystem::Frame OnTheFacesAxis(const LocalCoordinateSystem::Frame& typed,
+                                            const std::optional<std::array<double, 3>>& x, const std::string& name,
+                                            int lineNumber) {
+    const std::shared_ptr<HostPart> part = TopPart(ActiveHostDocument());
+    if (!part || !part->HasBody()) return typed;
+    const FaceAxis axis = NearestFaceAxis(*part, typed.origin, typed.z);
+    if (axis.face == 0) return typed;
+    const double degrees = axis.angle * 180 / PI;
+    const auto fixed = [](double v) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.4f", v);
+        return std::string(text);
+    };
+    if (degrees > kAxisSnapDegrees || axis.offset > kAxisSnapMillimetres)
+        throw ScriptError(At(lineNumber) + "lsc " + name +
+                          ": no face of the part turns about this axis; the nearest axis of revolution, of face " +
+                          std::to_string(axis.face) + ", lies " + fixed(degrees) + "° and " + fixed(axis.offset) +
+                          " mm from it (an axis is taken within " + fixed(kAxisSnapDegrees) + "° and " +
+                          fixed(kAxisSnapMillimetres) + " mm of a face's)");
+    // On the axis already (to the last bits that can tell): the system as typed.
+    constexpr double kOnAxis = 1e-12;
+    if (axis.angle <= kOnAxis && axis.offset <= kOnAxis) return typed;
+    // The origin taken square onto the face's axis, Z along it.
+    const auto& p = axis.point;
+    const auto& d = axis.direction;
+    const double t =
+        (typed.origin[0] - p[0]) * d[0] + (typed.origin[1] - p[1]) * d[1] + (typed.origin[2] - p[2]) * d[2];
+    const LocalCoordinateSystem::Frame snapped =
+        LocalCoordinateSystem::MakeFrame({p[0] + t * d[0], p[1] + t * d[1], p[2] + t * d[2]}, d, x);
+    HostTextOutput("lsc " + name + ": its Z axis is the axis of face " + std::to_string(axis.face) + ", " +
+                   fixed(degrees) + "° and " + fixed(axis.offset) + " mm from the one given");
+    return snapped;
+}
+
+}  // namespace
+
 void CommandScript::CoordinateSystem(const std::vector<std::string>& words, int lineNumber) {
     const std::size_t n = words.size();
     const bool onFace = n >= 3 && words[2].rfind("face:", 0) == 0;
@@ -424,9 +469,16 @@ void CommandScript::CoordinateSystem(const std::vector<std::string>& words, int 
                                   " (it has " + std::to_string(faces.size()) + ")");
             frame = FrameOnFaceAxis(*part, *faces[static_cast<std::size_t>(number) - 1], n == 4);
         } else {
-            std::array<std::array<double, 3>, 3> given{{{0, 0, 0}, {0, 0, 1}, {0, 0, 0}}};
-            for (std::size_t k = 2; k < n; ++k) given[(k - 2) / 3][(k - 2) % 3] = Real(words[k], lineNumber);
-            frame = LocalCoordinateSystem::MakeFrame(given[0], given[1], given[2]);
+            // The defaults are the same numbers written out: a system named
+            // either way is the same system.
+            std::array<std::array<double, 3>, 2> given{{{0, 0, 0}, {0, 0, 1}}};
+            std::optional<std::array<double, 3>> x;
+            for (std::size_t k = 2; k < n && k < 8; ++k) given[(k - 2) / 3][(k - 2) % 3] = Real(words[k], lineNumber);
+            if (n == 11)
+                x = std::array<double, 3>{Real(words[8], lineNumber), Real(words[9], lineNumber),
+                                          Real(words[10], lineNumber)};
+            frame = LocalCoordinateSystem::MakeFrame(given[0], given[1], x);
+            frame = OnTheFacesAxis(frame, x, words[1], lineNumber);
         }
         doc->AddLocalCoordinateSystem(words[1], frame.origin, frame.x, frame.y, frame.z);
     } catch (const HostError& e) {

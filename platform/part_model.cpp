@@ -49,6 +49,34 @@ const std::string& HostRoughnessSign::Text() const {
     return text_;
 }
 
+FaceAxis NearestFaceAxis(const HostPart& part, const Point3& origin, const Point3& direction) {
+    const auto dot = [](const Point3& a, const Point3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };
+    FaceAxis nearest;
+    const double length = std::sqrt(dot(direction, direction));
+    if (!(length > 0) || !part.HasBody()) return nearest;
+    const Point3 along{direction[0] / length, direction[1] / length, direction[2] / length};
+    const auto& faces = part.Faces();
+    for (std::size_t i = 0; i < faces.size(); ++i) {
+        Point3 p, q;
+        if (faces[i]->IsKind(SurfaceKind::Plane) || !faces[i]->Placement(p, q)) continue;
+        Point3 d{q[0] - p[0], q[1] - p[1], q[2] - p[2]};
+        const double dl = std::sqrt(dot(d, d));
+        if (!(dl > 0)) continue;
+        const double sense = dot(d, along) < 0 ? -1.0 : 1.0;
+        for (double& c : d) c *= sense / dl;
+        const double angle = std::acos(std::clamp(dot(d, along), -1.0, 1.0));
+        const Point3 to{origin[0] - p[0], origin[1] - p[1], origin[2] - p[2]};
+        const double t = dot(to, d);
+        const Point3 off{to[0] - t * d[0], to[1] - t * d[1], to[2] - t * d[2]};
+        const double offset = std::sqrt(dot(off, off));
+        if (nearest.face != 0 &&
+            (angle > nearest.angle + 1e-12 || (angle > nearest.angle - 1e-12 && offset >= nearest.offset)))
+            continue;
+        nearest = {static_cast<int>(i) + 1, p, d, angle, offset};
+    }
+    return nearest;
+}
+
 // ---- HostOutline ----
 
 void HostOutline::ClearReferences() {

@@ -329,11 +329,15 @@ void SetPartBody(HostPart& part, const PartShape& body);
 // several bodies becomes sub-parts of the top part, one per component,
 // placed. A part document takes one body: `body` names it by its number in
 // the file (from 1) or its name; without it an assembly is refused with the
-// list of its bodies (number, name, volume, box). Faces keep their colours,
-// parts their names. A missing file, a folder or other file that is no
-// regular file, an empty, foreign, damaged or too large file (over
-// kMaxStepFileBytes), or one without a solid, raises HostError naming the
-// file and the reason and leaves the document as it was.
+// list of its bodies (number, name, volume, box); a name that fits several
+// bodies is refused with them. Faces keep their colours, parts their names
+// (their products' where the file names no part). A missing file, a folder
+// or other file that is no regular file, an empty, foreign, cut-off, damaged
+// or too large file (over kMaxStepFileBytes), one whose reading takes more
+// memory than the reader may have, or one without a solid, raises HostError
+// naming the file and the reason and leaves the document as it was. What the
+// read skipped (presentation entities it cannot read) goes to the host's
+// text output, a line each.
 void ImportStep(const HostDocumentPtr& doc, const std::string& path, const std::string& body = {});
 inline constexpr std::uint64_t kMaxStepFileBytes = std::uint64_t{32} << 20;
 // Whether the file begins as a STEP file does (recognised by content, not by
@@ -351,6 +355,25 @@ HostDocumentPtr OpenStepDocument(const std::string& path);
 // to Z, made square (LocalCoordinateSystem::MakeFrame). HostError
 // (E_INVALIDARG) for a face without an axis or a part without a body.
 LocalCoordinateSystem::Frame FrameOnFaceAxis(const HostPart& part, const HostFace& face, bool reversed);
+
+// The axis of a face of revolution of the part's body (a cylinder, cone,
+// torus or turned surface) nearest the line through `origin` along
+// `direction`: least askew, then nearest to `origin`. Its face's number in
+// the body (from 1; 0 when the body has no such face), a point of it and its
+// direction in the sense of `direction`, the angle between the two (radians)
+// and the distance of `origin` from it.
+struct FaceAxis {
+    int face = 0;
+    Point3 point{0, 0, 0}, direction{0, 0, 1};
+    double angle = 0, offset = 0;
+};
+FaceAxis NearestFaceAxis(const HostPart& part, const Point3& origin, const Point3& direction);
+// A system's axis typed within these of a face's axis is that axis: four
+// decimals of each coordinate and of each component of a direction fall
+// well within them, while the axes of a part's faces that are not one stand
+// much farther apart.
+inline constexpr double kAxisSnapDegrees = 0.05;
+inline constexpr double kAxisSnapMillimetres = 0.01;
 
 // The dimensions and roughness signs of a document, in the host's order.
 std::vector<std::shared_ptr<HostDimension>> ModelDimensions(const HostDocument& doc, DimensionKind kind);

@@ -12,7 +12,9 @@ inline constexpr const char* kStepReaderProgram = "rdzstep";
 // read (the parts, their bodies, face looks and names) or why it refused the
 // file onto its standard output, in the form the host reads back; 0 once
 // written, 2 for wrong usage. Whatever the translator prints goes to the
-// standard error.
+// standard error. A read that takes more memory than the reader may have
+// (2048 MiB, or the number of MiB the environment's ZARVENTO_STEP_READER_MIB
+// gives) ends with that refusal as the record.
 int StepReaderProgram(int argc, char** argv);
 
 }  // namespace zarvento

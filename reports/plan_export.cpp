@@ -188,6 +188,19 @@ std::optional<std::string> ReadScriptAnswer(const std::filesystem::path& path) {
     return text;
 }
 
+// The export's script merges the new text into the file and names the
+// steps: its answer, or none when it failed, timed out or was cancelled.
+std::optional<std::string> RunMergeScript(CSPID& spid, CPostProcessor& exportPost,
+                                          const std::filesystem::path& temporary) {
+    // An answer left by an earlier run must never pass for this one's.
+    RemoveFile(temporary / kPathFileName);
+    spid.SetPostProcessor(&exportPost);
+    CPROGRAM merge;
+    ListControl output, console;
+    if (!merge.RunPostProcessor(&output, &console)) return std::nullopt;
+    return ReadScriptAnswer(temporary / kPathFileName);
+}
+
 }  // namespace
 
 std::string ExportPlan(CPLAN& plan, const std::string& xmlPath) {
@@ -264,19 +277,9 @@ std::string ExportPlan(CPLAN& plan, const std::string& xmlPath) {
             CopyProgram(temporary, names, program, message);
             return report();
         }
-        // The script merges the new text into the file and names the steps.
-        // An answer left by an earlier run must never pass for this one's.
-        RemoveFile(temporary / kPathFileName);
-        spid.SetPostProcessor(&exportPost);
-        bool ran = false;
-        {
-            CPROGRAM merge;
-            ListControl output, console;
-            ran = merge.RunPostProcessor(&output, &console);
-        }
+        const std::optional<std::string> text = RunMergeScript(spid, exportPost, temporary);
         exportRun.reset();
         own.Restore();
-        const std::optional<std::string> text = ran ? ReadScriptAnswer(temporary / kPathFileName) : std::nullopt;
         // A script that failed, timed out or was cancelled has answered
         // nothing; it has told the user why on the console.
         if (!text) {

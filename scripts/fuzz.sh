@@ -85,7 +85,7 @@ zarvento=$root/build/fuzz/app/zarvento
   cp -r example "$root/build/fuzz/plan"
 ) 2>&1 | sed 's/^/seeds: /' >&2
 # STEP files: the example's (above) and the tests' own.
-seed step tests/fixtures/platform/*.step
+seed step tests/fixtures/platform/*.step tests/fixtures/step/*.step
 export ZARVENTO_FUZZ_PLAN=$root/build/fuzz/plan/part.rdp
 seed plan POSTPROCESSORS/*.py3 tests/fixtures/post/*.py3
 # The registry: the one the program writes when it registers itself.

@@ -27,7 +27,8 @@ constexpr double kAlong = 1e-6;
 
 }  // namespace
 
-LocalCoordinateSystem::Frame LocalCoordinateSystem::MakeFrame(const Vector& origin, const Vector& z, const Vector& x) {
+LocalCoordinateSystem::Frame LocalCoordinateSystem::MakeFrame(const Vector& origin, const Vector& z,
+                                                              const std::optional<Vector>& x) {
     for (double c : origin)
         if (!std::isfinite(c)) throw HostError(E_INVALIDARG_, "the origin of a coordinate system is not a point");
     const double zLength = std::sqrt(Dot(z, z));
@@ -36,12 +37,15 @@ LocalCoordinateSystem::Frame LocalCoordinateSystem::MakeFrame(const Vector& orig
     Frame frame;
     frame.origin = origin;
     frame.z = Scaled(z, 1.0 / zLength);
-    Vector given = x;
-    const double xLength = std::sqrt(Dot(given, given));
-    if (!std::isfinite(xLength)) throw HostError(E_INVALIDARG_, "the X direction of a coordinate system is not one");
-    if (xLength < kNoLength) {
+    Vector given{0, 0, 0};
+    if (x) {
+        given = *x;
+        const double xLength = std::sqrt(Dot(given, given));
+        if (!std::isfinite(xLength))
+            throw HostError(E_INVALIDARG_, "the X direction of a coordinate system is not one");
+        if (xLength < kNoLength) throw HostError(E_INVALIDARG_, "the X direction of a coordinate system has no length");
+    } else {
         // The model axis least along Z.
-        given = {0, 0, 0};
         std::size_t least = 0;
         for (std::size_t i = 1; i < 3; ++i)
             if (std::fabs(frame.z[i]) < std::fabs(frame.z[least])) least = i;

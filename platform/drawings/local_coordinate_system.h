@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 
 #include "platform/core/host_object.h"
 
@@ -30,10 +31,11 @@ public:
     };
     // The right-handed frame of unit axes: Z normalised, X made square to Z
     // (its part along Z taken away) and normalised, Y = Z x X. Without an X
-    // direction (all zero), X is the model axis most square to Z, made
-    // square. HostError(E_INVALIDARG) when Z has no length or X lies along Z.
+    // direction, X is the model axis most square to Z, made square.
+    // HostError(E_INVALIDARG) when Z or a given X has no length or X lies
+    // along Z.
     static Frame MakeFrame(const std::array<double, 3>& origin, const std::array<double, 3>& z,
-                           const std::array<double, 3>& x);
+                           const std::optional<std::array<double, 3>>& x);
 
     LocalCoordinateSystem() = default;
     LocalCoordinateSystem(std::array<double, 3> origin, std::array<double, 3> axisX, std::array<double, 3> axisY,

@@ -328,7 +328,7 @@ LocalCoordinateSystem::Frame FrameOnFaceAxis(const HostPart& part, const HostFac
         const double end = towardsLow != reversed ? -low : high;
         const gp_Pnt origin = axis.Location().Translated(gp_Vec(axis.Direction()) * end);
         const gp_Dir z = axis.Direction();
-        return LocalCoordinateSystem::MakeFrame(ToPoint3(origin), {z.X(), z.Y(), z.Z()}, {0, 0, 0});
+        return LocalCoordinateSystem::MakeFrame(ToPoint3(origin), {z.X(), z.Y(), z.Z()}, std::nullopt);
     });
 }
 

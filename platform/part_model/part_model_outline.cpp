@@ -440,6 +440,37 @@ bool AddSeam(const HostFace::Geometry& face, const PlaneFrame& frame, Outline& o
     return AddTurned(seam, frame, out);
 }
 
+// Where an image comes nearest the axis between its points (its least
+// distance from the axis along the edge), that point joins them: an edge
+// that crosses the axis turns into a corner on it, which chords between the
+// points on either side would cut short of the axis, leaving a gap there that
+// the section's boundary runs through. A point within kInPlane of the axis
+// lies on it.
+template <class Image>
+void AddNearestToAxis(const Image& image, std::vector<double>& at, std::vector<gp_Pnt2d>& points) {
+    constexpr int kSearch = 60;
+    const double golden = 0.5 * (std::sqrt(5.0) - 1);
+    for (std::size_t k = 1; k + 1 < points.size(); ++k) {
+        if (points[k].Y() > points[k - 1].Y() || points[k].Y() > points[k + 1].Y()) continue;
+        double a = at[k - 1], b = at[k + 1];
+        for (int step = 0; step < kSearch && b - a > kParameter * (1 + std::fabs(a)); ++step) {
+            const double c = b - golden * (b - a), d = a + golden * (b - a);
+            if (image(c).Y() < image(d).Y())
+                b = d;
+            else
+                a = c;
+        }
+        const double t = 0.5 * (a + b);
+        gp_Pnt2d nearest = image(t);
+        if (nearest.Y() < kInPlane) nearest.SetY(0);
+        if (!(nearest.Y() < points[k].Y() - kShortest) || t == at[k]) continue;
+        const std::size_t where = t < at[k] ? k : k + 1;
+        points.insert(points.begin() + static_cast<std::ptrdiff_t>(where), nearest);
+        at.insert(at.begin() + static_cast<std::ptrdiff_t>(where), t);
+        ++k;
+    }
+}
+
 // The turned image of an edge: its points (place along the axis, distance from
 // it), as close together as the image needs.
 void AddEdgeImage(const TopoDS_Edge& edge, const PlaneFrame& frame, Outline& out) {
@@ -471,6 +502,7 @@ void AddEdgeImage(const TopoDS_Edge& edge, const PlaneFrame& frame, Outline& out
     if (point) return;  // a circle about the axis turns into a point
     if (inOnePlane && AddTurned(edge, frame, out)) return;
     std::vector<gp_Pnt2d> points{first};
+    std::vector<double> at{t0};
     // Halves each piece whose middle stands off its chord.
     const auto refine = [&](auto&& self, double a, double b, const gp_Pnt2d& pa, const gp_Pnt2d& pb,
                             int depth) -> void {
@@ -486,12 +518,14 @@ void AddEdgeImage(const TopoDS_Edge& edge, const PlaneFrame& frame, Outline& out
             return;
         }
         points.push_back(pb);
+        at.push_back(b);
     };
     constexpr int kPieces = 16;
     for (int k = 0; k < kPieces; ++k) {
         const double a = t0 + (t1 - t0) * k / kPieces, b = t0 + (t1 - t0) * (k + 1) / kPieces;
         refine(refine, a, b, points.back(), image(b), 0);
     }
+    AddNearestToAxis(image, at, points);
     out.Chain(frame, points);
 }
 
@@ -506,10 +540,10 @@ void AddEdgeImages(const HostFace::Geometry& face, const PlaneFrame& frame, TopT
 // The plane through the axis in which the face's silhouette lies (the points
 // where its normal meets the axis's line), as its normal: for a plane, the
 // one through its normal; for a cylinder, cone, torus or turned surface
-// whose axis runs along the outline's off it, and for a sphere off the axis,
-// the one through that axis or the centre; for a cylinder square to the axis,
-// the one square to the cylinder's. False for any other face, whose outline
-// is found section by section.
+// whose axis runs along the outline's off it or meets it, and for a sphere
+// off the axis, the one through that axis or the centre; for a cylinder
+// square to the axis, the one square to the cylinder's. False for any other
+// face, whose outline is found section by section.
 bool SilhouettePlane(const BRepAdaptor_Surface& surface, const PlaneFrame& frame, gp_Dir& normal) {
     const gp_Vec along(frame.first);
     const auto across = [&](const gp_Vec& v) { return v - along * v.Dot(along); };
@@ -540,7 +574,13 @@ bool SilhouettePlane(const BRepAdaptor_Surface& surface, const PlaneFrame& frame
                 normal = axis.Direction();
                 return true;
             }
-            return false;
+            // An axis that meets the outline's (a cone end made about a tilted
+            // axis): the plane through both, about which the surface is
+            // symmetric, so that its normals there meet the axis.
+            const gp_Vec both = along.Crossed(gp_Vec(axis.Direction()));
+            if (std::fabs(gp_Vec(frame.origin, axis.Location()).Dot(both.Normalized())) > kInPlane) return false;
+            normal = gp_Dir(both);
+            return true;
         }
         default: return false;
     }
@@ -585,8 +625,22 @@ void AddGridSilhouette(const HostFace::Geometry& face, const PlaneFrame& frame, 
         if (length < 1e-6) return nan;
         return gp_Vec(props.Normal()).Dot(around) / length;
     };
-    const auto uAt = [&](double i) { return face.umin + (face.umax - face.umin) * i / kGrid; };
-    const auto vAt = [&](double j) { return face.vmin + (face.vmax - face.vmin) * j / kGrid; };
+    // A face that goes all round its surface's period (a whole cone about its
+    // own axis) is sampled half a cell off its seam, where a silhouette
+    // often lies (the generator in the plane of both axes): there the
+    // normal's share is nothing, and its sign, which the crossings are found
+    // by, says nothing.
+    const auto whole = [&](bool periodic, double period, double low, double high) {
+        return periodic && high - low >= period - kParameter ? 0.5 : 0.0;
+    };
+    const double uShift =
+        whole(surface->IsUPeriodic(), surface->IsUPeriodic() ? surface->UPeriod() : 0, face.umin, face.umax);
+    const double vShift =
+        whole(surface->IsVPeriodic(), surface->IsVPeriodic() ? surface->VPeriod() : 0, face.vmin, face.vmax);
+    const auto uAt = [&](double i) { return face.umin + (face.umax - face.umin) * (i + uShift) / kGrid; };
+    const auto vAt = [&](double j) { return face.vmin + (face.vmax - face.vmin) * (j + vShift) / kGrid; };
+    // A parameter past the face's range, taken back by the period.
+    const auto inRange = [](double t, double low, double high) { return t > high ? t - (high - low) : t; };
     std::vector<double> value((kGrid + 1) * (kGrid + 1));
     const auto at = [&](int i, int j) -> double& { return value[static_cast<std::size_t>(i * (kGrid + 1) + j)]; };
     for (int i = 0; i <= kGrid; ++i)
@@ -645,7 +699,9 @@ void AddGridSilhouette(const HostFace::Geometry& face, const PlaneFrame& frame, 
     }
     BRepTopAdaptor_FClass2d classifier(face.face, Precision::PConfusion());
     const auto onFace = [&](const gp_Pnt2d& p) {
-        const TopAbs_State state = classifier.Perform(p, false);
+        const gp_Pnt2d taken(uShift > 0 ? inRange(p.X(), face.umin, face.umax) : p.X(),
+                             vShift > 0 ? inRange(p.Y(), face.vmin, face.vmax) : p.Y());
+        const TopAbs_State state = classifier.Perform(taken, false);
         return state == TopAbs_IN || state == TopAbs_ON;
     };
     const auto image = [&](const gp_Pnt2d& p) {

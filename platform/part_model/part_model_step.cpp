@@ -10,14 +10,18 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 #include <system_error>
 
 #include "platform/core/host_error.h"
 #include "platform/core/host_faults.h"
+#include "platform/core/messages.h"
 #include "platform/part_model/part_model_occt.h"
 #include "platform/part_model/step_translator.h"
 
@@ -60,6 +64,45 @@ std::string BodyList(const StepContent& content) {
     return list;
 }
 
+// The end a STEP file has ("END-ISO-10303-21;"), looked for in its last bytes.
+constexpr std::string_view kStepEnd = "END-ISO-10303-21;";
+constexpr std::size_t kTailBytes = 64 * 1024;
+
+// The last entity a text begins ("#123 = ..."), 0 when it begins none.
+unsigned long LastEntityBegun(std::string_view text) {
+    for (std::size_t at = text.size(); at-- > 0;) {
+        if (text[at] != '#') continue;
+        std::size_t before = at;
+        while (before > 0 && (text[before - 1] == ' ' || text[before - 1] == '\t')) --before;
+        if (before > 0 && text[before - 1] != '\n' && text[before - 1] != '\r' && text[before - 1] != ';') continue;
+        std::size_t end = at + 1;
+        while (end < text.size() && end - at <= 12 && std::isdigit(static_cast<unsigned char>(text[end]))) ++end;
+        std::size_t eq = end;
+        while (eq < text.size() && std::isspace(static_cast<unsigned char>(text[eq]))) ++eq;
+        if (end == at + 1 || eq >= text.size() || text[eq] != '=') continue;
+        unsigned long number = 0;
+        std::from_chars(text.data() + at + 1, text.data() + end, number);
+        return number;
+    }
+    return 0;
+}
+
+// A file whose end is missing was cut off: what it held past the cut is
+// lost, so it is refused even where what is left would read.
+void RefuseCutOff(const std::string& path, std::uint64_t size, const std::string& cannot) {
+    std::ifstream in(path, std::ios::binary);
+    const std::uint64_t from = size > kTailBytes ? size - kTailBytes : 0;
+    in.seekg(static_cast<std::streamoff>(from));
+    std::string tail(static_cast<std::size_t>(size - from), '\0');
+    in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
+    tail.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    if (tail.find(kStepEnd) != std::string::npos) return;
+    const unsigned long last = LastEntityBegun(tail);
+    throw HostError(STG_E_DOCFILECORRUPT_, cannot + "the STEP file is damaged: it is cut off" +
+                                               (last != 0 ? " at entity #" + std::to_string(last) : std::string()) +
+                                               " (its end \"" + std::string(kStepEnd) + "\" is missing)");
+}
+
 StepContent ReadStepContent(const std::string& path) {
     const std::string cannot = "cannot import \"" + path + "\": ";
     struct stat st {};
@@ -74,6 +117,7 @@ StepContent ReadStepContent(const std::string& path) {
                                                     " MiB; a STEP file of at most " +
                                                     std::to_string(kMaxStepFileBytes >> 20) + " MiB is taken)");
     if (!IsStepFile(path)) throw HostError(STG_E_INVALIDHEADER_, cannot + "it is not a STEP file");
+    RefuseCutOff(path, static_cast<std::uint64_t>(st.st_size), cannot);
     StepContent content = ReadStepInOwnProcess(path, cannot);
     if (content.parts.empty()) throw HostError(E_INVALIDARG_, cannot + "the file holds no solid body");
     // Several free parts without an assembly around them are the components
@@ -83,24 +127,43 @@ StepContent ReadStepContent(const std::string& path) {
     return content;
 }
 
+std::string BodyList(const StepContent& content, const std::vector<std::size_t>& which) {
+    std::string list;
+    for (std::size_t k = 0; k < which.size(); ++k)
+        list += (k == 0 ? "" : "; ") + BodyLine(which[k] + 1, content.parts[which[k]]);
+    return list;
+}
+
 // The content narrowed to the body the selector names: its number in the
-// file (from 1) or its name.
+// file (from 1) or its name, which must fit one body alone.
 StepContent OneBody(StepContent content, const std::string& body, const std::string& path) {
-    std::size_t chosen = content.parts.size();
+    const std::string cannot = "cannot import \"" + path + "\": ";
     std::size_t number = 0;
+    std::vector<std::size_t> chosen;
     const auto [end, ec] = std::from_chars(body.data(), body.data() + body.size(), number);
     if (ec == std::errc() && end == body.data() + body.size() && number >= 1 && number <= content.parts.size())
-        chosen = number - 1;
-    for (std::size_t i = 0; i < content.parts.size() && chosen == content.parts.size(); ++i)
-        if (content.parts[i].name == body) chosen = i;
-    if (chosen == content.parts.size())
-        throw HostError(E_INVALIDARG_, "cannot import \"" + path + "\": it holds no body \"" + body +
-                                           "\"; its bodies are " + BodyList(content));
-    StepPart part = std::move(content.parts[chosen]);
+        chosen.push_back(number - 1);
+    for (std::size_t i = 0; i < content.parts.size() && chosen.empty(); ++i)
+        if (content.parts[i].name == body) chosen.push_back(i);
+    for (std::size_t i = chosen.empty() ? content.parts.size() : chosen.front() + 1;
+         i < content.parts.size() && number == 0; ++i)
+        if (content.parts[i].name == body) chosen.push_back(i);
+    if (chosen.empty())
+        throw HostError(E_INVALIDARG_,
+                        cannot + "it holds no body \"" + body + "\"; its bodies are " + BodyList(content));
+    if (chosen.size() > 1)
+        throw HostError(E_INVALIDARG_, cannot + "the name \"" + body + "\" fits " + std::to_string(chosen.size()) +
+                                           " of its bodies; name one by its number: " + BodyList(content, chosen));
+    StepPart part = std::move(content.parts[chosen.front()]);
     content.parts.clear();
     content.parts.push_back(std::move(part));
     content.assembly = false;
     return content;
+}
+
+// What the read passed over, as the host's text output.
+void ReportNotes(const StepContent& content, const std::string& path) {
+    for (const std::string& note : content.notes) HostTextOutput("import \"" + path + "\": " + note);
 }
 
 void NewBody(HostPart& part, const StepPart& source) {
@@ -145,6 +208,7 @@ void ImportStep(const HostDocumentPtr& doc, const std::string& path, const std::
     StepContent content = ReadStepContent(path);
     if (!body.empty()) content = OneBody(std::move(content), body, path);
     ApplyStepContent(doc, content, path);
+    ReportNotes(content, path);
 }
 
 HostDocumentPtr OpenStepDocument(const std::string& path) {
@@ -154,6 +218,7 @@ HostDocumentPtr OpenStepDocument(const std::string& path) {
     auto doc = std::make_shared<HostDocument>(content.assembly ? DocumentType::Assembly : DocumentType::Part);
     ApplyStepContent(doc, content, path);
     TopPart(doc)->ResetState();
+    ReportNotes(content, path);
     return doc;
 }
 

@@ -5,24 +5,31 @@
 // points) and may crash or run on: here that ends the reader, not the host.
 //
 // The record, little-endian (platform/byte_record.h):
-//   "ZSTEPR1\n", then 0 and the content, or 1 and the refusal
+//   "ZSTEPR2\n", then 0 and the content, or 1 and the refusal
 //   content: assembly flag (1), name, number of parts (4), each part: its
 //            name, number of faces (4), each face: coloured (1), colour (4),
 //            six light values (8 each), name; the body's length (8) and its
-//            binary form
+//            binary form; then the number of notes (4) and each note
 //   refusal: the HostError's code (4) and text
 #include <BinTools.hxx>
 #include <Standard_Failure.hxx>
 #include <TopExp.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <charconv>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <new>
 #include <sstream>
 #include <string_view>
+#include <thread>
 
 #include "platform/core/byte_record.h"
 #include "platform/core/host_error.h"
@@ -35,7 +42,7 @@ namespace zarvento {
 
 namespace {
 
-constexpr std::string_view kMagic = "ZSTEPR1\n";
+constexpr std::string_view kMagic = "ZSTEPR2\n";
 // A read that takes longer has run away: the files the host takes are far
 // smaller than would take so long.
 constexpr std::int64_t kReadTimeoutMs = 120000;
@@ -64,6 +71,8 @@ std::string EncodeContent(const StepContent& content) {
         PutU64(out, bytes.size());
         out += bytes;
     }
+    PutU32(out, static_cast<std::uint32_t>(content.notes.size()));
+    for (const std::string& note : content.notes) PutText(out, note);
     return out;
 }
 
@@ -123,9 +132,89 @@ StepContent DecodeRecord(std::string_view record, const std::string& cannot) {
         if (part.body.IsNull() || static_cast<std::size_t>(map.Extent()) != part.faces.size()) throw broken;
         content.parts.push_back(std::move(part));
     }
+    std::uint64_t notes = 0;
+    if (!in.U(notes, 4)) throw broken;
+    for (std::uint64_t k = 0; k < notes; ++k) {
+        std::string note;
+        if (!in.Text(note)) throw broken;
+        content.notes.push_back(std::move(note));
+    }
     if (!in.AtEnd()) throw broken;
     return content;
 }
+
+// How much memory the reader may take (its resident size), unless the
+// environment's ZARVENTO_STEP_READER_MIB gives another number of MiB: a
+// file the host takes reads in a fraction of it, and a damaged one that
+// would make the translator take all the machine has is refused instead.
+constexpr std::size_t kReaderMemoryMiB = 2048;
+constexpr const char* kReaderMemoryVariable = "ZARVENTO_STEP_READER_MIB";
+// How often the reader looks at its size.
+constexpr int kMemoryLookMs = 10;
+
+std::size_t ReaderMemoryMiB() {
+    const char* set = std::getenv(kReaderMemoryVariable);
+    std::size_t mib = 0;
+    if (!set || !*set) return kReaderMemoryMiB;
+    const auto [end, ec] = std::from_chars(set, set + std::strlen(set), mib);
+    return ec == std::errc() && *end == '\0' && mib > 0 && mib <= (std::size_t{1} << 30) ? mib : kReaderMemoryMiB;
+}
+
+// The process's resident size in bytes, read without allocating; 0 when it
+// cannot be read.
+std::size_t ResidentBytes() {
+    const int fd = ::open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    char text[128];
+    const ssize_t n = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    if (n <= 0) return 0;
+    text[n] = '\0';
+    std::size_t pages = 0;
+    const char* second = std::strchr(text, ' ');
+    if (!second || std::from_chars(second + 1, text + n, pages).ec != std::errc()) return 0;
+    return pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+}
+
+bool WriteAll(int fd, std::string_view bytes);
+
+// Watches the reader's size while the translator reads: past its limit the
+// refusal becomes the record and the process ends. The record goes out
+// once: whoever claims it first writes it.
+class MemoryWatch {
+public:
+    MemoryWatch(int record, std::size_t mib, const std::string& cannot)
+        : record_(record),
+          limit_(mib << 20),
+          refusal_(EncodeRefusal(HostError(E_OUTOFMEMORY_, cannot +
+                                                               "its reading takes more memory than the STEP "
+                                                               "reader may have (" +
+                                                               std::to_string(mib) + " MiB)"))),
+          thread_([this] { Watch(); }) {}
+    ~MemoryWatch() {
+        stop_ = true;
+        thread_.join();
+    }
+    // True for the caller that may write the record.
+    bool Claim() { return !claimed_.exchange(true); }
+
+private:
+    void Watch() {
+        while (!stop_) {
+            if (ResidentBytes() > limit_ && Claim()) {
+                WriteAll(record_, refusal_);
+                std::_Exit(0);
+            }
+            ::poll(nullptr, 0, kMemoryLookMs);
+        }
+    }
+
+    const int record_;
+    const std::size_t limit_;
+    const std::string refusal_;
+    std::atomic<bool> stop_{false}, claimed_{false};
+    std::thread thread_;
+};
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -151,6 +240,7 @@ int StepReaderProgram(int argc, char** argv) {
     const std::string path = argv[1];
     const std::string cannot = "cannot import \"" + path + "\": ";
     std::string out;
+    MemoryWatch watch(record, ReaderMemoryMiB(), cannot);
     try {
         out = EncodeContent(LoadStepTranslator().read(path, cannot));
     } catch (const HostError& e) {
@@ -159,7 +249,12 @@ int StepReaderProgram(int argc, char** argv) {
         out = EncodeRefusal(HostError(
             STG_E_DOCFILECORRUPT_,
             cannot + "the STEP file is damaged (" + (e.GetMessageString() ? e.GetMessageString() : "") + ")"));
+    } catch (const std::bad_alloc&) {
+        out =
+            EncodeRefusal(HostError(E_OUTOFMEMORY_, cannot + "its reading needs more memory than the STEP reader has"));
     }
+    // Past its limit the watch has the record and ends the process.
+    if (!watch.Claim()) ::pause();
     const bool written = WriteAll(record, out);
     ::close(record);
     // The translator's tables go with the process.

@@ -39,6 +39,9 @@ struct StepContent {
     bool assembly = false;
     std::string name;
     std::vector<StepPart> parts;
+    // What the read passed over and the import reports (an entity of the
+    // file's presentation that cannot be read and is skipped).
+    std::vector<std::string> notes;
 };
 
 struct StepComponent {

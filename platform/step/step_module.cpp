@@ -4,9 +4,8 @@
 // and its XDE documents.
 #include <BRep_Builder.hxx>
 #include <IFSelect_ReturnStatus.hxx>
-#include <Interface_Check.hxx>
-#include <Interface_ReportEntity.hxx>
-#include <Interface_UndefinedContent.hxx>
+#include <IFSelect_WorkLibrary.hxx>
+#include <Interface_InterfaceModel.hxx>
 #include <Quantity_Color.hxx>
 #include <Quantity_ColorRGBA.hxx>
 #include <STEPCAFControl_Reader.hxx>
@@ -14,29 +13,45 @@
 #include <STEPControl_Reader.hxx>
 #include <STEPControl_StepModelType.hxx>
 #include <Standard_Failure.hxx>
+#include <Standard_OutOfMemory.hxx>
+#include <StepBasic_Product.hxx>
+#include <StepBasic_ProductDefinition.hxx>
+#include <StepBasic_ProductDefinitionFormation.hxx>
 #include <StepData_StepModel.hxx>
-#include <StepData_UndefinedEntity.hxx>
 #include <TCollection_HAsciiString.hxx>
 #include <TDF_LabelSequence.hxx>
 #include <TDataStd_Name.hxx>
 #include <TDocStd_Document.hxx>
 #include <TopExp.hxx>
+#include <TopExp_Explorer.hxx>
 #include <TopLoc_Location.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS_Compound.hxx>
+#include <TopoDS_TShape.hxx>
+#include <TransferBRep.hxx>
+#include <Transfer_TransientProcess.hxx>
 #include <XCAFApp_Application.hxx>
 #include <XCAFDoc_ColorTool.hxx>
 #include <XCAFDoc_DocumentTool.hxx>
 #include <XCAFDoc_ShapeTool.hxx>
+#include <XSControl_TransferReader.hxx>
+#include <XSControl_WorkSession.hxx>
 #include <gp_Trsf.hxx>
 #include <gp_Vec.hxx>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <fstream>
+#include <map>
+#include <new>
+#include <string_view>
+#include <vector>
 
 #include "platform/core/host_error.h"
 #include "platform/part_model/part_model_occt.h"
 #include "platform/part_model/step_translator.h"
+#include "platform/step/step_entity_check.h"
 
 namespace zarvento {
 
@@ -119,117 +134,209 @@ StepPart ReadPart(const Handle(XCAFDoc_ShapeTool) & shapes, const Handle(XCAFDoc
     return part;
 }
 
-void CollectParts(const Handle(XCAFDoc_ShapeTool) & shapes, const Handle(XCAFDoc_ColorTool) & colours,
-                  const TDF_Label& label, const TopLoc_Location& location, int depth, std::vector<StepPart>& parts) {
-    if (depth > kMaxAssemblyDepth) throw HostError(STG_E_DOCFILECORRUPT_, "its assembly nests without end");
-    if (!XCAFDoc_ShapeTool::IsAssembly(label)) {
-        StepPart part = ReadPart(shapes, colours, label, location, LabelName(label));
-        if (!part.faces.empty()) parts.push_back(std::move(part));
-        return;
-    }
-    TDF_LabelSequence components;
-    XCAFDoc_ShapeTool::GetComponents(label, components, false);
-    for (int i = 1; i <= components.Length(); ++i) {
-        const TDF_Label& component = components.Value(i);
-        TDF_Label referred;
-        if (!XCAFDoc_ShapeTool::GetReferredShape(component, referred)) continue;
-        const TopLoc_Location placed = location * XCAFDoc_ShapeTool::GetLocation(component);
-        if (XCAFDoc_ShapeTool::IsAssembly(referred)) {
-            CollectParts(shapes, colours, referred, placed, depth + 1, parts);
-            continue;
+// The products' names by the shapes made of them (and by the solids in
+// those): the name of a part whose label the document left without one. The
+// document names the labels of the products it recognises; a file may define
+// its parts in ways it does not (a definition of a subtype, a shape reached
+// through another representation), and then its products still name them.
+class ProductNames {
+public:
+    explicit ProductNames(STEPControl_Reader& reader) {
+        const Handle(Interface_InterfaceModel) model = reader.Model();
+        const Handle(Transfer_TransientProcess) process = reader.WS()->TransferReader()->TransientProcess();
+        if (model.IsNull() || process.IsNull()) return;
+        for (int i = 1; i <= model->NbEntities(); ++i) {
+            const auto definition = Handle(StepBasic_ProductDefinition)::DownCast(model->Value(i));
+            if (definition.IsNull() || definition->Formation().IsNull()) continue;
+            const Handle(StepBasic_Product) product = definition->Formation()->OfProduct();
+            if (product.IsNull()) continue;
+            std::string name = Text(product->Name());
+            if (name.empty()) name = Text(product->Id());
+            const TopoDS_Shape shape = TransferBRep::ShapeResult(process, definition);
+            if (name.empty() || shape.IsNull()) continue;
+            names_.emplace(shape.TShape().get(), name);
+            TopTools_IndexedMapOfShape solids;
+            TopExp::MapShapes(shape, TopAbs_SOLID, solids);
+            for (int k = 1; k <= solids.Extent(); ++k) names_.emplace(solids(k).TShape().get(), name);
         }
-        std::string name = LabelName(referred);
-        if (name.empty()) name = LabelName(component);
-        StepPart part = ReadPart(shapes, colours, referred, placed, name);
-        if (!part.faces.empty()) parts.push_back(std::move(part));
     }
+
+    // The name of the product the shape (or its first solid) was made of.
+    std::string Of(const TopoDS_Shape& shape) const {
+        if (shape.IsNull()) return {};
+        if (const auto found = names_.find(shape.TShape().get()); found != names_.end()) return found->second;
+        TopExp_Explorer solid(shape, TopAbs_SOLID);
+        if (!solid.More()) return {};
+        const auto found = names_.find(solid.Current().TShape().get());
+        return found == names_.end() ? std::string() : found->second;
+    }
+
+private:
+    static std::string Text(const Handle(TCollection_HAsciiString) & text) {
+        return text.IsNull() ? std::string() : std::string(text->ToCString());
+    }
+    std::map<const TopoDS_TShape*, std::string> names_;
+};
+
+// The label's own name, else the name of the product its shape was made of.
+std::string PartName(const TDF_Label& label, const ProductNames& products) {
+    std::string name = LabelName(label);
+    return name.empty() ? products.Of(XCAFDoc_ShapeTool::GetShape(label)) : name;
 }
 
-// The entity's label in the file ("#445"), and its type as the file writes it
-// when the reader kept the entity's text (an entity it did not know, or one it
-// could not read), else its class.
-std::string Label(const Handle(StepData_StepModel) & model, const Handle(Standard_Transient) & entity) {
-    const Handle(TCollection_HAsciiString) label = model->StringLabel(entity);
-    return label.IsNull() ? std::string("an entity") : std::string(label->ToCString());
-}
+// The parts under a label, placed by `location`.
+struct PartWalk {
+    Handle(XCAFDoc_ShapeTool) shapes;
+    Handle(XCAFDoc_ColorTool) colours;
+    const ProductNames& products;
+    std::vector<StepPart>& parts;
 
-std::string TypeOf(const Handle(Standard_Transient) & entity) {
-    if (const auto undefined = Handle(StepData_UndefinedEntity)::DownCast(entity); !undefined.IsNull())
-        return undefined->StepType();
-    return entity->DynamicType()->Name();
-}
-
-// What the reader could not read makes null links that the translation into
-// shapes follows without a check: a file with an entity the reader failed on
-// (a parameter of the wrong type, a reference to an entity that is not there
-// or whose type the reader does not know) is refused before the translation,
-// naming the entity.
-void CheckReadEntities(const Handle(StepData_StepModel) & model, const std::string& cannot) {
-    const std::string damaged = cannot + "the STEP file is damaged";
-    if (model.IsNull()) throw HostError(STG_E_DOCFILECORRUPT_, damaged);
-    for (int i = 1; i <= model->NbEntities(); ++i) {
-        const Handle(Interface_Check)& check = model->Check(i, true);
-        if (check.IsNull() || !check->HasFailed()) continue;
-        const Handle(Standard_Transient) entity = model->Value(i);
-        // The entity's text as read, when the reader kept it in place of the entity.
-        Handle(StepData_UndefinedEntity) text;
-        if (const Handle(Interface_ReportEntity) report = model->ReportEntity(i); !report.IsNull())
-            text = Handle(StepData_UndefinedEntity)::DownCast(report->Content());
-        std::string what = damaged + ": entity " + Label(model, entity) + " (" +
-                           (text.IsNull() ? TypeOf(entity) : std::string(text->StepType())) + ") cannot be read: ";
-        for (int k = 1; k <= check->NbFails(); ++k) what += std::string(k > 1 ? "; " : "") + check->CFail(k);
-        if (!text.IsNull() && !text->UndefinedContent().IsNull()) {
-            const Handle(Interface_UndefinedContent) content = text->UndefinedContent();
-            for (int k = 1; k <= content->NbParams(); ++k) {
-                if (!content->IsParamEntity(k)) continue;
-                const Handle(Standard_Transient) referred = content->ParamEntity(k);
-                if (Handle(StepData_UndefinedEntity)::DownCast(referred).IsNull()) continue;
-                what += "; it refers to " + Label(model, referred) + " of the unknown type " + TypeOf(referred);
-                break;
+    void Collect(const TDF_Label& label, const TopLoc_Location& location, int depth) {
+        if (depth > kMaxAssemblyDepth) throw HostError(STG_E_DOCFILECORRUPT_, "its assembly nests without end");
+        if (!XCAFDoc_ShapeTool::IsAssembly(label))
+            return Add(ReadPart(shapes, colours, label, location, PartName(label, products)));
+        TDF_LabelSequence components;
+        XCAFDoc_ShapeTool::GetComponents(label, components, false);
+        for (int i = 1; i <= components.Length(); ++i) {
+            const TDF_Label& component = components.Value(i);
+            TDF_Label referred;
+            if (!XCAFDoc_ShapeTool::GetReferredShape(component, referred)) continue;
+            const TopLoc_Location placed = location * XCAFDoc_ShapeTool::GetLocation(component);
+            if (XCAFDoc_ShapeTool::IsAssembly(referred)) {
+                Collect(referred, placed, depth + 1);
+                continue;
             }
+            // The part's name, else its occurrence's in the assembly.
+            std::string name = PartName(referred, products);
+            if (name.empty()) name = LabelName(component);
+            Add(ReadPart(shapes, colours, referred, placed, name));
         }
-        throw HostError(STG_E_DOCFILECORRUPT_, what);
     }
-    const Handle(Interface_Check)& global = model->GlobalCheck();
-    if (!global.IsNull() && global->HasFailed())
-        throw HostError(STG_E_DOCFILECORRUPT_, damaged + ": " + global->CFail(1));
+
+    void Add(StepPart part) {
+        if (!part.faces.empty()) parts.push_back(std::move(part));
+    }
+};
+
+// Whether a type the file's text names is one of a solid's (a B-rep, a
+// swept, extruded or revolved solid, a solid of constructive geometry): read
+// as words outside strings and comments, without parsing the file.
+bool IsSolidType(std::string_view type) {
+    const auto ends = [&](std::string_view end) {
+        return type.size() >= end.size() && type.substr(type.size() - end.size()) == end;
+    };
+    return ends("_SOLID") || type.find("SOLID_BREP") != std::string_view::npos || type == "BREP_WITH_VOIDS" ||
+           type == "FACETED_BREP" || type == "SOLID_REPLICA";
 }
 
+bool TextNamesASolid(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> buffer(std::size_t{1} << 20);
+    std::string word;
+    bool quoted = false, comment = false, wordEnded = false;
+    char previous = 0;
+    while (in) {
+        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        const auto n = static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0));
+        for (std::size_t k = 0; k < n; previous = buffer[k++]) {
+            const char c = buffer[k];
+            if (comment) {
+                comment = !(previous == '*' && c == '/');
+                continue;
+            }
+            if (c == '\'') quoted = !quoted;
+            if (quoted) continue;
+            if (previous == '/' && c == '*') {
+                comment = true;
+                word.clear();
+                continue;
+            }
+            if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') {
+                if (wordEnded) word.clear();
+                wordEnded = false;
+                if (word.size() < 128) word.push_back(c);
+                continue;
+            }
+            if (c == '(' && !word.empty() && IsSolidType(word)) return true;
+            if (!std::isspace(static_cast<unsigned char>(c))) word.clear();
+            wordEnded = true;
+        }
+    }
+    return false;
+}
+
+// The file read into the reader's model and its entities checked (the notes
+// of those skipped), before the reader's own checks of the model, which
+// follow a loop of entities without end; `solids` the solids it holds.
+std::vector<std::string> ReadChecked(STEPControl_Reader& reader, const std::string& path, const std::string& cannot,
+                                     int& solids) {
+    // A file that names no solid has nothing to make a body of: refused
+    // before it is parsed, which takes long for files of many points.
+    if (!TextNamesASolid(path)) throw HostError(E_INVALIDARG_, cannot + "the file holds no solid body");
+    const Handle(XSControl_WorkSession) session = reader.WS();
+    Handle(Interface_InterfaceModel) model;
+    int status = 1;
+    try {
+        if (!session->WorkLibrary().IsNull())
+            status = session->WorkLibrary()->ReadFile(path.c_str(), model, session->Protocol());
+    } catch (const Standard_Failure&) {
+        status = 1;
+    }
+    const Handle(StepData_StepModel) read = Handle(StepData_StepModel)::DownCast(model);
+    if (status != 0 || read.IsNull())
+        throw HostError(STG_E_DOCFILECORRUPT_,
+                        cannot + "the STEP file is damaged: its text is not STEP data the reader can take");
+    StepEntityCheck check(read, path, cannot);
+    std::vector<std::string> notes = check.Run();
+    solids = check.SolidCount();
+    session->SetModel(model);
+    session->SetLoadedFile(path.c_str());
+    session->InitTransferReader(4);
+    return notes;
+}
+
+// The file read and checked, its shapes made, and its parts collected with
+// their names and looks; Open CASCADE's failures refused as a damaged file.
 StepContent ReadStepContent(const std::string& path, const std::string& cannot) {
     QuietModelling();
     StepContent content;
+    const std::string damaged = cannot + "the STEP file is damaged";
     try {
         Handle(TDocStd_Document) doc;
         XCAFApp_Application::GetApplication()->NewDocument("MDTV-XCAF", doc);
         STEPCAFControl_Reader reader;
         reader.SetColorMode(true);
         reader.SetNameMode(true);
-        if (reader.ReadFile(path.c_str()) != IFSelect_RetDone)
-            throw HostError(STG_E_DOCFILECORRUPT_, cannot + "the STEP file is damaged");
-        CheckReadEntities(reader.ChangeReader().StepModel(), cannot);
-        // A file of points or curves alone has nothing to make shapes of.
-        if (reader.ChangeReader().NbRootsForTransfer() == 0)
+        int solids = 0;
+        content.notes = ReadChecked(reader.ChangeReader(), path, cannot, solids);
+        // A file of points, curves or surfaces alone has nothing to make a
+        // body of: refused before any of its shapes is made.
+        if (solids == 0 || reader.ChangeReader().NbRootsForTransfer() == 0)
             throw HostError(E_INVALIDARG_, cannot + "the file holds no solid body");
-        if (!reader.Transfer(doc)) throw HostError(STG_E_DOCFILECORRUPT_, cannot + "the STEP file is damaged");
-        Handle(XCAFDoc_ShapeTool) shapes = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
-        Handle(XCAFDoc_ColorTool) colours = XCAFDoc_DocumentTool::ColorTool(doc->Main());
+        // A part the file does not name stays without a name here (not one
+        // of its shape's kind), so that its product can name it.
+        XCAFDoc_ShapeTool::SetAutoNaming(false);
+        if (!reader.Transfer(doc)) throw HostError(STG_E_DOCFILECORRUPT_, damaged);
+        const ProductNames products(reader.ChangeReader());
+        PartWalk walk{XCAFDoc_DocumentTool::ShapeTool(doc->Main()), XCAFDoc_DocumentTool::ColorTool(doc->Main()),
+                      products, content.parts};
         TDF_LabelSequence free;
-        shapes->GetFreeShapes(free);
+        walk.shapes->GetFreeShapes(free);
         if (free.Length() == 0) throw HostError(STG_E_DOCFILECORRUPT_, cannot + "the STEP file holds no shape");
         for (int i = 1; i <= free.Length(); ++i) {
             const TDF_Label& label = free.Value(i);
-            if (XCAFDoc_ShapeTool::IsAssembly(label)) {
-                content.assembly = true;
-                if (content.name.empty()) content.name = LabelName(label);
-            } else if (content.name.empty()) {
-                content.name = LabelName(label);
-            }
-            CollectParts(shapes, colours, label, TopLoc_Location(), 0, content.parts);
+            if (XCAFDoc_ShapeTool::IsAssembly(label)) content.assembly = true;
+            if (content.name.empty()) content.name = PartName(label, products);
+            walk.Collect(label, TopLoc_Location(), 0);
         }
         XCAFApp_Application::GetApplication()->Close(doc);
+    } catch (const Standard_OutOfMemory&) {
+        throw HostError(E_OUTOFMEMORY_, cannot + "its reading needs more memory than the STEP reader has");
+    } catch (const std::bad_alloc&) {
+        throw HostError(E_OUTOFMEMORY_, cannot + "its reading needs more memory than the STEP reader has");
     } catch (const Standard_Failure& e) {
-        throw HostError(STG_E_DOCFILECORRUPT_, cannot + "the STEP file is damaged (" +
-                                                   (e.GetMessageString() ? e.GetMessageString() : "") + ")");
+        throw HostError(STG_E_DOCFILECORRUPT_,
+                        damaged + " (" + (e.GetMessageString() ? e.GetMessageString() : "") + ")");
     }
     return content;
 }

@@ -259,7 +259,7 @@ TEST_F(ProgramJobTest, AProgramThatAsWrittenCutsIntoThePartIsRefused) {
             EXPECT_NE(err.find("operation 0 \"Чистовая\": Ошибка:\nТраектория врезается в деталь на 0.02"),
                       std::string::npos)
                 << err;
-            EXPECT_NE(err.find("D20.000 (N8 G01 Z-30"), std::string::npos) << err;
+            EXPECT_NE(err.find("D20.000 (N9 G01 Z-30"), std::string::npos) << err;
             EXPECT_FALSE(fs::exists(program));
         }
     }

@@ -57,6 +57,14 @@ constexpr const char* kThread =
     "answer spid ok catalog=3\ndialog catalog\n  select 100 17\n  ok\nend\nplan-data\n"
     "answer turn ok name=\"Резьба\" tool=3 work=2 pitch=1.5 starts=1 depth=auto spin=600\ncreate 5\n";
 
+// The roughing, then the finishing contour given the catalog's boring bar
+// (its tree row 15) at position 3: the nose keeps to the part while the
+// insert, reaching from it towards the axis, runs through the shaft.
+constexpr const char* kWrongTool =
+    "answer turn ok name=\"Черновая\" tool=1 work=2-6 allowance=0.5 feed=TOOL.FEED1 spin=TOOL.SPIN\ncreate 1\n"
+    "answer spid ok catalog=3\ndialog catalog\n  select 100 15\n  ok\nend\nplan-data\n"
+    "answer turn ok name=\"Чистовая\" tool=3 work=2-6 direction=along feed=0.1 spin=800\ncreate 2\n";
+
 // Moves every feed move of the roughing 1 mm towards the axis, into the part.
 void PushFeedsIntoThePart(CTurn& op) {
     if (op.kind != kTurnMnogoProhod) return;
@@ -145,6 +153,7 @@ protected:
             std::ofstream(file) << "older program\n";
         }
         Command({"zarvento", "program", part, "-o", name + "-verb.nc"}, RunProgramJob);
+        verbErr = lastErr;
         std::ofstream("save.zsc") << "panel program\n  answer save-file ok file=" << name
                                   << "-panel\n  press \"Сохранить в файл\"\n  ok\nend\nprogram\n";
         Command({"zarvento", "run", "--no-save", part, "save.zsc"}, RunScript);
@@ -159,6 +168,7 @@ protected:
     test::TempDir folder;
     fs::path previous_;
     PathTamper tamper = nullptr;
+    std::string verbErr;  // what the main job said on the last WriteOnEveryRoad
     static inline std::string lastErr;
 };
 
@@ -168,10 +178,13 @@ TEST_F(ProgramRoadsTest, EveryRoadGivesOneVerdictAndTheSameMoves) {
         std::string plan;
         bool intoThePart;  // the roughing's feeds pushed into the part
         bool written;
+        const char* reason;  // what the main job says of a refused plan
     } cases[] = {
-        {"clean", kRoughAndFinish, false, true},
-        {"thread", std::string(kRoughAndFinish) + kThread, false, true},
-        {"cut", kRoughAndFinish, true, false},
+        {"clean", kRoughAndFinish, false, true, ""},
+        {"thread", std::string(kRoughAndFinish) + kThread, false, true, ""},
+        {"cut", kRoughAndFinish, true, false, "operation 0 \"Черновая\": Ошибка:\nТраектория врезается в деталь"},
+        {"wrong-tool", kWrongTool, false, false,
+         "operation 1 \"Чистовая\": Ошибка:\nТраектория врезается в деталь на "},
     };
     for (const Case& c : cases) {
         std::string moves;
@@ -184,7 +197,10 @@ TEST_F(ProgramRoadsTest, EveryRoadGivesOneVerdictAndTheSameMoves) {
             EXPECT_EQ(w.verb, c.written) << lastErr;
             EXPECT_EQ(w.panel, c.written);
             EXPECT_EQ(w.exported, c.written);
-            if (!c.written) continue;
+            if (!c.written) {
+                EXPECT_NE(verbErr.find(c.reason), std::string::npos) << verbErr;
+                continue;
+            }
             // The panel's save and the export write what the main job writes.
             EXPECT_EQ(ReadAll(name + "-panel.nc"), ReadAll(name + "-verb.nc"));
             EXPECT_EQ(ReadAll(name + "/" + name + ".nc"), ReadAll(name + "-verb.nc"));

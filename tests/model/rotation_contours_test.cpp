@@ -15,6 +15,7 @@
 #include "platform/core/check.h"
 #include "platform/core/host_faults.h"
 #include "platform/core/messages.h"
+#include "platform/core/numbers.h"
 #include "platform/documents/host_application.h"
 #include "platform/part_model.h"
 #include "test_parts.h"
@@ -270,24 +271,74 @@ TEST_F(RotationContoursTest, HexHeadKeepsTheEnvelopeOfItsCorners) {
     EXPECT_TRUE(reported.empty());
 }
 
-TEST_F(RotationContoursTest, CylinderParallelToZOffTheAxisIsNoFaceOfRotation) {
-    auto contour = BuildRotationContours(Part(test::OffAxisCylinder()));
-    // Its end faces square to Z count; its side turns into the ring between
-    // its nearest and farthest lines, which lie on it but not all round.
+// A groove cut into the axle's back face goes all round: no angle has
+// material there, so it stays a recess of the section, while the keyway and
+// the hole across the axle beside it, which have material at other angles,
+// leave the turned outline whole.
+TEST_F(RotationContoursTest, AFaceGrooveStaysARecessWhileFeaturesBesideItDoNot) {
+    auto contour = BuildRotationContours(Part(test::AxleWithFaceGroove()));
     ASSERT_TRUE(contour);
-    int sides = 0;
-    for (int i = 0; i < contour->Count(); ++i) {
-        const CUnit& u = *contour->GetUnit(i);
-        auto face = std::dynamic_pointer_cast<HostFace>(u.GetSourceObject(0));
-        ASSERT_TRUE(face) << i;
-        if (face->IsKind(SurfaceKind::Plane)) continue;
-        EXPECT_TRUE(face->IsKind(SurfaceKind::Cylinder)) << i;
-        EXPECT_FALSE(TurnsAboutZ(*face));
-        EXPECT_NEAR(u.StartPoint.x, u.EndPoint.x, 1e-6);
-        EXPECT_TRUE(std::fabs(u.StartPoint.x + 25) < 1e-6 || std::fabs(u.StartPoint.x + 35) < 1e-6) << u.StartPoint.x;
-        ++sides;
+    const Expected axle[] = {
+        {'L', -100, 0, 0, 0, ""},
+        {'L', 0, 0, 0, -15, "Плоскость"},
+        {'L', 0, -15, -100, -15, "Цилиндр"},
+        {'L', -100, -15, -100, -9.5, "Плоскость"},
+        {'L', -100, -9.5, -81.5, -9.5, "Цилиндр"},
+        {'L', -81.5, -9.5, -81.5, -4, "Плоскость"},
+        {'L', -81.5, -4, -100, -4, "Цилиндр"},
+        {'L', -100, -4, -100, 0, "Плоскость"},
+    };
+    ExpectSection(*contour, axle);
+    ExpectUnitsOnFacesOfRotation(*contour);
+    EXPECT_TRUE(reported.empty());
+}
+
+// A pin 1.5 across whose end is a cone made about a leaning axis: the
+// section is the turn of the cone's generators in the plane of both axes,
+// closed. With the apex off the axis, the generator that crosses the axis
+// turns into a corner on it, where the section meets the axis.
+TEST_F(RotationContoursTest, AnObliqueConeEndOfASmallPinGivesAClosedSection) {
+    for (const double offset : {0.0, 0.1}) {
+        SCOPED_TRACE(offset);
+        auto contour = BuildRotationContours(Part(test::PinWithObliqueConeEnd(8, offset)));
+        ASSERT_TRUE(contour);
+        EXPECT_TRUE(contour->IsClosed());
+        // The generator leaning away from the axis reaches the cylinder.
+        const double lean = std::tan(48 * PI / 180), reach = 10.6 - (0.75 + offset) / lean;
+        const CUnit& along = *contour->GetUnit(0);
+        EXPECT_NEAR(along.StartPoint.z, 0, 1e-6);
+        EXPECT_NEAR(along.StartPoint.x, 0, 1e-9);
+        EXPECT_NEAR(along.EndPoint.z, 10.6 - offset / lean, 1e-6);
+        EXPECT_NEAR(along.EndPoint.x, 0, 1e-9);
+        bool apex = false, cylinder = false;
+        for (int i = 0; i < contour->Count(); ++i) {
+            const CUnit& u = *contour->GetUnit(i);
+            EXPECT_LE(u.StartPoint.x, 1e-9) << i;
+            apex = apex || (std::fabs(u.EndPoint.z - 10.6) < 1e-6 && std::fabs(u.EndPoint.x + offset) < 1e-6);
+            cylinder =
+                cylinder || (std::fabs(u.StartPoint.z - reach) < 1e-6 && std::fabs(u.StartPoint.x + 0.75) < 1e-9 &&
+                             std::fabs(u.EndPoint.z) < 1e-9 && std::fabs(u.EndPoint.x + 0.75) < 1e-9);
+        }
+        EXPECT_TRUE(apex);
+        EXPECT_TRUE(cylinder);
     }
-    EXPECT_EQ(sides, 2);
+    EXPECT_TRUE(reported.empty());
+}
+
+// A cylinder parallel to Z whose axis stands 30 off it is not turned about
+// Z: its end faces square to Z would turn it into a ring. It is refused,
+// saying how far its axis stands off.
+TEST_F(RotationContoursTest, CylinderParallelToZOffTheAxisIsNoFaceOfRotation) {
+    std::string message;
+    EXPECT_EQ(BuildRotationContours(Part(test::OffAxisCylinder()), &message), nullptr);
+    EXPECT_EQ(message, std::string(kNoRotationFacesMessage) +
+                           ": ось вращения грани 1 параллельна ей и отстоит от неё на 30.000 мм");
+    HostDocumentPtr stock = test::PartDocument(test::OffAxisCylinder(), false);
+    EXPECT_EQ(BuildRotationContours(stock), nullptr);
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_EQ(reported[0].rfind(kNoStockRotationFacesMessage, 0), 0u) << reported[0];
+    // No outline stays in the model.
+    EXPECT_FALSE(TopPart(stock)->FindModelObject(kSectionObjectName));
 }
 
 // The part lies along X, Y or a skew axis, and its system's Z axis along it:

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +20,7 @@
 #include "geometry/line_unit.h"
 #include "geometry/primitives.h"
 #include "nc/cadre_s_f.h"
+#include "operations/path_clearance.h"
 #include "operations/turn.h"
 #include "plan/spid.h"
 
@@ -102,6 +105,56 @@ inline std::string FirstGouge(const CTurn& op, const Contour& part, double allow
                            ") to (" + std::to_string(frame->end.z) + ", " + std::to_string(frame->end.x) + ")";
             }
         }
+    }
+    return "";
+}
+
+// The first rapid of the operation that brings the nose of its tool nearer
+// than `clearance` to the part (the plan's section) or to the stock standing,
+// as the main job's check has the stock: as it stood before the operation
+// until its first feed move, and what the operation leaves of it all along.
+// A rapid that sets off nearer (from where a cut left the tool) only has to
+// get out; every rapid ends the clearance off. As text, empty when none
+// does.
+inline std::string FirstRapidTooNear(const CTurn& op, double clearance, double tolerance = 2e-3) {
+    const ParamTool* tool = op.GetTool();
+    if (!tool) return "";
+    const double r = std::max(0.0, tool->r), dz = tool->dNoseDx, dx = -tool->dNoseDy;
+    std::optional<ClearanceOutline> part, before, after;
+    if (const Contour* section = GetSPID()->GetDetailContour(); section && !section->Empty()) part.emplace(*section);
+    if (op.prevFinalContour && !op.prevFinalContour->Empty()) before.emplace(*op.prevFinalContour);
+    if (op.finalContour && !op.finalContour->Empty()) after.emplace(*op.finalContour);
+    bool fed = false;
+    for (const ClearanceMove& m : ComputedMoves(op)) {
+        if (!m.rapid) {
+            fed = true;
+            continue;
+        }
+        Curve2D move = m.piece;
+        move.a = {move.a.x + dz, move.a.y + dx};
+        move.b = {move.b.x + dz, move.b.y + dx};
+        move.c = {move.c.x + dz, move.c.y + dx};
+        // How far the nose keeps off the material along a piece of the move;
+        // below 0 inside it.
+        const auto gap = [&](const Curve2D& piece) {
+            double least = 1e300;
+            for (const ClearanceOutline* o :
+                 {part ? &*part : nullptr, after ? &*after : nullptr, fed || !before ? nullptr : &*before}) {
+                if (!o || o->Empty()) continue;
+                double d = o->Distance(piece, r + clearance + 1.0);
+                if (d > 0.0 && o->Inside(piece.a)) d = -d;
+                least = std::min(least, d - r);
+            }
+            return least;
+        };
+        const double start = gap(Curve2D::Line(move.a, move.a)), end = gap(Curve2D::Line(move.b, move.b));
+        const double along = gap(move);
+        if (end >= clearance - tolerance && (start < clearance - tolerance || along >= clearance - tolerance)) continue;
+        std::ostringstream s;
+        s << "frame " << m.frame << ": the rapid from (" << m.piece.a.x << ", " << m.piece.a.y << ") to ("
+          << m.piece.b.x << ", " << m.piece.b.y << ") comes " << std::min(along, end) << " off the material (from "
+          << start << ", ending " << end << "), within the clearance " << clearance;
+        return s.str();
     }
     return "";
 }

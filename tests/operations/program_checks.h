@@ -606,6 +606,53 @@ inline std::string FirstReturnTooNear(const std::vector<ReadMove>& moves, int op
     return "";
 }
 
+// The first rapid of the program that brings the nose of its operation's
+// tool nearer than the clearance the operation keeps (`clearance`; none at 0)
+// to the part or to the stock standing (the bar less what the feed moves
+// before it removed), as text; empty when none does. A rapid that sets off
+// nearer (from where a cut left the tool) only has to get out: it ends the
+// clearance off. The material is the grid's, so nearness is judged to
+// `tolerance`.
+inline std::string FirstRapidNearerThan(const Contour& bar, const Contour& part, const std::vector<ReadMove>& moves,
+                                        const std::function<Nose(const ReadMove&)>& nose,
+                                        const std::function<double(const ReadMove&)>& clearance,
+                                        double tolerance = 0.02) {
+    MachiningCheck check(bar, part);
+    Material& stock = check.Stock();
+    Material& inPart = check.Part();
+    for (const ReadMove& m : moves) {
+        if (!m.fromKnownPoint) continue;
+        const Nose n = nose(m);
+        const double az = m.z1 + n.dz, ax = m.x1 + n.dx, bz = m.z2 + n.dz, bx = m.x2 + n.dx;
+        if (m.g != 0) {
+            // What the feed moves take off, along their points (arcs too).
+            const auto points = PointsAlong(m, 1e9);
+            for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+                const double pz = points[i].first + n.dz, px = points[i].second + n.dx;
+                const double qz = points[i + 1].first + n.dz, qx = points[i + 1].second + n.dx;
+                for (double side : {1.0, -1.0}) {
+                    if (side < 0 && std::max(px, qx) + n.r <= 0.0) break;
+                    stock.Remove(pz, side * px, qz, side * qx, n.r, n.BodyZ(), static_cast<int>(side) * n.BodyX());
+                }
+            }
+            continue;
+        }
+        const double c = clearance(m);
+        if (c <= 0.0) continue;
+        const double rho = n.r + c - tolerance;
+        const auto near = [&](double z1, double x1, double z2, double x2) {
+            return stock.Hits(z1, x1, z2, x2, rho) || inPart.Hits(z1, x1, z2, x2, rho);
+        };
+        const bool leaving = near(az, ax, az, ax);
+        if (!near(bz, bx, bz, bx) && (leaving || !near(az, ax, bz, bx))) continue;
+        std::ostringstream s;
+        s << "operation " << m.op << ": \"" << m.line << "\" from (" << m.z1 << ", " << m.x1
+          << ") comes nearer than its clearance " << c << " to the part or the stock";
+        return s.str();
+    }
+    return "";
+}
+
 // A bar from z - length to z, of the outer and inner diameter, as a closed chain.
 inline std::unique_ptr<Contour> BarContour(double length, double outer, double inner, double z) {
     auto bar = std::make_unique<Contour>();
@@ -644,11 +691,19 @@ inline std::unique_ptr<Contour> ClosedPart(const Contour& profile, bool bore) {
 // part. A fault is an operation's message, the main job's clearance check's
 // included; an arc read otherwise than computed; a move into the part or the
 // chuck, a feed past the axis, a rapid into the stock; and with `reach` the
-// last operation's working contour left unreached where the nose fits. The
+// last operation's working contour left unreached where the nose fits; with
+// `clearance` a rapid nearer than its operation's clearance to the part (the
+// section the paths were made with) or the stock (FirstRapidTooNear). The
 // first fault with the program's text, or an empty text.
 inline std::string PlanFault(OperationRunner& runner, const Contour& bar, const Contour& part, int xMode = 0,
-                             bool reach = true) {
+                             bool reach = true, bool clearance = false) {
     CPLAN& plan = *GetPLAN();
+    for (int i = 0; clearance && i < plan.GetTurnCount(); ++i) {
+        const CTurn& op = runner.Operation(i);
+        if (op.HasMessage() || op.RapidClearance() <= 0.0) continue;
+        const std::string near = FirstRapidTooNear(op, op.RapidClearance());
+        if (!near.empty()) return "operation " + std::to_string(i) + ": " + near + "\n" + runner.ProgramText();
+    }
     // The main job judges against the part's section: the part as closed.
     CSPID& spid = *GetSPID();
     std::unique_ptr<Contour> section = part.Clone();

@@ -43,6 +43,7 @@ struct Strategy {
     int direction = 0;
     bool planAngles = false;
     bool contourPass = false;
+    bool reversed = false;  // the roughing's passes run towards the free end
 
     std::string Name() const {
         const char* feed[] = {"longitudinal", "facing", "profile"};
@@ -84,6 +85,7 @@ protected:
             o.nToolPosition = bore ? 2 : 0;
             test::SetCycleValue(m.turningCycle, "P3", s.direction);
             test::SetCycleValue(m.turningCycle, "I", t);
+            o.indNapr = s.reversed;
             if (s.planAngles) test::SetCycleValue(m.turningCycle, "P7", 1);
             if (s.contourPass) {
                 o.isPripuskW = true;
@@ -135,10 +137,11 @@ protected:
         return r;
     }
 
-    // The shared checks of the plan's program in the X convention.
-    std::string Check(const Contour& bar, const Contour& part, int xMode = 0) {
+    // The shared checks of the plan's program in the X convention (and with
+    // `clearance` the clearance of its rapids).
+    std::string Check(const Contour& bar, const Contour& part, int xMode = 0, bool clearance = false) {
         SettingsRecord::Global().xOutputMode = xMode;
-        return test::PlanFault(*runner, bar, part, xMode);
+        return test::PlanFault(*runner, bar, part, xMode, true, clearance);
     }
 
     // The plan as the main job writes it, read back as written: whenever the
@@ -204,7 +207,8 @@ TEST_F(ProgramReadBackTest, ProgramsOfTheFixtureCorpusKeepOffThePartAndReachIt) 
 
 // Random shafts, with the face in the working contour or the last diameter
 // running on into the chuck now and then, and random bores, each in every
-// strategy at a random depth of cut.
+// strategy at a random depth of cut; the shafts' rapids keep their
+// operations' clearance off the part and the stock.
 TEST_F(ProgramReadBackTest, ProgramsOfRandomPartsKeepOffThePartAndReachIt) {
 #ifdef __SANITIZE_ADDRESS__
     constexpr int kShafts = 12, kBores = 8;
@@ -224,7 +228,35 @@ TEST_F(ProgramReadBackTest, ProgramsOfRandomPartsKeepOffThePartAndReachIt) {
             SCOPED_TRACE("run " + std::to_string(run) + ", " + s.Name() + ", depth " + FormatDouble(t) + "\n" +
                          profile.text);
             MakePlan(profile.text, bore, s, t, ends);
-            EXPECT_EQ(Check(*bar, *part), "");
+            EXPECT_EQ(Check(*bar, *part, 0, !bore), "");
+        }
+    }
+}
+
+// Roughing in the reversed direction, along Z and along the profile, with
+// the tool's plan angles, over random shafts whose face is in the working
+// contour now and then: each pass starts outside the stock (the tool waits
+// at the free end, not behind the shoulder the region ends at) and runs
+// towards the face; no operation is refused, nothing cut into, no rapid
+// nearer than the clearance.
+TEST_F(ProgramReadBackTest, ReversedRoughingOfRandomShaftsStartsOutsideTheStock) {
+#ifdef __SANITIZE_ADDRESS__
+    constexpr int kShafts = 4;
+#else
+    constexpr int kShafts = 20;
+#endif
+    std::mt19937 random(9015);
+    std::uniform_real_distribution<double> depth(0.8, 3.0);
+    for (int run = 0; run < kShafts; ++run) {
+        // (A diameter running on into the chuck leaves no outside to start from.)
+        const RandomPart r = NextPart(random, 4 * (run / 2) + run % 2, kShafts * 4);
+        const double t = depth(random);
+        for (const Strategy& s :
+             {Strategy{0, true, false, true}, Strategy{2, true, false, true}, Strategy{0, true, true, true}}) {
+            SCOPED_TRACE("run " + std::to_string(run) + ", reversed " + s.Name() + ", depth " + FormatDouble(t) + "\n" +
+                         r.profile.text);
+            MakePlan(r.profile.text, false, s, t, r.ends);
+            EXPECT_EQ(Check(*r.bar, *r.part, 0, true), "");
         }
     }
 }

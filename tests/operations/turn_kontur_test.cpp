@@ -32,7 +32,9 @@ protected:
 };
 
 // The golden paths of the default step: lead-in and lead-out by mode, then
-// the cases of direction and overrun.
+// the cases of direction and overrun. The lead-in starts where the nose is
+// nearer than the clearance (1 mm) to the step's shoulder or end: the
+// approach comes the rest of the way at feed.
 TEST_F(TurnKonturTest, FullPathsForEveryLeadMode) {
     struct Case {
         const char* name;
@@ -41,20 +43,21 @@ TEST_F(TurnKonturTest, FullPathsForEveryLeadMode) {
     };
     const Case cases[] = {
         {"modes 0: along the contour's tangents", [](CTurnKONTUR&) {},
-         "T1\nS700 F0.25\nM03\nG00  X63 Z-29.2\nG01  X41.6\nG01  Z6.5\nG00  X200 Z100\nM01\n"},
+         "T1\nS700 F0.25\nM03\nG00  X63.112 Z-29.095\nG01  X63 Z-29.2\nG01  X41.6\nG01  Z6.5\nG00  X200 Z100\nM01\n"},
         // Its lead-in would come past the shoulder's corner, 0.1 deep: the
         // tangent's instead.
         {"modes 1: along +Z, the lead-in clear of the shoulder",
          [](CTurnKONTUR& o) { o.VrezanieSposob = o.PerebegSposob = 1; },
-         "T1\nS700 F0.25\nM03\nG00  X63 Z-29.2\nG01  X41.6\nG01  Z6.5\nG00  X200 Z100\nM01\n"},
+         "T1\nS700 F0.25\nM03\nG00  X63.112 Z-29.095\nG01  X63 Z-29.2\nG01  X41.6\nG01  Z6.5\nG00  X200 Z100\nM01\n"},
         // Its lead-out would take the nose round the diameter's end towards the axis.
         {"modes 2: along +X, the lead-out clear of the diameter's end",
          [](CTurnKONTUR& o) { o.VrezanieSposob = o.PerebegSposob = 2; },
-         "T1\nS700 F0.25\nM03\nG00  X63 Z-29.2\nG01  X41.6\nG01  Z6.5\nG00  X200 Z100\nM01\n"},
+         "T1\nS700 F0.25\nM03\nG00  X63.112 Z-29.095\nG01  X63 Z-29.2\nG01  X41.6\nG01  Z6.5\nG00  X200 Z100\nM01\n"},
         {"modes 3: along -Z", [](CTurnKONTUR& o) { o.VrezanieSposob = o.PerebegSposob = 3; },
          "T1\nS700 F0.25\nM03\nG00  X60 Z-27.7\nG01  Z-29.2\nG01  X41.6\nG01  Z5\nG01  Z3.5\nG00  X200 Z100\nM01\n"},
         {"modes 4: along -X", [](CTurnKONTUR& o) { o.VrezanieSposob = o.PerebegSposob = 4; },
-         "T1\nS700 F0.25\nM03\nG00  X57 Z-29.2\nG01  X60\nG01  X41.6\nG01  Z5\nG01  X44.6\nG00  X200 Z100\nM01\n"},
+         "T1\nS700 F0.25\nM03\nG00  X58.107 Z-28.200\nG01  X57 Z-29.2\nG01  X60\nG01  X41.6\nG01  Z5\nG01  X44.6\nG00  "
+         "X200 Z100\nM01\n"},
         {"modes 5: the given angles",
          [](CTurnKONTUR& o) {
              o.VrezanieSposob = o.PerebegSposob = 5;
@@ -64,11 +67,11 @@ TEST_F(TurnKonturTest, FullPathsForEveryLeadMode) {
          "T1\nS700 F0.25\nM03\nG00  X62.121 Z-28.139\nG01  X60 Z-29.2\nG01  X41.6\nG01  Z5\nG01  X43.721 Z6.061\nG00  "
          "X200 Z100\nM01\n"},
         {"along the contour's direction", [](CTurnKONTUR& o) { o.indNapr = true; },
-         "T1\nS700 F0.25\nM03\nG00  X41.6 Z6.5\nG01  Z-29.2\nG01  X63\nG00  X200 Z100\nM01\n"},
+         "T1\nS700 F0.25\nM03\nG00  X41.733 Z6.578\nG01  X41.6 Z6.5\nG01  Z-29.2\nG01  X63\nG00  X200 Z100\nM01\n"},
         {"no overrun", [](CTurnKONTUR& o) { o.Perebeg = 0.0; },
-         "T1\nS700 F0.25\nM03\nG00  X63 Z-29.2\nG01  X41.6\nG01  Z5\nG00  X200 Z100\nM01\n"},
+         "T1\nS700 F0.25\nM03\nG00  X63.112 Z-29.095\nG01  X63 Z-29.2\nG01  X41.6\nG01  Z5\nG00  X200 Z100\nM01\n"},
         {"negative overrun drops the last unit", [](CTurnKONTUR& o) { o.Perebeg = -0.5; },
-         "T1\nS700 F0.25\nM03\nG00  X63 Z-29.2\nG01  X41.6\nG00  X200 Z100\nM01\n"},
+         "T1\nS700 F0.25\nM03\nG00  X63.112 Z-29.095\nG01  X63 Z-29.2\nG01  X41.6\nG00  X200 Z100\nM01\n"},
         {"tool offsets",
          [](CTurnKONTUR& o) {
              o.isCorrectLz = true;

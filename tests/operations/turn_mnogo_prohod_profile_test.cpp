@@ -64,7 +64,8 @@ std::vector<double> AlongZLevels(const std::vector<Move>& moves) {
 
 // A step 5 deep with t = 2: the offsets at 0, 2 and 4 are cut, the one at 6
 // misses the region; the outermost runs first, and a short approach is
-// raised to t + 1 for the start point.
+// raised to t and the clearance (the retract distance, 1.5) for the start
+// point.
 TEST_F(TurnProfileTest, PassesFollowTheOffsetsOutermostFirst) {
     CTurnMnogoProhod& op = Profile(test::kStepProfile, [](CTurnMnogoProhod& o) {
         o.isZachistka = false;
@@ -86,9 +87,9 @@ TEST_F(TurnProfileTest, PassesFollowTheOffsetsOutermostFirst) {
     BoundBox box;
     ContoursBoundingBox(w, *op.calc.pairedList[0], box);
     ASSERT_FALSE(moves.empty());
-    EXPECT_NEAR(moves[0].z2, box.zmax + 3.0, 1e-6);
-    EXPECT_NEAR(moves[0].x2, box.xmin - 3.0, 1e-6);
-    EXPECT_NEAR(moves.back().z1, box.zmax + 3.0, 1e-6) << "the passes end back at the start point";
+    EXPECT_NEAR(moves[0].z2, box.zmax + 3.5, 1e-6);
+    EXPECT_NEAR(moves[0].x2, box.xmin - 3.5, 1e-6);
+    EXPECT_NEAR(moves.back().z1, box.zmax + 3.5, 1e-6) << "the passes end back at the start point";
 }
 
 // A single face is roughed by the facing passes.

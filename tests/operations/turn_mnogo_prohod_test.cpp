@@ -118,12 +118,13 @@ TEST_F(TurnMnogoProhodTest, ReversedRoughingTakesTheEdgesAsTheyCutThatWay) {
     // Passes towards +Z from the shoulder at z = -30, over the region z -30
     // to 2, x -25 to -20, with a tool of plan angles 95 and 30, t = 1, s = 1.
     // Turned round, the tool leads with its 30 degree edge and trails its 95
-    // degree one: the oblique entry from the shoulder side follows the
-    // trailing edge (a Z run of 1.5 / tan 95 back over the start, not the
-    // 1.5 / tan 30 = 2.6 that would come out of the shoulder), and the lift
-    // at the end of a chain the leading one (straight up). The operation's
-    // angles stay as they are, so a second region or calculation is cut the
-    // same way.
+    // degree one: the oblique entry from the shoulder side, from the
+    // clearance (s) over the level cut before, follows the trailing edge (a
+    // Z run of 2 / tan 95 back over the start, not the 2 / tan 30 = 3.5 that
+    // would come out of the shoulder), and the lift at the end of a chain the
+    // leading one (straight up). The operation's angles stay as they are, so
+    // a second region or calculation is cut the same way. The tool waits at
+    // the free end, never behind the shoulder.
     auto setup = [](CTurnMnogoProhod& o) {
         o.indNapr = true;
         o.isExist = true;
@@ -139,17 +140,17 @@ TEST_F(TurnMnogoProhodTest, ReversedRoughingTakesTheEdgesAsTheyCutThatWay) {
     ASSERT_EQ(op.messageText, "");
     const std::vector<Move> moves = test::PathMoves(op);
     const double kDegree = PI / 180.0;
+    ASSERT_FALSE(moves.empty());
+    EXPECT_GT(moves.front().z2, 2.0) << "the approach comes to the free end, not behind the shoulder";
     int entries = 0, lifts = 0;
     for (std::size_t k = 1; k + 1 < moves.size(); ++k) {
         const Move& m = moves[k];
-        // No cut goes behind the shoulder.
-        if (!m.rapid) {
-            EXPECT_GE(std::min(m.z1, m.z2), -30.0 - 1e-9) << "(" << m.z1 << ", " << m.x1 << ")";
-        }
-        // The oblique entries: from 1.5 above the pass, down to the shoulder.
-        if (!m.rapid && moves[k - 1].rapid && std::fabs(m.x2 - m.x1 - 1.5) < 1e-9) {
+        // No move goes behind the shoulder.
+        EXPECT_GE(std::min(m.z1, m.z2), -30.0 - 1e-9) << "(" << m.z1 << ", " << m.x1 << ")";
+        // The oblique entries: from t + s above the pass, down to the shoulder.
+        if (!m.rapid && std::fabs(m.x2 - m.x1 - 2.0) < 1e-9) {
             ++entries;
-            EXPECT_NEAR(m.z1, -30.0 - 1.5 / std::tan(95.0 * kDegree), 1e-9);
+            EXPECT_NEAR(m.z1, -30.0 - 2.0 / std::tan(95.0 * kDegree), 1e-9);
             EXPECT_NEAR(m.z2, -30.0, 1e-9);
         }
         // The lift at the end of the chain, from the last retract out to X_S.
@@ -179,7 +180,8 @@ TEST_F(TurnMnogoProhodTest, TwoPocketsAreRoughedChainByChain) {
     bool behind = false;
     int front = 0, back = 0;
     for (const Move& m : test::PathMoves(op)) {
-        if (m.rapid || std::fabs(m.x1 - m.x2) > 1e-9 || std::fabs(m.z1 - m.z2) < 1e-9) continue;
+        // (The approaches' stretches at feed within the clearance are no passes.)
+        if (m.rapid || std::fabs(m.x1 - m.x2) > 1e-9 || std::fabs(m.z1 - m.z2) < 1.0) continue;
         const bool isBack = std::max(m.z1, m.z2) < -25.0 + 1e-6;
         if (isBack) {
             behind = true;
@@ -604,9 +606,10 @@ TEST_F(TurnMnogoProhodTest, SpecialPostProcessorRunsASecondRoundWithCorrections)
     EXPECT_EQ(op.messageText, "");
     EXPECT_FALSE(op.isHeidenhain);
     const std::string text = runner->Text(0);
-    // The clean-up pass on the part itself, then on the nose-radius offset.
+    // The clean-up pass on the part itself, then on the nose-radius offset
+    // (come to at feed from the clearance over it).
     const std::size_t first = text.find("G01  X40\nG01  Z-30\n");
-    const std::size_t second = text.find("G00  X41.6\nG01  Z-29.2\n");
+    const std::size_t second = text.find("G00  X44.601\nG01  X41.6\nG01  Z-29.2\n");
     EXPECT_NE(first, std::string::npos) << text;
     EXPECT_NE(second, std::string::npos) << text;
     EXPECT_LT(first, second);

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 
 #include "plan/command_script.h"
 #include "plan_test_support.h"
+#include "platform/core/messages.h"
 #include "platform/part_model.h"
 #include "test_parts.h"
 
@@ -41,11 +44,17 @@ TEST_F(PartStatementsTest, CoordinateSystemsTakeTheirOriginAndTheirZAndXDirectio
             break;
     }
     const std::string face = "face:" + std::to_string(journal);
+    // Typed before the part has a body, the systems are taken as typed; on
+    // the body's axis, as typed too.
+    const PartShape body = TopPart(part)->Body();
+    SetPartBody(*TopPart(part), PartShape());
     script.Run(
         "lsc A\n"
         "lsc B 1 2 3\n"
+        "lsc D 0 0 0 0 0 2 1 0 1\n");
+    SetPartBody(*TopPart(part), body);
+    script.Run(
         "lsc C 0 0 0 1 0 0\n"
-        "lsc D 0 0 0 0 0 2 1 0 1\n"
         "lsc E " +
         face +
         "\n"
@@ -82,6 +91,8 @@ TEST_F(PartStatementsTest, DegenerateOrUnplaceableSystemsAreRefusedByTheirLine) 
     } refused[] = {
         {"lsc Z 0 0 0 0 0 0", "Z direction of a coordinate system has no length"},
         {"lsc Z 0 0 0 0 0 1 0 0 -3", "X direction of a coordinate system lies along its Z direction"},
+        {"lsc Z 0 0 0 0 0 1 0 0 0", "X direction of a coordinate system has no length"},
+        {"lsc Z 0 0 0 0 0 1 0 0 1e-12", "X direction of a coordinate system has no length"},
         {"lsc Z 1 2", "lsc needs a name"},
         {"lsc Z face:99", "the part's body has no face 99 (it has 13)"},
         {"lsc Z face:2 backwards", "lsc needs a name"},
@@ -103,6 +114,68 @@ TEST_F(PartStatementsTest, DegenerateOrUnplaceableSystemsAreRefusedByTheirLine) 
         if (++plane, face->IsKind(SurfaceKind::Plane)) break;
     EXPECT_THROW(CommandScript().Run("lsc Z face:" + std::to_string(plane)), ScriptError);
     EXPECT_FALSE(System("Z"));
+}
+
+// A part lying along a skew axis: its system typed to four decimals stands on
+// the axis of its faces, and the statement says so; typed to two it is
+// refused, saying how far the nearest axis lies.
+TEST_F(PartStatementsTest, ATypedAxisWithinTheToleranceStandsOnTheFacesAxis) {
+    const auto unit = [](std::array<double, 3> v) {
+        const double l = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+        return std::array<double, 3>{v[0] / l, v[1] / l, v[2] / l};
+    };
+    RevolutionAxis skew;
+    skew.origin = {12.5, -7.25, 3};
+    skew.direction = unit({-0.530012, 0.25704, 0.808077});
+    const auto& d = skew.direction;
+    skew.radial = unit({d[1], -d[0], 0});
+    SetPartBody(*TopPart(part), SteppedShaft(skew));
+    const auto typed = [&](int decimals) {
+        char line[256];
+        std::snprintf(line, sizeof line, "%.*f %.*f %.*f %.*f %.*f %.*f", decimals, skew.origin[0], decimals,
+                      skew.origin[1], decimals, skew.origin[2], decimals, d[0], decimals, d[1], decimals, d[2]);
+        return std::string(line);
+    };
+    script.Run("lsc A " + typed(4) + "\n");
+    const auto lsc = System("A");
+    ASSERT_TRUE(lsc);
+    ExpectNear(lsc->Axes()[2], skew.direction);
+    ExpectNear(lsc->Origin(), skew.origin);
+    const std::vector<std::string> said = MessageLog::Instance().Texts(MessageRole::TextOutput);
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_EQ(said[0].rfind("lsc A: its Z axis is the axis of face ", 0), 0u) << said[0];
+    EXPECT_NE(said[0].find("° and 0.0000 mm from the one given"), std::string::npos) << said[0];
+    try {
+        CommandScript().Run("lsc B " + typed(2));
+        ADD_FAILURE() << "not refused";
+    } catch (const ScriptError& e) {
+        EXPECT_NE(std::string(e.what()).find("lsc B: no face of the part turns about this axis; the nearest axis of "
+                                             "revolution, of face "),
+                  std::string::npos)
+            << e.what();
+        EXPECT_NE(std::string(e.what()).find("(an axis is taken within 0.0500° and 0.0100 mm of a face's)"),
+                  std::string::npos)
+            << e.what();
+    }
+    EXPECT_FALSE(System("B"));
+}
+
+// A system named by its defaults and by the same numbers written out is the
+// same system to the last bit, on the body's axis or with no body.
+TEST_F(PartStatementsTest, ADefaultSystemAndItsNumbersWrittenOutAreTheSame) {
+    for (bool body : {false, true}) {
+        SCOPED_TRACE(body);
+        SetPartBody(*TopPart(part), body ? SteppedShaft() : PartShape());
+        const std::string suffix = body ? "1" : "0";
+        script.Run("lsc A" + suffix + "\nlsc B" + suffix + " 0 0 0 0 0 1\nlsc C" + suffix + " 0 0 0 0 0 1 1 0 0\n");
+        const auto a = System("A" + suffix), b = System("B" + suffix), c = System("C" + suffix);
+        ASSERT_TRUE(a && b && c);
+        for (const auto& other : {b, c}) {
+            EXPECT_EQ(std::memcmp(a->Origin().data(), other->Origin().data(), sizeof(double) * 3), 0);
+            EXPECT_EQ(std::memcmp(a->Axes().data(), other->Axes().data(), sizeof(double) * 9), 0);
+        }
+    }
+    EXPECT_TRUE(MessageLog::Instance().Texts(MessageRole::TextOutput).empty());
 }
 
 }  // namespace

@@ -205,8 +205,9 @@ TEST_F(PartModelTest, BadStepFilesAreRefusedByNameAndLeaveTheDocumentAsItWas) {
         return Replaced(t, line,
                         line.id + " = AXIS2_PLACEMENT_3D('',#999999," + line.refs[1] + "," + line.refs[2] + ");");
     });
-    // An oriented edge that is its own edge: read as it is, its translation
-    // follows it without end.
+    // An oriented edge that is its own edge: the reader's own checks and the
+    // translation would follow it without end.
+    const std::string loopEdge = FindEntity(ReadWhole(good), "ORIENTED_EDGE").id;
     const std::string loop = EditedStep(good, PathOf("loop.step"), [&](std::string t) {
         const EntityLine line = FindEntity(t, "ORIENTED_EDGE");
         return Replaced(t, line, line.id + " = ORIENTED_EDGE('',*,*," + line.id + ",.F.);");
@@ -224,13 +225,13 @@ TEST_F(PartModelTest, BadStepFilesAreRefusedByNameAndLeaveTheDocumentAsItWas) {
         {empty, STG_E_INVALIDHEADER_, {"is empty"}},
         {large, STG_E_DOCFILETOOLARGE_, {"too large", "at most 32 MiB"}},
         {text, STG_E_INVALIDHEADER_, {"not a STEP file"}},
-        {cut, STG_E_DOCFILECORRUPT_, {"damaged"}},
+        {cut, STG_E_DOCFILECORRUPT_, {"damaged", "cut off at entity #9999"}},
         {misspelt,
          STG_E_DOCFILECORRUPT_,
          {"damaged", "entity #" + placement + " (AXIS2_PLACEMENT_3D) cannot be read",
           "#" + point + " of the unknown type CARTESIAN_POINX"}},
         {unresolved, STG_E_DOCFILECORRUPT_, {"damaged", "entity #" + placement, "unresolved"}},
-        {loop, STG_E_DOCFILECORRUPT_, {"damaged", "crashed"}},
+        {loop, STG_E_DOCFILECORRUPT_, {"damaged", "entity " + loopEdge + " (ORIENTED_EDGE) refers back to itself"}},
         {surface, E_INVALIDARG_, {"no solid body"}},
         {test::FixturePath("platform/point-only.step"), E_INVALIDARG_, {"no solid body"}},
     };
@@ -310,33 +311,46 @@ TEST_F(PartModelTest, OneBodyOfAnAssemblyIsTakenByItsNumberOrName) {
 }
 
 // A system given by its origin and directions is right-handed with unit axes,
-// X made square to Z; one with no Z, or an X along Z, is refused.
+// X made square to Z; one with no Z, an X given as none, or an X along Z is
+// refused.
 TEST_F(PartModelTest, CoordinateSystemFramesAreRightHandedAndRefusedWhenDegenerate) {
     const auto near = [](const std::array<double, 3>& a, const std::array<double, 3>& b) {
         for (std::size_t i = 0; i < 3; ++i) EXPECT_NEAR(a[i], b[i], 1e-12) << i;
     };
-    LocalCoordinateSystem::Frame f = LocalCoordinateSystem::MakeFrame({1, 2, 3}, {0, 0, 2}, {1, 0, 1});
+    LocalCoordinateSystem::Frame f =
+        LocalCoordinateSystem::MakeFrame({1, 2, 3}, {0, 0, 2}, std::array<double, 3>{1, 0, 1});
     near(f.origin, {1, 2, 3});
     near(f.z, {0, 0, 1});
     near(f.x, {1, 0, 0});
     near(f.y, {0, 1, 0});
     // Without an X the model axis most square to Z.
-    f = LocalCoordinateSystem::MakeFrame({0, 0, 0}, {-3, 0, 0}, {0, 0, 0});
+    f = LocalCoordinateSystem::MakeFrame({0, 0, 0}, {-3, 0, 0}, std::nullopt);
     near(f.z, {-1, 0, 0});
     near(f.x, {0, 1, 0});
     near(f.y, {0, 0, -1});
     const double third = 1.0 / 3.0;
-    f = LocalCoordinateSystem::MakeFrame({0, 0, 0}, {1, 2, 2}, {1, 0, 0});
+    f = LocalCoordinateSystem::MakeFrame({0, 0, 0}, {1, 2, 2}, std::array<double, 3>{1, 0, 0});
     near(f.z, {third, 2 * third, 2 * third});
     EXPECT_NEAR(f.x[0] * f.z[0] + f.x[1] * f.z[1] + f.x[2] * f.z[2], 0, 1e-12);
     // Right-handed: X x Y is Z.
     near({f.x[1] * f.y[2] - f.x[2] * f.y[1], f.x[2] * f.y[0] - f.x[0] * f.y[2], f.x[0] * f.y[1] - f.x[1] * f.y[0]},
          f.z);
-    for (const auto& [z, x] : {std::pair<std::array<double, 3>, std::array<double, 3>>{{0, 0, 0}, {1, 0, 0}},
-                               {{0, 0, 1}, {0, 0, -5}},
-                               {{1e-12, 0, 0}, {0, 1, 0}}}) {
-        const HostError e = test::CaughtHostError([&] { LocalCoordinateSystem::MakeFrame({0, 0, 0}, z, x); });
+    // An X given as no direction is refused like such a Z, not taken as none.
+    const struct {
+        std::array<double, 3> z, x;
+        const char* says;
+    } refused[] = {
+        {{0, 0, 0}, {1, 0, 0}, "the Z direction of a coordinate system has no length"},
+        {{0, 0, 1}, {0, 0, -5}, "the X direction of a coordinate system lies along its Z direction"},
+        {{1e-12, 0, 0}, {0, 1, 0}, "the Z direction of a coordinate system has no length"},
+        {{0, 0, 1}, {0, 0, 0}, "the X direction of a coordinate system has no length"},
+        {{1, 2, 2}, {1e-12, 0, 0}, "the X direction of a coordinate system has no length"},
+        {{1, 2, 2}, {-2, -4, -4}, "the X direction of a coordinate system lies along its Z direction"},
+    };
+    for (const auto& r : refused) {
+        const HostError e = test::CaughtHostError([&] { LocalCoordinateSystem::MakeFrame({0, 0, 0}, r.z, r.x); });
         EXPECT_EQ(e.Code(), E_INVALIDARG_);
+        EXPECT_EQ(e.Message(), r.says);
     }
 }
 

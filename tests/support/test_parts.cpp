@@ -103,6 +103,32 @@ PartShape HexHeadBolt() {
     return PartShape::Extrude(hexagon, 0, 10).Fuse(PartShape::Cylinder({0, 0, -40}, {0, 0, 1}, 6, 40));
 }
 
+PartShape PinWithObliqueConeEnd(double tilt, double offset) {
+    const double t = tilt * PI / 180, k = std::tan(40 * PI / 180);
+    RevolutionAxis cone;
+    cone.origin = {offset, 0, 10.6};
+    cone.direction = {std::sin(t), 0, std::cos(t)};
+    cone.radial = {std::cos(t), 0, -std::sin(t)};
+    // What lies outside the cone about its axis, below its apex, and all
+    // above it.
+    const PartShape outside =
+        PartShape::Revolve({MeridianPiece::Segment(-3, 3 * k, 0, 0), MeridianPiece::Segment(0, 0, 3, 0),
+                            MeridianPiece::Segment(3, 0, 3, 5), MeridianPiece::Segment(3, 5, -3, 5),
+                            MeridianPiece::Segment(-3, 5, -3, 3 * k)},
+                           cone);
+    return PartShape::Cylinder({0, 0, 0}, {0, 0, 1}, 0.75, 12).Cut(outside);
+}
+
+PartShape AxleWithFaceGroove() {
+    return PartShape::Revolve({MeridianPiece::Segment(-100, 0, -100, 4), MeridianPiece::Segment(-100, 4, -81.5, 4),
+                               MeridianPiece::Segment(-81.5, 4, -81.5, 9.5),
+                               MeridianPiece::Segment(-81.5, 9.5, -100, 9.5),
+                               MeridianPiece::Segment(-100, 9.5, -100, 15), MeridianPiece::Segment(-100, 15, 0, 15),
+                               MeridianPiece::Segment(0, 15, 0, 0)})
+        .Cut(PartShape::Box({12, -3, -95}, {20, 3, -80}))
+        .Cut(PartShape::Cylinder({-20, 0, -90}, {1, 0, 0}, 2, 40));
+}
+
 PartShape OffAxisCylinder() { return PartShape::Cylinder({30, 0, 0}, {0, 0, 1}, 5, 20); }
 
 PartShape CrossBar() { return PartShape::Cylinder({20, -5, 0}, {0, 1, 0}, 10, 10); }

@@ -36,6 +36,14 @@ PartShape JournalWithEndSlot();
 // A hex 24 across the flats (corners at 24 / sqrt(3) off the axis, a flat
 // facing +X) from z = 0 to z = 10, on a shank of radius 6 down to z = -40.
 PartShape HexHeadBolt();
+// A pin 1.5 across along Z from 0, its end a cone of half-angle 40° whose
+// apex stands at z = 10.6, `offset` off the axis towards +X, and whose axis
+// leans `tilt` degrees from Z towards +X.
+PartShape PinWithObliqueConeEnd(double tilt, double offset);
+// An axle of diameter 30 along Z from -100 to 0 with a groove 18.5 deep cut
+// into its back face between radii 4 and 9.5, a keyway 6 wide over the
+// groove's length and a hole of diameter 4 across it at z = -90.
+PartShape AxleWithFaceGroove();
 // A cylinder parallel to Z whose axis stands 30 off it.
 PartShape OffAxisCylinder();
 // A bar across the Z axis (along Y): no face of rotation about Z.
