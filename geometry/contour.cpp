@@ -142,7 +142,7 @@ void Contour::RotateToIndex(int i) {
 void Contour::CreateRelationMatrix() {
     const int n = Count();
     if (n == 0) return;
-    pairCount_ = n * (n - 1) / 2;
+    pairCount_ = static_cast<std::int64_t>(n) * (n - 1) / 2;
     relationSize_ = n;
     relations_.clear();
 }

@@ -88,7 +88,9 @@ public:
     // matrix keeps its size when units are later added or removed. Only the
     // cells that are not 0 are held, so the matrix costs what it holds.
     void CreateRelationMatrix();
-    int PairCount() const { return pairCount_; }
+    // The pairs of units the matrix has cells for, n (n - 1) / 2: past
+    // 46,341 units more than an int holds.
+    std::int64_t PairCount() const { return pairCount_; }
     // Rows (and cells per row) of the matrix as last built; 0 when none.
     int RelationSize() const { return relationSize_; }
     // Cells outside the built size throw Exception.
@@ -287,7 +289,7 @@ private:
     // they come in the order of the rows.
     std::map<std::uint64_t, int> relations_;
     int relationSize_ = 0;
-    int pairCount_ = 0;
+    std::int64_t pairCount_ = 0;
 };
 
 // The units of a contour by the host objects they hold: for each object the

@@ -34,13 +34,33 @@ Point FarPoint(int mode, const Point& end, double angleDegrees, double angle, co
         default: break;
     }
     Point p = Along(end, angle);
+    if (!part || !IsSegmentInside(*part, from.z, from.x, p.z, p.x)) return p;
+    const auto keepsOff = [&](double a, Point& out) {
+        out = Along(from, a);
+        return !IsSegmentInside(*part, from.z, from.x, out.z, out.x);
+    };
+    Point second;
     // Mostly along Z: a probe through the part is tried again along the axis
     // or turned a quarter.
     const bool nearZero = Within(angle, -EPS, 0.25 * PI) || Within(angle, 1.75 * PI, 2 * PI + EPS);
-    if ((nearZero || Within(angle, 0.75 * PI, 1.25 * PI)) && part && IsSegmentInside(*part, from.z, from.x, p.z, p.x)) {
-        const Point second = Along(from, nearZero ? 0.0 : angle + turn);
-        if (!IsSegmentInside(*part, from.z, from.x, second.z, second.x)) p = second;
+    if (nearZero || Within(angle, 0.75 * PI, 1.25 * PI)) {
+        if (keepsOff(nearZero ? 0.0 : angle + turn, second)) return second;
+    } else {
+        // Mostly across it (a face that ends at the edge of a step, in a
+        // bore or on the outside: running on, it would cut through the wall
+        // the step leads to): out along the axis, towards the bar's free end
+        // where that keeps off the part, else towards the chuck.
+        for (const double along : {0.0, PI})
+            if (keepsOff(along, second)) return second;
     }
+    // Else the way out nearest the end's own that keeps off the part (an end
+    // in a recess: out over the rib that closes it), turning first the way
+    // the second try turns, by up to 150 degrees: never back along the end
+    // itself, where the contour would fold onto its own units.
+    const double first = turn >= 0.0 ? 1.0 : -1.0;
+    for (int k = 1; k <= 10; ++k)
+        for (const double side : {first, -first})
+            if (keepsOff(angle + side * k * PI / 12.0, second)) return second;
     return p;
 }
 

@@ -80,16 +80,21 @@ bool EdgeDirections(const Contour& outline, double noseRadius, double& first, do
 // nose allows: the pass leaves the profile along the edge's line to where it
 // meets the profile again, and what lies behind is left for another tool or
 // the reversed pass. `edge` is the direction in which the trailing edge
-// leaves the nose. The trim works on a pass along -Z that drops towards +x:
-// the contour is mirrored into that frame and back.
-std::unique_ptr<Contour> TrimBehindTrailingEdge(std::unique_ptr<Contour> c, double edge) {
+// leaves the nose; `bore` says that the part lies away from the axis. The
+// trim works on a pass along -Z that drops towards +x: the contour is
+// mirrored into that frame and back.
+std::unique_ptr<Contour> TrimBehindTrailingEdge(std::unique_ptr<Contour> c, double edge, bool bore) {
     double sz = 0, sx = 0, ez = 0, ex = 0;
     c->GetStartPoint(sx, sz);
     c->GetEndPoint(ex, ez);
     double bz = -std::cos(edge), bx = -std::sin(edge);
     // A pass straight across, or an edge that does not trail, limits nothing.
     if (std::fabs(ez - sz) < 1e-6 || bz * (ez - sz) <= 1e-9) return c;
-    const bool flipZ = ez > sz, flipX = bx < 0.0;
+    // An edge leaves the nose away from the part: where it drops is the side
+    // the part is not on. An edge along the pass tells no side: a bore's
+    // profile drops away from the axis, into the wall (a step towards the
+    // axis is no drop there, but stock in front of the nose).
+    const bool flipZ = ez > sz, flipX = std::fabs(bx) > 1e-9 ? bx < 0.0 : bore;
     if (flipZ) bz = -bz;
     bx = std::fabs(bx);
     // An edge that trails along the pass itself (a square insert's, set
@@ -111,6 +116,20 @@ std::unique_ptr<Contour> TrimBehindTrailingEdge(std::unique_ptr<Contour> c, doub
     }
     flip(*trimmed);
     return trimmed;
+}
+
+// Both edges of the insert, each where it trails: the main edge trails the
+// pass run the other way. An outline without a nose arc trims nothing.
+std::unique_ptr<Contour> TrimBehindTheInsertsEdges(std::unique_ptr<Contour> c, const Contour& outline,
+                                                   const ParamTool& tool) {
+    double first = 0, second = 0;
+    if (!EdgeDirections(outline, tool.r, first, second)) return c;
+    // A boring tool's body (its nose's centre) lies towards the axis from its point.
+    const bool bore = -tool.dNoseDy > 0.0;
+    for (const double edge : {first, second}) c = TrimBehindTrailingEdge(std::move(c), edge, bore);
+    c = ReverseContour(std::move(c));
+    for (const double edge : {first, second}) c = TrimBehindTrailingEdge(std::move(c), edge, bore);
+    return ReverseContour(std::move(c));
 }
 
 }  // namespace
@@ -164,17 +183,9 @@ bool CTurnKONTUR::CreateContourPath() {
     }
     if (!indNapr) c = ReverseContour(std::move(c));
     if (!c || c->Empty()) return FailPath();
-    // Both edges of the insert, each where it trails: the main edge trails
-    // the pass run the other way.
     if (const Contour* outline = GetTool() && GetTool()->r > 0.0 ? ToolOutline() : nullptr) {
-        double first = 0, second = 0;
-        if (EdgeDirections(*outline, GetTool()->r, first, second)) {
-            for (const double edge : {first, second}) c = TrimBehindTrailingEdge(std::move(c), edge);
-            c = ReverseContour(std::move(c));
-            for (const double edge : {first, second}) c = TrimBehindTrailingEdge(std::move(c), edge);
-            c = ReverseContour(std::move(c));
-            if (!c || c->Empty()) return FailPath();
-        }
+        c = TrimBehindTheInsertsEdges(std::move(c), *outline, *GetTool());
+        if (!c || c->Empty()) return FailPath();
     }
 
     const double aIn = LeadAngle(VrezanieSposob, c->GetFirstUnit()->GetStartAngle(), VrezanieAngle);

@@ -123,57 +123,90 @@ void ReplaceWorkingContour(CTurn& op, const Contour& w) { op.workContour = w.Clo
 // How far past a face a contour must run to count as running past it.
 constexpr double kPastFace = 1e-3;
 
+// Whether the part's back face lies away from the axis from the point at
+// radius x (a bore's contour, the allowance off the wall or on it) rather
+// than towards it (an outside one).
+bool PartLiesOutwards(const Contour& part, const BoundBox& box, double x) {
+    const double inFront = box.zmin + kPastFace;
+    const bool outwards = part.IsPointInside(inFront, x - kPastFace);
+    if (outwards != part.IsPointInside(inFront, x + kPastFace)) return outwards;
+    // Off the part: the side of the nearest place where the face begins.
+    const auto across = MakeLineContour(inFront, box.xmax + 1.0, inFront, box.xmin - 1.0);
+    IntersectPointList crossings(10);
+    part.Intersect(*across, crossings, true);
+    double nearest = x;
+    for (std::uint32_t k = 0; k < crossings.Count(); ++k)
+        if (nearest == x || std::fabs(crossings[k].x - x) < std::fabs(nearest - x)) nearest = crossings[k].x;
+    return nearest < x;
+}
+
 // A working contour that runs towards the chuck out past the part's back
 // face while the stock goes on beyond it (prolonged onto the stock along its
 // last diameter, or bridged there over an undercut) goes on past the face
 // only as far as the nose needs to finish up to the face (its centre reaches
 // the face's plane, its edge `reach` beyond), and there turns out onto the
-// stock. No pass then runs on through the stock the part is to be cut off
-// from, nor leaves through what still stands of it, and the stock beyond
-// stays for the chuck. Null when the contour does not run that far past the
-// face into the stock.
+// stock: away from the axis on the outside, towards it in a bore. No pass
+// then runs on through the stock the part is to be cut off from, nor leaves
+// through what still stands of it, and the stock beyond stays for the chuck.
+// This takes the end of the contour that runs that way (a bore's contour,
+// from its back towards the face, starts there: it is turned round for the
+// cut and back after it). Null when neither end runs that far past the face
+// into the stock.
 std::unique_ptr<Contour> StoppedAtTheBackFace(const Contour& w, const Contour& source, const Contour* part,
                                               double reach) {
     if (!part || part->Empty() || w.Empty() || source.Empty()) return nullptr;
-    const double zStop = part->GetBoundBox().zmin - std::max(reach, 0.0);
+    const BoundBox partBox = part->GetBoundBox();
+    const double zStop = partBox.zmin - std::max(reach, 0.0);
     const BoundBox stock = source.GetBoundBox();
     double sx = 0, sz = 0, ex = 0, ez = 0;
     w.GetStartPoint(sx, sz);
     w.GetEndPoint(ex, ez);
-    if (!(stock.zmin < zStop - kPastFace) || !(ez < zStop - kPastFace) || sz < zStop - kPastFace) return nullptr;
-    const double outside = stock.xmin - 1.0;
-    const auto face = MakeLineContour(zStop, stock.xmax + 1.0, zStop, outside);
+    if (!(stock.zmin < zStop - kPastFace)) return nullptr;
+    const bool endPast = ez < zStop - kPastFace, startPast = sz < zStop - kPastFace;
+    if (endPast == startPast) return nullptr;
+    std::unique_ptr<Contour> turned = startPast ? ReverseContour(w.Clone()) : nullptr;
+    const Contour& c = turned ? *turned : w;
+
+    const auto face = MakeLineContour(zStop, stock.xmax + 1.0, zStop, stock.xmin - 1.0);
     IntersectPointList crossings(10);
-    w.Intersect(*face, crossings, true);
+    c.Intersect(*face, crossings, true);
     if (crossings.Count() == 0) return nullptr;
     // Where the contour leaves that plane behind for good, and the stock just
-    // behind the plane there, out to its surface.
+    // behind the plane there, out to its surface on the side away from the
+    // part (the part lies towards the axis from an outside contour).
     const IntersectPoint at = crossings[crossings.Count() - 1];
     const double behind = zStop - kPastFace;
     if (!source.IsPointInside(behind, at.x)) return nullptr;
+    const bool bore = PartLiesOutwards(*part, partBox, at.x);
+    const double side = bore ? 1.0 : -1.0;  // the way out, along x
+    const double outside = bore ? stock.xmax + 1.0 : stock.xmin - 1.0;
     const auto ray = MakeLineContour(behind, at.x, behind, outside);
     IntersectPointList onStock(10);
     ray->Intersect(source, onStock, true);
     double hitX = outside;
-    for (std::uint32_t k = 0; k < onStock.Count(); ++k) hitX = std::max(hitX, onStock[k].x);
-    if (!(hitX > outside)) return nullptr;
+    for (std::uint32_t k = 0; k < onStock.Count(); ++k)
+        hitX = bore ? std::min(hitX, onStock[k].x) : std::max(hitX, onStock[k].x);
+    if (!(side * (hitX - outside) < 0.0)) return nullptr;
     // On out past the stock's surface, far enough for the nose's offset of
-    // this line to meet that of the contour before it.
-    hitX = std::min(hitX, at.x - std::max(reach, 0.0)) - 1.0;
+    // this line to meet that of the contour before it; a bore's never past
+    // the axis.
+    hitX = side > 0 ? std::max(hitX, at.x + std::max(reach, 0.0)) + 1.0
+                    : std::min(hitX, at.x - std::max(reach, 0.0)) - 1.0;
+    if (bore) hitX = std::min(hitX, 0.0);
 
     auto kept = std::make_unique<Contour>();
-    for (int i = 0; i < at.index1; ++i) kept->AddUnit(w.GetUnit(i)->Clone());
-    const CUnit& crossing = *w.GetUnit(at.index1);
+    for (int i = 0; i < at.index1; ++i) kept->AddUnit(c.GetUnit(i)->Clone());
+    const CUnit& crossing = *c.GetUnit(at.index1);
     if (!IsEqualPoint(crossing.StartPoint.z, crossing.StartPoint.x, at.z, at.x)) {
         UnitPtr piece = crossing.Clone();
         piece->SetEndPoint(at.z, at.x);
         kept->AddUnit(std::move(piece));
     }
-    if (kept->Empty()) return nullptr;
+    if (kept->Empty() || IsEqualPoint(at.z, at.x, at.z, hitX)) return nullptr;
     auto out = std::make_unique<CLineUnit>(at.z, at.x, at.z, hitX);
     out->IsMarked = true;
     kept->AddUnit(std::move(out));
-    return kept;
+    return startPast ? ReverseContour(std::move(kept)) : std::move(kept);
 }
 
 // Whether each end of the working contour turns back into the part there.

@@ -11,6 +11,7 @@
 #include "nc/cadre_iso.h"
 #include "nc/frame_templates.h"
 #include "operations/path_clearance.h"
+#include "operations/roughing_reach.h"
 #include "operations/turn.h"
 #include "plan/spid.h"
 #include "platform/documents/settings_record.h"
@@ -262,7 +263,13 @@ bool CheckWrittenProgram(const CPROGRAM& program, const SavedText& text, std::ve
         if (op->MachineCompensatesRadius()) continue;
         ClearanceLimits limits;
         limits.tolerance = kWrittenTolerance;
-        if (!CheckMovesClearance(*op, moves, limits)) ok = false;
+        if (!CheckMovesClearance(*op, moves, limits)) {
+            ok = false;
+            continue;
+        }
+        // A roughing whose passes stop short of its working contour leaves
+        // the next tool more than it can take.
+        if (!CheckRoughingReach(*op, moves)) ok = false;
     }
     return ok;
 }

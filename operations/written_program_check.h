@@ -55,8 +55,9 @@ std::vector<OperationMoves> ReadOperationMoves(const CPROGRAM& program, const Sa
                                                std::vector<std::string>* faults = nullptr);
 
 // The check of every active operation in the text: an operation whose
-// frames wrote no move, or whose moves as written cut into the part or run
-// into the stock, gets its error message; a block no control reads is a
+// frames wrote no move, whose moves as written cut into the part or run
+// into the stock, or a roughing whose passes stop short of its working
+// contour, gets its error message; a block no control reads is a
 // fault of the program (`faults`). Operations the machine compensates
 // (G41/G42) are written without the nose's offset and are left to the check
 // of their computed path. True when nothing failed.

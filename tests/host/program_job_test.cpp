@@ -83,6 +83,14 @@ void PushFeedsIntoThePart(CTurn& op) {
         if (!frame->rapid) frame->Move(1.0, 0.0, 0.0);
 }
 
+// Moves the whole roughing 3 mm away from the axis: its passes stop short
+// of the working contour and leave more than one cut on it, but nothing
+// they do cuts in.
+void LiftTheRoughingOffThePart(CTurn& op) {
+    if (op.kind != kTurnMnogoProhod) return;
+    for (const auto& frame : op.Frames()) frame->Move(-3.0, 0.0, 0.0);
+}
+
 // Runs of the program in a folder of their own, with the installed ISO_Lathe.
 class RunFolderTest : public test::CleanStateTest {
 protected:
@@ -143,6 +151,21 @@ TEST_F(ProgramJobTest, APathIntoThePartIsRefusedAndNoProgramWritten) {
         << err;
     EXPECT_NE(err.find("no program is written"), std::string::npos) << err;
     EXPECT_FALSE(fs::exists("bad.nc"));
+}
+
+// A roughing whose passes stop short of its working contour (here lifted
+// off it, as dense profiles of 95,000 segments and more once made it with
+// exit 0) is no program: refused with the place and what is left there.
+TEST_F(ProgramJobTest, ARoughingThatStopsShortOfItsContourIsRefused) {
+    SetPathTamper(LiftTheRoughingOffThePart);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Command({"zarvento", "program", "part.rdp", "-o", "short.nc"}, RunProgramJob), kExitCommandFailed);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("operation 0 \"Черновая\": Ошибка:\nПроходы не доходят до рабочего контура: у точки Z"),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("no program is written"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists("short.nc"));
 }
 
 // Plans whose operation is left without its moves by a message once made

@@ -305,21 +305,19 @@ protected:
             else
                 EXPECT_EQ(FirstPointNotReached(op, *section, first, last), "");
         }
-        if (!bore) ExpectWrittenProgramKeepsOff(*section);
+        ExpectWrittenProgramKeepsOff(*section, bore);
     }
 
     // The program as the main job writes it, read back as a control reads
     // it: the job lets it pass, every operation has its moves, arcs turn the
     // way they were computed, and no nose circle reaches into the part nor
-    // any rapid into the part or the stock still standing. Shafts only: the
-    // through bore's roughing runs on past the part's back face into the
-    // bar's chucked end, and its contour pass's approach along the bar's
-    // hole grazes the hole's wall there, which this check reports.
-    void ExpectWrittenProgramKeepsOff(const Contour& section) {
+    // any rapid into the part or the stock still standing; no pass of the
+    // through bore runs on past the part's back face into the bar's end.
+    void ExpectWrittenProgramKeepsOff(const Contour& section, bool bore) {
         const WrittenPlan w = WritePlan();
         EXPECT_TRUE(w.faults.empty());
         ASSERT_TRUE(w.judged) << "the main job refuses its own program";
-        const auto bar = BarContour(105, 62, 0, 2);
+        const auto bar = BarContour(105, 62, bore ? 12 : 0, 2);
         MachiningCheck check(*bar, section);
         for (int i = 0; i < GetPLAN()->GetTurnCount(); ++i) {
             const CTurn& op = dynamic_cast<const CTurn&>(*GetPLAN()->GetTurn(i));

@@ -270,4 +270,34 @@ inline std::shared_ptr<Contour> InsertOutline(const ParamTool& tool, double trai
     return nullptr;
 }
 
+// The first move of the operation, feed or rapid, whose nose circle reaches
+// behind the part's back face (the least Z of its section) by more than the
+// operation's overrun, or than the nose's radius where that is more
+// (finishing up to the face takes the nose's edge that far), as text; empty
+// when none does. Behind the face the bar goes on into the chuck: the part
+// is cut off from it there, and nothing of it is machined.
+inline std::string FirstMoveBehindTheBackFace(const CTurn& op, const Contour& part, double tolerance = 1e-3) {
+    const ParamTool* tool = op.GetTool();
+    if (!tool || part.Empty()) return "";
+    const double r = std::max(0.0, tool->r);
+    const double limit = part.GetBoundBox().zmin - std::max(std::max(op.Perebeg, 0.0), r) - tolerance;
+    for (const auto& frame : op.Frames()) {
+        StepArray<CUnit*> units(4);
+        frame->AddPathUnits(units);
+        for (std::uint32_t k = 0; k < units.Count(); ++k) {
+            IntersectPointList points(64);
+            units[k]->GetPointsByStep(points, 0.05, 1);
+            for (std::uint32_t p = 0; p < points.Count(); ++p) {
+                const double reach = points[p].z + tool->dNoseDx - r;
+                if (reach >= limit) continue;
+                return std::string(frame->rapid ? "rapid" : "feed") + " from (" + std::to_string(frame->start.z) +
+                       ", " + std::to_string(frame->start.x) + ") to (" + std::to_string(frame->end.z) + ", " +
+                       std::to_string(frame->end.x) + ") reaches z = " + std::to_string(reach) + ", past " +
+                       std::to_string(limit);
+            }
+        }
+    }
+    return "";
+}
+
 }  // namespace zarvento::test
