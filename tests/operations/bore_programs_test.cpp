@@ -139,7 +139,7 @@ protected:
         // The bundled catalog's boring bar with a square insert, its nose
         // ground to 0.2, and the cutting data its model lacks.
         FileReadResult bar = ReadTextFile(fs::path(FixturePath("")) / ".." / ".." / "catalog" / "TOOLS" / "Токарные" /
-                                              "Расточные" / "Резец расточной S20S-SCLCR.txt",
+                                              "Расточные" / "Резец расточной.txt",
                                           TextEncoding::Utf8);
         ASSERT_TRUE(bar.ok);
         const std::string nose = "variable r 0.4 ", data =
